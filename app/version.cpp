@@ -1,0 +1,3 @@
+#include "app/version.h"
+
+const char* const kKobrixVersion = "Kobrix 3.0";
