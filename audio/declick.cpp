@@ -1,0 +1,102 @@
+#include "audio/declick.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Beyond this the window's sums leave the float range; the ramp's shape no
+// longer changes much long before.
+constexpr float kMaxBeta = 50.0f;
+// A declick ramp longer than a second is not a declick; the cap also keeps a
+// hostile setting from sizing the ramps past memory.
+constexpr float kMaxRampMs = 1000.0f;
+
+float SaneBeta(float beta) {
+  if (!std::isfinite(beta)) return 0.0f;
+  // The window is even in beta.
+  return std::min(std::fabs(beta), kMaxBeta);
+}
+
+// The cumulative sums of the window, normalised to end at 1.0; store maps the
+// loop index to the entry it fills.
+template <class Store>
+void KaiserCumWindow(LONG n, float* out, float beta, Store store) {
+  if (n <= 0) return;
+  beta = SaneBeta(beta);
+  LONG half = n / 2;
+  LONG odd = n % 2;
+  double scale = 1.0 / BesselI0(beta);
+  double f = n - odd > 0 ? 1.0 / (n - odd) : 0.0;
+  double sum = 0.0;
+  for (LONG i = -half; i <= half + odd - 1; ++i) {
+    double inside = std::max(0.0, 1.0 - 4.0 * double(i) * i * f * f);
+    float argument = static_cast<float>(beta * std::sqrt(inside));
+    sum += BesselI0(argument) * scale;
+    out[store(i, half, odd)] = static_cast<float>(sum);
+  }
+  for (LONG k = 0; k < n; ++k) out[k] = static_cast<float>(out[k] / sum);
+}
+
+}  // namespace
+
+float BesselI0(float x) {
+  if (x == 0.0f) return 1.0f;
+  double sum = 1.0;
+  double term = 1.0;
+  double factorial = 1.0;
+  double half = std::fabs(double(x)) / 2.0;
+  for (int k = 1; term > 1e-10; ++k) {
+    factorial *= k;
+    float t = static_cast<float>(std::exp(k * std::log(half)) / factorial);
+    term = double(t) * t;
+    if (!std::isfinite(term)) break;
+    sum += term;
+  }
+  return static_cast<float>(sum);
+}
+
+void KaiserCumWindowUp(LONG n, float* out, float beta) {
+  KaiserCumWindow(n, out, beta, [](LONG i, LONG half, LONG) { return i + half; });
+}
+
+void KaiserCumWindowDown(LONG n, float* out, float beta) {
+  KaiserCumWindow(n, out, beta, [](LONG i, LONG half, LONG odd) { return (half + odd - 1) - i; });
+}
+
+LONG DeclickRampLength(DWORD rate, float milliseconds) {
+  if (!(milliseconds > 0.0f)) milliseconds = 0.0f;
+  milliseconds = std::min(milliseconds, kMaxRampMs);
+  LONG n = static_cast<LONG>(rate * double(milliseconds) * 0.001);
+  return std::max<LONG>(n, 5);
+}
+
+// Round to nearest, ties to even, as the processor's default mode does: adding
+// 1.5 x 2^23 leaves no fraction bits for any value of 16-bit range.
+void FloatToPcm16(void* destination, const float* source, DWORD bytes) {
+  DWORD count = bytes / 2;
+  auto* out = static_cast<BYTE*>(destination);
+  constexpr float kRound = 12582912.0f;
+  for (DWORD i = 0; i < count; ++i) {
+    float v = source[i];
+    v = v == v ? v : 0.0f;  // a NaN plays as silence, never reaches a conversion
+    v = v > -32768.0f ? v : -32768.0f;
+    v = v < 32767.0f ? v : 32767.0f;
+    auto s = static_cast<int32_t>((v + kRound) - kRound);
+    out[2 * i] = static_cast<BYTE>(s & 0xFF);
+    out[2 * i + 1] = static_cast<BYTE>((s >> 8) & 0xFF);
+  }
+}
+
+void FloatToPcm8(void* destination, const float* source, DWORD bytes) {
+  auto* out = static_cast<BYTE*>(destination);
+  for (DWORD i = 0; i < bytes; ++i) {
+    float v = source[i];
+    v = v == v ? v : 0.0f;
+    v = v > -32768.0f ? v : -32768.0f;
+    v = v < 32767.0f ? v : 32767.0f;
+    int32_t s = static_cast<int32_t>(v) >> 8;  // floor division by 256
+    out[i] = static_cast<BYTE>(s + 128);
+  }
+}
