@@ -134,7 +134,7 @@ class SdlStream : public BackendStream {
   }
 
   bool capture_;
-  WAVEFORMATEX format_;
+  WAVEFORMATEX format_{};
   WavePort* port_;
   bool packed24_;
   SDL_AudioDeviceID device_ = 0;

@@ -18,7 +18,7 @@ struct VirtualStream {
   WavePort* port = nullptr;
   bool capture = false;
   UINT device = 0;
-  WAVEFORMATEX format;
+  WAVEFORMATEX format{};
   ULONGLONG elapsed_us = 0;  // clock time the stream has seen
   ULONGLONG produced = 0;    // bytes an input has produced
 };
@@ -26,7 +26,7 @@ struct VirtualStream {
 struct DeviceRecord {
   VirtualDeviceSpec spec;
   std::vector<BYTE> played;
-  WAVEFORMATEX last_format;
+  WAVEFORMATEX last_format{};
   UINT opens = 0;
   MMRESULT open_error = MMSYSERR_NOERROR;
   VirtualSignal signal;

@@ -139,7 +139,7 @@ class WaveDevice : public WavePort {
   }
 
   bool capture_;
-  WAVEFORMATEX format_;
+  WAVEFORMATEX format_{};
   WaveNoticeTarget target_;
   std::recursive_mutex lock_;
   std::deque<WAVEHDR*> queue_;

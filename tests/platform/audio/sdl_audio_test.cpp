@@ -42,7 +42,7 @@ bool WaitFor(int count, int milliseconds) {
 }
 
 WAVEFORMATEX Format(WORD tag, DWORD rate, WORD channels, WORD bits) {
-  WAVEFORMATEX f;
+  WAVEFORMATEX f{};
   f.wFormatTag = tag;
   f.nChannels = channels;
   f.nSamplesPerSec = rate;

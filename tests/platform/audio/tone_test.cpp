@@ -18,7 +18,7 @@ namespace {
 TEST(Tone, DISABLED_Plays440HzForTwoSecondsOnTheDefaultDevice) {
   SetAudioBackend(MakeSdlAudioBackend());
   ASSERT_GT(waveOutGetNumDevs(), 0u) << "no sound device";
-  WAVEFORMATEX f;
+  WAVEFORMATEX f{};
   f.wFormatTag = WAVE_FORMAT_PCM;
   f.nChannels = 2;
   f.nSamplesPerSec = 44100;

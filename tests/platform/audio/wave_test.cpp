@@ -12,7 +12,7 @@
 namespace {
 
 WAVEFORMATEX Pcm(DWORD rate, WORD channels, WORD bits) {
-  WAVEFORMATEX f;
+  WAVEFORMATEX f{};
   f.wFormatTag = WAVE_FORMAT_PCM;
   f.nChannels = channels;
   f.nSamplesPerSec = rate;
