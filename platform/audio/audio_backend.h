@@ -61,6 +61,7 @@ std::unique_ptr<AudioBackend> MakeSdlAudioBackend();
 // clock following the wall clock.
 std::unique_ptr<AudioBackend> MakeVirtualAudioBackend();
 
-// Formats every back-end takes: PCM of 8, 16, 24 (3 bytes) or 32 bits and
-// 32-bit IEEE float, 1 to 8 channels, whole frames, a consistent byte rate.
+// Formats every back-end takes: PCM of 8, 16, 24 or 32 bits (and 20 bits in
+// 3 bytes, 24 in 4) and 32-bit IEEE float, 1 to 8 channels, a consistent
+// byte rate.
 bool IsPlainWaveFormat(const WAVEFORMATEX& format);

@@ -26,8 +26,10 @@ SDL_AudioFormat SdlFormatOf(const WAVEFORMATEX& f) {
 class SdlStream : public BackendStream {
  public:
   SdlStream(bool capture, const WAVEFORMATEX& format, WavePort* port)
-      : capture_(capture), format_(format), port_(port), packed24_(format.wFormatTag == WAVE_FORMAT_PCM &&
-                                                                     format.wBitsPerSample == 24) {}
+      : capture_(capture),
+        format_(format),
+        port_(port),
+        packed24_(format.wFormatTag == WAVE_FORMAT_PCM && format.nBlockAlign == format.nChannels * 3) {}
 
   ~SdlStream() override {
     if (device_ != 0) SDL_CloseAudioDevice(device_);
@@ -68,7 +70,8 @@ class SdlStream : public BackendStream {
     }
   }
 
-  // Frame size of what travels through SDL on our side.
+  // Frame size of what travels through SDL on our side (3-byte samples
+  // travel as 4-byte ones).
   std::size_t WideFrame() const { return packed24_ ? format_.nChannels * 4u : format_.nBlockAlign; }
 
   void Play(Uint8* out, std::size_t length) {

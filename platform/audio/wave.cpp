@@ -352,15 +352,19 @@ MMRESULT FillCaps(bool capture, UINT_PTR id, Caps* caps, UINT size) {
 bool IsPlainWaveFormat(const WAVEFORMATEX& f) {
   if (f.nChannels < 1 || f.nChannels > 8) return false;
   if (f.nSamplesPerSec < 1000 || f.nSamplesPerSec > 768000) return false;
+  if (f.nBlockAlign % f.nChannels != 0) return false;
+  DWORD container = f.nBlockAlign / f.nChannels;
   if (f.wFormatTag == WAVE_FORMAT_PCM) {
-    if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16 && f.wBitsPerSample != 24 && f.wBitsPerSample != 32)
-      return false;
+    // Whole bytes, or 20 bits in 3 and 24 bits in 4.
+    bool whole = (f.wBitsPerSample == 8 || f.wBitsPerSample == 16 || f.wBitsPerSample == 24 ||
+                  f.wBitsPerSample == 32) && container * 8 == f.wBitsPerSample;
+    bool padded = (f.wBitsPerSample == 20 && container == 3) || (f.wBitsPerSample == 24 && container == 4);
+    if (!whole && !padded) return false;
   } else if (f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) {
-    if (f.wBitsPerSample != 32) return false;
+    if (f.wBitsPerSample != 32 || container != 4) return false;
   } else {
     return false;
   }
-  if (f.nBlockAlign != f.nChannels * (f.wBitsPerSample / 8)) return false;
   return f.nAvgBytesPerSec == f.nBlockAlign * f.nSamplesPerSec;
 }
 

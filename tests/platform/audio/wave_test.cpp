@@ -144,7 +144,15 @@ TEST(WaveDevices, FormatQueryAsksTheDeviceAndOpensNothing) {
   float16.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
   WAVEFORMATEX other_tag = f16;
   other_tag.wFormatTag = 2;
-  for (const Case& c : {Case{"block align", bad_align}, Case{"byte rate", bad_rate},
+  WAVEFORMATEX twenty = Pcm(44100, 2, 24);
+  twenty.wBitsPerSample = 20;
+  WAVEFORMATEX padded24 = Pcm(44100, 2, 32);
+  padded24.wBitsPerSample = 24;
+  EXPECT_EQ(waveOutOpen(nullptr, 1, &twenty, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutOpen(nullptr, 1, &padded24, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_NOERROR);
+  WAVEFORMATEX twelve = Pcm(44100, 2, 16);
+  twelve.wBitsPerSample = 12;
+  for (const Case& c : {Case{"block align", bad_align}, Case{"byte rate", bad_rate}, Case{"12 bits", twelve},
                         Case{"no channels", no_channels}, Case{"16-bit float", float16},
                         Case{"compressed", other_tag}}) {
     EXPECT_EQ(waveOutOpen(nullptr, 1, &c.format, 0, 0, WAVE_FORMAT_QUERY), WAVERR_BADFORMAT) << c.what;
@@ -278,6 +286,7 @@ TEST_F(WaveOutTest, QueuedHeadersAreGuarded) {
   int not_a_device = 0;
   EXPECT_EQ(waveOutPause(reinterpret_cast<HWAVEOUT>(&not_a_device)), MMSYSERR_INVALHANDLE);
   EXPECT_EQ(waveOutWrite(nullptr, &a.header, sizeof(WAVEHDR)), MMSYSERR_INVALHANDLE);
+  EXPECT_EQ(waveOutReset(out_), MMSYSERR_NOERROR);  // a goes before its header does
 }
 
 TEST_F(WaveOutTest, EmptyHeadersComeBackInTheirTurn) {
@@ -411,6 +420,7 @@ TEST_F(WaveInTest, ResetReturnsThePartlyFilledBufferFirst) {
   time.wType = TIME_BYTES;
   ASSERT_EQ(waveInGetPosition(in_, &time, sizeof(time)), MMSYSERR_NOERROR);
   EXPECT_EQ(time.u.cb, 0u);
+  ASSERT_EQ(waveInReset(in_), MMSYSERR_NOERROR);
 }
 
 }  // namespace
