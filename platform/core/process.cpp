@@ -275,11 +275,14 @@ BOOL CreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBU
   if (commandLine != nullptr) arguments = SplitCommandLine(commandLine);
   std::string program;
   if (applicationName != nullptr && applicationName[0] != '\0') {
-    program = NativePath(applicationName);
+    // Not searched for: a bare name is a file in the current folder.
+    std::string name = NativePath(applicationName);
+    if (name.find('/') == std::string::npos) name = "./" + name;
+    program = FindProgram(name);
     if (arguments.empty()) arguments.push_back(applicationName);
-    if (!IsExecutableFile(program)) {
+    if (program.empty()) {
       struct stat info;
-      SetLastError(stat(program.c_str(), &info) == 0 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+      SetLastError(stat(name.c_str(), &info) == 0 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
       return FALSE;
     }
   } else {

@@ -59,7 +59,8 @@ struct PROCESS_INFORMATION {
 };
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
-// Starts applicationName (found as it is) or, when it is null, the first
+// Starts applicationName (not searched for: a path, or a name in the current
+// folder; the "NAME.EXE" rule holds) or, when it is null, the first
 // word of commandLine, with the arguments of commandLine, in
 // currentDirectory (null: this program's current folder). Handles are never
 // inherited beyond the standard streams; environment must be null (the

@@ -166,6 +166,20 @@ TEST_F(ProcessTest, ConverterBesideAProjectRunsByItsWindowsName) {
   EXPECT_EQ(code, 3u);
   CloseHandle(info.hProcess);
   EXPECT_EQ(ReadWhole(dir_ + "/seen.txt"), "1F|" + dir_ + "/in clip.avi|out.avi|");
+
+  // Named apart from its command line, the program is not searched for.
+  std::string application = dir_ + "/QOVTOOL2.EXE";
+  std::string args = "QOVTOOL2.EXE x";
+  STARTUPINFO startup;
+  ASSERT_TRUE(CreateProcess(application.c_str(), args.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS,
+                            nullptr, nullptr, &startup, &info));
+  CloseHandle(info.hThread);
+  ASSERT_TRUE(WaitSignaled(info.hProcess, std::chrono::seconds(10)));
+  CloseHandle(info.hProcess);
+  EXPECT_EQ(ReadWhole(dir_ + "/seen.txt"), "x|");
+  EXPECT_FALSE(
+      CreateProcess("sh", args.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &startup, &info));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(ProcessTest, StillActiveUntilTerminated) {
