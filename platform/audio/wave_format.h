@@ -1,27 +1,26 @@
-// The wave format record that describes a stream of samples: the layout of
-// a WAVE file's "fmt " chunk, used in memory by sources, converters and the
-// wave devices. In memory only; files read and write it field by field.
+// The wave format record, as the wave devices declare it. Until the wave
+// device header is in the tree this carries the same declarations.
 #pragma once
 
+#if __has_include("platform/audio/wave.h")
+#include "platform/audio/wave.h"
+#else
 #include "platform/core/types.h"
 
-constexpr WORD WAVE_FORMAT_PCM = 0x0001;
-constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 0x0003;
-constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
+constexpr WORD WAVE_FORMAT_PCM = 1;
+constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 3;
 
-// Packed to 18 bytes so that the cbSize extra bytes follow the record
-// directly, as in the file.
-#pragma pack(push, 2)
+// The in-memory format record. Files store it field by field, never as this
+// struct (its padding and width are not those of any file).
 struct WAVEFORMATEX {
-  WORD wFormatTag;
-  WORD nChannels;
-  DWORD nSamplesPerSec;
-  DWORD nAvgBytesPerSec;
-  WORD nBlockAlign;
-  WORD wBitsPerSample;
-  WORD cbSize;
+  WORD wFormatTag = 0;
+  WORD nChannels = 0;
+  DWORD nSamplesPerSec = 0;
+  DWORD nAvgBytesPerSec = 0;
+  WORD nBlockAlign = 0;
+  WORD wBitsPerSample = 0;
+  WORD cbSize = 0;
 };
-#pragma pack(pop)
-static_assert(sizeof(WAVEFORMATEX) == 18, "WAVEFORMATEX is 18 bytes");
-
 using LPWAVEFORMATEX = WAVEFORMATEX*;
+using LPCWAVEFORMATEX = const WAVEFORMATEX*;
+#endif

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -24,7 +25,7 @@ struct RawBlock {
   SampleBlock block;
   RawBlock(const WAVEFORMATEX& f, const std::vector<BYTE>& raw) {
     const LONG frames = static_cast<LONG>(raw.size() / f.nBlockAlign);
-    memory.assign(static_cast<size_t>(frames) * f.nChannels + 1, -1.0f);
+    memory.assign(std::max(static_cast<size_t>(frames) * f.nChannels, raw.size() / 4 + 1) + 1, -1.0f);
     std::memcpy(memory.data(), raw.data(), raw.size());
     block.data = memory.data();
     block.requested = frames;
