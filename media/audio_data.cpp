@@ -112,12 +112,12 @@ LONG AudioData::ReadSamples(void* buffer, std::int64_t firstFrame, LONG frameCou
   const std::int64_t align = format->nBlockAlign;
   const std::int64_t want = frameCount * align;
   if (want > std::numeric_limits<LONG>::max()) return 0;
-  const LONG got = ReadBytes(buffer, firstFrame * align, static_cast<LONG>(want));
-  if (got <= 0) return 0;
+  const LONG got = std::max<LONG>(ReadBytes(buffer, firstFrame * align, static_cast<LONG>(want)), 0);
   BYTE* p = static_cast<BYTE*>(buffer);
   switch (sampleType) {
     case kSampleSigned8:
-      for (LONG i = 0; i < got; ++i) p[i] = static_cast<BYTE>(p[i] + 128);
+      // The reader filled the rest with signed silence: that becomes 128 too.
+      for (std::int64_t i = 0; i < want; ++i) p[i] = static_cast<BYTE>(p[i] + 128);
       break;
     case kSampleBigEndian16:
       for (LONG i = 0; i + 1 < got; i += 2) std::swap(p[i], p[i + 1]);
