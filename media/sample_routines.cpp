@@ -10,27 +10,24 @@ namespace {
 
 // ---- conversion tables ----
 
-struct ByteTables {
-  std::array<float, 256> unsignedBytes{};
-  std::array<float, 256> signedBytes{};
-  ByteTables() {
-    for (int i = 0; i < 256; ++i) {
-      unsignedBytes[i] = static_cast<float>(-32768 + 256 * i);
-      // A raw signed byte keeps its sign: 0x01 is +256, 0xFF is -256.
-      signedBytes[i] = static_cast<float>(static_cast<std::int8_t>(static_cast<BYTE>(i)) * 256);
-    }
-  }
-};
-
-const ByteTables& Tables() {
-  static const ByteTables tables;
-  return tables;
+constexpr std::array<float, 256> MakeUnsignedTable() {
+  std::array<float, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<float>(-32768 + 256 * i);
+  return t;
 }
+// A raw signed byte keeps its sign: 0x01 is +256, 0xFF is -256.
+constexpr std::array<float, 256> MakeSignedTable() {
+  std::array<float, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<float>((i < 128 ? i : i - 256) * 256);
+  return t;
+}
+constexpr std::array<float, 256> kUnsignedBytes = MakeUnsignedTable();
+constexpr std::array<float, 256> kSignedBytes = MakeSignedTable();
 
 // ---- raw sample readers (one sample at p) ----
 
-inline float FromUnsigned8(const BYTE* p) { return Tables().unsignedBytes[p[0]]; }
-inline float FromSigned8(const BYTE* p) { return Tables().signedBytes[p[0]]; }
+inline float FromUnsigned8(const BYTE* p) { return kUnsignedBytes[p[0]]; }
+inline float FromSigned8(const BYTE* p) { return kSignedBytes[p[0]]; }
 inline float FromLittle16(const BYTE* p) {
   return static_cast<float>(static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8))));
 }
@@ -218,8 +215,8 @@ void FillBytes(void* buffer, BYTE value, DWORD size) {
 
 }  // namespace
 
-const float* UnsignedByteTable() { return Tables().unsignedBytes.data(); }
-const float* SignedByteTable() { return Tables().signedBytes.data(); }
+const float* UnsignedByteTable() { return kUnsignedBytes.data(); }
+const float* SignedByteTable() { return kSignedBytes.data(); }
 
 LONG SampleTypeFromFormat(const WAVEFORMATEX& f) {
   if (f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) return kSampleFloat32;
