@@ -29,7 +29,9 @@ void Put16(std::vector<std::uint8_t>& b, std::uint32_t v, bool big) {
 void Put32(std::vector<std::uint8_t>& b, std::uint32_t v, bool big) {
   for (int i = 0; i < 4; ++i) b.push_back((v >> (big ? 24 - 8 * i : 8 * i)) & 0xFF);
 }
-void PutId(std::vector<std::uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
+void PutId(std::vector<std::uint8_t>& b, const char* id) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+}
 
 // A WAVE file (tag, bits, container bytes) or, with aiff, an AIFF file, of
 // kFrames stereo frames of pseudo-random samples.

@@ -9,39 +9,41 @@ bool AudioFileHandle::Open(const char* name) {
   HANDLE h = CreateFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE || h == nullptr) return false;
+  std::lock_guard<std::mutex> guard(lock_);
   handle_ = h;
   return true;
 }
 
 void AudioFileHandle::Close() {
-  if (handle_ != nullptr) {
-    ::CloseHandle(handle_);
-    handle_ = nullptr;
-  }
+  std::lock_guard<std::mutex> guard(lock_);
+  if (HANDLE h = handle_.exchange(nullptr)) ::CloseHandle(h);
 }
 
 std::int64_t AudioFileHandle::Size() {
-  if (handle_ == nullptr) return -1;
   std::lock_guard<std::mutex> guard(lock_);
+  HANDLE h = handle_;
+  if (h == nullptr) return -1;
   DWORD high = 0;
-  const DWORD low = GetFileSize(handle_, &high);
+  const DWORD low = GetFileSize(h, &high);
   if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return -1;
   return (static_cast<std::int64_t>(high) << 32) | low;
 }
 
 std::int64_t AudioFileHandle::ReadAt(std::int64_t position, void* buffer, std::int64_t count) {
-  if (handle_ == nullptr || position < 0 || count < 0) return -1;
-  if (count == 0) return 0;
+  if (position < 0 || count < 0) return -1;
   std::lock_guard<std::mutex> guard(lock_);
+  HANDLE h = handle_;
+  if (h == nullptr) return -1;
+  if (count == 0) return 0;
   LONG high = static_cast<LONG>(position >> 32);
-  const DWORD low = SetFilePointer(handle_, static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN);
+  const DWORD low = SetFilePointer(h, static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN);
   if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
   std::int64_t done = 0;
   BYTE* p = static_cast<BYTE*>(buffer);
   while (done < count) {
     const DWORD want = static_cast<DWORD>(std::min<std::int64_t>(count - done, 1 << 30));
     DWORD got = 0;
-    if (!ReadFile(handle_, p + done, want, &got, nullptr)) return done > 0 ? done : -1;
+    if (!ReadFile(h, p + done, want, &got, nullptr)) return done > 0 ? done : -1;
     if (got == 0) break;
     done += got;
   }

@@ -3,6 +3,7 @@
 // waveform scan on the main thread may share a source).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -18,7 +19,7 @@ class AudioFileHandle {
   // Opens for reading; others may read and write the file meanwhile.
   bool Open(const char* name);
   void Close();
-  bool IsOpen() const { return handle_ != nullptr; }
+  bool IsOpen() const { return handle_.load() != nullptr; }
 
   // The size of the open file now; -1 on failure.
   std::int64_t Size();
@@ -27,7 +28,8 @@ class AudioFileHandle {
   std::int64_t ReadAt(std::int64_t position, void* buffer, std::int64_t count);
 
  private:
-  HANDLE handle_ = nullptr;
+  // The owner may close the file while the engine's reader thread reads.
+  std::atomic<HANDLE> handle_{nullptr};
   std::mutex lock_;
 };
 
