@@ -20,11 +20,13 @@ std::int32_t Trunc(long double v) {
 }
 
 // Shifts from a zoom step; beyond 31 every shifted value is 0 anyway.
-int ClampShift(int shift) { return std::clamp(shift, 0, 31); }
+int ClampShift(int shift) {
+  return std::clamp(shift, 0, 31);
+}
 
 std::int32_t Saturate(std::int64_t v) {
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
 }
 
 LONG Mirror(LONG value, LONG a, LONG b) {
@@ -36,9 +38,13 @@ LONG Mirror(LONG value, LONG a, LONG b) {
 
 }  // namespace
 
-const LevelTables& GetLevelTables() { return g_tables; }
+const LevelTables& GetLevelTables() {
+  return g_tables;
+}
 
-void SetFadeSettingsLoader(FadeSettingsLoader loader) { g_fadeLoader = loader; }
+void SetFadeSettingsLoader(FadeSettingsLoader loader) {
+  g_fadeLoader = loader;
+}
 
 void BuildLevelTables() {
   LevelTables& t = g_tables;
@@ -77,7 +83,9 @@ void BuildLevelTables() {
   if (g_fadeLoader != nullptr) g_fadeLoader();
 }
 
-int GainToDb(int gain) { return g_tables.gainToDb[std::clamp(gain, 0, kGainCount - 1)]; }
+int GainToDb(int gain) {
+  return g_tables.gainToDb[std::clamp(gain, 0, kGainCount - 1)];
+}
 
 int DbToGain(int db) {
   if (db <= g_tables.dbMin) return 0;
@@ -126,8 +134,14 @@ int PercentTo256(int x) {
   return Saturate(v >= 0 ? (v * 256 + 49) / 100 : (v * 256 - 49) / 100);
 }
 
-LONG TimeToPixels(LONG ms, LONG zoomPixels, LONG zoomMs) { return Mirror(ms, zoomPixels, zoomMs); }
+LONG TimeToPixels(LONG ms, LONG zoomPixels, LONG zoomMs) {
+  return Mirror(ms, zoomPixels, zoomMs);
+}
 
-LONG PixelsToTime(LONG pixels, LONG zoomPixels, LONG zoomMs) { return Mirror(pixels, zoomMs, zoomPixels); }
+LONG PixelsToTime(LONG pixels, LONG zoomPixels, LONG zoomMs) {
+  return Mirror(pixels, zoomMs, zoomPixels);
+}
 
-LONG SnapToFrame(LONG ms, bool snapToFrames) { return snapToFrames ? MsAddFrames(ms, 0) : ms; }
+LONG SnapToFrame(LONG ms, bool snapToFrames) {
+  return snapToFrames ? MsAddFrames(ms, 0) : ms;
+}

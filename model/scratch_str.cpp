@@ -108,9 +108,13 @@ void FormatBytes(char* buffer, size_t size, DWORD n, int bytesId, int kiloId, in
 
 }  // namespace
 
-void FormatByteSize(char* buffer, DWORD n, size_t size) { FormatBytes(buffer, size, n, 569, 570, 571); }
+void FormatByteSize(char* buffer, DWORD n, size_t size) {
+  FormatBytes(buffer, size, n, 569, 570, 571);
+}
 
-void FormatByteRate(char* buffer, DWORD n, size_t size) { FormatBytes(buffer, size, n, 572, 573, 574); }
+void FormatByteRate(char* buffer, DWORD n, size_t size) {
+  FormatBytes(buffer, size, n, 572, 573, 574);
+}
 
 bool FileTimeToText(char* buffer, const FILETIME& fileTime) {
   FILETIME local;

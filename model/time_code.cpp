@@ -26,7 +26,9 @@ LONG TruncToLong(long double v) {
   return static_cast<LONG>(v);
 }
 
-bool UsableRate(float rate) { return rate > 0.0f && std::isfinite(rate); }
+bool UsableRate(float rate) {
+  return rate > 0.0f && std::isfinite(rate);
+}
 
 LONG Saturate(std::int64_t v) {
   if (v > std::numeric_limits<LONG>::max()) return std::numeric_limits<LONG>::max();
@@ -40,7 +42,9 @@ DWORD SaturateUnsigned(std::uint64_t v) {
 
 }  // namespace
 
-float ProjectFrameRate() { return g_frameRate.load(std::memory_order_relaxed); }
+float ProjectFrameRate() {
+  return g_frameRate.load(std::memory_order_relaxed);
+}
 
 bool SetProjectFrameRate(float rate) {
   if (!UsableRate(rate)) return false;
@@ -48,9 +52,13 @@ bool SetProjectFrameRate(float rate) {
   return true;
 }
 
-int ProjectTimeFormat() { return g_timeFormat.load(std::memory_order_relaxed); }
+int ProjectTimeFormat() {
+  return g_timeFormat.load(std::memory_order_relaxed);
+}
 
-void SetProjectTimeFormat(int format) { g_timeFormat.store(format, std::memory_order_relaxed); }
+void SetProjectTimeFormat(int format) {
+  g_timeFormat.store(format, std::memory_order_relaxed);
+}
 
 // The constants are doubles and the arithmetic is extended, so that the
 // rounding matches the times already stored in projects.
@@ -63,8 +71,8 @@ LONG FramesToMs(LONG frames, float rate) {
 
 LONG MsToFrames(LONG ms, float rate) {
   if (!UsableRate(rate)) return 0;
-  const long double v = static_cast<long double>(ms) * rate * static_cast<long double>(0.001) +
-                        static_cast<long double>(0.499);
+  const long double v =
+      static_cast<long double>(ms) * rate * static_cast<long double>(0.001) + static_cast<long double>(0.499);
   return TruncToLong(v);
 }
 
@@ -98,7 +106,8 @@ void FormatTimeCode(LONG ms, char* buffer, BOOL withUnit) {
         last = 0;
       }
     }
-    n = FormatTextTo(buffer, kTimeCodeSize, format == kTimeFormatSmpte ? "%02d:%02d:%02d:%02d" : "%02d:%02d:%02d:%03d",
+    n = FormatTextTo(buffer, kTimeCodeSize,
+                     format == kTimeFormatSmpte ? "%02d:%02d:%02d:%02d" : "%02d:%02d:%02d:%03d",
                      seconds / 3600, (seconds / 60) % 60, seconds % 60, last);
     unit = format == kTimeFormatSmpte ? kUiFrameUnit : kUiMsUnit;
   }

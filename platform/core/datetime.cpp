@@ -36,7 +36,9 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
   y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
 }
 
-bool IsLeap(unsigned y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(unsigned y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 unsigned DaysInMonth(unsigned y, unsigned m) {
   static const unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -130,12 +132,36 @@ const char* LongDateLayout(const char* shortLayout) {
       ++p;
     }
     switch (*p) {
-      case 'd': case 'e': if (!day) day = p; break;
-      case 'm': case 'b': case 'B': case 'h': if (!month) month = p; break;
-      case 'y': case 'Y': case 'C': if (!year) year = p; break;
-      case 'D': if (!month) { month = p; day = p + 1; } break;  // %m/%d/%y
-      case 'F': if (!year) { year = p; month = p + 1; day = p + 2; } break;  // %Y-%m-%d
-      default: break;
+      case 'd':
+      case 'e':
+        if (!day) day = p;
+        break;
+      case 'm':
+      case 'b':
+      case 'B':
+      case 'h':
+        if (!month) month = p;
+        break;
+      case 'y':
+      case 'Y':
+      case 'C':
+        if (!year) year = p;
+        break;
+      case 'D':
+        if (!month) {
+          month = p;
+          day = p + 1;
+        }
+        break;  // %m/%d/%y
+      case 'F':
+        if (!year) {
+          year = p;
+          month = p + 1;
+          day = p + 2;
+        }
+        break;  // %Y-%m-%d
+      default:
+        break;
     }
   }
   if (year && (!month || year < month) && (!day || year < day)) return "%Y %B %-d %A";
@@ -180,8 +206,8 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime) {
   const SYSTEMTIME& st = *systemTime;
   if (!ValidDate(st) || !ValidTime(st)) return FALSE;
   const std::int64_t days = DaysFromCivil(st.wYear, st.wMonth, st.wDay) + kDays1601To1970;
-  const std::int64_t ms = ((static_cast<std::int64_t>(st.wHour) * 60 + st.wMinute) * 60 + st.wSecond) * 1000 +
-                          st.wMilliseconds;
+  const std::int64_t ms =
+      ((static_cast<std::int64_t>(st.wHour) * 60 + st.wMinute) * 60 + st.wSecond) * 1000 + st.wMilliseconds;
   SetTicks(*fileTime, static_cast<std::uint64_t>(days * kTicksPerDay + ms * 10000));
   return TRUE;
 }

@@ -7,9 +7,9 @@
 
 struct SYSTEMTIME {
   WORD wYear = 0;
-  WORD wMonth = 0;  // 1..12
+  WORD wMonth = 0;      // 1..12
   WORD wDayOfWeek = 0;  // 0 = Sunday
-  WORD wDay = 0;  // 1..31
+  WORD wDay = 0;        // 1..31
   WORD wHour = 0;
   WORD wMinute = 0;
   WORD wSecond = 0;

@@ -9,7 +9,9 @@
 namespace {
 
 int g_loads = 0;
-void CountLoad() { ++g_loads; }
+void CountLoad() {
+  ++g_loads;
+}
 
 class LevelsTest : public ::testing::Test {
  protected:
@@ -33,11 +35,13 @@ TEST_F(LevelsTest, DecibelTables) {
   EXPECT_EQ(t.gainToDb[1], -54);
   struct Case {
     int gain, db;
-  } const toDb[] = {{512, 0}, {256, -6}, {1024, 6}, {0, -55}, {-7, -55}, {5000, 12}, {2047, 12}, {1, -54}, {511, 0}};
+  } const toDb[] = {{512, 0},   {256, -6},  {1024, 6}, {0, -55}, {-7, -55},
+                    {5000, 12}, {2047, 12}, {1, -54},  {511, 0}};
   for (const Case& c : toDb) EXPECT_EQ(GainToDb(c.gain), c.db) << c.gain;
   struct Back {
     int db, gain;
-  } const toGain[] = {{-6, 257}, {0, 512}, {12, 2047}, {11, 1817}, {-55, 0}, {-54, 1}, {-100, 0}, {100, 2047}, {6, 1022}};
+  } const toGain[] = {{-6, 257}, {0, 512},  {12, 2047},  {11, 1817}, {-55, 0},
+                      {-54, 1},  {-100, 0}, {100, 2047}, {6, 1022}};
   for (const Back& c : toGain) EXPECT_EQ(DbToGain(c.db), c.gain) << c.db;
 }
 
@@ -71,14 +75,16 @@ TEST_F(LevelsTest, FaderTables) {
 TEST_F(LevelsTest, BalanceSteps) {
   struct Case {
     int balance, shift, steps;
-  } const toSteps[] = {{256, 0, 48}, {-256, 0, -48}, {3, 0, 1}, {2, 0, 0}, {-3, 0, -1}, {-2, 0, 0},
-                       {0, 0, 0},    {256, 1, 24},   {-256, 1, -24}, {INT_MAX, 0, 402653184}};
-  for (const Case& c : toSteps) EXPECT_EQ(BalanceToSteps(c.balance, c.shift), c.steps) << c.balance << ">>" << c.shift;
+  } const toSteps[] = {{256, 0, 48}, {-256, 0, -48}, {3, 0, 1},    {2, 0, 0},      {-3, 0, -1},
+                       {-2, 0, 0},   {0, 0, 0},      {256, 1, 24}, {-256, 1, -24}, {INT_MAX, 0, 402653184}};
+  for (const Case& c : toSteps)
+    EXPECT_EQ(BalanceToSteps(c.balance, c.shift), c.steps) << c.balance << ">>" << c.shift;
   struct Back {
     int steps, shift, balance;
-  } const toBalance[] = {{24, 0, 128}, {48, 0, 256}, {-1, 0, -5}, {-48, 0, -256}, {0, 0, 0}, {12, 1, 128},
-                         {24, 1, 256}, {100, 0, 256}, {INT_MIN, 0, -256}};
-  for (const Back& c : toBalance) EXPECT_EQ(StepsToBalance(c.steps, c.shift), c.balance) << c.steps << "<<" << c.shift;
+  } const toBalance[] = {{24, 0, 128}, {48, 0, 256}, {-1, 0, -5},   {-48, 0, -256},    {0, 0, 0},
+                         {12, 1, 128}, {24, 1, 256}, {100, 0, 256}, {INT_MIN, 0, -256}};
+  for (const Back& c : toBalance)
+    EXPECT_EQ(StepsToBalance(c.steps, c.shift), c.balance) << c.steps << "<<" << c.shift;
 }
 
 TEST_F(LevelsTest, Percentages) {
@@ -99,7 +105,7 @@ TEST_F(LevelsTest, TimeAndPixels) {
   // 10 pixels show 1000 ms.
   EXPECT_EQ(TimeToPixels(1000, 10, 1000), 10);
   EXPECT_EQ(TimeToPixels(-1000, 10, 1000), -TimeToPixels(1000, 10, 1000));
-  EXPECT_EQ(TimeToPixels(150, 10, 1000), 2);   // 1.5 rounds up
+  EXPECT_EQ(TimeToPixels(150, 10, 1000), 2);    // 1.5 rounds up
   EXPECT_EQ(TimeToPixels(-150, 10, 1000), -2);  // and mirrors
   EXPECT_EQ(PixelsToTime(3, 10, 1000), 300);
   EXPECT_EQ(PixelsToTime(-3, 10, 1000), -300);

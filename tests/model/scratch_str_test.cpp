@@ -58,10 +58,11 @@ TEST(ScratchStr, PaddedIntegers) {
     LONG value, width;
     const char* text;
   } const cases[] = {
-      {7, -3, "007"}, {7, 3, "  7"}, {1234, 2, "1234"}, {1234, -4, "1234"}, {-5, 0, "-5"},
-      {0, 0, "0"},    {INT_MIN, 0, "-2147483648"},       {INT_MAX, -1, "2147483647"},
+      {7, -3, "007"}, {7, 3, "  7"}, {1234, 2, "1234"},           {1234, -4, "1234"},
+      {-5, 0, "-5"},  {0, 0, "0"},   {INT_MIN, 0, "-2147483648"}, {INT_MAX, -1, "2147483647"},
   };
-  for (const Case& c : cases) EXPECT_STREQ(IntToPaddedText(c.value, c.width), c.text) << c.value << ", " << c.width;
+  for (const Case& c : cases)
+    EXPECT_STREQ(IntToPaddedText(c.value, c.width), c.text) << c.value << ", " << c.width;
 }
 
 TEST(ScratchStr, JoinedIntegers) {
@@ -69,8 +70,8 @@ TEST(ScratchStr, JoinedIntegers) {
   EXPECT_STREQ(JoinInts(5), " 5 ");
   EXPECT_STREQ(JoinInts(1, -2, 3), " 1 -2 3 ");
   EXPECT_STREQ(JoinInts(kJoinAbsent), " -2147483648 ");  // the first is always written
-  const std::string ten = JoinInts(INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1,
-                                   INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1);
+  const std::string ten = JoinInts(INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1,
+                                   INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1, INT_MIN + 1);
   EXPECT_EQ(ten.size(), 1 + 10 * 12u);
 }
 
@@ -127,8 +128,10 @@ class ScopedEnv {
     setenv(name, value, 1);
   }
   ~ScopedEnv() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
+    if (had_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
   }
 
  private:

@@ -29,20 +29,23 @@ TEST_F(TimeCodeTest, MsAndFramesRoundAsStored) {
     LONG ms;
     LONG frames;
   } const toFrames[] = {
-      {25.0f, 40, 1},    {25.0f, 19, 0},      {25.0f, 20, 0},   {25.0f, 21, 1},     {25.0f, -40, 0},
-      {25.0f, -60, -1},  {25.0f, 1000, 25},   {29.97f, 1000, 30}, {29.97f, 983, 29}, {29.97f, 999, 30},
-      {29.97f, 60000, 1798}, {25.0f, 86400000, 2160000},
+      {25.0f, 40, 1},    {25.0f, 19, 0},    {25.0f, 20, 0},        {25.0f, 21, 1},
+      {25.0f, -40, 0},   {25.0f, -60, -1},  {25.0f, 1000, 25},     {29.97f, 1000, 30},
+      {29.97f, 983, 29}, {29.97f, 999, 30}, {29.97f, 60000, 1798}, {25.0f, 86400000, 2160000},
   };
-  for (const Case& c : toFrames) EXPECT_EQ(MsToFrames(c.ms, c.rate), c.frames) << c.rate << " fps, " << c.ms << " ms";
+  for (const Case& c : toFrames)
+    EXPECT_EQ(MsToFrames(c.ms, c.rate), c.frames) << c.rate << " fps, " << c.ms << " ms";
 
   struct Back {
     float rate;
     LONG frames;
     LONG ms;
   } const toMs[] = {
-      {25.0f, 1, 40}, {25.0f, 25, 1000}, {29.97f, 1, 33}, {29.97f, 29, 968}, {29.97f, 30, 1001}, {25.0f, -1, -39},
+      {25.0f, 1, 40},    {25.0f, 25, 1000},  {29.97f, 1, 33},
+      {29.97f, 29, 968}, {29.97f, 30, 1001}, {25.0f, -1, -39},
   };
-  for (const Back& c : toMs) EXPECT_EQ(FramesToMs(c.frames, c.rate), c.ms) << c.rate << " fps, " << c.frames << " fr";
+  for (const Back& c : toMs)
+    EXPECT_EQ(FramesToMs(c.frames, c.rate), c.ms) << c.rate << " fps, " << c.frames << " fr";
 }
 
 TEST_F(TimeCodeTest, SnappingUsesTheProjectRate) {

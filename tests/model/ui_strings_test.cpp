@@ -15,14 +15,18 @@ TEST(UiStrings, KnownEntriesAreExact) {
     const char* text;
   } const cases[] = {
       {0, "Untitled"},
-      {1, "TimeLine Projects (*.tml)|*.tml|Old Projects (*.prt)|*.prt|Projects (*.tml;*.prt)|*.tml;*.prt|AllFiles (*.*)|*.*|"},
+      {1,
+       "TimeLine Projects (*.tml)|*.tml|Old Projects (*.prt)|*.prt|Projects "
+       "(*.tml;*.prt)|*.tml;*.prt|AllFiles (*.*)|*.*|"},
       {7, "Project '%s' has changed.\nDo you want to save the changes?"},
       {30, " AutoSave"},
       {31, "d "},
       {34, "Can`t open file:\n'%s'."},
-      {74, "File '%s' video parameters\ndiffer from those of the current project:\n  Codec name '%s'\n  Resolution %dx%d\n"
-           "  Frame rate %.3f frame/sec\n\nTry to convert the file with QOVTOOL1 application?\n"
-           "(See also 'Convert AVI' on 'Tools' menu in Clip Collection window)"},
+      {74,
+       "File '%s' video parameters\ndiffer from those of the current project:\n  Codec name '%s'\n  "
+       "Resolution %dx%d\n"
+       "  Frame rate %.3f frame/sec\n\nTry to convert the file with QOVTOOL1 application?\n"
+       "(See also 'Convert AVI' on 'Tools' menu in Clip Collection window)"},
       {135, "  Name: "},
       {154, "The program does not work with compressed audio!\nDo you want to decomress '%s'?"},
       {440, "No audio\n\n\n"},
@@ -55,7 +59,8 @@ TEST(UiStrings, NumbersWithoutTextAreEmpty) {
 }
 
 TEST(UiStrings, OutsideTheTableIsLastMessage) {
-  for (int id : {-1, 589, 590, 1000, INT_MIN, INT_MAX}) EXPECT_STREQ(GetString(id), "Last message") << "id " << id;
+  for (int id : {-1, 589, 590, 1000, INT_MIN, INT_MAX})
+    EXPECT_STREQ(GetString(id), "Last message") << "id " << id;
 }
 
 // Fingerprints of the whole table, 50 entries a block (FNV-1a over each text

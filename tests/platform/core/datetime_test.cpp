@@ -9,7 +9,9 @@
 
 namespace {
 
-std::uint64_t TicksOf(const FILETIME& ft) { return (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime; }
+std::uint64_t TicksOf(const FILETIME& ft) {
+  return (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+}
 
 FILETIME FileTimeOf(std::uint64_t t) {
   FILETIME ft;
@@ -39,8 +41,10 @@ class ScopedEnv {
     setenv(name, value, 1);
   }
   ~ScopedEnv() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
+    if (had_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
   }
 
  private:
@@ -95,10 +99,19 @@ TEST(DateTime, InvalidTimesAreRefused) {
   const FILETIME high = FileTimeOf(1ull << 63);
   EXPECT_FALSE(FileTimeToSystemTime(&high, &st));
   FILETIME ft;
-  const SYSTEMTIME bad[] = {Date(1600, 12, 31), Date(2023, 2, 29), Date(2100, 2, 29), Date(2024, 13, 1),
-                            Date(2024, 0, 1),   Date(2024, 4, 31), Date(2024, 1, 0),  Date(2024, 1, 1, 24),
-                            Date(2024, 1, 1, 0, 60), Date(2024, 1, 1, 0, 0, 60), Date(2024, 1, 1, 0, 0, 0, 1000)};
-  for (const SYSTEMTIME& s : bad) EXPECT_FALSE(SystemTimeToFileTime(&s, &ft)) << s.wYear << "-" << s.wMonth << "-" << s.wDay;
+  const SYSTEMTIME bad[] = {Date(1600, 12, 31),
+                            Date(2023, 2, 29),
+                            Date(2100, 2, 29),
+                            Date(2024, 13, 1),
+                            Date(2024, 0, 1),
+                            Date(2024, 4, 31),
+                            Date(2024, 1, 0),
+                            Date(2024, 1, 1, 24),
+                            Date(2024, 1, 1, 0, 60),
+                            Date(2024, 1, 1, 0, 0, 60),
+                            Date(2024, 1, 1, 0, 0, 0, 1000)};
+  for (const SYSTEMTIME& s : bad)
+    EXPECT_FALSE(SystemTimeToFileTime(&s, &ft)) << s.wYear << "-" << s.wMonth << "-" << s.wDay;
   const SYSTEMTIME good[] = {Date(2024, 2, 29), Date(2000, 2, 29), Date(30827, 12, 31, 23, 59, 59, 999)};
   for (const SYSTEMTIME& s : good) EXPECT_TRUE(SystemTimeToFileTime(&s, &ft)) << s.wYear;
 }
