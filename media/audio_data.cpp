@@ -9,11 +9,11 @@
 
 #include "media/audio_chunks.h"
 #include "media/audio_file.h"
-#include "media/audio_paths.h"
 #include "media/audio_readers.h"
 #include "media/audio_source_hooks.h"
 #include "model/message_box.h"
 #include "model/ui_strings.h"
+#include "platform/core/paths.h"
 
 namespace {
 
@@ -36,13 +36,8 @@ bool ExtensionIs(const char* extension, const char* wanted) {
 }
 
 // The extension of the file part of name: at most four characters, the dot
-// included; "" when there is none.
-std::string ExtensionOf(const char* name) {
-  const char* slash = std::strrchr(name, '/');
-  const char* dot = std::strrchr(slash != nullptr ? slash : name, '.');
-  if (dot == nullptr) return std::string();
-  return std::string(dot, std::min<std::size_t>(std::strlen(dot), 4));
-}
+// included (".aiff" reads as ".aif").
+std::string ExtensionOf(const char* name) { return PathExtension(name).substr(0, 4); }
 
 }  // namespace
 
@@ -165,7 +160,7 @@ AudioData* AudioData::FirstShared() { return g_head; }
 AudioData* AudioData::FindByName(const char* name) {
   if (name == nullptr) return nullptr;
   for (AudioData* s = g_head; s != nullptr; s = s->next)
-    if (SameAudioPath(s->fileName, name)) return s;
+    if (PathsEqual(s->fileName, name)) return s;
   return nullptr;
 }
 
@@ -176,7 +171,7 @@ AudioData* AudioData::OpenShared(const char* name) {
   AudioData* source = nullptr;
   const std::string soundFile = CurrentAudioSourceHooks().SoundFileName();
   const std::string extension = ExtensionOf(name);
-  if (!soundFile.empty() && SameAudioPath(name, soundFile.c_str()))
+  if (!soundFile.empty() && PathsEqual(name, soundFile))
     source = new (std::nothrow) TReadTmpAudioFile(name);
   else if (ExtensionIs(extension.c_str(), ".wav") || ExtensionIs(extension.c_str(), ".aif") ||
            ExtensionIs(extension.c_str(), ".afc"))
