@@ -13,7 +13,7 @@ int32_t LinkCounter = 0;
 
 namespace {
 
-float ProjectRate() { return ProjectFrameRate; }
+float ProjectRate() { return ProjectFrameRate(); }
 
 template <class T>
 void Drop(T*& p) {
@@ -286,7 +286,7 @@ int32_t Film::NearestKeyFrame(int32_t f, int32_t lo, int32_t hi) const {
   const float rate = ProjectRate();
   const int32_t base = MsToFrames(in, rate);
   if (video->IsKeyFrame(base + f)) return f;
-  const int32_t reach = MsToFrames(kTimeLineEnd, rate);
+  const int32_t reach = MsToFrames(kDayMs, rate);
   int32_t below = f - reach;
   for (int32_t k = f - 1; k >= lo; --k) {
     if (video->IsKeyFrame(base + k)) {

@@ -20,10 +20,6 @@ constexpr int32_t kKindVideo = 1;
 constexpr int32_t kKindAudio = 2;
 constexpr int32_t kKindMidi = 4;
 
-// The end of the day: the largest time-line position, and where every scan
-// for an earliest start begins.
-constexpr int32_t kTimeLineEnd = 86400000;
-
 class Film {
  public:
   // An empty film with no sources (the project reader fills it).

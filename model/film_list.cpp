@@ -6,6 +6,7 @@
 #include "model/film.h"
 #include "model/film_host.h"
 #include "model/message_box.h"
+#include "model/time_code.h"
 #include "model/ui_strings.h"
 
 FilmListHead FilmList;
@@ -118,7 +119,7 @@ bool Film::AnySelected() {
 }
 
 bool Film::GetExtent(int32_t& lo, int32_t& hi, int32_t mask, int32_t line) {
-  lo = kTimeLineEnd;
+  lo = kDayMs;
   hi = 0;
   for (Film* f = FilmList.First(); f; f = f->next) {
     if (!f->Matches(mask, line)) continue;

@@ -278,7 +278,7 @@ void Film::DescribeClip() const {
 
 void Film::DescribeStart() const {
   if (video) {
-    const int32_t frame = MsToFrames(in, ProjectFrameRate);
+    const int32_t frame = MsToFrames(in, ProjectFrameRate());
     const char* key = video->IsKeyFrame(frame) ? " " : GetString(189);
     ShowStatus(FormatText(GetString(187), name, Tc(start), Tc(FramesToMs(frame, video->GetFrameRate())), key));
   } else {
@@ -287,7 +287,7 @@ void Film::DescribeStart() const {
 }
 
 void Film::DescribeStop() const {
-  const int32_t offset = video ? FramesToMs(MsToFrames(out, ProjectFrameRate), video->GetFrameRate()) : out;
+  const int32_t offset = video ? FramesToMs(MsToFrames(out, ProjectFrameRate()), video->GetFrameRate()) : out;
   ShowStatus(FormatText(GetString(190), name, Tc(end), Tc(offset)));
 }
 

@@ -15,6 +15,7 @@
 #include "model/film.h"
 #include "model/film_host.h"
 #include "model/film_list.h"
+#include "model/levels.h"
 #include "model/media_interfaces.h"
 #include "model/message_box.h"
 #include "model/time_code.h"
@@ -229,8 +230,8 @@ class FakeHost : public FilmHost {
   }
 
   // A pixels show B ms, rounded as the time-line rounds.
-  int32_t TimeToPixels(int32_t ms) override { return ms >= 0 ? Scale(ms, zoomA, zoomB) : -Scale(-ms, zoomA, zoomB); }
-  int32_t PixelsToTime(int32_t px) override { return px >= 0 ? Scale(px, zoomB, zoomA) : -Scale(-px, zoomB, zoomA); }
+  int32_t TimeToPixels(int32_t ms) override { return ::TimeToPixels(ms, zoomA, zoomB); }
+  int32_t PixelsToTime(int32_t px) override { return ::PixelsToTime(px, zoomA, zoomB); }
   int32_t LineGain(int32_t line) override { return line >= 0 && line < 4 ? lineGain[line] : 512; }
   int32_t LinePan(int32_t line) override { return line >= 0 && line < 4 ? linePan[line] : 0; }
   int32_t MasterGain() override { return masterGain; }
@@ -278,9 +279,6 @@ class FakeHost : public FilmHost {
   std::function<void()> onClearUndo;
 
  private:
-  static int32_t Scale(int32_t v, int32_t a, int32_t b) {
-    return static_cast<int32_t>((static_cast<int64_t>(v) * a + b / 2) / b);
-  }
   FilmHost* before_;
 };
 
@@ -341,7 +339,9 @@ class FilmTest : public ::testing::Test {
     ClipClipboard.Clear();
     SelectionGroup = 1;
     LinkCounter = 0;
-    ProjectFrameRate = 25.0f;
+    SetProjectFrameRate(25.0f);
+    SetProjectTimeFormat(kTimeFormatMs);
+    BuildLevelTables();
   }
   void TearDown() override {
     FilmList.Clear();

@@ -52,11 +52,14 @@ TEST_F(FilmListTest, LinkKeepsStartOrderAndPutsEqualStartsFirst) {
   Film* last = FilmList.Last();
   Film::Unlink(first, FilmList);
   Film::Unlink(last, FilmList);
-  Film::Unlink(FilmList.First()->next, FilmList);
+  Film* middle = FilmList.First()->next;
+  Film::Unlink(middle, FilmList);
   EXPECT_EQ(first->next, nullptr);
   EXPECT_EQ(last->prev, nullptr);
+  EXPECT_EQ(middle->next, nullptr);
   delete first;
   delete last;
+  delete middle;
   EXPECT_EQ(Names(FilmList), (std::vector<std::string>{"second 100", "middle"}));
   EXPECT_EQ(FilmList.Last()->prev, FilmList.First());
   EXPECT_EQ(FilmList.First()->prev, nullptr);
@@ -152,7 +155,7 @@ TEST_F(FilmListTest, QueryTable) {
   EXPECT_EQ(lo, 40);
   EXPECT_EQ(hi, 1400);
   EXPECT_FALSE(Film::GetExtent(lo, hi, kKindVideo, 1));
-  EXPECT_EQ(lo, kTimeLineEnd);
+  EXPECT_EQ(lo, kDayMs);
   EXPECT_EQ(hi, 0);
 
   EXPECT_TRUE(Film::AnyOverlapping(99, 200, kKindAudio, 0));
