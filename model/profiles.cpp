@@ -89,8 +89,9 @@ namespace {
 using Wide = __int128;
 using Axis = int32_t (*)(int32_t);
 
+// Stored points may hold values out of range; the axes take them at the limits.
 int32_t VolumeAxis(int32_t value) { return GainToFader(value, 0); }
-int32_t BalanceAxis(int32_t value) { return BalanceToSteps(value, 0); }
+int32_t BalanceAxis(int32_t value) { return BalanceToSteps(std::clamp(value, -256, 256), 0); }
 
 struct ScreenPoint {
   int64_t x;
@@ -242,8 +243,8 @@ constexpr std::size_t kNameTextLimit = 150;
 const char* Tc(int32_t ms) { return MsToShortTimeCode(ms, true); }
 
 int32_t Percent(int32_t v) {
-  const int32_t magnitude = v < 0 ? -v : v;
-  return (magnitude * 100 + 128) / 256;
+  const int64_t magnitude = v < 0 ? -static_cast<int64_t>(v) : v;
+  return static_cast<int32_t>((magnitude * 100 + 128) / 256);
 }
 const char* Side(int32_t v) { return GetString(v >= 1 ? 198 : 199); }
 
