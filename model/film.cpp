@@ -13,7 +13,9 @@ int32_t LinkCounter = 0;
 
 namespace {
 
-float ProjectRate() { return ProjectFrameRate(); }
+float ProjectRate() {
+  return ProjectFrameRate();
+}
 
 template <class T>
 void Drop(T*& p) {
@@ -181,7 +183,9 @@ bool Film::Matches(int32_t mask, int32_t line) const {
          ((mask & kKindAudio) && audio && audioLine == line);
 }
 
-bool Film::IsSelected() const { return group == SelectionGroup; }
+bool Film::IsSelected() const {
+  return group == SelectionGroup;
+}
 
 bool Film::Uses(VideoSource* v, AudioSource* a, MidiSource* m) const {
   return (v && video == v) || (a && audio == a) || (m && midi == m);
@@ -205,8 +209,8 @@ bool Film::LinkAtKeyFrame(HWND owner, FilmListHead& list) {
                     MsToShortTimeCode(start, true), MsToShortTimeCode(end, true));
         return false;
       }
-      ShowMessage(owner, GetString(175), MB_ICONINFORMATION, GetString(176), name, MsToShortTimeCode(start, true),
-                  MsToShortTimeCode(end, true));
+      ShowMessage(owner, GetString(175), MB_ICONINFORMATION, GetString(176), name,
+                  MsToShortTimeCode(start, true), MsToShortTimeCode(end, true));
       in = FramesToMs(f, rate);
       if (effects) effects->DeleteTempFile();
       start = MsAddFrames(start, f - f0);

@@ -13,7 +13,9 @@ FilmListHead FilmList;
 FilmListHead ClipClipboard;
 int32_t SelectionGroup = 1;
 
-FilmListHead::~FilmListHead() { Clear(); }
+FilmListHead::~FilmListHead() {
+  Clear();
+}
 
 int32_t FilmListHead::Count() const {
   int32_t n = 0;
@@ -188,7 +190,8 @@ bool Film::RemoveClipEverywhere(const char* fileName, HWND window) {
   bool agreed = false;
 
   if (AnyFilmUses(FilmList, s.video, s.audio, s.midi)) {
-    if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(179), fileName) != IDYES) return false;
+    if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(179), fileName) != IDYES)
+      return false;
     agreed = true;
     for (Film* f = FilmList.First(); f;) {
       Film* following = f->next;

@@ -10,11 +10,15 @@ MarkList ProjectMarks;
 
 namespace {
 
-std::unique_ptr<Mark[]> NewMarks(int32_t n) { return std::unique_ptr<Mark[]>(new (std::nothrow) Mark[n]); }
+std::unique_ptr<Mark[]> NewMarks(int32_t n) {
+  return std::unique_ptr<Mark[]>(new (std::nothrow) Mark[n]);
+}
 
 }  // namespace
 
-MarkList::MarkList(const MarkList& other) { *this = other; }
+MarkList::MarkList(const MarkList& other) {
+  *this = other;
+}
 
 MarkList& MarkList::operator=(const MarkList& other) {
   if (&other == this) return *this;

@@ -7,7 +7,7 @@
 #include <memory>
 
 struct Mark {
-  int32_t time = 0;   // ms
+  int32_t time = 0;     // ms
   char name[128] = {};  // always terminated
   int32_t group = 0;
 };

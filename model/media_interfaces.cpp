@@ -9,14 +9,24 @@ MediaServices* current_services = nullptr;
 
 }  // namespace
 
-StartFrameRecord* MediaServices::CreateStartFrame(VideoSource*, int32_t) { return nullptr; }
+StartFrameRecord* MediaServices::CreateStartFrame(VideoSource*, int32_t) {
+  return nullptr;
+}
 Thumbnail* MediaServices::GetThumbnailFromSource(void*, int32_t, VideoSource*, int32_t, int32_t) {
   return nullptr;
 }
-VideoSource* MediaServices::FindVideoByName(const char*) { return nullptr; }
-AudioSource* MediaServices::FindAudioByName(const char*) { return nullptr; }
-MidiSource* MediaServices::FindMidiByName(const char*) { return nullptr; }
-bool MediaServices::IsEffectTempFile(AudioSource*) { return false; }
+VideoSource* MediaServices::FindVideoByName(const char*) {
+  return nullptr;
+}
+AudioSource* MediaServices::FindAudioByName(const char*) {
+  return nullptr;
+}
+MidiSource* MediaServices::FindMidiByName(const char*) {
+  return nullptr;
+}
+bool MediaServices::IsEffectTempFile(AudioSource*) {
+  return false;
+}
 
 void MediaServices::DescribeEffects(EffectChain*, char* text, int32_t size) {
   if (!text || size < 1) return;
@@ -33,4 +43,6 @@ MediaServices* SetMediaServices(MediaServices* services) {
   return before;
 }
 
-MediaServices& CurrentMediaServices() { return current_services ? *current_services : default_services; }
+MediaServices& CurrentMediaServices() {
+  return current_services ? *current_services : default_services;
+}

@@ -13,7 +13,9 @@
 
 // ---- Profile storage ----
 
-Profile::Profile(const Profile& other) { *this = other; }
+Profile::Profile(const Profile& other) {
+  *this = other;
+}
 
 Profile& Profile::operator=(const Profile& other) {
   if (&other == this) return *this;
@@ -90,8 +92,12 @@ using Wide = __int128;
 using Axis = int32_t (*)(int32_t);
 
 // Stored points may hold values out of range; the axes take them at the limits.
-int32_t VolumeAxis(int32_t value) { return GainToFader(value, 0); }
-int32_t BalanceAxis(int32_t value) { return BalanceToSteps(std::clamp(value, -256, 256), 0); }
+int32_t VolumeAxis(int32_t value) {
+  return GainToFader(value, 0);
+}
+int32_t BalanceAxis(int32_t value) {
+  return BalanceToSteps(std::clamp(value, -256, 256), 0);
+}
 
 struct ScreenPoint {
   int64_t x;
@@ -102,7 +108,9 @@ ScreenPoint ToScreen(int32_t time, int32_t value, Axis axis) {
   return {CurrentFilmHost().TimeToPixels(time), axis(value)};
 }
 
-int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
+int64_t Abs(int64_t v) {
+  return v < 0 ? -v : v;
+}
 
 // a * b / c rounded half away from zero, without overflow.
 int64_t MulDivRoundWide(int64_t a, int64_t b, int64_t c) {
@@ -114,8 +122,12 @@ int64_t MulDivRoundWide(int64_t a, int64_t b, int64_t c) {
   return static_cast<int64_t>(negative ? -q : q);
 }
 
-Wide Square(int64_t v) { return static_cast<Wide>(v) * v; }
-Wide Length2(int64_t x, int64_t y) { return Square(x) + Square(y); }
+Wide Square(int64_t v) {
+  return static_cast<Wide>(v) * v;
+}
+Wide Length2(int64_t x, int64_t y) {
+  return Square(x) + Square(y);
+}
 // Squared distance of d from the line along e, rounded: cross^2 / |e|^2.
 Wide LineDistance2(ScreenPoint d, ScreenPoint e) {
   Wide cross = static_cast<Wide>(d.x) * e.y - static_cast<Wide>(d.y) * e.x;
@@ -123,7 +135,8 @@ Wide LineDistance2(ScreenPoint d, ScreenPoint e) {
   return (cross * cross + len2 / 2) / len2;
 }
 
-int32_t FindPoint(const Film& film, const Profile& p, int32_t t, int32_t value, int32_t maxDistance, Axis axis) {
+int32_t FindPoint(const Film& film, const Profile& p, int32_t t, int32_t value, int32_t maxDistance,
+                  Axis axis) {
   FilmHost& host = CurrentFilmHost();
   const int64_t tx = host.TimeToPixels(t);
   const int64_t vy = axis(value);
@@ -220,12 +233,24 @@ int32_t Film::FindVolumePoint(int32_t t, int32_t value, int32_t maxDistance) con
 int32_t Film::FindBalancePoint(int32_t t, int32_t value, int32_t maxDistance) const {
   return FindPoint(*this, balancePoints, t, value, maxDistance, BalanceAxis);
 }
-int32_t Film::NearestVolumePoint(int32_t t) const { return NearestPoint(*this, volumePoints, t); }
-int32_t Film::NearestBalancePoint(int32_t t) const { return NearestPoint(*this, balancePoints, t); }
-bool Film::AddVolumePoint(int32_t t, int32_t value) { return volumePoints.Insert(t, value); }
-bool Film::AddBalancePoint(int32_t t, int32_t value) { return balancePoints.Insert(t, value); }
-bool Film::DeleteVolumePoint(int32_t i) { return volumePoints.Delete(i); }
-bool Film::DeleteBalancePoint(int32_t i) { return balancePoints.Delete(i); }
+int32_t Film::NearestVolumePoint(int32_t t) const {
+  return NearestPoint(*this, volumePoints, t);
+}
+int32_t Film::NearestBalancePoint(int32_t t) const {
+  return NearestPoint(*this, balancePoints, t);
+}
+bool Film::AddVolumePoint(int32_t t, int32_t value) {
+  return volumePoints.Insert(t, value);
+}
+bool Film::AddBalancePoint(int32_t t, int32_t value) {
+  return balancePoints.Insert(t, value);
+}
+bool Film::DeleteVolumePoint(int32_t i) {
+  return volumePoints.Delete(i);
+}
+bool Film::DeleteBalancePoint(int32_t i) {
+  return balancePoints.Delete(i);
+}
 int32_t Film::HitTestVolumeProfile(int32_t value, int32_t t, int32_t& index) const {
   return HitTest(*this, volumePoints, value, t, index, VolumeAxis);
 }
@@ -240,13 +265,17 @@ namespace {
 constexpr std::size_t kStatusLimit = 159;
 constexpr std::size_t kNameTextLimit = 150;
 
-const char* Tc(int32_t ms) { return MsToShortTimeCode(ms, true); }
+const char* Tc(int32_t ms) {
+  return MsToShortTimeCode(ms, true);
+}
 
 int32_t Percent(int32_t v) {
   const int64_t magnitude = v < 0 ? -static_cast<int64_t>(v) : v;
   return static_cast<int32_t>((magnitude * 100 + 128) / 256);
 }
-const char* Side(int32_t v) { return GetString(v >= 1 ? 198 : 199); }
+const char* Side(int32_t v) {
+  return GetString(v >= 1 ? 198 : 199);
+}
 
 }  // namespace
 
@@ -266,7 +295,8 @@ int32_t EffectiveGain(const Film& film, int32_t value) {
 
 int32_t EffectiveBalance(const Film& film, int32_t value) {
   FilmHost& host = CurrentFilmHost();
-  const int64_t sum = static_cast<int64_t>(value) + film.balance + host.MasterPan() + host.LinePan(film.audioLine);
+  const int64_t sum =
+      static_cast<int64_t>(value) + film.balance + host.MasterPan() + host.LinePan(film.audioLine);
   return static_cast<int32_t>(std::clamp<int64_t>(sum, -256, 256));
 }
 
@@ -281,7 +311,8 @@ void Film::DescribeStart() const {
   if (video) {
     const int32_t frame = MsToFrames(in, ProjectFrameRate());
     const char* key = video->IsKeyFrame(frame) ? " " : GetString(189);
-    ShowStatus(FormatText(GetString(187), name, Tc(start), Tc(FramesToMs(frame, video->GetFrameRate())), key));
+    ShowStatus(
+        FormatText(GetString(187), name, Tc(start), Tc(FramesToMs(frame, video->GetFrameRate())), key));
   } else {
     ShowStatus(FormatText(GetString(188), name, Tc(start), Tc(in)));
   }

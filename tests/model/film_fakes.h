@@ -32,7 +32,8 @@ struct Counted {
 
 class FakeVideo : public VideoSource, public Counted {
  public:
-  FakeVideo(std::string file, int32_t frames, float rate = 25.0f) : file(std::move(file)), frames(frames), rate(rate) {}
+  FakeVideo(std::string file, int32_t frames, float rate = 25.0f)
+      : file(std::move(file)), frames(frames), rate(rate) {}
   ~FakeVideo() override = default;
   void AddRef() override { Up(); }
   void Release() override { Down("video"); }
@@ -187,7 +188,8 @@ class FakeMedia : public MediaServices {
     startFrames.push_back(std::make_unique<FakeStartFrame>(source, frame));
     return startFrames.back().get();
   }
-  Thumbnail* GetThumbnailFromSource(void*, int32_t scale, VideoSource* source, int32_t a, int32_t b) override {
+  Thumbnail* GetThumbnailFromSource(void*, int32_t scale, VideoSource* source, int32_t a,
+                                    int32_t b) override {
     if (!source) return nullptr;
     thumbnails.push_back(std::make_unique<FakeThumbnail>(a, b, scale));
     return thumbnails.back().get();
@@ -371,7 +373,6 @@ class FilmTest : public ::testing::Test {
   FakeHost host;
   FakeMedia media;
   ScriptedBoxes boxes;
-
 };
 
 }  // namespace filmtest

@@ -109,23 +109,23 @@ TEST_F(FilmListTest, QueryTable) {
     const char* expected;
   } cases[] = {
       {kFindByLine, 50, kKindAudio, 0, "A"},
-      {kFindByLine, 0, kKindAudio, 0, "A"},     // start is inside
-      {kFindByLine, 100, kKindAudio, 0, ""},    // end is not
+      {kFindByLine, 0, kKindAudio, 0, "A"},   // start is inside
+      {kFindByLine, 100, kKindAudio, 0, ""},  // end is not
       {kFindByLine, 150, kKindAudio, 0, ""},
       {kFindByLine, 300, kKindAudio, 0, ""},
       {kFindByLine, 299, kKindAudio, 0, "B"},
       {kFindByLine, 150, kKindAudio, 1, "C"},
-      {kFindByLine, 600, kKindAudio, 0, "S"},   // selected films are found
+      {kFindByLine, 600, kKindAudio, 0, "S"},  // selected films are found
       {kFindByLine, 999, kKindVideo, 0, "V"},
       {kFindByLine, 999, kKindVideo, 1, ""},
-      {kFindByLine, 599, kKindMidi, 3, "M"},    // MIDI whatever the line
+      {kFindByLine, 599, kKindMidi, 3, "M"},  // MIDI whatever the line
       {kFindByLine, 599, kKindMidi | kKindAudio, 7, "M"},
-      {kLatestEndBefore, 260, kKindAudio, 0, "B"},   // B and L end at 300: the earlier wins
-      {kLatestEndBefore, 750, kKindAudio, 0, "U"},   // S is selected
+      {kLatestEndBefore, 260, kKindAudio, 0, "B"},  // B and L end at 300: the earlier wins
+      {kLatestEndBefore, 750, kKindAudio, 0, "U"},  // S is selected
       {kLatestEndBefore, 0, kKindAudio, 0, ""},
       {kLatestEndBefore, 1300, kKindVideo, 0, "W"},
-      {kLatestEndBefore, 1200, kKindVideo, 0, ""},   // V is selected, W starts at t
-      {kNextOnLine, 400, kKindAudio, 0, "U"},        // S at 500 is selected
+      {kLatestEndBefore, 1200, kKindVideo, 0, ""},  // V is selected, W starts at t
+      {kNextOnLine, 400, kKindAudio, 0, "U"},       // S at 500 is selected
       {kNextOnLine, 200, kKindAudio, 0, "B"},
       {kNextOnLine, 801, kKindAudio, 0, ""},
       {kNextOnLine, 0, kKindVideo, 0, "W"},
@@ -142,8 +142,10 @@ TEST_F(FilmListTest, QueryTable) {
     int32_t t, mask, line;
     bool free;
   } freeCases[] = {
-      {50, kKindAudio, 0, false}, {150, kKindAudio, 0, true}, {600, kKindAudio, 0, true},  // only S, selected
-      {750, kKindAudio, 0, false}, {500, kKindVideo, 0, true}, {1300, kKindVideo, 0, false},
+      {50, kKindAudio, 0, false},   {150, kKindAudio, 0, true},
+      {600, kKindAudio, 0, true},  // only S, selected
+      {750, kKindAudio, 0, false},  {500, kKindVideo, 0, true},
+      {1300, kKindVideo, 0, false},
   };
   for (const auto& c : freeCases) EXPECT_EQ(Film::IsFreeOnLine(c.t, c.mask, c.line), c.free) << c.t;
 
@@ -283,7 +285,8 @@ TEST_F(RemoveClipEverywhere, CollectionAndUndoQuestions) {
   EXPECT_FALSE(Film::RemoveClipEverywhere("clip.wav", nullptr));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text,
-            "Clip 'clip.wav' is used in the clip collection.\nDo you want to remove this clip from clip collection?");
+            "Clip 'clip.wav' is used in the clip collection.\nDo you want to remove this clip from clip "
+            "collection?");
   EXPECT_EQ(host.clips.size(), 1u);
 
   // Held by the undo history only: asked, cleared, done.
@@ -293,7 +296,8 @@ TEST_F(RemoveClipEverywhere, CollectionAndUndoQuestions) {
   boxes.boxes.clear();
   EXPECT_TRUE(Film::RemoveClipEverywhere("clip.wav", nullptr));
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text, "Clip 'clip.wav' is used in the Undo list.\nDo you want to clear Undo list?");
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Clip 'clip.wav' is used in the Undo list.\nDo you want to clear Undo list?");
   EXPECT_EQ(host.undoClears, 1);
 
   // Undo declined.

@@ -28,10 +28,13 @@ struct ClipCase {
 // Video: 100 frames at 25 fps = 4000 ms. Audio: 3900 ms. MIDI: 6000 ms.
 const ClipCase kClipCases[] = {
     // Video times land on frames (1013 -> 1000, 1013 + 3990 -> 5000); out is cut at the video's end.
-    {"video and audio", true, true, false, 7, 10, 5000, 1013, 1000, 5000, 10, 4000, 4000, true, true, false, 2},
-    {"video part only", true, true, false, 1, 10, 5000, 1013, 1000, 5000, 10, 4000, 4000, true, false, false, 0},
+    {"video and audio", true, true, false, 7, 10, 5000, 1013, 1000, 5000, 10, 4000, 4000, true, true, false,
+     2},
+    {"video part only", true, true, false, 1, 10, 5000, 1013, 1000, 5000, 10, 4000, 4000, true, false, false,
+     0},
     // Sound is placed to the millisecond; out is cut at the sound's end.
-    {"audio part only", true, true, false, 2, 10, 5000, 1013, 1013, 4903, 10, 3900, 3900, false, true, false, 2},
+    {"audio part only", true, true, false, 2, 10, 5000, 1013, 1013, 4903, 10, 3900, 3900, false, true, false,
+     2},
     {"audio clip", false, true, false, 7, 100, 900, 1013, 1013, 1813, 100, 900, 3900, false, true, false, 2},
     {"midi clip", false, false, true, 7, 0, 2000, 500, 500, 2500, 0, 2000, 6000, false, false, true, 0},
     // Audio wins over MIDI when both are asked for.
@@ -45,7 +48,8 @@ TEST_F(FilmConstruction, FromClips) {
     FakeVideo* v = Video("v.avi", 100);
     FakeAudio* a = Audio("a.wav", 3900);
     FakeMidi* m = Midi("m.mid", 6000);
-    FakeClip clip(c.video ? v : nullptr, c.audio ? a : nullptr, c.midi ? m : nullptr, c.in, c.out, c.out - c.in, "Take 1");
+    FakeClip clip(c.video ? v : nullptr, c.audio ? a : nullptr, c.midi ? m : nullptr, c.in, c.out,
+                  c.out - c.in, "Take 1");
     {
       Film film(clip, c.start, c.parts, 2, 1);
       EXPECT_EQ(film.start, c.start_);
@@ -256,11 +260,12 @@ TEST_F(LinkAtKeyFrame, ShiftsToTheNextKeyFrameWithANote) {
   ASSERT_TRUE(film->LinkAtKeyFrame(nullptr, FilmList));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].caption, "Align start of video clip to next key frame");
-  EXPECT_EQ(boxes.boxes[0].text,
-            "Clip Intro at position 1:000ms..2:880ms starts from NOT a key frame!\nShift start to next key frame.");
+  EXPECT_EQ(
+      boxes.boxes[0].text,
+      "Clip Intro at position 1:000ms..2:880ms starts from NOT a key frame!\nShift start to next key frame.");
   EXPECT_EQ(boxes.boxes[0].flags, MB_ICONINFORMATION);
-  EXPECT_EQ(film->in, 400);       // frame 10
-  EXPECT_EQ(film->start, 1280);   // seven frames later
+  EXPECT_EQ(film->in, 400);      // frame 10
+  EXPECT_EQ(film->start, 1280);  // seven frames later
   EXPECT_EQ(film->end, 2880);
   EXPECT_EQ(film->origin, 880);
   EXPECT_EQ(fx->tempFileDrops, 1);
@@ -317,7 +322,8 @@ TEST_F(FitToSources, RefusesSourcesThatNoLongerSuit) {
   FakeClip videoClip(v, nullptr, nullptr, 0, 2000, 4000);
   FakeClip audioClip(nullptr, a, nullptr, 0, 2000, 4000);
   FakeClip midiClip(nullptr, nullptr, m, 0, 2000, 4000);
-  Film vf(videoClip, 0, kKindVideo, 0, 0), af(audioClip, 0, kKindAudio, 0, 0), mf(midiClip, 0, kKindMidi, 0, 0);
+  Film vf(videoClip, 0, kKindVideo, 0, 0), af(audioClip, 0, kKindAudio, 0, 0),
+      mf(midiClip, 0, kKindMidi, 0, 0);
   vf.UpdateInFrame(nullptr, 0);
 
   v->directPlayable = false;

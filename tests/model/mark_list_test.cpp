@@ -54,14 +54,12 @@ TEST_F(MarkListTest, MoveTable) {
     int32_t newIndex;
     std::vector<int32_t> order;
   } cases[] = {
-      {0, 400, true, 1, {300, 400, 500}},
-      {0, 500, false, 0, {100, 300, 500}},   // another mark has the time
-      {0, 700, true, 2, {300, 500, 700}},    // past every later mark
-      {2, 50, true, 0, {50, 100, 300}},      // down past every earlier mark
-      {1, 200, true, 1, {100, 200, 500}},    // stays in place
-      {1, 300, true, 1, {100, 300, 500}},    // its own time
-      {3, 200, false, 3, {100, 300, 500}},
-      {-1, 200, false, -1, {100, 300, 500}},
+      {0, 400, true, 1, {300, 400, 500}},  {0, 500, false, 0, {100, 300, 500}},  // another mark has the time
+      {0, 700, true, 2, {300, 500, 700}},                                        // past every later mark
+      {2, 50, true, 0, {50, 100, 300}},    // down past every earlier mark
+      {1, 200, true, 1, {100, 200, 500}},  // stays in place
+      {1, 300, true, 1, {100, 300, 500}},  // its own time
+      {3, 200, false, 3, {100, 300, 500}}, {-1, 200, false, -1, {100, 300, 500}},
   };
   for (const auto& c : cases) {
     MarkList list;
@@ -122,18 +120,16 @@ TEST_F(MarkListTest, FindNearestTable) {
   struct {
     int32_t mode, group, t, maxDistance, from, to, expected;
   } cases[] = {
-      {0, 0, 200, 50, 0, 1000, -1},     // gravity off: nothing, even exactly at t
-      {1, 0, 210, 50, 0, 1000, 1},
-      {1, 0, 250, 51, 0, 1000, 1},      // equal distances keep the earlier mark
-      {1, 0, 250, 50, 0, 1000, -1},     // the distance must be below the limit
-      {1, 2, 290, 50, 0, 1000, -1},     // group 3 is skipped for group 2
-      {1, 2, 290, 100, 0, 1000, 1},     // ... and 200 (group 2) is taken
-      {1, 2, 120, 50, 0, 1000, 0},      // group 0 is always taken
-      {1, 3, 390, 50, 0, 1000, -1},
-      {1, 0, 210, 50, 150, 1000, 1},
-      {1, 0, 110, 50, 150, 1000, -2},   // one mark before from lowers the result
-      {1, 0, 390, 100, 0, 400, 2},      // to is excluded
-      {1, 0, 390, 100, 350, 400, -4},   // three marks before from, none eligible
+      {0, 0, 200, 50, 0, 1000, -1},                                 // gravity off: nothing, even exactly at t
+      {1, 0, 210, 50, 0, 1000, 1},    {1, 0, 250, 51, 0, 1000, 1},  // equal distances keep the earlier mark
+      {1, 0, 250, 50, 0, 1000, -1},                                 // the distance must be below the limit
+      {1, 2, 290, 50, 0, 1000, -1},                                 // group 3 is skipped for group 2
+      {1, 2, 290, 100, 0, 1000, 1},                                 // ... and 200 (group 2) is taken
+      {1, 2, 120, 50, 0, 1000, 0},                                  // group 0 is always taken
+      {1, 3, 390, 50, 0, 1000, -1},   {1, 0, 210, 50, 150, 1000, 1},
+      {1, 0, 110, 50, 150, 1000, -2},  // one mark before from lowers the result
+      {1, 0, 390, 100, 0, 400, 2},     // to is excluded
+      {1, 0, 390, 100, 350, 400, -4},  // three marks before from, none eligible
       {6, 0, 400, 1, 0, 1000, 3},
   };
   for (const auto& c : cases) {

@@ -127,11 +127,8 @@ TEST_F(ProfileTest, HitTestCodes) {
   } flat[] = {
       {5000, 85, kHitFlatSegment, 0},  // 7 above the flat segment
       {5000, 86, kHitNone, 0},         // 8 above
-      {5000, 71, kHitFlatSegment, 0},
-      {5000, 70, kHitNone, 0},
-      {3, 80, kHitPoint, 0},
-      {9993, 85, kHitPoint, 1},
-      {9992, 86, kHitNone, 0},
+      {5000, 71, kHitFlatSegment, 0}, {5000, 70, kHitNone, 0}, {3, 80, kHitPoint, 0},
+      {9993, 85, kHitPoint, 1},       {9992, 86, kHitNone, 0},
   };
   for (const auto& c : flat) {
     int32_t index = -9;
@@ -181,7 +178,10 @@ TEST_F(ProfileTest, LongSegmentsAtTheClosestZoom) {
   ASSERT_EQ(GainToFader(2047, 0), 95);
   struct {
     int32_t fader, hit;
-  } cases[] = {{68, kHitSlopedSegment}, {75, kHitSlopedSegment}, {76, kHitNone}, {61, kHitSlopedSegment},
+  } cases[] = {{68, kHitSlopedSegment},
+               {75, kHitSlopedSegment},
+               {76, kHitNone},
+               {61, kHitSlopedSegment},
                {60, kHitNone}};
   for (const auto& c : cases) {
     int32_t index = -9;
@@ -209,7 +209,8 @@ TEST_F(ProfileTest, VolumeTexts) {
   film->DescribeVolumeRange(1);
   EXPECT_EQ(host.status, "Volume is -6dB(-6dB) in the range 12:000ms..28:000ms(2:000ms..18:000ms)");
   film->DescribeVolumeSlope(1);
-  EXPECT_EQ(host.status, "Sloped volume: from -6dB(-6dB) in 12:000ms(2:000ms) to 0dB(0dB) in 28:000ms(18:000ms)");
+  EXPECT_EQ(host.status,
+            "Sloped volume: from -6dB(-6dB) in 12:000ms(2:000ms) to 0dB(0dB) in 28:000ms(18:000ms)");
   // The effective level takes the clip, its line and the master.
   host.lineGain[1] = 1024;
   film->DescribeVolumePoint(1);
@@ -262,12 +263,14 @@ TEST_F(ProfileTest, ClipTexts) {
             "Clip 'Take' starts at 1:000ms [source offset: 0:280ms], the 1-st frame is NOT a key frame");
   v->keyFrames.clear();
   film.DescribeStart();
-  EXPECT_EQ(host.status, "Clip 'Take' starts at 1:000ms [source offset: 0:280ms], the 1-st frame is a key frame");
+  EXPECT_EQ(host.status,
+            "Clip 'Take' starts at 1:000ms [source offset: 0:280ms], the 1-st frame is a key frame");
   film.DescribeStop();
   EXPECT_EQ(host.status, "Clip 'Take' stops at 3:720ms [source offset: 3:000ms]");
   v->rate = 30.0f;  // offsets are the video's own times of the frames
   film.DescribeStart();
-  EXPECT_EQ(host.status, "Clip 'Take' starts at 1:000ms [source offset: 0:233ms], the 1-st frame is a key frame");
+  EXPECT_EQ(host.status,
+            "Clip 'Take' starts at 1:000ms [source offset: 0:233ms], the 1-st frame is a key frame");
 
   struct {
     int32_t parts;
