@@ -2,6 +2,7 @@
 // and a components initialisation for the test's thread.
 #pragma once
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -62,6 +63,26 @@ class ComponentTest : public ::testing::Test {
       text += "[HKEY_CLASSES_ROOT\\" + progId + "\\CLSID]\n@=\"" + clsid + "\"\n";
     }
     return text;
+  }
+
+  // The fake module's classes (fake_module/fake_effects.cpp).
+  static constexpr CLSID kOffsetClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+  static constexpr CLSID kFailInitClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 2}};
+  static constexpr CLSID kRefuseStateClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 3}};
+  static std::string FakeRegistryText() {
+    return ClassEntry("{F0000000-0000-0000-0000-000000000001}", "KOBRIX.Offset", KOBRIX_FAKE_EFFECTS_MODULE) +
+           ClassEntry("{F0000000-0000-0000-0000-000000000002}", "KOBRIX.FailInit", KOBRIX_FAKE_EFFECTS_MODULE) +
+           ClassEntry("{F0000000-0000-0000-0000-000000000003}", "KOBRIX.RefuseState", KOBRIX_FAKE_EFFECTS_MODULE);
+  }
+  // A counter of the fake module (0 before it is loaded).
+  template <class T>
+  static T FakeProbe(const char* name) {
+    void* module = dlopen(KOBRIX_FAKE_EFFECTS_MODULE, RTLD_LAZY | RTLD_NOLOAD);
+    if (module == nullptr) return T{};
+    auto probe = reinterpret_cast<T (*)()>(dlsym(module, name));
+    T value = probe != nullptr ? probe() : T{};
+    dlclose(module);
+    return value;
   }
 
   std::string folder_;
