@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/installed_components.h"
+#include "media/audio_data.h"
 #include "media/sample_block.h"
 #include "model/ini.h"
 #include "platform/components/component_test_support.h"
@@ -164,6 +165,50 @@ TEST_F(EffectListTest, OpeningWithoutSourceTakesTheOutputFormat) {
   EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastRate"), 32000u);
   EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastChannels"), 2u);
   delete e;
+}
+
+// A clip's source gives its own rate and channels.
+TEST_F(EffectListTest, OpeningWithASourceTakesItsFormat) {
+  // A WAVE file of 0.1 s of silent 16-bit stereo frames at 48000 Hz.
+  const std::string path = folder_ + "/clip.wav";
+  std::vector<BYTE> wav;
+  auto u32 = [&](DWORD v) {
+    for (int i = 0; i < 4; ++i) wav.push_back(static_cast<BYTE>(v >> (8 * i)));
+  };
+  auto u16 = [&](WORD v) {
+    wav.push_back(static_cast<BYTE>(v));
+    wav.push_back(static_cast<BYTE>(v >> 8));
+  };
+  auto tag = [&](const char* t) { wav.insert(wav.end(), t, t + 4); };
+  tag("RIFF");
+  u32(4 + 8 + 16 + 8 + 19200);
+  tag("WAVE");
+  tag("fmt ");
+  u32(16);
+  u16(1);
+  u16(2);
+  u32(48000);
+  u32(48000 * 4);
+  u16(4);
+  u16(16);
+  tag("data");
+  u32(19200);
+  wav.resize(wav.size() + 19200, 0);
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(wav.data(), 1, wav.size(), f);
+  std::fclose(f);
+  AudioData* source = AudioData::OpenShared(path.c_str());
+  ASSERT_NE(source, nullptr);
+
+  EffectList* list = EffectList::New();
+  list->Insert(Offset(1.0f), nullptr);
+  ASSERT_TRUE(list->Open(source, nullptr));
+  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastRate"), 48000u);
+  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastChannels"), 2u);
+  list->Close();
+  list->Release();
+  source->Release();
 }
 
 TEST_F(EffectListTest, CloneWithAnUnregisteredClassLeavesNoList) {
