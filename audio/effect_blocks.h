@@ -9,8 +9,8 @@
 namespace effect_blocks {
 
 inline bool WriteU32(HMMIO file, DWORD value) {
-  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
-                         static_cast<BYTE>(value >> 24)};
+  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
+                         static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
   return mmioWrite(file, bytes, 4) == 4;
 }
 
@@ -40,10 +40,14 @@ inline LONG ReadHead(HMMIO file, DWORD* id, LONG* size) {
   return got;
 }
 
-inline bool ReadBytes(HMMIO file, void* data, LONG size) { return size == 0 || mmioRead(file, data, size) == size; }
+inline bool ReadBytes(HMMIO file, void* data, LONG size) {
+  return size == 0 || mmioRead(file, data, size) == size;
+}
 
 // The current position, or -1.
-inline LONGLONG Tell(HMMIO file) { return mmioSeek64(file, 0, SEEK_CUR); }
+inline LONGLONG Tell(HMMIO file) {
+  return mmioSeek64(file, 0, SEEK_CUR);
+}
 
 // Bytes between the current position and the end of the file (0 on failure).
 inline LONGLONG BytesLeft(HMMIO file) {

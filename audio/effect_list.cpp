@@ -164,7 +164,9 @@ void Effect::Close() {
   component = nullptr;
 }
 
-bool Effect::SaveState() { return component != nullptr && SaveIntoBlock(); }
+bool Effect::SaveState() {
+  return component != nullptr && SaveIntoBlock();
+}
 
 bool Effect::RestoreState() {
   if (component == nullptr) return false;
@@ -210,7 +212,9 @@ EffectList::~EffectList() {
   if (defaultList == this) defaultList = nullptr;
 }
 
-EffectList* EffectList::New() { return new (std::nothrow) EffectList; }
+EffectList* EffectList::New() {
+  return new (std::nothrow) EffectList;
+}
 
 void EffectList::Release() {
   if (--referenceCount < 1) delete this;

@@ -19,7 +19,9 @@ EffectListFileQuestion* file_question = nullptr;
 constexpr int kStringEffectListFilter = 583;
 constexpr char kEffectListExtension[] = "fxl";
 
-bool SeekTo(HMMIO file, LONGLONG position) { return mmioSeek64(file, position, SEEK_SET) == position; }
+bool SeekTo(HMMIO file, LONGLONG position) {
+  return mmioSeek64(file, position, SEEK_SET) == position;
+}
 
 // Writes a block head now and its size once the data is written.
 class PatchedBlock {
@@ -55,7 +57,8 @@ EffectListFileQuestion* SetEffectListFileQuestion(EffectListFileQuestion* questi
 bool Effect::Write(HMMIO file) {
   BYTE id[kGuidByteSize];
   GuidToBytes(clsid, id);
-  if (!WriteHead(file, kEffectClassBlock, kGuidByteSize) || !WriteBytes(file, id, kGuidByteSize)) return false;
+  if (!WriteHead(file, kEffectClassBlock, kGuidByteSize) || !WriteBytes(file, id, kGuidByteSize))
+    return false;
 
   // A live component's state is saved fresh; when that fails, the stored one.
   const BYTE* bytes = state.get();
@@ -278,8 +281,8 @@ int EffectList::ReadFile(HMMIO file, EffectList** list, ComObjectEntry** missing
 void EffectList::SaveFile(HWND parent, const char* title) {
   std::string path;
   if (file_question == nullptr ||
-      !file_question->AskFileName(parent, title, true, GetString(kStringEffectListFilter), kEffectListExtension,
-                                  &path))
+      !file_question->AskFileName(parent, title, true, GetString(kStringEffectListFilter),
+                                  kEffectListExtension, &path))
     return;
   HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
   if (file == nullptr) {
@@ -293,8 +296,8 @@ void EffectList::SaveFile(HWND parent, const char* title) {
 EffectList* EffectList::LoadFile(HWND parent, const char* title, ComObjectEntry** missing) {
   std::string path;
   if (file_question == nullptr ||
-      !file_question->AskFileName(parent, title, false, GetString(kStringEffectListFilter), kEffectListExtension,
-                                  &path))
+      !file_question->AskFileName(parent, title, false, GetString(kStringEffectListFilter),
+                                  kEffectListExtension, &path))
     return nullptr;
   HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);
   if (file == nullptr) {

@@ -32,7 +32,9 @@ void FreeComponentList(ComObjectEntry* head) {
   }
 }
 
-CComBase::CComBase() { state = CoInitialize(nullptr) == S_OK ? 0 : 1; }
+CComBase::CComBase() {
+  state = CoInitialize(nullptr) == S_OK ? 0 : 1;
+}
 
 CComBase::~CComBase() {
   if (state == 0) CoUninitialize();
@@ -74,7 +76,8 @@ bool CComObjectInfo::Next() {
     DWORD size = sizeof progId;
     lastResult = RegQueryValueEx(progIdKey, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(progId), &size);
     RegCloseKey(progIdKey);
-    if (lastResult == ERROR_SUCCESS && type != REG_SZ) lastResult = static_cast<LONG>(ERROR_INVALID_PARAMETER);
+    if (lastResult == ERROR_SUCCESS && type != REG_SZ)
+      lastResult = static_cast<LONG>(ERROR_INVALID_PARAMETER);
   }
   if (lastResult != ERROR_SUCCESS)
     CopyCut(progId, kUnknownProgId, kProgIdLength);
@@ -142,14 +145,15 @@ bool CComObjectInfo::WriteList(HMMIO file) {
     const LONG length = static_cast<LONG>(std::strlen(e->progId));
     BYTE clsid[kGuidByteSize];
     GuidToBytes(e->clsid, clsid);
-    if (!WriteHead(file, kComponentRecord, kGuidByteSize + length + 1) || !WriteBytes(file, clsid, kGuidByteSize) ||
-        !WriteBytes(file, e->progId, length + 1))
+    if (!WriteHead(file, kComponentRecord, kGuidByteSize + length + 1) ||
+        !WriteBytes(file, clsid, kGuidByteSize) || !WriteBytes(file, e->progId, length + 1))
       return false;
   }
   const LONGLONG end = Tell(file);
   if (end < 0) return false;
   const LONG size = static_cast<LONG>(end - start - 8);
-  if (mmioSeek64(file, start, SEEK_SET) != start || !WriteHead(file, kComponentListRecord, size)) return false;
+  if (mmioSeek64(file, start, SEEK_SET) != start || !WriteHead(file, kComponentListRecord, size))
+    return false;
   return mmioSeek64(file, end, SEEK_SET) == end;
 }
 
@@ -182,7 +186,8 @@ int CComObjectInfo::ReadList(HMMIO file, LONG size, ComObjectEntry** head) {
     if (nameBytes > kept) {
       // Skipping must reach the record's end inside the file: a cut file
       // reports the short read here, not in whatever reads on.
-      if (BytesLeft(file) < nameBytes - kept || mmioSeek64(file, nameBytes - kept, SEEK_CUR) < 0) return kErrRead;
+      if (BytesLeft(file) < nameBytes - kept || mmioSeek64(file, nameBytes - kept, SEEK_CUR) < 0)
+        return kErrRead;
     }
     auto* node = new (std::nothrow) ComObjectEntry;
     if (node == nullptr) return kErrNoMemory;

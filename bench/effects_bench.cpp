@@ -19,7 +19,8 @@ IAudioEffect* CreateFromModule(const char* library, REFCLSID clsid) {
   if (module == nullptr) return nullptr;
   auto entry = reinterpret_cast<DllGetClassObjectEntry>(GetProcAddress(module, "DllGetClassObject"));
   IClassFactory* factory = nullptr;
-  if (entry == nullptr || FAILED(entry(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return nullptr;
+  if (entry == nullptr || FAILED(entry(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+    return nullptr;
   IAudioEffect* effect = nullptr;
   factory->CreateInstance(nullptr, IID_IAudioEffect, reinterpret_cast<void**>(&effect));
   factory->Release();
@@ -43,7 +44,10 @@ void Run(benchmark::State& state, const char* library, REFCLSID clsid, const Set
   effect->SetFormat(kRate, channels);
   std::vector<float> samples(static_cast<size_t>(kFrames) * channels);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<float>(8000.0 * std::sin(0.01 * i));
-  EffectBlock block{samples.data(), kFrames, kFrames, kFrames,
+  EffectBlock block{samples.data(),
+                    kFrames,
+                    kFrames,
+                    kFrames,
                     {1, channels, kRate, kRate * channels * 4u, static_cast<WORD>(channels * 4), 32}};
   for (auto _ : state) {
     effect->Process(reinterpret_cast<SampleBlock*>(&block));
@@ -53,7 +57,9 @@ void Run(benchmark::State& state, const char* library, REFCLSID clsid, const Set
   effect->Release();
 }
 
-void BM_Gain(benchmark::State& state) { Run(state, "KXGAIN.DLL", CLSID_KobrixGain, GainSettings{0.9f}); }
+void BM_Gain(benchmark::State& state) {
+  Run(state, "KXGAIN.DLL", CLSID_KobrixGain, GainSettings{0.9f});
+}
 void BM_Echo(benchmark::State& state) {
   Run(state, "KXECHO.DLL", CLSID_KobrixEcho, EchoSettings{250.0f, 0.5f, 0.5f});
 }

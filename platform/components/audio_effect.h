@@ -11,7 +11,8 @@
 struct SampleBlock;
 
 // {7EC0C980-E8B3-11D0-B689-0040F600D847}
-inline constexpr IID IID_IAudioEffect{0x7EC0C980, 0xE8B3, 0x11D0, {0xB6, 0x89, 0x00, 0x40, 0xF6, 0x00, 0xD8, 0x47}};
+inline constexpr IID IID_IAudioEffect{
+    0x7EC0C980, 0xE8B3, 0x11D0, {0xB6, 0x89, 0x00, 0x40, 0xF6, 0x00, 0xD8, 0x47}};
 
 // The program id of every effect component of ours begins with this.
 inline constexpr char kEffectProgIdPrefix[] = "KOBRIX.";

@@ -147,6 +147,10 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPSTR* progId) {
   return S_OK;
 }
 
-LPVOID CoTaskMemAlloc(SIZE_T size) { return std::malloc(size == 0 ? 1 : size); }
+LPVOID CoTaskMemAlloc(SIZE_T size) {
+  return std::malloc(size == 0 ? 1 : size);
+}
 
-void CoTaskMemFree(LPVOID memory) { std::free(memory); }
+void CoTaskMemFree(LPVOID memory) {
+  std::free(memory);
+}

@@ -26,9 +26,15 @@ constexpr bool IsEqualGUID(REFGUID a, REFGUID b) {
     if (a.Data4[i] != b.Data4[i]) return false;
   return true;
 }
-constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return IsEqualGUID(a, b); }
-constexpr bool IsEqualIID(REFIID a, REFIID b) { return IsEqualGUID(a, b); }
-constexpr bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
+constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) {
+  return IsEqualGUID(a, b);
+}
+constexpr bool IsEqualIID(REFIID a, REFIID b) {
+  return IsEqualGUID(a, b);
+}
+constexpr bool operator==(REFGUID a, REFGUID b) {
+  return IsEqualGUID(a, b);
+}
 
 inline constexpr GUID GUID_NULL{};
 inline constexpr CLSID CLSID_NULL{};

@@ -1,6 +1,4 @@
 // The scan of the installed effect components and records 621 and 622.
-#include "audio/installed_components.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio/installed_components.h"
 #include "platform/components/component_test_support.h"
 
 namespace {
@@ -18,7 +17,9 @@ using Bytes = std::vector<BYTE>;
 void PutU32(Bytes* b, DWORD v) {
   for (int i = 0; i < 4; ++i) b->push_back(static_cast<BYTE>(v >> (8 * i)));
 }
-void PutText(Bytes* b, const std::string& s) { b->insert(b->end(), s.begin(), s.end()); }
+void PutText(Bytes* b, const std::string& s) {
+  b->insert(b->end(), s.begin(), s.end());
+}
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;
   for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
@@ -109,12 +110,12 @@ TEST_F(InstalledComponentsTest, EnumeratorGivesEveryKeyWithItsProgramId) {
   EXPECT_TRUE(info.done);
   // The over-long name does not end the scan; a key without a readable
   // program id (none, or longer than 80 characters) is "***Unknown***".
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "=***Unknown***", "NotAGuid=KOBRIX.Bad", kId1 + "=KOBRIX.Zeta",
-                      "{B0000000-0000-0000-0000-000000000002}=kobrix.lower",
-                      "{C0000000-0000-0000-0000-000000000003}=***Unknown***",
-                      "{D0000000-0000-0000-0000-000000000004}=OTHER.Thing", kId5 + "=KOBRIX.Alpha",
-                      kId6 + "=" + kProgId80, "{F1000000-0000-0000-0000-000000000007}=***Unknown***"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"=***Unknown***", "NotAGuid=KOBRIX.Bad", kId1 + "=KOBRIX.Zeta",
+                                            "{B0000000-0000-0000-0000-000000000002}=kobrix.lower",
+                                            "{C0000000-0000-0000-0000-000000000003}=***Unknown***",
+                                            "{D0000000-0000-0000-0000-000000000004}=OTHER.Thing",
+                                            kId5 + "=KOBRIX.Alpha", kId6 + "=" + kProgId80,
+                                            "{F1000000-0000-0000-0000-000000000007}=***Unknown***"}));
   EXPECT_FALSE(info.Next());
 }
 
@@ -151,10 +152,13 @@ TEST_F(InstalledComponentsTest, RecordsRoundTripByteForByte) {
   };
   const Case cases[] = {
       {"no component", "", {}, {}},
-      {"a 13-character program id", Key(id13, "KOBRIX.Reverb"), Record622(id13, "KOBRIX.Reverb"),
+      {"a 13-character program id",
+       Key(id13, "KOBRIX.Reverb"),
+       Record622(id13, "KOBRIX.Reverb"),
        {"KOBRIX.Reverb"}},
       {"an 80-character program id", Key(kId6, kProgId80), Record622(kId6, kProgId80), {kProgId80}},
-      {"several", Key(kId1, "KOBRIX.Zeta") + Key(kId5, "KOBRIX.Alpha"),
+      {"several",
+       Key(kId1, "KOBRIX.Zeta") + Key(kId5, "KOBRIX.Alpha"),
        Concat({Record622(kId1, "KOBRIX.Zeta"), Record622(kId5, "KOBRIX.Alpha")}),
        {"KOBRIX.Zeta", "KOBRIX.Alpha"}},
   };

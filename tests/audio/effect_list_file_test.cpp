@@ -147,9 +147,9 @@ class EffectListFileTest : public ComponentTest {
   // The installed list as a 621 record (ours, in the registry's order).
   static Bytes InstalledRecord() {
     Bytes body;
-    for (auto [clsid, progId] : {std::pair{CLSID_KobrixGain, kGainProgId},
-                                 std::pair{CLSID_KobrixEqualizer, kEqualizerProgId},
-                                 std::pair{CLSID_KobrixEcho, kEchoProgId}})
+    for (auto [clsid, progId] :
+         {std::pair{CLSID_KobrixGain, kGainProgId}, std::pair{CLSID_KobrixEqualizer, kEqualizerProgId},
+          std::pair{CLSID_KobrixEcho, kEchoProgId}})
       body = Concat({body, Block(622, Concat({ClassBytes(clsid), Text(progId)}))});
     return Block(621, body);
   }
@@ -174,11 +174,12 @@ TEST_F(EffectListFileTest, FileRoundTripsAndHasTheFormatsBytes) {
   ASSERT_TRUE(list->WriteFile(file));
   mmioClose(file, 0);
 
-  const Bytes gain = Block(601, Concat({Block(611, ClassBytes(CLSID_KobrixGain)),
-                                        Block(612, StateOf(GainSettings{0.5f})), Block(613, Text("Half gain"))}));
-  const Bytes equalizer =
-      Block(601, Concat({Block(611, ClassBytes(CLSID_KobrixEqualizer)),
-                         Block(612, StateOf(EqualizerSettings{1000.0f, 6.0f, 1.0f})), Block(613, Text("EQ"))}));
+  const Bytes gain =
+      Block(601, Concat({Block(611, ClassBytes(CLSID_KobrixGain)), Block(612, StateOf(GainSettings{0.5f})),
+                         Block(613, Text("Half gain"))}));
+  const Bytes equalizer = Block(
+      601, Concat({Block(611, ClassBytes(CLSID_KobrixEqualizer)),
+                   Block(612, StateOf(EqualizerSettings{1000.0f, 6.0f, 1.0f})), Block(613, Text("EQ"))}));
   const Bytes expected =
       Concat({kHeader, Block(600, Concat({gain, equalizer, Block(603, U32(0))})), InstalledRecord()});
   EXPECT_EQ(FileBytes(Path()), expected);
@@ -199,7 +200,8 @@ TEST_F(EffectListFileTest, FileRoundTripsAndHasTheFormatsBytes) {
   EXPECT_EQ(Bytes(a->state.get(), a->state.get() + a->stateSize), StateOf(GainSettings{0.5f}));
   EXPECT_EQ(b->clsid, CLSID_KobrixEqualizer);
   EXPECT_STREQ(b->name, "EQ");
-  EXPECT_EQ(Bytes(b->state.get(), b->state.get() + b->stateSize), StateOf(EqualizerSettings{1000.0f, 6.0f, 1.0f}));
+  EXPECT_EQ(Bytes(b->state.get(), b->state.get() + b->stateSize),
+            StateOf(EqualizerSettings{1000.0f, 6.0f, 1.0f}));
   std::vector<std::string> ids;
   for (const ComObjectEntry* e = installed; e != nullptr; e = e->next) ids.push_back(e->progId);
   EXPECT_EQ(ids, (std::vector<std::string>{kGainProgId, kEqualizerProgId, kEchoProgId}));
@@ -239,9 +241,8 @@ TEST_F(EffectListFileTest, EmptyListAndEnabledFlag) {
     int error;
     BYTE bypass;
   };
-  const Case cases[] = {{Block(603, U32(0)), 0, 1},
-                        {Block(603, U32(1)), 0, 0},
-                        {Block(603, Bytes{1, 0, 0, 0, 0}), 6, 0}};
+  const Case cases[] = {
+      {Block(603, U32(0)), 0, 1}, {Block(603, U32(1)), 0, 0}, {Block(603, Bytes{1, 0, 0, 0, 0}), 6, 0}};
   for (const Case& c : cases) {
     EffectList* list = ReadBody(Concat({effect, c.enabled}), &error);
     EXPECT_EQ(error, c.error);
@@ -264,7 +265,8 @@ TEST_F(EffectListFileTest, EffectBlocks) {
   const Case cases[] = {
       {"no state block, no state", Concat({id, Block(613, Text("Echo"))}), 0, "Echo", 0},
       {"a 200-byte name is skipped", Concat({id, Block(613, Bytes(200, 'x'))}), 0, "", 0},
-      {"a 128-byte name without its NUL", Concat({id, Block(613, Text(name127 + "Z", false))}), 0, name127, 0},
+      {"a 128-byte name without its NUL", Concat({id, Block(613, Text(name127 + "Z", false))}), 0, name127,
+       0},
       {"unknown blocks are skipped", Concat({Block(699, {9, 9}), id, Block(612, {1, 2, 3})}), 0, "", 3},
       {"no class id", Block(613, Text("Echo")), 6, "", 0},
       {"a class id of 15 bytes", Block(611, Bytes(15)), 6, "", 0},
@@ -289,7 +291,8 @@ TEST_F(EffectListFileTest, EffectBlocks) {
   Effect* e = Effect::Create(CLSID_KobrixEcho, "Echo");
   e->DiscardComponent();
   list->Insert(e, nullptr);
-  EXPECT_EQ(WrittenBody(list), Concat({Block(601, Concat({id, Block(613, Text("Echo"))})), Block(603, U32(1))}));
+  EXPECT_EQ(WrittenBody(list),
+            Concat({Block(601, Concat({id, Block(613, Text("Echo"))})), Block(603, U32(1))}));
   list->Release();
 }
 
@@ -319,9 +322,10 @@ TEST_F(EffectListFileTest, HeaderAndShortFiles) {
 // Every cut and every changed byte of a good file: an error code or a list,
 // never a crash or a read out of bounds.
 TEST_F(EffectListFileTest, DamagedFiles) {
-  const Bytes body = Concat({Block(601, Concat({Block(611, ClassBytes(CLSID_KobrixGain)),
-                                                Block(612, StateOf(GainSettings{0.5f})), Block(613, Text("G"))})),
-                             Block(603, U32(1))});
+  const Bytes body =
+      Concat({Block(601, Concat({Block(611, ClassBytes(CLSID_KobrixGain)),
+                                 Block(612, StateOf(GainSettings{0.5f})), Block(613, Text("G"))})),
+              Block(603, U32(1))});
   const Bytes good = Concat({kHeader, Block(600, body), InstalledRecord()});
   const size_t componentsAt = kHeader.size() + 8 + body.size();
   for (size_t cut = 0; cut < good.size(); ++cut) {

@@ -13,9 +13,11 @@
 #include "platform/core/types.h"
 
 // {1C6D51CD-D6AA-4F34-8291-5564C1428740}
-inline constexpr CLSID CLSID_KobrixGain{0x1C6D51CD, 0xD6AA, 0x4F34, {0x82, 0x91, 0x55, 0x64, 0xC1, 0x42, 0x87, 0x40}};
+inline constexpr CLSID CLSID_KobrixGain{
+    0x1C6D51CD, 0xD6AA, 0x4F34, {0x82, 0x91, 0x55, 0x64, 0xC1, 0x42, 0x87, 0x40}};
 // {96057332-0D3C-4B3F-BF0F-F2A8B2681E57}
-inline constexpr CLSID CLSID_KobrixEcho{0x96057332, 0x0D3C, 0x4B3F, {0xBF, 0x0F, 0xF2, 0xA8, 0xB2, 0x68, 0x1E, 0x57}};
+inline constexpr CLSID CLSID_KobrixEcho{
+    0x96057332, 0x0D3C, 0x4B3F, {0xBF, 0x0F, 0xF2, 0xA8, 0xB2, 0x68, 0x1E, 0x57}};
 // {578ED5F8-C8A3-4DEE-B508-B24CF66C93BF}
 inline constexpr CLSID CLSID_KobrixEqualizer{
     0x578ED5F8, 0xC8A3, 0x4DEE, {0xB5, 0x08, 0xB2, 0x4C, 0xF6, 0x6C, 0x93, 0xBF}};
@@ -89,7 +91,9 @@ inline float GetFloat(const BYTE* p) {
   std::memcpy(&v, &bits, 4);
   return v;
 }
-inline bool InRange(float v, float lo, float hi) { return std::isfinite(v) && v >= lo && v <= hi; }
+inline bool InRange(float v, float lo, float hi) {
+  return std::isfinite(v) && v >= lo && v <= hi;
+}
 
 // Each Encode writes kStateSize bytes; each Decode takes exactly that many
 // and fails (leaving out untouched) on a bad version or value.

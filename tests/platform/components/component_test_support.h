@@ -55,7 +55,8 @@ class ComponentTest : public ::testing::Test {
   }
 
   // Registry lines for one class served by a module.
-  static std::string ClassEntry(const std::string& clsid, const std::string& progId, const std::string& module) {
+  static std::string ClassEntry(const std::string& clsid, const std::string& progId,
+                                const std::string& module) {
     std::string text;
     text += "[HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32]\n@=\"" + module + "\"\n";
     if (!progId.empty()) {
@@ -71,8 +72,10 @@ class ComponentTest : public ::testing::Test {
   static constexpr CLSID kRefuseStateClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 3}};
   static std::string FakeRegistryText() {
     return ClassEntry("{F0000000-0000-0000-0000-000000000001}", "KOBRIX.Offset", KOBRIX_FAKE_EFFECTS_MODULE) +
-           ClassEntry("{F0000000-0000-0000-0000-000000000002}", "KOBRIX.FailInit", KOBRIX_FAKE_EFFECTS_MODULE) +
-           ClassEntry("{F0000000-0000-0000-0000-000000000003}", "KOBRIX.RefuseState", KOBRIX_FAKE_EFFECTS_MODULE);
+           ClassEntry("{F0000000-0000-0000-0000-000000000002}", "KOBRIX.FailInit",
+                      KOBRIX_FAKE_EFFECTS_MODULE) +
+           ClassEntry("{F0000000-0000-0000-0000-000000000003}", "KOBRIX.RefuseState",
+                      KOBRIX_FAKE_EFFECTS_MODULE);
   }
   // A counter of the fake module (0 before it is loaded).
   template <class T>

@@ -49,7 +49,7 @@ class EffectComponentTest : public ComponentTest {
     for (LONG first = 0; first < frames; first += blockFrames) {
       const LONG n = std::min(blockFrames, frames - first);
       EffectBlock block{samples.data() + static_cast<size_t>(first) * channels, n, n, n, {}};
-      block.format = {WAVE_FORMAT_PCM_FLOAT_AS_MIXED, channels, rate, rate * channels * 4u,
+      block.format = {WAVE_FORMAT_PCM_FLOAT_AS_MIXED,  channels, rate, rate * channels * 4u,
                       static_cast<WORD>(channels * 4), 32};
       ASSERT_EQ(effect->Process(reinterpret_cast<SampleBlock*>(&block)), S_OK);
     }
@@ -152,9 +152,8 @@ TEST_F(EffectComponentTest, EchoImpulseResponseHasItsTaps) {
     float wet;
     LONG blockFrames;
   };
-  const Case cases[] = {{48000, 10.0f, 0.5f, 0.5f, 100},
-                        {44100, 25.0f, -0.7f, 1.0f, 4096},
-                        {22050, 1.0f, 0.9f, 0.25f, 7}};
+  const Case cases[] = {
+      {48000, 10.0f, 0.5f, 0.5f, 100}, {44100, 25.0f, -0.7f, 1.0f, 4096}, {22050, 1.0f, 0.9f, 0.25f, 7}};
   for (const Case& c : cases) {
     IAudioEffect* echo = Create(CLSID_KobrixEcho, c.rate, 2);
     ASSERT_NE(echo, nullptr);

@@ -28,4 +28,6 @@ struct EffectBlock {
 
 static_assert(sizeof(EffectBlockFormat) == 16);
 
-inline EffectBlock* EffectBlockOf(SampleBlock* block) { return reinterpret_cast<EffectBlock*>(block); }
+inline EffectBlock* EffectBlockOf(SampleBlock* block) {
+  return reinterpret_cast<EffectBlock*>(block);
+}

@@ -7,17 +7,25 @@ std::atomic<long> live_objects{0};
 std::atomic<long> module_locks{0};
 }  // namespace
 
-void ModuleObjectCreated() { ++live_objects; }
-void ModuleObjectDestroyed() { --live_objects; }
+void ModuleObjectCreated() {
+  ++live_objects;
+}
+void ModuleObjectDestroyed() {
+  --live_objects;
+}
 void ModuleLock(bool lock) {
   if (lock)
     ++module_locks;
   else
     --module_locks;
 }
-HRESULT ModuleCanUnloadNow() { return live_objects == 0 && module_locks == 0 ? S_OK : S_FALSE; }
+HRESULT ModuleCanUnloadNow() {
+  return live_objects == 0 && module_locks == 0 ? S_OK : S_FALSE;
+}
 
-EffectComponent::EffectComponent() { ModuleObjectCreated(); }
+EffectComponent::EffectComponent() {
+  ModuleObjectCreated();
+}
 
 EffectComponent::~EffectComponent() {
   if (settings_) settings_->Close();
@@ -35,7 +43,9 @@ HRESULT EffectComponent::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG EffectComponent::AddRef() { return ++references_; }
+ULONG EffectComponent::AddRef() {
+  return ++references_;
+}
 
 ULONG EffectComponent::Release() {
   ULONG left = --references_;
@@ -120,14 +130,18 @@ HRESULT EffectComponent::SetId(DWORD id) {
   return S_OK;
 }
 
-DWORD EffectComponent::GetId() { return id_; }
+DWORD EffectComponent::GetId() {
+  return id_;
+}
 
 HRESULT EffectComponent::SetBypass(BOOL bypass) {
   bypassed_ = bypass != FALSE;
   return S_OK;
 }
 
-BOOL EffectComponent::IsBypassed() { return bypassed_ ? TRUE : FALSE; }
+BOOL EffectComponent::IsBypassed() {
+  return bypassed_ ? TRUE : FALSE;
+}
 
 LONG EffectComponent::GetStateSize(DWORD) {
   std::lock_guard<std::mutex> hold(lock_);

@@ -75,4 +75,6 @@ KOBRIX_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void*
   return GetEffectClassObject<EchoEffect>(CLSID_KobrixEcho, clsid, iid, object);
 }
 
-KOBRIX_MODULE_EXPORT HRESULT DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+KOBRIX_MODULE_EXPORT HRESULT DllCanUnloadNow() {
+  return ModuleCanUnloadNow();
+}

@@ -71,4 +71,6 @@ KOBRIX_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void*
   return GetEffectClassObject<EqualizerEffect>(CLSID_KobrixEqualizer, clsid, iid, object);
 }
 
-KOBRIX_MODULE_EXPORT HRESULT DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+KOBRIX_MODULE_EXPORT HRESULT DllCanUnloadNow() {
+  return ModuleCanUnloadNow();
+}

@@ -27,4 +27,6 @@ KOBRIX_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void*
   return GetEffectClassObject<GainEffect>(CLSID_KobrixGain, clsid, iid, object);
 }
 
-KOBRIX_MODULE_EXPORT HRESULT DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+KOBRIX_MODULE_EXPORT HRESULT DllCanUnloadNow() {
+  return ModuleCanUnloadNow();
+}

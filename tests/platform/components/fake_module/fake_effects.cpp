@@ -153,9 +153,19 @@ FAKE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
 }
 
 // Objects stay alive across the tests' uninitialisations: never unload.
-FAKE_EXPORT HRESULT DllCanUnloadNow() { return S_FALSE; }
+FAKE_EXPORT HRESULT DllCanUnloadNow() {
+  return S_FALSE;
+}
 
-FAKE_EXPORT long FakeEffectsCreated() { return created; }
-FAKE_EXPORT long FakeEffectsAlive() { return alive; }
-FAKE_EXPORT DWORD FakeEffectsLastRate() { return last_rate; }
-FAKE_EXPORT DWORD FakeEffectsLastChannels() { return last_channels; }
+FAKE_EXPORT long FakeEffectsCreated() {
+  return created;
+}
+FAKE_EXPORT long FakeEffectsAlive() {
+  return alive;
+}
+FAKE_EXPORT DWORD FakeEffectsLastRate() {
+  return last_rate;
+}
+FAKE_EXPORT DWORD FakeEffectsLastChannels() {
+  return last_channels;
+}
