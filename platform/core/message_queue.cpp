@@ -225,7 +225,8 @@ BOOL WaitMessage() {
     }
     std::unique_lock<std::mutex> lock(Waitable::WaitLock());
     BlockUntil(
-        lock, [&] { return !queue.tasks.empty() || !queue.posted.empty() || queue.quit || seen->Since(queue); },
+        lock,
+        [&] { return !queue.tasks.empty() || !queue.posted.empty() || queue.quit || seen->Since(queue); },
         poll, nullptr);
   }
 }
@@ -335,7 +336,9 @@ bool HasPostedMessages(HWND filter, UINT min, UINT max) {
   return HasMatching(queue, filter, min, max);
 }
 
-void EnsureMessageQueue() { CurrentQueue(); }
+void EnsureMessageQueue() {
+  CurrentQueue();
+}
 
 bool HasMessageQueue(DWORD threadId) {
   std::lock_guard<std::mutex> guard(Waitable::WaitLock());

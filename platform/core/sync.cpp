@@ -12,8 +12,12 @@ namespace {
 thread_local DWORD t_last_error = ERROR_SUCCESS;
 }
 // Weak, so that a fuller definition elsewhere in the layer takes over.
-__attribute__((weak)) DWORD GetLastError() { return t_last_error; }
-__attribute__((weak)) void SetLastError(DWORD error) { t_last_error = error; }
+__attribute__((weak)) DWORD GetLastError() {
+  return t_last_error;
+}
+__attribute__((weak)) void SetLastError(DWORD error) {
+  t_last_error = error;
+}
 #endif
 
 namespace {
@@ -196,8 +200,12 @@ static BOOL SetEventState(HANDLE handle, bool signaled) {
   return TRUE;
 }
 
-BOOL SetEvent(HANDLE event) { return SetEventState(event, true); }
-BOOL ResetEvent(HANDLE event) { return SetEventState(event, false); }
+BOOL SetEvent(HANDLE event) {
+  return SetEventState(event, true);
+}
+BOOL ResetEvent(HANDLE event) {
+  return SetEventState(event, false);
+}
 
 HANDLE CreateSemaphore(const void*, LONG initialCount, LONG maximumCount, LPCSTR name) {
   if (maximumCount <= 0 || initialCount < 0 || initialCount > maximumCount) {
@@ -238,14 +246,24 @@ BOOL ReleaseSemaphore(HANDLE handle, LONG releaseCount, LPLONG previousCount) {
 
 void InitializeCriticalSection(LPCRITICAL_SECTION) {}
 void DeleteCriticalSection(LPCRITICAL_SECTION) {}
-void EnterCriticalSection(LPCRITICAL_SECTION section) { section->lock.lock(); }
-BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) { return section->lock.try_lock() ? TRUE : FALSE; }
-void LeaveCriticalSection(LPCRITICAL_SECTION section) { section->lock.unlock(); }
+void EnterCriticalSection(LPCRITICAL_SECTION section) {
+  section->lock.lock();
+}
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) {
+  return section->lock.try_lock() ? TRUE : FALSE;
+}
+void LeaveCriticalSection(LPCRITICAL_SECTION section) {
+  section->lock.unlock();
+}
 
 // ---- Interlocked operations --------------------------------------------------
 
-LONG InterlockedIncrement(LONG volatile* value) { return __atomic_add_fetch(value, 1, __ATOMIC_SEQ_CST); }
-LONG InterlockedDecrement(LONG volatile* value) { return __atomic_sub_fetch(value, 1, __ATOMIC_SEQ_CST); }
+LONG InterlockedIncrement(LONG volatile* value) {
+  return __atomic_add_fetch(value, 1, __ATOMIC_SEQ_CST);
+}
+LONG InterlockedDecrement(LONG volatile* value) {
+  return __atomic_sub_fetch(value, 1, __ATOMIC_SEQ_CST);
+}
 LONG InterlockedExchange(LONG volatile* target, LONG value) {
   return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
 }

@@ -22,9 +22,10 @@ constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+#endif
+// Codes that only the waits and the message queues report.
 constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
 constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
-#endif
 
 // ---- Waits -------------------------------------------------------------------
 constexpr DWORD WAIT_OBJECT_0 = 0;
@@ -93,9 +94,9 @@ BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
 void LeaveCriticalSection(LPCRITICAL_SECTION section);
 
 // ---- Interlocked operations (sequentially consistent) ------------------------
-LONG InterlockedIncrement(LONG volatile* value);           // the new value
-LONG InterlockedDecrement(LONG volatile* value);           // the new value
-LONG InterlockedExchange(LONG volatile* target, LONG value);  // the old value
+LONG InterlockedIncrement(LONG volatile* value);                 // the new value
+LONG InterlockedDecrement(LONG volatile* value);                 // the new value
+LONG InterlockedExchange(LONG volatile* target, LONG value);     // the old value
 LONG InterlockedExchangeAdd(LONG volatile* addend, LONG value);  // the old value
 // Stores exchange when *destination equals comparand; returns the old value.
 LONG InterlockedCompareExchange(LONG volatile* destination, LONG exchange, LONG comparand);

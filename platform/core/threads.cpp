@@ -51,19 +51,35 @@ bool IsValidPriority(int priority) {
 void ApplyPriority(pid_t systemId, int priority) {
   int nice = 0;
   switch (priority) {
-    case THREAD_PRIORITY_IDLE: nice = 19; break;
-    case THREAD_PRIORITY_LOWEST: nice = 10; break;
-    case THREAD_PRIORITY_BELOW_NORMAL: nice = 5; break;
-    case THREAD_PRIORITY_ABOVE_NORMAL: nice = -5; break;
-    case THREAD_PRIORITY_HIGHEST: nice = -10; break;
-    case THREAD_PRIORITY_TIME_CRITICAL: nice = -20; break;
-    default: nice = 0; break;
+    case THREAD_PRIORITY_IDLE:
+      nice = 19;
+      break;
+    case THREAD_PRIORITY_LOWEST:
+      nice = 10;
+      break;
+    case THREAD_PRIORITY_BELOW_NORMAL:
+      nice = 5;
+      break;
+    case THREAD_PRIORITY_ABOVE_NORMAL:
+      nice = -5;
+      break;
+    case THREAD_PRIORITY_HIGHEST:
+      nice = -10;
+      break;
+    case THREAD_PRIORITY_TIME_CRITICAL:
+      nice = -20;
+      break;
+    default:
+      nice = 0;
+      break;
   }
   if (getpriority(PRIO_PROCESS, static_cast<id_t>(systemId)) == nice) return;
   setpriority(PRIO_PROCESS, static_cast<id_t>(systemId), nice);
 }
 
-pid_t SystemThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+pid_t SystemThreadId() {
+  return static_cast<pid_t>(syscall(SYS_gettid));
+}
 
 // The thread behind a handle: null for a bad handle; the calling thread's
 // object (which may be null) for the pseudo handle, with isCurrent set.
@@ -158,7 +174,9 @@ DWORD GetCurrentThreadId() {
   return t_id;
 }
 
-HANDLE GetCurrentThread() { return kCurrentThread; }
+HANDLE GetCurrentThread() {
+  return kCurrentThread;
+}
 
 BOOL SetThreadPriority(HANDLE handle, int priority) {
   bool current;
@@ -215,4 +233,6 @@ BOOL GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
   return TRUE;
 }
 
-Waitable* CurrentThreadObject() { return t_thread; }
+Waitable* CurrentThreadObject() {
+  return t_thread;
+}

@@ -17,7 +17,9 @@ using SteadyClock = std::chrono::steady_clock;
 long long RealNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
 }
-long long RealMilliseconds() { return RealNanoseconds() / 1000000; }
+long long RealMilliseconds() {
+  return RealNanoseconds() / 1000000;
+}
 
 // The driven clock. Changed only under the wait lock (so that a waiter that
 // tested its deadline cannot miss the advance that follows), read anywhere.
@@ -47,7 +49,9 @@ void ClockChanged() {
 }
 
 // The clock a deadline counts on: driven milliseconds or real nanoseconds.
-long long Now(bool driven) { return driven ? g_driven_ms.load() : RealNanoseconds(); }
+long long Now(bool driven) {
+  return driven ? g_driven_ms.load() : RealNanoseconds();
+}
 constexpr long long kNanosecondsPerMs = 1000000;
 
 void FillSystemTime(SYSTEMTIME* out, const std::tm& tm, long nanoseconds) {
@@ -68,8 +72,12 @@ DWORD CurrentTime() {
   return static_cast<DWORD>(static_cast<unsigned long long>(ms));
 }
 
-DWORD timeGetTime() { return CurrentTime(); }
-DWORD GetTickCount() { return CurrentTime(); }
+DWORD timeGetTime() {
+  return CurrentTime();
+}
+DWORD GetTickCount() {
+  return CurrentTime();
+}
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (count == nullptr) return FALSE;
@@ -83,8 +91,12 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   return TRUE;
 }
 
-MMRESULT timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
-MMRESULT timeEndPeriod(UINT) { return TIMERR_NOERROR; }
+MMRESULT timeBeginPeriod(UINT) {
+  return TIMERR_NOERROR;
+}
+MMRESULT timeEndPeriod(UINT) {
+  return TIMERR_NOERROR;
+}
 
 void Sleep(DWORD milliseconds) {
   if (milliseconds == 0) {
@@ -125,7 +137,9 @@ void SetClockDriven(bool driven) {
   Waitable::NotifyWaiters();
 }
 
-bool IsClockDriven() { return g_driven.load(); }
+bool IsClockDriven() {
+  return g_driven.load();
+}
 
 void AdvanceClock(DWORD milliseconds) {
   {
@@ -137,7 +151,9 @@ void AdvanceClock(DWORD milliseconds) {
   Waitable::NotifyWaiters();
 }
 
-unsigned long long ClockGeneration() { return g_generation.load(); }
+unsigned long long ClockGeneration() {
+  return g_generation.load();
+}
 
 bool WaitForDrivenWaiters(std::size_t count, DWORD realTimeoutMs) {
   std::unique_lock<std::mutex> lock(SettledLock());

@@ -106,11 +106,11 @@ TEST_F(MessageQueues, FiltersTakeTheFirstMatchingMessage) {
     bool found;
     LPARAM tag;  // which posted message
   } cases[] = {
-      {nullptr, 0, 0, true, 1},                   // anything: the oldest
-      {kThreadOnly, 0, 0, true, 1},               // thread messages only
-      {kWindowA, 0, 0, true, 2},                  // that window's only
-      {kWindowB, 0, 0, true, 4},                  //
-      {nullptr, WM_APP, WM_APP + 10, true, 3},    // by range
+      {nullptr, 0, 0, true, 1},                 // anything: the oldest
+      {kThreadOnly, 0, 0, true, 1},             // thread messages only
+      {kWindowA, 0, 0, true, 2},                // that window's only
+      {kWindowB, 0, 0, true, 4},                //
+      {nullptr, WM_APP, WM_APP + 10, true, 3},  // by range
       {kThreadOnly, WM_USER + 2, WM_APP + 1, true, 3},
       {kWindowA, WM_USER + 3, WM_USER + 3, false, 0},
       {nullptr, WM_USER + 2, WM_USER + 3, true, 2},  // both ends included

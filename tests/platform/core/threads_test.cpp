@@ -131,8 +131,9 @@ TEST(Threads, SmallStackRequestsStillGetAUsableStack) {
 // the system grants. Changed on a thread of its own, since lowering a Linux
 // thread's priority cannot be undone without privileges.
 TEST(Threads, PrioritiesAreAcceptedAsHints) {
-  const int levels[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL,
-                        THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+  const int levels[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
+                        THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
+                        THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
                         THREAD_PRIORITY_TIME_CRITICAL};
   HANDLE suspended = Start([] { return 0; }, CREATE_SUSPENDED);
   for (int level : levels) {

@@ -36,7 +36,8 @@ TEST(Time, RealClockRuns) {
   const auto realStart = std::chrono::steady_clock::now();
   Sleep(15);
   const auto realMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - realStart).count();
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - realStart)
+          .count();
   EXPECT_GE(realMs, 15);
   EXPECT_GE(timeGetTime() - start, 14u);  // whole milliseconds on both ends
   EXPECT_EQ(timeBeginPeriod(10), TIMERR_NOERROR);
@@ -77,24 +78,26 @@ TEST_P(TimedWaits, EndOnTheDrivenClockDeadline) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllKinds, TimedWaits,
-    ::testing::Values(
-        TimedWaitCase{"WaitForSingleObject", [](HANDLE e, DWORD t) { return WaitForSingleObject(e, t); },
-                      WAIT_TIMEOUT},
-        TimedWaitCase{"WaitForMultipleObjects",
-                      [](HANDLE e, DWORD t) {
-                        HANDLE objects[2] = {e, e};
-                        return WaitForMultipleObjects(2, objects, FALSE, t);
-                      },
-                      WAIT_TIMEOUT},
-        TimedWaitCase{"Sleep",
-                      [](HANDLE, DWORD t) {
-                        Sleep(t);
-                        return DWORD{0};
-                      },
-                      0},
-        TimedWaitCase{"MsgWaitForMultipleObjects",
-                      [](HANDLE e, DWORD t) { return MsgWaitForMultipleObjects(1, &e, FALSE, t, QS_ALLINPUT); },
-                      WAIT_TIMEOUT}),
+    ::testing::Values(TimedWaitCase{"WaitForSingleObject",
+                                    [](HANDLE e, DWORD t) { return WaitForSingleObject(e, t); },
+                                    WAIT_TIMEOUT},
+                      TimedWaitCase{"WaitForMultipleObjects",
+                                    [](HANDLE e, DWORD t) {
+                                      HANDLE objects[2] = {e, e};
+                                      return WaitForMultipleObjects(2, objects, FALSE, t);
+                                    },
+                                    WAIT_TIMEOUT},
+                      TimedWaitCase{"Sleep",
+                                    [](HANDLE, DWORD t) {
+                                      Sleep(t);
+                                      return DWORD{0};
+                                    },
+                                    0},
+                      TimedWaitCase{"MsgWaitForMultipleObjects",
+                                    [](HANDLE e, DWORD t) {
+                                      return MsgWaitForMultipleObjects(1, &e, FALSE, t, QS_ALLINPUT);
+                                    },
+                                    WAIT_TIMEOUT}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Time, ZeroTimeOutNeverBlocks) {
