@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/core/handle.h"
@@ -133,6 +134,7 @@ void BlockUntil(std::unique_lock<std::mutex>& lock, Ready ready, DWORD pollMs, W
 }
 
 BOOL Post(DWORD threadId, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CurrentQueue();  // using the queues gives the caller one, so it may post to itself
   MSG msg;
   msg.hwnd = hwnd;
   msg.message = message;
@@ -170,11 +172,11 @@ BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   Queue& queue = CurrentQueue();
   for (;;) {
     RunSentTasks();
-    std::unique_ptr<Changes> seen;
+    std::optional<Changes> seen;
     {
       std::lock_guard<std::mutex> guard(Waitable::WaitLock());
       if (TakeMessage(queue, msg, hwnd, filterMin, filterMax, true)) return msg->message == WM_QUIT ? 0 : 1;
-      seen = std::make_unique<Changes>(queue);
+      seen.emplace(queue);
     }
     MessageSource* source = g_source.load();
     DWORD poll = INFINITE;
@@ -210,11 +212,11 @@ BOOL WaitMessage() {
   Queue& queue = CurrentQueue();
   for (;;) {
     if (RunSentTasks()) return TRUE;
-    std::unique_ptr<Changes> seen;
+    std::optional<Changes> seen;
     {
       std::lock_guard<std::mutex> guard(Waitable::WaitLock());
       if (!queue.posted.empty() || queue.quit) return TRUE;
-      seen = std::make_unique<Changes>(queue);
+      seen.emplace(queue);
     }
     MessageSource* source = g_source.load();
     DWORD poll = INFINITE;
@@ -293,6 +295,7 @@ void SetMessageSource(MessageSource* source) {
 }
 
 bool PostSentTask(DWORD threadId, std::function<void()> task) {
+  CurrentQueue();
   {
     std::lock_guard<std::mutex> guard(Waitable::WaitLock());
     auto found = Queues().find(threadId);

@@ -1,6 +1,6 @@
-// Per-thread message queues. A thread's queue exists from its first use of
-// these functions (or from its creation, for threads made by CreateThread)
-// until the thread ends. Posted messages are kept first in, first out: the
+// Per-thread message queues. A thread's queue exists from its first call of
+// these functions (posting included, so a thread may post to itself), or from
+// its creation for threads made by CreateThread, until the thread ends. Posted messages are kept first in, first out: the
 // messages one thread posts arrive in its order, whatever other threads post
 // meanwhile.
 //

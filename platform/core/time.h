@@ -48,7 +48,8 @@ DWORD CurrentTime();
 void SetClockDriven(bool driven);
 bool IsClockDriven();
 // Moves the driven clock forward and wakes every waiter (object waits, Sleep
-// and the message queues) so that it tests its deadline again.
+// and the message queues) so that it tests its deadline again. Does nothing
+// while the clock is real.
 void AdvanceClock(DWORD milliseconds);
 // Changes on every advance and every switch of the clock; read under
 // Waitable::WaitLock(). Message waits re-check their sources when it moves.
