@@ -1,8 +1,8 @@
 // Per-thread message queues. A thread's queue exists from its first call of
 // these functions (posting included, so a thread may post to itself), or from
-// its creation for threads made by CreateThread, until the thread ends. Posted messages are kept first in, first out: the
-// messages one thread posts arrive in its order, whatever other threads post
-// meanwhile.
+// its creation for threads made by CreateThread, until the thread ends.
+// Posted messages are kept first in, first out: the messages one thread posts
+// arrive in its order, whatever other threads post meanwhile.
 //
 // Filters, as taken by GetMessage and PeekMessage: hwnd null takes messages
 // for any window and thread messages; HWND(-1) takes thread messages only
