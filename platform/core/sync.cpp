@@ -7,19 +7,6 @@
 #include "platform/core/threads.h"
 #include "platform/core/time.h"
 
-#if !__has_include("platform/core/errors.h")
-namespace {
-thread_local DWORD t_last_error = ERROR_SUCCESS;
-}
-// Weak, so that a fuller definition elsewhere in the layer takes over.
-__attribute__((weak)) DWORD GetLastError() {
-  return t_last_error;
-}
-__attribute__((weak)) void SetLastError(DWORD error) {
-  t_last_error = error;
-}
-#endif
-
 namespace {
 
 // ---- Named objects -----------------------------------------------------------

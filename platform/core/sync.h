@@ -7,22 +7,10 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/core/errors.h"  // GetLastError and the shared codes
 #include "platform/core/handle.h"
 #include "platform/core/types.h"
 
-// ---- Last error --------------------------------------------------------------
-#if __has_include("platform/core/errors.h")
-#include "platform/core/errors.h"
-#else
-// Per thread, as the functions of this layer leave it.
-DWORD GetLastError();
-void SetLastError(DWORD error);
-constexpr DWORD ERROR_SUCCESS = 0;
-constexpr DWORD ERROR_INVALID_HANDLE = 6;
-constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
-constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-constexpr DWORD ERROR_ALREADY_EXISTS = 183;
-#endif
 // Codes that only the waits and the message queues report.
 constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
 constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;

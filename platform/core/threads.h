@@ -7,12 +7,10 @@
 #pragma once
 
 #include "platform/core/handle.h"
+#include "platform/core/process.h"  // CREATE_SUSPENDED and STILL_ACTIVE, shared with processes
 #include "platform/core/types.h"
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
-
-constexpr DWORD CREATE_SUSPENDED = 0x00000004;
-constexpr DWORD STILL_ACTIVE = 259;
 
 constexpr int THREAD_PRIORITY_IDLE = -15;
 constexpr int THREAD_PRIORITY_LOWEST = -2;

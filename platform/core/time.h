@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <mutex>
 
+#include "platform/core/datetime.h"
 #include "platform/core/types.h"
 
 using MMRESULT = UINT;
@@ -25,16 +26,6 @@ void Sleep(DWORD milliseconds);
 MMRESULT timeBeginPeriod(UINT period);
 MMRESULT timeEndPeriod(UINT period);
 
-struct SYSTEMTIME {
-  WORD wYear = 0;
-  WORD wMonth = 0;      // 1 to 12
-  WORD wDayOfWeek = 0;  // 0 is Sunday
-  WORD wDay = 0;
-  WORD wHour = 0;
-  WORD wMinute = 0;
-  WORD wSecond = 0;
-  WORD wMilliseconds = 0;
-};
 // The calendar time (never driven): UTC and local.
 void GetSystemTime(SYSTEMTIME* time);
 void GetLocalTime(SYSTEMTIME* time);

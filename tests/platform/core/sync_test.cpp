@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/core/process.h"
 #include "platform/core/time.h"
 #include "thread_helpers.h"
 
@@ -278,6 +279,23 @@ TEST(Waits, BadArgumentsFail) {
   EXPECT_EQ(WaitForMultipleObjects(2, same, FALSE, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(INVALID_HANDLE_VALUE, 0), WAIT_FAILED);
   CloseHandle(event);
+}
+
+// Programs started by the layer are waited for like threads.
+TEST(Waits, ProcessHandlesAreWaitable) {
+  char commandLine[] = "sh -c \"exit 3\"";
+  STARTUPINFO startup;
+  PROCESS_INFORMATION info;
+  ASSERT_TRUE(
+      CreateProcess(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  HANDLE objects[2] = {event, info.hProcess};
+  EXPECT_EQ(WaitForMultipleObjects(2, objects, FALSE, INFINITE), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(WaitForSingleObject(info.hThread, INFINITE), WAIT_OBJECT_0);
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeProcess(info.hProcess, &code));
+  EXPECT_EQ(code, 3u);
+  for (HANDLE h : {event, info.hProcess, info.hThread}) CloseHandle(h);
 }
 
 TEST(CriticalSections, AreRecursiveAndExclusive) {
