@@ -213,10 +213,7 @@ MMRESULT Open(bool capture, void** handle, UINT id, const WAVEFORMATEX* format, 
 
   MMRESULT checked = CheckNoticeTarget(flags, callback);
   if (checked != MMSYSERR_NOERROR) return checked;
-  WaveNoticeTarget notices;
-  notices.kind = flags & CALLBACK_TYPEMASK;
-  notices.callback = callback;
-  notices.instance = instance;
+  WaveNoticeTarget notices = MakeNoticeTarget(flags, callback, instance);
 
   auto device = std::make_shared<WaveDevice>(capture, *format, notices);
   // Input waits for waveInStart; output plays as soon as headers arrive.

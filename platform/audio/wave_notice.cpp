@@ -1,9 +1,8 @@
 #include "platform/audio/wave_notice.h"
 
-// Until the core's queues land: stand-ins that deliver nothing.
-__attribute__((weak)) BOOL PostThreadMessage(DWORD, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) BOOL SetEvent(HANDLE) { return FALSE; }
-__attribute__((weak)) BOOL PostWindowNotice(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include "platform/core/message_queue.h"
+#include "platform/core/sync.h"
+#include "platform/core/threads.h"
 
 MMRESULT CheckNoticeTarget(DWORD flags, DWORD_PTR callback) {
   switch (flags & CALLBACK_TYPEMASK) {
@@ -19,6 +18,15 @@ MMRESULT CheckNoticeTarget(DWORD flags, DWORD_PTR callback) {
   }
 }
 
+WaveNoticeTarget MakeNoticeTarget(DWORD flags, DWORD_PTR callback, DWORD_PTR instance) {
+  WaveNoticeTarget target;
+  target.kind = flags & CALLBACK_TYPEMASK;
+  target.callback = callback;
+  target.instance = instance;
+  target.thread = GetCurrentThreadId();
+  return target;
+}
+
 void SendWaveNotice(const WaveNoticeTarget& target, void* handle, UINT message, DWORD_PTR param) {
   WPARAM wParam = reinterpret_cast<WPARAM>(handle);
   LPARAM lParam = static_cast<LPARAM>(param);
@@ -27,7 +35,8 @@ void SendWaveNotice(const WaveNoticeTarget& target, void* handle, UINT message, 
       PostThreadMessage(static_cast<DWORD>(target.callback), message, wParam, lParam);
       break;
     case CALLBACK_WINDOW:
-      PostWindowNotice(reinterpret_cast<HWND>(target.callback), message, wParam, lParam);
+      // The window belongs to the thread that opened the device.
+      PostQueueMessage(target.thread, reinterpret_cast<HWND>(target.callback), message, wParam, lParam);
       break;
     case CALLBACK_FUNCTION: {
       // A function takes the device handle as it was opened: in or out.
