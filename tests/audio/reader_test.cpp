@@ -89,6 +89,7 @@ class ReaderTest : public EngineTest {
   std::unique_ptr<AudioPlayer> engine_;
   FakeSource a_{1}, b_{2}, c_{3};
   AudioSegment segments_[3];
+  AudioSegment extra_;  // outlives the reader, which TearDown stops
 };
 
 void ExpectPiece(const Piece& p, LONG source, LONG first, LONG requested) {
@@ -208,8 +209,8 @@ TEST_F(ReaderTest, ASourceWithWideFramesNeverOverflowsTheBlock) {
   a_.format->wBitsPerSample = 32;
   a_.format->nBlockAlign = 16;
   a_.format->nAvgBytesPerSec = 16 * 8000;
-  AudioSegment wide = {nullptr, 0, 0, 600, 0, &a_};
-  engine_->SetReadRange(&wide, 1, 0, 600, false, false);
+  extra_ = {nullptr, 0, 0, 600, 0, &a_};
+  engine_->SetReadRange(&extra_, 1, 0, 600, false, false);
   ASSERT_TRUE(engine_->StartReader());
   Piece p = Next();
   EXPECT_EQ(p.requested, 2048 * 8 / 16);
@@ -221,8 +222,8 @@ TEST_F(ReaderTest, PositionsAtTheEndOfADayDoNotWrap) {
   ASSERT_EQ(engine_->Configure(48000, 1, 2, 4, 16, 4, delay, preview, maxPreview), 0);
   engine_->SetTrackVolumePan(0, 512, 0);
   ASSERT_TRUE(engine_->AllocBuffers());
-  AudioSegment late = {nullptr, 0, 86399000, 86400000, 0, &a_};
-  engine_->SetReadRange(&late, 1, 86399000, 86400000, false, false);
+  extra_ = {nullptr, 0, 86399000, 86400000, 0, &a_};
+  engine_->SetReadRange(&extra_, 1, 86399000, 86400000, false, false);
   EXPECT_EQ(engine_->GetReadPosition(), 4147152000LL);
   ASSERT_TRUE(engine_->StartReader());
   LONG total = 0;
