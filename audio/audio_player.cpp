@@ -58,11 +58,15 @@ void WriteFloat(const char* key, float value) {
 // Bytes per frame of a sample code for channels.
 DWORD BlockAlignOf(int code, int channels) {
   switch (code) {
-    case 1: return channels;
-    case 2: return channels * 2;
+    case 1:
+      return channels;
+    case 2:
+      return channels * 2;
     case 3:
-    case 4: return channels * 3;
-    default: return channels * 4;
+    case 4:
+      return channels * 3;
+    default:
+      return channels * 4;
   }
 }
 
@@ -107,7 +111,8 @@ AudioPlayer::AudioPlayer() {
   if (channels != 1 && channels != 2) channels = 1;
   if (code < 1 || code > 7) code = 2;
   if (rate < 5000 || rate > 768000) rate = 22050;
-  if (soundFile[0] == 0) std::snprintf(soundFile, sizeof(soundFile), "%s", MapDefaultLocation("C:\\KOBRIX.TMP").c_str());
+  if (soundFile[0] == 0)
+    std::snprintf(soundFile, sizeof(soundFile), "%s", MapDefaultLocation("C:\\KOBRIX.TMP").c_str());
 
   Configure(static_cast<DWORD>(rate), channels, code, maxHdr, maxBlockRead, maxBlockTrack, delay, preview,
             maxPreview);
@@ -158,8 +163,8 @@ void AudioPlayer::DeleteSoundFile() {
 
 // ---------------------------------------------------------------- format
 
-int AudioPlayer::Configure(DWORD rate, int channels, int code, int maxHdr, int maxBlockRead, int maxBlockTrack,
-                           float& delay, float& preview, float& maxPreview) {
+int AudioPlayer::Configure(DWORD rate, int channels, int code, int maxHdr, int maxBlockRead,
+                           int maxBlockTrack, float& delay, float& preview, float& maxPreview) {
   MaxHdr = std::clamp(maxHdr, 4, 32);
   MaxBlockRead = std::clamp(maxBlockRead, 2, 32);
   MaxBlockTrack = std::clamp(maxBlockTrack, 4, 32);
@@ -192,7 +197,8 @@ int AudioPlayer::SetFormat(DWORD rate, int channels, int code) {
   SizeBlocks();
 
   const WAVEFORMATEX& f = OutputFormat;
-  previewFrames_ = static_cast<LONG>(static_cast<LONGLONG>(f.nAvgBytesPerSec * double(PreviewLength)) / f.nBlockAlign);
+  previewFrames_ =
+      static_cast<LONG>(static_cast<LONGLONG>(f.nAvgBytesPerSec * double(PreviewLength)) / f.nBlockAlign);
   previewFadeFrames_ = static_cast<LONG>(previewFrames_ * 5.0 * 0.01);
   BuildDeclickRamps();
   if (!TestDevice()) return kErrNoWaveDevice;
@@ -208,9 +214,12 @@ bool AudioPlayer::ApplySampleCode(int code) {
     WORD tag;
     OutputWriter writer;
   } kCodes[] = {
-      {8, WAVE_FORMAT_PCM, FloatToPcm8},           {16, WAVE_FORMAT_PCM, FloatToPcm16},
-      {20, WAVE_FORMAT_PCM, Write24BitSamples},    {24, WAVE_FORMAT_PCM, Write24BitSamples},
-      {24, WAVE_FORMAT_PCM, WriteScaledFloatSamples}, {32, WAVE_FORMAT_PCM, CopySampleBytes},
+      {8, WAVE_FORMAT_PCM, FloatToPcm8},
+      {16, WAVE_FORMAT_PCM, FloatToPcm16},
+      {20, WAVE_FORMAT_PCM, Write24BitSamples},
+      {24, WAVE_FORMAT_PCM, Write24BitSamples},
+      {24, WAVE_FORMAT_PCM, WriteScaledFloatSamples},
+      {32, WAVE_FORMAT_PCM, CopySampleBytes},
       {32, WAVE_FORMAT_IEEE_FLOAT, WriteIeeeFloatSamples},
   };
   f.wFormatTag = kCodes[code - 1].tag;
@@ -297,7 +306,9 @@ void AudioPlayer::LinearRampDown(LONG n, float* out) {
 
 // ---------------------------------------------------------------- device
 
-UINT AudioPlayer::DeviceNumber() const { return WaveOutId < 0 ? WAVE_MAPPER : static_cast<UINT>(WaveOutId); }
+UINT AudioPlayer::DeviceNumber() const {
+  return WaveOutId < 0 ? WAVE_MAPPER : static_cast<UINT>(WaveOutId);
+}
 
 bool AudioPlayer::TestDevice() {
   if (state_ == kDisabled) return false;
@@ -321,7 +332,8 @@ bool AudioPlayer::OpenDevice() {
   }
   state_ = kIdle;
   ResetEvent(deviceEvent_);
-  MMRESULT result = waveOutOpen(&waveOut_, DeviceNumber(), &OutputFormat, commandThreadId_, 0, CALLBACK_THREAD);
+  MMRESULT result =
+      waveOutOpen(&waveOut_, DeviceNumber(), &OutputFormat, commandThreadId_, 0, CALLBACK_THREAD);
   if (result == MMSYSERR_NOERROR) {
     waveOutPause(waveOut_);
     return true;
@@ -344,7 +356,8 @@ void AudioPlayer::UnprepareHeaders() {
   if (waveOut_ == nullptr || blocks_.empty()) return;
   for (Block& block : blocks_) {
     if (!block.data || !block.headers) continue;
-    for (DWORD j = 0; j < unitsPerBlock_; ++j) waveOutUnprepareHeader(waveOut_, &block.headers[j], sizeof(WAVEHDR));
+    for (DWORD j = 0; j < unitsPerBlock_; ++j)
+      waveOutUnprepareHeader(waveOut_, &block.headers[j], sizeof(WAVEHDR));
   }
 }
 
@@ -423,7 +436,8 @@ void AudioPlayer::ListDevices(DeviceListControl& list) {
   if (waveOutGetDevCaps(WAVE_MAPPER, &caps, sizeof(caps)) == MMSYSERR_NOERROR) add(caps.szPname, -1);
   UINT count = std::min<UINT>(waveOutGetNumDevs(), 127);
   for (UINT i = 0; i < count; ++i) {
-    if (waveOutGetDevCaps(i, &caps, sizeof(caps)) == MMSYSERR_NOERROR) add(caps.szPname, static_cast<signed char>(i));
+    if (waveOutGetDevCaps(i, &caps, sizeof(caps)) == MMSYSERR_NOERROR)
+      add(caps.szPname, static_cast<signed char>(i));
   }
   for (int i = 0; i < deviceCount_; ++i) {
     if (deviceMap_[i] == WaveOutId) {
@@ -461,7 +475,9 @@ void AudioPlayer::SetTrackEffects(int track, EffectList* list) {
   }
 }
 
-void AudioPlayer::SetMixerFactory(MixerFactory factory) { g_mixerFactory = factory; }
+void AudioPlayer::SetMixerFactory(MixerFactory factory) {
+  g_mixerFactory = factory;
+}
 
 void AudioPlayer::OpenMixer(HWND parent, bool faders, bool onTop) {
   CloseMixer();
@@ -486,13 +502,27 @@ void AudioPlayer::ShowError(int code, const char* arg, const char* caption) {
   if (code == 0) return;
   int text;
   switch (code) {
-    case kErrNoMemory: text = kTextNoMemory; break;
-    case kErrFileMissing: text = kTextCantOpen; break;
-    case kErrInvalidFormat: text = kTextNotWave; break;
-    case kErrInvalidParameter: text = kTextMismatch; break;
-    case kErrWrite: text = kTextWriteError; break;
-    case kErrNoWaveDevice: text = kTextNoDevice; break;
-    default: text = kTextUnknown; break;
+    case kErrNoMemory:
+      text = kTextNoMemory;
+      break;
+    case kErrFileMissing:
+      text = kTextCantOpen;
+      break;
+    case kErrInvalidFormat:
+      text = kTextNotWave;
+      break;
+    case kErrInvalidParameter:
+      text = kTextMismatch;
+      break;
+    case kErrWrite:
+      text = kTextWriteError;
+      break;
+    case kErrNoWaveDevice:
+      text = kTextNoDevice;
+      break;
+    default:
+      text = kTextUnknown;
+      break;
   }
   std::string message = text == kTextUnknown ? FormatText(GetString(text), code)
                                              : FormatText(GetString(text), arg != nullptr ? arg : "");
@@ -504,6 +534,7 @@ void AudioPlayer::ShowWaveOutError(MMRESULT result, const char* caption) {
   char text[MAXERRORLENGTH];
   waveOutGetErrorText(result, text, sizeof(text));
   HideOtherTopWindows(nullptr);
-  CurrentMessageBoxPresenter().Show(nullptr, text, caption != nullptr ? caption : "", MB_ICONHAND | MB_TASKMODAL);
+  CurrentMessageBoxPresenter().Show(nullptr, text, caption != nullptr ? caption : "",
+                                    MB_ICONHAND | MB_TASKMODAL);
   RestoreOtherTopWindows();
 }

@@ -261,7 +261,7 @@ class AudioPlayer {
   // Threads.
   HANDLE commandThread_ = nullptr;
   DWORD commandThreadId_ = 0;
-  DWORD ownerThread_ = 0;  // the thread of the owner window
+  DWORD ownerThread_ = 0;      // the thread of the owner window
   bool commandEnded_ = false;  // the command thread saw the device close
   HANDLE readerThread_ = nullptr;
   HANDLE mixerThread_ = nullptr;

@@ -245,7 +245,8 @@ bool AudioPlayer::ReadTrackBlock(int track) {
     // as floats, whatever the source's frame size.
     if (const WAVEFORMATEX* f = s->source->format) {
       DWORD perFrame = std::max<DWORD>(f->nBlockAlign, f->nChannels * 4u);
-      if (perFrame > 0) frames = static_cast<LONG>(std::min<DWORD>(static_cast<DWORD>(frames), data->bytes() / perFrame));
+      if (perFrame > 0)
+        frames = static_cast<LONG>(std::min<DWORD>(static_cast<DWORD>(frames), data->bytes() / perFrame));
     }
     if (line.gain.load() == 0.0f) {
       s->source->PrepareFloatBlock(data->block, frames);

@@ -35,7 +35,8 @@ inline LONGLONG FramesAt(DWORD rate, LONGLONG ms) {
 // Each volume point as {value / 512 x clip volume / 512, ms}. Points are any
 // type with int32 fields time and value.
 template <class Point>
-void BuildVolumeList(const Point* points, int32_t count, int32_t clipVolume, std::vector<FVolumeProfile>& list) {
+void BuildVolumeList(const Point* points, int32_t count, int32_t clipVolume,
+                     std::vector<FVolumeProfile>& list) {
   list.clear();
   for (int32_t k = 0; k < count; ++k) {
     list.push_back({points[k].value / 512.0f * clipVolume / 512.0f, points[k].time});
@@ -89,7 +90,8 @@ void BuildStereoGains(const Point* volume, int32_t volumeCount, int32_t clipVolu
   // The volume between points a and c at time t.
   auto volumeAt = [&](std::size_t a, std::size_t c, LONGLONG t) {
     if (v[a].gain == v[c].gain || v[c].ms == v[a].ms) return v[c].gain;
-    return static_cast<float>(v[a].gain + (v[c].gain - v[a].gain) * double(t - v[a].ms) / (v[c].ms - v[a].ms));
+    return static_cast<float>(v[a].gain +
+                              (v[c].gain - v[a].gain) * double(t - v[a].ms) / (v[c].ms - v[a].ms));
   };
 
   std::size_t i = 0, j = 0;
@@ -115,7 +117,8 @@ void BuildStereoGains(const Point* volume, int32_t volumeCount, int32_t clipVolu
       if (previous == pj || b[j].ms == b[j - 1].ms) {
         p = previous == pj ? previous : pj;
       } else {
-        p = static_cast<float>(previous + (pj - previous) * double(t - b[j - 1].ms) / (b[j].ms - b[j - 1].ms));
+        p = static_cast<float>(previous +
+                               (pj - previous) * double(t - b[j - 1].ms) / (b[j].ms - b[j - 1].ms));
       }
       step = 1;
     } else {
@@ -127,7 +130,8 @@ void BuildStereoGains(const Point* volume, int32_t volumeCount, int32_t clipVolu
     if (pj != 0.0f && previous != 0.0f && (pj > 0.0f) != (previous > 0.0f)) {
       LONGLONG tz = b[j - 1].ms;
       if (b[j - 1].ms != b[j].ms) {
-        tz = static_cast<LONGLONG>(b[j - 1].ms + (b[j].ms - b[j - 1].ms) * double(-previous) / (pj - previous));
+        tz = static_cast<LONGLONG>(b[j - 1].ms +
+                                   (b[j].ms - b[j - 1].ms) * double(-previous) / (pj - previous));
       }
       if (tz < t && FramesAt(rate, tz) > last) {
         float centre = limit(volumeAt(i - 1, i, tz));

@@ -5,7 +5,8 @@ void TTrack::BuildVolumePoints(std::vector<FVolumeProfile>& list) const {
   list.clear();
   if (film == nullptr) return;
   const Profile& v = film->volumePoints;
-  for (int32_t k = 0; k < v.Count(); ++k) list.push_back({v[k].value / 512.0f * film->volume / 512.0f, v[k].time});
+  for (int32_t k = 0; k < v.Count(); ++k)
+    list.push_back({v[k].value / 512.0f * film->volume / 512.0f, v[k].time});
 }
 
 bool TTrack::Build(bool stereo, bool clamp) {
@@ -29,7 +30,15 @@ bool TTrack::Build(bool stereo, bool clamp) {
   return true;
 }
 
-bool TTrack::BuildMonoProfile() { return Build(false, true); }
-bool TTrack::BuildStereoProfile() { return Build(true, true); }
-bool TTrack::BuildMonoProfileUnclamped() { return Build(false, false); }
-bool TTrack::BuildStereoProfileUnclamped() { return Build(true, false); }
+bool TTrack::BuildMonoProfile() {
+  return Build(false, true);
+}
+bool TTrack::BuildStereoProfile() {
+  return Build(true, true);
+}
+bool TTrack::BuildMonoProfileUnclamped() {
+  return Build(false, false);
+}
+bool TTrack::BuildStereoProfileUnclamped() {
+  return Build(true, false);
+}

@@ -26,7 +26,8 @@ void BM_FloatToPcm16Stereo(benchmark::State& state) {
     FloatToPcm16(out.data(), in.data(), static_cast<DWORD>(out.size()));
     benchmark::DoNotOptimize(out.data());
   }
-  state.counters["frames/s"] = benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FloatToPcm16Stereo);
 
@@ -37,7 +38,8 @@ void BM_FloatToPcm8Stereo(benchmark::State& state) {
     FloatToPcm8(out.data(), in.data(), static_cast<DWORD>(out.size()));
     benchmark::DoNotOptimize(out.data());
   }
-  state.counters["frames/s"] = benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FloatToPcm8Stereo);
 
@@ -83,7 +85,8 @@ void BM_ApplyStereoGainProfile(benchmark::State& state) {
     ApplyStereoProfile(profile, block.data(), kFrames);
     benchmark::DoNotOptimize(block.data());
   }
-  state.counters["frames/s"] = benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ApplyStereoGainProfile);
 

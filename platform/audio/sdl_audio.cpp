@@ -17,9 +17,12 @@ namespace {
 SDL_AudioFormat SdlFormatOf(const WAVEFORMATEX& f) {
   if (f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) return AUDIO_F32LSB;
   switch (f.wBitsPerSample) {
-    case 8: return AUDIO_U8;
-    case 16: return AUDIO_S16LSB;
-    default: return AUDIO_S32LSB;
+    case 8:
+      return AUDIO_U8;
+    case 16:
+      return AUDIO_S16LSB;
+    default:
+      return AUDIO_S32LSB;
   }
 }
 
@@ -46,7 +49,8 @@ class SdlStream : public BackendStream {
     want.userdata = this;
     device_ = SDL_OpenAudioDevice(name, capture_ ? 1 : 0, &want, &have_, SDL_AUDIO_ALLOW_ANY_CHANGE);
     if (device_ == 0) return MMSYSERR_ALLOCATED;
-    if (have_.freq != want.freq || have_.format != want.format || have_.channels != want.channels || packed24_) {
+    if (have_.freq != want.freq || have_.format != want.format || have_.channels != want.channels ||
+        packed24_) {
       if (capture_) {
         converter_ = SDL_NewAudioStream(have_.format, have_.channels, have_.freq, want.format, want.channels,
                                         want.freq);
@@ -218,4 +222,6 @@ class SdlBackend : public AudioBackend {
 
 }  // namespace
 
-std::unique_ptr<AudioBackend> MakeSdlAudioBackend() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<AudioBackend> MakeSdlAudioBackend() {
+  return std::make_unique<SdlBackend>();
+}

@@ -235,7 +235,9 @@ void VirtualAudio::AdvanceMicroseconds(ULONGLONG microseconds) {
   for (const auto& stream : streams) Feed(stream, microseconds);
 }
 
-void VirtualAudio::Advance(DWORD milliseconds) { AdvanceMicroseconds(ULONGLONG{milliseconds} * 1000); }
+void VirtualAudio::Advance(DWORD milliseconds) {
+  AdvanceMicroseconds(ULONGLONG{milliseconds} * 1000);
+}
 
 void VirtualAudio::SetRealTime(bool on) {
   RealTimeClock& clock = Clock();
@@ -290,7 +292,9 @@ bool VirtualAudio::WaitQueued(UINT device, std::size_t bytes, DWORD timeout) {
   }
 }
 
-bool VirtualAudio::IsOpen(UINT device, bool capture) { return OpenStream(capture, device) != nullptr; }
+bool VirtualAudio::IsOpen(UINT device, bool capture) {
+  return OpenStream(capture, device) != nullptr;
+}
 
 WAVEFORMATEX VirtualAudio::LastFormat(UINT device, bool capture) {
   VirtualState& state = State();

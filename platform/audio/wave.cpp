@@ -97,8 +97,8 @@ class WaveDevice : public WavePort {
   std::size_t Pending() override {
     std::lock_guard<std::recursive_mutex> hold(lock_);
     std::size_t bytes = 0;
-    for (const WAVEHDR* header : queue_) bytes += capture_ ? header->dwBufferLength - header->dwBytesRecorded
-                                                           : header->dwBufferLength;
+    for (const WAVEHDR* header : queue_)
+      bytes += capture_ ? header->dwBufferLength - header->dwBytesRecorded : header->dwBufferLength;
     return capture_ ? bytes : bytes - offset_;
   }
 
@@ -302,24 +302,59 @@ MMRESULT ErrorText(MMRESULT error, LPSTR text, UINT size) {
   if (text == nullptr || size == 0) return MMSYSERR_INVALPARAM;
   const char* message = nullptr;
   switch (error) {
-    case MMSYSERR_NOERROR: message = "No error."; break;
-    case MMSYSERR_ERROR: message = "The sound device reported an unspecified error."; break;
-    case MMSYSERR_BADDEVICEID: message = "The sound device number is out of range."; break;
-    case MMSYSERR_NOTENABLED: message = "The sound driver is not enabled."; break;
-    case MMSYSERR_ALLOCATED: message = "The sound device is already in use by another program."; break;
-    case MMSYSERR_INVALHANDLE: message = "The sound device handle is not valid."; break;
-    case MMSYSERR_NODRIVER: message = "No sound device is installed."; break;
-    case MMSYSERR_NOMEM: message = "There is not enough memory for the sound device."; break;
-    case MMSYSERR_NOTSUPPORTED: message = "The sound device does not support this function."; break;
-    case MMSYSERR_BADERRNUM: message = "The error number is not known."; break;
-    case MMSYSERR_INVALFLAG: message = "A flag passed to the sound device is not valid."; break;
-    case MMSYSERR_INVALPARAM: message = "A parameter passed to the sound device is not valid."; break;
-    case MMSYSERR_HANDLEBUSY: message = "The sound device handle is busy on another thread."; break;
-    case WAVERR_BADFORMAT: message = "The sound device does not support this wave format."; break;
-    case WAVERR_STILLPLAYING: message = "The sound device still holds queued buffers."; break;
-    case WAVERR_UNPREPARED: message = "The wave buffer has not been prepared."; break;
-    case WAVERR_SYNC: message = "The sound device is synchronous and cannot do this."; break;
-    default: break;
+    case MMSYSERR_NOERROR:
+      message = "No error.";
+      break;
+    case MMSYSERR_ERROR:
+      message = "The sound device reported an unspecified error.";
+      break;
+    case MMSYSERR_BADDEVICEID:
+      message = "The sound device number is out of range.";
+      break;
+    case MMSYSERR_NOTENABLED:
+      message = "The sound driver is not enabled.";
+      break;
+    case MMSYSERR_ALLOCATED:
+      message = "The sound device is already in use by another program.";
+      break;
+    case MMSYSERR_INVALHANDLE:
+      message = "The sound device handle is not valid.";
+      break;
+    case MMSYSERR_NODRIVER:
+      message = "No sound device is installed.";
+      break;
+    case MMSYSERR_NOMEM:
+      message = "There is not enough memory for the sound device.";
+      break;
+    case MMSYSERR_NOTSUPPORTED:
+      message = "The sound device does not support this function.";
+      break;
+    case MMSYSERR_BADERRNUM:
+      message = "The error number is not known.";
+      break;
+    case MMSYSERR_INVALFLAG:
+      message = "A flag passed to the sound device is not valid.";
+      break;
+    case MMSYSERR_INVALPARAM:
+      message = "A parameter passed to the sound device is not valid.";
+      break;
+    case MMSYSERR_HANDLEBUSY:
+      message = "The sound device handle is busy on another thread.";
+      break;
+    case WAVERR_BADFORMAT:
+      message = "The sound device does not support this wave format.";
+      break;
+    case WAVERR_STILLPLAYING:
+      message = "The sound device still holds queued buffers.";
+      break;
+    case WAVERR_UNPREPARED:
+      message = "The wave buffer has not been prepared.";
+      break;
+    case WAVERR_SYNC:
+      message = "The sound device is synchronous and cannot do this.";
+      break;
+    default:
+      break;
   }
   if (message == nullptr) {
     text[0] = 0;
@@ -354,7 +389,8 @@ bool IsPlainWaveFormat(const WAVEFORMATEX& f) {
   if (f.wFormatTag == WAVE_FORMAT_PCM) {
     // Whole bytes, or 20 bits in 3 and 24 bits in 4.
     bool whole = (f.wBitsPerSample == 8 || f.wBitsPerSample == 16 || f.wBitsPerSample == 24 ||
-                  f.wBitsPerSample == 32) && container * 8 == f.wBitsPerSample;
+                  f.wBitsPerSample == 32) &&
+                 container * 8 == f.wBitsPerSample;
     bool padded = (f.wBitsPerSample == 20 && container == 3) || (f.wBitsPerSample == 24 && container == 4);
     if (!whole && !padded) return false;
   } else if (f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) {
@@ -365,8 +401,12 @@ bool IsPlainWaveFormat(const WAVEFORMATEX& f) {
   return f.nAvgBytesPerSec == f.nBlockAlign * f.nSamplesPerSec;
 }
 
-UINT waveOutGetNumDevs() { return CurrentAudioBackend().DeviceCount(false); }
-UINT waveInGetNumDevs() { return CurrentAudioBackend().DeviceCount(true); }
+UINT waveOutGetNumDevs() {
+  return CurrentAudioBackend().DeviceCount(false);
+}
+UINT waveInGetNumDevs() {
+  return CurrentAudioBackend().DeviceCount(true);
+}
 
 MMRESULT waveOutGetDevCaps(UINT_PTR deviceId, LPWAVEOUTCAPS caps, UINT capsSize) {
   return FillCaps(false, deviceId, caps, capsSize);
@@ -384,19 +424,31 @@ MMRESULT waveInOpen(LPHWAVEIN handle, UINT deviceId, LPCWAVEFORMATEX format, DWO
   return Open(true, reinterpret_cast<void**>(handle), deviceId, format, callback, instance, flags);
 }
 
-MMRESULT waveOutClose(HWAVEOUT hwo) { return Close(hwo, false); }
-MMRESULT waveInClose(HWAVEIN hwi) { return Close(hwi, true); }
+MMRESULT waveOutClose(HWAVEOUT hwo) {
+  return Close(hwo, false);
+}
+MMRESULT waveInClose(HWAVEIN hwi) {
+  return Close(hwi, true);
+}
 
-MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR header, UINT size) { return Prepare(hwo, false, header, size); }
-MMRESULT waveInPrepareHeader(HWAVEIN hwi, LPWAVEHDR header, UINT size) { return Prepare(hwi, true, header, size); }
+MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR header, UINT size) {
+  return Prepare(hwo, false, header, size);
+}
+MMRESULT waveInPrepareHeader(HWAVEIN hwi, LPWAVEHDR header, UINT size) {
+  return Prepare(hwi, true, header, size);
+}
 MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR header, UINT size) {
   return Unprepare(hwo, false, header, size);
 }
 MMRESULT waveInUnprepareHeader(HWAVEIN hwi, LPWAVEHDR header, UINT size) {
   return Unprepare(hwi, true, header, size);
 }
-MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR header, UINT size) { return Queue(hwo, false, header, size); }
-MMRESULT waveInAddBuffer(HWAVEIN hwi, LPWAVEHDR header, UINT size) { return Queue(hwi, true, header, size); }
+MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR header, UINT size) {
+  return Queue(hwo, false, header, size);
+}
+MMRESULT waveInAddBuffer(HWAVEIN hwi, LPWAVEHDR header, UINT size) {
+  return Queue(hwi, true, header, size);
+}
 
 MMRESULT waveOutPause(HWAVEOUT hwo) {
   std::shared_ptr<WaveDevice> device = Find(hwo, false);
@@ -435,8 +487,16 @@ MMRESULT waveInReset(HWAVEIN hwi) {
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT waveOutGetPosition(HWAVEOUT hwo, LPMMTIME time, UINT size) { return Position(hwo, false, time, size); }
-MMRESULT waveInGetPosition(HWAVEIN hwi, LPMMTIME time, UINT size) { return Position(hwi, true, time, size); }
+MMRESULT waveOutGetPosition(HWAVEOUT hwo, LPMMTIME time, UINT size) {
+  return Position(hwo, false, time, size);
+}
+MMRESULT waveInGetPosition(HWAVEIN hwi, LPMMTIME time, UINT size) {
+  return Position(hwi, true, time, size);
+}
 
-MMRESULT waveOutGetErrorText(MMRESULT error, LPSTR text, UINT size) { return ErrorText(error, text, size); }
-MMRESULT waveInGetErrorText(MMRESULT error, LPSTR text, UINT size) { return ErrorText(error, text, size); }
+MMRESULT waveOutGetErrorText(MMRESULT error, LPSTR text, UINT size) {
+  return ErrorText(error, text, size);
+}
+MMRESULT waveInGetErrorText(MMRESULT error, LPSTR text, UINT size) {
+  return ErrorText(error, text, size);
+}

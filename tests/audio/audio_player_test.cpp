@@ -84,7 +84,7 @@ TEST_F(AudioPlayerTest, StreamingUsesOneUnitOf32KAndTheFormatComesBack) {
   float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
   ASSERT_EQ(engine.Configure(44100, 2, 4, 4, 16, 4, delay, preview, maxPreview), 0);
   EXPECT_EQ(OutputFormat.wBitsPerSample, 16);  // the device is held at 16 bits
-  ASSERT_TRUE(engine.SetStreamFormat(0));       // the stream takes the project's 24 bits
+  ASSERT_TRUE(engine.SetStreamFormat(0));      // the stream takes the project's 24 bits
   EXPECT_EQ(OutputFormat.wBitsPerSample, 24);
   EXPECT_EQ(engine.GetUnitsPerBlock(), 1u);
   EXPECT_EQ(engine.GetBlockFrames(), 32768 / 6);
@@ -153,8 +153,9 @@ TEST_F(AudioPlayerTest, SampleCodesMakeTheOutputFormat) {
     WORD tag, bits, align;
     BYTE silence;
   };
-  for (const Case& c : {Case{1, 1, 8, 2, 128}, Case{2, 1, 16, 4, 0}, Case{3, 1, 20, 6, 0}, Case{4, 1, 24, 6, 0},
-                        Case{5, 1, 24, 8, 0}, Case{6, 1, 32, 8, 0}, Case{7, 3, 32, 8, 0}}) {
+  for (const Case& c :
+       {Case{1, 1, 8, 2, 128}, Case{2, 1, 16, 4, 0}, Case{3, 1, 20, 6, 0}, Case{4, 1, 24, 6, 0},
+        Case{5, 1, 24, 8, 0}, Case{6, 1, 32, 8, 0}, Case{7, 3, 32, 8, 0}}) {
     ASSERT_EQ(engine.SetFormat(32000, 2, c.code), 0) << c.code;
     EXPECT_EQ(OutputFormat.wFormatTag, c.tag) << c.code;
     EXPECT_EQ(OutputFormat.wBitsPerSample, c.bits) << c.code;

@@ -62,8 +62,8 @@ TEST(Declick, OddKaiserRampRunsOverTheWholeWindow) {
 }
 
 TEST(Declick, HostileBetaStillGivesAFiniteRisingRamp) {
-  for (float beta : {-8.96f, 1e9f, std::numeric_limits<float>::infinity(),
-                     std::numeric_limits<float>::quiet_NaN()}) {
+  for (float beta :
+       {-8.96f, 1e9f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
     std::vector<float> up(22);
     KaiserCumWindowUp(22, up.data(), beta);
     for (float v : up) EXPECT_TRUE(std::isfinite(v)) << beta;
@@ -88,10 +88,10 @@ TEST(Declick, FloatToPcm16RoundsToEvenAndLimits) {
     float in;
     int16_t out;
   };
-  for (const Case& c : {Case{40000.0f, 32767}, Case{-40000.0f, -32768}, Case{2.5f, 2}, Case{3.5f, 4},
-                        Case{-2.5f, -2}, Case{-2.6f, -3}, Case{0.49f, 0}, Case{32766.5f, 32766},
-                        Case{32767.4f, 32767}, Case{-32768.0f, -32768}, Case{1234.0f, 1234},
-                        Case{std::numeric_limits<float>::quiet_NaN(), 0}}) {
+  for (const Case& c :
+       {Case{40000.0f, 32767}, Case{-40000.0f, -32768}, Case{2.5f, 2}, Case{3.5f, 4}, Case{-2.5f, -2},
+        Case{-2.6f, -3}, Case{0.49f, 0}, Case{32766.5f, 32766}, Case{32767.4f, 32767},
+        Case{-32768.0f, -32768}, Case{1234.0f, 1234}, Case{std::numeric_limits<float>::quiet_NaN(), 0}}) {
     EXPECT_EQ(Pcm16(c.in), c.out) << c.in;
   }
 }
@@ -112,10 +112,10 @@ TEST(Declick, FloatToPcm8TruncatesThenDividesByFloor) {
     float in;
     BYTE out;
   };
-  for (const Case& c : {Case{32767.0f, 255}, Case{-32768.0f, 0}, Case{-1.0f, 127}, Case{0.0f, 128},
-                        Case{255.9f, 128}, Case{256.0f, 129}, Case{-256.0f, 127}, Case{-257.0f, 126},
-                        Case{90000.0f, 255}, Case{-90000.0f, 0},
-                        Case{std::numeric_limits<float>::quiet_NaN(), 128}}) {
+  for (const Case& c :
+       {Case{32767.0f, 255}, Case{-32768.0f, 0}, Case{-1.0f, 127}, Case{0.0f, 128}, Case{255.9f, 128},
+        Case{256.0f, 129}, Case{-256.0f, 127}, Case{-257.0f, 126}, Case{90000.0f, 255}, Case{-90000.0f, 0},
+        Case{std::numeric_limits<float>::quiet_NaN(), 128}}) {
     EXPECT_EQ(Pcm8(c.in), c.out) << c.in;
   }
 }

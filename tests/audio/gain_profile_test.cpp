@@ -11,8 +11,9 @@ struct Point {
   int32_t value;
 };
 
-std::vector<SVolumeProfile> Stereo(const std::vector<Point>& v, const std::vector<Point>& b, bool clamp = true,
-                                   int32_t clipVolume = 512, int32_t clipBalance = 0, DWORD rate = 1000) {
+std::vector<SVolumeProfile> Stereo(const std::vector<Point>& v, const std::vector<Point>& b,
+                                   bool clamp = true, int32_t clipVolume = 512, int32_t clipBalance = 0,
+                                   DWORD rate = 1000) {
   std::vector<SVolumeProfile> out;
   BuildStereoGains(v.data(), int32_t(v.size()), clipVolume, b.data(), int32_t(b.size()), clipBalance, rate,
                    clamp, out);

@@ -69,7 +69,8 @@ TEST(WaveNotices, AWindowGetsItsNoticesOnTheOpenersQueue) {
   HWND window = reinterpret_cast<HWND>(0x5150);
   WAVEFORMATEX f = Mono8();
   HWAVEIN in = nullptr;
-  ASSERT_EQ(waveInOpen(&in, 0, &f, reinterpret_cast<DWORD_PTR>(window), 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveInOpen(&in, 0, &f, reinterpret_cast<DWORD_PTR>(window), 0, CALLBACK_WINDOW),
+            MMSYSERR_NOERROR);
   std::vector<BYTE> data(8);
   WAVEHDR h{};
   h.lpData = reinterpret_cast<LPSTR>(data.data());
@@ -93,7 +94,8 @@ TEST(WaveNotices, AnEventIsSetForEachNotice) {
   HANDLE event = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   WAVEFORMATEX f = Mono8();
   HWAVEOUT out = nullptr;
-  ASSERT_EQ(waveOutOpen(&out, 0, &f, reinterpret_cast<DWORD_PTR>(event), 0, CALLBACK_EVENT), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutOpen(&out, 0, &f, reinterpret_cast<DWORD_PTR>(event), 0, CALLBACK_EVENT),
+            MMSYSERR_NOERROR);
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);  // opened
   std::vector<BYTE> data(8);
   WAVEHDR h{};

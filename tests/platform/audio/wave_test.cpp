@@ -152,9 +152,9 @@ TEST(WaveDevices, FormatQueryAsksTheDeviceAndOpensNothing) {
   EXPECT_EQ(waveOutOpen(nullptr, 1, &padded24, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_NOERROR);
   WAVEFORMATEX twelve = Pcm(44100, 2, 16);
   twelve.wBitsPerSample = 12;
-  for (const Case& c : {Case{"block align", bad_align}, Case{"byte rate", bad_rate}, Case{"12 bits", twelve},
-                        Case{"no channels", no_channels}, Case{"16-bit float", float16},
-                        Case{"compressed", other_tag}}) {
+  for (const Case& c :
+       {Case{"block align", bad_align}, Case{"byte rate", bad_rate}, Case{"12 bits", twelve},
+        Case{"no channels", no_channels}, Case{"16-bit float", float16}, Case{"compressed", other_tag}}) {
     EXPECT_EQ(waveOutOpen(nullptr, 1, &c.format, 0, 0, WAVE_FORMAT_QUERY), WAVERR_BADFORMAT) << c.what;
   }
 }
@@ -347,8 +347,8 @@ class WaveInTest : public ::testing::Test {
       for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<BYTE>(offset + i);
     });
     WAVEFORMATEX f = Pcm(8000, 1, 8);
-    ASSERT_EQ(waveInOpen(&in_, 0, &f, reinterpret_cast<DWORD_PTR>(&Record), reinterpret_cast<DWORD_PTR>(&log_),
-                         CALLBACK_FUNCTION),
+    ASSERT_EQ(waveInOpen(&in_, 0, &f, reinterpret_cast<DWORD_PTR>(&Record),
+                         reinterpret_cast<DWORD_PTR>(&log_), CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
     ASSERT_EQ(log_.Take()[0].message, WIM_OPEN);
   }
