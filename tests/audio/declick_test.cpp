@@ -96,6 +96,37 @@ TEST(Declick, FloatToPcm16RoundsToEvenAndLimits) {
   }
 }
 
+// A long block takes the wide path; every sample must come out as it does alone.
+TEST(Declick, FloatToPcm16GivesTheSameSamplesInLongBlocks) {
+  std::vector<float> in = {40000.0f,
+                           -40000.0f,
+                           2.5f,
+                           3.5f,
+                           -2.5f,
+                           -2.6f,
+                           0.49f,
+                           32766.5f,
+                           32767.4f,
+                           -32768.0f,
+                           std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(),
+                           1e30f,
+                           -0.5f,
+                           0.5f,
+                           1.5f,
+                           12345.678f,
+                           -1.0f};
+  std::vector<BYTE> out(in.size() * 2);
+  FloatToPcm16(out.data(), in.data(), static_cast<DWORD>(out.size()));
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    auto got = static_cast<int16_t>(out[2 * i] | (out[2 * i + 1] << 8));
+    EXPECT_EQ(got, Pcm16(in[i])) << i << " " << in[i];
+  }
+  EXPECT_EQ(static_cast<int16_t>(out[22] | (out[23] << 8)), 32767);  // infinity
+  EXPECT_EQ(static_cast<int16_t>(out[28] | (out[29] << 8)), 0);      // -0.5 rounds to even
+}
+
 TEST(Declick, FloatToPcm16FillsWholeSamplesOfTheDestination) {
   float in[3] = {1.0f, -1.0f, 7.0f};
   BYTE out[6] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
@@ -118,6 +149,14 @@ TEST(Declick, FloatToPcm8TruncatesThenDividesByFloor) {
         Case{std::numeric_limits<float>::quiet_NaN(), 128}}) {
     EXPECT_EQ(Pcm8(c.in), c.out) << c.in;
   }
+}
+
+TEST(Declick, FloatToPcm8GivesTheSameSamplesInLongBlocks) {
+  std::vector<float> in(300);
+  for (std::size_t i = 0; i < in.size(); ++i) in[i] = (static_cast<float>(i) - 150.0f) * 300.7f;
+  std::vector<BYTE> out(in.size());
+  FloatToPcm8(out.data(), in.data(), static_cast<DWORD>(out.size()));
+  for (std::size_t i = 0; i < in.size(); ++i) EXPECT_EQ(out[i], Pcm8(in[i])) << i;
 }
 
 }  // namespace
