@@ -1,0 +1,82 @@
+// The program's message box and its numbered error codes. Every question,
+// warning and error report goes through ShowMessage, ErrorBox or
+// ErrorBoxPlain; long operations return an error code (0 to 33) and their
+// callers decide whether to show it.
+#pragma once
+
+#include <string>
+
+#include "model/text_format.h"
+#include "platform/core/types.h"
+#include "platform/gui/mb.h"
+
+enum ErrorCode : int {
+  kErrOk = 0,
+  kErrUnknownParameter = 1,
+  kErrNoMemory = 2,
+  kErrFileMissing = 3,
+  kErrFileEmpty = 4,
+  kErrIndex = 5,
+  kErrInvalidFormat = 6,
+  kErrFrameFormat = 7,
+  kErrInvalidParameter = 8,
+  kErrNoSource = 9,
+  kErrCancelled = 17,
+  kErrAlreadyDone = 18,
+  kErrRead = 19,
+  kErrWrite = 20,
+  kErrNoWaveDevice = 22,
+  kErrOpen = 24,
+  kErrPlaying = 26,
+  kErrNoSpace = 31,
+  kErrNoCodec = 32,
+  kErrFatal = 33,
+};
+
+// The formatted and the plain text of an error code; "" for a code without one.
+const char* ErrorFormatText(int code);
+const char* ErrorPlainText(int code);
+
+// Who shows the boxes and sounds the beeps. The window layer installs the
+// real one; tests install a script that records each box and answers it.
+class MessageBoxPresenter {
+ public:
+  virtual ~MessageBoxPresenter() = default;
+  // Shows text under caption with the MB_* flags; returns the pressed id.
+  virtual int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
+  virtual void Beep(UINT type) = 0;
+};
+
+// Installs presenter (null: the built-in one); returns the one before.
+MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
+MessageBoxPresenter& CurrentMessageBoxPresenter();
+
+// Lowers the other topmost windows and disables the other top-level windows
+// of the calling thread while a box is up; the restore undoes both.
+void HideOtherTopWindows(HWND owner);
+void RestoreOtherTopWindows();
+
+int ShowMessageText(HWND owner, const char* caption, UINT flags, const std::string& text);
+void ErrorBoxText(HWND owner, int code, const char* title, const std::string& text);
+
+constexpr std::size_t kMessageTextLimit = 1023;
+
+template <class... Args>
+int ShowMessage(HWND owner, const char* caption, UINT flags, const char* format, const Args&... args) {
+  std::string text = FormatText(format, args...);
+  if (text.size() > kMessageTextLimit) text.resize(kMessageTextLimit);
+  return ShowMessageText(owner, caption, flags, text);
+}
+
+// Shows the formatted text of code with the caller's arguments under title;
+// a null title only beeps. Codes outside 1..33, 17 and 18 show nothing.
+template <class... Args>
+void ErrorBox(HWND owner, int code, const char* title, const Args&... args) {
+  const char* format = ErrorFormatText(code);
+  std::string text = FormatText(format, args...);
+  if (text.size() > kMessageTextLimit) text.resize(kMessageTextLimit);
+  ErrorBoxText(owner, code, title, text);
+}
+
+// Shows the plain text of code; the title defaults to "ERROR".
+void ErrorBoxPlain(HWND owner, int code, const char* title);
