@@ -1,0 +1,1150 @@
+#include "platform/core/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "platform/core/dynlib.h"
+#include "platform/core/locations.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+constexpr std::int64_t kTicksPerSecond = 10000000;
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// ENOENT stands for a missing file or for a missing folder on the way.
+DWORD SetMissingError(const std::string& path) {
+  std::string folder = PathFolder(path);
+  DWORD code = (folder.empty() || IsFolder(folder)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  SetLastError(code);
+  return code;
+}
+
+DWORD SetErrorForPath(int error, const std::string& path) {
+  if (error == ENOENT) return SetMissingError(path);
+  return SetLastErrorFromErrno(error);
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return PathJoin(cwd, path);
+}
+
+FILETIME FromTimespec(const struct timespec& t) {
+  return FileTimeFromUnix(t.tv_sec, t.tv_nsec);
+}
+
+FILETIME FromStatxTime(const struct statx_timestamp& t) {
+  return FileTimeFromUnix(t.tv_sec, t.tv_nsec);
+}
+
+bool ValidFileTime(const FILETIME* t) {
+  return t == nullptr || (t->dwHighDateTime & 0x80000000u) == 0;
+}
+
+struct timespec ToTimespec(const FILETIME* t) {
+  struct timespec out;
+  if (t == nullptr) {
+    out.tv_sec = 0;
+    out.tv_nsec = UTIME_OMIT;
+    return out;
+  }
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+  FileTimeToUnix(*t, &seconds, &nanoseconds);
+  out.tv_sec = static_cast<time_t>(seconds);
+  out.tv_nsec = static_cast<long>(nanoseconds);
+  return out;
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Copies the rest of in to out; false with errno set on failure.
+bool CopyContents(int in, int out) {
+  bool use_range = true;
+  for (;;) {
+    if (use_range) {
+      ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 20, 0);
+      if (n > 0) continue;
+      if (n == 0) return true;
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM) {
+        return false;
+      }
+      use_range = false;
+    }
+    char buffer[1 << 16];
+    ssize_t n = read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (!WriteAll(out, buffer, static_cast<size_t>(n))) return false;
+  }
+}
+
+void SyncFolderOf(const std::string& path) {
+  std::string folder = PathFolder(path);
+  if (folder.empty()) folder = ".";
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+std::string RandomSuffix() {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::mt19937_64 generator(
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<std::uint64_t>(getpid()) << 32) ^
+      std::hash<std::thread::id>()(std::this_thread::get_id()) ^ counter.fetch_add(1));
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string out(6, 'x');
+  for (char& c : out) c = kChars[generator() % (sizeof kChars - 1)];
+  return out;
+}
+
+class FindObject : public KernelObject {
+ public:
+  std::string folder;
+  std::vector<std::string> names;
+  size_t next = 0;
+};
+
+// Fills data for folder/name; false when the entry has gone since.
+bool FillFindData(const std::string& folder, const std::string& name, WIN32_FIND_DATA* data) {
+  std::string full = PathJoin(folder, name);
+  struct stat info;
+  if (stat(full.c_str(), &info) != 0 && lstat(full.c_str(), &info) != 0) return false;
+  *data = WIN32_FIND_DATA();
+  if (S_ISDIR(info.st_mode)) {
+    data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  } else {
+    data->dwFileAttributes = (info.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+    std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    data->nFileSizeLow = static_cast<DWORD>(size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  }
+  data->ftLastWriteTime = FromTimespec(info.st_mtim);
+  data->ftLastAccessTime = FromTimespec(info.st_atim);
+  data->ftCreationTime = data->ftLastWriteTime;
+  std::memcpy(data->cFileName, name.c_str(), name.size() + 1);
+  return true;
+}
+
+bool NextFound(FindObject* find, WIN32_FIND_DATA* data) {
+  while (find->next < find->names.size()) {
+    const std::string& name = find->names[find->next++];
+    if (FillFindData(find->folder, name, data)) return true;
+  }
+  return false;
+}
+
+// Name by name: "." and ".." resolved, empty components dropped.
+std::string ResolveDots(const std::string& absolute) {
+  size_t root_length = PathHasDrive(absolute) ? 3 : 1;
+  std::string root = absolute.substr(0, std::min(root_length, absolute.size()));
+  if (root.size() == 2) root += '/';
+  std::vector<std::string> parts;
+  size_t i = root_length;
+  while (i <= absolute.size()) {
+    size_t end = absolute.find('/', i);
+    if (end == std::string::npos) end = absolute.size();
+    std::string part = absolute.substr(i, end - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = end + 1;
+  }
+  std::string out = root;
+  for (size_t k = 0; k < parts.size(); ++k) {
+    if (k > 0) out += '/';
+    out += parts[k];
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- FileObject
+
+FileObject::FileObject(int fd, DWORD access, DWORD flags, std::string path)
+    : fd_(fd), access_(access), flags_(flags), path_(std::move(path)) {
+  seekable_ = lseek(fd_, 0, SEEK_CUR) >= 0;
+  if (seekable_ && (flags_ & (FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_NO_BUFFERING))) {
+    posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
+  if ((flags_ & FILE_FLAG_NO_BUFFERING) && (access_ & (GENERIC_READ | GENERIC_ALL))) OpenDirectReader();
+}
+
+FileObject::~FileObject() {
+  if (direct_fd_ >= 0) close(direct_fd_);
+  if (fd_ >= 0) close(fd_);
+  if ((flags_ & FILE_FLAG_DELETE_ON_CLOSE) && !path_.empty()) unlink(path_.c_str());
+}
+
+void FileObject::OpenDirectReader() {
+  if (!seekable_) return;
+  // The same open file, reopened through /proc, so a rename in between
+  // cannot swap it.
+  std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  int fd = open(self.c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+  if (fd < 0) return;
+  direct_align_ = 4096;
+#ifdef STATX_DIOALIGN
+  struct statx info;
+  if (statx(fd, "", AT_EMPTY_PATH, STATX_DIOALIGN, &info) == 0 && (info.stx_mask & STATX_DIOALIGN) &&
+      info.stx_dio_offset_align != 0 && info.stx_dio_mem_align != 0) {
+    direct_align_ = std::max<std::size_t>(info.stx_dio_offset_align, info.stx_dio_mem_align);
+  }
+#endif
+  direct_fd_ = fd;
+}
+
+bool FileObject::DirectReadFits(const void* buffer, std::int64_t position, DWORD count) const {
+  std::uintptr_t address = reinterpret_cast<std::uintptr_t>(buffer);
+  return count > 0 && address % direct_align_ == 0 &&
+         static_cast<std::uint64_t>(position) % direct_align_ == 0 && count % direct_align_ == 0;
+}
+
+bool FileObject::Read(void* buffer, DWORD count, DWORD* read) {
+  if (read != nullptr) *read = 0;
+  if ((access_ & (GENERIC_READ | GENERIC_ALL)) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (count > 0 && buffer == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  std::lock_guard<std::mutex> hold(lock_);
+  char* out = static_cast<char*>(buffer);
+  DWORD done = 0;
+  bool direct = direct_fd_ >= 0 && DirectReadFits(buffer, position_, count);
+  while (done < count) {
+    ssize_t n;
+    if (!seekable_) {
+      n = ::read(fd_, out + done, count - done);
+    } else {
+      n = pread(direct ? direct_fd_ : fd_, out + done, count - done, position_ + done);
+    }
+    if (n < 0) {
+      int error = errno;
+      if (error == EINTR) continue;
+      if (direct && error == EINVAL) {
+        // The file system takes no direct reads after all (or not here).
+        if (done == 0) {
+          close(direct_fd_);
+          direct_fd_ = -1;
+        }
+        direct = false;
+        continue;
+      }
+      position_ += done;
+      if (read != nullptr) *read = done;
+      SetLastErrorFromErrno(error);
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<DWORD>(n);
+    if (!seekable_) break;
+    // After a short direct read the rest starts unaligned: finish it cached.
+    if (direct && static_cast<std::size_t>(n) % direct_align_ != 0) direct = false;
+  }
+  position_ += done;
+  if (read != nullptr) *read = done;
+  return true;
+}
+
+bool FileObject::Write(const void* buffer, DWORD count, DWORD* written) {
+  if (written != nullptr) *written = 0;
+  if ((access_ & (GENERIC_WRITE | GENERIC_ALL)) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (count > 0 && buffer == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  std::lock_guard<std::mutex> hold(lock_);
+  const char* in = static_cast<const char*>(buffer);
+  DWORD done = 0;
+  while (done < count) {
+    ssize_t n = seekable_ ? pwrite(fd_, in + done, count - done, position_ + done)
+                          : ::write(fd_, in + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      int error = n < 0 ? errno : ENOSPC;
+      position_ += done;
+      if (written != nullptr) *written = done;
+      SetLastErrorFromErrno(error);
+      return false;
+    }
+    done += static_cast<DWORD>(n);
+  }
+  position_ += done;
+  if (written != nullptr) *written = done;
+  return true;
+}
+
+bool FileObject::Seek(std::int64_t distance, DWORD method, std::int64_t* newPosition, std::int64_t limit) {
+  if (!seekable_) {
+    SetLastError(ERROR_SEEK);
+    return false;
+  }
+  std::lock_guard<std::mutex> hold(lock_);
+  std::int64_t base = 0;
+  switch (method) {
+    case FILE_BEGIN:
+      break;
+    case FILE_CURRENT:
+      base = position_;
+      break;
+    case FILE_END: {
+      struct stat info;
+      if (fstat(fd_, &info) != 0) {
+        SetLastErrorFromErrno(errno);
+        return false;
+      }
+      base = info.st_size;
+      break;
+    }
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return false;
+  }
+  std::int64_t target = 0;
+  if (__builtin_add_overflow(base, distance, &target)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (target < 0) {
+    SetLastError(ERROR_NEGATIVE_SEEK);
+    return false;
+  }
+  if (target > limit) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  position_ = target;
+  if (newPosition != nullptr) *newPosition = target;
+  return true;
+}
+
+bool FileObject::Size(std::int64_t* size) {
+  struct stat info;
+  if (fstat(fd_, &info) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  *size = info.st_size;
+  return true;
+}
+
+bool FileObject::TruncateHere() {
+  if ((access_ & (GENERIC_WRITE | GENERIC_ALL)) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  std::lock_guard<std::mutex> hold(lock_);
+  int rc;
+  do {
+    rc = ftruncate(fd_, position_);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  return true;
+}
+
+// ------------------------------------------------------------- file handles
+
+HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                  DWORD flagsAndAttributes, HANDLE templateFile) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (flagsAndAttributes & FILE_FLAG_OVERLAPPED) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = NativePath(name);
+  bool can_read = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
+  bool can_write = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+  int base = (can_write ? (can_read ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY;
+  if (flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) base |= O_DSYNC;
+
+  int fd = -1;
+  auto try_open = [&](int flags) {
+    do {
+      fd = open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd >= 0;
+  };
+  bool existed = false;
+  switch (disposition) {
+    case CREATE_NEW:
+      if (!try_open(base | O_CREAT | O_EXCL) && errno == EEXIST) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+      }
+      break;
+    case CREATE_ALWAYS:
+      // Creating first tells whether the file was there; loop over a
+      // file that vanishes or appears in between.
+      for (int attempt = 0; attempt < 16; ++attempt) {
+        if (try_open(base | O_CREAT | O_EXCL) || errno != EEXIST) break;
+        if (try_open(base | O_TRUNC)) {
+          existed = true;
+          break;
+        }
+        if (errno != ENOENT) break;
+      }
+      break;
+    case OPEN_EXISTING:
+      if (!try_open(base) && errno == EACCES && access == 0) try_open(O_PATH | O_CLOEXEC);
+      break;
+    case OPEN_ALWAYS:
+      for (int attempt = 0; attempt < 16; ++attempt) {
+        if (try_open(base)) {
+          existed = true;
+          break;
+        }
+        if (errno != ENOENT) break;
+        if (try_open(base | O_CREAT | O_EXCL) || errno != EEXIST) break;
+      }
+      break;
+    case TRUNCATE_EXISTING:
+      if (!can_write) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+      }
+      try_open(base | O_TRUNC);
+      break;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+  }
+  if (fd < 0) {
+    SetErrorForPath(errno, path);
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) {
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  }
+  return ToHandle(new FileObject(fd, access, flagsAndAttributes, AbsolutePath(path)));
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {
+  if (read != nullptr) *read = 0;
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (overlapped != nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return object->Read(buffer, count, read) ? TRUE : FALSE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
+  if (written != nullptr) *written = 0;
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (overlapped != nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return object->Write(buffer, count, written) ? TRUE : FALSE;
+}
+
+DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHigh, DWORD method) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return INVALID_SET_FILE_POINTER;
+  }
+  std::int64_t move = distance;
+  std::int64_t limit = 0xFFFFFFFFll;
+  if (distanceHigh != nullptr) {
+    move = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                                     static_cast<DWORD>(distance));
+    limit = INT64_MAX;
+  }
+  std::int64_t position = 0;
+  if (!object->Seek(move, method, &position, limit)) return INVALID_SET_FILE_POINTER;
+  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(position >> 32);
+  SetLastError(NO_ERROR);
+  return static_cast<DWORD>(position);
+}
+
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  std::int64_t position = 0;
+  if (!object->Seek(distance.QuadPart, method, &position)) return FALSE;
+  if (newPosition != nullptr) newPosition->QuadPart = position;
+  return TRUE;
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD high) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_SIZE;
+  }
+  std::int64_t size = 0;
+  if (!object->Size(&size)) return INVALID_FILE_SIZE;
+  if (high == nullptr && size > 0xFFFFFFFFll) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_SIZE;
+  }
+  if (high != nullptr) *high = static_cast<DWORD>(static_cast<std::uint64_t>(size) >> 32);
+  SetLastError(NO_ERROR);
+  return static_cast<DWORD>(size);
+}
+
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  std::int64_t value = 0;
+  if (!object->Size(&value)) return FALSE;
+  if (size != nullptr) size->QuadPart = value;
+  return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE file) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  return object->TruncateHere() ? TRUE : FALSE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (fsync(object->fd()) != 0 && errno != EINVAL) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// -------------------------------------------------------------- file names
+
+BOOL DeleteFile(LPCSTR name) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  std::string path = NativePath(name);
+  struct stat info;
+  if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  if (unlink(path.c_str()) != 0) {
+    SetErrorForPath(errno, path);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL MoveFile(LPCSTR existingName, LPCSTR newName) {
+  return MoveFileEx(existingName, newName, MOVEFILE_COPY_ALLOWED);
+}
+
+BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags) {
+  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string from = NativePath(existingName);
+  std::string to = NativePath(newName);
+  struct stat info;
+  if (lstat(from.c_str(), &info) != 0) {
+    SetErrorForPath(errno, from);
+    return FALSE;
+  }
+  int rc;
+  if (flags & MOVEFILE_REPLACE_EXISTING) {
+    rc = rename(from.c_str(), to.c_str());
+  } else {
+    rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+      // A file system without the no-replace rename: test, then rename.
+      struct stat target;
+      if (lstat(to.c_str(), &target) == 0) {
+        errno = EEXIST;
+      } else {
+        rc = rename(from.c_str(), to.c_str());
+      }
+    }
+  }
+  if (rc != 0 && errno == EXDEV && (flags & MOVEFILE_COPY_ALLOWED) && S_ISREG(info.st_mode)) {
+    if (!CopyFile(from.c_str(), to.c_str(), (flags & MOVEFILE_REPLACE_EXISTING) ? FALSE : TRUE)) return FALSE;
+    if (unlink(from.c_str()) != 0) {
+      SetLastErrorFromErrno(errno);
+      return FALSE;
+    }
+    return TRUE;
+  }
+  if (rc != 0) {
+    if (errno == EEXIST || errno == ENOTEMPTY) {
+      SetLastError(ERROR_ALREADY_EXISTS);
+    } else {
+      SetErrorForPath(errno, to);
+    }
+    return FALSE;
+  }
+  if (flags & MOVEFILE_WRITE_THROUGH) SyncFolderOf(to);
+  return TRUE;
+}
+
+BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists) {
+  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string from = NativePath(existingName);
+  std::string to = NativePath(newName);
+  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SetErrorForPath(errno, from);
+    return FALSE;
+  }
+  struct stat source;
+  if (fstat(in, &source) != 0 || S_ISDIR(source.st_mode)) {
+    close(in);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  struct stat target;
+  if (stat(to.c_str(), &target) == 0 && target.st_dev == source.st_dev && target.st_ino == source.st_ino) {
+    close(in);
+    SetLastError(failIfExists ? ERROR_FILE_EXISTS : ERROR_SHARING_VIOLATION);
+    return FALSE;
+  }
+  int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC),
+                 source.st_mode & 0777);
+  if (out < 0) {
+    int error = errno;
+    close(in);
+    if (error == EEXIST) {
+      SetLastError(ERROR_FILE_EXISTS);
+    } else {
+      SetErrorForPath(error, to);
+    }
+    return FALSE;
+  }
+  bool ok = CopyContents(in, out);
+  int error = errno;
+  if (ok) {
+    struct timespec times[2] = {source.st_atim, source.st_mtim};
+    futimens(out, times);
+  }
+  close(in);
+  if (close(out) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(to.c_str());
+    SetLastErrorFromErrno(error);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD GetFileAttributes(LPCSTR name) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  std::string path = NativePath(name);
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    SetErrorForPath(errno, path);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  return (info.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+}
+
+BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  std::string path = NativePath(name);
+  if (mkdir(path.c_str(), 0777) != 0) {
+    if (errno == ENOENT) {
+      SetLastError(ERROR_PATH_NOT_FOUND);
+    } else {
+      SetLastErrorFromErrno(errno);
+    }
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL RemoveDirectory(LPCSTR name) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  std::string path = NativePath(name);
+  if (rmdir(path.c_str()) != 0) {
+    if (errno == ENOTEMPTY || errno == EEXIST) {
+      SetLastError(ERROR_DIR_NOT_EMPTY);
+    } else if (errno == ENOTDIR) {
+      SetLastError(ERROR_DIRECTORY);
+    } else {
+      SetErrorForPath(errno, path);
+    }
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// ---------------------------------------------------------------- searching
+
+bool MatchesWildcard(const char* pattern, const char* name) {
+  if (std::strcmp(pattern, "*.*") == 0) return true;
+  const char* star = nullptr;  // the last "*" seen, to fall back to
+  const char* resume = nullptr;
+  while (*name != '\0') {
+    if (*pattern == '*') {
+      star = pattern++;
+      resume = name;
+    } else if (*pattern == '?' || *pattern == *name) {
+      ++pattern;
+      ++name;
+    } else if (star != nullptr) {
+      pattern = star + 1;
+      name = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == '*') ++pattern;
+  return *pattern == '\0';
+}
+
+HANDLE FindFirstFile(LPCSTR pattern, LPWIN32_FIND_DATA data) {
+  if (pattern == nullptr || pattern[0] == '\0' || data == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = NativePath(pattern);
+  std::string spec = PathFileName(path);
+  std::string folder = PathFolder(path);
+  if (folder.empty()) folder = ".";
+  if (spec.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) {
+    SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  FindObject* find = new FindObject;
+  find->folder = folder;
+  while (struct dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+    if (std::strlen(name) >= MAX_PATH) continue;
+    if (MatchesWildcard(spec.c_str(), name)) find->names.emplace_back(name);
+  }
+  closedir(dir);
+  std::sort(find->names.begin(), find->names.end());
+  if (!NextFound(find, data)) {
+    find->Release();
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  return ToHandle(find);
+}
+
+BOOL FindNextFile(HANDLE find, LPWIN32_FIND_DATA data) {
+  FindObject* object = HandleAs<FindObject>(find);
+  if (object == nullptr || data == nullptr) {
+    SetLastError(object == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!NextFound(object, data)) {
+    SetLastError(ERROR_NO_MORE_FILES);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL FindClose(HANDLE find) {
+  FindObject* object = HandleAs<FindObject>(find);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  object->Release();
+  return TRUE;
+}
+
+// --------------------------------------------------------------- file times
+
+FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
+  // Normalise so that the nanoseconds lie in 0..999999999.
+  seconds += nanoseconds / 1000000000;
+  nanoseconds %= 1000000000;
+  if (nanoseconds < 0) {
+    nanoseconds += 1000000000;
+    --seconds;
+  }
+  constexpr std::int64_t kMinSeconds = -static_cast<std::int64_t>(kFileTimeUnixEpoch / kTicksPerSecond);
+  constexpr std::int64_t kMaxSeconds =
+      (INT64_MAX - static_cast<std::int64_t>(kFileTimeUnixEpoch)) / kTicksPerSecond - 1;
+  if (seconds < kMinSeconds) return FileTimeFromTicks(0);
+  if (seconds > kMaxSeconds) return FileTimeFromTicks(static_cast<ULONGLONG>(INT64_MAX));
+  std::int64_t ticks =
+      seconds * kTicksPerSecond + nanoseconds / 100 + static_cast<std::int64_t>(kFileTimeUnixEpoch);
+  return FileTimeFromTicks(static_cast<ULONGLONG>(ticks));
+}
+
+void FileTimeToUnix(const FILETIME& time, std::int64_t* seconds, std::int64_t* nanoseconds) {
+  std::int64_t ticks = static_cast<std::int64_t>(FileTimeTicks(time) & 0x7FFFFFFFFFFFFFFFull) -
+                       static_cast<std::int64_t>(kFileTimeUnixEpoch);
+  std::int64_t whole = ticks / kTicksPerSecond;
+  std::int64_t rest = ticks % kTicksPerSecond;
+  if (rest < 0) {
+    rest += kTicksPerSecond;
+    --whole;
+  }
+  *seconds = whole;
+  *nanoseconds = rest * 100;
+}
+
+BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  struct statx info;
+  if (statx(object->fd(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  if (lastWrite != nullptr) *lastWrite = FromStatxTime(info.stx_mtime);
+  if (lastAccess != nullptr) *lastAccess = FromStatxTime(info.stx_atime);
+  if (creation != nullptr) {
+    *creation = FromStatxTime((info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime);
+  }
+  return TRUE;
+}
+
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                 const FILETIME* lastWrite) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (!ValidFileTime(lastAccess) || !ValidFileTime(lastWrite) || !ValidFileTime(creation)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (lastAccess == nullptr && lastWrite == nullptr) return TRUE;
+  struct timespec times[2] = {ToTimespec(lastAccess), ToTimespec(lastWrite)};
+  if (futimens(object->fd(), times) == 0) return TRUE;
+  // A handle opened only to query has no descriptor that can set times.
+  if (errno == EBADF && utimensat(AT_FDCWD, object->path().c_str(), times, 0) == 0) return TRUE;
+  SetLastErrorFromErrno(errno);
+  return FALSE;
+}
+
+LONG CompareFileTime(const FILETIME* a, const FILETIME* b) {
+  ULONGLONG x = FileTimeTicks(*a);
+  ULONGLONG y = FileTimeTicks(*b);
+  return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+// --------------------------------------------------------------- free space
+
+namespace {
+
+bool FileSystemOf(LPCSTR folder, struct statvfs* info) {
+  std::string path = (folder == nullptr || folder[0] == '\0') ? std::string(".") : NativePath(folder);
+  for (;;) {
+    if (statvfs(path.c_str(), info) == 0) return true;
+    if (errno != ENOENT && errno != ENOTDIR) break;
+    std::string parent = PathFolder(path);
+    if (parent.empty()) parent = ".";
+    if (parent == path) break;
+    path = parent;
+  }
+  SetLastErrorFromErrno(errno);
+  return false;
+}
+
+}  // namespace
+
+BOOL GetDiskFreeSpaceEx(LPCSTR folder, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* total,
+                        ULARGE_INTEGER* totalFree) {
+  struct statvfs info;
+  if (!FileSystemOf(folder, &info)) return FALSE;
+  ULONGLONG unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+  if (freeToCaller != nullptr) freeToCaller->QuadPart = static_cast<ULONGLONG>(info.f_bavail) * unit;
+  if (total != nullptr) total->QuadPart = static_cast<ULONGLONG>(info.f_blocks) * unit;
+  if (totalFree != nullptr) totalFree->QuadPart = static_cast<ULONGLONG>(info.f_bfree) * unit;
+  return TRUE;
+}
+
+BOOL GetDiskFreeSpace(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                      LPDWORD totalClusters) {
+  struct statvfs info;
+  if (!FileSystemOf(root, &info)) return FALSE;
+  ULONGLONG unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+  ULONGLONG sectors = unit >= 512 ? unit / 512 : 1;
+  ULONGLONG cluster = sectors * 512;
+  auto held = [](ULONGLONG v) { return static_cast<DWORD>(std::min<ULONGLONG>(v, 0xFFFFFFFFull)); };
+  if (sectorsPerCluster != nullptr) *sectorsPerCluster = static_cast<DWORD>(sectors);
+  if (bytesPerSector != nullptr) *bytesPerSector = 512;
+  if (freeClusters != nullptr) *freeClusters = held(static_cast<ULONGLONG>(info.f_bavail) * unit / cluster);
+  if (totalClusters != nullptr) *totalClusters = held(static_cast<ULONGLONG>(info.f_blocks) * unit / cluster);
+  return TRUE;
+}
+
+// ------------------------------------------------------------- names, temp
+
+DWORD GetCurrentDirectory(DWORD size, LPSTR buffer) {
+  char cwd[PATH_MAX];
+  if (getcwd(cwd, sizeof cwd) == nullptr) {
+    SetLastErrorFromErrno(errno);
+    return 0;
+  }
+  return CopyToBuffer(cwd, buffer, size);
+}
+
+BOOL SetCurrentDirectory(LPCSTR name) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  std::string path = NativePath(name);
+  if (chdir(path.c_str()) != 0) {
+    SetErrorForPath(errno, path);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD GetFullPathName(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* filePart) {
+  if (filePart != nullptr) *filePart = nullptr;
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_INVALID_NAME);
+    return 0;
+  }
+  std::string path = NativePath(name);
+  bool folder_only = path.back() == '/';
+  std::string full = ResolveDots(PathIsAbsolute(path) ? path : AbsolutePath(path));
+  if (folder_only && full.back() != '/') full += '/';
+  DWORD result = CopyToBuffer(full, buffer, size);
+  if (result == full.size() && filePart != nullptr && !folder_only) {
+    size_t start = full.rfind('/');
+    if (start != std::string::npos && start + 1 < full.size()) *filePart = buffer + start + 1;
+  }
+  return result;
+}
+
+DWORD GetModuleFileName(HMODULE module, LPSTR buffer, DWORD size) {
+  std::string path;
+  if (module == nullptr || !ModulePath(module, &path)) path = ProgramPath();
+  if (buffer == nullptr || size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  if (path.size() >= size) {
+    std::memcpy(buffer, path.data(), size - 1);
+    buffer[size - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
+DWORD GetTempPath(DWORD size, LPSTR buffer) {
+  return CopyToBuffer(InstanceTempFolder() + "/", buffer, size);
+}
+
+UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
+  if (path == nullptr || tempFileName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string folder = PathWithSeparator(NativePath(path));
+  std::string start = prefix != nullptr ? std::string(prefix).substr(0, 3) : std::string();
+  auto form = [&](UINT number) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", number & 0xFFFFu);
+    return folder + start + digits + ".TMP";
+  };
+  auto store = [&](const std::string& name) {
+    if (name.size() >= MAX_PATH) return false;
+    std::memcpy(tempFileName, name.c_str(), name.size() + 1);
+    return true;
+  };
+  if (unique != 0) {
+    if (!store(form(unique))) {
+      SetLastError(ERROR_BUFFER_OVERFLOW);
+      return 0;
+    }
+    return unique & 0xFFFFu;
+  }
+  if (form(1).size() >= MAX_PATH) {
+    SetLastError(ERROR_BUFFER_OVERFLOW);
+    return 0;
+  }
+  UINT first = static_cast<UINT>(std::chrono::steady_clock::now().time_since_epoch().count() ^ getpid());
+  for (UINT i = 0; i < 0x10000u; ++i) {
+    UINT number = (first + i) & 0xFFFFu;
+    if (number == 0) continue;
+    std::string name = form(number);
+    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      store(name);
+      return number;
+    }
+    if (errno != EEXIST) {
+      SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_DIRECTORY : ErrorFromErrno(errno));
+      return 0;
+    }
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return 0;
+}
+
+// ----------------------------------------------------------- atomic replace
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  if (path.empty() || (data == nullptr && size > 0)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  std::string target = NativePath(path);
+  // Replace the file a link points to, and keep the link.
+  struct stat link;
+  if (lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (char* real = realpath(target.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  struct stat old;
+  bool had_old = stat(target.c_str(), &old) == 0;
+  if (had_old && !S_ISREG(old.st_mode)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  // O_EXCL with mode 0666 lets the umask shape a new file's permissions.
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
+    temp = target + ".tmp-" + RandomSuffix();
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    SetErrorForPath(errno, temp);
+    return false;
+  }
+  auto fail = [&](int error) {
+    close(fd);
+    unlink(temp.c_str());
+    SetLastErrorFromErrno(error);
+    return false;
+  };
+  if (!WriteAll(fd, data, size)) return fail(errno);
+  if (had_old) fchmod(fd, old.st_mode & 07777);
+  if (fsync(fd) != 0) return fail(errno);
+  if (close(fd) != 0) {
+    int error = errno;
+    unlink(temp.c_str());
+    SetLastErrorFromErrno(error);
+    return false;
+  }
+  if (rename(temp.c_str(), target.c_str()) != 0) {
+    int error = errno;
+    unlink(temp.c_str());
+    SetLastErrorFromErrno(error);
+    return false;
+  }
+  SyncFolderOf(target);
+  return true;
+}

@@ -1,0 +1,145 @@
+#include "platform/core/locations.h"
+
+#include <ftw.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "platform/core/errors.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+std::string FromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string WithoutTrailingSeparators(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+// mkdir -p; true when the folder exists afterwards.
+bool MakeFolders(const std::string& folder) {
+  struct stat info;
+  if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  std::string parent = PathFolder(folder);
+  if (!parent.empty() && parent != folder && !MakeFolders(parent)) return false;
+  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return true;
+  SetLastErrorFromErrno(errno);
+  return false;
+}
+
+std::string HomeFolder() {
+  std::string home = FromEnvironment("HOME");
+  if (!home.empty()) return home;
+  struct passwd* entry = getpwuid(getuid());
+  if (entry != nullptr && entry->pw_dir != nullptr) return entry->pw_dir;
+  return "/";
+}
+
+std::mutex instance_lock;
+std::string instance_folder;
+pid_t instance_owner = 0;
+
+int RemoveEntry(const char* path, const struct stat*, int type, struct FTW*) {
+  if (type == FTW_DP) {
+    rmdir(path);
+  } else {
+    unlink(path);
+  }
+  return 0;
+}
+
+void RemoveInstanceFolder() {
+  std::lock_guard<std::mutex> hold(instance_lock);
+  if (instance_folder.empty() || instance_owner != getpid()) return;
+  nftw(instance_folder.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  instance_folder.clear();
+}
+
+}  // namespace
+
+std::string SettingsFolder() {
+  std::string folder = FromEnvironment("KOBRIX_HOME");
+  if (folder.empty()) {
+    // Relative XDG paths are invalid by that convention and ignored.
+    std::string config = FromEnvironment("XDG_CONFIG_HOME");
+    if (config.empty() || config[0] != '/') config = HomeFolder() + "/.config";
+    folder = PathJoin(config, "kobrix");
+  }
+  folder = WithoutTrailingSeparators(NativePath(folder));
+  MakeFolders(folder);
+  return folder;
+}
+
+std::string ProgramPath() {
+  static const std::string path = [] {
+    std::string buffer(4096, '\0');
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) return std::string();
+    buffer.resize(static_cast<size_t>(length));
+    return buffer;
+  }();
+  return path;
+}
+
+std::string ProgramFolder() {
+  std::string path = ProgramPath();
+  return path.empty() ? std::string(".") : PathFolder(path);
+}
+
+std::string TempFolder() {
+  std::string folder = FromEnvironment("TMPDIR");
+  if (folder.empty()) folder = "/tmp";
+  return WithoutTrailingSeparators(folder);
+}
+
+std::string InstanceTempFolder() {
+  std::lock_guard<std::mutex> hold(instance_lock);
+  struct stat info;
+  if (!instance_folder.empty() && instance_owner == getpid() && stat(instance_folder.c_str(), &info) == 0 &&
+      S_ISDIR(info.st_mode)) {
+    return instance_folder;
+  }
+  std::string base = TempFolder();
+  MakeFolders(base);
+  std::string pattern = base + "/kobrix-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    SetLastErrorFromErrno(errno);
+    return base;
+  }
+  static bool cleanup_registered = false;
+  if (!cleanup_registered) {
+    std::atexit(RemoveInstanceFolder);
+    cleanup_registered = true;
+  }
+  instance_folder = pattern;
+  instance_owner = getpid();
+  return instance_folder;
+}
+
+std::string MapDefaultLocation(std::string_view path) {
+  if (EqualNoCase(NativePath(path), "C:/KOBRIX.TMP")) return TempFolder() + "/KOBRIX.TMP";
+  return std::string(path);
+}
+
+DWORD CopyToBuffer(const std::string& text, LPSTR buffer, DWORD size) {
+  if (text.size() + 1 > size) {
+    if (buffer != nullptr && size > 0) buffer[0] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return static_cast<DWORD>(text.size() + 1);
+  }
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<DWORD>(text.size());
+}
+
+UINT GetWindowsDirectory(LPSTR buffer, UINT size) {
+  return CopyToBuffer(SettingsFolder(), buffer, size);
+}

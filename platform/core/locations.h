@@ -1,0 +1,41 @@
+// Where the program keeps its files on this system.
+//
+// - Settings (the INI file and the registry file): $KOBRIX_HOME when set,
+//   else $XDG_CONFIG_HOME/kobrix, else ~/.config/kobrix. It stands where the
+//   Windows directory stood, so GetWindowsDirectory returns it.
+// - Temporary files: $TMPDIR (default /tmp), and below it a folder of this
+//   instance's own, removed when the program ends.
+// - Beside the program: the folder of the running executable.
+//
+// Folders are returned without a trailing separator.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/core/types.h"
+
+// Created on first use (and again if it has been removed since).
+std::string SettingsFolder();
+// The running executable and its folder.
+std::string ProgramPath();
+std::string ProgramFolder();
+std::string TempFolder();
+// A folder of this instance's own below TempFolder(), created on first use
+// and removed with its contents when the process that created it exits.
+std::string InstanceTempFolder();
+
+// The default locations written for Windows, moved to their place here:
+// "C:\KOBRIX.TMP" (any letter case, either separator) becomes
+// <TempFolder()>/KOBRIX.TMP. Any other path is returned as it is.
+std::string MapDefaultLocation(std::string_view path);
+
+// The settings folder. Returns its length, or the size needed (with the
+// terminator) when size is too small; 0 on failure.
+UINT GetWindowsDirectory(LPSTR buffer, UINT size);
+inline constexpr auto& GetWindowsDirectoryA = GetWindowsDirectory;
+
+// Copies text into a caller's buffer the way the system's string queries do:
+// returns the length copied, or the size needed (terminator included) when
+// the buffer is too small (then only a terminator is written, if room).
+DWORD CopyToBuffer(const std::string& text, LPSTR buffer, DWORD size);

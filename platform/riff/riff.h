@@ -1,0 +1,116 @@
+// RIFF files: open, read, write and seek, and the chunk walk (descend,
+// ascend, create chunk) with the meanings of the multimedia file functions.
+//
+// Chunk lengths in a file are never trusted: mmioDescend refuses a chunk
+// whose length runs past the end of the file or of its parent chunk. While
+// searching, such a chunk ends the search (MMIOERR_CHUNKNOTFOUND). When it is
+// the chunk asked for, the result is MMIOERR_INVALIDFILE; the MMCKINFO then
+// still describes the header as read and the file stands at the chunk's data,
+// so a reader that accepts a cut-off last chunk (a recording that stopped
+// early) may clamp the size to the file and go on.
+//
+// Handles opened with MMIO_ALLOCBUF for reading only read through a buffer;
+// every other handle reads and writes the file directly, so mmioFlush has
+// nothing to write. Positions are 32-bit, as in the RIFF format.
+#pragma once
+
+#include <cstdio>
+
+#include "platform/core/types.h"
+
+DECLARE_HANDLE(HMMIO);
+using MMRESULT = UINT;
+
+// mmioOpen flags.
+constexpr DWORD MMIO_READ = 0x00000000;
+constexpr DWORD MMIO_WRITE = 0x00000001;
+constexpr DWORD MMIO_READWRITE = 0x00000002;
+constexpr DWORD MMIO_COMPAT = 0x00000000;
+constexpr DWORD MMIO_EXCLUSIVE = 0x00000010;
+constexpr DWORD MMIO_DENYWRITE = 0x00000020;
+constexpr DWORD MMIO_DENYREAD = 0x00000030;
+constexpr DWORD MMIO_DENYNONE = 0x00000040;
+constexpr DWORD MMIO_CREATE = 0x00001000;
+constexpr DWORD MMIO_DELETE = 0x00000200;
+constexpr DWORD MMIO_ALLOCBUF = 0x00010000;
+
+// mmioDescend, mmioCreateChunk and mmioFlush flags.
+constexpr UINT MMIO_FINDCHUNK = 0x0010;
+constexpr UINT MMIO_FINDRIFF = 0x0020;
+constexpr UINT MMIO_FINDLIST = 0x0040;
+constexpr UINT MMIO_CREATERIFF = 0x0020;
+constexpr UINT MMIO_CREATELIST = 0x0040;
+constexpr UINT MMIO_EMPTYBUF = 0x0010;
+// In MMCKINFO::dwFlags: the chunk was created here and its size may need
+// fixing when it is left.
+constexpr DWORD MMIO_DIRTY = 0x10000000;
+
+constexpr MMRESULT MMIOERR_BASE = 256;
+constexpr MMRESULT MMIOERR_FILENOTFOUND = MMIOERR_BASE + 1;
+constexpr MMRESULT MMIOERR_OUTOFMEMORY = MMIOERR_BASE + 2;
+constexpr MMRESULT MMIOERR_CANNOTOPEN = MMIOERR_BASE + 3;
+constexpr MMRESULT MMIOERR_CANNOTCLOSE = MMIOERR_BASE + 4;
+constexpr MMRESULT MMIOERR_CANNOTREAD = MMIOERR_BASE + 5;
+constexpr MMRESULT MMIOERR_CANNOTWRITE = MMIOERR_BASE + 6;
+constexpr MMRESULT MMIOERR_CANNOTSEEK = MMIOERR_BASE + 7;
+constexpr MMRESULT MMIOERR_CANNOTEXPAND = MMIOERR_BASE + 8;
+constexpr MMRESULT MMIOERR_CHUNKNOTFOUND = MMIOERR_BASE + 9;
+constexpr MMRESULT MMIOERR_UNBUFFERED = MMIOERR_BASE + 10;
+constexpr MMRESULT MMIOERR_PATHNOTFOUND = MMIOERR_BASE + 11;
+constexpr MMRESULT MMIOERR_ACCESSDENIED = MMIOERR_BASE + 12;
+constexpr MMRESULT MMIOERR_SHARINGVIOLATION = MMIOERR_BASE + 13;
+constexpr MMRESULT MMIOERR_NETWORKERROR = MMIOERR_BASE + 14;
+constexpr MMRESULT MMIOERR_TOOMANYOPENFILES = MMIOERR_BASE + 15;
+constexpr MMRESULT MMIOERR_INVALIDFILE = MMIOERR_BASE + 16;
+
+constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');
+constexpr FOURCC FOURCC_LIST = mmioFOURCC('L', 'I', 'S', 'T');
+
+struct MMCKINFO {
+  FOURCC ckid = 0;
+  DWORD cksize = 0;        // bytes of data, without the 8-byte header and the pad byte
+  FOURCC fccType = 0;      // form or list type of a "RIFF" or "LIST" chunk
+  DWORD dwDataOffset = 0;  // file offset of the data (of the type, for RIFF and LIST)
+  DWORD dwFlags = 0;
+};
+using LPMMCKINFO = MMCKINFO*;
+
+// Only wErrorRet is used: it receives the reason when mmioOpen fails.
+struct MMIOINFO {
+  DWORD dwFlags = 0;
+  UINT wErrorRet = 0;
+};
+using LPMMIOINFO = MMIOINFO*;
+
+// MMIO_CREATE creates the file or empties an existing one. MMIO_DELETE
+// deletes the file and returns a non-null value that is no handle (null when
+// the file could not be deleted). Sharing flags are accepted and not
+// enforced. Null on failure, with the reason in info->wErrorRet.
+HMMIO mmioOpen(LPCSTR name, LPMMIOINFO info, DWORD flags);
+inline constexpr auto& mmioOpenA = mmioOpen;
+MMRESULT mmioClose(HMMIO file, UINT flags);
+// Bytes read (0 at the end of the file); -1 on failure.
+LONG mmioRead(HMMIO file, void* buffer, LONG count);
+// Bytes written; -1 on failure.
+LONG mmioWrite(HMMIO file, const void* buffer, LONG count);
+// origin SEEK_SET, SEEK_CUR or SEEK_END; the new position, or -1 (and the
+// position unchanged) for a position before 0 or beyond 32 bits.
+LONG mmioSeek(HMMIO file, LONG offset, int origin);
+MMRESULT mmioFlush(HMMIO file, UINT flags);
+
+// Reads the chunk header at the current position (flags 0), or searches
+// from there for the first chunk with ck->ckid (MMIO_FINDCHUNK), or a "RIFF"
+// or "LIST" chunk of type ck->fccType (MMIO_FINDRIFF, MMIO_FINDLIST), within
+// parent when one is given. On success ck describes the chunk and the file
+// stands at its data (after the type of a RIFF or LIST chunk). When nothing
+// is found the position is unchanged.
+MMRESULT mmioDescend(HMMIO file, LPMMCKINFO ck, const MMCKINFO* parent, UINT flags);
+// Leaves a chunk: the file moves past its data and pad byte. For a chunk
+// created here (MMIO_DIRTY) the data ends at the current position: its size
+// is written into the header when it differs, and an odd size gets a zero
+// pad byte.
+MMRESULT mmioAscend(HMMIO file, LPMMCKINFO ck, UINT flags);
+// Writes a chunk header at the current position: ck->ckid and ck->cksize,
+// or "RIFF"/"LIST" with ck->fccType (MMIO_CREATERIFF, MMIO_CREATELIST).
+// The chunk is marked MMIO_DIRTY and the file stands at its data.
+MMRESULT mmioCreateChunk(HMMIO file, LPMMCKINFO ck, UINT flags);
