@@ -28,7 +28,7 @@ char FourccChar(FOURCC f, int i) { return static_cast<char>((f >> (8 * i)) & 0xF
 
 // Reads exactly n bytes at the current place.
 bool ReadExact(HMMIO h, void* buffer, LONG n) {
-  return n == 0 || mmioRead(h, static_cast<HPSTR>(buffer), n) == n;
+  return n == 0 || mmioRead(h, buffer, n) == n;
 }
 
 int64_t FileSizeOf(HMMIO h) {
@@ -80,14 +80,14 @@ void AVIVideoData::FreeStructure() {
   moviEnd = 0;
 }
 
-int32_t AVIVideoData::ReadFile(const char* name) {
+int32_t AVIVideoData::ReadAviFile(const char* name) {
   error = 0;
   if (name != fileName) {
     const std::size_t n = std::min<std::size_t>(name != nullptr ? std::strlen(name) : 0, MAX_PATH - 1);
     if (n > 0) std::memmove(fileName, name, n);
     fileName[n] = '\0';
   }
-  CloseHandle();
+  CloseFileHandle();
   FreeStructure();
   mainHeader = MainAVIHeader{};
   streamHeader = AVISTREAMHEADER{};
@@ -98,7 +98,7 @@ int32_t AVIVideoData::ReadFile(const char* name) {
   try {
     riffChunk = MMCKINFO{};
     riffChunk.fccType = formtypeAVI;
-    if (mmioDescend(mmio, &riffChunk, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) {
+    if (mmioDescend(mmio, &riffChunk, nullptr, MMIO_FINDRIFF) != 0) {
       result = kErrInvalidFormat;
     } else {
       result = Parse();
@@ -106,7 +106,7 @@ int32_t AVIVideoData::ReadFile(const char* name) {
   } catch (const std::bad_alloc&) {
     result = kErrNoMemory;
   }
-  CloseHandle();
+  CloseFileHandle();
 
   if (result == 0) {
     frameCount = static_cast<int32_t>(std::min<DWORD>(mainHeader.dwTotalFrames, static_cast<DWORD>(index.size())));
@@ -136,14 +136,14 @@ int32_t AVIVideoData::Parse() {
   const int64_t fileSize = FileSizeOf(mmio);
   MMCKINFO hdrl{};
   hdrl.fccType = listtypeAVIHEADER;
-  if (mmioDescend(mmio, &hdrl, &riffChunk, MMIO_FINDLIST) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioDescend(mmio, &hdrl, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
   MMCKINFO avih{};
   avih.ckid = ckidAVIMAINHDR;
-  if (mmioDescend(mmio, &avih, &hdrl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioDescend(mmio, &avih, &hdrl, MMIO_FINDCHUNK) != 0) return kErrInvalidFormat;
   BYTE buffer[kAviStreamHeaderSize];
   if (avih.cksize < kAviMainHeaderSize || !ReadExact(mmio, buffer, kAviMainHeaderSize)) return kErrInvalidFormat;
   ReadMainAviHeader(buffer, &mainHeader);
-  if (mmioAscend(mmio, &avih, 0) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioAscend(mmio, &avih, 0) != 0) return kErrInvalidFormat;
   // Without a frame duration the file cannot be timed.
   if (mainHeader.dwMicroSecPerFrame == 0) return kErrInvalidFormat;
 
@@ -152,29 +152,29 @@ int32_t AVIVideoData::Parse() {
   for (DWORD i = 0; i < mainHeader.dwStreams && !found; ++i) {
     MMCKINFO strl{};
     strl.fccType = listtypeSTREAMHEADER;
-    if (mmioDescend(mmio, &strl, &hdrl, MMIO_FINDLIST) != MMSYSERR_NOERROR) break;
+    if (mmioDescend(mmio, &strl, &hdrl, MMIO_FINDLIST) != 0) break;
     MMCKINFO strh{};
     strh.ckid = ckidSTREAMHEADER;
-    if (mmioDescend(mmio, &strh, &strl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+    if (mmioDescend(mmio, &strh, &strl, MMIO_FINDCHUNK) != 0) return kErrInvalidFormat;
     if (strh.cksize < kAviStreamHeaderMinSize) return kErrInvalidFormat;
     DWORD n = std::min<DWORD>(strh.cksize, kAviStreamHeaderSize);
     if (!ReadExact(mmio, buffer, static_cast<LONG>(n))) return kErrInvalidFormat;
     AVISTREAMHEADER header;
     ReadAviStreamHeader(buffer, n, &header);
-    if (mmioAscend(mmio, &strh, 0) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+    if (mmioAscend(mmio, &strh, 0) != 0) return kErrInvalidFormat;
     if (header.fccType == streamtypeVIDEO) {
       streamHeader = header;
       MMCKINFO strf{};
       strf.ckid = ckidSTREAMFORMAT;
-      if (mmioDescend(mmio, &strf, &strl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+      if (mmioDescend(mmio, &strf, &strl, MMIO_FINDCHUNK) != 0) return kErrInvalidFormat;
       if (int32_t r = ReadVideoFormat(mmio, strf, &formatBlock, &formatSize)) return r;
-      if (mmioAscend(mmio, &strf, 0) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+      if (mmioAscend(mmio, &strf, 0) != 0) return kErrInvalidFormat;
       found = true;
       stream = i;
     }
-    if (mmioAscend(mmio, &strl, 0) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+    if (mmioAscend(mmio, &strl, 0) != 0) return kErrInvalidFormat;
   }
-  if (mmioAscend(mmio, &hdrl, 0) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioAscend(mmio, &hdrl, 0) != 0) return kErrInvalidFormat;
   if (!found) return kErrInvalidFormat;
   if (streamHeader.dwScale == 0 || streamHeader.dwRate == 0 || !UsableFormat(Format())) return kErrInvalidFormat;
 
@@ -215,13 +215,13 @@ int32_t AVIVideoData::ReadIdx1() {
   const int64_t fileSize = FileSizeOf(mmio);
   MMCKINFO movi{};
   movi.fccType = listtypeAVIMOVIE;
-  if (mmioDescend(mmio, &movi, &riffChunk, MMIO_FINDLIST) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioDescend(mmio, &movi, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
   moviDataPosition = int64_t{movi.dwDataOffset} + 8;
   moviEnd = std::min<int64_t>(int64_t{movi.dwDataOffset} + movi.cksize, fileSize);
-  if (mmioAscend(mmio, &movi, 0) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioAscend(mmio, &movi, 0) != 0) return kErrInvalidFormat;
   MMCKINFO idx1{};
   idx1.ckid = ckidAVINEWINDEX;
-  if (mmioDescend(mmio, &idx1, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioDescend(mmio, &idx1, &riffChunk, MMIO_FINDCHUNK) != 0) return kErrInvalidFormat;
   if (int64_t{idx1.dwDataOffset} + idx1.cksize > fileSize) return kErrInvalidFormat;
 
   const std::size_t count = idx1.cksize / kAviIndexEntrySize;
@@ -261,7 +261,7 @@ int32_t AVIVideoData::ReadIdx1() {
 int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
   MMCKINFO movi{};
   movi.fccType = listtypeAVIMOVIE;
-  if (mmioDescend(mmio, &movi, &riffChunk, MMIO_FINDLIST) != MMSYSERR_NOERROR) return kErrInvalidFormat;
+  if (mmioDescend(mmio, &movi, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
   moviDataPosition = int64_t{movi.dwDataOffset} + 8;
   moviEnd = int64_t{movi.dwDataOffset} + movi.cksize;
   // Every frame needs at least a chunk header, which bounds the index.
@@ -278,36 +278,36 @@ int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
   if (!(mainHeader.dwFlags & AVIF_ISINTERLEAVED)) {
     while (used < slots) {
       MMCKINFO ck{};
-      if (mmioDescend(mmio, &ck, &movi, 0) != MMSYSERR_NOERROR) break;
+      if (mmioDescend(mmio, &ck, &movi, 0) != 0) break;
       if (IsVideoChunk(ck.ckid)) {
         index[used++] = entryOf(ck);
-        if (mmioAscend(mmio, &ck, 0) != MMSYSERR_NOERROR) break;
+        if (mmioAscend(mmio, &ck, 0) != 0) break;
       } else if (ck.ckid != ckidLIST) {
-        if (mmioAscend(mmio, &ck, 0) != MMSYSERR_NOERROR) break;
+        if (mmioAscend(mmio, &ck, 0) != 0) break;
       }  // a list is entered: its chunks come next
     }
   } else {
     while (used < slots) {
       MMCKINFO rec{};
-      if (mmioDescend(mmio, &rec, &movi, 0) != MMSYSERR_NOERROR) break;
+      if (mmioDescend(mmio, &rec, &movi, 0) != 0) break;
       if (rec.ckid != ckidLIST) {
         // A chunk outside any record: a frame of its own, or padding.
         if (IsVideoChunk(rec.ckid)) index[used++] = entryOf(rec);
-        if (mmioAscend(mmio, &rec, 0) != MMSYSERR_NOERROR) break;
+        if (mmioAscend(mmio, &rec, 0) != 0) break;
         continue;
       }
       for (;;) {
         MMCKINFO ck{};
-        if (mmioDescend(mmio, &ck, &rec, 0) != MMSYSERR_NOERROR) break;
+        if (mmioDescend(mmio, &ck, &rec, 0) != 0) break;
         if (IsVideoChunk(ck.ckid)) {
           index[used] = entryOf(ck);
           break;
         }
         if (ck.ckid == ckidLIST) break;
-        if (mmioAscend(mmio, &ck, 0) != MMSYSERR_NOERROR) break;
+        if (mmioAscend(mmio, &ck, 0) != 0) break;
       }
       ++used;
-      if (mmioAscend(mmio, &rec, 0) != MMSYSERR_NOERROR) break;
+      if (mmioAscend(mmio, &rec, 0) != 0) break;
     }
   }
   // Fewer frames than the header counts: the file ends early (a cut
@@ -411,13 +411,13 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
   hdrl.fccType = listtypeAVIHEADER;
   avih.ckid = ckidAVIMAINHDR;
   BYTE buffer[kAviStreamHeaderSize];
-  if (mmioDescend(h, &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR ||
-      mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != MMSYSERR_NOERROR) {
+  if (mmioDescend(h, &riff, nullptr, MMIO_FINDRIFF) != 0 ||
+      mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != 0) {
     mmioClose(h, 0);
     return 0;
   }
-  if (mmioDescend(h, &avih, &hdrl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR || avih.cksize < kAviMainHeaderSize ||
-      !ReadExact(h, buffer, kAviMainHeaderSize) || mmioAscend(h, &avih, 0) != MMSYSERR_NOERROR) {
+  if (mmioDescend(h, &avih, &hdrl, MMIO_FINDCHUNK) != 0 || avih.cksize < kAviMainHeaderSize ||
+      !ReadExact(h, buffer, kAviMainHeaderSize) || mmioAscend(h, &avih, 0) != 0) {
     broken = true;
   } else {
     ReadMainAviHeader(buffer, &main);
@@ -426,16 +426,16 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
   while (!broken && !(video && audio)) {
     MMCKINFO strl{};
     strl.fccType = listtypeSTREAMHEADER;
-    if (mmioDescend(h, &strl, &hdrl, MMIO_FINDLIST) != MMSYSERR_NOERROR) break;
+    if (mmioDescend(h, &strl, &hdrl, MMIO_FINDLIST) != 0) break;
     MMCKINFO strh{};
     strh.ckid = ckidSTREAMHEADER;
-    if (mmioDescend(h, &strh, &strl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR || strh.cksize < kAviStreamHeaderMinSize) {
+    if (mmioDescend(h, &strh, &strl, MMIO_FINDCHUNK) != 0 || strh.cksize < kAviStreamHeaderMinSize) {
       broken = true;
       break;
     }
     DWORD n = std::min<DWORD>(strh.cksize, kAviStreamHeaderSize);
     AVISTREAMHEADER header;
-    if (!ReadExact(h, buffer, static_cast<LONG>(n)) || mmioAscend(h, &strh, 0) != MMSYSERR_NOERROR) {
+    if (!ReadExact(h, buffer, static_cast<LONG>(n)) || mmioAscend(h, &strh, 0) != 0) {
       broken = true;
       break;
     }
@@ -443,7 +443,7 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
     MMCKINFO strf{};
     strf.ckid = ckidSTREAMFORMAT;
     if (header.fccType == streamtypeVIDEO && !video) {
-      if (mmioDescend(h, &strf, &strl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR ||
+      if (mmioDescend(h, &strf, &strl, MMIO_FINDCHUNK) != 0 ||
           ReadVideoFormat(h, strf, &format, &formatSize) != 0) {
         broken = true;
         break;
@@ -452,7 +452,7 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
       result |= 1;
       NameCodec(reinterpret_cast<BITMAPINFOHEADER*>(format.get()), info->codecName, sizeof(info->codecName));
     } else if (header.fccType == streamtypeAUDIO && !audio) {
-      if (mmioDescend(h, &strf, &strl, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
+      if (mmioDescend(h, &strf, &strl, MMIO_FINDCHUNK) != 0) {
         broken = true;
         break;
       }
@@ -467,7 +467,7 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
       audio = true;
       result |= 2;
     }
-    if (mmioAscend(h, &strl, 0) != MMSYSERR_NOERROR) {
+    if (mmioAscend(h, &strl, 0) != 0) {
       broken = true;
       break;
     }

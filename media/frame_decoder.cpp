@@ -133,14 +133,14 @@ int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
 
   bool opened = false;
   if (source->mmio == nullptr) {
-    if (!source->OpenHandle()) return kErrOpen;
+    if (!source->OpenFileHandle()) return kErrOpen;
     opened = true;
   }
   struct CloseBack {
     AVIVideoData* source;
     bool on;
     ~CloseBack() {
-      if (on) source->CloseHandle();
+      if (on) source->CloseFileHandle();
     }
   } closeBack{source, opened};
 
@@ -166,7 +166,7 @@ int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
     if (e.dwChunkLength == 0) continue;
     const int64_t at = int64_t{e.dwChunkOffset} + source->moviDataPosition;
     if (at > INT32_MAX || mmioSeek(source->mmio, static_cast<LONG>(at), SEEK_SET) < 0 ||
-        mmioRead(source->mmio, reinterpret_cast<HPSTR>(readBuffer.data()), static_cast<LONG>(e.dwChunkLength)) !=
+        mmioRead(source->mmio, readBuffer.data(), static_cast<LONG>(e.dwChunkLength)) !=
             static_cast<LONG>(e.dwChunkLength))
       return kErrRead;
     in->biSizeImage = e.dwChunkLength;
@@ -326,7 +326,7 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
         if (entry.dwChunkLength == 0) continue;
         const int64_t at = int64_t{entry.dwChunkOffset} + moviDataPosition;
         if (at > INT32_MAX || mmioSeek(mmio, static_cast<LONG>(at), SEEK_SET) < 0 ||
-            mmioRead(mmio, reinterpret_cast<HPSTR>(c->readBuffer.data()), static_cast<LONG>(entry.dwChunkLength)) !=
+            mmioRead(mmio, c->readBuffer.data(), static_cast<LONG>(entry.dwChunkLength)) !=
                 static_cast<LONG>(entry.dwChunkLength))
           return kRecompressFailed;
         in->biSizeImage = entry.dwChunkLength;

@@ -12,6 +12,7 @@
 #include "model/message_box.h"
 #include "model/time_code.h"
 #include "model/ui_strings.h"
+#include "platform/core/paths.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ void VideoData::Release() {
 AVIVideoData::AVIVideoData(const char* name) : VideoData(name) {}
 
 AVIVideoData::~AVIVideoData() {
-  CloseHandle();
+  CloseFileHandle();
   // The shared decoder must not take a later source at this address for
   // the one it decoded last.
   ForgetDecodedSource(this);
@@ -85,7 +86,7 @@ AVIVideoData* AVIVideoData::FindByName(const char* name) {
   if (name == nullptr) return nullptr;
   for (VideoData* v = Head(); v != nullptr; v = v->next) {
     // Paths compare exactly, as the file system does.
-    if (std::strcmp(v->fileName, name) == 0) return dynamic_cast<AVIVideoData*>(v);
+    if (PathsEqual(v->fileName, name)) return dynamic_cast<AVIVideoData*>(v);
   }
   return nullptr;
 }
@@ -103,7 +104,7 @@ AVIVideoData* AVIVideoData::OpenShared(HWND parent, int32_t kind, const char* na
   auto* source = new (std::nothrow) AVIVideoData(name);
   if (source == nullptr) return nullptr;
   source->sourceKind = kVideoKindAvi;
-  if (source->error == 0) source->ReadFile(name);
+  if (source->error == 0) source->ReadAviFile(name);
   if (source->error != 0 || source->GetError() != 0) {
     delete source;
     return nullptr;
@@ -174,7 +175,7 @@ void AVIVideoData::BeginRead() {
   info.format = Format();
   info.formatSize = static_cast<int32_t>(formatSize);
   CurrentVideoSourceHooks().AcquireSubPlayer(info);
-  if (mmio == nullptr && !OpenHandle()) error = kErrFileMissing;
+  if (mmio == nullptr && !OpenFileHandle()) error = kErrFileMissing;
   ++openCount;
   if (openCount == 1) CurrentVideoSourceHooks().RedrawClipsOfVideo(this);
 }
@@ -186,18 +187,18 @@ void AVIVideoData::EndRead() {
   CurrentVideoSourceHooks().ReleaseSubPlayer();
   --openCount;
   if (openCount == 0) {
-    CloseHandle();
+    CloseFileHandle();
     CurrentVideoSourceHooks().RedrawClipsOfVideo(this);
   }
 }
 
-bool AVIVideoData::OpenHandle() {
+bool AVIVideoData::OpenFileHandle() {
   if (mmio != nullptr) return true;
   mmio = mmioOpen(fileName, nullptr, MMIO_READ | MMIO_DENYNONE);
   return mmio != nullptr;
 }
 
-void AVIVideoData::CloseHandle() {
+void AVIVideoData::CloseFileHandle() {
   if (mmio != nullptr) {
     mmioClose(mmio, 0);
     mmio = nullptr;
@@ -206,13 +207,13 @@ void AVIVideoData::CloseHandle() {
 
 bool AVIVideoData::CloseFile() {
   if (mmio == nullptr) return false;
-  CloseHandle();
+  CloseFileHandle();
   return true;
 }
 
 bool AVIVideoData::Reopen() {
   if (openCount >= 1 && mmio == nullptr) {
-    if (!OpenHandle()) {
+    if (!OpenFileHandle()) {
       error = kErrFileMissing;
       return false;
     }
@@ -222,12 +223,12 @@ bool AVIVideoData::Reopen() {
 }
 
 bool AVIVideoData::Reload(const char* name) {
-  CloseHandle();
+  CloseFileHandle();
   ForgetDecodedSource(this);
   FreeStructure();
   ReadVideoFileTime(name, &fileTime);
   CurrentVideoSourceHooks().DropThumbnails(this);
-  if (ReadFile(name) != 0) return false;
+  if (ReadAviFile(name) != 0) return false;
   return Reopen();
 }
 

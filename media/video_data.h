@@ -121,7 +121,7 @@ class AVIVideoData : public VideoData {
   bool SetFrameRate(float rate) override;
 
   // Reads the structure and the frame index of the file; an error code.
-  int32_t ReadFile(const char* name);
+  int32_t ReadAviFile(const char* name);
   // The index entry holding frame's picture: frame, or the nearest entry
   // before it that is not empty.
   int32_t PrevNonEmpty(int32_t frame) const;
@@ -133,8 +133,8 @@ class AVIVideoData : public VideoData {
   int32_t DecodeFrame(const BITMAPINFOHEADER* destFormat, void* destBits, int32_t frame);
 
   // Opens the file for reading when it is not open; false when it will not.
-  bool OpenHandle();
-  void CloseHandle();
+  bool OpenFileHandle();
+  void CloseFileHandle();
 
   const BITMAPINFOHEADER* Format() const { return reinterpret_cast<const BITMAPINFOHEADER*>(formatBlock.get()); }
   BITMAPINFOHEADER* Format() { return reinterpret_cast<BITMAPINFOHEADER*>(formatBlock.get()); }
