@@ -38,6 +38,23 @@ int64_t FileSizeOf(HMMIO h) {
   return end < 0 ? 0 : end;
 }
 
+// Descends like mmioDescend, but takes a chunk that runs past the end of the
+// file (a file cut short) with its size cut to what the file holds.
+MMRESULT DescendCut(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags) {
+  MMRESULT r = mmioDescend(h, ck, parent, flags);
+  if (r != MMIOERR_INVALIDFILE) return r;
+  const int64_t size = FileSizeOf(h);
+  int64_t end = size;
+  if (parent != nullptr) end = std::min<int64_t>(end, int64_t{parent->dwDataOffset} + parent->cksize);
+  if (end < ck->dwDataOffset) return r;
+  ck->cksize = static_cast<DWORD>(std::min<int64_t>(ck->cksize, end - ck->dwDataOffset));
+  const bool list = ck->ckid == FOURCC_RIFF || ck->ckid == FOURCC_LIST;
+  if (list && ck->cksize < 4) return r;
+  // A list's data begin after its type.
+  if (mmioSeek(h, static_cast<LONG>(ck->dwDataOffset + (list ? 4 : 0)), SEEK_SET) < 0) return r;
+  return 0;
+}
+
 // Reads a "strf" video format into a block that also holds the colour table
 // the header promises, so that readers of the block stay inside it. 0 or an
 // error code.
@@ -98,7 +115,7 @@ int32_t AVIVideoData::ReadAviFile(const char* name) {
   try {
     riffChunk = MMCKINFO{};
     riffChunk.fccType = formtypeAVI;
-    if (mmioDescend(mmio, &riffChunk, nullptr, MMIO_FINDRIFF) != 0) {
+    if (DescendCut(mmio, &riffChunk, nullptr, MMIO_FINDRIFF) != 0) {
       result = kErrInvalidFormat;
     } else {
       result = Parse();
@@ -215,7 +232,7 @@ int32_t AVIVideoData::ReadIdx1() {
   const int64_t fileSize = FileSizeOf(mmio);
   MMCKINFO movi{};
   movi.fccType = listtypeAVIMOVIE;
-  if (mmioDescend(mmio, &movi, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
+  if (DescendCut(mmio, &movi, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
   moviDataPosition = int64_t{movi.dwDataOffset} + 8;
   moviEnd = std::min<int64_t>(int64_t{movi.dwDataOffset} + movi.cksize, fileSize);
   if (mmioAscend(mmio, &movi, 0) != 0) return kErrInvalidFormat;
@@ -261,7 +278,7 @@ int32_t AVIVideoData::ReadIdx1() {
 int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
   MMCKINFO movi{};
   movi.fccType = listtypeAVIMOVIE;
-  if (mmioDescend(mmio, &movi, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
+  if (DescendCut(mmio, &movi, &riffChunk, MMIO_FINDLIST) != 0) return kErrInvalidFormat;
   moviDataPosition = int64_t{movi.dwDataOffset} + 8;
   moviEnd = int64_t{movi.dwDataOffset} + movi.cksize;
   // Every frame needs at least a chunk header, which bounds the index.
@@ -411,7 +428,7 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
   hdrl.fccType = listtypeAVIHEADER;
   avih.ckid = ckidAVIMAINHDR;
   BYTE buffer[kAviStreamHeaderSize];
-  if (mmioDescend(h, &riff, nullptr, MMIO_FINDRIFF) != 0 ||
+  if (DescendCut(h, &riff, nullptr, MMIO_FINDRIFF) != 0 ||
       mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != 0) {
     mmioClose(h, 0);
     return 0;
