@@ -21,7 +21,9 @@
 
 #include "platform/core/types.h"
 
-using FARPROC = LONG_PTR (*)();
+// Cast to the entry's real type before calling. void (*)() is the generic
+// function pointer that compilers let callers cast without a warning.
+using FARPROC = void (*)();
 
 // Null on failure (ERROR_MOD_NOT_FOUND, or ERROR_BAD_EXE_FORMAT for a file
 // that is no loadable library). Loading the same library again returns the

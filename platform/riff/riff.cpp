@@ -235,13 +235,24 @@ LONG mmioWrite(HMMIO file, const void* buffer, LONG count) {
   MmioFile* f = FromHandle(file);
   if (f == nullptr || count < 0 || (buffer == nullptr && count > 0) || !f->CanWrite()) return -1;
   if (count == 0) return 0;
-  if (f->position() + count > kMaxChunkEnd) return -1;
   if (!f->WriteAt(f->position(), buffer, static_cast<size_t>(count))) return -1;
   f->set_position(f->position() + count);
   return count;
 }
 
 LONG mmioSeek(HMMIO file, LONG offset, int origin) {
+  std::int64_t before = mmioSeek64(file, 0, SEEK_CUR);
+  if (before < 0) return -1;
+  std::int64_t moved = mmioSeek64(file, offset, origin);
+  if (moved < 0) return -1;
+  if (moved > kMaxPosition) {
+    mmioSeek64(file, before, SEEK_SET);  // not expressible: stay where it was
+    return -1;
+  }
+  return static_cast<LONG>(moved);
+}
+
+LONGLONG mmioSeek64(HMMIO file, LONGLONG offset, int origin) {
   MmioFile* f = FromHandle(file);
   if (f == nullptr) return -1;
   std::int64_t base;
@@ -259,10 +270,10 @@ LONG mmioSeek(HMMIO file, LONG offset, int origin) {
     default:
       return -1;
   }
-  std::int64_t target = base + offset;
-  if (target < 0 || target > kMaxPosition) return -1;
+  std::int64_t target = 0;
+  if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
   f->set_position(target);
-  return static_cast<LONG>(target);
+  return target;
 }
 
 MMRESULT mmioFlush(HMMIO file, UINT flags) {
@@ -291,7 +302,8 @@ MMRESULT mmioDescend(HMMIO file, LPMMCKINFO ck, const MMCKINFO* parent, UINT fla
   std::int64_t pos = f->position();
   for (;;) {
     unsigned char header[12];
-    if (pos + 8 > limit || f->ReadAt(pos, header, 8) != 8) return MMIOERR_CHUNKNOTFOUND;
+    if (pos + 8 > limit || pos + 8 > kMaxChunkEnd || f->ReadAt(pos, header, 8) != 8)
+      return MMIOERR_CHUNKNOTFOUND;
     FOURCC id = Le32(header);
     DWORD size = Le32(header + 4);
     std::int64_t data = pos + 8;
@@ -349,7 +361,6 @@ MMRESULT mmioAscend(HMMIO file, LPMMCKINFO ck, UINT flags) {
     ck->dwFlags &= ~MMIO_DIRTY;
   }
   std::int64_t next = data + ck->cksize + (ck->cksize & 1);
-  if (next > kMaxPosition) return MMIOERR_CANNOTSEEK;
   f->set_position(next);
   return 0;
 }
@@ -362,7 +373,7 @@ MMRESULT mmioCreateChunk(HMMIO file, LPMMCKINFO ck, UINT flags) {
   bool is_list = (flags & (MMIO_CREATERIFF | MMIO_CREATELIST)) != 0;
   std::int64_t pos = f->position();
   size_t length = is_list ? 12 : 8;
-  if (pos + static_cast<std::int64_t>(length) > kMaxPosition) return MMIOERR_CANNOTEXPAND;
+  if (pos + static_cast<std::int64_t>(length) > kMaxChunkEnd) return MMIOERR_CANNOTEXPAND;
   unsigned char header[12];
   PutLe32(header, ck->ckid);
   PutLe32(header + 4, ck->cksize);

@@ -11,7 +11,7 @@
 //
 // Handles opened with MMIO_ALLOCBUF for reading only read through a buffer;
 // every other handle reads and writes the file directly, so mmioFlush has
-// nothing to write. Positions are 32-bit, as in the RIFF format.
+// nothing to write.
 #pragma once
 
 #include <cstdio>
@@ -94,8 +94,11 @@ LONG mmioRead(HMMIO file, void* buffer, LONG count);
 // Bytes written; -1 on failure.
 LONG mmioWrite(HMMIO file, const void* buffer, LONG count);
 // origin SEEK_SET, SEEK_CUR or SEEK_END; the new position, or -1 (and the
-// position unchanged) for a position before 0 or beyond 32 bits.
+// position unchanged) for a position before 0 or beyond 31 bits.
 LONG mmioSeek(HMMIO file, LONG offset, int origin);
+// The same with 64-bit positions, for raw files that pass 2 GiB (the
+// engine's play file on a long time-line). Chunks stay within 4 GiB.
+LONGLONG mmioSeek64(HMMIO file, LONGLONG offset, int origin);
 MMRESULT mmioFlush(HMMIO file, UINT flags);
 
 // Reads the chunk header at the current position (flags 0), or searches

@@ -379,6 +379,23 @@ TEST_F(RiffTest, ReadWriteAndSeek) {
   MMCKINFO ck;
   EXPECT_NE(mmioCreateChunk(f, &ck, 0), 0u);
   mmioClose(f, 0);
+
+  // A raw file past 2 GiB (sparse, so cheap): 64-bit seeks reach it; the
+  // 32-bit seek refuses what it cannot express and stays put.
+  const LONGLONG far = (5ll << 30) + 3;
+  f = mmioOpen(path.c_str(), nullptr, MMIO_READWRITE);
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(mmioSeek64(f, far, SEEK_SET), far);
+  EXPECT_EQ(mmioWrite(f, "Q", 1), 1);
+  EXPECT_EQ(mmioSeek(f, 0, SEEK_CUR), -1);
+  EXPECT_EQ(mmioSeek64(f, 0, SEEK_CUR), far + 1);
+  EXPECT_EQ(mmioSeek64(f, -1, SEEK_END), far);
+  EXPECT_EQ(mmioRead(f, &c, 1), 1);
+  EXPECT_EQ(c, 'Q');
+  EXPECT_EQ(mmioSeek(f, 2, SEEK_SET), 2);
+  EXPECT_EQ(mmioRead(f, &c, 1), 1);
+  EXPECT_EQ(c, 'l');
+  mmioClose(f, 0);
 }
 
 // Small reads through the buffer give the same bytes as the file, wherever
