@@ -55,7 +55,7 @@ int32_t BoxScale(const BITMAPINFOHEADER* format, const void* bits, int outWidth,
     // When the bound does not move (a picture lower than the output), the
     // output row repeats the nearest source row.
     if (bound <= first) {
-      first = std::min<int64_t>(std::max<int64_t>(bound - 1, 0), height - 1);
+      first = std::min<int64_t>(static_cast<int64_t>(r) * height / outHeight, height - 1);
       bound = first + 1;
     }
     for (int64_t y = first; y < bound; ++y) {
