@@ -78,9 +78,8 @@ int32_t ReadVideoFormat(HMMIO h, const MMCKINFO& strf, std::unique_ptr<BYTE[]>* 
 
 // Picture sizes the decoders can work with.
 bool UsableFormat(const BITMAPINFOHEADER* bi) {
-  constexpr LONG kMaxSide = 32768;
-  return bi->biWidth > 0 && bi->biWidth <= kMaxSide && bi->biHeight != 0 &&
-         DibHeight(*bi) <= kMaxSide && bi->biBitCount <= 32;
+  return bi->biWidth > 0 && bi->biWidth <= kMaxDibSide && bi->biHeight != 0 && DibHeight(*bi) <= kMaxDibSide &&
+         int64_t{bi->biWidth} * DibHeight(*bi) <= kMaxDibPixels && bi->biBitCount <= 32;
 }
 
 }  // namespace

@@ -145,6 +145,8 @@ int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
   } closeBack{source, opened};
 
   BITMAPINFOHEADER* in = source->Format();
+  // Run-length data expand into 8-bit rows; any other depth is not RLE8.
+  if (in->biCompression == BI_RLE8 && in->biBitCount != 8) return kErrNoCodec;
   if (static_cast<int64_t>(in->biCompression) != d.compression) {
     if (int32_t r = SetUpDecoder(source)) return r;
   }

@@ -59,8 +59,12 @@ int32_t BoxScale(const BITMAPINFOHEADER* format, const void* bits, int outWidth,
       bound = first + 1;
     }
     for (int64_t y = first; y < bound; ++y) {
-      RowToRgb24(format->biBitCount, width, row.data(), PictureRow(format, bits, y), colors, colorCount);
-      BinRow(row.data(), width, sums.data(), counts.data(), outWidth);
+      const BYTE* source = PictureRow(format, bits, y);
+      if (format->biBitCount != 24) {
+        RowToRgb24(format->biBitCount, width, row.data(), source, colors, colorCount);
+        source = row.data();
+      }
+      BinRow(source, width, sums.data(), counts.data(), outWidth);
     }
     next = std::max(next, bound);
     BYTE* o = out(r);
@@ -128,12 +132,18 @@ void BinRow(const BYTE* row, int width, uint32_t* sums, uint32_t* counts, int bi
       end = std::min(start + 1, width);
       start = end - 1;
     }
-    for (int x = start; x < end; ++x) {
-      sums[3 * b] += row[3 * x];
-      sums[3 * b + 1] += row[3 * x + 1];
-      sums[3 * b + 2] += row[3 * x + 2];
-      ++counts[b];
+    // Local sums: the compiler cannot keep them in registers through the
+    // pointers, which may alias the row.
+    uint32_t blue = 0, green = 0, red = 0;
+    for (const BYTE* p = row + 3 * start; p < row + 3 * end; p += 3) {
+      blue += p[0];
+      green += p[1];
+      red += p[2];
     }
+    sums[3 * b] += blue;
+    sums[3 * b + 1] += green;
+    sums[3 * b + 2] += red;
+    counts[b] += static_cast<uint32_t>(end - start);
   }
 }
 

@@ -66,9 +66,8 @@ bool EntryAnswers(const CodecEntry& entry, FOURCC handler) {
 }
 
 bool SaneFormat(const BITMAPINFOHEADER* bi) {
-  constexpr LONG kMaxSide = 32768;
-  return bi->biSize >= kBitmapInfoHeaderSize && bi->biSize <= 65536 && bi->biWidth > 0 && bi->biWidth <= kMaxSide &&
-         bi->biHeight != 0 && DibHeight(*bi) <= kMaxSide;
+  return bi->biSize >= kBitmapInfoHeaderSize && bi->biSize <= 65536 && bi->biWidth > 0 && bi->biWidth <= kMaxDibSide &&
+         bi->biHeight != 0 && DibHeight(*bi) <= kMaxDibSide && int64_t{bi->biWidth} * DibHeight(*bi) <= kMaxDibPixels;
 }
 
 BITMAPINFOHEADER RgbHeader(LONG width, LONG height, WORD bitCount) {

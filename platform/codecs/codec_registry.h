@@ -29,7 +29,8 @@ void AppendFfmpegCodecs(std::vector<CodecEntry>& out);
 DibPresenter CurrentPresenter();
 
 // A header whose size field and picture size codecs can work with: biSize
-// from 40 bytes to 64 KB, width 1 to 32768, height 1 to 32768 either way up.
+// from 40 bytes to 64 KB, a width and height (either way up) within the DIB
+// limits of dib.h.
 bool SaneFormat(const BITMAPINFOHEADER* bi);
 
 // A 40-byte header of an uncompressed picture.

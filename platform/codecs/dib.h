@@ -46,6 +46,11 @@ constexpr DWORD BI_BITFIELDS = 3;
 
 constexpr DWORD kBitmapInfoHeaderSize = 40;
 
+// The largest pictures handled: 16384 pixels a side and 64 M pixels, far
+// beyond any video, so that a damaged header cannot ask for gigabytes.
+constexpr LONG kMaxDibSide = 16384;
+constexpr std::int64_t kMaxDibPixels = std::int64_t{1} << 26;
+
 // Little-endian field access for records read from or written to files.
 namespace codecs {
 inline WORD GetLe16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }

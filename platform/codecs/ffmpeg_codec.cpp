@@ -192,6 +192,8 @@ class FfmpegDecoder : public VideoCodec {
     // One frame out for each frame in: the callers expect the picture of
     // the data they just gave.
     context_->thread_count = 1;
+    // A coded picture far larger than the format says is damage, not video.
+    context_->max_pixels = std::max<int64_t>(int64_t{in->biWidth} * DibHeight(*in) * 2, 1 << 16);
     // Codec data (HuffYUV tables, MPEG-4 headers) follow the 40-byte header.
     std::size_t extra = in->biSize - kBitmapInfoHeaderSize;
     if (extra > 0) {
