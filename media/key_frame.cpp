@@ -55,6 +55,8 @@ void TKeyFrame::Unlink(TKeyFrame* record) {
 
 TKeyFrame::~TKeyFrame() { Unlink(this); }
 
+void TKeyFrame::AddRef() { ++referenceCount; }
+
 void TKeyFrame::Release() {
   if (--referenceCount <= 0) delete this;
 }

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/media_interfaces.h"
 #include "platform/core/types.h"
 
 class VideoData;
 
-class TKeyFrame {
+// The Film model holds records through its StartFrameRecord interface.
+class TKeyFrame : public StartFrameRecord {
  public:
   // The record of (source, frame) with one more reference, a new empty one,
   // or null when no record is needed (no source, or a key frame) or memory
@@ -24,12 +26,13 @@ class TKeyFrame {
   static void Unlink(TKeyFrame* record);
   static TKeyFrame* Head();
 
-  ~TKeyFrame();
+  ~TKeyFrame() override;
   TKeyFrame(const TKeyFrame&) = delete;
   TKeyFrame& operator=(const TKeyFrame&) = delete;
 
+  void AddRef() override;
   // A holder gives its reference back; the last one unlinks and deletes.
-  void Release();
+  void Release() override;
 
   TKeyFrame* next = nullptr;
   TKeyFrame* prev = nullptr;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/media_interfaces.h"
 #include "platform/codecs/avi.h"
 #include "platform/codecs/dib.h"
 #include "platform/core/types.h"
@@ -21,22 +22,23 @@ constexpr int32_t kThumbnailWidth = 128;
 constexpr int32_t kThumbnailHeight = 96;
 constexpr int32_t kThumbnailBytes = kThumbnailWidth * kThumbnailHeight * 3;
 
-class VideoData {
+// The Film model holds video sources through its VideoSource interface.
+class VideoData : public VideoSource {
  public:
   explicit VideoData(const char* name);
-  virtual ~VideoData();
+  ~VideoData() override;
   VideoData(const VideoData&) = delete;
   VideoData& operator=(const VideoData&) = delete;
 
-  virtual int32_t GetError() = 0;
-  virtual bool IsDirectPlayable() = 0;
-  virtual bool IsOpen();
+  int32_t GetError() override = 0;
+  bool IsDirectPlayable() override = 0;
+  bool IsOpen() override;
   virtual void GetSize(int32_t* width, int32_t* height) = 0;
   virtual void BeginRead() = 0;
-  virtual void EndRead() = 0;
+  void EndRead() override = 0;
   virtual bool CloseFile() = 0;
   virtual bool Reopen() = 0;
-  virtual bool Reload(const char* name) = 0;
+  bool Reload(const char* name) override = 0;
   virtual int32_t SnapTime(int32_t ms) = 0;
   virtual int32_t GetFrameSize(int32_t frame) = 0;
   // Reads the stored data of frame into buffer, which holds at least
@@ -45,7 +47,7 @@ class VideoData {
                                bool requireKey) = 0;
   virtual int32_t RecompressFrame(int32_t frame, int32_t reserved, RecompressInfo* context, const void** data,
                                   int32_t* size, bool* isKey) = 0;
-  virtual bool IsKeyFrame(int32_t frame) = 0;
+  bool IsKeyFrame(int32_t frame) override = 0;
   virtual bool IsKeyFrameAtTime(int32_t ms) = 0;
   // pixels: kThumbnailBytes.
   virtual int32_t GetThumbnail(BYTE* pixels, int32_t ms) = 0;
@@ -54,8 +56,12 @@ class VideoData {
   virtual bool SetFrameRate(float rate);
 
   // Holders count themselves with these; the last Release deletes the source.
-  void AddRef();
-  void Release();
+  void AddRef() override;
+  void Release() override;
+
+  int32_t GetFrameCount() override { return frameCount; }
+  float GetFrameRate() override { return frameRate; }
+  const char* GetFileName() override { return fileName; }
 
   // The shared list of open video sources, newest first.
   static VideoData* Head();

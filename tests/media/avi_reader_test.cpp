@@ -313,7 +313,9 @@ TEST(AviReader, DescribesFilesForTheOpenDialog) {
     EXPECT_EQ(info.totalFrames, 3u);
     EXPECT_EQ(info.width, 40u);
     EXPECT_EQ(info.height, 30u);
-    if (c.audio) EXPECT_EQ(codecs::GetLe32(info.waveFormat + 4), 44100u);
+    if (c.audio) {
+      EXPECT_EQ(codecs::GetLe32(info.waveFormat + 4), 44100u);
+    }
   }
 
   // Only sound: the video fields stay as they were.

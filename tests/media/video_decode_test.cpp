@@ -272,7 +272,9 @@ TEST_F(VideoDecodeTest, OddWidthsStayInsideTheirRows) {
     // Exactly the picture's size: the sanitizers catch a write past it.
     std::vector<BYTE> picture(out.bi()->biSizeImage);
     ASSERT_EQ(v->DecodeFrame(out.bi(), picture.data(), 0), 0) << bits;
-    if (bits == 24) EXPECT_EQ(TopDownBgr(out.bi(), picture.data()), TopDownBgr(spec.format.bi(), f.data.data()));
+    if (bits == 24) {
+      EXPECT_EQ(TopDownBgr(out.bi(), picture.data()), TopDownBgr(spec.format.bi(), f.data.data()));
+    }
     Format half = MakeFormat(3, 2, 24);
     std::vector<BYTE> small(half.bi()->biSizeImage);
     ASSERT_EQ(v->DecodeFrame(half.bi(), small.data(), 0), 0) << bits;
