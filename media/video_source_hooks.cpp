@@ -1,5 +1,8 @@
 #include "media/video_source_hooks.h"
 
+#include "media/video_data.h"
+#include "model/film.h"
+
 void VideoSourceHooks::AcquireSubPlayer(const SubPlayerInfo&) {}
 void VideoSourceHooks::ReleaseSubPlayer() {}
 int32_t VideoSourceHooks::PlayerUseCount() { return 0; }
@@ -8,7 +11,9 @@ const BITMAPINFOHEADER* VideoSourceHooks::PlayerFormat() { return nullptr; }
 void VideoSourceHooks::ShowOnBoard(VideoData*, int32_t, HWND) {}
 void VideoSourceHooks::RedrawClipsOfVideo(VideoData*) {}
 void VideoSourceHooks::DropThumbnails(VideoData*) {}
-bool VideoSourceHooks::RefreshChangedSources(HWND, bool, bool, VideoData*) { return false; }
+bool VideoSourceHooks::RefreshChangedSources(HWND window, bool reload, bool checkCollection, VideoData* video) {
+  return Film::RefreshChangedSources(window, reload, checkCollection, video, nullptr, nullptr);
+}
 int32_t VideoSourceHooks::WriteRiffInfo(HMMIO) { return 0; }
 void VideoSourceHooks::BeginWaitCursor() {}
 void VideoSourceHooks::EndWaitCursor() {}

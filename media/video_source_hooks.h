@@ -41,7 +41,8 @@ class VideoSourceHooks {
   // The thumbnail cache forgets the pictures made from source.
   virtual void DropThumbnails(VideoData* source);
   // The Film model handles a source whose file changed (reload true) or
-  // vanished (reload false); true when anything used it.
+  // vanished (reload false); true when anything used it. By default the
+  // Film model's own refresh.
   virtual bool RefreshChangedSources(HWND window, bool reload, bool checkCollection, VideoData* video);
 
   // Writes the program's metadata list ("LIST" "INFO") at the current place
@@ -54,6 +55,6 @@ class VideoSourceHooks {
 };
 
 // Installs hooks (null: the defaults, which have no player, no windows and
-// no metadata); returns the ones before.
+// no metadata, and refresh through the Film model); returns the ones before.
 VideoSourceHooks* SetVideoSourceHooks(VideoSourceHooks* hooks);
 VideoSourceHooks& CurrentVideoSourceHooks();

@@ -17,6 +17,8 @@ struct Made {
   const char* name;
   const char* options;  // ffmpeg's encoding options
   bool lossless;
+  int width = 64;
+  int height = 48;
 };
 
 class FfmpegFiles : public ::testing::TestWithParam<Made> {
@@ -24,26 +26,27 @@ class FfmpegFiles : public ::testing::TestWithParam<Made> {
   void TearDown() override { ReleaseSharedDecompressor(); }
 };
 
-constexpr int kWidth = 64, kHeight = 48, kFrames = 12;
+constexpr int kFrames = 12;
 
 TEST_P(FfmpegFiles, DecodeLikeFfmpeg) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   TempFolder folder;
   const Made& m = GetParam();
+  const int width = m.width, height = m.height;
   const std::string path = folder.Path(std::string(m.name) + ".avi");
-  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(kWidth) + "x" +
-                           std::to_string(kHeight) + ":rate=25 -frames:v " + std::to_string(kFrames) + " " +
+  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(width) + "x" +
+                           std::to_string(height) + ":rate=25 -frames:v " + std::to_string(kFrames) + " " +
                            m.options + " " + path;
   ASSERT_EQ(video_test::Run(make), 0) << make;
   std::vector<BYTE> reference = Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
-  const std::size_t frameBytes = kWidth * kHeight * 3;
+  const std::size_t frameBytes = static_cast<std::size_t>(width) * height * 3;
   ASSERT_EQ(reference.size(), frameBytes * kFrames);
 
   AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 0);
   ASSERT_NE(v, nullptr);
   ASSERT_EQ(v->frameCount, kFrames);
   EXPECT_FLOAT_EQ(v->frameRate, 25.0f);
-  Format out = MakeFormat(kWidth, kHeight, 24);
+  Format out = MakeFormat(width, height, 24);
   std::vector<BYTE> picture(out.bi()->biSizeImage);
   // In order, then a jump backwards.
   std::vector<int> order;
@@ -80,7 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Made{"mjpeg", "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p", false},
                       Made{"msvideo1", "-c:v msvideo1 -pix_fmt rgb555le", false},
                       Made{"mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5", false},
-                      Made{"xvid_tagged_mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5 -vtag XVID", false}),
+                      Made{"xvid_tagged_mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5 -vtag XVID", false},
+                      Made{"cinepak", "-c:v cinepak", false},
+                      Made{"dv", "-c:v dvvideo -pix_fmt yuv420p", false, 720, 576},
+                      Made{"h264", "-c:v libx264 -preset ultrafast -tune zerolatency -g 5", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
