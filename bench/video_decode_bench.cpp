@@ -40,7 +40,8 @@ std::vector<BYTE> Picture(int n) {
     for (int x = 0; x < kWidth; ++x) {
       BYTE* p = &bits[y * stride + x * 3];
       // Fine noise, as camera pictures have.
-      const unsigned noise = ((static_cast<unsigned>(x) * 2654435761u) ^ (static_cast<unsigned>(y + n) * 40503u)) >> 13;
+      const unsigned noise =
+          ((static_cast<unsigned>(x) * 2654435761u) ^ (static_cast<unsigned>(y + n) * 40503u)) >> 13;
       p[0] = static_cast<BYTE>(x / 3 + n * 4 + noise % 24);
       p[1] = static_cast<BYTE>(y / 3 + n + (noise >> 5) % 24);
       p[2] = static_cast<BYTE>(((x / 16 + y / 16 + n) % 2) * 160 + (noise >> 10) % 48);
@@ -61,10 +62,12 @@ class MjpegFile {
     BITMAPINFOHEADER in = Rgb24(kWidth, kHeight);
     HIC hic = ICLocate(ICTYPE_VIDEO, mmioFOURCC('M', 'J', 'P', 'G'), &in, nullptr, ICMODE_COMPRESS);
     BITMAPINFOHEADER out;
-    ICSendMessage(hic, ICM_COMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(&in), reinterpret_cast<DWORD_PTR>(&out));
-    std::vector<BYTE> data(static_cast<std::size_t>(
-        ICSendMessage(hic, ICM_COMPRESS_GET_SIZE, reinterpret_cast<DWORD_PTR>(&in), reinterpret_cast<DWORD_PTR>(&out))));
-    ICSendMessage(hic, ICM_COMPRESS_BEGIN, reinterpret_cast<DWORD_PTR>(&in), reinterpret_cast<DWORD_PTR>(&out));
+    ICSendMessage(hic, ICM_COMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(&in),
+                  reinterpret_cast<DWORD_PTR>(&out));
+    std::vector<BYTE> data(static_cast<std::size_t>(ICSendMessage(
+        hic, ICM_COMPRESS_GET_SIZE, reinterpret_cast<DWORD_PTR>(&in), reinterpret_cast<DWORD_PTR>(&out))));
+    ICSendMessage(hic, ICM_COMPRESS_BEGIN, reinterpret_cast<DWORD_PTR>(&in),
+                  reinterpret_cast<DWORD_PTR>(&out));
 
     MainAVIHeader main;
     AviWriter* w = nullptr;
@@ -78,9 +81,10 @@ class MjpegFile {
     for (int n = 0; n < kFrames; ++n) {
       std::vector<BYTE> picture = Picture(n);
       DWORD flags = 0, ckid = 0;
-      ICCompress(hic, ICCOMPRESS_KEYFRAME, &out, data.data(), &in, picture.data(), &ckid, &flags, n, 0, 9000, nullptr,
-                 nullptr);
-      AviWriter::WriteChunk(w, 0, data.data(), static_cast<int32_t>(out.biSizeImage), aviTWOCC('d', 'c'), flags);
+      ICCompress(hic, ICCOMPRESS_KEYFRAME, &out, data.data(), &in, picture.data(), &ckid, &flags, n, 0, 9000,
+                 nullptr, nullptr);
+      AviWriter::WriteChunk(w, 0, data.data(), static_cast<int32_t>(out.biSizeImage), aviTWOCC('d', 'c'),
+                            flags);
       bytes_ += out.biSizeImage;
     }
     AviWriter::Close(w);
@@ -123,7 +127,8 @@ void BM_DecodeMjpeg720x576(benchmark::State& state) {
     frame = (frame + 1) % kFrames;  // each wrap goes back to a key frame, as every frame is one
   }
   state.SetItemsProcessed(state.iterations());
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["frame_kB"] = static_cast<double>(File().averageFrameBytes()) / 1024.0;
   v->EndRead();
   v->Release();
@@ -143,7 +148,8 @@ void BM_ScaleTo128x96(benchmark::State& state) {
     ScaleTo128x96(thumb.data(), &in, bits.data());
     benchmark::DoNotOptimize(thumb.data());
   }
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ScaleTo128x96)->Arg(24)->Arg(32)->Arg(16)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

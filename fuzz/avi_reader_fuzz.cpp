@@ -16,8 +16,8 @@ namespace {
 
 std::string FuzzPath() {
   const char* base = std::getenv("TMPDIR");
-  return std::string(base != nullptr && *base ? base : "/tmp") + "/avi_reader_fuzz." + std::to_string(getpid()) +
-         ".avi";
+  return std::string(base != nullptr && *base ? base : "/tmp") + "/avi_reader_fuzz." +
+         std::to_string(getpid()) + ".avi";
 }
 
 }  // namespace

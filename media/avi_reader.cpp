@@ -18,13 +18,17 @@ namespace {
 // Largest "strf" we take: a header, codec data and colours are far smaller.
 constexpr DWORD kMaxFormatSize = 1 << 20;
 
-char HexDigit(unsigned v) { return "0123456789ABCDEF"[v & 15]; }
+char HexDigit(unsigned v) {
+  return "0123456789ABCDEF"[v & 15];
+}
 
 FOURCC StreamChunkId(unsigned stream, char a, char b) {
   return mmioFOURCC(HexDigit(stream >> 4), HexDigit(stream), a, b);
 }
 
-char FourccChar(FOURCC f, int i) { return static_cast<char>((f >> (8 * i)) & 0xFF); }
+char FourccChar(FOURCC f, int i) {
+  return static_cast<char>((f >> (8 * i)) & 0xFF);
+}
 
 // Reads exactly n bytes at the current place.
 bool ReadExact(HMMIO h, void* buffer, LONG n) {
@@ -78,8 +82,9 @@ int32_t ReadVideoFormat(HMMIO h, const MMCKINFO& strf, std::unique_ptr<BYTE[]>* 
 
 // Picture sizes the decoders can work with.
 bool UsableFormat(const BITMAPINFOHEADER* bi) {
-  return bi->biWidth > 0 && bi->biWidth <= kMaxDibSide && bi->biHeight != 0 && DibHeight(*bi) <= kMaxDibSide &&
-         int64_t{bi->biWidth} * DibHeight(*bi) <= kMaxDibPixels && bi->biBitCount <= 32;
+  return bi->biWidth > 0 && bi->biWidth <= kMaxDibSide && bi->biHeight != 0 &&
+         DibHeight(*bi) <= kMaxDibSide && int64_t{bi->biWidth} * DibHeight(*bi) <= kMaxDibPixels &&
+         bi->biBitCount <= 32;
 }
 
 }  // namespace
@@ -125,7 +130,8 @@ int32_t AVIVideoData::ReadAviFile(const char* name) {
   CloseFileHandle();
 
   if (result == 0) {
-    frameCount = static_cast<int32_t>(std::min<DWORD>(mainHeader.dwTotalFrames, static_cast<DWORD>(index.size())));
+    frameCount =
+        static_cast<int32_t>(std::min<DWORD>(mainHeader.dwTotalFrames, static_cast<DWORD>(index.size())));
     if (frameCount == 0) {
       result = kErrFileEmpty;
     } else {
@@ -157,7 +163,8 @@ int32_t AVIVideoData::Parse() {
   avih.ckid = ckidAVIMAINHDR;
   if (mmioDescend(mmio, &avih, &hdrl, MMIO_FINDCHUNK) != 0) return kErrInvalidFormat;
   BYTE buffer[kAviStreamHeaderSize];
-  if (avih.cksize < kAviMainHeaderSize || !ReadExact(mmio, buffer, kAviMainHeaderSize)) return kErrInvalidFormat;
+  if (avih.cksize < kAviMainHeaderSize || !ReadExact(mmio, buffer, kAviMainHeaderSize))
+    return kErrInvalidFormat;
   ReadMainAviHeader(buffer, &mainHeader);
   if (mmioAscend(mmio, &avih, 0) != 0) return kErrInvalidFormat;
   // Without a frame duration the file cannot be timed.
@@ -192,12 +199,15 @@ int32_t AVIVideoData::Parse() {
   }
   if (mmioAscend(mmio, &hdrl, 0) != 0) return kErrInvalidFormat;
   if (!found) return kErrInvalidFormat;
-  if (streamHeader.dwScale == 0 || streamHeader.dwRate == 0 || !UsableFormat(Format())) return kErrInvalidFormat;
+  if (streamHeader.dwScale == 0 || streamHeader.dwRate == 0 || !UsableFormat(Format()))
+    return kErrInvalidFormat;
 
   chunkIds[0] = StreamChunkId(stream, 'd', 'c');
   chunkIds[1] = StreamChunkId(stream, 'd', 'b');
-  chunkIds[2] = StreamChunkId(stream, FourccChar(streamHeader.fccHandler, 0), FourccChar(streamHeader.fccHandler, 1));
-  chunkIds[3] = StreamChunkId(stream, FourccChar(streamHeader.fccHandler, 2), FourccChar(streamHeader.fccHandler, 3));
+  chunkIds[2] =
+      StreamChunkId(stream, FourccChar(streamHeader.fccHandler, 0), FourccChar(streamHeader.fccHandler, 1));
+  chunkIds[3] =
+      StreamChunkId(stream, FourccChar(streamHeader.fccHandler, 2), FourccChar(streamHeader.fccHandler, 3));
 
   int32_t result = (mainHeader.dwFlags & AVIF_HASINDEX) ? ReadIdx1() : RebuildIndex(mainHeader.dwTotalFrames);
   if (result != 0) return result;
@@ -265,9 +275,11 @@ int32_t AVIVideoData::ReadIdx1() {
   };
   if (smallest > static_cast<uint64_t>(moviDataPosition - 8)) {
     // The offsets may be file positions rather than offsets into movi.
-    if (static_cast<uint64_t>(moviDataPosition) + largestEnd <= static_cast<uint64_t>(moviEnd)) return rebuild();
+    if (static_cast<uint64_t>(moviDataPosition) + largestEnd <= static_cast<uint64_t>(moviEnd))
+      return rebuild();
     if (largestEnd > static_cast<uint64_t>(moviEnd)) return rebuild();
-    for (AVIINDEXENTRY& e : index) e.dwChunkOffset = static_cast<DWORD>(e.dwChunkOffset + 8 - moviDataPosition);
+    for (AVIINDEXENTRY& e : index)
+      e.dwChunkOffset = static_cast<DWORD>(e.dwChunkOffset + 8 - moviDataPosition);
   }
   // An index pointing outside movi is broken: the chunks themselves count.
   if (!IndexFits()) return rebuild();
@@ -427,8 +439,7 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
   hdrl.fccType = listtypeAVIHEADER;
   avih.ckid = ckidAVIMAINHDR;
   BYTE buffer[kAviStreamHeaderSize];
-  if (DescendCut(h, &riff, nullptr, MMIO_FINDRIFF) != 0 ||
-      mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != 0) {
+  if (DescendCut(h, &riff, nullptr, MMIO_FINDRIFF) != 0 || mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != 0) {
     mmioClose(h, 0);
     return 0;
   }

@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::size_t kIndexStep = 256;
 
-char HexDigit(unsigned v) { return "0123456789ABCDEF"[v & 15]; }
+char HexDigit(unsigned v) {
+  return "0123456789ABCDEF"[v & 15];
+}
 
 FOURCC ChunkId(int32_t stream, TWOCC type) {
   char a = 'x', b = 'x';
@@ -20,7 +22,8 @@ FOURCC ChunkId(int32_t stream, TWOCC type) {
     a = static_cast<char>(type & 0xFF);
     b = static_cast<char>(type >> 8);
   }
-  return mmioFOURCC(HexDigit(static_cast<unsigned>(stream) >> 4), HexDigit(static_cast<unsigned>(stream)), a, b);
+  return mmioFOURCC(HexDigit(static_cast<unsigned>(stream) >> 4), HexDigit(static_cast<unsigned>(stream)), a,
+                    b);
 }
 
 bool Write(HMMIO h, const void* data, std::size_t size) {
@@ -79,7 +82,8 @@ bool AddIndexEntry(AviWriter* w, const AVIINDEXENTRY& e) {
 // opens the "rec " list that takes every chunk.
 int32_t BeginData(AviWriter* w) {
   w->dataStart = HeaderRoom(w);
-  if (w->dataStart > INT32_MAX || mmioSeek(w->mmio, static_cast<LONG>(w->dataStart), SEEK_SET) < 0) return kErrWrite;
+  if (w->dataStart > INT32_MAX || mmioSeek(w->mmio, static_cast<LONG>(w->dataStart), SEEK_SET) < 0)
+    return kErrWrite;
   if (w->mainHeader.dwFlags & AVIF_ISINTERLEAVED) {
     w->recordChunk = MMCKINFO{};
     w->recordChunk.fccType = listtypeAVIRECORD;
@@ -104,8 +108,9 @@ int32_t WriteHeaders(AviWriter* w) {
   }
   MainAVIHeader& m = w->mainHeader;
   if (m.dwMicroSecPerFrame == 0 && m.dwStreams > 0 && w->streamHeaders[0].dwRate != 0) {
-    m.dwMicroSecPerFrame = static_cast<DWORD>(MulDivRoundSigned(
-        1000000, static_cast<LONG>(w->streamHeaders[0].dwScale), static_cast<LONG>(w->streamHeaders[0].dwRate)));
+    m.dwMicroSecPerFrame =
+        static_cast<DWORD>(MulDivRoundSigned(1000000, static_cast<LONG>(w->streamHeaders[0].dwScale),
+                                             static_cast<LONG>(w->streamHeaders[0].dwRate)));
   }
   m.dwFlags |= AVIF_HASINDEX;
   m.dwFlags &= ~(AVIF_MUSTUSEINDEX | AVIF_ISINTERLEAVED | AVIF_WASCAPTUREFILE);
@@ -125,7 +130,8 @@ int32_t WriteHeaders(AviWriter* w) {
   avih.cksize = kAviMainHeaderSize;
   BYTE bytes[kAviStreamHeaderSize];
   WriteMainAviHeader(m, bytes);
-  if (mmioCreateChunk(h, &avih, 0) != 0 || !Write(h, bytes, kAviMainHeaderSize) || mmioAscend(h, &avih, 0) != 0)
+  if (mmioCreateChunk(h, &avih, 0) != 0 || !Write(h, bytes, kAviMainHeaderSize) ||
+      mmioAscend(h, &avih, 0) != 0)
     return kErrWrite;
   for (DWORD s = 0; s < m.dwStreams; ++s) {
     MMCKINFO strl{}, strh{}, strf{};
@@ -138,8 +144,9 @@ int32_t WriteHeaders(AviWriter* w) {
     std::vector<BYTE> format = StoredFormat(w->streamHeaders[s].fccType, w->formats[s].get(),
                                             static_cast<std::size_t>(w->formatSizes[s]));
     if (mmioCreateChunk(h, &strl, MMIO_CREATELIST) != 0 || mmioCreateChunk(h, &strh, 0) != 0 ||
-        !Write(h, bytes, kAviStreamHeaderSize) || mmioAscend(h, &strh, 0) != 0 || mmioCreateChunk(h, &strf, 0) != 0 ||
-        !Write(h, format.data(), format.size()) || mmioAscend(h, &strf, 0) != 0 || mmioAscend(h, &strl, 0) != 0)
+        !Write(h, bytes, kAviStreamHeaderSize) || mmioAscend(h, &strh, 0) != 0 ||
+        mmioCreateChunk(h, &strf, 0) != 0 || !Write(h, format.data(), format.size()) ||
+        mmioAscend(h, &strf, 0) != 0 || mmioAscend(h, &strl, 0) != 0)
       return kErrWrite;
   }
   if (mmioAscend(h, &hdrl, 0) != 0) return kErrWrite;
@@ -233,7 +240,8 @@ int32_t AviWriter::AddStream(AviWriter* w, int32_t* stream, const AVISTREAMHEADE
   if (h.fccType == streamtypeVIDEO) {
     BITMAPINFOHEADER bi;
     std::memcpy(&bi, bytes, sizeof(bi));
-    w->mainHeader.dwWidth = std::max<DWORD>(w->mainHeader.dwWidth, static_cast<DWORD>(std::max<LONG>(bi.biWidth, 0)));
+    w->mainHeader.dwWidth =
+        std::max<DWORD>(w->mainHeader.dwWidth, static_cast<DWORD>(std::max<LONG>(bi.biWidth, 0)));
     w->mainHeader.dwHeight = std::max<DWORD>(w->mainHeader.dwHeight, static_cast<DWORD>(DibHeight(bi)));
   }
   w->formats[n] = std::move(copy);
@@ -252,7 +260,8 @@ int32_t AviWriter::WriteChunk(AviWriter* w, int32_t stream, const void* data, in
     if (int32_t r = BeginData(w)) return r;
   }
   AVISTREAMHEADER& h = w->streamHeaders[stream];
-  if (!(flags & AVIIF_NOTIME)) h.dwLength += h.dwSampleSize != 0 ? static_cast<DWORD>(size) / h.dwSampleSize : 1;
+  if (!(flags & AVIIF_NOTIME))
+    h.dwLength += h.dwSampleSize != 0 ? static_cast<DWORD>(size) / h.dwSampleSize : 1;
 
   MMCKINFO ck{};
   ck.ckid = ChunkId(stream, type);

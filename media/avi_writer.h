@@ -20,8 +20,8 @@ struct AviWriter {
   // Adds a stream (before the first chunk): 0, 2, or 8 for a 17th stream,
   // a stream added after the first chunk, or a format too short for its type.
   // format: the stream's format as stored in "strf".
-  static int32_t AddStream(AviWriter* writer, int32_t* stream, const AVISTREAMHEADER* header, const void* format,
-                           int32_t formatSize);
+  static int32_t AddStream(AviWriter* writer, int32_t* stream, const AVISTREAMHEADER* header,
+                           const void* format, int32_t formatSize);
   // Writes a chunk of stream: 0, 2, 8 (no such stream) or 20 (write failure).
   // type: two characters ("dc", "wb"); below 8192 it becomes "xx". flags:
   // index flags (AVIIF_KEYFRAME, AVIIF_NOTIME).

@@ -49,7 +49,8 @@ std::size_t ImageBytes(const BITMAPINFOHEADER* format) {
 // header as uncompressed, with its colours.
 void PlainOutputFormat(const BITMAPINFOHEADER* source, std::vector<BYTE>* out) {
   const DWORD colors = source->biBitCount <= 8 ? DibColorCount(*source) : 0;
-  out->assign(std::max<std::size_t>(kFirstOutputFormatSize, sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD)), 0);
+  out->assign(
+      std::max<std::size_t>(kFirstOutputFormatSize, sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD)), 0);
   auto* bi = reinterpret_cast<BITMAPINFOHEADER*>(out->data());
   *bi = *source;
   bi->biSize = sizeof(BITMAPINFOHEADER);
@@ -78,8 +79,8 @@ int32_t SetUpDecoder(const AVIVideoData* source) {
   for (WORD bits : {WORD{24}, WORD{32}, WORD{16}, WORD{8}}) {
     out->biBitCount = bits;
     out->biSizeImage = static_cast<DWORD>(DibImageBytes(*out));
-    d.decompressor = ICLocate(ICTYPE_VIDEO, in->biCompression, const_cast<BITMAPINFOHEADER*>(in), out,
-                              ICMODE_DECOMPRESS);
+    d.decompressor =
+        ICLocate(ICTYPE_VIDEO, in->biCompression, const_cast<BITMAPINFOHEADER*>(in), out, ICMODE_DECOMPRESS);
     if (d.decompressor != nullptr) return 0;
   }
   // Nothing takes it: the next attempt looks again.
@@ -178,8 +179,8 @@ int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
       DecodeRle8(in, readBuffer.data(), d.image.data());
     } else {
       const DWORD flags = (e.dwFlags & AVIIF_KEYFRAME) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
-      if (static_cast<LONG>(ICDecompress(d.decompressor, flags, in, readBuffer.data(), d.Output(), d.image.data())) <
-          0)
+      if (static_cast<LONG>(
+              ICDecompress(d.decompressor, flags, in, readBuffer.data(), d.Output(), d.image.data())) < 0)
         return kCodecFailed;
     }
     d.lastSource = source;
@@ -227,7 +228,9 @@ int32_t AVIVideoData::GetThumbnail(BYTE* pixels, int32_t ms) {
 
 // --- Recompression ------------------------------------------------------------
 
-RecompressInfo::~RecompressInfo() { ReleaseRecompressor(this); }
+RecompressInfo::~RecompressInfo() {
+  ReleaseRecompressor(this);
+}
 
 void ReleaseRecompressor(RecompressInfo* c) {
   if (c == nullptr) return;
@@ -241,8 +244,8 @@ void ReleaseRecompressor(RecompressInfo* c) {
     ICClose(c->compressor);
     c->compressor = nullptr;
   }
-  for (std::vector<BYTE>* v : {&c->decompressedFormat, &c->compressedFormat, &c->readBuffer, &c->decompressedImage,
-                               &c->previousImage, &c->compressedData}) {
+  for (std::vector<BYTE>* v : {&c->decompressedFormat, &c->compressedFormat, &c->readBuffer,
+                               &c->decompressedImage, &c->previousImage, &c->compressedData}) {
     v->clear();
     v->shrink_to_fit();
   }
@@ -253,8 +256,8 @@ void ReleaseRecompressor(RecompressInfo* c) {
   c->framesCompressed = 0;
 }
 
-int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c, const void** data, int32_t* size,
-                                      bool* isKey) {
+int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c, const void** data,
+                                      int32_t* size, bool* isKey) {
   if (c == nullptr || Format() == nullptr || index.empty()) return kRecompressFailed;
   BITMAPINFOHEADER* in = Format();
   const int32_t f = PrevNonEmpty(frame);
@@ -269,8 +272,8 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       LRESULT formatBytes = Send(c->decompressor, ICM_DECOMPRESS_GET_FORMAT, in, nullptr);
       if (formatBytes < static_cast<LRESULT>(sizeof(BITMAPINFOHEADER)) || formatBytes > (1 << 20))
         return kRecompressFailed;
-      c->decompressedFormat.assign(std::max<std::size_t>(static_cast<std::size_t>(formatBytes), kFirstOutputFormatSize),
-                                   0);
+      c->decompressedFormat.assign(
+          std::max<std::size_t>(static_cast<std::size_t>(formatBytes), kFirstOutputFormatSize), 0);
       auto* out = reinterpret_cast<BITMAPINFOHEADER*>(c->decompressedFormat.data());
       if (Send(c->decompressor, ICM_DECOMPRESS_GET_FORMAT, in, out) != ICERR_OK) return kRecompressFailed;
       Send(c->decompressor, ICM_DECOMPRESS_GET_PALETTE, in, out);
@@ -290,7 +293,8 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       c->compressor = ICLocate(ICTYPE_VIDEO, in->biCompression, decompressed, in, ICMODE_COMPRESS);
       if (c->compressor == nullptr) return kRecompressFailed;
       LRESULT formatBytes = Send(c->compressor, ICM_COMPRESS_GET_FORMAT, decompressed, nullptr);
-      std::size_t room = std::max<std::size_t>(formatSize, formatBytes > 0 ? static_cast<std::size_t>(formatBytes) : 0);
+      std::size_t room =
+          std::max<std::size_t>(formatSize, formatBytes > 0 ? static_cast<std::size_t>(formatBytes) : 0);
       if (room > (1u << 20)) return kRecompressFailed;
       c->compressedFormat.assign(room, 0);
       std::memcpy(c->compressedFormat.data(), formatBlock.get(), formatSize);
@@ -299,7 +303,8 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       LRESULT bytes = Send(c->compressor, ICM_COMPRESS_GET_SIZE, decompressed, compressed);
       if (bytes <= 0) return kRecompressFailed;
       c->compressedData.assign(static_cast<std::size_t>(bytes), 0);
-      if (Send(c->compressor, ICM_COMPRESS_BEGIN, decompressed, compressed) != ICERR_OK) return kRecompressFailed;
+      if (Send(c->compressor, ICM_COMPRESS_BEGIN, decompressed, compressed) != ICERR_OK)
+        return kRecompressFailed;
     }
     auto* compressed = reinterpret_cast<BITMAPINFOHEADER*>(c->compressedFormat.data());
 
@@ -307,7 +312,8 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
     if (c->lastSource != this || c->lastFrame != f) {
       if (c->lastSource != nullptr && c->lastSource != this) {
         Send(c->decompressor, ICM_DECOMPRESS_END, nullptr, nullptr);
-        if (Send(c->decompressor, ICM_DECOMPRESS_BEGIN, in, decompressed) != ICERR_OK) return kRecompressFailed;
+        if (Send(c->decompressor, ICM_DECOMPRESS_BEGIN, in, decompressed) != ICERR_OK)
+          return kRecompressFailed;
         c->lastFrame = -1;
         c->framesCompressed = 0;
       }
@@ -345,10 +351,10 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
     DWORD ckid = 0;
     DWORD outFlags = 0;
     compressed->biSizeImage = static_cast<DWORD>(c->compressedData.size());
-    if (static_cast<LONG>(ICCompress(c->compressor, c->framesCompressed == 0 ? ICCOMPRESS_KEYFRAME : 0, compressed,
-                                     c->compressedData.data(), decompressed, c->decompressedImage.data(), &ckid,
-                                     &outFlags, c->framesCompressed, 0, streamHeader.dwQuality, decompressed,
-                                     c->previousImage.data())) < 0)
+    if (static_cast<LONG>(ICCompress(c->compressor, c->framesCompressed == 0 ? ICCOMPRESS_KEYFRAME : 0,
+                                     compressed, c->compressedData.data(), decompressed,
+                                     c->decompressedImage.data(), &ckid, &outFlags, c->framesCompressed, 0,
+                                     streamHeader.dwQuality, decompressed, c->previousImage.data())) < 0)
       return kRecompressFailed;
     if (data != nullptr) *data = c->compressedData.data();
     if (size != nullptr) *size = static_cast<int32_t>(compressed->biSizeImage);

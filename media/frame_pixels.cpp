@@ -10,7 +10,9 @@
 
 namespace {
 
-bool DepthOk(int bitCount) { return bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32; }
+bool DepthOk(int bitCount) {
+  return bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+}
 
 // The stored row holding picture row y (0 = top).
 const BYTE* PictureRow(const BITMAPINFOHEADER* format, const void* bits, int64_t y) {
@@ -24,7 +26,9 @@ BYTE* PictureRow(const BITMAPINFOHEADER* format, void* bits, int64_t y) {
   return const_cast<BYTE*>(PictureRow(format, static_cast<const void*>(bits), y));
 }
 
-DWORD ColorsOf(const BITMAPINFOHEADER* format) { return format->biBitCount == 8 ? DibColorCount(*format) : 0; }
+DWORD ColorsOf(const BITMAPINFOHEADER* format) {
+  return format->biBitCount == 8 ? DibColorCount(*format) : 0;
+}
 const RGBQUAD* TableOf(const BITMAPINFOHEADER* format) {
   return format->biBitCount == 8 ? DibColors(format) : nullptr;
 }
@@ -148,8 +152,10 @@ void BinRow(const BYTE* row, int width, uint32_t* sums, uint32_t* counts, int bi
 }
 
 int32_t ScaleTo128x96(BYTE* destination, const BITMAPINFOHEADER* format, const void* bits) {
-  if (!DepthOk(format->biBitCount) || format->biWidth <= 0 || format->biHeight == 0) return kErrInvalidParameter;
-  return BoxScale(format, bits, 128, 96, [&](int r) { return destination + static_cast<std::size_t>(r) * 128 * 3; });
+  if (!DepthOk(format->biBitCount) || format->biWidth <= 0 || format->biHeight == 0)
+    return kErrInvalidParameter;
+  return BoxScale(format, bits, 128, 96,
+                  [&](int r) { return destination + static_cast<std::size_t>(r) * 128 * 3; });
 }
 
 int32_t DibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BITMAPINFOHEADER* destination,
@@ -165,18 +171,19 @@ int32_t DibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BI
   return 0;
 }
 
-int32_t ScaleDibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BITMAPINFOHEADER* destination,
-                     void* destinationBits) {
+int32_t ScaleDibTo24(const BITMAPINFOHEADER* source, const void* sourceBits,
+                     const BITMAPINFOHEADER* destination, void* destinationBits) {
   if (source->biWidth == destination->biWidth && DibHeight(*source) == DibHeight(*destination))
     return DibTo24(source, sourceBits, destination, destinationBits);
   if (destination->biBitCount != 24 || !DepthOk(source->biBitCount)) return kErrInvalidParameter;
-  if (source->biWidth <= 0 || source->biHeight == 0 || destination->biWidth <= 0 || destination->biHeight == 0)
+  if (source->biWidth <= 0 || source->biHeight == 0 || destination->biWidth <= 0 ||
+      destination->biHeight == 0)
     return kErrInvalidParameter;
   return BoxScale(source, sourceBits, destination->biWidth, static_cast<int>(DibHeight(*destination)),
                   [&](int r) { return PictureRow(destination, destinationBits, r); });
 }
 
 void DecodeRle8(const BITMAPINFOHEADER* format, const BYTE* data, BYTE* destination) {
-  codecs::ExpandRle8(data, format->biSizeImage, destination, format->biWidth, static_cast<int>(DibHeight(*format)),
-                     DibRowBytes(format->biWidth, 8));
+  codecs::ExpandRle8(data, format->biSizeImage, destination, format->biWidth,
+                     static_cast<int>(DibHeight(*format)), DibRowBytes(format->biWidth, 8));
 }

@@ -29,8 +29,8 @@ int32_t DibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BI
 
 // Scales a picture into a 24-bit one of the destination's size by box
 // averaging (equal sizes are converted only). 0, 8 or 2.
-int32_t ScaleDibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BITMAPINFOHEADER* destination,
-                     void* destinationBits);
+int32_t ScaleDibTo24(const BITMAPINFOHEADER* source, const void* sourceBits,
+                     const BITMAPINFOHEADER* destination, void* destinationBits);
 
 // Expands BI_RLE8 data of format->biSizeImage bytes into an 8-bit picture of
 // the format's size, staying inside it whatever the data.

@@ -8,7 +8,9 @@ namespace {
 TKeyFrame* g_head = nullptr;
 }  // namespace
 
-TKeyFrame* TKeyFrame::Head() { return g_head; }
+TKeyFrame* TKeyFrame::Head() {
+  return g_head;
+}
 
 TKeyFrame* TKeyFrame::Create(VideoData* source, int32_t frame) {
   if (source == nullptr || source->IsKeyFrame(frame)) return nullptr;
@@ -53,9 +55,13 @@ void TKeyFrame::Unlink(TKeyFrame* record) {
   record->next = record->prev = nullptr;
 }
 
-TKeyFrame::~TKeyFrame() { Unlink(this); }
+TKeyFrame::~TKeyFrame() {
+  Unlink(this);
+}
 
-void TKeyFrame::AddRef() { ++referenceCount; }
+void TKeyFrame::AddRef() {
+  ++referenceCount;
+}
 
 void TKeyFrame::Release() {
   if (--referenceCount <= 0) delete this;

@@ -49,7 +49,9 @@ VideoData::VideoData(const char* name) {
   g_head = this;
 }
 
-VideoData::~VideoData() { Unlink(); }
+VideoData::~VideoData() {
+  Unlink();
+}
 
 void VideoData::Unlink() {
   if (g_head == this) g_head = next;
@@ -58,13 +60,21 @@ void VideoData::Unlink() {
   next = prev = nullptr;
 }
 
-VideoData* VideoData::Head() { return g_head; }
+VideoData* VideoData::Head() {
+  return g_head;
+}
 
-bool VideoData::IsOpen() { return openCount >= 1; }
+bool VideoData::IsOpen() {
+  return openCount >= 1;
+}
 
-bool VideoData::SetFrameRate(float) { return false; }
+bool VideoData::SetFrameRate(float) {
+  return false;
+}
 
-void VideoData::AddRef() { referenceCount.fetch_add(1); }
+void VideoData::AddRef() {
+  referenceCount.fetch_add(1);
+}
 
 void VideoData::Release() {
   if (referenceCount.fetch_sub(1) <= 1) delete this;
@@ -145,14 +155,17 @@ bool AVIVideoData::CheckChangedFiles(HWND caller) {
 bool AVIVideoData::IsUnchanged() {
   FILETIME now;
   if (!ReadVideoFileTime(fileName, &now)) return false;
-  if (now.dwLowDateTime == fileTime.dwLowDateTime && now.dwHighDateTime == fileTime.dwHighDateTime) return true;
+  if (now.dwLowDateTime == fileTime.dwLowDateTime && now.dwHighDateTime == fileTime.dwHighDateTime)
+    return true;
   fileTime = now;
   return false;
 }
 
 // --- AVIVideoData: small operations ---------------------------------------------
 
-int32_t AVIVideoData::GetError() { return error; }
+int32_t AVIVideoData::GetError() {
+  return error;
+}
 
 bool AVIVideoData::IsDirectPlayable() {
   if (Thousandths(frameRate, 0.5) != Thousandths(ProjectFrameRate(), 0.5)) return false;
@@ -224,7 +237,7 @@ bool AVIVideoData::Reopen() {
 
 bool AVIVideoData::Reload(const char* name) {
   CloseFileHandle();
-  ForgetDecodedSource(this);
+  ReleaseSharedDecompressor();
   FreeStructure();
   ReadVideoFileTime(name, &fileTime);
   CurrentVideoSourceHooks().DropThumbnails(this);
@@ -246,13 +259,18 @@ bool AVIVideoData::IsKeyFrame(int32_t frame) {
   return (index[PrevNonEmpty(frame)].dwFlags & AVIIF_KEYFRAME) != 0;
 }
 
-bool AVIVideoData::IsKeyFrameAtTime(int32_t ms) { return IsKeyFrame(MsToFrames(ms, frameRate)); }
+bool AVIVideoData::IsKeyFrameAtTime(int32_t ms) {
+  return IsKeyFrame(MsToFrames(ms, frameRate));
+}
 
-void AVIVideoData::ShowOnBoard(int32_t ms, HWND window) { CurrentVideoSourceHooks().ShowOnBoard(this, ms, window); }
+void AVIVideoData::ShowOnBoard(int32_t ms, HWND window) {
+  CurrentVideoSourceHooks().ShowOnBoard(this, ms, window);
+}
 
 uint32_t AVIVideoData::GetDataSize() {
   uint64_t sum = 0;
-  const std::size_t n = std::min<std::size_t>(index.size(), static_cast<std::size_t>(std::max(frameCount, 0)));
+  const std::size_t n =
+      std::min<std::size_t>(index.size(), static_cast<std::size_t>(std::max(frameCount, 0)));
   for (std::size_t i = 0; i < n; ++i) sum += index[i].dwChunkLength;
   return static_cast<uint32_t>(std::min<uint64_t>(sum, std::numeric_limits<uint32_t>::max()));
 }

@@ -117,8 +117,8 @@ class AVIVideoData : public VideoData {
   int32_t GetFrameSize(int32_t frame) override;
   int32_t ReadRawFrame(int32_t frame, int32_t reserved, void* buffer, int32_t* size, bool* isKey,
                        bool requireKey) override;
-  int32_t RecompressFrame(int32_t frame, int32_t reserved, RecompressInfo* context, const void** data, int32_t* size,
-                          bool* isKey) override;
+  int32_t RecompressFrame(int32_t frame, int32_t reserved, RecompressInfo* context, const void** data,
+                          int32_t* size, bool* isKey) override;
   bool IsKeyFrame(int32_t frame) override;
   bool IsKeyFrameAtTime(int32_t ms) override;
   int32_t GetThumbnail(BYTE* pixels, int32_t ms) override;
@@ -142,7 +142,9 @@ class AVIVideoData : public VideoData {
   bool OpenFileHandle();
   void CloseFileHandle();
 
-  const BITMAPINFOHEADER* Format() const { return reinterpret_cast<const BITMAPINFOHEADER*>(formatBlock.get()); }
+  const BITMAPINFOHEADER* Format() const {
+    return reinterpret_cast<const BITMAPINFOHEADER*>(formatBlock.get());
+  }
   BITMAPINFOHEADER* Format() { return reinterpret_cast<BITMAPINFOHEADER*>(formatBlock.get()); }
 
   FOURCC chunkIds[4] = {0, 0, 0, 0};

@@ -5,16 +5,25 @@
 
 void VideoSourceHooks::AcquireSubPlayer(const SubPlayerInfo&) {}
 void VideoSourceHooks::ReleaseSubPlayer() {}
-int32_t VideoSourceHooks::PlayerUseCount() { return 0; }
-int32_t VideoSourceHooks::PlayerStreamKind() { return 0; }
-const BITMAPINFOHEADER* VideoSourceHooks::PlayerFormat() { return nullptr; }
+int32_t VideoSourceHooks::PlayerUseCount() {
+  return 0;
+}
+int32_t VideoSourceHooks::PlayerStreamKind() {
+  return 0;
+}
+const BITMAPINFOHEADER* VideoSourceHooks::PlayerFormat() {
+  return nullptr;
+}
 void VideoSourceHooks::ShowOnBoard(VideoData*, int32_t, HWND) {}
 void VideoSourceHooks::RedrawClipsOfVideo(VideoData*) {}
 void VideoSourceHooks::DropThumbnails(VideoData*) {}
-bool VideoSourceHooks::RefreshChangedSources(HWND window, bool reload, bool checkCollection, VideoData* video) {
+bool VideoSourceHooks::RefreshChangedSources(HWND window, bool reload, bool checkCollection,
+                                             VideoData* video) {
   return Film::RefreshChangedSources(window, reload, checkCollection, video, nullptr, nullptr);
 }
-int32_t VideoSourceHooks::WriteRiffInfo(HMMIO) { return 0; }
+int32_t VideoSourceHooks::WriteRiffInfo(HMMIO) {
+  return 0;
+}
 void VideoSourceHooks::BeginWaitCursor() {}
 void VideoSourceHooks::EndWaitCursor() {}
 
@@ -29,4 +38,6 @@ VideoSourceHooks* SetVideoSourceHooks(VideoSourceHooks* hooks) {
   return before;
 }
 
-VideoSourceHooks& CurrentVideoSourceHooks() { return *g_hooks; }
+VideoSourceHooks& CurrentVideoSourceHooks() {
+  return *g_hooks;
+}

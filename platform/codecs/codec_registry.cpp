@@ -46,7 +46,9 @@ std::vector<CodecEntry> Snapshot(DWORD fccType) {
   return all;
 }
 
-int LowerAscii(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+int LowerAscii(int c) {
+  return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 
 }  // namespace
 
@@ -66,8 +68,9 @@ bool EntryAnswers(const CodecEntry& entry, FOURCC handler) {
 }
 
 bool SaneFormat(const BITMAPINFOHEADER* bi) {
-  return bi->biSize >= kBitmapInfoHeaderSize && bi->biSize <= 65536 && bi->biWidth > 0 && bi->biWidth <= kMaxDibSide &&
-         bi->biHeight != 0 && DibHeight(*bi) <= kMaxDibSide && int64_t{bi->biWidth} * DibHeight(*bi) <= kMaxDibPixels;
+  return bi->biSize >= kBitmapInfoHeaderSize && bi->biSize <= 65536 && bi->biWidth > 0 &&
+         bi->biWidth <= kMaxDibSide && bi->biHeight != 0 && DibHeight(*bi) <= kMaxDibSide &&
+         int64_t{bi->biWidth} * DibHeight(*bi) <= kMaxDibPixels;
 }
 
 BITMAPINFOHEADER RgbHeader(LONG width, LONG height, WORD bitCount) {
@@ -205,21 +208,21 @@ BOOL ICInfo(DWORD fccType, DWORD fccHandler, ICINFO* lpicinfo) {
   return FALSE;
 }
 
-DWORD ICDecompress(HIC hic, DWORD dwFlags, LPBITMAPINFOHEADER lpbiFormat, LPVOID lpData, LPBITMAPINFOHEADER lpbi,
-                   LPVOID lpBits) {
+DWORD ICDecompress(HIC hic, DWORD dwFlags, LPBITMAPINFOHEADER lpbiFormat, LPVOID lpData,
+                   LPBITMAPINFOHEADER lpbi, LPVOID lpBits) {
   ICDECOMPRESS d;
   d.dwFlags = dwFlags;
   d.lpbiInput = lpbiFormat;
   d.lpInput = lpData;
   d.lpbiOutput = lpbi;
   d.lpOutput = lpBits;
-  return static_cast<DWORD>(
-      ICSendMessage(hic, ICM_DECOMPRESS, reinterpret_cast<DWORD_PTR>(&d), sizeof(d)));
+  return static_cast<DWORD>(ICSendMessage(hic, ICM_DECOMPRESS, reinterpret_cast<DWORD_PTR>(&d), sizeof(d)));
 }
 
 DWORD ICCompress(HIC hic, DWORD dwFlags, LPBITMAPINFOHEADER lpbiOutput, LPVOID lpData,
-                 LPBITMAPINFOHEADER lpbiInput, LPVOID lpBits, LPDWORD lpckid, LPDWORD lpdwFlags, LONG lFrameNum,
-                 DWORD dwFrameSize, DWORD dwQuality, LPBITMAPINFOHEADER lpbiPrev, LPVOID lpPrev) {
+                 LPBITMAPINFOHEADER lpbiInput, LPVOID lpBits, LPDWORD lpckid, LPDWORD lpdwFlags,
+                 LONG lFrameNum, DWORD dwFrameSize, DWORD dwQuality, LPBITMAPINFOHEADER lpbiPrev,
+                 LPVOID lpPrev) {
   ICCOMPRESS c;
   c.dwFlags = dwFlags;
   c.lpbiOutput = lpbiOutput;
@@ -241,7 +244,8 @@ BOOL ICInstallCodec(const VideoCodecDescription& codec, VideoCodecFactory factor
   codecs::Registry& r = codecs::TheRegistry();
   std::lock_guard<std::mutex> hold(r.lock);
   for (const CodecEntry& e : r.installed) {
-    if (codecs::SameHandler(e.desc.fccType, codec.fccType) && codecs::SameHandler(e.desc.fccHandler, codec.fccHandler))
+    if (codecs::SameHandler(e.desc.fccType, codec.fccType) &&
+        codecs::SameHandler(e.desc.fccHandler, codec.fccHandler))
       return FALSE;
   }
   CodecEntry e;
@@ -257,7 +261,8 @@ BOOL ICRemove(DWORD fccType, DWORD fccHandler, UINT wFlags) {
   codecs::Registry& r = codecs::TheRegistry();
   std::lock_guard<std::mutex> hold(r.lock);
   for (auto it = r.installed.begin(); it != r.installed.end(); ++it) {
-    if (codecs::SameHandler(it->desc.fccType, fccType) && codecs::SameHandler(it->desc.fccHandler, fccHandler)) {
+    if (codecs::SameHandler(it->desc.fccType, fccType) &&
+        codecs::SameHandler(it->desc.fccHandler, fccHandler)) {
       r.installed.erase(it);
       return TRUE;
     }

@@ -53,7 +53,9 @@ constexpr std::int64_t kMaxDibPixels = std::int64_t{1} << 26;
 
 // Little-endian field access for records read from or written to files.
 namespace codecs {
-inline WORD GetLe16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+inline WORD GetLe16(const BYTE* p) {
+  return static_cast<WORD>(p[0] | (p[1] << 8));
+}
 inline DWORD GetLe32(const BYTE* p) {
   return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
          (static_cast<DWORD>(p[3]) << 24);

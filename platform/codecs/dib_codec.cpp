@@ -8,7 +8,9 @@
 namespace codecs {
 namespace {
 
-bool SaneSize(const BITMAPINFOHEADER* bi) { return SaneFormat(bi); }
+bool SaneSize(const BITMAPINFOHEADER* bi) {
+  return SaneFormat(bi);
+}
 
 bool SameSize(const BITMAPINFOHEADER* a, const BITMAPINFOHEADER* b) {
   return a->biWidth == b->biWidth && DibHeight(*a) == DibHeight(*b);
@@ -47,7 +49,8 @@ class UncompressedCodec : public VideoCodec {
   static bool PairOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
     if (!InputOk(in)) return false;
     if (out == nullptr) return true;
-    return out->biCompression == BI_RGB && SameSize(in, out) && OutputDepthOk(in->biBitCount, out->biBitCount);
+    return out->biCompression == BI_RGB && SameSize(in, out) &&
+           OutputDepthOk(in->biBitCount, out->biBitCount);
   }
 
   LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
@@ -128,8 +131,8 @@ class Rle8Codec : public VideoCodec {
     std::size_t bytes = static_cast<std::size_t>(DibImageBytes(*in));
     if (picture_.size() != bytes) picture_.assign(bytes, 0);
     // Frames that skip pixels leave those of the previous picture.
-    ExpandRle8(static_cast<const BYTE*>(d.lpInput), in->biSizeImage, picture_.data(), in->biWidth, in->biHeight,
-               DibRowBytes(in->biWidth, 8));
+    ExpandRle8(static_cast<const BYTE*>(d.lpInput), in->biSizeImage, picture_.data(), in->biWidth,
+               in->biHeight, DibRowBytes(in->biWidth, 8));
     if (d.dwFlags & ICDECOMPRESS_HURRYUP) return ICERR_OK;
     format_.assign(in->biSize + DibColorCount(*in) * sizeof(RGBQUAD), 0);
     std::memcpy(format_.data(), in, format_.size());

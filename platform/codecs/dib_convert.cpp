@@ -125,11 +125,13 @@ void BgrToRow(const BYTE* bgr, int width, int dstBits, BYTE* dst) {
   }
 }
 
-bool ConvertDib(const BITMAPINFOHEADER* src, const void* srcBits, const BITMAPINFOHEADER* dst, void* dstBits) {
+bool ConvertDib(const BITMAPINFOHEADER* src, const void* srcBits, const BITMAPINFOHEADER* dst,
+                void* dstBits) {
   if (src->biCompression != BI_RGB || dst->biCompression != BI_RGB) return false;
   if (!IsConvertibleDepth(src->biBitCount)) return false;
   int dstDepth = dst->biBitCount;
-  if (dstDepth == 8 ? src->biBitCount != 8 : (dstDepth != 16 && dstDepth != 24 && dstDepth != 32)) return false;
+  if (dstDepth == 8 ? src->biBitCount != 8 : (dstDepth != 16 && dstDepth != 24 && dstDepth != 32))
+    return false;
   if (src->biWidth != dst->biWidth || DibHeight(*src) != DibHeight(*dst) || src->biWidth <= 0) return false;
   const int width = src->biWidth;
   const std::int64_t height = DibHeight(*src);

@@ -18,14 +18,18 @@ std::size_t FormatBytes(const BITMAPINFOHEADER* bi) {
 }
 }  // namespace
 
-DibPresenter CurrentPresenter() { return g_presenter.load(); }
+DibPresenter CurrentPresenter() {
+  return g_presenter.load();
+}
 
 }  // namespace codecs
 
-DibPresenter DrawDibSetPresenter(DibPresenter presenter) { return codecs::g_presenter.exchange(presenter); }
+DibPresenter DrawDibSetPresenter(DibPresenter presenter) {
+  return codecs::g_presenter.exchange(presenter);
+}
 
-BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc,
-                          BYTE* dst, int dstWidth, int dstHeight, int dstStride) {
+BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc,
+                          int dySrc, BYTE* dst, int dstWidth, int dstHeight, int dstStride) {
   if (lpbi == nullptr || bits == nullptr || dst == nullptr || dstWidth <= 0 || dstHeight <= 0) return FALSE;
   if (!codecs::SaneFormat(lpbi)) return FALSE;
   const BITMAPINFOHEADER* src = lpbi;
@@ -83,8 +87,8 @@ BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xS
 struct HDRAWDIB__ {
   std::vector<BYTE> format;  // the pictures' format as given to Begin or Draw
   HIC decompressor = nullptr;
-  BITMAPINFOHEADER output;   // the decompressor's output
-  std::vector<BYTE> frame;   // the last decompressed picture
+  BITMAPINFOHEADER output;  // the decompressor's output
+  std::vector<BYTE> frame;  // the last decompressed picture
   bool haveFrame = false;
 
   const BITMAPINFOHEADER* Format() const { return reinterpret_cast<const BITMAPINFOHEADER*>(format.data()); }
@@ -133,7 +137,9 @@ struct HDRAWDIB__ {
   }
 };
 
-HDRAWDIB DrawDibOpen() { return new HDRAWDIB__; }
+HDRAWDIB DrawDibOpen() {
+  return new HDRAWDIB__;
+}
 
 BOOL DrawDibClose(HDRAWDIB hdd) {
   if (hdd == nullptr) return FALSE;
@@ -175,8 +181,8 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
       DWORD flags = 0;
       if (wFlags & DDF_HURRYUP) flags |= ICDECOMPRESS_HURRYUP;
       if (wFlags & DDF_NOTKEYFRAME) flags |= ICDECOMPRESS_NOTKEYFRAME;
-      if (static_cast<LONG>(ICDecompress(hdd->decompressor, flags, in, lpBits, &hdd->output,
-                                         hdd->frame.data())) < 0)
+      if (static_cast<LONG>(
+              ICDecompress(hdd->decompressor, flags, in, lpBits, &hdd->output, hdd->frame.data())) < 0)
         return FALSE;
       hdd->haveFrame = true;
     }
@@ -203,10 +209,17 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
   return presenter(hdc, xDst, yDst, dxDst, dyDst, pixels.data(), dxDst * 4);
 }
 
-UINT DrawDibRealize(HDRAWDIB, HDC, BOOL) { return 0; }
-BOOL DrawDibStart(HDRAWDIB hdd, DWORD) { return hdd != nullptr ? TRUE : FALSE; }
-BOOL DrawDibStop(HDRAWDIB hdd) { return hdd != nullptr ? TRUE : FALSE; }
+UINT DrawDibRealize(HDRAWDIB, HDC, BOOL) {
+  return 0;
+}
+BOOL DrawDibStart(HDRAWDIB hdd, DWORD) {
+  return hdd != nullptr ? TRUE : FALSE;
+}
+BOOL DrawDibStop(HDRAWDIB hdd) {
+  return hdd != nullptr ? TRUE : FALSE;
+}
 
 DWORD DrawDibProfileDisplay(LPBITMAPINFOHEADER) {
-  return PD_CAN_DRAW_DIB | PD_CAN_STRETCHDIB | PD_STRETCHDIB_1_1_OK | PD_STRETCHDIB_1_2_OK | PD_STRETCHDIB_1_N_OK;
+  return PD_CAN_DRAW_DIB | PD_CAN_STRETCHDIB | PD_STRETCHDIB_1_1_OK | PD_STRETCHDIB_1_2_OK |
+         PD_STRETCHDIB_1_N_OK;
 }

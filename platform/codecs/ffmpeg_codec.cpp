@@ -29,25 +29,43 @@ struct Family {
   bool compresses;
 };
 
-constexpr FOURCC F(const char (&s)[5]) { return mmioFOURCC(s[0], s[1], s[2], s[3]); }
+constexpr FOURCC F(const char (&s)[5]) {
+  return mmioFOURCC(s[0], s[1], s[2], s[3]);
+}
 
 const std::vector<Family>& Families() {
   static const std::vector<Family> families = {
-      {AV_CODEC_ID_MJPEG, F("MJPG"), L"MJPEG", L"Motion JPEG",
-       {F("AVRn"), F("LJPG"), F("JPGL"), F("AVDJ"), F("dmb1"), F("MJLS")}, true},
-      {AV_CODEC_ID_DVVIDEO, F("dvsd"), L"DV", L"DV video",
-       {F("dvhd"), F("dvsl"), F("dv25"), F("dv50"), F("cdvc"), F("CDVH"), F("dvcs"), F("dvc "), F("dvpp")}, false},
+      {AV_CODEC_ID_MJPEG,
+       F("MJPG"),
+       L"MJPEG",
+       L"Motion JPEG",
+       {F("AVRn"), F("LJPG"), F("JPGL"), F("AVDJ"), F("dmb1"), F("MJLS")},
+       true},
+      {AV_CODEC_ID_DVVIDEO,
+       F("dvsd"),
+       L"DV",
+       L"DV video",
+       {F("dvhd"), F("dvsl"), F("dv25"), F("dv50"), F("cdvc"), F("CDVH"), F("dvcs"), F("dvc "), F("dvpp")},
+       false},
       {AV_CODEC_ID_CINEPAK, F("cvid"), L"Cinepak", L"Cinepak", {}, false},
       {AV_CODEC_ID_MSVIDEO1, F("MSVC"), L"MS Video 1", L"Microsoft Video 1", {F("CRAM"), F("WHAM")}, false},
       {AV_CODEC_ID_INDEO3, F("IV32"), L"Indeo 3", L"Intel Indeo 3", {F("IV31")}, false},
       {AV_CODEC_ID_INDEO4, F("IV41"), L"Indeo 4", L"Intel Indeo Video Interactive 4", {}, false},
       {AV_CODEC_ID_INDEO5, F("IV50"), L"Indeo 5", L"Intel Indeo Video Interactive 5", {}, false},
       {AV_CODEC_ID_HUFFYUV, F("HFYU"), L"HuffYUV", L"HuffYUV lossless", {}, false},
-      {AV_CODEC_ID_MPEG4, F("FMP4"), L"MPEG-4", L"MPEG-4 part 2",
+      {AV_CODEC_ID_MPEG4,
+       F("FMP4"),
+       L"MPEG-4",
+       L"MPEG-4 part 2",
        {F("DIVX"), F("DX50"), F("XVID"), F("MP4S"), F("M4S2"), F("MP4V"), F("DIV5"), F("DIV6"), F("3IV2"),
         F("UMP4"), F("RMP4"), F("XVIX"), F("BLZ0"), F("SEDG")},
        false},
-      {AV_CODEC_ID_H264, F("H264"), L"H.264", L"H.264 / AVC", {F("X264"), F("AVC1"), F("DAVC"), F("VSSH")}, false},
+      {AV_CODEC_ID_H264,
+       F("H264"),
+       L"H.264",
+       L"H.264 / AVC",
+       {F("X264"), F("AVC1"), F("DAVC"), F("VSSH")},
+       false},
   };
   return families;
 }
@@ -112,7 +130,9 @@ class FfmpegDecoder : public VideoCodec {
     *out = RgbHeader(in->biWidth, static_cast<LONG>(DibHeight(*in)), 24);
     return ICERR_OK;
   }
-  LRESULT DecompressGetPalette(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) override { return ICERR_UNSUPPORTED; }
+  LRESULT DecompressGetPalette(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) override {
+    return ICERR_UNSUPPORTED;
+  }
   LRESULT DecompressBegin(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
     if (!InputOk(in) || !RgbOutputOk(in, out)) return ICERR_BADFORMAT;
     return Open(in) ? ICERR_OK : ICERR_MEMORY;
@@ -152,9 +172,10 @@ class FfmpegDecoder : public VideoCodec {
     if (frame_->width <= 0 || frame_->height <= 0 || frame_->format < 0) return ICERR_ERROR;
 
     AVPixelFormat outFormat = PixelFormatOf(d.lpbiOutput->biBitCount);
-    scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
-                                   d.lpbiOutput->biWidth, static_cast<int>(DibHeight(*d.lpbiOutput)), outFormat,
-                                   SWS_BICUBIC, nullptr, nullptr, nullptr);
+    scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height,
+                                   static_cast<AVPixelFormat>(frame_->format), d.lpbiOutput->biWidth,
+                                   static_cast<int>(DibHeight(*d.lpbiOutput)), outFormat, SWS_BICUBIC,
+                                   nullptr, nullptr, nullptr);
     if (scaler_ == nullptr) return ICERR_BADFORMAT;
     uint8_t* data[4];
     int linesize[4];
@@ -293,14 +314,16 @@ class MjpegCodec : public FfmpegDecoder {
       srcBits = widened_.data();
     }
     AVPixelFormat inFormat = PixelFormatOf(src->biBitCount);
-    toYuv_ = sws_getCachedContext(toYuv_, src->biWidth, static_cast<int>(DibHeight(*src)), inFormat, encoder_->width,
-                                  encoder_->height, encoder_->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    toYuv_ = sws_getCachedContext(toYuv_, src->biWidth, static_cast<int>(DibHeight(*src)), inFormat,
+                                  encoder_->width, encoder_->height, encoder_->pix_fmt, SWS_BICUBIC, nullptr,
+                                  nullptr, nullptr);
     if (toYuv_ == nullptr) return ICERR_BADFORMAT;
     uint8_t* data[4];
     int linesize[4];
     DibPlanes(src, const_cast<void*>(srcBits), data, linesize);
     if (av_frame_make_writable(picture_) < 0) return ICERR_MEMORY;
-    sws_scale(toYuv_, data, linesize, 0, static_cast<int>(DibHeight(*src)), picture_->data, picture_->linesize);
+    sws_scale(toYuv_, data, linesize, 0, static_cast<int>(DibHeight(*src)), picture_->data,
+              picture_->linesize);
 
     DWORD quality = c.dwQuality;
     if (quality > static_cast<DWORD>(ICQUALITY_HIGH)) quality = 7500;  // ICQUALITY_DEFAULT and beyond

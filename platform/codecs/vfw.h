@@ -148,7 +148,7 @@ struct ICDECOMPRESS {
 struct ICCOMPRESS {
   DWORD dwFlags = 0;
   LPBITMAPINFOHEADER lpbiOutput = nullptr;  // biSizeImage: set to the bytes written
-  LPVOID lpOutput = nullptr;  // room for ICM_COMPRESS_GET_SIZE bytes
+  LPVOID lpOutput = nullptr;                // room for ICM_COMPRESS_GET_SIZE bytes
   LPBITMAPINFOHEADER lpbiInput = nullptr;
   LPVOID lpInput = nullptr;
   LPDWORD lpckid = nullptr;
@@ -198,18 +198,20 @@ LRESULT ICGetInfo(HIC hic, ICINFO* picinfo, DWORD cb);
 // The installed codecs of a type: fccHandler below 256 is an index.
 BOOL ICInfo(DWORD fccType, DWORD fccHandler, ICINFO* lpicinfo);
 
-DWORD ICDecompress(HIC hic, DWORD dwFlags, LPBITMAPINFOHEADER lpbiFormat, LPVOID lpData, LPBITMAPINFOHEADER lpbi,
-                   LPVOID lpBits);
+DWORD ICDecompress(HIC hic, DWORD dwFlags, LPBITMAPINFOHEADER lpbiFormat, LPVOID lpData,
+                   LPBITMAPINFOHEADER lpbi, LPVOID lpBits);
 DWORD ICCompress(HIC hic, DWORD dwFlags, LPBITMAPINFOHEADER lpbiOutput, LPVOID lpData,
-                 LPBITMAPINFOHEADER lpbiInput, LPVOID lpBits, LPDWORD lpckid, LPDWORD lpdwFlags, LONG lFrameNum,
-                 DWORD dwFrameSize, DWORD dwQuality, LPBITMAPINFOHEADER lpbiPrev, LPVOID lpPrev);
+                 LPBITMAPINFOHEADER lpbiInput, LPVOID lpBits, LPDWORD lpckid, LPDWORD lpdwFlags,
+                 LONG lFrameNum, DWORD dwFrameSize, DWORD dwQuality, LPBITMAPINFOHEADER lpbiPrev,
+                 LPVOID lpPrev);
 
 inline LRESULT ICDecompressQuery(HIC hic, const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
   return ICSendMessage(hic, ICM_DECOMPRESS_QUERY, reinterpret_cast<DWORD_PTR>(in),
                        reinterpret_cast<DWORD_PTR>(out));
 }
 inline LRESULT ICCompressQuery(HIC hic, const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
-  return ICSendMessage(hic, ICM_COMPRESS_QUERY, reinterpret_cast<DWORD_PTR>(in), reinterpret_cast<DWORD_PTR>(out));
+  return ICSendMessage(hic, ICM_COMPRESS_QUERY, reinterpret_cast<DWORD_PTR>(in),
+                       reinterpret_cast<DWORD_PTR>(out));
 }
 inline LRESULT ICDrawQuery(HIC hic, const BITMAPINFOHEADER* in) {
   return ICSendMessage(hic, ICM_DRAW_QUERY, reinterpret_cast<DWORD_PTR>(in), 0);

@@ -116,18 +116,42 @@ LRESULT VideoCodec::Message(UINT msg, DWORD_PTR dw1, DWORD_PTR dw2) {
   }
 }
 
-LRESULT VideoCodec::DecompressQuery(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::DecompressGetFormat(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::DecompressGetPalette(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::DecompressBegin(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::Decompress(const ICDECOMPRESS&) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::DecompressEnd() { return ICERR_OK; }
-LRESULT VideoCodec::CompressQuery(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::CompressGetFormat(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::CompressGetSize(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::CompressBegin(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::Compress(const ICCOMPRESS&) { return ICERR_UNSUPPORTED; }
-LRESULT VideoCodec::CompressEnd() { return ICERR_OK; }
+LRESULT VideoCodec::DecompressQuery(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::DecompressGetFormat(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::DecompressGetPalette(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::DecompressBegin(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::Decompress(const ICDECOMPRESS&) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::DecompressEnd() {
+  return ICERR_OK;
+}
+LRESULT VideoCodec::CompressQuery(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::CompressGetFormat(const BITMAPINFOHEADER*, BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::CompressGetSize(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::CompressBegin(const BITMAPINFOHEADER*, const BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::Compress(const ICCOMPRESS&) {
+  return ICERR_UNSUPPORTED;
+}
+LRESULT VideoCodec::CompressEnd() {
+  return ICERR_OK;
+}
 
 LRESULT VideoCodec::DrawQuery(const BITMAPINFOHEADER* in) {
   if (codecs::CurrentPresenter() == nullptr) return ICERR_UNSUPPORTED;
@@ -185,8 +209,8 @@ LRESULT VideoCodec::Draw(const ICDRAW& d) {
   const ICDRAWBEGIN& b = s.begin;
   if (b.dxDst <= 0 || b.dyDst <= 0) return ICERR_OK;
   std::vector<BYTE> pixels(static_cast<std::size_t>(b.dxDst) * b.dyDst * 4);
-  if (!DrawDibStretchToBgra(&s.output, s.frame.data(), b.xSrc, b.ySrc, b.dxSrc, b.dySrc, pixels.data(), b.dxDst,
-                            b.dyDst, b.dxDst * 4))
+  if (!DrawDibStretchToBgra(&s.output, s.frame.data(), b.xSrc, b.ySrc, b.dxSrc, b.dySrc, pixels.data(),
+                            b.dxDst, b.dyDst, b.dxDst * 4))
     return ICERR_ERROR;
   DibPresenter presenter = codecs::CurrentPresenter();
   HDC hdc = (b.dwFlags & ICDRAW_FULLSCREEN) ? nullptr : b.hdc;

@@ -27,7 +27,9 @@ struct Layout {
   std::size_t avih, strh, strf;  // data of avih and strh; header of strf
 };
 
-void Put32(std::vector<BYTE>& file, std::size_t at, DWORD v) { codecs::PutLe32(&file[at], v); }
+void Put32(std::vector<BYTE>& file, std::size_t at, DWORD v) {
+  codecs::PutLe32(&file[at], v);
+}
 
 // Frames of varied sizes; only the first is a key frame, and frame 7 is empty.
 AviSpec VariedSpec() {
@@ -55,7 +57,8 @@ Opened Read(const std::string& path) {
 }
 
 // Rewrites the file's idx1 entries with edit (which may drop some).
-void EditIndex(const std::string& path, const std::function<void(std::vector<AVIINDEXENTRY>&, DWORD moviType)>& edit) {
+void EditIndex(const std::string& path,
+               const std::function<void(std::vector<AVIINDEXENTRY>&, DWORD moviType)>& edit) {
   std::vector<BYTE> file = ReadAll(path);
   DWORD moviType = 0;
   for (const RawChunk& c : TopChunks(file)) {
@@ -95,12 +98,14 @@ TEST(AviReader, EveryIndexFormGivesTheSameFrames) {
     const char* name;
     std::function<void(const std::string&)> change;
   } cases[] = {
-      {"absolute offsets", [&](const std::string& p) {
+      {"absolute offsets",
+       [&](const std::string& p) {
          EditIndex(p, [](std::vector<AVIINDEXENTRY>& es, DWORD movi) {
            for (auto& e : es) e.dwChunkOffset += movi;
          });
        }},
-      {"ambiguous offsets", [&](const std::string& p) {
+      {"ambiguous offsets",
+       [&](const std::string& p) {
          EditIndex(p, [&](std::vector<AVIINDEXENTRY>& es, DWORD movi) {
            // A key flag that only the index has shows whether it was used.
            std::vector<AVIINDEXENTRY> kept;
@@ -113,12 +118,14 @@ TEST(AviReader, EveryIndexFormGivesTheSameFrames) {
            es = kept;
          });
        }},
-      {"offsets past the file", [&](const std::string& p) {
+      {"offsets past the file",
+       [&](const std::string& p) {
          EditIndex(p, [](std::vector<AVIINDEXENTRY>& es, DWORD) {
            for (auto& e : es) e.dwChunkOffset = 0x7FFF0000 + e.dwChunkOffset;
          });
        }},
-      {"no index", [&](const std::string& p) {
+      {"no index",
+       [&](const std::string& p) {
          std::vector<BYTE> file = ReadAll(p);
          Layout at(file);
          Put32(file, at.avih + 12, codecs::GetLe32(&file[at.avih + 12]) & ~AVIF_HASINDEX);
@@ -159,10 +166,12 @@ TEST(AviReader, HostileHeadersGiveTheFormatsError) {
        kErrInvalidFormat},
       {"zero time per frame", [](auto& f, const Layout& at) { Put32(f, at.avih, 0); }, kErrInvalidFormat},
       {"short strf", [](auto& f, const Layout& at) { Put32(f, at.strf + 4, 20); }, kErrInvalidFormat},
-      {"header longer than strf", [](auto& f, const Layout& at) { Put32(f, at.strf + 8, 400); }, kErrInvalidFormat},
+      {"header longer than strf", [](auto& f, const Layout& at) { Put32(f, at.strf + 8, 400); },
+       kErrInvalidFormat},
       {"zero width", [](auto& f, const Layout& at) { Put32(f, at.strf + 12, 0); }, kErrInvalidFormat},
       {"no frames", [](auto& f, const Layout& at) { Put32(f, at.avih + 16, 0); }, kErrInvalidFormat},
-      {"no video stream", [](auto& f, const Layout& at) { std::memcpy(&f[at.strh], "txts", 4); }, kErrInvalidFormat},
+      {"no video stream", [](auto& f, const Layout& at) { std::memcpy(&f[at.strh], "txts", 4); },
+       kErrInvalidFormat},
       {"huge stream count", [](auto& f, const Layout& at) { Put32(f, at.avih + 24, 0xFFFFFFFF); }, 0},
       {"not a RIFF file", [](auto& f, const Layout&) { std::memcpy(&f[0], "RIFX", 4); }, kErrInvalidFormat},
       {"cut after the headers", [](auto& f, const Layout& at) { f.resize(at.strf + 30); }, kErrInvalidFormat},
@@ -193,7 +202,8 @@ TEST(AviReader, AFileCutShortKeepsTheFramesItHolds) {
       Layout at(file);
       Put32(file, at.avih + 12, 0);
       std::size_t frame20 = c.at + 12;
-      for (int i = 0; i < 20; ++i) frame20 += 8 + spec.frames[i].data.size() + (spec.frames[i].data.size() & 1);
+      for (int i = 0; i < 20; ++i)
+        frame20 += 8 + spec.frames[i].data.size() + (spec.frames[i].data.size() & 1);
       file.resize(frame20 + 20);
     }
   WriteAll(path, file);

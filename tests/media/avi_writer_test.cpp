@@ -66,7 +66,8 @@ TEST_P(AviWriterRoundTrip, ReadsBackWhatWasWritten) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   std::vector<BYTE> complaints = Capture("ffmpeg -nostdin -v error -i " + path + " -f null - 2>&1");
   EXPECT_EQ(std::string(complaints.begin(), complaints.end()), "");
-  std::vector<BYTE> decoded = Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
+  std::vector<BYTE> decoded =
+      Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
   ASSERT_EQ(decoded.size(), 100u * 32 * 24 * 3);
   std::vector<BYTE> last = TopDownBgr(spec.format.bi(), spec.frames[99].data.data());
   EXPECT_TRUE(std::equal(last.begin(), last.end(), decoded.end() - static_cast<std::ptrdiff_t>(last.size())));
@@ -109,7 +110,9 @@ TEST(AviWriter, StreamHeadersAndChunkIds) {
   EXPECT_EQ(w->streamHeaders[1].dwLength, 4410u);
   EXPECT_EQ(w->dataStart, 9024);
   std::vector<BYTE> picture(static_cast<std::size_t>(f.bi()->biSizeImage), 7);
-  ASSERT_EQ(AviWriter::WriteChunk(w, 0, picture.data(), static_cast<int32_t>(picture.size()), 0, AVIIF_KEYFRAME), 0);
+  ASSERT_EQ(
+      AviWriter::WriteChunk(w, 0, picture.data(), static_cast<int32_t>(picture.size()), 0, AVIIF_KEYFRAME),
+      0);
   EXPECT_EQ(w->index.back().ckid, mmioFOURCC('0', '0', 'x', 'x'));
   ASSERT_EQ(AviWriter::WriteChunk(w, 0, picture.data(), 10, aviTWOCC('d', 'c'), AVIIF_NOTIME), 0);
   EXPECT_EQ(w->streamHeaders[0].dwLength, 1u);  // a chunk without time adds nothing
@@ -155,7 +158,8 @@ TEST(AviWriter, ANewStreamAfterTheFirstChunkIsRefused) {
   video.fccType = streamtypeVIDEO;
   ASSERT_EQ(AviWriter::AddStream(w, nullptr, &video, f.block.data(), 40), 0);
   std::vector<BYTE> picture(8 * 8 * 3);
-  ASSERT_EQ(AviWriter::WriteChunk(w, 0, picture.data(), static_cast<int32_t>(picture.size()), aviTWOCC('d', 'b'), 0),
+  ASSERT_EQ(AviWriter::WriteChunk(w, 0, picture.data(), static_cast<int32_t>(picture.size()),
+                                  aviTWOCC('d', 'b'), 0),
             0);
   // Its header would not fit the room left before the data.
   EXPECT_EQ(AviWriter::AddStream(w, nullptr, &video, f.block.data(), 40), kErrInvalidParameter);

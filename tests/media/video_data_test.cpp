@@ -68,7 +68,8 @@ TEST_F(VideoDataTest, RefusesASecondFrameRateForAnOpenFile) {
   EXPECT_EQ(AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 25.0f), nullptr);
   ASSERT_EQ(boxes_.boxes.size(), 1u);
   EXPECT_EQ(boxes_.boxes[0].caption, GetString(468));
-  EXPECT_EQ(boxes_.boxes[0].text, "Can not open clip '" + path + "'.\nIt is already used with different frame rate");
+  EXPECT_EQ(boxes_.boxes[0].text,
+            "Can not open clip '" + path + "'.\nIt is already used with different frame rate");
   EXPECT_EQ(boxes_.boxes[0].flags, MB_ICONEXCLAMATION);
   EXPECT_FLOAT_EQ(a->frameRate, 29.97f);
   EXPECT_EQ(a->referenceCount, 2);
@@ -94,7 +95,8 @@ TEST_F(VideoDataTest, FrameRatesAreKeptInThousandths) {
 TEST_F(VideoDataTest, OnlyAviKindIsOpened) {
   const std::string path = MakeFile("kind.avi");
   EXPECT_EQ(AVIVideoData::OpenShared(nullptr, 1, path.c_str(), 0), nullptr);
-  EXPECT_EQ(AVIVideoData::OpenShared(nullptr, kVideoKindAvi, folder_.Path("missing.avi").c_str(), 0), nullptr);
+  EXPECT_EQ(AVIVideoData::OpenShared(nullptr, kVideoKindAvi, folder_.Path("missing.avi").c_str(), 0),
+            nullptr);
   EXPECT_EQ(VideoData::Head(), nullptr);
   EXPECT_TRUE(boxes_.boxes.empty());
 }

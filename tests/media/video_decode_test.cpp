@@ -23,8 +23,8 @@ class DeltaCodec : public VideoCodec {
  public:
   static bool InOk(const BITMAPINFOHEADER* in) { return in->biCompression == kDelta && in->biBitCount == 24; }
   static bool OutOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
-    return out == nullptr || (out->biCompression == BI_RGB && out->biBitCount == 24 && out->biWidth == in->biWidth &&
-                              out->biHeight == in->biHeight);
+    return out == nullptr || (out->biCompression == BI_RGB && out->biBitCount == 24 &&
+                              out->biWidth == in->biWidth && out->biHeight == in->biHeight);
   }
   LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
     return InOk(in) && OutOk(in, out) ? ICERR_OK : ICERR_BADFORMAT;
@@ -51,8 +51,9 @@ class DeltaCodec : public VideoCodec {
     return ICERR_OK;
   }
   LRESULT CompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
-    return in->biCompression == BI_RGB && in->biBitCount == 24 && (out == nullptr || InOk(out)) ? ICERR_OK
-                                                                                                 : ICERR_BADFORMAT;
+    return in->biCompression == BI_RGB && in->biBitCount == 24 && (out == nullptr || InOk(out))
+               ? ICERR_OK
+               : ICERR_BADFORMAT;
   }
   LRESULT CompressGetFormat(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) override {
     if (out == nullptr) return 40;
@@ -80,7 +81,8 @@ class SixteenOnly : public VideoCodec {
  public:
   LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
     if (in->biCompression != kSixteen) return ICERR_BADFORMAT;
-    return out == nullptr || (out->biBitCount == 16 && out->biCompression == BI_RGB) ? ICERR_OK : ICERR_BADFORMAT;
+    return out == nullptr || (out->biBitCount == 16 && out->biCompression == BI_RGB) ? ICERR_OK
+                                                                                     : ICERR_BADFORMAT;
   }
   LRESULT DecompressGetFormat(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) override {
     if (out == nullptr) return 40;
@@ -93,8 +95,9 @@ class SixteenOnly : public VideoCodec {
     return out->biBitCount == 16 ? ICERR_OK : ICERR_BADFORMAT;
   }
   LRESULT Decompress(const ICDECOMPRESS& d) override {
-    std::memcpy(d.lpOutput, d.lpInput, std::min<std::size_t>(d.lpbiInput->biSizeImage,
-                                                             static_cast<std::size_t>(DibImageBytes(*d.lpbiOutput))));
+    std::memcpy(d.lpOutput, d.lpInput,
+                std::min<std::size_t>(d.lpbiInput->biSizeImage,
+                                      static_cast<std::size_t>(DibImageBytes(*d.lpbiOutput))));
     return ICERR_OK;
   }
 };
@@ -239,7 +242,8 @@ TEST_F(VideoDecodeTest, UncompressedAndRunLengthFilesNeedNoCodec) {
   Format out = MakeFormat(2, 1, 24);
   std::vector<BYTE> picture(out.bi()->biSizeImage);
   ASSERT_EQ(v->DecodeFrame(out.bi(), picture.data(), 0), 0);
-  EXPECT_EQ(std::vector<BYTE>(picture.begin(), picture.begin() + 6), (std::vector<BYTE>{248, 0, 0, 0, 0, 248}));
+  EXPECT_EQ(std::vector<BYTE>(picture.begin(), picture.begin() + 6),
+            (std::vector<BYTE>{248, 0, 0, 0, 0, 248}));
   v->Release();
 
   v = Open(b);
@@ -259,7 +263,8 @@ TEST_F(VideoDecodeTest, OddWidthsStayInsideTheirRows) {
     AviSpec spec;
     spec.format = MakeFormat(7, 3, bits);
     if (bits == 8)
-      for (int i = 0; i < 256; ++i) DibColors(spec.format.bi())[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i / 2), 0};
+      for (int i = 0; i < 256; ++i)
+        DibColors(spec.format.bi())[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i / 2), 0};
     Frame f;
     f.data.resize(spec.format.bi()->biSizeImage);
     for (std::size_t i = 0; i < f.data.size(); ++i) f.data[i] = static_cast<BYTE>(i * 37);

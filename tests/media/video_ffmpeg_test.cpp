@@ -34,11 +34,12 @@ TEST_P(FfmpegFiles, DecodeLikeFfmpeg) {
   const Made& m = GetParam();
   const int width = m.width, height = m.height;
   const std::string path = folder.Path(std::string(m.name) + ".avi");
-  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(width) + "x" +
-                           std::to_string(height) + ":rate=25 -frames:v " + std::to_string(kFrames) + " " +
-                           m.options + " " + path;
+  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(width) +
+                           "x" + std::to_string(height) + ":rate=25 -frames:v " + std::to_string(kFrames) +
+                           " " + m.options + " " + path;
   ASSERT_EQ(video_test::Run(make), 0) << make;
-  std::vector<BYTE> reference = Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
+  std::vector<BYTE> reference =
+      Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
   const std::size_t frameBytes = static_cast<std::size_t>(width) * height * 3;
   ASSERT_EQ(reference.size(), frameBytes * kFrames);
 

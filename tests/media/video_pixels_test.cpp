@@ -1,7 +1,6 @@
-#include "media/frame_pixels.h"
-
 #include <gtest/gtest.h>
 
+#include "media/frame_pixels.h"
 #include "media/video_data.h"
 #include "model/message_box.h"
 #include "video_test_util.h"

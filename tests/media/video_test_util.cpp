@@ -85,15 +85,16 @@ int32_t WriteAvi(const std::string& path, const AviSpec& spec) {
   for (std::size_t i = 0; i < sound.size(); ++i) sound[i] = static_cast<BYTE>(i * 31);
   for (std::size_t i = 0; r == 0 && i < spec.frames.size(); ++i) {
     const Frame& f = spec.frames[i];
-    r = AviWriter::WriteChunk(w, videoStream, f.data.data(), static_cast<int32_t>(f.data.size()), spec.videoType,
-                              f.key ? AVIIF_KEYFRAME : 0);
+    r = AviWriter::WriteChunk(w, videoStream, f.data.data(), static_cast<int32_t>(f.data.size()),
+                              spec.videoType, f.key ? AVIIF_KEYFRAME : 0);
     if (r == 0 && spec.withAudio)
-      r = AviWriter::WriteChunk(w, audioStream, sound.data(), static_cast<int32_t>(sound.size()), aviTWOCC('w', 'b'),
-                                AVIIF_KEYFRAME);
+      r = AviWriter::WriteChunk(w, audioStream, sound.data(), static_cast<int32_t>(sound.size()),
+                                aviTWOCC('w', 'b'), AVIIF_KEYFRAME);
   }
   if (r == 0 && spec.trailingChunk > 0) {
     std::vector<BYTE> tail(static_cast<std::size_t>(spec.trailingChunk), 0x5A);
-    r = AviWriter::WriteChunk(w, audioStream, tail.data(), spec.trailingChunk, aviTWOCC('w', 'b'), AVIIF_KEYFRAME);
+    r = AviWriter::WriteChunk(w, audioStream, tail.data(), spec.trailingChunk, aviTWOCC('w', 'b'),
+                              AVIIF_KEYFRAME);
   }
   int32_t closed = AviWriter::Close(w);
   return r != 0 ? r : closed;
@@ -129,7 +130,9 @@ std::vector<BYTE> TopDownBgr(const BITMAPINFOHEADER* format, const BYTE* bits) {
   return out;
 }
 
-bool HaveFfmpeg() { return Run("ffmpeg -version >/dev/null 2>&1") == 0; }
+bool HaveFfmpeg() {
+  return Run("ffmpeg -version >/dev/null 2>&1") == 0;
+}
 
 int Run(const std::string& command) {
   int status = std::system(command.c_str());
@@ -163,7 +166,9 @@ std::vector<RawChunk> TopChunks(const std::vector<BYTE>& file) {
 }
 
 RecordingPresenter::RecordingPresenter() : before_(SetMessageBoxPresenter(this)) {}
-RecordingPresenter::~RecordingPresenter() { SetMessageBoxPresenter(before_); }
+RecordingPresenter::~RecordingPresenter() {
+  SetMessageBoxPresenter(before_);
+}
 
 int RecordingPresenter::Show(HWND, const std::string& text, const std::string& caption, UINT flags) {
   boxes.push_back(Box{text, caption, flags});
@@ -171,7 +176,9 @@ int RecordingPresenter::Show(HWND, const std::string& text, const std::string& c
 }
 
 RecordingHooks::RecordingHooks() : before_(SetVideoSourceHooks(this)) {}
-RecordingHooks::~RecordingHooks() { SetVideoSourceHooks(before_); }
+RecordingHooks::~RecordingHooks() {
+  SetVideoSourceHooks(before_);
+}
 
 void RecordingHooks::AcquireSubPlayer(const SubPlayerInfo& info) {
   ++acquires;

@@ -61,7 +61,8 @@ TEST(DibCodec, OffersTheInputFormatWithItsColours) {
   in.colors()[1] = RGBQUAD{1, 2, 3, 0};
   HIC hic = ICLocate(ICTYPE_VIDEO, 0, in.bi(), nullptr, ICMODE_DECOMPRESS);
   ASSERT_NE(hic, nullptr);
-  EXPECT_EQ(ICSendMessage(hic, ICM_DECOMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(in.bi()), 0), 40 + 2 * 4);
+  EXPECT_EQ(ICSendMessage(hic, ICM_DECOMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(in.bi()), 0),
+            40 + 2 * 4);
   Format out;
   ASSERT_EQ(ICSendMessage(hic, ICM_DECOMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(in.bi()),
                           reinterpret_cast<DWORD_PTR>(out.bi())),
@@ -86,7 +87,9 @@ TEST(Rle8, ExpandsEachKindOfRecord) {
       {"run past the row is cut", {9, 4, 0, 0, 1, 5, 0, 1}, {4, 4, 4, 4, 5, 0, 0, 0, 0, 0, 0, 0}},
       {"literal past the row is cut", {0, 6, 1, 2, 3, 4, 5, 6, 0, 1}, {1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"delta out of the picture", {0, 2, 200, 200, 3, 3, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {"lines past the end", {1, 1, 0, 0, 1, 2, 0, 0, 1, 3, 0, 0, 1, 4, 0, 0, 1, 5}, {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}},
+      {"lines past the end",
+       {1, 1, 0, 0, 1, 2, 0, 0, 1, 3, 0, 0, 1, 4, 0, 0, 1, 5},
+       {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}},
       {"truncated literal", {0, 5, 1, 2}, {1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"truncated delta", {0, 2, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
   };
@@ -124,10 +127,11 @@ TEST(Rle8, CodecKeepsSkippedPixelsOfThePreviousFrame) {
   std::vector<BYTE> delta = {0, 2, 2, 0, 2, 2, 0, 1};  // skip two pixels, then two green
   std::vector<BYTE> frame(out.bi()->biSizeImage);
   in.bi()->biSizeImage = static_cast<DWORD>(key.size());
-  ASSERT_EQ(static_cast<LRESULT>(ICDecompress(hic, 0, in.bi(), key.data(), out.bi(), frame.data())), ICERR_OK);
+  ASSERT_EQ(static_cast<LRESULT>(ICDecompress(hic, 0, in.bi(), key.data(), out.bi(), frame.data())),
+            ICERR_OK);
   in.bi()->biSizeImage = static_cast<DWORD>(delta.size());
-  ASSERT_EQ(static_cast<LRESULT>(ICDecompress(hic, ICDECOMPRESS_NOTKEYFRAME, in.bi(), delta.data(), out.bi(),
-                                              frame.data())),
+  ASSERT_EQ(static_cast<LRESULT>(
+                ICDecompress(hic, ICDECOMPRESS_NOTKEYFRAME, in.bi(), delta.data(), out.bi(), frame.data())),
             ICERR_OK);
   std::vector<BYTE> firstRow(frame.begin(), frame.begin() + 12);
   EXPECT_EQ(firstRow, (std::vector<BYTE>{0, 0, 255, 0, 0, 255, 0, 255, 0, 0, 255, 0}));

@@ -40,8 +40,8 @@ class DrawDibTest : public ::testing::Test {
 
 // A 2 × 2 24-bit picture, bottom-up: top row red, blue; bottom row green, white.
 std::vector<BYTE> Quad() {
-  return {0, 255, 0, 255, 255, 255, 0, 0,  // bottom row + padding
-          0, 0, 255, 255, 0, 0, 0, 0};     // top row + padding
+  return {0, 255, 0,   255, 255, 255, 0, 0,   // bottom row + padding
+          0, 0,   255, 255, 0,   0,   0, 0};  // top row + padding
 }
 
 TEST_F(DrawDibTest, StretchesTheWholePictureIntoTheRectangle) {
@@ -93,7 +93,8 @@ TEST_F(DrawDibTest, DecompressesThroughACodec) {
   // DDF_DONTDRAW decodes only; DDF_UPDATE shows the last picture again.
   ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, -1, -1, f.bi(), rle.data(), 0, 0, -1, -1, DDF_DONTDRAW));
   EXPECT_EQ(g_captured.calls, 1);
-  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, -1, -1, nullptr, nullptr, 0, 0, -1, -1, DDF_SAME_DRAW | DDF_UPDATE));
+  ASSERT_TRUE(
+      DrawDibDraw(hdd, dc_, 0, 0, -1, -1, nullptr, nullptr, 0, 0, -1, -1, DDF_SAME_DRAW | DDF_UPDATE));
   EXPECT_EQ(g_captured.calls, 2);
   DrawDibClose(hdd);
 }

@@ -48,7 +48,8 @@ TEST(Vfw, LocatesTheCodecOfEachFormat) {
 
 TEST(Vfw, NoCodecForAnUnknownCodeOrABrokenHeader) {
   Format unknown = MakeFormat(64, 48, 24, mmioFOURCC('Z', 'Z', 'Z', 'Z'));
-  EXPECT_EQ(ICLocate(ICTYPE_VIDEO, mmioFOURCC('Z', 'Z', 'Z', 'Z'), unknown.bi(), nullptr, ICMODE_DECOMPRESS), nullptr);
+  EXPECT_EQ(ICLocate(ICTYPE_VIDEO, mmioFOURCC('Z', 'Z', 'Z', 'Z'), unknown.bi(), nullptr, ICMODE_DECOMPRESS),
+            nullptr);
   Format huge = MakeFormat(1 << 20, 48, 24, kMjpg);
   EXPECT_EQ(ICLocate(ICTYPE_VIDEO, kMjpg, huge.bi(), nullptr, ICMODE_DECOMPRESS), nullptr);
   Format shortHeader = MakeFormat(64, 48, 24);
@@ -136,8 +137,8 @@ TEST(Vfw, MotionJpegCompressesAndDecompressesBack) {
                           reinterpret_cast<DWORD_PTR>(out.bi())),
             ICERR_OK);
   DWORD ckid = 0, flags = 0;
-  ASSERT_EQ(static_cast<LRESULT>(ICCompress(hic, ICCOMPRESS_KEYFRAME, out.bi(), data.data(), in.bi(), picture.data(),
-                                            &ckid, &flags, 0, 0, 9000, nullptr, nullptr)),
+  ASSERT_EQ(static_cast<LRESULT>(ICCompress(hic, ICCOMPRESS_KEYFRAME, out.bi(), data.data(), in.bi(),
+                                            picture.data(), &ckid, &flags, 0, 0, 9000, nullptr, nullptr)),
             ICERR_OK);
   EXPECT_EQ(flags, AVIIF_KEYFRAME);
   EXPECT_GT(out.bi()->biSizeImage, 100u);
@@ -152,7 +153,8 @@ TEST(Vfw, MotionJpegCompressesAndDecompressesBack) {
                           reinterpret_cast<DWORD_PTR>(decoded.bi())),
             ICERR_OK);
   std::vector<BYTE> back(picture.size(), 0);
-  ASSERT_EQ(static_cast<LRESULT>(ICDecompress(hic, 0, out.bi(), data.data(), decoded.bi(), back.data())), ICERR_OK);
+  ASSERT_EQ(static_cast<LRESULT>(ICDecompress(hic, 0, out.bi(), data.data(), decoded.bi(), back.data())),
+            ICERR_OK);
   EXPECT_LE(codec_test::MaxDiff(picture.data(), back.data(), back.size()), 24);
   ICClose(hic);
 }
