@@ -1,11 +1,10 @@
-// What the engine's tests share: a settings folder of their own, the SOUND
-// section reset to its defaults, the virtual sound devices, and message
+// What the engine's tests share: a settings and temporary folder of their
+// own, the SOUND section reset to its defaults, the virtual sound devices, and message
 // boxes that are recorded instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "model/ini.h"
 #include "model/message_box.h"
 #include "platform/audio/virtual_audio.h"
+#include "support/test_env.h"
 
 struct RecordedBox {
   std::string text;
@@ -33,13 +33,7 @@ class RecordingPresenter : public MessageBoxPresenter {
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static std::string home = [] {
-      char folder[] = "/tmp/kobrix-engine-XXXXXX";
-      const char* made = mkdtemp(folder);
-      return std::string(made != nullptr ? made : "/tmp");
-    }();
-    setenv("KOBRIX_HOME", home.c_str(), 1);
-    setenv("TMPDIR", home.c_str(), 1);
+    ASSERT_TRUE(home_.ok());
     previous_ = SetMessageBoxPresenter(&boxes_);
     VirtualAudio::Reset();
     // Every key of the section back to its default.
@@ -66,6 +60,8 @@ class EngineTest : public ::testing::Test {
     SetMessageBoxPresenter(previous_);
   }
 
+  ScopedSettingsHome home_;
+  ScopedEnv temp_{"TMPDIR", home_.path()};  // the sound file lands in the test's folder too
   RecordingPresenter boxes_;
 
  private:
