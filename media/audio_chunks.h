@@ -1,0 +1,61 @@
+// A bounded walk over the chunks of a RIFF file for the audio readers. Every
+// size comes from the file and is hostile: a chunk is found only when its
+// header lies inside its parent and the file, and the bytes it may hand out
+// are limited to what really follows its data offset.
+#pragma once
+
+#include <cstdint>
+
+#include "media/audio_file.h"
+#include "platform/core/types.h"
+
+struct AudioChunk {
+  FOURCC ckid = 0;
+  DWORD cksize = 0;               // as stored
+  FOURCC fccType = 0;             // form or list type of "RIFF" and "LIST"
+  std::int64_t dwDataOffset = 0;  // first byte after the 8-byte header
+  std::int64_t available = 0;     // bytes of data that lie inside the parent and the file
+
+  // Where the next chunk starts (data padded to an even size).
+  std::int64_t End() const { return dwDataOffset + cksize + (cksize & 1); }
+  // The end of the data inside the parent and the file.
+  std::int64_t DataEnd() const { return dwDataOffset + available; }
+};
+
+constexpr FOURCC kRiffId = mmioFOURCC('R', 'I', 'F', 'F');
+constexpr FOURCC kListId = mmioFOURCC('L', 'I', 'S', 'T');
+
+class AudioChunkWalker {
+ public:
+  AudioChunkWalker(AudioFileHandle& file, std::int64_t fileSize) : file_(file), fileSize_(fileSize) {}
+
+  std::int64_t FileSize() const { return fileSize_; }
+  AudioFileHandle& File() { return file_; }
+
+  // The chunk whose header starts at position, when it lies before end.
+  bool ChunkAt(std::int64_t position, std::int64_t end, AudioChunk* chunk);
+  // The first chunk from position on (before end) with this id and, for
+  // "RIFF" and "LIST" when type is not 0, this form or list type.
+  bool Find(std::int64_t position, std::int64_t end, FOURCC id, FOURCC type, AudioChunk* chunk);
+  // Find inside a RIFF or LIST chunk, from the start of its contents.
+  bool FindIn(const AudioChunk& parent, FOURCC id, FOURCC type, AudioChunk* chunk) {
+    return Find(parent.dwDataOffset + 4, parent.DataEnd(), id, type, chunk);
+  }
+  // Reads exactly count bytes of data at position; false when fewer are there.
+  bool ReadExact(std::int64_t position, void* buffer, std::int64_t count);
+
+ private:
+  AudioFileHandle& file_;
+  std::int64_t fileSize_;
+};
+
+inline DWORD ReadLE32(const BYTE* p) {
+  return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
+         (static_cast<DWORD>(p[3]) << 24);
+}
+inline WORD ReadLE16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+inline DWORD ReadBE32(const BYTE* p) {
+  return (static_cast<DWORD>(p[0]) << 24) | (static_cast<DWORD>(p[1]) << 16) | (static_cast<DWORD>(p[2]) << 8) |
+         static_cast<DWORD>(p[3]);
+}
+inline WORD ReadBE16(const BYTE* p) { return static_cast<WORD>((p[0] << 8) | p[1]); }
