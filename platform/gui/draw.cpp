@@ -205,8 +205,15 @@ struct PenDrawer {
       gap = ink;
       gap.color = ResolveColor(dc, dc.st.bk_color);
     }
+    const Surface& s = *dc.surface;
+    fast_ = rop == 0xF0 && dc.effective.Rects().size() == 1 && s.bpp() == 32 &&
+            (s.masks()[0] == 0 || s.masks()[0] == 0xFF0000);
+    if (fast_) clip_ = dc.effective.Rects()[0];
     return true;
   }
+
+  bool fast_ = false;
+  RECT clip_{};
 
   bool InDash() {
     if (pattern == nullptr) return true;
@@ -225,6 +232,14 @@ struct PenDrawer {
     const bool on = InDash();
     if (!on && !draw_gaps) return;
     const Ink& use = on ? ink : gap;
+    if (width <= 1 && fast_) {
+      // One clip rectangle, a plain 32-bit surface and a copying pen.
+      if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom) {
+        dc.surface->Row32(y)[x] = use.color;
+        Grow(RECT{x, y, x + 1, y + 1});
+      }
+      return;
+    }
     if (width <= 1) {
       PaintSpan(dc, y, x, x + 1, use);
       Grow(RECT{x, y, x + 1, y + 1});

@@ -77,12 +77,15 @@ void CreateStockObjects() {
   g_stock[DEFAULT_PALETTE] = AddStock(pal);
 }
 
-std::shared_ptr<BitmapObject> StockBitmap() {
-  static std::shared_ptr<BitmapObject> bm = [] {
+// The 1 x 1 monochrome bitmap every new memory DC starts with; it may be
+// selected into any number of them.
+std::pair<std::shared_ptr<BitmapObject>, HGDIOBJ> StockBitmap() {
+  static std::pair<std::shared_ptr<BitmapObject>, HGDIOBJ> bm = [] {
     auto b = std::make_shared<BitmapObject>();
     b->surface = Surface::Create(1, 1, 1);
     b->stock = true;
-    return b;
+    HGDIOBJ h = GdiAdd(b);
+    return std::make_pair(b, h);
   }();
   return bm;
 }
@@ -241,7 +244,7 @@ HDC CreateCompatibleDC(HDC) {
   auto dc = std::make_shared<DeviceContext>();
   dc->type = DcType::kMemory;
   InitState(dc->st);
-  SelectBitmapInto(*dc, StockBitmap(), nullptr);
+  SelectBitmapInto(*dc, StockBitmap().first, StockBitmap().second);
   return reinterpret_cast<HDC>(GdiAdd(dc));
 }
 
@@ -396,7 +399,7 @@ HGDIOBJ SelectObject(HDC handle, HGDIOBJ object) {
       if (dc->type != DcType::kMemory) return nullptr;
       auto bm = std::static_pointer_cast<BitmapObject>(o);
       // A bitmap can be selected into one memory DC at a time.
-      if (bm != dc->st.bitmap && bm->selected.load() > 0) return nullptr;
+      if (bm != dc->st.bitmap && !bm->stock && bm->selected.load() > 0) return nullptr;
       old = dc->st.bitmap_handle;
       SelectBitmapInto(*dc, bm, object);
       return old;

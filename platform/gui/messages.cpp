@@ -747,6 +747,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (SendMessage(GetParent(hwnd), WM_SETCURSOR, wParam, lParam)) return TRUE;
       }
       const LRESULT hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+      // A parent asked on behalf of a child leaves the shape to the child.
+      if (reinterpret_cast<HWND>(wParam) != hwnd) return FALSE;
       if (hit == HTCLIENT) {
         HCURSOR c = reinterpret_cast<HCURSOR>(GetClassLongPtr(hwnd, GCLP_HCURSOR));
         if (c != nullptr) {

@@ -4,6 +4,8 @@
 // messages. All SDL calls happen on the display thread, in Pump().
 #include <SDL.h>
 
+#include <algorithm>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <set>
@@ -194,6 +196,7 @@ class SdlBackend : public GuiBackend {
     pumping_ = true;
     Sync();
     Events();
+    Settle();
     Present();
     ApplyCursor();
     pumping_ = false;
@@ -313,17 +316,11 @@ class SdlBackend : public GuiBackend {
     switch (e.event) {
       case SDL_WINDOWEVENT_CLOSE: PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0); break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
-        if (IsWindowEnabled(h)) {
-          if (GetActiveWindow() != h) SetActiveWindow(h);
-          raised_ = h;
-        } else {
-          // A window disabled by a modal one hands the focus to it.
-          HWND popup = GetLastActivePopup(h);
-          auto p = shown_.find(popup);
-          if (popup != h && p != shown_.end()) SDL_RaiseWindow(p->second.window);
-        }
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Focus changes are applied once they have settled (Settle()): our
+        // own raising of windows makes the desktop bounce the focus.
+        focus_pending_ = true;
         break;
-      case SDL_WINDOWEVENT_FOCUS_LOST: focus_check_ = true; break;
       case SDL_WINDOWEVENT_SIZE_CHANGED: {
         RECT c;
         GetClientRect(h, &c);
@@ -456,12 +453,37 @@ class SdlBackend : public GuiBackend {
         default: break;
       }
     }
-    if (focus_check_) {
-      focus_check_ = false;
-      if (SDL_GetKeyboardFocus() == nullptr && GetActiveWindow() != nullptr) {
+  }
+
+  // The desktop moved the keyboard focus (the user switched windows or
+  // programs): once it has stayed put for a moment, the activation follows.
+  void Settle() {
+    SDL_Window* kf = SDL_GetKeyboardFocus();
+    HWND focused = kf != nullptr ? ById(SDL_GetWindowID(kf)) : nullptr;
+    const Uint32 now = SDL_GetTicks();
+    if (focused != last_focused_) {
+      last_focused_ = focused;
+      focus_since_ = now;
+      return;
+    }
+    if (!focus_pending_ || now - focus_since_ < 150) return;
+    focus_pending_ = false;
+    HWND active = GetActiveWindow();
+    if (focused == nullptr) {
+      if (active != nullptr) {
         raised_ = nullptr;
         SetAppActive(false);
       }
+      return;
+    }
+    if (focused == active || !IsWindow(focused)) return;
+    if (IsWindowEnabled(focused)) {
+      raised_ = focused;
+      SetActiveWindow(focused);
+    } else {
+      // A window disabled by a modal one hands the focus to it.
+      HWND popup = GetLastActivePopup(focused);
+      if (popup != focused) SetActiveWindow(popup);
     }
   }
 
@@ -553,7 +575,9 @@ class SdlBackend : public GuiBackend {
   std::unordered_map<Uint32, HWND> by_id_;
   std::map<HCURSOR, SDL_Cursor*> cursors_;
   HWND raised_ = nullptr;
-  bool focus_check_ = false;
+  bool focus_pending_ = false;
+  HWND last_focused_ = nullptr;
+  Uint32 focus_since_ = 0;
   POINT last_mouse_{};
   std::vector<std::string> drop_files_;
   Uint32 drop_window_ = 0;

@@ -339,7 +339,8 @@ int DrawText(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
   }
   const int total_h = line_h * static_cast<int>(lines.size());
   if (format & DT_CALCRECT) {
-    if (!(format & DT_WORDBREAK) || max_w > box_w) rect->right = rect->left + max_w;
+    // The width of the widest line, also when lines were wrapped.
+    rect->right = rect->left + max_w;
     rect->bottom = rect->top + total_h;
     return total_h;
   }
