@@ -110,6 +110,12 @@ BOOL StretchCore(DeviceContext& dst, int x, int y, int w, int h, const std::shar
                  const DeviceContext* src_dc, int sx, int sy, int sw, int sh, DWORD rop_code) {
   const std::uint8_t rop = static_cast<std::uint8_t>((rop_code >> 16) & 0xFF);
   if (w == 0 || h == 0) return TRUE;
+  // Sizes beyond any surface are refused before they can overflow.
+  constexpr int kLimit = 1 << 24;
+  if (w < -kLimit || w > kLimit || h < -kLimit || h > kLimit || sw < -kLimit || sw > kLimit || sh < -kLimit ||
+      sh > kLimit) {
+    return FALSE;
+  }
   bool mirror_x = false, mirror_y = false;
   if (w < 0) {
     x += w;

@@ -170,6 +170,35 @@ const int kDot[] = {3, 3};
 const int kDashDot[] = {9, 6, 3, 6};
 const int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
 
+// Liang-Barsky: cuts the segment a-b to r; false when nothing is left.
+// The end point is kept (include_last) only if it was not cut away.
+bool ClipSegment(const RECT& r, POINT* a, POINT* b, bool* include_last) {
+  const double x0 = a->x, y0 = a->y, dx = static_cast<double>(b->x) - a->x, dy = static_cast<double>(b->y) - a->y;
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - r.left, r.right - 1 - x0, y0 - r.top, r.bottom - 1 - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  const POINT na{static_cast<LONG>(std::lround(x0 + t0 * dx)), static_cast<LONG>(std::lround(y0 + t0 * dy))};
+  const POINT nb{static_cast<LONG>(std::lround(x0 + t1 * dx)), static_cast<LONG>(std::lround(y0 + t1 * dy))};
+  if (t1 < 1.0) *include_last = true;
+  *a = na;
+  *b = nb;
+  return true;
+}
+
 struct PenDrawer {
   DeviceContext& dc;
   Ink ink;
@@ -283,6 +312,17 @@ struct PenDrawer {
         return;
       }
     }
+    // A line reaching far outside the drawable area is cut to it first, so
+    // that the walk stays short.
+    const RECT area = dc.effective.Bounds();
+    const int margin = 64 + width;
+    if (std::min(a.x, b.x) < area.left - margin || std::max(a.x, b.x) > area.right + margin ||
+        std::min(a.y, b.y) < area.top - margin || std::max(a.y, b.y) > area.bottom + margin) {
+      if (!ClipSegment(RECT{area.left - margin, area.top - margin, area.right + margin, area.bottom + margin}, &a, &b,
+                       &include_last)) {
+        return;
+      }
+    }
     const long dx = std::labs(static_cast<long>(b.x) - a.x), dy = -std::labs(static_cast<long>(b.y) - a.y);
     const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
     long err = dx + dy;
@@ -360,8 +400,9 @@ void FillPolygons(DeviceContext& dc, const std::vector<std::vector<POINT>>& poly
       winding += xs[i].second;
       const bool inside = dc.st.fill_mode == WINDING ? winding != 0 : (i % 2) == 0;
       if (!inside) continue;
-      const int a = static_cast<int>(std::ceil(xs[i].first - 0.5));
-      const int b = static_cast<int>(std::ceil(xs[i + 1].first - 0.5));
+      const double lo = bounds.left - 1.0, hi = bounds.right + 1.0;
+      const int a = static_cast<int>(std::ceil(std::clamp(xs[i].first, lo, hi) - 0.5));
+      const int b = static_cast<int>(std::ceil(std::clamp(xs[i + 1].first, lo, hi) - 0.5));
       if (a < b) {
         PaintSpan(dc, y, a, b, ink);
         if (RectEmpty(dirty)) dirty = RECT{a, y, b, y + 1};

@@ -172,10 +172,14 @@ void PaintRect(DeviceContext& dc, const RECT& surfaceRect, const Ink& ink);
 // Ink of a brush in this DC (false for a null brush).
 bool BrushInk(const DeviceContext& dc, const BrushObject* brush, std::uint8_t rop, Ink* ink);
 
-// Logical to surface coordinates.
+// Logical to surface coordinates, held to a range where no sum overflows.
+inline LONG ClampCoord(std::int64_t v) {
+  constexpr std::int64_t kLimit = std::int64_t{1} << 28;
+  return static_cast<LONG>(v < -kLimit ? -kLimit : v > kLimit ? kLimit : v);
+}
 inline POINT ToSurface(const DeviceContext& dc, int x, int y) {
-  return POINT{x - dc.st.window_org.x + dc.st.viewport_org.x + dc.origin.x,
-               y - dc.st.window_org.y + dc.st.viewport_org.y + dc.origin.y};
+  return POINT{ClampCoord(std::int64_t{x} - dc.st.window_org.x + dc.st.viewport_org.x + dc.origin.x),
+               ClampCoord(std::int64_t{y} - dc.st.window_org.y + dc.st.viewport_org.y + dc.origin.y)};
 }
 RECT ToSurfaceRect(const DeviceContext& dc, const RECT& logical);
 void NoteDrawn(DeviceContext& dc, const RECT& surfaceRect);

@@ -730,6 +730,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
       }
       return 0;
+    case WM_NCLBUTTONDOWN:
+      // The close box of the caption.
+      if (wParam == static_cast<WPARAM>(HTCLOSE)) PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      return 0;
+    case WM_NCLBUTTONDBLCLK:
+      if (wParam == static_cast<WPARAM>(HTCAPTION) && (GetWindowLong(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX) &&
+          (GetWindowLong(hwnd, GWL_STYLE) & WS_THICKFRAME)) {
+        SendMessage(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+      }
+      return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;

@@ -789,7 +789,8 @@ HWND ChildWindowFromPoint(HWND parent, POINT point) {
   std::lock_guard<std::mutex> hold(TreeLock());
   Window* w = FindWindowRecord(parent);
   if (w == nullptr) return nullptr;
-  if (point.x < w->client.left - w->client.left || point.y < 0 || point.x >= w->client.right - w->client.left ||
+  // point is in the parent's client coordinates.
+  if (point.x < 0 || point.y < 0 || point.x >= w->client.right - w->client.left ||
       point.y >= w->client.bottom - w->client.top) {
     return nullptr;
   }

@@ -362,4 +362,27 @@ TEST(Gdi, StaleAndWrongHandlesFailQuietly) {
   DeleteObject(bm);
 }
 
+
+TEST(Gdi, ExtremeCoordinatesAreCutNotWalked) {
+  Canvas c(32, 32);
+  SetViewportOrgEx(c.dc(), 5, 5, nullptr);
+  // A diagonal through the whole coordinate space: only its visible part
+  // is drawn, on the same pixels as the short line would be.
+  MoveToEx(c.dc(), -1000000000, -1000000000, nullptr);
+  LineTo(c.dc(), 1000000000, 1000000000);
+  EXPECT_EQ(c.At(10, 10), kBlack);
+  EXPECT_EQ(c.At(20, 20), kBlack);
+  EXPECT_EQ(c.At(20, 21), kWhite);
+  RECT huge{-2147483647, -2147483647, 2147483647, 2147483647};
+  HBRUSH red = CreateSolidBrush(kRed);
+  FillRect(c.dc(), &huge, red);
+  SetViewportOrgEx(c.dc(), 0, 0, nullptr);
+  EXPECT_EQ(c.Count(kRed), 32 * 32);
+  EXPECT_FALSE(StretchBlt(c.dc(), 0, 0, 2147483647, 2147483647, c.dc(), 0, 0, 1, 1, SRCCOPY));
+  const POINT far[] = {{-2000000000, 0}, {2000000000, 10}, {0, 2000000000}};
+  SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
+  EXPECT_TRUE(Polygon(c.dc(), far, 3));
+  DeleteObject(red);
+}
+
 }  // namespace

@@ -489,7 +489,14 @@ TEST_F(WindowTest, CloseFromTheSystemMenuDestroysAndReparentingMovesAChild) {
   EXPECT_TRUE(IsChild(b, child));
   EXPECT_FALSE(IsChild(a, child));
   EXPECT_EQ(GetDlgItem(b, 9), child);
-  SendMessage(a, WM_SYSCOMMAND, SC_CLOSE, 0);
+  // A click on the close box of the caption.
+  RECT wr;
+  GetWindowRect(a, &wr);
+  const int frame = GetSystemMetrics(SM_CXFRAME);
+  GuiMouseMove(wr.right - frame - 8, wr.top + frame + 8);
+  GuiMouseButton(0, true, wr.right - frame - 8, wr.top + frame + 8);
+  GuiMouseButton(0, false, wr.right - frame - 8, wr.top + frame + 8);
+  GuiPumpMessages();
   EXPECT_FALSE(IsWindow(a));
   EXPECT_TRUE(IsWindow(child));
   WINDOWPLACEMENT wp;
