@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::int64_t kMaxDibSide = 1 << 16;
+constexpr std::int64_t kMaxSide = 1 << 16;
 constexpr std::int64_t kMaxDibBytes = std::int64_t{1} << 30;
 
 bool IsPlain32(const Surface& s) {
@@ -190,7 +190,7 @@ bool ParseDib(const DeviceContext* dc, const BITMAPINFO* info, UINT usage, bool 
   const LONG signed_height = height_override != 0 ? height_override : h.biHeight;
   const std::int64_t width = h.biWidth;
   const std::int64_t height = signed_height < 0 ? -static_cast<std::int64_t>(signed_height) : signed_height;
-  if (width <= 0 || height <= 0 || width > kMaxDibSide || height > kMaxDibSide) return false;
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
   const std::int64_t need = Surface::DibRowBytes(width, bpp) * height;
   if (need > kMaxDibBytes) return false;
   if (check_size && height_override == 0 && h.biSizeImage != 0 && static_cast<std::int64_t>(h.biSizeImage) < need) {
@@ -285,7 +285,7 @@ int StretchDIBits(HDC handle, int x, int y, int width, int height, int srcX, int
 int SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int srcX, int srcY, UINT startScan,
                       UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage) {
   auto dc = GetDcObject(handle);
-  if (!dc || info == nullptr || bits == nullptr || width > kMaxDibSide || height > kMaxDibSide) return 0;
+  if (!dc || info == nullptr || bits == nullptr || width > kMaxSide || height > kMaxSide) return 0;
   const LONG full = info->bmiHeader.biHeight;
   const std::int64_t abs_full = full < 0 ? -static_cast<std::int64_t>(full) : full;
   if (scanLines == 0 || static_cast<std::int64_t>(startScan) + scanLines > abs_full) return 0;
@@ -308,7 +308,7 @@ int SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int s
 }
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
-  if (width < 0 || height < 0 || width > kMaxDibSide || height > kMaxDibSide || planes != 1) return nullptr;
+  if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide || planes != 1) return nullptr;
   if (width == 0 || height == 0) {
     width = 1;
     height = 1;
@@ -415,7 +415,7 @@ int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINF
   if (h.biWidth != s.width()) return 0;
   const bool top_down = h.biHeight < 0;
   const std::int64_t total = top_down ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
-  if (total <= 0 || total > kMaxDibSide || static_cast<std::int64_t>(start) + lines > total) return 0;
+  if (total <= 0 || total > kMaxSide || static_cast<std::int64_t>(start) + lines > total) return 0;
   std::vector<RGBQUAD> colors;
   if (bpp <= 8) {
     colors = s.bpp() <= 8 ? s.colors() : std::vector<RGBQUAD>{};
@@ -462,4 +462,20 @@ LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits) {
     done += row;
   }
   return static_cast<LONG>(done);
+}
+
+BOOL GdiDrawPixels(HDC dc, int x, int y, int width, int height, const BYTE* pixels, int stride) {
+  if (dc == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0) {
+    return FALSE;
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = stride / 4;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return StretchDIBits(dc, x, y, width, height, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS, SRCCOPY) != 0
+             ? TRUE
+             : FALSE;
 }

@@ -159,6 +159,12 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int srcX, int src
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int srcX, int srcY, UINT startScan,
                       UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage);
 
+// Puts a top-down picture of 32-bit pixels (blue, green, red, unused) of
+// width x height, rows stride bytes apart, at (x, y) of dc: the presenter
+// that DrawDib draws through (DrawDibSetPresenter). A null dc (the whole
+// screen) draws nothing and returns FALSE.
+BOOL GdiDrawPixels(HDC dc, int x, int y, int width, int height, const BYTE* pixels, int stride);
+
 // Rectangle and point helpers.
 BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
 BOOL SetRectEmpty(LPRECT rect);

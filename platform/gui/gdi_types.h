@@ -3,6 +3,7 @@
 // their constants.
 #pragma once
 
+#include "platform/codecs/dib.h"  // the DIB records, shared with the codecs
 #include "platform/core/types.h"
 
 DECLARE_HANDLE(HDC);
@@ -192,41 +193,6 @@ struct BITMAP {
   WORD bmBitsPixel = 0;
   LPVOID bmBits = nullptr;
 };
-
-constexpr DWORD BI_RGB = 0;
-constexpr DWORD BI_RLE8 = 1;
-constexpr DWORD BI_RLE4 = 2;
-constexpr DWORD BI_BITFIELDS = 3;
-
-struct BITMAPINFOHEADER {
-  DWORD biSize = 0;
-  LONG biWidth = 0;
-  LONG biHeight = 0;
-  WORD biPlanes = 0;
-  WORD biBitCount = 0;
-  DWORD biCompression = 0;
-  DWORD biSizeImage = 0;
-  LONG biXPelsPerMeter = 0;
-  LONG biYPelsPerMeter = 0;
-  DWORD biClrUsed = 0;
-  DWORD biClrImportant = 0;
-};
-using LPBITMAPINFOHEADER = BITMAPINFOHEADER*;
-
-struct RGBQUAD {
-  BYTE rgbBlue = 0;
-  BYTE rgbGreen = 0;
-  BYTE rgbRed = 0;
-  BYTE rgbReserved = 0;
-};
-
-// The colour table follows the header; callers allocate room for as many
-// entries as the header says (the one declared here is the first).
-struct BITMAPINFO {
-  BITMAPINFOHEADER bmiHeader;
-  RGBQUAD bmiColors[1];
-};
-using LPBITMAPINFO = BITMAPINFO*;
 
 struct DIBSECTION {
   BITMAP dsBm;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gui_test_util.h"
+#include "platform/codecs/drawdib.h"
 
 namespace {
 
@@ -383,6 +384,29 @@ TEST(Gdi, ExtremeCoordinatesAreCutNotWalked) {
   SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
   EXPECT_TRUE(Polygon(c.dc(), far, 3));
   DeleteObject(red);
+}
+
+
+TEST(Gdi, DrawDibDrawsThroughTheWindowSystem) {
+  DibPresenter before = DrawDibSetPresenter(GdiDrawPixels);
+  Canvas c(8, 8);
+  // A 2 x 2, 24-bit bottom-up picture: blue and red below, green and white above.
+  BITMAPINFOHEADER bi{};
+  bi.biSize = sizeof bi;
+  bi.biWidth = 2;
+  bi.biHeight = 2;
+  bi.biPlanes = 1;
+  bi.biBitCount = 24;
+  const BYTE bits[16] = {255, 0, 0, 0, 0, 255, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0};
+  HDRAWDIB dd = DrawDibOpen();
+  ASSERT_TRUE(DrawDibDraw(dd, c.dc(), 2, 2, 4, 4, &bi, const_cast<BYTE*>(bits), 0, 0, 2, 2, 0));
+  EXPECT_EQ(c.At(2, 2), kGreen);
+  EXPECT_EQ(c.At(5, 2), kWhite);
+  EXPECT_EQ(c.At(2, 5), kBlue);
+  EXPECT_EQ(c.At(5, 5), kRed);
+  EXPECT_EQ(c.At(6, 6), kWhite);  // outside
+  DrawDibClose(dd);
+  DrawDibSetPresenter(before);
 }
 
 }  // namespace
