@@ -42,7 +42,8 @@ void Paint(HDC dc) {
         LineTo(dc, x + kCellW, y + kCellH / 2);
         MoveToEx(dc, x, y, nullptr);
         LineTo(dc, x + kCellW - 1, y + kCellH - 1);
-        const POINT wave[] = {{x, y + 30}, {x + 20, y + 5}, {x + 40, y + 35}, {x + 60, y + 8}, {x + 79, y + 30}};
+        const POINT wave[] = {
+            {x, y + 30}, {x + 20, y + 5}, {x + 40, y + 35}, {x + 60, y + 8}, {x + 79, y + 30}};
         Polyline(dc, wave, 5);
       }
       if (g_scene == Scene::kText || g_scene == Scene::kMixed) {
@@ -95,13 +96,22 @@ void Repaint(benchmark::State& state, Scene scene) {
     InvalidateRect(h, nullptr, FALSE);
     UpdateWindow(h);
   }
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_RepaintRectangles(benchmark::State& s) { Repaint(s, Scene::kRectangles); }
-void BM_RepaintLines(benchmark::State& s) { Repaint(s, Scene::kLines); }
-void BM_RepaintText(benchmark::State& s) { Repaint(s, Scene::kText); }
-void BM_RepaintMixed(benchmark::State& s) { Repaint(s, Scene::kMixed); }
+void BM_RepaintRectangles(benchmark::State& s) {
+  Repaint(s, Scene::kRectangles);
+}
+void BM_RepaintLines(benchmark::State& s) {
+  Repaint(s, Scene::kLines);
+}
+void BM_RepaintText(benchmark::State& s) {
+  Repaint(s, Scene::kText);
+}
+void BM_RepaintMixed(benchmark::State& s) {
+  Repaint(s, Scene::kMixed);
+}
 
 }  // namespace
 

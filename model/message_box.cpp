@@ -35,7 +35,8 @@ const ErrorTexts kErrorTexts[34] = {
     {"Can not init VIDEO device/driver", "Can not init VIDEO device/driver"},
     {"No VIDEO device", "No VIDEO device"},
     {"INTERNAL ERROR : No channel", "INTERNAL ERROR : No channel"},
-    {"INTERNAL ERROR : You should select an item before", "INTERNAL ERROR : You should select an item before"},
+    {"INTERNAL ERROR : You should select an item before",
+     "INTERNAL ERROR : You should select an item before"},
     {"User cancelled the action", "User cancelled the action"},
     {"The operation was already completed", "The operation was already completed"},
     {"Can not read file '%s'", "Can not read file"},
@@ -55,7 +56,9 @@ const ErrorTexts kErrorTexts[34] = {
     {"INTERNAL ERROR : Fatal (data or code destroyed)", "INTERNAL ERROR : Fatal (data or code destroyed)"},
 };
 
-bool IsShownCode(int code) { return code >= 1 && code <= 33 && code != 17 && code != 18; }
+bool IsShownCode(int code) {
+  return code >= 1 && code <= 33 && code != 17 && code != 18;
+}
 
 // The window system's message box and beep.
 class WindowPresenter : public MessageBoxPresenter {
@@ -85,14 +88,16 @@ struct Walk {
 
 BOOL CollectWindow(HWND hwnd, LPARAM param) {
   Walk& walk = *reinterpret_cast<Walk*>(param);
-  if (walk.owner != nullptr && (hwnd == walk.owner || IsChild(walk.owner, hwnd) || GetParent(hwnd) == walk.owner)) {
+  if (walk.owner != nullptr &&
+      (hwnd == walk.owner || IsChild(walk.owner, hwnd) || GetParent(hwnd) == walk.owner)) {
     return TRUE;
   }
   const DWORD style = static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE));
   const DWORD ex = static_cast<DWORD>(GetWindowLong(hwnd, GWL_EXSTYLE));
   const bool visible = (style & WS_VISIBLE) != 0;
   const bool disabled = (style & WS_DISABLED) != 0;
-  if (!(style & WS_MINIMIZE) && (ex & WS_EX_TOPMOST) && visible && !disabled) walk.set->lowered.push_back(hwnd);
+  if (!(style & WS_MINIMIZE) && (ex & WS_EX_TOPMOST) && visible && !disabled)
+    walk.set->lowered.push_back(hwnd);
   if (GetWindowLongPtr(hwnd, GWL_HWNDPARENT) == 0 && visible && !(style & WS_CHILD) && !disabled) {
     walk.set->disabled.push_back(hwnd);
   }
@@ -101,8 +106,12 @@ BOOL CollectWindow(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-const char* ErrorFormatText(int code) { return code >= 0 && code <= 33 ? kErrorTexts[code].formatted : ""; }
-const char* ErrorPlainText(int code) { return code >= 0 && code <= 33 ? kErrorTexts[code].plain : ""; }
+const char* ErrorFormatText(int code) {
+  return code >= 0 && code <= 33 ? kErrorTexts[code].formatted : "";
+}
+const char* ErrorPlainText(int code) {
+  return code >= 0 && code <= 33 ? kErrorTexts[code].plain : "";
+}
 
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
   MessageBoxPresenter* before = g_presenter;
@@ -110,7 +119,9 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
   return before == &g_default_presenter ? nullptr : before;
 }
 
-MessageBoxPresenter& CurrentMessageBoxPresenter() { return *g_presenter; }
+MessageBoxPresenter& CurrentMessageBoxPresenter() {
+  return *g_presenter;
+}
 
 void HideOtherTopWindows(HWND owner) {
   HiddenSet set;
@@ -156,5 +167,6 @@ void ErrorBoxText(HWND owner, int code, const char* title, const std::string& te
 void ErrorBoxPlain(HWND owner, int code, const char* title) {
   if (!IsShownCode(code)) return;
   g_presenter->Beep(MB_ICONEXCLAMATION);
-  ShowMessageText(owner, title != nullptr ? title : "ERROR", MB_ICONEXCLAMATION | MB_OK, ErrorPlainText(code));
+  ShowMessageText(owner, title != nullptr ? title : "ERROR", MB_ICONEXCLAMATION | MB_OK,
+                  ErrorPlainText(code));
 }

@@ -33,7 +33,8 @@ class HeadlessBackend : public GuiBackend {
     *height = s->height();
     pixels->resize(static_cast<std::size_t>(s->width()) * s->height());
     for (int y = 0; y < s->height(); ++y) {
-      for (int x = 0; x < s->width(); ++x) (*pixels)[static_cast<std::size_t>(y) * s->width() + x] = s->Get(x, y);
+      for (int x = 0; x < s->width(); ++x)
+        (*pixels)[static_cast<std::size_t>(y) * s->width() + x] = s->Get(x, y);
     }
     return true;
   }
@@ -51,7 +52,9 @@ std::unique_ptr<GuiBackend> Make(const char* name) {
 
 }  // namespace
 
-std::unique_ptr<GuiBackend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+std::unique_ptr<GuiBackend> MakeHeadlessBackend() {
+  return std::make_unique<HeadlessBackend>();
+}
 
 bool SelectGuiBackend(const char* name) {
   std::lock_guard<std::mutex> hold(g_lock);

@@ -55,8 +55,8 @@ void Blit(DeviceContext& dst, const RECT& d, const SourceReader* reader, std::ui
           MapX map_x, MapY map_y) {
   Surface& ds = *dst.surface;
   const bool need_dest = RopUsesDest(rop);
-  const bool fast_copy = rop == 0xCC && reader != nullptr && !reader->mono_to_color && !reader->color_to_mono &&
-                         IsPlain32(ds) && IsPlain32(*reader->src);
+  const bool fast_copy = rop == 0xCC && reader != nullptr && !reader->mono_to_color &&
+                         !reader->color_to_mono && IsPlain32(ds) && IsPlain32(*reader->src);
   for (const RECT& clip : dst.effective.Rects()) {
     const RECT r = RectIntersection(clip, d);
     if (RectEmpty(r)) continue;
@@ -102,7 +102,8 @@ std::shared_ptr<Surface> Snapshot(const std::shared_ptr<Surface>& src, const std
 // Source index for destination offset i of n, over a source span of m
 // (sampling at pixel centres), mirrored when asked.
 int StretchIndex(int i, int n, int m, bool mirror) {
-  const int k = static_cast<int>((static_cast<std::int64_t>(2 * i + 1) * m) / (2 * static_cast<std::int64_t>(n)));
+  const int k =
+      static_cast<int>((static_cast<std::int64_t>(2 * i + 1) * m) / (2 * static_cast<std::int64_t>(n)));
   return mirror ? m - 1 - k : k;
 }
 
@@ -148,7 +149,8 @@ BOOL StretchCore(DeviceContext& dst, int x, int y, int w, int h, const std::shar
   }
   pattern.rop = rop;
   if (!RopUsesSource(rop)) {
-    Blit(dst, d, nullptr, rop, use_pattern ? &pattern : nullptr, [](int) { return 0; }, [](int) { return 0; });
+    Blit(
+        dst, d, nullptr, rop, use_pattern ? &pattern : nullptr, [](int) { return 0; }, [](int) { return 0; });
     return TRUE;
   }
   if (!src_surface || sw == 0 || sh == 0) return FALSE;
@@ -179,21 +181,23 @@ struct DibFormat {
 
 // Checks a DIB header and colour table as hostile input. height_override
 // (when not 0) replaces the header's height (a band of scan lines).
-bool ParseDib(const DeviceContext* dc, const BITMAPINFO* info, UINT usage, bool check_size, LONG height_override,
-              DibFormat* out) {
+bool ParseDib(const DeviceContext* dc, const BITMAPINFO* info, UINT usage, bool check_size,
+              LONG height_override, DibFormat* out) {
   if (info == nullptr) return false;
   const BITMAPINFOHEADER& h = info->bmiHeader;
   if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > 4096) return false;
   const int bpp = h.biBitCount;
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
-  if (h.biCompression != BI_RGB && !(h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32))) return false;
+  if (h.biCompression != BI_RGB && !(h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32)))
+    return false;
   const LONG signed_height = height_override != 0 ? height_override : h.biHeight;
   const std::int64_t width = h.biWidth;
   const std::int64_t height = signed_height < 0 ? -static_cast<std::int64_t>(signed_height) : signed_height;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
   const std::int64_t need = Surface::DibRowBytes(width, bpp) * height;
   if (need > kMaxDibBytes) return false;
-  if (check_size && height_override == 0 && h.biSizeImage != 0 && static_cast<std::int64_t>(h.biSizeImage) < need) {
+  if (check_size && height_override == 0 && h.biSizeImage != 0 &&
+      static_cast<std::int64_t>(h.biSizeImage) < need) {
     return false;
   }
   const BYTE* table = reinterpret_cast<const BYTE*>(info) + h.biSize;
@@ -209,7 +213,8 @@ bool ParseDib(const DeviceContext* dc, const BITMAPINFO* info, UINT usage, bool 
       if (usage == DIB_PAL_COLORS) {
         WORD index;
         std::memcpy(&index, table + i * 2, 2);
-        const auto& entries = dc != nullptr && dc->st.palette ? dc->st.palette->entries : DefaultPaletteEntries();
+        const auto& entries =
+            dc != nullptr && dc->st.palette ? dc->st.palette->entries : DefaultPaletteEntries();
         const PALETTEENTRY e = index < entries.size() ? entries[index] : PALETTEENTRY{};
         out->colors[i] = RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0};
       } else {
@@ -267,8 +272,8 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX
   return StretchCore(*dst, x, y, width, height, ssurf, sdc.get(), s0.x, s0.y, srcWidth, srcHeight, rop);
 }
 
-int StretchDIBits(HDC handle, int x, int y, int width, int height, int srcX, int srcY, int srcWidth, int srcHeight,
-                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) {
+int StretchDIBits(HDC handle, int x, int y, int width, int height, int srcX, int srcY, int srcWidth,
+                  int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) {
   auto dc = GetDcObject(handle);
   if (!dc) return 0;
   DibFormat dib;
@@ -297,13 +302,14 @@ int SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int s
   // Source y counts from the bottom scan line of the whole image.
   int sy;
   if (full > 0) {
-    sy = static_cast<int>(abs_full) - srcY - static_cast<int>(height);  // top row in whole-image top-down terms
+    sy = static_cast<int>(abs_full) - srcY -
+         static_cast<int>(height);  // top row in whole-image top-down terms
     sy -= static_cast<int>(abs_full - startScan - scanLines);
   } else {
     sy = srcY - static_cast<int>(startScan);
   }
-  StretchCore(*dc, x, y, static_cast<int>(width), static_cast<int>(height), WrapDib(dib, bits), nullptr, srcX, sy,
-              static_cast<int>(width), static_cast<int>(height), SRCCOPY);
+  StretchCore(*dc, x, y, static_cast<int>(width), static_cast<int>(height), WrapDib(dib, bits), nullptr, srcX,
+              sy, static_cast<int>(width), static_cast<int>(height), SRCCOPY);
   return static_cast<int>(scanLines);
 }
 
@@ -380,8 +386,8 @@ int SetDIBits(HDC handle, HBITMAP bitmap, UINT start, UINT lines, const void* bi
   return f.height;
 }
 
-HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* info,
-                       UINT usage) {
+HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                       const BITMAPINFO* info, UINT usage) {
   if (header == nullptr) return nullptr;
   const LONG h = header->biHeight < 0 ? -header->biHeight : header->biHeight;
   HBITMAP bm = CreateBitmap(header->biWidth, h, 1, 32, nullptr);
@@ -420,14 +426,15 @@ int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINF
   if (bpp <= 8) {
     colors = s.bpp() <= 8 ? s.colors() : std::vector<RGBQUAD>{};
     if (colors.empty()) {
-      for (const PALETTEENTRY& e : DefaultPaletteEntries()) colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
+      for (const PALETTEENTRY& e : DefaultPaletteEntries())
+        colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
     }
     colors.resize(std::size_t{1} << bpp);
     for (std::size_t i = 0; i < colors.size(); ++i) info->bmiColors[i] = colors[i];
   }
-  auto out = Surface::Wrap(s.width(), static_cast<int>(lines), bpp, !top_down, bits, colors,
-                           h.biCompression == BI_BITFIELDS ? reinterpret_cast<const DWORD*>(info->bmiColors)
-                                                           : nullptr);
+  auto out = Surface::Wrap(
+      s.width(), static_cast<int>(lines), bpp, !top_down, bits, colors,
+      h.biCompression == BI_BITFIELDS ? reinterpret_cast<const DWORD*>(info->bmiColors) : nullptr);
   for (UINT j = 0; j < lines; ++j) {
     // Scan line start + j (counted from the bottom for bottom-up DIBs).
     const int sy = top_down ? static_cast<int>(start + j) : static_cast<int>(total - 1 - (start + j));
@@ -445,7 +452,8 @@ LONG GetBitmapBits(HBITMAP bitmap, LONG size, void* bits) {
   const int row = ((s.width() * s.bpp() + 15) / 16) * 2;
   LONG done = 0;
   for (int y = 0; y < s.height() && done + row <= size; ++y) {
-    std::memcpy(static_cast<BYTE*>(bits) + done, s.Row(y), static_cast<std::size_t>(std::min(row, s.row_bytes())));
+    std::memcpy(static_cast<BYTE*>(bits) + done, s.Row(y),
+                static_cast<std::size_t>(std::min(row, s.row_bytes())));
     done += row;
   }
   return done;
@@ -465,7 +473,8 @@ LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits) {
 }
 
 BOOL GdiDrawPixels(HDC dc, int x, int y, int width, int height, const BYTE* pixels, int stride) {
-  if (dc == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0) {
+  if (dc == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4 ||
+      stride % 4 != 0) {
     return FALSE;
   }
   BITMAPINFO info{};
@@ -475,7 +484,8 @@ BOOL GdiDrawPixels(HDC dc, int x, int y, int width, int height, const BYTE* pixe
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  return StretchDIBits(dc, x, y, width, height, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS, SRCCOPY) != 0
+  return StretchDIBits(dc, x, y, width, height, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS,
+                       SRCCOPY) != 0
              ? TRUE
              : FALSE;
 }

@@ -1,9 +1,10 @@
 // Push buttons and static texts, and the registration of the system's
 // classes.
+#include "platform/gui/controls.h"
+
 #include <algorithm>
 #include <mutex>
 
-#include "platform/gui/controls.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/window_internal.h"
 
@@ -19,15 +20,21 @@ constexpr LONG_PTR kPressed = 1;
 constexpr LONG_PTR kTracking = 2;
 constexpr LONG_PTR kFocused = 4;
 
-LONG_PTR State(HWND h) { return GetWindowLongPtr(h, kStateOffset); }
-void SetState(HWND h, LONG_PTR s) { SetWindowLongPtr(h, kStateOffset, s); }
+LONG_PTR State(HWND h) {
+  return GetWindowLongPtr(h, kStateOffset);
+}
+void SetState(HWND h, LONG_PTR s) {
+  SetWindowLongPtr(h, kStateOffset, s);
+}
 
 HFONT ControlFontOf(HWND h) {
   HFONT f = reinterpret_cast<HFONT>(GetWindowLongPtr(h, kFontOffset));
   return f != nullptr ? f : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Fill(HDC dc, const RECT& r, int sys) { FillRect(dc, &r, GetSysColorBrush(sys)); }
+void Fill(HDC dc, const RECT& r, int sys) {
+  FillRect(dc, &r, GetSysColorBrush(sys));
+}
 
 RECT Edge(HDC dc, RECT r, int top_left, int bottom_right) {
   Fill(dc, RECT{r.left, r.top, r.right, r.top + 1}, top_left);
@@ -98,7 +105,8 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(h, &ps);
       return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       SetCapture(h);
@@ -156,12 +164,16 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetState(h, State(h) & ~(kFocused | kPressed));
       InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_ENABLE: InvalidateRect(h, nullptr, FALSE); return 0;
+    case WM_ENABLE:
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
     case WM_GETDLGCODE: {
       const bool def = (GetWindowLong(h, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
       return DLGC_BUTTON | (def ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
     }
-    case BM_CLICK: Click(h); return 0;
+    case BM_CLICK:
+      Click(h);
+      return 0;
     case BM_GETSTATE: {
       const LONG_PTR st = State(h);
       return ((st & kPressed) ? BST_PUSHED : 0) | ((st & kFocused) ? BST_FOCUS : 0);
@@ -180,7 +192,8 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtr(h, kFontOffset, static_cast<LONG_PTR>(wParam));
       if (lParam) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return GetWindowLongPtr(h, kFontOffset);
+    case WM_GETFONT:
+      return GetWindowLongPtr(h, kFontOffset);
     case WM_SETTEXT: {
       const LRESULT r = DefWindowProc(h, msg, wParam, lParam);
       InvalidateRect(h, nullptr, FALSE);
@@ -198,10 +211,11 @@ LRESULT StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       RECT r;
       GetClientRect(h, &r);
       HWND parent = GetParent(h);
-      HBRUSH brush = parent != nullptr ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC,
-                                                                                reinterpret_cast<WPARAM>(dc),
-                                                                                reinterpret_cast<LPARAM>(h)))
-                                       : nullptr;
+      HBRUSH brush =
+          parent != nullptr
+              ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(h)))
+              : nullptr;
       if (brush == nullptr) {
         brush = GetSysColorBrush(COLOR_BTNFACE);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -230,7 +244,8 @@ LRESULT StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(h, &ps);
       return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_NCHITTEST:
       if (!(GetWindowLong(h, GWL_STYLE) & SS_NOTIFY)) return HTTRANSPARENT;
       break;
@@ -239,19 +254,24 @@ LRESULT StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(h, nullptr, TRUE);
       return r;
     }
-    case WM_ENABLE: InvalidateRect(h, nullptr, FALSE); return 0;
+    case WM_ENABLE:
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
     case WM_SETFONT:
       SetWindowLongPtr(h, kFontOffset, static_cast<LONG_PTR>(wParam));
       if (lParam) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return GetWindowLongPtr(h, kFontOffset);
+    case WM_GETFONT:
+      return GetWindowLongPtr(h, kFontOffset);
     case STM_SETICON: {
       const LONG_PTR old = SetWindowLongPtr(h, kIconOffset, static_cast<LONG_PTR>(wParam));
       InvalidateRect(h, nullptr, TRUE);
       return old;
     }
-    case STM_GETICON: return GetWindowLongPtr(h, kIconOffset);
-    case WM_GETDLGCODE: return DLGC_STATIC;
+    case STM_GETICON:
+      return GetWindowLongPtr(h, kIconOffset);
+    case WM_GETDLGCODE:
+      return DLGC_STATIC;
   }
   return DefWindowProc(h, msg, wParam, lParam);
 }

@@ -10,12 +10,18 @@ namespace {
 
 bool HatchBit(int hatch, int x, int y) {
   switch (hatch) {
-    case HS_HORIZONTAL: return y == 7;
-    case HS_VERTICAL: return x == 7;
-    case HS_FDIAGONAL: return x == y;
-    case HS_BDIAGONAL: return x + y == 7;
-    case HS_CROSS: return x == 7 || y == 7;
-    case HS_DIAGCROSS: return x == y || x + y == 7;
+    case HS_HORIZONTAL:
+      return y == 7;
+    case HS_VERTICAL:
+      return x == 7;
+    case HS_FDIAGONAL:
+      return x == y;
+    case HS_BDIAGONAL:
+      return x + y == 7;
+    case HS_CROSS:
+      return x == 7 || y == 7;
+    case HS_DIAGCROSS:
+      return x == y || x + y == 7;
   }
   return false;
 }
@@ -29,7 +35,9 @@ int Mod(int a, int m) {
 
 bool Ink::At(int x, int y, Pixel* p) const {
   switch (type) {
-    case kSolid: *p = color; return true;
+    case kSolid:
+      *p = color;
+      return true;
     case kHatch:
       if (HatchBit(hatch, Mod(x - org_x, 8), Mod(y - org_y, 8))) {
         *p = color;
@@ -68,16 +76,26 @@ std::uint8_t Rop2ToRop3(int rop2) {
 
 Pixel ApplyRop(std::uint8_t rop, Pixel p, Pixel s, Pixel d) {
   switch (rop) {
-    case 0xF0: return p;
-    case 0xCC: return s;
-    case 0xAA: return d;
-    case 0x00: return 0;
-    case 0xFF: return 0xFFFFFF;
-    case 0x55: return ~d & 0xFFFFFF;
-    case 0x5A: return (p ^ d) & 0xFFFFFF;
-    case 0x66: return (s ^ d) & 0xFFFFFF;
-    case 0x88: return s & d;
-    case 0xEE: return (s | d) & 0xFFFFFF;
+    case 0xF0:
+      return p;
+    case 0xCC:
+      return s;
+    case 0xAA:
+      return d;
+    case 0x00:
+      return 0;
+    case 0xFF:
+      return 0xFFFFFF;
+    case 0x55:
+      return ~d & 0xFFFFFF;
+    case 0x5A:
+      return (p ^ d) & 0xFFFFFF;
+    case 0x66:
+      return (s ^ d) & 0xFFFFFF;
+    case 0x88:
+      return s & d;
+    case 0xEE:
+      return (s | d) & 0xFFFFFF;
   }
   Pixel r = 0;
   for (int i = 0; i < 8; ++i) {
@@ -86,9 +104,15 @@ Pixel ApplyRop(std::uint8_t rop, Pixel p, Pixel s, Pixel d) {
   return r & 0xFFFFFF;
 }
 
-bool RopUsesSource(std::uint8_t rop) { return ((rop >> 2) & 0x33) != (rop & 0x33); }
-bool RopUsesPattern(std::uint8_t rop) { return ((rop >> 4) & 0x0F) != (rop & 0x0F); }
-bool RopUsesDest(std::uint8_t rop) { return ((rop >> 1) & 0x55) != (rop & 0x55); }
+bool RopUsesSource(std::uint8_t rop) {
+  return ((rop >> 2) & 0x33) != (rop & 0x33);
+}
+bool RopUsesPattern(std::uint8_t rop) {
+  return ((rop >> 4) & 0x0F) != (rop & 0x0F);
+}
+bool RopUsesDest(std::uint8_t rop) {
+  return ((rop >> 1) & 0x55) != (rop & 0x55);
+}
 
 void PaintSpan(DeviceContext& dc, int y, int x0, int x1, const Ink& ink) {
   if (x1 <= x0) return;
@@ -173,7 +197,8 @@ const int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
 // Liang-Barsky: cuts the segment a-b to r; false when nothing is left.
 // The end point is kept (include_last) only if it was not cut away.
 bool ClipSegment(const RECT& r, POINT* a, POINT* b, bool* include_last) {
-  const double x0 = a->x, y0 = a->y, dx = static_cast<double>(b->x) - a->x, dy = static_cast<double>(b->y) - a->y;
+  const double x0 = a->x, y0 = a->y, dx = static_cast<double>(b->x) - a->x,
+               dy = static_cast<double>(b->y) - a->y;
   double t0 = 0.0, t1 = 1.0;
   const double p[4] = {-dx, dx, -dy, dy};
   const double q[4] = {x0 - r.left, r.right - 1 - x0, y0 - r.top, r.bottom - 1 - y0};
@@ -223,11 +248,20 @@ struct PenDrawer {
     ink.rop = rop;
     width = std::max<int>(1, pen->log.lopnWidth.x);
     switch (style) {
-      case PS_DASH: pattern = kDash, pattern_len = 2; break;
-      case PS_DOT: pattern = kDot, pattern_len = 2; break;
-      case PS_DASHDOT: pattern = kDashDot, pattern_len = 4; break;
-      case PS_DASHDOTDOT: pattern = kDashDotDot, pattern_len = 6; break;
-      default: break;
+      case PS_DASH:
+        pattern = kDash, pattern_len = 2;
+        break;
+      case PS_DOT:
+        pattern = kDot, pattern_len = 2;
+        break;
+      case PS_DASHDOT:
+        pattern = kDashDot, pattern_len = 4;
+        break;
+      case PS_DASHDOTDOT:
+        pattern = kDashDotDot, pattern_len = 6;
+        break;
+      default:
+        break;
     }
     if (pattern != nullptr && dc.st.bk_mode == OPAQUE) {
       draw_gaps = true;
@@ -318,8 +352,8 @@ struct PenDrawer {
     const int margin = 64 + width;
     if (std::min(a.x, b.x) < area.left - margin || std::max(a.x, b.x) > area.right + margin ||
         std::min(a.y, b.y) < area.top - margin || std::max(a.y, b.y) > area.bottom + margin) {
-      if (!ClipSegment(RECT{area.left - margin, area.top - margin, area.right + margin, area.bottom + margin}, &a, &b,
-                       &include_last)) {
+      if (!ClipSegment(RECT{area.left - margin, area.top - margin, area.right + margin, area.bottom + margin},
+                       &a, &b, &include_last)) {
         return;
       }
     }
@@ -465,7 +499,8 @@ BOOL Polyline(HDC handle, const POINT* points, int count) {
   PenDrawer pen(*dc);
   if (!pen.Setup()) return TRUE;
   for (int i = 0; i + 1 < count; ++i) {
-    pen.Line(ToSurface(*dc, points[i].x, points[i].y), ToSurface(*dc, points[i + 1].x, points[i + 1].y), false);
+    pen.Line(ToSurface(*dc, points[i].x, points[i].y), ToSurface(*dc, points[i + 1].x, points[i + 1].y),
+             false);
   }
   pen.Finish();
   return TRUE;
@@ -525,8 +560,8 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom) {
   }
   if (brush) PaintRect(*dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, ink);
   if (r.right - r.left < 1 || r.bottom - r.top < 1) return TRUE;
-  const std::vector<POINT> pts = {POINT{r.left, r.top}, POINT{r.right - 1, r.top}, POINT{r.right - 1, r.bottom - 1},
-                                  POINT{r.left, r.bottom - 1}};
+  const std::vector<POINT> pts = {POINT{r.left, r.top}, POINT{r.right - 1, r.top},
+                                  POINT{r.right - 1, r.bottom - 1}, POINT{r.left, r.bottom - 1}};
   DrawOutline(*dc, pts, true);
   return TRUE;
 }
@@ -558,7 +593,9 @@ COLORREF SetPixel(HDC handle, int x, int y, COLORREF color) {
   return PixelToColor(dc->surface->Get(p.x, p.y));
 }
 
-BOOL SetPixelV(HDC dc, int x, int y, COLORREF color) { return SetPixel(dc, x, y, color) != CLR_INVALID; }
+BOOL SetPixelV(HDC dc, int x, int y, COLORREF color) {
+  return SetPixel(dc, x, y, color) != CLR_INVALID;
+}
 
 COLORREF GetPixel(HDC handle, int x, int y) {
   auto dc = Ready(handle);
@@ -658,7 +695,9 @@ BOOL PaintRgn(HDC handle, HRGN region) {
   return RegionPaint(handle, region, dc->st.brush.get(), Rop2ToRop3(dc->st.rop2), false);
 }
 
-BOOL InvertRgn(HDC dc, HRGN region) { return RegionPaint(dc, region, nullptr, 0x55, true); }
+BOOL InvertRgn(HDC dc, HRGN region) {
+  return RegionPaint(dc, region, nullptr, 0x55, true);
+}
 
 BOOL FrameRgn(HDC handle, HRGN region, HBRUSH brush, int width, int height) {
   auto rg = GdiGet<RegionObject>(reinterpret_cast<HGDIOBJ>(region), GdiKind::kRegion);

@@ -40,7 +40,9 @@ std::mutex& FocusLock() {
   return *m;
 }
 
-bool InSubtree(HWND root, HWND h) { return h != nullptr && (h == root || IsChild(root, h)); }
+bool InSubtree(HWND root, HWND h) {
+  return h != nullptr && (h == root || IsChild(root, h));
+}
 
 void SendActivateApp(bool active, DWORD thread) {
   std::vector<HWND> tops;
@@ -68,7 +70,8 @@ HWND Activate(HWND hwnd, bool click) {
   }
   if (old != nullptr && IsWindow(old)) {
     SendMessage(old, WM_NCACTIVATE, FALSE, 0);
-    SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0), reinterpret_cast<LPARAM>(root));
+    SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0),
+                reinterpret_cast<LPARAM>(root));
   }
   if (root == nullptr) {
     HWND f;
@@ -141,7 +144,9 @@ BOOL SetForegroundWindow(HWND hwnd) {
   return TRUE;
 }
 
-HWND GetForegroundWindow() { return GetActiveWindow(); }
+HWND GetForegroundWindow() {
+  return GetActiveWindow();
+}
 
 void SetAppActive(bool active) {
   if (active) {
@@ -331,7 +336,9 @@ BOOL SetCaretBlinkTime(UINT ms) {
   return TRUE;
 }
 
-UINT GetCaretBlinkTime() { return C().blink; }
+UINT GetCaretBlinkTime() {
+  return C().blink;
+}
 
 void CaretHideForPaint(HWND hwnd) {
   Caret& c = C();

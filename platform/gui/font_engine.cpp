@@ -3,21 +3,22 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <sys/stat.h>
 #include <tuple>
 
 namespace {
 
-const std::uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const std::uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool FileExists(const std::string& path) {
   struct stat st;
@@ -52,7 +53,6 @@ bool IsFixedFace(const LOGFONT& lf) {
   if (!face.empty()) return false;
   return (lf.lfPitchAndFamily & 0x3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN;
 }
-
 
 struct Engine {
   std::mutex lock;
@@ -188,8 +188,8 @@ std::shared_ptr<const RealFont> RealizeFont(const LOGFONT& lf) {
       for (int y = 0; y < g.height; ++y) {
         const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
         for (int x = 0; x < g.width; ++x) {
-          const bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0
-                                                              : row[x] >= 128;
+          const bool on =
+              bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0 : row[x] >= 128;
           g.bits[static_cast<std::size_t>(y) * g.width + x] = on ? 1 : 0;
         }
       }

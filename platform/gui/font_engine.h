@@ -13,11 +13,11 @@
 #include "platform/gui/gdi_types.h"
 
 struct Glyph {
-  int left = 0;     // from the pen position to the bitmap's first column
-  int top = 0;      // from the baseline up to the bitmap's first row
+  int left = 0;  // from the pen position to the bitmap's first column
+  int top = 0;   // from the baseline up to the bitmap's first row
   int width = 0;
   int height = 0;
-  int advance = 0;  // pen movement in pixels
+  int advance = 0;                 // pen movement in pixels
   std::vector<std::uint8_t> bits;  // width * height, 1 where the glyph is inked
 };
 

@@ -137,8 +137,7 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR tex
 int DrawText(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
 BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int length, LPSIZE size);
 BOOL GetTextExtentPoint(HDC dc, LPCSTR text, int length, LPSIZE size);
-BOOL GetTextExtentExPoint(HDC dc, LPCSTR text, int length, int maxExtent, LPINT fit, LPINT dx,
-                          LPSIZE size);
+BOOL GetTextExtentExPoint(HDC dc, LPCSTR text, int length, int maxExtent, LPINT fit, LPINT dx, LPSIZE size);
 BOOL GetTextMetrics(HDC dc, TEXTMETRIC* metrics);
 int GetTextFace(HDC dc, int size, LPSTR face);
 BOOL GetCharWidth32(HDC dc, UINT first, UINT last, LPINT widths);

@@ -102,9 +102,9 @@ enum class DcType { kWindow, kMemory, kScreen };
 // Where a window's device context draws; supplied by the window layer.
 struct WindowTarget {
   std::shared_ptr<Surface> surface;
-  POINT origin;    // surface position of device point (0, 0)
-  Region visible;  // surface coordinates
-  bool screen = false;  // a display surface (palette mode applies)
+  POINT origin;                              // surface position of device point (0, 0)
+  Region visible;                            // surface coordinates
+  bool screen = false;                       // a display surface (palette mode applies)
   std::shared_ptr<std::atomic<bool>> drawn;  // set when anything is drawn
 };
 
@@ -112,9 +112,9 @@ struct DeviceContext : GdiObject {
   DeviceContext() : GdiObject(GdiKind::kDC) {}
   DcType type = DcType::kMemory;
   HWND hwnd = nullptr;
-  bool whole_window = false;   // GetWindowDC
-  bool paint = false;          // from BeginPaint: clipped to the update region
-  Region paint_region;         // window coordinates of the update region (client DCs: client coords)
+  bool whole_window = false;  // GetWindowDC
+  bool paint = false;         // from BeginPaint: clipped to the update region
+  Region paint_region;        // window coordinates of the update region (client DCs: client coords)
   DcState st;
   std::vector<DcState> saved;
   // The target, re-resolved when window layout changes.
@@ -156,7 +156,7 @@ struct Ink {
   Pixel mono_one = 0xFFFFFF;  // and of 1 bits
   int org_x = 0;              // pattern origin in surface coordinates
   int org_y = 0;
-  std::uint8_t rop = 0xF0;    // ternary operation code (P, S, D); 0xF0 copies the ink
+  std::uint8_t rop = 0xF0;  // ternary operation code (P, S, D); 0xF0 copies the ink
   // The ink at (x, y) in surface coordinates; false for a transparent pixel.
   bool At(int x, int y, Pixel* p) const;
 };

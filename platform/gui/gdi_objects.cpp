@@ -101,7 +101,9 @@ void InitState(DcState& st) {
   st.palette_handle = GetStockObject(DEFAULT_PALETTE);
 }
 
-void Dirty(DeviceContext& dc) { dc.effective_dirty = true; }
+void Dirty(DeviceContext& dc) {
+  dc.effective_dirty = true;
+}
 
 POINT ToDevice(const DeviceContext& dc, int x, int y) {
   return POINT{x - dc.st.window_org.x + dc.st.viewport_org.x, y - dc.st.window_org.y + dc.st.viewport_org.y};
@@ -187,12 +189,18 @@ DWORD GetObjectType(HGDIOBJ object) {
   auto o = GdiFind(object);
   if (!o) return 0;
   switch (o->kind) {
-    case GdiKind::kPen: return OBJ_PEN;
-    case GdiKind::kBrush: return OBJ_BRUSH;
-    case GdiKind::kFont: return OBJ_FONT;
-    case GdiKind::kBitmap: return OBJ_BITMAP;
-    case GdiKind::kPalette: return OBJ_PAL;
-    case GdiKind::kRegion: return OBJ_REGION;
+    case GdiKind::kPen:
+      return OBJ_PEN;
+    case GdiKind::kBrush:
+      return OBJ_BRUSH;
+    case GdiKind::kFont:
+      return OBJ_FONT;
+    case GdiKind::kBitmap:
+      return OBJ_BITMAP;
+    case GdiKind::kPalette:
+      return OBJ_PAL;
+    case GdiKind::kRegion:
+      return OBJ_REGION;
     case GdiKind::kDC:
       return static_cast<DeviceContext*>(o.get())->type == DcType::kMemory ? OBJ_MEMDC : OBJ_DC;
   }
@@ -209,9 +217,12 @@ int GetObject(HGDIOBJ object, int size, LPVOID buffer) {
     return m;
   };
   switch (o->kind) {
-    case GdiKind::kPen: return copy_out(&static_cast<PenObject*>(o.get())->log, sizeof(LOGPEN));
-    case GdiKind::kBrush: return copy_out(&static_cast<BrushObject*>(o.get())->log, sizeof(LOGBRUSH));
-    case GdiKind::kFont: return copy_out(&static_cast<FontObject*>(o.get())->log, sizeof(LOGFONT));
+    case GdiKind::kPen:
+      return copy_out(&static_cast<PenObject*>(o.get())->log, sizeof(LOGPEN));
+    case GdiKind::kBrush:
+      return copy_out(&static_cast<BrushObject*>(o.get())->log, sizeof(LOGBRUSH));
+    case GdiKind::kFont:
+      return copy_out(&static_cast<FontObject*>(o.get())->log, sizeof(LOGFONT));
     case GdiKind::kPalette: {
       const WORD n = static_cast<WORD>(static_cast<PaletteObject*>(o.get())->entries.size());
       return copy_out(&n, sizeof(WORD));
@@ -232,11 +243,14 @@ int GetObject(HGDIOBJ object, int size, LPVOID buffer) {
       }
       return copy_out(&ds.dsBm, sizeof(BITMAP));
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
-BOOL GdiFlush() { return TRUE; }
+BOOL GdiFlush() {
+  return TRUE;
+}
 
 // ---- Device contexts ----
 
@@ -272,7 +286,9 @@ HDC CreateWindowDc(HWND hwnd, bool whole_window) {
   return reinterpret_cast<HDC>(GdiAdd(dc));
 }
 
-void DestroyDcHandle(HDC dc) { GdiRemove(reinterpret_cast<HGDIOBJ>(dc)); }
+void DestroyDcHandle(HDC dc) {
+  GdiRemove(reinterpret_cast<HGDIOBJ>(dc));
+}
 
 bool PrepareDc(DeviceContext& dc) {
   if (dc.type == DcType::kWindow) {
@@ -355,21 +371,33 @@ BOOL RestoreDC(HDC handle, int saved) {
 int GetDeviceCaps(HDC, int index) {
   const bool pal = IsPaletteDisplayMode();
   switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZRES: return GetSystemMetrics(SM_CXSCREEN);
-    case VERTRES: return GetSystemMetrics(SM_CYSCREEN);
-    case HORZSIZE: return GetSystemMetrics(SM_CXSCREEN) * 254 / 960;
-    case VERTSIZE: return GetSystemMetrics(SM_CYSCREEN) * 254 / 960;
-    case BITSPIXEL: return pal ? 8 : 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return pal ? 20 : -1;
+    case TECHNOLOGY:
+      return DT_RASDISPLAY;
+    case HORZRES:
+      return GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES:
+      return GetSystemMetrics(SM_CYSCREEN);
+    case HORZSIZE:
+      return GetSystemMetrics(SM_CXSCREEN) * 254 / 960;
+    case VERTSIZE:
+      return GetSystemMetrics(SM_CYSCREEN) * 254 / 960;
+    case BITSPIXEL:
+      return pal ? 8 : 32;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return pal ? 20 : -1;
     case RASTERCAPS:
       return RC_BITBLT | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB | (pal ? RC_PALETTE : 0);
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    case SIZEPALETTE: return pal ? 256 : 0;
-    case NUMRESERVED: return pal ? 20 : 0;
-    case COLORRES: return 24;
+    case LOGPIXELSY:
+      return 96;
+    case SIZEPALETTE:
+      return pal ? 256 : 0;
+    case NUMRESERVED:
+      return pal ? 20 : 0;
+    case COLORRES:
+      return 24;
   }
   return 0;
 }
@@ -408,7 +436,8 @@ HGDIOBJ SelectObject(HDC handle, HGDIOBJ object) {
       const int r = SelectClipRgn(handle, reinterpret_cast<HRGN>(object));
       return reinterpret_cast<HGDIOBJ>(static_cast<std::intptr_t>(r));
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 
@@ -416,17 +445,22 @@ HGDIOBJ GetCurrentObject(HDC handle, UINT type) {
   auto dc = GetDcObject(handle);
   if (!dc) return nullptr;
   switch (type) {
-    case OBJ_PEN: return dc->st.pen_handle;
-    case OBJ_BRUSH: return dc->st.brush_handle;
-    case OBJ_FONT: return dc->st.font_handle;
-    case OBJ_PAL: return dc->st.palette_handle;
-    case OBJ_BITMAP: return dc->st.bitmap_handle;
+    case OBJ_PEN:
+      return dc->st.pen_handle;
+    case OBJ_BRUSH:
+      return dc->st.brush_handle;
+    case OBJ_FONT:
+      return dc->st.font_handle;
+    case OBJ_PAL:
+      return dc->st.palette_handle;
+    case OBJ_BITMAP:
+      return dc->st.bitmap_handle;
   }
   return nullptr;
 }
 
-#define DC_OR(fail)               \
-  auto dc = GetDcObject(handle);  \
+#define DC_OR(fail)              \
+  auto dc = GetDcObject(handle); \
   if (!dc) return fail
 
 COLORREF SetTextColor(HDC handle, COLORREF c) {
@@ -522,14 +556,18 @@ BOOL SetOrigin(HDC handle, POINT DcState::*field, int x, int y, bool offset, LPP
 }
 }  // namespace
 
-BOOL SetBrushOrgEx(HDC dc, int x, int y, LPPOINT old) { return SetOrigin(dc, &DcState::brush_org, x, y, false, old); }
+BOOL SetBrushOrgEx(HDC dc, int x, int y, LPPOINT old) {
+  return SetOrigin(dc, &DcState::brush_org, x, y, false, old);
+}
 BOOL SetViewportOrgEx(HDC dc, int x, int y, LPPOINT old) {
   return SetOrigin(dc, &DcState::viewport_org, x, y, false, old);
 }
 BOOL OffsetViewportOrgEx(HDC dc, int x, int y, LPPOINT old) {
   return SetOrigin(dc, &DcState::viewport_org, x, y, true, old);
 }
-BOOL SetWindowOrgEx(HDC dc, int x, int y, LPPOINT old) { return SetOrigin(dc, &DcState::window_org, x, y, false, old); }
+BOOL SetWindowOrgEx(HDC dc, int x, int y, LPPOINT old) {
+  return SetOrigin(dc, &DcState::window_org, x, y, false, old);
+}
 BOOL OffsetWindowOrgEx(HDC dc, int x, int y, LPPOINT old) {
   return SetOrigin(dc, &DcState::window_org, x, y, true, old);
 }
@@ -658,7 +696,8 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom) {
   auto r = std::make_shared<RegionObject>();
-  r->region.Set(RECT{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
+  r->region.Set(
+      RECT{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
   return reinterpret_cast<HRGN>(GdiAdd(r));
 }
 
@@ -676,7 +715,8 @@ std::shared_ptr<RegionObject> GetRgn(HRGN h) {
 BOOL SetRectRgn(HRGN h, int left, int top, int right, int bottom) {
   auto r = GetRgn(h);
   if (!r) return FALSE;
-  r->region.Set(RECT{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
+  r->region.Set(
+      RECT{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
   return TRUE;
 }
 
@@ -692,11 +732,20 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
   auto b = GetRgn(src2);
   if (!b) return ERROR;
   switch (mode) {
-    case RGN_AND: out.Intersect(b->region); break;
-    case RGN_OR: out.Union(b->region); break;
-    case RGN_XOR: out.Xor(b->region); break;
-    case RGN_DIFF: out.Subtract(b->region); break;
-    default: return ERROR;
+    case RGN_AND:
+      out.Intersect(b->region);
+      break;
+    case RGN_OR:
+      out.Union(b->region);
+      break;
+    case RGN_XOR:
+      out.Xor(b->region);
+      break;
+    case RGN_DIFF:
+      out.Subtract(b->region);
+      break;
+    default:
+      return ERROR;
   }
   d->region = std::move(out);
   return d->region.Complexity();
@@ -755,18 +804,29 @@ int ExtSelectClipRgn(HDC handle, HRGN region, int mode) {
     dc->st.has_clip = true;
   } else {
     switch (mode) {
-      case RGN_AND: dc->st.clip.Intersect(r->region); break;
-      case RGN_OR: dc->st.clip.Union(r->region); break;
-      case RGN_XOR: dc->st.clip.Xor(r->region); break;
-      case RGN_DIFF: dc->st.clip.Subtract(r->region); break;
-      default: return ERROR;
+      case RGN_AND:
+        dc->st.clip.Intersect(r->region);
+        break;
+      case RGN_OR:
+        dc->st.clip.Union(r->region);
+        break;
+      case RGN_XOR:
+        dc->st.clip.Xor(r->region);
+        break;
+      case RGN_DIFF:
+        dc->st.clip.Subtract(r->region);
+        break;
+      default:
+        return ERROR;
     }
   }
   Dirty(*dc);
   return DeviceClip(*dc).Complexity();
 }
 
-int SelectClipRgn(HDC dc, HRGN region) { return ExtSelectClipRgn(dc, region, RGN_COPY); }
+int SelectClipRgn(HDC dc, HRGN region) {
+  return ExtSelectClipRgn(dc, region, RGN_COPY);
+}
 
 int IntersectClipRect(HDC handle, int left, int top, int right, int bottom) {
   DC_OR(ERROR);
@@ -840,13 +900,17 @@ BOOL SetRect(LPRECT r, int left, int top, int right, int bottom) {
   *r = RECT{left, top, right, bottom};
   return TRUE;
 }
-BOOL SetRectEmpty(LPRECT r) { return SetRect(r, 0, 0, 0, 0); }
+BOOL SetRectEmpty(LPRECT r) {
+  return SetRect(r, 0, 0, 0, 0);
+}
 BOOL CopyRect(LPRECT d, const RECT* s) {
   if (d == nullptr || s == nullptr) return FALSE;
   *d = *s;
   return TRUE;
 }
-BOOL IsRectEmpty(const RECT* r) { return r == nullptr || RectEmpty(*r) ? TRUE : FALSE; }
+BOOL IsRectEmpty(const RECT* r) {
+  return r == nullptr || RectEmpty(*r) ? TRUE : FALSE;
+}
 BOOL PtInRect(const RECT* r, POINT p) {
   return r != nullptr && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom ? TRUE : FALSE;
 }

@@ -30,11 +30,21 @@ using LPINT = INT*;
 constexpr COLORREF RGB(int r, int g, int b) {
   return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
-constexpr COLORREF PALETTEINDEX(WORD i) { return 0x01000000u | i; }
-constexpr COLORREF PALETTERGB(int r, int g, int b) { return 0x02000000u | RGB(r, g, b); }
+constexpr BYTE GetRValue(COLORREF c) {
+  return static_cast<BYTE>(c & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+  return static_cast<BYTE>((c >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+  return static_cast<BYTE>((c >> 16) & 0xFF);
+}
+constexpr COLORREF PALETTEINDEX(WORD i) {
+  return 0x01000000u | i;
+}
+constexpr COLORREF PALETTERGB(int r, int g, int b) {
+  return 0x02000000u | RGB(r, g, b);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
 // Stock objects.

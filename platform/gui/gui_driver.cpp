@@ -8,9 +8,13 @@
 #include "platform/gui/png_writer.h"
 #include "platform/gui/window_internal.h"
 
-const char* GuiBackendName() { return Backend().Name(); }
+const char* GuiBackendName() {
+  return Backend().Name();
+}
 
-bool GuiSelectBackend(const char* name) { return SelectGuiBackend(name); }
+bool GuiSelectBackend(const char* name) {
+  return SelectGuiBackend(name);
+}
 
 void GuiMouseMove(int x, int y) {
   RawInput in;
@@ -52,7 +56,9 @@ void GuiDropFiles(int x, int y, const std::vector<std::string>& files) {
   QueueRawInput(in);
 }
 
-void GuiSetAppActive(bool active) { SetAppActive(active); }
+void GuiSetAppActive(bool active) {
+  SetAppActive(active);
+}
 
 void GuiClick(HWND hwnd, int x, int y, int button) {
   POINT p{x, y};
@@ -85,9 +91,9 @@ bool KeyFor(char c, int* vk, bool* shift) {
     char plain, shifted;
     int vk;
   };
-  static const Oem kOem[] = {{';', ':', VK_OEM_1},     {'=', '+', VK_OEM_PLUS}, {',', '<', VK_OEM_COMMA},
+  static const Oem kOem[] = {{';', ':', VK_OEM_1},     {'=', '+', VK_OEM_PLUS},   {',', '<', VK_OEM_COMMA},
                              {'-', '_', VK_OEM_MINUS}, {'.', '>', VK_OEM_PERIOD}, {'/', '?', VK_OEM_2},
-                             {'`', '~', VK_OEM_3},     {'[', '{', VK_OEM_4},    {'\\', '|', VK_OEM_5},
+                             {'`', '~', VK_OEM_3},     {'[', '{', VK_OEM_4},      {'\\', '|', VK_OEM_5},
                              {']', '}', VK_OEM_6},     {'\'', '"', VK_OEM_7}};
   for (const Oem& o : kOem) {
     if (c == o.plain || c == o.shifted) {
@@ -97,11 +103,19 @@ bool KeyFor(char c, int* vk, bool* shift) {
     }
   }
   switch (c) {
-    case ' ': *vk = VK_SPACE; return true;
+    case ' ':
+      *vk = VK_SPACE;
+      return true;
     case '\n':
-    case '\r': *vk = VK_RETURN; return true;
-    case '\t': *vk = VK_TAB; return true;
-    case '\b': *vk = VK_BACK; return true;
+    case '\r':
+      *vk = VK_RETURN;
+      return true;
+    case '\t':
+      *vk = VK_TAB;
+      return true;
+    case '\b':
+      *vk = VK_BACK;
+      return true;
   }
   return false;
 }

@@ -10,7 +10,8 @@ void Circle(HDC dc, int cx, int cy, int r, COLORREF fill, COLORREF edge) {
   POINT pts[48];
   for (int i = 0; i < 48; ++i) {
     const double a = i * 2.0 * M_PI / 48;
-    pts[i] = POINT{cx + static_cast<int>(std::lround(r * std::cos(a))), cy + static_cast<int>(std::lround(r * std::sin(a)))};
+    pts[i] = POINT{cx + static_cast<int>(std::lround(r * std::cos(a))),
+                   cy + static_cast<int>(std::lround(r * std::sin(a)))};
   }
   HBRUSH brush = CreateSolidBrush(fill);
   HPEN pen = CreatePen(PS_SOLID, 1, edge);

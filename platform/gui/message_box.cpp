@@ -32,7 +32,9 @@ struct BoxState {
   int icon = 0;       // system icon number, or 0
 };
 
-BoxState* StateOf(HWND box) { return reinterpret_cast<BoxState*>(GetWindowLongPtr(box, 0)); }
+BoxState* StateOf(HWND box) {
+  return reinterpret_cast<BoxState*>(GetWindowLongPtr(box, 0));
+}
 
 struct ButtonSpec {
   int id;
@@ -41,21 +43,31 @@ struct ButtonSpec {
 
 std::vector<ButtonSpec> ButtonsOf(UINT type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, "&Abort"}, {IDRETRY, "&Retry"}, {IDIGNORE, "&Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, "&Yes"}, {IDNO, "&No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO: return {{IDYES, "&Yes"}, {IDNO, "&No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, "&Retry"}, {IDCANCEL, "Cancel"}};
-    default: return {{IDOK, "OK"}};
+    case MB_OKCANCEL:
+      return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+    case MB_ABORTRETRYIGNORE:
+      return {{IDABORT, "&Abort"}, {IDRETRY, "&Retry"}, {IDIGNORE, "&Ignore"}};
+    case MB_YESNOCANCEL:
+      return {{IDYES, "&Yes"}, {IDNO, "&No"}, {IDCANCEL, "Cancel"}};
+    case MB_YESNO:
+      return {{IDYES, "&Yes"}, {IDNO, "&No"}};
+    case MB_RETRYCANCEL:
+      return {{IDRETRY, "&Retry"}, {IDCANCEL, "Cancel"}};
+    default:
+      return {{IDOK, "OK"}};
   }
 }
 
 int IconOf(UINT type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return 32513;
-    case MB_ICONQUESTION: return 32514;
-    case MB_ICONEXCLAMATION: return 32515;
-    case MB_ICONASTERISK: return 32516;
+    case MB_ICONHAND:
+      return 32513;
+    case MB_ICONQUESTION:
+      return 32514;
+    case MB_ICONEXCLAMATION:
+      return 32515;
+    case MB_ICONASTERISK:
+      return 32516;
   }
   return 0;
 }
@@ -83,8 +95,8 @@ void FocusButton(HWND box, int index) {
   if (n == 0) return;
   index = ((index % n) + n) % n;
   for (int i = 0; i < n; ++i) {
-    SendMessage(s->buttons[static_cast<std::size_t>(i)], BM_SETSTYLE, i == index ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
-                TRUE);
+    SendMessage(s->buttons[static_cast<std::size_t>(i)], BM_SETSTYLE,
+                i == index ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
   SetFocus(s->buttons[static_cast<std::size_t>(index)]);
 }
@@ -115,7 +127,8 @@ LRESULT BoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(h, &ps);
       return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_SETFOCUS:
       if (s != nullptr && !s->buttons.empty()) FocusButton(h, s->default_index);
       return 0;
@@ -224,8 +237,10 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int text_w = tr.right - tr.left, text_h = std::max<int>(tr.bottom - tr.top, 1);
   const int top_h = std::max(text_h, state.icon != 0 ? kIconSize : 0);
   const int text_y = kMargin + (state.icon != 0 && text_h < kIconSize ? (kIconSize - text_h) / 2 : 0);
-  const int row_w = static_cast<int>(specs.size()) * kButtonWidth + (static_cast<int>(specs.size()) - 1) * kButtonGap;
-  const int client_w = std::max({text_x + text_w + kMargin, row_w + 2 * kMargin, static_cast<int>(cap.cx) + 48});
+  const int row_w =
+      static_cast<int>(specs.size()) * kButtonWidth + (static_cast<int>(specs.size()) - 1) * kButtonGap;
+  const int client_w =
+      std::max({text_x + text_w + kMargin, row_w + 2 * kMargin, static_cast<int>(cap.cx) + 48});
   const int button_y = kMargin + top_h + 16;
   const int client_h = button_y + kButtonHeight + kMargin;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
@@ -242,16 +257,17 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   HWND box = CreateWindowEx(ex, WC_MESSAGEBOX, caption, style, x, y, ww, wh, root, nullptr, nullptr, nullptr);
   if (box == nullptr) return 0;
   SetWindowLongPtr(box, 0, reinterpret_cast<LONG_PTR>(&state));
-  HWND label = CreateWindowEx(0, WC_STATIC, text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, text_x, text_y,
-                              text_w, text_h, box, reinterpret_cast<HMENU>(static_cast<std::intptr_t>(kMessageBoxTextId)),
-                              nullptr, nullptr);
+  HWND label = CreateWindowEx(
+      0, WC_STATIC, text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, text_x, text_y, text_w, text_h, box,
+      reinterpret_cast<HMENU>(static_cast<std::intptr_t>(kMessageBoxTextId)), nullptr, nullptr);
   SendMessage(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   int bx = (client_w - row_w) / 2;
   for (std::size_t i = 0; i < specs.size(); ++i) {
     const DWORD bs = static_cast<int>(i) == state.default_index ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    HWND b = CreateWindowEx(0, WC_BUTTON, specs[i].text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | bs, bx, button_y,
-                            kButtonWidth, kButtonHeight, box,
-                            reinterpret_cast<HMENU>(static_cast<std::intptr_t>(specs[i].id)), nullptr, nullptr);
+    HWND b =
+        CreateWindowEx(0, WC_BUTTON, specs[i].text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | bs, bx, button_y,
+                       kButtonWidth, kButtonHeight, box,
+                       reinterpret_cast<HMENU>(static_cast<std::intptr_t>(specs[i].id)), nullptr, nullptr);
     SendMessage(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     state.buttons.push_back(b);
     bx += kButtonWidth + kButtonGap;
@@ -265,7 +281,8 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   RunModalLoop(
       box, [&] { return state.done || !IsWindow(box); }, [&](const MSG& m) { return PreTranslate(box, m); },
       [&] {
-        if (!state.buttons.empty()) SendMessage(state.buttons[static_cast<std::size_t>(state.default_index)], BM_CLICK, 0, 0);
+        if (!state.buttons.empty())
+          SendMessage(state.buttons[static_cast<std::size_t>(state.default_index)], BM_CLICK, 0, 0);
         if (!state.done) Finish(box, state.cancel_id != 0 ? state.cancel_id : IDOK);
       });
   // Enable the owner before the box goes, so that the activation returns to it.
@@ -274,7 +291,8 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
     SetWindowLongPtr(box, 0, 0);
     DestroyWindow(box);
   }
-  if (root != nullptr && IsWindow(root) && GetActiveWindow() != root && IsWindowVisible(root)) SetActiveWindow(root);
+  if (root != nullptr && IsWindow(root) && GetActiveWindow() != root && IsWindowVisible(root))
+    SetActiveWindow(root);
   return state.done ? state.result : (state.cancel_id != 0 ? state.cancel_id : IDOK);
 }
 

@@ -12,10 +12,10 @@
 #include "platform/gui/backend.h"
 #include "platform/gui/window_internal.h"
 
-void StoreWindowText(HWND hwnd, LPCSTR text);  // window.cpp
-std::string StoredWindowText(HWND hwnd);      // window.cpp
-bool ActivateFromClick(HWND root);            // focus.cpp
-bool IsTimerProc(LPARAM proc);                // timers.cpp
+void StoreWindowText(HWND hwnd, LPCSTR text);             // window.cpp
+std::string StoredWindowText(HWND hwnd);                  // window.cpp
+bool ActivateFromClick(HWND root);                        // focus.cpp
+bool IsTimerProc(LPARAM proc);                            // timers.cpp
 HWND FirstWindowNeedingPaint(DWORD thread, HWND filter);  // paint.cpp
 
 namespace {
@@ -70,7 +70,9 @@ DWORD ThreadOf(HWND hwnd) {
   return w != nullptr ? w->thread : 0;
 }
 
-HWND RootWindow(HWND hwnd) { return GetAncestor(hwnd, GA_ROOT); }
+HWND RootWindow(HWND hwnd) {
+  return GetAncestor(hwnd, GA_ROOT);
+}
 
 // The window a raw input goes to, and its message, without side effects.
 struct Converted {
@@ -82,7 +84,9 @@ struct Converted {
   bool drop = false;  // to be discarded
 };
 
-int ScanCode(int vk) { return vk & 0xFF; }
+int ScanCode(int vk) {
+  return vk & 0xFF;
+}
 
 Converted ConvertInput(const RawInput& in, bool for_real) {
   Converted c;
@@ -218,14 +222,16 @@ bool DeliverMouse(const RawInput& in, const Converted& c) {
   if (!down || !IsWindow(c.target)) return IsWindow(c.target);
   HWND root = RootWindow(c.target);
   if (root != GetActiveWindow()) {
-    const LRESULT r = SendMessage(c.target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root), MAKELPARAM(c.hit, c.message));
+    const LRESULT r =
+        SendMessage(c.target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root), MAKELPARAM(c.hit, c.message));
     if (r != MA_NOACTIVATE && r != MA_NOACTIVATEANDEAT) ActivateFromClick(root);
     if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
     if (!IsWindow(c.target)) return false;
   }
   if (c.hit == HTCLIENT && (GetWindowLong(c.target, GWL_STYLE) & WS_CHILD)) {
     HWND child = c.target;
-    while ((GetWindowLong(child, GWL_STYLE) & WS_CHILD) && !(GetWindowLong(child, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY)) {
+    while ((GetWindowLong(child, GWL_STYLE) & WS_CHILD) &&
+           !(GetWindowLong(child, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY)) {
       HWND parent = GetParent(child);
       if (parent == nullptr) break;
       POINT p = in.pt;
@@ -352,27 +358,48 @@ int KeyToChar(int vk, bool shift, bool caps, bool ctrl) {
   }
   if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return '0' + (vk - VK_NUMPAD0);
   switch (vk) {
-    case VK_SPACE: return ' ';
-    case VK_RETURN: return '\r';
-    case VK_TAB: return '\t';
-    case VK_BACK: return '\b';
-    case VK_ESCAPE: return 27;
-    case VK_MULTIPLY: return '*';
-    case VK_ADD: return '+';
-    case VK_SUBTRACT: return '-';
-    case VK_DECIMAL: return '.';
-    case VK_DIVIDE: return '/';
-    case VK_OEM_1: return shift ? ':' : ';';
-    case VK_OEM_PLUS: return shift ? '+' : '=';
-    case VK_OEM_COMMA: return shift ? '<' : ',';
-    case VK_OEM_MINUS: return shift ? '_' : '-';
-    case VK_OEM_PERIOD: return shift ? '>' : '.';
-    case VK_OEM_2: return shift ? '?' : '/';
-    case VK_OEM_3: return shift ? '~' : '`';
-    case VK_OEM_4: return shift ? '{' : '[';
-    case VK_OEM_5: return shift ? '|' : '\\';
-    case VK_OEM_6: return shift ? '}' : ']';
-    case VK_OEM_7: return shift ? '"' : '\'';
+    case VK_SPACE:
+      return ' ';
+    case VK_RETURN:
+      return '\r';
+    case VK_TAB:
+      return '\t';
+    case VK_BACK:
+      return '\b';
+    case VK_ESCAPE:
+      return 27;
+    case VK_MULTIPLY:
+      return '*';
+    case VK_ADD:
+      return '+';
+    case VK_SUBTRACT:
+      return '-';
+    case VK_DECIMAL:
+      return '.';
+    case VK_DIVIDE:
+      return '/';
+    case VK_OEM_1:
+      return shift ? ':' : ';';
+    case VK_OEM_PLUS:
+      return shift ? '+' : '=';
+    case VK_OEM_COMMA:
+      return shift ? '<' : ',';
+    case VK_OEM_MINUS:
+      return shift ? '_' : '-';
+    case VK_OEM_PERIOD:
+      return shift ? '>' : '.';
+    case VK_OEM_2:
+      return shift ? '?' : '/';
+    case VK_OEM_3:
+      return shift ? '~' : '`';
+    case VK_OEM_4:
+      return shift ? '{' : '[';
+    case VK_OEM_5:
+      return shift ? '|' : '\\';
+    case VK_OEM_6:
+      return shift ? '}' : ']';
+    case VK_OEM_7:
+      return shift ? '"' : '\'';
   }
   return 0;
 }
@@ -384,8 +411,12 @@ void EnsureMessageSource() {
   std::call_once(once, [] { SetMessageSource(&Source()); });
 }
 
-DWORD CurrentGuiThread() { return GetCurrentThreadId(); }
-DWORD GuiNow() { return timeGetTime(); }
+DWORD CurrentGuiThread() {
+  return GetCurrentThreadId();
+}
+DWORD GuiNow() {
+  return timeGetTime();
+}
 
 bool PostToThread(DWORD thread, const MSG& msg) {
   return PostQueueMessage(thread, msg.hwnd, msg.message, msg.wParam, msg.lParam) != FALSE;
@@ -439,7 +470,9 @@ void QueueRawInput(const RawInput& raw) {
     // Asynchronous key state follows the device at once.
     if (in.kind == RawInput::kKey) st.async_keys[in.vk & 0xFF] = in.down ? 0x80 : 0;
     if (in.kind == RawInput::kMouseButton) {
-      st.async_keys[in.button == 0 ? VK_LBUTTON : in.button == 1 ? VK_RBUTTON : VK_MBUTTON] = in.down ? 0x80 : 0;
+      st.async_keys[in.button == 0   ? VK_LBUTTON
+                    : in.button == 1 ? VK_RBUTTON
+                                     : VK_MBUTTON] = in.down ? 0x80 : 0;
     }
     if (thread == 0) return;
     st.queues[thread].push_back(in);
@@ -558,7 +591,8 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const bool posted = PostSentTask(thread, [task]() {
     task->ran = true;
     ++t_in_send;
-    const LRESULT r = IsWindow(task->hwnd) ? CallWindowProcOf(task->hwnd, task->msg, task->wParam, task->lParam) : 0;
+    const LRESULT r =
+        IsWindow(task->hwnd) ? CallWindowProcOf(task->hwnd, task->msg, task->wParam, task->lParam) : 0;
     --t_in_send;
     std::lock_guard<std::mutex> hold(task->state->m);
     task->state->result = r;
@@ -570,7 +604,8 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   for (;;) {
     {
       std::unique_lock<std::mutex> hold(state->m);
-      if (state->cv.wait_for(hold, std::chrono::milliseconds(2), [&] { return state->done || state->abandoned; })) {
+      if (state->cv.wait_for(hold, std::chrono::milliseconds(2),
+                             [&] { return state->done || state->abandoned; })) {
         return state->done ? state->result : 0;
       }
     }
@@ -587,9 +622,10 @@ BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CallWindowProcOf(hwnd, msg, wParam, lParam);
     return TRUE;
   }
-  return PostSentTask(thread, [=]() {
-           if (IsWindow(hwnd)) CallWindowProcOf(hwnd, msg, wParam, lParam);
-         })
+  return PostSentTask(thread,
+                      [=]() {
+                        if (IsWindow(hwnd)) CallWindowProcOf(hwnd, msg, wParam, lParam);
+                      })
              ? TRUE
              : FALSE;
 }
@@ -610,9 +646,15 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return PostQueueMessage(thread, hwnd, msg, wParam, lParam);
 }
 
-BOOL InSendMessage() { return t_in_send > 0 ? TRUE : FALSE; }
-LONG GetMessageTime() { return static_cast<LONG>(t_current.time); }
-DWORD GetMessagePos() { return MAKELONG(static_cast<WORD>(t_current.pt.x), static_cast<WORD>(t_current.pt.y)); }
+BOOL InSendMessage() {
+  return t_in_send > 0 ? TRUE : FALSE;
+}
+LONG GetMessageTime() {
+  return static_cast<LONG>(t_current.time);
+}
+DWORD GetMessagePos() {
+  return MAKELONG(static_cast<WORD>(t_current.pt.x), static_cast<WORD>(t_current.pt.y));
+}
 
 LRESULT DispatchMessage(const MSG* msg) {
   if (msg == nullptr) return 0;
@@ -658,7 +700,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_NCCREATE: {
       const auto* cs = reinterpret_cast<const CREATESTRUCT*>(lParam);
-      if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName)) StoreWindowText(hwnd, cs->lpszName);
+      if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
+        StoreWindowText(hwnd, cs->lpszName);
       return TRUE;
     }
     case WM_NCCALCSIZE: {
@@ -687,8 +730,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       r->bottom = std::max(r->top, r->bottom - in.bottom);
       return 0;
     }
-    case WM_NCHITTEST: return NonClientHitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    case WM_NCPAINT: PaintNonClient(hwnd, GetActiveWindow() == hwnd); return 0;
+    case WM_NCHITTEST:
+      return NonClientHitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCPAINT:
+      PaintNonClient(hwnd, GetActiveWindow() == hwnd);
+      return 0;
     case WM_NCACTIVATE:
       PaintNonClient(hwnd, wParam != 0);
       return TRUE;
@@ -718,16 +764,25 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       out[n] = '\0';
       return static_cast<LRESULT>(n);
     }
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(StoredWindowText(hwnd).size());
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(StoredWindowText(hwnd).size());
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE:
           if (!(GetClassLong(hwnd, GCL_STYLE) & CS_NOCLOSE)) SendMessage(hwnd, WM_CLOSE, 0, 0);
           return 0;
-        case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
-        case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
-        case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+        case SC_MINIMIZE:
+          ShowWindow(hwnd, SW_MINIMIZE);
+          return 0;
+        case SC_MAXIMIZE:
+          ShowWindow(hwnd, SW_MAXIMIZE);
+          return 0;
+        case SC_RESTORE:
+          ShowWindow(hwnd, SW_RESTORE);
+          return 0;
       }
       return 0;
     case WM_NCLBUTTONDOWN:
@@ -781,8 +836,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
         SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
         if (style & WS_THICKFRAME) {
-          wp->cx = std::clamp<int>(wp->cx, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
-          wp->cy = std::clamp<int>(wp->cy, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
+          wp->cx = std::clamp<int>(wp->cx, mmi.ptMinTrackSize.x,
+                                   std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+          wp->cy = std::clamp<int>(wp->cy, mmi.ptMinTrackSize.y,
+                                   std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
         }
       }
       return 0;
@@ -803,7 +860,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!(wp->flags & SWP_NOMOVE)) SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(org.x, org.y));
       if (!(wp->flags & SWP_NOSIZE)) {
         const DWORD style = static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE));
-        const WPARAM kind = (style & WS_MINIMIZE) ? SIZE_MINIMIZED : (style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        const WPARAM kind = (style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+                            : (style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                                    : SIZE_RESTORED;
         SendMessage(hwnd, WM_SIZE, kind, MAKELPARAM(cr.right, cr.bottom));
       }
       return 0;
@@ -814,7 +873,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: return DefCtlColor(reinterpret_cast<HDC>(wParam), msg);
+    case WM_CTLCOLORSTATIC:
+      return DefCtlColor(reinterpret_cast<HDC>(wParam), msg);
     case WM_CANCELMODE:
       if (GetCapture() == hwnd) ReleaseCapture();
       return 0;
@@ -848,7 +908,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PALETTECHANGED:
     case WM_PARENTNOTIFY:
     case WM_DROPFILES:
-    case WM_GETDLGCODE: return 0;
+    case WM_GETDLGCODE:
+      return 0;
   }
   return 0;
 }

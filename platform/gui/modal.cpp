@@ -30,7 +30,8 @@ bool ModalAnswersAutomatically() {
   return static_cast<bool>(CurrentHook()) || std::strcmp(Backend().Name(), "headless") == 0;
 }
 
-bool RunModalLoop(HWND window, const std::function<bool()>& done, const std::function<bool(const MSG&)>& pre_translate,
+bool RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& pre_translate,
                   const std::function<void()>& answer_default) {
   MSG msg;
   auto run = [&](const MSG& m) {

@@ -32,7 +32,8 @@ void RedrawLocked(Window& w, const Region& area, UINT flags, bool whole_frame, s
     if (flags & RDW_NOFRAME) w.frame_pending = false;
     if (flags & RDW_NOINTERNALPAINT) w.internal_paint = false;
   }
-  const bool children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w.style & WS_CLIPCHILDREN));
+  const bool children =
+      (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w.style & WS_CLIPCHILDREN));
   if (!children) return;
   for (HWND c : w.children) {
     Window* cw = FindWindowRecord(c);
@@ -326,10 +327,12 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
   return TRUE;
 }
 
-BOOL LockWindowUpdate(HWND) { return TRUE; }
+BOOL LockWindowUpdate(HWND) {
+  return TRUE;
+}
 
-int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, LPRECT update_rect,
-                   UINT flags) {
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
+                   LPRECT update_rect, UINT flags) {
   RECT client;
   if (!GetClientRect(hwnd, &client)) return ERROR;
   const RECT area = scroll != nullptr ? RectIntersection(*scroll, client) : client;
@@ -339,8 +342,8 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   HDC dc = GetDC(hwnd);
   if (dc != nullptr) {
     IntersectClipRect(dc, clipr.left, clipr.top, clipr.right, clipr.bottom);
-    BitBlt(dc, area.left + dx, area.top + dy, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
-           SRCCOPY);
+    BitBlt(dc, area.left + dx, area.top + dy, area.right - area.left, area.bottom - area.top, dc, area.left,
+           area.top, SRCCOPY);
     ReleaseDC(hwnd, dc);
   }
   // What the move left uncovered repaints; pending updates move along.
@@ -368,11 +371,13 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
       GetWindowRect(k, &r);
       POINT p{r.left, r.top};
       ScreenToClient(hwnd, &p);
-      SetWindowPos(k, nullptr, p.x + dx, p.y + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+      SetWindowPos(k, nullptr, p.x + dx, p.y + dy, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
   }
   if (update != nullptr) {
-    if (auto rg = GdiGet<RegionObject>(reinterpret_cast<HGDIOBJ>(update), GdiKind::kRegion)) rg->region = uncovered;
+    if (auto rg = GdiGet<RegionObject>(reinterpret_cast<HGDIOBJ>(update), GdiKind::kRegion))
+      rg->region = uncovered;
   }
   if (update_rect != nullptr) *update_rect = uncovered.Bounds();
   if (flags & SW_INVALIDATE) {

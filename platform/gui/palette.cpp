@@ -36,7 +36,9 @@ SystemPalette& TheSystemPalette() {
   return *p;
 }
 
-Pixel EntryPixel(const PALETTEENTRY& e) { return (static_cast<Pixel>(e.peRed) << 16) | (e.peGreen << 8) | e.peBlue; }
+Pixel EntryPixel(const PALETTEENTRY& e) {
+  return (static_cast<Pixel>(e.peRed) << 16) | (e.peGreen << 8) | e.peBlue;
+}
 
 int Nearest(const PALETTEENTRY* entries, int count, Pixel p) {
   const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
@@ -65,7 +67,9 @@ const std::vector<PALETTEENTRY>& DefaultPaletteEntries() {
   return entries;
 }
 
-void SetPaletteDisplayMode(bool on) { g_palette_mode.store(on ? 1 : 0); }
+void SetPaletteDisplayMode(bool on) {
+  g_palette_mode.store(on ? 1 : 0);
+}
 
 bool IsPaletteDisplayMode() {
   int v = g_palette_mode.load();
@@ -90,7 +94,8 @@ Pixel ResolveColor(const DeviceContext& dc, COLORREF color) {
   if (kind == 1) {
     const auto& entries = dc.st.palette ? dc.st.palette->entries : DefaultPaletteEntries();
     const std::size_t i = color & 0xFFFF;
-    p = i < entries.size() ? EntryPixel(entries[i]) : EntryPixel(entries.empty() ? PALETTEENTRY{} : entries[0]);
+    p = i < entries.size() ? EntryPixel(entries[i])
+                           : EntryPixel(entries.empty() ? PALETTEENTRY{} : entries[0]);
   } else {
     p = ColorToPixel(color & 0xFFFFFF);
     if (kind == 2 && pal_screen && dc.st.palette && !dc.st.palette->entries.empty()) {
@@ -187,7 +192,8 @@ UINT GetSystemPaletteEntries(HDC, UINT start, UINT count, PALETTEENTRY* entries)
 UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF color) {
   auto p = GetPal(palette);
   if (!p || p->entries.empty()) return CLR_INVALID;
-  return static_cast<UINT>(Nearest(p->entries.data(), static_cast<int>(p->entries.size()), ColorToPixel(color)));
+  return static_cast<UINT>(
+      Nearest(p->entries.data(), static_cast<int>(p->entries.size()), ColorToPixel(color)));
 }
 
 COLORREF GetNearestColor(HDC handle, COLORREF color) {
@@ -196,4 +202,6 @@ COLORREF GetNearestColor(HDC handle, COLORREF color) {
   return PixelToColor(ResolveColor(*dc, color));
 }
 
-BOOL UpdateColors(HDC) { return TRUE; }
+BOOL UpdateColors(HDC) {
+  return TRUE;
+}

@@ -40,7 +40,8 @@ bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, i
   }
   uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<unsigned char> packed(packed_size);
-  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return false;
+  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK)
+    return false;
   packed.resize(packed_size);
 
   std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

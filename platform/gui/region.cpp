@@ -133,9 +133,8 @@ void Region::Normalize() {
   bool merged = true;
   while (merged && rects_.size() > 1) {
     merged = false;
-    std::sort(rects_.begin(), rects_.end(), [](const RECT& a, const RECT& b) {
-      return a.top != b.top ? a.top < b.top : a.left < b.left;
-    });
+    std::sort(rects_.begin(), rects_.end(),
+              [](const RECT& a, const RECT& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
     for (size_t i = 0; i < rects_.size() && !merged; ++i) {
       for (size_t j = i + 1; j < rects_.size(); ++j) {
         RECT& a = rects_[i];
@@ -155,7 +154,6 @@ void Region::Normalize() {
       }
     }
   }
-  std::sort(rects_.begin(), rects_.end(), [](const RECT& a, const RECT& b) {
-    return a.top != b.top ? a.top < b.top : a.left < b.left;
-  });
+  std::sort(rects_.begin(), rects_.end(),
+            [](const RECT& a, const RECT& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
 }

@@ -37,14 +37,18 @@ class Region {
   std::vector<RECT> rects_;
 };
 
-inline bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool RectEmpty(const RECT& r) {
+  return r.right <= r.left || r.bottom <= r.top;
+}
 inline RECT RectIntersection(const RECT& a, const RECT& b) {
   RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
          a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
   if (RectEmpty(r)) return RECT{};
   return r;
 }
-inline RECT MakeRect(int left, int top, int right, int bottom) { return RECT{left, top, right, bottom}; }
+inline RECT MakeRect(int left, int top, int right, int bottom) {
+  return RECT{left, top, right, bottom};
+}
 inline RECT OffsetRectBy(RECT r, int dx, int dy) {
   r.left += dx;
   r.right += dx;

@@ -14,7 +14,8 @@
 #include "platform/gui/backend.h"
 #include "platform/gui/window_internal.h"
 
-bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot, std::vector<BYTE>* and_plane,
+bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot,
+                std::vector<BYTE>* and_plane,
                 std::vector<BYTE>* xor_plane);  // system.cpp
 
 namespace {
@@ -70,67 +71,118 @@ int MapKey(const SDL_Keysym& k) {
   if (c >= SDLK_F1 && c <= SDLK_F12) return VK_F1 + (c - SDLK_F1);
   if (c >= SDLK_KP_1 && c <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (c - SDLK_KP_1);
   switch (c) {
-    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_RCTRL:
+      return VK_CONTROL;
     case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDLK_SCROLLLOCK: return VK_SCROLL;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDLK_SEMICOLON: return VK_OEM_1;
-    case SDLK_EQUALS: return VK_OEM_PLUS;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_QUOTE: return VK_OEM_7;
-    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDLK_KP_PLUS: return VK_ADD;
-    case SDLK_KP_MINUS: return VK_SUBTRACT;
-    case SDLK_KP_PERIOD: return VK_DECIMAL;
-    case SDLK_KP_DIVIDE: return VK_DIVIDE;
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDLK_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+      return VK_SCROLL;
+    case SDLK_PAUSE:
+      return VK_PAUSE;
+    case SDLK_PRINTSCREEN:
+      return VK_SNAPSHOT;
+    case SDLK_SEMICOLON:
+      return VK_OEM_1;
+    case SDLK_EQUALS:
+      return VK_OEM_PLUS;
+    case SDLK_COMMA:
+      return VK_OEM_COMMA;
+    case SDLK_MINUS:
+      return VK_OEM_MINUS;
+    case SDLK_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+      return VK_OEM_2;
+    case SDLK_BACKQUOTE:
+      return VK_OEM_3;
+    case SDLK_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDLK_BACKSLASH:
+      return VK_OEM_5;
+    case SDLK_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDLK_QUOTE:
+      return VK_OEM_7;
+    case SDLK_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDLK_KP_PLUS:
+      return VK_ADD;
+    case SDLK_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDLK_KP_PERIOD:
+      return VK_DECIMAL;
+    case SDLK_KP_DIVIDE:
+      return VK_DIVIDE;
   }
   return 0;
 }
 
 SDL_SystemCursor SystemCursor(int id) {
   switch (id) {
-    case 32513: return SDL_SYSTEM_CURSOR_IBEAM;
-    case 32514: return SDL_SYSTEM_CURSOR_WAIT;
-    case 32515: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-    case 32642: return SDL_SYSTEM_CURSOR_SIZENWSE;
-    case 32643: return SDL_SYSTEM_CURSOR_SIZENESW;
-    case 32644: return SDL_SYSTEM_CURSOR_SIZEWE;
-    case 32645: return SDL_SYSTEM_CURSOR_SIZENS;
-    case 32646: return SDL_SYSTEM_CURSOR_SIZEALL;
-    case 32648: return SDL_SYSTEM_CURSOR_NO;
-    case 32649: return SDL_SYSTEM_CURSOR_HAND;
-    case 32650: return SDL_SYSTEM_CURSOR_WAITARROW;
+    case 32513:
+      return SDL_SYSTEM_CURSOR_IBEAM;
+    case 32514:
+      return SDL_SYSTEM_CURSOR_WAIT;
+    case 32515:
+      return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case 32642:
+      return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case 32643:
+      return SDL_SYSTEM_CURSOR_SIZENESW;
+    case 32644:
+      return SDL_SYSTEM_CURSOR_SIZEWE;
+    case 32645:
+      return SDL_SYSTEM_CURSOR_SIZENS;
+    case 32646:
+      return SDL_SYSTEM_CURSOR_SIZEALL;
+    case 32648:
+      return SDL_SYSTEM_CURSOR_NO;
+    case 32649:
+      return SDL_SYSTEM_CURSOR_HAND;
+    case 32650:
+      return SDL_SYSTEM_CURSOR_WAITARROW;
   }
   return SDL_SYSTEM_CURSOR_ARROW;
 }
@@ -182,9 +234,10 @@ class SdlBackend : public GuiBackend {
     pixels->resize(static_cast<std::size_t>(conv->w) * conv->h);
     SDL_LockSurface(conv);
     for (int y = 0; y < conv->h; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(conv->pixels) +
-                                                               static_cast<std::ptrdiff_t>(y) * conv->pitch);
-      for (int x = 0; x < conv->w; ++x) (*pixels)[static_cast<std::size_t>(y) * conv->w + x] = row[x] & 0xFFFFFF;
+      const auto* row = reinterpret_cast<const std::uint32_t*>(
+          static_cast<const std::uint8_t*>(conv->pixels) + static_cast<std::ptrdiff_t>(y) * conv->pitch);
+      for (int x = 0; x < conv->w; ++x)
+        (*pixels)[static_cast<std::size_t>(y) * conv->w + x] = row[x] & 0xFFFFFF;
     }
     SDL_UnlockSurface(conv);
     SDL_FreeSurface(conv);
@@ -235,8 +288,9 @@ class SdlBackend : public GuiBackend {
         if (st.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         const int w = std::max<int>(1, st.client.right - st.client.left);
         const int hgt = std::max<int>(1, st.client.bottom - st.client.top);
-        SDL_Window* win = SDL_CreateWindow(st.title.c_str(), st.minimized ? SDL_WINDOWPOS_UNDEFINED : st.client.left,
-                                           st.minimized ? SDL_WINDOWPOS_UNDEFINED : st.client.top, w, hgt, flags);
+        SDL_Window* win =
+            SDL_CreateWindow(st.title.c_str(), st.minimized ? SDL_WINDOWPOS_UNDEFINED : st.client.left,
+                             st.minimized ? SDL_WINDOWPOS_UNDEFINED : st.client.top, w, hgt, flags);
         if (win == nullptr) continue;
         Shown s;
         s.window = win;
@@ -284,7 +338,8 @@ class SdlBackend : public GuiBackend {
       if (!st.minimized && !st.maximized) {
         const RECT& c = st.client;
         if (c.left != s.client.left || c.top != s.client.top) SDL_SetWindowPosition(s.window, c.left, c.top);
-        if (c.right - c.left != s.client.right - s.client.left || c.bottom - c.top != s.client.bottom - s.client.top) {
+        if (c.right - c.left != s.client.right - s.client.left ||
+            c.bottom - c.top != s.client.bottom - s.client.top) {
           SDL_SetWindowSize(s.window, std::max<int>(1, c.right - c.left), std::max<int>(1, c.bottom - c.top));
           s.force = true;
         }
@@ -314,7 +369,9 @@ class SdlBackend : public GuiBackend {
     if (h == nullptr || !IsWindow(h)) return;
     auto it = shown_.find(h);
     switch (e.event) {
-      case SDL_WINDOWEVENT_CLOSE: PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+      case SDL_WINDOWEVENT_CLOSE:
+        PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
       case SDL_WINDOWEVENT_FOCUS_LOST:
         // Focus changes are applied once they have settled (Settle()): our
@@ -381,7 +438,9 @@ class SdlBackend : public GuiBackend {
     while (SDL_PollEvent(&e)) {
       RawInput in;
       switch (e.type) {
-        case SDL_WINDOWEVENT: WindowEvent(e.window); break;
+        case SDL_WINDOWEVENT:
+          WindowEvent(e.window);
+          break;
         case SDL_MOUSEMOTION: {
           HWND h = ById(e.motion.windowID);
           if (h == nullptr) break;
@@ -450,7 +509,8 @@ class SdlBackend : public GuiBackend {
           drop_window_ = 0;
           break;
         }
-        default: break;
+        default:
+          break;
       }
     }
   }
@@ -508,8 +568,9 @@ class SdlBackend : public GuiBackend {
       const int cw = std::min<int>(client.right - client.left, surface->width() - client.left);
       const int ch = std::min<int>(client.bottom - client.top, surface->height() - client.top);
       if (cw <= 0 || ch <= 0) continue;
-      SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(surface->Row(client.top) + client.left * 4, cw, ch, 32,
-                                                            surface->row_bytes(), SDL_PIXELFORMAT_RGB888);
+      SDL_Surface* src =
+          SDL_CreateRGBSurfaceWithFormatFrom(surface->Row(client.top) + client.left * 4, cw, ch, 32,
+                                             surface->row_bytes(), SDL_PIXELFORMAT_RGB888);
       if (src == nullptr) continue;
       SDL_BlitSurface(src, nullptr, ws, nullptr);
       SDL_FreeSurface(src);

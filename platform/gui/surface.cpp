@@ -71,8 +71,9 @@ std::shared_ptr<Surface> Surface::CreateDib(int width, int height, int bitsPerPi
   return s;
 }
 
-std::shared_ptr<Surface> Surface::Wrap(int width, int height, int bitsPerPixel, bool bottomUp, const void* bits,
-                                       const std::vector<RGBQUAD>& colors, const DWORD masks[3]) {
+std::shared_ptr<Surface> Surface::Wrap(int width, int height, int bitsPerPixel, bool bottomUp,
+                                       const void* bits, const std::vector<RGBQUAD>& colors,
+                                       const DWORD masks[3]) {
   auto s = std::make_shared<Surface>();
   s->Layout(width, height, bitsPerPixel, bottomUp, static_cast<std::uint8_t*>(const_cast<void*>(bits)));
   s->colors_ = colors;
@@ -120,12 +121,18 @@ void Surface::Resize(int width, int height) {
 std::uint32_t Surface::GetRaw(int x, int y) const {
   const std::uint8_t* row = Row(y);
   switch (bpp_) {
-    case 32: return reinterpret_cast<const std::uint32_t*>(row)[x];
-    case 24: return row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16);
-    case 16: return row[x * 2] | (row[x * 2 + 1] << 8);
-    case 8: return row[x];
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 32:
+      return reinterpret_cast<const std::uint32_t*>(row)[x];
+    case 24:
+      return row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16);
+    case 16:
+      return row[x * 2] | (row[x * 2 + 1] << 8);
+    case 8:
+      return row[x];
+    case 4:
+      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
   }
   return 0;
 }
@@ -133,7 +140,9 @@ std::uint32_t Surface::GetRaw(int x, int y) const {
 void Surface::SetRaw(int x, int y, std::uint32_t raw) {
   std::uint8_t* row = Row(y);
   switch (bpp_) {
-    case 32: reinterpret_cast<std::uint32_t*>(row)[x] = raw; break;
+    case 32:
+      reinterpret_cast<std::uint32_t*>(row)[x] = raw;
+      break;
     case 24:
       row[x * 3] = raw & 0xFF;
       row[x * 3 + 1] = (raw >> 8) & 0xFF;
@@ -143,7 +152,9 @@ void Surface::SetRaw(int x, int y, std::uint32_t raw) {
       row[x * 2] = raw & 0xFF;
       row[x * 2 + 1] = (raw >> 8) & 0xFF;
       break;
-    case 8: row[x] = static_cast<std::uint8_t>(raw); break;
+    case 8:
+      row[x] = static_cast<std::uint8_t>(raw);
+      break;
     case 4: {
       const int shift = (x & 1) ? 0 : 4;
       row[x >> 1] = static_cast<std::uint8_t>((row[x >> 1] & ~(0xF << shift)) | ((raw & 0xF) << shift));

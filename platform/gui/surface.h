@@ -35,8 +35,9 @@ class Surface {
                                             const std::vector<RGBQUAD>& colors, const DWORD masks[3]);
 
   // A read-only view of a caller's DIB memory (not copied, not owned).
-  static std::shared_ptr<Surface> Wrap(int width, int height, int bitsPerPixel, bool bottomUp, const void* bits,
-                                       const std::vector<RGBQUAD>& colors, const DWORD masks[3]);
+  static std::shared_ptr<Surface> Wrap(int width, int height, int bitsPerPixel, bool bottomUp,
+                                       const void* bits, const std::vector<RGBQUAD>& colors,
+                                       const DWORD masks[3]);
   // Bytes per row of a DIB of this width and depth (rows padded to 4 bytes).
   static std::int64_t DibRowBytes(std::int64_t width, int bitsPerPixel) {
     return ((width * bitsPerPixel + 31) / 32) * 4;

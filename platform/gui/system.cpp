@@ -108,50 +108,75 @@ Beeps& B() {
 int GetSystemMetrics(int index) {
   switch (index) {
     case SM_CXSCREEN:
-    case SM_CXFULLSCREEN: return Backend().Screen().right - Backend().Screen().left;
-    case SM_CYSCREEN: return Backend().Screen().bottom - Backend().Screen().top;
-    case SM_CYFULLSCREEN: return Backend().Screen().bottom - Backend().Screen().top - 19;
+    case SM_CXFULLSCREEN:
+      return Backend().Screen().right - Backend().Screen().left;
+    case SM_CYSCREEN:
+      return Backend().Screen().bottom - Backend().Screen().top;
+    case SM_CYFULLSCREEN:
+      return Backend().Screen().bottom - Backend().Screen().top - 19;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:
     case SM_CXHSCROLL:
     case SM_CYVTHUMB:
-    case SM_CXHTHUMB: return 16;
-    case SM_CYCAPTION: return 19;
-    case SM_CYSMCAPTION: return 15;
+    case SM_CXHTHUMB:
+      return 16;
+    case SM_CYCAPTION:
+      return 19;
+    case SM_CYSMCAPTION:
+      return 15;
     case SM_CXBORDER:
-    case SM_CYBORDER: return 1;
+    case SM_CYBORDER:
+      return 1;
     case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return 3;
+    case SM_CYDLGFRAME:
+      return 3;
     case SM_CXFRAME:
-    case SM_CYFRAME: return 4;
+    case SM_CYFRAME:
+      return 4;
     case SM_CXEDGE:
-    case SM_CYEDGE: return 2;
+    case SM_CYEDGE:
+      return 2;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:
-    case SM_CYCURSOR: return 32;
+    case SM_CYCURSOR:
+      return 32;
     case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    case SM_CYMENU: return 19;
+    case SM_CYSMICON:
+      return 16;
+    case SM_CYMENU:
+      return 19;
     case SM_CXSIZE:
-    case SM_CYSIZE: return 18;
+    case SM_CYSIZE:
+      return 18;
     case SM_CXMIN:
-    case SM_CXMINTRACK: return 112;
+    case SM_CXMINTRACK:
+      return 112;
     case SM_CYMIN:
-    case SM_CYMINTRACK: return 27;
-    case SM_CXMINIMIZED: return 160;
-    case SM_CYMINIMIZED: return 24;
-    case SM_CXMAXTRACK: return GetSystemMetrics(SM_CXSCREEN) + 12;
-    case SM_CYMAXTRACK: return GetSystemMetrics(SM_CYSCREEN) + 12;
-    case SM_CXMAXIMIZED: return GetSystemMetrics(SM_CXSCREEN) + 8;
-    case SM_CYMAXIMIZED: return GetSystemMetrics(SM_CYSCREEN) + 8;
+    case SM_CYMINTRACK:
+      return 27;
+    case SM_CXMINIMIZED:
+      return 160;
+    case SM_CYMINIMIZED:
+      return 24;
+    case SM_CXMAXTRACK:
+      return GetSystemMetrics(SM_CXSCREEN) + 12;
+    case SM_CYMAXTRACK:
+      return GetSystemMetrics(SM_CYSCREEN) + 12;
+    case SM_CXMAXIMIZED:
+      return GetSystemMetrics(SM_CXSCREEN) + 8;
+    case SM_CYMAXIMIZED:
+      return GetSystemMetrics(SM_CYSCREEN) + 8;
     case SM_CXDOUBLECLK:
     case SM_CYDOUBLECLK:
     case SM_CXDRAG:
-    case SM_CYDRAG: return 4;
-    case SM_CMOUSEBUTTONS: return 3;
-    case SM_SWAPBUTTON: return 0;
+    case SM_CYDRAG:
+      return 4;
+    case SM_CMOUSEBUTTONS:
+      return 3;
+    case SM_SWAPBUTTON:
+      return 0;
   }
   return 0;
 }
@@ -177,7 +202,9 @@ HBRUSH GetSysColorBrush(int index) {
   return brushes[index];
 }
 
-UINT GetDoubleClickTime() { return K().double_click; }
+UINT GetDoubleClickTime() {
+  return K().double_click;
+}
 
 BOOL SetDoubleClickTime(UINT ms) {
   K().double_click = ms == 0 ? 500 : ms;
@@ -235,8 +262,10 @@ void RegisterResourceIcon(int id, HICON icon) {
   K().resource_icons[id] = icon;
 }
 
-HCURSOR CreateCursor(HINSTANCE, int xHot, int yHot, int width, int height, const void* andPlane, const void* xorPlane) {
-  if (width <= 0 || height <= 0 || width > 256 || height > 256 || andPlane == nullptr || xorPlane == nullptr) return nullptr;
+HCURSOR CreateCursor(HINSTANCE, int xHot, int yHot, int width, int height, const void* andPlane,
+                     const void* xorPlane) {
+  if (width <= 0 || height <= 0 || width > 256 || height > 256 || andPlane == nullptr || xorPlane == nullptr)
+    return nullptr;
   CursorRec rec;
   rec.width = width;
   rec.height = height;
@@ -248,7 +277,8 @@ HCURSOR CreateCursor(HINSTANCE, int xHot, int yHot, int width, int height, const
   return AddCursor(std::move(rec));
 }
 
-HICON CreateIcon(HINSTANCE, int width, int height, BYTE planes, BYTE bpp, const BYTE* andBits, const BYTE* xorBits) {
+HICON CreateIcon(HINSTANCE, int width, int height, BYTE planes, BYTE bpp, const BYTE* andBits,
+                 const BYTE* xorBits) {
   if (width <= 0 || height <= 0 || width > 256 || height > 256 || planes != 1 || andBits == nullptr ||
       xorBits == nullptr || (bpp != 1 && bpp != 32)) {
     return nullptr;
@@ -276,10 +306,12 @@ BOOL DestroyCursor(HCURSOR cursor) {
   return TRUE;
 }
 
-BOOL DestroyIcon(HICON icon) { return DestroyCursor(icon); }
+BOOL DestroyIcon(HICON icon) {
+  return DestroyCursor(icon);
+}
 
-bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot, std::vector<BYTE>* and_plane,
-                std::vector<BYTE>* xor_plane) {
+bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot,
+                std::vector<BYTE>* and_plane, std::vector<BYTE>* xor_plane) {
   Cursors& k = K();
   std::lock_guard<std::mutex> hold(k.lock);
   auto it = k.table.find(reinterpret_cast<std::uintptr_t>(cursor));
@@ -353,7 +385,9 @@ int ShowCursor(BOOL show) {
   return K().show_count;
 }
 
-BOOL ClipCursor(const RECT*) { return TRUE; }
+BOOL ClipCursor(const RECT*) {
+  return TRUE;
+}
 
 // ---- Beeps ----
 
@@ -386,7 +420,8 @@ HDROP CreateDrop(const std::vector<std::string>& files, POINT client, bool in_cl
 
 void DragAcceptFiles(HWND hwnd, BOOL accept) {
   const LONG ex = GetWindowLong(hwnd, GWL_EXSTYLE);
-  SetWindowLong(hwnd, GWL_EXSTYLE, accept ? (ex | WS_EX_ACCEPTFILES) : (ex & ~static_cast<LONG>(WS_EX_ACCEPTFILES)));
+  SetWindowLong(hwnd, GWL_EXSTYLE,
+                accept ? (ex | WS_EX_ACCEPTFILES) : (ex & ~static_cast<LONG>(WS_EX_ACCEPTFILES)));
 }
 
 UINT DragQueryFile(HDROP drop, UINT index, LPSTR file, UINT size) {

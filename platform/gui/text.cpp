@@ -88,7 +88,8 @@ class ClipScope {
   bool active_ = false;
 };
 
-BOOL TextRun(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR text, int length, const INT* dx) {
+BOOL TextRun(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR text, int length,
+             const INT* dx) {
   auto dc = GetDcObject(handle);
   if (!dc) return FALSE;
   length = Length(text, length);
@@ -189,7 +190,8 @@ BOOL TextOut(HDC dc, int x, int y, LPCSTR text, int length) {
   return TextRun(dc, x, y, 0, nullptr, text, length, nullptr);
 }
 
-BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT length, const INT* dx) {
+BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT length,
+                const INT* dx) {
   if (text == nullptr) length = 0;
   return TextRun(dc, x, y, options, rect, text, static_cast<int>(length), dx);
 }
@@ -207,7 +209,8 @@ BOOL GetTextExtentPoint(HDC dc, LPCSTR text, int length, LPSIZE size) {
   return GetTextExtentPoint32(dc, text, length, size);
 }
 
-BOOL GetTextExtentExPoint(HDC handle, LPCSTR text, int length, int maxExtent, LPINT fit, LPINT dx, LPSIZE size) {
+BOOL GetTextExtentExPoint(HDC handle, LPCSTR text, int length, int maxExtent, LPINT fit, LPINT dx,
+                          LPSIZE size) {
   auto dc = GetDcObject(handle);
   if (!dc || length < 0 || (text == nullptr && length > 0)) return FALSE;
   auto font = DcFont(*dc);
@@ -247,11 +250,14 @@ BOOL GetCharWidth32(HDC handle, UINT first, UINT last, LPINT widths) {
   auto dc = GetDcObject(handle);
   if (!dc || widths == nullptr || last < first) return FALSE;
   auto font = DcFont(*dc);
-  for (UINT c = first; c <= last; ++c) widths[c - first] = c < 256 ? font->Advance(static_cast<unsigned char>(c)) : 0;
+  for (UINT c = first; c <= last; ++c)
+    widths[c - first] = c < 256 ? font->Advance(static_cast<unsigned char>(c)) : 0;
   return TRUE;
 }
 
-BOOL GetCharWidth(HDC dc, UINT first, UINT last, LPINT widths) { return GetCharWidth32(dc, first, last, widths); }
+BOOL GetCharWidth(HDC dc, UINT first, UINT last, LPINT widths) {
+  return GetCharWidth32(dc, first, last, widths);
+}
 
 int DrawText(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
   auto dc = GetDcObject(handle);
@@ -264,7 +270,8 @@ int DrawText(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
 
   // Lines: hard breaks first, then word wrap.
   std::vector<Line> lines;
-  const std::string all = text != nullptr ? std::string(text, static_cast<std::size_t>(length)) : std::string();
+  const std::string all =
+      text != nullptr ? std::string(text, static_cast<std::size_t>(length)) : std::string();
   std::vector<std::string> hard;
   if (format & DT_SINGLELINE) {
     std::string one;
@@ -328,7 +335,8 @@ int DrawText(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
     l.width = font->TextWidth(l.text.data(), static_cast<int>(l.text.size()));
     if ((format & DT_END_ELLIPSIS) && l.width > box_w) {
       const int dots = font->TextWidth("...", 3);
-      while (!l.text.empty() && font->TextWidth(l.text.data(), static_cast<int>(l.text.size())) + dots > box_w) {
+      while (!l.text.empty() &&
+             font->TextWidth(l.text.data(), static_cast<int>(l.text.size())) + dots > box_w) {
         l.text.pop_back();
       }
       l.text += "...";
@@ -352,7 +360,8 @@ int DrawText(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
       y = rect->bottom - line_h;
     }
   }
-  const int result = (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? y - rect->top + total_h : total_h;
+  const int result =
+      (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? y - rect->top + total_h : total_h;
   if (!PrepareDc(*dc)) return result;
   RECT clip_s = ToSurfaceRect(*dc, *rect);
   ClipScope scope(*dc, (format & DT_NOCLIP) ? nullptr : &clip_s);
@@ -366,10 +375,11 @@ int DrawText(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
       x = rect->right - l.width;
     }
     const POINT s = ToSurface(*dc, x, y);
-    if (dc->st.bk_mode == OPAQUE && !l.text.empty()) PaintRect(*dc, RECT{s.x, s.y, s.x + l.width, s.y + line_h}, back);
+    if (dc->st.bk_mode == OPAQUE && !l.text.empty())
+      PaintRect(*dc, RECT{s.x, s.y, s.x + l.width, s.y + line_h}, back);
     RECT drawn{};
-    PaintGlyphs(*dc, *font, s.x, s.y + font->ascent(), l.text.data(), static_cast<int>(l.text.size()), nullptr,
-                l.underline, &drawn);
+    PaintGlyphs(*dc, *font, s.x, s.y + font->ascent(), l.text.data(), static_cast<int>(l.text.size()),
+                nullptr, l.underline, &drawn);
     NoteDrawn(*dc, drawn);
     y += line_h;
   }

@@ -26,7 +26,9 @@ Timers& T() {
   return *t;
 }
 
-bool Due(DWORD now, DWORD due) { return static_cast<LONG>(now - due) >= 0; }
+bool Due(DWORD now, DWORD due) {
+  return static_cast<LONG>(now - due) >= 0;
+}
 
 }  // namespace
 
@@ -48,7 +50,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
                              [&](const Timer& x) { return x.hwnd == nullptr && x.id == id && id != 0; });
       if (it == t.list.end()) id = t.next_id++;
     }
-    auto it = std::find_if(t.list.begin(), t.list.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
+    auto it = std::find_if(t.list.begin(), t.list.end(),
+                           [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
     Timer timer{hwnd, id, elapse, proc, thread, GuiNow() + elapse};
     if (it != t.list.end()) {
       *it = timer;
@@ -65,7 +68,8 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   Timers& t = T();
   std::lock_guard<std::mutex> hold(t.lock);
   const auto before = t.list.size();
-  t.list.erase(std::remove_if(t.list.begin(), t.list.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; }),
+  t.list.erase(std::remove_if(t.list.begin(), t.list.end(),
+                              [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; }),
                t.list.end());
   return t.list.size() != before ? TRUE : FALSE;
 }

@@ -25,8 +25,8 @@ ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value);
 // Creation and the tree.
 HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
-inline HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width, int height,
-                         HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+inline HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                         int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   return CreateWindowEx(0, className, windowName, style, x, y, width, height, parent, menu, instance, param);
 }
 #define CreateWindowA CreateWindow
@@ -131,8 +131,8 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase);
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
-int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, LPRECT updateRect,
-                   UINT flags);
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
+                   LPRECT updateRect, UINT flags);
 BOOL LockWindowUpdate(HWND hwnd);
 
 // Timers.
@@ -166,10 +166,10 @@ HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name);
 HICON LoadIcon(HINSTANCE instance, LPCSTR name);
 #define LoadCursorA LoadCursor
 #define LoadIconA LoadIcon
-HCURSOR CreateCursor(HINSTANCE instance, int xHotSpot, int yHotSpot, int width, int height, const void* andPlane,
-                     const void* xorPlane);
-HICON CreateIcon(HINSTANCE instance, int width, int height, BYTE planes, BYTE bitsPerPixel, const BYTE* andBits,
-                 const BYTE* xorBits);
+HCURSOR CreateCursor(HINSTANCE instance, int xHotSpot, int yHotSpot, int width, int height,
+                     const void* andPlane, const void* xorPlane);
+HICON CreateIcon(HINSTANCE instance, int width, int height, BYTE planes, BYTE bitsPerPixel,
+                 const BYTE* andBits, const BYTE* xorBits);
 BOOL DestroyCursor(HCURSOR cursor);
 BOOL DestroyIcon(HICON icon);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);

@@ -10,9 +10,15 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
 
-constexpr WORD GET_X_LPARAM_W(LPARAM lp) { return LOWORD(static_cast<DWORD_PTR>(lp)); }
-constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lp))); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lp))); }
+constexpr WORD GET_X_LPARAM_W(LPARAM lp) {
+  return LOWORD(static_cast<DWORD_PTR>(lp));
+}
+constexpr int GET_X_LPARAM(LPARAM lp) {
+  return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lp)));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp) {
+  return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lp)));
+}
 constexpr LPARAM MAKELPARAM(int lo, int hi) {
   return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(lo), static_cast<WORD>(hi)));
 }
@@ -26,7 +32,9 @@ constexpr LRESULT MAKELRESULT(int lo, int hi) {
 inline LPCSTR MAKEINTRESOURCE(int id) {
   return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id)));
 }
-inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0; }
+inline bool IS_INTRESOURCE(LPCSTR name) {
+  return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+}
 #define MAKEINTRESOURCEA MAKEINTRESOURCE
 
 // Messages (WM_NULL, WM_QUIT, WM_USER and WM_APP come from the core).

@@ -1,9 +1,10 @@
 // Window classes, creation and destruction, the tree and z-order, placement,
 // text and window data, enumeration and look-ups.
+#include <strings.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/core/message_queue.h"
 #include "platform/core/threads.h"
@@ -29,7 +30,9 @@ Registry& R() {
 std::atomic<std::uint64_t> g_layout{1};
 
 // The desktop window: the parent of every top-level window, never destroyed.
-HWND DesktopHandle() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10000)); }
+HWND DesktopHandle() {
+  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10000));
+}
 
 std::shared_ptr<WindowClass> FindClassLocked(LPCSTR name) {
   if (name == nullptr) return nullptr;
@@ -133,10 +136,16 @@ Window* FindWindowRecord(HWND hwnd) {
   return it == map.end() ? nullptr : it->second.get();
 }
 
-std::vector<HWND>& TopLevelOrder() { return R().top; }
+std::vector<HWND>& TopLevelOrder() {
+  return R().top;
+}
 
-void BumpLayout() { g_layout.fetch_add(1); }
-std::uint64_t WindowLayoutGeneration() { return g_layout.load(); }
+void BumpLayout() {
+  g_layout.fetch_add(1);
+}
+std::uint64_t WindowLayoutGeneration() {
+  return g_layout.load();
+}
 
 Window* RootOf(Window* w) {
   while (w != nullptr && w->parent != nullptr) {
@@ -276,10 +285,14 @@ ULONG_PTR GetClassLongPtr(HWND hwnd, int index) {
   if (w == nullptr) return 0;
   WindowClass& c = *w->cls;
   switch (index) {
-    case GCL_STYLE: return c.style;
-    case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c.cursor);
-    case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c.background);
-    case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c.proc);
+    case GCL_STYLE:
+      return c.style;
+    case GCLP_HCURSOR:
+      return reinterpret_cast<ULONG_PTR>(c.cursor);
+    case GCLP_HBRBACKGROUND:
+      return reinterpret_cast<ULONG_PTR>(c.background);
+    case GCLP_WNDPROC:
+      return reinterpret_cast<ULONG_PTR>(c.proc);
   }
   if (index >= 0 && static_cast<std::size_t>(index) + sizeof(LONG) <= c.extra.size()) {
     LONG v;
@@ -289,7 +302,9 @@ ULONG_PTR GetClassLongPtr(HWND hwnd, int index) {
   return 0;
 }
 
-DWORD GetClassLong(HWND hwnd, int index) { return static_cast<DWORD>(GetClassLongPtr(hwnd, index)); }
+DWORD GetClassLong(HWND hwnd, int index) {
+  return static_cast<DWORD>(GetClassLongPtr(hwnd, index));
+}
 
 ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value) {
   std::lock_guard<std::mutex> hold(TreeLock());
@@ -298,7 +313,9 @@ ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value) {
   WindowClass& c = *w->cls;
   ULONG_PTR old = 0;
   switch (index) {
-    case GCL_STYLE: old = c.style, c.style = static_cast<UINT>(value); return old;
+    case GCL_STYLE:
+      old = c.style, c.style = static_cast<UINT>(value);
+      return old;
     case GCLP_HCURSOR:
       old = reinterpret_cast<ULONG_PTR>(c.cursor), c.cursor = reinterpret_cast<HCURSOR>(value);
       return old;
@@ -446,14 +463,16 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     client = w->client;
     wr = w->rect;
   }
-  SendMessage(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  SendMessage(handle, WM_SIZE, SIZE_RESTORED,
+              MAKELPARAM(client.right - client.left, client.bottom - client.top));
   POINT org{wr.left + client.left, wr.top + client.top};
   SendMessage(handle, WM_MOVE, 0, MAKELPARAM(org.x, org.y));
   if ((style & WS_CHILD) && !(exStyle & WS_EX_NOPARENTNOTIFY)) {
     // The parent chain hears of the new child.
     HWND child = handle, p = parent;
     while (p != nullptr && IsWindow(p)) {
-      SendMessage(p, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, static_cast<int>(reinterpret_cast<LONG_PTR>(menu))),
+      SendMessage(p, WM_PARENTNOTIFY,
+                  MAKEWPARAM(WM_CREATE, static_cast<int>(reinterpret_cast<LONG_PTR>(menu))),
                   reinterpret_cast<LPARAM>(handle));
       if (GetWindowLong(p, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY) break;
       if (!(GetWindowLong(p, GWL_STYLE) & WS_CHILD)) break;
@@ -537,7 +556,8 @@ BOOL DestroyWindow(HWND hwnd) {
   if (parent != nullptr && !(ex & WS_EX_NOPARENTNOTIFY)) {
     HWND p = parent;
     while (p != nullptr && IsWindow(p)) {
-      SendMessage(p, WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, static_cast<int>(id)), reinterpret_cast<LPARAM>(hwnd));
+      SendMessage(p, WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, static_cast<int>(id)),
+                  reinterpret_cast<LPARAM>(hwnd));
       if (GetWindowLong(p, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY) break;
       if (!(GetWindowLong(p, GWL_STYLE) & WS_CHILD)) break;
       p = GetParent(p);
@@ -575,8 +595,12 @@ BOOL IsChild(HWND parent, HWND hwnd) {
   return FALSE;
 }
 
-BOOL IsIconic(HWND hwnd) { return (GetWindowLong(hwnd, GWL_STYLE) & WS_MINIMIZE) ? TRUE : FALSE; }
-BOOL IsZoomed(HWND hwnd) { return (GetWindowLong(hwnd, GWL_STYLE) & WS_MAXIMIZE) ? TRUE : FALSE; }
+BOOL IsIconic(HWND hwnd) {
+  return (GetWindowLong(hwnd, GWL_STYLE) & WS_MINIMIZE) ? TRUE : FALSE;
+}
+BOOL IsZoomed(HWND hwnd) {
+  return (GetWindowLong(hwnd, GWL_STYLE) & WS_MAXIMIZE) ? TRUE : FALSE;
+}
 
 HWND GetParent(HWND hwnd) {
   std::lock_guard<std::mutex> hold(TreeLock());
@@ -619,7 +643,9 @@ HWND SetParent(HWND hwnd, HWND parent) {
   return old;
 }
 
-HWND GetDesktopWindow() { return DesktopHandle(); }
+HWND GetDesktopWindow() {
+  return DesktopHandle();
+}
 
 HWND GetWindow(HWND hwnd, UINT cmd) {
   std::lock_guard<std::mutex> hold(TreeLock());
@@ -633,16 +659,24 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
   auto it = std::find(list->begin(), list->end(), hwnd);
   if (it == list->end()) return nullptr;
   switch (cmd) {
-    case GW_HWNDFIRST: return list->front();
-    case GW_HWNDLAST: return list->back();
-    case GW_HWNDNEXT: return it + 1 == list->end() ? nullptr : *(it + 1);
-    case GW_HWNDPREV: return it == list->begin() ? nullptr : *(it - 1);
+    case GW_HWNDFIRST:
+      return list->front();
+    case GW_HWNDLAST:
+      return list->back();
+    case GW_HWNDNEXT:
+      return it + 1 == list->end() ? nullptr : *(it + 1);
+    case GW_HWNDPREV:
+      return it == list->begin() ? nullptr : *(it - 1);
   }
   return nullptr;
 }
 
-HWND GetNextWindow(HWND hwnd, UINT cmd) { return GetWindow(hwnd, cmd); }
-HWND GetTopWindow(HWND hwnd) { return GetWindow(hwnd == nullptr ? DesktopHandle() : hwnd, GW_CHILD); }
+HWND GetNextWindow(HWND hwnd, UINT cmd) {
+  return GetWindow(hwnd, cmd);
+}
+HWND GetTopWindow(HWND hwnd) {
+  return GetWindow(hwnd == nullptr ? DesktopHandle() : hwnd, GW_CHILD);
+}
 
 HWND GetAncestor(HWND hwnd, UINT flags) {
   std::lock_guard<std::mutex> hold(TreeLock());
@@ -665,7 +699,8 @@ HWND GetLastActivePopup(HWND hwnd) {
   Window* w = FindWindowRecord(hwnd);
   if (w == nullptr) return nullptr;
   Window* p = FindWindowRecord(w->last_active_popup);
-  if (p != nullptr && p->owner == hwnd && (p->style & WS_VISIBLE) && !(p->style & WS_DISABLED)) return p->handle;
+  if (p != nullptr && p->owner == hwnd && (p->style & WS_VISIBLE) && !(p->style & WS_DISABLED))
+    return p->handle;
   return hwnd;
 }
 
@@ -744,7 +779,9 @@ HWND FindWindowEx(HWND parent, HWND after, LPCSTR className, LPCSTR windowName) 
   return nullptr;
 }
 
-HWND FindWindow(LPCSTR className, LPCSTR windowName) { return FindWindowEx(nullptr, nullptr, className, windowName); }
+HWND FindWindow(LPCSTR className, LPCSTR windowName) {
+  return FindWindowEx(nullptr, nullptr, className, windowName);
+}
 
 namespace {
 // The deepest visible window at a screen point; disabled children let the
@@ -879,7 +916,8 @@ RECT NonClientInsets(DWORD style, DWORD ex, bool menu, bool child) {
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex) {
   if (rect == nullptr) return FALSE;
   // Scroll bars are not part of the adjustment.
-  const RECT in = NonClientInsets(style & ~(WS_VSCROLL | WS_HSCROLL), ex, menu != FALSE, (style & WS_CHILD) != 0);
+  const RECT in =
+      NonClientInsets(style & ~(WS_VSCROLL | WS_HSCROLL), ex, menu != FALSE, (style & WS_CHILD) != 0);
   rect->left -= in.left;
   rect->top -= in.top;
   rect->right += in.right;
@@ -887,7 +925,9 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex) {
   return TRUE;
 }
 
-BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+  return AdjustWindowRectEx(rect, style, menu, 0);
+}
 
 BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
   if (rect == nullptr) return FALSE;
@@ -982,7 +1022,7 @@ struct PosChange {
   bool zorder = false;
   bool was_active = false;
   HWND parent = nullptr;
-  RECT old_rect{};   // parent client coordinates
+  RECT old_rect{};  // parent client coordinates
   RECT new_rect{};
 };
 
@@ -1007,7 +1047,8 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     if ((flags & SWP_SHOWWINDOW) && (w->style & WS_VISIBLE)) wp.flags &= ~SWP_SHOWWINDOW;
     if ((flags & SWP_HIDEWINDOW) && !(w->style & WS_VISIBLE)) wp.flags &= ~SWP_HIDEWINDOW;
   }
-  if (!(flags & SWP_NOSENDCHANGING)) SendMessage(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
+  if (!(flags & SWP_NOSENDCHANGING))
+    SendMessage(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
   PosChange ch;
   DWORD style_now = 0;
   {
@@ -1031,7 +1072,8 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     }
     const bool client_sized = (old_client.right - old_client.left) != (w->client.right - w->client.left) ||
                               (old_client.bottom - old_client.top) != (w->client.bottom - w->client.top);
-    const bool client_moved = ch.moved || old_client.left != w->client.left || old_client.top != w->client.top;
+    const bool client_moved =
+        ch.moved || old_client.left != w->client.left || old_client.top != w->client.top;
     // What WM_WINDOWPOSCHANGED reports: WM_SIZE and WM_MOVE follow real changes only.
     if (!ch.sized && !client_sized) wp.flags |= SWP_NOSIZE;
     if (!client_moved) wp.flags |= SWP_NOMOVE;
@@ -1082,7 +1124,8 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     }
     ch.new_rect = w->rect;
     style_now = w->style;
-    if (ch.sized || ch.moved || ch.shown || ch.hidden || ch.zorder || (wp.flags & SWP_FRAMECHANGED)) BumpLayout();
+    if (ch.sized || ch.moved || ch.shown || ch.hidden || ch.zorder || (wp.flags & SWP_FRAMECHANGED))
+      BumpLayout();
     if (ch.shown || ch.sized || (wp.flags & SWP_FRAMECHANGED)) {
       // Show and size redraw the whole window.
       w->frame_pending = true;
@@ -1093,11 +1136,13 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     }
   }
   if (ch.shown || ch.sized || (wp.flags & SWP_FRAMECHANGED)) {
-    if (!(wp.flags & SWP_NOREDRAW)) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    if (!(wp.flags & SWP_NOREDRAW))
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
   }
   if (ch.parent != nullptr && !(wp.flags & SWP_NOREDRAW)) {
     // Uncovered and covered parts of the parent repaint.
-    if (ch.hidden || ((ch.moved || ch.sized) && (style_now & WS_VISIBLE))) InvalidateParentArea(ch.parent, ch.old_rect);
+    if (ch.hidden || ((ch.moved || ch.sized) && (style_now & WS_VISIBLE)))
+      InvalidateParentArea(ch.parent, ch.old_rect);
     if (ch.shown || ((ch.moved || ch.sized) && (style_now & WS_VISIBLE))) {
       RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     }
@@ -1117,7 +1162,9 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
                       SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
-BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+BOOL BringWindowToTop(HWND hwnd) {
+  return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
 
 namespace {
 
@@ -1183,7 +1230,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   bool show = true;
   bool activate = top_level;
   switch (cmd) {
-    case SW_HIDE: show = false; activate = false; break;
+    case SW_HIDE:
+      show = false;
+      activate = false;
+      break;
     case SW_SHOWNORMAL:
     case SW_RESTORE:
     case SW_SHOWDEFAULT:
@@ -1193,20 +1243,33 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
       if (style & (WS_MINIMIZE | WS_MAXIMIZE)) state = 0;
       activate = false;
       break;
-    case SW_SHOWMINIMIZED: state = 1; break;
+    case SW_SHOWMINIMIZED:
+      state = 1;
+      break;
     case SW_SHOWMINNOACTIVE:
-    case SW_MINIMIZE: state = 1; activate = false; break;
-    case SW_SHOWMAXIMIZED: state = 2; break;
-    case SW_SHOW: break;
-    case SW_SHOWNA: activate = false; break;
-    default: return was_visible ? TRUE : FALSE;
+    case SW_MINIMIZE:
+      state = 1;
+      activate = false;
+      break;
+    case SW_SHOWMAXIMIZED:
+      state = 2;
+      break;
+    case SW_SHOW:
+      break;
+    case SW_SHOWNA:
+      activate = false;
+      break;
+    default:
+      return was_visible ? TRUE : FALSE;
   }
   if (show != was_visible) SendMessage(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
   if (state >= 0) ChangeState(hwnd, state, SWP_NOACTIVATE);
   if (show && !was_visible) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   } else if (!show && was_visible) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (show && activate && top_level && IsWindow(hwnd)) {
     SetActiveWindow(hwnd);
@@ -1216,8 +1279,12 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   return was_visible ? TRUE : FALSE;
 }
 
-BOOL CloseWindow(HWND hwnd) { return ShowWindow(hwnd, SW_MINIMIZE); }
-BOOL OpenIcon(HWND hwnd) { return ShowWindow(hwnd, SW_RESTORE); }
+BOOL CloseWindow(HWND hwnd) {
+  return ShowWindow(hwnd, SW_MINIMIZE);
+}
+BOOL OpenIcon(HWND hwnd) {
+  return ShowWindow(hwnd, SW_RESTORE);
+}
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
   bool was_disabled;
@@ -1275,7 +1342,8 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp) {
     w->normal_rect = r;
   }
   if (normal_now) {
-    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(hwnd, static_cast<int>(wp->showCmd));
   return TRUE;
@@ -1285,7 +1353,8 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp) {
 
 BOOL SetWindowText(HWND hwnd, LPCSTR text) {
   if (!IsWindow(hwnd)) return FALSE;
-  return SendMessage(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text != nullptr ? text : "")) ? TRUE : FALSE;
+  return SendMessage(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text != nullptr ? text : "")) ? TRUE
+                                                                                                 : FALSE;
 }
 
 int GetWindowText(HWND hwnd, LPSTR text, int size) {
@@ -1303,7 +1372,8 @@ int GetWindowText(HWND hwnd, LPSTR text, int size) {
       return static_cast<int>(std::strlen(text));
     }
   }
-  return static_cast<int>(SendMessage(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(
+      SendMessage(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text)));
 }
 
 int GetWindowTextLength(HWND hwnd) {
@@ -1340,13 +1410,20 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
   Window* w = FindWindowRecord(hwnd);
   if (w == nullptr) return 0;
   switch (index) {
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(w->parent != nullptr ? w->parent : w->owner);
-    case GWLP_ID: return w->id;
-    case GWL_STYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->ex_style));
-    case GWLP_USERDATA: return w->user_data;
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(w->instance);
+    case GWLP_HWNDPARENT:
+      return reinterpret_cast<LONG_PTR>(w->parent != nullptr ? w->parent : w->owner);
+    case GWLP_ID:
+      return w->id;
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(static_cast<LONG>(w->ex_style));
+    case GWLP_USERDATA:
+      return w->user_data;
   }
   if (index >= 0) {
     const std::size_t need = static_cast<std::size_t>(index) + sizeof(LONG_PTR);
@@ -1389,8 +1466,12 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
           w->owner = o != nullptr ? RootOf(o)->handle : nullptr;
         }
         return old;
-      case GWLP_ID: old = w->id, w->id = value; return old;
-      case GWLP_USERDATA: old = w->user_data, w->user_data = value; return old;
+      case GWLP_ID:
+        old = w->id, w->id = value;
+        return old;
+      case GWLP_USERDATA:
+        old = w->user_data, w->user_data = value;
+        return old;
       case GWL_STYLE:
         old = static_cast<LONG>(w->style);
         visible_changed = ((w->style ^ static_cast<DWORD>(value)) & WS_VISIBLE) != 0;
@@ -1425,7 +1506,9 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
   return old;
 }
 
-LONG GetWindowLong(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtr(hwnd, index)); }
+LONG GetWindowLong(HWND hwnd, int index) {
+  return static_cast<LONG>(GetWindowLongPtr(hwnd, index));
+}
 LONG SetWindowLong(HWND hwnd, int index, LONG value) {
   return static_cast<LONG>(SetWindowLongPtr(hwnd, index, static_cast<LONG_PTR>(value)));
 }

@@ -31,7 +31,9 @@ bool GetFrameInfo(HWND hwnd, FrameInfo* f) {
   return true;
 }
 
-void Fill(HDC dc, const RECT& r, int sys) { FillRect(dc, &r, GetSysColorBrush(sys)); }
+void Fill(HDC dc, const RECT& r, int sys) {
+  FillRect(dc, &r, GetSysColorBrush(sys));
+}
 
 // A one-pixel edge: top and left in one colour, bottom and right in the
 // other; returns the rectangle inside it.
@@ -54,7 +56,8 @@ HFONT CaptionFont() {
 void PaintNonClient(HWND hwnd, bool active) {
   FrameInfo f;
   if (!GetFrameInfo(hwnd, &f)) return;
-  if (f.client.left == 0 && f.client.top == 0 && f.client.right == f.width && f.client.bottom == f.height) return;
+  if (f.client.left == 0 && f.client.top == 0 && f.client.right == f.width && f.client.bottom == f.height)
+    return;
   if (f.style & WS_MINIMIZE) return;
   HDC dc = GetWindowDC(hwnd);
   if (dc == nullptr) return;
@@ -70,7 +73,8 @@ void PaintNonClient(HWND hwnd, bool active) {
     r = Edge(dc, r, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME);
   }
   if ((f.style & WS_CAPTION) == WS_CAPTION) {
-    const int h = (f.ex & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+    const int h =
+        (f.ex & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
     RECT bar{r.left, r.top, r.right, r.top + h - 1};
     Fill(dc, bar, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     Fill(dc, RECT{r.left, bar.bottom, r.right, bar.bottom + 1}, COLOR_BTNFACE);
@@ -115,7 +119,8 @@ void PaintNonClient(HWND hwnd, bool active) {
   // Window scroll bars belong to the scroll bar code; until it draws them
   // their place shows the scroll bar colour.
   if (f.style & WS_VSCROLL) Fill(dc, RECT{f.client.right, f.client.top, r.right, r.bottom}, COLOR_SCROLLBAR);
-  if (f.style & WS_HSCROLL) Fill(dc, RECT{f.client.left, f.client.bottom, r.right, r.bottom}, COLOR_SCROLLBAR);
+  if (f.style & WS_HSCROLL)
+    Fill(dc, RECT{f.client.left, f.client.bottom, r.right, r.bottom}, COLOR_SCROLLBAR);
   ReleaseDC(hwnd, dc);
 }
 
@@ -124,7 +129,8 @@ LRESULT NonClientHitTest(HWND hwnd, POINT screen) {
   if (!GetFrameInfo(hwnd, &f)) return HTNOWHERE;
   RECT wr;
   GetWindowRect(hwnd, &wr);
-  if (screen.x < wr.left || screen.x >= wr.right || screen.y < wr.top || screen.y >= wr.bottom) return HTNOWHERE;
+  if (screen.x < wr.left || screen.x >= wr.right || screen.y < wr.top || screen.y >= wr.bottom)
+    return HTNOWHERE;
   const int x = screen.x - wr.left, y = screen.y - wr.top;
   if (x >= f.client.left && x < f.client.right && y >= f.client.top && y < f.client.bottom) return HTCLIENT;
   int frame = 0;
@@ -147,7 +153,8 @@ LRESULT NonClientHitTest(HWND hwnd, POINT screen) {
     if (b) return HTBOTTOM;
   }
   if ((f.style & WS_CAPTION) == WS_CAPTION) {
-    const int h = (f.ex & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+    const int h =
+        (f.ex & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
     if (y >= frame && y < frame + h) {
       if ((f.style & WS_SYSMENU) && x >= f.width - frame - h) return HTCLOSE;
       return HTCAPTION;

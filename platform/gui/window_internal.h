@@ -40,15 +40,15 @@ struct Window {
   DWORD style = 0;
   DWORD ex_style = 0;
   DWORD thread = 0;
-  HWND parent = nullptr;            // child windows
-  HWND owner = nullptr;             // top-level windows
-  std::vector<HWND> children;       // z-order, topmost first
-  RECT rect;                        // parent client coordinates (children) or screen (top-level)
-  RECT client;                      // client area in window coordinates (from the window's top-left)
+  HWND parent = nullptr;       // child windows
+  HWND owner = nullptr;        // top-level windows
+  std::vector<HWND> children;  // z-order, topmost first
+  RECT rect;                   // parent client coordinates (children) or screen (top-level)
+  RECT client;                 // client area in window coordinates (from the window's top-left)
   std::string text;
   LONG_PTR user_data = 0;
-  LONG_PTR id = 0;                  // control id of a child window
-  HMENU menu = nullptr;             // menu bar of a top-level window
+  LONG_PTR id = 0;       // control id of a child window
+  HMENU menu = nullptr;  // menu bar of a top-level window
   HINSTANCE instance = nullptr;
   std::vector<BYTE> extra;
   HICON icon_big = nullptr;
@@ -56,17 +56,17 @@ struct Window {
   // Painting (client coordinates).
   Region update;
   bool erase_pending = false;
-  bool frame_pending = false;       // the non-client area needs WM_NCPAINT
+  bool frame_pending = false;  // the non-client area needs WM_NCPAINT
   bool internal_paint = false;
   bool painting = false;
-  bool redraw = true;               // WM_SETREDRAW
+  bool redraw = true;  // WM_SETREDRAW
   // Top-level windows only.
   std::shared_ptr<Surface> surface;
   std::shared_ptr<std::atomic<bool>> drawn;  // drawn since the back-end last presented it
-  RECT normal_rect;                 // placement when neither minimised nor maximised
+  RECT normal_rect;                          // placement when neither minimised nor maximised
   HWND last_active_popup = nullptr;
   bool destroying = false;
-  bool created = false;             // WM_CREATE has returned
+  bool created = false;  // WM_CREATE has returned
 };
 
 std::mutex& TreeLock();
@@ -78,7 +78,7 @@ std::vector<HWND>& TopLevelOrder();
 void BumpLayout();
 
 // Window geometry (under TreeLock()).
-RECT WindowRectOnSurface(const Window& w);   // the whole window, in its top-level's surface
+RECT WindowRectOnSurface(const Window& w);  // the whole window, in its top-level's surface
 RECT ClientRectOnSurface(const Window& w);
 POINT ClientOriginOnScreen(const Window& w);
 Window* RootOf(Window* w);
@@ -96,8 +96,8 @@ void WakeThread(DWORD thread);
 // Raw input, turned into window messages when the owning thread takes it.
 struct RawInput {
   enum Kind { kMouseMove, kMouseButton, kMouseWheel, kKey, kDrop } kind = kMouseMove;
-  POINT pt;           // screen
-  int button = 0;     // 0 left, 1 right, 2 middle
+  POINT pt;        // screen
+  int button = 0;  // 0 left, 1 right, 2 middle
   bool down = false;
   int wheel = 0;
   int vk = 0;
@@ -144,4 +144,6 @@ HDROP CreateDrop(const std::vector<std::string>& files, POINT client, bool in_cl
 
 // Filters of GetMessage and PeekMessage.
 bool MatchesFilter(HWND hwnd, HWND filter);
-inline bool InRange(UINT msg, UINT min, UINT max) { return (min == 0 && max == 0) || (msg >= min && msg <= max); }
+inline bool InRange(UINT msg, UINT min, UINT max) {
+  return (min == 0 && max == 0) || (msg >= min && msg <= max);
+}

@@ -51,7 +51,8 @@ TEST_F(FitPath, TheDriveStaysAndTheMiddleGivesWay) {
     // The end of the path survives; one more character would not fit.
     const std::string tail = out.substr(std::strlen(k.prefix));
     EXPECT_EQ(std::string(k.path).substr(std::strlen(k.path) - tail.size()), tail);
-    const std::string longer = std::string(k.prefix) + std::string(k.path).substr(std::strlen(k.path) - tail.size() - 1);
+    const std::string longer =
+        std::string(k.prefix) + std::string(k.path).substr(std::strlen(k.path) - tail.size() - 1);
     EXPECT_GT(Width(longer), width) << out;
   }
 }

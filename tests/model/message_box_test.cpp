@@ -83,7 +83,9 @@ TEST(ShowMessage, ReturnsThePressedButton) {
 
 namespace {
 
-LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProc(h, m, w, l); }
+LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return DefWindowProc(h, m, w, l);
+}
 
 const char* PlainClass() {
   static const char* name = [] {
@@ -132,7 +134,9 @@ HWND Make(DWORD style, DWORD ex = 0, HWND parent = nullptr, const char* title = 
   return CreateWindowEx(ex, PlainClass(), title, style, 10, 10, 200, 150, parent, nullptr, nullptr, nullptr);
 }
 
-bool Topmost(HWND h) { return (GetWindowLong(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool Topmost(HWND h) {
+  return (GetWindowLong(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 int ZIndex(HWND h) {
   std::vector<HWND> order;
@@ -165,7 +169,8 @@ class HidingRule : public ::testing::Test {
   // The states the rule looks at, for every window of the case.
   std::vector<bool> Enabled() const {
     std::vector<bool> v;
-    for (HWND h : {main_, tool_, disabled_, popup_, child_, hidden_}) v.push_back(IsWindowEnabled(h) != FALSE);
+    for (HWND h : {main_, tool_, disabled_, popup_, child_, hidden_})
+      v.push_back(IsWindowEnabled(h) != FALSE);
     return v;
   }
   HWND main_, tool_, disabled_, popup_, child_, hidden_;
@@ -218,7 +223,8 @@ TEST_F(HidingRule, ABoxInsideABoxReenablesTheWindowsOnlyWhenTheOuterCloses) {
     }
     ShowMessage(nullptr, "inner", MB_OK, "second");
     // Back in the outer box: everything it disabled stays disabled.
-    after_inner = !IsWindowEnabled(main_) && !IsWindowEnabled(tool_) && !Topmost(tool_) && IsWindowEnabled(box);
+    after_inner =
+        !IsWindowEnabled(main_) && !IsWindowEnabled(tool_) && !Topmost(tool_) && IsWindowEnabled(box);
   });
   ShowMessage(nullptr, "outer", MB_OK, "first");
   EXPECT_TRUE(inner_checked);

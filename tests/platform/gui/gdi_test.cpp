@@ -62,7 +62,7 @@ TEST(Gdi, RectangleOutlinesWithThePenAndFillsWithTheBrush) {
   SelectObject(c.dc(), brush);
   Rectangle(c.dc(), 2, 3, 8, 9);
   EXPECT_EQ(c.At(2, 3), kRed);
-  EXPECT_EQ(c.At(7, 8), kRed);   // right and bottom edges are the last pixels inside
+  EXPECT_EQ(c.At(7, 8), kRed);  // right and bottom edges are the last pixels inside
   EXPECT_EQ(c.At(8, 8), kWhite);
   EXPECT_EQ(c.At(3, 4), kBlue);
   EXPECT_EQ(c.Count(kRed), 2 * 6 + 2 * 4);
@@ -187,8 +187,8 @@ TEST(Gdi, BlitsConvertMonochromeAndStretchAndMirror) {
   HBITMAP mono = CreateBitmap(8, 2, 1, 1, rows);
   HDC mem = CreateCompatibleDC(c.dc());
   HGDIOBJ old = SelectObject(mem, mono);
-  SetTextColor(c.dc(), kRed);   // 0 bits
-  SetBkColor(c.dc(), kBlue);    // 1 bits
+  SetTextColor(c.dc(), kRed);  // 0 bits
+  SetBkColor(c.dc(), kBlue);   // 1 bits
   BitBlt(c.dc(), 0, 0, 8, 2, mem, 0, 0, SRCCOPY);
   EXPECT_EQ(c.At(3, 0), kBlue);
   EXPECT_EQ(c.At(3, 1), kRed);
@@ -267,7 +267,8 @@ TEST(Gdi, HostileDibHeadersAreRefused) {
         << k.what;
     void* out = nullptr;
     if (std::strcmp(k.what, "image size too small") != 0) {
-      EXPECT_EQ(CreateDIBSection(c.dc(), reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &out, nullptr, 0), nullptr)
+      EXPECT_EQ(CreateDIBSection(c.dc(), reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &out, nullptr, 0),
+                nullptr)
           << k.what;
     }
   }
@@ -326,8 +327,8 @@ TEST(Gdi, PaletteColoursAndThePaletteDisplayMode) {
   SetPaletteDisplayMode(true);
   EXPECT_EQ(GetDeviceCaps(c.dc(), RASTERCAPS) & RC_PALETTE, RC_PALETTE);
   Recorder::Get().Clear();
-  HWND w = CreateWindowEx(0, Recorder::Class(), "P", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                          nullptr, nullptr, nullptr);
+  HWND w = CreateWindowEx(0, Recorder::Class(), "P", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                          nullptr, nullptr, nullptr, nullptr);
   HDC wdc = GetDC(w);
   SelectPalette(wdc, hp, FALSE);
   EXPECT_EQ(RealizePalette(wdc), 3u);
@@ -363,7 +364,6 @@ TEST(Gdi, StaleAndWrongHandlesFailQuietly) {
   DeleteObject(bm);
 }
 
-
 TEST(Gdi, ExtremeCoordinatesAreCutNotWalked) {
   Canvas c(32, 32);
   SetViewportOrgEx(c.dc(), 5, 5, nullptr);
@@ -385,7 +385,6 @@ TEST(Gdi, ExtremeCoordinatesAreCutNotWalked) {
   EXPECT_TRUE(Polygon(c.dc(), far, 3));
   DeleteObject(red);
 }
-
 
 TEST(Gdi, DrawDibDrawsThroughTheWindowSystem) {
   DibPresenter before = DrawDibSetPresenter(GdiDrawPixels);

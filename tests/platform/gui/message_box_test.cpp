@@ -24,8 +24,8 @@ class Hook {
 class MessageBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    owner_ = CreateWindowEx(0, Recorder::Class(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 400,
-                            nullptr, nullptr, nullptr, nullptr);
+    owner_ = CreateWindowEx(0, Recorder::Class(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500,
+                            400, nullptr, nullptr, nullptr, nullptr);
     GuiPumpMessages();
   }
   void TearDown() override {

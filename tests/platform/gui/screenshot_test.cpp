@@ -26,10 +26,10 @@ int Count(const std::vector<std::uint32_t>& pixels, COLORREF color) {
 }
 
 TEST(Screenshot, TheWindowShowsItsText) {
-  HWND frame = CreateWindowEx(0, Recorder::Class(), "Kobrix screenshot", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
-                              420, 240, nullptr, nullptr, nullptr, nullptr);
-  HWND child = CreateWindowEx(WS_EX_CLIENTEDGE, Recorder::Class(), "", WS_CHILD | WS_VISIBLE, 20, 20, 360, 120,
-                              frame, nullptr, nullptr, nullptr);
+  HWND frame = CreateWindowEx(0, Recorder::Class(), "Kobrix screenshot", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                              60, 420, 240, nullptr, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowEx(WS_EX_CLIENTEDGE, Recorder::Class(), "", WS_CHILD | WS_VISIBLE, 20, 20, 360,
+                              120, frame, nullptr, nullptr, nullptr);
   Recorder::Get().painters[child] = [](HWND h, HDC dc) {
     RECT r;
     GetClientRect(h, &r);
@@ -49,7 +49,8 @@ TEST(Screenshot, TheWindowShowsItsText) {
   ASSERT_TRUE(GuiCaptureWindow(frame, &pixels, &w, &h)) << GuiBackendName();
   EXPECT_GE(w, 400);
   EXPECT_GT(Count(pixels, kInk), 300);
-  const std::string path = ShotPath(std::string("gui_window_").append(GuiBackendName()).append(".png").c_str());
+  const std::string path =
+      ShotPath(std::string("gui_window_").append(GuiBackendName()).append(".png").c_str());
   ASSERT_TRUE(GuiSaveScreenshot(frame, path));
   std::FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(f, nullptr);
@@ -61,8 +62,8 @@ TEST(Screenshot, TheWindowShowsItsText) {
 }
 
 TEST(Screenshot, AMessageBoxOverItsOwner) {
-  HWND owner = CreateWindowEx(0, Recorder::Class(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND owner = CreateWindowEx(0, Recorder::Class(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500,
+                              300, nullptr, nullptr, nullptr, nullptr);
   GuiPumpMessages();
   bool captured = false;
   SetModalHook([&](HWND box) {
@@ -70,10 +71,13 @@ TEST(Screenshot, AMessageBoxOverItsOwner) {
     std::vector<std::uint32_t> pixels;
     int w = 0, h = 0;
     captured = GuiCaptureWindow(box, &pixels, &w, &h) && Count(pixels, RGB(0, 0, 0)) > 100;
-    GuiSaveScreenshot(box, ShotPath(std::string("gui_message_box_").append(GuiBackendName()).append(".png").c_str()));
+    GuiSaveScreenshot(
+        box, ShotPath(std::string("gui_message_box_").append(GuiBackendName()).append(".png").c_str()));
     PostMessage(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   });
-  EXPECT_EQ(MessageBox(owner, "Can not read file '/tmp/clip.avi'", "Open Project", MB_ICONEXCLAMATION | MB_OK), IDOK);
+  EXPECT_EQ(
+      MessageBox(owner, "Can not read file '/tmp/clip.avi'", "Open Project", MB_ICONEXCLAMATION | MB_OK),
+      IDOK);
   SetModalHook(nullptr);
   EXPECT_TRUE(captured);
   DestroyWindow(owner);

@@ -1,3 +1,5 @@
+#include "platform/core/threads.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,7 +10,6 @@
 
 #include "gui_test_util.h"
 #include "platform/core/sync.h"
-#include "platform/core/threads.h"
 
 namespace {
 
@@ -141,8 +142,8 @@ TEST_F(ThreadTest, ThreadsSendingToEachOtherDoNotLockUp) {
     return 0;
   };
   Worker w([&] {
-    HWND mine = CreateWindowEx(0, Recorder::Class(), "Worker", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                               nullptr);
+    HWND mine = CreateWindowEx(0, Recorder::Class(), "Worker", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               nullptr, nullptr);
     Recorder::Get().handlers[mine] = [&](HWND, UINT msg, WPARAM wp, LPARAM, bool* h) -> LRESULT {
       if (msg != kAsk) return 0;
       *h = true;
@@ -169,8 +170,8 @@ TEST_F(ThreadTest, SendToAWindowWhoseThreadEndedReturnsAtOnce) {
   HWND orphan = nullptr;
   {
     Worker w([&] {
-      orphan = CreateWindowEx(0, Recorder::Class(), "Orphan", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                              nullptr);
+      orphan = CreateWindowEx(0, Recorder::Class(), "Orphan", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
     });
   }
   ASSERT_NE(orphan, nullptr);
@@ -187,7 +188,9 @@ TEST_F(ThreadTest, TimersSetFromAWorkerFireOnTheWindowThreadAtTheirPeriod) {
     }
     return 0;
   };
-  { Worker w([&] { SetTimer(window_, 3, 40, nullptr); }); }
+  {
+    Worker w([&] { SetTimer(window_, 3, 40, nullptr); });
+  }
   GuiPumpMessages();
   EXPECT_EQ(fired, 0);
   for (int i = 1; i <= 5; ++i) {

@@ -21,9 +21,10 @@ class WindowTest : public ::testing::Test {
     }
     GuiPumpMessages();
   }
-  HWND Frame(int x = 100, int y = 100, int w = 400, int h = 300, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-             HWND owner = nullptr, DWORD ex = 0) {
-    HWND f = CreateWindowEx(ex, Recorder::Class(), "Frame", style, x, y, w, h, owner, nullptr, nullptr, nullptr);
+  HWND Frame(int x = 100, int y = 100, int w = 400, int h = 300,
+             DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, HWND owner = nullptr, DWORD ex = 0) {
+    HWND f =
+        CreateWindowEx(ex, Recorder::Class(), "Frame", style, x, y, w, h, owner, nullptr, nullptr, nullptr);
     made_.push_back(f);
     return f;
   }
@@ -93,12 +94,13 @@ TEST_F(WindowTest, FrameWithTwoChildrenTakesClicksKeysAndPaints) {
   GuiClick(b, 30, 30);
   GuiType("Hi");
   GuiPumpMessages();
-  const std::vector<UINT> kinds = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_SETFOCUS, WM_KILLFOCUS,
+  const std::vector<UINT> kinds = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_SETFOCUS,    WM_KILLFOCUS,
                                    WM_KEYDOWN,   WM_KEYUP,       WM_CHAR,      WM_PARENTNOTIFY};
-  EXPECT_EQ(rec.Of(a, kinds), (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETFOCUS, WM_LBUTTONUP, WM_KILLFOCUS}));
-  EXPECT_EQ(rec.Of(b, kinds),
-            (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETFOCUS, WM_LBUTTONUP, WM_KEYDOWN /*shift*/,
-                               WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYUP /*shift*/, WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+  EXPECT_EQ(rec.Of(a, kinds),
+            (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETFOCUS, WM_LBUTTONUP, WM_KILLFOCUS}));
+  EXPECT_EQ(rec.Of(b, kinds), (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETFOCUS, WM_LBUTTONUP,
+                                                 WM_KEYDOWN /*shift*/, WM_KEYDOWN, WM_CHAR, WM_KEYUP,
+                                                 WM_KEYUP /*shift*/, WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
   // The frame had the focus before the first click.
   EXPECT_EQ(rec.Of(frame, kinds), (std::vector<UINT>{WM_PARENTNOTIFY, WM_KILLFOCUS, WM_PARENTNOTIFY}));
   // The details: client coordinates, the typed characters, the child ids.
@@ -168,8 +170,9 @@ TEST_F(WindowTest, CaptureKeepsTheMouseAndDisabledWindowsGetNone) {
 TEST_F(WindowTest, CreationAndDestructionMessagesComeInOrder) {
   Recorder& rec = Recorder::Get();
   HWND frame = Frame(0, 0, 300, 200, WS_OVERLAPPEDWINDOW);
-  const std::vector<UINT> life = {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE,
-                                  WM_SHOWWINDOW,    WM_DESTROY,  WM_NCDESTROY,  WM_PARENTNOTIFY};
+  const std::vector<UINT> life = {WM_GETMINMAXINFO, WM_NCCREATE,    WM_NCCALCSIZE, WM_CREATE,
+                                  WM_SIZE,          WM_MOVE,        WM_SHOWWINDOW, WM_DESTROY,
+                                  WM_NCDESTROY,     WM_PARENTNOTIFY};
   EXPECT_EQ(rec.Of(frame, life),
             (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}));
   HWND child = Child(frame, 0, 0, 10, 10, 7);
@@ -201,8 +204,8 @@ TEST_F(WindowTest, GeometryFollowsTheStyles) {
   AdjustWindowRect(&adjusted, WS_OVERLAPPEDWINDOW, FALSE);
   EXPECT_EQ(adjusted.right - adjusted.left, 400);
   EXPECT_EQ(adjusted.bottom - adjusted.top, 300);
-  HWND child = CreateWindowEx(WS_EX_CLIENTEDGE, Recorder::Class(), "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 20, 100,
-                              50, frame, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowEx(WS_EX_CLIENTEDGE, Recorder::Class(), "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10,
+                              20, 100, 50, frame, nullptr, nullptr, nullptr);
   GetClientRect(child, &cr);
   EXPECT_EQ(cr.right, 100 - 2 - 4);
   POINT p{0, 0};
@@ -232,8 +235,9 @@ TEST_F(WindowTest, SizingSendsMinMaxAndSizeMessages) {
   GetWindowRect(frame, &wr);
   EXPECT_EQ(wr.right - wr.left, 600);
   EXPECT_EQ(wr.bottom - wr.top, 300);
-  EXPECT_EQ(rec.Of(frame, {WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}),
-            (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}));
+  EXPECT_EQ(
+      rec.Of(frame, {WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}),
+      (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}));
   rec.Clear();
   ShowWindow(frame, SW_MINIMIZE);
   EXPECT_TRUE(IsIconic(frame));
@@ -307,7 +311,7 @@ TEST_F(WindowTest, OnlyTheInvalidPartRepaintsAndParentsPaintBeforeChildren) {
   EXPECT_EQ(painted[0].bottom, 120);
   EXPECT_EQ(GuiReadPixel(frame, 210, 110), kRed);
   EXPECT_EQ(GuiReadPixel(frame, 230, 110), RGB(0, 0, 0));  // outside the update region
-  EXPECT_EQ(rec.Of(child, {WM_PAINT}).size(), 0u);   // not touched
+  EXPECT_EQ(rec.Of(child, {WM_PAINT}).size(), 0u);         // not touched
 
   rec.Clear();
   InvalidateRect(frame, nullptr, TRUE);
@@ -422,7 +426,6 @@ TEST_F(WindowTest, CaretBlinksOnTheDrivenClock) {
   EXPECT_EQ(GuiReadPixel(frame, 20, 25), kWhite);
 }
 
-
 TEST_F(WindowTest, TheClassCursorShowsOverTheClientAreaAndResourceCursorsAreFound) {
   const BYTE and_plane[4 * 32] = {};
   BYTE xor_plane[4 * 32] = {};
@@ -438,8 +441,8 @@ TEST_F(WindowTest, TheClassCursorShowsOverTheClientAreaAndResourceCursorsAreFoun
   wc.lpszClassName = "CursorTest";
   RegisterClass(&wc);
   HWND frame = Frame(0, 0, 300, 200);
-  HWND child = CreateWindowEx(0, "CursorTest", "", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, frame, nullptr, nullptr,
-                              nullptr);
+  HWND child = CreateWindowEx(0, "CursorTest", "", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, frame, nullptr,
+                              nullptr, nullptr);
   GuiPumpMessages();
   POINT p{20, 20};
   ClientToScreen(child, &p);
