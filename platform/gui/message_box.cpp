@@ -278,12 +278,21 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   ShowWindow(box, SW_SHOW);
   FocusButton(box, state.default_index);
 
+  // Unanswered (nobody at the display): the answer that changes nothing,
+  // pressed on its button.
+  int unattended = IDOK;
+  switch (kind) {
+    case MB_YESNO: unattended = IDNO; break;
+    case MB_ABORTRETRYIGNORE: unattended = IDABORT; break;
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL: unattended = IDCANCEL; break;
+  }
   RunModalLoop(
       box, [&] { return state.done || !IsWindow(box); }, [&](const MSG& m) { return PreTranslate(box, m); },
       [&] {
-        if (!state.buttons.empty())
-          SendMessage(state.buttons[static_cast<std::size_t>(state.default_index)], BM_CLICK, 0, 0);
-        if (!state.done) Finish(box, state.cancel_id != 0 ? state.cancel_id : IDOK);
+        if (HWND b = GetDlgItem(box, unattended)) SendMessage(b, BM_CLICK, 0, 0);
+        if (!state.done) Finish(box, unattended);
       });
   // Enable the owner before the box goes, so that the activation returns to it.
   if (owner_was_enabled && IsWindow(root)) EnableWindow(root, TRUE);

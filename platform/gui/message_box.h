@@ -5,7 +5,9 @@
 // first the default) button, Esc and the close box answer IDCANCEL when the
 // box has a Cancel button (IDOK for an OK box), Tab and the arrows move
 // between the buttons, a button's underlined letter presses it. Answered
-// by a test hook or automatically as modal.h says.
+// by a test hook, or where nobody can answer (modal.h) with IDNO for Yes/No,
+// IDCANCEL when there is a Cancel button, IDABORT for Abort/Retry/Ignore and
+// IDOK for an OK box.
 #pragma once
 
 #include "platform/gui/mb.h"

@@ -4,7 +4,8 @@
 // its real controls (clicking a button, pressing a key). So that nothing
 // blocks: on the headless back-end, and whenever a hook is installed, a
 // modal window still unanswered when no message is left to run takes its
-// default answer (a message box: its default button).
+// unattended answer, the one that changes nothing (a message box: No,
+// Cancel or Abort when it has them, else OK).
 #pragma once
 
 #include <functional>
@@ -18,8 +19,8 @@ ModalHook SetModalHook(ModalHook hook);
 
 // Runs messages until done() is true. pre_translate may take a message
 // before it is dispatched (keyboard handling of the modal window); it
-// returns true when it did. answer_default ends the window with its default
-// answer. Returns false when a WM_QUIT arrived (it is posted again).
+// returns true when it did. answer_default ends the window with its
+// unattended answer. Returns false when a WM_QUIT arrived (it is posted again).
 bool RunModalLoop(HWND window, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& pre_translate,
                   const std::function<void()>& answer_default);

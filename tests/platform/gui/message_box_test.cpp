@@ -87,12 +87,23 @@ TEST_F(MessageBoxTest, KeysAnswerAsTheyWouldForAUser) {
   }
 }
 
-TEST_F(MessageBoxTest, NobodyToAnswerGivesTheDefaultButton) {
+TEST_F(MessageBoxTest, NobodyToAnswerGivesTheAnswerThatChangesNothing) {
   if (std::string(GuiBackendName()) != "headless") GTEST_SKIP() << "a real display waits for its user";
-  EXPECT_EQ(MessageBox(owner_, "Text", "Default", MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
+  struct Case {
+    UINT type;
+    int expected;
+  };
+  const Case cases[] = {{MB_OK, IDOK},
+                        {MB_OKCANCEL, IDCANCEL},
+                        {MB_YESNO, IDNO},
+                        {MB_YESNOCANCEL | MB_DEFBUTTON1, IDCANCEL},
+                        {MB_RETRYCANCEL, IDCANCEL},
+                        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, IDABORT}};
+  for (const Case& k : cases) EXPECT_EQ(MessageBox(owner_, "Text", "Unattended", k.type), k.expected) << k.type;
   // A hook that leaves the box alone gets the same.
   Hook hook([](HWND) {});
-  EXPECT_EQ(MessageBox(nullptr, "Text", "Default", MB_OKCANCEL), IDOK);
+  EXPECT_EQ(MessageBox(nullptr, "Text", "Unattended", MB_YESNO), IDNO);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
 }
 
 TEST_F(MessageBoxTest, TheBoxFitsItsTextAndCentresOnItsOwner) {
