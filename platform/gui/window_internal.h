@@ -2,6 +2,12 @@
 // raw input queues, and the hooks between the core, the back-ends, the
 // controls and the modal loops. Everything here is guarded by TreeLock();
 // no window procedure is ever called with it held.
+//
+// Where the rest of the user interface plugs in: a menu bar takes its room
+// through Window::menu (NonClientInsets) and draws in PaintNonClient; the
+// standard controls register in RegisterSystemClasses (controls.cpp); modal
+// dialogs run RunModalLoop (modal.h) with their keyboard handling as its
+// pre-translation step.
 #pragma once
 
 #include <atomic>
