@@ -65,6 +65,8 @@ bool TimeLineEngine::SwapLines(int32_t kind, int32_t a, int32_t b) {
   high.mute = lowValues.mute;
   low.effects = highEffects;
   high.effects = lowEffects;
+  // Restack the panel: lines between two that were not neighbours move too.
+  panel->Layout(rowGap);
 
   for (Film* f = FilmList.First(); f; f = f->next) {
     if (kind == kLineVideo && f->video && (f->videoRow == a || f->videoRow == b)) {
