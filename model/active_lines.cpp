@@ -33,8 +33,7 @@ void TimeLineEngine::GetActiveLines(bool videoRows[2], bool& midiLine, bool audi
   for (int32_t i = 0; i < 2; ++i) videoRows[i] = video && active(videoPanel[i]);
   midiLine = midi && active(midiPanel[0]);
   for (int32_t i = 0; i < 4; ++i) {
-    audioLines[i] =
-        audio && i < audioLineCount && ((request & kRequestAllAudio) || active(audioPanel[i]));
+    audioLines[i] = audio && i < audioLineCount && ((request & kRequestAllAudio) || active(audioPanel[i]));
   }
 }
 
@@ -179,8 +178,8 @@ void TimeLineEngine::EditMarkRange() {
   int32_t start = 0, end = 0;
   if (!GetMarkRange(start, end) && !GetActiveExtent(start, end, 0)) {
     // Lines count even when their player is not usable.
-    const int32_t shown = (showVideo ? kRequestVideo : 0) | (showAudio ? kRequestAudio : 0) |
-                          (showMidi ? kRequestMidi : 0);
+    const int32_t shown =
+        (showVideo ? kRequestVideo : 0) | (showAudio ? kRequestAudio : 0) | (showMidi ? kRequestMidi : 0);
     if (!GetActiveExtent(start, end, shown)) {
       start = 0;
       end = length;

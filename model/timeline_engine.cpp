@@ -35,7 +35,6 @@ void CopyName(char (&to)[kTrackNameSize], const char* from) {
 
 TimeLineEngine::TimeLineEngine() {
   factor = DefaultFactor();
-  for (int32_t i = 0; i < audioPanel.rowCount; ++i) audioPanel[i].SetUp("", 1, 0);
   videoPanel.Layout(rowGap);
   audioPanel.Layout(rowGap);
 }
@@ -47,6 +46,11 @@ TimeLineEngine::~TimeLineEngine() {
     if (held->IsOpen()) held->Close();
     held->Release();
   }
+}
+
+void TimeLineEngine::AttachView(TimeLineView* view) {
+  view_ = view;
+  UndoScript::SetOwnerWindow(Owner());
 }
 
 void TimeLineEngine::SetPlayers(TimeLinePlayers* players) {

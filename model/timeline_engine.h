@@ -46,8 +46,9 @@ class TimeLineEngine : public FilmHost {
   TimeLineEngine(const TimeLineEngine&) = delete;
   TimeLineEngine& operator=(const TimeLineEngine&) = delete;
 
-  // The window side; null while there is no window.
-  void AttachView(TimeLineView* view) { view_ = view; }
+  // The window side; null while there is no window. Its window also owns
+  // the undo history's error box.
+  void AttachView(TimeLineView* view);
   TimeLineView* View() const { return view_; }
   // Null: the defaults (no devices).
   void SetPlayers(TimeLinePlayers* players);
@@ -143,8 +144,8 @@ class TimeLineEngine : public FilmHost {
   // Drops the active lines without a clip in [start, end) and returns the
   // kinds left (kKind... bits), rounding the range to frames when video
   // takes part and request is not exactly audio; 0 for an empty range.
-  int32_t GetRangeOfLines(bool videoRows[2], bool& midiLine, bool audioLines[4], int32_t& start,
-                          int32_t& end, int32_t request);
+  int32_t GetRangeOfLines(bool videoRows[2], bool& midiLine, bool audioLines[4], int32_t& start, int32_t& end,
+                          int32_t request);
   // The earliest start and latest end of the clips on the active lines.
   bool GetActiveExtent(int32_t& start, int32_t& end, int32_t request);
   // The mix with the flagged lines at their gains, the others silent.

@@ -51,7 +51,8 @@ class TimeLineView {
   virtual void FillScaleList() = 0;
   virtual void SetScaleRange(int32_t minimum, int32_t maximum) = 0;
   virtual int32_t SelectScale(int32_t scale) = 0;
-  // The header rows were changed or moved: lay them out again.
+  // The header rows were changed or moved, or the first audio row shown
+  // changed: lay them out again.
   virtual void LayoutHeaders() = 0;
   // The lines need extra pixels of height (re-layout when maximised).
   virtual void UpdateFrameLayout(int32_t extraHeight) = 0;

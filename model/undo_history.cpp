@@ -111,7 +111,8 @@ void UndoScript::Mark(uint32_t flags, const MarkList& marks, const TimeLineState
   ++AutosaveEditCount;
 }
 
-bool UndoScript::Take(const FilmListHead& films, const MarkList& marks, const TimeLineState& state, bool push) {
+bool UndoScript::Take(const FilmListHead& films, const MarkList& marks, const TimeLineState& state,
+                      bool push) {
   history.pending = 0;
   int32_t failedSize = 0;
   UndoScript* s = MakeSnapshot(films, marks, state, &failedSize);

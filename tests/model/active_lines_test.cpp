@@ -93,6 +93,17 @@ TEST_F(ActiveLinesTest, RealtimeMuteGivesTheEngineZeroGainOutsideTheSolo) {
   const std::vector<TrackValue> some = {{-1, 600, 20}, {2, 102, -20}};
   EXPECT_EQ(players.trackValues, some);
 
+  // With the audio lines hidden no line sounds, and their solo no longer
+  // silences the video rows that are not muted.
+  engine.showAudio = false;
+  engine.audioLineCount = 4;
+  players.trackValues.clear();
+  engine.UpdateEngineMix(-2);
+  const std::vector<TrackValue> silent = {{0, 0, 0}, {1, 0, -10}, {2, 0, -20}, {3, 0, -30}};
+  EXPECT_EQ(players.trackValues, silent);
+  engine.GetActiveLines(video, midi, audio, 0);
+  EXPECT_EQ(Describe(video, midi, audio), "v01 m1 a0000");
+
   engine.playing = false;
   players.trackValues.clear();
   engine.UpdateEngineMix(-2);

@@ -58,11 +58,11 @@ class FakeView : public TimeLineView {
   }
   // The millisecond ladder of the zoom list, nearest by the geometric mean.
   int32_t SelectScale(int32_t value) override {
-    static const int32_t ladder[] = {1,       2,       3,       5,        7,        10,       20,      30,
-                                     50,      70,      100,     200,      300,      500,      700,     1000,
-                                     2000,    3000,    5000,    7000,     10000,    20000,    30000,   60000,
-                                     120000,  180000,  300000,  420000,   600000,   1200000,  1800000, 3600000,
-                                     7200000, 10800000, 18000000, 25200000, 36000000, 54000000, 86400000};
+    static const int32_t ladder[] = {
+        1,       2,       3,       5,        7,        10,       20,       30,       50,      70,
+        100,     200,     300,     500,      700,      1000,     2000,     3000,     5000,    7000,
+        10000,   20000,   30000,   60000,    120000,   180000,   300000,   420000,   600000,  1200000,
+        1800000, 3600000, 7200000, 10800000, 18000000, 25200000, 36000000, 54000000, 86400000};
     const int n = sizeof(ladder) / sizeof(ladder[0]);
     if (value <= ladder[0]) return ladder[0];
     if (value >= ladder[n - 1]) return ladder[n - 1];

@@ -96,7 +96,7 @@ TEST_F(LineOperationsTest, InvalidSwapsChangeNothing) {
   engine.audioPanel[0].gain = 99;
   struct Case {
     int32_t kind, a, b;
-  } cases[] = {{kLineAudio, 0, 3}, {kLineAudio, -1, 0}, {kLineVideo, 0, 2},  {kLineMidi, 0, 0},
+  } cases[] = {{kLineAudio, 0, 3}, {kLineAudio, -1, 0}, {kLineVideo, 0, 2}, {kLineMidi, 0, 0},
                {kLineVfx, 0, 0},   {7, 0, 1},           {kLineAudio, 1, 1}, {kLineVideo, 0, 0}};
   for (const Case& c : cases) {
     EXPECT_FALSE(engine.SwapLines(c.kind, c.a, c.b)) << c.kind << " " << c.a << " " << c.b;
@@ -112,7 +112,7 @@ TEST_F(LineOperationsTest, SwapKeepsTheTargetLineInView) {
   engine.audioPanel.clientHeight = 1000;
   engine.audioPanel.Layout(engine.rowGap);
   ASSERT_TRUE(engine.SwapLines(kLineAudio, 1, 3));
-  EXPECT_TRUE(view.scrolledTo.empty());  // line 3 is shown
+  EXPECT_TRUE(view.scrolledTo.empty());             // line 3 is shown
   ASSERT_TRUE(engine.SwapLines(kLineAudio, 3, 1));  // line 1 lies above the first shown
   ASSERT_EQ(view.scrolledTo.size(), 1u);
   EXPECT_EQ(view.scrolledTo[0], 1);

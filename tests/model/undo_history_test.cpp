@@ -68,9 +68,12 @@ TEST_F(UndoTest, OnlyCompletePairsOrDiscreteEditsTakeSnapshots) {
     uint32_t before, reported;
     bool snapshot;
   } cases[] = {
-      {0, kUndoClipStep, false},        {0, kUndoDeselect, false},
-      {kUndoSelectGesture, kUndoClipStep, false}, {kUndoClipGesture, kUndoDeselect, false},
-      {kUndoClipGesture, kUndoClipStep, true},    {kUndoSelectGesture, kUndoDeselect, true},
+      {0, kUndoClipStep, false},
+      {0, kUndoDeselect, false},
+      {kUndoSelectGesture, kUndoClipStep, false},
+      {kUndoClipGesture, kUndoDeselect, false},
+      {kUndoClipGesture, kUndoClipStep, true},
+      {kUndoSelectGesture, kUndoDeselect, true},
       {0, kUndoEdit, true},
   };
   for (const Case& c : cases) {
