@@ -1,15 +1,13 @@
 #include "model/undo_history.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <new>
 #include <string>
 
 #include "engine_fakes.h"
 #include "model/ini.h"
+#include "support/test_env.h"
 
 namespace enginetest {
 namespace {
@@ -101,29 +99,11 @@ TEST_F(UndoTest, DepthThreeKeepsTheThreeMostRecentStates) {
 
 class MaxUndoSetting : public UndoTest {
  protected:
-  void SetUp() override {
-    UndoTest::SetUp();
-    char pattern[] = "/tmp/kobrix-undo-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    const char* old = std::getenv("KOBRIX_HOME");
-    hadHome_ = old != nullptr;
-    if (hadHome_) oldHome_ = old;
-    setenv("KOBRIX_HOME", folder_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadHome_)
-      setenv("KOBRIX_HOME", oldHome_.c_str(), 1);
-    else
-      unsetenv("KOBRIX_HOME");
-    std::filesystem::remove_all(folder_);
-    UndoTest::TearDown();
-  }
-  std::string folder_, oldHome_;
-  bool hadHome_ = false;
+  ScopedSettingsHome home_;
 };
 
 TEST_F(MaxUndoSetting, ReadClampedFromTheTimelineSection) {
+  ASSERT_TRUE(home_.ok());
   UndoScript::ReadSettings();
   EXPECT_EQ(UndoScript::Depth(), 100);  // no key
   struct Case {
