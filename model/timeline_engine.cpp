@@ -150,8 +150,6 @@ void TimeLineEngine::SetPlayCursor(int32_t time, bool preview, HWND window) {
   if (preview && showVideo) PreviewFrameAt(t, window);
 }
 
-void TimeLineEngine::PreviewFrameAt(int32_t, HWND) {}
-
 // ---- Time and x.
 
 int32_t TimeLineEngine::PosToPixelUnclamped(int32_t t) {

@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "model/film_host.h"
+#include "model/play_control.h"
 #include "model/timeline_state.h"
 #include "model/timeline_view.h"
 #include "model/track_record.h"
@@ -170,6 +171,55 @@ class TimeLineEngine : public FilmHost {
   void ClearMute();
   void InvalidateEnabledLines();
 
+  // ---- Playback of ranges (play_control.cpp). Parts are kKind... bits.
+  // Prepares the players for [start, end) without starting any; 0 when
+  // none could be prepared.
+  int32_t PrepareRange(int32_t start, int32_t end, bool fromCursor);
+  // Prepares, waits before play when asked, starts and enters play mode;
+  // any failure leaves everything stopped.
+  void StartPlayRange(int32_t start, int32_t end, bool noWait, bool fromCursor);
+  // Starts the prepared players, after the wait when asked and video takes
+  // part (the wait dialog then starts them). False when the wait was
+  // cancelled.
+  bool StartPrepared(int32_t parts, bool wait);
+  void BeginPlayMode(int32_t start, int32_t end, int32_t parts, bool keepCursor);
+  // The last step of every stop; replays while loops remain.
+  void StopPlayback();
+  // The Stop command: no more loops, every player stopped, and the end
+  // made at once when none still runs.
+  void CmStop();
+  void NotifyPlayState(bool playing);
+
+  // ---- Play segments and video lookup (play_segments.cpp).
+  // The video segments of the flagged rows over [start, end), both rounded
+  // to frames in place; false, with no segments, when that is empty.
+  bool CollectRange(const FilmListHead& films, const bool rowFlags[2], int32_t& start, int32_t& end);
+  void FreeRangeList();
+  // The film whose picture is on screen at a time-line time; time becomes
+  // the source time in it.
+  bool FindVideoAt(Film*& film, int32_t& time);
+
+  // ---- Clip play and previews (clip_play.cpp). Each play operation runs
+  // the Stop command instead while playing or prepared.
+  bool PlayClip(Film* film, int32_t parts);
+  void PlayCollectionClip(const ClipItem& clip);
+  bool PreviewClipAudio(Film* film);
+  // line -1: the active audio lines.
+  bool PreviewLineAudio(int32_t line);
+  void ShowClipFrame(Film* film, int32_t sourceTime, HWND window);
+  void ReleaseHeldFilm();
+
+  // ---- The audio play file (audio_play_file.cpp).
+  // Mixes what the file lacks of the flagged lines for the coming play;
+  // offset and length are the bytes of [playPos, end) in the file. True
+  // when the file holds a valid stretch.
+  bool UpdatePlayFile(int32_t start, int32_t end, int32_t playPos, int64_t& offset, int64_t& length,
+                      const bool audioLines[4]);
+  // Prepares the audio engine to play those bytes of the file as the held film.
+  bool PlayFromPlayFile(int64_t offset, int64_t length);
+
+  PlayState play;
+
   // ---- Fields the windows and the edit operations read.
   // Length, cursor and view: change them through the operations above.
   int32_t length = 60000;  // ms
@@ -216,8 +266,7 @@ class TimeLineEngine : public FilmHost {
   int32_t hitDistanceMs = 0;
 
  protected:
-  // Shows the picture at a time-line time; the clip-play operations supply
-  // it.
+  // Shows the picture at a time-line time with its frame in the status line.
   virtual void PreviewFrameAt(int32_t time, HWND window);
 
  private:
@@ -230,6 +279,9 @@ class TimeLineEngine : public FilmHost {
   void Restore(const UndoScript& snapshot, FilmListHead& films);
   void RestoreEffects(EffectChain*& held, EffectChain* restored);
   void TakeOff(FilmListHead& films);
+  void StartPlayers(int32_t parts);
+  bool AnyPlayerRunning();
+  MixSetup SingleLineMix(const Film* film) const;
 
   TimeLineView* view_ = nullptr;
   TimeLinePlayers defaultPlayers_;

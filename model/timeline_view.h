@@ -9,6 +9,13 @@
 
 #include "platform/core/types.h"
 
+class VideoPlayer;
+class AudioEngine;
+class MidiPlayer;
+class WaitDialog;
+class VTRecorder;
+class VFX;
+
 class TimeLineView {
  public:
   virtual ~TimeLineView() = default;
@@ -68,6 +75,22 @@ class TimeLineView {
   // The "Time Range" dialog under caption, limited to [lo, hi] and preset
   // to [start, end); true on OK with the chosen range.
   virtual bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) = 0;
+
+  // ---- Playback. The defaults work on Handle(): timer 1 and the replay
+  // request go to the window, frame requests to its top-level window.
+  // Starts the 100 ms play timer; false when it could not be made.
+  virtual bool StartPlayTimer();
+  virtual void KillPlayTimer();
+  // Posts the replay request (WM_USER+97) to the window.
+  virtual void PostReplay();
+  // Posts WM_USER+99 with the request to the main frame.
+  virtual void PostFrameRequest(int32_t request);
+  // The tool bar's Play and Stop buttons show the play state anew.
+  virtual void RefreshPlayButtons() {}
+  // The lines show the play cursor, or the normal one.
+  virtual void SetPlayCursorShape(bool) {}
+  // The wait cursor while a slow step runs, then the normal one.
+  virtual void ShowWaitCursor(bool wait);
 };
 
 // The program-wide players as the engine sees them. The defaults stand for
@@ -85,4 +108,12 @@ class TimeLinePlayers {
   // effect-list dialog.
   virtual void NotifyMixer(int32_t code, int32_t arg);
   virtual void NotifyEffectDialogs(int32_t code, int32_t arg);
+
+  // The players playback drives; null where the program has none.
+  virtual VideoPlayer* Video() { return nullptr; }
+  virtual AudioEngine* Audio() { return nullptr; }
+  virtual MidiPlayer* Midi() { return nullptr; }
+  virtual WaitDialog* Wait() { return nullptr; }
+  virtual VTRecorder* Recorder() { return nullptr; }
+  virtual VFX* Transitions() { return nullptr; }
 };

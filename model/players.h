@@ -1,0 +1,165 @@
+// The players, the transition service and the wait before play as the
+// time-line's playback drives them. The video, MIDI and transition modules,
+// the wait dialog and the audio engine implement these; the program hands
+// them to the engine through TimeLinePlayers, and tests supply their own.
+// Every call comes from the main thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/core/types.h"
+
+class Film;
+class FilmListHead;
+class VideoSource;
+class AudioSource;
+class StartFrameRecord;
+struct MixSetup;
+
+// The video output made for the current stream format.
+class SubVideoPlayer {
+ public:
+  virtual ~SubVideoPlayer() = default;
+  // 3 running, 4 done, 5 failed.
+  virtual int32_t GetState() = 0;
+  // Ends a started or prepared play; with releaseCodec the codec may close too.
+  virtual void Finish(bool releaseCodec) = 0;
+  // Starts the prepared play.
+  virtual void Run(HWND window) = 0;
+  virtual void Stop() = 0;
+  // The frames shown since the video player's base frame.
+  virtual int32_t GetFrame() = 0;
+  // Tells the user how many frames were skipped.
+  virtual void ReportSkippedFrames(HWND window, int32_t option) = 0;
+  // A decoded picture of one source frame, with one reference for the
+  // caller; null from players that prepare no pictures.
+  virtual StartFrameRecord* ShowStill(VideoSource* source, int32_t frame) = 0;
+};
+
+class VideoPlayer {
+ public:
+  virtual ~VideoPlayer() = default;
+  // Null when no output exists.
+  virtual SubVideoPlayer* CurrentSubPlayer() = 0;
+  // The frame of the start of the last play.
+  virtual int32_t BaseFrame() = 0;
+  // The option to report skipped frames; 0 when off.
+  virtual int32_t ReportSkippedOption() = 0;
+  // Hands the segments (linked through next, in start order) to the
+  // sub-player, which prepares and prefills [start, end) without running.
+  // False when refused; the player has told the user why.
+  virtual bool Play(Film* segments, int32_t start, int32_t end, FilmListHead& films, HWND window) = 0;
+  // Shows the frame of source at ms (a frame start) in the window.
+  virtual void ShowOnBoard(VideoSource* source, int32_t ms, HWND window) = 0;
+  // The key frame at or before frame, as the source's index gives it.
+  virtual int32_t FindKeyFrame(VideoSource* source, int32_t frame) = 0;
+};
+
+// The audio engine's playback as the time-line drives it.
+class AudioEngine {
+ public:
+  virtual ~AudioEngine() = default;
+  // Sets the engine up to play [start, end) ms of films (a whole list, or
+  // one film standing alone) with the mix, opens the output paused and
+  // primes it. realtimeMute plays lines of gain 0 too, so that muting can
+  // change while playing; preview plays the range over and over.
+  virtual bool PrepareRange(Film* films, const MixSetup& mix, int32_t start, int32_t end, HWND window,
+                            bool realtimeMute, bool preview) = 0;
+  // Mixes [start, end) ms of films into the sound file, each time at its own
+  // place in the file, with a progress dialog; false on failure or cancel
+  // (the engine has told the user what failed).
+  virtual bool PrepareWaveForPlay(Film* films, const MixSetup& mix, int32_t start, int32_t end) = 0;
+  // Starts the prepared, paused output.
+  virtual bool Resume() = 0;
+  virtual void Stop() = 0;
+  // The output position in ms of the time-line; -1 when not playing.
+  virtual int32_t GetPosition() = 0;
+  // 3 and 7 mean playing.
+  virtual int32_t GetState() = 0;
+  // The output format.
+  virtual uint32_t SampleRate() = 0;
+  virtual uint32_t AvgBytesPerSec() = 0;
+  virtual uint32_t BlockAlign() = 0;
+  // The shared audio source of the sound file, with one reference for the
+  // caller; null when it cannot be opened.
+  virtual AudioSource* OpenSoundFile() = 0;
+};
+
+class MidiPlayer {
+ public:
+  virtual ~MidiPlayer() = default;
+  // Prepares the MIDI line's films of [start, end) at the line's gain
+  // without starting.
+  virtual bool PrepareRange(Film* films, int32_t start, int32_t end, HWND window, int32_t gain) = 0;
+  virtual void Start() = 0;
+  virtual void Stop() = 0;
+  virtual int32_t GetPosition() = 0;  // ms
+  virtual int32_t GetState() = 0;     // 3 while playing
+};
+
+// The wait before play.
+class WaitDialog {
+ public:
+  virtual ~WaitDialog() = default;
+  // Waits as kind asks (1 a key, 2 + n GPI input n) and, when the wait
+  // ends, starts the prepared players of parts itself (video, audio, MIDI),
+  // so that they start the moment the wait is over. False when cancelled:
+  // nothing was started.
+  virtual bool Execute(HWND owner, int32_t parts, int32_t kind) = 0;
+};
+
+// The tape recorder link.
+class VTRecorder {
+ public:
+  virtual ~VTRecorder() = default;
+  virtual void Stop() = 0;
+};
+
+// One transition of the VFX line: it joins the film stamped first to the
+// one stamped second over [start, end) ms.
+struct VFXEntry {
+  VFXEntry* next = nullptr;
+  int32_t start = 0;
+  int32_t end = 0;
+  int32_t firstStamp = 0;
+  int32_t secondStamp = 0;
+  int32_t frames = 0;
+  VideoSource* rendered = nullptr;  // none until rendering has finished
+  int32_t state = 0;
+};
+
+// The transition service. The list is shared with the background renderer:
+// what depends on a transition's rendered file is read between Lock and
+// Unlock.
+class VFX {
+ public:
+  VFX();
+  virtual ~VFX();
+  VFX(const VFX&) = delete;
+  VFX& operator=(const VFX&) = delete;
+
+  // Brings the transition list up to date for the clips on the VFX line
+  // and returns its head.
+  virtual VFXEntry* Schedule() = 0;
+  // The list as it stands.
+  virtual VFXEntry* List() = 0;
+
+  // Adds the segments of transition t inside [start, end) to list: its
+  // rendered file over its frames, or before rendering a cut at its middle
+  // from the first film's source to the second's.
+  void BuildSegments(const VFXEntry& t, FilmListHead& list, int32_t start, int32_t end, const Film& first,
+                     const Film& second);
+  // The picture at time where the transition joining a and b (either
+  // order) lies: film and time become the film to show and the source time
+  // in it. False when no transition joins them.
+  bool PickSide(Film*& film, int32_t& time, Film* a, Film* b);
+
+ protected:
+  virtual void Lock() {}
+  virtual void Unlock() {}
+
+ private:
+  // The film of a rendered file last handed out by PickSide.
+  std::unique_ptr<Film> picked_;
+};
