@@ -22,7 +22,7 @@ class PlayControlTest : public PlayTest {
   }
   // Every player has played to its end, and the timer saw it.
   void PlayersEnd() {
-    fakes.video.sub.state = 4;
+    fakes.videoPlayer.sub.state = 4;
     fakes.audioEngine.state = 1;
     fakes.midiPlayer.state = 1;
     engine.StopPlayback();
@@ -52,14 +52,14 @@ TEST_F(PlayControlTest, PlayPreparesEveryPlayerThenTheWaitStartsThemOnce) {
   EXPECT_EQ(fakes.mixer, (std::vector<Notice>{{9, 0}}));
   EXPECT_EQ(fakes.dialogs, (std::vector<Notice>{{9, 0}}));
   // Every player got the same range; the picture at its start was shown.
-  EXPECT_EQ(fakes.video.playStart, 0);
-  EXPECT_EQ(fakes.video.playEnd, 2000);
+  EXPECT_EQ(fakes.videoPlayer.playStart, 0);
+  EXPECT_EQ(fakes.videoPlayer.playEnd, 2000);
   ASSERT_EQ(fakes.audioEngine.prepares.size(), 1u);
   EXPECT_EQ(fakes.audioEngine.prepares[0].start, 0);
   EXPECT_EQ(fakes.audioEngine.prepares[0].end, 2000);
   EXPECT_EQ(fakes.audioEngine.prepares[0].films, FilmList.First());
   EXPECT_EQ(fakes.midiPlayer.preparedEnd, 2000);
-  EXPECT_EQ(fakes.video.shows, 1);
+  EXPECT_EQ(fakes.videoPlayer.shows, 1);
   EXPECT_EQ(playView.waitShown, (std::vector<bool>{true, false}));
 }
 
@@ -136,7 +136,7 @@ TEST_F(PlayControlTest, LoopCountThreePlaysThreeTimesAndTheFrameHearsOfEveryStop
 TEST_F(PlayControlTest, ARefusedVideoStillPlaysTheAudioAndTheCursorFollowsIt) {
   VideoAt(0, 0, 2000);
   AudioFilm(0, 0, 2000);
-  fakes.video.accept = false;
+  fakes.videoPlayer.accept = false;
   fakes.audioEngine.position = 1234;
   engine.play.askBeforeStart = 1;
   Play(0, 2000);
@@ -152,7 +152,7 @@ TEST_F(PlayControlTest, ARefusedVideoStillPlaysTheAudioAndTheCursorFollowsIt) {
 TEST_F(PlayControlTest, TheStartPositionIsTheMasterPlayers) {
   VideoAt(0, 0, 4000);
   AudioFilm(0, 0, 4000);
-  fakes.video.sub.frame = 10;
+  fakes.videoPlayer.sub.frame = 10;
   fakes.audioEngine.position = 999;
   Play(1000, 4000);
   ASSERT_TRUE(engine.playing);
@@ -254,7 +254,7 @@ TEST_F(PlayControlTest, TheStopCommandEndsAtOnceWhenNoPlayerRuns) {
 
 TEST_F(PlayControlTest, TheEndReportsSkippedFramesAndRepaintsAHiddenCursor) {
   VideoAt(0, 0, 2000);
-  fakes.video.reportSkipped = 1;
+  fakes.videoPlayer.reportSkipped = 1;
   engine.hidePlaybackCursor = true;
   Play(0, 2000);
   ASSERT_TRUE(engine.playing);

@@ -235,8 +235,9 @@ class FakeVfx : public VFX {
 
 class PlayPlayers : public FakePlayers {
  public:
-  PlayPlayers() : video(log), audioEngine(log), midiPlayer(log), wait(log, video, audioEngine, midiPlayer), vtr(log) {}
-  VideoPlayer* Video() override { return &video; }
+  PlayPlayers()
+      : videoPlayer(log), audioEngine(log), midiPlayer(log), wait(log, videoPlayer, audioEngine, midiPlayer), vtr(log) {}
+  VideoPlayer* Video() override { return &videoPlayer; }
   AudioEngine* Audio() override { return &audioEngine; }
   MidiPlayer* Midi() override { return &midiPlayer; }
   WaitDialog* Wait() override { return &wait; }
@@ -244,7 +245,7 @@ class PlayPlayers : public FakePlayers {
   VFX* Transitions() override { return &vfx; }
 
   Log log;
-  FakeVideoPlayer video;
+  FakeVideoPlayer videoPlayer;
   FakeAudioEngine audioEngine;
   FakeMidiPlayer midiPlayer;
   FakeWait wait;

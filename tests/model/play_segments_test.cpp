@@ -197,7 +197,7 @@ TEST_F(SegmentsTest, EachSegmentHoldsThePictureOfItsFirstFrame) {
   EXPECT_EQ(picture->refs, 0);  // the segment gave its reference back
 
   // Without an output no picture is prepared, and the film's own is not taken.
-  fakes.video.hasSub = false;
+  fakes.videoPlayer.hasSub = false;
   FakeVideo* v = Video("keys.avi", 15000);
   v->keyFrames = {0};
   FakeClip clip(v, nullptr, nullptr, 120, 1120, 1000);
