@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,10 +16,10 @@
 #include "model/ini.h"
 #include "model/message_box.h"
 #include "platform/core/profile.h"
+#include "support/test_env.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
 Bytes Le32(uint32_t v) {
@@ -61,23 +60,11 @@ std::string Today() {
 class SummaryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kobrix-summary-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    const char* old = std::getenv("KOBRIX_HOME");
-    hadHome_ = old != nullptr;
-    if (hadHome_) oldHome_ = old;
-    setenv("KOBRIX_HOME", folder_.c_str(), 1);
+    ASSERT_TRUE(home_.ok());
+    folder_ = home_.path();
     SummaryDontSave = false;
   }
-  void TearDown() override {
-    SummaryDontSave = false;
-    if (hadHome_)
-      setenv("KOBRIX_HOME", oldHome_.c_str(), 1);
-    else
-      unsetenv("KOBRIX_HOME");
-    fs::remove_all(folder_);
-  }
+  void TearDown() override { SummaryDontSave = false; }
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
   void Write(const std::string& name, const Bytes& bytes) const {
     std::ofstream out(Path(name), std::ios::binary);
@@ -102,9 +89,8 @@ class SummaryTest : public ::testing::Test {
     return result;
   }
 
+  ScopedSettingsHome home_;
   std::string folder_;
-  bool hadHome_ = false;
-  std::string oldHome_;
 };
 
 TEST_F(SummaryTest, FieldsOutsideTheTableAreEmptyAndCannotBeSet) {
@@ -326,7 +312,9 @@ TEST_F(SummaryTest, EmptySummaryStillWritesDateAndProgramAndDontSaveWritesNothin
   EXPECT_TRUE(back.ReadRiffInfo(Path("empty.wav").c_str()));
   EXPECT_EQ(back.GetField(kSummaryCreationDate), Today());
   for (int i = 1; i <= kSummaryFieldCount; ++i) {
-    if (i != kSummaryCreationDate && i != kSummarySoftware) EXPECT_STREQ(back.GetField(i), "") << i;
+    if (i != kSummaryCreationDate && i != kSummarySoftware) {
+      EXPECT_STREQ(back.GetField(i), "") << i;
+    }
   }
 
   SummaryDontSave = true;
