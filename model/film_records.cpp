@@ -14,6 +14,8 @@
 #include "model/ui_strings.h"
 #include "platform/core/paths.h"
 
+using namespace project_records;
+
 namespace {
 
 MediaFileLocator* g_locator = nullptr;
@@ -29,70 +31,15 @@ constexpr LONG kMaxNameRecord = 128;
 // Frame rates a source may be given from a file.
 constexpr float kMaxFrameRate = 1000.0f;
 
-void PutLe32(char* p, DWORD v) {
-  p[0] = static_cast<char>(v);
-  p[1] = static_cast<char>(v >> 8);
-  p[2] = static_cast<char>(v >> 16);
-  p[3] = static_cast<char>(v >> 24);
-}
-
-int32_t GetLe32(const unsigned char* p) {
-  return static_cast<int32_t>(static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-                              (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24));
-}
-
-// Records gathered in memory and handed to the file in one write.
-class RecordBuffer {
- public:
-  void Head(DWORD tag, LONG length) {
-    char head[8];
-    PutLe32(head, tag);
-    PutLe32(head + 4, static_cast<DWORD>(length));
-    bytes_.append(head, 8);
+// A profile's points; nothing for an empty profile.
+void WritePoints(RecordBuffer& rec, DWORD tag, const Profile& profile) {
+  const int32_t n = profile.Count();
+  if (n < 1) return;
+  rec.Head(tag, n * 8);
+  for (int32_t k = 0; k < n; ++k) {
+    rec.Value(profile[k].time);
+    rec.Value(profile[k].value);
   }
-  void Value(int32_t v) {
-    char b[4];
-    PutLe32(b, static_cast<DWORD>(v));
-    bytes_.append(b, 4);
-  }
-  void Scalar(DWORD tag, int32_t v) {
-    Head(tag, 4);
-    Value(v);
-  }
-  // The text with its NUL.
-  void Text(DWORD tag, const char* text, size_t length) {
-    Head(tag, static_cast<LONG>(length + 1));
-    bytes_.append(text, length);
-    bytes_.push_back('\0');
-  }
-  // A profile's points; nothing for an empty profile.
-  void Points(DWORD tag, const Profile& profile) {
-    const int32_t n = profile.Count();
-    if (n < 1) return;
-    Head(tag, n * 8);
-    for (int32_t k = 0; k < n; ++k) {
-      Value(profile[k].time);
-      Value(profile[k].value);
-    }
-  }
-  void Raw(const void* data, size_t n) { bytes_.append(static_cast<const char*>(data), n); }
-  bool Flush(HMMIO file) {
-    const LONG n = static_cast<LONG>(bytes_.size());
-    const bool ok = n == 0 || mmioWrite(file, bytes_.data(), n) == n;
-    bytes_.clear();
-    return ok;
-  }
-
- private:
-  std::string bytes_;
-};
-
-bool ReadExact(HMMIO file, void* buffer, LONG n) {
-  return n == 0 || mmioRead(file, buffer, n) == n;
-}
-
-LONGLONG Tell(HMMIO file) {
-  return mmioSeek64(file, 0, SEEK_CUR);
 }
 
 // Reads a stored scalar: 0, 6 (not 4 bytes long) or 19.
@@ -343,24 +290,15 @@ bool Film::WriteRecord(HMMIO file, const char* baseFolder) const {
   }
   rec.Scalar(kTagAudioLine, audioLine);
   rec.Scalar(kTagVolume, volume);
-  rec.Points(kTagVolumePoints, volumePoints);
+  WritePoints(rec, kTagVolumePoints, volumePoints);
   rec.Scalar(kTagBalance, balance);
-  rec.Points(kTagBalancePoints, balancePoints);
+  WritePoints(rec, kTagBalancePoints, balancePoints);
   if (effects) {
     // The chain writes its own body; its length is patched afterwards.
-    rec.Head(kTagEffects, 0);
     if (!rec.Flush(file)) return false;
-    const LONGLONG headAt = Tell(file) - 8;
-    if (headAt < 0 || !CurrentProjectMedia().WriteEffects(file, effects)) return false;
-    const LONGLONG endAt = Tell(file);
-    const LONGLONG length = endAt - headAt - 8;
-    if (endAt < 0 || length > 0x7FFFFFFF) return false;
-    if (length > 0) {
-      rec.Head(kTagEffects, static_cast<LONG>(length));
-      if (mmioSeek64(file, headAt, SEEK_SET) != headAt || !rec.Flush(file) ||
-          mmioSeek64(file, endAt, SEEK_SET) != endAt)
-        return false;
-    }
+    EffectChain* chain = effects;
+    if (!WritePatched(file, kTagEffects, [chain](HMMIO f) { return CurrentProjectMedia().WriteEffects(f, chain); }))
+      return false;
   }
   rec.Scalar(kTagDeclickIn, declickIn ? 1 : 0);
   rec.Scalar(kTagDeclickOut, declickOut ? 1 : 0);

@@ -137,3 +137,87 @@ void ResolveStoredPath(const char* stored, const char* baseFolder, char* out);
 
 // The caption of the moved-file question during a project load.
 constexpr int kStringLoadProject = 96;
+
+// The framing of the project file's records, shared by its readers and
+// writers.
+namespace project_records {
+
+inline void PutLe32(char* p, DWORD v) {
+  p[0] = static_cast<char>(v);
+  p[1] = static_cast<char>(v >> 8);
+  p[2] = static_cast<char>(v >> 16);
+  p[3] = static_cast<char>(v >> 24);
+}
+
+inline int32_t GetLe32(const unsigned char* p) {
+  return static_cast<int32_t>(static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
+                              (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24));
+}
+
+inline bool ReadExact(HMMIO file, void* buffer, LONG n) {
+  return n == 0 || mmioRead(file, buffer, n) == n;
+}
+
+// The current position, or -1.
+inline LONGLONG Tell(HMMIO file) {
+  return mmioSeek64(file, 0, SEEK_CUR);
+}
+
+// Records gathered in memory and handed to the file in one write.
+class RecordBuffer {
+ public:
+  void Head(DWORD tag, LONG length) {
+    char head[8];
+    PutLe32(head, tag);
+    PutLe32(head + 4, static_cast<DWORD>(length));
+    bytes_.append(head, 8);
+  }
+  void Value(int32_t v) {
+    char b[4];
+    PutLe32(b, static_cast<DWORD>(v));
+    bytes_.append(b, 4);
+  }
+  void Value16(uint16_t v) {
+    const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+    bytes_.append(b, 2);
+  }
+  void Scalar(DWORD tag, int32_t v) {
+    Head(tag, 4);
+    Value(v);
+  }
+  // The text with its NUL.
+  void Text(DWORD tag, const char* text, size_t length) {
+    Head(tag, static_cast<LONG>(length + 1));
+    bytes_.append(text, length);
+    bytes_.push_back('\0');
+  }
+  void Raw(const void* data, size_t n) { bytes_.append(static_cast<const char*>(data), n); }
+  bool Flush(HMMIO file) {
+    const LONG n = static_cast<LONG>(bytes_.size());
+    const bool ok = n == 0 || mmioWrite(file, bytes_.data(), n) == n;
+    bytes_.clear();
+    return ok;
+  }
+
+ private:
+  std::string bytes_;
+};
+
+// Writes a record whose body write(file) puts at the current position, and
+// then its length: a body that turned out empty keeps length 0. False at a
+// short write.
+template <class Body>
+bool WritePatched(HMMIO file, DWORD tag, Body write) {
+  RecordBuffer head;
+  const LONGLONG at = Tell(file);
+  head.Head(tag, 0);
+  if (at < 0 || !head.Flush(file) || !write(file)) return false;
+  const LONGLONG end = Tell(file);
+  const LONGLONG length = end - at - 8;
+  if (end < 0 || length > 0x7FFFFFFF) return false;
+  if (length <= 0) return true;
+  head.Head(tag, static_cast<LONG>(length));
+  return mmioSeek64(file, at, SEEK_SET) == at && head.Flush(file) && mmioSeek64(file, end, SEEK_SET) == end;
+}
+
+}  // namespace project_records
