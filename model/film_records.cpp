@@ -42,6 +42,15 @@ void WritePoints(RecordBuffer& rec, DWORD tag, const Profile& profile) {
   }
 }
 
+// Marks as stored: time, the 128 name bytes, group.
+void AppendMarks(RecordBuffer& rec, const MarkList& marks) {
+  for (const Mark& m : marks) {
+    rec.Value(m.time);
+    rec.Raw(m.name, sizeof m.name);
+    rec.Value(m.group);
+  }
+}
+
 // Reads a stored scalar: 0, 6 (not 4 bytes long) or 19.
 int ReadScalar(HMMIO file, LONG length, int32_t* value) {
   if (length != 4) return kErrInvalidFormat;
@@ -200,15 +209,9 @@ void ResolveStoredPath(const char* stored, const char* baseFolder, char* out) {
 
 bool MarkList::Write(HMMIO file) const {
   if (count_ < 1) return true;
-  std::string bytes(static_cast<size_t>(count_) * kMarkRecordSize, '\0');
-  for (int32_t k = 0; k < count_; ++k) {
-    char* p = bytes.data() + static_cast<size_t>(k) * kMarkRecordSize;
-    PutLe32(p, static_cast<DWORD>(marks_[k].time));
-    std::memcpy(p + 4, marks_[k].name, sizeof marks_[k].name);
-    PutLe32(p + 4 + sizeof marks_[k].name, static_cast<DWORD>(marks_[k].group));
-  }
-  const LONG n = static_cast<LONG>(bytes.size());
-  return mmioWrite(file, bytes.data(), n) == n;
+  RecordBuffer rec;
+  AppendMarks(rec, *this);
+  return rec.Flush(file);
 }
 
 int MarkList::Read(HMMIO file, LONG length) {
@@ -303,7 +306,8 @@ bool Film::WriteRecord(HMMIO file, const char* baseFolder) const {
   rec.Scalar(kTagDeclickIn, declickIn ? 1 : 0);
   rec.Scalar(kTagDeclickOut, declickOut ? 1 : 0);
   rec.Head(kTagMarks, marks.Count() * kMarkRecordSize);
-  return rec.Flush(file) && marks.Write(file);
+  AppendMarks(rec, marks);
+  return rec.Flush(file);
 }
 
 // ---- Reading a Film ----
@@ -578,7 +582,8 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
       status = kErrAlreadyDone;
     }
   }
-  // A clip must end after it starts.
-  if ((status == kErrOk || status == kErrAlreadyDone) && end <= start) status = kErrInvalidFormat;
+  // A clip must end after it starts (one with no source left goes anyway).
+  if ((status == kErrOk || status == kErrAlreadyDone) && (video || audio || midi) && end <= start)
+    status = kErrInvalidFormat;
   return status;
 }
