@@ -28,8 +28,8 @@ constexpr int32_t kSourceLength = 60000;
 
 std::string Folder() {
   const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-project-bench-" + std::to_string(getpid()) +
-         "/";
+  return std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-project-bench-" +
+         std::to_string(getpid()) + "/";
 }
 
 // Sources that never go away: the films only count on them.
@@ -151,7 +151,8 @@ void BM_SaveProject(benchmark::State& state) {
   int64_t bytes = 0;
   for (auto _ : state) {
     HMMIO file = mmioOpen(p.path.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
-    if (!WriteProject(p.engine, p.films.First(), file, p.folder.c_str(), nullptr)) state.SkipWithError("write");
+    if (!WriteProject(p.engine, p.films.First(), file, p.folder.c_str(), nullptr))
+      state.SkipWithError("write");
     bytes = mmioSeek64(file, 0, SEEK_END);
     mmioClose(file, 0);
   }

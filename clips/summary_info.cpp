@@ -224,8 +224,8 @@ bool SummaryInfo::ReadRiffInfo(const char* path) {
     const int index = IndexOfId(sub.ckid);
     if (index != 0) {
       char buffer[kInfoReadSize];
-      const LONG want = sub.cksize < static_cast<DWORD>(kInfoReadSize) ? static_cast<LONG>(sub.cksize)
-                                                                       : kInfoReadSize;
+      const LONG want =
+          sub.cksize < static_cast<DWORD>(kInfoReadSize) ? static_cast<LONG>(sub.cksize) : kInfoReadSize;
       const LONG got = want > 0 ? mmioRead(file, buffer, want) : 0;
       if (got < 1) {
         failed = true;

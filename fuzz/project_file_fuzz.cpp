@@ -24,8 +24,8 @@ namespace {
 
 std::string TempPath() {
   const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-project-fuzz-" + std::to_string(getpid()) +
-         ".tml";
+  return std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-project-fuzz-" +
+         std::to_string(getpid()) + ".tml";
 }
 
 // Sources that live for the whole run; holders only count on them.

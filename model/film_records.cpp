@@ -7,9 +7,9 @@
 
 #include "model/film.h"
 #include "model/mark_list.h"
-#include "model/profiles.h"
 #include "model/media_interfaces.h"
 #include "model/message_box.h"
+#include "model/profiles.h"
 #include "model/time_code.h"
 #include "model/ui_strings.h"
 #include "platform/core/paths.h"
@@ -229,8 +229,8 @@ int MarkList::Read(HMMIO file, LONG length) {
     marks_ = std::move(larger);
     capacity_ = capacity;
   }
-  std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[static_cast<size_t>(count) *
-                                                                         kMarkRecordSize]);
+  std::unique_ptr<unsigned char[]> bytes(
+      new (std::nothrow) unsigned char[static_cast<size_t>(count) * kMarkRecordSize]);
   if (!bytes) return kErrNoMemory;
   if (!ReadExact(file, bytes.get(), count * kMarkRecordSize)) return kErrRead;
   for (int32_t k = 0; k < count; ++k) marks_[k] = DecodeMark(bytes.get() + k * kMarkRecordSize);
@@ -300,7 +300,8 @@ bool Film::WriteRecord(HMMIO file, const char* baseFolder) const {
     // The chain writes its own body; its length is patched afterwards.
     if (!rec.Flush(file)) return false;
     EffectChain* chain = effects;
-    if (!WritePatched(file, kTagEffects, [chain](HMMIO f) { return CurrentProjectMedia().WriteEffects(f, chain); }))
+    if (!WritePatched(file, kTagEffects,
+                      [chain](HMMIO f) { return CurrentProjectMedia().WriteEffects(f, chain); }))
       return false;
   }
   rec.Scalar(kTagDeclickIn, declickIn ? 1 : 0);
@@ -316,8 +317,8 @@ namespace {
 
 // The source of one path record, found as the moved-file rule says.
 template <class Source, class Open>
-int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask, HWND window,
-                       Source*& source, int& status, Open open) {
+int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask,
+                       HWND window, Source*& source, int& status, Open open) {
   if (length < 1 || length > static_cast<LONG>(MAX_PATH)) return kErrInvalidFormat;
   char stored[MAX_PATH] = {};
   if (!ReadExact(file, stored, length)) return kErrRead;
@@ -371,7 +372,8 @@ int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile
 
 }  // namespace
 
-int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask, HWND window) {
+int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask,
+                     HWND window) {
   ProjectMedia& media = CurrentProjectMedia();
   int status = kErrOk;
   float rate = 0.0f;
@@ -576,7 +578,8 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
     else if (audio)
       actual = audio->GetLength();
     else if (midi)
-      actual = static_cast<int32_t>(MulDivRound(static_cast<DWORD>(midi->GetLength()), static_cast<DWORD>(tempo), 1000));
+      actual = static_cast<int32_t>(
+          MulDivRound(static_cast<DWORD>(midi->GetLength()), static_cast<DWORD>(tempo), 1000));
     if (actual != sourceLength) {
       FitToSources(false);
       status = kErrAlreadyDone;

@@ -98,7 +98,8 @@ constexpr int kLocateSkipAll = 1377;
 class MediaFileLocator {
  public:
   virtual ~MediaFileLocator() = default;
-  virtual int LocateMediaFile(HWND owner, const char* caption, char* path, int flags, PathRecord* folders) = 0;
+  virtual int LocateMediaFile(HWND owner, const char* caption, char* path, int flags,
+                              PathRecord* folders) = 0;
 };
 
 // Installs locator (null: none); returns the one before.

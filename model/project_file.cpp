@@ -93,7 +93,8 @@ bool WriteLineEffects(HMMIO file, TimeLineEngine& engine, int32_t lines) {
 
 void AddNames(RecordBuffer& rec, DWORD tag, const TrackPanel& panel, int32_t rows) {
   LONG length = 0;
-  for (int32_t i = 0; i < rows; ++i) length += 8 + static_cast<LONG>(strnlen(panel[i].name, kTrackNameSize - 1)) + 1;
+  for (int32_t i = 0; i < rows; ++i)
+    length += 8 + static_cast<LONG>(strnlen(panel[i].name, kTrackNameSize - 1)) + 1;
   rec.Head(tag, length);
   for (int32_t i = 0; i < rows; ++i)
     rec.Text(kTagLineName, panel[i].name, strnlen(panel[i].name, kTrackNameSize - 1));
@@ -101,7 +102,9 @@ void AddNames(RecordBuffer& rec, DWORD tag, const TrackPanel& panel, int32_t row
 
 bool WriteSettings(HMMIO file, TimeLineEngine& engine, const char* baseFolder, const char* collectionPath) {
   ProjectEnvironment& env = CurrentProjectEnvironment();
-  const int32_t n = engine.audioLineCount < 1 ? 1 : (engine.audioLineCount > kAudioLines ? kAudioLines : engine.audioLineCount);
+  const int32_t n = engine.audioLineCount < 1
+                        ? 1
+                        : (engine.audioLineCount > kAudioLines ? kAudioLines : engine.audioLineCount);
   const TrackPanel& audio = engine.audioPanel;
   const TrackPanel& video = engine.videoPanel;
   const TrackRecord& midi = engine.midiPanel[0];
@@ -148,10 +151,12 @@ bool WriteSettings(HMMIO file, TimeLineEngine& engine, const char* baseFolder, c
 
   if (engine.masterEffects) {
     EffectChain* chain = engine.masterEffects;
-    if (!WritePatched(file, kTagEffectList, [chain](HMMIO f) { return CurrentProjectMedia().WriteEffects(f, chain); }))
+    if (!WritePatched(file, kTagEffectList,
+                      [chain](HMMIO f) { return CurrentProjectMedia().WriteEffects(f, chain); }))
       return false;
   }
-  if (!WritePatched(file, kTagLineEffects, [&](HMMIO f) { return WriteLineEffects(f, engine, n); })) return false;
+  if (!WritePatched(file, kTagLineEffects, [&](HMMIO f) { return WriteLineEffects(f, engine, n); }))
+    return false;
 
   AddNames(rec, kTagAudioNames, audio, n);
   AddNames(rec, kTagVideoNames, video, kVideoRows);
@@ -167,8 +172,8 @@ bool WriteSettings(HMMIO file, TimeLineEngine& engine, const char* baseFolder, c
 // One project load: the result so far and what it reads into.
 class ProjectReader {
  public:
-  ProjectReader(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders, SynonymFile** moved,
-                char* collectionPath, ComObjectEntry** components)
+  ProjectReader(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
+                SynonymFile** moved, char* collectionPath, ComObjectEntry** components)
       : engine_(engine),
         films_(films),
         file_(file),
@@ -212,7 +217,8 @@ class ProjectReader {
 };
 
 void ProjectReader::ResetLines() {
-  for (TrackPanel* panel : {&engine_.audioPanel, &engine_.videoPanel, &engine_.midiPanel, &engine_.vfxPanel}) {
+  for (TrackPanel* panel :
+       {&engine_.audioPanel, &engine_.videoPanel, &engine_.midiPanel, &engine_.vfxPanel}) {
     for (int32_t i = 0; i < panel->rowCount; ++i) (*panel)[i].SetUp("", 1, 0);
   }
   engine_.masterGain = kGainUnity;
@@ -229,8 +235,8 @@ bool ProjectReader::ReadShort(LONG length, int32_t* value) {
 }
 
 int ProjectReader::LineArray(DWORD tag, LONG length) {
-  const bool audio = tag == kTagAudioSolo || tag == kTagAudioMute || tag == kTagAudioZoom || tag == kTagAudioGain ||
-                     tag == kTagAudioPan;
+  const bool audio = tag == kTagAudioSolo || tag == kTagAudioMute || tag == kTagAudioZoom ||
+                     tag == kTagAudioGain || tag == kTagAudioPan;
   TrackPanel& panel = audio ? engine_.audioPanel : engine_.videoPanel;
   const LONG bytes = length < (audio ? 16 : 8) ? length : (audio ? 16 : 8);
   unsigned char b[16];
@@ -324,7 +330,8 @@ int ProjectReader::Names(DWORD tag, LONG length) {
     if (!ReadExact(file_, head, 8)) return kErrRead;
     const DWORD inner = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
-    if (inner != kTagLineName || size < 1 || size > kMaxNameLength || size > left - 8) return kErrInvalidFormat;
+    if (inner != kTagLineName || size < 1 || size > kMaxNameLength || size > left - 8)
+      return kErrInvalidFormat;
     left -= 8 + size;
     if (i < rows) {
       char name[kTrackNameSize] = {};
@@ -618,8 +625,8 @@ bool WriteProject(TimeLineEngine& engine, const Film* first, HMMIO file, const c
   });
 }
 
-int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders, SynonymFile** moved,
-                bool filmsOnly, char* collectionPath, ComObjectEntry** components) {
+int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
+                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components) {
   char signature[kProjectSignatureSize];
   if (!ReadExact(file, signature, kProjectSignatureSize)) return kErrRead;
   if (std::memcmp(signature, kProjectSignature, kProjectSignatureSize) != 0) return kErrInvalidFormat;

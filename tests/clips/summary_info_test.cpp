@@ -222,7 +222,8 @@ TEST_F(SummaryTest, RecordEntriesAreCheckedAgainstTheRecord) {
   };
   const Case cases[] = {
       {"size 0 empties everything", Entry("INAM", "x"), 0, 0, ""},
-      {"a later entry replaces an earlier one", Cat({Entry("INAM", "one"), Entry("INAM", "two")}), -1, 0, "two"},
+      {"a later entry replaces an earlier one", Cat({Entry("INAM", "one"), Entry("INAM", "two")}), -1, 0,
+       "two"},
       {"unknown ids are skipped", Cat({Entry("ABCD", "zz"), Entry("INAM", "t")}), -1, 0, "t"},
       {"entries over 256 bytes are skipped", Cat({Entry("INAM", longText), Entry("ICMT", "c")}), -1, 0, ""},
       {"an entry past the record's end", Cat({Text("INAM"), Le32(40), Text("abc")}), 11, 6, ""},
@@ -276,17 +277,18 @@ TEST_F(SummaryTest, InfoChunkHoldsDateProgramAndTheFieldsPadded) {
   SummaryInfo info;
   info.SetField(kSummaryCreationDate, "1999-01-01");  // not used: the date is the date of writing
   info.SetField(kSummarySoftware, "not used");
-  info.SetField(15, "Odd");      // 3 + 1 bytes: no pad
-  info.SetField(4, "Even");      // 4 + 1 bytes: one pad byte
+  info.SetField(15, "Odd");  // 3 + 1 bytes: no pad
+  info.SetField(4, "Even");  // 4 + 1 bytes: one pad byte
   info.SetField(2, "An artist");
   ASSERT_TRUE(WriteWaveWithInfo(Path("info.wav"), info));
   const Bytes file = Read("info.wav");
   const std::string date = Today();
   const std::string software = "Kobrix Free V3.00 Multitrack Audio and Video Editor";
   const Bytes expected = Chunk(
-      "LIST", Cat({Text("INFO"), Chunk("ICRD", Cat({Text(date), Bytes{0}})),
-                   Chunk("ISFT", Cat({Text(software), Bytes{0}})), Chunk("IART", Cat({Text("An artist"), Bytes{0}})),
-                   Chunk("ICMT", Cat({Text("Even"), Bytes{0}})), Chunk("INAM", Cat({Text("Odd"), Bytes{0}}))}));
+      "LIST",
+      Cat({Text("INFO"), Chunk("ICRD", Cat({Text(date), Bytes{0}})),
+           Chunk("ISFT", Cat({Text(software), Bytes{0}})), Chunk("IART", Cat({Text("An artist"), Bytes{0}})),
+           Chunk("ICMT", Cat({Text("Even"), Bytes{0}})), Chunk("INAM", Cat({Text("Odd"), Bytes{0}}))}));
   // RIFF header 12, fmt 8 + 16, data 8 + 3 + pad.
   const size_t at = 12 + 24 + 12;
   ASSERT_GE(file.size(), at + expected.size());
@@ -385,7 +387,9 @@ bool Have(const char* tool) {
 TEST_F(SummaryTest, ReadsTheInfoListsOfOutsideTools) {
   if (!Have("sox")) GTEST_SKIP() << "sox is not installed";
   const std::string soxFile = Path("sox.wav");
-  ASSERT_EQ(std::system(("sox -n -r 8000 -b 16 -c 1 --comment 'From sox' '" + soxFile + "' trim 0 0.01").c_str()), 0);
+  ASSERT_EQ(
+      std::system(("sox -n -r 8000 -b 16 -c 1 --comment 'From sox' '" + soxFile + "' trim 0 0.01").c_str()),
+      0);
   SummaryInfo fromSox;
   const Bytes soxBytes = Read("sox.wav");
   const bool soxHasInfo = std::string(soxBytes.begin(), soxBytes.end()).find("INFO") != std::string::npos;
@@ -396,11 +400,12 @@ TEST_F(SummaryTest, ReadsTheInfoListsOfOutsideTools) {
 
   if (!Have("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
   const std::string ffFile = Path("ff.wav");
-  ASSERT_EQ(std::system(("ffmpeg -loglevel error -f lavfi -i anullsrc=r=8000:cl=mono -t 0.01 "
-                         "-metadata comment='Hello there' -metadata title='A title' -metadata artist=Someone -y '" +
-                         ffFile + "'")
-                            .c_str()),
-            0);
+  ASSERT_EQ(
+      std::system(("ffmpeg -loglevel error -f lavfi -i anullsrc=r=8000:cl=mono -t 0.01 "
+                   "-metadata comment='Hello there' -metadata title='A title' -metadata artist=Someone -y '" +
+                   ffFile + "'")
+                      .c_str()),
+      0);
   SummaryInfo fromFf;
   EXPECT_TRUE(fromFf.ReadRiffInfo(ffFile.c_str()));
   EXPECT_STREQ(fromFf.GetField(4), "Hello there");

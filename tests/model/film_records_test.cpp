@@ -87,7 +87,8 @@ void ExpectSameFilm(const Film& a, const Film& b) {
   EXPECT_EQ(a.effects != nullptr, b.effects != nullptr);
   EXPECT_EQ(a.declickIn, b.declickIn);
   EXPECT_EQ(a.declickOut, b.declickOut);
-  for (const auto& [pa, pb] : {std::pair{&a.volumePoints, &b.volumePoints}, {&a.balancePoints, &b.balancePoints}}) {
+  for (const auto& [pa, pb] :
+       {std::pair{&a.volumePoints, &b.volumePoints}, {&a.balancePoints, &b.balancePoints}}) {
     ASSERT_EQ(pa->Count(), pb->Count());
     for (int32_t k = 0; k < pa->Count(); ++k) {
       EXPECT_EQ((*pa)[k].time, (*pb)[k].time);
@@ -108,16 +109,16 @@ TEST_F(FilmRecords, RecordsComeInTheirOrderAndOnlyForTheSourcesAFilmHas) {
   FakeMidi* m = Midi(dir.Path("m.mid"), 3000);
   FakeClip audioClip(nullptr, a, nullptr, 0, 1000, 1000);
   Film audioOnly(audioClip, 0, kKindAudio, 0, -1);
-  EXPECT_EQ(Tags(Write(audioOnly)), (std::vector<uint32_t>{401, 402, 403, 405, 406, 407, 408, 455, 472, 461, 462,
-                                                            465, 301, 464, 350, 466, 467, 201}));
+  EXPECT_EQ(Tags(Write(audioOnly)), (std::vector<uint32_t>{401, 402, 403, 405, 406, 407, 408, 455, 472, 461,
+                                                           462, 465, 301, 464, 350, 466, 467, 201}));
 
   FakeClip avClip(v, a, nullptr, 0, 1000, 1000);
   Film av(avClip, 0, kKindAudio | kKindVideo, 0, 0);
   av.effects = Effects();
   av.marks.AddMark(40);
   const Bytes bytes = Write(av);
-  EXPECT_EQ(Tags(bytes), (std::vector<uint32_t>{401, 402, 403, 405, 406, 407, 408, 456, 457, 455, 472, 461, 462,
-                                                 465, 301, 464, 350, 600, 466, 467, 201}));
+  EXPECT_EQ(Tags(bytes), (std::vector<uint32_t>{401, 402, 403, 405, 406, 407, 408, 456, 457, 455, 472,
+                                                461, 462, 465, 301, 464, 350, 600, 466, 467, 201}));
   // The effect chain's body, patched into its record, and the one mark.
   const std::string text(bytes.begin(), bytes.end());
   const size_t fx = text.find("FXCHAIN!");
@@ -127,8 +128,8 @@ TEST_F(FilmRecords, RecordsComeInTheirOrderAndOnlyForTheSourcesAFilmHas) {
 
   FakeClip midiClip(nullptr, nullptr, m, 0, 1000, 1000);
   Film midiFilm(midiClip, 0, kKindMidi, -1, -1);
-  EXPECT_EQ(Tags(Write(midiFilm)), (std::vector<uint32_t>{401, 402, 403, 405, 406, 407, 408, 455, 471, 472, 462,
-                                                           465, 464, 466, 467, 201}));
+  EXPECT_EQ(Tags(Write(midiFilm)), (std::vector<uint32_t>{401, 402, 403, 405, 406, 407, 408, 455, 471, 472,
+                                                          462, 465, 464, 466, 467, 201}));
 }
 
 TEST_F(FilmRecords, FrameRateIsStoredInThousandths) {
@@ -214,8 +215,11 @@ TEST_F(FilmRecords, ValuesAreCheckedBeforeUse) {
     std::function<void(const Film&)> check;
   };
   const Case cases[] = {
-      {"a scalar of 2 bytes", [&] { return Rec().Raw(402, {1, 0}).Data(AudioFilm().bytes).bytes; }, 6,
-       [](const Film& f) { EXPECT_EQ(f.start, 0); }},
+      {"a scalar of 2 bytes",
+       [&] {
+         return Rec().Raw(402, {1, 0}).Data(AudioFilm().bytes).bytes;
+       },
+       6, [](const Film& f) { EXPECT_EQ(f.start, 0); }},
       {"a negative end", [&] { return Rec().Scalar(403, -1).Data(AudioFilm().bytes).bytes; }, 6,
        [](const Film& f) { EXPECT_EQ(f.end, 0); }},
       {"a time past a day", [&] { return Rec().Scalar(402, kDayMs + 1).bytes; }, 6, nullptr},
@@ -229,8 +233,11 @@ TEST_F(FilmRecords, ValuesAreCheckedBeforeUse) {
       {"balance 300", [&] { return AudioFilm().Scalar(464, 300).bytes; }, 6,
        [](const Film& f) { EXPECT_EQ(f.balance, 0); }},
       {"tempo 0", [&] { return AudioFilm().Scalar(472, 0).bytes; }, 6, nullptr},
-      {"a profile of one point", [&] { return AudioFilm().Points(301, {{0, 100}}).bytes; }, 6,
-       [](const Film& f) { EXPECT_EQ(f.volumePoints.Count(), 2); }},
+      {"a profile of one point",
+       [&] {
+         return AudioFilm().Points(301, {{0, 100}}).bytes;
+       },
+       6, [](const Film& f) { EXPECT_EQ(f.volumePoints.Count(), 2); }},
       {"a profile of 20 bytes reads two points",
        [&] {
          return AudioFilm().Raw(301, Cat({Le32(0), Le32(100), Le32(4000), Le32(200), Le32(9)})).bytes;
@@ -245,7 +252,10 @@ TEST_F(FilmRecords, ValuesAreCheckedBeforeUse) {
       {"a profile of more than 1000 points", [&] { return AudioFilm().Raw(350, Bytes(8008, 0)).bytes; }, 6,
        nullptr},
       {"old volume points on the quarter scale",
-       [&] { return AudioFilm().Points(300, {{0, 100}, {2500, 600}, {5000, 200}}).bytes; }, 0,
+       [&] {
+         return AudioFilm().Points(300, {{0, 100}, {2500, 600}, {5000, 200}}).bytes;
+       },
+       0,
        [](const Film& f) {
          ASSERT_EQ(f.volumePoints.Count(), 3);
          EXPECT_EQ(f.volumePoints[0].value, 400);
@@ -259,13 +269,14 @@ TEST_F(FilmRecords, ValuesAreCheckedBeforeUse) {
        [&] { return AudioFilm().Raw(401, {}).Raw(401, Bytes(200, 'x')).bytes; }, 0,
        [](const Film& f) { EXPECT_STREQ(f.name, "Take"); }},
       {"an unknown record", [&] { return AudioFilm().Raw(4711, Bytes(13, 1)).bytes; }, 0, nullptr},
-      {"453 and 454 that differ", [&] { return AudioFilm().Scalar(453, 5).Scalar(454, 6).bytes; }, 6, nullptr},
+      {"453 and 454 that differ", [&] { return AudioFilm().Scalar(453, 5).Scalar(454, 6).bytes; }, 6,
+       nullptr},
       {"453 and 454 that agree", [&] { return AudioFilm().Scalar(453, 5).Scalar(454, 5).bytes; }, 0, nullptr},
       {"454 out of its range", [&] { return AudioFilm().Scalar(454, -5).bytes; }, 6, nullptr},
       {"a path of 300 bytes", [&] { return AudioFilm().Raw(456, Bytes(300, 'p')).bytes; }, 6, nullptr},
       {"a negative record length", [&] { return AudioFilm().Head(405, 0xFFFFFFFFu).bytes; }, 6, nullptr},
-      {"a record reaching past the Film", [&] { return AudioFilm().Head(401, 40).Data(Bytes(8, 'a')).bytes; }, 6,
-       [](const Film& f) { EXPECT_STREQ(f.name, "Take"); }},
+      {"a record reaching past the Film", [&] { return AudioFilm().Head(401, 40).Data(Bytes(8, 'a')).bytes; },
+       6, [](const Film& f) { EXPECT_STREQ(f.name, "Take"); }},
       {"an end that is not after the start", [&] { return AudioFilm(2000, 2000, 0, 0).bytes; }, 6, nullptr},
   };
   for (const Case& c : cases) {
@@ -296,7 +307,8 @@ TEST_F(FilmRecords, OutPointsAndSourceLengthsAreRepaired) {
     int32_t start, end, in, out, sourceLength;
   };
   const Case cases[] = {
-      {"an audio out point that disagrees", AudioFilm(1000, 2000, 0, 900).bytes, 18, 1000, 2000, 0, 1000, 5000},
+      {"an audio out point that disagrees", AudioFilm(1000, 2000, 0, 900).bytes, 18, 1000, 2000, 0, 1000,
+       5000},
       {"an audio out point beyond the source", AudioFilm(0, 6000, 0, 100).bytes, 18, 0, 5000, 0, 5000, 5000},
       {"a video out point that disagrees",
        Rec()
@@ -401,7 +413,8 @@ TEST_F(FilmRecords, ProfilesLinesAndRatesAreCompletedAfterTheRecords) {
 TEST_F(FilmRecords, PathsInsideTheProjectFolderAreStoredRelative) {
   FakeAudio* inside = Audio(dir.Path("clips/in.wav"), 5000);
   FakeAudio* outside = Audio("/elsewhere/out.wav", 5000);
-  for (auto [source, stored] : {std::pair{inside, std::string("clips/in.wav")}, {outside, "/elsewhere/out.wav"}}) {
+  for (auto [source, stored] :
+       {std::pair{inside, std::string("clips/in.wav")}, {outside, "/elsewhere/out.wav"}}) {
     FakeClip clip(nullptr, source, nullptr, 0, 1000, 1000);
     Film film(clip, 0, kKindAudio, 0, -1);
     const Bytes bytes = Write(film);

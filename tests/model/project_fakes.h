@@ -57,7 +57,8 @@ struct Rec {
   }
   Rec& Points(uint32_t tag, std::initializer_list<std::pair<int32_t, int32_t>> points) {
     Bytes data;
-    for (auto [t, v] : points) data = Cat({data, Le32(static_cast<uint32_t>(t)), Le32(static_cast<uint32_t>(v))});
+    for (auto [t, v] : points)
+      data = Cat({data, Le32(static_cast<uint32_t>(t)), Le32(static_cast<uint32_t>(v))});
     return Raw(tag, data);
   }
   Rec& Nested(uint32_t tag, const Rec& inner) { return Raw(tag, inner.bytes); }

@@ -137,8 +137,9 @@ TEST_F(ProjectFile, AnEmptyProjectIsWrittenAsTheFixtureAndReadsBack) {
   // The records of the outer one, in order; no Film.
   EXPECT_EQ(Tags(bytes, kProjectSignatureSize), std::vector<uint32_t>{kTagProject});
   EXPECT_EQ(Tags(bytes, kProjectSignatureSize + 8),
-            (std::vector<uint32_t>{101, 103, 104, 105, 116, 107, 130, 115, 108, 109, 110, 111, 112, 113, 114, 117,
-                                   118, 131, 119, 124, 125, 126, 127, 128, 129, 602, 120, 121, 122, 201, 500, 621}));
+            (std::vector<uint32_t>{101, 103, 104, 105, 116, 107, 130, 115, 108, 109, 110,
+                                   111, 112, 113, 114, 117, 118, 131, 119, 124, 125, 126,
+                                   127, 128, 129, 602, 120, 121, 122, 201, 500, 621}));
   EXPECT_EQ(Load(bytes), 0);
   EXPECT_TRUE(read.Empty());
   EXPECT_FALSE(other.IsModified());
@@ -178,7 +179,7 @@ TEST_F(ProjectFile, AFullProjectReadsBackIntoAnEqualModel) {
   env.timeFormat = 2;
   env.rate = 29.97f;
   SetProjectFrameRate(29.97f);
-  env.format = {44100, 2, 107};
+  env.format = {44100, 2, 3};
   env.autoClose = true;
   ProjectMarks.AddMark(1000);
   ProjectMarks.AddMark(5000);
@@ -235,7 +236,7 @@ TEST_F(ProjectFile, AFullProjectReadsBackIntoAnEqualModel) {
   EXPECT_FLOAT_EQ(env.rate, 29.97f);
   EXPECT_EQ(env.format.rate, 44100u);
   EXPECT_EQ(env.format.channels, 2);
-  EXPECT_EQ(env.format.sampleCode, 107u);
+  EXPECT_EQ(env.format.sampleCode, 3u);
   EXPECT_TRUE(env.autoClose);
   EXPECT_EQ(other.length, 120000);
   EXPECT_EQ(other.audioLineCount, 3);
@@ -353,22 +354,24 @@ TEST_F(ProjectFile, LoadsStopAtBrokenStructure) {
       {"a signature without its NUL", Cat({noNul, Rec().Nested(100, Rec()).bytes}), 6, true},
       {"no record 100", Cat({signature, Rec().Scalar(103, 5).bytes}), 6},
       {"no record at all", signature, 6},
-      {"record 100 after another one", Cat({signature, Rec().Scalar(7, 1).Nested(100, Rec().Scalar(103, 5)).bytes}),
-       0},
+      {"record 100 after another one",
+       Cat({signature, Rec().Scalar(7, 1).Nested(100, Rec().Scalar(103, 5)).bytes}), 0},
       {"a negative length before record 100", Cat({signature, Rec().Head(7, 0xFFFFFFF0u).bytes}), 6},
       {"a negative length inside", ProjectOf(Rec().Head(103, 0xFFFFFFFFu)), 6},
       {"a short header", Cat({signature, Rec().Head(100, 20).Data(Le32(103)).bytes}), 19},
       {"a short value", Cat({signature, Rec().Head(100, 12).Head(103, 4).Data({1, 2}).bytes}), 19},
-      {"a name container holding another tag", ProjectOf(Rec().Nested(kTagAudioNames, Rec().Scalar(124, 1))), 6},
+      {"a name container holding another tag", ProjectOf(Rec().Nested(kTagAudioNames, Rec().Scalar(124, 1))),
+       6},
       {"a name of 129 bytes", ProjectOf(Rec().Nested(kTagVideoNames, Rec().Raw(123, Bytes(129, 'n')))), 6},
       {"a name of 0 bytes", ProjectOf(Rec().Nested(kTagMidiNames, Rec().Raw(123, {}))), 6},
       {"a name reaching past its container",
        ProjectOf(Rec().Raw(kTagAudioNames, Cat({Le32(123), Le32(30), Bytes(4, 'a')})).Data(Bytes(40, 0))), 6},
-      {"a line effect record of another tag", ProjectOf(Rec().Nested(kTagLineEffects, Rec().Raw(601, {}))), 6},
+      {"a line effect record of another tag", ProjectOf(Rec().Nested(kTagLineEffects, Rec().Raw(601, {}))),
+       6},
       {"a line effect record past its container",
        ProjectOf(Rec().Raw(kTagLineEffects, Cat({Le32(600), Le32(100)})).Data(Bytes(120, 0))), 6},
-      {"a negative line effect length", ProjectOf(Rec().Raw(kTagLineEffects, Cat({Le32(600), Le32(0x80000000u)}))),
-       6},
+      {"a negative line effect length",
+       ProjectOf(Rec().Raw(kTagLineEffects, Cat({Le32(600), Le32(0x80000000u)}))), 6},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -615,7 +618,8 @@ TEST_F(ProjectFile, SavingReplacesTheOldFileOnlyWhenEverythingWasWritten) {
   }
   EXPECT_EQ(dir.Read("saved.tml"), saved);
   int entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) entries += e.path().filename() != "p.tml";
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    entries += e.path().filename() != "p.tml";
   EXPECT_EQ(entries, 1);
 
   // A new file gets the usual permissions.
