@@ -53,7 +53,9 @@ class Film {
   // Links the film into list, first moving a video film that does not start
   // on a key frame to the next key frame (with a note to the user). False,
   // with a warning and the film unlinked, when its stretch holds no key frame.
-  bool LinkAtKeyFrame(HWND owner, FilmListHead& list);
+  // With inOrder the film comes from a list being copied or read in order and
+  // is linked as Append does.
+  bool LinkAtKeyFrame(HWND owner, FilmListHead& list, bool inOrder = false);
   // Brings the film back in line with its sources after they were re-read.
   // With check, a source that no longer suits the project gives false and
   // nothing more changes.
@@ -75,6 +77,10 @@ class Film {
 
   // List operations on any list.
   static void Link(Film* film, FilmListHead& head);
+  // Links a film that arrives in list order (a copy of a list, a project
+  // being read): it goes after the films with its start, so copies and loads
+  // keep the order of films that start together instead of reversing it.
+  static void Append(Film* film, FilmListHead& head);
   static void Unlink(Film* film, FilmListHead& head);
 
   // Queries on the project list (FilmList), in start order.

@@ -395,7 +395,7 @@ void ProjectReader::ReadFilm(LONG length) {
     engine_.SetModified(true);
     status = kErrOk;
   }
-  if (status == kErrOk && !film->LinkAtKeyFrame(WindowOf(engine_), films_)) status = kErrCancelled;
+  if (status == kErrOk && !film->LinkAtKeyFrame(WindowOf(engine_), films_, true)) status = kErrCancelled;
   if (status == kErrOk) return;
   if (status != kErrCancelled && status != kErrAlreadyDone) result_ = status;
   delete film;
