@@ -8,20 +8,29 @@ bool KernelObject::Release() {
   return false;
 }
 
+bool KernelObject::TryAddRef() {
+  int refs = refs_.load(std::memory_order_relaxed);
+  while (refs > 0) {
+    if (refs_.compare_exchange_weak(refs, refs + 1, std::memory_order_acq_rel)) return true;
+  }
+  return false;
+}
+
+// Never destroyed: a thread still ending while the program exits may use them.
 std::mutex& Waitable::WaitLock() {
-  static std::mutex lock;
-  return lock;
+  static auto* lock = new std::mutex;
+  return *lock;
 }
 
 std::condition_variable& Waitable::WaitCondition() {
-  static std::condition_variable condition;
-  return condition;
+  static auto* condition = new std::condition_variable;
+  return *condition;
 }
 
 void Waitable::NotifyWaiters() { WaitCondition().notify_all(); }
 
 KernelObject* FromHandle(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == nullptr || IsPseudoHandle(handle)) return nullptr;
   return static_cast<KernelObject*>(handle);
 }
 

@@ -14,6 +14,9 @@ class KernelObject {
  public:
   virtual ~KernelObject() = default;
   void AddRef() { refs_.fetch_add(1, std::memory_order_relaxed); }
+  // Takes a reference unless the object is already on its way out (for
+  // tables that find objects by name without owning them).
+  bool TryAddRef();
   // Returns true when this was the last reference (and the object is gone).
   bool Release();
 
@@ -39,7 +42,14 @@ class Waitable : public KernelObject {
 };
 
 inline HANDLE ToHandle(KernelObject* object) { return static_cast<HANDLE>(object); }
-// The object behind a handle; null for null and INVALID_HANDLE_VALUE.
+// Pseudo handles (the current thread, the current process) are small
+// negative values that name no object of their own.
+inline bool IsPseudoHandle(HANDLE handle) {
+  auto value = reinterpret_cast<std::intptr_t>(handle);
+  return value < 0 && value >= -16;
+}
+// The object behind a handle; null for null, INVALID_HANDLE_VALUE and the
+// other pseudo handles.
 KernelObject* FromHandle(HANDLE handle);
 
 template <class T>

@@ -1,0 +1,61 @@
+// Tagged blocks of the effect-list file, the list body and the component
+// records: {u32 id, i32 size} and size bytes of data, little-endian, read and
+// written field by field through the multimedia file functions.
+#pragma once
+
+#include "platform/core/types.h"
+#include "platform/riff/riff.h"
+
+namespace effect_blocks {
+
+inline bool WriteU32(HMMIO file, DWORD value) {
+  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
+                         static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
+  return mmioWrite(file, bytes, 4) == 4;
+}
+
+inline bool WriteHead(HMMIO file, DWORD id, LONG size) {
+  return WriteU32(file, id) && WriteU32(file, static_cast<DWORD>(size));
+}
+
+inline bool WriteBytes(HMMIO file, const void* data, LONG size) {
+  return size == 0 || mmioWrite(file, data, size) == size;
+}
+
+inline DWORD GetU32(const BYTE* p) {
+  return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
+         (static_cast<DWORD>(p[3]) << 24);
+}
+
+// Reads a block head. Returns the bytes read: 8 for a whole head, 0 at the
+// end of the file, anything between for a file cut inside the head (-1 on a
+// read failure).
+inline LONG ReadHead(HMMIO file, DWORD* id, LONG* size) {
+  BYTE head[8];
+  LONG got = mmioRead(file, head, 8);
+  if (got == 8) {
+    *id = GetU32(head);
+    *size = static_cast<LONG>(GetU32(head + 4));
+  }
+  return got;
+}
+
+inline bool ReadBytes(HMMIO file, void* data, LONG size) {
+  return size == 0 || mmioRead(file, data, size) == size;
+}
+
+// The current position, or -1.
+inline LONGLONG Tell(HMMIO file) {
+  return mmioSeek64(file, 0, SEEK_CUR);
+}
+
+// Bytes between the current position and the end of the file (0 on failure).
+inline LONGLONG BytesLeft(HMMIO file) {
+  const LONGLONG here = Tell(file);
+  if (here < 0) return 0;
+  const LONGLONG end = mmioSeek64(file, 0, SEEK_END);
+  mmioSeek64(file, here, SEEK_SET);
+  return end > here ? end - here : 0;
+}
+
+}  // namespace effect_blocks

@@ -1,0 +1,142 @@
+// What every effect component of ours shares: reference counting and the
+// module's object count, the id and bypass flag, the block checks, the
+// format, and the settings-window seam. Each component module compiles its
+// own copy (symbols hidden), so modules share no state.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <new>
+
+#include "platform/components/audio_effect.h"
+#include "platform/components/effects/common/effect_block.h"
+
+#define KOBRIX_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
+
+// Live objects and server locks of this module; DllCanUnloadNow is S_OK only
+// when both are 0.
+void ModuleObjectCreated();
+void ModuleObjectDestroyed();
+void ModuleLock(bool lock);
+HRESULT ModuleCanUnloadNow();
+
+// A component's settings window. The modules do not link the window layer
+// yet, so no component makes one: HasSettings answers 0 and ShowSettings
+// gives no window.
+class EffectSettingsWindow {
+ public:
+  virtual ~EffectSettingsWindow() = default;
+  virtual HWND Show(HWND parent) = 0;
+  virtual void Close() = 0;
+};
+
+class EffectComponent : public IAudioEffect {
+ public:
+  // Blocks with more channels are refused.
+  static constexpr DWORD kMaxChannels = 8;
+  static constexpr DWORD kMinRate = 1000;
+  static constexpr DWORD kMaxRate = 384000;
+
+  EffectComponent();
+  EffectComponent(const EffectComponent&) = delete;
+  EffectComponent& operator=(const EffectComponent&) = delete;
+
+  HRESULT QueryInterface(REFIID iid, void** object) override;
+  ULONG AddRef() override;
+  ULONG Release() override;
+
+  BOOL Initialize() override;
+  HWND ShowSettings(HWND parent) override;
+  BOOL HasSettings() override;
+  HRESULT CloseSettings() override;
+  HRESULT SetFormat(DWORD sampleRate, DWORD channels) override;
+  HRESULT SetQuality(LONG level) override;
+  HRESULT Process(SampleBlock* block) override;
+  HRESULT Reset() override;
+  HRESULT SetId(DWORD id) override;
+  DWORD GetId() override;
+  HRESULT SetBypass(BOOL bypass) override;
+  BOOL IsBypassed() override;
+
+  LONG GetStateSize(DWORD reserved) override;
+  BOOL SaveState(LPVOID buffer, LONG size) override;
+  BOOL LoadState(LPCVOID buffer, LONG size) override;
+
+ protected:
+  virtual ~EffectComponent();
+
+  // The parts each effect supplies, called under the component's lock.
+  virtual LONG StateSize() const = 0;
+  virtual void EncodeState(BYTE* out) const = 0;
+  // False when the bytes are no state of this effect (nothing changes then).
+  virtual bool DecodeState(const BYTE* in, LONG size) = 0;
+  // The settings, rate or channel count changed: recompute, and clear the
+  // memories whose shape changes with them.
+  virtual void Configure() = 0;
+  virtual void ClearMemory() = 0;
+  virtual void ProcessFrames(float* samples, LONG frames) = 0;
+  // Seam for the window layer.
+  virtual std::unique_ptr<EffectSettingsWindow> CreateSettingsWindow() { return nullptr; }
+
+  DWORD rate_ = 44100;
+  DWORD channels_ = 2;
+  LONG quality_ = kEffectQualityRealTime;
+
+ private:
+  std::atomic<ULONG> references_{1};
+  std::mutex lock_;  // settings against processing: the mixer thread and the main thread
+  DWORD id_ = 0;
+  std::atomic<bool> bypassed_{false};
+  std::unique_ptr<EffectSettingsWindow> settings_;
+};
+
+// The class object of a module with one component class T.
+template <class T>
+class EffectClassFactory final : public IClassFactory {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+      *object = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  // The class object lives as long as the module; its references count as
+  // locks on the module.
+  ULONG AddRef() override {
+    ModuleLock(true);
+    return 2;
+  }
+  ULONG Release() override {
+    ModuleLock(false);
+    return 1;
+  }
+  HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    T* created = new (std::nothrow) T;
+    if (created == nullptr) return E_OUTOFMEMORY;
+    HRESULT hr = created->QueryInterface(iid, object);
+    created->Release();  // the caller's reference is the one QueryInterface added
+    return hr;
+  }
+  HRESULT LockServer(BOOL lock) override {
+    ModuleLock(lock != FALSE);
+    return S_OK;
+  }
+};
+
+// DllGetClassObject of a module whose one class is clsidServed.
+template <class T>
+HRESULT GetEffectClassObject(REFCLSID clsidServed, REFCLSID clsid, REFIID iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (!IsEqualCLSID(clsid, clsidServed)) return CLASS_E_CLASSNOTAVAILABLE;
+  static EffectClassFactory<T> factory;
+  return factory.QueryInterface(iid, object);
+}
