@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 
 #include "audio_fixtures.h"
@@ -385,6 +386,39 @@ TEST(WaveOverviewRecord, MalformedRecordsGiveSix) {
   }
   const std::string path = folder.Write("record.bin", List("LIST", "PICT", Bytes()));
   EXPECT_EQ(LoadRecord(path, 0, nullptr), 0);  // an empty record reads nothing
+}
+
+TEST(WaveOverviewRecord, DamagedRecordsAreRefusedWithoutReadingOutside) {
+  TempFolder folder;
+  Source s(folder.Write("d.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), SineStereo(40000))));
+  FillWaveform(s.data);
+  const std::string good = folder.Path("good.bin");
+  const LONG size = SaveRecord(s.data, good, folder.path().c_str());
+  ASSERT_GT(size, 0);
+  const Bytes record = ReadWholeFile(good);
+  std::mt19937 random(2024);
+  for (int round = 0; round < 600; ++round) {
+    Bytes damaged = record;
+    const int changes = 1 + static_cast<int>(random() % 6);
+    for (int c = 0; c < changes; ++c) {
+      // Mostly the headers, where the lengths and names are.
+      const std::size_t at = random() % 3 == 0 ? random() % damaged.size() : random() % 80;
+      damaged[at] = static_cast<BYTE>(random());
+    }
+    if (random() % 8 == 0) damaged.resize(random() % damaged.size());
+    const std::string path = folder.Write("damaged.bin", damaged);
+    DropOverview(s.data);
+    const LONG claimed = random() % 4 == 0 ? static_cast<LONG>(random() % (2 * record.size())) : size;
+    const int result = LoadRecord(path, claimed, folder.path().c_str());
+    ASSERT_TRUE(result == 0 || result == 6 || result == 17 || result == 18) << result;
+    if (result == 0) {
+      ASSERT_GT(s->peakByteCount, 0);
+      ASSERT_LE(s->peakByteCount, kMaxWaveformBytes);
+      ASSERT_TRUE(s->peakBlock1 && s->peakBlock2);
+    } else {
+      ASSERT_EQ(s->peakByteCount, 0);
+    }
+  }
 }
 
 }  // namespace
