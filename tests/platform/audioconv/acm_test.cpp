@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -361,6 +362,25 @@ TEST(AcmFormats, TheChooserOffersWhatTheSourceConvertsTo) {
 
   choose.cbwfx = 8;
   EXPECT_EQ(acmFormatChoose(&choose), ACMERR_NOTPOSSIBLE);
+}
+
+TEST(AcmStreams, AnyBytesDecodeWithinTheirBuffers) {
+  std::mt19937 random(99);
+  for (int round = 0; round < 40; ++round) {
+    const WORD channels = static_cast<WORD>(1 + random() % 2);
+    const WORD align = static_cast<WORD>(channels * 4 * (2 + random() % 64));
+    IMAADPCMWAVEFORMAT ima = Ima(channels, 8000 + random() % 40000, align);
+    Bytes data(random() % 20000);
+    for (BYTE& b : data) b = static_cast<BYTE>(random());
+    // Headers with step indexes past the table's end, cut-off last blocks.
+    WAVEFORMATEX out = Pcm(static_cast<WORD>(1 + random() % 2), 8000 + random() % 40000, 8 * (1 + random() % 4));
+    WAVEFORMATEX direct = Pcm(channels, ima.wfx.nSamplesPerSec, 16);
+    const Bytes pcm = ConvertAll(&ima.wfx, &direct, data, align * (1 + random() % 4));
+    const std::size_t blocks = (data.size() + align - 1) / align;
+    EXPECT_LE(pcm.size(), blocks * ima.wSamplesPerBlock * 2u * channels);
+    WAVEFORMATEX mid = direct;
+    ConvertAll(&mid, &out, pcm, 1 + random() % 5000);
+  }
 }
 
 // ---- against sox, when it is installed
