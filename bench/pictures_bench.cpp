@@ -41,13 +41,22 @@ void BlendFrames(benchmark::State& state, Blend blend, int bytes) {
     blend(mask.data(), kWidth, kHeight, a.data(), b.data(), out.data());
     benchmark::DoNotOptimize(out.data());
   }
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_BlendMask32(benchmark::State& s) { BlendFrames(s, BlendMask32, 4); }
-void BM_BlendMask24(benchmark::State& s) { BlendFrames(s, BlendMask24, 3); }
-void BM_BlendMask16(benchmark::State& s) { BlendFrames(s, BlendMask16, 2); }
-void BM_BlendMask8(benchmark::State& s) { BlendFrames(s, BlendMask8, 1); }
+void BM_BlendMask32(benchmark::State& s) {
+  BlendFrames(s, BlendMask32, 4);
+}
+void BM_BlendMask24(benchmark::State& s) {
+  BlendFrames(s, BlendMask24, 3);
+}
+void BM_BlendMask16(benchmark::State& s) {
+  BlendFrames(s, BlendMask16, 2);
+}
+void BM_BlendMask8(benchmark::State& s) {
+  BlendFrames(s, BlendMask8, 1);
+}
 BENCHMARK(BM_BlendMask32);
 BENCHMARK(BM_BlendMask24);
 BENCHMARK(BM_BlendMask16);
@@ -62,7 +71,8 @@ void BM_BlendConst24(benchmark::State& state) {
     BlendConst(mask, kWidth, kHeight, 24, a.data(), b.data(), out.data());
     benchmark::DoNotOptimize(out.data());
   }
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BlendConst24);
 
@@ -76,15 +86,16 @@ void BM_MakeTransitionMask(benchmark::State& state) {
     step = (step + 1) % 50;
     benchmark::DoNotOptimize(mask.data());
   }
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MakeTransitionMask)->DenseRange(0, 4);
 
 // A 16-bit stereo WAVE file of frames frames of a tone.
 std::string MakeWave(std::uint32_t frames, std::uint32_t rate) {
   const char* dir = std::getenv("TMPDIR");
-  const std::string path =
-      std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-pictures-bench-" + std::to_string(getpid()) + ".wav";
+  const std::string path = std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-pictures-bench-" +
+                           std::to_string(getpid()) + ".wav";
   std::vector<BYTE> f;
   auto put32 = [&](std::uint32_t v) {
     for (int i = 0; i < 4; ++i) f.push_back(static_cast<BYTE>(v >> (8 * i)));

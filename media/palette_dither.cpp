@@ -68,8 +68,8 @@ void BoxRow4(const BYTE* source, int sourceWidth, int y, int outWidth, BYTE* out
     const BYTE* r2 = r1 + stride;
     const BYTE* r3 = r2 + stride;
     for (int c = 0; c < 3; ++c) {
-      const int sum = r0[c] + r0[c + 3] + r0[c + 6] + r0[c + 9] + r1[c] + r1[c + 3] + r1[c + 6] + r1[c + 9] + r2[c] +
-                      r2[c + 3] + r2[c + 6] + r2[c + 9] + r3[c] + r3[c + 3] + r3[c + 6] + r3[c + 9];
+      const int sum = r0[c] + r0[c + 3] + r0[c + 6] + r0[c + 9] + r1[c] + r1[c + 3] + r1[c + 6] + r1[c + 9] +
+                      r2[c] + r2[c + 3] + r2[c + 6] + r2[c + 9] + r3[c] + r3[c + 3] + r3[c + 6] + r3[c + 9];
       out[c] = static_cast<BYTE>((sum + 8) >> 4);
     }
   }

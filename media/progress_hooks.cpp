@@ -3,7 +3,9 @@
 #include <atomic>
 #include <limits>
 
-ProgressDialog* ProgressHooks::OpenTermometer(const char*, const char*, LONG, bool, HWND) { return nullptr; }
+ProgressDialog* ProgressHooks::OpenTermometer(const char*, const char*, LONG, bool, HWND) {
+  return nullptr;
+}
 
 void ProgressHooks::CloseTermometer(ProgressDialog** holder) {
   if (holder != nullptr) *holder = nullptr;
@@ -18,7 +20,9 @@ ProgressHooks g_defaults;
 std::atomic<ProgressHooks*> g_hooks{nullptr};
 }  // namespace
 
-ProgressHooks* SetProgressHooks(ProgressHooks* hooks) { return g_hooks.exchange(hooks); }
+ProgressHooks* SetProgressHooks(ProgressHooks* hooks) {
+  return g_hooks.exchange(hooks);
+}
 
 ProgressHooks& CurrentProgressHooks() {
   ProgressHooks* h = g_hooks.load();
@@ -28,14 +32,16 @@ ProgressHooks& CurrentProgressHooks() {
 ProgressMeter::ProgressMeter(const char* title, const char* text, std::int64_t total, HWND placeWindow) {
   if (total < 0) total = 0;
   while ((total >> shift_) > std::numeric_limits<LONG>::max()) ++shift_;
-  dialog_ = CurrentProgressHooks().OpenTermometer(title, text, static_cast<LONG>(total >> shift_), true, placeWindow);
+  dialog_ = CurrentProgressHooks().OpenTermometer(title, text, static_cast<LONG>(total >> shift_), true,
+                                                  placeWindow);
 }
 
 bool ProgressMeter::Report(std::int64_t done) {
   if (dialog_ == nullptr) return true;
   if (done < 0) done = 0;
   const std::int64_t shown = done >> shift_;
-  return dialog_->SetProgress(static_cast<LONG>(std::min<std::int64_t>(shown, std::numeric_limits<LONG>::max())));
+  return dialog_->SetProgress(
+      static_cast<LONG>(std::min<std::int64_t>(shown, std::numeric_limits<LONG>::max())));
 }
 
 void ProgressMeter::Close() {

@@ -12,7 +12,10 @@ struct MemoryThumbnailDevice::Bitmap {
   std::vector<std::int16_t> indexes;
 
   Bitmap(int w, int h)
-      : width(w), height(h), colours(static_cast<std::size_t>(w) * h, 0), indexes(static_cast<std::size_t>(w) * h, -1) {}
+      : width(w),
+        height(h),
+        colours(static_cast<std::size_t>(w) * h, 0),
+        indexes(static_cast<std::size_t>(w) * h, -1) {}
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   std::size_t At(int x, int y) const { return static_cast<std::size_t>(y) * width + x; }
 };
@@ -42,11 +45,15 @@ std::atomic<ThumbnailDevice*> g_device{nullptr};
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 
-std::uint32_t Rgb(BYTE r, BYTE g, BYTE b) { return (static_cast<std::uint32_t>(r) << 16) | (g << 8) | b; }
+std::uint32_t Rgb(BYTE r, BYTE g, BYTE b) {
+  return (static_cast<std::uint32_t>(r) << 16) | (g << 8) | b;
+}
 
 }  // namespace
 
-ThumbnailDevice* SetThumbnailDevice(ThumbnailDevice* device) { return g_device.exchange(device); }
+ThumbnailDevice* SetThumbnailDevice(ThumbnailDevice* device) {
+  return g_device.exchange(device);
+}
 
 ThumbnailDevice& CurrentThumbnailDevice() {
   ThumbnailDevice* d = g_device.load();
@@ -79,7 +86,9 @@ HDC MemoryThumbnailDevice::GetDC(HWND window) {
   return reinterpret_cast<HDC>(dc);
 }
 
-void MemoryThumbnailDevice::ReleaseDC(HWND, HDC dc) { DeleteDC(dc); }
+void MemoryThumbnailDevice::ReleaseDC(HWND, HDC dc) {
+  DeleteDC(dc);
+}
 
 HPALETTE MemoryThumbnailDevice::CreatePalette(const PaletteColour* entries, int count) {
   if (entries == nullptr || count <= 0) return nullptr;
@@ -158,7 +167,8 @@ void MemoryThumbnailDevice::SetDIBits(HDC handle, HBITMAP bitmap, UINT start, UI
   if (b == nullptr || bits == nullptr || header == nullptr) return;
   const int width = std::min<int>(header->biWidth, b->width);
   const int bytesPerPixel = header->biBitCount == 8 ? 1 : 3;
-  const std::size_t stride = (static_cast<std::size_t>(header->biWidth) * bytesPerPixel + 3) & ~std::size_t{3};
+  const std::size_t stride =
+      (static_cast<std::size_t>(header->biWidth) * bytesPerPixel + 3) & ~std::size_t{3};
   const BYTE* row = static_cast<const BYTE*>(bits);
   for (UINT line = 0; line < lines; ++line, row += stride) {
     const int y = b->height - 1 - static_cast<int>(start + line);
@@ -174,17 +184,17 @@ void MemoryThumbnailDevice::SetDIBits(HDC handle, HBITMAP bitmap, UINT start, UI
       int index = row[x];
       if (usage == kDibPalColors) index = header->colourIndexes[index];
       const Palette* pal = dc != nullptr ? dc->palette : nullptr;
-      const PaletteColour c =
-          pal != nullptr && index < static_cast<int>(pal->entries.size()) ? pal->entries[static_cast<std::size_t>(index)]
-                                                                          : PaletteColour{};
+      const PaletteColour c = pal != nullptr && index < static_cast<int>(pal->entries.size())
+                                  ? pal->entries[static_cast<std::size_t>(index)]
+                                  : PaletteColour{};
       b->colours[at] = Rgb(c.red, c.green, c.blue);
       b->indexes[at] = static_cast<std::int16_t>(index);
     }
   }
 }
 
-void MemoryThumbnailDevice::BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
-                                   int sourceY) {
+void MemoryThumbnailDevice::BitBlt(HDC destination, int x, int y, int width, int height, HDC source,
+                                   int sourceX, int sourceY) {
   DC* d = reinterpret_cast<DC*>(destination);
   DC* s = reinterpret_cast<DC*>(source);
   if (d == nullptr || s == nullptr || d->selected == nullptr || s->selected == nullptr) return;

@@ -95,9 +95,10 @@ class MemoryThumbnailDevice : public ThumbnailDevice {
   void DeleteBitmap(HBITMAP bitmap) override;
   SIZE BitmapSize(HBITMAP bitmap) override;
   HBITMAP SelectBitmap(HDC dc, HBITMAP bitmap) override;
-  void SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, const ThumbnailDibHeader* header,
-                 UINT usage) override;
-  void BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY) override;
+  void SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
+                 const ThumbnailDibHeader* header, UINT usage) override;
+  void BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
+              int sourceY) override;
 
   // Reading back: the colour (0x00RRGGBB) and the palette index (-1 when
   // set without one) of a pixel, counted from the top left.

@@ -7,9 +7,13 @@
 
 namespace {
 
-inline BYTE Mix(int a, int b, int m) { return static_cast<BYTE>((a * m + b * (255 - m) + 127) / 255); }
+inline BYTE Mix(int a, int b, int m) {
+  return static_cast<BYTE>((a * m + b * (255 - m) + 127) / 255);
+}
 
-inline BYTE Clamp255(std::int64_t v) { return static_cast<BYTE>(std::clamp<std::int64_t>(v, 0, 255)); }
+inline BYTE Clamp255(std::int64_t v) {
+  return static_cast<BYTE>(std::clamp<std::int64_t>(v, 0, 255));
+}
 
 // A wipe's ramp over positions 0..count-1: value(p) rises from 0 to 255
 // between low and high (rising), or falls from 255 to 0 (falling).
@@ -76,7 +80,8 @@ void MakeTransitionMask(int kind, int soft, BYTE* mask, int width, int height, i
           low = width - reach;
           high = low + soft;
         }
-        for (int x = 0; x < width; ++x) profiles[f][static_cast<std::size_t>(x)] = Ramp(x, low, high, soft, kind == 1);
+        for (int x = 0; x < width; ++x)
+          profiles[f][static_cast<std::size_t>(x)] = Ramp(x, low, high, soft, kind == 1);
       }
       for (int r = 0; r < height; ++r) std::memcpy(row(r), profiles[r % 2].data(), w);
       break;
@@ -122,17 +127,19 @@ void BlendMask8(const BYTE* mask, int width, int height, const BYTE* a, const BY
   Blend<1>(mask, width, height, a, b, out);
 }
 
-void BlendConst(const BYTE* mask, int width, int height, int bitsPerPixel, const BYTE* a, const BYTE* b, BYTE* out) {
+void BlendConst(const BYTE* mask, int width, int height, int bitsPerPixel, const BYTE* a, const BYTE* b,
+                BYTE* out) {
   if (mask == nullptr || a == nullptr || b == nullptr || out == nullptr || width <= 0 || height <= 0 ||
       bitsPerPixel <= 0)
     return;
   const int m = mask[0];
-  const std::size_t n =
-      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * static_cast<std::size_t>(bitsPerPixel) / 8;
+  const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                        static_cast<std::size_t>(bitsPerPixel) / 8;
   for (std::size_t i = 0; i < n; ++i) out[i] = Mix(a[i], b[i], m);
 }
 
-void DecodeRLE(int sourceIndex, int sourceLength, int targetIndex, int targetCount, BYTE* ring, int ringSize) {
+void DecodeRLE(int sourceIndex, int sourceLength, int targetIndex, int targetCount, BYTE* ring,
+               int ringSize) {
   if (ring == nullptr || ringSize <= 0) return;
   auto wrap = [ringSize](std::int64_t i) {
     const std::int64_t r = i % ringSize;

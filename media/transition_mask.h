@@ -24,7 +24,8 @@ void BlendMask24(const BYTE* mask, int width, int height, const BYTE* a, const B
 void BlendMask16(const BYTE* mask, int width, int height, const BYTE* a, const BYTE* b, BYTE* out);
 void BlendMask8(const BYTE* mask, int width, int height, const BYTE* a, const BYTE* b, BYTE* out);
 // Every byte of width x height x bitsPerPixel / 8 with the one weight mask[0].
-void BlendConst(const BYTE* mask, int width, int height, int bitsPerPixel, const BYTE* a, const BYTE* b, BYTE* out);
+void BlendConst(const BYTE* mask, int width, int height, int bitsPerPixel, const BYTE* a, const BYTE* b,
+                BYTE* out);
 
 // Unpacks PackBits data of sourceLength bytes at sourceIndex to targetIndex,
 // source and target in the same ring of ringSize bytes, until the source is

@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr int kStockIds[kStockResourceSlots] = {1011, 1012, 1013, 1014, 1027, 1028, 1025, 1026, 1023, 1024, 1021,
-                                                1022, 1062, 1061, 1031, 1032, 1029, 1030, 1034, 1035, 1036, 1037,
-                                                1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1033};
+constexpr int kStockIds[kStockResourceSlots] = {
+    1011, 1012, 1013, 1014, 1027, 1028, 1025, 1026, 1023, 1024, 1021, 1022, 1062, 1061, 1031, 1032,
+    1029, 1030, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1033};
 
 // The shared drawing state, alive while TEBitmapInit is.
 struct SharedState {
@@ -39,7 +39,9 @@ TEVideoBitmap* g_head = nullptr;
 VideoBitmapHooks g_defaultHooks;
 std::atomic<VideoBitmapHooks*> g_hooks{nullptr};
 
-ThumbnailDevice& DeviceNow() { return g_state != nullptr ? *g_state->device : CurrentThumbnailDevice(); }
+ThumbnailDevice& DeviceNow() {
+  return g_state != nullptr ? *g_state->device : CurrentThumbnailDevice();
+}
 
 }  // namespace
 
@@ -95,7 +97,8 @@ void TEBitmap::Upload(const BYTE* pixels, int sourceWidth, int sourceHeight) {
   st.header.biWidth = width;
   st.header.biHeight = height;
   if (st.row.size() < static_cast<std::size_t>(width) * 3) st.row.resize(static_cast<std::size_t>(width) * 3);
-  if (st.indexes.size() < static_cast<std::size_t>(width) + 4) st.indexes.resize(static_cast<std::size_t>(width) + 4);
+  if (st.indexes.size() < static_cast<std::size_t>(width) + 4)
+    st.indexes.resize(static_cast<std::size_t>(width) + 4);
   const std::size_t stride = static_cast<std::size_t>(sourceWidth) * 3;
   for (int r = 0; r < h; ++r) {
     const BYTE* row;
@@ -122,7 +125,9 @@ void TEBitmap::Upload(const BYTE* pixels, int sourceWidth, int sourceHeight) {
   }
 }
 
-void TEBitmap::Draw(HDC dc, int x, int y) { DrawPart(dc, x, y, 0, 0, width, height); }
+void TEBitmap::Draw(HDC dc, int x, int y) {
+  DrawPart(dc, x, y, 0, 0, width, height);
+}
 
 void TEBitmap::DrawPart(HDC dc, int x, int y, int sourceX, int sourceY, int w, int h) {
   if (bitmap == nullptr || dc == nullptr || g_state == nullptr) return;
@@ -143,7 +148,9 @@ TEVideoBitmap::TEVideoBitmap(HDC dc, int scale_, const BYTE* pixels, VideoData* 
       a(a_),
       b(b_) {}
 
-TEVideoBitmap* TEVideoBitmap::Head() { return g_head; }
+TEVideoBitmap* TEVideoBitmap::Head() {
+  return g_head;
+}
 
 TEVideoBitmap* TEVideoBitmap::Find(VideoData* s, LONG ka, LONG kb, int sc) {
   for (TEVideoBitmap* t = g_head; t != nullptr; t = t->next)
@@ -206,11 +213,15 @@ void TEVideoBitmap::SetThumbnailMode(int viewMode) {
     TEBitmapInit::SetThumbnailKind(4, 64, 48);
 }
 
-bool VideoBitmapHooks::RenderThumbnail(VideoData*, BYTE*, LONG) { return false; }
+bool VideoBitmapHooks::RenderThumbnail(VideoData*, BYTE*, LONG) {
+  return false;
+}
 
 void VideoBitmapHooks::ReleaseHoldersOf(VideoData*) {}
 
-VideoBitmapHooks* SetVideoBitmapHooks(VideoBitmapHooks* hooks) { return g_hooks.exchange(hooks); }
+VideoBitmapHooks* SetVideoBitmapHooks(VideoBitmapHooks* hooks) {
+  return g_hooks.exchange(hooks);
+}
 
 VideoBitmapHooks& CurrentVideoBitmapHooks() {
   VideoBitmapHooks* h = g_hooks.load();
@@ -272,23 +283,43 @@ TEBitmapInit::~TEBitmapInit() {
   delete st;
 }
 
-bool TEBitmapInit::Exists() { return g_state != nullptr; }
-ThumbnailDevice& TEBitmapInit::Device() { return DeviceNow(); }
-HDC TEBitmapInit::MemoryDC() { return g_state != nullptr ? g_state->dc1 : nullptr; }
-HDC TEBitmapInit::SecondDC() { return g_state != nullptr ? g_state->dc2 : nullptr; }
-bool TEBitmapInit::TrueColour() { return g_state == nullptr || g_state->trueColour; }
-HPALETTE TEBitmapInit::Palette() { return g_state != nullptr ? g_state->palette : nullptr; }
+bool TEBitmapInit::Exists() {
+  return g_state != nullptr;
+}
+ThumbnailDevice& TEBitmapInit::Device() {
+  return DeviceNow();
+}
+HDC TEBitmapInit::MemoryDC() {
+  return g_state != nullptr ? g_state->dc1 : nullptr;
+}
+HDC TEBitmapInit::SecondDC() {
+  return g_state != nullptr ? g_state->dc2 : nullptr;
+}
+bool TEBitmapInit::TrueColour() {
+  return g_state == nullptr || g_state->trueColour;
+}
+HPALETTE TEBitmapInit::Palette() {
+  return g_state != nullptr ? g_state->palette : nullptr;
+}
 
 const ThumbnailDibHeader& TEBitmapInit::DibHeader() {
   static const ThumbnailDibHeader none;
   return g_state != nullptr ? g_state->header : none;
 }
 
-BYTE* TEBitmapInit::FrameBuffer() { return g_state != nullptr ? g_state->frame : nullptr; }
+BYTE* TEBitmapInit::FrameBuffer() {
+  return g_state != nullptr ? g_state->frame : nullptr;
+}
 
-int TEBitmapInit::ThumbnailKind() { return g_kind; }
-int TEBitmapInit::ThumbnailWidth() { return g_width; }
-int TEBitmapInit::ThumbnailHeight() { return g_height; }
+int TEBitmapInit::ThumbnailKind() {
+  return g_kind;
+}
+int TEBitmapInit::ThumbnailWidth() {
+  return g_width;
+}
+int TEBitmapInit::ThumbnailHeight() {
+  return g_height;
+}
 
 void TEBitmapInit::SetThumbnailKind(int kind, int width, int height) {
   g_kind = kind;

@@ -35,8 +35,8 @@ class TEBitmap {
   void Draw(HDC dc, int x, int y);
   void DrawPart(HDC dc, int x, int y, int sourceX, int sourceY, int width, int height);
 
-  int kind = 3;     // 3 full size, 4 halved, 5 quartered
-  int width = 0;    // read back from the bitmap
+  int kind = 3;   // 3 full size, 4 halved, 5 quartered
+  int width = 0;  // read back from the bitmap
   int height = 0;
   HBITMAP bitmap = nullptr;  // owned
 

@@ -80,7 +80,9 @@ DWORD ConverterDestinationUnit(WORD blockAlign) {
 
 Converter::Converter(AudioData* source) : source_(source) {}
 
-Converter::~Converter() { Finish(); }
+Converter::~Converter() {
+  Finish();
+}
 
 int Converter::Run(HWND window, const char* destination, Choice choice, const WAVEFORMATEX* given) {
   std::string message;
@@ -109,8 +111,9 @@ int Converter::Run(HWND window, const char* destination, Choice choice, const WA
       if (file_ == nullptr) throw ConvertExept(kCannotOpenFile);
       created = true;
 
-      const bool direct = acmStreamOpen(nullptr, nullptr, SourceFormat(), DestinationFormat(), nullptr, 0, 0,
-                                        ACM_STREAMOPENF_QUERY | ACM_STREAMOPENF_NONREALTIME) == MMSYSERR_NOERROR;
+      const bool direct =
+          acmStreamOpen(nullptr, nullptr, SourceFormat(), DestinationFormat(), nullptr, 0, 0,
+                        ACM_STREAMOPENF_QUERY | ACM_STREAMOPENF_NONREALTIME) == MMSYSERR_NOERROR;
       if (direct) {
         OpenStage(stages_[0], SourceFormat(), DestinationFormat());
       } else {
@@ -128,7 +131,8 @@ int Converter::Run(HWND window, const char* destination, Choice choice, const WA
         bool found = false;
         for (DWORD flags : tries) {
           *PcmFormat() = wanted;
-          if (acmFormatSuggest(nullptr, SourceFormat(), PcmFormat(), formatSize_, flags) == MMSYSERR_NOERROR) {
+          if (acmFormatSuggest(nullptr, SourceFormat(), PcmFormat(), formatSize_, flags) ==
+              MMSYSERR_NOERROR) {
             found = true;
             break;
           }
@@ -177,10 +181,10 @@ bool Converter::ChooseDestination(HWND window, Choice choice, const WAVEFORMATEX
   } else {
     const WAVEFORMATEX* s = SourceFormat();
     WAVEFORMATEX probe = MakePcm(s->nChannels, s->nSamplesPerSec, s->wBitsPerSample);
-    const DWORD keep = ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS | ACM_FORMATSUGGESTF_NSAMPLESPERSEC;
-    bool suggested =
-        acmFormatSuggest(nullptr, SourceFormat(), &probe, sizeof probe, keep | ACM_FORMATSUGGESTF_WBITSPERSAMPLE) ==
-        MMSYSERR_NOERROR;
+    const DWORD keep =
+        ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS | ACM_FORMATSUGGESTF_NSAMPLESPERSEC;
+    bool suggested = acmFormatSuggest(nullptr, SourceFormat(), &probe, sizeof probe,
+                                      keep | ACM_FORMATSUGGESTF_WBITSPERSAMPLE) == MMSYSERR_NOERROR;
     if (!suggested) {
       probe = MakePcm(s->nChannels, s->nSamplesPerSec, s->wBitsPerSample);
       suggested = acmFormatSuggest(nullptr, SourceFormat(), &probe, sizeof probe, keep) == MMSYSERR_NOERROR;
@@ -219,7 +223,8 @@ void Converter::OpenStage(Stage& stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
   stage.header.cbSrcLength = stage.sourceSize;
   stage.header.pbDst = stage.destinationBuffer.get();
   stage.header.cbDstLength = stage.destinationSize;
-  if (acmStreamPrepareHeader(stage.stream, &stage.header, 0) != MMSYSERR_NOERROR) throw ConvertExept(kNotPrepared);
+  if (acmStreamPrepareHeader(stage.stream, &stage.header, 0) != MMSYSERR_NOERROR)
+    throw ConvertExept(kNotPrepared);
   stage.prepared = true;
 }
 
@@ -238,17 +243,18 @@ void Converter::WriteHeader() {
   PutLe16(fields + 12, d->nBlockAlign);
   PutLe16(fields + 14, d->wBitsPerSample);
   // PCM: the 16-byte record; any other format: the whole record.
-  const DWORD extra = d->wFormatTag == WAVE_FORMAT_PCM
-                          ? 0
-                          : std::min<DWORD>(d->cbSize, formatSize_ - static_cast<DWORD>(sizeof(WAVEFORMATEX)));
+  const DWORD extra =
+      d->wFormatTag == WAVE_FORMAT_PCM
+          ? 0
+          : std::min<DWORD>(d->cbSize, formatSize_ - static_cast<DWORD>(sizeof(WAVEFORMATEX)));
   PutLe16(fields + 16, static_cast<WORD>(extra));
   MMCKINFO fmt;
   fmt.ckid = kFmt;
   if (mmioCreateChunk(file_, &fmt, 0) != 0) throw ConvertExept(kCannotWrite);
   const LONG length = d->wFormatTag == WAVE_FORMAT_PCM ? 16 : 18;
   if (mmioWrite(file_, fields, length) != length) throw ConvertExept(kCannotWrite);
-  if (extra > 0 && mmioWrite(file_, destinationFormat_.get() + sizeof(WAVEFORMATEX), static_cast<LONG>(extra)) !=
-                       static_cast<LONG>(extra))
+  if (extra > 0 && mmioWrite(file_, destinationFormat_.get() + sizeof(WAVEFORMATEX),
+                             static_cast<LONG>(extra)) != static_cast<LONG>(extra))
     throw ConvertExept(kCannotWrite);
   if (mmioAscend(file_, &fmt, 0) != 0) throw ConvertExept(kCannotWrite);
 
@@ -270,7 +276,8 @@ void Converter::Step(Stage& stage, DWORD count, bool end) {
   if (end) stage.flags = (stage.flags | ACM_STREAMCONVERTF_END) & ~ACM_STREAMCONVERTF_BLOCKALIGN;
   stage.header.cbSrcLength = count;
   stage.header.cbDstLength = stage.destinationSize;
-  if (acmStreamConvert(stage.stream, &stage.header, stage.flags) != MMSYSERR_NOERROR) throw ConvertExept(kCodec);
+  if (acmStreamConvert(stage.stream, &stage.header, stage.flags) != MMSYSERR_NOERROR)
+    throw ConvertExept(kCodec);
   const DWORD used = std::min(stage.header.cbSrcLengthUsed, count);
   stage.header.cbSrcLengthUsed = used;
   stage.header.cbDstLengthUsed = std::min(stage.header.cbDstLengthUsed, stage.destinationSize);
@@ -285,15 +292,16 @@ void Converter::Step(Stage& stage, DWORD count, bool end) {
 
 void Converter::Write(const BYTE* data, DWORD count) {
   if (count == 0) return;
-  if (mmioWrite(file_, data, static_cast<LONG>(count)) != static_cast<LONG>(count)) throw ConvertExept(kCannotWrite);
+  if (mmioWrite(file_, data, static_cast<LONG>(count)) != static_cast<LONG>(count))
+    throw ConvertExept(kCannotWrite);
   written_ += count;
 }
 
 void Converter::Convert(HWND window, const char* destination) {
   if (!source_->OpenHandle()) throw ConvertExept(kCannotOpenStream);
   handleOpen_ = true;
-  const std::int64_t total =
-      static_cast<std::int64_t>(source_->LengthInSamples()) * static_cast<std::int64_t>(SourceFormat()->nBlockAlign);
+  const std::int64_t total = static_cast<std::int64_t>(source_->LengthInSamples()) *
+                             static_cast<std::int64_t>(SourceFormat()->nBlockAlign);
   progress_ = std::make_unique<ProgressMeter>("Convert WAVE", destination, total, window);
   if (twoStages_) {
     ConvertTwoStages(total);
@@ -362,9 +370,11 @@ void Converter::Finish() {
         factValue_ = d->nBlockAlign != 0 ? static_cast<DWORD>(written_ / d->nBlockAlign) : 0;
       } else if (!twoStages_) {
         const WAVEFORMATEX* s = SourceFormat();
-        factValue_ = IsLinear(s) && s->nBlockAlign != 0 ? static_cast<DWORD>(sourceUsed_ / s->nBlockAlign) : 0;
+        factValue_ =
+            IsLinear(s) && s->nBlockAlign != 0 ? static_cast<DWORD>(sourceUsed_ / s->nBlockAlign) : 0;
       } else {
-        factValue_ = PcmFormat()->nBlockAlign != 0 ? static_cast<DWORD>(pcmUsed_ / PcmFormat()->nBlockAlign) : 0;
+        factValue_ =
+            PcmFormat()->nBlockAlign != 0 ? static_cast<DWORD>(pcmUsed_ / PcmFormat()->nBlockAlign) : 0;
       }
       BYTE value[4];
       PutLe32(value, factValue_);

@@ -16,7 +16,8 @@ class AudioData;
 class ProgressMeter;
 
 // PCM of the given rate, channels and bits.
-int ConvertWaveToPcm(HWND window, AudioData* source, const char* destination, DWORD rate, WORD channels, WORD bits);
+int ConvertWaveToPcm(HWND window, AudioData* source, const char* destination, DWORD rate, WORD channels,
+                     WORD bits);
 // A PCM format the user picks.
 int ConvertWaveToChosenPcm(HWND window, AudioData* source, const char* destination);
 // Any format the user picks among those the source converts to.

@@ -30,23 +30,33 @@ enum class Rule { None, Byte, Int16, Top3, Top4, Float };
 Rule RuleOf(AudioData* source) {
   if (source->format == nullptr || source->sampleType == kSampleUnusable) return Rule::None;
   switch (source->GetSampleType()) {
-    case 1: return Rule::Byte;
-    case 2: return Rule::Int16;
+    case 1:
+      return Rule::Byte;
+    case 2:
+      return Rule::Int16;
     case 3:
-    case 4: return Rule::Top3;
+    case 4:
+      return Rule::Top3;
     case 5:
-    case 6: return Rule::Top4;
-    case 7: return Rule::Float;
-    default: return Rule::None;
+    case 6:
+      return Rule::Top4;
+    case 7:
+      return Rule::Float;
+    default:
+      return Rule::None;
   }
 }
 
 inline BYTE To8Bit(Rule rule, const BYTE* p) {
   switch (rule) {
-    case Rule::Byte: return p[0];
-    case Rule::Int16: return static_cast<BYTE>((static_cast<std::int16_t>(p[0] | (p[1] << 8)) >> 8) + 128);
-    case Rule::Top3: return static_cast<BYTE>(static_cast<std::int8_t>(p[2]) + 128);
-    case Rule::Top4: return static_cast<BYTE>(static_cast<std::int8_t>(p[3]) + 128);
+    case Rule::Byte:
+      return p[0];
+    case Rule::Int16:
+      return static_cast<BYTE>((static_cast<std::int16_t>(p[0] | (p[1] << 8)) >> 8) + 128);
+    case Rule::Top3:
+      return static_cast<BYTE>(static_cast<std::int8_t>(p[2]) + 128);
+    case Rule::Top4:
+      return static_cast<BYTE>(static_cast<std::int8_t>(p[3]) + 128);
     case Rule::Float: {
       float v;
       std::memcpy(&v, p, 4);
@@ -55,17 +65,22 @@ inline BYTE To8Bit(Rule rule, const BYTE* p) {
       const float scaled = std::trunc(v * 128.0f) + 128.0f;
       return static_cast<BYTE>(std::clamp(scaled, 0.0f, 255.0f));
     }
-    case Rule::None: break;
+    case Rule::None:
+      break;
   }
   return 128;
 }
 
 int ContainerBytes(Rule rule) {
   switch (rule) {
-    case Rule::Byte: return 1;
-    case Rule::Int16: return 2;
-    case Rule::Top3: return 3;
-    default: return 4;
+    case Rule::Byte:
+      return 1;
+    case Rule::Int16:
+      return 2;
+    case Rule::Top3:
+      return 3;
+    default:
+      return 4;
   }
 }
 
@@ -129,7 +144,9 @@ DWORD Le32(const BYTE* p) {
          (static_cast<DWORD>(p[3]) << 24);
 }
 
-int StoredChannels(const AudioData* source) { return std::min<int>(source->format->nChannels, 2); }
+int StoredChannels(const AudioData* source) {
+  return std::min<int>(source->format->nChannels, 2);
+}
 
 }  // namespace
 
@@ -151,7 +168,8 @@ void FillWaveform(AudioData* source) {
 
   std::unique_ptr<BYTE[]> block1(new (std::nothrow) BYTE[static_cast<std::size_t>(layout.byteCount)]);
   std::unique_ptr<BYTE[]> block2;
-  if (block1 && channels >= 2) block2.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(layout.byteCount)]);
+  if (block1 && channels >= 2)
+    block2.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(layout.byteCount)]);
   std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kReadBufferBytes]);
   if (!block1 || (channels >= 2 && !block2) || !buffer) {
     source->error = kErrNoMemory;
@@ -221,7 +239,8 @@ void ScanPeaks(AudioData* source, BYTE* destination, std::int64_t firstFrame, LO
     if (got <= 0) break;
     for (LONG f = 0; f < got; ++f)
       for (int c = 0; c < channels; ++c)
-        *out++ = To8Bit(rule, buffer.get() + static_cast<std::size_t>(f) * align + static_cast<std::size_t>(c) * bytes);
+        *out++ = To8Bit(
+            rule, buffer.get() + static_cast<std::size_t>(f) * align + static_cast<std::size_t>(c) * bytes);
     done += got;
   }
 }
@@ -251,7 +270,8 @@ bool SaveWaveform(AudioData* source, HMMIO file, LONG* size, const char* folder)
   if (!WriteChunk(file, kFmt, fmt, 16) ||
       !WriteChunk(file, kName, name.c_str(), static_cast<LONG>(name.size() + 1)) ||
       !WriteChunk(file, kDat1, source->peakBlock1.get(), source->peakByteCount) ||
-      !WriteChunk(file, kDat2, twoBlocks ? source->peakBlock2.get() : nullptr, twoBlocks ? source->peakByteCount : 0) ||
+      !WriteChunk(file, kDat2, twoBlocks ? source->peakBlock2.get() : nullptr,
+                  twoBlocks ? source->peakByteCount : 0) ||
       mmioAscend(file, &list, 0) != 0)
     return false;
   const LONG end = mmioSeek(file, 0, SEEK_CUR);
@@ -296,8 +316,9 @@ int LoadWaveform(HMMIO file, LONG recordSize, const char* folder, const MovedFil
       mmioAscend(file, &ck, 0) != 0)
     return kErrInvalidFormat;
   name[MAX_PATH - 1] = '\0';
-  const std::string path =
-      PathIsAbsolute(name) || folder == nullptr || folder[0] == '\0' ? std::string(name) : PathJoin(folder, name);
+  const std::string path = PathIsAbsolute(name) || folder == nullptr || folder[0] == '\0'
+                               ? std::string(name)
+                               : PathJoin(folder, name);
   if (path.empty() || path.size() >= MAX_PATH) return kErrInvalidFormat;
 
   AudioData* source = AudioData::FindByName(path.c_str());

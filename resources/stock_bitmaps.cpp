@@ -129,7 +129,8 @@ void MidiPicture(Canvas& c, int w, int h) {
   const int keyWidth = std::max(w / 14, 3);
   for (int x = 0; x < w; x += keyWidth) c.Fill(x, keysTop, 1, h - keysTop, kBlack);
   for (int k = 0, x = keyWidth; x < w; ++k, x += keyWidth)
-    if (k % 7 != 2 && k % 7 != 6) c.Fill(x - keyWidth / 3, keysTop, keyWidth * 2 / 3, (h - keysTop) * 3 / 5, kBlack);
+    if (k % 7 != 2 && k % 7 != 6)
+      c.Fill(x - keyWidth / 3, keysTop, keyWidth * 2 / 3, (h - keysTop) * 3 / 5, kBlack);
   const int notes[] = {3, 5, 2, 6, 4};
   for (int i = 0; i < 5; ++i) {
     const int x = w * (i + 1) / 6, y = keysTop * notes[i] / 8;
@@ -241,10 +242,10 @@ bool DrawStockBitmap(int id, StockBitmapArt* art) {
     bool has, direct;
   };
   static const IconId kIcons[] = {
-      {1027, Icon::Audio, true, true},  {1025, Icon::Audio, true, false}, {1028, Icon::Audio, false, true},
-      {1026, Icon::Audio, false, false}, {1023, Icon::Video, true, true},  {1021, Icon::Video, true, false},
-      {1024, Icon::Video, false, true}, {1022, Icon::Video, false, false}, {1031, Icon::Midi, true, true},
-      {1032, Icon::Midi, false, true},  {1029, Icon::Midi, true, false},  {1030, Icon::Midi, false, false},
+      {1027, Icon::Audio, true, true},   {1025, Icon::Audio, true, false},   {1028, Icon::Audio, false, true},
+      {1026, Icon::Audio, false, false}, {1023, Icon::Video, true, true},    {1021, Icon::Video, true, false},
+      {1024, Icon::Video, false, true},  {1022, Icon::Video, false, false},  {1031, Icon::Midi, true, true},
+      {1032, Icon::Midi, false, true},   {1029, Icon::Midi, true, false},    {1030, Icon::Midi, false, false},
       {1062, Icon::Effects, true, true}, {1061, Icon::Effects, true, false},
   };
   for (const IconId& i : kIcons)

@@ -87,7 +87,7 @@ struct ACMFORMATCHOOSE {
   DWORD cbwfx = 0;                // bytes at pwfx
   LPCSTR pszTitle = nullptr;
   CHAR szFormatTag[ACMFORMATTAGDETAILS_FORMATTAG_CHARS] = {};  // receives the tag's name
-  CHAR szFormat[ACMFORMATDETAILS_FORMAT_CHARS] = {};          // receives the format's description
+  CHAR szFormat[ACMFORMATDETAILS_FORMAT_CHARS] = {};           // receives the format's description
   DWORD fdwEnum = 0;
   LPWAVEFORMATEX pwfxEnum = nullptr;
 };
@@ -103,7 +103,7 @@ inline constexpr auto& acmFormatChooseA = acmFormatChoose;
 struct AcmFormatChoice {
   WAVEFORMATEX format;
   CHAR formatTag[ACMFORMATTAGDETAILS_FORMATTAG_CHARS] = {};  // "PCM", "IEEE Float"
-  CHAR description[ACMFORMATDETAILS_FORMAT_CHARS] = {};    // "22,050 Hz, 16 Bit, Stereo"
+  CHAR description[ACMFORMATDETAILS_FORMAT_CHARS] = {};      // "22,050 Hz, 16 Bit, Stereo"
 };
 
 // The chooser's dialog. The window layer installs its dialog; tests install

@@ -10,12 +10,12 @@ namespace acm {
 namespace {
 
 constexpr std::array<int, 89> kImaSteps = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
+    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
+    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
+    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
+    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
+    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr std::array<int, 8> kImaIndexSteps = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 struct ImaChannel {
@@ -83,13 +83,14 @@ std::int32_t ReadSigned(const BYTE* p, int container) {
     case 2:
       return static_cast<std::int16_t>(p[0] | (p[1] << 8));
     case 3:
-      return static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
+      return static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) |
+                                       (static_cast<std::uint32_t>(p[1]) << 16) |
                                        (static_cast<std::uint32_t>(p[2]) << 24)) >>
              8;
     default:
-      return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                       (static_cast<std::uint32_t>(p[2]) << 16) |
-                                       (static_cast<std::uint32_t>(p[3]) << 24));
+      return static_cast<std::int32_t>(
+          static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
   }
 }
 
@@ -122,7 +123,8 @@ bool Describe(const WAVEFORMATEX* f, FormatInfo* info) {
   d.rate = f->nSamplesPerSec;
   d.bits = f->wBitsPerSample;
   d.blockAlign = f->nBlockAlign;
-  if (d.channels < 1 || d.channels > kMaxChannels || d.rate < 1 || d.rate > kMaxRate || d.blockAlign < 1) return false;
+  if (d.channels < 1 || d.channels > kMaxChannels || d.rate < 1 || d.rate > kMaxRate || d.blockAlign < 1)
+    return false;
   switch (f->wFormatTag) {
     case WAVE_FORMAT_PCM:
       d.kind = Kind::Pcm;
@@ -146,7 +148,8 @@ bool Describe(const WAVEFORMATEX* f, FormatInfo* info) {
     case WAVE_FORMAT_IMA_ADPCM: {
       d.kind = Kind::Ima;
       const int spb = ImaSamplesPerBlock(f);
-      if (d.bits != 4 || (d.channels > 1 && (d.blockAlign - 4 * d.channels) % (4 * d.channels) != 0)) return false;
+      if (d.bits != 4 || (d.channels > 1 && (d.blockAlign - 4 * d.channels) % (4 * d.channels) != 0))
+        return false;
       if (spb < 1 || spb > ImaCapacity(d.blockAlign, d.channels)) return false;
       d.framesPerUnit = spb;
       break;
@@ -162,7 +165,8 @@ bool ConvertsDirectly(const FormatInfo& s, const FormatInfo& d) {
   if (!IsLinear(d.kind)) return false;
   if (IsLinear(s.kind)) return true;
   // The decoders give 16-bit PCM of the source's rate and channels.
-  return d.kind == Kind::Pcm && d.container == 2 && d.bits == 16 && d.rate == s.rate && d.channels == s.channels;
+  return d.kind == Kind::Pcm && d.container == 2 && d.bits == 16 && d.rate == s.rate &&
+         d.channels == s.channels;
 }
 
 int MuLawToLinear(BYTE value) {
@@ -187,7 +191,8 @@ int ALawToLinear(BYTE value) {
 }
 
 int DecodeImaBlock(const BYTE* block, int bytes, int channels, int samplesPerBlock, std::int16_t* out) {
-  if (block == nullptr || out == nullptr || channels < 1 || bytes < 4 * channels || samplesPerBlock < 1) return 0;
+  if (block == nullptr || out == nullptr || channels < 1 || bytes < 4 * channels || samplesPerBlock < 1)
+    return 0;
   std::array<ImaChannel, kMaxChannels> state;
   for (int c = 0; c < channels; ++c) {
     const BYTE* h = block + 4 * c;
@@ -267,7 +272,8 @@ void EncodeLinear(const FormatInfo& f, const double* in, std::size_t frames, BYT
       d[i] = static_cast<BYTE>((q << shift) + 128);
       continue;
     }
-    const std::uint32_t u = static_cast<std::uint32_t>(static_cast<std::int64_t>(static_cast<std::uint64_t>(q) << shift));
+    const std::uint32_t u =
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(static_cast<std::uint64_t>(q) << shift));
     BYTE* p = d + static_cast<std::size_t>(c) * i;
     for (int b = 0; b < c; ++b) p[b] = static_cast<BYTE>(u >> (8 * b));
   }

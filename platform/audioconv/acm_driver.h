@@ -17,9 +17,9 @@ struct FormatInfo {
   int channels = 0;
   DWORD rate = 0;
   int bits = 0;
-  int container = 0;       // bytes per sample (PCM and float)
-  int blockAlign = 0;      // bytes of one unit: a frame, or an IMA block
-  int framesPerUnit = 1;   // frames one unit decodes to
+  int container = 0;      // bytes per sample (PCM and float)
+  int blockAlign = 0;     // bytes of one unit: a frame, or an IMA block
+  int framesPerUnit = 1;  // frames one unit decodes to
 };
 
 constexpr int kMaxChannels = 8;
@@ -27,7 +27,9 @@ constexpr DWORD kMaxRate = 1000000;
 
 // False for a record the driver does not handle or that contradicts itself.
 bool Describe(const WAVEFORMATEX* format, FormatInfo* info);
-inline bool IsLinear(Kind k) { return k == Kind::Pcm || k == Kind::Float; }
+inline bool IsLinear(Kind k) {
+  return k == Kind::Pcm || k == Kind::Float;
+}
 // Whether one stream of the driver converts source to destination.
 bool ConvertsDirectly(const FormatInfo& source, const FormatInfo& destination);
 // The size of a record in memory: the struct and its extra bytes.

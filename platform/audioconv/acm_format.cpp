@@ -88,7 +88,8 @@ MMRESULT acmFormatSuggest(HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMAT
   const WORD channels =
       (flags & ACM_FORMATSUGGESTF_NCHANNELS) ? destination->nChannels : static_cast<WORD>(s.channels);
   const DWORD rate = (flags & ACM_FORMATSUGGESTF_NSAMPLESPERSEC) ? destination->nSamplesPerSec : s.rate;
-  const WORD bits = (flags & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) ? destination->wBitsPerSample : DefaultBits(tag, s);
+  const WORD bits =
+      (flags & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) ? destination->wBitsPerSample : DefaultBits(tag, s);
   const WAVEFORMATEX suggestion = Linear(tag, channels, rate, bits);
   FormatInfo d;
   if (!acm::Describe(&suggestion, &d) || !acm::ConvertsDirectly(s, d)) return ACMERR_NOTPOSSIBLE;
@@ -98,8 +99,9 @@ MMRESULT acmFormatSuggest(HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMAT
 
 std::vector<AcmFormatChoice> AcmFormatChoices(DWORD enumFlags, const WAVEFORMATEX* enumFormat) {
   std::vector<AcmFormatChoice> choices;
-  const DWORD restricting = ACM_FORMATENUMF_WFORMATTAG | ACM_FORMATENUMF_NCHANNELS | ACM_FORMATENUMF_NSAMPLESPERSEC |
-                            ACM_FORMATENUMF_WBITSPERSAMPLE | ACM_FORMATENUMF_CONVERT;
+  const DWORD restricting = ACM_FORMATENUMF_WFORMATTAG | ACM_FORMATENUMF_NCHANNELS |
+                            ACM_FORMATENUMF_NSAMPLESPERSEC | ACM_FORMATENUMF_WBITSPERSAMPLE |
+                            ACM_FORMATENUMF_CONVERT;
   if ((enumFlags & restricting) != 0 && enumFormat == nullptr) return choices;
   FormatInfo source;
   const bool convert = (enumFlags & ACM_FORMATENUMF_CONVERT) != 0;
@@ -108,7 +110,8 @@ std::vector<AcmFormatChoice> AcmFormatChoices(DWORD enumFlags, const WAVEFORMATE
   // The standard rates and channel counts, and those of the given format.
   std::vector<DWORD> rates(std::begin(kStandardRates), std::end(kStandardRates));
   std::vector<WORD> channelCounts = {1, 2};
-  if (enumFormat != nullptr && enumFormat->nSamplesPerSec >= 1 && enumFormat->nSamplesPerSec <= acm::kMaxRate &&
+  if (enumFormat != nullptr && enumFormat->nSamplesPerSec >= 1 &&
+      enumFormat->nSamplesPerSec <= acm::kMaxRate &&
       std::find(rates.begin(), rates.end(), enumFormat->nSamplesPerSec) == rates.end()) {
     rates.push_back(enumFormat->nSamplesPerSec);
     std::sort(rates.begin(), rates.end());
@@ -139,7 +142,9 @@ std::vector<AcmFormatChoice> AcmFormatChoices(DWORD enumFlags, const WAVEFORMATE
   return choices;
 }
 
-AcmFormatChooserUi* SetAcmFormatChooserUi(AcmFormatChooserUi* ui) { return g_chooser.exchange(ui); }
+AcmFormatChooserUi* SetAcmFormatChooserUi(AcmFormatChooserUi* ui) {
+  return g_chooser.exchange(ui);
+}
 
 MMRESULT acmFormatChoose(LPACMFORMATCHOOSE choose) {
   if (choose == nullptr || choose->cbStruct < sizeof(ACMFORMATCHOOSE) || choose->pwfx == nullptr)

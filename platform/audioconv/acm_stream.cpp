@@ -61,7 +61,8 @@ class Stream {
       const std::int64_t out = static_cast<std::int64_t>(input / static_cast<DWORD>(dst_.blockAlign)) - 2;
       // Room for the filter's reach; the end of the stream needs the
       // larger destination that the source size then gives.
-      const std::int64_t frames = out > 0 ? out * inRate / outRate - (2 * static_cast<std::int64_t>(half_) + 2) : 0;
+      const std::int64_t frames =
+          out > 0 ? out * inRate / outRate - (2 * static_cast<std::int64_t>(half_) + 2) : 0;
       const std::int64_t units = frames > 0 ? frames / src_.framesPerUnit : 0;
       if (units <= 0) return ACMERR_NOTPOSSIBLE;
       result = units * src_.blockAlign;
@@ -71,8 +72,8 @@ class Stream {
     return MMSYSERR_NOERROR;
   }
 
-  void Convert(const BYTE* source, DWORD sourceLength, BYTE* destination, DWORD destinationLength, DWORD flags,
-               DWORD* sourceUsed, DWORD* destinationUsed) {
+  void Convert(const BYTE* source, DWORD sourceLength, BYTE* destination, DWORD destinationLength,
+               DWORD flags, DWORD* sourceUsed, DWORD* destinationUsed) {
     if ((flags & ACM_STREAMCONVERTF_START) || ended_) Reset();
     const std::size_t unit = static_cast<std::size_t>(src_.blockAlign);
     const std::size_t room = destinationLength / static_cast<std::size_t>(dst_.blockAlign);
@@ -83,8 +84,8 @@ class Stream {
       const std::int64_t need = FramesNeeded(room - produced);
       const std::size_t units = (sourceLength - used) / unit;
       if (units == 0 || need <= 0) break;
-      const std::size_t take =
-          std::min<std::size_t>(units, static_cast<std::size_t>((need + src_.framesPerUnit - 1) / src_.framesPerUnit));
+      const std::size_t take = std::min<std::size_t>(
+          units, static_cast<std::size_t>((need + src_.framesPerUnit - 1) / src_.framesPerUnit));
       for (std::size_t i = 0; i < take; i += kDecodeChunk) {
         const std::size_t n = std::min(kDecodeChunk, take - i);
         DecodeUnits(source + used, n * unit, n);
@@ -129,7 +130,8 @@ class Stream {
 
   bool Drained() const {
     if (!resample_) return outFrames_ >= inFrames_;
-    return outFrames_ * static_cast<std::int64_t>(src_.rate) >= inFrames_ * static_cast<std::int64_t>(dst_.rate);
+    return outFrames_ * static_cast<std::int64_t>(src_.rate) >=
+           inFrames_ * static_cast<std::int64_t>(dst_.rate);
   }
 
   void DecodeUnits(const BYTE* p, std::size_t bytes, std::size_t units) {
@@ -146,7 +148,8 @@ class Stream {
         const std::size_t n = units * static_cast<std::size_t>(sc);
         scratch_.resize(n);
         for (std::size_t i = 0; i < n; ++i)
-          scratch_[i] = (src_.kind == Kind::MuLaw ? acm::MuLawToLinear(p[i]) : acm::ALawToLinear(p[i])) / 32768.0;
+          scratch_[i] =
+              (src_.kind == Kind::MuLaw ? acm::MuLawToLinear(p[i]) : acm::ALawToLinear(p[i])) / 32768.0;
         Append(scratch_.data(), units);
         break;
       }
@@ -252,9 +255,9 @@ class Stream {
   bool ended_ = false;
   std::vector<double> input_;  // held frames, destination channels, from head_
   std::size_t head_ = 0;
-  std::int64_t base_ = 0;      // stream frame of input_[head_]
-  std::int64_t inFrames_ = 0;  // frames decoded since the start
-  std::int64_t outFrames_ = 0; // frames made since the start
+  std::int64_t base_ = 0;       // stream frame of input_[head_]
+  std::int64_t inFrames_ = 0;   // frames decoded since the start
+  std::int64_t outFrames_ = 0;  // frames made since the start
   std::vector<double> scratch_, out_;
   std::vector<std::int16_t> block_;
   std::vector<PreparedHeader> prepared_;
@@ -313,7 +316,8 @@ MMRESULT acmStreamSize(HACMSTREAM handle, DWORD input, LPDWORD output, DWORD fla
   if (s == nullptr) return MMSYSERR_INVALHANDLE;
   if (output == nullptr) return MMSYSERR_INVALPARAM;
   const DWORD query = flags & ACM_STREAMSIZEF_QUERYMASK;
-  if ((flags & ~ACM_STREAMSIZEF_QUERYMASK) != 0 || query > ACM_STREAMSIZEF_DESTINATION) return MMSYSERR_INVALFLAG;
+  if ((flags & ~ACM_STREAMSIZEF_QUERYMASK) != 0 || query > ACM_STREAMSIZEF_DESTINATION)
+    return MMSYSERR_INVALFLAG;
   *output = 0;
   return s->Size(input, output, query == ACM_STREAMSIZEF_SOURCE);
 }
@@ -327,7 +331,8 @@ MMRESULT acmStreamPrepareHeader(HACMSTREAM handle, LPACMSTREAMHEADER header, DWO
     return MMSYSERR_INVALPARAM;
   if (FindPrepared(s, header) != nullptr) return MMSYSERR_NOERROR;
   s->prepared().push_back({header, header->pbSrc, header->cbSrcLength, header->pbDst, header->cbDstLength});
-  header->fdwStatus = (header->fdwStatus | ACMSTREAMHEADER_STATUSF_PREPARED) & ~ACMSTREAMHEADER_STATUSF_INQUEUE;
+  header->fdwStatus =
+      (header->fdwStatus | ACMSTREAMHEADER_STATUSF_PREPARED) & ~ACMSTREAMHEADER_STATUSF_INQUEUE;
   return MMSYSERR_NOERROR;
 }
 
@@ -337,7 +342,8 @@ MMRESULT acmStreamUnprepareHeader(HACMSTREAM handle, LPACMSTREAMHEADER header, D
   if (flags != 0) return MMSYSERR_INVALFLAG;
   if (header == nullptr) return MMSYSERR_INVALPARAM;
   auto& list = s->prepared();
-  auto it = std::find_if(list.begin(), list.end(), [&](const PreparedHeader& p) { return p.header == header; });
+  auto it =
+      std::find_if(list.begin(), list.end(), [&](const PreparedHeader& p) { return p.header == header; });
   if (it == list.end()) return ACMERR_UNPREPARED;
   list.erase(it);
   header->fdwStatus &= ~ACMSTREAMHEADER_STATUSF_PREPARED;
@@ -353,12 +359,12 @@ MMRESULT acmStreamConvert(HACMSTREAM handle, LPACMSTREAMHEADER header, DWORD fla
   const PreparedHeader* p = FindPrepared(s, header);
   if (p == nullptr || !(header->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED)) return ACMERR_UNPREPARED;
   // The buffers must be the prepared ones, the lengths no longer.
-  if (header->pbSrc != p->source || header->pbDst != p->destination || header->cbSrcLength > p->sourceLength ||
-      header->cbDstLength > p->destinationLength)
+  if (header->pbSrc != p->source || header->pbDst != p->destination ||
+      header->cbSrcLength > p->sourceLength || header->cbDstLength > p->destinationLength)
     return MMSYSERR_INVALPARAM;
   header->fdwStatus &= ~ACMSTREAMHEADER_STATUSF_DONE;
-  s->Convert(header->pbSrc, header->cbSrcLength, header->pbDst, header->cbDstLength, flags, &header->cbSrcLengthUsed,
-             &header->cbDstLengthUsed);
+  s->Convert(header->pbSrc, header->cbSrcLength, header->pbDst, header->cbDstLength, flags,
+             &header->cbSrcLengthUsed, &header->cbDstLengthUsed);
   header->fdwStatus |= ACMSTREAMHEADER_STATUSF_DONE;
   return MMSYSERR_NOERROR;
 }

@@ -22,9 +22,9 @@ TEST(ThumbnailPalette, EntriesAreTheSixLevelCube) {
 
 TEST(ThumbnailPalette, DitherTableIsTheScaledBayerMatrix) {
   const BYTE* t = DitherTable();
-  EXPECT_EQ(t[0], 50);       // 63
-  EXPECT_EQ(t[1], 25);       // 31: (31 * 51 + 32) >> 6
-  EXPECT_EQ(t[7 * 8], 0);    // 0
+  EXPECT_EQ(t[0], 50);         // 63
+  EXPECT_EQ(t[1], 25);         // 31: (31 * 51 + 32) >> 6
+  EXPECT_EQ(t[7 * 8], 0);      // 0
   EXPECT_EQ(t[3 * 8 + 4], 1);  // 1
   for (int i = 0; i < 64; ++i) EXPECT_LE(t[i], 50);
 }
@@ -34,7 +34,8 @@ TEST(ThumbnailPalette, WhiteBlackAndPaletteColoursMapToThemselvesAtEveryThreshol
   BuildThumbnailPalette(entries);
   for (int index = 0; index < kPaletteColours; ++index) {
     Bytes row;
-    for (int x = 0; x < 8; ++x) row.insert(row.end(), {entries[index].blue, entries[index].green, entries[index].red});
+    for (int x = 0; x < 8; ++x)
+      row.insert(row.end(), {entries[index].blue, entries[index].green, entries[index].red});
     for (int y = 0; y < 8; ++y) {
       Bytes out(8);
       DitherRow(row.data(), 8, y, out.data());

@@ -137,7 +137,8 @@ TEST(RunLengthDecoding, LiteralAndRepeatRunsAcrossTheRingsEnd) {
   for (const Case c : {Case{2, 10}, Case{29, 10}, Case{2, 30}}) {
     SCOPED_TRACE(std::to_string(c.source) + " -> " + std::to_string(c.target));
     Bytes ring(32, '.');
-    for (int i = 0; i < 6; ++i) ring[static_cast<std::size_t>((c.source + i) % 32)] = packed[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 6; ++i)
+      ring[static_cast<std::size_t>((c.source + i) % 32)] = packed[static_cast<std::size_t>(i)];
     DecodeRLE(c.source, 6, c.target, 5, ring.data(), 32);
     std::string got;
     for (int i = 0; i < 5; ++i) got += static_cast<char>(ring[static_cast<std::size_t>((c.target + i) % 32)]);

@@ -95,7 +95,9 @@ Bytes Frame(BYTE blue, BYTE green, BYTE red) {
   return f;
 }
 
-std::uint32_t Rgb(int r, int g, int b) { return static_cast<std::uint32_t>((r << 16) | (g << 8) | b); }
+std::uint32_t Rgb(int r, int g, int b) {
+  return static_cast<std::uint32_t>((r << 16) | (g << 8) | b);
+}
 
 TEST(Thumbnails, OnAPaletteScreenWhiteIs215AndBlackIs0Everywhere) {
   Screen screen(8);
@@ -259,7 +261,7 @@ TEST(StockBitmaps, LoadedOnceIntoTheirSlots) {
   TEBitmapInit::LoadStockBitmaps(nullptr);
   const struct {
     int slot, width, height;
-  } sizes[] = {{0, 64, 48}, {1, 128, 96}, {2, 64, 48}, {3, 128, 96}, {4, 26, 24}, {12, 26, 24},
+  } sizes[] = {{0, 64, 48},  {1, 128, 96}, {2, 64, 48},  {3, 128, 96}, {4, 26, 24},  {12, 26, 24},
                {17, 26, 24}, {18, 32, 12}, {22, 32, 24}, {29, 32, 48}, {30, 160, 48}};
   for (const auto& s : sizes) {
     const TEBitmap* b = TEBitmapInit::StockBitmaps[s.slot];
@@ -268,7 +270,8 @@ TEST(StockBitmaps, LoadedOnceIntoTheirSlots) {
     EXPECT_EQ(b->width, s.width) << s.slot;
     EXPECT_EQ(b->height, s.height) << s.slot;
   }
-  for (int slot = 0; slot < kStockResourceSlots; ++slot) ASSERT_NE(TEBitmapInit::StockBitmaps[slot]->bitmap, nullptr);
+  for (int slot = 0; slot < kStockResourceSlots; ++slot)
+    ASSERT_NE(TEBitmapInit::StockBitmaps[slot]->bitmap, nullptr);
   for (int slot = kStockResourceSlots; slot < kStockBitmapSlots; ++slot)
     EXPECT_EQ(TEBitmapInit::StockBitmaps[slot], nullptr);
   // The solo button lit and unlit differ.
@@ -294,7 +297,8 @@ TEST(ThumbnailPaletteUse, WindowsAndTargetsGetTheSharedPaletteOnlyOnPaletteScree
     TEBitmapInit::RealizePalette(nullptr);
     if (bits == 8) {
       EXPECT_EQ(screen.device.windows, (std::vector<HWND>{window, window, window}));
-      EXPECT_EQ(screen.device.selected, (std::vector<HPALETTE>{TEBitmapInit::Palette(), TEBitmapInit::Palette(), nullptr}));
+      EXPECT_EQ(screen.device.selected,
+                (std::vector<HPALETTE>{TEBitmapInit::Palette(), TEBitmapInit::Palette(), nullptr}));
       EXPECT_EQ(screen.device.updates, 1);
     } else {
       EXPECT_TRUE(screen.device.windows.empty());

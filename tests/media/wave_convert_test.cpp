@@ -108,7 +108,9 @@ struct Source {
   AudioData* data;
 };
 
-std::uint32_t Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24); }
+std::uint32_t Le32(const BYTE* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
 
 // The chunks of a WAVE file we wrote, in their order.
 struct Written {
@@ -119,7 +121,8 @@ struct Written {
 
 Written Parse(const Bytes& file) {
   Written w;
-  if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 || std::memcmp(file.data() + 8, "WAVE", 4) != 0)
+  if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 ||
+      std::memcmp(file.data() + 8, "WAVE", 4) != 0)
     return w;
   w.riffSize = Le32(&file[4]);
   std::size_t p = 12;
@@ -153,7 +156,8 @@ std::string Sox(const std::string& args) {
 }
 
 TEST(WaveConvert, DestinationUnitsAreWholeBlocksJustOverOneKilobyte) {
-  const std::pair<WORD, DWORD> cases[] = {{1, 1024}, {2, 1024}, {4, 1024}, {3, 1026}, {6, 1026}, {8, 1024}, {0, 1024}};
+  const std::pair<WORD, DWORD> cases[] = {{1, 1024}, {2, 1024}, {4, 1024}, {3, 1026},
+                                          {6, 1026}, {8, 1024}, {0, 1024}};
   for (auto [align, unit] : cases) EXPECT_EQ(ConverterDestinationUnit(align), unit) << align;
 }
 
@@ -214,7 +218,8 @@ TEST(WaveConvert, MuLawMadeBySoxBecomesThePcmSoxMakesOfIt) {
   TempFolder folder;
   Boxes boxes;
   const std::string mulaw = folder.Path("law.wav");
-  ASSERT_TRUE(RunCommand("sox -n -r 8000 -c 1 -e u-law " + mulaw + " synth 0.6 sine 440 sine 3000 2>/dev/null"));
+  ASSERT_TRUE(
+      RunCommand("sox -n -r 8000 -c 1 -e u-law " + mulaw + " synth 0.6 sine 440 sine 3000 2>/dev/null"));
   Bytes theirs;
   ASSERT_TRUE(RunCommand("sox " + mulaw + " -t raw -e signed -b 16 -L - 2>/dev/null", &theirs));
   ASSERT_EQ(theirs.size(), 2u * 4800);
@@ -285,7 +290,8 @@ TEST(WaveConvert, ImaAdpcmThroughTheChooserAndAtAnotherRate) {
 TEST(WaveConvert, FloatDestinationsSayWhatTheyHold) {
   TempFolder folder;
   Chooser chooser;
-  Source source(folder.Write("in.wav", WaveFile(FmtBody(1, 1, 8000, 16, 2), Le16Samples(std::vector<int>(8000, -16384)))));
+  Source source(folder.Write(
+      "in.wav", WaveFile(FmtBody(1, 1, 8000, 16, 2), Le16Samples(std::vector<int>(8000, -16384)))));
   chooser.Pick(WAVE_FORMAT_IEEE_FLOAT, 8000, 32, 1);
   const std::string out = folder.Path("float.wav");
   ASSERT_EQ(ConvertWaveToChosenFormat(nullptr, source.data, out.c_str()), 0);
@@ -353,8 +359,9 @@ TEST(WaveConvert, FailuresShowTheirMessage) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.destination);
     boxes.shown.clear();
-    EXPECT_EQ(ConvertWaveToPcm(reinterpret_cast<HWND>(0x1234), source.data, c.destination.c_str(), 8000, 1, c.bits),
-              17);
+    EXPECT_EQ(
+        ConvertWaveToPcm(reinterpret_cast<HWND>(0x1234), source.data, c.destination.c_str(), 8000, 1, c.bits),
+        17);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, c.message);
     EXPECT_EQ(boxes.shown[0].caption, "Convert Wave");

@@ -85,8 +85,8 @@ TEST(WaveOverview, LayoutFollowsTheLength) {
     DWORD step;
     LONG bytes;
   };
-  const Case cases[] = {{44100, 2, 22050},  {32768, 2, 16384},     {32767, 1, 32766}, {1, 1, 0},
-                        {100000, 4, 25000}, {0xFFFFFFFFu, 131072, 32766}};
+  const Case cases[] = {{44100, 2, 22050}, {32768, 2, 16384},  {32767, 1, 32766},
+                        {1, 1, 0},         {100000, 4, 25000}, {0xFFFFFFFFu, 131072, 32766}};
   for (const Case& c : cases) {
     const WaveformLayout l = WaveformLayoutFor(c.frames);
     EXPECT_EQ(l.step, c.step) << c.frames;
@@ -204,7 +204,8 @@ TEST(WaveOverview, CancellingKeepsWhatWasScanned) {
   const std::vector<BYTE> overview = Block(s->peakBlock1, 30768);
   const std::size_t scanned = 2 * (32768 / 26);
   EXPECT_EQ(std::vector<BYTE>(overview.begin(), overview.begin() + scanned), std::vector<BYTE>(scanned, 0));
-  EXPECT_EQ(std::vector<BYTE>(overview.begin() + scanned, overview.end()), std::vector<BYTE>(30768 - scanned, 128));
+  EXPECT_EQ(std::vector<BYTE>(overview.begin() + scanned, overview.end()),
+            std::vector<BYTE>(30768 - scanned, 128));
 }
 
 // ---- "PICT" records
@@ -236,7 +237,8 @@ void DropOverview(AudioData* s) {
 Bytes SineStereo(int frames) {
   std::vector<int> v;
   for (int i = 0; i < frames; ++i)
-    v.insert(v.end(), {static_cast<int>(20000 * std::sin(i * 0.01)), static_cast<int>(9000 * std::cos(i * 0.003))});
+    v.insert(v.end(),
+             {static_cast<int>(20000 * std::sin(i * 0.01)), static_cast<int>(9000 * std::cos(i * 0.003))});
   return Le16Samples(v);
 }
 
@@ -247,7 +249,8 @@ TEST(WaveOverviewRecord, SavedThenLoadedIsIdentical) {
   ASSERT_NE(s.data, nullptr);
   FillWaveform(s.data);
   ASSERT_EQ(s->peakByteCount, 23332);
-  const std::vector<BYTE> one = Block(s->peakBlock1, s->peakByteCount), two = Block(s->peakBlock2, s->peakByteCount);
+  const std::vector<BYTE> one = Block(s->peakBlock1, s->peakByteCount),
+                          two = Block(s->peakBlock2, s->peakByteCount);
 
   const std::string record = folder.Path("record.bin");
   const LONG size = SaveRecord(s.data, record, folder.path().c_str());
@@ -360,14 +363,17 @@ TEST(WaveOverviewRecord, MalformedRecordsGiveSix) {
       {"no name", List("LIST", "PICT", Concat({fmt(1, 2), good1, good2})), 6},
       {"no dat1", List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), good2})), 6},
       {"mono record", List("LIST", "PICT", Concat({fmt(1, 1), name("s.wav"), good1})), 6},
-      {"short dat2", List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), good1, Chunk("dat2", Bytes(10, 2))})), 6},
-      {"huge dat1", List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), Chunk("dat1", Bytes(40000, 1))})), 6},
+      {"short dat2",
+       List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), good1, Chunk("dat2", Bytes(10, 2))})), 6},
+      {"huge dat1", List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), Chunk("dat1", Bytes(40000, 1))})),
+       6},
       {"long name", List("LIST", "PICT", Concat({fmt(1, 2), name(longName), good1, good2})), 6},
       {"name over the buffer with the folder",
        List("LIST", "PICT", Concat({fmt(1, 2), name(std::string(250, 'q')), good1, good2})), 6},
-      {"name without its end", List("LIST", "PICT", Concat({fmt(1, 2), Chunk("name", Bytes(4, 'z')), good1, good2})),
-       18},
-      {"record shorter than the list", List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), good1, good2})), 6, 8},
+      {"name without its end",
+       List("LIST", "PICT", Concat({fmt(1, 2), Chunk("name", Bytes(4, 'z')), good1, good2})), 18},
+      {"record shorter than the list", List("LIST", "PICT", Concat({fmt(1, 2), name("s.wav"), good1, good2})),
+       6, 8},
       {"no list", Chunk("JUNK", Bytes(40, 0)), 6},
       {"unknown file", List("LIST", "PICT", Concat({fmt(1, 2), name("other.wav"), good1, good2})), 18},
   };
@@ -375,7 +381,8 @@ TEST(WaveOverviewRecord, MalformedRecordsGiveSix) {
     SCOPED_TRACE(c.what);
     DropOverview(s.data);
     const std::string path = folder.Write("record.bin", c.record);
-    EXPECT_EQ(LoadRecord(path, static_cast<LONG>(c.record.size()) - c.sizeCut, folder.path().c_str()), c.result);
+    EXPECT_EQ(LoadRecord(path, static_cast<LONG>(c.record.size()) - c.sizeCut, folder.path().c_str()),
+              c.result);
     if (c.result != 0) {
       EXPECT_EQ(s->peakByteCount, 0);
       EXPECT_FALSE(s->peakBlock1);

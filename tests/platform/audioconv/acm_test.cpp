@@ -41,8 +41,8 @@ IMAADPCMWAVEFORMAT Ima(WORD channels, DWORD rate, WORD blockAlign) {
   f.wfx.nBlockAlign = blockAlign;
   f.wfx.wBitsPerSample = 4;
   f.wfx.cbSize = 2;
-  f.wSamplesPerBlock = static_cast<WORD>(channels == 1 ? 1 + 2 * (blockAlign - 4)
-                                                       : 1 + 8 * ((blockAlign - 4 * channels) / (4 * channels)));
+  f.wSamplesPerBlock = static_cast<WORD>(
+      channels == 1 ? 1 + 2 * (blockAlign - 4) : 1 + 8 * ((blockAlign - 4 * channels) / (4 * channels)));
   f.wfx.nAvgBytesPerSec = rate * blockAlign / f.wSamplesPerBlock;
   return f;
 }
@@ -109,7 +109,8 @@ std::vector<std::int16_t> Sine(std::size_t frames, int channels, double hz, doub
 }
 
 TEST(AcmDecoders, LawExtremesAndZeros) {
-  WAVEFORMATEX mu = Law(WAVE_FORMAT_MULAW, 1, 8000), a = Law(WAVE_FORMAT_ALAW, 1, 8000), out = Pcm(1, 8000, 16);
+  WAVEFORMATEX mu = Law(WAVE_FORMAT_MULAW, 1, 8000), a = Law(WAVE_FORMAT_ALAW, 1, 8000),
+               out = Pcm(1, 8000, 16);
   EXPECT_EQ(Int16s(ConvertAll(&mu, &out, Bytes{0xFF, 0x7F, 0x00, 0x80}, 64)),
             (std::vector<std::int16_t>{0, 0, -32124, 32124}));
   EXPECT_EQ(Int16s(ConvertAll(&a, &out, Bytes{0xD5, 0x55, 0xAA, 0x2A}, 64)),
@@ -126,12 +127,14 @@ TEST(AcmStreams, SameRateConversionsAreExact) {
   {
     // To 8 bits: rounded to the nearest step, unsigned.
     WAVEFORMATEX d = Pcm(2, 22050, 8);
-    EXPECT_EQ(ConvertAll(&s16, &d, BytesOf(stereo), 1024), (Bytes{128, 128, 255, 0, 129, 127, 128, 129, 128, 128}));
+    EXPECT_EQ(ConvertAll(&s16, &d, BytesOf(stereo), 1024),
+              (Bytes{128, 128, 255, 0, 129, 127, 128, 129, 128, 128}));
   }
   {
     // To mono: the mean of both channels.
     WAVEFORMATEX d = Pcm(1, 22050, 16);
-    EXPECT_EQ(Int16s(ConvertAll(&s16, &d, BytesOf(stereo), 1024)), (std::vector<std::int16_t>{0, 0, 0, 200, 0}));
+    EXPECT_EQ(Int16s(ConvertAll(&s16, &d, BytesOf(stereo), 1024)),
+              (std::vector<std::int16_t>{0, 0, 0, 200, 0}));
   }
   {
     // To 24 and 32 bits and back, and through float: unchanged.
@@ -263,10 +266,14 @@ TEST(AcmStreams, OpenQueriesWhatTheDriverConvertsDirectly) {
     MMRESULT result;
   };
   const Case cases[] = {
-      {&mu, Pcm(2, 8000, 16), MMSYSERR_NOERROR},       {&mu, Pcm(2, 8000, 8), ACMERR_NOTPOSSIBLE},
-      {&mu, Pcm(2, 11025, 16), ACMERR_NOTPOSSIBLE},    {&mu, Pcm(1, 8000, 16), ACMERR_NOTPOSSIBLE},
-      {&ima.wfx, Pcm(1, 22050, 16), MMSYSERR_NOERROR}, {&badIma.wfx, Pcm(1, 22050, 16), ACMERR_NOTPOSSIBLE},
-      {&bad24, Pcm(1, 8000, 16), ACMERR_NOTPOSSIBLE},  {&mu, Law(WAVE_FORMAT_MULAW, 2, 8000), ACMERR_NOTPOSSIBLE},
+      {&mu, Pcm(2, 8000, 16), MMSYSERR_NOERROR},
+      {&mu, Pcm(2, 8000, 8), ACMERR_NOTPOSSIBLE},
+      {&mu, Pcm(2, 11025, 16), ACMERR_NOTPOSSIBLE},
+      {&mu, Pcm(1, 8000, 16), ACMERR_NOTPOSSIBLE},
+      {&ima.wfx, Pcm(1, 22050, 16), MMSYSERR_NOERROR},
+      {&badIma.wfx, Pcm(1, 22050, 16), ACMERR_NOTPOSSIBLE},
+      {&bad24, Pcm(1, 8000, 16), ACMERR_NOTPOSSIBLE},
+      {&mu, Law(WAVE_FORMAT_MULAW, 2, 8000), ACMERR_NOTPOSSIBLE},
   };
   for (const Case& c : cases) {
     WAVEFORMATEX d = c.destination;
@@ -279,7 +286,8 @@ TEST(AcmFormats, SuggestionsKeepWhatTheyAreAskedToKeep) {
   WAVEFORMATEX mu = Law(WAVE_FORMAT_MULAW, 1, 8000);
   WAVEFORMATEX d = mu;
   d.wFormatTag = WAVE_FORMAT_PCM;
-  const DWORD all = ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS | ACM_FORMATSUGGESTF_NSAMPLESPERSEC;
+  const DWORD all =
+      ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS | ACM_FORMATSUGGESTF_NSAMPLESPERSEC;
   EXPECT_EQ(acmFormatSuggest(nullptr, &mu, &d, sizeof d, all | ACM_FORMATSUGGESTF_WBITSPERSAMPLE),
             ACMERR_NOTPOSSIBLE);
   ASSERT_EQ(acmFormatSuggest(nullptr, &mu, &d, sizeof d, all), MMSYSERR_NOERROR);
@@ -346,7 +354,8 @@ TEST(AcmFormats, TheChooserOffersWhatTheSourceConvertsTo) {
   choose.fdwStyle = ACMFORMATCHOOSE_STYLEF_INITTOWFXSTRUCT;
   ui.answer = [](const std::vector<AcmFormatChoice>& c) {
     for (std::size_t i = 0; i < c.size(); ++i)
-      if (c[i].format.nSamplesPerSec == 11025 && c[i].format.wBitsPerSample == 8 && c[i].format.nChannels == 1)
+      if (c[i].format.nSamplesPerSec == 11025 && c[i].format.wBitsPerSample == 8 &&
+          c[i].format.nChannels == 1)
         return static_cast<int>(i);
     return -1;
   };
@@ -373,7 +382,8 @@ TEST(AcmStreams, AnyBytesDecodeWithinTheirBuffers) {
     Bytes data(random() % 20000);
     for (BYTE& b : data) b = static_cast<BYTE>(random());
     // Headers with step indexes past the table's end, cut-off last blocks.
-    WAVEFORMATEX out = Pcm(static_cast<WORD>(1 + random() % 2), 8000 + random() % 40000, 8 * (1 + random() % 4));
+    WAVEFORMATEX out =
+        Pcm(static_cast<WORD>(1 + random() % 2), 8000 + random() % 40000, 8 * (1 + random() % 4));
     WAVEFORMATEX direct = Pcm(channels, ima.wfx.nSamplesPerSec, 16);
     const Bytes pcm = ConvertAll(&ima.wfx, &direct, data, align * (1 + random() % 4));
     const std::size_t blocks = (data.size() + align - 1) / align;
@@ -385,14 +395,18 @@ TEST(AcmStreams, AnyBytesDecodeWithinTheirBuffers) {
 
 // ---- against sox, when it is installed
 
-bool HaveSox() { return std::system("sox --version > /dev/null 2>&1") == 0; }
+bool HaveSox() {
+  return std::system("sox --version > /dev/null 2>&1") == 0;
+}
 
 Bytes ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-std::uint32_t Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24); }
+std::uint32_t Le32(const BYTE* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
 
 // The "fmt " record (into memory layout) and the "data" bytes of a WAVE file.
 bool SplitWave(const Bytes& file, Bytes* format, Bytes* data) {
@@ -417,7 +431,8 @@ bool SplitWave(const Bytes& file, Bytes* format, Bytes* data) {
       if (size > 18) std::memcpy(format->data() + sizeof f, b + 18, std::min<std::size_t>(size - 18, 64));
       haveFormat = true;
     } else if (id == "data") {
-      data->assign(file.begin() + static_cast<std::ptrdiff_t>(p + 8), file.begin() + static_cast<std::ptrdiff_t>(end));
+      data->assign(file.begin() + static_cast<std::ptrdiff_t>(p + 8),
+                   file.begin() + static_cast<std::ptrdiff_t>(end));
       return haveFormat;
     }
     p += 8 + size + (size & 1);
@@ -436,8 +451,8 @@ TEST(AcmAgainstSox, EveryLawCodeDecodesAsSoxDecodesIt) {
   for (WORD tag : {WAVE_FORMAT_MULAW, WAVE_FORMAT_ALAW}) {
     SCOPED_TRACE(tag);
     const std::string encoding = tag == WAVE_FORMAT_MULAW ? "mu-law" : "a-law";
-    ASSERT_EQ(std::system(("sox -t raw -r 8000 -c 1 -b 8 -e " + encoding + " " + dir + "/codes.raw -t s16 -e signed -L " +
-                           dir + "/out.raw 2>/dev/null")
+    ASSERT_EQ(std::system(("sox -t raw -r 8000 -c 1 -b 8 -e " + encoding + " " + dir +
+                           "/codes.raw -t s16 -e signed -L " + dir + "/out.raw 2>/dev/null")
                               .c_str()),
               0);
     WAVEFORMATEX law = Law(tag, 1, 8000), pcm = Pcm(1, 8000, 16);
@@ -454,8 +469,8 @@ TEST(AcmAgainstSox, ImaAdpcmDecodesAsSoxDecodesIt) {
   for (int channels : {1, 2}) {
     SCOPED_TRACE(channels);
     const std::string ima = dir + "/ima.wav", raw = dir + "/ima.raw";
-    const std::string make = "sox -n -r 22050 -c " + std::to_string(channels) +
-                             " -e ima-adpcm " + ima + " synth 0.37 sine 300 sine 2000 vol 0.7 2>/dev/null";
+    const std::string make = "sox -n -r 22050 -c " + std::to_string(channels) + " -e ima-adpcm " + ima +
+                             " synth 0.37 sine 300 sine 2000 vol 0.7 2>/dev/null";
     ASSERT_EQ(std::system(make.c_str()), 0);
     ASSERT_EQ(std::system(("sox " + ima + " -t s16 -e signed -L " + raw + " 2>/dev/null").c_str()), 0);
     Bytes format, data;
