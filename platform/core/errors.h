@@ -45,6 +45,15 @@ constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 constexpr DWORD ERROR_IO_DEVICE = 1117;
 constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
+constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
+constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
+
+// The exit code of a thread or process that still runs, and the creation flag
+// that both threads and processes take.
+constexpr DWORD STILL_ACTIVE = 259;
+constexpr DWORD CREATE_SUSPENDED = 0x00000004;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);

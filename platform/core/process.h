@@ -27,14 +27,12 @@
 
 #include "platform/core/files.h"
 #include "platform/core/handle.h"
+#include "platform/core/errors.h"
 #include "platform/core/types.h"
-
-constexpr DWORD STILL_ACTIVE = 259;
 
 // Creation flags: priorities are hints and need no privileges, so they are
 // accepted and ignored; the console flags mean nothing here.
 constexpr DWORD DEBUG_PROCESS = 0x00000001;
-constexpr DWORD CREATE_SUSPENDED = 0x00000004;
 constexpr DWORD DETACHED_PROCESS = 0x00000008;
 constexpr DWORD CREATE_NEW_CONSOLE = 0x00000010;
 constexpr DWORD NORMAL_PRIORITY_CLASS = 0x00000020;

@@ -49,8 +49,6 @@ constexpr REGSAM KEY_READ = 0x00020019;
 constexpr REGSAM KEY_WRITE = 0x00020006;
 constexpr REGSAM KEY_ALL_ACCESS = 0x000F003F;
 
-constexpr DWORD ERROR_MORE_DATA = 234;
-constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 
 // The registry file's path.
 std::string RegistryFilePath();

@@ -12,8 +12,6 @@
 #include "platform/core/types.h"
 
 // Codes that only the waits and the message queues report.
-constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
-constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
 
 // ---- Waits -------------------------------------------------------------------
 constexpr DWORD WAIT_OBJECT_0 = 0;

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "platform/core/handle.h"
-#include "platform/core/process.h"  // CREATE_SUSPENDED and STILL_ACTIVE, shared with processes
+#include "platform/core/errors.h"  // CREATE_SUSPENDED and STILL_ACTIVE, shared with processes
 #include "platform/core/types.h"
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);

@@ -28,7 +28,18 @@ struct AviSpec {
 
 Bytes StreamHeader(const char* type) {
   ByteWriter w;
-  w.Id(type).Le32(0).Le32(0).Le32(0).Le32(0).Le32(1).Le32(25).Le32(0).Le32(0).Le32(0).Le32(0xFFFFFFFF).Le32(0);
+  w.Id(type)
+      .Le32(0)
+      .Le32(0)
+      .Le32(0)
+      .Le32(0)
+      .Le32(1)
+      .Le32(25)
+      .Le32(0)
+      .Le32(0)
+      .Le32(0)
+      .Le32(0xFFFFFFFF)
+      .Le32(0);
   w.Zeros(8);
   return w.bytes;  // 56 bytes
 }
@@ -39,7 +50,8 @@ Bytes AviFile(const AviSpec& spec) {
   avih.Le32(static_cast<std::uint32_t>(spec.streams.size())).Le32(0).Le32(16).Le32(16).Zeros(16);
   Bytes hdrlBody = Chunk("avih", avih.bytes);
   for (const AviStream& s : spec.streams) {
-    const Bytes strl = List("LIST", "strl", Concat({Chunk("strh", StreamHeader(s.type)), Chunk("strf", s.strf)}));
+    const Bytes strl =
+        List("LIST", "strl", Concat({Chunk("strh", StreamHeader(s.type)), Chunk("strf", s.strf)}));
     hdrlBody.insert(hdrlBody.end(), strl.begin(), strl.end());
   }
   const Bytes hdrl = List("LIST", "hdrl", hdrlBody);
@@ -83,7 +95,8 @@ Bytes AviFile(const AviSpec& spec) {
   if (spec.index != Index::kNone) {
     ByteWriter idx;
     for (std::size_t k = 0; k < positions.size(); ++k) {
-      const std::size_t offset = spec.index == Index::kRelative ? positions[k].second - D : positions[k].second;
+      const std::size_t offset =
+          spec.index == Index::kRelative ? positions[k].second - D : positions[k].second;
       idx.Id(positions[k].first.c_str()).Le32(0x10).Le32(static_cast<std::uint32_t>(offset)).Le32(sizes[k]);
     }
     const Bytes idx1 = Chunk("idx1", idx.bytes);
@@ -92,7 +105,9 @@ Bytes AviFile(const AviSpec& spec) {
   return List("RIFF", "AVI ", body);
 }
 
-Bytes Pcm16Strf(std::uint16_t channels, std::uint32_t rate) { return FmtBody(1, channels, rate, 16, channels * 2); }
+Bytes Pcm16Strf(std::uint16_t channels, std::uint32_t rate) {
+  return FmtBody(1, channels, rate, 16, channels * 2);
+}
 
 // Audio chunks of 16-bit mono samples counting up from first.
 Bytes Counting(int first, int count) {
@@ -128,7 +143,8 @@ struct IndexView {
 
 IndexView ViewOf(const TReadAVIAudio& r) {
   IndexView v;
-  for (LONG i = 0; i < r.indexCount; ++i) v.entries.push_back({r.index[i].dwChunkOffset, r.index[i].dwChunkLength});
+  for (LONG i = 0; i < r.indexCount; ++i)
+    v.entries.push_back({r.index[i].dwChunkOffset, r.index[i].dwChunkLength});
   v.total = r.totalBytes;
   return v;
 }

@@ -15,6 +15,8 @@
 
 #include "platform/core/profile.h"
 
+#include "support/test_env.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,21 +24,9 @@ namespace fs = std::filesystem;
 class IniTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kobrix-ini-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    const char* old = std::getenv("KOBRIX_HOME");
-    hadHome_ = old != nullptr;
-    if (hadHome_) oldHome_ = old;
-    setenv("KOBRIX_HOME", folder_.c_str(), 1);
+    ASSERT_TRUE(home_.ok());
+    folder_ = home_.path();
     path_ = folder_ + "/KOBRIX30.INI";
-  }
-  void TearDown() override {
-    if (hadHome_)
-      setenv("KOBRIX_HOME", oldHome_.c_str(), 1);
-    else
-      unsetenv("KOBRIX_HOME");
-    fs::remove_all(folder_);
   }
   std::string FileText() const {
     std::ifstream in(path_, std::ios::binary);
@@ -45,10 +35,9 @@ class IniTest : public ::testing::Test {
     return s.str();
   }
 
+  ScopedSettingsHome home_;
   std::string folder_;
   std::string path_;
-  bool hadHome_ = false;
-  std::string oldHome_;
 };
 
 // Runs body in a child process and returns its exit code: a second instance

@@ -9,6 +9,8 @@
 
 #include "platform/core/datetime.h"
 
+#include "support/test_env.h"
+
 namespace {
 
 TEST(ScratchStr, RingHandsOutThirtyTwoBuffersInTurn) {
@@ -117,28 +119,6 @@ TEST(ScratchStr, SampleTypeNames) {
   for (int code = 0; code <= 8; ++code) EXPECT_STREQ(SampleTypeName(code), names[code]) << code;
   EXPECT_STREQ(SampleTypeName(-1), "N");
 }
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv(name, value, 1);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      setenv(name_, old_.c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 TEST(ScratchStr, FileTimeAsLocalLongDateAndTime) {
   ScopedEnv tz("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");

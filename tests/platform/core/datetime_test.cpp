@@ -7,6 +7,8 @@
 #include <random>
 #include <string>
 
+#include "support/test_env.h"
+
 namespace {
 
 std::uint64_t TicksOf(const FILETIME& ft) {
@@ -31,27 +33,6 @@ SYSTEMTIME Date(WORD y, WORD mo, WORD d, WORD h = 0, WORD mi = 0, WORD s = 0, WO
   st.wMilliseconds = ms;
   return st;
 }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv(name, value, 1);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      setenv(name_, old_.c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 TEST(DateTime, KnownDatesAndWeekdays) {
   struct Case {

@@ -9,54 +9,22 @@
 #include <optional>
 #include <string>
 
+#include "support/test_env.h"
+
 namespace {
-
-// Sets (or clears) an environment variable for one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 bool IsFolder(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int RemoveEntry(const char* path, const struct stat*, int type, struct FTW*) {
-  if (type == FTW_DP) {
-    rmdir(path);
-  } else {
-    unlink(path);
-  }
-  return 0;
-}
-
 class Locations : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = TempFolder() + "/locations-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(folder_.ok());
+    root_ = folder_.path();
   }
-  void TearDown() override { nftw(root_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
+  TestFolder folder_{"locations-test"};
   std::string root_;
 };
 

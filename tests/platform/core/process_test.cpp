@@ -16,27 +16,17 @@
 #include "platform/core/errors.h"
 #include "platform/core/locations.h"
 
-namespace {
+#include "support/test_env.h"
 
-int RemoveEntry(const char* path, const struct stat*, int type, struct FTW*) {
-  if (type == FTW_DP) {
-    rmdir(path);
-  } else {
-    unlink(path);
-  }
-  return 0;
-}
+namespace {
 
 class ProcessTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = TempFolder() + "/process-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    char real[PATH_MAX];
-    ASSERT_NE(realpath(pattern.c_str(), real), nullptr);
-    dir_ = real;
+    ASSERT_TRUE(folder_.ok());
+    dir_ = folder_.path();
   }
-  void TearDown() override { nftw(dir_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
+  TestFolder folder_{"process-test"};
 
   std::string Script(const std::string& name, const std::string& body) {
     std::string path = dir_ + "/" + name;
@@ -69,25 +59,6 @@ BOOL Launch(const std::string& commandLine, const char* folder, PROCESS_INFORMAT
   STARTUPINFO startup;
   return CreateProcess(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info);
 }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 }  // namespace
 

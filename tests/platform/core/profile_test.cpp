@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/test_env.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -23,21 +25,9 @@ namespace fs = std::filesystem;
 class ProfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kobrix-profile-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    const char* old = std::getenv("KOBRIX_HOME");
-    hadHome_ = old != nullptr;
-    if (hadHome_) oldHome_ = old;
-    setenv("KOBRIX_HOME", folder_.c_str(), 1);
+    ASSERT_TRUE(home_.ok());
+    folder_ = home_.path();
     path_ = folder_ + "/test.ini";
-  }
-  void TearDown() override {
-    if (hadHome_)
-      setenv("KOBRIX_HOME", oldHome_.c_str(), 1);
-    else
-      unsetenv("KOBRIX_HOME");
-    fs::remove_all(folder_);
   }
 
   void WriteText(const std::string& text) {
@@ -59,10 +49,9 @@ class ProfileTest : public ::testing::Test {
     return static_cast<int>(GetPrivateProfileInt(section, key, def, path_.c_str()));
   }
 
+  ScopedSettingsHome home_;
   std::string folder_;
   std::string path_;
-  bool hadHome_ = false;
-  std::string oldHome_;
 };
 
 TEST_F(ProfileTest, WrittenValuesReadBackInAnyLetterCase) {

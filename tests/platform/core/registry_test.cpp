@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_env.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -16,20 +18,8 @@ namespace fs = std::filesystem;
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kobrix-registry-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    const char* old = std::getenv("KOBRIX_HOME");
-    hadHome_ = old != nullptr;
-    if (hadHome_) oldHome_ = old;
-    setenv("KOBRIX_HOME", folder_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadHome_)
-      setenv("KOBRIX_HOME", oldHome_.c_str(), 1);
-    else
-      unsetenv("KOBRIX_HOME");
-    fs::remove_all(folder_);
+    ASSERT_TRUE(home_.ok());
+    folder_ = home_.path();
   }
   void WriteRegistry(const std::string& text) {
     ASSERT_EQ(RegistryFilePath(), folder_ + "/registry.txt");
@@ -47,9 +37,8 @@ class RegistryTest : public ::testing::Test {
     return data;
   }
 
+  ScopedSettingsHome home_;
   std::string folder_;
-  bool hadHome_ = false;
-  std::string oldHome_;
 };
 
 constexpr const char* kSample =

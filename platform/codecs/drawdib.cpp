@@ -1,0 +1,225 @@
+#include "platform/codecs/drawdib.h"
+
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+#include "platform/codecs/codec_registry.h"
+#include "platform/codecs/dib_convert.h"
+
+namespace codecs {
+namespace {
+std::atomic<DibPresenter> g_presenter{nullptr};
+
+std::size_t FormatBytes(const BITMAPINFOHEADER* bi) {
+  std::size_t size = bi->biSize < kBitmapInfoHeaderSize ? kBitmapInfoHeaderSize : bi->biSize;
+  if (bi->biBitCount <= 8) size += std::size_t{DibColorCount(*bi)} * sizeof(RGBQUAD);
+  return size;
+}
+}  // namespace
+
+DibPresenter CurrentPresenter() {
+  return g_presenter.load();
+}
+
+}  // namespace codecs
+
+DibPresenter DrawDibSetPresenter(DibPresenter presenter) {
+  return codecs::g_presenter.exchange(presenter);
+}
+
+BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc,
+                          int dySrc, BYTE* dst, int dstWidth, int dstHeight, int dstStride) {
+  if (lpbi == nullptr || bits == nullptr || dst == nullptr || dstWidth <= 0 || dstHeight <= 0) return FALSE;
+  if (!codecs::SaneFormat(lpbi)) return FALSE;
+  const BITMAPINFOHEADER* src = lpbi;
+  const BYTE* pixels = static_cast<const BYTE*>(bits);
+  std::vector<BYTE> expanded;
+  std::vector<BYTE> rgbFormat;
+  if (lpbi->biCompression == BI_RLE8 && lpbi->biBitCount == 8 && lpbi->biHeight > 0) {
+    // Run-length data are expanded into a plain 8-bit picture first.
+    expanded.assign(static_cast<std::size_t>(DibImageBytes(*lpbi)), 0);
+    codecs::ExpandRle8(pixels, lpbi->biSizeImage, expanded.data(), lpbi->biWidth, lpbi->biHeight,
+                       DibRowBytes(lpbi->biWidth, 8));
+    const BYTE* raw = reinterpret_cast<const BYTE*>(lpbi);
+    rgbFormat.assign(raw, raw + codecs::FormatBytes(lpbi));
+    auto* plain = reinterpret_cast<BITMAPINFOHEADER*>(rgbFormat.data());
+    plain->biCompression = BI_RGB;
+    src = plain;
+    pixels = expanded.data();
+  } else if (lpbi->biCompression != BI_RGB || !codecs::IsConvertibleDepth(lpbi->biBitCount)) {
+    return FALSE;
+  }
+  const int width = src->biWidth;
+  const std::int64_t height = DibHeight(*src);
+  if (xSrc < 0 || ySrc < 0 || dxSrc <= 0 || dySrc <= 0 || std::int64_t{xSrc} + dxSrc > width ||
+      std::int64_t{ySrc} + dySrc > height)
+    return FALSE;
+  const std::int64_t stride = DibRowBytes(width, src->biBitCount);
+  const int bytesPerPixel = src->biBitCount / 8;
+  const RGBQUAD* colors = src->biBitCount == 8 ? DibColors(src) : nullptr;
+  const DWORD colorCount = src->biBitCount == 8 ? DibColorCount(*src) : 0;
+
+  std::vector<int> columns(static_cast<std::size_t>(dstWidth));
+  for (int x = 0; x < dstWidth; ++x) columns[x] = static_cast<int>(std::int64_t{x} * dxSrc / dstWidth);
+  std::vector<BYTE> bgr(static_cast<std::size_t>(dxSrc) * 3);
+  std::int64_t lastRow = -1;
+  for (int y = 0; y < dstHeight; ++y) {
+    std::int64_t sy = ySrc + std::int64_t{y} * dySrc / dstHeight;
+    if (sy != lastRow) {
+      std::int64_t memoryRow = src->biHeight > 0 ? height - 1 - sy : sy;
+      const BYTE* row = pixels + memoryRow * stride + std::int64_t{xSrc} * bytesPerPixel;
+      codecs::RowToBgr(src->biBitCount, row, dxSrc, colors, colorCount, bgr.data());
+      lastRow = sy;
+    }
+    BYTE* out = dst + std::int64_t{y} * dstStride;
+    for (int x = 0; x < dstWidth; ++x) {
+      const BYTE* p = &bgr[static_cast<std::size_t>(columns[x]) * 3];
+      out[4 * x] = p[0];
+      out[4 * x + 1] = p[1];
+      out[4 * x + 2] = p[2];
+      out[4 * x + 3] = 0;
+    }
+  }
+  return TRUE;
+}
+
+struct HDRAWDIB__ {
+  std::vector<BYTE> format;  // the pictures' format as given to Begin or Draw
+  HIC decompressor = nullptr;
+  BITMAPINFOHEADER output;  // the decompressor's output
+  std::vector<BYTE> frame;  // the last decompressed picture
+  bool haveFrame = false;
+
+  const BITMAPINFOHEADER* Format() const { return reinterpret_cast<const BITMAPINFOHEADER*>(format.data()); }
+
+  void Release() {
+    if (decompressor != nullptr) {
+      ICSendMessage(decompressor, ICM_DECOMPRESS_END, 0, 0);
+      ICClose(decompressor);
+      decompressor = nullptr;
+    }
+    format.clear();
+    frame.clear();
+    haveFrame = false;
+  }
+
+  // Takes a new picture format; compressed ones get a decompressor to 32 or
+  // 24 bits.
+  bool Setup(const BITMAPINFOHEADER* lpbi) {
+    Release();
+    if (!codecs::SaneFormat(lpbi)) return false;
+    const BYTE* raw = reinterpret_cast<const BYTE*>(lpbi);
+    format.assign(raw, raw + codecs::FormatBytes(lpbi));
+    if (lpbi->biCompression == BI_RGB) return codecs::IsConvertibleDepth(lpbi->biBitCount);
+    auto* in = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+    for (WORD bits : {WORD{32}, WORD{24}}) {
+      output = codecs::RgbHeader(in->biWidth, static_cast<LONG>(DibHeight(*in)), bits);
+      decompressor = ICLocate(ICTYPE_VIDEO, in->biCompression, in, &output, ICMODE_DECOMPRESS);
+      if (decompressor != nullptr) break;
+    }
+    if (decompressor == nullptr) return false;
+    if (ICSendMessage(decompressor, ICM_DECOMPRESS_BEGIN, reinterpret_cast<DWORD_PTR>(in),
+                      reinterpret_cast<DWORD_PTR>(&output)) != ICERR_OK) {
+      ICClose(decompressor);
+      decompressor = nullptr;
+      return false;
+    }
+    frame.assign(output.biSizeImage, 0);
+    return true;
+  }
+
+  bool SameFormat(const BITMAPINFOHEADER* lpbi) const {
+    if (format.empty() || lpbi->biSize < kBitmapInfoHeaderSize) return false;
+    const BITMAPINFOHEADER* f = Format();
+    return f->biCompression == lpbi->biCompression && f->biWidth == lpbi->biWidth &&
+           f->biHeight == lpbi->biHeight && f->biBitCount == lpbi->biBitCount;
+  }
+};
+
+HDRAWDIB DrawDibOpen() {
+  return new HDRAWDIB__;
+}
+
+BOOL DrawDibClose(HDRAWDIB hdd) {
+  if (hdd == nullptr) return FALSE;
+  hdd->Release();
+  delete hdd;
+  return TRUE;
+}
+
+BOOL DrawDibBegin(HDRAWDIB hdd, HDC, int, int, LPBITMAPINFOHEADER lpbi, int, int, UINT) {
+  if (hdd == nullptr || lpbi == nullptr) return FALSE;
+  if (hdd->SameFormat(lpbi) && hdd->Format()->biCompression == BI_RGB) return TRUE;
+  return hdd->Setup(lpbi) ? TRUE : FALSE;
+}
+
+BOOL DrawDibEnd(HDRAWDIB hdd) {
+  if (hdd == nullptr) return FALSE;
+  hdd->Release();
+  return TRUE;
+}
+
+BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst, LPBITMAPINFOHEADER lpbi,
+                 LPVOID lpBits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT wFlags) {
+  if (hdd == nullptr) return FALSE;
+  if (lpbi == nullptr || (wFlags & DDF_SAME_DRAW)) {
+    if (hdd->format.empty()) {
+      if (lpbi == nullptr || !hdd->Setup(lpbi)) return FALSE;
+    }
+  } else if (!hdd->SameFormat(lpbi) && !hdd->Setup(lpbi)) {
+    return FALSE;
+  }
+  const BITMAPINFOHEADER* format = hdd->Format();
+  // An uncompressed picture is read with the caller's own header (its colours).
+  const BITMAPINFOHEADER* picture = (lpbi != nullptr && hdd->decompressor == nullptr) ? lpbi : format;
+  const void* bits = lpBits;
+  if (hdd->decompressor != nullptr) {
+    if (!(wFlags & DDF_UPDATE) && lpBits != nullptr) {
+      auto* in = reinterpret_cast<BITMAPINFOHEADER*>(hdd->format.data());
+      in->biSizeImage = lpbi != nullptr ? lpbi->biSizeImage : in->biSizeImage;
+      DWORD flags = 0;
+      if (wFlags & DDF_HURRYUP) flags |= ICDECOMPRESS_HURRYUP;
+      if (wFlags & DDF_NOTKEYFRAME) flags |= ICDECOMPRESS_NOTKEYFRAME;
+      if (static_cast<LONG>(
+              ICDecompress(hdd->decompressor, flags, in, lpBits, &hdd->output, hdd->frame.data())) < 0)
+        return FALSE;
+      hdd->haveFrame = true;
+    }
+    if (!hdd->haveFrame) return FALSE;
+    picture = &hdd->output;
+    bits = hdd->frame.data();
+  } else if (bits == nullptr) {
+    return FALSE;
+  }
+  if (wFlags & (DDF_DONTDRAW | DDF_HURRYUP)) return TRUE;
+
+  const int width = picture->biWidth;
+  const int height = static_cast<int>(DibHeight(*picture));
+  if (dxSrc < 0) dxSrc = width;
+  if (dySrc < 0) dySrc = height;
+  if (dxDst < 0) dxDst = dxSrc;
+  if (dyDst < 0) dyDst = dySrc;
+  if (dxDst == 0 || dyDst == 0) return TRUE;
+  DibPresenter presenter = codecs::CurrentPresenter();
+  if (presenter == nullptr) return FALSE;
+  std::vector<BYTE> pixels(static_cast<std::size_t>(dxDst) * static_cast<std::size_t>(dyDst) * 4);
+  if (!DrawDibStretchToBgra(picture, bits, xSrc, ySrc, dxSrc, dySrc, pixels.data(), dxDst, dyDst, dxDst * 4))
+    return FALSE;
+  return presenter(hdc, xDst, yDst, dxDst, dyDst, pixels.data(), dxDst * 4);
+}
+
+UINT DrawDibRealize(HDRAWDIB, HDC, BOOL) {
+  return 0;
+}
+BOOL DrawDibStart(HDRAWDIB hdd, DWORD) {
+  return hdd != nullptr ? TRUE : FALSE;
+}
+BOOL DrawDibStop(HDRAWDIB hdd) {
+  return hdd != nullptr ? TRUE : FALSE;
+}
+
+DWORD DrawDibProfileDisplay(LPBITMAPINFOHEADER) {
+  return PD_CAN_DRAW_DIB | PD_CAN_STRETCHDIB | PD_STRETCHDIB_1_1_OK | PD_STRETCHDIB_1_2_OK |
+         PD_STRETCHDIB_1_N_OK;
+}

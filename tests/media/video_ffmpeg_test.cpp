@@ -1,0 +1,93 @@
+// AVI files made by ffmpeg open and decode, and their pictures match
+// ffmpeg's own decoding of the same frames.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "media/frame_decoder.h"
+#include "media/video_data.h"
+#include "video_test_util.h"
+
+using namespace video_test;
+
+namespace {
+
+struct Made {
+  const char* name;
+  const char* options;  // ffmpeg's encoding options
+  bool lossless;
+  int width = 64;
+  int height = 48;
+};
+
+class FfmpegFiles : public ::testing::TestWithParam<Made> {
+ protected:
+  void TearDown() override { ReleaseSharedDecompressor(); }
+};
+
+constexpr int kFrames = 12;
+
+TEST_P(FfmpegFiles, DecodeLikeFfmpeg) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  TempFolder folder;
+  const Made& m = GetParam();
+  const int width = m.width, height = m.height;
+  const std::string path = folder.Path(std::string(m.name) + ".avi");
+  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(width) +
+                           "x" + std::to_string(height) + ":rate=25 -frames:v " + std::to_string(kFrames) +
+                           " " + m.options + " " + path;
+  ASSERT_EQ(video_test::Run(make), 0) << make;
+  std::vector<BYTE> reference =
+      Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
+  const std::size_t frameBytes = static_cast<std::size_t>(width) * height * 3;
+  ASSERT_EQ(reference.size(), frameBytes * kFrames);
+
+  AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 0);
+  ASSERT_NE(v, nullptr);
+  ASSERT_EQ(v->frameCount, kFrames);
+  EXPECT_FLOAT_EQ(v->frameRate, 25.0f);
+  Format out = MakeFormat(width, height, 24);
+  std::vector<BYTE> picture(out.bi()->biSizeImage);
+  // In order, then a jump backwards.
+  std::vector<int> order;
+  for (int i = 0; i < kFrames; ++i) order.push_back(i);
+  order.push_back(3);
+  order.push_back(kFrames - 2);
+  for (int frame : order) {
+    ASSERT_EQ(v->DecodeFrame(out.bi(), picture.data(), frame), 0) << frame;
+    std::vector<BYTE> ours = TopDownBgr(out.bi(), picture.data());
+    const BYTE* theirs = &reference[frame * frameBytes];
+    double total = 0;
+    int worst = 0;
+    for (std::size_t i = 0; i < frameBytes; ++i) {
+      int d = std::abs(int{ours[i]} - int{theirs[i]});
+      total += d;
+      worst = std::max(worst, d);
+    }
+    if (m.lossless) {
+      EXPECT_EQ(worst, 0) << m.name << " frame " << frame;
+    } else {
+      EXPECT_LE(total / frameBytes, 1.0) << m.name << " frame " << frame;
+      EXPECT_LE(worst, 32) << m.name << " frame " << frame;
+    }
+  }
+  std::vector<BYTE> thumb(kThumbnailBytes);
+  EXPECT_EQ(v->GetThumbnail(thumb.data(), 80), 0);
+  v->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, FfmpegFiles,
+    ::testing::Values(Made{"rawvideo", "-c:v rawvideo -pix_fmt bgr24", true},
+                      Made{"huffyuv", "-c:v huffyuv -pix_fmt rgb24", true},
+                      Made{"mjpeg", "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p", false},
+                      Made{"msvideo1", "-c:v msvideo1 -pix_fmt rgb555le", false},
+                      Made{"mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5", false},
+                      Made{"xvid_tagged_mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5 -vtag XVID", false},
+                      Made{"cinepak", "-c:v cinepak", false},
+                      Made{"dv", "-c:v dvvideo -pix_fmt yuv420p", false, 720, 576},
+                      Made{"h264", "-c:v libx264 -preset ultrafast -tune zerolatency -g 5", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

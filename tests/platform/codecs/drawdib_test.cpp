@@ -1,0 +1,143 @@
+#include "platform/codecs/drawdib.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/codecs/codec_test_util.h"
+
+using codec_test::Format;
+using codec_test::MakeFormat;
+
+namespace {
+
+struct Captured {
+  HDC hdc = nullptr;
+  int x = 0, y = 0, width = 0, height = 0, calls = 0;
+  std::vector<BYTE> pixels;
+};
+Captured g_captured;
+
+BOOL Capture(HDC hdc, int x, int y, int width, int height, const BYTE* pixels, int stride) {
+  g_captured.hdc = hdc;
+  g_captured.x = x;
+  g_captured.y = y;
+  g_captured.width = width;
+  g_captured.height = height;
+  g_captured.pixels.assign(pixels, pixels + static_cast<std::size_t>(stride) * height);
+  ++g_captured.calls;
+  return TRUE;
+}
+
+class DrawDibTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_captured = Captured{};
+    previous_ = DrawDibSetPresenter(&Capture);
+  }
+  void TearDown() override { DrawDibSetPresenter(previous_); }
+  DibPresenter previous_ = nullptr;
+  HDC dc_ = reinterpret_cast<HDC>(0x1234);
+};
+
+// A 2 × 2 24-bit picture, bottom-up: top row red, blue; bottom row green, white.
+std::vector<BYTE> Quad() {
+  return {0, 255, 0,   255, 255, 255, 0, 0,   // bottom row + padding
+          0, 0,   255, 255, 0,   0,   0, 0};  // top row + padding
+}
+
+TEST_F(DrawDibTest, StretchesTheWholePictureIntoTheRectangle) {
+  Format f = MakeFormat(2, 2, 24);
+  std::vector<BYTE> bits = Quad();
+  HDRAWDIB hdd = DrawDibOpen();
+  ASSERT_TRUE(DrawDibBegin(hdd, dc_, 4, 4, f.bi(), 2, 2, 0));
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 10, 20, 4, 4, f.bi(), bits.data(), 0, 0, 2, 2, DDF_SAME_HDC));
+  EXPECT_EQ(g_captured.hdc, dc_);
+  EXPECT_EQ(g_captured.x, 10);
+  EXPECT_EQ(g_captured.y, 20);
+  ASSERT_EQ(g_captured.width, 4);
+  auto px = [](int x, int y) {
+    const BYTE* p = &g_captured.pixels[(y * 4 + x) * 4];
+    return std::vector<int>{p[2], p[1], p[0]};  // red, green, blue
+  };
+  EXPECT_EQ(px(0, 0), (std::vector<int>{255, 0, 0}));
+  EXPECT_EQ(px(3, 1), (std::vector<int>{0, 0, 255}));
+  EXPECT_EQ(px(1, 3), (std::vector<int>{0, 255, 0}));
+  EXPECT_EQ(px(3, 3), (std::vector<int>{255, 255, 255}));
+  DrawDibEnd(hdd);
+  DrawDibClose(hdd);
+}
+
+TEST_F(DrawDibTest, DrawsAPartOfThePicture) {
+  Format f = MakeFormat(2, 2, 24);
+  std::vector<BYTE> bits = Quad();
+  HDRAWDIB hdd = DrawDibOpen();
+  // The source rectangle counts from the top left corner.
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, 1, 1, f.bi(), bits.data(), 1, 1, 1, 1, 0));
+  EXPECT_EQ(g_captured.pixels[0], 255);
+  EXPECT_EQ(g_captured.pixels[1], 255);
+  EXPECT_EQ(g_captured.pixels[2], 255);
+  EXPECT_FALSE(DrawDibDraw(hdd, dc_, 0, 0, 1, 1, f.bi(), bits.data(), 1, 1, 2, 2, 0));  // outside
+  DrawDibClose(hdd);
+}
+
+TEST_F(DrawDibTest, DecompressesThroughACodec) {
+  Format f = MakeFormat(4, 1, 8, BI_RLE8);
+  f.colors()[3] = RGBQUAD{1, 2, 3, 0};
+  std::vector<BYTE> rle = {4, 3, 0, 1};
+  f.bi()->biSizeImage = static_cast<DWORD>(rle.size());
+  HDRAWDIB hdd = DrawDibOpen();
+  ASSERT_TRUE(DrawDibBegin(hdd, dc_, 4, 1, f.bi(), 4, 1, 0));
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, -1, -1, f.bi(), rle.data(), 0, 0, -1, -1, 0));
+  ASSERT_EQ(g_captured.width, 4);
+  EXPECT_EQ(g_captured.pixels[12], 1);
+  EXPECT_EQ(g_captured.pixels[14], 3);
+  // DDF_DONTDRAW decodes only; DDF_UPDATE shows the last picture again.
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, -1, -1, f.bi(), rle.data(), 0, 0, -1, -1, DDF_DONTDRAW));
+  EXPECT_EQ(g_captured.calls, 1);
+  ASSERT_TRUE(
+      DrawDibDraw(hdd, dc_, 0, 0, -1, -1, nullptr, nullptr, 0, 0, -1, -1, DDF_SAME_DRAW | DDF_UPDATE));
+  EXPECT_EQ(g_captured.calls, 2);
+  DrawDibClose(hdd);
+}
+
+TEST_F(DrawDibTest, FailsWithoutAPresenter) {
+  DrawDibSetPresenter(nullptr);
+  Format f = MakeFormat(2, 2, 24);
+  std::vector<BYTE> bits = Quad();
+  HDRAWDIB hdd = DrawDibOpen();
+  EXPECT_FALSE(DrawDibDraw(hdd, dc_, 0, 0, 2, 2, f.bi(), bits.data(), 0, 0, 2, 2, 0));
+  DrawDibClose(hdd);
+}
+
+TEST_F(DrawDibTest, CodecsDrawThroughThePresenter) {
+  Format f = MakeFormat(4, 1, 8, BI_RLE8);
+  f.colors()[3] = RGBQUAD{9, 8, 7, 0};
+  HIC hic = ICLocate(ICTYPE_VIDEO, BI_RLE8, f.bi(), nullptr, ICMODE_DRAW);
+  ASSERT_NE(hic, nullptr);
+  ICDRAWBEGIN begin;
+  begin.dwFlags = ICDRAW_HDC;
+  begin.hdc = dc_;
+  begin.dxDst = 8;
+  begin.dyDst = 2;
+  begin.lpbi = f.bi();
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW_BEGIN, reinterpret_cast<DWORD_PTR>(&begin), sizeof(begin)), ICERR_OK);
+  DWORD wanted = 99;
+  EXPECT_EQ(ICSendMessage(hic, ICM_GETBUFFERSWANTED, reinterpret_cast<DWORD_PTR>(&wanted), 0), ICERR_OK);
+  EXPECT_EQ(wanted, 0u);
+  std::vector<BYTE> rle = {4, 3, 0, 1};
+  ICDRAW draw;
+  draw.lpData = rle.data();
+  draw.cbData = static_cast<DWORD>(rle.size());
+  draw.dwFlags = ICDRAW_HURRYUP;  // decoded, not shown
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW, reinterpret_cast<DWORD_PTR>(&draw), sizeof(draw)), ICERR_OK);
+  EXPECT_EQ(g_captured.calls, 0);
+  draw.dwFlags = ICDRAW_NULLFRAME;  // the same picture again
+  draw.cbData = 0;
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW, reinterpret_cast<DWORD_PTR>(&draw), sizeof(draw)), ICERR_OK);
+  EXPECT_EQ(g_captured.calls, 1);
+  EXPECT_EQ(g_captured.width, 8);
+  EXPECT_EQ(g_captured.pixels[4 * 7 + 2], 7);
+  EXPECT_EQ(ICSendMessage(hic, ICM_DRAW_END, 0, 0), ICERR_OK);
+  ICClose(hic);
+}
+
+}  // namespace
