@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "media/palette_dither.h"
+#include "media/video_data.h"
 #include "platform/core/sync.h"
 
 namespace {
@@ -213,8 +214,10 @@ void TEVideoBitmap::SetThumbnailMode(int viewMode) {
     TEBitmapInit::SetThumbnailKind(4, 64, 48);
 }
 
-bool VideoBitmapHooks::RenderThumbnail(VideoData*, BYTE*, LONG) {
-  return false;
+static_assert(kThumbnailFrameBytes == kThumbnailBytes, "one thumbnail frame size");
+
+bool VideoBitmapHooks::RenderThumbnail(VideoData* source, BYTE* pixels, LONG ms) {
+  return source != nullptr && source->GetThumbnail(pixels, ms) == 0;
 }
 
 void VideoBitmapHooks::ReleaseHoldersOf(VideoData*) {}

@@ -83,7 +83,8 @@ class TEVideoBitmap : public TEBitmap {
 class VideoBitmapHooks {
  public:
   virtual ~VideoBitmapHooks() = default;
-  // The source's 128 x 96 picture at ms into pixels; false when it cannot.
+  // The source's 128 x 96 picture at ms into pixels (the source's own
+  // thumbnail operation); false when it cannot.
   virtual bool RenderThumbnail(VideoData* source, BYTE* pixels, LONG ms);
   // A changed source's holders let go of what they hold of it: the Film
   // list's and the clip clipboard's key frames and in and out thumbnails,

@@ -6,6 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "media/video_data.h"
+#include "video_test_util.h"
+
 namespace {
 
 using Bytes = std::vector<BYTE>;
@@ -312,6 +315,30 @@ TEST(ThumbnailPaletteUse, WindowsAndTargetsGetTheSharedPaletteOnlyOnPaletteScree
     EXPECT_EQ(screen.device.Realizations(target), bits == 8 ? 1 : 0);
     screen.device.DeleteDC(target);
   }
+}
+
+TEST(Thumbnails, AnAviSourceRendersItsOwnFrames) {
+  Screen screen(32);
+  video_test::TempFolder folder;
+  video_test::RecordingHooks videoHooks;
+  video_test::AviSpec spec;
+  spec.format = video_test::MakeFormat(128, 96, 24);
+  spec.frames = video_test::GradientFrames(128, 96, 3);
+  const std::string path = folder.Path("clip.avi");
+  ASSERT_EQ(video_test::WriteAvi(path, spec), 0);
+  AVIVideoData* source = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 0.0f);
+  ASSERT_NE(source, nullptr);
+  // The second frame starts at 40 ms.
+  TEVideoBitmap* t = TEVideoBitmap::GetFromSource(nullptr, 0, source, 40, 40);
+  ASSERT_NE(t, nullptr);
+  const Bytes expected = video_test::TopDownBgr(spec.format.bi(), spec.frames[1].data.data());
+  for (int y = 0; y < 96; y += 5)
+    for (int x = 0; x < 128; x += 3) {
+      const BYTE* p = &expected[(static_cast<std::size_t>(y) * 128 + x) * 3];
+      ASSERT_EQ(screen.device.Pixel(t->bitmap, x, y), Rgb(p[2], p[1], p[0])) << x << "," << y;
+    }
+  t->Release();
+  source->Release();
 }
 
 }  // namespace
