@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "media/audio_data.h"
 #include "media/progress_hooks.h"
@@ -60,6 +61,24 @@ WAVEFORMATEX MakePcm(WORD channels, DWORD rate, WORD bits) {
   f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
   f.nAvgBytesPerSec = rate * f.nBlockAlign;
   return f;
+}
+
+// AIFF sources hold signed 8-bit and big-endian samples under a PCM
+// record: they become the PCM the record describes before conversion.
+void ToRecordLayout(LONG sampleType, BYTE* p, LONG bytes) {
+  switch (sampleType) {
+    case kSampleSigned8:
+      for (LONG i = 0; i < bytes; ++i) p[i] = static_cast<BYTE>(p[i] + 128);
+      break;
+    case kSampleBigEndian16:
+      for (LONG i = 0; i + 1 < bytes; i += 2) std::swap(p[i], p[i + 1]);
+      break;
+    case kSampleBigEndian24:
+      for (LONG i = 0; i + 2 < bytes; i += 3) std::swap(p[i], p[i + 2]);
+      break;
+    default:
+      break;
+  }
 }
 
 int RunConversion(HWND window, AudioData* source, const char* destination, Converter::Choice choice,
@@ -313,6 +332,7 @@ void Converter::Convert(HWND window, const char* destination) {
   for (;;) {
     const LONG got = std::max<LONG>(
         source_->ReadBytes(s.sourceBuffer.get(), position, static_cast<LONG>(s.sourceSize)), 0);
+    ToRecordLayout(source_->sampleType, s.sourceBuffer.get(), got);
     Step(s, static_cast<DWORD>(got), static_cast<DWORD>(got) < s.sourceSize);
     position += s.header.cbSrcLengthUsed;
     sourceUsed_ += s.header.cbSrcLengthUsed;
@@ -333,6 +353,7 @@ void Converter::ConvertTwoStages(std::int64_t) {
     if (!firstEnded && pending == 0) {
       const LONG got = std::max<LONG>(
           source_->ReadBytes(a.sourceBuffer.get(), position, static_cast<LONG>(a.sourceSize)), 0);
+      ToRecordLayout(source_->sampleType, a.sourceBuffer.get(), got);
       Step(a, static_cast<DWORD>(got), static_cast<DWORD>(got) < a.sourceSize);
       position += a.header.cbSrcLengthUsed;
       sourceUsed_ += a.header.cbSrcLengthUsed;

@@ -287,6 +287,33 @@ TEST(WaveConvert, ImaAdpcmThroughTheChooserAndAtAnotherRate) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST(WaveConvert, AiffSamplesAreReadInTheirOwnOrder) {
+  TempFolder folder;
+  Boxes boxes;
+  ByteWriter big;
+  for (int v : {1000, -2, 32767, -32768}) big.Be16(static_cast<std::uint32_t>(v) & 0xFFFF);
+  Bytes samples = big.bytes;
+  samples.resize(2 * 8000, 0);
+  Source sixteen(folder.Write("a16.aif", AiffFile(1, 16, 8000, samples)));
+  ASSERT_NE(sixteen.data, nullptr);
+  const std::string out16 = folder.Path("a16.wav");
+  ASSERT_EQ(ConvertWaveToPcm(nullptr, sixteen.data, out16.c_str(), 8000, 1, 16), 0);
+  const Written w = Parse(ReadWholeFile(out16));
+  ASSERT_EQ(w.data.size(), 2u * 8000);
+  EXPECT_EQ(Bytes(w.data.begin(), w.data.begin() + 8), Le16Samples({1000, -2, 32767, -32768}));
+
+  Bytes signed8 = {0x80, 0xFF, 0x00, 0x7F};  // -128, -1, 0, 127
+  signed8.resize(8000, 0);
+  Source eight(folder.Write("a8.aif", AiffFile(1, 8, 8000, signed8)));
+  ASSERT_NE(eight.data, nullptr);
+  const std::string out8 = folder.Path("a8.wav");
+  ASSERT_EQ(ConvertWaveToPcm(nullptr, eight.data, out8.c_str(), 8000, 1, 8), 0);
+  const Written e = Parse(ReadWholeFile(out8));
+  ASSERT_EQ(e.data.size(), 8000u);
+  EXPECT_EQ(Bytes(e.data.begin(), e.data.begin() + 5), (Bytes{0, 127, 128, 255, 128}));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST(WaveConvert, FloatDestinationsSayWhatTheyHold) {
   TempFolder folder;
   Chooser chooser;
