@@ -1,5 +1,6 @@
 #include "media/progress_hooks.h"
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -31,6 +32,7 @@ ProgressHooks& CurrentProgressHooks() {
 
 ProgressMeter::ProgressMeter(const char* title, const char* text, std::int64_t total, HWND placeWindow) {
   if (total < 0) total = 0;
+  total_ = total;
   while ((total >> shift_) > std::numeric_limits<LONG>::max()) ++shift_;
   dialog_ = CurrentProgressHooks().OpenTermometer(title, text, static_cast<LONG>(total >> shift_), true,
                                                   placeWindow);
@@ -38,7 +40,8 @@ ProgressMeter::ProgressMeter(const char* title, const char* text, std::int64_t t
 
 bool ProgressMeter::Report(std::int64_t done) {
   if (dialog_ == nullptr) return true;
-  if (done < 0) done = 0;
+  // A cut-off last block may carry the work a little past its total.
+  done = std::clamp<std::int64_t>(done, 0, total_);
   const std::int64_t shown = done >> shift_;
   return dialog_->SetProgress(
       static_cast<LONG>(std::min<std::int64_t>(shown, std::numeric_limits<LONG>::max())));

@@ -48,6 +48,7 @@ class ProgressMeter {
 
  private:
   ProgressDialog* dialog_ = nullptr;
+  std::int64_t total_ = 0;
   int shift_ = 0;
 };
 

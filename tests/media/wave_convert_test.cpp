@@ -161,6 +161,18 @@ TEST(WaveConvert, DestinationUnitsAreWholeBlocksJustOverOneKilobyte) {
   for (auto [align, unit] : cases) EXPECT_EQ(ConverterDestinationUnit(align), unit) << align;
 }
 
+TEST(WaveConvert, ProgressOverFourGigabytesIsShownInCoarserSteps) {
+  Progress progress;
+  {
+    ProgressMeter meter("Convert WAVE", "big.wav", 6000000000ll, nullptr);
+    EXPECT_EQ(progress.total, 6000000000ll >> 2);
+    EXPECT_TRUE(meter.Report(3000000000ll));
+    EXPECT_TRUE(meter.Report(7000000000ll));  // past the total: held at it
+  }
+  EXPECT_EQ(progress.positions, (std::vector<LONG>{750000000, 1500000000}));
+  EXPECT_EQ(progress.closed, 1);
+}
+
 TEST(WaveConvert, SixteenBitStereoToEightBitHalfRateMono) {
   TempFolder folder;
   Boxes boxes;
