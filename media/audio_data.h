@@ -15,7 +15,7 @@
 
 #include "media/sample_block.h"
 #include "media/sample_routines.h"
-#include "platform/audio/wave_format.h"
+#include "platform/audio/wave.h"
 #include "platform/core/types.h"
 
 // A wave format record in a file: 18 bytes, then cbSize extra bytes.

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/audio/wave_format.h"
+#include "platform/audio/wave.h"
 #include "platform/core/types.h"
 
 class AudioData;

@@ -2,7 +2,7 @@
 // the sample routines and the audio engine.
 #pragma once
 
-#include "platform/audio/wave_format.h"
+#include "platform/audio/wave.h"
 #include "platform/core/types.h"
 
 // The first 16 bytes of a wave format record (no extra size).

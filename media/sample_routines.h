@@ -5,7 +5,7 @@
 #pragma once
 
 #include "media/sample_block.h"
-#include "platform/audio/wave_format.h"
+#include "platform/audio/wave.h"
 #include "platform/core/types.h"
 
 // Storage codes of a source's samples.

@@ -1,0 +1,91 @@
+#include "audio/data_pipe.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+class DataPipeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TDataPipe::abort = 0; }
+  void TearDown() override { TDataPipe::abort = 0; }
+};
+
+TEST_F(DataPipeTest, ADepthBelowTwoGetsTwoElementsInARing) {
+  TDataPipe pipe(16, 1);
+  ASSERT_EQ(pipe.depth(), 2);
+  EXPECT_EQ(TDataPipe::freeBlocks.load(), 2);
+  EXPECT_EQ(TDataPipe::fullBlocks.load(), 0);
+  TData* first = pipe.GetWriteBlock();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->block->capacity, 16);
+  EXPECT_EQ(first->block->held, 0);
+  EXPECT_EQ(first->bytes(), 16u * 8);
+  pipe.PostWriteBlock();
+  TData* second = pipe.GetWriteBlock();
+  EXPECT_NE(second, first);
+  EXPECT_EQ(second->next, first);
+  EXPECT_EQ(pipe.GetReadBlock(), first);
+  EXPECT_EQ(TDataPipe::freeBlocks.load(), 0);
+}
+
+// The producer stamps each block with its number; the consumer must see
+// every number once, in order.
+TEST_F(DataPipeTest, KeepsOrderOverManyBlocksBetweenTwoThreads) {
+  constexpr LONG kBlocks = 100000;
+  TDataPipe pipe(4, 3);
+  ASSERT_EQ(pipe.depth(), 3);
+  std::thread producer([&] {
+    for (LONG n = 0; n < kBlocks; ++n) {
+      TData* d = pipe.GetWriteBlock();
+      ASSERT_NE(d, nullptr);
+      std::memcpy(d->block->data, &n, sizeof(n));
+      d->block->held = n % 4;
+      pipe.PostWriteBlock();
+    }
+  });
+  LONG expected = 0;
+  for (; expected < kBlocks; ++expected) {
+    TData* d = pipe.GetReadBlock();
+    ASSERT_NE(d, nullptr);
+    LONG n;
+    std::memcpy(&n, d->block->data, sizeof(n));
+    ASSERT_EQ(n, expected);
+    ASSERT_EQ(d->block->held, expected % 4);
+    pipe.ReleaseReadBlock();
+  }
+  producer.join();
+  EXPECT_EQ(TDataPipe::fullBlocks.load(), 0);
+  EXPECT_EQ(TDataPipe::freeBlocks.load(), 3);
+}
+
+TEST_F(DataPipeTest, AWaiterOnEitherSideWakesOnAbortAtOnce) {
+  TDataPipe pipe(4, 2);
+  // A consumer of an empty pipe and a producer of a full one.
+  TDataPipe full(4, 2);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_NE(full.GetWriteBlock(), nullptr);
+    full.PostWriteBlock();
+  }
+  TData* consumed = reinterpret_cast<TData*>(1);
+  TData* produced = reinterpret_cast<TData*>(1);
+  std::thread consumer([&] { consumed = pipe.GetReadBlock(); });
+  std::thread producer([&] { produced = full.GetWriteBlock(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  auto begin = std::chrono::steady_clock::now();
+  TDataPipe::abort.exchange(1);
+  pipe.ReleaseWaiters();
+  full.ReleaseWaiters();
+  consumer.join();
+  producer.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(100));
+  EXPECT_EQ(consumed, nullptr);
+  EXPECT_EQ(produced, nullptr);
+  // While the flag stays set no wait hands out an element.
+  EXPECT_EQ(full.GetReadBlock(), nullptr);
+}
+
+}  // namespace
