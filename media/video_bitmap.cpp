@@ -8,6 +8,8 @@
 #include "media/palette_dither.h"
 #include "media/video_data.h"
 #include "platform/core/sync.h"
+#include "platform/gui/user.h"
+#include "resources/stock_bitmaps.h"
 
 namespace {
 
@@ -15,17 +17,22 @@ constexpr int kStockIds[kStockResourceSlots] = {
     1011, 1012, 1013, 1014, 1027, 1028, 1025, 1026, 1023, 1024, 1021, 1022, 1062, 1061, 1031, 1032,
     1029, 1030, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1033};
 
+// A BITMAPINFOHEADER and the 256 colour indexes behind it, as SetDIBits
+// reads them with DIB_PAL_COLORS.
+struct SharedDibHeader {
+  BITMAPINFOHEADER header;
+  WORD indexes[256];
+};
+static_assert(offsetof(SharedDibHeader, indexes) == sizeof(BITMAPINFOHEADER), "indexes follow the header");
+
 // The shared drawing state, alive while TEBitmapInit is.
 struct SharedState {
-  ThumbnailDevice* device = nullptr;
   HDC dc1 = nullptr;
   HDC dc2 = nullptr;
   bool trueColour = true;
   HPALETTE palette = nullptr;
-  HPALETTE before1 = nullptr;
-  HPALETTE before2 = nullptr;
   HPALETTE windowBefore = nullptr;
-  ThumbnailDibHeader header;
+  SharedDibHeader dib{};
   BYTE dither[64] = {};
   std::vector<BYTE> row;      // one output row, 3 bytes a pixel
   std::vector<BYTE> indexes;  // one dithered row
@@ -40,8 +47,42 @@ TEVideoBitmap* g_head = nullptr;
 VideoBitmapHooks g_defaultHooks;
 std::atomic<VideoBitmapHooks*> g_hooks{nullptr};
 
-ThumbnailDevice& DeviceNow() {
-  return g_state != nullptr ? *g_state->device : CurrentThumbnailDevice();
+const BITMAPINFO* Info(const SharedDibHeader& d) {
+  return reinterpret_cast<const BITMAPINFO*>(&d);
+}
+
+SIZE SizeOf(HBITMAP bitmap) {
+  BITMAP b;
+  SIZE s;
+  if (bitmap != nullptr && GetObject(bitmap, sizeof b, &b) != 0) {
+    s.cx = b.bmWidth;
+    s.cy = b.bmHeight;
+  }
+  return s;
+}
+
+// A bitmap resource: the program's artwork, as a bitmap compatible with dc.
+HBITMAP LoadBitmapResource(HDC dc, int id) {
+  StockBitmapArt art;
+  if (!DrawStockBitmap(id, &art)) return nullptr;
+  HDC screen = nullptr;
+  if (dc == nullptr) dc = screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, art.width, art.height);
+  if (bitmap != nullptr) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = art.width;
+    info.bmiHeader.biHeight = art.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    const std::size_t stride = static_cast<std::size_t>(art.width) * 3;
+    for (int r = 0; r < art.height; ++r)
+      SetDIBits(dc, bitmap, static_cast<UINT>(art.height - 1 - r), 1, art.pixels.data() + r * stride, &info,
+                DIB_RGB_COLORS);
+  }
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return bitmap;
 }
 
 }  // namespace
@@ -64,25 +105,26 @@ TEBitmap::TEBitmap(HDC dc, int scale, const BYTE* pixels, int w, int h) {
   Upload(pixels, w, h);
 }
 
-TEBitmap::TEBitmap(HDC, int resourceId, int kind_) : kind(kind_) {
-  ThumbnailDevice& device = DeviceNow();
-  bitmap = device.LoadBitmap(resourceId);
-  if (bitmap == nullptr) return;
-  const SIZE s = device.BitmapSize(bitmap);
+TEBitmap::TEBitmap(HDC dc, int resourceId, int kind_) : kind(kind_) {
+  bitmap = LoadBitmapResource(dc, resourceId);
+  const SIZE s = SizeOf(bitmap);
   width = s.cx;
   height = s.cy;
 }
 
 TEBitmap::~TEBitmap() {
-  if (bitmap != nullptr) DeviceNow().DeleteBitmap(bitmap);
+  if (bitmap != nullptr) DeleteObject(bitmap);
 }
 
 void TEBitmap::Create(HDC dc, int w, int h) {
   if (w <= 0 || h <= 0) return;
-  ThumbnailDevice& device = DeviceNow();
-  bitmap = device.CreateCompatibleBitmap(dc != nullptr ? dc : TEBitmapInit::MemoryDC(), w, h);
-  if (bitmap == nullptr) return;
-  const SIZE s = device.BitmapSize(bitmap);
+  // Without a DC: compatible with the screen (a fresh memory DC would give
+  // a monochrome bitmap).
+  HDC screen = nullptr;
+  if (dc == nullptr) dc = screen = GetDC(nullptr);
+  bitmap = CreateCompatibleBitmap(dc, w, h);
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  const SIZE s = SizeOf(bitmap);
   width = s.cx;
   height = s.cy;
 }
@@ -95,20 +137,15 @@ void TEBitmap::Upload(const BYTE* pixels, int sourceWidth, int sourceHeight) {
   const int w = std::min(width, sourceWidth / factor);
   const int h = std::min(height, sourceHeight / factor);
   if (w <= 0 || h <= 0) return;
-  st.header.biWidth = width;
-  st.header.biHeight = height;
-  if (st.row.size() < static_cast<std::size_t>(width) * 3) st.row.resize(static_cast<std::size_t>(width) * 3);
-  if (st.indexes.size() < static_cast<std::size_t>(width) + 4)
-    st.indexes.resize(static_cast<std::size_t>(width) + 4);
+  st.dib.header.biWidth = w;
+  st.dib.header.biHeight = height;
+  if (st.row.size() < static_cast<std::size_t>(w) * 3) st.row.resize(static_cast<std::size_t>(w) * 3);
+  if (st.indexes.size() < static_cast<std::size_t>(w)) st.indexes.resize(static_cast<std::size_t>(w));
   const std::size_t stride = static_cast<std::size_t>(sourceWidth) * 3;
   for (int r = 0; r < h; ++r) {
     const BYTE* row;
     if (factor == 1) {
       row = pixels + static_cast<std::size_t>(r) * stride;
-      if (w < width) {
-        std::memcpy(st.row.data(), row, static_cast<std::size_t>(w) * 3);
-        row = st.row.data();
-      }
     } else {
       if (factor == 2)
         BoxRow2(pixels, sourceWidth, r, w, st.row.data());
@@ -116,13 +153,11 @@ void TEBitmap::Upload(const BYTE* pixels, int sourceWidth, int sourceHeight) {
         BoxRow4(pixels, sourceWidth, r, w, st.row.data());
       row = st.row.data();
     }
-    const UINT scanLine = static_cast<UINT>(height - 1 - r);
-    if (st.trueColour) {
-      st.device->SetDIBits(st.dc1, bitmap, scanLine, 1, row, &st.header, kDibPalColors);
-    } else {
+    if (!st.trueColour) {
       DitherRow(row, w, r, st.indexes.data(), st.dither);
-      st.device->SetDIBits(st.dc1, bitmap, scanLine, 1, st.indexes.data(), &st.header, kDibPalColors);
+      row = st.indexes.data();
     }
+    SetDIBits(st.dc1, bitmap, static_cast<UINT>(height - 1 - r), 1, row, Info(st.dib), DIB_PAL_COLORS);
   }
 }
 
@@ -132,11 +167,10 @@ void TEBitmap::Draw(HDC dc, int x, int y) {
 
 void TEBitmap::DrawPart(HDC dc, int x, int y, int sourceX, int sourceY, int w, int h) {
   if (bitmap == nullptr || dc == nullptr || g_state == nullptr) return;
-  SharedState& st = *g_state;
   TEBitmapInit::SelectPaletteInto(dc);
-  const HBITMAP before = st.device->SelectBitmap(st.dc1, bitmap);
-  st.device->BitBlt(dc, x, y, w, h, st.dc1, sourceX, sourceY);
-  if (before != nullptr) st.device->SelectBitmap(st.dc1, before);
+  const HGDIOBJ before = SelectObject(g_state->dc1, bitmap);
+  BitBlt(dc, x, y, w, h, g_state->dc1, sourceX, sourceY, SRCCOPY);
+  if (before != nullptr) SelectObject(g_state->dc1, before);
 }
 
 // ----------------------------------------------------------- TEVideoBitmap
@@ -236,35 +270,42 @@ VideoBitmapHooks& CurrentVideoBitmapHooks() {
 TEBitmapInit::TEBitmapInit() {
   if (g_state != nullptr) return;  // one instance for the program
   SharedState* st = new SharedState;
-  st->device = &CurrentThumbnailDevice();
   g_kind = 3;
   g_width = 128;
   g_height = 96;
-  st->dc1 = st->device->CreateMemoryDC();
-  st->dc2 = st->device->CreateMemoryDC();
-  st->trueColour = st->device->ScreenBitsPerPixel() > 8;
+  HDC screen = GetDC(nullptr);
+  st->dc1 = CreateCompatibleDC(screen);
+  st->dc2 = CreateCompatibleDC(screen);
+  st->trueColour = GetDeviceCaps(screen, BITSPIXEL) > 8;
+  ReleaseDC(nullptr, screen);
   if (!st->trueColour) {
-    PaletteColour entries[kPaletteColours];
-    BuildThumbnailPalette(entries);
-    st->palette = st->device->CreatePalette(entries, kPaletteColours);
-    st->before1 = st->device->SelectPalette(st->dc1, st->palette, false);
-    st->before2 = st->device->SelectPalette(st->dc2, st->palette, false);
+    PaletteColour colours[kPaletteColours];
+    BuildThumbnailPalette(colours);
+    std::vector<BYTE> block(sizeof(LOGPALETTE) + kPaletteColours * sizeof(PALETTEENTRY));
+    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = kPaletteColours;
+    for (int i = 0; i < kPaletteColours; ++i)
+      logical->palPalEntry[i] = PALETTEENTRY{colours[i].red, colours[i].green, colours[i].blue, 0};
+    st->palette = CreatePalette(logical);
+    SelectPalette(st->dc1, st->palette, FALSE);
+    SelectPalette(st->dc2, st->palette, FALSE);
     BuildDitherTable(st->dither);
   }
-  ThumbnailDibHeader& h = st->header;
-  h.biSize = 40;
+  BITMAPINFOHEADER& h = st->dib.header;
+  h.biSize = sizeof(BITMAPINFOHEADER);
   h.biWidth = g_width;
   h.biHeight = g_height;
   h.biPlanes = 1;
   h.biBitCount = st->trueColour ? 24 : 8;
-  h.biCompression = 0;
+  h.biCompression = BI_RGB;
   h.biSizeImage = 0;
   h.biXPelsPerMeter = 1;
   h.biYPelsPerMeter = 1;
   h.biClrUsed = h.biClrImportant = st->palette != nullptr ? kPaletteColours : 0;
-  for (int i = 0; i < 256; ++i) h.colourIndexes[i] = static_cast<WORD>(i);
+  for (int i = 0; i < 256; ++i) st->dib.indexes[i] = static_cast<WORD>(i);
   st->row.resize(128 * 3);
-  st->indexes.resize(128 + 4);
+  st->indexes.resize(128);
   g_state = st;
 }
 
@@ -275,22 +316,15 @@ TEBitmapInit::~TEBitmapInit() {
     delete slot;
     slot = nullptr;
   }
-  if (st->palette != nullptr) {
-    st->device->SelectPalette(st->dc1, st->before1, false);
-    st->device->SelectPalette(st->dc2, st->before2, false);
-  }
-  st->device->DeleteDC(st->dc1);
-  st->device->DeleteDC(st->dc2);
-  if (st->palette != nullptr) st->device->DeletePalette(st->palette);
+  DeleteDC(st->dc1);
+  DeleteDC(st->dc2);
+  if (st->palette != nullptr) DeleteObject(st->palette);
   g_state = nullptr;
   delete st;
 }
 
 bool TEBitmapInit::Exists() {
   return g_state != nullptr;
-}
-ThumbnailDevice& TEBitmapInit::Device() {
-  return DeviceNow();
 }
 HDC TEBitmapInit::MemoryDC() {
   return g_state != nullptr ? g_state->dc1 : nullptr;
@@ -305,9 +339,9 @@ HPALETTE TEBitmapInit::Palette() {
   return g_state != nullptr ? g_state->palette : nullptr;
 }
 
-const ThumbnailDibHeader& TEBitmapInit::DibHeader() {
-  static const ThumbnailDibHeader none;
-  return g_state != nullptr ? g_state->header : none;
+const BITMAPINFOHEADER& TEBitmapInit::DibHeader() {
+  static const BITMAPINFOHEADER none{};
+  return g_state != nullptr ? g_state->dib.header : none;
 }
 
 BYTE* TEBitmapInit::FrameBuffer() {
@@ -335,42 +369,44 @@ void TEBitmapInit::LoadStockBitmaps(HINSTANCE) {
   g_state->stockLoaded = true;
   for (int i = 0; i < kStockResourceSlots; ++i) {
     delete StockBitmaps[i];
-    StockBitmaps[i] = new TEBitmap(g_state->dc1, kStockIds[i], 3);
+    StockBitmaps[i] = new TEBitmap(nullptr, kStockIds[i], 3);
   }
 }
 
-void TEBitmapInit::RealizePalette(HWND window) {
+namespace {
+
+// The shared palette selected into a client DC of window and realised,
+// then update when asked.
+void RealizeIn(HWND window, bool update) {
   if (g_state == nullptr || g_state->trueColour || window == nullptr) return;
-  ThumbnailDevice& d = *g_state->device;
-  HDC dc = d.GetDC(window);
+  HDC dc = GetDC(window);
   if (dc == nullptr) return;
-  g_state->windowBefore = d.SelectPalette(dc, g_state->palette, false);
-  d.RealizePalette(dc);
-  d.ReleaseDC(window, dc);
+  g_state->windowBefore = SelectPalette(dc, g_state->palette, FALSE);
+  RealizePalette(dc);
+  if (update) UpdateColors(dc);
+  ReleaseDC(window, dc);
+}
+
+}  // namespace
+
+void TEBitmapInit::RealizePalette(HWND window) {
+  RealizeIn(window, false);
 }
 
 void TEBitmapInit::RealizePaletteAndUpdate(HWND window) {
-  if (g_state == nullptr || g_state->trueColour || window == nullptr) return;
-  ThumbnailDevice& d = *g_state->device;
-  HDC dc = d.GetDC(window);
-  if (dc == nullptr) return;
-  g_state->windowBefore = d.SelectPalette(dc, g_state->palette, false);
-  d.RealizePalette(dc);
-  d.UpdateColors(dc);
-  d.ReleaseDC(window, dc);
+  RealizeIn(window, true);
 }
 
 void TEBitmapInit::UnrealizePalette(HWND window) {
   if (g_state == nullptr || g_state->trueColour || window == nullptr) return;
-  ThumbnailDevice& d = *g_state->device;
-  HDC dc = d.GetDC(window);
+  HDC dc = GetDC(window);
   if (dc == nullptr) return;
-  d.SelectPalette(dc, g_state->windowBefore, false);
-  d.ReleaseDC(window, dc);
+  if (g_state->windowBefore != nullptr) SelectPalette(dc, g_state->windowBefore, FALSE);
+  ReleaseDC(window, dc);
 }
 
 void TEBitmapInit::SelectPaletteInto(HDC dc) {
   if (g_state == nullptr || g_state->trueColour || dc == nullptr) return;
-  g_state->device->SelectPalette(dc, g_state->palette, false);
-  g_state->device->RealizePalette(dc);
+  SelectPalette(dc, g_state->palette, FALSE);
+  ::RealizePalette(dc);
 }

@@ -8,8 +8,8 @@
 // reference counts may be released from another.
 #pragma once
 
-#include "media/thumbnail_device.h"
 #include "platform/core/types.h"
+#include "platform/gui/gdi.h"
 
 class VideoData;
 
@@ -96,19 +96,20 @@ VideoBitmapHooks& CurrentVideoBitmapHooks();
 
 class TEBitmapInit {
  public:
-  // Takes the current thumbnail device.
+  // Reads the screen's depth and builds the shared objects.
   TEBitmapInit();
   ~TEBitmapInit();
   TEBitmapInit(const TEBitmapInit&) = delete;
   TEBitmapInit& operator=(const TEBitmapInit&) = delete;
 
   static bool Exists();
-  static ThumbnailDevice& Device();
   static HDC MemoryDC();
   static HDC SecondDC();
   static bool TrueColour();
   static HPALETTE Palette();  // null on true-colour screens
-  static const ThumbnailDibHeader& DibHeader();
+  // The header of every row upload: a BITMAPINFOHEADER and 256 colour
+  // indexes 0..255.
+  static const BITMAPINFOHEADER& DibHeader();
   static BYTE* FrameBuffer();  // kThumbnailFrameBytes
 
   // The clip collection's current thumbnail kind and size.

@@ -12,20 +12,8 @@
 
 #include <vector>
 
-#include "platform/audio/wave_format.h"
+#include "platform/audio/wave.h"
 #include "platform/core/types.h"
-
-#if !__has_include("platform/audio/wave.h")
-using MMRESULT = UINT;
-constexpr MMRESULT MMSYSERR_NOERROR = 0;
-constexpr MMRESULT MMSYSERR_ERROR = 1;
-constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
-constexpr MMRESULT MMSYSERR_NODRIVER = 6;
-constexpr MMRESULT MMSYSERR_NOMEM = 7;
-constexpr MMRESULT MMSYSERR_NOTSUPPORTED = 8;
-constexpr MMRESULT MMSYSERR_INVALFLAG = 10;
-constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
-#endif
 
 constexpr WORD WAVE_FORMAT_ALAW = 0x0006;
 constexpr WORD WAVE_FORMAT_MULAW = 0x0007;

@@ -6,30 +6,14 @@
 #include <random>
 #include <vector>
 
+#include "media/palette_dither.h"
 #include "media/video_data.h"
+#include "platform/gui/gui.h"
 #include "video_test_util.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
-
-// A window-layer stand-in that also records what is asked of window DCs.
-class Device : public MemoryThumbnailDevice {
- public:
-  explicit Device(int bits) : MemoryThumbnailDevice(bits) {}
-  HDC GetDC(HWND window) override {
-    windows.push_back(window);
-    return MemoryThumbnailDevice::GetDC(window);
-  }
-  HPALETTE SelectPalette(HDC dc, HPALETTE palette, bool background) override {
-    selected.push_back(palette);
-    return MemoryThumbnailDevice::SelectPalette(dc, palette, background);
-  }
-  void UpdateColors(HDC) override { ++updates; }
-  std::vector<HWND> windows;
-  std::vector<HPALETTE> selected;
-  int updates = 0;
-};
 
 class Hooks : public VideoBitmapHooks {
  public:
@@ -61,26 +45,31 @@ class Hooks : public VideoBitmapHooks {
   VideoBitmapHooks* previous_;
 };
 
-// The shared state on a screen of the given depth, torn down after the test
-// with every object returned.
+// The shared state on a screen of the given depth (8 bits: the palette
+// display), torn down after the test.
 class Screen {
  public:
-  explicit Screen(int bits) : device(bits) {
-    previous_ = SetThumbnailDevice(&device);
+  explicit Screen(int bits) {
+    SetPaletteDisplayMode(bits <= 8);
     init_ = new TEBitmapInit;
+    reader_ = CreateCompatibleDC(nullptr);
   }
   ~Screen() {
+    DeleteDC(reader_);
     delete init_;
-    EXPECT_EQ(device.LiveBitmaps(), 0);
-    EXPECT_EQ(device.LiveDCs(), 0);
-    EXPECT_EQ(device.LivePalettes(), 0);
-    SetThumbnailDevice(previous_);
+    SetPaletteDisplayMode(false);
   }
-  Device device;
+  // A pixel of bitmap, counted from the top left.
+  COLORREF Pixel(HBITMAP bitmap, int x, int y) {
+    const HGDIOBJ before = SelectObject(reader_, bitmap);
+    const COLORREF c = GetPixel(reader_, x, y);
+    SelectObject(reader_, before);
+    return c;
+  }
 
  private:
-  ThumbnailDevice* previous_;
   TEBitmapInit* init_;
+  HDC reader_;
 };
 
 VideoData* FakeSource(int n) {
@@ -98,33 +87,36 @@ Bytes Frame(BYTE blue, BYTE green, BYTE red) {
   return f;
 }
 
-std::uint32_t Rgb(int r, int g, int b) {
-  return static_cast<std::uint32_t>((r << 16) | (g << 8) | b);
-}
-
 TEST(Thumbnails, OnAPaletteScreenWhiteIs215AndBlackIs0Everywhere) {
   Screen screen(8);
   ASSERT_FALSE(TEBitmapInit::TrueColour());
   ASSERT_NE(TEBitmapInit::Palette(), nullptr);
-  EXPECT_EQ(screen.device.SelectedPalette(TEBitmapInit::MemoryDC()), TEBitmapInit::Palette());
-  EXPECT_EQ(screen.device.SelectedPalette(TEBitmapInit::SecondDC()), TEBitmapInit::Palette());
+  EXPECT_EQ(GetCurrentObject(TEBitmapInit::MemoryDC(), OBJ_PAL), TEBitmapInit::Palette());
+  EXPECT_EQ(GetCurrentObject(TEBitmapInit::SecondDC(), OBJ_PAL), TEBitmapInit::Palette());
   EXPECT_EQ(TEBitmapInit::DibHeader().biBitCount, 8);
   EXPECT_EQ(TEBitmapInit::DibHeader().biClrUsed, 216u);
-  const struct {
-    BYTE level;
-    int index;
-    std::uint32_t colour;
-  } cases[] = {{255, 215, Rgb(255, 255, 255)}, {0, 0, 0}};
+  PALETTEENTRY entries[216];
+  ASSERT_EQ(GetPaletteEntries(TEBitmapInit::Palette(), 0, 216, entries), 216u);
+  auto colourOf = [&](int index) {
+    return RGB(entries[index].peRed, entries[index].peGreen, entries[index].peBlue);
+  };
+  EXPECT_EQ(colourOf(215), RGB(255, 255, 255));
+  EXPECT_EQ(colourOf(0), RGB(0, 0, 0));
+  // White, black, and a colour between the levels whose index depends on
+  // the threshold at each place.
+  const struct { BYTE blue, green, red; } cases[] = {{255, 255, 255}, {0, 0, 0}, {30, 130, 200}};
+  int source = 0;
   for (const auto& c : cases) {
-    const Bytes frame = Frame(c.level, c.level, c.level);
-    TEVideoBitmap* t = TEVideoBitmap::Get(nullptr, 0, FakeSource(c.index == 0), 0, 0, frame.data());
+    const Bytes frame = Frame(c.blue, c.green, c.red);
+    TEVideoBitmap* t = TEVideoBitmap::Get(nullptr, 0, FakeSource(source++), 0, 0, frame.data());
     ASSERT_NE(t, nullptr);
     ASSERT_EQ(t->width, 128);
     ASSERT_EQ(t->height, 96);
     for (int y = 0; y < 96; ++y)
       for (int x = 0; x < 128; ++x) {
-        ASSERT_EQ(screen.device.PaletteIndex(t->bitmap, x, y), c.index) << x << "," << y;
-        ASSERT_EQ(screen.device.Pixel(t->bitmap, x, y), c.colour);
+        const int th = DitherTable()[8 * (y & 7) + (x & 7)];
+        const int index = (c.blue + th) / 51 + 6 * ((c.green + th) / 51) + 36 * ((c.red + th) / 51);
+        ASSERT_EQ(screen.Pixel(t->bitmap, x, y), colourOf(index)) << x << "," << y;
       }
     t->Release();
   }
@@ -148,8 +140,8 @@ TEST(Thumbnails, ScaleTwoIsTheRoundedMeansOfFourByFourBlocks) {
       for (int j = 0; j < 4; ++j)
         for (int i = 0; i < 4; ++i)
           for (int c = 0; c < 3; ++c) sum[c] += frame[((4 * y + j) * 128 + 4 * x + i) * 3 + c];
-      const std::uint32_t expect = Rgb((sum[2] + 8) >> 4, (sum[1] + 8) >> 4, (sum[0] + 8) >> 4);
-      ASSERT_EQ(screen.device.Pixel(t->bitmap, x, y), expect) << x << "," << y;
+      const COLORREF expect = RGB((sum[2] + 8) >> 4, (sum[1] + 8) >> 4, (sum[0] + 8) >> 4);
+      ASSERT_EQ(screen.Pixel(t->bitmap, x, y), expect) << x << "," << y;
     }
   t->Release();
 
@@ -159,7 +151,7 @@ TEST(Thumbnails, ScaleTwoIsTheRoundedMeansOfFourByFourBlocks) {
   ASSERT_EQ(half.height, 48);
   const int sum = frame[(2 * 10 * 128 + 2 * 7) * 3] + frame[(2 * 10 * 128 + 2 * 7 + 1) * 3] +
                   frame[((2 * 10 + 1) * 128 + 2 * 7) * 3] + frame[((2 * 10 + 1) * 128 + 2 * 7 + 1) * 3];
-  EXPECT_EQ(screen.device.Pixel(half.bitmap, 7, 10) & 0xFF, static_cast<std::uint32_t>((sum + 2) >> 2));
+  EXPECT_EQ(GetBValue(screen.Pixel(half.bitmap, 7, 10)), (sum + 2) >> 2);
 }
 
 TEST(Thumbnails, EqualKeysShareOneBitmapAndAnotherScaleBuildsAnother) {
@@ -170,7 +162,6 @@ TEST(Thumbnails, EqualKeysShareOneBitmapAndAnotherScaleBuildsAnother) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(again, first);
   EXPECT_EQ(first->refCount, 2);
-  EXPECT_EQ(screen.device.LiveBitmaps(), 1);
   TEVideoBitmap* other = TEVideoBitmap::Get(nullptr, 0, FakeSource(0), 100, 100, frame.data());
   TEVideoBitmap* otherB = TEVideoBitmap::Get(nullptr, 1, FakeSource(0), 100, 101, frame.data());
   EXPECT_NE(other, first);
@@ -178,11 +169,12 @@ TEST(Thumbnails, EqualKeysShareOneBitmapAndAnotherScaleBuildsAnother) {
   EXPECT_EQ(other->width, 128);
   EXPECT_EQ(first->width, 64);
   EXPECT_EQ(TEVideoBitmap::Head(), otherB);  // new entries go first
-  EXPECT_EQ(screen.device.LiveBitmaps(), 3);
   first->Release();
   EXPECT_EQ(first->refCount, 1);
+  const HBITMAP gone = first->bitmap;
   first->Release();
-  EXPECT_EQ(screen.device.LiveBitmaps(), 2);
+  EXPECT_EQ(GetObjectType(gone), 0u);  // the last release deleted it
+  EXPECT_EQ(GetObjectType(other->bitmap), OBJ_BITMAP);
   other->Release();
   otherB->Release();
   EXPECT_EQ(TEVideoBitmap::Head(), nullptr);
@@ -210,21 +202,24 @@ TEST(Thumbnails, AfterDropSourceANewBitmapIsBuiltAndTheDetachedOneStillDraws) {
   keep->Release();
 
   // The detached thumbnail draws for its holder.
-  HDC target = screen.device.CreateMemoryDC();
-  HBITMAP canvas = screen.device.CreateCompatibleBitmap(target, 200, 100);
-  HBITMAP before = screen.device.SelectBitmap(target, canvas);
+  HDC screenDc = GetDC(nullptr);
+  HBITMAP canvas = CreateCompatibleBitmap(screenDc, 200, 100);
+  ReleaseDC(nullptr, screenDc);
+  HDC target = CreateCompatibleDC(nullptr);
+  const HGDIOBJ before = SelectObject(target, canvas);
+  RECT all{0, 0, 200, 100};
+  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   held->Draw(target, 50, 2);
   held->DrawPart(target, 0, 0, 120, 90, 30, 30);  // only 8 x 6 of it lies inside
-  EXPECT_EQ(screen.device.Pixel(canvas, 50, 2), Rgb(77, 20, 10));
-  EXPECT_EQ(screen.device.Pixel(canvas, 177, 97), Rgb(77, 20, 10));
-  EXPECT_EQ(screen.device.Pixel(canvas, 8, 0), 0u);
-  EXPECT_EQ(screen.device.Pixel(canvas, 7, 5), Rgb(77, 20, 10));
-  EXPECT_EQ(screen.device.Pixel(canvas, 7, 6), 0u);
-  screen.device.SelectBitmap(target, before);
-  screen.device.DeleteBitmap(canvas);
-  screen.device.DeleteDC(target);
+  SelectObject(target, before);
+  EXPECT_EQ(screen.Pixel(canvas, 50, 2), RGB(77, 20, 10));
+  EXPECT_EQ(screen.Pixel(canvas, 177, 97), RGB(77, 20, 10));
+  EXPECT_EQ(screen.Pixel(canvas, 8, 0), RGB(0, 0, 0));
+  EXPECT_EQ(screen.Pixel(canvas, 7, 5), RGB(77, 20, 10));
+  EXPECT_EQ(screen.Pixel(canvas, 7, 6), RGB(0, 0, 0));
+  DeleteObject(canvas);
+  DeleteDC(target);
   held->Release();
-  held = nullptr;
   keep->Release();
   fresh->Release();
   EXPECT_EQ(TEVideoBitmap::Head(), nullptr);
@@ -237,7 +232,8 @@ TEST(Thumbnails, AFailingSourceGivesACachedBlackThumbnail) {
   TEVideoBitmap* t = TEVideoBitmap::GetFromSource(nullptr, 1, FakeSource(3), 500, 500);
   ASSERT_NE(t, nullptr);
   for (int y = 0; y < t->height; ++y)
-    for (int x = 0; x < t->width; ++x) ASSERT_EQ(screen.device.Pixel(t->bitmap, x, y), 0u) << x << "," << y;
+    for (int x = 0; x < t->width; ++x)
+      ASSERT_EQ(screen.Pixel(t->bitmap, x, y), RGB(0, 0, 0)) << x << "," << y;
   hooks.succeed = true;
   EXPECT_EQ(TEVideoBitmap::GetFromSource(nullptr, 1, FakeSource(3), 500, 500), t);
   EXPECT_EQ(hooks.renders.size(), 1u);
@@ -280,40 +276,52 @@ TEST(StockBitmaps, LoadedOnceIntoTheirSlots) {
   // The solo button lit and unlit differ.
   const TEBitmap* on = TEBitmapInit::StockBitmaps[26];
   const TEBitmap* off = TEBitmapInit::StockBitmaps[27];
-  EXPECT_NE(screen.device.Pixel(on->bitmap, 3, 3), screen.device.Pixel(off->bitmap, 3, 3));
-  const int live = screen.device.LiveBitmaps();
+  EXPECT_EQ(screen.Pixel(on->bitmap, 3, 3), RGB(255, 255, 0));
+  EXPECT_EQ(screen.Pixel(off->bitmap, 3, 3), RGB(192, 192, 192));
   TEBitmap* first = TEBitmapInit::StockBitmaps[0];
+  const HBITMAP firstBitmap = first->bitmap;
   TEBitmapInit::LoadStockBitmaps(nullptr);
   EXPECT_EQ(TEBitmapInit::StockBitmaps[0], first);
-  EXPECT_EQ(screen.device.LiveBitmaps(), live);
+  EXPECT_EQ(first->bitmap, firstBitmap);
+}
+
+LRESULT PlainWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 TEST(ThumbnailPaletteUse, WindowsAndTargetsGetTheSharedPaletteOnlyOnPaletteScreens) {
-  for (int bits : {8, 32}) {
+  WNDCLASS wc;
+  wc.lpfnWndProc = PlainWindow;
+  wc.lpszClassName = "KobrixThumbnailTest";
+  RegisterClass(&wc);
+  for (int bits : {32, 8}) {
     SCOPED_TRACE(bits);
     Screen screen(bits);
-    const HWND window = reinterpret_cast<HWND>(0x100);
-    screen.device.selected.clear();
+    const HWND window =
+        CreateWindow("KobrixThumbnailTest", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
     TEBitmapInit::RealizePalette(window);
     TEBitmapInit::RealizePaletteAndUpdate(window);
     TEBitmapInit::UnrealizePalette(window);
     TEBitmapInit::RealizePalette(nullptr);
+    PALETTEENTRY system[256];
+    const UINT got = GetSystemPaletteEntries(nullptr, 0, 256, system);
     if (bits == 8) {
-      EXPECT_EQ(screen.device.windows, (std::vector<HWND>{window, window, window}));
-      EXPECT_EQ(screen.device.selected,
-                (std::vector<HPALETTE>{TEBitmapInit::Palette(), TEBitmapInit::Palette(), nullptr}));
-      EXPECT_EQ(screen.device.updates, 1);
+      // The cube's first colour that is no static one took the first free slot.
+      ASSERT_EQ(got, 256u);
+      EXPECT_EQ(system[10].peRed, 0);
+      EXPECT_EQ(system[10].peGreen, 0);
+      EXPECT_EQ(system[10].peBlue, 51);
     } else {
-      EXPECT_TRUE(screen.device.windows.empty());
-      EXPECT_TRUE(screen.device.selected.empty());
+      EXPECT_EQ(got, 0u);
     }
     const Bytes frame = Frame(0, 0, 255);
     TEBitmap picture(nullptr, 0, frame.data(), 128, 96);
-    HDC target = screen.device.CreateMemoryDC();
+    HDC target = GetDC(window);
     picture.Draw(target, 0, 0);
-    EXPECT_EQ(screen.device.SelectedPalette(target), TEBitmapInit::Palette());
-    EXPECT_EQ(screen.device.Realizations(target), bits == 8 ? 1 : 0);
-    screen.device.DeleteDC(target);
+    EXPECT_EQ(GetCurrentObject(target, OBJ_PAL) == TEBitmapInit::Palette(), bits == 8);
+    ReleaseDC(window, target);
+    DestroyWindow(window);
   }
 }
 
@@ -335,7 +343,7 @@ TEST(Thumbnails, AnAviSourceRendersItsOwnFrames) {
   for (int y = 0; y < 96; y += 5)
     for (int x = 0; x < 128; x += 3) {
       const BYTE* p = &expected[(static_cast<std::size_t>(y) * 128 + x) * 3];
-      ASSERT_EQ(screen.device.Pixel(t->bitmap, x, y), Rgb(p[2], p[1], p[0])) << x << "," << y;
+      ASSERT_EQ(screen.Pixel(t->bitmap, x, y), RGB(p[2], p[1], p[0])) << x << "," << y;
     }
   t->Release();
   source->Release();
