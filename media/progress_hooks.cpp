@@ -4,6 +4,8 @@
 #include <atomic>
 #include <limits>
 
+#include "platform/gui/user.h"
+
 ProgressDialog* ProgressHooks::OpenTermometer(const char*, const char*, LONG, bool, HWND) {
   return nullptr;
 }
@@ -12,9 +14,21 @@ void ProgressHooks::CloseTermometer(ProgressDialog** holder) {
   if (holder != nullptr) *holder = nullptr;
 }
 
-void ProgressHooks::BeginWaitCursor() {}
+namespace {
+// The cursor before the outermost wait, and how deep the waits nest.
+HCURSOR g_cursorBefore = nullptr;
+int g_waits = 0;
+}  // namespace
 
-void ProgressHooks::EndWaitCursor() {}
+void ProgressHooks::BeginWaitCursor() {
+  HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  if (g_waits++ == 0) g_cursorBefore = before;
+}
+
+void ProgressHooks::EndWaitCursor() {
+  if (g_waits == 0) return;
+  if (--g_waits == 0) SetCursor(g_cursorBefore);
+}
 
 namespace {
 ProgressHooks g_defaults;

@@ -24,12 +24,13 @@ class ProgressHooks {
                                          HWND placeWindow);
   // Closes the dialog in *holder, when there is one, and clears the holder.
   virtual void CloseTermometer(ProgressDialog** holder);
+  // The wait cursor, and the one before it back; the calls nest.
   virtual void BeginWaitCursor();
   virtual void EndWaitCursor();
 };
 
-// Installs hooks (null: the defaults, no dialog and no cursor); returns the
-// ones before.
+// Installs hooks (null: the defaults: no dialog, and the standard wait
+// cursor); returns the ones before.
 ProgressHooks* SetProgressHooks(ProgressHooks* hooks);
 ProgressHooks& CurrentProgressHooks();
 

@@ -13,6 +13,7 @@
 #include "media/audio_data.h"
 #include "media/progress_hooks.h"
 #include "model/message_box.h"
+#include "platform/gui/user.h"
 
 namespace {
 
@@ -122,6 +123,24 @@ TEST(WaveOverview, PairsHoldEachSpansExtremesInTheOrderOfItsEnd) {
   EXPECT_EQ(s->peakBlock1.get(), before);
   EXPECT_EQ(s->peakByteCount, 22050);
   EXPECT_FALSE(s->IsOpen());
+}
+
+TEST(WaveOverview, TheWaitCursorComesBack) {
+  const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW), wait = LoadCursor(nullptr, IDC_WAIT);
+  SetCursor(arrow);
+  ProgressHooks& hooks = CurrentProgressHooks();
+  hooks.BeginWaitCursor();
+  hooks.BeginWaitCursor();
+  EXPECT_EQ(GetCursor(), wait);
+  hooks.EndWaitCursor();
+  EXPECT_EQ(GetCursor(), wait);
+  hooks.EndWaitCursor();
+  EXPECT_EQ(GetCursor(), arrow);
+  TempFolder folder;
+  Source s(folder.Write("c.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(8000, 1))));
+  FillWaveform(s.data);
+  EXPECT_EQ(s->peakByteCount, 8000);
+  EXPECT_EQ(GetCursor(), arrow);
 }
 
 TEST(WaveOverview, StereoSilenceIsFlatAndFloatFullScaleIsTheTop) {
