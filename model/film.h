@@ -12,8 +12,11 @@
 #include "model/media_interfaces.h"
 #include "model/profiles.h"
 #include "platform/core/types.h"
+#include "platform/riff/riff.h"
 
 class FilmListHead;
+struct PathRecord;
+struct SynonymFile;
 
 // Kind masks of the queries: a video row, an audio line, the MIDI line.
 constexpr int32_t kKindVideo = 1;
@@ -60,6 +63,15 @@ class Film {
   void UpdateOutFrame(void* dc, int32_t scale);
   // The key frame nearest to frame f (counted from the in frame) within [lo, hi]; 0 when none.
   int32_t NearestKeyFrame(int32_t f, int32_t lo, int32_t hi) const;
+
+  // The data of the film's project-file record (film_records.cpp): false
+  // at the first short write.
+  bool WriteRecord(HMMIO file, const char* baseFolder) const;
+  // Fills a freshly made film from a record of length bytes, opening its
+  // sources (the first of folders is the project's folder; moved files are
+  // looked up in and added to *moved; *ask says whether a missing file may
+  // be asked for). Returns 0, 18 (repaired) or the error that drops it.
+  int ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask, HWND window);
 
   // List operations on any list.
   static void Link(Film* film, FilmListHead& head);
