@@ -101,7 +101,9 @@ void Drop(HWND h, ComboState& s) {
   if (y + height > screen_h && wr.top - height >= 0) y = wr.top - height;
   s.dropped = true;
   SetWindowPos(s.list, HWND_TOPMOST, wr.left, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
-  if (s.sel_before >= 0) ToList(s, LB_SETTOPINDEX, static_cast<WPARAM>(s.sel_before), 0);
+  // From the top, as far down as the selection needs.
+  ToList(s, LB_SETTOPINDEX, 0, 0);
+  if (s.sel_before >= 0) ToList(s, LB_SETCURSEL, static_cast<WPARAM>(s.sel_before), 0);
   SetCapture(s.list);
   InvalidateRect(h, nullptr, FALSE);
 }
@@ -270,7 +272,11 @@ LRESULT GetText(const HWND h, ComboState& s, WPARAM size, char* out) {
 }
 
 LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) Attach<ComboState>(h);
+  if (msg == WM_NCCREATE) {
+    Attach<ComboState>(h);
+    // WS_VSCROLL and WS_HSCROLL are for the list, not the field.
+    SetWindowLong(h, GWL_STYLE, static_cast<LONG>(StyleOf(h) & ~(WS_VSCROLL | WS_HSCROLL)));
+  }
   auto sp = Get<ComboState>(h);
   if (!sp) return DefWindowProc(h, msg, wParam, lParam);
   ComboState& s = *sp;

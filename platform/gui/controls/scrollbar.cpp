@@ -133,7 +133,15 @@ void PaintBar(HDC dc, const RECT& r, bool vertical, const Model& m, bool enabled
   a = l.high;
   DrawFrameControl(dc, &a, DFC_SCROLL,
                    (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | off | (pressed == kArrowHigh ? DFCS_PUSHED : 0));
-  FillSys(dc, l.track, COLOR_SCROLLBAR);
+  // The track stands apart from the buttons: where the scroll bar colour is
+  // the face's, a shade between the face and the highlight.
+  COLORREF track = GetSysColor(COLOR_SCROLLBAR);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  if (track == face) {
+    track = RGB((GetRValue(face) + GetRValue(light)) / 2, (GetGValue(face) + GetGValue(light)) / 2,
+                (GetBValue(face) + GetBValue(light)) / 2);
+  }
+  FillColor(dc, l.track, track);
   if (!l.thumb_shown) return;
   const int v = vertical;
   if (pressed == kPageLow) FillSys(dc, Span(l.track, v, Lo(l.track, v), Lo(l.thumb, v)), COLOR_3DDKSHADOW);
