@@ -12,7 +12,7 @@ constexpr int kBoxGap = 4;
 
 struct ButtonState : State {
   LRESULT check = BST_UNCHECKED;
-  bool pushed = false;    // drawn pressed
+  bool pushed = false;  // drawn pressed
   bool focused = false;
   bool tracking = false;  // the mouse is captured after a press
   bool space = false;     // held down with the space bar
@@ -87,10 +87,18 @@ void SetPushed(HWND h, ButtonState& s, bool pushed) {
 UINT TextFormat(DWORD style, bool push) {
   UINT fmt = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
   switch (style & BS_CENTER) {
-    case BS_LEFT: fmt |= DT_LEFT; break;
-    case BS_RIGHT: fmt |= DT_RIGHT; break;
-    case BS_CENTER: fmt |= DT_CENTER; break;
-    default: fmt |= push ? DT_CENTER : DT_LEFT; break;
+    case BS_LEFT:
+      fmt |= DT_LEFT;
+      break;
+    case BS_RIGHT:
+      fmt |= DT_RIGHT;
+      break;
+    case BS_CENTER:
+      fmt |= DT_CENTER;
+      break;
+    default:
+      fmt |= push ? DT_CENTER : DT_LEFT;
+      break;
   }
   return fmt;
 }
@@ -221,8 +229,8 @@ void PaintOwnerDraw(HWND h, HDC dc, const ButtonState& s) {
   dis.CtlID = static_cast<UINT>(ControlId(h));
   dis.itemID = 0;
   dis.itemAction = ODA_DRAWENTIRE;
-  dis.itemState = (s.pushed ? ODS_SELECTED : 0) | (s.focused ? ODS_FOCUS : 0) |
-                  (IsWindowEnabled(h) ? 0 : ODS_DISABLED);
+  dis.itemState =
+      (s.pushed ? ODS_SELECTED : 0) | (s.focused ? ODS_FOCUS : 0) | (IsWindowEnabled(h) ? 0 : ODS_DISABLED);
   dis.hwndItem = h;
   dis.hDC = dc;
   GetClientRect(h, &dis.rcItem);
@@ -350,12 +358,17 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       return result;
     case WM_GETDLGCODE:
       switch (type) {
-        case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        case BS_PUSHBUTTON:
+          return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        case BS_DEFPUSHBUTTON:
+          return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
         case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
-        case BS_GROUPBOX: return DLGC_STATIC;
-        default: return DLGC_BUTTON;
+        case BS_AUTORADIOBUTTON:
+          return DLGC_BUTTON | DLGC_RADIOBUTTON;
+        case BS_GROUPBOX:
+          return DLGC_STATIC;
+        default:
+          return DLGC_BUTTON;
       }
     case BM_CLICK:
       // A press and a release in the button, as a user's click.

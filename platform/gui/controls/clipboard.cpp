@@ -28,8 +28,8 @@ std::unordered_set<Block*>& Blocks() {
   return *b;
 }
 
-constexpr SIZE_T kHeader = (sizeof(Block) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-                           alignof(std::max_align_t);
+constexpr SIZE_T kHeader =
+    (sizeof(Block) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
 
 Block* Live(HGLOBAL mem) {
   auto* b = static_cast<Block*>(mem);

@@ -1,9 +1,10 @@
 // Combo boxes: a selection field (a drop-down list's own, or an edit of
 // CBS_DROPDOWN) with a button, and a list box that drops below it as a
 // popup window holding the mouse until the user chooses or leaves.
+#include <strings.h>
+
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/gui/controls/control_internal.h"
 
@@ -62,16 +63,19 @@ RECT FieldRect(HWND h) {
   return RECT{r.left + kBorder, r.top + kBorder, r.right - kBorder - ButtonWidth(), r.bottom - kBorder};
 }
 
-// The edit of a drop-down combo shows the selected item, all selected.
-void ShowSelectionInEdit(ComboState& s) {
+// The edit of a drop-down combo shows the selected item, all selected;
+// without a selection it keeps what was typed unless told to clear.
+void ShowSelectionInEdit(ComboState& s, bool clear_without_selection) {
   if (s.edit == nullptr) return;
   const int i = CurSel(s);
+  if (i < 0 && !clear_without_selection) return;
   SetWindowText(s.edit, i >= 0 ? ItemText(s, i).c_str() : "");
   SendMessage(s.edit, EM_SETSEL, 0, -1);
 }
 
+// The program's choice (CB_SETCURSEL, CB_SELECTSTRING).
 void SelectionChanged(HWND h, ComboState& s) {
-  ShowSelectionInEdit(s);
+  ShowSelectionInEdit(s, true);
   InvalidateRect(h, nullptr, FALSE);
 }
 
@@ -82,7 +86,8 @@ void Drop(HWND h, ComboState& s) {
   if (s.edit != nullptr) {
     // The item the edit names, if any, is the one shown selected.
     const std::string text = WindowTextOf(s.edit);
-    LRESULT i = ToList(s, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    LRESULT i =
+        ToList(s, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
     if (i == LB_ERR && !text.empty())
       i = ToList(s, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
     ToList(s, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
@@ -128,7 +133,7 @@ void CloseUp(HWND h, ComboState& s, Close how) {
     return;
   }
   const bool changed = CurSel(s) != s.sel_before;
-  if (changed || s.edit != nullptr) ShowSelectionInEdit(s);
+  ShowSelectionInEdit(s, false);
   NotifyParent(h, CBN_SELENDOK);
   if (IsWindow(h)) NotifyParent(h, CBN_CLOSEUP);
   if (changed && IsWindow(h)) NotifyParent(h, CBN_SELCHANGE);
@@ -143,7 +148,8 @@ void KeySelect(HWND h, ComboState& s, int i) {
   if (i == CurSel(s)) return;
   ToList(s, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
   if (s.dropped) return;
-  SelectionChanged(h, s);
+  ShowSelectionInEdit(s, false);
+  InvalidateRect(h, nullptr, FALSE);
   NotifyParent(h, CBN_SELCHANGE);
 }
 
@@ -257,13 +263,15 @@ void ApplyHeight(HWND h, ComboState& s) {
   GetWindowRect(h, &wr);
   if (wr.bottom - wr.top == s.field_height) return;
   s.sizing = true;
-  SetWindowPos(h, nullptr, 0, 0, wr.right - wr.left, s.field_height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(h, nullptr, 0, 0, wr.right - wr.left, s.field_height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   s.sizing = false;
 }
 
 LRESULT GetText(const HWND h, ComboState& s, WPARAM size, char* out) {
   if (out == nullptr || size == 0) return 0;
-  const std::string text = s.edit != nullptr ? WindowTextOf(s.edit) : (CurSel(s) >= 0 ? ItemText(s, CurSel(s)) : "");
+  const std::string text =
+      s.edit != nullptr ? WindowTextOf(s.edit) : (CurSel(s) >= 0 ? ItemText(s, CurSel(s)) : "");
   (void)h;
   const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size) - 1);
   std::memcpy(out, text.data(), n);
@@ -376,8 +384,12 @@ LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (s.edit != nullptr && reinterpret_cast<HWND>(lParam) == s.edit) {
         switch (HIWORD(wParam)) {
-          case EN_CHANGE: NotifyParent(h, CBN_EDITCHANGE); break;
-          case EN_UPDATE: NotifyParent(h, CBN_EDITUPDATE); break;
+          case EN_CHANGE:
+            NotifyParent(h, CBN_EDITCHANGE);
+            break;
+          case EN_UPDATE:
+            NotifyParent(h, CBN_EDITUPDATE);
+            break;
           case EN_SETFOCUS:
             s.focused = true;
             NotifyParent(h, CBN_SETFOCUS);
@@ -414,7 +426,8 @@ LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE: {
       LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
       const MSG* m = reinterpret_cast<const MSG*>(lParam);
-      if (s.dropped && m != nullptr && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE))
+      if (s.dropped && m != nullptr && m->message == WM_KEYDOWN &&
+          (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE))
         code |= DLGC_WANTMESSAGE;
       return code;
     }
@@ -429,7 +442,8 @@ LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
       if (s.edit == nullptr && wParam >= 32 && wParam <= 255) {
         const char prefix[2] = {static_cast<char>(wParam), '\0'};
-        const LRESULT i = ToList(s, LB_FINDSTRING, static_cast<WPARAM>(CurSel(s)), reinterpret_cast<LPARAM>(prefix));
+        const LRESULT i =
+            ToList(s, LB_FINDSTRING, static_cast<WPARAM>(CurSel(s)), reinterpret_cast<LPARAM>(prefix));
         if (i != LB_ERR) KeySelect(h, s, static_cast<int>(i));
       }
       return 0;
@@ -523,7 +537,8 @@ LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         s.sizing = true;
         RECT wr;
         GetWindowRect(h, &wr);
-        SetWindowPos(h, nullptr, 0, 0, wr.right - wr.left, s.field_height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(h, nullptr, 0, 0, wr.right - wr.left, s.field_height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         s.sizing = false;
         return CB_OKAY;
       }
@@ -539,7 +554,8 @@ LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       return SendMessage(s.edit, EM_GETSEL, wParam, lParam);
     case CB_SETEDITSEL:
       if (s.edit == nullptr) return CB_ERR;
-      SendMessage(s.edit, EM_SETSEL, static_cast<WPARAM>(static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)))),
+      SendMessage(s.edit, EM_SETSEL,
+                  static_cast<WPARAM>(static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)))),
                   static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam))));
       return TRUE;
     case CB_GETTOPINDEX:

@@ -80,7 +80,8 @@ LRESULT NotifyParentHeader(HWND h, UINT code, NMHDR* header) {
   header->hwndFrom = h;
   header->idFrom = static_cast<UINT_PTR>(ControlId(h));
   header->code = code;
-  return SendMessage(parent, WM_NOTIFY, static_cast<WPARAM>(header->idFrom), reinterpret_cast<LPARAM>(header));
+  return SendMessage(parent, WM_NOTIFY, static_cast<WPARAM>(header->idFrom),
+                     reinterpret_cast<LPARAM>(header));
 }
 
 HBRUSH ParentBrush(HWND h, HDC dc, UINT ctlcolor) {
@@ -289,10 +290,18 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state) {
     }
     int dir = 1;
     switch (state & 0xFF) {
-      case DFCS_SCROLLUP: dir = 0; break;
-      case DFCS_SCROLLLEFT: dir = 2; break;
-      case DFCS_SCROLLRIGHT: dir = 3; break;
-      default: dir = 1; break;  // down and the combo box button
+      case DFCS_SCROLLUP:
+        dir = 0;
+        break;
+      case DFCS_SCROLLLEFT:
+        dir = 2;
+        break;
+      case DFCS_SCROLLRIGHT:
+        dir = 3;
+        break;
+      default:
+        dir = 1;
+        break;  // down and the combo box button
     }
     const int size = std::max(2, std::min(w, h) / 4);
     RECT glyph = r;

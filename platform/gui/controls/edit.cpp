@@ -90,7 +90,8 @@ int Advance(const EditState& s, int x, unsigned char c) {
 // Pixel offset of index i from the start of line l.
 int XIn(const EditState& s, const Line& l, std::size_t i) {
   int x = 0;
-  for (std::size_t k = l.start; k < i && k < l.end; ++k) x += Advance(s, x, static_cast<unsigned char>(s.text[k]));
+  for (std::size_t k = l.start; k < i && k < l.end; ++k)
+    x += Advance(s, x, static_cast<unsigned char>(s.text[k]));
   return x;
 }
 
@@ -205,7 +206,8 @@ POINT PosOf(HWND h, const EditState& s, std::size_t index) {
 std::size_t IndexAtPoint(HWND h, const EditState& s, POINT p) {
   int ln = 0;
   if (Multi(h)) {
-    ln = s.first_line + (p.y < 0 ? -1 - (-p.y - 1) / std::max(1, s.fi.height) : p.y / std::max(1, s.fi.height));
+    ln = s.first_line +
+         (p.y < 0 ? -1 - (-p.y - 1) / std::max(1, s.fi.height) : p.y / std::max(1, s.fi.height));
     ln = std::clamp(ln, 0, static_cast<int>(s.lines.size()) - 1);
   }
   const Line& l = s.lines[static_cast<std::size_t>(ln)];
@@ -439,7 +441,8 @@ std::size_t WordStep(const EditState& s, std::size_t i, bool forward) {
 void SelectWordAt(HWND h, EditState& s, std::size_t i) {
   const std::string& t = s.text;
   if (i >= t.size() || IsBreak(t[i])) {
-    if (i > 0 && !IsBreak(t[i - 1])) --i;
+    if (i > 0 && !IsBreak(t[i - 1]))
+      --i;
     else {
       SetSelection(h, s, i, i, true);
       return;
@@ -565,7 +568,7 @@ void Char(HWND h, EditState& s, WPARAM ch) {
     if (multi) ReplaceSelection(h, s, "\t");
     return;
   }
-  if (ch < 32 || ch > 255) return;
+  if (ch < 32 || ch == 127 || ch > 255) return;  // 127: Ctrl+Backspace
   if ((StyleOf(h) & ES_NUMBER) && !std::isdigit(static_cast<int>(ch))) {
     MessageBeep(MB_OK);
     return;
@@ -625,7 +628,8 @@ LRESULT DlgCode(HWND h, const EditState& s, LPARAM lParam) {
   const bool key = m != nullptr && m->message == WM_KEYDOWN;
   if (s.combo) {
     HWND combo = GetParent(h);
-    if (key && (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE) && SendMessage(combo, CB_GETDROPPEDSTATE, 0, 0))
+    if (key && (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE) &&
+        SendMessage(combo, CB_GETDROPPEDSTATE, 0, 0))
       code |= DLGC_WANTMESSAGE;
     return code;
   }
@@ -803,10 +807,18 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       int& pos = v ? s.first_line : s.x_offset;
       const int old = pos;
       switch (LOWORD(wParam)) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= page; break;
-        case SB_PAGEDOWN: pos += page; break;
+        case SB_LINEUP:
+          pos -= line;
+          break;
+        case SB_LINEDOWN:
+          pos += line;
+          break;
+        case SB_PAGEUP:
+          pos -= page;
+          break;
+        case SB_PAGEDOWN:
+          pos += page;
+          break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
           SCROLLINFO si;
@@ -815,9 +827,14 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
           pos = si.nTrackPos;
           break;
         }
-        case SB_TOP: pos = 0; break;
-        case SB_BOTTOM: pos = 1 << 30; break;
-        default: return 0;
+        case SB_TOP:
+          pos = 0;
+          break;
+        case SB_BOTTOM:
+          pos = 1 << 30;
+          break;
+        default:
+          return 0;
       }
       if (v) {
         ClampFirstLine(h, s);
@@ -910,7 +927,8 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case EM_LINEFROMCHAR: {
       const int index = static_cast<int>(static_cast<LONG>(wParam));
-      const std::size_t at = index < 0 ? s.SelLo() : std::min<std::size_t>(static_cast<std::size_t>(index), s.text.size());
+      const std::size_t at =
+          index < 0 ? s.SelLo() : std::min<std::size_t>(static_cast<std::size_t>(index), s.text.size());
       return LineOf(s, at);
     }
     case EM_GETLINE: {
@@ -932,7 +950,8 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!Multi(h)) return FALSE;
       s.first_line += static_cast<int>(static_cast<LONG>(lParam));
       ClampFirstLine(h, s);
-      if (ScrollsSideways(h)) s.x_offset = std::max(0, s.x_offset + static_cast<int>(static_cast<LONG>(wParam)) * s.fi.ave_width);
+      if (ScrollsSideways(h))
+        s.x_offset = std::max(0, s.x_offset + static_cast<int>(static_cast<LONG>(wParam)) * s.fi.ave_width);
       UpdateScrollBars(h, s);
       PlaceCaret(h, s);
       InvalidateRect(h, nullptr, FALSE);

@@ -1,10 +1,11 @@
 // List boxes, and the drop-down list of a combo box ("ComboLBox"), which
 // is a list box in a popup window that follows the mouse and hands its
 // choice to the combo box.
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 #include "platform/gui/controls/control_internal.h"
@@ -22,12 +23,12 @@ struct Item {
 
 struct ListState : State {
   std::vector<Item> items;
-  int sel = -1;     // single selection
-  int caret = 0;    // the item with the focus rectangle
-  int anchor = 0;   // where an extended selection started
-  int top = 0;      // the first visible item
+  int sel = -1;    // single selection
+  int caret = 0;   // the item with the focus rectangle
+  int anchor = 0;  // where an extended selection started
+  int top = 0;     // the first visible item
   int item_height = 0;
-  int extent = 0;   // horizontal extent (LB_SETHORIZONTALEXTENT)
+  int extent = 0;  // horizontal extent (LB_SETHORIZONTALEXTENT)
   int h_offset = 0;
   bool focused = false;
   bool tracking = false;
@@ -554,7 +555,8 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (s.combo != nullptr) {
         // The list's own scroll bar borrows the capture while it is dragged.
         HWND to = reinterpret_cast<HWND>(lParam);
-        if (to != h && !IsScrollTracker(to) && IsWindowVisible(h)) SendMessage(s.combo, kComboListDone, FALSE, 0);
+        if (to != h && !IsScrollTracker(to) && IsWindowVisible(h))
+          SendMessage(s.combo, kComboListDone, FALSE, 0);
         return 0;
       }
       if (reinterpret_cast<HWND>(lParam) != h) s.tracking = false;
@@ -571,12 +573,24 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (msg == WM_VSCROLL) {
         int top = s.top;
         switch (code) {
-          case SB_LINEUP: --top; break;
-          case SB_LINEDOWN: ++top; break;
-          case SB_PAGEUP: top -= Visible(h, s); break;
-          case SB_PAGEDOWN: top += Visible(h, s); break;
-          case SB_TOP: top = 0; break;
-          case SB_BOTTOM: top = Count(s); break;
+          case SB_LINEUP:
+            --top;
+            break;
+          case SB_LINEDOWN:
+            ++top;
+            break;
+          case SB_PAGEUP:
+            top -= Visible(h, s);
+            break;
+          case SB_PAGEDOWN:
+            top += Visible(h, s);
+            break;
+          case SB_TOP:
+            top = 0;
+            break;
+          case SB_BOTTOM:
+            top = Count(s);
+            break;
           case SB_THUMBTRACK:
           case SB_THUMBPOSITION: {
             SCROLLINFO si;
@@ -595,12 +609,24 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         int off = s.h_offset;
         const int page = ClientWidth(h);
         switch (code) {
-          case SB_LINELEFT: off -= s.fi.ave_width; break;
-          case SB_LINERIGHT: off += s.fi.ave_width; break;
-          case SB_PAGELEFT: off -= page; break;
-          case SB_PAGERIGHT: off += page; break;
-          case SB_LEFT: off = 0; break;
-          case SB_RIGHT: off = s.extent; break;
+          case SB_LINELEFT:
+            off -= s.fi.ave_width;
+            break;
+          case SB_LINERIGHT:
+            off += s.fi.ave_width;
+            break;
+          case SB_PAGELEFT:
+            off -= page;
+            break;
+          case SB_PAGERIGHT:
+            off += page;
+            break;
+          case SB_LEFT:
+            off = 0;
+            break;
+          case SB_RIGHT:
+            off = s.extent;
+            break;
           case SB_THUMBTRACK:
           case SB_THUMBPOSITION: {
             SCROLLINFO si;
@@ -624,13 +650,25 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       const int page = std::max(1, Visible(h, s) - 1);
       switch (wParam) {
         case VK_UP:
-        case VK_LEFT: KeyMove(h, s, s.caret - 1); return 0;
+        case VK_LEFT:
+          KeyMove(h, s, s.caret - 1);
+          return 0;
         case VK_DOWN:
-        case VK_RIGHT: KeyMove(h, s, s.caret + 1); return 0;
-        case VK_PRIOR: KeyMove(h, s, s.caret - page); return 0;
-        case VK_NEXT: KeyMove(h, s, s.caret + page); return 0;
-        case VK_HOME: KeyMove(h, s, 0); return 0;
-        case VK_END: KeyMove(h, s, Count(s) - 1); return 0;
+        case VK_RIGHT:
+          KeyMove(h, s, s.caret + 1);
+          return 0;
+        case VK_PRIOR:
+          KeyMove(h, s, s.caret - page);
+          return 0;
+        case VK_NEXT:
+          KeyMove(h, s, s.caret + page);
+          return 0;
+        case VK_HOME:
+          KeyMove(h, s, 0);
+          return 0;
+        case VK_END:
+          KeyMove(h, s, Count(s) - 1);
+          return 0;
         case VK_SPACE:
           if (AnyMulti(h) && Valid(s, s.caret) && !(StyleOf(h) & LBS_NOSEL)) {
             Item& it = s.items[static_cast<std::size_t>(s.caret)];
@@ -713,7 +751,8 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_SELITEMRANGE: {
       if (!AnyMulti(h)) return LB_ERR;
       const int a = LOWORD(static_cast<DWORD_PTR>(lParam)), b = HIWORD(static_cast<DWORD_PTR>(lParam));
-      for (int i = std::min(a, b); i <= std::max(a, b) && i < Count(s); ++i) SetItemSelected(h, s, i, wParam != 0);
+      for (int i = std::min(a, b); i <= std::max(a, b) && i < Count(s); ++i)
+        SetItemSelected(h, s, i, wParam != 0);
       return LB_OKAY;
     }
     case LB_GETTEXT: {

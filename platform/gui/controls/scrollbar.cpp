@@ -90,7 +90,8 @@ Layout LayoutOf(const RECT& r, bool vertical, const Model& m, bool enabled) {
   const std::int64_t range = static_cast<std::int64_t>(m.max) - m.min + 1;
   int thumb_len;
   if (m.page > 0) {
-    thumb_len = static_cast<int>(std::max<std::int64_t>(kMinThumb, track_len * static_cast<std::int64_t>(m.page) / range));
+    thumb_len = static_cast<int>(
+        std::max<std::int64_t>(kMinThumb, track_len * static_cast<std::int64_t>(m.page) / range));
   } else {
     thumb_len = GetSystemMetrics(vertical ? SM_CYVTHUMB : SM_CXHTHUMB);
   }
@@ -124,15 +125,18 @@ Part HitPart(const Layout& l, bool vertical, POINT p) {
   return kThumb;
 }
 
-void PaintBar(HDC dc, const RECT& r, bool vertical, const Model& m, bool enabled, Part pressed, bool focused) {
+void PaintBar(HDC dc, const RECT& r, bool vertical, const Model& m, bool enabled, Part pressed,
+              bool focused) {
   const Layout l = LayoutOf(r, vertical, m, enabled);
   const UINT off = enabled ? 0 : DFCS_INACTIVE;
   RECT a = l.low;
-  DrawFrameControl(dc, &a, DFC_SCROLL,
-                   (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | off | (pressed == kArrowLow ? DFCS_PUSHED : 0));
+  DrawFrameControl(
+      dc, &a, DFC_SCROLL,
+      (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | off | (pressed == kArrowLow ? DFCS_PUSHED : 0));
   a = l.high;
-  DrawFrameControl(dc, &a, DFC_SCROLL,
-                   (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | off | (pressed == kArrowHigh ? DFCS_PUSHED : 0));
+  DrawFrameControl(
+      dc, &a, DFC_SCROLL,
+      (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | off | (pressed == kArrowHigh ? DFCS_PUSHED : 0));
   // The track stands apart from the buttons: where the scroll bar colour is
   // the face's, a shade between the face and the highlight.
   COLORREF track = GetSysColor(COLOR_SCROLLBAR);
@@ -255,11 +259,16 @@ void Notify(const Track& t, bool vertical, WORD code, int pos) {
 
 WORD CodeOf(Part p) {
   switch (p) {
-    case kArrowLow: return SB_LINEUP;
-    case kArrowHigh: return SB_LINEDOWN;
-    case kPageLow: return SB_PAGEUP;
-    case kPageHigh: return SB_PAGEDOWN;
-    default: return SB_ENDSCROLL;
+    case kArrowLow:
+      return SB_LINEUP;
+    case kArrowHigh:
+      return SB_LINEDOWN;
+    case kPageLow:
+      return SB_PAGEUP;
+    case kPageHigh:
+      return SB_PAGEDOWN;
+    default:
+      return SB_ENDSCROLL;
   }
 }
 
@@ -457,13 +466,25 @@ LRESULT ScrollBarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       switch (wParam) {
         case VK_UP:
-        case VK_LEFT: KeyScroll(h, s, SB_LINEUP); return 0;
+        case VK_LEFT:
+          KeyScroll(h, s, SB_LINEUP);
+          return 0;
         case VK_DOWN:
-        case VK_RIGHT: KeyScroll(h, s, SB_LINEDOWN); return 0;
-        case VK_PRIOR: KeyScroll(h, s, SB_PAGEUP); return 0;
-        case VK_NEXT: KeyScroll(h, s, SB_PAGEDOWN); return 0;
-        case VK_HOME: KeyScroll(h, s, SB_TOP); return 0;
-        case VK_END: KeyScroll(h, s, SB_BOTTOM); return 0;
+        case VK_RIGHT:
+          KeyScroll(h, s, SB_LINEDOWN);
+          return 0;
+        case VK_PRIOR:
+          KeyScroll(h, s, SB_PAGEUP);
+          return 0;
+        case VK_NEXT:
+          KeyScroll(h, s, SB_PAGEDOWN);
+          return 0;
+        case VK_HOME:
+          KeyScroll(h, s, SB_TOP);
+          return 0;
+        case VK_END:
+          KeyScroll(h, s, SB_BOTTOM);
+          return 0;
       }
       break;
     case WM_KEYUP:
@@ -612,7 +633,8 @@ void TrackWindowScrollBar(HWND hwnd, int bar, POINT screen) {
 
 int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw) {
   if (si == nullptr) return 0;
-  if (bar == SB_CTL) return static_cast<int>(SendMessage(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(si)));
+  if (bar == SB_CTL)
+    return static_cast<int>(SendMessage(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(si)));
   auto m = ModelOf(hwnd, bar, true);
   if (!m) return 0;
   if (si->fMask & SIF_RANGE) m->min = si->nMin, m->max = si->nMax;
@@ -632,7 +654,8 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw) {
 
 BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO si) {
   if (si == nullptr) return FALSE;
-  if (bar == SB_CTL) return static_cast<BOOL>(SendMessage(hwnd, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(si)));
+  if (bar == SB_CTL)
+    return static_cast<BOOL>(SendMessage(hwnd, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(si)));
   const DWORD bit = bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
   auto bars = BarsOf(hwnd, false);
   if (!bars && !(GetWindowLong(hwnd, GWL_STYLE) & bit)) return FALSE;

@@ -34,7 +34,8 @@ void FitToImage(HWND h, const StaticState& s) {
   if (size.cx <= 0 || size.cy <= 0) return;
   RECT r{0, 0, size.cx, size.cy};
   AdjustWindowRectEx(&r, style, FALSE, static_cast<DWORD>(GetWindowLong(h, GWL_EXSTYLE)));
-  SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PaintImage(HWND h, HDC dc, const RECT& r, DWORD type, const StaticState& s) {
@@ -62,15 +63,33 @@ void Paint(HWND h, HDC dc, const StaticState& s) {
   const DWORD style = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
   const DWORD type = style & SS_TYPEMASK;
   switch (type) {
-    case SS_BLACKRECT: FillSys(dc, r, COLOR_WINDOWFRAME); return;
-    case SS_GRAYRECT: FillSys(dc, r, COLOR_BTNSHADOW); return;
-    case SS_WHITERECT: FillSys(dc, r, COLOR_WINDOW); return;
-    case SS_BLACKFRAME: Frame1(dc, r, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME); return;
-    case SS_GRAYFRAME: Frame1(dc, r, COLOR_BTNSHADOW, COLOR_BTNSHADOW); return;
-    case SS_WHITEFRAME: Frame1(dc, r, COLOR_WINDOW, COLOR_WINDOW); return;
-    case SS_ETCHEDFRAME: DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT); return;
-    case SS_ETCHEDHORZ: DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP); return;
-    case SS_ETCHEDVERT: DrawEdge(dc, &r, EDGE_ETCHED, BF_LEFT); return;
+    case SS_BLACKRECT:
+      FillSys(dc, r, COLOR_WINDOWFRAME);
+      return;
+    case SS_GRAYRECT:
+      FillSys(dc, r, COLOR_BTNSHADOW);
+      return;
+    case SS_WHITERECT:
+      FillSys(dc, r, COLOR_WINDOW);
+      return;
+    case SS_BLACKFRAME:
+      Frame1(dc, r, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME);
+      return;
+    case SS_GRAYFRAME:
+      Frame1(dc, r, COLOR_BTNSHADOW, COLOR_BTNSHADOW);
+      return;
+    case SS_WHITEFRAME:
+      Frame1(dc, r, COLOR_WINDOW, COLOR_WINDOW);
+      return;
+    case SS_ETCHEDFRAME:
+      DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+      return;
+    case SS_ETCHEDHORZ:
+      DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP);
+      return;
+    case SS_ETCHEDVERT:
+      DrawEdge(dc, &r, EDGE_ETCHED, BF_LEFT);
+      return;
   }
   HBRUSH back = ParentBrush(h, dc, WM_CTLCOLORSTATIC);
   FillRect(dc, &r, back);

@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kPadX = 6;
 constexpr int kMinTab = 24;
-constexpr int kLift = 2;     // how far the selected tab stands out
-constexpr int kMargin = 4;   // between the frame and the display area
+constexpr int kLift = 2;    // how far the selected tab stands out
+constexpr int kMargin = 4;  // between the frame and the display area
 
 struct TabItem {
   std::string text;
@@ -219,11 +219,19 @@ LRESULT TabProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       switch (wParam) {
         case VK_LEFT:
-        case VK_UP: Choose(h, s, s.cur - 1); return 0;
+        case VK_UP:
+          Choose(h, s, s.cur - 1);
+          return 0;
         case VK_RIGHT:
-        case VK_DOWN: Choose(h, s, s.cur + 1); return 0;
-        case VK_HOME: Choose(h, s, 0); return 0;
-        case VK_END: Choose(h, s, Count(s) - 1); return 0;
+        case VK_DOWN:
+          Choose(h, s, s.cur + 1);
+          return 0;
+        case VK_HOME:
+          Choose(h, s, 0);
+          return 0;
+        case VK_END:
+          Choose(h, s, Count(s) - 1);
+          return 0;
       }
       break;
     case TCM_GETITEMCOUNT:

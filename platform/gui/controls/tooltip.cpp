@@ -27,7 +27,7 @@ struct TipState : State {
   UINT initial = 0;
   UINT autopop = 0;
   UINT reshow = 0;
-  int current = -1;         // the tool under the mouse
+  int current = -1;  // the tool under the mouse
   bool shown = false;
   bool suppressed = false;  // after a click or a time-out, until the mouse leaves the tool
 };
@@ -177,8 +177,10 @@ LRESULT TooltipProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     auto s = Attach<TipState>(h);
     DefaultDelays(*s);
-    SetWindowLong(h, GWL_STYLE, static_cast<LONG>((GetWindowLong(h, GWL_STYLE) & ~WS_CHILD) | WS_POPUP | WS_BORDER));
-    SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | static_cast<LONG>(WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
+    SetWindowLong(h, GWL_STYLE,
+                  static_cast<LONG>((GetWindowLong(h, GWL_STYLE) & ~WS_CHILD) | WS_POPUP | WS_BORDER));
+    SetWindowLong(h, GWL_EXSTYLE,
+                  GetWindowLong(h, GWL_EXSTYLE) | static_cast<LONG>(WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
     return DefWindowProc(h, msg, wParam, lParam);
   }
   auto sp = Get<TipState>(h);
@@ -242,17 +244,26 @@ LRESULT TooltipProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
             s.reshow = std::max<UINT>(1, s.initial / 5);
           }
           break;
-        case TTDT_INITIAL: s.initial = ms < 0 ? GetDoubleClickTime() : static_cast<UINT>(ms); break;
-        case TTDT_AUTOPOP: s.autopop = ms < 0 ? GetDoubleClickTime() * 10 : static_cast<UINT>(ms); break;
-        case TTDT_RESHOW: s.reshow = ms < 0 ? GetDoubleClickTime() / 5 : static_cast<UINT>(ms); break;
+        case TTDT_INITIAL:
+          s.initial = ms < 0 ? GetDoubleClickTime() : static_cast<UINT>(ms);
+          break;
+        case TTDT_AUTOPOP:
+          s.autopop = ms < 0 ? GetDoubleClickTime() * 10 : static_cast<UINT>(ms);
+          break;
+        case TTDT_RESHOW:
+          s.reshow = ms < 0 ? GetDoubleClickTime() / 5 : static_cast<UINT>(ms);
+          break;
       }
       return 0;
     }
     case TTM_GETDELAYTIME:
       switch (wParam) {
-        case TTDT_INITIAL: return s.initial;
-        case TTDT_AUTOPOP: return s.autopop;
-        case TTDT_RESHOW: return s.reshow;
+        case TTDT_INITIAL:
+          return s.initial;
+        case TTDT_AUTOPOP:
+          return s.autopop;
+        case TTDT_RESHOW:
+          return s.reshow;
       }
       return 0;
     case TTM_ADDTOOL: {

@@ -41,7 +41,7 @@ bool Vertical(HWND h) {
 }
 
 struct Geometry {
-  int lo = 0, hi = 0;  // the range of the thumb's centre along the axis
+  int lo = 0, hi = 0;             // the range of the thumb's centre along the axis
   int across_top = 0, thick = 0;  // the thumb across the axis
   RECT channel{}, thumb{};
 };
@@ -68,9 +68,11 @@ Geometry GeometryOf(HWND h, const TrackState& s) {
   const int mid = g.across_top + g.thick / 2;
   g.channel = Orient(v, g.lo - 4, mid - 2, g.hi + 4, mid + 2);
   const std::int64_t span = static_cast<std::int64_t>(s.max) - s.min;
-  const int c = span > 0 ? g.lo + static_cast<int>((static_cast<std::int64_t>(s.pos) - s.min) * (g.hi - g.lo) / span)
-                         : g.lo;
-  g.thumb = Orient(v, c - kThumbLength / 2, g.across_top, c - kThumbLength / 2 + kThumbLength, g.across_top + g.thick);
+  const int c =
+      span > 0 ? g.lo + static_cast<int>((static_cast<std::int64_t>(s.pos) - s.min) * (g.hi - g.lo) / span)
+               : g.lo;
+  g.thumb = Orient(v, c - kThumbLength / 2, g.across_top, c - kThumbLength / 2 + kThumbLength,
+                   g.across_top + g.thick);
   return g;
 }
 
@@ -84,7 +86,8 @@ int PosAt(const TrackState& s, const Geometry& g, int along) {
 void Notify(HWND h, WORD code, int pos) {
   HWND parent = GetParent(h);
   if (parent == nullptr) return;
-  SendMessage(parent, Vertical(h) ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(h));
+  SendMessage(parent, Vertical(h) ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos),
+              reinterpret_cast<LPARAM>(h));
 }
 
 void SetPos(HWND h, TrackState& s, int pos, bool redraw) {
@@ -148,7 +151,9 @@ void Paint(HWND h, HDC dc, TrackState& s) {
   if (!(style & TBS_NOTICKS)) {
     const std::int64_t span = static_cast<std::int64_t>(s.max) - s.min;
     for (int p : TickPositions(h, s)) {
-      const int along = span > 0 ? g.lo + static_cast<int>((static_cast<std::int64_t>(p) - s.min) * (g.hi - g.lo) / span) : g.lo;
+      const int along =
+          span > 0 ? g.lo + static_cast<int>((static_cast<std::int64_t>(p) - s.min) * (g.hi - g.lo) / span)
+                   : g.lo;
       if (style & (TBS_TOP | TBS_BOTH)) Tick(dc, v, along, g.across_top - kTickLength - 2);
       if (!(style & TBS_TOP) || (style & TBS_BOTH)) Tick(dc, v, along, g.across_top + g.thick + 2);
     }
@@ -201,7 +206,8 @@ LRESULT TrackbarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetCapture(h);
       if (PtInRect(&g.thumb, s.pt)) {
         s.dragging = true;
-        const int centre = Vertical(h) ? (g.thumb.top + g.thumb.bottom) / 2 : (g.thumb.left + g.thumb.right) / 2;
+        const int centre =
+            Vertical(h) ? (g.thumb.top + g.thumb.bottom) / 2 : (g.thumb.left + g.thumb.right) / 2;
         s.grab = (Vertical(h) ? s.pt.y : s.pt.x) - centre;
         InvalidateRect(h, nullptr, FALSE);
         return 0;
@@ -249,14 +255,33 @@ LRESULT TrackbarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       WORD code;
       switch (wParam) {
         case VK_LEFT:
-        case VK_UP: pos -= s.line; code = TB_LINEUP; break;
+        case VK_UP:
+          pos -= s.line;
+          code = TB_LINEUP;
+          break;
         case VK_RIGHT:
-        case VK_DOWN: pos += s.line; code = TB_LINEDOWN; break;
-        case VK_PRIOR: pos -= s.page; code = TB_PAGEUP; break;
-        case VK_NEXT: pos += s.page; code = TB_PAGEDOWN; break;
-        case VK_HOME: pos = s.min; code = TB_TOP; break;
-        case VK_END: pos = s.max; code = TB_BOTTOM; break;
-        default: return DefWindowProc(h, msg, wParam, lParam);
+        case VK_DOWN:
+          pos += s.line;
+          code = TB_LINEDOWN;
+          break;
+        case VK_PRIOR:
+          pos -= s.page;
+          code = TB_PAGEUP;
+          break;
+        case VK_NEXT:
+          pos += s.page;
+          code = TB_PAGEDOWN;
+          break;
+        case VK_HOME:
+          pos = s.min;
+          code = TB_TOP;
+          break;
+        case VK_END:
+          pos = s.max;
+          code = TB_BOTTOM;
+          break;
+        default:
+          return DefWindowProc(h, msg, wParam, lParam);
       }
       s.key_held = true;
       UserMove(h, s, pos, code);

@@ -77,8 +77,8 @@ TEST_F(ButtonTest, CheckBoxesToggleOnlyWhenAutomatic) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     host.Clear();
-    HWND box = host.Add(WC_BUTTON, "Show this message next time", c.type | WS_TABSTOP, 10, 10 + (id - 200) * 30, 220,
-                        20, id);
+    HWND box = host.Add(WC_BUTTON, "Show this message next time", c.type | WS_TABSTOP, 10,
+                        10 + (id - 200) * 30, 220, 20, id);
     ClickCentre(box);
     EXPECT_EQ(SendMessage(box, BM_GETCHECK, 0, 0), c.after_click);
     EXPECT_EQ(host.Codes(WM_COMMAND, id), std::vector<UINT>{BN_CLICKED});

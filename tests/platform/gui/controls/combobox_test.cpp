@@ -44,7 +44,7 @@ TEST_F(ComboBoxTest, ADropDownListIsChosenFromWithTheMouse) {
   ASSERT_TRUE(IsWindowVisible(list));
   RECT lr;
   GetWindowRect(list, &lr);
-  EXPECT_EQ(lr.top, wr.bottom);  // right below the field
+  EXPECT_EQ(lr.top, wr.bottom);             // right below the field
   EXPECT_EQ(GetActiveWindow(), host.hwnd);  // the list does not take the activation
   EXPECT_EQ(host.Codes(WM_COMMAND, 1571), (std::vector<UINT>{CBN_SETFOCUS, CBN_DROPDOWN}));
 
@@ -154,15 +154,24 @@ TEST_F(ComboBoxTest, ADropDownHasAnEditThatFollowsTheChoice) {
   ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
   ClickListItem(c, 4);
   EXPECT_EQ(Text(c), "Down to up");
+  // A value of the user's own survives opening and closing the list.
   SetWindowText(c, "44100");
   EXPECT_EQ(Text(info.hwndItem), "44100");
+  GuiPressKey(VK_F4);
+  Pump();
+  ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+  GuiPressKey(VK_RETURN);
+  Pump();
+  EXPECT_EQ(Text(c), "44100");
+  EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), CB_ERR);
   SendMessage(c, CB_LIMITTEXT, 5, 0);
   EXPECT_EQ(SendMessage(info.hwndItem, EM_GETLIMITTEXT, 0, 0), 5);
 }
 
 TEST_F(ComboBoxTest, TheDroppedListScrollsWithItsOwnScrollBar) {
   HWND c = host.Add(WC_COMBOBOX, "", CBS_DROPDOWNLIST | WS_VSCROLL, 20, 20, 160, 100, 1192);
-  for (int i = 0; i < 30; ++i) SendMessage(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(i).c_str()));
+  for (int i = 0; i < 30; ++i)
+    SendMessage(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(i).c_str()));
   ClickCentre(c);
   HWND list = ListOf(c);
   ASSERT_TRUE(IsWindowVisible(list));
@@ -177,7 +186,7 @@ TEST_F(ComboBoxTest, TheDroppedListScrollsWithItsOwnScrollBar) {
   EXPECT_TRUE(IsWindowVisible(list));
   EXPECT_EQ(SendMessage(c, CB_GETTOPINDEX, 0, 0), 1);
   EXPECT_EQ(GetCapture(), list);  // still choosing
-  ClickListItem(c, 3);  // the fourth item, now third from the top
+  ClickListItem(c, 3);            // the fourth item, now third from the top
   EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 3);
 }
 
@@ -188,7 +197,8 @@ TEST_F(ComboBoxTest, TheProgramsSelectionAndText) {
   EXPECT_EQ(Text(c), "Up to down");
   EXPECT_EQ(SendMessage(c, CB_SETCURSEL, 9, 0), CB_ERR);
   EXPECT_EQ(SendMessage(c, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("left")), 1);
-  EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("dissolve")), 0);
+  EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("dissolve")),
+            0);
   char buf[64];
   EXPECT_EQ(SendMessage(c, CB_GETLBTEXT, 4, reinterpret_cast<LPARAM>(buf)), 10);
   EXPECT_STREQ(buf, "Down to up");

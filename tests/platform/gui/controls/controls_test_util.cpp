@@ -66,8 +66,8 @@ const char* HostClass() {
 
 Host::Host(int x, int y, int w, int h) {
   g_host = this;
-  hwnd = CreateWindowEx(0, HostClass(), "Controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w,
-                        h, nullptr, nullptr, nullptr, nullptr);
+  hwnd = CreateWindowEx(0, HostClass(), "Controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
+                        w, h, nullptr, nullptr, nullptr, nullptr);
   Pump();
 }
 

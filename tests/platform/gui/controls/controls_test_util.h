@@ -12,9 +12,9 @@
 
 struct Note {
   UINT msg = 0;
-  int id = 0;      // the control's id
-  UINT code = 0;   // WM_COMMAND: the notification; WM_NOTIFY: NMHDR code; scrolls: LOWORD(wParam)
-  int pos = 0;     // scrolls: HIWORD(wParam) as a signed number
+  int id = 0;     // the control's id
+  UINT code = 0;  // WM_COMMAND: the notification; WM_NOTIFY: NMHDR code; scrolls: LOWORD(wParam)
+  int pos = 0;    // scrolls: HIWORD(wParam) as a signed number
   HWND from = nullptr;
 };
 

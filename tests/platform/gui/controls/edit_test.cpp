@@ -214,7 +214,8 @@ TEST_F(EditTest, OneLineWithoutAutoScrollTakesOnlyWhatFits) {
 }
 
 TEST_F(EditTest, SeveralLinesWrapScrollAndAnswerLineQueries) {
-  HWND e = host.Add(WC_EDIT, "", WS_BORDER | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, 10, 10, 150, 60, 1375);
+  HWND e =
+      host.Add(WC_EDIT, "", WS_BORDER | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, 10, 10, 150, 60, 1375);
   ClickCentre(e);
   GuiType("first\nsecond line\nthird");
   Pump();

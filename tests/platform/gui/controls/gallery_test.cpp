@@ -25,7 +25,8 @@ TEST(Gallery, EveryControlKindDrawsInOneFrame) {
   Host host(40, 40, 660, 470);
   SetWindowText(host.hwnd, "Controls");
   HFONT font = CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-  auto add = [&](const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id, DWORD ex = 0) {
+  auto add = [&](const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id,
+                 DWORD ex = 0) {
     HWND c = host.Add(cls, text, style, x, y, w, h, id, ex);
     SendMessage(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     return c;
@@ -40,15 +41,18 @@ TEST(Gallery, EveryControlKindDrawsInOneFrame) {
   add(WC_STATIC, "", SS_ETCHEDHORZ, 20, 108, 180, 2, 17);
   add(WC_STATIC, MAKEINTRESOURCE(32516), SS_ICON, 20, 112, 32, 32, 18);
 
-  HWND name = add(WC_EDIT, "Title of the clip", ES_AUTOHSCROLL | WS_TABSTOP, 230, 10, 200, 22, 20, WS_EX_CLIENTEDGE);
-  add(WC_EDIT, "Comments\r\nover\r\nseveral\r\nlines\r\nthat\r\nscroll", ES_MULTILINE | WS_VSCROLL, 230, 40, 200, 70,
-      21, WS_EX_CLIENTEDGE);
+  HWND name =
+      add(WC_EDIT, "Title of the clip", ES_AUTOHSCROLL | WS_TABSTOP, 230, 10, 200, 22, 20, WS_EX_CLIENTEDGE);
+  add(WC_EDIT, "Comments\r\nover\r\nseveral\r\nlines\r\nthat\r\nscroll", ES_MULTILINE | WS_VSCROLL, 230, 40,
+      200, 70, 21, WS_EX_CLIENTEDGE);
   HWND list = add(WC_LISTBOX, "", LBS_NOTIFY | WS_VSCROLL, 450, 10, 190, 100, 22, WS_EX_CLIENTEDGE);
-  for (const char* s : {"Dissolve", "Left to right", "Right to left", "Up to down", "Down to up", "Wipe", "Iris"})
+  for (const char* s :
+       {"Dissolve", "Left to right", "Right to left", "Up to down", "Down to up", "Wipe", "Iris"})
     SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
   SendMessage(list, LB_SETCURSEL, 2, 0);
   HWND type = add(WC_COMBOBOX, "", CBS_DROPDOWNLIST | WS_VSCROLL, 230, 120, 200, 120, 23);
-  for (const char* s : {"None", "AG 5700", "Sony Betacam"}) SendMessage(type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  for (const char* s : {"None", "AG 5700", "Sony Betacam"})
+    SendMessage(type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
   SendMessage(type, CB_SETCURSEL, 1, 0);
 
   HWND hbar = add(WC_SCROLLBAR, "", SBS_HORZ, 10, 160, 300, 16, 1901);
@@ -87,7 +91,8 @@ TEST(Gallery, EveryControlKindDrawsInOneFrame) {
   // The selection of the list and the focused edit, and white fields.
   EXPECT_GT(Count(pixels, GetSysColor(COLOR_HIGHLIGHT)), 500);
   EXPECT_GT(Count(pixels, GetSysColor(COLOR_WINDOW)), 10000);
-  EXPECT_TRUE(GuiSaveScreenshot(host.hwnd, ShotPath((std::string("gui_controls_") + GuiBackendName() + ".png").c_str())));
+  EXPECT_TRUE(GuiSaveScreenshot(
+      host.hwnd, ShotPath((std::string("gui_controls_") + GuiBackendName() + ".png").c_str())));
   DeleteObject(font);
 }
 

@@ -6,7 +6,9 @@ namespace {
 
 class ListBoxTest : public ::testing::Test {
  protected:
-  HWND List(DWORD style, int h = 100) { return host.Add(WC_LISTBOX, "", WS_BORDER | style, 10, 10, 160, h, 1724); }
+  HWND List(DWORD style, int h = 100) {
+    return host.Add(WC_LISTBOX, "", WS_BORDER | style, 10, 10, 160, h, 1724);
+  }
   static void Add(HWND l, const std::vector<const char*>& items) {
     for (const char* s : items) SendMessage(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
   }
@@ -44,7 +46,8 @@ TEST_F(ListBoxTest, StringsSortFindAndKeepTheirData) {
   EXPECT_EQ(SendMessage(l, LB_FINDSTRING, 1, reinterpret_cast<LPARAM>("m")), 2);
   EXPECT_EQ(SendMessage(l, LB_FINDSTRING, 2, reinterpret_cast<LPARAM>("m")), 1);
   EXPECT_EQ(SendMessage(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("MPEG")), 2);
-  EXPECT_EQ(SendMessage(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("mpe")), LB_ERR);
+  EXPECT_EQ(SendMessage(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("mpe")),
+            LB_ERR);
   // Inserting puts an item where it is told, even in a sorted list.
   EXPECT_EQ(SendMessage(l, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("zzz")), 0);
   EXPECT_EQ(SendMessage(l, LB_INSERTSTRING, 9, reinterpret_cast<LPARAM>("x")), LB_ERR);

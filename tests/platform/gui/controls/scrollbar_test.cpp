@@ -16,14 +16,28 @@ class ScrollBarTest : public ::testing::Test {
       HWND owner = bar != nullptr ? bar : host.hwnd;
       int pos = GetScrollPos(owner, which);
       switch (LOWORD(wParam)) {
-        case SB_LINEUP: pos -= 1; break;
-        case SB_LINEDOWN: pos += 1; break;
-        case SB_PAGEUP: pos -= 10; break;
-        case SB_PAGEDOWN: pos += 10; break;
+        case SB_LINEUP:
+          pos -= 1;
+          break;
+        case SB_LINEDOWN:
+          pos += 1;
+          break;
+        case SB_PAGEUP:
+          pos -= 10;
+          break;
+        case SB_PAGEDOWN:
+          pos += 10;
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: pos = static_cast<SHORT>(HIWORD(wParam)); break;
-        case SB_TOP: pos = 0; break;
-        case SB_BOTTOM: pos = 100; break;
+        case SB_THUMBPOSITION:
+          pos = static_cast<SHORT>(HIWORD(wParam));
+          break;
+        case SB_TOP:
+          pos = 0;
+          break;
+        case SB_BOTTOM:
+          pos = 100;
+          break;
       }
       SetScrollPos(owner, which, pos, TRUE);
       return 0;
@@ -197,7 +211,8 @@ TEST_F(ScrollBarTest, AWindowsOwnBarIsDraggedWithoutTheWindowSeeingTheMouse) {
   old = reinterpret_cast<WNDPROC>(GetWindowLongPtr(w, GWLP_WNDPROC));
   static int* counter;
   counter = &mouse;
-  SetWindowLongPtr(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+  SetWindowLongPtr(w, GWLP_WNDPROC,
+                   reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
                      if (m == WM_MOUSEMOVE || m == WM_LBUTTONUP) ++*counter;
                      if (m == WM_VSCROLL) {
                        SendMessage(GetParent(h), m, wp, lp);

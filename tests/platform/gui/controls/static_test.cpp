@@ -55,8 +55,8 @@ TEST_F(StaticTest, ClicksPassThroughUnlessItNotifies) {
 }
 
 TEST_F(StaticTest, AnIconStaticLoadsItsIconAndTakesItsSize) {
-  HWND icon = CreateWindowEx(0, WC_STATIC, MAKEINTRESOURCE(32516), WS_CHILD | WS_VISIBLE | SS_ICON, 10, 10, 5, 5,
-                             host.hwnd, nullptr, nullptr, nullptr);
+  HWND icon = CreateWindowEx(0, WC_STATIC, MAKEINTRESOURCE(32516), WS_CHILD | WS_VISIBLE | SS_ICON, 10, 10, 5,
+                             5, host.hwnd, nullptr, nullptr, nullptr);
   Pump();
   EXPECT_NE(SendMessage(icon, STM_GETICON, 0, 0), 0);
   RECT r = ClientRect(icon);
@@ -97,10 +97,8 @@ TEST_F(StaticTest, RectanglesAndEtchedLines) {
     POINT at;
   };
   const Case cases[] = {
-      {SS_BLACKRECT, COLOR_WINDOWFRAME, {10, 5}},
-      {SS_GRAYRECT, COLOR_BTNSHADOW, {10, 5}},
-      {SS_WHITERECT, COLOR_WINDOW, {10, 5}},
-      {SS_ETCHEDHORZ, COLOR_BTNSHADOW, {10, 0}},
+      {SS_BLACKRECT, COLOR_WINDOWFRAME, {10, 5}},   {SS_GRAYRECT, COLOR_BTNSHADOW, {10, 5}},
+      {SS_WHITERECT, COLOR_WINDOW, {10, 5}},        {SS_ETCHEDHORZ, COLOR_BTNSHADOW, {10, 0}},
       {SS_ETCHEDFRAME, COLOR_BTNHIGHLIGHT, {1, 5}},
   };
   int y = 10;

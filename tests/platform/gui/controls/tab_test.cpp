@@ -96,8 +96,8 @@ TEST_F(TabTest, ItemsAndTheDisplayArea) {
 
 TEST_F(TabTest, ManyTabsWrapIntoRowsWithTheSelectedRowNextToTheDisplay) {
   HWND t = Tabs(TCS_MULTILINE, 260,
-                {"General", "Video", "Audio", "Troubleshooting", "Alignment", "Selection", "Summary", "Colors",
-                 "Save", "Scrubbing", "Effects", "Declick", "Audio meter", "VideoFX"});
+                {"General", "Video", "Audio", "Troubleshooting", "Alignment", "Selection", "Summary",
+                 "Colors", "Save", "Scrubbing", "Effects", "Declick", "Audio meter", "VideoFX"});
   const LRESULT rows = SendMessage(t, TCM_GETROWCOUNT, 0, 0);
   EXPECT_GT(rows, 1);
   auto rect = [&](int i) {

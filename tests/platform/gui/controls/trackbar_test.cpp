@@ -43,7 +43,7 @@ TEST_F(TrackbarTest, KeysMoveTheThumbAndTellTheParent) {
     int pos;
     WORD code;
   };
-  const Step steps[] = {{VK_RIGHT, 1, TB_LINEDOWN}, {VK_NEXT, 21, TB_PAGEDOWN}, {VK_UP, 20, TB_LINEUP},
+  const Step steps[] = {{VK_RIGHT, 1, TB_LINEDOWN}, {VK_NEXT, 21, TB_PAGEDOWN},   {VK_UP, 20, TB_LINEUP},
                         {VK_END, 100, TB_BOTTOM},   {VK_RIGHT, 100, TB_LINEDOWN}, {VK_HOME, 0, TB_TOP}};
   for (const Step& s : steps) {
     host.Clear();
