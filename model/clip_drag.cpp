@@ -40,7 +40,8 @@ struct TimeBounds {
 bool BoundPart(const Film& f, int32_t mask, int32_t line, bool frames, int32_t delta, int32_t length,
                TimeBounds& b) {
   auto snap = [frames](int32_t t) { return frames ? MsAddFrames(t, 0) : t; };
-  const int32_t proposed = frames ? MsAddFrames(f.start, FrameShift(delta)) : ToInt32(int64_t{f.start} + delta);
+  const int32_t proposed =
+      frames ? MsAddFrames(f.start, FrameShift(delta)) : ToInt32(int64_t{f.start} + delta);
   int32_t place = proposed;
   if (const Film* obstacle = CoveringObstacle(proposed, mask, line)) {
     // Beside the obstacle, on the side nearer to the film's middle.

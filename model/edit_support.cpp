@@ -50,8 +50,10 @@ Film* CopyFilm(const Film& film, int32_t parts) {
 
 int32_t UsableParts(const Film& film) {
   int32_t parts = 0;
-  if (film.video && film.videoRow >= 0 && film.videoRow < 2 && film.video->IsDirectPlayable()) parts |= kKindVideo;
-  if (film.audio && film.audioLine >= 0 && film.audioLine < 4 && film.audio->IsDirectFormat()) parts |= kKindAudio;
+  if (film.video && film.videoRow >= 0 && film.videoRow < 2 && film.video->IsDirectPlayable())
+    parts |= kKindVideo;
+  if (film.audio && film.audioLine >= 0 && film.audioLine < 4 && film.audio->IsDirectFormat())
+    parts |= kKindAudio;
   if (film.midi && film.MidiMatchesList(FilmList)) parts |= kKindMidi;
   return parts;
 }

@@ -40,8 +40,8 @@ struct PartExtent {
 
 // The first shift k from `from` going by step while k is before `stop`
 // (exclusive) at which fits(k) holds; only shifts in [lo, hi] can fit.
-bool FirstFit(int64_t from, int64_t stop, int step, int64_t lo, int64_t hi, const std::function<bool(int64_t)>& fits,
-              int64_t& found) {
+bool FirstFit(int64_t from, int64_t stop, int step, int64_t lo, int64_t hi,
+              const std::function<bool(int64_t)>& fits, int64_t& found) {
   if (step > 0) {
     for (int64_t k = std::max(from, lo); k < stop && k <= hi; ++k) {
       if (fits(k)) return found = k, true;

@@ -168,7 +168,8 @@ bool TimeLineEngine::DropClipsOnCollection(POINT screenPoint) {
   }
   // Only the drag's own step is undone: when something else took the
   // newest step, or the drag took none, the time-line stays as it is.
-  if (!(UndoScript::Pending() & kUndoClipGesture) && own && UndoScript::Slot(UndoScript::Current() + 1) == own) {
+  if (!(UndoScript::Pending() & kUndoClipGesture) && own &&
+      UndoScript::Slot(UndoScript::Current() + 1) == own) {
     CmUndo();
   }
   return added;

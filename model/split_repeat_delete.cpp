@@ -82,7 +82,8 @@ void TimeLineEngine::RepeatClip(HWND window, Film* film) {
   // A clip with video repeats in whole frames, and its last copy must end
   // on a frame at or before the next clip, whatever lies there.
   const int64_t lengthFrames = MsToFrames(film->end - film->start, rate);
-  const int64_t roomFrames = MsToFrames(FloorToFrame(next), rate) - static_cast<int64_t>(MsToFrames(film->end, rate));
+  const int64_t roomFrames =
+      MsToFrames(FloorToFrame(next), rate) - static_cast<int64_t>(MsToFrames(film->end, rate));
   int64_t count = 0;
   if (film->video) {
     if (lengthFrames > 0 && roomFrames > 0) count = roomFrames / lengthFrames;
@@ -97,7 +98,8 @@ void TimeLineEngine::RepeatClip(HWND window, Film* film) {
 
   int32_t copies = static_cast<int32_t>(count);
   int32_t pause = 0;
-  if (!view_ || !view_->RunLoopDialog(pause, static_cast<int32_t>(clipLength), copies, static_cast<int32_t>(room))) {
+  if (!view_ ||
+      !view_->RunLoopDialog(pause, static_cast<int32_t>(clipLength), copies, static_cast<int32_t>(room))) {
     return;
   }
   // The dialog keeps the copies within the room in milliseconds; hold them
@@ -116,10 +118,11 @@ void TimeLineEngine::RepeatClip(HWND window, Film* film) {
   if (n < 1) return;
 
   MarkUndo(kUndoEdit);
-  const int32_t newEnd =
-      film->video ? MsAddFrames(film->end, static_cast<int32_t>((pauseFrames + lengthFrames) * n))
-                  : static_cast<int32_t>(film->end + (gap + clipLength) * n);
-  if (newEnd > length) SetLength(static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(newEnd) + 1000, kDayMs)));
+  const int32_t newEnd = film->video
+                             ? MsAddFrames(film->end, static_cast<int32_t>((pauseFrames + lengthFrames) * n))
+                             : static_cast<int32_t>(film->end + (gap + clipLength) * n);
+  if (newEnd > length)
+    SetLength(static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(newEnd) + 1000, kDayMs)));
   InvalidateLineRange(film->end, newEnd, film);
   if (view_) view_->InvalidateFocusWindow();
   SetModified(true);

@@ -112,17 +112,40 @@ struct FilmRecord {
 };
 
 inline std::ostream& operator<<(std::ostream& os, const FilmRecord& r) {
-  return os << "{" << r.name << " [" << r.start << "," << r.end << ") in " << r.in << " out " << r.out << " group "
-            << r.group << " row " << r.videoRow << " line " << r.audioLine << " fx " << r.effects << "}";
+  return os << "{" << r.name << " [" << r.start << "," << r.end << ") in " << r.in << " out " << r.out
+            << " group " << r.group << " row " << r.videoRow << " line " << r.audioLine << " fx " << r.effects
+            << "}";
 }
 
 inline std::vector<FilmRecord> Records(const FilmListHead& list) {
   std::vector<FilmRecord> out;
   for (Film* f = list.First(); f; f = f->next) {
-    FilmRecord r{f->name,      f->start,      f->end,        f->origin,     f->in,      f->out,    f->sourceLength,
-                 f->group,     f->stamp,      f->video,      f->videoRow,   f->inPicture, f->outPicture,
-                 f->inKeyFrame, f->midi,      f->tempo,      f->audio,      f->effects, f->audioLine, f->volume,
-                 f->balance,   f->declickIn,  f->declickOut, {},            {},          {}};
+    FilmRecord r{f->name,
+                 f->start,
+                 f->end,
+                 f->origin,
+                 f->in,
+                 f->out,
+                 f->sourceLength,
+                 f->group,
+                 f->stamp,
+                 f->video,
+                 f->videoRow,
+                 f->inPicture,
+                 f->outPicture,
+                 f->inKeyFrame,
+                 f->midi,
+                 f->tempo,
+                 f->audio,
+                 f->effects,
+                 f->audioLine,
+                 f->volume,
+                 f->balance,
+                 f->declickIn,
+                 f->declickOut,
+                 {},
+                 {},
+                 {}};
     for (int32_t i = 0; i < f->volumePoints.Count(); ++i) {
       r.volumePoints.emplace_back(f->volumePoints[i].time, f->volumePoints[i].value);
     }
@@ -146,8 +169,8 @@ inline void ExpectNoOverlapAndSorted(const FilmListHead& list) {
                             (a->audio && b->audio && a->audioLine == b->audioLine);
       if (sameLine) {
         EXPECT_TRUE(a->end <= b->start || b->end <= a->start)
-            << a->name << " [" << a->start << "," << a->end << ") overlaps " << b->name << " [" << b->start << ","
-            << b->end << ")";
+            << a->name << " [" << a->start << "," << a->end << ") overlaps " << b->name << " [" << b->start
+            << "," << b->end << ")";
       }
     }
   }
@@ -164,9 +187,15 @@ class EditTest : public EngineTest {
     engine.SetClipCollection(&collection);
   }
 
-  FakeVideo* NewVideo(int32_t frames = 15000) { return Video("v" + std::to_string(serial_++) + ".avi", frames); }
-  FakeAudio* NewAudio(int32_t length = 600000) { return Audio("a" + std::to_string(serial_++) + ".wav", length); }
-  FakeMidi* NewMidi(int32_t length = 600000) { return Midi("m" + std::to_string(serial_++) + ".mid", length); }
+  FakeVideo* NewVideo(int32_t frames = 15000) {
+    return Video("v" + std::to_string(serial_++) + ".avi", frames);
+  }
+  FakeAudio* NewAudio(int32_t length = 600000) {
+    return Audio("a" + std::to_string(serial_++) + ".wav", length);
+  }
+  FakeMidi* NewMidi(int32_t length = 600000) {
+    return Midi("m" + std::to_string(serial_++) + ".mid", length);
+  }
 
   // An unlinked film of the given sources over [start, start + length) with
   // source in point in, named name.
@@ -177,8 +206,8 @@ class EditTest : public EngineTest {
     return new Film(clip, start, parts, line, row);
   }
   // On the time-line, holding one use of each source.
-  Film* OnLine(const std::string& name, FakeVideo* v, FakeAudio* a, FakeMidi* m, int32_t start, int32_t length,
-               int32_t row = 0, int32_t line = 0, int32_t in = 0) {
+  Film* OnLine(const std::string& name, FakeVideo* v, FakeAudio* a, FakeMidi* m, int32_t start,
+               int32_t length, int32_t row = 0, int32_t line = 0, int32_t in = 0) {
     return Place(Make(name, v, a, m, start, length, row, line, in));
   }
   Film* OnClipboard(Film* f) {

@@ -25,8 +25,8 @@ TEST_F(SplitRepeatDeleteTest, SplitFollowsItsTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FilmList.Clear();
-    Film* film = OnLine("clip", c.video ? NewVideo() : nullptr, c.video ? nullptr : NewAudio(), nullptr, c.start,
-                        c.length, 0, 0, c.in);
+    Film* film = OnLine("clip", c.video ? NewVideo() : nullptr, c.video ? nullptr : NewAudio(), nullptr,
+                        c.start, c.length, 0, 0, c.in);
     engine.SplitClip(nullptr, film, c.at);
     ASSERT_EQ(FilmList.Count(), 2);
     Film* left = FilmList.First();
@@ -201,7 +201,8 @@ TEST_F(SplitRepeatDeleteTest, RepeatWithNoRoomShowsItsMessageAndChangesNothing) 
     FilmList.Clear();
     boxes.boxes.clear();
     editView.loops = 0;
-    Film* film = OnLine("clip", c.video ? NewVideo() : nullptr, NewAudio(), nullptr, 10000 - c.length, c.length);
+    Film* film =
+        OnLine("clip", c.video ? NewVideo() : nullptr, NewAudio(), nullptr, 10000 - c.length, c.length);
     film->end = 10000;  // a video clip of 10 ms would be snapped to frames
     film->start = 10000 - c.length;
     film->out = film->in + c.length;
