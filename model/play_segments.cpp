@@ -248,10 +248,8 @@ bool TimeLineEngine::CollectRange(const FilmListHead& films, const bool rowFlags
     s = next;
   }
 
-  VideoPlayer* video = players_->Video();
-  SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr;
   for (Film* s = list.First(); s; s = s->next) {
-    StartFrameRecord* picture = sub && s->video ? sub->ShowStill(s->video, Frames(s->in)) : nullptr;
+    StartFrameRecord* picture = s->video ? players_->ShowStill(s->video, Frames(s->in)) : nullptr;
     Drop(s->inKeyFrame);
     s->inKeyFrame = picture;
   }

@@ -1,5 +1,6 @@
 #include "model/timeline_view.h"
 
+#include "model/players.h"
 #include "platform/core/messages.h"
 #include "platform/gui/user.h"
 
@@ -47,3 +48,8 @@ bool TimeLinePlayers::MidiUsable() {
 void TimeLinePlayers::SetTrackVolumePan(int32_t, int32_t, int32_t) {}
 void TimeLinePlayers::NotifyMixer(int32_t, int32_t) {}
 void TimeLinePlayers::NotifyEffectDialogs(int32_t, int32_t) {}
+StartFrameRecord* TimeLinePlayers::ShowStill(VideoSource* video, int32_t frame) {
+  VideoPlayer* player = Video();
+  SubVideoPlayer* sub = player ? player->CurrentSubPlayer() : nullptr;
+  return sub ? sub->ShowStill(video, frame) : nullptr;
+}

@@ -5,6 +5,7 @@
 // Tests attach their own.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "platform/core/types.h"
@@ -15,6 +16,9 @@ class MidiPlayer;
 class WaitDialog;
 class VTRecorder;
 class VFX;
+class Film;
+class StartFrameRecord;
+class VideoSource;
 
 class TimeLineView {
  public:
@@ -91,6 +95,28 @@ class TimeLineView {
   virtual void SetPlayCursorShape(bool) {}
   // The wait cursor while a slow step runs, then the normal one.
   virtual void ShowWaitCursor(bool wait);
+  // The edit operations' dialogs and the ruler's snapping. Without them
+  // (the defaults) a dialog counts as cancelled and nothing is near.
+  //
+  // The "Repeat Clip" dialog (LoopDialog): pause and count preset, the
+  // clip's length, the longest total time allowed; true on OK with the
+  // chosen pause and count.
+  virtual bool RunLoopDialog(int32_t& pause, int32_t clipLength, int32_t& count, int32_t longestTotal) {
+    return false;
+  }
+  // The "Clip Properties" dialog (FilmEditDialog) on film, within the
+  // earliest start and the latest end allowed; showFrame is the
+  // PREVIEW_VIDEO setting, which it may change. True on OK, with film changed.
+  virtual bool RunFilmEditDialog(Film& film, int32_t earliestStart, int32_t latestEnd, bool& showFrame) {
+    return false;
+  }
+  // Moves time to the nearest alignment target within the gravity distance
+  // (filter 0 all clips, 1 the clips outside the current selection group, 2
+  // the clips in it) and returns the distance; more than the gravity
+  // distance when nothing is near.
+  virtual int32_t SnapToNearestEdge(int32_t& time, int32_t filter) { return INT32_MAX; }
+  // The line window that has the keyboard focus, whole.
+  virtual void InvalidateFocusWindow() {}
 };
 
 // The program-wide players as the engine sees them. The defaults stand for
@@ -116,4 +142,8 @@ class TimeLinePlayers {
   virtual WaitDialog* Wait() { return nullptr; }
   virtual VTRecorder* Recorder() { return nullptr; }
   virtual VFX* Transitions() { return nullptr; }
+  // The current video sub-player's decoded picture of a source frame, with
+  // one reference for the caller; null without a sub-player or from one
+  // that prepares no pictures. By default the video player's.
+  virtual StartFrameRecord* ShowStill(VideoSource* video, int32_t frame);
 };
