@@ -203,7 +203,9 @@ namespace {
 // film's [in, out).
 int32_t ClipFrame(const Film* film, int32_t sourceTime) {
   const float rate = ProjectFrameRate();
-  int32_t frame = static_cast<int32_t>(static_cast<double>(sourceTime) * rate * 0.001);
+  // Divided rather than multiplied by 0.001, so that a frame's own start
+  // never truncates to the frame before.
+  int32_t frame = static_cast<int32_t>(static_cast<double>(sourceTime) * rate / 1000.0);
   const int32_t last = MsToFrames(film->out, rate);
   const int32_t first = MsToFrames(film->in, rate);
   if (frame >= last) frame = last - 1;
