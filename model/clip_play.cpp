@@ -88,7 +88,8 @@ bool TimeLineEngine::PlayClip(Film* film, int32_t parts) {
 }
 
 void TimeLineEngine::PlayCollectionClip(const ClipItem& clip) {
-  if (playing) {
+  // Also while prepared: a prepared engine may be reading the held film.
+  if (playing || prepared) {
     CmStop();
     return;
   }

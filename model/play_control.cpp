@@ -40,6 +40,9 @@ void TimeLineEngine::ReleaseHeldFilm() {
 }
 
 int32_t TimeLineEngine::PrepareRange(int32_t start, int32_t end, bool fromCursor) {
+  // The players let go of the segments and the held film of an earlier
+  // preparation before those are replaced.
+  if (playing || prepared) StopPlayers();
   bool rows[2], midiLine, lines[4];
   int32_t parts = GetRangeOfLines(rows, midiLine, lines, start, end, 0);
   if (!parts) return 0;
@@ -163,12 +166,7 @@ void TimeLineEngine::StopPlayback() {
   const bool wasPlaying = playing;
   VideoPlayer* video = players_->Video();
   SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr;
-  if (playing || prepared) {
-    if (sub) sub->Stop();
-    if (AudioEngine* audio = players_->Audio()) audio->Stop();
-    if (MidiPlayer* midi = players_->Midi()) midi->Stop();
-    if (VTRecorder* recorder = players_->Recorder()) recorder->Stop();
-  }
+  if (playing || prepared) StopPlayers();
   const bool keepCursor = play.heldFilm != nullptr || play.startFromCursor;
   if (sub) sub->Finish(true);
   FreeRangeList();
@@ -210,13 +208,17 @@ bool TimeLineEngine::AnyPlayerRunning() {
   return midi && midi->GetState() == 3;
 }
 
-void TimeLineEngine::CmStop() {
-  play.loopsRemaining = 0;
+void TimeLineEngine::StopPlayers() {
   VideoPlayer* video = players_->Video();
   if (SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr) sub->Stop();
   if (AudioEngine* audio = players_->Audio()) audio->Stop();
   if (MidiPlayer* midi = players_->Midi()) midi->Stop();
   if (VTRecorder* recorder = players_->Recorder()) recorder->Stop();
+}
+
+void TimeLineEngine::CmStop() {
+  play.loopsRemaining = 0;
+  StopPlayers();
   if (!AnyPlayerRunning()) StopPlayback();
 }
 

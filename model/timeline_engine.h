@@ -319,6 +319,7 @@ class TimeLineEngine : public FilmHost {
   void RestoreEffects(EffectChain*& held, EffectChain* restored);
   void TakeOff(FilmListHead& films);
   void StartPlayers(int32_t parts);
+  void StopPlayers();
   bool AnyPlayerRunning();
   MixSetup SingleLineMix(const Film* film) const;
   // The paste's undo step: the state from before its preparation, unless

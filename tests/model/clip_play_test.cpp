@@ -280,5 +280,19 @@ TEST_F(ClipPlayTest, ThePreviewAtTheCursorShowsTheFrameAndDescribesIt) {
   engine.playing = false;
 }
 
+TEST_F(ClipPlayTest, ACollectionClipWhilePreparedStopsFirst) {
+  AudioFilm(0, 0, 2000);
+  ASSERT_NE(engine.PrepareRange(0, 2000, false), 0);
+  FakeAudio* a = Audio("c.wav", 4000);
+  {
+    HeldClip clip(nullptr, a, nullptr, 0, 2000, 2000);
+    engine.PlayCollectionClip(clip);
+  }
+  EXPECT_FALSE(engine.prepared);
+  EXPECT_FALSE(engine.playing);
+  EXPECT_EQ(a->openCount, 0);
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
 }  // namespace
 }  // namespace playtest

@@ -291,5 +291,16 @@ TEST_F(PlayControlTest, APreparedRangeIsStartedByThePlayMessage) {
   EXPECT_FALSE(engine.prepared);
 }
 
+TEST_F(PlayControlTest, PreparingAgainStopsThePlayersBeforeTheirSegmentsGo) {
+  VideoAt(0, 0, 2000);
+  AudioFilm(0, 0, 2000);
+  ASSERT_NE(engine.PrepareRange(0, 2000, false), 0);
+  fakes.log.clear();
+  ASSERT_NE(engine.PrepareRange(0, 2000, false), 0);
+  EXPECT_LT(At("video.stop"), At("video.play"));
+  EXPECT_LT(At("audio.stop"), At("video.play"));
+  EXPECT_TRUE(engine.prepared);
+}
+
 }  // namespace
 }  // namespace playtest
