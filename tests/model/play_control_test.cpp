@@ -116,6 +116,7 @@ TEST_F(PlayControlTest, LoopCountThreePlaysThreeTimesAndTheFrameHearsOfEveryStop
     Pump();
     if (round < 3) {
       EXPECT_EQ(log().back(), "frame.11.playing");
+      EXPECT_EQ(Count("replay"), 1);
       EXPECT_LT(At("replay"), At("frame.11.playing"));
       EXPECT_EQ(Count("video.play"), 1);  // prepared again
       EXPECT_EQ(Count("wait"), 0);        // without the wait
@@ -297,6 +298,8 @@ TEST_F(PlayControlTest, PreparingAgainStopsThePlayersBeforeTheirSegmentsGo) {
   ASSERT_NE(engine.PrepareRange(0, 2000, false), 0);
   fakes.log.clear();
   ASSERT_NE(engine.PrepareRange(0, 2000, false), 0);
+  ASSERT_GE(At("video.stop"), 0);
+  ASSERT_GE(At("audio.stop"), 0);
   EXPECT_LT(At("video.stop"), At("video.play"));
   EXPECT_LT(At("audio.stop"), At("video.play"));
   EXPECT_TRUE(engine.prepared);
