@@ -24,6 +24,13 @@ ModalHook SetModalHook(ModalHook hook);
 bool RunModalLoop(HWND window, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& pre_translate,
                   const std::function<void()>& answer_default);
+// The same with idle processing: whenever no message is waiting, idle is
+// called with a count that starts at 0 after each message, again while it
+// returns true and still no message waits (at most a thousand times in a
+// row).
+bool RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& pre_translate,
+                  const std::function<void()>& answer_default, const std::function<bool(int)>& idle);
 
 // True while nobody can answer a modal window (headless, or a hook is set).
 bool ModalAnswersAutomatically();

@@ -396,7 +396,9 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     w->normal_rect = w->rect;
     if (real_parent != nullptr) {
-      FindWindowRecord(real_parent)->children.insert(FindWindowRecord(real_parent)->children.begin(), handle);
+      // A new child goes below its siblings, so that creation order is the
+      // order of the child list (a dialog's tab order).
+      FindWindowRecord(real_parent)->children.push_back(handle);
     } else {
       InsertTopLocked(handle, (exStyle & WS_EX_TOPMOST) != 0);
       if (owner != nullptr) LiftOwnedLocked(owner);
@@ -507,6 +509,7 @@ void DestroyTree(HWND handle) {
   }
   KillWindowTimers(handle);
   SendMessage(handle, WM_NCDESTROY, 0, 0);
+  DestroyWindowMenus(handle);
   Backend().WindowGone(handle);
   std::unique_ptr<Window> doomed;
   {

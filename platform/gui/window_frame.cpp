@@ -108,7 +108,7 @@ void PaintNonClient(HWND hwnd, bool active) {
     r.top += h;
   }
   if (f.menu) {
-    Fill(dc, RECT{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU)}, COLOR_MENU);
+    PaintMenuBar(hwnd, dc, RECT{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU)}, active);
     r.top += GetSystemMetrics(SM_CYMENU);
   }
   if (f.ex & WS_EX_CLIENTEDGE) {

@@ -126,6 +126,12 @@ bool NeedsPaintTree(HWND hwnd);
 void PaintNonClient(HWND hwnd, bool active);
 LRESULT NonClientHitTest(HWND hwnd, POINT screen);
 
+// Menus (menu_bar.cpp, menu.cpp): the bar's drawing in the frame, the
+// default window procedure's menu part, and a window's menus going with it.
+void PaintMenuBar(HWND hwnd, HDC dc, const RECT& bar, bool active);
+bool MenuDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+void DestroyWindowMenus(HWND hwnd);
+
 // Default handling shared by the controls of this library.
 LRESULT CallWindowProcOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void RegisterSystemClasses();
