@@ -64,7 +64,11 @@ bool RunModalLoop(HWND window, const std::function<bool()>& done,
     run(msg);
   }
   if (!quit && !done()) {
-    if (ModalHook hook = CurrentHook()) hook(window);
+    // The queue is empty: the idle work runs before anyone answers.
+    run_idle();
+    if (!done()) {
+      if (ModalHook hook = CurrentHook()) hook(window);
+    }
   }
   const bool automatic = ModalAnswersAutomatically();
   int defaults = 0;
