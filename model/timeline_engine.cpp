@@ -463,7 +463,7 @@ bool CopyFilms(const FilmListHead& from, FilmListHead& to, HWND owner, const cha
       ErrorBox(owner, kErrNoMemory, caption, static_cast<int32_t>(sizeof(Film)));
       return false;
     }
-    Film::Link(copy, to);
+    Film::Append(copy, to);
   }
   return true;
 }
@@ -542,7 +542,7 @@ void TimeLineEngine::Restore(const UndoScript& snapshot, FilmListHead& films) {
   uint32_t pending = 0;
   while (Film* f = films.First()) {
     Film::Unlink(f, films);
-    Film::Link(f, FilmList);
+    Film::Append(f, FilmList);
     if (f->video) f->video->BeginRead();
     if (f->audio) f->audio->BeginRead();
     if (f->effects) f->effects->Open(f->audio);

@@ -72,7 +72,7 @@ UndoScript* MakeSnapshot(const FilmListHead& films, const MarkList& marks, const
       delete s;
       return nullptr;
     }
-    Film::Link(copy, s->films);
+    Film::Append(copy, s->films);
   }
 
   s->state = state;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine_fakes.h"
 
 namespace enginetest {
@@ -59,7 +61,10 @@ TEST_F(LineOperationsTest, SwappingAudioLinesMovesRecordsListsAndClips) {
   EXPECT_STREQ(engine.audioPanel[0].name, "Drums");
   EXPECT_EQ(engine.audioPanel[0].effects, fx0);
   EXPECT_EQ(engine.audioPanel[2].effects, fx2);
-  EXPECT_EQ(FilmList.First()->audioLine, 0);
+  // The list as it was before the swap, films that start together included.
+  std::vector<int32_t> lines;
+  for (Film* f = FilmList.First(); f; f = f->next) lines.push_back(f->audioLine);
+  EXPECT_EQ(lines, (std::vector<int32_t>{1, 0, 2}));
 }
 
 TEST_F(LineOperationsTest, SwappingVideoRowsOfDifferentHeightsRenewsPictures) {

@@ -46,6 +46,18 @@ TEST_F(UndoTest, DragOfFiftyStepsIsOneUndoStep) {
   EXPECT_TRUE(engine.CeRedo());
 }
 
+TEST_F(UndoTest, UndoKeepsTheOrderOfFilmsThatStartTogether) {
+  Film* a = AudioFilm(0, 1000, 2000);
+  Film* b = AudioFilm(1, 1000, 2000);
+  ASSERT_EQ(FilmList.First(), b);  // an equal start goes first
+  ASSERT_EQ(FilmList.Last(), a);
+  Edit(AudioFilm(2, 5000, 6000), 7000);
+  ASSERT_TRUE(engine.CmUndo());
+  ASSERT_EQ(FilmList.Count(), 3);
+  EXPECT_EQ(FilmList.First()->audioLine, 1);
+  EXPECT_EQ(FilmList.First()->next->audioLine, 0);
+}
+
 TEST_F(UndoTest, DeselectingThreeFilmsIsOneStep) {
   for (int32_t line = 0; line < 3; ++line) AudioFilm(line, 0, 1000)->group = SelectionGroup;
   UndoScript::SetPending(kUndoSelectGesture);
