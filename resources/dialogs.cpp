@@ -4,10 +4,6 @@
 
 namespace {
 
-constexpr DWORD kCentred = 0x0001;       // SS_CENTER
-constexpr DWORD kEtchedFrame = 0x0012;   // SS_ETCHEDFRAME
-constexpr DWORD kDefPushButton = 0x0001; // BS_DEFPUSHBUTTON
-
 // The progress dialog: a line of text, the bar in a sunken frame, Cancel.
 DialogTemplate Termometer() {
   DialogTemplate t;
@@ -19,11 +15,11 @@ DialogTemplate Termometer() {
   t.pointSize = 8;
   const DWORD v = WS_VISIBLE;
   t.items = {
-      {"STATIC", "File Name", kTermometerText, v | kCentred, 0, 10, 9, 137, 10},
-      {"STATIC", "", -1, v | WS_BORDER, WS_EX_STATICEDGE, 10, 20, 137, 12},
+      {WC_STATIC, "File Name", kTermometerText, v | SS_CENTER, 0, 10, 9, 137, 10},
+      {WC_STATIC, "", -1, v | WS_BORDER, WS_EX_STATICEDGE, 10, 20, 137, 12},
       {"TTermometer", "", kTermometerBar, v, 0, 11, 21, 135, 10},
-      {"BUTTON", "Cancel", IDCANCEL, v | WS_TABSTOP | kDefPushButton, 0, 54, 41, 50, 14},
-      {"STATIC", "", -1, v | kEtchedFrame, 0, 7, 6, 143, 29},
+      {WC_BUTTON, "Cancel", IDCANCEL, v | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 54, 41, 50, 14},
+      {WC_STATIC, "", -1, v | SS_ETCHEDFRAME, 0, 7, 6, 143, 29},
   };
   return t;
 }

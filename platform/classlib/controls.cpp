@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/classlib/control_messages.h"
-
-using namespace classlib_controls;
 
 namespace {
 
@@ -42,34 +39,34 @@ TControl::TControl(TWindow* parent, int resourceId, TModule* module) : TWindow(p
 TButton::TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h, bool isDefault,
                  TModule* module)
     : TControl(parent, id, text, x, y, w, h, module) {
-  Attr.Style |= isDefault ? kBsDefPushButton : kBsPushButton;
+  Attr.Style |= isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 TButton::TButton(TWindow* parent, int resourceId, TModule* module) : TControl(parent, resourceId, module) {}
 
 const char* TButton::GetClassName() {
-  return "BUTTON";
+  return WC_BUTTON;
 }
 
 void TButton::Click() {
-  SendMessage(kBmClick);
+  SendMessage(BM_CLICK);
 }
 
 TCheckBox::TCheckBox(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TGroupBox* group,
                      TModule* module)
     : TButton(parent, id, title, x, y, w, h, false, module), Group(group) {
-  Attr.Style = (Attr.Style & ~0x0Fu) | kBsAutoCheckBox;
+  Attr.Style = (Attr.Style & ~0x0Fu) | BS_AUTOCHECKBOX;
 }
 
 TCheckBox::TCheckBox(TWindow* parent, int resourceId, TGroupBox* group, TModule* module)
     : TButton(parent, resourceId, module), Group(group) {}
 
 UINT TCheckBox::GetCheck() const {
-  return HWindow != nullptr ? static_cast<UINT>(::SendMessage(HWindow, kBmGetCheck, 0, 0)) : 0;
+  return HWindow != nullptr ? static_cast<UINT>(::SendMessage(HWindow, BM_GETCHECK, 0, 0)) : 0;
 }
 
 void TCheckBox::SetCheck(UINT state) {
-  if (HWindow != nullptr) ::SendMessage(HWindow, kBmSetCheck, state, 0);
+  if (HWindow != nullptr) ::SendMessage(HWindow, BM_SETCHECK, state, 0);
 }
 
 void TCheckBox::Toggle() {
@@ -79,7 +76,7 @@ void TCheckBox::Toggle() {
 TRadioButton::TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TGroupBox* group,
                            TModule* module)
     : TCheckBox(parent, id, title, x, y, w, h, group, module) {
-  Attr.Style = (Attr.Style & ~0x0Fu) | kBsAutoRadioButton;
+  Attr.Style = (Attr.Style & ~0x0Fu) | BS_AUTORADIOBUTTON;
 }
 
 TRadioButton::TRadioButton(TWindow* parent, int resourceId, TGroupBox* group, TModule* module)
@@ -87,13 +84,13 @@ TRadioButton::TRadioButton(TWindow* parent, int resourceId, TGroupBox* group, TM
 
 TGroupBox::TGroupBox(TWindow* parent, int id, const char* text, int x, int y, int w, int h, TModule* module)
     : TControl(parent, id, text, x, y, w, h, module) {
-  Attr.Style = (Attr.Style & ~WS_TABSTOP) | kBsGroupBox;
+  Attr.Style = (Attr.Style & ~WS_TABSTOP) | BS_GROUPBOX;
 }
 
 TGroupBox::TGroupBox(TWindow* parent, int resourceId, TModule* module) : TControl(parent, resourceId, module) {}
 
 const char* TGroupBox::GetClassName() {
-  return "BUTTON";
+  return WC_BUTTON;
 }
 
 // ---- Static texts and edits ----
@@ -108,7 +105,7 @@ TStatic::TStatic(TWindow* parent, int resourceId, UINT textLimit, TModule* modul
     : TControl(parent, resourceId, module), TextLimit(textLimit) {}
 
 const char* TStatic::GetClassName() {
-  return "STATIC";
+  return WC_STATIC;
 }
 
 void TStatic::SetText(const char* text) {
@@ -130,15 +127,15 @@ int TStatic::GetText(char* buffer, int size) const {
 TEdit::TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, UINT textLimit, bool multiline,
              TModule* module)
     : TStatic(parent, id, text, x, y, w, h, textLimit, module) {
-  Attr.Style |= WS_TABSTOP | WS_BORDER | kEsAutoHScroll;
-  if (multiline) Attr.Style |= kEsMultiLine | WS_VSCROLL;
+  Attr.Style |= WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+  if (multiline) Attr.Style |= ES_MULTILINE | WS_VSCROLL;
 }
 
 TEdit::TEdit(TWindow* parent, int resourceId, UINT textLimit, TModule* module)
     : TStatic(parent, resourceId, textLimit, module) {}
 
 const char* TEdit::GetClassName() {
-  return "EDIT";
+  return WC_EDIT;
 }
 
 void TEdit::SetupWindow() {
@@ -147,75 +144,75 @@ void TEdit::SetupWindow() {
 }
 
 void TEdit::SetSelection(int start, int end) {
-  SendMessage(kEmSetSel, static_cast<WPARAM>(start), end);
+  SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end);
 }
 
 void TEdit::GetSelection(int& start, int& end) const {
   DWORD s = 0, e = 0;
-  ::SendMessage(HWindow, kEmGetSel, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  ::SendMessage(HWindow, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
   start = static_cast<int>(s);
   end = static_cast<int>(e);
 }
 
 void TEdit::Insert(const char* text) {
-  SendMessage(kEmReplaceSel, TRUE, reinterpret_cast<LPARAM>(text));
+  SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
 }
 
 bool TEdit::IsModified() const {
-  return ::SendMessage(HWindow, kEmGetModify, 0, 0) != 0;
+  return ::SendMessage(HWindow, EM_GETMODIFY, 0, 0) != 0;
 }
 
 void TEdit::ClearModify() {
-  SendMessage(kEmSetModify, FALSE);
+  SendMessage(EM_SETMODIFY, FALSE);
 }
 
 void TEdit::SetReadOnly(bool readOnly) {
-  SendMessage(kEmSetReadOnly, readOnly ? TRUE : FALSE);
+  SendMessage(EM_SETREADONLY, readOnly ? TRUE : FALSE);
 }
 
 int TEdit::GetNumLines() const {
-  return static_cast<int>(::SendMessage(HWindow, kEmGetLineCount, 0, 0));
+  return static_cast<int>(::SendMessage(HWindow, EM_GETLINECOUNT, 0, 0));
 }
 
 void TEdit::LimitText(UINT limit) {
-  SendMessage(kEmLimitText, limit);
+  SendMessage(EM_LIMITTEXT, limit);
 }
 
 // ---- List boxes ----
 
 TListBox::TListBox(TWindow* parent, int id, int x, int y, int w, int h, TModule* module)
     : TControl(parent, id, nullptr, x, y, w, h, module) {
-  Attr.Style |= WS_BORDER | WS_VSCROLL | kLbsNotify;
+  Attr.Style |= WS_BORDER | WS_VSCROLL | LBS_NOTIFY;
 }
 
 TListBox::TListBox(TWindow* parent, int resourceId, TModule* module) : TControl(parent, resourceId, module) {}
 
 const char* TListBox::GetClassName() {
-  return "LISTBOX";
+  return WC_LISTBOX;
 }
 
 int TListBox::AddString(const char* text) {
-  return static_cast<int>(SendMessage(kLbAddString, 0, reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 int TListBox::InsertString(const char* text, int index) {
-  return static_cast<int>(SendMessage(kLbInsertString, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
 }
 int TListBox::DeleteString(int index) {
-  return static_cast<int>(SendMessage(kLbDeleteString, static_cast<WPARAM>(index)));
+  return static_cast<int>(SendMessage(LB_DELETESTRING, static_cast<WPARAM>(index)));
 }
 void TListBox::ClearList() {
-  SendMessage(kLbResetContent);
+  SendMessage(LB_RESETCONTENT);
 }
 int TListBox::GetCount() const {
-  return static_cast<int>(::SendMessage(HWindow, kLbGetCount, 0, 0));
+  return static_cast<int>(::SendMessage(HWindow, LB_GETCOUNT, 0, 0));
 }
 int TListBox::FindExactString(const char* text, int indexStart) const {
   return static_cast<int>(
-      ::SendMessage(HWindow, kLbFindStringExact, static_cast<WPARAM>(indexStart), reinterpret_cast<LPARAM>(text)));
+      ::SendMessage(HWindow, LB_FINDSTRINGEXACT, static_cast<WPARAM>(indexStart), reinterpret_cast<LPARAM>(text)));
 }
 int TListBox::GetString(char* buffer, int index) const {
   return static_cast<int>(
-      ::SendMessage(HWindow, kLbGetText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer)));
+      ::SendMessage(HWindow, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer)));
 }
 std::string TListBox::GetString(int index) const {
   const int n = GetStringLen(index);
@@ -226,37 +223,37 @@ std::string TListBox::GetString(int index) const {
   return s;
 }
 int TListBox::GetStringLen(int index) const {
-  return static_cast<int>(::SendMessage(HWindow, kLbGetTextLen, static_cast<WPARAM>(index), 0));
+  return static_cast<int>(::SendMessage(HWindow, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0));
 }
 LPARAM TListBox::GetItemData(int index) const {
-  return ::SendMessage(HWindow, kLbGetItemData, static_cast<WPARAM>(index), 0);
+  return ::SendMessage(HWindow, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
 }
 int TListBox::SetItemData(int index, LPARAM data) {
-  return static_cast<int>(SendMessage(kLbSetItemData, static_cast<WPARAM>(index), data));
+  return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), data));
 }
 int TListBox::GetSelIndex() const {
-  return static_cast<int>(::SendMessage(HWindow, kLbGetCurSel, 0, 0));
+  return static_cast<int>(::SendMessage(HWindow, LB_GETCURSEL, 0, 0));
 }
 int TListBox::SetSelIndex(int index) {
-  return static_cast<int>(SendMessage(kLbSetCurSel, static_cast<WPARAM>(index)));
+  return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index)));
 }
 int TListBox::GetSelCount() const {
-  return static_cast<int>(::SendMessage(HWindow, kLbGetSelCount, 0, 0));
+  return static_cast<int>(::SendMessage(HWindow, LB_GETSELCOUNT, 0, 0));
 }
 std::vector<int> TListBox::GetSelIndexes() const {
   const int n = GetSelCount();
   if (n <= 0) return {};
   std::vector<int> items(static_cast<std::size_t>(n), 0);
   const int got = static_cast<int>(
-      ::SendMessage(HWindow, kLbGetSelItems, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(items.data())));
+      ::SendMessage(HWindow, LB_GETSELITEMS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(items.data())));
   items.resize(static_cast<std::size_t>(std::clamp(got, 0, n)));
   return items;
 }
 int TListBox::SetSel(int index, bool select) {
-  return static_cast<int>(SendMessage(kLbSetSel, select ? TRUE : FALSE, index));
+  return static_cast<int>(SendMessage(LB_SETSEL, select ? TRUE : FALSE, index));
 }
 bool TListBox::GetSel(int index) const {
-  return ::SendMessage(HWindow, kLbGetSel, static_cast<WPARAM>(index), 0) > 0;
+  return ::SendMessage(HWindow, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
 }
 
 // ---- Combo boxes ----
@@ -271,53 +268,53 @@ TComboBox::TComboBox(TWindow* parent, int resourceId, UINT textLimit, TModule* m
     : TListBox(parent, resourceId, module), TextLimit(textLimit) {}
 
 const char* TComboBox::GetClassName() {
-  return "COMBOBOX";
+  return WC_COMBOBOX;
 }
 
 void TComboBox::SetupWindow() {
   TListBox::SetupWindow();
-  if (TextLimit > 0) SendMessage(kCbLimitText, TextLimit - 1);
+  if (TextLimit > 0) SendMessage(CB_LIMITTEXT, TextLimit - 1);
 }
 
 int TComboBox::AddString(const char* text) {
-  return static_cast<int>(SendMessage(kCbAddString, 0, reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 int TComboBox::InsertString(const char* text, int index) {
-  return static_cast<int>(SendMessage(kCbInsertString, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
 }
 int TComboBox::DeleteString(int index) {
-  return static_cast<int>(SendMessage(kCbDeleteString, static_cast<WPARAM>(index)));
+  return static_cast<int>(SendMessage(CB_DELETESTRING, static_cast<WPARAM>(index)));
 }
 void TComboBox::ClearList() {
-  SendMessage(kCbResetContent);
+  SendMessage(CB_RESETCONTENT);
 }
 int TComboBox::GetCount() const {
-  return static_cast<int>(::SendMessage(HWindow, kCbGetCount, 0, 0));
+  return static_cast<int>(::SendMessage(HWindow, CB_GETCOUNT, 0, 0));
 }
 int TComboBox::FindExactString(const char* text, int indexStart) const {
   return static_cast<int>(
-      ::SendMessage(HWindow, kCbFindStringExact, static_cast<WPARAM>(indexStart), reinterpret_cast<LPARAM>(text)));
+      ::SendMessage(HWindow, CB_FINDSTRINGEXACT, static_cast<WPARAM>(indexStart), reinterpret_cast<LPARAM>(text)));
 }
 std::string TComboBox::GetString(int index) const {
-  const int n = static_cast<int>(::SendMessage(HWindow, kCbGetLbTextLen, static_cast<WPARAM>(index), 0));
+  const int n = static_cast<int>(::SendMessage(HWindow, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
   if (n < 0) return std::string();
   std::string s(static_cast<std::size_t>(n) + 1, '\0');
   const int got = static_cast<int>(
-      ::SendMessage(HWindow, kCbGetLbText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data())));
+      ::SendMessage(HWindow, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data())));
   s.resize(static_cast<std::size_t>(std::clamp(got, 0, n)));
   return s;
 }
 LPARAM TComboBox::GetItemData(int index) const {
-  return ::SendMessage(HWindow, kCbGetItemData, static_cast<WPARAM>(index), 0);
+  return ::SendMessage(HWindow, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
 }
 int TComboBox::SetItemData(int index, LPARAM data) {
-  return static_cast<int>(SendMessage(kCbSetItemData, static_cast<WPARAM>(index), data));
+  return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(index), data));
 }
 int TComboBox::GetSelIndex() const {
-  return static_cast<int>(::SendMessage(HWindow, kCbGetCurSel, 0, 0));
+  return static_cast<int>(::SendMessage(HWindow, CB_GETCURSEL, 0, 0));
 }
 int TComboBox::SetSelIndex(int index) {
-  return static_cast<int>(SendMessage(kCbSetCurSel, static_cast<WPARAM>(index)));
+  return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)));
 }
 std::string TComboBox::GetText() const {
   return WindowText(HWindow);
@@ -326,20 +323,20 @@ void TComboBox::SetText(const char* text) {
   ::SetWindowText(HWindow, text != nullptr ? text : "");
 }
 void TComboBox::ShowList(bool show) {
-  SendMessage(kCbShowDropDown, show ? TRUE : FALSE);
+  SendMessage(CB_SHOWDROPDOWN, show ? TRUE : FALSE);
 }
 
 // ---- Scroll bars and sliders ----
 
 TScrollBar::TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar, TModule* module)
     : TControl(parent, id, nullptr, x, y, w, h, module) {
-  Attr.Style = (Attr.Style & ~WS_TABSTOP) | (isHScrollBar ? kSbsHorz : kSbsVert);
+  Attr.Style = (Attr.Style & ~WS_TABSTOP) | (isHScrollBar ? SBS_HORZ : SBS_VERT);
 }
 
 TScrollBar::TScrollBar(TWindow* parent, int resourceId, TModule* module) : TControl(parent, resourceId, module) {}
 
 const char* TScrollBar::GetClassName() {
-  return "SCROLLBAR";
+  return WC_SCROLLBAR;
 }
 
 void TScrollBar::SetupWindow() {
@@ -350,7 +347,7 @@ void TScrollBar::SetupWindow() {
 void TScrollBar::SetRange(int min, int max) {
   Min = min;
   Max = max;
-  if (HWindow != nullptr) SendMessage(kSbmSetRange, static_cast<WPARAM>(min), max);
+  if (HWindow != nullptr) SendMessage(SBM_SETRANGE, static_cast<WPARAM>(min), max);
 }
 
 void TScrollBar::GetRange(int& min, int& max) const {
@@ -360,11 +357,11 @@ void TScrollBar::GetRange(int& min, int& max) const {
 
 void TScrollBar::SetPosition(int position) {
   position = std::clamp(position, std::min(Min, Max), std::max(Min, Max));
-  if (HWindow != nullptr && position != GetPosition()) SendMessage(kSbmSetPos, static_cast<WPARAM>(position), TRUE);
+  if (HWindow != nullptr && position != GetPosition()) SendMessage(SBM_SETPOS, static_cast<WPARAM>(position), TRUE);
 }
 
 int TScrollBar::GetPosition() const {
-  return HWindow != nullptr ? static_cast<int>(::SendMessage(HWindow, kSbmGetPos, 0, 0)) : Min;
+  return HWindow != nullptr ? static_cast<int>(::SendMessage(HWindow, SBM_GETPOS, 0, 0)) : Min;
 }
 
 int TScrollBar::DeltaPos(int delta) {
@@ -383,14 +380,14 @@ void TScrollBar::SBBottom() {
 
 bool TScrollBar::ChildScroll(UINT code, UINT pos) {
   switch (code) {
-    case kSbLineUp: SBLineUp(); return true;
-    case kSbLineDown: SBLineDown(); return true;
-    case kSbPageUp: SBPageUp(); return true;
-    case kSbPageDown: SBPageDown(); return true;
-    case kSbThumbPosition: SBThumbPosition(static_cast<int>(static_cast<short>(pos))); return true;
-    case kSbThumbTrack: SBThumbTrack(static_cast<int>(static_cast<short>(pos))); return true;
-    case kSbTop: SBTop(); return true;
-    case kSbBottom: SBBottom(); return true;
+    case SB_LINEUP: SBLineUp(); return true;
+    case SB_LINEDOWN: SBLineDown(); return true;
+    case SB_PAGEUP: SBPageUp(); return true;
+    case SB_PAGEDOWN: SBPageDown(); return true;
+    case SB_THUMBPOSITION: SBThumbPosition(static_cast<int>(static_cast<short>(pos))); return true;
+    case SB_THUMBTRACK: SBThumbTrack(static_cast<int>(static_cast<short>(pos))); return true;
+    case SB_TOP: SBTop(); return true;
+    case SB_BOTTOM: SBBottom(); return true;
   }
   return false;
 }
@@ -398,33 +395,33 @@ bool TScrollBar::ChildScroll(UINT code, UINT pos) {
 TSlider::TSlider(TWindow* parent, int id, int x, int y, int w, int h, bool vertical, TResId thumbResId,
                  TModule* module)
     : TScrollBar(parent, id, x, y, w, h, !vertical, module), ThumbResId(thumbResId) {
-  Attr.Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (vertical ? kTbsVert : kTbsHorz);
+  Attr.Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (vertical ? TBS_VERT : TBS_HORZ);
 }
 
 TSlider::TSlider(TWindow* parent, int resourceId, TResId thumbResId, TModule* module)
     : TScrollBar(parent, resourceId, module), ThumbResId(thumbResId) {}
 
 const char* TSlider::GetClassName() {
-  return "msctls_trackbar32";
+  return TRACKBAR_CLASS;
 }
 
 void TSlider::SetupWindow() {
   TScrollBar::SetupWindow();
-  SendMessage(kTbmSetLineSize, 0, LineMagnitude);
-  SendMessage(kTbmSetPageSize, 0, PageMagnitude);
+  SendMessage(TBM_SETLINESIZE, 0, LineMagnitude);
+  SendMessage(TBM_SETPAGESIZE, 0, PageMagnitude);
 }
 
 void TSlider::SetRange(int min, int max) {
   Min = min;
   Max = max;
-  if (HWindow != nullptr) SendMessage(kTbmSetRange, TRUE, MAKELPARAM(min, max));
+  if (HWindow != nullptr) SendMessage(TBM_SETRANGE, TRUE, MAKELPARAM(min, max));
 }
 
 void TSlider::SetPosition(int position) {
   position = std::clamp(position, std::min(Min, Max), std::max(Min, Max));
-  if (HWindow != nullptr) SendMessage(kTbmSetPos, TRUE, position);
+  if (HWindow != nullptr) SendMessage(TBM_SETPOS, TRUE, position);
 }
 
 int TSlider::GetPosition() const {
-  return HWindow != nullptr ? static_cast<int>(::SendMessage(HWindow, kTbmGetPos, 0, 0)) : Min;
+  return HWindow != nullptr ? static_cast<int>(::SendMessage(HWindow, TBM_GETPOS, 0, 0)) : Min;
 }

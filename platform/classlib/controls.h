@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/classlib/window.h"
+#include "platform/gui/controls.h"
 
 class TControl : public TWindow {
  public:

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/classlib/control_messages.h"
-
-using namespace classlib_controls;
 
 // ---- TPropertyPage ----
 
@@ -152,15 +149,15 @@ void TPropertySheet::BuildTemplate() {
   t.caption = SheetTitle;
   t.cx = static_cast<short>(std::max(tab_w, row_w) + 2 * margin);
   t.cy = static_cast<short>(margin + tab_h + gap + button_h + margin);
-  t.items.push_back({"SysTabControl32", "", kPropertySheetTabId, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0,
+  t.items.push_back({WC_TABCONTROL, "", kPropertySheetTabId, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0,
                      static_cast<short>(margin), static_cast<short>(margin), static_cast<short>(tab_w),
                      static_cast<short>(tab_h)});
   int x = t.cx - margin - row_w;
   const int y = margin + tab_h + gap;
   for (const auto& [id, text] : buttons) {
-    DWORD style = WS_VISIBLE | WS_TABSTOP | (id == IDOK ? kBsDefPushButton : kBsPushButton);
+    DWORD style = WS_VISIBLE | WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     if (id == ID_APPLY_NOW) style |= WS_DISABLED;
-    t.items.push_back({"BUTTON", text, id, style, 0, static_cast<short>(x), static_cast<short>(y),
+    t.items.push_back({WC_BUTTON, text, id, style, 0, static_cast<short>(x), static_cast<short>(y),
                        static_cast<short>(button_w), static_cast<short>(button_h)});
     x += button_w + gap;
   }
@@ -179,15 +176,15 @@ void TPropertySheet::SetupWindow() {
   HWND tab = GetDlgItem(kPropertySheetTabId);
   for (int i = 0; i < GetPageCount(); ++i) {
     std::string title = Pages[static_cast<std::size_t>(i)]->GetTitle();
-    TabItem item;
-    item.mask = kTcifText;
+    TCITEM item;
+    item.mask = TCIF_TEXT;
     item.pszText = title.data();
-    ::SendMessage(tab, kTcmInsertItem, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    ::SendMessage(tab, TCM_INSERTITEM, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
   if (GetPageCount() == 0) return;
   int start = static_cast<int>(StartPage);
   if (start < 0 || start >= GetPageCount()) start = 0;
-  ::SendMessage(tab, kTcmSetCurSel, static_cast<WPARAM>(start), 0);
+  ::SendMessage(tab, TCM_SETCURSEL, static_cast<WPARAM>(start), 0);
   ActivatePage(start);
 }
 
@@ -211,7 +208,7 @@ void TPropertySheet::ActivatePage(int index) {
     RECT r{};
     ::GetWindowRect(tab, &r);
     MapWindowPoints(nullptr, HWindow, reinterpret_cast<POINT*>(&r), 2);
-    ::SendMessage(tab, kTcmAdjustRect, FALSE, reinterpret_cast<LPARAM>(&r));
+    ::SendMessage(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
     ::SetWindowPos(page->GetHandle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
   }
   TPropertyPage* old = GetPage(Current);
@@ -225,7 +222,7 @@ bool TPropertySheet::SelectPage(int index) {
   if (GetPage(index) == nullptr || HWindow == nullptr) return false;
   if (index == Current) return true;
   if (Current >= 0 && Notify(GetPage(Current), PSN_KILLACTIVE) != 0) return false;
-  ::SendMessage(GetDlgItem(kPropertySheetTabId), kTcmSetCurSel, static_cast<WPARAM>(index), 0);
+  ::SendMessage(GetDlgItem(kPropertySheetTabId), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
   ActivatePage(index);
   return true;
 }
@@ -237,7 +234,7 @@ bool TPropertySheet::Apply(bool ok) {
     if (!page->IsWindow()) continue;
     if (Notify(page, PSN_APPLY, ok ? TRUE : FALSE) != PSNRET_NOERROR) {
       if (i != Current) {
-        ::SendMessage(GetDlgItem(kPropertySheetTabId), kTcmSetCurSel, static_cast<WPARAM>(i), 0);
+        ::SendMessage(GetDlgItem(kPropertySheetTabId), TCM_SETCURSEL, static_cast<WPARAM>(i), 0);
         ActivatePage(i);
       }
       return false;
@@ -248,14 +245,14 @@ bool TPropertySheet::Apply(bool ok) {
 }
 
 LRESULT TPropertySheet::EvNotify(UINT id, void* header) {
-  auto* n = static_cast<NotifyHeader*>(header);
+  auto* n = static_cast<NMHDR*>(header);
   if (n != nullptr && id == kPropertySheetTabId) {
-    if (n->code == kTcnSelChanging) {
+    if (n->code == TCN_SELCHANGING) {
       // The current page may keep the focus (an invalid entry).
       return Current >= 0 && Notify(GetPage(Current), PSN_KILLACTIVE) != 0 ? TRUE : FALSE;
     }
-    if (n->code == kTcnSelChange) {
-      ActivatePage(static_cast<int>(::SendMessage(n->hwndFrom, kTcmGetCurSel, 0, 0)));
+    if (n->code == TCN_SELCHANGE) {
+      ActivatePage(static_cast<int>(::SendMessage(n->hwndFrom, TCM_GETCURSEL, 0, 0)));
       return 0;
     }
   }

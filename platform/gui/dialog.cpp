@@ -136,7 +136,7 @@ LRESULT DialogCode(HWND h, const MSG* msg) {
 void DialogSetFocus(HWND dialog, HWND target) {
   HWND before = GetFocus();
   // An edit field shows its whole text selected when the keyboard brings it.
-  if (DialogCode(target, nullptr) & DLGC_HASSETSEL) SendMessage(target, 0x00B1 /* EM_SETSEL */, 0, -1);
+  if (DialogCode(target, nullptr) & DLGC_HASSETSEL) SendMessage(target, EM_SETSEL, 0, -1);
   SetFocus(target);
   if (GetFocus() != before) UpdateDefaultLook(dialog, GetFocus());
 }
@@ -534,7 +534,7 @@ BOOL CheckRadioButton(HWND dialog, int first, int last, int check) {
   for (int id = first; id <= last; ++id) {
     HWND b = GetDlgItem(dialog, id);
     if (b == nullptr) continue;
-    SendMessage(b, BM_SETCHECK, id == check ? 1 : 0, 0);
+    SendMessage(b, BM_SETCHECK, id == check ? BST_CHECKED : BST_UNCHECKED, 0);
     found = found || id == check;
   }
   return found ? TRUE : FALSE;

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr DWORD kAutoRadioButton = 0x0009;  // BS_AUTORADIOBUTTON
-constexpr DWORD kStaticNoPrefix = 0x0080;   // SS_NOPREFIX
-
 DWORD StyleOf(HWND h) {
   return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
 }
@@ -94,7 +91,7 @@ bool MoveInGroup(HWND dialog, const MSG* msg) {
   if (DialogCode(next, msg) & DLGC_RADIOBUTTON) {
     DialogSetFocus(dialog, next);
     // An automatic radio button is chosen by moving onto it.
-    if ((StyleOf(next) & 0x0F) == kAutoRadioButton && SendMessage(next, BM_GETCHECK, 0, 0) == 0)
+    if ((StyleOf(next) & BS_TYPEMASK) == BS_AUTORADIOBUTTON && SendMessage(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
       SendMessage(next, BM_CLICK, 0, 0);
   } else {
     SendMessage(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
@@ -138,7 +135,7 @@ bool Mnemonic(HWND dialog, int c) {
     HWND item = items[static_cast<std::size_t>(i)];
     if (!Usable(dialog, item)) continue;
     const LRESULT code = DialogCode(item, nullptr);
-    if ((code & DLGC_STATIC) && (StyleOf(item) & kStaticNoPrefix)) continue;
+    if ((code & DLGC_STATIC) && (StyleOf(item) & SS_NOPREFIX)) continue;
     char text[256];
     GetWindowText(item, text, sizeof text);
     if (MnemonicOf(text) != c) continue;

@@ -15,53 +15,26 @@ constexpr int kWithHelp = 4321;
 constexpr int kWithoutHelp = 4322;
 constexpr int kRed = 101, kGreen = 102, kBlue = 103, kLoop = 104, kApply = 105;
 
-// Push, check and radio buttons that answer WM_GETDLGCODE as the standard ones do.
-LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const DWORD type = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE)) & 0x0F;
-  switch (msg) {
-    case WM_GETDLGCODE:
-      if (type == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-      if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-      if (type == 0x9) return DLGC_BUTTON | DLGC_RADIOBUTTON;
-      return DLGC_BUTTON;
-    case BM_SETSTYLE:
-      SetWindowLong(h, GWL_STYLE, static_cast<LONG>((GetWindowLong(h, GWL_STYLE) & ~0x0F) | (wParam & 0x0F)));
-      return 0;
-    case BM_CLICK:
-    case WM_LBUTTONUP:
-      SendMessage(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h));
-      return 0;
-    case WM_LBUTTONDOWN:
-      SetFocus(h);
-      return 0;
-  }
-  return DefWindowProc(h, msg, wParam, lParam);
-}
-
 void RegisterTemplates() {
   static bool done = false;
   if (done) return;
   done = true;
-  WNDCLASS wc;
-  wc.lpfnWndProc = ButtonProc;
-  wc.lpszClassName = "UiTestButton";
-  RegisterClass(&wc);
   DialogTemplate t;
   t.cx = 200;
   t.cy = 100;
   t.caption = "Repeat Clip";
   const DWORD v = WS_VISIBLE;
   t.items = {
-      {"UiTestButton", "&Red", kRed, v | 0x9 | WS_TABSTOP | WS_GROUP, 0, 7, 7, 50, 10},
-      {"UiTestButton", "&Green", kGreen, v | 0x9, 0, 7, 19, 50, 10},
-      {"UiTestButton", "&Blue", kBlue, v | 0x9, 0, 7, 31, 50, 10},
-      {"UiTestButton", "&Loop", kLoop, v | 0x3 | WS_TABSTOP | WS_GROUP, 0, 7, 45, 50, 10},
-      {"UiTestButton", "OK", IDOK, v | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 7, 80, 40, 14},
-      {"UiTestButton", "Cancel", IDCANCEL, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 52, 80, 40, 14},
-      {"UiTestButton", "&Apply", kApply, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 97, 80, 40, 14},
+      {WC_BUTTON, "&Red", kRed, v | BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, 7, 7, 50, 10},
+      {WC_BUTTON, "&Green", kGreen, v | BS_AUTORADIOBUTTON, 0, 7, 19, 50, 10},
+      {WC_BUTTON, "&Blue", kBlue, v | BS_AUTORADIOBUTTON, 0, 7, 31, 50, 10},
+      {WC_BUTTON, "&Loop", kLoop, v | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0, 7, 45, 50, 10},
+      {WC_BUTTON, "OK", IDOK, v | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 7, 80, 40, 14},
+      {WC_BUTTON, "Cancel", IDCANCEL, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 52, 80, 40, 14},
+      {WC_BUTTON, "&Apply", kApply, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 97, 80, 40, 14},
   };
   RegisterDialogResource(kWithoutHelp, t);
-  t.items.push_back({"UiTestButton", "&Help", IDHELP, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 142, 80, 40, 14});
+  t.items.push_back({WC_BUTTON, "&Help", IDHELP, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 142, 80, 40, 14});
   RegisterDialogResource(kWithHelp, t);
 }
 

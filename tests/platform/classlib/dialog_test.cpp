@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/classlib/classlib.h"
-#include "platform/gui/dialogs/test_controls.h"
+#include "platform/gui/dialogs/dialog_test_util.h"
 #include "platform/gui/modal.h"
 
 namespace {
@@ -15,18 +15,17 @@ constexpr int kLoop = 104;
 constexpr int kApply = 105;
 
 void RegisterTemplate() {
-  RegisterTestControls();
   DialogTemplate t;
   t.cx = 180;
   t.cy = 90;
   t.caption = "Edit Name";
   const DWORD v = WS_VISIBLE;
   t.items = {
-      {"TestEdit", "", kName, v | WS_TABSTOP | WS_GROUP, 0, 10, 10, 100, 12},
-      {"TestButton", "&Loop", kLoop, v | kBsAutoCheckBox | WS_TABSTOP | WS_GROUP, 0, 10, 30, 60, 10},
-      {"TestButton", "OK", IDOK, v | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 10, 70, 40, 14},
-      {"TestButton", "Cancel", IDCANCEL, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 60, 70, 40, 14},
-      {"TestButton", "&Apply", kApply, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 110, 70, 40, 14},
+      {WC_EDIT, "", kName, v | WS_TABSTOP | WS_GROUP, 0, 10, 10, 100, 12},
+      {WC_BUTTON, "&Loop", kLoop, v | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0, 10, 30, 60, 10},
+      {WC_BUTTON, "OK", IDOK, v | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 10, 70, 40, 14},
+      {WC_BUTTON, "Cancel", IDCANCEL, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 60, 70, 40, 14},
+      {WC_BUTTON, "&Apply", kApply, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 110, 70, 40, 14},
   };
   RegisterDialogResource(kDialogId, t);
 }
@@ -114,6 +113,7 @@ TEST_F(ClassDialogTest, ExecuteBindsTheItemsAndWritesBackOnlyOnOk) {
   EXPECT_FALSE(dlg.Edit->IsWindow());
   {
     Hook hook([&](HWND) {
+      GuiPressKey(VK_END);
       GuiType("x");
       GuiPressKey(VK_RETURN);
     });

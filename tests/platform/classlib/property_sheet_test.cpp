@@ -4,9 +4,8 @@
 #include <vector>
 
 #include "platform/classlib/classlib.h"
-#include "platform/gui/dialogs/test_controls.h"
+#include "platform/gui/dialogs/dialog_test_util.h"
 #include "platform/gui/modal.h"
-#include "tab_stand_in.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ DialogTemplate PageTemplate(const char* caption) {
   t.cx = 160;
   t.cy = 80;
   t.caption = caption;
-  t.items = {{"TestEdit", "", 100, WS_VISIBLE | WS_TABSTOP, 0, 10, 10, 80, 12}};
+  t.items = {{WC_EDIT, "", 100, WS_VISIBLE | WS_TABSTOP, 0, 10, 10, 80, 12}};
   return t;
 }
 
@@ -51,7 +50,10 @@ class Hook {
 };
 
 void ClickTab(HWND sheet, int index) {
-  GuiClick(GetDlgItem(sheet, kPropertySheetTabId), index * kTabWidth + 10, 5);
+  HWND tab = GetDlgItem(sheet, kPropertySheetTabId);
+  RECT r{};
+  ASSERT_TRUE(SendMessage(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)));
+  GuiClick(tab, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 void Press(HWND sheet, int id) {
@@ -61,8 +63,6 @@ void Press(HWND sheet, int id) {
 class SheetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterTestControls();
-    RegisterTabStandIn();
     RegisterDialogResource(7901, PageTemplate("General"));
     RegisterDialogResource(7902, PageTemplate("Colors"));
     g_log.clear();

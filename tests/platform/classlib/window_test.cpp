@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/classlib/classlib.h"
-#include "platform/gui/dialogs/test_controls.h"
+#include "platform/gui/dialogs/dialog_test_util.h"
 #include "platform/gui/modal.h"
 
 namespace {

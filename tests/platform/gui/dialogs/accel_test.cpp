@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "test_controls.h"
+#include "dialog_test_util.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/gui/modal.h"
-#include "test_controls.h"
+#include "dialog_test_util.h"
 
 namespace {
 
@@ -27,15 +27,15 @@ DialogTemplate TestTemplate() {
   t.caption = "Colours";
   const DWORD v = WS_VISIBLE;
   t.items = {
-      {"TestStatic", "&Name:", -1, v, 0, 7, 8, 40, 8},
-      {"TestEdit", "", kName, v | WS_TABSTOP | WS_GROUP | WS_BORDER, 0, 50, 6, 80, 12},
-      {"TestButton", "&Red", kRed, v | kBsAutoRadioButton | WS_TABSTOP | WS_GROUP, 0, 7, 25, 50, 10},
-      {"TestButton", "&Green", kGreen, v | kBsAutoRadioButton, 0, 7, 37, 50, 10},
-      {"TestButton", "&Blue", kBlue, v | kBsAutoRadioButton, 0, 7, 49, 50, 10},
-      {"TestButton", "&Loop", kLoop, v | kBsAutoCheckBox | WS_TABSTOP | WS_GROUP, 0, 7, 65, 50, 10},
-      {"TestButton", "OK", IDOK, v | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 30, 100, 40, 14},
-      {"TestButton", "Cancel", IDCANCEL, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 80, 100, 40, 14},
-      {"TestButton", "&Apply", kApply, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 130, 100, 40, 14},
+      {WC_STATIC, "&Name:", -1, v, 0, 7, 8, 40, 8},
+      {WC_EDIT, "Kobrix", kName, v | WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, 0, 50, 6, 80, 12},
+      {WC_BUTTON, "&Red", kRed, v | BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, 7, 25, 50, 10},
+      {WC_BUTTON, "&Green", kGreen, v | BS_AUTORADIOBUTTON, 0, 7, 37, 50, 10},
+      {WC_BUTTON, "&Blue", kBlue, v | BS_AUTORADIOBUTTON, 0, 7, 49, 50, 10},
+      {WC_BUTTON, "&Loop", kLoop, v | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0, 7, 65, 50, 10},
+      {WC_BUTTON, "OK", IDOK, v | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 30, 100, 40, 14},
+      {WC_BUTTON, "Cancel", IDCANCEL, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 80, 100, 40, 14},
+      {WC_BUTTON, "&Apply", kApply, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 130, 100, 40, 14},
   };
   return t;
 }
@@ -96,9 +96,8 @@ void AltKey(HWND dialog, int vk) {
 class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterTestControls();
     g_log = Log{};
-    owner_ = CreateWindowEx(0, "TestStatic", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400, nullptr,
+    owner_ = CreateWindowEx(0, WC_STATIC, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400, nullptr,
                             nullptr, nullptr, nullptr);
     GuiPumpMessages();
   }
@@ -176,7 +175,10 @@ TEST_F(DialogTest, CreationSendsInitDialogAndTakesTheDefaultButtonFromTheTemplat
   EXPECT_EQ(g_log.init_param, 77);
   EXPECT_EQ(g_log.init_focus, GetDlgItem(d, kName));
   EXPECT_EQ(GetFocus(), GetDlgItem(d, kName));
-  EXPECT_EQ(LastSelection(GetDlgItem(d, kName)).y, -1);  // the text is selected
+  DWORD start = 9, end = 9;  // the text is selected
+  SendMessage(GetDlgItem(d, kName), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 6u);
   EXPECT_EQ(SendMessage(d, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
   char cls[32];
   GetClassName(d, cls, sizeof cls);
@@ -232,8 +234,9 @@ TEST_F(DialogTest, TabArrowsAndShiftTabMoveTheFocus) {
   EXPECT_EQ(GetFocus(), GetDlgItem(d, kBlue));
   Key(d, VK_TAB);
   EXPECT_EQ(GetFocus(), GetDlgItem(d, kLoop));
+  // The checked radio button holds its group's tab stop.
   ShiftKey(d, VK_TAB);
-  EXPECT_EQ(GetFocus(), GetDlgItem(d, kRed));
+  EXPECT_EQ(GetFocus(), GetDlgItem(d, kBlue));
   ShiftKey(d, VK_TAB);
   EXPECT_EQ(GetFocus(), GetDlgItem(d, kName));
   ShiftKey(d, VK_TAB);

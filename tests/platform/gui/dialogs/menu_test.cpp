@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/gui/modal.h"
-#include "test_controls.h"
+#include "dialog_test_util.h"
 
 namespace {
 

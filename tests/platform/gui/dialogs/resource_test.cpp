@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "test_controls.h"
+#include "dialog_test_util.h"
 
 namespace {
 
