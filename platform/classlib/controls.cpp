@@ -425,3 +425,8 @@ void TSlider::SetPosition(int position) {
 int TSlider::GetPosition() const {
   return HWindow != nullptr ? static_cast<int>(::SendMessage(HWindow, TBM_GETPOS, 0, 0)) : Min;
 }
+
+bool TSlider::ChildScroll(UINT code, UINT) {
+  if (code <= TB_BOTTOM) SetPosition(GetPosition());
+  return true;
+}

@@ -190,6 +190,9 @@ class TSlider : public TScrollBar {
   void SetRange(int min, int max) override;
   void SetPosition(int position) override;
   int GetPosition() const override;
+  // The trackbar has moved itself before it tells: every move hands its new
+  // position to SetPosition once (the end of a track is no move).
+  bool ChildScroll(UINT code, UINT pos) override;
   TResId GetThumbResId() const { return ThumbResId; }
 
  protected:
