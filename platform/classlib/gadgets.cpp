@@ -22,12 +22,15 @@ TRect Edge(HDC dc, TRect r, int topLeft, int bottomRight) {
   return r.InflatedBy(-1, -1);
 }
 
+// The width a character of a text gadget takes: the average, or a digit's
+// when digits are wider (the fields show times and counts).
 int AverageCharWidth(HFONT font) {
   TScreenDC dc;
   dc.SelectObject(font);
   TEXTMETRIC tm{};
   dc.GetTextMetrics(tm);
-  return std::max<int>(tm.tmAveCharWidth, 1);
+  const TSize digit = dc.GetTextExtent("0", 1);
+  return std::max<int>({tm.tmAveCharWidth, static_cast<int>(digit.cx), 1});
 }
 
 int CharHeight(HFONT font) {

@@ -146,20 +146,9 @@ HFONT MenuFont() {
 }
 
 RECT MenuBarRect(HWND hwnd) {
-  DWORD style = 0, ex = 0;
-  RECT wr{};
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    Window* w = FindWindowRecord(hwnd);
-    if (w == nullptr) return RECT{};
-    style = w->style;
-    ex = w->ex_style;
-    wr = w->rect;
-  }
-  const RECT in = NonClientInsets(style & ~(WS_VSCROLL | WS_HSCROLL), ex & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE),
-                                  false, false);
-  const int width = wr.right - wr.left;
-  return RECT{in.left, in.top, std::max<int>(in.left, width - in.right), in.top + GetSystemMetrics(SM_CYMENU)};
+  std::lock_guard<std::mutex> hold(TreeLock());
+  Window* w = FindWindowRecord(hwnd);
+  return w != nullptr ? MenuBarRectLocked(*w) : RECT{};
 }
 
 std::vector<RECT> LayoutMenuBar(const MenuRec& menu, const RECT& bar) {

@@ -161,3 +161,17 @@ LRESULT NonClientHitTest(HWND hwnd, POINT screen) {
   if ((f.style & WS_HSCROLL) && y >= f.client.bottom) return HTHSCROLL;
   return HTBORDER;
 }
+
+RECT MenuBarRectLocked(const Window& w) {
+  if (w.menu == nullptr || w.parent != nullptr || (w.style & WS_MINIMIZE)) return RECT{};
+  const RECT in = NonClientInsets(w.style & ~(WS_VSCROLL | WS_HSCROLL), w.ex_style & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE),
+                                  false, false);
+  const int width = w.rect.right - w.rect.left;
+  return RECT{in.left, in.top, std::max<int>(in.left, width - in.right), in.top + GetSystemMetrics(SM_CYMENU)};
+}
+
+RECT ShownArea(const Window& w) {
+  const RECT bar = MenuBarRectLocked(w);
+  if (RectEmpty(bar)) return w.client;
+  return RECT{std::min(w.client.left, bar.left), bar.top, std::max(w.client.right, bar.right), w.client.bottom};
+}
