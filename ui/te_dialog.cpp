@@ -3,9 +3,11 @@
 #include "resources/resources.h"
 #include "ui/shell_services.h"
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TEDialog, TDialog)
   EV_COMMAND(IDHELP, CmHelp),
 END_RESPONSE_TABLE;
+// clang-format on
 
 TEDialog::TEDialog(TWindow* parent, int resId) : TDialog(parent, resId, nullptr) {
   RegisterProgramResources();

@@ -68,6 +68,7 @@ void TTermometerControl::Paint(TDC& dc, bool, TRect&) {
 
 // ---- The dialog ----
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TermometerDialog, TEDialog)
   EV_COMMAND(IDCANCEL, CmCancel),
   EV_WM_SYSCOMMAND,
@@ -75,6 +76,7 @@ DEFINE_RESPONSE_TABLE1(TermometerDialog, TEDialog)
   EV_WM_MOUSEMOVE,
   EV_WM_LBUTTONUP,
 END_RESPONSE_TABLE;
+// clang-format on
 
 TermometerDialog::TermometerDialog(TWindow* parent, const char* title_, const char* text_, int32_t total,
                                    bool cancelable_, const RECT& placement_)

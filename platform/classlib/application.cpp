@@ -45,7 +45,8 @@ int TApplication::Run() {
 bool TApplication::ProcessAppMsg(MSG& msg) {
   if (msg.hwnd == nullptr) return false;
   // The window the message is for and its parents, innermost first.
-  for (HWND h = msg.hwnd; h != nullptr; h = (GetWindowLong(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
+  for (HWND h = msg.hwnd; h != nullptr;
+       h = (GetWindowLong(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
     TWindow* w = TWindow::GetWindowPtr(h);
     if (w != nullptr && w->PreProcessMsg(msg)) return true;
   }

@@ -7,15 +7,16 @@ void TMenuItemEnabler::Enable(bool enable) {
 
 void TMenuItemEnabler::SetCheck(int state) {
   TCommandEnabler::SetCheck(state);
-  CheckMenuItem(Menu, static_cast<UINT>(Position), MF_BYPOSITION | (state == Checked ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(Menu, static_cast<UINT>(Position),
+                MF_BYPOSITION | (state == Checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TMenuItemEnabler::SetText(const char* text) {
   TCommandEnabler::SetText(text);
   const UINT state = GetMenuState(Menu, static_cast<UINT>(Position), MF_BYPOSITION);
   if (state == 0xFFFFFFFFu) return;
-  ModifyMenu(Menu, static_cast<UINT>(Position), MF_BYPOSITION | MF_STRING | (state & (MF_GRAYED | MF_DISABLED | MF_CHECKED)),
-             Id, text);
+  ModifyMenu(Menu, static_cast<UINT>(Position),
+             MF_BYPOSITION | MF_STRING | (state & (MF_GRAYED | MF_DISABLED | MF_CHECKED)), Id, text);
 }
 
 void TControlEnabler::Enable(bool enable) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-
 namespace {
 
 std::string WindowText(HWND h) {
@@ -73,8 +72,8 @@ void TCheckBox::Toggle() {
   SetCheck(GetCheck() == Checked ? Unchecked : Checked);
 }
 
-TRadioButton::TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TGroupBox* group,
-                           TModule* module)
+TRadioButton::TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
+                           TGroupBox* group, TModule* module)
     : TCheckBox(parent, id, title, x, y, w, h, group, module) {
   Attr.Style = (Attr.Style & ~0x0Fu) | BS_AUTORADIOBUTTON;
 }
@@ -87,7 +86,8 @@ TGroupBox::TGroupBox(TWindow* parent, int id, const char* text, int x, int y, in
   Attr.Style = (Attr.Style & ~WS_TABSTOP) | BS_GROUPBOX;
 }
 
-TGroupBox::TGroupBox(TWindow* parent, int resourceId, TModule* module) : TControl(parent, resourceId, module) {}
+TGroupBox::TGroupBox(TWindow* parent, int resourceId, TModule* module)
+    : TControl(parent, resourceId, module) {}
 
 const char* TGroupBox::GetClassName() {
   return WC_BUTTON;
@@ -124,8 +124,8 @@ int TStatic::GetText(char* buffer, int size) const {
   return ::GetWindowText(HWindow, buffer, size);
 }
 
-TEdit::TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, UINT textLimit, bool multiline,
-             TModule* module)
+TEdit::TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, UINT textLimit,
+             bool multiline, TModule* module)
     : TStatic(parent, id, text, x, y, w, h, textLimit, module) {
   Attr.Style |= WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
   if (multiline) Attr.Style |= ES_MULTILINE | WS_VSCROLL;
@@ -195,7 +195,8 @@ int TListBox::AddString(const char* text) {
   return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 int TListBox::InsertString(const char* text, int index) {
-  return static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(
+      SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
 }
 int TListBox::DeleteString(int index) {
   return static_cast<int>(SendMessage(LB_DELETESTRING, static_cast<WPARAM>(index)));
@@ -207,8 +208,8 @@ int TListBox::GetCount() const {
   return static_cast<int>(::SendMessage(HWindow, LB_GETCOUNT, 0, 0));
 }
 int TListBox::FindExactString(const char* text, int indexStart) const {
-  return static_cast<int>(
-      ::SendMessage(HWindow, LB_FINDSTRINGEXACT, static_cast<WPARAM>(indexStart), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(::SendMessage(HWindow, LB_FINDSTRINGEXACT, static_cast<WPARAM>(indexStart),
+                                        reinterpret_cast<LPARAM>(text)));
 }
 int TListBox::GetString(char* buffer, int index) const {
   return static_cast<int>(
@@ -280,7 +281,8 @@ int TComboBox::AddString(const char* text) {
   return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 int TComboBox::InsertString(const char* text, int index) {
-  return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(
+      SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
 }
 int TComboBox::DeleteString(int index) {
   return static_cast<int>(SendMessage(CB_DELETESTRING, static_cast<WPARAM>(index)));
@@ -292,8 +294,8 @@ int TComboBox::GetCount() const {
   return static_cast<int>(::SendMessage(HWindow, CB_GETCOUNT, 0, 0));
 }
 int TComboBox::FindExactString(const char* text, int indexStart) const {
-  return static_cast<int>(
-      ::SendMessage(HWindow, CB_FINDSTRINGEXACT, static_cast<WPARAM>(indexStart), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(::SendMessage(HWindow, CB_FINDSTRINGEXACT, static_cast<WPARAM>(indexStart),
+                                        reinterpret_cast<LPARAM>(text)));
 }
 std::string TComboBox::GetString(int index) const {
   const int n = static_cast<int>(::SendMessage(HWindow, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
@@ -328,12 +330,14 @@ void TComboBox::ShowList(bool show) {
 
 // ---- Scroll bars and sliders ----
 
-TScrollBar::TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar, TModule* module)
+TScrollBar::TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar,
+                       TModule* module)
     : TControl(parent, id, nullptr, x, y, w, h, module) {
   Attr.Style = (Attr.Style & ~WS_TABSTOP) | (isHScrollBar ? SBS_HORZ : SBS_VERT);
 }
 
-TScrollBar::TScrollBar(TWindow* parent, int resourceId, TModule* module) : TControl(parent, resourceId, module) {}
+TScrollBar::TScrollBar(TWindow* parent, int resourceId, TModule* module)
+    : TControl(parent, resourceId, module) {}
 
 const char* TScrollBar::GetClassName() {
   return WC_SCROLLBAR;
@@ -357,7 +361,8 @@ void TScrollBar::GetRange(int& min, int& max) const {
 
 void TScrollBar::SetPosition(int position) {
   position = std::clamp(position, std::min(Min, Max), std::max(Min, Max));
-  if (HWindow != nullptr && position != GetPosition()) SendMessage(SBM_SETPOS, static_cast<WPARAM>(position), TRUE);
+  if (HWindow != nullptr && position != GetPosition())
+    SendMessage(SBM_SETPOS, static_cast<WPARAM>(position), TRUE);
 }
 
 int TScrollBar::GetPosition() const {
@@ -380,14 +385,30 @@ void TScrollBar::SBBottom() {
 
 bool TScrollBar::ChildScroll(UINT code, UINT pos) {
   switch (code) {
-    case SB_LINEUP: SBLineUp(); return true;
-    case SB_LINEDOWN: SBLineDown(); return true;
-    case SB_PAGEUP: SBPageUp(); return true;
-    case SB_PAGEDOWN: SBPageDown(); return true;
-    case SB_THUMBPOSITION: SBThumbPosition(static_cast<int>(static_cast<short>(pos))); return true;
-    case SB_THUMBTRACK: SBThumbTrack(static_cast<int>(static_cast<short>(pos))); return true;
-    case SB_TOP: SBTop(); return true;
-    case SB_BOTTOM: SBBottom(); return true;
+    case SB_LINEUP:
+      SBLineUp();
+      return true;
+    case SB_LINEDOWN:
+      SBLineDown();
+      return true;
+    case SB_PAGEUP:
+      SBPageUp();
+      return true;
+    case SB_PAGEDOWN:
+      SBPageDown();
+      return true;
+    case SB_THUMBPOSITION:
+      SBThumbPosition(static_cast<int>(static_cast<short>(pos)));
+      return true;
+    case SB_THUMBTRACK:
+      SBThumbTrack(static_cast<int>(static_cast<short>(pos)));
+      return true;
+    case SB_TOP:
+      SBTop();
+      return true;
+    case SB_BOTTOM:
+      SBBottom();
+      return true;
   }
   return false;
 }

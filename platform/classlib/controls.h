@@ -31,8 +31,8 @@ class TGroupBox;
 class TCheckBox : public TButton {
  public:
   enum TState { Unchecked = 0, Checked = 1, Indeterminate = 2 };
-  TCheckBox(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TGroupBox* group = nullptr,
-            TModule* module = nullptr);
+  TCheckBox(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
+            TGroupBox* group = nullptr, TModule* module = nullptr);
   TCheckBox(TWindow* parent, int resourceId, TGroupBox* group = nullptr, TModule* module = nullptr);
   void Check() { SetCheck(Checked); }
   void Uncheck() { SetCheck(Unchecked); }
@@ -47,8 +47,8 @@ class TCheckBox : public TButton {
 
 class TRadioButton : public TCheckBox {
  public:
-  TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TGroupBox* group = nullptr,
-               TModule* module = nullptr);
+  TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
+               TGroupBox* group = nullptr, TModule* module = nullptr);
   TRadioButton(TWindow* parent, int resourceId, TGroupBox* group = nullptr, TModule* module = nullptr);
 };
 
@@ -150,7 +150,8 @@ class TComboBox : public TListBox {
 // scroll notifications.
 class TScrollBar : public TControl {
  public:
-  TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar, TModule* module = nullptr);
+  TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar,
+             TModule* module = nullptr);
   TScrollBar(TWindow* parent, int resourceId, TModule* module = nullptr);
   const char* GetClassName() override;
   void SetupWindow() override;

@@ -12,10 +12,18 @@ HGDIOBJ TDC::SelectObject(HGDIOBJ object) {
   if (old == nullptr) return nullptr;
   HGDIOBJ* slot = nullptr;
   switch (GetObjectType(object)) {
-    case OBJ_PEN: slot = &OrgPen; break;
-    case OBJ_BRUSH: slot = &OrgBrush; break;
-    case OBJ_FONT: slot = &OrgFont; break;
-    case OBJ_BITMAP: slot = &OrgBitmap; break;
+    case OBJ_PEN:
+      slot = &OrgPen;
+      break;
+    case OBJ_BRUSH:
+      slot = &OrgBrush;
+      break;
+    case OBJ_FONT:
+      slot = &OrgFont;
+      break;
+    case OBJ_BITMAP:
+      slot = &OrgBitmap;
+      break;
   }
   if (slot != nullptr && *slot == nullptr) *slot = old;
   return old;
@@ -96,7 +104,8 @@ TMemoryDC::~TMemoryDC() {
 }
 
 TFont::TFont(const char* face, int height, int width, int weight, bool italic)
-    : Handle(::CreateFont(height, width, 0, 0, weight, italic ? 1 : 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, face)) {}
+    : Handle(
+          ::CreateFont(height, width, 0, 0, weight, italic ? 1 : 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, face)) {}
 
 TFont::~TFont() {
   if (Own && Handle != nullptr) ::DeleteObject(Handle);

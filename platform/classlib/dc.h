@@ -30,12 +30,14 @@ class TDC {
   int DrawText(const char* text, int length, const TRect& rect, UINT format);
   bool FillRect(const TRect& rect, HBRUSH brush) { return ::FillRect(Handle, &rect, brush) != 0; }
   bool FrameRect(const TRect& rect, HBRUSH brush) { return ::FrameRect(Handle, &rect, brush) != 0; }
-  bool Rectangle(const TRect& rect) { return ::Rectangle(Handle, rect.left, rect.top, rect.right, rect.bottom) != 0; }
+  bool Rectangle(const TRect& rect) {
+    return ::Rectangle(Handle, rect.left, rect.top, rect.right, rect.bottom) != 0;
+  }
   bool MoveTo(int x, int y) { return ::MoveToEx(Handle, x, y, nullptr) != 0; }
   bool LineTo(int x, int y) { return ::LineTo(Handle, x, y) != 0; }
   bool BitBlt(const TRect& dest, HDC src, const TPoint& srcOrigin, DWORD rop = SRCCOPY) {
-    return ::BitBlt(Handle, dest.left, dest.top, dest.Width(), dest.Height(), src, srcOrigin.x, srcOrigin.y, rop) !=
-           0;
+    return ::BitBlt(Handle, dest.left, dest.top, dest.Width(), dest.Height(), src, srcOrigin.x, srcOrigin.y,
+                    rop) != 0;
   }
   TSize GetTextExtent(const char* text, int length) const;
   bool GetTextMetrics(TEXTMETRIC& metrics) const { return ::GetTextMetrics(Handle, &metrics) != 0; }

@@ -2,13 +2,16 @@
 
 #include "platform/classlib/command_enabler.h"
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TDialog, TWindow)
   EV_COMMAND(IDOK, CmOk),
   EV_COMMAND(IDCANCEL, CmCancel),
   EV_WM_CLOSE,
 END_RESPONSE_TABLE;
+// clang-format on
 
-TDialog::TDialog(TWindow* parent, TResId resId, TModule* module) : TWindow(parent, nullptr, module), ResId(resId) {
+TDialog::TDialog(TWindow* parent, TResId resId, TModule* module)
+    : TWindow(parent, nullptr, module), ResId(resId) {
   ClearFlag(wfAutoCreate);
 }
 
@@ -41,8 +44,8 @@ int TDialog::Execute() {
   TDialog* saved = DialogCreating();
   DialogCreating() = this;
   HWND owner = Parent != nullptr ? Parent->GetHandle() : nullptr;
-  const LONG_PTR r = DialogBoxIndirectParam(Module->GetInstance(), tpl, owner, DialogProc,
-                                            reinterpret_cast<LPARAM>(this));
+  const LONG_PTR r =
+      DialogBoxIndirectParam(Module->GetInstance(), tpl, owner, DialogProc, reinterpret_cast<LPARAM>(this));
   DialogCreating() = saved;
   ClearFlag(wfModal);
   return static_cast<int>(r);
@@ -56,7 +59,8 @@ bool TDialog::Create() {
   TDialog* saved = DialogCreating();
   DialogCreating() = this;
   HWND owner = Parent != nullptr ? Parent->GetHandle() : nullptr;
-  HWND h = CreateDialogIndirectParam(Module->GetInstance(), tpl, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+  HWND h = CreateDialogIndirectParam(Module->GetInstance(), tpl, owner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
   DialogCreating() = saved;
   return h != nullptr && HWindow == h;
 }

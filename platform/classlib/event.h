@@ -59,12 +59,12 @@ class TCommandEnabler {
 };
 
 enum class TEventKind {
-  Message,        // any message but WM_COMMAND
-  Command,        // WM_COMMAND from a menu, an accelerator or a button click
-  CommandEnable,  // a command enabler for the id
-  ChildNotify,    // WM_COMMAND from control id with one notification code
-  ChildNotifyAll, // WM_COMMAND from control id with any code
-  NotifyAtChild,  // a notification handled by the control that sent it
+  Message,         // any message but WM_COMMAND
+  Command,         // WM_COMMAND from a menu, an accelerator or a button click
+  CommandEnable,   // a command enabler for the id
+  ChildNotify,     // WM_COMMAND from control id with one notification code
+  ChildNotifyAll,  // WM_COMMAND from control id with any code
+  NotifyAtChild,   // a notification handled by the control that sent it
 };
 
 using TDispatcher = std::function<LRESULT(TEventHandler&, WPARAM, LPARAM)>;
@@ -79,7 +79,8 @@ struct TResponseTableEntry {
 
 // What a lookup asks for, and the entry it found.
 struct TEventInfo {
-  TEventInfo(TEventKind kind, UINT msg, UINT id = 0, UINT code = 0) : Kind(kind), Msg(msg), Id(id), Code(code) {}
+  TEventInfo(TEventKind kind, UINT msg, UINT id = 0, UINT code = 0)
+      : Kind(kind), Msg(msg), Id(id), Code(code) {}
   TEventKind Kind;
   UINT Msg;
   UINT Id;
@@ -101,19 +102,19 @@ class TEventHandler {
   static bool SearchEntries(const std::vector<TResponseTableEntry>& entries, TEventInfo& info);
 };
 
-#define DECLARE_RESPONSE_TABLE(cls)                                      \
- private:                                                                \
-  static const std::vector<TResponseTableEntry>& ResponseEntries_();    \
-                                                                         \
- public:                                                                 \
+#define DECLARE_RESPONSE_TABLE(cls)                                  \
+ private:                                                            \
+  static const std::vector<TResponseTableEntry>& ResponseEntries_(); \
+                                                                     \
+ public:                                                             \
   bool Find(TEventInfo& info) override
 
-#define DEFINE_RESPONSE_TABLE1(cls, base)                                                      \
-  bool cls::Find(TEventInfo& info) {                                                           \
-    return SearchEntries(cls::ResponseEntries_(), info) || base::Find(info);                   \
-  }                                                                                            \
-  const std::vector<TResponseTableEntry>& cls::ResponseEntries_() {                            \
-    using TMyClass = cls;                                                                      \
+#define DEFINE_RESPONSE_TABLE1(cls, base)                                    \
+  bool cls::Find(TEventInfo& info) {                                         \
+    return SearchEntries(cls::ResponseEntries_(), info) || base::Find(info); \
+  }                                                                          \
+  const std::vector<TResponseTableEntry>& cls::ResponseEntries_() {          \
+    using TMyClass = cls;                                                    \
     static const std::vector<TResponseTableEntry> entries_ = {
 #define END_RESPONSE_TABLE \
   }                        \
@@ -148,7 +149,8 @@ TResponseTableEntry CommandAndId(UINT id, void (T::*pmf)(WPARAM)) {
 
 template <class T>
 TResponseTableEntry CommandEnable(UINT id, void (T::*pmf)(TCommandEnabler&)) {
-  return {TEventKind::CommandEnable, WM_COMMAND, id, 0, [pmf](TEventHandler& h, WPARAM, LPARAM lp) -> LRESULT {
+  return {TEventKind::CommandEnable, WM_COMMAND, id, 0,
+          [pmf](TEventHandler& h, WPARAM, LPARAM lp) -> LRESULT {
             (As<T>(h).*pmf)(*reinterpret_cast<TCommandEnabler*>(lp));
             return 0;
           }};
@@ -164,7 +166,8 @@ TResponseTableEntry ChildNotify(UINT id, UINT code, void (T::*pmf)()) {
 
 template <class T>
 TResponseTableEntry ChildNotifyAndCode(UINT id, UINT code, void (T::*pmf)(UINT)) {
-  return {TEventKind::ChildNotify, WM_COMMAND, id, code, [pmf](TEventHandler& h, WPARAM wp, LPARAM) -> LRESULT {
+  return {TEventKind::ChildNotify, WM_COMMAND, id, code,
+          [pmf](TEventHandler& h, WPARAM wp, LPARAM) -> LRESULT {
             (As<T>(h).*pmf)(HIWORD(wp));
             return 0;
           }};
@@ -172,7 +175,8 @@ TResponseTableEntry ChildNotifyAndCode(UINT id, UINT code, void (T::*pmf)(UINT))
 
 template <class T>
 TResponseTableEntry ChildNotifyAllCodes(UINT id, void (T::*pmf)(UINT)) {
-  return {TEventKind::ChildNotifyAll, WM_COMMAND, id, 0, [pmf](TEventHandler& h, WPARAM wp, LPARAM) -> LRESULT {
+  return {TEventKind::ChildNotifyAll, WM_COMMAND, id, 0,
+          [pmf](TEventHandler& h, WPARAM wp, LPARAM) -> LRESULT {
             (As<T>(h).*pmf)(HIWORD(wp));
             return 0;
           }};
@@ -290,8 +294,8 @@ TResponseTableEntry SetCursor(UINT msg, bool (T::*pmf)(HWND, UINT, UINT)) {
 template <class T>
 TResponseTableEntry CtlColor(UINT msg, HBRUSH (T::*pmf)(HDC, HWND, UINT)) {
   return {TEventKind::Message, msg, 0, 0, [pmf, msg](TEventHandler& h, WPARAM wp, LPARAM lp) -> LRESULT {
-            return reinterpret_cast<LRESULT>(
-                (As<T>(h).*pmf)(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), msg - WM_CTLCOLORMSGBOX));
+            return reinterpret_cast<LRESULT>((As<T>(h).*pmf)(
+                reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), msg - WM_CTLCOLORMSGBOX));
           }};
 }
 
@@ -334,7 +338,8 @@ TResponseTableEntry MinMax(UINT msg, void (T::*pmf)(MINMAXINFO&)) {
 #define EV_CHILD_NOTIFY(id, code, method) classlib_entries::ChildNotify<TMyClass>(id, code, &TMyClass::method)
 #define EV_CHILD_NOTIFY_AND_CODE(id, code, method) \
   classlib_entries::ChildNotifyAndCode<TMyClass>(id, code, &TMyClass::method)
-#define EV_CHILD_NOTIFY_ALL_CODES(id, method) classlib_entries::ChildNotifyAllCodes<TMyClass>(id, &TMyClass::method)
+#define EV_CHILD_NOTIFY_ALL_CODES(id, method) \
+  classlib_entries::ChildNotifyAllCodes<TMyClass>(id, &TMyClass::method)
 #define EV_NOTIFY_AT_CHILD(code, method) classlib_entries::NotifyAtChild<TMyClass>(code, &TMyClass::method)
 #define EV_MESSAGE(msg, method) classlib_entries::Message<TMyClass>(msg, &TMyClass::method)
 
@@ -372,7 +377,8 @@ TResponseTableEntry MinMax(UINT msg, void (T::*pmf)(MINMAXINFO&)) {
 #define EV_WM_ERASEBKGND classlib_entries::EraseBkgnd<TMyClass>(WM_ERASEBKGND, &TMyClass::EvEraseBkgnd)
 #define EV_WM_SETCURSOR classlib_entries::SetCursor<TMyClass>(WM_SETCURSOR, &TMyClass::EvSetCursor)
 #define EV_WM_CTLCOLOR(msg) classlib_entries::CtlColor<TMyClass>(msg, &TMyClass::EvCtlColor)
-#define EV_WM_INITMENUPOPUP classlib_entries::InitMenuPopup<TMyClass>(WM_INITMENUPOPUP, &TMyClass::EvInitMenuPopup)
+#define EV_WM_INITMENUPOPUP \
+  classlib_entries::InitMenuPopup<TMyClass>(WM_INITMENUPOPUP, &TMyClass::EvInitMenuPopup)
 #define EV_WM_MENUSELECT classlib_entries::MenuSelect<TMyClass>(WM_MENUSELECT, &TMyClass::EvMenuSelect)
 #define EV_WM_ENTERIDLE classlib_entries::EnterIdle<TMyClass>(WM_ENTERIDLE, &TMyClass::EvEnterIdle)
 #define EV_WM_GETMINMAXINFO classlib_entries::MinMax<TMyClass>(WM_GETMINMAXINFO, &TMyClass::EvGetMinMaxInfo)

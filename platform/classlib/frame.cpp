@@ -2,10 +2,12 @@
 
 #include "platform/classlib/gadgets.h"
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TFrameWindow, TWindow)
   EV_WM_SIZE,
   EV_WM_SETFOCUS,
 END_RESPONSE_TABLE;
+// clang-format on
 
 TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* clientWnd, bool, TModule* module)
     : TWindow(parent, title, module) {
@@ -29,7 +31,8 @@ TWindow* TFrameWindow::SetClientWindow(TWindow* client) {
   ClientWnd = client;
   if (client != nullptr) {
     client->SetParent(this);
-    client->Attr.Style = (client->Attr.Style | WS_CHILD | WS_VISIBLE) & ~(WS_POPUP | WS_CAPTION | WS_THICKFRAME);
+    client->Attr.Style =
+        (client->Attr.Style | WS_CHILD | WS_VISIBLE) & ~(WS_POPUP | WS_CAPTION | WS_THICKFRAME);
     client->SetFlag(wfAutoCreate);
     if (HWindow != nullptr) {
       client->Create();
@@ -108,12 +111,14 @@ void TFrameWindow::EvSetFocus(HWND) {
 
 // ---- TDecoratedFrame ----
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TDecoratedFrame, TFrameWindow)
   EV_WM_MENUSELECT,
 END_RESPONSE_TABLE;
+// clang-format on
 
-TDecoratedFrame::TDecoratedFrame(TWindow* parent, const char* title, TWindow* clientWnd, bool trackMenuSelection,
-                                 TModule* module)
+TDecoratedFrame::TDecoratedFrame(TWindow* parent, const char* title, TWindow* clientWnd,
+                                 bool trackMenuSelection, TModule* module)
     : TFrameWindow(parent, title, clientWnd, false, module), TrackMenuSelection(trackMenuSelection) {}
 
 void TDecoratedFrame::Insert(TWindow& decoration, TLocation location) {

@@ -55,11 +55,14 @@ void TGadget::SetEnabled(bool enabled) {
 
 int TGadget::BorderWidth() const {
   switch (BorderStyle) {
-    case None: return 0;
+    case None:
+      return 0;
     case Plain:
     case Raised:
-    case Recessed: return 1;
-    case Embossed: return 2;
+    case Recessed:
+      return 1;
+    case Embossed:
+      return 2;
   }
   return 0;
 }
@@ -130,7 +133,8 @@ void TTextGadget::SetText(const char* text) {
 
 void TTextGadget::GetDesiredSize(TSize& size) {
   TGadget::GetDesiredSize(size);
-  HFONT font = Window != nullptr ? Window->GetFont() : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  HFONT font =
+      Window != nullptr ? Window->GetFont() : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   size.cx += static_cast<int>(NumChars) * AverageCharWidth(font);
   size.cy += CharHeight(font);
 }
@@ -154,7 +158,8 @@ void TTextGadget::Paint(TDC& dc) {
 
 // ---- TCelArray ----
 
-TCelArray::TCelArray(HBITMAP bitmap, int numCels, bool own) : Bitmap(bitmap), Own(own), Cels(std::max(numCels, 1)) {
+TCelArray::TCelArray(HBITMAP bitmap, int numCels, bool own)
+    : Bitmap(bitmap), Own(own), Cels(std::max(numCels, 1)) {
   BITMAP bm{};
   if (bitmap != nullptr) GetObject(bitmap, sizeof bm, &bm);
   StripWidth = bm.bmWidth;
@@ -164,7 +169,8 @@ TCelArray::TCelArray(HBITMAP bitmap, int numCels, bool own) : Bitmap(bitmap), Ow
   TMemoryDC mem;
   mem.SelectObject(bitmap);
   for (int y = 0; y < bm.bmHeight; ++y) {
-    for (int x = 0; x < bm.bmWidth; ++x) Pixels[static_cast<std::size_t>(y * bm.bmWidth + x)] = GetPixel(mem, x, y);
+    for (int x = 0; x < bm.bmWidth; ++x)
+      Pixels[static_cast<std::size_t>(y * bm.bmWidth + x)] = GetPixel(mem, x, y);
   }
 }
 
@@ -249,7 +255,8 @@ void TButtonGadget::Paint(TDC& dc) {
     for (int gy = 0; gy < cel.cy; ++gy) {
       for (int gx = 0; gx < cel.cx; ++gx) {
         const COLORREF c = CelArray->PixelOf(0, gx, gy);
-        if (c != kFace && GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 192) SetPixelV(dc, x + gx, y + gy, shadow);
+        if (c != kFace && GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 192)
+          SetPixelV(dc, x + gx, y + gy, shadow);
       }
     }
   }
@@ -328,15 +335,19 @@ void TButtonGadgetEnabler::SetCheck(int state) {
 
 // ---- TGadgetWindow ----
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TGadgetWindow, TWindow)
   EV_WM_SIZE,
   EV_WM_LBUTTONDOWN,
   EV_WM_LBUTTONUP,
   EV_WM_MOUSEMOVE,
 END_RESPONSE_TABLE;
+// clang-format on
 
 TGadgetWindow::TGadgetWindow(TWindow* parent, TTileDirection direction, TFont* font, TModule* module)
-    : TWindow(parent, nullptr, module), Direction(direction), Font(font != nullptr ? font : new TGadgetWindowFont()) {
+    : TWindow(parent, nullptr, module),
+      Direction(direction),
+      Font(font != nullptr ? font : new TGadgetWindowFont()) {
   Attr.Style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
   Attr.X = Attr.Y = 0;
   Attr.W = Attr.H = 0;
@@ -440,7 +451,8 @@ void TGadgetWindow::LayoutSession() {
     if (Direction == Horizontal) {
       const int w = g.WideAsPossible ? extra : sizes[i].cx;
       const int top = EdgeMargin + std::max(0, (client.Height() - 2 * EdgeMargin - sizes[i].cy) / 2);
-      g.SetBounds(TRect(pos, top, pos + w, top + std::min<int>(sizes[i].cy, client.Height() - 2 * EdgeMargin)));
+      g.SetBounds(
+          TRect(pos, top, pos + w, top + std::min<int>(sizes[i].cy, client.Height() - 2 * EdgeMargin)));
       pos += w;
     } else {
       const int h = g.WideAsPossible ? extra : sizes[i].cy;

@@ -162,8 +162,8 @@ class TGadgetWindow : public TWindow {
   enum TPlacement { Before, After };
 
   // The window takes the font (null: the 8-point gadget font).
-  explicit TGadgetWindow(TWindow* parent = nullptr, TTileDirection direction = Horizontal, TFont* font = nullptr,
-                         TModule* module = nullptr);
+  explicit TGadgetWindow(TWindow* parent = nullptr, TTileDirection direction = Horizontal,
+                         TFont* font = nullptr, TModule* module = nullptr);
   ~TGadgetWindow() override;
 
   // The window takes the gadget.
@@ -211,8 +211,8 @@ class TGadgetWindow : public TWindow {
 
 class TControlBar : public TGadgetWindow {
  public:
-  explicit TControlBar(TWindow* parent = nullptr, TTileDirection direction = Horizontal, TFont* font = nullptr,
-                       TModule* module = nullptr);
+  explicit TControlBar(TWindow* parent = nullptr, TTileDirection direction = Horizontal,
+                       TFont* font = nullptr, TModule* module = nullptr);
   void Paint(TDC& dc, bool erase, TRect& rect) override;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 // ---- TPropertyPage ----
 
 TPropertyPage::TPropertyPage(TPropertySheet* parent, TResId resId, const char* title, TResId, TModule* module)
@@ -26,8 +25,9 @@ bool TPropertyPage::CreatePage() {
   if (tpl == nullptr || Parent == nullptr || Parent->GetHandle() == nullptr) return false;
   // The page lives inside the sheet: a child dialog without a frame.
   DialogTemplate child = *tpl;
-  child.style = (child.style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_VISIBLE)) |
-                WS_CHILD | DS_CONTROL;
+  child.style =
+      (child.style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_VISIBLE)) |
+      WS_CHILD | DS_CONTROL;
   child.exStyle &= ~WS_EX_DLGMODALFRAME;
   child.x = 0;
   child.y = 0;
@@ -77,21 +77,33 @@ LRESULT TPropertyPage::EvNotify(UINT id, void* header) {
   auto* n = static_cast<PSHNOTIFY*>(header);
   if (n == nullptr) return DefaultProcessing();
   switch (n->hdr.code) {
-    case PSN_SETACTIVE: return SetActive(*n);
-    case PSN_KILLACTIVE: return KillActive(*n) ? TRUE : FALSE;
-    case PSN_APPLY: return Apply(*n);
-    case PSN_RESET: Reset(*n); return 0;
-    case PSN_HELP: Help(*n); return 0;
-    case PSN_WIZBACK: return WizBack(*n);
-    case PSN_WIZNEXT: return WizNext(*n);
-    case PSN_WIZFINISH: return WizFinish(*n) ? TRUE : FALSE;
-    case PSN_QUERYCANCEL: return QueryCancel(*n) ? TRUE : FALSE;
+    case PSN_SETACTIVE:
+      return SetActive(*n);
+    case PSN_KILLACTIVE:
+      return KillActive(*n) ? TRUE : FALSE;
+    case PSN_APPLY:
+      return Apply(*n);
+    case PSN_RESET:
+      Reset(*n);
+      return 0;
+    case PSN_HELP:
+      Help(*n);
+      return 0;
+    case PSN_WIZBACK:
+      return WizBack(*n);
+    case PSN_WIZNEXT:
+      return WizNext(*n);
+    case PSN_WIZFINISH:
+      return WizFinish(*n) ? TRUE : FALSE;
+    case PSN_QUERYCANCEL:
+      return QueryCancel(*n) ? TRUE : FALSE;
   }
   return TDialog::EvNotify(id, header);
 }
 
 // ---- TPropertySheet ----
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TPropertySheet, TDialog)
   EV_COMMAND(IDOK, CmOk),
   EV_COMMAND(IDCANCEL, CmCancel),
@@ -103,6 +115,7 @@ DEFINE_RESPONSE_TABLE1(TPropertySheet, TDialog)
   EV_MESSAGE(PSM_SETCURSEL, EvSetCurSel),
   EV_MESSAGE(PSM_GETCURRENTPAGEHWND, EvGetCurrentPage),
 END_RESPONSE_TABLE;
+// clang-format on
 
 TPropertySheet::TPropertySheet(TWindow* parent, const char* title, UINT startPage, bool, DWORD flags,
                                TModule* module)
@@ -209,7 +222,8 @@ void TPropertySheet::ActivatePage(int index) {
     ::GetWindowRect(tab, &r);
     MapWindowPoints(nullptr, HWindow, reinterpret_cast<POINT*>(&r), 2);
     ::SendMessage(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-    ::SetWindowPos(page->GetHandle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    ::SetWindowPos(page->GetHandle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOACTIVATE);
   }
   TPropertyPage* old = GetPage(Current);
   Current = index;

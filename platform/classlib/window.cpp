@@ -1,9 +1,10 @@
 #include "platform/classlib/window.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <memory>
 #include <mutex>
-#include <strings.h>
 #include <unordered_map>
 
 #include "platform/classlib/application.h"
@@ -52,6 +53,7 @@ std::unordered_map<const TWindow*, std::shared_ptr<bool>>& Tokens() {
 
 }  // namespace
 
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TWindow, TEventHandler)
   EV_WM_CLOSE,
   EV_WM_DESTROY,
@@ -61,6 +63,7 @@ DEFINE_RESPONSE_TABLE1(TWindow, TEventHandler)
   EV_WM_HSCROLL,
   EV_WM_VSCROLL,
 END_RESPONSE_TABLE;
+// clang-format on
 
 TWindow*& TWindow::Creating() {
   thread_local TWindow* creating = nullptr;
@@ -116,7 +119,8 @@ void TWindow::SetParent(TWindow* newParent) {
     Parent->AddChild(this);
     if (Module == nullptr) Module = Parent->Module;
   }
-  if (HWindow != nullptr && Parent != nullptr && Parent->HWindow != nullptr) ::SetParent(HWindow, Parent->HWindow);
+  if (HWindow != nullptr && Parent != nullptr && Parent->HWindow != nullptr)
+    ::SetParent(HWindow, Parent->HWindow);
 }
 
 TWindow* TWindow::ChildWithId(int id) const {
@@ -172,8 +176,8 @@ bool TWindow::Create() {
   if (!Attr.AccelTable.IsNull() && hAccel == nullptr) hAccel = Module->LoadAccelerators(Attr.AccelTable);
   TWindow* saved = Creating();
   Creating() = this;
-  HWND h = CreateWindowEx(Attr.ExStyle, GetClassName(), Title.c_str(), Attr.Style, Attr.X, Attr.Y, Attr.W, Attr.H,
-                          parent, menu, Module->GetInstance(), Attr.Param);
+  HWND h = CreateWindowEx(Attr.ExStyle, GetClassName(), Title.c_str(), Attr.Style, Attr.X, Attr.Y, Attr.W,
+                          Attr.H, parent, menu, Module->GetInstance(), Attr.Param);
   Creating() = saved;
   if (h == nullptr) {
     if (own_menu) DestroyMenu(menu);

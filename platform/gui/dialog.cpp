@@ -163,7 +163,8 @@ void UpdateDefaultLook(HWND dialog, HWND focus) {
     }
   }
   for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (c != want && (DialogCode(c, nullptr) & DLGC_DEFPUSHBUTTON)) SendMessage(c, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (c != want && (DialogCode(c, nullptr) & DLGC_DEFPUSHBUTTON))
+      SendMessage(c, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
   }
   if (want != nullptr && (DialogCode(want, nullptr) & DLGC_UNDEFPUSHBUTTON))
     SendMessage(want, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
@@ -191,7 +192,8 @@ LRESULT DefDlgProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND: {
       HDC dc = reinterpret_cast<HDC>(wParam);
-      HBRUSH brush = reinterpret_cast<HBRUSH>(SendMessage(h, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(h)));
+      HBRUSH brush =
+          reinterpret_cast<HBRUSH>(SendMessage(h, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(h)));
       if (brush == nullptr) brush = GetSysColorBrush(COLOR_BTNFACE);
       RECT r;
       GetClientRect(h, &r);
@@ -340,8 +342,9 @@ HWND CreateDialogIndirectParam(HINSTANCE instance, const DialogTemplate* tpl, HW
 
   const char* cls = tpl->className.empty() ? WC_DIALOG : tpl->className.c_str();
   t_creating = state;
-  HWND dlg = CreateWindowEx(ex, cls, tpl->caption.c_str(), style & ~WS_VISIBLE, r.left, r.top, r.right - r.left,
-                            r.bottom - r.top, (style & WS_CHILD) ? parent : owner, menu, instance, nullptr);
+  HWND dlg =
+      CreateWindowEx(ex, cls, tpl->caption.c_str(), style & ~WS_VISIBLE, r.left, r.top, r.right - r.left,
+                     r.bottom - r.top, (style & WS_CHILD) ? parent : owner, menu, instance, nullptr);
   t_creating.reset();
   if (dlg == nullptr) {
     if (state->own_font) DeleteObject(font);
@@ -361,8 +364,9 @@ HWND CreateDialogIndirectParam(HINSTANCE instance, const DialogTemplate* tpl, HW
   for (const DialogItemTemplate& item : tpl->items) {
     const DWORD item_style = item.style | WS_CHILD;
     HWND c = CreateWindowEx(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className, item.text, item_style,
-                            Scale(item.x, bx, 4), Scale(item.y, by, 8), Scale(item.cx, bx, 4), Scale(item.cy, by, 8),
-                            dlg, reinterpret_cast<HMENU>(static_cast<std::intptr_t>(item.id)), instance, nullptr);
+                            Scale(item.x, bx, 4), Scale(item.y, by, 8), Scale(item.cx, bx, 4),
+                            Scale(item.cy, by, 8), dlg,
+                            reinterpret_cast<HMENU>(static_cast<std::intptr_t>(item.id)), instance, nullptr);
     if (!IsWindow(dlg)) return nullptr;
     if (c == nullptr) {
       if (style & DS_NOFAILCREATE) continue;

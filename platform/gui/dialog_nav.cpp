@@ -91,7 +91,8 @@ bool MoveInGroup(HWND dialog, const MSG* msg) {
   if (DialogCode(next, msg) & DLGC_RADIOBUTTON) {
     DialogSetFocus(dialog, next);
     // An automatic radio button is chosen by moving onto it.
-    if ((StyleOf(next) & BS_TYPEMASK) == BS_AUTORADIOBUTTON && SendMessage(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
+    if ((StyleOf(next) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+        SendMessage(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
       SendMessage(next, BM_CLICK, 0, 0);
   } else {
     SendMessage(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
@@ -197,7 +198,8 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND ctl, BOOL previous) {
   int first = at;
   while (first > 0 && !(StyleOf(siblings[static_cast<std::size_t>(first)]) & WS_GROUP)) --first;
   int end = at + 1;
-  while (end < static_cast<int>(siblings.size()) && !(StyleOf(siblings[static_cast<std::size_t>(end)]) & WS_GROUP))
+  while (end < static_cast<int>(siblings.size()) &&
+         !(StyleOf(siblings[static_cast<std::size_t>(end)]) & WS_GROUP))
     ++end;
   const int size = end - first;
   const int step = previous ? -1 : 1;

@@ -316,7 +316,8 @@ int GetMenuItemCount(HMENU menu) {
 UINT GetMenuItemID(HMENU menu, int position) {
   std::lock_guard<std::recursive_mutex> hold(M().lock);
   MenuRec* m = Find(menu);
-  if (m == nullptr || position < 0 || static_cast<std::size_t>(position) >= m->items.size()) return 0xFFFFFFFFu;
+  if (m == nullptr || position < 0 || static_cast<std::size_t>(position) >= m->items.size())
+    return 0xFFFFFFFFu;
   const MenuItemRec& it = m->items[static_cast<std::size_t>(position)];
   if (it.popup != nullptr) return 0xFFFFFFFFu;
   return static_cast<UINT>(it.id);
@@ -346,7 +347,8 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
     if (w == nullptr || (w->style & WS_CHILD)) return FALSE;
     w->menu = menu;
   }
-  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return TRUE;
 }
 
@@ -399,7 +401,9 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
 void UpdateSystemMenu(HWND hwnd, HMENU menu) {
   const DWORD style = static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE));
   const bool min = (style & WS_MINIMIZE) != 0, max = (style & WS_MAXIMIZE) != 0;
-  auto set = [&](UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+  auto set = [&](UINT id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
   set(SC_RESTORE, min || max);
   set(SC_MOVE, !max);
   set(SC_SIZE, (style & WS_THICKFRAME) && !min && !max);

@@ -106,7 +106,7 @@ void DrawLabel(HDC dc, const std::string& text, RECT r, UINT format, bool grayed
     SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
     DrawText(dc, text.c_str(), static_cast<int>(text.size()), &etch, format);
   }
-  SetTextColor(dc, grayed    ? GetSysColor(COLOR_GRAYTEXT)
+  SetTextColor(dc, grayed     ? GetSysColor(COLOR_GRAYTEXT)
                    : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                               : GetSysColor(COLOR_MENUTEXT));
   DrawText(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
@@ -250,11 +250,12 @@ void PaintPopup(HDC dc, const MenuRec& menu, const std::vector<RECT>& rects, con
     const bool selected = (it.flags & MF_HILITE) != 0;
     const bool grayed = (it.flags & MF_GRAYED) != 0;
     if (selected) Fill(dc, ir, COLOR_HIGHLIGHT);
-    const COLORREF ink = grayed ? GetSysColor(COLOR_GRAYTEXT)
+    const COLORREF ink = grayed     ? GetSysColor(COLOR_GRAYTEXT)
                          : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                                     : GetSysColor(COLOR_MENUTEXT);
     if (it.flags & MF_CHECKED)
-      DrawCheck(dc, RECT{ir.left, ir.top, ir.left + kCheckWidth, ir.bottom}, (it.flags & MFT_RADIOCHECK) != 0, ink);
+      DrawCheck(dc, RECT{ir.left, ir.top, ir.left + kCheckWidth, ir.bottom}, (it.flags & MFT_RADIOCHECK) != 0,
+                ink);
     RECT tr{ir.left + kCheckWidth, ir.top, ir.right - kArrowWidth, ir.bottom};
     if (it.flags & MF_BITMAP) {
       DrawBitmap(dc, it.bitmap, tr.left, ir.top + 1);
@@ -285,8 +286,8 @@ void PaintMenuBar(HWND hwnd, HDC dc, const RECT& bar, bool) {
     if (it.flags & MF_BITMAP) {
       DrawBitmap(dc, it.bitmap, rects[i].left + kBarPad, rects[i].top + 1);
     } else {
-      DrawLabel(dc, Label(it.text), rects[i], DT_CENTER | DT_VCENTER | DT_SINGLELINE, (it.flags & MF_GRAYED) != 0,
-                selected);
+      DrawLabel(dc, Label(it.text), rects[i], DT_CENTER | DT_VCENTER | DT_SINGLELINE,
+                (it.flags & MF_GRAYED) != 0, selected);
     }
   }
   SelectObject(dc, old);

@@ -180,8 +180,8 @@ void OpenLevel(Session& s, HMENU menu, int parent_index, const RECT* beside, boo
   }
   x = std::clamp<int>(x, screen.left, std::max<int>(screen.left, screen.right - size.cx));
   y = std::clamp<int>(y, screen.top, std::max<int>(screen.top, screen.bottom - size.cy));
-  HWND w = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WC_POPUPMENU, "", WS_POPUP, x, y, size.cx, size.cy,
-                          s.owner, nullptr, nullptr, nullptr);
+  HWND w = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WC_POPUPMENU, "", WS_POPUP, x, y, size.cx,
+                          size.cy, s.owner, nullptr, nullptr, nullptr);
   if (w == nullptr) return;
   SetWindowLongPtr(w, kMenuSlot, reinterpret_cast<LONG_PTR>(menu));
   SetMenuHilite(menu, -1);
@@ -393,7 +393,8 @@ void KeyDown(Session& s, const MSG& m) {
       }
       return;
     case VK_RIGHT:
-      if (!on_bar && level.selected >= 0 && rec.items[static_cast<std::size_t>(level.selected)].popup != nullptr) {
+      if (!on_bar && level.selected >= 0 &&
+          rec.items[static_cast<std::size_t>(level.selected)].popup != nullptr) {
         OpenSelected(s, li, true);
       } else if (s.bar) {
         MoveInBar(s, 1);
@@ -467,8 +468,8 @@ UINT_PTR RunSession(Session& s, HWND modal_window) {
   SetCapture(s.levels.size() > 1 || s.levels[0].window == nullptr ? s.owner : s.levels[0].window);
   HWND capture_window = GetCapture();
   RunModalLoop(
-      modal_window, [&] { return s.done || !IsWindow(s.owner); }, [&](const MSG& m) { return PreTranslate(s, m); },
-      [&] { s.done = true; });
+      modal_window, [&] { return s.done || !IsWindow(s.owner); },
+      [&](const MSG& m) { return PreTranslate(s, m); }, [&] { s.done = true; });
   if (GetCapture() == capture_window) ReleaseCapture();
   CloseLevelsAfter(s, 0);
   if (s.levels[0].window != nullptr && IsWindow(s.levels[0].window)) DestroyWindow(s.levels[0].window);

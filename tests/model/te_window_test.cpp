@@ -1,3 +1,5 @@
+#include "model/te_window.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "film_fakes.h"
-#include "model/te_window.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 
@@ -70,7 +71,7 @@ TEST(WindowRoutines, TEWindowPaintsItsWholeAreaAndReportsItsEarlierState) {
   EXPECT_EQ(GetClassLongPtr(w, GCLP_HBRBACKGROUND), 0u);
   EXPECT_FALSE(w.EnableWindow(false));  // it was enabled
   EXPECT_FALSE(IsWindowEnabled(w));
-  EXPECT_TRUE(w.EnableWindow(false));   // now it was disabled
+  EXPECT_TRUE(w.EnableWindow(false));  // now it was disabled
   EXPECT_TRUE(w.EnableWindow(true));
   EXPECT_TRUE(IsWindowEnabled(w));
 }

@@ -1,3 +1,5 @@
+#include "ui/te_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 #include "platform/classlib/classlib.h"
 #include "platform/gui/gui_driver.h"
 #include "platform/gui/modal.h"
-#include "ui/te_dialog.h"
 
 namespace {
 
@@ -55,9 +56,11 @@ class TRepeatDialog : public TEDialog {
   bool apply = false;
   DECLARE_RESPONSE_TABLE(TRepeatDialog);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TRepeatDialog, TEDialog)
   EV_COMMAND_ENABLE(kApply, CeApply),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class TEDialogTest : public ::testing::Test {
  protected:
@@ -119,9 +122,9 @@ TEST_F(TEDialogTest, IdleTimeDrawsPendingClipsBeforeTheEnablersRun) {
 
 TEST_F(TEDialogTest, DisablingTheFocusedItemMovesTheFocusWithinItsGroupOrToOk) {
   struct Case {
-    int focus;        // the item that has the focus
-    int disabled_too; // another item of its group already disabled (0: none)
-    int disable;      // the item disabled now
+    int focus;         // the item that has the focus
+    int disabled_too;  // another item of its group already disabled (0: none)
+    int disable;       // the item disabled now
     int want_focus;
     int want_default;
   };

@@ -33,10 +33,12 @@ class TTestFrame : public TFrameWindow {
   }
   DECLARE_RESPONSE_TABLE(TTestFrame);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TTestFrame, TFrameWindow)
   EV_WM_CLOSE,
   EV_MESSAGE(kRequest, EvRequest),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class TermometerTest : public ::testing::Test {
  protected:
@@ -112,10 +114,9 @@ TEST_F(TermometerTest, TheBarShowsThePositionAndThePercentage) {
     const char* percent;
   };
   const Case cases[] = {
-      {200, 50, 250, "25%"},
-      {0, 0, 0, "0%"},       // total 0 paints as 1
-      {-7, 0, 0, "0%"},      // so does a negative one
-      {10, 15, 1500, "150%"},  // beyond the total: a full bar, above 100%
+      {200, 50, 250, "25%"},  {0, 0, 0, "0%"},  // total 0 paints as 1
+      {-7, 0, 0, "0%"},                         // so does a negative one
+      {10, 15, 1500, "150%"},                   // beyond the total: a full bar, above 100%
       {3, 2, 667, "67%"},
   };
   for (const Case& c : cases) {
@@ -145,7 +146,8 @@ TEST_F(TermometerTest, OpeningShowsATopmostDialogThatHoldsTheMouse) {
   GetWindowText(d, caption, sizeof caption);
   EXPECT_STREQ(caption, "Normalize");
   // The close item is disabled without the grey look.
-  EXPECT_EQ(GetMenuState(GetSystemMenu(d, FALSE), SC_CLOSE, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED), MF_DISABLED);
+  EXPECT_EQ(GetMenuState(GetSystemMenu(d, FALSE), SC_CLOSE, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED),
+            MF_DISABLED);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDCANCEL)));
   // The cursor: an arrow over the dialog, the wait cursor elsewhere.
   RECT wr;
@@ -177,12 +179,13 @@ TEST_F(TermometerTest, TheDialogIsCentredOverItsPlacementClampedToTheScreen) {
   };
   const Case cases[] = {
       {RECT{sw - 200, 100, sw + 200, 300}, RECT{sw - 200, 100, sw, 300}},  // partly off screen: clamped
-      {RECT{-1000, -900, -700, -800}, RECT{0, 0, sw, sh}},                   // wholly off: the screen
+      {RECT{-1000, -900, -700, -800}, RECT{0, 0, sw, sh}},                 // wholly off: the screen
       {RECT{300, 200, 700, 500}, RECT{300, 200, 700, 500}},
   };
   for (const Case& c : cases) {
-    HWND place = CreateWindowEx(0, "Static", "", WS_POPUP, c.place.left, c.place.top, c.place.right - c.place.left,
-                                c.place.bottom - c.place.top, nullptr, nullptr, nullptr, nullptr);
+    HWND place =
+        CreateWindowEx(0, "Static", "", WS_POPUP, c.place.left, c.place.top, c.place.right - c.place.left,
+                       c.place.bottom - c.place.top, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(Open("a.wav", 10, false, place), nullptr);
     RECT wr;
     GetWindowRect(*dlg_, &wr);

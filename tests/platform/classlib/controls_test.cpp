@@ -91,11 +91,13 @@ class TControlsDialog : public TDialog {
   TRadioButton* Right;
   DECLARE_RESPONSE_TABLE(TControlsDialog);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TControlsDialog, TDialog)
   EV_LBN_SELCHANGE(kList, EvListChange),
   EV_EN_CHANGE(kEdit, EvEditChange),
   EV_BN_CLICKED(kCheck, EvLoop),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class ControlsTest : public ::testing::Test {
  protected:

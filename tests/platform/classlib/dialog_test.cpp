@@ -72,10 +72,12 @@ class TNameDialog : public TDialog {
   int applied = 0;
   DECLARE_RESPONSE_TABLE(TNameDialog);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TNameDialog, TDialog)
   EV_COMMAND_ENABLE(kApply, CeApply),
   EV_COMMAND(kApply, CmApply),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class ClassDialogTest : public ::testing::Test {
  protected:

@@ -18,7 +18,8 @@ std::vector<int> g_commands;
 PixelArt Glyph() {
   std::vector<std::string> rows(15, std::string(16, '.'));
   for (int y = 3; y < 12; ++y) {
-    for (int x = 5; x < 5 + (y < 8 ? y - 2 : 13 - y); ++x) rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = 'g';
+    for (int x = 5; x < 5 + (y < 8 ? y - 2 : 13 - y); ++x)
+      rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = 'g';
   }
   return PixelArt{rows, {{'.', RGB(192, 192, 192)}, {'g', kGlyphInk}}};
 }
@@ -62,12 +63,14 @@ class TPlayerFrame : public TDecoratedFrame {
   bool Looping = false;
   DECLARE_RESPONSE_TABLE(TPlayerFrame);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TPlayerFrame, TDecoratedFrame)
   EV_COMMAND(kPlay, CmPlay),
   EV_COMMAND(kLoop, CmLoop),
   EV_COMMAND_ENABLE(kStop, CeStop),
   EV_COMMAND_ENABLE(kLoop, CeLoop),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class GadgetTest : public ::testing::Test {
  protected:
@@ -173,7 +176,8 @@ TEST_F(GadgetTest, ADisabledTextGadgetDrawsGrey) {
   const TRect r = frame_->In->GetBounds();
   int grey = 0;
   for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) grey += GuiReadPixel(*frame_->Status, x, y) == GetSysColor(COLOR_GRAYTEXT);
+    for (int x = r.left; x < r.right; ++x)
+      grey += GuiReadPixel(*frame_->Status, x, y) == GetSysColor(COLOR_GRAYTEXT);
   }
   EXPECT_GT(grey, 10);
 }

@@ -116,8 +116,9 @@ TEST_F(SheetTest, TabsApplyAndCancel) {
     Press(s, IDCANCEL);
   });
   EXPECT_EQ(sheet.Execute(), IDCANCEL);
-  EXPECT_EQ(g_log, (std::vector<std::string>{"general active", "general kill", "colors active", "colors kill",
-                                             "general apply", "colors apply", "general reset", "colors reset"}));
+  EXPECT_EQ(g_log,
+            (std::vector<std::string>{"general active", "general kill", "colors active", "colors kill",
+                                      "general apply", "colors apply", "general reset", "colors reset"}));
 }
 
 TEST_F(SheetTest, APageThatRefusesKeepsTheSheetOpenOnIt) {

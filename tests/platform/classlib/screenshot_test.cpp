@@ -24,13 +24,28 @@ enum : int {
   kCmPlay = 511,
   kCmStop = 512,
 };
-enum : int { kName = 301, kNotes, kLoop, kMono, kStereo, kFormat, kRate, kTakes, kBar, kLevel, kPages, kLogo, kSide };
+enum : int {
+  kName = 301,
+  kNotes,
+  kLoop,
+  kMono,
+  kStereo,
+  kFormat,
+  kRate,
+  kTakes,
+  kBar,
+  kLevel,
+  kPages,
+  kLogo,
+  kSide
+};
 
 constexpr COLORREF kPlayGreen = RGB(0, 160, 0);
 
 std::string ShotPath(const std::string& name) {
   const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
-  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() +
+         ".png";
 }
 
 int Count(const std::vector<std::uint32_t>& pixels, COLORREF color) {
@@ -49,19 +64,26 @@ int Ink(HWND top, COLORREF color) {
 // Tool bar glyphs, 16 x 15, drawn here.
 PixelArt Glyph(const std::vector<std::string>& rows) {
   return PixelArt{rows,
-                  {{'.', RGB(192, 192, 192)}, {'k', RGB(0, 0, 0)}, {'w', RGB(255, 255, 255)},
-                   {'g', kPlayGreen}, {'r', RGB(200, 0, 0)}, {'y', RGB(255, 220, 0)}, {'b', RGB(0, 0, 160)}}};
+                  {{'.', RGB(192, 192, 192)},
+                   {'k', RGB(0, 0, 0)},
+                   {'w', RGB(255, 255, 255)},
+                   {'g', kPlayGreen},
+                   {'r', RGB(200, 0, 0)},
+                   {'y', RGB(255, 220, 0)},
+                   {'b', RGB(0, 0, 160)}}};
 }
 
 void RegisterResources() {
-  RegisterBitmapResource(kCmNew, Glyph({"................", "...kkkkkkk......", "...kwwwwwkk.....", "...kwwwwwkwk....",
-                                        "...kwwwwwkkkk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...",
-                                        "...kwwwwwwwwk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...",
-                                        "...kwwwwwwwwk...", "...kkkkkkkkkk...", "................"}));
-  RegisterBitmapResource(kCmOpen, Glyph({"................", "................", "..kkkk..........", ".kyyyyk.........",
-                                         ".kyyyyykkkkkk...", ".kyyyyyyyyyyk...", ".kyykkkkkkkkkkk.", ".kyykyyyyyyyyyk.",
-                                         ".kykyyyyyyyyyk..", ".kykyyyyyyyyyk..", ".kkyyyyyyyyyk...", ".kkyyyyyyyyyk...",
-                                         ".kkkkkkkkkkkk...", "................", "................"}));
+  RegisterBitmapResource(
+      kCmNew, Glyph({"................", "...kkkkkkk......", "...kwwwwwkk.....", "...kwwwwwkwk....",
+                     "...kwwwwwkkkk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...",
+                     "...kwwwwwwwwk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...", "...kwwwwwwwwk...",
+                     "...kwwwwwwwwk...", "...kkkkkkkkkk...", "................"}));
+  RegisterBitmapResource(
+      kCmOpen, Glyph({"................", "................", "..kkkk..........", ".kyyyyk.........",
+                      ".kyyyyykkkkkk...", ".kyyyyyyyyyyk...", ".kyykkkkkkkkkkk.", ".kyykyyyyyyyyyk.",
+                      ".kykyyyyyyyyyk..", ".kykyyyyyyyyyk..", ".kkyyyyyyyyyk...", ".kkyyyyyyyyyk...",
+                      ".kkkkkkkkkkkk...", "................", "................"}));
   std::vector<std::string> play(15, std::string(16, '.'));
   for (int y = 2; y < 13; ++y) {
     const int len = y <= 7 ? y - 1 : 13 - y;
@@ -79,21 +101,23 @@ void RegisterResources() {
     for (int x = 3; x < 29; ++x) icon[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = 'k';
   }
   for (int y = 4; y < 10; ++y) {
-    for (int x = 3; x < 29; ++x) icon[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = ((x + y) / 4) % 2 ? 'w' : 'k';
+    for (int x = 3; x < 29; ++x)
+      icon[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = ((x + y) / 4) % 2 ? 'w' : 'k';
   }
   for (int y = 14; y < 24; ++y) {
     for (int x = 7; x < 25; ++x) icon[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = 'b';
   }
-  RegisterIconResource(kIcon, PixelArt{icon, {{'k', RGB(0, 0, 0)}, {'w', RGB(255, 255, 255)}, {'b', RGB(0, 0, 160)}}});
+  RegisterIconResource(
+      kIcon, PixelArt{icon, {{'k', RGB(0, 0, 0)}, {'w', RGB(255, 255, 255)}, {'b', RGB(0, 0, 160)}}});
   RegisterStringResource(kCmPlay, "Play the project");
   RegisterStringResource(kCmStop, "Stop");
-  RegisterMenuResource(kMenu, {MenuPopup("&File", {MenuCommand("&New project...\tCtrl+N", kCmNew),
-                                                   MenuCommand("&Open project...\tCtrl+O", kCmOpen),
-                                                   MenuSeparator(), MenuCommand("E&xit", 24310)}),
-                               MenuPopup("&Edit", {MenuCommand("Clip &properties...", kCmProperties),
-                                                   MenuCommand("&Play\tSpace", kCmPlay),
-                                                   MenuCommand("&Stop", kCmStop)}),
-                               MenuPopup("&Help", {MenuCommand("&About Kobrix...", 912)})});
+  RegisterMenuResource(
+      kMenu, {MenuPopup("&File", {MenuCommand("&New project...\tCtrl+N", kCmNew),
+                                  MenuCommand("&Open project...\tCtrl+O", kCmOpen), MenuSeparator(),
+                                  MenuCommand("E&xit", 24310)}),
+              MenuPopup("&Edit", {MenuCommand("Clip &properties...", kCmProperties),
+                                  MenuCommand("&Play\tSpace", kCmPlay), MenuCommand("&Stop", kCmStop)}),
+              MenuPopup("&Help", {MenuCommand("&About Kobrix...", 912)})});
 
   DialogTemplate t;
   t.cx = 300;
@@ -222,6 +246,7 @@ class TShotFrame : public TDecoratedFrame {
   int take = -1, format = -1, level = -1;
   DECLARE_RESPONSE_TABLE(TShotFrame);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TShotFrame, TDecoratedFrame)
   EV_COMMAND(kCmProperties, CmProperties),
   EV_COMMAND(kCmPlay, CmPlay),
@@ -230,6 +255,7 @@ DEFINE_RESPONSE_TABLE1(TShotFrame, TDecoratedFrame)
   EV_COMMAND(kCmNew, CmNothing),
   EV_COMMAND(kCmOpen, CmNothing),
 END_RESPONSE_TABLE;
+// clang-format on
 
 void Click(HWND hwnd, const RECT& client_rect) {
   GuiClick(hwnd, (client_rect.left + client_rect.right) / 2, (client_rect.top + client_rect.bottom) / 2);

@@ -23,12 +23,14 @@ class TBase : public TWindow {
   }
   DECLARE_RESPONSE_TABLE(TBase);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TBase, TWindow)
   EV_COMMAND(1, CmOne),
   EV_COMMAND(2, CmTwo),
   EV_WM_LBUTTONDOWN,
   EV_MESSAGE(WM_USER + 5, EvPrivate),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class TDerived : public TBase {
  public:
@@ -37,10 +39,12 @@ class TDerived : public TBase {
   void CeTwo(TCommandEnabler& ce) { ce.Enable(false); }
   DECLARE_RESPONSE_TABLE(TDerived);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TDerived, TBase)
   EV_COMMAND(2, CmTwo),
   EV_COMMAND_ENABLE(2, CeTwo),
 END_RESPONSE_TABLE;
+// clang-format on
 
 TEST(ResponseTable, ADerivedTableIsSearchedFirstThenTheBase) {
   g_calls.clear();
@@ -75,10 +79,12 @@ class TChild : public TWindow {
   void CeCut(TCommandEnabler& ce) { ce.SetCheck(TCommandEnabler::Checked); }
   DECLARE_RESPONSE_TABLE(TChild);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TChild, TWindow)
   EV_COMMAND(314, CmCut),
   EV_COMMAND_ENABLE(314, CeCut),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class TTestFrame : public TFrameWindow {
  public:
@@ -89,11 +95,13 @@ class TTestFrame : public TFrameWindow {
   bool Modified = false;
   DECLARE_RESPONSE_TABLE(TTestFrame);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TTestFrame, TFrameWindow)
   EV_COMMAND(314, CmCut),
   EV_COMMAND(24332, CmOpen),
   EV_COMMAND_ENABLE(24333, CeSave),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class TTestApp : public TApplication {
  public:
@@ -109,9 +117,11 @@ class TTestApp : public TApplication {
   bool close_when_idle = false;
   DECLARE_RESPONSE_TABLE(TTestApp);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TTestApp, TApplication)
   EV_COMMAND(912, CmAbout),
 END_RESPONSE_TABLE;
+// clang-format on
 
 class FrameTest : public ::testing::Test {
  protected:
@@ -145,9 +155,9 @@ TEST_F(FrameTest, CommandsGoFromTheFocusedWindowUpToTheApplication) {
   EXPECT_TRUE(client_->IsWindow());
   EXPECT_EQ(client_->GetParentO(), frame_);
   client_->SetFocus();
-  frame_->PostMessage(WM_COMMAND, 314);     // the client has it
-  frame_->PostMessage(WM_COMMAND, 24332);   // only the frame
-  frame_->PostMessage(WM_COMMAND, 912);     // only the application
+  frame_->PostMessage(WM_COMMAND, 314);    // the client has it
+  frame_->PostMessage(WM_COMMAND, 24332);  // only the frame
+  frame_->PostMessage(WM_COMMAND, 912);    // only the application
   app_->PumpWaitingMessages();
   EXPECT_EQ(g_calls, (std::vector<std::string>{"child cut", "frame open", "app about"}));
   // With the focus elsewhere the client is still the target.
@@ -205,9 +215,11 @@ class TSelfClosing : public TWindow {
   void EvLButtonDown(UINT, const TPoint&) { ShutDownWindow(); }
   DECLARE_RESPONSE_TABLE(TSelfClosing);
 };
+// clang-format off
 DEFINE_RESPONSE_TABLE1(TSelfClosing, TWindow)
   EV_WM_LBUTTONDOWN,
 END_RESPONSE_TABLE;
+// clang-format on
 
 TEST(WindowObjects, ChildrenAreOwnedAndAMessageHandlerMayDeleteItsWindow) {
   g_calls.clear();

@@ -36,12 +36,12 @@ class AccelTest : public ::testing::Test {
     HMENU file = CreatePopupMenu();
     AppendMenu(file, MF_STRING | MF_GRAYED, 213, "Add source &File...\tF4");
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-    frame_ = CreateWindowEx(0, "AccelFrame", "Keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
-                            bar, nullptr, nullptr);
+    frame_ = CreateWindowEx(0, "AccelFrame", "Keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200,
+                            nullptr, bar, nullptr, nullptr);
     const ACCEL table[] = {
-        {FVIRTKEY | FCONTROL, 'N', 24331},        {FVIRTKEY | FCONTROL | FSHIFT, 'S', 24334},
-        {FVIRTKEY | FCONTROL, 'S', 24333},        {FVIRTKEY, VK_F4, 213},
-        {FVIRTKEY | FALT, 'X', 556},              {0, 'x', 555},
+        {FVIRTKEY | FCONTROL, 'N', 24331}, {FVIRTKEY | FCONTROL | FSHIFT, 'S', 24334},
+        {FVIRTKEY | FCONTROL, 'S', 24333}, {FVIRTKEY, VK_F4, 213},
+        {FVIRTKEY | FALT, 'X', 556},       {0, 'x', 555},
     };
     accel_ = CreateAcceleratorTable(table, 6);
     GuiPumpMessages();
@@ -81,11 +81,11 @@ TEST_F(AccelTest, KeysOfTheTableSendTheirCommands) {
       {{VK_CONTROL}, 'N', {MAKEWPARAM(24331, 1)}},
       {{VK_CONTROL}, 'S', {MAKEWPARAM(24333, 1)}},
       {{VK_SHIFT, VK_CONTROL}, 'S', {MAKEWPARAM(24334, 1)}},
-      {{}, 'N', {}},                            // no Ctrl
-      {{VK_SHIFT}, 'N', {}},                    // the wrong modifier
-      {{VK_MENU}, 'X', {MAKEWPARAM(556, 1)}},   // Alt+X
-      {{}, 'X', {MAKEWPARAM(555, 1)}},          // the character 'x'
-      {{VK_SHIFT}, 'X', {}},                    // 'X' is not 'x'
+      {{}, 'N', {}},                           // no Ctrl
+      {{VK_SHIFT}, 'N', {}},                   // the wrong modifier
+      {{VK_MENU}, 'X', {MAKEWPARAM(556, 1)}},  // Alt+X
+      {{}, 'X', {MAKEWPARAM(555, 1)}},         // the character 'x'
+      {{VK_SHIFT}, 'X', {}},                   // 'X' is not 'x'
   };
   for (const Case& c : cases) {
     g_commands.clear();

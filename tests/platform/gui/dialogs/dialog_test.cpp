@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/modal.h"
 #include "dialog_test_util.h"
+#include "platform/gui/modal.h"
 
 namespace {
 
@@ -97,8 +97,8 @@ class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_log = Log{};
-    owner_ = CreateWindowEx(0, WC_STATIC, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400, nullptr,
-                            nullptr, nullptr, nullptr);
+    owner_ = CreateWindowEx(0, WC_STATIC, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400,
+                            nullptr, nullptr, nullptr, nullptr);
     GuiPumpMessages();
   }
   void TearDown() override {
@@ -176,7 +176,8 @@ TEST_F(DialogTest, CreationSendsInitDialogAndTakesTheDefaultButtonFromTheTemplat
   EXPECT_EQ(g_log.init_focus, GetDlgItem(d, kName));
   EXPECT_EQ(GetFocus(), GetDlgItem(d, kName));
   DWORD start = 9, end = 9;  // the text is selected
-  SendMessage(GetDlgItem(d, kName), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessage(GetDlgItem(d, kName), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+              reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, 6u);
   EXPECT_EQ(SendMessage(d, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));

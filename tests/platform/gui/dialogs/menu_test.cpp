@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/modal.h"
 #include "dialog_test_util.h"
+#include "platform/gui/modal.h"
 
 namespace {
 
@@ -276,8 +276,8 @@ TEST_F(MenuTest, AltAloneSelectsTheBarAndArrowsMoveAlongIt) {
   Hook hook([&](HWND window) {
     EXPECT_EQ(window, frame_);
     EXPECT_TRUE(GetMenuState(bar_, 0, MF_BYPOSITION) & MF_HILITE);
-    GuiPressKey(VK_RIGHT);  // Edit
-    GuiPressKey(VK_DOWN);   // opens it
+    GuiPressKey(VK_RIGHT);   // Edit
+    GuiPressKey(VK_DOWN);    // opens it
     GuiPressKey(VK_RETURN);  // Cut
   });
   SetFocus(frame_);

@@ -42,8 +42,12 @@ TEST(Resources, MenusStringsAndAcceleratorsAreBuiltFromData) {
 }
 
 TEST(Resources, PicturesBecomeBitmapsCursorsAndIcons) {
-  const PixelArt art{{"rgb.", "kkww"}, {{'r', RGB(255, 0, 0)}, {'g', RGB(0, 255, 0)}, {'b', RGB(0, 0, 255)},
-                                      {'k', RGB(0, 0, 0)}, {'w', RGB(255, 255, 255)}}};
+  const PixelArt art{{"rgb.", "kkww"},
+                     {{'r', RGB(255, 0, 0)},
+                      {'g', RGB(0, 255, 0)},
+                      {'b', RGB(0, 0, 255)},
+                      {'k', RGB(0, 0, 0)},
+                      {'w', RGB(255, 255, 255)}}};
   RegisterBitmapResource(7400, art);
   HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(7400));
   ASSERT_NE(bmp, nullptr);
