@@ -205,6 +205,29 @@ std::string ResolveDots(const std::string& absolute) {
   return out;
 }
 
+// The native path of a name a caller gave; false, with "path not found", for
+// none or an empty one.
+bool NativePathOf(LPCSTR name, std::string* path) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  *path = NativePath(name);
+  return true;
+}
+
+// Both names of a move or copy; false, with "invalid parameter", when either
+// is missing or empty.
+bool NativePathsOf(LPCSTR existingName, LPCSTR newName, std::string* from, std::string* to) {
+  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  *from = NativePath(existingName);
+  *to = NativePath(newName);
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- FileObject
@@ -598,11 +621,8 @@ BOOL FlushFileBuffers(HANDLE file) {
 // -------------------------------------------------------------- file names
 
 BOOL DeleteFile(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   struct stat info;
   if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -620,12 +640,8 @@ BOOL MoveFile(LPCSTR existingName, LPCSTR newName) {
 }
 
 BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags) {
-  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::string from = NativePath(existingName);
-  std::string to = NativePath(newName);
+  std::string from, to;
+  if (!NativePathsOf(existingName, newName, &from, &to)) return FALSE;
   struct stat info;
   if (lstat(from.c_str(), &info) != 0) {
     SetErrorForPath(errno, from);
@@ -667,12 +683,8 @@ BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags) {
 }
 
 BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists) {
-  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::string from = NativePath(existingName);
-  std::string to = NativePath(newName);
+  std::string from, to;
+  if (!NativePathsOf(existingName, newName, &from, &to)) return FALSE;
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     SetErrorForPath(errno, from);
@@ -722,11 +734,8 @@ BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists) {
 }
 
 DWORD GetFileAttributes(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return INVALID_FILE_ATTRIBUTES;
   struct stat info;
   if (stat(path.c_str(), &info) != 0) {
     SetErrorForPath(errno, path);
@@ -737,11 +746,8 @@ DWORD GetFileAttributes(LPCSTR name) {
 }
 
 BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   if (mkdir(path.c_str(), 0777) != 0) {
     if (errno == ENOENT) {
       SetLastError(ERROR_PATH_NOT_FOUND);
@@ -754,11 +760,8 @@ BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
 }
 
 BOOL RemoveDirectory(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   if (rmdir(path.c_str()) != 0) {
     if (errno == ENOTEMPTY || errno == EEXIST) {
       SetLastError(ERROR_DIR_NOT_EMPTY);
@@ -991,11 +994,8 @@ DWORD GetCurrentDirectory(DWORD size, LPSTR buffer) {
 }
 
 BOOL SetCurrentDirectory(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   if (chdir(path.c_str()) != 0) {
     SetErrorForPath(errno, path);
     return FALSE;
