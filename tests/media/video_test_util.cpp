@@ -13,18 +13,8 @@
 
 namespace video_test {
 
-TempFolder::TempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/kobrix-video-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
-  path_ = buffer.data();
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+TempFolder::TempFolder() : TestFolder("kobrix-video") {
+  if (!ok()) ADD_FAILURE() << "no temporary folder";
 }
 
 std::vector<BYTE> ReadAll(const std::string& path) {
