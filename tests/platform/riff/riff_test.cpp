@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/locations.h"
+#include "support/test_env.h"
 
 namespace {
 
@@ -21,20 +21,12 @@ using Bytes = std::vector<unsigned char>;
 class RiffTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = TempFolder() + "/riff-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(folder_.ok());
+    dir_ = folder_.path();
   }
-  void TearDown() override {
-    for (const std::string& f : made_) unlink(f.c_str());
-    rmdir(dir_.c_str());
-  }
-  std::string File(const std::string& name) {
-    made_.push_back(dir_ + "/" + name);
-    return made_.back();
-  }
+  std::string File(const std::string& name) { return folder_.File(name); }
+  TestFolder folder_{"riff-test"};
   std::string dir_;
-  std::vector<std::string> made_;
 };
 
 Bytes ReadBytes(const std::string& path) {
