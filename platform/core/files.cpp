@@ -424,6 +424,18 @@ bool FileObject::TruncateHere() {
 
 // ------------------------------------------------------------- file handles
 
+namespace {
+
+// The file object behind a handle; null, with "invalid handle", when the
+// handle is not an open file.
+FileObject* FileOf(HANDLE file) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
+}
+
+}  // namespace
+
 HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                   DWORD flagsAndAttributes, HANDLE templateFile) {
   if (name == nullptr || name[0] == '\0') {
@@ -509,11 +521,8 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES 
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {
   if (read != nullptr) *read = 0;
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (overlapped != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -523,11 +532,8 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPE
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
   if (written != nullptr) *written = 0;
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (overlapped != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -536,11 +542,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVER
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHigh, DWORD method) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return INVALID_SET_FILE_POINTER;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return INVALID_SET_FILE_POINTER;
   std::int64_t move = distance;
   std::int64_t limit = 0xFFFFFFFFll;
   if (distanceHigh != nullptr) {
@@ -556,11 +559,8 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHigh, DWORD meth
 }
 
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   std::int64_t position = 0;
   if (!object->Seek(distance.QuadPart, method, &position)) return FALSE;
   if (newPosition != nullptr) newPosition->QuadPart = position;
@@ -568,11 +568,8 @@ BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPos
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD high) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return INVALID_FILE_SIZE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return INVALID_FILE_SIZE;
   std::int64_t size = 0;
   if (!object->Size(&size)) return INVALID_FILE_SIZE;
   if (high == nullptr && size > 0xFFFFFFFFll) {
@@ -585,11 +582,8 @@ DWORD GetFileSize(HANDLE file, LPDWORD high) {
 }
 
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   std::int64_t value = 0;
   if (!object->Size(&value)) return FALSE;
   if (size != nullptr) size->QuadPart = value;
@@ -597,20 +591,14 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
 }
 
 BOOL SetEndOfFile(HANDLE file) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   return object->TruncateHere() ? TRUE : FALSE;
 }
 
 BOOL FlushFileBuffers(HANDLE file) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (fsync(object->fd()) != 0 && errno != EINVAL) {
     SetLastErrorFromErrno(errno);
     return FALSE;
@@ -892,11 +880,8 @@ void FileTimeToUnix(const FILETIME& time, std::int64_t* seconds, std::int64_t* n
 }
 
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   struct statx info;
   if (statx(object->fd(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
     SetLastErrorFromErrno(errno);
@@ -912,11 +897,8 @@ BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME
 
 BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (!ValidFileTime(lastAccess) || !ValidFileTime(lastWrite) || !ValidFileTime(creation)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
