@@ -1,4 +1,5 @@
 #include "audio_fixtures.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -111,15 +112,11 @@ TempFolder::TempFolder() : TestFolder("kobrix-media") {
 
 std::string TempFolder::Write(const std::string& name, const Bytes& bytes) const {
   const std::string p = Path(name);
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  WriteFileBytes(p, bytes);
   return p;
 }
 
-Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+Bytes ReadWholeFile(const std::string& path) { return ReadFileBytes(path); }
 
 bool RunCommand(const std::string& command, Bytes* output) {
   FILE* pipe = popen(command.c_str(), "r");

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "media/avi_writer.h"
+#include "support/file_bytes.h"
 
 namespace video_test {
 
@@ -17,15 +18,9 @@ TempFolder::TempFolder() : TestFolder("kobrix-video") {
   if (!ok()) ADD_FAILURE() << "no temporary folder";
 }
 
-std::vector<BYTE> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::vector<BYTE> ReadAll(const std::string& path) { return ReadFileBytes(path); }
 
-void WriteAll(const std::string& path, const std::vector<BYTE>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+void WriteAll(const std::string& path, const std::vector<BYTE>& bytes) { WriteFileBytes(path, bytes); }
 
 int32_t Format::Size() const {
   DWORD colors = bi()->biBitCount <= 8 ? DibColorCount(*bi()) : 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/test_env.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -29,15 +30,8 @@ class RiffTest : public testing::Test {
   std::string dir_;
 };
 
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+Bytes ReadBytes(const std::string& path) { return ReadFileBytes(path); }
+void WriteBytes(const std::string& path, const Bytes& bytes) { WriteFileBytes(path, bytes); }
 
 DWORD Le32At(const Bytes& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<DWORD>(b[at + 3]) << 24);
