@@ -224,8 +224,7 @@ void TReadAVIAudio::FreeEverything() {
 }
 
 FOURCC TReadAVIAudio::AudioChunkIdOf(int stream) {
-  static const char kHex[] = "0123456789ABCDEF";
-  return mmioFOURCC(kHex[(stream >> 4) & 15], kHex[stream & 15], 'w', 'b');
+  return MAKEAVICKID(cktypeWAVEbytes, static_cast<unsigned>(stream));
 }
 
 bool TReadAVIAudio::Open(const char* name) {
