@@ -1,11 +1,12 @@
-// Modal loops. A modal window (a message box, later the dialogs) runs its
-// own message loop until it is answered. Tests install a hook that is
-// called with the modal window once it is up; the hook answers it through
-// its real controls (clicking a button, pressing a key). So that nothing
-// blocks: on the headless back-end, and whenever a hook is installed, a
-// modal window still unanswered when no message is left to run takes its
-// unattended answer, the one that changes nothing (a message box: No,
-// Cancel or Abort when it has them, else OK).
+// Modal loops. A modal window (a message box, a dialog, an open menu) runs
+// its own message loop until it is answered. Tests install a hook that is
+// called with the modal window once it is up and the queue is empty; the
+// hook answers it through its real controls (clicking a button, pressing a
+// key). So that nothing blocks: on the headless back-end, and whenever a
+// hook is installed, a modal window still unanswered when no message is left
+// to run takes its unattended answer, the one that changes nothing (a
+// message box: No, Cancel or Abort when it has them, else OK; a dialog:
+// Cancel; a menu: no choice).
 #pragma once
 
 #include <functional>
