@@ -9,7 +9,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "audio/audio_player.h"
@@ -349,3 +351,49 @@ struct MixModel {
     return out;
   }
 };
+
+// ---------------------------------------------------------------- files and tools
+
+inline std::vector<BYTE> FileBytes(const std::string& path) {
+  std::vector<BYTE> bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    BYTE buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+inline bool FileExists(const std::string& path) {
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    std::fclose(f);
+    return true;
+  }
+  return false;
+}
+
+// Runs a shell command; its standard output, and whether it exited with 0.
+inline bool RunCommand(const std::string& command, std::vector<BYTE>* output = nullptr) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return false;
+  BYTE buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    if (output != nullptr) output->insert(output->end(), buffer, buffer + n);
+  return pclose(pipe) == 0;
+}
+
+inline bool HaveTool(const char* tool) {
+  return RunCommand(std::string("command -v ") + tool + " >/dev/null 2>&1");
+}
+
+inline std::string CommandText(const std::string& command) {
+  std::vector<BYTE> out;
+  RunCommand(command, &out);
+  return std::string(out.begin(), out.end());
+}
+
+inline DWORD Le32At(const std::vector<BYTE>& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (DWORD{b[at + 3]} << 24);
+}

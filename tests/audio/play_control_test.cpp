@@ -229,8 +229,9 @@ TEST_F(PlayControlTest, ScrubbingFollowsTheRequestsByTheDecisionTable) {
       if (r.first == step) engine_->RequestSeek(r.second);
     VirtualAudio::Advance(100);  // one scrub block of 800 frames
     MSG message{};
-    ASSERT_TRUE(WaitUntil([&] { return PeekMessage(&message, owner_, kScrubNotice, kScrubNotice, PM_REMOVE) != 0; }))
-        << step;
+    ASSERT_TRUE(WaitUntil([&] {
+      return PeekMessage(&message, owner_, kScrubNotice, kScrubNotice, PM_REMOVE) != 0;
+    })) << step;
     notices.push_back(message.wParam);
     EXPECT_EQ(message.lParam, -1);
     ASSERT_TRUE(VirtualAudio::WaitQueued(0, 3200, 2000)) << step;
