@@ -11,6 +11,7 @@
 #include "audio/effect_list.h"
 #include "engine_fixture.h"
 #include "mix_fixture.h"
+#include "platform/audio/virtual_audio.h"
 #include "platform/components/component_test_support.h"
 #include "platform/components/effects/effect_classes.h"
 
@@ -188,9 +189,12 @@ class MixEffectsTest : public ComponentTest {
 };
 
 TEST_F(MixEffectsTest, ClipLineAndMasterListsEachRunOnce) {
+  // No sound device here: a stream needs none.
+  VirtualAudio::Reset({}, {});
   AudioPlayer engine;
   float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
-  ASSERT_EQ(engine.Configure(kRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), 0);
+  EXPECT_EQ(engine.Configure(kRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), kErrNoWaveDevice);
+  EXPECT_EQ(OutputFormat.nSamplesPerSec, kRate);
   // A constant source of 100.
   std::vector<BYTE> bytes(16000);
   for (std::size_t i = 0; i < bytes.size(); i += 2) bytes[i] = 100;
