@@ -173,5 +173,6 @@ void FloatToPcm24In32(void* destination, const float* source, DWORD bytes) {
 
 void FloatToPcm32(void* destination, const float* source, DWORD bytes) {
   auto* out = static_cast<BYTE*>(destination);
-  for (DWORD i = 0; i < bytes / 4; ++i) PutLe32(out + 4 * i, ScaledOf(source[i], 65536.0, -2147483648.0, 2147483647.0));
+  for (DWORD i = 0; i < bytes / 4; ++i)
+    PutLe32(out + 4 * i, ScaledOf(source[i], 65536.0, -2147483648.0, 2147483647.0));
 }
