@@ -110,6 +110,8 @@ class EffectList : public EffectChain {
   void Unlink(Effect* effect);
 
   bool Open(AudioData* source, ComObjectEntry* missing);
+  // The Film model's open: for a clip's audio source, or the output format.
+  bool Open(AudioSource* source) override;
   void Close() override;
   void CloseDiscard();
   // A copy with the same bypass flag and a clone of every effect, opened

@@ -26,6 +26,7 @@ class StaticAudio : public AudioSource {
   uint16_t GetFormatTag() override { return 1; }
   int32_t GetLength() override { return kSpan; }
   bool IsOpen() override { return false; }
+  bool BeginRead() override { return true; }
   void EndRead() override {}
   bool Reload(const char*) override { return true; }
   const char* GetFileName() override { return "bench.wav"; }

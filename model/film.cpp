@@ -196,7 +196,7 @@ void Film::RenewStartFrame() {
   if (video) inKeyFrame = CurrentMediaServices().CreateStartFrame(video, MsToFrames(in, ProjectRate()));
 }
 
-bool Film::LinkAtKeyFrame(HWND owner, FilmListHead& list) {
+bool Film::LinkAtKeyFrame(HWND owner, FilmListHead& list, bool inOrder) {
   if (video) {
     const float rate = ProjectRate();
     const int32_t f0 = MsToFrames(in, rate);
@@ -218,7 +218,11 @@ bool Film::LinkAtKeyFrame(HWND owner, FilmListHead& list) {
       ComputeOrigin();
     }
   }
-  Link(this, list);
+  if (inOrder) {
+    Append(this, list);
+  } else {
+    Link(this, list);
+  }
   stamp = ++LinkCounter;
   return true;
 }

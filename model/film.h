@@ -12,8 +12,11 @@
 #include "model/media_interfaces.h"
 #include "model/profiles.h"
 #include "platform/core/types.h"
+#include "platform/riff/riff.h"
 
 class FilmListHead;
+struct PathRecord;
+struct SynonymFile;
 
 // Kind masks of the queries: a video row, an audio line, the MIDI line.
 constexpr int32_t kKindVideo = 1;
@@ -50,7 +53,9 @@ class Film {
   // Links the film into list, first moving a video film that does not start
   // on a key frame to the next key frame (with a note to the user). False,
   // with a warning and the film unlinked, when its stretch holds no key frame.
-  bool LinkAtKeyFrame(HWND owner, FilmListHead& list);
+  // With inOrder the film comes from a list being copied or read in order and
+  // is linked as Append does.
+  bool LinkAtKeyFrame(HWND owner, FilmListHead& list, bool inOrder = false);
   // Brings the film back in line with its sources after they were re-read.
   // With check, a source that no longer suits the project gives false and
   // nothing more changes.
@@ -61,8 +66,21 @@ class Film {
   // The key frame nearest to frame f (counted from the in frame) within [lo, hi]; 0 when none.
   int32_t NearestKeyFrame(int32_t f, int32_t lo, int32_t hi) const;
 
+  // The data of the film's project-file record (film_records.cpp): false
+  // at the first short write.
+  bool WriteRecord(HMMIO file, const char* baseFolder) const;
+  // Fills a freshly made film from a record of length bytes, opening its
+  // sources (the first of folders is the project's folder; moved files are
+  // looked up in and added to *moved; *ask says whether a missing file may
+  // be asked for). Returns 0, 18 (repaired) or the error that drops it.
+  int ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask, HWND window);
+
   // List operations on any list.
   static void Link(Film* film, FilmListHead& head);
+  // Links a film that arrives in list order (a copy of a list, a project
+  // being read): it goes after the films with its start, so copies and loads
+  // keep the order of films that start together instead of reversing it.
+  static void Append(Film* film, FilmListHead& head);
   static void Unlink(Film* film, FilmListHead& head);
 
   // Queries on the project list (FilmList), in start order.

@@ -1,6 +1,7 @@
 #include "model/film_host.h"
 
 #include "model/media_interfaces.h"
+#include "model/undo_history.h"
 
 namespace {
 
@@ -51,8 +52,12 @@ bool FilmHost::RefreshClip(int32_t) {
   return false;
 }
 void FilmHost::DeleteClip(int32_t) {}
-void FilmHost::ClearUndo() {}
-void FilmHost::DropUndoSource(bool, VideoSource*, AudioSource*, MidiSource*) {}
+void FilmHost::ClearUndo() {
+  UndoScript::ClearAll();
+}
+void FilmHost::DropUndoSource(bool recheck, VideoSource* video, AudioSource* audio, MidiSource* midi) {
+  UndoScript::DropSource(recheck, video, audio, midi);
+}
 
 FilmHost* SetFilmHost(FilmHost* host) {
   FilmHost* before = current_host;

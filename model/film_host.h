@@ -1,8 +1,11 @@
 // What the Film model asks of the windows around it (the time-line window,
-// the clip collection, the status bar) and of the undo history. The program
-// installs its host when the time-line window is made; tests install their
-// own. The defaults stand for a program without windows: a one-to-one zoom,
-// unity gains, gravity off, no collection and no undo history.
+// the clip collection, the status bar) and of the undo history. The
+// time-line's engine (TimeLineEngine) is the host the program installs; it
+// keeps the zoom, the gains, gravity, redraws and the modified flag, and the
+// time-line window adds the collection. Tests install their own. The
+// defaults stand for a program without windows: a one-to-one zoom, unity
+// gains, gravity off and no collection; the undo history is the
+// program-wide one.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +54,7 @@ class FilmHost {
   // Deletes a clip, lays out and marks the collection modified.
   virtual void DeleteClip(int32_t index);
 
-  // The undo history.
+  // The undo history (UndoScript::ClearAll and UndoScript::DropSource).
   virtual void ClearUndo();
   virtual void DropUndoSource(bool recheck, VideoSource* video, AudioSource* audio, MidiSource* midi);
 };

@@ -60,6 +60,17 @@ void Film::Link(Film* film, FilmListHead& list) {
   }
 }
 
+void Film::Append(Film* film, FilmListHead& list) {
+  if (list.tail_ == nullptr || list.tail_->start > film->start) {
+    Link(film, list);
+    return;
+  }
+  film->prev = list.tail_;
+  film->next = nullptr;
+  list.tail_->next = film;
+  list.tail_ = film;
+}
+
 void Film::Unlink(Film* film, FilmListHead& list) {
   if (film->prev) {
     film->prev->next = film->next;

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/core/types.h"
+#include "platform/riff/riff.h"
+
 struct Mark {
   int32_t time = 0;     // ms
   char name[128] = {};  // always terminated
@@ -39,6 +42,13 @@ class MarkList {
   // with from <= time < to. A negative result means none; it is -1 less the
   // number of marks before from.
   int32_t FindNearest(int32_t t, int32_t maxDistance, int32_t from, int32_t to) const;
+
+  // The marks as a project file stores them (film_records.cpp): Write gives
+  // false at a short write; Read and ReadOld take a record of length bytes
+  // and return 0, 2, 6 or 19.
+  bool Write(HMMIO file) const;
+  int Read(HMMIO file, LONG length);
+  int ReadOld(HMMIO file, LONG length);
 
   // Empties the list and frees its array.
   void Clear();

@@ -20,6 +20,9 @@ class VideoSource {
   // The file's rate equals the project's and the video player can take it.
   virtual bool IsDirectPlayable() = 0;
   virtual bool IsOpen() = 0;
+  // A holder that places the source on the time-line opens it for use;
+  // EndRead gives that use back.
+  virtual void BeginRead() = 0;
   virtual void EndRead() = 0;
   virtual bool Reload(const char* name) = 0;
   virtual bool IsKeyFrame(int32_t frame) = 0;
@@ -44,6 +47,8 @@ class AudioSource {
   virtual uint16_t GetFormatTag() = 0;
   virtual int32_t GetLength() = 0;  // ms
   virtual bool IsOpen() = 0;
+  // Opens the file for use (false when it cannot); EndRead gives the use back.
+  virtual bool BeginRead() = 0;
   virtual void EndRead() = 0;
   virtual bool Reload(const char* name) = 0;
   virtual const char* GetFileName() = 0;
@@ -62,6 +67,8 @@ class MidiSource {
   virtual bool MayBeShared() = 0;
   virtual int32_t GetLength() = 0;  // ms at tempo 1000
   virtual bool IsOpen() = 0;
+  // Opens the data for use (the first open prepares it); Close gives it back.
+  virtual bool Open() = 0;
   virtual void Close() = 0;
   virtual bool Reload(const char* name) = 0;
   virtual const char* GetFileName() = 0;
@@ -96,6 +103,9 @@ class EffectChain {
   virtual void AddRef() = 0;
   virtual void Release() = 0;
   virtual bool IsOpen() = 0;
+  // Opens the chain for a clip's audio (null: for the engine's output
+  // format); the first open creates the effects. Close gives it back.
+  virtual bool Open(AudioSource* source) = 0;
   virtual void Close() = 0;
   // Drops a sound file that holds the chain's effects already applied.
   virtual void DeleteTempFile() = 0;

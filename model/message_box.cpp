@@ -1,6 +1,10 @@
 #include "model/message_box.h"
 
-#include <cstdio>
+#include <vector>
+
+#include "platform/core/threads.h"
+#include "platform/gui/message_box.h"
+#include "platform/gui/user.h"
 
 namespace {
 
@@ -31,7 +35,8 @@ const ErrorTexts kErrorTexts[34] = {
     {"Can not init VIDEO device/driver", "Can not init VIDEO device/driver"},
     {"No VIDEO device", "No VIDEO device"},
     {"INTERNAL ERROR : No channel", "INTERNAL ERROR : No channel"},
-    {"INTERNAL ERROR : You should select an item before", "INTERNAL ERROR : You should select an item before"},
+    {"INTERNAL ERROR : You should select an item before",
+     "INTERNAL ERROR : You should select an item before"},
     {"User cancelled the action", "User cancelled the action"},
     {"The operation was already completed", "The operation was already completed"},
     {"Can not read file '%s'", "Can not read file"},
@@ -51,33 +56,62 @@ const ErrorTexts kErrorTexts[34] = {
     {"INTERNAL ERROR : Fatal (data or code destroyed)", "INTERNAL ERROR : Fatal (data or code destroyed)"},
 };
 
-bool IsShownCode(int code) { return code >= 1 && code <= 33 && code != 17 && code != 18; }
+bool IsShownCode(int code) {
+  return code >= 1 && code <= 33 && code != 17 && code != 18;
+}
 
-// Until the window layer installs its boxes: report on the standard error and
-// take the answer that changes nothing (No, Cancel).
-class StderrPresenter : public MessageBoxPresenter {
+// The window system's message box and beep.
+class WindowPresenter : public MessageBoxPresenter {
  public:
-  int Show(HWND, const std::string& text, const std::string& caption, UINT flags) override {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    switch (flags & MB_TYPEMASK) {
-      case MB_YESNO:
-      case MB_YESNOCANCEL: return (flags & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
-      case MB_OKCANCEL:
-      case MB_RETRYCANCEL: return IDCANCEL;
-      case MB_ABORTRETRYIGNORE: return IDABORT;
-      default: return IDOK;
-    }
+  int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
+    return MessageBoxEx(owner, text.c_str(), caption.c_str(), flags, 0);
   }
-  void Beep(UINT) override {}
+  void Beep(UINT type) override { MessageBeep(type); }
 };
 
-StderrPresenter g_default_presenter;
+WindowPresenter g_default_presenter;
 MessageBoxPresenter* g_presenter = &g_default_presenter;
+
+// What one hide changed, undone by its restore. Boxes raised while another
+// is up stack their sets, so an inner box gives back only what it took and
+// the outer box keeps the other windows disabled until it closes.
+struct HiddenSet {
+  std::vector<HWND> lowered;
+  std::vector<HWND> disabled;
+};
+std::vector<HiddenSet> g_hidden;
+
+struct Walk {
+  HWND owner;
+  HiddenSet* set;
+};
+
+BOOL CollectWindow(HWND hwnd, LPARAM param) {
+  Walk& walk = *reinterpret_cast<Walk*>(param);
+  if (walk.owner != nullptr &&
+      (hwnd == walk.owner || IsChild(walk.owner, hwnd) || GetParent(hwnd) == walk.owner)) {
+    return TRUE;
+  }
+  const DWORD style = static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE));
+  const DWORD ex = static_cast<DWORD>(GetWindowLong(hwnd, GWL_EXSTYLE));
+  const bool visible = (style & WS_VISIBLE) != 0;
+  const bool disabled = (style & WS_DISABLED) != 0;
+  if (!(style & WS_MINIMIZE) && (ex & WS_EX_TOPMOST) && visible && !disabled)
+    walk.set->lowered.push_back(hwnd);
+  if (GetWindowLongPtr(hwnd, GWL_HWNDPARENT) == 0 && visible && !(style & WS_CHILD) && !disabled) {
+    walk.set->disabled.push_back(hwnd);
+  }
+  return TRUE;
+}
 
 }  // namespace
 
-const char* ErrorFormatText(int code) { return code >= 0 && code <= 33 ? kErrorTexts[code].formatted : ""; }
-const char* ErrorPlainText(int code) { return code >= 0 && code <= 33 ? kErrorTexts[code].plain : ""; }
+const char* ErrorFormatText(int code) {
+  return code >= 0 && code <= 33 ? kErrorTexts[code].formatted : "";
+}
+const char* ErrorPlainText(int code) {
+  return code >= 0 && code <= 33 ? kErrorTexts[code].plain : "";
+}
 
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
   MessageBoxPresenter* before = g_presenter;
@@ -85,12 +119,36 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
   return before == &g_default_presenter ? nullptr : before;
 }
 
-MessageBoxPresenter& CurrentMessageBoxPresenter() { return *g_presenter; }
+MessageBoxPresenter& CurrentMessageBoxPresenter() {
+  return *g_presenter;
+}
 
-// The window walk comes with the window layer; without windows there is
-// nothing to lower or disable.
-void HideOtherTopWindows(HWND) {}
-void RestoreOtherTopWindows() {}
+void HideOtherTopWindows(HWND owner) {
+  HiddenSet set;
+  Walk walk{owner, &set};
+  EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&walk));
+  // The activation stays where it is: only the level changes.
+  for (HWND h : set.lowered) {
+    SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_TOPMOST));
+    SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  for (HWND h : set.disabled) EnableWindow(h, FALSE);
+  g_hidden.push_back(std::move(set));
+}
+
+void RestoreOtherTopWindows() {
+  if (g_hidden.empty()) return;
+  HiddenSet set = std::move(g_hidden.back());
+  g_hidden.pop_back();
+  for (HWND h : set.lowered) {
+    if (!IsWindow(h)) continue;
+    SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | static_cast<LONG>(WS_EX_TOPMOST));
+    SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  for (HWND h : set.disabled) {
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+  }
+}
 
 int ShowMessageText(HWND owner, const char* caption, UINT flags, const std::string& text) {
   HideOtherTopWindows(owner);
@@ -109,5 +167,6 @@ void ErrorBoxText(HWND owner, int code, const char* title, const std::string& te
 void ErrorBoxPlain(HWND owner, int code, const char* title) {
   if (!IsShownCode(code)) return;
   g_presenter->Beep(MB_ICONEXCLAMATION);
-  ShowMessageText(owner, title != nullptr ? title : "ERROR", MB_ICONEXCLAMATION | MB_OK, ErrorPlainText(code));
+  ShowMessageText(owner, title != nullptr ? title : "ERROR", MB_ICONEXCLAMATION | MB_OK,
+                  ErrorPlainText(code));
 }

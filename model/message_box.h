@@ -37,8 +37,9 @@ enum ErrorCode : int {
 const char* ErrorFormatText(int code);
 const char* ErrorPlainText(int code);
 
-// Who shows the boxes and sounds the beeps. The window layer installs the
-// real one; tests install a script that records each box and answers it.
+// Who shows the boxes and sounds the beeps: by default the window system's
+// message box (MessageBoxEx) and MessageBeep; tests of other parts install a
+// script that records each box and answers it.
 class MessageBoxPresenter {
  public:
   virtual ~MessageBoxPresenter() = default;
@@ -52,7 +53,9 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
 MessageBoxPresenter& CurrentMessageBoxPresenter();
 
 // Lowers the other topmost windows and disables the other top-level windows
-// of the calling thread while a box is up; the restore undoes both.
+// of the calling thread (all but the owner and its own windows) while a box
+// is up; the restore undoes what the matching hide did. Hides nest: a box
+// raised while another is up restores only what it changed itself.
 void HideOtherTopWindows(HWND owner);
 void RestoreOtherTopWindows();
 

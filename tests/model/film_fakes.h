@@ -40,6 +40,7 @@ class FakeVideo : public VideoSource, public Counted {
   int32_t GetError() override { return error; }
   bool IsDirectPlayable() override { return directPlayable; }
   bool IsOpen() override { return openCount >= 1; }
+  void BeginRead() override { ++openCount; }
   void EndRead() override { --openCount; }
   bool Reload(const char* name) override {
     ++reloads;
@@ -77,6 +78,10 @@ class FakeAudio : public AudioSource, public Counted {
   uint16_t GetFormatTag() override { return formatTag; }
   int32_t GetLength() override { return length; }
   bool IsOpen() override { return openCount >= 1; }
+  bool BeginRead() override {
+    ++openCount;
+    return true;
+  }
   void EndRead() override { --openCount; }
   bool Reload(const char*) override {
     ++reloads;
@@ -103,6 +108,10 @@ class FakeMidi : public MidiSource, public Counted {
   bool MayBeShared() override { return true; }
   int32_t GetLength() override { return length; }
   bool IsOpen() override { return openCount >= 1; }
+  bool Open() override {
+    ++openCount;
+    return true;
+  }
   void Close() override {
     if (openCount > 0) --openCount;
   }
@@ -144,10 +153,16 @@ class FakeEffects : public EffectChain, public Counted {
   void AddRef() override { Up(); }
   void Release() override { Down("effect list"); }
   bool IsOpen() override { return openCount >= 1; }
+  bool Open(AudioSource* source) override {
+    ++openCount;
+    openedFor = source;
+    return true;
+  }
   void Close() override { --openCount; }
   void DeleteTempFile() override { ++tempFileDrops; }
   int openCount = 0;
   int tempFileDrops = 0;
+  AudioSource* openedFor = nullptr;
 };
 
 class FakeClip : public ClipItem {

@@ -65,6 +65,20 @@ TEST_F(FilmListTest, LinkKeepsStartOrderAndPutsEqualStartsFirst) {
   EXPECT_EQ(FilmList.First()->prev, nullptr);
 }
 
+TEST_F(FilmListTest, AppendKeepsTheOrderOfACopiedList) {
+  Add(kKindAudio, 0, 100, 150, "a");
+  Add(kKindAudio, 0, 100, 150, "b");
+  Add(kKindAudio, 0, 200, 250, "c");
+  const std::vector<std::string> order = Names(FilmList);
+  FilmListHead copy;
+  for (Film* f = FilmList.First(); f; f = f->next) Film::Append(new Film(*f, kKindAudio), copy);
+  EXPECT_EQ(Names(copy), order);
+  // A film that starts before the end still finds its sorted place.
+  Film::Append(Make(kKindAudio, 0, 0, 50, "early"), copy);
+  EXPECT_EQ(Names(copy).front(), "early");
+  EXPECT_EQ(copy.Last()->prev->prev->prev, copy.First());
+}
+
 TEST_F(FilmListTest, ClearAndSwap) {
   Add(kKindAudio, 0, 0, 50);
   Add(kKindAudio, 0, 10, 50);

@@ -1,0 +1,697 @@
+#include "model/project_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "audio/installed_components.h"
+#include "clips/summary_info.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "model/levels.h"
+#include "model/mark_list.h"
+#include "model/message_box.h"
+#include "model/time_code.h"
+#include "model/timeline_engine.h"
+#include "platform/core/paths.h"
+
+using namespace project_records;
+
+namespace {
+
+ProjectEnvironment g_defaultEnvironment;
+unsigned g_saveCounter = 0;
+ProjectEnvironment* g_environment = &g_defaultEnvironment;
+
+constexpr int32_t kAudioLines = 4;
+constexpr int32_t kVideoRows = 2;
+constexpr int32_t kMaxLineCountValue = 128;
+constexpr int32_t kMaxZoomStep = 3;
+constexpr int32_t kMaxPan = 256;
+constexpr LONG kMaxNameLength = 128;
+constexpr LONG kMaxCollectionPath = 260;
+constexpr float kMaxFrameRate = 1000.0f;
+// Offset of the outer record's data.
+constexpr LONGLONG kProjectDataOffset = kProjectSignatureSize + 8;
+
+int32_t Flag(bool on) {
+  return on ? 1 : 0;
+}
+
+int32_t FloatBits(float f) {
+  uint32_t bits;
+  std::memcpy(&bits, &f, 4);
+  return static_cast<int32_t>(bits);
+}
+
+float BitsFloat(int32_t v) {
+  float f;
+  std::memcpy(&f, &v, 4);
+  return f;
+}
+
+bool ValidZoom(int32_t v) {
+  return v >= 0 && v <= kMaxZoomStep;
+}
+bool ValidGain(int32_t v) {
+  return v >= 0 && v < kGainCount;
+}
+bool ValidPan(int32_t v) {
+  return v >= -kMaxPan && v <= kMaxPan;
+}
+
+void ReleaseChain(EffectChain*& held) {
+  if (!held) return;
+  EffectChain* chain = held;
+  held = nullptr;
+  if (chain->IsOpen()) chain->Close();
+  chain->Release();
+}
+
+HWND WindowOf(TimeLineEngine& engine) {
+  return engine.View() ? engine.View()->Handle() : nullptr;
+}
+
+// ---- Writing ----
+
+bool WriteLineEffects(HMMIO file, TimeLineEngine& engine, int32_t lines) {
+  for (int32_t i = 0; i < lines; ++i) {
+    EffectChain* chain = engine.audioPanel[i].effects;
+    if (!WritePatched(file, kTagEffectList, [chain](HMMIO f) {
+          return chain == nullptr || CurrentProjectMedia().WriteEffects(f, chain);
+        }))
+      return false;
+  }
+  return true;
+}
+
+void AddNames(RecordBuffer& rec, DWORD tag, const TrackPanel& panel, int32_t rows) {
+  LONG length = 0;
+  for (int32_t i = 0; i < rows; ++i)
+    length += 8 + static_cast<LONG>(strnlen(panel[i].name, kTrackNameSize - 1)) + 1;
+  rec.Head(tag, length);
+  for (int32_t i = 0; i < rows; ++i)
+    rec.Text(kTagLineName, panel[i].name, strnlen(panel[i].name, kTrackNameSize - 1));
+}
+
+bool WriteSettings(HMMIO file, TimeLineEngine& engine, const char* baseFolder, const char* collectionPath) {
+  ProjectEnvironment& env = CurrentProjectEnvironment();
+  const int32_t n = engine.audioLineCount < 1
+                        ? 1
+                        : (engine.audioLineCount > kAudioLines ? kAudioLines : engine.audioLineCount);
+  const TrackPanel& audio = engine.audioPanel;
+  const TrackPanel& video = engine.videoPanel;
+  const TrackRecord& midi = engine.midiPanel[0];
+  RecordBuffer rec;
+  rec.Scalar(kTagVersion, static_cast<int32_t>(kProjectFormatVersion));
+  if (collectionPath && collectionPath[0]) {
+    const std::string stored = StoredPath(collectionPath, baseFolder);
+    rec.Text(kTagCollectionPath, stored.c_str(), stored.size());
+  }
+  rec.Scalar(kTagLength, engine.length);
+  rec.Scalar(kTagAudioLineCount, n);
+  rec.Scalar(kTagTimeFormat, env.TimeFormat());
+  rec.Scalar(kTagFrameRate, FloatBits(env.FrameRate()));
+  const ProjectAudioFormat format = env.AudioFormat();
+  rec.Head(kTagAudioFormat, 10);
+  rec.Value(static_cast<int32_t>(format.rate));
+  rec.Value16(format.channels);
+  rec.Value(static_cast<int32_t>(format.sampleCode));
+  rec.Scalar(kTagAutoCloseCodec, Flag(env.AutoCloseCodec()));
+  rec.Scalar(kTagAlignToFrame, Flag(engine.alignToFrame));
+  rec.Scalar(kTagShownGroups, (engine.showVideo ? kShowVideo : 0) | (engine.showAudio ? kShowAudio : 0) |
+                                  (engine.showMidi ? kShowMidi : 0));
+  auto lineArray = [&](DWORD tag, const TrackPanel& panel, int32_t rows, auto value) {
+    rec.Head(tag, 4 * rows);
+    for (int32_t i = 0; i < rows; ++i) rec.Value(value(panel[i]));
+  };
+  lineArray(kTagAudioSolo, audio, n, [](const TrackRecord& r) { return Flag(r.solo != 0); });
+  lineArray(kTagAudioMute, audio, n, [](const TrackRecord& r) { return Flag(r.mute != 0); });
+  lineArray(kTagVideoSolo, video, kVideoRows, [](const TrackRecord& r) { return Flag(r.solo != 0); });
+  lineArray(kTagVideoMute, video, kVideoRows, [](const TrackRecord& r) { return Flag(r.mute != 0); });
+  rec.Scalar(kTagMidiSolo, Flag(midi.solo != 0));
+  rec.Scalar(kTagMidiMute, Flag(midi.mute != 0));
+  lineArray(kTagAudioZoom, audio, n, [](const TrackRecord& r) { return r.zoom; });
+  lineArray(kTagVideoZoom, video, kVideoRows, [](const TrackRecord& r) { return r.zoom; });
+  rec.Scalar(kTagVfxZoom, engine.vfxPanel[0].zoom);
+  rec.Scalar(kTagMidiZoom, midi.zoom);
+  lineArray(kTagAudioGain, audio, n, [](const TrackRecord& r) { return r.gain; });
+  lineArray(kTagAudioPan, audio, n, [](const TrackRecord& r) { return r.pan; });
+  rec.Scalar(kTagMidiGain, midi.gain);
+  rec.Scalar(kTagMidiPan, midi.pan);
+  rec.Scalar(kTagMasterGain, engine.masterGain);
+  rec.Scalar(kTagMasterPan, engine.masterPan);
+  if (!rec.Flush(file)) return false;
+
+  if (engine.masterEffects) {
+    EffectChain* chain = engine.masterEffects;
+    if (!WritePatched(file, kTagEffectList,
+                      [chain](HMMIO f) { return CurrentProjectMedia().WriteEffects(f, chain); }))
+      return false;
+  }
+  if (!WritePatched(file, kTagLineEffects, [&](HMMIO f) { return WriteLineEffects(f, engine, n); }))
+    return false;
+
+  AddNames(rec, kTagAudioNames, audio, n);
+  AddNames(rec, kTagVideoNames, video, kVideoRows);
+  AddNames(rec, kTagMidiNames, engine.midiPanel, 1);
+  rec.Head(kTagProjectMarks, ProjectMarks.Count() * kMarkRecordSize);
+  if (!rec.Flush(file) || !ProjectMarks.Write(file)) return false;
+  if (!WritePatched(file, kTagSummary, [](HMMIO f) { return ProjectSummary.WriteRecord(f); })) return false;
+  return CComObjectInfo::WriteList(file);
+}
+
+// ---- Reading ----
+
+// One project load: the result so far and what it reads into.
+class ProjectReader {
+ public:
+  ProjectReader(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
+                SynonymFile** moved, char* collectionPath, ComObjectEntry** components)
+      : engine_(engine),
+        films_(films),
+        file_(file),
+        folders_(folders),
+        moved_(moved),
+        collectionPath_(collectionPath),
+        components_(components) {}
+
+  // Handles one record of the outer record; a code of 19 or 6 that ends
+  // the load at once is returned, otherwise 0 (problems go into Result()).
+  int Record(DWORD tag, LONG length, bool filmsOnly);
+  int Result() const { return result_; }
+  void ResetLines();
+
+ private:
+  // Reads a value of length bytes (at most 4; missing high bytes are 0).
+  bool ReadShort(LONG length, int32_t* value);
+  void Fail(int code) {
+    if (code != kErrOk) result_ = code;
+  }
+  void FailIfClear(int code) {
+    if (result_ == kErrOk) result_ = code;
+  }
+  int LineArray(DWORD tag, LONG length);
+  int ShortScalar(DWORD tag, LONG length);
+  int Names(DWORD tag, LONG length);
+  int LineEffects(LONG length);
+  void ReadFilm(LONG length);
+  const char* BaseFolder() const { return folders_ ? folders_->path : nullptr; }
+
+  TimeLineEngine& engine_;
+  FilmListHead& films_;
+  HMMIO file_;
+  PathRecord* folders_;
+  SynonymFile** moved_;
+  char* collectionPath_;
+  ComObjectEntry** components_;
+  int result_ = kErrOk;
+  bool skipFilms_ = false;
+  bool ask_ = true;
+};
+
+void ProjectReader::ResetLines() {
+  for (TrackPanel* panel :
+       {&engine_.audioPanel, &engine_.videoPanel, &engine_.midiPanel, &engine_.vfxPanel}) {
+    for (int32_t i = 0; i < panel->rowCount; ++i) (*panel)[i].SetUp("", 1, 0);
+  }
+  engine_.masterGain = kGainUnity;
+  engine_.masterPan = 0;
+  ReleaseChain(engine_.masterEffects);
+  CurrentProjectEnvironment().SetAutoCloseCodec(false);
+}
+
+bool ProjectReader::ReadShort(LONG length, int32_t* value) {
+  unsigned char b[4] = {};
+  if (!ReadExact(file_, b, length)) return false;
+  *value = GetLe32(b);
+  return true;
+}
+
+int ProjectReader::LineArray(DWORD tag, LONG length) {
+  const bool audio = tag == kTagAudioSolo || tag == kTagAudioMute || tag == kTagAudioZoom ||
+                     tag == kTagAudioGain || tag == kTagAudioPan;
+  TrackPanel& panel = audio ? engine_.audioPanel : engine_.videoPanel;
+  const LONG bytes = length < (audio ? 16 : 8) ? length : (audio ? 16 : 8);
+  unsigned char b[16];
+  if (!ReadExact(file_, b, bytes)) return kErrRead;
+  for (int32_t i = 0; i < bytes / 4; ++i) {
+    const int32_t v = GetLe32(b + 4 * i);
+    TrackRecord& r = panel[i];
+    switch (tag) {
+      case kTagAudioSolo:
+      case kTagVideoSolo:
+        r.solo = v != 0;
+        break;
+      case kTagAudioMute:
+      case kTagVideoMute:
+        r.mute = v != 0;
+        break;
+      case kTagAudioZoom:
+      case kTagVideoZoom:
+        // The zoom step shifts the line height: only 0 to 3 make a line.
+        if (ValidZoom(v))
+          r.SetZoom(v);
+        else
+          Fail(kErrInvalidFormat);
+        break;
+      case kTagAudioGain:
+        if (ValidGain(v))
+          r.gain = v;
+        else
+          Fail(kErrInvalidFormat);
+        break;
+      case kTagAudioPan:
+        if (ValidPan(v))
+          r.pan = v;
+        else
+          Fail(kErrInvalidFormat);
+        break;
+      default:
+        break;
+    }
+  }
+  return kErrOk;
+}
+
+int ProjectReader::ShortScalar(DWORD tag, LONG length) {
+  if (length > 4) {
+    Fail(kErrInvalidFormat);
+    return kErrOk;
+  }
+  int32_t v = 0;
+  if (!ReadShort(length, &v)) return kErrRead;
+  TrackRecord& midi = engine_.midiPanel[0];
+  bool valid = true;
+  switch (tag) {
+    case kTagMidiSolo:
+      midi.solo = v != 0;
+      break;
+    case kTagMidiMute:
+      midi.mute = v != 0;
+      break;
+    case kTagMidiZoom:
+    case kTagVfxZoom:
+      valid = ValidZoom(v);
+      if (valid) (tag == kTagMidiZoom ? midi : engine_.vfxPanel[0]).SetZoom(v);
+      break;
+    case kTagMidiGain:
+    case kTagMasterGain:
+      valid = ValidGain(v);
+      if (valid) (tag == kTagMidiGain ? midi.gain : engine_.masterGain) = v;
+      break;
+    case kTagMidiPan:
+    case kTagMasterPan:
+      valid = ValidPan(v);
+      if (valid) (tag == kTagMidiPan ? midi.pan : engine_.masterPan) = v;
+      break;
+    default:
+      break;
+  }
+  if (!valid) Fail(kErrInvalidFormat);
+  return kErrOk;
+}
+
+int ProjectReader::Names(DWORD tag, LONG length) {
+  TrackPanel& panel = tag == kTagAudioNames   ? engine_.audioPanel
+                      : tag == kTagVideoNames ? engine_.videoPanel
+                                              : engine_.midiPanel;
+  const int32_t rows = tag == kTagAudioNames ? kAudioLines : tag == kTagVideoNames ? kVideoRows : 1;
+  LONG left = length;
+  for (int32_t i = 0; left >= 1; ++i) {
+    if (left < 8) return kErrInvalidFormat;
+    unsigned char head[8];
+    if (!ReadExact(file_, head, 8)) return kErrRead;
+    const DWORD inner = static_cast<DWORD>(GetLe32(head));
+    const LONG size = GetLe32(head + 4);
+    if (inner != kTagLineName || size < 1 || size > kMaxNameLength || size > left - 8)
+      return kErrInvalidFormat;
+    left -= 8 + size;
+    if (i < rows) {
+      char name[kTrackNameSize] = {};
+      if (!ReadExact(file_, name, size)) return kErrRead;
+      panel[i].SetName(name);
+    } else if (mmioSeek64(file_, size, SEEK_CUR) < 0) {
+      return kErrRead;
+    }
+  }
+  return kErrOk;
+}
+
+int ProjectReader::LineEffects(LONG length) {
+  ProjectMedia& media = CurrentProjectMedia();
+  LONG left = length;
+  for (int32_t i = 0; left >= 1; ++i) {
+    if (left < 8) return kErrInvalidFormat;
+    unsigned char head[8];
+    if (!ReadExact(file_, head, 8)) return kErrRead;
+    const DWORD inner = static_cast<DWORD>(GetLe32(head));
+    const LONG size = GetLe32(head + 4);
+    if (inner != kTagEffectList || size < 0 || size > left - 8) return kErrInvalidFormat;
+    left -= 8 + size;
+    const LONGLONG at = Tell(file_);
+    if (i < kAudioLines && size > 0) {
+      int error = kErrOk;
+      EffectChain* chain = media.ReadEffects(file_, size, &error);
+      if (error == kErrOk) {
+        engine_.audioPanel[i].ReleaseEffects();
+        engine_.audioPanel[i].effects = chain;
+      } else {
+        ReleaseChain(chain);
+        FailIfClear(error);
+      }
+    }
+    if (at < 0 || mmioSeek64(file_, at + size, SEEK_SET) != at + size) return kErrRead;
+  }
+  return kErrOk;
+}
+
+void ProjectReader::ReadFilm(LONG length) {
+  if (skipFilms_) return;
+  Film* film = new (std::nothrow) Film;
+  if (!film) {
+    Fail(kErrNoMemory);
+    engine_.SetModified(true);
+    return;
+  }
+  int status = film->ReadRecord(file_, length, folders_, moved_, &ask_, WindowOf(engine_));
+  if (status == kErrCancelled) skipFilms_ = true;
+  if (status == kErrOk || status == kErrAlreadyDone) {
+    if (!film->video && !film->audio && !film->midi) {
+      status = kErrCancelled;
+    } else if ((film->video && (film->videoRow < 0 || film->videoRow >= kVideoRows)) ||
+               (film->audio && (film->audioLine < 0 || film->audioLine >= kAudioLines))) {
+      // A clip on a line the time-line does not have.
+      status = kErrInvalidFormat;
+    }
+  }
+  if (status == kErrAlreadyDone) {
+    engine_.SetModified(true);
+    status = kErrOk;
+  }
+  if (status == kErrOk && !film->LinkAtKeyFrame(WindowOf(engine_), films_, true)) status = kErrCancelled;
+  if (status == kErrOk) return;
+  if (status != kErrCancelled && status != kErrAlreadyDone) result_ = status;
+  delete film;
+  engine_.SetModified(true);
+}
+
+int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
+  const LONGLONG at = Tell(file_);
+  if (at < 0) return kErrRead;
+  ProjectEnvironment& env = CurrentProjectEnvironment();
+  int32_t v = 0;
+  int stop = kErrOk;
+  // A scalar of the project level: the value, or a failure noted and the
+  // record passed over.
+  auto scalar = [&](int32_t* out) {
+    if (length != 4) {
+      Fail(kErrInvalidFormat);
+      return false;
+    }
+    if (!ReadShort(4, out)) {
+      stop = kErrRead;
+      return false;
+    }
+    return true;
+  };
+  if (filmsOnly && tag != kTagFilm) tag = 0;
+  switch (tag) {
+    case kTagCollectionPath:
+      if (!collectionPath_) break;
+      if (length > kMaxCollectionPath) {
+        Fail(kErrInvalidFormat);
+        break;
+      }
+      {
+        char stored[kMaxCollectionPath + 1] = {};
+        if (!ReadExact(file_, stored, length)) return kErrRead;
+        if (stored[0])
+          ResolveStoredPath(stored, BaseFolder(), collectionPath_);
+        else
+          collectionPath_[0] = '\0';
+      }
+      break;
+    case kTagLength:
+      if (scalar(&v)) {
+        if (v >= 1 && v <= kDayMs)
+          engine_.length = v;
+        else
+          Fail(kErrInvalidFormat);
+      }
+      break;
+    case kTagAudioLineCount:
+      if (scalar(&v)) {
+        if (v >= 1 && v <= kMaxLineCountValue)
+          engine_.audioLineCount = v < kAudioLines ? v : kAudioLines;
+        else
+          Fail(kErrInvalidFormat);
+      }
+      break;
+    case kTagTimeFormat:
+      if (scalar(&v)) {
+        if (v >= kTimeFormatMs && v <= kTimeFormatFrames)
+          env.SetTimeFormat(v);
+        else
+          Fail(kErrInvalidFormat);
+      }
+      break;
+    case kTagFrameRate:
+      if (scalar(&v)) {
+        const float rate = BitsFloat(v);
+        if (std::isfinite(rate) && rate > 0.0f && rate <= kMaxFrameRate)
+          env.SetFrameRate(rate);
+        else
+          Fail(kErrInvalidFormat);
+      }
+      break;
+    case kTagAudioFormat:
+      if (length == 10 || length == 8) {
+        unsigned char b[10];
+        if (!ReadExact(file_, b, length)) return kErrRead;
+        const DWORD rate = static_cast<DWORD>(GetLe32(b));
+        const WORD channels = static_cast<WORD>(b[4] | (b[5] << 8));
+        DWORD code;
+        if (length == 10) {
+          code = static_cast<DWORD>(GetLe32(b + 6));
+        } else {
+          const int bits = b[6] | (b[7] << 8);
+          code = bits == 8 ? 1 : 2;
+        }
+        env.SetAudioFormat(rate, channels, code);
+      } else {
+        Fail(kErrInvalidFormat);
+      }
+      break;
+    case kTagAutoCloseCodec:
+      if (scalar(&v)) env.SetAutoCloseCodec(v != 0);
+      break;
+    case kTagAlignToFrame:
+      if (scalar(&v)) engine_.alignToFrame = v != 0;
+      break;
+    case kTagShownGroups:
+      if (scalar(&v)) {
+        engine_.showVideo = (v & kShowVideo) != 0;
+        engine_.showAudio = (v & kShowAudio) != 0;
+        engine_.showMidi = (v & kShowMidi) != 0;
+      }
+      break;
+    case kTagAudioSolo:
+    case kTagAudioMute:
+    case kTagAudioZoom:
+    case kTagAudioGain:
+    case kTagAudioPan:
+    case kTagVideoSolo:
+    case kTagVideoMute:
+    case kTagVideoZoom:
+      stop = LineArray(tag, length);
+      break;
+    case kTagMidiSolo:
+    case kTagMidiMute:
+    case kTagMidiZoom:
+    case kTagMidiGain:
+    case kTagMidiPan:
+    case kTagMasterGain:
+    case kTagMasterPan:
+    case kTagVfxZoom:
+      stop = ShortScalar(tag, length);
+      break;
+    case kTagAudioNames:
+    case kTagVideoNames:
+    case kTagMidiNames:
+      stop = Names(tag, length);
+      break;
+    case kTagProjectMarks:
+      Fail(ProjectMarks.Read(file_, length));
+      break;
+    case kTagOldProjectMarks:
+      Fail(ProjectMarks.ReadOld(file_, length));
+      break;
+    case kTagSummary:
+      Fail(ProjectSummary.ReadRecord(file_, length));
+      break;
+    case kTagEffectList: {
+      int error = kErrOk;
+      EffectChain* chain = CurrentProjectMedia().ReadEffects(file_, length, &error);
+      if (error == kErrOk) {
+        ReleaseChain(engine_.masterEffects);
+        engine_.masterEffects = chain;
+      } else {
+        ReleaseChain(chain);
+        FailIfClear(error);
+      }
+      break;
+    }
+    case kTagLineEffects:
+      stop = LineEffects(length);
+      break;
+    case kTagComponents:
+      // A good list does not wipe out an earlier failure: the load still
+      // lost what that record held.
+      if (components_) Fail(CComObjectInfo::ReadList(file_, length, components_));
+      break;
+    case kTagFilm:
+      ReadFilm(length);
+      break;
+    default:
+      break;
+  }
+  if (stop != kErrOk) return stop;
+  // Whatever a record's reader took, the next record follows its length.
+  if (mmioSeek64(file_, at + length, SEEK_SET) != at + length) return kErrRead;
+  return kErrOk;
+}
+
+}  // namespace
+
+// ---- The environment's defaults ----
+
+int32_t ProjectEnvironment::TimeFormat() {
+  return ProjectTimeFormat();
+}
+void ProjectEnvironment::SetTimeFormat(int32_t format) {
+  SetProjectTimeFormat(format);
+}
+float ProjectEnvironment::FrameRate() {
+  return ProjectFrameRate();
+}
+void ProjectEnvironment::SetFrameRate(float rate) {
+  SetProjectFrameRate(rate);
+}
+ProjectAudioFormat ProjectEnvironment::AudioFormat() {
+  return format_;
+}
+void ProjectEnvironment::SetAudioFormat(DWORD rate, WORD channels, DWORD sampleCode) {
+  format_.rate = rate;
+  format_.channels = channels;
+  format_.sampleCode = sampleCode;
+}
+bool ProjectEnvironment::AutoCloseCodec() {
+  return autoCloseCodec_;
+}
+void ProjectEnvironment::SetAutoCloseCodec(bool on) {
+  autoCloseCodec_ = on;
+}
+
+ProjectEnvironment* SetProjectEnvironment(ProjectEnvironment* environment) {
+  ProjectEnvironment* before = g_environment == &g_defaultEnvironment ? nullptr : g_environment;
+  g_environment = environment ? environment : &g_defaultEnvironment;
+  return before;
+}
+
+ProjectEnvironment& CurrentProjectEnvironment() {
+  return *g_environment;
+}
+
+// ---- The file ----
+
+bool WriteProject(TimeLineEngine& engine, const Film* first, HMMIO file, const char* baseFolder,
+                  const char* collectionPath) {
+  RecordBuffer rec;
+  rec.Raw(kProjectSignature, kProjectSignatureSize);
+  if (!rec.Flush(file)) return false;
+  return WritePatched(file, kTagProject, [&](HMMIO f) {
+    if (!WriteSettings(f, engine, baseFolder, collectionPath)) return false;
+    for (const Film* film = first; film; film = film->next) {
+      if (!WritePatched(f, kTagFilm, [&](HMMIO g) { return film->WriteRecord(g, baseFolder); })) return false;
+    }
+    return true;
+  });
+}
+
+int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
+                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components) {
+  char signature[kProjectSignatureSize];
+  if (!ReadExact(file, signature, kProjectSignatureSize)) return kErrRead;
+  if (std::memcmp(signature, kProjectSignature, kProjectSignatureSize) != 0) return kErrInvalidFormat;
+
+  ProjectReader reader(engine, films, file, folders, moved, collectionPath, components);
+  if (!filmsOnly) reader.ResetLines();
+
+  // The outer record; others before it are passed over.
+  LONG remaining = -1;
+  for (;;) {
+    unsigned char head[8];
+    if (mmioRead(file, head, 8) != 8) break;
+    const DWORD tag = static_cast<DWORD>(GetLe32(head));
+    const LONG length = GetLe32(head + 4);
+    if (length < 0) return kErrInvalidFormat;
+    if (tag == kTagProject) {
+      remaining = length;
+      break;
+    }
+    if (mmioSeek64(file, length, SEEK_CUR) < 0) return kErrRead;
+  }
+  if (remaining < 0) return kErrInvalidFormat;
+
+  while (remaining >= 1) {
+    unsigned char head[8];
+    if (!ReadExact(file, head, 8)) return kErrRead;
+    remaining -= 8;
+    const DWORD tag = static_cast<DWORD>(GetLe32(head));
+    const LONG length = GetLe32(head + 4);
+    if (length < 0) return kErrInvalidFormat;
+    remaining = length > remaining ? -1 : remaining - length;
+    const int stop = reader.Record(tag, length, filmsOnly);
+    if (stop != kErrOk) return stop;
+  }
+  return reader.Result();
+}
+
+bool SaveProjectFile(TimeLineEngine& engine, const Film* first, const char* path, const char* baseFolder,
+                     const char* collectionPath) {
+  if (!path || !path[0]) return false;
+  const std::string target = NativePath(path);
+  // A name of our own beside the target, made with the usual permissions.
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(g_saveCounter++);
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  close(fd);
+  bool ok = false;
+  if (HMMIO file = mmioOpen(temp.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE)) {
+    ok = WriteProject(engine, first, file, baseFolder, collectionPath);
+    ok = mmioClose(file, 0) == 0 && ok;
+  }
+  // The new file must be on the disk before it replaces the old one.
+  if (ok) {
+    const int sync = open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    ok = sync >= 0 && fsync(sync) == 0;
+    if (sync >= 0) close(sync);
+  }
+  struct stat old;
+  if (ok && stat(target.c_str(), &old) == 0) chmod(temp.c_str(), old.st_mode & 07777);
+  if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}

@@ -1,0 +1,241 @@
+// The engine half of the time-line window: the state every edit touches
+// (the modified flag, the project length, the number of audio lines, the
+// cursor, the view's origin and zoom, the line records, the master bus and
+// the selection range), the redraw requests edits make instead of painting,
+// the conversions between times and the time area's pixels, which lines take
+// part in playback, and undo and redo of whole states.
+//
+// It draws nothing and owns no window. Redraws, the scroll bar, the zoom
+// list, the frame and the status line are reached through the TimeLineView
+// that the time-line window attaches (none: nothing is asked); the players
+// through TimeLinePlayers. The engine is also the Film model's host for
+// everything it keeps (zoom, gains, gravity, redraws, the modified flag, the
+// status line): the program installs it with SetFilmHost once it exists.
+// The clip collection's part of FilmHost is left to the window.
+//
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "model/film_host.h"
+#include "model/timeline_state.h"
+#include "model/timeline_view.h"
+#include "model/track_record.h"
+#include "model/undo_history.h"
+
+// Notice codes to the mixer window and the effect-list dialogs.
+constexpr int32_t kMixerRefresh = 0;
+constexpr int32_t kMixerLineCount = 8;
+constexpr int32_t kMixerCommandsEnabled = 11;
+
+// Request bits of the active-line queries: the kinds, and audio that
+// ignores solo and mute (real-time mute during play).
+constexpr int32_t kRequestVideo = 1;
+constexpr int32_t kRequestAudio = 2;
+constexpr int32_t kRequestMidi = 4;
+constexpr int32_t kRequestAllAudio = 32;
+
+// The scroll bar never needs more positions than this.
+constexpr int32_t kMaxScrollPositions = 32000;
+
+class TimeLineEngine : public FilmHost {
+ public:
+  TimeLineEngine();
+  ~TimeLineEngine() override;
+  TimeLineEngine(const TimeLineEngine&) = delete;
+  TimeLineEngine& operator=(const TimeLineEngine&) = delete;
+
+  // The window side; null while there is no window. Its window also owns
+  // the undo history's error box.
+  void AttachView(TimeLineView* view);
+  TimeLineView* View() const { return view_; }
+  // Null: the defaults (no devices).
+  void SetPlayers(TimeLinePlayers* players);
+  TimeLinePlayers& Players() { return *players_; }
+
+  // ---- What the Film model asks of its host.
+  int32_t TimeToPixels(int32_t ms) override;
+  int32_t PixelsToTime(int32_t pixels) override;
+  int32_t LineGain(int32_t line) override;
+  int32_t LinePan(int32_t line) override;
+  int32_t MasterGain() override { return masterGain; }
+  int32_t MasterPan() override { return masterPan; }
+  int32_t GravityAlign() override { return gravityAlign; }
+  int32_t GravityGroup() override { return gravityGroup; }
+  void ShowStatusText(const char* text) override;
+  // Redraws the film's strip on each line it shows on (its video row with
+  // the VFX line, the MIDI line, its audio line), from one pixel before its
+  // start to one after its end, and the time display. An audio film's line
+  // is marked changed over the film even without a window.
+  void InvalidateClip(Film* film) override;
+  // The main frame is told when the flag changes; setting it also tells
+  // the autosave that the project changed.
+  void SetModified(bool modified) override;
+
+  bool IsModified() const { return modified_; }
+
+  // ---- Redraw requests.
+  // The film's lines over [start, end), marking an audio line changed there.
+  void InvalidateLineRange(int32_t start, int32_t end, Film* film);
+  // The film's lines over pixels [x0, x1], without change tracking.
+  void InvalidateClipRange(int32_t x0, int32_t x1, Film* film);
+  void InvalidateLines();
+  void UpdateLines();
+
+  // ---- The play cursor.
+  // Moves the cursor to time, held within [0, length - 1], redrawing its old
+  // and new strips; with preview (ignored while playing) the picture there
+  // is shown when video is shown.
+  void SetPlayCursor(int32_t time, bool preview, HWND window = nullptr);
+
+  // ---- Time and the time area's x.
+  int32_t PosToPixel(int32_t t);
+  int32_t PosToPixelUnclamped(int32_t t);
+  int32_t PixelToPos(int32_t x);
+  int32_t PixelToPosUnclamped(int32_t x);
+  // The time the scroll bar moves by one position.
+  int32_t ScrollStep() const;
+  // The time shown across the time area.
+  int32_t VisibleSpan();
+  // ms on the nearest frame when frame alignment is on.
+  int32_t SnapToFrame(int32_t ms) const;
+
+  // ---- Length and audio lines. Each is refused while playing (error 26
+  // under its own caption) and then returns false.
+  bool ChangeLength(int32_t newLength, int32_t lines);
+  // Never below the latest clip end; a cursor beyond the end moves to its
+  // last millisecond.
+  bool SetLength(int32_t newLength);
+  // Shrinking keeps every line that holds clips, moving the clips down
+  // when the last used line would not fit.
+  bool SetAudioLineCount(int32_t lines);
+
+  // ---- The view.
+  void SetZoom(int32_t newScale);
+  void ZoomToRange(int32_t start, int32_t end);
+  void UpdateScrollRange();
+  void ZoomChanged(bool rezoom);
+  void UpdateFrameLayout(int32_t extraHeight);
+  void RecalcClipOrigins();
+  // Set by the window's layout and fonts.
+  void SetTimeAreaWidth(int32_t pixels);
+  // The base pixel unit u of the window's fonts: the default zoom factor is
+  // 3 * (2u / 3) / 2 pixels, labels are at least 4u / 3 pixels apart.
+  void SetPixelUnit(int32_t unit);
+  int32_t DefaultFactor() const;
+  int32_t LabelSpacing() const;
+
+  // ---- Undo.
+  // The window's state record, refreshed; valid until the next call.
+  const TimeLineState& GetTimeLineState();
+  // Reports change bits to the undo history with the project's marks.
+  void MarkUndo(uint32_t flags);
+  // The Undo and Redo commands: refused while playing (error 26); false
+  // when there is nothing to return to.
+  bool CmUndo();
+  bool CmRedo();
+  bool CeUndo() const;
+  bool CeRedo() const;
+
+  // ---- Active lines, the mix, the selection and command enabling.
+  bool AnyLineSolo() const;
+  void GetActiveLines(bool videoRows[2], bool& midiLine, bool audioLines[4], int32_t request);
+  // Drops the active lines without a clip in [start, end) and returns the
+  // kinds left (kKind... bits), rounding the range to frames when video
+  // takes part and request is not exactly audio; 0 for an empty range.
+  int32_t GetRangeOfLines(bool videoRows[2], bool& midiLine, bool audioLines[4], int32_t& start, int32_t& end,
+                          int32_t request);
+  // The earliest start and latest end of the clips on the active lines.
+  bool GetActiveExtent(int32_t& start, int32_t& end, int32_t request);
+  // The mix with the flagged lines at their gains, the others silent.
+  MixSetup GetMixSetup(const bool audioLines[4], int32_t maxLines) const;
+  // While playing, passes the master's (line -1), every line's (another
+  // negative line) or one line's gain and pan to the audio engine.
+  void UpdateEngineMix(int32_t line);
+  // Every selected film leaves the selection, each reporting undo bit 4.
+  void ClearSelection();
+  bool GetMarkRange(int32_t& start, int32_t& end) const;
+  void SetMarkRange(int32_t start, int32_t end);
+  void UpdateMarkRange();
+  void EditMarkRange();
+  void EnableCommands(bool enabled);
+
+  // ---- Whole lines.
+  // kind 1 exchanges video rows a and b (0 or 1), kind 2 audio lines a and
+  // b (below the line count): records, effect lists and clips. One undo
+  // step; false, with nothing changed, for anything else.
+  bool SwapLines(int32_t kind, int32_t a, int32_t b);
+  void ClearSolo();
+  void ClearMute();
+  void InvalidateEnabledLines();
+
+  // ---- Fields the windows and the edit operations read.
+  // Length, cursor and view: change them through the operations above.
+  int32_t length = 60000;  // ms
+  int32_t cursor = 0;      // ms
+  int32_t origin = 0;      // ms at the left edge of the time area
+  int32_t scale = 1000;    // ms drawn over factor pixels
+  int32_t factor = 20;     // pixels
+  int32_t width = 800;     // pixels of the time area
+  int32_t audioLineCount = 4;
+
+  TrackPanel videoPanel{2};
+  TrackPanel vfxPanel{1};
+  TrackPanel midiPanel{1};
+  TrackPanel audioPanel{4};
+  // Pixels between two rows of a panel.
+  int32_t rowGap = 1;
+
+  int32_t masterGain = kGainUnity;
+  int32_t masterPan = 0;
+  EffectChain* masterEffects = nullptr;  // one reference held
+
+  // The selection range on the selection line; empty when start >= end.
+  int32_t selStart = 0;
+  int32_t selEnd = 0;
+
+  bool playing = false;
+  bool prepared = false;
+  bool commandsEnabled = true;
+
+  // Settings of the TIMELINE section, kept up to date by the window.
+  bool showVideo = true;
+  bool showMidi = true;
+  bool showAudio = true;
+  bool alignToFrame = false;
+  bool autoSetDeclick = false;
+  bool hidePlaybackCursor = false;
+  int32_t gravityAlign = 6;
+  int32_t gravityGroup = 1;
+  int32_t gravityDistance = 10;  // pixels
+  // Distances converted to ms at every zoom change: the gravity distance
+  // and the line windows' hit distance.
+  int32_t gravityDistanceMs = 0;
+  int32_t hitDistance = 7;  // pixels
+  int32_t hitDistanceMs = 0;
+
+ protected:
+  // Shows the picture at a time-line time; the clip-play operations supply
+  // it.
+  virtual void PreviewFrameAt(int32_t time, HWND window);
+
+ private:
+  HWND Owner() const { return view_ ? view_->Handle() : nullptr; }
+  int32_t SelectScale(int32_t value);
+  // Keeps time x factor / scale within 32 bits over the whole length.
+  void LimitFactor();
+  void InvalidateFilmStrips(const Film* film, int32_t x0, int32_t x1);
+  void InvalidateCursor(bool onLines);
+  void Restore(const UndoScript& snapshot, FilmListHead& films);
+  void RestoreEffects(EffectChain*& held, EffectChain* restored);
+  void TakeOff(FilmListHead& films);
+
+  TimeLineView* view_ = nullptr;
+  TimeLinePlayers defaultPlayers_;
+  TimeLinePlayers* players_ = &defaultPlayers_;
+  bool modified_ = false;
+  int32_t pixelUnit_ = 20;
+  bool inRezoom_ = false;
+  TimeLineState state_;
+};

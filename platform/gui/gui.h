@@ -1,0 +1,9 @@
+// The window system and drawing: everything a window of the program uses.
+#pragma once
+
+#include "platform/core/message_queue.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/gdi.h"
+#include "platform/gui/mb.h"
+#include "platform/gui/message_box.h"
+#include "platform/gui/user.h"

@@ -1,0 +1,29 @@
+// Modal loops. A modal window (a message box, later the dialogs) runs its
+// own message loop until it is answered. Tests install a hook that is
+// called with the modal window once it is up; the hook answers it through
+// its real controls (clicking a button, pressing a key). So that nothing
+// blocks: on the headless back-end, and whenever a hook is installed, a
+// modal window still unanswered when no message is left to run takes its
+// unattended answer, the one that changes nothing (a message box: No,
+// Cancel or Abort when it has them, else OK).
+#pragma once
+
+#include <functional>
+
+#include "platform/gui/user_types.h"
+
+using ModalHook = std::function<void(HWND window)>;
+
+// Installs hook (empty: none); returns the one installed before.
+ModalHook SetModalHook(ModalHook hook);
+
+// Runs messages until done() is true. pre_translate may take a message
+// before it is dispatched (keyboard handling of the modal window); it
+// returns true when it did. answer_default ends the window with its
+// unattended answer. Returns false when a WM_QUIT arrived (it is posted again).
+bool RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& pre_translate,
+                  const std::function<void()>& answer_default);
+
+// True while nobody can answer a modal window (headless, or a hook is set).
+bool ModalAnswersAutomatically();

@@ -1,0 +1,155 @@
+// Inside the window system: the window records, the tree and z-order, the
+// raw input queues, and the hooks between the core, the back-ends, the
+// controls and the modal loops. Everything here is guarded by TreeLock();
+// no window procedure is ever called with it held.
+//
+// Where the rest of the user interface plugs in: a menu bar takes its room
+// through Window::menu (NonClientInsets) and draws in PaintNonClient; the
+// standard controls register in RegisterSystemClasses (controls.cpp); modal
+// dialogs run RunModalLoop (modal.h) with their keyboard handling as its
+// pre-translation step.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gui/gdi_internal.h"
+#include "platform/gui/user.h"
+
+struct WindowClass {
+  std::string name;
+  ATOM atom = 0;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  int cls_extra = 0;
+  int wnd_extra = 0;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HICON icon_small = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::string menu_name;
+  int menu_id = 0;
+  std::vector<BYTE> extra;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  std::shared_ptr<WindowClass> cls;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD ex_style = 0;
+  DWORD thread = 0;
+  HWND parent = nullptr;       // child windows
+  HWND owner = nullptr;        // top-level windows
+  std::vector<HWND> children;  // z-order, topmost first
+  RECT rect;                   // parent client coordinates (children) or screen (top-level)
+  RECT client;                 // client area in window coordinates (from the window's top-left)
+  std::string text;
+  LONG_PTR user_data = 0;
+  LONG_PTR id = 0;       // control id of a child window
+  HMENU menu = nullptr;  // menu bar of a top-level window
+  HINSTANCE instance = nullptr;
+  std::vector<BYTE> extra;
+  HICON icon_big = nullptr;
+  HICON icon_small = nullptr;
+  // Painting (client coordinates).
+  Region update;
+  bool erase_pending = false;
+  bool frame_pending = false;  // the non-client area needs WM_NCPAINT
+  bool internal_paint = false;
+  bool painting = false;
+  bool redraw = true;  // WM_SETREDRAW
+  // Top-level windows only.
+  std::shared_ptr<Surface> surface;
+  std::shared_ptr<std::atomic<bool>> drawn;  // drawn since the back-end last presented it
+  RECT normal_rect;                          // placement when neither minimised nor maximised
+  HWND last_active_popup = nullptr;
+  bool destroying = false;
+  bool created = false;  // WM_CREATE has returned
+};
+
+std::mutex& TreeLock();
+// The record of a live window, or null (under TreeLock()).
+Window* FindWindowRecord(HWND hwnd);
+// The top-level windows in z-order, topmost first (under TreeLock()).
+std::vector<HWND>& TopLevelOrder();
+// Bumped whenever positions, visibility or z-order change.
+void BumpLayout();
+
+// Window geometry (under TreeLock()).
+RECT WindowRectOnSurface(const Window& w);  // the whole window, in its top-level's surface
+RECT ClientRectOnSurface(const Window& w);
+POINT ClientOriginOnScreen(const Window& w);
+Window* RootOf(Window* w);
+bool IsVisibleChain(const Window& w);
+// Non-client insets of a window with these styles.
+RECT NonClientInsets(DWORD style, DWORD ex_style, bool menu, bool child);
+
+// The current thread's id as the queues know it.
+DWORD CurrentGuiThread();
+DWORD GuiNow();
+// Posts msg (hwnd set) to thread's queue and wakes it.
+bool PostToThread(DWORD thread, const MSG& msg);
+void WakeThread(DWORD thread);
+
+// Raw input, turned into window messages when the owning thread takes it.
+struct RawInput {
+  enum Kind { kMouseMove, kMouseButton, kMouseWheel, kKey, kDrop } kind = kMouseMove;
+  POINT pt;        // screen
+  int button = 0;  // 0 left, 1 right, 2 middle
+  bool down = false;
+  int wheel = 0;
+  int vk = 0;
+  bool repeat = false;
+  std::vector<std::string> files;
+  DWORD time = 0;
+};
+void QueueRawInput(const RawInput& input);
+// Called by the activation code when the program gains or loses the focus
+// of the desktop.
+void SetAppActive(bool active);
+HWND TopLevelAt(POINT screen);
+
+// The message source of the window system (paint, timers, input); installed
+// on first use of a window.
+void EnsureMessageSource();
+bool NeedsPaintTree(HWND hwnd);
+
+// Non-client drawing and the frame metrics (window_frame.cpp).
+void PaintNonClient(HWND hwnd, bool active);
+LRESULT NonClientHitTest(HWND hwnd, POINT screen);
+
+// Default handling shared by the controls of this library.
+LRESULT CallWindowProcOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void RegisterSystemClasses();
+
+// Caret drawing around painting.
+void CaretHideForPaint(HWND hwnd);
+void CaretRestoreAfterPaint(HWND hwnd);
+void CaretTick(DWORD thread);
+DWORD CaretNextDue(DWORD thread);
+
+// Timers (timers.cpp).
+bool NextTimerMessage(DWORD thread, HWND filter, bool remove, MSG* msg);
+DWORD TimerNextDue(DWORD thread, bool* any);
+void KillWindowTimers(HWND hwnd);
+
+// Cursors (cursors.cpp).
+void ApplyCursor(HCURSOR cursor);
+void SetCursorPosInternal(POINT p);
+
+// Files dropped from the desktop (cursors.cpp holds the records).
+HDROP CreateDrop(const std::vector<std::string>& files, POINT client, bool in_client);
+
+// Filters of GetMessage and PeekMessage.
+bool MatchesFilter(HWND hwnd, HWND filter);
+inline bool InRange(UINT msg, UINT min, UINT max) {
+  return (min == 0 && max == 0) || (msg >= min && msg <= max);
+}

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gui_test_util.h"
+#include "platform/gui/modal.h"
+
+namespace {
+
+std::string Text(HWND h) {
+  char buf[512];
+  GetWindowText(h, buf, sizeof buf);
+  return buf;
+}
+
+// Installs a hook for the duration of a test.
+class Hook {
+ public:
+  explicit Hook(ModalHook hook) { SetModalHook(std::move(hook)); }
+  ~Hook() { SetModalHook(nullptr); }
+};
+
+class MessageBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    owner_ = CreateWindowEx(0, Recorder::Class(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500,
+                            400, nullptr, nullptr, nullptr, nullptr);
+    GuiPumpMessages();
+  }
+  void TearDown() override {
+    DestroyWindow(owner_);
+    GuiPumpMessages();
+  }
+  HWND owner_ = nullptr;
+};
+
+TEST_F(MessageBoxTest, AHookAnswersByClickingARealButton) {
+  int calls = 0;
+  Hook hook([&](HWND box) {
+    ++calls;
+    EXPECT_EQ(Text(box), "Question");
+    char text[256];
+    GetDlgItemText(box, kMessageBoxTextId, text, sizeof text);
+    EXPECT_STREQ(text, "Save changes to 'a.tml'?");
+    EXPECT_EQ(GetMessageBoxFlags(box), MB_YESNO | MB_ICONQUESTION);
+    EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
+    EXPECT_NE(GetDlgItem(box, IDNO), nullptr);
+    EXPECT_EQ(GetDlgItem(box, IDOK), nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), owner_);
+    EXPECT_FALSE(IsWindowEnabled(owner_));  // modal to its owner
+    EXPECT_EQ(GetActiveWindow(), box);
+    // The text is drawn in black on the button face.
+    HWND label = GetDlgItem(box, kMessageBoxTextId);
+    RECT r;
+    GetClientRect(label, &r);
+    EXPECT_GT(CountPixels(label, r, RGB(0, 0, 0)), 30);
+    GuiClick(GetDlgItem(box, IDNO), 10, 10);
+  });
+  EXPECT_EQ(MessageBox(owner_, "Save changes to 'a.tml'?", "Question", MB_YESNO | MB_ICONQUESTION), IDNO);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
+  EXPECT_EQ(GetActiveWindow(), owner_);
+  EXPECT_EQ(FindWindow(WC_MESSAGEBOX, nullptr), nullptr);
+}
+
+TEST_F(MessageBoxTest, KeysAnswerAsTheyWouldForAUser) {
+  struct Case {
+    UINT type;
+    std::vector<int> keys;
+    int expected;
+  };
+  const Case cases[] = {
+      {MB_OKCANCEL, {VK_ESCAPE}, IDCANCEL},
+      {MB_OK, {VK_ESCAPE}, IDOK},
+      {MB_YESNO | MB_DEFBUTTON2, {VK_RETURN}, IDNO},
+      {MB_YESNOCANCEL, {VK_TAB, VK_TAB, VK_RETURN}, IDCANCEL},
+      {MB_YESNOCANCEL, {VK_LEFT, VK_SPACE}, IDCANCEL},
+      {MB_ABORTRETRYIGNORE, {'R'}, IDRETRY},
+      {MB_YESNO, {VK_ESCAPE, 'N'}, IDNO},  // Esc does nothing without a Cancel button
+  };
+  for (const Case& k : cases) {
+    Hook hook([&](HWND) {
+      for (int vk : k.keys) GuiPressKey(vk);
+    });
+    EXPECT_EQ(MessageBox(owner_, "Text", "Keys", k.type), k.expected) << k.type;
+  }
+}
+
+TEST_F(MessageBoxTest, NobodyToAnswerGivesTheAnswerThatChangesNothing) {
+  if (std::string(GuiBackendName()) != "headless") GTEST_SKIP() << "a real display waits for its user";
+  struct Case {
+    UINT type;
+    int expected;
+  };
+  const Case cases[] = {{MB_OK, IDOK},
+                        {MB_OKCANCEL, IDCANCEL},
+                        {MB_YESNO, IDNO},
+                        {MB_YESNOCANCEL | MB_DEFBUTTON1, IDCANCEL},
+                        {MB_RETRYCANCEL, IDCANCEL},
+                        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, IDABORT}};
+  for (const Case& k : cases) EXPECT_EQ(MessageBox(owner_, "Text", "Unattended", k.type), k.expected) << k.type;
+  // A hook that leaves the box alone gets the same.
+  Hook hook([](HWND) {});
+  EXPECT_EQ(MessageBox(nullptr, "Text", "Unattended", MB_YESNO), IDNO);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
+}
+
+TEST_F(MessageBoxTest, TheBoxFitsItsTextAndCentresOnItsOwner) {
+  RECT box_rect{}, label_rect{};
+  SIZE extent{};
+  std::string words;
+  for (int i = 0; i < 80; ++i) words += "Kobrix ";
+  Hook hook([&](HWND box) {
+    GetWindowRect(box, &box_rect);
+    GetWindowRect(GetDlgItem(box, kMessageBoxTextId), &label_rect);
+    HDC dc = GetDC(box);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32(dc, "W", 1, &extent);
+    ReleaseDC(box, dc);
+    PostMessage(box, WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(MessageBox(owner_, words.c_str(), "Long", MB_OK | MB_ICONHAND), IDOK);
+  // Wrapped onto several lines within the screen.
+  EXPECT_GT(label_rect.bottom - label_rect.top, 2 * extent.cy);
+  EXPECT_LT(box_rect.right - box_rect.left, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_NEAR((box_rect.left + box_rect.right) / 2, 350, 1);
+  EXPECT_NEAR((box_rect.top + box_rect.bottom) / 2, 300, 1);
+}
+
+TEST_F(MessageBoxTest, AQuitRequestEndsTheBoxAndStaysQueued) {
+  Hook hook([](HWND) { PostQuitMessage(3); });
+  MessageBox(owner_, "Text", "Quit", MB_OKCANCEL);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(MessageBoxTest, MessageBeepIsRecorded) {
+  TakeBeeps();
+  MessageBeep(MB_ICONEXCLAMATION);
+  MessageBeep(MB_OK);
+  EXPECT_EQ(TakeBeeps(), (std::vector<UINT>{MB_ICONEXCLAMATION, MB_OK}));
+  EXPECT_TRUE(TakeBeeps().empty());
+}
+
+}  // namespace
