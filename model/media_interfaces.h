@@ -109,6 +109,10 @@ class EffectChain {
   virtual void Close() = 0;
   // Drops a sound file that holds the chain's effects already applied.
   virtual void DeleteTempFile() = 0;
+  // A list of its own for another clip: the same effects and settings,
+  // opened once for source. Null when it cannot be had; the clip then keeps
+  // sharing this one.
+  virtual EffectChain* Clone(AudioSource* source) { return nullptr; }
 
  protected:
   virtual ~EffectChain() = default;

@@ -39,6 +39,9 @@ constexpr int32_t kRequestAllAudio = 32;
 // The scroll bar never needs more positions than this.
 constexpr int32_t kMaxScrollPositions = 32000;
 
+class ClipCollectionTarget;
+struct ClipMove;
+
 class TimeLineEngine : public FilmHost {
  public:
   TimeLineEngine();
@@ -170,6 +173,41 @@ class TimeLineEngine : public FilmHost {
   void ClearMute();
   void InvalidateEnabledLines();
 
+  // ---- Edit operations on the Film list (edit_operations.h). Each makes
+  // one undo step before its first change, marks the project modified and
+  // asks for the redraws. window owns their message boxes (null: the
+  // view's window).
+  //
+  // The common first step of Paste and Insert: refuses while playing or
+  // with nothing usable in the clipboard, clears the selection, puts time on
+  // a frame when video takes part, returns the clipboard's usable parts and
+  // span and lengthens the project to hold the pasted block.
+  bool PreparePaste(int32_t& time, int32_t& clipStart, int32_t& clipEnd, int32_t& kinds);
+  // The clipboard at time, on the first free rows and lines from the given
+  // ones (negative: row 0, the first audio line shown). True when placed.
+  bool PasteClips(HWND window, int32_t time, int32_t videoRow, int32_t audioLine);
+  // Opens a gap of the clipboard's length at time on every line and puts
+  // the clipboard into it.
+  void InsertClips(HWND window, int32_t time);
+  void SplitClip(HWND window, Film* film, int32_t time);
+  // Asks for the copies and the pause (RunLoopDialog) and places them.
+  void RepeatClip(HWND window, Film* film);
+  void DeleteClip(HWND window, Film* film);
+  // One mouse step of a clip drag: turns the asked move of the selected
+  // films into a legal one; false when there is none (nothing may move).
+  // The line windows report undo bit 1 and set the modified flag between
+  // this and MoveSelectedClips.
+  bool TrackClipDrag(ClipMove& request, int32_t kinds);
+  void MoveSelectedClips(int32_t timeDelta, int32_t lineDelta, int32_t kinds);
+  // The Clip Properties command (RunFilmEditDialog on a copy).
+  void EditClipProperties(Film* film);
+  // The clip collection window (null: none yet).
+  void SetClipCollection(ClipCollectionTarget* collection) { collection_ = collection; }
+  bool IsOverClipCollection(POINT screenPoint);
+  // A clip drag released over the collection: the dragged films become
+  // tiles and the drag is undone. True when a tile was added.
+  bool DropClipsOnCollection(POINT screenPoint);
+
   // ---- Fields the windows and the edit operations read.
   // Length, cursor and view: change them through the operations above.
   int32_t length = 60000;  // ms
@@ -206,6 +244,7 @@ class TimeLineEngine : public FilmHost {
   bool alignToFrame = false;
   bool autoSetDeclick = false;
   bool hidePlaybackCursor = false;
+  bool previewVideo = false;
   int32_t gravityAlign = 6;
   int32_t gravityGroup = 1;
   int32_t gravityDistance = 10;  // pixels
@@ -230,6 +269,11 @@ class TimeLineEngine : public FilmHost {
   void Restore(const UndoScript& snapshot, FilmListHead& films);
   void RestoreEffects(EffectChain*& held, EffectChain* restored);
   void TakeOff(FilmListHead& films);
+  // The paste's undo step: the state from before its preparation, unless
+  // the preparation's deselection already took one.
+  void MarkPasteUndo();
+  bool RefusePaste(HWND owner, int32_t message);
+  void SetOrigin(Film* film);
 
   TimeLineView* view_ = nullptr;
   TimeLinePlayers defaultPlayers_;
@@ -238,4 +282,13 @@ class TimeLineEngine : public FilmHost {
   int32_t pixelUnit_ = 20;
   bool inRezoom_ = false;
   TimeLineState state_;
+
+  TimeLineState pasteState_;
+  bool pasteUndoTaken_ = false;
+  ClipCollectionTarget* collection_ = nullptr;
+  // The undo step taken by the current clip drag, so that a drop on the
+  // collection undoes that step and no other.
+  UndoScript* dragSnapshot_ = nullptr;
+  UndoScript* dragNewest_ = nullptr;
+  bool dragGesturePending_ = false;
 };

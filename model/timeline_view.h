@@ -5,9 +5,14 @@
 // Tests attach their own.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "platform/core/types.h"
+
+class Film;
+class StartFrameRecord;
+class VideoSource;
 
 class TimeLineView {
  public:
@@ -68,6 +73,29 @@ class TimeLineView {
   // The "Time Range" dialog under caption, limited to [lo, hi] and preset
   // to [start, end); true on OK with the chosen range.
   virtual bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) = 0;
+
+  // The edit operations' dialogs and the ruler's snapping. Without them
+  // (the defaults) a dialog counts as cancelled and nothing is near.
+  //
+  // The "Repeat Clip" dialog (LoopDialog): pause and count preset, the
+  // clip's length, the longest total time allowed; true on OK with the
+  // chosen pause and count.
+  virtual bool RunLoopDialog(int32_t& pause, int32_t clipLength, int32_t& count, int32_t longestTotal) {
+    return false;
+  }
+  // The "Clip Properties" dialog (FilmEditDialog) on film, within the
+  // earliest start and the latest end allowed; showFrame is the
+  // PREVIEW_VIDEO setting, which it may change. True on OK, with film changed.
+  virtual bool RunFilmEditDialog(Film& film, int32_t earliestStart, int32_t latestEnd, bool& showFrame) {
+    return false;
+  }
+  // Moves time to the nearest alignment target within the gravity distance
+  // (filter 0 all clips, 1 the clips outside the current selection group, 2
+  // the clips in it) and returns the distance; more than the gravity
+  // distance when nothing is near.
+  virtual int32_t SnapToNearestEdge(int32_t& time, int32_t filter) { return INT32_MAX; }
+  // The line window that has the keyboard focus, whole.
+  virtual void InvalidateFocusWindow() {}
 };
 
 // The program-wide players as the engine sees them. The defaults stand for
@@ -85,4 +113,8 @@ class TimeLinePlayers {
   // effect-list dialog.
   virtual void NotifyMixer(int32_t code, int32_t arg);
   virtual void NotifyEffectDialogs(int32_t code, int32_t arg);
+  // The current video sub-player's decoded picture of a source frame, with
+  // one reference for the caller; null without a sub-player or from one
+  // that prepares no pictures.
+  virtual StartFrameRecord* ShowStill(VideoSource* video, int32_t frame) { return nullptr; }
 };

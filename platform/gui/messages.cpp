@@ -10,6 +10,7 @@
 #include "platform/core/threads.h"
 #include "platform/core/time.h"
 #include "platform/gui/backend.h"
+#include "platform/gui/controls/scrollbar.h"
 #include "platform/gui/window_internal.h"
 
 void StoreWindowText(HWND hwnd, LPCSTR text);             // window.cpp
@@ -154,9 +155,11 @@ Converted ConvertInput(const RawInput& in, bool for_real) {
     return c;
   }
   c.hit = capture != nullptr ? HTCLIENT : SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(in.pt.x, in.pt.y));
-  // A window that calls itself transparent passes the mouse to its parent.
+  // A window that calls itself transparent passes the mouse to the window
+  // beneath it: a lower sibling there, else its parent.
   while (c.hit == HTTRANSPARENT && (GetWindowLong(target, GWL_STYLE) & WS_CHILD)) {
-    target = GetParent(target);
+    HWND below = WindowBelowAt(target, in.pt);
+    target = below != nullptr ? below : GetParent(target);
     if (target == nullptr) break;
     c.hit = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(in.pt.x, in.pt.y));
   }
@@ -788,8 +791,18 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCLBUTTONDOWN:
       // The close box of the caption.
       if (wParam == static_cast<WPARAM>(HTCLOSE)) PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      if (wParam == static_cast<WPARAM>(HTVSCROLL) || wParam == static_cast<WPARAM>(HTHSCROLL)) {
+        TrackWindowScrollBar(hwnd, wParam == static_cast<WPARAM>(HTVSCROLL) ? SB_VERT : SB_HORZ,
+                             POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      }
       return 0;
     case WM_NCLBUTTONDBLCLK:
+      // A quick second press on a scroll bar scrolls again.
+      if (wParam == static_cast<WPARAM>(HTVSCROLL) || wParam == static_cast<WPARAM>(HTHSCROLL)) {
+        TrackWindowScrollBar(hwnd, wParam == static_cast<WPARAM>(HTVSCROLL) ? SB_VERT : SB_HORZ,
+                             POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
       if (wParam == static_cast<WPARAM>(HTCAPTION) && (GetWindowLong(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX) &&
           (GetWindowLong(hwnd, GWL_STYLE) & WS_THICKFRAME)) {
         SendMessage(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);

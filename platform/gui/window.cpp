@@ -396,7 +396,9 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     w->normal_rect = w->rect;
     if (real_parent != nullptr) {
-      FindWindowRecord(real_parent)->children.insert(FindWindowRecord(real_parent)->children.begin(), handle);
+      // A new child goes below its siblings, so that the z-order (and with
+      // it the tab order of a dialog) is the order of creation.
+      FindWindowRecord(real_parent)->children.push_back(handle);
     } else {
       InsertTopLocked(handle, (exStyle & WS_EX_TOPMOST) != 0);
       if (owner != nullptr) LiftOwnedLocked(owner);
@@ -820,6 +822,27 @@ HWND WindowFromPoint(POINT point) {
   Window* w = FindWindowRecord(top);
   if (w == nullptr) return nullptr;
   return ChildAtLocked(w, point);
+}
+
+HWND WindowBelowAt(HWND hwnd, POINT screen) {
+  std::lock_guard<std::mutex> hold(TreeLock());
+  Window* w = FindWindowRecord(hwnd);
+  if (w == nullptr || w->parent == nullptr) return nullptr;
+  Window* p = FindWindowRecord(w->parent);
+  if (p == nullptr) return nullptr;
+  const POINT org = ClientOriginOnScreen(*p);
+  auto it = std::find(p->children.begin(), p->children.end(), hwnd);
+  if (it == p->children.end()) return nullptr;
+  for (++it; it != p->children.end(); ++it) {
+    Window* cw = FindWindowRecord(*it);
+    if (cw == nullptr || !(cw->style & WS_VISIBLE)) continue;
+    const RECT r = OffsetRectBy(cw->rect, org.x, org.y);
+    if (screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom) {
+      if (cw->style & WS_DISABLED) return p->handle;
+      return ChildAtLocked(cw, screen);
+    }
+  }
+  return nullptr;
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT point) {

@@ -116,11 +116,7 @@ void PaintNonClient(HWND hwnd, bool active) {
     r = Edge(dc, r, COLOR_3DDKSHADOW, COLOR_3DLIGHT);
   }
   if (f.ex & WS_EX_STATICEDGE) r = Edge(dc, r, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT);
-  // Window scroll bars belong to the scroll bar code; until it draws them
-  // their place shows the scroll bar colour.
-  if (f.style & WS_VSCROLL) Fill(dc, RECT{f.client.right, f.client.top, r.right, r.bottom}, COLOR_SCROLLBAR);
-  if (f.style & WS_HSCROLL)
-    Fill(dc, RECT{f.client.left, f.client.bottom, r.right, r.bottom}, COLOR_SCROLLBAR);
+  if (f.style & (WS_VSCROLL | WS_HSCROLL)) PaintWindowScrollBars(hwnd, dc);
   ReleaseDC(hwnd, dc);
 }
 

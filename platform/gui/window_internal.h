@@ -39,6 +39,8 @@ struct WindowClass {
   std::vector<BYTE> extra;
 };
 
+struct WindowScrollBars;  // controls/scrollbar.cpp
+
 struct Window {
   HWND handle = nullptr;
   std::shared_ptr<WindowClass> cls;
@@ -59,6 +61,7 @@ struct Window {
   std::vector<BYTE> extra;
   HICON icon_big = nullptr;
   HICON icon_small = nullptr;
+  std::shared_ptr<WindowScrollBars> scroll_bars;  // WS_HSCROLL, WS_VSCROLL
   // Painting (client coordinates).
   Region update;
   bool erase_pending = false;
@@ -125,6 +128,15 @@ bool NeedsPaintTree(HWND hwnd);
 // Non-client drawing and the frame metrics (window_frame.cpp).
 void PaintNonClient(HWND hwnd, bool active);
 LRESULT NonClientHitTest(HWND hwnd, POINT screen);
+
+// The scroll bars in a window's frame (controls/scrollbar.cpp): drawn with
+// the frame, tracked from a press on them.
+void PaintWindowScrollBars(HWND hwnd, HDC window_dc);
+void TrackWindowScrollBar(HWND hwnd, int bar, POINT screen);
+// The window under screen below hwnd (a sibling lower in the z-order, or
+// the deepest child of one), for input that hwnd lets through; null when
+// none of its siblings is there.
+HWND WindowBelowAt(HWND hwnd, POINT screen);
 
 // Default handling shared by the controls of this library.
 LRESULT CallWindowProcOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -160,9 +160,23 @@ class FakeEffects : public EffectChain, public Counted {
   }
   void Close() override { --openCount; }
   void DeleteTempFile() override { ++tempFileDrops; }
+  // A clone is kept here until the original goes; it starts with the
+  // caller's reference and one open for source.
+  EffectChain* Clone(AudioSource* source) override {
+    if (cloneFails) return nullptr;
+    clones.push_back(std::make_unique<FakeEffects>());
+    FakeEffects* c = clones.back().get();
+    c->clonedFrom = this;
+    c->openCount = 1;
+    c->openedFor = source;
+    return c;
+  }
   int openCount = 0;
   int tempFileDrops = 0;
   AudioSource* openedFor = nullptr;
+  bool cloneFails = false;
+  FakeEffects* clonedFrom = nullptr;
+  std::vector<std::unique_ptr<FakeEffects>> clones;
 };
 
 class FakeClip : public ClipItem {

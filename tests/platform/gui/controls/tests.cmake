@@ -1,0 +1,10 @@
+# The control tests once more on the sdl back-end, in a real X server under
+# xvfb-run; skipped (77) where xvfb-run is not installed. The gallery's
+# screenshot goes to the build folder (gui_controls_sdl.png).
+add_test(NAME platform_gui_controls_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                 sh $<TARGET_FILE:test_platform_gui_controls>)
+set_tests_properties(platform_gui_controls_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../lsan.supp")
