@@ -1,10 +1,12 @@
 #include "audio/aiff_export.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "audio/audio_player.h"
 #include "audio/export_io.h"
+#include "media/progress_hooks.h"
 #include "model/message_box.h"
 #include "model/ui_strings.h"
 
@@ -109,9 +111,9 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
     return false;
   }
 
-  ExportProgress& progress = CurrentExportProgress();
-  progress.Open(owner, title, fileName,
-                static_cast<LONGLONG>(dataBytes / std::max<DWORD>(engine->GetBlockBytes(), 1)));
+  std::optional<ProgressMeter> progress;
+  progress.emplace(title, fileName,
+                   static_cast<LONGLONG>(dataBytes / std::max<DWORD>(engine->GetBlockBytes(), 1)), owner);
   HMMIO file = nullptr;
   auto write = [&]() -> int {
     file = io.Open(fileName, MMIO_CREATE | MMIO_WRITE);
@@ -124,7 +126,7 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
       if (bytes <= 0) break;
       ToAiffSamples(block, bytes, code);
       if (io.Write(file, block, bytes) != bytes) return kErrWrite;
-      if (!progress.SetProgress(++done)) return kErrCancelled;
+      if (!progress->Report(++done)) return kErrCancelled;
     }
     return 0;
   };
@@ -134,7 +136,7 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
   engine->EndMixStream();
   bool closed = true;
   if (file != nullptr) closed = io.Close(file) == 0;
-  progress.Close();
+  progress.reset();
   if (error == 0 && closed) return true;
   if (error == 0) ErrorBox(owner, kErrWrite, title, fileName);
   // A half-written file is of no use to anyone: it goes (a file that could

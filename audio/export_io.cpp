@@ -5,22 +5,10 @@
 
 namespace {
 
-ExportProgress g_noProgress;
-ExportProgress* g_progress = &g_noProgress;
 ExportIo g_plainIo;
 ExportIo* g_io = &g_plainIo;
 
 }  // namespace
-
-ExportProgress* SetExportProgress(ExportProgress* progress) {
-  ExportProgress* before = g_progress == &g_noProgress ? nullptr : g_progress;
-  g_progress = progress != nullptr ? progress : &g_noProgress;
-  return before;
-}
-
-ExportProgress& CurrentExportProgress() {
-  return *g_progress;
-}
 
 ExportIo* SetExportIo(ExportIo* io) {
   ExportIo* before = g_io == &g_plainIo ? nullptr : g_io;

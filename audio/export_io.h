@@ -1,27 +1,12 @@
 // What the engine's file writers (the WAVE and AIFF exports and the play
-// file) ask of their surroundings: the progress window with its Cancel
-// button, and the files, the free space and the date. The dialog layer
-// installs the real progress window; tests install their own of both.
+// file) ask of their surroundings besides the progress dialog
+// (media/progress_hooks.h): the files, the free space and the date. Tests
+// install their own to make a chosen step fail.
 #pragma once
 
 #include "platform/core/datetime.h"
 #include "platform/core/types.h"
 #include "platform/riff/riff.h"
-
-// The progress window of a long export: opened with a title, a text and the
-// number of steps, told the steps done; it answers false once the user has
-// pressed Cancel. Without a window nothing shows and nothing cancels.
-class ExportProgress {
- public:
-  virtual ~ExportProgress() = default;
-  virtual void Open(HWND parent, const char* title, const char* text, LONGLONG steps) {}
-  virtual bool SetProgress(LONGLONG done) { return true; }
-  virtual void Close() {}
-};
-
-// Installs progress (null: none); returns the one before.
-ExportProgress* SetExportProgress(ExportProgress* progress);
-ExportProgress& CurrentExportProgress();
 
 // The files through the multimedia file functions, the free space of the
 // file system a file goes to, and today's date.

@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "audio/export_io.h"
+#include "media/progress_hooks.h"
 #include "media/sample_routines.h"
 #include "model/message_box.h"
 #include "model/text_format.h"
@@ -188,10 +190,9 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
     return false;
   }
 
-  ExportProgress& progress = CurrentExportProgress();
+  std::optional<ProgressMeter> progress;
   HMMIO file = nullptr;
   bool created = false;
-  bool progressOpen = false;
   auto write = [&]() -> int {
     file = io.Open(fileName, MMIO_CREATE | MMIO_WRITE);
     if (file == nullptr) return kStepWriteWave;
@@ -216,18 +217,16 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
     data.ckid = mmioFOURCC('d', 'a', 't', 'a');
     if (io.CreateChunk(file, &data, 0) != 0) return kStepCreateData;
 
-    progress.Open(parent, kExportProgressTitle, fileName, frames / std::max<LONG>(blockFrames_, 1));
-    progressOpen = true;
+    progress.emplace(kExportProgressTitle, fileName, frames / std::max<LONG>(blockFrames_, 1), parent);
     LONGLONG done = 0;
     for (;;) {
       BYTE* block = nullptr;
       const LONG bytes = GetMixBlock(&block, nullptr);
       if (bytes <= 0) break;
       if (io.Write(file, block, bytes) != bytes) return kStepWriteWave;
-      if (!progress.SetProgress(++done)) return kCancelled;
+      if (!progress->Report(++done)) return kCancelled;
     }
-    progress.Close();
-    progressOpen = false;
+    progress.reset();
 
     if (io.Ascend(file, &data, 0) != 0) return kStepWriteData;
     if (!WriteInfoList(file)) return kStepCreateData;
@@ -247,7 +246,7 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
   // Only a file this export made goes: a file it could not open is left alone.
   if (created) io.Delete(fileName);
   EndMixStream();
-  if (progressOpen) progress.Close();
+  progress.reset();
   return false;
 }
 
@@ -260,10 +259,9 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
   if (!SetUpWithoutDevice(films, setup, start, end)) return false;
 
   ExportIo& io = CurrentExportIo();
-  ExportProgress& progress = CurrentExportProgress();
+  std::optional<ProgressMeter> progress;
   const WORD align = OutputFormat.nBlockAlign;
   HMMIO file = nullptr;
-  bool progressOpen = false;
   LONGLONG total = 0;
   auto render = [&]() -> int {
     file = io.Open(Sound_File, MMIO_READWRITE);
@@ -284,19 +282,17 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
     }
     if (io.Seek(file, at, SEEK_SET) != at) return kStepSeekTemp;
 
-    progress.Open(nullptr, kRenderProgressTitle, Sound_File,
-                  std::max<LONGLONG>(mixEnd_ - loopStart_, 0) / std::max<LONG>(blockFrames_, 1));
-    progressOpen = true;
+    progress.emplace(kRenderProgressTitle, Sound_File,
+                     std::max<LONGLONG>(mixEnd_ - loopStart_, 0) / std::max<LONG>(blockFrames_, 1), nullptr);
     LONGLONG done = 0;
     for (;;) {
       const LONG bytes = MixNextBlock(streamBuffer_.get()) * align;
       if (bytes <= 0) break;
       if (io.Write(file, streamBuffer_.get(), bytes) != bytes) return kStepWriteTemp;
       total += bytes;
-      if (!progress.SetProgress(++done)) return kCancelled;
+      if (!progress->Report(++done)) return kCancelled;
     }
-    progress.Close();
-    progressOpen = false;
+    progress.reset();
 
     // The trailer of silence goes only where the file held nothing: audio
     // rendered earlier behind this range stays.
@@ -324,6 +320,6 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
   DeleteSoundFile();
   StopWorkers();
   FreeStreamBuffers();
-  if (progressOpen) progress.Close();
+  progress.reset();
   return false;
 }

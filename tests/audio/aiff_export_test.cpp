@@ -27,18 +27,6 @@ class FailingIo : public ExportIo {
   int writes = 0;
 };
 
-class CancellingProgress : public ExportProgress {
- public:
-  void Open(HWND, const char* t, const char*, LONGLONG s) override {
-    title = t;
-    steps = s;
-  }
-  bool SetProgress(LONGLONG done) override { return cancelAt == 0 || done < cancelAt; }
-  std::string title;
-  LONGLONG steps = -1;
-  LONGLONG cancelAt = 0;
-};
-
 class AiffExportTest : public EngineTest {
  protected:
   void SetUp() override {
@@ -46,11 +34,9 @@ class AiffExportTest : public EngineTest {
     engine_ = std::make_unique<AudioPlayer>();
     TheAudioPlayer = engine_.get();
     previousIo_ = SetExportIo(&io_);
-    previousProgress_ = SetExportProgress(&progress_);
   }
   void TearDown() override {
     SetExportIo(previousIo_);
-    SetExportProgress(previousProgress_);
     TheAudioPlayer = nullptr;
     engine_.reset();
     films_.Clear();
@@ -78,12 +64,11 @@ class AiffExportTest : public EngineTest {
   FilmListHead films_;
   std::vector<MemorySource*> sources_;
   FailingIo io_;
-  CancellingProgress progress_;
+  ScriptedProgress progress_;
   TestFolder folder_{"kobrix-aiff"};
 
  private:
   ExportIo* previousIo_ = nullptr;
-  ExportProgress* previousProgress_ = nullptr;
 };
 
 std::vector<BYTE> Bytes(std::initializer_list<int> list) {

@@ -16,6 +16,7 @@
 
 #include "audio/audio_player.h"
 #include "media/audio_data.h"
+#include "media/progress_hooks.h"
 #include "model/film.h"
 #include "model/film_list.h"
 
@@ -397,3 +398,44 @@ inline std::string CommandText(const std::string& command) {
 inline DWORD Le32At(const std::vector<BYTE>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (DWORD{b[at + 3]} << 24);
 }
+
+// The progress dialog, scripted: it notes what it was opened with and how
+// far it got, and answers Cancel at a chosen step. Installed for its life.
+class ScriptedProgress : public ProgressHooks, public ProgressDialog {
+ public:
+  ScriptedProgress() { previous_ = SetProgressHooks(this); }
+  ~ScriptedProgress() override { SetProgressHooks(previous_); }
+  ScriptedProgress(const ScriptedProgress&) = delete;
+  ScriptedProgress& operator=(const ScriptedProgress&) = delete;
+
+  ProgressDialog* OpenTermometer(const char* t, const char* x, LONG total, bool, HWND) override {
+    title = t;
+    text = x;
+    steps = total;
+    ++opens;
+    return this;
+  }
+  void CloseTermometer(ProgressDialog** holder) override {
+    if (*holder != nullptr) ++closes;
+    *holder = nullptr;
+  }
+  bool SetProgress(LONG done) override {
+    last = done;
+    return cancelAt == 0 || done < cancelAt;
+  }
+  void Reset() {
+    title.clear();
+    text.clear();
+    steps = -1;
+    last = 0;
+    cancelAt = 0;
+    opens = closes = 0;
+  }
+
+  std::string title, text;
+  LONG steps = -1, last = 0, cancelAt = 0;
+  int opens = 0, closes = 0;
+
+ private:
+  ProgressHooks* previous_ = nullptr;
+};

@@ -68,38 +68,17 @@ class ScriptedIo : public ExportIo {
   bool Fails(Call call) { return ++counts_[call] == failingCall && call == failing; }
 };
 
-// A progress window that counts and cancels when told to.
-class ScriptedProgress : public ExportProgress {
- public:
-  void Open(HWND, const char* t, const char* x, LONGLONG s) override {
-    title = t;
-    text = x;
-    steps = s;
-    ++opens;
-  }
-  bool SetProgress(LONGLONG done) override {
-    last = done;
-    return cancelAt == 0 || done < cancelAt;
-  }
-  void Close() override { ++closes; }
-  std::string title, text;
-  LONGLONG steps = -1, last = 0, cancelAt = 0;
-  int opens = 0, closes = 0;
-};
-
 class WaveExportTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
     previousIo_ = SetExportIo(&io_);
-    previousProgress_ = SetExportProgress(&progress_);
     engine_ = std::make_unique<AudioPlayer>();
     Configure(1, 2);
   }
   void TearDown() override {
     engine_.reset();
     SetExportIo(previousIo_);
-    SetExportProgress(previousProgress_);
     films_.Clear();
     for (MemorySource* s : sources_) {
       s->EndRead();
@@ -132,7 +111,6 @@ class WaveExportTest : public EngineTest {
 
  private:
   ExportIo* previousIo_ = nullptr;
-  ExportProgress* previousProgress_ = nullptr;
 };
 
 std::vector<float> Floats(const std::vector<BYTE>& raw) {
@@ -203,7 +181,7 @@ TEST_F(WaveExportTest, EachFailingStepShowsItsCaptionAndLeavesNoFile) {
     io_.failing = c.call;
     io_.failingCall = c.which;
     boxes_.boxes.clear();
-    progress_ = ScriptedProgress{};
+    progress_.Reset();
     EXPECT_FALSE(engine_->ExportWave(nullptr, films_.First(), UnitySetup(2), 0, 3000, path.c_str(), 2))
         << c.caption;
     ASSERT_EQ(boxes_.boxes.size(), 1u) << c.caption;
@@ -219,9 +197,10 @@ TEST_F(WaveExportTest, EachFailingStepShowsItsCaptionAndLeavesNoFile) {
 TEST_F(WaveExportTest, ACancelLeavesNoFileAndShowsNothing) {
   TwoLines();
   const std::string path = Path("cancel.wav");
-  progress_.cancelAt = 2;
+  progress_.cancelAt = 1;  // at the first block
   EXPECT_FALSE(engine_->ExportWave(nullptr, films_.First(), UnitySetup(2), 0, 3000, path.c_str(), 2));
-  EXPECT_EQ(progress_.last, 2);
+  EXPECT_EQ(progress_.steps, 1);
+  EXPECT_EQ(progress_.last, 1);
   EXPECT_EQ(progress_.closes, 1);
   EXPECT_TRUE(boxes_.boxes.empty());
   EXPECT_FALSE(FileExists(path));
@@ -413,7 +392,7 @@ TEST_F(PlayFileTest, AFailedOrCancelledRenderDeletesThePlayFile) {
       EXPECT_TRUE(boxes_.boxes.empty());
     }
     io_ = ScriptedIo{};
-    progress_ = ScriptedProgress{};
+    progress_.Reset();
   }
   // The play file can be neither opened nor made: its folder is missing.
   const std::string kept = Sound_File;
