@@ -7,5 +7,7 @@ add_test(NAME platform_classlib_sdl_xvfb
                  sh $<TARGET_FILE:test_platform_classlib>)
 set_tests_properties(platform_classlib_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
+  # xvfb-run -a picks a free display racily: one X server test at a time.
+  RESOURCE_LOCK xvfb
   TIMEOUT 300
   ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../gui/lsan.supp")
