@@ -142,6 +142,10 @@ AudioPlayer::~AudioPlayer() {
   IniFlush();
 
   // Whatever still plays stops: the workers first, then the device.
+  StopOut();
+  StopScrub();
+  const int state = state_;
+  if (state == kPaused || state == kPlaying || state == kDraining) Stop();
   StopWorkers();
   if (waveOut_ != nullptr) {
     waveOutReset(waveOut_);
@@ -218,8 +222,8 @@ bool AudioPlayer::ApplySampleCode(int code) {
       {16, WAVE_FORMAT_PCM, FloatToPcm16},
       {20, WAVE_FORMAT_PCM, Write24BitSamples},
       {24, WAVE_FORMAT_PCM, Write24BitSamples},
-      {24, WAVE_FORMAT_PCM, WriteScaledFloatSamples},
-      {32, WAVE_FORMAT_PCM, CopySampleBytes},
+      {24, WAVE_FORMAT_PCM, FloatToPcm24In32},
+      {32, WAVE_FORMAT_PCM, FloatToPcm32},
       {32, WAVE_FORMAT_IEEE_FLOAT, WriteIeeeFloatSamples},
   };
   f.wFormatTag = kCodes[code - 1].tag;
@@ -346,8 +350,13 @@ bool AudioPlayer::OpenDevice() {
 void AudioPlayer::CloseDevice() {
   if (waveOut_ == nullptr) return;
   UnprepareHeaders();
-  waveOutClose(waveOut_);
+  // Headers still queued would keep the device open for good.
+  if (waveOutClose(waveOut_) == WAVERR_STILLPLAYING) {
+    waveOutReset(waveOut_);
+    waveOutClose(waveOut_);
+  }
   waveOut_ = nullptr;
+  closePending_ = true;
   SetEvent(deviceEvent_);
 }
 

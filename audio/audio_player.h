@@ -1,7 +1,15 @@
 // The audio engine: the project's output format and the SOUND settings, the
 // sizing of the playback blocks, the wave-out device, the per-line and
 // master gains, the declick ramps, the command, reader and mixer threads
-// with their pipes, and the mixer window's life.
+// with their pipes, and the mixer window's life; the mixing of the audio
+// lines (track_mixer.cpp), playback and scrubbing (play_control.cpp), block
+// streaming, the WAVE export and the play file (wave_export.cpp), and the
+// playing of one source alone (single_source_play.cpp).
+//
+// The engine walks the time-line's Film list itself: each line has a cursor
+// for the reader thread and one for the mixer thread, moved by the same
+// rules, so that the n-th block of the read pipe is the n-th piece the mixer
+// expects.
 #pragma once
 
 #include <atomic>
@@ -10,9 +18,11 @@
 
 #include "audio/data_pipe.h"
 #include "audio/gain_profile.h"
+#include "audio/mix_setup.h"
 #include "platform/audio/wave.h"
 #include "platform/core/sync.h"
 #include "platform/core/types.h"
+#include "platform/riff/riff.h"
 
 class AudioData;
 class EffectList;
@@ -25,16 +35,6 @@ extern char Sound_File[MAX_PATH];  // the temporary sound file
 
 // Turns size bytes of device samples out of floats on the 16-bit scale.
 using OutputWriter = void (*)(void* destination, const float* source, DWORD size);
-
-// One play segment: a piece of a source on a line of the time-line.
-struct AudioSegment {
-  AudioSegment* next = nullptr;
-  LONG track = 0;
-  LONG start = 0;  // ms of the time-line
-  LONG end = 0;
-  LONG in = 0;  // ms of the source
-  AudioData* source = nullptr;
-};
 
 // One audio line as the engine plays it.
 class TTrack {
@@ -53,13 +53,17 @@ class TTrack {
   bool BuildMonoProfileUnclamped();
   bool BuildStereoProfileUnclamped();
 
-  Film* film = nullptr;  // the current clip
+  Film* film = nullptr;  // the mixer's cursor: the clip it stands at
   LONG points = 0;       // 0: not built
   std::vector<SVolumeProfile> profile;
   std::atomic<float> gain{0.0f};  // 0.0: muted
   std::atomic<float> pan{0.0f};
   EffectList* effects = nullptr;
-  AudioSegment* segment = nullptr;  // the reader's cursor
+  Film* reader = nullptr;  // the reader's cursor
+  // Whether the line has cursors in this mix; decided once when the mix is
+  // set up, so that the reader and the mixer rewind a loop alike whatever
+  // the faders do meanwhile.
+  bool playing = false;
 
  private:
   bool Build(bool stereo, bool clamp);
@@ -73,6 +77,22 @@ class MixerNotices {
   // Sends WM_USER+99 with code and arg; returns the reply.
   virtual LRESULT Notify(WPARAM code, LPARAM arg) = 0;
   virtual void CloseWindow() = 0;
+  // The level meters: the samples of a block that just played (sample type
+  // as SampleTypeOfFormat gives it), and both meters back to 0. Called on
+  // the engine's command thread.
+  virtual void UpdatePeakMeters(const void* data, DWORD bytes, int sampleType, int channels) {}
+  virtual void ClearMeters() {}
+};
+
+// The volume-control server as the engine tells it about playback. The
+// application installs it when the server exists and the board mixer is in
+// use; without one the engine plays unchanged.
+class VolumeServer {
+ public:
+  virtual ~VolumeServer() = default;
+  // 0 when the server took the playback (1) or the recording (0).
+  virtual LONG Start(LONG playback) = 0;
+  virtual void Stop() = 0;
 };
 // Makes the mixer dialog for OpenMixer (installed by the mixer window).
 using MixerFactory = MixerNotices* (*)(HWND parent, bool faders, bool onTop);
@@ -96,7 +116,7 @@ class AudioPlayer {
     kPaused = 2,
     kPlaying = 3,
     kDraining = 7,
-    kRendering = 8,
+    kScrubbing = 8,
     kPlayingSource = 9,
     kStreaming = 10,
     kDisabled = 255,
@@ -140,7 +160,7 @@ class AudioPlayer {
   static void ShowError(int code, const char* arg, const char* caption);
   static void ShowWaveOutError(MMRESULT result, const char* caption);
 
-  // Threads and the reader.
+  // Threads.
   int StartCommandThread();
   void StopCommandThread();
   bool StartReader();
@@ -149,16 +169,64 @@ class AudioPlayer {
   void StopMixer();
   bool StartWorkers();
   void StopWorkers();
-  void ReaderLoop();
-  bool ReadTrackBlock(int track);
   bool OnThreadMessage(const MSG& message);
+
+  // Track mixing (track_mixer.cpp). Positions are frames of the output rate.
+  void ReaderLoop();
+  bool ReadTrackBlock(int line);
+  void MixerLoop();
+  bool MixTrackMono(int line, SampleBlock* block);
+  bool MixTrackStereo(int line, SampleBlock* block);
+  bool ApplyEffectList(EffectList* list, SampleBlock* block);
+  bool SumTrackMono(int line, SampleBlock* out, const SampleBlock* in);
+  bool SumTrackStereo(int line, SampleBlock* out, const SampleBlock* in);
+  // The next output block in the output format at destination (block bytes
+  // of it); the range frames it covers, 0 at the end of the range.
+  LONG MixNextBlock(void* destination);
+  Film* FirstFilmOfLine(Film* film, int line) const;
+  void RewindReader();
+  void RewindMixer();
+  void SetEffectQuality(Film* films, const MixSetup& setup);
+  // Mixes one block at position directly, without the threads (scrubbing).
+  LONG MixScrubBlock(void* destination, LONGLONG position, LONG frames);
+  // Sets the lines, the master and the positions up for [start, end) ms of
+  // films; a line of volume 0 takes part only with allLines. The number of
+  // lines that take part.
+  int SetMixRange(Film* films, const MixSetup& setup, LONG start, LONG end, bool allLines, bool loop);
+
+  // Playback and scrubbing (play_control.cpp).
+  bool PrepareRange(Film* films, const MixSetup& setup, LONG start, LONG end, HWND window, bool allLines,
+                    bool loop);
+  bool Resume();
+  void Stop();
+  LONG GetPosition();
   void PlayLoop(WAVEHDR* header);
-  void MixTracks();
-  AudioSegment* FirstSegmentOfTrack(AudioSegment* list, int track) const;
-  void RewindForLoop();
-  // Sets up the reader for [start, end) ms of the segments, tracks lines,
-  // looping or not; the segments belong to the caller.
-  void SetReadRange(AudioSegment* segments, int tracks, LONG start, LONG end, bool loop, bool allTracks);
+  bool StartScrub(Film* films, const MixSetup& setup, LONG time, HWND window, const BYTE* flag);
+  void RequestSeek(LONG time);
+  void StopScrub();
+  void NotifyVolumeServerStart();
+  void NotifyVolumeServerStop();
+  void ResetMasterEffect();
+  static void SetVolumeServer(VolumeServer* server);
+
+  // Block streaming, the WAVE export and the play file (wave_export.cpp).
+  bool BeginMixStream(Film* films, const MixSetup& setup, LONG start, LONG end, int code);
+  // The next block: its bytes, 0 at the end; -1 when not streaming.
+  LONG GetMixBlock(BYTE** data, LONG* frames);
+  void EndMixStream();
+  bool ExportWave(HWND parent, Film* films, const MixSetup& setup, LONG start, LONG end, const char* fileName,
+                  int code);
+  bool WriteInfoList(HMMIO file);
+  bool PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG start, LONG end);
+
+  // One source alone (single_source_play.cpp).
+  bool PlayOut(AudioData* source, LONG start, LONG end);
+  void StopOut();
+  bool OpenSourceDevice();
+  bool AllocSourceHeaders();
+  bool QueueSourceHeaders();
+  LONG ReadSourceBlock(void* destination, LONGLONG frame, LONG frames);
+  void FreeSourceHeaders();
 
   // What the rest of the program reads.
   bool IsUsable() const { return hasDevice_ != 0; }
@@ -187,6 +255,13 @@ class AudioPlayer {
   TDataPipe* GetTrackPipe() const { return trackPipe_.get(); }
   TData* GetMixBuffer() const { return mixBuffer_.get(); }
   LONGLONG GetReadPosition() const { return readPos_; }
+  LONGLONG GetMixPosition() const { return mixPos_; }
+  LONGLONG GetConsumerPosition() const { return consumerPos_; }
+  int GetLineCount() const { return trackCount_; }
+  LONG GetBlockIndex() const { return blockIndex_; }
+  LONG GetBlocksInFlight() const { return blocksInFlight_; }
+  const WAVEFORMATEX& GetSourceFormat() const { return sourceFormat_; }
+  AudioData* GetSource() const { return source_; }
   bool IsReaderRunning() const { return readerRunning_.load(); }
   // A command thread runs (it ends when the device closes).
   bool HasCommandThread();
@@ -199,7 +274,15 @@ class AudioPlayer {
     std::unique_ptr<BYTE[]> data;
     DWORD bytes = 0;
     std::unique_ptr<WAVEHDR[]> headers;
+    LONG inFlight = 0;  // headers the device has not given back
   };
+  // A header with its own data: the scrub and single-source headers.
+  struct OwnHeader {
+    WAVEHDR header;
+    std::unique_ptr<BYTE[]> data;
+  };
+  // Queues the entry's bytes, one unit per header; false when none was queued.
+  bool WriteBlock(Block& entry);
   const std::vector<Block>& Blocks() const { return blocks_; }
 
   // Settings of section SOUND.
@@ -220,6 +303,20 @@ class AudioPlayer {
   static DWORD MixerThreadProc(void* engine);
   UINT DeviceNumber() const;
   void SizeBlocks();
+  void SetLines(const MixSetup& setup, bool allLines);
+  bool MixTrack(int line, SampleBlock* block, bool stereo);
+  void FinishOutputBlock(void* destination);
+  void ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, LONGLONG q, LONG n);
+  bool SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end);
+  bool AllocStreamBuffers();
+  void FreeStreamBuffers();
+  bool AllocScrubBuffers();
+  void FreeScrubBuffers();
+  LONG MixScrubLoop(WAVEHDR* header);
+  void CountOffDraining();
+  void SourceLoop();
+  void CloseSourceDevice();
+  void ReleaseSource();
 
   // Device.
   BYTE hasDevice_ = 0;
@@ -229,7 +326,7 @@ class AudioPlayer {
   int deviceCount_ = -1;
   std::atomic<int> state_{kNoDevice};
 
-  // Tracks.
+  // Lines.
   TTrack tracks_[4];
   int trackCount_ = 0;
   EffectList* masterEffects_ = nullptr;
@@ -276,13 +373,50 @@ class AudioPlayer {
   MixerNotices* mixer_ = nullptr;
   int projectCode_ = 2;
 
-  // The range the reader walks, in frames of the output rate.
-  AudioSegment* segments_ = nullptr;
-  LONGLONG startPos_ = 0;
+  // The mix: the Film list of the range and the positions of the reader,
+  // the mixer and the consumer, in frames of the output rate.
+  Film* films_ = nullptr;
+  LONGLONG loopStart_ = 0;
   LONGLONG readPos_ = 0;
-  LONGLONG endPos_ = 0;
+  LONGLONG readEnd_ = 0;
+  LONGLONG mixPos_ = 0;
+  LONGLONG mixEnd_ = 0;
+  LONGLONG consumerPos_ = 0;
+  LONGLONG consumerEnd_ = 0;
   bool loop_ = false;
-  bool allTracks_ = false;
+  bool allLines_ = false;
+  LONG quality_ = 0;
+  std::unique_ptr<TData> scrubRead_;  // the read block while scrubbing
+  std::unique_ptr<TData> scrubLine_;  // the line block while scrubbing
+
+  // Playback.
+  BYTE stopFlag_ = 0;
+  LONG startTime_ = 0;  // ms: the clock's origin
+  LONG blocksInFlight_ = 0;
+  LONG blockIndex_ = 0;
+  BYTE volumeServerTold_ = 0;
+  bool closePending_ = false;  // the device closed; its command thread is ending
+
+  // Scrubbing.
+  std::unique_ptr<MixSetup> scrubSetup_;
+  OwnHeader scrubHeaders_[2];
+  LONGLONG currentFrame_ = 0;
+  LONGLONG lastFrame_ = 0;
+  LONG requestedTime_ = 0;
+  BYTE requestPending_ = 0;
+  const BYTE* callerFlag_ = nullptr;
+
+  // Streaming and the play file.
+  std::unique_ptr<BYTE[]> streamBuffer_;
+
+  // One source alone.
+  AudioData* source_ = nullptr;
+  WAVEFORMATEX sourceFormat_{};
+  DWORD sourceHeaderBytes_ = 0;
+  OwnHeader sourceHeaders_[4];
+  std::unique_ptr<TData> sourceBlock_;
+  LONGLONG sourcePos_ = 0;
+  LONGLONG sourceEnd_ = 0;
 };
 
 extern AudioPlayer* TheAudioPlayer;

@@ -140,3 +140,39 @@ void FloatToPcm8(void* destination, const float* source, DWORD bytes) {
   }
   for (; i < bytes; ++i) out[i] = Pcm8Of(source[i]);
 }
+
+namespace {
+
+// A float on the 16-bit scale times scale, truncated toward zero and held to
+// [low, high]; NaN is 0.
+std::int32_t ScaledOf(float value, double scale, double low, double high) {
+  if (value != value) return 0;
+  double v = static_cast<double>(value) * scale;
+  if (v <= low) return static_cast<std::int32_t>(low);
+  if (v >= high) return static_cast<std::int32_t>(high);
+  return static_cast<std::int32_t>(v);
+}
+
+void PutLe32(BYTE* out, std::int32_t value) {
+  const auto u = static_cast<std::uint32_t>(value);
+  out[0] = static_cast<BYTE>(u);
+  out[1] = static_cast<BYTE>(u >> 8);
+  out[2] = static_cast<BYTE>(u >> 16);
+  out[3] = static_cast<BYTE>(u >> 24);
+}
+
+}  // namespace
+
+void FloatToPcm24In32(void* destination, const float* source, DWORD bytes) {
+  auto* out = static_cast<BYTE*>(destination);
+  for (DWORD i = 0; i < bytes / 4; ++i) {
+    const std::int32_t v = ScaledOf(source[i], 256.0, -8388608.0, 8388607.0);
+    PutLe32(out + 4 * i, static_cast<std::int32_t>(static_cast<std::uint32_t>(v) << 8));
+  }
+}
+
+void FloatToPcm32(void* destination, const float* source, DWORD bytes) {
+  auto* out = static_cast<BYTE*>(destination);
+  for (DWORD i = 0; i < bytes / 4; ++i)
+    PutLe32(out + 4 * i, ScaledOf(source[i], 65536.0, -2147483648.0, 2147483647.0));
+}

@@ -20,3 +20,7 @@ LONG DeclickRampLength(DWORD rate, float milliseconds);
 // for 16 bits, bytes samples for 8 bits).
 void FloatToPcm16(void* destination, const float* source, DWORD bytes);
 void FloatToPcm8(void* destination, const float* source, DWORD bytes);
+// 24 bits in the top of a 4-byte sample, and 32-bit integers: truncated
+// toward zero and held to the sample's range.
+void FloatToPcm24In32(void* destination, const float* source, DWORD bytes);
+void FloatToPcm32(void* destination, const float* source, DWORD bytes);

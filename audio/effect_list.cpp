@@ -270,6 +270,10 @@ bool EffectList::Open(AudioData* source, ComObjectEntry* missing) {
   return all;
 }
 
+bool EffectList::Open(AudioSource* source) {
+  return Open(source != nullptr ? dynamic_cast<AudioData*>(source) : nullptr, nullptr);
+}
+
 void EffectList::Close() {
   if (openCount <= 0) return;
   if (--openCount == 0)

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "audio/installed_components.h"
+#include "model/media_interfaces.h"
 #include "platform/components/audio_effect.h"
 #include "platform/core/types.h"
 #include "platform/riff/riff.h"
@@ -90,24 +91,28 @@ struct EffectSettings {
   int miscQuality = 1;
 };
 
-class EffectList {
+// Films hold their lists through the Film model's EffectChain interface.
+class EffectList : public EffectChain {
  public:
   EffectList();
-  ~EffectList();
+  ~EffectList() override;
   EffectList(const EffectList&) = delete;
   EffectList& operator=(const EffectList&) = delete;
 
   static EffectList* New();
-  void AddRef() { ++referenceCount; }
+  void AddRef() override { ++referenceCount; }
   // Below 1 the list deletes itself.
-  void Release();
+  void Release() override;
+  bool IsOpen() override { return openCount > 0; }
 
   void Insert(Effect* effect, Effect* after);
   void InsertBefore(Effect* effect, Effect* before);
   void Unlink(Effect* effect);
 
   bool Open(AudioData* source, ComObjectEntry* missing);
-  void Close();
+  // The Film model's open: for a clip's audio source, or the output format.
+  bool Open(AudioSource* source) override;
+  void Close() override;
   void CloseDiscard();
   // A copy with the same bypass flag and a clone of every effect, opened
   // once for source; null when any effect cannot be copied.
@@ -123,7 +128,7 @@ class EffectList {
   // frames.
   bool Process(SampleBlock* block);
   void SetEnabled(bool enabled);
-  void DeleteTempFile();
+  void DeleteTempFile() override;
   static void DeleteTempFile(EffectList* list);
 
   // " has ..." texts appended to a clip or line name; text holds size bytes.

@@ -23,6 +23,16 @@ bool SeekTo(HMMIO file, LONGLONG position) {
   return mmioSeek64(file, position, SEEK_SET) == position;
 }
 
+// The head of the next block among size bytes of blocks; the block must fit
+// in what is left, which then no longer counts it.
+int NextBlock(HMMIO file, LONG* size, DWORD* id, LONG* blockSize) {
+  if (*size < 8) return kErrInvalidFormat;
+  if (ReadHead(file, id, blockSize) != 8) return kErrRead;
+  if (*blockSize < 0 || *blockSize > *size - 8) return kErrInvalidFormat;
+  *size -= 8 + *blockSize;
+  return kErrOk;
+}
+
 // Writes a block head now and its size once the data is written.
 class PatchedBlock {
  public:
@@ -88,19 +98,8 @@ Effect::Effect(HMMIO file, LONG size, int* error) {
   while (size >= 1 && result == kErrOk) {
     DWORD id = 0;
     LONG blockSize = 0;
-    if (size < 8) {
-      result = kErrInvalidFormat;
-      break;
-    }
-    if (ReadHead(file, &id, &blockSize) != 8) {
-      result = kErrRead;
-      break;
-    }
-    if (blockSize < 0 || blockSize > size - 8) {
-      result = kErrInvalidFormat;
-      break;
-    }
-    size -= 8 + blockSize;
+    result = NextBlock(file, &size, &id, &blockSize);
+    if (result != kErrOk) break;
     switch (id) {
       case kEffectClassBlock: {
         BYTE bytes[kGuidByteSize];
@@ -174,19 +173,8 @@ EffectList* EffectList::Read(HMMIO file, LONG size, int* error) {
   while (size >= 1 && result == kErrOk) {
     DWORD id = 0;
     LONG blockSize = 0;
-    if (size < 8) {
-      result = kErrInvalidFormat;
-      break;
-    }
-    if (ReadHead(file, &id, &blockSize) != 8) {
-      result = kErrRead;
-      break;
-    }
-    if (blockSize < 0 || blockSize > size - 8) {
-      result = kErrInvalidFormat;
-      break;
-    }
-    size -= 8 + blockSize;
+    result = NextBlock(file, &size, &id, &blockSize);
+    if (result != kErrOk) break;
     const LONGLONG start = Tell(file);
     if (start < 0) {
       result = kErrRead;

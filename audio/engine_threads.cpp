@@ -1,9 +1,7 @@
-// The engine's command, reader and mixer threads, and the reader's walk over
-// the play segments.
+// The engine's command, reader and mixer threads.
 #include <algorithm>
 
 #include "audio/audio_player.h"
-#include "media/audio_data.h"
 #include "platform/core/message_queue.h"
 #include "platform/core/threads.h"
 
@@ -36,7 +34,11 @@ DWORD AudioPlayer::CommandThreadProc(void* parameter) {
 int AudioPlayer::StartCommandThread() {
   EnterCriticalSection(&stateLock_);
   HANDLE thread = commandThread_;
-  bool ended = commandEnded_;
+  // A thread whose device has closed ends on the close notice still in its
+  // queue, after the headers that came back before it: it must not take the
+  // next device's notices.
+  bool ended = commandEnded_ || closePending_;
+  closePending_ = false;
   LeaveCriticalSection(&stateLock_);
   if (thread != nullptr) {
     if (!ended && WaitForSingleObject(thread, 0) != WAIT_OBJECT_0) return 0;  // it runs
@@ -113,7 +115,7 @@ DWORD AudioPlayer::ReaderThreadProc(void* parameter) {
 DWORD AudioPlayer::MixerThreadProc(void* parameter) {
   auto* engine = static_cast<AudioPlayer*>(parameter);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
-  engine->MixTracks();
+  engine->MixerLoop();
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
   engine->mixerRunning_ = false;
   return 0;
@@ -173,89 +175,4 @@ bool AudioPlayer::StartWorkers() {
 void AudioPlayer::StopWorkers() {
   StopReader();
   StopMixer();
-}
-
-// ---------------------------------------------------------------- the reader
-
-void AudioPlayer::SetReadRange(AudioSegment* segments, int tracks, LONG start, LONG end, bool loop,
-                               bool allTracks) {
-  segments_ = segments;
-  trackCount_ = std::clamp(tracks, 0, 4);
-  loop_ = loop;
-  allTracks_ = allTracks;
-  DWORD rate = OutputFormat.nSamplesPerSec;
-  startPos_ = FramesAt(rate, start);
-  endPos_ = FramesAt(rate, end);
-  RewindForLoop();
-}
-
-AudioSegment* AudioPlayer::FirstSegmentOfTrack(AudioSegment* list, int track) const {
-  for (AudioSegment* s = list; s != nullptr; s = s->next) {
-    if (s->track == track) return s;
-  }
-  return nullptr;
-}
-
-void AudioPlayer::RewindForLoop() {
-  for (int t = 0; t < trackCount_; ++t) {
-    bool silent = tracks_[t].gain.load() == 0.0f && !allTracks_;
-    tracks_[t].segment = silent ? nullptr : FirstSegmentOfTrack(segments_, t);
-  }
-  readPos_ = startPos_;
-}
-
-void AudioPlayer::ReaderLoop() {
-  for (;;) {
-    while (readPos_ < endPos_) {
-      for (int t = 0; t < trackCount_; ++t) {
-        if (!ReadTrackBlock(t)) return;  // aborted
-      }
-      readPos_ += std::min<LONGLONG>(blockFrames_, endPos_ - readPos_);
-    }
-    // An empty range has nothing to repeat.
-    if (loop_ && readerRunning_ && startPos_ < endPos_) {
-      RewindForLoop();
-      continue;
-    }
-    readerRunning_ = false;
-    return;
-  }
-}
-
-bool AudioPlayer::ReadTrackBlock(int track) {
-  TTrack& line = tracks_[track];
-  DWORD rate = OutputFormat.nSamplesPerSec;
-  LONGLONG blockEnd = readPos_ + blockFrames_;
-  while (line.segment != nullptr) {
-    AudioSegment* s = line.segment;
-    LONGLONG start = FramesAt(rate, s->start);
-    LONGLONG end = FramesAt(rate, s->end);
-    if (s->track != track || end <= readPos_) {
-      line.segment = s->next;
-      continue;
-    }
-    if (start > blockEnd || start > endPos_) return true;
-    LONGLONG pieceStart = std::max(start, readPos_);
-    LONGLONG pieceEnd = std::min({end, blockEnd, endPos_});
-    LONGLONG offset = (pieceStart - start) + FramesAt(rate, s->in);
-    TData* data = readPipe_->GetWriteBlock();
-    if (data == nullptr) return false;
-    auto frames = static_cast<LONG>(pieceEnd - pieceStart);
-    // Never more frames than the block holds in the source's own layout or
-    // as floats, whatever the source's frame size.
-    if (const WAVEFORMATEX* f = s->source->format) {
-      DWORD perFrame = std::max<DWORD>(f->nBlockAlign, f->nChannels * 4u);
-      if (perFrame > 0)
-        frames = static_cast<LONG>(std::min<DWORD>(static_cast<DWORD>(frames), data->bytes() / perFrame));
-    }
-    if (line.gain.load() == 0.0f) {
-      s->source->PrepareFloatBlock(data->block, frames);
-    } else {
-      s->source->ReadBlock(data->block, offset, frames);
-    }
-    readPipe_->PostWriteBlock();
-    if (pieceEnd - readPos_ == blockFrames_) return true;
-    line.segment = s->next;
-  }
-  return true;
 }

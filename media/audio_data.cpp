@@ -82,6 +82,11 @@ bool AudioData::Open(const char* name) {
 
 void AudioData::ReadHeader() {}
 
+bool AudioData::Reload(const char* name) {
+  Open(name);
+  return error == 0;
+}
+
 bool AudioData::IsDirectFormat() {
   if (format == nullptr) return false;
   if (format->wFormatTag != WAVE_FORMAT_PCM && format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT) return false;

@@ -4,6 +4,8 @@
 // for a file that is already open returns the same object with one more
 // reference. The factory picks the reader class from the file name.
 //
+// The Film model holds sources through its AudioSource interface.
+//
 // Sources are created, released and compared with their files on the main
 // thread; the engine's reader thread calls ReadBlock on sources the main
 // thread holds. Counts and the list carry no lock: their users never change
@@ -15,6 +17,7 @@
 
 #include "media/sample_block.h"
 #include "media/sample_routines.h"
+#include "model/media_interfaces.h"
 #include "platform/audio/wave.h"
 #include "platform/core/types.h"
 
@@ -22,26 +25,26 @@
 constexpr DWORD kWaveFormatFileSize = 18;
 constexpr WORD kWaveFormatExtensible = 0xFFFE;
 
-class AudioData {
+class AudioData : public AudioSource {
  public:
   explicit AudioData(const char* fileName);
-  virtual ~AudioData();
+  ~AudioData() override;
   AudioData(const AudioData&) = delete;
   AudioData& operator=(const AudioData&) = delete;
 
   // ---- virtual operations, in the order the readers override them ----
-  virtual AudioData* AddRef();
+  AudioData* AddRef() override;
   // Drops a reference; below 1 the source deletes itself.
-  virtual void Release();
+  void Release() override;
   // Takes name (cut to 259 characters), re-reads the file time (kept when the
   // file does not open) and drops the waveform overview.
   virtual bool Open(const char* name);
   virtual void ReadHeader();
   // PCM or IEEE float at the engine's output sample rate.
-  virtual bool IsDirectFormat();
-  virtual bool IsOpen();
+  bool IsDirectFormat() override;
+  bool IsOpen() override;
   virtual bool BeginRead();
-  virtual void EndRead();
+  void EndRead() override;
   virtual bool CloseFile();
   virtual bool Reopen();
   // Reads frames as stored, brought to little-endian unsigned-8 / signed
@@ -58,6 +61,14 @@ class AudioData {
   // bytes read.
   virtual LONG ReadBytes(void* buffer, std::int64_t position, LONG count);
   virtual LONG GetFactLength();
+
+  // ---- what the Film model reads ----
+  int32_t GetError() override { return error; }
+  uint16_t GetFormatTag() override { return format != nullptr ? format->wFormatTag : 0; }
+  int32_t GetLength() override { return length; }
+  const char* GetFileName() override { return fileName; }
+  // Reads the file's header again, under name; false when it no longer reads.
+  bool Reload(const char* name) override;
 
   // ---- the shared list ----
   // The factory: the returned source carries one reference for the caller.

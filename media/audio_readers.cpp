@@ -62,9 +62,57 @@ LONG ReadData(AudioFileHandle& handle, std::int64_t dataOffset, std::int64_t dat
 
 }  // namespace
 
+// ---------------------------------------------------------- AudioFileReader
+
+bool AudioFileReader::BeginRead() {
+  if (error != 0) return false;
+  if (openCount == 0 && !handle_.IsOpen() && !handle_.Open(fileName)) {
+    error = kErrFileMissing;
+    return false;
+  }
+  ++openCount;
+  NotifyOpenStateChanged();
+  return true;
+}
+
+void AudioFileReader::EndRead() {
+  if (openCount <= 0) return;
+  if (--openCount == 0) {
+    handle_.Close();
+    NotifyOpenStateChanged();
+  }
+}
+
+bool AudioFileReader::CloseFile() {
+  if (!handle_.IsOpen()) return false;
+  handle_.Close();
+  return true;
+}
+
+bool AudioFileReader::Reopen() {
+  if (openCount == 0 || handle_.IsOpen() || handle_.Open(fileName)) {
+    error = 0;
+    return true;
+  }
+  error = kErrFileMissing;
+  return false;
+}
+
+bool AudioFileReader::OpenHandle() {
+  if (error != 0) return false;
+  if (openCount > 0 || handle_.IsOpen()) return true;
+  if (handle_.Open(fileName)) return true;
+  error = kErrFileMissing;
+  return false;
+}
+
+void AudioFileReader::CloseHandle() {
+  if (openCount == 0) handle_.Close();
+}
+
 // ---------------------------------------------------------------- TReadWave
 
-TReadWave::TReadWave(const char* fileName) : AudioData(fileName) { ReadHeader(); }
+TReadWave::TReadWave(const char* fileName) : AudioFileReader(fileName) { ReadHeader(); }
 
 TReadWave::~TReadWave() {
   FreeEverything();
@@ -146,55 +194,9 @@ void TReadWave::ReadHeader() {
   ReopenForReaders();
 }
 
-bool TReadWave::BeginRead() {
-  if (error != 0) return false;
-  if (openCount == 0 && !handle_.IsOpen() && !handle_.Open(fileName)) {
-    error = kErrFileMissing;
-    return false;
-  }
-  ++openCount;
-  NotifyOpenStateChanged();
-  return true;
-}
-
-void TReadWave::EndRead() {
-  if (openCount <= 0) return;
-  if (--openCount == 0) {
-    handle_.Close();
-    NotifyOpenStateChanged();
-  }
-}
-
-bool TReadWave::CloseFile() {
-  if (!handle_.IsOpen()) return false;
-  handle_.Close();
-  return true;
-}
-
-bool TReadWave::Reopen() {
-  if (openCount == 0 || handle_.IsOpen() || handle_.Open(fileName)) {
-    error = 0;
-    return true;
-  }
-  error = kErrFileMissing;
-  return false;
-}
-
 DWORD TReadWave::LengthInSamples() {
   if (format == nullptr || format->nBlockAlign == 0) return 0;
   return static_cast<DWORD>(dataChunk.available / format->nBlockAlign);
-}
-
-bool TReadWave::OpenHandle() {
-  if (error != 0) return false;
-  if (openCount > 0 || handle_.IsOpen()) return true;
-  if (handle_.Open(fileName)) return true;
-  error = kErrFileMissing;
-  return false;
-}
-
-void TReadWave::CloseHandle() {
-  if (openCount == 0) handle_.Close();
 }
 
 LONG TReadWave::ReadBytes(void* buffer, std::int64_t position, LONG count) {
@@ -206,7 +208,7 @@ LONG TReadWave::ReadBytes(void* buffer, std::int64_t position, LONG count) {
 
 // ------------------------------------------------------------ TReadAVIAudio
 
-TReadAVIAudio::TReadAVIAudio(const char* fileName) : AudioData(fileName) { ReadHeader(); }
+TReadAVIAudio::TReadAVIAudio(const char* fileName) : AudioFileReader(fileName) { ReadHeader(); }
 
 TReadAVIAudio::~TReadAVIAudio() {
   handle_.Close();
@@ -222,8 +224,7 @@ void TReadAVIAudio::FreeEverything() {
 }
 
 FOURCC TReadAVIAudio::AudioChunkIdOf(int stream) {
-  static const char kHex[] = "0123456789ABCDEF";
-  return mmioFOURCC(kHex[(stream >> 4) & 15], kHex[stream & 15], 'w', 'b');
+  return MAKEAVICKID(cktypeWAVEbytes, static_cast<unsigned>(stream));
 }
 
 bool TReadAVIAudio::Open(const char* name) {
@@ -237,7 +238,7 @@ bool TReadAVIAudio::Open(const char* name) {
 void TReadAVIAudio::ReadHeader() {
   error = 0;
   FreeEverything();
-  mainHeader = MainHeader();
+  mainHeader = MainAVIHeader{};
   std::memset(streamHeaders, 0, sizeof streamHeaders);
   sampleType = kSampleLittleEndian;
   audioStream = -1;
@@ -268,19 +269,9 @@ int TReadAVIAudio::Parse(AudioChunkWalker& walker) {
       !walker.FindIn(riffChunk, kListId, kHdrl, &hdrl) || !walker.FindIn(hdrl, kAvih, 0, &avih))
     return kErrInvalidFormat;
   // The header field holds 56 bytes; a longer chunk's extra bytes are skipped.
-  BYTE h[56];
+  BYTE h[kAviMainHeaderSize];
   if (avih.cksize < sizeof h || !walker.ReadExact(avih.dwDataOffset, h, sizeof h)) return kErrInvalidFormat;
-  mainHeader.dwMicroSecPerFrame = ReadLE32(h);
-  mainHeader.dwMaxBytesPerSec = ReadLE32(h + 4);
-  mainHeader.dwPaddingGranularity = ReadLE32(h + 8);
-  mainHeader.dwFlags = ReadLE32(h + 12);
-  mainHeader.dwTotalFrames = ReadLE32(h + 16);
-  mainHeader.dwInitialFrames = ReadLE32(h + 20);
-  mainHeader.dwStreams = ReadLE32(h + 24);
-  mainHeader.dwSuggestedBufferSize = ReadLE32(h + 28);
-  mainHeader.dwWidth = ReadLE32(h + 32);
-  mainHeader.dwHeight = ReadLE32(h + 36);
-  for (int i = 0; i < 4; ++i) mainHeader.dwReserved[i] = ReadLE32(h + 40 + 4 * i);
+  ReadMainAviHeader(h, &mainHeader);
 
   std::int64_t position = avih.End();
   for (DWORD i = 0; i < mainHeader.dwStreams; ++i) {
@@ -308,7 +299,7 @@ int TReadAVIAudio::Parse(AudioChunkWalker& walker) {
 
   AudioChunk movi;
   if (!walker.FindIn(riffChunk, kListId, kMovi, &movi)) return kErrInvalidFormat;
-  if ((mainHeader.dwFlags & kHasIndex) != 0) {
+  if ((mainHeader.dwFlags & AVIF_HASINDEX) != 0) {
     if (ReadIndex(walker, movi) == 0 && indexCount > 0) return 0;
     index.reset();
     indexCount = 0;
@@ -405,55 +396,9 @@ int TReadAVIAudio::RebuildIndex(AudioChunkWalker& walker, const AudioChunk& movi
   return 0;
 }
 
-bool TReadAVIAudio::BeginRead() {
-  if (error != 0) return false;
-  if (openCount == 0 && !handle_.IsOpen() && !handle_.Open(fileName)) {
-    error = kErrFileMissing;
-    return false;
-  }
-  ++openCount;
-  NotifyOpenStateChanged();
-  return true;
-}
-
-void TReadAVIAudio::EndRead() {
-  if (openCount <= 0) return;
-  if (--openCount == 0) {
-    handle_.Close();
-    NotifyOpenStateChanged();
-  }
-}
-
-bool TReadAVIAudio::CloseFile() {
-  if (!handle_.IsOpen()) return false;
-  handle_.Close();
-  return true;
-}
-
-bool TReadAVIAudio::Reopen() {
-  if (openCount == 0 || handle_.IsOpen() || handle_.Open(fileName)) {
-    error = 0;
-    return true;
-  }
-  error = kErrFileMissing;
-  return false;
-}
-
 DWORD TReadAVIAudio::LengthInSamples() {
   if (format == nullptr || format->nBlockAlign == 0) return 0;
   return static_cast<DWORD>(std::min<std::int64_t>(totalBytes / format->nBlockAlign, 0xFFFFFFFFll));
-}
-
-bool TReadAVIAudio::OpenHandle() {
-  if (error != 0) return false;
-  if (openCount > 0 || handle_.IsOpen()) return true;
-  if (handle_.Open(fileName)) return true;
-  error = kErrFileMissing;
-  return false;
-}
-
-void TReadAVIAudio::CloseHandle() {
-  if (openCount == 0) handle_.Close();
 }
 
 LONG TReadAVIAudio::ReadBytes(void* buffer, std::int64_t position, LONG count) {

@@ -10,21 +10,33 @@
 #include "media/audio_chunks.h"
 #include "media/audio_data.h"
 #include "media/audio_file.h"
+#include "platform/codecs/avi.h"
 
-class TReadWave : public AudioData {
+// What the WAVE and AVI readers share: one read handle, held open while any
+// reader has begun reading, with the clip collection told when that changes.
+class AudioFileReader : public AudioData {
+ public:
+  explicit AudioFileReader(const char* fileName) : AudioData(fileName) {}
+
+  bool BeginRead() override;
+  void EndRead() override;
+  bool CloseFile() override;
+  bool Reopen() override;
+  bool OpenHandle() override;
+  void CloseHandle() override;
+
+ protected:
+  AudioFileHandle handle_;
+};
+
+class TReadWave : public AudioFileReader {
  public:
   explicit TReadWave(const char* fileName);
   ~TReadWave() override;
 
   bool Open(const char* name) override;
   void ReadHeader() override;
-  bool BeginRead() override;
-  void EndRead() override;
-  bool CloseFile() override;
-  bool Reopen() override;
   DWORD LengthInSamples() override;
-  bool OpenHandle() override;
-  void CloseHandle() override;
   LONG ReadBytes(void* buffer, std::int64_t position, LONG count) override;
   // Fills the reader from an AIFF or AIFC file, so that it then reads like a
   // WAVE file.
@@ -38,8 +50,6 @@ class TReadWave : public AudioData {
   void FreeEverything();
   // After a header was read while readers are open: the read handle again.
   void ReopenForReaders();
-
-  AudioFileHandle handle_;
 };
 
 // One entry of the audio index: the data of one audio chunk.
@@ -50,44 +60,22 @@ struct AudioIndexEntry {
   DWORD dwChunkLength = 0;  // bytes of data
 };
 
-class TReadAVIAudio : public AudioData {
+class TReadAVIAudio : public AudioFileReader {
  public:
   explicit TReadAVIAudio(const char* fileName);
   ~TReadAVIAudio() override;
 
   bool Open(const char* name) override;
   void ReadHeader() override;
-  bool BeginRead() override;
-  void EndRead() override;
-  bool CloseFile() override;
-  bool Reopen() override;
   DWORD LengthInSamples() override;
-  bool OpenHandle() override;
-  void CloseHandle() override;
   LONG ReadBytes(void* buffer, std::int64_t position, LONG count) override;
 
   static constexpr int kMaxStreams = 16;
-  static constexpr DWORD kHasIndex = 0x10;  // main header flag: "idx1" present
-
-  // The main header as read from "avih".
-  struct MainHeader {
-    DWORD dwMicroSecPerFrame = 0;
-    DWORD dwMaxBytesPerSec = 0;
-    DWORD dwPaddingGranularity = 0;
-    DWORD dwFlags = 0;
-    DWORD dwTotalFrames = 0;
-    DWORD dwInitialFrames = 0;
-    DWORD dwStreams = 0;
-    DWORD dwSuggestedBufferSize = 0;
-    DWORD dwWidth = 0;
-    DWORD dwHeight = 0;
-    DWORD dwReserved[4] = {};
-  };
 
   LONG audioStream = -1;     // stream number, -1 when none was found
   FOURCC audioChunkId = 0;   // the stream number as two hex digits, then "wb"
   AudioChunk riffChunk;
-  MainHeader mainHeader;
+  MainAVIHeader mainHeader;  // as read from "avih"
   BYTE streamHeaders[kMaxStreams][64] = {};
   std::unique_ptr<AudioIndexEntry[]> index;
   LONG indexCount = 0;
@@ -102,8 +90,6 @@ class TReadAVIAudio : public AudioData {
   int ReadIndex(AudioChunkWalker& walker, const AudioChunk& movi);
   int RebuildIndex(AudioChunkWalker& walker, const AudioChunk& movi);
   bool AddEntry(LONG& capacity, const AudioIndexEntry& entry);
-
-  AudioFileHandle handle_;
 };
 
 class TReadTmpAudioFile : public AudioData {

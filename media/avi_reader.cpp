@@ -18,14 +18,6 @@ namespace {
 // Largest "strf" we take: a header, codec data and colours are far smaller.
 constexpr DWORD kMaxFormatSize = 1 << 20;
 
-char HexDigit(unsigned v) {
-  return "0123456789ABCDEF"[v & 15];
-}
-
-FOURCC StreamChunkId(unsigned stream, char a, char b) {
-  return mmioFOURCC(HexDigit(stream >> 4), HexDigit(stream), a, b);
-}
-
 char FourccChar(FOURCC f, int i) {
   return static_cast<char>((f >> (8 * i)) & 0xFF);
 }
@@ -202,12 +194,10 @@ int32_t AVIVideoData::Parse() {
   if (streamHeader.dwScale == 0 || streamHeader.dwRate == 0 || !UsableFormat(Format()))
     return kErrInvalidFormat;
 
-  chunkIds[0] = StreamChunkId(stream, 'd', 'c');
-  chunkIds[1] = StreamChunkId(stream, 'd', 'b');
-  chunkIds[2] =
-      StreamChunkId(stream, FourccChar(streamHeader.fccHandler, 0), FourccChar(streamHeader.fccHandler, 1));
-  chunkIds[3] =
-      StreamChunkId(stream, FourccChar(streamHeader.fccHandler, 2), FourccChar(streamHeader.fccHandler, 3));
+  chunkIds[0] = MAKEAVICKID(cktypeDIBcompressed, stream);
+  chunkIds[1] = MAKEAVICKID(cktypeDIBbits, stream);
+  chunkIds[2] = MAKEAVICKID(static_cast<TWOCC>(streamHeader.fccHandler & 0xFFFF), stream);
+  chunkIds[3] = MAKEAVICKID(static_cast<TWOCC>(streamHeader.fccHandler >> 16), stream);
 
   int32_t result = (mainHeader.dwFlags & AVIF_HASINDEX) ? ReadIdx1() : RebuildIndex(mainHeader.dwTotalFrames);
   if (result != 0) return result;

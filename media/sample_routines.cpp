@@ -134,52 +134,39 @@ struct Frames {
   }
 };
 
-template <bool kStereo>
-void ToStereo(float* out, LONG of, const SampleBlock* b, LONG bf, LONG count, float gL, float gR) {
+// One loop for the four stereo gain routines: each side's gain steps by its
+// delta only where that side ramps.
+template <bool kStereo, bool kRampLeft, bool kRampRight>
+void StereoGains(float* out, LONG of, const SampleBlock* b, LONG bf, LONG count, float gL, float dgL, float gR,
+                 float dgR) {
   using F = Frames<kStereo>;
   const float* s = F::At(b, bf);
   out += 2 * static_cast<std::int64_t>(of);
   for (LONG i = 0; i < count; ++i) {
     out[2 * i] = F::Left(s, i) * gL;
     out[2 * i + 1] = F::Right(s, i) * gR;
+    if constexpr (kRampLeft) gL += dgL;
+    if constexpr (kRampRight) gR += dgR;
   }
+}
+template <bool kStereo>
+void ToStereo(float* out, LONG of, const SampleBlock* b, LONG bf, LONG count, float gL, float gR) {
+  StereoGains<kStereo, false, false>(out, of, b, bf, count, gL, 0.0f, gR, 0.0f);
 }
 template <bool kStereo>
 void ToStereoRamps(float* out, LONG of, const SampleBlock* b, LONG bf, LONG count, float gL, float dgL,
                    float gR, float dgR) {
-  using F = Frames<kStereo>;
-  const float* s = F::At(b, bf);
-  out += 2 * static_cast<std::int64_t>(of);
-  for (LONG i = 0; i < count; ++i) {
-    out[2 * i] = F::Left(s, i) * gL;
-    out[2 * i + 1] = F::Right(s, i) * gR;
-    gL += dgL;
-    gR += dgR;
-  }
+  StereoGains<kStereo, true, true>(out, of, b, bf, count, gL, dgL, gR, dgR);
 }
 template <bool kStereo>
 void ToStereoRampRight(float* out, LONG of, const SampleBlock* b, LONG bf, LONG count, float gL, float gR,
                        float dgR) {
-  using F = Frames<kStereo>;
-  const float* s = F::At(b, bf);
-  out += 2 * static_cast<std::int64_t>(of);
-  for (LONG i = 0; i < count; ++i) {
-    out[2 * i] = F::Left(s, i) * gL;
-    out[2 * i + 1] = F::Right(s, i) * gR;
-    gR += dgR;
-  }
+  StereoGains<kStereo, false, true>(out, of, b, bf, count, gL, 0.0f, gR, dgR);
 }
 template <bool kStereo>
 void ToStereoRampLeft(float* out, LONG of, const SampleBlock* b, LONG bf, LONG count, float gL, float dgL,
                       float gR) {
-  using F = Frames<kStereo>;
-  const float* s = F::At(b, bf);
-  out += 2 * static_cast<std::int64_t>(of);
-  for (LONG i = 0; i < count; ++i) {
-    out[2 * i] = F::Left(s, i) * gL;
-    gL += dgL;
-    out[2 * i + 1] = F::Right(s, i) * gR;
-  }
+  StereoGains<kStereo, true, false>(out, of, b, bf, count, gL, dgL, gR, 0.0f);
 }
 
 // ---- envelopes ----

@@ -330,16 +330,20 @@ void Converter::Convert(HWND window, const char* destination) {
   s.flags = ACM_STREAMCONVERTF_START | ACM_STREAMCONVERTF_BLOCKALIGN;
   std::int64_t position = 0;
   for (;;) {
-    const LONG got = std::max<LONG>(
-        source_->ReadBytes(s.sourceBuffer.get(), position, static_cast<LONG>(s.sourceSize)), 0);
-    ToRecordLayout(source_->sampleType, s.sourceBuffer.get(), got);
-    Step(s, static_cast<DWORD>(got), static_cast<DWORD>(got) < s.sourceSize);
-    position += s.header.cbSrcLengthUsed;
-    sourceUsed_ += s.header.cbSrcLengthUsed;
-    if (!progress_->Report(position)) throw ConvertExept("");
+    StepFromSource(s, &position);
     Write(s.destinationBuffer.get(), s.header.cbDstLengthUsed);
     if (s.flags & ACM_STREAMCONVERTF_END) break;
   }
+}
+
+void Converter::StepFromSource(Stage& s, std::int64_t* position) {
+  const LONG got =
+      std::max<LONG>(source_->ReadBytes(s.sourceBuffer.get(), *position, static_cast<LONG>(s.sourceSize)), 0);
+  ToRecordLayout(source_->sampleType, s.sourceBuffer.get(), got);
+  Step(s, static_cast<DWORD>(got), static_cast<DWORD>(got) < s.sourceSize);
+  *position += s.header.cbSrcLengthUsed;
+  sourceUsed_ += s.header.cbSrcLengthUsed;
+  if (!progress_->Report(*position)) throw ConvertExept("");
 }
 
 void Converter::ConvertTwoStages(std::int64_t) {
@@ -351,13 +355,7 @@ void Converter::ConvertTwoStages(std::int64_t) {
   bool firstEnded = false;
   for (;;) {
     if (!firstEnded && pending == 0) {
-      const LONG got = std::max<LONG>(
-          source_->ReadBytes(a.sourceBuffer.get(), position, static_cast<LONG>(a.sourceSize)), 0);
-      ToRecordLayout(source_->sampleType, a.sourceBuffer.get(), got);
-      Step(a, static_cast<DWORD>(got), static_cast<DWORD>(got) < a.sourceSize);
-      position += a.header.cbSrcLengthUsed;
-      sourceUsed_ += a.header.cbSrcLengthUsed;
-      if (!progress_->Report(position)) throw ConvertExept("");
+      StepFromSource(a, &position);
       pending = a.header.cbDstLengthUsed;
       offset = 0;
       if (a.flags & ACM_STREAMCONVERTF_END) firstEnded = true;

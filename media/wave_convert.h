@@ -67,6 +67,10 @@ class Converter {
   void ConvertTwoStages(std::int64_t total);
   // One acmStreamConvert of count source bytes with the stage's flags.
   void Step(Stage& stage, DWORD count, bool end);
+  // Reads the next source bytes at position into the first stage, converts
+  // them and moves position past what the stage used; throws when the user
+  // cancels.
+  void StepFromSource(Stage& stage, std::int64_t* position);
   void Write(const BYTE* data, DWORD count);
   void Finish();
   WAVEFORMATEX* SourceFormat() { return reinterpret_cast<WAVEFORMATEX*>(sourceFormat_.get()); }

@@ -18,7 +18,16 @@ using namespace project_records;
 
 namespace {
 
-MediaFileLocator* g_locator = nullptr;
+// Asks through the remembered folders and the missing-file questions.
+class FolderLocator : public MediaFileLocator {
+ public:
+  int LocateMediaFile(HWND owner, const char* caption, char* path, int flags, PathRecord* folders) override {
+    return ::LocateMediaFile(owner, caption, path, flags, folders);
+  }
+};
+
+FolderLocator g_folderLocator;
+MediaFileLocator* g_locator = &g_folderLocator;
 ProjectMedia g_defaultMedia;
 ProjectMedia* g_media = &g_defaultMedia;
 
@@ -115,42 +124,9 @@ Mark DecodeMark(const unsigned char* p) {
 
 }  // namespace
 
-// ---- Lists of one load ----
-
-PathRecord::PathRecord(const char* text, bool whole) {
-  CopyCut(path, text);
-  if (whole) return;
-  size_t keep = 0;
-  for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (IsPathSeparator(path[i]) || path[i] == ':') keep = i + 1;
-  }
-  path[keep] = '\0';
-}
-
-void PathRecord::FreeList(PathRecord* head) {
-  while (head) {
-    PathRecord* next = head->next;
-    delete head;
-    head = next;
-  }
-}
-
-SynonymFile::SynonymFile(const char* from, const char* to) {
-  CopyCut(oldPath, from);
-  CopyCut(newPath, to);
-}
-
-void SynonymFile::FreeList(SynonymFile* head) {
-  while (head) {
-    SynonymFile* next = head->next;
-    delete head;
-    head = next;
-  }
-}
-
 MediaFileLocator* SetMediaFileLocator(MediaFileLocator* locator) {
   MediaFileLocator* before = g_locator;
-  g_locator = locator;
+  g_locator = locator ? locator : &g_folderLocator;
   return before;
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/path_record.h"
 #include "platform/core/types.h"
 #include "platform/riff/riff.h"
 
@@ -62,39 +63,11 @@ constexpr int32_t kMaxStoredMarks = 1000;
 // The most points a stored profile may hold.
 constexpr int32_t kMaxStoredPoints = 1000;
 
-// One remembered folder of a load (the first is the project's own folder,
-// with its trailing separator). Paths are cut to 259 characters.
-struct PathRecord {
-  // whole = false keeps the folder part only, with its trailing separator.
-  PathRecord(const char* path, bool whole);
-  static void FreeList(PathRecord* head);
-
-  PathRecord* next = nullptr;
-  char path[MAX_PATH] = {};
-};
-
-// A media file found missing during a load and what replaced it (empty: it
-// was skipped), so that later references get the same answer.
-struct SynonymFile {
-  SynonymFile(const char* oldPath, const char* newPath);
-  static void FreeList(SynonymFile* head);
-
-  SynonymFile* next = nullptr;
-  char oldPath[MAX_PATH] = {};
-  char newPath[MAX_PATH] = {};
-};
-
-// Answers of the moved-file question.
-constexpr int kLocateChosen = 1;
-constexpr int kLocateCancel = 2;
-constexpr int kLocateSkip = 7;
-constexpr int kLocateSkipAll = 1377;
-
 // The question that finds a moved media file: path (a buffer of 260
 // characters) holds the missing file and, on kLocateChosen, the file the
 // user chose; folders is the load's list of remembered folders, which the
-// question may extend. The file dialogs install the real one; without one
-// every missing file is skipped.
+// question may extend. By default (and after installing null) the question
+// is LocateMediaFile.
 class MediaFileLocator {
  public:
   virtual ~MediaFileLocator() = default;
@@ -102,7 +75,7 @@ class MediaFileLocator {
                               PathRecord* folders) = 0;
 };
 
-// Installs locator (null: none); returns the one before.
+// Installs locator (null: the default); returns the one before.
 MediaFileLocator* SetMediaFileLocator(MediaFileLocator* locator);
 
 // What the project file needs of the media layer: sources opened by path

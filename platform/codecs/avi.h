@@ -31,6 +31,14 @@ constexpr TWOCC cktypeDIBcompressed = aviTWOCC('d', 'c');
 constexpr TWOCC cktypePALchange = aviTWOCC('p', 'c');
 constexpr TWOCC cktypeWAVEbytes = aviTWOCC('w', 'b');
 
+// The id of a stream's data chunks: the stream number as two hex digits,
+// then the chunk type ("00dc", "01wb").
+constexpr FOURCC MAKEAVICKID(TWOCC tcc, unsigned stream) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  return mmioFOURCC(kHex[(stream >> 4) & 15], kHex[stream & 15], static_cast<char>(tcc & 0xFF),
+                    static_cast<char>(tcc >> 8));
+}
+
 // Main header flags.
 constexpr DWORD AVIF_HASINDEX = 0x00000010;
 constexpr DWORD AVIF_MUSTUSEINDEX = 0x00000020;

@@ -205,6 +205,29 @@ std::string ResolveDots(const std::string& absolute) {
   return out;
 }
 
+// The native path of a name a caller gave; false, with "path not found", for
+// none or an empty one.
+bool NativePathOf(LPCSTR name, std::string* path) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  *path = NativePath(name);
+  return true;
+}
+
+// Both names of a move or copy; false, with "invalid parameter", when either
+// is missing or empty.
+bool NativePathsOf(LPCSTR existingName, LPCSTR newName, std::string* from, std::string* to) {
+  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  *from = NativePath(existingName);
+  *to = NativePath(newName);
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- FileObject
@@ -401,6 +424,18 @@ bool FileObject::TruncateHere() {
 
 // ------------------------------------------------------------- file handles
 
+namespace {
+
+// The file object behind a handle; null, with "invalid handle", when the
+// handle is not an open file.
+FileObject* FileOf(HANDLE file) {
+  FileObject* object = HandleAs<FileObject>(file);
+  if (object == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
+}
+
+}  // namespace
+
 HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                   DWORD flagsAndAttributes, HANDLE templateFile) {
   if (name == nullptr || name[0] == '\0') {
@@ -486,11 +521,8 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES 
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {
   if (read != nullptr) *read = 0;
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (overlapped != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -500,11 +532,8 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPE
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
   if (written != nullptr) *written = 0;
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (overlapped != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -513,11 +542,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVER
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHigh, DWORD method) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return INVALID_SET_FILE_POINTER;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return INVALID_SET_FILE_POINTER;
   std::int64_t move = distance;
   std::int64_t limit = 0xFFFFFFFFll;
   if (distanceHigh != nullptr) {
@@ -533,11 +559,8 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHigh, DWORD meth
 }
 
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   std::int64_t position = 0;
   if (!object->Seek(distance.QuadPart, method, &position)) return FALSE;
   if (newPosition != nullptr) newPosition->QuadPart = position;
@@ -545,11 +568,8 @@ BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPos
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD high) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return INVALID_FILE_SIZE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return INVALID_FILE_SIZE;
   std::int64_t size = 0;
   if (!object->Size(&size)) return INVALID_FILE_SIZE;
   if (high == nullptr && size > 0xFFFFFFFFll) {
@@ -562,11 +582,8 @@ DWORD GetFileSize(HANDLE file, LPDWORD high) {
 }
 
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   std::int64_t value = 0;
   if (!object->Size(&value)) return FALSE;
   if (size != nullptr) size->QuadPart = value;
@@ -574,20 +591,14 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
 }
 
 BOOL SetEndOfFile(HANDLE file) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   return object->TruncateHere() ? TRUE : FALSE;
 }
 
 BOOL FlushFileBuffers(HANDLE file) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (fsync(object->fd()) != 0 && errno != EINVAL) {
     SetLastErrorFromErrno(errno);
     return FALSE;
@@ -598,11 +609,8 @@ BOOL FlushFileBuffers(HANDLE file) {
 // -------------------------------------------------------------- file names
 
 BOOL DeleteFile(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   struct stat info;
   if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -620,12 +628,8 @@ BOOL MoveFile(LPCSTR existingName, LPCSTR newName) {
 }
 
 BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags) {
-  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::string from = NativePath(existingName);
-  std::string to = NativePath(newName);
+  std::string from, to;
+  if (!NativePathsOf(existingName, newName, &from, &to)) return FALSE;
   struct stat info;
   if (lstat(from.c_str(), &info) != 0) {
     SetErrorForPath(errno, from);
@@ -667,12 +671,8 @@ BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags) {
 }
 
 BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists) {
-  if (existingName == nullptr || newName == nullptr || existingName[0] == '\0' || newName[0] == '\0') {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::string from = NativePath(existingName);
-  std::string to = NativePath(newName);
+  std::string from, to;
+  if (!NativePathsOf(existingName, newName, &from, &to)) return FALSE;
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     SetErrorForPath(errno, from);
@@ -722,11 +722,8 @@ BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists) {
 }
 
 DWORD GetFileAttributes(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return INVALID_FILE_ATTRIBUTES;
   struct stat info;
   if (stat(path.c_str(), &info) != 0) {
     SetErrorForPath(errno, path);
@@ -737,11 +734,8 @@ DWORD GetFileAttributes(LPCSTR name) {
 }
 
 BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   if (mkdir(path.c_str(), 0777) != 0) {
     if (errno == ENOENT) {
       SetLastError(ERROR_PATH_NOT_FOUND);
@@ -754,11 +748,8 @@ BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
 }
 
 BOOL RemoveDirectory(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   if (rmdir(path.c_str()) != 0) {
     if (errno == ENOTEMPTY || errno == EEXIST) {
       SetLastError(ERROR_DIR_NOT_EMPTY);
@@ -889,11 +880,8 @@ void FileTimeToUnix(const FILETIME& time, std::int64_t* seconds, std::int64_t* n
 }
 
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   struct statx info;
   if (statx(object->fd(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
     SetLastErrorFromErrno(errno);
@@ -909,11 +897,8 @@ BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME
 
 BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
-  FileObject* object = HandleAs<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  FileObject* object = FileOf(file);
+  if (object == nullptr) return FALSE;
   if (!ValidFileTime(lastAccess) || !ValidFileTime(lastWrite) || !ValidFileTime(creation)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -991,11 +976,8 @@ DWORD GetCurrentDirectory(DWORD size, LPSTR buffer) {
 }
 
 BOOL SetCurrentDirectory(LPCSTR name) {
-  if (name == nullptr || name[0] == '\0') {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  std::string path = NativePath(name);
+  std::string path;
+  if (!NativePathOf(name, &path)) return FALSE;
   if (chdir(path.c_str()) != 0) {
     SetErrorForPath(errno, path);
     return FALSE;

@@ -701,6 +701,19 @@ LRESULT DefCtlColor(HDC dc, UINT msg) {
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSCOMMAND: {
+      LRESULT r;
+      if (MenuDefWindowProc(hwnd, msg, wParam, lParam, &r)) return r;
+      break;
+    }
+  }
+  switch (msg) {
     case WM_NCCREATE: {
       const auto* cs = reinterpret_cast<const CREATESTRUCT*>(lParam);
       if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
@@ -809,7 +822,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_SYSKEYDOWN:
-      if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      // Alt+F4 closes the top-level window, whichever child has the focus.
+      if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessage(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_MOUSEACTIVATE:
       if (GetWindowLong(hwnd, GWL_STYLE) & WS_CHILD) {

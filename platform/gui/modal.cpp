@@ -33,11 +33,26 @@ bool ModalAnswersAutomatically() {
 bool RunModalLoop(HWND window, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& pre_translate,
                   const std::function<void()>& answer_default) {
+  return RunModalLoop(window, done, pre_translate, answer_default, nullptr);
+}
+
+bool RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& pre_translate,
+                  const std::function<void()>& answer_default, const std::function<bool(int)>& idle) {
   MSG msg;
   auto run = [&](const MSG& m) {
     if (pre_translate && pre_translate(m)) return;
     TranslateMessage(&m);
     DispatchMessage(&m);
+  };
+  int idle_count = 0;
+  auto run_idle = [&] {
+    if (!idle) return;
+    MSG peek;
+    for (int n = 0; n < 1000 && !done(); ++n) {
+      if (PeekMessage(&peek, nullptr, 0, 0, PM_NOREMOVE)) return;
+      if (!idle(idle_count++)) return;
+    }
   };
   // Let the window show itself before anyone answers it.
   bool quit = false;
@@ -49,7 +64,11 @@ bool RunModalLoop(HWND window, const std::function<bool()>& done,
     run(msg);
   }
   if (!quit && !done()) {
-    if (ModalHook hook = CurrentHook()) hook(window);
+    // The queue is empty: the idle work runs before anyone answers.
+    run_idle();
+    if (!done()) {
+      if (ModalHook hook = CurrentHook()) hook(window);
+    }
   }
   const bool automatic = ModalAnswersAutomatically();
   int defaults = 0;
@@ -60,20 +79,28 @@ bool RunModalLoop(HWND window, const std::function<bool()>& done,
           quit = true;
           break;
         }
+        idle_count = 0;
         run(msg);
         continue;
       }
+      run_idle();
+      if (done()) break;
+      if (PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) continue;
       // Nothing left to run and nobody answered: the default answer.
       if (defaults++ > 0) break;
       answer_default();
       continue;
     }
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      run_idle();
+      if (done()) break;
+    }
     const BOOL r = GetMessage(&msg, nullptr, 0, 0);
     if (r <= 0) {
       quit = r == 0;
-      if (r < 0) break;
       break;
     }
+    idle_count = 0;
     run(msg);
   }
   if (quit) {

@@ -1,11 +1,12 @@
-// Modal loops. A modal window (a message box, later the dialogs) runs its
-// own message loop until it is answered. Tests install a hook that is
-// called with the modal window once it is up; the hook answers it through
-// its real controls (clicking a button, pressing a key). So that nothing
-// blocks: on the headless back-end, and whenever a hook is installed, a
-// modal window still unanswered when no message is left to run takes its
-// unattended answer, the one that changes nothing (a message box: No,
-// Cancel or Abort when it has them, else OK).
+// Modal loops. A modal window (a message box, a dialog, an open menu) runs
+// its own message loop until it is answered. Tests install a hook that is
+// called with the modal window once it is up and the queue is empty; the
+// hook answers it through its real controls (clicking a button, pressing a
+// key). So that nothing blocks: on the headless back-end, and whenever a
+// hook is installed, a modal window still unanswered when no message is left
+// to run takes its unattended answer, the one that changes nothing (a
+// message box: No, Cancel or Abort when it has them, else OK; a dialog:
+// Cancel; a menu: no choice).
 #pragma once
 
 #include <functional>
@@ -24,6 +25,13 @@ ModalHook SetModalHook(ModalHook hook);
 bool RunModalLoop(HWND window, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& pre_translate,
                   const std::function<void()>& answer_default);
+// The same with idle processing: whenever no message is waiting, idle is
+// called with a count that starts at 0 after each message, again while it
+// returns true and still no message waits (at most a thousand times in a
+// row).
+bool RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& pre_translate,
+                  const std::function<void()>& answer_default, const std::function<bool(int)>& idle);
 
 // True while nobody can answer a modal window (headless, or a hook is set).
 bool ModalAnswersAutomatically();

@@ -1,5 +1,6 @@
 // The SDL2 back-end: each shown top-level window is an SDL window showing
-// the window's client area (the desktop draws the frame and caption); the
+// the window's client area with its menu bar (the desktop draws the frame
+// and caption); the
 // real mouse, keyboard, focus, sizing and dropped files become input and
 // messages. All SDL calls happen on the display thread, in Pump().
 #include <SDL.h>
@@ -60,7 +61,7 @@ bool ReadState(HWND h, State* s) {
   s->tool = (w->ex_style & WS_EX_TOOLWINDOW) != 0;
   s->enabled = !(w->style & WS_DISABLED);
   s->title = w->text;
-  s->client = OffsetRectBy(w->client, w->rect.left, w->rect.top);
+  s->client = OffsetRectBy(ShownArea(*w), w->rect.left, w->rect.top);
   return true;
 }
 
@@ -361,7 +362,8 @@ class SdlBackend : public GuiBackend {
     std::lock_guard<std::mutex> hold(TreeLock());
     Window* w = FindWindowRecord(h);
     if (w == nullptr) return POINT{x, y};
-    return POINT{w->rect.left + w->client.left + x, w->rect.top + w->client.top + y};
+    const RECT shown = ShownArea(*w);
+    return POINT{w->rect.left + shown.left + x, w->rect.top + shown.top + y};
   }
 
   void WindowEvent(const SDL_WindowEvent& e) {
@@ -379,8 +381,14 @@ class SdlBackend : public GuiBackend {
         focus_pending_ = true;
         break;
       case SDL_WINDOWEVENT_SIZE_CHANGED: {
-        RECT c;
-        GetClientRect(h, &c);
+        RECT c{};
+        {
+          std::lock_guard<std::mutex> hold(TreeLock());
+          if (Window* w = FindWindowRecord(h)) {
+            const RECT shown = ShownArea(*w);
+            c = RECT{0, 0, shown.right - shown.left, shown.bottom - shown.top};
+          }
+        }
         if (c.right != e.data1 || c.bottom != e.data2) {
           RECT wr;
           GetWindowRect(h, &wr);
@@ -558,7 +566,7 @@ class SdlBackend : public GuiBackend {
         Window* w = FindWindowRecord(h);
         if (w == nullptr || !w->surface) continue;
         surface = w->surface;
-        client = w->client;
+        client = ShownArea(*w);
         if (w->drawn) drawn = w->drawn->exchange(false);
       }
       if (!drawn && !s.force) continue;

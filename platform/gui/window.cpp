@@ -509,6 +509,7 @@ void DestroyTree(HWND handle) {
   }
   KillWindowTimers(handle);
   SendMessage(handle, WM_NCDESTROY, 0, 0);
+  DestroyWindowMenus(handle);
   Backend().WindowGone(handle);
   std::unique_ptr<Window> doomed;
   {

@@ -108,7 +108,7 @@ void PaintNonClient(HWND hwnd, bool active) {
     r.top += h;
   }
   if (f.menu) {
-    Fill(dc, RECT{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU)}, COLOR_MENU);
+    PaintMenuBar(hwnd, dc, RECT{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU)}, active);
     r.top += GetSystemMetrics(SM_CYMENU);
   }
   if (f.ex & WS_EX_CLIENTEDGE) {
@@ -160,4 +160,18 @@ LRESULT NonClientHitTest(HWND hwnd, POINT screen) {
   if ((f.style & WS_VSCROLL) && x >= f.client.right) return HTVSCROLL;
   if ((f.style & WS_HSCROLL) && y >= f.client.bottom) return HTHSCROLL;
   return HTBORDER;
+}
+
+RECT MenuBarRectLocked(const Window& w) {
+  if (w.menu == nullptr || w.parent != nullptr || (w.style & WS_MINIMIZE)) return RECT{};
+  const RECT in = NonClientInsets(w.style & ~(WS_VSCROLL | WS_HSCROLL), w.ex_style & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE),
+                                  false, false);
+  const int width = w.rect.right - w.rect.left;
+  return RECT{in.left, in.top, std::max<int>(in.left, width - in.right), in.top + GetSystemMetrics(SM_CYMENU)};
+}
+
+RECT ShownArea(const Window& w) {
+  const RECT bar = MenuBarRectLocked(w);
+  if (RectEmpty(bar)) return w.client;
+  return RECT{std::min(w.client.left, bar.left), bar.top, std::max(w.client.right, bar.right), w.client.bottom};
 }

@@ -128,6 +128,18 @@ bool NeedsPaintTree(HWND hwnd);
 // Non-client drawing and the frame metrics (window_frame.cpp).
 void PaintNonClient(HWND hwnd, bool active);
 LRESULT NonClientHitTest(HWND hwnd, POINT screen);
+// The menu bar of a top-level window in window coordinates (empty without
+// one), and the part of the window that a display which draws its own
+// frame and caption shows: the client area with the menu bar above it
+// (under TreeLock()).
+RECT MenuBarRectLocked(const Window& w);
+RECT ShownArea(const Window& w);
+
+// Menus (menu_bar.cpp, menu.cpp): the bar's drawing in the frame, the
+// default window procedure's menu part, and a window's menus going with it.
+void PaintMenuBar(HWND hwnd, HDC dc, const RECT& bar, bool active);
+bool MenuDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+void DestroyWindowMenus(HWND hwnd);
 
 // The scroll bars in a window's frame (controls/scrollbar.cpp): drawn with
 // the frame, tracked from a press on them.

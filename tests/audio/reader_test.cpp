@@ -1,4 +1,5 @@
-// The reader thread's walk over the play segments, seen from the read pipe.
+// The reader thread's walk over the clips of the Film list, seen from the
+// read pipe.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +11,8 @@
 #include "audio/audio_player.h"
 #include "engine_fixture.h"
 #include "media/audio_data.h"
+#include "model/film.h"
+#include "model/film_list.h"
 
 namespace {
 
@@ -17,6 +20,7 @@ namespace {
 class FakeSource : public AudioData {
  public:
   explicit FakeSource(int id) : AudioData("/nonexistent/kobrix-fake.wav"), id_(id) {
+    referenceCount = 1;  // the test's own; films add theirs
     AllocateFormat(18);
     format->wFormatTag = WAVE_FORMAT_PCM;
     format->nChannels = 1;
@@ -60,15 +64,44 @@ class ReaderTest : public EngineTest {
     ASSERT_EQ(engine_->Configure(8000, 1, 2, 4, 16, 4, delay, preview, maxPreview), 0);
     ASSERT_EQ(engine_->GetBlockFrames(), 2048);
     // Line 0: A over frames [0, 800), B over [1600, 4800) from the source's
-    // frame 8000. Line 1: C over [2048, 4096), on the block edges.
-    segments_[0] = {&segments_[1], 0, 0, 100, 0, &a_};
-    segments_[1] = {&segments_[2], 0, 200, 600, 1000, &b_};
-    segments_[2] = {nullptr, 1, 256, 512, 0, &c_};
+    // frame 8000. Line 1: C over [2048, 4096), on the block edges. A video
+    // clip between them is passed over.
+    Add(films_, 0, 0, 100, 0, a_);
+    Add(films_, 0, 200, 600, 1000, b_);
+    Add(films_, 1, 256, 512, 0, c_);
+    Film* video = new Film();
+    video->start = 150;
+    video->end = 400;
+    video->videoRow = 0;
+    Film::Link(video, films_);
   }
   void TearDown() override {
     engine_->StopWorkers();
     engine_.reset();
+    films_.Clear();
+    extra_.Clear();
     EngineTest::TearDown();
+  }
+
+  static void Add(FilmListHead& list, int line, int32_t start, int32_t end, int32_t in, FakeSource& source) {
+    Film* film = new Film();
+    film->audio = source.AddRef();
+    film->audioLine = line;
+    film->start = start;
+    film->end = end;
+    film->in = in;
+    film->out = in + (end - start);
+    Film::Link(film, list);
+  }
+
+  // The mix of lines lines, each at unity unless muted.
+  static MixSetup Setup(int lines, bool muteLine1 = false) {
+    MixSetup setup;
+    setup.masterGain = 512;
+    setup.lineCount = lines;
+    for (int t = 0; t < 4; ++t) setup.lines[t].gain = 512;
+    if (muteLine1) setup.lines[1].gain = 0;
+    return setup;
   }
 
   Piece Next() {
@@ -88,8 +121,8 @@ class ReaderTest : public EngineTest {
 
   std::unique_ptr<AudioPlayer> engine_;
   FakeSource a_{1}, b_{2}, c_{3};
-  AudioSegment segments_[3];
-  AudioSegment extra_;  // outlives the reader, which TearDown stops
+  FilmListHead films_;
+  FilmListHead extra_;  // outlives the reader, which TearDown stops
 };
 
 void ExpectPiece(const Piece& p, LONG source, LONG first, LONG requested) {
@@ -98,11 +131,9 @@ void ExpectPiece(const Piece& p, LONG source, LONG first, LONG requested) {
   EXPECT_EQ(p.requested, requested);
 }
 
-TEST_F(ReaderTest, SendsOnePiecePerSegmentAndBlockInLineOrder) {
-  engine_->SetTrackVolumePan(0, 512, 0);
-  engine_->SetTrackVolumePan(1, 512, 0);
+TEST_F(ReaderTest, SendsOnePiecePerClipAndBlockInLineOrder) {
   ASSERT_TRUE(engine_->AllocBuffers());
-  engine_->SetReadRange(segments_, 2, 0, 600, false, false);
+  EXPECT_EQ(engine_->SetMixRange(films_.First(), Setup(2), 0, 600, false, false), 2);
   ASSERT_TRUE(engine_->StartReader());
   // Block [0, 2048): A whole, the head of B (filling the block), and C's
   // empty piece at the block's end.
@@ -123,10 +154,8 @@ TEST_F(ReaderTest, SendsOnePiecePerSegmentAndBlockInLineOrder) {
 }
 
 TEST_F(ReaderTest, AMutedLineSendsSilenceWhenAllLinesPlay) {
-  engine_->SetTrackVolumePan(0, 512, 0);
-  engine_->SetTrackVolumePan(1, 0, 0);
   ASSERT_TRUE(engine_->AllocBuffers());
-  engine_->SetReadRange(segments_, 2, 0, 600, false, true);
+  EXPECT_EQ(engine_->SetMixRange(films_.First(), Setup(2, true), 0, 600, true, false), 2);
   ASSERT_TRUE(engine_->StartReader());
   Next();
   Next();
@@ -145,7 +174,7 @@ TEST_F(ReaderTest, AMutedLineSendsSilenceWhenAllLinesPlay) {
   engine_->StopWorkers();
   engine_->FreeBuffers();
   ASSERT_TRUE(engine_->AllocBuffers());
-  engine_->SetReadRange(segments_, 2, 0, 600, false, false);
+  EXPECT_EQ(engine_->SetMixRange(films_.First(), Setup(2, true), 0, 600, false, false), 1);
   ASSERT_TRUE(engine_->StartReader());
   ExpectPiece(Next(), 1, 0, 800);
   ExpectPiece(Next(), 2, 8000, 448);
@@ -154,10 +183,9 @@ TEST_F(ReaderTest, AMutedLineSendsSilenceWhenAllLinesPlay) {
 }
 
 TEST_F(ReaderTest, ALoopedRangeStartsOverAtItsStart) {
-  engine_->SetTrackVolumePan(0, 512, 0);
   ASSERT_TRUE(engine_->AllocBuffers());
   // [50, 300) ms: frames [400, 2400), blocks [400, 2448) and [2448, 2400).
-  engine_->SetReadRange(segments_, 1, 50, 300, true, false);
+  engine_->SetMixRange(films_.First(), Setup(1), 50, 300, false, true);
   ASSERT_TRUE(engine_->StartReader());
   for (int round = 0; round < 3; ++round) {
     ExpectPiece(Next(), 1, 400, 400);
@@ -166,10 +194,9 @@ TEST_F(ReaderTest, ALoopedRangeStartsOverAtItsStart) {
 }
 
 TEST_F(ReaderTest, StoppingBlockedWorkersReturnsAtOnce) {
-  engine_->SetTrackVolumePan(0, 512, 0);
   engine_->MaxBlockRead = 2;
   ASSERT_TRUE(engine_->AllocBuffers());
-  engine_->SetReadRange(segments_, 1, 0, 600, true, false);
+  engine_->SetMixRange(films_.First(), Setup(1), 0, 600, false, true);
   ASSERT_TRUE(engine_->StartWorkers());
   // Nobody consumes: the reader fills the pipe and waits on it.
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -189,9 +216,8 @@ TEST_F(ReaderTest, StoppingBlockedWorkersReturnsAtOnce) {
 }
 
 TEST_F(ReaderTest, AnEmptyLoopedRangeEndsInsteadOfSpinning) {
-  engine_->SetTrackVolumePan(0, 512, 0);
   ASSERT_TRUE(engine_->AllocBuffers());
-  engine_->SetReadRange(segments_, 1, 300, 300, true, false);
+  engine_->SetMixRange(films_.First(), Setup(1), 300, 300, false, true);
   ASSERT_TRUE(engine_->StartReader());
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (engine_->IsReaderRunning() && std::chrono::steady_clock::now() < end) {
@@ -200,30 +226,31 @@ TEST_F(ReaderTest, AnEmptyLoopedRangeEndsInsteadOfSpinning) {
   EXPECT_FALSE(engine_->IsReaderRunning());
 }
 
-// A source of wider frames than the blocks were made for is read in fewer
-// frames, never past the block's memory.
+// A source of wider frames than the blocks were made for is never read: its
+// pieces are silent, and nothing is written past the block's memory.
 TEST_F(ReaderTest, ASourceWithWideFramesNeverOverflowsTheBlock) {
-  engine_->SetTrackVolumePan(0, 512, 0);
   ASSERT_TRUE(engine_->AllocBuffers());
   a_.format->nChannels = 4;
   a_.format->wBitsPerSample = 32;
   a_.format->nBlockAlign = 16;
   a_.format->nAvgBytesPerSec = 16 * 8000;
-  extra_ = {nullptr, 0, 0, 600, 0, &a_};
-  engine_->SetReadRange(&extra_, 1, 0, 600, false, false);
+  Add(extra_, 0, 0, 600, 0, a_);
+  engine_->SetMixRange(extra_.First(), Setup(1), 0, 600, false, false);
   ASSERT_TRUE(engine_->StartReader());
   Piece p = Next();
-  EXPECT_EQ(p.requested, 2048 * 8 / 16);
+  EXPECT_EQ(p.source, 0);
+  EXPECT_EQ(p.requested, 2048);
+  EXPECT_EQ(p.held, 0);
+  EXPECT_TRUE(a_.reads.empty());
 }
 
 // A range at the end of a day: frame positions pass 2^31 and must not wrap.
 TEST_F(ReaderTest, PositionsAtTheEndOfADayDoNotWrap) {
   float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
   ASSERT_EQ(engine_->Configure(48000, 1, 2, 4, 16, 4, delay, preview, maxPreview), 0);
-  engine_->SetTrackVolumePan(0, 512, 0);
   ASSERT_TRUE(engine_->AllocBuffers());
-  extra_ = {nullptr, 0, 86399000, 86400000, 0, &a_};
-  engine_->SetReadRange(&extra_, 1, 86399000, 86400000, false, false);
+  Add(extra_, 0, 86399000, 86400000, 0, a_);
+  engine_->SetMixRange(extra_.First(), Setup(1), 86399000, 86400000, false, false);
   EXPECT_EQ(engine_->GetReadPosition(), 4147152000LL);
   ASSERT_TRUE(engine_->StartReader());
   LONG total = 0;

@@ -16,6 +16,7 @@
 #include "model/ini.h"
 #include "model/message_box.h"
 #include "platform/core/profile.h"
+#include "support/file_bytes.h"
 #include "support/test_env.h"
 
 namespace {
@@ -66,17 +67,8 @@ class SummaryTest : public ::testing::Test {
   }
   void TearDown() override { SummaryDontSave = false; }
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
-  void Write(const std::string& name, const Bytes& bytes) const {
-    std::ofstream out(Path(name), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  Bytes Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
-    return Bytes(text.begin(), text.end());
-  }
+  void Write(const std::string& name, const Bytes& bytes) const { WriteFileBytes(Path(name), bytes); }
+  Bytes Read(const std::string& name) const { return ReadFileBytes(Path(name)); }
   // Reads a record body with ReadRecord from a file holding body then a
   // following record, and says where the reader stopped.
   int ReadBody(SummaryInfo& info, const Bytes& body, LONG size, LONG* stoppedAt = nullptr) {

@@ -1,4 +1,5 @@
 #include "audio_fixtures.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -105,31 +106,17 @@ Bytes AiffFile(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate, c
   return be("FORM", body.bytes);
 }
 
-TempFolder::TempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/kobrix-media-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (mkdtemp(buf.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  path_ = buf.data();
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
+TempFolder::TempFolder() : TestFolder("kobrix-media") {
+  if (!ok()) ADD_FAILURE() << "mkdtemp failed";
 }
 
 std::string TempFolder::Write(const std::string& name, const Bytes& bytes) const {
   const std::string p = Path(name);
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  WriteFileBytes(p, bytes);
   return p;
 }
 
-Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+Bytes ReadWholeFile(const std::string& path) { return ReadFileBytes(path); }
 
 bool RunCommand(const std::string& command, Bytes* output) {
   FILE* pipe = popen(command.c_str(), "r");
@@ -189,6 +176,28 @@ RecordingHooks::~RecordingHooks() { SetAudioSourceHooks(previous_); }
 bool RecordingHooks::RefreshChangedSources(HWND, bool reload, bool checkCollection, AudioData* audio) {
   refreshes.push_back({reload, checkCollection, audio});
   return refreshAnswer;
+}
+
+ScriptedProgress::ScriptedProgress() { previous_ = SetProgressHooks(this); }
+
+ScriptedProgress::~ScriptedProgress() { SetProgressHooks(previous_); }
+
+ProgressDialog* ScriptedProgress::OpenTermometer(const char* t, const char* x, LONG n, bool, HWND) {
+  ++opened;
+  title = t;
+  text = x;
+  total = n;
+  return &dialog_;
+}
+
+void ScriptedProgress::CloseTermometer(ProgressDialog** holder) {
+  if (*holder != nullptr) ++closed;
+  *holder = nullptr;
+}
+
+bool ScriptedProgress::Dialog::SetProgress(LONG position) {
+  owner->positions.push_back(position);
+  return owner->cancelAfter < 0 || static_cast<int>(owner->positions.size()) <= owner->cancelAfter;
 }
 
 int SharedSourceCount() {

@@ -1,5 +1,6 @@
 // Test fixtures for the audio readers: WAVE, AIFF and AVI files built field
-// by field, a temporary folder, and the outside tools (sox, ffmpeg).
+// by field, a temporary folder, the outside tools (sox, ffmpeg), held sources
+// and recording hooks.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,8 @@
 
 #include "media/audio_data.h"
 #include "media/audio_source_hooks.h"
+#include "media/progress_hooks.h"
+#include "support/test_env.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -44,16 +47,11 @@ Bytes AiffFile(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate, c
                const char* aifcCompression = nullptr, std::uint32_t ssndOffset = 0);
 
 // A temporary folder for one test, removed with its files.
-class TempFolder {
+class TempFolder : public TestFolder {
  public:
   TempFolder();
-  ~TempFolder();
-  std::string Path(const std::string& name) const { return path_ + "/" + name; }
+  std::string Path(const std::string& name) const { return File(name); }
   std::string Write(const std::string& name, const Bytes& bytes) const;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 Bytes ReadWholeFile(const std::string& path);
@@ -91,6 +89,44 @@ class RecordingHooks : public AudioSourceHooks {
 
  private:
   AudioSourceHooks* previous_;
+};
+
+// A source opened through the shared list for one test and released after it.
+struct HeldSource {
+  explicit HeldSource(const std::string& path) : data(AudioData::OpenShared(path.c_str())) {}
+  ~HeldSource() {
+    if (data != nullptr) data->Release();
+  }
+  HeldSource(const HeldSource&) = delete;
+  HeldSource& operator=(const HeldSource&) = delete;
+  AudioData* operator->() const { return data; }
+  AudioData* data;
+};
+
+// Progress hooks that record the thermometer and the wait cursor, and press
+// Cancel once cancelAfter reports were answered (never while it is -1).
+class ScriptedProgress : public ProgressHooks {
+ public:
+  ScriptedProgress();
+  ~ScriptedProgress() override;
+  ProgressDialog* OpenTermometer(const char* title, const char* text, LONG total, bool, HWND) override;
+  void CloseTermometer(ProgressDialog** holder) override;
+  void BeginWaitCursor() override { ++waits; }
+  void EndWaitCursor() override { --waits; }
+
+  int opened = 0, closed = 0, waits = 0;
+  std::string title, text;
+  LONG total = 0;
+  std::vector<LONG> positions;
+  int cancelAfter = -1;
+
+ private:
+  struct Dialog : ProgressDialog {
+    ScriptedProgress* owner;
+    explicit Dialog(ScriptedProgress* o) : owner(o) {}
+    bool SetProgress(LONG position) override;
+  } dialog_{this};
+  ProgressHooks* previous_;
 };
 
 // The number of sources in the shared list.

@@ -286,4 +286,38 @@ TEST(AudioSources, ReloadReadsTheFileAgain) {
   s->Release();
 }
 
+// A Film holds its sound through the model's interface: the reader behind it
+// answers for the file, and a reload through the interface re-reads it.
+TEST(AudioSources, ASourceServesTheFilmModelsInterface) {
+  RecordingHooks hooks;
+  TempFolder folder;
+  const std::string path = folder.Write("a.wav", WaveFile(FmtBody(3, 2, 8000, 32, 8), Bytes(64000, 0)));
+  AudioData* s = AudioData::OpenShared(path.c_str());
+  ASSERT_NE(s, nullptr);
+  AudioSource* held = s->AddRef();
+  EXPECT_EQ(held, static_cast<AudioSource*>(s));
+  EXPECT_EQ(s->referenceCount, 2);
+  EXPECT_EQ(held->GetError(), 0);
+  EXPECT_EQ(held->GetFormatTag(), WAVE_FORMAT_IEEE_FLOAT);
+  EXPECT_EQ(held->GetLength(), 1000);
+  EXPECT_STREQ(held->GetFileName(), path.c_str());
+  EXPECT_FALSE(held->IsOpen());
+  ASSERT_TRUE(s->BeginRead());
+  EXPECT_TRUE(held->IsOpen());
+  held->EndRead();
+  EXPECT_FALSE(held->IsOpen());
+
+  folder.Write("a.wav", SomeWave(16000));
+  EXPECT_TRUE(held->Reload(path.c_str()));
+  EXPECT_EQ(held->GetFormatTag(), WAVE_FORMAT_PCM);
+  EXPECT_EQ(held->GetLength(), 2000);
+  folder.Write("a.wav", Bytes(10, 0));
+  EXPECT_FALSE(held->Reload(path.c_str()));
+  EXPECT_EQ(held->GetError(), 6);
+  held->Release();
+  EXPECT_EQ(s->referenceCount, 1);
+  s->Release();
+  EXPECT_EQ(SharedSourceCount(), 0);
+}
+
 }  // namespace

@@ -6,27 +6,14 @@
 
 #include "audio_fixtures.h"
 #include "model/message_box.h"
+#include "support/recording_boxes.h"
 
 namespace {
 
-class Boxes : public MessageBoxPresenter {
+// Yes to every question unless a test says otherwise.
+class Boxes : public RecordingBoxes {
  public:
-  Boxes() { previous_ = SetMessageBoxPresenter(this); }
-  ~Boxes() override { SetMessageBoxPresenter(previous_); }
-  int Show(HWND, const std::string& text, const std::string& caption, UINT flags) override {
-    shown.push_back({text, caption, flags});
-    return answer;
-  }
-  void Beep(UINT) override {}
-  struct Box {
-    std::string text, caption;
-    UINT flags;
-  };
-  std::vector<Box> shown;
-  int answer = IDYES;
-
- private:
-  MessageBoxPresenter* previous_;
+  Boxes() : RecordingBoxes(IDYES) {}
 };
 
 TEST(TAFile, AShortReadShowsOneBoxAndCloses) {

@@ -10,32 +10,17 @@
 #include <fstream>
 
 #include "media/avi_writer.h"
+#include "support/file_bytes.h"
 
 namespace video_test {
 
-TempFolder::TempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/kobrix-video-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
-  path_ = buffer.data();
+TempFolder::TempFolder() : TestFolder("kobrix-video") {
+  if (!ok()) ADD_FAILURE() << "no temporary folder";
 }
 
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
+std::vector<BYTE> ReadAll(const std::string& path) { return ReadFileBytes(path); }
 
-std::vector<BYTE> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::vector<BYTE>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+void WriteAll(const std::string& path, const std::vector<BYTE>& bytes) { WriteFileBytes(path, bytes); }
 
 int32_t Format::Size() const {
   DWORD colors = bi()->biBitCount <= 8 ? DibColorCount(*bi()) : 0;

@@ -11,18 +11,15 @@
 #include "model/message_box.h"
 #include "platform/codecs/avi.h"
 #include "platform/codecs/dib.h"
+#include "support/test_env.h"
 
 namespace video_test {
 
 // A folder of its own under $TMPDIR, removed with everything in it.
-class TempFolder {
+class TempFolder : public TestFolder {
  public:
   TempFolder();
-  ~TempFolder();
-  std::string Path(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string Path(const std::string& name) const { return File(name); }
 };
 
 std::vector<BYTE> ReadAll(const std::string& path);

@@ -12,62 +12,11 @@
 #include "media/audio_data.h"
 #include "media/progress_hooks.h"
 #include "model/message_box.h"
+#include "support/recording_boxes.h"
 
 namespace {
 
-class Boxes : public MessageBoxPresenter {
- public:
-  Boxes() { previous_ = SetMessageBoxPresenter(this); }
-  ~Boxes() override { SetMessageBoxPresenter(previous_); }
-  int Show(HWND, const std::string& text, const std::string& caption, UINT flags) override {
-    shown.push_back({text, caption, flags});
-    return IDOK;
-  }
-  void Beep(UINT) override {}
-  struct Box {
-    std::string text, caption;
-    UINT flags;
-  };
-  std::vector<Box> shown;
-
- private:
-  MessageBoxPresenter* previous_;
-};
-
-class Progress : public ProgressHooks {
- public:
-  Progress() { previous_ = SetProgressHooks(this); }
-  ~Progress() override { SetProgressHooks(previous_); }
-  ProgressDialog* OpenTermometer(const char* t, const char* x, LONG n, bool, HWND) override {
-    ++opened;
-    title = t;
-    text = x;
-    total = n;
-    return &dialog_;
-  }
-  void CloseTermometer(ProgressDialog** holder) override {
-    if (*holder != nullptr) ++closed;
-    *holder = nullptr;
-  }
-  void BeginWaitCursor() override { ++waits; }
-  void EndWaitCursor() override { --waits; }
-  int opened = 0, closed = 0, waits = 0;
-  std::string title, text;
-  LONG total = 0;
-  std::vector<LONG> positions;
-  bool cancel = false;
-
- private:
-  struct Dialog : ProgressDialog {
-    Progress* owner;
-    explicit Dialog(Progress* o) : owner(o) {}
-    bool SetProgress(LONG p) override {
-      owner->positions.push_back(p);
-      return !owner->cancel;
-    }
-  } dialog_{this};
-  ProgressHooks* previous_;
-};
+using Boxes = RecordingBoxes;
 
 class Chooser : public AcmFormatChooserUi {
  public:
@@ -98,14 +47,6 @@ class Chooser : public AcmFormatChooserUi {
 
  private:
   AcmFormatChooserUi* previous_;
-};
-
-struct Source {
-  explicit Source(const std::string& path) : data(AudioData::OpenShared(path.c_str())) {}
-  ~Source() {
-    if (data != nullptr) data->Release();
-  }
-  AudioData* data;
 };
 
 std::uint32_t Le32(const BYTE* p) {
@@ -162,7 +103,7 @@ TEST(WaveConvert, DestinationUnitsAreWholeBlocksJustOverOneKilobyte) {
 }
 
 TEST(WaveConvert, ProgressOverFourGigabytesIsShownInCoarserSteps) {
-  Progress progress;
+  ScriptedProgress progress;
   {
     ProgressMeter meter("Convert WAVE", "big.wav", 6000000000ll, nullptr);
     EXPECT_EQ(progress.total, 6000000000ll >> 2);
@@ -176,14 +117,14 @@ TEST(WaveConvert, ProgressOverFourGigabytesIsShownInCoarserSteps) {
 TEST(WaveConvert, SixteenBitStereoToEightBitHalfRateMono) {
   TempFolder folder;
   Boxes boxes;
-  Progress progress;
+  ScriptedProgress progress;
   // One second of a 300 Hz tone, the right channel at half the level.
   std::vector<int> samples;
   for (int i = 0; i < 22050; ++i) {
     const double v = 16000.0 * std::sin(2 * M_PI * 300.0 * i / 22050.0);
     samples.insert(samples.end(), {static_cast<int>(std::lround(v)), static_cast<int>(std::lround(v / 2))});
   }
-  Source source(folder.Write("in.wav", WaveFile(FmtBody(1, 2, 22050, 16, 4), Le16Samples(samples))));
+  HeldSource source(folder.Write("in.wav", WaveFile(FmtBody(1, 2, 22050, 16, 4), Le16Samples(samples))));
   ASSERT_NE(source.data, nullptr);
   const std::string out = folder.Path("out.wav");
   ASSERT_EQ(ConvertWaveToPcm(nullptr, source.data, out.c_str(), 11025, 1, 8), 0);
@@ -235,7 +176,7 @@ TEST(WaveConvert, MuLawMadeBySoxBecomesThePcmSoxMakesOfIt) {
   Bytes theirs;
   ASSERT_TRUE(RunCommand("sox " + mulaw + " -t raw -e signed -b 16 -L - 2>/dev/null", &theirs));
   ASSERT_EQ(theirs.size(), 2u * 4800);
-  Source source(mulaw);
+  HeldSource source(mulaw);
   ASSERT_NE(source.data, nullptr);
   ASSERT_EQ(source.data->format->wFormatTag, WAVE_FORMAT_MULAW);
 
@@ -269,7 +210,7 @@ TEST(WaveConvert, ImaAdpcmThroughTheChooserAndAtAnotherRate) {
   ASSERT_TRUE(RunCommand("sox -n -r 22050 -c 2 -e ima-adpcm " + ima + " synth 0.5 sine 500 2>/dev/null"));
   Bytes theirs;
   ASSERT_TRUE(RunCommand("sox " + ima + " -t raw -e signed -b 16 -L - 2>/dev/null", &theirs));
-  Source source(ima);
+  HeldSource source(ima);
   ASSERT_NE(source.data, nullptr);
 
   // The decoder's one format is all the chooser offers.
@@ -306,7 +247,7 @@ TEST(WaveConvert, AiffSamplesAreReadInTheirOwnOrder) {
   for (int v : {1000, -2, 32767, -32768}) big.Be16(static_cast<std::uint32_t>(v) & 0xFFFF);
   Bytes samples = big.bytes;
   samples.resize(2 * 8000, 0);
-  Source sixteen(folder.Write("a16.aif", AiffFile(1, 16, 8000, samples)));
+  HeldSource sixteen(folder.Write("a16.aif", AiffFile(1, 16, 8000, samples)));
   ASSERT_NE(sixteen.data, nullptr);
   const std::string out16 = folder.Path("a16.wav");
   ASSERT_EQ(ConvertWaveToPcm(nullptr, sixteen.data, out16.c_str(), 8000, 1, 16), 0);
@@ -316,7 +257,7 @@ TEST(WaveConvert, AiffSamplesAreReadInTheirOwnOrder) {
 
   Bytes signed8 = {0x80, 0xFF, 0x00, 0x7F};  // -128, -1, 0, 127
   signed8.resize(8000, 0);
-  Source eight(folder.Write("a8.aif", AiffFile(1, 8, 8000, signed8)));
+  HeldSource eight(folder.Write("a8.aif", AiffFile(1, 8, 8000, signed8)));
   ASSERT_NE(eight.data, nullptr);
   const std::string out8 = folder.Path("a8.wav");
   ASSERT_EQ(ConvertWaveToPcm(nullptr, eight.data, out8.c_str(), 8000, 1, 8), 0);
@@ -329,7 +270,7 @@ TEST(WaveConvert, AiffSamplesAreReadInTheirOwnOrder) {
 TEST(WaveConvert, FloatDestinationsSayWhatTheyHold) {
   TempFolder folder;
   Chooser chooser;
-  Source source(folder.Write(
+  HeldSource source(folder.Write(
       "in.wav", WaveFile(FmtBody(1, 1, 8000, 16, 2), Le16Samples(std::vector<int>(8000, -16384)))));
   chooser.Pick(WAVE_FORMAT_IEEE_FLOAT, 8000, 32, 1);
   const std::string out = folder.Path("float.wav");
@@ -351,8 +292,8 @@ TEST(WaveConvert, CancellingTheChooserWritesNothing) {
   TempFolder folder;
   Boxes boxes;
   Chooser chooser;  // answers Cancel
-  Progress progress;
-  Source source(folder.Write("in.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(8000, 128))));
+  ScriptedProgress progress;
+  HeldSource source(folder.Write("in.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(8000, 128))));
   const std::string out = folder.Path("never.wav");
   EXPECT_EQ(ConvertWaveToChosenFormat(nullptr, source.data, out.c_str()), 0);
   EXPECT_EQ(ConvertWaveToChosenPcm(nullptr, source.data, out.c_str()), 0);
@@ -366,9 +307,9 @@ TEST(WaveConvert, CancellingTheChooserWritesNothing) {
 TEST(WaveConvert, CancellingTheProgressGivesSeventeenWithoutAMessage) {
   TempFolder folder;
   Boxes boxes;
-  Progress progress;
-  progress.cancel = true;
-  Source source(folder.Write("in.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), Bytes(4 * 44100, 0))));
+  ScriptedProgress progress;
+  progress.cancelAfter = 0;  // Cancel at the first report
+  HeldSource source(folder.Write("in.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), Bytes(4 * 44100, 0))));
   const std::string out = folder.Path("cut.wav");
   EXPECT_EQ(ConvertWaveToPcm(nullptr, source.data, out.c_str(), 22050, 2, 16), 17);
   EXPECT_EQ(progress.positions.size(), 1u);
@@ -384,7 +325,7 @@ TEST(WaveConvert, FailuresShowTheirMessage) {
   Boxes boxes;
   const std::string in = folder.Write("in.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(8000, 128)));
   const Bytes before = ReadWholeFile(in);
-  Source source(in);
+  HeldSource source(in);
   struct Case {
     std::string destination;
     WORD bits;

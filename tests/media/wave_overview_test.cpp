@@ -17,53 +17,6 @@
 
 namespace {
 
-class ScriptedProgress : public ProgressHooks {
- public:
-  ScriptedProgress() { previous_ = SetProgressHooks(this); }
-  ~ScriptedProgress() override { SetProgressHooks(previous_); }
-
-  ProgressDialog* OpenTermometer(const char* t, const char* x, LONG total_, bool, HWND) override {
-    ++opened;
-    title = t;
-    text = x;
-    total = total_;
-    return &dialog_;
-  }
-  void CloseTermometer(ProgressDialog** holder) override {
-    if (*holder != nullptr) ++closed;
-    *holder = nullptr;
-  }
-  void BeginWaitCursor() override { ++waits; }
-  void EndWaitCursor() override { --waits; }
-
-  int opened = 0, closed = 0, waits = 0;
-  std::string title, text;
-  LONG total = 0;
-  std::vector<LONG> positions;
-  int cancelAfter = -1;  // reports answered before Cancel is pressed
-
- private:
-  struct Dialog : ProgressDialog {
-    ScriptedProgress* owner;
-    explicit Dialog(ScriptedProgress* o) : owner(o) {}
-    bool SetProgress(LONG position) override {
-      owner->positions.push_back(position);
-      return owner->cancelAfter < 0 || static_cast<int>(owner->positions.size()) <= owner->cancelAfter;
-    }
-  } dialog_{this};
-  ProgressHooks* previous_;
-};
-
-// A source held for one test and released after it.
-struct Source {
-  explicit Source(const std::string& path) : data(AudioData::OpenShared(path.c_str())) {}
-  ~Source() {
-    if (data != nullptr) data->Release();
-  }
-  AudioData* operator->() const { return data; }
-  AudioData* data;
-};
-
 Bytes Le16Samples(const std::vector<int>& v) {
   ByteWriter w;
   for (int s : v) w.Le16(static_cast<std::uint32_t>(s) & 0xFFFF);
@@ -103,7 +56,7 @@ TEST(WaveOverview, PairsHoldEachSpansExtremesInTheOrderOfItsEnd) {
     const BYTE last = span % 2 == 0 ? 200 : 60;
     samples.insert(samples.end(), {100, 150, 50, last});
   }
-  Source s(folder.Write("m.wav", WaveFile(FmtBody(1, 1, 44100, 8, 1), samples)));
+  HeldSource s(folder.Write("m.wav", WaveFile(FmtBody(1, 1, 44100, 8, 1), samples)));
   ASSERT_NE(s.data, nullptr);
   ScriptedProgress progress;
   FillWaveform(s.data);
@@ -137,7 +90,7 @@ TEST(WaveOverview, TheWaitCursorComesBack) {
   hooks.EndWaitCursor();
   EXPECT_EQ(GetCursor(), arrow);
   TempFolder folder;
-  Source s(folder.Write("c.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(8000, 1))));
+  HeldSource s(folder.Write("c.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(8000, 1))));
   FillWaveform(s.data);
   EXPECT_EQ(s->peakByteCount, 8000);
   EXPECT_EQ(GetCursor(), arrow);
@@ -146,7 +99,7 @@ TEST(WaveOverview, TheWaitCursorComesBack) {
 TEST(WaveOverview, StereoSilenceIsFlatAndFloatFullScaleIsTheTop) {
   TempFolder folder;
   {
-    Source s(folder.Write("quiet.wav", WaveFile(FmtBody(1, 2, 8000, 8, 2), Bytes(2 * 40000, 128))));
+    HeldSource s(folder.Write("quiet.wav", WaveFile(FmtBody(1, 2, 8000, 8, 2), Bytes(2 * 40000, 128))));
     FillWaveform(s.data);
     ASSERT_EQ(s->peakByteCount, 20000);
     EXPECT_EQ(Block(s->peakBlock1, 20000), std::vector<BYTE>(20000, 128));
@@ -156,7 +109,7 @@ TEST(WaveOverview, StereoSilenceIsFlatAndFloatFullScaleIsTheTop) {
     // Left at full scale, right at minus full scale.
     std::vector<float> v;
     for (int i = 0; i < 1000; ++i) v.insert(v.end(), {1.0f, -1.0f});
-    Source s(folder.Write("loud.wav", WaveFile(FmtBody(3, 2, 8000, 32, 8), FloatSamples(v))));
+    HeldSource s(folder.Write("loud.wav", WaveFile(FmtBody(3, 2, 8000, 32, 8), FloatSamples(v))));
     ASSERT_NE(s.data, nullptr);
     FillWaveform(s.data);
     ASSERT_EQ(s->peakByteCount, 1000);
@@ -192,7 +145,7 @@ TEST(WaveOverview, ScanPeaksGivesEightBitValuesOfEveryLayout) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Source s(folder.Write(c.name, c.file));
+    HeldSource s(folder.Write(c.name, c.file));
     ASSERT_NE(s.data, nullptr);
     std::vector<BYTE> out(4, 99);
     ScanPeaks(s.data, out.data(), 0, 2);
@@ -208,7 +161,7 @@ TEST(WaveOverview, ScanPeaksGivesEightBitValuesOfEveryLayout) {
 TEST(WaveOverview, CancellingKeepsWhatWasScanned) {
   TempFolder folder;
   const DWORD frames = 400000;  // step 13, 30,768 bytes
-  Source s(folder.Write("long.wav", WaveFile(FmtBody(1, 1, 44100, 8, 1), Bytes(frames, 0))));
+  HeldSource s(folder.Write("long.wav", WaveFile(FmtBody(1, 1, 44100, 8, 1), Bytes(frames, 0))));
   ASSERT_NE(s.data, nullptr);
   ScriptedProgress progress;
   progress.cancelAfter = 0;  // Cancel at the first report
@@ -264,7 +217,7 @@ Bytes SineStereo(int frames) {
 TEST(WaveOverviewRecord, SavedThenLoadedIsIdentical) {
   TempFolder folder;
   std::filesystem::create_directory(folder.Path("clips"));
-  Source s(folder.Write("clips/tone.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), SineStereo(70000))));
+  HeldSource s(folder.Write("clips/tone.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), SineStereo(70000))));
   ASSERT_NE(s.data, nullptr);
   FillWaveform(s.data);
   ASSERT_EQ(s->peakByteCount, 23332);
@@ -294,7 +247,7 @@ TEST(WaveOverviewRecord, SavedThenLoadedIsIdentical) {
 
 TEST(WaveOverviewRecord, ShortFilesAndEmptyOverviewsWriteNothing) {
   TempFolder folder;
-  Source s(folder.Write("short.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(1000, 128))));
+  HeldSource s(folder.Write("short.wav", WaveFile(FmtBody(1, 1, 8000, 8, 1), Bytes(1000, 128))));
   const std::string record = folder.Path("r.bin");
   EXPECT_EQ(SaveRecord(s.data, record, nullptr), 0);  // no overview yet
   FillWaveform(s.data);
@@ -307,7 +260,7 @@ TEST(WaveOverviewRecord, ShortFilesAndEmptyOverviewsWriteNothing) {
 
 TEST(WaveOverviewRecord, AChangedFileIsLeftForRebuilding) {
   TempFolder folder;
-  Source s(folder.Write("a.wav", WaveFile(FmtBody(1, 1, 8000, 16, 2), SineStereo(20000))));
+  HeldSource s(folder.Write("a.wav", WaveFile(FmtBody(1, 1, 8000, 16, 2), SineStereo(20000))));
   FillWaveform(s.data);
   const std::string record = folder.Path("r.bin");
   const LONG size = SaveRecord(s.data, record, nullptr);
@@ -326,7 +279,7 @@ TEST(WaveOverviewRecord, MovedFilesAndFoldersAreFollowed) {
   std::string record = folder.Path("r.bin");
   LONG size = 0;
   {
-    Source s(oldPath);
+    HeldSource s(oldPath);
     FillWaveform(s.data);
     size = SaveRecord(s.data, record, folder.Path("old").c_str());
   }
@@ -334,7 +287,7 @@ TEST(WaveOverviewRecord, MovedFilesAndFoldersAreFollowed) {
   // The collection folder moved with its files: the relative name is found.
   std::filesystem::rename(folder.Path("old"), folder.Path("new"));
   {
-    Source s(folder.Path("new/x.wav"));
+    HeldSource s(folder.Path("new/x.wav"));
     ASSERT_NE(s.data, nullptr);
     EXPECT_EQ(LoadRecord(record, size, folder.Path("new").c_str()), 0);
     EXPECT_EQ(s->peakByteCount, 23332);
@@ -348,7 +301,7 @@ TEST(WaveOverviewRecord, MovedFilesAndFoldersAreFollowed) {
     }
   } moved;
   moved.pairs[folder.Path("elsewhere/x.wav")] = folder.Path("new/x.wav");
-  Source s(folder.Path("new/x.wav"));
+  HeldSource s(folder.Path("new/x.wav"));
   EXPECT_EQ(LoadRecord(record, size, folder.Path("elsewhere").c_str()), 18);
   EXPECT_EQ(LoadRecord(record, size, folder.Path("elsewhere").c_str(), &moved), 0);
 }
@@ -356,7 +309,7 @@ TEST(WaveOverviewRecord, MovedFilesAndFoldersAreFollowed) {
 TEST(WaveOverviewRecord, MalformedRecordsGiveSix) {
   TempFolder folder;
   const std::string wave = folder.Write("s.wav", WaveFile(FmtBody(1, 2, 8000, 8, 2), Bytes(2 * 9000, 128)));
-  Source s(wave);
+  HeldSource s(wave);
   ASSERT_NE(s.data, nullptr);
   auto fmt = [&](DWORD version, DWORD channels) {
     ByteWriter w;
@@ -416,7 +369,7 @@ TEST(WaveOverviewRecord, MalformedRecordsGiveSix) {
 
 TEST(WaveOverviewRecord, DamagedRecordsAreRefusedWithoutReadingOutside) {
   TempFolder folder;
-  Source s(folder.Write("d.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), SineStereo(40000))));
+  HeldSource s(folder.Write("d.wav", WaveFile(FmtBody(1, 2, 44100, 16, 4), SineStereo(40000))));
   FillWaveform(s.data);
   const std::string good = folder.Path("good.bin");
   const LONG size = SaveRecord(s.data, good, folder.path().c_str());

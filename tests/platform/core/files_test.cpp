@@ -19,6 +19,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/locations.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -51,17 +52,8 @@ class ScratchFolder {
   std::string path_;
 };
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteWhole(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+std::string ReadWhole(const std::string& path) { return ReadFileText(path); }
+void WriteWhole(const std::string& path, const std::string& text) { WriteFileText(path, text); }
 
 bool Exists(const std::string& path) {
   struct stat info;

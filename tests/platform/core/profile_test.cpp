@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/file_bytes.h"
 #include "support/test_env.h"
 
 namespace {
@@ -30,16 +31,8 @@ class ProfileTest : public ::testing::Test {
     path_ = folder_ + "/test.ini";
   }
 
-  void WriteText(const std::string& text) {
-    std::ofstream out(path_, std::ios::binary);
-    out << text;
-  }
-  std::string ReadText() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  void WriteText(const std::string& text) { WriteFileText(path_, text); }
+  std::string ReadText() const { return ReadFileText(path_); }
   std::string Get(const char* section, const char* key, const char* def = "<none>") const {
     char buffer[512];
     GetPrivateProfileString(section, key, def, buffer, sizeof buffer, path_.c_str());

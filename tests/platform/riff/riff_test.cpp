@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/locations.h"
+#include "support/test_env.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -21,31 +22,16 @@ using Bytes = std::vector<unsigned char>;
 class RiffTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = TempFolder() + "/riff-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(folder_.ok());
+    dir_ = folder_.path();
   }
-  void TearDown() override {
-    for (const std::string& f : made_) unlink(f.c_str());
-    rmdir(dir_.c_str());
-  }
-  std::string File(const std::string& name) {
-    made_.push_back(dir_ + "/" + name);
-    return made_.back();
-  }
+  std::string File(const std::string& name) { return folder_.File(name); }
+  TestFolder folder_{"riff-test"};
   std::string dir_;
-  std::vector<std::string> made_;
 };
 
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+Bytes ReadBytes(const std::string& path) { return ReadFileBytes(path); }
+void WriteBytes(const std::string& path, const Bytes& bytes) { WriteFileBytes(path, bytes); }
 
 DWORD Le32At(const Bytes& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<DWORD>(b[at + 3]) << 24);

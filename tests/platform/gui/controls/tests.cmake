@@ -6,5 +6,7 @@ add_test(NAME platform_gui_controls_sdl_xvfb
                  sh $<TARGET_FILE:test_platform_gui_controls>)
 set_tests_properties(platform_gui_controls_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
+  # xvfb-run -a picks a free display racily: one X server test at a time.
+  RESOURCE_LOCK xvfb
   TIMEOUT 300
   ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../lsan.supp")

@@ -1,0 +1,528 @@
+// Mixing the audio lines: the reader thread reads each clip's piece of a
+// block, the mixer thread turns the pieces of each line into one float block
+// (declick ramps, the clip's effects, its envelope, the line's effects), and
+// the consumer sums the line blocks with the line and master gains and pans,
+// runs the master effects and writes the output format.
+#include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "audio/audio_player.h"
+#include "audio/effect_list.h"
+#include "media/audio_data.h"
+#include "model/film.h"
+
+namespace {
+
+// The clip's source when the engine's blocks can hold its frames (at most
+// two channels of at most four bytes); a clip without one is silent.
+AudioData* SourceOf(const Film* film) {
+  auto* source = film->audio != nullptr ? dynamic_cast<AudioData*>(film->audio) : nullptr;
+  if (source == nullptr || source->format == nullptr) return nullptr;
+  const WAVEFORMATEX& f = *source->format;
+  if (f.nChannels < 1 || f.nChannels > 2 || f.nBlockAlign == 0 || f.nBlockAlign > 8) return nullptr;
+  return source;
+}
+
+EffectList* ListOf(EffectChain* chain) {
+  return chain != nullptr ? dynamic_cast<EffectList*>(chain) : nullptr;
+}
+
+// A clip of a line: the reader and the mixer pass over everything else.
+bool OnLine(const Film* film, int line) {
+  return film->audioLine == line && film->audio != nullptr;
+}
+
+void DescribeFloat(SampleBlock* block, WORD channels, DWORD rate) {
+  SampleBlockFormat& f = block->format;
+  f.wFormatTag = WAVE_FORMAT_PCM;
+  f.nChannels = channels;
+  f.nSamplesPerSec = rate;
+  f.wBitsPerSample = 32;
+  f.nBlockAlign = static_cast<WORD>(channels * 4);
+  f.nAvgBytesPerSec = f.nBlockAlign * rate;
+}
+
+// The raw block of one piece: n frames of the source at frame q, or, for a
+// silent line or a clip without a readable source, n silent float frames
+// that hold nothing.
+void FillReadBlock(SampleBlock* block, AudioData* source, float gain, LONGLONG q, LONG n) {
+  if (source == nullptr || source->format == nullptr || gain == 0.0f) {
+    if (source != nullptr) {
+      source->PrepareFloatBlock(block, n);
+    } else {
+      DescribeFloat(block, 1, OutputFormat.nSamplesPerSec);
+      block->requested = n;
+    }
+    block->held = 0;
+    return;
+  }
+  // A source that is not open reads nothing and leaves the block alone:
+  // it must hold nothing then, not what it held before.
+  block->requested = n;
+  block->held = 0;
+  block->format = BlockFormatOf(*source->format);
+  source->ReadBlock(block, q, n);
+}
+
+// Copies n frames of the float piece raw through the envelope points into
+// out at frame d; q is the piece's frame in the source. A segment is copied
+// only while its length is positive; past the last point the block keeps
+// zeros.
+void CopyThroughEnvelope(const SVolumeProfile* p, LONG k, const AudioData* source, const SampleBlock* raw,
+                         float* out, LONG d, LONGLONG q, LONG n, bool stereo) {
+  LONG r = 0;
+  LONG i = 1;
+  while (i < k - 1 && p[i].position <= q) ++i;
+  for (; i < k && n > 0; ++i) {
+    const LONGLONG span = p[i].position - q;
+    if (span <= 0) continue;
+    const LONG c = static_cast<LONG>(std::min<LONGLONG>(n, span));
+    const SVolumeProfile& a = p[i - 1];
+    const SVolumeProfile& b = p[i];
+    const bool step = a.position == b.position;  // a vertical step copies nothing
+    if (!stereo) {
+      if (b.left == a.left) {
+        source->GainToMono(out, d, raw, r, c, b.left);
+      } else if (!step) {
+        const float slope = (b.left - a.left) / static_cast<float>(b.position - a.position);
+        const float g = a.left + static_cast<float>(q - a.position) * slope;
+        source->GainToMonoRamp(out, d, raw, r, c, g, slope);
+      }
+    } else if (!step) {
+      const bool left = b.left == a.left;
+      const bool right = b.right == a.right;
+      const float width = static_cast<float>(b.position - a.position);
+      const float from = static_cast<float>(q - a.position);
+      if (left && right) {
+        source->GainToStereo(out, d, raw, r, c, b.left, b.right);
+      } else if (right) {
+        const float dl = (b.left - a.left) / width;
+        source->GainToStereoRampLeft(out, d, raw, r, c, a.left + from * dl, dl, b.right);
+      } else if (left) {
+        const float dr = (b.right - a.right) / width;
+        source->GainToStereoRampRight(out, d, raw, r, c, b.left, a.right + from * dr, dr);
+      } else {
+        const float dl = (b.left - a.left) / width;
+        const float dr = (b.right - a.right) / width;
+        source->GainToStereoRamps(out, d, raw, r, c, a.left + from * dl, dl, a.right + from * dr, dr);
+      }
+    }
+    d += c;
+    q += c;
+    r += c;
+    n -= c;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- setting up
+
+Film* AudioPlayer::FirstFilmOfLine(Film* film, int line) const {
+  for (; film != nullptr; film = film->next)
+    if (OnLine(film, line)) return film;
+  return nullptr;
+}
+
+void AudioPlayer::SetLines(const MixSetup& setup, bool allLines) {
+  trackCount_ = std::clamp<int>(setup.lineCount, 0, 4);
+  for (int t = 0; t < 4; ++t) {
+    TTrack& line = tracks_[t];
+    const MixSetup::Line& l = setup.lines[t];
+    line.points = 0;
+    line.playing = t < trackCount_ && (allLines || l.gain != 0);
+    if (!line.playing) {
+      line.film = line.reader = nullptr;
+      line.gain = 0.0f;
+      line.pan = 0.0f;
+      line.effects = nullptr;
+      continue;
+    }
+    line.film = line.reader = FirstFilmOfLine(films_, t);
+    line.gain = l.gain / 512.0f;
+    line.pan = l.pan / 256.0f;
+    line.effects = ListOf(l.effects);
+  }
+  masterEffects_ = ListOf(setup.masterEffects);
+  masterGain_ = setup.masterGain / 512.0f;
+  masterPan_ = setup.masterPan / 256.0f;
+}
+
+int AudioPlayer::SetMixRange(Film* films, const MixSetup& setup, LONG start, LONG end, bool allLines,
+                             bool loop) {
+  films_ = films;
+  loop_ = loop;
+  allLines_ = allLines;
+  SetLines(setup, allLines);
+  const DWORD rate = OutputFormat.nSamplesPerSec;
+  loopStart_ = readPos_ = mixPos_ = consumerPos_ = FramesAt(rate, start);
+  readEnd_ = mixEnd_ = consumerEnd_ = FramesAt(rate, end);
+  int playing = 0;
+  for (int t = 0; t < trackCount_; ++t)
+    if (tracks_[t].playing) ++playing;
+  return playing;
+}
+
+void AudioPlayer::SetEffectQuality(Film* films, const MixSetup& setup) {
+  EnterCriticalSection(&mixLock_);
+  for (Film* f = films; f != nullptr; f = f->next)
+    if (EffectList* list = ListOf(f->effects)) list->SetQuality(quality_);
+  for (const MixSetup::Line& l : setup.lines)
+    if (EffectList* list = ListOf(l.effects)) list->SetQuality(quality_);
+  if (EffectList* list = ListOf(setup.masterEffects)) list->SetQuality(quality_);
+  LeaveCriticalSection(&mixLock_);
+}
+
+void AudioPlayer::RewindReader() {
+  for (int t = 0; t < trackCount_; ++t)
+    tracks_[t].reader = tracks_[t].playing ? FirstFilmOfLine(films_, t) : nullptr;
+  readPos_ = loopStart_;
+}
+
+void AudioPlayer::RewindMixer() {
+  for (int t = 0; t < trackCount_; ++t) {
+    tracks_[t].film = tracks_[t].playing ? FirstFilmOfLine(films_, t) : nullptr;
+    tracks_[t].points = 0;
+  }
+  mixPos_ = loopStart_;
+  EnterCriticalSection(&mixLock_);
+  for (Film* f = films_; f != nullptr; f = f->next)
+    if (EffectList* list = ListOf(f->effects)) list->SetQuality(quality_);
+  for (int t = 0; t < trackCount_; ++t)
+    if (tracks_[t].effects != nullptr) tracks_[t].effects->SetQuality(quality_);
+  LeaveCriticalSection(&mixLock_);
+}
+
+// ---------------------------------------------------------------- the reader
+
+void AudioPlayer::ReaderLoop() {
+  for (;;) {
+    while (readPos_ < readEnd_) {
+      for (int t = 0; t < trackCount_; ++t) {
+        if (!ReadTrackBlock(t)) return;  // aborted
+      }
+      readPos_ += std::min<LONGLONG>(blockFrames_, readEnd_ - readPos_);
+    }
+    // An empty range has nothing to repeat.
+    if (loop_ && readerRunning_ && loopStart_ < readEnd_) {
+      RewindReader();
+      continue;
+    }
+    readerRunning_ = false;
+    return;
+  }
+}
+
+bool AudioPlayer::ReadTrackBlock(int line) {
+  TTrack& track = tracks_[line];
+  const DWORD rate = OutputFormat.nSamplesPerSec;
+  const LONGLONG p = readPos_;
+  const LONGLONG blockEnd = p + blockFrames_;
+  while (track.reader != nullptr) {
+    Film* film = track.reader;
+    const LONGLONG start = FramesAt(rate, film->start);
+    const LONGLONG end = FramesAt(rate, film->end);
+    if (!OnLine(film, line) || end <= p) {
+      track.reader = film->next;
+      continue;
+    }
+    if (start > blockEnd || start > readEnd_) return true;  // a later block's
+    const LONGLONG s = std::max(start, p);
+    const LONG n = static_cast<LONG>(std::max<LONGLONG>(std::min({end, blockEnd, readEnd_}) - s, 0));
+    TData* data = readPipe_->GetWriteBlock();
+    if (data == nullptr) return false;
+    FillReadBlock(data->block, SourceOf(film), track.gain.load(), (s - start) + FramesAt(rate, film->in), n);
+    readPipe_->PostWriteBlock();
+    if ((s - p) + n == blockFrames_) return true;  // the clip goes on in the next block
+    track.reader = film->next;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- the mixer
+
+void AudioPlayer::MixerLoop() {
+  const WORD channels = OutputFormat.nChannels;
+  const bool stereo = channels == 2;
+  for (;;) {
+    while (mixPos_ < mixEnd_) {
+      for (int t = 0; t < trackCount_; ++t) {
+        TData* data = trackPipe_->GetWriteBlock();
+        if (data == nullptr) return;
+        SampleBlock* block = data->block;
+        DescribeFloat(block, channels, OutputFormat.nSamplesPerSec);
+        std::memset(block->data, 0, static_cast<std::size_t>(block->capacity) * channels * 4);
+        if (stereo) {
+          MixTrackStereo(t, block);
+        } else {
+          MixTrackMono(t, block);
+        }
+        ApplyEffectList(tracks_[t].effects, block);
+        trackPipe_->PostWriteBlock();
+      }
+      mixPos_ += std::min<LONGLONG>(blockFrames_, mixEnd_ - mixPos_);
+    }
+    if (loop_ && loopStart_ < mixEnd_ && TDataPipe::abort.load() == 0) {
+      RewindMixer();
+      continue;
+    }
+    return;
+  }
+}
+
+bool AudioPlayer::MixTrackMono(int line, SampleBlock* block) {
+  return MixTrack(line, block, false);
+}
+
+bool AudioPlayer::MixTrackStereo(int line, SampleBlock* block) {
+  return MixTrack(line, block, true);
+}
+
+bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
+  const bool scrubbing = state_.load() == kScrubbing;
+  if (TDataPipe::abort.load() != 0 && !scrubbing) return false;
+  TTrack& track = tracks_[line];
+  const DWORD rate = OutputFormat.nSamplesPerSec;
+  const LONGLONG m = mixPos_;
+  const LONGLONG blockEnd = m + blockFrames_;
+  const float gain = track.gain.load();
+  auto* out = static_cast<float*>(block->data);
+  block->requested = blockFrames_;
+  block->held = 0;
+  LONGLONG d = 0;
+  bool took = false;
+  while (track.film != nullptr) {
+    Film* film = track.film;
+    const LONGLONG start = FramesAt(rate, film->start);
+    const LONGLONG end = FramesAt(rate, film->end);
+    if (!OnLine(film, line) || end <= m) {
+      track.film = film->next;
+      track.points = 0;
+      continue;
+    }
+    if (start > blockEnd || start > mixEnd_) break;
+    const LONGLONG s = std::max(start, m);
+    const LONG n = static_cast<LONG>(std::max<LONGLONG>(std::min({end, blockEnd, mixEnd_}) - s, 0));
+    const LONGLONG q = (s - start) + FramesAt(rate, film->in);
+    AudioData* source = SourceOf(film);
+
+    TData* piece = nullptr;
+    SampleBlock* raw = nullptr;
+    if (scrubbing) {
+      raw = scrubRead_->block;
+      FillReadBlock(raw, source, gain, q, n);
+    } else {
+      piece = readPipe_->GetReadBlock();
+      if (piece == nullptr) return false;
+      raw = piece->block;
+    }
+    took = true;
+
+    if (source != nullptr && source->ToFloat != nullptr) {
+      source->ToFloat(raw);
+      // A file shorter than its clip delivers fewer frames: the rest of the
+      // piece is silence, never what the block held before.
+      const LONG held = std::clamp<LONG>(raw->held, 0, n);
+      if (held < n) {
+        const std::size_t channels = raw->format.nChannels;
+        std::memset(static_cast<float*>(raw->data) + held * channels, 0, (n - held) * channels * 4);
+      }
+      ApplyDeclick(film, source, raw, q, n);
+      ApplyEffectList(ListOf(film->effects), raw);
+    } else {
+      raw->held = 0;
+    }
+
+    if (gain == 0.0f) {
+      track.points = 0;
+    } else {
+      if (track.points == 0) {
+        if (stereo) {
+          track.BuildStereoProfile();
+        } else {
+          track.BuildMonoProfile();
+        }
+      }
+      if (track.points > 0 && raw->held > 0 && source != nullptr) {
+        const LONG count = std::min<LONG>(track.points, static_cast<LONG>(track.profile.size()));
+        CopyThroughEnvelope(track.profile.data(), count, source, raw, out, static_cast<LONG>(s - m), q, n,
+                            stereo);
+      }
+    }
+    if (piece != nullptr) readPipe_->ReleaseReadBlock();
+
+    // The piece's end whatever the envelope copied, so that the mixer takes
+    // exactly the pieces the reader sent.
+    d = (s - m) + n;
+    if (d == blockFrames_) break;
+    track.film = film->next;
+    track.points = 0;
+  }
+  block->held = static_cast<LONG>(d);
+  if (gain == 0.0f) block->held = block->requested = 0;
+  return took;
+}
+
+void AudioPlayer::ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, LONGLONG q, LONG n) {
+  const LONG ramp = rampLength_;
+  if (ramp <= 0 || !fadeIn_ || !fadeOut_) return;
+  if (!(static_cast<float>(film->out - film->in) > 2.0f * InOutLength)) return;
+  const DWORD rate = OutputFormat.nSamplesPerSec;
+  const LONGLONG in = FramesAt(rate, film->in);
+  const LONGLONG out = FramesAt(rate, film->out);
+  const LONGLONG held = raw->held;
+  if (film->declickIn && q >= in && q < in + ramp && source->ApplyEnvelope != nullptr) {
+    const LONGLONG offset = q - in;
+    const LONGLONG k = std::min<LONGLONG>(ramp - offset, held);
+    if (k > 0) source->ApplyEnvelope(fadeIn_.get(), raw, static_cast<LONG>(offset), static_cast<LONG>(k));
+  }
+  if (film->declickOut && out - ramp < q + n && source->ApplyEnvelopeAt != nullptr) {
+    LONGLONG e = out - ramp - q;
+    LONGLONG a = 0;
+    if (e <= 0) {
+      a = -e;
+      e = 0;
+    }
+    const LONGLONG k = std::min<LONGLONG>(ramp - a, held - e);
+    if (k > 0)
+      source->ApplyEnvelopeAt(fadeOut_.get(), raw, static_cast<LONG>(e), static_cast<LONG>(a),
+                              static_cast<LONG>(k));
+  }
+}
+
+bool AudioPlayer::ApplyEffectList(EffectList* list, SampleBlock* block) {
+  if (list != nullptr) {
+    EnterCriticalSection(&mixLock_);
+    list->Process(block);
+    LeaveCriticalSection(&mixLock_);
+  }
+  return block->held != 0;
+}
+
+// ---------------------------------------------------------------- the consumer
+
+// The arithmetic is written out left to right, as the gains are defined, so
+// that a mix can be checked sample by sample.
+bool AudioPlayer::SumTrackMono(int line, SampleBlock* out, const SampleBlock* in) {
+  const LONG frames = in->held;
+  if (frames <= 0) return false;
+  const float g = tracks_[line].gain.load();
+  const float m = masterGain_.load();
+  auto* o = static_cast<float*>(out->data);
+  const auto* s = static_cast<const float*>(in->data);
+  LONG i = 0;
+#if defined(__SSE2__)
+  const __m128 vm = _mm_set1_ps(m);
+  const __m128 vg = _mm_set1_ps(g);
+  for (; i + 4 <= frames; i += 4) {
+    __m128 v = _mm_mul_ps(_mm_mul_ps(_mm_loadu_ps(s + i), vm), vg);
+    _mm_storeu_ps(o + i, _mm_add_ps(_mm_loadu_ps(o + i), v));
+  }
+#endif
+  for (; i < frames; ++i) o[i] += s[i] * m * g;
+  out->held = std::max(out->held, frames);
+  return true;
+}
+
+bool AudioPlayer::SumTrackStereo(int line, SampleBlock* out, const SampleBlock* in) {
+  const LONG frames = in->held;
+  if (frames <= 0) return false;
+  const float g = tracks_[line].gain.load();
+  const float p = tracks_[line].pan.load();
+  const float m = masterGain_.load();
+  const float mp = masterPan_.load();
+  const float leftMaster = 1.0f - mp;
+  const float rightMaster = 1.0f + mp;
+  const float leftLine = 1.0f - p;
+  const float rightLine = 1.0f + p;
+  auto* o = static_cast<float*>(out->data);
+  const auto* s = static_cast<const float*>(in->data);
+  LONG i = 0;
+#if defined(__SSE2__)
+  // Two frames at a time, each product in the same order as below.
+  const __m128 master = _mm_setr_ps(leftMaster, rightMaster, leftMaster, rightMaster);
+  const __m128 pans = _mm_setr_ps(leftLine, rightLine, leftLine, rightLine);
+  const __m128 vm = _mm_set1_ps(m);
+  const __m128 vg = _mm_set1_ps(g);
+  for (; i + 2 <= frames; i += 2) {
+    __m128 v = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(_mm_mul_ps(_mm_loadu_ps(s + 2 * i), master), vm), pans), vg);
+    _mm_storeu_ps(o + 2 * i, _mm_add_ps(_mm_loadu_ps(o + 2 * i), v));
+  }
+#endif
+  for (; i < frames; ++i) {
+    o[2 * i] += s[2 * i] * leftMaster * m * leftLine * g;
+    o[2 * i + 1] += s[2 * i + 1] * rightMaster * m * rightLine * g;
+  }
+  out->held = std::max(out->held, frames);
+  return true;
+}
+
+void AudioPlayer::FinishOutputBlock(void* destination) {
+  SampleBlock* out = mixBuffer_->block;
+  ApplyEffectList(masterEffects_, out);
+  if (out->held <= 0) {
+    FillSilence(destination, blockBytes_);
+  } else {
+    writer_(destination, static_cast<const float*>(out->data), blockBytes_);
+  }
+}
+
+LONG AudioPlayer::MixNextBlock(void* destination) {
+  if (consumerPos_ >= consumerEnd_) return 0;
+  SampleBlock* out = mixBuffer_->block;
+  const WORD channels = OutputFormat.nChannels;
+  DescribeFloat(out, channels, OutputFormat.nSamplesPerSec);
+  std::memset(out->data, 0, static_cast<std::size_t>(out->capacity) * channels * 4);
+  out->held = 0;
+  out->requested = out->capacity;
+  const bool stereo = channels == 2;
+  for (int t = 0; t < trackCount_; ++t) {
+    // Once the workers are stopped nobody fills the pipe: a wait would last.
+    if (TDataPipe::abort.load() != 0) return 0;
+    TData* data = trackPipe_->GetReadBlock();
+    if (data == nullptr) return 0;
+    if (stereo) {
+      SumTrackStereo(t, out, data->block);
+    } else {
+      SumTrackMono(t, out, data->block);
+    }
+    trackPipe_->ReleaseReadBlock();
+  }
+  FinishOutputBlock(destination);
+  const LONG n = static_cast<LONG>(std::min<LONGLONG>(blockFrames_, consumerEnd_ - consumerPos_));
+  consumerPos_ += n;
+  return n;
+}
+
+LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frames) {
+  readPos_ = mixPos_ = consumerPos_ = position;
+  readEnd_ = mixEnd_ = consumerEnd_ = position + frames;
+  if (scrubSetup_) SetLines(*scrubSetup_, false);
+  if (consumerPos_ >= consumerEnd_ || !mixBuffer_ || !scrubLine_ || !scrubRead_) return 0;
+  SampleBlock* out = mixBuffer_->block;
+  const WORD channels = OutputFormat.nChannels;
+  const bool stereo = channels == 2;
+  DescribeFloat(out, channels, OutputFormat.nSamplesPerSec);
+  std::memset(out->data, 0, static_cast<std::size_t>(out->capacity) * channels * 4);
+  out->held = 0;
+  out->requested = out->capacity;
+  SampleBlock* line = scrubLine_->block;
+  for (int t = 0; t < trackCount_; ++t) {
+    DescribeFloat(line, channels, OutputFormat.nSamplesPerSec);
+    std::memset(line->data, 0, static_cast<std::size_t>(line->capacity) * channels * 4);
+    MixTrack(t, line, stereo);
+    ApplyEffectList(tracks_[t].effects, line);
+    if (stereo) {
+      SumTrackStereo(t, out, line);
+    } else {
+      SumTrackMono(t, out, line);
+    }
+  }
+  FinishOutputBlock(destination);
+  const LONG n = static_cast<LONG>(std::min<LONGLONG>(blockFrames_, consumerEnd_ - consumerPos_));
+  consumerPos_ += n;
+  return n;
+}

@@ -1,0 +1,155 @@
+// The WAVE export of a 4-line, 1-hour project (44.1 kHz stereo 16-bit
+// sources read from WAVE files, declicked clips, line pans) on one core:
+// the whole engine path of reader, mixer and consumer threads, the sample
+// routines and the file. The figure is the times faster than real time.
+#include <benchmark/benchmark.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "audio/audio_player.h"
+#include "media/audio_data.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "platform/audio/virtual_audio.h"
+
+namespace {
+
+constexpr DWORD kRate = 44100;
+constexpr int kLines = 4;
+constexpr int32_t kSourceMs = 60000;
+constexpr int32_t kProjectMs = 3600000;
+
+void Put16(std::vector<BYTE>& b, unsigned v) {
+  b.push_back(static_cast<BYTE>(v));
+  b.push_back(static_cast<BYTE>(v >> 8));
+}
+void Put32(std::vector<BYTE>& b, DWORD v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
+}
+void PutId(std::vector<BYTE>& b, const char* id) {
+  b.insert(b.end(), id, id + 4);
+}
+
+std::string Folder() {
+  static std::string folder = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/kobrix-export-bench-XXXXXX";
+    return mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
+  }();
+  return folder;
+}
+
+// A minute of 16-bit stereo sound at 44.1 kHz as a WAVE file.
+std::string MakeSource(int seed) {
+  const std::size_t frames = std::size_t{kSourceMs} / 1000 * kRate;
+  std::vector<BYTE> b;
+  b.reserve(44 + frames * 4);
+  PutId(b, "RIFF");
+  Put32(b, static_cast<DWORD>(36 + frames * 4));
+  PutId(b, "WAVE");
+  PutId(b, "fmt ");
+  Put32(b, 16);
+  Put16(b, 1);
+  Put16(b, 2);
+  Put32(b, kRate);
+  Put32(b, kRate * 4);
+  Put16(b, 4);
+  Put16(b, 16);
+  PutId(b, "data");
+  Put32(b, static_cast<DWORD>(frames * 4));
+  for (std::size_t i = 0; i < frames; ++i) {
+    Put16(b, static_cast<unsigned>(static_cast<int>(8000 * std::sin(0.01 * i * (seed + 1)))));
+    Put16(b, static_cast<unsigned>(static_cast<int>(8000 * std::sin(0.013 * i * (seed + 2)))));
+  }
+  std::string path = Folder() + "/source" + std::to_string(seed) + ".wav";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f != nullptr) {
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+  }
+  return path;
+}
+
+// Only the first allowed processor: the engine's three threads share it.
+void PinToOneCore() {
+  cpu_set_t allowed;
+  if (sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return;
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (!CPU_ISSET(cpu, &allowed)) continue;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    sched_setaffinity(0, sizeof(one), &one);
+    return;
+  }
+}
+
+void BM_ExportWaveFourLinesOneHour(benchmark::State& state) {
+  setenv("KOBRIX_HOME", Folder().c_str(), 1);
+  // An export needs no sound device.
+  VirtualAudio::Reset({}, {});
+  PinToOneCore();
+  AudioPlayer engine;
+  float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
+  engine.Configure(kRate, 2, 2, 4, 16, 4, delay, preview, maxPreview);
+
+  std::vector<AudioData*> sources;
+  FilmListHead films;
+  for (int line = 0; line < kLines; ++line) {
+    AudioData* source = AudioData::OpenShared(MakeSource(line).c_str());
+    if (source == nullptr || !source->BeginRead()) {
+      state.SkipWithError("no source");
+      return;
+    }
+    sources.push_back(source);
+    // Clips of the whole minute, one after the other, fading in and out.
+    for (int32_t start = 0; start < kProjectMs; start += kSourceMs) {
+      auto* film = new Film();
+      film->audio = source->AddRef();
+      film->audioLine = line;
+      film->start = start;
+      film->end = start + kSourceMs;
+      film->in = 0;
+      film->out = kSourceMs;
+      film->sourceLength = source->length;
+      film->volumePoints.SetTwoPoints(source->length, 400);
+      film->balancePoints.SetTwoPoints(source->length, 0);
+      film->declickIn = film->declickOut = true;
+      Film::Link(film, films);
+    }
+  }
+  MixSetup setup;
+  setup.masterGain = 512;
+  setup.lineCount = kLines;
+  for (int line = 0; line < kLines; ++line) setup.lines[line] = {512, (line - 1) * 128, nullptr};
+
+  const std::string out = Folder() + "/export.wav";
+  double seconds = 0;
+  for (auto _ : state) {
+    auto begin = std::chrono::steady_clock::now();
+    bool done = engine.ExportWave(nullptr, films.First(), setup, 0, kProjectMs, out.c_str(), 2);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    state.SetIterationTime(seconds);
+    if (!done) state.SkipWithError("export failed");
+    std::remove(out.c_str());
+  }
+  state.counters["x_real_time"] = kProjectMs / 1000.0 / seconds;
+  films.Clear();
+  for (AudioData* source : sources) {
+    source->EndRead();
+    source->Release();
+  }
+  for (int line = 0; line < kLines; ++line)
+    std::remove((Folder() + "/source" + std::to_string(line) + ".wav").c_str());
+}
+BENCHMARK(BM_ExportWaveFourLinesOneHour)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace

@@ -1,0 +1,10 @@
+#include "resources/resources.h"
+
+#include <mutex>
+
+void RegisterDialogResources();  // dialogs.cpp
+
+void RegisterProgramResources() {
+  static std::once_flag once;
+  std::call_once(once, [] { RegisterDialogResources(); });
+}

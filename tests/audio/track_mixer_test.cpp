@@ -1,0 +1,227 @@
+// The mix of the audio lines, streamed block by block and compared with an
+// independent float model, sample for sample.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "audio/audio_player.h"
+#include "audio/effect_list.h"
+#include "engine_fixture.h"
+#include "mix_fixture.h"
+#include "platform/audio/virtual_audio.h"
+#include "platform/components/component_test_support.h"
+#include "platform/components/effects/effect_classes.h"
+
+namespace {
+
+constexpr DWORD kRate = 8000;
+
+class TrackMixerTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    IniSetSection("SOUND");
+    IniWriteInt("DeclickType", 0);  // linear ramps: the model makes its own
+    IniWriteString("InOutLength", "2.0");
+    engine_ = std::make_unique<AudioPlayer>();
+  }
+  void TearDown() override {
+    engine_.reset();
+    films_.Clear();
+    for (MemorySource* s : sources_) {
+      s->EndRead();
+      s->Release();
+    }
+    EngineTest::TearDown();
+  }
+  MemorySource* Source(int code, WORD channels, LONG ms, int seed, float amplitude = 6000.0f) {
+    MemorySource* s = MakeSource(code, channels, kRate, std::int64_t{ms} * kRate / 1000, seed, amplitude);
+    s->BeginRead();
+    sources_.push_back(s);
+    return s;
+  }
+  void Configure(int channels) {
+    float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
+    ASSERT_EQ(engine_->Configure(kRate, channels, 2, 4, 16, 4, delay, preview, maxPreview), 0);
+  }
+
+  std::unique_ptr<AudioPlayer> engine_;
+  FilmListHead films_;
+  std::vector<MemorySource*> sources_;
+};
+
+// Two clips of line 0 (16-bit stereo and 8-bit mono sources, declicked) meet
+// inside the range and cross block edges; line 1 (a float source) has a
+// ramped envelope with a vertical step and a balance; line 2 is muted; line 3
+// plays a 24-bit source. Line pans sit at the extremes, the master pan at
+// each extreme and the centre.
+TEST_F(TrackMixerTest, TheStreamIsTheFloatModelSampleForSample) {
+  MemorySource* a = Source(2, 2, 6000, 1);
+  MemorySource* b = Source(1, 1, 5000, 2);
+  MemorySource* c = Source(7, 1, 9000, 3);
+  MemorySource* muted = Source(2, 1, 3000, 5);
+  MemorySource* e = Source(4, 2, 4000, 4);
+  Film* a1 = AddClip(films_, a, 0, 0, 2500, 500);
+  Film* a2 = AddClip(films_, b, 0, 2500, 4700, 100);
+  for (Film* f : {a1, a2}) f->declickIn = f->declickOut = true;
+  Film* ramp = AddClip(films_, c, 1, 1000, 7000, 0);
+  const ProfilePoint volume[] = {{0, 512}, {2000, 1024}, {3000, 1024}, {3000, 256}, {4000, 700}, {9000, 700}};
+  ASSERT_TRUE(ramp->volumePoints.Assign(volume, 6));
+  ramp->volume = 400;
+  ramp->balance = 64;
+  ramp->declickIn = true;
+  AddClip(films_, muted, 2, 500, 2500, 0);
+  AddClip(films_, e, 3, 3000, 6000, 200);
+
+  MixSetup setup;
+  setup.masterGain = 600;
+  setup.lineCount = 4;
+  setup.lines[0] = {512, -256, nullptr};
+  setup.lines[1] = {700, 256, nullptr};
+  setup.lines[2] = {0, 0, nullptr};
+  setup.lines[3] = {450, 0, nullptr};
+
+  for (int channels : {1, 2}) {
+    Configure(channels);
+    for (int code : {1, 2, 4}) {
+      for (int pan : {-256, 0, 256}) {
+        if (channels == 1 && pan != 0) continue;  // a mono mix has no pans
+        setup.masterPan = pan;
+        LONG blockFrames = 0;
+        std::vector<BYTE> stream = StreamAll(*engine_, films_.First(), setup, 300, 9500, code, &blockFrames);
+        MixModel model;
+        model.rate = kRate;
+        model.channels = channels;
+        model.code = code;
+        model.blockFrames = blockFrames;
+        model.inOutLength = 2.0f;
+        std::vector<BYTE> expected = model.Mix(films_, setup, 300, 9500);
+        const std::size_t size = code == 1 ? 1 : code == 2 ? 2 : 3;
+        ASSERT_EQ(stream.size(), std::size_t{9200} * 8 * channels * size) << channels << " " << code;
+        ASSERT_EQ(expected.size(), stream.size());
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < stream.size(); ++i)
+          if (stream[i] != expected[i]) ++differ;
+        EXPECT_EQ(differ, 0u) << "channels " << channels << " code " << code << " pan " << pan;
+        // The mix holds sound: a model that heard nothing would agree too.
+        const BYTE silence = code == 1 ? 128 : 0;
+        EXPECT_GT(std::count_if(stream.begin(), stream.end(), [&](BYTE v) { return v != silence; }),
+                  std::ptrdiff_t(stream.size() / 4));
+      }
+    }
+  }
+  EXPECT_EQ(muted->blockReads.load(), 0);
+  for (MemorySource* s : {a, b, c, e}) EXPECT_GT(s->blockReads.load(), 0);
+}
+
+// A clip longer than its file: past the file's end the clip is silent, never
+// what the reused blocks held before.
+TEST_F(TrackMixerTest, AClipPastTheEndOfItsFileIsSilentThere) {
+  Configure(1);
+  MemorySource* longer = Source(2, 1, 4000, 6);
+  MemorySource* shorter = Source(2, 1, 300, 7);
+  AddClip(films_, longer, 0, 0, 4000, 0);
+  AddClip(films_, shorter, 1, 0, 4000, 0)->out = 4000;
+  MixSetup setup = UnitySetup(2);
+  LONG blockFrames = 0;
+  std::vector<BYTE> stream = StreamAll(*engine_, films_.First(), setup, 0, 4000, 2, &blockFrames);
+  MixModel model;
+  model.rate = kRate;
+  model.blockFrames = blockFrames;
+  model.inOutLength = 2.0f;
+  EXPECT_EQ(stream, model.Mix(films_, setup, 0, 4000));
+}
+
+// Nothing plays: 8-bit silence is 128, and a short last block writes only
+// its own frames.
+TEST_F(TrackMixerTest, AnEmptyRangeStreamsTheFormatsSilence) {
+  Configure(2);
+  MixSetup setup = UnitySetup(4);
+  std::vector<BYTE> stream = StreamAll(*engine_, films_.First(), setup, 1000, 1999, 1);
+  ASSERT_EQ(stream.size(), 999u * 8 * 2);
+  EXPECT_EQ(stream, std::vector<BYTE>(stream.size(), 128));
+  BYTE* data = nullptr;
+  EXPECT_EQ(engine_->GetMixBlock(&data, nullptr), -1);  // not streaming
+}
+
+TEST_F(TrackMixerTest, StreamingInAnotherCodeGivesTheFormatBack) {
+  Configure(2);
+  const LONG frames = engine_->GetBlockFrames();
+  ASSERT_TRUE(engine_->BeginMixStream(films_.First(), UnitySetup(1), 0, 1000, 4));
+  EXPECT_EQ(engine_->GetState(), AudioPlayer::kStreaming);
+  EXPECT_EQ(OutputFormat.nBlockAlign, 6);
+  BYTE* data = nullptr;
+  LONG got = 0;
+  EXPECT_EQ(engine_->GetMixBlock(&data, &got), 5461 * 6);
+  EXPECT_EQ(got, 5461);
+  // Another operation ends the stream first.
+  EXPECT_FALSE(engine_->BeginMixStream(films_.First(), UnitySetup(1), 0, 1000, 9));
+  EXPECT_EQ(engine_->GetState(), AudioPlayer::kIdle);
+  EXPECT_EQ(OutputFormat.nBlockAlign, 4);
+  EXPECT_EQ(engine_->GetBlockFrames(), frames);
+}
+
+// The clip's list, the line's list and the master list each run once on
+// their block.
+class MixEffectsTest : public ComponentTest {
+ protected:
+  void SetUp() override {
+    ComponentTest::SetUp();
+    WriteRegistry(BuildRegistryText());
+  }
+  void TearDown() override {
+    EffectList::FreeAll();
+    ComponentTest::TearDown();
+  }
+  static EffectList* GainList(float gain) {
+    Effect* effect = Effect::Create(CLSID_KobrixGain, "Gain");
+    if (effect == nullptr) return nullptr;
+    BYTE state[GainSettings::kStateSize];
+    effect_state::Encode(GainSettings{gain}, state);
+    EXPECT_NE(effect->component->LoadState(state, sizeof state), 0);
+    EffectList* list = EffectList::New();
+    list->Insert(effect, nullptr);
+    return list;
+  }
+};
+
+TEST_F(MixEffectsTest, ClipLineAndMasterListsEachRunOnce) {
+  // No sound device here: a stream needs none.
+  VirtualAudio::Reset({}, {});
+  AudioPlayer engine;
+  float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
+  EXPECT_EQ(engine.Configure(kRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), kErrNoWaveDevice);
+  EXPECT_EQ(OutputFormat.nSamplesPerSec, kRate);
+  // A constant source of 100.
+  std::vector<BYTE> bytes(16000);
+  for (std::size_t i = 0; i < bytes.size(); i += 2) bytes[i] = 100;
+  auto* source = new MemorySource(WAVE_FORMAT_PCM, 1, kRate, 16, 2, bytes);
+  source->BeginRead();
+  FilmListHead films;
+  Film* clip = AddClip(films, source, 0, 0, 1000, 0);
+  EffectList* clipList = GainList(2.0f);
+  EffectList* lineList = GainList(3.0f);
+  EffectList* masterList = GainList(5.0f);
+  ASSERT_NE(clipList, nullptr);
+  ASSERT_NE(lineList, nullptr);
+  ASSERT_NE(masterList, nullptr);
+  clip->effects = clipList;  // the film holds the list's one reference
+  MixSetup setup = UnitySetup(1);
+  setup.lines[0].effects = lineList;
+  setup.masterEffects = masterList;
+  std::vector<BYTE> stream = StreamAll(engine, films.First(), setup, 0, 1000, 2);
+  ASSERT_EQ(stream.size(), 16000u);
+  for (std::size_t i = 0; i < stream.size(); i += 2) {
+    ASSERT_EQ(stream[i] | (stream[i + 1] << 8), 3000) << i;
+  }
+  films.Clear();
+  lineList->Release();
+  masterList->Release();
+  source->EndRead();
+  source->Release();
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// Shell services that record what the dialogs ask of them.
+#pragma once
+
+#include <vector>
+
+#include "ui/shell_services.h"
+
+class FakeShell : public ShellServices {
+ public:
+  FakeShell() { old_ = SetShellServices(this); }
+  ~FakeShell() override { SetShellServices(old_); }
+  int ShowHelpContext(uint16_t context) override {
+    help.push_back(context);
+    return 1;
+  }
+  bool DrawPendingClip() override {
+    if (pending <= 0) return false;
+    --pending;
+    ++drawn;
+    return true;
+  }
+  void ClearStatusText() override { ++status_cleared; }
+  void UpdateStatusBar() override {}
+
+  std::vector<int> help;
+  int pending = 0;
+  int drawn = 0;
+  int status_cleared = 0;
+
+ private:
+  ShellServices* old_;
+};

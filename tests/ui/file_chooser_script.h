@@ -1,0 +1,90 @@
+// A file chooser and a question runner that answer from scripts.
+#pragma once
+
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ui/file_dialogs.h"
+#include "ui/file_questions.h"
+
+namespace filetest {
+
+class ScriptedChooser : public FileChooser {
+ public:
+  struct Answer {
+    ChooserResult result;
+    std::string fileName;
+    int filterIndex;
+  };
+  struct Call {
+    FileChooserKind kind;
+    std::string title, directory, fileName;
+    DWORD flags;
+    int filterIndex;
+    HWND addTarget;
+  };
+  ScriptedChooser() { before_ = SetFileChooser(this); }
+  ~ScriptedChooser() override { SetFileChooser(before_); }
+
+  ChooserResult Run(FileChooserKind kind, HWND, const FileData& data, const char* title, HWND addTarget,
+                    FileChoice& choice) override {
+    calls.push_back({kind, title ? title : "", data.InitialDir, data.FileName, data.Flags, data.FilterIndex, addTarget});
+    if (answers.empty()) return ChooserResult::kCancel;
+    Answer a = answers.front();
+    answers.pop_front();
+    std::strncpy(choice.fileName, a.fileName.c_str(), MAX_PATH - 1);
+    choice.filterIndex = a.filterIndex;
+    return a.result;
+  }
+
+  std::deque<Answer> answers;
+  std::vector<Call> calls;
+
+ private:
+  FileChooser* before_;
+};
+
+class ScriptedRunner : public QuestionDialogRunner {
+ public:
+  struct Answer {
+    int id;
+    int selected;  // -1 keeps the selection
+  };
+  ScriptedRunner() { before_ = SetQuestionDialogRunner(this); }
+  ~ScriptedRunner() override { SetQuestionDialogRunner(before_); }
+
+  int Run(HWND, const QuestionView& view, int* selected) override {
+    views.push_back(view);
+    selectedOnEntry.push_back(*selected);
+    if (answers.empty()) return 2;
+    Answer a = answers.front();
+    answers.pop_front();
+    if (a.selected >= 0) *selected = a.selected;
+    return a.id;
+  }
+
+  std::deque<Answer> answers;
+  std::vector<QuestionView> views;
+  std::vector<int> selectedOnEntry;
+
+ private:
+  QuestionDialogRunner* before_;
+};
+
+// Puts the seven records back as they were made.
+class RecordsGuard {
+ public:
+  RecordsGuard() {
+    for (int k = 0; k < kMediaFileKinds; ++k) saved_.push_back(MediaFileData(static_cast<MediaFileKind>(k)));
+  }
+  ~RecordsGuard() {
+    for (int k = 0; k < kMediaFileKinds; ++k) MediaFileData(static_cast<MediaFileKind>(k)) = saved_[k];
+  }
+
+ private:
+  std::vector<FileData> saved_;
+};
+
+}  // namespace filetest

@@ -1,0 +1,103 @@
+#include "ui/file_questions.h"
+
+#include <cstring>
+
+#include "model/text_format.h"
+#include "model/ui_strings.h"
+#include "ui/file_dialogs.h"
+
+namespace {
+
+QuestionDialogRunner* g_runner = nullptr;
+
+constexpr int kStringCannotOpen = 265;
+constexpr int kStringAlreadyOpened = 145;
+
+void CopyCut(char* out, const char* text) {
+  const size_t n = strnlen(text, MAX_PATH - 1);
+  std::memmove(out, text, n);
+  out[n] = '\0';
+}
+
+// Browse for the missing file from its folder; true with the choice in path.
+bool Browse(HWND owner, char* path, int filterIndex) {
+  SetFileDialogsDirectory(path, filterIndex);
+  CopyCut(MediaFileData(kClipFiles).FileName, path);
+  if (!AskOpenClip(owner, nullptr)) return false;
+  CopyCut(path, MediaFileData(kClipFiles).FileName);
+  return true;
+}
+
+int Ask(HWND owner, const char* caption, char* path, int filterIndex, const PathRecord* candidates) {
+  if (!g_runner) return kLocateSkip;
+  QuestionView view;
+  view.resource = candidates ? kSelectFileDialog : kAskFileDialog;
+  view.caption = caption ? caption : "";
+  view.text = FormatText(GetString(kStringCannotOpen), path);
+  for (const PathRecord* c = candidates; c; c = c->next) view.candidates.push_back(c->path);
+  const int browseId = candidates ? kIdBrowseInList : 1;
+  int selected = 0;
+  for (;;) {
+    const int id = g_runner->Run(owner, view, &selected);
+    if (id == browseId) {
+      if (Browse(owner, path, filterIndex)) return kLocateChosen;
+      continue;
+    }
+    switch (id) {
+      case 1:
+        // OK of the list: the selected candidate.
+        if (selected < 0 || static_cast<size_t>(selected) >= view.candidates.size()) continue;
+        CopyCut(path, view.candidates[selected].c_str());
+        return kLocateChosen;
+      case kIdSkip:
+        return kLocateSkip;
+      case kIdSkipAll:
+        return kLocateSkipAll;
+      default:
+        return kLocateCancel;
+    }
+  }
+}
+
+FileQuestions g_questions;
+
+}  // namespace
+
+QuestionDialogRunner* SetQuestionDialogRunner(QuestionDialogRunner* runner) {
+  QuestionDialogRunner* before = g_runner;
+  g_runner = runner;
+  return before;
+}
+
+int FileQuestions::AskFile(HWND owner, const char* caption, char* path, int filterIndex) {
+  return Ask(owner, caption, path, filterIndex, nullptr);
+}
+
+int FileQuestions::SelectFile(HWND owner, const char* caption, char* path, int filterIndex,
+                              const PathRecord* candidates) {
+  return Ask(owner, caption, path, filterIndex, candidates);
+}
+
+void InstallFileQuestions() {
+  SetMissingFileQuestions(&g_questions);
+}
+
+int AskAddClip(HWND parent, const char* clipName, int* answerForAll) {
+  if (!g_runner) return 2;
+  QuestionView view;
+  view.resource = kAskAddClipDialog;
+  view.text = FormatText(GetString(kStringAlreadyOpened), clipName ? clipName : "");
+  int selected = 0;
+  switch (g_runner->Run(parent, view, &selected)) {
+    case 1:
+      return 1;
+    case kIdAddAll:
+      if (answerForAll) *answerForAll = 1;
+      return 1;
+    case kIdSkipAll:
+      if (answerForAll) *answerForAll = -1;
+      return 2;
+    default:
+      return 2;
+  }
+}
