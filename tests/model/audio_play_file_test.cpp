@@ -1,6 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "audio/audio_player.h"
+#include "audio/mix_fixture.h"
+#include "audio/timeline_audio.h"
+#include "media/audio_source_hooks.h"
+#include "media/progress_hooks.h"
 #include "model/changed_ranges.h"
+#include "model/ini.h"
+#include "platform/audio/virtual_audio.h"
+#include "platform/core/message_queue.h"
+#include "support/test_env.h"
 #include "model/undo_history.h"
 #include "play_fakes.h"
 
@@ -223,6 +237,172 @@ TEST_F(PlayFileTest, PlayThroughTheFile) {
   ASSERT_TRUE(engine.playing);
   EXPECT_EQ(engine.play.parts, kKindVideo);
   EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+// ---- The real audio engine on the virtual device.
+
+// What the audio sources ask of the program: the engine's output and its
+// sound file, as the application answers once the engine exists.
+class EngineHooks : public AudioSourceHooks {
+ public:
+  EngineHooks() { previous_ = SetAudioSourceHooks(this); }
+  ~EngineHooks() override { SetAudioSourceHooks(previous_); }
+  WAVEFORMATEX OutputFormat() override { return ::OutputFormat; }
+  std::string SoundFileName() override { return Sound_File; }
+
+ private:
+  AudioSourceHooks* previous_ = nullptr;
+};
+
+// Counts the renders of the play file by their progress dialogs.
+class CountingProgress : public ProgressHooks {
+ public:
+  CountingProgress() { previous_ = SetProgressHooks(this); }
+  ~CountingProgress() override { SetProgressHooks(previous_); }
+  ProgressDialog* OpenTermometer(const char*, const char*, LONG, bool, HWND) override {
+    ++opens;
+    return nullptr;
+  }
+  int opens = 0;
+
+ private:
+  ProgressHooks* previous_ = nullptr;
+};
+
+class EnginePlayers : public TimeLinePlayers {
+ public:
+  explicit EnginePlayers(AudioPlayer& engine) : audio_(engine) {}
+  bool VideoUsable() override { return false; }
+  bool AudioUsable() override { return true; }
+  AudioEngine* Audio() override { return &audio_; }
+
+ private:
+  TimeLineAudio audio_;
+};
+
+constexpr DWORD kEngineRate = 8000;
+
+class PlayFileEngineTest : public PlayTest {
+ protected:
+  void SetUp() override {
+    PlayTest::SetUp();
+    ASSERT_TRUE(home_.ok());
+    VirtualAudio::Reset();
+    IniSetSection("SOUND");
+    IniWriteInt("Limit16", 1);
+    IniWriteInt("Bits", 2);
+    IniWriteInt("Channel_Count", 1);
+    IniWriteInt("Ratio", kEngineRate);
+    IniWriteString("Sound_File", "C:\\KOBRIX.TMP");
+    IniWriteInt("WaveOutId", 0);
+    IniFlush();
+    EnsureMessageQueue();
+    audioEngine_ = std::make_unique<AudioPlayer>();
+    float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
+    ASSERT_EQ(audioEngine_->Configure(kEngineRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), 0);
+    players_ = std::make_unique<EnginePlayers>(*audioEngine_);
+    engine.SetPlayers(players_.get());
+    // Two lines that overlap in the middle.
+    AddClip(FilmList, Keep(MakeSource(2, 1, kEngineRate, 3 * kEngineRate, 1)), 0, 0, 3000, 0);
+    AddClip(FilmList, Keep(MakeSource(2, 1, kEngineRate, 4 * kEngineRate, 2)), 1, 1000, 4000, 500);
+  }
+  void TearDown() override {
+    engine.CmStop();
+    Pump();
+    engine.SetPlayers(&fakes);
+    players_.reset();
+    audioEngine_.reset();
+    FilmList.Clear();
+    for (MemorySource* s : sources_) {
+      s->EndRead();
+      s->Release();
+    }
+    PlayTest::TearDown();
+  }
+  MemorySource* Keep(MemorySource* s) {
+    s->BeginRead();
+    sources_.push_back(s);
+    return s;
+  }
+  // Plays [start, end) to its end, from the cursor when it is given, and
+  // returns what the device played.
+  std::vector<BYTE> PlayToEnd(int32_t start, int32_t end, int32_t cursor = -1) {
+    VirtualAudio::Reset();
+    if (cursor >= 0) engine.SetPlayCursor(cursor, false);
+    engine.play.loopsRemaining = 1;
+    engine.StartPlayRange(start, end, true, cursor >= 0);
+    if (!engine.playing) return {};
+    for (int i = 0; i < 1000 && VirtualAudio::IsOpen(0); ++i) {
+      VirtualAudio::Advance(32);
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    for (int i = 0; i < 3000 && audioEngine_->HasCommandThread(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_FALSE(VirtualAudio::IsOpen(0));
+    // The timer sees every player at rest.
+    engine.StopPlayback();
+    Pump();
+    return VirtualAudio::Played(0);
+  }
+
+  ScopedSettingsHome home_;
+  ScopedEnv temp_{"TMPDIR", home_.path()};
+  EngineHooks hooks_;
+  std::unique_ptr<AudioPlayer> audioEngine_;
+  std::unique_ptr<EnginePlayers> players_;
+  std::vector<MemorySource*> sources_;
+};
+
+TEST_F(PlayFileEngineTest, ThePlayFileSoundsAsTheDirectMix) {
+  struct Case {
+    int32_t cursor;
+    size_t bytes;
+  } cases[] = {{-1, 4 * kEngineRate * 2}, {1500, 2500 * kEngineRate / 1000 * 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cursor);
+    engine.play.audioThroughFile = false;
+    const std::vector<BYTE> direct = PlayToEnd(0, 4000, c.cursor);
+    ASSERT_EQ(direct.size(), c.bytes);
+    engine.play.audioThroughFile = true;
+    PlayFileRange = TimeRange{0, 0};
+    const std::vector<BYTE> throughFile = PlayToEnd(0, 4000, c.cursor);
+    EXPECT_TRUE(throughFile == direct);
+    EXPECT_EQ(PlayFileRange.end, 4000);
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(PlayFileEngineTest, ASecondPlayOfAnUnchangedRangeMixesNothing) {
+  CountingProgress progress;
+  engine.play.audioThroughFile = true;
+  const std::vector<BYTE> first = PlayToEnd(0, 4000);
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(progress.opens, 1);
+  const std::vector<BYTE> second = PlayToEnd(0, 4000);
+  EXPECT_EQ(progress.opens, 1);
+  EXPECT_TRUE(second == first);
+  // An edit on one line mixes that stretch again.
+  engine.InvalidateLineRange(0, 1000, FilmList.First());
+  PlayToEnd(0, 4000);
+  EXPECT_EQ(progress.opens, 2);
+}
+
+TEST_F(PlayFileEngineTest, AFailedMixIsShownAndForgetsAllRanges) {
+  engine.play.audioThroughFile = true;
+  ASSERT_FALSE(PlayToEnd(0, 2000).empty());
+  ASSERT_FALSE(LineFileRange[0].Empty());
+  const std::string kept = Sound_File;
+  std::snprintf(Sound_File, sizeof(Sound_File), "%s/missing/KOBRIX.TMP", home_.path().c_str());
+  // Beyond what the file holds: the file must be mixed, and cannot be.
+  EXPECT_TRUE(PlayToEnd(0, 4000).empty());
+  EXPECT_FALSE(engine.playing);
+  ASSERT_FALSE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.boxes.back().text, "Can not prepare audio stream!");
+  EXPECT_EQ(boxes.boxes.back().caption, "Video & Audio Playback");
+  EXPECT_TRUE(PlayFileRange.Empty());
+  for (const TimeRange& r : LineFileRange) EXPECT_TRUE(r.Empty());
+  std::snprintf(Sound_File, sizeof(Sound_File), "%s", kept.c_str());
 }
 
 }  // namespace
