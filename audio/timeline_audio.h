@@ -11,8 +11,8 @@ class TimeLineAudio : public AudioEngine {
   explicit TimeLineAudio(AudioPlayer& engine) : engine_(engine) {}
 
   // realtimeMute: lines of gain 0 take part too; preview: the range loops.
-  bool PrepareRange(Film* films, const MixSetup& mix, int32_t start, int32_t end, HWND window, bool realtimeMute,
-                    bool preview) override {
+  bool PrepareRange(Film* films, const MixSetup& mix, int32_t start, int32_t end, HWND window,
+                    bool realtimeMute, bool preview) override {
     return engine_.PrepareRange(films, mix, start, end, window, realtimeMute, preview);
   }
   bool PrepareWaveForPlay(Film* films, const MixSetup& mix, int32_t start, int32_t end) override {

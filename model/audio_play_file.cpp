@@ -55,8 +55,8 @@ class SoundFileClip : public ClipItem {
 
 }  // namespace
 
-bool TimeLineEngine::UpdatePlayFile(int32_t start, int32_t end, int32_t playPos, int64_t& offset, int64_t& length,
-                                    const bool audioLines[4]) {
+bool TimeLineEngine::UpdatePlayFile(int32_t start, int32_t end, int32_t playPos, int64_t& offset,
+                                    int64_t& length, const bool audioLines[4]) {
   offset = 0;
   length = 0;
   AudioEngine* audio = players_->Audio();

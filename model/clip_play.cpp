@@ -116,7 +116,8 @@ void TimeLineEngine::PlayCollectionClip(const ClipItem& clip) {
 
   if (!parts || !PlayClip(film, parts)) {
     ReleaseHeldFilm();
-    ShowMessage(Owner(), GetString(kStrPlayClip), MB_OK | MB_ICONEXCLAMATION, "%s", GetString(kStrCannotPlayClip));
+    ShowMessage(Owner(), GetString(kStrPlayClip), MB_OK | MB_ICONEXCLAMATION, "%s",
+                GetString(kStrCannotPlayClip));
   }
 }
 
@@ -186,7 +187,8 @@ bool TimeLineEngine::PreviewLineAudio(int32_t line) {
   if (!audio) return false;
   if (play.audioThroughFile) {
     int64_t offset = 0, bytes = 0;
-    if (!UpdatePlayFile(start, end, start, offset, bytes, lines) || !PlayFromPlayFile(offset, bytes)) return false;
+    if (!UpdatePlayFile(start, end, start, offset, bytes, lines) || !PlayFromPlayFile(offset, bytes))
+      return false;
   } else if (!audio->PrepareRange(FilmList.First(), mix, start, end, Owner(), false, true)) {
     return false;
   }

@@ -83,7 +83,8 @@ int32_t TimeLineEngine::PrepareRange(int32_t start, int32_t end, bool fromCursor
 
   if (parts & kKindMidi) {
     MidiPlayer* midi = players_->Midi();
-    if (!midi || !midi->PrepareRange(FilmList.First(), pos, end, window, midiPanel[0].gain)) parts &= ~kKindMidi;
+    if (!midi || !midi->PrepareRange(FilmList.First(), pos, end, window, midiPanel[0].gain))
+      parts &= ~kKindMidi;
   }
 
   if (parts) {

@@ -119,7 +119,8 @@ void VFX::BuildSegments(const VFXEntry& t, FilmListHead& list, int32_t start, in
   const float rate = ProjectFrameRate();
   if (t.rendered) {
     if (from < to) {
-      if (Film* s = MakeSpan(t.rendered, FramesToMs(from - f0, rate), FramesToMs(from, rate), FramesToMs(to, rate))) {
+      if (Film* s = MakeSpan(t.rendered, FramesToMs(from - f0, rate), FramesToMs(from, rate),
+                             FramesToMs(to, rate))) {
         Film::Link(s, list);
       }
     }
@@ -185,7 +186,8 @@ void TimeLineEngine::FreeRangeList() {
   play.segments.Clear();
 }
 
-bool TimeLineEngine::CollectRange(const FilmListHead& films, const bool rowFlags[2], int32_t& start, int32_t& end) {
+bool TimeLineEngine::CollectRange(const FilmListHead& films, const bool rowFlags[2], int32_t& start,
+                                  int32_t& end) {
   FilmListHead& list = play.segments;
   FreeRangeList();
   start = MsAddFrames(start, 0);

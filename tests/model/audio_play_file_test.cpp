@@ -12,11 +12,11 @@
 #include "media/progress_hooks.h"
 #include "model/changed_ranges.h"
 #include "model/ini.h"
+#include "model/undo_history.h"
 #include "platform/audio/virtual_audio.h"
 #include "platform/core/message_queue.h"
-#include "support/test_env.h"
-#include "model/undo_history.h"
 #include "play_fakes.h"
+#include "support/test_env.h"
 
 static bool operator==(const TimeRange& a, const TimeRange& b) {
   return a.start == b.start && a.end == b.end;

@@ -162,7 +162,8 @@ TEST_F(ClipPlayTest, AClipPreviewPlaysTheSelectionPartOrTheWholeClip) {
   Film* film = AudioFilm(2, 1000, 2000);  // [1000, 3000)
   struct Case {
     int32_t selStart, selEnd, start, end;
-  } cases[] = {{0, 0, 1000, 3000}, {4000, 5000, 1000, 3000}, {500, 1500, 1000, 1500}, {1200, 2000, 1200, 2000}};
+  } cases[] = {
+      {0, 0, 1000, 3000}, {4000, 5000, 1000, 3000}, {500, 1500, 1000, 1500}, {1200, 2000, 1200, 2000}};
   for (const Case& c : cases) {
     engine.SetMarkRange(c.selStart, c.selEnd);
     fakes.audioEngine.prepares.clear();

@@ -27,7 +27,9 @@ class PlayControlTest : public PlayTest {
     fakes.midiPlayer.state = 1;
     engine.StopPlayback();
   }
-  int Count(const std::string& entry) const { return static_cast<int>(std::count(log().begin(), log().end(), entry)); }
+  int Count(const std::string& entry) const {
+    return static_cast<int>(std::count(log().begin(), log().end(), entry));
+  }
   // The position of the first entry in the log; -1 when missing.
   int At(const std::string& entry) const {
     auto it = std::find(log().begin(), log().end(), entry);

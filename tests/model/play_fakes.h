@@ -27,12 +27,14 @@ struct Seg {
   bool operator==(const Seg&) const = default;
 };
 inline std::ostream& operator<<(std::ostream& os, const Seg& s) {
-  return os << "{" << s.start << "," << s.end << " in " << s.in << " out " << s.out << " row " << s.row << "}";
+  return os << "{" << s.start << "," << s.end << " in " << s.in << " out " << s.out << " row " << s.row
+            << "}";
 }
 
 inline std::vector<Seg> Segments(const Film* first) {
   std::vector<Seg> out;
-  for (const Film* f = first; f; f = f->next) out.push_back({f->start, f->end, f->in, f->out, f->videoRow, f->video});
+  for (const Film* f = first; f; f = f->next)
+    out.push_back({f->start, f->end, f->in, f->out, f->videoRow, f->video});
   return out;
 }
 
@@ -236,7 +238,11 @@ class FakeVfx : public VFX {
 class PlayPlayers : public FakePlayers {
  public:
   PlayPlayers()
-      : videoPlayer(log), audioEngine(log), midiPlayer(log), wait(log, videoPlayer, audioEngine, midiPlayer), vtr(log) {}
+      : videoPlayer(log),
+        audioEngine(log),
+        midiPlayer(log),
+        wait(log, videoPlayer, audioEngine, midiPlayer),
+        vtr(log) {}
   VideoPlayer* Video() override { return &videoPlayer; }
   AudioEngine* Audio() override { return &audioEngine; }
   MidiPlayer* Midi() override { return &midiPlayer; }
@@ -324,7 +330,8 @@ class PlayTest : public EngineTest {
           engine.StartPlayRange(engine.play.rangeStart, engine.play.rangeEnd, true, false);
         }
       } else {
-        fakes.log.push_back("frame." + std::to_string(p.request) + (engine.playing ? ".playing" : ".stopped"));
+        fakes.log.push_back("frame." + std::to_string(p.request) +
+                            (engine.playing ? ".playing" : ".stopped"));
       }
     }
   }

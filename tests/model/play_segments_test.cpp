@@ -171,7 +171,8 @@ TEST_F(SegmentsTest, OnlyFlaggedRowsTakePart) {
   const bool rows[2] = {false, true};
   int32_t start = 0, end = 4000;
   ASSERT_TRUE(engine.CollectRange(FilmList, rows, start, end));
-  EXPECT_EQ(Segments(engine.play.segments.First()), (std::vector<Seg>{{520, 2000, 0, 1480, 1, second->video}}));
+  EXPECT_EQ(Segments(engine.play.segments.First()),
+            (std::vector<Seg>{{520, 2000, 0, 1480, 1, second->video}}));
 }
 
 TEST_F(SegmentsTest, AnEmptyRoundedRangeGivesNoSegments) {
