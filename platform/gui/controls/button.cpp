@@ -400,13 +400,7 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterButtonClass() {
-  WNDCLASS wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ButtonProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_BUTTON;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_BUTTON, ButtonProc, CS_DBLCLKS | CS_GLOBALCLASS);
 }
 
 }  // namespace controls

@@ -577,13 +577,7 @@ LRESULT ComboProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterComboBoxClass() {
-  WNDCLASS wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ComboProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_COMBOBOX;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_COMBOBOX, ComboProc, CS_DBLCLKS | CS_GLOBALCLASS);
 }
 
 }  // namespace controls

@@ -8,6 +8,16 @@
 
 namespace controls {
 
+void RegisterControlClass(const char* name, WNDPROC proc, UINT style, LPCSTR cursor) {
+  WNDCLASS wc;
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = kExtraBytes;
+  wc.hCursor = LoadCursor(nullptr, cursor);
+  wc.lpszClassName = name;
+  RegisterClass(&wc);
+}
+
 std::shared_ptr<State> GetState(HWND h) {
   auto* holder = reinterpret_cast<std::shared_ptr<State>*>(GetWindowLongPtr(h, 0));
   return holder != nullptr ? *holder : nullptr;

@@ -22,6 +22,9 @@ struct State {
 };
 constexpr int kExtraBytes = static_cast<int>(sizeof(LONG_PTR));
 
+// Registers a control class whose windows keep their State in the extra bytes.
+void RegisterControlClass(const char* name, WNDPROC proc, UINT style, LPCSTR cursor = IDC_ARROW);
+
 std::shared_ptr<State> GetState(HWND h);
 void SetState(HWND h, std::shared_ptr<State> state);
 void DropState(HWND h);  // WM_NCDESTROY

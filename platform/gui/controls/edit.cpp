@@ -981,13 +981,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterEditClass() {
-  WNDCLASS wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = EditProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_IBEAM);
-  wc.lpszClassName = WC_EDIT;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_EDIT, EditProc, CS_DBLCLKS | CS_GLOBALCLASS, IDC_IBEAM);
 }
 
 }  // namespace controls

@@ -867,16 +867,8 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterListBoxClasses() {
-  WNDCLASS wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ListBoxProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_LISTBOX;
-  RegisterClass(&wc);
-  wc.style = CS_GLOBALCLASS | CS_SAVEBITS;
-  wc.lpszClassName = WC_COMBOLBOX;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_LISTBOX, ListBoxProc, CS_DBLCLKS | CS_GLOBALCLASS);
+  RegisterControlClass(WC_COMBOLBOX, ListBoxProc, CS_GLOBALCLASS | CS_SAVEBITS);
 }
 
 }  // namespace controls

@@ -570,13 +570,7 @@ bool IsScrollTracker(HWND h) {
 }
 
 void RegisterScrollBarClass() {
-  WNDCLASS wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ScrollBarProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_SCROLLBAR;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_SCROLLBAR, ScrollBarProc, CS_DBLCLKS | CS_GLOBALCLASS);
   WNDCLASS tracker;
   tracker.lpfnWndProc = TrackerProc;
   tracker.lpszClassName = kTrackerClass;

@@ -208,13 +208,7 @@ LRESULT StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterStaticClass() {
-  WNDCLASS wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = StaticProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_STATIC;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_STATIC, StaticProc, CS_DBLCLKS | CS_GLOBALCLASS);
 }
 
 }  // namespace controls

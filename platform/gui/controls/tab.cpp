@@ -350,13 +350,7 @@ LRESULT TabProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterTabClass() {
-  WNDCLASS wc;
-  wc.style = CS_GLOBALCLASS | CS_DBLCLKS;
-  wc.lpfnWndProc = TabProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_TABCONTROL;
-  RegisterClass(&wc);
+  RegisterControlClass(WC_TABCONTROL, TabProc, CS_GLOBALCLASS | CS_DBLCLKS);
 }
 
 }  // namespace controls

@@ -336,13 +336,7 @@ LRESULT TooltipProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterTooltipClass() {
-  WNDCLASS wc;
-  wc.style = CS_GLOBALCLASS | CS_SAVEBITS;
-  wc.lpfnWndProc = TooltipProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = TOOLTIPS_CLASS;
-  RegisterClass(&wc);
+  RegisterControlClass(TOOLTIPS_CLASS, TooltipProc, CS_GLOBALCLASS | CS_SAVEBITS);
 }
 
 }  // namespace controls

@@ -375,13 +375,7 @@ LRESULT TrackbarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterTrackbarClass() {
-  WNDCLASS wc;
-  wc.style = CS_GLOBALCLASS;
-  wc.lpfnWndProc = TrackbarProc;
-  wc.cbWndExtra = kExtraBytes;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = TRACKBAR_CLASS;
-  RegisterClass(&wc);
+  RegisterControlClass(TRACKBAR_CLASS, TrackbarProc, CS_GLOBALCLASS);
 }
 
 }  // namespace controls
