@@ -79,28 +79,18 @@ bool AskSave(FileChooserKind kind, FileData& data, HWND parent, const char* titl
 
 }  // namespace
 
-FileData::FileData(const char* filter, const char* defExt)
-    : Flags(kFileDataFlags), Filter(filter ? filter : ""), InitialDir(Directory), DefExt(defExt ? defExt : "") {}
+FileData::FileData(const char* filter, const char* defExt) : TData(kFileDataFlags, filter, nullptr, defExt, 0) {
+  InitialDir = Directory;
+}
 
-FileData::FileData(const FileData& other)
-    : Flags(other.Flags),
-      Filter(other.Filter),
-      FilterIndex(other.FilterIndex),
-      InitialDir(Directory),
-      DefExt(other.DefExt),
-      MaxPath(other.MaxPath) {
-  std::memcpy(FileName, other.FileName, sizeof FileName);
+FileData::FileData(const FileData& other) : TData(other) {
   std::memcpy(Directory, other.Directory, sizeof Directory);
+  InitialDir = Directory;
 }
 
 FileData& FileData::operator=(const FileData& other) {
   if (this == &other) return *this;
-  Flags = other.Flags;
-  std::memcpy(FileName, other.FileName, sizeof FileName);
-  Filter = other.Filter;
-  FilterIndex = other.FilterIndex;
-  DefExt = other.DefExt;
-  MaxPath = other.MaxPath;
+  TData::operator=(other);
   std::memcpy(Directory, other.Directory, sizeof Directory);
   InitialDir = Directory;
   return *this;

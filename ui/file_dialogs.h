@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/core/types.h"
-#include "platform/gui/file_chooser.h"
+#include "platform/classlib/common_dialogs.h"
 
 // One remembered file-dialog record. InitialDir always points at the
 // record's own Directory, also in copies.
-struct FileData {
+struct FileData : public TOpenSaveDialog::TData {
   // filter: entries separated by "|", description and pattern alternating.
   // defExt: without a dot.
   FileData(const char* filter, const char* defExt);
@@ -20,13 +20,6 @@ struct FileData {
   // The folder of path, without a trailing separator ("" for a bare name).
   void SetDirectory(const char* path);
 
-  DWORD Flags;
-  char FileName[MAX_PATH] = {};
-  std::string Filter;
-  int FilterIndex = 0;
-  const char* InitialDir;
-  std::string DefExt;
-  int MaxPath = MAX_PATH;
   char Directory[MAX_PATH] = {};
 };
 

@@ -5,6 +5,7 @@
 
 #include "platform/classlib/application.h"
 #include "platform/classlib/command_enabler.h"
+#include "platform/classlib/common_dialogs.h"
 #include "platform/classlib/controls.h"
 #include "platform/classlib/dc.h"
 #include "platform/classlib/dialog.h"

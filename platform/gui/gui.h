@@ -3,6 +3,7 @@
 
 #include "platform/core/message_queue.h"
 #include "platform/gui/accel.h"
+#include "platform/gui/common_dialogs.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/dialog.h"
 #include "platform/gui/gdi.h"
