@@ -1,0 +1,7 @@
+// What the choosers share.
+#pragma once
+
+#include "platform/core/types.h"
+
+// Records the error CommDlgExtendedError reports on this thread (0: none).
+void SetCommDlgError(DWORD error);
