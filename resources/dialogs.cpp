@@ -24,8 +24,85 @@ DialogTemplate Termometer() {
   return t;
 }
 
+// A missing media file: the question and its four answers.
+DialogTemplate AskFile() {
+  DialogTemplate t;
+  t.cx = 258;
+  t.cy = 76;
+  const DWORD v = WS_VISIBLE;
+  const DWORD b = v | WS_TABSTOP;
+  t.items = {
+      {WC_STATIC, "", kQuestionText, v | SS_LEFT | SS_NOPREFIX, 0, 7, 7, 244, 42},
+      {WC_BUTTON, "&Browse", IDOK, b | BS_DEFPUSHBUTTON | WS_GROUP, 0, 7, 55, 55, 14},
+      {WC_BUTTON, "&Skip", kIdSkip, b | BS_PUSHBUTTON, 0, 70, 55, 55, 14},
+      {WC_BUTTON, "Skip &All", kIdSkipAll, b | BS_PUSHBUTTON, 0, 133, 55, 55, 14},
+      {WC_BUTTON, "Cancel", IDCANCEL, b | BS_PUSHBUTTON, 0, 196, 55, 55, 14},
+  };
+  return t;
+}
+
+// A missing media file with files of the same name to choose from.
+DialogTemplate SelectFile() {
+  DialogTemplate t;
+  t.cx = 258;
+  t.cy = 146;
+  const DWORD v = WS_VISIBLE;
+  const DWORD b = v | WS_TABSTOP;
+  t.items = {
+      {WC_STATIC, "Following file(s) has the same name, choose one or browse another:", -1, v | SS_LEFT, 0, 7, 7,
+       244, 9},
+      {WC_LISTBOX, "", kCandidateList,
+       b | WS_GROUP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 7, 18, 244, 56},
+      {WC_STATIC, "", kQuestionText, v | SS_LEFT | SS_NOPREFIX, 0, 7, 80, 244, 38},
+      {WC_BUTTON, "OK", IDOK, b | BS_DEFPUSHBUTTON | WS_GROUP, 0, 7, 125, 44, 14},
+      {WC_BUTTON, "&Browse", kIdBrowseInList, b | BS_PUSHBUTTON, 0, 57, 125, 44, 14},
+      {WC_BUTTON, "&Skip", kIdSkip, b | BS_PUSHBUTTON, 0, 107, 125, 44, 14},
+      {WC_BUTTON, "Skip &All", kIdSkipAll, b | BS_PUSHBUTTON, 0, 157, 125, 44, 14},
+      {WC_BUTTON, "Cancel", IDCANCEL, b | BS_PUSHBUTTON, 0, 207, 125, 44, 14},
+  };
+  return t;
+}
+
+// A clip that is already in the collection is added again.
+DialogTemplate AskAddClip() {
+  DialogTemplate t;
+  t.cx = 220;
+  t.cy = 66;
+  t.caption = "Add Clip";
+  const DWORD v = WS_VISIBLE;
+  const DWORD b = v | WS_TABSTOP;
+  t.items = {
+      {WC_STATIC, "", kQuestionText, v | SS_LEFT | SS_NOPREFIX, 0, 7, 7, 206, 32},
+      {WC_BUTTON, "&Yes", IDOK, b | BS_DEFPUSHBUTTON | WS_GROUP, 0, 7, 45, 48, 14},
+      {WC_BUTTON, "&No", IDCANCEL, b | BS_PUSHBUTTON, 0, 60, 45, 48, 14},
+      {WC_BUTTON, "&Add all", kIdAddAll, b | BS_PUSHBUTTON, 0, 113, 45, 48, 14},
+      {WC_BUTTON, "&Skip all", kIdSkipAll, b | BS_PUSHBUTTON, 0, 166, 45, 48, 14},
+  };
+  return t;
+}
+
+// The panel the audio export adds to the save chooser: the chooser's own
+// controls at the placeholder, the export format and Options to their right.
+DialogTemplate Save32AudioPanel() {
+  DialogTemplate t;
+  t.style = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_3DLOOK;
+  t.cx = 120;
+  t.cy = 90;
+  const DWORD v = WS_VISIBLE;
+  t.items = {
+      {WC_STATIC, "", kChooserPlaceholder, 0, 0, 0, 0, 4, 4},
+      {WC_STATIC, "", kExportFormatText, v | SS_LEFT | SS_NOPREFIX, 0, 10, 0, 104, 64},
+      {WC_BUTTON, "Options", kExportOptions, v | WS_TABSTOP | BS_PUSHBUTTON, 0, 10, 68, 50, 14},
+  };
+  return t;
+}
+
 }  // namespace
 
 void RegisterDialogResources() {
   RegisterDialogResource(kTermometerDialog, Termometer());
+  RegisterDialogResource(kAskFileDialog, AskFile());
+  RegisterDialogResource(kSelectFileDialog, SelectFile());
+  RegisterDialogResource(kAskAddClipDialog, AskAddClip());
+  RegisterDialogResource(kSave32AudioPanel, Save32AudioPanel());
 }

@@ -35,16 +35,16 @@ int Ask(HWND owner, const char* caption, char* path, int filterIndex, const Path
   view.caption = caption ? caption : "";
   view.text = FormatText(GetString(kStringCannotOpen), path);
   for (const PathRecord* c = candidates; c; c = c->next) view.candidates.push_back(c->path);
-  const int browseId = candidates ? kIdBrowseInList : 1;
-  int selected = 0;
+  bool browsed = false;
+  const QuestionBrowse browse = [&](HWND questionWindow) {
+    browsed = Browse(questionWindow, path, filterIndex);
+    return browsed;
+  };
+  int selected = view.candidates.empty() ? -1 : 0;
   for (;;) {
-    const int id = g_runner->Run(owner, view, &selected);
-    if (id == browseId) {
-      if (Browse(owner, path, filterIndex)) return kLocateChosen;
-      continue;
-    }
-    switch (id) {
+    switch (g_runner->Run(owner, view, &selected, browse)) {
       case 1:
+        if (browsed) return kLocateChosen;
         // OK of the list: the selected candidate.
         if (selected < 0 || static_cast<size_t>(selected) >= view.candidates.size()) continue;
         CopyCut(path, view.candidates[selected].c_str());
@@ -62,6 +62,17 @@ int Ask(HWND owner, const char* caption, char* path, int filterIndex, const Path
 FileQuestions g_questions;
 
 }  // namespace
+
+int BrowseButtonOf(int resource) {
+  switch (resource) {
+    case kAskFileDialog:
+      return IDOK;
+    case kSelectFileDialog:
+      return kIdBrowseInList;
+    default:
+      return 0;
+  }
+}
 
 QuestionDialogRunner* SetQuestionDialogRunner(QuestionDialogRunner* runner) {
   QuestionDialogRunner* before = g_runner;
@@ -87,8 +98,8 @@ int AskAddClip(HWND parent, const char* clipName, int* answerForAll) {
   QuestionView view;
   view.resource = kAskAddClipDialog;
   view.text = FormatText(GetString(kStringAlreadyOpened), clipName ? clipName : "");
-  int selected = 0;
-  switch (g_runner->Run(parent, view, &selected)) {
+  int selected = -1;
+  switch (g_runner->Run(parent, view, &selected, nullptr)) {
     case 1:
       return 1;
     case kIdAddAll:

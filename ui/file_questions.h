@@ -4,20 +4,13 @@
 // twice.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "model/path_record.h"
 #include "platform/core/types.h"
-
-// Dialog resources and the buttons they end with.
-constexpr int kAskFileDialog = 1370;
-constexpr int kSelectFileDialog = 1371;
-constexpr int kAskAddClipDialog = 1372;
-constexpr int kIdBrowseInList = 1169;
-constexpr int kIdAddAll = 1376;
-constexpr int kIdSkipAll = 1377;
-constexpr int kIdSkip = 7;
+#include "resources/resource_ids.h"
 
 // What one question dialog shows.
 struct QuestionView {
@@ -27,13 +20,21 @@ struct QuestionView {
   std::vector<std::string> candidates;  // list box 1724
 };
 
-// Shows a question dialog until one of its buttons ends it; returns that
-// button's id (2 when the dialog is closed otherwise). *selected is the list
-// selection, in and out. The dialog layer installs the real one.
+// The Browse button of a question: called with the question's window as
+// the owner of what it shows; true ends the question with 1.
+using QuestionBrowse = std::function<bool(HWND owner)>;
+
+// The id of the Browse button of a question dialog (0: it has none).
+int BrowseButtonOf(int resource);
+
+// Shows a question dialog until one of its buttons other than Browse ends
+// it; returns that button's id (2 when the dialog is closed otherwise).
+// Browse runs browse while the question stays up. *selected is the list
+// selection, in and out (-1: none). The dialog layer installs the real one.
 class QuestionDialogRunner {
  public:
   virtual ~QuestionDialogRunner() = default;
-  virtual int Run(HWND parent, const QuestionView& view, int* selected) = 0;
+  virtual int Run(HWND parent, const QuestionView& view, int* selected, const QuestionBrowse& browse) = 0;
 };
 
 // Installs runner (null: none, every question is skipped); returns the one
@@ -42,7 +43,7 @@ QuestionDialogRunner* SetQuestionDialogRunner(QuestionDialogRunner* runner);
 
 // The missing-file questions on the installed runner. Browse runs the clip
 // dialog from the missing file's folder; when the user cancels it the
-// question stays.
+// question stays. OK of the list takes the selected candidate.
 class FileQuestions : public MissingFileQuestions {
  public:
   int AskFile(HWND owner, const char* caption, char* path, int filterIndex) override;

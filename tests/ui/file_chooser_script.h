@@ -46,6 +46,8 @@ class ScriptedChooser : public FileChooser {
   FileChooser* before_;
 };
 
+// Presses the scripted buttons of each question in turn; Browse runs the
+// question's browse and ends the question only when it answers true.
 class ScriptedRunner : public QuestionDialogRunner {
  public:
   struct Answer {
@@ -55,19 +57,24 @@ class ScriptedRunner : public QuestionDialogRunner {
   ScriptedRunner() { before_ = SetQuestionDialogRunner(this); }
   ~ScriptedRunner() override { SetQuestionDialogRunner(before_); }
 
-  int Run(HWND, const QuestionView& view, int* selected) override {
+  int Run(HWND, const QuestionView& view, int* selected, const QuestionBrowse& browse) override {
     views.push_back(view);
     selectedOnEntry.push_back(*selected);
-    if (answers.empty()) return 2;
-    Answer a = answers.front();
-    answers.pop_front();
-    if (a.selected >= 0) *selected = a.selected;
-    return a.id;
+    while (!answers.empty()) {
+      Answer a = answers.front();
+      answers.pop_front();
+      if (a.selected >= 0) *selected = a.selected;
+      if (a.id != BrowseButtonOf(view.resource)) return a.id;
+      ++browses;
+      if (browse && browse(nullptr)) return 1;
+    }
+    return 2;
   }
 
   std::deque<Answer> answers;
   std::vector<QuestionView> views;
   std::vector<int> selectedOnEntry;
+  int browses = 0;
 
  private:
   QuestionDialogRunner* before_;
