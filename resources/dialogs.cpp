@@ -45,7 +45,7 @@ DialogTemplate AskFile() {
 DialogTemplate SelectFile() {
   DialogTemplate t;
   t.cx = 258;
-  t.cy = 146;
+  t.cy = 134;
   const DWORD v = WS_VISIBLE;
   const DWORD b = v | WS_TABSTOP;
   t.items = {
@@ -53,12 +53,12 @@ DialogTemplate SelectFile() {
        244, 9},
       {WC_LISTBOX, "", kCandidateList,
        b | WS_GROUP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 7, 18, 244, 56},
-      {WC_STATIC, "", kQuestionText, v | SS_LEFT | SS_NOPREFIX, 0, 7, 80, 244, 38},
-      {WC_BUTTON, "OK", IDOK, b | BS_DEFPUSHBUTTON | WS_GROUP, 0, 7, 125, 44, 14},
-      {WC_BUTTON, "&Browse", kIdBrowseInList, b | BS_PUSHBUTTON, 0, 57, 125, 44, 14},
-      {WC_BUTTON, "&Skip", kIdSkip, b | BS_PUSHBUTTON, 0, 107, 125, 44, 14},
-      {WC_BUTTON, "Skip &All", kIdSkipAll, b | BS_PUSHBUTTON, 0, 157, 125, 44, 14},
-      {WC_BUTTON, "Cancel", IDCANCEL, b | BS_PUSHBUTTON, 0, 207, 125, 44, 14},
+      {WC_STATIC, "", kQuestionText, v | SS_LEFT | SS_NOPREFIX, 0, 7, 80, 244, 27},
+      {WC_BUTTON, "OK", IDOK, b | BS_DEFPUSHBUTTON | WS_GROUP, 0, 7, 113, 44, 14},
+      {WC_BUTTON, "&Browse", kIdBrowseInList, b | BS_PUSHBUTTON, 0, 57, 113, 44, 14},
+      {WC_BUTTON, "&Skip", kIdSkip, b | BS_PUSHBUTTON, 0, 107, 113, 44, 14},
+      {WC_BUTTON, "Skip &All", kIdSkipAll, b | BS_PUSHBUTTON, 0, 157, 113, 44, 14},
+      {WC_BUTTON, "Cancel", IDCANCEL, b | BS_PUSHBUTTON, 0, 207, 113, 44, 14},
   };
   return t;
 }
