@@ -85,7 +85,7 @@ DialogTemplate AskAddClip() {
 // controls at the placeholder, the export format and Options to their right.
 DialogTemplate Save32AudioPanel() {
   DialogTemplate t;
-  t.style = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_3DLOOK;
+  t.style = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_3DLOOK | DS_SETFONT;
   t.cx = 120;
   t.cy = 90;
   const DWORD v = WS_VISIBLE;
