@@ -36,6 +36,8 @@ constexpr DWORD OFN_ENABLETEMPLATE = 0x00000040;
 constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 constexpr DWORD OFN_SHAREAWARE = 0x00004000;
+// Refuses an existing file that has no write permission at all, or that
+// this process may not write.
 constexpr DWORD OFN_NOREADONLYRETURN = 0x00008000;
 constexpr DWORD OFN_EXPLORER = 0x00080000;
 
@@ -87,7 +89,9 @@ constexpr DWORD FNERR_INVALIDFILENAME = 0x3002;
 // Notifications to the panel (WM_NOTIFY, lParam an OFNOTIFY).
 constexpr UINT CDN_FIRST = 0U - 601U;
 constexpr UINT CDN_INITDONE = CDN_FIRST - 0;
-constexpr UINT CDN_SELCHANGE = CDN_FIRST - 1;     // the file under the cursor changed
+// The list selection changed, to a file or a folder; CDM_GETFILEPATH gives
+// the selected item's path meanwhile.
+constexpr UINT CDN_SELCHANGE = CDN_FIRST - 1;
 constexpr UINT CDN_FOLDERCHANGE = CDN_FIRST - 2;  // another folder is shown
 constexpr UINT CDN_HELP = CDN_FIRST - 4;
 // The user pressed OK on a valid name. The panel refuses it (the chooser

@@ -387,7 +387,6 @@ bool MakePanel(Chooser& c) {
   }
   c.panel = CreateDialogIndirectParam(nullptr, &t, c.dialog, PanelProc, reinterpret_cast<LPARAM>(c.ofn));
   if (c.panel == nullptr || !IsWindow(c.dialog)) return false;
-  SetWindowLongPtr(c.panel, GWLP_ID, 0);
   if (c.panel_template == nullptr) return true;
 
   RECT own;
@@ -402,7 +401,8 @@ bool MakePanel(Chooser& c) {
     const int dx = std::max<int>(0, own.right - (p.right - p.left));
     const int dy = std::max<int>(0, own.bottom - (p.bottom - p.top));
     std::vector<HWND> items;
-    for (HWND i = GetWindow(c.panel, GW_CHILD); i != nullptr; i = GetWindow(i, GW_HWNDNEXT)) items.push_back(i);
+    for (HWND i = GetWindow(c.panel, GW_CHILD); i != nullptr; i = GetWindow(i, GW_HWNDNEXT))
+      items.push_back(i);
     for (HWND i : items) {
       if (i == place) continue;
       RECT r;
@@ -521,7 +521,8 @@ LONG_PTR ChooserProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (i >= 0 && static_cast<std::size_t>(i) < c->filters.size()) {
               c->filter = static_cast<int>(i);
               c->typed_mask.clear();
-              if (ItemText(h, kChooserFileName).find_first_of("*?") != std::string::npos) SetName(*c, "", false);
+              if (ItemText(h, kChooserFileName).find_first_of("*?") != std::string::npos)
+                SetName(*c, "", false);
               FillList(*c);
               Notify(*c, CDN_TYPECHANGE);
             }
@@ -564,8 +565,8 @@ DialogTemplate ChooserTemplate() {
   const DWORD v = WS_VISIBLE;
   t.items = {
       {WC_STATIC, "Look &in:", kLookInLabel, v | SS_LEFT, 0, 7, 9, 46, 8},
-      {WC_COMBOBOX, "", kChooserFolderCombo, v | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, 56, 7,
-       176, 120},
+      {WC_COMBOBOX, "", kChooserFolderCombo, v | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, 56,
+       7, 176, 120},
       {WC_BUTTON, "&Up", kChooserUpButton, v | BS_PUSHBUTTON | WS_TABSTOP, 0, 238, 6, 35, 14},
       {WC_LISTBOX, "", kChooserFileList,
        v | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, 0, 7, 26, 266,

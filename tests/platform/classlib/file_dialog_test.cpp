@@ -113,7 +113,8 @@ TEST(FileDialog, APanelOfItsOwnGetsCommandsAndNotifications) {
   };
   RegisterDialogResource(kPanelId, t);
   Tree tree;
-  TOpenSaveDialog::TData data(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "All files|*.*|", tree.dir.path().c_str());
+  TOpenSaveDialog::TData data(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "All files|*.*|",
+                              tree.dir.path().c_str());
   bool stayed = false;
   Driver d([&](HWND dlg) {
     ClickItem(dlg, "beta.wav");

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -61,6 +61,12 @@ TEST(FileChooser, NavigatesFiltersAndPicksAFile) {
     TypeName(dlg, "..");
     Key(dlg, VK_RETURN);
     EXPECT_EQ(ItemOf(dlg, kChooserFolderCombo), tree.Path(""));
+    // The folder combo lists the parents: one up from Music is the root.
+    ASSERT_TRUE(ClickItem(dlg, "[Music]", 2));
+    SetFocus(GetDlgItem(dlg, kChooserFolderCombo));
+    Key(dlg, VK_UP);
+    EXPECT_EQ(ItemOf(dlg, kChooserFolderCombo), tree.Path(""));
+    EXPECT_EQ(ListTexts(dlg).size(), 6u);
     ChooseFilter(dlg, 2);
     seen_all = ListTexts(dlg);
     ASSERT_TRUE(ClickItem(dlg, "beta.wav"));
@@ -128,10 +134,17 @@ TEST(FileChooser, MasksMatchLikeTheUsersExpect) {
     const char* masks;
     bool match;
   } cases[] = {
-      {"take.WAV", "*.wav", true},       {"take.wav.bak", "*.wav", false}, {"readme", "*.*", true},
-      {"readme", "*.", false},           {"a.avi", "*.wav;*.avi", true},    {"a.avi", "*.wav ; *.avi", true},
-      {"ab.mid", "??.mid", true},        {"abc.mid", "??.mid", false},      {"x", "", false},
-      {"clip01.avi", "clip*1*.avi", true}, {"clip0.avi", "clip*1*.avi", false},
+      {"take.WAV", "*.wav", true},
+      {"take.wav.bak", "*.wav", false},
+      {"readme", "*.*", true},
+      {"readme", "*.", false},
+      {"a.avi", "*.wav;*.avi", true},
+      {"a.avi", "*.wav ; *.avi", true},
+      {"ab.mid", "??.mid", true},
+      {"abc.mid", "??.mid", false},
+      {"x", "", false},
+      {"clip01.avi", "clip*1*.avi", true},
+      {"clip0.avi", "clip*1*.avi", false},
   };
   for (const Case& c : cases) EXPECT_EQ(MatchesMasks(c.name, c.masks), c.match) << c.name << " / " << c.masks;
 }
@@ -144,26 +157,64 @@ TEST(FileChooser, OkChecksTheNameByFlags) {
     DWORD flags;
     const char* def_ext;
     const char* typed;
-    std::vector<int> answers;      // to the message boxes, in turn
-    const char* box;               // start of the (first) box text after the path; null: no box
-    const char* chosen;            // relative to the tree; null: cancelled in the end
+    std::vector<int> answers;  // to the message boxes, in turn
+    const char* box;           // start of the (first) box text after the path; null: no box
+    const char* chosen;        // relative to the tree; null: cancelled in the end
     DWORD max_file = MAX_PATH;
     DWORD error = 0;
   } cases[] = {
-      {"missing file refused", false, OFN_FILEMUSTEXIST, nullptr, "missing.wav", {}, "\nFile not found.", nullptr},
+      {"missing file refused",
+       false,
+       OFN_FILEMUSTEXIST,
+       nullptr,
+       "missing.wav",
+       {},
+       "\nFile not found.",
+       nullptr},
       {"missing file allowed", false, 0, nullptr, "new.wav", {}, nullptr, "new.wav"},
-      {"missing folder refused", false, OFN_PATHMUSTEXIST, nullptr, "nowhere/x.wav", {}, "\nPath not found.",
+      {"missing folder refused",
+       false,
+       OFN_PATHMUSTEXIST,
+       nullptr,
+       "nowhere/x.wav",
+       {},
+       "\nPath not found.",
        nullptr},
       {"default extension", true, 0, "wav", "take1", {}, nullptr, "take1.wav"},
       {"dot in the folder only", true, 0, "wav", "a.b/take1", {}, nullptr, "a.b/take1.wav"},
       {"own extension kept", true, 0, "wav", "take1.aif", {}, nullptr, "take1.aif"},
       {"lone dot kept", true, 0, "wav", "take1.", {}, nullptr, "take1."},
-      {"overwrite answered No", true, OFN_OVERWRITEPROMPT, nullptr, "beta.wav", {IDNO},
-       " already exists.\nDo you want to replace it?", nullptr},
-      {"overwrite answered Yes", true, OFN_OVERWRITEPROMPT, nullptr, "beta.wav", {IDYES},
-       " already exists.\nDo you want to replace it?", "beta.wav"},
-      {"open never asks to overwrite", false, OFN_OVERWRITEPROMPT, nullptr, "beta.wav", {}, nullptr, "beta.wav"},
-      {"read-only refused", true, OFN_NOREADONLYRETURN, nullptr, "locked.wav", {}, "\nThis file cannot be written.",
+      {"overwrite answered No",
+       true,
+       OFN_OVERWRITEPROMPT,
+       nullptr,
+       "beta.wav",
+       {IDNO},
+       " already exists.\nDo you want to replace it?",
+       nullptr},
+      {"overwrite answered Yes",
+       true,
+       OFN_OVERWRITEPROMPT,
+       nullptr,
+       "beta.wav",
+       {IDYES},
+       " already exists.\nDo you want to replace it?",
+       "beta.wav"},
+      {"open never asks to overwrite",
+       false,
+       OFN_OVERWRITEPROMPT,
+       nullptr,
+       "beta.wav",
+       {},
+       nullptr,
+       "beta.wav"},
+      {"read-only refused",
+       true,
+       OFN_NOREADONLYRETURN,
+       nullptr,
+       "locked.wav",
+       {},
+       "\nThis file cannot be written.",
        nullptr},
       {"read-only allowed", true, 0, nullptr, "locked.wav", {}, nullptr, "locked.wav"},
       {"buffer too small", false, 0, nullptr, "beta.wav", {}, nullptr, nullptr, 8, FNERR_BUFFERTOOSMALL},
@@ -217,9 +268,10 @@ TEST(FileChooser, StartsInTheRightFolderWithTheStartingName) {
     std::string name;
   } cases[] = {
       {"the starting name's folder", tree.Path("Music/song.wav"), "", tree.Path("Music"), "song.wav"},
-      {"the initial folder first", tree.Path("Music/song.wav"), tree.Path("sub"), tree.Path("sub"), "song.wav"},
-      {"a missing initial folder is passed over", tree.Path("Music/x.wav"), tree.Path("gone"), tree.Path("Music"),
-       "x.wav"},
+      {"the initial folder first", tree.Path("Music/song.wav"), tree.Path("sub"), tree.Path("sub"),
+       "song.wav"},
+      {"a missing initial folder is passed over", tree.Path("Music/x.wav"), tree.Path("gone"),
+       tree.Path("Music"), "x.wav"},
       {"a starting folder", tree.Path("sub") + "/", "", tree.Path("sub"), ""},
   };
   for (const Case& c : cases) {
@@ -371,7 +423,8 @@ TEST(FileChooser, ThePanelSeesSelectionsAndMayRefuseTheFile) {
     // The chooser sits where the placeholder was; the panel's items right of
     // and below it moved out of its way.
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(panel, kChooserPlaceholder)));
-    const RECT lr = RectIn(dlg, list), br = RectIn(dlg, button), ir = RectIn(dlg, GetDlgItem(panel, kPanelInfo));
+    const RECT lr = RectIn(dlg, list), br = RectIn(dlg, button),
+               ir = RectIn(dlg, GetDlgItem(panel, kPanelInfo));
     const RECT okr = RectIn(dlg, GetDlgItem(dlg, IDOK));
     EXPECT_GE(br.left, okr.right);
     EXPECT_GE(ir.top, RectIn(dlg, GetDlgItem(dlg, kChooserFilterCombo)).bottom);

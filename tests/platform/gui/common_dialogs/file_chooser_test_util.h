@@ -75,8 +75,8 @@ inline void Key(HWND dlg, int vk) {
 // A click (or two: a double click) in the middle of the list item with text.
 inline bool ClickItem(HWND dlg, const std::string& text, int clicks = 1) {
   HWND list = GetDlgItem(dlg, kChooserFileList);
-  const LRESULT i = SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT i =
+      SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
   if (i < 0) return false;
   RECT r;
   SendMessage(list, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
