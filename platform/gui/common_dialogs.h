@@ -158,8 +158,11 @@ constexpr int kColourGreen = 1726;
 constexpr int kColourBlue = 1727;
 constexpr int kColourAdd = 1728;  // push button "Add to Custom Colors"
 
-// Font chooser: the faces this window system can draw, their styles and
-// sizes (in points).
+// Font chooser: the faces this window system can draw ("Arial", "Courier
+// New", "DejaVu Sans", "DejaVu Sans Mono", "MS Sans Serif"), their styles
+// and sizes (in points, on the screen's LOGPIXELSY). A typed size outside
+// nSizeMin..nSizeMax (with CF_LIMITSIZE) is refused with a message when OK
+// is pressed.
 constexpr DWORD CF_SCREENFONTS = 0x00000001;
 constexpr DWORD CF_PRINTERFONTS = 0x00000002;
 constexpr DWORD CF_BOTH = CF_SCREENFONTS | CF_PRINTERFONTS;

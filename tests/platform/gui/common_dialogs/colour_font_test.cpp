@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -274,6 +275,279 @@ TEST_F(ColourTest, Screenshot) {
   cc_.rgbResult = RGB(0, 128, 128);
   for (int i = 0; i < 16; ++i) cust_[i] = i < 5 ? RGB(40 * i, 90, 160) : kWhite;
   const std::string path = ShotPath("gui_colour_chooser");
+  bool saved = false;
+  Run(
+      [&](HWND dlg) {
+        GuiPumpMessages();
+        saved = GuiSaveScreenshot(dlg, path);
+      },
+      IDCANCEL);
+  EXPECT_TRUE(saved);
+  EXPECT_TRUE(IsPng(path));
+}
+
+// ---- Font chooser ----
+
+// Clicks the item of a list box that shows text; false when none does.
+bool ClickItem(HWND dlg, int list, const char* text) {
+  HWND h = GetDlgItem(dlg, list);
+  const LRESULT i =
+      SendMessage(h, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+  if (i == LB_ERR) return false;
+  SendMessage(h, LB_SETTOPINDEX, static_cast<WPARAM>(i), 0);
+  RECT r;
+  SendMessage(h, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+  GuiClick(h, r.left + 4, (r.top + r.bottom) / 2);
+  PumpDialog(dlg);
+  return true;
+}
+
+std::vector<std::string> Items(HWND dlg, int list) {
+  std::vector<std::string> out;
+  const LRESULT n = SendDlgItemMessage(dlg, list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    char buf[64] = {};
+    SendDlgItemMessage(dlg, list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+    out.emplace_back(buf);
+  }
+  return out;
+}
+
+class FontTest : public ChooserTest {
+ protected:
+  void SetUp() override {
+    ChooserTest::SetUp();
+    cf_.hwndOwner = owner_;
+    cf_.lpLogFont = &lf_;
+  }
+  // Runs the chooser with a hook that acts on it and then presses end;
+  // message boxes it raises are answered with OK and their texts kept.
+  BOOL Run(const std::function<void(HWND)>& act, int end = IDOK) {
+    Hook hook([&](HWND w) {
+      if (GetMessageBoxFlags(w) != 0) {
+        boxes_.push_back(ItemText(w, kMessageBoxTextId));
+        PostMessage(GetDlgItem(w, IDOK), BM_CLICK, 0, 0);
+        return;
+      }
+      PumpDialog(w);
+      act(w);
+      Click(w, end);
+    });
+    return ChooseFont(&cf_);
+  }
+  LOGFONT lf_;
+  CHOOSEFONT cf_;
+  std::vector<std::string> boxes_;
+};
+
+TEST_F(FontTest, TheChosenFaceStyleAndSizeComeBack) {
+  cf_.Flags = CF_SCREENFONTS;
+  cf_.iPointSize = -1;
+  std::string face, style, size;
+  EXPECT_TRUE(Run([&](HWND dlg) {
+    EXPECT_TRUE(ClickItem(dlg, kFontFaceList, "Courier New"));
+    EXPECT_TRUE(ClickItem(dlg, kFontStyleList, "Bold Italic"));
+    EXPECT_TRUE(ClickItem(dlg, kFontSizeList, "12"));
+    face = ItemText(dlg, kFontFaceName);
+    style = ItemText(dlg, kFontStyleName);
+    size = ItemText(dlg, kFontSizeEdit);
+    EXPECT_FALSE(Visible(dlg, kFontUnderline));
+  }));
+  EXPECT_EQ(face + "/" + style + "/" + size, "Courier New/Bold Italic/12");
+  EXPECT_STREQ(lf_.lfFaceName, "Courier New");
+  EXPECT_EQ(lf_.lfHeight, -16);  // 12 points at 96 pixels an inch
+  EXPECT_EQ(lf_.lfWeight, FW_BOLD);
+  EXPECT_EQ(lf_.lfItalic, 1);
+  EXPECT_EQ(lf_.lfPitchAndFamily & 0x3, FIXED_PITCH);
+  EXPECT_EQ(cf_.iPointSize, 120);
+  EXPECT_EQ(cf_.nFontType, SCREEN_FONTTYPE | BOLD_FONTTYPE | ITALIC_FONTTYPE);
+  EXPECT_EQ(CommDlgExtendedError(), 0u);
+
+  // A typed size and the regular style.
+  EXPECT_TRUE(Run([&](HWND dlg) {
+    EXPECT_TRUE(ClickItem(dlg, kFontStyleList, "Regular"));
+    TypeInto(dlg, kFontSizeEdit, "15");
+  }));
+  EXPECT_EQ(lf_.lfHeight, -20);
+  EXPECT_EQ(lf_.lfWeight, FW_NORMAL);
+  EXPECT_EQ(cf_.iPointSize, 150);
+  EXPECT_EQ(cf_.nFontType, SCREEN_FONTTYPE | REGULAR_FONTTYPE);
+}
+
+TEST_F(FontTest, SizesAreLimited) {
+  struct Case {
+    DWORD flags;
+    const char* typed;
+    std::string refused;  // the message, empty when the size is taken
+    int tenths;
+  };
+  const Case cases[] = {
+      {CF_LIMITSIZE, "25", "Size must be between 4 and 20 points.", 200},
+      {CF_LIMITSIZE, "3", "Size must be between 4 and 20 points.", 200},
+      {CF_LIMITSIZE, "big", "Size must be a number.", 200},
+      {CF_LIMITSIZE, "4", "", 40},
+      {CF_LIMITSIZE, "20", "", 200},
+      {0, "25", "", 250},
+  };
+  cf_.nSizeMin = 4;
+  cf_.nSizeMax = 20;
+  for (const Case& c : cases) {
+    cf_.Flags = CF_SCREENFONTS | c.flags;
+    boxes_.clear();
+    std::vector<std::string> sizes;
+    bool still_open = false;
+    EXPECT_TRUE(Run([&](HWND dlg) {
+      sizes = Items(dlg, kFontSizeList);
+      TypeInto(dlg, kFontSizeEdit, c.typed);
+      Click(dlg, IDOK);
+      still_open = IsWindowVisible(dlg) != 0;
+      // Refused: the chooser stays up, and a size in range is taken.
+      if (still_open) TypeInto(dlg, kFontSizeEdit, "20");
+    })) << c.typed;
+    EXPECT_EQ(still_open, !c.refused.empty()) << c.typed;
+    EXPECT_EQ(boxes_, c.refused.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.refused})
+        << c.typed;
+    EXPECT_EQ(cf_.iPointSize, c.tenths) << c.typed;
+    if (c.flags & CF_LIMITSIZE) {
+      EXPECT_EQ(sizes, (std::vector<std::string>{"8", "9", "10", "11", "12", "14", "16", "18", "20"}));
+    } else {
+      EXPECT_EQ(sizes.back(), "72");
+    }
+  }
+}
+
+TEST_F(FontTest, StartsOnTheGivenFont) {
+  struct Case {
+    LONG height;
+    LONG weight;
+    BYTE italic;
+    const char* face;
+    const char* shown;  // face, style and size as the chooser shows them
+    LONG out_height;
+  };
+  const Case cases[] = {
+      {-16, FW_BOLD, 1, "arial", "Arial/Bold Italic/12", -16},
+      {-11, FW_NORMAL, 0, "MS Sans Serif", "MS Sans Serif/Regular/8", -11},
+      {-40, FW_SEMIBOLD, 0, "Courier New", "Courier New/Bold/25", -33},       // 30 points, limited to 25
+      {-9, FW_NORMAL, 1, "Times New Roman", "Times New Roman/Italic/7", -9},  // a face not listed stays
+  };
+  for (const Case& c : cases) {
+    lf_ = LOGFONT{};
+    lf_.lfHeight = c.height;
+    lf_.lfWeight = c.weight;
+    lf_.lfItalic = c.italic;
+    std::strcpy(lf_.lfFaceName, c.face);
+    cf_.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
+    cf_.nSizeMin = 4;
+    cf_.nSizeMax = 25;
+    std::string shown;
+    EXPECT_TRUE(Run([&](HWND dlg) {
+      shown = ItemText(dlg, kFontFaceName) + "/" + ItemText(dlg, kFontStyleName) + "/" +
+              ItemText(dlg, kFontSizeEdit);
+    })) << c.face;
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(lf_.lfHeight, c.out_height) << c.face;
+    EXPECT_EQ(lf_.lfItalic, c.italic) << c.face;
+  }
+  // A positive height is the cell height: the size is that of the character.
+  LOGFONT cell{};
+  cell.lfHeight = 16;
+  std::strcpy(cell.lfFaceName, "Arial");
+  HFONT font = CreateFontIndirect(&cell);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRIC tm{};
+  GetTextMetrics(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  lf_ = cell;
+  EXPECT_TRUE(Run([](HWND) {}));
+  EXPECT_EQ(cf_.iPointSize, ((tm.tmHeight - tm.tmInternalLeading) * 72 + 48) / 96 * 10);
+}
+
+TEST_F(FontTest, EffectsColourAndSample) {
+  cf_.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+  lf_.lfHeight = -24;
+  std::strcpy(lf_.lfFaceName, "Arial");
+  cf_.rgbColors = RGB(0, 0, 0);
+  int red_ink = 0;
+  EXPECT_TRUE(Run([&](HWND dlg) {
+    Click(dlg, kFontUnderline);
+    HWND combo = GetDlgItem(dlg, kFontColour);
+    SendMessage(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(combo), TRUE);
+    // Keys walk the drop-down list: from Black down to Red.
+    for (int i = 0; i < 9; ++i) Press(dlg, VK_DOWN);
+    GuiPumpMessages();
+    HWND sample = GetDlgItem(dlg, kFontSample);
+    RECT r;
+    GetClientRect(sample, &r);
+    for (int y = 0; y < r.bottom; ++y) {
+      for (int x = 0; x < r.right; ++x) red_ink += GuiReadPixel(sample, x, y) == RGB(255, 0, 0);
+    }
+  }));
+  EXPECT_GT(red_ink, 50);
+  EXPECT_EQ(cf_.rgbColors, RGB(255, 0, 0));
+  EXPECT_EQ(lf_.lfUnderline, 1);
+  EXPECT_EQ(lf_.lfStrikeOut, 0);
+}
+
+TEST_F(FontTest, CancelChangesNothing) {
+  cf_.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
+  lf_.lfHeight = -13;
+  std::strcpy(lf_.lfFaceName, "Arial");
+  const LOGFONT before = lf_;
+  cf_.iPointSize = 77;
+  cf_.rgbColors = RGB(1, 2, 3);
+  EXPECT_FALSE(Run(
+      [&](HWND dlg) {
+        ClickItem(dlg, kFontFaceList, "Courier New");
+        ClickItem(dlg, kFontStyleList, "Bold");
+        Click(dlg, kFontStrikeOut);
+      },
+      IDCANCEL));
+  EXPECT_EQ(std::memcmp(&before, &lf_, sizeof lf_), 0);
+  EXPECT_EQ(cf_.iPointSize, 77);
+  EXPECT_EQ(cf_.rgbColors, RGB(1, 2, 3));
+  EXPECT_EQ(CommDlgExtendedError(), 0u);
+}
+
+TEST_F(FontTest, BadRecordsAreRefused) {
+  struct Case {
+    DWORD size;
+    bool log_font;
+    DWORD flags;
+    int min, max;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {sizeof(CHOOSEFONT), false, 0, 0, 0, CDERR_INITIALIZATION},
+      {sizeof(CHOOSEFONT) - 4, true, 0, 0, 0, CDERR_STRUCTSIZE},
+      {sizeof(CHOOSEFONT), true, CF_LIMITSIZE, 20, 4, CDERR_INITIALIZATION},
+      {sizeof(CHOOSEFONT), true, CF_LIMITSIZE, 0, 20, CDERR_INITIALIZATION},
+  };
+  for (const Case& c : cases) {
+    CHOOSEFONT cf;
+    cf.lStructSize = c.size;
+    cf.lpLogFont = c.log_font ? &lf_ : nullptr;
+    cf.Flags = c.flags;
+    cf.nSizeMin = c.min;
+    cf.nSizeMax = c.max;
+    EXPECT_FALSE(ChooseFont(&cf));
+    EXPECT_EQ(CommDlgExtendedError(), c.error);
+  }
+  EXPECT_FALSE(ChooseFont(nullptr));
+}
+
+TEST_F(FontTest, Screenshot) {
+  cf_.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
+  cf_.nSizeMin = 4;
+  cf_.nSizeMax = 25;
+  lf_.lfHeight = -19;
+  lf_.lfWeight = FW_BOLD;
+  std::strcpy(lf_.lfFaceName, "Arial");
+  cf_.rgbColors = RGB(0, 0, 128);
+  const std::string path = ShotPath("gui_font_chooser");
   bool saved = false;
   Run(
       [&](HWND dlg) {
