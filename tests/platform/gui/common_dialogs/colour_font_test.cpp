@@ -7,27 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "colour_font_util.h"
 #include "platform/gui/common_dialogs.h"
-#include "platform/gui/dialogs/dialog_test_util.h"
 #include "platform/gui/gdi.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/modal.h"
 
 namespace {
 
-class Hook {
- public:
-  explicit Hook(ModalHook hook) { SetModalHook(std::move(hook)); }
-  ~Hook() { SetModalHook(nullptr); }
-};
-
-std::string ItemText(HWND dlg, int id) {
-  return TextOf(GetDlgItem(dlg, id));
-}
-
-bool Visible(HWND dlg, int id) {
-  return IsWindowVisible(GetDlgItem(dlg, id)) != 0;
-}
+using namespace colour_font;
 
 // Clicks the middle of cell index of a grid of cols x rows.
 void ClickCell(HWND dlg, int grid, int index, int cols, int rows) {
@@ -36,23 +24,6 @@ void ClickCell(HWND dlg, int grid, int index, int cols, int rows) {
   GetClientRect(h, &r);
   const int col = index % cols, row = index / cols;
   GuiClick(h, (2 * col + 1) * r.right / (2 * cols), (2 * row + 1) * r.bottom / (2 * rows));
-  PumpDialog(dlg);
-}
-
-void Press(HWND dlg, int vk) {
-  GuiPressKey(vk);
-  PumpDialog(dlg);
-}
-
-void Click(HWND dlg, int id) {
-  GuiClick(GetDlgItem(dlg, id), 3, 3);
-  PumpDialog(dlg);
-}
-
-// Brings the keyboard to an edit as Tab does (its text selected) and types.
-void TypeInto(HWND dlg, int id, const char* text) {
-  SendMessage(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dlg, id)), TRUE);
-  GuiType(text);
   PumpDialog(dlg);
 }
 
@@ -287,20 +258,6 @@ TEST_F(ColourTest, Screenshot) {
 }
 
 // ---- Font chooser ----
-
-// Clicks the item of a list box that shows text; false when none does.
-bool ClickItem(HWND dlg, int list, const char* text) {
-  HWND h = GetDlgItem(dlg, list);
-  const LRESULT i =
-      SendMessage(h, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
-  if (i == LB_ERR) return false;
-  SendMessage(h, LB_SETTOPINDEX, static_cast<WPARAM>(i), 0);
-  RECT r;
-  SendMessage(h, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
-  GuiClick(h, r.left + 4, (r.top + r.bottom) / 2);
-  PumpDialog(dlg);
-  return true;
-}
 
 std::vector<std::string> Items(HWND dlg, int list) {
   std::vector<std::string> out;
