@@ -136,7 +136,9 @@ struct CHOOSECOLOR {
   HWND hwndOwner = nullptr;
   HWND hInstance = nullptr;
   COLORREF rgbResult = 0;
-  COLORREF* lpCustColors = nullptr;  // 16 colours, read and written back on OK
+  // 16 colours, read and written back on OK (null: they start white and are
+  // not kept).
+  COLORREF* lpCustColors = nullptr;
   DWORD Flags = 0;
   LPARAM lCustData = 0;
 };
