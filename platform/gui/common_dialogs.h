@@ -36,6 +36,8 @@ constexpr DWORD OFN_ENABLETEMPLATE = 0x00000040;
 constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 constexpr DWORD OFN_SHAREAWARE = 0x00004000;
+// Refuses an existing file that has no write permission at all, or that
+// this process may not write.
 constexpr DWORD OFN_NOREADONLYRETURN = 0x00008000;
 constexpr DWORD OFN_EXPLORER = 0x00080000;
 
@@ -57,8 +59,8 @@ struct OPENFILENAME {
   LPCSTR lpstrInitialDir = nullptr;
   LPCSTR lpstrTitle = nullptr;  // null: "Open" or "Save As"
   DWORD Flags = 0;
-  WORD nFileOffset = 0;     // out: where the file name begins in lpstrFile
-  WORD nFileExtension = 0;  // out: where its extension begins (0: none)
+  WORD nFileOffset = 0;          // out: where the file name begins in lpstrFile
+  WORD nFileExtension = 0;       // out: where its extension begins (0: none)
   LPCSTR lpstrDefExt = nullptr;  // added (with a dot) to a typed name without one
   LPARAM lCustData = 0;
   LPOFNHOOKPROC lpfnHook = nullptr;
@@ -87,7 +89,9 @@ constexpr DWORD FNERR_INVALIDFILENAME = 0x3002;
 // Notifications to the panel (WM_NOTIFY, lParam an OFNOTIFY).
 constexpr UINT CDN_FIRST = 0U - 601U;
 constexpr UINT CDN_INITDONE = CDN_FIRST - 0;
-constexpr UINT CDN_SELCHANGE = CDN_FIRST - 1;     // the file under the cursor changed
+// The list selection changed, to a file or a folder; CDM_GETFILEPATH gives
+// the selected item's path meanwhile.
+constexpr UINT CDN_SELCHANGE = CDN_FIRST - 1;
 constexpr UINT CDN_FOLDERCHANGE = CDN_FIRST - 2;  // another folder is shown
 constexpr UINT CDN_HELP = CDN_FIRST - 4;
 // The user pressed OK on a valid name. The panel refuses it (the chooser
@@ -125,7 +129,7 @@ constexpr int kChooserReadOnly = 1040;     // check box, hidden with OFN_HIDEREA
 
 // Colour chooser: 48 basic colours, 16 custom ones kept by the caller, and
 // (unless CC_PREVENTFULLOPEN) an editor of red, green and blue values.
-constexpr DWORD CC_RGBINIT = 0x00000001;  // start on rgbResult
+constexpr DWORD CC_RGBINIT = 0x00000001;   // start on rgbResult
 constexpr DWORD CC_FULLOPEN = 0x00000002;  // show the editor from the start
 constexpr DWORD CC_PREVENTFULLOPEN = 0x00000004;
 constexpr DWORD CC_SOLIDCOLOR = 0x00000080;
@@ -136,22 +140,41 @@ struct CHOOSECOLOR {
   HWND hwndOwner = nullptr;
   HWND hInstance = nullptr;
   COLORREF rgbResult = 0;
-  COLORREF* lpCustColors = nullptr;  // 16 colours, read and written back on OK
+  // 16 colours, read and written back on OK (null: they start white and are
+  // not kept).
+  COLORREF* lpCustColors = nullptr;
   DWORD Flags = 0;
   LPARAM lCustData = 0;
 };
 using CHOOSECOLORA = CHOOSECOLOR;
+// True with rgbResult (and the custom colours) set when the user pressed OK;
+// false on Cancel (nothing written) or an error (CommDlgExtendedError).
 BOOL ChooseColor(CHOOSECOLOR* cc);
 #define ChooseColorA ChooseColor
 
-// Font chooser: the faces this window system can draw, their styles and
-// sizes (in points).
+// The colour chooser's items. The two cell grids take the focus, select a
+// cell by mouse or by the arrow keys, and tell the chooser with WM_COMMAND.
+constexpr int kColourBasicCells = 1720;   // 8 columns by 6 rows, left to right, then down
+constexpr int kColourCustomCells = 1721;  // 8 columns by 2 rows
+constexpr int kColourDefine = 1722;       // push button "Define Custom Colors >>"
+constexpr int kColourSpectrum = 1723;     // hue across, saturation up, at middle lightness
+constexpr int kColourSwatch = 1724;       // the colour chosen so far
+constexpr int kColourRed = 1725;          // edits, 0 to 255
+constexpr int kColourGreen = 1726;
+constexpr int kColourBlue = 1727;
+constexpr int kColourAdd = 1728;  // push button "Add to Custom Colors"
+
+// Font chooser: the faces this window system can draw ("Arial", "Courier
+// New", "DejaVu Sans", "DejaVu Sans Mono", "MS Sans Serif"), their styles
+// and sizes (in points, on the screen's LOGPIXELSY). A typed size outside
+// nSizeMin..nSizeMax (with CF_LIMITSIZE) is refused with a message when OK
+// is pressed.
 constexpr DWORD CF_SCREENFONTS = 0x00000001;
 constexpr DWORD CF_PRINTERFONTS = 0x00000002;
 constexpr DWORD CF_BOTH = CF_SCREENFONTS | CF_PRINTERFONTS;
 constexpr DWORD CF_INITTOLOGFONTSTRUCT = 0x00000040;  // start on *lpLogFont
 constexpr DWORD CF_USESTYLE = 0x00000080;
-constexpr DWORD CF_EFFECTS = 0x00000100;  // underline, strike-out, colour
+constexpr DWORD CF_EFFECTS = 0x00000100;    // underline, strike-out, colour
 constexpr DWORD CF_LIMITSIZE = 0x00002000;  // sizes nSizeMin..nSizeMax only
 constexpr DWORD CF_FORCEFONTEXIST = 0x00010000;
 constexpr WORD BOLD_FONTTYPE = 0x0100;
@@ -175,5 +198,21 @@ struct CHOOSEFONT {
   INT nSizeMax = 0;
 };
 using CHOOSEFONTA = CHOOSEFONT;
+// True when the user pressed OK: *lpLogFont holds the chosen font (its
+// height the negative pixel size on the screen), iPointSize, nFontType and
+// (with CF_EFFECTS) rgbColors are set. False on Cancel (nothing written) or
+// an error (CommDlgExtendedError).
 BOOL ChooseFont(CHOOSEFONT* cf);
 #define ChooseFontA ChooseFont
+
+// The font chooser's items.
+constexpr int kFontFaceName = 1730;   // read-only edit: the chosen face
+constexpr int kFontFaceList = 1731;   // list box: the faces
+constexpr int kFontStyleName = 1732;  // read-only edit: the chosen style
+constexpr int kFontStyleList = 1733;  // list box: Regular, Italic, Bold, Bold Italic
+constexpr int kFontSizeEdit = 1734;   // edit: the size in points (typed or chosen)
+constexpr int kFontSizeList = 1735;   // list box: the offered sizes
+constexpr int kFontStrikeOut = 1736;  // check boxes and colour list, with CF_EFFECTS only
+constexpr int kFontUnderline = 1737;
+constexpr int kFontColour = 1738;  // drop-down list of named colours
+constexpr int kFontSample = 1739;  // sample text drawn in the chosen font
