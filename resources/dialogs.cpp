@@ -90,7 +90,7 @@ DialogTemplate Save32AudioPanel() {
   t.cy = 90;
   const DWORD v = WS_VISIBLE;
   t.items = {
-      {WC_STATIC, "", kChooserPlaceholder, 0, 0, 0, 0, 4, 4},
+      {WC_STATIC, "", kChooserPlaceholder, 0, 0, 0, 0, 4, 90},
       {WC_STATIC, "", kExportFormatText, v | SS_LEFT | SS_NOPREFIX, 0, 10, 0, 104, 64},
       {WC_BUTTON, "Options", kExportOptions, v | WS_TABSTOP | BS_PUSHBUTTON, 0, 10, 68, 50, 14},
   };
