@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "fake_shell.h"
 #include "file_chooser_script.h"
@@ -15,6 +16,7 @@
 #include "platform/gui/gui_driver.h"
 #include "platform/gui/modal.h"
 #include "support/test_env.h"
+#include "ui/te_file_dialogs.h"
 
 using namespace filetest;
 
@@ -68,6 +70,19 @@ void ClickItem(HWND list, int index) {
   GuiPumpMessages();
 }
 
+// The program's file choosers in place of the script.
+class RealChooser {
+ public:
+  RealChooser() {
+    before_ = SetFileChooser(nullptr);
+    InstallFileChooser();
+  }
+  ~RealChooser() { SetFileChooser(before_); }
+
+ private:
+  FileChooser* before_;
+};
+
 class QuestionDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -93,23 +108,44 @@ class QuestionDialogs : public ::testing::Test {
 };
 
 TEST_F(QuestionDialogs, BrowseThatIsCancelledKeepsTheMissingFileQuestionOpen) {
+  RealChooser real;
+  TestFolder dir;
+  ASSERT_TRUE(dir.ok());
+  std::ofstream(dir.File("a.wav")) << "x";
   char path[MAX_PATH] = "/gone/clips/a.wav";
-  chooser_.answers = {{ChooserResult::kCancel, "", 0}, {ChooserResult::kOk, "/found/a.wav", 2}};
-  ModalScript script({[&](HWND d) {
-    EXPECT_EQ(Caption(d), "Load Project");
-    EXPECT_EQ(ItemText(d, kQuestionText), "Can not open source file\n/gone/clips/a.wav");
-    Press(d, IDOK);  // Browse, cancelled
-    ASSERT_TRUE(IsWindow(d));
-    EXPECT_TRUE(IsWindowVisible(d));
-    EXPECT_STREQ(path, "/gone/clips/a.wav");
-    Press(d, IDOK);  // Browse, a file chosen
-  }});
+  HWND question = nullptr;
+  std::vector<HWND> chooserOwners;
+  std::vector<std::string> startNames;
+  ModalScript script({
+      [&](HWND d) {
+        question = d;
+        EXPECT_EQ(Caption(d), "Load Project");
+        EXPECT_EQ(ItemText(d, kQuestionText), "Can not open source file\n/gone/clips/a.wav");
+        Press(d, IDOK);  // Browse: the chooser below is cancelled
+        ASSERT_TRUE(IsWindow(d));
+        EXPECT_TRUE(IsWindowVisible(d));
+        EXPECT_STREQ(path, "/gone/clips/a.wav");
+        Press(d, IDOK);  // Browse again: a file is chosen
+      },
+      [&](HWND chooser) {
+        chooserOwners.push_back(GetWindow(chooser, GW_OWNER));
+        startNames.push_back(ItemText(chooser, kChooserFileName));
+        GuiPressKey(VK_ESCAPE);
+      },
+      [&](HWND chooser) {
+        chooserOwners.push_back(GetWindow(chooser, GW_OWNER));
+        SetFocus(GetDlgItem(chooser, kChooserFileName));
+        SetDlgItemText(chooser, kChooserFileName, dir.File("a.wav").c_str());
+        Press(chooser, IDOK);
+      },
+  });
   EXPECT_EQ(questions_.AskFile(owner(), "Load Project", path, 3), kLocateChosen);
-  EXPECT_STREQ(path, "/found/a.wav");
-  EXPECT_EQ(script.shown, 1);
-  ASSERT_EQ(chooser_.calls.size(), 2u);
-  EXPECT_EQ(chooser_.calls[0].directory, "/gone/clips");
-  EXPECT_EQ(chooser_.calls[0].filterIndex, 3);
+  EXPECT_TRUE(script.done());
+  EXPECT_EQ(path, dir.File("a.wav"));
+  // The chooser belongs to the question and starts on the missing file.
+  EXPECT_EQ(chooserOwners, (std::vector<HWND>{question, question}));
+  EXPECT_EQ(startNames, std::vector<std::string>{"a.wav"});
+  EXPECT_EQ(MediaFileData(kClipFiles).FilterIndex, 3);
 }
 
 TEST_F(QuestionDialogs, TheOtherAnswersEndTheQuestionAndLeaveThePath) {
@@ -223,13 +259,28 @@ TEST_F(QuestionDialogs, LocatingMovedFilesThroughTheDialogs) {
   for (const char* name : {"a.wav", "b.wav", "c.wav"}) std::ofstream(dir.File(std::string("moved/") + name)) << "x";
   PathRecord* folders = new PathRecord((dir.path() + "/").c_str(), true);
 
+  RealChooser real;
   char first[MAX_PATH] = "/gone/a.wav";
-  chooser_.answers = {{ChooserResult::kOk, dir.File("moved/a.wav"), 1}};
   {
-    ModalScript script({[&](HWND d) {
-      EXPECT_EQ(GetDlgItem(d, kCandidateList), nullptr);
-      Press(d, IDOK);
-    }});
+    ModalScript script({
+        [&](HWND d) {
+          EXPECT_EQ(GetDlgItem(d, kCandidateList), nullptr);
+          Press(d, IDOK);
+        },
+        [&](HWND chooser) {
+          SetDlgItemText(chooser, kChooserFileName, dir.File("moved").c_str());
+          Press(chooser, IDOK);  // a folder typed: the chooser goes there
+          RECT r{};
+          HWND files = GetDlgItem(chooser, kChooserFileList);
+          const LRESULT i = SendMessage(files, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>("a.wav"));
+          ASSERT_GE(i, 0);
+          SendMessage(files, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+          GuiClick(files, r.left + 4, (r.top + r.bottom) / 2);
+          GuiPumpMessages();
+          Press(chooser, IDOK);
+        },
+    });
     EXPECT_EQ(LocateMediaFile(owner(), "Load Project", first, 1, folders), kLocateChosen);
   }
   EXPECT_EQ(first, dir.File("moved/a.wav"));
