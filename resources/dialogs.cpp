@@ -49,10 +49,11 @@ DialogTemplate SelectFile() {
   const DWORD v = WS_VISIBLE;
   const DWORD b = v | WS_TABSTOP;
   t.items = {
-      {WC_STATIC, "Following file(s) has the same name, choose one or browse another:", -1, v | SS_LEFT, 0, 7, 7,
-       244, 9},
+      {WC_STATIC, "Following file(s) has the same name, choose one or browse another:", -1, v | SS_LEFT, 0, 7,
+       7, 244, 9},
       {WC_LISTBOX, "", kCandidateList,
-       b | WS_GROUP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 7, 18, 244, 56},
+       b | WS_GROUP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 7, 18, 244,
+       56},
       {WC_STATIC, "", kQuestionText, v | SS_LEFT | SS_NOPREFIX, 0, 7, 80, 244, 27},
       {WC_BUTTON, "OK", IDOK, b | BS_DEFPUSHBUTTON | WS_GROUP, 0, 7, 113, 44, 14},
       {WC_BUTTON, "&Browse", kIdBrowseInList, b | BS_PUSHBUTTON, 0, 57, 113, 44, 14},

@@ -15,8 +15,8 @@
 // What one question dialog shows.
 struct QuestionView {
   int resource = 0;
-  std::string caption;  // empty: the template's own
-  std::string text;     // the text 1375
+  std::string caption;                  // empty: the template's own
+  std::string text;                     // the text 1375
   std::vector<std::string> candidates;  // list box 1724
 };
 

@@ -13,12 +13,14 @@
 class TEFileOpenDialog : public TFileOpenDialog {
  public:
   // templateId: a panel of a derived dialog (none for the plain dialog).
-  TEFileOpenDialog(TWindow* parent, FileData& data, const char* title = nullptr, TResId templateId = TResId());
+  TEFileOpenDialog(TWindow* parent, FileData& data, const char* title = nullptr,
+                   TResId templateId = TResId());
 };
 
 class TEFileSaveDialog : public TFileSaveDialog {
  public:
-  TEFileSaveDialog(TWindow* parent, FileData& data, const char* title = nullptr, TResId templateId = TResId());
+  TEFileSaveDialog(TWindow* parent, FileData& data, const char* title = nullptr,
+                   TResId templateId = TResId());
 };
 
 // The save dialog with the export format beside the chooser.

@@ -30,7 +30,8 @@ class ScriptedChooser : public FileChooser {
 
   ChooserResult Run(FileChooserKind kind, HWND, const FileData& data, const char* title, HWND addTarget,
                     FileChoice& choice) override {
-    calls.push_back({kind, title ? title : "", data.InitialDir, data.FileName, data.Flags, data.FilterIndex, addTarget});
+    calls.push_back(
+        {kind, title ? title : "", data.InitialDir, data.FileName, data.Flags, data.FilterIndex, addTarget});
     if (answers.empty()) return ChooserResult::kCancel;
     Answer a = answers.front();
     answers.pop_front();

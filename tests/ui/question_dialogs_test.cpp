@@ -154,9 +154,9 @@ TEST_F(QuestionDialogs, TheOtherAnswersEndTheQuestionAndLeaveThePath) {
     int button;  // 0: Esc
     int want;
   } cases[] = {
-      {kAskFileDialog, kIdSkip, kLocateSkip},          {kAskFileDialog, kIdSkipAll, kLocateSkipAll},
-      {kAskFileDialog, IDCANCEL, kLocateCancel},       {kAskFileDialog, 0, kLocateCancel},
-      {kSelectFileDialog, kIdSkip, kLocateSkip},       {kSelectFileDialog, kIdSkipAll, kLocateSkipAll},
+      {kAskFileDialog, kIdSkip, kLocateSkip},       {kAskFileDialog, kIdSkipAll, kLocateSkipAll},
+      {kAskFileDialog, IDCANCEL, kLocateCancel},    {kAskFileDialog, 0, kLocateCancel},
+      {kSelectFileDialog, kIdSkip, kLocateSkip},    {kSelectFileDialog, kIdSkipAll, kLocateSkipAll},
       {kSelectFileDialog, IDCANCEL, kLocateCancel},
   };
   PathRecord candidate("/a/x.wav", true);
@@ -226,7 +226,8 @@ TEST_F(QuestionDialogs, TheListScrollsSidewaysToItsWidestPath) {
     questions_.SelectFile(owner(), "c", path, 0, &c1);
     c1.next = nullptr;
     EXPECT_GT(extent, 0) << c.second;
-    EXPECT_EQ(extent > client.right, c.wider) << c.second << " extent " << extent << " width " << client.right;
+    EXPECT_EQ(extent > client.right, c.wider)
+        << c.second << " extent " << extent << " width " << client.right;
   }
 }
 
@@ -240,13 +241,31 @@ TEST_F(QuestionDialogs, AddClipAnswers) {
     int all = 0;
     ModalScript script({[&](HWND d) {
       EXPECT_EQ(Caption(d), "Add Clip");
-      EXPECT_EQ(ItemText(d, kQuestionText),
-                "Clip 'take1' is already opened.\nDo you want to add this clip to Clip Collection once more?");
+      EXPECT_EQ(
+          ItemText(d, kQuestionText),
+          "Clip 'take1' is already opened.\nDo you want to add this clip to Clip Collection once more?");
       Press(d, c.button);
     }});
     EXPECT_EQ(AskAddClip(owner(), "take1", &all), c.want) << c.button;
     EXPECT_EQ(all, c.answerForAll) << c.button;
   }
+}
+
+TEST_F(QuestionDialogs, AWindowMadeWithoutTheClassLibraryOwnsTheQuestion) {
+  HWND plain = CreateWindowEx(0, WC_STATIC, "plain", WS_POPUP | WS_VISIBLE, 10, 10, 100, 50, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(plain, nullptr);
+  HWND questionOwner = nullptr;
+  ModalScript script({[&](HWND d) {
+    questionOwner = GetWindow(d, GW_OWNER);
+    Press(d, IDOK);
+  }});
+  EXPECT_EQ(AskAddClip(plain, "take1", nullptr), 1);
+  EXPECT_EQ(questionOwner, plain);
+  // The window is left as it was.
+  EXPECT_TRUE(IsWindow(plain));
+  EXPECT_EQ(TWindow::GetWindowPtr(plain), nullptr);
+  DestroyWindow(plain);
 }
 
 // A load that misses three files: the first is browsed for, the second is
@@ -256,7 +275,8 @@ TEST_F(QuestionDialogs, LocatingMovedFilesThroughTheDialogs) {
   TestFolder dir;
   ASSERT_TRUE(dir.ok());
   std::filesystem::create_directories(dir.File("moved"));
-  for (const char* name : {"a.wav", "b.wav", "c.wav"}) std::ofstream(dir.File(std::string("moved/") + name)) << "x";
+  for (const char* name : {"a.wav", "b.wav", "c.wav"})
+    std::ofstream(dir.File(std::string("moved/") + name)) << "x";
   PathRecord* folders = new PathRecord((dir.path() + "/").c_str(), true);
 
   RealChooser real;
