@@ -8,8 +8,19 @@
 
 #include "ui/file_dialogs.h"
 #include "ui/file_questions.h"
+#include "ui/te_file_dialogs.h"
 
 namespace filetest {
+
+// The program's real file choosers in place of whatever was installed.
+class RealChooser {
+ public:
+  RealChooser() : before_(SetFileChooser(nullptr)) { InstallFileChooser(); }
+  ~RealChooser() { SetFileChooser(before_); }
+
+ private:
+  FileChooser* before_;
+};
 
 class ScriptedChooser : public FileChooser {
  public:

@@ -70,19 +70,6 @@ void ClickItem(HWND list, int index) {
   GuiPumpMessages();
 }
 
-// The program's file choosers in place of the script.
-class RealChooser {
- public:
-  RealChooser() {
-    before_ = SetFileChooser(nullptr);
-    InstallFileChooser();
-  }
-  ~RealChooser() { SetFileChooser(before_); }
-
- private:
-  FileChooser* before_;
-};
-
 class QuestionDialogs : public ::testing::Test {
  protected:
   void SetUp() override {

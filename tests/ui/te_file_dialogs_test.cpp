@@ -20,19 +20,6 @@ namespace {
 
 const char kFormat44k16Stereo[] = "\nExport Audio Format:\n\nWindows PCM (type 1)\n44100 Hz\nstereo\n16-bit";
 
-// The file choosers of the program, in place of whatever was installed.
-class RealChooser {
- public:
-  RealChooser() {
-    before_ = SetFileChooser(nullptr);
-    InstallFileChooser();
-  }
-  ~RealChooser() { SetFileChooser(before_); }
-
- private:
-  FileChooser* before_;
-};
-
 class FixedProject : public ProjectEnvironment {
  public:
   FixedProject(DWORD rate, WORD channels, DWORD code) {
