@@ -5,8 +5,7 @@ void TTrack::BuildVolumePoints(std::vector<FVolumeProfile>& list) const {
   list.clear();
   if (film == nullptr) return;
   const Profile& v = film->volumePoints;
-  for (int32_t k = 0; k < v.Count(); ++k)
-    list.push_back({v[k].value / 512.0f * film->volume / 512.0f, v[k].time});
+  BuildVolumeList(v.Count() > 0 ? &v[0] : nullptr, v.Count(), film->volume, list);
 }
 
 bool TTrack::Build(bool stereo, bool clamp) {
