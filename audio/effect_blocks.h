@@ -3,10 +3,16 @@
 // written field by field through the multimedia file functions.
 #pragma once
 
+#include "model/film_records.h"
 #include "platform/core/types.h"
 #include "platform/riff/riff.h"
 
 namespace effect_blocks {
+
+using project_records::GetLe32;
+using project_records::ReadExact;
+using project_records::Tell;
+using project_records::WritePatched;
 
 inline bool WriteU32(HMMIO file, DWORD value) {
   const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
@@ -22,11 +28,6 @@ inline bool WriteBytes(HMMIO file, const void* data, LONG size) {
   return size == 0 || mmioWrite(file, data, size) == size;
 }
 
-inline DWORD GetU32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-         (static_cast<DWORD>(p[3]) << 24);
-}
-
 // Reads a block head. Returns the bytes read: 8 for a whole head, 0 at the
 // end of the file, anything between for a file cut inside the head (-1 on a
 // read failure).
@@ -34,19 +35,10 @@ inline LONG ReadHead(HMMIO file, DWORD* id, LONG* size) {
   BYTE head[8];
   LONG got = mmioRead(file, head, 8);
   if (got == 8) {
-    *id = GetU32(head);
-    *size = static_cast<LONG>(GetU32(head + 4));
+    *id = static_cast<DWORD>(GetLe32(head));
+    *size = GetLe32(head + 4);
   }
   return got;
-}
-
-inline bool ReadBytes(HMMIO file, void* data, LONG size) {
-  return size == 0 || mmioRead(file, data, size) == size;
-}
-
-// The current position, or -1.
-inline LONGLONG Tell(HMMIO file) {
-  return mmioSeek64(file, 0, SEEK_CUR);
 }
 
 // Bytes between the current position and the end of the file (0 on failure).

@@ -33,27 +33,6 @@ int NextBlock(HMMIO file, LONG* size, DWORD* id, LONG* blockSize) {
   return kErrOk;
 }
 
-// Writes a block head now and its size once the data is written.
-class PatchedBlock {
- public:
-  PatchedBlock(HMMIO file, DWORD id) : file_(file), id_(id), start_(Tell(file)) {}
-  bool Begin() { return start_ >= 0 && WriteHead(file_, id_, 0); }
-  // Patches the size when there is data; the file stays at the block's end.
-  bool End() {
-    const LONGLONG end = Tell(file_);
-    if (end < 0) return false;
-    const LONGLONG size = end - start_ - 8;
-    if (size <= 0) return true;
-    if (size > 0x7FFFFFFF) return false;
-    return SeekTo(file_, start_) && WriteHead(file_, id_, static_cast<LONG>(size)) && SeekTo(file_, end);
-  }
-
- private:
-  HMMIO file_;
-  DWORD id_;
-  LONGLONG start_;
-};
-
 }  // namespace
 
 EffectListFileQuestion* SetEffectListFileQuestion(EffectListFileQuestion* question) {
@@ -105,7 +84,7 @@ Effect::Effect(HMMIO file, LONG size, int* error) {
         BYTE bytes[kGuidByteSize];
         if (blockSize != kGuidByteSize)
           result = kErrInvalidFormat;
-        else if (!ReadBytes(file, bytes, kGuidByteSize))
+        else if (!ReadExact(file, bytes, kGuidByteSize))
           result = kErrRead;
         else {
           clsid = GuidFromBytes(bytes);
@@ -124,7 +103,7 @@ Effect::Effect(HMMIO file, LONG size, int* error) {
         std::unique_ptr<BYTE[]> bytes(new (std::nothrow) BYTE[blockSize]);
         if (!bytes) {
           result = kErrNoMemory;
-        } else if (!ReadBytes(file, bytes.get(), blockSize)) {
+        } else if (!ReadExact(file, bytes.get(), blockSize)) {
           result = kErrRead;
         } else {
           state = std::move(bytes);
@@ -135,7 +114,7 @@ Effect::Effect(HMMIO file, LONG size, int* error) {
       case kEffectNameBlock:
         if (blockSize >= 1 && blockSize <= kEffectNameSize) {
           char text[kEffectNameSize] = {};
-          if (!ReadBytes(file, text, blockSize)) {
+          if (!ReadExact(file, text, blockSize)) {
             result = kErrRead;
           } else {
             text[kEffectNameSize - 1] = '\0';  // a full-length name may lack its NUL
@@ -157,8 +136,7 @@ Effect::Effect(HMMIO file, LONG size, int* error) {
 
 bool EffectList::Write(HMMIO file) {
   for (Effect* e = first; e != nullptr; e = e->next) {
-    PatchedBlock block(file, kEffectBlock);
-    if (!block.Begin() || !e->Write(file) || !block.End()) return false;
+    if (!WritePatched(file, kEffectBlock, [e](HMMIO f) { return e->Write(f); })) return false;
   }
   return WriteHead(file, kEffectEnabledBlock, 4) && WriteU32(file, bypass != 0 ? 0 : 1);
 }
@@ -195,10 +173,10 @@ EffectList* EffectList::Read(HMMIO file, LONG size, int* error) {
       BYTE value[4];
       if (blockSize != 4)
         result = kErrInvalidFormat;
-      else if (!ReadBytes(file, value, 4))
+      else if (!ReadExact(file, value, 4))
         result = kErrRead;
       else
-        list->bypass = GetU32(value) == 0 ? 1 : 0;
+        list->bypass = GetLe32(value) == 0 ? 1 : 0;
     }
     if (result == kErrOk && !SeekTo(file, start + blockSize)) result = kErrRead;
   }
@@ -213,8 +191,7 @@ EffectList* EffectList::Read(HMMIO file, LONG size, int* error) {
 bool EffectList::WriteFile(HMMIO file) {
   if (mmioWrite(file, kEffectListFileHeader, kEffectListFileHeaderSize) != kEffectListFileHeaderSize)
     return false;
-  PatchedBlock body(file, kEffectListBodyBlock);
-  if (!body.Begin() || !Write(file) || !body.End()) return false;
+  if (!WritePatched(file, kEffectListBodyBlock, [this](HMMIO f) { return Write(f); })) return false;
   return CComObjectInfo::WriteList(file);
 }
 

@@ -138,23 +138,18 @@ void ForgetInstalledComponents() {
 
 bool CComObjectInfo::WriteList(HMMIO file) {
   using namespace effect_blocks;
-  const LONGLONG start = Tell(file);
-  if (start < 0 || !WriteHead(file, kComponentListRecord, 0)) return false;
   BuildList();
-  for (const ComObjectEntry* e = installed_head; e != nullptr; e = e->next) {
-    const LONG length = static_cast<LONG>(std::strlen(e->progId));
-    BYTE clsid[kGuidByteSize];
-    GuidToBytes(e->clsid, clsid);
-    if (!WriteHead(file, kComponentRecord, kGuidByteSize + length + 1) ||
-        !WriteBytes(file, clsid, kGuidByteSize) || !WriteBytes(file, e->progId, length + 1))
-      return false;
-  }
-  const LONGLONG end = Tell(file);
-  if (end < 0) return false;
-  const LONG size = static_cast<LONG>(end - start - 8);
-  if (mmioSeek64(file, start, SEEK_SET) != start || !WriteHead(file, kComponentListRecord, size))
-    return false;
-  return mmioSeek64(file, end, SEEK_SET) == end;
+  return WritePatched(file, kComponentListRecord, [](HMMIO f) {
+    for (const ComObjectEntry* e = installed_head; e != nullptr; e = e->next) {
+      const LONG length = static_cast<LONG>(std::strlen(e->progId));
+      BYTE clsid[kGuidByteSize];
+      GuidToBytes(e->clsid, clsid);
+      if (!WriteHead(f, kComponentRecord, kGuidByteSize + length + 1) || !WriteBytes(f, clsid, kGuidByteSize) ||
+          !WriteBytes(f, e->progId, length + 1))
+        return false;
+    }
+    return true;
+  });
 }
 
 // Every size is checked against what is left of the record before it is
@@ -178,11 +173,11 @@ int CComObjectInfo::ReadList(HMMIO file, LONG size, ComObjectEntry** head) {
     }
     if (recordSize < kGuidByteSize) return kErrInvalidFormat;
     BYTE clsid[kGuidByteSize];
-    if (!ReadBytes(file, clsid, kGuidByteSize)) return kErrRead;
+    if (!ReadExact(file, clsid, kGuidByteSize)) return kErrRead;
     const LONG nameBytes = recordSize - kGuidByteSize;
     const LONG kept = nameBytes < kProgIdLength ? nameBytes : kProgIdLength;
     char name[kProgIdLength + 1] = {};
-    if (!ReadBytes(file, name, kept)) return kErrRead;
+    if (!ReadExact(file, name, kept)) return kErrRead;
     if (nameBytes > kept) {
       // Skipping must reach the record's end inside the file: a cut file
       // reports the short read here, not in whatever reads on.
