@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "model/film_records.h"
 #include "model/ini.h"
 #include "model/message_box.h"
 #include "model/text_format.h"
@@ -75,18 +76,6 @@ std::string TodayText() {
   std::tm local{};
   localtime_r(&now, &local);
   return FormatText("%d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-}
-
-void PutLe32(BYTE* p, DWORD v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-  p[2] = static_cast<BYTE>(v >> 16);
-  p[3] = static_cast<BYTE>(v >> 24);
-}
-
-DWORD GetLe32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-         (static_cast<DWORD>(p[3]) << 24);
 }
 
 // One INFO sub-chunk holding text and its NUL; every byte must be written.
@@ -263,20 +252,12 @@ bool SummaryInfo::WriteRiffInfo(HMMIO file) const {
 
 bool SummaryInfo::WriteRecord(HMMIO file) const {
   SummaryInfo copy(*this);
-  std::string entry;
+  project_records::RecordBuffer entries;
   for (int i = 1; i <= kSummaryFieldCount; ++i) {
     const char* text = copy.fields_[i].get();
-    if (text == nullptr) continue;
-    const size_t n = std::strlen(text) + 1;
-    BYTE head[8];
-    PutLe32(head, IdOf(i));
-    PutLe32(head + 4, static_cast<DWORD>(n));
-    entry.assign(reinterpret_cast<const char*>(head), sizeof head);
-    entry.append(text, n);
-    const LONG size = static_cast<LONG>(entry.size());
-    if (mmioWrite(file, entry.data(), size) != size) return false;
+    if (text != nullptr) entries.Text(IdOf(i), text, std::strlen(text));
   }
-  return true;
+  return entries.Flush(file);
 }
 
 int SummaryInfo::ReadRecord(HMMIO file, LONG size) {
@@ -288,8 +269,8 @@ int SummaryInfo::ReadRecord(HMMIO file, LONG size) {
     if (remaining < 8) return kErrInvalidFormat;
     BYTE head[8];
     if (mmioRead(file, head, 8) != 8) return kErrRead;
-    const FOURCC id = GetLe32(head);
-    const LONG length = static_cast<LONG>(GetLe32(head + 4));
+    const FOURCC id = static_cast<FOURCC>(project_records::GetLe32(head));
+    const LONG length = project_records::GetLe32(head + 4);
     if (length < 0 || length > remaining - 8) return kErrInvalidFormat;
     remaining -= 8 + length;
     const int index = IndexOfId(id);
