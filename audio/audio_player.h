@@ -305,7 +305,9 @@ class AudioPlayer {
   void SizeBlocks();
   void SetLines(const MixSetup& setup, bool allLines);
   bool MixTrack(int line, SampleBlock* block, bool stereo);
-  void FinishOutputBlock(void* destination);
+  // Runs the master effects and writes the output block; the range frames it
+  // covers, which the consumer has then passed.
+  LONG FinishOutputBlock(void* destination);
   void ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, LONGLONG q, LONG n);
   bool SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end);
   bool AllocStreamBuffers();

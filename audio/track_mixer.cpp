@@ -45,6 +45,12 @@ void DescribeFloat(SampleBlock* block, WORD channels, DWORD rate) {
   f.nAvgBytesPerSec = f.nBlockAlign * rate;
 }
 
+// A float block of the output rate, silent over its whole capacity.
+void ClearFloatBlock(SampleBlock* block, WORD channels) {
+  DescribeFloat(block, channels, OutputFormat.nSamplesPerSec);
+  std::memset(block->data, 0, static_cast<std::size_t>(block->capacity) * channels * 4);
+}
+
 // The raw block of one piece: n frames of the source at frame q, or, for a
 // silent line or a clip without a readable source, n silent float frames
 // that hold nothing.
@@ -253,8 +259,7 @@ void AudioPlayer::MixerLoop() {
         TData* data = trackPipe_->GetWriteBlock();
         if (data == nullptr) return;
         SampleBlock* block = data->block;
-        DescribeFloat(block, channels, OutputFormat.nSamplesPerSec);
-        std::memset(block->data, 0, static_cast<std::size_t>(block->capacity) * channels * 4);
+        ClearFloatBlock(block, channels);
         if (stereo) {
           MixTrackStereo(t, block);
         } else {
@@ -460,7 +465,7 @@ bool AudioPlayer::SumTrackStereo(int line, SampleBlock* out, const SampleBlock* 
   return true;
 }
 
-void AudioPlayer::FinishOutputBlock(void* destination) {
+LONG AudioPlayer::FinishOutputBlock(void* destination) {
   SampleBlock* out = mixBuffer_->block;
   ApplyEffectList(masterEffects_, out);
   if (out->held <= 0) {
@@ -468,14 +473,16 @@ void AudioPlayer::FinishOutputBlock(void* destination) {
   } else {
     writer_(destination, static_cast<const float*>(out->data), blockBytes_);
   }
+  const LONG n = static_cast<LONG>(std::min<LONGLONG>(blockFrames_, consumerEnd_ - consumerPos_));
+  consumerPos_ += n;
+  return n;
 }
 
 LONG AudioPlayer::MixNextBlock(void* destination) {
   if (consumerPos_ >= consumerEnd_) return 0;
   SampleBlock* out = mixBuffer_->block;
   const WORD channels = OutputFormat.nChannels;
-  DescribeFloat(out, channels, OutputFormat.nSamplesPerSec);
-  std::memset(out->data, 0, static_cast<std::size_t>(out->capacity) * channels * 4);
+  ClearFloatBlock(out, channels);
   out->held = 0;
   out->requested = out->capacity;
   const bool stereo = channels == 2;
@@ -491,10 +498,7 @@ LONG AudioPlayer::MixNextBlock(void* destination) {
     }
     trackPipe_->ReleaseReadBlock();
   }
-  FinishOutputBlock(destination);
-  const LONG n = static_cast<LONG>(std::min<LONGLONG>(blockFrames_, consumerEnd_ - consumerPos_));
-  consumerPos_ += n;
-  return n;
+  return FinishOutputBlock(destination);
 }
 
 LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frames) {
@@ -505,14 +509,12 @@ LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frame
   SampleBlock* out = mixBuffer_->block;
   const WORD channels = OutputFormat.nChannels;
   const bool stereo = channels == 2;
-  DescribeFloat(out, channels, OutputFormat.nSamplesPerSec);
-  std::memset(out->data, 0, static_cast<std::size_t>(out->capacity) * channels * 4);
+  ClearFloatBlock(out, channels);
   out->held = 0;
   out->requested = out->capacity;
   SampleBlock* line = scrubLine_->block;
   for (int t = 0; t < trackCount_; ++t) {
-    DescribeFloat(line, channels, OutputFormat.nSamplesPerSec);
-    std::memset(line->data, 0, static_cast<std::size_t>(line->capacity) * channels * 4);
+    ClearFloatBlock(line, channels);
     MixTrack(t, line, stereo);
     ApplyEffectList(tracks_[t].effects, line);
     if (stereo) {
@@ -521,8 +523,5 @@ LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frame
       SumTrackMono(t, out, line);
     }
   }
-  FinishOutputBlock(destination);
-  const LONG n = static_cast<LONG>(std::min<LONGLONG>(blockFrames_, consumerEnd_ - consumerPos_));
-  consumerPos_ += n;
-  return n;
+  return FinishOutputBlock(destination);
 }
