@@ -350,14 +350,7 @@ bool AudioPlayer::OpenDevice() {
 void AudioPlayer::CloseDevice() {
   if (waveOut_ == nullptr) return;
   UnprepareHeaders();
-  // Headers still queued would keep the device open for good.
-  if (waveOutClose(waveOut_) == WAVERR_STILLPLAYING) {
-    waveOutReset(waveOut_);
-    waveOutClose(waveOut_);
-  }
-  waveOut_ = nullptr;
-  closePending_ = true;
-  SetEvent(deviceEvent_);
+  CloseSourceDevice();
 }
 
 void AudioPlayer::UnprepareHeaders() {

@@ -167,6 +167,7 @@ void AudioPlayer::FreeSourceHeaders() {
 
 void AudioPlayer::CloseSourceDevice() {
   if (waveOut_ == nullptr) return;
+  // Headers still queued would keep the device open for good.
   if (waveOutClose(waveOut_) == WAVERR_STILLPLAYING) {
     waveOutReset(waveOut_);
     waveOutClose(waveOut_);
