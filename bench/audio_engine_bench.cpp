@@ -3,11 +3,13 @@
 // segment, as the mix copies a clip through its envelope).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "audio/declick.h"
 #include "audio/gain_profile.h"
+#include "media/sample_routines.h"
 
 namespace {
 
@@ -48,29 +50,21 @@ struct Point {
   int32_t value;
 };
 
-// Applies a stereo profile to frames [0, n) of a block in place: each
-// segment between two points ramps both gains linearly in frames.
-void ApplyStereoProfile(const std::vector<SVolumeProfile>& p, float* block, LONGLONG n) {
-  std::size_t i = 1;
-  LONGLONG q = 0;
-  while (i < p.size() && q < n) {
-    LONGLONG c = std::min(n, p[i].position) - q;
-    if (c > 0) {
-      double span = double(p[i].position - p[i - 1].position);
-      float stepL = span > 0 ? float((p[i].left - p[i - 1].left) / span) : 0.0f;
-      float stepR = span > 0 ? float((p[i].right - p[i - 1].right) / span) : 0.0f;
-      float gL = p[i - 1].left + stepL * float(q - p[i - 1].position);
-      float gR = p[i - 1].right + stepR * float(q - p[i - 1].position);
-      float* f = block + 2 * q;
-      for (LONGLONG k = 0; k < c; ++k) {
-        f[2 * k] *= gL;
-        f[2 * k + 1] *= gR;
-        gL += stepL;
-        gR += stepR;
-      }
-      q += c;
-    }
-    ++i;
+// Copies frames [0, n) of a stereo float block through a stereo profile with
+// the routines the mix uses: each segment between two points ramps both
+// gains linearly in frames.
+void CopyThroughStereoProfile(const SampleRoutines& r, const std::vector<SVolumeProfile>& p,
+                              const SampleBlock& in, float* out, LONG n) {
+  LONG q = 0;
+  for (std::size_t i = 1; i < p.size() && q < n; ++i) {
+    const LONG c = static_cast<LONG>(std::min<LONGLONG>(n, p[i].position) - q);
+    const float span = static_cast<float>(p[i].position - p[i - 1].position);
+    if (c <= 0 || span <= 0.0f) continue;
+    const float from = static_cast<float>(q - p[i - 1].position);
+    const float dl = (p[i].left - p[i - 1].left) / span;
+    const float dr = (p[i].right - p[i - 1].right) / span;
+    r.GainToStereoRamps(out, q, &in, q, c, p[i - 1].left + from * dl, dl, p[i - 1].right + from * dr, dr);
+    q += c;
   }
 }
 
@@ -80,10 +74,16 @@ void BM_ApplyStereoGainProfile(benchmark::State& state) {
   std::vector<Point> balance = {{0, -200}, {186, 200}};
   std::vector<SVolumeProfile> profile;
   BuildStereoGains(volume.data(), 4, 512, balance.data(), 2, 0, 44100, true, profile);
-  std::vector<float> block = Signal(kFrames * 2);
+  const WAVEFORMATEX format = {WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
+  const SampleRoutines routines = SelectSampleRoutines(format, kSampleLittleEndian);
+  std::vector<float> samples = Signal(kFrames * 2);
+  SampleBlock in;
+  in.data = samples.data();
+  in.requested = in.held = in.capacity = kFrames;
+  std::vector<float> out(kFrames * 2);
   for (auto _ : state) {
-    ApplyStereoProfile(profile, block.data(), kFrames);
-    benchmark::DoNotOptimize(block.data());
+    CopyThroughStereoProfile(routines, profile, in, out.data(), kFrames);
+    benchmark::DoNotOptimize(out.data());
   }
   state.counters["frames/s"] =
       benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
