@@ -6,6 +6,7 @@
 
 #include "platform/gui/controls.h"
 #include "platform/gui/dialog_internal.h"
+#include "platform/gui/gdi_internal.h"
 #include "platform/gui/user.h"
 
 namespace {
@@ -47,19 +48,6 @@ int IndexOf(const std::vector<HWND>& list, HWND h) {
     if (list[i] == h) return static_cast<int>(i);
   }
   return -1;
-}
-
-// The character after the single '&' of text, or 0.
-int MnemonicOf(const char* text) {
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p != '&') continue;
-    if (p[1] == '&') {
-      ++p;
-      continue;
-    }
-    return std::toupper(static_cast<unsigned char>(p[1]));
-  }
-  return 0;
 }
 
 void Command(HWND dialog, int id, HWND control) {

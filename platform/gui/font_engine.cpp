@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <tuple>
+
+#include "platform/core/paths.h"
 
 namespace {
 
@@ -39,16 +41,10 @@ std::string FindFontFile(const std::string& name) {
   return std::string();
 }
 
-std::string Lower(const char* s) {
-  std::string out;
-  for (; *s; ++s) out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(*s))));
-  return out;
-}
-
 bool IsFixedFace(const LOGFONT& lf) {
-  const std::string face = Lower(lf.lfFaceName);
+  const std::string_view face(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
   for (const char* f : {"courier", "courier new", "fixedsys", "terminal", "lucida console", "consolas"}) {
-    if (face == f) return true;
+    if (EqualNoCase(face, f)) return true;
   }
   if (!face.empty()) return false;
   return (lf.lfPitchAndFamily & 0x3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN;

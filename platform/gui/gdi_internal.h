@@ -172,6 +172,10 @@ void PaintRect(DeviceContext& dc, const RECT& surfaceRect, const Ink& ink);
 // Ink of a brush in this DC (false for a null brush).
 bool BrushInk(const DeviceContext& dc, const BrushObject* brush, std::uint8_t rop, Ink* ink);
 
+// The letter after the single '&' of text (upper case; "&&" is a plain '&'),
+// or 0: what menus, dialogs and message boxes answer a key with.
+int MnemonicOf(const char* text);
+
 // Logical to surface coordinates, held to a range where no sum overflows.
 inline LONG ClampCoord(std::int64_t v) {
   constexpr std::int64_t kLimit = std::int64_t{1} << 28;

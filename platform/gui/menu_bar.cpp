@@ -122,17 +122,9 @@ int BarMnemonic(HMENU menu, int c) {
   MenuRec rec;
   if (!CopyMenuRec(menu, &rec)) return -1;
   c = std::toupper(c);
+  if (c == 0) return -1;
   for (std::size_t i = 0; i < rec.items.size(); ++i) {
-    const std::string& t = rec.items[i].text;
-    for (std::size_t k = 0; k + 1 < t.size(); ++k) {
-      if (t[k] != '&') continue;
-      if (t[k + 1] == '&') {
-        ++k;
-        continue;
-      }
-      if (std::toupper(static_cast<unsigned char>(t[k + 1])) == c) return static_cast<int>(i);
-      break;
-    }
+    if (MnemonicOf(rec.items[i].text.c_str()) == c) return static_cast<int>(i);
   }
   return -1;
 }

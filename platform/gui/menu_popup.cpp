@@ -7,7 +7,7 @@
 
 #include "platform/core/message_queue.h"
 #include "platform/gui/backend.h"
-#include "platform/gui/gdi.h"
+#include "platform/gui/gdi_internal.h"
 #include "platform/gui/menu_internal.h"
 #include "platform/gui/modal.h"
 #include "platform/gui/user.h"
@@ -333,17 +333,8 @@ void MnemonicKey(Session& s, int c) {
   Level& level = s.levels[li];
   const MenuRec rec = RecOf(level.menu);
   std::vector<int> matches;
-  for (std::size_t i = 0; i < rec.items.size(); ++i) {
-    const std::string& t = rec.items[i].text;
-    for (std::size_t k = 0; k + 1 < t.size(); ++k) {
-      if (t[k] != '&') continue;
-      if (t[k + 1] == '&') {
-        ++k;
-        continue;
-      }
-      if (std::toupper(static_cast<unsigned char>(t[k + 1])) == c) matches.push_back(static_cast<int>(i));
-      break;
-    }
+  for (std::size_t i = 0; c != 0 && i < rec.items.size(); ++i) {
+    if (MnemonicOf(rec.items[i].text.c_str()) == c) matches.push_back(static_cast<int>(i));
   }
   if (matches.empty()) {
     MessageBeep(0);

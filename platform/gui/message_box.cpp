@@ -8,7 +8,7 @@
 
 #include "platform/gui/backend.h"
 #include "platform/gui/controls.h"
-#include "platform/gui/gdi.h"
+#include "platform/gui/gdi_internal.h"
 #include "platform/gui/modal.h"
 #include "platform/gui/user.h"
 
@@ -173,8 +173,7 @@ bool PreTranslate(HWND box, const MSG& m) {
     for (HWND b : s->buttons) {
       char text[64];
       GetWindowText(b, text, sizeof text);
-      const char* amp = std::strchr(text, '&');
-      if (amp != nullptr && amp[1] != '\0' && std::toupper(static_cast<unsigned char>(amp[1])) == c) {
+      if (c != 0 && MnemonicOf(text) == c) {
         SendMessage(b, BM_CLICK, 0, 0);
         return true;
       }

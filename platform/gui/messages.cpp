@@ -421,10 +421,6 @@ DWORD GuiNow() {
   return timeGetTime();
 }
 
-bool PostToThread(DWORD thread, const MSG& msg) {
-  return PostQueueMessage(thread, msg.hwnd, msg.message, msg.wParam, msg.lParam) != FALSE;
-}
-
 void WakeThread(DWORD thread) {
   if (thread != 0) WakeThreadQueue(thread);
 }

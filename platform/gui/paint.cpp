@@ -87,12 +87,6 @@ HWND FirstWindowNeedingPaint(DWORD thread, HWND filter) {
   return nullptr;
 }
 
-bool NeedsPaintTree(HWND hwnd) {
-  std::lock_guard<std::mutex> hold(TreeLock());
-  Window* w = FindWindowRecord(hwnd);
-  return w != nullptr && FindPaintLocked(w, nullptr) != nullptr;
-}
-
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
   std::vector<HWND> targets;
   if (hwnd == nullptr || hwnd == GetDesktopWindow()) {

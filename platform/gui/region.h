@@ -46,9 +46,6 @@ inline RECT RectIntersection(const RECT& a, const RECT& b) {
   if (RectEmpty(r)) return RECT{};
   return r;
 }
-inline RECT MakeRect(int left, int top, int right, int bottom) {
-  return RECT{left, top, right, bottom};
-}
 inline RECT OffsetRectBy(RECT r, int dx, int dy) {
   r.left += dx;
   r.right += dx;

@@ -105,19 +105,6 @@ void Surface::Layout(int width, int height, int bpp, bool bottomUp, std::uint8_t
   nearest_cache_.clear();
 }
 
-void Surface::Resize(int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
-  if (width == width_ && height == height_) return;
-  Surface old = std::move(*this);
-  Layout(width, height, old.bpp_, false);
-  colors_ = old.colors_;
-  const int w = std::min(width, old.width_);
-  const int h = std::min(height, old.height_);
-  const std::size_t bytes = static_cast<std::size_t>((w * bpp_ + 7) / 8);
-  for (int y = 0; y < h; ++y) std::memcpy(Row(y), old.Row(y), bytes);
-}
-
 std::uint32_t Surface::GetRaw(int x, int y) const {
   const std::uint8_t* row = Row(y);
   switch (bpp_) {

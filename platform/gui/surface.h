@@ -56,10 +56,6 @@ class Surface {
   Pixel* Row32(int y) { return reinterpret_cast<Pixel*>(Row(y)); }
 
   const std::vector<RGBQUAD>& colors() const { return colors_; }
-  void SetColors(const std::vector<RGBQUAD>& colors) {
-    colors_ = colors;
-    nearest_cache_.clear();
-  }
   const DWORD* masks() const { return masks_; }
 
   Pixel Get(int x, int y) const;
@@ -69,9 +65,6 @@ class Surface {
   Pixel Decode(std::uint32_t raw) const;
   std::uint32_t GetRaw(int x, int y) const;
   void SetRaw(int x, int y, std::uint32_t raw);
-
-  // Resizes an owned top-down surface, keeping the overlapping pixels.
-  void Resize(int width, int height);
 
  private:
   void Layout(int width, int height, int bpp, bool bottomUp, std::uint8_t* external = nullptr);

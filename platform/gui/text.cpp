@@ -1,5 +1,6 @@
 // Text output, extents and DrawText.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -184,6 +185,18 @@ void ExpandTabs(std::string& s, const RealFont& font, int tab_chars) {
 }
 
 }  // namespace
+
+int MnemonicOf(const char* text) {
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p != '&') continue;
+    if (p[1] == '&') {
+      ++p;
+      continue;
+    }
+    return std::toupper(static_cast<unsigned char>(p[1]));
+  }
+  return 0;
+}
 
 BOOL TextOut(HDC dc, int x, int y, LPCSTR text, int length) {
   if (length < 0) return FALSE;

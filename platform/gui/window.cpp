@@ -1,12 +1,11 @@
 // Window classes, creation and destruction, the tree and z-order, placement,
 // text and window data, enumeration and look-ups.
-#include <strings.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 
 #include "platform/core/message_queue.h"
+#include "platform/core/paths.h"
 #include "platform/core/threads.h"
 #include "platform/gui/backend.h"
 #include "platform/gui/window_internal.h"
@@ -39,7 +38,7 @@ std::shared_ptr<WindowClass> FindClassLocked(LPCSTR name) {
   for (auto& c : R().classes) {
     if (IS_INTRESOURCE(name)) {
       if (c->atom == static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name))) return c;
-    } else if (strcasecmp(c->name.c_str(), name) == 0) {
+    } else if (EqualNoCase(c->name, name)) {
       return c;
     }
   }

@@ -98,8 +98,6 @@ RECT NonClientInsets(DWORD style, DWORD ex_style, bool menu, bool child);
 // The current thread's id as the queues know it.
 DWORD CurrentGuiThread();
 DWORD GuiNow();
-// Posts msg (hwnd set) to thread's queue and wakes it.
-bool PostToThread(DWORD thread, const MSG& msg);
 void WakeThread(DWORD thread);
 
 // Raw input, turned into window messages when the owning thread takes it.
@@ -123,7 +121,6 @@ HWND TopLevelAt(POINT screen);
 // The message source of the window system (paint, timers, input); installed
 // on first use of a window.
 void EnsureMessageSource();
-bool NeedsPaintTree(HWND hwnd);
 
 // Non-client drawing and the frame metrics (window_frame.cpp).
 void PaintNonClient(HWND hwnd, bool active);
