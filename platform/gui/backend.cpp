@@ -56,6 +56,16 @@ std::unique_ptr<GuiBackend> MakeHeadlessBackend() {
   return std::make_unique<HeadlessBackend>();
 }
 
+bool SelectGuiBackend(const char* name) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  if (g_backend != nullptr) return std::strcmp(g_backend->Name(), name) == 0;
+  auto b = Make(name);
+  if (!b) return false;
+  g_backend = b.release();
+  g_display_thread = CurrentGuiThread();
+  return true;
+}
+
 GuiBackend& Backend() {
   std::lock_guard<std::mutex> hold(g_lock);
   if (g_backend == nullptr) {

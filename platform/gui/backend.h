@@ -35,6 +35,9 @@ class GuiBackend {
 };
 
 GuiBackend& Backend();
+// Forces a back-end before the first window ("headless" or "sdl"); false
+// when it cannot start.
+bool SelectGuiBackend(const char* name);
 // The thread that pumps the display (the first to read a queue with windows).
 DWORD DisplayThread();
 

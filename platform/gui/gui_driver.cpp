@@ -12,6 +12,10 @@ const char* GuiBackendName() {
   return Backend().Name();
 }
 
+bool GuiSelectBackend(const char* name) {
+  return SelectGuiBackend(name);
+}
+
 void GuiMouseMove(int x, int y) {
   RawInput in;
   in.kind = RawInput::kMouseMove;

@@ -12,6 +12,9 @@
 #include "platform/gui/user_types.h"
 
 const char* GuiBackendName();
+// Chooses the back-end ("headless" or "sdl") before the first window; false
+// when another one already runs or it cannot start.
+bool GuiSelectBackend(const char* name);
 
 // Raw input in screen coordinates (button 0 left, 1 right, 2 middle).
 void GuiMouseMove(int x, int y);
