@@ -603,6 +603,33 @@ TEST(Files, TemporaryNames) {
   EXPECT_EQ(GetTempFileName("/no/such/folder", "x", 0, named), 0u);
 }
 
+// ------------------------------------------------------------- small files
+
+TEST(Files, SmallFilesReadWholeWithinTheirLimit) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  WriteWhole(dir / "eight", "12345678");
+  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0777), 0);
+  struct Case {
+    std::string path;
+    size_t limit;
+    bool ok;
+    std::string text;
+  } cases[] = {
+      {dir / "eight", 8, true, "12345678"},
+      {dir / "eight", 7, false, ""},
+      {dir / "missing", 8, true, ""},
+      {dir / "none/missing", 8, true, ""},
+      {dir / "folder", 8, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " limit " + std::to_string(c.limit));
+    std::string text = "stale";
+    EXPECT_EQ(ReadSmallFile(c.path, c.limit, &text), c.ok);
+    EXPECT_EQ(text, c.text);
+  }
+}
+
 // ---------------------------------------------------------- atomic replace
 
 TEST(Files, AtomicReplaceWritesAndKeepsPermissions) {
