@@ -15,10 +15,10 @@ for exe in "$build"/fuzz/*_fuzz; do
   [ -d "$top/fuzz/corpus/$name" ] && seeds+=("$top/fuzz/corpus/$name")
   echo "fuzz: $name for ${seconds}s"
   if ! "$exe" -max_total_time="$seconds" -max_len=65536 -artifact_prefix="$work/" "$work" "${seeds[@]}" >"$work/log" 2>&1; then
-    echo "fuzz: $name found a fault:"; tail -60 "$work/log"; status=1
+    echo "fuzz: $name found a fault (input and log kept in $work):"; tail -60 "$work/log"; status=1
   else
     tail -2 "$work/log"
+    rm -rf "$work"
   fi
-  rm -rf "$work"
 done
 exit $status

@@ -1,7 +1,7 @@
 // What a back-end gives the wave devices: a list of devices, a format test,
 // and streams that pull the bytes to play from a WavePort or push the bytes
 // captured into one. The queue of headers, pausing, positions and notices are
-// kept above the back-ends (wave_port.h), so every back-end behaves alike.
+// kept above the back-ends (wave.cpp), so every back-end behaves alike.
 #pragma once
 
 #include <memory>

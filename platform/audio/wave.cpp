@@ -187,7 +187,7 @@ MMRESULT Open(bool capture, void** handle, UINT id, const WAVEFORMATEX* format, 
   if (format == nullptr) return MMSYSERR_INVALPARAM;
   bool query = (flags & WAVE_FORMAT_QUERY) != 0;
   if (!query && handle == nullptr) return MMSYSERR_INVALPARAM;
-  if (handle != nullptr && !query) *handle = nullptr;
+  if (!query) *handle = nullptr;
   AudioBackend& backend = CurrentAudioBackend();
   UINT count = backend.DeviceCount(capture);
   if (id == WAVE_MAPPER) {
@@ -198,7 +198,6 @@ MMRESULT Open(bool capture, void** handle, UINT id, const WAVEFORMATEX* format, 
   // The mapper takes the first device that accepts the format.
   UINT target = id;
   if (id == WAVE_MAPPER) {
-    target = WAVE_MAPPER;
     for (UINT i = 0; i < count; ++i) {
       if (backend.Supports(capture, i, *format)) {
         target = i;

@@ -24,13 +24,6 @@ std::map<void*, LoadedModule>& Modules() {
   return modules;
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 std::string LoadedPath(void* handle, const std::string& fallback) {
   struct link_map* map = nullptr;
   if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr &&

@@ -1072,6 +1072,38 @@ UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName
   return 0;
 }
 
+// ------------------------------------------------------------- small files
+
+bool ReadSmallFile(const std::string& path, size_t limit, std::string* text) {
+  text->clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
+  struct stat st {};
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit;
+  if (ok) {
+    text->reserve(static_cast<size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+      const ssize_t n = read(fd, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        ok = false;
+        break;
+      }
+      if (n == 0) break;
+      text->append(chunk, static_cast<size_t>(n));
+      // The file grew while it was read.
+      if (text->size() > limit) {
+        ok = false;
+        break;
+      }
+    }
+  }
+  close(fd);
+  if (!ok) text->clear();
+  return ok;
+}
+
 // ----------------------------------------------------------- atomic replace
 
 bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {

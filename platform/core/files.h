@@ -205,6 +205,12 @@ DWORD GetTempPath(DWORD size, LPSTR buffer);
 // the number used, 0 on failure.
 UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 
+// The whole of a small file (settings, the registry file). A missing file
+// (or folder on the way) reads as empty; false, with text empty, when the
+// file is there but is no regular file, cannot be read or holds more than
+// limit bytes.
+bool ReadSmallFile(const std::string& path, size_t limit, std::string* text);
+
 // Replaces the file at path as a whole: writes NAME.tmp-XXXXXX in the same
 // folder, flushes it to the disk and renames it over NAME, so that a crash
 // at any moment leaves either the old file or the new one. Keeps the old

@@ -129,3 +129,9 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
+
+std::string LowerAscii(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) c = FoldCase(c);
+  return out;
+}

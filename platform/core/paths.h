@@ -56,3 +56,5 @@ bool PathsEqual(std::string_view a, std::string_view b);
 // CompareNoCase returns <0, 0 or >0.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualNoCase(std::string_view a, std::string_view b);
+// The name with its ASCII letters in lower case.
+std::string LowerAscii(std::string_view name);

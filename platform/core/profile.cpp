@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,7 +20,7 @@ namespace {
 
 // A settings file larger than this is not a settings file: reads give the
 // defaults and writes refuse rather than rewrite it.
-constexpr off_t kMaxProfileSize = 16 * 1024 * 1024;
+constexpr size_t kMaxProfileSize = 16 * 1024 * 1024;
 
 constexpr std::string_view kBlanks = " \t";
 
@@ -30,37 +29,6 @@ std::string_view Trim(std::string_view s) {
   if (first == std::string_view::npos) return {};
   const size_t last = s.find_last_not_of(kBlanks);
   return s.substr(first, last - first + 1);
-}
-
-// The whole file; false when it exists but cannot be read or is too large.
-// A missing file reads as empty.
-bool ReadProfile(const std::string& path, std::string& text) {
-  text.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
-  struct stat st {};
-  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxProfileSize;
-  if (ok) {
-    text.reserve(static_cast<size_t>(st.st_size));
-    char chunk[65536];
-    for (;;) {
-      const ssize_t n = read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        ok = false;
-        break;
-      }
-      if (n == 0) break;
-      text.append(chunk, static_cast<size_t>(n));
-      if (text.size() > static_cast<size_t>(kMaxProfileSize)) {
-        ok = false;
-        break;
-      }
-    }
-  }
-  close(fd);
-  if (!ok) text.clear();
-  return ok;
 }
 
 // The file as lines without their line ends; the parse keeps every line so
@@ -287,7 +255,7 @@ UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR f
   const std::string path = ProfilePath(fileName);
   if (section == nullptr || key == nullptr || path.empty()) return fallback;
   std::string text;
-  if (!ReadProfile(path, text)) return fallback;
+  if (!ReadSmallFile(path, kMaxProfileSize, &text)) return fallback;
   std::string_view value;
   if (!LookupInText(text, Trim(section), Trim(key), value)) return fallback;
   value = Trim(value);
@@ -310,7 +278,8 @@ DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, L
   const std::string path = ProfilePath(fileName);
   std::string_view value;
   bool found = false;
-  if (!path.empty() && ReadProfile(path, text)) found = LookupInText(text, Trim(section), Trim(key), value);
+  if (!path.empty() && ReadSmallFile(path, kMaxProfileSize, &text))
+    found = LookupInText(text, Trim(section), Trim(key), value);
   if (!found) {
     value = defaultValue != nullptr ? std::string_view(defaultValue) : std::string_view();
     const size_t last = value.find_last_not_of(' ');
@@ -337,7 +306,7 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
   std::lock_guard<std::mutex> guard(g_writeLock);
   FolderLock folderLock(path);
   std::string text;
-  if (!ReadProfile(path, text)) return FALSE;
+  if (!ReadSmallFile(path, kMaxProfileSize, &text)) return FALSE;
   Profile profile(std::move(text));
   bool changed;
   if (key == nullptr)

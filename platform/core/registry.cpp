@@ -1,11 +1,6 @@
 #include "platform/core/registry.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -14,13 +9,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/core/files.h"
 #include "platform/core/locations.h"
 #include "platform/core/paths.h"
 
 namespace {
 
 // A registry file beyond this size is not read.
-constexpr off_t kMaxRegistrySize = 16 * 1024 * 1024;
+constexpr size_t kMaxRegistrySize = 16 * 1024 * 1024;
 
 struct Value {
   std::string name;  // "" for the default value
@@ -155,20 +151,9 @@ bool ParseValueLine(std::string_view line, Value& value) {
 
 std::shared_ptr<Tree> LoadTree() {
   auto tree = std::make_shared<Tree>();
+  // A file that cannot be read gives an empty registry.
   std::string text;
-  const int fd = open(RegistryFilePath().c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return tree;
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxRegistrySize) {
-    char chunk[65536];
-    for (;;) {
-      const ssize_t n = read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0 || text.size() + static_cast<size_t>(n) > static_cast<size_t>(kMaxRegistrySize)) break;
-      text.append(chunk, static_cast<size_t>(n));
-    }
-  }
-  close(fd);
+  ReadSmallFile(RegistryFilePath(), kMaxRegistrySize, &text);
 
   Key* current = nullptr;
   size_t start = 0;

@@ -5,27 +5,28 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "platform/audio/audio_backend.h"
 #include "platform/audio/virtual_audio.h"
 #include "platform/audio/wave.h"
+#include "support/test_env.h"
 
 namespace {
 
-void UseSdlDriver(const char* driver) {
-  setenv("SDL_AUDIODRIVER", driver, 1);
-  SetAudioBackend(MakeSdlAudioBackend());
-}
-
 class SdlAudioTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    VirtualAudio::Reset();
-    unsetenv("SDL_AUDIODRIVER");
+  void TearDown() override { VirtualAudio::Reset(); }
+
+  void UseSdlDriver(const char* driver) {
+    driver_.emplace("SDL_AUDIODRIVER", driver);
+    SetAudioBackend(MakeSdlAudioBackend());
   }
+
+ private:
+  std::optional<ScopedEnv> driver_;
 };
 
 std::atomic<int> g_done{0};

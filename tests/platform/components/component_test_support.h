@@ -4,50 +4,29 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/components/com.h"
 #include "platform/core/registry.h"
+#include "support/file_bytes.h"
+#include "support/test_env.h"
 
 class ComponentTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kobrix-components-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    const char* old = std::getenv("KOBRIX_HOME");
-    hadHome_ = old != nullptr;
-    if (hadHome_) oldHome_ = old;
-    setenv("KOBRIX_HOME", folder_.c_str(), 1);
+    ASSERT_TRUE(home_.ok());
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
   }
-  void TearDown() override {
-    CoUninitialize();
-    if (hadHome_)
-      setenv("KOBRIX_HOME", oldHome_.c_str(), 1);
-    else
-      unsetenv("KOBRIX_HOME");
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { CoUninitialize(); }
 
-  void WriteRegistry(const std::string& text) {
-    std::ofstream out(RegistryFilePath(), std::ios::binary);
-    out << text;
-  }
+  void WriteRegistry(const std::string& text) { WriteFileText(RegistryFilePath(), text); }
 
   // The build's registry entries for our effects, with each module name
   // turned into a path into the build folder (the test program does not lie
   // beside the modules).
   static std::string BuildRegistryText() {
-    std::ifstream in(KOBRIX_EFFECTS_REGISTRY, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string s = text.str();
+    std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
     const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
     for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
       s.replace(at, 3, prefix);
@@ -88,7 +67,6 @@ class ComponentTest : public ::testing::Test {
     return value;
   }
 
-  std::string folder_;
-  bool hadHome_ = false;
-  std::string oldHome_;
+  ScopedSettingsHome home_;
+  const std::string folder_ = home_.path();
 };

@@ -1,7 +1,6 @@
 #include "platform/core/files.h"
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -20,36 +19,15 @@
 #include "platform/core/errors.h"
 #include "platform/core/locations.h"
 #include "support/file_bytes.h"
+#include "support/test_env.h"
 
 namespace {
 
-int RemoveEntry(const char* path, const struct stat*, int type, struct FTW*) {
-  if (type == FTW_DP) {
-    rmdir(path);
-  } else {
-    unlink(path);
-  }
-  return 0;
-}
-
-// A scratch folder of its own per test, under `base` (the build tree's file
-// system unless a test asks for another).
-class ScratchFolder {
+// A scratch folder of its own per test; `dir / "name"` is a path in it.
+class ScratchFolder : public TestFolder {
  public:
-  explicit ScratchFolder(const std::string& base = "") {
-    std::string root = base.empty() ? TempFolder() : base;
-    std::string pattern = root + "/files-test-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    if (!path_.empty()) nftw(path_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-  }
-  bool ok() const { return !path_.empty(); }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  ScratchFolder() : TestFolder("files-test") {}
+  std::string operator/(const std::string& name) const { return File(name); }
 };
 
 std::string ReadWhole(const std::string& path) { return ReadFileText(path); }
@@ -274,7 +252,8 @@ TEST(Files, UnbufferedSequentialReadsReturnTheFileBytes) {
   if (stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode)) bases.push_back("/dev/shm");
   for (const std::string& base : bases) {
     SCOPED_TRACE(base);
-    ScratchFolder dir(base);
+    ScopedEnv temp("TMPDIR", base);
+    ScratchFolder dir;
     ASSERT_TRUE(dir.ok());
     std::string path = dir / "frames.avi";
     const size_t size = 3 * 786432 + 1234;  // ends in the middle of a sector
@@ -601,6 +580,33 @@ TEST(Files, TemporaryNames) {
   EXPECT_EQ(std::string(named), std::string(folder) + "vfx12AB.TMP");
   EXPECT_FALSE(Exists(named));
   EXPECT_EQ(GetTempFileName("/no/such/folder", "x", 0, named), 0u);
+}
+
+// ------------------------------------------------------------- small files
+
+TEST(Files, SmallFilesReadWholeWithinTheirLimit) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  WriteWhole(dir / "eight", "12345678");
+  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0777), 0);
+  struct Case {
+    std::string path;
+    size_t limit;
+    bool ok;
+    std::string text;
+  } cases[] = {
+      {dir / "eight", 8, true, "12345678"},
+      {dir / "eight", 7, false, ""},
+      {dir / "missing", 8, true, ""},
+      {dir / "none/missing", 8, true, ""},
+      {dir / "folder", 8, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " limit " + std::to_string(c.limit));
+    std::string text = "stale";
+    EXPECT_EQ(ReadSmallFile(c.path, c.limit, &text), c.ok);
+    EXPECT_EQ(text, c.text);
+  }
 }
 
 // ---------------------------------------------------------- atomic replace
