@@ -340,13 +340,7 @@ LRESULT TWindow::ReceiveMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!*alive) return r;
   LastDefaulted = CurrentEvent.Defaulted;
   CurrentEvent = saved;
-  if (msg == WM_NCDESTROY && HWindow == h) {
-    Unbind(h, this);
-    HWindow = nullptr;
-    DefaultProc = nullptr;
-    ClearFlag(wfAlias);
-    SetupDone = false;
-  }
+  if (msg == WM_NCDESTROY && HWindow == h) Detach();
   return r;
 }
 

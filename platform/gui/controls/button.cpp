@@ -18,9 +18,6 @@ struct ButtonState : State {
   bool space = false;     // held down with the space bar
 };
 
-DWORD StyleOf(HWND h) {
-  return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-}
 DWORD TypeOf(HWND h) {
   return StyleOf(h) & BS_TYPEMASK;
 }

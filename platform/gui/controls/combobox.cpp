@@ -27,9 +27,6 @@ struct ComboState : State {
   bool sizing = false;
 };
 
-DWORD StyleOf(HWND h) {
-  return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-}
 bool DropList(HWND h) {
   return (StyleOf(h) & 0x3) == CBS_DROPDOWNLIST;
 }

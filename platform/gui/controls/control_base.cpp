@@ -268,16 +268,19 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state) {
   if (w <= 0 || h <= 0) return FALSE;
   const bool pushed = (state & DFCS_PUSHED) != 0;
   const bool inactive = (state & DFCS_INACTIVE) != 0;
+  // A push button's or a scroll arrow's face: raised, or pressed flat.
+  auto face = [&] {
+    RECT in = r;
+    if (pushed) {
+      FillSys(dc, Frame1(dc, in, COLOR_BTNSHADOW, COLOR_BTNSHADOW), COLOR_BTNFACE);
+    } else {
+      DrawEdge(dc, &in, EDGE_RAISED, BF_RECT | BF_MIDDLE | ((state & DFCS_FLAT) ? BF_FLAT : 0));
+    }
+  };
   if (type == DFC_BUTTON) {
     const UINT kind = state & 0xFF;
     if (kind == DFCS_BUTTONPUSH) {
-      RECT in = r;
-      if (pushed) {
-        in = Frame1(dc, in, COLOR_BTNSHADOW, COLOR_BTNSHADOW);
-        FillSys(dc, in, COLOR_BTNFACE);
-      } else {
-        DrawEdge(dc, &in, EDGE_RAISED, BF_RECT | BF_MIDDLE | ((state & DFCS_FLAT) ? BF_FLAT : 0));
-      }
+      face();
       return TRUE;
     }
     const int d = std::min(w, h);
@@ -291,13 +294,7 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state) {
     return TRUE;
   }
   if (type == DFC_SCROLL) {
-    RECT in = r;
-    if (pushed) {
-      in = Frame1(dc, in, COLOR_BTNSHADOW, COLOR_BTNSHADOW);
-      FillSys(dc, in, COLOR_BTNFACE);
-    } else {
-      DrawEdge(dc, &in, EDGE_RAISED, BF_RECT | BF_MIDDLE | ((state & DFCS_FLAT) ? BF_FLAT : 0));
-    }
+    face();
     int dir = 1;
     switch (state & 0xFF) {
       case DFCS_SCROLLUP:

@@ -55,6 +55,9 @@ FontInfo MeasureFont(HFONT font);
 int TextWidth(const FontInfo& f, const char* text, std::size_t length);
 
 int ControlId(HWND h);
+inline DWORD StyleOf(HWND h) {
+  return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
+}
 // WM_COMMAND to the parent with the control's id and code.
 void NotifyParent(HWND h, WORD code);
 // WM_NOTIFY to the parent; returns the parent's answer.

@@ -37,9 +37,6 @@ struct EditState : State {
   std::size_t SelHi() const { return std::max(anchor, caret); }
 };
 
-DWORD StyleOf(HWND h) {
-  return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-}
 bool Multi(HWND h) {
   return (StyleOf(h) & ES_MULTILINE) != 0;
 }

@@ -40,9 +40,6 @@ struct ListState : State {
   FontInfo fi;
 };
 
-DWORD StyleOf(HWND h) {
-  return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-}
 bool Multiple(HWND h) {
   return (StyleOf(h) & LBS_MULTIPLESEL) != 0;
 }

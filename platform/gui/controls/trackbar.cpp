@@ -33,9 +33,6 @@ struct TrackState : State {
   bool key_held = false;
 };
 
-DWORD StyleOf(HWND h) {
-  return static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-}
 bool Vertical(HWND h) {
   return (StyleOf(h) & TBS_VERT) != 0;
 }
