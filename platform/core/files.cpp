@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -765,7 +766,7 @@ BOOL RemoveDirectory(LPCSTR name) {
 
 // ---------------------------------------------------------------- searching
 
-bool MatchesWildcard(const char* pattern, const char* name) {
+bool MatchesWildcard(const char* pattern, const char* name, bool ignoreCase) {
   if (std::strcmp(pattern, "*.*") == 0) return true;
   const char* star = nullptr;  // the last "*" seen, to fall back to
   const char* resume = nullptr;
@@ -773,7 +774,9 @@ bool MatchesWildcard(const char* pattern, const char* name) {
     if (*pattern == '*') {
       star = pattern++;
       resume = name;
-    } else if (*pattern == '?' || *pattern == *name) {
+    } else if (*pattern == '?' || *pattern == *name ||
+               (ignoreCase && std::tolower(static_cast<unsigned char>(*pattern)) ==
+                                  std::tolower(static_cast<unsigned char>(*name)))) {
       ++pattern;
       ++name;
     } else if (star != nullptr) {

@@ -154,8 +154,9 @@ BOOL RemoveDirectory(LPCSTR name);
 HANDLE FindFirstFile(LPCSTR pattern, LPWIN32_FIND_DATA data);
 BOOL FindNextFile(HANDLE find, LPWIN32_FIND_DATA data);
 BOOL FindClose(HANDLE find);
-// The wildcard rule of FindFirstFile, on one name.
-bool MatchesWildcard(const char* pattern, const char* name);
+// The wildcard rule of FindFirstFile, on one name; with ignoreCase, ASCII
+// letters match either case (the file chooser's masks).
+bool MatchesWildcard(const char* pattern, const char* name, bool ignoreCase = false);
 
 // File times: 100-ns ticks since 1601-01-01 UTC. Times set here read back
 // exactly. The creation time is the birth time where the file system keeps
