@@ -16,6 +16,7 @@
 #include "platform/gui/common_dialogs/common_dialogs_internal.h"
 #include "platform/gui/common_dialogs/file_chooser_match.h"
 #include "platform/gui/controls.h"
+#include "platform/gui/controls/control_internal.h"
 #include "platform/gui/dialog.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/resource.h"
@@ -118,11 +119,7 @@ bool LessNoCase(const std::string& a, const std::string& b) {
 }
 
 std::string ItemText(HWND dialog, int id) {
-  const int n = GetWindowTextLength(GetDlgItem(dialog, id));
-  std::string s(static_cast<std::size_t>(std::max(n, 0)) + 1, '\0');
-  GetDlgItemText(dialog, id, s.data(), static_cast<int>(s.size()));
-  s.resize(std::strlen(s.c_str()));
-  return s;
+  return controls::WindowTextOf(GetDlgItem(dialog, id));
 }
 
 Chooser* StateOf(HWND dialog) {
