@@ -73,15 +73,6 @@ void SetIfUnset(int& status, int code) {
   if (status == kErrOk) status = code;
 }
 
-template <class T>
-void Drop(T*& p) {
-  if (p) {
-    T* q = p;
-    p = nullptr;
-    q->Release();
-  }
-}
-
 void CopyCut(char* out, const char* text) {
   const size_t n = text ? strnlen(text, MAX_PATH - 1) : 0;
   if (n) std::memcpy(out, text, n);
