@@ -9,18 +9,6 @@
 
 namespace edit {
 
-namespace {
-
-template <class T>
-void Drop(T*& p) {
-  if (T* held = p) {
-    p = nullptr;
-    held->Release();
-  }
-}
-
-}  // namespace
-
 int32_t FloorToFrame(int32_t ms) {
   const float rate = ProjectFrameRate();
   int32_t f = MsToFrames(ms, rate);

@@ -17,15 +17,6 @@ float ProjectRate() {
   return ProjectFrameRate();
 }
 
-template <class T>
-void Drop(T*& p) {
-  if (p) {
-    T* q = p;
-    p = nullptr;
-    q->Release();
-  }
-}
-
 }  // namespace
 
 void Film::SetName(const char* text) {

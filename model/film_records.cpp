@@ -73,19 +73,16 @@ void SetIfUnset(int& status, int code) {
   if (status == kErrOk) status = code;
 }
 
-template <class T>
-void Drop(T*& p) {
-  if (p) {
-    T* q = p;
-    p = nullptr;
-    q->Release();
-  }
-}
-
 void CopyCut(char* out, const char* text) {
   const size_t n = text ? strnlen(text, MAX_PATH - 1) : 0;
   if (n) std::memcpy(out, text, n);
   out[n] = '\0';
+}
+
+// A stored point or mark time: an offset into a source or the time-line.
+// Bounded like a Film's own times, so that sums of them cannot overflow.
+bool ValidTime(int32_t time) {
+  return time >= 0 && time <= kMaxTime;
 }
 
 // Reads a profile record of length bytes into profile: 0, 2, 6 or 19. Old
@@ -101,6 +98,7 @@ int ReadProfile(HMMIO file, LONG length, Profile& profile, bool quarterScale) {
   if (!ReadExact(file, bytes.get(), count * 8)) return kErrRead;
   for (int32_t k = 0; k < count; ++k) {
     points[k].time = GetLe32(bytes.get() + 8 * k);
+    if (!ValidTime(points[k].time)) return kErrInvalidFormat;
     int64_t value = GetLe32(bytes.get() + 8 * k + 4);
     if (quarterScale) {
       // Four times a quarter-scale value may pass the gain range.
@@ -209,7 +207,10 @@ int MarkList::Read(HMMIO file, LONG length) {
       new (std::nothrow) unsigned char[static_cast<size_t>(count) * kMarkRecordSize]);
   if (!bytes) return kErrNoMemory;
   if (!ReadExact(file, bytes.get(), count * kMarkRecordSize)) return kErrRead;
-  for (int32_t k = 0; k < count; ++k) marks_[k] = DecodeMark(bytes.get() + k * kMarkRecordSize);
+  for (int32_t k = 0; k < count; ++k) {
+    marks_[k] = DecodeMark(bytes.get() + k * kMarkRecordSize);
+    if (!ValidTime(marks_[k].time)) return kErrInvalidFormat;
+  }
   count_ = count;
   return count * kMarkRecordSize == length ? kErrOk : kErrInvalidFormat;
 }
@@ -231,6 +232,7 @@ int MarkList::ReadOld(HMMIO file, LONG length) {
   for (int32_t k = 0; k < count; ++k) {
     marks[k].time = GetLe32(bytes.get() + 8 * k);
     marks[k].group = GetLe32(bytes.get() + 8 * k + 4);
+    if (!ValidTime(marks[k].time)) return kErrInvalidFormat;
   }
   marks_ = std::move(marks);
   capacity_ = capacity;

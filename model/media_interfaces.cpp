@@ -9,6 +9,14 @@ MediaServices* current_services = nullptr;
 
 }  // namespace
 
+void ReleaseChain(EffectChain*& held) {
+  EffectChain* chain = held;
+  if (!chain) return;
+  held = nullptr;
+  if (chain->IsOpen()) chain->Close();
+  chain->Release();
+}
+
 StartFrameRecord* MediaServices::CreateStartFrame(VideoSource*, int32_t) {
   return nullptr;
 }

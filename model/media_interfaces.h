@@ -118,6 +118,19 @@ class EffectChain {
   virtual ~EffectChain() = default;
 };
 
+// Gives back the reference p holds (if any) and leaves p null.
+template <class T>
+void Drop(T*& p) {
+  if (T* held = p) {
+    p = nullptr;
+    held->Release();
+  }
+}
+
+// Closes the held chain if it is open, gives back its reference and leaves
+// held null.
+void ReleaseChain(EffectChain*& held);
+
 // One clip of the clip collection, as a Film reads it. The collection owns
 // its clips; a detached clip is deleted by whoever detached it.
 class ClipItem {

@@ -17,15 +17,6 @@ int32_t Frames(int32_t ms) {
   return MsToFrames(ms, ProjectFrameRate());
 }
 
-template <class T>
-void Drop(T*& p) {
-  if (p) {
-    T* q = p;
-    p = nullptr;
-    q->Release();
-  }
-}
-
 // A video-only copy of a film; null when memory runs out.
 Film* MakeSegment(const Film& film) {
   Film* segment = nullptr;

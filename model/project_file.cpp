@@ -66,14 +66,6 @@ bool ValidPan(int32_t v) {
   return v >= -kMaxPan && v <= kMaxPan;
 }
 
-void ReleaseChain(EffectChain*& held) {
-  if (!held) return;
-  EffectChain* chain = held;
-  held = nullptr;
-  if (chain->IsOpen()) chain->Close();
-  chain->Release();
-}
-
 HWND WindowOf(TimeLineEngine& engine) {
   return engine.View() ? engine.View()->Handle() : nullptr;
 }

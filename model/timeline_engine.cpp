@@ -40,12 +40,7 @@ TimeLineEngine::TimeLineEngine() {
 }
 
 TimeLineEngine::~TimeLineEngine() {
-  if (masterEffects) {
-    EffectChain* held = masterEffects;
-    masterEffects = nullptr;
-    if (held->IsOpen()) held->Close();
-    held->Release();
-  }
+  ReleaseChain(masterEffects);
 }
 
 void TimeLineEngine::AttachView(TimeLineView* view) {
@@ -508,10 +503,7 @@ void TimeLineEngine::RestoreEffects(EffectChain*& held, EffectChain* restored) {
   }
   EffectChain* old = held;
   held = restored;
-  if (old) {
-    if (old->IsOpen()) old->Close();
-    old->Release();
-  }
+  ReleaseChain(old);
 }
 
 void TimeLineEngine::TakeOff(FilmListHead& films) {

@@ -27,11 +27,7 @@ void TrackRecord::Place(int32_t topY) {
 }
 
 void TrackRecord::ReleaseEffects() {
-  if (!effects) return;
-  EffectChain* held = effects;
-  effects = nullptr;
-  if (held->IsOpen()) held->Close();
-  held->Release();
+  ReleaseChain(effects);
 }
 
 void TrackRecord::SetUp(const char* text, int32_t zoomStep, int32_t topY) {

@@ -249,6 +249,20 @@ TEST_F(FilmRecords, ValuesAreCheckedBeforeUse) {
          EXPECT_EQ(f.volumePoints[1].value, 200);
          EXPECT_EQ(f.volumePoints[1].time, 5000);  // the last point lies at the source's end
        }},
+      {"a profile point before the source",
+       [&] {
+         return AudioFilm().Points(301, {{0, 100}, {INT32_MIN, 600}, {5000, 200}}).bytes;
+       },
+       6,
+       [](const Film& f) {
+         ASSERT_EQ(f.volumePoints.Count(), 2);
+         EXPECT_EQ(f.volumePoints[0].value, 512);
+       }},
+      {"a balance point past a day",
+       [&] {
+         return AudioFilm().Points(350, {{0, 10}, {kDayMs + 1, 20}, {5000, 30}}).bytes;
+       },
+       6, [](const Film& f) { EXPECT_EQ(f.balancePoints.Count(), 2); }},
       {"a profile of more than 1000 points", [&] { return AudioFilm().Raw(350, Bytes(8008, 0)).bytes; }, 6,
        nullptr},
       {"old volume points on the quarter scale",
@@ -553,6 +567,8 @@ TEST_F(MarkRecords, ReadingChecksTheLength) {
       {"too short for a mark", Bytes(100, 0), 100, 6, 0},
       {"more than 1000 marks", {}, 1001 * 136, 6, 0},
       {"a cut file", Mark(5, "x", 0), 272, 19, 0},
+      {"a negative time", Cat({Mark(5, "x", 0), Mark(INT32_MIN, "y", 0)}), 272, 6, 0},
+      {"a time past a day", Mark(kDayMs + 1, "x", 0), 136, 6, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -585,6 +601,8 @@ TEST_F(MarkRecords, OldMarksAreTimeAndGroup) {
   EXPECT_EQ(Read(list, Cat({Le32(100), Le32(1), Le32(7)}), 12, true), 6);
   EXPECT_EQ(list.Count(), 1);
   EXPECT_EQ(Read(list, {}, 8008, true), 6);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(Read(list, Cat({Le32(100), Le32(1), Le32(kDayMs + 1), Le32(2)}), 16, true), 6);
   EXPECT_EQ(list.Count(), 0);
 }
 
