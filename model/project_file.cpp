@@ -1,10 +1,5 @@
 #include "model/project_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -19,6 +14,7 @@
 #include "model/message_box.h"
 #include "model/time_code.h"
 #include "model/timeline_engine.h"
+#include "platform/core/files.h"
 #include "platform/core/paths.h"
 
 using namespace project_records;
@@ -26,7 +22,6 @@ using namespace project_records;
 namespace {
 
 ProjectEnvironment g_defaultEnvironment;
-unsigned g_saveCounter = 0;
 ProjectEnvironment* g_environment = &g_defaultEnvironment;
 
 constexpr int32_t kAudioLines = 4;
@@ -659,31 +654,12 @@ int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRec
 bool SaveProjectFile(TimeLineEngine& engine, const Film* first, const char* path, const char* baseFolder,
                      const char* collectionPath) {
   if (!path || !path[0]) return false;
-  const std::string target = NativePath(path);
-  // A name of our own beside the target, made with the usual permissions.
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(g_saveCounter++);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  close(fd);
-  bool ok = false;
-  if (HMMIO file = mmioOpen(temp.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE)) {
-    ok = WriteProject(engine, first, file, baseFolder, collectionPath);
-    ok = mmioClose(file, 0) == 0 && ok;
-  }
-  // The new file must be on the disk before it replaces the old one.
-  if (ok) {
-    const int sync = open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-    ok = sync >= 0 && fsync(sync) == 0;
-    if (sync >= 0) close(sync);
-  }
-  struct stat old;
-  if (ok && stat(target.c_str(), &old) == 0) chmod(temp.c_str(), old.st_mode & 07777);
-  if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  // A temporary file beside the target replaces it only once it is whole on
+  // the disk; a link keeps pointing at the saved project.
+  return ReplaceFileAtomically(path, [&](int, const std::string& temp) {
+    HMMIO file = mmioOpen(temp.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
+    if (!file) return false;
+    const bool written = WriteProject(engine, first, file, baseFolder, collectionPath);
+    return mmioClose(file, 0) == 0 && written;
+  });
 }

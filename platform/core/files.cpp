@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -1109,8 +1110,8 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::string* text) {
 
 // ----------------------------------------------------------- atomic replace
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {
-  if (path.empty() || (data == nullptr && size > 0)) {
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write) {
+  if (path.empty() || !write) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
@@ -1147,7 +1148,8 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size)
     SetLastErrorFromErrno(error);
     return false;
   };
-  if (!WriteAll(fd, data, size)) return fail(errno);
+  errno = 0;
+  if (!write(fd, temp)) return fail(errno != 0 ? errno : EIO);
   if (had_old) fchmod(fd, old.st_mode & 07777);
   if (fsync(fd) != 0) return fail(errno);
   if (close(fd) != 0) {
@@ -1164,4 +1166,12 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size)
   }
   SyncFolderOf(target);
   return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  if (data == nullptr && size > 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  return ReplaceFileAtomically(path, [&](int fd, const std::string&) { return WriteAll(fd, data, size); });
 }

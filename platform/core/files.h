@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -218,3 +219,8 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::string* text);
 // file's permissions. False (last error set) when anything failed; the old
 // file is then untouched.
 bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
+// The same with the new content written by write, which gets the temporary
+// file open for writing and its path (it may write through either, closing
+// what it opens itself); false from write abandons the replacement.
+bool ReplaceFileAtomically(const std::string& path,
+                           const std::function<bool(int fd, const std::string& temp)>& write);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -628,6 +629,21 @@ TEST_F(ProjectFile, SavingReplacesTheOldFileOnlyWhenEverythingWasWritten) {
   umask(mask);
   ASSERT_EQ(stat(dir.Path("new.tml").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST_F(ProjectFile, SavingThroughALinkKeepsTheLink) {
+  const std::string target = dir.Path("real.tml");
+  const std::string link = dir.Path("link.tml");
+  {
+    std::ofstream old(target, std::ios::binary);
+    old << "the previous project";
+  }
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(SaveProjectFile(engine, written.First(), link.c_str(), base.c_str(), nullptr));
+  struct stat info;
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(dir.Read("real.tml"), FixtureBytes("empty_project.tml"));
 }
 
 }  // namespace
