@@ -51,6 +51,7 @@ std::int64_t AudioFileHandle::ReadAt(std::int64_t position, void* buffer, std::i
 }
 
 bool ReadFileWriteTime(const char* name, FILETIME* time) {
+  if (name == nullptr) return false;
   HANDLE h = CreateFile(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE || h == nullptr) return false;

@@ -10,10 +10,6 @@
 
 namespace {
 
-bool DepthOk(int bitCount) {
-  return bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
-}
-
 // The stored row holding picture row y (0 = top).
 const BYTE* PictureRow(const BITMAPINFOHEADER* format, const void* bits, int64_t y) {
   const int64_t height = DibHeight(*format);
@@ -152,7 +148,7 @@ void BinRow(const BYTE* row, int width, uint32_t* sums, uint32_t* counts, int bi
 }
 
 int32_t ScaleTo128x96(BYTE* destination, const BITMAPINFOHEADER* format, const void* bits) {
-  if (!DepthOk(format->biBitCount) || format->biWidth <= 0 || format->biHeight == 0)
+  if (!codecs::IsConvertibleDepth(format->biBitCount) || format->biWidth <= 0 || format->biHeight == 0)
     return kErrInvalidParameter;
   return BoxScale(format, bits, 128, 96,
                   [&](int r) { return destination + static_cast<std::size_t>(r) * 128 * 3; });
@@ -160,7 +156,8 @@ int32_t ScaleTo128x96(BYTE* destination, const BITMAPINFOHEADER* format, const v
 
 int32_t DibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BITMAPINFOHEADER* destination,
                 void* destinationBits) {
-  if (destination->biBitCount != 24 || !DepthOk(source->biBitCount)) return kErrInvalidParameter;
+  if (destination->biBitCount != 24 || !codecs::IsConvertibleDepth(source->biBitCount))
+    return kErrInvalidParameter;
   if (source->biWidth != destination->biWidth || DibHeight(*source) != DibHeight(*destination))
     return kErrInvalidParameter;
   const int64_t height = DibHeight(*source);
@@ -175,7 +172,8 @@ int32_t ScaleDibTo24(const BITMAPINFOHEADER* source, const void* sourceBits,
                      const BITMAPINFOHEADER* destination, void* destinationBits) {
   if (source->biWidth == destination->biWidth && DibHeight(*source) == DibHeight(*destination))
     return DibTo24(source, sourceBits, destination, destinationBits);
-  if (destination->biBitCount != 24 || !DepthOk(source->biBitCount)) return kErrInvalidParameter;
+  if (destination->biBitCount != 24 || !codecs::IsConvertibleDepth(source->biBitCount))
+    return kErrInvalidParameter;
   if (source->biWidth <= 0 || source->biHeight == 0 || destination->biWidth <= 0 ||
       destination->biHeight == 0)
     return kErrInvalidParameter;

@@ -6,8 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "media/audio_file.h"
 #include "media/frame_decoder.h"
-#include "media/video_file_time.h"
 #include "media/video_source_hooks.h"
 #include "model/message_box.h"
 #include "model/time_code.h"
@@ -43,7 +43,7 @@ bool SameFrameFormat(const BITMAPINFOHEADER* a, const BITMAPINFOHEADER* b) {
 
 VideoData::VideoData(const char* name) {
   CopyName(fileName, name);
-  if (!ReadVideoFileTime(fileName, &fileTime)) error = kErrOpen;
+  if (!ReadFileWriteTime(fileName, &fileTime)) error = kErrOpen;
   next = g_head;
   if (g_head != nullptr) g_head->prev = this;
   g_head = this;
@@ -132,9 +132,8 @@ bool AVIVideoData::CheckChangedFiles(HWND caller) {
     auto* source = dynamic_cast<AVIVideoData*>(v);
     if (source != nullptr) {
       FILETIME now;
-      if (ReadVideoFileTime(source->fileName, &now)) {
-        if (now.dwLowDateTime != source->fileTime.dwLowDateTime ||
-            now.dwHighDateTime != source->fileTime.dwHighDateTime) {
+      if (ReadFileWriteTime(source->fileName, &now)) {
+        if (!SameFileTime(now, source->fileTime)) {
           source->fileTime = now;
           if (CurrentVideoSourceHooks().RefreshChangedSources(caller, true, true, source)) handled = true;
         }
@@ -154,9 +153,8 @@ bool AVIVideoData::CheckChangedFiles(HWND caller) {
 
 bool AVIVideoData::IsUnchanged() {
   FILETIME now;
-  if (!ReadVideoFileTime(fileName, &now)) return false;
-  if (now.dwLowDateTime == fileTime.dwLowDateTime && now.dwHighDateTime == fileTime.dwHighDateTime)
-    return true;
+  if (!ReadFileWriteTime(fileName, &now)) return false;
+  if (SameFileTime(now, fileTime)) return true;
   fileTime = now;
   return false;
 }
@@ -239,7 +237,7 @@ bool AVIVideoData::Reload(const char* name) {
   CloseFileHandle();
   ReleaseSharedDecompressor();
   FreeStructure();
-  ReadVideoFileTime(name, &fileTime);
+  ReadFileWriteTime(name, &fileTime);
   CurrentVideoSourceHooks().DropThumbnails(this);
   if (ReadAviFile(name) != 0) return false;
   return Reopen();

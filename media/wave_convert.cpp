@@ -8,6 +8,7 @@
 #include "media/audio_data.h"
 #include "media/progress_hooks.h"
 #include "model/message_box.h"
+#include "platform/codecs/dib.h"
 #include "platform/core/files.h"
 #include "platform/core/paths.h"
 
@@ -37,14 +38,8 @@ bool IsLinear(const WAVEFORMATEX* f) {
   return f->wFormatTag == WAVE_FORMAT_PCM || f->wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
 }
 
-void PutLe16(BYTE* p, WORD v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-}
-
-void PutLe32(BYTE* p, DWORD v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(v >> (8 * i));
-}
+using codecs::PutLe16;
+using codecs::PutLe32;
 
 std::unique_ptr<BYTE[]> Allocate(DWORD size) {
   std::unique_ptr<BYTE[]> p(new (std::nothrow) BYTE[size]());

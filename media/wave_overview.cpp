@@ -11,6 +11,7 @@
 #include "media/audio_file.h"
 #include "media/progress_hooks.h"
 #include "model/message_box.h"
+#include "platform/codecs/dib.h"
 #include "platform/core/paths.h"
 
 namespace {
@@ -135,14 +136,8 @@ bool WriteChunk(HMMIO file, FOURCC id, const void* data, LONG size) {
   return mmioAscend(file, &ck, 0) == 0;
 }
 
-void PutLe32(BYTE* p, DWORD v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(v >> (8 * i));
-}
-
-DWORD Le32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-         (static_cast<DWORD>(p[3]) << 24);
-}
+using codecs::GetLe32;
+using codecs::PutLe32;
 
 int StoredChannels(const AudioData* source) {
   return std::min<int>(source->format->nChannels, 2);
@@ -299,12 +294,12 @@ int LoadWaveform(HMMIO file, LONG recordSize, const char* folder, const MovedFil
   ck.ckid = kFmt;
   BYTE fmt[16];
   if (mmioDescend(file, &ck, &list, MMIO_FINDCHUNK) != 0 || ck.cksize < 16 || mmioRead(file, fmt, 16) != 16 ||
-      Le32(fmt) != 1 || mmioAscend(file, &ck, 0) != 0)
+      GetLe32(fmt) != 1 || mmioAscend(file, &ck, 0) != 0)
     return kErrInvalidFormat;
   FILETIME stored;
-  stored.dwLowDateTime = Le32(fmt + 4);
-  stored.dwHighDateTime = Le32(fmt + 8);
-  const DWORD storedChannels = Le32(fmt + 12);
+  stored.dwLowDateTime = GetLe32(fmt + 4);
+  stored.dwHighDateTime = GetLe32(fmt + 8);
+  const DWORD storedChannels = GetLe32(fmt + 12);
 
   // The name, NUL-terminated in its chunk, fits a path buffer with the
   // collection folder put in front of a relative one.

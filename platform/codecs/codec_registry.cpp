@@ -85,6 +85,12 @@ BITMAPINFOHEADER RgbHeader(LONG width, LONG height, WORD bitCount) {
   return bi;
 }
 
+std::size_t FormatBytes(const BITMAPINFOHEADER* bi) {
+  std::size_t size = bi->biSize < kBitmapInfoHeaderSize ? kBitmapInfoHeaderSize : bi->biSize;
+  if (bi->biBitCount <= 8) size += std::size_t{DibColorCount(*bi)} * sizeof(RGBQUAD);
+  return size;
+}
+
 }  // namespace codecs
 
 using codecs::CodecEntry;

@@ -36,4 +36,7 @@ bool SaneFormat(const BITMAPINFOHEADER* bi);
 // A 40-byte header of an uncompressed picture.
 BITMAPINFOHEADER RgbHeader(LONG width, LONG height, WORD bitCount);
 
+// The bytes of a format block: header, codec data up to biSize, colours.
+std::size_t FormatBytes(const BITMAPINFOHEADER* bi);
+
 }  // namespace codecs

@@ -8,10 +8,6 @@
 namespace codecs {
 namespace {
 
-bool SaneSize(const BITMAPINFOHEADER* bi) {
-  return SaneFormat(bi);
-}
-
 bool SameSize(const BITMAPINFOHEADER* a, const BITMAPINFOHEADER* b) {
   return a->biWidth == b->biWidth && DibHeight(*a) == DibHeight(*b);
 }
@@ -44,7 +40,7 @@ LRESULT CopyPalette(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) {
 class UncompressedCodec : public VideoCodec {
  public:
   static bool InputOk(const BITMAPINFOHEADER* in) {
-    return in->biCompression == BI_RGB && IsConvertibleDepth(in->biBitCount) && SaneSize(in);
+    return in->biCompression == BI_RGB && IsConvertibleDepth(in->biBitCount) && SaneFormat(in);
   }
   static bool PairOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
     if (!InputOk(in)) return false;
@@ -102,7 +98,7 @@ class Rle8Codec : public VideoCodec {
  public:
   static bool InputOk(const BITMAPINFOHEADER* in) {
     // Run-length pictures are stored bottom-up.
-    return in->biCompression == BI_RLE8 && in->biBitCount == 8 && in->biHeight > 0 && SaneSize(in);
+    return in->biCompression == BI_RLE8 && in->biBitCount == 8 && in->biHeight > 0 && SaneFormat(in);
   }
   static bool PairOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
     if (!InputOk(in)) return false;

@@ -10,12 +10,6 @@
 namespace codecs {
 namespace {
 std::atomic<DibPresenter> g_presenter{nullptr};
-
-std::size_t FormatBytes(const BITMAPINFOHEADER* bi) {
-  std::size_t size = bi->biSize < kBitmapInfoHeaderSize ? kBitmapInfoHeaderSize : bi->biSize;
-  if (bi->biBitCount <= 8) size += std::size_t{DibColorCount(*bi)} * sizeof(RGBQUAD);
-  return size;
-}
 }  // namespace
 
 DibPresenter CurrentPresenter() {

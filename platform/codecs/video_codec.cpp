@@ -19,13 +19,6 @@ T* Ptr(DWORD_PTR v) {
   return reinterpret_cast<T*>(v);
 }
 
-// The bytes of a format block: header, codec data up to biSize, colours.
-std::size_t FormatBytes(const BITMAPINFOHEADER* bi) {
-  std::size_t size = bi->biSize < kBitmapInfoHeaderSize ? kBitmapInfoHeaderSize : bi->biSize;
-  if (bi->biBitCount <= 8) size += std::size_t{DibColorCount(*bi)} * sizeof(RGBQUAD);
-  return size;
-}
-
 }  // namespace
 
 VideoCodec::VideoCodec() = default;
@@ -169,7 +162,7 @@ LRESULT VideoCodec::DrawBegin(const ICDRAWBEGIN& b) {
   auto state = std::make_unique<DrawState>();
   state->begin = b;
   const BYTE* in = reinterpret_cast<const BYTE*>(b.lpbi);
-  state->input.assign(in, in + FormatBytes(b.lpbi));
+  state->input.assign(in, in + codecs::FormatBytes(b.lpbi));
   bool found = false;
   for (WORD bits : {WORD{32}, WORD{24}}) {
     state->output = codecs::RgbHeader(b.lpbi->biWidth, static_cast<LONG>(DibHeight(*b.lpbi)), bits);
