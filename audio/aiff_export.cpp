@@ -128,7 +128,7 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
       if (io.Write(file, block, bytes) != bytes) return kErrWrite;
       if (!progress->Report(++done)) return kErrCancelled;
     }
-    return 0;
+    return kErrOk;
   };
 
   const int error = write();

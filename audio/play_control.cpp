@@ -9,7 +9,7 @@
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "media/sample_routines.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/ui_strings.h"
 #include "platform/core/message_queue.h"
 #include "platform/core/threads.h"

@@ -6,7 +6,7 @@
 
 #include "audio/audio_player.h"
 #include "media/audio_data.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/ui_strings.h"
 #include "platform/core/time.h"
 

@@ -5,9 +5,9 @@
 #include <new>
 #include <string>
 
+#include "model/error_codes.h"
 #include "model/film_records.h"
 #include "model/ini.h"
-#include "model/message_box.h"
 #include "model/text_format.h"
 #include "model/ui_strings.h"
 

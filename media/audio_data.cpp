@@ -309,7 +309,7 @@ int AudioData::LoadFormatRecord(const BYTE* bytes, DWORD size) {
   if (recordSize > kWaveFormatFileSize)
     std::memcpy(reinterpret_cast<BYTE*>(format) + sizeof(WAVEFORMATEX), bytes + kWaveFormatFileSize,
                 recordSize - kWaveFormatFileSize);
-  return 0;
+  return kErrOk;
 }
 
 void AudioData::FreeFormat() {

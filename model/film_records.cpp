@@ -5,10 +5,10 @@
 #include <memory>
 #include <new>
 
+#include "model/error_codes.h"
 #include "model/film.h"
 #include "model/mark_list.h"
 #include "model/media_interfaces.h"
-#include "model/message_box.h"
 #include "model/profiles.h"
 #include "model/time_code.h"
 #include "model/ui_strings.h"
