@@ -208,7 +208,8 @@ bool AudioData::CheckChangedFiles(HWND caller) {
       }
     } else if (CurrentAudioSourceHooks().RefreshChangedSources(caller, false, true, s)) {
       handled = true;
-      ShowMessage(caller, GetString(465), MB_ICONSTOP, GetString(466), name);
+      ShowMessage(caller, GetString(ui_string::kActivateKobrix), MB_ICONSTOP,
+                  GetString(ui_string::kFileDoesNotExist), name);
     }
     s = following;
   }

@@ -391,7 +391,7 @@ namespace {
 // short name, or the code's four characters.
 void NameCodec(BITMAPINFOHEADER* format, char* text, std::size_t size) {
   if (format->biCompression == BI_RGB) {
-    FormatTextTo(text, size, "%s", GetString(522));
+    FormatTextTo(text, size, "%s", GetString(ui_string::kUncompressed));
     return;
   }
   HIC hic = ICLocate(ICTYPE_VIDEO, format->biCompression, format, nullptr, ICMODE_DRAW);
@@ -412,7 +412,7 @@ void NameCodec(BITMAPINFOHEADER* format, char* text, std::size_t size) {
     code[i] = (c >= 32 && c <= 126) ? c : ' ';
   }
   code[4] = '\0';
-  FormatTextTo(text, size, GetString(523), code);
+  FormatTextTo(text, size, GetString(ui_string::kUnknownCodec), code);
 }
 
 }  // namespace

@@ -329,7 +329,7 @@ int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile
       }
       if (ask && *ask && g_locator) {
         const int answer =
-            g_locator->LocateMediaFile(window, GetString(kStringLoadProject), path, 1, folders);
+            g_locator->LocateMediaFile(window, GetString(ui_string::kLoadProject), path, 1, folders);
         if (answer == kLocateChosen) {
           path[MAX_PATH - 1] = '\0';
           opened = open(path);
