@@ -45,12 +45,6 @@ bool IsUnder(const TWindow* ancestor, const TWindow* w) {
   return false;
 }
 
-// Alive tokens let a message handler delete its own object safely.
-std::unordered_map<const TWindow*, std::shared_ptr<bool>>& Tokens() {
-  static auto* t = new std::unordered_map<const TWindow*, std::shared_ptr<bool>>();
-  return *t;
-}
-
 }  // namespace
 
 // clang-format off
@@ -78,7 +72,6 @@ TWindow::TWindow(TWindow* parent, const char* title, TModule* module)
     parent->AddChild(this);
     SetFlag(wfAutoCreate);
   }
-  Tokens()[this] = std::make_shared<bool>(true);
 }
 
 TWindow::~TWindow() {
@@ -89,11 +82,7 @@ TWindow::~TWindow() {
   if (h != nullptr && !alias && ::IsWindow(h)) ::DestroyWindow(h);
   if (hAccel != nullptr) DestroyAcceleratorTable(hAccel);
   if (Parent != nullptr) Parent->RemoveChild(this);
-  auto it = Tokens().find(this);
-  if (it != Tokens().end()) {
-    *it->second = false;
-    Tokens().erase(it);
-  }
+  *Alive = false;
 }
 
 TWindow* TWindow::GetWindowPtr(HWND hwnd) {
@@ -331,8 +320,8 @@ LRESULT TWindow::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TWindow::ReceiveMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto token = Tokens().find(this);
-  std::shared_ptr<bool> alive = token != Tokens().end() ? token->second : std::make_shared<bool>(true);
+  // A handler may delete its own object: the copy of the token outlives it.
+  const std::shared_ptr<bool> alive = Alive;
   const TCurrentEvent saved = CurrentEvent;
   CurrentEvent = TCurrentEvent{msg, wParam, lParam, false};
   HWND h = HWindow;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/classlib/classlib.h"
@@ -248,6 +249,29 @@ TEST(WindowObjects, ChildrenAreOwnedAndAMessageHandlerMayDeleteItsWindow) {
   GuiPumpMessages();
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(g_calls, std::vector<std::string>{"deleted"});
+}
+
+// A wait dialog runs on a thread of its own: window objects come and go on
+// two threads at once, and neither may disturb the other's bookkeeping.
+TEST(WindowObjects, ObjectsOfTwoThreadsComeAndGoAtTheSameTime) {
+  auto churn = [] {
+    std::vector<TWindow*> held;
+    for (int round = 0; round < 2000; ++round) {
+      for (int i = 0; i < 50; ++i) held.push_back(new TWindow(nullptr, "Worker"));
+      for (TWindow* w : held) delete w;
+      held.clear();
+    }
+  };
+  std::thread other(churn);
+  churn();
+  other.join();
+  // And a window of another thread still takes its messages.
+  std::thread([] {
+    TWindow w(nullptr, "Worker");
+    w.Attr.Style = WS_POPUP;
+    ASSERT_TRUE(w.Create());
+    EXPECT_EQ(w.HandleMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("busy")), TRUE);
+  }).join();
 }
 
 }  // namespace
