@@ -11,6 +11,7 @@
 #include "audio/declick.h"
 #include "media/sample_routines.h"
 #include "model/ini.h"
+#include "model/levels.h"
 #include "model/message_box.h"
 #include "model/text_format.h"
 #include "model/ui_strings.h"
@@ -444,8 +445,8 @@ void AudioPlayer::SelectDevice(int index) {
 // ---------------------------------------------------------------- gains, mixer, errors
 
 void AudioPlayer::SetTrackVolumePan(int track, int volume, int pan) {
-  float gain = volume / 512.0f;
-  float balance = pan / 256.0f;
+  float gain = GainFactor(volume);
+  float balance = PanFactor(pan);
   if (track == -1) {
     masterGain_.exchange(gain);
     masterPan_.exchange(balance);

@@ -224,4 +224,47 @@ TEST_F(MixEffectsTest, ClipLineAndMasterListsEachRunOnce) {
   source->Release();
 }
 
+// The time-line may give a playing clip another list, under the mixing lock,
+// and give the old one back: the mix runs the new list from then on.
+TEST_F(MixEffectsTest, AListReplacedWhileStreamingRunsFromThenOn) {
+  VirtualAudio::Reset({}, {});
+  AudioPlayer engine;
+  float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
+  EXPECT_EQ(engine.Configure(kRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), kErrNoWaveDevice);
+  std::vector<BYTE> samples(kRate * 2 * 10);  // 10 s of a constant 100
+  for (std::size_t i = 0; i < samples.size(); i += 2) samples[i] = 100;
+  auto* source = new MemorySource(WAVE_FORMAT_PCM, 1, kRate, 16, 2, samples);
+  source->BeginRead();
+  FilmListHead films;
+  Film* clip = AddClip(films, source, 0, 0, 10000, 0);
+  clip->effects = GainList(2.0f);
+  EffectList* doubled = GainList(4.0f);
+  ASSERT_NE(clip->effects, nullptr);
+  ASSERT_NE(doubled, nullptr);
+  auto level = [](const BYTE* data, LONG bytes) {
+    const int first = data[0] | (data[1] << 8);
+    for (LONG i = 2; i < bytes; i += 2) {
+      if ((data[i] | (data[i + 1] << 8)) != first) return -1;
+    }
+    return first;
+  };
+  ASSERT_TRUE(engine.BeginMixStream(films.First(), UnitySetup(1), 0, 10000, 2));
+  BYTE* data = nullptr;
+  LONG bytes = engine.GetMixBlock(&data, nullptr);
+  ASSERT_GT(bytes, 0);
+  EXPECT_EQ(level(data, bytes), 200);
+  EnterCriticalSection(&engine.MixingLock());
+  EffectChain* old = clip->effects;
+  clip->effects = doubled;
+  old->Release();
+  LeaveCriticalSection(&engine.MixingLock());
+  int last = 0;
+  while ((bytes = engine.GetMixBlock(&data, nullptr)) > 0) last = level(data, bytes);
+  engine.EndMixStream();
+  EXPECT_EQ(last, 400);
+  films.Clear();
+  source->EndRead();
+  source->Release();
+}
+
 }  // namespace
