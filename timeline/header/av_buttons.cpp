@@ -5,15 +5,11 @@
 
 #include "model/ini.h"
 #include "model/text_format.h"
+#include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "timeline/window/main_timeline_window.h"
 
 namespace {
-
-constexpr int kUiVideoTrack = 202;
-constexpr int kUiVfxTrack = 203;
-constexpr int kUiAudioTrack = 204;
-constexpr int kUiMidiTrack = 205;
 
 // A step the heights do not know reads as the usual one.
 int32_t ZoomStep(int32_t step) {
@@ -35,19 +31,19 @@ TAVButtons::TAVButtons(MainTimeLineWindow* timeline, const TRect& rect, int32_t 
     switch (kind_) {
       case kLineVideo:
         zoom = IniReadInt(NumberedKey("ZOOM_VIDEO", i, ""), 1);
-        name = FormatText(GetString(kUiVideoTrack), i + 1);
+        name = FormatText(GetString(ui_string::kVideoTrackNumber), i + 1);
         break;
       case kLineAudio:
         zoom = IniReadInt(NumberedKey("ZOOM_AUDIO", i, ""), 1);
-        name = FormatText(GetString(kUiAudioTrack), i + 1);
+        name = FormatText(GetString(ui_string::kAudioTrackNumber), i + 1);
         break;
       case kLineMidi:
         zoom = IniReadInt("ZOOM_MIDI", 1);
-        name = GetString(kUiMidiTrack);
+        name = GetString(ui_string::kMidiTrack);
         break;
       default:
         zoom = IniReadInt("ZOOM_VFX", 1);
-        name = GetString(kUiVfxTrack);
+        name = GetString(ui_string::kVideoFxTrack);
         break;
     }
     panel_[i].SetUp(name.c_str(), ZoomStep(zoom), 0);

@@ -8,6 +8,7 @@
 #include "app/timeline_colors.h"
 #include "audio/audio_player.h"
 #include "model/time_code.h"
+#include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "resources/timeline_ids.h"
 #include "timeline/header/av_buttons.h"
@@ -27,7 +28,6 @@
 
 namespace {
 
-constexpr int kUiSetSize = 63;
 constexpr int kZoomButtonWidth = 16;
 constexpr int kHeaderInset = 64;
 
@@ -97,7 +97,7 @@ void MainTimeLineWindow::MakeChildren() {
   overview_ = new TFullSizeLine(this, 2 * (m + w), m, right - 2 * (m + w), 2 * box);
   selStartText_ = new TSelStartText(this, m, m, w, box);
   selSizeText_ = new TSelSizeText(this, m + w, m, w, box);
-  setSizeButton_ = new TButton(this, kSetSizeButtonId, GetString(kUiSetSize), m, m + box, w, box);
+  setSizeButton_ = new TButton(this, kSetSizeButtonId, GetString(ui_string::kSetSize), m, m + box, w, box);
   scaleList_ = new TEScaleList(this, m + w, m + box, w, 5 * box);
   scaleList_->presentScale = [this] { return engine_.scale; };
   const int rulerTop = m + 2 * box + m;

@@ -11,6 +11,7 @@
 #include "model/levels.h"
 #include "model/message_box.h"
 #include "model/time_code.h"
+#include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "model/undo_history.h"
 #include "resources/timeline_ids.h"
@@ -21,13 +22,6 @@
 #include "timeline/window/fade_profile.h"
 
 MainTimeLineWindow* TheTimeLine = nullptr;
-
-namespace {
-
-constexpr int kUiStopBeforeExit = 70;
-constexpr int kUiCloseCaption = 71;
-
-}  // namespace
 
 const std::vector<TResponseTableEntry>& MainTimeLineWindow::CoreEntries() {
   using TMyClass = MainTimeLineWindow;
@@ -164,7 +158,7 @@ void MainTimeLineWindow::ReleaseProject() {
   released_ = true;
   if (engine_.playing) {
     engine_.CmStop();
-    ShowMessageText(HWindow, GetString(kUiCloseCaption), MB_ICONEXCLAMATION | MB_OK, GetString(kUiStopBeforeExit));
+    ShowMessageText(HWindow, GetString(ui_string::kCloseKobrix), MB_ICONEXCLAMATION | MB_OK, GetString(ui_string::kStopBeforeExit));
   }
   for (Film* f = FilmList.First(); f; f = f->next) edit::CloseForUse(f);
   FilmList.Clear();
