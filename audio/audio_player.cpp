@@ -442,6 +442,41 @@ void AudioPlayer::SelectDevice(int index) {
   TestDevice();
 }
 
+// ---------------------------------------------------------------- the state
+
+namespace {
+
+const char* StateName(int state) {
+  switch (state) {
+    case AudioPlayer::kNoDevice:
+      return "no device";
+    case AudioPlayer::kIdle:
+      return "idle";
+    case AudioPlayer::kPaused:
+      return "paused";
+    case AudioPlayer::kPlaying:
+      return "playing";
+    case AudioPlayer::kDraining:
+      return "draining";
+    case AudioPlayer::kScrubbing:
+      return "scrubbing";
+    case AudioPlayer::kPlayingSource:
+      return "playing a source";
+    case AudioPlayer::kStreaming:
+      return "streaming";
+    case AudioPlayer::kDisabled:
+      return "disabled";
+    default:
+      return "?";
+  }
+}
+
+}  // namespace
+
+void EngineState::Trace(int before, int after) {
+  TraceLine(kTraceAudio, "engine %d (%s) -> %d (%s)", before, StateName(before), after, StateName(after));
+}
+
 // ---------------------------------------------------------------- gains, mixer, errors
 
 void AudioPlayer::SetTrackVolumePan(int track, int volume, int pan) {

@@ -21,6 +21,7 @@
 #include "audio/mix_setup.h"
 #include "platform/audio/wave.h"
 #include "platform/core/sync.h"
+#include "platform/core/trace.h"
 #include "platform/core/types.h"
 #include "platform/riff/riff.h"
 
@@ -119,6 +120,24 @@ class DeviceListControl {
 };
 
 constexpr UINT kEngineQuitMessage = 0x400 + 300;  // ends the command thread
+
+// The engine's state, which several threads read; each change is one line
+// on the audio trace channel.
+class EngineState {
+ public:
+  explicit EngineState(int state) : state_(state) {}
+  EngineState& operator=(int state) {
+    const int before = state_.exchange(state);
+    if (TraceOn(kTraceAudio) && before != state) Trace(before, state);
+    return *this;
+  }
+  operator int() const { return state_.load(); }
+  int load() const { return state_.load(); }
+
+ private:
+  [[gnu::cold]] static void Trace(int before, int after);
+  std::atomic<int> state_;
+};
 
 class AudioPlayer {
  public:
@@ -341,7 +360,7 @@ class AudioPlayer {
   HANDLE deviceEvent_ = nullptr;
   signed char deviceMap_[20] = {};
   int deviceCount_ = -1;
-  std::atomic<int> state_{kNoDevice};
+  EngineState state_{kNoDevice};
 
   // Lines.
   TTrack tracks_[4];

@@ -1,15 +1,20 @@
 #include "platform/classlib/window.h"
 
+#include <cxxabi.h>
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <typeinfo>
 #include <unordered_map>
 
 #include "platform/classlib/application.h"
 #include "platform/classlib/command_enabler.h"
 #include "platform/classlib/frame.h"
+#include "platform/core/trace.h"
 
 namespace {
 
@@ -36,6 +41,22 @@ void Unbind(HWND h, TWindow* w) {
 
 bool IsTopLevel(HWND h) {
   return h == nullptr || !(GetWindowLong(h, GWL_STYLE) & WS_CHILD);
+}
+
+// The class of a handling object as the program names it.
+std::string TypeName(const TEventHandler& handler) {
+  const char* raw = typeid(handler).name();
+  int status = 0;
+  char* name = abi::__cxa_demangle(raw, nullptr, nullptr, &status);
+  std::string text = status == 0 && name != nullptr ? name : raw;
+  std::free(name);
+  return text;
+}
+
+[[gnu::cold]] void TraceCommand(UINT id, const TWindow* from, const TEventHandler* handler) {
+  TraceLine(kTraceClasslib, "command %u from %s %p: %s", id, TypeName(*from).c_str(),
+            static_cast<void*>(from->GetHandle()),
+            handler != nullptr ? ("handled by " + TypeName(*handler)).c_str() : "not handled");
 }
 
 bool IsUnder(const TWindow* ancestor, const TWindow* w) {
@@ -412,6 +433,7 @@ bool TWindow::RouteCommand(UINT id, WPARAM wParam, LPARAM lParam) {
   for (TWindow* w = this; w != nullptr; w = w->Parent) {
     TEventInfo info(TEventKind::Command, WM_COMMAND, id);
     if (w->Find(info)) {
+      if (TraceOn(kTraceClasslib)) TraceCommand(id, this, w);
       w->Dispatch(info, wParam, lParam);
       return true;
     }
@@ -420,10 +442,12 @@ bool TWindow::RouteCommand(UINT id, WPARAM wParam, LPARAM lParam) {
   if (TApplication* app = GetApplication()) {
     TEventInfo info(TEventKind::Command, WM_COMMAND, id);
     if (app->Find(info)) {
+      if (TraceOn(kTraceClasslib)) TraceCommand(id, this, app);
       app->Dispatch(info, wParam, lParam);
       return true;
     }
   }
+  if (TraceOn(kTraceClasslib)) TraceCommand(id, this, nullptr);
   return false;
 }
 

@@ -168,6 +168,10 @@ void TrackWindowScrollBar(HWND hwnd, int bar, POINT screen);
 // none of its siblings is there.
 HWND WindowBelowAt(HWND hwnd, POINT screen);
 
+// A message's name for the trace ("WM_PAINT", "WM_USER+99"); buffer holds
+// the names it makes up (message_names.cpp).
+const char* MessageName(UINT msg, char* buffer, std::size_t size);
+
 // Default handling shared by the controls of this library.
 LRESULT CallWindowProcOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The system's classes: the standard controls (controls.cpp) and the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "audio/audio_player.h"
@@ -14,6 +15,7 @@
 #include "platform/audio/virtual_audio.h"
 #include "platform/components/component_test_support.h"
 #include "platform/components/effects/effect_classes.h"
+#include "platform/core/trace.h"
 
 namespace {
 
@@ -162,6 +164,20 @@ TEST_F(TrackMixerTest, StreamingInAnotherCodeGivesTheFormatBack) {
   EXPECT_EQ(engine_->GetState(), AudioPlayer::kIdle);
   EXPECT_EQ(OutputFormat.nBlockAlign, 4);
   EXPECT_EQ(engine_->GetBlockFrames(), frames);
+}
+
+// The audio channel shows each change of the engine's state.
+TEST_F(TrackMixerTest, TheAudioTraceShowsEachStateChange) {
+  Configure(2);
+  const unsigned before = SetTraceChannels(kTraceAudio);
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(engine_->BeginMixStream(films_.First(), UnitySetup(1), 0, 1000, 2));
+  engine_->EndMixStream();
+  const std::string out = testing::internal::GetCapturedStderr();
+  SetTraceChannels(before);
+  const std::size_t begun = out.find("engine 1 (idle) -> 10 (streaming)\n");
+  ASSERT_NE(begun, std::string::npos) << out;
+  EXPECT_NE(out.find("engine 10 (streaming) -> 1 (idle)\n", begun), std::string::npos) << out;
 }
 
 // The clip's list, the line's list and the master list each run once on
