@@ -159,8 +159,8 @@ bool VFXQueue::Run(const std::atomic<uint8_t>* serviceStop) {
 }
 
 void VFXQueue::FatalStop(bool trace) {
-  if (trace && stopped.load() == 0) VFXTrace("Fatal Stop FX making");
-  stopped.store(1);
+  // Stages failing at once trace the stop once.
+  if (stopped.exchange(1) == 0 && trace) VFXTrace("Fatal Stop FX making");
   for (const auto& ring : rings_) {
     if (ring) ring->Wake();
   }
