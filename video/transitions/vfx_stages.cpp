@@ -21,6 +21,21 @@ DWORD_PTR Arg(const void* p) {
   return reinterpret_cast<DWORD_PTR>(p);
 }
 
+// An open codec, closed however its stage ends (a codec may throw).
+class OpenCodec {
+ public:
+  explicit OpenCodec(HIC codec) : codec_(codec) {}
+  ~OpenCodec() {
+    if (codec_ != nullptr) ICClose(codec_);
+  }
+  OpenCodec(const OpenCodec&) = delete;
+  OpenCodec& operator=(const OpenCodec&) = delete;
+  HIC get() const { return codec_; }
+
+ private:
+  HIC codec_;
+};
+
 // Blends one frame row by row: the blends take packed rows, and the rows
 // of a DIB are padded to 4 bytes.
 void BlendFrame(const BYTE* mask, const BITMAPINFOHEADER& f, const BYTE* a, const BYTE* b, BYTE* out) {
@@ -127,6 +142,10 @@ int32_t VFXStages::ReadFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe& 
     job.FatalStop(true);
     return 0;
   }
+  struct Closer {
+    HANDLE file;
+    ~Closer() { CloseHandle(file); }
+  } closer{file};
   int32_t done = 0;
   for (const AVIINDEXENTRY& entry : side.entries) {
     FXPipeElement* element = out.GetFree();
@@ -145,7 +164,6 @@ int32_t VFXStages::ReadFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe& 
     out.PutFull();
     ++done;
   }
-  CloseHandle(file);
   return done;
 }
 
@@ -157,7 +175,8 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
   std::vector<BYTE> output = job.frameFormat_;
   BITMAPINFOHEADER* bin = Header(input);
   BITMAPINFOHEADER* bout = Header(output);
-  HIC codec = ICLocate(ICTYPE_VIDEO, job.decoder_, bin, bout, ICMODE_DECOMPRESS);
+  OpenCodec open(ICLocate(ICTYPE_VIDEO, job.decoder_, bin, bout, ICMODE_DECOMPRESS));
+  HIC codec = open.get();
   if (codec == nullptr) return 0;
   int32_t done = 0;
   bool begun = false;
@@ -198,7 +217,6 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
     }
     ICSendMessage(codec, ICM_DECOMPRESS_END, 0, 0);
   }
-  ICClose(codec);
   return done;
 }
 
@@ -242,7 +260,8 @@ int32_t VFXStages::CompressFrames(VFXQueue& job) {
   std::vector<BYTE> output = job.outputFormat_;
   BITMAPINFOHEADER* bin = Header(input);
   BITMAPINFOHEADER* bout = Header(output);
-  HIC codec = ICLocate(ICTYPE_VIDEO, job.decoder_, bin, bout, ICMODE_COMPRESS);
+  OpenCodec open(ICLocate(ICTYPE_VIDEO, job.decoder_, bin, bout, ICMODE_COMPRESS));
+  HIC codec = open.get();
   if (codec == nullptr) return 0;
   int32_t done = 0;
   if (ICSendMessage(codec, ICM_COMPRESS_BEGIN, Arg(bin), Arg(bout)) == ICERR_OK) {
@@ -266,7 +285,6 @@ int32_t VFXStages::CompressFrames(VFXQueue& job) {
     }
     ICSendMessage(codec, ICM_COMPRESS_END, 0, 0);
   }
-  ICClose(codec);
   return done;
 }
 
@@ -303,6 +321,16 @@ int32_t VFXStages::WriteFrames(VFXQueue& job) {
     job.FatalStop(true);
     return 0;
   }
+  // A throw before the close leaves no half file behind.
+  struct Unfinished {
+    AviWriter*& writer;
+    const char* path;
+    ~Unfinished() {
+      if (writer == nullptr) return;
+      AviWriter::Close(writer);
+      DeleteFile(path);
+    }
+  } unfinished{writer, path};
   int32_t done = 0;
   if (AviWriter::AddStream(writer, &number, &stream, job.outputFormat_.data(),
                            static_cast<int32_t>(job.outputFormat_.size())) == 0) {
@@ -317,7 +345,9 @@ int32_t VFXStages::WriteFrames(VFXQueue& job) {
       ++done;
     }
   }
-  const bool closed = AviWriter::Close(writer) == 0;
+  AviWriter* closing = writer;
+  writer = nullptr;
+  const bool closed = AviWriter::Close(closing) == 0;
   if (!closed || done < job.frameCount) {
     job.FatalStop(true);
     DeleteFile(path);
