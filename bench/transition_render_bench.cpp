@@ -10,11 +10,11 @@
 #include <string>
 
 #include "media/frame_decoder.h"
+#include "media/video_data.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/players.h"
 #include "model/time_code.h"
-#include "media/video_data.h"
 #include "video/transitions/vfx_queue.h"
 #include "video/transitions/vfx_render.h"
 
@@ -40,7 +40,8 @@ class Clips {
     for (int i = 0; i < 2; ++i) {
       paths_[i] = folder_ + "/clip" + std::to_string(i) + ".avi";
       const std::string make = std::string("ffmpeg -nostdin -v error -y -f lavfi -i ") + sources[i] +
-                               "=size=720x576:rate=25 -frames:v 50 -c:v mjpeg -q:v 3 -pix_fmt yuvj420p " + paths_[i];
+                               "=size=720x576:rate=25 -frames:v 50 -c:v mjpeg -q:v 3 -pix_fmt yuvj420p " +
+                               paths_[i];
       if (Run(make) != 0) paths_[i].clear();
     }
   }
@@ -121,10 +122,11 @@ void BM_FfmpegXfadeMjpeg720x576(benchmark::State& state) {
     return;
   }
   const std::string out = clips.folder() + "/xfade.avi";
-  const std::string command = "ffmpeg -nostdin -v error -y -ss 1 -t 1 -i " + clips.path(0) + " -t 1 -i " +
-                              clips.path(1) +
-                              " -filter_complex \"[0][1]xfade=transition=fade:duration=1:offset=0\" -c:v mjpeg "
-                              "-q:v " + kScale + " -pix_fmt yuvj420p " + out;
+  const std::string command =
+      "ffmpeg -nostdin -v error -y -ss 1 -t 1 -i " + clips.path(0) + " -t 1 -i " + clips.path(1) +
+      " -filter_complex \"[0][1]xfade=transition=fade:duration=1:offset=0\" -c:v mjpeg "
+      "-q:v " +
+      kScale + " -pix_fmt yuvj420p " + out;
   for (auto _ : state) {
     if (Run(command) != 0) {
       state.SkipWithError("ffmpeg failed");

@@ -232,7 +232,7 @@ class VFX {
   // in it. False when no transition joins them.
   bool PickSide(Film*& film, int32_t& time, Film* a, Film* b);
 
- protected:
+  // The film lock, for readers of a transition's state or rendered file.
   virtual void Lock();
   virtual void Unlock();
 

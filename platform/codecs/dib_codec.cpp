@@ -166,15 +166,16 @@ class Rle8Codec : public VideoCodec {
   }
   LRESULT Compress(const ICCOMPRESS& c) override {
     const BITMAPINFOHEADER* in = c.lpbiInput;
-    if (!CompressPairOk(in, c.lpbiOutput) || c.lpInput == nullptr || c.lpOutput == nullptr) return ICERR_BADFORMAT;
+    if (!CompressPairOk(in, c.lpbiOutput) || c.lpInput == nullptr || c.lpOutput == nullptr)
+      return ICERR_BADFORMAT;
     if (in->biSizeImage != 0 && in->biSizeImage < DibImageBytes(*in)) return ICERR_BADSIZE;
     // Run-length data start at the bottom row.
     const std::int64_t stride = DibRowBytes(in->biWidth, 8);
     const int height = static_cast<int>(DibHeight(*in));
     const BYTE* bottom = static_cast<const BYTE*>(c.lpInput);
     if (in->biHeight < 0) bottom += (height - 1) * stride;
-    const std::size_t n =
-        PackRle8(bottom, in->biWidth, height, in->biHeight < 0 ? -stride : stride, static_cast<BYTE*>(c.lpOutput));
+    const std::size_t n = PackRle8(bottom, in->biWidth, height, in->biHeight < 0 ? -stride : stride,
+                                   static_cast<BYTE*>(c.lpOutput));
     c.lpbiOutput->biSizeImage = static_cast<DWORD>(n);
     if (c.lpdwFlags != nullptr) *c.lpdwFlags = 0x10;  // every frame is a key frame
     if (c.lpckid != nullptr) *c.lpckid = static_cast<DWORD>('d' | ('c' << 8));

@@ -78,7 +78,8 @@ AVPixelFormat RgbPixels(int bitCount) {
 }
 
 bool InputOk(const BITMAPINFOHEADER* in) {
-  return in != nullptr && SaneFormat(in) && in->biCompression == BI_RGB && RgbPixels(in->biBitCount) != AV_PIX_FMT_NONE;
+  return in != nullptr && SaneFormat(in) && in->biCompression == BI_RGB &&
+         RgbPixels(in->biBitCount) != AV_PIX_FMT_NONE;
 }
 
 // One open libavcodec encoder for pictures of one size.
@@ -166,7 +167,8 @@ class Encoder {
     picture_->pict_type = AV_PICTURE_TYPE_I;
     picture_->pts = number;
     av_packet_unref(packet_);
-    if (avcodec_send_frame(context_, picture_) < 0 || avcodec_receive_packet(context_, packet_) < 0) return nullptr;
+    if (avcodec_send_frame(context_, picture_) < 0 || avcodec_receive_packet(context_, packet_) < 0)
+      return nullptr;
     return packet_;
   }
 
@@ -181,7 +183,8 @@ class Encoder {
 // A decoder of the family with key-frame compression beside it.
 class KeyFrameCodec : public VideoCodec {
  public:
-  KeyFrameCodec(std::unique_ptr<VideoCodec> decoder, AVCodecID id, FOURCC handler, std::function<bool(FOURCC)> takes)
+  KeyFrameCodec(std::unique_ptr<VideoCodec> decoder, AVCodecID id, FOURCC handler,
+                std::function<bool(FOURCC)> takes)
       : decoder_(std::move(decoder)), id_(id), handler_(handler), takes_(std::move(takes)) {}
 
   LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
@@ -285,8 +288,8 @@ bool HasKeyFrameEncoder(AVCodecID id) {
   }
 }
 
-std::unique_ptr<VideoCodec> WithKeyFrameEncoder(std::unique_ptr<VideoCodec> decoder, AVCodecID id, FOURCC handler,
-                                                std::function<bool(FOURCC)> takes) {
+std::unique_ptr<VideoCodec> WithKeyFrameEncoder(std::unique_ptr<VideoCodec> decoder, AVCodecID id,
+                                                FOURCC handler, std::function<bool(FOURCC)> takes) {
   if (!decoder || !HasKeyFrameEncoder(id)) return decoder;
   return std::make_unique<KeyFrameCodec>(std::move(decoder), id, handler, std::move(takes));
 }

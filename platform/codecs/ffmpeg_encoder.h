@@ -20,7 +20,7 @@ bool HasKeyFrameEncoder(AVCodecID id);
 
 // decoder as it is, with key-frame compression added when the family has
 // an encoder; takes tells the family's handler codes.
-std::unique_ptr<VideoCodec> WithKeyFrameEncoder(std::unique_ptr<VideoCodec> decoder, AVCodecID id, FOURCC handler,
-                                                std::function<bool(FOURCC)> takes);
+std::unique_ptr<VideoCodec> WithKeyFrameEncoder(std::unique_ptr<VideoCodec> decoder, AVCodecID id,
+                                                FOURCC handler, std::function<bool(FOURCC)> takes);
 
 }  // namespace codecs

@@ -36,7 +36,8 @@ std::shared_ptr<const VFXRenderPlan> MakeRenderPlan(const Film& a, int32_t first
   if (va == nullptr || vb == nullptr || count <= 0) return nullptr;
   try {
     auto plan = std::make_shared<VFXRenderPlan>();
-    if (!FillSide(*va, firstFrameA, count, plan->a) || !FillSide(*vb, firstFrameB, count, plan->b)) return nullptr;
+    if (!FillSide(*va, firstFrameA, count, plan->a) || !FillSide(*vb, firstFrameB, count, plan->b))
+      return nullptr;
     plan->frameRate = ProjectFrameRate();
     return plan;
   } catch (const std::bad_alloc&) {

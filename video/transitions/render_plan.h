@@ -24,9 +24,7 @@ struct VFXSourcePlan {
   std::vector<AVIINDEXENTRY> entries;
   // Frames decoded ahead of the first shown one, and not shown.
   int32_t preroll = 0;
-  const BITMAPINFOHEADER* Format() const {
-    return reinterpret_cast<const BITMAPINFOHEADER*>(format.data());
-  }
+  const BITMAPINFOHEADER* Format() const { return reinterpret_cast<const BITMAPINFOHEADER*>(format.data()); }
 };
 
 struct VFXRenderPlan {

@@ -138,7 +138,7 @@ bool VFXQueue::Prepare(DWORD quality) {
 
 bool VFXQueue::Run(const std::atomic<uint8_t>* serviceStop) {
   using Stage = DWORD (*)(LPVOID);
-  const Stage stages[] = {&VFXStages::ReadA,        &VFXStages::ReadB, &VFXStages::DecompressA,
+  const Stage stages[] = {&VFXStages::ReadA,       &VFXStages::ReadB, &VFXStages::DecompressA,
                           &VFXStages::DecompressB, &VFXStages::Mix,   &VFXStages::Compress,
                           &VFXStages::Write};
   HANDLE threads[std::size(stages)] = {};

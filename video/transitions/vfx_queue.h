@@ -70,7 +70,7 @@ class VFXQueue {
   std::vector<BYTE> frameFormat_ = std::vector<BYTE>(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
   // The file's stream format: the encoder's output in the first clip's code.
   std::vector<BYTE> outputFormat_;
-  FOURCC decoder_ = 0;  // 0: the built-in codecs of uncompressed and RLE8 pictures
+  FOURCC decoder_ = 0;           // 0: the built-in codecs of uncompressed and RLE8 pictures
   int32_t frameBytes_ = 0;       // stride x height of the decoded frame
   int32_t compressedBytes_ = 0;  // room the encoder asks for
   DWORD quality_ = 0;

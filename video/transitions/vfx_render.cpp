@@ -283,8 +283,9 @@ void SetSettings(const VFXRenderSettings& settings) {
 void SetTempDir(const char* projectPath) {
   Module& m = M();
   TLock lock(m.settingsLock);
-  std::string folder = projectPath != nullptr && *projectPath != '\0' ? PathChangeExtension(projectPath, ".vfx")
-                                                                       : InstanceTempFolder();
+  std::string folder = projectPath != nullptr && *projectPath != '\0'
+                           ? PathChangeExtension(projectPath, ".vfx")
+                           : InstanceTempFolder();
   if (folder != m.defaultFolder) {
     m.folderInUse.clear();
     m.defaultFolder = folder;
@@ -347,8 +348,8 @@ void ShowException(const char* text, const char* caption) {
   std::string shown = text;
   std::string title = caption;
   const bool posted = thread != 0 && PostSentTask(thread, [shown, title] {
-    ShowMessage(M().mainWindow.load(), title.c_str(), MB_ICONSTOP | MB_OK, "%s", shown);
-  });
+                        ShowMessage(M().mainWindow.load(), title.c_str(), MB_ICONSTOP | MB_OK, "%s", shown);
+                      });
   if (!posted) Trace(shown);
 }
 

@@ -5,8 +5,9 @@
 // VideoFX) and the temporary folders it made, and reports progress to the
 // main window.
 //
-// Locks, always taken in this order: the transition service's film lock,
-// then the job lock or the settings lock.
+// Locks, always taken in this order: the service thread's own lock around
+// its calls into the transition service, the transition service's film
+// lock, then the job lock or the settings lock.
 #pragma once
 
 #include <cstdint>

@@ -122,15 +122,18 @@ DWORD VFXStages::DecompressB(LPVOID job) {
 }
 
 DWORD VFXStages::Mix(LPVOID job) {
-  return Stage(job, &MixFrames, [](VFXQueue& q) { return q.frameCount; }, "Mix");
+  return Stage(
+      job, &MixFrames, [](VFXQueue& q) { return q.frameCount; }, "Mix");
 }
 
 DWORD VFXStages::Compress(LPVOID job) {
-  return Stage(job, &CompressFrames, [](VFXQueue& q) { return q.frameCount; }, "Compress");
+  return Stage(
+      job, &CompressFrames, [](VFXQueue& q) { return q.frameCount; }, "Compress");
 }
 
 DWORD VFXStages::Write(LPVOID job) {
-  return Stage(job, &WriteFrames, [](VFXQueue& q) { return q.frameCount; }, "Write");
+  return Stage(
+      job, &WriteFrames, [](VFXQueue& q) { return q.frameCount; }, "Write");
 }
 
 // Reads the stored frames straight through the index, without the media
@@ -157,7 +160,8 @@ int32_t VFXStages::ReadFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe& 
       at.QuadPart = side.dataBase + entry.dwChunkOffset;
       DWORD got = 0;
       if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) ||
-          !ReadFile(file, element->data.get(), entry.dwChunkLength, &got, nullptr) || got != entry.dwChunkLength)
+          !ReadFile(file, element->data.get(), entry.dwChunkLength, &got, nullptr) ||
+          got != entry.dwChunkLength)
         break;
       element->used = static_cast<int32_t>(got);
     }
@@ -183,11 +187,12 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
   const int32_t frame = job.frameBytes_;
   if (ICDecompressQuery(codec, bin, bout) == ICERR_OK) {
     if (bout->biBitCount <= 8) ICSendMessage(codec, ICM_DECOMPRESS_GET_PALETTE, Arg(bin), Arg(bout));
-    begun = out.ElementSize() >= frame && ICSendMessage(codec, ICM_DECOMPRESS_BEGIN, Arg(bin), Arg(bout)) == ICERR_OK;
+    begun = out.ElementSize() >= frame &&
+            ICSendMessage(codec, ICM_DECOMPRESS_BEGIN, Arg(bin), Arg(bout)) == ICERR_OK;
   }
   if (begun) {
     FXPipeElement* target = nullptr;  // taken, not yet published
-    const BYTE* latest = nullptr;      // the newest picture decoded
+    const BYTE* latest = nullptr;     // the newest picture decoded
     const int32_t total = static_cast<int32_t>(side.entries.size());
     for (int32_t j = 0; j < total; ++j) {
       FXPipeElement* packet = in.GetFull();
@@ -195,7 +200,9 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
       if (target == nullptr && (target = out.GetFree()) == nullptr) break;
       const bool shown = j >= side.preroll;
       if (packet->used > 0) {
-        DWORD flags = (side.entries[static_cast<std::size_t>(j)].dwFlags & AVIIF_KEYFRAME) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
+        DWORD flags = (side.entries[static_cast<std::size_t>(j)].dwFlags & AVIIF_KEYFRAME)
+                          ? 0
+                          : ICDECOMPRESS_NOTKEYFRAME;
         // Dropped pictures need not be converted, but the last one before
         // the first shown may show again through an empty entry.
         if (j < side.preroll - 1) flags |= ICDECOMPRESS_HURRYUP;

@@ -37,8 +37,8 @@ constexpr uint32_t kRetryAfterMs = 3000;
 constexpr int32_t kFailuresBeforePause = 3;
 constexpr int32_t kLastKind = 4;
 
-const char* const kKindNames[] = {"Dissolve", "Left to right", "Right to left", "Up to down", "Down to up",
-                                  "Last FX"};
+const char* const kKindNames[] = {"Dissolve",   "Left to right", "Right to left",
+                                  "Up to down", "Down to up",    "Last FX"};
 
 int32_t Frames(int32_t ms) {
   return MsToFrames(ms, ProjectFrameRate());
@@ -257,10 +257,12 @@ VFXEntry* VFX::Schedule() {
       if (!NeedsTransition(*a, *b)) continue;
       VFXEntry* t = nullptr;
       for (VFXEntry* e = module_->head; e && !t; e = e->link) {
-        if (e->stampA == static_cast<uint32_t>(a->stamp) && e->stampB == static_cast<uint32_t>(b->stamp)) t = e;
+        if (e->stampA == static_cast<uint32_t>(a->stamp) && e->stampB == static_cast<uint32_t>(b->stamp))
+          t = e;
       }
       for (VFXEntry* e = module_->head; e && !t; e = e->link) {
-        if (e->stampA == static_cast<uint32_t>(b->stamp) && e->stampB == static_cast<uint32_t>(a->stamp)) t = e;
+        if (e->stampA == static_cast<uint32_t>(b->stamp) && e->stampB == static_cast<uint32_t>(a->stamp))
+          t = e;
       }
       try {
         if (t == nullptr) {
@@ -335,8 +337,9 @@ int32_t VFX::TotalLength() {
 void VFX::TraceState(const VFXEntry* t) {
   if (t == nullptr) return;
   const char* name = kKindNames[std::clamp(t->kind, 0, kLastKind + 1)];
-  const std::string text = FormatText("FX %s(%d) : from FILM_%d to FILM_%d", name, static_cast<int32_t>(t->parameter),
-                                      static_cast<int32_t>(t->stampA), static_cast<int32_t>(t->stampB));
+  const std::string text =
+      FormatText("FX %s(%d) : from FILM_%d to FILM_%d", name, static_cast<int32_t>(t->parameter),
+                 static_cast<int32_t>(t->stampA), static_cast<int32_t>(t->stampB));
   CurrentFilmHost().ShowStatusText(text.c_str());
 }
 

@@ -86,8 +86,8 @@ TEST(KeyFrameEncoders, EveryFrameDecodesAloneFromAFreshDecoder) {
       std::vector<BYTE> data(static_cast<std::size_t>(room));
       DWORD ckid = 0, flags = 0;
       ASSERT_EQ(static_cast<LRESULT>(ICCompress(hic, ICCOMPRESS_KEYFRAME, out, data.data(), in.bi(),
-                                                pictures.back().data(), &ckid, &flags, frame, 0, 9500, in.bi(),
-                                                nullptr)),
+                                                pictures.back().data(), &ckid, &flags, frame, 0, 9500,
+                                                in.bi(), nullptr)),
                 ICERR_OK);
       EXPECT_EQ(flags, AVIIF_KEYFRAME);
       data.resize(out->biSizeImage);
@@ -103,8 +103,9 @@ TEST(KeyFrameEncoders, EveryFrameDecodesAloneFromAFreshDecoder) {
     ASSERT_EQ(ICSendMessage(hic, ICM_DECOMPRESS_BEGIN, Arg(out), Arg(decoded.bi())), ICERR_OK);
     std::vector<BYTE> back(pictures.back().size(), 0);
     out->biSizeImage = static_cast<DWORD>(packets.back().size());
-    ASSERT_EQ(static_cast<LRESULT>(ICDecompress(hic, 0, out, packets.back().data(), decoded.bi(), back.data())),
-              ICERR_OK);
+    ASSERT_EQ(
+        static_cast<LRESULT>(ICDecompress(hic, 0, out, packets.back().data(), decoded.bi(), back.data())),
+        ICERR_OK);
     ICClose(hic);
     std::vector<BYTE> want24 = Picture(f.width, f.height, 24, 2);
     std::vector<BYTE> got24 = back;
@@ -154,7 +155,8 @@ TEST(Rle8Packing, ExpandsBackToThePicture) {
       {"odd literal before a run", {1, 2, 3, 9, 9, 9, 9}},
       {"even literal", {1, 2, 3, 4}},
       {"runs longer than a record", std::vector<BYTE>(600, 5)},
-      {"literal longer than a record", [] {
+      {"literal longer than a record",
+       [] {
          std::vector<BYTE> r(300);
          for (std::size_t i = 0; i < r.size(); ++i) r[i] = static_cast<BYTE>(i);
          return r;
@@ -165,7 +167,8 @@ TEST(Rle8Packing, ExpandsBackToThePicture) {
     const std::int64_t stride = DibRowBytes(w, 8);
     std::vector<BYTE> picture(static_cast<std::size_t>(stride * h), 0);
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) picture[static_cast<std::size_t>(y * stride + x)] = static_cast<BYTE>(c.row[x] + y);
+      for (int x = 0; x < w; ++x)
+        picture[static_cast<std::size_t>(y * stride + x)] = static_cast<BYTE>(c.row[x] + y);
     std::vector<BYTE> packed(codecs::Rle8Bound(w, h));
     const std::size_t n = codecs::PackRle8(picture.data(), w, h, stride, packed.data());
     ASSERT_LE(n, packed.size()) << c.what;
@@ -183,7 +186,8 @@ TEST(Rle8Packing, RandomPicturesStayWithinTheBound) {
     const std::int64_t stride = DibRowBytes(w, 8);
     std::vector<BYTE> picture(static_cast<std::size_t>(stride * h), 0);
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) picture[static_cast<std::size_t>(y * stride + x)] = static_cast<BYTE>(random() % 3);
+      for (int x = 0; x < w; ++x)
+        picture[static_cast<std::size_t>(y * stride + x)] = static_cast<BYTE>(random() % 3);
     // Exact-size buffer: the sanitizers catch a write past the bound.
     std::vector<BYTE> packed(codecs::Rle8Bound(w, h));
     const std::size_t n = codecs::PackRle8(picture.data(), w, h, stride, packed.data());
@@ -199,10 +203,11 @@ TEST(Rle8Packing, TheCodecCompressesTopDownPicturesBottomRowFirst) {
   Format out = MakeFormat(4, 2, 8, BI_RLE8);
   HIC hic = ICLocate(ICTYPE_VIDEO, 0, in.bi(), out.bi(), ICMODE_COMPRESS);
   ASSERT_NE(hic, nullptr);
-  std::vector<BYTE> data(static_cast<std::size_t>(ICSendMessage(hic, ICM_COMPRESS_GET_SIZE, Arg(in.bi()), Arg(out.bi()))));
+  std::vector<BYTE> data(
+      static_cast<std::size_t>(ICSendMessage(hic, ICM_COMPRESS_GET_SIZE, Arg(in.bi()), Arg(out.bi()))));
   DWORD ckid = 0, flags = 0;
-  ASSERT_EQ(static_cast<LRESULT>(ICCompress(hic, ICCOMPRESS_KEYFRAME, out.bi(), data.data(), in.bi(), picture.data(),
-                                            &ckid, &flags, 0, 0, 0, nullptr, nullptr)),
+  ASSERT_EQ(static_cast<LRESULT>(ICCompress(hic, ICCOMPRESS_KEYFRAME, out.bi(), data.data(), in.bi(),
+                                            picture.data(), &ckid, &flags, 0, 0, 0, nullptr, nullptr)),
             ICERR_OK);
   EXPECT_EQ(flags, AVIIF_KEYFRAME);
   data.resize(out.bi()->biSizeImage);

@@ -96,7 +96,8 @@ class KeyDeltaCodec : public VideoCodec {
   LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
     if (in->biCompression != code_ || in->biBitCount != 24) return ICERR_BADFORMAT;
     if (out == nullptr) return ICERR_OK;
-    return out->biCompression == BI_RGB && out->biBitCount == 24 && SameSize(in, out) ? ICERR_OK : ICERR_BADFORMAT;
+    return out->biCompression == BI_RGB && out->biBitCount == 24 && SameSize(in, out) ? ICERR_OK
+                                                                                      : ICERR_BADFORMAT;
   }
   LRESULT DecompressGetFormat(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) override {
     if (out == nullptr) return 40;
@@ -124,7 +125,8 @@ class KeyDeltaCodec : public VideoCodec {
     } else {
       for (std::size_t i = 0; i < n; ++i) picture_[i] = static_cast<BYTE>(picture_[i] + data[1 + i]);
     }
-    if (!(d.dwFlags & ICDECOMPRESS_HURRYUP)) ToDib(picture_.data(), d.lpbiOutput, static_cast<BYTE*>(d.lpOutput));
+    if (!(d.dwFlags & ICDECOMPRESS_HURRYUP))
+      ToDib(picture_.data(), d.lpbiOutput, static_cast<BYTE*>(d.lpOutput));
     return ICERR_OK;
   }
 
@@ -194,8 +196,8 @@ InstalledKeyDelta::~InstalledKeyDelta() {
 
 // ---- Files.
 
-void WriteKeyDelta(const std::string& path, int width, int height, const std::vector<Picture>& pictures, int keyEvery,
-                   FOURCC code, const std::set<int>& empty) {
+void WriteKeyDelta(const std::string& path, int width, int height, const std::vector<Picture>& pictures,
+                   int keyEvery, FOURCC code, const std::set<int>& empty) {
   video_test::AviSpec spec;
   spec.format = MakeFormat(width, height, 24, code);
   for (std::size_t i = 0; i < pictures.size(); ++i) {
@@ -260,14 +262,17 @@ std::vector<Picture> ReadPictures(const std::string& path, bool* allKeys) {
 }
 
 std::vector<Picture> FfmpegPictures(const std::string& path, int width, int height) {
-  std::vector<BYTE> all = video_test::Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
+  std::vector<BYTE> all =
+      video_test::Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
   const std::size_t frame = static_cast<std::size_t>(width) * height * 3;
   std::vector<Picture> out;
-  for (std::size_t at = 0; at + frame <= all.size(); at += frame) out.emplace_back(all.begin() + at, all.begin() + at + frame);
+  for (std::size_t at = 0; at + frame <= all.size(); at += frame)
+    out.emplace_back(all.begin() + at, all.begin() + at + frame);
   return out;
 }
 
-Picture Blend(const Picture& a, const Picture& b, int width, int height, int kind, int soft, int step, int steps) {
+Picture Blend(const Picture& a, const Picture& b, int width, int height, int kind, int soft, int step,
+              int steps) {
   std::vector<BYTE> mask(static_cast<std::size_t>(width) * height);
   MakeTransitionMask(kind, soft, mask.data(), width, height, step, steps);
   Picture out(a.size());
@@ -309,8 +314,8 @@ Film* PlaceClip(const std::string& path, int32_t start, int32_t end, int32_t in,
 // ---- The main window, traces and boxes.
 
 MainWindow::MainWindow() {
-  window_ = CreateWindowEx(0, "Static", "main", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                           nullptr);
+  window_ = CreateWindowEx(0, "Static", "main", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                           nullptr, nullptr);
   EXPECT_NE(window_, nullptr);
 }
 
@@ -393,7 +398,8 @@ void TransitionTest::TearDown() {
 }
 
 std::string TransitionTest::FileOf(uint32_t a, uint32_t b) const {
-  return folder.Path("show.vfx/" + FormatText("vfx%03d_%03d.avi", static_cast<int32_t>(a), static_cast<int32_t>(b)));
+  return folder.Path("show.vfx/" +
+                     FormatText("vfx%03d_%03d.avi", static_cast<int32_t>(a), static_cast<int32_t>(b)));
 }
 
 }  // namespace vfxtest

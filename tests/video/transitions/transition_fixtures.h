@@ -77,7 +77,8 @@ std::vector<Picture> ReadPictures(const std::string& path, bool* allKeys = nullp
 std::vector<Picture> FfmpegPictures(const std::string& path, int width, int height);
 
 // Frame step of steps of a transition of kind from a to b.
-Picture Blend(const Picture& a, const Picture& b, int width, int height, int kind, int soft, int step, int steps);
+Picture Blend(const Picture& a, const Picture& b, int width, int height, int kind, int soft, int step,
+              int steps);
 // Mean and largest difference of two pictures' bytes.
 double MeanDiff(const Picture& a, const Picture& b);
 int MaxDiff(const Picture& a, const Picture& b);

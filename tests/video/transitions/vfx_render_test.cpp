@@ -41,10 +41,11 @@ class RenderTest : public TransitionTest {
     return vfx.Schedule();
   }
   // The frames the transition must show.
-  static std::vector<Picture> Expected(const std::vector<Picture>& a, const std::vector<Picture>& b, int w, int h,
-                                       int kind, int soft) {
+  static std::vector<Picture> Expected(const std::vector<Picture>& a, const std::vector<Picture>& b, int w,
+                                       int h, int kind, int soft) {
     std::vector<Picture> out;
-    for (int i = 0; i < kCount; ++i) out.push_back(Blend(a[kFirstA + i], b[kFirstB + i], w, h, kind, soft, i, kCount));
+    for (int i = 0; i < kCount; ++i)
+      out.push_back(Blend(a[kFirstA + i], b[kFirstB + i], w, h, kind, soft, i, kCount));
     return out;
   }
   // Waits until the rendered file is written and opened.
@@ -88,8 +89,9 @@ TEST_P(FfmpegPairTest, EachKindRendersBesideTheProject) {
   const char* sources[2] = {"testsrc", "testsrc2"};
   for (int i = 0; i < 2; ++i) {
     files[i] = folder.Path(std::string(m.name) + std::to_string(i) + ".avi");
-    const std::string make = std::string("ffmpeg -nostdin -v error -y -f lavfi -i ") + sources[i] + "=size=160x120:rate=25 -frames:v " +
-                             std::to_string(kSourceFrames) + " " + m.options + " " + files[i];
+    const std::string make = std::string("ffmpeg -nostdin -v error -y -f lavfi -i ") + sources[i] +
+                             "=size=160x120:rate=25 -frames:v " + std::to_string(kSourceFrames) + " " +
+                             m.options + " " + files[i];
     ASSERT_EQ(video_test::Run(make), 0) << make;
   }
   const std::vector<Picture> a = FfmpegPictures(files[0], w, h);
@@ -112,7 +114,8 @@ TEST_P(FfmpegPairTest, EachKindRendersBesideTheProject) {
     // Ten key frames at the project's rate and the clips' size.
     const std::vector<BYTE> probe = video_test::Capture(
         "ffprobe -v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate -show_entries "
-        "packet=flags -of csv=p=0 " + file);
+        "packet=flags -of csv=p=0 " +
+        file);
     std::istringstream lines(std::string(probe.begin(), probe.end()));
     std::string line, stream;
     int keys = 0, packets = 0;
@@ -169,7 +172,7 @@ TEST_F(RenderTest, ClipsDecodeFromTheKeyFrameBeforeTheirFirstFrame) {
   const int w = 20, h = 12;
   const std::vector<Picture> a = Patterns(w, h, 1, kSourceFrames);
   std::vector<Picture> b = Patterns(w, h, 2, kSourceFrames);
-  b[6] = b[5];  // stored empty: the picture before shows again
+  b[6] = b[5];                                      // stored empty: the picture before shows again
   WriteKeyDelta(folder.Path("a.avi"), w, h, a, 4);  // A's first frame 10 follows the key frame 8
   WriteKeyDelta(folder.Path("b.avi"), w, h, b, 5, kKeyDelta, {6});  // B's 3 follows 0
   PlacePair(folder.Path("a.avi"), folder.Path("b.avi"));

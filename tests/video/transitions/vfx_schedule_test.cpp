@@ -29,8 +29,8 @@ struct Want {
 };
 
 std::ostream& operator<<(std::ostream& o, const Want& w) {
-  return o << "{" << w.stampA << "->" << w.stampB << " [" << w.start << "," << w.end << ") A" << w.firstFrameA << " B"
-           << w.firstFrameB << " n" << w.frameCount << " up" << int{w.higher} << "}";
+  return o << "{" << w.stampA << "->" << w.stampB << " [" << w.start << "," << w.end << ") A" << w.firstFrameA
+           << " B" << w.firstFrameB << " n" << w.frameCount << " up" << int{w.higher} << "}";
 }
 
 class ScheduleTest : public TransitionTest {
@@ -75,8 +75,12 @@ TEST_F(ScheduleTest, OneTransitionPerOverlappingPair) {
     std::vector<ClipSpec> clips;
     std::vector<Want> want;
   } cases[] = {
-      {"B on the higher row", {{0, 2000, 0, 0, 1}, {1000, 3000, 200, 1, 2}}, {{1, 2, 1000, 2000, 25, 5, 25, 1}}},
-      {"B on the lower row", {{0, 2000, 400, 1, 3}, {1200, 3000, 0, 0, 4}}, {{3, 4, 1200, 2000, 40, 0, 20, 0}}},
+      {"B on the higher row",
+       {{0, 2000, 0, 0, 1}, {1000, 3000, 200, 1, 2}},
+       {{1, 2, 1000, 2000, 25, 5, 25, 1}}},
+      {"B on the lower row",
+       {{0, 2000, 400, 1, 3}, {1200, 3000, 0, 0, 4}},
+       {{3, 4, 1200, 2000, 40, 0, 20, 0}}},
       {"one row", {{0, 1000, 0, 0, 5}, {600, 2000, 0, 0, 6}}, {{5, 6, 600, 1000, 15, 0, 10, 0}}},
       {"clips that touch", {{0, 1000, 0, 0, 1}, {1000, 2000, 0, 1, 2}}, {}},
       {"B wholly inside A", {{0, 3000, 0, 0, 1}, {1000, 2000, 0, 1, 2}}, {}},
@@ -84,7 +88,9 @@ TEST_F(ScheduleTest, OneTransitionPerOverlappingPair) {
       {"less than a frame in common", {{0, 1000, 0, 0, 1}, {990, 2000, 0, 1, 2}}, {}},
       {"three overlapping pairwise",
        {{0, 2000, 0, 0, 1}, {1000, 3000, 0, 1, 2}, {1600, 4000, 0, 0, 3}},
-       {{1, 2, 1000, 2000, 25, 0, 25, 1}, {1, 3, 1600, 2000, 40, 0, 10, 0}, {2, 3, 1600, 3000, 15, 0, 35, 0}}},
+       {{1, 2, 1000, 2000, 25, 0, 25, 1},
+        {1, 3, 1600, 2000, 40, 0, 10, 0},
+        {2, 3, 1600, 3000, 15, 0, 35, 0}}},
       {"a clip without pictures between",
        {{0, 2000, 0, 0, 1}, {500, 2500, 0, 0, 9, false}, {1000, 3000, 0, 1, 2}},
        {{1, 2, 1000, 2000, 25, 0, 25, 1}}},
@@ -134,11 +140,8 @@ TEST_F(ScheduleTest, KindsAreHeldToTheFiveAndTheSameValuesChangeNothing) {
     int32_t storedKind;
     int32_t state;  // after the call, from Rendered
   } cases[] = {
-      {7, 0, 4, VFXEntry::Waiting},
-      {-1, 0, 0, VFXEntry::Waiting},
-      {3, 9, 3, VFXEntry::Waiting},
-      {3, 9, 3, VFXEntry::Rendered},
-      {3, 10, 3, VFXEntry::Waiting},
+      {7, 0, 4, VFXEntry::Waiting},  {-1, 0, 0, VFXEntry::Waiting}, {3, 9, 3, VFXEntry::Waiting},
+      {3, 9, 3, VFXEntry::Rendered}, {3, 10, 3, VFXEntry::Waiting},
   };
   for (const Case& c : cases) {
     t->state = VFXEntry::Rendered;
