@@ -18,7 +18,9 @@ class TimeLineColorsTest : public ::testing::Test {
     SchemeDirectory[0] = '\0';
   }
   void TearDown() override { SetUp(); }
-  void Ini(const char* key, const char* value) { WritePrivateProfileString("COLORS", key, value, kIniFileName); }
+  void Ini(const char* key, const char* value) {
+    WritePrivateProfileString("COLORS", key, value, kIniFileName);
+  }
   std::string IniValue(const char* key) {
     char text[64];
     GetPrivateProfileString("COLORS", key, "<none>", text, sizeof text, kIniFileName);
@@ -35,10 +37,13 @@ TEST_F(TimeLineColorsTest, EachColourHasItsKeyAndDefault) {
     COLORREF value;
   };
   const Case cases[] = {
-      {kColorBackground, "BackgroundColor", 0xC0C0C0},    {kColorCurTime, "CurTimeColor", 0x0000FF},
-      {kColorSelectedClip, "SelectedClipColor", 0x008000}, {kColorNonSelectedName, "NonSelectedNameColor", 0},
+      {kColorBackground, "BackgroundColor", 0xC0C0C0},
+      {kColorCurTime, "CurTimeColor", 0x0000FF},
+      {kColorSelectedClip, "SelectedClipColor", 0x008000},
+      {kColorNonSelectedName, "NonSelectedNameColor", 0},
       {kColorPassiveKeyPoint, "PassiveKeyPointColor", 0x008080},
-      {kColorSmallHole, "SmallHoleColor", 0xFFFFFF},       {kColorNonUsedEffects, "NonUsedEffectsColor", 0x0000FF},
+      {kColorSmallHole, "SmallHoleColor", 0xFFFFFF},
+      {kColorNonUsedEffects, "NonUsedEffectsColor", 0x0000FF},
       {kColorVideoFXTrack, "VideoFXTrackColor", 0xC0C0C0},
   };
   for (const Case& c : cases) {

@@ -42,9 +42,16 @@ TEST_F(ScaleListTest, AScaleSnapsToTheNearestEntryByTheGeometricMean) {
     int32_t asked, chosen, subdivisions;
   };
   const Case cases[] = {
-      {24, 20, 2},     {25, 30, 3},     {0, 1, 1},           {-40, 1, 1},       {1000, 1000, 10},
+      {24, 20, 2},
+      {25, 30, 3},
+      {0, 1, 1},
+      {-40, 1, 1},
+      {1000, 1000, 10},
       // sqrt(1000 x 2000) = 1414.2
-      {1414, 1000, 10}, {1415, 2000, 2}, {86400000, 86400000, 4}, {INT32_MAX, 86400000, 4},
+      {1414, 1000, 10},
+      {1415, 2000, 2},
+      {86400000, 86400000, 4},
+      {INT32_MAX, 86400000, 4},
   };
   for (const Case& c : cases) {
     int32_t sub = -1;

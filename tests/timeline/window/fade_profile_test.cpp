@@ -37,16 +37,17 @@ TEST_F(FadeProfileTest, WithoutASectionTenStraightPointsAreReadAndSavedBack) {
   LoadFadeSettings();
   EXPECT_EQ(Times(TheFadeProfile.fadeIn),
             (std::vector<int32_t>{0, 114, 228, 341, 455, 569, 683, 796, 910, 1024}));
-  EXPECT_EQ(Volumes(TheFadeProfile.fadeIn), (std::vector<int32_t>{0, 57, 114, 171, 228, 284, 341, 398, 455, 512}));
+  EXPECT_EQ(Volumes(TheFadeProfile.fadeIn),
+            (std::vector<int32_t>{0, 57, 114, 171, 228, 284, 341, 398, 455, 512}));
   EXPECT_EQ(Times(TheFadeProfile.fadeOut),
             (std::vector<int32_t>{0, 114, 228, 341, 455, 569, 683, 796, 910, 1024}));
   EXPECT_EQ(Volumes(TheFadeProfile.fadeOut),
             (std::vector<int32_t>{512, 455, 398, 341, 284, 228, 171, 114, 57, 0}));
   SaveFadeSettings();
-  EXPECT_EQ(IniKeys("FADE"), (std::vector<std::string>{"DIRECTORY", "COUNT", "TIME1", "VOLUME1", "TIME2",
-                                                        "VOLUME2", "TIME3", "VOLUME3", "TIME4", "VOLUME4",
-                                                        "TIME5", "VOLUME5", "TIME6", "VOLUME6", "TIME7",
-                                                        "VOLUME7", "TIME8", "VOLUME8"}));
+  EXPECT_EQ(IniKeys("FADE"),
+            (std::vector<std::string>{"DIRECTORY", "COUNT", "TIME1", "VOLUME1", "TIME2", "VOLUME2", "TIME3",
+                                      "VOLUME3", "TIME4", "VOLUME4", "TIME5", "VOLUME5", "TIME6", "VOLUME6",
+                                      "TIME7", "VOLUME7", "TIME8", "VOLUME8"}));
   EXPECT_EQ(IniValue("FADE", "TIME4"), "455");
   EXPECT_EQ(IniValue("FADE", "COUNT"), "10");
 }

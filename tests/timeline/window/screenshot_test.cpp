@@ -16,7 +16,8 @@ using Screenshot = TimeLineTest;
 
 std::string ShotPath(const char* name) {
   const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
-  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() +
+         ".png";
 }
 
 int Count(const std::vector<std::uint32_t>& pixels, COLORREF color) {

@@ -37,15 +37,22 @@ TEST_F(SettingsTest, ValuesOutsideTheirRangeAreBroughtIntoIt) {
     int expected;
   };
   const Case cases[] = {
-      {"MAX_AUDIO_LINE", nullptr, lines, 4}, {"MAX_AUDIO_LINE", "6", lines, 4},
-      {"MAX_AUDIO_LINE", "0", lines, 1},     {"MAX_AUDIO_LINE", "3", lines, 3},
-      {"MAX_UNDO", "1", undo, 3},            {"MAX_UNDO", "500", undo, 100},
-      {"MAX_UNDO", "40", undo, 40},          {"GRAVITY_DISTANCE", "1", gravity, 3},
+      {"MAX_AUDIO_LINE", nullptr, lines, 4},
+      {"MAX_AUDIO_LINE", "6", lines, 4},
+      {"MAX_AUDIO_LINE", "0", lines, 1},
+      {"MAX_AUDIO_LINE", "3", lines, 3},
+      {"MAX_UNDO", "1", undo, 3},
+      {"MAX_UNDO", "500", undo, 100},
+      {"MAX_UNDO", "40", undo, 40},
+      {"GRAVITY_DISTANCE", "1", gravity, 3},
       {"GRAVITY_DISTANCE", "150", gravity, 99},
       // A screen 1920 pixels wide.
-      {"GRAVITY_DISTANCE", nullptr, gravity, 30}, {"GRAVITY_ALIGN", "9", align, 6},
-      {"SELECTION_GROUP", "0", group, 1},    {"LOOP_COUNT", "-4", loops, 1},
-      {"SHOW_VIDEO", "-1", video, 0},        {"SHOW_VIDEO", "7", video, 1},
+      {"GRAVITY_DISTANCE", nullptr, gravity, 30},
+      {"GRAVITY_ALIGN", "9", align, 6},
+      {"SELECTION_GROUP", "0", group, 1},
+      {"LOOP_COUNT", "-4", loops, 1},
+      {"SHOW_VIDEO", "-1", video, 0},
+      {"SHOW_VIDEO", "7", video, 1},
   };
   for (const Case& c : cases) {
     Ini("TIMELINE", c.key, c.stored);
@@ -101,23 +108,63 @@ TEST_F(SettingsTest, ANormalisePercentThatIsNoNumberReadsAsAHundred) {
 TEST_F(SettingsTest, SavingWritesBothSectionsInTheirOrder) {
   auto w = std::make_unique<MainTimeLineWindow>(nullptr);
   w->SaveSettings();
-  const std::vector<std::string> timeline = {
-      "SHOW_VIDEO", "SHOW_AUDIO", "SHOW_MIDI", "ZOOM_VFX", "ZOOM_VIDEO0", "ZOOM_VIDEO1", "ZOOM_MIDI",
-      "ZOOM_AUDIO0", "ZOOM_AUDIO1", "ZOOM_AUDIO2", "ZOOM_AUDIO3", "BIG_AUDIO_METER", "SHOW_AUDIO_METER",
-      "MULTY_SOLO", "AUDIO_METER_ON_TOP", "ALIGN_TO_FRAME", "ALIGN_TIME", "ONLY_KEY_FRAMES", "FULL_SIZE",
-      "TIME_STEP", "SHOW_VIDEO_EDGES", "ASK_BEFORE_START", "START_FROM_CURSOR", "SELECT_CURTIME_OVER_CLIPS",
-      "HIDE_FADERS_INDICATOR", "HIDE_PLAYBACK_CURSOR", "REALTIME_MUTE", "HIGH_QUALITY_WAVEFORM",
-      "PREVIEW_VIDEO", "DONT_CHANGE_CURTIME", "PREVIEW_AUDIO", "AUTO_SCROLL", "AUDIO_THROUGH_FILE",
-      "MAX_AUDIO_LINE", "LOOP_COUNT", "MAX_UNDO", "SHOW_PROFILE", "AUTO_SET_DECLICK", "GRAVITY_ALIGN",
-      "GRAVITY_GROUP", "GRAVITY_DISTANCE", "SELECTION_GROUP", "TIME_FONT_NAME", "TIME_FONT_SIZE",
-      "TIME_FONT_WEIGHT", "TIME_FONT_ITALIC", "CLIP_FONT_NAME", "CLIP_FONT_SIZE", "CLIP_FONT_WEIGHT",
-      "CLIP_FONT_ITALIC", "NORMALIZE_PERCENT"};
+  const std::vector<std::string> timeline = {"SHOW_VIDEO",
+                                             "SHOW_AUDIO",
+                                             "SHOW_MIDI",
+                                             "ZOOM_VFX",
+                                             "ZOOM_VIDEO0",
+                                             "ZOOM_VIDEO1",
+                                             "ZOOM_MIDI",
+                                             "ZOOM_AUDIO0",
+                                             "ZOOM_AUDIO1",
+                                             "ZOOM_AUDIO2",
+                                             "ZOOM_AUDIO3",
+                                             "BIG_AUDIO_METER",
+                                             "SHOW_AUDIO_METER",
+                                             "MULTY_SOLO",
+                                             "AUDIO_METER_ON_TOP",
+                                             "ALIGN_TO_FRAME",
+                                             "ALIGN_TIME",
+                                             "ONLY_KEY_FRAMES",
+                                             "FULL_SIZE",
+                                             "TIME_STEP",
+                                             "SHOW_VIDEO_EDGES",
+                                             "ASK_BEFORE_START",
+                                             "START_FROM_CURSOR",
+                                             "SELECT_CURTIME_OVER_CLIPS",
+                                             "HIDE_FADERS_INDICATOR",
+                                             "HIDE_PLAYBACK_CURSOR",
+                                             "REALTIME_MUTE",
+                                             "HIGH_QUALITY_WAVEFORM",
+                                             "PREVIEW_VIDEO",
+                                             "DONT_CHANGE_CURTIME",
+                                             "PREVIEW_AUDIO",
+                                             "AUTO_SCROLL",
+                                             "AUDIO_THROUGH_FILE",
+                                             "MAX_AUDIO_LINE",
+                                             "LOOP_COUNT",
+                                             "MAX_UNDO",
+                                             "SHOW_PROFILE",
+                                             "AUTO_SET_DECLICK",
+                                             "GRAVITY_ALIGN",
+                                             "GRAVITY_GROUP",
+                                             "GRAVITY_DISTANCE",
+                                             "SELECTION_GROUP",
+                                             "TIME_FONT_NAME",
+                                             "TIME_FONT_SIZE",
+                                             "TIME_FONT_WEIGHT",
+                                             "TIME_FONT_ITALIC",
+                                             "CLIP_FONT_NAME",
+                                             "CLIP_FONT_SIZE",
+                                             "CLIP_FONT_WEIGHT",
+                                             "CLIP_FONT_ITALIC",
+                                             "NORMALIZE_PERCENT"};
   EXPECT_EQ(IniKeys("TIMELINE"), timeline);
-  const std::vector<std::string> tools = {
-      "MIXER",        "AUDIO_EDITOR",  "VIDEO_EDITOR", "MIDI_EDITOR",   "TOOL1_NAME",    "TOOL1_PATH",
-      "TOOL1_ADDCLIP", "TOOL2_NAME",   "TOOL2_PATH",   "TOOL2_ADDCLIP", "TOOL3_NAME",    "TOOL3_PATH",
-      "TOOL3_ADDCLIP", "TOOL4_NAME",   "TOOL4_PATH",   "TOOL4_ADDCLIP", "TOOL5_NAME",    "TOOL5_PATH",
-      "TOOL5_ADDCLIP", "DIRECTORY"};
+  const std::vector<std::string> tools = {"MIXER",         "AUDIO_EDITOR",  "VIDEO_EDITOR",  "MIDI_EDITOR",
+                                          "TOOL1_NAME",    "TOOL1_PATH",    "TOOL1_ADDCLIP", "TOOL2_NAME",
+                                          "TOOL2_PATH",    "TOOL2_ADDCLIP", "TOOL3_NAME",    "TOOL3_PATH",
+                                          "TOOL3_ADDCLIP", "TOOL4_NAME",    "TOOL4_PATH",    "TOOL4_ADDCLIP",
+                                          "TOOL5_NAME",    "TOOL5_PATH",    "TOOL5_ADDCLIP", "DIRECTORY"};
   EXPECT_EQ(IniKeys("TOOLS"), tools);
   EXPECT_EQ(IniValue("TIMELINE", "NORMALIZE_PERCENT"), "100.000");
   EXPECT_EQ(IniValue("TIMELINE", "SHOW_MIDI"), "0");
@@ -140,14 +187,25 @@ TEST_F(SettingsTest, SavingWritesBothSectionsInTheirOrder) {
 }
 
 TEST_F(SettingsTest, SettingsReadBackAsTheyWereSaved) {
-  const std::vector<std::pair<const char*, const char*>> stored = {
-      {"SHOW_VIDEO", "0"},       {"MULTY_SOLO", "1"},         {"ALIGN_TO_FRAME", "1"},
-      {"ASK_BEFORE_START", "3"}, {"HIGH_QUALITY_WAVEFORM", "2"}, {"MAX_AUDIO_LINE", "2"},
-      {"LOOP_COUNT", "5"},       {"MAX_UNDO", "50"},          {"SHOW_PROFILE", "2"},
-      {"GRAVITY_ALIGN", "2"},    {"GRAVITY_GROUP", "4"},      {"GRAVITY_DISTANCE", "20"},
-      {"SELECTION_GROUP", "5"},  {"TIME_FONT_NAME", "Courier New"}, {"TIME_FONT_SIZE", "-14"},
-      {"TIME_FONT_WEIGHT", "700"}, {"ZOOM_AUDIO1", "0"},      {"NORMALIZE_PERCENT", "95.250"},
-      {"SHOW_VIDEO_EDGES", "0"}};
+  const std::vector<std::pair<const char*, const char*>> stored = {{"SHOW_VIDEO", "0"},
+                                                                   {"MULTY_SOLO", "1"},
+                                                                   {"ALIGN_TO_FRAME", "1"},
+                                                                   {"ASK_BEFORE_START", "3"},
+                                                                   {"HIGH_QUALITY_WAVEFORM", "2"},
+                                                                   {"MAX_AUDIO_LINE", "2"},
+                                                                   {"LOOP_COUNT", "5"},
+                                                                   {"MAX_UNDO", "50"},
+                                                                   {"SHOW_PROFILE", "2"},
+                                                                   {"GRAVITY_ALIGN", "2"},
+                                                                   {"GRAVITY_GROUP", "4"},
+                                                                   {"GRAVITY_DISTANCE", "20"},
+                                                                   {"SELECTION_GROUP", "5"},
+                                                                   {"TIME_FONT_NAME", "Courier New"},
+                                                                   {"TIME_FONT_SIZE", "-14"},
+                                                                   {"TIME_FONT_WEIGHT", "700"},
+                                                                   {"ZOOM_AUDIO1", "0"},
+                                                                   {"NORMALIZE_PERCENT", "95.250"},
+                                                                   {"SHOW_VIDEO_EDGES", "0"}};
   for (auto [key, value] : stored) Ini("TIMELINE", key, value);
   Ini("TOOLS", "TOOL3_NAME", "Editor");
   Ini("TOOLS", "TOOL3_PATH", "/usr/bin/editor");

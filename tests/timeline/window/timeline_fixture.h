@@ -89,7 +89,8 @@ class TimeLineTest : public filmtest::FilmTest {
 
   // The window in its frame at (x, y), w x h, shown, with the frame's
   // start-up request run.
-  MainTimeLineWindow& Open(int w = 1000, int h = 700, TimeLinePlayers* players = nullptr, int x = 40, int y = 40) {
+  MainTimeLineWindow& Open(int w = 1000, int h = 700, TimeLinePlayers* players = nullptr, int x = 40,
+                           int y = 40) {
     window_ = new MainTimeLineWindow(nullptr, players);
     frame_ = new TestFrame(window_);
     frame_->Attr.X = x;
