@@ -86,6 +86,8 @@ MidiData* MidiData::Find(const char* name) {
 MidiData* MidiData::Get(const char* name) {
   if (name == nullptr || name[0] == '\0') return nullptr;
   if (MidiData* found = Find(name)) {
+    // One whose file failed to load again is no file to hand out.
+    if (found->error != 0) return nullptr;
     found->AddRef();
     return found;
   }
@@ -111,7 +113,9 @@ bool MidiData::CheckFileTime(HWND owner) {
     char name[MAX_PATH];
     std::memcpy(name, d->fileName, sizeof name);
     FILETIME written;
-    if (!ReadFileWriteTime(name, &written)) {
+    if (d->referenceCount <= 1) {
+      // Dropped by its users during the walk: nothing to tell anyone.
+    } else if (!ReadFileWriteTime(name, &written)) {
       if (CurrentMidiSourceHooks().RefreshChangedSources(owner, false, true, d)) {
         handled = true;
         ShowMessage(nullptr, GetString(465), MB_ICONSTOP, GetString(466), name);
