@@ -14,7 +14,7 @@ namespace {
 ToolDLL* g_tools = nullptr;
 
 // The size the error box reports when a library record cannot be made.
-constexpr long kToolRecordBytes = 276;
+constexpr int32_t kToolRecordBytes = 276;
 
 }  // namespace
 
