@@ -3,6 +3,8 @@
 // the beginning, inside and past the end, at three speeds.
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -34,15 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     midi->BarLength(i, 1000);
     midi->EntryLength(i, 500);
   }
-  const int32_t length = midi->GetLength();
+  const int64_t length = midi->GetLength();
+  auto ms = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
   struct Window {
     int32_t lead, start, end, speed, buffer;
   };
   const Window windows[] = {
-      {0, 0, length, 1000, 4096},
-      {1500, length / 3, length / 2 + 1, 2000, 4096},
-      {0, length / 2, length + 1000, 500, 40},
-      {10, length + 10, length + 20, 1000, 16},
+      {0, 0, ms(length), 1000, 4096},
+      {1500, ms(length / 3), ms(length / 2 + 1), 2000, 4096},
+      {0, ms(length / 2), ms(length + 1000), 500, 40},
+      {10, ms(length + 10), ms(length + 20), 1000, 16},
   };
   std::vector<BYTE> buffer(4096);
   for (const Window& w : windows) {
