@@ -35,7 +35,8 @@ uint16_t Be16(const BYTE* p) {
 }
 
 uint32_t Clamp32(uint64_t v) {
-  return v > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max() : static_cast<uint32_t>(v);
+  return v > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                  : static_cast<uint32_t>(v);
 }
 
 // A variable-length number of at most four bytes inside data; false when it
@@ -118,7 +119,8 @@ bool MidiData::CheckFileTime(HWND owner) {
     } else if (!ReadFileWriteTime(name, &written)) {
       if (CurrentMidiSourceHooks().RefreshChangedSources(owner, false, true, d)) {
         handled = true;
-        ShowMessage(nullptr, GetString(465), MB_ICONSTOP, GetString(466), name);
+        ShowMessage(nullptr, GetString(ui_string::kActivateKobrix), MB_ICONSTOP,
+                    GetString(ui_string::kFileDoesNotExist), name);
       }
     } else if (!SameFileTime(written, d->fileTime)) {
       d->fileTime = written;
@@ -234,14 +236,17 @@ int MidiData::ReadFile() {
 // ---- The walk ----
 
 uint64_t MidiData::DurationUs(uint64_t ticks) const {
-  const unsigned __int128 us = static_cast<unsigned __int128>(ticks) * tickTempo / static_cast<uint32_t>(division);
-  return us > std::numeric_limits<uint64_t>::max() ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(us);
+  const unsigned __int128 us =
+      static_cast<unsigned __int128>(ticks) * tickTempo / static_cast<uint32_t>(division);
+  return us > std::numeric_limits<uint64_t>::max() ? std::numeric_limits<uint64_t>::max()
+                                                   : static_cast<uint64_t>(us);
 }
 
 uint64_t MidiData::TicksOf(uint64_t us) const {
   const unsigned __int128 t =
       (static_cast<unsigned __int128>(us) * static_cast<uint32_t>(division) + tickTempo / 2) / tickTempo;
-  return t > std::numeric_limits<uint64_t>::max() ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(t);
+  return t > std::numeric_limits<uint64_t>::max() ? std::numeric_limits<uint64_t>::max()
+                                                  : static_cast<uint64_t>(t);
 }
 
 void MidiData::SetTempo(uint32_t tempo) {
@@ -504,7 +509,8 @@ int32_t MidiData::Fill(BYTE* buffer, int32_t size) {
         if (chasing && (type == 0x80 || type == 0x90 || type == 0xA0 || type == 0xE0)) break;
         const int channel = e.status & 0x0F;
         uint32_t a = e.data[0], b = e.data[1];
-        if (type == 0xB0 && a == 7) b = static_cast<uint32_t>(std::min<int64_t>(int64_t{b} * volume / 512, 127));
+        if (type == 0xB0 && a == 7)
+          b = static_cast<uint32_t>(std::min<int64_t>(int64_t{b} * volume / 512, 127));
         if (type == 0x90) notes[channel][a] = b != 0;
         if (type == 0x80) notes[channel][a] = 0;
         WriteRecord(out, PendingRecordDelta(), e.status | (a << 8) | (b << 16));
@@ -542,7 +548,8 @@ int32_t MidiData::Fill(BYTE* buffer, int32_t size) {
         break;
       }
       case Event::kCommon:
-        WriteRecord(out, PendingRecordDelta(), e.status | (uint32_t{e.data[0]} << 8) | (uint32_t{e.data[1]} << 16));
+        WriteRecord(out, PendingRecordDelta(),
+                    e.status | (uint32_t{e.data[0]} << 8) | (uint32_t{e.data[1]} << 16));
         written += kRecordBytes;
         break;
     }
@@ -571,7 +578,8 @@ int32_t MidiData::NotesOff(BYTE* buffer, int32_t size, uint32_t firstDelta) {
 
 uint32_t MidiData::GetInitialTempo() const {
   const uint64_t tempo = tempoMap.empty() ? kDefaultTempo : tempoMap.front().tempo;
-  return static_cast<uint32_t>(std::clamp<uint64_t>(tempo * static_cast<uint32_t>(speed) / 1000, 1, kMaxStreamTempo));
+  return static_cast<uint32_t>(
+      std::clamp<uint64_t>(tempo * static_cast<uint32_t>(speed) / 1000, 1, kMaxStreamTempo));
 }
 
 int32_t MidiData::WriteInitialTempo(BYTE* buffer) const {
@@ -601,8 +609,9 @@ int32_t MidiData::EntryLength(int32_t i, int32_t atSpeed) const {
   const uint64_t tempo = uint64_t{e.tempo} * static_cast<uint32_t>(atSpeed) / 1000;
   const unsigned __int128 ms =
       static_cast<unsigned __int128>(tempo) * e.ticks / (uint64_t{static_cast<uint32_t>(division)} * 1000);
-  return ms > static_cast<unsigned __int128>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
-                                                                                : static_cast<int32_t>(ms);
+  return ms > static_cast<unsigned __int128>(std::numeric_limits<int32_t>::max())
+             ? std::numeric_limits<int32_t>::max()
+             : static_cast<int32_t>(ms);
 }
 
 bool MidiData::IsFileUnchanged() {

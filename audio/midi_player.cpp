@@ -79,7 +79,8 @@ void MidiPlayer::FillDeviceList(HWND comboBox) {
     devices[deviceCount++] = entry;
   };
   MIDIOUTCAPS caps;
-  if (midiOutGetDevCaps(MIDI_MAPPER, &caps, sizeof caps) == MMSYSERR_NOERROR && (caps.dwSupport & MIDICAPS_STREAM))
+  if (midiOutGetDevCaps(MIDI_MAPPER, &caps, sizeof caps) == MMSYSERR_NOERROR &&
+      (caps.dwSupport & MIDICAPS_STREAM))
     add(caps, kMapperEntry, deviceId == -1);
   const UINT count = midiOutGetNumDevs();
   for (UINT i = 0; i < count && deviceCount < kMaxDevices; ++i) {
@@ -123,7 +124,8 @@ void MidiPlayer::FreeBuffers() {
     if (b == nullptr) continue;
     // A buffer the device still holds (after a failed stop) is freed only
     // once the stream is closed.
-    if (!Command(kToolUnprepare, &b->header, nullptr, owner) && streamOpen && (b->header.dwFlags & MHDR_INQUEUE))
+    if (!Command(kToolUnprepare, &b->header, nullptr, owner) && streamOpen &&
+        (b->header.dwFlags & MHDR_INQUEUE))
       continue;
     delete b;
     b = nullptr;
@@ -202,7 +204,8 @@ bool MidiPlayer::QueueCurrent(DWORD used, HWND boxOwner) {
 }
 
 bool MidiPlayer::Prepare(Film* films, int32_t start, int32_t end, HWND window, int32_t lineVolume) {
-  if (state == kNoStream || state == kRefused || state == kPrepared || state == kPlaying || !usable) return false;
+  if (state == kNoStream || state == kRefused || state == kPrepared || state == kPlaying || !usable)
+    return false;
   owner = window;
   position = rangeStart = start;
   rangeEnd = end;
@@ -282,7 +285,8 @@ void MidiPlayer::BufferDone() {
         more = false;
       } else {
         // Room is kept for the next file's tempo record.
-        used += static_cast<DWORD>(data->NotesOff(b->data, static_cast<int32_t>(kBufferBytes - kMidiEventBytes), 0));
+        used += static_cast<DWORD>(
+            data->NotesOff(b->data, static_cast<int32_t>(kBufferBytes - kMidiEventBytes), 0));
         film = following;
         RewindFilm(film);
         used += static_cast<DWORD>(MidiOf(film)->WriteInitialTempo(b->data + used));

@@ -84,7 +84,7 @@ void ToolDLL::Release() {
 
 int ToolDLL::Call(int command, void* argument) {
   if (entry == nullptr) {
-    error = 3;
+    error = kErrFileMissing;
     return 0;
   }
   return entry(command, argument);

@@ -32,8 +32,8 @@ void PutBe(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
 // 16 tracks of 4000 notes each, with running status and a controller now and then.
 std::string MakeSong() {
   const char* dir = std::getenv("TMPDIR");
-  const std::string path =
-      std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-bench-" + std::to_string(getpid()) + ".mid";
+  const std::string path = std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-bench-" +
+                           std::to_string(getpid()) + ".mid";
   std::vector<std::uint8_t> file{'M', 'T', 'h', 'd'};
   PutBe(file, 6, 4);
   PutBe(file, 1, 2);

@@ -17,8 +17,8 @@ namespace {
 
 std::string TempPath() {
   const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-midi-fuzz-" + std::to_string(getpid()) +
-         ".mid";
+  return std::string(dir != nullptr && *dir ? dir : "/tmp") + "/kobrix-midi-fuzz-" +
+         std::to_string(getpid()) + ".mid";
 }
 
 }  // namespace

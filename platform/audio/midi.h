@@ -96,8 +96,12 @@ constexpr BYTE MEVT_SHORTMSG = 0x00;
 constexpr BYTE MEVT_TEMPO = 0x01;
 constexpr BYTE MEVT_NOP = 0x02;
 constexpr BYTE MEVT_LONGMSG = 0x80;
-constexpr DWORD MEVT_EVENTTYPE(DWORD event) { return (event >> 24) & 0xFF; }
-constexpr DWORD MEVT_EVENTPARM(DWORD event) { return event & 0x00FFFFFF; }
+constexpr DWORD MEVT_EVENTTYPE(DWORD event) {
+  return (event >> 24) & 0xFF;
+}
+constexpr DWORD MEVT_EVENTPARM(DWORD event) {
+  return event & 0x00FFFFFF;
+}
 
 // midiStreamProperty: the record for either property is {its size, value}.
 constexpr DWORD MIDIPROP_SET = 0x80000000;

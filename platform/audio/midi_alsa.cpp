@@ -51,10 +51,10 @@ std::vector<PortInfo> ListPorts() {
       const unsigned type = snd_seq_port_info_get_type(port);
       PortInfo p;
       p.info.name = snd_seq_port_info_get_name(port);
-      p.info.technology = (type & (SND_SEQ_PORT_TYPE_SYNTH | SND_SEQ_PORT_TYPE_DIRECT_SAMPLE |
-                                   SND_SEQ_PORT_TYPE_SAMPLE))
-                              ? MOD_SYNTH
-                              : MOD_MIDIPORT;
+      p.info.technology =
+          (type & (SND_SEQ_PORT_TYPE_SYNTH | SND_SEQ_PORT_TYPE_DIRECT_SAMPLE | SND_SEQ_PORT_TYPE_SAMPLE))
+              ? MOD_SYNTH
+              : MOD_MIDIPORT;
       p.address = {id, snd_seq_port_info_get_port(port)};
       ports.push_back(std::move(p));
     }
@@ -76,7 +76,8 @@ class AlsaPort : public MidiPort {
       return MIDIERR_NODEVICE;
     }
     snd_seq_set_client_name(seq_, "Kobrix");
-    port_ = snd_seq_create_simple_port(seq_, "Kobrix MIDI out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+    port_ = snd_seq_create_simple_port(seq_, "Kobrix MIDI out",
+                                       SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
                                        SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (port_ < 0 || snd_seq_connect_to(seq_, port_, to.client, to.port) < 0) return MIDIERR_NODEVICE;
     if (snd_midi_event_new(256, &encoder_) < 0) {
@@ -87,7 +88,8 @@ class AlsaPort : public MidiPort {
   }
 
   void Short(DWORD message, ULONGLONG) override {
-    BYTE bytes[3] = {static_cast<BYTE>(message), static_cast<BYTE>(message >> 8), static_cast<BYTE>(message >> 16)};
+    BYTE bytes[3] = {static_cast<BYTE>(message), static_cast<BYTE>(message >> 8),
+                     static_cast<BYTE>(message >> 16)};
     snd_seq_event_t ev;
     snd_seq_ev_clear(&ev);
     snd_midi_event_reset_encode(encoder_);

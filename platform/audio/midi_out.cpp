@@ -48,7 +48,8 @@ void Scan(DeviceList& list) {
   for (MidiBackend* backend : order) {
     std::vector<MidiDeviceInfo> devices = backend->Devices();
     for (std::size_t i = 0; i < devices.size(); ++i) {
-      if (backend == list.synth.get() && list.mapper < 0) list.mapper = static_cast<long>(list.entries.size());
+      if (backend == list.synth.get() && list.mapper < 0)
+        list.mapper = static_cast<long>(list.entries.size());
       list.entries.push_back({backend, i, devices[i]});
     }
   }

@@ -126,8 +126,8 @@ class SynthPort : public MidiPort {
     format.nAvgBytesPerSec = kRate * 4;
     done_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
     if (done_ == nullptr) return MMSYSERR_NOMEM;
-    MMRESULT result = waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done_), 0,
-                                  CALLBACK_EVENT);
+    MMRESULT result =
+        waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done_), 0, CALLBACK_EVENT);
     if (result != MMSYSERR_NOERROR) {
       out_ = nullptr;
       return result;

@@ -10,8 +10,8 @@
 #include "platform/audio/midi.h"
 
 struct VirtualMidiEvent {
-  ULONGLONG timeUs = 0;     // since the stream started
-  std::vector<BYTE> bytes;  // a short message's status and data, or a long message
+  ULONGLONG timeUs = 0;        // since the stream started
+  std::vector<BYTE> bytes;     // a short message's status and data, or a long message
   DWORD ShortMessage() const;  // status | data1 << 8 | data2 << 16
 };
 

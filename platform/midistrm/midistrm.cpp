@@ -12,8 +12,8 @@ int Run(int command, void* argument) {
       if (open == nullptr) return MMSYSERR_INVALPARAM;
       if (g_stream != nullptr) return MMSYSERR_ALLOCATED;
       UINT device = static_cast<UINT>(open->deviceId);
-      return static_cast<int>(midiStreamOpen(&g_stream, &device, 1, reinterpret_cast<DWORD_PTR>(open->window), 0,
-                                             open->window != nullptr ? CALLBACK_WINDOW : CALLBACK_NULL));
+      return static_cast<int>(midiStreamOpen(&g_stream, &device, 1, reinterpret_cast<DWORD_PTR>(open->window),
+                                             0, open->window != nullptr ? CALLBACK_WINDOW : CALLBACK_NULL));
     }
     case kToolCloseStream: {
       if (g_stream == nullptr) return MMSYSERR_NOERROR;
@@ -36,7 +36,8 @@ int Run(int command, void* argument) {
     case kToolPosition: {
       MMTIME time;
       time.wType = TIME_MS;
-      if (g_stream == nullptr || midiStreamPosition(g_stream, &time, sizeof time) != MMSYSERR_NOERROR) return -1;
+      if (g_stream == nullptr || midiStreamPosition(g_stream, &time, sizeof time) != MMSYSERR_NOERROR)
+        return -1;
       return static_cast<int>(time.u.ms & 0x7FFFFFFF);
     }
     case kToolTimeDivision:

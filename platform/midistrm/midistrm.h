@@ -15,16 +15,16 @@ using ToolEntry = int (*)(int command, void* argument);
 constexpr const char* kToolEntryName = "_TOOLDLLENTRY";
 
 enum MidiToolCommand : int {
-  kToolOpenStream = 0,     // MidiToolOpen*: opens the stream, notices to the window
-  kToolCloseStream = 1,    // none
-  kToolPrepare = 2,        // MIDIHDR*
-  kToolUnprepare = 3,      // MIDIHDR*
-  kToolOut = 4,            // MIDIHDR*, dwBytesRecorded set
-  kToolRestart = 5,        // none
-  kToolStop = 6,           // none
-  kToolPosition = 8,       // none; returns the ms played since the start, -1 without a stream
-  kToolTimeDivision = 9,   // MIDIPROPTIMEDIV*
-  kToolTempo = 10,         // MIDIPROPTEMPO*
+  kToolOpenStream = 0,    // MidiToolOpen*: opens the stream, notices to the window
+  kToolCloseStream = 1,   // none
+  kToolPrepare = 2,       // MIDIHDR*
+  kToolUnprepare = 3,     // MIDIHDR*
+  kToolOut = 4,           // MIDIHDR*, dwBytesRecorded set
+  kToolRestart = 5,       // none
+  kToolStop = 6,          // none
+  kToolPosition = 8,      // none; returns the ms played since the start, -1 without a stream
+  kToolTimeDivision = 9,  // MIDIPROPTIMEDIV*
+  kToolTempo = 10,        // MIDIPROPTEMPO*
 };
 
 struct MidiToolOpen {

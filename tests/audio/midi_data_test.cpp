@@ -1,12 +1,13 @@
 // MIDI files: loading, the tempo map, the stream records of a walk, and the
 // sharing and checking of the loaded files.
+#include "audio/midi_data.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "audio/midi_data.h"
 #include "audio/midi_source_hooks.h"
 #include "midi_fixtures.h"
 #include "support/recording_boxes.h"
@@ -119,7 +120,8 @@ TEST_F(MidiDataTest, HeadersAndTracksLoadOrGiveTheirCode) {
 TEST_F(MidiDataTest, TheTempoMapFollowsTempoAndMeterChanges) {
   // 3/4 at 0.6 s a quarter for 4 quarters, 0.4 s for 2, then 6/8 for 4.
   MidiFileBytes f;
-  f.tracks.push_back(TrackBytes().Meter(0, 3, 2).Tempo(0, 600000).Tempo(384, 400000).Meter(192, 6, 3).End(384));
+  f.tracks.push_back(
+      TrackBytes().Meter(0, 3, 2).Tempo(0, 600000).Tempo(384, 400000).Meter(192, 6, 3).End(384));
   f.tracks.push_back(TrackBytes().NoteOn(0, 0, 60, 100).NoteOff(900, 0, 60).End());
   MidiData* d = Load(f);
   ASSERT_NE(d, nullptr);
@@ -161,13 +163,13 @@ TEST_F(MidiDataTest, AFileWithoutTempoIsAsLongAsItPlays) {
 
 TEST_F(MidiDataTest, HostileTempoAndMeterValuesAreLeftOut) {
   TrackBytes t;
-  t.Event(0, {0xFF, 0x51, 2, 0x07, 0xA1})        // a tempo of two bytes
-      .Tempo(0, 0)                               // tempo 0
-      .Event(0, {0xFF, 0x58, 1, 3})              // a meter of one byte
-      .Meter(0, 0, 2)                            // numerator 0
-      .Meter(0, 4, 9)                            // 1 << 9 does not fit
+  t.Event(0, {0xFF, 0x51, 2, 0x07, 0xA1})  // a tempo of two bytes
+      .Tempo(0, 0)                         // tempo 0
+      .Event(0, {0xFF, 0x58, 1, 3})        // a meter of one byte
+      .Meter(0, 0, 2)                      // numerator 0
+      .Meter(0, 4, 9)                      // 1 << 9 does not fit
       .NoteOn(96, 0, 60, 100)
-      .Event(0, {0xFF, 0x51, 0x83})              // a meta whose length runs out
+      .Event(0, {0xFF, 0x51, 0x83})  // a meta whose length runs out
       ;
   MidiData* d = Load(OneTrack(t));
   ASSERT_NE(d, nullptr);
@@ -188,19 +190,15 @@ TEST_F(MidiDataTest, FillGivesTheStreamRecordsOfTheWindow) {
     std::vector<StreamRecord> expected;
   };
   // 96 ticks a quarter at 0.5 s: 1 ms is 0.192 ticks.
-  const MidiFileBytes levels = OneTrack(TrackBytes()
-                                            .Tempo(0, 600000)
-                                            .Event(0, {0xB0, 7, 100})
-                                            .NoteOn(96, 0, 60, 100)
-                                            .NoteOff(96, 0, 60)
-                                            .End());
+  const MidiFileBytes levels = OneTrack(
+      TrackBytes().Tempo(0, 600000).Event(0, {0xB0, 7, 100}).NoteOn(96, 0, 60, 100).NoteOff(96, 0, 60).End());
   const MidiFileBytes chase = OneTrack(TrackBytes()
-                                           .Event(0, {0xC0, 5})           // program: kept
-                                           .NoteOn(0, 0, 60, 100)         // dropped
-                                           .Event(96, {0xB0, 10, 64})     // pan: kept
-                                           .Event(0, {0xE0, 0, 64})       // pitch bend: dropped
-                                           .Event(0, {0xA0, 60, 20})      // key pressure: dropped
-                                           .NoteOff(0, 0, 60)             // dropped
+                                           .Event(0, {0xC0, 5})        // program: kept
+                                           .NoteOn(0, 0, 60, 100)      // dropped
+                                           .Event(96, {0xB0, 10, 64})  // pan: kept
+                                           .Event(0, {0xE0, 0, 64})    // pitch bend: dropped
+                                           .Event(0, {0xA0, 60, 20})   // key pressure: dropped
+                                           .NoteOff(0, 0, 60)          // dropped
                                            .NoteOn(96, 0, 64, 100)
                                            .NoteOff(96, 0, 64)
                                            .End());
@@ -290,8 +288,12 @@ TEST_F(MidiDataTest, FillGivesTheStreamRecordsOfTheWindow) {
 }
 
 TEST_F(MidiDataTest, FillStopsWithLessThan16BytesLeftAndGoesOnNextTime) {
-  MidiData* d = Load(OneTrack(
-      TrackBytes().NoteOn(0, 0, 60, 100).NoteOn(0, 0, 64, 100).NoteOn(0, 0, 67, 100).NoteOn(0, 0, 72, 100).End(192)));
+  MidiData* d = Load(OneTrack(TrackBytes()
+                                  .NoteOn(0, 0, 60, 100)
+                                  .NoteOn(0, 0, 64, 100)
+                                  .NoteOn(0, 0, 67, 100)
+                                  .NoteOn(0, 0, 72, 100)
+                                  .End(192)));
   ASSERT_NE(d, nullptr);
   d->Rewind(512, 0, 0, 100, 1000);
   unsigned char buffer[64];

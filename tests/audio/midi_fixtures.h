@@ -39,11 +39,12 @@ class TrackBytes {
     return Event(delta, {static_cast<unsigned char>(0x80 | channel), static_cast<unsigned char>(note), 0});
   }
   TrackBytes& Tempo(uint32_t delta, uint32_t us) {
-    return Event(delta, {0xFF, 0x51, 3, static_cast<unsigned char>(us >> 16), static_cast<unsigned char>(us >> 8),
-                         static_cast<unsigned char>(us)});
+    return Event(delta, {0xFF, 0x51, 3, static_cast<unsigned char>(us >> 16),
+                         static_cast<unsigned char>(us >> 8), static_cast<unsigned char>(us)});
   }
   TrackBytes& Meter(uint32_t delta, int numerator, int power) {
-    return Event(delta, {0xFF, 0x58, 4, static_cast<unsigned char>(numerator), static_cast<unsigned char>(power), 24, 8});
+    return Event(delta, {0xFF, 0x58, 4, static_cast<unsigned char>(numerator),
+                         static_cast<unsigned char>(power), 24, 8});
   }
   TrackBytes& Sysex(uint32_t delta, const Bytes& body) {
     PutVarLen(data, delta);

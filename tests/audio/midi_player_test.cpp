@@ -70,8 +70,9 @@ TEST_F(MidiPlayerTest, PrepareStartAndStopIssueTheirCommands) {
   EXPECT_EQ(script_.calls[3].value, 96u);
   EXPECT_EQ(script_.calls[4].value, 500000u);
   const std::vector<uint8_t>& queued = script_.calls[5].bytes;
-  EXPECT_EQ(ReadRecords(queued.data(), queued.size()),
-            (std::vector<StreamRecord>{{0, 0, ShortEvent(0x90, 60, 100), {}}, {96, 0, ShortEvent(0x80, 60), {}}}));
+  EXPECT_EQ(
+      ReadRecords(queued.data(), queued.size()),
+      (std::vector<StreamRecord>{{0, 0, ShortEvent(0x90, 60, 100), {}}, {96, 0, ShortEvent(0x80, 60), {}}}));
   script_.calls.clear();
 
   player.Start();
@@ -95,7 +96,7 @@ TEST_F(MidiPlayerTest, ARangeWithoutAMidiFilmIsRefusedWithoutADevice) {
   ASSERT_NE(song, nullptr);
   AddFilm(song, 5000, 7000, 0);
   MidiPlayer player(FakeTool());
-  EXPECT_FALSE(player.Prepare(films_.First(), 0, 5000, owner_, 512));   // ends where the film starts
+  EXPECT_FALSE(player.Prepare(films_.First(), 0, 5000, owner_, 512));     // ends where the film starts
   EXPECT_FALSE(player.Prepare(films_.First(), 7000, 9000, owner_, 512));  // starts where it ends
   EXPECT_TRUE(script_.calls.empty());
 }
@@ -210,8 +211,8 @@ TEST_F(MidiPlayerTest, TheDeviceListOffersStreamDevicesAndMapsBackTheMapper) {
   IniSetSection("MIDI");
   IniWriteInt("MIDIID", static_cast<int>(VirtualMidi::DeviceId(1)));
   MidiPlayer player(FakeTool());
-  HWND combo = CreateWindowEx(0, WC_COMBOBOX, "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 200, 200, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND combo = CreateWindowEx(0, WC_COMBOBOX, "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 200, 200, nullptr,
+                              nullptr, nullptr, nullptr);
   ASSERT_NE(combo, nullptr);
   player.FillDeviceList(combo);
 
@@ -219,7 +220,8 @@ TEST_F(MidiPlayerTest, TheDeviceListOffersStreamDevicesAndMapsBackTheMapper) {
   // sound font is installed, the two virtual devices, the sequencer's ports.
   std::vector<std::string> expected;
   MIDIOUTCAPS caps;
-  if (midiOutGetDevCaps(MIDI_MAPPER, &caps, sizeof caps) == MMSYSERR_NOERROR) expected.push_back("MIDI Mapper");
+  if (midiOutGetDevCaps(MIDI_MAPPER, &caps, sizeof caps) == MMSYSERR_NOERROR)
+    expected.push_back("MIDI Mapper");
   for (UINT i = 0; i < midiOutGetNumDevs(); ++i) {
     ASSERT_EQ(midiOutGetDevCaps(i, &caps, sizeof caps), MMSYSERR_NOERROR);
     expected.push_back(caps.szPname);

@@ -15,7 +15,8 @@ using Played = std::vector<std::pair<ULONGLONG, DWORD>>;
 
 Played PlayedOn(std::size_t device = 0) {
   Played out;
-  for (const VirtualMidiEvent& e : VirtualMidi::Events(device)) out.push_back({e.timeUs / 1000, e.ShortMessage()});
+  for (const VirtualMidiEvent& e : VirtualMidi::Events(device))
+    out.push_back({e.timeUs / 1000, e.ShortMessage()});
   return out;
 }
 

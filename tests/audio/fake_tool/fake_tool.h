@@ -12,10 +12,10 @@ constexpr int kFakeToolAttach = 99;
 
 struct FakeToolCall {
   int command = -1;
-  int32_t deviceId = 0;         // open
-  HWND window = nullptr;        // open
-  uint32_t value = 0;           // time division, tempo
-  std::vector<uint8_t> bytes;   // a queued buffer's records
+  int32_t deviceId = 0;        // open
+  HWND window = nullptr;       // open
+  uint32_t value = 0;          // time division, tempo
+  std::vector<uint8_t> bytes;  // a queued buffer's records
 };
 
 struct FakeToolScript {

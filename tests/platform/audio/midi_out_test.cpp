@@ -1,8 +1,6 @@
 // MIDI out: streams on the virtual device with a driven clock, their errors,
 // the device list, the sequencer back-end on a machine without one, and the
 // synthesiser heard in the virtual wave output.
-#include "platform/audio/midi.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/audio/midi.h"
 #include "platform/audio/midi_backend.h"
 #include "platform/audio/virtual_audio.h"
 #include "platform/audio/virtual_midi.h"
@@ -93,7 +92,8 @@ TEST_F(MidiOutTest, RecordsPlayWhenTheirTicksFallDueAtTheTempoOfTheirTime) {
       .Record(0, 0x02000000u)  // nothing, in no time
       .Record(48, 0x80000004u, {0xF0, 0x7E, 0x01, 0xF7});
   MIDIHDR* header = buffer.Header();
-  ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream_), header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream_), header, sizeof(MIDIHDR)),
+            MMSYSERR_NOERROR);
   ASSERT_EQ(midiStreamOut(stream_, header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
   // Paused until restarted.
   Advance(1000);
@@ -130,12 +130,14 @@ TEST_F(MidiOutTest, StopHandsBackTheQueueSilencesAndStartsOver) {
   MIDIHDR* a = first.Header();
   MIDIHDR* b = second.Header();
   for (MIDIHDR* h : {a, b}) {
-    ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream_), h, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream_), h, sizeof(MIDIHDR)),
+              MMSYSERR_NOERROR);
     ASSERT_EQ(midiStreamOut(stream_, h, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
   }
   ASSERT_EQ(midiStreamRestart(stream_), MMSYSERR_NOERROR);
   Advance(100);
-  EXPECT_EQ(midiOutUnprepareHeader(reinterpret_cast<HMIDIOUT>(stream_), a, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
+  EXPECT_EQ(midiOutUnprepareHeader(reinterpret_cast<HMIDIOUT>(stream_), a, sizeof(MIDIHDR)),
+            MIDIERR_STILLPLAYING);
   ASSERT_EQ(midiStreamStop(stream_), MMSYSERR_NOERROR);
   EXPECT_EQ(DoneNotices(), (std::vector<MIDIHDR*>{a, b}));
   EXPECT_EQ(VirtualMidi::Silences(), 1);
