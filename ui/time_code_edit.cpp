@@ -39,6 +39,7 @@ DEFINE_RESPONSE_TABLE1(TimeCodeEdit, TControl)
   EV_WM_KEYDOWN,
   EV_WM_LBUTTONDOWN,
   EV_WM_RBUTTONDOWN,
+  EV_WM_RBUTTONDBLCLK,
   EV_WM_LBUTTONUP,
   EV_WM_RBUTTONUP,
   EV_WM_MOUSEMOVE,
@@ -337,6 +338,11 @@ void TimeCodeEdit::EvLButtonDown(UINT, const TPoint& point) {
 }
 
 void TimeCodeEdit::EvRButtonDown(UINT, const TPoint& point) {
+  ButtonDown(point);
+}
+
+void TimeCodeEdit::EvRButtonDblClk(UINT, const TPoint& point) {
+  // A quick second right press starts a drag all the same.
   ButtonDown(point);
 }
 

@@ -44,6 +44,7 @@ class TimeCodeEdit : public TControl {
   void EvKeyDown(UINT key, UINT repeatCount, UINT flags);
   void EvLButtonDown(UINT modKeys, const TPoint& point);
   void EvRButtonDown(UINT modKeys, const TPoint& point);
+  void EvRButtonDblClk(UINT modKeys, const TPoint& point);
   void EvLButtonUp(UINT modKeys, const TPoint& point);
   void EvRButtonUp(UINT modKeys, const TPoint& point);
   void EvMouseMove(UINT modKeys, const TPoint& point);

@@ -357,6 +357,7 @@ TResponseTableEntry MinMax(UINT msg, void (T::*pmf)(MINMAXINFO&)) {
 #define EV_WM_LBUTTONDBLCLK classlib_entries::Mouse<TMyClass>(WM_LBUTTONDBLCLK, &TMyClass::EvLButtonDblClk)
 #define EV_WM_RBUTTONDOWN classlib_entries::Mouse<TMyClass>(WM_RBUTTONDOWN, &TMyClass::EvRButtonDown)
 #define EV_WM_RBUTTONUP classlib_entries::Mouse<TMyClass>(WM_RBUTTONUP, &TMyClass::EvRButtonUp)
+#define EV_WM_RBUTTONDBLCLK classlib_entries::Mouse<TMyClass>(WM_RBUTTONDBLCLK, &TMyClass::EvRButtonDblClk)
 #define EV_WM_MOUSEMOVE classlib_entries::Mouse<TMyClass>(WM_MOUSEMOVE, &TMyClass::EvMouseMove)
 #define EV_WM_SIZE classlib_entries::Size<TMyClass>(WM_SIZE, &TMyClass::EvSize)
 #define EV_WM_TIMER classlib_entries::Uint<TMyClass>(WM_TIMER, &TMyClass::EvTimer)
