@@ -426,10 +426,27 @@ const char* TSlider::GetClassName() {
   return TRACKBAR_CLASS;
 }
 
+TSlider::~TSlider() {
+  if (HWindow != nullptr && ::IsWindow(HWindow)) SendMessage(TBM_SETTHUMBBITMAP, 0, 0);
+  if (Thumb != nullptr) DeleteObject(Thumb);
+}
+
 void TSlider::SetupWindow() {
   TScrollBar::SetupWindow();
   SendMessage(TBM_SETLINESIZE, 0, LineMagnitude);
   SendMessage(TBM_SETPAGESIZE, 0, PageMagnitude);
+  if (!ThumbResId.IsNull() && Thumb == nullptr) Thumb = Module->LoadBitmap(ThumbResId);
+  if (Thumb != nullptr) SendMessage(TBM_SETTHUMBBITMAP, reinterpret_cast<WPARAM>(Thumb), 0);
+  if (TicGap > 0) SetRuler(TicGap);
+}
+
+void TSlider::SetRuler(int ticGap) {
+  TicGap = ticGap;
+  if (HWindow == nullptr) return;
+  const LONG style = GetWindowLong(HWindow, GWL_STYLE);
+  SetWindowLong(HWindow, GWL_STYLE,
+                ticGap > 0 ? style | TBS_AUTOTICKS : style & ~static_cast<LONG>(TBS_AUTOTICKS));
+  SendMessage(TBM_SETTICFREQ, static_cast<WPARAM>(std::max(ticGap, 1)), 0);
 }
 
 void TSlider::SetRange(int min, int max) {

@@ -181,13 +181,17 @@ class TScrollBar : public TControl {
 };
 
 // A slider (trackbar): the scroll bar's interface on the trackbar control.
+// The thumb is drawn as the bitmap resource given, when there is one.
 class TSlider : public TScrollBar {
  public:
   TSlider(TWindow* parent, int id, int x, int y, int w, int h, bool vertical, TResId thumbResId = TResId(),
           TModule* module = nullptr);
   TSlider(TWindow* parent, int resourceId, TResId thumbResId = TResId(), TModule* module = nullptr);
+  ~TSlider() override;
   const char* GetClassName() override;
   void SetupWindow() override;
+  // Tick marks every ticGap positions from the minimum (0: only the ends).
+  void SetRuler(int ticGap);
   void SetRange(int min, int max) override;
   void SetPosition(int position) override;
   int GetPosition() const override;
@@ -198,6 +202,10 @@ class TSlider : public TScrollBar {
 
  protected:
   TResId ThumbResId;
+
+ private:
+  HBITMAP Thumb = nullptr;
+  int TicGap = 0;
 };
 
 class THSlider : public TSlider {
