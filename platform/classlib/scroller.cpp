@@ -55,7 +55,7 @@ void TScroller::ScrollTo(long x, long y) {
   if (dy != 0) ::SetScrollPos(h, SB_VERT, static_cast<int>(YPos), TRUE);
 }
 
-long TScroller::Step(UINT code, int thumbPos, long pos, long line, long page, long range) const {
+long TScroller::Step(UINT code, long thumbPos, long pos, long line, long page, long range) const {
   switch (code) {
     case SB_LINEUP:
       return pos - line;
@@ -78,25 +78,28 @@ long TScroller::Step(UINT code, int thumbPos, long pos, long line, long page, lo
 
 namespace {
 
-// The thumb's place in full: the message carries only 16 bits of it.
-int TrackPos(TWindow* window, int bar, UINT code, int thumbPos) {
-  if ((code != SB_THUMBTRACK && code != SB_THUMBPOSITION) || window == nullptr ||
-      window->GetHandle() == nullptr)
-    return thumbPos;
+// The thumb's place in full: the message carries only its low 16 bits.
+// While the thumb is dragged the bar holds all of them, and the end of the
+// drag repeats the place the drag reached.
+long TrackPos(TWindow* window, int bar, UINT code, int thumbPos, long current) {
+  if (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) return thumbPos;
+  auto same = [thumbPos](long v) { return (v & 0xFFFF) == (thumbPos & 0xFFFF); };
   SCROLLINFO info;
-  info.fMask = code == SB_THUMBTRACK ? SIF_TRACKPOS : SIF_POS;
-  if (!::GetScrollInfo(window->GetHandle(), bar, &info)) return thumbPos;
-  return code == SB_THUMBTRACK ? info.nTrackPos : info.nPos;
+  info.fMask = SIF_TRACKPOS;
+  if (window != nullptr && window->GetHandle() != nullptr &&
+      ::GetScrollInfo(window->GetHandle(), bar, &info) && same(info.nTrackPos))
+    return info.nTrackPos;
+  return same(current) ? current : thumbPos;
 }
 
 }  // namespace
 
 void TScroller::HScroll(UINT code, int thumbPos) {
-  thumbPos = TrackPos(Window, SB_HORZ, code, thumbPos);
-  ScrollTo(Step(code, thumbPos, XPos, XLine, XPage, XRange), YPos);
+  const long pos = TrackPos(Window, SB_HORZ, code, thumbPos, XPos);
+  ScrollTo(Step(code, pos, XPos, XLine, XPage, XRange), YPos);
 }
 
 void TScroller::VScroll(UINT code, int thumbPos) {
-  thumbPos = TrackPos(Window, SB_VERT, code, thumbPos);
-  ScrollTo(XPos, Step(code, thumbPos, YPos, YLine, YPage, YRange));
+  const long pos = TrackPos(Window, SB_VERT, code, thumbPos, YPos);
+  ScrollTo(XPos, Step(code, pos, YPos, YLine, YPage, YRange));
 }

@@ -39,5 +39,5 @@ class TScroller {
   long XPage = 1, YPage = 1;
 
  private:
-  long Step(UINT code, int thumbPos, long pos, long line, long page, long range) const;
+  long Step(UINT code, long thumbPos, long pos, long line, long page, long range) const;
 };

@@ -92,4 +92,24 @@ TEST_F(ScrollerTest, TheWindowsOwnBarsDriveItsScroller) {
   EXPECT_EQ(s.XPage, 20);
 }
 
+TEST_F(ScrollerTest, ADraggedThumbReachesPositionsBeyondSixteenBits) {
+  TScroller& s = *window_->Scroller;
+  s.SetRange(0, 200000);
+  s.SetSBarRange();
+  GuiPumpMessages();
+  const TRect w = window_->GetWindowRect();
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  const POINT thumb{w.right - bar / 2, w.top + bar + 3};
+  GuiMouseMove(thumb.x, thumb.y);
+  GuiMouseButton(0, true, thumb.x, thumb.y);
+  GuiMouseMove(thumb.x, thumb.y + 120);
+  GuiPumpMessages();
+  const long tracked = s.YPos;
+  EXPECT_GT(tracked, 65535);
+  GuiMouseButton(0, false, thumb.x, thumb.y + 120);
+  GuiPumpMessages();
+  EXPECT_EQ(s.YPos, tracked);
+  EXPECT_EQ(Place(), TPoint(0, static_cast<int>(-tracked * 10)));
+}
+
 }  // namespace
