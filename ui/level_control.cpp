@@ -26,15 +26,6 @@ constexpr UINT kCmRange60 = 113;
 constexpr UINT kCmRange96 = 114;
 constexpr UINT kCmSettings = 811;
 
-// Their texts.
-constexpr int kUiSettings = 126;
-constexpr int kUiClearPeak = 244;
-constexpr int kUiPeakHold = 245;
-constexpr int kUiRange24 = 246;
-constexpr int kUiRange48 = 247;
-constexpr int kUiRange60 = 248;
-constexpr int kUiRange96 = 249;
-
 // The time-line's request that opens the settings pages at a page.
 constexpr UINT kTimeLineRequest = WM_USER + 99;
 constexpr WPARAM kOpenSettings = 10;
@@ -306,16 +297,16 @@ void TLevelControl::EvRButtonDown(UINT, const TPoint& point) {
   const bool playing = CurrentShellServices().IsTimeLinePlaying();
   const UINT option = playing ? MF_GRAYED : 0;
   HMENU menu = CreatePopupMenu();
-  AppendMenu(menu, MF_STRING, kCmClearPeak, GetString(kUiClearPeak));
+  AppendMenu(menu, MF_STRING, kCmClearPeak, GetString(ui_string::kClearPeak));
   AppendMenu(menu, MF_STRING | option | (Settings().peakHold ? MF_CHECKED : 0), kCmPeakHold,
-             GetString(kUiPeakHold));
+             GetString(ui_string::kPeakHold));
   AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenu(menu, MF_STRING | option, kCmRange24, GetString(kUiRange24));
-  AppendMenu(menu, MF_STRING | option, kCmRange48, GetString(kUiRange48));
-  AppendMenu(menu, MF_STRING | option, kCmRange60, GetString(kUiRange60));
-  AppendMenu(menu, MF_STRING | option, kCmRange96, GetString(kUiRange96));
+  AppendMenu(menu, MF_STRING | option, kCmRange24, GetString(ui_string::kMeterRange24));
+  AppendMenu(menu, MF_STRING | option, kCmRange48, GetString(ui_string::kMeterRange48));
+  AppendMenu(menu, MF_STRING | option, kCmRange60, GetString(ui_string::kMeterRange60));
+  AppendMenu(menu, MF_STRING | option, kCmRange96, GetString(ui_string::kMeterRange96));
   AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenu(menu, MF_STRING | option, kCmSettings, GetString(kUiSettings));
+  AppendMenu(menu, MF_STRING | option, kCmSettings, GetString(ui_string::kSettingsMenu));
   TPoint at = point;
   ClientToScreen(at);
   TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, HWindow, nullptr);
