@@ -33,6 +33,25 @@ TControl::TControl(TWindow* parent, int resourceId, TModule* module) : TWindow(p
   SetFlag(wfFromResource);
 }
 
+// ---- TTooltip ----
+
+TTooltip::TTooltip(TWindow* parent, bool alwaysTip, TModule* module)
+    : TControl(parent, 0, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, module) {
+  Attr.Style = WS_POPUP | (alwaysTip ? TTS_ALWAYSTIP : 0);
+}
+
+const char* TTooltip::GetClassName() {
+  return TOOLTIPS_CLASS;
+}
+
+void TTooltip::Activate(bool activate) {
+  SendMessage(TTM_ACTIVATE, activate ? TRUE : FALSE);
+}
+
+void TTooltip::SetDelayTime(WPARAM which, int ms) {
+  SendMessage(TTM_SETDELAYTIME, which, MAKELPARAM(ms, 0));
+}
+
 // ---- Buttons ----
 
 TButton::TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h, bool isDefault,

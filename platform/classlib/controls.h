@@ -15,6 +15,8 @@ class TControl : public TWindow {
   TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TModule* module = nullptr);
   // An item of the parent dialog's template.
   TControl(TWindow* parent, int resourceId, TModule* module = nullptr);
+  // An owner-drawn control draws itself here when its parent is asked to.
+  virtual void DrawItem(DRAWITEMSTRUCT& drawInfo) {}
 };
 
 class TButton : public TControl {
@@ -143,6 +145,17 @@ class TComboBox : public TListBox {
 
  private:
   UINT TextLimit;
+};
+
+// A tooltip control: a popup showing the text of the tool under the mouse.
+class TTooltip : public TControl {
+ public:
+  // alwaysTip: also while the owner's window is inactive.
+  explicit TTooltip(TWindow* parent, bool alwaysTip = true, TModule* module = nullptr);
+  const char* GetClassName() override;
+  void Activate(bool activate = true);
+  // Which delay (TTDT_INITIAL ...) in milliseconds.
+  void SetDelayTime(WPARAM which, int ms);
 };
 
 // A scroll bar. SetPosition is the one place every move goes through: the

@@ -9,6 +9,7 @@
 
 #include "platform/classlib/application.h"
 #include "platform/classlib/command_enabler.h"
+#include "platform/classlib/controls.h"
 #include "platform/classlib/frame.h"
 #include "platform/classlib/scroller.h"
 
@@ -64,6 +65,7 @@ DEFINE_RESPONSE_TABLE1(TWindow, TEventHandler)
   EV_WM_HSCROLL,
   EV_WM_VSCROLL,
   EV_WM_SIZE,
+  EV_WM_DRAWITEM,
 END_RESPONSE_TABLE;
 // clang-format on
 
@@ -544,6 +546,16 @@ void TWindow::EvVScroll(UINT code, UINT pos, HWND hWndCtl) {
     return;
   }
   RouteScroll(WM_VSCROLL, code, pos, hWndCtl);
+}
+
+void TWindow::EvDrawItem(UINT, DRAWITEMSTRUCT& drawInfo) {
+  auto* control =
+      drawInfo.CtlType != ODT_MENU ? dynamic_cast<TControl*>(GetWindowPtr(drawInfo.hwndItem)) : nullptr;
+  if (control != nullptr) {
+    control->DrawItem(drawInfo);
+    return;
+  }
+  DefaultProcessing();
 }
 
 void TWindow::EvSize(UINT sizeType, const TSize&) {

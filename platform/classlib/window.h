@@ -156,6 +156,8 @@ class TWindow : public TEventHandler {
   void EvVScroll(UINT code, UINT pos, HWND hWndCtl);
   // A new size gives the scroller its new page.
   void EvSize(UINT sizeType, const TSize& size);
+  // An owner-drawn control of this window draws itself (TControl::DrawItem).
+  void EvDrawItem(UINT ctrlId, DRAWITEMSTRUCT& drawInfo);
   // A scroll notification of this control, passed on by its parent; true
   // when the control took it.
   virtual bool ChildScroll(UINT code, UINT pos);
