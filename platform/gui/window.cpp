@@ -778,6 +778,13 @@ namespace {
 // point through to their parent.
 HWND ChildAtLocked(Window* w, POINT screen) {
   const POINT org = ClientOriginOnScreen(*w);
+  // Children show only within the client area: over the frame (a window's
+  // own scroll bars among it) the window itself is hit.
+  const RECT client{org.x, org.y, org.x + (w->client.right - w->client.left),
+                    org.y + (w->client.bottom - w->client.top)};
+  if (screen.x < client.left || screen.x >= client.right || screen.y < client.top ||
+      screen.y >= client.bottom)
+    return w->handle;
   for (HWND c : w->children) {
     Window* cw = FindWindowRecord(c);
     if (cw == nullptr || !(cw->style & WS_VISIBLE)) continue;

@@ -116,8 +116,10 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
                               (old_client.bottom - old_client.top) != (w->client.bottom - w->client.top);
     const bool client_moved =
         ch.moved || old_client.left != w->client.left || old_client.top != w->client.top;
-    // What WM_WINDOWPOSCHANGED reports: WM_SIZE and WM_MOVE follow real changes only.
+    // What WM_WINDOWPOSCHANGED reports: WM_SIZE and WM_MOVE follow real changes
+    // only, and a new frame (a scroll bar shown) that resizes the client is one.
     if (!ch.sized && !client_sized) wp.flags |= SWP_NOSIZE;
+    if (client_sized) wp.flags &= ~SWP_NOSIZE;
     if (!client_moved) wp.flags |= SWP_NOMOVE;
     if (wp.flags & SWP_SHOWWINDOW) {
       w->style |= WS_VISIBLE;
