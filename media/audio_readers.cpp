@@ -37,6 +37,33 @@ bool ReadFormatChunk(AudioChunkWalker& walker, const AudioChunk& chunk, std::vec
   return walker.ReadExact(chunk.dwDataOffset, bytes->data(), chunk.cksize);
 }
 
+// The length of compressed data in milliseconds: from the "fact" chunk's
+// sample count when the data could hold that many samples, since encoders
+// state the byte rate of some formats wrongly (ffmpeg's IMA ADPCM); from the
+// byte rate otherwise.
+LONG CompressedLengthMs(const WAVEFORMATEX& f, std::int64_t dataBytes, LONG fact) {
+  std::int64_t most = 0;
+  if (f.nChannels > 0) {
+    // At least one bit per sample, and wBitsPerSample bits where it is stated.
+    const std::int64_t bits = std::max<std::int64_t>(f.wBitsPerSample, 1) * f.nChannels;
+    most = (dataBytes * 8 + bits - 1) / bits;
+  }
+  if (fact <= 0 || fact > most || f.nSamplesPerSec == 0) return AudioLengthMs(dataBytes, f.nAvgBytesPerSec);
+  const std::int64_t ms = (std::int64_t{fact} * 1000 + f.nSamplesPerSec / 2) / f.nSamplesPerSec;
+  return static_cast<LONG>(std::min<std::int64_t>(ms, std::numeric_limits<LONG>::max()));
+}
+
+// The sample count of a "fact" chunk in RIFF; -1 when there is none.
+LONG ReadFact(AudioChunkWalker& walker, const AudioChunk& riff) {
+  AudioChunk fact;
+  BYTE v[4];
+  if (walker.FindIn(riff, kFact, 0, &fact) && fact.cksize == 4 && walker.ReadExact(fact.dwDataOffset, v, 4))
+    return static_cast<LONG>(ReadLE32(v));
+  return -1;
+}
+
+bool IsPcmTag(WORD tag) { return tag == WAVE_FORMAT_PCM || tag == WAVE_FORMAT_IEEE_FLOAT; }
+
 // Fills the rest of a read with silence: by 32-bit words, then bytes.
 void FillTail(BYTE* p, std::int64_t count, BYTE value) {
   if (count <= 0) return;
@@ -170,14 +197,7 @@ void TReadWave::ReadHeader() {
   }
   if (result == 0) {
     SetFormat();
-    factLength = 0;
-    if (format->wFormatTag != WAVE_FORMAT_PCM && format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT) {
-      AudioChunk fact;
-      BYTE v[4];
-      factLength = -1;
-      if (walker.FindIn(riff, kFact, 0, &fact) && fact.cksize == 4 && walker.ReadExact(fact.dwDataOffset, v, 4))
-        factLength = static_cast<LONG>(ReadLE32(v));
-    }
+    factLength = IsPcmTag(format->wFormatTag) ? 0 : ReadFact(walker, riff);
     if (!walker.FindIn(riff, kData, 0, &data)) {
       FreeFormat();
       result = kErrInvalidFormat;
@@ -190,7 +210,8 @@ void TReadWave::ReadHeader() {
   }
   dataChunk = data;
   dataChunk.cksize = static_cast<DWORD>(data.available);
-  length = AudioLengthMs(dataChunk.available, format->nAvgBytesPerSec);
+  length = IsPcmTag(format->wFormatTag) ? AudioLengthMs(dataChunk.available, format->nAvgBytesPerSec)
+                                         : CompressedLengthMs(*format, dataChunk.available, factLength);
   ReopenForReaders();
 }
 
@@ -526,6 +547,7 @@ bool ReadWaveInfo(const char* path, WaveInfo* info) {
   f.wBitsPerSample = ReadLE16(bytes + 14);
   f.cbSize = ReadLE16(bytes + 16);
   if (!walker.FindIn(riff, kData, 0, &data)) return false;
-  info->length = AudioLengthMs(data.available, f.nAvgBytesPerSec);
+  info->length = IsPcmTag(f.wFormatTag) ? AudioLengthMs(data.available, f.nAvgBytesPerSec)
+                                        : CompressedLengthMs(f, data.available, ReadFact(walker, riff));
   return true;
 }
