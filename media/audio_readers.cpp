@@ -91,7 +91,11 @@ LONG ReadData(AudioFileHandle& handle, std::int64_t dataOffset, std::int64_t dat
 
 // ---------------------------------------------------------- AudioFileReader
 
+// The open count and the handle change together under openLock: the engine's
+// command thread ends its reading while the main thread may begin one.
+
 bool AudioFileReader::BeginRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount == 0 && !handle_.IsOpen() && !handle_.Open(fileName)) {
     error = kErrFileMissing;
@@ -103,6 +107,7 @@ bool AudioFileReader::BeginRead() {
 }
 
 void AudioFileReader::EndRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount <= 0) return;
   if (--openCount == 0) {
     handle_.Close();
@@ -111,12 +116,14 @@ void AudioFileReader::EndRead() {
 }
 
 bool AudioFileReader::CloseFile() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (!handle_.IsOpen()) return false;
   handle_.Close();
   return true;
 }
 
 bool AudioFileReader::Reopen() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount == 0 || handle_.IsOpen() || handle_.Open(fileName)) {
     error = 0;
     return true;
@@ -126,6 +133,7 @@ bool AudioFileReader::Reopen() {
 }
 
 bool AudioFileReader::OpenHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount > 0 || handle_.IsOpen()) return true;
   if (handle_.Open(fileName)) return true;
@@ -134,6 +142,7 @@ bool AudioFileReader::OpenHandle() {
 }
 
 void AudioFileReader::CloseHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount == 0) handle_.Close();
 }
 
@@ -479,6 +488,7 @@ TReadTmpAudioFile::~TReadTmpAudioFile() {
 }
 
 bool TReadTmpAudioFile::BeginRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount == 0 && !handle_.IsOpen()) {
     if (!handle_.Open(fileName)) {
@@ -493,6 +503,7 @@ bool TReadTmpAudioFile::BeginRead() {
 }
 
 void TReadTmpAudioFile::EndRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount <= 0) return;
   if (--openCount == 0) handle_.Close();
 }
@@ -503,6 +514,7 @@ DWORD TReadTmpAudioFile::LengthInSamples() {
 }
 
 bool TReadTmpAudioFile::OpenHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount > 0 || handle_.IsOpen()) return true;
   if (handle_.Open(fileName)) {
@@ -514,6 +526,7 @@ bool TReadTmpAudioFile::OpenHandle() {
 }
 
 void TReadTmpAudioFile::CloseHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount == 0) handle_.Close();
 }
 
