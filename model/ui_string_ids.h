@@ -33,6 +33,11 @@ inline constexpr int kOpenTempWave = 56;       // "Open temporary Wave-file"
 inline constexpr int kSeekTempWave = 57;       // "Seek temporary Wave-file"
 inline constexpr int kWriteTempWave = 58;      // "Write temporary Wave-file"
 
+// The time-line window.
+inline constexpr int kSetSize = 63;          // "Set Size"
+inline constexpr int kStopBeforeExit = 70;   // "Stop the playback before exiting!"
+inline constexpr int kCloseKobrix = 71;      // "Close KOBRIX"
+
 // What a clip holds, in its status text.
 inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"
 inline constexpr int kKindVideo = 79;          // "VIDEO"
@@ -77,6 +82,12 @@ inline constexpr int kBalanceSlopeStatus = 197;  // "Sloped balance: from %d%% %
 inline constexpr int kRight = 198;               // "right"
 inline constexpr int kLeft = 199;                // "left"
 inline constexpr int kClipNamed = 200;           // "Clip '%s'"
+
+// The lines' own names.
+inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
+inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
+inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
+inline constexpr int kMidiTrack = 205;         // "Midi track"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
