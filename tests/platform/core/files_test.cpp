@@ -659,7 +659,7 @@ TEST(Files, AtomicReplaceSurvivesKilledWriters) {
   ScratchFolder dir;
   ASSERT_TRUE(dir.ok());
   std::string path = dir / "settings";
-  const size_t size = 2 << 20;
+  const size_t size = 1 << 19;
   const std::string versions[2] = {std::string(size, 'A'), std::string(size, 'B')};
   ASSERT_TRUE(WriteFileAtomically(path, versions[0].data(), size));
 
