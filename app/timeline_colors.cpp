@@ -72,8 +72,8 @@ COLORREF DefaultTimeLineColor(int index) {
 void LoadColors() {
   IniSetSection(kSection);
   for (int i = 0; i < kTimeLineColorCount; ++i) {
-    TimeLineColors[i] = static_cast<COLORREF>(IniReadInt(kColors[i].key, static_cast<int>(kColors[i].value))) &
-                        kRgbMask;
+    TimeLineColors[i] =
+        static_cast<COLORREF>(IniReadInt(kColors[i].key, static_cast<int>(kColors[i].value))) & kRgbMask;
   }
   std::snprintf(SchemeDirectory, sizeof SchemeDirectory, "%s", IniReadString("DIRECTORY", ""));
 }

@@ -34,9 +34,9 @@ inline constexpr int kSeekTempWave = 57;       // "Seek temporary Wave-file"
 inline constexpr int kWriteTempWave = 58;      // "Write temporary Wave-file"
 
 // The time-line window.
-inline constexpr int kSetSize = 63;          // "Set Size"
-inline constexpr int kStopBeforeExit = 70;   // "Stop the playback before exiting!"
-inline constexpr int kCloseKobrix = 71;      // "Close KOBRIX"
+inline constexpr int kSetSize = 63;         // "Set Size"
+inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
+inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 
 // What a clip holds, in its status text.
 inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"

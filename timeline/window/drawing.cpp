@@ -52,14 +52,15 @@ void MainTimeLineWindow::DeleteBrushes() {
 }
 
 HBRUSH MainTimeLineWindow::Brush(int colorIndex) const {
-  HBRUSH made = drawing_ && colorIndex >= 0 && colorIndex < kTimeLineColorCount ? drawing_->brushes[colorIndex]
-                                                                                 : nullptr;
+  HBRUSH made = drawing_ && colorIndex >= 0 && colorIndex < kTimeLineColorCount
+                    ? drawing_->brushes[colorIndex]
+                    : nullptr;
   return made ? made : static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
 }
 
 HPEN MainTimeLineWindow::Pen(int colorIndex) const {
-  HPEN made = drawing_ && colorIndex >= 0 && colorIndex < kTimeLineColorCount ? drawing_->pens[colorIndex]
-                                                                              : nullptr;
+  HPEN made =
+      drawing_ && colorIndex >= 0 && colorIndex < kTimeLineColorCount ? drawing_->pens[colorIndex] : nullptr;
   return made ? made : static_cast<HPEN>(GetStockObject(BLACK_PEN));
 }
 
@@ -74,7 +75,8 @@ void MainTimeLineWindow::DrawCursorLine(TDC& dc, const TRect& rect) {
 
 void MainTimeLineWindow::SetCursorShape(HCURSOR cursor) {
   const auto set = [cursor](TWindow* w) {
-    if (w != nullptr && w->IsWindow()) SetClassLongPtr(w->GetHandle(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+    if (w != nullptr && w->IsWindow())
+      SetClassLongPtr(w->GetHandle(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
   };
   videoLine_->hitZone = kNoHitZone;
   vfxLine_->hitZone = kNoHitZone;
@@ -96,8 +98,8 @@ void MainTimeLineWindow::SetPlayCursorShape(bool playing) {
   SetCursorShape(playing ? Cursor(kCursorPlaying) : Cursor(0));
 }
 
-void MainTimeLineWindow::FillRows(TDC& dc, const TRect& rect, const TrackPanel& panel, int32_t rows, HBRUSH first,
-                                  HBRUSH others) const {
+void MainTimeLineWindow::FillRows(TDC& dc, const TRect& rect, const TrackPanel& panel, int32_t rows,
+                                  HBRUSH first, HBRUSH others) const {
   const int gap = borderY_;
   int y = rect.top;
   for (int32_t i = 0; i < rows && i < panel.rowCount; ++i) {
@@ -109,6 +111,7 @@ void MainTimeLineWindow::FillRows(TDC& dc, const TRect& rect, const TrackPanel& 
     y = r.bottom + 1 + gap;
   }
   if (y < rect.bottom) {
-    dc.FillRect(TRect(rect.left, y, rect.right, rect.bottom), static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    dc.FillRect(TRect(rect.left, y, rect.right, rect.bottom),
+                static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
   }
 }

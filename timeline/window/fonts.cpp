@@ -30,8 +30,10 @@ struct FontKeys {
   const char* weight;
   const char* italic;
 };
-constexpr FontKeys kTimeFontKeys = {"TIME_FONT_NAME", "TIME_FONT_SIZE", "TIME_FONT_WEIGHT", "TIME_FONT_ITALIC"};
-constexpr FontKeys kClipFontKeys = {"CLIP_FONT_NAME", "CLIP_FONT_SIZE", "CLIP_FONT_WEIGHT", "CLIP_FONT_ITALIC"};
+constexpr FontKeys kTimeFontKeys = {"TIME_FONT_NAME", "TIME_FONT_SIZE", "TIME_FONT_WEIGHT",
+                                    "TIME_FONT_ITALIC"};
+constexpr FontKeys kClipFontKeys = {"CLIP_FONT_NAME", "CLIP_FONT_SIZE", "CLIP_FONT_WEIGHT",
+                                    "CLIP_FONT_ITALIC"};
 
 LOGFONT ReadFont(const FontKeys& keys) {
   TimeLineFontSpec spec;
@@ -41,7 +43,8 @@ LOGFONT ReadFont(const FontKeys& keys) {
   spec.weight = IniReadInt(keys.weight, FW_NORMAL);
   spec.italic = IniReadInt(keys.italic, 0);
   // The old system font at its old size means the program's usual font.
-  if (spec.size == 16 && spec.weight == FW_NORMAL && spec.italic == 0 && std::strcmp(spec.face, "System") == 0) {
+  if (spec.size == 16 && spec.weight == FW_NORMAL && spec.italic == 0 &&
+      std::strcmp(spec.face, "System") == 0) {
     std::snprintf(spec.face, sizeof spec.face, "%s", kDefaultFace);
     spec.size = kDefaultSize;
   }

@@ -131,16 +131,15 @@ void MainTimeLineWindow::MakeChildren() {
   y += h;
 
   hScroll_ = new TScrollBar(this, kHorzScrollBarId, hw, y, right - hw, hScrollHeight_, true);
-  vScroll_ = new TScrollBar(this, kVertScrollBarId, right, lineAreaTop_, vScrollWidth_, y - lineAreaTop_, false);
+  vScroll_ =
+      new TScrollBar(this, kVertScrollBarId, right, lineAreaTop_, vScrollWidth_, y - lineAreaTop_, false);
   struct ZoomButton {
     const char* text;
     int id;
     int offset;
   };
-  constexpr ZoomButton kZoomButtons[] = {{"/", kCmZoomToProject, 64},
-                                         {"*", kCmZoomInRange, 48},
-                                         {"+", kCmZoomIn, 32},
-                                         {"-", kCmZoomOut, 16}};
+  constexpr ZoomButton kZoomButtons[] = {
+      {"/", kCmZoomToProject, 64}, {"*", kCmZoomInRange, 48}, {"+", kCmZoomIn, 32}, {"-", kCmZoomOut, 16}};
   for (const ZoomButton& b : kZoomButtons) {
     zoomButtons_.push_back(
         new TButton(this, b.id, b.text, hw - b.offset, y, kZoomButtonWidth, hScrollHeight_));
@@ -302,7 +301,8 @@ void MainTimeLineWindow::ComputeLayout(int& width, int& bottom, int& vScrollWidt
       }
       if (shown < lines) vScrollOut = vScrollWidth_;
     }
-    const int area = std::max(width + vScrollWidth - vScrollOut - headerWidth_ - 2 * borderX_, 2 * cellWidth_);
+    const int area =
+        std::max(width + vScrollWidth - vScrollOut - headerWidth_ - 2 * borderX_, 2 * cellWidth_);
     const int newWidth = headerWidth_ + area + 2 * borderX_;
     const bool settled = newWidth == width && y == bottom && vScrollOut == vScrollWidth &&
                          hScrollHeight == hScrollHeight_ && first == firstAudioRow;

@@ -34,8 +34,8 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::CoreEntries() {
 bool MainTimeLineWindow::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
   static constexpr Table kTables[] = {
-      &CoreEntries,         &LayoutEntries,   &FontEntries,     &InputEntries,    &TransportEntries,
-      &ViewCommandEntries,  &ToolEntries,     &ClipEditEntries, &AddMediaEntries, &ProjectEntries,
+      &CoreEntries,        &LayoutEntries, &FontEntries,     &InputEntries,    &TransportEntries,
+      &ViewCommandEntries, &ToolEntries,   &ClipEditEntries, &AddMediaEntries, &ProjectEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
@@ -65,10 +65,8 @@ MainTimeLineWindow::MainTimeLineWindow(TWindow* parent, TimeLinePlayers* players
 
   borderX_ = GetSystemMetrics(SM_CXBORDER);
   borderY_ = GetSystemMetrics(SM_CYBORDER);
-  hScrollArrowWidth_ = GetSystemMetrics(SM_CXHSCROLL);
   hScrollHeight_ = GetSystemMetrics(SM_CYHSCROLL);
   vScrollWidth_ = GetSystemMetrics(SM_CXVSCROLL);
-  vScrollArrowHeight_ = GetSystemMetrics(SM_CYVSCROLL);
   engine_.rowGap = borderY_;
   LoadCursors();
 
@@ -158,7 +156,8 @@ void MainTimeLineWindow::ReleaseProject() {
   released_ = true;
   if (engine_.playing) {
     engine_.CmStop();
-    ShowMessageText(HWindow, GetString(ui_string::kCloseKobrix), MB_ICONEXCLAMATION | MB_OK, GetString(ui_string::kStopBeforeExit));
+    ShowMessageText(HWindow, GetString(ui_string::kCloseKobrix), MB_ICONEXCLAMATION | MB_OK,
+                    GetString(ui_string::kStopBeforeExit));
   }
   for (Film* f = FilmList.First(); f; f = f->next) edit::CloseForUse(f);
   FilmList.Clear();

@@ -309,16 +309,10 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   int headerWidth_ = 0;
   int borderX_ = 1;
   int borderY_ = 1;
-  int hScrollArrowWidth_ = 16;
   int hScrollHeight_ = 16;
   int vScrollWidth_ = 16;
-  int vScrollArrowHeight_ = 16;
   int32_t rulerSubdivisions_ = 2;
   int32_t resizeGuard_ = kResizeGuardStart;
-
-  // State of the editing modes.
-  bool multiselectMode_ = false;
-  bool addPointMode_ = false;
 
   std::unique_ptr<TFont> timeFont_;
   std::unique_ptr<TFont> clipFont_;

@@ -133,7 +133,8 @@ void MainTimeLineWindow::SaveSettings() {
   IniWriteInt("ZOOM_VFX", e.vfxPanel[0].zoom);
   for (int i = 0; i < 2; ++i) IniWriteInt(NumberedKey("ZOOM_VIDEO", i, ""), e.videoPanel[i].zoom);
   IniWriteInt("ZOOM_MIDI", e.midiPanel[0].zoom);
-  for (int i = 0; i < e.audioLineCount; ++i) IniWriteInt(NumberedKey("ZOOM_AUDIO", i, ""), e.audioPanel[i].zoom);
+  for (int i = 0; i < e.audioLineCount; ++i)
+    IniWriteInt(NumberedKey("ZOOM_AUDIO", i, ""), e.audioPanel[i].zoom);
   WriteBool("BIG_AUDIO_METER", s.bigAudioMeter);
   WriteBool("SHOW_AUDIO_METER", s.audioMeterShown);
   WriteBool("MULTY_SOLO", s.multiSolo);

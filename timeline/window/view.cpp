@@ -141,8 +141,7 @@ int32_t MainTimeLineWindow::AudioAreaExtent() {
   return audioLines_->Attr.Y + audioLines_->Attr.H;
 }
 
-// The project frame shows the flag in its caption; it reads it from the
-// engine when it sets the caption.
+// The project frame shows the flag in its caption.
 void MainTimeLineWindow::ShowModified(bool) {}
 
 void MainTimeLineWindow::ShowStatusText(const char* text) {

@@ -4,15 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "audio/audio_player.h"
+#include "model/film.h"
 #include "model/film_fakes.h"
 #include "model/ini.h"
 #include "model/mark_list.h"
@@ -27,15 +25,6 @@
 
 namespace timelinetest {
 
-// Every settings write reaches the disk before it returns; a memory-backed
-// folder keeps the many writes of a settings save quick.
-inline std::string QuickTempFolder() {
-  if (access("/dev/shm", W_OK) == 0) return "/dev/shm";
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
-// A frame that counts the Settings command its client asks for.
 class TestFrame : public TDecoratedFrame {
  public:
   explicit TestFrame(TWindow* client) : TDecoratedFrame(nullptr, "Kobrix", client) {}
@@ -100,7 +89,8 @@ class TimeLineTest : public filmtest::FilmTest {
 
   // The window in its frame at (x, y), w x h, shown, with the frame's
   // start-up request run.
-  MainTimeLineWindow& Open(int w = 1000, int h = 700, TimeLinePlayers* players = nullptr, int x = 40, int y = 40) {
+  MainTimeLineWindow& Open(int w = 1000, int h = 700, TimeLinePlayers* players = nullptr, int x = 40,
+                           int y = 40) {
     window_ = new MainTimeLineWindow(nullptr, players);
     frame_ = new TestFrame(window_);
     frame_->Attr.X = x;
@@ -138,6 +128,23 @@ class TimeLineTest : public filmtest::FilmTest {
     window_->ScreenToClient(a);
     window_->ScreenToClient(b);
     return TRect(a.x, a.y, b.x, b.y);
+  }
+
+  // Clips placed on the time-line as the edit operations leave them: linked,
+  // holding one use of each source. in and out are source times.
+  Film* VideoFilm(filmtest::FakeVideo* video, int32_t row, int32_t start, int32_t in, int32_t out) {
+    filmtest::FakeClip clip(video, nullptr, nullptr, in, out, out - in);
+    return Place(new Film(clip, start, kKindVideo, 0, row));
+  }
+  Film* AudioFilm(filmtest::FakeAudio* audio, int32_t line, int32_t start, int32_t length) {
+    filmtest::FakeClip clip(nullptr, audio, nullptr, 0, length, length);
+    return Place(new Film(clip, start, kKindAudio, line, 0));
+  }
+  Film* Place(Film* f) {
+    Film::Link(f, FilmList);
+    if (f->video) f->video->BeginRead();
+    if (f->audio) f->audio->BeginRead();
+    return f;
   }
 
   ScopedEnv quickTemp_{"TMPDIR", QuickTempFolder()};
