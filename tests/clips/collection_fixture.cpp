@@ -148,7 +148,7 @@ void WriteMidi(const std::string& path) {
   WriteFileBytes(path, file);
 }
 
-bool Run(const std::string& command, Bytes* output) {
+bool RunCommand(const std::string& command, Bytes* output) {
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return false;
   unsigned char buffer[65536];
@@ -159,7 +159,7 @@ bool Run(const std::string& command, Bytes* output) {
 }
 
 bool HaveTool(const char* tool) {
-  return Run(std::string("command -v ") + tool + " >/dev/null 2>&1");
+  return RunCommand(std::string("command -v ") + tool + " >/dev/null 2>&1");
 }
 
 WAVEFORMATEX OutputHooks::OutputFormat() {

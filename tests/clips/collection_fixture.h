@@ -36,7 +36,7 @@ void WriteAvi(const std::string& path, int width, int height, double fps, int fr
 void WriteMidi(const std::string& path);
 
 bool HaveTool(const char* tool);
-bool Run(const std::string& command, Bytes* output = nullptr);
+bool RunCommand(const std::string& command, Bytes* output = nullptr);
 
 // ---- What the collection asks of its frame, recorded.
 class RecordingShell : public CollectionShell {
