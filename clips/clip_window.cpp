@@ -47,9 +47,10 @@ int MidiIcon(bool inKind) {
   return inKind ? 1031 : 1032;
 }
 
+// A text too wide for its place ends in "..." rather than in half a letter.
 void DrawLine(TDC& dc, const char* text, COLORREF color, const TRect& rect, UINT format) {
   dc.SetTextColor(color);
-  dc.DrawText(text, -1, rect, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  dc.DrawText(text, -1, rect, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
 }  // namespace
@@ -260,7 +261,8 @@ void ClipWindow::Paint(TDC& dc, bool, TRect&) {
       const char* dot = std::strchr(clip.name, '.');
       const int length = dot != nullptr ? static_cast<int>(dot - clip.name) : -1;
       dc.SetTextColor(ClipCollection::TileTextColor());
-      dc.DrawText(clip.name, length, client, DT_CENTER | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
+      dc.DrawText(clip.name, length, client,
+                  DT_CENTER | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
   }
   dc.SetBkMode(oldMode);
