@@ -3,6 +3,7 @@
 // sub-records, and the waveform overviews (1200) of the sounds the tiles
 // use. A record is {u32 id, i32 size, size bytes}, little-endian; texts
 // count their NUL. Ids a reader does not know are skipped by their size.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -237,6 +238,11 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
     if (status != kErrOk) return status;
   }
 
+  // A clip stored without its length on the time-line takes its in and out
+  // span, so that what is written back reads back.
+  const bool completed = duration < 1;
+  if (completed) duration = std::max(1, outTime - inTime);
+
   // The file, as the load found it: relative paths lie under the collection's
   // folder, and a file once missing has its answer in the moved-file list.
   char resolved[MAX_PATH] = {};
@@ -329,6 +335,7 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
     ShowMessage(window, GetString(ui_string::kLoadClipCollection), MB_ICONEXCLAMATION,
                 GetString(ui_string::kSourceSizeDiffers), path);
   }
+  if (completed && result == kErrOk) result = kErrAlreadyDone;
   return result;
 }
 

@@ -399,6 +399,22 @@ TEST_F(CollectionFileTest, ADamagedFileKeepsWhatCameBeforeTheDamage) {
     EXPECT_TRUE(boxes.shown.empty());
     boxes.shown.clear();
   }
+
+  // A clip stored without its duration takes its span, and what is saved
+  // of it reads back.
+  ASSERT_TRUE(collection_->DeleteAll(false));
+  collection_->SetModified(false);
+  const Bytes noDuration = Text(1101, "D") + Text(1102, "a.wav") + Scalar(1104, 100) + Scalar(1105, 700) +
+                           Scalar(1107, 1000) + Scalar(1109, 2) + Scalar(1110, 2);
+  EXPECT_EQ(LoadBytes(File(Record(1100, noDuration))), 0);
+  ASSERT_EQ(Names(), std::vector<std::string>{"D"});
+  EXPECT_EQ(collection_->Tile(0)->clip.duration, 600);
+  EXPECT_TRUE(collection_->IsModified());
+  const std::string again = Media("again.prc");
+  ASSERT_TRUE(Save(again, Media("")));
+  ASSERT_TRUE(collection_->DeleteAll(false));
+  EXPECT_EQ(Load(again), 0);
+  EXPECT_EQ(Names(), std::vector<std::string>{"D"});
 }
 
 TEST_F(CollectionFileTest, AMissingFileIsAskedForOncePerLoad) {

@@ -197,6 +197,10 @@ std::string CollectionTest::IniValue(const char* key) {
 }
 
 ClipCollection& CollectionTest::Open(int width, int height, int orientation) {
+  return OpenWith(new ClipCollection(nullptr, orientation), width, height);
+}
+
+ClipCollection& CollectionTest::OpenWith(ClipCollection* collection, int width, int height) {
   frame_ = new TFrameWindow(nullptr, "Clip Collection");
   frame_->Attr.X = 20;
   frame_->Attr.Y = 20;
@@ -204,7 +208,7 @@ ClipCollection& CollectionTest::Open(int width, int height, int orientation) {
   frame_->Attr.H = 900;
   EXPECT_TRUE(frame_->Create());
   frame_->Show(SW_SHOW);
-  collection_ = new ClipCollection(nullptr, orientation);
+  collection_ = collection;
   TEScrollWindow* scroll = collection_->GetScrollWindow();
   scroll->SetParent(frame_);
   // The client edge takes two pixels on every side.

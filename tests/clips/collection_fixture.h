@@ -90,6 +90,8 @@ class CollectionTest : public ::testing::Test {
   // The collection in a frame, its scroll window's client area (without
   // bars) width x height.
   ClipCollection& Open(int width = 600, int height = 400, int orientation = 1);
+  // The same with a collection the test made.
+  ClipCollection& OpenWith(ClipCollection* collection, int width = 600, int height = 400);
   // Closes the frame with the collection in it.
   void Close();
   // Sizes the scroll window's client area, as the frame does when the user

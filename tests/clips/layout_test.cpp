@@ -135,5 +135,24 @@ TEST_F(LayoutTest, TheCaretSurroundsTheSelectedTileAndComesIntoView) {
   EXPECT_TRUE(collection_->CaretShown());
 }
 
+TEST_F(LayoutTest, TheViewCommandsChooseTheModeAndCheckItsItem) {
+  Open(500, 300);
+  AddTiles(3);
+  collection_->SendMessage(WM_COMMAND, 453);
+  EXPECT_EQ(collection_->GetViewMode(), kViewLargeIcons);
+  EXPECT_EQ(shell_.viewModes.back(), kViewLargeIcons);
+  EXPECT_EQ(collection_->Tile(0)->GetViewMode(), kViewLargeIcons);
+  EXPECT_EQ(collection_->Tile(0)->GetClientRect().Size(), TSize(128, 115));
+  for (UINT id = 451; id <= 454; ++id) {
+    struct Item : TCommandEnabler {
+      using TCommandEnabler::TCommandEnabler;
+      int Checked() const { return Check; }
+    } item(id, collection_->GetHandle());
+    collection_->RouteCommandEnable(item);
+    EXPECT_TRUE(item.IsEnabled()) << id;
+    EXPECT_EQ(item.Checked(), id == 453 ? TCommandEnabler::Checked : TCommandEnabler::Unchecked) << id;
+  }
+}
+
 }  // namespace
 }  // namespace cliptest

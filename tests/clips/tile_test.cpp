@@ -189,5 +189,80 @@ TEST_F(TileTest, ANewViewModeMakesThePictureAndTheFittedPathAgain) {
   EXPECT_STRNE(tile->FittedPath(), "");
 }
 
+// A collection that keeps the messages its tiles send it.
+class ListeningCollection : public ClipCollection {
+ public:
+  ListeningCollection() : ClipCollection(nullptr) {}
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_COMMAND || msg == WM_RBUTTONDOWN) heard.push_back({msg, wParam, lParam});
+    return ClipCollection::WindowProc(msg, wParam, lParam);
+  }
+  struct Message {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+  std::vector<Message> heard;
+};
+
+TEST_F(TileTest, ATileHandsItsDoubleClickAndRightClickToTheCollection) {
+  auto* listening = new ListeningCollection;
+  OpenWith(listening, 800, 600);
+  ClipWindow* first = TileOf(Wave("a.wav"), kViewLargeIcons);
+  ClipWindow* second = TileOf(Wave("b.wav"), kViewLargeIcons);
+  const TRect place = PlaceOf(second);
+  GuiClick(second->GetHandle(), 10, 20);
+  GuiClick(second->GetHandle(), 10, 20);  // a double click
+  GuiClick(second->GetHandle(), 30, 40, 1);
+  GuiPumpMessages();
+  ASSERT_EQ(listening->heard.size(), 2u);
+  EXPECT_EQ(listening->heard[0].msg, static_cast<UINT>(WM_COMMAND));
+  EXPECT_EQ(LOWORD(listening->heard[0].wParam), 321);
+  EXPECT_EQ(listening->heard[0].lParam, reinterpret_cast<LPARAM>(second->GetHandle()));
+  // The right press in the collection's own coordinates (the tile's border
+  // is one pixel).
+  EXPECT_EQ(listening->heard[1].msg, static_cast<UINT>(WM_RBUTTONDOWN));
+  EXPECT_EQ(GET_X_LPARAM(listening->heard[1].lParam), place.left + 1 + 30);
+  EXPECT_EQ(GET_Y_LPARAM(listening->heard[1].lParam), place.top + 1 + 40);
+  (void)first;
+}
+
+TEST_F(TileTest, TheTilesOfASourceAreRedrawnAtOnce) {
+  ClipWindow* picture = TileOf(Avi("scene.avi"), kViewFullInfo);
+  ClipWindow* sound = TileOf(Wave("music.wav"), kViewFullInfo);
+  const std::string midi = Media("tune.mid");
+  WriteMidi(midi);
+  ClipWindow* tune = TileOf(midi, kViewFullInfo);
+  GuiPumpMessages();
+  auto pending = [](ClipWindow* tile) {
+    RECT r{};
+    return GetUpdateRect(tile->GetHandle(), &r, FALSE) != 0;
+  };
+  for (int i = 0; i < collection_->TileCount(); ++i) ASSERT_FALSE(pending(collection_->Tile(i))) << i;
+  collection_->RedrawClipsOfAudio(sound->clip.audio);
+  EXPECT_TRUE(pending(sound));
+  EXPECT_FALSE(pending(picture));
+  GuiPumpMessages();
+  collection_->RedrawClipsOfAudio(picture->clip.audio);
+  EXPECT_TRUE(pending(picture));
+  GuiPumpMessages();
+  // A clip whose kind leaves its sound out is not the sound's.
+  picture->clip.kind = kClipVideo;
+  collection_->RedrawClipsOfAudio(picture->clip.audio);
+  EXPECT_FALSE(pending(picture));
+  collection_->RedrawClipsOfMidi(tune->clip.midi);
+  EXPECT_TRUE(pending(tune));
+  EXPECT_FALSE(pending(sound));
+  GuiPumpMessages();
+  // A changed picture file: its tiles let go of their faces.
+  Paint(picture);
+  ASSERT_NE(picture->clip.thumbnail, nullptr);
+  collection_->DropThumbnails(picture->clip.video);
+  EXPECT_EQ(picture->clip.thumbnail, nullptr);
+  EXPECT_TRUE(pending(picture));
+  collection_->RedrawClipsOfVideo(picture->clip.video);
+  EXPECT_FALSE(pending(sound));
+}
+
 }  // namespace
 }  // namespace cliptest
