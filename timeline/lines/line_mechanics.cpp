@@ -132,7 +132,7 @@ int32_t MarkNear(MainTimeLineWindow& timeline, const Film& film, int32_t t) {
   return i >= 0 ? i : -1;
 }
 
-bool OnMarkRow(MainTimeLineWindow&, int y, int rowBottom) {
+bool OnMarkRow(int y, int rowBottom) {
   return std::abs(y - (rowBottom - kMarkHalf)) <= kHitPixels;
 }
 

@@ -26,7 +26,6 @@
 #include "platform/core/types.h"
 #include "timeline/lines/hit_zone.h"
 
-class ClipItem;
 class Film;
 class MainTimeLineWindow;
 class TWindow;
@@ -49,7 +48,7 @@ int32_t TimeUnder(MainTimeLineWindow& timeline, int x);
 // -1 when none.
 int32_t MarkNear(MainTimeLineWindow& timeline, const Film& film, int32_t t);
 // Whether y is on the marks of a row whose last pixel row is rowBottom.
-bool OnMarkRow(MainTimeLineWindow& timeline, int y, int rowBottom);
+bool OnMarkRow(int y, int rowBottom);
 // The trim zones of a clip wider than 14 pixels near its edges, else the
 // clip's body.
 int32_t EdgeZone(MainTimeLineWindow& timeline, const Film& film, int x);
@@ -80,8 +79,8 @@ bool OnTimeLine(const Film* film);
 // cut into the new first frame replaces the old one.
 void RenewStartPicture(MainTimeLineWindow& timeline, Film* film);
 
-// The nearest film before (after false) or after film in the list that
-// shares one of its lines; it limits trims. Null when none.
+// The nearest film before film in the list (after it, with after) that
+// shares one of its lines: it limits trims. Null when none.
 Film* LimitingNeighbour(const Film& film, bool after);
 // A press that may start a drag: the undo step waits for its first change,
 // and the overview count starts again.

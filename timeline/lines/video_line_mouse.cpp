@@ -48,8 +48,8 @@ void TVideoLine::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
   int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
   if (zone < 0) {
     markIndex_ = MarkNear(timeline_, *pointerFilm_, t);
-    zone = markIndex_ >= 0 && OnMarkRow(timeline_, p.y, row.bottom) ? kZoneMark
-                                                                    : EdgeZone(timeline_, *pointerFilm_, p.x);
+    zone =
+        markIndex_ >= 0 && OnMarkRow(p.y, row.bottom) ? kZoneMark : EdgeZone(timeline_, *pointerFilm_, p.x);
   }
   if (zone != hitZone) SetHitCursor(zone);
 }

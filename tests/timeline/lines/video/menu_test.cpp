@@ -86,8 +86,9 @@ class Menus : public VideoLineTest {
     SetModalHook([&](HWND popup) {
       HMENU menu = reinterpret_cast<HMENU>(SendMessage(popup, MN_GETHMENU, 0, 0));
       Read(menu, "", items);
-      if (command != 0)
+      if (command != 0) {
         EXPECT_TRUE(Choose(popup, menu, command)) << command << " in " << ::testing::PrintToString(items);
+      }
     });
     // The keys that work a submenu go where the focus is.
     SetFocus(Line().GetHandle());
