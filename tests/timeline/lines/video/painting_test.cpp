@@ -175,6 +175,36 @@ TEST_F(Painting, MarksAreActiveInTheGravityGroupAndPassiveOtherwise) {
   EXPECT_FALSE(ColumnsWith(TimeLineColors[kColorActiveClipMark], 304, 340, 20, 47).empty());
 }
 
+TEST_F(Painting, ADayLongClipDrawsItsMarksAtTheClosestZoom) {
+  OpenRows(1, 1);
+  DistinctColors();
+  TimeLineEngine& e = Engine();
+  constexpr int32_t kDay = 86400000;
+  e.SetLength(kDay);
+  // The closest zoom the day allows: about 24 pixels a millisecond.
+  e.scale = 1;
+  e.factor = 1000;
+  e.origin = kDay - 1010;
+  e.UpdateScrollRange();
+  ASSERT_GT(e.factor, 20);
+  filmtest::FakeVideo* v = Video("day.avi", 2160000);
+  Film* f = VideoFilm(v, 0, 0, 0, kDay);
+  ASSERT_EQ(f->end, kDay);
+  // Marks far left of the view and inside it: source time is time-line time.
+  ASSERT_TRUE(f->marks.AddMark(40));
+  ASSERT_TRUE(f->marks.AddMark(kDay - 1000));
+  f->marks.SetName(1, "end");
+  f->ComputeOrigin();
+  tl_->InvalidateAll();
+  GuiPumpMessages();
+  const int x = e.PosToPixel(kDay - 1000);
+  ASSERT_GT(x, 0);
+  const int y = e.videoPanel[0].bottom - 2;
+  EXPECT_EQ(Pixel(x, y), TimeLineColors[kColorActiveClipMark]);
+  EXPECT_EQ(Pixel(x - 40, y), TimeLineColors[kColorNonSelectedClip]);
+  EXPECT_FALSE(ColumnsWith(TimeLineColors[kColorActiveClipMark], x + 4, x + 40, 20, 47).empty());
+}
+
 TEST_F(Painting, ARepaintDecodesNothing) {
   OpenRows(0, 1);
   Zoom(4);
