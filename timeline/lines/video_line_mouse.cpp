@@ -294,7 +294,7 @@ void TVideoLine::MoveClips(int32_t d, int y) {
       CountDragStep(timeline_);
     }
   }
-  TPoint at(e.PosToPixelUnclamped(FramesToMs(anchorFrame_, Rate())), y);
+  TPoint at(HoldX(e.PosToPixelUnclamped(FramesToMs(anchorFrame_, Rate())), e.width), y);
   ClientToScreen(at);
   const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
   if (zone != hitZone) SetHitCursor(zone);
