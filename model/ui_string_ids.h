@@ -49,6 +49,7 @@ inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
 inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
+inline constexpr int kSettingsMenu = 126;       // "Settings..."
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 
 // Key-frame alignment of a clip's start.
@@ -90,6 +91,14 @@ inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
 inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
 inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
+
+// The level meters' menu.
+inline constexpr int kClearPeak = 244;     // "Clear peak"
+inline constexpr int kPeakHold = 245;      // "Peak hold"
+inline constexpr int kMeterRange24 = 246;  // "-24dB..0dB"
+inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
+inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
+inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
