@@ -297,6 +297,8 @@ class AudioPlayer {
   bool IsReaderRunning() const { return readerRunning_.load(); }
   // A command thread runs (it ends when the device closes).
   bool HasCommandThread();
+  // Sets owner under the state lock.
+  void SetOwner(HWND window);
   DWORD GetCommandThreadId() const { return commandThreadId_; }
   CRITICAL_SECTION& MixingLock() { return mixLock_; }
   CRITICAL_SECTION& StateLock() { return stateLock_; }
@@ -396,6 +398,7 @@ class AudioPlayer {
   DWORD commandThreadId_ = 0;
   DWORD ownerThread_ = 0;      // the thread of the owner window
   bool commandEnded_ = false;  // the command thread saw the device close
+  HWND closeOwner_ = nullptr;  // the owner when the device was closed
   HANDLE readerThread_ = nullptr;
   HANDLE mixerThread_ = nullptr;
   std::atomic<bool> readerRunning_{false};

@@ -487,6 +487,9 @@ TEST_F(WindowTest, TheClassCursorShowsOverTheClientAreaAndResourceCursorsAreFoun
   POINT at;
   GetCursorPos(&at);
   EXPECT_EQ(at.x, p.x);
+  // The next run registers the class again, with its own cursor.
+  DestroyWindow(child);
+  EXPECT_TRUE(UnregisterClass("CursorTest", nullptr));
 }
 
 TEST_F(WindowTest, ScrollWindowMovesThePixelsAndRepaintsTheUncoveredStrip) {
