@@ -188,7 +188,9 @@ class StripTest : public timelinetest::TimeLineTest {
   // A right click whose popup menu hook sees the menu; choose: the command
   // to click in it, 0 for none.
   static void RightClick(TWindow* w, int x, int y, const std::function<void(HMENU)>& read, UINT choose = 0) {
+    bool opened = false;
     SetModalHook([&](HWND popup) {
+      opened = true;
       HMENU menu = reinterpret_cast<HMENU>(SendMessage(popup, MN_GETHMENU, 0, 0));
       if (read) read(menu);
       if (choose == 0) return;
@@ -208,6 +210,7 @@ class StripTest : public timelinetest::TimeLineTest {
     Release(w, x, y, 1);
     SetModalHook(nullptr);
     GuiPumpMessages();
+    EXPECT_TRUE(opened) << "no menu at " << x << "," << y;
   }
 
   // Undo steps the history can go back.
