@@ -56,6 +56,7 @@ inline constexpr int kPasteAudioEffects = 121;           // "Paste Audio Effect(
 inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect(s)"
 inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
 
+inline constexpr int kSettingsMenu = 126;       // "Settings..."
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 
 // Key-frame alignment of a clip's start.
@@ -118,6 +119,14 @@ inline constexpr int kUseEffectsItem = 240;        // "Use audio effect(s)"
 inline constexpr int kPasteEffectsItem = 241;      // "Paste audio effect(s)"
 inline constexpr int kAddEffectsItem = 242;        // "Add audio effect(s)"
 inline constexpr int kDeleteEffectsItem = 243;     // "Delete audio effect(s)"
+
+// The level meters' menu.
+inline constexpr int kClearPeak = 244;     // "Clear peak"
+inline constexpr int kPeakHold = 245;      // "Peak hold"
+inline constexpr int kMeterRange24 = 246;  // "-24dB..0dB"
+inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
+inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
+inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 

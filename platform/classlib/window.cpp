@@ -9,7 +9,9 @@
 
 #include "platform/classlib/application.h"
 #include "platform/classlib/command_enabler.h"
+#include "platform/classlib/controls.h"
 #include "platform/classlib/frame.h"
+#include "platform/classlib/scroller.h"
 
 namespace {
 
@@ -62,6 +64,8 @@ DEFINE_RESPONSE_TABLE1(TWindow, TEventHandler)
   EV_WM_ENTERIDLE,
   EV_WM_HSCROLL,
   EV_WM_VSCROLL,
+  EV_WM_SIZE,
+  EV_WM_DRAWITEM,
 END_RESPONSE_TABLE;
 // clang-format on
 
@@ -88,6 +92,7 @@ TWindow::~TWindow() {
   while (!ChildList.empty()) delete ChildList.back();
   if (h != nullptr && !alias && ::IsWindow(h)) ::DestroyWindow(h);
   if (hAccel != nullptr) DestroyAcceleratorTable(hAccel);
+  delete Scroller;
   if (Parent != nullptr) Parent->RemoveChild(this);
   auto it = Tokens().find(this);
   if (it != Tokens().end()) {
@@ -199,6 +204,10 @@ void TWindow::PerformSetup() {
 }
 
 void TWindow::SetupWindow() {
+  if (Scroller != nullptr) {
+    Scroller->SetPageSize();
+    Scroller->SetSBarRange();
+  }
   CreateChildren();
 }
 
@@ -524,11 +533,34 @@ LRESULT TWindow::EvEnterIdle(UINT source, HWND hWndDlg) {
 }
 
 void TWindow::EvHScroll(UINT code, UINT pos, HWND hWndCtl) {
+  if (hWndCtl == nullptr && Scroller != nullptr) {
+    Scroller->HScroll(code, static_cast<short>(pos));
+    return;
+  }
   RouteScroll(WM_HSCROLL, code, pos, hWndCtl);
 }
 
 void TWindow::EvVScroll(UINT code, UINT pos, HWND hWndCtl) {
+  if (hWndCtl == nullptr && Scroller != nullptr) {
+    Scroller->VScroll(code, static_cast<short>(pos));
+    return;
+  }
   RouteScroll(WM_VSCROLL, code, pos, hWndCtl);
+}
+
+void TWindow::EvDrawItem(UINT, DRAWITEMSTRUCT& drawInfo) {
+  auto* control =
+      drawInfo.CtlType != ODT_MENU ? dynamic_cast<TControl*>(GetWindowPtr(drawInfo.hwndItem)) : nullptr;
+  if (control != nullptr) {
+    control->DrawItem(drawInfo);
+    return;
+  }
+  DefaultProcessing();
+}
+
+void TWindow::EvSize(UINT sizeType, const TSize&) {
+  DefaultProcessing();
+  if (Scroller != nullptr && sizeType != SIZE_MINIMIZED) Scroller->SetPageSize();
 }
 
 void TWindow::RouteScroll(UINT, UINT code, UINT pos, HWND hWndCtl) {

@@ -788,6 +788,13 @@ namespace {
 // point through to their parent.
 HWND ChildAtLocked(Window* w, POINT screen) {
   const POINT org = ClientOriginOnScreen(*w);
+  // Children show only within the client area: over the frame (a window's
+  // own scroll bars among it) the window itself is hit.
+  const RECT client{org.x, org.y, org.x + (w->client.right - w->client.left),
+                    org.y + (w->client.bottom - w->client.top)};
+  if (screen.x < client.left || screen.x >= client.right || screen.y < client.top ||
+      screen.y >= client.bottom)
+    return w->handle;
   for (HWND c : w->children) {
     Window* cw = FindWindowRecord(c);
     if (cw == nullptr || !(cw->style & WS_VISIBLE)) continue;
@@ -1092,8 +1099,10 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
                               (old_client.bottom - old_client.top) != (w->client.bottom - w->client.top);
     const bool client_moved =
         ch.moved || old_client.left != w->client.left || old_client.top != w->client.top;
-    // What WM_WINDOWPOSCHANGED reports: WM_SIZE and WM_MOVE follow real changes only.
+    // What WM_WINDOWPOSCHANGED reports: WM_SIZE and WM_MOVE follow real changes
+    // only, and a new frame (a scroll bar shown) that resizes the client is one.
     if (!ch.sized && !client_sized) wp.flags |= SWP_NOSIZE;
+    if (client_sized) wp.flags &= ~SWP_NOSIZE;
     if (!client_moved) wp.flags |= SWP_NOMOVE;
     if (wp.flags & SWP_SHOWWINDOW) {
       w->style |= WS_VISIBLE;

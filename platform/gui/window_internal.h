@@ -140,8 +140,8 @@ void PaintNonClient(HWND hwnd, bool active);
 LRESULT NonClientHitTest(HWND hwnd, POINT screen);
 // The menu bar of a top-level window in window coordinates (empty without
 // one), and the part of the window that a display which draws its own
-// frame and caption shows: the client area with the menu bar above it
-// (under TreeLock()).
+// frame and caption shows: the client area with the menu bar above it and
+// the window's own scroll bars beside it (under TreeLock()).
 RECT MenuBarRectLocked(const Window& w);
 RECT ShownArea(const Window& w);
 

@@ -484,6 +484,30 @@ TEST_F(WindowTest, ScrollWindowMovesThePixelsAndRepaintsTheUncoveredStrip) {
   EXPECT_EQ(last.right, client.right);
 }
 
+TEST_F(WindowTest, ATopLevelWindowShowsItsOwnScrollBarsWithItsClientArea) {
+  // A popup without a frame: what the display shows of it is its client
+  // area and its scroll bars, on either back-end.
+  HWND w = Frame(40, 40, 300, 200, WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL);
+  SetScrollRange(w, SB_VERT, 0, 50, TRUE);
+  SetScrollRange(w, SB_HORZ, 0, 50, TRUE);
+  GuiPumpMessages();
+  std::vector<std::uint32_t> pixels;
+  int pw = 0, ph = 0;
+  ASSERT_TRUE(GuiCaptureWindow(w, &pixels, &pw, &ph));
+  EXPECT_EQ(pw, 300);
+  EXPECT_EQ(ph, 200);
+  RECT client;
+  GetClientRect(w, &client);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const std::uint32_t want = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  // The arrow buttons' faces at the top of the vertical bar and the left
+  // of the horizontal one.
+  EXPECT_EQ(pixels[static_cast<std::size_t>(2 * pw + client.right + 2)], want);
+  EXPECT_EQ(pixels[static_cast<std::size_t>((client.bottom + 2) * pw + 2)], want);
+  EXPECT_EQ(client.right, 300 - bar);
+}
+
 TEST_F(WindowTest, CloseFromTheSystemMenuDestroysAndReparentingMovesAChild) {
   HWND a = Frame(0, 0, 300, 200);
   HWND b = Frame(400, 0, 300, 200);
