@@ -1,7 +1,6 @@
 #include "timeline/header/selection_line.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 #include "app/timeline_colors.h"
@@ -12,40 +11,23 @@
 #include "resources/timeline_strip_ids.h"
 #include "timeline/header/snap_to_edge.h"
 #include "timeline/window/main_timeline_window.h"
+#include "ui/control_brushes.h"
+#include "ui/level_control.h"
 
 namespace {
 
 // The project frame's fifth menu is the Range menu.
 constexpr int kRangeMenuPosition = 4;
 
-int32_t Threshold(float db) {
-  if (db < -96.0f) return 0;
-  if (db >= 0.0f) return 32767;
-  return static_cast<int32_t>(std::pow(10.0, db * 0.05) * 32767.0 + 0.499);
-}
-
-LevelBands DefaultBands() {
-  return {{Threshold(-60.0f), Threshold(-48.0f), Threshold(-12.0f), Threshold(-3.0f)},
-          {RGB(0, 0, 192), RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 255, 0), RGB(255, 0, 0)}};
-}
-
-LevelBands g_bands = DefaultBands();
-
-int BandOf(int32_t level, const LevelBands& bands) {
+// The level meter's band of a level: below its first threshold the first.
+int BandOf(int32_t level) {
+  const int32_t* thresholds = TLevelControl::Settings().thresholds;
   int band = 0;
-  while (band < 4 && level >= bands.thresholds[band]) ++band;
+  while (band < 4 && level >= thresholds[band]) ++band;
   return band;
 }
 
 }  // namespace
-
-const LevelBands& CurrentLevelBands() {
-  return g_bands;
-}
-
-void SetLevelBands(const LevelBands& bands) {
-  g_bands = bands;
-}
 
 // clang-format off
 DEFINE_RESPONSE_TABLE1(TSelectionLine, TimeLineChild)
@@ -104,7 +86,6 @@ void TSelectionLine::PaintLevels(TDC& dc, int x1, int x2, const TRect& rows) {
   const double k = static_cast<double>(n) * std::max(e.scale, 1) / (span * std::max(e.factor, 1));
   // Counted from where the range starts, also when that is out of view.
   const int xStart = e.PosToPixelUnclamped(e.selStart);
-  const LevelBands& bands = CurrentLevelBands();
 
   auto bandAt = [&](int x) {
     int64_t first = static_cast<int64_t>((x - xStart) * k);
@@ -113,7 +94,7 @@ void TSelectionLine::PaintLevels(TDC& dc, int x1, int x2, const TRect& rows) {
     last = std::clamp<int64_t>(std::max(last, first + 1), first + 1, n);
     int32_t loudest = levels_[first];
     for (int64_t i = first + 1; i < last; ++i) loudest = std::max<int32_t>(loudest, levels_[i]);
-    return BandOf(loudest, bands);
+    return BandOf(loudest);
   };
 
   int runStart = x1;
@@ -121,9 +102,7 @@ void TSelectionLine::PaintLevels(TDC& dc, int x1, int x2, const TRect& rows) {
   for (int x = x1 + 1; x <= x2; ++x) {
     const int band = x < x2 ? bandAt(x) : -1;
     if (band == runBand) continue;
-    HBRUSH brush = CreateSolidBrush(bands.colors[runBand]);
-    dc.FillRect(TRect(runStart, rows.top, x, rows.bottom), brush);
-    DeleteObject(brush);
+    dc.FillRect(TRect(runStart, rows.top, x, rows.bottom), BrightBandBrush(runBand));
     runStart = x;
     runBand = band;
   }

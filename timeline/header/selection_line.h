@@ -11,16 +11,6 @@
 #include "timeline/header/strip_support.h"
 #include "timeline/window/child_window.h"
 
-// The level meter's colour bands: the upper edges of the first four as
-// linear amplitudes (0..32767) and the colours of all five. The meters
-// install theirs; until then the meter's defaults (-60, -48, -12 and -3 dB).
-struct LevelBands {
-  int32_t thresholds[4];
-  COLORREF colors[5];
-};
-const LevelBands& CurrentLevelBands();
-void SetLevelBands(const LevelBands& bands);
-
 class TSelectionLine : public TimeLineChild {
  public:
   static constexpr int kArrow = 0;
