@@ -35,6 +35,10 @@ DEFINE_RESPONSE_TABLE1(TCurTimeText, TimeLineChild)
   EV_COMMAND(strip_command::kPasteMasterEffects, CmPasteMasterEffects),
   EV_COMMAND(strip_command::kAddMasterEffects, CmAddMasterEffects),
   EV_COMMAND(strip_command::kDeleteMasterEffects, CmDeleteMasterEffects),
+  EV_COMMAND_ENABLE(strip_command::kPasteMasterEffects, CePasteMasterEffects),
+  EV_COMMAND_ENABLE(strip_command::kAddMasterEffects, CePasteMasterEffects),
+  EV_COMMAND_ENABLE(strip_command::kDeleteMasterEffects, CeDeleteMasterEffects),
+  EV_COMMAND_ENABLE(strip_command::kUseMasterEffects, CeUseMasterEffects),
 END_RESPONSE_TABLE;
 // clang-format on
 
@@ -124,6 +128,22 @@ void TCurTimeText::EvRButtonDown(UINT, const TPoint& point) {
   TPoint screen = point;
   ClientToScreen(screen);
   menu.TrackPopupMenu(TPM_RIGHTBUTTON, screen, 0, HWindow);
+}
+
+// Paste and Add need a default list to copy from; Delete and Use a master list.
+void TCurTimeText::CePasteMasterEffects(TCommandEnabler& ce) {
+  ce.Enable(EffectList::DefaultList() != nullptr);
+}
+
+void TCurTimeText::CeDeleteMasterEffects(TCommandEnabler& ce) {
+  ce.Enable(MasterList() != nullptr);
+}
+
+void TCurTimeText::CeUseMasterEffects(TCommandEnabler& ce) {
+  EffectList* master = MasterList();
+  ce.Enable(master != nullptr);
+  ce.SetCheck(master != nullptr && master->bypass == 0 ? TCommandEnabler::Checked
+                                                       : TCommandEnabler::Unchecked);
 }
 
 void TCurTimeText::CmSetCurrentTime() {

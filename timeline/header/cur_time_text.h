@@ -39,6 +39,9 @@ class TCurTimeText : public TimeLineChild {
   void CmPasteMasterEffects();
   void CmAddMasterEffects();
   void CmDeleteMasterEffects();
+  void CePasteMasterEffects(TCommandEnabler& ce);
+  void CeDeleteMasterEffects(TCommandEnabler& ce);
+  void CeUseMasterEffects(TCommandEnabler& ce);
 
  private:
   EffectList* MasterList();

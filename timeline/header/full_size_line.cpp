@@ -300,13 +300,15 @@ void TFullSizeLine::EvMouseMove(UINT modKeys, const TPoint& point) {
       Invalidate(false);
       break;
     case kMoving: {
-      const int32_t span = end_ - start_;
       const int32_t length = Length();
+      // A view longer than the project has nowhere to go: it stays at the
+      // project's start rather than zoom in on what is left.
+      if (e.VisibleSpan() >= length) break;
+      const int32_t span = end_ - start_;
       int32_t start = std::max(t - grab_, 0);
       int32_t end = start + span;
       if (end > length) {
         end = length;
-        // A view longer than the project stays at the project's start.
         start = std::max(length - span, 0);
       }
       if (start != start_) {
