@@ -244,5 +244,19 @@ TEST_F(OverviewTest, TheStripShowsTheRangeTheClipsTheViewAndTheCursor) {
   EXPECT_EQ(GuiReadPixel(h, 350, rowY(2)), TimeLineColors[kColorCurTime]);
 }
 
+// The cursor's column is redrawn where it was and where it goes.
+TEST_F(OverviewTest, TheCursorMovesOnTheStrip) {
+  Engine().ZoomToRange(0, 5000);
+  Engine().SetPlayCursor(30000, false);
+  GuiPumpMessages();
+  const HWND h = strip_line_->GetHandle();
+  const int y = Mid();
+  EXPECT_EQ(GuiReadPixel(h, 300, y), TimeLineColors[kColorCurTime]);
+  Engine().SetPlayCursor(45000, false);
+  GuiPumpMessages();
+  EXPECT_NE(GuiReadPixel(h, 300, y), TimeLineColors[kColorCurTime]);
+  EXPECT_EQ(GuiReadPixel(h, 450, y), TimeLineColors[kColorCurTime]);
+}
+
 }  // namespace
 }  // namespace striptest

@@ -13,6 +13,7 @@
 #include "platform/core/time.h"
 #include "strip_fixture.h"
 #include "timeline/header/time_code.h"
+#include "timeline/lines/audio_lines.h"
 
 namespace striptest {
 namespace {
@@ -158,6 +159,33 @@ TEST_F(RulerMouseTest, WithAutoScrollATimerStepsEvery150Ms) {
   GuiPumpMessages();
   EXPECT_EQ(strip_->scrolls.size(), 2u);
   Release(ruler_, 200, Top());
+}
+
+// A click in a line handed to the ruler drags the cursor as a press on
+// the ruler would.
+TEST_F(RulerMouseTest, ACursorDragCanBeginFromALine) {
+  Press(window_->AudioLines(), 120, 5);
+  ruler_->BeginCursorDrag(120);
+  EXPECT_EQ(ruler_->CursorKind(), TTimeCode::kDraggingTime);
+  EXPECT_EQ(Engine().cursor, 1200);
+  EXPECT_EQ(GetCapture(), ruler_->GetHandle());
+  MoveTo(ruler_, 180, Top());
+  EXPECT_EQ(Engine().cursor, 1800);
+  Release(ruler_, 180, Top());
+  EXPECT_FALSE(ruler_->IsDragging());
+}
+
+// While playing the ruler stops playback instead of dragging.
+TEST_F(RulerMouseTest, APressWhilePlayingStops) {
+  Engine().playing = true;
+  Press(ruler_, 100, Top());
+  Release(ruler_, 100, Top());
+  EXPECT_FALSE(Engine().playing);
+  EXPECT_FALSE(ruler_->IsDragging());
+  Engine().playing = true;
+  ruler_->BeginCursorDrag(100);
+  EXPECT_FALSE(Engine().playing);
+  EXPECT_FALSE(ruler_->IsDragging());
 }
 
 // ---- Scrubbing on the virtual device.

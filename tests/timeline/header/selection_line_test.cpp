@@ -5,6 +5,8 @@
 
 #include "app/timeline_colors.h"
 #include "strip_fixture.h"
+#include "timeline/header/sel_size_text.h"
+#include "timeline/lines/audio_lines.h"
 #include "ui/level_control.h"
 
 namespace striptest {
@@ -112,6 +114,23 @@ TEST_F(SelectionLineTest, TheDraggedEdgeSnapsToMarks) {
   MoveTo(line_, 300, 3);
   EXPECT_EQ(Range(), std::make_pair(1000, 3040));
   Release(line_, 300, 3);
+}
+
+// A click in a line handed to the range starts a new one there.
+TEST_F(SelectionLineTest, ARangeDragCanBeginFromALine) {
+  Engine().SetMarkRange(1000, 3000);
+  Engine().SetPlayCursor(500, false);
+  Press(window_->AudioLines(), 150, 5);
+  line_->BeginRangeDrag(150);
+  EXPECT_EQ(Range(), std::make_pair(1500, 1500));
+  EXPECT_EQ(Engine().cursor, 1500);
+  EXPECT_EQ(line_->CursorKind(), TSelectionLine::kDragging);
+  MoveTo(line_, 250, 3);
+  EXPECT_EQ(Range(), std::make_pair(1500, 2500));
+  EXPECT_EQ(Engine().cursor, 2500);
+  Release(line_, 250, 3);
+  EXPECT_EQ(line_->DragState(), 0);
+  EXPECT_STREQ(window_->SelSizeText()->Text(), "1:000ms");
 }
 
 TEST_F(SelectionLineTest, TheRangeMenuGetsTwoItemsForItsTimeOnly) {
