@@ -215,8 +215,9 @@ UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName
 bool ReadSmallFile(const std::string& path, size_t limit, std::string* text);
 
 // Replaces the file at path as a whole: writes NAME.tmp-XXXXXX in the same
-// folder, flushes it to the disk and renames it over NAME, so that a crash
-// at any moment leaves either the old file or the new one. Keeps the old
+// folder (locked while it is written), flushes it to the disk and renames it
+// over NAME, so that a crash at any moment leaves either the old file or the
+// new one. Keeps the old
 // file's permissions. False (last error set) when anything failed; the old
 // file is then untouched.
 bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
@@ -225,3 +226,7 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size)
 // what it opens itself); false from write abandons the replacement.
 bool ReplaceFileAtomically(const std::string& path,
                            const std::function<bool(int fd, const std::string& temp)>& write);
+// Removes the temporary files that replacements of path left when their
+// writer died (a writer holds a lock on its own until the rename). Each
+// replacement does this first; start-up does it for the files it saves.
+void RemoveStaleTemporaries(const std::string& path);

@@ -298,7 +298,8 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
   const std::string_view newValue = value != nullptr ? Trim(value) : std::string_view();
   if (sectionName.empty() || HasLineBreak(sectionName)) return FALSE;
   if (key != nullptr &&
-      (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string_view::npos)) {
+      (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string_view::npos ||
+       keyName.front() == '[')) {  // "[" would read back as a section
     return FALSE;
   }
   if (HasLineBreak(newValue)) return FALSE;

@@ -162,6 +162,9 @@ TEST_F(ProfileTest, TextsThatWouldBreakTheFileAreRefused) {
   EXPECT_FALSE(WritePrivateProfileString("A", "x", "1\r\n[B]\r\ny=2", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A", "k=v", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A", "k\nv", "1", path_.c_str()));
+  // Would read back as a section.
+  EXPECT_FALSE(WritePrivateProfileString("A", "[B]", "1", path_.c_str()));
+  EXPECT_FALSE(WritePrivateProfileString("A", " [B", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A]\n[B", "x", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("", "x", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A", "", "1", path_.c_str()));
