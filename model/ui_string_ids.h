@@ -44,11 +44,18 @@ inline constexpr int kKindVideo = 79;          // "VIDEO"
 inline constexpr int kKindAudio = 80;          // "AUDIO"
 inline constexpr int kKindMidi = 81;           // "MIDI"
 
+inline constexpr int kProject = 91;               // "Project"
 inline constexpr int kLoadProject = 96;         // "Load Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
 inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
+
+// The master effects of the cursor-time display.
+inline constexpr int kPasteAudioEffects = 121;           // "Paste Audio Effect(s)"
+inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect(s)"
+inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
+
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 
@@ -83,6 +90,7 @@ inline constexpr int kBalanceSlopeStatus = 197;  // "Sloped balance: from %d%% %
 inline constexpr int kRight = 198;               // "right"
 inline constexpr int kLeft = 199;                // "left"
 inline constexpr int kClipNamed = 200;           // "Clip '%s'"
+inline constexpr int kSetCurrentTime = 201;       // "Set Current Time"
 
 // The lines' own names.
 inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
@@ -91,6 +99,28 @@ inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
 inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
 inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
+
+// The header strip: the ruler, the range and the overview.
+inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
+inline constexpr int kMarkName = 211;            // "Mark Name"
+inline constexpr int kMarkPosition = 212;        // "Mark Position"
+inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
+inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
+inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
+// The ruler's and the cursor-time display's menus.
+inline constexpr int kPlayItem = 231;              // "Play"
+inline constexpr int kShowVideoItem = 232;         // "Show video"
+inline constexpr int kPlayAudioItem = 233;         // "Play audio"
+inline constexpr int kAutoScrollItem = 234;        // "Auto-scroll rolls"
+inline constexpr int kAlignToFrameItem = 235;      // "Align to nearest frame"
+inline constexpr int kAttractToMarksItem = 236;    // "Attract to marks"
+inline constexpr int kSetCurrentTimeItem = 237;    // "Set current time"
+inline constexpr int kAddNewEffectsItem = 238;     // "Add new audio effect(s)..."
+inline constexpr int kEditEffectsItem = 239;       // "Edit audio effect(s)..."
+inline constexpr int kUseEffectsItem = 240;        // "Use audio effect(s)"
+inline constexpr int kPasteEffectsItem = 241;      // "Paste audio effect(s)"
+inline constexpr int kAddEffectsItem = 242;        // "Add audio effect(s)"
+inline constexpr int kDeleteEffectsItem = 243;     // "Delete audio effect(s)"
 
 // The level meters' menu.
 inline constexpr int kClearPeak = 244;     // "Clear peak"
@@ -134,6 +164,13 @@ inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame bef
 
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;
+
+inline constexpr int kStopItem = 368;            // "Stop"
+inline constexpr int kAddMarkItem = 376;          // "Add mark"
+inline constexpr int kRemoveMarkItem = 377;       // "Remove mark"
+inline constexpr int kMarkNameItem = 378;         // "Mark name..."
+inline constexpr int kSetMarkPositionItem = 379;  // "Set mark position..."
+inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
 inline constexpr int kOpenClip = 433;              // "Open Clip"

@@ -188,6 +188,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void ShowStatusText(const char* text) override;
   bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) override;
   void SetPlayCursorShape(bool playing) override;
+  int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override;
 
   // ---- Scrolling, the rubber band, range clicks, idle redraws (input.cpp).
   // Line steps move by one scroll step (one audio line), thumb moves to
@@ -204,6 +205,10 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual bool DrawPendingClip();
   // Every click on a clip toggles its selection (the lines read it).
   bool multiselectMode = false;
+
+  // ---- The range (commands/range.cpp).
+  // The range becomes the extent of all clips.
+  virtual void CmIncludeAllClips();
 
   // ---- Transport (commands/transport.cpp).
   virtual void PlayOnce(int32_t start, int32_t end);
