@@ -102,8 +102,6 @@ inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
 
 // The header strip: the ruler, the range and the overview.
 inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
-inline constexpr int kMarkName = 211;            // "Mark Name"
-inline constexpr int kMarkPosition = 212;        // "Mark Position"
 inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
 inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
 inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
@@ -166,10 +164,6 @@ inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame bef
 inline constexpr int kSummaryLabelBase = 327;
 
 inline constexpr int kStopItem = 368;            // "Stop"
-inline constexpr int kAddMarkItem = 376;          // "Add mark"
-inline constexpr int kRemoveMarkItem = 377;       // "Remove mark"
-inline constexpr int kMarkNameItem = 378;         // "Mark name..."
-inline constexpr int kSetMarkPositionItem = 379;  // "Set mark position..."
 inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
