@@ -5,6 +5,8 @@
 // data, the loop jumps to a key frame half a second ahead of the clock and
 // counts what it dropped. A drawing codec is handed its frames as many
 // frames ahead as it buffers.
+#include <algorithm>
+
 #include "media/video_data.h"
 #include "model/message_box.h"
 #include "platform/core/time.h"
@@ -136,11 +138,12 @@ int32_t AviSubPlayer::DisplayLoop(bool drawingCodec, float fps) {
     const int32_t dueMs = static_cast<int32_t>(static_cast<double>(at) * 1000.0 / fps + 0.499);
     int32_t wait = dueMs - Elapsed();
     if (wait > 0) {
-      while (wait > kSleepSliceMs) {
-        if (StopWait(kSleepSliceMs)) return stopped();
-        wait -= kSleepSliceMs;
+      // In slices, so that a stop is seen soon; the rest is measured anew
+      // each time, as the clock follows the audio.
+      while (wait > 0) {
+        if (StopWait(static_cast<DWORD>(std::min(wait, kSleepSliceMs)))) return stopped();
+        wait = dueMs - Elapsed();
       }
-      if (StopWait(static_cast<DWORD>(wait))) return stopped();
       late = 0;
     } else if (++late > perSecond) {
       Sleep(0);

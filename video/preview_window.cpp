@@ -11,6 +11,7 @@ constexpr WPARAM kOpenSettings = 10;
 constexpr LPARAM kVideoSettingsPage = 2;
 constexpr int kPreviewIcon = 1007;
 constexpr int kProjectAccelerators = 100;
+constexpr int kSmallestPicture = 8;
 
 constexpr int kStrSettings = 126;  // "Settings..."
 constexpr int kStrZoomHalf = 127;  // "Zoom: 1/2"
@@ -35,6 +36,7 @@ DEFINE_RESPONSE_TABLE1(PreviewWindow, TWindow)
   EV_WM_ERASEBKGND,
   EV_WM_PALETTECHANGED,
   EV_WM_SYSCOMMAND,
+  EV_WM_GETMINMAXINFO,
   EV_COMMAND_AND_ID(kCm311, CmTimeLine), EV_COMMAND_AND_ID(kCm312, CmTimeLine),
   EV_COMMAND_AND_ID(kCm313, CmTimeLine), EV_COMMAND_AND_ID(kCm314, CmTimeLine),
   EV_COMMAND_AND_ID(kCm315, CmTimeLine), EV_COMMAND_AND_ID(kCm316, CmTimeLine),
@@ -124,6 +126,15 @@ void PreviewWindow::EvSysCommand(UINT command, const TPoint&) {
     return;
   }
   DefaultProcessing();
+}
+
+void PreviewWindow::EvGetMinMaxInfo(MINMAXINFO& info) {
+  // A tiny video keeps a tiny picture: the window may be as small as the
+  // smallest preview.
+  RECT r{0, 0, kSmallestPicture, kSmallestPicture};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLong(HWindow, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLong(HWindow, GWL_EXSTYLE)));
+  info.ptMinTrackSize = POINT{r.right - r.left, r.bottom - r.top};
 }
 
 void PreviewWindow::CmTimeLine(WPARAM id) {

@@ -44,6 +44,7 @@ class PreviewWindow : public TWindow {
   bool EvEraseBkgnd(HDC dc);
   void EvPaletteChanged(HWND changer);
   void EvSysCommand(UINT command, const TPoint& point);
+  void EvGetMinMaxInfo(MINMAXINFO& info);
   void CmTimeLine(WPARAM id);
 
   DECLARE_RESPONSE_TABLE(PreviewWindow);

@@ -478,8 +478,13 @@ DWORD AviSubPlayer::DisplayThreadProc(LPVOID player) {
 }
 
 int32_t AviSubPlayer::StartReader() {
+  // Running from here on, so that GetState never sees a reader not yet started.
+  readerState = kSubRunning;
   readerThread = CreateThread(nullptr, kThreadStack, &ReaderThreadProc, this, 0, nullptr);
-  if (readerThread == nullptr) return kErrNoMemory;
+  if (readerThread == nullptr) {
+    readerState = 0;
+    return kErrNoMemory;
+  }
   readerRunning = true;
   return 0;
 }

@@ -124,6 +124,10 @@ class AviSubPlayer : public SubVideoPlayer {
   static bool LastImageComplete() { return lastImageComplete_; }
   static void SetLastImageComplete(bool complete) { lastImageComplete_ = complete; }
 
+  // The reader thread's state: 3 reading, 4 all read, 5 failed.
+  int32_t ReaderState() const { return readerState; }
+  // The preview window, or null.
+  PreviewWindow* Preview() const { return preview; }
   // The play list (for tests and the board player).
   const FrameEntry* PlayList() const { return playList.get(); }
   int32_t Count() const { return count; }

@@ -176,7 +176,10 @@ bool TWindow::Create() {
   if (!Attr.AccelTable.IsNull() && hAccel == nullptr) hAccel = Module->LoadAccelerators(Attr.AccelTable);
   TWindow* saved = Creating();
   Creating() = this;
-  HWND h = CreateWindowEx(Attr.ExStyle, GetClassName(), Title.c_str(), Attr.Style, Attr.X, Attr.Y, Attr.W,
+  // The window is bound to this object during its creation messages, while
+  // it has no text yet; its name must not change meanwhile.
+  const std::string title = Title;
+  HWND h = CreateWindowEx(Attr.ExStyle, GetClassName(), title.c_str(), Attr.Style, Attr.X, Attr.Y, Attr.W,
                           Attr.H, parent, menu, Module->GetInstance(), Attr.Param);
   Creating() = saved;
   if (h == nullptr) {
@@ -228,6 +231,9 @@ void TWindow::Attach(HWND hwnd, bool subclass) {
     SetFlag(wfAlias);
   }
   if (GetWindowLong(hwnd, GWL_STYLE) & WS_CHILD) Attr.Id = GetDlgCtrlID(hwnd);
+  // A window made by Create gets its text from Title; until its first
+  // messages are through it has none.
+  if (Creating() == this) return;
   char text[256];
   ::GetWindowText(hwnd, text, sizeof text);
   Title = text;

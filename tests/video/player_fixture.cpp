@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "media/frame_decoder.h"
 #include "media/key_frame.h"
@@ -310,6 +312,23 @@ int ThreadCount() {
   return n;
 }
 
+int SettledThreadCount(int count) {
+  int n = ThreadCount();
+  for (int i = 0; i < 2000 && n != count; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    n = ThreadCount();
+  }
+  return n;
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 5000; ++i) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return done();
+}
+
 void AddSegment(FilmListHead& list, VideoSource* source, int32_t in, int32_t start, int32_t end) {
   Film::Link(new Film(source, in, start, end), list);
 }
@@ -345,7 +364,7 @@ void PlayerTest::TearDown() {
   DrawDibSetScreenTarget(nullptr);
   DrawDibSetPresenter(nullptr);
   GuiPumpMessages();
-  EXPECT_EQ(ThreadCount(), threadsBefore_) << "a thread was left behind";
+  EXPECT_EQ(SettledThreadCount(threadsBefore_), threadsBefore_) << "a thread was left behind";
 }
 
 AVIVideoData* PlayerTest::Use(const std::string& path) {

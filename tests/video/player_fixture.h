@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -165,6 +166,13 @@ class NotifyWindow {
 
 // Threads of this process now.
 int ThreadCount();
+// Waits (a short real time at most) until the process has count threads:
+// an ended thread leaves the process a moment after it was joined.
+int SettledThreadCount(int count);
+
+// Polls (a short real time at most) until done says so: for what a thread
+// does at once once the clock has moved.
+bool WaitUntil(const std::function<bool()>& done);
 
 // Films over [start, end) ms of a source from source time in, linked in a
 // list that owns them.
