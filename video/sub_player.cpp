@@ -146,7 +146,8 @@ int32_t AviSubPlayer::GetState() {
   if (readerState == kSubFailed || displayState == kSubFailed) return kSubFailed;
   if (displayState != kSubRunning) return displayState;
   if (readerState == kSubRunning) return kSubRunning;
-  if (shown < readIndex) return kSubRunning;
+  // Frames handed to a codec ahead are still to be shown.
+  if (shown - ahead < readIndex) return kSubRunning;
   return readerState;
 }
 
