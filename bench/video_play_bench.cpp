@@ -34,8 +34,9 @@ class Clip {
     if (mkdtemp(pattern.data()) == nullptr) return;
     folder_ = pattern;
     path_ = folder_ + "/mjpeg720.avi";
-    const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -frames:v " +
-                             std::to_string(kFrames) + " -c:v mjpeg -q:v 3 -pix_fmt yuvj422p " + path_;
+    const std::string make =
+        "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -frames:v " +
+        std::to_string(kFrames) + " -c:v mjpeg -q:v 3 -pix_fmt yuvj422p " + path_;
     ok_ = std::system(make.c_str()) == 0;
   }
   ~Clip() {

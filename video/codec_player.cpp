@@ -1,7 +1,7 @@
 #include "video/codec_player.h"
 
 #include "media/video_data.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "video/player.h"
 #include "video/preview_window.h"
 

@@ -8,11 +8,10 @@
 #include <algorithm>
 
 #include "media/video_data.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "platform/core/time.h"
 #include "video/fifo_pipe.h"
 #include "video/sub_player.h"
-#include "video/video_errors.h"
 
 namespace {
 
@@ -117,10 +116,10 @@ int32_t AviSubPlayer::DisplayLoop(bool drawingCodec, float fps) {
               fifo->Release(kNotRead, 0);
               done = true;
             } else {
-              return failed(drawingCodec ? video_error::kCodec : kErrFatal);
+              return failed(drawingCodec ? kErrCodec : kErrFatal);
             }
           } else {
-            if (!LoopDecode(e, flags)) return failed(video_error::kCodec);
+            if (!LoopDecode(e, flags)) return failed(kErrCodec);
             SetLastShown(e.source, e.frame);
             if (!hurried) {
               if (drawingCodec || LoopDraw()) hurry = 0;

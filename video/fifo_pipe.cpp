@@ -62,6 +62,7 @@ void FifoPipe::Commit(int32_t pos, uint32_t size) {
 }
 
 void FifoPipe::Release(int32_t pos, uint32_t size) {
-  if (pos >= 0 && capacity_ > 0) readEnd_ = static_cast<int32_t>((static_cast<int64_t>(pos) + size) % capacity_);
+  if (pos >= 0 && capacity_ > 0)
+    readEnd_ = static_cast<int32_t>((static_cast<int64_t>(pos) + size) % capacity_);
   if (semaphore_ != nullptr) ReleaseSemaphore(semaphore_, 1, nullptr);
 }

@@ -7,12 +7,11 @@
 #include "media/key_frame.h"
 #include "media/video_data.h"
 #include "media/video_source_hooks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/time_code.h"
 #include "video/fifo_pipe.h"
 #include "video/player.h"
 #include "video/preview_window.h"
-#include "video/video_errors.h"
 
 namespace {
 
@@ -110,7 +109,8 @@ int32_t AVIHandPlayer::InitOutput(AVIVideoData* source, bool atStart) {
   if (!CopyInFormat(source->Format(), source->formatSize)) return kErrNoMemory;
   BITMAPINFOHEADER* in = InFormat();
   const LRESULT outSize = ICSendMessage(codec, ICM_DECOMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(in), 0);
-  if (outSize < static_cast<LRESULT>(sizeof(BITMAPINFOHEADER)) || outSize > 64 * 1024) return kErrInvalidParameter;
+  if (outSize < static_cast<LRESULT>(sizeof(BITMAPINFOHEADER)) || outSize > 64 * 1024)
+    return kErrInvalidParameter;
   outFormat.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(outSize)]());
   if (!outFormat) return kErrNoMemory;
   BITMAPINFOHEADER* out = OutFormat();
@@ -119,7 +119,8 @@ int32_t AVIHandPlayer::InitOutput(AVIVideoData* source, bool atStart) {
     outFormat.reset();
     return kErrInvalidParameter;
   }
-  ICSendMessage(codec, ICM_DECOMPRESS_GET_PALETTE, reinterpret_cast<DWORD_PTR>(in), reinterpret_cast<DWORD_PTR>(out));
+  ICSendMessage(codec, ICM_DECOMPRESS_GET_PALETTE, reinterpret_cast<DWORD_PTR>(in),
+                reinterpret_cast<DWORD_PTR>(out));
   uint64_t image = out->biSizeImage;
   if (image == 0) image = static_cast<uint64_t>(std::abs(out->biWidth)) * DibHeight(*out) * 4;
   if (image == 0 || image > (1u << 30)) {
@@ -130,8 +131,8 @@ int32_t AVIHandPlayer::InitOutput(AVIVideoData* source, bool atStart) {
   frameBuffer.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(image) + 4]());
   if (!frameBuffer) return kErrNoMemory;
   frameBufferSize = static_cast<uint32_t>(image);
-  if (ICSendMessage(codec, ICM_DECOMPRESS_BEGIN, reinterpret_cast<DWORD_PTR>(in), reinterpret_cast<DWORD_PTR>(out)) !=
-      ICERR_OK)
+  if (ICSendMessage(codec, ICM_DECOMPRESS_BEGIN, reinterpret_cast<DWORD_PTR>(in),
+                    reinterpret_cast<DWORD_PTR>(out)) != ICERR_OK)
     return kErrInvalidParameter;
   ForgetLastShownSource();
   return 0;
@@ -195,7 +196,8 @@ bool AVIHandPlayer::DrawImage(HDC target, bool checkSize) {
   SelectObject(target, before);
   return DrawDibDraw(drawDib, target, 3, 3, w - 6, h - 6, OutFormat(), frameBuffer.get(),
                      MulDivRoundSigned(3, videoWidth, w), MulDivRoundSigned(3, videoHeight, h),
-                     MulDivRoundSigned(w - 6, videoWidth, w), MulDivRoundSigned(h - 6, videoHeight, h), same) != FALSE;
+                     MulDivRoundSigned(w - 6, videoWidth, w), MulDivRoundSigned(h - 6, videoHeight, h),
+                     same) != FALSE;
 }
 
 BYTE* AVIHandPlayer::DecodeTo(AVIVideoData* source, int32_t frame, uint32_t* size, int32_t* code) {
@@ -225,7 +227,7 @@ BYTE* AVIHandPlayer::DecodeTo(AVIVideoData* source, int32_t frame, uint32_t* siz
         if (key) SetLastImageComplete(true);
         const uint32_t bytes = source->index[static_cast<std::size_t>(d)].dwChunkLength;
         if (!Decompress(buffer.get(), bytes, key ? 0 : ICDECOMPRESS_NOTKEYFRAME)) {
-          *code = video_error::kCodec;
+          *code = kErrCodec;
           continue;
         }
         SetLastShown(source, d);
@@ -351,11 +353,11 @@ void AVIHandPlayer::PaletteChanged() {
 
 int32_t AVIHandPlayer::FillKeyFrame(TKeyFrame& record) {
   auto* source = dynamic_cast<AVIVideoData*>(record.source);
-  if (source == nullptr) return video_error::kNotKeyFrame;
+  if (source == nullptr) return kErrNotKeyFrame;
   uint32_t size = 0;
   int32_t code = 0;
   BYTE* picture = DecodeTo(source, record.frame, &size, &code);
-  if (picture == nullptr || size == 0) return code != 0 ? code : video_error::kNotKeyFrame;
+  if (picture == nullptr || size == 0) return code != 0 ? code : kErrNotKeyFrame;
   std::unique_ptr<BYTE[]> copy(new (std::nothrow) BYTE[static_cast<std::size_t>(size) + 4]);
   if (!copy) return kErrNoMemory;
   std::memcpy(copy.get(), picture, size);

@@ -47,7 +47,9 @@ class AVIHandPlayer : public AviSubPlayer {
  private:
   bool OpenCodec();
   uint32_t OutputImageSize() const;
-  const BITMAPINFOHEADER* OutFormat() const { return reinterpret_cast<const BITMAPINFOHEADER*>(outFormat.get()); }
+  const BITMAPINFOHEADER* OutFormat() const {
+    return reinterpret_cast<const BITMAPINFOHEADER*>(outFormat.get());
+  }
   BITMAPINFOHEADER* OutFormat() { return reinterpret_cast<BITMAPINFOHEADER*>(outFormat.get()); }
   bool Decompress(const BYTE* data, uint32_t size, DWORD flags);
   void ClientSize(int32_t* width, int32_t* height) const;

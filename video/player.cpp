@@ -12,15 +12,12 @@
 #include "platform/gui/gui.h"
 #include "video/player_hooks.h"
 #include "video/sub_player.h"
-#include "video/video_errors.h"
 
 VideoPlayer* TheVideoPlayer = nullptr;
 
 namespace {
 
 constexpr const char* kSection = "VIDEO_PLAYER";
-constexpr int kStrCodecReopened = 133;  // "Some error in video codec!\nNow Kobrix sets ..."
-constexpr int kStrPreparingVideo = 563;
 
 bool HasFormat(const SubPlayerInfo& s) {
   return s.format != nullptr && s.formatSize >= static_cast<int32_t>(sizeof(BITMAPINFOHEADER));
@@ -32,8 +29,8 @@ bool SameStream(const SubPlayerInfo& a, const SubPlayerInfo& b) {
 
 // The board's own formats never show on the computer's screen.
 bool IsBoardFormat(const BITMAPINFOHEADER* f) {
-  return f != nullptr &&
-         (f->biCompression == mmioFOURCC('V', 'L', 'M', 'D') || f->biCompression == mmioFOURCC('V', 'L', 'M', 'T'));
+  return f != nullptr && (f->biCompression == mmioFOURCC('V', 'L', 'M', 'D') ||
+                          f->biCompression == mmioFOURCC('V', 'L', 'M', 'T'));
 }
 
 class WaitCursor {
@@ -192,7 +189,8 @@ int32_t VideoPlayer::SetOptions(float frameRate, bool showTimeoutsIn, int32_t zo
 // --- Play ------------------------------------------------------------------------
 
 void VideoPlayer::RecoverFromCodecError(HWND owner, int captionId) {
-  ShowMessage(owner, GetString(captionId), MB_OK | MB_ICONEXCLAMATION, "%s", GetString(kStrCodecReopened));
+  ShowMessage(owner, GetString(captionId), MB_OK | MB_ICONEXCLAMATION, "%s",
+              GetString(ui_string::kCodecReopenedAlways));
   Detach();
   ReleaseSharedDecompressor();
   autoCloseCodec = true;
@@ -204,12 +202,12 @@ bool VideoPlayer::Play(Film* segments, int32_t start, int32_t end, FilmListHead&
   if (subPlayer == nullptr) return false;
   const int32_t code = subPlayer->Start(segments, start, end, films);
   if (code == 0) return true;
-  if (code == video_error::kCodec && !autoCloseCodec) {
+  if (code == kErrCodec && !autoCloseCodec) {
     subPlayer->Finish(true);
-    RecoverFromCodecError(parent, kStrPreparingVideo);
+    RecoverFromCodecError(parent, ui_string::kPreparingVideo);
     return Play(segments, start, end, films, parent);
   }
-  ErrorBoxPlain(parent, code, GetString(kStrPreparingVideo));
+  ErrorBoxPlain(parent, code, GetString(ui_string::kPreparingVideo));
   if (subPlayer != nullptr) subPlayer->Finish(true);
   return false;
 }

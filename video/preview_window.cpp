@@ -1,32 +1,26 @@
 #include "video/preview_window.h"
 
 #include "model/ui_strings.h"
+#include "resources/timeline_ids.h"
 #include "video/player.h"
 #include "video/sub_player.h"
 
 namespace {
 
+// Asked of itself after a paint: the owner draws the picture again.
 constexpr UINT kUpdateView = WM_USER + 99;
-constexpr WPARAM kOpenSettings = 10;
 constexpr LPARAM kVideoSettingsPage = 2;
 constexpr int kPreviewIcon = 1007;
 constexpr int kProjectAccelerators = 100;
 constexpr int kSmallestPicture = 8;
 
-constexpr int kStrSettings = 126;  // "Settings..."
-constexpr int kStrZoomHalf = 127;  // "Zoom: 1/2"
-constexpr int kStrZoomOne = 128;   // "Zoom: x1"
-constexpr int kStrZoomTwo = 129;   // "Zoom: x2"
-
-// The time-line's commands that work while the preview has the focus:
-// undo, redo, delete, cut, copy, paste, insert, zoom, play, stop, frame
-// steps, rewind and the like.
-enum : UINT {
-  kCm311 = 311, kCm312 = 312, kCm313 = 313, kCm314 = 314, kCm315 = 315, kCm316 = 316, kCm318 = 318,
-  kCm320 = 320, kCm424 = 424, kCm425 = 425, kCm426 = 426, kCm511 = 511, kCm512 = 512, kCm513 = 513,
-  kCm515 = 515, kCm516 = 516, kCm522 = 522, kCm523 = 523, kCm524 = 524, kCm631 = 631, kCm921 = 921,
-  kCm922 = 922, kCm923 = 923, kCm924 = 924,
-};
+// The time-line's commands that keep working while the preview has the
+// focus: undo, redo, delete, cut, copy, add, paste and insert (311 to 320),
+// the zoom (424 to 426), play, stop, play-or-stop, the frame steps, rewind
+// and its neighbours (511 to 524), the zoom to the range (631) and the
+// scrolling (921 to 924).
+constexpr UINT kTimeLineCommands[] = {311, 312, 313, 314, 315, 316, 318, 320, 424, 425, 426, 511,
+                                      512, 513, 515, 516, 522, 523, 524, 631, 921, 922, 923, 924};
 
 }  // namespace
 
@@ -37,23 +31,11 @@ DEFINE_RESPONSE_TABLE1(PreviewWindow, TWindow)
   EV_WM_PALETTECHANGED,
   EV_WM_SYSCOMMAND,
   EV_WM_GETMINMAXINFO,
-  EV_COMMAND_AND_ID(kCm311, CmTimeLine), EV_COMMAND_AND_ID(kCm312, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm313, CmTimeLine), EV_COMMAND_AND_ID(kCm314, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm315, CmTimeLine), EV_COMMAND_AND_ID(kCm316, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm318, CmTimeLine), EV_COMMAND_AND_ID(kCm320, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm424, CmTimeLine), EV_COMMAND_AND_ID(kCm425, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm426, CmTimeLine), EV_COMMAND_AND_ID(kCm511, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm512, CmTimeLine), EV_COMMAND_AND_ID(kCm513, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm515, CmTimeLine), EV_COMMAND_AND_ID(kCm516, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm522, CmTimeLine), EV_COMMAND_AND_ID(kCm523, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm524, CmTimeLine), EV_COMMAND_AND_ID(kCm631, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm921, CmTimeLine), EV_COMMAND_AND_ID(kCm922, CmTimeLine),
-  EV_COMMAND_AND_ID(kCm923, CmTimeLine), EV_COMMAND_AND_ID(kCm924, CmTimeLine),
 END_RESPONSE_TABLE;
 // clang-format on
 
-PreviewWindow::PreviewWindow(AviSubPlayer* owner, HWND notifyWindow, int32_t clientWidth, int32_t clientHeight,
-                             bool resizable)
+PreviewWindow::PreviewWindow(AviSubPlayer* owner, HWND notifyWindow, int32_t clientWidth,
+                             int32_t clientHeight, bool resizable)
     : TWindow(nullptr, "Video"), owner(owner), notifyWindow(notifyWindow) {
   Attr.Style = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | (resizable ? WS_THICKFRAME : 0);
   Attr.ExStyle = VideoPlayer::onTop ? WS_EX_TOPMOST : 0;
@@ -79,10 +61,10 @@ void PreviewWindow::SetupWindow() {
   HMENU menu = ::GetSystemMenu(HWindow, FALSE);
   if (menu == nullptr) return;
   ::AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
-  ::AppendMenu(menu, MF_STRING, kPreviewZoomHalf, GetString(kStrZoomHalf));
-  ::AppendMenu(menu, MF_STRING, kPreviewZoomOne, GetString(kStrZoomOne));
-  ::AppendMenu(menu, MF_STRING, kPreviewZoomTwo, GetString(kStrZoomTwo));
-  ::AppendMenu(menu, MF_STRING, kPreviewSettings, GetString(kStrSettings));
+  ::AppendMenu(menu, MF_STRING, kPreviewZoomHalf, GetString(ui_string::kZoomHalfItem));
+  ::AppendMenu(menu, MF_STRING, kPreviewZoomOne, GetString(ui_string::kZoomOneItem));
+  ::AppendMenu(menu, MF_STRING, kPreviewZoomTwo, GetString(ui_string::kZoomTwoItem));
+  ::AppendMenu(menu, MF_STRING, kPreviewSettings, GetString(ui_string::kSettingsItem));
 }
 
 void PreviewWindow::Paint(TDC&, bool, TRect&) {
@@ -109,7 +91,7 @@ void PreviewWindow::EvPaletteChanged(HWND changer) {
 void PreviewWindow::EvSysCommand(UINT command, const TPoint&) {
   switch (command) {
     case kPreviewSettings:
-      ::PostMessage(notifyWindow, kUpdateView, kOpenSettings, kVideoSettingsPage);
+      ::PostMessage(notifyWindow, kTimeLineRequestMessage, kRequestSettingsPage, kVideoSettingsPage);
       return;
     case kPreviewZoomHalf:
     case kPreviewZoomOne:
@@ -137,6 +119,12 @@ void PreviewWindow::EvGetMinMaxInfo(MINMAXINFO& info) {
   info.ptMinTrackSize = POINT{r.right - r.left, r.bottom - r.top};
 }
 
-void PreviewWindow::CmTimeLine(WPARAM id) {
-  ::PostMessage(notifyWindow, WM_COMMAND, id, 0);
+void PreviewWindow::EvCommand(UINT id, HWND control, UINT notifyCode) {
+  for (UINT command : kTimeLineCommands) {
+    if (id == command) {
+      ::PostMessage(notifyWindow, WM_COMMAND, id, 0);
+      return;
+    }
+  }
+  TWindow::EvCommand(id, control, notifyCode);
 }

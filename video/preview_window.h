@@ -34,6 +34,8 @@ class PreviewWindow : public TWindow {
   void GetWindowClass(WNDCLASS& wc) override;
   void SetupWindow() override;
   void Paint(TDC& dc, bool erase, TRect& rect) override;
+  // The time-line's commands go on to it.
+  void EvCommand(UINT id, HWND control, UINT notifyCode) override;
 
   AviSubPlayer* owner;
   std::atomic<bool> ready{false};
@@ -45,7 +47,6 @@ class PreviewWindow : public TWindow {
   void EvPaletteChanged(HWND changer);
   void EvSysCommand(UINT command, const TPoint& point);
   void EvGetMinMaxInfo(MINMAXINFO& info);
-  void CmTimeLine(WPARAM id);
 
   DECLARE_RESPONSE_TABLE(PreviewWindow);
 };

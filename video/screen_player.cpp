@@ -6,10 +6,9 @@
 
 #include "media/video_data.h"
 #include "media/video_source_hooks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "platform/core/time.h"
 #include "video/fifo_pipe.h"
-#include "video/video_errors.h"
 
 namespace {
 
@@ -105,7 +104,7 @@ int32_t AVIScreenPlayer::BeginDrawing() {
   begin.dwRate = static_cast<DWORD>(rate);
   begin.dwScale = static_cast<DWORD>(scale);
   if (Send(ICM_DRAW_BEGIN, reinterpret_cast<DWORD_PTR>(&begin), sizeof(begin)) != ICERR_OK)
-    return video_error::kDrawInit;
+    return kErrVideoInit;
   drawBegun = true;
   return 0;
 }
@@ -176,7 +175,7 @@ bool AVIScreenPlayer::DrawEntry(const FrameEntry& entry, const BYTE* base, DWORD
 int32_t AVIScreenPlayer::PrepareKeyFrames() {
   if (int32_t code = AviSubPlayer::PrepareKeyFrames(); code != 0) return code;
   for (int32_t i = 0; i < count; ++i) {
-    if (playList[static_cast<std::size_t>(i)].cached != nullptr) return video_error::kNotKeyFrame;
+    if (playList[static_cast<std::size_t>(i)].cached != nullptr) return kErrNotKeyFrame;
   }
   return 0;
 }
@@ -198,7 +197,7 @@ int32_t AVIScreenPlayer::PrerollFromKeyFrame() {
     if (source->ReadEntryData(d, buffer.get(), capacity) != 0) return kErrRead;
     const DWORD flags = ICDRAW_PREROLL | (source->IsKeyFrame(d) ? 0 : ICDRAW_NOTKEYFRAME);
     if (!DrawData(buffer.get(), source->index[static_cast<std::size_t>(d)].dwChunkLength, flags, 0))
-      return video_error::kCodec;
+      return kErrCodec;
   }
   return 0;
 }
@@ -222,7 +221,7 @@ int32_t AVIScreenPlayer::FillBuffers() {
         Sleep(0);
       }
       const DWORD flags = e.source->IsKeyFrame(e.frame) ? 0 : ICDRAW_NOTKEYFRAME;
-      if (!DrawEntry(e, fifo->base(), flags, i)) return video_error::kCodec;
+      if (!DrawEntry(e, fifo->base(), flags, i)) return kErrCodec;
       SetLastShown(e.source, e.frame);
       fifo->Release(e.position, e.size);
     }
@@ -323,7 +322,7 @@ int32_t AVIScreenPlayer::ShowStill(VideoSource* video, int32_t frame, bool reini
         if (key) SetLastImageComplete(true);
         if (!DrawData(buffer.get(), source->index[static_cast<std::size_t>(d)].dwChunkLength,
                       key ? 0 : ICDRAW_NOTKEYFRAME, time)) {
-          code = video_error::kCodec;
+          code = kErrCodec;
           break;
         }
         SetLastShown(source, d);

@@ -2,13 +2,13 @@
 // preview window or the board), as the clip commands and the clip
 // properties show it.
 #include "media/video_data.h"
+#include "model/error_codes.h"
 #include "model/time_code.h"
+#include "model/ui_strings.h"
 #include "video/player.h"
-#include "video/video_errors.h"
 
 namespace {
 
-constexpr int kStrShowFrame = 132;
 // A show that puts up a box or paints may be asked for again meanwhile.
 bool g_showing = false;
 
@@ -23,7 +23,8 @@ void VideoPlayer::ShowOnBoard(VideoSource* source, int32_t ms, HWND owner) {
     const int32_t frame = avi->PrevNonEmpty(MsToFrames(ms, avi->GetFrameRate()));
     const int32_t code = subPlayer->ShowStill(avi, frame, owner != nullptr);
     subPlayer->Finish(false);
-    if (owner != nullptr && code == video_error::kCodec && !autoCloseCodec) RecoverFromCodecError(owner, kStrShowFrame);
+    if (owner != nullptr && code == kErrCodec && !autoCloseCodec)
+      RecoverFromCodecError(owner, ui_string::kShowFrame);
   }
   g_showing = false;
 }

@@ -20,12 +20,8 @@
 #include "video/player.h"
 #include "video/player_hooks.h"
 #include "video/preview_window.h"
-#include "video/video_errors.h"
 
 namespace {
-
-constexpr int kStrFramesDropped = 130;  // "%d frames were dropped!"
-constexpr int kStrVideoPlayer = 131;    // "AVI Video Player"
 
 constexpr SIZE_T kThreadStack = 4096;
 // The audio may stand still this long while it drains its last buffers.
@@ -185,10 +181,11 @@ void AviSubPlayer::ReportSkippedFrames(HWND owner, bool* showOption) {
   if (skipped == 0) return;
   const int32_t n = skipped.exchange(0);
   VideoPlayerHooks& hooks = CurrentVideoPlayerHooks();
-  hooks.ShowStatusText(FormatText(GetString(kStrFramesDropped), n).c_str());
+  hooks.ShowStatusText(FormatText(GetString(ui_string::kFramesDropped), n).c_str());
   CurrentMessageBoxPresenter().Beep(MB_ICONHAND);
   // A drag in progress keeps its capture; no box breaks into it.
-  if (GetCapture() == nullptr) hooks.RunTimeoutsDialog(owner, GetString(kStrVideoPlayer), n, showOption);
+  if (GetCapture() == nullptr)
+    hooks.RunTimeoutsDialog(owner, GetString(ui_string::kAviVideoPlayer), n, showOption);
 }
 
 void AviSubPlayer::SetFocus() {
@@ -223,8 +220,9 @@ DWORD AviSubPlayer::Clock() {
 
 // --- The preview window's size and z-order ---------------------------------------
 
-void AviSubPlayer::PreviewClientSize(int32_t videoWidth, int32_t videoHeight, int32_t zoom, int32_t screenWidth,
-                                     int32_t screenHeight, int32_t* width, int32_t* height) {
+void AviSubPlayer::PreviewClientSize(int32_t videoWidth, int32_t videoHeight, int32_t zoom,
+                                     int32_t screenWidth, int32_t screenHeight, int32_t* width,
+                                     int32_t* height) {
   auto side = [zoom](int32_t video, int32_t screen) {
     const int64_t wanted = static_cast<int64_t>(video) * zoom / 16;
     const int64_t most = static_cast<int64_t>(screen) * 3 / 4;
@@ -250,7 +248,8 @@ void AviSubPlayer::ApplyZoom() {
   const int height = (outer.bottom - outer.top) + ch - (client.bottom - client.top);
   if (width != outer.right - outer.left || height != outer.bottom - outer.top) {
     ResetPosition();
-    SetWindowPos(w, nullptr, screenWidth - width, GetSystemMetrics(SM_CYCAPTION), width, height, SWP_NOZORDER);
+    SetWindowPos(w, nullptr, screenWidth - width, GetSystemMetrics(SM_CYCAPTION), width, height,
+                 SWP_NOZORDER);
     InvalidateRect(w, nullptr, TRUE);
   }
   SetOnTop(VideoPlayer::onTop);
@@ -348,7 +347,8 @@ int32_t AviSubPlayer::BuildPlayList(Film* segments, int32_t start, int32_t end, 
   if (first >= last) return kErrInvalidParameter;
 
   Film* firstVideo = segments;
-  while (firstVideo != nullptr && (firstVideo->video == nullptr || MsToFrames(firstVideo->end, rate) <= first))
+  while (firstVideo != nullptr &&
+         (firstVideo->video == nullptr || MsToFrames(firstVideo->end, rate) <= first))
     firstVideo = firstVideo->next;
   auto* source0 = firstVideo != nullptr ? dynamic_cast<AVIVideoData*>(firstVideo->video) : nullptr;
   if (source0 == nullptr || source0->Format() == nullptr) return kErrCancelled;
@@ -443,7 +443,7 @@ int32_t AviSubPlayer::PrepareKeyFrames() {
       const int32_t before = e.source->PrevNonEmpty(e.frame - 1);
       if (previous->source != e.source || previous->frame != before) {
         TKeyFrame* record = TKeyFrame::Find(e.source, e.frame);
-        if (record == nullptr) return video_error::kNotKeyFrame;
+        if (record == nullptr) return kErrNotKeyFrame;
         if (!record->data || record->dataSize <= 0) {
           if (int32_t code = FillKeyFrame(*record); code != 0) return code;
         }
@@ -457,7 +457,7 @@ int32_t AviSubPlayer::PrepareKeyFrames() {
 }
 
 int32_t AviSubPlayer::FillKeyFrame(TKeyFrame&) {
-  return video_error::kNotKeyFrame;
+  return kErrNotKeyFrame;
 }
 
 // --- Threads ---------------------------------------------------------------------

@@ -15,7 +15,8 @@
 namespace {
 
 bool IsBoardFormat(const BITMAPINFOHEADER& f) {
-  return f.biCompression == mmioFOURCC('V', 'L', 'M', 'D') || f.biCompression == mmioFOURCC('V', 'L', 'M', 'T');
+  return f.biCompression == mmioFOURCC('V', 'L', 'M', 'D') ||
+         f.biCompression == mmioFOURCC('V', 'L', 'M', 'T');
 }
 
 // The board player for the board's own formats; null while the program

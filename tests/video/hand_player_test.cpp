@@ -1,6 +1,8 @@
 // The hand-drawn player playing on its threads, timed by the driven clock:
 // late frames hurried and skipped, a stall jumping ahead and reported, a
 // cut into a cached picture marked, and threads that always end.
+#include "video/hand_player.h"
+
 #include <gtest/gtest.h>
 
 #include "media/key_frame.h"
@@ -8,7 +10,6 @@
 #include "platform/core/time.h"
 #include "platform/gui/gui_driver.h"
 #include "player_fixture.h"
-#include "video/hand_player.h"
 #include "video/preview_window.h"
 
 namespace playertest {
@@ -56,10 +57,11 @@ TEST_F(HandPlayerTest, LateFramesAreHurriedAndTheFifthLateInARowIsDrawn) {
   ASSERT_TRUE(WaitForDrivenWaiters(1));  // frame 1 is not due yet
   EXPECT_EQ(TheCodecLog().Count("decompress"), 0);
   Step(400);  // ten frames due at once
-  EXPECT_EQ(TheCodecLog().Starting("decompress"),
-            (std::vector<std::string>{"decompress 1 hurry", "decompress 2 hurry", "decompress 3 hurry",
-                                      "decompress 4 hurry", "decompress 5", "decompress 6 hurry",
-                                      "decompress 7 hurry", "decompress 8", "decompress 9", "decompress 10"}));
+  EXPECT_EQ(
+      TheCodecLog().Starting("decompress"),
+      (std::vector<std::string>{"decompress 1 hurry", "decompress 2 hurry", "decompress 3 hurry",
+                                "decompress 4 hurry", "decompress 5", "decompress 6 hurry",
+                                "decompress 7 hurry", "decompress 8", "decompress 9", "decompress 10"}));
   EXPECT_EQ(PresentedGreys(), (std::vector<int>{5, 8, 9, 10}));
   EXPECT_EQ(Sub()->GetFrame(), 11);
   EXPECT_EQ(Sub()->GetState(), kSubRunning);

@@ -61,7 +61,8 @@ AVIVideoData* Synthetic(const char* name, int frames, int keyEvery, const std::v
     e.ckid = aviTWOCC('0', '0');
     e.dwFlags = i % keyEvery == 0 ? AVIIF_KEYFRAME : 0;
     e.dwChunkOffset = static_cast<DWORD>(4 + 16 * i);
-    e.dwChunkLength = std::find(empty.begin(), empty.end(), i) != empty.end() ? 0 : static_cast<DWORD>(100 + i);
+    e.dwChunkLength =
+        std::find(empty.begin(), empty.end(), i) != empty.end() ? 0 : static_cast<DWORD>(100 + i);
     v->index.push_back(e);
   }
   v->largestFrame = static_cast<uint32_t>(100 + frames);
@@ -125,14 +126,26 @@ TEST_F(PlayListTest, EntriesOfARange) {
       {"the range cuts into the clip", {{'A', 400, 0, 400}}, 120, 240, false, "A13 A14 A15"},
       {"a gap first shows nothing", {{'A', 0, 80, 200}}, 0, 200, false, ". . A0 A1 A2"},
       {"a gap first shows a whole last picture", {{'A', 0, 80, 200}}, 0, 200, true, "B7 . A0 A1 A2"},
-      {"a gap between clips holds the picture before", {{'A', 0, 0, 80}, {'B', 400, 160, 240}}, 0, 240, false,
+      {"a gap between clips holds the picture before",
+       {{'A', 0, 0, 80}, {'B', 400, 160, 240}},
+       0,
+       240,
+       false,
        "A0 A1 . . B10 B11"},
       {"a gap at the end holds it too", {{'A', 0, 0, 80}}, 0, 160, false, "A0 A1 . ."},
       {"an empty frame repeats the one before", {{'A', 0, 0, 200}}, 0, 200, false, "A0 A1 A2 . A4"},
-      {"two clips showing one frame read it once", {{'A', 0, 0, 80}, {'A', 40, 80, 120}}, 0, 120, false,
+      {"two clips showing one frame read it once",
+       {{'A', 0, 0, 80}, {'A', 40, 80, 120}},
+       0,
+       120,
+       false,
        "A0 A1 ."},
-      {"clips without video and clips that ended are passed", {{'B', 0, 0, 40}, {'A', 400, 40, 120}}, 40, 120,
-       false, "A10 A11"},
+      {"clips without video and clips that ended are passed",
+       {{'B', 0, 0, 40}, {'A', 400, 40, 120}},
+       40,
+       120,
+       false,
+       "A10 A11"},
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -175,8 +188,10 @@ TEST_F(PlayListTest, RangesThatCannotPlay) {
     int32_t start, end, code;
   };
   const std::vector<Refused> cases = {
-      {"an empty range", [&](FilmListHead& l) { AddSegment(l, a, 0, 0, 400); }, 200, 200, kErrInvalidParameter},
-      {"a reversed range", [&](FilmListHead& l) { AddSegment(l, a, 0, 0, 400); }, 200, 120, kErrInvalidParameter},
+      {"an empty range", [&](FilmListHead& l) { AddSegment(l, a, 0, 0, 400); }, 200, 200,
+       kErrInvalidParameter},
+      {"a reversed range", [&](FilmListHead& l) { AddSegment(l, a, 0, 0, 400); }, 200, 120,
+       kErrInvalidParameter},
       {"no video in the range", [&](FilmListHead& l) { AddSegment(l, a, 0, 0, 80); }, 80, 200, kErrCancelled},
       {"video of another kind first", [&](FilmListHead& l) { AddSegment(l, &other, 0, 0, 200); }, 0, 200,
        kErrCancelled},
@@ -229,7 +244,7 @@ TEST_F(PlayListTest, ACutIntoAFrameWithAPreparedPictureShowsItWithoutAReadFromTh
   record->dataSize = 8;
 
   FilmListHead list;
-  AddSegment(list, v, 0, 0, 80);    // frames 0, 1
+  AddSegment(list, v, 0, 0, 80);      // frames 0, 1
   AddSegment(list, v, 600, 80, 200);  // frames 15, 16, 17
   ListPlayer p;
   ASSERT_EQ(p.Build(list.First(), 0, 200), 0);

@@ -238,7 +238,8 @@ std::vector<KeyDeltaFrame> Chain(int frames, int keyEvery) {
   return out;
 }
 
-void WriteKeyDeltaAvi(const std::string& path, const std::vector<KeyDeltaFrame>& frames, int width, int height) {
+void WriteKeyDeltaAvi(const std::string& path, const std::vector<KeyDeltaFrame>& frames, int width,
+                      int height) {
   video_test::AviSpec spec;
   spec.format = video_test::MakeFormat(width, height, 24, kKeyDelta);
   spec.format.bi()->biSizeImage = 4;

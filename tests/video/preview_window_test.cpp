@@ -1,12 +1,13 @@
 // The preview window as a user drives it: its size and place for each zoom
 // of its system menu, the settings item, closing it, and the time-line's
 // commands it passes on.
+#include "video/preview_window.h"
+
 #include <gtest/gtest.h>
 
 #include "model/film_list.h"
 #include "platform/gui/gui_driver.h"
 #include "player_fixture.h"
-#include "video/preview_window.h"
 
 namespace playertest {
 namespace {
@@ -17,7 +18,9 @@ class PreviewTest : public PlayerTest {
     if (std::string(GuiBackendName()) == "headless") GuiSetScreenSize(1920, 1080);
     PlayerTest::TearDown();
   }
-  HWND Preview() { return Avi() != nullptr && Avi()->Preview() != nullptr ? HWND(*Avi()->Preview()) : nullptr; }
+  HWND Preview() {
+    return Avi() != nullptr && Avi()->Preview() != nullptr ? HWND(*Avi()->Preview()) : nullptr;
+  }
   InstalledCodecs codecs_{false};
 };
 
@@ -33,7 +36,7 @@ TEST_F(PreviewTest, TheZoomItemsSizeThePictureAndKeepTheWindowAtTheTopRight) {
       {320, 240, 1920, 1080, kPreviewZoomOne, 16, 320, 240},
       {320, 240, 1920, 1080, kPreviewZoomTwo, 32, 640, 480},
       {640, 480, 1024, 768, kPreviewZoomTwo, 32, 768, 576},  // at most three quarters of the screen
-      {12, 10, 1920, 1080, kPreviewZoomHalf, 8, 8, 8},        // at least 8 pixels
+      {12, 10, 1920, 1080, kPreviewZoomHalf, 8, 8, 8},       // at least 8 pixels
   };
   for (const Zoom& c : cases) {
     SCOPED_TRACE(std::to_string(c.videoWidth) + " at zoom " + std::to_string(c.zoom));

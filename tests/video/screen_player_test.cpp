@@ -2,6 +2,8 @@
 // a number of buffers filled ahead: the frames handed ahead before the play
 // runs and played out at its end, the pre-roll into a range that starts
 // between key frames, what cannot be drawn, and pictures on the full screen.
+#include "video/screen_player.h"
+
 #include <gtest/gtest.h>
 
 #include "media/key_frame.h"
@@ -11,7 +13,6 @@
 #include "player_fixture.h"
 #include "video/codec_player.h"
 #include "video/preview_window.h"
-#include "video/screen_player.h"
 
 namespace playertest {
 namespace {
@@ -69,7 +70,8 @@ TEST_F(ScreenPlayerTest, TheCodecsBuffersAreFilledBeforeRunAndPlayedOutAtTheEnd)
   AddSegment(segments_, source_, 0, 0, 400);
   TheCodecLog().Clear();
   ASSERT_TRUE(Play(0, 200));
-  EXPECT_EQ(Drawing(TheCodecLog().Lines()), (std::vector<std::string>{"draw 0 t0", "draw 1 t1", "draw 2 t2"}));
+  EXPECT_EQ(Drawing(TheCodecLog().Lines()),
+            (std::vector<std::string>{"draw 0 t0", "draw 1 t1", "draw 2 t2"}));
   EXPECT_EQ(Sub()->GetFrame(), 0);  // handed ahead, not shown yet
 
   TheCodecLog().Clear();
@@ -119,8 +121,9 @@ TEST_F(ScreenPlayerTest, ARangeStartingBetweenKeyFramesIsPrerolledFromItsKeyFram
   AddSegment(segments_, source_, 0, 0, 1200);
   TheCodecLog().Clear();
   ASSERT_TRUE(Play(FramesToMs(13, 25.0f), FramesToMs(16, 25.0f)));
-  EXPECT_EQ(Drawing(TheCodecLog().Lines()), (std::vector<std::string>{"draw 10 t0 preroll", "draw 11 t0 preroll",
-                                                                      "draw 12 t0 preroll", "draw 13 t0"}));
+  EXPECT_EQ(Drawing(TheCodecLog().Lines()),
+            (std::vector<std::string>{"draw 10 t0 preroll", "draw 11 t0 preroll", "draw 12 t0 preroll",
+                                      "draw 13 t0"}));
   Sub()->Finish(true);
 }
 

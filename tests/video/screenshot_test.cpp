@@ -18,7 +18,8 @@ namespace {
 
 std::string ShotPath(const std::string& name) {
   const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
-  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() +
+         ".png";
 }
 
 class VideoScreenshot : public PlayerTest {};
@@ -27,8 +28,10 @@ TEST_F(VideoScreenshot, APlayingClipShowsItsFrameInThePreview) {
   if (!video_test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   constexpr int kWidth = 320, kHeight = 240, kFrames = 25, kShown = 9;
   const std::string path = folder_.Path("clip.avi");
-  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -frames:v 25 "
-                           "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p " + path;
+  const std::string make =
+      "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -frames:v 25 "
+      "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p " +
+      path;
   ASSERT_EQ(video_test::Run(make), 0) << make;
   const std::vector<BYTE> reference =
       video_test::Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
@@ -91,7 +94,8 @@ TEST_F(VideoScreenshot, APlayingClipShowsItsFrameInThePreview) {
     for (int x = 0; x < kWidth; ++x) {
       const std::uint32_t p = shot[static_cast<std::size_t>(y + origin.y) * width + x + origin.x];
       const COLORREF c = GuiReadPixel(w, x, y);
-      matching += (p & 0xFFFFFF) == ((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+      matching += (p & 0xFFFFFFu) ==
+                  static_cast<std::uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     }
   }
   EXPECT_GT(matching, kWidth * kHeight * 9 / 10);

@@ -103,8 +103,10 @@ TEST_F(StillFrameTest, AnMjpegFileMadeByFfmpegShowsTheFrameFfmpegDecodes) {
   if (!video_test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   constexpr int kWidth = 64, kHeight = 48, kFrames = 12, kShown = 7;
   const std::string path = folder_.Path("mjpeg.avi");
-  const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 12 "
-                           "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p " + path;
+  const std::string make =
+      "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 12 "
+      "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p " +
+      path;
   ASSERT_EQ(video_test::Run(make), 0) << make;
   const std::vector<BYTE> reference =
       video_test::Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
@@ -125,7 +127,8 @@ TEST_F(StillFrameTest, AnMjpegFileMadeByFfmpegShowsTheFrameFfmpegDecodes) {
     for (int x = 0; x < kWidth; ++x) {
       const COLORREF c = GuiReadPixel(w, x, y);
       const BYTE* r = &reference[kShown * frameBytes + (static_cast<std::size_t>(y) * kWidth + x) * 3];
-      for (int d : {std::abs(GetBValue(c) - r[0]), std::abs(GetGValue(c) - r[1]), std::abs(GetRValue(c) - r[2])}) {
+      for (int d :
+           {std::abs(GetBValue(c) - r[0]), std::abs(GetGValue(c) - r[1]), std::abs(GetRValue(c) - r[2])}) {
         total += d;
         worst = std::max(worst, d);
       }
