@@ -27,12 +27,6 @@ bool SameStream(const SubPlayerInfo& a, const SubPlayerInfo& b) {
   return a.kind == b.kind && HasFormat(a) && HasFormat(b) && SameFrameFormat(a.format, b.format);
 }
 
-// The board's own formats never show on the computer's screen.
-bool IsBoardFormat(const BITMAPINFOHEADER* f) {
-  return f != nullptr && (f->biCompression == mmioFOURCC('V', 'L', 'M', 'D') ||
-                          f->biCompression == mmioFOURCC('V', 'L', 'M', 'T'));
-}
-
 class WaitCursor {
  public:
   WaitCursor() : before_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}

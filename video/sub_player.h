@@ -218,6 +218,9 @@ class AviSubPlayer : public SubVideoPlayer {
 // The frame duration in ms at a rate: 1000 / rate + 0.499, truncated.
 int32_t FrameMsAt(float rate);
 
+// The board's own formats ("VLMD", "VLMT"): they play on the board only.
+bool IsBoardFormat(const BITMAPINFOHEADER* format);
+
 // Makes the sub-player for a stream: the board player for the board's own
 // formats when the board is chosen, else a screen player through an
 // installed video codec as the default draw type says. Null when the

@@ -14,11 +14,6 @@
 
 namespace {
 
-bool IsBoardFormat(const BITMAPINFOHEADER& f) {
-  return f.biCompression == mmioFOURCC('V', 'L', 'M', 'D') ||
-         f.biCompression == mmioFOURCC('V', 'L', 'M', 'T');
-}
-
 // The board player for the board's own formats; null while the program
 // has none.
 SubVideoPlayer* MakeBoardPlayer(const SubPlayerInfo&, HWND) {
@@ -27,11 +22,16 @@ SubVideoPlayer* MakeBoardPlayer(const SubPlayerInfo&, HWND) {
 
 }  // namespace
 
+bool IsBoardFormat(const BITMAPINFOHEADER* f) {
+  return f != nullptr && (f->biCompression == mmioFOURCC('V', 'L', 'M', 'D') ||
+                          f->biCompression == mmioFOURCC('V', 'L', 'M', 'T'));
+}
+
 SubVideoPlayer* CreateSubPlayer(const SubPlayerInfo& stream, HWND notify) {
   if (stream.format == nullptr || stream.formatSize < static_cast<int32_t>(sizeof(BITMAPINFOHEADER)))
     return nullptr;
   const int32_t chosen = VideoPlayer::defaultDrawType;
-  if (IsBoardFormat(*stream.format)) {
+  if (IsBoardFormat(stream.format)) {
     // No screen player is tried for these formats.
     if (chosen != 1 && chosen != 2) return nullptr;
     SubVideoPlayer* board = MakeBoardPlayer(stream, notify);

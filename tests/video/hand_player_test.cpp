@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "media/key_frame.h"
 #include "model/film_list.h"
 #include "platform/core/time.h"
@@ -129,6 +131,26 @@ TEST_F(HandPlayerTest, ACutIntoACachedPictureShowsARedFrameUntilTheNextKeyFrame)
   // Frame 20 is a key frame: the picture is whole again.
   for (int i = 0; i < 4; ++i) Step(40);
   EXPECT_EQ(GuiReadPixel(w, 1, 1), RGB(20, 20, 20));
+  Sub()->Stop();
+  Sub()->Finish(true);
+  record->Release();
+}
+
+TEST_F(HandPlayerTest, ACachedPictureOfAnotherSizeIsCopiedOnlyAsFarAsBothGo) {
+  // A picture made for a larger output: the copy stops at the frame's end.
+  TKeyFrame* record = TKeyFrame::Create(source_, 15);
+  ASSERT_NE(record, nullptr);
+  const int32_t big = 1 << 20;
+  record->data = std::make_unique<BYTE[]>(static_cast<std::size_t>(big));
+  std::memset(record->data.get(), 0x33, static_cast<std::size_t>(big));
+  record->dataSize = big;
+  AddSegment(segments_, source_, 0, 0, 40);
+  AddSegment(segments_, source_, 600, 40, 200);
+  Play(0, 200);
+  Sub()->Run(Notify());
+  ASSERT_TRUE(WaitForDrivenWaiters(1));
+  Step(40);
+  EXPECT_EQ(GuiReadPixel(PreviewHandle(), 10, 10), RGB(0x33, 0x33, 0x33));
   Sub()->Stop();
   Sub()->Finish(true);
   record->Release();
