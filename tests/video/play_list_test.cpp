@@ -97,7 +97,9 @@ struct ListCase {
   const char* name;
   std::vector<Segment> segments;
   int32_t start, end;
-  bool lastPictureWhole;  // the last shown picture is B's frame 7, decoded from its key frame
+  // The last picture shown, whole (decoded from a key frame): frame 7 of B,
+  // of W (a wider file) or none.
+  char lastShown;
   const char* list;
 };
 
@@ -121,37 +123,39 @@ class PlayListTest : public ::testing::Test {
 };
 
 TEST_F(PlayListTest, EntriesOfARange) {
+  AVIVideoData* wide = Synthetic("/nowhere/wide.avi", 60, 10, {}, 64);
   const std::vector<ListCase> cases = {
-      {"a clip alone", {{'A', 0, 0, 120}}, 0, 120, false, "A0 A1 A2"},
-      {"the range cuts into the clip", {{'A', 400, 0, 400}}, 120, 240, false, "A13 A14 A15"},
-      {"a gap first shows nothing", {{'A', 0, 80, 200}}, 0, 200, false, ". . A0 A1 A2"},
-      {"a gap first shows a whole last picture", {{'A', 0, 80, 200}}, 0, 200, true, "B7 . A0 A1 A2"},
+      {"a clip alone", {{'A', 0, 0, 120}}, 0, 120, 0, "A0 A1 A2"},
+      {"the range cuts into the clip", {{'A', 400, 0, 400}}, 120, 240, 0, "A13 A14 A15"},
+      {"a gap first shows nothing", {{'A', 0, 80, 200}}, 0, 200, 0, ". . A0 A1 A2"},
+      {"a gap first shows a whole last picture", {{'A', 0, 80, 200}}, 0, 200, 'B', "B7 . A0 A1 A2"},
       {"a gap between clips holds the picture before",
        {{'A', 0, 0, 80}, {'B', 400, 160, 240}},
        0,
        240,
-       false,
+       0,
        "A0 A1 . . B10 B11"},
-      {"a gap at the end holds it too", {{'A', 0, 0, 80}}, 0, 160, false, "A0 A1 . ."},
-      {"an empty frame repeats the one before", {{'A', 0, 0, 200}}, 0, 200, false, "A0 A1 A2 . A4"},
+      {"a gap at the end holds it too", {{'A', 0, 0, 80}}, 0, 160, 0, "A0 A1 . ."},
+      {"an empty frame repeats the one before", {{'A', 0, 0, 200}}, 0, 200, 0, "A0 A1 A2 . A4"},
       {"two clips showing one frame read it once",
        {{'A', 0, 0, 80}, {'A', 40, 80, 120}},
        0,
        120,
-       false,
+       0,
        "A0 A1 ."},
       {"clips without video and clips that ended are passed",
        {{'B', 0, 0, 40}, {'A', 400, 40, 120}},
        40,
        120,
-       false,
+       0,
        "A10 A11"},
+      {"a last picture of another format is not repeated", {{'A', 0, 80, 200}}, 0, 200, 'W', ". . A0 A1 A2"},
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.name);
     AviSubPlayer::ForgetLastShownPicture();
-    if (c.lastPictureWhole) {
-      AviSubPlayer::SetLastShown(b, 7);
+    if (c.lastShown != 0) {
+      AviSubPlayer::SetLastShown(c.lastShown == 'B' ? b : wide, 7);
       AviSubPlayer::SetLastImageComplete(true);
     }
     FilmListHead list;
@@ -161,6 +165,7 @@ TEST_F(PlayListTest, EntriesOfARange) {
     EXPECT_EQ(Describe(p, {{a, 'A'}, {b, 'B'}}), c.list);
     EXPECT_EQ(p.inits, 1);
   }
+  wide->Release();
 }
 
 TEST_F(PlayListTest, RangesThatCannotPlay) {
