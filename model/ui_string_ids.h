@@ -49,10 +49,10 @@ inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
 inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
+inline constexpr int kSettingsMenu = 126;       // "Settings..."
 
 // The video player: its preview window's system menu, dropped frames and
 // codec failures.
-inline constexpr int kSettingsItem = 126;         // "Settings..."
 inline constexpr int kZoomHalfItem = 127;         // "Zoom: 1/2"
 inline constexpr int kZoomOneItem = 128;          // "Zoom: x1"
 inline constexpr int kZoomTwoItem = 129;          // "Zoom: x2"
@@ -100,6 +100,14 @@ inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
 inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
 inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
+
+// The level meters' menu.
+inline constexpr int kClearPeak = 244;     // "Clear peak"
+inline constexpr int kPeakHold = 245;      // "Peak hold"
+inline constexpr int kMeterRange24 = 246;  // "-24dB..0dB"
+inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
+inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
+inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 

@@ -64,7 +64,7 @@ void PreviewWindow::SetupWindow() {
   ::AppendMenu(menu, MF_STRING, kPreviewZoomHalf, GetString(ui_string::kZoomHalfItem));
   ::AppendMenu(menu, MF_STRING, kPreviewZoomOne, GetString(ui_string::kZoomOneItem));
   ::AppendMenu(menu, MF_STRING, kPreviewZoomTwo, GetString(ui_string::kZoomTwoItem));
-  ::AppendMenu(menu, MF_STRING, kPreviewSettings, GetString(ui_string::kSettingsItem));
+  ::AppendMenu(menu, MF_STRING, kPreviewSettings, GetString(ui_string::kSettingsMenu));
 }
 
 void PreviewWindow::Paint(TDC&, bool, TRect&) {
