@@ -57,6 +57,17 @@ inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect
 inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
 
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
+
+// The video player: its preview window's system menu, dropped frames and
+// codec failures.
+inline constexpr int kZoomHalfItem = 127;         // "Zoom: 1/2"
+inline constexpr int kZoomOneItem = 128;          // "Zoom: x1"
+inline constexpr int kZoomTwoItem = 129;          // "Zoom: x2"
+inline constexpr int kFramesDropped = 130;        // "%d frames were dropped!"
+inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
+inline constexpr int kShowFrame = 132;            // "Show Frame"
+inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
+
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 
 // Key-frame alignment of a clip's start.
@@ -214,6 +225,8 @@ inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 
 // Unit words.
 inline constexpr int kFrameUnit = 567;           // "fr"
