@@ -1167,7 +1167,8 @@ void RemoveStaleTemporaries(const std::string& path) {
   if (!path.empty()) RemoveStaleTemporariesOf(ReplaceTarget(path));
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write) {
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
+                           ReplaceDurability durability) {
   if (path.empty() || !write) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
@@ -1213,18 +1214,35 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
   errno = 0;
   if (!write(fd, temp)) return fail(errno != 0 ? errno : EIO);
   if (had_old) fchmod(fd, old.st_mode & 07777);
-  if (fsync(fd) != 0) return fail(errno);
+  const bool toDisk = durability == ReplaceDurability::kDisk;
+  if (toDisk && fsync(fd) != 0) return fail(errno);
   if (rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
   // Closing releases the lock only now that the name is gone.
   close(fd);
-  SyncFolderOf(target);
+  if (toDisk) SyncFolderOf(target);
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size, ReplaceDurability durability) {
   if (data == nullptr && size > 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  return ReplaceFileAtomically(path, [&](int fd, const std::string&) { return WriteAll(fd, data, size); });
+  return ReplaceFileAtomically(
+      path, [&](int fd, const std::string&) { return WriteAll(fd, data, size); }, durability);
+}
+
+bool FlushFileToDisk(const std::string& path) {
+  const std::string target = ReplaceTarget(path);
+  const int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+  if (!flushed) SetLastErrorFromErrno(errno);
+  close(fd);
+  SyncFolderOf(target);
+  return flushed;
 }
