@@ -143,6 +143,9 @@ class ClipItem {
   virtual int32_t GetOut() const = 0;     // ms, source time
   virtual int32_t GetLength() const = 0;  // ms
   virtual const char* GetName() const = 0;
+  // The parts it offers (1 video, 2 audio, 4 MIDI): by default those it
+  // has a source for; the collection may hold some back.
+  virtual int32_t GetKind() const;
 };
 
 // The media layer's program-wide services. The media subsystems install the

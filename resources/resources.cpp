@@ -4,11 +4,15 @@
 
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
+void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
+void RegisterClipEditHints();         // clip_edit_hints.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
   std::call_once(once, [] {
     RegisterDialogResources();
     RegisterTimeLineCursors();
+    RegisterTimeLineAccelerators();
+    RegisterClipEditHints();
   });
 }
