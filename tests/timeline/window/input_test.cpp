@@ -69,7 +69,8 @@ TEST_F(InputTest, EveryCursorOfTheLinesIsLoaded) {
   std::vector<HCURSOR> seen;
   for (int id : {kCursorTrimStart, kCursorTrimEnd, kCursorClipBody, kCursorMoveClips, kCursorPlaying,
                  kCursorNoDrop, kCursorKeyPoint, kCursorFlatSegment, kCursorSlopedSegment, kCursorRubberBand,
-                 kCursorDropShortened, kCursorDropFits, kCursorClipMark, kCursorTimeLine, kCursorEffects}) {
+                 kCursorDropShortened, kCursorDropFits, kCursorClipMark, kCursorTimeLine, kCursorInsert,
+                 kCursorEffects}) {
     HCURSOR c = w.Cursor(id);
     EXPECT_NE(c, w.Cursor(0)) << id;
     EXPECT_EQ(std::find(seen.begin(), seen.end(), c), seen.end()) << id;
