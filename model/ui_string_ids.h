@@ -75,6 +75,7 @@ inline constexpr int kReplaceAudioEffects = 122;   // "Some selected clips have 
 inline constexpr int kDeleteAudioEffects = 123;    // "Delete Audio Effect(s)"
 inline constexpr int kDeleteSelectedEffects = 125;  // "Do you want to delete audio effects from all select..."
 
+inline constexpr int kSettingsMenu = 126;       // "Settings..."
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 inline constexpr int kConvertAudio = 151;       // "Convert Audio"
 inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
@@ -116,6 +117,14 @@ inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
 inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
 inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
+
+// The level meters' menu.
+inline constexpr int kClearPeak = 244;     // "Clear peak"
+inline constexpr int kPeakHold = 245;      // "Peak hold"
+inline constexpr int kMeterRange24 = 246;  // "-24dB..0dB"
+inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
+inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
+inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 

@@ -4,6 +4,7 @@
 
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
+void RegisterSliderThumbs();     // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
 
@@ -12,6 +13,7 @@ void RegisterProgramResources() {
   std::call_once(once, [] {
     RegisterDialogResources();
     RegisterTimeLineCursors();
+    RegisterSliderThumbs();
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
   });
