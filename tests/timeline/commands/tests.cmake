@@ -1,7 +1,11 @@
 # The commands' tests use the time-line window's fixture, start the converter
 # programs from beside themselves, as the program does from beside itself,
-# and build effect lists of the program's own effect modules.
+# and build effect lists of the program's own effect modules. They live in a
+# folder of their own, so that the other test programs find no converters
+# beside them.
 if(TARGET test_timeline_commands)
+  set(_beside ${CMAKE_CURRENT_BINARY_DIR}/timeline_commands)
+  set_target_properties(test_timeline_commands PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_beside})
   target_sources(test_timeline_commands PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../window/timeline_fixture.cpp)
   foreach(_tool qovtool1 qovtool2)
     add_executable(${_tool}_for_tests ${CMAKE_SOURCE_DIR}/app/${_tool}.cpp)
@@ -11,7 +15,7 @@ if(TARGET test_timeline_commands)
     endif()
     set_target_properties(${_tool}_for_tests PROPERTIES
       OUTPUT_NAME ${_tool}
-      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+      RUNTIME_OUTPUT_DIRECTORY ${_beside})
     add_dependencies(test_timeline_commands ${_tool}_for_tests)
   endforeach()
   add_dependencies(test_timeline_commands kxgain)
