@@ -364,6 +364,21 @@ TEST_F(AddFileTest, AVideoOfOtherParametersOffersTheOutsideEditor) {
   EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
+TEST_F(AddFileTest, TheLinesMenusAskTheFrameForAFileOfTheirKind) {
+  CommandTimeLine& w = OpenCommands();
+  const struct {
+    int32_t kind;
+    int filter;
+  } cases[] = {{kKindAudio, 2}, {kKindVideo, 3}, {kKindMidi, 4}};
+  for (const auto& c : cases) {
+    Frame().commands.clear();
+    MediaFileData(kClipFiles).FilterIndex = 1;
+    w.AddSourceFileOfKind(c.kind);
+    EXPECT_EQ(MediaFileData(kClipFiles).FilterIndex, c.filter) << c.kind;
+    EXPECT_EQ(Frame().commands, std::vector<int>{kCmAddSourceFile}) << c.kind;
+  }
+}
+
 TEST(QovTool2, FailsWithoutLeavingATarget) {
   TestFolder folder("kobrix-qovtool");
   const std::string tool = ProgramFolder() + "/qovtool2";
