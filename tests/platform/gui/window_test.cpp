@@ -170,6 +170,33 @@ TEST_F(WindowTest, CaptureKeepsTheMouseAndDisabledWindowsGetNone) {
   EXPECT_EQ(rec.Of(frame, {WM_LBUTTONDOWN}).size(), 1u);
 }
 
+TEST_F(WindowTest, MovingThePointerByProgramIsAMouseMoveOfTheWindowUnderIt) {
+  Recorder& rec = Recorder::Get();
+  HWND frame = Frame();
+  HWND a = Child(frame, 0, 0, 50, 50, 1);
+  GuiPumpMessages();
+  rec.Clear();
+  POINT p{10, 20};
+  ClientToScreen(a, &p);
+  SetCursorPos(p.x, p.y);
+  GuiPumpMessages();
+  POINT at{};
+  GetCursorPos(&at);
+  EXPECT_EQ(at.x, p.x);
+  EXPECT_EQ(at.y, p.y);
+  ASSERT_EQ(rec.Of(a, {WM_MOUSEMOVE}).size(), 1u);
+  for (const Logged& l : rec.log) {
+    if (l.hwnd == a && l.msg == WM_MOUSEMOVE) {
+      EXPECT_EQ(l.lParam, MAKELPARAM(10, 20));
+    }
+  }
+  // Where the pointer already is, nothing moves.
+  rec.Clear();
+  SetCursorPos(p.x, p.y);
+  GuiPumpMessages();
+  EXPECT_TRUE(rec.Of(a, {WM_MOUSEMOVE}).empty());
+}
+
 TEST_F(WindowTest, CreationAndDestructionMessagesComeInOrder) {
   Recorder& rec = Recorder::Get();
   HWND frame = Frame(0, 0, 300, 200, WS_OVERLAPPEDWINDOW);
