@@ -11,10 +11,6 @@ MediaServices* current_services = nullptr;
 
 }  // namespace
 
-int32_t ClipItem::GetKind() const {
-  return (GetVideo() ? 1 : 0) | (GetAudio() ? 2 : 0) | (GetMidi() ? 4 : 0);
-}
-
 void ReleaseChain(EffectChain*& held) {
   EffectChain* chain = held;
   if (!chain) return;

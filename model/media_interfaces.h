@@ -143,15 +143,9 @@ class ClipItem {
   virtual int32_t GetOut() const = 0;     // ms, source time
   virtual int32_t GetLength() const = 0;  // ms
   virtual const char* GetName() const = 0;
-<<<<<<< HEAD
-  // The parts it offers (1 video, 2 audio, 4 MIDI): by default those it
-  // has a source for; the collection may hold some back.
-  virtual int32_t GetKind() const;
-=======
   // What the clip stands for on the time-line, as kKind... bits; by
   // default the kinds of the sources it has.
   virtual int32_t GetKinds() const;
->>>>>>> main
 };
 
 // The media layer's program-wide services. The media subsystems install the

@@ -4,7 +4,6 @@
 #pragma once
 
 // Commands.
-constexpr int kCmAddSourceFile = 213;  // the frame's
 constexpr int kCmUndo = 311;
 constexpr int kCmRedo = 312;
 constexpr int kCmDelete = 313;
@@ -12,9 +11,8 @@ constexpr int kCmCut = 314;
 constexpr int kCmCopy = 315;
 constexpr int kCmPaste = 318;
 constexpr int kCmInsert = 320;
-constexpr int kCmSplitClip = 326;  // keeps both parts in the clip's group
 constexpr int kCmJoin = 327;
-constexpr int kCmSplit = 332;  // takes both parts out of the group
+constexpr int kCmSplit = 332;  // Split clip (326) keeps both parts in the clip's group; this takes them out
 constexpr int kCmDeleteProfile = 333;
 constexpr int kCeAudioEffects = 340;  // the "Audio effect(s)" popup
 constexpr int kCmPasteEffects = 341;
@@ -53,7 +51,7 @@ constexpr int kCmRepeatClip = 108;
 constexpr int kCmDeleteSelected = 122;
 constexpr int kCmCutSelected = 123;
 constexpr int kCmCopySelected = 124;
-constexpr int kCmAddSourceFile = 213;
+constexpr int kCmAddSourceFile = 213;  // the frame's, for the lines
 constexpr int kCmDeleteClip = 313;
 constexpr int kCmCutClip = 314;
 constexpr int kCmCopyClip = 315;

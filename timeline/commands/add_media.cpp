@@ -360,7 +360,7 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
   ReleaseHeldClip();
   std::unique_ptr<ClipItem> made(host.MakeClip(path, s.video, s.audio, s.midi));
   if (!made) return;
-  const int32_t parts = made->GetKind();
+  const int32_t parts = made->GetKinds();
   if (!parts) return;
 
   const int32_t shown = ((parts & kKindVideo) && engine_.showVideo ? kKindVideo : 0) |

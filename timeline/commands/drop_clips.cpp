@@ -155,7 +155,7 @@ LineDropTarget* MainTimeLineWindow::DropTarget(int32_t kind) {
 }
 
 int32_t MainTimeLineWindow::HitTestLines(int x, int y, const ClipItem* clip, int32_t& time) {
-  const int32_t kinds = clip ? clip->GetKind() : 0;
+  const int32_t kinds = clip ? clip->GetKinds() : 0;
   TPoint p(x, y);
   bool inside = false;
   if (IsWindow() && kinds) {
@@ -294,7 +294,7 @@ bool MainTimeLineWindow::PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripp
 }
 
 void MainTimeLineWindow::OfferClipCopy(const ClipItem& clip, int32_t placed) {
-  const int32_t kinds = clip.GetKind();
+  const int32_t kinds = clip.GetKinds();
   if (placed == kinds) return;
   const char* caption = GetString(ui_string::kInsertClip);
   if (ShowMessage(HWindow, caption, MB_YESNO | MB_ICONQUESTION, GetString(ui_string::kCannotInsertClip),

@@ -255,7 +255,7 @@ TEST_F(AddFileTest, TimeMinusOneHandsTheClipToTheMouse) {
   Add(WriteWave("sound.wav", 44100, 2, 16, 44100), -1);
   EXPECT_EQ(Count(), 0);
   ASSERT_NE(w.HeldClip(), nullptr);
-  EXPECT_EQ(w.HeldClip()->GetKind(), kKindAudio);
+  EXPECT_EQ(w.HeldClip()->GetKinds(), kKindAudio);
   EXPECT_EQ(w.HeldClip()->GetLength(), 1000);
   EXPECT_EQ(GetCapture(), w.GetHandle());
   EXPECT_FALSE(w.ButtonPressed());
@@ -327,6 +327,23 @@ TEST_F(AddFileTest, ConvertersThatDoNotStartAreNamedWithTheirWholeCommandLine) {
   EXPECT_EQ(boxes.boxes[1].flags & MB_ICONSTOP, static_cast<UINT>(MB_ICONSTOP));
   EXPECT_EQ(Count(), 0);
   EXPECT_EQ(w.HeldClip(), nullptr);
+}
+
+TEST_F(AddFileTest, AConversionIntoItsOwnSourceIsRefused) {
+  OpenCommands();
+  ProjectHasSound();
+  const std::string camcorder = WriteAvi("camcorder.avi", 64, 48, 25, 5, mmioFOURCC('C', 'G', 'D', 'I'));
+  const std::string mono = WriteWave("mono.wav", 22050, 1, 16, 2205);
+  host_.answer = kConvertYes;
+  for (const std::string& source : {camcorder, mono}) {
+    const std::vector<unsigned char> before = ReadFileBytes(source);
+    boxes.answers = {IDOK};
+    chooser_.answers.push_back({ChooserResult::kOk, source, 1});
+    EXPECT_EQ(Add(source, 0), source);
+    EXPECT_EQ(ReadFileBytes(source), before) << source;
+    EXPECT_EQ(Count(), 1) << source;
+  }
+  EXPECT_TRUE(host_.added.empty());
 }
 
 TEST_F(AddFileTest, AVideoOfOtherParametersOffersTheOutsideEditor) {

@@ -5,6 +5,7 @@
 #include "commands_fixture.h"
 #include "timeline/header/time_code.h"
 #include "timeline/lines/audio_lines.h"
+#include "timeline/lines/video_line.h"
 
 namespace timelinetest {
 namespace {
@@ -81,7 +82,7 @@ TEST_F(DropClipsTest, ADropThatCannotPushWholeClipsChangesNothing) {
     filmtest::FakeAudio* a = Sound("a.wav");
     AudioFilm(a, 0, 1500, 500);
     filmtest::FakeClip both(c.blockerHasVideo ? Video("b.avi", 100) : nullptr, a, nullptr, 0, 1000, 1000);
-    Film* blocker = Place(new Film(both, c.blockerStart, both.GetKind(), 0, 1));
+    Film* blocker = Place(new Film(both, c.blockerStart, both.GetKinds(), 0, 1));
     w.audio.settle = 1000;
     filmtest::FakeClip clip(nullptr, Sound("new.wav", 1000), nullptr, 0, 1000, 1000);
     const POINT p = Over(w.AudioLines());
@@ -203,6 +204,25 @@ TEST_F(DropClipsTest, WhatDidNotFitCanGoIntoTheClipboardWhole) {
   w.OfferClipCopy(clip, kKindVideo | kKindAudio);
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_EQ(Count(), 0);
+}
+
+// The video line of the program answers the drop itself.
+TEST_F(DropClipsTest, TheVideoLineTakesTheClipOnTheRowUnderThePointer) {
+  MainTimeLineWindow& w = Open();
+  TVideoLine* line = w.VideoLine();
+  ASSERT_EQ(w.DropTarget(kKindVideo), static_cast<LineDropTarget*>(line));
+  const TrackRecord& row1 = w.Engine().videoPanel[1];
+  TPoint p(line->GetClientRect().Width() / 4, row1.top + row1.height / 2);
+  line->ClientToScreen(p);
+  filmtest::FakeClip clip(Video("v.avi", 100), nullptr, nullptr, 0, 1000, 1000);
+  int32_t time = 0;
+  ASSERT_EQ(w.HitTestLines(p.x, p.y, &clip, time), kKindVideo);
+  EXPECT_TRUE(line->HasDropTarget());
+  EXPECT_EQ(w.DropCollectionClip(p.x, p.y, &clip), kKindVideo);
+  ASSERT_EQ(Count(), 1);
+  EXPECT_EQ(FilmList.First()->videoRow, 1);
+  EXPECT_EQ(FilmList.First()->start, time);
+  EXPECT_FALSE(line->HasDropTarget());
 }
 
 }  // namespace
