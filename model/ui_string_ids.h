@@ -78,6 +78,17 @@ inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to dele
 inline constexpr int kDeleteSelectedEffects = 125;       // "Do you want to delete audio effects from all sele..."
 
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
+
+// The video player: its preview window's system menu, dropped frames and
+// codec failures.
+inline constexpr int kZoomHalfItem = 127;         // "Zoom: 1/2"
+inline constexpr int kZoomOneItem = 128;          // "Zoom: x1"
+inline constexpr int kZoomTwoItem = 129;          // "Zoom: x2"
+inline constexpr int kFramesDropped = 130;        // "%d frames were dropped!"
+inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
+inline constexpr int kShowFrame = 132;            // "Show Frame"
+inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
+
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 inline constexpr int kConvertAudio = 151;       // "Convert Audio"
 inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
@@ -125,8 +136,6 @@ inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
 
 // The header strip: the ruler, the range and the overview.
 inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
-inline constexpr int kMarkName = 211;            // "Mark Name"
-inline constexpr int kMarkPosition = 212;        // "Mark Position"
 inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
 inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
 inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
@@ -189,10 +198,6 @@ inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame bef
 inline constexpr int kSummaryLabelBase = 327;
 
 inline constexpr int kStopItem = 368;            // "Stop"
-inline constexpr int kAddMarkItem = 376;          // "Add mark"
-inline constexpr int kRemoveMarkItem = 377;       // "Remove mark"
-inline constexpr int kMarkNameItem = 378;         // "Mark name..."
-inline constexpr int kSetMarkPositionItem = 379;  // "Set mark position..."
 
 // Resetting the profiles of the selected clips.
 inline constexpr int kDeleteProfile = 424;          // "Delete profile"
@@ -247,6 +252,8 @@ inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 
 // Unit words.
 inline constexpr int kFrameUnit = 567;           // "fr"

@@ -418,7 +418,7 @@ void TTimeCode::EvRButtonDown(UINT, const TPoint& point) {
     if (mark_ < 0) {
       menu.AppendMenu(MF_STRING, strip_command::kAddMark, GetString(ui_string::kAddMarkItem));
     } else {
-      menu.AppendMenu(MF_STRING, strip_command::kMarkPosition, GetString(ui_string::kSetMarkPositionItem));
+      menu.AppendMenu(MF_STRING, strip_command::kMarkPosition, GetString(ui_string::kMarkPositionItem));
       menu.AppendMenu(MF_STRING, strip_command::kMarkName, GetString(ui_string::kMarkNameItem));
       menu.AppendMenu(MF_STRING, strip_command::kRemoveMark, GetString(ui_string::kRemoveMarkItem));
     }
@@ -485,7 +485,7 @@ void TTimeCode::CmMarkName() {
   if (menuMark_ < 0 || menuMark_ >= ProjectMarks.Count()) return;
   char name[sizeof(Mark::name)];
   std::memcpy(name, ProjectMarks[menuMark_].name, sizeof name);
-  if (!CurrentHeaderDialogs().AskName(HWindow, GetString(ui_string::kMarkName), name, sizeof name)) return;
+  if (!CurrentHeaderDialogs().AskName(HWindow, GetString(ui_string::kMarkNameCaption), name, sizeof name)) return;
   name[sizeof name - 1] = '\0';
   if (std::strcmp(name, ProjectMarks[menuMark_].name) == 0) return;
   MarkChanging();
@@ -497,7 +497,7 @@ void TTimeCode::CmMarkPosition() {
   if (menuMark_ < 0 || menuMark_ >= ProjectMarks.Count()) return;
   TimeLineEngine& e = timeline_.Engine();
   int32_t t = ProjectMarks[menuMark_].time;
-  if (!CurrentHeaderDialogs().AskTime(HWindow, GetString(ui_string::kMarkPosition), t, 0, e.length)) return;
+  if (!CurrentHeaderDialogs().AskTime(HWindow, GetString(ui_string::kMarkPositionCaption), t, 0, e.length)) return;
   if (t == ProjectMarks[menuMark_].time || AnyMarkAt(t)) return;
   MarkChanging();
   if (ProjectMarks.MoveMark(menuMark_, t)) MarksChanged();
