@@ -127,11 +127,18 @@ void BM_DropBeforeEveryClip(benchmark::State& state) {
     Fill(state.range(0), false);
     state.ResumeTiming();
     const int32_t placed = w.timeline->DropCollectionClip(p.x, p.y, &clip);
-    if (placed != kKindAudio || FilmList.First()->next->start != 1500) state.SkipWithError("the drop did not push");
+    if (placed != kKindAudio || FilmList.First()->next->start != 1500)
+      state.SkipWithError("the drop did not push");
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DropBeforeEveryClip)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(20000)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DropBeforeEveryClip)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DeleteEverySecondClip(benchmark::State& state) {
   Window& w = TheWindow();
@@ -144,6 +151,12 @@ void BM_DeleteEverySecondClip(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DeleteEverySecondClip)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(20000)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteEverySecondClip)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

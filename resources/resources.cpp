@@ -2,9 +2,9 @@
 
 #include <mutex>
 
-void RegisterDialogResources();  // dialogs.cpp
-void RegisterTimeLineCursors();  // timeline_cursors.cpp
-void RegisterSliderThumbs();     // slider_thumbs.cpp
+void RegisterDialogResources();       // dialogs.cpp
+void RegisterTimeLineCursors();       // timeline_cursors.cpp
+void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
 

@@ -6,19 +6,18 @@
 
 void RegisterTimeLineAccelerators() {
   constexpr BYTE key = FVIRTKEY;
-  RegisterAcceleratorResource(kTimeLineAccelerators,
-                              {
-                                  {key | FCONTROL, 'Z', kCmUndo},
-                                  {key | FALT, VK_BACK, kCmUndo},
-                                  {key | FCONTROL, 'Y', kCmRedo},
-                                  {key | FSHIFT | FALT, VK_BACK, kCmRedo},
-                                  {key, VK_DELETE, kCmDelete},
-                                  {key | FCONTROL, 'X', kCmCut},
-                                  {key | FSHIFT, VK_DELETE, kCmCut},
-                                  {key | FCONTROL, 'C', kCmCopy},
-                                  {key | FCONTROL, VK_INSERT, kCmCopy},
-                                  {key | FCONTROL, 'V', kCmPaste},
-                                  {key | FSHIFT, VK_INSERT, kCmPaste},
-                                  {key, VK_INSERT, kCmInsert},
-                              });
+  RegisterAcceleratorResource(kTimeLineAccelerators, {
+                                                         {key | FCONTROL, 'Z', kCmUndo},
+                                                         {key | FALT, VK_BACK, kCmUndo},
+                                                         {key | FCONTROL, 'Y', kCmRedo},
+                                                         {key | FSHIFT | FALT, VK_BACK, kCmRedo},
+                                                         {key, VK_DELETE, kCmDelete},
+                                                         {key | FCONTROL, 'X', kCmCut},
+                                                         {key | FSHIFT, VK_DELETE, kCmCut},
+                                                         {key | FCONTROL, 'C', kCmCopy},
+                                                         {key | FCONTROL, VK_INSERT, kCmCopy},
+                                                         {key | FCONTROL, 'V', kCmPaste},
+                                                         {key | FSHIFT, VK_INSERT, kCmPaste},
+                                                         {key, VK_INSERT, kCmInsert},
+                                                     });
 }

@@ -56,7 +56,8 @@ struct FileSources {
 
 bool ProjectHas(int32_t kind) {
   for (Film* f = FilmList.First(); f; f = f->next) {
-    if ((kind == kKindVideo && f->video) || (kind == kKindAudio && f->audio) || (kind == kKindMidi && f->midi))
+    if ((kind == kKindVideo && f->video) || (kind == kKindAudio && f->audio) ||
+        (kind == kKindMidi && f->midi))
       return true;
   }
   return false;
@@ -173,7 +174,8 @@ bool RunConverter(HWND window, const std::string& command, const char* folder, b
 
 // The parts that do not suit the project, as the warning names them.
 const char* UnfitText(int32_t kinds) {
-  return kinds == kKindVideo || kinds == kKindAudio || kinds == kKindMidi || kinds == (kKindVideo | kKindAudio)
+  return kinds == kKindVideo || kinds == kKindAudio || kinds == kKindMidi ||
+                 kinds == (kKindVideo | kKindAudio)
              ? KindsText(kinds)
              : "";
 }
@@ -205,8 +207,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
     ErrorBoxPlain(HWindow, kErrPlaying, caption);
     return;
   }
-  HANDLE file = CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+  HANDLE file =
+      CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ErrorBox(HWindow, kErrFileMissing, caption, path);
     return;
@@ -257,8 +259,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
     if (PathsEqual(target.FileName, path) || !Film::RemoveClipEverywhere(target.FileName, HWindow)) return;
     char handle[24];
     std::snprintf(handle, sizeof handle, "%" PRIXPTR, reinterpret_cast<uintptr_t>(HWindow));
-    const std::string command = Quoted(folder + "/QOVTOOL2.EXE") + " " + handle + " " + Quoted(path) + " " +
-                                Quoted(target.FileName);
+    const std::string command =
+        Quoted(folder + "/QOVTOOL2.EXE") + " " + handle + " " + Quoted(path) + " " + Quoted(target.FileName);
     if (!RunConverter(HWindow, command, target.Directory, true)) return;
     s.video = AVIVideoData::OpenShared(HWindow, kVideoKindAvi, target.FileName, 0);
     if (!s.audio) {
@@ -275,8 +277,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
       int32_t width = 0, height = 0;
       if (known) known->GetSize(&width, &height);
       const int answer = ShowMessage(HWindow, caption, MB_OKCANCEL | MB_ICONEXCLAMATION,
-                                     GetString(ui_string::kVideoParametersDiffer), path, CodecText(known), width,
-                                     height, static_cast<double>(model->video->GetFrameRate()));
+                                     GetString(ui_string::kVideoParametersDiffer), path, CodecText(known),
+                                     width, height, static_cast<double>(model->video->GetFrameRate()));
       Drop(s.video);
       if (answer == IDOK) {
         RunConverter(HWindow, Quoted(folder + "/QOVTOOL1.EXE") + " " + path, nullptr, false);
@@ -319,9 +321,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
       if (!AskSaveFile(target, HWindow, GetString(ui_string::kTargetForConversion))) return;
       if (PathsEqual(target.FileName, path) || !Film::RemoveClipEverywhere(target.FileName, HWindow)) return;
       const std::string converted = target.FileName;
-      const int result =
-          ConvertWaveToPcm(HWindow, s.audio, converted.c_str(), rate, static_cast<WORD>(channels),
-                           static_cast<WORD>(bits));
+      const int result = ConvertWaveToPcm(HWindow, s.audio, converted.c_str(), rate,
+                                          static_cast<WORD>(channels), static_cast<WORD>(bits));
       Drop(s.audio);
       if (result != kErrOk) {
         ErrorBoxPlain(HWindow, result, GetString(ui_string::kConvertAudio));

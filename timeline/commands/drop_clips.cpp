@@ -100,7 +100,8 @@ int32_t Ripple(const Collisions& c, int32_t time, int32_t dropEnd) {
   }
   // Both runs are in start order now; merging them appends every film at
   // the end of the list, so a long project costs no rescans.
-  std::stable_sort(moving.begin(), moving.end(), [](const Film* a, const Film* b) { return a->start < b->start; });
+  std::stable_sort(moving.begin(), moving.end(),
+                   [](const Film* a, const Film* b) { return a->start < b->start; });
   auto m = moving.begin();
   auto s = staying.begin();
   while (m != moving.end() || s != staying.end()) {
@@ -147,7 +148,7 @@ bool PartFits(const ClipItem& clip, int32_t kind) {
 }  // namespace
 
 LineDropTarget* MainTimeLineWindow::DropTarget(int32_t kind) {
-  TWindow* line = kind == kKindVideo ? static_cast<TWindow*>(videoLine_)
+  TWindow* line = kind == kKindVideo   ? static_cast<TWindow*>(videoLine_)
                   : kind == kKindAudio ? static_cast<TWindow*>(audioLines_)
                   : kind == kKindMidi  ? static_cast<TWindow*>(midiLine_)
                                        : nullptr;
@@ -286,7 +287,8 @@ bool MainTimeLineWindow::PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripp
     if (film->midi) film->midi->Open();
     film->ComputeOrigin();
   }
-  if (length > engine_.length) engine_.SetLength(static_cast<int32_t>(std::min<int64_t>(length + 1000, kDayMs)));
+  if (length > engine_.length)
+    engine_.SetLength(static_cast<int32_t>(std::min<int64_t>(length + 1000, kDayMs)));
   engine_.InvalidateLines();
   engine_.SetModified(true);
   if (IsWindow()) SetFocus();

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "commands_fixture.h"
 #include "audio/midi_data.h"
+#include "commands_fixture.h"
 #include "media/audio_data.h"
 #include "media/video_data.h"
 #include "platform/core/locations.h"
@@ -296,8 +296,10 @@ TEST_F(AddFileTest, ACamcorderVideoIsRecompressedByTheConverterAndItsResultAdded
   chooser_.answers.push_back({ChooserResult::kOk, target, 1});
   EXPECT_EQ(Add(source, 0), target);
   ASSERT_FALSE(boxes.boxes.empty());
-  EXPECT_EQ(boxes.boxes[0].text, "Video recorded by MS Camcorder can not be edited!\nDo you want to recompress video "
-                                 "from\n" + source + "\nto new file?");
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Video recorded by MS Camcorder can not be edited!\nDo you want to recompress video "
+            "from\n" +
+                source + "\nto new file?");
   ASSERT_EQ(chooser_.calls.size(), 1u);
   EXPECT_EQ(chooser_.calls[0].title, "Target AVI file name for conversion");
   ASSERT_EQ(Count(), 1);
@@ -306,9 +308,11 @@ TEST_F(AddFileTest, ACamcorderVideoIsRecompressedByTheConverterAndItsResultAdded
   ASSERT_EQ(host_.added.size(), 1u);
   EXPECT_EQ(host_.added[0].path, target);
   if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
-  EXPECT_EQ(Output("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate,"
-                   "nb_frames -of csv=p=0 '" + target + "'"),
-            "rawvideo,64,48,25/1,5");
+  EXPECT_EQ(
+      Output("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate,"
+             "nb_frames -of csv=p=0 '" +
+             target + "'"),
+      "rawvideo,64,48,25/1,5");
 }
 
 TEST_F(AddFileTest, ConvertersThatDoNotStartAreNamedWithTheirWholeCommandLine) {
@@ -322,8 +326,8 @@ TEST_F(AddFileTest, ConvertersThatDoNotStartAreNamedWithTheirWholeCommandLine) {
   Add(source, 0);
   ASSERT_EQ(boxes.boxes.size(), 2u);
   EXPECT_EQ(boxes.boxes[1].caption, "Launch external application");
-  EXPECT_EQ(boxes.boxes[1].text, "Can not launch\n\"" + empty.path() + "/QOVTOOL2.EXE\" " + HandleText() + " \"" +
-                                     source + "\" \"" + target + "\"");
+  EXPECT_EQ(boxes.boxes[1].text, "Can not launch\n\"" + empty.path() + "/QOVTOOL2.EXE\" " + HandleText() +
+                                     " \"" + source + "\" \"" + target + "\"");
   EXPECT_EQ(boxes.boxes[1].flags & MB_ICONSTOP, static_cast<UINT>(MB_ICONSTOP));
   EXPECT_EQ(Count(), 0);
   EXPECT_EQ(w.HeldClip(), nullptr);
@@ -363,10 +367,12 @@ TEST_F(AddFileTest, AVideoOfOtherParametersOffersTheOutsideEditor) {
     boxes.answers = {answer};
     Add(other, 5000);
     ASSERT_FALSE(boxes.boxes.empty());
-    EXPECT_NE(boxes.boxes[0].text.find("File '" + other + "' video parameters\ndiffer from those of the current "
-                                       "project:\n  Codec name 'Unknown '    ''\n  Resolution 32x24\n  Frame rate "
-                                       "25.000 frame/sec\n\nTry to convert the file with QOVTOOL1 application?"),
-              std::string::npos);
+    EXPECT_NE(
+        boxes.boxes[0].text.find("File '" + other +
+                                 "' video parameters\ndiffer from those of the current "
+                                 "project:\n  Codec name 'Unknown '    ''\n  Resolution 32x24\n  Frame rate "
+                                 "25.000 frame/sec\n\nTry to convert the file with QOVTOOL1 application?"),
+        std::string::npos);
     EXPECT_EQ(Count(), 1);
   }
   ASSERT_EQ(boxes.boxes.size(), 2u);

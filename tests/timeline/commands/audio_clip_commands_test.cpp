@@ -215,9 +215,9 @@ TEST_F(AudioClipTest, DeclickCommandsChangeOnlyTheClipsThatNeedIt) {
     bool in, out;
     bool wantIn, wantOut;
   } cases[] = {
-      {kCmSetDeclickBoth, true, false, true, true},     {kCmClearDeclickBoth, true, false, false, false},
-      {kCmSetDeclickBoth, true, true, true, true},      {kCmSetDeclickIn, false, true, true, true},
-      {kCmClearDeclickOut, true, true, true, false},    {kCmClearDeclickIn, false, false, false, false},
+      {kCmSetDeclickBoth, true, false, true, true},  {kCmClearDeclickBoth, true, false, false, false},
+      {kCmSetDeclickBoth, true, true, true, true},   {kCmSetDeclickIn, false, true, true, true},
+      {kCmClearDeclickOut, true, true, true, false}, {kCmClearDeclickIn, false, false, false, false},
       {kCmSetDeclickOut, false, false, false, true},
   };
   for (const auto& c : cases) {

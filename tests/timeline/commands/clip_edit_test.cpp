@@ -100,9 +100,14 @@ TEST_F(ClipEditTest, CopyWorksWhilePlayingAndTheEditsAreRefusedWithTheirCaptions
     int command;
     const char* caption;
   } refusals[] = {
-      {kCmDelete, "Delete clips"}, {kCmCut, "Cut clips"},          {kCmSplitClip, "Split clip"},
-      {kCmSplit, "Split clip"},    {kCmJoin, "Join clips"},        {kCmUndo, "Undo"},
-      {kCmRedo, "Redo"},           {kCmDeleteProfile, "Delete profile"},
+      {kCmDelete, "Delete clips"},
+      {kCmCut, "Cut clips"},
+      {kCmSplitClip, "Split clip"},
+      {kCmSplit, "Split clip"},
+      {kCmJoin, "Join clips"},
+      {kCmUndo, "Undo"},
+      {kCmRedo, "Redo"},
+      {kCmDeleteProfile, "Delete profile"},
   };
   for (const auto& r : refusals) {
     boxes.boxes.clear();

@@ -30,7 +30,8 @@ void CommandsTest::Press(int vk, bool ctrl, bool shift, bool alt) {
   MSG msg;
   while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
     bool taken = false;
-    for (HWND h = msg.hwnd; h && !taken; h = (GetWindowLong(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
+    for (HWND h = msg.hwnd; h && !taken;
+         h = (GetWindowLong(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
       if (TWindow* w = TWindow::GetWindowPtr(h)) taken = w->PreProcessMsg(msg);
     }
     if (taken) continue;
@@ -88,7 +89,8 @@ std::string CommandsTest::WriteWave(const std::string& name, uint32_t rate, uint
   Id(out, "data");
   Le(out, data, 4);
   // A quiet saw, so that converters have something to carry.
-  for (uint32_t i = 0; i < data; ++i) out.push_back(static_cast<unsigned char>(bits == 8 ? 128 + i % 16 : i % 16));
+  for (uint32_t i = 0; i < data; ++i)
+    out.push_back(static_cast<unsigned char>(bits == 8 ? 128 + i % 16 : i % 16));
   const std::string path = files_.File(name);
   WriteFileBytes(path, out);
   return path;
@@ -121,9 +123,10 @@ std::string CommandsTest::WriteAvi(const std::string& name, int32_t width, int32
   EXPECT_EQ(AviWriter::AddStream(writer, &number, &stream, format, sizeof format), 0);
   const std::vector<BYTE> bits(compression == BI_RGB ? picture.biSizeImage : 64, 0x40);
   for (int32_t i = 0; i < frames; ++i) {
-    EXPECT_EQ(AviWriter::WriteChunk(writer, number, bits.data(), static_cast<int32_t>(bits.size()),
-                                    compression == BI_RGB ? cktypeDIBbits : cktypeDIBcompressed, AVIIF_KEYFRAME),
-              0);
+    EXPECT_EQ(
+        AviWriter::WriteChunk(writer, number, bits.data(), static_cast<int32_t>(bits.size()),
+                              compression == BI_RGB ? cktypeDIBbits : cktypeDIBcompressed, AVIIF_KEYFRAME),
+        0);
   }
   EXPECT_EQ(AviWriter::Close(writer), 0);
   return path;

@@ -71,7 +71,9 @@ class CommandTimeLine : public MainTimeLineWindow {
 // Loads the time-line's keys as the project frame does.
 class CommandFrame : public TestFrame {
  public:
-  explicit CommandFrame(TWindow* client) : TestFrame(client) { Attr.AccelTable = TResId(kTimeLineAccelerators); }
+  explicit CommandFrame(TWindow* client) : TestFrame(client) {
+    Attr.AccelTable = TResId(kTimeLineAccelerators);
+  }
   void CmShowVideo() { commands.push_back(kCmShowVideoTracks); }
   void CmShowAudio() { commands.push_back(kCmShowAudioTracks); }
   void CmAddSourceFile() { commands.push_back(kCmAddSourceFile); }
@@ -160,7 +162,9 @@ class OutputHooks : public AudioSourceHooks {
 // Answers the boxes as the film tests' script does, and keeps the beeps.
 class BeepingBoxes : public MessageBoxPresenter {
  public:
-  explicit BeepingBoxes(filmtest::ScriptedBoxes& boxes) : boxes_(boxes) { before_ = SetMessageBoxPresenter(this); }
+  explicit BeepingBoxes(filmtest::ScriptedBoxes& boxes) : boxes_(boxes) {
+    before_ = SetMessageBoxPresenter(this);
+  }
   ~BeepingBoxes() override { SetMessageBoxPresenter(before_); }
   int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
     return boxes_.Show(owner, text, caption, flags);

@@ -17,7 +17,8 @@ struct Piece {
 
 std::vector<Piece> Pieces() {
   std::vector<Piece> pieces;
-  for (Film* f = FilmList.First(); f; f = f->next) pieces.push_back({f->start, f->end, f->in, f->out, f->group});
+  for (Film* f = FilmList.First(); f; f = f->next)
+    pieces.push_back({f->start, f->end, f->in, f->out, f->group});
   return pieces;
 }
 
@@ -132,7 +133,8 @@ TEST_F(SplitJoinTest, JoinFoldsARunOfPiecesIntoTheFirst) {
   ASSERT_EQ(Count(), 2);
   Film* joined = FilmList.First();
   EXPECT_EQ(joined->audioLine, 1);
-  EXPECT_EQ((Piece{joined->start, joined->end, joined->in, joined->out, joined->group}), (Piece{0, 3000, 0, 3000, 1}));
+  EXPECT_EQ((Piece{joined->start, joined->end, joined->in, joined->out, joined->group}),
+            (Piece{0, 3000, 0, 3000, 1}));
   EXPECT_TRUE(joined->declickOut);
   EXPECT_EQ(a->openCount, 2);
   EXPECT_FALSE(Enabled(kCmJoin));
