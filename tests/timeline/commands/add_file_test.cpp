@@ -412,7 +412,11 @@ TEST(QovTool2, FailsWithoutLeavingATarget) {
                                   "1 '" + notAvi + "' '" + target + "'", std::string("1 only-two")}) {
     EXPECT_NE(std::system((tool + " " + args + " 2>/dev/null").c_str()), 0) << args;
     EXPECT_FALSE(std::filesystem::exists(target)) << args;
-  }
+  }  // Nor is a source written over itself.
+  const std::string avi = folder.File("in.avi");
+  WriteFileText(avi, "RIFF");
+  EXPECT_NE(std::system((tool + " 1 '" + avi + "' '" + avi + "' 2>/dev/null").c_str()), 0);
+  EXPECT_EQ(ReadFileText(avi), "RIFF");
 }
 
 }  // namespace

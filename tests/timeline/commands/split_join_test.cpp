@@ -99,6 +99,18 @@ TEST_F(SplitJoinTest, NothingToCutBeeps) {
   EXPECT_FALSE(Enabled(kCmSplit));
   w.Engine().SetPlayCursor(1000, false);
   EXPECT_TRUE(Enabled(kCmSplitClip));
+
+  // A cursor that the frames take to a video clip's end leaves nothing to
+  // cut off.
+  Film* picture = VideoFilm(Video("v.avi", 200), 0, 0, 0, 4000);
+  picture->group = SelectionGroup;
+  w.Engine().SetPlayCursor(3990, false);
+  beeping_.beeps.clear();
+  Command(kCmSplit);
+  EXPECT_EQ(beeping_.beeps, std::vector<UINT>{MB_ICONASTERISK});
+  EXPECT_EQ(picture->end, 4000);
+  EXPECT_EQ(Count(), 3);
+  EXPECT_FALSE(UndoScript::CanUndo());
 }
 
 TEST_F(SplitJoinTest, APartWithoutAKeyFrameIsDroppedAndTheFirstStaysCut) {
