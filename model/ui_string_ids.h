@@ -38,6 +38,10 @@ inline constexpr int kSetSize = 63;         // "Set Size"
 inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
 inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 
+// The question before an audio file is converted.
+inline constexpr int kConvertSoundParameters =
+    73;  // "File '%s' sound parameters\ndiffer from those of the cu..."
+
 // What a clip holds, in its status text.
 inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"
 inline constexpr int kKindVideo = 79;          // "VIDEO"
@@ -51,6 +55,9 @@ inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
+
+// The question before a compressed audio file is decompressed.
+inline constexpr int kDecompressAudio = 154;  // "The program does not work with compressed audio!\nDo..."
 
 // Key-frame alignment of a clip's start.
 inline constexpr int kAlignToKeyFrame = 175;         // "Align start of video clip to next key frame"
@@ -98,7 +105,13 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
+// After playback.
+inline constexpr int kFramesDropped = 259;  // "%d frames were dropped!"
+
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
+
+// The external tools.
+inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;

@@ -5,6 +5,7 @@
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
 void RegisterSliderThumbs();     // slider_thumbs.cpp
+void RegisterValueDialogs();     // value_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -12,5 +13,6 @@ void RegisterProgramResources() {
     RegisterDialogResources();
     RegisterTimeLineCursors();
     RegisterSliderThumbs();
+    RegisterValueDialogs();
   });
 }
