@@ -8,8 +8,13 @@
 // table, then its parents' up to the top-level window, then the
 // application's. Command enablers follow the same road; a command that no
 // enabler handles is enabled when some table on the road handles it.
+//
+// Threads: an object and its window belong to the thread that creates the
+// window (a wait dialog runs on a thread of its own); the one table that
+// binds windows to objects is shared and locked, the rest is per object.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -208,6 +213,9 @@ class TWindow : public TEventHandler {
   void RouteScroll(UINT msg, UINT code, UINT pos, HWND hWndCtl);
   std::vector<TWindow*> ChildList;
   bool SetupDone = false;
+  // False once the object is deleted; each object has its own, so objects of
+  // different threads share no bookkeeping.
+  std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
 
   DECLARE_RESPONSE_TABLE(TWindow);
 };
