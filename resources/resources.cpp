@@ -6,6 +6,7 @@ void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
 void RegisterSliderThumbs();     // slider_thumbs.cpp
 void RegisterValueDialogs();     // value_dialogs.cpp
+void RegisterSetupDialogs();     // setup_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -14,5 +15,6 @@ void RegisterProgramResources() {
     RegisterTimeLineCursors();
     RegisterSliderThumbs();
     RegisterValueDialogs();
+    RegisterSetupDialogs();
   });
 }
