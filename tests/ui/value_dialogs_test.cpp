@@ -184,7 +184,7 @@ TEST_F(ValueDialogs, SetSizeOpensSensibleRangesAndKeepsThemWithinTheNewSize) {
 
 TEST_F(ValueDialogs, SetSizeEdgesHoldEachOtherAndTheTrackCountStaysInOneToFour) {
   int32_t tracks = 2, size = 60000, aLeft = 1000, aRight = 9000, mLeft = 2000, mRight = 4000;
-  std::string areaSize, markSize;
+  std::string areaSize, markSize, tracksShown;
   ModalScript script({[&](HWND d) {
     EXPECT_EQ(ItemText(d, kAreaSize), "00:00:08:000ms");
     // The area's start typed past its end stops a unit before it; the
@@ -195,7 +195,13 @@ TEST_F(ValueDialogs, SetSizeEdgesHoldEachOtherAndTheTrackCountStaysInOneToFour) 
     Key(d, VK_TAB);
     areaSize = ItemText(d, kAreaSize);
     markSize = ItemText(d, kMarkSize);
-    TypeOver(d, kAudioTracks, "7");
+    // The spin beside the track count stops at four.
+    HWND spin = GetWindow(GetDlgItem(d, kAudioTracks), GW_HWNDNEXT);
+    for (int i = 0; i < 3; ++i) {
+      GuiClick(spin, 3, 2);
+      Pump(d);
+    }
+    tracksShown = ItemText(d, kAudioTracks);
     Click(d, IDOK);
   }});
   EXPECT_TRUE(RunSelViewDialog(owner(), &tracks, &size, 1000, &aLeft, &aRight, &mLeft, &mRight));
@@ -205,6 +211,7 @@ TEST_F(ValueDialogs, SetSizeEdgesHoldEachOtherAndTheTrackCountStaysInOneToFour) 
   EXPECT_EQ(aRight, 9000);
   EXPECT_EQ(mLeft, 2000);
   EXPECT_EQ(mRight, 2000);
+  EXPECT_EQ(tracksShown, "4");
   EXPECT_EQ(tracks, 4);
 }
 
