@@ -280,6 +280,21 @@ TEST_F(ValueDialogs, TheRepeatDialogKeepsTheCopiesWithinTheLongestTotal) {
   EXPECT_EQ(count, 2);
 }
 
+TEST_F(ValueDialogs, ACountPutBackToOneFreesThePauseForOneCopy) {
+  // Three copies of 2 s in 10 s leave at most 1.333 s of pause each; one
+  // copy leaves 8 s.
+  int32_t pause = 0, count = 3;
+  ModalScript script({[&](HWND d) {
+    TypeOver(d, kLoopCount, "0");
+    TypeTime(d, kLoopPause, "5000");
+    Key(d, VK_TAB);
+    Click(d, IDOK);
+  }});
+  EXPECT_TRUE(RunLoopDialog(owner(), &pause, 2000, &count, 10000));
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(pause, 5000);
+}
+
 TEST_F(ValueDialogs, TheDroppedFramesNoticeReturnsItsBox) {
   for (bool uncheck : {false, true}) {
     bool show = !uncheck;
