@@ -48,12 +48,30 @@ inline constexpr int kKindVideo = 79;          // "VIDEO"
 inline constexpr int kKindAudio = 80;          // "AUDIO"
 inline constexpr int kKindMidi = 81;           // "MIDI"
 
+inline constexpr int kProject = 91;               // "Project"
 inline constexpr int kLoadProject = 96;         // "Load Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
 inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
+
+// The master effects of the cursor-time display.
+inline constexpr int kPasteAudioEffects = 121;           // "Paste Audio Effect(s)"
+inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect(s)"
+inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
+
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
+
+// The video player: its preview window's system menu, dropped frames and
+// codec failures.
+inline constexpr int kZoomHalfItem = 127;         // "Zoom: 1/2"
+inline constexpr int kZoomOneItem = 128;          // "Zoom: x1"
+inline constexpr int kZoomTwoItem = 129;          // "Zoom: x2"
+inline constexpr int kFramesDropped = 130;        // "%d frames were dropped!"
+inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
+inline constexpr int kShowFrame = 132;            // "Show Frame"
+inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
+
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 
 // The question before a compressed audio file is decompressed.
@@ -90,12 +108,35 @@ inline constexpr int kBalanceSlopeStatus = 197;  // "Sloped balance: from %d%% %
 inline constexpr int kRight = 198;               // "right"
 inline constexpr int kLeft = 199;                // "left"
 inline constexpr int kClipNamed = 200;           // "Clip '%s'"
+inline constexpr int kSetCurrentTime = 201;       // "Set Current Time"
 
 // The lines' own names.
 inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
 inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
 inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
+inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
+inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
+
+// The header strip: the ruler, the range and the overview.
+inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
+inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
+inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
+inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
+// The ruler's and the cursor-time display's menus.
+inline constexpr int kPlayItem = 231;              // "Play"
+inline constexpr int kShowVideoItem = 232;         // "Show video"
+inline constexpr int kPlayAudioItem = 233;         // "Play audio"
+inline constexpr int kAutoScrollItem = 234;        // "Auto-scroll rolls"
+inline constexpr int kAlignToFrameItem = 235;      // "Align to nearest frame"
+inline constexpr int kAttractToMarksItem = 236;    // "Attract to marks"
+inline constexpr int kSetCurrentTimeItem = 237;    // "Set current time"
+inline constexpr int kAddNewEffectsItem = 238;     // "Add new audio effect(s)..."
+inline constexpr int kEditEffectsItem = 239;       // "Edit audio effect(s)..."
+inline constexpr int kUseEffectsItem = 240;        // "Use audio effect(s)"
+inline constexpr int kPasteEffectsItem = 241;      // "Paste audio effect(s)"
+inline constexpr int kAddEffectsItem = 242;        // "Add audio effect(s)"
+inline constexpr int kDeleteEffectsItem = 243;     // "Delete audio effect(s)"
 
 // The level meters' menu.
 inline constexpr int kClearPeak = 244;     // "Clear peak"
@@ -105,16 +146,49 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
-// After playback.
-inline constexpr int kFramesDropped = 259;  // "%d frames were dropped!"
+// The notice after playback (the same text as 130, for the status bar).
+inline constexpr int kFramesDroppedNotice = 259;  // "%d frames were dropped!"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
 // The external tools.
 inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 
+// The lines' popup menus.
+inline constexpr int kEditItem = 360;              // "Edit"
+inline constexpr int kMarkItem = 361;              // "Mark"
+inline constexpr int kDeleteSelectedItem = 365;    // "Delete selected clip(s)"
+inline constexpr int kCutSelectedItem = 366;       // "Cut selected clip(s)"
+inline constexpr int kCopySelectedItem = 367;      // "Copy selected clip(s)"
+inline constexpr int kAddSourceFileItem = 369;     // "Add source file..."
+inline constexpr int kPlayClipItem = 370;          // "Play clip"
+inline constexpr int kDeleteClipItem = 371;        // "Delete clip"
+inline constexpr int kClipPropertiesItem = 372;    // "Clip properties..."
+inline constexpr int kVideoEditorItem = 373;       // "Video editor"
+inline constexpr int kAddMarkItem = 376;           // "Add mark"
+inline constexpr int kRemoveMarkItem = 377;        // "Remove mark"
+inline constexpr int kMarkNameItem = 378;          // "Mark name..."
+inline constexpr int kMarkPositionItem = 379;      // "Set mark position..."
+inline constexpr int kSplitClipItem = 380;         // "Split clip"
+inline constexpr int kRepeatClipItem = 381;        // "Repeat clip..."
+inline constexpr int kInIsKeyFrameItem = 382;      // "Clip In is a key frame"
+inline constexpr int kInIsNotKeyFrameItem = 383;   // "Clip In is NOT a key frame"
+inline constexpr int kInToNextKeyFrameItem = 384;  // "Clip In to next key frame"
+inline constexpr int kInToPrevKeyFrameItem = 385;  // "Clip In to preceding key frame"
+inline constexpr int kCutClipItem = 386;           // "Cut clip"
+inline constexpr int kCopyClipItem = 387;          // "Copy clip"
+inline constexpr int kPasteItem = 388;             // "Paste"
+inline constexpr int kInsertItem = 389;            // "Insert"
+inline constexpr int kInToNextKeyFrame = 409;      // "ClipIn to next key frame"
+inline constexpr int kNoKeyFrameInClip = 410;      // "There is no key frame in this fragment!\nWARNING: ..."
+inline constexpr int kInToPrevKeyFrame = 411;      // "ClipIn to preceding key frame"
+inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame before the start of the frag..."
+
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;
+
+inline constexpr int kStopItem = 368;            // "Stop"
+inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
 inline constexpr int kOpenClip = 433;              // "Open Clip"
@@ -164,6 +238,8 @@ inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 
 // Unit words.
 inline constexpr int kFrameUnit = 567;           // "fr"

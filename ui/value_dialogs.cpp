@@ -362,7 +362,8 @@ TimeoutsDialog::TimeoutsDialog(TWindow* parent, const char* caption_, int count_
 void TimeoutsDialog::SetupWindow() {
   TEDialog::SetupWindow();
   ShowCaption(HWindow, caption);
-  ::SetDlgItemText(HWindow, kTimeoutsText, FormatText(GetString(ui_string::kFramesDropped), count).c_str());
+  ::SetDlgItemText(HWindow, kTimeoutsText,
+                   FormatText(GetString(ui_string::kFramesDroppedNotice), count).c_str());
   box->Check();
 }
 

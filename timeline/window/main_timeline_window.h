@@ -188,6 +188,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void ShowStatusText(const char* text) override;
   bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) override;
   void SetPlayCursorShape(bool playing) override;
+  int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override;
 
   // ---- Scrolling, the rubber band, range clicks, idle redraws (input.cpp).
   // Line steps move by one scroll step (one audio line), thumb moves to
@@ -195,12 +196,19 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual void EvHScroll(UINT code, UINT pos, HWND control);
   virtual void EvVScroll(UINT code, UINT pos, HWND control);
   virtual void BeginRubberBand(int screenX, int screenY);
-  // A click on the play-cursor line, for the selection line or the range.
+  // A click on the play-cursor line (x, y on the screen), for the selection
+  // line or the range.
   virtual void RouteRangeClick(bool shift, int x, int y);
   // The "Set Size" dialog for a typed range start or size.
   virtual void CmSelectionTime();
   // Draws one clip whose redraw waits; false when none waits.
   virtual bool DrawPendingClip();
+  // Every click on a clip toggles its selection (the lines read it).
+  bool multiselectMode = false;
+
+  // ---- The range (commands/range.cpp).
+  // The range becomes the extent of all clips.
+  virtual void CmIncludeAllClips();
 
   // ---- Transport (commands/transport.cpp).
   virtual void PlayOnce(int32_t start, int32_t end);
