@@ -7,6 +7,11 @@ void RegisterTimeLineCursors();       // timeline_cursors.cpp
 void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
+void RegisterDialogResources();  // dialogs.cpp
+void RegisterTimeLineCursors();  // timeline_cursors.cpp
+void RegisterSliderThumbs();     // slider_thumbs.cpp
+void RegisterValueDialogs();     // value_dialogs.cpp
+void RegisterSetupDialogs();     // setup_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -16,5 +21,7 @@ void RegisterProgramResources() {
     RegisterSliderThumbs();
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
+    RegisterValueDialogs();
+    RegisterSetupDialogs();
   });
 }
