@@ -58,7 +58,7 @@ bool ClipCollection::AddFile(const char* path, int insertAfter, int skipMask) {
   for (int i = TileCount() - 1; i >= 0; --i) {
     const ClipData& clip = tiles_[static_cast<size_t>(i)]->clip;
     if (clip.path == nullptr || !PathsEqual(clip.path, path)) continue;
-    if (ShowMessage(HWindow, GetString(ui_string::kInsertClip), MB_YESNO | MB_ICONQUESTION,
+    if (ShowMessage(HWindow, GetString(ui_string::kAddClipCaption), MB_YESNO | MB_ICONQUESTION,
                     GetString(ui_string::kClipAlreadyOpened), path) != IDYES) {
       SetSelection(i);
       return true;
@@ -90,8 +90,8 @@ bool ClipCollection::AddFile(const char* path, int insertAfter, int skipMask) {
   }
 
   if (audio != nullptr && !PlaysDirectly(audio)) {
-    if (ShowMessage(HWindow, GetString(ui_string::kInsertClip), MB_OKCANCEL | MB_ICONQUESTION,
-                    GetString(ui_string::kCompressedAudio), name) == IDOK) {
+    if (ShowMessage(HWindow, GetString(ui_string::kAddClipCaption), MB_OKCANCEL | MB_ICONQUESTION,
+                    GetString(ui_string::kDecompressAudio), name) == IDOK) {
       FileData& wave = MediaFileData(kWaveFiles);
       wave.SetDirectory(name);
       std::snprintf(wave.FileName, sizeof wave.FileName, "%s", name);
