@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kTitleExportAiff = 102;
 constexpr LONG kHeaderBytes = 54;
 constexpr char kTooLargeFormat[] = "File '%s' would be larger than 4 GB, more than an AIFF file can hold.";
 
@@ -86,7 +85,7 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
   if (code <= 0 || code > 4 || start >= end) return false;
   if (!engine->BeginMixStream(films, setup, start, end, code)) return false;
 
-  const char* title = GetString(kTitleExportAiff);
+  const char* title = GetString(ui_string::kExportAiff);
   const WAVEFORMATEX format = OutputFormat;
   const DWORD rate = format.nSamplesPerSec;
   const ULONGLONG dataBytes =
@@ -128,7 +127,7 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
       if (io.Write(file, block, bytes) != bytes) return kErrWrite;
       if (!progress->Report(++done)) return kErrCancelled;
     }
-    return 0;
+    return kErrOk;
   };
 
   const int error = write();

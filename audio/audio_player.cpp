@@ -26,20 +26,6 @@ namespace {
 
 MixerFactory g_mixerFactory = nullptr;
 
-// UI strings of the engine's own error texts and captions.
-constexpr int kTextCantOpen = 34;
-constexpr int kTextWriteError = 35;
-constexpr int kTextNotWave = 36;
-constexpr int kTextMismatch = 37;
-constexpr int kTextNoMemory = 38;
-constexpr int kTextNoDevice = 39;
-constexpr int kTextUnknown = 40;
-constexpr int kCaptionOpenDevice = 41;
-constexpr int kCaptionAudioPlayback = 42;
-constexpr int kCaptionPreparing = 43;
-constexpr int kCaptionTrackData = 44;
-constexpr int kCaptionMixingBuffer = 45;
-
 // A float setting: the text's number, or the default when the text is no
 // finite number.
 float ReadFloat(const char* key, const char* fallback) {
@@ -343,7 +329,7 @@ bool AudioPlayer::OpenDevice() {
     return true;
   }
   waveOut_ = nullptr;
-  ShowWaveOutError(result, GetString(kCaptionOpenDevice));
+  ShowWaveOutError(result, GetString(ui_string::kOpenWavePlaybackDevice));
   return false;
 }
 
@@ -371,7 +357,7 @@ bool AudioPlayer::AllocBuffers() {
     block.headers.reset(new (std::nothrow) WAVEHDR[unitsPerBlock_]());
     if (!block.data || !block.headers) {
       FreeBuffers();
-      ShowError(kErrNoMemory, nullptr, GetString(kCaptionAudioPlayback));
+      ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioPlayback));
       return false;
     }
     block.bytes = blockBytes_;
@@ -384,7 +370,7 @@ bool AudioPlayer::AllocBuffers() {
       MMRESULT result = waveOutPrepareHeader(waveOut_, &header, sizeof(WAVEHDR));
       if (result != MMSYSERR_NOERROR) {
         FreeBuffers();
-        ShowWaveOutError(result, GetString(kCaptionPreparing));
+        ShowWaveOutError(result, GetString(ui_string::kPreparingAudio));
         return false;
       }
     }
@@ -393,13 +379,13 @@ bool AudioPlayer::AllocBuffers() {
   trackPipe_ = std::make_unique<TDataPipe>(blockFrames_, MaxBlockTrack);
   if (readPipe_->depth() == 0 || trackPipe_->depth() == 0) {
     FreeBuffers();
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionTrackData));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));
     return false;
   }
   mixBuffer_ = std::make_unique<TData>(blockFrames_);
   if (mixBuffer_->block == nullptr) {
     FreeBuffers();
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionMixingBuffer));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kMixingBuffer));
     return false;
   }
   SampleBlockFormat& format = mixBuffer_->block->format;
@@ -505,29 +491,30 @@ void AudioPlayer::ShowError(int code, const char* arg, const char* caption) {
   int text;
   switch (code) {
     case kErrNoMemory:
-      text = kTextNoMemory;
+      text = ui_string::kNotEnoughMemory;
       break;
     case kErrFileMissing:
-      text = kTextCantOpen;
+      text = ui_string::kCantOpenFile;
       break;
     case kErrInvalidFormat:
-      text = kTextNotWave;
+      text = ui_string::kNotWaveOrAvi;
       break;
     case kErrInvalidParameter:
-      text = kTextMismatch;
+      text = ui_string::kSoundSettingsMismatch;
       break;
     case kErrWrite:
-      text = kTextWriteError;
+      text = ui_string::kErrorWritingFile;
       break;
     case kErrNoWaveDevice:
-      text = kTextNoDevice;
+      text = ui_string::kNoWavePlaybackDevice;
       break;
     default:
-      text = kTextUnknown;
+      text = ui_string::kUnknownError;
       break;
   }
-  std::string message = text == kTextUnknown ? FormatText(GetString(text), code)
-                                             : FormatText(GetString(text), arg != nullptr ? arg : "");
+  std::string message = text == ui_string::kUnknownError
+                            ? FormatText(GetString(text), code)
+                            : FormatText(GetString(text), arg != nullptr ? arg : "");
   if (message.size() > 255) message.resize(255);
   CurrentMessageBoxPresenter().Show(nullptr, message, caption != nullptr ? caption : "", MB_ICONHAND);
 }

@@ -42,11 +42,6 @@ bool CopyState(IAudioEffect* from, IAudioEffect* to) {
   return buffer && from->SaveState(buffer.get(), size) != 0 && to->LoadState(buffer.get(), size) != 0;
 }
 
-// UI strings of the list descriptions.
-constexpr int kStringNoEffects = 584;
-constexpr int kStringOneEffect = 585;
-constexpr int kStringEffects = 586;
-
 }  // namespace
 
 EffectOutputFormatQuery SetEffectOutputFormatQuery(EffectOutputFormatQuery query) {
@@ -382,11 +377,11 @@ void EffectList::Describe(const EffectList* list, char* text, int size) {
   int count = 0;
   for (const Effect* e = list != nullptr ? list->first : nullptr; e != nullptr; e = e->next) ++count;
   if (count == 0) {
-    out = GetString(kStringNoEffects);
+    out = GetString(ui_string::kNoAudioEffects);
   } else if (count == 1) {
-    out = std::string(GetString(kStringOneEffect)) + list->first->name;
+    out = std::string(GetString(ui_string::kOneAudioEffect)) + list->first->name;
   } else {
-    out = FormatText(GetString(kStringEffects), count);
+    out = FormatText(GetString(ui_string::kAudioEffectCount), count);
     for (const Effect* e = list->first; e != nullptr; e = e->next) {
       const std::size_t room = limit > out.size() ? limit - out.size() : 0;
       const std::size_t need = std::strlen(e->name) + (e->next != nullptr ? 5 : 0);

@@ -16,7 +16,6 @@ using namespace effect_blocks;
 
 EffectListFileQuestion* file_question = nullptr;
 
-constexpr int kStringEffectListFilter = 583;
 constexpr char kEffectListExtension[] = "fxl";
 
 bool SeekTo(HMMIO file, LONGLONG position) {
@@ -246,7 +245,7 @@ int EffectList::ReadFile(HMMIO file, EffectList** list, ComObjectEntry** missing
 void EffectList::SaveFile(HWND parent, const char* title) {
   std::string path;
   if (file_question == nullptr ||
-      !file_question->AskFileName(parent, title, true, GetString(kStringEffectListFilter),
+      !file_question->AskFileName(parent, title, true, GetString(ui_string::kEffectListFilter),
                                   kEffectListExtension, &path))
     return;
   HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
@@ -261,7 +260,7 @@ void EffectList::SaveFile(HWND parent, const char* title) {
 EffectList* EffectList::LoadFile(HWND parent, const char* title, ComObjectEntry** missing) {
   std::string path;
   if (file_question == nullptr ||
-      !file_question->AskFileName(parent, title, false, GetString(kStringEffectListFilter),
+      !file_question->AskFileName(parent, title, false, GetString(ui_string::kEffectListFilter),
                                   kEffectListExtension, &path))
     return nullptr;
   HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);

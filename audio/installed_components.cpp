@@ -5,7 +5,7 @@
 #include <string>
 
 #include "audio/effect_blocks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "platform/components/audio_effect.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "media/sample_routines.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/ui_strings.h"
 #include "platform/core/message_queue.h"
 #include "platform/core/threads.h"
@@ -19,9 +19,6 @@ namespace {
 VolumeServer* g_volumeServer = nullptr;
 
 constexpr UINT kScrubNotice = WM_USER + 84;
-constexpr int kCaptionAudioPlayback = 42;
-constexpr int kCaptionPreparing = 43;
-constexpr int kCaptionAddToPlayback = 46;
 constexpr DWORD kStopWaitMs = 2000;
 
 // (a x b + c / 2) / c in 64 bits.
@@ -126,7 +123,7 @@ bool AudioPlayer::WriteBlock(Block& entry) {
     MMRESULT result = waveOutWrite(waveOut_, &header, sizeof(WAVEHDR));
     if (result != MMSYSERR_NOERROR) {
       entry.inFlight = queued;
-      ShowWaveOutError(result, GetString(kCaptionAddToPlayback));
+      ShowWaveOutError(result, GetString(ui_string::kAddToPlayback));
       return false;
     }
     ++queued;
@@ -273,7 +270,7 @@ bool AudioPlayer::AllocScrubBuffers() {
     own.header = WAVEHDR{};
     if (!own.data) {
       FreeScrubBuffers();
-      ShowError(kErrNoMemory, nullptr, GetString(kCaptionAudioPlayback));
+      ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioPlayback));
       return false;
     }
     own.header.lpData = reinterpret_cast<LPSTR>(own.data.get());
@@ -281,7 +278,7 @@ bool AudioPlayer::AllocScrubBuffers() {
     MMRESULT result = waveOutPrepareHeader(waveOut_, &own.header, sizeof(WAVEHDR));
     if (result != MMSYSERR_NOERROR) {
       FreeScrubBuffers();
-      ShowWaveOutError(result, GetString(kCaptionPreparing));
+      ShowWaveOutError(result, GetString(ui_string::kPreparingAudio));
       return false;
     }
   }
@@ -290,7 +287,7 @@ bool AudioPlayer::AllocScrubBuffers() {
   mixBuffer_ = std::make_unique<TData>(blockFrames_);
   if (scrubRead_->block == nullptr || scrubLine_->block == nullptr || mixBuffer_->block == nullptr) {
     FreeScrubBuffers();
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionAudioPlayback));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioPlayback));
     return false;
   }
   return true;
@@ -341,7 +338,7 @@ bool AudioPlayer::StartScrub(Film* films, const MixSetup& setup, LONG time, HWND
       FreeScrubBuffers();
       CloseDevice();
       LeaveCriticalSection(&stateLock_);
-      ShowWaveOutError(result, GetString(kCaptionAddToPlayback));
+      ShowWaveOutError(result, GetString(ui_string::kAddToPlayback));
       return false;
     }
     lastFrame_ = currentFrame_;

@@ -6,7 +6,7 @@
 
 #include "audio/audio_player.h"
 #include "media/audio_data.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/ui_strings.h"
 #include "platform/core/time.h"
 
@@ -17,11 +17,6 @@ constexpr int kSourceHeaders = 4;
 // A device still busy with another program is asked again for this long.
 constexpr DWORD kOpenRetryMs = 1000;
 constexpr DWORD kOpenRetryPauseMs = 10;
-
-constexpr int kCaptionOpenDevice = 41;
-constexpr int kCaptionAudioPlayback = 42;
-constexpr int kCaptionPreparing = 43;
-constexpr int kCaptionAddToPlayback = 46;
 
 }  // namespace
 
@@ -79,7 +74,7 @@ bool AudioPlayer::OpenSourceDevice() {
     return true;
   }
   waveOut_ = nullptr;
-  ShowWaveOutError(result, GetString(kCaptionOpenDevice));
+  ShowWaveOutError(result, GetString(ui_string::kOpenWavePlaybackDevice));
   FreeSourceHeaders();
   return false;
 }
@@ -89,7 +84,7 @@ bool AudioPlayer::AllocSourceHeaders() {
   sourceBlock_ = std::make_unique<TData>(kSourceFrames);
   if (sourceBlock_->block == nullptr) {
     FreeSourceHeaders();
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionAudioPlayback));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioPlayback));
     return false;
   }
   for (OwnHeader& own : sourceHeaders_) {
@@ -97,7 +92,7 @@ bool AudioPlayer::AllocSourceHeaders() {
     own.data.reset(new (std::nothrow) BYTE[sourceHeaderBytes_]());
     if (!own.data) {
       FreeSourceHeaders();
-      ShowError(kErrNoMemory, nullptr, GetString(kCaptionAudioPlayback));
+      ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioPlayback));
       return false;
     }
     own.header.lpData = reinterpret_cast<LPSTR>(own.data.get());
@@ -105,7 +100,7 @@ bool AudioPlayer::AllocSourceHeaders() {
     const MMRESULT result = waveOutPrepareHeader(waveOut_, &own.header, sizeof(WAVEHDR));
     if (result != MMSYSERR_NOERROR) {
       FreeSourceHeaders();
-      ShowWaveOutError(result, GetString(kCaptionPreparing));
+      ShowWaveOutError(result, GetString(ui_string::kPreparingAudio));
       return false;
     }
   }
@@ -123,7 +118,7 @@ bool AudioPlayer::QueueSourceHeaders() {
     const MMRESULT result = waveOutWrite(waveOut_, &own.header, sizeof(WAVEHDR));
     if (result != MMSYSERR_NOERROR) {
       LeaveCriticalSection(&stateLock_);
-      ShowWaveOutError(result, GetString(kCaptionAddToPlayback));
+      ShowWaveOutError(result, GetString(ui_string::kAddToPlayback));
       return false;
     }
     sourcePos_ += n;

@@ -18,22 +18,9 @@
 
 namespace {
 
-// UI strings: captions and the names of the steps that failed.
-constexpr int kCaptionTrackData = 44;
-constexpr int kCaptionMixingBuffer = 45;
-constexpr int kStepWriteWave = 49;
-constexpr int kStepCreateRiff = 50;
-constexpr int kStepCreateFormat = 51;
-constexpr int kStepWriteFormat = 52;
-constexpr int kStepCreateData = 53;
-constexpr int kStepWriteData = 54;
-constexpr int kStepWriteRiff = 55;
-constexpr int kStepOpenTemp = 56;
-constexpr int kStepSeekTemp = 57;
-constexpr int kStepWriteTemp = 58;
-constexpr int kTitleExportWave = 101;
-// A cancel in the progress window: the file goes, nothing is shown.
-constexpr int kCancelled = 588;
+// A cancel in the progress window, beside the failed steps: the file goes,
+// nothing is shown.
+constexpr int kCancelled = -1;
 
 constexpr char kExportProgressTitle[] = "Export Wave file.";
 constexpr char kRenderProgressTitle[] = "Prepare Wave for play";
@@ -75,20 +62,20 @@ bool WriteInfoText(ExportIo& io, HMMIO file, FOURCC id, const std::string& text)
 bool AudioPlayer::AllocStreamBuffers() {
   streamBuffer_.reset(new (std::nothrow) BYTE[blockBytes_ + 4]());
   if (!streamBuffer_) {
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionMixingBuffer));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kMixingBuffer));
     return false;
   }
   readPipe_ = std::make_unique<TDataPipe>(blockFrames_, 2);
   trackPipe_ = std::make_unique<TDataPipe>(blockFrames_, 2);
   if (readPipe_->depth() == 0 || trackPipe_->depth() == 0) {
     FreeStreamBuffers();
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionTrackData));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));
     return false;
   }
   mixBuffer_ = std::make_unique<TData>(blockFrames_);
   if (mixBuffer_->block == nullptr) {
     FreeStreamBuffers();
-    ShowError(kErrNoMemory, nullptr, GetString(kCaptionMixingBuffer));
+    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kMixingBuffer));
     return false;
   }
   return true;
@@ -171,7 +158,7 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
   ExportIo& io = CurrentExportIo();
   const WAVEFORMATEX format = OutputFormat;
   const LONGLONG frames = std::max<LONGLONG>(mixEnd_ - loopStart_, 0);
-  const char* title = GetString(kTitleExportWave);
+  const char* title = GetString(ui_string::kExportWave);
 
   // A RIFF file holds at most 4 GB: a longer range is refused, not wrapped.
   if (static_cast<ULONGLONG>(frames) * format.nBlockAlign > kMaxWaveData) {
@@ -195,15 +182,15 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
   bool created = false;
   auto write = [&]() -> int {
     file = io.Open(fileName, MMIO_CREATE | MMIO_WRITE);
-    if (file == nullptr) return kStepWriteWave;
+    if (file == nullptr) return ui_string::kWriteWave;
     created = true;
     MMCKINFO riff{};
     riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    if (io.CreateChunk(file, &riff, MMIO_CREATERIFF) != 0) return kStepCreateRiff;
+    if (io.CreateChunk(file, &riff, MMIO_CREATERIFF) != 0) return ui_string::kCreateRiffChunk;
     MMCKINFO fmt{};
     fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
     fmt.cksize = 16;
-    if (io.CreateChunk(file, &fmt, 0) != 0) return kStepCreateFormat;
+    if (io.CreateChunk(file, &fmt, 0) != 0) return ui_string::kCreateFormatChunk;
     BYTE record[16];
     PutLe16(record, format.wFormatTag);
     PutLe16(record + 2, format.nChannels);
@@ -211,11 +198,12 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
     PutLe32(record + 8, format.nAvgBytesPerSec);
     PutLe16(record + 12, format.nBlockAlign);
     PutLe16(record + 14, format.wBitsPerSample);
-    if (io.Write(file, record, sizeof(record)) != static_cast<LONG>(sizeof(record))) return kStepWriteWave;
-    if (io.Ascend(file, &fmt, 0) != 0) return kStepWriteFormat;
+    if (io.Write(file, record, sizeof(record)) != static_cast<LONG>(sizeof(record)))
+      return ui_string::kWriteWave;
+    if (io.Ascend(file, &fmt, 0) != 0) return ui_string::kWriteFormatChunk;
     MMCKINFO data{};
     data.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    if (io.CreateChunk(file, &data, 0) != 0) return kStepCreateData;
+    if (io.CreateChunk(file, &data, 0) != 0) return ui_string::kCreateDataChunk;
 
     progress.emplace(kExportProgressTitle, fileName, frames / std::max<LONG>(blockFrames_, 1), parent);
     LONGLONG done = 0;
@@ -223,17 +211,17 @@ bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LO
       BYTE* block = nullptr;
       const LONG bytes = GetMixBlock(&block, nullptr);
       if (bytes <= 0) break;
-      if (io.Write(file, block, bytes) != bytes) return kStepWriteWave;
+      if (io.Write(file, block, bytes) != bytes) return ui_string::kWriteWave;
       if (!progress->Report(++done)) return kCancelled;
     }
     progress.reset();
 
-    if (io.Ascend(file, &data, 0) != 0) return kStepWriteData;
-    if (!WriteInfoList(file)) return kStepCreateData;
-    if (io.Ascend(file, &riff, 0) != 0) return kStepWriteRiff;
+    if (io.Ascend(file, &data, 0) != 0) return ui_string::kWriteDataChunk;
+    if (!WriteInfoList(file)) return ui_string::kCreateDataChunk;
+    if (io.Ascend(file, &riff, 0) != 0) return ui_string::kWriteRiffChunk;
     const MMRESULT closed = io.Close(file);
     file = nullptr;
-    return closed == 0 ? 0 : kStepWriteRiff;
+    return closed == 0 ? 0 : ui_string::kWriteRiffChunk;
   };
 
   const int step = write();
@@ -266,21 +254,21 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
   auto render = [&]() -> int {
     file = io.Open(Sound_File, MMIO_READWRITE);
     if (file == nullptr) file = io.Open(Sound_File, MMIO_CREATE | MMIO_READWRITE);
-    if (file == nullptr) return kStepOpenTemp;
+    if (file == nullptr) return ui_string::kOpenTempWave;
     const LONGLONG oldEnd = io.Seek(file, 0, SEEK_END);
     const LONGLONG at = loopStart_ * align;
-    if (oldEnd < 0 || at < 0) return kStepSeekTemp;
+    if (oldEnd < 0 || at < 0) return ui_string::kSeekTempWave;
     // A file that ends before the range reads back as zero bytes there; for
     // 8-bit samples that is no silence, so the gap gets the silence byte.
     if (oldEnd < at && OutputSilenceByte() != 0) {
       FillSilence(streamBuffer_.get(), blockBytes_);
       for (LONGLONG p = oldEnd; p < at;) {
         const LONG n = static_cast<LONG>(std::min<LONGLONG>(blockBytes_, at - p));
-        if (io.Write(file, streamBuffer_.get(), n) != n) return kStepWriteTemp;
+        if (io.Write(file, streamBuffer_.get(), n) != n) return ui_string::kWriteTempWave;
         p += n;
       }
     }
-    if (io.Seek(file, at, SEEK_SET) != at) return kStepSeekTemp;
+    if (io.Seek(file, at, SEEK_SET) != at) return ui_string::kSeekTempWave;
 
     progress.emplace(kRenderProgressTitle, Sound_File,
                      std::max<LONGLONG>(mixEnd_ - loopStart_, 0) / std::max<LONG>(blockFrames_, 1), nullptr);
@@ -288,7 +276,7 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
     for (;;) {
       const LONG bytes = MixNextBlock(streamBuffer_.get()) * align;
       if (bytes <= 0) break;
-      if (io.Write(file, streamBuffer_.get(), bytes) != bytes) return kStepWriteTemp;
+      if (io.Write(file, streamBuffer_.get(), bytes) != bytes) return ui_string::kWriteTempWave;
       total += bytes;
       if (!progress->Report(++done)) return kCancelled;
     }
@@ -301,12 +289,12 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
     if (from < here + kTrailerBytes) {
       const LONG n = static_cast<LONG>(here + kTrailerBytes - from);
       FillSilence(streamBuffer_.get(), static_cast<DWORD>(n));
-      if (io.Seek(file, from, SEEK_SET) != from) return kStepWriteTemp;
-      if (io.Write(file, streamBuffer_.get(), n) != n) return kStepWriteTemp;
+      if (io.Seek(file, from, SEEK_SET) != from) return ui_string::kWriteTempWave;
+      if (io.Write(file, streamBuffer_.get(), n) != n) return ui_string::kWriteTempWave;
     }
     const MMRESULT closed = io.Close(file);
     file = nullptr;
-    return closed == 0 ? 0 : kStepWriteTemp;
+    return closed == 0 ? 0 : ui_string::kWriteTempWave;
   };
 
   const int step = render();

@@ -5,9 +5,9 @@
 #include <new>
 #include <string>
 
+#include "model/error_codes.h"
 #include "model/film_records.h"
 #include "model/ini.h"
-#include "model/message_box.h"
 #include "model/text_format.h"
 #include "model/ui_strings.h"
 
@@ -49,7 +49,6 @@ constexpr FieldInfo kFields[kSummaryFieldCount + 1] = {
     {"ITCH", "Technician"},
 };
 
-constexpr int kLabelBase = 327;
 constexpr char kSection[] = "SUMMARY";
 constexpr char kCopyrightText[] = "Copyright (C) 1998";
 constexpr char kSoftwareText[] = "Kobrix for Velmora 3.00";
@@ -96,7 +95,7 @@ FOURCC GetInfoFieldId(int index) {
 }
 
 const char* GetInfoFieldLabel(int index) {
-  return index >= 1 && index <= kSummaryFieldCount ? GetString(kLabelBase + index) : "";
+  return index >= 1 && index <= kSummaryFieldCount ? GetString(ui_string::kSummaryLabelBase + index) : "";
 }
 
 SummaryInfo::SummaryInfo(const SummaryInfo& other) {

@@ -5,7 +5,7 @@
 
 #include "media/audio_chunks.h"
 #include "media/audio_readers.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 
 aiFile::aiFile(const char* name) {
   if (!file_.Open(name)) throw aiExept{kErrFileMissing};

@@ -208,7 +208,8 @@ bool AudioData::CheckChangedFiles(HWND caller) {
       }
     } else if (CurrentAudioSourceHooks().RefreshChangedSources(caller, false, true, s)) {
       handled = true;
-      ShowMessage(caller, GetString(465), MB_ICONSTOP, GetString(466), name);
+      ShowMessage(caller, GetString(ui_string::kActivateKobrix), MB_ICONSTOP,
+                  GetString(ui_string::kFileDoesNotExist), name);
     }
     s = following;
   }
@@ -309,7 +310,7 @@ int AudioData::LoadFormatRecord(const BYTE* bytes, DWORD size) {
   if (recordSize > kWaveFormatFileSize)
     std::memcpy(reinterpret_cast<BYTE*>(format) + sizeof(WAVEFORMATEX), bytes + kWaveFormatFileSize,
                 recordSize - kWaveFormatFileSize);
-  return 0;
+  return kErrOk;
 }
 
 void AudioData::FreeFormat() {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "media/audio_source_hooks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 
 namespace {
 
@@ -300,7 +300,7 @@ int TReadAVIAudio::Parse(AudioChunkWalker& walker) {
   AudioChunk movi;
   if (!walker.FindIn(riffChunk, kListId, kMovi, &movi)) return kErrInvalidFormat;
   if ((mainHeader.dwFlags & AVIF_HASINDEX) != 0) {
-    if (ReadIndex(walker, movi) == 0 && indexCount > 0) return 0;
+    if (ReadIndex(walker, movi) == 0 && indexCount > 0) return kErrOk;
     index.reset();
     indexCount = 0;
     totalBytes = 0;
@@ -370,7 +370,7 @@ int TReadAVIAudio::ReadIndex(AudioChunkWalker& walker, const AudioChunk& movi) {
     entry.dwChunkOffset = static_cast<DWORD>(data);
     if (!AddEntry(capacity, entry)) return kErrNoMemory;
   }
-  return 0;
+  return kErrOk;
 }
 
 int TReadAVIAudio::RebuildIndex(AudioChunkWalker& walker, const AudioChunk& movi) {
@@ -393,7 +393,7 @@ int TReadAVIAudio::RebuildIndex(AudioChunkWalker& walker, const AudioChunk& movi
       position = c.End();
     }
   }
-  return 0;
+  return kErrOk;
 }
 
 DWORD TReadAVIAudio::LengthInSamples() {

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "media/video_data.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
+#include "model/text_format.h"
 #include "model/ui_strings.h"
 #include "platform/codecs/vfw.h"
 
@@ -69,7 +70,7 @@ int32_t ReadVideoFormat(HMMIO h, const MMCKINFO& strf, std::unique_ptr<BYTE[]>* 
   std::memcpy(out.get(), &bi, sizeof(bi));  // the header in memory, read field by field
   *block = std::move(out);
   *blockSize = static_cast<uint32_t>(size);
-  return 0;
+  return kErrOk;
 }
 
 // Picture sizes the decoders can work with.
@@ -212,7 +213,7 @@ int32_t AVIVideoData::Parse() {
     mainHeader.dwTotalFrames = static_cast<DWORD>(good);
   }
   if (!index.empty()) index[0].dwFlags |= AVIIF_KEYFRAME;
-  return 0;
+  return kErrOk;
 }
 
 bool AVIVideoData::IsVideoChunk(FOURCC ckid) const {
@@ -273,7 +274,7 @@ int32_t AVIVideoData::ReadIdx1() {
   }
   // An index pointing outside movi is broken: the chunks themselves count.
   if (!IndexFits()) return rebuild();
-  return 0;
+  return kErrOk;
 }
 
 int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
@@ -334,7 +335,7 @@ int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
     index.resize(used);
     mainHeader.dwTotalFrames = used;
   }
-  return 0;
+  return kErrOk;
 }
 
 // --- Frame access ------------------------------------------------------------------
@@ -372,14 +373,14 @@ int32_t AVIVideoData::ReadRawFrame(int32_t frame, int32_t, void* buffer, int32_t
   const int32_t f = PrevNonEmpty(frame);
   const bool key = IsKeyFrame(f);
   if (isKey != nullptr) *isKey = key;
-  if (requireKey && !key) return 27;
+  if (requireKey && !key) return kErrNotKeyFrame;
   const AVIINDEXENTRY& e = index[f];
   if (size != nullptr) *size = static_cast<int32_t>(e.dwChunkLength);
   if (mmio == nullptr) return kErrFileMissing;
   const int64_t at = e.dwChunkOffset + moviDataPosition;
   if (at > INT32_MAX || mmioSeek(mmio, static_cast<LONG>(at), SEEK_SET) < 0) return kErrRead;
   if (!ReadExact(mmio, buffer, static_cast<LONG>(e.dwChunkLength))) return kErrRead;
-  return 0;
+  return kErrOk;
 }
 
 // --- DescribeAviFile ---------------------------------------------------------------
@@ -390,7 +391,7 @@ namespace {
 // short name, or the code's four characters.
 void NameCodec(BITMAPINFOHEADER* format, char* text, std::size_t size) {
   if (format->biCompression == BI_RGB) {
-    FormatTextTo(text, size, "%s", GetString(522));
+    FormatTextTo(text, size, "%s", GetString(ui_string::kUncompressed));
     return;
   }
   HIC hic = ICLocate(ICTYPE_VIDEO, format->biCompression, format, nullptr, ICMODE_DRAW);
@@ -411,7 +412,7 @@ void NameCodec(BITMAPINFOHEADER* format, char* text, std::size_t size) {
     code[i] = (c >= 32 && c <= 126) ? c : ' ';
   }
   code[4] = '\0';
-  FormatTextTo(text, size, GetString(523), code);
+  FormatTextTo(text, size, GetString(ui_string::kUnknownCodec), code);
 }
 
 }  // namespace

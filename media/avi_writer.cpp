@@ -5,7 +5,7 @@
 #include <new>
 
 #include "media/video_source_hooks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/time_code.h"
 
 namespace {
@@ -95,7 +95,7 @@ int32_t BeginData(AviWriter* w) {
     w->recordIndex = static_cast<int64_t>(w->index.size());
     if (!AddIndexEntry(w, e)) return kErrNoMemory;
   }
-  return 0;
+  return kErrOk;
 }
 
 int32_t WriteHeaders(AviWriter* w) {
@@ -177,7 +177,7 @@ int32_t WriteHeaders(AviWriter* w) {
   if (CurrentVideoSourceHooks().WriteRiffInfo(h) != 0) return kErrWrite;
   if (mmioAscend(h, &riff, 0) != 0) return kErrWrite;
   if (mmioFlush(h, 0) != 0) return kErrWrite;
-  return 0;
+  return kErrOk;
 }
 
 }  // namespace
@@ -201,7 +201,7 @@ int32_t AviWriter::Open(AviWriter** writer, const char* path, const MainAVIHeade
   if (mainHeader != nullptr) w->mainHeader = *mainHeader;
   w->mainHeader.dwStreams = 0;
   *writer = w;
-  return 0;
+  return kErrOk;
 }
 
 int32_t AviWriter::AddStream(AviWriter* w, int32_t* stream, const AVISTREAMHEADER* header, const void* format,
@@ -248,7 +248,7 @@ int32_t AviWriter::AddStream(AviWriter* w, int32_t* stream, const AVISTREAMHEADE
   w->formatSizes[n] = formatSize;
   w->mainHeader.dwStreams = static_cast<DWORD>(n + 1);
   if (stream != nullptr) *stream = n;
-  return 0;
+  return kErrOk;
 }
 
 int32_t AviWriter::WriteChunk(AviWriter* w, int32_t stream, const void* data, int32_t size, TWOCC type,

@@ -7,14 +7,12 @@
 #include "media/frame_pixels.h"
 #include "media/video_data.h"
 #include "media/video_source_hooks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "model/time_code.h"
 
 namespace {
 
 constexpr std::size_t kFirstOutputFormatSize = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);  // 1064
-constexpr int32_t kRecompressFailed = 28;
-constexpr int32_t kCodecFailed = 30;
 
 struct SharedDecoder {
   HIC decompressor = nullptr;
@@ -81,13 +79,13 @@ int32_t SetUpDecoder(const AVIVideoData* source) {
   out->biPlanes = 1;
   out->biCompression = BI_RGB;
   d.compression = in->biCompression;
-  if (in->biCompression == BI_RGB || in->biCompression == BI_RLE8) return 0;
+  if (in->biCompression == BI_RGB || in->biCompression == BI_RLE8) return kErrOk;
   for (WORD bits : {WORD{24}, WORD{32}, WORD{16}, WORD{8}}) {
     out->biBitCount = bits;
     out->biSizeImage = static_cast<DWORD>(DibImageBytes(*out));
     d.decompressor =
         ICLocate(ICTYPE_VIDEO, in->biCompression, const_cast<BITMAPINFOHEADER*>(in), out, ICMODE_DECOMPRESS);
-    if (d.decompressor != nullptr) return 0;
+    if (d.decompressor != nullptr) return kErrOk;
   }
   // Nothing takes it: the next attempt looks again.
   d.compression = -1;
@@ -116,7 +114,7 @@ int32_t StartSource(AVIVideoData* source) {
   d.lastSource = nullptr;
   d.lastFrame = -1;
   d.imageCurrent = true;
-  return 0;
+  return kErrOk;
 }
 
 // Whether a caller's picture has the decoder's own output format, so that
@@ -152,7 +150,7 @@ int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* dest
       if (on) CurrentVideoSourceHooks().EndWaitCursor();
     }
   } cursorBack{wait};
-  if (k > frame && d.imageCurrent) return 0;
+  if (k > frame && d.imageCurrent) return kErrOk;
 
   bool opened = false;
   if (source->mmio == nullptr) {
@@ -217,14 +215,14 @@ int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* dest
       const DWORD flags = (e.dwFlags & AVIIF_KEYFRAME) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
       if (static_cast<LONG>(ICDecompress(d.decompressor, flags, in, d.readBuffer.data(), d.Output(),
                                          intoCaller ? destBits : d.image.data())) < 0)
-        return kCodecFailed;
+        return kErrCodec;
     }
     d.lastSource = source;
     d.lastFrame = i;
     d.imageCurrent = !intoCaller;
     *direct = intoCaller;
   }
-  return 0;
+  return kErrOk;
 }
 
 }  // namespace
@@ -263,7 +261,7 @@ void ForgetDecodedSource(const VideoData* source) {
 int32_t AVIVideoData::DecodeFrame(const BITMAPINFOHEADER* destFormat, void* destBits, int32_t frame) {
   bool direct = false;
   if (int32_t r = Decode(this, frame, destFormat, destBits, &direct)) return r;
-  if (direct) return 0;
+  if (direct) return kErrOk;
   if (g_decoder.image.empty()) return kErrFileEmpty;
   return ScaleDibTo24(g_decoder.Output(), g_decoder.image.data(), destFormat, destBits);
 }
@@ -308,7 +306,7 @@ void ReleaseRecompressor(RecompressInfo* c) {
 
 int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c, const void** data,
                                       int32_t* size, bool* isKey) {
-  if (c == nullptr || Format() == nullptr || index.empty()) return kRecompressFailed;
+  if (c == nullptr || Format() == nullptr || index.empty()) return kErrRecompressStart;
   BITMAPINFOHEADER* in = Format();
   const int32_t f = PrevNonEmpty(frame);
   try {
@@ -317,15 +315,15 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       c->lastSource = nullptr;
       c->lastFrame = -1;
       c->decompressor = ICLocate(ICTYPE_VIDEO, in->biCompression, in, nullptr, ICMODE_DECOMPRESS);
-      if (c->decompressor == nullptr) return kRecompressFailed;
-      if (Send(c->decompressor, ICM_DECOMPRESS_QUERY, in, nullptr) != ICERR_OK) return kRecompressFailed;
+      if (c->decompressor == nullptr) return kErrRecompressStart;
+      if (Send(c->decompressor, ICM_DECOMPRESS_QUERY, in, nullptr) != ICERR_OK) return kErrRecompressStart;
       LRESULT formatBytes = Send(c->decompressor, ICM_DECOMPRESS_GET_FORMAT, in, nullptr);
       if (formatBytes < static_cast<LRESULT>(sizeof(BITMAPINFOHEADER)) || formatBytes > (1 << 20))
-        return kRecompressFailed;
+        return kErrRecompressStart;
       c->decompressedFormat.assign(
           std::max<std::size_t>(static_cast<std::size_t>(formatBytes), kFirstOutputFormatSize), 0);
       auto* out = reinterpret_cast<BITMAPINFOHEADER*>(c->decompressedFormat.data());
-      if (Send(c->decompressor, ICM_DECOMPRESS_GET_FORMAT, in, out) != ICERR_OK) return kRecompressFailed;
+      if (Send(c->decompressor, ICM_DECOMPRESS_GET_FORMAT, in, out) != ICERR_OK) return kErrRecompressStart;
       Send(c->decompressor, ICM_DECOMPRESS_GET_PALETTE, in, out);
       // A codec's own image size could be too small for the rows it writes.
       int64_t bytes = std::max<int64_t>(out->biSizeImage, DibImageBytes(*out));
@@ -333,7 +331,7 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       c->imageSize = static_cast<uint32_t>(bytes);
       c->decompressedImage.assign(c->imageSize, 0);
       c->previousImage.assign(c->imageSize, 0);
-      if (Send(c->decompressor, ICM_DECOMPRESS_BEGIN, in, out) != ICERR_OK) return kRecompressFailed;
+      if (Send(c->decompressor, ICM_DECOMPRESS_BEGIN, in, out) != ICERR_OK) return kErrRecompressStart;
     }
     auto* decompressed = reinterpret_cast<BITMAPINFOHEADER*>(c->decompressedFormat.data());
 
@@ -341,20 +339,20 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
     if (c->compressor == nullptr) {
       c->framesCompressed = 0;
       c->compressor = ICLocate(ICTYPE_VIDEO, in->biCompression, decompressed, in, ICMODE_COMPRESS);
-      if (c->compressor == nullptr) return kRecompressFailed;
+      if (c->compressor == nullptr) return kErrRecompressStart;
       LRESULT formatBytes = Send(c->compressor, ICM_COMPRESS_GET_FORMAT, decompressed, nullptr);
       std::size_t room =
           std::max<std::size_t>(formatSize, formatBytes > 0 ? static_cast<std::size_t>(formatBytes) : 0);
-      if (room > (1u << 20)) return kRecompressFailed;
+      if (room > (1u << 20)) return kErrRecompressStart;
       c->compressedFormat.assign(room, 0);
       std::memcpy(c->compressedFormat.data(), formatBlock.get(), formatSize);
       auto* compressed = reinterpret_cast<BITMAPINFOHEADER*>(c->compressedFormat.data());
       Send(c->compressor, ICM_COMPRESS_GET_FORMAT, decompressed, compressed);
       LRESULT bytes = Send(c->compressor, ICM_COMPRESS_GET_SIZE, decompressed, compressed);
-      if (bytes <= 0) return kRecompressFailed;
+      if (bytes <= 0) return kErrRecompressStart;
       c->compressedData.assign(static_cast<std::size_t>(bytes), 0);
       if (Send(c->compressor, ICM_COMPRESS_BEGIN, decompressed, compressed) != ICERR_OK)
-        return kRecompressFailed;
+        return kErrRecompressStart;
     }
     auto* compressed = reinterpret_cast<BITMAPINFOHEADER*>(c->compressedFormat.data());
 
@@ -363,7 +361,7 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       if (c->lastSource != nullptr && c->lastSource != this) {
         Send(c->decompressor, ICM_DECOMPRESS_END, nullptr, nullptr);
         if (Send(c->decompressor, ICM_DECOMPRESS_BEGIN, in, decompressed) != ICERR_OK)
-          return kRecompressFailed;
+          return kErrRecompressStart;
         c->lastFrame = -1;
         c->framesCompressed = 0;
       }
@@ -374,7 +372,7 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
       const int32_t key = FindKeyFrame(f - 1);
       int32_t start = key;
       if (c->lastSource == this && c->lastFrame >= key && c->lastFrame < f) start = c->lastFrame + 1;
-      if (mmio == nullptr) return kRecompressFailed;
+      if (mmio == nullptr) return kErrRecompressStart;
       int32_t previous = -1;
       for (int32_t j = start; j <= f; ++j) {
         const int32_t e = PrevNonEmpty(j);
@@ -386,12 +384,12 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
         if (at > INT32_MAX || mmioSeek(mmio, static_cast<LONG>(at), SEEK_SET) < 0 ||
             mmioRead(mmio, c->readBuffer.data(), static_cast<LONG>(entry.dwChunkLength)) !=
                 static_cast<LONG>(entry.dwChunkLength))
-          return kRecompressFailed;
+          return kErrRecompressStart;
         in->biSizeImage = entry.dwChunkLength;
         const DWORD flags = (entry.dwFlags & AVIIF_KEYFRAME) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
         if (static_cast<LONG>(ICDecompress(c->decompressor, flags, in, c->readBuffer.data(), decompressed,
                                            c->decompressedImage.data())) < 0)
-          return kRecompressFailed;
+          return kErrRecompressStart;
         c->lastSource = this;
         c->lastFrame = e;
       }
@@ -405,13 +403,13 @@ int32_t AVIVideoData::RecompressFrame(int32_t frame, int32_t, RecompressInfo* c,
                                      compressed, c->compressedData.data(), decompressed,
                                      c->decompressedImage.data(), &ckid, &outFlags, c->framesCompressed, 0,
                                      streamHeader.dwQuality, decompressed, c->previousImage.data())) < 0)
-      return kRecompressFailed;
+      return kErrRecompressStart;
     if (data != nullptr) *data = c->compressedData.data();
     if (size != nullptr) *size = static_cast<int32_t>(compressed->biSizeImage);
     if (isKey != nullptr) *isKey = (outFlags & AVIIF_KEYFRAME) != 0;
     std::memcpy(c->previousImage.data(), c->decompressedImage.data(), c->imageSize);
     ++c->framesCompressed;
-    return 0;
+    return kErrOk;
   } catch (const std::bad_alloc&) {
     return kErrNoMemory;
   }

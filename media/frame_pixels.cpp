@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "platform/codecs/dib_convert.h"
 
 namespace {
@@ -75,7 +75,7 @@ int32_t BoxScale(const BITMAPINFOHEADER* format, const void* bits, int outWidth,
       o[3 * b + 2] = static_cast<BYTE>(sums[3 * b + 2] / n);
     }
   }
-  return 0;
+  return kErrOk;
 }
 
 }  // namespace
@@ -165,7 +165,7 @@ int32_t DibTo24(const BITMAPINFOHEADER* source, const void* sourceBits, const BI
     RowToRgb24(source->biBitCount, source->biWidth, PictureRow(destination, destinationBits, y),
                PictureRow(source, sourceBits, y), TableOf(source), ColorsOf(source));
   }
-  return 0;
+  return kErrOk;
 }
 
 int32_t ScaleDibTo24(const BITMAPINFOHEADER* source, const void* sourceBits,

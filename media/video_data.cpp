@@ -104,7 +104,8 @@ AVIVideoData* AVIVideoData::FindByName(const char* name) {
 AVIVideoData* AVIVideoData::OpenShared(HWND parent, int32_t kind, const char* name, float rate) {
   if (AVIVideoData* found = FindByName(name)) {
     if (rate > 0 && Thousandths(rate, 0.499) != Thousandths(found->frameRate, 0.499)) {
-      ShowMessage(parent, GetString(468), MB_ICONEXCLAMATION, GetString(469), name);
+      ShowMessage(parent, GetString(ui_string::kOpenVideo), MB_ICONEXCLAMATION,
+                  GetString(ui_string::kOtherFrameRate), name);
       return nullptr;
     }
     found->AddRef();
@@ -142,7 +143,8 @@ bool AVIVideoData::CheckChangedFiles(HWND caller) {
         CopyName(name, source->fileName);
         if (CurrentVideoSourceHooks().RefreshChangedSources(caller, false, true, source)) {
           handled = true;
-          ShowMessage(caller, GetString(465), MB_ICONHAND, GetString(466), name);
+          ShowMessage(caller, GetString(ui_string::kActivateKobrix), MB_ICONHAND,
+                      GetString(ui_string::kFileDoesNotExist), name);
         }
       }
     }

@@ -79,7 +79,7 @@ void ToRecordLayout(LONG sampleType, BYTE* p, LONG bytes) {
 int RunConversion(HWND window, AudioData* source, const char* destination, Converter::Choice choice,
                   const WAVEFORMATEX* given) {
   Converter* converter = new (std::nothrow) Converter(source);
-  if (converter == nullptr) return 2;
+  if (converter == nullptr) return kErrNoMemory;
   const int result = converter->Run(window, destination, choice, given);
   delete converter;
   return result;
@@ -116,7 +116,7 @@ int Converter::Run(HWND window, const char* destination, Choice choice, const WA
 
       if (!ChooseDestination(window, choice, given)) {
         Finish();
-        return 0;
+        return kErrOk;
       }
       // Writing over the file being read would destroy it.
       if (destination == nullptr || destination[0] == '\0' || PathsEqual(destination, source_->fileName))
@@ -167,11 +167,11 @@ int Converter::Run(HWND window, const char* destination, Choice choice, const WA
     }
     Finish();
   }
-  if (!failed) return 0;
+  if (!failed) return kErrOk;
   // A cut-off file would pass for a whole one.
   if (created) DeleteFile(destination);
   if (!message.empty()) ShowMessageText(window, kCaption, MB_ICONEXCLAMATION, message);
-  return 17;
+  return kErrCancelled;
 }
 
 bool Converter::ChooseDestination(HWND window, Choice choice, const WAVEFORMATEX* given) {

@@ -10,7 +10,7 @@
 #include "media/audio_data.h"
 #include "media/audio_file.h"
 #include "media/progress_hooks.h"
-#include "model/message_box.h"
+#include "model/error_codes.h"
 #include "platform/codecs/dib.h"
 #include "platform/core/paths.h"
 

@@ -185,7 +185,7 @@ void TimeLineEngine::EditMarkRange() {
       end = length;
     }
   }
-  if (view_->AskTimeRange(GetString(481), 0, length, start, end)) SetMarkRange(start, end);
+  if (view_->AskTimeRange(GetString(ui_string::kSetRange), 0, length, start, end)) SetMarkRange(start, end);
 }
 
 void TimeLineEngine::EnableCommands(bool enabled) {

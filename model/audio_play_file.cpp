@@ -18,10 +18,6 @@
 
 namespace {
 
-// UI strings.
-constexpr int kStrCannotPrepareAudio = 482;  // "Can not prepare audio stream!"
-constexpr int kStrPlaybackCaption = 483;     // "Video & Audio Playback"
-
 bool Overlap(const TimeRange& a, const TimeRange& b) {
   return a.start < b.end && b.start < a.end;
 }
@@ -113,8 +109,8 @@ bool TimeLineEngine::UpdatePlayFile(int32_t start, int32_t end, int32_t playPos,
       const int32_t mixStart = std::max(needed.start - 1, 0);
       const int32_t mixEnd = needed.end < kDayMs ? needed.end + 1 : needed.end;
       if (!audio->PrepareWaveForPlay(FilmList.First(), mix, mixStart, mixEnd)) {
-        ShowMessage(Owner(), GetString(kStrPlaybackCaption), MB_OK | MB_ICONINFORMATION, "%s",
-                    GetString(kStrCannotPrepareAudio));
+        ShowMessage(Owner(), GetString(ui_string::kVideoAudioPlayback), MB_OK | MB_ICONINFORMATION, "%s",
+                    GetString(ui_string::kCannotPrepareAudio));
         for (TimeRange& r : LineFileRange) r.Clear();
         valid = TimeRange{0, 0};
       } else {

@@ -14,15 +14,6 @@
 #include "model/timeline_engine.h"
 #include "model/ui_strings.h"
 
-namespace {
-
-// UI strings.
-constexpr int kStrFrameStatus = 477;  // "Video: frame at %s [source offset: %s] is%sa key frame"
-constexpr int kStrCannotPlayClip = 484;
-constexpr int kStrPlayClip = 485;
-
-}  // namespace
-
 MixSetup TimeLineEngine::SingleLineMix(const Film* film) const {
   MixSetup mix;
   mix.lineCount = audioLineCount;
@@ -116,8 +107,8 @@ void TimeLineEngine::PlayCollectionClip(const ClipItem& clip) {
 
   if (!parts || !PlayClip(film, parts)) {
     ReleaseHeldFilm();
-    ShowMessage(Owner(), GetString(kStrPlayClip), MB_OK | MB_ICONEXCLAMATION, "%s",
-                GetString(kStrCannotPlayClip));
+    ShowMessage(Owner(), GetString(ui_string::kPlayClip), MB_OK | MB_ICONEXCLAMATION, "%s",
+                GetString(ui_string::kCannotPlayClip));
   }
 }
 
@@ -239,7 +230,7 @@ void TimeLineEngine::PreviewFrameAt(int32_t time, HWND window) {
   // The frame's place on the time-line: its source time moved by the film's
   // source origin.
   const int32_t at = FramesToMs(frame, rate) - film->in + film->start;
-  ShowStatusText(FormatText(GetString(kStrFrameStatus), MsToShortTimeCode(at, true),
+  ShowStatusText(FormatText(GetString(ui_string::kFrameKeyStatus), MsToShortTimeCode(at, true),
                             MsToShortTimeCode(FramesToMs(key, rate), true),
                             film->video->IsKeyFrame(frame) ? " " : " NOT ")
                      .c_str());

@@ -196,12 +196,14 @@ bool Film::LinkAtKeyFrame(HWND owner, FilmListHead& list, bool inOrder) {
       int32_t f = f0 + 1;
       while (f < last && !video->IsKeyFrame(f)) ++f;
       if (f >= last) {
-        ShowMessage(owner, GetString(175), MB_ICONEXCLAMATION, GetString(177), name,
-                    MsToShortTimeCode(start, true), MsToShortTimeCode(end, true));
+        ShowMessage(owner, GetString(ui_string::kAlignToKeyFrame), MB_ICONEXCLAMATION,
+                    GetString(ui_string::kNoNextKeyFrame), name, MsToShortTimeCode(start, true),
+                    MsToShortTimeCode(end, true));
         return false;
       }
-      ShowMessage(owner, GetString(175), MB_ICONINFORMATION, GetString(176), name,
-                  MsToShortTimeCode(start, true), MsToShortTimeCode(end, true));
+      ShowMessage(owner, GetString(ui_string::kAlignToKeyFrame), MB_ICONINFORMATION,
+                  GetString(ui_string::kStartShiftedToKeyFrame), name, MsToShortTimeCode(start, true),
+                  MsToShortTimeCode(end, true));
       in = FramesToMs(f, rate);
       if (effects) effects->DeleteTempFile();
       start = MsAddFrames(start, f - f0);

@@ -236,11 +236,12 @@ bool Film::RemoveClipEverywhere(const char* fileName, HWND window) {
   FileSources s = FileSources::Find(fileName);
   if (!s.Any()) return true;
   FilmHost& host = CurrentFilmHost();
-  const char* caption = GetString(178);
+  const char* caption = GetString(ui_string::kWriteFile);
   bool agreed = false;
 
   if (AnyFilmUses(FilmList, s.video, s.audio, s.midi)) {
-    if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(179), fileName) != IDYES)
+    if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(ui_string::kClipUsedInProject),
+                    fileName) != IDYES)
       return false;
     agreed = true;
     for (Film* f = FilmList.First(); f;) {
@@ -268,7 +269,8 @@ bool Film::RemoveClipEverywhere(const char* fileName, HWND window) {
   }
   if (inCollection) {
     if (!agreed) {
-      if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(180), fileName) != IDYES) {
+      if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION,
+                      GetString(ui_string::kClipUsedInCollection), fileName) != IDYES) {
         return false;
       }
       agreed = true;
@@ -294,7 +296,8 @@ bool Film::RemoveClipEverywhere(const char* fileName, HWND window) {
   s = FileSources::Find(fileName);
   if (!s.Any()) return true;
   if (!agreed) {
-    if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(181), fileName) != IDYES) {
+    if (ShowMessage(window, caption, MB_YESNO | MB_ICONEXCLAMATION, GetString(ui_string::kClipUsedInUndo),
+                    fileName) != IDYES) {
       return false;
     }
     agreed = true;
@@ -302,11 +305,11 @@ bool Film::RemoveClipEverywhere(const char* fileName, HWND window) {
   host.ClearUndo();
   s = FileSources::Find(fileName);
   if (s.audio && CurrentMediaServices().IsEffectTempFile(s.audio)) {
-    ShowMessage(window, caption, MB_ICONEXCLAMATION, GetString(182), fileName);
+    ShowMessage(window, caption, MB_ICONEXCLAMATION, GetString(ui_string::kTemporarySoundFile), fileName);
     return false;
   }
   if (s.Any()) {
-    ShowMessage(window, caption, MB_ICONHAND, GetString(183), fileName);
+    ShowMessage(window, caption, MB_ICONHAND, GetString(ui_string::kCannotDeleteClip), fileName);
     return false;
   }
   return true;
@@ -394,13 +397,14 @@ bool Film::RefreshChangedSources(HWND window, bool reload, bool checkCollection,
 
   if (reload) {
     if (typeChanged) {
-      ShowMessage(nullptr, "Kobrix", MB_ICONEXCLAMATION, GetString(185), shownName);
+      ShowMessage(nullptr, "Kobrix", MB_ICONEXCLAMATION, GetString(ui_string::kFileTypeChanged), shownName);
       reload = false;
     } else if (!used) {
       reload = false;
     } else {
       const char* name = video ? video->GetFileName() : audio ? audio->GetFileName() : midi->GetFileName();
-      reload = ShowMessage(nullptr, "Kobrix", MB_YESNO | MB_ICONQUESTION, GetString(184), name) == IDYES;
+      reload = ShowMessage(nullptr, "Kobrix", MB_YESNO | MB_ICONQUESTION,
+                           GetString(ui_string::kFileTimeChanged), name) == IDYES;
     }
   }
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <new>
 
+#include "model/error_codes.h"
 #include "model/film.h"
 #include "model/mark_list.h"
 #include "model/media_interfaces.h"
-#include "model/message_box.h"
 #include "model/profiles.h"
 #include "model/time_code.h"
 #include "model/ui_strings.h"
@@ -329,7 +329,7 @@ int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile
       }
       if (ask && *ask && g_locator) {
         const int answer =
-            g_locator->LocateMediaFile(window, GetString(kStringLoadProject), path, 1, folders);
+            g_locator->LocateMediaFile(window, GetString(ui_string::kLoadProject), path, 1, folders);
         if (answer == kLocateChosen) {
           path[MAX_PATH - 1] = '\0';
           opened = open(path);

@@ -109,9 +109,6 @@ std::string StoredPath(const char* path, const char* baseFolder);
 // one gets the folder in front, the folder cut so that the whole fits.
 void ResolveStoredPath(const char* stored, const char* baseFolder, char* out);
 
-// The caption of the moved-file question during a project load.
-constexpr int kStringLoadProject = 96;
-
 // The framing of the project file's records, shared by its readers and
 // writers.
 namespace project_records {

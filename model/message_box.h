@@ -1,41 +1,14 @@
-// The program's message box and its numbered error codes. Every question,
-// warning and error report goes through ShowMessage, ErrorBox or
-// ErrorBoxPlain; long operations return an error code (0 to 33) and their
-// callers decide whether to show it.
+// The program's message box. Every question, warning and error report goes
+// through ShowMessage, ErrorBox or ErrorBoxPlain; long operations return an
+// error code (error_codes.h) and their callers decide whether to show it.
 #pragma once
 
 #include <string>
 
+#include "model/error_codes.h"
 #include "model/text_format.h"
 #include "platform/core/types.h"
 #include "platform/gui/mb.h"
-
-enum ErrorCode : int {
-  kErrOk = 0,
-  kErrUnknownParameter = 1,
-  kErrNoMemory = 2,
-  kErrFileMissing = 3,
-  kErrFileEmpty = 4,
-  kErrIndex = 5,
-  kErrInvalidFormat = 6,
-  kErrFrameFormat = 7,
-  kErrInvalidParameter = 8,
-  kErrNoSource = 9,
-  kErrCancelled = 17,
-  kErrAlreadyDone = 18,
-  kErrRead = 19,
-  kErrWrite = 20,
-  kErrNoWaveDevice = 22,
-  kErrOpen = 24,
-  kErrPlaying = 26,
-  kErrNoSpace = 31,
-  kErrNoCodec = 32,
-  kErrFatal = 33,
-};
-
-// The formatted and the plain text of an error code; "" for a code without one.
-const char* ErrorFormatText(int code);
-const char* ErrorPlainText(int code);
 
 // Who shows the boxes and sounds the beeps: by default the window system's
 // message box (MessageBoxEx) and MessageBeep; tests of other parts install a

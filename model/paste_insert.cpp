@@ -11,15 +11,11 @@
 #include "model/film_list.h"
 #include "model/time_code.h"
 #include "model/timeline_engine.h"
+#include "model/ui_string_ids.h"
 
 using namespace edit;
 
 namespace {
-
-constexpr int32_t kUiVideoTaken = 489;
-constexpr int32_t kUiMidiTaken = 490;
-constexpr int32_t kUiAudioTaken = 491;
-constexpr int32_t kUiTooManyLines = 492;
 
 // The rows or lines a part of the clipboard spans, and its time span.
 struct PartExtent {
@@ -93,18 +89,19 @@ bool TimeLineEngine::PasteClips(HWND window, int32_t time, int32_t videoRow, int
     const int64_t wanted = static_cast<int64_t>(row) - video.low;
     if (!FirstFit(wanted, lo - 1, -1, lo, hi, fits, rowShift) &&
         !FirstFit(wanted + 1, hi + 1, 1, lo, hi, fits, rowShift)) {
-      return RefusePaste(owner, kUiVideoTaken);
+      return RefusePaste(owner, ui_string::kVideoRangeTaken);
     }
   }
 
   if (midi.any && !RangeFree(Shifted(midi.start, d), Shifted(midi.end, d), kKindMidi, 0)) {
-    return RefusePaste(owner, kUiMidiTaken);
+    return RefusePaste(owner, ui_string::kMidiRangeTaken);
   }
 
   int64_t lineShift = 0;
   if (audio.any) {
     const int32_t count = audioLineCount;
-    if (count <= static_cast<int64_t>(audio.high) - audio.low) return RefusePaste(owner, kUiTooManyLines);
+    if (count <= static_cast<int64_t>(audio.high) - audio.low)
+      return RefusePaste(owner, ui_string::kTooManyAudioTracks);
     const int32_t s = Shifted(audio.start, d);
     const int32_t e = Shifted(audio.end, d);
     bool taken[kAudioLineCount] = {};
@@ -134,7 +131,7 @@ bool TimeLineEngine::PasteClips(HWND window, int32_t time, int32_t videoRow, int
         !FirstFit(line - lmin - 1, v0 - lmin - 1, -1, lo, hi, fits, lineShift) &&
         !FirstFit(v1 - lmin, count - lmin, 1, lo, hi, fits, lineShift) &&
         !FirstFit(v0 - lmin - 1, -lmin - 1, -1, lo, hi, fits, lineShift)) {
-      return RefusePaste(owner, kUiAudioTaken);
+      return RefusePaste(owner, ui_string::kAudioRangeTaken);
     }
   }
 

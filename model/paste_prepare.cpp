@@ -19,10 +19,6 @@ using namespace edit;
 
 namespace {
 
-constexpr int kUiPasteCaption = 488;
-constexpr int kUiPasteFailed = 493;
-constexpr int kUiEditClip = 497;
-
 int32_t ClampToDay(int64_t t) {
   return static_cast<int32_t>(std::clamp<int64_t>(t, 0, kDayMs));
 }
@@ -55,7 +51,7 @@ bool TimeLineEngine::PreparePaste(int32_t& time, int32_t& clipStart, int32_t& cl
   kinds = 0;
   if (ClipClipboard.Empty()) return false;
   if (playing) {
-    ErrorBoxPlain(Owner(), kErrPlaying, GetString(kUiPasteCaption));
+    ErrorBoxPlain(Owner(), kErrPlaying, GetString(ui_string::kPasteClips));
     return false;
   }
 
@@ -105,7 +101,7 @@ void TimeLineEngine::MarkPasteUndo() {
 
 bool TimeLineEngine::RefusePaste(HWND owner, int32_t message) {
   if (length != pasteState_.length) SetLength(pasteState_.length);
-  ShowMessageText(owner, GetString(kUiPasteFailed), MB_ICONEXCLAMATION, GetString(message));
+  ShowMessageText(owner, GetString(ui_string::kCannotPaste), MB_ICONEXCLAMATION, GetString(message));
   return false;
 }
 
@@ -113,7 +109,7 @@ void TimeLineEngine::EditClipProperties(Film* film) {
   if (!film) return;
   Film* copy = CopyFilm(*film, kAllParts);
   if (!copy) {
-    ErrorBox(Owner(), kErrNoMemory, GetString(kUiEditClip), static_cast<int32_t>(sizeof(Film)));
+    ErrorBox(Owner(), kErrNoMemory, GetString(ui_string::kEditClip), static_cast<int32_t>(sizeof(Film)));
     return;
   }
   int32_t lower = 0;

@@ -58,9 +58,15 @@ void EndAt(Film& f, int32_t t) {
 
 const VFXEntry* FindTransition(const VFXEntry* list, int32_t first, int32_t second) {
   for (const VFXEntry* t = list; t; t = t->next) {
-    if (t->firstStamp == first && t->secondStamp == second) return t;
+    if (t->stampA == static_cast<uint32_t>(first) && t->stampB == static_cast<uint32_t>(second)) return t;
   }
   return nullptr;
+}
+
+bool Joins(const VFXEntry& t, const Film& a, const Film& b) {
+  const auto sa = static_cast<uint32_t>(a.stamp);
+  const auto sb = static_cast<uint32_t>(b.stamp);
+  return (t.stampA == sa && t.stampB == sb) || (t.stampA == sb && t.stampB == sa);
 }
 
 // Where two segments overlap without a transition, the lower row wins, and
@@ -96,9 +102,6 @@ void ResolveByRow(Film* a, Film*& b, FilmListHead& list) {
 }  // namespace
 
 // ---- The transition service's share.
-
-VFX::VFX() = default;
-VFX::~VFX() = default;
 
 void VFX::BuildSegments(const VFXEntry& t, FilmListHead& list, int32_t start, int32_t end, const Film& first,
                         const Film& second) {
@@ -141,13 +144,10 @@ bool VFX::PickSide(Film*& film, int32_t& time, Film* a, Film* b) {
   Lock();
   const VFXEntry* t = nullptr;
   for (const VFXEntry* e = List(); e && !t; e = e->next) {
-    if ((e->firstStamp == a->stamp && e->secondStamp == b->stamp) ||
-        (e->firstStamp == b->stamp && e->secondStamp == a->stamp)) {
-      t = e;
-    }
+    if (Joins(*e, *a, *b)) t = e;
   }
   bool found = false;
-  if (t) {
+  if (t && t->state != VFXEntry::Idle) {
     Film* chosen = nullptr;
     if (t->rendered) {
       try {
@@ -157,7 +157,7 @@ bool VFX::PickSide(Film*& film, int32_t& time, Film* a, Film* b) {
         picked_.reset();
       }
     } else {
-      Film* first = a->stamp == t->firstStamp ? a : b;
+      Film* first = static_cast<uint32_t>(a->stamp) == t->stampA ? a : b;
       Film* second = first == a ? b : a;
       chosen = time < (t->start + t->end) / 2 ? first : second;
     }

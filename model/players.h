@@ -116,22 +116,79 @@ class VTRecorder {
   virtual void Stop() = 0;
 };
 
-// One transition of the VFX line: it joins the film stamped first to the
-// one stamped second over [start, end) ms.
+// One transition between two overlapping video clips: clip A (the earlier)
+// and clip B meet over [start, end) ms, the overlap. The record keeps the
+// kind chosen for the pair and where its rendered file stands; the
+// transition service owns it (the VFX line and the play engine read it).
+// Bodies in video/transitions.
+class VFXModule;
+struct VFXRenderPlan;
+
 struct VFXEntry {
-  VFXEntry* next = nullptr;
-  int32_t start = 0;
-  int32_t end = 0;
-  int32_t firstStamp = 0;
-  int32_t secondStamp = 0;
-  int32_t frames = 0;
+  enum State : int32_t {
+    Idle = 0,                  // nothing rendered and nothing wanted: the pair vanished
+    Rendered = 1,              // rendered holds the opened file
+    Rendering = 2,             // the render service is at it now
+    Waiting = 3,               // wants rendering
+    RenderingInvalidated = 4,  // changed while rendering: renders again
+    RenderingCancelled = 5,    // vanished while rendering: goes idle
+  };
+
+  VFXEntry();
+  ~VFXEntry();
+  VFXEntry(const VFXEntry&) = delete;
+  VFXEntry& operator=(const VFXEntry&) = delete;
+
+  // Fills the record from the films (a before b), with a reference on each
+  // video source and what the renderer will read of them.
+  void InitFromFilms(const Film& a, const Film& b);
+  // The films of the pair again: when only their place on the time-line
+  // moved, refreshes start, end and bOnHigherRow and returns false;
+  // otherwise (always for an idle record) fills the record anew, keeping
+  // kind and parameter, invalidates it and returns true.
+  bool Update(const Film& a, const Film& b);
+  // The pair's geometry, kind or parameter changed.
+  void Invalidate();
+  // The pair is gone (or the program ends).
+  void Cancel();
+  // Drops the references and the opened file; an idle record's file is
+  // deleted.
+  void FreeData();
+
+  VFXEntry* next = nullptr;  // the chain of the last Schedule, film order
+  int32_t start = 0;         // ms: B's start
+  int32_t end = 0;           // ms: A's end
+  uint8_t bOnHigherRow = 0;  // B's video row is above A's
+  uint32_t stampA = 0;
+  uint32_t stampB = 0;
+  VideoSource* sourceA = nullptr;
+  VideoSource* sourceB = nullptr;
+  int32_t firstFrameA = 0;  // source frames shown at start
+  int32_t firstFrameB = 0;
+  int32_t frameCount = 0;
+  int32_t kind = 0;  // 0 dissolve, 1..4 wipes
+  uint32_t parameter = 0;  // a wipe's soft edge in pixels
   VideoSource* rendered = nullptr;  // none until rendering has finished
-  int32_t state = 0;
+  uint32_t lastSeen = 0;  // ms of the last Schedule that found the pair
+  int32_t state = Waiting;
+  VFXEntry* link = nullptr;  // every transition of the service, newest first
+
+  // The service's bookkeeping.
+  uint32_t seenIn = 0;    // the Schedule call that last found the pair
+  int32_t failures = 0;   // failed renders in a row
+  uint32_t failedAt = 0;  // ms of the last failure
+  bool written = false;   // a finished file waits to be opened on the main thread
+  bool fileBusy = false;  // another holder has the file's name open
+  std::shared_ptr<const VFXRenderPlan> plan;
 };
 
-// The transition service. The list is shared with the background renderer:
-// what depends on a transition's rendered file is read between Lock and
-// Unlock.
+// The transition service: one transition per pair of overlapping video
+// clips, rendered in the background. The list is shared with the render
+// service's thread: what depends on a transition's state or rendered file is
+// read between Lock and Unlock (the film lock). Schedule, List, Lock and
+// Unlock are virtual so that the engine's tests can stand in for the list.
+class VFXQueue;
+
 class VFX {
  public:
   VFX();
@@ -139,11 +196,31 @@ class VFX {
   VFX(const VFX&) = delete;
   VFX& operator=(const VFX&) = delete;
 
-  // Brings the transition list up to date for the clips on the VFX line
-  // and returns its head.
-  virtual VFXEntry* Schedule() = 0;
-  // The list as it stands.
-  virtual VFXEntry* List() = 0;
+  // Brings the transitions up to date with the project's films and returns
+  // the chain of current ones in film order.
+  virtual VFXEntry* Schedule();
+  // The chain as the last Schedule left it.
+  virtual VFXEntry* List();
+
+  // After Schedule: the transition whose overlap holds ms, or null.
+  VFXEntry* FindAt(int32_t ms);
+  // Kind (held to 0..4) and parameter of t; a change renders it again.
+  void SetTransition(VFXEntry* t, int32_t kind, uint32_t parameter);
+  // Frames still to render: the waiting transitions' frame counts.
+  int32_t TotalLength();
+  // Shows what t is in the status line.
+  void TraceState(const VFXEntry* t);
+  // At program end, after the render service stopped: cancels and frees
+  // every transition.
+  void FreeAll();
+
+  // The render service's side, called on its thread.
+  // The transition queued earliest that may render now, or null.
+  VFXEntry* NextWaiting();
+  // Hands t to job when it still waits; it is rendering then.
+  bool TakeJob(VFXEntry* t, VFXQueue& job);
+  // The job of t ended, with its file written whole or not.
+  void FinishRender(VFXEntry* t, bool written);
 
   // Adds the segments of transition t inside [start, end) to list: its
   // rendered file over its frames, or before rendering a cut at its middle
@@ -155,11 +232,18 @@ class VFX {
   // in it. False when no transition joins them.
   bool PickSide(Film*& film, int32_t& time, Film* a, Film* b);
 
- protected:
-  virtual void Lock() {}
-  virtual void Unlock() {}
+  // The film lock, for readers of a transition's state or rendered file.
+  virtual void Lock();
+  virtual void Unlock();
 
  private:
+  // Main-thread chores of the list: references the render thread let go,
+  // finished files to open, files another holder has open.
+  void Settle();
+  void MoveToHead(VFXEntry* t);
+  void Delete(VFXEntry* t);
+
+  std::unique_ptr<VFXModule> module_;
   // The film of a rendered file last handed out by PickSide.
   std::unique_ptr<Film> picked_;
 };

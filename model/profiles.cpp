@@ -274,7 +274,7 @@ int32_t Percent(int32_t v) {
   return static_cast<int32_t>((magnitude * 100 + 128) / 256);
 }
 const char* Side(int32_t v) {
-  return GetString(v >= 1 ? 198 : 199);
+  return GetString(v >= 1 ? ui_string::kRight : ui_string::kLeft);
 }
 
 }  // namespace
@@ -303,62 +303,68 @@ int32_t EffectiveBalance(const Film& film, int32_t value) {
 }  // namespace
 
 void Film::DescribeClip() const {
-  int kind = video && audio ? 78 : midi ? 81 : video ? 79 : 80;
-  ShowStatus(FormatText(GetString(186), GetString(kind), name, Tc(start), Tc(end)));
+  const int kind = video && audio ? ui_string::kKindVideoAndAudio
+                   : midi         ? ui_string::kKindMidi
+                   : video        ? ui_string::kKindVideo
+                                  : ui_string::kKindAudio;
+  ShowStatus(FormatText(GetString(ui_string::kClipStatus), GetString(kind), name, Tc(start), Tc(end)));
 }
 
 void Film::DescribeStart() const {
   if (video) {
     const int32_t frame = MsToFrames(in, ProjectFrameRate());
-    const char* key = video->IsKeyFrame(frame) ? " " : GetString(189);
-    ShowStatus(
-        FormatText(GetString(187), name, Tc(start), Tc(FramesToMs(frame, video->GetFrameRate())), key));
+    const char* key = video->IsKeyFrame(frame) ? " " : GetString(ui_string::kNotKey);
+    ShowStatus(FormatText(GetString(ui_string::kClipStartKeyStatus), name, Tc(start),
+                          Tc(FramesToMs(frame, video->GetFrameRate())), key));
   } else {
-    ShowStatus(FormatText(GetString(188), name, Tc(start), Tc(in)));
+    ShowStatus(FormatText(GetString(ui_string::kClipStartStatus), name, Tc(start), Tc(in)));
   }
 }
 
 void Film::DescribeStop() const {
   const int32_t offset = video ? FramesToMs(MsToFrames(out, ProjectFrameRate()), video->GetFrameRate()) : out;
-  ShowStatus(FormatText(GetString(190), name, Tc(end), Tc(offset)));
+  ShowStatus(FormatText(GetString(ui_string::kClipStopStatus), name, Tc(end), Tc(offset)));
 }
 
 void Film::DescribeMark(int32_t i) const {
   if (i < 0 || i >= marks.Count()) return;
   const Mark& mark = marks[i];
-  ShowStatus(FormatText(GetString(191), mark.name, Tc(mark.time + start - in), Tc(mark.time)));
+  ShowStatus(
+      FormatText(GetString(ui_string::kMarkStatus), mark.name, Tc(mark.time + start - in), Tc(mark.time)));
 }
 
 void Film::DescribeVolumePoint(int32_t i) const {
   if (i < 0 || i >= volumePoints.Count()) return;
   const ProfilePoint& p = volumePoints[i];
-  ShowStatus(FormatText(GetString(192), GainToDb(EffectiveGain(*this, p.value)), GainToDb(p.value),
-                        Tc(p.time - in + start), Tc(p.time - in)));
+  ShowStatus(FormatText(GetString(ui_string::kVolumePointStatus), GainToDb(EffectiveGain(*this, p.value)),
+                        GainToDb(p.value), Tc(p.time - in + start), Tc(p.time - in)));
 }
 
 void Film::DescribeVolumeRange(int32_t i) const {
   if (i < 0 || i + 1 >= volumePoints.Count()) return;
   const ProfilePoint& a = volumePoints[i];
   const ProfilePoint& b = volumePoints[i + 1];
-  ShowStatus(FormatText(GetString(193), GainToDb(EffectiveGain(*this, a.value)), GainToDb(a.value),
-                        Tc(a.time - in + start), Tc(b.time - in + start), Tc(a.time - in), Tc(b.time - in)));
+  ShowStatus(FormatText(GetString(ui_string::kVolumeRangeStatus), GainToDb(EffectiveGain(*this, a.value)),
+                        GainToDb(a.value), Tc(a.time - in + start), Tc(b.time - in + start), Tc(a.time - in),
+                        Tc(b.time - in)));
 }
 
 void Film::DescribeVolumeSlope(int32_t i) const {
   if (i < 0 || i + 1 >= volumePoints.Count()) return;
   const ProfilePoint& a = volumePoints[i];
   const ProfilePoint& b = volumePoints[i + 1];
-  ShowStatus(FormatText(GetString(194), GainToDb(EffectiveGain(*this, a.value)), GainToDb(a.value),
-                        Tc(a.time - in + start), Tc(a.time - in), GainToDb(EffectiveGain(*this, b.value)),
-                        GainToDb(b.value), Tc(b.time - in + start), Tc(b.time - in)));
+  ShowStatus(FormatText(GetString(ui_string::kVolumeSlopeStatus), GainToDb(EffectiveGain(*this, a.value)),
+                        GainToDb(a.value), Tc(a.time - in + start), Tc(a.time - in),
+                        GainToDb(EffectiveGain(*this, b.value)), GainToDb(b.value), Tc(b.time - in + start),
+                        Tc(b.time - in)));
 }
 
 void Film::DescribeBalancePoint(int32_t i) const {
   if (i < 0 || i >= balancePoints.Count()) return;
   const ProfilePoint& p = balancePoints[i];
   const int32_t eff = EffectiveBalance(*this, p.value);
-  ShowStatus(FormatText(GetString(195), Percent(eff), Side(eff), Percent(p.value), Side(p.value),
-                        Tc(p.time - in + start), Tc(p.time - in)));
+  ShowStatus(FormatText(GetString(ui_string::kBalancePointStatus), Percent(eff), Side(eff), Percent(p.value),
+                        Side(p.value), Tc(p.time - in + start), Tc(p.time - in)));
 }
 
 void Film::DescribeBalanceRange(int32_t i) const {
@@ -366,8 +372,9 @@ void Film::DescribeBalanceRange(int32_t i) const {
   const ProfilePoint& a = balancePoints[i];
   const ProfilePoint& b = balancePoints[i + 1];
   const int32_t eff = EffectiveBalance(*this, a.value);
-  ShowStatus(FormatText(GetString(196), Percent(eff), Side(eff), Percent(a.value), Side(a.value),
-                        Tc(a.time - in + start), Tc(b.time - in + start), Tc(a.time - in), Tc(b.time - in)));
+  ShowStatus(FormatText(GetString(ui_string::kBalanceRangeStatus), Percent(eff), Side(eff), Percent(a.value),
+                        Side(a.value), Tc(a.time - in + start), Tc(b.time - in + start), Tc(a.time - in),
+                        Tc(b.time - in)));
 }
 
 void Film::DescribeBalanceSlope(int32_t i) const {
@@ -376,13 +383,14 @@ void Film::DescribeBalanceSlope(int32_t i) const {
   const ProfilePoint& b = balancePoints[i + 1];
   const int32_t effA = EffectiveBalance(*this, a.value);
   const int32_t effB = EffectiveBalance(*this, b.value);
-  ShowStatus(FormatText(GetString(197), Percent(effA), Side(effA), Percent(a.value), Side(a.value),
-                        Tc(a.time - in + start), Tc(a.time - in), Percent(effB), Side(effB), Percent(b.value),
-                        Side(b.value), Tc(b.time - in + start), Tc(b.time - in)));
+  ShowStatus(FormatText(GetString(ui_string::kBalanceSlopeStatus), Percent(effA), Side(effA),
+                        Percent(a.value), Side(a.value), Tc(a.time - in + start), Tc(a.time - in),
+                        Percent(effB), Side(effB), Percent(b.value), Side(b.value), Tc(b.time - in + start),
+                        Tc(b.time - in)));
 }
 
 void Film::DescribeName() const {
-  std::string text = FormatText(GetString(200), name);
+  std::string text = FormatText(GetString(ui_string::kClipNamed), name);
   if (text.size() > kNameTextLimit) text.resize(kNameTextLimit);
   char effectsText[kNameTextLimit + 1] = {};
   const int32_t room = static_cast<int32_t>(kNameTextLimit - text.size()) + 1;

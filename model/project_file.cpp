@@ -7,11 +7,11 @@
 
 #include "audio/installed_components.h"
 #include "clips/summary_info.h"
+#include "model/error_codes.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/levels.h"
 #include "model/mark_list.h"
-#include "model/message_box.h"
 #include "model/time_code.h"
 #include "model/timeline_engine.h"
 #include "platform/core/files.h"

@@ -109,11 +109,12 @@ void FormatBytes(char* buffer, size_t size, DWORD n, int bytesId, int kiloId, in
 }  // namespace
 
 void FormatByteSize(char* buffer, DWORD n, size_t size) {
-  FormatBytes(buffer, size, n, 569, 570, 571);
+  FormatBytes(buffer, size, n, ui_string::kBytes, ui_string::kKilobytes, ui_string::kMegabytes);
 }
 
 void FormatByteRate(char* buffer, DWORD n, size_t size) {
-  FormatBytes(buffer, size, n, 572, 573, 574);
+  FormatBytes(buffer, size, n, ui_string::kBytesPerSecond, ui_string::kKilobytesPerSecond,
+              ui_string::kMegabytesPerSecond);
 }
 
 bool FileTimeToText(char* buffer, const FILETIME& fileTime) {
@@ -129,6 +130,6 @@ bool FileTimeToText(char* buffer, const FILETIME& fileTime) {
 }
 
 const char* SampleTypeName(int code) {
-  if (code >= 1 && code <= 7) return GetString(575 + code);
-  return GetString(575);
+  if (code >= 1 && code <= 7) return GetString(ui_string::kSampleTypeNone + code);
+  return GetString(ui_string::kSampleTypeNone);
 }

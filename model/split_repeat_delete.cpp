@@ -16,9 +16,6 @@ using namespace edit;
 
 namespace {
 
-constexpr int kUiSplitStatus = 494;
-constexpr int kUiNoRoom = 495;
-constexpr int kUiRepeatCaption = 496;
 constexpr int32_t kMaxRepeats = 10;
 
 }  // namespace
@@ -30,7 +27,7 @@ void TimeLineEngine::SplitClip(HWND window, Film* film, int32_t time) {
   if (film->video) time = MsAddFrames(time, 0);
   if (time <= film->start || time >= film->end) return;
 
-  ShowStatusText(FormatText(GetString(kUiSplitStatus), MsToShortTimeCode(time, TRUE)).c_str());
+  ShowStatusText(FormatText(GetString(ui_string::kSplitClipAt), MsToShortTimeCode(time, TRUE)).c_str());
   // Without memory for the right part nothing is cut, so nothing is lost.
   Film* copy = CopyFilm(*film, kAllParts);
   if (!copy) return;
@@ -92,7 +89,8 @@ void TimeLineEngine::RepeatClip(HWND window, Film* film) {
   }
   count = std::min<int64_t>(count, kMaxRepeats);
   if (count < 1) {
-    ShowMessageText(owner, GetString(kUiRepeatCaption), MB_ICONEXCLAMATION, GetString(kUiNoRoom));
+    ShowMessageText(owner, GetString(ui_string::kRepeatClip), MB_ICONEXCLAMATION,
+                    GetString(ui_string::kNoRoomToTheRight));
     return;
   }
 

@@ -15,9 +15,6 @@ namespace {
 std::atomic<float> g_frameRate{25.0f};
 std::atomic<int> g_timeFormat{kTimeFormatMs};
 
-constexpr int kUiFrameUnit = 567;
-constexpr int kUiMsUnit = 568;
-
 // Truncation toward zero, held to the int32 range (NaN gives 0).
 LONG TruncToLong(long double v) {
   if (!(v == v)) return 0;
@@ -93,7 +90,7 @@ void FormatTimeCode(LONG ms, char* buffer, BOOL withUnit) {
   int unit;
   if (format == kTimeFormatFrames) {
     n = FormatTextTo(buffer, kTimeCodeSize, "%07ld", MsToFrames(ms, rate));
-    unit = kUiFrameUnit;
+    unit = ui_string::kFrameUnit;
   } else {
     // The frames come from the milliseconds within the second, so long times
     // never accumulate rounding; a round-up to a whole second carries.
@@ -109,7 +106,7 @@ void FormatTimeCode(LONG ms, char* buffer, BOOL withUnit) {
     n = FormatTextTo(buffer, kTimeCodeSize,
                      format == kTimeFormatSmpte ? "%02d:%02d:%02d:%02d" : "%02d:%02d:%02d:%03d",
                      seconds / 3600, (seconds / 60) % 60, seconds % 60, last);
-    unit = format == kTimeFormatSmpte ? kUiFrameUnit : kUiMsUnit;
+    unit = format == kTimeFormatSmpte ? ui_string::kFrameUnit : ui_string::kMsUnit;
   }
   if (withUnit) FormatTextTo(buffer + n, kTimeCodeSize - n, "%s", GetString(unit));
 }

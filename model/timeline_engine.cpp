@@ -181,7 +181,7 @@ int32_t TimeLineEngine::SnapToFrame(int32_t ms) const {
 
 bool TimeLineEngine::ChangeLength(int32_t newLength, int32_t lines) {
   if (playing) {
-    ErrorBoxPlain(Owner(), kErrPlaying, GetString(479));
+    ErrorBoxPlain(Owner(), kErrPlaying, GetString(ui_string::kSetScriptSize));
     return false;
   }
   const int32_t before = length;
@@ -193,7 +193,7 @@ bool TimeLineEngine::ChangeLength(int32_t newLength, int32_t lines) {
 
 bool TimeLineEngine::SetLength(int32_t newLength) {
   if (playing) {
-    ErrorBoxPlain(Owner(), kErrPlaying, GetString(479));
+    ErrorBoxPlain(Owner(), kErrPlaying, GetString(ui_string::kSetScriptSize));
     return false;
   }
   for (Film* f = FilmList.First(); f; f = f->next) newLength = std::max(newLength, f->end);
@@ -211,7 +211,7 @@ bool TimeLineEngine::SetLength(int32_t newLength) {
 
 bool TimeLineEngine::SetAudioLineCount(int32_t lines) {
   if (playing) {
-    ErrorBoxPlain(Owner(), kErrPlaying, GetString(480));
+    ErrorBoxPlain(Owner(), kErrPlaying, GetString(ui_string::kSetAudioTrackCount));
     return false;
   }
   int32_t n = std::clamp(lines, 1, kAudioLineCount);
@@ -465,12 +465,13 @@ bool CopyFilms(const FilmListHead& from, FilmListHead& to, HWND owner, const cha
 
 bool TimeLineEngine::CmUndo() {
   if (playing) {
-    ErrorBoxPlain(Owner(), kErrPlaying, GetString(112));
+    ErrorBoxPlain(Owner(), kErrPlaying, GetString(ui_string::kUndo));
     return false;
   }
   if (!UndoScript::CanUndo()) return false;
   FilmListHead films;
-  if (!CopyFilms(UndoScript::Slot(UndoScript::Current() + 1)->films, films, Owner(), GetString(112))) {
+  if (!CopyFilms(UndoScript::Slot(UndoScript::Current() + 1)->films, films, Owner(),
+                 GetString(ui_string::kUndo))) {
     return false;
   }
   UndoScript::Take(FilmList, ProjectMarks, GetTimeLineState(), false);
@@ -482,12 +483,13 @@ bool TimeLineEngine::CmUndo() {
 
 bool TimeLineEngine::CmRedo() {
   if (playing) {
-    ErrorBoxPlain(Owner(), kErrPlaying, GetString(113));
+    ErrorBoxPlain(Owner(), kErrPlaying, GetString(ui_string::kRedo));
     return false;
   }
   if (!UndoScript::CanRedo()) return false;
   FilmListHead films;
-  if (!CopyFilms(UndoScript::Slot(UndoScript::Current() - 1)->films, films, Owner(), GetString(113))) {
+  if (!CopyFilms(UndoScript::Slot(UndoScript::Current() - 1)->films, films, Owner(),
+                 GetString(ui_string::kRedo))) {
     return false;
   }
   UndoScript* snapshot = UndoScript::StepNewer();

@@ -1,7 +1,10 @@
 // The program's numbered texts: messages, captions, file-dialog filters,
 // progress texts, unit words and status texts. Texts with placeholders are
-// formats for FormatText; texts with "|" are file-dialog filters.
+// formats for FormatText; texts with "|" are file-dialog filters. Callers
+// name the entries through ui_string_ids.h.
 #pragma once
+
+#include "model/ui_string_ids.h"
 
 // Number of entries; the last one, "Last message", answers any number outside.
 constexpr int kUiStringCount = 589;

@@ -117,7 +117,7 @@ bool UndoScript::Take(const FilmListHead& films, const MarkList& marks, const Ti
   int32_t failedSize = 0;
   UndoScript* s = MakeSnapshot(films, marks, state, &failedSize);
   if (!s) {
-    ErrorBox(history.owner, kErrNoMemory, GetString(513), failedSize);
+    ErrorBox(history.owner, kErrNoMemory, GetString(ui_string::kSaveUndoScript), failedSize);
     return false;
   }
 

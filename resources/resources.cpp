@@ -3,8 +3,12 @@
 #include <mutex>
 
 void RegisterDialogResources();  // dialogs.cpp
+void RegisterTimeLineCursors();  // timeline_cursors.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
-  std::call_once(once, [] { RegisterDialogResources(); });
+  std::call_once(once, [] {
+    RegisterDialogResources();
+    RegisterTimeLineCursors();
+  });
 }

@@ -13,14 +13,6 @@ namespace {
 FileChooser* g_chooser = nullptr;
 void (*g_commandSwitch)(bool) = nullptr;
 
-constexpr int kStringOpenClip = 433;
-constexpr int kStringMono = 437;
-constexpr int kStringStereo = 438;
-constexpr int kStringFormat = 454;
-constexpr int kStringPcm = 455;
-constexpr int kStringType3 = 456;
-constexpr int kStringBits = 457;  // 457..463 for types 1..7
-constexpr int kStringUnknownBits = 464;
 // Longest path that still takes an extension.
 constexpr size_t kExtensionLimit = 255;
 
@@ -107,8 +99,10 @@ void FileData::SetDirectory(const char* path) {
 
 FileData& MediaFileData(MediaFileKind kind) {
   static FileData records[kMediaFileKinds] = {
-      {GetString(447), "wav"}, {GetString(448), "avi"}, {GetString(449), "wav"}, {GetString(450), "aif"},
-      {GetString(451), "ra"},  {GetString(452), "mid"}, {GetString(453), "mpg"},
+      {GetString(ui_string::kClipFilesFilter), "wav"},     {GetString(ui_string::kAviFilesFilter), "avi"},
+      {GetString(ui_string::kWaveFilesFilter), "wav"},     {GetString(ui_string::kAiffFilesFilter), "aif"},
+      {GetString(ui_string::kRealAudioFilesFilter), "ra"}, {GetString(ui_string::kMidiFilesFilter), "mid"},
+      {GetString(ui_string::kMpegFilesFilter), "mpg"},
   };
   return records[kind];
 }
@@ -159,8 +153,8 @@ bool AskOpenClip(HWND parent, HWND addTarget) {
   FileData& clips = MediaFileData(kClipFiles);
   SwitchCommands(false);
   FileChoice choice;
-  const ChooserResult result =
-      RunChooser(FileChooserKind::kClipOpen, parent, clips, GetString(kStringOpenClip), addTarget, choice);
+  const ChooserResult result = RunChooser(FileChooserKind::kClipOpen, parent, clips,
+                                          GetString(ui_string::kOpenClip), addTarget, choice);
   if (result == ChooserResult::kFailed) CurrentMessageBoxPresenter().Beep(MB_ICONEXCLAMATION);
   SwitchCommands(true);
   if (result != ChooserResult::kOk) return false;
@@ -185,7 +179,10 @@ void SetClipFilterIndex(int filterIndex) {
 
 std::string ExportAudioFormatText(int exportType, int projectType, DWORD rate, int channels) {
   const int type = exportType == 0 ? projectType : exportType;
-  const char* bits = type >= 1 && type <= 7 ? GetString(kStringBits + type - 1) : GetString(kStringUnknownBits);
-  return FormatText(GetString(kStringFormat), GetString(type == 7 ? kStringType3 : kStringPcm),
-                    static_cast<int32_t>(rate), GetString(channels == 1 ? kStringMono : kStringStereo), bits);
+  const char* bits = type >= 1 && type <= 7 ? GetString(ui_string::kSampleSize8Bit + type - 1)
+                                            : GetString(ui_string::kSampleSizeUnknown);
+  return FormatText(GetString(ui_string::kExportAudioFormat),
+                    GetString(type == 7 ? ui_string::kType3 : ui_string::kWindowsPcm),
+                    static_cast<int32_t>(rate),
+                    GetString(channels == 1 ? ui_string::kMono : ui_string::kStereo), bits);
 }

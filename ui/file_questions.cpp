@@ -10,9 +10,6 @@ namespace {
 
 QuestionDialogRunner* g_runner = nullptr;
 
-constexpr int kStringCannotOpen = 265;
-constexpr int kStringAlreadyOpened = 145;
-
 void CopyCut(char* out, const char* text) {
   const size_t n = strnlen(text, MAX_PATH - 1);
   std::memmove(out, text, n);
@@ -33,7 +30,7 @@ int Ask(HWND owner, const char* caption, char* path, int filterIndex, const Path
   QuestionView view;
   view.resource = candidates ? kSelectFileDialog : kAskFileDialog;
   view.caption = caption ? caption : "";
-  view.text = FormatText(GetString(kStringCannotOpen), path);
+  view.text = FormatText(GetString(ui_string::kCannotOpenSource), path);
   for (const PathRecord* c = candidates; c; c = c->next) view.candidates.push_back(c->path);
   bool browsed = false;
   const QuestionBrowse browse = [&](HWND questionWindow) {
@@ -97,7 +94,7 @@ int AskAddClip(HWND parent, const char* clipName, int* answerForAll) {
   if (!g_runner) return 2;
   QuestionView view;
   view.resource = kAskAddClipDialog;
-  view.text = FormatText(GetString(kStringAlreadyOpened), clipName ? clipName : "");
+  view.text = FormatText(GetString(ui_string::kClipAlreadyOpened), clipName ? clipName : "");
   int selected = -1;
   switch (g_runner->Run(parent, view, &selected, nullptr)) {
     case 1:

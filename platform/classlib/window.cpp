@@ -176,7 +176,8 @@ bool TWindow::Create() {
   if (!Attr.AccelTable.IsNull() && hAccel == nullptr) hAccel = Module->LoadAccelerators(Attr.AccelTable);
   TWindow* saved = Creating();
   Creating() = this;
-  HWND h = CreateWindowEx(Attr.ExStyle, GetClassName(), Title.c_str(), Attr.Style, Attr.X, Attr.Y, Attr.W,
+  const std::string title = Title;
+  HWND h = CreateWindowEx(Attr.ExStyle, GetClassName(), title.c_str(), Attr.Style, Attr.X, Attr.Y, Attr.W,
                           Attr.H, parent, menu, Module->GetInstance(), Attr.Param);
   Creating() = saved;
   if (h == nullptr) {
@@ -322,7 +323,11 @@ LRESULT TWindow::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     char cls[128];
     if (c != nullptr && c->HWindow == nullptr && ::GetClassName(hwnd, cls, sizeof cls) > 0 &&
         strcasecmp(cls, c->GetClassName()) == 0) {
+      // The window's text is not stored before its first message: binding
+      // must not blank the title it is being made with.
+      const std::string title = c->Title;
       c->Attach(hwnd);
+      c->Title = title;
       w = c;
     }
   }

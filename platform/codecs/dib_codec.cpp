@@ -137,6 +137,51 @@ class Rle8Codec : public VideoCodec {
     return ConvertDib(asRgb, picture_.data(), d.lpbiOutput, d.lpOutput) ? ICERR_OK : ICERR_BADFORMAT;
   }
 
+  // Compression: whole 8-bit pictures, every one a key frame.
+  static bool CompressPairOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
+    if (in->biCompression != BI_RGB || in->biBitCount != 8 || !SaneFormat(in)) return false;
+    if (out == nullptr) return true;
+    return out->biCompression == BI_RLE8 && out->biBitCount == 8 && SameSize(in, out);
+  }
+  LRESULT CompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
+    return CompressPairOk(in, out) ? ICERR_OK : ICERR_BADFORMAT;
+  }
+  LRESULT CompressGetFormat(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) override {
+    if (!CompressPairOk(in, nullptr)) return ICERR_BADFORMAT;
+    const DWORD colors = DibColorCount(*in);
+    if (out == nullptr) return static_cast<LRESULT>(kBitmapInfoHeaderSize + colors * sizeof(RGBQUAD));
+    *out = RgbHeader(in->biWidth, static_cast<LONG>(DibHeight(*in)), 8);
+    out->biCompression = BI_RLE8;
+    out->biClrUsed = colors;
+    out->biSizeImage = static_cast<DWORD>(Rle8Bound(in->biWidth, static_cast<int>(DibHeight(*in))));
+    std::memcpy(DibColors(out), DibColors(in), colors * sizeof(RGBQUAD));
+    return ICERR_OK;
+  }
+  LRESULT CompressGetSize(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
+    if (!CompressPairOk(in, out)) return ICERR_BADFORMAT;
+    return static_cast<LRESULT>(Rle8Bound(in->biWidth, static_cast<int>(DibHeight(*in))));
+  }
+  LRESULT CompressBegin(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
+    return CompressPairOk(in, out) ? ICERR_OK : ICERR_BADFORMAT;
+  }
+  LRESULT Compress(const ICCOMPRESS& c) override {
+    const BITMAPINFOHEADER* in = c.lpbiInput;
+    if (!CompressPairOk(in, c.lpbiOutput) || c.lpInput == nullptr || c.lpOutput == nullptr)
+      return ICERR_BADFORMAT;
+    if (in->biSizeImage != 0 && in->biSizeImage < DibImageBytes(*in)) return ICERR_BADSIZE;
+    // Run-length data start at the bottom row.
+    const std::int64_t stride = DibRowBytes(in->biWidth, 8);
+    const int height = static_cast<int>(DibHeight(*in));
+    const BYTE* bottom = static_cast<const BYTE*>(c.lpInput);
+    if (in->biHeight < 0) bottom += (height - 1) * stride;
+    const std::size_t n = PackRle8(bottom, in->biWidth, height, in->biHeight < 0 ? -stride : stride,
+                                   static_cast<BYTE*>(c.lpOutput));
+    c.lpbiOutput->biSizeImage = static_cast<DWORD>(n);
+    if (c.lpdwFlags != nullptr) *c.lpdwFlags = 0x10;  // every frame is a key frame
+    if (c.lpckid != nullptr) *c.lpckid = static_cast<DWORD>('d' | ('c' << 8));
+    return ICERR_OK;
+  }
+
  private:
   std::vector<BYTE> picture_;
   std::vector<BYTE> format_;
@@ -163,6 +208,7 @@ void AppendUncompressedCodecs(std::vector<CodecEntry>& out) {
   CodecEntry rle;
   rle.desc.fccType = ICTYPE_VIDEO;
   rle.desc.fccHandler = mmioFOURCC('M', 'R', 'L', 'E');
+  rle.desc.dwFlags = VIDCF_COMPRESSFRAMES;
   rle.name = L"RLE8";
   rle.description = L"Run-length encoding, 8 bits";
   rle.aliases = {BI_RLE8, mmioFOURCC('R', 'L', 'E', '8'), mmioFOURCC('R', 'L', 'E', ' ')};

@@ -51,6 +51,57 @@ void ExpandRle8(const BYTE* data, std::size_t size, BYTE* dst, int width, int he
   }
 }
 
+std::size_t Rle8Bound(int width, int height) {
+  // Never more than two bytes a pixel, an end of line a row, the end mark.
+  return (static_cast<std::size_t>(width) * 2 + 2) * static_cast<std::size_t>(height) + 2;
+}
+
+std::size_t PackRle8(const BYTE* src, int width, int height, std::int64_t stride, BYTE* out) {
+  std::size_t n = 0;
+  for (int y = 0; y < height; ++y) {
+    const BYTE* row = src + y * stride;
+    int x = 0;
+    while (x < width) {
+      int run = 1;
+      while (x + run < width && run < 255 && row[x + run] == row[x]) ++run;
+      if (run >= 2) {
+        out[n++] = static_cast<BYTE>(run);
+        out[n++] = row[x];
+        x += run;
+        continue;
+      }
+      // A stretch of differing bytes, up to where three equal ones begin.
+      int count = 0;
+      while (x + count < width && count < 255) {
+        const int at = x + count;
+        if (at + 2 < width && row[at] == row[at + 1] && row[at] == row[at + 2]) break;
+        ++count;
+      }
+      if (count < 3) {
+        // Absolute stretches are at least three long; shorter ones go as runs of one.
+        for (int k = 0; k < count; ++k) {
+          out[n++] = 1;
+          out[n++] = row[x + k];
+        }
+      } else {
+        out[n++] = 0;
+        out[n++] = static_cast<BYTE>(count);
+        std::memcpy(out + n, row + x, static_cast<std::size_t>(count));
+        n += static_cast<std::size_t>(count);
+        if (count & 1) out[n++] = 0;
+      }
+      x += count;
+    }
+    out[n++] = 0;
+    out[n++] = y + 1 < height ? 0 : 1;
+  }
+  if (height <= 0) {
+    out[n++] = 0;
+    out[n++] = 1;
+  }
+  return n;
+}
+
 bool IsConvertibleDepth(int bitCount) {
   return bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
 }

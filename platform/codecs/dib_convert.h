@@ -16,6 +16,13 @@ namespace codecs {
 // data. Pixels the data skip keep their value.
 void ExpandRle8(const BYTE* data, std::size_t size, BYTE* dst, int width, int height, std::int64_t stride);
 
+// Packs an 8-bit picture (the first stored row first, rows stride bytes
+// apart; a negative stride walks back) into BI_RLE8 data: equal bytes as
+// runs, the rest as absolute stretches, every row ended, then the picture.
+// out holds at least Rle8Bound(width, height) bytes; returns the bytes used.
+std::size_t PackRle8(const BYTE* src, int width, int height, std::int64_t stride, BYTE* out);
+std::size_t Rle8Bound(int width, int height);
+
 // True for the uncompressed depths the conversions handle: 8 (with colour
 // table), 16 (5-5-5), 24 and 32.
 bool IsConvertibleDepth(int bitCount);

@@ -17,6 +17,7 @@ extern "C" {
 
 #include "platform/codecs/codec_registry.h"
 #include "platform/codecs/dib_convert.h"
+#include "platform/codecs/ffmpeg_encoder.h"
 
 namespace codecs {
 namespace {
@@ -471,7 +472,8 @@ std::unique_ptr<VideoCodec> MakeFfmpegCodec(const VideoCodecDescription& desc, U
   const Family* f = FamilyOf(desc.fccHandler);
   if (f == nullptr) return nullptr;
   if (f->compresses) return std::make_unique<MjpegCodec>(*f);
-  return std::make_unique<FfmpegDecoder>(*f);
+  return WithKeyFrameEncoder(std::make_unique<FfmpegDecoder>(*f), f->id, f->handler,
+                             [f](FOURCC code) { return FamilyTakes(*f, code); });
 }
 
 }  // namespace
@@ -484,7 +486,7 @@ void AppendFfmpegCodecs(std::vector<CodecEntry>& out) {
     CodecEntry e;
     e.desc.fccType = ICTYPE_VIDEO;
     e.desc.fccHandler = f.handler;
-    e.desc.dwFlags = f.compresses ? (VIDCF_QUALITY | VIDCF_COMPRESSFRAMES) : 0;
+    e.desc.dwFlags = f.compresses || HasKeyFrameEncoder(f.id) ? (VIDCF_QUALITY | VIDCF_COMPRESSFRAMES) : 0;
     e.name = f.name;
     e.description = f.description;
     e.aliases = f.aliases;

@@ -152,16 +152,21 @@ class FindObject : public KernelObject {
   size_t next = 0;
 };
 
+// A folder or file without its owner's write permission is read-only.
+DWORD AttributesOf(const struct stat& info) {
+  const bool writable = (info.st_mode & S_IWUSR) != 0;
+  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY | (writable ? 0 : FILE_ATTRIBUTE_READONLY);
+  return writable ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+}
+
 // Fills data for folder/name; false when the entry has gone since.
 bool FillFindData(const std::string& folder, const std::string& name, WIN32_FIND_DATA* data) {
   std::string full = PathJoin(folder, name);
   struct stat info;
   if (stat(full.c_str(), &info) != 0 && lstat(full.c_str(), &info) != 0) return false;
   *data = WIN32_FIND_DATA();
-  if (S_ISDIR(info.st_mode)) {
-    data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-  } else {
-    data->dwFileAttributes = (info.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+  data->dwFileAttributes = AttributesOf(info);
+  if (!S_ISDIR(info.st_mode)) {
     std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
     data->nFileSizeLow = static_cast<DWORD>(size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
@@ -731,8 +736,7 @@ DWORD GetFileAttributes(LPCSTR name) {
     SetErrorForPath(errno, path);
     return INVALID_FILE_ATTRIBUTES;
   }
-  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
-  return (info.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+  return AttributesOf(info);
 }
 
 BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security) {

@@ -146,6 +146,7 @@ BOOL MoveFile(LPCSTR existingName, LPCSTR newName);
 BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags);
 // Keeps the last-write time; a copy that fails half-way is removed.
 BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists);
+// FILE_ATTRIBUTE_READONLY also marks a folder without write permission.
 DWORD GetFileAttributes(LPCSTR name);
 BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectory(LPCSTR name);

@@ -4,11 +4,9 @@
 
 #include <mutex>
 
+#include "platform/gui/controls/control_internal.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/window_internal.h"
-
-void RegisterMessageBoxClass();  // message_box.cpp
-void RegisterControlClasses();   // controls/register.cpp
 
 void RegisterSystemClasses() {
   static std::once_flag once;

@@ -138,6 +138,8 @@ bool ResolveWindowTarget(HWND hwnd, bool whole_window, WindowTarget* target);
 std::uint64_t WindowLayoutGeneration();
 HDC CreateWindowDc(HWND hwnd, bool whole_window);
 void DestroyDcHandle(HDC dc);
+// Tells the top-level windows that the system palette changed.
+void BroadcastPaletteChanged(HWND source);
 
 // Colours.
 Pixel ResolveColor(const DeviceContext& dc, COLORREF color);

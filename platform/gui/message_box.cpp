@@ -11,8 +11,7 @@
 #include "platform/gui/gdi_internal.h"
 #include "platform/gui/modal.h"
 #include "platform/gui/user.h"
-
-void PaintSystemIcon(HDC dc, int x, int y, int kind);  // icons.cpp
+#include "platform/gui/window_internal.h"
 
 namespace {
 

@@ -13,12 +13,6 @@
 #include "platform/gui/controls/scrollbar.h"
 #include "platform/gui/window_internal.h"
 
-void StoreWindowText(HWND hwnd, LPCSTR text);             // window.cpp
-std::string StoredWindowText(HWND hwnd);                  // window.cpp
-bool ActivateFromClick(HWND root);                        // focus.cpp
-bool IsTimerProc(LPARAM proc);                            // timers.cpp
-HWND FirstWindowNeedingPaint(DWORD thread, HWND filter);  // paint.cpp
-
 namespace {
 
 thread_local MSG t_current;

@@ -7,9 +7,6 @@
 
 #include "platform/gui/gdi_internal.h"
 
-// Window layer: tells the top-level windows that the system palette changed.
-void BroadcastPaletteChanged(HWND source);
-
 namespace {
 
 const PALETTEENTRY kStatic[20] = {

@@ -15,10 +15,6 @@
 #include "platform/gui/backend.h"
 #include "platform/gui/window_internal.h"
 
-bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot,
-                std::vector<BYTE>* and_plane,
-                std::vector<BYTE>* xor_plane);  // system.cpp
-
 namespace {
 
 struct Shown {

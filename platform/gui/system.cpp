@@ -7,8 +7,6 @@
 #include "platform/gui/gui_driver.h"
 #include "platform/gui/window_internal.h"
 
-void PaintSystemIcon(HDC dc, int x, int y, int kind);  // icons.cpp
-
 namespace {
 
 const COLORREF kSysColors[25] = {

@@ -528,8 +528,6 @@ void DestroyTree(HWND handle) {
 
 }  // namespace
 
-void ForgetWindowInputState(HWND hwnd);  // focus.cpp
-
 BOOL DestroyWindow(HWND hwnd) {
   HWND parent = nullptr;
   DWORD ex = 0, style = 0;
@@ -1050,9 +1048,6 @@ struct PosChange {
 };
 
 }  // namespace
-
-void ActivateAfterHide(HWND hidden);  // focus.cpp
-bool ActivateOnShow(HWND hwnd);       // focus.cpp
 
 BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
   WINDOWPOS wp;

@@ -86,6 +86,10 @@ std::vector<HWND>& TopLevelOrder();
 // Bumped whenever positions, visibility or z-order change.
 void BumpLayout();
 
+// A window's text as the default window procedure keeps it (window.cpp).
+void StoreWindowText(HWND hwnd, LPCSTR text);
+std::string StoredWindowText(HWND hwnd);
+
 // Window geometry (under TreeLock()).
 RECT WindowRectOnSurface(const Window& w);  // the whole window, in its top-level's surface
 RECT ClientRectOnSurface(const Window& w);
@@ -116,6 +120,15 @@ void QueueRawInput(const RawInput& input);
 // Called by the activation code when the program gains or loses the focus
 // of the desktop.
 void SetAppActive(bool active);
+
+// Activation and input state (focus.cpp). A click activates its top-level
+// window; hiding, minimising or destroying the active window passes the
+// activation on (to its owner, else the next visible enabled top-level);
+// a window going away gives up the focus, the capture and the caret.
+bool ActivateFromClick(HWND root);
+bool ActivateOnShow(HWND hwnd);
+void ActivateAfterHide(HWND hidden);
+void ForgetWindowInputState(HWND hwnd);
 HWND TopLevelAt(POINT screen);
 
 // The message source of the window system (paint, timers, input); installed
@@ -149,7 +162,14 @@ HWND WindowBelowAt(HWND hwnd, POINT screen);
 
 // Default handling shared by the controls of this library.
 LRESULT CallWindowProcOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The system's classes: the standard controls (controls.cpp) and the
+// message box (message_box.cpp).
 void RegisterSystemClasses();
+void RegisterMessageBoxClass();
+
+// The first window of thread (within filter, when given) with an update
+// region to paint, or null (paint.cpp).
+HWND FirstWindowNeedingPaint(DWORD thread, HWND filter);
 
 // Caret drawing around painting.
 void CaretHideForPaint(HWND hwnd);
@@ -157,16 +177,23 @@ void CaretRestoreAfterPaint(HWND hwnd);
 void CaretTick(DWORD thread);
 DWORD CaretNextDue(DWORD thread);
 
-// Timers (timers.cpp).
+// Timers (timers.cpp). IsTimerProc tells DispatchMessage that a WM_TIMER's
+// lParam is a callback some timer was set with, so it may call it.
+bool IsTimerProc(LPARAM proc);
 bool NextTimerMessage(DWORD thread, HWND filter, bool remove, MSG* msg);
 DWORD TimerNextDue(DWORD thread, bool* any);
 void KillWindowTimers(HWND hwnd);
 
-// Cursors (cursors.cpp).
-void ApplyCursor(HCURSOR cursor);
+// Cursors and icons. The pointer's position as input moved it
+// (messages.cpp); a cursor's record for a back-end that shows it, false for
+// an unknown handle (system.cpp); the system's own icons, kind being an
+// IDI_* number (icons.cpp).
 void SetCursorPosInternal(POINT p);
+bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot,
+                std::vector<BYTE>* and_plane, std::vector<BYTE>* xor_plane);
+void PaintSystemIcon(HDC dc, int x, int y, int kind);
 
-// Files dropped from the desktop (cursors.cpp holds the records).
+// Files dropped from the desktop (system.cpp holds the records).
 HDROP CreateDrop(const std::vector<std::string>& files, POINT client, bool in_client);
 
 // Filters of GetMessage and PeekMessage.

@@ -382,9 +382,10 @@ TEST_F(VideoDecodeTest, RecompressingUncompressedFramesGivesTheSameBytes) {
 
 TEST_F(VideoDecodeTest, NoCompressorMeansTheStartFrameCannotBeRecompressed) {
   AviSpec spec;
-  spec.format = MakeFormat(4, 1, 8, BI_RLE8);
-  spec.frames = {Frame{{4, 1, 0, 1}, true}};
-  const std::string path = folder_.Path("rle.avi");
+  // H.264 is decoded here but never encoded.
+  spec.format = MakeFormat(4, 1, 24, mmioFOURCC('H', '2', '6', '4'));
+  spec.frames = {Frame{{0, 0, 0, 1}, true}};
+  const std::string path = folder_.Path("h264.avi");
   ASSERT_EQ(WriteAvi(path, spec), 0);
   AVIVideoData* v = Open(path);
   ASSERT_NE(v, nullptr);

@@ -219,9 +219,10 @@ class FakeVfx : public VFX {
     auto e = std::make_unique<VFXEntry>();
     e->start = start;
     e->end = end;
-    e->firstStamp = first;
-    e->secondStamp = second;
-    e->rendered = rendered;
+    e->stampA = static_cast<uint32_t>(first);
+    e->stampB = static_cast<uint32_t>(second);
+    e->rendered = rendered;  // the record holds a reference of its own
+    if (rendered) rendered->AddRef();
     if (!entries.empty()) entries.back()->next = e.get();
     entries.push_back(std::move(e));
     return *entries.back();

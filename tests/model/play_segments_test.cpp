@@ -289,13 +289,12 @@ TEST_F(SegmentsTest, ATransitionShowsItsSideOrItsRenderedFile) {
   }
 
   FakeVideo* rendered = Video("render.avi", 100);
-  t.rendered = rendered;
+  t.rendered = rendered;  // the record holds the file's reference from here on
   Film* film = nullptr;
   int32_t time = 1200;
   ASSERT_TRUE(engine.FindVideoAt(film, time));
   EXPECT_EQ(film->video, rendered);
   EXPECT_EQ(time, 200);
-  rendered->Release();
   EXPECT_EQ(fakes.vfx.locks, fakes.vfx.unlocks);
 }
 

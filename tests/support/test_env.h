@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -71,3 +72,12 @@ class ScopedSettingsHome {
   TestFolder folder_;
   ScopedEnv env_;
 };
+
+// A folder for temporary files that lives in memory where the system has
+// one: every settings write goes through to the disk, and a window's save
+// writes many keys.
+inline std::string QuickTempFolder() {
+  if (access("/dev/shm", W_OK) == 0) return "/dev/shm";
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}

@@ -46,6 +46,17 @@ DEFINE_RESPONSE_TABLE1(TDerived, TBase)
 END_RESPONSE_TABLE;
 // clang-format on
 
+TEST(Window, AWindowOfItsOwnClassKeepsTheTitleItIsMadeWith) {
+  TBase w;
+  w.SetCaption("A title of more than fifteen characters");
+  w.Attr.Style = WS_OVERLAPPEDWINDOW;
+  ASSERT_TRUE(w.Create());
+  char text[64];
+  GetWindowText(w, text, sizeof text);
+  EXPECT_STREQ(text, "A title of more than fifteen characters");
+  EXPECT_STREQ(w.GetCaption(), "A title of more than fifteen characters");
+}
+
 TEST(ResponseTable, ADerivedTableIsSearchedFirstThenTheBase) {
   g_calls.clear();
   TDerived w;

@@ -420,7 +420,11 @@ TEST(Files, FoldersAndAttributes) {
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
   EXPECT_FALSE(CreateDirectory((dir / "x/y").c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(GetFileAttributes(sub.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributes(sub.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+  // A folder nobody may write to reads as read-only, whoever asks.
+  ASSERT_EQ(chmod(sub.c_str(), 0555), 0);
+  EXPECT_EQ(GetFileAttributes(sub.c_str()), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
+  ASSERT_EQ(chmod(sub.c_str(), 0755), 0);
 
   WriteWhole(sub + "/f", "1");
   EXPECT_EQ(GetFileAttributes((sub + "/f").c_str()), FILE_ATTRIBUTE_NORMAL);

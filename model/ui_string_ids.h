@@ -1,0 +1,164 @@
+// The numbers of the UI strings (ui_strings.cpp) that the code asks for, by
+// name. The numbers are fixed: resources and stored files refer to them.
+// Keep the list in number order and add a name here, not a local constant,
+// when new code needs a string; runs that code indexes into are marked.
+#pragma once
+
+namespace ui_string {
+
+// The audio engine's error texts and the captions of its boxes.
+inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."
+inline constexpr int kErrorWritingFile = 35;        // "Error writing file:\n'%s'."
+inline constexpr int kNotWaveOrAvi = 36;            // "File '%s' is not Wave or AVI file."
+inline constexpr int kSoundSettingsMismatch = 37;   // "File parameters do not match current sound settings."
+inline constexpr int kNotEnoughMemory = 38;         // "Not enough memory."
+inline constexpr int kNoWavePlaybackDevice = 39;    // "Wave playback Device isn't present in the system."
+inline constexpr int kUnknownError = 40;            // "INTERNAL ERROR : Unknown Error! Err = %d"
+inline constexpr int kOpenWavePlaybackDevice = 41;  // "Open Wave playback device"
+inline constexpr int kAudioPlayback = 42;           // "Audio playback"
+inline constexpr int kPreparingAudio = 43;          // "Preparing audio"
+inline constexpr int kAudioTrackData = 44;          // "Audio track data"
+inline constexpr int kMixingBuffer = 45;            // "Mixing buffer"
+inline constexpr int kAddToPlayback = 46;           // "Add to playback"
+
+// The steps of writing a WAVE file, named when one fails.
+inline constexpr int kWriteWave = 49;          // "Write Wave"
+inline constexpr int kCreateRiffChunk = 50;    // "Create riff chunk"
+inline constexpr int kCreateFormatChunk = 51;  // "Create format chunk"
+inline constexpr int kWriteFormatChunk = 52;   // "Write format chunk"
+inline constexpr int kCreateDataChunk = 53;    // "Create data chunk"
+inline constexpr int kWriteDataChunk = 54;     // "Write data chunk"
+inline constexpr int kWriteRiffChunk = 55;     // "Write riff chunk"
+inline constexpr int kOpenTempWave = 56;       // "Open temporary Wave-file"
+inline constexpr int kSeekTempWave = 57;       // "Seek temporary Wave-file"
+inline constexpr int kWriteTempWave = 58;      // "Write temporary Wave-file"
+
+// The time-line window.
+inline constexpr int kSetSize = 63;         // "Set Size"
+inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
+inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
+
+// What a clip holds, in its status text.
+inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"
+inline constexpr int kKindVideo = 79;          // "VIDEO"
+inline constexpr int kKindAudio = 80;          // "AUDIO"
+inline constexpr int kKindMidi = 81;           // "MIDI"
+
+inline constexpr int kLoadProject = 96;         // "Load Project"
+inline constexpr int kExportWave = 101;         // "Export Wave"
+inline constexpr int kExportAiff = 102;         // "Export Aiff"
+inline constexpr int kUndo = 112;               // "Undo"
+inline constexpr int kRedo = 113;               // "Redo"
+inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
+
+// Key-frame alignment of a clip's start.
+inline constexpr int kAlignToKeyFrame = 175;         // "Align start of video clip to next key frame"
+inline constexpr int kStartShiftedToKeyFrame = 176;  // "Clip %s at position %s..%s starts from NOT a key..."
+inline constexpr int kNoNextKeyFrame = 177;          // "Clip %s at position %s..%s starts from NOT a key..."
+
+// Releasing and reloading media files.
+inline constexpr int kWriteFile = 178;             // "Write file"
+inline constexpr int kClipUsedInProject = 179;     // "Clip '%s' is used in the project.\nDo you want to r..."
+inline constexpr int kClipUsedInCollection = 180;  // "Clip '%s' is used in the clip collection.\nDo you w..."
+inline constexpr int kClipUsedInUndo = 181;        // "Clip '%s' is used in the Undo list.\nDo you want to..."
+inline constexpr int kTemporarySoundFile = 182;    // "File '%s' is temporary sound file with applied audi..."
+inline constexpr int kCannotDeleteClip = 183;      // "Can not delete clip '%s'!"
+inline constexpr int kFileTimeChanged = 184;       // "Date/Time of file '%s' has changed.\nDo you want to..."
+inline constexpr int kFileTypeChanged = 185;       // "Type of file '%s' has changed.\nIt will be removed..."
+
+// A clip's status texts.
+inline constexpr int kClipStatus = 186;          // "%s clip '%s' starts at %s and stops at %s"
+inline constexpr int kClipStartKeyStatus = 187;  // "Clip '%s' starts at %s [source offset: %s], the 1-st..."
+inline constexpr int kClipStartStatus = 188;     // "Clip '%s' starts at %s [source offset: %s]"
+inline constexpr int kNotKey = 189;              // " NOT "
+inline constexpr int kClipStopStatus = 190;      // "Clip '%s' stops at %s [source offset: %s]"
+inline constexpr int kMarkStatus = 191;          // "Mark '%s' at %s [source offset: %s]"
+inline constexpr int kVolumePointStatus = 192;   // "Volume is %ddB(%ddB) at key point %s(%s)"
+inline constexpr int kVolumeRangeStatus = 193;   // "Volume is %ddB(%ddB) in the range %s..%s(%s..%s)"
+inline constexpr int kVolumeSlopeStatus = 194;   // "Sloped volume: from %ddB(%ddB) in %s(%s) to %ddB(%ddB..."
+inline constexpr int kBalancePointStatus = 195;  // "Balance is %d%% %s(%d%% %s) at key point %s(%s)"
+inline constexpr int kBalanceRangeStatus = 196;  // "Balance is %d%% %s(%d%% %s) in the range %s..%s(%s..%s)"
+inline constexpr int kBalanceSlopeStatus = 197;  // "Sloped balance: from %d%% %s(%d%% %s) in %s(%s) to %d..."
+inline constexpr int kRight = 198;               // "right"
+inline constexpr int kLeft = 199;                // "left"
+inline constexpr int kClipNamed = 200;           // "Clip '%s'"
+
+// The lines' own names.
+inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
+inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
+inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
+inline constexpr int kMidiTrack = 205;         // "Midi track"
+
+inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
+
+// The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
+inline constexpr int kSummaryLabelBase = 327;
+
+// File dialogs and the export format text.
+inline constexpr int kOpenClip = 433;              // "Open Clip"
+inline constexpr int kMono = 437;                  // "mono"
+inline constexpr int kStereo = 438;                // "stereo"
+inline constexpr int kClipFilesFilter = 447;       // "Clips|*.wav;*.avi|Wave files|*.wav|AVI files|*.avi|..."
+inline constexpr int kAviFilesFilter = 448;        // "AVI files|*.avi|All files|*.*|"
+inline constexpr int kWaveFilesFilter = 449;       // "Wave files|*.wav|All files|*.*|"
+inline constexpr int kAiffFilesFilter = 450;       // "Aiff files|*.aif|All files|*.*|"
+inline constexpr int kRealAudioFilesFilter = 451;  // "RealAudio files|*.ra|All files|*.*|"
+inline constexpr int kMidiFilesFilter = 452;       // "MIDI files|*.mid|All files|*.*|"
+inline constexpr int kMpegFilesFilter = 453;       // "MPEG files|*.mpg|All files|*.*|"
+inline constexpr int kExportAudioFormat = 454;     // "\nExport Audio Format:\n\n%s\n%d Hz\n%s\n%s"
+inline constexpr int kWindowsPcm = 455;            // "Windows PCM (type 1)"
+inline constexpr int kType3 = 456;                 // "Type 3"
+// The sample sizes of sample types 1..7: type t is kSampleSize8Bit + t - 1.
+inline constexpr int kSampleSize8Bit = 457;     // "8-bit" .. 463
+inline constexpr int kSampleSizeUnknown = 464;  // "??? bits"
+
+// Media sources.
+inline constexpr int kActivateKobrix = 465;    // "Activate Kobrix"
+inline constexpr int kFileDoesNotExist = 466;  // "File %s does not exist!"
+inline constexpr int kOpenVideo = 468;         // "Open Video"
+inline constexpr int kOtherFrameRate = 469;    // "Can not open clip '%s'.\nIt is already used with differ..."
+
+// The edit engine.
+inline constexpr int kFrameKeyStatus = 477;      // "Video: frame at %s [source offset: %s] is%sa key frame"
+inline constexpr int kSetScriptSize = 479;       // "Set Script Size"
+inline constexpr int kSetAudioTrackCount = 480;  // "Set Number of Audio Tracks"
+inline constexpr int kSetRange = 481;            // "Set Range"
+inline constexpr int kCannotPrepareAudio = 482;  // "Can not prepare audio stream!"
+inline constexpr int kVideoAudioPlayback = 483;  // "Video & Audio Playback"
+inline constexpr int kCannotPlayClip = 484;      // "Can not playback this clip"
+inline constexpr int kPlayClip = 485;            // "Play Clip"
+inline constexpr int kPasteClips = 488;          // "Paste clips"
+inline constexpr int kVideoRangeTaken = 489;     // "The target range is (partially) occupied by another v..."
+inline constexpr int kMidiRangeTaken = 490;      // "The target range is (partially) occupied by another m..."
+inline constexpr int kAudioRangeTaken = 491;     // "The target range is (partially) occupied by another a..."
+inline constexpr int kTooManyAudioTracks = 492;  // "Operation failed - Too many audio tracks in the clipb..."
+inline constexpr int kCannotPaste = 493;         // "Can not paste the clipboard contents"
+inline constexpr int kSplitClipAt = 494;         // "Split clip at time %s"
+inline constexpr int kNoRoomToTheRight = 495;    // "Not enough free space in the track to the right from..."
+inline constexpr int kRepeatClip = 496;          // "Repeat Clip"
+inline constexpr int kEditClip = 497;            // "Edit Clip"
+inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
+
+// Codec names.
+inline constexpr int kUncompressed = 522;  // "Uncompressed"
+inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+// Unit words.
+inline constexpr int kFrameUnit = 567;           // "fr"
+inline constexpr int kMsUnit = 568;              // "ms"
+inline constexpr int kBytes = 569;               // "bytes"
+inline constexpr int kKilobytes = 570;           // "KB"
+inline constexpr int kMegabytes = 571;           // "MB"
+inline constexpr int kBytesPerSecond = 572;      // "bytes per second"
+inline constexpr int kKilobytesPerSecond = 573;  // "KB/Sec"
+inline constexpr int kMegabytesPerSecond = 574;  // "MB/Sec"
+// Short names of the sample types: type t (1..7) is kSampleTypeNone + t.
+inline constexpr int kSampleTypeNone = 575;  // "N" .. 582
+
+// Effect lists.
+inline constexpr int kEffectListFilter = 583;  // "Effects List Files (*.fxl)|*.fxl|All files (*.*)|*.*|"
+inline constexpr int kNoAudioEffects = 584;    // " has not audio effects"
+inline constexpr int kOneAudioEffect = 585;    // " has audio effect "
+inline constexpr int kAudioEffectCount = 586;  // " has %d audio effects: "
+
+}  // namespace ui_string

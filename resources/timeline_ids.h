@@ -1,0 +1,49 @@
+// The numbers the time-line window answers to: its commands, the ids of its
+// controls, its private request message with the request codes, and its
+// cursor resources.
+#pragma once
+
+// Commands.
+constexpr int kCmShowVideoTracks = 414;
+constexpr int kCmShowAudioTracks = 415;
+constexpr int kCmShowMidiTrack = 416;
+constexpr int kCmZoomIn = 424;
+constexpr int kCmZoomOut = 425;
+constexpr int kCmZoomToProject = 426;
+constexpr int kCmStop = 512;
+constexpr int kCmZoomInRange = 631;
+constexpr int kCmSettings = 811;
+constexpr int kCmLabelFont = 813;
+constexpr int kCmClipNameFont = 814;
+constexpr int kCmShowAudioMeter = 854;
+
+// Controls.
+constexpr int kSetSizeButtonId = 1141;
+constexpr int kHorzScrollBarId = 1901;
+constexpr int kVertScrollBarId = 1902;
+
+// WM_USER + 99: requests to the time-line window (wParam the code, lParam
+// its argument).
+constexpr unsigned kTimeLineRequestMessage = 0x400 + 99;
+constexpr int kRequestNothing = 0;
+constexpr int kRequestMeasureTimeText = 1;
+constexpr int kRequestUndoStep = 5;
+constexpr int kRequestSettingsPage = 10;
+constexpr int kRequestShowFrame = 11;
+
+// Cursors of the lines and the header controls, by hit zone.
+constexpr int kCursorTrimStart = 24001;
+constexpr int kCursorTrimEnd = 24002;
+constexpr int kCursorClipBody = 24003;
+constexpr int kCursorMoveClips = 24004;
+constexpr int kCursorPlaying = 24005;
+constexpr int kCursorNoDrop = 24006;
+constexpr int kCursorKeyPoint = 24007;
+constexpr int kCursorFlatSegment = 24008;
+constexpr int kCursorSlopedSegment = 24009;
+constexpr int kCursorRubberBand = 24010;
+constexpr int kCursorDropShortened = 24011;
+constexpr int kCursorDropFits = 24012;
+constexpr int kCursorClipMark = 24013;
+constexpr int kCursorTimeLine = 24014;
+constexpr int kCursorEffects = 24016;

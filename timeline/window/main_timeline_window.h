@@ -1,0 +1,325 @@
+// The project window: the one time-line of the program, the client of the
+// project frame, alive for the program's life. It holds the engine
+// (TimeLineEngine), which owns the project's state, and is the engine's
+// view: it draws that state through its children and turns input into the
+// engine's operations.
+//
+// Children, from the top: the overview strip, the range texts with the
+// "Set Size" button and the zoom list below them, the cursor-time text and
+// the ruler, the selection row, then per line group (VFX, video, MIDI,
+// audio) a header panel beside its line window, the scroll bars and the
+// zoom buttons.
+//
+// The class is split into files by concern, each listing the messages and
+// commands it answers in a table of its own:
+//   window/main_timeline_window.cpp  construction, set-up, teardown, requests
+//   window/settings.cpp              sections TIMELINE and TOOLS, the fonts' keys
+//   window/layout.cpp                measuring, placing the children, sizing the frame
+//   window/fonts.cpp                 the two fonts and their commands
+//   window/drawing.cpp               brushes, pens, cursors, the play-cursor line
+//   window/view.cpp                  what the engine asks of its view
+//   window/header_view.cpp           the view's part the header strip answers
+//   window/input.cpp                 scrolling, rubber band, range clicks, idle redraws
+//   commands/transport.cpp           playing a range
+//   commands/view_commands.cpp       the audio meter
+//   commands/tools.cpp               external tools
+//   commands/clip_edit.cpp           clipboard commands
+//   commands/add_media.cpp           adding source files
+//   commands/project.cpp             master effects
+//   commands/range.cpp               the range dialog
+// Operations the lines and header controls call before their own files
+// fill them are virtual, so that tests can record them.
+//
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "model/timeline_engine.h"
+#include "platform/classlib/controls.h"
+#include "platform/classlib/dc.h"
+#include "platform/classlib/window.h"
+#include "timeline/window/timeline_settings.h"
+
+class Film;
+class TAudioLines;
+class TAVButtons;
+class TCurTimeText;
+class TEScaleList;
+class TFullSizeLine;
+class TMidiLine;
+class TSelSizeText;
+class TSelStartText;
+class TSelectionLine;
+class TSelectionText;
+class TTimeCode;
+class TVFXLine;
+class TVideoLine;
+
+constexpr int kTimeLineMargin = 4;
+// The layout never sizes the window below this.
+constexpr int kTimeLineMinWidth = 600;
+constexpr int kTimeLineMinHeight = 300;
+// Size events after construction that never resize the frame.
+constexpr int32_t kResizeGuardStart = 10;
+// Rounds of the layout before it settles for what it has.
+constexpr int kLayoutRounds = 8;
+
+class MainTimeLineWindow : public TWindow, public TimeLineView {
+ public:
+  // players: the program's players (null: none).
+  explicit MainTimeLineWindow(TWindow* parent, TimeLinePlayers* players = nullptr);
+  ~MainTimeLineWindow() override;
+
+  TimeLineEngine& Engine() { return engine_; }
+  const TimeLineEngine& Engine() const { return engine_; }
+  TimeLineSettings& Settings() { return settings_; }
+  const TimeLineSettings& Settings() const { return settings_; }
+
+  // ---- The window's life (main_timeline_window.cpp).
+  const char* GetClassName() override;
+  void GetWindowClass(WNDCLASS& wc) override;
+  void SetupWindow() override;
+  void CleanupWindow() override;
+  // Stops a playing project first (saying so), releases the project, the
+  // clipboard and the master list and saves the settings.
+  void Destroy(int retVal = 0) override;
+  bool Find(TEventInfo& info) override;
+  bool IsSettingUp() const { return settingUp_; }
+  // WM_USER + 99: true when the code is known.
+  LRESULT EvRequest(WPARAM code, LPARAM arg);
+
+  // ---- Settings (settings.cpp).
+  void SaveSettings();
+
+  // ---- Layout (layout.cpp).
+  // Measures the time text in the time font and places the header boxes
+  // from it, then lays out the whole window again.
+  void MeasureTimeText();
+  void EvSize(UINT sizeType, const TSize& size);
+  void EvGetMinMaxInfo(MINMAXINFO& info);
+  void Paint(TDC& dc, bool erase, TRect& rect) override;
+  // One round repeated until it settles (at most kLayoutRounds): where the
+  // lines end (width, bottom), whether the vertical bar shows (its width)
+  // and the first audio line shown, within largestBottom.
+  void ComputeLayout(int& width, int& bottom, int& vScrollWidth, int& hScrollHeight, int& firstAudioRow,
+                     int largestBottom);
+  void LayoutChildren(int width, int bottom, int firstAudioRow);
+
+  int TimeTextWidth() const { return timeTextWidth_; }
+  int TimeTextHeight() const { return timeTextHeight_; }
+  // The ruler's labelled divisions are at least this far apart.
+  int CellWidth() const { return cellWidth_; }
+  int HeaderWidth() const { return headerWidth_; }
+  int LineAreaTop() const { return lineAreaTop_; }
+  int RulerHeight() const { return rulerHeight_; }
+  int OverviewRowHeight() const { return overviewRowHeight_; }
+  int32_t RulerSubdivisions() const { return rulerSubdivisions_; }
+
+  // ---- Fonts (fonts.cpp).
+  HFONT TimeFont() const;
+  HFONT ClipFont() const;
+  void CmLabelFont();
+  void CmClipNameFont();
+
+  // ---- Drawing objects (drawing.cpp).
+  // The brushes and pens of the time-line colours, made again from them.
+  void CreateBrushes();
+  void DeleteBrushes();
+  HBRUSH Brush(int colorIndex) const;
+  HPEN Pen(int colorIndex) const;
+  // The play cursor across rect (x in the time area) when it is in view.
+  void DrawCursorLine(TDC& dc, const TRect& rect);
+  // The lines forget their hit zones and show the cursor; while playing
+  // the header panels keep theirs.
+  void SetCursorShape(HCURSOR cursor);
+  // A cursor resource of the time-line (kCursor...), 0 for the arrow.
+  HCURSOR Cursor(int id) const;
+  // Fills the rows of a line group with brush, the gaps black and the rest
+  // of rect light grey.
+  void FillRows(TDC& dc, const TRect& rect, const TrackPanel& panel, int32_t rows, HBRUSH first,
+                HBRUSH others) const;
+
+  // ---- Children.
+  TFullSizeLine* Overview() const { return overview_; }
+  TSelStartText* SelStartText() const { return selStartText_; }
+  TSelSizeText* SelSizeText() const { return selSizeText_; }
+  TButton* SetSizeButton() const { return setSizeButton_; }
+  TEScaleList* ScaleList() const { return scaleList_; }
+  TTimeCode* TimeRuler() const { return timeCode_; }
+  TCurTimeText* CurTimeText() const { return curTimeText_; }
+  TSelectionLine* SelectionLine() const { return selectionLine_; }
+  TSelectionText* SelectionText() const { return selectionText_; }
+  TAVButtons* VFXHeader() const { return vfxHeader_; }
+  TAVButtons* VideoHeader() const { return videoHeader_; }
+  TAVButtons* MidiHeader() const { return midiHeader_; }
+  TAVButtons* AudioHeader() const { return audioHeader_; }
+  TVFXLine* VFXLine() const { return vfxLine_; }
+  TVideoLine* VideoLine() const { return videoLine_; }
+  TMidiLine* MidiLine() const { return midiLine_; }
+  TAudioLines* AudioLines() const { return audioLines_; }
+  TScrollBar* HorzScrollBar() const { return hScroll_; }
+  TScrollBar* VertScrollBar() const { return vScroll_; }
+
+  // ---- The engine's view (view.cpp, header_view.cpp).
+  HWND Handle() override { return GetHandle(); }
+  void InvalidateStrip(int32_t kind, int32_t line, int32_t x0, int32_t x1) override;
+  void InvalidateLine(int32_t kind, int32_t line) override;
+  void InvalidateCursorStrip(int32_t x0, int32_t x1, bool onLines) override;
+  void InvalidateTimeDisplay() override;
+  void InvalidateLines() override;
+  void InvalidateAll() override;
+  void InvalidateHeaders(int32_t kinds) override;
+  void InvalidateRuler() override;
+  void UpdateLines() override;
+  void SelectionRangeChanged() override;
+  void ShowSelectionTexts(int32_t start, int32_t size, bool active) override;
+  void SetScrollBar(bool enabled, int32_t max, int32_t page, int32_t position) override;
+  void FillScaleList() override;
+  void SetScaleRange(int32_t minimum, int32_t maximum) override;
+  int32_t SelectScale(int32_t scale) override;
+  void LayoutHeaders() override;
+  void UpdateFrameLayout(int32_t extraHeight) override;
+  void ScrollAudioLinesTo(int32_t line) override;
+  int32_t AudioAreaExtent() override;
+  void ShowModified(bool modified) override;
+  void ShowStatusText(const char* text) override;
+  bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) override;
+  void SetPlayCursorShape(bool playing) override;
+
+  // ---- Scrolling, the rubber band, range clicks, idle redraws (input.cpp).
+  // Line steps move by one scroll step (one audio line), thumb moves to
+  // the position.
+  virtual void EvHScroll(UINT code, UINT pos, HWND control);
+  virtual void EvVScroll(UINT code, UINT pos, HWND control);
+  virtual void BeginRubberBand(int screenX, int screenY);
+  // A click on the play-cursor line, for the selection line or the range.
+  virtual void RouteRangeClick(bool shift, int x, int y);
+  // The "Set Size" dialog for a typed range start or size.
+  virtual void CmSelectionTime();
+  // Draws one clip whose redraw waits; false when none waits.
+  virtual bool DrawPendingClip();
+
+  // ---- Transport (commands/transport.cpp).
+  virtual void PlayOnce(int32_t start, int32_t end);
+
+  // ---- View commands (commands/view_commands.cpp).
+  virtual void CmShowAudioMeter();
+
+  // ---- External tools (commands/tools.cpp).
+  // Runs the external editor of command id on file.
+  virtual void LaunchTool(int commandId, const char* file);
+  virtual void RebuildToolsMenu();
+
+  // ---- Clip editing (commands/clip_edit.cpp).
+  virtual bool CanPaste();
+  virtual void CmDelete();
+  virtual void CmCut();
+  virtual void CmCopy();
+  virtual void CutClipToClipboard(Film* film);
+  virtual void CopyClipToClipboard(Film* film);
+
+  // ---- Adding media (commands/add_media.cpp). kind: 1 video, 2 audio, 4 MIDI.
+  virtual void AddSourceFileOfKind(int32_t kind);
+
+  // ---- Project commands (commands/project.cpp).
+  virtual void CmMasterEffects();
+  virtual void CmUseMasterEffects();
+
+ private:
+  // The response table of each concern's file.
+  static const std::vector<TResponseTableEntry>& CoreEntries();
+  static const std::vector<TResponseTableEntry>& LayoutEntries();
+  static const std::vector<TResponseTableEntry>& FontEntries();
+  static const std::vector<TResponseTableEntry>& InputEntries();
+  static const std::vector<TResponseTableEntry>& TransportEntries();
+  static const std::vector<TResponseTableEntry>& ViewCommandEntries();
+  static const std::vector<TResponseTableEntry>& ToolEntries();
+  static const std::vector<TResponseTableEntry>& ClipEditEntries();
+  static const std::vector<TResponseTableEntry>& AddMediaEntries();
+  static const std::vector<TResponseTableEntry>& ProjectEntries();
+
+  // settings.cpp
+  void LoadSettings();
+  void LoadTools();
+  void SaveTools();
+  // fonts.cpp
+  void LoadFonts();
+  void SaveFonts();
+  // The font of the spec; false when the font system has none to give.
+  bool ReplaceFont(std::unique_ptr<TFont>& font, const LOGFONT& logFont);
+  // Runs the font chooser from font; true when the user chose one.
+  bool PickFont(std::unique_ptr<TFont>& font, int maxPoints);
+  // layout.cpp
+  void MakeChildren();
+  // W and H of text in the time font, in device units.
+  TSize MeasureText(const char* text) const;
+  void PlaceHeaderBoxes();
+  // Places every group's rows, the audio group's from its first row shown.
+  void PlaceRows();
+  // The size event's work at the current client size: the layout, the
+  // frame snapped to it, the visible span kept.
+  void LayoutToClient();
+  // drawing.cpp
+  void LoadCursors();
+  // main_timeline_window.cpp
+  void ReleaseProject();
+  void ShowFrameAtCursor();
+
+  TimeLineEngine engine_;
+  TimeLineSettings settings_;
+  FilmHost* previousHost_ = nullptr;
+
+  // Children, owned by the window tree.
+  TFullSizeLine* overview_ = nullptr;
+  TSelStartText* selStartText_ = nullptr;
+  TSelSizeText* selSizeText_ = nullptr;
+  TButton* setSizeButton_ = nullptr;
+  TEScaleList* scaleList_ = nullptr;
+  TTimeCode* timeCode_ = nullptr;
+  TCurTimeText* curTimeText_ = nullptr;
+  TSelectionLine* selectionLine_ = nullptr;
+  TSelectionText* selectionText_ = nullptr;
+  TAVButtons* vfxHeader_ = nullptr;
+  TVFXLine* vfxLine_ = nullptr;
+  TAVButtons* videoHeader_ = nullptr;
+  TVideoLine* videoLine_ = nullptr;
+  TAVButtons* midiHeader_ = nullptr;
+  TMidiLine* midiLine_ = nullptr;
+  TAVButtons* audioHeader_ = nullptr;
+  TAudioLines* audioLines_ = nullptr;
+  TScrollBar* hScroll_ = nullptr;
+  TScrollBar* vScroll_ = nullptr;
+  std::vector<TButton*> zoomButtons_;
+
+  bool settingUp_ = false;
+  bool released_ = false;
+
+  // Geometry: the time text's width W and height, the cell width (twice
+  // two thirds of W), the system's border and scroll-bar sizes.
+  int timeTextWidth_ = 0;
+  int timeTextHeight_ = 0;
+  int cellWidth_ = 0;
+  int rulerHeight_ = 0;
+  int selectionRowHeight_ = 9;
+  int overviewRowHeight_ = 0;
+  int lineAreaTop_ = 0;
+  int headerWidth_ = 0;
+  int borderX_ = 1;
+  int borderY_ = 1;
+  int hScrollHeight_ = 16;
+  int vScrollWidth_ = 16;
+  int32_t rulerSubdivisions_ = 2;
+  int32_t resizeGuard_ = kResizeGuardStart;
+
+  std::unique_ptr<TFont> timeFont_;
+  std::unique_ptr<TFont> clipFont_;
+
+  struct DrawingObjects;
+  std::unique_ptr<DrawingObjects> drawing_;
+};
+
+// The program's one time-line window; null while there is none.
+extern MainTimeLineWindow* TheTimeLine;
