@@ -2,6 +2,7 @@
 // libavcodec, with libswscale for the pixel formats.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -18,6 +19,7 @@ extern "C" {
 #include "platform/codecs/codec_registry.h"
 #include "platform/codecs/dib_convert.h"
 #include "platform/codecs/ffmpeg_encoder.h"
+#include "platform/codecs/jpeg_frames.h"
 
 namespace codecs {
 namespace {
@@ -189,6 +191,10 @@ class FfmpegDecoder : public VideoCodec {
     if (d.lpInput == nullptr || in->biSizeImage == 0) return ICERR_OK;  // nothing new: the picture stays
 
     std::size_t size = in->biSizeImage;
+    // Motion JPEG goes through libjpeg-turbo first; what it leaves comes here.
+    if (jpeg_ && !(d.dwFlags & ICDECOMPRESS_HURRYUP) &&
+        jpeg_->Decode(static_cast<const BYTE*>(d.lpInput), size, *d.lpbiOutput, d.lpOutput))
+      return ICERR_OK;
     // The data go to libavcodec in a counted buffer of ours, padded as it
     // reads: it keeps a reference instead of copying them again, and the
     // buffer serves the next frame once the decoder has let it go.
@@ -296,10 +302,12 @@ class FfmpegDecoder : public VideoCodec {
       Close();
       return false;
     }
+    if (family_.id == AV_CODEC_ID_MJPEG) jpeg_ = std::make_unique<JpegFrames>();
     return true;
   }
 
   void Close() {
+    jpeg_.reset();
     if (context_ != nullptr) avcodec_free_context(&context_);
     if (packet_ != nullptr) av_packet_free(&packet_);
     av_buffer_unref(&packetBuffer_);
@@ -314,6 +322,7 @@ class FfmpegDecoder : public VideoCodec {
   AVFrame* frame_ = nullptr;
   AVFrame* received_ = nullptr;
   Scaler scaler_;
+  std::unique_ptr<JpegFrames> jpeg_;
   AVBufferRef* packetBuffer_ = nullptr;
   uint32_t palette_[256] = {};
   bool sendPalette_ = false;
