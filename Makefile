@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup build run test sanitize fuzz ci clean
+.PHONY: setup build run test sanitize tsan fuzz ci clean
 
 setup:
 	@bash scripts/setup.sh
@@ -25,14 +25,23 @@ test: build
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DKOBRIX_SANITIZE=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
 
-# The file readers' fuzz targets, each for a bounded time.
-FUZZ_SECONDS ?= 30
+# The thread-heavy test programs once under ThreadSanitizer; only those are
+# built.
+TSAN_TESTS = test_audio test_platform_core test_platform_gui test_platform_audio
+tsan: setup
+	cmake -S . -B build-tsan -G Ninja -DKOBRIX_TSAN=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	bash scripts/run-tsan.sh build-tsan
+
+# The file readers' fuzz targets (no tests or benchmarks are built), sharing
+# a total time.
+FUZZ_SECONDS ?= 120
 fuzz: setup
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKOBRIX_FUZZ=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
 	bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
-ci: test sanitize fuzz
+ci: test sanitize tsan fuzz
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz

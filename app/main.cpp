@@ -2,8 +2,10 @@
 #include <cstdio>
 
 #include "app/version.h"
+#include "model/ini.h"
 
 int main(int argc, char** argv) {
+  IniRemoveStaleTemporaries();
   std::printf(
       "%s, a multitrack audio and video editor.\n"
       "Its windows are not built yet: this build holds the platform layer and the\n"

@@ -11,6 +11,7 @@
 #include "audio/declick.h"
 #include "media/sample_routines.h"
 #include "model/ini.h"
+#include "model/levels.h"
 #include "model/message_box.h"
 #include "model/text_format.h"
 #include "model/ui_strings.h"
@@ -441,11 +442,46 @@ void AudioPlayer::SelectDevice(int index) {
   TestDevice();
 }
 
+// ---------------------------------------------------------------- the state
+
+namespace {
+
+const char* StateName(int state) {
+  switch (state) {
+    case AudioPlayer::kNoDevice:
+      return "no device";
+    case AudioPlayer::kIdle:
+      return "idle";
+    case AudioPlayer::kPaused:
+      return "paused";
+    case AudioPlayer::kPlaying:
+      return "playing";
+    case AudioPlayer::kDraining:
+      return "draining";
+    case AudioPlayer::kScrubbing:
+      return "scrubbing";
+    case AudioPlayer::kPlayingSource:
+      return "playing a source";
+    case AudioPlayer::kStreaming:
+      return "streaming";
+    case AudioPlayer::kDisabled:
+      return "disabled";
+    default:
+      return "?";
+  }
+}
+
+}  // namespace
+
+void EngineState::Trace(int before, int after) {
+  TraceLine(kTraceAudio, "engine %d (%s) -> %d (%s)", before, StateName(before), after, StateName(after));
+}
+
 // ---------------------------------------------------------------- gains, mixer, errors
 
 void AudioPlayer::SetTrackVolumePan(int track, int volume, int pan) {
-  float gain = volume / 512.0f;
-  float balance = pan / 256.0f;
+  float gain = GainFactor(volume);
+  float balance = PanFactor(pan);
   if (track == -1) {
     masterGain_.exchange(gain);
     masterPan_.exchange(balance);

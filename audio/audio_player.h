@@ -6,10 +6,10 @@
 // streaming, the WAVE export and the play file (wave_export.cpp), and the
 // playing of one source alone (single_source_play.cpp).
 //
-// The engine walks the time-line's Film list itself: each line has a cursor
-// for the reader thread and one for the mixer thread, moved by the same
-// rules, so that the n-th block of the read pipe is the n-th piece the mixer
-// expects.
+// The engine takes each line's clips from the time-line's Film list when a
+// range is set up: each line has a cursor for the reader thread and one for
+// the mixer thread, moved by the same rules, so that the n-th block of the
+// read pipe is the n-th piece the mixer expects.
 #pragma once
 
 #include <atomic>
@@ -21,10 +21,12 @@
 #include "audio/mix_setup.h"
 #include "platform/audio/wave.h"
 #include "platform/core/sync.h"
+#include "platform/core/trace.h"
 #include "platform/core/types.h"
 #include "platform/riff/riff.h"
 
 class AudioData;
+class EffectChain;
 class EffectList;
 class Film;
 
@@ -35,6 +37,16 @@ extern char Sound_File[MAX_PATH];  // the temporary sound file
 
 // Turns size bytes of device samples out of floats on the 16-bit scale.
 using OutputWriter = void (*)(void* destination, const float* source, DWORD size);
+
+// A clip of a line as the reader and the mixer take it. Its source and list
+// are found once, when the range is set up, not for every piece of every
+// block; the list is looked at again only when the clip's chain changes.
+struct MixClip {
+  Film* film = nullptr;
+  AudioData* source = nullptr;    // null: the clip plays silence
+  EffectChain* chain = nullptr;   // the clip's effects as last seen
+  EffectList* effects = nullptr;  // what that chain is
+};
 
 // One audio line as the engine plays it.
 class TTrack {
@@ -53,13 +65,15 @@ class TTrack {
   bool BuildMonoProfileUnclamped();
   bool BuildStereoProfileUnclamped();
 
-  Film* film = nullptr;  // the mixer's cursor: the clip it stands at
+  Film* film = nullptr;  // the clip the mixer stands at (clips[mixAt])
   LONG points = 0;       // 0: not built
   std::vector<SVolumeProfile> profile;
   std::atomic<float> gain{0.0f};  // 0.0: muted
   std::atomic<float> pan{0.0f};
   EffectList* effects = nullptr;
-  Film* reader = nullptr;  // the reader's cursor
+  std::vector<MixClip> clips;  // the line's clips in the range's list order
+  std::size_t mixAt = 0;       // the mixer's cursor in clips
+  std::size_t readAt = 0;      // the reader's cursor in clips
   // Whether the line has cursors in this mix; decided once when the mix is
   // set up, so that the reader and the mixer rewind a loop alike whatever
   // the faders do meanwhile.
@@ -106,6 +120,24 @@ class DeviceListControl {
 };
 
 constexpr UINT kEngineQuitMessage = 0x400 + 300;  // ends the command thread
+
+// The engine's state, which several threads read; each change is one line
+// on the audio trace channel.
+class EngineState {
+ public:
+  explicit EngineState(int state) : state_(state) {}
+  EngineState& operator=(int state) {
+    const int before = state_.exchange(state);
+    if (TraceOn(kTraceAudio) && before != state) Trace(before, state);
+    return *this;
+  }
+  operator int() const { return state_.load(); }
+  int load() const { return state_.load(); }
+
+ private:
+  [[gnu::cold]] static void Trace(int before, int after);
+  std::atomic<int> state_;
+};
 
 class AudioPlayer {
  public:
@@ -265,6 +297,8 @@ class AudioPlayer {
   bool IsReaderRunning() const { return readerRunning_.load(); }
   // A command thread runs (it ends when the device closes).
   bool HasCommandThread();
+  // Sets owner under the state lock.
+  void SetOwner(HWND window);
   DWORD GetCommandThreadId() const { return commandThreadId_; }
   CRITICAL_SECTION& MixingLock() { return mixLock_; }
   CRITICAL_SECTION& StateLock() { return stateLock_; }
@@ -304,7 +338,9 @@ class AudioPlayer {
   UINT DeviceNumber() const;
   void SizeBlocks();
   void SetLines(const MixSetup& setup, bool allLines);
+  void CollectLineClips();
   bool MixTrack(int line, SampleBlock* block, bool stereo);
+  void ApplyClipEffects(MixClip& clip, SampleBlock* raw);
   // Runs the master effects and writes the output block; the range frames it
   // covers, which the consumer has then passed.
   LONG FinishOutputBlock(void* destination);
@@ -326,7 +362,7 @@ class AudioPlayer {
   HANDLE deviceEvent_ = nullptr;
   signed char deviceMap_[20] = {};
   int deviceCount_ = -1;
-  std::atomic<int> state_{kNoDevice};
+  EngineState state_{kNoDevice};
 
   // Lines.
   TTrack tracks_[4];
@@ -362,6 +398,7 @@ class AudioPlayer {
   DWORD commandThreadId_ = 0;
   DWORD ownerThread_ = 0;      // the thread of the owner window
   bool commandEnded_ = false;  // the command thread saw the device close
+  HWND closeOwner_ = nullptr;  // the owner when the device was closed
   HANDLE readerThread_ = nullptr;
   HANDLE mixerThread_ = nullptr;
   std::atomic<bool> readerRunning_{false};

@@ -142,11 +142,17 @@ bool EffectList::Write(HMMIO file) {
 
 EffectList* EffectList::Read(HMMIO file, LONG size, int* error) {
   int result = kErrOk;
+  // A body said to run past the file is a cut file: nothing is made for it.
+  if (size > BytesLeft(file)) {
+    if (error != nullptr) *error = kErrRead;
+    return nullptr;
+  }
   EffectList* list = New();
   if (list == nullptr) {
     if (error != nullptr) *error = kErrNoMemory;
     return nullptr;
   }
+  Effect* last = nullptr;  // appending after it needs no walk along the chain
   while (size >= 1 && result == kErrOk) {
     DWORD id = 0;
     LONG blockSize = 0;
@@ -166,7 +172,8 @@ EffectList* EffectList::Read(HMMIO file, LONG size, int* error) {
         delete effect;
         result = effectError;
       } else {
-        list->Insert(effect, nullptr);
+        list->Insert(effect, last);
+        last = effect;
       }
     } else if (id == kEffectEnabledBlock) {
       BYTE value[4];

@@ -82,6 +82,13 @@ bool AudioPlayer::HasCommandThread() {
   return thread != nullptr && !ended && WaitForSingleObject(thread, 0) != WAIT_OBJECT_0;
 }
 
+void AudioPlayer::SetOwner(HWND window) {
+  // The command thread reads the owner under the same lock.
+  EnterCriticalSection(&stateLock_);
+  owner = window;
+  LeaveCriticalSection(&stateLock_);
+}
+
 bool AudioPlayer::OnThreadMessage(const MSG& message) {
   EnterCriticalSection(&stateLock_);
   bool goOn = true;
@@ -89,7 +96,7 @@ bool AudioPlayer::OnThreadMessage(const MSG& message) {
     case MM_WOM_OPEN:
       break;
     case MM_WOM_CLOSE:
-      if (owner != nullptr) PostQueueMessage(ownerThread_, owner, MM_WOM_CLOSE, 0, 0);
+      if (closeOwner_ != nullptr) PostQueueMessage(ownerThread_, closeOwner_, MM_WOM_CLOSE, 0, 0);
       // The thread ends after this; the next opening of the device starts
       // another.
       commandEnded_ = true;

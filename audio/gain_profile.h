@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/levels.h"
 #include "platform/core/types.h"
 
 struct SVolumeProfile {
@@ -32,23 +33,25 @@ inline LONGLONG FramesAt(DWORD rate, LONGLONG ms) {
   return ms < 0 ? -frames : frames;
 }
 
-// Each volume point as {value / 512 x clip volume / 512, ms}. Points are any
-// type with int32 fields time and value.
+// Each volume point as {value x clip volume, ms}, both as gain factors.
+// Points are any type with int32 fields time and value.
 template <class Point>
 void BuildVolumeList(const Point* points, int32_t count, int32_t clipVolume,
                      std::vector<FVolumeProfile>& list) {
   list.clear();
   for (int32_t k = 0; k < count; ++k) {
-    list.push_back({points[k].value / 512.0f * clipVolume / 512.0f, points[k].time});
+    list.push_back(
+        {GainFactor(points[k].value) * clipVolume / static_cast<float>(kGainUnity), points[k].time});
   }
 }
 
 template <class Point>
 void BuildMonoGains(const Point* volume, int32_t count, int32_t clipVolume, DWORD rate, bool clamp,
                     std::vector<SVolumeProfile>& profile) {
+  constexpr float kPerIndex = 1.0f / kGainUnity;
   profile.clear();
   for (int32_t k = 0; k < count; ++k) {
-    float gain = volume[k].value * (1.0f / 512.0f) * clipVolume * (1.0f / 512.0f);
+    float gain = volume[k].value * kPerIndex * clipVolume * kPerIndex;
     if (clamp && gain > kMaxProfileGain) gain = kMaxProfileGain;
     profile.push_back({gain, 0.0f, FramesAt(rate, volume[k].time)});
   }
@@ -74,7 +77,7 @@ void BuildStereoGains(const Point* volume, int32_t volumeCount, int32_t clipVolu
   if (b.empty()) b.push_back({v.front().ms, 0});
 
   auto pan = [&](const BalancePoint& point) {
-    float p = point.value / 256.0f + clipBalance / 256.0f;
+    float p = PanFactor(point.value) + PanFactor(clipBalance);
     return std::clamp(p, -1.0f, 1.0f);
   };
   auto limit = [&](float g) { return clamp && g > kMaxProfileGain ? kMaxProfileGain : g; };

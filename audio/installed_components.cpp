@@ -6,6 +6,7 @@
 
 #include "audio/effect_blocks.h"
 #include "model/error_codes.h"
+#include "model/project_file.h"
 #include "platform/components/audio_effect.h"
 
 namespace {
@@ -136,20 +137,41 @@ void ForgetInstalledComponents() {
   installed_scanned = false;
 }
 
-bool CComObjectInfo::WriteList(HMMIO file) {
+namespace {
+
+// The 622 records of the program-wide list, which is built first when needed.
+bool WriteListBody(HMMIO file) {
   using namespace effect_blocks;
-  BuildList();
-  return WritePatched(file, kComponentListRecord, [](HMMIO f) {
-    for (const ComObjectEntry* e = installed_head; e != nullptr; e = e->next) {
-      const LONG length = static_cast<LONG>(std::strlen(e->progId));
-      BYTE clsid[kGuidByteSize];
-      GuidToBytes(e->clsid, clsid);
-      if (!WriteHead(f, kComponentRecord, kGuidByteSize + length + 1) || !WriteBytes(f, clsid, kGuidByteSize) ||
-          !WriteBytes(f, e->progId, length + 1))
-        return false;
-    }
-    return true;
-  });
+  CComObjectInfo::BuildList();
+  for (const ComObjectEntry* e = installed_head; e != nullptr; e = e->next) {
+    const LONG length = static_cast<LONG>(std::strlen(e->progId));
+    BYTE clsid[kGuidByteSize];
+    GuidToBytes(e->clsid, clsid);
+    if (!WriteHead(file, kComponentRecord, kGuidByteSize + length + 1) ||
+        !WriteBytes(file, clsid, kGuidByteSize) || !WriteBytes(file, e->progId, length + 1))
+      return false;
+  }
+  return true;
+}
+
+// The project file's record 621.
+class ProjectComponents : public ProjectComponentRecord {
+ public:
+  bool WriteBody(HMMIO file) override { return WriteListBody(file); }
+  int ReadBody(HMMIO file, LONG size, ComObjectEntry** head) override {
+    return CComObjectInfo::ReadList(file, size, head);
+  }
+};
+
+}  // namespace
+
+void InstallProjectComponentRecord() {
+  static ProjectComponents record;
+  SetProjectComponentRecord(&record);
+}
+
+bool CComObjectInfo::WriteList(HMMIO file) {
+  return effect_blocks::WritePatched(file, kComponentListRecord, WriteListBody);
 }
 
 // Every size is checked against what is left of the record before it is

@@ -71,6 +71,10 @@ class CComObjectInfo {
   DWORD index = 0;
 };
 
+// Lets the project file write and read record 621 with the program-wide
+// list; the application calls it at start-up.
+void InstallProjectComponentRecord();
+
 // Scans the registry into the program-wide list (in enumeration order).
 void BuildComponentList();
 // The program-wide list, scanned first when it was not yet.

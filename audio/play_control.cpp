@@ -72,7 +72,7 @@ bool AudioPlayer::PrepareRange(Film* films, const MixSetup& setup, LONG start, L
   if (SetMixRange(films, setup, start, end, allLines, loop) == 0) return false;
   startTime_ = start;
   SetEffectQuality(films, setup);
-  owner = window;
+  SetOwner(window);
   if (!OpenDevice()) return false;
   if (!AllocBuffers()) {
     CloseDevice();
@@ -314,7 +314,7 @@ bool AudioPlayer::StartScrub(Film* films, const MixSetup& setup, LONG time, HWND
   requestPending_ = 0;
   currentFrame_ = FramesAt(OutputFormat.nSamplesPerSec, time);
   SetEffectQuality(films, setup);
-  owner = window;
+  SetOwner(window);
   callerFlag_ = flag;
   if (!OpenDevice()) {
     scrubSetup_.reset();

@@ -162,6 +162,11 @@ void AudioPlayer::FreeSourceHeaders() {
 
 void AudioPlayer::CloseSourceDevice() {
   if (waveOut_ == nullptr) return;
+  // The close notice belongs to the window this device played for, even
+  // when the next device is opened for another before the notice comes.
+  EnterCriticalSection(&stateLock_);
+  closeOwner_ = owner;
+  LeaveCriticalSection(&stateLock_);
   // Headers still queued would keep the device open for good.
   if (waveOutClose(waveOut_) == WAVERR_STILLPLAYING) {
     waveOutReset(waveOut_);

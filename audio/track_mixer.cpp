@@ -14,6 +14,7 @@
 #include "audio/effect_list.h"
 #include "media/audio_data.h"
 #include "model/film.h"
+#include "model/levels.h"
 
 namespace {
 
@@ -34,6 +35,25 @@ EffectList* ListOf(EffectChain* chain) {
 // A clip of a line: the reader and the mixer pass over everything else.
 bool OnLine(const Film* film, int line) {
   return film->audioLine == line && film->audio != nullptr;
+}
+
+// Both cursors of a line at its first clip, or, for a line that takes no
+// part, past its last one.
+void RewindCursors(TTrack& line, bool reader, bool mixer) {
+  const std::size_t first = line.playing ? 0 : line.clips.size();
+  if (reader) line.readAt = first;
+  if (mixer) {
+    line.mixAt = first;
+    line.film = first < line.clips.size() ? line.clips[first].film : nullptr;
+    line.points = 0;
+  }
+}
+
+// The mixer's cursor on to the line's next clip, whose envelope is not built.
+void NextMixClip(TTrack& line) {
+  ++line.mixAt;
+  line.film = line.mixAt < line.clips.size() ? line.clips[line.mixAt].film : nullptr;
+  line.points = 0;
 }
 
 void DescribeFloat(SampleBlock* block, WORD channels, DWORD rate) {
@@ -134,28 +154,35 @@ Film* AudioPlayer::FirstFilmOfLine(Film* film, int line) const {
   return nullptr;
 }
 
+void AudioPlayer::CollectLineClips() {
+  for (int t = 0; t < 4; ++t) {
+    std::vector<MixClip>& clips = tracks_[t].clips;
+    clips.clear();
+    for (Film* f = FirstFilmOfLine(films_, t); f != nullptr; f = FirstFilmOfLine(f->next, t))
+      clips.push_back(MixClip{f, SourceOf(f), f->effects, ListOf(f->effects)});
+  }
+}
+
 void AudioPlayer::SetLines(const MixSetup& setup, bool allLines) {
   trackCount_ = std::clamp<int>(setup.lineCount, 0, 4);
   for (int t = 0; t < 4; ++t) {
     TTrack& line = tracks_[t];
     const MixSetup::Line& l = setup.lines[t];
-    line.points = 0;
     line.playing = t < trackCount_ && (allLines || l.gain != 0);
+    RewindCursors(line, true, true);
     if (!line.playing) {
-      line.film = line.reader = nullptr;
       line.gain = 0.0f;
       line.pan = 0.0f;
       line.effects = nullptr;
       continue;
     }
-    line.film = line.reader = FirstFilmOfLine(films_, t);
-    line.gain = l.gain / 512.0f;
-    line.pan = l.pan / 256.0f;
+    line.gain = GainFactor(l.gain);
+    line.pan = PanFactor(l.pan);
     line.effects = ListOf(l.effects);
   }
   masterEffects_ = ListOf(setup.masterEffects);
-  masterGain_ = setup.masterGain / 512.0f;
-  masterPan_ = setup.masterPan / 256.0f;
+  masterGain_ = GainFactor(setup.masterGain);
+  masterPan_ = PanFactor(setup.masterPan);
 }
 
 int AudioPlayer::SetMixRange(Film* films, const MixSetup& setup, LONG start, LONG end, bool allLines,
@@ -163,6 +190,7 @@ int AudioPlayer::SetMixRange(Film* films, const MixSetup& setup, LONG start, LON
   films_ = films;
   loop_ = loop;
   allLines_ = allLines;
+  CollectLineClips();
   SetLines(setup, allLines);
   const DWORD rate = OutputFormat.nSamplesPerSec;
   loopStart_ = readPos_ = mixPos_ = consumerPos_ = FramesAt(rate, start);
@@ -184,16 +212,12 @@ void AudioPlayer::SetEffectQuality(Film* films, const MixSetup& setup) {
 }
 
 void AudioPlayer::RewindReader() {
-  for (int t = 0; t < trackCount_; ++t)
-    tracks_[t].reader = tracks_[t].playing ? FirstFilmOfLine(films_, t) : nullptr;
+  for (int t = 0; t < trackCount_; ++t) RewindCursors(tracks_[t], true, false);
   readPos_ = loopStart_;
 }
 
 void AudioPlayer::RewindMixer() {
-  for (int t = 0; t < trackCount_; ++t) {
-    tracks_[t].film = tracks_[t].playing ? FirstFilmOfLine(films_, t) : nullptr;
-    tracks_[t].points = 0;
-  }
+  for (int t = 0; t < trackCount_; ++t) RewindCursors(tracks_[t], false, true);
   mixPos_ = loopStart_;
   EnterCriticalSection(&mixLock_);
   for (Film* f = films_; f != nullptr; f = f->next)
@@ -228,12 +252,13 @@ bool AudioPlayer::ReadTrackBlock(int line) {
   const DWORD rate = OutputFormat.nSamplesPerSec;
   const LONGLONG p = readPos_;
   const LONGLONG blockEnd = p + blockFrames_;
-  while (track.reader != nullptr) {
-    Film* film = track.reader;
+  while (track.readAt < track.clips.size()) {
+    const MixClip& clip = track.clips[track.readAt];
+    const Film* film = clip.film;
     const LONGLONG start = FramesAt(rate, film->start);
     const LONGLONG end = FramesAt(rate, film->end);
-    if (!OnLine(film, line) || end <= p) {
-      track.reader = film->next;
+    if (end <= p) {
+      ++track.readAt;
       continue;
     }
     if (start > blockEnd || start > readEnd_) return true;  // a later block's
@@ -241,10 +266,10 @@ bool AudioPlayer::ReadTrackBlock(int line) {
     const LONG n = static_cast<LONG>(std::max<LONGLONG>(std::min({end, blockEnd, readEnd_}) - s, 0));
     TData* data = readPipe_->GetWriteBlock();
     if (data == nullptr) return false;
-    FillReadBlock(data->block, SourceOf(film), track.gain.load(), (s - start) + FramesAt(rate, film->in), n);
+    FillReadBlock(data->block, clip.source, track.gain.load(), (s - start) + FramesAt(rate, film->in), n);
     readPipe_->PostWriteBlock();
     if ((s - p) + n == blockFrames_) return true;  // the clip goes on in the next block
-    track.reader = film->next;
+    ++track.readAt;
   }
   return true;
 }
@@ -300,20 +325,20 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
   block->held = 0;
   LONGLONG d = 0;
   bool took = false;
-  while (track.film != nullptr) {
-    Film* film = track.film;
+  while (track.mixAt < track.clips.size()) {
+    MixClip& clip = track.clips[track.mixAt];
+    Film* film = clip.film;
     const LONGLONG start = FramesAt(rate, film->start);
     const LONGLONG end = FramesAt(rate, film->end);
-    if (!OnLine(film, line) || end <= m) {
-      track.film = film->next;
-      track.points = 0;
+    if (end <= m) {
+      NextMixClip(track);
       continue;
     }
     if (start > blockEnd || start > mixEnd_) break;
     const LONGLONG s = std::max(start, m);
     const LONG n = static_cast<LONG>(std::max<LONGLONG>(std::min({end, blockEnd, mixEnd_}) - s, 0));
     const LONGLONG q = (s - start) + FramesAt(rate, film->in);
-    AudioData* source = SourceOf(film);
+    AudioData* source = clip.source;
 
     TData* piece = nullptr;
     SampleBlock* raw = nullptr;
@@ -337,7 +362,7 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
         std::memset(static_cast<float*>(raw->data) + held * channels, 0, (n - held) * channels * 4);
       }
       ApplyDeclick(film, source, raw, q, n);
-      ApplyEffectList(ListOf(film->effects), raw);
+      ApplyClipEffects(clip, raw);
     } else {
       raw->held = 0;
     }
@@ -364,8 +389,7 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
     // exactly the pieces the reader sent.
     d = (s - m) + n;
     if (d == blockFrames_) break;
-    track.film = film->next;
-    track.points = 0;
+    NextMixClip(track);
   }
   block->held = static_cast<LONG>(d);
   if (gain == 0.0f) block->held = block->requested = 0;
@@ -397,6 +421,19 @@ void AudioPlayer::ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, 
       source->ApplyEnvelopeAt(fadeOut_.get(), raw, static_cast<LONG>(e), static_cast<LONG>(a),
                               static_cast<LONG>(k));
   }
+}
+
+// The time-line may give a playing clip another list, holding the mixing
+// lock; the clip's chain is compared under the same lock, so a list given
+// back meanwhile is never run.
+void AudioPlayer::ApplyClipEffects(MixClip& clip, SampleBlock* raw) {
+  EnterCriticalSection(&mixLock_);
+  if (clip.film->effects != clip.chain) {
+    clip.chain = clip.film->effects;
+    clip.effects = ListOf(clip.chain);
+  }
+  if (clip.effects != nullptr) clip.effects->Process(raw);
+  LeaveCriticalSection(&mixLock_);
 }
 
 bool AudioPlayer::ApplyEffectList(EffectList* list, SampleBlock* block) {

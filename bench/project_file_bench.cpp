@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/installed_components.h"
+#include "clips/summary_info.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/film_records.h"
@@ -81,8 +83,15 @@ class BenchMedia : public ProjectMedia {
       video[stem + ".avi"] = std::make_unique<StaticVideo>(stem + ".avi");
     }
     SetProjectMedia(this);
+    // Saved as the program saves: with the summary and component records.
+    InstallProjectSummaryRecord();
+    InstallProjectComponentRecord();
   }
-  ~BenchMedia() override { SetProjectMedia(nullptr); }
+  ~BenchMedia() override {
+    SetProjectMedia(nullptr);
+    SetProjectSummaryRecord(nullptr);
+    SetProjectComponentRecord(nullptr);
+  }
   AudioSource* OpenAudio(const char* path) override {
     auto it = audio.find(path);
     return it == audio.end() ? nullptr : it->second.get();

@@ -8,6 +8,7 @@
 #include "model/error_codes.h"
 #include "model/film_records.h"
 #include "model/ini.h"
+#include "model/project_file.h"
 #include "model/text_format.h"
 #include "model/ui_strings.h"
 
@@ -92,6 +93,22 @@ bool WriteInfoChunk(HMMIO file, FOURCC id, const char* text) {
 
 FOURCC GetInfoFieldId(int index) {
   return index >= 1 && index <= kSummaryFieldCount ? IdOf(index) : 0;
+}
+
+namespace {
+
+// The project file's record 500: the project's summary.
+class ProjectSummaryBody : public ProjectSummaryRecord {
+ public:
+  bool WriteBody(HMMIO file) override { return ProjectSummary.WriteRecord(file); }
+  int ReadBody(HMMIO file, LONG size) override { return ProjectSummary.ReadRecord(file, size); }
+};
+
+}  // namespace
+
+void InstallProjectSummaryRecord() {
+  static ProjectSummaryBody record;
+  SetProjectSummaryRecord(&record);
 }
 
 const char* GetInfoFieldLabel(int index) {

@@ -83,6 +83,10 @@ class SummaryInfo {
 
 // The project's summary, for the program's life.
 extern SummaryInfo ProjectSummary;
+
+// Lets the project file write and read record 500 with ProjectSummary; the
+// application calls it at start-up.
+void InstallProjectSummaryRecord();
 // While set, no INFO chunk is written into any media file (the project file
 // keeps its record 500).
 extern bool SummaryDontSave;

@@ -13,6 +13,7 @@
 
 #include "audio/effect_list.h"
 #include "audio/installed_components.h"
+#include "clips/summary_info.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/film_records.h"
@@ -173,6 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static FuzzLocator locator;
   SetProjectMedia(&media);
   SetMediaFileLocator(&locator);
+  InstallProjectSummaryRecord();
+  InstallProjectComponentRecord();
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return 0;
   if (size > 0) std::fwrite(data, 1, size, f);

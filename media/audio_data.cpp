@@ -18,6 +18,9 @@
 namespace {
 
 AudioData* g_head = nullptr;
+// A source may be deleted on the engine's command thread (its last
+// reference given back there): the list changes under this lock.
+std::mutex g_listLock;
 
 void CopyName(char (&destination)[MAX_PATH], const char* name) {
   if (name == nullptr) name = "";
@@ -50,13 +53,17 @@ LONG AudioLengthMs(std::int64_t bytes, DWORD bytesPerSecond) {
 
 AudioData::AudioData(const char* name) {
   CopyName(fileName, name);
-  next = g_head;
-  if (g_head != nullptr) g_head->prev = this;
-  g_head = this;
+  {
+    std::lock_guard<std::mutex> hold(g_listLock);
+    next = g_head;
+    if (g_head != nullptr) g_head->prev = this;
+    g_head = this;
+  }
   if (!ReadFileWriteTime(fileName, &fileTime)) error = kErrOpen;
 }
 
 AudioData::~AudioData() {
+  std::lock_guard<std::mutex> hold(g_listLock);
   if (prev != nullptr) prev->next = next;
   if (next != nullptr) next->prev = prev;
   if (g_head == this) g_head = next;
@@ -69,7 +76,7 @@ AudioData* AudioData::AddRef() {
 }
 
 void AudioData::Release() {
-  if (--referenceCount < 1) delete this;
+  if (referenceCount.fetch_sub(1) - 1 < 1) delete this;
 }
 
 bool AudioData::Open(const char* name) {
@@ -164,6 +171,7 @@ AudioData* AudioData::FirstShared() { return g_head; }
 
 AudioData* AudioData::FindByName(const char* name) {
   if (name == nullptr) return nullptr;
+  std::lock_guard<std::mutex> hold(g_listLock);
   for (AudioData* s = g_head; s != nullptr; s = s->next)
     if (PathsEqual(s->fileName, name)) return s;
   return nullptr;

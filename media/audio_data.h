@@ -12,8 +12,10 @@
 // them from two threads at once.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "media/sample_block.h"
 #include "media/sample_routines.h"
@@ -97,14 +99,18 @@ class AudioData : public AudioSource {
   // ---- fields ----
   AudioData* next = nullptr;
   AudioData* prev = nullptr;
-  LONG referenceCount = 0;
+  // Both counts also change on the engine's command thread, which gives a
+  // single source back when it has played.
+  std::atomic<LONG> referenceCount{0};
   char fileName[MAX_PATH] = {};
   FILETIME fileTime{};
   LONG length = 0;                  // milliseconds
   WAVEFORMATEX* format = nullptr;   // the format record, owned; extra bytes follow the struct
   DWORD formatSize = 0;             // size of the record as a file stores it (16, 18 or more)
   LONG factLength = 0;
-  LONG openCount = 0;
+  std::atomic<LONG> openCount{0};
+  // Held by the readers while the count and the file handle change together.
+  std::recursive_mutex openLock;
   LONG error = 0;
   LONG sampleType = 0;
   LONG peakByteCount = 0;

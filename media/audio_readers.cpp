@@ -37,6 +37,33 @@ bool ReadFormatChunk(AudioChunkWalker& walker, const AudioChunk& chunk, std::vec
   return walker.ReadExact(chunk.dwDataOffset, bytes->data(), chunk.cksize);
 }
 
+// The length of compressed data in milliseconds: from the "fact" chunk's
+// sample count when the data could hold that many samples, since encoders
+// state the byte rate of some formats wrongly (ffmpeg's IMA ADPCM); from the
+// byte rate otherwise.
+LONG CompressedLengthMs(const WAVEFORMATEX& f, std::int64_t dataBytes, LONG fact) {
+  std::int64_t most = 0;
+  if (f.nChannels > 0) {
+    // At least one bit per sample, and wBitsPerSample bits where it is stated.
+    const std::int64_t bits = std::max<std::int64_t>(f.wBitsPerSample, 1) * f.nChannels;
+    most = (dataBytes * 8 + bits - 1) / bits;
+  }
+  if (fact <= 0 || fact > most || f.nSamplesPerSec == 0) return AudioLengthMs(dataBytes, f.nAvgBytesPerSec);
+  const std::int64_t ms = (std::int64_t{fact} * 1000 + f.nSamplesPerSec / 2) / f.nSamplesPerSec;
+  return static_cast<LONG>(std::min<std::int64_t>(ms, std::numeric_limits<LONG>::max()));
+}
+
+// The sample count of a "fact" chunk in RIFF; -1 when there is none.
+LONG ReadFact(AudioChunkWalker& walker, const AudioChunk& riff) {
+  AudioChunk fact;
+  BYTE v[4];
+  if (walker.FindIn(riff, kFact, 0, &fact) && fact.cksize == 4 && walker.ReadExact(fact.dwDataOffset, v, 4))
+    return static_cast<LONG>(ReadLE32(v));
+  return -1;
+}
+
+bool IsPcmTag(WORD tag) { return tag == WAVE_FORMAT_PCM || tag == WAVE_FORMAT_IEEE_FLOAT; }
+
 // Fills the rest of a read with silence: by 32-bit words, then bytes.
 void FillTail(BYTE* p, std::int64_t count, BYTE value) {
   if (count <= 0) return;
@@ -64,7 +91,11 @@ LONG ReadData(AudioFileHandle& handle, std::int64_t dataOffset, std::int64_t dat
 
 // ---------------------------------------------------------- AudioFileReader
 
+// The open count and the handle change together under openLock: the engine's
+// command thread ends its reading while the main thread may begin one.
+
 bool AudioFileReader::BeginRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount == 0 && !handle_.IsOpen() && !handle_.Open(fileName)) {
     error = kErrFileMissing;
@@ -76,6 +107,7 @@ bool AudioFileReader::BeginRead() {
 }
 
 void AudioFileReader::EndRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount <= 0) return;
   if (--openCount == 0) {
     handle_.Close();
@@ -84,12 +116,14 @@ void AudioFileReader::EndRead() {
 }
 
 bool AudioFileReader::CloseFile() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (!handle_.IsOpen()) return false;
   handle_.Close();
   return true;
 }
 
 bool AudioFileReader::Reopen() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount == 0 || handle_.IsOpen() || handle_.Open(fileName)) {
     error = 0;
     return true;
@@ -99,6 +133,7 @@ bool AudioFileReader::Reopen() {
 }
 
 bool AudioFileReader::OpenHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount > 0 || handle_.IsOpen()) return true;
   if (handle_.Open(fileName)) return true;
@@ -107,6 +142,7 @@ bool AudioFileReader::OpenHandle() {
 }
 
 void AudioFileReader::CloseHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount == 0) handle_.Close();
 }
 
@@ -170,14 +206,7 @@ void TReadWave::ReadHeader() {
   }
   if (result == 0) {
     SetFormat();
-    factLength = 0;
-    if (format->wFormatTag != WAVE_FORMAT_PCM && format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT) {
-      AudioChunk fact;
-      BYTE v[4];
-      factLength = -1;
-      if (walker.FindIn(riff, kFact, 0, &fact) && fact.cksize == 4 && walker.ReadExact(fact.dwDataOffset, v, 4))
-        factLength = static_cast<LONG>(ReadLE32(v));
-    }
+    factLength = IsPcmTag(format->wFormatTag) ? 0 : ReadFact(walker, riff);
     if (!walker.FindIn(riff, kData, 0, &data)) {
       FreeFormat();
       result = kErrInvalidFormat;
@@ -190,7 +219,8 @@ void TReadWave::ReadHeader() {
   }
   dataChunk = data;
   dataChunk.cksize = static_cast<DWORD>(data.available);
-  length = AudioLengthMs(dataChunk.available, format->nAvgBytesPerSec);
+  length = IsPcmTag(format->wFormatTag) ? AudioLengthMs(dataChunk.available, format->nAvgBytesPerSec)
+                                         : CompressedLengthMs(*format, dataChunk.available, factLength);
   ReopenForReaders();
 }
 
@@ -458,6 +488,7 @@ TReadTmpAudioFile::~TReadTmpAudioFile() {
 }
 
 bool TReadTmpAudioFile::BeginRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount == 0 && !handle_.IsOpen()) {
     if (!handle_.Open(fileName)) {
@@ -472,6 +503,7 @@ bool TReadTmpAudioFile::BeginRead() {
 }
 
 void TReadTmpAudioFile::EndRead() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount <= 0) return;
   if (--openCount == 0) handle_.Close();
 }
@@ -482,6 +514,7 @@ DWORD TReadTmpAudioFile::LengthInSamples() {
 }
 
 bool TReadTmpAudioFile::OpenHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (error != 0) return false;
   if (openCount > 0 || handle_.IsOpen()) return true;
   if (handle_.Open(fileName)) {
@@ -493,6 +526,7 @@ bool TReadTmpAudioFile::OpenHandle() {
 }
 
 void TReadTmpAudioFile::CloseHandle() {
+  std::lock_guard<std::recursive_mutex> hold(openLock);
   if (openCount == 0) handle_.Close();
 }
 
@@ -526,6 +560,7 @@ bool ReadWaveInfo(const char* path, WaveInfo* info) {
   f.wBitsPerSample = ReadLE16(bytes + 14);
   f.cbSize = ReadLE16(bytes + 16);
   if (!walker.FindIn(riff, kData, 0, &data)) return false;
-  info->length = AudioLengthMs(data.available, f.nAvgBytesPerSec);
+  info->length = IsPcmTag(f.wFormatTag) ? AudioLengthMs(data.available, f.nAvgBytesPerSec)
+                                        : CompressedLengthMs(f, data.available, ReadFact(walker, riff));
   return true;
 }

@@ -236,10 +236,18 @@ int32_t AVIVideoData::ReadIdx1() {
   moviDataPosition = int64_t{movi.dwDataOffset} + 8;
   moviEnd = std::min<int64_t>(int64_t{movi.dwDataOffset} + movi.cksize, fileSize);
   if (mmioAscend(mmio, &movi, 0) != 0) return kErrInvalidFormat;
+  auto rebuild = [&]() {
+    index.clear();
+    mmioSeek(mmio, remembered, SEEK_SET);
+    return RebuildIndex(mainHeader.dwTotalFrames);
+  };
   MMCKINFO idx1{};
   idx1.ckid = ckidAVINEWINDEX;
-  if (mmioDescend(mmio, &idx1, &riffChunk, MMIO_FINDCHUNK) != 0) return kErrInvalidFormat;
-  if (int64_t{idx1.dwDataOffset} + idx1.cksize > fileSize) return kErrInvalidFormat;
+  const MMRESULT found = mmioDescend(mmio, &idx1, &riffChunk, MMIO_FINDCHUNK);
+  // An idx1 longer than what holds it is broken, not the frames in movi.
+  if (found == MMIOERR_INVALIDFILE) return rebuild();
+  if (found != 0) return kErrInvalidFormat;
+  if (int64_t{idx1.dwDataOffset} + idx1.cksize > fileSize) return rebuild();
 
   const std::size_t count = idx1.cksize / kAviIndexEntrySize;
   std::vector<BYTE> raw(count * kAviIndexEntrySize);
@@ -259,11 +267,6 @@ int32_t AVIVideoData::ReadIdx1() {
   if (index.empty()) return kErrInvalidFormat;
   if (index.size() < mainHeader.dwTotalFrames) mainHeader.dwTotalFrames = static_cast<DWORD>(index.size());
 
-  auto rebuild = [&]() {
-    index.clear();
-    mmioSeek(mmio, remembered, SEEK_SET);
-    return RebuildIndex(mainHeader.dwTotalFrames);
-  };
   if (smallest > static_cast<uint64_t>(moviDataPosition - 8)) {
     // The offsets may be file positions rather than offsets into movi.
     if (static_cast<uint64_t>(moviDataPosition) + largestEnd <= static_cast<uint64_t>(moviEnd))
@@ -496,7 +499,7 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
   if (format) {
     const auto* bi = reinterpret_cast<const BITMAPINFOHEADER*>(format.get());
     info->width = static_cast<uint32_t>(bi->biWidth);
-    info->height = static_cast<uint32_t>(bi->biHeight);
+    info->height = static_cast<uint32_t>(DibHeight(*bi));  // top-down files store it negative
   }
   return broken ? 0 : result;
 }

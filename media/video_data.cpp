@@ -179,7 +179,7 @@ bool AVIVideoData::IsDirectPlayable() {
 void AVIVideoData::GetSize(int32_t* width, int32_t* height) {
   const BITMAPINFOHEADER* f = Format();
   if (width != nullptr) *width = f != nullptr ? f->biWidth : 0;
-  if (height != nullptr) *height = f != nullptr ? f->biHeight : 0;
+  if (height != nullptr) *height = f != nullptr ? static_cast<int32_t>(DibHeight(*f)) : 0;
 }
 
 void AVIVideoData::BeginRead() {

@@ -68,8 +68,8 @@ bool TimeLineEngine::PlayClip(Film* film, int32_t parts) {
     if (!audio || !audio->PrepareRange(film, mix, start, end, window, false, false)) parts &= ~kKindAudio;
   }
   if (parts & kKindMidi) {
-    MidiPlayer* midi = players_->Midi();
-    if (!midi || !midi->PrepareRange(film, start, end, window, midiPanel[0].gain)) parts &= ~kKindMidi;
+    MidiEngine* midi = players_->Midi();
+    if (!midi || !midi->Prepare(film, start, end, window, midiPanel[0].gain)) parts &= ~kKindMidi;
   }
   if (!parts) return false;
 

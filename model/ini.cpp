@@ -1,6 +1,7 @@
 #include "model/ini.h"
 
 #include "model/scratch_str.h"
+#include "platform/core/files.h"
 #include "platform/core/profile.h"
 
 namespace {
@@ -34,4 +35,8 @@ BOOL IniWriteString(const char* key, const char* value) {
 
 BOOL IniFlush() {
   return WritePrivateProfileString(nullptr, nullptr, nullptr, kIniFileName);
+}
+
+void IniRemoveStaleTemporaries() {
+  RemoveStaleTemporaries(ProfilePath(kIniFileName));
 }

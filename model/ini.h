@@ -24,3 +24,6 @@ BOOL IniWriteInt(const char* key, int value);
 BOOL IniWriteString(const char* key, const char* value);
 // Asks the profile layer to bring its copy of the file to disk.
 BOOL IniFlush();
+// Removes what saves of the settings file that were cut short left beside
+// it; for start-up, before anything reads the settings.
+void IniRemoveStaleTemporaries();

@@ -10,6 +10,8 @@
 
 constexpr int kGainCount = 2048;
 constexpr int kGainUnity = 512;
+// Balances run from -kPanUnity (left only) to kPanUnity (right only).
+constexpr int kPanUnity = 256;
 constexpr int kFaderCount = 96;
 constexpr int kBalanceSteps = 48;
 // Room for the dB-to-gain table (dbMax - dbMin + 1 entries, 68 in practice).
@@ -23,6 +25,14 @@ struct LevelTables {
   int dbMin = 0;  // gainToDb[0]
   int dbMax = 0;  // gainToDb[2047]
 };
+
+// A gain index or a balance as the factor the mixer multiplies with.
+constexpr float GainFactor(int gain) {
+  return gain / static_cast<float>(kGainUnity);
+}
+constexpr float PanFactor(int balance) {
+  return balance / static_cast<float>(kPanUnity);
+}
 
 // The program-wide tables, filled by BuildLevelTables.
 const LevelTables& GetLevelTables();

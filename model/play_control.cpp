@@ -82,8 +82,8 @@ int32_t TimeLineEngine::PrepareRange(int32_t start, int32_t end, bool fromCursor
   }
 
   if (parts & kKindMidi) {
-    MidiPlayer* midi = players_->Midi();
-    if (!midi || !midi->PrepareRange(FilmList.First(), pos, end, window, midiPanel[0].gain))
+    MidiEngine* midi = players_->Midi();
+    if (!midi || !midi->Prepare(FilmList.First(), pos, end, window, midiPanel[0].gain))
       parts &= ~kKindMidi;
   }
 
@@ -127,7 +127,7 @@ void TimeLineEngine::StartPlayers(int32_t parts) {
     if (AudioEngine* audio = players_->Audio()) audio->Resume();
   }
   if (parts & kKindMidi) {
-    if (MidiPlayer* midi = players_->Midi()) midi->Start();
+    if (MidiEngine* midi = players_->Midi()) midi->Start();
   }
 }
 
@@ -205,7 +205,7 @@ bool TimeLineEngine::AnyPlayerRunning() {
     const int32_t state = audio->GetState();
     if (state == 3 || state == 7) return true;
   }
-  MidiPlayer* midi = players_->Midi();
+  MidiEngine* midi = players_->Midi();
   return midi && midi->GetState() == 3;
 }
 
@@ -213,7 +213,7 @@ void TimeLineEngine::StopPlayers() {
   VideoPlayer* video = players_->Video();
   if (SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr) sub->Stop();
   if (AudioEngine* audio = players_->Audio()) audio->Stop();
-  if (MidiPlayer* midi = players_->Midi()) midi->Stop();
+  if (MidiEngine* midi = players_->Midi()) midi->Stop();
   if (VTRecorder* recorder = players_->Recorder()) recorder->Stop();
 }
 

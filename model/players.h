@@ -86,16 +86,24 @@ class AudioEngine {
   virtual AudioSource* OpenSoundFile() = 0;
 };
 
-class MidiPlayer {
+// The MIDI line's playback.
+class MidiEngine {
  public:
-  virtual ~MidiPlayer() = default;
-  // Prepares the MIDI line's films of [start, end) at the line's gain
-  // without starting.
-  virtual bool PrepareRange(Film* films, int32_t start, int32_t end, HWND window, int32_t gain) = 0;
+  virtual ~MidiEngine() = default;
+  // Prepares the MIDI films of [start, end) ms at the line's volume (a gain
+  // index, 512 unity) without starting; the window gets MM_MOM_DONE, to be
+  // passed to BufferDone, and message 101 when the playback has ended.
+  // False when refused; the player has told the user of a device error.
+  virtual bool Prepare(Film* films, int32_t start, int32_t end, HWND window, int32_t volume) = 0;
   virtual void Start() = 0;
   virtual void Stop() = 0;
-  virtual int32_t GetPosition() = 0;  // ms
-  virtual int32_t GetState() = 0;     // 3 while playing
+  // The time-line position in ms; -1 without a stream.
+  virtual int32_t GetPosition() = 0;
+  // Whether the chosen MIDI output plays streams.
+  virtual bool IsUsable() = 0;
+  virtual int32_t GetState() = 0;  // 3 while playing
+  // The device has played a buffer (MM_MOM_DONE).
+  virtual void BufferDone() = 0;
 };
 
 // The wait before play.

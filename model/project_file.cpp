@@ -5,8 +5,6 @@
 #include <new>
 #include <string>
 
-#include "audio/installed_components.h"
-#include "clips/summary_info.h"
 #include "model/error_codes.h"
 #include "model/film.h"
 #include "model/film_list.h"
@@ -23,6 +21,8 @@ namespace {
 
 ProjectEnvironment g_defaultEnvironment;
 ProjectEnvironment* g_environment = &g_defaultEnvironment;
+ProjectSummaryRecord* g_summary = nullptr;
+ProjectComponentRecord* g_components = nullptr;
 
 constexpr int32_t kAudioLines = 4;
 constexpr int32_t kVideoRows = 2;
@@ -150,8 +150,11 @@ bool WriteSettings(HMMIO file, TimeLineEngine& engine, const char* baseFolder, c
   AddNames(rec, kTagMidiNames, engine.midiPanel, 1);
   rec.Head(kTagProjectMarks, ProjectMarks.Count() * kMarkRecordSize);
   if (!rec.Flush(file) || !ProjectMarks.Write(file)) return false;
-  if (!WritePatched(file, kTagSummary, [](HMMIO f) { return ProjectSummary.WriteRecord(f); })) return false;
-  return CComObjectInfo::WriteList(file);
+  if (g_summary != nullptr &&
+      !WritePatched(file, kTagSummary, [](HMMIO f) { return g_summary->WriteBody(f); }))
+    return false;
+  return g_components == nullptr ||
+         WritePatched(file, kTagComponents, [](HMMIO f) { return g_components->WriteBody(f); });
 }
 
 // ---- Reading ----
@@ -521,7 +524,7 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
       Fail(ProjectMarks.ReadOld(file_, length));
       break;
     case kTagSummary:
-      Fail(ProjectSummary.ReadRecord(file_, length));
+      if (g_summary != nullptr) Fail(g_summary->ReadBody(file_, length));
       break;
     case kTagEffectList: {
       int error = kErrOk;
@@ -541,7 +544,7 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
     case kTagComponents:
       // A good list does not wipe out an earlier failure: the load still
       // lost what that record held.
-      if (components_) Fail(CComObjectInfo::ReadList(file_, length, components_));
+      if (components_ && g_components != nullptr) Fail(g_components->ReadBody(file_, length, components_));
       break;
     case kTagFilm:
       ReadFilm(length);
@@ -589,6 +592,18 @@ void ProjectEnvironment::SetAutoCloseCodec(bool on) {
 ProjectEnvironment* SetProjectEnvironment(ProjectEnvironment* environment) {
   ProjectEnvironment* before = g_environment == &g_defaultEnvironment ? nullptr : g_environment;
   g_environment = environment ? environment : &g_defaultEnvironment;
+  return before;
+}
+
+ProjectSummaryRecord* SetProjectSummaryRecord(ProjectSummaryRecord* record) {
+  ProjectSummaryRecord* before = g_summary;
+  g_summary = record;
+  return before;
+}
+
+ProjectComponentRecord* SetProjectComponentRecord(ProjectComponentRecord* record) {
+  ProjectComponentRecord* before = g_components;
+  g_components = record;
   return before;
 }
 

@@ -109,11 +109,38 @@ class ProjectEnvironment {
 ProjectEnvironment* SetProjectEnvironment(ProjectEnvironment* environment);
 ProjectEnvironment& CurrentProjectEnvironment();
 
+// Records of the project that folders above this one own and install at
+// start-up: the summary (record 500, the clip collection's SummaryInfo) and
+// the effect components of the machine that wrote the file (record 621, the
+// audio engine's list). While none is installed the record is neither
+// written nor read.
+class ProjectSummaryRecord {
+ public:
+  virtual ~ProjectSummaryRecord() = default;
+  // The record's body at the current position; false on a short write.
+  virtual bool WriteBody(HMMIO file) = 0;
+  // Reads a body of size bytes: 0 or the format's error code.
+  virtual int ReadBody(HMMIO file, LONG size) = 0;
+};
+
+class ProjectComponentRecord {
+ public:
+  virtual ~ProjectComponentRecord() = default;
+  virtual bool WriteBody(HMMIO file) = 0;
+  // Reads a body of size bytes into a list at *head that the caller frees:
+  // 0 or the format's error code.
+  virtual int ReadBody(HMMIO file, LONG size, ComObjectEntry** head) = 0;
+};
+
+// Install the owner's record (null: none); each returns the one before.
+ProjectSummaryRecord* SetProjectSummaryRecord(ProjectSummaryRecord* record);
+ProjectComponentRecord* SetProjectComponentRecord(ProjectComponentRecord* record);
+
 // Writes the project: the engine's settings and lines, the project's marks,
-// its summary, the installed components and the Films from first along
-// their next links. baseFolder is the project's folder (paths inside it are
-// stored relative); collectionPath names the clip collection (null or "":
-// none). False at the first short write; the file is then incomplete.
+// its summary and the installed components (when their owners are
+// installed) and the Films from first along their next links. baseFolder is the project's folder (paths
+// inside it are stored relative); collectionPath names the clip collection (null or "": none). False at the
+// first short write; the file is then incomplete.
 bool WriteProject(TimeLineEngine& engine, const Film* first, HMMIO file, const char* baseFolder,
                   const char* collectionPath);
 

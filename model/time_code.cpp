@@ -84,8 +84,10 @@ LONG MsSubFrames(LONG ms, LONG n) {
 }
 
 void FormatTimeCode(LONG ms, char* buffer, BOOL withUnit) {
-  const float rate = ProjectFrameRate();
-  const int format = ProjectTimeFormat();
+  FormatTimeCodeAs(ms, buffer, withUnit, ProjectTimeFormat(), ProjectFrameRate());
+}
+
+void FormatTimeCodeAs(LONG ms, char* buffer, BOOL withUnit, int format, float rate) {
   size_t n;
   int unit;
   if (format == kTimeFormatFrames) {

@@ -37,6 +37,9 @@ constexpr size_t kTimeCodeSize = 32;
 // The time-code text of ms in the current time format, with the unit word
 // ("fr" or "ms") when withUnit is set.
 void FormatTimeCode(LONG ms, char* buffer, BOOL withUnit);
+// The same text in a given time format and frame rate (a control that keeps
+// its own, whatever the program's are now).
+void FormatTimeCodeAs(LONG ms, char* buffer, BOOL withUnit, int format, float rate);
 // The same text in a scratch buffer.
 char* MsToTimeCodeText(LONG ms, BOOL withUnit);
 // The text without its leading zeros and colons ("00:00:05:12fr" -> "5:12fr"),

@@ -12,7 +12,7 @@
 
 class VideoPlayer;
 class AudioEngine;
-class MidiPlayer;
+class MidiEngine;
 class WaitDialog;
 class VTRecorder;
 class VFX;
@@ -138,7 +138,7 @@ class TimeLinePlayers {
   // The players playback drives; null where the program has none.
   virtual VideoPlayer* Video() { return nullptr; }
   virtual AudioEngine* Audio() { return nullptr; }
-  virtual MidiPlayer* Midi() { return nullptr; }
+  virtual MidiEngine* Midi() { return nullptr; }
   virtual WaitDialog* Wait() { return nullptr; }
   virtual VTRecorder* Recorder() { return nullptr; }
   virtual VFX* Transitions() { return nullptr; }

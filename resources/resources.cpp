@@ -4,11 +4,13 @@
 
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
+void RegisterSliderThumbs();     // slider_thumbs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
   std::call_once(once, [] {
     RegisterDialogResources();
     RegisterTimeLineCursors();
+    RegisterSliderThumbs();
   });
 }

@@ -44,6 +44,14 @@ bool ShellServices::ReplacesProject(const MSG& msg) {
   return false;
 }
 
+bool ShellServices::IsTimeLinePlaying() {
+  return false;
+}
+
+HWND ShellServices::TimeLineWindow() {
+  return nullptr;
+}
+
 ShellServices* SetShellServices(ShellServices* services) {
   ShellServices* old = g_services;
   g_services = services;

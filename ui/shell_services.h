@@ -1,9 +1,10 @@
 // What the dialogs ask of the program's shell and of the time-line window:
-// help topics, the time-line's pending clip redraws, the status bar, and
-// which posted requests would replace or close the project. The program
-// installs the real services at start-up; tests install their own. The
-// defaults stand for a program without those windows: no help, nothing to
-// redraw, no status bar; the requests that replace or close the project are
+// help topics, the time-line's pending clip redraws, the status bar, which
+// posted requests would replace or close the project, whether the time-line
+// plays and its window. The program installs the real services at start-up;
+// tests install their own. The defaults stand for a program without those
+// windows: no help, nothing to redraw, no status bar, nothing playing, no
+// time-line window; the requests that replace or close the project are
 // a quit request and, for the application's main window, WM_CLOSE, an
 // SC_CLOSE system command and the frame's requests 9 (close), 20 (close
 // everything) and 21 (open a file) of WM_USER+99.
@@ -26,6 +27,12 @@ class ShellServices {
   virtual void UpdateStatusBar();
   // Whether msg, taken from the queue, would replace or close the project.
   virtual bool ReplacesProject(const MSG& msg);
+  // Whether the time-line is playing (the level meters' menu greys its
+  // options meanwhile).
+  virtual bool IsTimeLinePlaying();
+  // The time-line window, which opens the settings pages on request; null
+  // when there is none.
+  virtual HWND TimeLineWindow();
 };
 
 // Installs services (null: the defaults); returns the ones before.

@@ -52,12 +52,21 @@ VirtualState& State() {
   return state;
 }
 
-// The wall-clock driver.
+// The wall-clock driver. Made after the back-end holder, it goes before it
+// at exit: its thread stops here, while what it feeds still exists.
 struct RealTimeClock {
   std::mutex lock;
   std::condition_variable wake;
   std::thread thread;
   bool stop = false;
+
+  ~RealTimeClock() {
+    std::unique_lock<std::mutex> hold(lock);
+    stop = true;
+    wake.notify_all();
+    hold.unlock();
+    if (thread.joinable()) thread.join();
+  }
 };
 RealTimeClock& Clock() {
   static RealTimeClock clock;

@@ -15,4 +15,5 @@
 #include "platform/classlib/menu.h"
 #include "platform/classlib/module.h"
 #include "platform/classlib/property_sheet.h"
+#include "platform/classlib/scroller.h"
 #include "platform/classlib/window.h"

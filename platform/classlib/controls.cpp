@@ -33,6 +33,25 @@ TControl::TControl(TWindow* parent, int resourceId, TModule* module) : TWindow(p
   SetFlag(wfFromResource);
 }
 
+// ---- TTooltip ----
+
+TTooltip::TTooltip(TWindow* parent, bool alwaysTip, TModule* module)
+    : TControl(parent, 0, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, module) {
+  Attr.Style = WS_POPUP | (alwaysTip ? TTS_ALWAYSTIP : 0);
+}
+
+const char* TTooltip::GetClassName() {
+  return TOOLTIPS_CLASS;
+}
+
+void TTooltip::Activate(bool activate) {
+  SendMessage(TTM_ACTIVATE, activate ? TRUE : FALSE);
+}
+
+void TTooltip::SetDelayTime(WPARAM which, int ms) {
+  SendMessage(TTM_SETDELAYTIME, which, MAKELPARAM(ms, 0));
+}
+
 // ---- Buttons ----
 
 TButton::TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h, bool isDefault,
@@ -426,10 +445,27 @@ const char* TSlider::GetClassName() {
   return TRACKBAR_CLASS;
 }
 
+TSlider::~TSlider() {
+  if (HWindow != nullptr && ::IsWindow(HWindow)) SendMessage(TBM_SETTHUMBBITMAP, 0, 0);
+  if (Thumb != nullptr) DeleteObject(Thumb);
+}
+
 void TSlider::SetupWindow() {
   TScrollBar::SetupWindow();
   SendMessage(TBM_SETLINESIZE, 0, LineMagnitude);
   SendMessage(TBM_SETPAGESIZE, 0, PageMagnitude);
+  if (!ThumbResId.IsNull() && Thumb == nullptr) Thumb = Module->LoadBitmap(ThumbResId);
+  if (Thumb != nullptr) SendMessage(TBM_SETTHUMBBITMAP, reinterpret_cast<WPARAM>(Thumb), 0);
+  if (TicGap > 0) SetRuler(TicGap);
+}
+
+void TSlider::SetRuler(int ticGap) {
+  TicGap = ticGap;
+  if (HWindow == nullptr) return;
+  const LONG style = GetWindowLong(HWindow, GWL_STYLE);
+  SetWindowLong(HWindow, GWL_STYLE,
+                ticGap > 0 ? style | TBS_AUTOTICKS : style & ~static_cast<LONG>(TBS_AUTOTICKS));
+  SendMessage(TBM_SETTICFREQ, static_cast<WPARAM>(std::max(ticGap, 1)), 0);
 }
 
 void TSlider::SetRange(int min, int max) {

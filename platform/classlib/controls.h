@@ -15,6 +15,8 @@ class TControl : public TWindow {
   TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TModule* module = nullptr);
   // An item of the parent dialog's template.
   TControl(TWindow* parent, int resourceId, TModule* module = nullptr);
+  // An owner-drawn control draws itself here when its parent is asked to.
+  virtual void DrawItem(DRAWITEMSTRUCT& drawInfo) {}
 };
 
 class TButton : public TControl {
@@ -145,6 +147,17 @@ class TComboBox : public TListBox {
   UINT TextLimit;
 };
 
+// A tooltip control: a popup showing the text of the tool under the mouse.
+class TTooltip : public TControl {
+ public:
+  // alwaysTip: also while the owner's window is inactive.
+  explicit TTooltip(TWindow* parent, bool alwaysTip = true, TModule* module = nullptr);
+  const char* GetClassName() override;
+  void Activate(bool activate = true);
+  // Which delay (TTDT_INITIAL ...) in milliseconds.
+  void SetDelayTime(WPARAM which, int ms);
+};
+
 // A scroll bar. SetPosition is the one place every move goes through: the
 // user's line, page, track and thumb moves reach it from the parent's
 // scroll notifications.
@@ -181,13 +194,17 @@ class TScrollBar : public TControl {
 };
 
 // A slider (trackbar): the scroll bar's interface on the trackbar control.
+// The thumb is drawn as the bitmap resource given, when there is one.
 class TSlider : public TScrollBar {
  public:
   TSlider(TWindow* parent, int id, int x, int y, int w, int h, bool vertical, TResId thumbResId = TResId(),
           TModule* module = nullptr);
   TSlider(TWindow* parent, int resourceId, TResId thumbResId = TResId(), TModule* module = nullptr);
+  ~TSlider() override;
   const char* GetClassName() override;
   void SetupWindow() override;
+  // Tick marks every ticGap positions from the minimum (0: only the ends).
+  void SetRuler(int ticGap);
   void SetRange(int min, int max) override;
   void SetPosition(int position) override;
   int GetPosition() const override;
@@ -198,6 +215,10 @@ class TSlider : public TScrollBar {
 
  protected:
   TResId ThumbResId;
+
+ private:
+  HBITMAP Thumb = nullptr;
+  int TicGap = 0;
 };
 
 class THSlider : public TSlider {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/classlib/geometry.h"
+#include "platform/gui/controls/common.h"
 #include "platform/gui/user_types.h"
 
 class TEventHandler;
@@ -323,6 +324,15 @@ TResponseTableEntry EnterIdle(UINT msg, LRESULT (T::*pmf)(UINT, HWND)) {
 }
 
 template <class T>
+TResponseTableEntry DrawItem(UINT msg, void (T::*pmf)(UINT, DRAWITEMSTRUCT&)) {
+  return {TEventKind::Message, msg, 0, 0, [pmf](TEventHandler& h, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (lp == 0) return FALSE;
+            (As<T>(h).*pmf)(static_cast<UINT>(wp), *reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+            return TRUE;
+          }};
+}
+
+template <class T>
 TResponseTableEntry MinMax(UINT msg, void (T::*pmf)(MINMAXINFO&)) {
   return {TEventKind::Message, msg, 0, 0, [pmf](TEventHandler& h, WPARAM, LPARAM lp) -> LRESULT {
             (As<T>(h).*pmf)(*reinterpret_cast<MINMAXINFO*>(lp));
@@ -357,6 +367,7 @@ TResponseTableEntry MinMax(UINT msg, void (T::*pmf)(MINMAXINFO&)) {
 #define EV_WM_LBUTTONDBLCLK classlib_entries::Mouse<TMyClass>(WM_LBUTTONDBLCLK, &TMyClass::EvLButtonDblClk)
 #define EV_WM_RBUTTONDOWN classlib_entries::Mouse<TMyClass>(WM_RBUTTONDOWN, &TMyClass::EvRButtonDown)
 #define EV_WM_RBUTTONUP classlib_entries::Mouse<TMyClass>(WM_RBUTTONUP, &TMyClass::EvRButtonUp)
+#define EV_WM_RBUTTONDBLCLK classlib_entries::Mouse<TMyClass>(WM_RBUTTONDBLCLK, &TMyClass::EvRButtonDblClk)
 #define EV_WM_MOUSEMOVE classlib_entries::Mouse<TMyClass>(WM_MOUSEMOVE, &TMyClass::EvMouseMove)
 #define EV_WM_SIZE classlib_entries::Size<TMyClass>(WM_SIZE, &TMyClass::EvSize)
 #define EV_WM_TIMER classlib_entries::Uint<TMyClass>(WM_TIMER, &TMyClass::EvTimer)
@@ -381,4 +392,5 @@ TResponseTableEntry MinMax(UINT msg, void (T::*pmf)(MINMAXINFO&)) {
   classlib_entries::InitMenuPopup<TMyClass>(WM_INITMENUPOPUP, &TMyClass::EvInitMenuPopup)
 #define EV_WM_MENUSELECT classlib_entries::MenuSelect<TMyClass>(WM_MENUSELECT, &TMyClass::EvMenuSelect)
 #define EV_WM_ENTERIDLE classlib_entries::EnterIdle<TMyClass>(WM_ENTERIDLE, &TMyClass::EvEnterIdle)
+#define EV_WM_DRAWITEM classlib_entries::DrawItem<TMyClass>(WM_DRAWITEM, &TMyClass::EvDrawItem)
 #define EV_WM_GETMINMAXINFO classlib_entries::MinMax<TMyClass>(WM_GETMINMAXINFO, &TMyClass::EvGetMinMaxInfo)

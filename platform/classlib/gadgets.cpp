@@ -33,6 +33,13 @@ int AverageCharWidth(HFONT font) {
   return std::max<int>({tm.tmAveCharWidth, static_cast<int>(digit.cx), 1});
 }
 
+int TextWidth(HFONT font, const std::string& text) {
+  if (text.empty()) return 0;
+  TScreenDC dc;
+  dc.SelectObject(font);
+  return dc.GetTextExtent(text.c_str(), static_cast<int>(text.size())).cx;
+}
+
 int CharHeight(HFONT font) {
   TScreenDC dc;
   dc.SelectObject(font);
@@ -127,15 +134,25 @@ TTextGadget::TTextGadget(int id, TBorderStyle style, TAlign align, UINT numChars
 void TTextGadget::SetText(const char* text) {
   const std::string t = text != nullptr ? text : "";
   if (t == Text) return;
+  TSize before;
+  GetDesiredSize(before);
   Text = t;
-  Invalidate(true);
+  TSize after;
+  GetDesiredSize(after);
+  // A gadget that the window stretches keeps its width whatever its text.
+  if (!(after == before) && !WideAsPossible && Window != nullptr && Window->GetHandle() != nullptr)
+    Window->LayoutSession();
+  else
+    Invalidate(true);
 }
 
+// As wide as the characters it was made for, or as its text when that is
+// wider (a font's digits and colons need not fit the average).
 void TTextGadget::GetDesiredSize(TSize& size) {
   TGadget::GetDesiredSize(size);
   HFONT font =
       Window != nullptr ? Window->GetFont() : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  size.cx += static_cast<int>(NumChars) * AverageCharWidth(font);
+  size.cx += std::max(static_cast<int>(NumChars) * AverageCharWidth(font), WideAsPossible ? 0 : TextWidth(font, Text));
   size.cy += CharHeight(font);
 }
 

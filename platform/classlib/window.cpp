@@ -1,15 +1,22 @@
 #include "platform/classlib/window.h"
 
+#include <cxxabi.h>
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <typeinfo>
 #include <unordered_map>
 
 #include "platform/classlib/application.h"
 #include "platform/classlib/command_enabler.h"
+#include "platform/classlib/controls.h"
 #include "platform/classlib/frame.h"
+#include "platform/classlib/scroller.h"
+#include "platform/core/trace.h"
 
 namespace {
 
@@ -38,17 +45,27 @@ bool IsTopLevel(HWND h) {
   return h == nullptr || !(GetWindowLong(h, GWL_STYLE) & WS_CHILD);
 }
 
+// The class of a handling object as the program names it.
+std::string TypeName(const TEventHandler& handler) {
+  const char* raw = typeid(handler).name();
+  int status = 0;
+  char* name = abi::__cxa_demangle(raw, nullptr, nullptr, &status);
+  std::string text = status == 0 && name != nullptr ? name : raw;
+  std::free(name);
+  return text;
+}
+
+[[gnu::cold]] void TraceCommand(UINT id, const TWindow* from, const TEventHandler* handler) {
+  TraceLine(kTraceClasslib, "command %u from %s %p: %s", id, TypeName(*from).c_str(),
+            static_cast<void*>(from->GetHandle()),
+            handler != nullptr ? ("handled by " + TypeName(*handler)).c_str() : "not handled");
+}
+
 bool IsUnder(const TWindow* ancestor, const TWindow* w) {
   for (; w != nullptr; w = w->GetParentO()) {
     if (w == ancestor) return true;
   }
   return false;
-}
-
-// Alive tokens let a message handler delete its own object safely.
-std::unordered_map<const TWindow*, std::shared_ptr<bool>>& Tokens() {
-  static auto* t = new std::unordered_map<const TWindow*, std::shared_ptr<bool>>();
-  return *t;
 }
 
 }  // namespace
@@ -62,6 +79,8 @@ DEFINE_RESPONSE_TABLE1(TWindow, TEventHandler)
   EV_WM_ENTERIDLE,
   EV_WM_HSCROLL,
   EV_WM_VSCROLL,
+  EV_WM_SIZE,
+  EV_WM_DRAWITEM,
 END_RESPONSE_TABLE;
 // clang-format on
 
@@ -78,7 +97,6 @@ TWindow::TWindow(TWindow* parent, const char* title, TModule* module)
     parent->AddChild(this);
     SetFlag(wfAutoCreate);
   }
-  Tokens()[this] = std::make_shared<bool>(true);
 }
 
 TWindow::~TWindow() {
@@ -88,12 +106,9 @@ TWindow::~TWindow() {
   while (!ChildList.empty()) delete ChildList.back();
   if (h != nullptr && !alias && ::IsWindow(h)) ::DestroyWindow(h);
   if (hAccel != nullptr) DestroyAcceleratorTable(hAccel);
+  delete Scroller;
   if (Parent != nullptr) Parent->RemoveChild(this);
-  auto it = Tokens().find(this);
-  if (it != Tokens().end()) {
-    *it->second = false;
-    Tokens().erase(it);
-  }
+  *Alive = false;
 }
 
 TWindow* TWindow::GetWindowPtr(HWND hwnd) {
@@ -199,6 +214,10 @@ void TWindow::PerformSetup() {
 }
 
 void TWindow::SetupWindow() {
+  if (Scroller != nullptr) {
+    Scroller->SetPageSize();
+    Scroller->SetSBarRange();
+  }
   CreateChildren();
 }
 
@@ -336,8 +355,8 @@ LRESULT TWindow::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TWindow::ReceiveMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto token = Tokens().find(this);
-  std::shared_ptr<bool> alive = token != Tokens().end() ? token->second : std::make_shared<bool>(true);
+  // A handler may delete its own object: the copy of the token outlives it.
+  const std::shared_ptr<bool> alive = Alive;
   const TCurrentEvent saved = CurrentEvent;
   CurrentEvent = TCurrentEvent{msg, wParam, lParam, false};
   HWND h = HWindow;
@@ -423,6 +442,7 @@ bool TWindow::RouteCommand(UINT id, WPARAM wParam, LPARAM lParam) {
   for (TWindow* w = this; w != nullptr; w = w->Parent) {
     TEventInfo info(TEventKind::Command, WM_COMMAND, id);
     if (w->Find(info)) {
+      if (TraceOn(kTraceClasslib)) TraceCommand(id, this, w);
       w->Dispatch(info, wParam, lParam);
       return true;
     }
@@ -431,10 +451,12 @@ bool TWindow::RouteCommand(UINT id, WPARAM wParam, LPARAM lParam) {
   if (TApplication* app = GetApplication()) {
     TEventInfo info(TEventKind::Command, WM_COMMAND, id);
     if (app->Find(info)) {
+      if (TraceOn(kTraceClasslib)) TraceCommand(id, this, app);
       app->Dispatch(info, wParam, lParam);
       return true;
     }
   }
+  if (TraceOn(kTraceClasslib)) TraceCommand(id, this, nullptr);
   return false;
 }
 
@@ -524,11 +546,34 @@ LRESULT TWindow::EvEnterIdle(UINT source, HWND hWndDlg) {
 }
 
 void TWindow::EvHScroll(UINT code, UINT pos, HWND hWndCtl) {
+  if (hWndCtl == nullptr && Scroller != nullptr) {
+    Scroller->HScroll(code, static_cast<short>(pos));
+    return;
+  }
   RouteScroll(WM_HSCROLL, code, pos, hWndCtl);
 }
 
 void TWindow::EvVScroll(UINT code, UINT pos, HWND hWndCtl) {
+  if (hWndCtl == nullptr && Scroller != nullptr) {
+    Scroller->VScroll(code, static_cast<short>(pos));
+    return;
+  }
   RouteScroll(WM_VSCROLL, code, pos, hWndCtl);
+}
+
+void TWindow::EvDrawItem(UINT, DRAWITEMSTRUCT& drawInfo) {
+  auto* control =
+      drawInfo.CtlType != ODT_MENU ? dynamic_cast<TControl*>(GetWindowPtr(drawInfo.hwndItem)) : nullptr;
+  if (control != nullptr) {
+    control->DrawItem(drawInfo);
+    return;
+  }
+  DefaultProcessing();
+}
+
+void TWindow::EvSize(UINT sizeType, const TSize&) {
+  DefaultProcessing();
+  if (Scroller != nullptr && sizeType != SIZE_MINIMIZED) Scroller->SetPageSize();
 }
 
 void TWindow::RouteScroll(UINT, UINT code, UINT pos, HWND hWndCtl) {

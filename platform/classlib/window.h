@@ -8,8 +8,13 @@
 // table, then its parents' up to the top-level window, then the
 // application's. Command enablers follow the same road; a command that no
 // enabler handles is enabled when some table on the road handles it.
+//
+// Threads: an object and its window belong to the thread that creates the
+// window (a wait dialog runs on a thread of its own); the one table that
+// binds windows to objects is shared and locked, the rest is per object.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,16 +24,18 @@
 #include "platform/gui/gui.h"
 
 class TApplication;
+class TScroller;
 
 enum TTransferDirection { tdGetData, tdSetData, tdSizeData };
 
 // Flags of a window object.
 enum TWindowFlag : unsigned {
-  wfAlias = 0x0001,         // bound to a window of another class; its default processing is that class's
-  wfAutoCreate = 0x0002,    // created with its parent
-  wfFromResource = 0x0004,  // an item of its parent dialog's template
-  wfMainWindow = 0x0008,    // the application's main window
-  wfModal = 0x0010,         // a dialog running modally
+  wfAlias = 0x0001,           // bound to a window of another class; its default processing is that class's
+  wfAutoCreate = 0x0002,      // created with its parent
+  wfFromResource = 0x0004,    // an item of its parent dialog's template
+  wfMainWindow = 0x0008,      // the application's main window
+  wfModal = 0x0010,           // a dialog running modally
+  wfShrinkToClient = 0x0020,  // sizes itself to what it shows: a host leaves its size alone
 };
 
 struct TWindowAttr {
@@ -149,13 +156,20 @@ class TWindow : public TEventHandler {
   void EvPaint();
   void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
   LRESULT EvEnterIdle(UINT source, HWND hWndDlg);
+  // The window's own scroll bars move its scroller; a control's go to it.
   void EvHScroll(UINT code, UINT pos, HWND hWndCtl);
   void EvVScroll(UINT code, UINT pos, HWND hWndCtl);
+  // A new size gives the scroller its new page.
+  void EvSize(UINT sizeType, const TSize& size);
+  // An owner-drawn control of this window draws itself (TControl::DrawItem).
+  void EvDrawItem(UINT ctrlId, DRAWITEMSTRUCT& drawInfo);
   // A scroll notification of this control, passed on by its parent; true
   // when the control took it.
   virtual bool ChildScroll(UINT code, UINT pos);
 
   TWindowAttr Attr;
+  // Scrolls the window with its own scroll bars; owned, null for none.
+  TScroller* Scroller = nullptr;
 
  protected:
   // Binds the object to hwnd; a window of another class is subclassed
@@ -199,6 +213,9 @@ class TWindow : public TEventHandler {
   void RouteScroll(UINT msg, UINT code, UINT pos, HWND hWndCtl);
   std::vector<TWindow*> ChildList;
   bool SetupDone = false;
+  // False once the object is deleted; each object has its own, so objects of
+  // different threads share no bookkeeping.
+  std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
 
   DECLARE_RESPONSE_TABLE(TWindow);
 };

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
@@ -1114,13 +1115,13 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::string* text) {
 
 // ----------------------------------------------------------- atomic replace
 
-bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write) {
-  if (path.empty() || !write) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
+namespace {
+
+constexpr size_t kTempSuffixSize = 6;  // RandomSuffix
+
+// The file a replacement writes: a link's target, so that the link stays.
+std::string ReplaceTarget(const std::string& path) {
   std::string target = NativePath(path);
-  // Replace the file a link points to, and keep the link.
   struct stat link;
   if (lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
     if (char* real = realpath(target.c_str(), nullptr)) {
@@ -1128,12 +1129,60 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
       std::free(real);
     }
   }
+  return target;
+}
+
+bool SameFile(int fd, const std::string& path) {
+  struct stat open_file, named;
+  return fstat(fd, &open_file) == 0 && lstat(path.c_str(), &named) == 0 && open_file.st_dev == named.st_dev &&
+         open_file.st_ino == named.st_ino;
+}
+
+// A temporary file is held locked by its writer from its creation to its
+// rename; one nobody holds was left by a writer that died.
+void RemoveStaleTemporariesOf(const std::string& target) {
+  std::string folder = PathFolder(target);
+  if (folder.empty()) folder = ".";
+  const std::string prefix = PathFileName(target) + ".tmp-";
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name.size() != prefix.size() + kTempSuffixSize || name.substr(0, prefix.size()) != prefix) continue;
+    const std::string full = PathJoin(folder, name);
+    const int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info;
+    // Checked again under the lock: a writer may have renamed it meanwhile.
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, full))
+      unlink(full.c_str());
+    close(fd);
+  }
+  closedir(dir);
+}
+
+}  // namespace
+
+void RemoveStaleTemporaries(const std::string& path) {
+  if (!path.empty()) RemoveStaleTemporariesOf(ReplaceTarget(path));
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
+                           ReplaceDurability durability) {
+  if (path.empty() || !write) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const std::string target = ReplaceTarget(path);
   struct stat old;
   bool had_old = stat(target.c_str(), &old) == 0;
   if (had_old && !S_ISREG(old.st_mode)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
+  // What earlier writers that died left beside the file goes first: it may
+  // be the room this one needs.
+  RemoveStaleTemporariesOf(target);
   // O_EXCL with mode 0666 lets the umask shape a new file's permissions.
   std::string temp;
   int fd = -1;
@@ -1141,41 +1190,59 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
     temp = target + ".tmp-" + RandomSuffix();
     fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
+    if (fd < 0) continue;
+    // Held until the rename. Another save may have taken the file for a stale
+    // one before the lock: then it is gone, and another name is tried.
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    if (!SameFile(fd, temp)) {
+      close(fd);
+      fd = -1;
+      errno = EEXIST;
+    }
   }
   if (fd < 0) {
     SetErrorForPath(errno, temp);
     return false;
   }
   auto fail = [&](int error) {
-    close(fd);
     unlink(temp.c_str());
+    close(fd);
     SetLastErrorFromErrno(error);
     return false;
   };
   errno = 0;
   if (!write(fd, temp)) return fail(errno != 0 ? errno : EIO);
   if (had_old) fchmod(fd, old.st_mode & 07777);
-  if (fsync(fd) != 0) return fail(errno);
-  if (close(fd) != 0) {
-    int error = errno;
-    unlink(temp.c_str());
-    SetLastErrorFromErrno(error);
-    return false;
-  }
-  if (rename(temp.c_str(), target.c_str()) != 0) {
-    int error = errno;
-    unlink(temp.c_str());
-    SetLastErrorFromErrno(error);
-    return false;
-  }
-  SyncFolderOf(target);
+  const bool toDisk = durability == ReplaceDurability::kDisk;
+  if (toDisk && fsync(fd) != 0) return fail(errno);
+  if (rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
+  // Closing releases the lock only now that the name is gone.
+  close(fd);
+  if (toDisk) SyncFolderOf(target);
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size, ReplaceDurability durability) {
   if (data == nullptr && size > 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  return ReplaceFileAtomically(path, [&](int fd, const std::string&) { return WriteAll(fd, data, size); });
+  return ReplaceFileAtomically(
+      path, [&](int fd, const std::string&) { return WriteAll(fd, data, size); }, durability);
+}
+
+bool FlushFileToDisk(const std::string& path) {
+  const std::string target = ReplaceTarget(path);
+  const int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+  if (!flushed) SetLastErrorFromErrno(errno);
+  close(fd);
+  SyncFolderOf(target);
+  return flushed;
 }

@@ -214,14 +214,32 @@ UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName
 // limit bytes.
 bool ReadSmallFile(const std::string& path, size_t limit, std::string* text);
 
+// How far a replacement goes before it returns. kDisk flushes the new file
+// and its folder to the disk, so that even a power cut leaves the old file or
+// the new one. kRename only renames: a killed or crashed program still leaves
+// one or the other, and the disk gets it in its own time; for files written
+// key by key many times in a row (the settings), flushed once at the end.
+enum class ReplaceDurability { kDisk, kRename };
+
 // Replaces the file at path as a whole: writes NAME.tmp-XXXXXX in the same
-// folder, flushes it to the disk and renames it over NAME, so that a crash
-// at any moment leaves either the old file or the new one. Keeps the old
+// folder (locked while it is written), flushes it to the disk and renames it
+// over NAME, so that a crash at any moment leaves either the old file or the
+// new one. Keeps the old
 // file's permissions. False (last error set) when anything failed; the old
 // file is then untouched.
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
+                         ReplaceDurability durability = ReplaceDurability::kDisk);
 // The same with the new content written by write, which gets the temporary
 // file open for writing and its path (it may write through either, closing
 // what it opens itself); false from write abandons the replacement.
 bool ReplaceFileAtomically(const std::string& path,
-                           const std::function<bool(int fd, const std::string& temp)>& write);
+                           const std::function<bool(int fd, const std::string& temp)>& write,
+                           ReplaceDurability durability = ReplaceDurability::kDisk);
+// Brings a file that replacements wrote with kRename, and its folder entry,
+// to the disk. False when the file cannot be opened or flushed; a missing
+// file has nothing to flush (true).
+bool FlushFileToDisk(const std::string& path);
+// Removes the temporary files that replacements of path left when their
+// writer died (a writer holds a lock on its own until the rename). Each
+// replacement does this first; start-up does it for the files it saves.
+void RemoveStaleTemporaries(const std::string& path);

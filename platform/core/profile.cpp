@@ -289,7 +289,10 @@ DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, L
 }
 
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
-  if (section == nullptr && key == nullptr && value == nullptr) return TRUE;
+  if (section == nullptr && key == nullptr && value == nullptr) {
+    const std::string path = ProfilePath(fileName);
+    return path.empty() || FlushFileToDisk(path) ? TRUE : FALSE;
+  }
   if (section == nullptr) return FALSE;
   const std::string path = ProfilePath(fileName);
   if (path.empty()) return FALSE;
@@ -298,7 +301,8 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
   const std::string_view newValue = value != nullptr ? Trim(value) : std::string_view();
   if (sectionName.empty() || HasLineBreak(sectionName)) return FALSE;
   if (key != nullptr &&
-      (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string_view::npos)) {
+      (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string_view::npos ||
+       keyName.front() == '[')) {  // "[" would read back as a section
     return FALSE;
   }
   if (HasLineBreak(newValue)) return FALSE;
@@ -317,5 +321,7 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
     changed = profile.Set(sectionName, keyName, newValue);
   if (!changed) return TRUE;
   const std::string out = profile.Text();
-  return WriteFileAtomically(path, out.data(), out.size()) ? TRUE : FALSE;
+  // Settings are written key by key, often a hundred at a time: each write
+  // replaces the file atomically, and the flush call brings it to the disk.
+  return WriteFileAtomically(path, out.data(), out.size(), ReplaceDurability::kRename) ? TRUE : FALSE;
 }

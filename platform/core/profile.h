@@ -6,7 +6,9 @@
 //   values are read with surrounding blanks removed, and a value wrapped in a
 //   pair of matching quotes loses them.
 // - Every write replaces the whole file atomically, so a crash or a kill
-//   leaves the old file or the new one, never a mix. Nothing is cached: every
+//   leaves the old file or the new one, never a mix. Writes are not flushed
+//   to the disk one by one (a hundred keys would take seconds): the flush
+//   call does that. Nothing is cached: every
 //   call reads the file as it is now, so values written by one process or
 //   thread read back at once in another.
 // - Lines the functions do not understand (comments, text before the first
@@ -33,8 +35,9 @@ DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, L
 
 // Sets key in section to value, adding the section and the key when missing.
 // A null value deletes the key; a null key deletes the whole section; null
-// section, key and value flush (every write reaches the disk at once, so this
-// only reports TRUE). Names holding a line break, a key holding "=" or a value
+// section, key and value flush: each write replaces the file at once for
+// every reader, and the flush brings it to the disk (a power cut before it may
+// lose the last writes, never the whole file's consistency). Names holding a line break, a key holding "=" or a value
 // holding a line break are refused (FALSE), as they would change the file's
 // structure. FALSE when the file cannot be written.
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);

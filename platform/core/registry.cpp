@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -24,25 +25,53 @@ struct Value {
   std::string data;  // REG_SZ: the text; REG_DWORD: 4 bytes little-endian
 };
 
+// Keys deeper than this below their root are a malformed line: nothing
+// real nests so far, and a hand-edited file could nest without end.
+constexpr size_t kMaxKeyDepth = 512;
+
 struct Key {
   std::string name;
   std::vector<Value> values;
-  std::vector<std::unique_ptr<Key>> children;  // sorted by name, ignoring case
+  std::vector<std::unique_ptr<Key>> children;  // sorted by name, ignoring case, once loaded
+  // While the file is read: children and values by their lower-case names.
+  std::unordered_map<std::string, Key*> childIndex;
+  std::unordered_map<std::string, size_t> valueIndex;
+
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  // Frees the subtree without recursion, however deep it is.
+  ~Key() {
+    std::vector<std::unique_ptr<Key>> pending = std::move(children);
+    while (!pending.empty()) {
+      std::unique_ptr<Key> key = std::move(pending.back());
+      pending.pop_back();
+      for (auto& child : key->children) pending.push_back(std::move(child));
+      key->children.clear();
+    }
+  }
 
   Key* Child(std::string_view childName) const {
-    for (const auto& child : children) {
-      if (EqualNoCase(child->name, childName)) return child.get();
-    }
-    return nullptr;
+    const auto at = std::lower_bound(children.begin(), children.end(), childName,
+                                     [](const auto& a, std::string_view b) { return CompareNoCase(a->name, b) < 0; });
+    return at != children.end() && EqualNoCase((*at)->name, childName) ? at->get() : nullptr;
   }
+  // While loading: children keep the file's order until Sort.
   Key* AddChild(std::string_view childName) {
-    if (Key* existing = Child(childName)) return existing;
+    Key*& slot = childIndex[LowerAscii(childName)];
+    if (slot != nullptr) return slot;
     auto child = std::make_unique<Key>();
     child->name = std::string(childName);
-    const auto at =
-        std::upper_bound(children.begin(), children.end(), child,
-                         [](const auto& a, const auto& b) { return CompareNoCase(a->name, b->name) < 0; });
-    return children.insert(at, std::move(child))->get();
+    slot = child.get();
+    children.push_back(std::move(child));
+    return slot;
+  }
+  void SetValue(Value value) {
+    auto [at, added] = valueIndex.try_emplace(LowerAscii(value.name), values.size());
+    if (added)
+      values.push_back(std::move(value));
+    else
+      values[at->second] = std::move(value);
   }
   Value* FindValue(std::string_view valueName) {
     for (Value& v : values) {
@@ -51,6 +80,21 @@ struct Key {
     return nullptr;
   }
 };
+
+// Sorts every key's children for lookup and enumeration and drops the
+// loading indexes; keys are visited without recursion.
+void SortTree(Key& root) {
+  std::vector<Key*> pending{&root};
+  while (!pending.empty()) {
+    Key* key = pending.back();
+    pending.pop_back();
+    std::stable_sort(key->children.begin(), key->children.end(),
+                     [](const auto& a, const auto& b) { return CompareNoCase(a->name, b->name) < 0; });
+    key->childIndex = {};
+    key->valueIndex = {};
+    for (auto& child : key->children) pending.push_back(child.get());
+  }
+}
 
 // One reading of the file: the three roots.
 struct Tree {
@@ -112,7 +156,7 @@ bool ParseValueLine(std::string_view line, Value& value) {
   if (line[0] == '@') {
     value.name.clear();
     pos = 1;
-  } else if (!ParseQuoted(line, pos, value.name)) {
+  } else if (!ParseQuoted(line, pos, value.name) || value.name.find('\0') != std::string::npos) {
     return false;
   }
   std::string_view rest = Trim(line.substr(pos));
@@ -168,8 +212,10 @@ std::shared_ptr<Tree> LoadTree() {
     if (content[0] == '[') {
       current = nullptr;
       if (content.back() != ']') continue;
-      const auto parts = SplitPath(content.substr(1, content.size() - 2));
-      if (parts.empty()) continue;
+      const std::string_view path = content.substr(1, content.size() - 2);
+      if (path.find('\0') != std::string_view::npos) continue;
+      const auto parts = SplitPath(path);
+      if (parts.empty() || parts.size() - 1 > kMaxKeyDepth) continue;
       const int root = RootIndex(parts[0]);
       if (root < 0) continue;
       current = &tree->roots[root];
@@ -178,11 +224,9 @@ std::shared_ptr<Tree> LoadTree() {
     }
     Value value;
     if (current == nullptr || !ParseValueLine(content, value)) continue;
-    if (Value* existing = current->FindValue(value.name))
-      *existing = std::move(value);
-    else
-      current->values.push_back(std::move(value));
+    current->SetValue(std::move(value));
   }
+  for (Key& root : tree->roots) SortTree(root);
   return tree;
 }
 

@@ -1,9 +1,9 @@
 // The standard controls: buttons, static texts and pictures, edits, list
 // boxes, combo boxes, scroll bars (also the scroll bars of any window),
-// trackbars, tooltips and tab controls, with their class names, styles,
-// messages and notifications, the owner-draw records, the clipboard that
-// edits cut to and paste from, and the 3-D edges and frame controls that
-// they draw with. Every control is a window class registered by the window
+// trackbars, up-down controls, tooltips and tab controls, with their class
+// names, styles, messages and notifications, the owner-draw records, the
+// clipboard that edits cut to and paste from, and the 3-D edges and frame
+// controls that they draw with. Every control is a window class registered by the window
 // system; parents and dialogs talk to them through messages only.
 #pragma once
 
@@ -19,3 +19,4 @@
 #include "platform/gui/controls/tab.h"
 #include "platform/gui/controls/tooltip.h"
 #include "platform/gui/controls/trackbar.h"
+#include "platform/gui/controls/updown.h"

@@ -9,6 +9,7 @@
 #include "platform/core/message_queue.h"
 #include "platform/core/threads.h"
 #include "platform/core/time.h"
+#include "platform/core/trace.h"
 #include "platform/gui/backend.h"
 #include "platform/gui/controls/scrollbar.h"
 #include "platform/gui/window_internal.h"
@@ -494,12 +495,6 @@ BOOL GetCursorPos(LPPOINT p) {
   return TRUE;
 }
 
-void SetCursorPosInternal(POINT p) {
-  InputState& st = Input();
-  std::lock_guard<std::mutex> hold(st.lock);
-  st.cursor = p;
-}
-
 // Drops the input still queued for a thread's windows (a window that goes
 // away takes its pending clicks with it only by failing the target test).
 void ClearInputQueues() {
@@ -532,6 +527,31 @@ LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 namespace {
+
+thread_local int t_trace_depth = 0;  // messages delivered inside the one traced
+
+[[gnu::cold]] void TraceDelivery(const char* how, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::string cls;
+  {
+    std::lock_guard<std::mutex> hold(TreeLock());
+    if (Window* w = FindWindowRecord(hwnd)) cls = w->cls ? w->cls->name : "";
+  }
+  char buffer[24];
+  TraceLine(kTraceGui, "%*s%s %p %s %s w=0x%lx l=0x%lx", 2 * t_trace_depth, "", how, static_cast<void*>(hwnd),
+            cls.empty() ? "-" : cls.c_str(), MessageName(msg, buffer, sizeof buffer),
+            static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
+}
+
+// Every message reaches its window procedure here: sent ones on the sender's
+// thread or the window's, posted ones from DispatchMessage.
+LRESULT Deliver(const char* how, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!TraceOn(kTraceGui)) return CallWindowProcOf(hwnd, msg, wParam, lParam);
+  TraceDelivery(how, hwnd, msg, wParam, lParam);
+  ++t_trace_depth;
+  const LRESULT r = CallWindowProcOf(hwnd, msg, wParam, lParam);
+  --t_trace_depth;
+  return r;
+}
 
 struct SendState {
   std::mutex m;
@@ -573,7 +593,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   const DWORD thread = ThreadOf(hwnd);
   if (thread == 0) return 0;
-  if (thread == CurrentGuiThread()) return CallWindowProcOf(hwnd, msg, wParam, lParam);
+  if (thread == CurrentGuiThread()) return Deliver("sent", hwnd, msg, wParam, lParam);
   auto state = std::make_shared<SendState>();
   auto task = std::make_shared<SendTask>();
   task->state = state;
@@ -585,7 +605,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     task->ran = true;
     ++t_in_send;
     const LRESULT r =
-        IsWindow(task->hwnd) ? CallWindowProcOf(task->hwnd, task->msg, task->wParam, task->lParam) : 0;
+        IsWindow(task->hwnd) ? Deliver("sent across", task->hwnd, task->msg, task->wParam, task->lParam) : 0;
     --t_in_send;
     std::lock_guard<std::mutex> hold(task->state->m);
     task->state->result = r;
@@ -612,12 +632,12 @@ BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const DWORD thread = ThreadOf(hwnd);
   if (thread == 0) return FALSE;
   if (thread == CurrentGuiThread()) {
-    CallWindowProcOf(hwnd, msg, wParam, lParam);
+    Deliver("notified", hwnd, msg, wParam, lParam);
     return TRUE;
   }
   return PostSentTask(thread,
                       [=]() {
-                        if (IsWindow(hwnd)) CallWindowProcOf(hwnd, msg, wParam, lParam);
+                        if (IsWindow(hwnd)) Deliver("notified", hwnd, msg, wParam, lParam);
                       })
              ? TRUE
              : FALSE;
@@ -660,7 +680,7 @@ LRESULT DispatchMessage(const MSG* msg) {
   }
   if (msg->hwnd == nullptr) return 0;
   if (ThreadOf(msg->hwnd) != CurrentGuiThread()) return 0;
-  return CallWindowProcOf(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+  return Deliver("posted", msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
 BOOL TranslateMessage(const MSG* msg) {

@@ -65,7 +65,14 @@ const std::vector<PALETTEENTRY>& DefaultPaletteEntries() {
 }
 
 void SetPaletteDisplayMode(bool on) {
-  g_palette_mode.store(on ? 1 : 0);
+  // A display that changes into the palette mode starts with only the static
+  // colours in its system palette, whatever an earlier session realised.
+  if (g_palette_mode.exchange(on ? 1 : 0) != 1 && on) {
+    SystemPalette& sp = TheSystemPalette();
+    std::lock_guard<std::mutex> hold(sp.lock);
+    const SystemPalette fresh;
+    std::memcpy(sp.entries, fresh.entries, sizeof sp.entries);
+  }
 }
 
 bool IsPaletteDisplayMode() {

@@ -1,5 +1,6 @@
-// Window classes, creation and destruction, the tree and z-order, placement,
-// text and window data, enumeration and look-ups.
+// Window classes, creation and destruction, the tree, geometry, text and
+// window data, enumeration and look-ups. Placement and z-order are in
+// window_placement.cpp.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -52,39 +53,6 @@ void CopyText(const std::string& text, LPSTR out, int size) {
   out[n] = '\0';
 }
 
-// Places a top-level window in the z-order: after the topmost band when it
-// is not topmost, at the top of its band otherwise.
-void InsertTopLocked(HWND h, bool topmost) {
-  auto& top = R().top;
-  top.erase(std::remove(top.begin(), top.end(), h), top.end());
-  std::size_t pos = 0;
-  if (!topmost) {
-    while (pos < top.size()) {
-      Window* o = FindWindowRecord(top[pos]);
-      if (o == nullptr || !(o->ex_style & WS_EX_TOPMOST)) break;
-      ++pos;
-    }
-  }
-  top.insert(top.begin() + static_cast<std::ptrdiff_t>(pos), h);
-}
-
-// Keeps owned windows above their owners: each window owned by h moves to
-// just above h, keeping their relative order.
-void LiftOwnedLocked(HWND h) {
-  auto& top = R().top;
-  std::vector<HWND> owned;
-  for (HWND t : top) {
-    Window* o = FindWindowRecord(t);
-    if (o != nullptr && o->owner == h) owned.push_back(t);
-  }
-  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-    top.erase(std::remove(top.begin(), top.end(), *it), top.end());
-    auto pos = std::find(top.begin(), top.end(), h);
-    top.insert(pos, *it);
-  }
-  for (HWND o : owned) LiftOwnedLocked(o);
-}
-
 void RemoveFromTreeLocked(Window* w) {
   if (w->parent != nullptr) {
     if (Window* p = FindWindowRecord(w->parent)) {
@@ -95,29 +63,6 @@ void RemoveFromTreeLocked(Window* w) {
     auto& top = R().top;
     top.erase(std::remove(top.begin(), top.end(), w->handle), top.end());
   }
-}
-
-RECT ComputeClientLocked(const Window& w) {
-  const RECT in = NonClientInsets(w.style, w.ex_style, w.menu != nullptr, (w.style & WS_CHILD) != 0);
-  const int width = w.rect.right - w.rect.left, height = w.rect.bottom - w.rect.top;
-  RECT c{in.left, in.top, width - in.right, height - in.bottom};
-  if (c.right < c.left) c.right = c.left;
-  if (c.bottom < c.top) c.bottom = c.top;
-  if (w.style & WS_MINIMIZE) c = RECT{0, 0, 0, 0};
-  return c;
-}
-
-std::shared_ptr<Surface> ResizedSurface(const Surface& old, int width, int height) {
-  auto s = Surface::Create(width, height, 32);
-  const int w = std::min(width, old.width()), h = std::min(height, old.height());
-  for (int y = 0; y < h; ++y) std::memcpy(s->Row(y), old.Row(y), static_cast<std::size_t>(w) * 4);
-  return s;
-}
-
-// The part of parent's client area where child sits, for invalidation.
-void InvalidateParentArea(HWND parent, const RECT& area) {
-  if (parent == nullptr) return;
-  RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace
@@ -333,97 +278,97 @@ ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value) {
 
 // ---- Creation ----
 
-HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
-                    int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-  RegisterSystemClasses();
-  EnsureMessageQueue();
-  EnsureMessageSource();
-  if (parent == DesktopHandle()) parent = nullptr;
-  if (parent == HWND_MESSAGE) parent = nullptr;
-  HWND handle;
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    auto cls = FindClassLocked(className);
-    if (!cls) return nullptr;
-    HWND real_parent = nullptr, owner = nullptr;
-    if (style & WS_CHILD) {
-      if (FindWindowRecord(parent) == nullptr) return nullptr;
-      real_parent = parent;
-    } else if (parent != nullptr) {
-      Window* o = FindWindowRecord(parent);
-      if (o == nullptr) return nullptr;
-      owner = RootOf(o)->handle;
-    }
-    auto w = std::make_unique<Window>();
-    handle = reinterpret_cast<HWND>(R().next_handle);
-    R().next_handle += 4;
-    w->handle = handle;
-    w->cls = cls;
-    w->proc = cls->proc;
-    // An overlapped window always has a caption and clips its siblings.
-    if (!(style & (WS_CHILD | WS_POPUP))) {
-      style |= WS_CAPTION | WS_CLIPSIBLINGS;
-      exStyle |= WS_EX_WINDOWEDGE;
-    }
-    w->style = style & ~WS_VISIBLE;
-    w->ex_style = exStyle;
-    w->thread = CurrentGuiThread();
-    w->parent = real_parent;
-    w->owner = owner;
-    w->instance = instance;
-    w->extra.assign(static_cast<std::size_t>(cls->wnd_extra), 0);
-    if (style & WS_CHILD) {
-      w->id = reinterpret_cast<LONG_PTR>(menu);
-    } else {
-      w->menu = menu;
-    }
-    if (!(style & WS_CHILD)) {
-      const int sw = Backend().Screen().right, sh = Backend().Screen().bottom;
-      if (x == CW_USEDEFAULT) {
-        const int step = R().cascade++ % 10;
-        x = 40 + 24 * step;
-        y = 40 + 24 * step;
-      }
-      if (width == CW_USEDEFAULT) {
-        width = sw * 3 / 4;
-        height = sh * 3 / 4;
-      }
-    } else {
-      if (x == CW_USEDEFAULT) x = y = 0;
-      if (width == CW_USEDEFAULT) width = height = 0;
-    }
-    w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
-    w->normal_rect = w->rect;
-    if (real_parent != nullptr) {
-      // A new child goes below its siblings, so that the z-order (and with
-      // it the tab order of a dialog) is the order of creation.
-      FindWindowRecord(real_parent)->children.push_back(handle);
-    } else {
-      InsertTopLocked(handle, (exStyle & WS_EX_TOPMOST) != 0);
-      if (owner != nullptr) LiftOwnedLocked(owner);
-      w->surface = Surface::Create(std::max(width, 1), std::max(height, 1), 32);
-      w->drawn = std::make_shared<std::atomic<bool>>(false);
-    }
-    w->client = ComputeClientLocked(*w);
-    R().windows.emplace(reinterpret_cast<std::uintptr_t>(handle), std::move(w));
-    BumpLayout();
+namespace {
+
+// Styles a window of its kind has whatever the caller asked: an overlapped
+// window always has a caption and clips its siblings.
+void AddImpliedStyles(DWORD* style, DWORD* exStyle) {
+  if (!(*style & (WS_CHILD | WS_POPUP))) {
+    *style |= WS_CAPTION | WS_CLIPSIBLINGS;
+    *exStyle |= WS_EX_WINDOWEDGE;
   }
+}
 
-  CREATESTRUCT cs;
-  cs.lpCreateParams = param;
-  cs.hInstance = instance;
-  cs.hMenu = menu;
-  cs.hwndParent = parent;
-  cs.x = x;
-  cs.y = y;
-  cs.cx = width;
-  cs.cy = height;
-  cs.style = static_cast<LONG>(style);
-  cs.lpszName = windowName;
-  cs.lpszClass = className;
-  cs.dwExStyle = exStyle;
+// The window a new one hangs from: a child's parent must exist; a top-level
+// window given a parent is owned by that window's top-level root.
+bool ResolveParentLocked(DWORD style, HWND parent, HWND* real_parent, HWND* owner) {
+  *real_parent = *owner = nullptr;
+  if (style & WS_CHILD) {
+    if (FindWindowRecord(parent) == nullptr) return false;
+    *real_parent = parent;
+  } else if (parent != nullptr) {
+    Window* o = FindWindowRecord(parent);
+    if (o == nullptr) return false;
+    *owner = RootOf(o)->handle;
+  }
+  return true;
+}
 
-  // Top-level windows that can be sized learn their limits first.
+// CW_USEDEFAULT: top-level windows cascade from the screen's corner at
+// three quarters of its size; children start empty at their parent's origin.
+void DefaultPlacementLocked(DWORD style, int* x, int* y, int* width, int* height) {
+  if (!(style & WS_CHILD)) {
+    const RECT screen = Backend().Screen();
+    if (*x == CW_USEDEFAULT) {
+      const int step = R().cascade++ % 10;
+      *x = 40 + 24 * step;
+      *y = 40 + 24 * step;
+    }
+    if (*width == CW_USEDEFAULT) {
+      *width = screen.right * 3 / 4;
+      *height = screen.bottom * 3 / 4;
+    }
+  } else {
+    if (*x == CW_USEDEFAULT) *x = *y = 0;
+    if (*width == CW_USEDEFAULT) *width = *height = 0;
+  }
+}
+
+// The new window's record, linked into the tree: a child below its siblings,
+// so that the z-order (and with it the tab order of a dialog) is the order of
+// creation; a top-level window at the top of its band, with a surface.
+HWND AddWindowRecordLocked(const std::shared_ptr<WindowClass>& cls, const CREATESTRUCT& cs, HWND real_parent,
+                           HWND owner) {
+  const DWORD style = static_cast<DWORD>(cs.style);
+  auto w = std::make_unique<Window>();
+  const HWND handle = reinterpret_cast<HWND>(R().next_handle);
+  R().next_handle += 4;
+  w->handle = handle;
+  w->cls = cls;
+  w->proc = cls->proc;
+  w->style = style & ~WS_VISIBLE;
+  w->ex_style = cs.dwExStyle;
+  w->thread = CurrentGuiThread();
+  w->parent = real_parent;
+  w->owner = owner;
+  w->instance = cs.hInstance;
+  w->extra.assign(static_cast<std::size_t>(cls->wnd_extra), 0);
+  if (style & WS_CHILD) {
+    w->id = reinterpret_cast<LONG_PTR>(cs.hMenu);
+  } else {
+    w->menu = cs.hMenu;
+  }
+  w->rect = RECT{cs.x, cs.y, cs.x + std::max(cs.cx, 0), cs.y + std::max(cs.cy, 0)};
+  w->normal_rect = w->rect;
+  if (real_parent != nullptr) {
+    FindWindowRecord(real_parent)->children.push_back(handle);
+  } else {
+    InsertTopLocked(handle, (cs.dwExStyle & WS_EX_TOPMOST) != 0);
+    if (owner != nullptr) LiftOwnedLocked(owner);
+    w->surface = Surface::Create(std::max(cs.cx, 1), std::max(cs.cy, 1), 32);
+    w->drawn = std::make_shared<std::atomic<bool>>(false);
+  }
+  w->client = ComputeClientLocked(*w);
+  R().windows.emplace(reinterpret_cast<std::uintptr_t>(handle), std::move(w));
+  BumpLayout();
+  return handle;
+}
+
+// WM_GETMINMAXINFO (top-level windows that can be sized), WM_NCCREATE,
+// WM_NCCALCSIZE and WM_CREATE in turn. False when the window refused, and
+// is destroyed, or went away meanwhile.
+bool SendCreationMessages(HWND handle, CREATESTRUCT* cs) {
+  const DWORD style = static_cast<DWORD>(cs->style);
   if (!(style & WS_CHILD) && (style & WS_THICKFRAME)) {
     MINMAXINFO mmi;
     mmi.ptMaxSize = POINT{GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
@@ -431,58 +376,65 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
     SendMessage(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
   }
-  if (!SendMessage(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+  if (!SendMessage(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(cs))) {
     DestroyWindow(handle);
-    return nullptr;
+    return false;
   }
+  // The frame as the window procedure computes it.
+  RECT r;
   {
-    // The frame as the window procedure computes it.
-    RECT r;
-    {
-      std::lock_guard<std::mutex> hold(TreeLock());
-      Window* w = FindWindowRecord(handle);
-      if (w == nullptr) return nullptr;
-      r = w->rect;
-    }
-    SendMessage(handle, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
+    std::lock_guard<std::mutex> hold(TreeLock());
+    Window* w = FindWindowRecord(handle);
+    if (w == nullptr) return false;
+    r = w->rect;
+  }
+  SendMessage(handle, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
+  {
     std::lock_guard<std::mutex> hold(TreeLock());
     if (Window* w = FindWindowRecord(handle)) {
       w->client = OffsetRectBy(r, -w->rect.left, -w->rect.top);
       if (RectEmpty(w->client)) w->client.right = w->client.left, w->client.bottom = w->client.top;
     }
   }
-  if (SendMessage(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+  if (SendMessage(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(cs)) == -1) {
     DestroyWindow(handle);
-    return nullptr;
+    return false;
   }
+  std::lock_guard<std::mutex> hold(TreeLock());
+  Window* w = FindWindowRecord(handle);
+  if (w == nullptr) return false;
+  w->created = true;
+  return true;
+}
+
+// The first WM_SIZE and WM_MOVE, then WM_PARENTNOTIFY up the parent chain of
+// a child, as far as a parent that asks not to hear or a top-level window.
+// The styles, parent and id are the caller's, whatever the window procedure
+// did to its CREATESTRUCT.
+void AnnounceNewWindow(HWND handle, DWORD style, DWORD exStyle, HWND parent, HMENU menu) {
   RECT client{}, wr{};
   {
     std::lock_guard<std::mutex> hold(TreeLock());
     Window* w = FindWindowRecord(handle);
-    if (w == nullptr) return nullptr;
-    w->created = true;
+    if (w == nullptr) return;
     client = w->client;
     wr = w->rect;
   }
   SendMessage(handle, WM_SIZE, SIZE_RESTORED,
               MAKELPARAM(client.right - client.left, client.bottom - client.top));
-  POINT org{wr.left + client.left, wr.top + client.top};
-  SendMessage(handle, WM_MOVE, 0, MAKELPARAM(org.x, org.y));
-  if ((style & WS_CHILD) && !(exStyle & WS_EX_NOPARENTNOTIFY)) {
-    // The parent chain hears of the new child.
-    HWND child = handle, p = parent;
-    while (p != nullptr && IsWindow(p)) {
-      SendMessage(p, WM_PARENTNOTIFY,
-                  MAKEWPARAM(WM_CREATE, static_cast<int>(reinterpret_cast<LONG_PTR>(menu))),
-                  reinterpret_cast<LPARAM>(handle));
-      if (GetWindowLong(p, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY) break;
-      if (!(GetWindowLong(p, GWL_STYLE) & WS_CHILD)) break;
-      child = p;
-      p = GetParent(p);
-    }
-    (void)child;
+  SendMessage(handle, WM_MOVE, 0, MAKELPARAM(wr.left + client.left, wr.top + client.top));
+  if (!(style & WS_CHILD) || (exStyle & WS_EX_NOPARENTNOTIFY)) return;
+  const WPARAM what = MAKEWPARAM(WM_CREATE, static_cast<int>(reinterpret_cast<LONG_PTR>(menu)));
+  for (HWND p = parent; p != nullptr && IsWindow(p); p = GetParent(p)) {
+    SendMessage(p, WM_PARENTNOTIFY, what, reinterpret_cast<LPARAM>(handle));
+    if (GetWindowLong(p, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY) break;
+    if (!(GetWindowLong(p, GWL_STYLE) & WS_CHILD)) break;
   }
-  if (!IsWindow(handle)) return nullptr;
+}
+
+// The state the creation styles ask for: minimised (and hidden unless
+// visible too), maximised or shown.
+void ShowNewWindow(HWND handle, DWORD style) {
   if (style & WS_MINIMIZE) {
     ShowWindow(handle, SW_SHOWMINNOACTIVE);
     if (!(style & WS_VISIBLE)) ShowWindow(handle, SW_HIDE);
@@ -491,6 +443,44 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
   } else if (style & WS_VISIBLE) {
     ShowWindow(handle, SW_SHOW);
   }
+}
+
+}  // namespace
+
+HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  RegisterSystemClasses();
+  EnsureMessageQueue();
+  EnsureMessageSource();
+  if (parent == DesktopHandle() || parent == HWND_MESSAGE) parent = nullptr;
+  AddImpliedStyles(&style, &exStyle);
+  HWND handle;
+  CREATESTRUCT cs;
+  {
+    std::lock_guard<std::mutex> hold(TreeLock());
+    auto cls = FindClassLocked(className);
+    if (!cls) return nullptr;
+    HWND real_parent, owner;
+    if (!ResolveParentLocked(style, parent, &real_parent, &owner)) return nullptr;
+    DefaultPlacementLocked(style, &x, &y, &width, &height);
+    cs.lpCreateParams = param;
+    cs.hInstance = instance;
+    cs.hMenu = menu;
+    cs.hwndParent = parent;
+    cs.x = x;
+    cs.y = y;
+    cs.cx = width;
+    cs.cy = height;
+    cs.style = static_cast<LONG>(style);
+    cs.lpszName = windowName;
+    cs.lpszClass = className;
+    cs.dwExStyle = exStyle;
+    handle = AddWindowRecordLocked(cls, cs, real_parent, owner);
+  }
+  if (!SendCreationMessages(handle, &cs)) return nullptr;
+  AnnounceNewWindow(handle, style, exStyle, parent, menu);
+  if (!IsWindow(handle)) return nullptr;
+  ShowNewWindow(handle, style);
   return IsWindow(handle) ? handle : nullptr;
 }
 
@@ -788,6 +778,13 @@ namespace {
 // point through to their parent.
 HWND ChildAtLocked(Window* w, POINT screen) {
   const POINT org = ClientOriginOnScreen(*w);
+  // Children show only within the client area: over the frame (a window's
+  // own scroll bars among it) the window itself is hit.
+  const RECT client{org.x, org.y, org.x + (w->client.right - w->client.left),
+                    org.y + (w->client.bottom - w->client.top)};
+  if (screen.x < client.left || screen.x >= client.right || screen.y < client.top ||
+      screen.y >= client.bottom)
+    return w->handle;
   for (HWND c : w->children) {
     Window* cw = FindWindowRecord(c);
     if (cw == nullptr || !(cw->style & WS_VISIBLE)) continue;
@@ -934,6 +931,16 @@ RECT NonClientInsets(DWORD style, DWORD ex, bool menu, bool child) {
   return in;
 }
 
+RECT ComputeClientLocked(const Window& w) {
+  const RECT in = NonClientInsets(w.style, w.ex_style, w.menu != nullptr, (w.style & WS_CHILD) != 0);
+  const int width = w.rect.right - w.rect.left, height = w.rect.bottom - w.rect.top;
+  RECT c{in.left, in.top, width - in.right, height - in.bottom};
+  if (c.right < c.left) c.right = c.left;
+  if (c.bottom < c.top) c.bottom = c.top;
+  if (w.style & WS_MINIMIZE) c = RECT{0, 0, 0, 0};
+  return c;
+}
+
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex) {
   if (rect == nullptr) return FALSE;
   // Scroll bars are not part of the adjustment.
@@ -1031,278 +1038,7 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
   return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
 }
 
-// ---- Showing and placing ----
-
-namespace {
-
-struct PosChange {
-  bool moved = false;
-  bool sized = false;
-  bool shown = false;
-  bool hidden = false;
-  bool zorder = false;
-  bool was_active = false;
-  HWND parent = nullptr;
-  RECT old_rect{};  // parent client coordinates
-  RECT new_rect{};
-};
-
-}  // namespace
-
-BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
-  WINDOWPOS wp;
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    Window* w = FindWindowRecord(hwnd);
-    if (w == nullptr) return FALSE;
-    wp.hwnd = hwnd;
-    wp.hwndInsertAfter = after;
-    wp.x = (flags & SWP_NOMOVE) ? w->rect.left : x;
-    wp.y = (flags & SWP_NOMOVE) ? w->rect.top : y;
-    wp.cx = (flags & SWP_NOSIZE) ? w->rect.right - w->rect.left : std::max(cx, 0);
-    wp.cy = (flags & SWP_NOSIZE) ? w->rect.bottom - w->rect.top : std::max(cy, 0);
-    wp.flags = flags;
-    if ((flags & SWP_SHOWWINDOW) && (w->style & WS_VISIBLE)) wp.flags &= ~SWP_SHOWWINDOW;
-    if ((flags & SWP_HIDEWINDOW) && !(w->style & WS_VISIBLE)) wp.flags &= ~SWP_HIDEWINDOW;
-  }
-  if (!(flags & SWP_NOSENDCHANGING))
-    SendMessage(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
-  PosChange ch;
-  DWORD style_now = 0;
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    Window* w = FindWindowRecord(hwnd);
-    if (w == nullptr) return FALSE;
-    ch.parent = w->parent;
-    ch.old_rect = w->rect;
-    const RECT nr{wp.x, wp.y, wp.x + std::max(wp.cx, 0), wp.y + std::max(wp.cy, 0)};
-    ch.moved = nr.left != w->rect.left || nr.top != w->rect.top;
-    ch.sized = (nr.right - nr.left) != (w->rect.right - w->rect.left) ||
-               (nr.bottom - nr.top) != (w->rect.bottom - w->rect.top);
-    w->rect = nr;
-    if (!(w->style & (WS_MINIMIZE | WS_MAXIMIZE))) w->normal_rect = nr;
-    const RECT old_client = w->client;
-    if (ch.sized || (wp.flags & SWP_FRAMECHANGED)) {
-      w->client = ComputeClientLocked(*w);
-      // A new surface, so that a thread drawing into the old one meanwhile
-      // never writes outside it.
-      if (w->surface) w->surface = ResizedSurface(*w->surface, std::max(wp.cx, 1), std::max(wp.cy, 1));
-    }
-    const bool client_sized = (old_client.right - old_client.left) != (w->client.right - w->client.left) ||
-                              (old_client.bottom - old_client.top) != (w->client.bottom - w->client.top);
-    const bool client_moved =
-        ch.moved || old_client.left != w->client.left || old_client.top != w->client.top;
-    // What WM_WINDOWPOSCHANGED reports: WM_SIZE and WM_MOVE follow real changes only.
-    if (!ch.sized && !client_sized) wp.flags |= SWP_NOSIZE;
-    if (!client_moved) wp.flags |= SWP_NOMOVE;
-    if (wp.flags & SWP_SHOWWINDOW) {
-      w->style |= WS_VISIBLE;
-      ch.shown = true;
-    }
-    if (wp.flags & SWP_HIDEWINDOW) {
-      w->style &= ~WS_VISIBLE;
-      ch.hidden = true;
-    }
-    if (!(wp.flags & SWP_NOZORDER)) {
-      ch.zorder = true;
-      HWND ia = wp.hwndInsertAfter;
-      std::vector<HWND>* list = &R().top;
-      if (w->parent != nullptr) list = &FindWindowRecord(w->parent)->children;
-      if (w->parent == nullptr && (ia == HWND_TOPMOST || ia == HWND_NOTOPMOST)) {
-        if (ia == HWND_TOPMOST) {
-          w->ex_style |= WS_EX_TOPMOST;
-        } else {
-          w->ex_style &= ~WS_EX_TOPMOST;
-        }
-        InsertTopLocked(hwnd, ia == HWND_TOPMOST);
-      } else if (ia == HWND_TOP || ia == HWND_TOPMOST || ia == HWND_NOTOPMOST) {
-        if (w->parent == nullptr) {
-          InsertTopLocked(hwnd, (w->ex_style & WS_EX_TOPMOST) != 0);
-        } else {
-          list->erase(std::remove(list->begin(), list->end(), hwnd), list->end());
-          list->insert(list->begin(), hwnd);
-        }
-      } else if (ia == HWND_BOTTOM) {
-        if (w->parent == nullptr) w->ex_style &= ~WS_EX_TOPMOST;
-        list->erase(std::remove(list->begin(), list->end(), hwnd), list->end());
-        list->push_back(hwnd);
-      } else {
-        auto pos = std::find(list->begin(), list->end(), ia);
-        if (pos != list->end() && ia != hwnd) {
-          list->erase(std::remove(list->begin(), list->end(), hwnd), list->end());
-          pos = std::find(list->begin(), list->end(), ia);
-          list->insert(pos + 1, hwnd);
-          if (w->parent == nullptr) {
-            Window* a = FindWindowRecord(ia);
-            if (a != nullptr && !(a->ex_style & WS_EX_TOPMOST)) w->ex_style &= ~WS_EX_TOPMOST;
-          }
-        }
-      }
-      if (w->parent == nullptr && !(wp.flags & SWP_NOOWNERZORDER)) LiftOwnedLocked(hwnd);
-    }
-    ch.new_rect = w->rect;
-    style_now = w->style;
-    if (ch.sized || ch.moved || ch.shown || ch.hidden || ch.zorder || (wp.flags & SWP_FRAMECHANGED))
-      BumpLayout();
-    if (ch.shown || ch.sized || (wp.flags & SWP_FRAMECHANGED)) {
-      // Show and size redraw the whole window.
-      w->frame_pending = true;
-      if (!(wp.flags & SWP_NOREDRAW)) {
-        w->update.Set(RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top});
-        w->erase_pending = true;
-      }
-    }
-  }
-  if (ch.shown || ch.sized || (wp.flags & SWP_FRAMECHANGED)) {
-    if (!(wp.flags & SWP_NOREDRAW))
-      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-  }
-  if (ch.parent != nullptr && !(wp.flags & SWP_NOREDRAW)) {
-    // Uncovered and covered parts of the parent repaint.
-    if (ch.hidden || ((ch.moved || ch.sized) && (style_now & WS_VISIBLE)))
-      InvalidateParentArea(ch.parent, ch.old_rect);
-    if (ch.shown || ((ch.moved || ch.sized) && (style_now & WS_VISIBLE))) {
-      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-    }
-  }
-  if (ch.shown || ch.hidden) {
-    WakeThread(GetWindowThreadProcessId(hwnd, nullptr));
-  }
-  Backend().WindowChanged(hwnd);
-  SendMessage(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
-  if (ch.hidden && ch.parent == nullptr) ActivateAfterHide(hwnd);
-  if (ch.shown && ch.parent == nullptr && !(flags & SWP_NOACTIVATE)) ActivateOnShow(hwnd);
-  return TRUE;
-}
-
-BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
-  return SetWindowPos(hwnd, nullptr, x, y, width, height,
-                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
-}
-
-BOOL BringWindowToTop(HWND hwnd) {
-  return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-}
-
-namespace {
-
-// Moves between normal, minimised and maximised placement.
-void ChangeState(HWND hwnd, int target /*0 normal, 1 min, 2 max*/, UINT extra_flags) {
-  RECT nr{};
-  DWORD style = 0;
-  bool child = false;
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    Window* w = FindWindowRecord(hwnd);
-    if (w == nullptr) return;
-    const int now = (w->style & WS_MINIMIZE) ? 1 : (w->style & WS_MAXIMIZE) ? 2 : 0;
-    child = w->parent != nullptr;
-    if (now == target) {
-      style = w->style;
-      nr = w->rect;
-    } else {
-      if (now == 0) w->normal_rect = w->rect;
-      w->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
-      if (target == 1) {
-        w->style |= WS_MINIMIZE;
-        const int mw = GetSystemMetrics(SM_CXMINIMIZED), mh = GetSystemMetrics(SM_CYMINIMIZED);
-        nr = child ? RECT{0, 0, mw, mh} : RECT{-32000, -32000, -32000 + mw, -32000 + mh};
-      } else if (target == 2) {
-        w->style |= WS_MAXIMIZE;
-        if (child) {
-          Window* p = FindWindowRecord(w->parent);
-          nr = RECT{0, 0, p->client.right - p->client.left, p->client.bottom - p->client.top};
-          const RECT in = NonClientInsets(w->style, w->ex_style, false, true);
-          nr.left -= in.left, nr.top -= in.top, nr.right += in.right, nr.bottom += in.bottom;
-        } else {
-          // The sizing frame lies outside the screen, as usual for maximised windows.
-          const RECT s = Backend().Screen();
-          const int f = (w->style & WS_THICKFRAME) ? GetSystemMetrics(SM_CXFRAME) : 0;
-          nr = RECT{s.left - f, s.top - f, s.right + f, s.bottom + f};
-        }
-      } else {
-        nr = w->normal_rect;
-      }
-      style = w->style;
-    }
-  }
-  (void)style;
-  SetWindowPos(hwnd, nullptr, nr.left, nr.top, nr.right - nr.left, nr.bottom - nr.top,
-               SWP_NOZORDER | SWP_FRAMECHANGED | extra_flags);
-}
-
-}  // namespace
-
-BOOL ShowWindow(HWND hwnd, int cmd) {
-  DWORD style;
-  bool top_level;
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    Window* w = FindWindowRecord(hwnd);
-    if (w == nullptr) return FALSE;
-    style = w->style;
-    top_level = w->parent == nullptr;
-  }
-  const bool was_visible = (style & WS_VISIBLE) != 0;
-  int state = -1;  // placement change
-  bool show = true;
-  bool activate = top_level;
-  switch (cmd) {
-    case SW_HIDE:
-      show = false;
-      activate = false;
-      break;
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-    case SW_SHOWDEFAULT:
-      if (style & (WS_MINIMIZE | WS_MAXIMIZE)) state = 0;
-      break;
-    case SW_SHOWNOACTIVATE:
-      if (style & (WS_MINIMIZE | WS_MAXIMIZE)) state = 0;
-      activate = false;
-      break;
-    case SW_SHOWMINIMIZED:
-      state = 1;
-      break;
-    case SW_SHOWMINNOACTIVE:
-    case SW_MINIMIZE:
-      state = 1;
-      activate = false;
-      break;
-    case SW_SHOWMAXIMIZED:
-      state = 2;
-      break;
-    case SW_SHOW:
-      break;
-    case SW_SHOWNA:
-      activate = false;
-      break;
-    default:
-      return was_visible ? TRUE : FALSE;
-  }
-  if (show != was_visible) SendMessage(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
-  if (state >= 0) ChangeState(hwnd, state, SWP_NOACTIVATE);
-  if (show && !was_visible) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  } else if (!show && was_visible) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (show && activate && top_level && IsWindow(hwnd)) {
-    SetActiveWindow(hwnd);
-  }
-  if (cmd == SW_MINIMIZE && top_level && GetActiveWindow() == hwnd) ActivateAfterHide(hwnd);
-  Backend().WindowChanged(hwnd);
-  return was_visible ? TRUE : FALSE;
-}
-
-BOOL CloseWindow(HWND hwnd) {
-  return ShowWindow(hwnd, SW_MINIMIZE);
-}
-BOOL OpenIcon(HWND hwnd) {
-  return ShowWindow(hwnd, SW_RESTORE);
-}
+// ---- Enabling ----
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
   bool was_disabled;
@@ -1325,46 +1061,6 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   }
   SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
   return was_disabled ? TRUE : FALSE;
-}
-
-BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* wp) {
-  if (wp == nullptr) return FALSE;
-  std::lock_guard<std::mutex> hold(TreeLock());
-  Window* w = FindWindowRecord(hwnd);
-  if (w == nullptr) return FALSE;
-  wp->length = sizeof(WINDOWPLACEMENT);
-  wp->flags = 0;
-  if (!(w->style & WS_VISIBLE)) {
-    wp->showCmd = SW_HIDE;
-  } else if (w->style & WS_MINIMIZE) {
-    wp->showCmd = SW_SHOWMINIMIZED;
-  } else if (w->style & WS_MAXIMIZE) {
-    wp->showCmd = SW_SHOWMAXIMIZED;
-  } else {
-    wp->showCmd = SW_SHOWNORMAL;
-  }
-  wp->ptMinPosition = POINT{-1, -1};
-  wp->ptMaxPosition = POINT{-1, -1};
-  wp->rcNormalPosition = (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) ? w->normal_rect : w->rect;
-  return TRUE;
-}
-
-BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp) {
-  if (wp == nullptr || !IsWindow(hwnd)) return FALSE;
-  const RECT& r = wp->rcNormalPosition;
-  bool normal_now;
-  {
-    std::lock_guard<std::mutex> hold(TreeLock());
-    Window* w = FindWindowRecord(hwnd);
-    normal_now = !(w->style & (WS_MINIMIZE | WS_MAXIMIZE));
-    w->normal_rect = r;
-  }
-  if (normal_now) {
-    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  ShowWindow(hwnd, static_cast<int>(wp->showCmd));
-  return TRUE;
 }
 
 // ---- Text and window data ----

@@ -164,14 +164,22 @@ LRESULT NonClientHitTest(HWND hwnd, POINT screen) {
 
 RECT MenuBarRectLocked(const Window& w) {
   if (w.menu == nullptr || w.parent != nullptr || (w.style & WS_MINIMIZE)) return RECT{};
-  const RECT in = NonClientInsets(w.style & ~(WS_VSCROLL | WS_HSCROLL), w.ex_style & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE),
-                                  false, false);
+  const RECT in = NonClientInsets(w.style & ~(WS_VSCROLL | WS_HSCROLL),
+                                  w.ex_style & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false, false);
   const int width = w.rect.right - w.rect.left;
-  return RECT{in.left, in.top, std::max<int>(in.left, width - in.right), in.top + GetSystemMetrics(SM_CYMENU)};
+  return RECT{in.left, in.top, std::max<int>(in.left, width - in.right),
+              in.top + GetSystemMetrics(SM_CYMENU)};
 }
 
 RECT ShownArea(const Window& w) {
+  RECT shown = w.client;
+  // A top-level window's own scroll bars lie between its client area and
+  // the frame the desktop draws: they show with the client area.
+  if (w.parent == nullptr && !(w.style & WS_MINIMIZE)) {
+    if (w.style & WS_VSCROLL) shown.right += GetSystemMetrics(SM_CXVSCROLL);
+    if (w.style & WS_HSCROLL) shown.bottom += GetSystemMetrics(SM_CYHSCROLL);
+  }
   const RECT bar = MenuBarRectLocked(w);
-  if (RectEmpty(bar)) return w.client;
-  return RECT{std::min(w.client.left, bar.left), bar.top, std::max(w.client.right, bar.right), w.client.bottom};
+  if (RectEmpty(bar)) return shown;
+  return RECT{std::min(shown.left, bar.left), bar.top, std::max(shown.right, bar.right), shown.bottom};
 }

@@ -86,6 +86,12 @@ std::vector<HWND>& TopLevelOrder();
 // Bumped whenever positions, visibility or z-order change.
 void BumpLayout();
 
+// The z-order of top-level windows (window_placement.cpp, under TreeLock()):
+// a window goes to the top of its band, the topmost one or the other; the
+// windows h owns move to just above it, keeping their order.
+void InsertTopLocked(HWND h, bool topmost);
+void LiftOwnedLocked(HWND h);
+
 // A window's text as the default window procedure keeps it (window.cpp).
 void StoreWindowText(HWND hwnd, LPCSTR text);
 std::string StoredWindowText(HWND hwnd);
@@ -96,8 +102,10 @@ RECT ClientRectOnSurface(const Window& w);
 POINT ClientOriginOnScreen(const Window& w);
 Window* RootOf(Window* w);
 bool IsVisibleChain(const Window& w);
-// Non-client insets of a window with these styles.
+// Non-client insets of a window with these styles, and the client area
+// they leave w, in window coordinates.
 RECT NonClientInsets(DWORD style, DWORD ex_style, bool menu, bool child);
+RECT ComputeClientLocked(const Window& w);
 
 // The current thread's id as the queues know it.
 DWORD CurrentGuiThread();
@@ -140,8 +148,8 @@ void PaintNonClient(HWND hwnd, bool active);
 LRESULT NonClientHitTest(HWND hwnd, POINT screen);
 // The menu bar of a top-level window in window coordinates (empty without
 // one), and the part of the window that a display which draws its own
-// frame and caption shows: the client area with the menu bar above it
-// (under TreeLock()).
+// frame and caption shows: the client area with the menu bar above it and
+// the window's own scroll bars beside it (under TreeLock()).
 RECT MenuBarRectLocked(const Window& w);
 RECT ShownArea(const Window& w);
 
@@ -159,6 +167,10 @@ void TrackWindowScrollBar(HWND hwnd, int bar, POINT screen);
 // the deepest child of one), for input that hwnd lets through; null when
 // none of its siblings is there.
 HWND WindowBelowAt(HWND hwnd, POINT screen);
+
+// A message's name for the trace ("WM_PAINT", "WM_USER+99"); buffer holds
+// the names it makes up (message_names.cpp).
+const char* MessageName(UINT msg, char* buffer, std::size_t size);
 
 // Default handling shared by the controls of this library.
 LRESULT CallWindowProcOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -188,7 +200,6 @@ void KillWindowTimers(HWND hwnd);
 // (messages.cpp); a cursor's record for a back-end that shows it, false for
 // an unknown handle (system.cpp); the system's own icons, kind being an
 // IDI_* number (icons.cpp).
-void SetCursorPosInternal(POINT p);
 bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot,
                 std::vector<BYTE>* and_plane, std::vector<BYTE>* xor_plane);
 void PaintSystemIcon(HDC dc, int x, int y, int kind);

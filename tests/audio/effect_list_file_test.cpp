@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -353,6 +354,56 @@ TEST_F(EffectListFileTest, DamagedFiles) {
       FreeComponentList(installed);
     }
   }
+}
+
+// Each effect is appended without a walk from the list's head.
+TEST_F(EffectListFileTest, ALongListLoadsQuicklyInItsOrder) {
+  constexpr int kEffects = 40000;
+  Bytes body;
+  for (int i = 0; i < kEffects; ++i) {
+    const Bytes effect =
+        Block(601, Concat({Block(611, ClassBytes(CLSID_KobrixGain)), Block(613, Text("E" + std::to_string(i)))}));
+    body.insert(body.end(), effect.begin(), effect.end());
+  }
+  WriteBytes(Path("in.fxl"), Concat({kHeader, Block(600, body)}));
+  const auto begin = std::chrono::steady_clock::now();
+  HMMIO file = mmioOpen(Path("in.fxl").c_str(), nullptr, MMIO_READ);
+  ASSERT_NE(file, nullptr);
+  EffectList* list = nullptr;
+  EXPECT_EQ(EffectList::ReadFile(file, &list, nullptr), 0);
+  mmioClose(file, 0);
+  // A walk from the head per effect took over a second here; the sanitizers
+  // slow everything down by about ten times.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  constexpr auto kLimit = std::chrono::seconds(10);
+#else
+  constexpr auto kLimit = std::chrono::seconds(1);
+#endif
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, kLimit);
+  ASSERT_NE(list, nullptr);
+  int i = 0;
+  for (Effect* e = list->first; e != nullptr; e = e->next, ++i) {
+    if (e->name != "E" + std::to_string(i)) {
+      ADD_FAILURE() << "effect " << i << " is " << e->name;
+      break;
+    }
+  }
+  EXPECT_EQ(i, kEffects);
+  list->Release();
+}
+
+// A body said to run past the end of its file is refused before anything
+// is made for it.
+TEST_F(EffectListFileTest, ABodyLongerThanItsFileIsACutFile) {
+  const Bytes body = Block(601, Block(611, ClassBytes(CLSID_KobrixGain)));
+  WriteBytes(Path("body.bin"), body);
+  HMMIO file = mmioOpen(Path("body.bin").c_str(), nullptr, MMIO_READ);
+  ASSERT_NE(file, nullptr);
+  int error = 0;
+  EffectList* list = EffectList::Read(file, static_cast<LONG>(body.size()) + 1, &error);
+  mmioClose(file, 0);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_EQ(error, 19);
 }
 
 TEST_F(EffectListFileTest, SaveAndLoadThroughTheFileQuestion) {

@@ -134,6 +134,29 @@ TEST_F(PlayControlTest, PrepareResumeAndDrainCloseTheDeviceOnce) {
   EXPECT_EQ(server_.stops, 1);
 }
 
+// A device closed just before the next one opens for another window: its
+// close notice still goes to the window it played for.
+TEST_F(PlayControlTest, EachCloseNoticeGoesToTheWindowItsDeviceServed) {
+  MemorySource* s = Keep(MakeSource(2, 1, kRate, 4 * kRate, 1));
+  AddClip(films_, s, 0, 0, 4000, 0);
+  const HWND before = reinterpret_cast<HWND>(0x5678);
+  constexpr int kRounds = 40;
+  int toBefore = 0, toOwner = 0;
+  for (int i = 0; i < kRounds; ++i) {
+    engine_->owner = before;  // no device is open
+    ASSERT_TRUE(engine_->PlayOut(s, 0, 4000));
+    // Closes the source's device, then opens one for owner_.
+    ASSERT_TRUE(engine_->PrepareRange(films_.First(), UnitySetup(1), 0, 3000, owner_, false, false));
+    engine_->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return !engine_->HasCommandThread(); }));
+    MSG message;
+    while (PeekMessage(&message, before, MM_WOM_CLOSE, MM_WOM_CLOSE, PM_REMOVE)) ++toBefore;
+    while (PeekMessage(&message, owner_, MM_WOM_CLOSE, MM_WOM_CLOSE, PM_REMOVE)) ++toOwner;
+  }
+  EXPECT_EQ(toBefore, kRounds);
+  EXPECT_EQ(toOwner, kRounds);
+}
+
 // Stopping while prepared, while playing and while draining, with the
 // device holding every header it was given.
 TEST_F(PlayControlTest, StopClosesTheDeviceInEveryPlayingState) {

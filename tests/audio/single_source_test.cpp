@@ -172,6 +172,25 @@ TEST_F(SingleSourceTest, StoppingOrStartingSomethingElseEndsIt) {
   EXPECT_EQ(s->openCount, 0);
 }
 
+// The command thread gives the source back while the main thread takes
+// and gives references and reads of its own.
+TEST_F(SingleSourceTest, TheSourceIsSharedWithTheThreadThatGivesItBack) {
+  MemorySource* s = Source(2, 1, 22050, 1000);
+  for (int round = 0; round < 5; ++round) {
+    ASSERT_TRUE(engine_->PlayOut(s, 0, 400));
+    for (int i = 0; i < 2000 && VirtualAudio::IsOpen(0); ++i) {
+      VirtualAudio::Advance(5);
+      s->AddRef();
+      s->BeginRead();
+      s->EndRead();
+      s->Release();
+    }
+    Drain();
+    EXPECT_EQ(s->referenceCount, 1);
+    EXPECT_EQ(s->openCount, 0);
+  }
+}
+
 TEST_F(SingleSourceTest, ABusyDeviceIsAskedForASecondAndThenReported) {
   MemorySource* s = Source(2, 1, 22050, 1000);
   VirtualAudio::SetOpenError(0, MMSYSERR_ALLOCATED);

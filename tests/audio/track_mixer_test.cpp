@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "audio/audio_player.h"
@@ -14,6 +15,7 @@
 #include "platform/audio/virtual_audio.h"
 #include "platform/components/component_test_support.h"
 #include "platform/components/effects/effect_classes.h"
+#include "platform/core/trace.h"
 
 namespace {
 
@@ -164,6 +166,20 @@ TEST_F(TrackMixerTest, StreamingInAnotherCodeGivesTheFormatBack) {
   EXPECT_EQ(engine_->GetBlockFrames(), frames);
 }
 
+// The audio channel shows each change of the engine's state.
+TEST_F(TrackMixerTest, TheAudioTraceShowsEachStateChange) {
+  Configure(2);
+  const unsigned before = SetTraceChannels(kTraceAudio);
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(engine_->BeginMixStream(films_.First(), UnitySetup(1), 0, 1000, 2));
+  engine_->EndMixStream();
+  const std::string out = testing::internal::GetCapturedStderr();
+  SetTraceChannels(before);
+  const std::size_t begun = out.find("engine 1 (idle) -> 10 (streaming)\n");
+  ASSERT_NE(begun, std::string::npos) << out;
+  EXPECT_NE(out.find("engine 10 (streaming) -> 1 (idle)\n", begun), std::string::npos) << out;
+}
+
 // The clip's list, the line's list and the master list each run once on
 // their block.
 class MixEffectsTest : public ComponentTest {
@@ -220,6 +236,49 @@ TEST_F(MixEffectsTest, ClipLineAndMasterListsEachRunOnce) {
   films.Clear();
   lineList->Release();
   masterList->Release();
+  source->EndRead();
+  source->Release();
+}
+
+// The time-line may give a playing clip another list, under the mixing lock,
+// and give the old one back: the mix runs the new list from then on.
+TEST_F(MixEffectsTest, AListReplacedWhileStreamingRunsFromThenOn) {
+  VirtualAudio::Reset({}, {});
+  AudioPlayer engine;
+  float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
+  EXPECT_EQ(engine.Configure(kRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), kErrNoWaveDevice);
+  std::vector<BYTE> samples(kRate * 2 * 10);  // 10 s of a constant 100
+  for (std::size_t i = 0; i < samples.size(); i += 2) samples[i] = 100;
+  auto* source = new MemorySource(WAVE_FORMAT_PCM, 1, kRate, 16, 2, samples);
+  source->BeginRead();
+  FilmListHead films;
+  Film* clip = AddClip(films, source, 0, 0, 10000, 0);
+  clip->effects = GainList(2.0f);
+  EffectList* doubled = GainList(4.0f);
+  ASSERT_NE(clip->effects, nullptr);
+  ASSERT_NE(doubled, nullptr);
+  auto level = [](const BYTE* data, LONG bytes) {
+    const int first = data[0] | (data[1] << 8);
+    for (LONG i = 2; i < bytes; i += 2) {
+      if ((data[i] | (data[i + 1] << 8)) != first) return -1;
+    }
+    return first;
+  };
+  ASSERT_TRUE(engine.BeginMixStream(films.First(), UnitySetup(1), 0, 10000, 2));
+  BYTE* data = nullptr;
+  LONG bytes = engine.GetMixBlock(&data, nullptr);
+  ASSERT_GT(bytes, 0);
+  EXPECT_EQ(level(data, bytes), 200);
+  EnterCriticalSection(&engine.MixingLock());
+  EffectChain* old = clip->effects;
+  clip->effects = doubled;
+  old->Release();
+  LeaveCriticalSection(&engine.MixingLock());
+  int last = 0;
+  while ((bytes = engine.GetMixBlock(&data, nullptr)) > 0) last = level(data, bytes);
+  engine.EndMixStream();
+  EXPECT_EQ(last, 400);
+  films.Clear();
   source->EndRead();
   source->Release();
 }

@@ -124,6 +124,13 @@ TEST(AviReader, EveryIndexFormGivesTheSameFrames) {
            for (auto& e : es) e.dwChunkOffset = 0x7FFF0000 + e.dwChunkOffset;
          });
        }},
+      {"index longer than the file",
+       [&](const std::string& p) {
+         std::vector<BYTE> file = ReadAll(p);
+         for (const RawChunk& c : TopChunks(file))
+           if (c.id == ckidAVINEWINDEX) Put32(file, c.at + 4, 0x7FFFFFF0);
+         WriteAll(p, file);
+       }},
       {"no index",
        [&](const std::string& p) {
          std::vector<BYTE> file = ReadAll(p);

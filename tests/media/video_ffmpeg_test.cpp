@@ -161,4 +161,63 @@ INSTANTIATE_TEST_SUITE_P(
                       Made{"h264", "-c:v libx264 -preset ultrafast -tune zerolatency -g 5", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ffmpeg writes raw BGR pictures top-down, with a negative height.
+TEST(FfmpegAvi, TopDownFilesReportTheirHeight) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  TempFolder folder;
+  const std::string path = folder.Path("topdown.avi");
+  ASSERT_EQ(video_test::Run("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 3 "
+                            "-c:v rawvideo -pix_fmt bgr24 " + path),
+            0);
+  AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 0);
+  ASSERT_NE(v, nullptr);
+  ASSERT_LT(v->Format()->biHeight, 0) << "no longer a top-down file";
+  int32_t width = 0, height = 0;
+  v->GetSize(&width, &height);
+  EXPECT_EQ(width, 64);
+  EXPECT_EQ(height, 48);
+  v->Release();
+  AviFileInfo info;
+  EXPECT_EQ(DescribeAviFile(path.c_str(), &info), 1);
+  EXPECT_EQ(info.width, 64u);
+  EXPECT_EQ(info.height, 48u);
+}
+
+// An index whose length runs past the end of the file: the frames in movi
+// still play, each as ffmpeg decodes it.
+TEST(FfmpegAvi, AnIndexLongerThanTheFileIsRebuilt) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  TempFolder folder;
+  const std::string path = folder.Path("long_index.avi");
+  ASSERT_EQ(video_test::Run("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=32x24:rate=25 -frames:v " +
+                            std::to_string(kFrames) + " -c:v rawvideo -pix_fmt bgr24 " + path),
+            0);
+  const std::vector<BYTE> reference =
+      Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt bgr24 -");
+  const std::size_t frameBytes = 32 * 24 * 3;
+  ASSERT_EQ(reference.size(), frameBytes * kFrames);
+  std::vector<BYTE> file = ReadAll(path);
+  bool patched = false;
+  for (const RawChunk& c : TopChunks(file)) {
+    if (c.id != ckidAVINEWINDEX) continue;
+    codecs::PutLe32(&file[c.at + 4], c.size + 4096);
+    patched = true;
+  }
+  ASSERT_TRUE(patched);
+  WriteAll(path, file);
+
+  AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 0);
+  ASSERT_NE(v, nullptr);
+  ASSERT_EQ(v->frameCount, kFrames);
+  Format out = MakeFormat(32, 24, 24);
+  std::vector<BYTE> picture(out.bi()->biSizeImage);
+  for (int frame = 0; frame < kFrames; ++frame) {
+    ASSERT_EQ(v->DecodeFrame(out.bi(), picture.data(), frame), 0) << frame;
+    EXPECT_EQ(TopDownBgr(out.bi(), picture.data()),
+              std::vector<BYTE>(reference.begin() + frame * frameBytes, reference.begin() + (frame + 1) * frameBytes))
+        << frame;
+  }
+  v->Release();
+}
+
 }  // namespace

@@ -237,6 +237,48 @@ TEST(WaveReader, FactChunkOnlyForCompressedTags) {
   pcm->Release();
 }
 
+// Compressed data last as long as their "fact" count says, unless the data
+// could not hold that many samples; PCM ignores the chunk.
+TEST(WaveReader, CompressedLengthComesFromAPlausibleFact) {
+  RecordingHooks hooks;
+  TempFolder folder;
+  // IMA ADPCM at 8000 Hz stating 4096 bytes per second, 505 samples per block.
+  ByteWriter ima;
+  ima.Le16(0x11).Le16(1).Le32(8000).Le32(4096).Le16(256).Le16(4).Le16(2).Le16(505);
+  const Bytes& adpcm = ima.bytes;
+  const Bytes data(1024, 0);  // four blocks, 2020 samples
+  struct Case {
+    const char* name;
+    const Bytes& format;
+    LONG fact;  // -1: no chunk
+    LONG ms;
+  } cases[] = {
+      {"fact", adpcm, 2020, 253},
+      {"no fact", adpcm, -1, 250},
+      {"zero fact", adpcm, 0, 250},
+      {"fact past the data", adpcm, 2049, 250},
+      {"fact far past the data", adpcm, 0x7FFFFFFF, 250},
+      {"pcm", FmtBody(1, 1, 8000, 16, 2), 100, 64},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteWriter fact;
+    fact.Le32(static_cast<std::uint32_t>(c.fact));
+    const Bytes file = List("RIFF", "WAVE",
+                            c.fact < 0 ? Concat({Chunk("fmt ", c.format), Chunk("data", data)})
+                                       : Concat({Chunk("fmt ", c.format), Chunk("fact", fact.bytes), Chunk("data", data)}));
+    const std::string path = folder.Write("f" + std::to_string(n++) + ".wav", file);
+    AudioData* s = AudioData::OpenShared(path.c_str());
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->GetLength(), c.ms);
+    s->Release();
+    WaveInfo info;
+    ASSERT_TRUE(ReadWaveInfo(path.c_str(), &info));
+    EXPECT_EQ(info.length, c.ms);
+  }
+}
+
 TEST(WaveReader, DirectFormatFollowsTheOutputRate) {
   RecordingHooks hooks;
   TempFolder folder;

@@ -142,6 +142,11 @@ TEST_F(IniTest, KillDuringWriteLeavesOldOrNewFile) {
     ASSERT_TRUE(text == oldText || text == newText) << "round " << round << ": " << text.size() << " bytes";
     EXPECT_EQ(IniReadInt("AFTER", 0), 1);
   }
+  // What the killed writers left goes at start-up.
+  IniRemoveStaleTemporaries();
+  for (const auto& entry : fs::directory_iterator(folder_))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+  EXPECT_EQ(FileText().size(), oldText.size());
 }
 
 }  // namespace

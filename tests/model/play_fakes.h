@@ -150,10 +150,10 @@ class FakeAudioEngine : public AudioEngine {
   std::vector<AudioPrepare> prepares, mixes;
 };
 
-class FakeMidiPlayer : public MidiPlayer {
+class FakeMidiEngine : public MidiEngine {
  public:
-  explicit FakeMidiPlayer(Log& log) : log(log) {}
-  bool PrepareRange(Film*, int32_t start, int32_t end, HWND, int32_t g) override {
+  explicit FakeMidiEngine(Log& log) : log(log) {}
+  bool Prepare(Film*, int32_t start, int32_t end, HWND, int32_t g) override {
     log.push_back("midi.prepare");
     preparedStart = start;
     preparedEnd = end;
@@ -169,7 +169,9 @@ class FakeMidiPlayer : public MidiPlayer {
     if (stopsAtOnce) state = 1;
   }
   int32_t GetPosition() override { return position; }
+  bool IsUsable() override { return true; }
   int32_t GetState() override { return state; }
+  void BufferDone() override {}
 
   Log& log;
   bool accept = true;
@@ -182,7 +184,7 @@ class FakeMidiPlayer : public MidiPlayer {
 // Starts the players itself when the wait ends, as the real dialog does.
 class FakeWait : public WaitDialog {
  public:
-  FakeWait(Log& log, FakeVideoPlayer& video, FakeAudioEngine& audio, FakeMidiPlayer& midi)
+  FakeWait(Log& log, FakeVideoPlayer& video, FakeAudioEngine& audio, FakeMidiEngine& midi)
       : log(log), video(video), audio(audio), midi(midi) {}
   bool Execute(HWND, int32_t parts, int32_t k) override {
     log.push_back("wait");
@@ -196,7 +198,7 @@ class FakeWait : public WaitDialog {
   Log& log;
   FakeVideoPlayer& video;
   FakeAudioEngine& audio;
-  FakeMidiPlayer& midi;
+  FakeMidiEngine& midi;
   bool answer = true;
   int32_t kind = -1;
 };
@@ -246,7 +248,7 @@ class PlayPlayers : public FakePlayers {
         vtr(log) {}
   VideoPlayer* Video() override { return &videoPlayer; }
   AudioEngine* Audio() override { return &audioEngine; }
-  MidiPlayer* Midi() override { return &midiPlayer; }
+  MidiEngine* Midi() override { return &midiPlayer; }
   WaitDialog* Wait() override { return &wait; }
   VTRecorder* Recorder() override { return &vtr; }
   VFX* Transitions() override { return &vfx; }
@@ -254,7 +256,7 @@ class PlayPlayers : public FakePlayers {
   Log log;
   FakeVideoPlayer videoPlayer;
   FakeAudioEngine audioEngine;
-  FakeMidiPlayer midiPlayer;
+  FakeMidiEngine midiPlayer;
   FakeWait wait;
   FakeRecorder vtr;
   FakeVfx vfx;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -67,6 +68,8 @@ class ProjectFile : public ProjectTest {
   void SetUp() override {
     ProjectTest::SetUp();
     ASSERT_TRUE(home.ok());
+    InstallProjectSummaryRecord();
+    InstallProjectComponentRecord();
     ForgetInstalledComponents();
     ProjectMarks.Clear();
     ProjectSummary.Clear(true);
@@ -83,6 +86,8 @@ class ProjectFile : public ProjectTest {
     ProjectSummary.Clear(true);
     written.Clear();
     read.Clear();
+    SetProjectSummaryRecord(nullptr);
+    SetProjectComponentRecord(nullptr);
     ProjectTest::TearDown();
   }
 
@@ -573,6 +578,27 @@ TEST_F(ProjectFile, AGoodComponentListDoesNotHideAnEarlierFailure) {
   components = nullptr;
   // A failing list is reported.
   EXPECT_EQ(Load(ProjectOf(Rec().Nested(kTagComponents, Rec().Raw(622, Bytes(3, 0))))), 6);
+}
+
+// The summary and the component list belong to folders above the model:
+// until their owners are installed the file leaves those records alone.
+TEST_F(ProjectFile, WithoutTheirOwnersSummaryAndComponentsAreLeftAlone) {
+  SetProjectSummaryRecord(nullptr);
+  SetProjectComponentRecord(nullptr);
+  ProjectSummary.SetField(15, "Kept");
+  const Bytes bytes = Save();
+  const std::vector<uint32_t> tags = Tags(bytes, kProjectSignatureSize + 8);
+  EXPECT_EQ(std::count(tags.begin(), tags.end(), uint32_t{kTagSummary}), 0);
+  EXPECT_EQ(std::count(tags.begin(), tags.end(), uint32_t{kTagComponents}), 0);
+  // A broken component list is passed over by its length, not reported.
+  const Rec records = Rec()
+                          .Raw(kTagSummary, Bytes(5, 0xFF))
+                          .Nested(kTagComponents, Rec().Raw(622, Bytes(3, 0)))
+                          .Scalar(103, 7777);
+  EXPECT_EQ(Load(ProjectOf(records)), 0);
+  EXPECT_EQ(components, nullptr);
+  EXPECT_EQ(other.length, 7777);
+  EXPECT_STREQ(ProjectSummary.GetField(15), "Kept");
 }
 
 TEST_F(ProjectFile, CopyFromFileReadsTheFilmsOnly) {

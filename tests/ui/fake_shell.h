@@ -21,11 +21,15 @@ class FakeShell : public ShellServices {
   }
   void ClearStatusText() override { ++status_cleared; }
   void UpdateStatusBar() override {}
+  bool IsTimeLinePlaying() override { return playing; }
+  HWND TimeLineWindow() override { return time_line; }
 
   std::vector<int> help;
   int pending = 0;
   int drawn = 0;
   int status_cleared = 0;
+  bool playing = false;
+  HWND time_line = nullptr;
 
  private:
   ShellServices* old_;

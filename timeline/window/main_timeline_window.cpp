@@ -14,6 +14,7 @@
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "model/undo_history.h"
+#include "platform/core/trace.h"
 #include "resources/timeline_ids.h"
 #include "timeline/header/full_size_line.h"
 #include "timeline/header/scale_list.h"
@@ -173,6 +174,7 @@ void MainTimeLineWindow::ReleaseProject() {
 }
 
 LRESULT MainTimeLineWindow::EvRequest(WPARAM code, LPARAM arg) {
+  KOBRIX_TRACE(kTraceTimeline, "request %ld arg %ld", static_cast<long>(code), static_cast<long>(arg));
   switch (static_cast<int>(code)) {
     case kRequestNothing:
       return TRUE;

@@ -195,12 +195,15 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual void EvHScroll(UINT code, UINT pos, HWND control);
   virtual void EvVScroll(UINT code, UINT pos, HWND control);
   virtual void BeginRubberBand(int screenX, int screenY);
-  // A click on the play-cursor line, for the selection line or the range.
+  // A click on the play-cursor line (x, y on the screen), for the selection
+  // line or the range.
   virtual void RouteRangeClick(bool shift, int x, int y);
   // The "Set Size" dialog for a typed range start or size.
   virtual void CmSelectionTime();
   // Draws one clip whose redraw waits; false when none waits.
   virtual bool DrawPendingClip();
+  // Every click on a clip toggles its selection (the lines read it).
+  bool multiselectMode = false;
 
   // ---- Transport (commands/transport.cpp).
   virtual void PlayOnce(int32_t start, int32_t end);

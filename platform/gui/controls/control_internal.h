@@ -109,6 +109,7 @@ void RegisterScrollBarClass();
 void RegisterTrackbarClass();
 void RegisterTooltipClass();
 void RegisterTabClass();
+void RegisterUpDownClass();
 
 }  // namespace controls
 

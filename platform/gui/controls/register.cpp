@@ -10,4 +10,5 @@ void RegisterControlClasses() {
   controls::RegisterTrackbarClass();
   controls::RegisterTooltipClass();
   controls::RegisterTabClass();
+  controls::RegisterUpDownClass();
 }

@@ -31,6 +31,8 @@ struct TrackState : State {
   int paging = 0;  // -1 or 1 while the channel is held
   POINT pt{};
   bool key_held = false;
+  HBITMAP thumb_bitmap = nullptr;  // not owned
+  SIZE thumb_size{};               // of the bitmap
 };
 
 bool Vertical(HWND h) {
@@ -54,13 +56,17 @@ Geometry GeometryOf(HWND h, const TrackState& s) {
   const DWORD style = StyleOf(h);
   const int len = v ? r.bottom : r.right;
   const int width = v ? r.right : r.bottom;
+  // A thumb bitmap sets the thumb's length along the channel and its
+  // thickness across it.
+  const bool bitmap = s.thumb_bitmap != nullptr;
+  const int along = bitmap ? (v ? s.thumb_size.cy : s.thumb_size.cx) : kThumbLength;
   Geometry g;
-  g.lo = kEnds;
-  g.hi = std::max(g.lo, len - kEnds);
+  g.lo = std::max(kEnds, along / 2 + 3);
+  g.hi = std::max(g.lo, len - g.lo);
   const bool ticks_before = !(style & TBS_NOTICKS) && (style & (TBS_TOP | TBS_BOTH));
   const bool ticks_after = !(style & TBS_NOTICKS) && (!(style & TBS_TOP) || (style & TBS_BOTH));
   const int room = width - 4 - (ticks_before ? kTickLength + 2 : 0) - (ticks_after ? kTickLength + 2 : 0);
-  g.thick = std::clamp(room, 4, 21);
+  g.thick = bitmap ? static_cast<int>(v ? s.thumb_size.cx : s.thumb_size.cy) : std::clamp(room, 4, 21);
   g.across_top = 2 + (ticks_before ? kTickLength + 2 : 0);
   const int mid = g.across_top + g.thick / 2;
   g.channel = Orient(v, g.lo - 4, mid - 2, g.hi + 4, mid + 2);
@@ -68,8 +74,7 @@ Geometry GeometryOf(HWND h, const TrackState& s) {
   const int c =
       span > 0 ? g.lo + static_cast<int>((static_cast<std::int64_t>(s.pos) - s.min) * (g.hi - g.lo) / span)
                : g.lo;
-  g.thumb = Orient(v, c - kThumbLength / 2, g.across_top, c - kThumbLength / 2 + kThumbLength,
-                   g.across_top + g.thick);
+  g.thumb = Orient(v, c - along / 2, g.across_top, c - along / 2 + along, g.across_top + g.thick);
   return g;
 }
 
@@ -107,10 +112,11 @@ void UserMove(HWND h, TrackState& s, int pos, WORD code) {
 void PageStep(HWND h, TrackState& s) {
   const Geometry g = GeometryOf(h, s);
   const int along = Vertical(h) ? s.pt.y : s.pt.x;
-  const int centre = (Vertical(h) ? g.thumb.top + g.thumb.bottom : g.thumb.left + g.thumb.right) / 2;
+  const int lo = Vertical(h) ? g.thumb.top : g.thumb.left;
+  const int hi = Vertical(h) ? g.thumb.bottom : g.thumb.right;
   // Paging stops once the thumb reaches the pointer.
-  if (s.paging < 0 && along >= centre - kThumbLength / 2) return;
-  if (s.paging > 0 && along <= centre + kThumbLength / 2) return;
+  if (s.paging < 0 && along >= lo) return;
+  if (s.paging > 0 && along < hi) return;
   UserMove(h, s, s.pos + s.paging * s.page, s.paging < 0 ? TB_PAGEUP : TB_PAGEDOWN);
 }
 
@@ -156,7 +162,15 @@ void Paint(HWND h, HDC dc, TrackState& s) {
     }
   }
   RECT thumb = g.thumb;
-  DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_MIDDLE | (s.dragging ? BF_FLAT : 0));
+  if (s.thumb_bitmap != nullptr) {
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, s.thumb_bitmap);
+    BitBlt(dc, thumb.left, thumb.top, thumb.right - thumb.left, thumb.bottom - thumb.top, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+  } else {
+    DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_MIDDLE | (s.dragging ? BF_FLAT : 0));
+  }
   if (s.focused) {
     RECT f = r;
     InflateRect(&f, -1, -1);
@@ -356,6 +370,17 @@ LRESULT TrackbarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case TBM_GETLINESIZE:
       return s.line;
+    case TBM_SETTHUMBBITMAP: {
+      s.thumb_bitmap = reinterpret_cast<HBITMAP>(wParam);
+      s.thumb_size = SIZE{};
+      BITMAP bm{};
+      if (s.thumb_bitmap != nullptr && GetObject(s.thumb_bitmap, sizeof bm, &bm) != 0)
+        s.thumb_size = SIZE{bm.bmWidth, bm.bmHeight};
+      else
+        s.thumb_bitmap = nullptr;
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
+    }
     case TBM_GETTHUMBRECT:
     case TBM_GETCHANNELRECT: {
       RECT* out = reinterpret_cast<RECT*>(lParam);

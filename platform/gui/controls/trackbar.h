@@ -37,6 +37,9 @@ constexpr UINT TBM_SETLINESIZE = WM_USER + 23;
 constexpr UINT TBM_GETLINESIZE = WM_USER + 24;
 constexpr UINT TBM_GETTHUMBRECT = WM_USER + 25;
 constexpr UINT TBM_GETCHANNELRECT = WM_USER + 26;
+// This layer's own: the thumb is drawn as the bitmap in wParam (null: the
+// plain raised thumb) and takes its size. The caller keeps the bitmap alive.
+constexpr UINT TBM_SETTHUMBBITMAP = WM_USER + 0x7010;
 
 constexpr WORD TB_LINEUP = 0;
 constexpr WORD TB_LINEDOWN = 1;

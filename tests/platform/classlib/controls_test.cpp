@@ -197,6 +197,28 @@ TEST_F(ControlsTest, EveryMoveOfABarOrSliderGoesThroughSetPosition) {
   EXPECT_EQ(g_events, std::vector<std::string>{"slider 5"});  // once per move
 }
 
+TEST_F(ControlsTest, ASliderDrawsItsThumbBitmapAndTicksEveryGap) {
+  // A 9 x 15 thumb of one colour.
+  const COLORREF ink = RGB(10, 120, 200);
+  RegisterBitmapResource(7951, PixelArt{std::vector<std::string>(15, std::string(9, 'x')), {{'x', ink}}});
+  auto* slider = new THSlider(dlg_, 303, 5, 130, 200, 30, 7951);
+  slider->SetRuler(25);
+  ASSERT_TRUE(slider->Create());
+  slider->SetRange(0, 100);
+  slider->SetPosition(50);
+  EXPECT_EQ(SendMessage(*slider, TBM_GETNUMTICS, 0, 0), 5);  // 0, 25, 50, 75, 100
+  RECT thumb;
+  SendMessage(*slider, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+  EXPECT_EQ(thumb.right - thumb.left, 9);
+  EXPECT_EQ(thumb.bottom - thumb.top, 15);
+  UpdateWindow(*slider);
+  EXPECT_EQ(GuiReadPixel(*slider, thumb.left, thumb.top), ink);
+  EXPECT_EQ(GuiReadPixel(*slider, thumb.right - 1, thumb.bottom - 1), ink);
+  EXPECT_NE(GuiReadPixel(*slider, thumb.right, thumb.top), ink);
+  slider->SetRuler(0);
+  EXPECT_EQ(SendMessage(*slider, TBM_GETNUMTICS, 0, 0), 2);  // the ends
+}
+
 TEST_F(ControlsTest, ButtonsCheckAndTheirClicksReachTheDialog) {
   TCheckBox& check = *dlg_->Check;
   EXPECT_EQ(check.GetCheck(), static_cast<UINT>(BST_UNCHECKED));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <vector>
 
@@ -180,6 +182,24 @@ TEST_F(GadgetTest, ADisabledTextGadgetDrawsGrey) {
       grey += GuiReadPixel(*frame_->Status, x, y) == GetSysColor(COLOR_GRAYTEXT);
   }
   EXPECT_GT(grey, 10);
+}
+
+// A text gadget is at least as wide as its text, also when the text grows
+// past the characters it was made for, and stays inside its bar.
+TEST_F(GadgetTest, TextGadgetsTakeTheWidthOfTheirText) {
+  auto textWidth = [&](const char* text) {
+    TScreenDC dc;
+    dc.SelectObject(frame_->Status->GetFont());
+    return dc.GetTextExtent(text, static_cast<int>(std::strlen(text))).cx;
+  };
+  for (const char* text : {"00:12", "00:12:34:56", "88888888888"}) {
+    SCOPED_TRACE(text);
+    frame_->In->SetText(text);
+    app_->PumpWaitingMessages();
+    const TRect bounds = frame_->In->GetBounds();
+    EXPECT_GE(bounds.Width() - 2 * (1 + 2), textWidth(text));  // a recessed border and the margins
+    EXPECT_LE(frame_->In->GetBounds().right, frame_->Status->GetClientRect().right);
+  }
 }
 
 }  // namespace

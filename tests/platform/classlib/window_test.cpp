@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/classlib/classlib.h"
+#include "platform/core/trace.h"
 #include "platform/gui/dialogs/dialog_test_util.h"
 #include "platform/gui/modal.h"
 
@@ -81,6 +83,27 @@ TEST(ResponseTable, ADerivedTableIsSearchedFirstThenTheBase) {
   TEventInfo enable(TEventKind::CommandEnable, WM_COMMAND, 2);
   EXPECT_FALSE(base.Find(enable));
   EXPECT_TRUE(w.Find(enable));
+}
+
+// The classlib channel names each command with the object it came to and
+// the one whose table took it.
+TEST(ResponseTable, TheClasslibTraceNamesWhoTookACommand) {
+  TDerived w;
+  w.Attr.Style = WS_OVERLAPPEDWINDOW;
+  ASSERT_TRUE(w.Create());
+  const unsigned before = SetTraceChannels(kTraceClasslib);
+  testing::internal::CaptureStderr();
+  w.HandleMessage(WM_COMMAND, 2, 0);
+  w.HandleMessage(WM_COMMAND, 3, 0);
+  const std::string out = testing::internal::GetCapturedStderr();
+  SetTraceChannels(before);
+  const std::size_t first = out.find("command 2 from (anonymous namespace)::TDerived ");
+  const std::size_t second = out.find("command 3 from (anonymous namespace)::TDerived ");
+  ASSERT_NE(first, std::string::npos) << out;
+  ASSERT_NE(second, std::string::npos) << out;
+  EXPECT_LT(first, second);
+  EXPECT_NE(out.find(": handled by (anonymous namespace)::TDerived\n", first), std::string::npos) << out;
+  EXPECT_NE(out.find(": not handled\n", second), std::string::npos) << out;
 }
 
 class TChild : public TWindow {
@@ -259,6 +282,29 @@ TEST(WindowObjects, ChildrenAreOwnedAndAMessageHandlerMayDeleteItsWindow) {
   GuiPumpMessages();
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(g_calls, std::vector<std::string>{"deleted"});
+}
+
+// A wait dialog runs on a thread of its own: window objects come and go on
+// two threads at once, and neither may disturb the other's bookkeeping.
+TEST(WindowObjects, ObjectsOfTwoThreadsComeAndGoAtTheSameTime) {
+  auto churn = [] {
+    std::vector<TWindow*> held;
+    for (int round = 0; round < 2000; ++round) {
+      for (int i = 0; i < 50; ++i) held.push_back(new TWindow(nullptr, "Worker"));
+      for (TWindow* w : held) delete w;
+      held.clear();
+    }
+  };
+  std::thread other(churn);
+  churn();
+  other.join();
+  // And a window of another thread still takes its messages.
+  std::thread([] {
+    TWindow w(nullptr, "Worker");
+    w.Attr.Style = WS_POPUP;
+    ASSERT_TRUE(w.Create());
+    EXPECT_EQ(w.HandleMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("busy")), TRUE);
+  }).join();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -642,42 +644,60 @@ TEST(Files, AtomicReplaceWritesAndKeepsPermissions) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
-// A writer killed at a random moment leaves the old file or the new one.
-TEST(Files, AtomicReplaceSurvivesAKilledWriter) {
+// The temporary files beside path.
+std::vector<std::string> Temporaries(const ScratchFolder& dir, const char* name) {
+  std::vector<std::string> found;
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile((dir / (std::string(name) + ".tmp-*")).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back(data.cFileName);
+  } while (FindNextFile(find, &data));
+  FindClose(find);
+  return found;
+}
+
+// Writers killed at random moments leave the old file or the new one, and
+// the next good save takes away what they left.
+TEST(Files, AtomicReplaceSurvivesKilledWriters) {
   ScratchFolder dir;
   ASSERT_TRUE(dir.ok());
   std::string path = dir / "settings";
-  const size_t size = 2 << 20;
+  const size_t size = 1 << 19;
   const std::string versions[2] = {std::string(size, 'A'), std::string(size, 'B')};
   ASSERT_TRUE(WriteFileAtomically(path, versions[0].data(), size));
 
-  int interrupted = 0;
-  for (int round = 0; round < 40 && interrupted < 3; ++round) {
+  std::mt19937 random(12345);
+  int interrupted = 0;  // kills that left a temporary: they came mid-write
+  for (int round = 0; round < 20; ++round) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
       for (int i = 1;; ++i) WriteFileAtomically(path, versions[i % 2].data(), size);
     }
-    usleep(2000 + (round % 7) * 1500);
+    usleep(1000 + random() % 8000);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
-
     std::string now = ReadWhole(path);
-    ASSERT_TRUE(now == versions[0] || now == versions[1])
-        << "round " << round << ": mixed file of " << now.size();
-    // A temporary left behind shows that the kill came in mid-write.
-    WIN32_FIND_DATA data;
-    HANDLE find = FindFirstFile((dir / "settings.tmp-*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      ++interrupted;
-      do {
-        DeleteFile((dir / data.cFileName).c_str());
-      } while (FindNextFile(find, &data));
-      FindClose(find);
-    }
+    ASSERT_TRUE(now == versions[0] || now == versions[1]) << "round " << round << ": mixed file of " << now.size();
+    if (!Temporaries(dir, "settings").empty()) ++interrupted;
   }
   EXPECT_GT(interrupted, 0) << "no kill landed during a write";
+  // A temporary being written by a live writer elsewhere stays.
+  const std::string live = path + ".tmp-Live00";
+  const int fd = open(live.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+
+  ASSERT_TRUE(WriteFileAtomically(path, "good", 4));
+  EXPECT_EQ(ReadWhole(path), "good");
+  EXPECT_EQ(Temporaries(dir, "settings"), std::vector<std::string>{"settings.tmp-Live00"});
+  close(fd);
+  // Once its writer has gone, start-up takes it away too.
+  RemoveStaleTemporaries(path);
+  EXPECT_TRUE(Temporaries(dir, "settings").empty());
+  EXPECT_EQ(ReadWhole(path), "good");
 }
 
 // -------------------------------------------------------------------- errors

@@ -142,6 +142,19 @@ TEST_F(ProfileTest, DeletingWhatIsNotThereAndFlushingChangeNothing) {
   EXPECT_FALSE(fs::exists(absent));
 }
 
+TEST_F(ProfileTest, FlushingAWrittenFileKeepsItAndReportsSuccess) {
+  for (int i = 0; i < 50; ++i) {
+    const std::string key = "K" + std::to_string(i);
+    ASSERT_TRUE(WritePrivateProfileString("Many", key.c_str(), std::to_string(i).c_str(), path_.c_str()));
+  }
+  EXPECT_TRUE(WritePrivateProfileString(nullptr, nullptr, nullptr, path_.c_str()));
+  EXPECT_EQ(Get("many", "k49"), "49");
+  // A flush that cannot reach the file says so.
+  const std::string blocked = folder_ + "/plain/settings.ini";
+  { std::ofstream(folder_ + "/plain") << "a file, not a folder"; }
+  EXPECT_FALSE(WritePrivateProfileString(nullptr, nullptr, nullptr, blocked.c_str()));
+}
+
 TEST_F(ProfileTest, UnchangedValuesAreNotRewritten) {
   ASSERT_TRUE(WritePrivateProfileString("A", "x", "1", path_.c_str()));
   struct stat before {
@@ -162,6 +175,9 @@ TEST_F(ProfileTest, TextsThatWouldBreakTheFileAreRefused) {
   EXPECT_FALSE(WritePrivateProfileString("A", "x", "1\r\n[B]\r\ny=2", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A", "k=v", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A", "k\nv", "1", path_.c_str()));
+  // Would read back as a section.
+  EXPECT_FALSE(WritePrivateProfileString("A", "[B]", "1", path_.c_str()));
+  EXPECT_FALSE(WritePrivateProfileString("A", " [B", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A]\n[B", "x", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("", "x", "1", path_.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("A", "", "1", path_.c_str()));

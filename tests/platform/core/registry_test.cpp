@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -192,6 +193,69 @@ TEST_F(RegistryTest, AnOpenKeyKeepsWhatItReadAndANewOpenSeesChanges) {
   EXPECT_EQ(QueryText(after, "V"), "new");
   RegCloseKey(before);
   RegCloseKey(after);
+}
+
+// Hand-edited files: a key nested past any sane depth, a NUL inside a key
+// name, and very many sibling keys.
+TEST_F(RegistryTest, HostileKeyPathsAreSkipped) {
+  auto path = [](std::size_t depth) {
+    std::string p;
+    for (std::size_t i = 0; i < depth; ++i) p += i == 0 ? "k" : "\\k";
+    return p;
+  };
+  std::string text = "[HKEY_CURRENT_USER\\" + path(300000) + "]\n\"V\"=\"deep\"\n";
+  text += "[HKEY_CURRENT_USER\\Limit\\" + path(511) + "]\n\"V\"=\"512\"\n";
+  text += "[HKEY_CURRENT_USER\\Past\\" + path(512) + "]\n\"V\"=\"513\"\n";
+  using namespace std::string_literals;
+  text += "[HKEY_CURRENT_USER\\Nu\0l]\n\"V\"=\"nul\"\n"s;
+  text += "[HKEY_CURRENT_USER\\Good]\n\"Na\0me\"=\"nul\"\n\"V\"=\"good\"\n"s;
+  WriteRegistry(text);
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, path(300000).c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, ("Limit\\" + path(511)).c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(QueryText(key, "V"), "512");
+  RegCloseKey(key);
+  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, ("Past\\" + path(512)).c_str(), 0, KEY_READ, &key),
+            ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Good", 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(QueryText(key, "V"), "good");
+  EXPECT_EQ(QueryText(key, "Na"), "<error 2>");
+  RegCloseKey(key);
+  // The keys the root holds: none with a NUL in its name, none deeper.
+  std::vector<std::string> names;
+  char name[64];
+  DWORD size = sizeof name;
+  for (DWORD i = 0; RegEnumKeyEx(HKEY_CURRENT_USER, i, name, &size, nullptr, nullptr, nullptr, nullptr) ==
+                    ERROR_SUCCESS;
+       ++i, size = sizeof name)
+    names.emplace_back(name, size);
+  EXPECT_EQ(names, (std::vector<std::string>{"Good", "Limit"}));
+}
+
+TEST_F(RegistryTest, ManySiblingKeysLoadQuickly) {
+  std::string text;
+  constexpr int kKeys = 100000;
+  for (int i = kKeys; i-- > 0;) text += "[HKEY_CLASSES_ROOT\\CLSID\\{" + std::to_string(i) + "}]\n@=\"x\"\n";
+  WriteRegistry(text);
+  const auto begin = std::chrono::steady_clock::now();
+  HKEY clsid = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, "clsid", 0, KEY_READ, &clsid), ERROR_SUCCESS);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(clsid, "{77777}", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  // A walk among the siblings per step takes over ten seconds here; the
+  // sanitizers slow everything down by about ten times.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  constexpr auto kLimit = std::chrono::seconds(40);
+#else
+  constexpr auto kLimit = std::chrono::seconds(5);
+#endif
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, kLimit);
+  char name[64];
+  DWORD size = sizeof name;
+  ASSERT_EQ(RegEnumKeyEx(clsid, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_STREQ(name, "{0}");
+  RegCloseKey(clsid);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "gui_test_util.h"
+#include "platform/core/trace.h"
 
 namespace {
 
@@ -165,6 +168,33 @@ TEST_F(WindowTest, CaptureKeepsTheMouseAndDisabledWindowsGetNone) {
   EXPECT_EQ(rec.Of(b, {WM_LBUTTONDOWN}).size(), 0u);
   EXPECT_EQ(rec.Of(a, {WM_LBUTTONDOWN}).size(), 0u);
   EXPECT_EQ(rec.Of(frame, {WM_LBUTTONDOWN}).size(), 1u);
+}
+
+TEST_F(WindowTest, MovingThePointerByProgramIsAMouseMoveOfTheWindowUnderIt) {
+  Recorder& rec = Recorder::Get();
+  HWND frame = Frame();
+  HWND a = Child(frame, 0, 0, 50, 50, 1);
+  GuiPumpMessages();
+  rec.Clear();
+  POINT p{10, 20};
+  ClientToScreen(a, &p);
+  SetCursorPos(p.x, p.y);
+  GuiPumpMessages();
+  POINT at{};
+  GetCursorPos(&at);
+  EXPECT_EQ(at.x, p.x);
+  EXPECT_EQ(at.y, p.y);
+  ASSERT_EQ(rec.Of(a, {WM_MOUSEMOVE}).size(), 1u);
+  for (const Logged& l : rec.log) {
+    if (l.hwnd == a && l.msg == WM_MOUSEMOVE) {
+      EXPECT_EQ(l.lParam, MAKELPARAM(10, 20));
+    }
+  }
+  // Where the pointer already is, nothing moves.
+  rec.Clear();
+  SetCursorPos(p.x, p.y);
+  GuiPumpMessages();
+  EXPECT_TRUE(rec.Of(a, {WM_MOUSEMOVE}).empty());
 }
 
 TEST_F(WindowTest, CreationAndDestructionMessagesComeInOrder) {
@@ -457,6 +487,9 @@ TEST_F(WindowTest, TheClassCursorShowsOverTheClientAreaAndResourceCursorsAreFoun
   POINT at;
   GetCursorPos(&at);
   EXPECT_EQ(at.x, p.x);
+  // The next run registers the class again, with its own cursor.
+  DestroyWindow(child);
+  EXPECT_TRUE(UnregisterClass("CursorTest", nullptr));
 }
 
 TEST_F(WindowTest, ScrollWindowMovesThePixelsAndRepaintsTheUncoveredStrip) {
@@ -484,6 +517,30 @@ TEST_F(WindowTest, ScrollWindowMovesThePixelsAndRepaintsTheUncoveredStrip) {
   EXPECT_EQ(last.right, client.right);
 }
 
+TEST_F(WindowTest, ATopLevelWindowShowsItsOwnScrollBarsWithItsClientArea) {
+  // A popup without a frame: what the display shows of it is its client
+  // area and its scroll bars, on either back-end.
+  HWND w = Frame(40, 40, 300, 200, WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL);
+  SetScrollRange(w, SB_VERT, 0, 50, TRUE);
+  SetScrollRange(w, SB_HORZ, 0, 50, TRUE);
+  GuiPumpMessages();
+  std::vector<std::uint32_t> pixels;
+  int pw = 0, ph = 0;
+  ASSERT_TRUE(GuiCaptureWindow(w, &pixels, &pw, &ph));
+  EXPECT_EQ(pw, 300);
+  EXPECT_EQ(ph, 200);
+  RECT client;
+  GetClientRect(w, &client);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const std::uint32_t want = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  // The arrow buttons' faces at the top of the vertical bar and the left
+  // of the horizontal one.
+  EXPECT_EQ(pixels[static_cast<std::size_t>(2 * pw + client.right + 2)], want);
+  EXPECT_EQ(pixels[static_cast<std::size_t>((client.bottom + 2) * pw + 2)], want);
+  EXPECT_EQ(client.right, 300 - bar);
+}
+
 TEST_F(WindowTest, CloseFromTheSystemMenuDestroysAndReparentingMovesAChild) {
   HWND a = Frame(0, 0, 300, 200);
   HWND b = Frame(400, 0, 300, 200);
@@ -508,6 +565,50 @@ TEST_F(WindowTest, CloseFromTheSystemMenuDestroysAndReparentingMovesAChild) {
   EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
   EXPECT_EQ(wp.rcNormalPosition.left, 400);
   EXPECT_EQ(wp.rcNormalPosition.right, 700);
+}
+
+// With the gui channel on, every message a window procedure gets is one
+// line, in the order they arrive; a message sent while another is handled
+// stands indented under it. Off, nothing is written.
+TEST_F(WindowTest, TheGuiTraceFollowsTheMessagesInOrder) {
+  HWND frame = Frame();
+  HWND child = Child(frame, 0, 0, 10, 10, 7);
+  GuiPumpMessages();
+  Recorder::Get().handlers[frame] = [child](HWND, UINT msg, WPARAM, LPARAM, bool* handled) -> LRESULT {
+    if (msg != WM_USER + 5) return 0;
+    *handled = true;
+    return SendMessage(child, WM_USER + 6, 3, 4);
+  };
+  auto run = [&] {
+    testing::internal::CaptureStderr();
+    PostMessage(frame, WM_USER + 5, 1, 2);
+    GuiPumpMessages();
+    SendMessage(frame, WM_GETTEXTLENGTH, 0, 0);
+    return testing::internal::GetCapturedStderr();
+  };
+  const unsigned before = SetTraceChannels(0);
+  EXPECT_EQ(run(), "");
+  SetTraceChannels(kTraceGui);
+  const std::string out = run();
+  SetTraceChannels(before);
+
+  std::vector<std::string> lines;  // the messages of this test, trace prefix cut
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("WM_USER+5") == std::string::npos && line.find("WM_USER+6") == std::string::npos &&
+        line.find("WM_GETTEXTLENGTH") == std::string::npos)
+      continue;
+    ASSERT_EQ(line.rfind("[gui] t", 0), 0u) << line;
+    lines.push_back(line.substr(line.find("ms ") + 3));
+  }
+  char frameText[32], childText[32];
+  std::snprintf(frameText, sizeof frameText, "%p", static_cast<void*>(frame));
+  std::snprintf(childText, sizeof childText, "%p", static_cast<void*>(child));
+  const std::string cls = Recorder::Class();
+  ASSERT_EQ(lines.size(), 3u) << out;
+  EXPECT_EQ(lines[0], "posted " + std::string(frameText) + " " + cls + " WM_USER+5 w=0x1 l=0x2");
+  EXPECT_EQ(lines[1], "  sent " + std::string(childText) + " " + cls + " WM_USER+6 w=0x3 l=0x4");
+  EXPECT_EQ(lines[2], "sent " + std::string(frameText) + " " + cls + " WM_GETTEXTLENGTH w=0x0 l=0x0");
 }
 
 }  // namespace

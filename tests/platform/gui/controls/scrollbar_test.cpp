@@ -198,6 +198,43 @@ TEST_F(ScrollBarTest, AWindowsOwnBarsShowWithTheirRangeAndAreDrawnInItsFrame) {
   EXPECT_EQ(pixels[static_cast<std::size_t>(y * pw + x + 4)], want);
 }
 
+TEST_F(ScrollBarTest, AWindowsOwnBarComesWithANewSizeAndStaysOverALargerChild) {
+  HWND w = host.Add(WC_STATIC, "", SS_NOTIFY, 10, 10, 200, 150, 1);
+  // The window tells its sizes and passes its scroll messages to the host.
+  static std::vector<int>* widths;
+  std::vector<int> seen;
+  widths = &seen;
+  static WNDPROC old;
+  old = reinterpret_cast<WNDPROC>(GetWindowLongPtr(w, GWLP_WNDPROC));
+  SetWindowLongPtr(w, GWLP_WNDPROC,
+                   reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                     if (m == WM_SIZE) widths->push_back(LOWORD(lp));
+                     if (m == WM_VSCROLL) return SendMessage(GetParent(h), m, wp, lp);
+                     return CallWindowProc(old, h, m, wp, lp);
+                   }));
+  // A black child twice its size, as a scrolled picture is.
+  CreateWindowEx(0, WC_STATIC, "", WS_CHILD | WS_VISIBLE | SS_BLACKRECT | SS_NOTIFY, 0, 0, 400, 300, w,
+                 nullptr, nullptr, nullptr);
+  SetScrollRange(w, SB_VERT, 0, 10, TRUE);
+  EXPECT_EQ(seen, std::vector<int>{200 - GetSystemMetrics(SM_CXVSCROLL)});
+  Pump();
+  RECT wr;
+  GetWindowRect(w, &wr);
+  GuiMouseMove(wr.right - 8, wr.bottom - 8);
+  GuiMouseButton(0, true, wr.right - 8, wr.bottom - 8);
+  GuiMouseButton(0, false, wr.right - 8, wr.bottom - 8);
+  Pump();
+  EXPECT_EQ(host.Codes(WM_VSCROLL), (std::vector<UINT>{SB_LINEDOWN, SB_ENDSCROLL}));
+  // The bar's track, not the child, shows there.
+  HWND top = GetAncestor(w, GA_ROOT);
+  std::vector<std::uint32_t> pixels;
+  int pw = 0, ph = 0;
+  ASSERT_TRUE(GuiCaptureWindow(top, &pixels, &pw, &ph));
+  RECT tr;
+  GetWindowRect(top, &tr);
+  EXPECT_NE(pixels[static_cast<std::size_t>((wr.top + 40 - tr.top) * pw + wr.right - 8 - tr.left)], 0u);
+}
+
 TEST_F(ScrollBarTest, AWindowsOwnBarIsDraggedWithoutTheWindowSeeingTheMouse) {
   int mouse = 0;
   HWND w = host.Add(WC_STATIC, "", SS_NOTIFY | WS_VSCROLL, 10, 10, 200, 216, 1);

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs the thread-heavy tests of the ThreadSanitizer build once each; fails
+# on a test failure or on any report of the sanitizer.
+set -uo pipefail
+build=$1
+export KOBRIX_GUI=headless KOBRIX_AUDIO=virtual
+export TSAN_OPTIONS="second_deadlock_stack=1 exitcode=66 ${TSAN_OPTIONS:-}"
+# Each program and the suites of it that start or serve threads.
+runs=(
+  "test_audio -EffectListFileTest.*:EffectListTest.*:InstalledComponentsTest.*:Declick.*:GainProfile.*:AiffHeader.*:MixEffectsTest.*"
+  "test_platform_core CriticalSections.*:Events.*:Interlocked.*:SemaphoreRelease.*:Semaphores.*:Waits.*:MessageQueues.*:Threads.*"
+  "test_platform_gui ThreadTest.*"
+  "test_platform_audio WaveDevices.*:WaveInTest.*:WaveOutTest.*:WaveNotices.*:Tone.*"
+)
+status=0
+for run in "${runs[@]}"; do
+  program=${run%% *}
+  filter=${run#* }
+  log=$(mktemp)
+  echo "tsan: $program ($filter)"
+  "$build/tests/$program" --gtest_filter="$filter" >"$log" 2>&1
+  code=$?
+  if [ $code -ne 0 ] || grep -q "WARNING: ThreadSanitizer" "$log"; then
+    echo "tsan: $program failed (status $code):"
+    grep -A40 "WARNING: ThreadSanitizer" "$log" | head -200
+    grep -E "^\[  FAILED" "$log"
+    tail -5 "$log"
+    status=1
+  else
+    grep -E "^\[  PASSED" "$log"
+  fi
+  rm -f "$log"
+done
+exit $status
