@@ -373,6 +373,15 @@ void TEBitmapInit::LoadStockBitmaps(HINSTANCE) {
   }
 }
 
+TEBitmap* TEBitmapInit::Stock(int resourceId) {
+  for (int i = 0; i < kStockResourceSlots; ++i) {
+    if (kStockIds[i] != resourceId) continue;
+    if (StockBitmaps[i] == nullptr) LoadStockBitmaps(nullptr);
+    return StockBitmaps[i];
+  }
+  return nullptr;
+}
+
 namespace {
 
 // The shared palette selected into a client DC of window and realised,

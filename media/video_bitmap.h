@@ -121,6 +121,9 @@ class TEBitmapInit {
   // Slots 0..30 from resources, once; later calls load nothing.
   static void LoadStockBitmaps(HINSTANCE instance);
   static TEBitmap* StockBitmaps[kStockBitmapSlots];
+  // The loaded stock bitmap of a resource id (loading them first); null
+  // without the shared state or for an id that is no stock bitmap.
+  static TEBitmap* Stock(int resourceId);
 
   // Nothing on true-colour screens or for a null window.
   static void RealizePalette(HWND window);

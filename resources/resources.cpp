@@ -5,6 +5,8 @@
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
 void RegisterSliderThumbs();     // slider_thumbs.cpp
+void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
+void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -12,5 +14,7 @@ void RegisterProgramResources() {
     RegisterDialogResources();
     RegisterTimeLineCursors();
     RegisterSliderThumbs();
+    RegisterTimeLineAccelerators();
+    RegisterTimeLineInputHints();
   });
 }

@@ -1,0 +1,28 @@
+// The time-line's keys. The project frame loads this table into its own,
+// so the keys work wherever the focus is in the frame.
+#include "platform/gui/gui.h"
+#include "platform/gui/resource.h"
+#include "resources/timeline_ids.h"
+
+void RegisterTimeLineAccelerators() {
+  constexpr BYTE key = FVIRTKEY;
+  RegisterAcceleratorResource(kTimeLineAccelerators,
+                              {
+                                  // Zoom: + and - on the main keys or the keypad, Ctrl or not.
+                                  {key, VK_ADD, kCmZoomIn},
+                                  {key | FCONTROL, VK_ADD, kCmZoomIn},
+                                  {key | FSHIFT, VK_OEM_PLUS, kCmZoomIn},
+                                  {key | FSHIFT | FCONTROL, VK_OEM_PLUS, kCmZoomIn},
+                                  {key, VK_SUBTRACT, kCmZoomOut},
+                                  {key | FCONTROL, VK_SUBTRACT, kCmZoomOut},
+                                  {key, VK_OEM_MINUS, kCmZoomOut},
+                                  {key | FCONTROL, VK_OEM_MINUS, kCmZoomOut},
+                                  // A frame's step of the cursor (a line's drag takes them first).
+                                  {key, VK_RIGHT, kCmNextFrame},
+                                  {key, VK_LEFT, kCmPrevFrame},
+                                  {key | FCONTROL, VK_UP, kCmScrollLineUp},
+                                  {key | FCONTROL, VK_DOWN, kCmScrollLineDown},
+                                  {key | FCONTROL, VK_LEFT, kCmScrollLeft},
+                                  {key | FCONTROL, VK_RIGHT, kCmScrollRight},
+                              });
+}

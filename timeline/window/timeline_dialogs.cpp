@@ -1,0 +1,34 @@
+#include "timeline/window/timeline_dialogs.h"
+
+namespace {
+
+TimeLineDialogs g_none;
+TimeLineDialogs* g_current = &g_none;
+
+}  // namespace
+
+bool TimeLineDialogs::AskName(HWND, const char*, char*, int) {
+  return false;
+}
+
+bool TimeLineDialogs::ActivateLineEffects(int32_t) {
+  return false;
+}
+
+bool TimeLineDialogs::EditLineEffects(HWND, EffectList*, int32_t) {
+  return false;
+}
+
+bool TimeLineDialogs::AskProjectSize(HWND, ProjectSizeRequest&) {
+  return false;
+}
+
+TimeLineDialogs* SetTimeLineDialogs(TimeLineDialogs* dialogs) {
+  TimeLineDialogs* before = g_current == &g_none ? nullptr : g_current;
+  g_current = dialogs != nullptr ? dialogs : &g_none;
+  return before;
+}
+
+TimeLineDialogs& CurrentTimeLineDialogs() {
+  return *g_current;
+}
