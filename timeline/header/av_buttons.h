@@ -112,6 +112,8 @@ class TAVButtons : public TimeLineChild {
 
   // av_buttons_menu.cpp
   void EvRButtonDown(UINT keys, const TPoint& p);
+  // The menu shows the states it was built with.
+  void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
   void CmRename();
   void CmMoveUp();
   void CmMoveDown();

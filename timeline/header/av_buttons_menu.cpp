@@ -25,6 +25,7 @@ const std::vector<TResponseTableEntry>& TAVButtons::MenuEntries() {
   using TMyClass = TAVButtons;
   static const std::vector<TResponseTableEntry> entries = {
       EV_WM_RBUTTONDOWN,
+      EV_WM_INITMENUPOPUP,
       EV_COMMAND(kCmTrackRename, CmRename),
       EV_COMMAND(kCmTrackMoveUp, CmMoveUp),
       EV_COMMAND(kCmTrackMoveDown, CmMoveDown),
@@ -108,6 +109,10 @@ void TAVButtons::EvRButtonDown(UINT, const TPoint& p) {
   ClientToScreen(screen);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
   DestroyMenu(menu);
+}
+
+void TAVButtons::EvInitMenuPopup(HMENU, UINT, bool) {
+  DefaultProcessing();
 }
 
 void TAVButtons::CmRename() {
