@@ -219,6 +219,9 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // Ends the band: the clips it touches change sides of the selection.
   void EndRubberBand();
   bool RubberBandActive() const { return bandActive_; }
+  // The band's corners on the screen: where it began and the pointer.
+  POINT RubberBandAnchor() const { return bandAnchor_; }
+  POINT RubberBandPoint() const { return bandCurrent_; }
   // Draws one clip whose redraw waits; false when none waits.
   virtual bool DrawPendingClip();
   // Whether the time-line plays or one of its windows holds the mouse
