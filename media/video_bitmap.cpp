@@ -228,6 +228,10 @@ void TEVideoBitmap::Unlink() {
   next = prev = nullptr;
 }
 
+void TEVideoBitmap::AddRef() {
+  InterlockedIncrement(&refCount);
+}
+
 void TEVideoBitmap::Release() {
   if (InterlockedDecrement(&refCount) != 0) return;
   Unlink();

@@ -8,6 +8,7 @@
 // reference counts may be released from another.
 #pragma once
 
+#include "model/media_interfaces.h"
 #include "platform/core/types.h"
 #include "platform/gui/gdi.h"
 
@@ -45,7 +46,8 @@ class TEBitmap {
   void Upload(const BYTE* pixels, int sourceWidth, int sourceHeight);
 };
 
-class TEVideoBitmap : public TEBitmap {
+// Films hold their first and last pictures as Thumbnails.
+class TEVideoBitmap : public TEBitmap, public Thumbnail {
  public:
   // The thumbnail of (source, a, b, scale) with one more reference, built
   // from the 128 x 96 rows when it is not cached; null for a null source or
@@ -54,8 +56,9 @@ class TEVideoBitmap : public TEBitmap {
   // The same; on a miss the source renders its frame at time a (a source
   // that cannot gives a black thumbnail, cached like any other).
   static TEVideoBitmap* GetFromSource(HDC dc, int scale, VideoData* source, LONG a, LONG b);
+  void AddRef() override;
   // Every holder's release; the last one unlinks and deletes.
-  void Release();
+  void Release() override;
   void Unlink();
   // The source's file changed: its holders let go, and the thumbnails still
   // held stay drawable but are found no more.
@@ -74,7 +77,7 @@ class TEVideoBitmap : public TEBitmap {
 
  private:
   TEVideoBitmap(HDC dc, int scale, const BYTE* pixels, VideoData* source, LONG a, LONG b);
-  ~TEVideoBitmap() = default;
+  ~TEVideoBitmap() override = default;
   static TEVideoBitmap* Find(VideoData* source, LONG a, LONG b, int scale);
 };
 

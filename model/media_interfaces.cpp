@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "model/film.h"
+
 namespace {
 
 MediaServices default_services;
@@ -15,6 +17,10 @@ void ReleaseChain(EffectChain*& held) {
   held = nullptr;
   if (chain->IsOpen()) chain->Close();
   chain->Release();
+}
+
+int32_t ClipItem::GetKinds() const {
+  return (GetVideo() ? kKindVideo : 0) | (GetAudio() ? kKindAudio : 0) | (GetMidi() ? kKindMidi : 0);
 }
 
 StartFrameRecord* MediaServices::CreateStartFrame(VideoSource*, int32_t) {

@@ -143,6 +143,9 @@ class ClipItem {
   virtual int32_t GetOut() const = 0;     // ms, source time
   virtual int32_t GetLength() const = 0;  // ms
   virtual const char* GetName() const = 0;
+  // What the clip stands for on the time-line, as kKind... bits; by
+  // default the kinds of the sources it has.
+  virtual int32_t GetKinds() const;
 };
 
 // The media layer's program-wide services. The media subsystems install the

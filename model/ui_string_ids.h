@@ -44,6 +44,7 @@ inline constexpr int kKindVideo = 79;          // "VIDEO"
 inline constexpr int kKindAudio = 80;          // "AUDIO"
 inline constexpr int kKindMidi = 81;           // "MIDI"
 
+inline constexpr int kProject = 91;               // "Project"
 inline constexpr int kLoadProject = 96;         // "Load Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
@@ -56,6 +57,17 @@ inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect
 inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
 
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
+
+// The video player: its preview window's system menu, dropped frames and
+// codec failures.
+inline constexpr int kZoomHalfItem = 127;         // "Zoom: 1/2"
+inline constexpr int kZoomOneItem = 128;          // "Zoom: x1"
+inline constexpr int kZoomTwoItem = 129;          // "Zoom: x2"
+inline constexpr int kFramesDropped = 130;        // "%d frames were dropped!"
+inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
+inline constexpr int kShowFrame = 132;            // "Show Frame"
+inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
+
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 
 // Key-frame alignment of a clip's start.
@@ -89,17 +101,26 @@ inline constexpr int kBalanceSlopeStatus = 197;  // "Sloped balance: from %d%% %
 inline constexpr int kRight = 198;               // "right"
 inline constexpr int kLeft = 199;                // "left"
 inline constexpr int kClipNamed = 200;           // "Clip '%s'"
+inline constexpr int kSetCurrentTime = 201;       // "Set Current Time"
 
 // The lines' own names.
 inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
 inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
 inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
-
-// The header panels and their row menu.
+// The header panels.
 inline constexpr int kSoloState = 206;            // "solo"
 inline constexpr int kMuteState = 207;            // "mute"
 inline constexpr int kTrackName = 208;            // "Track Name"
+inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
+inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
+
+// The header strip: the ruler, the range and the overview.
+inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
+inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
+inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
+inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
+// The header panels' row menu.
 inline constexpr int kLeftChannel = 216;          // "L"
 inline constexpr int kRightChannel = 217;         // "R"
 inline constexpr int kDuplicateTrack = 218;       // "Duplicate Track"
@@ -115,17 +136,20 @@ inline constexpr int kSmallLockedItem = 227;      // "Small (locked)"
 inline constexpr int kTrackVolumeItem = 228;      // "Track Volume..."
 inline constexpr int kSoloItem = 229;             // "Solo"
 inline constexpr int kMuteItem = 230;             // "Mute"
-inline constexpr int kAudioEffectsMenu = 364;     // "Audio effects"
-inline constexpr int kEffectsAddNewItem = 402;    // "Add new..."
-inline constexpr int kEffectsEditItem = 403;      // "Edit..."
-inline constexpr int kEffectsUseItem = 404;       // "Use"
-inline constexpr int kEffectsPasteItem = 405;     // "Paste"
-inline constexpr int kEffectsAddItem = 406;       // "Add"
-inline constexpr int kEffectsDeleteItem = 407;    // "Delete"
-inline constexpr int kDuplicateTrackItem = 408;   // "Duplicate track"
-inline constexpr int kCannotCreateEffects = 428;  // "Can not create list of audio effects!"
-inline constexpr int kEditAudioEffects = 429;     // "Add/Edit Audio Effects"
-inline constexpr int kReplaceTrackEffects = 431;  // "Track # %d has audio effect(s)!\nReplace?"
+// The ruler's and the cursor-time display's menus.
+inline constexpr int kPlayItem = 231;              // "Play"
+inline constexpr int kShowVideoItem = 232;         // "Show video"
+inline constexpr int kPlayAudioItem = 233;         // "Play audio"
+inline constexpr int kAutoScrollItem = 234;        // "Auto-scroll rolls"
+inline constexpr int kAlignToFrameItem = 235;      // "Align to nearest frame"
+inline constexpr int kAttractToMarksItem = 236;    // "Attract to marks"
+inline constexpr int kSetCurrentTimeItem = 237;    // "Set current time"
+inline constexpr int kAddNewEffectsItem = 238;     // "Add new audio effect(s)..."
+inline constexpr int kEditEffectsItem = 239;       // "Edit audio effect(s)..."
+inline constexpr int kUseEffectsItem = 240;        // "Use audio effect(s)"
+inline constexpr int kPasteEffectsItem = 241;      // "Paste audio effect(s)"
+inline constexpr int kAddEffectsItem = 242;        // "Add audio effect(s)"
+inline constexpr int kDeleteEffectsItem = 243;     // "Delete audio effect(s)"
 
 // The level meters' menu.
 inline constexpr int kClearPeak = 244;     // "Clear peak"
@@ -137,8 +161,53 @@ inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
+// The lines' popup menus.
+inline constexpr int kEditItem = 360;              // "Edit"
+inline constexpr int kMarkItem = 361;              // "Mark"
+inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects" (the header panels)
+inline constexpr int kDeleteSelectedItem = 365;    // "Delete selected clip(s)"
+inline constexpr int kCutSelectedItem = 366;       // "Cut selected clip(s)"
+inline constexpr int kCopySelectedItem = 367;      // "Copy selected clip(s)"
+inline constexpr int kAddSourceFileItem = 369;     // "Add source file..."
+inline constexpr int kPlayClipItem = 370;          // "Play clip"
+inline constexpr int kDeleteClipItem = 371;        // "Delete clip"
+inline constexpr int kClipPropertiesItem = 372;    // "Clip properties..."
+inline constexpr int kVideoEditorItem = 373;       // "Video editor"
+inline constexpr int kAddMarkItem = 376;           // "Add mark"
+inline constexpr int kRemoveMarkItem = 377;        // "Remove mark"
+inline constexpr int kMarkNameItem = 378;          // "Mark name..."
+inline constexpr int kMarkPositionItem = 379;      // "Set mark position..."
+inline constexpr int kSplitClipItem = 380;         // "Split clip"
+inline constexpr int kRepeatClipItem = 381;        // "Repeat clip..."
+inline constexpr int kInIsKeyFrameItem = 382;      // "Clip In is a key frame"
+inline constexpr int kInIsNotKeyFrameItem = 383;   // "Clip In is NOT a key frame"
+inline constexpr int kInToNextKeyFrameItem = 384;  // "Clip In to next key frame"
+inline constexpr int kInToPrevKeyFrameItem = 385;  // "Clip In to preceding key frame"
+inline constexpr int kCutClipItem = 386;           // "Cut clip"
+inline constexpr int kCopyClipItem = 387;          // "Copy clip"
+inline constexpr int kPasteItem = 388;             // "Paste"
+inline constexpr int kInsertItem = 389;            // "Insert"
+// The header panels' effects menu.
+inline constexpr int kEffectsAddNewItem = 402;    // "Add new..."
+inline constexpr int kEffectsEditItem = 403;      // "Edit..."
+inline constexpr int kEffectsUseItem = 404;       // "Use"
+inline constexpr int kEffectsPasteItem = 405;     // "Paste"
+inline constexpr int kEffectsAddItem = 406;       // "Add"
+inline constexpr int kEffectsDeleteItem = 407;    // "Delete"
+inline constexpr int kDuplicateTrackItem = 408;   // "Duplicate track"
+inline constexpr int kInToNextKeyFrame = 409;      // "ClipIn to next key frame"
+inline constexpr int kNoKeyFrameInClip = 410;      // "There is no key frame in this fragment!\nWARNING: ..."
+inline constexpr int kInToPrevKeyFrame = 411;      // "ClipIn to preceding key frame"
+inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame before the start of the frag..."
+
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;
+
+inline constexpr int kStopItem = 368;            // "Stop"
+inline constexpr int kCannotCreateEffects = 428;  // "Can not create list of audio effects!"
+inline constexpr int kEditAudioEffects = 429;     // "Add/Edit Audio Effects"
+inline constexpr int kReplaceTrackEffects = 431;  // "Track # %d has audio effect(s)!\nReplace?"
+inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
 inline constexpr int kOpenClip = 433;              // "Open Clip"
@@ -188,6 +257,8 @@ inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 
 // Unit words.
 inline constexpr int kFrameUnit = 567;           // "fr"

@@ -17,6 +17,29 @@ constexpr int kCmLabelFont = 813;
 constexpr int kCmClipNameFont = 814;
 constexpr int kCmShowAudioMeter = 854;
 
+// Commands of the lines' popup menus, answered by the line window that
+// showed the menu.
+constexpr int kCmPlayClip = 101;
+constexpr int kCmAddMark = 102;
+constexpr int kCmRemoveMark = 103;
+constexpr int kCmMarkName = 104;
+constexpr int kCmMarkPosition = 105;
+constexpr int kCmInToNextKeyFrame = 106;
+constexpr int kCmInToPrevKeyFrame = 107;
+constexpr int kCmRepeatClip = 108;
+constexpr int kCmDeleteSelected = 122;
+constexpr int kCmCutSelected = 123;
+constexpr int kCmCopySelected = 124;
+constexpr int kCmAddSourceFile = 213;
+constexpr int kCmDeleteClip = 313;
+constexpr int kCmCutClip = 314;
+constexpr int kCmCopyClip = 315;
+constexpr int kCmPasteClips = 318;
+constexpr int kCmInsertClips = 320;
+constexpr int kCmClipProperties = 321;
+constexpr int kCmSplitClip = 326;
+constexpr int kCmVideoEditor = 714;
+
 // Controls.
 constexpr int kSetSizeButtonId = 1141;
 constexpr int kHorzScrollBarId = 1901;

@@ -495,12 +495,6 @@ BOOL GetCursorPos(LPPOINT p) {
   return TRUE;
 }
 
-void SetCursorPosInternal(POINT p) {
-  InputState& st = Input();
-  std::lock_guard<std::mutex> hold(st.lock);
-  st.cursor = p;
-}
-
 // Drops the input still queued for a thread's windows (a window that goes
 // away takes its pending clicks with it only by failing the target test).
 void ClearInputQueues() {

@@ -372,8 +372,16 @@ HCURSOR GetCursor() {
   return K().current;
 }
 
+// Moving the pointer is a mouse move like any other: the window under it
+// (or holding the capture) hears of it.
 BOOL SetCursorPos(int x, int y) {
-  SetCursorPosInternal(POINT{x, y});
+  POINT at{};
+  GetCursorPos(&at);
+  if (at.x == x && at.y == y) return TRUE;
+  RawInput move;
+  move.kind = RawInput::kMouseMove;
+  move.pt = POINT{x, y};
+  QueueRawInput(move);
   return TRUE;
 }
 

@@ -200,7 +200,6 @@ void KillWindowTimers(HWND hwnd);
 // (messages.cpp); a cursor's record for a back-end that shows it, false for
 // an unknown handle (system.cpp); the system's own icons, kind being an
 // IDI_* number (icons.cpp).
-void SetCursorPosInternal(POINT p);
 bool CursorInfo(HCURSOR cursor, int* system, int* width, int* height, POINT* hot,
                 std::vector<BYTE>* and_plane, std::vector<BYTE>* xor_plane);
 void PaintSystemIcon(HDC dc, int x, int y, int kind);

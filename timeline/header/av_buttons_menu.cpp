@@ -17,9 +17,9 @@
 #include "platform/gui/menu.h"
 #include "resources/track_header_ids.h"
 #include "timeline/header/av_buttons.h"
+#include "timeline/header/header_dialogs.h"
 #include "timeline/header/track_effects_engine.h"
 #include "timeline/window/main_timeline_window.h"
-#include "timeline/window/timeline_dialogs.h"
 
 const std::vector<TResponseTableEntry>& TAVButtons::MenuEntries() {
   using TMyClass = TAVButtons;
@@ -120,7 +120,7 @@ void TAVButtons::CmRename() {
   TrackRecord& r = panel_[menuRow_];
   char name[kTrackNameSize];
   std::memcpy(name, r.name, sizeof name);
-  if (!CurrentTimeLineDialogs().AskName(HWindow, GetString(ui_string::kTrackName), name, sizeof name)) return;
+  if (!CurrentHeaderDialogs().AskName(HWindow, GetString(ui_string::kTrackName), name, sizeof name)) return;
   name[kTrackNameSize - 1] = '\0';
   TimeLineEngine& e = timeline_.Engine();
   e.MarkUndo(kUndoEdit);

@@ -1,8 +1,9 @@
-// The audio engine as the header panels hand it a line's effect list. The
-// mixer thread applies a line's list under the engine's mixing lock, so a
-// list is replaced, and the engine told, only while that lock is held; undo
-// steps and message boxes stay outside it. The default is the program's
-// audio engine (nothing without one); tests install their own.
+// The audio engine as the time-line hands it a line's effect list (line -1:
+// the master's). The mixer thread applies these lists under the engine's
+// mixing lock, so a list is replaced, and the engine told, only while that
+// lock is held; undo steps and message boxes stay outside it. The default
+// is the program's audio engine (nothing without one); tests install their
+// own.
 #pragma once
 
 #include <cstdint>

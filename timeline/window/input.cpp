@@ -223,7 +223,13 @@ bool MainTimeLineWindow::PreProcessMsg(MSG& msg) {
   return TWindow::PreProcessMsg(msg);
 }
 
-bool MainTimeLineWindow::PassDragKey(int) {
+// The video line takes the keys of its drags; the audio and MIDI lines'
+// drags join here once they have them.
+bool MainTimeLineWindow::PassDragKey(int vk) {
+  if (videoLine_ != nullptr && videoLine_->IsDragging()) {
+    videoLine_->OnDragKey(vk);
+    return true;
+  }
   return false;
 }
 
@@ -324,4 +330,13 @@ void MainTimeLineWindow::AutoScrollStep() {
   DrawRubberBand();
 }
 
-void MainTimeLineWindow::RouteRangeClick(bool, int, int) {}
+void MainTimeLineWindow::RouteRangeClick(bool shift, int x, int y) {
+  POINT p{x, y};
+  if (shift) {
+    ::ScreenToClient(selectionLine_->GetHandle(), &p);
+    selectionLine_->BeginRangeDrag(p.x);
+  } else {
+    ::ScreenToClient(timeCode_->GetHandle(), &p);
+    timeCode_->BeginCursorDrag(p.x);
+  }
+}

@@ -191,6 +191,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void ShowStatusText(const char* text) override;
   bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) override;
   void SetPlayCursorShape(bool playing) override;
+  int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override;
 
   // ---- Scrolling, keys, the mouse over the window (input.cpp).
   // The time axis: codes SB_LINELEFT to SB_ENDSCROLL, by one scroll step, a
@@ -199,7 +200,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual void EvHScroll(UINT code, UINT pos, HWND control);
   // The audio lines, by whole lines; pos is the first line shown.
   virtual void EvVScroll(UINT code, UINT pos, HWND control);
-  // A click on the play-cursor line, for the selection line or the range.
+  // A click on the play-cursor line (x, y on the screen), for the selection
+  // line or the range.
   virtual void RouteRangeClick(bool shift, int x, int y);
   // "Set Size": the project's length and audio lines, the visible range
   // and the selection range.
@@ -234,6 +236,10 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // Every click on a clip adds a profile point.
   bool addPointMode = false;
 
+  // ---- The range (commands/range.cpp).
+  // The range becomes the extent of all clips.
+  virtual void CmIncludeAllClips();
+
   // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
   // AIFF; path null asks the user.
   virtual bool WriteAvi(int32_t kind, const char* path);
@@ -266,6 +272,13 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // ---- Project commands (commands/project.cpp).
   virtual void CmMasterEffects();
   virtual void CmUseMasterEffects();
+
+ protected:
+  // What the line windows answer for the window (input.cpp, modes.cpp): a
+  // key for a drag in progress (true when a line took it), and the idle
+  // redraw of a clip on the line of kind.
+  virtual bool PassDragKey(int vk);
+  virtual bool DrawPendingClipOn(int32_t kind, Film* film);
 
  private:
   // The response table of each concern's file.
@@ -320,11 +333,6 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   int SideOfTimeArea(int clientX) const;
   void StartScrollTimer();
   void StopScrollTimer();
-  // The lines' parts, which they answer once they can: a key for a drag in
-  // progress (true when a line took it), and the idle redraw of a clip on
-  // the line of kind.
-  virtual bool PassDragKey(int vk);
-  virtual bool DrawPendingClipOn(int32_t kind, Film* film);
   // modes.cpp
   void CmVolumeProfile();
   void CmBalanceProfile();

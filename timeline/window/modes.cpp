@@ -211,7 +211,10 @@ bool MainTimeLineWindow::DrawPendingClip() {
   return false;
 }
 
-bool MainTimeLineWindow::DrawPendingClipOn(int32_t, Film*) {
+// The video line redraws its clips whole; the audio and MIDI lines join
+// here once they draw pending clips.
+bool MainTimeLineWindow::DrawPendingClipOn(int32_t kind, Film* film) {
+  if (kind == kLineVideo && videoLine_ != nullptr) return videoLine_->DrawPendingClip(film);
   return false;
 }
 

@@ -7,10 +7,6 @@ TimeLineDialogs* g_current = &g_none;
 
 }  // namespace
 
-bool TimeLineDialogs::AskName(HWND, const char*, char*, int) {
-  return false;
-}
-
 bool TimeLineDialogs::ActivateLineEffects(int32_t) {
   return false;
 }

@@ -1,5 +1,5 @@
 // The modal dialogs the time-line's header panels and its "Set Size" button
-// run: the name dialog, the effect-list editor and the project limits. The
+// run: the effect-list editor of a line and the project limits. The
 // program installs the real dialogs; until then every question counts as
 // cancelled. Tests script the answers.
 #pragma once
@@ -24,9 +24,6 @@ struct ProjectSizeRequest {
 class TimeLineDialogs {
  public:
   virtual ~TimeLineDialogs() = default;
-  // The name dialog titled title over name (size bytes, kept terminated);
-  // true on OK with the name typed.
-  virtual bool AskName(HWND parent, const char* title, char* name, int size);
   // Brings the effect-list editor of audio line row to the front when one
   // is open; false when none is.
   virtual bool ActivateLineEffects(int32_t row);

@@ -24,6 +24,7 @@
 #include "platform/gui/modal.h"
 #include "resources/track_header_ids.h"
 #include "timeline/header/av_buttons.h"
+#include "timeline/header/header_dialogs.h"
 #include "timeline/header/track_effects_engine.h"
 #include "timeline/window/timeline_dialogs.h"
 #include "timeline/window/timeline_fixture.h"
@@ -95,10 +96,16 @@ class LockWatchingBoxes : public MessageBoxPresenter {
   MessageBoxPresenter* before_;
 };
 
-class ScriptedDialogs : public TimeLineDialogs {
+class ScriptedDialogs : public TimeLineDialogs, public HeaderDialogs {
  public:
-  ScriptedDialogs() { before_ = SetTimeLineDialogs(this); }
-  ~ScriptedDialogs() override { SetTimeLineDialogs(before_); }
+  ScriptedDialogs() {
+    before_ = SetTimeLineDialogs(this);
+    headerBefore_ = SetHeaderDialogs(this);
+  }
+  ~ScriptedDialogs() override {
+    SetTimeLineDialogs(before_);
+    SetHeaderDialogs(headerBefore_);
+  }
   bool AskName(HWND, const char* title, char* name, int size) override {
     titles.push_back(title);
     if (!nameAnswer) return false;
@@ -128,6 +135,7 @@ class ScriptedDialogs : public TimeLineDialogs {
 
  private:
   TimeLineDialogs* before_;
+  HeaderDialogs* headerBefore_;
 };
 
 class PanelTest : public timelinetest::TimeLineTest {

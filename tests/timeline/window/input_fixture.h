@@ -30,7 +30,7 @@ class InputTimeLine : public MainTimeLineWindow {
   bool DrawPendingClipOn(int32_t kind, Film* film) override;
   bool PassDragKey(int vk) override {
     dragKeys.push_back(vk);
-    return lineDragging;
+    return lineDragging || MainTimeLineWindow::PassDragKey(vk);
   }
 
   struct Redraw {
@@ -41,6 +41,7 @@ class InputTimeLine : public MainTimeLineWindow {
   std::vector<std::string> exports;
   std::vector<Redraw> redraws;
   std::vector<int> dragKeys;
+  // A line of the test's own drags.
   bool lineDragging = false;
 };
 

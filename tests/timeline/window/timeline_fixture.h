@@ -91,7 +91,7 @@ class TimeLineTest : public filmtest::FilmTest {
   // start-up request run.
   MainTimeLineWindow& Open(int w = 1000, int h = 700, TimeLinePlayers* players = nullptr, int x = 40,
                            int y = 40) {
-    window_ = new MainTimeLineWindow(nullptr, players);
+    window_ = MakeWindow(players);
     frame_ = new TestFrame(window_);
     frame_->Attr.X = x;
     frame_->Attr.Y = y;
@@ -103,6 +103,11 @@ class TimeLineTest : public filmtest::FilmTest {
     window_->SendMessage(kTimeLineRequestMessage, kRequestMeasureTimeText, 0);
     GuiPumpMessages();
     return *window_;
+  }
+  // The window Open puts in the frame; tests of the lines record what the
+  // lines ask of it through a window of their own.
+  virtual MainTimeLineWindow* MakeWindow(TimeLinePlayers* players) {
+    return new MainTimeLineWindow(nullptr, players);
   }
   // Closes the frame as the user does and deletes it.
   void Close() {

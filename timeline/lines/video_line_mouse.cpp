@@ -1,0 +1,390 @@
+// The video rows under the mouse: what lies under the pointer, presses,
+// the drags that trim, move and mark clips (in whole frames), the keys that
+// nudge a drag, the double-click, and the place shown for a clip dragged
+// from the collection.
+#include <algorithm>
+
+#include "model/edit_operations.h"
+#include "model/edit_support.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "model/time_code.h"
+#include "model/undo_history.h"
+#include "resources/timeline_ids.h"
+#include "timeline/lines/video_line.h"
+#include "timeline/window/main_timeline_window.h"
+
+namespace {
+
+float Rate() {
+  return ProjectFrameRate();
+}
+
+int32_t Frames(int32_t ms) {
+  return MsToFrames(ms, Rate());
+}
+
+}  // namespace
+
+const std::vector<TResponseTableEntry>& TVideoLine::MouseEntries() {
+  using TMyClass = TVideoLine;
+  static const std::vector<TResponseTableEntry> entries = {
+      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+  };
+  return entries;
+}
+
+void TVideoLine::SetHitCursor(int32_t zone) {
+  ::SetHitCursor(timeline_, *this, hitZone, zone);
+}
+
+void TVideoLine::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
+  pointerRow_ = RowAt(p.y);
+  const TrackRecord& row = Row(pointerRow_);
+  const int32_t t = TimeUnder(timeline_, p.x);
+  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindVideo, pointerRow_);
+  markIndex_ = -1;
+  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
+  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
+  if (zone < 0) {
+    markIndex_ = MarkNear(timeline_, *pointerFilm_, t);
+    zone =
+        markIndex_ >= 0 && OnMarkRow(p.y, row.bottom) ? kZoneMark : EdgeZone(timeline_, *pointerFilm_, p.x);
+  }
+  if (zone != hitZone) SetHitCursor(zone);
+}
+
+void TVideoLine::EvMouseMove(UINT keys, const TPoint& p) {
+  if (dragging_) {
+    DragTo(p.x, p.y);
+    scroll_.Follow(timeline_, *this, p.x);
+    return;
+  }
+  HitTest(keys, p, false);
+  DescribeZone(timeline_, pointerFilm_, hitZone, markIndex_);
+}
+
+void TVideoLine::ShowStill(Film* film, int32_t sourceTime, bool owner) {
+  timeline_.Engine().ShowClipFrame(film, sourceTime, owner ? HWindow : nullptr);
+}
+
+void TVideoLine::EvLButtonDown(UINT keys, const TPoint& p) {
+  EndDrag(p);
+  HitTest(keys, p, false);
+  TimeLineEngine& e = timeline_.Engine();
+  TPoint screen = p;
+  ClientToScreen(screen);
+  switch (hitZone) {
+    case kZonePlaying:
+      e.CmStop();
+      return;
+    case kZoneNothing:
+      UndoScript::SetPending(kUndoSelectGesture);
+      e.ClearSelection();
+      UndoScript::SetPending(0);
+      timeline_.BeginRubberBand(screen.x, screen.y);
+      return;
+    case kZoneRubberBand:
+      timeline_.BeginRubberBand(screen.x, screen.y);
+      return;
+    case kZoneCursorLine:
+      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
+      return;
+    case kZoneTrimStart:
+    case kZoneTrimEnd:
+    case kZoneClip:
+    case kZoneMark:
+      break;
+    default:
+      return;
+  }
+  Film* film = pointerFilm_;
+  if (!film->IsSelected()) SelectOnly(timeline_, film);
+  switch (hitZone) {
+    case kZoneMark:
+      ShowStill(film, film->marks[markIndex_].time, true);
+      film->DescribeMark(markIndex_);
+      break;
+    case kZoneTrimStart:
+      ShowStill(film, film->in, true);
+      film->DescribeStart();
+      break;
+    case kZoneTrimEnd:
+      ShowStill(film, MsSubFrames(film->out, 1), true);
+      film->DescribeStop();
+      break;
+    default:
+      SetHitCursor(kZoneMoveClips);
+      break;
+  }
+  SetCapture(HWindow);
+  dragging_ = true;
+  anchorFrame_ = Frames(e.PixelToPos(p.x));
+  BeginClipDrag();
+}
+
+void TVideoLine::EvLButtonUp(UINT, const TPoint& p) {
+  EndDrag(p);
+  EndClipDrag();
+}
+
+void TVideoLine::EndDrag(const TPoint& p) {
+  scroll_.Stop(*this);
+  if (!dragging_) return;
+  dragging_ = false;
+  TimeLineEngine& e = timeline_.Engine();
+  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
+  switch (hitZone) {
+    case kZoneTrimStart:
+    case kZoneTrimEnd:
+      if (film == nullptr) break;
+      if (hitZone == kZoneTrimStart) {
+        RenewStartPicture(timeline_, film);
+        edit::DropInPicture(film);
+      } else {
+        edit::DropOutPicture(film);
+      }
+      // Drawing makes the picture of the new edge again when edges show.
+      if (film->effects) film->effects->DeleteTempFile();
+      Invalidate(false);
+      RedrawOverviewNow(timeline_);
+      break;
+    case kZoneMoveClips:
+    case kZoneMoveToCollection: {
+      SetHitCursor(kZoneClip);
+      RedrawOverviewNow(timeline_);
+      TPoint screen = p;
+      ClientToScreen(screen);
+      e.DropClipsOnCollection(screen);
+      break;
+    }
+    default:
+      break;
+  }
+  ReleaseCapture();
+}
+
+void TVideoLine::DragTo(int x, int y) {
+  const int32_t t = hitZone == kZoneMark ? timeline_.Engine().PixelToPos(x) : DragTime(timeline_, x, 1);
+  DragBy(Frames(t) - anchorFrame_, y);
+}
+
+void TVideoLine::DragBy(int32_t frames, int y) {
+  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
+  switch (hitZone) {
+    case kZoneTrimStart:
+      TrimStart(frames);
+      break;
+    case kZoneTrimEnd:
+      TrimEnd(frames);
+      break;
+    case kZoneMark:
+      MoveMark(frames);
+      break;
+    case kZoneMoveClips:
+    case kZoneMoveToCollection:
+      MoveClips(frames, y);
+      break;
+    default:
+      break;
+  }
+}
+
+// The start goes to the key frame nearest to where the pointer asks for;
+// when that one lies beyond what the trim may reach, the start stays.
+void TVideoLine::TrimStart(int32_t d) {
+  Film* f = pointerFilm_;
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t inF = Frames(f->in);
+  const int32_t outF = Frames(f->out);
+  int32_t low = 0, high = 0;
+  if (d < 0) {
+    const Film* before = LimitingNeighbour(*f, false);
+    low = std::max(-inF, (before ? Frames(before->end) : 0) - Frames(f->start));
+    d = std::max(d, low);
+  } else if (d > 0) {
+    high = outF - 1 - inF;
+    d = std::min(d, high);
+  }
+  if (d == 0) return;
+  if (f->video) {
+    const int32_t lastF = f->video->GetFrameCount() - 1;
+    d = f->NearestKeyFrame(d, -inF, std::max(lastF - inF, 0));
+    if (d < low || d > high) d = 0;
+  }
+  if (d == 0) return;
+  MarkDragChange(timeline_);
+  const int32_t oldStart = f->start;
+  f->in = MsAddFrames(f->in, d);
+  f->start = MsAddFrames(f->start, d);
+  f->ComputeOrigin();
+  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
+    Film::Unlink(f, FilmList);
+    Film::Link(f, FilmList);
+  }
+  anchorFrame_ += d;
+  e.InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
+  f->DescribeStart();
+  ShowStill(f, f->in, false);
+  CountDragStep(timeline_);
+}
+
+void TVideoLine::TrimEnd(int32_t d) {
+  Film* f = pointerFilm_;
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t inF = Frames(f->in);
+  const int32_t outF = Frames(f->out);
+  if (d < 0) {
+    d = std::max(d, inF + 1 - outF);
+  } else if (d > 0) {
+    const Film* after = LimitingNeighbour(*f, true);
+    const int32_t limitF = Frames(after ? after->start : e.length);
+    d = std::min({d, Frames(f->sourceLength) - outF, limitF - Frames(f->end)});
+    d = std::max(d, 0);
+  }
+  if (d == 0) return;
+  MarkDragChange(timeline_);
+  const int32_t oldEnd = f->end;
+  f->out = MsAddFrames(f->out, d);
+  f->end = MsAddFrames(f->end, d);
+  anchorFrame_ += d;
+  e.InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
+  f->DescribeStop();
+  ShowStill(f, MsSubFrames(f->out, 1), false);
+  CountDragStep(timeline_);
+}
+
+void TVideoLine::MoveMark(int32_t d) {
+  Film* f = pointerFilm_;
+  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t old = f->marks[markIndex_].time;
+  const int32_t markF = Frames(old);
+  const int32_t target = std::clamp(markF + d, Frames(f->in), std::max(Frames(f->out) - 1, Frames(f->in)));
+  const int32_t t = FramesToMs(target, Rate());
+  if (target == markF || t == old) return;
+  // Onto another mark: refused, and the anchor stays.
+  for (const Mark& m : f->marks) {
+    if (m.time == t) return;
+  }
+  MarkDragChange(timeline_);
+  if (!f->marks.MoveMark(markIndex_, t)) return;
+  anchorFrame_ += target - markF;
+  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
+  e.InvalidateLineRange(static_cast<int32_t>(std::max<int64_t>(from, INT32_MIN)), f->end, f);
+  ShowStill(f, t, false);
+  f->DescribeMark(markIndex_);
+  CountDragStep(timeline_);
+}
+
+void TVideoLine::MoveClips(int32_t d, int y) {
+  TimeLineEngine& e = timeline_.Engine();
+  ClipMove move;
+  move.time = FramesToMs(d, Rate());
+  move.line = RowAt(y) - pointerRow_;
+  if ((move.time != 0 || move.line != 0) && e.TrackClipDrag(move, kKindVideo)) {
+    MarkDragChange(timeline_);
+    e.MoveSelectedClips(move.time, move.line, kKindVideo);
+    anchorFrame_ = Frames(FramesToMs(anchorFrame_, Rate()) + move.time);
+    pointerRow_ += move.line;
+    pointerFilm_->DescribeClip();
+    if (move.line != 0) {
+      RedrawOverviewNow(timeline_);
+    } else {
+      CountDragStep(timeline_);
+    }
+  }
+  TPoint at(HoldX(e.PosToPixelUnclamped(FramesToMs(anchorFrame_, Rate())), e.width), y);
+  ClientToScreen(at);
+  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
+  if (zone != hitZone) SetHitCursor(zone);
+}
+
+void TVideoLine::OnDragKey(int vk) {
+  if (!dragging_) return;
+  TPoint at;
+  GetCursorPos(&at);
+  if (const int32_t step = NudgeStep(vk); step != 0) {
+    TPoint client = at;
+    ScreenToClient(client);
+    // The anchor stays: the next move of the mouse keeps the nudge.
+    const int32_t anchor = anchorFrame_;
+    DragBy(step, client.y);
+    anchorFrame_ = anchor;
+    return;
+  }
+  const int half = (Row(0).height + Row(1).height) / 2;
+  if (vk == VK_UP && pointerRow_ == 1) {
+    SetCursorPos(at.x, at.y - half);
+  } else if (vk == VK_DOWN && pointerRow_ == 0) {
+    SetCursorPos(at.x, at.y + half);
+  }
+}
+
+void TVideoLine::EvTimer(UINT id) {
+  if (id != 1 || !dragging_ || !scroll_.Running()) return;
+  TPoint at;
+  scroll_.Tick(timeline_, *this, at);
+  DragTo(at.x, at.y);
+}
+
+void TVideoLine::EvLButtonDblClk(UINT keys, const TPoint& p) {
+  EndDrag(p);
+  HitTest(keys, p, false);
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t t = e.PixelToPos(p.x);
+  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
+    ToggleLaterClips(timeline_, pointerFilm_, kKindVideo, pointerRow_, t);
+  } else if (hitZone != kZonePlaying) {
+    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
+  }
+}
+
+bool TVideoLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                                  int& cursorId) {
+  drop_.Erase(*this);
+  if (clip == nullptr || !(clip->GetKinds() & kKindVideo)) return false;
+  VideoSource* video = clip->GetVideo();
+  if (video == nullptr || !video->IsDirectPlayable()) return false;
+  TimeLineEngine& e = timeline_.Engine();
+  TPoint p = screen;
+  ScreenToClient(p);
+  int32_t t = MsAddFrames(time, 0);
+  if (t < time && !adjust) t = MsAddFrames(t, 1);
+  const int gap = GetSystemMetrics(SM_CYBORDER);
+  const int y = p.y - gap;
+  DropPlace place;
+  int32_t row = 0;
+  if (y < 0 || y >= GetClientRect().Height() - gap) {
+    if (adjust) return false;
+    place.start = t;
+    place.end = DropEnd(t, clip->GetLength(), true);
+    for (row = 0; row < 2 && Film::AnyOverlapping(place.start, place.end, kKindVideo, row); ++row) {
+    }
+    if (row == 2) return false;
+  } else {
+    row = RowAt(y);
+    DropRequest request;
+    request.time = t;
+    request.length = clip->GetLength();
+    request.frames = true;
+    request.adjust = adjust;
+    request.mask = kKindVideo;
+    request.line = row;
+    request.snapDistance = e.hitDistanceMs;
+    if (!PlaceDrop(request, place)) return false;
+  }
+  DrawDropFeedback(place.start, place.end, row);
+  time = place.start;
+  TPoint at(e.PosToPixel(place.start), p.y);
+  ClientToScreen(at);
+  screen.x = at.x;
+  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  return true;
+}
+
+void TVideoLine::DrawDropFeedback(int32_t start, int32_t end, int32_t row) {
+  TimeLineEngine& e = timeline_.Engine();
+  const TrackRecord& r = Row(row);
+  drop_.Show(*this, TRect(e.PosToPixel(start), r.top, e.PosToPixel(end), r.top + r.height), row);
+}
