@@ -2,10 +2,11 @@
 
 #include <mutex>
 
-void RegisterDialogResources();  // dialogs.cpp
-void RegisterTimeLineCursors();  // timeline_cursors.cpp
-void RegisterSliderThumbs();     // slider_thumbs.cpp
+void RegisterDialogResources();       // dialogs.cpp
+void RegisterTimeLineCursors();       // timeline_cursors.cpp
+void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
+void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 
 void RegisterProgramResources() {
@@ -15,6 +16,7 @@ void RegisterProgramResources() {
     RegisterTimeLineCursors();
     RegisterSliderThumbs();
     RegisterTimeLineAccelerators();
+    RegisterClipEditHints();
     RegisterTimeLineInputHints();
   });
 }

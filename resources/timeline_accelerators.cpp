@@ -8,6 +8,18 @@ void RegisterTimeLineAccelerators() {
   constexpr BYTE key = FVIRTKEY;
   RegisterAcceleratorResource(kTimeLineAccelerators,
                               {
+                                  {key | FCONTROL, 'Z', kCmUndo},
+                                  {key | FALT, VK_BACK, kCmUndo},
+                                  {key | FCONTROL, 'Y', kCmRedo},
+                                  {key | FSHIFT | FALT, VK_BACK, kCmRedo},
+                                  {key, VK_DELETE, kCmDelete},
+                                  {key | FCONTROL, 'X', kCmCut},
+                                  {key | FSHIFT, VK_DELETE, kCmCut},
+                                  {key | FCONTROL, 'C', kCmCopy},
+                                  {key | FCONTROL, VK_INSERT, kCmCopy},
+                                  {key | FCONTROL, 'V', kCmPaste},
+                                  {key | FSHIFT, VK_INSERT, kCmPaste},
+                                  {key, VK_INSERT, kCmInsert},
                                   // Zoom: + and - on the main keys or the keypad, Ctrl or not.
                                   {key, VK_ADD, kCmZoomIn},
                                   {key | FCONTROL, VK_ADD, kCmZoomIn},

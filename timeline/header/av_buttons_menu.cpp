@@ -265,7 +265,7 @@ void TAVButtons::CmDuplicate() {
   to.gain = from.gain;
   to.pan = from.pan;
   EffectList* clone = nullptr;
-  if (EffectList* list = LineEffects(from)) clone = list->Clone(nullptr);
+  if (EffectList* list = LineEffects(from)) clone = list->Clone(static_cast<AudioData*>(nullptr));
   EffectChain* old = nullptr;
   {
     TrackMixingLock lock;

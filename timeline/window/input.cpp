@@ -279,50 +279,72 @@ void MainTimeLineWindow::StopScrollTimer() {
   engine_.play.timerOn = false;
 }
 
-void MainTimeLineWindow::EvLButtonUp(UINT, const TPoint&) {
+void MainTimeLineWindow::EvLButtonUp(UINT, const TPoint& p) {
   if (engine_.playing) return;
   StopScrollTimer();
-  if (bandActive_) EndRubberBand();
+  if (heldClip_ && buttonPressed_) {
+    TPoint screen = p;
+    ClientToScreen(screen);
+    const int32_t placed = DropCollectionClip(screen.x, screen.y, heldClip_.get());
+    if (heldClip_) OfferClipCopy(*heldClip_, placed);
+    ReleaseHeldClip();
+  } else if (bandActive_) {
+    EndRubberBand();
+  }
 }
 
 void MainTimeLineWindow::EvMouseMove(UINT, const TPoint& p) {
-  if (!bandActive_) {
+  TPoint screen = p;
+  ClientToScreen(screen);
+  if (heldClip_) {
+    int32_t time = 0;
+    HitTestLines(screen.x, screen.y, heldClip_.get(), time);
+  } else if (bandActive_) {
+    DrawRubberBand();
+    bandCurrent_ = {screen.x, screen.y};
+    DrawRubberBand();
+  } else {
     ShowStatusText("");
     DefaultProcessing();
     return;
   }
-  DrawRubberBand();
-  TPoint screen = p;
-  ClientToScreen(screen);
-  bandCurrent_ = {screen.x, screen.y};
-  DrawRubberBand();
   if (!engine_.playing && SideOfTimeArea(p.x) != 0) StartScrollTimer();
+}
+
+bool MainTimeLineWindow::ScrollTowardsPointer(int clientX) {
+  switch (SideOfTimeArea(clientX)) {
+    case 1:
+      EvHScroll(SB_LINERIGHT, 0, hScroll_->GetHandle());
+      return true;
+    case -1:
+      EvHScroll(SB_LINELEFT, 0, hScroll_->GetHandle());
+      return true;
+    default:
+      StopScrollTimer();
+      return false;
+  }
 }
 
 void MainTimeLineWindow::AutoScrollStep() {
   if (engine_.playing || !engine_.play.timerOn) return;
-  if (!bandActive_) {
-    StopScrollTimer();
-    return;
-  }
   POINT screen{0, 0};
   ::GetCursorPos(&screen);
   TPoint client(screen.x, screen.y);
   ScreenToClient(client);
 
+  if (heldClip_) {
+    ScrollTowardsPointer(client.x);
+    // The drop feedback follows the content under the pointer.
+    EvMouseMove(0, client);
+    return;
+  }
+  if (!bandActive_) {
+    StopScrollTimer();
+    return;
+  }
   DrawRubberBand();
   const int32_t before = engine_.TimeToPixels(engine_.origin);
-  switch (SideOfTimeArea(client.x)) {
-    case 1:
-      EvHScroll(SB_LINERIGHT, 0, hScroll_->GetHandle());
-      break;
-    case -1:
-      EvHScroll(SB_LINELEFT, 0, hScroll_->GetHandle());
-      break;
-    default:
-      StopScrollTimer();
-      break;
-  }
+  ScrollTowardsPointer(client.x);
   // The anchor stays on its time while the content moves under it.
   bandAnchor_.x += before - engine_.TimeToPixels(engine_.origin);
   bandCurrent_ = screen;

@@ -77,7 +77,9 @@ LRESULT MainTimeLineWindow::EvParentNotify(WPARAM event, LPARAM) {
   return 0;
 }
 
+// The release drops a held clip only after a press in the window.
 void MainTimeLineWindow::EvLButtonDown(UINT, const TPoint&) {
+  buttonPressed_ = true;
   ::SetFocus(HWindow);
 }
 
