@@ -114,3 +114,29 @@ TEST_F(Painting, AFoldedRowSaysSoloOrMuteInItsButtonColumn) {
 
 }  // namespace
 }  // namespace paneltest
+
+namespace paneltest {
+namespace {
+
+TEST_F(Painting, OverTheTriangleThePointerBecomesTheEffectsHand) {
+  OpenPanels();
+  AudioRow(1).effects = GainList({1.0f});
+  auto moveTo = [&](POINT p) {
+    POINT s = p;
+    ClientToScreen(AudioPanel().GetHandle(), &s);
+    GuiMouseMove(s.x, s.y);
+    GuiPumpMessages();
+  };
+  auto classCursor = [&] {
+    return reinterpret_cast<HCURSOR>(GetClassLongPtr(AudioPanel().GetHandle(), GCLP_HCURSOR));
+  };
+  moveTo(Triangle(AudioPanel(), 1));
+  EXPECT_EQ(AudioPanel().CursorKind(), 14);
+  EXPECT_EQ(classCursor(), window_->Cursor(kCursorEffects));
+  moveTo(NameArea(AudioPanel(), 1));
+  EXPECT_EQ(AudioPanel().CursorKind(), 0);
+  EXPECT_EQ(classCursor(), window_->Cursor(0));
+}
+
+}  // namespace
+}  // namespace paneltest
