@@ -171,7 +171,7 @@ void TAVButtons::PaintRow(TDC& dc, int32_t row, const TRect& names, const TRect&
     text.left += 2;
     TextIn(dc, label, text, DT_LEFT | DT_VCENTER);
     dc.FillRect(buttons, face);
-    const char* state = r.solo ? GetString(ui_string::kSoloState)
+    const char* state = r.solo   ? GetString(ui_string::kSoloState)
                         : r.mute ? GetString(ui_string::kMuteState)
                                  : "";
     TextIn(dc, state, buttons, DT_CENTER | DT_VCENTER);
@@ -181,7 +181,8 @@ void TAVButtons::PaintRow(TDC& dc, int32_t row, const TRect& names, const TRect&
 
   const KindIcons icons = IconsOf(kind_);
   if (TEBitmap* icon = TEBitmapInit::Stock(active ? icons.active : icons.inactive)) {
-    icon->Draw(dc, names.left + (names.Width() - kIconWidth) / 2, names.top + (names.Height() - kIconHeight) / 2);
+    icon->Draw(dc, names.left + (names.Width() - kIconWidth) / 2,
+               names.top + (names.Height() - kIconHeight) / 2);
   }
   if (kind_ == kLineAudio) {
     if (const EffectList* list = LineEffects(r)) {

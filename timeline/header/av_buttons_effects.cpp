@@ -41,8 +41,8 @@ void TellEngine(int32_t row, EffectList* list) {
 const std::vector<TResponseTableEntry>& TAVButtons::EffectEntries() {
   using TMyClass = TAVButtons;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_COMMAND(kCmTrackEffects, CmEditEffects),     EV_COMMAND(kCmTrackUseEffects, CmUseEffects),
-      EV_COMMAND(kCmTrackPasteEffects, CmPasteEffects), EV_COMMAND(kCmTrackAddEffects, CmAddEffects),
+      EV_COMMAND(kCmTrackEffects, CmEditEffects),         EV_COMMAND(kCmTrackUseEffects, CmUseEffects),
+      EV_COMMAND(kCmTrackPasteEffects, CmPasteEffects),   EV_COMMAND(kCmTrackAddEffects, CmAddEffects),
       EV_COMMAND(kCmTrackDeleteEffects, CmDeleteEffects),
   };
   return entries;
@@ -73,8 +73,8 @@ void TAVButtons::EditEffects(int32_t row) {
     working->Open(static_cast<AudioSource*>(nullptr));
   }
   if (working == nullptr) {
-    ShowMessageText(timeline_.GetHandle(), GetString(ui_string::kEditAudioEffects), MB_OK | MB_ICONEXCLAMATION,
-                    GetString(ui_string::kCannotCreateEffects));
+    ShowMessageText(timeline_.GetHandle(), GetString(ui_string::kEditAudioEffects),
+                    MB_OK | MB_ICONEXCLAMATION, GetString(ui_string::kCannotCreateEffects));
     e.Players().NotifyMixer(kMixerLineEffectsReplaced, row);
     return;
   }
@@ -141,9 +141,9 @@ void TAVButtons::CmPasteEffects() {
   TrackRecord& r = panel_[row];
   EffectList* clone = EffectList::CloneDefault(nullptr);
   if (clone == nullptr) return;
-  if (r.effects != nullptr && ShowMessage(timeline_.GetHandle(), GetString(ui_string::kPasteAudioEffects),
-                                          MB_YESNO | MB_ICONQUESTION, GetString(ui_string::kReplaceTrackEffects),
-                                          row + 1) != IDYES) {
+  if (r.effects != nullptr &&
+      ShowMessage(timeline_.GetHandle(), GetString(ui_string::kPasteAudioEffects), MB_YESNO | MB_ICONQUESTION,
+                  GetString(ui_string::kReplaceTrackEffects), row + 1) != IDYES) {
     DropList(clone);
     return;
   }
@@ -189,7 +189,8 @@ void TAVButtons::CmDeleteEffects() {
   const int32_t row = menuRow_;
   TrackRecord& r = panel_[row];
   if (r.effects == nullptr) return;
-  if (ShowMessageText(timeline_.GetHandle(), GetString(ui_string::kDeleteAudioEffects), MB_YESNO | MB_ICONQUESTION,
+  if (ShowMessageText(timeline_.GetHandle(), GetString(ui_string::kDeleteAudioEffects),
+                      MB_YESNO | MB_ICONQUESTION,
                       GetString(ui_string::kDeleteAudioEffectsQuestion)) != IDYES) {
     return;
   }

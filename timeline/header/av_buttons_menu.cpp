@@ -91,7 +91,8 @@ void TAVButtons::EvRButtonDown(UINT, const TPoint& p) {
                GetString(list ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem));
     AppendMenu(effects, ItemFlags(clipboard), kCmTrackPasteEffects, GetString(ui_string::kEffectsPasteItem));
     AppendMenu(effects, ItemFlags(clipboard), kCmTrackAddEffects, GetString(ui_string::kEffectsAddItem));
-    AppendMenu(effects, ItemFlags(list != nullptr), kCmTrackDeleteEffects, GetString(ui_string::kEffectsDeleteItem));
+    AppendMenu(effects, ItemFlags(list != nullptr), kCmTrackDeleteEffects,
+               GetString(ui_string::kEffectsDeleteItem));
     AppendMenu(effects, MF_SEPARATOR, 0, nullptr);
     AppendMenu(effects, ItemFlags(list != nullptr, list != nullptr && !list->bypass), kCmTrackUseEffects,
                GetString(ui_string::kEffectsUseItem));
@@ -107,7 +108,8 @@ void TAVButtons::EvRButtonDown(UINT, const TPoint& p) {
 
   TPoint screen = p;
   ClientToScreen(screen);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow,
+                 nullptr);
   DestroyMenu(menu);
 }
 
@@ -133,7 +135,8 @@ void TAVButtons::CmMoveUp() {
 }
 
 void TAVButtons::CmMoveDown() {
-  if (MenuRowValid() && menuRow_ < RowsInUse() - 1) timeline_.Engine().SwapLines(kind_, menuRow_, menuRow_ + 1);
+  if (MenuRowValid() && menuRow_ < RowsInUse() - 1)
+    timeline_.Engine().SwapLines(kind_, menuRow_, menuRow_ + 1);
 }
 
 void TAVButtons::CmZoomDouble() {
@@ -213,7 +216,8 @@ void TAVButtons::DeselectRow(int32_t row) {
   bool stepTaken = false;
   for (Film* f = FilmList.First(); f; f = f->next) {
     const bool onRow = (kind_ == kLineVideo && f->video && f->videoRow == row) ||
-                       (kind_ == kLineAudio && f->audio && f->audioLine == row) || (kind_ == kLineMidi && f->midi);
+                       (kind_ == kLineAudio && f->audio && f->audioLine == row) ||
+                       (kind_ == kLineMidi && f->midi);
     if (!onRow || f->group == 0) continue;
     if (!stepTaken) {
       e.MarkUndo(kUndoEdit);

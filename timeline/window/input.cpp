@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr UINT_PTR kScrollTimer = 1;  // shared with playback
+constexpr UINT_PTR kScrollTimer = 1;      // shared with playback
 constexpr UINT kScrollTimerPeriod = 100;  // ms
 
 void Repaint(TWindow* w) {
@@ -91,10 +91,10 @@ void MainTimeLineWindow::EvHScroll(UINT code, UINT pos, HWND) {
   if (origin == engine_.origin) return;
   engine_.origin = static_cast<int32_t>(origin);
   hScroll_->SetPosition(static_cast<int>(origin / step));
-  for (TWindow* w : {static_cast<TWindow*>(timeCode_), static_cast<TWindow*>(selectionLine_),
-                     static_cast<TWindow*>(videoLine_), static_cast<TWindow*>(vfxLine_),
-                     static_cast<TWindow*>(midiLine_), static_cast<TWindow*>(audioLines_),
-                     static_cast<TWindow*>(overview_)}) {
+  for (TWindow* w :
+       {static_cast<TWindow*>(timeCode_), static_cast<TWindow*>(selectionLine_),
+        static_cast<TWindow*>(videoLine_), static_cast<TWindow*>(vfxLine_), static_cast<TWindow*>(midiLine_),
+        static_cast<TWindow*>(audioLines_), static_cast<TWindow*>(overview_)}) {
     Repaint(w);
   }
   engine_.UpdateMarkRange();

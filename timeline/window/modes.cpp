@@ -80,12 +80,14 @@ void MainTimeLineWindow::CmAddPointMode() {
 
 void MainTimeLineWindow::CeVolumeProfile(TCommandEnabler& ce) {
   ce.Enable(true);
-  ce.SetCheck(settings_.profileMode != kProfileBalance ? TCommandEnabler::Checked : TCommandEnabler::Unchecked);
+  ce.SetCheck(settings_.profileMode != kProfileBalance ? TCommandEnabler::Checked
+                                                       : TCommandEnabler::Unchecked);
 }
 
 void MainTimeLineWindow::CeBalanceProfile(TCommandEnabler& ce) {
   ce.Enable(settings_.profileMode != kProfileVolumeOnly);
-  ce.SetCheck(settings_.profileMode == kProfileBalance ? TCommandEnabler::Checked : TCommandEnabler::Unchecked);
+  ce.SetCheck(settings_.profileMode == kProfileBalance ? TCommandEnabler::Checked
+                                                       : TCommandEnabler::Unchecked);
 }
 
 void MainTimeLineWindow::CeMultiselect(TCommandEnabler& ce) {
@@ -181,7 +183,8 @@ void MainTimeLineWindow::EndRubberBand() {
   bool stepTaken = false;
   for (Film* f = FilmList.First(); f != nullptr && f->start < hi; f = f->next) {
     if (f->end <= lo) continue;
-    const bool taken = (f->midi && midi) || (f->video && f->videoRow >= 0 && f->videoRow < 2 && videoRows[f->videoRow]) ||
+    const bool taken = (f->midi && midi) ||
+                       (f->video && f->videoRow >= 0 && f->videoRow < 2 && videoRows[f->videoRow]) ||
                        (f->audio && f->audioLine >= 0 && f->audioLine < 4 && audio[f->audioLine]);
     if (!taken) continue;
     if (!stepTaken) {
@@ -222,10 +225,10 @@ bool MainTimeLineWindow::IsCapturing() {
   if (engine_.playing) return true;
   HWND capture = ::GetCapture();
   if (capture == nullptr) return false;
-  for (TWindow* w : {static_cast<TWindow*>(this), static_cast<TWindow*>(audioLines_),
-                     static_cast<TWindow*>(videoLine_), static_cast<TWindow*>(midiLine_),
-                     static_cast<TWindow*>(timeCode_), static_cast<TWindow*>(selectionLine_),
-                     static_cast<TWindow*>(overview_)}) {
+  for (TWindow* w :
+       {static_cast<TWindow*>(this), static_cast<TWindow*>(audioLines_), static_cast<TWindow*>(videoLine_),
+        static_cast<TWindow*>(midiLine_), static_cast<TWindow*>(timeCode_),
+        static_cast<TWindow*>(selectionLine_), static_cast<TWindow*>(overview_)}) {
     if (w != nullptr && w->IsWindow() && w->GetHandle() == capture) return true;
   }
   return false;

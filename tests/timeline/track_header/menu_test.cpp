@@ -10,13 +10,27 @@ using Items = std::vector<std::string>;
 
 TEST_F(Menu, EachPanelShowsItsItemsGreyedAndCheckedByTheRowsState) {
   OpenPanels();
-  EXPECT_EQ(RightClick(AudioPanel(), 0),
-            (Items{"Name...=101", "Move up=113 grey", "Move down=114", "Height>", "Height>Double=105",
-                   "Height>Normal=104 checked", "Height>Half=103", "Height>Small (locked)=102", "-",
-                   "Track Volume...=517 grey", "Audio effects>", "Audio effects>Add new...=518",
-                   "Audio effects>Paste=341 grey", "Audio effects>Add=342 grey", "Audio effects>Delete=343 grey",
-                   "Audio effects>-", "Audio effects>Use=519 grey", "Duplicate track=115 grey", "-", "Solo=111",
-                   "Mute=112"}));
+  EXPECT_EQ(RightClick(AudioPanel(), 0), (Items{"Name...=101",
+                                                "Move up=113 grey",
+                                                "Move down=114",
+                                                "Height>",
+                                                "Height>Double=105",
+                                                "Height>Normal=104 checked",
+                                                "Height>Half=103",
+                                                "Height>Small (locked)=102",
+                                                "-",
+                                                "Track Volume...=517 grey",
+                                                "Audio effects>",
+                                                "Audio effects>Add new...=518",
+                                                "Audio effects>Paste=341 grey",
+                                                "Audio effects>Add=342 grey",
+                                                "Audio effects>Delete=343 grey",
+                                                "Audio effects>-",
+                                                "Audio effects>Use=519 grey",
+                                                "Duplicate track=115 grey",
+                                                "-",
+                                                "Solo=111",
+                                                "Mute=112"}));
 
   // The last line, with effects in use, a clip, in solo; the effect
   // clipboard holds effects.
@@ -25,12 +39,27 @@ TEST_F(Menu, EachPanelShowsItsItemsGreyedAndCheckedByTheRowsState) {
   AudioRow(3).solo = 1;
   AudioRow(3).SetZoom(2);
   AudioFilm(Audio("a.wav", 10000), 3, 0, 1000);
-  EXPECT_EQ(RightClick(AudioPanel(), 3),
-            (Items{"Name...=101", "Move up=113", "Move down=114 grey", "Height>", "Height>Double=105",
-                   "Height>Normal=104", "Height>Half=103 checked", "Height>Small (locked)=102", "-",
-                   "Track Volume...=517 grey", "Audio effects>", "Audio effects>Edit...=518",
-                   "Audio effects>Paste=341", "Audio effects>Add=342", "Audio effects>Delete=343", "Audio effects>-",
-                   "Audio effects>Use=519 checked", "Duplicate track=115", "-", "Solo=111 checked", "Mute=112"}));
+  EXPECT_EQ(RightClick(AudioPanel(), 3), (Items{"Name...=101",
+                                                "Move up=113",
+                                                "Move down=114 grey",
+                                                "Height>",
+                                                "Height>Double=105",
+                                                "Height>Normal=104",
+                                                "Height>Half=103 checked",
+                                                "Height>Small (locked)=102",
+                                                "-",
+                                                "Track Volume...=517 grey",
+                                                "Audio effects>",
+                                                "Audio effects>Edit...=518",
+                                                "Audio effects>Paste=341",
+                                                "Audio effects>Add=342",
+                                                "Audio effects>Delete=343",
+                                                "Audio effects>-",
+                                                "Audio effects>Use=519 checked",
+                                                "Duplicate track=115",
+                                                "-",
+                                                "Solo=111 checked",
+                                                "Mute=112"}));
   LineEffects(AudioRow(3))->bypass = 1;
   const Items bypassed = RightClick(AudioPanel(), 3);
   EXPECT_NE(std::find(bypassed.begin(), bypassed.end(), "Audio effects>Use=519"), bypassed.end());
@@ -38,11 +67,11 @@ TEST_F(Menu, EachPanelShowsItsItemsGreyedAndCheckedByTheRowsState) {
   Engine().videoPanel[1].mute = 1;
   EXPECT_EQ(RightClick(VideoPanel(), 1),
             (Items{"Name...=101", "Move up=113", "Move down=114 grey", "Height>", "Height>Double=105",
-                   "Height>Normal=104 checked", "Height>Half=103", "Height>Small (locked)=102", "-", "Solo=111",
-                   "Mute=112 checked"}));
+                   "Height>Normal=104 checked", "Height>Half=103", "Height>Small (locked)=102", "-",
+                   "Solo=111", "Mute=112 checked"}));
   EXPECT_EQ(RightClick(*window_->VFXHeader(), 0),
-            (Items{"Name...=101", "Height>", "Height>Double=105", "Height>Normal=104 checked", "Height>Half=103",
-                   "Height>Small (locked)=102"}));
+            (Items{"Name...=101", "Height>", "Height>Double=105", "Height>Normal=104 checked",
+                   "Height>Half=103", "Height>Small (locked)=102"}));
 
   // No menu while playing.
   Engine().playing = true;
@@ -128,8 +157,8 @@ TEST_F(Menu, DuplicateCopiesTheLineOntoTheNearestFreeOne) {
     int32_t row, target;  // -1: all busy
   };
   const Case cases[] = {
-      {4, {0, 1, 3}, 1, 2}, {4, {1}, 1, 0}, {4, {1, 2}, 2, 3}, {4, {0, 1}, 0, 2},
-      {4, {0, 1, 2, 3}, 1, -1}, {2, {0, 1}, 0, -1},
+      {4, {0, 1, 3}, 1, 2}, {4, {1}, 1, 0},           {4, {1, 2}, 2, 3},
+      {4, {0, 1}, 0, 2},    {4, {0, 1, 2, 3}, 1, -1}, {2, {0, 1}, 0, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "row " << c.row << " of " << c.lines);

@@ -18,12 +18,22 @@ TEST_F(Painting, TheZonesOfAnAudioRowWithEffects) {
     int32_t zone, row;
   };
   const Case cases[] = {
-      {w - 16, 0, kPanelZoneSolo, 0},     {w - 1, 23, kPanelZoneSolo, 0},   {w - 32, 24, kPanelZoneMute, 0},
-      {w - 16, 47, kPanelZoneMute, 0},    {w - 16, 48, kPanelZoneNone, 0},  {w - 33, 10, kPanelZoneName, 0},
-      {0, 47, kPanelZoneEffects, 0},      {5, 43, kPanelZoneEffects, 0},    {6, 43, kPanelZoneName, 0},
-      {0, 38, kPanelZoneEffects, 0},      {0, 37, kPanelZoneName, 0},       {0, 48, kPanelZoneEffects, 0},
+      {w - 16, 0, kPanelZoneSolo, 0},
+      {w - 1, 23, kPanelZoneSolo, 0},
+      {w - 32, 24, kPanelZoneMute, 0},
+      {w - 16, 47, kPanelZoneMute, 0},
+      {w - 16, 48, kPanelZoneNone, 0},
+      {w - 33, 10, kPanelZoneName, 0},
+      {0, 47, kPanelZoneEffects, 0},
+      {5, 43, kPanelZoneEffects, 0},
+      {6, 43, kPanelZoneName, 0},
+      {0, 38, kPanelZoneEffects, 0},
+      {0, 37, kPanelZoneName, 0},
+      {0, 48, kPanelZoneEffects, 0},
       // The folded row answers nothing, and the next row has no effects.
-      {w - 16, 52, kPanelZoneNone, 1},    {5, 52, kPanelZoneNone, 1},       {0, 62 + 46, kPanelZoneName, 2},
+      {w - 16, 52, kPanelZoneNone, 1},
+      {5, 52, kPanelZoneNone, 1},
+      {0, 62 + 46, kPanelZoneName, 2},
   };
   for (const Case& c : cases) {
     int32_t row = -2;
@@ -37,8 +47,8 @@ TEST_F(Painting, TheZonesOfAnAudioRowWithEffects) {
 
 TEST_F(Painting, WithoutZoomKeysEveryRowIsFortyEightPixelsHigh) {
   MainTimeLineWindow& w = Open(1000, 760, &players_);
-  for (TrackPanel* panel : {&w.Engine().videoPanel, &w.Engine().vfxPanel, &w.Engine().midiPanel,
-                            &w.Engine().audioPanel}) {
+  for (TrackPanel* panel :
+       {&w.Engine().videoPanel, &w.Engine().vfxPanel, &w.Engine().midiPanel, &w.Engine().audioPanel}) {
     for (int32_t i = 0; i < panel->rowCount; ++i) EXPECT_EQ((*panel)[i].height, 48) << i;
   }
 }
@@ -76,8 +86,10 @@ TEST_F(Painting, InactiveRowsAreGreyAndTheTriangleShowsWhetherTheEffectsAreUsed)
   GuiPumpMessages();
   EXPECT_EQ(CountColour(AudioPanel(), label(0), black), 0);
 
-  EXPECT_EQ(GuiReadPixel(AudioPanel().GetHandle(), 1, AudioRow(2).bottom - 1), TimeLineColors[kColorUsedEffects]);
-  EXPECT_EQ(GuiReadPixel(AudioPanel().GetHandle(), 1, AudioRow(3).bottom - 1), TimeLineColors[kColorNonUsedEffects]);
+  EXPECT_EQ(GuiReadPixel(AudioPanel().GetHandle(), 1, AudioRow(2).bottom - 1),
+            TimeLineColors[kColorUsedEffects]);
+  EXPECT_EQ(GuiReadPixel(AudioPanel().GetHandle(), 1, AudioRow(3).bottom - 1),
+            TimeLineColors[kColorNonUsedEffects]);
   EXPECT_EQ(GuiReadPixel(AudioPanel().GetHandle(), 1, AudioRow(0).bottom - 1), RGB(0xC0, 0xC0, 0xC0));
 }
 
@@ -89,7 +101,8 @@ TEST_F(Painting, AFoldedRowSaysSoloOrMuteInItsButtonColumn) {
   GuiPumpMessages();
   const COLORREF black = RGB(0, 0, 0), grey = RGB(0x80, 0x80, 0x80);
   auto column = [&](int32_t row) {
-    return TRect(Right(AudioPanel()) - kPanelButtonWidth, AudioRow(row).top, Right(AudioPanel()), AudioRow(row).bottom + 1);
+    return TRect(Right(AudioPanel()) - kPanelButtonWidth, AudioRow(row).top, Right(AudioPanel()),
+                 AudioRow(row).bottom + 1);
   };
   auto shown = [&](int32_t row) {
     std::vector<bool> dots;

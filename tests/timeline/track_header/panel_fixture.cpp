@@ -44,7 +44,8 @@ void ReadMenu(HMENU menu, const std::string& prefix, std::vector<std::string>& i
 int Stops(HMENU menu, int end) {
   int n = 0;
   for (int k = 0; k < end; ++k) {
-    n += GetSubMenu(menu, k) != nullptr || !(GetMenuState(menu, static_cast<UINT>(k), MF_BYPOSITION) & MF_SEPARATOR);
+    n += GetSubMenu(menu, k) != nullptr ||
+         !(GetMenuState(menu, static_cast<UINT>(k), MF_BYPOSITION) & MF_SEPARATOR);
   }
   return n;
 }

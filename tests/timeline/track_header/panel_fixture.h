@@ -79,7 +79,8 @@ class RecordingEffectsEngine : public TrackEffectsEngine {
 // The test's message boxes, noting any shown while the mixing lock is held.
 class LockWatchingBoxes : public MessageBoxPresenter {
  public:
-  LockWatchingBoxes(MessageBoxPresenter& next, const RecordingEffectsEngine& engine) : next_(next), engine_(engine) {
+  LockWatchingBoxes(MessageBoxPresenter& next, const RecordingEffectsEngine& engine)
+      : next_(next), engine_(engine) {
     before_ = SetMessageBoxPresenter(this);
   }
   ~LockWatchingBoxes() override { SetMessageBoxPresenter(before_); }

@@ -108,9 +108,15 @@ TEST_F(SoloMute, TheMixersRequestsAreAnsweredForRowsOfThePanelOnly) {
     bool changes;
   };
   const Case cases[] = {
-      {kPanelRequestSolo, 1, 1, true},   {kPanelRequestMute, 1, 1, true},      {kPanelRequestEffectUse, 1, 1, true},
-      {kPanelRequestSolo, 4, 1, false},  {kPanelRequestMute, -1, 1, false},    {kPanelRequestEffectUse, 9, 1, false},
-      {kPanelRequestEffects, -2, 1, false}, {3, 1, 0, false},                  {0, 1, 0, false},
+      {kPanelRequestSolo, 1, 1, true},
+      {kPanelRequestMute, 1, 1, true},
+      {kPanelRequestEffectUse, 1, 1, true},
+      {kPanelRequestSolo, 4, 1, false},
+      {kPanelRequestMute, -1, 1, false},
+      {kPanelRequestEffectUse, 9, 1, false},
+      {kPanelRequestEffects, -2, 1, false},
+      {3, 1, 0, false},
+      {0, 1, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.request << " row " << c.row);

@@ -55,7 +55,8 @@ void WindowInputTest::Press(int vk, bool ctrl, bool shift) {
   MSG msg;
   while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
     bool taken = false;
-    for (HWND h = msg.hwnd; h && !taken; h = (GetWindowLong(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
+    for (HWND h = msg.hwnd; h && !taken;
+         h = (GetWindowLong(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
       if (TWindow* t = TWindow::GetWindowPtr(h)) taken = t->PreProcessMsg(msg);
     }
     if (taken) continue;

@@ -88,9 +88,9 @@ TEST_F(Keys, PlusAndMinusZoomOnTheMainKeysAndTheKeypad) {
     int32_t scale;
   };
   const Case cases[] = {
-      {VK_ADD, false, false, 500},       {VK_SUBTRACT, false, false, 1000}, {VK_ADD, true, false, 500},
-      {VK_SUBTRACT, true, false, 1000},  {VK_OEM_PLUS, false, true, 500},   {VK_OEM_MINUS, false, false, 1000},
-      {VK_OEM_PLUS, true, true, 500},    {VK_OEM_MINUS, true, false, 1000},
+      {VK_ADD, false, false, 500},      {VK_SUBTRACT, false, false, 1000}, {VK_ADD, true, false, 500},
+      {VK_SUBTRACT, true, false, 1000}, {VK_OEM_PLUS, false, true, 500},   {VK_OEM_MINUS, false, false, 1000},
+      {VK_OEM_PLUS, true, true, 500},   {VK_OEM_MINUS, true, false, 1000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.vk << (c.ctrl ? " ctrl" : ""));

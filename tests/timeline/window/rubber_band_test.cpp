@@ -142,7 +142,8 @@ TEST_F(RubberBand, OneClipIsRedrawnAtEachIdleCallAndNoneWhilePlaying) {
   EXPECT_TRUE(w.DrawPendingClip());
   EXPECT_TRUE(w.DrawPendingClip());
   EXPECT_FALSE(w.DrawPendingClip());
-  EXPECT_EQ(w.redraws, (std::vector<InputTimeLine::Redraw>{{kLineVideo, a}, {kLineAudio, b}, {kLineMidi, b}}));
+  EXPECT_EQ(w.redraws,
+            (std::vector<InputTimeLine::Redraw>{{kLineVideo, a}, {kLineAudio, b}, {kLineMidi, b}}));
 }
 
 TEST_F(RubberBand, TheTimeLineIsBusyWhilePlayingOrWhileOneOfItsWindowsHoldsTheMouse) {

@@ -73,7 +73,8 @@ TEST_F(Scrolling, TheAudioLinesScrollByWholeLinesOfTheirOwnHeights) {
   EXPECT_EQ(w.VertScrollBar()->GetPosition(), 1);
   Press(VK_UP, true);
   EXPECT_EQ(a.firstShown, 0);
-  w.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), reinterpret_cast<LPARAM>(w.VertScrollBar()->GetHandle()));
+  w.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0),
+                reinterpret_cast<LPARAM>(w.VertScrollBar()->GetHandle()));
   int lo = 0, hi = 0;
   w.VertScrollBar()->GetRange(lo, hi);
   EXPECT_EQ(a.firstShown, hi);
@@ -105,7 +106,8 @@ TEST_F(Scrolling, ChoosingAnEntryOfTheZoomListZoomsToIt) {
   const int other = current > 0 ? current - 1 : current + 1;
   list.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(other));
   const int32_t chosen = list.GetScale();
-  w.SendMessage(WM_COMMAND, MAKEWPARAM(kScaleListId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list.GetHandle()));
+  w.SendMessage(WM_COMMAND, MAKEWPARAM(kScaleListId, CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list.GetHandle()));
   EXPECT_EQ(e.scale, chosen);
 }
 

@@ -85,7 +85,8 @@ TEST_F(SmallHandlers, TheHeightCommandsSetEveryAudioLine) {
     int id;
     int32_t height;
   };
-  for (const Case& c : {Case{kCmAudioHeightHalf, 24}, Case{kCmAudioHeightDouble, 96}, Case{kCmAudioHeightNormal, 48}}) {
+  for (const Case& c :
+       {Case{kCmAudioHeightHalf, 24}, Case{kCmAudioHeightDouble, 96}, Case{kCmAudioHeightNormal, 48}}) {
     w.SendMessage(WM_COMMAND, static_cast<WPARAM>(c.id));
     for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(Engine().audioPanel[i].height, c.height) << c.id;
   }
@@ -93,7 +94,8 @@ TEST_F(SmallHandlers, TheHeightCommandsSetEveryAudioLine) {
 
 TEST_F(SmallHandlers, TheExportCommandsAskForTheirKinds) {
   InputTimeLine& w = OpenInput();
-  for (int id : {kCmExportAvi, kCmExportMpeg, kCmExportWave}) w.SendMessage(WM_COMMAND, static_cast<WPARAM>(id));
+  for (int id : {kCmExportAvi, kCmExportMpeg, kCmExportWave})
+    w.SendMessage(WM_COMMAND, static_cast<WPARAM>(id));
   EXPECT_EQ(w.exports, (std::vector<std::string>{"avi 0", "avi 1", "audio 0"}));
 }
 
@@ -118,18 +120,27 @@ TEST_F(SmallHandlers, TheEnablersOfOtherCommandsFollowTheirRules) {
     bool enabled;
   };
   const Case cases[] = {
-      {kCmStop, kStopped, false},           {kCmStop, kPlaying, true},
-      {kCmMasterVolume, kStopped, true},    {kCmMasterVolume, kPlaying, false},
+      {kCmStop, kStopped, false},
+      {kCmStop, kPlaying, true},
+      {kCmMasterVolume, kStopped, true},
+      {kCmMasterVolume, kPlaying, false},
       {kCmMasterVolume, kPlayingRealtime, true},
-      {kCmVtrSetup, kPlaying, false},       {kCmIncludeAllClips, kStopped, true},
+      {kCmVtrSetup, kPlaying, false},
+      {kCmIncludeAllClips, kStopped, true},
       {kCmConfigureTools, kPlaying, false},
-      {kCmZoomInRange, kStopped, false},    {kCmZoomInRange, kRangeEmpty, true},
-      {kCmRangeCopy, kRangeWithClips, true}, {kCmRangeCopyAll, kRangeEmpty, false},
-      {kCmRangeCut, kStopped, false},       {kCmRangeCutAll, kRangeMutedClips, true},
-      {kCmRangeClear, kRangeWithClips, true}, {kCmRangeClearAll, kRangeWithClips, true},
-      {kCmRangeCopyActive, kRangeWithClips, true}, {kCmRangeCutActive, kRangeMutedClips, false},
+      {kCmZoomInRange, kStopped, false},
+      {kCmZoomInRange, kRangeEmpty, true},
+      {kCmRangeCopy, kRangeWithClips, true},
+      {kCmRangeCopyAll, kRangeEmpty, false},
+      {kCmRangeCut, kStopped, false},
+      {kCmRangeCutAll, kRangeMutedClips, true},
+      {kCmRangeClear, kRangeWithClips, true},
+      {kCmRangeClearAll, kRangeWithClips, true},
+      {kCmRangeCopyActive, kRangeWithClips, true},
+      {kCmRangeCutActive, kRangeMutedClips, false},
       {kCmRangeClearActive, kRangeEmpty, false},
-      {kCmRangeUnused, kRangeWithClips, false}, {kCmRangeUnusedToo, kRangeWithClips, false},
+      {kCmRangeUnused, kRangeWithClips, false},
+      {kCmRangeUnusedToo, kRangeWithClips, false},
   };
   for (const Case& c : cases) {
     prepare(c.setup);
