@@ -42,6 +42,9 @@ inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 inline constexpr int kVideoParametersDiffer = 74;  // "File '%s' video parameters\ndiffer from those of th..."
 inline constexpr int kCamcorderVideo = 75;         // "Video recorded by MS Camcorder can not be edited!\nD..."
 inline constexpr int kTargetForConversion = 76;    // "Target File name for conversion"
+// The question before an audio file is converted.
+inline constexpr int kConvertSoundParameters =
+    73;  // "File '%s' sound parameters\ndiffer from those of the cu..."
 
 // What a clip holds, in its status text.
 inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"
@@ -92,6 +95,9 @@ inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
 inline constexpr int kConvertAudio = 151;       // "Convert Audio"
 inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
+
+// The question before a compressed audio file is decompressed.
+inline constexpr int kDecompressAudio = 154;  // "The program does not work with compressed audio!\nDo..."
 
 // Key-frame alignment of a clip's start.
 inline constexpr int kAlignToKeyFrame = 175;         // "Align start of video clip to next key frame"
@@ -182,7 +188,13 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
+// The notice after playback (the same text as 130, for the status bar).
+inline constexpr int kFramesDroppedNotice = 259;  // "%d frames were dropped!"
+
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
+
+// The external tools.
+inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"

@@ -8,6 +8,8 @@ void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
+void RegisterValueDialogs();          // value_dialogs.cpp
+void RegisterSetupDialogs();          // setup_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -18,5 +20,7 @@ void RegisterProgramResources() {
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
     RegisterTimeLineInputHints();
+    RegisterValueDialogs();
+    RegisterSetupDialogs();
   });
 }

@@ -1,5 +1,7 @@
 #include "timeline/window/timeline_dialogs.h"
 
+#include "ui/value_dialogs.h"
+
 namespace {
 
 TimeLineDialogs g_none;
@@ -15,8 +17,9 @@ bool TimeLineDialogs::EditLineEffects(HWND, EffectList*, int32_t) {
   return false;
 }
 
-bool TimeLineDialogs::AskProjectSize(HWND, ProjectSizeRequest&) {
-  return false;
+bool TimeLineDialogs::AskProjectSize(HWND parent, ProjectSizeRequest& v) {
+  return RunSelViewDialog(parent, &v.audioLines, &v.length, v.latestEnd, &v.viewStart, &v.viewEnd, &v.rangeStart,
+                          &v.rangeEnd);
 }
 
 TimeLineDialogs* SetTimeLineDialogs(TimeLineDialogs* dialogs) {

@@ -1,7 +1,8 @@
 // The modal dialogs the time-line's header panels and its "Set Size" button
-// run: the effect-list editor of a line and the project limits. The
-// program installs the real dialogs; until then every question counts as
-// cancelled. Tests script the answers.
+// run: the effect-list editor of a line and the project limits. "Set Size"
+// is the program's own dialog; the effect-list editor is installed by the
+// program once it exists, and until then counts as cancelled. Tests script
+// the answers.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ class TimeLineDialogs {
   virtual bool ActivateLineEffects(int32_t row);
   // Runs the effect-list editor over list for audio line row; true on OK.
   virtual bool EditLineEffects(HWND parent, EffectList* list, int32_t row);
-  // "Set Size": true on OK with the values chosen.
+  // "Set Size" (SelViewDialog): true on OK with the values chosen.
   virtual bool AskProjectSize(HWND parent, ProjectSizeRequest& values);
 };
 

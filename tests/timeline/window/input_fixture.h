@@ -57,13 +57,16 @@ class ScriptedSize : public TimeLineDialogs {
  public:
   ScriptedSize() { before_ = SetTimeLineDialogs(this); }
   ~ScriptedSize() override { SetTimeLineDialogs(before_); }
-  bool AskProjectSize(HWND, ProjectSizeRequest& values) override {
+  bool AskProjectSize(HWND parent, ProjectSizeRequest& values) override {
     asked.push_back(values);
+    if (realDialog) return TimeLineDialogs::AskProjectSize(parent, values);
     if (!answer) return false;
     values = *answer;
     return true;
   }
   std::unique_ptr<ProjectSizeRequest> answer;
+  // The program's own dialog, driven through its controls.
+  bool realDialog = false;
   std::vector<ProjectSizeRequest> asked;
 
  private:

@@ -1,7 +1,9 @@
 // The scroll bars, their keys, the zoom list and "Set Size".
 #include "input_fixture.h"
 #include "model/film.h"
+#include "resources/value_dialog_ids.h"
 #include "timeline/header/scale_list.h"
+#include "ui/dialog_script.h"
 
 namespace timelinetest {
 namespace {
@@ -151,6 +153,27 @@ TEST_F(Scrolling, SetSizeTakesAnUndoStepOnlyWhenTheLengthOrTheLinesChange) {
   size_.answer.reset();
   w.SetSizeButton()->SendMessage(BM_CLICK);
   GuiPumpMessages();
+  EXPECT_EQ(e.length, 90000);
+  EXPECT_EQ(Snapshots(), 1);
+}
+
+TEST_F(Scrolling, SetSizeShowsTheProgramsDialog) {
+  using namespace dialogtest;
+  InputTimeLine& w = OpenInput();
+  TimeLineEngine& e = Engine();
+  e.SetLength(60000);
+  e.SetMarkRange(2000, 3000);
+  size_.realDialog = true;
+  std::string shownRange;
+  ModalScript script({[&](HWND d) {
+    shownRange = ItemText(d, kMarkSize);
+    TypeTime(d, kProjectSize, "90000");
+    Key(d, VK_TAB);
+    Click(d, IDOK);
+  }});
+  w.SetSizeButton()->SendMessage(BM_CLICK);
+  GuiPumpMessages();
+  EXPECT_EQ(shownRange, "00:00:01:000ms");
   EXPECT_EQ(e.length, 90000);
   EXPECT_EQ(Snapshots(), 1);
 }
