@@ -377,12 +377,9 @@ void TEBitmapInit::LoadStockBitmaps(HINSTANCE) {
   }
 }
 
-TEBitmap* TEBitmapInit::Stock(int resourceId) {
-  for (int i = 0; i < kStockResourceSlots; ++i) {
-    if (kStockIds[i] != resourceId) continue;
-    if (StockBitmaps[i] == nullptr) LoadStockBitmaps(nullptr);
-    return StockBitmaps[i];
-  }
+TEBitmap* TEBitmapInit::StockBitmap(int resourceId) {
+  for (int i = 0; i < kStockResourceSlots; ++i)
+    if (kStockIds[i] == resourceId) return StockBitmaps[i];
   return nullptr;
 }
 

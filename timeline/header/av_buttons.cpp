@@ -180,7 +180,7 @@ void TAVButtons::PaintRow(TDC& dc, int32_t row, const TRect& names, const TRect&
   }
 
   const KindIcons icons = IconsOf(kind_);
-  if (TEBitmap* icon = TEBitmapInit::Stock(active ? icons.active : icons.inactive)) {
+  if (TEBitmap* icon = TEBitmapInit::StockBitmap(active ? icons.active : icons.inactive)) {
     icon->Draw(dc, names.left + (names.Width() - kIconWidth) / 2,
                names.top + (names.Height() - kIconHeight) / 2);
   }
@@ -207,10 +207,10 @@ void TAVButtons::PaintRow(TDC& dc, int32_t row, const TRect& names, const TRect&
     dc.FillRect(buttons, face);
   } else {
     dc.FillRect(buttons, face);
-    if (TEBitmap* solo = TEBitmapInit::Stock(ButtonBitmap(r.zoom, false, r.solo != 0))) {
+    if (TEBitmap* solo = TEBitmapInit::StockBitmap(ButtonBitmap(r.zoom, false, r.solo != 0))) {
       solo->Draw(dc, buttons.left, buttons.top);
     }
-    if (TEBitmap* mute = TEBitmapInit::Stock(ButtonBitmap(r.zoom, true, r.mute != 0))) {
+    if (TEBitmap* mute = TEBitmapInit::StockBitmap(ButtonBitmap(r.zoom, true, r.mute != 0))) {
       mute->Draw(dc, buttons.left, buttons.top + r.height / 2);
     }
   }
