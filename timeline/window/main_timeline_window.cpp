@@ -37,6 +37,7 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
   static constexpr Table kTables[] = {
       &CoreEntries,        &LayoutEntries, &FontEntries,     &InputEntries,    &TransportEntries,
       &ViewCommandEntries, &ToolEntries,   &ClipEditEntries, &AddMediaEntries, &ProjectEntries,
+      &RangeEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
