@@ -160,7 +160,8 @@ bool MainTimeLineWindow::RemoveRange(int32_t start, int32_t end, const RangeLine
       const int32_t from = after - gap, to = f->end - gap;
       for (const Film* g = FilmList.First(); g && g->start < to; g = g->next) {
         if (g->end > from && !lines->TakesPart(*g) && edit::ShareLine(*f, *g)) {
-          ShowMessage(owner, GetString(ui_string::kCutClips), MB_ICONSTOP, GetString(ui_string::kCannotShiftClips));
+          ShowMessage(owner, GetString(ui_string::kCutClips), MB_ICONSTOP,
+                      GetString(ui_string::kCannotShiftClips));
           return false;
         }
       }
@@ -198,8 +199,8 @@ bool MainTimeLineWindow::RemoveRangeAllLines(int32_t& start, int32_t& end) {
   return TakeRange(start, end, nullptr, false);
 }
 
-bool MainTimeLineWindow::RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2], bool& midiLine,
-                                                bool audioLines[4]) {
+bool MainTimeLineWindow::RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2],
+                                                bool& midiLine, bool audioLines[4]) {
   RangeLines lines;
   if (!TakeRange(start, end, &lines, false)) return false;
   std::copy(lines.video, lines.video + 2, videoRows);

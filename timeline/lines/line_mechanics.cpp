@@ -637,7 +637,8 @@ HMENU MakeSpaceMenu(MainTimeLineWindow& timeline) {
   return menu;
 }
 
-HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText, const char* editorPath) {
+HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText,
+                       const char* editorPath) {
   HMENU edit = CreatePopupMenu();
   const bool pasteable = timeline.CanPaste();
   AppendMenuItem(edit, kCmDeleteClip, ui_string::kDeleteClipItem);

@@ -243,6 +243,7 @@ void AppendSeparator(HMENU menu);
 HMENU MakeSpaceMenu(MainTimeLineWindow& timeline);
 // The "Edit" submenu of a clip: its clipboard commands, its external
 // editor (greyed without a path) and its properties.
-HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText, const char* editorPath);
+HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText,
+                       const char* editorPath);
 // "Add mark", or over a mark the "Mark" submenu.
 void AppendMarkItems(HMENU menu, bool onMark);

@@ -69,8 +69,8 @@ void TMidiLine::Paint(TDC& dc, bool, TRect& rect) {
 void TMidiLine::DrawClip(TDC& dc, const TRect& clip, Film& film, const TRect& paint, int32_t mode) {
   TimeLineEngine& e = timeline_.Engine();
   const int32_t zoom = Row().zoom;
-  const TRect inner(std::max<int>(clip.left + 1, paint.left), clip.top, std::min<int>(clip.right - 1, paint.right),
-                    clip.bottom);
+  const TRect inner(std::max<int>(clip.left + 1, paint.left), clip.top,
+                    std::min<int>(clip.right - 1, paint.right), clip.bottom);
   if (!inner.IsEmpty()) dc.FillRect(inner, ClipBrush(timeline_, film));
   if (zoom >= 3) {
     film.midiState = 0;
@@ -131,11 +131,12 @@ void TMidiLine::DrawGrid(TDC& dc, const TRect& clip, const TRect& inner, Film& f
       dc.LineTo(static_cast<int>(x), bottom);
     };
     if (zoom < 2) {
-      const std::string label = FormatText("%d/%d,%d[%d]", int32_t{entry.numerator}, int32_t{entry.denominator},
-                                           static_cast<int32_t>(MulDivRound(60000000, 1, entry.tempo)),
-                                           static_cast<int32_t>(MulDivRound(60000000, 1, atSpeed)));
-      const TRect text(static_cast<int>(std::max<int64_t>(std::max<int64_t>(xs, clip.left), boxLeft)), clip.top,
-                       static_cast<int>(boxRight), bottom - kLabelAbove);
+      const std::string label =
+          FormatText("%d/%d,%d[%d]", int32_t{entry.numerator}, int32_t{entry.denominator},
+                     static_cast<int32_t>(MulDivRound(60000000, 1, entry.tempo)),
+                     static_cast<int32_t>(MulDivRound(60000000, 1, atSpeed)));
+      const TRect text(static_cast<int>(std::max<int64_t>(std::max<int64_t>(xs, clip.left), boxLeft)),
+                       clip.top, static_cast<int>(boxRight), bottom - kLabelAbove);
       dc.DrawText(label.c_str(), -1, text, DT_SINGLELINE | DT_BOTTOM | DT_LEFT | DT_NOPREFIX);
       tick(xs, kEntryLine);
     } else {
@@ -173,7 +174,8 @@ void TMidiLine::DrawGrid(TDC& dc, const TRect& clip, const TRect& inner, Film& f
 bool TMidiLine::DrawPendingClip(Film* film) {
   if (film == nullptr) return true;
   TimeLineEngine& e = timeline_.Engine();
-  const bool visible = film->midi != nullptr && film->end > e.PixelToPos(0) && film->start < e.PixelToPos(e.width);
+  const bool visible =
+      film->midi != nullptr && film->end > e.PixelToPos(0) && film->start < e.PixelToPos(e.width);
   if (!visible || !IsWindow()) {
     film->midiState = 0;
     return true;

@@ -26,8 +26,9 @@ int32_t ToInt32(int64_t v) {
 int32_t SpeedOfBpm(uint32_t q, int32_t bpm) {
   if (bpm <= 0) return 0;
   const uint32_t quarter = MulDivRound(q, static_cast<DWORD>(bpm), 1000);
-  return quarter == 0 ? 0 : static_cast<int32_t>(std::min<uint32_t>(MulDivRound(kUsPerMinute, 1000, quarter),
-                                                                     INT32_MAX));
+  return quarter == 0
+             ? 0
+             : static_cast<int32_t>(std::min<uint32_t>(MulDivRound(kUsPerMinute, 1, quarter), INT32_MAX));
 }
 
 // A source time at speed from, the same music at speed to.
@@ -112,8 +113,8 @@ void TMidiLine::ShowMenu(const TPoint& p) {
     menu = MakeSpaceMenu(timeline_);
   } else {
     menu = CreatePopupMenu();
-    HMENU edit =
-        MakeClipEditMenu(timeline_, kCmMidiEditor, ui_string::kMidiEditorItem, timeline_.Settings().midiEditor);
+    HMENU edit = MakeClipEditMenu(timeline_, kCmMidiEditor, ui_string::kMidiEditorItem,
+                                  timeline_.Settings().midiEditor);
     AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), GetString(ui_string::kEditItem));
     AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
     AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
@@ -263,8 +264,7 @@ void TMidiLine::CmTempo() {
     const int64_t gap = int64_t{next->start} - film->start;
     int64_t need = ((int64_t{film->end} - film->start) * bpm + gap / 2) / gap;
     const int32_t needSpeed = SpeedOfBpm(q, ToInt32(need));
-    if (needSpeed > 0 &&
-        Rescale(film->out, speed, needSpeed) - Rescale(film->in, speed, needSpeed) > gap) {
+    if (needSpeed > 0 && Rescale(film->out, speed, needSpeed) - Rescale(film->in, speed, needSpeed) > gap) {
       ++need;
     }
     lo = std::max(lo, ToInt32(need));
@@ -300,8 +300,8 @@ void TMidiLine::CmClipVolume() {
   const TRect column(e.PosToPixel(film->start) - 1, client.top, e.PosToPixel(film->end) + 1, client.bottom);
   e.MarkUndo(kUndoEdit);
   int32_t second = film->volume;
-  CurrentLineDialogs().EditLevel(HWindow, GetString(ui_string::kClipCaption), column, menuPoint_.x, menuPoint_.y,
-                                 &film->volume, &second);
+  CurrentLineDialogs().EditLevel(HWindow, GetString(ui_string::kClipCaption), column, menuPoint_.x,
+                                 menuPoint_.y, &film->volume, &second);
   Invalidate(false);
   e.SetModified(true);
 }

@@ -133,7 +133,8 @@ void TMidiLine::EndDrag(const TPoint& p) {
     case kZoneTrimStart:
     case kZoneTrimEnd:
       // Only a clip's picture has edges to make again.
-      if (film != nullptr && film->video != nullptr) FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
+      if (film != nullptr && film->video != nullptr)
+        FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
       break;
     case kZoneMoveClips:
     case kZoneMoveToCollection: {

@@ -70,8 +70,8 @@ void TVFXLine::Paint(TDC& dc, bool, TRect& rect) {
 
 void TVFXLine::DrawTransition(TDC& dc, const TRect& box, const VFXEntry& t, const TRect& paint) {
   TimeLineEngine& e = timeline_.Engine();
-  const TRect inner(std::max<int>(box.left + 1, paint.left), box.top, std::min<int>(box.right - 1, paint.right),
-                    box.bottom);
+  const TRect inner(std::max<int>(box.left + 1, paint.left), box.top,
+                    std::min<int>(box.right - 1, paint.right), box.bottom);
   if (!inner.IsEmpty()) dc.FillRect(inner, timeline_.Brush(kColorNonSelectedClip));
   // From clip A's row towards clip B's: row 1 lies below row 0.
   const int xs = HoldX(e.PosToPixelUnclamped(t.start), e.width);

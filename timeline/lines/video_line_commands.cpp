@@ -99,8 +99,8 @@ void TVideoLine::ShowMenu(const TPoint& p) {
     menu = MakeSpaceMenu(timeline_);
   } else {
     menu = CreatePopupMenu();
-    HMENU edit =
-        MakeClipEditMenu(timeline_, kCmVideoEditor, ui_string::kVideoEditorItem, timeline_.Settings().videoEditor);
+    HMENU edit = MakeClipEditMenu(timeline_, kCmVideoEditor, ui_string::kVideoEditorItem,
+                                  timeline_.Settings().videoEditor);
     AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), GetString(ui_string::kEditItem));
     AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
     AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
@@ -112,8 +112,10 @@ void TVideoLine::ShowMenu(const TPoint& p) {
     } else {
       AppendMenu(menu, MF_STRING | MF_GRAYED, 0, GetString(ui_string::kInIsNotKeyFrameItem));
     }
-    AppendMenuItem(menu, kCmInToNextKeyFrame, ui_string::kInToNextKeyFrameItem, NextKeyFrameOffset(film) != 0);
-    AppendMenuItem(menu, kCmInToPrevKeyFrame, ui_string::kInToPrevKeyFrameItem, PrevKeyFrameOffset(film) != 0);
+    AppendMenuItem(menu, kCmInToNextKeyFrame, ui_string::kInToNextKeyFrameItem,
+                   NextKeyFrameOffset(film) != 0);
+    AppendMenuItem(menu, kCmInToPrevKeyFrame, ui_string::kInToPrevKeyFrameItem,
+                   PrevKeyFrameOffset(film) != 0);
   }
   TPoint screen = p;
   ClientToScreen(screen);

@@ -55,8 +55,8 @@ class MidiPainting : public OtherLinesTest {
   // The pixels of rect as they show text in the clip font and colour,
   // bottom-aligned, over back: drawn the same way in a window of its own.
   std::vector<COLORREF> Reference(const std::string& text, const TRect& rect, COLORREF color, COLORREF back) {
-    HWND w = CreateWindowEx(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, rect.right + 8, rect.bottom + 8, nullptr,
-                            nullptr, nullptr, nullptr);
+    HWND w = CreateWindowEx(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, rect.right + 8, rect.bottom + 8,
+                            nullptr, nullptr, nullptr, nullptr);
     HDC dc = GetDC(w);
     HBRUSH brush = CreateSolidBrush(back);
     RECT all{0, 0, rect.right + 8, rect.bottom + 8};
@@ -135,7 +135,8 @@ TEST_F(MidiPainting, EachEntryIsLabelledWithItsMeterAndTempoAsWrittenAndAtTheCli
   // The second entry's label starts at its line, which is drawn over it.
   const TRect second(200, b - 25, 380, b - 5);
   std::vector<COLORREF> shown = Shown(second), expected = Reference("3/4,60[60]", second, name, clip);
-  for (int row = 0; row < second.Height(); ++row) shown[row * second.Width()] = expected[row * second.Width()];
+  for (int row = 0; row < second.Height(); ++row)
+    shown[row * second.Width()] = expected[row * second.Width()];
   EXPECT_EQ(shown, expected);
 
   f->tempo = 2000;
@@ -172,7 +173,8 @@ TEST_F(MidiPainting, ZoomStepTwoDrawsShortEntryLinesWithoutLabelsAndStepThreeNoG
     EXPECT_EQ(named, 0);
     int nameAtStart = 0;
     for (int x = 0; x < 40; ++x) {
-      for (int y = 0; y < b; ++y) nameAtStart += PixelOf(Midi(), x, y) == TimeLineColors[kColorNonSelectedName];
+      for (int y = 0; y < b; ++y)
+        nameAtStart += PixelOf(Midi(), x, y) == TimeLineColors[kColorNonSelectedName];
     }
     EXPECT_EQ(nameAtStart > 0, c.names);
     Close();

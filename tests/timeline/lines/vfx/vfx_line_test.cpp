@@ -26,7 +26,8 @@ class VfxLine : public OtherLinesTest {
   std::vector<bool> NamePixels(int x0, int x1) {
     std::vector<bool> lit;
     for (int x = x0; x < x1; ++x) {
-      for (int y = 0; y < Height(); ++y) lit.push_back(PixelOf(Vfx(), x, y) == TimeLineColors[kColorNonSelectedName]);
+      for (int y = 0; y < Height(); ++y)
+        lit.push_back(PixelOf(Vfx(), x, y) == TimeLineColors[kColorNonSelectedName]);
     }
     return lit;
   }
@@ -117,9 +118,9 @@ TEST_F(VfxLine, AGapNarrowerThanTwoPixelsShowsAsASmallHole) {
     int x;
     COLORREF color;
   } cases[] = {
-      {0, 50, kBlack},                       // the next box's border
-      {40, 50, RGB(255, 255, 255)},          // one pixel: the small-hole colour
-      {400, 55, RGB(250, 230, 200)},         // ten pixels: the line's colour
+      {0, 50, kBlack},                // the next box's border
+      {40, 50, RGB(255, 255, 255)},   // one pixel: the small-hole colour
+      {400, 55, RGB(250, 230, 200)},  // ten pixels: the line's colour
   };
   OpenLines();
   Colors();
@@ -136,7 +137,7 @@ TEST_F(VfxLine, AGapNarrowerThanTwoPixelsShowsAsASmallHole) {
 
 TEST_F(VfxLine, ThePointerOverATransitionTellsItsKindAndClips) {
   OpenLines();
-  VideoClip(0, 0, 2000, "a");   // stamp 1
+  VideoClip(0, 0, 2000, "a");     // stamp 1
   VideoClip(1, 1000, 3000, "b");  // stamp 2
   Redraw();
   MoveOn(Vfx(), 40, 20);
