@@ -21,6 +21,8 @@
 #include "timeline/lines/midi_line.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "ui/level_popups.h"
+#include "ui/value_dialogs.h"
 
 namespace {
 
@@ -583,12 +585,13 @@ bool LineDialogs::EditTime(HWND, const char*, int32_t&, int32_t, int32_t) {
   return false;
 }
 
-bool LineDialogs::EditLevel(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
-  return false;
+bool LineDialogs::EditLevel(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* gain,
+                            int32_t* gain2) {
+  return RunSetLevelDialog(owner, caption, rect, x, y, gain, gain2);
 }
 
-bool LineDialogs::EditTempo(HWND, int32_t&, int32_t, int32_t, int32_t) {
-  return false;
+bool LineDialogs::EditTempo(HWND owner, int32_t& bpm, int32_t standard, int32_t lo, int32_t hi) {
+  return RunSetTempoDialog(owner, &bpm, standard, lo, hi);
 }
 
 bool LineDialogs::SelectTransition(HWND, int32_t&, uint32_t&) {

@@ -204,8 +204,8 @@ void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t
 
 // The dialogs the lines' commands ask with: the "Edit Name" and "Edit
 // Time" dialogs of the marks, the level popup, the tempo dialog and the
-// transition choice. Until the program's exist a question counts as
-// cancelled. Tests install their own.
+// transition choice. Where the program's dialog does not exist yet a
+// question counts as cancelled. Tests install their own.
 class LineDialogs {
  public:
   virtual ~LineDialogs() = default;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "timeline/lines/drop_target.h"
 #include "timeline/lines/hit_zone.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/window/child_window.h"
@@ -29,7 +30,7 @@ struct TrackRecord;
 constexpr int32_t kMidiDrawFast = 1;
 constexpr int32_t kMidiDrawFull = 2;
 
-class TMidiLine : public TimeLineChild {
+class TMidiLine : public TimeLineChild, public LineDropTarget {
  public:
   TMidiLine(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
@@ -58,8 +59,11 @@ class TMidiLine : public TimeLineChild {
   // Where a clip dragged from the collection would land, as on the video
   // rows: time and screen become the start and its place, cursorId the
   // cursor to show when adjust is on. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust, int& cursorId);
+  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                        int& cursorId) override;
   void DrawDropFeedback(int32_t start, int32_t end);
+  bool HasDropTarget() const override { return drop_.shown; }
+  int32_t DropTargetLine() const override { return 0; }
 
   // ---- The popup menu's commands (midi_line_commands.cpp).
   // The clip's speed, through the tempo dialog (clips of MIDI alone).
