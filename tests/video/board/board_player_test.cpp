@@ -235,5 +235,39 @@ TEST_F(BoardPlayback, AReadThatFailsEndsThePlayAsFailed) {
   Sub()->Finish(true);
 }
 
+TEST_F(BoardPlayback, TheBoardsOwnFormatsPlayOnTheBoardWhenItIsChosen) {
+  struct {
+    FOURCC compression;
+    int32_t drawType;
+    bool board;
+  } cases[] = {{mmioFOURCC('V', 'L', 'M', 'D'), 1, true},
+               {mmioFOURCC('V', 'L', 'M', 'T'), 2, true},
+               {mmioFOURCC('V', 'L', 'M', 'D'), 3, false},
+               {mmioFOURCC('V', 'L', 'M', 'T'), 4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.drawType);
+    VideoPlayer::defaultDrawType = c.drawType;
+    video_test::Format format = BoardFormat(64, 32);
+    format.bi()->biCompression = c.compression;
+    SubPlayerInfo info{kVideoKindAvi, format.bi(), format.Size()};
+    std::unique_ptr<SubVideoPlayer> player(CreateSubPlayer(info, Notify()));
+    EXPECT_EQ(dynamic_cast<VelmoraAviPlayer*>(player.get()) != nullptr, c.board);
+    if (player) EXPECT_EQ(player->GetState(), kSubReady);
+  }
+  VideoPlayer::defaultDrawType = 1;
+}
+
+TEST_F(BoardPlayback, TheBoardPlayerIsKnownToTheMessengerAndLeavesAHandedOverBoardClosed) {
+  FakePeer peer(library_.get());
+  peer.handedOver = true;
+  UseFile("any.avi", 3);
+  ASSERT_NE(Board(), nullptr);
+  EXPECT_EQ(peer.player, Sub());
+  EXPECT_FALSE(Board()->DeviceOpen());
+  EXPECT_FALSE(library_->Registered(7));
+  RestartPlayer();
+  EXPECT_EQ(peer.player, nullptr);
+}
+
 }  // namespace
 }  // namespace boardtest
