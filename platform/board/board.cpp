@@ -60,7 +60,6 @@ void Board::Reset() {
 Board::Board() : keyMemory_(kKeyMemory, 0) {
   wake_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   for (Gpi& g : gpi_) g.event = CreateEvent(nullptr, FALSE, FALSE, nullptr);
-  processedThrough_ = timeGetTime();
   playout_ = std::thread([this] { PlayoutLoop(); });
 }
 
@@ -375,13 +374,14 @@ void Board::PlayoutLoop() {
   std::unique_lock<std::mutex> hold(lock_);
   while (!quit_) {
     DWORD wait = INFINITE;
+    const uint64_t asked = advances_;
     const DWORD now = timeGetTime();
     while (running_ && static_cast<int32_t>(now - TickTime(nextTick_)) >= 0) {
       Tick();
       ++nextTick_;
     }
     if (running_) wait = TickTime(nextTick_) - now;
-    processedThrough_ = now;
+    served_ = asked;
     caughtUp_.notify_all();
     hold.unlock();
     WaitForSingleObject(wake_, wait);
@@ -570,11 +570,12 @@ void Board::SetClockDriven(bool driven) {
 void Board::AdvanceClock(int milliseconds) {
   if (milliseconds < 0) return;
   ::AdvanceClock(static_cast<DWORD>(milliseconds));
-  const DWORD target = timeGetTime();
-  SetEvent(wake_);
+  // The playout's next pass, which reads the clock after this, has done
+  // what fell due.
   std::unique_lock<std::mutex> hold(lock_);
-  caughtUp_.wait_for(hold, std::chrono::seconds(10),
-                     [&] { return quit_ || static_cast<int32_t>(processedThrough_ - target) >= 0; });
+  const uint64_t asked = ++advances_;
+  SetEvent(wake_);
+  caughtUp_.wait_for(hold, std::chrono::seconds(10), [&] { return quit_ || served_ >= asked; });
 }
 
 void Board::SetDrain(bool drain) {

@@ -163,7 +163,8 @@ class Board {
   // The playout thread and the handshake of the driven clock.
   HANDLE wake_ = nullptr;
   bool quit_ = false;
-  DWORD processedThrough_ = 0;
+  uint64_t advances_ = 0;  // asked for by AdvanceClock
+  uint64_t served_ = 0;    // seen by the playout's last pass
   std::condition_variable caughtUp_;
   std::thread playout_;
 
