@@ -252,7 +252,6 @@ int Board::AddData(int id, int field, int kind, int count) {
   g.complete = true;
   if (drain_) {
     while (!groups_.empty() && groups_.front().complete) {
-      ShowGroup(groups_.front());
       consumed_ += groups_.front().bytes;
       lastShown_ = groups_.front().id;
       counter_ = groups_.front().id;

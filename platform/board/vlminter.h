@@ -233,8 +233,8 @@ void vlmsim_SetForeignResources(int mask);
 // returns when the board has done what falls due meanwhile.
 void vlmsim_SetClockDriven(int driven);
 void vlmsim_AdvanceClock(int milliseconds);
-// Shows every frame as soon as it is complete, whatever its id and the clock
-// (for measuring how fast frames can be given).
+// Takes every frame as soon as it is complete, whatever its id and the
+// clock, without showing it (for measuring how fast frames can be given).
 void vlmsim_SetDrain(int drain);
 // Raises a GPI line (0 to 3).
 void vlmsim_RaiseGPI(int line);
