@@ -252,7 +252,9 @@ TEST_F(BoardPlayback, TheBoardsOwnFormatsPlayOnTheBoardWhenItIsChosen) {
     SubPlayerInfo info{kVideoKindAvi, format.bi(), format.Size()};
     std::unique_ptr<SubVideoPlayer> player(CreateSubPlayer(info, Notify()));
     EXPECT_EQ(dynamic_cast<VelmoraAviPlayer*>(player.get()) != nullptr, c.board);
-    if (player) EXPECT_EQ(player->GetState(), kSubReady);
+    if (player) {
+      EXPECT_EQ(player->GetState(), kSubReady);
+    }
   }
   VideoPlayer::defaultDrawType = 1;
 }

@@ -143,7 +143,9 @@ TEST(BoardTransfer, CodedAlphaKeysAreDecodedIntoTheRingOnlyWithTheAlphaResource)
     EXPECT_EQ(planes[1].field, 1);
     EXPECT_EQ(planes[1].offset, planes[0].offset + plane);
     EXPECT_GE(planes[0].offset, static_cast<int32_t>(frame.size()));
-    if (feeder) EXPECT_EQ(planes[0].offset % 4, 0);
+    if (feeder) {
+      EXPECT_EQ(planes[0].offset % 4, 0);
+    }
     std::vector<BYTE> first(plane, 0x90);
     std::fill_n(first.begin(), 200, BYTE{0x10});
     EXPECT_EQ(ring.At(planes[0].offset, plane), first);
