@@ -36,25 +36,9 @@ uint32_t Rgb(int y, int u, int v) {
 
 }  // namespace
 
-namespace {
-
-std::unique_ptr<Board>& Instance() {
-  static std::unique_ptr<Board> board;
-  return board;
-}
-
-}  // namespace
-
 Board& Board::Get() {
-  std::unique_ptr<Board>& board = Instance();
-  if (!board) board = std::make_unique<Board>();
-  return *board;
-}
-
-void Board::Reset() {
-  Instance().reset();
-  ::SetClockDriven(false);
-  Instance() = std::make_unique<Board>();
+  static Board board;
+  return board;
 }
 
 Board::Board() : keyMemory_(kKeyMemory, 0) {

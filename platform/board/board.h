@@ -21,8 +21,6 @@ namespace vlmsim {
 class Board {
  public:
   static Board& Get();
-  // A board as it comes up, in place of this one; only while nothing uses it.
-  static void Reset();
   Board();
   ~Board();
   Board(const Board&) = delete;

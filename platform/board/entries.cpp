@@ -196,7 +196,6 @@ int vdc_GetGPIEventCnt(int) { return 0; }
 
 // ---- Control ----------------------------------------------------------------
 
-void vlmsim_Reset() { vlmsim::Board::Reset(); }
 void vlmsim_SetOutputSize(int width, int height) { vlmsim::Board::Get().SetOutputSize(width, height); }
 void vlmsim_SetFifoLimit(int bytes) { vlmsim::Board::Get().SetFifoLimit(bytes); }
 void vlmsim_SetVersion(int version) { vlmsim::Board::Get().SetVersion(version); }

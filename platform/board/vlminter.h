@@ -218,9 +218,6 @@ struct VlmSimAnnouncement {
 };
 
 extern "C" {
-// The board as it comes up, its clock real again: a process that keeps the
-// library loaded starts afresh. Only while nothing uses the board.
-void vlmsim_Reset();
 // The output's size (720 x 576 at first).
 void vlmsim_SetOutputSize(int width, int height);
 // Fifos above this many bytes are refused (none at first).

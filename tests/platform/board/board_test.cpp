@@ -17,10 +17,9 @@
 
 namespace {
 
-// The library stays mapped for the whole run (its copy of the platform
-// layer keeps objects for the life of the process); each test resets it.
-void* Library() {
-  static void* handle = dlopen(KOBRIX_BOARD_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+// Each test loads the library afresh, as a program does.
+void*& Library() {
+  static void* handle = nullptr;
   return handle;
 }
 
@@ -32,12 +31,17 @@ constexpr int kField = kWidth * 2 * (kHeight / 2);
 
 class SimulatedBoard : public testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { Load(); }
+  void TearDown() override { Unload(); }
+  void Load() {
+    Library() = dlopen(KOBRIX_BOARD_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(Library(), nullptr) << dlerror();
-    BOARD(vlmsim_Reset)();
     BOARD(vlmsim_SetClockDriven)(1);
   }
-  void TearDown() override { BOARD(vlmsim_Reset)(); }
+  void Unload() {
+    if (Library() != nullptr) dlclose(Library());
+    Library() = nullptr;
+  }
 
   // A fifo of 1 MiB for 64 x 32 frames at 25 per second, paused at 0.
   void Prepare() {
@@ -192,8 +196,8 @@ TEST_F(SimulatedBoard, AGpiWaitEndsOnItsLineItsTimeOutOrACancel) {
   } cases[] = {{"raised", 0, 1}, {"timed out", 1, 0}, {"started", 2, 1}, {"abandoned", 3, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    BOARD(vlmsim_Reset)();
-    BOARD(vlmsim_SetClockDriven)(1);
+    Unload();
+    Load();
     Prepare();
     ASSERT_EQ(BOARD(vdc_SeizeGPI)(2), 1);
     EXPECT_EQ(BOARD(vdc_SeizeGPI)(2), 0);

@@ -1,7 +1,5 @@
 #include "board_fixture.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -12,30 +10,11 @@ namespace boardtest {
 
 // --- The loaded library -------------------------------------------------------------
 
-namespace {
-
-// The board libraries stay mapped for the whole run: the board's own copy of
-// the platform layer keeps a few objects for the life of the process, which
-// unloading would leave behind. Each test starts the board afresh instead.
-class KeepBoardsMapped : public ::testing::Environment {
- public:
-  void SetUp() override {
-    for (const char* path : {KOBRIX_BOARD_LIBRARY, KOBRIX_BOARD_STATUS0, KOBRIX_BOARD_PARTIAL})
-      ASSERT_NE(dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE), nullptr) << dlerror();
-  }
-};
-
-[[maybe_unused]] ::testing::Environment* const kKeepBoardsMapped =
-    ::testing::AddGlobalTestEnvironment(new KeepBoardsMapped);
-
-}  // namespace
-
 BoardLibrary::BoardLibrary(const char* path) : env_("XDG_RUNTIME_DIR", runtime_.path()) {
   SetVelmoraLibraryName(path);
   VelmoraDevice::versionAccepted = false;
   VelmoraDevice::StaticSetUp();
   loaded_ = InitVelmoraAPIClass::IsLoaded();
-  if (loaded_) Entry<decltype(&vlmsim_Reset)>("vlmsim_Reset")();
 }
 
 BoardLibrary::~BoardLibrary() {
