@@ -6,11 +6,9 @@ VelmoraApiTable VelmoraApi;
 HMODULE VelmoraLibraryModule = nullptr;
 bool VelmoraBoardAvailable = false;
 
-const VelmoraEntryInfo kVelmoraEntries[kVelmoraEntryCount] = {
-#define VELMORA_INFO(result, name, count, params) {#name, count},
-    VLMINTER_ENTRIES(VELMORA_INFO)
-#undef VELMORA_INFO
-};
+#define VELMORA_ONE(result, name, count, params) +1
+static_assert(0 VLMINTER_ENTRIES(VELMORA_ONE) == kVelmoraEntryCount, "every entry of the library is bound");
+#undef VELMORA_ONE
 
 namespace {
 

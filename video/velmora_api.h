@@ -42,14 +42,8 @@ struct VelmoraApiTable {
 // The board's entries for the whole program.
 extern VelmoraApiTable VelmoraApi;
 
-// The number of entries and, for each, its name and argument count, in the
-// order of binding.
+// The number of entries.
 constexpr int kVelmoraEntryCount = 161;
-struct VelmoraEntryInfo {
-  const char* name;
-  int arguments;
-};
-extern const VelmoraEntryInfo kVelmoraEntries[kVelmoraEntryCount];
 
 // Loads the library when the program starts and unloads it when it ends.
 class InitVelmoraAPIClass {
