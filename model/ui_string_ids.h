@@ -38,23 +38,48 @@ inline constexpr int kSetSize = 63;         // "Set Size"
 inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
 inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 
+// Adding a media file to the time-line or the collection.
+inline constexpr int kOpenClipFile = 72;           // "Open Clip" (a missing or empty file)
+inline constexpr int kVideoParametersDiffer = 74;  // "File '%s' video parameters\ndiffer from those of th..."
+inline constexpr int kCamcorderVideo = 75;         // "Video recorded by MS Camcorder can not be edited!\nD..."
+inline constexpr int kTargetForConversion = 76;    // "Target File name for conversion"
+// The question before an audio file is converted.
+inline constexpr int kConvertSoundParameters =
+    73;  // "File '%s' sound parameters\ndiffer from those of the cu..."
+
 // What a clip holds, in its status text.
 inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"
 inline constexpr int kKindVideo = 79;          // "VIDEO"
 inline constexpr int kKindAudio = 80;          // "AUDIO"
 inline constexpr int kKindMidi = 81;           // "MIDI"
 
-inline constexpr int kProject = 91;               // "Project"
+// Adding and dropping clips.
+inline constexpr int kInappropriateParameters = 82;  // "Clip '%s' has inappropriate %s parameters"
+inline constexpr int kShowTracksForClip = 83;        // "Show %s track(s) for clip inserting?"
+inline constexpr int kInsertClip = 84;               // "Insert Clip"
+inline constexpr int kCannotInsertClip = 85;         // "Can not insert the%sclip.\nDo you want to copy this ..."
+inline constexpr int kWhole = 86;                    // " whole "
+inline constexpr int kProject = 91;                  // "Project"
+inline constexpr int kCannotShiftClips = 93;         // "Can not shift the clip(s)"
+
 inline constexpr int kLoadProject = 96;         // "Load Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
+inline constexpr int kDeleteClips = 108;        // "Delete clips"
+inline constexpr int kCutClips = 109;           // "Cut clips"
+inline constexpr int kSplitClip = 110;          // "Split clip"
+inline constexpr int kJoinClips = 111;          // "Join clips"
 inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
+inline constexpr int kLaunchExternal = 114;     // "Launch external application"
+inline constexpr int kCannotLaunch = 115;       // "Can not launch\n%s"
 
-// The master effects of the cursor-time display.
+// Audio effects: the master's and the selected clips'.
 inline constexpr int kPasteAudioEffects = 121;           // "Paste Audio Effect(s)"
+inline constexpr int kReplaceAudioEffects = 122;         // "Some selected clips have audio effect(s)!\nReplace?"
 inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect(s)"
 inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
+inline constexpr int kDeleteSelectedEffects = 125;       // "Do you want to delete audio effects from all sele..."
 
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
 
@@ -68,7 +93,26 @@ inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
 inline constexpr int kShowFrame = 132;            // "Show Frame"
 inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
 
+// The clip collection's tiles and its questions.
+inline constexpr int kTileName = 135;             // "  Name: "
+inline constexpr int kTileFile = 136;             // "  File: "
+inline constexpr int kTileSound = 137;            // "  Sound: "
+inline constexpr int kTileVideo = 138;            // "  Video: "
+inline constexpr int kTileIn = 139;               // "  In:"
+inline constexpr int kTileOut = 140;              // " Out:"
+inline constexpr int kTileTime = 141;             // "  Time: "
+inline constexpr int kRemoveAllClips = 142;       // "Remove all clips?"
+inline constexpr int kClearClipCollection = 143;  // "Clear Clip Collection"
+inline constexpr int kAddClipCaption = 144;       // "Insert Clip" (adding a file twice, compressed sound)
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
+inline constexpr int kOpenClipFormat = 146;      // "Open Clip" (a file of no usable kind)
+inline constexpr int kDeleteClip = 147;          // "Delete Clip"
+inline constexpr int kDeleteClipQuestion = 148;  // "Do you want to delete clip '%s'?"
+inline constexpr int kConvertAudio = 151;       // "Convert Audio"
+inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
+
+// The question before a compressed audio file is decompressed.
+inline constexpr int kDecompressAudio = 154;  // "The program does not work with compressed audio!\nDo..."
 
 // Key-frame alignment of a clip's start.
 inline constexpr int kAlignToKeyFrame = 175;         // "Align start of video clip to next key frame"
@@ -139,7 +183,13 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
+// The notice after playback (the same text as 130, for the status bar).
+inline constexpr int kFramesDroppedNotice = 259;  // "%d frames were dropped!"
+
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
+
+// The external tools.
+inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
@@ -175,6 +225,10 @@ inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame bef
 inline constexpr int kSummaryLabelBase = 327;
 
 inline constexpr int kStopItem = 368;            // "Stop"
+
+// Resetting the profiles of the selected clips.
+inline constexpr int kDeleteProfile = 424;          // "Delete profile"
+inline constexpr int kDeleteProfileQuestion = 425;  // "Delete profile?"
 inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
@@ -221,6 +275,16 @@ inline constexpr int kNoRoomToTheRight = 495;    // "Not enough free space in th
 inline constexpr int kRepeatClip = 496;          // "Repeat Clip"
 inline constexpr int kEditClip = 497;            // "Edit Clip"
 inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
+
+// A clip's descriptions, and loading a collection.
+inline constexpr int kFramesPerSecond = 514;     // "f/s"
+inline constexpr int kNoVideo = 515;             // "No Video"
+inline constexpr int kStereoShort = 516;         // "stereo"
+inline constexpr int kMonoShort = 517;           // "mono"
+inline constexpr int kMidiSound = 518;           // "Midi sound"
+inline constexpr int kNoSound = 519;             // "No Sound"
+inline constexpr int kLoadClipCollection = 520;  // "Load Clip Collection"
+inline constexpr int kSourceSizeDiffers = 521;   // "Source file '%s' has different size!"
 
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
