@@ -235,6 +235,17 @@ TEST_F(BoardPlayback, AReadThatFailsEndsThePlayAsFailed) {
   Sub()->Finish(true);
 }
 
+TEST_F(BoardPlayback, AFrameLargerThanTheRingFailsThePlayInsteadOfWaitingForRoom) {
+  AVIVideoData* v = UseFile("huge.avi", 2, 9000000);
+  ASSERT_NE(Board(), nullptr);
+  ASSERT_TRUE(Play(v, 2));
+  EXPECT_EQ(Board()->ReaderState(), kSubFailed);
+  Sub()->Run(Notify());
+  EXPECT_EQ(Sub()->GetState(), kSubFailed);
+  Sub()->Stop();
+  Sub()->Finish(true);
+}
+
 TEST_F(BoardPlayback, TheBoardsOwnFormatsPlayOnTheBoardWhenItIsChosen) {
   struct {
     FOURCC compression;
