@@ -238,8 +238,16 @@ BOOL SetCommState(HANDLE handle, LPDCB dcb) {
   // Termios has no one and a half: the line sends two.
   if (dcb->StopBits != ONESTOPBIT) t.c_cflag |= CSTOPB;
   if (tcsetattr(port->fd, TCSANOW, &t) != 0) {
-    SetLastError(ErrorOf(errno));
-    return FALSE;
+    const int error = errno;
+    // A line that carries no parity and only eight bits (a pseudo-terminal)
+    // takes the rest and says EINVAL: what it could take is set.
+    termios now{};
+    const tcflag_t kept = CSTOPB | CLOCAL | CREAD;
+    if (error != EINVAL || tcgetattr(port->fd, &now) != 0 || cfgetospeed(&now) != speed ||
+        (now.c_cflag & kept) != (t.c_cflag & kept) || (now.c_iflag & INPCK) != (t.c_iflag & INPCK)) {
+      SetLastError(ErrorOf(error));
+      return FALSE;
+    }
   }
   port->state = *dcb;
   port->state.DCBlength = sizeof(DCB);

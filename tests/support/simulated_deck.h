@@ -58,8 +58,8 @@ class SimulatedDeck {
   const std::string& path() const { return path_; }
 
   void SetBehaviour(Behaviour b) { behaviour_ = b; }
-  // Where a cue puts the tape: the target plus this (a deck that overshoots).
-  void SetCueOvershoot(int32_t ms) { overshoot_ = ms; }
+  // How fast the tape runs when told to play (1: as it should).
+  void SetPlaySpeed(double speed) { playSpeed_ = speed; }
   void SetPosition(int64_t ms) {
     std::lock_guard<std::mutex> hold(lock_);
     Update();
@@ -122,7 +122,9 @@ class SimulatedDeck {
   // Moves the tape on by the time passed since the last look (under lock_).
   void Update() {
     const DWORD now = GetTickCount();
-    position_ += rate_ * static_cast<double>(static_cast<int32_t>(now - last_));
+    // A test switching its driven clock off goes back to the real time.
+    const int32_t passed = static_cast<int32_t>(now - last_);
+    if (passed > 0) position_ += rate_ * static_cast<double>(passed);
     last_ = now;
   }
 
@@ -151,7 +153,7 @@ class SimulatedDeck {
   static uint8_t Bcd(int v) { return static_cast<uint8_t>((v / 10) << 4 | v % 10); }
 
   void Cue(int64_t ms) {
-    position_ = static_cast<double>(ms + overshoot_);
+    position_ = static_cast<double>(ms);
     rate_ = 0;
   }
 
@@ -171,7 +173,7 @@ class SimulatedDeck {
       Update();
       const uint8_t c1 = packet[0], c2 = packet[1];
       if (c1 == 0x20 && c2 == 0x00) rate_ = 0;
-      if (c1 == 0x20 && c2 == 0x01) rate_ = 1;
+      if (c1 == 0x20 && c2 == 0x01) rate_ = playSpeed_;
       if (c1 == 0x20 && c2 == 0x10) rate_ = 10;
       if (c1 == 0x20 && c2 == 0x20) rate_ = -10;
       if (c1 == 0x21 && (c2 == 0x11 || c2 == 0x21)) rate_ = (c2 == 0x21 ? -1 : 1) * packet[2] / 32.0;
@@ -221,7 +223,7 @@ class SimulatedDeck {
         reply.assign(buffer, buffer + 14);
       } else {
         if (text == "OSP" || text == "OSL") rate_ = 0;
-        if (text == "OPL") rate_ = 1;
+        if (text == "OPL") rate_ = playSpeed_;
         if (text == "ORW") rate_ = -10;
         if (text == "OFF") rate_ = 10;
         if (text.rfind("OSF:", 0) == 0 && text.size() == 5) rate_ = text[4] - '0';
@@ -254,7 +256,7 @@ class SimulatedDeck {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<Behaviour> behaviour_{Behaviour::Answer};
-  std::atomic<int32_t> overshoot_{0};
+  std::atomic<double> playSpeed_{1.0};
   std::mutex lock_;
   double position_ = 0;
   double rate_ = 0;
