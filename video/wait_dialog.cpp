@@ -8,6 +8,7 @@
 #include "platform/core/threads.h"
 #include "platform/core/time.h"
 #include "platform/gui/gui.h"
+#include "platform/gui/modal.h"
 #include "platform/gui/resource.h"
 #include "resources/timeline_ids.h"
 #include "resources/wait_dialog_ids.h"
@@ -55,9 +56,35 @@ bool WaitDialog::Execute(HWND parent, int32_t parts, int32_t mode, TimeLinePlaye
   } else {
     return false;
   }
-  dialog->TDialog::Execute();
+  dialog->RunModal();
   dialog->EndThread();
   return dialog->started;
+}
+
+int WaitDialog::RunModal() {
+  const HWND owner = parentWindow != nullptr && ::IsWindow(parentWindow) ? GetAncestor(parentWindow, GA_ROOT) : nullptr;
+  if (!Create()) return -1;
+  const bool ownerDisabled = owner != nullptr && IsWindowEnabled(owner);
+  if (ownerDisabled) ::EnableWindow(owner, FALSE);
+  if (!closed) Show(SW_SHOWNORMAL);
+  const HWND dialog = HWindow;
+  RunModalLoop(
+      dialog, [&] { return closed || !::IsWindow(dialog); },
+      [&](const MSG& m) { return IsDialogMessage(dialog, &m) != FALSE; },
+      [&] {
+        // Nobody answers: cancel as Esc would.
+        if (::IsWindow(dialog)) ::SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      },
+      [&](int) {
+        // Once told to end, the thread needs a moment to say it has.
+        if (thread == nullptr || !EndAsked() || WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) return false;
+        MsgWaitForMultipleObjects(1, &thread, FALSE, 10, QS_ALLINPUT);
+        return true;
+      });
+  if (ownerDisabled && ::IsWindow(owner)) ::EnableWindow(owner, TRUE);
+  if (::IsWindow(dialog)) ::DestroyWindow(dialog);
+  if (owner != nullptr && ::IsWindow(owner) && IsWindowVisible(owner)) SetActiveWindow(owner);
+  return closed ? static_cast<int>(result) : IDCANCEL;
 }
 
 void WaitDialog::SetupWindow() {
@@ -71,7 +98,7 @@ void WaitDialog::SetupWindow() {
   ::SetWindowPos(HWindow, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE);
   SetupItems();
   thread = CreateThread(nullptr, 4096, &WaitDialog::ThreadMain, this, 0, nullptr);
-  if (thread == nullptr) ::EndDialog(HWindow, IDCANCEL);
+  if (thread == nullptr) closed = true;
 }
 
 DWORD WaitDialog::ThreadMain(void* argument) {
@@ -99,7 +126,8 @@ LRESULT WaitDialog::EvWaitEnd(WPARAM, LPARAM) {
     TheVelmoraMessager->SetUserData(kStatusPrepared);
   }
   if (GetCapture() == HWindow) ReleaseCapture();
-  ::EndDialog(HWindow, result);
+  closed = true;
+  Show(SW_HIDE);
   return 0;
 }
 
@@ -219,6 +247,11 @@ void WaitGPIDialog::EndWait(bool run) {
     if (VelmoraApi.vdc_CancelWaitGPIEvent(line, run ? 1 : 0) != 0) return;
     ::Sleep(1);
   }
+}
+
+bool WaitGPIDialog::EndAsked() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return ended_ || result == 1;
 }
 
 void WaitGPIDialog::Ok() { EndWait(true); }

@@ -48,6 +48,8 @@ class WaitDialog : public TDialog {
   std::atomic<int32_t> result{2};
   // The players were started.
   bool started = false;
+  // The thread's end was handled.
+  bool closed = false;
 
  protected:
   void CmOk();
@@ -61,6 +63,10 @@ class WaitDialog : public TDialog {
 
   // The kind's own items, before the thread starts.
   virtual void SetupItems() {}
+  // Whether the wait was told to end (start or cancel).
+  virtual bool EndAsked() = 0;
+  // Runs the dialog until the wait thread has closed it; its result.
+  int RunModal();
   // Ends the wait and the thread (a kind's destructor calls it too).
   void EndThread();
 
@@ -82,6 +88,7 @@ class WaitKeyboardDialog : public WaitDialog {
   void Wait() override;
   void Ok() override;
   void Cancel() override;
+  bool EndAsked() override { return done != 0; }
 
   // Set once the start is given or cancelled.
   std::atomic<int32_t> done{0};
@@ -99,6 +106,7 @@ class WaitGPIDialog : public WaitDialog {
 
  protected:
   void SetupItems() override;
+  bool EndAsked() override;
 
  private:
   // Ends the board's wait, starting (run) or abandoning it; also when it has
