@@ -269,12 +269,22 @@ class Listener {
     fd_ = fd;
     path_ = path;
     stop_ = false;
-    thread_ = std::thread([this, fd] { Run(fd); });
+    running_ = true;
+    thread_ = std::thread([this, fd] {
+      Run(fd);
+      running_ = false;
+    });
   }
 
   void StopLocked() {
     if (fd_ < 0) return;
     stop_ = true;
+    // The thread may be sending to this one: run what it sends meanwhile.
+    const DWORD self = CurrentGuiThread();
+    while (running_) {
+      if (HasMessageQueue(self)) RunSentTasks();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (thread_.joinable()) thread_.join();
     close(fd_);
     unlink(path_.c_str());
@@ -375,6 +385,7 @@ class Listener {
   int fd_ = -1;
   std::string path_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> running_{false};
   std::thread thread_;
   std::mutex waitingLock_;
   std::map<uint32_t, std::shared_ptr<WaitingSender>> waiting_;
