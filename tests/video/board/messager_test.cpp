@@ -140,6 +140,7 @@ class Peer {
 //   instance C A | instance C "TEXT"   WM_USER, answers "result"
 //   userdata                       the other's user data
 //   handle                         whether the last result was the messenger's handle
+//   find CLASS                     whether a window of that class is seen
 //   board idle|playing             loads the board, makes its player; "ready"
 //   hang                           stops running messages until the next line
 class PeerCommands {
@@ -204,6 +205,11 @@ class PeerCommands {
       return std::to_string(last_) + " " + std::to_string(GetWindowLong(other, GWL_USERDATA));
     }
     if (verb == "userdata") return Other() != nullptr ? std::to_string(GetWindowLong(Other(), GWL_USERDATA)) : "(none)";
+    if (verb == "find") {
+      std::string className;
+      words >> className;
+      return FindWindowEx(nullptr, nullptr, className.c_str(), nullptr) != nullptr ? "found" : "none";
+    }
     if (verb == "handle") return reinterpret_cast<HWND>(last_) == Other() ? "same" : "other";
     if (verb == "board") {
       std::string how;
@@ -337,6 +343,16 @@ TEST_F(MessagerTest, TheStatusOfTheProject) {
       EXPECT_EQ(peer.Ask(std::string("remote ") + code + " 0"), c.status) << code;
     }
   }
+}
+
+TEST_F(MessagerTest, OnlyPublishedClassesAreSeen) {
+  Peer peer;
+  ASSERT_TRUE(peer.ok());
+  EXPECT_EQ(peer.Ask("find TVelmoraMessager"), "found");
+  RecordingWindow ours("MessagerTestOnlyHere");
+  EXPECT_EQ(peer.Ask("find MessagerTestOnlyHere"), "none");  // not published
+  messager_.Destroy();
+  EXPECT_EQ(peer.Ask("find TVelmoraMessager"), "none");
 }
 
 TEST_F(MessagerTest, TheLengthOfTheProject) {
