@@ -26,8 +26,8 @@ DialogTemplate WaitGpi() {
   t.cy = 50;
   t.caption = "Wait GPI";
   t.items = {
-      {WC_STATIC, "Wait action on GPI port:", -1, kLabel, 0, 7, 9, 90, 8},
-      {WC_STATIC, "", kWaitGpiLineName, kLabel | SS_NOPREFIX, 0, 99, 9, 64, 8},
+      {WC_STATIC, "Wait action on GPI port:", -1, kLabel, 0, 7, 9, 84, 8},
+      {WC_STATIC, "", kWaitGpiLineName, kLabel | SS_NOPREFIX, 0, 92, 9, 71, 8},
       {WC_BUTTON, "Cancel", IDCANCEL, kTab | BS_DEFPUSHBUTTON | WS_GROUP, 0, 60, 29, 50, 14},
   };
   return t;

@@ -261,3 +261,40 @@ TEST_F(WaitTest, WithoutABoardTheLinesReadNone) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string ShotPath(const std::string& name) {
+  const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+}
+
+class WaitScreenshot : public WaitTest {};
+
+// Over an ordinary window that has the focus, the keyboard wait comes up in
+// the middle of the screen and above it (under Xvfb: wait_keyboard_sdl.png).
+TEST_F(WaitScreenshot, TheKeyboardWaitIsCentredAndOnTop) {
+  messagertest::RecordingWindow below("WaitScreenshotBelow");
+  ShowWindow(below.hwnd(), SW_SHOWNORMAL);
+  SetWindowPos(below.hwnd(), HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 0);
+  SetActiveWindow(below.hwnd());
+  GuiPumpMessages();
+  RECT r{};
+  LONG exStyle = 0;
+  bool saved = false;
+  EXPECT_TRUE(Wait(7, 1, [&](HWND d) {
+    PumpUntil([&] { return GetCapture() == d; });
+    GetWindowRect(d, &r);
+    exStyle = GetWindowLong(d, GWL_EXSTYLE);
+    saved = GuiSaveScreenshot(d, ShotPath("wait_keyboard"));
+    GuiPressKey(VK_RETURN);
+  }));
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
+  EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 2);
+  EXPECT_NE(exStyle & WS_EX_TOPMOST, 0);
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(log(), (Log{"video.run", "audio.resume", "midi.start"}));
+}
+
+}  // namespace
