@@ -51,6 +51,11 @@ class SourcesByName : public MediaServices {
 
 class AddingTest : public CollectionTest {
  protected:
+  // Tiles stay in the order they came in.
+  void SetUp() override {
+    CollectionTest::SetUp();
+    Ini("AUTO_SORT", "0");
+  }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (int i = 0; i < collection_->TileCount(); ++i) names.push_back(collection_->Tile(i)->clip.name);

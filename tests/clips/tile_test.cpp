@@ -21,6 +21,11 @@ const COLORREF kLightGrey = RGB(192, 192, 192);
 
 class TileTest : public CollectionTest {
  protected:
+  // Tiles stay in the order they came in.
+  void SetUp() override {
+    CollectionTest::SetUp();
+    Ini("AUTO_SORT", "0");
+  }
   // The collection in mode with one tile of file, painted.
   ClipWindow* TileOf(const std::string& file, int mode) {
     if (collection_ == nullptr) Open(800, 600);
