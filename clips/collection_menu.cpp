@@ -145,7 +145,7 @@ void ClipCollection::EvRButtonDown(UINT, const TPoint& point) {
     AddItem(menu, kCmCollectionPaste, ui_string::kMenuPaste, emptyClipboard);
     AddItem(menu, kCmCollectionDelete, ui_string::kMenuDelete);
     AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
-    AddItem(menu, kCmClipProperties, ui_string::kMenuProperties, playing);
+    AddItem(menu, kCmCollectionProperties, ui_string::kMenuProperties, playing);
   }
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
   DestroyMenu(menu);

@@ -49,7 +49,7 @@ void RegisterCollectionMenus() {
                                          MenuSeparator(),
                                          MenuCommand("P&urge\tShift+Delete", kCmPurge),
                                          MenuSeparator(),
-                                         MenuCommand("&Properties...", kCmClipProperties),
+                                         MenuCommand("&Properties...", kCmCollectionProperties),
                                      }),
                            MenuPopup("&View",
                                      {
