@@ -117,7 +117,7 @@ void ClipCollection::Release() {
 bool ClipCollection::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
   static constexpr Table kTables[] = {&LayoutEntries, &MouseEntries, &EditEntries,
-                                      &MenuEntries,   &SortEntries, &RequestEntries};
+                                      &MenuEntries,   &SortEntries,  &RequestEntries};
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
   }

@@ -262,6 +262,7 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   void CeAlways(TCommandEnabler& ce);
   // collection_menu.cpp
   void EvRButtonDown(UINT keys, const TPoint& point);
+  void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
   void CmPurge();
   void CmAddSourceFile();
   void CmDelete();
@@ -332,6 +333,7 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   bool buttonDown_ = false;
   bool timerRunning_ = false;
   bool overTimeLine_ = false;
+  HMENU contextMenu_ = nullptr;  // while it is shown
   bool autoSort_ = false;
   bool modified_ = false;
   bool released_ = false;

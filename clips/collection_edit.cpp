@@ -139,7 +139,8 @@ bool ClipCollection::ShowClipProperties(int index) {
   if (clip.audio != nullptr) pages.push_back(ClipPage::kAudio);
   if (clip.midi != nullptr) pages.push_back(ClipPage::kMidi);
   if (clip.video != nullptr) pages.push_back(ClipPage::kFace);
-  if ((clip.video != nullptr || clip.audio != nullptr) && clip.path != nullptr && summary.ReadRiffInfo(clip.path))
+  if ((clip.video != nullptr || clip.audio != nullptr) && clip.path != nullptr &&
+      summary.ReadRiffInfo(clip.path))
     pages.push_back(ClipPage::kSummary);
   ClipPropertySheet* sheet = CurrentClipPropertySheet();
   const bool ok =
@@ -155,7 +156,8 @@ bool ClipCollection::ShowClipProperties(int index) {
 
 void ClipCollection::CmFont() {
   TChooseFontDialog::TData data(CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE);
-  if (TileFont() == nullptr || GetObject(TileFont(), sizeof data.LogFont, &data.LogFont) != sizeof data.LogFont)
+  if (TileFont() == nullptr ||
+      GetObject(TileFont(), sizeof data.LogFont, &data.LogFont) != sizeof data.LogFont)
     return;
   data.FontType = SCREEN_FONTTYPE;
   data.Color = RGB(0, 0, 0);

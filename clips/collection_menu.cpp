@@ -22,8 +22,8 @@ namespace {
 // Whether some item of the project shows one of the clip's sources.
 bool UsedInProject(const ClipData& clip) {
   for (const Film* f = FilmList.First(); f != nullptr; f = f->next) {
-    if ((clip.video != nullptr && f->video == clip.video) || (clip.audio != nullptr && f->audio == clip.audio) ||
-        (clip.midi != nullptr && f->midi == clip.midi))
+    if ((clip.video != nullptr && f->video == clip.video) ||
+        (clip.audio != nullptr && f->audio == clip.audio) || (clip.midi != nullptr && f->midi == clip.midi))
       return true;
   }
   return false;
@@ -69,6 +69,7 @@ const std::vector<TResponseTableEntry>& ClipCollection::MenuEntries() {
   using TMyClass = ClipCollection;
   static const std::vector<TResponseTableEntry> entries = {
       EV_WM_RBUTTONDOWN,
+      EV_WM_INITMENUPOPUP,
       EV_COMMAND(kCmPurge, CmPurge),
       EV_COMMAND(kCmCollectionAddFile, CmAddSourceFile),
       EV_COMMAND(kCmCollectionInsert, CmAddSourceFile),
@@ -117,7 +118,8 @@ void ClipCollection::EvRButtonDown(UINT, const TPoint& point) {
     AddItem(menu, kCmViewSmallIcons, ui_string::kMenuSmallIcons, viewMode_ == kViewSmallIcons);
   } else {
     const ClipData& clip = tile->clip;
-    const bool preview = TheAudioPlayer != nullptr && TheAudioPlayer->GetState() == AudioPlayer::kPlayingSource;
+    const bool preview =
+        TheAudioPlayer != nullptr && TheAudioPlayer->GetState() == AudioPlayer::kPlayingSource;
     if (!playing && !preview)
       AddItem(menu, kCmCollectionPlay, ui_string::kMenuPlay);
     else
@@ -147,8 +149,20 @@ void ClipCollection::EvRButtonDown(UINT, const TPoint& point) {
     AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
     AddItem(menu, kCmCollectionProperties, ui_string::kMenuProperties, playing);
   }
+  contextMenu_ = menu;
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
+  contextMenu_ = nullptr;
   DestroyMenu(menu);
+}
+
+void ClipCollection::EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu) {
+  // The context menu was built with the states it shows; the enablers of
+  // the menu bar's items would give the current view and adding other ones.
+  if (popup != nullptr && popup == contextMenu_) {
+    DefaultProcessing();
+    return;
+  }
+  TWindow::EvInitMenuPopup(popup, index, sysMenu);
 }
 
 bool ClipCollection::ToolConfigured(int id) const {
@@ -238,7 +252,8 @@ void ClipCollection::CeDelete(TCommandEnabler& ce) {
 
 void ClipCollection::CeVideoParams(TCommandEnabler& ce) {
   const ClipData* clip = SelectedClip();
-  ce.Enable(!ProjectPlaying() && clip != nullptr && clip->video != nullptr && !clip->video->IsDirectPlayable());
+  ce.Enable(!ProjectPlaying() && clip != nullptr && clip->video != nullptr &&
+            !clip->video->IsDirectPlayable());
 }
 
 void ClipCollection::CeAudioParams(TCommandEnabler& ce) {

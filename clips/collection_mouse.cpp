@@ -43,15 +43,9 @@ bool ShiftHeld() {
 const std::vector<TResponseTableEntry>& ClipCollection::MouseEntries() {
   using TMyClass = ClipCollection;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_SETFOCUS,
-      EV_WM_KILLFOCUS,
-      EV_MESSAGE(WM_PARENTNOTIFY, EvParentNotify),
-      EV_WM_KEYDOWN,
-      EV_WM_LBUTTONDBLCLK,
-      EV_WM_LBUTTONDOWN,
-      EV_WM_LBUTTONUP,
-      EV_WM_MOUSEMOVE,
-      EV_WM_TIMER,
+      EV_WM_SETFOCUS,  EV_WM_KILLFOCUS,     EV_MESSAGE(WM_PARENTNOTIFY, EvParentNotify),
+      EV_WM_KEYDOWN,   EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN,
+      EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE,     EV_WM_TIMER,
   };
   return entries;
 }

@@ -168,7 +168,8 @@ void ClipCollection::VideoRateChanged(VideoData* source, float formerRate) {
   UndoScript::DropSource(false, source, nullptr, nullptr);
 }
 
-bool ClipCollection::AddClipFromSources(const char* name, AudioSource* audioSource, VideoSource* videoSource) {
+bool ClipCollection::AddClipFromSources(const char* name, AudioSource* audioSource,
+                                        VideoSource* videoSource) {
   if (name == nullptr || name[0] == '\0') return false;
   // Only the program's own sources make tiles.
   AudioData* audio = dynamic_cast<AudioData*>(audioSource);
@@ -210,6 +211,6 @@ void ClipCollection::AddExternalFile(const char* name) {
     shell.SetFrameRateFromVideo(added->video);
   if (!ProjectHasAudio() && added->audio != nullptr && !added->audio->IsDirectFormat() &&
       added->audio->format != nullptr)
-    shell.SetAudioFormat(static_cast<int>(added->audio->format->nSamplesPerSec), added->audio->format->nChannels,
-                         added->audio->GetSampleType());
+    shell.SetAudioFormat(static_cast<int>(added->audio->format->nSamplesPerSec),
+                         added->audio->format->nChannels, added->audio->GetSampleType());
 }

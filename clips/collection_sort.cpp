@@ -29,8 +29,8 @@ void SortNames(std::vector<ClipWindow*>& tiles) {
 const std::vector<TResponseTableEntry>& ClipCollection::SortEntries() {
   using TMyClass = ClipCollection;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_COMMAND(kCmAutoSort, CmAutoSort),       EV_COMMAND(kCmSortByType, SortByType),
-      EV_COMMAND(kCmSortByName, SortByName),     EV_COMMAND_ENABLE(kCmAutoSort, CeAutoSort),
+      EV_COMMAND(kCmAutoSort, CmAutoSort),        EV_COMMAND(kCmSortByType, SortByType),
+      EV_COMMAND(kCmSortByName, SortByName),      EV_COMMAND_ENABLE(kCmAutoSort, CeAutoSort),
       EV_COMMAND_ENABLE(kCmSortByType, CeAlways), EV_COMMAND_ENABLE(kCmSortByName, CeAlways),
   };
   return entries;

@@ -225,9 +225,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
     if (PathsEqual(target.FileName, path) || !Film::RemoveClipEverywhere(target.FileName, HWindow)) return;
     char handle[24];
     std::snprintf(handle, sizeof handle, "%" PRIXPTR, reinterpret_cast<uintptr_t>(HWindow));
-    const std::string command =
-        ConverterProgram(folder, "QOVTOOL2.EXE") + " " + handle + " " + QuoteArgument(path) + " " +
-        QuoteArgument(target.FileName);
+    const std::string command = ConverterProgram(folder, "QOVTOOL2.EXE") + " " + handle + " " +
+                                QuoteArgument(path) + " " + QuoteArgument(target.FileName);
     if (!RunConverter(HWindow, command, target.Directory, true)) return;
     s.video = AVIVideoData::OpenShared(HWindow, kVideoKindAvi, target.FileName, 0);
     if (!s.audio) {
@@ -248,7 +247,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
                                      width, height, static_cast<double>(model->video->GetFrameRate()));
       Drop(s.video);
       if (answer == IDOK) {
-        RunConverter(HWindow, ConverterProgram(folder, "QOVTOOL1.EXE") + " " + QuoteArgument(path), nullptr, false);
+        RunConverter(HWindow, ConverterProgram(folder, "QOVTOOL1.EXE") + " " + QuoteArgument(path), nullptr,
+                     false);
         return;
       }
       declinedVideo = true;

@@ -181,6 +181,8 @@ void ClipCommandsTest::RightClick(const TPoint& point, const std::function<void(
   });
   TPoint screen = point;
   collection_->ClientToScreen(screen);
+  // Far enough from the click before not to make a double click.
+  if (IsClockDriven()) AdvanceClock(1000);
   Press(screen, 1);
   Release(screen, 1);
   SetModalHook(nullptr);

@@ -43,6 +43,7 @@ class RecordingTimeLine : public MainTimeLineWindow {
     int id;
     std::string file;
     bool operator==(const Launch&) const = default;
+    friend std::ostream& operator<<(std::ostream& os, const Launch& l) { return os << l.id << " " << l.file; }
   };
   FakeDropTarget video, audio, midi;
   std::vector<UINT> scrolls;
@@ -130,6 +131,7 @@ class ClipCommandsTest : public CollectionTest {
   bool Enabled(int id, bool* checked = nullptr);
   // The right click at a client point of the collection; read sees the
   // menu while it is open, then the menu closes unless choose names an item.
+  // A driven clock moves on first, so that clicks in a row stay single.
   void RightClick(const TPoint& point, const std::function<void(HMENU)>& read, UINT choose = 0);
 
   std::vector<std::string> Names() const;

@@ -27,7 +27,8 @@ struct Span {
   bool operator==(const Span&) const = default;
 };
 std::ostream& operator<<(std::ostream& os, const Span& s) {
-  return os << "{" << s.start << ".." << s.end << (s.video ? " video" : "") << (s.audio ? " audio" : "") << "}";
+  return os << "{" << s.start << ".." << s.end << (s.video ? " video" : "") << (s.audio ? " audio" : "")
+            << "}";
 }
 
 std::vector<Span> Clipboard() {
@@ -201,12 +202,12 @@ TEST_F(PreviewTest, PlayIsOfferedForWhatCanBeHeardOrSeen) {
     bool engineUsable, midiReady, playable;
   };
   const Case cases[] = {
-      {Avi("pal.avi", 10, 25.0, false), true, true, true},     // plays directly
-      {Avi("ntsc.avi", 10, 30.0, false), true, true, false},   // another rate
-      {Wave("pcm.wav", 300), true, true, true},                // PCM
-      {Wave("pcm.wav", 300), false, true, false},              // no sound engine
+      {Avi("pal.avi", 10, 25.0, false), true, true, true},    // plays directly
+      {Avi("ntsc.avi", 10, 30.0, false), true, true, false},  // another rate
+      {Wave("pcm.wav", 300), true, true, true},               // PCM
+      {Wave("pcm.wav", 300), false, true, false},             // no sound engine
       {midiPath, true, true, true},
-      {midiPath, true, false, false},                          // no MIDI device
+      {midiPath, true, false, false},  // no MIDI device
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file + (c.engineUsable ? "" : " no engine") + (c.midiReady ? "" : " no midi"));
@@ -228,8 +229,10 @@ TEST_F(EditTest, PropertiesOpenThePagesOfTheClipsPartsWithTheTimeLineCommandsOff
   std::string tagged;
   if (HaveTool("ffmpeg")) {
     tagged = Media("tagged.wav");
-    ASSERT_TRUE(RunCommand("ffmpeg -v error -f lavfi -i sine=sample_rate=44100:duration=0.3 -ac 2 -metadata "
-                           "title=Interview '" + tagged + "'"));
+    ASSERT_TRUE(
+        RunCommand("ffmpeg -v error -f lavfi -i sine=sample_rate=44100:duration=0.3 -ac 2 -metadata "
+                   "title=Interview '" +
+                   tagged + "'"));
   }
   using P = ClipPage;
   struct Case {

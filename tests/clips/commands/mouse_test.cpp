@@ -172,7 +172,7 @@ TEST_F(MouseTest, TheKeysMoveTheSelectionAndWithShiftTheTile) {
     int inRows, inColumns;  // the target from tile 5
   };
   const Case cases[] = {
-      {VK_LEFT, 4, 3},  {VK_RIGHT, 6, 7}, {VK_UP, 1, 4},   {VK_DOWN, 9, 6},
+      {VK_LEFT, 4, 3},  {VK_RIGHT, 6, 7},  {VK_UP, 1, 4},   {VK_DOWN, 9, 6},
       {VK_PRIOR, 0, 0}, {VK_NEXT, 13, 13}, {VK_HOME, 0, 0}, {VK_END, 15, 15},
   };
   for (int orientation : {1, 2}) {
