@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -143,11 +144,18 @@ TEST_F(RequestsTest, ConvertAviStartsTheConverterOnTheSelectedAviWithoutWaiting)
   EXPECT_EQ(boxes.shown[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
+// Paths near the longest a file record holds: the command line is longer
+// than any fixed buffer the converters' lines were once built in.
 TEST_F(RequestsTest, ConvertCamcorderAviWaitsForTheConverterAndFocusesTheCollection) {
   OpenBoth();
-  const std::string source = Avi("camera take.avi", 10);
   TestFolder out("kobrix-camcorder");
-  const std::string target = out.File("converted take.avi");
+  const std::string deep = "/" + std::string(100, 'd') + "/" + std::string(90, 'e');
+  ASSERT_TRUE(std::filesystem::create_directories(media_.path() + deep));
+  ASSERT_TRUE(std::filesystem::create_directories(out.path() + deep));
+  const std::string source = media_.path() + deep + "/camera take.avi";
+  const std::string target = out.path() + deep + "/converted take.avi";
+  ASSERT_LT(target.size(), static_cast<size_t>(MAX_PATH));
+  WriteAvi(source, 64, 48, 25.0, 10, true);
   ClipWindow* tile = Add(Wave("voice.wav", 300));
   const POINT pointer{300, 200};
   GuiMouseMove(pointer.x, pointer.y);
@@ -160,7 +168,7 @@ TEST_F(RequestsTest, ConvertCamcorderAviWaitsForTheConverterAndFocusesTheCollect
   EXPECT_EQ(chooser_.calls[1].title, "Target AVI file name for conversion");
   // The line is there at once: the command waited for the converter.
   EXPECT_EQ(Lines(log_),
-            (std::vector<std::string>{"qovtool2|" + out.path() + "|" + HandleText(collection_->GetHandle()) +
+            (std::vector<std::string>{"qovtool2|" + out.path() + deep + "|" + HandleText(collection_->GetHandle()) +
                                       "|" + source + "|" + target}));
   EXPECT_EQ(GetFocus(), collection_->GetHandle());
   POINT now{};
