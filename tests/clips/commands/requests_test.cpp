@@ -168,8 +168,8 @@ TEST_F(RequestsTest, ConvertCamcorderAviWaitsForTheConverterAndFocusesTheCollect
   EXPECT_EQ(chooser_.calls[1].title, "Target AVI file name for conversion");
   // The line is there at once: the command waited for the converter.
   EXPECT_EQ(Lines(log_),
-            (std::vector<std::string>{"qovtool2|" + out.path() + deep + "|" + HandleText(collection_->GetHandle()) +
-                                      "|" + source + "|" + target}));
+            (std::vector<std::string>{"qovtool2|" + out.path() + deep + "|" +
+                                      HandleText(collection_->GetHandle()) + "|" + source + "|" + target}));
   EXPECT_EQ(GetFocus(), collection_->GetHandle());
   POINT now{};
   GetCursorPos(&now);
