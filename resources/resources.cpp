@@ -12,6 +12,7 @@ void RegisterTimeLineCursors();  // timeline_cursors.cpp
 void RegisterSliderThumbs();     // slider_thumbs.cpp
 void RegisterValueDialogs();     // value_dialogs.cpp
 void RegisterSetupDialogs();     // setup_dialogs.cpp
+void RegisterClipDialogs();      // clip_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -23,5 +24,6 @@ void RegisterProgramResources() {
     RegisterClipEditHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
+    RegisterClipDialogs();
   });
 }
