@@ -65,8 +65,8 @@ DialogTemplate ClipOpenPanel() {
       {WC_STATIC, "", kChooserPlaceholder, 0, 0, 0, 0, 4, 196},
       {WC_STATIC, "", kClipInfo, kValue, 0, 10, 2, 120, 120},
       {WC_BUTTON, "Auto preview", kClipAutoPreview, kTab | BS_AUTOCHECKBOX | WS_GROUP, 0, 10, 131, 80, 10},
-      {WC_BUTTON, "Preview", kClipPreview, kTab | BS_PUSHBUTTON, 0, 10, 145, 50, 14},
-      {WC_BUTTON, "Add", kClipAdd, kTab | BS_PUSHBUTTON, 0, 10, 163, 50, 14},
+      {WC_BUTTON, "Preview", kClipPreview, kTab | BS_PUSHBUTTON, 0, 10, 145, 46, 14},
+      {WC_BUTTON, "Add", kClipAdd, kTab | BS_PUSHBUTTON, 0, 10, 163, 46, 14},
   };
   return t;
 }
