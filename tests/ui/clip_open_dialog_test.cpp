@@ -349,6 +349,32 @@ TEST_F(ClipOpenDialogTest, AFileThatCannotPlayIsToldInTheStatusBar) {
   EXPECT_EQ(text, "");
 }
 
+TEST_F(ClipOpenDialogTest, OnlyANoticeOfThePlayNowOpenEndsIt) {
+  HWND window =
+      CreateWindowEx(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  MCIPlay player(window);
+  ASSERT_TRUE(player.Play(File("pcm.wav").c_str(), 2));
+  const MCIDEVICEID now = player.Device();
+  struct Case {
+    WPARAM flags;
+    MCIDEVICEID from;
+    bool ends;
+  };
+  const Case cases[] = {
+      {MCI_NOTIFY_ABORTED, now - 1, false}, {MCI_NOTIFY_SUPERSEDED, now - 1, false},
+      {MCI_NOTIFY_FAILURE, now + 7, false}, {MCI_NOTIFY_SUCCESSFUL, now + 7, false},
+      {MCI_NOTIFY_SUPERSEDED, now, false},  {MCI_NOTIFY_FAILURE, now, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(player.Notify(c.flags, c.from), c.ends) << c.flags << " from " << c.from;
+    EXPECT_EQ(player.Device() == now, !c.ends);
+    EXPECT_EQ(VirtualAudio::IsOpen(0), !c.ends);
+  }
+  EXPECT_FALSE(player.Notify(MCI_NOTIFY_SUCCESSFUL, now));  // nothing is open now
+  DestroyWindow(window);
+  GuiPumpMessages();
+}
+
 TEST(ClipKindTest, TheKindComesFromTheFirstFourCharactersOfTheExtension) {
   const std::pair<const char*, int> cases[] = {
       {"/m/a.wav", 2},     {"/m/a.WAVE", 2}, {"/m/a.aif", 2},    {"/m/a.afc", 2},      {"/m/a.mid", 4},
