@@ -152,6 +152,10 @@ inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
 inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
 inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
+// The header panels.
+inline constexpr int kSoloState = 206;            // "solo"
+inline constexpr int kMuteState = 207;            // "mute"
+inline constexpr int kTrackName = 208;            // "Track Name"
 inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
 inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
 
@@ -160,6 +164,22 @@ inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
 inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
 inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
 inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
+// The header panels' row menu.
+inline constexpr int kLeftChannel = 216;          // "L"
+inline constexpr int kRightChannel = 217;         // "R"
+inline constexpr int kDuplicateTrack = 218;       // "Duplicate Track"
+inline constexpr int kAllAudioTracksBusy = 219;   // "All audio tracks are busy!"
+inline constexpr int kHeightMenu = 220;           // "Height"
+inline constexpr int kNameItem = 221;             // "Name..."
+inline constexpr int kMoveUpItem = 222;           // "Move up"
+inline constexpr int kMoveDownItem = 223;         // "Move down"
+inline constexpr int kDoubleItem = 224;           // "Double"
+inline constexpr int kNormalItem = 225;           // "Normal"
+inline constexpr int kHalfItem = 226;             // "Half"
+inline constexpr int kSmallLockedItem = 227;      // "Small (locked)"
+inline constexpr int kTrackVolumeItem = 228;      // "Track Volume..."
+inline constexpr int kSoloItem = 229;             // "Solo"
+inline constexpr int kMuteItem = 230;             // "Mute"
 // The ruler's and the cursor-time display's menus.
 inline constexpr int kPlayItem = 231;              // "Play"
 inline constexpr int kShowVideoItem = 232;         // "Show video"
@@ -194,6 +214,7 @@ inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
 inline constexpr int kMarkItem = 361;              // "Mark"
+inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects" (the header panels)
 inline constexpr int kDeleteSelectedItem = 365;    // "Delete selected clip(s)"
 inline constexpr int kCutSelectedItem = 366;       // "Cut selected clip(s)"
 inline constexpr int kCopySelectedItem = 367;      // "Copy selected clip(s)"
@@ -216,6 +237,14 @@ inline constexpr int kCutClipItem = 386;           // "Cut clip"
 inline constexpr int kCopyClipItem = 387;          // "Copy clip"
 inline constexpr int kPasteItem = 388;             // "Paste"
 inline constexpr int kInsertItem = 389;            // "Insert"
+// The header panels' effects menu.
+inline constexpr int kEffectsAddNewItem = 402;    // "Add new..."
+inline constexpr int kEffectsEditItem = 403;      // "Edit..."
+inline constexpr int kEffectsUseItem = 404;       // "Use"
+inline constexpr int kEffectsPasteItem = 405;     // "Paste"
+inline constexpr int kEffectsAddItem = 406;       // "Add"
+inline constexpr int kEffectsDeleteItem = 407;    // "Delete"
+inline constexpr int kDuplicateTrackItem = 408;   // "Duplicate track"
 inline constexpr int kInToNextKeyFrame = 409;      // "ClipIn to next key frame"
 inline constexpr int kNoKeyFrameInClip = 410;      // "There is no key frame in this fragment!\nWARNING: ..."
 inline constexpr int kInToPrevKeyFrame = 411;      // "ClipIn to preceding key frame"
@@ -225,10 +254,12 @@ inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame bef
 inline constexpr int kSummaryLabelBase = 327;
 
 inline constexpr int kStopItem = 368;            // "Stop"
-
 // Resetting the profiles of the selected clips.
 inline constexpr int kDeleteProfile = 424;          // "Delete profile"
 inline constexpr int kDeleteProfileQuestion = 425;  // "Delete profile?"
+inline constexpr int kCannotCreateEffects = 428;  // "Can not create list of audio effects!"
+inline constexpr int kEditAudioEffects = 429;     // "Add/Edit Audio Effects"
+inline constexpr int kReplaceTrackEffects = 431;  // "Track # %d has audio effect(s)!\nReplace?"
 inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
