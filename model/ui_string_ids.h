@@ -293,6 +293,18 @@ inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio 
 
 // File dialogs and the export format text.
 inline constexpr int kOpenClip = 433;              // "Open Clip"
+// The clip open dialog's file information and status texts.
+inline constexpr int kAudioInfo = 434;             // "Audio : %s\n%d Hz, %d bits, %s\n\n"
+inline constexpr int kUncompressedAudio = 435;     // "Uncompressed"
+inline constexpr int kCompressedAudio = 436;       // "Compressed"
+inline constexpr int kMsWord = 439;                // "ms"
+inline constexpr int kNoAudioInfo = 440;           // "No audio\n\n\n"
+inline constexpr int kVideoInfo = 441;             // "Video : %s\n%.3f fps, %dx%d\n\n"
+inline constexpr int kNoVideoInfo = 442;           // "No video\n\n\n"
+inline constexpr int kFramesWord = 443;            // "frames"
+inline constexpr int kCannotPreviewClip = 444;     // "Can not preview clip %s"
+inline constexpr int kPreviewingClip = 445;        // "Previewing clip %s"
+inline constexpr int kClipSelected = 446;          // "Clip %s"
 inline constexpr int kMono = 437;                  // "mono"
 inline constexpr int kStereo = 438;                // "stereo"
 inline constexpr int kClipFilesFilter = 447;       // "Clips|*.wav;*.avi|Wave files|*.wav|AVI files|*.avi|..."
@@ -334,6 +346,7 @@ inline constexpr int kSplitClipAt = 494;         // "Split clip at time %s"
 inline constexpr int kNoRoomToTheRight = 495;    // "Not enough free space in the track to the right from..."
 inline constexpr int kRepeatClip = 496;          // "Repeat Clip"
 inline constexpr int kEditClip = 497;            // "Edit Clip"
+inline constexpr int kAlignToNearestFrame = 498;  // "Align current time to the nearest frame"
 inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 
 // A clip's descriptions, and loading a collection.
