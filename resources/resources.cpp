@@ -11,6 +11,7 @@ void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
 void RegisterClipDialogs();           // clip_dialogs.cpp
+void RegisterCollectionMenus();       // collection_menus.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -24,5 +25,6 @@ void RegisterProgramResources() {
     RegisterValueDialogs();
     RegisterSetupDialogs();
     RegisterClipDialogs();
+    RegisterCollectionMenus();
   });
 }
