@@ -5,6 +5,7 @@
 #include "model/players.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/peers.h"
+#include "resources/collection_ids.h"
 #include "video/player.h"
 #include "video/velmora_device.h"
 #include "video/wait_dialog.h"
@@ -15,9 +16,9 @@ namespace {
 
 constexpr const char* kClassName = "TVelmoraMessager";
 constexpr LRESULT kGivenUp = 999;
-// A file name handed to the collection or to the deferred open: a buffer of
-// this size made with new[], which its taker frees with delete[].
-constexpr int kNameBufferSize = 256;
+// File names go to the collection and to the deferred open in the
+// collection's request buffers (NewRequestName, FreeRequestName).
+constexpr int kNameBufferSize = kRequestNameSize;
 
 }  // namespace
 
@@ -103,10 +104,10 @@ LRESULT VelmoraMessager::EvInstanceRequest(WPARAM code, LPARAM argument) {
       return GiveUpBoard(static_cast<uint32_t>(argument));
     case 3: {
       if (collection == nullptr) return 0;
-      char* name = new char[kNameBufferSize]();
+      char* name = NewRequestName(nullptr);
       NameOf(reinterpret_cast<HWND>(argument), name);
       // The collection takes the buffer.
-      ::SendMessage(collection, kFrameRequest, kCollectionAddFileRequest, reinterpret_cast<LPARAM>(name));
+      ::SendMessage(collection, kCollectionRequestMessage, kCollectionRequestAddFile, reinterpret_cast<LPARAM>(name));
       return kGivenUp;
     }
     case 4: {
@@ -143,14 +144,14 @@ int32_t VelmoraMessager::RemoteRequest(int32_t code, LPARAM argument) {
       return 0;
     case 2:
     case 3: {
-      char* name = new char[kNameBufferSize]();
+      char* name = NewRequestName(nullptr);
       if (!NameOf(reinterpret_cast<HWND>(argument), name)) {
-        delete[] name;
+        FreeRequestName(name);
         if (host_ != nullptr) ::SendMessage(host_->ProjectFrame(), kFrameRequest, kFrameCloseProjects, 0);
         SetUserData(0);
         return 0;
       }
-      if (!PostMessage(kDeferredOpen, 0, reinterpret_cast<LPARAM>(name))) delete[] name;
+      if (!PostMessage(kDeferredOpen, 0, reinterpret_cast<LPARAM>(name))) FreeRequestName(name);
       SetUserData(kStatusOpenAccepted);
       return kStatusOpenAccepted;
     }
@@ -204,7 +205,7 @@ LRESULT VelmoraMessager::EvDeferredOpen(WPARAM, LPARAM name) {
     const LRESULT opened = ::SendMessage(host_->ProjectFrame(), kFrameRequest, kFrameOpenFile, name);
     SetUserData(opened != 0 ? kStatusProject : kStatusNoProject);
   }
-  delete[] buffer;
+  FreeRequestName(buffer);
   return 1;
 }
 

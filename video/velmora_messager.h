@@ -45,8 +45,6 @@ constexpr UINT kFrameRequest = 0x400 + 99;
 constexpr int kFrameCloseProjects = 20;
 constexpr int kFrameOpenFile = 21;
 constexpr int kFramePrepare = 22;
-// The collection's request to add a file (WM_USER + 99, lParam a buffer).
-constexpr int kCollectionAddFileRequest = 3;
 // The time-line's start of a prepared range (WM_USER + 89).
 constexpr UINT kTimeLineStartPlay = 0x400 + 89;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gui/gui.h"
+#include "resources/collection_ids.h"
 #include "video/velmora_messager.h"
 
 namespace messagertest {
@@ -43,9 +44,9 @@ class RecordingWindow {
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtr(hwnd, GWLP_USERDATA));
     if (self == nullptr || (msg < WM_USER && msg != WM_CLOSE)) return DefWindowProc(hwnd, msg, wParam, lParam);
     Got g{msg, wParam, lParam, {}};
-    if (msg == kFrameRequest && (wParam == kFrameOpenFile || wParam == kCollectionAddFileRequest) && lParam != 0) {
+    if (msg == kFrameRequest && (wParam == kFrameOpenFile || wParam == kCollectionRequestAddFile) && lParam != 0) {
       g.name = reinterpret_cast<const char*>(lParam);
-      if (wParam == kCollectionAddFileRequest && self->freeNames) delete[] reinterpret_cast<char*>(lParam);
+      if (wParam == kCollectionRequestAddFile && self->freeNames) FreeRequestName(reinterpret_cast<char*>(lParam));
     }
     self->got.push_back(g);
     return msg == WM_CLOSE ? 0 : self->reply;

@@ -413,7 +413,7 @@ TEST_F(MessagerTest, FilesForTheCollectionAndFilesToRelease) {
   messager_.collection = collection.hwnd();
   EXPECT_EQ(peer.Ask("instance 3 \"/clips/a.wav\""), "999");
   ASSERT_EQ(collection.got.size(), 1u);
-  EXPECT_EQ(collection.got[0].wParam, static_cast<WPARAM>(kCollectionAddFileRequest));
+  EXPECT_EQ(collection.got[0].wParam, static_cast<WPARAM>(kCollectionRequestAddFile));
   EXPECT_EQ(collection.got[0].name, "/clips/a.wav");
   EXPECT_EQ(peer.Ask("instance 4 \"/clips/b.avi\""), "999");
   EXPECT_EQ(host.released, (std::vector<std::string>{"/clips/b.avi"}));
