@@ -229,7 +229,9 @@ TEST(FfmpegAvi, RecompressedMotionJpegFramesOfAnOddWidthKeepTheirPicture) {
   TempFolder folder;
   const int width = 61, height = 48, frames = 3;
   const std::string path = folder.Path("odd.avi");
-  ASSERT_EQ(video_test::Run("ffmpeg -nostdin -v error -y -f lavfi -i gradients=size=61x48:rate=25 -frames:v " +
+  // Smooth pictures that change from frame to frame.
+  ASSERT_EQ(video_test::Run("ffmpeg -nostdin -v error -y -f lavfi -i "
+                            "nullsrc=size=61x48:rate=25,format=rgb24,geq=r=X*4:g=Y*5:b=100+N*20 -frames:v " +
                             std::to_string(frames) + " -c:v mjpeg -q:v 2 -pix_fmt yuvj420p " + path),
             0);
   AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path.c_str(), 0);
@@ -267,7 +269,9 @@ TEST(FfmpegAvi, RecompressedMotionJpegFramesOfAnOddWidthKeepTheirPicture) {
           const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3 + c;
           sum += std::abs(int{a[i]} - int{b[i]});
         }
-      EXPECT_LE(sum / (height * 3), 4.0) << "frame " << frame << ", column " << x;
+      // A generation of this codec costs about 2 to 6 levels a column;
+      // a lost colour sample costs 30 and more.
+      EXPECT_LE(sum / (height * 3), 8.0) << "frame " << frame << ", column " << x;
     }
   }
   ReleaseRecompressor(&context);
