@@ -50,6 +50,18 @@ AVRational FrameDuration(LONG format) {
   }
 }
 
+// The buffer sizes the encoder chose go with the stream, for the muxer's
+// packs and the players' buffers.
+bool CopySideData(const AVCodecContext* context, AVStream* stream) {
+  for (int i = 0; i < context->nb_coded_side_data; ++i) {
+    const AVPacketSideData& data = context->coded_side_data[i];
+    uint8_t* copy = av_stream_new_side_data(stream, data.type, data.size);
+    if (copy == nullptr) return false;
+    std::memcpy(copy, data.data, data.size);
+  }
+  return true;
+}
+
 const char* MuxerOf(LONG type) {
   switch (type) {
     case kMpegVideoCd:
@@ -166,6 +178,11 @@ bool MpegStream::OpenVideo(std::string* error) {
   } else if (mpeg2) {
     video_->rc_max_rate = std::max<int64_t>(video_->bit_rate, 9000000);
     video_->rc_buffer_size = 1835008;
+  } else {
+    // Half a second of data, within what MPEG-1 players hold, and peaks of
+    // half the rate again to draw on it.
+    video_->rc_buffer_size = static_cast<int>(std::clamp<int64_t>(video_->bit_rate / 2, 327680, 1835008));
+    video_->rc_max_rate = video_->bit_rate * 3 / 2;
   }
   int r = avcodec_open2(video_, codec, nullptr);
   if (r < 0) {
@@ -177,7 +194,7 @@ bool MpegStream::OpenVideo(std::string* error) {
   picture_ = av_frame_alloc();
   if (videoStream_ == nullptr || picture_ == nullptr) return Fail(error, "Not enough memory for MPEG video.");
   videoStream_->time_base = video_->time_base;
-  if (avcodec_parameters_from_context(videoStream_->codecpar, video_) < 0)
+  if (avcodec_parameters_from_context(videoStream_->codecpar, video_) < 0 || !CopySideData(video_, videoStream_))
     return Fail(error, "Not enough memory for MPEG video.");
   picture_->format = video_->pix_fmt;
   picture_->width = video_->width;
