@@ -372,6 +372,7 @@ bool AviExport::Run(Film* segments) {
   if (end_ <= start_ || (parts_ & (kPartVideo | kPartAudio)) == 0) return false;
   if (Has(kPartAudio)) {
     sound_ = OutputFormat;
+    if (sound_.nSamplesPerSec == 0 || sound_.nBlockAlign == 0) return false;
     soundFirst_ = SoundBytes(sound_, start_);
     soundEnd_ = SoundBytes(sound_, end_);
   }
