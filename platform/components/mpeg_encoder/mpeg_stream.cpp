@@ -169,6 +169,8 @@ bool MpegStream::OpenVideo(std::string* error) {
   video_->pix_fmt = AV_PIX_FMT_YUV420P;
   video_->bit_rate = settings_.videoBitRate;
   video_->max_b_frames = 2;
+  // Slices of a picture encode on every processor there is.
+  video_->thread_count = 0;
   // Half a second between key pictures, as discs have them.
   video_->gop_size = frame.den / frame.num >= 28 ? 15 : 12;
   if (settings_.type == kMpegVideoCd) {
@@ -194,7 +196,8 @@ bool MpegStream::OpenVideo(std::string* error) {
   picture_ = av_frame_alloc();
   if (videoStream_ == nullptr || picture_ == nullptr) return Fail(error, "Not enough memory for MPEG video.");
   videoStream_->time_base = video_->time_base;
-  if (avcodec_parameters_from_context(videoStream_->codecpar, video_) < 0 || !CopySideData(video_, videoStream_))
+  if (avcodec_parameters_from_context(videoStream_->codecpar, video_) < 0 ||
+      !CopySideData(video_, videoStream_))
     return Fail(error, "Not enough memory for MPEG video.");
   picture_->format = video_->pix_fmt;
   picture_->width = video_->width;
