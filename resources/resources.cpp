@@ -12,6 +12,7 @@ void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
 void RegisterClipDialogs();           // clip_dialogs.cpp
 void RegisterCollectionMenus();       // collection_menus.cpp
+void RegisterMpegDialog();            // mpeg_dialog.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -26,5 +27,6 @@ void RegisterProgramResources() {
     RegisterSetupDialogs();
     RegisterClipDialogs();
     RegisterCollectionMenus();
+    RegisterMpegDialog();
   });
 }
