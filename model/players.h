@@ -157,9 +157,9 @@ class MidiEngine {
 };
 
 // The wait before play.
-class WaitDialog {
+class WaitBeforePlay {
  public:
-  virtual ~WaitDialog() = default;
+  virtual ~WaitBeforePlay() = default;
   // Waits as kind asks (1 a key, 2 + n GPI input n) and, when the wait
   // ends, starts the prepared players of parts itself (video, audio, MIDI),
   // so that they start the moment the wait is over. False when cancelled:
@@ -168,10 +168,15 @@ class WaitDialog {
 };
 
 // The tape recorder link.
-class VTRecorder {
+class TapeControl {
  public:
-  virtual ~VTRecorder() = default;
+  virtual ~TapeControl() = default;
   virtual void Stop() = 0;
+  // The deck answers.
+  virtual bool IsConnected() = 0;
+  // Cues the deck with pre-roll to record [start, end) ms of the time-line;
+  // 0 when it is ready, else an error code (the deck's failure has been told).
+  virtual int32_t SeekPreroll(int32_t start, int32_t end) = 0;
 };
 
 // One transition between two overlapping video clips: clip A (the earlier)

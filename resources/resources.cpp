@@ -7,6 +7,7 @@ void RegisterTimeLineCursors();       // timeline_cursors.cpp
 void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
+void RegisterTransportHints();        // transport_hints.cpp
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
 void RegisterSliderThumbs();     // slider_thumbs.cpp
@@ -21,6 +22,7 @@ void RegisterProgramResources() {
     RegisterSliderThumbs();
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
+    RegisterTransportHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
   });

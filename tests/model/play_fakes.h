@@ -182,7 +182,7 @@ class FakeMidiEngine : public MidiEngine {
 };
 
 // Starts the players itself when the wait ends, as the real dialog does.
-class FakeWait : public WaitDialog {
+class FakeWait : public WaitBeforePlay {
  public:
   FakeWait(Log& log, FakeVideoPlayer& video, FakeAudioEngine& audio, FakeMidiEngine& midi)
       : log(log), video(video), audio(audio), midi(midi) {}
@@ -203,11 +203,18 @@ class FakeWait : public WaitDialog {
   int32_t kind = -1;
 };
 
-class FakeRecorder : public VTRecorder {
+class FakeRecorder : public TapeControl {
  public:
   explicit FakeRecorder(Log& log) : log(log) {}
   void Stop() override { log.push_back("vtr.stop"); }
+  bool IsConnected() override { return connected; }
+  int32_t SeekPreroll(int32_t start, int32_t end) override {
+    log.push_back("vtr.cue " + std::to_string(start) + "-" + std::to_string(end));
+    return cueResult;
+  }
   Log& log;
+  bool connected = true;
+  int32_t cueResult = 0;
 };
 
 class FakeVfx : public VFX {
@@ -249,8 +256,8 @@ class PlayPlayers : public FakePlayers {
   VideoEngine* Video() override { return &videoPlayer; }
   AudioEngine* Audio() override { return &audioEngine; }
   MidiEngine* Midi() override { return &midiPlayer; }
-  WaitDialog* Wait() override { return &wait; }
-  VTRecorder* Recorder() override { return &vtr; }
+  WaitBeforePlay* Wait() override { return &wait; }
+  TapeControl* Tape() override { return &vtr; }
   VFX* Transitions() override { return &vfx; }
 
   Log log;

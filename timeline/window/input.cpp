@@ -73,3 +73,7 @@ void MainTimeLineWindow::CmSelectionTime() {}
 bool MainTimeLineWindow::DrawPendingClip() {
   return false;
 }
+
+// The line windows' drags own the auto-scroll; until one asks for it, a
+// tick while not playing has nothing to move.
+void MainTimeLineWindow::AutoScrollStep() {}

@@ -36,8 +36,9 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
   static constexpr Table kTables[] = {
       &CoreEntries,      &LayoutEntries,      &FontEntries,    &InputEntries,
-      &TransportEntries, &ViewCommandEntries, &ToolEntries,    &ClipEditEntries,
-      &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
+      &TransportEntries, &MessageEntries,     &ViewCommandEntries, &ExportEntries,
+      &ToolEntries,      &ClipEditEntries,    &AudioClipEntries, &AddMediaEntries,
+      &ProjectEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
