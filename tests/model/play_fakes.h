@@ -84,9 +84,13 @@ class FakeVideoPlayer : public VideoEngine {
     ++shows;
   }
   int32_t FindKeyFrame(VideoSource*, int32_t frame) override { return frame - frame % 10; }
+  int32_t UseCount() override { return useCount; }
+  void FocusSubPlayer() override { log.push_back("video.focus"); }
+  void CloseIdlePreview() override { log.push_back("video.closepreview"); }
 
   Log& log;
   FakeSubPlayer sub;
+  int32_t useCount = 0;
   bool hasSub = true;
   bool accept = true;
   int32_t baseFrame = 0;
@@ -171,9 +175,10 @@ class FakeMidiEngine : public MidiEngine {
   int32_t GetPosition() override { return position; }
   bool IsUsable() override { return true; }
   int32_t GetState() override { return state; }
-  void BufferDone() override {}
+  void BufferDone() override { ++buffersDone; }
 
   Log& log;
+  int buffersDone = 0;
   bool accept = true;
   bool stopsAtOnce = true;  // else it reports running until its end is noticed
   int32_t state = 1;
