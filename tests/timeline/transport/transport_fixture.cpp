@@ -37,8 +37,8 @@ TransportFrame::~TransportFrame() {
   }
 }
 
+// The menu is there before the time-line is set up, as the project frame's is.
 void TransportFrame::SetupWindow() {
-  CommandFrame::SetupWindow();
   HMENU menuBar = CreateMenu();
   auto popup = [&](const char* name, std::initializer_list<std::pair<int, const char*>> items) {
     HMENU p = CreatePopupMenu();
@@ -67,6 +67,7 @@ void TransportFrame::SetupWindow() {
                    {0, ""},
                    {kCmConfigureTools, "Con&figure..."}});
   ::SetMenu(GetHandle(), menuBar);
+  CommandFrame::SetupWindow();
 }
 
 std::vector<int> TransportFrame::Gadgets() const {
