@@ -115,8 +115,8 @@ void TransportTest::TearDown() {
   CommandsTest::TearDown();
 }
 
-MainTimeLineWindow& TransportTest::OpenTransport(int w, int h) {
-  window_ = new MainTimeLineWindow(nullptr, &players_);
+MainTimeLineWindow& TransportTest::OpenTransport(int w, int h, TimeLinePlayers* players) {
+  window_ = new MainTimeLineWindow(nullptr, players != nullptr ? players : &players_);
   frame_ = new TransportFrame(window_);
   frame_->Attr.X = 40;
   frame_->Attr.Y = 40;

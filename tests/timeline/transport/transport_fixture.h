@@ -109,8 +109,8 @@ class TransportTest : public timelinetest::CommandsTest {
   void SetUp() override;
   void TearDown() override;
 
-  // The window in its frame with the fake players.
-  MainTimeLineWindow& OpenTransport(int w = 1000, int h = 700);
+  // The window in its frame with the fake players, or with players.
+  MainTimeLineWindow& OpenTransport(int w = 1000, int h = 700, TimeLinePlayers* players = nullptr);
   TransportFrame& Frame() { return *static_cast<TransportFrame*>(frame_); }
   TimeLineEngine& Engine() { return window_->Engine(); }
 
