@@ -17,12 +17,15 @@ END_RESPONSE_TABLE;
 
 TransportFrame::TransportFrame(TWindow* client) : CommandFrame(client) {
   bar = new TControlBar(this);
-  previous = new TGadget(516, TGadget::Plain);
-  next = new TGadget(515, TGadget::Plain);
+  // Labelled stand-ins for the buttons.
+  auto button = [](int id, const char* label) -> TGadget* {
+    return new TTextGadget(id, TGadget::Plain, TTextGadget::Center, 5, label);
+  };
+  previous = button(516, "Prev");
+  next = button(515, "Next");
   // As the project frame starts with the video rows shown.
-  for (TGadget* g : {new TGadget(kCmRewind, TGadget::Plain), new TGadget(kCmPlay, TGadget::Plain),
-                     new TGadget(kCmStop, TGadget::Plain), previous, next,
-                     new TGadget(kCmRecordAudio, TGadget::Plain)}) {
+  for (TGadget* g : {button(kCmRewind, "Rew"), button(kCmPlay, "Play"), button(kCmStop, "Stop"), previous, next,
+                     button(kCmRecordAudio, "Rec")}) {
     bar->Insert(*g);
   }
   stepsShown = true;
