@@ -38,7 +38,8 @@ inline constexpr int kSetSize = 63;         // "Set Size"
 inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
 inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 
-// Adding a media file to the time-line.
+// Adding a media file to the time-line or the collection.
+inline constexpr int kOpenClipFile = 72;           // "Open Clip" (a missing or empty file)
 inline constexpr int kVideoParametersDiffer = 74;  // "File '%s' video parameters\ndiffer from those of th..."
 inline constexpr int kCamcorderVideo = 75;         // "Video recorded by MS Camcorder can not be edited!\nD..."
 inline constexpr int kTargetForConversion = 76;    // "Target File name for conversion"
@@ -97,7 +98,21 @@ inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
 inline constexpr int kShowFrame = 132;            // "Show Frame"
 inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
 
+// The clip collection's tiles and its questions.
+inline constexpr int kTileName = 135;             // "  Name: "
+inline constexpr int kTileFile = 136;             // "  File: "
+inline constexpr int kTileSound = 137;            // "  Sound: "
+inline constexpr int kTileVideo = 138;            // "  Video: "
+inline constexpr int kTileIn = 139;               // "  In:"
+inline constexpr int kTileOut = 140;              // " Out:"
+inline constexpr int kTileTime = 141;             // "  Time: "
+inline constexpr int kRemoveAllClips = 142;       // "Remove all clips?"
+inline constexpr int kClearClipCollection = 143;  // "Clear Clip Collection"
+inline constexpr int kAddClipCaption = 144;       // "Insert Clip" (adding a file twice, compressed sound)
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
+inline constexpr int kOpenClipFormat = 146;      // "Open Clip" (a file of no usable kind)
+inline constexpr int kDeleteClip = 147;          // "Delete Clip"
+inline constexpr int kDeleteClipQuestion = 148;  // "Do you want to delete clip '%s'?"
 inline constexpr int kConvertAudio = 151;       // "Convert Audio"
 inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
 
@@ -142,6 +157,10 @@ inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
 inline constexpr int kVideoFxTrack = 203;      // "Video FX track"
 inline constexpr int kAudioTrackNumber = 204;  // "Audio track number %d"
 inline constexpr int kMidiTrack = 205;         // "Midi track"
+// The header panels.
+inline constexpr int kSoloState = 206;            // "solo"
+inline constexpr int kMuteState = 207;            // "mute"
+inline constexpr int kTrackName = 208;            // "Track Name"
 inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
 inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
 
@@ -150,6 +169,22 @@ inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
 inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
 inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
 inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
+// The header panels' row menu.
+inline constexpr int kLeftChannel = 216;          // "L"
+inline constexpr int kRightChannel = 217;         // "R"
+inline constexpr int kDuplicateTrack = 218;       // "Duplicate Track"
+inline constexpr int kAllAudioTracksBusy = 219;   // "All audio tracks are busy!"
+inline constexpr int kHeightMenu = 220;           // "Height"
+inline constexpr int kNameItem = 221;             // "Name..."
+inline constexpr int kMoveUpItem = 222;           // "Move up"
+inline constexpr int kMoveDownItem = 223;         // "Move down"
+inline constexpr int kDoubleItem = 224;           // "Double"
+inline constexpr int kNormalItem = 225;           // "Normal"
+inline constexpr int kHalfItem = 226;             // "Half"
+inline constexpr int kSmallLockedItem = 227;      // "Small (locked)"
+inline constexpr int kTrackVolumeItem = 228;      // "Track Volume..."
+inline constexpr int kSoloItem = 229;             // "Solo"
+inline constexpr int kMuteItem = 230;             // "Mute"
 // The ruler's and the cursor-time display's menus.
 inline constexpr int kPlayItem = 231;              // "Play"
 inline constexpr int kShowVideoItem = 232;         // "Show video"
@@ -184,6 +219,7 @@ inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
 inline constexpr int kMarkItem = 361;              // "Mark"
+inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects" (the header panels)
 inline constexpr int kDeleteSelectedItem = 365;    // "Delete selected clip(s)"
 inline constexpr int kCutSelectedItem = 366;       // "Cut selected clip(s)"
 inline constexpr int kCopySelectedItem = 367;      // "Copy selected clip(s)"
@@ -206,6 +242,14 @@ inline constexpr int kCutClipItem = 386;           // "Cut clip"
 inline constexpr int kCopyClipItem = 387;          // "Copy clip"
 inline constexpr int kPasteItem = 388;             // "Paste"
 inline constexpr int kInsertItem = 389;            // "Insert"
+// The header panels' effects menu.
+inline constexpr int kEffectsAddNewItem = 402;    // "Add new..."
+inline constexpr int kEffectsEditItem = 403;      // "Edit..."
+inline constexpr int kEffectsUseItem = 404;       // "Use"
+inline constexpr int kEffectsPasteItem = 405;     // "Paste"
+inline constexpr int kEffectsAddItem = 406;       // "Add"
+inline constexpr int kEffectsDeleteItem = 407;    // "Delete"
+inline constexpr int kDuplicateTrackItem = 408;   // "Duplicate track"
 inline constexpr int kInToNextKeyFrame = 409;      // "ClipIn to next key frame"
 inline constexpr int kNoKeyFrameInClip = 410;      // "There is no key frame in this fragment!\nWARNING: ..."
 inline constexpr int kInToPrevKeyFrame = 411;      // "ClipIn to preceding key frame"
@@ -215,10 +259,12 @@ inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame bef
 inline constexpr int kSummaryLabelBase = 327;
 
 inline constexpr int kStopItem = 368;            // "Stop"
-
 // Resetting the profiles of the selected clips.
 inline constexpr int kDeleteProfile = 424;          // "Delete profile"
 inline constexpr int kDeleteProfileQuestion = 425;  // "Delete profile?"
+inline constexpr int kCannotCreateEffects = 428;  // "Can not create list of audio effects!"
+inline constexpr int kEditAudioEffects = 429;     // "Add/Edit Audio Effects"
+inline constexpr int kReplaceTrackEffects = 431;  // "Track # %d has audio effect(s)!\nReplace?"
 inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
 
 // File dialogs and the export format text.
@@ -265,6 +311,16 @@ inline constexpr int kNoRoomToTheRight = 495;    // "Not enough free space in th
 inline constexpr int kRepeatClip = 496;          // "Repeat Clip"
 inline constexpr int kEditClip = 497;            // "Edit Clip"
 inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
+
+// A clip's descriptions, and loading a collection.
+inline constexpr int kFramesPerSecond = 514;     // "f/s"
+inline constexpr int kNoVideo = 515;             // "No Video"
+inline constexpr int kStereoShort = 516;         // "stereo"
+inline constexpr int kMonoShort = 517;           // "mono"
+inline constexpr int kMidiSound = 518;           // "Midi sound"
+inline constexpr int kNoSound = 519;             // "No Sound"
+inline constexpr int kLoadClipCollection = 520;  // "Load Clip Collection"
+inline constexpr int kSourceSizeDiffers = 521;   // "Source file '%s' has different size!"
 
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"

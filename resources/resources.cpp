@@ -7,12 +7,10 @@ void RegisterTimeLineCursors();       // timeline_cursors.cpp
 void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
+void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
+void RegisterValueDialogs();          // value_dialogs.cpp
+void RegisterSetupDialogs();          // setup_dialogs.cpp
 void RegisterTransportHints();        // transport_hints.cpp
-void RegisterDialogResources();  // dialogs.cpp
-void RegisterTimeLineCursors();  // timeline_cursors.cpp
-void RegisterSliderThumbs();     // slider_thumbs.cpp
-void RegisterValueDialogs();     // value_dialogs.cpp
-void RegisterSetupDialogs();     // setup_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -22,6 +20,7 @@ void RegisterProgramResources() {
     RegisterSliderThumbs();
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
+    RegisterTimeLineInputHints();
     RegisterTransportHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();

@@ -148,7 +148,7 @@ class FakeCollection : public ClipCollectionTarget {
   FakeCollection();
   ~FakeCollection() override;
   HWND Window() override { return window; }
-  bool PasteClip(Film* film) override {
+  bool PasteClip(Film* film, int*) override {
     pasted.push_back(film->name);
     return true;
   }
