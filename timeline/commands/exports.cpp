@@ -124,14 +124,17 @@ bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
   } else {
     FileData& record = MediaFileData(avi ? kAviFiles : kMpegFiles);
     const char* caption = GetString(avi ? ui_string::kExportAudioVideo : ui_string::kExportMpeg);
-    if (!(avi ? AskSave32Audio(record, HWindow, caption) : AskSaveFile(record, HWindow, caption))) return false;
+    if (!(avi ? AskSave32Audio(record, HWindow, caption) : AskSaveFile(record, HWindow, caption)))
+      return false;
     target = record.FileName;
   }
   if (target.empty() || !Film::RemoveClipEverywhere(target.c_str(), HWindow)) return false;
   SetFileDialogsDirectory(target.c_str(), avi ? kAviFilterIndex : kMpegFilterIndex);
 
   ShowWaitCursor(true);
-  engine_.CollectRange(FilmList, rows, start, end);
+  // The range is on frames already when pictures take part; without them
+  // there are no segments to build and nothing to round.
+  if (parts & kKindVideo) engine_.CollectRange(FilmList, rows, start, end);
   const MixSetup mix = engine_.GetMixSetup(lines, 4);
   Film* segments = engine_.play.segments.First();
   bool written = false;
@@ -145,8 +148,8 @@ bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
     written = host.Recompress(HWindow, segments, parts, start, end, target.c_str());
     if (streaming) TheAudioPlayer->EndMixStream();
   } else {
-    written = host.ExportMpeg(GetAncestor(HWindow, GA_ROOT), segments, FilmList.First(), parts, mix, start, end,
-                              target.c_str());
+    written = host.ExportMpeg(GetAncestor(HWindow, GA_ROOT), segments, FilmList.First(), parts, mix, start,
+                              end, target.c_str());
   }
   if (!written) DeleteFile(target.c_str());
   engine_.FreeRangeList();

@@ -46,12 +46,9 @@ bool TakeRecordedName(HWND owner, LPARAM name, char (&path)[MAX_PATH]) {
 const std::vector<TResponseTableEntry>& MainTimeLineWindow::MessageEntries() {
   using TMyClass = MainTimeLineWindow;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_MESSAGE(kSetCursorMessage, EvSetCursor),
-      EV_MESSAGE(kGetCursorMessage, EvGetCursor),
-      EV_MESSAGE(kStopMessage, EvStopRequest),
-      EV_MESSAGE(kPlayMessage, EvPlayRequest),
-      EV_MESSAGE(kPrepareRangeMessage, EvPrepareRange),
-      EV_MESSAGE(kRecordedFileMessage, EvRecordedFile),
+      EV_MESSAGE(kSetCursorMessage, EvSetCursor),       EV_MESSAGE(kGetCursorMessage, EvGetCursor),
+      EV_MESSAGE(kStopMessage, EvStopRequest),          EV_MESSAGE(kPlayMessage, EvPlayRequest),
+      EV_MESSAGE(kPrepareRangeMessage, EvPrepareRange), EV_MESSAGE(kRecordedFileMessage, EvRecordedFile),
       EV_MESSAGE(kRecorderDoneMessage, EvRecorderDone),
   };
   return entries;

@@ -138,8 +138,8 @@ void MainTimeLineWindow::LaunchTool(int commandId, const char* file) {
       break;
     }
   }
-  const bool takesFile =
-      commandId != kCmVolumeControl && (commandId < kCmTool1 || settings_.tools[commandId - kCmTool1].addClip);
+  const bool takesFile = commandId != kCmVolumeControl &&
+                         (commandId < kCmTool1 || settings_.tools[commandId - kCmTool1].addClip);
   if (!takesFile) name.clear();
   if (path[0] == '\0') {
     ReacquireFiles(HWindow, true);

@@ -119,7 +119,8 @@ void MainTimeLineWindow::PlayOnce(int32_t start, int32_t end) {
 // range's start.
 LRESULT MainTimeLineWindow::EvReplay(WPARAM, LPARAM) {
   const PlayState& p = engine_.play;
-  if (!engine_.playing && p.rangeStart < p.rangeEnd) engine_.StartPlayRange(p.rangeStart, p.rangeEnd, true, false);
+  if (!engine_.playing && p.rangeStart < p.rangeEnd)
+    engine_.StartPlayRange(p.rangeStart, p.rangeEnd, true, false);
   return 0;
 }
 

@@ -35,7 +35,8 @@ void MainTimeLineWindow::CheckViewItem(int id, bool checked) {
   HWND frame = IsWindow() ? GetAncestor(HWindow, GA_ROOT) : nullptr;
   HMENU menu = frame != nullptr && frame != HWindow ? ::GetMenu(frame) : nullptr;
   HMENU view = menu != nullptr ? GetSubMenu(menu, kViewMenuPosition) : nullptr;
-  if (view != nullptr) CheckMenuItem(view, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  if (view != nullptr)
+    CheckMenuItem(view, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainTimeLineWindow::ShowFrameStepButtons(bool show) {

@@ -88,6 +88,19 @@ TEST_F(ExportsTest, WithoutASelectionTheExportCoversTheClipsElseExactlyTheSelect
   EXPECT_TRUE(Engine().play.segments.Empty());
 }
 
+// Only pictures put the range on frames.
+TEST_F(ExportsTest, AnAviOfSoundAloneKeepsTheSelectionToTheMillisecond) {
+  OpenTransport();
+  SoundClip(0, 0, 5000);
+  Engine().SetMarkRange(1010, 2990);
+  ASSERT_TRUE(window_->WriteAvi(0, FilePath("sound.avi").c_str()));
+  EXPECT_EQ(Last().start, 1010);
+  EXPECT_EQ(Last().end, 2990);
+  EXPECT_EQ(Last().parts, kKindAudio);
+  EXPECT_TRUE(Last().segments.empty());
+  EXPECT_EQ(Last().soundBytes, int64_t{1980} * kRate / 1000 * 2);
+}
+
 // A MIDI clip alone: the menu offers the export, which writes nothing.
 TEST_F(ExportsTest, MidiAloneWritesNothing) {
   OpenTransport();
@@ -203,8 +216,10 @@ TEST_F(ExportsTest, WaveAndAiffHoldTheMixOfTheRange) {
     bool mute1;
     int32_t start, end;
   } cases[] = {
-      {0, "all.wav", 0, 0, false, 0, 4000},       {1, "all.aif", 0, 0, false, 0, 4000},
-      {0, "range.wav", 1010, 2990, false, 1010, 2990}, {0, "muted.wav", 0, 0, true, 0, 3000},
+      {0, "all.wav", 0, 0, false, 0, 4000},
+      {1, "all.aif", 0, 0, false, 0, 4000},
+      {0, "range.wav", 1010, 2990, false, 1010, 2990},
+      {0, "muted.wav", 0, 0, true, 0, 3000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

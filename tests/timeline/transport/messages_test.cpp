@@ -107,9 +107,9 @@ TEST_F(MessagesTest, PlayStartsThePreparedPlayersAtOnceOrAfterTheWait) {
     int32_t waitKind;  // -1: no wait
     bool playing, prepared;
   } cases[] = {
-      {0, 0, true, 1, -1, true, false},  {7, 0, true, 1, -1, true, false},   {1, 0, true, 1, 1, true, false},
-      {2, 0, true, 1, 2, true, false},   {2, 3, true, 1, 5, true, false},    {2, 9, true, 0, -1, false, true},
-      {2, -1, true, 0, -1, false, true}, {1, 0, false, 0, 1, false, false},  {2, 2, false, 0, 4, false, false},
+      {0, 0, true, 1, -1, true, false},  {7, 0, true, 1, -1, true, false},  {1, 0, true, 1, 1, true, false},
+      {2, 0, true, 1, 2, true, false},   {2, 3, true, 1, 5, true, false},   {2, 9, true, 0, -1, false, true},
+      {2, -1, true, 0, -1, false, true}, {1, 0, false, 0, 1, false, false}, {2, 2, false, 0, 4, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << " input " << c.input << " answer " << c.answer);

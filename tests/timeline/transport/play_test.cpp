@@ -218,13 +218,13 @@ TEST_F(PlayTest, AFailedVideoReadStopsEverythingForGoodAndSaysWhen) {
   players_.log.clear();
   Tick();
   EXPECT_FALSE(Engine().playing);
-  for (const char* entry : {"video.stop", "audio.stop", "midi.stop", "vtr.stop"}) EXPECT_GE(Count(entry), 1) << entry;
+  for (const char* entry : {"video.stop", "audio.stop", "midi.stop", "vtr.stop"})
+    EXPECT_GE(Count(entry), 1) << entry;
   EXPECT_TRUE(LogOf("video.play").empty());
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].caption, "Video Playback");
-  EXPECT_EQ(boxes.boxes[0].text,
-            std::string("Playback fatal stop at time ") + MsToShortTimeCode(2000, TRUE) +
-                "\nCan not read data from file");
+  EXPECT_EQ(boxes.boxes[0].text, std::string("Playback fatal stop at time ") + MsToShortTimeCode(2000, TRUE) +
+                                     "\nCan not read data from file");
   EXPECT_EQ(Frame().requests, std::vector<int>{11});
 }
 

@@ -1,12 +1,11 @@
 // The time-line playing with its video lines hidden, as the display shows it:
 // under Xvfb with KOBRIX_GUI=sdl the capture is read back from the SDL window.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
 
 #include "timeline/header/selection_line.h"
 #include "timeline/lines/audio_lines.h"

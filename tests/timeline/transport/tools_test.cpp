@@ -197,9 +197,9 @@ TEST_F(ToolsTest, TheMenuListsTheConfiguredFreeToolsInOrder) {
   Ini("TOOLS", "TOOL5_NAME", "Five");
   OpenTransport();
   using Item = std::pair<UINT, std::string>;
-  EXPECT_THAT(Items(Frame().Popup(5), 4), ElementsAre(Item{0, ""}, Item{kCmTool1, "One"}, Item{kCmTool1 + 2, ""},
-                                                      Item{kCmTool1 + 4, "Five"}, Item{0, ""},
-                                                      Item{kCmConfigureTools, "Con&figure..."}));
+  EXPECT_THAT(Items(Frame().Popup(5), 4),
+              ElementsAre(Item{0, ""}, Item{kCmTool1, "One"}, Item{kCmTool1 + 2, ""},
+                          Item{kCmTool1 + 4, "Five"}, Item{0, ""}, Item{kCmConfigureTools, "Con&figure..."}));
 }
 
 // Configure edits every tool in its dialog and the menu follows; while
@@ -220,9 +220,8 @@ TEST_F(ToolsTest, ConfigureEditsTheToolsAndTheMenuFollows) {
   EXPECT_STREQ(window_->Settings().tools[1].path, "/opt/two");
   EXPECT_STREQ(window_->Settings().tools[1].name, "Two");
   using Item = std::pair<UINT, std::string>;
-  EXPECT_THAT(Items(Frame().Popup(5), 5),
-              ElementsAre(Item{kCmTool1, "Recorder"}, Item{kCmTool1 + 1, "Two"}, Item{0, ""},
-                          Item{kCmConfigureTools, "Con&figure..."}));
+  EXPECT_THAT(Items(Frame().Popup(5), 5), ElementsAre(Item{kCmTool1, "Recorder"}, Item{kCmTool1 + 1, "Two"},
+                                                      Item{0, ""}, Item{kCmConfigureTools, "Con&figure..."}));
 
   SoundClip(0, 0, 4000);
   Command(kCmPlay);

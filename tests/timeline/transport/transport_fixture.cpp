@@ -24,8 +24,8 @@ TransportFrame::TransportFrame(TWindow* client) : CommandFrame(client) {
   previous = button(516, "Prev");
   next = button(515, "Next");
   // As the project frame starts with the video rows shown.
-  for (TGadget* g : {button(kCmRewind, "Rew"), button(kCmPlay, "Play"), button(kCmStop, "Stop"), previous, next,
-                     button(kCmRecordAudio, "Rec")}) {
+  for (TGadget* g : {button(kCmRewind, "Rew"), button(kCmPlay, "Play"), button(kCmStop, "Stop"), previous,
+                     next, button(kCmRecordAudio, "Rec")}) {
     bar->Insert(*g);
   }
   stepsShown = true;
