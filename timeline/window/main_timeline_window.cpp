@@ -38,6 +38,7 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
       &CoreEntries,         &LayoutEntries,    &FontEntries,      &InputEntries,       &ModeEntries,
       &SmallHandlerEntries, &TransportEntries, &MessageEntries,   &ViewCommandEntries, &ExportEntries,
       &ToolEntries,         &ClipEditEntries,  &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
+      &RangeEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
