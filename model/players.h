@@ -167,7 +167,14 @@ class WaitBeforePlay {
   virtual bool Execute(HWND owner, int32_t parts, int32_t kind) = 0;
 };
 
-// The tape recorder link.
+// The tape recorder link: the deck as playback drives it, and its settings
+// as its setup dialog reads and writes them: start time (ms), deck type (0 none, 1 AG 5700, 2 Sony Betacam),
+// port name (up to kTapePortLength characters), baud rate, data bits (5 to
+// 8), parity (0 no, 1 odd, 2 even, 3 mark, 4 space), stop bits (0 one, 1 one
+// and a half, 2 two), time-code source (0 counter, 1 LTC), preroll (s),
+// video format (0 PAL, 1 NTSC) and accuracy (frames), in this order.
+constexpr int kTapePortLength = 32;
+
 class TapeControl {
  public:
   virtual ~TapeControl() = default;
@@ -177,6 +184,15 @@ class TapeControl {
   // Cues the deck with pre-roll to record [start, end) ms of the time-line;
   // 0 when it is ready, else an error code (the deck's failure has been told).
   virtual int32_t SeekPreroll(int32_t start, int32_t end) = 0;
+  // port: room for kTapePortLength characters and the terminator.
+  virtual void GetSettings(int32_t& start, int32_t& type, char* port, int32_t& baud, int32_t& dataBits,
+                           int32_t& parity, int32_t& stopBits, int32_t& timeCode, int32_t& preroll,
+                           int32_t& format, int32_t& accuracy) = 0;
+  // Stores the settings and connects the deck anew with them; true when
+  // there is no deck or it answered.
+  virtual bool SetSettings(int32_t start, int32_t type, const char* port, int32_t baud, int32_t dataBits,
+                           int32_t parity, int32_t stopBits, int32_t timeCode, int32_t preroll, int32_t format,
+                           int32_t accuracy) = 0;
 };
 
 // One transition between two overlapping video clips: clip A (the earlier)

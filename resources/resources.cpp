@@ -11,6 +11,8 @@ void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
 void RegisterTransportHints();        // transport_hints.cpp
+void RegisterClipDialogs();           // clip_dialogs.cpp
+void RegisterCollectionMenus();       // collection_menus.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -24,5 +26,7 @@ void RegisterProgramResources() {
     RegisterTransportHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
+    RegisterClipDialogs();
+    RegisterCollectionMenus();
   });
 }

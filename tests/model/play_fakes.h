@@ -217,6 +217,15 @@ class FakeRecorder : public TapeControl {
     log.push_back("vtr.cue " + std::to_string(start) + "-" + std::to_string(end));
     return cueResult;
   }
+  void GetSettings(int32_t&, int32_t&, char* port, int32_t&, int32_t&, int32_t&, int32_t&, int32_t&, int32_t&,
+                   int32_t&, int32_t&) override {
+    port[0] = '\0';
+  }
+  bool SetSettings(int32_t, int32_t, const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                   int32_t) override {
+    log.push_back("vtr.settings");
+    return true;
+  }
   Log& log;
   bool connected = true;
   int32_t cueResult = 0;

@@ -1,9 +1,8 @@
 // What the time-line's transport, view, export and tool commands ask of the
-// rest of the program: the forced autosave, the audio recorder's window, the
-// tape deck's setup dialog and the two video writers. The program installs
-// its own at start-up; tests install theirs. The defaults stand for a
-// program without them: nothing is saved, there is no recorder, the setup
-// shows nothing and the video writers write nothing.
+// rest of the program: the forced autosave, the audio recorder's window and
+// the two video writers. The program installs its own at start-up; tests
+// install theirs. The defaults stand for a program without them: nothing is
+// saved, there is no recorder and the video writers write nothing.
 //
 // The project frame answers for its tool bar through FrameStepButtons.
 #pragma once
@@ -30,9 +29,6 @@ class CommandHost {
   // The recorder's window is open.
   virtual bool IsRecording() { return false; }
   virtual void CloseRecorder() {}
-
-  // The "VTR Setup" dialog.
-  virtual void RunTapeSetup(HWND parent) {}
 
   // An AVI of the segments' pictures recompressed over [start, end) ms,
   // with the sound of the audio engine's mix stream when parts holds audio

@@ -19,6 +19,7 @@
 #include "timeline/commands/command_host.h"
 #include "timeline/header/sel_start_text.h"
 #include "timeline/window/main_timeline_window.h"
+#include "ui/vtr_setup_dialog.h"
 
 namespace {
 
@@ -265,7 +266,7 @@ void MainTimeLineWindow::CmPlayToVtr() {
 }
 
 void MainTimeLineWindow::CmVtrSetup() {
-  if (!engine_.playing) CurrentCommandHost().RunTapeSetup(HWindow);
+  if (!engine_.playing) RunVTRSetupDialog(HWindow, engine_.Players().Tape());
 }
 
 // ---- The volume-control server's mixer.

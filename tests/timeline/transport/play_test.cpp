@@ -12,6 +12,7 @@
 #include "platform/audio/midi.h"
 #include "platform/audio/virtual_audio.h"
 #include "transport_fixture.h"
+#include "ui/dialog_script.h"
 
 namespace transporttest {
 namespace {
@@ -384,14 +385,21 @@ TEST_F(PlayTest, PlayToVtrCuesTheDeckAndPlaysOnceWithoutAWait) {
   EXPECT_FALSE(Engine().playing);
 }
 
+// The deck's setup dialog edits the tape's settings, only while stopped.
 TEST_F(PlayTest, TheTapeSetupRunsOnlyWhileStopped) {
   OpenTransport();
   SoundClip(0, 0, 5000);
+  std::string caption;
+  dialogtest::ModalScript script({[&](HWND d) {
+    caption = dialogtest::Text(d);
+    dialogtest::Click(d, IDOK);
+  }});
   Command(kCmVtrSetup);
-  EXPECT_EQ(host_.tapeSetups, 1);
+  EXPECT_EQ(caption, "VTR Setup");
+  EXPECT_EQ(Count("vtr.settings"), 1);
   Command(kCmPlay);
   Command(kCmVtrSetup);
-  EXPECT_EQ(host_.tapeSetups, 1);
+  EXPECT_EQ(script.shown, 1);
 }
 
 // The volume-control server's mixer: its window for the engine's output

@@ -2,7 +2,7 @@
 // keys, a menu bar whose third popup is View and sixth is Tools, and a tool
 // bar around Stop that takes the frame-step buttons. The players are the
 // playback tests' fakes writing one log; the program's side of the commands
-// (autosave, recorder, tape setup, the video writers) is recorded.
+// (autosave, recorder, the video writers) is recorded.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -79,7 +79,6 @@ class RecordingCommandHost : public CommandHost {
     ++recorderCloses;
     recording = false;
   }
-  void RunTapeSetup(HWND) override { ++tapeSetups; }
 
   struct Written {
     bool mpeg;
@@ -93,7 +92,7 @@ class RecordingCommandHost : public CommandHost {
   bool ExportMpeg(HWND, Film* segments, Film*, int32_t parts, const MixSetup& mix, int32_t start, int32_t end,
                   const char* path) override;
 
-  int autosaves = 0, recordings = 0, recorderCloses = 0, tapeSetups = 0;
+  int autosaves = 0, recordings = 0, recorderCloses = 0;
   bool recording = false;
   std::vector<Written> written;
   // The writers put a file at the path, then succeed or not.
