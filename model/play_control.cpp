@@ -112,7 +112,7 @@ void TimeLineEngine::StartPlayRange(int32_t start, int32_t end, bool noWait, boo
 
 bool TimeLineEngine::StartPrepared(int32_t parts, bool wait) {
   if (wait && (parts & kKindVideo) && play.askBeforeStart != 0) {
-    if (WaitDialog* dialog = players_->Wait()) return dialog->Execute(Owner(), parts, play.askBeforeStart);
+    if (WaitBeforePlay* dialog = players_->Wait()) return dialog->Execute(Owner(), parts, play.askBeforeStart);
   }
   StartPlayers(parts);
   return true;
@@ -215,7 +215,7 @@ void TimeLineEngine::StopPlayers() {
   if (SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr) sub->Stop();
   if (AudioEngine* audio = players_->Audio()) audio->Stop();
   if (MidiEngine* midi = players_->Midi()) midi->Stop();
-  if (VTRecorder* recorder = players_->Recorder()) recorder->Stop();
+  if (TapeControl* tape = players_->Tape()) tape->Stop();
 }
 
 void TimeLineEngine::CmStop() {

@@ -157,9 +157,9 @@ class MidiEngine {
 };
 
 // The wait before play.
-class WaitDialog {
+class WaitBeforePlay {
  public:
-  virtual ~WaitDialog() = default;
+  virtual ~WaitBeforePlay() = default;
   // Waits as kind asks (1 a key, 2 + n GPI input n) and, when the wait
   // ends, starts the prepared players of parts itself (video, audio, MIDI),
   // so that they start the moment the wait is over. False when cancelled:
@@ -167,15 +167,8 @@ class WaitDialog {
   virtual bool Execute(HWND owner, int32_t parts, int32_t kind) = 0;
 };
 
-// The tape recorder link.
-class VTRecorder {
- public:
-  virtual ~VTRecorder() = default;
-  virtual void Stop() = 0;
-};
-
-// The tape recorder link's settings, as its setup dialog reads and writes
-// them: start time (ms), deck type (0 none, 1 AG 5700, 2 Sony Betacam),
+// The tape recorder link: the deck as playback drives it, and its settings
+// as its setup dialog reads and writes them: start time (ms), deck type (0 none, 1 AG 5700, 2 Sony Betacam),
 // port name (up to kTapePortLength characters), baud rate, data bits (5 to
 // 8), parity (0 no, 1 odd, 2 even, 3 mark, 4 space), stop bits (0 one, 1 one
 // and a half, 2 two), time-code source (0 counter, 1 LTC), preroll (s),
@@ -185,6 +178,12 @@ constexpr int kTapePortLength = 32;
 class TapeControl {
  public:
   virtual ~TapeControl() = default;
+  virtual void Stop() = 0;
+  // The deck answers.
+  virtual bool IsConnected() = 0;
+  // Cues the deck with pre-roll to record [start, end) ms of the time-line;
+  // 0 when it is ready, else an error code (the deck's failure has been told).
+  virtual int32_t SeekPreroll(int32_t start, int32_t end) = 0;
   // port: room for kTapePortLength characters and the terminator.
   virtual void GetSettings(int32_t& start, int32_t& type, char* port, int32_t& baud, int32_t& dataBits,
                            int32_t& parity, int32_t& stopBits, int32_t& timeCode, int32_t& preroll,

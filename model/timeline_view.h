@@ -13,8 +13,8 @@
 class VideoEngine;
 class AudioEngine;
 class MidiEngine;
-class WaitDialog;
-class VTRecorder;
+class WaitBeforePlay;
+class TapeControl;
 class VFX;
 class Film;
 class StartFrameRecord;
@@ -139,8 +139,8 @@ class TimeLinePlayers {
   virtual VideoEngine* Video() { return nullptr; }
   virtual AudioEngine* Audio() { return nullptr; }
   virtual MidiEngine* Midi() { return nullptr; }
-  virtual WaitDialog* Wait() { return nullptr; }
-  virtual VTRecorder* Recorder() { return nullptr; }
+  virtual WaitBeforePlay* Wait() { return nullptr; }
+  virtual TapeControl* Tape() { return nullptr; }
   virtual VFX* Transitions() { return nullptr; }
   // The current video sub-player's decoded picture of a source frame for a
   // cut into it, with one reference for the caller; null without a

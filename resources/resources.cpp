@@ -10,6 +10,7 @@ void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
+void RegisterTransportHints();        // transport_hints.cpp
 void RegisterClipDialogs();           // clip_dialogs.cpp
 void RegisterCollectionMenus();       // collection_menus.cpp
 void RegisterMpegDialog();            // mpeg_dialog.cpp
@@ -23,6 +24,7 @@ void RegisterProgramResources() {
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
     RegisterTimeLineInputHints();
+    RegisterTransportHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
     RegisterClipDialogs();

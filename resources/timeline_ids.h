@@ -80,6 +80,31 @@ constexpr int kCmRangeClearActive = 641;
 constexpr int kCmRangeUnused = 642;
 constexpr int kCmRangeUnusedToo = 646;
 
+// Playing, the View and Window menus, exports and the Tools menu.
+constexpr int kCmExportAny = 220;  // no item: shares the export enabler
+constexpr int kCmPlay = 511;
+constexpr int kCmPlayStop = 513;
+constexpr int kCmRecordAudio = 514;
+constexpr int kCmRewind = 522;
+constexpr int kCmPlayToVtr = 525;
+constexpr int kCmVolumeControl = 711;
+constexpr int kCmAudioEditor = 712;
+constexpr int kCmTool1 = 715;  // to 719, tool 1 to 5
+constexpr int kCmAudioMeterClosed = 855;  // posted by the mixer window as it closes
+constexpr int kCmShowVideoWindow = 856;
+constexpr int kCmCloseVideoPreview = 857;
+constexpr int kCmShowMixer = 858;
+
+// Messages other windows and instances send the time-line.
+constexpr unsigned kSetCursorMessage = 0x400 + 85;       // lParam: ms; returns the cursor before
+constexpr unsigned kGetCursorMessage = 0x400 + 86;       // returns the cursor or the prepared start
+constexpr unsigned kStopMessage = 0x400 + 88;            // the Stop command
+constexpr unsigned kPlayMessage = 0x400 + 89;            // wParam: wait kind; lParam: GPI input
+constexpr unsigned kPrepareRangeMessage = 0x400 + 90;    // returns the parts prepared
+constexpr unsigned kRecordedFileMessage = 0x400 + 95;    // wParam: ms or -1; lParam: the file's name
+constexpr unsigned kRecorderDoneMessage = 0x400 + 96;    // wParam 1: lParam names a file to add
+constexpr unsigned kReplayMessage = 0x400 + 97;          // plays the range again
+
 // Controls.
 constexpr int kSetSizeButtonId = 1141;
 constexpr int kHorzScrollBarId = 1901;

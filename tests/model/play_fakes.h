@@ -84,9 +84,13 @@ class FakeVideoPlayer : public VideoEngine {
     ++shows;
   }
   int32_t FindKeyFrame(VideoSource*, int32_t frame) override { return frame - frame % 10; }
+  int32_t UseCount() override { return useCount; }
+  void FocusSubPlayer() override { log.push_back("video.focus"); }
+  void CloseIdlePreview() override { log.push_back("video.closepreview"); }
 
   Log& log;
   FakeSubPlayer sub;
+  int32_t useCount = 0;
   bool hasSub = true;
   bool accept = true;
   int32_t baseFrame = 0;
@@ -171,9 +175,10 @@ class FakeMidiEngine : public MidiEngine {
   int32_t GetPosition() override { return position; }
   bool IsUsable() override { return true; }
   int32_t GetState() override { return state; }
-  void BufferDone() override {}
+  void BufferDone() override { ++buffersDone; }
 
   Log& log;
+  int buffersDone = 0;
   bool accept = true;
   bool stopsAtOnce = true;  // else it reports running until its end is noticed
   int32_t state = 1;
@@ -182,7 +187,7 @@ class FakeMidiEngine : public MidiEngine {
 };
 
 // Starts the players itself when the wait ends, as the real dialog does.
-class FakeWait : public WaitDialog {
+class FakeWait : public WaitBeforePlay {
  public:
   FakeWait(Log& log, FakeVideoPlayer& video, FakeAudioEngine& audio, FakeMidiEngine& midi)
       : log(log), video(video), audio(audio), midi(midi) {}
@@ -203,11 +208,27 @@ class FakeWait : public WaitDialog {
   int32_t kind = -1;
 };
 
-class FakeRecorder : public VTRecorder {
+class FakeRecorder : public TapeControl {
  public:
   explicit FakeRecorder(Log& log) : log(log) {}
   void Stop() override { log.push_back("vtr.stop"); }
+  bool IsConnected() override { return connected; }
+  int32_t SeekPreroll(int32_t start, int32_t end) override {
+    log.push_back("vtr.cue " + std::to_string(start) + "-" + std::to_string(end));
+    return cueResult;
+  }
+  void GetSettings(int32_t&, int32_t&, char* port, int32_t&, int32_t&, int32_t&, int32_t&, int32_t&, int32_t&,
+                   int32_t&, int32_t&) override {
+    port[0] = '\0';
+  }
+  bool SetSettings(int32_t, int32_t, const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                   int32_t) override {
+    log.push_back("vtr.settings");
+    return true;
+  }
   Log& log;
+  bool connected = true;
+  int32_t cueResult = 0;
 };
 
 class FakeVfx : public VFX {
@@ -249,8 +270,8 @@ class PlayPlayers : public FakePlayers {
   VideoEngine* Video() override { return &videoPlayer; }
   AudioEngine* Audio() override { return &audioEngine; }
   MidiEngine* Midi() override { return &midiPlayer; }
-  WaitDialog* Wait() override { return &wait; }
-  VTRecorder* Recorder() override { return &vtr; }
+  WaitBeforePlay* Wait() override { return &wait; }
+  TapeControl* Tape() override { return &vtr; }
   VFX* Transitions() override { return &vfx; }
 
   Log log;

@@ -60,6 +60,9 @@ std::ostream& operator<<(std::ostream& os, const TapeSettings& s) {
 
 class FakeTape : public TapeControl {
  public:
+  void Stop() override {}
+  bool IsConnected() override { return false; }
+  int32_t SeekPreroll(int32_t, int32_t) override { return 0; }
   void GetSettings(int32_t& start, int32_t& type, char* port, int32_t& baud, int32_t& dataBits,
                    int32_t& parity, int32_t& stopBits, int32_t& timeCode, int32_t& preroll, int32_t& format,
                    int32_t& accuracy) override {

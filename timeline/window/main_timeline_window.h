@@ -22,8 +22,10 @@
 //   window/input.cpp                 scrolling, keys, the mouse over the window itself
 //   window/modes.cpp                 editing modes, the rubber band, idle redraws
 //   window/small_handlers.cpp        focus, zoom, heights, frame steps, enablers
-//   commands/transport.cpp           playing a range
-//   commands/view_commands.cpp       the audio meter
+//   commands/transport.cpp           play, stop, rewind, the play timer and replays
+//   commands/messages.cpp            what other windows and instances ask
+//   commands/view_commands.cpp       showing lines, the meter, the video window; recording
+//   commands/exports.cpp             writing the project's files
 //   commands/tools.cpp               external tools
 //   commands/clip_edit.cpp           clipboard, split, join, undo and redo
 //   commands/audio_clip_commands.cpp profiles, effects and declick of clips
@@ -32,7 +34,6 @@
 //   commands/project.cpp             master effects
 //   commands/range.cpp               the Range menu, the range dialog
 //   commands/range_remove.cpp        copy, cut and clear of the range
-//   commands/exports.cpp             writing the project's files
 // Operations the lines and header controls call before their own files
 // fill them are virtual, so that tests can record them.
 //
@@ -270,13 +271,12 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   bool RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2], bool& midiLine,
                               bool audioLines[4]);
 
-  // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
-  // AIFF; path null asks the user.
-  virtual bool WriteAvi(int32_t kind, const char* path);
-  virtual bool WriteAudio(int32_t kind, const char* path);
-
   // ---- Transport (commands/transport.cpp).
+  // Plays [start, end) once from its start (not while playing).
   virtual void PlayOnce(int32_t start, int32_t end);
+  // No more plays; every player stops, and play mode ends now or when the
+  // last player reports its end.
+  virtual void CmStop();
   // Timer 1: the play cursor while playing, a drag's auto-scroll otherwise.
   void EvTimer(UINT id);
 
@@ -285,9 +285,19 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // Asked for by a MIDI clip that is added.
   virtual void ShowMidiLine();
 
+  // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
+  // AIFF; path null asks the user. True when the file was written.
+  virtual bool WriteAvi(int32_t kind, const char* path);
+  virtual bool WriteAudio(int32_t kind, const char* path);
+
   // ---- External tools (commands/tools.cpp).
-  // Runs the external editor of command id on file.
+  // Whether the tool of a command (711 to 719) may start: configured, and
+  // the project not playing.
+  bool IsToolConfigured(int commandId) const;
+  // Starts the tool of a command on file (null or empty: the first clip of
+  // a selection group gives its file).
   virtual void LaunchTool(int commandId, const char* file);
+  // The Tools menu's items of the five free tools, from their settings.
   virtual void RebuildToolsMenu();
 
   // ---- Clip editing (commands/clip_edit.cpp).
@@ -350,6 +360,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   static const std::vector<TResponseTableEntry>& TransportEntries();
   static const std::vector<TResponseTableEntry>& ViewCommandEntries();
   static const std::vector<TResponseTableEntry>& ToolEntries();
+  static const std::vector<TResponseTableEntry>& MessageEntries();
+  static const std::vector<TResponseTableEntry>& ExportEntries();
   static const std::vector<TResponseTableEntry>& ClipEditEntries();
   static const std::vector<TResponseTableEntry>& AudioClipEntries();
   static const std::vector<TResponseTableEntry>& AddMediaEntries();
@@ -445,6 +457,65 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void CopyRange(bool activeOnly);
   void CutRange(bool activeOnly);
   void ClearRange(bool activeOnly);
+  // commands/transport.cpp
+  void CmPlay();
+  void CmPlayStop();
+  void CmRewind();
+  void CmPlayToVtr();
+  void CmVtrSetup();
+  void CmShowMixer();
+  void CePlay(TCommandEnabler& ce);
+  void CeRewind(TCommandEnabler& ce);
+  void CePlayToVtr(TCommandEnabler& ce);
+  void CeShowMixer(TCommandEnabler& ce);
+  LRESULT EvReplay(WPARAM, LPARAM);
+  LRESULT EvPlayerDone(WPARAM, LPARAM);
+  LRESULT EvWaveOutDone(WPARAM, LPARAM);
+  LRESULT EvMidiOutDone(WPARAM, LPARAM);
+  // The line filter of playback: every audio line takes part whatever its
+  // solo and mute while those can change during the play.
+  int32_t PlayFilter() const;
+  // What Play plays: the selection, else the extent of the clips on the
+  // active lines cut to the view. False when those lines hold no clip.
+  bool GetPlayRange(int32_t& start, int32_t& end, int32_t filter);
+  // The play timer's video state: 1 with no video held, 0 held without an
+  // output, else the output's state.
+  int32_t VideoState();
+  // commands/messages.cpp
+  LRESULT EvSetCursor(WPARAM, LPARAM time);
+  LRESULT EvGetCursor(WPARAM, LPARAM);
+  LRESULT EvStopRequest(WPARAM, LPARAM);
+  LRESULT EvPlayRequest(WPARAM kind, LPARAM input);
+  LRESULT EvPrepareRange(WPARAM, LPARAM);
+  LRESULT EvRecordedFile(WPARAM time, LPARAM name);
+  LRESULT EvRecorderDone(WPARAM code, LPARAM name);
+  // commands/view_commands.cpp
+  void CmShowVideo();
+  void CmShowAudio();
+  void CmAudioMeterClosed();
+  void CmShowVideoWindow();
+  void CmCloseVideoPreview();
+  void CmRecordAudio();
+  void CeRecordAudio(TCommandEnabler& ce);
+  // Checks or clears a command's item in the frame's View menu.
+  void CheckViewItem(int id, bool checked);
+  // The frame's Previous and Next frame buttons go into its tool bar after
+  // Stop, or out of it.
+  void ShowFrameStepButtons(bool show);
+  // commands/exports.cpp
+  void CeExportAvi(TCommandEnabler& ce);
+  void CeExportWave(TCommandEnabler& ce);
+  // The range an export writes (the selection, else the whole project cut
+  // down to its clips) with the lines kept; audioOnly: WAVE and AIFF. The
+  // parts present, 0 when there is nothing to write.
+  int32_t ExportRange(bool audioOnly, int32_t& start, int32_t& end, bool rows[2], bool lines[4]);
+  // commands/tools.cpp
+  void CmTool(WPARAM id);
+  void CeTool(TCommandEnabler& ce);
+  void CmConfigureTools();
+  // The path setting of a tool's command; null for another command.
+  char* ToolPath(int commandId);
+  const char* ToolPath(int commandId) const;
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();

@@ -43,8 +43,6 @@ class CommandFrame : public TestFrame {
   explicit CommandFrame(TWindow* client) : TestFrame(client) {
     Attr.AccelTable = TResId(kTimeLineAccelerators);
   }
-  void CmShowVideo() { commands.push_back(kCmShowVideoTracks); }
-  void CmShowAudio() { commands.push_back(kCmShowAudioTracks); }
   void CmAddSourceFile() { commands.push_back(kCmAddSourceFile); }
   std::vector<int> commands;
   DECLARE_RESPONSE_TABLE(CommandFrame);
