@@ -303,6 +303,75 @@ bool DragScroll::Tick(MainTimeLineWindow& timeline, TWindow& line, TPoint& at) {
   return true;
 }
 
+namespace {
+
+// One line up (up) or down; the height of the line that scrolled in or
+// out, 0 when the lines stayed.
+int ScrollOneLine(MainTimeLineWindow& timeline, bool up) {
+  TimeLineEngine& e = timeline.Engine();
+  const int32_t before = e.audioPanel.firstShown;
+  HWND bar = timeline.VertScrollBar() ? timeline.VertScrollBar()->GetHandle() : nullptr;
+  timeline.SendMessage(WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, reinterpret_cast<LPARAM>(bar));
+  const int32_t after = e.audioPanel.firstShown;
+  if (after == before) return 0;
+  return e.audioPanel[up ? after : before].height;
+}
+
+}  // namespace
+
+void DragScroll::Follow(MainTimeLineWindow& timeline, TWindow& line, int x, int y, int32_t& lines) {
+  const TRect client = line.GetClientRect();
+  const bool outside = x < 0 || x > client.Width() || y < 0 || y > client.Height();
+  if (timeline.Settings().autoScroll) {
+    if (!running_ && outside) running_ = line.SetTimer(kScrollTimer, kScrollPeriod) != 0;
+    return;
+  }
+  if (!outside) return;
+  TimeLineEngine& e = timeline.Engine();
+  POINT move{0, 0};
+  if (x < 0 || x > client.Width()) {
+    const int32_t before = e.origin;
+    const bool left = x < 0;
+    timeline.EvHScroll(left ? SB_LINELEFT : SB_LINERIGHT, 0, nullptr);
+    if (e.origin != before) move.x = left ? timeline.TimeTextWidth() : -timeline.TimeTextWidth();
+  }
+  if (y < 0 || y > client.Height()) {
+    const bool up = y < 0;
+    if (const int height = ScrollOneLine(timeline, up); height != 0) {
+      move.y = up ? height : -height;
+      lines += up ? -1 : 1;
+    }
+  }
+  if (move.x == 0 && move.y == 0) return;
+  // The content moved under the pointer: the pointer goes with it.
+  POINT at{};
+  GetCursorPos(&at);
+  SetCursorPos(at.x + move.x, at.y + move.y);
+  RedrawOverviewNow(timeline);
+}
+
+bool DragScroll::Tick(MainTimeLineWindow& timeline, TWindow& line, TPoint& at, int32_t& lines) {
+  GetCursorPos(&at);
+  line.ScreenToClient(at);
+  const TRect client = line.GetClientRect();
+  bool scrolled = false;
+  if (at.x > client.Width() || at.x < 0) {
+    HWND bar = timeline.HorzScrollBar() ? timeline.HorzScrollBar()->GetHandle() : nullptr;
+    timeline.SendMessage(WM_HSCROLL, at.x < 0 ? SB_LINELEFT : SB_LINERIGHT, reinterpret_cast<LPARAM>(bar));
+    scrolled = true;
+  }
+  if (at.y > client.Height() || at.y < 0) {
+    const bool up = at.y < 0;
+    if (ScrollOneLine(timeline, up) != 0) {
+      lines += up ? -1 : 1;
+      RedrawOverviewNow(timeline);
+    }
+    scrolled = true;
+  }
+  if (!scrolled) Stop(line);
+  return scrolled;
+}
+
 void DragScroll::Stop(TWindow& line) {
   if (!running_) return;
   if (line.IsWindow()) line.KillTimer(kScrollTimer);
@@ -539,6 +608,22 @@ bool LineDialogs::EditName(HWND, const char*, char*, int) {
 }
 
 bool LineDialogs::EditTime(HWND, const char*, int32_t&, int32_t, int32_t) {
+  return false;
+}
+
+bool LineDialogs::EditLevel(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
+  return false;
+}
+
+bool LineDialogs::EditBalance(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
+  return false;
+}
+
+bool LineDialogs::EditVolumeBalance(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
+  return false;
+}
+
+bool LineDialogs::EditEffects(HWND, EffectList*, Film*) {
   return false;
 }
 
