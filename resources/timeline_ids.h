@@ -39,6 +39,24 @@ constexpr int kCmInsertClips = 320;
 constexpr int kCmClipProperties = 321;
 constexpr int kCmSplitClip = 326;
 constexpr int kCmVideoEditor = 714;
+// The audio lines' popup.
+constexpr int kCmFadeIn = 111;  // never enabled there
+constexpr int kCmFadeOut = 112;
+constexpr int kCmClipVolume = 113;
+constexpr int kCmSetProfileValue = 114;
+constexpr int kCmAddProfilePoint = 115;
+constexpr int kCmRemoveProfilePoint = 116;
+constexpr int kCmDeleteClipProfile = 117;
+constexpr int kCmDeclickIn = 118;
+constexpr int kCmDeclickOut = 119;
+constexpr int kCmDeclickBoth = 120;
+constexpr int kCmDeclickNone = 121;
+constexpr int kCmUseEffects = 125;
+constexpr int kCmPasteEffects = 341;
+constexpr int kCmAddEffects = 342;
+constexpr int kCmDeleteEffects = 343;
+constexpr int kCmEditEffects = 518;
+constexpr int kCmAudioEditor = 712;
 
 // Controls.
 constexpr int kSetSizeButtonId = 1141;

@@ -204,6 +204,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual bool DrawPendingClip();
   // Every click on a clip toggles its selection (the lines read it).
   bool multiselectMode = false;
+  // A click on an audio clip adds or removes a profile point, as with Ctrl.
+  bool addPointMode = false;
 
   // ---- Transport (commands/transport.cpp).
   virtual void PlayOnce(int32_t start, int32_t end);
