@@ -98,7 +98,7 @@ std::vector<int> AudioLineTest::RowsWith(COLORREF c, int x, int y0, int y1) {
   return rows;
 }
 
-AudioData* AudioLineTest::Sine(int rate, int channels, double seconds) {
+AudioData* AudioLineTest::Sine(int rate, int channels, const std::string& length, int frequency) {
   if (std::system("sox --version > /dev/null 2>&1") != 0) {
     ADD_FAILURE() << "sox is not installed";
     return nullptr;
@@ -106,12 +106,13 @@ AudioData* AudioLineTest::Sine(int rate, int channels, double seconds) {
   // Made once for the whole run: sox takes longer to start than a test.
   static TestFolder folder("kobrix-sines");
   const std::string path = folder.File("sine" + std::to_string(rate) + "_" + std::to_string(channels) + "_" +
-                                       std::to_string(static_cast<int>(seconds * 1000)) + ".wav");
+                                       length + "_" + std::to_string(frequency) + ".wav");
   if (access(path.c_str(), R_OK) != 0) {
     std::string make = "sox -V1 -D -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
-                       " -b 16 " + path + " synth " + std::to_string(seconds) + " sine 100";
-    if (channels > 1) make += " sine 200";
+                       " -b 16 " + path + " synth " + length + " sine " + std::to_string(frequency);
+    if (channels > 1) make += " sine " + std::to_string(2 * frequency);
     make += " gain -n -0.05";
+    if (channels > 1) make += " remix 1v0.5 2";
     EXPECT_EQ(std::system(make.c_str()), 0) << make;
   }
   AudioData* a = AudioData::OpenShared(path.c_str());

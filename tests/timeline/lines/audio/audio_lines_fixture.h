@@ -50,10 +50,11 @@ class AudioLineTest : public TimeLineTest {
   TimeLineEngine& Engine() { return tl_->Engine(); }
   const TrackRecord& Row(int32_t line) { return Engine().audioPanel[line]; }
 
-  // A sine WAVE file made by sox (once a run) at rate with channels (a
-  // second channel at twice the frequency), seconds long, its peaks at
-  // full scale; opened as a shared source. Fails the test without sox.
-  AudioData* Sine(int rate, int channels, double seconds = 1.0);
+  // A sine WAVE file of frequency made by sox (once a run) at rate with
+  // channels, its peaks at full scale, length seconds long (sox's words); a
+  // second channel is at half the amplitude and twice the frequency. Opened
+  // as a shared source; fails the test without sox.
+  AudioData* Sine(int rate, int channels, const std::string& length = "1", int frequency = 100);
   // A clip on line from start (ms) showing [in, out) of audio.
   Film* Clip(AudioSource* audio, int32_t line, int32_t start, int32_t in, int32_t out,
              const char* name = "clip");
