@@ -315,9 +315,15 @@ void TAudioLines::TrimStart(int32_t change) {
   TimeLineEngine& e = timeline_.Engine();
   const int32_t grid = e.PixelsToTime(e.TimeToPixels(ToInt32(int64_t{f->start} + change)));
   int32_t d = ToInt32(int64_t{grid} - f->start);
-  const Film* before = LimitingNeighbour(*f, false);
-  const int32_t low = std::min(0, std::max(-f->in, (before ? before->end : 0) - f->start));
-  const int32_t high = std::max(0, f->out - 1 - f->in);
+  // The bounds of the way the pointer went: a key frame the other way
+  // is beyond reach.
+  int32_t low = 0, high = 0;
+  if (d < 0) {
+    const Film* before = LimitingNeighbour(*f, false);
+    low = std::min(0, std::max(-f->in, (before ? before->end : 0) - f->start));
+  } else {
+    high = std::max(0, f->out - 1 - f->in);
+  }
   d = std::clamp(d, low, high);
   if (d != 0 && f->video != nullptr) {
     const int32_t inF = Frames(f->in);
