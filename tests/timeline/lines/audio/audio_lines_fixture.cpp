@@ -24,12 +24,12 @@ void AudioLineTest::TearDown() {
   GuiPumpMessages();
 }
 
-RecordingTimeLine& AudioLineTest::OpenLines(std::vector<int32_t> zooms, TimeLinePlayers* players) {
+RecordingTimeLine& AudioLineTest::OpenLines(std::vector<int32_t> zooms, TimeLinePlayers* players, int height) {
   for (int i = 0; i < 4; ++i) {
     const int32_t zoom = i < static_cast<int>(zooms.size()) ? zooms[i] : 1;
     Ini("TIMELINE", ("ZOOM_AUDIO" + std::to_string(i)).c_str(), std::to_string(zoom).c_str());
   }
-  Open(1000, 700, players);
+  Open(1000, height, players);
   tl_ = static_cast<RecordingTimeLine*>(window_);
   Engine().SetLength(600000);
   Zoom(1);

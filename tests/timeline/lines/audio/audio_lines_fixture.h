@@ -25,18 +25,46 @@ namespace audiolinetest {
 using namespace timelinetest;
 using namespace linetest;
 
+// The audio engine as far as the lines use it: the ranges it is asked to
+// prepare are kept.
+class RecordingAudio : public AudioEngine {
+ public:
+  bool PrepareRange(Film*, const MixSetup&, int32_t start, int32_t end, HWND, bool, bool) override {
+    prepared.push_back({start, end});
+    return true;
+  }
+  bool PrepareWaveForPlay(Film*, const MixSetup&, int32_t, int32_t) override { return false; }
+  bool Resume() override { return true; }
+  void Stop() override {}
+  int32_t GetPosition() override { return -1; }
+  int32_t GetState() override { return 0; }
+  uint32_t SampleRate() override { return 44100; }
+  uint32_t AvgBytesPerSec() override { return 44100 * 4; }
+  uint32_t BlockAlign() override { return 4; }
+  AudioSource* OpenSoundFile() override { return nullptr; }
+  std::vector<Point> prepared;
+};
+
+class SoundPlayers : public TimeLinePlayers {
+ public:
+  bool AudioUsable() override { return true; }
+  AudioEngine* Audio() override { return &audio; }
+  RecordingAudio audio;
+};
+
 class AudioLineTest : public TimeLineTest {
  protected:
   void SetUp() override;
   void TearDown() override;
   MainTimeLineWindow* MakeWindow(TimeLinePlayers* players) override {
-    return new RecordingTimeLine(nullptr, players != nullptr ? players : players_);
+    return new RecordingTimeLine(nullptr, players != nullptr ? players : &sound_);
   }
 
   // The window with lines at the zoom steps given (the rest at step 1),
-  // one ms a pixel from time 0 unless zoomed again. players: the program's
-  // players (null: none).
-  RecordingTimeLine& OpenLines(std::vector<int32_t> zooms = {}, TimeLinePlayers* players = nullptr);
+  // one ms a pixel from time 0 unless zoomed again, in a frame height high.
+  // players: the program's players (null: none).
+  RecordingTimeLine& OpenLines(std::vector<int32_t> zooms = {}, TimeLinePlayers* players = nullptr,
+                               int height = 700);
   // ms per pixel from time 0.
   void Zoom(int32_t msPerPixel);
   // Every colour the lines draw with differs from the others.
@@ -85,7 +113,7 @@ class AudioLineTest : public TimeLineTest {
 
   TestClock clock_;
   std::array<COLORREF, kTimeLineColorCount> savedColors_{};
-  TimeLinePlayers* players_ = nullptr;
+  SoundPlayers sound_;
   RecordingTimeLine* tl_ = nullptr;
   std::vector<AudioData*> sources_;
 };
