@@ -8,7 +8,8 @@ target_sources(test_timeline_lines_audio PRIVATE
 add_dependencies(test_timeline_lines_audio kxgain)
 target_compile_definitions(test_timeline_lines_audio PRIVATE
   KOBRIX_EFFECTS_REGISTRY="${CMAKE_BINARY_DIR}/effects_registry.txt"
-  KOBRIX_EFFECT_MODULE_DIR="${CMAKE_BINARY_DIR}")
+  KOBRIX_EFFECT_MODULE_DIR="${CMAKE_BINARY_DIR}"
+  KOBRIX_FAKE_EFFECTS_MODULE="$<TARGET_FILE:kxfakefx>")
 add_test(NAME timeline_audio_lines_sdl_xvfb
          COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
                  sh $<TARGET_FILE:test_timeline_lines_audio> --gtest_filter=Screenshot*)
