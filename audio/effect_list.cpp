@@ -297,6 +297,10 @@ EffectList* EffectList::Clone(AudioData* source) {
   return copy;
 }
 
+EffectChain* EffectList::Clone(AudioSource* source) {
+  return Clone(source != nullptr ? dynamic_cast<AudioData*>(source) : static_cast<AudioData*>(nullptr));
+}
+
 EffectList* EffectList::CloneShared() {
   EffectList* copy = New();
   if (copy == nullptr) return nullptr;
@@ -416,7 +420,7 @@ void EffectList::SetDefaultEffect(Effect* effect) {
 }
 
 void EffectList::SetDefault(EffectList* list) {
-  EffectList* copy = list != nullptr ? list->Clone(nullptr) : nullptr;
+  EffectList* copy = list != nullptr ? list->Clone(static_cast<AudioData*>(nullptr)) : nullptr;
   delete defaultList;
   defaultList = copy;
 }

@@ -117,6 +117,8 @@ class EffectList : public EffectChain {
   // A copy with the same bypass flag and a clone of every effect, opened
   // once for source; null when any effect cannot be copied.
   EffectList* Clone(AudioData* source);
+  // The same for the Film model, which knows the source by its interface.
+  EffectChain* Clone(AudioSource* source) override;
   // A copy sharing every live component, the states saved first; open once.
   EffectList* CloneShared();
   // A copy of every effect, closed; null when any cannot be copied.

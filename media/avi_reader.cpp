@@ -386,6 +386,16 @@ int32_t AVIVideoData::ReadRawFrame(int32_t frame, int32_t, void* buffer, int32_t
   return kErrOk;
 }
 
+int32_t AVIVideoData::ReadEntryData(int32_t entry, void* buffer, uint32_t capacity) const {
+  const int32_t count = std::min<int32_t>(frameCount, static_cast<int32_t>(index.size()));
+  if (entry < 0 || entry >= count || mmio == nullptr) return kErrRead;
+  const AVIINDEXENTRY& e = index[static_cast<std::size_t>(entry)];
+  if (e.dwChunkLength > capacity || e.dwChunkLength > static_cast<DWORD>(INT32_MAX)) return kErrRead;
+  const LONG length = static_cast<LONG>(e.dwChunkLength);
+  if (mmioReadAt(mmio, buffer, length, e.dwChunkOffset + moviDataPosition) != length) return kErrRead;
+  return 0;
+}
+
 // --- DescribeAviFile ---------------------------------------------------------------
 
 namespace {

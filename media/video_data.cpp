@@ -32,12 +32,12 @@ int64_t Thousandths(double rate, double half) {
   return static_cast<int64_t>(std::clamp(t, -1e15, 1e15));
 }
 
+}  // namespace
+
 bool SameFrameFormat(const BITMAPINFOHEADER* a, const BITMAPINFOHEADER* b) {
   return a->biCompression == b->biCompression && a->biWidth == b->biWidth && a->biHeight == b->biHeight &&
          a->biPlanes == b->biPlanes && a->biBitCount == b->biBitCount;
 }
-
-}  // namespace
 
 // --- VideoData ---------------------------------------------------------------
 

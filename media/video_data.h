@@ -22,6 +22,10 @@ constexpr int32_t kThumbnailWidth = 128;
 constexpr int32_t kThumbnailHeight = 96;
 constexpr int32_t kThumbnailBytes = kThumbnailWidth * kThumbnailHeight * 3;
 
+// Pictures of a and b decode alike: the same compression, size, planes and
+// bit count.
+bool SameFrameFormat(const BITMAPINFOHEADER* a, const BITMAPINFOHEADER* b);
+
 // The Film model holds video sources through its VideoSource interface.
 class VideoData : public VideoSource {
  public:
@@ -133,6 +137,10 @@ class AVIVideoData : public VideoData {
   int32_t PrevNonEmpty(int32_t frame) const;
   // The key frame from which decoding frame must start.
   int32_t FindKeyFrame(int32_t frame, AVIINDEXENTRY* entry = nullptr) const;
+  // Reads the data of index entry entry into buffer (capacity bytes) with a
+  // positioned read, so that a reader thread never moves the file position
+  // the main thread's decoding uses. 0, or 19 when it cannot be read whole.
+  int32_t ReadEntryData(int32_t entry, void* buffer, uint32_t capacity) const;
   // The file offset of the first data after frame, or the end of movi.
   int64_t NextFrameOffset(int32_t frame) const;
   // Decodes frame into a 24-bit picture of the destination's size.

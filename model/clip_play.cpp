@@ -56,7 +56,7 @@ bool TimeLineEngine::PlayClip(Film* film, int32_t parts) {
       segment = nullptr;
     }
     if (segment) Film::Link(segment, play.segments);
-    VideoPlayer* video = players_->Video();
+    VideoEngine* video = players_->Video();
     if (!segment || !video || !video->Play(segment, start, end, FilmList, window)) {
       parts &= ~kKindVideo;
       FreeRangeList();
@@ -210,7 +210,7 @@ int32_t ClipFrame(const Film* film, int32_t sourceTime) {
 }  // namespace
 
 void TimeLineEngine::ShowClipFrame(Film* film, int32_t sourceTime, HWND window) {
-  VideoPlayer* video = players_->Video();
+  VideoEngine* video = players_->Video();
   if (!film || !film->video || !video) return;
   video->ShowOnBoard(film->video, FramesToMs(ClipFrame(film, sourceTime), ProjectFrameRate()), window);
 }
@@ -225,7 +225,7 @@ void TimeLineEngine::PreviewFrameAt(int32_t time, HWND window) {
     return;
   }
   const int32_t frame = ClipFrame(film, t);
-  VideoPlayer* video = players_->Video();
+  VideoEngine* video = players_->Video();
   const int32_t key = video ? video->FindKeyFrame(film->video, frame) : frame;
   // The frame's place on the time-line: its source time moved by the film's
   // source origin.

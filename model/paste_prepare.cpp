@@ -138,7 +138,7 @@ void TimeLineEngine::EditClipProperties(Film* film) {
   DropInPicture(copy);
   DropOutPicture(copy);
   if (copy->video) {
-    StartFrameRecord* still = players_->ShowStill(copy->video, MsToFrames(copy->in, ProjectFrameRate()));
+    StartFrameRecord* still = players_->CreateKeyFrame(copy->video, MsToFrames(copy->in, ProjectFrameRate()));
     DropKeyFrame(copy);
     copy->inKeyFrame = still;
   }

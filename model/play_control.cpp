@@ -62,7 +62,7 @@ int32_t TimeLineEngine::PrepareRange(int32_t start, int32_t end, bool fromCursor
     Film* shown = nullptr;
     int32_t t = pos;
     if (FindVideoAt(shown, t)) ShowClipFrame(shown, t, window);
-    VideoPlayer* video = players_->Video();
+    VideoEngine* video = players_->Video();
     if (play.segments.Empty() || !video || !video->Play(play.segments.First(), pos, end, FilmList, window)) {
       parts &= ~kKindVideo;
       FreeRangeList();
@@ -120,7 +120,7 @@ bool TimeLineEngine::StartPrepared(int32_t parts, bool wait) {
 
 void TimeLineEngine::StartPlayers(int32_t parts) {
   if (parts & kKindVideo) {
-    VideoPlayer* video = players_->Video();
+    VideoEngine* video = players_->Video();
     if (SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr) sub->Run(Owner());
   }
   if (parts & kKindAudio) {
@@ -145,7 +145,7 @@ void TimeLineEngine::BeginPlayMode(int32_t start, int32_t end, int32_t parts, bo
   if (view_) view_->SetPlayCursorShape(true);
 
   int32_t position = 0;
-  VideoPlayer* video = players_->Video();
+  VideoEngine* video = players_->Video();
   SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr;
   if ((parts & kKindVideo) && sub) {
     position = FramesToMs(sub->GetFrame() + video->BaseFrame(), ProjectFrameRate());
@@ -165,7 +165,7 @@ void TimeLineEngine::StopPlayback() {
     play.timerOn = false;
   }
   const bool wasPlaying = playing;
-  VideoPlayer* video = players_->Video();
+  VideoEngine* video = players_->Video();
   SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr;
   if (playing || prepared) StopPlayers();
   const bool keepCursor = play.heldFilm != nullptr || play.startFromCursor;
@@ -176,8 +176,9 @@ void TimeLineEngine::StopPlayback() {
   if (playing || prepared) {
     playing = false;
     prepared = false;
-    if ((play.parts & kKindVideo) && sub && video->ReportSkippedOption()) {
-      sub->ReportSkippedFrames(Owner(), video->ReportSkippedOption());
+    bool* showTimeouts = video ? video->ShowTimeoutsOption() : nullptr;
+    if ((play.parts & kKindVideo) && sub && showTimeouts && *showTimeouts) {
+      sub->ReportSkippedFrames(Owner(), showTimeouts);
     }
     play.parts = 0;
     // Only play mode saved a cursor to go back to; a stop of a prepared
@@ -198,7 +199,7 @@ void TimeLineEngine::StopPlayback() {
 }
 
 bool TimeLineEngine::AnyPlayerRunning() {
-  VideoPlayer* video = players_->Video();
+  VideoEngine* video = players_->Video();
   SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr;
   if (sub && sub->GetState() == 3) return true;
   if (AudioEngine* audio = players_->Audio()) {
@@ -210,7 +211,7 @@ bool TimeLineEngine::AnyPlayerRunning() {
 }
 
 void TimeLineEngine::StopPlayers() {
-  VideoPlayer* video = players_->Video();
+  VideoEngine* video = players_->Video();
   if (SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr) sub->Stop();
   if (AudioEngine* audio = players_->Audio()) audio->Stop();
   if (MidiEngine* midi = players_->Midi()) midi->Stop();

@@ -242,7 +242,7 @@ bool TimeLineEngine::CollectRange(const FilmListHead& films, const bool rowFlags
   }
 
   for (Film* s = list.First(); s; s = s->next) {
-    StartFrameRecord* picture = s->video ? players_->ShowStill(s->video, Frames(s->in)) : nullptr;
+    StartFrameRecord* picture = s->video ? players_->CreateKeyFrame(s->video, Frames(s->in)) : nullptr;
     Drop(s->inKeyFrame);
     s->inKeyFrame = picture;
   }

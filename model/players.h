@@ -5,6 +5,7 @@
 // Every call comes from the main thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -16,44 +17,93 @@ class VideoSource;
 class AudioSource;
 class StartFrameRecord;
 struct MixSetup;
+struct SubPlayerInfo;
 
-// The video output made for the current stream format.
+// The video output made for the current stream format. The defaults stand
+// for an output that plays nothing, so that a fake overrides only what its
+// test drives.
 class SubVideoPlayer {
  public:
   virtual ~SubVideoPlayer() = default;
-  // 3 running, 4 done, 5 failed.
-  virtual int32_t GetState() = 0;
+  // Releases the codec or the board; the player stays.
+  virtual void Close() {}
+  // 0 unusable, 1 ready, 2 prepared, 3 running, 4 done, 5 failed,
+  // 6 preparing.
+  virtual int32_t GetState() { return state; }
+  // Whether a stream of this format plays on this player as it is.
+  virtual bool CanContinueWith(const SubPlayerInfo& stream) { return false; }
+  // Prepares and prefills [start, end) ms of the segments (linked through
+  // next, in start order) without running; films is the project's list. An
+  // error code; 17 (nothing to play) is never shown.
+  virtual int32_t Start(Film* segments, int32_t start, int32_t end, FilmListHead& films) { return 17; }
   // Ends a started or prepared play; with releaseCodec the codec may close too.
-  virtual void Finish(bool releaseCodec) = 0;
+  virtual void Finish(bool releaseCodec) {}
   // Starts the prepared play.
-  virtual void Run(HWND window) = 0;
-  virtual void Stop() = 0;
+  virtual void Run(HWND window) {}
+  virtual void Stop() {}
   // The frames shown since the video player's base frame.
-  virtual int32_t GetFrame() = 0;
-  // Tells the user how many frames were skipped.
-  virtual void ReportSkippedFrames(HWND window, int32_t option) = 0;
-  // A decoded picture of one source frame, with one reference for the
-  // caller; null from players that prepare no pictures.
-  virtual StartFrameRecord* ShowStill(VideoSource* source, int32_t frame) = 0;
+  virtual int32_t GetFrame() { return 0; }
+  // Tells the user how many frames were skipped; the report may switch
+  // *showOption off.
+  virtual void ReportSkippedFrames(HWND window, bool* showOption) {}
+  // The preview window comes up and takes the focus.
+  virtual void SetFocus() {}
+  // A preview window stands while nothing is prepared or playing.
+  virtual bool HasIdlePreview() { return false; }
+  // A decoded picture of one source frame for a cut into it, with one
+  // reference for the caller; null for a key frame, or from players that
+  // prepare no pictures.
+  virtual StartFrameRecord* CreateKeyFrame(VideoSource* source, int32_t frame) { return nullptr; }
+  // Shows one picture while not playing; frame is the index entry that
+  // holds the frame's data, reinit opens the output anew. An error code.
+  virtual int32_t ShowStill(VideoSource* source, int32_t frame, bool reinit) { return 17; }
+
+  std::atomic<int32_t> state{0};
 };
 
-class VideoPlayer {
+// The program-wide video player, as the engine and the windows use it.
+class VideoEngine {
  public:
-  virtual ~VideoPlayer() = default;
+  virtual ~VideoEngine() = default;
   // Null when no output exists.
   virtual SubVideoPlayer* CurrentSubPlayer() = 0;
   // The frame of the start of the last play.
   virtual int32_t BaseFrame() = 0;
-  // The option to report skipped frames; 0 when off.
-  virtual int32_t ReportSkippedOption() = 0;
+  // The option to report skipped frames, which the report may switch off.
+  virtual bool* ShowTimeoutsOption() = 0;
   // Hands the segments (linked through next, in start order) to the
   // sub-player, which prepares and prefills [start, end) without running.
   // False when refused; the player has told the user why.
   virtual bool Play(Film* segments, int32_t start, int32_t end, FilmListHead& films, HWND window) = 0;
-  // Shows the frame of source at ms (a frame start) in the window.
+  // Shows the frame of source at ms (a frame start) on the current output.
   virtual void ShowOnBoard(VideoSource* source, int32_t ms, HWND window) = 0;
   // The key frame at or before frame, as the source's index gives it.
   virtual int32_t FindKeyFrame(VideoSource* source, int32_t frame) = 0;
+
+  // The holders of video streams (0: not in use).
+  virtual int32_t UseCount() { return 0; }
+  // Usable while it holds no stream format, or has an output for it.
+  virtual bool IsUsable() { return true; }
+  // Its picture is on the computer's screen (not on the board).
+  virtual bool ShowsOnScreen() { return false; }
+  // A video source of this format opens, or one closes.
+  virtual void AcquireSubPlayer(const SubPlayerInfo& stream) {}
+  virtual void ReleaseSubPlayer() {}
+  // Makes the output anew for the held format; Detach closes its codec.
+  virtual void Attach() {}
+  virtual void Detach() {}
+  // The output's preview window comes up with the focus.
+  virtual void FocusSubPlayer() {}
+  // Drops an output whose preview window stands idle.
+  virtual void CloseIdlePreview() {}
+  // The options of the video settings page.
+  virtual void GetOptions(float& frameRate, bool& showTimeouts, int32_t& zoom, bool& onTop, bool& synchronize,
+                          int32_t& drawType) {}
+  // The result of a frame-rate change, or 0 when the rate stayed.
+  virtual int32_t SetOptions(float frameRate, bool showTimeouts, int32_t zoom, bool onTop, bool synchronize,
+                             int32_t drawType) {
+    return 0;
+  }
 };
 
 // The audio engine's playback as the time-line drives it.

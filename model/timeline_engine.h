@@ -304,7 +304,6 @@ class TimeLineEngine : public FilmHost {
   int32_t hitDistance = 7;  // pixels
   int32_t hitDistanceMs = 0;
 
- protected:
   // Shows the picture at a time-line time with its frame in the status line.
   virtual void PreviewFrameAt(int32_t time, HWND window);
 

@@ -48,8 +48,8 @@ bool TimeLinePlayers::MidiUsable() {
 void TimeLinePlayers::SetTrackVolumePan(int32_t, int32_t, int32_t) {}
 void TimeLinePlayers::NotifyMixer(int32_t, int32_t) {}
 void TimeLinePlayers::NotifyEffectDialogs(int32_t, int32_t) {}
-StartFrameRecord* TimeLinePlayers::ShowStill(VideoSource* video, int32_t frame) {
-  VideoPlayer* player = Video();
+StartFrameRecord* TimeLinePlayers::CreateKeyFrame(VideoSource* video, int32_t frame) {
+  VideoEngine* player = Video();
   SubVideoPlayer* sub = player ? player->CurrentSubPlayer() : nullptr;
-  return sub ? sub->ShowStill(video, frame) : nullptr;
+  return sub ? sub->CreateKeyFrame(video, frame) : nullptr;
 }

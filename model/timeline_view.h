@@ -10,7 +10,7 @@
 
 #include "platform/core/types.h"
 
-class VideoPlayer;
+class VideoEngine;
 class AudioEngine;
 class MidiEngine;
 class WaitDialog;
@@ -136,14 +136,15 @@ class TimeLinePlayers {
   virtual void NotifyEffectDialogs(int32_t code, int32_t arg);
 
   // The players playback drives; null where the program has none.
-  virtual VideoPlayer* Video() { return nullptr; }
+  virtual VideoEngine* Video() { return nullptr; }
   virtual AudioEngine* Audio() { return nullptr; }
   virtual MidiEngine* Midi() { return nullptr; }
   virtual WaitDialog* Wait() { return nullptr; }
   virtual VTRecorder* Recorder() { return nullptr; }
   virtual VFX* Transitions() { return nullptr; }
-  // The current video sub-player's decoded picture of a source frame, with
-  // one reference for the caller; null without a sub-player or from one
-  // that prepares no pictures. By default the video player's.
-  virtual StartFrameRecord* ShowStill(VideoSource* video, int32_t frame);
+  // The current video sub-player's decoded picture of a source frame for a
+  // cut into it, with one reference for the caller; null without a
+  // sub-player or from one that prepares no pictures. By default the video
+  // player's.
+  virtual StartFrameRecord* CreateKeyFrame(VideoSource* video, int32_t frame);
 };

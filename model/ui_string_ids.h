@@ -38,19 +38,66 @@ inline constexpr int kSetSize = 63;         // "Set Size"
 inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
 inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 
+// Adding a media file to the time-line.
+inline constexpr int kVideoParametersDiffer = 74;  // "File '%s' video parameters\ndiffer from those of th..."
+inline constexpr int kCamcorderVideo = 75;         // "Video recorded by MS Camcorder can not be edited!\nD..."
+inline constexpr int kTargetForConversion = 76;    // "Target File name for conversion"
+// The question before an audio file is converted.
+inline constexpr int kConvertSoundParameters =
+    73;  // "File '%s' sound parameters\ndiffer from those of the cu..."
+
 // What a clip holds, in its status text.
 inline constexpr int kKindVideoAndAudio = 78;  // "VIDEO and AUDIO"
 inline constexpr int kKindVideo = 79;          // "VIDEO"
 inline constexpr int kKindAudio = 80;          // "AUDIO"
 inline constexpr int kKindMidi = 81;           // "MIDI"
 
+// Adding and dropping clips.
+inline constexpr int kInappropriateParameters = 82;  // "Clip '%s' has inappropriate %s parameters"
+inline constexpr int kShowTracksForClip = 83;        // "Show %s track(s) for clip inserting?"
+inline constexpr int kInsertClip = 84;               // "Insert Clip"
+inline constexpr int kCannotInsertClip = 85;         // "Can not insert the%sclip.\nDo you want to copy this ..."
+inline constexpr int kWhole = 86;                    // " whole "
+inline constexpr int kProject = 91;                  // "Project"
+inline constexpr int kCannotShiftClips = 93;         // "Can not shift the clip(s)"
+
 inline constexpr int kLoadProject = 96;         // "Load Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
+inline constexpr int kDeleteClips = 108;        // "Delete clips"
+inline constexpr int kCutClips = 109;           // "Cut clips"
+inline constexpr int kSplitClip = 110;          // "Split clip"
+inline constexpr int kJoinClips = 111;          // "Join clips"
 inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
+inline constexpr int kLaunchExternal = 114;     // "Launch external application"
+inline constexpr int kCannotLaunch = 115;       // "Can not launch\n%s"
+
+// Audio effects: the master's and the selected clips'.
+inline constexpr int kPasteAudioEffects = 121;           // "Paste Audio Effect(s)"
+inline constexpr int kReplaceAudioEffects = 122;         // "Some selected clips have audio effect(s)!\nReplace?"
+inline constexpr int kDeleteAudioEffects = 123;          // "Delete Audio Effect(s)"
+inline constexpr int kDeleteAudioEffectsQuestion = 124;  // "Do you want to delete audio effects?"
+inline constexpr int kDeleteSelectedEffects = 125;       // "Do you want to delete audio effects from all sele..."
+
 inline constexpr int kSettingsMenu = 126;       // "Settings..."
+
+// The video player: its preview window's system menu, dropped frames and
+// codec failures.
+inline constexpr int kZoomHalfItem = 127;         // "Zoom: 1/2"
+inline constexpr int kZoomOneItem = 128;          // "Zoom: x1"
+inline constexpr int kZoomTwoItem = 129;          // "Zoom: x2"
+inline constexpr int kFramesDropped = 130;        // "%d frames were dropped!"
+inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
+inline constexpr int kShowFrame = 132;            // "Show Frame"
+inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
+
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
+inline constexpr int kConvertAudio = 151;       // "Convert Audio"
+inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
+
+// The question before a compressed audio file is decompressed.
+inline constexpr int kDecompressAudio = 154;  // "The program does not work with compressed audio!\nDo..."
 
 // Key-frame alignment of a clip's start.
 inline constexpr int kAlignToKeyFrame = 175;         // "Align start of video clip to next key frame"
@@ -83,6 +130,7 @@ inline constexpr int kBalanceSlopeStatus = 197;  // "Sloped balance: from %d%% %
 inline constexpr int kRight = 198;               // "right"
 inline constexpr int kLeft = 199;                // "left"
 inline constexpr int kClipNamed = 200;           // "Clip '%s'"
+inline constexpr int kSetCurrentTime = 201;       // "Set Current Time"
 
 // The lines' own names.
 inline constexpr int kVideoTrackNumber = 202;  // "Video track number %d"
@@ -92,6 +140,26 @@ inline constexpr int kMidiTrack = 205;         // "Midi track"
 inline constexpr int kMarkNameCaption = 211;      // "Mark Name"
 inline constexpr int kMarkPositionCaption = 212;  // "Mark Position"
 
+// The header strip: the ruler, the range and the overview.
+inline constexpr int kRulerMarkStatus = 210;     // "Mark '%s': %s"
+inline constexpr int kNormalizeAudioItem = 213;  // "Normalize audio..."
+inline constexpr int kCheckOverflowItem = 214;   // "Check overflow..."
+inline constexpr int kStartAndSize = 215;        // "Start : %s,  size : %s"
+// The ruler's and the cursor-time display's menus.
+inline constexpr int kPlayItem = 231;              // "Play"
+inline constexpr int kShowVideoItem = 232;         // "Show video"
+inline constexpr int kPlayAudioItem = 233;         // "Play audio"
+inline constexpr int kAutoScrollItem = 234;        // "Auto-scroll rolls"
+inline constexpr int kAlignToFrameItem = 235;      // "Align to nearest frame"
+inline constexpr int kAttractToMarksItem = 236;    // "Attract to marks"
+inline constexpr int kSetCurrentTimeItem = 237;    // "Set current time"
+inline constexpr int kAddNewEffectsItem = 238;     // "Add new audio effect(s)..."
+inline constexpr int kEditEffectsItem = 239;       // "Edit audio effect(s)..."
+inline constexpr int kUseEffectsItem = 240;        // "Use audio effect(s)"
+inline constexpr int kPasteEffectsItem = 241;      // "Paste audio effect(s)"
+inline constexpr int kAddEffectsItem = 242;        // "Add audio effect(s)"
+inline constexpr int kDeleteEffectsItem = 243;     // "Delete audio effect(s)"
+
 // The level meters' menu.
 inline constexpr int kClearPeak = 244;     // "Clear peak"
 inline constexpr int kPeakHold = 245;      // "Peak hold"
@@ -100,7 +168,13 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
+// The notice after playback (the same text as 130, for the status bar).
+inline constexpr int kFramesDroppedNotice = 259;  // "%d frames were dropped!"
+
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
+
+// The external tools.
+inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
@@ -177,6 +251,13 @@ inline constexpr int kReplaceClipEffects = 430;      // "Clip has audio effect(s
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;
 
+inline constexpr int kStopItem = 368;            // "Stop"
+
+// Resetting the profiles of the selected clips.
+inline constexpr int kDeleteProfile = 424;          // "Delete profile"
+inline constexpr int kDeleteProfileQuestion = 425;  // "Delete profile?"
+inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio effect(s)!\nReplace?"
+
 // File dialogs and the export format text.
 inline constexpr int kOpenClip = 433;              // "Open Clip"
 inline constexpr int kMono = 437;                  // "mono"
@@ -225,6 +306,8 @@ inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 
 // Unit words.
 inline constexpr int kFrameUnit = 567;           // "fr"

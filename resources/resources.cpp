@@ -2,9 +2,16 @@
 
 #include <mutex>
 
+void RegisterDialogResources();       // dialogs.cpp
+void RegisterTimeLineCursors();       // timeline_cursors.cpp
+void RegisterSliderThumbs();          // slider_thumbs.cpp
+void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
+void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterDialogResources();  // dialogs.cpp
 void RegisterTimeLineCursors();  // timeline_cursors.cpp
 void RegisterSliderThumbs();     // slider_thumbs.cpp
+void RegisterValueDialogs();     // value_dialogs.cpp
+void RegisterSetupDialogs();     // setup_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -12,5 +19,9 @@ void RegisterProgramResources() {
     RegisterDialogResources();
     RegisterTimeLineCursors();
     RegisterSliderThumbs();
+    RegisterTimeLineAccelerators();
+    RegisterClipEditHints();
+    RegisterValueDialogs();
+    RegisterSetupDialogs();
   });
 }

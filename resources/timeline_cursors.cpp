@@ -202,6 +202,14 @@ void RegisterTimeLineCursors() {
   fits.Line(19, 22, 25, 22);
   Register(kCursorDropFits, fits, 1, 1);
 
+  // A dropped clip pushing the later ones right.
+  Shape insert;
+  insert.Pointer(1, 1);
+  insert.Box(12, 18, 8, 10);
+  insert.Line(21, 22, 29, 22);
+  insert.Head(29, 22, 1, 0, 4);
+  Register(kCursorInsert, insert, 1, 1);
+
   Shape mark;
   mark.Line(15, 15, 15, 28);
   mark.Head(15, 15, 0, 1, 6);

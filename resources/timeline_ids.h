@@ -4,6 +4,27 @@
 #pragma once
 
 // Commands.
+constexpr int kCmUndo = 311;
+constexpr int kCmRedo = 312;
+constexpr int kCmDelete = 313;
+constexpr int kCmCut = 314;
+constexpr int kCmCopy = 315;
+constexpr int kCmPaste = 318;
+constexpr int kCmInsert = 320;
+constexpr int kCmJoin = 327;
+constexpr int kCmSplit = 332;  // Split clip (326) keeps both parts in the clip's group; this takes them out
+constexpr int kCmDeleteProfile = 333;
+constexpr int kCeAudioEffects = 340;  // the "Audio effect(s)" popup
+constexpr int kCmPasteEffects = 341;
+constexpr int kCmAddEffects = 342;
+constexpr int kCmDeleteEffects = 343;
+constexpr int kCeDeclick = 350;  // the "Declick" popup
+constexpr int kCmSetDeclickIn = 351;
+constexpr int kCmSetDeclickOut = 352;
+constexpr int kCmSetDeclickBoth = 353;
+constexpr int kCmClearDeclickIn = 354;
+constexpr int kCmClearDeclickOut = 355;
+constexpr int kCmClearDeclickBoth = 356;
 constexpr int kCmShowVideoTracks = 414;
 constexpr int kCmShowAudioTracks = 415;
 constexpr int kCmShowMidiTrack = 416;
@@ -30,7 +51,7 @@ constexpr int kCmRepeatClip = 108;
 constexpr int kCmDeleteSelected = 122;
 constexpr int kCmCutSelected = 123;
 constexpr int kCmCopySelected = 124;
-constexpr int kCmAddSourceFile = 213;
+constexpr int kCmAddSourceFile = 213;  // the frame's, for the lines
 constexpr int kCmDeleteClip = 313;
 constexpr int kCmCutClip = 314;
 constexpr int kCmCopyClip = 315;
@@ -87,4 +108,8 @@ constexpr int kCursorDropShortened = 24011;
 constexpr int kCursorDropFits = 24012;
 constexpr int kCursorClipMark = 24013;
 constexpr int kCursorTimeLine = 24014;
+constexpr int kCursorInsert = 24015;
 constexpr int kCursorEffects = 24016;
+
+// The time-line's keys; the project frame loads them into its own table.
+constexpr int kTimeLineAccelerators = 120;

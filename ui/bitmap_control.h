@@ -15,6 +15,9 @@ class BitmapControl : public TControl {
   // null for an empty frame) shows in a client area of width x height.
   BitmapControl(TWindow* parent, int resourceId, TEBitmap* bitmap, int anchor, int width, int height);
 
+  // Another picture (or none) from now on; the caller repaints.
+  void SetBitmap(TEBitmap* picture) { bitmap = picture; }
+
   const char* GetClassName() override;
   void SetupWindow() override;
   void Paint(TDC& dc, bool erase, TRect& rect) override;

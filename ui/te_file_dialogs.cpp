@@ -94,6 +94,11 @@ int& ExportAudioType() {
   return type;
 }
 
+int& AdvancedAudioType() {
+  static int type = 4;
+  return type;
+}
+
 std::string CurrentExportFormatText() {
   const ProjectAudioFormat format = CurrentProjectEnvironment().AudioFormat();
   return ExportAudioFormatText(ExportAudioType(), static_cast<int>(format.sampleCode), format.rate,

@@ -38,6 +38,9 @@ class TSave32AudioDialog : public TEFileSaveDialog {
 
 // The program-wide audio export type, 0 (the project's own sample type) to 7.
 int& ExportAudioType();
+// The program-wide wide sample type, 4 to 7 (4 until set), of recordings and
+// of the settings; the main frame keeps it in the INI file.
+int& AdvancedAudioType();
 
 // The text the audio save dialog shows for the export type and the
 // project's audio format.

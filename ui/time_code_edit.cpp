@@ -239,9 +239,14 @@ LRESULT TimeCodeEdit::EvGetDlgCode(WPARAM, LPARAM) {
 }
 
 void TimeCodeEdit::EvKeyDown(UINT key, UINT, UINT) {
+  // A selected value gives way to a fresh entry from zero digits, held to
+  // the range only when it is committed (a field whose minimum is above zero
+  // would otherwise start from that minimum).
   auto clearSelection = [this] {
     if (!highlighted) return;
-    SetValue(0, true);
+    for (int i = 0; i <= lastCell; ++i) digits[i] = '0';
+    value = GetValue(false);
+    shiftEntry = true;
     Invalidate(false);
     highlighted = false;
   };

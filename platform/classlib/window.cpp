@@ -248,6 +248,9 @@ void TWindow::Attach(HWND hwnd, bool subclass) {
     SetFlag(wfAlias);
   }
   if (GetWindowLong(hwnd, GWL_STYLE) & WS_CHILD) Attr.Id = GetDlgCtrlID(hwnd);
+  // A window made by Create gets its text from Title; until its first
+  // messages are through it has none.
+  if (Creating() == this) return;
   char text[256];
   ::GetWindowText(hwnd, text, sizeof text);
   Title = text;

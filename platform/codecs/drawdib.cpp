@@ -10,6 +10,7 @@
 namespace codecs {
 namespace {
 std::atomic<DibPresenter> g_presenter{nullptr};
+std::atomic<DibScreenTarget> g_screen{nullptr};
 }  // namespace
 
 DibPresenter CurrentPresenter() {
@@ -20,6 +21,15 @@ DibPresenter CurrentPresenter() {
 
 DibPresenter DrawDibSetPresenter(DibPresenter presenter) {
   return codecs::g_presenter.exchange(presenter);
+}
+
+DibScreenTarget DrawDibSetScreenTarget(DibScreenTarget target) {
+  return codecs::g_screen.exchange(target);
+}
+
+BOOL DrawDibScreen(BOOL open) {
+  DibScreenTarget target = codecs::g_screen.load();
+  return target != nullptr ? target(open) : FALSE;
 }
 
 BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc,

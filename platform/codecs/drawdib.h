@@ -59,6 +59,15 @@ using DibPresenter = BOOL (*)(HDC hdc, int x, int y, int width, int height, cons
 // Returns the previous one.
 DibPresenter DrawDibSetPresenter(DibPresenter presenter);
 
+// The full screen as a place to draw. A codec drawing to the full screen
+// opens it when drawing begins and closes it when drawing ends; in between
+// the presenter draws pictures given a null dc there. The window layer
+// installs the target; it returns whether the screen could be had.
+using DibScreenTarget = BOOL (*)(BOOL open);
+DibScreenTarget DrawDibSetScreenTarget(DibScreenTarget target);
+// Opens or closes the screen through the installed target; FALSE without one.
+BOOL DrawDibScreen(BOOL open);
+
 // The DIB-to-DIB part of DrawDib: converts the source rectangle (top-left
 // origin) of an uncompressed (8, 16, 24 or 32 bits) or RLE8 picture, stretched
 // by nearest pixel, into a top-down 32-bit picture of dstWidth × dstHeight.

@@ -247,13 +247,27 @@ class VideoCodec {
   virtual LRESULT Compress(const ICCOMPRESS& c);
   virtual LRESULT CompressEnd();
 
-  // Drawing: the base decompresses each frame to 32 bits and hands it to the
-  // DrawDib presenter (drawdib.h), so every decompressor also draws once the
-  // window layer has installed one.
+  // Drawing. By default a codec does not draw (the built-in ones only
+  // decompress), so players draw the decompressed pictures themselves. A
+  // codec that draws can build on the Present calls below.
   virtual LRESULT DrawQuery(const BITMAPINFOHEADER* in);
   virtual LRESULT DrawBegin(const ICDRAWBEGIN& b);
   virtual LRESULT Draw(const ICDRAW& d);
   virtual LRESULT DrawEnd();
+
+ protected:
+  // Drawing through the codec's own decompression: each frame is
+  // decompressed to 32 (or 24) bits and handed to the DrawDib presenter
+  // (drawdib.h) at the destination of PresentBegin; hurried and pre-rolled
+  // frames are decompressed, not shown, and a null frame shows the last
+  // picture again. Drawing to the full screen opens the screen target from
+  // PresentBegin to PresentEnd. The drawing messages without a call of
+  // their own (start, stop, flush, time, window) are answered while
+  // presenting.
+  LRESULT PresentQuery(const BITMAPINFOHEADER* in);
+  LRESULT PresentBegin(const ICDRAWBEGIN& b);
+  LRESULT PresentDraw(const ICDRAW& d);
+  void PresentEnd();
 
  private:
   struct DrawState;

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "platform/codecs/codec_registry.h"
+#include "platform/codecs/drawdib.h"
 #include "platform/codecs/vfw.h"
 
 struct VideoCodec::DrawState {
@@ -10,6 +11,7 @@ struct VideoCodec::DrawState {
   BITMAPINFOHEADER output;
   std::vector<BYTE> frame;
   bool decompressing = false;
+  bool screen = false;  // the screen target is open
 };
 
 namespace {
@@ -90,10 +92,9 @@ LRESULT VideoCodec::Message(UINT msg, DWORD_PTR dw1, DWORD_PTR dw2) {
       return draw_ ? ICERR_OK : ICERR_UNSUPPORTED;
     case ICM_DRAW_WINDOW:
       if (draw_ && dw1 != 0) {
-        // The destination follows the window's new place.
+        // The window's client area on the screen: the picture follows its
+        // size; its place in the dc stays where drawing began.
         const RECT* r = Ptr<const RECT>(dw1);
-        draw_->begin.xDst = r->left;
-        draw_->begin.yDst = r->top;
         draw_->begin.dxDst = r->right - r->left;
         draw_->begin.dyDst = r->bottom - r->top;
         return ICERR_OK;
@@ -146,7 +147,25 @@ LRESULT VideoCodec::CompressEnd() {
   return ICERR_OK;
 }
 
-LRESULT VideoCodec::DrawQuery(const BITMAPINFOHEADER* in) {
+LRESULT VideoCodec::DrawQuery(const BITMAPINFOHEADER*) {
+  return ICERR_UNSUPPORTED;
+}
+
+LRESULT VideoCodec::DrawBegin(const ICDRAWBEGIN& b) {
+  if (b.dwFlags & ICDRAW_QUERY) return DrawQuery(b.lpbi);
+  return ICERR_UNSUPPORTED;
+}
+
+LRESULT VideoCodec::Draw(const ICDRAW&) {
+  return ICERR_UNSUPPORTED;
+}
+
+LRESULT VideoCodec::DrawEnd() {
+  PresentEnd();
+  return ICERR_OK;
+}
+
+LRESULT VideoCodec::PresentQuery(const BITMAPINFOHEADER* in) {
   if (codecs::CurrentPresenter() == nullptr) return ICERR_UNSUPPORTED;
   for (WORD bits : {WORD{32}, WORD{24}}) {
     BITMAPINFOHEADER out = codecs::RgbHeader(in->biWidth, static_cast<LONG>(DibHeight(*in)), bits);
@@ -155,9 +174,9 @@ LRESULT VideoCodec::DrawQuery(const BITMAPINFOHEADER* in) {
   return ICERR_BADFORMAT;
 }
 
-LRESULT VideoCodec::DrawBegin(const ICDRAWBEGIN& b) {
-  if (b.dwFlags & ICDRAW_QUERY) return DrawQuery(b.lpbi);
-  DrawEnd();
+LRESULT VideoCodec::PresentBegin(const ICDRAWBEGIN& b) {
+  if (b.dwFlags & ICDRAW_QUERY) return PresentQuery(b.lpbi);
+  PresentEnd();
   if (codecs::CurrentPresenter() == nullptr) return ICERR_UNSUPPORTED;
   auto state = std::make_unique<DrawState>();
   state->begin = b;
@@ -172,8 +191,13 @@ LRESULT VideoCodec::DrawBegin(const ICDRAWBEGIN& b) {
     }
   }
   if (!found) return ICERR_BADFORMAT;
+  if ((b.dwFlags & ICDRAW_FULLSCREEN) && !DrawDibScreen(TRUE)) return ICERR_UNSUPPORTED;
+  state->screen = (b.dwFlags & ICDRAW_FULLSCREEN) != 0;
   LRESULT r = DecompressBegin(b.lpbi, &state->output);
-  if (r != ICERR_OK) return r;
+  if (r != ICERR_OK) {
+    if (state->screen) DrawDibScreen(FALSE);
+    return r;
+  }
   state->decompressing = true;
   state->frame.assign(state->output.biSizeImage, 0);
   if (state->begin.dxSrc <= 0) state->begin.dxSrc = b.lpbi->biWidth;
@@ -182,7 +206,7 @@ LRESULT VideoCodec::DrawBegin(const ICDRAWBEGIN& b) {
   return ICERR_OK;
 }
 
-LRESULT VideoCodec::Draw(const ICDRAW& d) {
+LRESULT VideoCodec::PresentDraw(const ICDRAW& d) {
   if (!draw_) return ICERR_ERROR;
   DrawState& s = *draw_;
   if (!(d.dwFlags & ICDRAW_NULLFRAME) && d.lpData != nullptr && d.cbData > 0) {
@@ -206,14 +230,15 @@ LRESULT VideoCodec::Draw(const ICDRAW& d) {
                             b.dxDst, b.dyDst, b.dxDst * 4))
     return ICERR_ERROR;
   DibPresenter presenter = codecs::CurrentPresenter();
-  HDC hdc = (b.dwFlags & ICDRAW_FULLSCREEN) ? nullptr : b.hdc;
+  HDC hdc = s.screen ? nullptr : b.hdc;
   if (presenter == nullptr || !presenter(hdc, b.xDst, b.yDst, b.dxDst, b.dyDst, pixels.data(), b.dxDst * 4))
     return ICERR_ERROR;
   return ICERR_OK;
 }
 
-LRESULT VideoCodec::DrawEnd() {
-  if (draw_ && draw_->decompressing) DecompressEnd();
+void VideoCodec::PresentEnd() {
+  if (!draw_) return;
+  if (draw_->decompressing) DecompressEnd();
+  if (draw_->screen) DrawDibScreen(FALSE);
   draw_.reset();
-  return ICERR_OK;
 }

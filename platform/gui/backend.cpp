@@ -1,5 +1,6 @@
 // Choosing the back-end, and the headless one: windows live in memory, the
-// screen is a fixed 1920 x 1080, and nothing reaches a real display.
+// screen is 1920 x 1080 unless a test sets another size, and nothing reaches
+// a real display.
 #include "platform/gui/backend.h"
 
 #include <atomic>
@@ -14,7 +15,12 @@ namespace {
 class HeadlessBackend : public GuiBackend {
  public:
   const char* Name() const override { return "headless"; }
-  RECT Screen() override { return RECT{0, 0, 1920, 1080}; }
+  RECT Screen() override { return RECT{0, 0, width_.load(), height_.load()}; }
+  bool SetScreenSize(int width, int height) override {
+    width_ = width;
+    height_ = height;
+    return true;
+  }
   void Pump() override {}
   DWORD PollInterval() override { return INFINITE; }
   void WindowChanged(HWND) override {}
@@ -38,6 +44,10 @@ class HeadlessBackend : public GuiBackend {
     }
     return true;
   }
+
+ private:
+  std::atomic<LONG> width_{1920};
+  std::atomic<LONG> height_{1080};
 };
 
 std::mutex g_lock;

@@ -18,6 +18,8 @@ class GuiBackend {
   virtual ~GuiBackend() = default;
   virtual const char* Name() const = 0;
   virtual RECT Screen() = 0;
+  // Only a back-end without a real display can change its screen's size.
+  virtual bool SetScreenSize(int width, int height) { return false; }
   // On the display thread, from the message source: takes the outside
   // events as input, brings the shown windows up to date and presents what
   // was drawn.

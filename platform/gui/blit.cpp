@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/gui/gdi_internal.h"
+#include "platform/gui/user.h"
 
 namespace {
 
@@ -473,9 +474,14 @@ LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits) {
 }
 
 BOOL GdiDrawPixels(HDC dc, int x, int y, int width, int height, const BYTE* pixels, int stride) {
-  if (dc == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4 ||
-      stride % 4 != 0) {
-    return FALSE;
+  if (pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0) return FALSE;
+  if (dc == nullptr) {
+    HWND screen = GdiScreenTargetWindow();
+    HDC sdc = screen != nullptr ? GetDC(screen) : nullptr;
+    if (sdc == nullptr) return FALSE;
+    const BOOL drawn = GdiDrawPixels(sdc, x, y, width, height, pixels, stride);
+    ReleaseDC(screen, sdc);
+    return drawn;
   }
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

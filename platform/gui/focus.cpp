@@ -155,7 +155,8 @@ void SetAppActive(bool active) {
       std::lock_guard<std::mutex> hold(TreeLock());
       for (HWND h : TopLevelOrder()) {
         Window* w = FindWindowRecord(h);
-        if (w != nullptr && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED)) {
+        if (w != nullptr && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED) &&
+            !(w->ex_style & WS_EX_NOACTIVATE)) {
           next = h;
           break;
         }
@@ -177,7 +178,7 @@ void ActivateAfterHide(HWND hidden) {
     Window* w = FindWindowRecord(hidden);
     auto usable = [&](Window* c) {
       return c != nullptr && c->handle != hidden && (c->style & WS_VISIBLE) && !(c->style & WS_DISABLED) &&
-             !(c->style & WS_MINIMIZE);
+             !(c->style & WS_MINIMIZE) && !(c->ex_style & WS_EX_NOACTIVATE);
     };
     if (w != nullptr && w->owner != nullptr && usable(FindWindowRecord(w->owner))) next = w->owner;
     if (next == nullptr) {
@@ -193,6 +194,7 @@ void ActivateAfterHide(HWND hidden) {
 }
 
 bool ActivateOnShow(HWND hwnd) {
+  if (GetWindowLong(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE) return false;
   Activate(hwnd, false);
   return true;
 }

@@ -160,9 +160,18 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int srcX,
 
 // Puts a top-down picture of 32-bit pixels (blue, green, red, unused) of
 // width x height, rows stride bytes apart, at (x, y) of dc: the presenter
-// that DrawDib draws through (DrawDibSetPresenter). A null dc (the whole
-// screen) draws nothing and returns FALSE.
+// that DrawDib draws through (DrawDibSetPresenter). A null dc draws on the
+// open screen target (below); without one it draws nothing and returns FALSE.
 BOOL GdiDrawPixels(HDC dc, int x, int y, int width, int height, const BYTE* pixels, int stride);
+
+// The full screen as a place for codecs to draw (DrawDibSetScreenTarget):
+// the first open makes a black top-most window over the whole screen that
+// never takes the focus; the last close destroys it. Opens and closes are
+// counted and may come from any thread; the window belongs to the thread of
+// the first open.
+BOOL GdiScreenTarget(BOOL open);
+// The window of the open screen target, or null: tests read its pixels.
+HWND GdiScreenTargetWindow();
 
 // Rectangle and point helpers.
 BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);

@@ -56,6 +56,11 @@ void GuiDropFiles(int x, int y, const std::vector<std::string>& files) {
   QueueRawInput(in);
 }
 
+bool GuiSetScreenSize(int width, int height) {
+  if (width <= 0 || height <= 0) return false;
+  return Backend().SetScreenSize(width, height);
+}
+
 void GuiSetAppActive(bool active) {
   SetAppActive(active);
 }

@@ -32,6 +32,10 @@ void GuiPressKey(int vk);
 // Each character as the keys that type it (with Shift where needed).
 void GuiType(const char* text);
 
+// The screen's size for the windows that follow (headless only; false on a
+// real display): windows placed by the screen's size can be tested for any.
+bool GuiSetScreenSize(int width, int height);
+
 // Runs the calling thread's pending messages, paints and due timers until
 // none is left; returns how many ran. A WM_QUIT stays in the queue.
 int GuiPumpMessages();

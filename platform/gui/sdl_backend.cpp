@@ -541,6 +541,7 @@ class SdlBackend : public GuiBackend {
       return;
     }
     if (focused == active || !IsWindow(focused)) return;
+    if (GetWindowLong(focused, GWL_EXSTYLE) & WS_EX_NOACTIVATE) return;
     if (IsWindowEnabled(focused)) {
       raised_ = focused;
       SetActiveWindow(focused);

@@ -184,6 +184,8 @@ constexpr DWORD WS_EX_CONTEXTHELP = 0x00000400;
 constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
 constexpr DWORD WS_EX_STATICEDGE = 0x00020000;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
+// Never activated by showing, clicking or another window going away.
+constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 constexpr DWORD WS_EX_OVERLAPPEDWINDOW = WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
 
 // Class styles.

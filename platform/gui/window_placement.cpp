@@ -258,17 +258,19 @@ void ChangeState(HWND hwnd, int target /*0 normal, 1 min, 2 max*/, UINT extra_fl
 BOOL ShowWindow(HWND hwnd, int cmd) {
   DWORD style;
   bool top_level;
+  bool no_activate;
   {
     std::lock_guard<std::mutex> hold(TreeLock());
     Window* w = FindWindowRecord(hwnd);
     if (w == nullptr) return FALSE;
     style = w->style;
     top_level = w->parent == nullptr;
+    no_activate = (w->ex_style & WS_EX_NOACTIVATE) != 0;
   }
   const bool was_visible = (style & WS_VISIBLE) != 0;
   int state = -1;  // placement change
   bool show = true;
-  bool activate = top_level;
+  bool activate = top_level && !no_activate;
   switch (cmd) {
     case SW_HIDE:
       show = false;

@@ -63,6 +63,9 @@ class MmioFile {
     return ReadDirect(offset, out, count);
   }
 
+  // Never touches the read buffer, which belongs to the handle's owner.
+  std::int64_t ReadAtDirect(std::int64_t offset, void* out, size_t count) { return ReadDirect(offset, out, count); }
+
   bool WriteAt(std::int64_t offset, const void* in, size_t count) {
     const char* p = static_cast<const char*>(in);
     while (count > 0) {
@@ -229,6 +232,13 @@ LONG mmioRead(HMMIO file, void* buffer, LONG count) {
   if (got < 0) return -1;
   f->set_position(f->position() + got);
   return static_cast<LONG>(got);
+}
+
+LONG mmioReadAt(HMMIO file, void* buffer, LONG count, LONGLONG offset) {
+  MmioFile* f = FromHandle(file);
+  if (f == nullptr || count < 0 || offset < 0 || (buffer == nullptr && count > 0) || !f->CanRead()) return -1;
+  if (count == 0) return 0;
+  return static_cast<LONG>(f->ReadAtDirect(offset, buffer, static_cast<size_t>(count)));
 }
 
 LONG mmioWrite(HMMIO file, const void* buffer, LONG count) {

@@ -93,6 +93,10 @@ MMRESULT mmioClose(HMMIO file, UINT flags);
 LONG mmioRead(HMMIO file, void* buffer, LONG count);
 // Bytes written; -1 on failure.
 LONG mmioWrite(HMMIO file, const void* buffer, LONG count);
+// Reads count bytes at offset without moving the handle's position, past
+// any read buffer, so that another thread may read the same file this way
+// while the handle's owner seeks and reads. Bytes read, or -1.
+LONG mmioReadAt(HMMIO file, void* buffer, LONG count, LONGLONG offset);
 // origin SEEK_SET, SEEK_CUR or SEEK_END; the new position, or -1 (and the
 // position unchanged) for a position before 0 or beyond 31 bits.
 LONG mmioSeek(HMMIO file, LONG offset, int origin);

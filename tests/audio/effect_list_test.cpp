@@ -218,7 +218,7 @@ TEST_F(EffectListTest, CloneWithAnUnregisteredClassLeavesNoList) {
   const long alive = FakeProbe<long>("FakeEffectsAlive");
   const int lists = CountLists();
   WriteRegistry(BuildRegistryText());  // the fake classes are gone
-  EXPECT_EQ(list->Clone(nullptr), nullptr);
+  EXPECT_EQ(list->Clone(static_cast<AudioData*>(nullptr)), nullptr);
   EXPECT_EQ(list->CloneClosed(), nullptr);
   EXPECT_EQ(CountLists(), lists);
   EXPECT_EQ(FakeProbe<long>("FakeEffectsAlive"), alive);
@@ -287,7 +287,7 @@ TEST_F(EffectListTest, CopiesOfClosedEffectsKeepTheirState) {
   list->bypass = 1;
   list->openCount = 1;
   list->Close();
-  EffectList* clone = list->Clone(nullptr);
+  EffectList* clone = list->Clone(static_cast<AudioData*>(nullptr));
   ASSERT_NE(clone, nullptr);
   EXPECT_EQ(clone->openCount, 1);
   EXPECT_EQ(clone->bypass, 1);
@@ -303,7 +303,7 @@ TEST_F(EffectListTest, CopiesOfClosedEffectsKeepTheirState) {
   // A component that will not give its state makes no copy.
   EffectList* refusing = EffectList::New();
   refusing->Insert(Effect::Create(kRefuseStateClass, "Refuse"), nullptr);
-  EXPECT_EQ(refusing->Clone(nullptr), nullptr);
+  EXPECT_EQ(refusing->Clone(static_cast<AudioData*>(nullptr)), nullptr);
   EXPECT_EQ(refusing->CloneShared(), nullptr);
   // ... and keeps nothing but its last good state when closed.
   refusing->openCount = 1;
@@ -339,6 +339,22 @@ TEST_F(EffectListTest, DefaultList) {
   EXPECT_EQ(EffectList::CloneDefault(nullptr), nullptr);
   delete offset;
   delete gain;
+}
+
+// The Film model splits and repeats clips through its own interface; the
+// new part must get a list of its own, not share the original's.
+TEST_F(EffectListTest, AFilmModelCloneIsAListOfItsOwn) {
+  EffectList* list = EffectList::New();
+  list->Insert(Gain(0.5f, "Half"), nullptr);
+  EffectChain* chain = list;
+  auto* own = dynamic_cast<EffectList*>(chain->Clone(static_cast<AudioSource*>(nullptr)));
+  ASSERT_NE(own, nullptr);
+  EXPECT_NE(own, list);
+  EXPECT_EQ(Names(own), Names(list));
+  EXPECT_EQ(own->openCount, 1);
+  EXPECT_EQ(Through(own, 8.0f), 4.0f);
+  own->Release();
+  list->Release();
 }
 
 TEST_F(EffectListTest, LinkingEffects) {

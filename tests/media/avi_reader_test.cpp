@@ -295,7 +295,15 @@ TEST(AviReader, EmptyFramesShowThePictureBefore) {
   ASSERT_EQ(v->ReadRawFrame(7, 0, buffer.data(), &size, &key, false), 0);
   EXPECT_EQ(size, static_cast<int32_t>(spec.frames[6].data.size()));
   EXPECT_EQ(buffer[0], 6);
+  // Positioned reads of index entries: exact, bounded, refused outside.
+  const uint32_t size9 = static_cast<uint32_t>(spec.frames[9].data.size());
+  ASSERT_EQ(v->ReadEntryData(9, buffer.data(), size9), 0);
+  EXPECT_EQ(buffer[size9 - 1], 9);
+  EXPECT_EQ(v->ReadEntryData(9, buffer.data(), size9 - 1), kErrRead);
+  EXPECT_EQ(v->ReadEntryData(30, buffer.data(), 1000), kErrRead);
+  EXPECT_EQ(v->ReadEntryData(-1, buffer.data(), 1000), kErrRead);
   v->EndRead();
+  EXPECT_EQ(v->ReadEntryData(9, buffer.data(), 1000), kErrRead);  // the file is closed
   EXPECT_EQ(v->GetDataSize(), [&] {
     uint32_t sum = 0;
     for (const Frame& f : spec.frames) sum += static_cast<uint32_t>(f.data.size());

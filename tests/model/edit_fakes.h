@@ -76,7 +76,7 @@ class EditView : public FakeView {
 
 class EditPlayers : public FakePlayers {
  public:
-  StartFrameRecord* ShowStill(VideoSource* video, int32_t frame) override {
+  StartFrameRecord* CreateKeyFrame(VideoSource* video, int32_t frame) override {
     stills.push_back(std::make_unique<FakeStartFrame>(video, frame));
     return stills.back().get();
   }

@@ -257,7 +257,7 @@ TEST_F(PlayControlTest, TheStopCommandEndsAtOnceWhenNoPlayerRuns) {
 
 TEST_F(PlayControlTest, TheEndReportsSkippedFramesAndRepaintsAHiddenCursor) {
   VideoAt(0, 0, 2000);
-  fakes.videoPlayer.reportSkipped = 1;
+  fakes.videoPlayer.reportSkipped = true;
   engine.hidePlaybackCursor = true;
   Play(0, 2000);
   ASSERT_TRUE(engine.playing);

@@ -52,8 +52,8 @@ class FakeSubPlayer : public SubVideoPlayer {
     if (state == 3) state = 4;
   }
   int32_t GetFrame() override { return frame; }
-  void ReportSkippedFrames(HWND, int32_t) override { log.push_back("video.report"); }
-  StartFrameRecord* ShowStill(VideoSource* source, int32_t f) override {
+  void ReportSkippedFrames(HWND, bool*) override { log.push_back("video.report"); }
+  StartFrameRecord* CreateKeyFrame(VideoSource* source, int32_t f) override {
     stills.push_back(std::make_unique<FakeStartFrame>(source, f));
     return stills.back().get();
   }
@@ -64,12 +64,12 @@ class FakeSubPlayer : public SubVideoPlayer {
   std::vector<std::unique_ptr<FakeStartFrame>> stills;
 };
 
-class FakeVideoPlayer : public VideoPlayer {
+class FakeVideoPlayer : public VideoEngine {
  public:
   explicit FakeVideoPlayer(Log& log) : log(log), sub(log) {}
   SubVideoPlayer* CurrentSubPlayer() override { return hasSub ? &sub : nullptr; }
   int32_t BaseFrame() override { return baseFrame; }
-  int32_t ReportSkippedOption() override { return reportSkipped; }
+  bool* ShowTimeoutsOption() override { return &reportSkipped; }
   bool Play(Film* segments, int32_t start, int32_t end, FilmListHead&, HWND) override {
     log.push_back("video.play");
     played = Segments(segments);
@@ -90,7 +90,7 @@ class FakeVideoPlayer : public VideoPlayer {
   bool hasSub = true;
   bool accept = true;
   int32_t baseFrame = 0;
-  int32_t reportSkipped = 0;
+  bool reportSkipped = false;
   std::vector<Seg> played;
   int32_t playStart = -1, playEnd = -1;
   VideoSource* shownSource = nullptr;
@@ -246,7 +246,7 @@ class PlayPlayers : public FakePlayers {
         midiPlayer(log),
         wait(log, videoPlayer, audioEngine, midiPlayer),
         vtr(log) {}
-  VideoPlayer* Video() override { return &videoPlayer; }
+  VideoEngine* Video() override { return &videoPlayer; }
   AudioEngine* Audio() override { return &audioEngine; }
   MidiEngine* Midi() override { return &midiPlayer; }
   WaitDialog* Wait() override { return &wait; }

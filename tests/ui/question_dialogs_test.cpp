@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_script.h"
 #include "fake_shell.h"
 #include "file_chooser_script.h"
 #include "platform/classlib/classlib.h"
@@ -19,29 +20,9 @@
 #include "ui/te_file_dialogs.h"
 
 using namespace filetest;
+using dialogtest::ModalScript;
 
 namespace {
-
-// Answers each modal window that comes up with the next step, in order.
-class ModalScript {
- public:
-  using Step = std::function<void(HWND)>;
-  explicit ModalScript(std::deque<Step> steps) : steps_(std::move(steps)) {
-    SetModalHook([this](HWND w) {
-      ++shown;
-      if (steps_.empty()) return;
-      Step step = std::move(steps_.front());
-      steps_.pop_front();
-      step(w);
-    });
-  }
-  ~ModalScript() { SetModalHook(nullptr); }
-  bool done() const { return steps_.empty(); }
-  int shown = 0;
-
- private:
-  std::deque<Step> steps_;
-};
 
 std::string ItemText(HWND dialog, int id) {
   char text[512] = {};

@@ -186,6 +186,20 @@ TEST_F(TimeCodeEditTest, DoubleClickShiftsDigitsInAndClampsOnlyWhenCommitted) {
   }
 }
 
+TEST_F(TimeCodeEditTest, AFreshEntryStartsFromZeroDigitsAlsoAboveAMinimum) {
+  TimeCodeEdit* t = Open(kTimeFormatMs, 25.0f, 8000, 5001, 10000);
+  DoubleClick();
+  Keys({'7', '2', '5', '0'});
+  EXPECT_EQ(Text(), "00:00:07:250");
+  ::SetFocus(GetDlgItem(dialog_->GetHandle(), kOther));
+  GuiPumpMessages();
+  EXPECT_EQ(t->GetValue(false), 7250);
+  // An entry below the minimum is raised when committed.
+  DoubleClick();
+  Keys({'4', VK_SPACE});
+  EXPECT_EQ(t->GetValue(false), 5001);
+}
+
 TEST_F(TimeCodeEditTest, SevenFrameDigitsAtALowRateSaturateInsteadOfWrapping) {
   TimeCodeEdit* t = Open(kTimeFormatFrames, 1.0f, 0, 0, kDayMs);
   DoubleClick();

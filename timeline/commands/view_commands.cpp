@@ -12,3 +12,5 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::ViewCommandEntries()
 
 // The audio meter window.
 void MainTimeLineWindow::CmShowAudioMeter() {}
+
+void MainTimeLineWindow::ShowMidiLine() {}

@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
-#include "timeline/window/child_window.h"
+#include "timeline/header/time_text.h"
 
-class TSelSizeText : public TimeLineChild {
+class TSelSizeText : public TTimeText {
  public:
   TSelSizeText(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
   const char* GetClassName() override;
-  void Paint(TDC& dc, bool erase, TRect& rect) override;
+
+  void SetValue(int32_t ms) { ShowTime(ms); }
 };

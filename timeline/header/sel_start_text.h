@@ -1,14 +1,20 @@
-// The range's start, or the time at the left edge of the view.
+// The range's start, or the time at the left edge of the view. Rewind goes
+// to the time it shows.
 #pragma once
 
 #include <cstdint>
 
-#include "timeline/window/child_window.h"
+#include "timeline/header/time_text.h"
 
-class TSelStartText : public TimeLineChild {
+class TSelStartText : public TTimeText {
  public:
   TSelStartText(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
   const char* GetClassName() override;
-  void Paint(TDC& dc, bool erase, TRect& rect) override;
+
+  void SetValue(int32_t ms);
+  int32_t Value() const { return value_; }
+
+ private:
+  int32_t value_ = 0;
 };

@@ -216,7 +216,7 @@ bool OnTimeLine(const Film* film) {
 void RenewStartPicture(MainTimeLineWindow& timeline, Film* film) {
   if (film == nullptr || film->video == nullptr) return;
   StartFrameRecord* picture =
-      timeline.Engine().Players().ShowStill(film->video, MsToFrames(film->in, ProjectFrameRate()));
+      timeline.Engine().Players().CreateKeyFrame(film->video, MsToFrames(film->in, ProjectFrameRate()));
   edit::DropKeyFrame(film);
   film->inKeyFrame = picture;
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "timeline/lines/drop_target.h"
 #include "timeline/lines/hit_zone.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/window/child_window.h"
@@ -23,7 +24,7 @@ class ClipItem;
 class Film;
 struct TrackRecord;
 
-class TVideoLine : public TimeLineChild {
+class TVideoLine : public TimeLineChild, public LineDropTarget {
  public:
   TVideoLine(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
@@ -57,8 +58,12 @@ class TVideoLine : public TimeLineChild {
   // time asked for) and screen (in: the pointer) become the start and its
   // place; cursorId the cursor to show when adjust is on. A call without a
   // clip only takes the bar away. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust, int& cursorId);
+  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                        int& cursorId) override;
   void DrawDropFeedback(int32_t start, int32_t end, int32_t row);
+  // The row the bar shows, for the drop.
+  bool HasDropTarget() const override { return drop_.shown; }
+  int32_t DropTargetLine() const override { return drop_.row; }
 
   // ---- The popup menu's commands (video_line_commands.cpp).
   // Whether the frame shown at film's in point is a key frame.

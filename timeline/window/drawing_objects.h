@@ -10,9 +10,10 @@
 namespace timeline_drawing {
 
 constexpr int kCursorIds[] = {
-    kCursorTrimStart,     kCursorTrimEnd,  kCursorClipBody,    kCursorMoveClips,     kCursorPlaying,
-    kCursorNoDrop,        kCursorKeyPoint, kCursorFlatSegment, kCursorSlopedSegment, kCursorRubberBand,
-    kCursorDropShortened, kCursorDropFits, kCursorClipMark,    kCursorTimeLine,      kCursorEffects};
+    kCursorTrimStart,     kCursorTrimEnd,    kCursorClipBody,      kCursorMoveClips,
+    kCursorPlaying,       kCursorNoDrop,     kCursorKeyPoint,      kCursorFlatSegment,
+    kCursorSlopedSegment, kCursorRubberBand, kCursorDropShortened, kCursorDropFits,
+    kCursorClipMark,      kCursorTimeLine,   kCursorInsert,        kCursorEffects};
 constexpr int kCursorCount = static_cast<int>(std::size(kCursorIds));
 
 }  // namespace timeline_drawing

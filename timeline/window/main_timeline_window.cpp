@@ -35,8 +35,9 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::CoreEntries() {
 bool MainTimeLineWindow::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
   static constexpr Table kTables[] = {
-      &CoreEntries,        &LayoutEntries, &FontEntries,     &InputEntries,    &TransportEntries,
-      &ViewCommandEntries, &ToolEntries,   &ClipEditEntries, &AddMediaEntries, &ProjectEntries,
+      &CoreEntries,      &LayoutEntries,      &FontEntries,    &InputEntries,
+      &TransportEntries, &ViewCommandEntries, &ToolEntries,    &ClipEditEntries,
+      &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
@@ -163,6 +164,7 @@ void MainTimeLineWindow::ReleaseProject() {
   for (Film* f = FilmList.First(); f; f = f->next) edit::CloseForUse(f);
   FilmList.Clear();
   ClipClipboard.Clear();
+  ReleaseHeldClip();
   engine_.ReleaseHeldFilm();
   engine_.FreeRangeList();
   ReleaseChain(engine_.masterEffects);

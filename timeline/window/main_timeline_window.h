@@ -23,8 +23,10 @@
 //   commands/transport.cpp           playing a range
 //   commands/view_commands.cpp       the audio meter
 //   commands/tools.cpp               external tools
-//   commands/clip_edit.cpp           clipboard commands
+//   commands/clip_edit.cpp           clipboard, split, join, undo and redo
+//   commands/audio_clip_commands.cpp profiles, effects and declick of clips
 //   commands/add_media.cpp           adding source files
+//   commands/drop_clips.cpp          clips dropped on the lines
 //   commands/project.cpp             master effects
 //   commands/range.cpp               the range dialog
 // Operations the lines and header controls call before their own files
@@ -37,6 +39,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/media_interfaces.h"
 #include "model/timeline_engine.h"
 #include "platform/classlib/controls.h"
 #include "platform/classlib/dc.h"
@@ -44,6 +47,7 @@
 #include "timeline/window/timeline_settings.h"
 
 class Film;
+class LineDropTarget;
 class TAudioLines;
 class TAVButtons;
 class TCurTimeText;
@@ -188,6 +192,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void ShowStatusText(const char* text) override;
   bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) override;
   void SetPlayCursorShape(bool playing) override;
+  int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override;
 
   // ---- Scrolling, the rubber band, range clicks, idle redraws (input.cpp).
   // Line steps move by one scroll step (one audio line), thumb moves to
@@ -207,11 +212,17 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // A click on an audio clip adds or removes a profile point, as with Ctrl.
   bool addPointMode = false;
 
+  // ---- The range (commands/range.cpp).
+  // The range becomes the extent of all clips.
+  virtual void CmIncludeAllClips();
+
   // ---- Transport (commands/transport.cpp).
   virtual void PlayOnce(int32_t start, int32_t end);
 
   // ---- View commands (commands/view_commands.cpp).
   virtual void CmShowAudioMeter();
+  // Asked for by a MIDI clip that is added.
+  virtual void ShowMidiLine();
 
   // ---- External tools (commands/tools.cpp).
   // Runs the external editor of command id on file.
@@ -219,15 +230,42 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual void RebuildToolsMenu();
 
   // ---- Clip editing (commands/clip_edit.cpp).
+  // Something in the clipboard could go onto the time-line now.
   virtual bool CanPaste();
+  // The selected clips: deleted, moved into the clipboard, copied there.
   virtual void CmDelete();
   virtual void CmCut();
   virtual void CmCopy();
+  // One clip, selected or not, into the clipboard.
   virtual void CutClipToClipboard(Film* film);
   virtual void CopyClipToClipboard(Film* film);
 
   // ---- Adding media (commands/add_media.cpp). kind: 1 video, 2 audio, 4 MIDI.
   virtual void AddSourceFileOfKind(int32_t kind);
+  // Adds the file at path (a buffer of MAX_PATH characters, which may come
+  // back naming a converted file) as a clip at time, or, with time -1 or
+  // no room there, hands the clip to the mouse.
+  void AddFile(char* path, int32_t time);
+  // The clip the mouse carries since AddFile found no place for it; null
+  // when none.
+  ClipItem* HeldClip() const { return heldClip_.get(); }
+  void ReleaseHeldClip();
+  // Whether the button went down while a clip was held (its release drops it).
+  bool ButtonPressed() const { return buttonPressed_; }
+  void SetButtonPressed(bool pressed) { buttonPressed_ = pressed; }
+
+  // ---- Dropping clips on the lines (commands/drop_clips.cpp). Points are
+  // in screen coordinates; the results are the parts (kinds) placed.
+  // Shows where clip would go and sets the cursor; time gets the time the
+  // parts would go at. A null clip removes the feedback of every line.
+  int32_t HitTestLines(int x, int y, const ClipItem* clip, int32_t& time);
+  int32_t DropCollectionClip(int x, int y, const ClipItem* clip);
+  // After a drop that placed only some of the clip's parts (placed): offers
+  // to put the whole clip into the clipboard instead.
+  void OfferClipCopy(const ClipItem& clip, int32_t placed);
+  // The line window that takes dropped clips of a kind; null while it
+  // cannot.
+  virtual LineDropTarget* DropTarget(int32_t kind);
 
   // ---- Project commands (commands/project.cpp).
   virtual void CmMasterEffects();
@@ -243,6 +281,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   static const std::vector<TResponseTableEntry>& ViewCommandEntries();
   static const std::vector<TResponseTableEntry>& ToolEntries();
   static const std::vector<TResponseTableEntry>& ClipEditEntries();
+  static const std::vector<TResponseTableEntry>& AudioClipEntries();
   static const std::vector<TResponseTableEntry>& AddMediaEntries();
   static const std::vector<TResponseTableEntry>& ProjectEntries();
 
@@ -272,6 +311,65 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();
+  // commands/clip_edit.cpp
+  void CmPaste();
+  void CmInsert();
+  void CmSplitClip();
+  void CmSplit();
+  void CmJoin();
+  void CmUndo();
+  void CmRedo();
+  void CeDeleteCut(TCommandEnabler& ce);
+  void CeCopy(TCommandEnabler& ce);
+  void CePaste(TCommandEnabler& ce);
+  void CeSplit(TCommandEnabler& ce);
+  void CeJoin(TCommandEnabler& ce);
+  void CeUndo(TCommandEnabler& ce);
+  void CeRedo(TCommandEnabler& ce);
+  // keepGroup: both parts stay in the clip's group.
+  void SplitSelected(bool keepGroup);
+  // The clip that would join a at its end, or null.
+  Film* JoinPartner(Film* a) const;
+  // commands/audio_clip_commands.cpp
+  void CmDeleteProfile();
+  void CmPasteEffects();
+  void CmAddEffects();
+  void CmDeleteEffects();
+  void CmSetDeclickIn();
+  void CmSetDeclickOut();
+  void CmSetDeclickBoth();
+  void CmClearDeclickIn();
+  void CmClearDeclickOut();
+  void CmClearDeclickBoth();
+  void CeDeleteProfile(TCommandEnabler& ce);
+  void CeAudioEffects(TCommandEnabler& ce);
+  void CeAddPasteEffects(TCommandEnabler& ce);
+  void CeDeleteEffects(TCommandEnabler& ce);
+  void CeDeclick(TCommandEnabler& ce);
+  void CeSetDeclickIn(TCommandEnabler& ce);
+  void CeSetDeclickOut(TCommandEnabler& ce);
+  void CeSetDeclickBoth(TCommandEnabler& ce);
+  void CeClearDeclickIn(TCommandEnabler& ce);
+  void CeClearDeclickOut(TCommandEnabler& ce);
+  void CeClearDeclickBoth(TCommandEnabler& ce);
+  // Sets (on) or clears the declick flags of which (1 in, 2 out) on the
+  // selected sound clips that need it.
+  void ChangeDeclick(int32_t which, bool on);
+  // Pastes (add false) or appends the effect clipboard to the selected
+  // sound clips.
+  void PutEffects(bool add);
+  // The audio lines are drawn again and the project is modified.
+  void AudioClipsChanged();
+  // commands/add_media.cpp
+  // Holds clip (owned) and lets the mouse carry it.
+  void HoldClip(ClipItem* clip);
+  // commands/drop_clips.cpp
+  // Puts film (made for a clip at its start, unlinked) onto the time-line
+  // as a drop does; dropEnd is its start plus the clip's length. With
+  // ripple, the later clips of the lines it collides with over
+  // [start, dropEnd) move right first. False when the film could not be
+  // linked (it is then deleted).
+  bool PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripple);
 
   TimeLineEngine engine_;
   TimeLineSettings settings_;
@@ -301,6 +399,9 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
 
   bool settingUp_ = false;
   bool released_ = false;
+
+  std::unique_ptr<ClipItem> heldClip_;
+  bool buttonPressed_ = false;
 
   // Geometry: the time text's width W and height, the cell width (twice
   // two thirds of W), the system's border and scroll-bar sizes.

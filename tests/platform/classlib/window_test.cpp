@@ -263,6 +263,10 @@ TEST(WindowObjects, ChildrenAreOwnedAndAMessageHandlerMayDeleteItsWindow) {
   ASSERT_TRUE(parent->Create());
   EXPECT_TRUE(child->IsWindow());
   EXPECT_TRUE(IsChild(*parent, *child));
+  char caption[16];
+  GetWindowText(*parent, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Parent");
+  EXPECT_STREQ(parent->GetCaption(), "Parent");
   EXPECT_EQ(TWindow::GetWindowPtr(*child), child);
   HWND child_hwnd = *child;
   // Destroying the parent's window unbinds both objects; the objects stay.

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "platform/codecs/vfw.h"
+
 #include "platform/codecs/codec_test_util.h"
 
 using codec_test::Format;
@@ -108,7 +112,66 @@ TEST_F(DrawDibTest, FailsWithoutAPresenter) {
   DrawDibClose(hdd);
 }
 
-TEST_F(DrawDibTest, CodecsDrawThroughThePresenter) {
+// A codec that draws: it decompresses RLE8 through the built-in codec and
+// presents the pictures itself.
+class PresentingCodec : public VideoCodec {
+ public:
+  PresentingCodec() : inner_(ICOpen(ICTYPE_VIDEO, BI_RLE8, ICMODE_DECOMPRESS)) {}
+  ~PresentingCodec() override { ICClose(inner_); }
+  LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
+    return Forward(ICM_DECOMPRESS_QUERY, in, out);
+  }
+  LRESULT DecompressBegin(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
+    return Forward(ICM_DECOMPRESS_BEGIN, in, out);
+  }
+  LRESULT Decompress(const ICDECOMPRESS& d) override {
+    return ICSendMessage(inner_, ICM_DECOMPRESS, reinterpret_cast<DWORD_PTR>(&d), sizeof(d));
+  }
+  LRESULT DecompressEnd() override { return ICSendMessage(inner_, ICM_DECOMPRESS_END, 0, 0); }
+  LRESULT DrawQuery(const BITMAPINFOHEADER* in) override { return PresentQuery(in); }
+  LRESULT DrawBegin(const ICDRAWBEGIN& b) override { return PresentBegin(b); }
+  LRESULT Draw(const ICDRAW& d) override { return PresentDraw(d); }
+
+ private:
+  LRESULT Forward(UINT msg, const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
+    return ICSendMessage(inner_, msg, reinterpret_cast<DWORD_PTR>(in), reinterpret_cast<DWORD_PTR>(out));
+  }
+  HIC inner_;
+};
+
+constexpr FOURCC kPresenting = mmioFOURCC('P', 'R', 'S', 'T');
+
+class PresentingCodecTest : public DrawDibTest {
+ protected:
+  void SetUp() override {
+    DrawDibTest::SetUp();
+    VideoCodecDescription d;
+    d.fccHandler = kPresenting;
+    ASSERT_TRUE(ICInstallCodec(d, [](const VideoCodecDescription&, UINT) -> std::unique_ptr<VideoCodec> {
+      return std::make_unique<PresentingCodec>();
+    }));
+  }
+  void TearDown() override {
+    ICRemove(ICTYPE_VIDEO, kPresenting, 0);
+    DrawDibSetScreenTarget(nullptr);
+    DrawDibTest::TearDown();
+  }
+};
+
+TEST_F(DrawDibTest, BuiltInCodecsDoNotDraw) {
+  Format f = MakeFormat(4, 1, 8, BI_RLE8);
+  EXPECT_EQ(ICLocate(ICTYPE_VIDEO, BI_RLE8, f.bi(), nullptr, ICMODE_DRAW), nullptr);
+  HIC hic = ICOpen(ICTYPE_VIDEO, BI_RLE8, ICMODE_DECOMPRESS);
+  ASSERT_NE(hic, nullptr);
+  EXPECT_EQ(ICDrawQuery(hic, f.bi()), ICERR_UNSUPPORTED);
+  ICDRAWBEGIN begin;
+  begin.lpbi = f.bi();
+  EXPECT_EQ(ICSendMessage(hic, ICM_DRAW_BEGIN, reinterpret_cast<DWORD_PTR>(&begin), sizeof(begin)),
+            ICERR_UNSUPPORTED);
+  ICClose(hic);
+}
+
+TEST_F(PresentingCodecTest, DrawsThroughThePresenter) {
   Format f = MakeFormat(4, 1, 8, BI_RLE8);
   f.colors()[3] = RGBQUAD{9, 8, 7, 0};
   HIC hic = ICLocate(ICTYPE_VIDEO, BI_RLE8, f.bi(), nullptr, ICMODE_DRAW);
@@ -134,9 +197,52 @@ TEST_F(DrawDibTest, CodecsDrawThroughThePresenter) {
   draw.cbData = 0;
   ASSERT_EQ(ICSendMessage(hic, ICM_DRAW, reinterpret_cast<DWORD_PTR>(&draw), sizeof(draw)), ICERR_OK);
   EXPECT_EQ(g_captured.calls, 1);
+  EXPECT_EQ(g_captured.hdc, dc_);
   EXPECT_EQ(g_captured.width, 8);
   EXPECT_EQ(g_captured.pixels[4 * 7 + 2], 7);
+  // The window moved and grew: the picture follows its size, not its place.
+  RECT onScreen{300, 200, 310, 204};
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW_WINDOW, reinterpret_cast<DWORD_PTR>(&onScreen), 0), ICERR_OK);
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW, reinterpret_cast<DWORD_PTR>(&draw), sizeof(draw)), ICERR_OK);
+  EXPECT_EQ(g_captured.x, 0);
+  EXPECT_EQ(g_captured.width, 10);
+  EXPECT_EQ(g_captured.height, 4);
   EXPECT_EQ(ICSendMessage(hic, ICM_DRAW_END, 0, 0), ICERR_OK);
+  ICClose(hic);
+}
+
+std::vector<BOOL> g_screenCalls;
+BOOL RecordScreen(BOOL open) {
+  g_screenCalls.push_back(open);
+  return TRUE;
+}
+
+TEST_F(PresentingCodecTest, FullScreenDrawingHoldsTheScreenTarget) {
+  Format f = MakeFormat(4, 1, 8, BI_RLE8);
+  HIC hic = ICOpen(ICTYPE_VIDEO, kPresenting, ICMODE_DRAW);
+  ASSERT_NE(hic, nullptr);
+  ICDRAWBEGIN begin;
+  begin.dwFlags = ICDRAW_FULLSCREEN;
+  begin.hdc = dc_;  // ignored: the screen is the target
+  begin.dxDst = 640;
+  begin.dyDst = 480;
+  begin.lpbi = f.bi();
+  // Without a screen target there is nowhere to draw.
+  EXPECT_NE(ICSendMessage(hic, ICM_DRAW_BEGIN, reinterpret_cast<DWORD_PTR>(&begin), sizeof(begin)), ICERR_OK);
+  g_screenCalls.clear();
+  DrawDibSetScreenTarget(&RecordScreen);
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW_BEGIN, reinterpret_cast<DWORD_PTR>(&begin), sizeof(begin)), ICERR_OK);
+  std::vector<BYTE> rle = {4, 3, 0, 1};
+  ICDRAW draw;
+  draw.lpData = rle.data();
+  draw.cbData = static_cast<DWORD>(rle.size());
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW, reinterpret_cast<DWORD_PTR>(&draw), sizeof(draw)), ICERR_OK);
+  EXPECT_EQ(g_captured.hdc, nullptr);
+  EXPECT_EQ(g_captured.width, 640);
+  // A second begin ends the first drawing before it starts again.
+  ASSERT_EQ(ICSendMessage(hic, ICM_DRAW_BEGIN, reinterpret_cast<DWORD_PTR>(&begin), sizeof(begin)), ICERR_OK);
+  EXPECT_EQ(ICSendMessage(hic, ICM_DRAW_END, 0, 0), ICERR_OK);
+  EXPECT_EQ(g_screenCalls, (std::vector<BOOL>{TRUE, FALSE, TRUE, FALSE}));
   ICClose(hic);
 }
 

@@ -612,3 +612,60 @@ TEST_F(WindowTest, TheGuiTraceFollowsTheMessagesInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, TheScreenTargetCoversTheScreenAndNeverTakesTheFocus) {
+  HWND main = Frame(100, 100, 300, 200);
+  EXPECT_EQ(GetActiveWindow(), main);
+  ASSERT_TRUE(GdiScreenTarget(TRUE));
+  ASSERT_TRUE(GdiScreenTarget(TRUE));  // opens are counted
+  HWND screen = GdiScreenTargetWindow();
+  ASSERT_NE(screen, nullptr);
+  GuiPumpMessages();
+  RECT r;
+  GetWindowRect(screen, &r);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_TRUE(GetWindowLong(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(GuiReadPixel(screen, 5, 5), RGB(0, 0, 0));
+
+  // Pictures without a dc land on it; a click on it leaves the focus alone.
+  const std::vector<BYTE> red(4 * 4 * 4, 0);
+  std::vector<BYTE> pixels = red;
+  for (std::size_t i = 2; i < pixels.size(); i += 4) pixels[i] = 255;
+  ASSERT_TRUE(GdiDrawPixels(nullptr, 20, 30, 4, 4, pixels.data(), 16));
+  EXPECT_EQ(GuiReadPixel(screen, 21, 31), kRed);
+  GuiClick(screen, 700, 700);
+  GuiPumpMessages();
+  EXPECT_EQ(GetActiveWindow(), main);
+
+  // Hiding the main window does not hand the activation to it either.
+  ShowWindow(main, SW_HIDE);
+  EXPECT_NE(GetActiveWindow(), screen);
+  ShowWindow(main, SW_SHOW);
+
+  ASSERT_TRUE(GdiScreenTarget(FALSE));
+  EXPECT_EQ(GdiScreenTargetWindow(), screen);
+  ASSERT_TRUE(GdiScreenTarget(FALSE));
+  EXPECT_EQ(GdiScreenTargetWindow(), nullptr);
+  EXPECT_FALSE(IsWindow(screen));
+  EXPECT_FALSE(GdiScreenTarget(FALSE));
+  EXPECT_FALSE(GdiDrawPixels(nullptr, 0, 0, 4, 4, pixels.data(), 16));
+}
+
+TEST_F(WindowTest, AHeadlessScreenTakesTheSizeATestSets) {
+  if (std::string(GuiBackendName()) != "headless") {
+    EXPECT_FALSE(GuiSetScreenSize(1024, 768));
+    return;
+  }
+  ASSERT_TRUE(GuiSetScreenSize(1024, 768));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+  EXPECT_FALSE(GuiSetScreenSize(0, 768));
+  ASSERT_TRUE(GuiSetScreenSize(1920, 1080));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+}
+
+}  // namespace

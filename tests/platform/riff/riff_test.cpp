@@ -406,6 +406,29 @@ TEST_F(RiffTest, BufferedReadsMatchTheFile) {
   mmioClose(f, 0);
 }
 
+TEST_F(RiffTest, PositionedReadsLeaveThePositionAndTheBufferAlone) {
+  std::string path = File("at.bin");
+  Bytes bytes(100000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7);
+  WriteBytes(path, bytes);
+  HMMIO f = mmioOpen(path.c_str(), nullptr, MMIO_READ | MMIO_ALLOCBUF);
+  ASSERT_NE(f, nullptr);
+  unsigned char first[8];
+  ASSERT_EQ(mmioSeek(f, 1000, SEEK_SET), 1000);
+  ASSERT_EQ(mmioRead(f, first, 8), 8);  // fills the read buffer around 1000
+  std::vector<unsigned char> got(300);
+  ASSERT_EQ(mmioReadAt(f, got.data(), 300, 99800), 200);  // the file ends first
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 200, bytes.begin() + 99800));
+  ASSERT_EQ(mmioReadAt(f, got.data(), 16, 1004), 16);
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 16, bytes.begin() + 1004));
+  EXPECT_EQ(mmioSeek(f, 0, SEEK_CUR), 1008);
+  ASSERT_EQ(mmioRead(f, first, 8), 8);
+  EXPECT_TRUE(std::equal(first, first + 8, bytes.begin() + 1008));
+  EXPECT_EQ(mmioReadAt(f, got.data(), 4, -1), -1);
+  EXPECT_EQ(mmioReadAt(f, got.data(), 4, 200000), 0);
+  mmioClose(f, 0);
+}
+
 TEST_F(RiffTest, OpenFailuresAndDelete) {
   MMIOINFO info;
   EXPECT_EQ(mmioOpen((dir_ + "/none.wav").c_str(), &info, MMIO_READ), nullptr);

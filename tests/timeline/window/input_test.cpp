@@ -67,9 +67,10 @@ TEST_F(InputTest, PasteWaitsForClipsInTheClipboardAndAStoppedProject) {
 TEST_F(InputTest, EveryCursorOfTheLinesIsLoaded) {
   MainTimeLineWindow& w = Open();
   std::vector<HCURSOR> seen;
-  for (int id : {kCursorTrimStart, kCursorTrimEnd, kCursorClipBody, kCursorMoveClips, kCursorPlaying,
-                 kCursorNoDrop, kCursorKeyPoint, kCursorFlatSegment, kCursorSlopedSegment, kCursorRubberBand,
-                 kCursorDropShortened, kCursorDropFits, kCursorClipMark, kCursorTimeLine, kCursorEffects}) {
+  for (int id :
+       {kCursorTrimStart, kCursorTrimEnd, kCursorClipBody, kCursorMoveClips, kCursorPlaying, kCursorNoDrop,
+        kCursorKeyPoint, kCursorFlatSegment, kCursorSlopedSegment, kCursorRubberBand, kCursorDropShortened,
+        kCursorDropFits, kCursorClipMark, kCursorTimeLine, kCursorInsert, kCursorEffects}) {
     HCURSOR c = w.Cursor(id);
     EXPECT_NE(c, w.Cursor(0)) << id;
     EXPECT_EQ(std::find(seen.begin(), seen.end(), c), seen.end()) << id;

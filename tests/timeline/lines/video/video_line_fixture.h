@@ -35,11 +35,11 @@ struct Still {
 };
 
 // The video player as far as the rows use it: stills are kept.
-class StillPlayer : public VideoPlayer {
+class StillPlayer : public VideoEngine {
  public:
   SubVideoPlayer* CurrentSubPlayer() override { return nullptr; }
   int32_t BaseFrame() override { return 0; }
-  int32_t ReportSkippedOption() override { return 0; }
+  bool* ShowTimeoutsOption() override { return &showTimeouts; }
   bool Play(Film*, int32_t, int32_t, FilmListHead&, HWND) override {
     ++plays;
     return false;
@@ -51,14 +51,15 @@ class StillPlayer : public VideoPlayer {
 
   std::vector<Still> stills;
   int plays = 0;
+  bool showTimeouts = false;
 };
 
 class RecordingPlayers : public TimeLinePlayers {
  public:
-  VideoPlayer* Video() override { return &video; }
+  VideoEngine* Video() override { return &video; }
   // The pictures prepared for cuts: one record per ask, with the caller's
   // reference.
-  StartFrameRecord* ShowStill(VideoSource* source, int32_t frame) override {
+  StartFrameRecord* CreateKeyFrame(VideoSource* source, int32_t frame) override {
     keyFrames.push_back(std::make_unique<filmtest::FakeStartFrame>(source, frame));
     return keyFrames.back().get();
   }

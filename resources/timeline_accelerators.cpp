@@ -1,0 +1,23 @@
+// The time-line's keys. The project frame loads this table into its own,
+// so the keys work wherever the focus is in the frame.
+#include "platform/gui/gui.h"
+#include "platform/gui/resource.h"
+#include "resources/timeline_ids.h"
+
+void RegisterTimeLineAccelerators() {
+  constexpr BYTE key = FVIRTKEY;
+  RegisterAcceleratorResource(kTimeLineAccelerators, {
+                                                         {key | FCONTROL, 'Z', kCmUndo},
+                                                         {key | FALT, VK_BACK, kCmUndo},
+                                                         {key | FCONTROL, 'Y', kCmRedo},
+                                                         {key | FSHIFT | FALT, VK_BACK, kCmRedo},
+                                                         {key, VK_DELETE, kCmDelete},
+                                                         {key | FCONTROL, 'X', kCmCut},
+                                                         {key | FSHIFT, VK_DELETE, kCmCut},
+                                                         {key | FCONTROL, 'C', kCmCopy},
+                                                         {key | FCONTROL, VK_INSERT, kCmCopy},
+                                                         {key | FCONTROL, 'V', kCmPaste},
+                                                         {key | FSHIFT, VK_INSERT, kCmPaste},
+                                                         {key, VK_INSERT, kCmInsert},
+                                                     });
+}
