@@ -73,9 +73,6 @@ constexpr int kCmDeclickOut = 119;
 constexpr int kCmDeclickBoth = 120;
 constexpr int kCmDeclickNone = 121;
 constexpr int kCmUseEffects = 125;
-constexpr int kCmPasteEffects = 341;
-constexpr int kCmAddEffects = 342;
-constexpr int kCmDeleteEffects = 343;
 constexpr int kCmEditEffects = 518;
 constexpr int kCmAudioEditor = 712;
 

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "timeline/lines/drop_target.h"
 #include "timeline/lines/hit_zone.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/window/child_window.h"
@@ -35,7 +36,7 @@ constexpr int32_t kWaveformNone = 0;
 constexpr int32_t kWaveformOverview = 1;
 constexpr int32_t kWaveformExact = 2;
 
-class TAudioLines : public TimeLineChild {
+class TAudioLines : public TimeLineChild, public LineDropTarget {
  public:
   TAudioLines(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
@@ -92,7 +93,10 @@ class TAudioLines : public TimeLineChild {
   // time asked for) and screen (in: the pointer) become the start and its
   // place; cursorId the cursor to show when adjust is on. A call without a
   // clip only takes the bar away. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust, int32_t& cursorId);
+  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                        int32_t& cursorId) override;
+  bool HasDropTarget() const override { return drop_.shown; }
+  int32_t DropTargetLine() const override { return drop_.row; }
 
   Film* PointerFilm() const { return pointerFilm_; }
   int32_t PointerLine() const { return pointerLine_; }

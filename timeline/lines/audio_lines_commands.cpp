@@ -219,13 +219,13 @@ void TAudioLines::ShowMenu(const TPoint& p) {
     HMENU effects = CreatePopupMenu();
     const bool hasList = film->effects != nullptr;
     const bool clipboard = EffectList::DefaultList() != nullptr;
-    Append(effects, kCmEditEffects, hasList ? ui_string::kEditEffectsItem : ui_string::kAddNewEffectsItem);
-    Append(effects, kCmPasteEffects, ui_string::kPasteEffectsItem, clipboard);
-    Append(effects, kCmAddEffects, ui_string::kAddEffectsItem, clipboard);
-    Append(effects, kCmDeleteEffects, ui_string::kDeleteEffectsItem, hasList);
+    Append(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsNewItem);
+    Append(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
+    Append(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
+    Append(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
     Separator(effects);
     const EffectList* list = ListOf(*film);
-    Append(effects, kCmUseEffects, ui_string::kUseEffectsItem, hasList, hasList && !(list && list->bypass));
+    Append(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList, hasList && !(list && list->bypass));
     AppendPopup(menu, effects, ui_string::kAudioEffectsItem);
   }
   TPoint screen = p;
@@ -648,7 +648,7 @@ void TAudioLines::CmDeleteEffects() {
   TimeLineEngine& e = timeline_.Engine();
   if (film == nullptr || e.playing || film->effects == nullptr) return;
   if (ShowMessage(HWindow, GetString(ui_string::kDeleteAudioEffects), MB_YESNO | MB_ICONQUESTION, "%s",
-                  GetString(ui_string::kDeleteClipEffects)) != IDYES ||
+                  GetString(ui_string::kDeleteAudioEffectsQuestion)) != IDYES ||
       !OnTimeLine(film)) {
     return;
   }

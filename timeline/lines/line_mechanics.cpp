@@ -17,6 +17,8 @@
 #include "resources/timeline_ids.h"
 #include "timeline/header/full_size_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "ui/level_popups.h"
+#include "ui/value_dialogs.h"
 
 namespace {
 
@@ -603,24 +605,27 @@ void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t
   e.SetModified(true);
 }
 
-bool LineDialogs::EditName(HWND, const char*, char*, int) {
-  return false;
+bool LineDialogs::EditName(HWND owner, const char* caption, char* text, int size) {
+  return RunNameDialog(owner, caption, text, size);
 }
 
-bool LineDialogs::EditTime(HWND, const char*, int32_t&, int32_t, int32_t) {
-  return false;
+bool LineDialogs::EditTime(HWND owner, const char* caption, int32_t& time, int32_t lo, int32_t hi) {
+  return RunTimeCodeDialog(owner, caption, &time, lo, hi);
 }
 
-bool LineDialogs::EditLevel(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
-  return false;
+bool LineDialogs::EditLevel(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* gain,
+                            int32_t* gain2) {
+  return RunSetLevelDialog(owner, caption, rect, x, y, gain, gain2);
 }
 
-bool LineDialogs::EditBalance(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
-  return false;
+bool LineDialogs::EditBalance(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* balance,
+                              int32_t* balance2) {
+  return RunSetBalanceDialog(owner, caption, rect, x, y, balance, balance2);
 }
 
-bool LineDialogs::EditVolumeBalance(HWND, const char*, const RECT&, int, int, int32_t*, int32_t*) {
-  return false;
+bool LineDialogs::EditVolumeBalance(HWND owner, const char* caption, const RECT& rect, int x, int y,
+                                    int32_t* gain, int32_t* balance) {
+  return RunSetVolumeBalanceDialog(owner, caption, rect, x, y, gain, balance);
 }
 
 bool LineDialogs::EditEffects(HWND, EffectList*, Film*) {

@@ -194,9 +194,9 @@ void RenameClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_
 void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 
 // The dialogs the lines' commands ask with: the "Edit Name" and "Edit Time"
-// dialogs of the marks, the level popups and the effect-list dialog. Until
-// the program's exist a question counts as cancelled. Tests install their
-// own.
+// dialogs of the marks, the level popups and the effect-list dialog, by
+// default the program's. Until the effect-list dialog exists, its question
+// counts as cancelled. Tests install their own.
 class LineDialogs {
  public:
   virtual ~LineDialogs() = default;

@@ -4,6 +4,8 @@
 #include "audio/effect_list.h"
 #include "audio_lines_fixture.h"
 #include "model/levels.h"
+#include "resources/value_dialog_ids.h"
+#include "ui/dialog_script.h"
 
 namespace audiolinetest {
 namespace {
@@ -205,6 +207,23 @@ TEST_F(Menus, TheClipVolumeChangesLiveAndStaysOnlyOnOk) {
   EXPECT_EQ(FilmList.First()->volume, 512);
   EXPECT_EQ(FilmList.First()->balance, 0);
   EXPECT_FALSE(UndoScript::CanUndo());
+}
+
+TEST_F(Menus, WithoutAScriptTheProgramsOwnPopupSetsTheClipVolume) {
+  Film* f = SetUpClip();
+  RightClick(450, Clear());
+  std::string caption;
+  dialogtest::ModalScript script({[&](HWND popup) {
+    caption = dialogtest::Text(popup);
+    dialogtest::TypeOver(popup, kLevelPercent, "50");
+    dialogtest::Click(popup, IDOK);
+  }});
+  Lines().SendMessage(WM_COMMAND, kCmClipVolume, 0);
+  GuiPumpMessages();
+  EXPECT_EQ(caption, "Clip");
+  EXPECT_EQ(f->volume, 256);
+  ASSERT_TRUE(Engine().CmUndo());
+  EXPECT_EQ(FilmList.First()->volume, 512);
 }
 
 TEST_F(Menus, SetProfileValueEditsAPointAFlatSegmentOrAPointInsertedIntoASlope) {
