@@ -377,6 +377,12 @@ void TEBitmapInit::LoadStockBitmaps(HINSTANCE) {
   }
 }
 
+TEBitmap* TEBitmapInit::StockBitmap(int resourceId) {
+  for (int i = 0; i < kStockResourceSlots; ++i)
+    if (kStockIds[i] == resourceId) return StockBitmaps[i];
+  return nullptr;
+}
+
 namespace {
 
 // The shared palette selected into a client DC of window and realised,

@@ -124,6 +124,9 @@ class TEBitmapInit {
   // Slots 0..30 from resources, once; later calls load nothing.
   static void LoadStockBitmaps(HINSTANCE instance);
   static TEBitmap* StockBitmaps[kStockBitmapSlots];
+  // The loaded stock bitmap of a resource id; null before loading or for
+  // an id that is not among them.
+  static TEBitmap* StockBitmap(int resourceId);
 
   // Nothing on true-colour screens or for a null window.
   static void RealizePalette(HWND window);

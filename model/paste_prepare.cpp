@@ -159,8 +159,9 @@ bool TimeLineEngine::DropClipsOnCollection(POINT screenPoint) {
   dragSnapshot_ = nullptr;
   if (!IsOverClipCollection(screenPoint)) return false;
   bool added = false;
+  int answer = 0;
   for (Film* f = FilmList.First(); f; f = f->next) {
-    if (f->IsSelected() && collection_->PasteClip(f)) added = true;
+    if (f->IsSelected() && collection_->PasteClip(f, &answer)) added = true;
   }
   // Only the drag's own step is undone: when something else took the
   // newest step, or the drag took none, the time-line stays as it is.

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "model/changed_ranges.h"
+#include "model/edit_operations.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/levels.h"
@@ -99,6 +100,36 @@ void TimeLineEngine::SetModified(bool modified) {
     if (view_) view_->ShowModified(modified);
   }
   if (modified) AutosaveDirty = true;
+}
+
+// ---- The clip collection.
+
+int32_t TimeLineEngine::GetClipCount() {
+  return collection_ ? collection_->ClipCount() : 0;
+}
+
+ClipItem* TimeLineEngine::GetClip(int32_t index) {
+  return collection_ ? collection_->ClipAt(index) : nullptr;
+}
+
+ClipItem* TimeLineEngine::DetachClip(int32_t index) {
+  return collection_ ? collection_->TakeClip(index) : nullptr;
+}
+
+void TimeLineEngine::LayoutClips() {
+  if (collection_) collection_->RelayoutClips();
+}
+
+void TimeLineEngine::SetClipsModified(bool modified) {
+  if (collection_) collection_->MarkClipsModified(modified);
+}
+
+bool TimeLineEngine::RefreshClip(int32_t index) {
+  return collection_ && collection_->RefreshClipAt(index);
+}
+
+void TimeLineEngine::DeleteClip(int32_t index) {
+  if (collection_) collection_->DeleteClipAt(index);
 }
 
 // ---- Redraw requests.

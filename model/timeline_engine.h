@@ -11,7 +11,8 @@
 // through TimeLinePlayers. The engine is also the Film model's host for
 // everything it keeps (zoom, gains, gravity, redraws, the modified flag, the
 // status line): the program installs it with SetFilmHost once it exists.
-// The clip collection's part of FilmHost is left to the window.
+// The clip collection's part of FilmHost goes to the collection attached
+// with SetClipCollection (none: no clips).
 //
 // Main thread only.
 #pragma once
@@ -78,6 +79,15 @@ class TimeLineEngine : public FilmHost {
   void SetModified(bool modified) override;
 
   bool IsModified() const { return modified_; }
+
+  // The clip collection's part, passed on to the attached collection.
+  int32_t GetClipCount() override;
+  ClipItem* GetClip(int32_t index) override;
+  ClipItem* DetachClip(int32_t index) override;
+  void LayoutClips() override;
+  void SetClipsModified(bool modified) override;
+  bool RefreshClip(int32_t index) override;
+  void DeleteClip(int32_t index) override;
 
   // ---- Redraw requests.
   // The film's lines over [start, end), marking an audio line changed there.

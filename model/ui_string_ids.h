@@ -38,7 +38,8 @@ inline constexpr int kSetSize = 63;         // "Set Size"
 inline constexpr int kStopBeforeExit = 70;  // "Stop the playback before exiting!"
 inline constexpr int kCloseKobrix = 71;     // "Close KOBRIX"
 
-// Adding a media file to the time-line.
+// Adding a media file to the time-line or the collection.
+inline constexpr int kOpenClipFile = 72;           // "Open Clip" (a missing or empty file)
 inline constexpr int kVideoParametersDiffer = 74;  // "File '%s' video parameters\ndiffer from those of th..."
 inline constexpr int kCamcorderVideo = 75;         // "Video recorded by MS Camcorder can not be edited!\nD..."
 inline constexpr int kTargetForConversion = 76;    // "Target File name for conversion"
@@ -92,7 +93,21 @@ inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
 inline constexpr int kShowFrame = 132;            // "Show Frame"
 inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
 
+// The clip collection's tiles and its questions.
+inline constexpr int kTileName = 135;             // "  Name: "
+inline constexpr int kTileFile = 136;             // "  File: "
+inline constexpr int kTileSound = 137;            // "  Sound: "
+inline constexpr int kTileVideo = 138;            // "  Video: "
+inline constexpr int kTileIn = 139;               // "  In:"
+inline constexpr int kTileOut = 140;              // " Out:"
+inline constexpr int kTileTime = 141;             // "  Time: "
+inline constexpr int kRemoveAllClips = 142;       // "Remove all clips?"
+inline constexpr int kClearClipCollection = 143;  // "Clear Clip Collection"
+inline constexpr int kAddClipCaption = 144;       // "Insert Clip" (adding a file twice, compressed sound)
 inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.\nDo you want to add this..."
+inline constexpr int kOpenClipFormat = 146;      // "Open Clip" (a file of no usable kind)
+inline constexpr int kDeleteClip = 147;          // "Delete Clip"
+inline constexpr int kDeleteClipQuestion = 148;  // "Do you want to delete clip '%s'?"
 inline constexpr int kConvertAudio = 151;       // "Convert Audio"
 inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
 
@@ -297,6 +312,16 @@ inline constexpr int kNoRoomToTheRight = 495;    // "Not enough free space in th
 inline constexpr int kRepeatClip = 496;          // "Repeat Clip"
 inline constexpr int kEditClip = 497;            // "Edit Clip"
 inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
+
+// A clip's descriptions, and loading a collection.
+inline constexpr int kFramesPerSecond = 514;     // "f/s"
+inline constexpr int kNoVideo = 515;             // "No Video"
+inline constexpr int kStereoShort = 516;         // "stereo"
+inline constexpr int kMonoShort = 517;           // "mono"
+inline constexpr int kMidiSound = 518;           // "Midi sound"
+inline constexpr int kNoSound = 519;             // "No Sound"
+inline constexpr int kLoadClipCollection = 520;  // "Load Clip Collection"
+inline constexpr int kSourceSizeDiffers = 521;   // "Source file '%s' has different size!"
 
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"

@@ -86,13 +86,18 @@ class EditPlayers : public FakePlayers {
 class FakeCollection : public ClipCollectionTarget {
  public:
   HWND Window() override { return window; }
-  bool PasteClip(Film* film) override {
+  // Answers the duplicate question of the batch with answerGiven.
+  bool PasteClip(Film* film, int* answer) override {
     pasted.push_back(film->name);
+    answersSeen.push_back(*answer);
+    if (answerGiven != 0) *answer = answerGiven;
     return accept;
   }
   HWND window = nullptr;
   bool accept = true;
+  int answerGiven = 0;
   std::vector<std::string> pasted;
+  std::vector<int> answersSeen;
 };
 
 // Every field of a Film that an edit or Undo may touch.

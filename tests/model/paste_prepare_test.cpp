@@ -304,6 +304,18 @@ TEST_F(DropTest, DroppedClipsBecomeTilesAndTheTimeLineIsAsBeforeTheDrag) {
   EXPECT_EQ(Records(FilmList)[0].start, 1600);  // back to before this drag only
 }
 
+TEST_F(DropTest, TheClipsOfOneDropShareOneAnswerToTheDuplicateQuestion) {
+  Film* a = OnLine("a", nullptr, NewAudio(), nullptr, 1000, 1000, 0, 0);
+  Film* b = OnLine("b", nullptr, NewAudio(), nullptr, 5000, 1000, 0, 1);
+  a->group = b->group = SelectionGroup;
+  collection.answerGiven = -1;  // "Skip all" at the first clip
+  engine.DropClipsOnCollection(POINT{600, 100});
+  EXPECT_EQ(collection.answersSeen, (std::vector<int>{0, -1}));
+  // The next drop asks again.
+  engine.DropClipsOnCollection(POINT{600, 100});
+  EXPECT_EQ(collection.answersSeen, (std::vector<int>{0, -1, 0, -1}));
+}
+
 TEST_F(DropTest, ADropUndoesTheDragsOwnStepAndNoOther) {
   Film* a = OnLine("a", nullptr, NewAudio(), nullptr, 1000, 1000, 0, 0);
   Film* b = OnLine("b", nullptr, NewAudio(), nullptr, 5000, 1000, 0, 1);

@@ -28,7 +28,7 @@ FakeCollection::~FakeCollection() {
   if (window != nullptr) DestroyWindow(window);
 }
 
-bool FakeCollection::PasteClip(Film* film) {
+bool FakeCollection::PasteClip(Film* film, int*) {
   pasted.push_back(film->name);
   return true;
 }

@@ -83,9 +83,11 @@ class FakeCollection : public ClipCollectionTarget {
   FakeCollection();
   ~FakeCollection() override;
   HWND Window() override { return window; }
-  bool PasteClip(Film* film) override;
+  bool PasteClip(Film* film, int* answer) override;
+  void MarkClipsModified(bool modified) override { clipsModified = modified; }
   HWND window = nullptr;
   std::vector<std::string> pasted;
+  bool clipsModified = false;
 };
 
 // The lines' dialogs answered by script: names and times given, level

@@ -170,6 +170,8 @@ class IdleDuringPaint : public ProgressHooks, public ProgressDialog {
 
 TEST_F(Waveform, TheIdleRedrawWaitsWhileAPaintRuns) {
   OpenLines({0});
+  FakeCollection collection;
+  Engine().SetClipCollection(&collection);
   AudioData* sine = Sine(8000, 1, "11");  // long enough for a progress dialog
   ASSERT_NE(sine, nullptr);
   Film* pending = Clip(Audio("a.wav", 10000), 1, 0, 0, 100);
@@ -181,7 +183,10 @@ TEST_F(Waveform, TheIdleRedrawWaitsWhileAPaintRuns) {
   ASSERT_FALSE(idle.answers.empty());
   EXPECT_EQ(std::count(idle.answers.begin(), idle.answers.end(), true), 0);
   EXPECT_GE(sine->peakByteCount, 2);
+  // The collection keeps overviews: it has changed.
+  EXPECT_TRUE(collection.clipsModified);
   EXPECT_TRUE(Lines().DrawPendingClip(pending));
+  Engine().SetClipCollection(nullptr);
 }
 
 // A source of length ms whose overview holds entries peaks.
