@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "audio/audio_player.h"
+#include "audio/denormals.h"
 #include "platform/core/message_queue.h"
 #include "platform/core/threads.h"
 
@@ -23,6 +24,8 @@ void JoinThread(HANDLE& thread) {
 DWORD AudioPlayer::CommandThreadProc(void* parameter) {
   auto* engine = static_cast<AudioPlayer*>(parameter);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+  // It sums the lines and runs the master effects while playing.
+  FlushDenormals flush;
   MSG message;
   while (GetMessage(&message, nullptr, 0, 0) > 0) {
     if (message.message == kEngineQuitMessage) break;
@@ -122,6 +125,7 @@ DWORD AudioPlayer::ReaderThreadProc(void* parameter) {
 DWORD AudioPlayer::MixerThreadProc(void* parameter) {
   auto* engine = static_cast<AudioPlayer*>(parameter);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+  FlushDenormals flush;
   engine->MixerLoop();
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
   engine->mixerRunning_ = false;

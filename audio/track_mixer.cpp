@@ -10,6 +10,7 @@
 #endif
 
 #include "audio/audio_player.h"
+#include "audio/denormals.h"
 #include "audio/effect_list.h"
 #include "media/audio_data.h"
 #include "model/film.h"
@@ -503,6 +504,8 @@ bool AudioPlayer::SumTrackStereo(int line, SampleBlock* out, const SampleBlock* 
 }
 
 LONG AudioPlayer::FinishOutputBlock(void* destination) {
+  // Exports and streams finish their blocks on the caller's thread.
+  FlushDenormals flush;
   SampleBlock* out = mixBuffer_->block;
   ApplyEffectList(masterEffects_, out);
   if (out->held <= 0) {
@@ -539,6 +542,8 @@ LONG AudioPlayer::MixNextBlock(void* destination) {
 }
 
 LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frames) {
+  // The first blocks mix on the caller's thread.
+  FlushDenormals flush;
   readPos_ = mixPos_ = consumerPos_ = position;
   readEnd_ = mixEnd_ = consumerEnd_ = position + frames;
   if (scrubSetup_) SetLines(*scrubSetup_, false);

@@ -123,6 +123,8 @@ class BenchClip : public ClipItem {
 struct Project {
   Project() : folder(Folder()), media(folder) {
     std::system(("mkdir -p '" + folder + "'").c_str());
+    // Settings go to the benchmark's folder, not the user's.
+    setenv("KOBRIX_HOME", folder.c_str(), 1);
     path = folder + "bench.tml";
     engine.length = 80000000;
     for (int i = 0; i < kFilms; ++i) {

@@ -108,14 +108,16 @@ MjpegFile& File() {
   return file;
 }
 
-void BM_DecodeMjpeg720x576(benchmark::State& state) {
-  AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, File().path().c_str(), 0);
-  if (v == nullptr || v->frameCount != kFrames) {
-    state.SkipWithError("the Motion JPEG file did not open");
+// Decodes every frame of the file in turn into a 24-bit picture of its size.
+void DecodeFrames(benchmark::State& state, const char* path) {
+  AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, path, 0);
+  if (v == nullptr || v->frameCount <= 0) {
+    state.SkipWithError("the file did not open");
     return;
   }
   v->BeginRead();
-  BITMAPINFOHEADER out = Rgb24(kWidth, kHeight);
+  const BITMAPINFOHEADER* in = v->Format();
+  BITMAPINFOHEADER out = Rgb24(in->biWidth, static_cast<int>(DibHeight(*in)));
   std::vector<BYTE> picture(out.biSizeImage);
   int frame = 0;
   for (auto _ : state) {
@@ -124,17 +126,34 @@ void BM_DecodeMjpeg720x576(benchmark::State& state) {
       break;
     }
     benchmark::DoNotOptimize(picture.data());
-    frame = (frame + 1) % kFrames;  // each wrap goes back to a key frame, as every frame is one
+    frame = (frame + 1) % v->frameCount;
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["fps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["frame_kB"] = static_cast<double>(File().averageFrameBytes()) / 1024.0;
+  state.counters["frames"] = v->frameCount;
   v->EndRead();
   v->Release();
   ReleaseSharedDecompressor();
 }
+
+void BM_DecodeMjpeg720x576(benchmark::State& state) {
+  DecodeFrames(state, File().path().c_str());
+  state.counters["frame_kB"] = static_cast<double>(File().averageFrameBytes()) / 1024.0;
+}
 BENCHMARK(BM_DecodeMjpeg720x576)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A file named by KOBRIX_BENCH_VIDEO (bench/compare.sh decodes the same one
+// with ffmpeg beside it).
+void BM_DecodeNamedFile(benchmark::State& state) {
+  const char* path = std::getenv("KOBRIX_BENCH_VIDEO");
+  if (path == nullptr || *path == '\0') {
+    state.SkipWithError("KOBRIX_BENCH_VIDEO names no file");
+    return;
+  }
+  DecodeFrames(state, path);
+}
+BENCHMARK(BM_DecodeNamedFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ScaleTo128x96(benchmark::State& state) {
   BITMAPINFOHEADER in = Rgb24(kWidth, kHeight);

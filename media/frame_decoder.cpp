@@ -19,8 +19,14 @@ struct SharedDecoder {
   int64_t compression = -1;  // of the format it was set up for; -1 none
   std::vector<BYTE> outputFormat;
   std::vector<BYTE> image;
+  // Kept from call to call: a fresh buffer of a picture's size for every
+  // frame costs more than some decodes.
+  std::vector<BYTE> readBuffer;
   const VideoData* lastSource = nullptr;
   int32_t lastFrame = -1;
+  // False when the last frame went straight into a caller's picture: the
+  // image then holds an older one.
+  bool imageCurrent = true;
   bool justCreated = false;
 
   BITMAPINFOHEADER* Output() { return reinterpret_cast<BITMAPINFOHEADER*>(outputFormat.data()); }
@@ -107,13 +113,29 @@ int32_t StartSource(AVIVideoData* source) {
   d.image.clear();
   d.lastSource = nullptr;
   d.lastFrame = -1;
+  d.imageCurrent = true;
   return kErrOk;
 }
 
-}  // namespace
+// Whether a caller's picture has the decoder's own output format, so that
+// the decoded rows can go straight into it.
+bool TakesOutput(const BITMAPINFOHEADER* dest) {
+  const SharedDecoder& d = g_decoder;
+  if (dest == nullptr || d.decompressor == nullptr || d.outputFormat.empty()) return false;
+  const BITMAPINFOHEADER* out = reinterpret_cast<const BITMAPINFOHEADER*>(d.outputFormat.data());
+  return dest->biCompression == BI_RGB && dest->biBitCount == 24 && out->biBitCount == 24 &&
+         dest->biWidth == out->biWidth && dest->biHeight == out->biHeight;
+}
 
-int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
+// Brings the shared decoder to frame of source. When the caller's picture
+// has the decoder's output format and the picture to show is a key frame's,
+// that frame is decoded straight into the caller's picture (*direct tells
+// so) and the shared image keeps the one before; a key frame's picture can
+// always be had again with one decode.
+int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* destFormat, void* destBits,
+               bool* direct) {
   SharedDecoder& d = g_decoder;
+  *direct = false;
   if (source == nullptr || source->Format() == nullptr || source->index.empty() || source->frameCount <= 0)
     return kErrFileEmpty;
   const int32_t last = std::min<int32_t>(source->frameCount, static_cast<int32_t>(source->index.size())) - 1;
@@ -128,7 +150,7 @@ int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
       if (on) CurrentVideoSourceHooks().EndWaitCursor();
     }
   } cursorBack{wait};
-  if (k > frame) return kErrOk;
+  if (k > frame && d.imageCurrent) return kErrOk;
 
   bool opened = false;
   if (source->mmio == nullptr) {
@@ -154,37 +176,60 @@ int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
     k = source->FindKeyFrame(frame);
   }
   const std::size_t imageSize = ImageBytes(d.Output());
-  std::vector<BYTE> readBuffer;
   try {
     if (d.image.empty()) d.image.assign(imageSize + 16, 0);
-    readBuffer.assign(std::max<std::size_t>(imageSize, source->largestFrame) + 16, 0);
+    const std::size_t readBytes = std::max<std::size_t>(imageSize, source->largestFrame) + 16;
+    if (d.readBuffer.size() < readBytes) d.readBuffer.resize(readBytes, 0);
   } catch (const std::bad_alloc&) {
     return kErrNoMemory;
   }
 
-  for (int32_t i = k; i <= frame; ++i) {
+  // The last frame with data gives the picture. When none comes and the
+  // image does not hold the last decoded picture, that key frame is decoded
+  // again.
+  int32_t end = frame;
+  int32_t shown = frame;
+  while (shown >= k && source->index[shown].dwChunkLength == 0) --shown;
+  if (shown < k && !d.imageCurrent && d.lastSource == source) k = end = shown = d.lastFrame;
+  const bool toCaller = shown >= k && destBits != nullptr && TakesOutput(destFormat) &&
+                        (source->index[shown].dwFlags & AVIIF_KEYFRAME) != 0;
+
+  for (int32_t i = k; i <= end; ++i) {
     const AVIINDEXENTRY& e = source->index[i];
     if (e.dwChunkLength == 0) continue;
     const int64_t at = int64_t{e.dwChunkOffset} + source->moviDataPosition;
     if (at > INT32_MAX || mmioSeek(source->mmio, static_cast<LONG>(at), SEEK_SET) < 0 ||
-        mmioRead(source->mmio, readBuffer.data(), static_cast<LONG>(e.dwChunkLength)) !=
+        mmioRead(source->mmio, d.readBuffer.data(), static_cast<LONG>(e.dwChunkLength)) !=
             static_cast<LONG>(e.dwChunkLength))
       return kErrRead;
     in->biSizeImage = e.dwChunkLength;
+    const bool intoCaller = toCaller && i == shown;
     if (in->biCompression == BI_RGB) {
-      std::memcpy(d.image.data(), readBuffer.data(), imageSize);
+      // A short frame leaves the rest of the picture black.
+      if (e.dwChunkLength < imageSize)
+        std::memset(d.readBuffer.data() + e.dwChunkLength, 0, imageSize - e.dwChunkLength);
+      std::memcpy(d.image.data(), d.readBuffer.data(), imageSize);
     } else if (in->biCompression == BI_RLE8) {
-      DecodeRle8(in, readBuffer.data(), d.image.data());
+      DecodeRle8(in, d.readBuffer.data(), d.image.data());
     } else {
       const DWORD flags = (e.dwFlags & AVIIF_KEYFRAME) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
-      if (static_cast<LONG>(
-              ICDecompress(d.decompressor, flags, in, readBuffer.data(), d.Output(), d.image.data())) < 0)
+      if (static_cast<LONG>(ICDecompress(d.decompressor, flags, in, d.readBuffer.data(), d.Output(),
+                                         intoCaller ? destBits : d.image.data())) < 0)
         return kErrCodec;
     }
     d.lastSource = source;
     d.lastFrame = i;
+    d.imageCurrent = !intoCaller;
+    *direct = intoCaller;
   }
   return kErrOk;
+}
+
+}  // namespace
+
+int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
+  bool direct = false;
+  return Decode(source, frame, nullptr, nullptr, &direct);
 }
 
 void ReleaseSharedDecompressor() {
@@ -198,8 +243,11 @@ void ReleaseSharedDecompressor() {
   d.outputFormat.shrink_to_fit();
   d.image.clear();
   d.image.shrink_to_fit();
+  d.readBuffer.clear();
+  d.readBuffer.shrink_to_fit();
   d.lastSource = nullptr;
   d.lastFrame = -1;
+  d.imageCurrent = true;
   d.compression = -1;
 }
 
@@ -211,7 +259,9 @@ void ForgetDecodedSource(const VideoData* source) {
 }
 
 int32_t AVIVideoData::DecodeFrame(const BITMAPINFOHEADER* destFormat, void* destBits, int32_t frame) {
-  if (int32_t r = DecodeUpTo(this, frame)) return r;
+  bool direct = false;
+  if (int32_t r = Decode(this, frame, destFormat, destBits, &direct)) return r;
+  if (direct) return kErrOk;
   if (g_decoder.image.empty()) return kErrFileEmpty;
   return ScaleDibTo24(g_decoder.Output(), g_decoder.image.data(), destFormat, destBits);
 }

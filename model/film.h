@@ -163,10 +163,15 @@ class Film {
   bool declickOut = false;
 
  private:
+  friend class FilmListHead;
+
   void SetName(const char* text);
   void RenewStartFrame();
   int32_t SourceLengthOfSources() const;
   void ShowStatus(const std::string& text) const;
+
+  // The start under which its list's index holds the film.
+  int32_t indexedStart_ = 0;
 };
 
 // Increased by every LinkAtKeyFrame; 0 again for a new project.

@@ -34,30 +34,57 @@ void FilmListHead::Clear() {
 void FilmListHead::Swap(FilmListHead& other) {
   std::swap(head_, other.head_);
   std::swap(tail_, other.tail_);
+  firstAt_.swap(other.firstAt_);
+}
+
+Film* FilmListHead::PlaceFor(int32_t s) {
+  // Appending in start order is the common case (copies, loads, moves
+  // relinked from the back).
+  if (!tail_ || tail_->start < s) return nullptr;
+  // The place is right when the film there starts at s or later and the
+  // one before it earlier: in a sorted list only one place does.
+  auto fits = [s](const Film* f) { return f && f->start >= s && (!f->prev || f->prev->start < s); };
+  auto indexed = [this, s]() -> Film* {
+    auto it = firstAt_.lower_bound(s);
+    return it == firstAt_.end() ? nullptr : it->second;
+  };
+  Film* before = indexed();
+  if (fits(before)) return before;
+  // Some start was changed in place since its film was linked.
+  Reindex();
+  before = indexed();
+  if (fits(before)) return before;
+  // A list out of order: the place is where a walk from the head stops.
+  before = head_;
+  while (before && before->start < s) before = before->next;
+  return before;
+}
+
+void FilmListHead::Reindex() {
+  firstAt_.clear();
+  for (Film* f = head_; f; f = f->next) {
+    f->indexedStart_ = f->start;
+    firstAt_.try_emplace(firstAt_.end(), f->start, f);
+  }
 }
 
 void Film::Link(Film* film, FilmListHead& list) {
-  // Appending in start order is the common case (copies, loads); it needs no scan.
-  Film* after = nullptr;
-  if (list.tail_ && list.tail_->start < film->start) {
-    after = list.tail_;
-  } else {
-    Film* before = list.head_;
-    while (before && before->start < film->start) before = before->next;
-    after = before ? before->prev : list.tail_;
-  }
-  film->prev = after;
-  film->next = after ? after->next : list.head_;
-  if (film->next) {
-    film->next->prev = film;
-  } else {
-    list.tail_ = film;
-  }
-  if (after) {
-    after->next = film;
+  Film* before = list.PlaceFor(film->start);
+  film->next = before;
+  film->prev = before ? before->prev : list.tail_;
+  if (film->prev) {
+    film->prev->next = film;
   } else {
     list.head_ = film;
   }
+  if (before) {
+    before->prev = film;
+  } else {
+    list.tail_ = film;
+  }
+  // It goes before the films of its start, so it is the first of them.
+  film->indexedStart_ = film->start;
+  list.firstAt_[film->start] = film;
 }
 
 void Film::Append(Film* film, FilmListHead& list) {
@@ -69,9 +96,21 @@ void Film::Append(Film* film, FilmListHead& list) {
   film->next = nullptr;
   list.tail_->next = film;
   list.tail_ = film;
+  // After the films of its start: it is their first only when there are none.
+  film->indexedStart_ = film->start;
+  list.firstAt_.try_emplace(list.firstAt_.end(), film->start, film);
 }
 
 void Film::Unlink(Film* film, FilmListHead& list) {
+  auto it = list.firstAt_.find(film->indexedStart_);
+  if (it != list.firstAt_.end() && it->second == film) {
+    Film* following = film->next;
+    if (following && following->indexedStart_ == film->indexedStart_) {
+      it->second = following;
+    } else {
+      list.firstAt_.erase(it);
+    }
+  }
   if (film->prev) {
     film->prev->next = film->next;
   } else if (list.head_ == film) {

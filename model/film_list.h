@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 class Film;
 
@@ -25,8 +26,20 @@ class FilmListHead {
 
  private:
   friend class Film;
+  // The film to link a film of start s before (null: at the end): the first
+  // film whose start is s or later.
+  Film* PlaceFor(int32_t s);
+  // Builds the index again from the list's own starts.
+  void Reindex();
+
   Film* head_ = nullptr;
   Film* tail_ = nullptr;
+  // The first film of each start, kept beside the list so that a link on a
+  // long project finds its place without walking from the head. Keys are
+  // the starts the films had when they were linked; a start changed in
+  // place is caught when the place found does not fit, and the index is
+  // built again.
+  std::map<int32_t, Film*> firstAt_;
 };
 
 // The project's films and the films cut or copied by the edit operations.

@@ -7,11 +7,9 @@ void RegisterTimeLineCursors();       // timeline_cursors.cpp
 void RegisterSliderThumbs();          // slider_thumbs.cpp
 void RegisterTimeLineAccelerators();  // timeline_accelerators.cpp
 void RegisterClipEditHints();         // clip_edit_hints.cpp
-void RegisterDialogResources();  // dialogs.cpp
-void RegisterTimeLineCursors();  // timeline_cursors.cpp
-void RegisterSliderThumbs();     // slider_thumbs.cpp
-void RegisterValueDialogs();     // value_dialogs.cpp
-void RegisterSetupDialogs();     // setup_dialogs.cpp
+void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
+void RegisterValueDialogs();          // value_dialogs.cpp
+void RegisterSetupDialogs();          // setup_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -21,6 +19,7 @@ void RegisterProgramResources() {
     RegisterSliderThumbs();
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
+    RegisterTimeLineInputHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
   });

@@ -81,6 +81,41 @@ constexpr int kSetSizeButtonId = 1141;
 constexpr int kHorzScrollBarId = 1901;
 constexpr int kVertScrollBarId = 1902;
 
+// Commands of the time-line's modes, scrolling and small handlers.
+constexpr int kCmExportAvi = 221;
+constexpr int kCmExportWave = 222;
+constexpr int kCmExportMpeg = 225;
+constexpr int kCmVolumeProfile = 322;
+constexpr int kCmBalanceProfile = 323;
+constexpr int kCmMultiselect = 324;
+constexpr int kCmAddPointMode = 325;
+constexpr int kCmAudioHeightDouble = 418;
+constexpr int kCmAudioHeightNormal = 419;
+constexpr int kCmAudioHeightHalf = 420;
+constexpr int kCmNextFrame = 515;
+constexpr int kCmPrevFrame = 516;
+constexpr int kCmMasterVolume = 517;
+constexpr int kCmVtrSetup = 526;
+constexpr int kCmIncludeAllClips = 632;
+// The Range menu's Copy, Cut and Clear: the group, all tracks, the active ones.
+constexpr int kCmRangeCopy = 633;
+constexpr int kCmRangeCopyAll = 634;
+constexpr int kCmRangeCopyActive = 635;
+constexpr int kCmRangeCut = 636;
+constexpr int kCmRangeCutAll = 637;
+constexpr int kCmRangeCutActive = 638;
+constexpr int kCmRangeClear = 639;
+constexpr int kCmRangeClearAll = 640;
+constexpr int kCmRangeClearActive = 641;
+// Ids of the Range menu that no item carries.
+constexpr int kCmRangeUnused = 642;
+constexpr int kCmRangeUnusedToo = 646;
+constexpr int kCmConfigureTools = 720;
+constexpr int kCmScrollLineUp = 921;
+constexpr int kCmScrollLineDown = 922;
+constexpr int kCmScrollLeft = 923;
+constexpr int kCmScrollRight = 924;
+
 // WM_USER + 99: requests to the time-line window (wParam the code, lParam
 // its argument).
 constexpr unsigned kTimeLineRequestMessage = 0x400 + 99;

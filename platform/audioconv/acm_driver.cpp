@@ -43,41 +43,6 @@ int ImaCapacity(int blockAlign, int channels) {
   return 1 + 8 * (data / (4 * channels));
 }
 
-double BesselI0(double x) {
-  double sum = 1.0, term = 1.0;
-  for (int k = 1; k < 40; ++k) {
-    term *= (x / (2.0 * k)) * (x / (2.0 * k));
-    sum += term;
-    if (term < sum * 1e-17) break;
-  }
-  return sum;
-}
-
-// g(u) sampled kTableSteps times per unit, with one extra entry past the end.
-constexpr int kTableSteps = 512;
-constexpr int kTableSize = kKernelZeros * kTableSteps + 2;
-
-const double* KernelTable() {
-  static const std::array<double, kTableSize> table = [] {
-    std::array<double, kTableSize> t{};
-    const double beta = 8.0;
-    const double norm = BesselI0(beta);
-    for (int i = 0; i < kTableSize; ++i) {
-      const double u = static_cast<double>(i) / kTableSteps;
-      if (u >= kKernelZeros) {
-        t[static_cast<std::size_t>(i)] = 0.0;
-        continue;
-      }
-      const double r = u / kKernelZeros;
-      const double window = BesselI0(beta * std::sqrt(1.0 - r * r)) / norm;
-      const double sinc = u == 0.0 ? 1.0 : std::sin(M_PI * u) / (M_PI * u);
-      t[static_cast<std::size_t>(i)] = sinc * window;
-    }
-    return t;
-  }();
-  return table.data();
-}
-
 std::int32_t ReadSigned(const BYTE* p, int container) {
   switch (container) {
     case 2:
@@ -277,16 +242,6 @@ void EncodeLinear(const FormatInfo& f, const double* in, std::size_t frames, BYT
     BYTE* p = d + static_cast<std::size_t>(c) * i;
     for (int b = 0; b < c; ++b) p[b] = static_cast<BYTE>(u >> (8 * b));
   }
-}
-
-double Kernel(double u) {
-  u = std::fabs(u);
-  if (!(u < kKernelZeros)) return 0.0;
-  const double x = u * kTableSteps;
-  const int i = static_cast<int>(x);
-  const double frac = x - i;
-  const double* t = KernelTable();
-  return t[i] + (t[i + 1] - t[i]) * frac;
 }
 
 }  // namespace acm

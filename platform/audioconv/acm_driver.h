@@ -48,9 +48,4 @@ int DecodeImaBlock(const BYTE* block, int bytes, int channels, int samplesPerBlo
 void DecodeLinear(const FormatInfo& format, const BYTE* source, std::size_t frames, double* out);
 void EncodeLinear(const FormatInfo& format, const double* in, std::size_t frames, BYTE* destination);
 
-// The windowed-sinc kernel of the resampler: g(u) for |u| < kKernelZeros,
-// zero beyond.
-constexpr int kKernelZeros = 16;
-double Kernel(double u);
-
 }  // namespace acm

@@ -1,13 +1,16 @@
 // Conversion streams of the built-in driver. Source units (frames, or IMA
 // blocks) are decoded, mixed to the destination's channels and, when the
-// rates differ, resampled with a windowed-sinc filter; a stream keeps the
-// decoded frames its filter still needs between calls and decodes more
-// only while the destination has room, so what it holds stays within the
-// slack that acmStreamSize adds.
+// rates differ, resampled through libsoxr at the quality sox itself uses by
+// default; a stream decodes more only while the destination has room, so
+// that what it and the resampler hold stays within the slack that
+// acmStreamSize adds.
+#include <soxr.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <set>
@@ -29,24 +32,64 @@ struct PreparedHeader {
   DWORD destinationLength;
 };
 
+struct SoxrDelete {
+  void operator()(soxr* s) const { soxr_delete(s); }
+};
+using Resampler = std::unique_ptr<soxr, SoxrDelete>;
+
+// 20-bit precision with 95% of the lower Nyquist band kept, linear phase:
+// what sox's rate effect does unless told otherwise.
+Resampler MakeResampler(DWORD from, DWORD to, int channels) {
+  const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
+  soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
+  quality.passband_end = 0.95;
+  const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+  soxr_error_t error = nullptr;
+  Resampler r(soxr_create(from, to, static_cast<unsigned>(channels), &error, &io, &quality, &runtime));
+  if (error != nullptr) r.reset();
+  return r;
+}
+
+// The most source frames a resampler between these rates holds before its
+// output catches up, found by running silence through one; with a margin.
+std::int64_t HeldByResampler(DWORD from, DWORD to) {
+  Resampler r = MakeResampler(from, to, 1);
+  if (!r) return 0;
+  std::vector<double> in(64, 0.0), out(1 << 14);
+  std::int64_t fed = 0, made = 0, firstOut = -1;
+  double held = 0;
+  for (int i = 0; i < 1 << 16; ++i) {
+    std::size_t used = 0, got = 0;
+    if (soxr_process(r.get(), in.data(), in.size(), &used, out.data(), out.size(), &got) != nullptr) break;
+    fed += static_cast<std::int64_t>(used);
+    made += static_cast<std::int64_t>(got);
+    if (got > 0 && firstOut < 0) firstOut = fed;
+    held = std::max(held, static_cast<double>(fed) - static_cast<double>(made) * from / to);
+    if (firstOut >= 0 && fed > 2 * firstOut + 8192) break;
+  }
+  const auto frames = static_cast<std::int64_t>(std::ceil(held));
+  return frames + frames / 4 + 64;
+}
+
 class Stream {
  public:
   Stream(const FormatInfo& source, const FormatInfo& destination) : src_(source), dst_(destination) {
-    resample_ = src_.rate != dst_.rate;
-    if (resample_) {
-      // Cut at 97% of the lower Nyquist frequency.
-      cutoff_ = 0.97 * std::min(1.0, static_cast<double>(dst_.rate) / src_.rate);
-      half_ = static_cast<int>(std::ceil(acm::kKernelZeros / cutoff_));
+    if (src_.rate != dst_.rate) {
+      resampler_ = MakeResampler(src_.rate, dst_.rate, dst_.channels);
+      held_ = HeldByResampler(src_.rate, dst_.rate);
     }
     Reset();
   }
+
+  // False when the resampler could not be made.
+  bool Usable() const { return src_.rate == dst_.rate || (resampler_ && held_ > 0); }
 
   const FormatInfo& source() const { return src_; }
   const FormatInfo& destination() const { return dst_; }
   std::vector<PreparedHeader>& prepared() { return prepared_; }
 
   // Frames a stream may hold back beyond what its input so far gives.
-  std::int64_t Slack() const { return 2 * static_cast<std::int64_t>(half_) + 2 + src_.framesPerUnit; }
+  std::int64_t Slack() const { return held_ + 2 + src_.framesPerUnit; }
 
   MMRESULT Size(DWORD input, DWORD* output, bool fromSource) const {
     const std::int64_t inRate = src_.rate, outRate = dst_.rate;
@@ -61,8 +104,7 @@ class Stream {
       const std::int64_t out = static_cast<std::int64_t>(input / static_cast<DWORD>(dst_.blockAlign)) - 2;
       // Room for the filter's reach; the end of the stream needs the
       // larger destination that the source size then gives.
-      const std::int64_t frames =
-          out > 0 ? out * inRate / outRate - (2 * static_cast<std::int64_t>(half_) + 2) : 0;
+      const std::int64_t frames = out > 0 ? out * inRate / outRate - (held_ + 2) : 0;
       const std::int64_t units = frames > 0 ? frames / src_.framesPerUnit : 0;
       if (units <= 0) return ACMERR_NOTPOSSIBLE;
       result = units * src_.blockAlign;
@@ -110,11 +152,12 @@ class Stream {
 
   void Reset() {
     ended_ = false;
+    flushing_ = false;
     input_.clear();
     head_ = 0;
-    base_ = 0;
     inFrames_ = 0;
     outFrames_ = 0;
+    if (resampler_) soxr_clear(resampler_.get());
   }
 
   std::size_t Held() const { return (input_.size() - head_) / static_cast<std::size_t>(dst_.channels); }
@@ -122,17 +165,21 @@ class Stream {
   // Input frames still to decode before room more outputs can be made.
   std::int64_t FramesNeeded(std::size_t room) const {
     if (room == 0) return 0;
-    if (!resample_) return outFrames_ + static_cast<std::int64_t>(room) - inFrames_;
-    const std::int64_t last = outFrames_ + static_cast<std::int64_t>(room) - 1;
-    const std::int64_t index = last * src_.rate / dst_.rate;
-    return index + half_ + 1 - inFrames_;
+    const std::int64_t wanted = outFrames_ + static_cast<std::int64_t>(room);
+    if (!resampler_) return wanted - inFrames_;
+    const std::int64_t inRate = src_.rate, outRate = dst_.rate;
+    return (wanted * inRate + outRate - 1) / outRate + held_ - inFrames_;
   }
 
-  bool Drained() const {
-    if (!resample_) return outFrames_ >= inFrames_;
-    return outFrames_ * static_cast<std::int64_t>(src_.rate) >=
-           inFrames_ * static_cast<std::int64_t>(dst_.rate);
+  // The whole stream's output: every input frame, or ceil(frames * to / from)
+  // of them at another rate.
+  std::int64_t FramesInAll() const {
+    if (!resampler_) return inFrames_;
+    const std::int64_t inRate = src_.rate, outRate = dst_.rate;
+    return (inFrames_ * outRate + inRate - 1) / inRate;
   }
+
+  bool Drained() const { return outFrames_ >= FramesInAll(); }
 
   void DecodeUnits(const BYTE* p, std::size_t bytes, std::size_t units) {
     const int sc = src_.channels;
@@ -196,52 +243,51 @@ class Stream {
   std::size_t EmitInto(BYTE* destination, std::size_t offset, std::size_t room, bool draining) {
     if (room == 0) return 0;
     const int dc = dst_.channels;
+    const std::size_t frameBytes = static_cast<std::size_t>(dst_.blockAlign);
     std::size_t made = 0;
-    if (!resample_) {
+    if (!resampler_) {
       made = std::min<std::size_t>(room, Held());
-      acm::EncodeLinear(dst_, input_.data() + head_, made,
-                        destination + offset * static_cast<std::size_t>(dst_.blockAlign));
+      acm::EncodeLinear(dst_, input_.data() + head_, made, destination + offset * frameBytes);
       outFrames_ += static_cast<std::int64_t>(made);
       Drop(made);
       return made;
     }
     out_.resize(std::min<std::size_t>(room, kDecodeChunk) * static_cast<std::size_t>(dc));
-    const std::int64_t inRate = src_.rate, outRate = dst_.rate;
     while (made < room) {
-      std::size_t batch = 0;
       const std::size_t limit = std::min<std::size_t>(room - made, kDecodeChunk);
-      while (batch < limit) {
-        const std::int64_t k = outFrames_;
-        const std::int64_t position = k * inRate;
-        const std::int64_t index = position / outRate;
-        const double frac = static_cast<double>(position % outRate) / static_cast<double>(outRate);
-        if (draining ? position >= inFrames_ * outRate : index + half_ >= inFrames_) break;
-        double* o = out_.data() + batch * static_cast<std::size_t>(dc);
-        std::fill(o, o + dc, 0.0);
-        const std::int64_t first = std::max(index - half_ + 1, base_);
-        const std::int64_t last = std::min(index + half_, inFrames_ - 1);
-        for (std::int64_t j = first; j <= last; ++j) {
-          const double w = cutoff_ * acm::Kernel(cutoff_ * (static_cast<double>(index - j) + frac));
-          const double* s = input_.data() + head_ + static_cast<std::size_t>(j - base_) * dc;
-          for (int c = 0; c < dc; ++c) o[c] += w * s[c];
-        }
-        ++outFrames_;
-        ++batch;
+      std::size_t used = 0, got = 0;
+      // At the end, once all it was given is in, the resampler gives out
+      // what it holds.
+      flushing_ = flushing_ || (draining && Held() == 0);
+      // No input is told with a pointer: a null one would end the stream.
+      static const double kNothing = 0.0;
+      const double* in = Held() > 0 ? input_.data() + head_ : &kNothing;
+      const soxr_error_t error =
+          flushing_ ? soxr_process(resampler_.get(), nullptr, 0, nullptr, out_.data(), limit, &got)
+                    : soxr_process(resampler_.get(), in, Held(), &used, out_.data(), limit, &got);
+      if (error != nullptr) break;
+      Drop(used);
+      got = static_cast<std::size_t>(std::min<std::int64_t>(
+          static_cast<std::int64_t>(got), std::max<std::int64_t>(0, FramesInAll() - outFrames_)));
+      if (got == 0 && flushing_) {
+        // The stream's length is the rates' exact share of the input.
+        got = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(limit), FramesInAll() - outFrames_));
+        std::fill(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(got * dc), 0.0);
       }
-      if (batch == 0) break;
-      acm::EncodeLinear(dst_, out_.data(), batch,
-                        destination + (offset + made) * static_cast<std::size_t>(dst_.blockAlign));
-      made += batch;
+      if (got == 0) {
+        if (used > 0) continue;
+        break;
+      }
+      acm::EncodeLinear(dst_, out_.data(), got, destination + (offset + made) * frameBytes);
+      outFrames_ += static_cast<std::int64_t>(got);
+      made += got;
     }
-    // Keep only what the next output's window reaches back to.
-    const std::int64_t keepFrom = outFrames_ * inRate / outRate - half_ + 1;
-    if (keepFrom > base_) Drop(static_cast<std::size_t>(std::min<std::int64_t>(keepFrom - base_, Held())));
     return made;
   }
 
   void Drop(std::size_t frames) {
     head_ += frames * static_cast<std::size_t>(dst_.channels);
-    base_ += static_cast<std::int64_t>(frames);
     if (head_ > 65536 && head_ * 2 > input_.size()) {
       input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(head_));
       head_ = 0;
@@ -249,13 +295,12 @@ class Stream {
   }
 
   FormatInfo src_, dst_;
-  bool resample_ = false;
-  double cutoff_ = 1.0;
-  int half_ = 0;
+  Resampler resampler_;    // only between different rates
+  std::int64_t held_ = 0;  // source frames the resampler may hold
+  bool flushing_ = false;  // the resampler was told the input ended
   bool ended_ = false;
-  std::vector<double> input_;  // held frames, destination channels, from head_
+  std::vector<double> input_;  // decoded frames, destination channels, from head_
   std::size_t head_ = 0;
-  std::int64_t base_ = 0;       // stream frame of input_[head_]
   std::int64_t inFrames_ = 0;   // frames decoded since the start
   std::int64_t outFrames_ = 0;  // frames made since the start
   std::vector<double> scratch_, out_;
@@ -292,6 +337,10 @@ MMRESULT acmStreamOpen(LPHACMSTREAM stream, HACMDRIVER, LPWAVEFORMATEX source, L
   if (stream == nullptr) return MMSYSERR_INVALPARAM;
   Stream* created = new (std::nothrow) Stream(s, d);
   if (created == nullptr) return MMSYSERR_NOMEM;
+  if (!created->Usable()) {
+    delete created;
+    return MMSYSERR_NOMEM;
+  }
   {
     std::lock_guard<std::mutex> guard(g_streamsLock);
     g_streams.insert(created);

@@ -2,12 +2,14 @@
 // libavcodec, with libswscale for the pixel formats.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/avutil.h>
+#include <libavutil/buffer.h>
 #include <libavutil/frame.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/log.h>
@@ -17,6 +19,7 @@ extern "C" {
 #include "platform/codecs/codec_registry.h"
 #include "platform/codecs/dib_convert.h"
 #include "platform/codecs/ffmpeg_encoder.h"
+#include "platform/codecs/jpeg_frames.h"
 
 namespace codecs {
 namespace {
@@ -92,6 +95,11 @@ AVPixelFormat PixelFormatOf(int bitCount) {
   }
 }
 
+// Pictures come out at their own size, so the scaler only converts colours:
+// the cheapest filter gives the same rows where a fast converter exists and
+// spares filtering where none does.
+constexpr int kSameSizeFlags = SWS_POINT;
+
 bool RgbOutputOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
   if (out == nullptr) return true;
   return out->biCompression == BI_RGB && PixelFormatOf(out->biBitCount) != AV_PIX_FMT_NONE &&
@@ -115,6 +123,44 @@ void DibPlanes(const BITMAPINFOHEADER* bi, void* bits, uint8_t* data[4], int lin
     linesize[0] = static_cast<int>(stride);
   }
 }
+
+// A scaler kept while the pictures keep their sizes and formats. The cached
+// lookup of libswscale would build it again for every picture of the
+// full-range formats that Motion JPEG uses, as it keeps them under other names.
+class Scaler {
+ public:
+  Scaler() = default;
+  Scaler(const Scaler&) = delete;
+  Scaler& operator=(const Scaler&) = delete;
+  ~Scaler() { Free(); }
+  SwsContext* Get(int width, int height, AVPixelFormat format, int outWidth, int outHeight,
+                  AVPixelFormat outFormat, int flags) {
+    const Key wanted{width, height, format, outWidth, outHeight, outFormat, flags};
+    if (context_ == nullptr || !(key_ == wanted)) {
+      Free();
+      context_ = sws_getContext(width, height, format, outWidth, outHeight, outFormat, flags, nullptr,
+                                nullptr, nullptr);
+      key_ = wanted;
+    }
+    return context_;
+  }
+  void Free() {
+    if (context_ != nullptr) sws_freeContext(context_);
+    context_ = nullptr;
+  }
+
+ private:
+  struct Key {
+    int width, height;
+    AVPixelFormat format;
+    int outWidth, outHeight;
+    AVPixelFormat outFormat;
+    int flags;
+    bool operator==(const Key&) const = default;
+  };
+  SwsContext* context_ = nullptr;
+  Key key_{};
+};
 
 class FfmpegDecoder : public VideoCodec {
  public:
@@ -145,11 +191,27 @@ class FfmpegDecoder : public VideoCodec {
     if (d.lpInput == nullptr || in->biSizeImage == 0) return ICERR_OK;  // nothing new: the picture stays
 
     std::size_t size = in->biSizeImage;
-    packetData_.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
-    std::memcpy(packetData_.data(), d.lpInput, size);
-    std::memset(packetData_.data() + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+    // Motion JPEG goes through libjpeg-turbo first; what it leaves comes here.
+    if (jpeg_ && !(d.dwFlags & ICDECOMPRESS_HURRYUP) &&
+        jpeg_->Decode(static_cast<const BYTE*>(d.lpInput), size, *d.lpbiOutput, d.lpOutput))
+      return ICERR_OK;
+    // The data go to libavcodec in a counted buffer of ours, padded as it
+    // reads: it keeps a reference instead of copying them again, and the
+    // buffer serves the next frame once the decoder has let it go.
+    const std::size_t room = size + AV_INPUT_BUFFER_PADDING_SIZE;
+    if (size > INT32_MAX - AV_INPUT_BUFFER_PADDING_SIZE) return ICERR_BADSIZE;
+    if (packetBuffer_ == nullptr || static_cast<std::size_t>(packetBuffer_->size) < room ||
+        !av_buffer_is_writable(packetBuffer_)) {
+      av_buffer_unref(&packetBuffer_);
+      packetBuffer_ = av_buffer_alloc(room);
+      if (packetBuffer_ == nullptr) return ICERR_MEMORY;
+    }
+    std::memcpy(packetBuffer_->data, d.lpInput, size);
+    std::memset(packetBuffer_->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
     av_packet_unref(packet_);
-    packet_->data = packetData_.data();
+    packet_->buf = av_buffer_ref(packetBuffer_);
+    if (packet_->buf == nullptr) return ICERR_MEMORY;
+    packet_->data = packetBuffer_->data;
     packet_->size = static_cast<int>(size);
     if (!(d.dwFlags & ICDECOMPRESS_NOTKEYFRAME)) packet_->flags |= AV_PKT_FLAG_KEY;
     if (sendPalette_) {
@@ -172,16 +234,14 @@ class FfmpegDecoder : public VideoCodec {
     if (!got || (d.dwFlags & ICDECOMPRESS_HURRYUP)) return ICERR_OK;
     if (frame_->width <= 0 || frame_->height <= 0 || frame_->format < 0) return ICERR_ERROR;
 
-    AVPixelFormat outFormat = PixelFormatOf(d.lpbiOutput->biBitCount);
-    scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height,
-                                   static_cast<AVPixelFormat>(frame_->format), d.lpbiOutput->biWidth,
-                                   static_cast<int>(DibHeight(*d.lpbiOutput)), outFormat, SWS_BICUBIC,
-                                   nullptr, nullptr, nullptr);
-    if (scaler_ == nullptr) return ICERR_BADFORMAT;
+    SwsContext* scaler = scaler_.Get(
+        frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format), d.lpbiOutput->biWidth,
+        static_cast<int>(DibHeight(*d.lpbiOutput)), PixelFormatOf(d.lpbiOutput->biBitCount), kSameSizeFlags);
+    if (scaler == nullptr) return ICERR_BADFORMAT;
     uint8_t* data[4];
     int linesize[4];
     DibPlanes(d.lpbiOutput, d.lpOutput, data, linesize);
-    sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, data, linesize);
+    sws_scale(scaler, frame_->data, frame_->linesize, 0, frame_->height, data, linesize);
     return ICERR_OK;
   }
   LRESULT DecompressEnd() override {
@@ -242,18 +302,18 @@ class FfmpegDecoder : public VideoCodec {
       Close();
       return false;
     }
+    if (family_.id == AV_CODEC_ID_MJPEG) jpeg_ = std::make_unique<JpegFrames>();
     return true;
   }
 
   void Close() {
+    jpeg_.reset();
     if (context_ != nullptr) avcodec_free_context(&context_);
     if (packet_ != nullptr) av_packet_free(&packet_);
+    av_buffer_unref(&packetBuffer_);
     if (frame_ != nullptr) av_frame_free(&frame_);
     if (received_ != nullptr) av_frame_free(&received_);
-    if (scaler_ != nullptr) {
-      sws_freeContext(scaler_);
-      scaler_ = nullptr;
-    }
+    scaler_.Free();
   }
 
   const Family& family_;
@@ -261,8 +321,9 @@ class FfmpegDecoder : public VideoCodec {
   AVPacket* packet_ = nullptr;
   AVFrame* frame_ = nullptr;
   AVFrame* received_ = nullptr;
-  SwsContext* scaler_ = nullptr;
-  std::vector<uint8_t> packetData_;
+  Scaler scaler_;
+  std::unique_ptr<JpegFrames> jpeg_;
+  AVBufferRef* packetBuffer_ = nullptr;
   uint32_t palette_[256] = {};
   bool sendPalette_ = false;
 };
@@ -315,15 +376,14 @@ class MjpegCodec : public FfmpegDecoder {
       srcBits = widened_.data();
     }
     AVPixelFormat inFormat = PixelFormatOf(src->biBitCount);
-    toYuv_ = sws_getCachedContext(toYuv_, src->biWidth, static_cast<int>(DibHeight(*src)), inFormat,
-                                  encoder_->width, encoder_->height, encoder_->pix_fmt, SWS_BICUBIC, nullptr,
-                                  nullptr, nullptr);
-    if (toYuv_ == nullptr) return ICERR_BADFORMAT;
+    SwsContext* toYuv = toYuv_.Get(src->biWidth, static_cast<int>(DibHeight(*src)), inFormat, encoder_->width,
+                                   encoder_->height, encoder_->pix_fmt, SWS_BICUBIC);
+    if (toYuv == nullptr) return ICERR_BADFORMAT;
     uint8_t* data[4];
     int linesize[4];
     DibPlanes(src, const_cast<void*>(srcBits), data, linesize);
     if (av_frame_make_writable(picture_) < 0) return ICERR_MEMORY;
-    sws_scale(toYuv_, data, linesize, 0, static_cast<int>(DibHeight(*src)), picture_->data,
+    sws_scale(toYuv, data, linesize, 0, static_cast<int>(DibHeight(*src)), picture_->data,
               picture_->linesize);
 
     DWORD quality = c.dwQuality;
@@ -399,17 +459,14 @@ class MjpegCodec : public FfmpegDecoder {
     if (encoder_ != nullptr) avcodec_free_context(&encoder_);
     if (packet_ != nullptr) av_packet_free(&packet_);
     if (picture_ != nullptr) av_frame_free(&picture_);
-    if (toYuv_ != nullptr) {
-      sws_freeContext(toYuv_);
-      toYuv_ = nullptr;
-    }
+    toYuv_.Free();
   }
 
   const Family& family_;
   AVCodecContext* encoder_ = nullptr;
   AVPacket* packet_ = nullptr;
   AVFrame* picture_ = nullptr;
-  SwsContext* toYuv_ = nullptr;
+  Scaler toYuv_;
   std::vector<BYTE> widened_;
 };
 

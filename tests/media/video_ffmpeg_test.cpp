@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "media/frame_decoder.h"
 #include "media/video_data.h"
@@ -77,11 +78,81 @@ TEST_P(FfmpegFiles, DecodeLikeFfmpeg) {
   v->Release();
 }
 
+// The frames of an AVI file, read through the source's own index.
+std::vector<Frame> FramesOf(AVIVideoData* v) {
+  std::vector<Frame> frames;
+  if (!v->OpenFileHandle()) return frames;
+  for (int32_t i = 0; i < v->frameCount; ++i) {
+    const AVIINDEXENTRY& e = v->index[static_cast<std::size_t>(i)];
+    Frame f;
+    f.data.resize(e.dwChunkLength);
+    if (mmioSeek(v->mmio, static_cast<LONG>(e.dwChunkOffset + v->moviDataPosition), SEEK_SET) < 0 ||
+        mmioRead(v->mmio, f.data.data(), static_cast<LONG>(f.data.size())) !=
+            static_cast<LONG>(f.data.size()))
+      return {};
+    frames.push_back(std::move(f));
+  }
+  v->CloseFileHandle();
+  return frames;
+}
+
+// A JPEG picture without its Huffman table segments.
+std::vector<BYTE> WithoutHuffmanTables(const std::vector<BYTE>& jpeg) {
+  std::vector<BYTE> out(jpeg.begin(), jpeg.begin() + 2);
+  std::size_t p = 2;
+  while (p + 4 <= jpeg.size() && jpeg[p] == 0xFF && jpeg[p + 1] != 0xDA) {
+    const std::size_t length = (jpeg[p + 2] << 8) | jpeg[p + 3];
+    if (jpeg[p + 1] != 0xC4) out.insert(out.end(), jpeg.begin() + p, jpeg.begin() + p + 2 + length);
+    p += 2 + length;
+  }
+  out.insert(out.end(), jpeg.begin() + p, jpeg.end());
+  return out;
+}
+
+// Motion JPEG in AVI files often leaves the Huffman tables out and means the
+// standard ones: such frames give the same pictures as with the tables.
+TEST(FfmpegMotionJpeg, FramesWithoutHuffmanTablesUseTheStandardOnes) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  TempFolder folder;
+  const std::string with = folder.Path("with.avi"), without = folder.Path("without.avi");
+  ASSERT_EQ(
+      video_test::Run("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=160x120:rate=25 -frames:v 3 "
+                      "-c:v mjpeg -huffman default -q:v 3 -pix_fmt yuvj422p " +
+                      with),
+      0);
+  AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, with.c_str(), 0);
+  ASSERT_NE(v, nullptr);
+  AviSpec spec;
+  std::memcpy(spec.format.block.data(), v->Format(), sizeof(BITMAPINFOHEADER));
+  spec.frames = FramesOf(v);
+  ASSERT_EQ(spec.frames.size(), 3u);
+  for (Frame& f : spec.frames) {
+    const std::size_t before = f.data.size();
+    f.data = WithoutHuffmanTables(f.data);
+    ASSERT_LT(f.data.size(), before);
+  }
+  ASSERT_EQ(WriteAvi(without, spec), 0);
+  AVIVideoData* w = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, without.c_str(), 0);
+  ASSERT_NE(w, nullptr);
+  Format out = MakeFormat(160, 120, 24);
+  std::vector<BYTE> a(out.bi()->biSizeImage), b(out.bi()->biSizeImage);
+  for (int frame = 0; frame < 3; ++frame) {
+    ASSERT_EQ(v->DecodeFrame(out.bi(), a.data(), frame), 0);
+    ASSERT_EQ(w->DecodeFrame(out.bi(), b.data(), frame), 0);
+    EXPECT_EQ(a, b) << "frame " << frame;
+  }
+  w->Release();
+  v->Release();
+  ReleaseSharedDecompressor();
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Codecs, FfmpegFiles,
     ::testing::Values(Made{"rawvideo", "-c:v rawvideo -pix_fmt bgr24", true},
                       Made{"huffyuv", "-c:v huffyuv -pix_fmt rgb24", true},
                       Made{"mjpeg", "-c:v mjpeg -q:v 2 -pix_fmt yuvj420p", false},
+                      Made{"mjpeg422", "-c:v mjpeg -q:v 3 -pix_fmt yuvj422p", false, 720, 576},
+                      Made{"lossless_jpeg", "-c:v ljpeg -pix_fmt bgr24", true},
                       Made{"msvideo1", "-c:v msvideo1 -pix_fmt rgb555le", false},
                       Made{"mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5", false},
                       Made{"xvid_tagged_mpeg4", "-c:v mpeg4 -q:v 2 -bf 0 -g 5 -vtag XVID", false},

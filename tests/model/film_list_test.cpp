@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,71 @@ TEST_F(FilmListTest, AppendKeepsTheOrderOfACopiedList) {
   Film::Append(Make(kKindAudio, 0, 0, 50, "early"), copy);
   EXPECT_EQ(Names(copy).front(), "early");
   EXPECT_EQ(copy.Last()->prev->prev->prev, copy.First());
+}
+
+// Links, appends and unlinks, starts changed in place where the order stays
+// and films relinked where it does not, a swap away and back: after every
+// step the list is exactly what walking from the head to the first film of
+// the start or later would have made it, both ways.
+TEST_F(FilmListTest, ListMatchesAWalkFromTheHeadThroughManyEdits) {
+  std::vector<Film*> expected;
+  auto walkPlace = [&](int32_t s) {
+    std::size_t i = 0;
+    while (i < expected.size() && expected[i]->start < s) ++i;
+    return i;
+  };
+  auto check = [&](int step) {
+    std::vector<Film*> forward, backward;
+    for (Film* f = FilmList.First(); f; f = f->next) forward.push_back(f);
+    for (Film* f = FilmList.Last(); f; f = f->prev) backward.insert(backward.begin(), f);
+    ASSERT_EQ(forward, expected) << "after step " << step;
+    ASSERT_EQ(backward, expected) << "after step " << step;
+  };
+  std::mt19937 random(5);
+  auto below = [&](int32_t n) { return static_cast<int32_t>(random() % static_cast<uint32_t>(n)); };
+  for (int step = 0; step < 4000; ++step) {
+    const int32_t what = expected.empty() ? 0 : below(10);
+    if (what <= 2) {  // link; few starts, so many are equal
+      Film* f = new Film;
+      f->start = below(60);
+      expected.insert(expected.begin() + walkPlace(f->start), f);
+      Film::Link(f, FilmList);
+    } else if (what == 3) {  // append, at or before the end
+      Film* f = new Film;
+      f->start = std::max(0, expected.back()->start - below(3));
+      if (f->start < expected.back()->start) {
+        expected.insert(expected.begin() + walkPlace(f->start), f);
+      } else {
+        expected.push_back(f);
+      }
+      Film::Append(f, FilmList);
+    } else if (what <= 5) {  // unlink
+      const std::size_t i = below(static_cast<int32_t>(expected.size()));
+      Film* f = expected[i];
+      expected.erase(expected.begin() + i);
+      Film::Unlink(f, FilmList);
+      delete f;
+    } else if (what <= 7) {  // a start changed in place, staying between its neighbours
+      const std::size_t i = below(static_cast<int32_t>(expected.size()));
+      const int32_t lo = i > 0 ? expected[i - 1]->start : 0;
+      const int32_t hi = i + 1 < expected.size() ? expected[i + 1]->start : 60;
+      expected[i]->start = lo + below(hi - lo + 1);
+    } else if (what == 8) {  // moved: out, a new start, back in
+      const std::size_t i = below(static_cast<int32_t>(expected.size()));
+      Film* f = expected[i];
+      expected.erase(expected.begin() + i);
+      Film::Unlink(f, FilmList);
+      f->start = below(60);
+      expected.insert(expected.begin() + walkPlace(f->start), f);
+      Film::Link(f, FilmList);
+    } else {  // the list lent to another head and back, as undo does
+      FilmListHead other;
+      other.Swap(FilmList);
+      EXPECT_TRUE(FilmList.Empty());
+      FilmList.Swap(other);
+    }
+    check(step);
+  }
 }
 
 TEST_F(FilmListTest, ClearAndSwap) {

@@ -1,5 +1,7 @@
 #include "timeline/header/header_dialogs.h"
 
+#include "ui/value_dialogs.h"
+
 namespace {
 
 HeaderDialogs g_none;
@@ -7,12 +9,12 @@ HeaderDialogs* g_current = &g_none;
 
 }  // namespace
 
-bool HeaderDialogs::AskTime(HWND, const char*, int32_t&, int32_t, int32_t) {
-  return false;
+bool HeaderDialogs::AskTime(HWND parent, const char* title, int32_t& time, int32_t lo, int32_t hi) {
+  return RunTimeCodeDialog(parent, title, &time, lo, hi);
 }
 
-bool HeaderDialogs::AskName(HWND, const char*, char*, int) {
-  return false;
+bool HeaderDialogs::AskName(HWND parent, const char* title, char* name, int size) {
+  return RunNameDialog(parent, title, name, size);
 }
 
 HeaderDialogs* SetHeaderDialogs(HeaderDialogs* dialogs) {

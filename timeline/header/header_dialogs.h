@@ -1,7 +1,6 @@
-// The value dialogs the header strip asks: a time ("Set Current Time",
-// "Mark Position") and a mark's name. The program's time-code and name
-// dialogs answer them once installed; without them a question counts as
-// cancelled. Tests script the answers.
+// The value dialogs the header strip and the header panels ask: a time
+// ("Set Current Time", "Mark Position") and a mark's or a line's name, in
+// the program's time-code and name dialogs. Tests script the answers.
 #pragma once
 
 #include <cstdint>

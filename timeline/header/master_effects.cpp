@@ -2,7 +2,6 @@
 // thread applies the master list under the audio engine's mixing lock, so
 // the list is replaced and handed over inside that lock; the undo step and
 // any question come before it.
-#include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "model/changed_ranges.h"
 #include "model/message_box.h"
@@ -10,6 +9,7 @@
 #include "model/ui_strings.h"
 #include "model/undo_history.h"
 #include "timeline/header/cur_time_text.h"
+#include "timeline/header/track_effects_engine.h"
 #include "timeline/window/main_timeline_window.h"
 
 namespace {
@@ -17,20 +17,7 @@ namespace {
 // The mixer's notice that the master list was replaced.
 constexpr int32_t kMixerMasterListReplaced = 17;
 
-class MixingLock {
- public:
-  MixingLock() : engine_(TheAudioPlayer) {
-    if (engine_ != nullptr) EnterCriticalSection(&engine_->MixingLock());
-  }
-  ~MixingLock() {
-    if (engine_ != nullptr) LeaveCriticalSection(&engine_->MixingLock());
-  }
-  MixingLock(const MixingLock&) = delete;
-  MixingLock& operator=(const MixingLock&) = delete;
-
- private:
-  AudioPlayer* engine_;
-};
+using MixingLock = TrackMixingLock;
 
 void ReleaseList(EffectList* list) {
   if (list == nullptr) return;
@@ -39,7 +26,7 @@ void ReleaseList(EffectList* list) {
 }
 
 void TellEngine(EffectList* master) {
-  if (TheAudioPlayer != nullptr) TheAudioPlayer->SetTrackEffects(-1, master);
+  CurrentTrackEffectsEngine().SetTrackEffects(-1, master);
 }
 
 }  // namespace

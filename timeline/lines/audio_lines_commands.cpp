@@ -3,7 +3,6 @@
 // effects here; the clip and clipboard commands passed on to the time-line.
 #include <algorithm>
 
-#include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "media/audio_data.h"
 #include "model/changed_ranges.h"
@@ -19,6 +18,7 @@
 #include "model/undo_history.h"
 #include "platform/gui/menu.h"
 #include "resources/timeline_ids.h"
+#include "timeline/header/track_effects_engine.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/main_timeline_window.h"
 
@@ -63,23 +63,6 @@ EffectList* ListOf(const Film& film) {
 AudioData* SoundOf(const Film& film) {
   return dynamic_cast<AudioData*>(film.audio);
 }
-
-// The audio engine's lock around a clip's effects changing hands, so that
-// the mixer never works through a list being taken away.
-class MixingLock {
- public:
-  MixingLock() : section_(TheAudioPlayer != nullptr ? &TheAudioPlayer->MixingLock() : nullptr) {
-    if (section_ != nullptr) EnterCriticalSection(section_);
-  }
-  ~MixingLock() {
-    if (section_ != nullptr) LeaveCriticalSection(section_);
-  }
-  MixingLock(const MixingLock&) = delete;
-  MixingLock& operator=(const MixingLock&) = delete;
-
- private:
-  CRITICAL_SECTION* section_;
-};
 
 }  // namespace
 
@@ -219,14 +202,14 @@ void TAudioLines::ShowMenu(const TPoint& p) {
     HMENU effects = CreatePopupMenu();
     const bool hasList = film->effects != nullptr;
     const bool clipboard = EffectList::DefaultList() != nullptr;
-    Append(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsNewItem);
+    Append(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
     Append(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
     Append(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
     Append(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
     Separator(effects);
     const EffectList* list = ListOf(*film);
     Append(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList, hasList && !(list && list->bypass));
-    AppendPopup(menu, effects, ui_string::kAudioEffectsItem);
+    AppendPopup(menu, effects, ui_string::kAudioEffectsMenu);
   }
   TPoint screen = p;
   ClientToScreen(screen);
@@ -522,7 +505,7 @@ void TAudioLines::CmDeclickNone() {
 // ---- Audio effects.
 
 void TAudioLines::SwapEffects(Film* film, EffectList* list) {
-  MixingLock lock;
+  TrackMixingLock lock;
   film->effects = list;
 }
 
@@ -542,8 +525,8 @@ void TAudioLines::EditEffects(Film* film) {
     working->Open(sound, nullptr);
   }
   if (working == nullptr) {
-    ShowMessage(HWindow, GetString(ui_string::kEditClipEffects), MB_ICONEXCLAMATION | MB_OK, "%s",
-                GetString(ui_string::kNoEffectList));
+    ShowMessage(HWindow, GetString(ui_string::kEditAudioEffects), MB_ICONEXCLAMATION | MB_OK, "%s",
+                GetString(ui_string::kCannotCreateEffects));
     return;
   }
   // For the time of the dialog the clip plays through the list being edited.
@@ -552,7 +535,7 @@ void TAudioLines::EditEffects(Film* film) {
   const bool ok = CurrentLineDialogs().EditEffects(HWindow, working, film);
   if (!ok) {
     {
-      MixingLock lock;
+      TrackMixingLock lock;
       film->effects = held;
       if (old != nullptr) old->RestoreStates();
     }
@@ -561,7 +544,7 @@ void TAudioLines::EditEffects(Film* film) {
   } else {
     // The undo step holds the list from before the dialog.
     {
-      MixingLock lock;
+      TrackMixingLock lock;
       film->effects = held;
     }
     e.MarkUndo(kUndoEdit);

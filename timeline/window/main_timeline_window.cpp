@@ -35,9 +35,9 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::CoreEntries() {
 bool MainTimeLineWindow::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
   static constexpr Table kTables[] = {
-      &CoreEntries,      &LayoutEntries,      &FontEntries,    &InputEntries,
-      &TransportEntries, &ViewCommandEntries, &ToolEntries,    &ClipEditEntries,
-      &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
+      &CoreEntries,         &LayoutEntries,    &FontEntries,        &InputEntries, &ModeEntries,
+      &SmallHandlerEntries, &TransportEntries, &ViewCommandEntries, &ToolEntries,  &ClipEditEntries,
+      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;

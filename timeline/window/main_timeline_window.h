@@ -19,7 +19,9 @@
 //   window/drawing.cpp               brushes, pens, cursors, the play-cursor line
 //   window/view.cpp                  what the engine asks of its view
 //   window/header_view.cpp           the view's part the header strip answers
-//   window/input.cpp                 scrolling, rubber band, range clicks, idle redraws
+//   window/input.cpp                 scrolling, keys, the mouse over the window itself
+//   window/modes.cpp                 editing modes, the rubber band, idle redraws
+//   window/small_handlers.cpp        focus, zoom, heights, frame steps, enablers
 //   commands/transport.cpp           playing a range
 //   commands/view_commands.cpp       the audio meter
 //   commands/tools.cpp               external tools
@@ -29,6 +31,7 @@
 //   commands/drop_clips.cpp          clips dropped on the lines
 //   commands/project.cpp             master effects
 //   commands/range.cpp               the range dialog
+//   commands/exports.cpp             writing the project's files
 // Operations the lines and header controls call before their own files
 // fill them are virtual, so that tests can record them.
 //
@@ -194,19 +197,44 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void SetPlayCursorShape(bool playing) override;
   int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override;
 
-  // ---- Scrolling, the rubber band, range clicks, idle redraws (input.cpp).
-  // Line steps move by one scroll step (one audio line), thumb moves to
-  // the position.
+  // ---- Scrolling, keys, the mouse over the window (input.cpp).
+  // The time axis: codes SB_LINELEFT to SB_ENDSCROLL, by one scroll step, a
+  // page, or to the thumb (pos in scroll steps). The line windows and the
+  // header controls call it too.
   virtual void EvHScroll(UINT code, UINT pos, HWND control);
+  // The audio lines, by whole lines; pos is the first line shown.
   virtual void EvVScroll(UINT code, UINT pos, HWND control);
-  virtual void BeginRubberBand(int screenX, int screenY);
   // A click on the play-cursor line (x, y on the screen), for the selection
   // line or the range.
   virtual void RouteRangeClick(bool shift, int x, int y);
-  // The "Set Size" dialog for a typed range start or size.
+  // "Set Size": the project's length and audio lines, the visible range
+  // and the selection range.
   virtual void CmSelectionTime();
+  // Keys before the accelerators: arrows to a line's drag, Tab steps the
+  // one selected clip along its line.
+  bool PreProcessMsg(MSG& msg) override;
+  // A tick of timer 1 while not playing: a drag outside the time area
+  // scrolls it one step towards the pointer.
+  void AutoScrollStep();
+
+  // ---- Editing modes, the rubber band, idle redraws (modes.cpp).
+  // Starts the rubber band at a screen point (a line's drag on empty space).
+  virtual void BeginRubberBand(int screenX, int screenY);
+  // Draws the band over every shown line window; drawn twice, it is gone.
+  void DrawRubberBand();
+  // Ends the band: the clips it touches change sides of the selection.
+  void EndRubberBand();
+  bool RubberBandActive() const { return bandActive_; }
+  // The band's corners on the screen: where it began and the pointer.
+  POINT RubberBandAnchor() const { return bandAnchor_; }
+  POINT RubberBandPoint() const { return bandCurrent_; }
   // Draws one clip whose redraw waits; false when none waits.
   virtual bool DrawPendingClip();
+  // Whether the time-line plays or one of its windows holds the mouse
+  // (autosave waits meanwhile).
+  bool IsCapturing();
+  // The profile the audio lines show and edit (kProfile...).
+  int32_t ProfileMode() const { return settings_.profileMode; }
   // Every click on a clip toggles its selection (the lines read it).
   bool multiselectMode = false;
   // A click on an audio clip adds or removes a profile point, as with Ctrl.
@@ -216,8 +244,15 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // The range becomes the extent of all clips.
   virtual void CmIncludeAllClips();
 
+  // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
+  // AIFF; path null asks the user.
+  virtual bool WriteAvi(int32_t kind, const char* path);
+  virtual bool WriteAudio(int32_t kind, const char* path);
+
   // ---- Transport (commands/transport.cpp).
   virtual void PlayOnce(int32_t start, int32_t end);
+  // Timer 1: the play cursor while playing, a drag's auto-scroll otherwise.
+  void EvTimer(UINT id);
 
   // ---- View commands (commands/view_commands.cpp).
   virtual void CmShowAudioMeter();
@@ -271,12 +306,21 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   virtual void CmMasterEffects();
   virtual void CmUseMasterEffects();
 
+ protected:
+  // What the line windows answer for the window (input.cpp, modes.cpp): a
+  // key for a drag in progress (true when a line took it), and the idle
+  // redraw of a clip on the line of kind.
+  virtual bool PassDragKey(int vk);
+  virtual bool DrawPendingClipOn(int32_t kind, Film* film);
+
  private:
   // The response table of each concern's file.
   static const std::vector<TResponseTableEntry>& CoreEntries();
   static const std::vector<TResponseTableEntry>& LayoutEntries();
   static const std::vector<TResponseTableEntry>& FontEntries();
   static const std::vector<TResponseTableEntry>& InputEntries();
+  static const std::vector<TResponseTableEntry>& ModeEntries();
+  static const std::vector<TResponseTableEntry>& SmallHandlerEntries();
   static const std::vector<TResponseTableEntry>& TransportEntries();
   static const std::vector<TResponseTableEntry>& ViewCommandEntries();
   static const std::vector<TResponseTableEntry>& ToolEntries();
@@ -308,6 +352,60 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void LayoutToClient();
   // drawing.cpp
   void LoadCursors();
+  // input.cpp
+  void EvLButtonUp(UINT keys, const TPoint& p);
+  void EvMouseMove(UINT keys, const TPoint& p);
+  void CmScrollLineUp();
+  void CmScrollLineDown();
+  void CmScrollLeft();
+  void CmScrollRight();
+  void EvScaleChange();
+  // Tab: the one selected clip hands the selection to its neighbour on its
+  // line (the previous one with back).
+  void StepSelectedClip(bool back);
+  // Which side of the time area a client x lies: -1 left, 1 right, 0 in.
+  int SideOfTimeArea(int clientX) const;
+  void StartScrollTimer();
+  void StopScrollTimer();
+  // One scroll step towards a pointer left or right of the time area; the
+  // timer stops once it is back inside (false).
+  bool ScrollTowardsPointer(int clientX);
+  // modes.cpp
+  void CmVolumeProfile();
+  void CmBalanceProfile();
+  void CmMultiselect();
+  void CmAddPointMode();
+  void CeVolumeProfile(TCommandEnabler& ce);
+  void CeBalanceProfile(TCommandEnabler& ce);
+  void CeMultiselect(TCommandEnabler& ce);
+  void CeAddPointMode(TCommandEnabler& ce);
+  // The frame's tool-bar button of a command shows its state anew.
+  void RefreshToolButton(int id);
+  // Redraws a clip where it lies, its sound untouched.
+  void RepaintClip(Film* film);
+  // small_handlers.cpp
+  LRESULT EvParentNotify(WPARAM event, LPARAM point);
+  void EvLButtonDown(UINT keys, const TPoint& p);
+  void EvRButtonDown(UINT keys, const TPoint& p);
+  void CmExportAvi();
+  void CmExportMpeg();
+  void CmExportWave();
+  void CmZoomIn();
+  void CmZoomOut();
+  void CmAudioHeightDouble();
+  void CmAudioHeightNormal();
+  void CmAudioHeightHalf();
+  void CmNextFrame();
+  void CmPrevFrame();
+  void CeNextFrame(TCommandEnabler& ce);
+  void CePrevFrame(TCommandEnabler& ce);
+  void CeStop(TCommandEnabler& ce);
+  void CeNotPlaying(TCommandEnabler& ce);
+  void CeMasterVolume(TCommandEnabler& ce);
+  void CeZoomInRange(TCommandEnabler& ce);
+  void CeRangeAllTracks(TCommandEnabler& ce);
+  void CeRangeActiveTracks(TCommandEnabler& ce);
+  void CeRangeDisabled(TCommandEnabler& ce);
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();
@@ -402,6 +500,12 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
 
   std::unique_ptr<ClipItem> heldClip_;
   bool buttonPressed_ = false;
+
+  // The rubber band: its anchor and current point on the screen.
+  bool bandActive_ = false;
+  bool bandDrawn_ = false;
+  POINT bandCurrent_{0, 0};
+  POINT bandAnchor_{0, 0};
 
   // Geometry: the time text's width W and height, the cell width (twice
   // two thirds of W), the system's border and scroll-bar sizes.

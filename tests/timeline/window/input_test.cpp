@@ -9,28 +9,6 @@ namespace {
 
 using InputTest = TimeLineTest;
 
-TEST_F(InputTest, TheTimeScrollBarMovesByItsStepOrToItsThumb) {
-  MainTimeLineWindow& w = Open();
-  TimeLineEngine& e = w.Engine();
-  e.SetLength(600000);
-  e.ZoomToRange(100000, 110000);
-  const int32_t step = e.ScrollStep();
-  const int32_t origin = e.origin;
-  HWND bar = w.HorzScrollBar()->GetHandle();
-  w.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(bar));
-  EXPECT_EQ(e.origin, origin + step);
-  w.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINELEFT, 0), reinterpret_cast<LPARAM>(bar));
-  w.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINELEFT, 0), reinterpret_cast<LPARAM>(bar));
-  EXPECT_EQ(e.origin, origin - step);
-  w.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 7), reinterpret_cast<LPARAM>(bar));
-  EXPECT_EQ(e.origin, 7 * step);
-  EXPECT_EQ(w.HorzScrollBar()->GetPosition(), 7);
-  // Not before the start.
-  w.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), reinterpret_cast<LPARAM>(bar));
-  w.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINELEFT, 0), reinterpret_cast<LPARAM>(bar));
-  EXPECT_EQ(e.origin, 0);
-}
-
 TEST_F(InputTest, TheLineScrollBarMovesTheAudioLinesByOneLine) {
   MainTimeLineWindow& w = Open();
   // Past the first size events, so that the frame follows the layout.

@@ -42,6 +42,8 @@ class TimeLineTest : public filmtest::FilmTest {
     UndoScript::ClearAll();
     UndoScript::SetPending(0);
     ProjectMarks.Clear();
+    AutosaveEditCount = 0;
+    AutosaveDirty = false;
     savedFormat_ = OutputFormat;
     OutputFormat.nChannels = 2;
   }

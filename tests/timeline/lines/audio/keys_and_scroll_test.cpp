@@ -94,6 +94,31 @@ TEST_F(KeysAndScroll, UpAndDownScrollTheLinesWhenTheNextOneIsOutOfSight) {
   EXPECT_EQ(f->start, 300);
 }
 
+TEST_F(KeysAndScroll, TheTimeLineHandsADragItsArrowKeysAndTheLinesTheirIdleRedraws) {
+  OpenLines();
+  Film* f = Clip(Audio("a.wav", 1000), 0, 300, 0, 500);
+  ASSERT_TRUE(f->marks.AddMark(100));  // x 400
+  GuiPumpMessages();
+  Press(400, MarkY(0));
+  ASSERT_EQ(Lines().hitZone, kZoneMark);
+  MSG key{};
+  key.hwnd = Lines().GetHandle();
+  key.message = WM_KEYDOWN;
+  key.wParam = VK_RIGHT;
+  EXPECT_TRUE(tl_->PreProcessMsg(key));
+  EXPECT_EQ(f->marks[0].time, 101);
+  Release(400, MarkY(0));
+  // Without a drag the key is not the mark's.
+  key.wParam = VK_LEFT;
+  tl_->PreProcessMsg(key);
+  EXPECT_EQ(f->marks[0].time, 101);
+  // An exact waveform asked for is drawn at the next idle moment.
+  f->audioState = 2;
+  EXPECT_TRUE(tl_->DrawPendingClip());
+  EXPECT_EQ(f->audioState, 0);
+  EXPECT_FALSE(tl_->DrawPendingClip());
+}
+
 TEST_F(KeysAndScroll, ADoubleClickPlaysOnceFromThePointerOrOpensTheClipsEffects) {
   OpenLines();
   ScriptedDialogs dialogs;

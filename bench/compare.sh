@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Runs the tools a user would otherwise pick beside our benchmarks of the
+# same work, on the same files, and prints how many times faster we are
+# (above 1: faster). Each side runs ROUNDS times, ours and the peer's in
+# turn, and the best run of each counts: builds of others share the machine.
+#
+#   bench/compare.sh [BUILD]          BUILD: the build folder (default build)
+#
+# ROUNDS (3), MIX_MINUTES (10) and RESAMPLE_SECONDS (60) change the work.
+# Needs ffmpeg and sox (scripts/setup.sh installs them) and the benchmarks
+# built in BUILD. Everything it writes goes into one temporary folder that
+# it takes away again.
+set -euo pipefail
+
+BUILD=${1:-build}
+ROUNDS=${ROUNDS:-3}
+MIX_MINUTES=${MIX_MINUTES:-10}
+RESAMPLE_SECONDS=${RESAMPLE_SECONDS:-60}
+BENCH="$BUILD/bench"
+
+for tool in ffmpeg sox; do
+  command -v "$tool" > /dev/null || { echo "compare: $tool is not installed" >&2; exit 1; }
+done
+for b in video_decode_bench audio_export_bench resample_bench; do
+  [ -x "$BENCH/$b" ] || { echo "compare: $BENCH/$b is not built" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kobrix-compare-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# One of our benchmarks as CSV.
+ours() {
+  local bench=$1 filter=$2
+  shift 2
+  "$BENCH/$bench" --benchmark_filter="$filter" --benchmark_format=csv "$@" 2> /dev/null
+}
+
+# The value of a column of the first row of CSV on standard input.
+column() {
+  awk -F, -v want="$1" '
+    NR == 1 { for (i = 1; i <= NF; i++) { h = $i; gsub(/"/, "", h); if (h == want) c = i }; next }
+    c { print $c; exit }'
+}
+
+# Seconds of wall and processor time of a command, as "real user+system".
+timed() {
+  local TIMEFORMAT='%R %U %S'
+  { time "$@" > /dev/null 2>&1; } 2>&1 | awk '{ print $1, $2 + $3 }'
+}
+
+max() { awk -v a="$1" -v b="$2" 'BEGIN { print (b > a ? b : a) }'; }
+min() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a ? b : a) }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
+echo "Kobrix beside its peers, $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "machine: $(nproc) processors, $(awk -F: '/model name/ { print $2; exit }' /proc/cpuinfo | sed 's/^ *//')"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); best of $ROUNDS rounds each"
+echo
+
+# ---- Frame decoding: 720 x 576 Motion JPEG to 24-bit pictures, one thread each.
+frames=250
+loops=4
+for sampling in 420 422; do
+  file="$work/mjpeg$sampling.avi"
+  ffmpeg -nostdin -v error -y -f lavfi -i "testsrc2=size=720x576:rate=25,noise=alls=10:allf=t" \
+    -frames:v $frames -c:v mjpeg -q:v 3 -pix_fmt "yuvj${sampling}p" "$file"
+  ours_real=0 ours_cpu=0 peer_real=0 peer_cpu=0
+  for ((r = 0; r < ROUNDS; r++)); do
+    csv=$(KOBRIX_BENCH_VIDEO="$file" ours video_decode_bench '^BM_DecodeNamedFile' --benchmark_min_time=2)
+    ours_real=$(max "$ours_real" "$(awk -v ms="$(column real_time <<< "$csv")" 'BEGIN { print 1000 / ms }')")
+    ours_cpu=$(max "$ours_cpu" "$(awk -v ms="$(column cpu_time <<< "$csv")" 'BEGIN { print 1000 / ms }')")
+    # The file played loops times over, so that starting ffmpeg weighs little.
+    out=$(ffmpeg -nostdin -benchmark -threads 1 -filter_threads 1 -stream_loop $((loops - 1)) -i "$file" \
+      -pix_fmt bgr24 -f null - 2>&1 | tr '\r' '\n')
+    n=$((frames * loops))
+    peer_real=$(max "$peer_real" "$(sed -n 's/.*rtime=\([0-9.]*\)s.*/\1/p' <<< "$out" | awk -v n=$n '{ print n / $1 }')")
+    peer_cpu=$(max "$peer_cpu" "$(sed -n 's/.*utime=\([0-9.]*\)s stime=\([0-9.]*\)s.*/\1 \2/p' <<< "$out" |
+      awk -v n=$n '{ print n / ($1 + $2) }')")
+  done
+  printf 'decode MJPEG 4:%s:%s 720x576 -> 24-bit: ours %.0f fps (%.0f per CPU second), ffmpeg %.0f fps (%.0f); ratio %s (CPU %s)\n' \
+    "${sampling:1:1}" "${sampling:2:1}" "$ours_real" "$ours_cpu" "$peer_real" "$peer_cpu" \
+    "$(ratio "$ours_real" "$peer_real")" "$(ratio "$ours_cpu" "$peer_cpu")"
+done
+
+# ---- Mix-down: four lines of 16-bit stereo 44.1 kHz to one WAVE file.
+mix=()
+for line in 0 1 2 3; do
+  f="$work/line$line.wav"
+  sox -n -r 44100 -c 2 -b 16 "$f" synth $((MIX_MINUTES * 60)) sine $((220 + 110 * line)) \
+    sine $((1000 + 700 * line)) pinknoise vol 0.2 2> /dev/null
+  mix+=("$f")
+done
+# Our export runs its threads on one processor, so its wall time is its
+# processor time; sox runs on one thread.
+ours_real="" peer_real="" peer_cpu=""
+for ((r = 0; r < ROUNDS; r++)); do
+  csv=$(KOBRIX_BENCH_MIX="$(IFS=:; echo "${mix[*]}")" ours audio_export_bench '^BM_ExportWave')
+  ours_real=$(min "$ours_real" "$(column real_time <<< "$csv")")
+  read -r real cpu < <(timed sox -m "${mix[@]}" "$work/sox-mix.wav")
+  peer_real=$(min "$peer_real" "$real")
+  peer_cpu=$(min "$peer_cpu" "$cpu")
+  rm -f "$work/sox-mix.wav"
+done
+printf 'mix-down 4 x %s min: ours %.2f s on one processor, sox -m %.2f s (CPU %.2f s); ratio %s\n' \
+  "$MIX_MINUTES" "$ours_real" "$peer_real" "$peer_cpu" "$(ratio "$peer_real" "$ours_real")"
+
+# ---- Resampling: 44.1 to 48 kHz, 16-bit stereo, file to file.
+wave="$work/music.wav"
+sox -n -r 44100 -c 2 -b 16 "$wave" synth "$RESAMPLE_SECONDS" sine 220 sine 1870 pinknoise vol 0.3 2> /dev/null
+ours_real="" ours_cpu="" peer_real="" peer_cpu=""
+for ((r = 0; r < ROUNDS; r++)); do
+  csv=$(KOBRIX_BENCH_WAVE="$wave" ours resample_bench '^BM_Resample')
+  ours_real=$(min "$ours_real" "$(awk -v ms="$(column real_time <<< "$csv")" 'BEGIN { print ms / 1000 }')")
+  ours_cpu=$(min "$ours_cpu" "$(awk -v ms="$(column cpu_time <<< "$csv")" 'BEGIN { print ms / 1000 }')")
+  read -r real cpu < <(timed sox "$wave" -r 48000 "$work/sox-48k.wav")
+  peer_real=$(min "$peer_real" "$real")
+  peer_cpu=$(min "$peer_cpu" "$cpu")
+  rm -f "$work/sox-48k.wav"
+done
+printf 'resample %s s 44.1 -> 48 kHz stereo: ours %.3f s (CPU %.3f s), sox -r 48000 %.3f s (CPU %.3f s); ratio %s (CPU %s)\n' \
+  "$RESAMPLE_SECONDS" "$ours_real" "$ours_cpu" "$peer_real" "$peer_cpu" \
+  "$(ratio "$peer_real" "$ours_real")" "$(ratio "$peer_cpu" "$ours_cpu")"
+
+echo
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

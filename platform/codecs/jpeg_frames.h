@@ -1,0 +1,33 @@
+// Motion JPEG pictures decoded by libjpeg-turbo straight into a DIB: its
+// upsampling and colour conversion run fused with the decoding, which costs
+// less than libavcodec's decoding followed by a conversion. What it does not
+// take (a frame of two fields, lossless or 12-bit coding, damage it stops
+// at) is left to the caller's other decoder.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "platform/codecs/dib.h"
+
+namespace codecs {
+
+class JpegFrames {
+ public:
+  JpegFrames();
+  ~JpegFrames();
+  JpegFrames(const JpegFrames&) = delete;
+  JpegFrames& operator=(const JpegFrames&) = delete;
+
+  // True when data held one picture of the DIB's size (24 or 32 bits) and
+  // it is now in bits; false leaves bits in an unknown state.
+  bool Decode(const BYTE* data, std::size_t size, const BITMAPINFOHEADER& out, void* bits);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+  std::vector<BYTE*> rows_;
+};
+
+}  // namespace codecs
