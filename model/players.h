@@ -268,6 +268,8 @@ class VFX {
   int32_t TotalLength();
   // Shows what t is in the status line.
   void TraceState(const VFXEntry* t);
+  // The name of a kind, held to 0..4.
+  static const char* KindName(int32_t kind);
   // At program end, after the render service stopped: cancels and frees
   // every transition.
   void FreeAll();

@@ -48,6 +48,8 @@ constexpr int kCmMarkPosition = 105;
 constexpr int kCmInToNextKeyFrame = 106;
 constexpr int kCmInToPrevKeyFrame = 107;
 constexpr int kCmRepeatClip = 108;
+constexpr int kCmTempo = 109;
+constexpr int kCmClipVolume = 113;
 constexpr int kCmDeleteSelected = 122;
 constexpr int kCmCutSelected = 123;
 constexpr int kCmCopySelected = 124;
@@ -59,11 +61,11 @@ constexpr int kCmPasteClips = 318;
 constexpr int kCmInsertClips = 320;
 constexpr int kCmClipProperties = 321;
 constexpr int kCmSplitClip = 326;
+constexpr int kCmMidiEditor = 713;
 constexpr int kCmVideoEditor = 714;
 // The audio lines' popup.
 constexpr int kCmFadeIn = 111;  // never enabled there
 constexpr int kCmFadeOut = 112;
-constexpr int kCmClipVolume = 113;
 constexpr int kCmSetProfileValue = 114;
 constexpr int kCmAddProfilePoint = 115;
 constexpr int kCmRemoveProfilePoint = 116;
@@ -75,6 +77,22 @@ constexpr int kCmDeclickNone = 121;
 constexpr int kCmUseEffects = 125;
 constexpr int kCmEditEffects = 518;
 constexpr int kCmAudioEditor = 712;
+
+// The Range menu.
+constexpr int kCmIncludeAllClips = 632;
+// The Range menu's Copy, Cut and Clear: the group, all tracks, the active ones.
+constexpr int kCmRangeCopy = 633;
+constexpr int kCmRangeCopyAll = 634;
+constexpr int kCmRangeCopyActive = 635;
+constexpr int kCmRangeCut = 636;
+constexpr int kCmRangeCutAll = 637;
+constexpr int kCmRangeCutActive = 638;
+constexpr int kCmRangeClear = 639;
+constexpr int kCmRangeClearAll = 640;
+constexpr int kCmRangeClearActive = 641;
+// Ids of the Range menu that no item carries.
+constexpr int kCmRangeUnused = 642;
+constexpr int kCmRangeUnusedToo = 646;
 
 // Controls.
 constexpr int kSetSizeButtonId = 1141;
@@ -96,20 +114,6 @@ constexpr int kCmNextFrame = 515;
 constexpr int kCmPrevFrame = 516;
 constexpr int kCmMasterVolume = 517;
 constexpr int kCmVtrSetup = 526;
-constexpr int kCmIncludeAllClips = 632;
-// The Range menu's Copy, Cut and Clear: the group, all tracks, the active ones.
-constexpr int kCmRangeCopy = 633;
-constexpr int kCmRangeCopyAll = 634;
-constexpr int kCmRangeCopyActive = 635;
-constexpr int kCmRangeCut = 636;
-constexpr int kCmRangeCutAll = 637;
-constexpr int kCmRangeCutActive = 638;
-constexpr int kCmRangeClear = 639;
-constexpr int kCmRangeClearAll = 640;
-constexpr int kCmRangeClearActive = 641;
-// Ids of the Range menu that no item carries.
-constexpr int kCmRangeUnused = 642;
-constexpr int kCmRangeUnusedToo = 646;
 constexpr int kCmConfigureTools = 720;
 constexpr int kCmScrollLineUp = 921;
 constexpr int kCmScrollLineDown = 922;

@@ -43,6 +43,8 @@ void SetHitCursor(MainTimeLineWindow& timeline, TWindow& line, int32_t& stored, 
 // taken over clips), a folded row, the rubber band (Shift or multiselection
 // unless keys are ignored), no clip. -1 when the clip under x decides.
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, const Film* film, int32_t zoom, bool rubberBand);
+// The same where what lies under x is not a film (the transitions).
+int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t zoom, bool rubberBand);
 // The time under client x, one less when that time's own x lies right of x.
 int32_t TimeUnder(MainTimeLineWindow& timeline, int x);
 // The mark of film nearest to time-line time t within the snap distance,
@@ -66,6 +68,8 @@ void SelectOnly(MainTimeLineWindow& timeline, Film* film);
 // starting after t changes sides; one undo step; all lines redrawn when
 // anything changed.
 void ToggleLaterClips(MainTimeLineWindow& timeline, Film* film, int32_t mask, int32_t line, int32_t t);
+// Whether a line window drags a clip, its edge or its mark now.
+bool AnyLineDragging(MainTimeLineWindow& timeline);
 // The plain double-click: plays the clips of the active lines once, from
 // the later of their start and t to the earlier of their end and
 // rightTime; nothing when there are none.
@@ -83,6 +87,13 @@ void RenewStartPicture(MainTimeLineWindow& timeline, Film* film);
 // The nearest film before film in the list (after it, with after) that
 // shares one of its lines: it limits trims. Null when none.
 Film* LimitingNeighbour(const Film& film, bool after);
+// After a drag of film's start (startEdge) or end: the new edge's picture
+// is made again at the next paint and the clip's rendered effects are
+// stale; line is redrawn.
+void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, bool startEdge);
+// After clips were moved: the overview follows, and clips released over
+// the clip collection (screen point) are handed to it.
+void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen);
 // A press that may start a drag: the undo step waits for its first change,
 // and the overview count starts again.
 void BeginClipDrag();
@@ -172,6 +183,11 @@ int HoldX(int64_t x, int width);
 using ClipPainter = std::function<void(TDC& dc, const TRect& clip, Film& film)>;
 void PaintClipRow(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, const TRect& paint, int32_t mask,
                   int32_t line, HBRUSH rowBrush, const ClipPainter& drawClip);
+// The gap of a row from x to the item starting at start (the one before it
+// ended at prevEnd): rowBrush, or the small-hole colour when the gap is
+// narrower than 2 pixels (then at least a pixel wide). Returns the item's x.
+int FillRowGap(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, int x, int32_t prevEnd, int32_t start,
+               HBRUSH rowBrush);
 // The brush and the name colour of a clip's selection state.
 HBRUSH ClipBrush(MainTimeLineWindow& timeline, const Film& film);
 COLORREF ClipNameColor(const Film& film);
@@ -193,10 +209,11 @@ void RemoveClipMark(MainTimeLineWindow& timeline, Film* film, int32_t mark);
 void RenameClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 
-// The dialogs the lines' commands ask with: the "Edit Name" and "Edit Time"
-// dialogs of the marks, the level popups and the effect-list dialog, by
-// default the program's. Until the effect-list dialog exists, its question
-// counts as cancelled. Tests install their own.
+// The dialogs the lines' commands ask with: the "Edit Name" and "Edit
+// Time" dialogs of the marks, the level popups, the tempo dialog, the
+// transition choice and the effect-list dialog, by default the program's.
+// Where the program's dialog does not exist yet a question counts as
+// cancelled. Tests install their own.
 class LineDialogs {
  public:
   virtual ~LineDialogs() = default;
@@ -214,6 +231,12 @@ class LineDialogs {
                            int32_t* balance2);
   virtual bool EditVolumeBalance(HWND owner, const char* caption, const RECT& rect, int x, int y,
                                  int32_t* gain, int32_t* balance);
+  // The "Tempo" dialog: beats per minute within [lo, hi], offering
+  // standard; true on OK with the chosen value.
+  virtual bool EditTempo(HWND owner, int32_t& bpm, int32_t standard, int32_t lo, int32_t hi);
+  // The "VideoFX Selection" dialog over a transition's kind and parameter;
+  // true on OK with both chosen.
+  virtual bool SelectTransition(HWND owner, int32_t& kind, uint32_t& parameter);
   // The effect-list dialog on a clip's list, which it edits in place; true
   // on OK.
   virtual bool EditEffects(HWND owner, EffectList* list, Film* film);
@@ -225,3 +248,18 @@ LineDialogs& CurrentLineDialogs();
 // A menu item naming an external editor: "label (name)" with the program's
 // file name without folder and extension.
 std::string EditorItemText(const char* label, const char* path);
+
+// ---- The lines' popup menus, built with their items' states.
+
+// An item of UI string text.
+void AppendMenuItem(HMENU menu, int command, int text, bool enabled = true);
+void AppendSeparator(HMENU menu);
+// The menu over empty space: add a source file, and the selection's
+// clipboard commands.
+HMENU MakeSpaceMenu(MainTimeLineWindow& timeline);
+// The "Edit" submenu of a clip: its clipboard commands, its external
+// editor (greyed without a path) and its properties.
+HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText,
+                       const char* editorPath);
+// "Add mark", or over a mark the "Mark" submenu.
+void AppendMarkItems(HMENU menu, bool onMark);
