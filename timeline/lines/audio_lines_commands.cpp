@@ -29,13 +29,10 @@ namespace {
 constexpr int32_t kPointPixels = 7;
 constexpr int32_t kInsertedPixels = 10;
 
-void Append(HMENU menu, int command, int text, bool enabled = true, bool checked = false) {
+// An item with a tick.
+void AppendChecked(HMENU menu, int command, int text, bool enabled, bool checked) {
   AppendMenu(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED) | (checked ? MF_CHECKED : 0),
              static_cast<UINT_PTR>(command), GetString(text));
-}
-
-void Separator(HMENU menu) {
-  AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
 }
 
 void AppendPopup(HMENU menu, HMENU popup, int text) {
@@ -132,83 +129,52 @@ void TAudioLines::EvInitMenuPopup(HMENU, UINT, bool) {
 }
 
 void TAudioLines::ShowMenu(const TPoint& p) {
-  HMENU menu = CreatePopupMenu();
   Film* film = menuFilm_;
-  const bool pasteable = timeline_.CanPaste();
-  if (film == nullptr) {
-    Append(menu, kCmAddSourceFile, ui_string::kAddSourceFileItem);
-    Separator(menu);
-    const bool selected = Film::AnySelected();
-    Append(menu, kCmDeleteSelected, ui_string::kDeleteSelectedItem, selected);
-    Append(menu, kCmCutSelected, ui_string::kCutSelectedItem, selected);
-    Append(menu, kCmCopySelected, ui_string::kCopySelectedItem, selected);
-    Append(menu, kCmPasteClips, ui_string::kPasteItem, pasteable);
-    Append(menu, kCmInsertClips, ui_string::kInsertItem, pasteable);
-  } else {
-    HMENU edit = CreatePopupMenu();
-    Append(edit, kCmDeleteClip, ui_string::kDeleteClipItem);
-    Append(edit, kCmCutClip, ui_string::kCutClipItem);
-    Append(edit, kCmCopyClip, ui_string::kCopyClipItem);
-    Append(edit, kCmPasteClips, ui_string::kPasteItem, pasteable);
-    Append(edit, kCmInsertClips, ui_string::kInsertItem, pasteable);
-    Separator(edit);
-    const char* editor = timeline_.Settings().audioEditor;
-    if (editor[0] == '\0') {
-      Append(edit, kCmAudioEditor, ui_string::kAudioEditorItem, false);
-    } else {
-      AppendMenu(edit, MF_STRING, kCmAudioEditor,
-                 EditorItemText(GetString(ui_string::kAudioEditorItem), editor).c_str());
-    }
-    Separator(edit);
-    Append(edit, kCmClipProperties, ui_string::kClipPropertiesItem);
-    AppendPopup(menu, edit, ui_string::kEditItem);
-    Append(menu, kCmSplitClip, ui_string::kSplitClipItem);
-    Append(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
-    if (menuMark_ < 0) {
-      Append(menu, kCmAddMark, ui_string::kAddMarkItem);
-    } else {
-      HMENU mark = CreatePopupMenu();
-      Append(mark, kCmMarkPosition, ui_string::kMarkPositionItem);
-      Append(mark, kCmMarkName, ui_string::kMarkNameItem);
-      Append(mark, kCmRemoveMark, ui_string::kRemoveMarkItem);
-      AppendPopup(menu, mark, ui_string::kMarkItem);
-    }
-    Append(menu, kCmPlayClip, ui_string::kPlayClipItem);
-    Append(menu, kCmClipVolume, ui_string::kClipVolumeItem);
+  HMENU menu = film == nullptr ? MakeSpaceMenu(timeline_) : CreatePopupMenu();
+  if (film != nullptr) {
+    AppendPopup(menu,
+                MakeClipEditMenu(timeline_, kCmAudioEditor, ui_string::kAudioEditorItem,
+                                 timeline_.Settings().audioEditor),
+                ui_string::kEditItem);
+    AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
+    AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
+    AppendMarkItems(menu, menuMark_ >= 0);
+    AppendMenuItem(menu, kCmPlayClip, ui_string::kPlayClipItem);
+    AppendMenuItem(menu, kCmClipVolume, ui_string::kClipVolumeItem);
 
     const bool balance = BalanceActive();
     const Profile& active = balance ? film->balancePoints : film->volumePoints;
     const bool innerPoint =
         menuZone_ == kZoneKeyPoint && menuPointIndex_ > 0 && menuPointIndex_ < active.Count() - 1;
     HMENU profile = CreatePopupMenu();
-    Append(profile, kCmSetProfileValue, ui_string::kSetProfileValueItem);
-    Append(profile, kCmAddProfilePoint, ui_string::kAddProfilePointItem,
-           menuZone_ != kZoneTrimStart && menuZone_ != kZoneTrimEnd);
-    Append(profile, kCmRemoveProfilePoint, ui_string::kRemoveProfilePointItem, innerPoint);
-    Append(profile, kCmDeleteClipProfile, ui_string::kDeleteProfileItem, !IsDefault(active, balance));
-    Separator(profile);
-    Append(profile, kCmFadeIn, ui_string::kFadeInItem, false);
-    Append(profile, kCmFadeOut, ui_string::kFadeOutItem, false);
+    AppendMenuItem(profile, kCmSetProfileValue, ui_string::kSetProfileValueItem);
+    AppendMenuItem(profile, kCmAddProfilePoint, ui_string::kAddProfilePointItem,
+                   menuZone_ != kZoneTrimStart && menuZone_ != kZoneTrimEnd);
+    AppendMenuItem(profile, kCmRemoveProfilePoint, ui_string::kRemoveProfilePointItem, innerPoint);
+    AppendMenuItem(profile, kCmDeleteClipProfile, ui_string::kDeleteProfileItem, !IsDefault(active, balance));
+    AppendSeparator(profile);
+    AppendMenuItem(profile, kCmFadeIn, ui_string::kFadeInItem, false);
+    AppendMenuItem(profile, kCmFadeOut, ui_string::kFadeOutItem, false);
     AppendPopup(menu, profile, ui_string::kProfileItem);
 
     HMENU declick = CreatePopupMenu();
-    Append(declick, kCmDeclickIn, ui_string::kDeclickInItem, true, film->declickIn);
-    Append(declick, kCmDeclickOut, ui_string::kDeclickOutItem, true, film->declickOut);
-    Separator(declick);
-    Append(declick, kCmDeclickBoth, ui_string::kDeclickBothItem, !(film->declickIn && film->declickOut));
-    Append(declick, kCmDeclickNone, ui_string::kDeclickNoneItem, film->declickIn || film->declickOut);
+    AppendChecked(declick, kCmDeclickIn, ui_string::kDeclickInItem, true, film->declickIn);
+    AppendChecked(declick, kCmDeclickOut, ui_string::kDeclickOutItem, true, film->declickOut);
+    AppendSeparator(declick);
+    AppendMenuItem(declick, kCmDeclickBoth, ui_string::kDeclickBothItem, !(film->declickIn && film->declickOut));
+    AppendMenuItem(declick, kCmDeclickNone, ui_string::kDeclickNoneItem, film->declickIn || film->declickOut);
     AppendPopup(menu, declick, ui_string::kDeclickItem);
 
     HMENU effects = CreatePopupMenu();
     const bool hasList = film->effects != nullptr;
     const bool clipboard = EffectList::DefaultList() != nullptr;
-    Append(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
-    Append(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
-    Append(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
-    Append(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
-    Separator(effects);
+    AppendMenuItem(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
+    AppendMenuItem(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
+    AppendMenuItem(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
+    AppendMenuItem(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
+    AppendSeparator(effects);
     const EffectList* list = ListOf(*film);
-    Append(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList, hasList && !(list && list->bypass));
+    AppendChecked(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList, hasList && !(list && list->bypass));
     AppendPopup(menu, effects, ui_string::kAudioEffectsMenu);
   }
   TPoint screen = p;

@@ -240,38 +240,28 @@ void TAudioLines::EndDrag(const TPoint& p) {
   scroll_.Stop(*this);
   if (!dragging_) return;
   dragging_ = false;
-  TimeLineEngine& e = timeline_.Engine();
   Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
   switch (hitZone) {
     case kZoneTrimStart:
     case kZoneTrimEnd:
-      if (film == nullptr) break;
-      if (film->video != nullptr) {
-        if (hitZone == kZoneTrimStart) {
-          RenewStartPicture(timeline_, film);
-          edit::DropInPicture(film);
-        } else {
-          edit::DropOutPicture(film);
-        }
+      // What the effects made of the old stretch is stale now, whatever
+      // the clip holds besides its sound; a picture of a new edge is made
+      // again on the video row.
+      FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
+      if (film != nullptr && film->video != nullptr) {
         if (TVideoLine* video = timeline_.VideoLine(); video != nullptr && video->IsWindow()) {
           video->Invalidate(false);
         }
       }
-      // What the effects made of the old stretch is stale now, whatever
-      // the clip holds besides its sound.
-      if (film->effects != nullptr) film->effects->DeleteTempFile();
-      Invalidate(false);
-      RedrawOverviewNow(timeline_);
       break;
     case kZoneMoveClips:
     case kZoneMoveToCollection: {
       SetHitCursor(kZoneClip);
-      RedrawOverviewNow(timeline_);
       TPoint screen = p;
       ClientToScreen(screen);
       // Dropped on the collection the move is taken back; so are the lines
       // the drag scrolled.
-      if (e.DropClipsOnCollection(screen) && scrolledLines_ != 0) {
+      if (FinishMoveDrag(timeline_, screen) && scrolledLines_ != 0) {
         timeline_.ScrollAudioLinesTo(firstShownAtPress_);
       }
       break;

@@ -210,9 +210,7 @@ void ToggleLaterClips(MainTimeLineWindow& timeline, Film* film, int32_t mask, in
 bool AnyLineDragging(MainTimeLineWindow& timeline) {
   if (timeline.VideoLine() != nullptr && timeline.VideoLine()->IsDragging()) return true;
   if (timeline.MidiLine() != nullptr && timeline.MidiLine()->IsDragging()) return true;
-  // The audio lines hold the mouse for as long as they drag.
-  const TWindow* audio = timeline.AudioLines();
-  return audio != nullptr && audio->IsWindow() && GetCapture() == audio->GetHandle();
+  return timeline.AudioLines() != nullptr && timeline.AudioLines()->IsDragging();
 }
 
 void PlayFromPointer(MainTimeLineWindow& timeline, int32_t t, int32_t rightTime) {
@@ -260,9 +258,9 @@ void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, boo
   RedrawOverviewNow(timeline);
 }
 
-void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen) {
+bool FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen) {
   RedrawOverviewNow(timeline);
-  timeline.Engine().DropClipsOnCollection(screen);
+  return timeline.Engine().DropClipsOnCollection(screen);
 }
 
 void BeginClipDrag() {

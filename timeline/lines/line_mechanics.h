@@ -92,8 +92,9 @@ Film* LimitingNeighbour(const Film& film, bool after);
 // stale; line is redrawn.
 void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, bool startEdge);
 // After clips were moved: the overview follows, and clips released over
-// the clip collection (screen point) are handed to it.
-void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen);
+// the clip collection (screen point) are handed to it (true: the move was
+// taken back for them).
+bool FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen);
 // A press that may start a drag: the undo step waits for its first change,
 // and the overview count starts again.
 void BeginClipDrag();
