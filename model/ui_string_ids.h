@@ -108,8 +108,33 @@ inline constexpr int kClipAlreadyOpened = 145;  // "Clip '%s' is already opened.
 inline constexpr int kOpenClipFormat = 146;      // "Open Clip" (a file of no usable kind)
 inline constexpr int kDeleteClip = 147;          // "Delete Clip"
 inline constexpr int kDeleteClipQuestion = 148;  // "Do you want to delete clip '%s'?"
+inline constexpr int kPurgeQuestion = 149;        // "Do you want to remove all unused clips?"
+inline constexpr int kPurge = 150;                // "Purge"
 inline constexpr int kConvertAudio = 151;       // "Convert Audio"
+inline constexpr int kTargetWaveForConversion = 152;  // "Target WAVE file name for conversion"
+inline constexpr int kSourceWaveFile = 153;           // "Source WAVE file"
+inline constexpr int kSourceAviFile = 155;            // "Source AVI file"
 inline constexpr int kTargetAviForConversion = 156;  // "Target AVI file name for conversion"
+inline constexpr int kClipProperties = 157;           // "Clip Properties"
+
+// The collection's context menus.
+inline constexpr int kMenuAddSourceFile = 158;     // "Add source file..."
+inline constexpr int kMenuDelete = 159;            // "Delete"
+inline constexpr int kMenuProperties = 160;        // "Properties..."
+inline constexpr int kMenuStop = 161;              // "Stop"
+inline constexpr int kMenuPlay = 162;              // "Play"
+inline constexpr int kMenuVideoParameters = 163;   // "Change project video parameters"
+inline constexpr int kMenuAudioParameters = 164;   // "Change project audio parameters"
+inline constexpr int kMenuLaunchVideoEditor = 165;  // "Launch video editor"
+inline constexpr int kMenuLaunchMidiEditor = 166;   // "Launch midi editor"
+inline constexpr int kMenuLaunchAudioEditor = 167;  // "Launch audio editor"
+inline constexpr int kMenuCopy = 168;              // "Copy"
+inline constexpr int kMenuAdd = 169;               // "Add"
+inline constexpr int kMenuPaste = 170;             // "Paste"
+inline constexpr int kMenuFullInfo = 171;          // "Full info"
+inline constexpr int kMenuBasicInfo = 172;         // "Basic info"
+inline constexpr int kMenuLargeIcons = 173;        // "Large icons"
+inline constexpr int kMenuSmallIcons = 174;        // "Small icons"
 
 // The question before a compressed audio file is decompressed.
 inline constexpr int kDecompressAudio = 154;  // "The program does not work with compressed audio!\nDo..."
@@ -294,6 +319,18 @@ inline constexpr int kReplaceMasterEffects = 432;  // "Project has master audio 
 
 // File dialogs and the export format text.
 inline constexpr int kOpenClip = 433;              // "Open Clip"
+// The clip open dialog's file information and status texts.
+inline constexpr int kAudioInfo = 434;             // "Audio : %s\n%d Hz, %d bits, %s\n\n"
+inline constexpr int kUncompressedAudio = 435;     // "Uncompressed"
+inline constexpr int kCompressedAudio = 436;       // "Compressed"
+inline constexpr int kMsWord = 439;                // "ms"
+inline constexpr int kNoAudioInfo = 440;           // "No audio\n\n\n"
+inline constexpr int kVideoInfo = 441;             // "Video : %s\n%.3f fps, %dx%d\n\n"
+inline constexpr int kNoVideoInfo = 442;           // "No video\n\n\n"
+inline constexpr int kFramesWord = 443;            // "frames"
+inline constexpr int kCannotPreviewClip = 444;     // "Can not preview clip %s"
+inline constexpr int kPreviewingClip = 445;        // "Previewing clip %s"
+inline constexpr int kClipSelected = 446;          // "Clip %s"
 inline constexpr int kMono = 437;                  // "mono"
 inline constexpr int kStereo = 438;                // "stereo"
 inline constexpr int kClipFilesFilter = 447;       // "Clips|*.wav;*.avi|Wave files|*.wav|AVI files|*.avi|..."
@@ -335,6 +372,7 @@ inline constexpr int kSplitClipAt = 494;         // "Split clip at time %s"
 inline constexpr int kNoRoomToTheRight = 495;    // "Not enough free space in the track to the right from..."
 inline constexpr int kRepeatClip = 496;          // "Repeat Clip"
 inline constexpr int kEditClip = 497;            // "Edit Clip"
+inline constexpr int kAlignToNearestFrame = 498;  // "Align current time to the nearest frame"
 inline constexpr int kSaveUndoScript = 513;      // "Save script for Undo"
 
 // A clip's descriptions, and loading a collection.

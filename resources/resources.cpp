@@ -10,6 +10,8 @@ void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
+void RegisterClipDialogs();           // clip_dialogs.cpp
+void RegisterCollectionMenus();       // collection_menus.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -22,5 +24,7 @@ void RegisterProgramResources() {
     RegisterTimeLineInputHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
+    RegisterClipDialogs();
+    RegisterCollectionMenus();
   });
 }
