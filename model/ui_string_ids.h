@@ -244,7 +244,7 @@ inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
 inline constexpr int kMarkItem = 361;              // "Mark"
-inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects" (the header panels)
+inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects"
 inline constexpr int kDeleteSelectedItem = 365;    // "Delete selected clip(s)"
 inline constexpr int kCutSelectedItem = 366;       // "Cut selected clip(s)"
 inline constexpr int kCopySelectedItem = 367;      // "Copy selected clip(s)"
@@ -283,6 +283,32 @@ inline constexpr int kNoKeyFrameInClip = 410;      // "There is no key frame in 
 inline constexpr int kInToPrevKeyFrame = 411;      // "ClipIn to preceding key frame"
 inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame before the start of the frag..."
 inline constexpr int kClipCaption = 413;           // "Clip"
+
+// The audio lines' popup menu and its commands.
+inline constexpr int kProfileItem = 362;             // "Profile"
+inline constexpr int kDeclickItem = 363;             // "Declick"
+inline constexpr int kAudioEditorItem = 375;         // "Audio editor"
+inline constexpr int kSetProfileValueItem = 392;     // "Set profile value..."
+inline constexpr int kAddProfilePointItem = 393;     // "Add profile point"
+inline constexpr int kRemoveProfilePointItem = 394;  // "Remove profile point"
+inline constexpr int kDeleteProfileItem = 395;       // "Delete profile"
+inline constexpr int kFadeInItem = 396;              // "FadeIn"
+inline constexpr int kFadeOutItem = 397;             // "FadeOut"
+inline constexpr int kDeclickInItem = 398;           // "fadeIn"
+inline constexpr int kDeclickOutItem = 399;          // "fadeOut"
+inline constexpr int kDeclickBothItem = 400;         // "Set both"
+inline constexpr int kDeclickNoneItem = 401;         // "Clear both"
+inline constexpr int kSetProfileValue = 414;         // "Set profile value"
+inline constexpr int kInsertBalancePoint = 415;      // "Insert new point into balance profile?"
+inline constexpr int kInsertVolumePoint = 416;       // "Insert new point into volume profile?"
+inline constexpr int kProfileCaption = 417;          // "Profile"
+inline constexpr int kPointInserted = 418;           // "Profile point at %s(%s) inserted"
+inline constexpr int kPointExists = 419;             // "Profile point at %s(%s) already exists"
+inline constexpr int kPointRemoved = 420;            // "Profile point at %s(%s) removed"
+inline constexpr int kFirstPointStays = 421;         // "Can not remove first profile point"
+inline constexpr int kLastPointStays = 422;          // "Can not remove last profile point"
+inline constexpr int kPointNotFound = 423;           // "Profile point at %s(%s) could not be found"
+inline constexpr int kReplaceClipEffects = 430;      // "Clip has audio effect(s)!\nReplace?"
 
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;

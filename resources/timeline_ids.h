@@ -63,6 +63,20 @@ constexpr int kCmClipProperties = 321;
 constexpr int kCmSplitClip = 326;
 constexpr int kCmMidiEditor = 713;
 constexpr int kCmVideoEditor = 714;
+// The audio lines' popup.
+constexpr int kCmFadeIn = 111;  // never enabled there
+constexpr int kCmFadeOut = 112;
+constexpr int kCmSetProfileValue = 114;
+constexpr int kCmAddProfilePoint = 115;
+constexpr int kCmRemoveProfilePoint = 116;
+constexpr int kCmDeleteClipProfile = 117;
+constexpr int kCmDeclickIn = 118;
+constexpr int kCmDeclickOut = 119;
+constexpr int kCmDeclickBoth = 120;
+constexpr int kCmDeclickNone = 121;
+constexpr int kCmUseEffects = 125;
+constexpr int kCmEditEffects = 518;
+constexpr int kCmAudioEditor = 712;
 
 // The Range menu.
 constexpr int kCmIncludeAllClips = 632;
@@ -88,7 +102,6 @@ constexpr int kCmRecordAudio = 514;
 constexpr int kCmRewind = 522;
 constexpr int kCmPlayToVtr = 525;
 constexpr int kCmVolumeControl = 711;
-constexpr int kCmAudioEditor = 712;
 constexpr int kCmTool1 = 715;  // to 719, tool 1 to 5
 constexpr int kCmAudioMeterClosed = 855;  // posted by the mixer window as it closes
 constexpr int kCmShowVideoWindow = 856;

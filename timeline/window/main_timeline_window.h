@@ -240,7 +240,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   int32_t ProfileMode() const { return settings_.profileMode; }
   // Every click on a clip toggles its selection (the lines read it).
   bool multiselectMode = false;
-  // Every click on a clip adds a profile point.
+  // A click on an audio clip adds or removes a profile point, as with Ctrl.
   bool addPointMode = false;
 
   // ---- The Range menu (commands/range.cpp, commands/range_remove.cpp).
