@@ -10,6 +10,7 @@ void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
+void RegisterProjectCommandHints();   // project_command_hints.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -22,5 +23,6 @@ void RegisterProgramResources() {
     RegisterTimeLineInputHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
+    RegisterProjectCommandHints();
   });
 }

@@ -37,7 +37,8 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
   static constexpr Table kTables[] = {
       &CoreEntries,         &LayoutEntries,    &FontEntries,        &InputEntries, &ModeEntries,
       &SmallHandlerEntries, &TransportEntries, &ViewCommandEntries, &ToolEntries,  &ClipEditEntries,
-      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,
+      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &ProjectParameterEntries,
+      &SelectionGroupEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;

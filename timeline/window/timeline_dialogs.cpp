@@ -17,6 +17,8 @@ bool TimeLineDialogs::EditLineEffects(HWND, EffectList*, int32_t) {
   return false;
 }
 
+void TimeLineDialogs::ShowMissingEffects(HWND, ComObjectEntry*) {}
+
 bool TimeLineDialogs::AskProjectSize(HWND parent, ProjectSizeRequest& v) {
   return RunSelViewDialog(parent, &v.audioLines, &v.length, v.latestEnd, &v.viewStart, &v.viewEnd, &v.rangeStart,
                           &v.rangeEnd);
