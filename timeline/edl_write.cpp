@@ -103,8 +103,6 @@ bool BuildEdlFileLists(const FilmListHead& films, EdlFileRecord** videoList, Edl
     std::unordered_set<const void*> seen;
     for (const Film* f = films.First(); f; f = f->next) {
       if (f->video && seen.insert(f->video).second) videos.push_back(f->video);
-    }
-    for (const Film* f = films.First(); f; f = f->next) {
       if (f->audio && seen.insert(f->audio).second) audios.push_back(f->audio);
     }
     int32_t id = kFirstFileId;
@@ -138,8 +136,10 @@ bool BuildEdlFileLists(const FilmListHead& films, EdlFileRecord** videoList, Edl
   return true;
 }
 
-bool WriteEdl(std::FILE* file, const TimeLineEngine& e, const FilmListHead& films,
-              const EdlFileRecord* videoFiles, const EdlFileRecord* audioFiles) {
+namespace {
+
+bool WriteLines(std::FILE* file, const TimeLineEngine& e, const FilmListHead& films,
+                const EdlFileRecord* videoFiles, const EdlFileRecord* audioFiles) {
   EdlWriter out(file);
   int32_t largest = -1;
   for (const EdlFileRecord* r : {videoFiles, audioFiles}) {
@@ -154,18 +154,28 @@ bool WriteEdl(std::FILE* file, const TimeLineEngine& e, const FilmListHead& film
                Frames(range ? e.selEnd : e.length)))
     return false;
 
+  // One walk of the list: each film with its place in it, by row and line.
+  std::vector<const Film*> all;
+  std::vector<int32_t> onRow[2], onLine[4];
+  std::unordered_set<const void*> used;
+  for (const Film* f = films.First(); f; f = f->next) {
+    const int32_t n = static_cast<int32_t>(all.size());
+    all.push_back(f);
+    if (f->video && f->videoRow >= 0 && f->videoRow < 2) onRow[f->videoRow].push_back(n);
+    if (f->audio && f->audioLine >= 0 && f->audioLine < 4) onLine[f->audioLine].push_back(n);
+    if (f->video) used.insert(f->video);
+    if (f->audio) used.insert(f->audio);
+  }
+
   if (!out.Put("\t[Tracks,\r\n")) return false;
   int32_t track = 0;
-  for (int32_t row = 0; row < 2; ++row) {
-    bool any = false;
-    for (const Film* f = films.First(); f && !any; f = f->next) any = f->video && f->videoRow == row;
-    if (!any) continue;
+  for (const std::vector<int32_t>& row : onRow) {
+    if (row.empty()) continue;
     if (!out.Put("\t\t[Track #%d,\r\n\t\t\t[Video],\r\n", track++)) return false;
-    int32_t n = 0, record = 0;
-    for (const Film* f = films.First(); f; f = f->next, ++n) {
-      if (!f->video || f->videoRow != row) continue;
+    int32_t record = 0;
+    for (int32_t n : row) {
       if (!out.Put("\t\t\t[Track_Record #%d, ClipID=%d, Start=%d, End=%d],\r\n", record++, clipId(n),
-                   Frames(f->start), Frames(f->end)))
+                   Frames(all[n]->start), Frames(all[n]->end)))
         return false;
     }
     if (!out.Put("\t\t],\r\n")) return false;
@@ -174,18 +184,16 @@ bool WriteEdl(std::FILE* file, const TimeLineEngine& e, const FilmListHead& film
   track = kFirstAudioTrack;
   const int32_t lines = std::clamp(e.audioLineCount, 0, 4);
   for (int32_t line = 0; line < lines; ++line) {
-    bool any = false;
-    for (const Film* f = films.First(); f && !any; f = f->next) any = f->audio && f->audioLine == line;
-    if (!any) continue;
+    if (onLine[line].empty()) continue;
     if (!out.Put("\t\t[Track #%d,\r\n\t\t\t[Audio,\r\n\t\t\t\t[Mapping=00000011],\r\n\t\t\t],\r\n", track++))
       return false;
     // A line at unity under a master at unity gives 1/512: a clip at unity
     // writes its points' own levels.
     const float lineFactor = static_cast<float>(static_cast<double>(e.audioPanel[line].gain) * e.masterGain *
                                                 512.0 * std::ldexp(1.0, -36));
-    int32_t n = 0, record = 0;
-    for (const Film* f = films.First(); f; f = f->next, ++n) {
-      if (!f->audio || f->audioLine != line) continue;
+    int32_t record = 0;
+    for (int32_t n : onLine[line]) {
+      const Film* f = all[n];
       if (!out.Put("\t\t\t[Track_Record #%d, ClipID=%d, Start=%d, End=%d,\r\n", record++, clipId(n),
                    Frames(f->start), Frames(f->end)) ||
           !WriteBand(out, *f, lineFactor))
@@ -198,12 +206,9 @@ bool WriteEdl(std::FILE* file, const TimeLineEngine& e, const FilmListHead& film
   std::unordered_map<const void*, const EdlFileRecord*> ofVideo, ofAudio;
   for (const EdlFileRecord* r = videoFiles; r; r = r->next) ofVideo.emplace(r->video, r);
   for (const EdlFileRecord* r = audioFiles; r; r = r->next) ofAudio.emplace(r->audio, r);
-  std::unordered_set<const void*> used;
   if (!out.Put("\t[Clips,\r\n")) return false;
-  int32_t n = 0;
-  for (const Film* f = films.First(); f; f = f->next, ++n) {
-    if (f->video) used.insert(f->video);
-    if (f->audio) used.insert(f->audio);
+  for (int32_t n = 0; n < static_cast<int32_t>(all.size()); ++n) {
+    const Film* f = all[n];
     const EdlFileRecord* r = nullptr;
     if (f->video) {
       auto it = ofVideo.find(f->video);
@@ -239,4 +244,15 @@ bool WriteEdl(std::FILE* file, const TimeLineEngine& e, const FilmListHead& film
       return false;
   }
   return out.Put("\t],\r\n") && out.Put("]\r\n") && std::fflush(file) == 0;
+}
+
+}  // namespace
+
+bool WriteEdl(std::FILE* file, const TimeLineEngine& engine, const FilmListHead& films,
+              const EdlFileRecord* videoFiles, const EdlFileRecord* audioFiles) {
+  try {
+    return WriteLines(file, engine, films, videoFiles, audioFiles);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
