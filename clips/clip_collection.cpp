@@ -37,6 +37,7 @@ class DetachedClip : public ClipItem {
   int32_t GetOut() const override { return tile_->clip.GetOut(); }
   int32_t GetLength() const override { return tile_->clip.GetLength(); }
   const char* GetName() const override { return tile_->clip.GetName(); }
+  int32_t GetKinds() const override { return tile_->clip.GetKinds(); }
 
  private:
   std::unique_ptr<ClipWindow> tile_;
@@ -107,6 +108,7 @@ void ClipCollection::CleanupWindow() {
 void ClipCollection::Release() {
   if (released_) return;
   released_ = true;
+  if (timerRunning_) StopScrollTimer();
   SaveSettings();
   while (!tiles_.empty()) delete DetachClip(TileCount() - 1);
   g_tileFont.reset();
@@ -114,7 +116,8 @@ void ClipCollection::Release() {
 
 bool ClipCollection::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
-  static constexpr Table kTables[] = {&LayoutEntries};
+  static constexpr Table kTables[] = {&LayoutEntries, &MouseEntries, &EditEntries,
+                                      &MenuEntries,   &SortEntries,  &RequestEntries};
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;
   }
@@ -136,6 +139,22 @@ void ClipCollection::SaveSettings() {
   IniWriteInt("COLOR", static_cast<int>(g_tileTextColor & 0xFFFFFF));
   IniWriteInt("SKIP_USED", skipMode_);
   IniFlush();
+}
+
+bool ClipCollection::ProjectPlaying() const {
+  return timeLine_ != nullptr && timeLine_->Engine().playing;
+}
+
+ClipData* ClipCollection::SelectedClip() const {
+  ClipWindow* tile = Tile(selection_);
+  return tile != nullptr ? &tile->clip : nullptr;
+}
+
+void ClipCollection::LayoutOrSort() {
+  if (autoSort_)
+    SortByType();
+  else
+    Layout(false);
 }
 
 void ClipCollection::SetModified(bool modified) {

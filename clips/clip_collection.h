@@ -14,7 +14,13 @@
 //   collection_file.cpp     the ".prc" file and a clip's records in it
 //   collection_clips.cpp    adding files, pasting time-line clips, deleting,
 //                           refreshing and redrawing the tiles of a source
+//   collection_mouse.cpp    focus, mouse and keys: selecting, moving tiles,
+//                           dragging a tile onto the time-line
+//   collection_edit.cpp     the clipboard, previews, properties, font and colour
+//   collection_menu.cpp     the context menu, purge, the project's parameters
+//                           from a clip, editors for a clip, the Skip option
 //   collection_sort.cpp     sorting
+//   collection_requests.cpp converters and what other windows ask
 // Each concern's file lists the messages and commands it answers in a table
 // of its own, which Find searches in turn.
 //
@@ -26,15 +32,18 @@
 #include <vector>
 
 #include "clips/clip_window.h"
+#include "media/video_data.h"
 #include "model/edit_operations.h"
 #include "model/path_record.h"
 #include "platform/classlib/window.h"
 #include "platform/riff/riff.h"
 
+class AudioSource;
 class Film;
 class MainTimeLineWindow;
 class TEScrollWindow;
 class TCommandEnabler;
+class VideoSource;
 
 // Skip options: the part of a tile dropped on the time-line that stays out.
 constexpr int kSkipNone = 0;
@@ -153,10 +162,71 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   // Updates the window and then every tile at once.
   void UpdateAll();
 
-  // ---- Sorting (collection_sort.cpp).
+  // ---- Focus, mouse and keys (collection_mouse.cpp).
+  // Moves the selected tile to index (held to the tiles).
+  void MoveClip(int index);
+  // Whether a screen point lies in the client area of the clip frame.
+  bool IsOverFrame(const TPoint& screenPoint) const;
+  bool ButtonDown() const { return buttonDown_; }
+  bool ScrollTimerRunning() const { return timerRunning_; }
+
+  // ---- The clipboard, previews, properties, font and colour (collection_edit.cpp).
+  // The clipboard becomes the selected clip alone.
+  void CmCopy();
+  // The selected clip after the clipboard's items of its parts.
+  void CmAdd();
+  // Every clipboard item as a tile.
+  void CmPaste();
+  // Stops the project or a preview, else previews the selected clip.
+  void CmPlay();
+  void CmStop();
+  void CmFont();
+  void CmColor();
+  // The property sheet of a tile; true when closed with OK.
+  bool ShowClipProperties(int index);
+
+  // ---- Menus and clip commands (collection_menu.cpp).
+  // Removes the tiles whose sources no item of the project uses, asking
+  // first (Yes/No/Cancel with yesNo, else OK/Cancel). False when cancelled.
+  bool Purge(bool yesNo);
+  void SetSkipMode(int mode);
+  void CmVideoParamsFromClip();
+  void CmAudioParamsFromClip();
+  // The configured editor of command id (712 audio, 713 MIDI, 714 video)
+  // on the selected clip's file.
+  void LaunchToolForClip(WPARAM id);
+
+  // ---- Sorting (collection_sort.cpp). Neither marks the collection modified.
+  // By name without regard to case; equal names keep their order.
+  void SortByName();
+  // By name, then pictures with sound, pictures, sounds, MIDI.
   void SortByType();
   // Auto Sort on or off; turning it on sorts.
   void ToggleAutoSort();
+
+  // ---- Converters and requests of other windows (collection_requests.cpp).
+  void CmConvertWave();
+  void CmConvertAvi();
+  void CmConvertCamcorderAvi();
+  // A video source took a new frame rate (it holds it already): the times
+  // of its tiles follow it, and the clipboard and the undo history forget
+  // the source.
+  void VideoRateChanged(VideoData* source, float formerRate);
+  // A tile for a file's open sources (each may be null); false, with
+  // nothing added, without a name or a source. Lays nothing out.
+  bool AddClipFromSources(const char* name, AudioSource* audio, VideoSource* video);
+  // Tiles at the end for a chain of source records (next, name, audio,
+  // video), as the edit decision list import builds it.
+  template <class Record>
+  void NewClipFromSources(const Record* list) {
+    bool added = false;
+    for (const Record* r = list; r != nullptr; r = r->next)
+      added = AddClipFromSources(r->name, r->audio, r->video) || added;
+    if (added) LayoutOrSort();
+  }
+  // Another instance's file: pasted from its open sources, else added; the
+  // project then takes its frame rate and sound format when it has none.
+  void AddExternalFile(const char* name);
 
   // ---- What the time-line and the Film model ask of the collection.
   HWND Window() override { return HWindow; }
@@ -172,9 +242,60 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   void EvSize(UINT sizeType, const TSize& size);
   void CmViewMode(WPARAM id);
   void CeViewMode(TCommandEnabler& ce);
+  // collection_mouse.cpp
+  void EvSetFocus(HWND lost);
+  void EvKillFocus(HWND gaining);
+  LRESULT EvParentNotify(WPARAM event, LPARAM point);
+  void EvKeyDown(UINT key, UINT repeat, UINT flags);
+  void EvLButtonDblClk(UINT keys, const TPoint& point);
+  void EvLButtonDown(UINT keys, const TPoint& point);
+  void EvLButtonUp(UINT keys, const TPoint& point);
+  void EvMouseMove(UINT keys, const TPoint& point);
+  void EvTimer(UINT id);
+  // collection_edit.cpp
+  void CmProperties();
+  void CeSelected(TCommandEnabler& ce);
+  void CePaste(TCommandEnabler& ce);
+  void CePlay(TCommandEnabler& ce);
+  void CeStop(TCommandEnabler& ce);
+  void CeProperties(TCommandEnabler& ce);
+  void CeAlways(TCommandEnabler& ce);
+  // collection_menu.cpp
+  void EvRButtonDown(UINT keys, const TPoint& point);
+  void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
+  void CmPurge();
+  void CmAddSourceFile();
+  void CmDelete();
+  void CmSkipMode(WPARAM id);
+  void CeSkipMode(TCommandEnabler& ce);
+  void CeNotPlaying(TCommandEnabler& ce);
+  void CeDelete(TCommandEnabler& ce);
+  void CeVideoParams(TCommandEnabler& ce);
+  void CeAudioParams(TCommandEnabler& ce);
+  void CeTool(TCommandEnabler& ce);
+  // collection_sort.cpp
+  void CmAutoSort();
+  void CeAutoSort(TCommandEnabler& ce);
+  // collection_requests.cpp
+  LRESULT EvAddFile(WPARAM, LPARAM path);
+  LRESULT EvRequest(WPARAM code, LPARAM name);
 
  private:
   static const std::vector<TResponseTableEntry>& LayoutEntries();
+  static const std::vector<TResponseTableEntry>& MouseEntries();
+  static const std::vector<TResponseTableEntry>& EditEntries();
+  static const std::vector<TResponseTableEntry>& MenuEntries();
+  static const std::vector<TResponseTableEntry>& SortEntries();
+  static const std::vector<TResponseTableEntry>& RequestEntries();
+
+  // The project plays on the time-line.
+  bool ProjectPlaying() const;
+  // The selected tile's clip; null without one.
+  ClipData* SelectedClip() const;
+  // Whether the tool of command id has a program and the project does not play.
+  bool ToolConfigured(int id) const;
+  // Lays the tiles out, or sorts them while Auto Sort is on.
+  void LayoutOrSort();
 
   // clip_collection.cpp
   void LoadSettings();
@@ -189,6 +310,17 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   // Marks modified, selects the new tile at position and inserts it there,
   // then lays out (backwards when it went into the first half) or sorts.
   void PlaceNewTile(ClipWindow* tile, int position);
+  // collection_mouse.cpp
+  void StopScrollTimer();
+  // The selected tile's clip shown to the time-line at a screen point, or
+  // dropped there, with the parts of the Skip option left out meanwhile.
+  void ShowOverTimeLine(const TPoint& screenPoint);
+  void DropOnTimeLine(const TPoint& screenPoint);
+  // The time-line forgets the dragged tile.
+  void ClearTimeLineFeedback();
+  // The x of a screen point in the time-line's time area (0 at its left
+  // edge).
+  int TimeAreaOffset(const TPoint& screenPoint) const;
 
   MainTimeLineWindow* timeLine_;
   TEScrollWindow* scrollWindow_ = nullptr;
@@ -198,6 +330,10 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   int skipMode_ = kSkipNone;
   bool inLayout_ = false;
   bool caretShown_ = false;
+  bool buttonDown_ = false;
+  bool timerRunning_ = false;
+  bool overTimeLine_ = false;
+  HMENU contextMenu_ = nullptr;  // while it is shown
   bool autoSort_ = false;
   bool modified_ = false;
   bool released_ = false;

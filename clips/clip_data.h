@@ -72,6 +72,9 @@ class ClipData : public ClipItem {
   int32_t GetOut() const override { return outTime; }
   int32_t GetLength() const override { return duration; }
   const char* GetName() const override { return name; }
+  // The parts the clip stands for, which the Skip option narrows while it
+  // is dropped on the time-line.
+  int32_t GetKinds() const override { return static_cast<int32_t>(kind); }
 
   VideoData* video = nullptr;
   AudioData* audio = nullptr;

@@ -140,7 +140,7 @@ void ClipWindow::SetViewMode(int mode) {
 
 void ClipWindow::EvLButtonDblClk(UINT, const TPoint&) {
   if (Parent != nullptr)
-    ::SendMessage(Parent->GetHandle(), WM_COMMAND, MAKEWPARAM(kCmClipProperties, 0),
+    ::SendMessage(Parent->GetHandle(), WM_COMMAND, MAKEWPARAM(kCmCollectionProperties, 0),
                   reinterpret_cast<LPARAM>(HWindow));
 }
 

@@ -17,6 +17,8 @@ bool CollectionShell::SavePostage() {
 bool CollectionShell::SaveWaveform() {
   return true;
 }
+void CollectionShell::SetFrameRateFromVideo(VideoData*) {}
+void CollectionShell::SetAudioFormat(int, int, int) {}
 
 CollectionShell* SetCollectionShell(CollectionShell* shell) {
   CollectionShell* before = g_shell;

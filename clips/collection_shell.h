@@ -1,10 +1,13 @@
 // What the clip collection asks of the program around it: the clip frame's
-// caption, its tool-bar buttons and status fields, and the application's
-// choice of what a saved collection keeps. The program
-// installs its own; tests install theirs. The defaults stand for a
-// collection without a frame: nothing is shown, and a saved collection
-// keeps pictures and waveforms.
+// caption, its tool-bar buttons and status fields, the application's
+// choice of what a saved collection keeps, and the application's setters of
+// the project's frame rate and audio format. The program installs its own;
+// tests install theirs. The defaults stand for a collection without a
+// frame: nothing is shown, a saved collection keeps pictures and
+// waveforms, and the project's parameters stay.
 #pragma once
+
+class VideoData;
 
 class CollectionShell {
  public:
@@ -22,6 +25,11 @@ class CollectionShell {
   // waveform overviews of its sounds.
   virtual bool SavePostage();
   virtual bool SaveWaveform();
+  // The project takes the frame rate of a video source, or an audio format
+  // (sample type as the audio sources give it). The application asks the
+  // time-line first, which may refuse.
+  virtual void SetFrameRateFromVideo(VideoData* video);
+  virtual void SetAudioFormat(int rate, int channels, int sampleType);
 };
 
 // Installs shell (null: the defaults); returns the one before.

@@ -63,6 +63,10 @@ AudioData::AudioData(const char* name) {
 }
 
 AudioData::~AudioData() {
+  Unlink();
+}
+
+void AudioData::Unlink() {
   std::lock_guard<std::mutex> hold(g_listLock);
   if (prev != nullptr) prev->next = next;
   if (next != nullptr) next->prev = prev;

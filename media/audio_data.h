@@ -79,6 +79,9 @@ class AudioData : public AudioSource {
   // The open source of this path (compared exactly); adds no reference.
   static AudioData* FindByName(const char* fileName);
   static AudioData* FirstShared();
+  // Takes the source out of the shared list, so that it is never found by
+  // name (a stand-in for another source); the destructor copes with that.
+  void Unlink();
   // Compares every open source with its file's last-write time and hands the
   // changed and vanished ones to the Film model; true when anything was
   // handled.

@@ -94,6 +94,8 @@ class Film {
   static bool AnySelectedOverlapping(int32_t a, int32_t b, int32_t mask, int32_t line);
   // For a film with MIDI: false when a film of list holds another MIDI source.
   bool MidiMatchesList(const FilmListHead& list) const;
+  // The same for a MIDI source about to join list (null matches).
+  static bool MidiMatchesList(MidiSource* midi, const FilmListHead& list);
 
   // Before a media file is written over or deleted: removes its clips from
   // the project, the collection, the clipboard and the undo history, asking

@@ -196,6 +196,10 @@ bool Film::AnySelectedOverlapping(int32_t a, int32_t b, int32_t mask, int32_t li
 }
 
 bool Film::MidiMatchesList(const FilmListHead& list) const {
+  return MidiMatchesList(midi, list);
+}
+
+bool Film::MidiMatchesList(MidiSource* midi, const FilmListHead& list) {
   for (Film* f = list.First(); f; f = f->next) {
     if (f->midi && f->midi != midi) return false;
   }

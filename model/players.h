@@ -174,6 +174,28 @@ class VTRecorder {
   virtual void Stop() = 0;
 };
 
+// The tape recorder link's settings, as its setup dialog reads and writes
+// them: start time (ms), deck type (0 none, 1 AG 5700, 2 Sony Betacam),
+// port name (up to kTapePortLength characters), baud rate, data bits (5 to
+// 8), parity (0 no, 1 odd, 2 even, 3 mark, 4 space), stop bits (0 one, 1 one
+// and a half, 2 two), time-code source (0 counter, 1 LTC), preroll (s),
+// video format (0 PAL, 1 NTSC) and accuracy (frames), in this order.
+constexpr int kTapePortLength = 32;
+
+class TapeControl {
+ public:
+  virtual ~TapeControl() = default;
+  // port: room for kTapePortLength characters and the terminator.
+  virtual void GetSettings(int32_t& start, int32_t& type, char* port, int32_t& baud, int32_t& dataBits,
+                           int32_t& parity, int32_t& stopBits, int32_t& timeCode, int32_t& preroll,
+                           int32_t& format, int32_t& accuracy) = 0;
+  // Stores the settings and connects the deck anew with them; true when
+  // there is no deck or it answered.
+  virtual bool SetSettings(int32_t start, int32_t type, const char* port, int32_t baud, int32_t dataBits,
+                           int32_t parity, int32_t stopBits, int32_t timeCode, int32_t preroll, int32_t format,
+                           int32_t accuracy) = 0;
+};
+
 // One transition between two overlapping video clips: clip A (the earlier)
 // and clip B meet over [start, end) ms, the overlap. The record keeps the
 // kind chosen for the pair and where its rendered file stands; the
@@ -268,6 +290,8 @@ class VFX {
   int32_t TotalLength();
   // Shows what t is in the status line.
   void TraceState(const VFXEntry* t);
+  // The name of a kind, held to 0..4.
+  static const char* KindName(int32_t kind);
   // At program end, after the render service stopped: cancels and frees
   // every transition.
   void FreeAll();

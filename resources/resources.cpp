@@ -10,6 +10,8 @@ void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
+void RegisterClipDialogs();           // clip_dialogs.cpp
+void RegisterCollectionMenus();       // collection_menus.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
 
 void RegisterProgramResources() {
@@ -23,6 +25,8 @@ void RegisterProgramResources() {
     RegisterTimeLineInputHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
+    RegisterClipDialogs();
+    RegisterCollectionMenus();
     RegisterProjectCommandHints();
   });
 }

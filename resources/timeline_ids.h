@@ -53,6 +53,8 @@ constexpr int kCmMarkPosition = 105;
 constexpr int kCmInToNextKeyFrame = 106;
 constexpr int kCmInToPrevKeyFrame = 107;
 constexpr int kCmRepeatClip = 108;
+constexpr int kCmTempo = 109;
+constexpr int kCmClipVolume = 113;
 constexpr int kCmDeleteSelected = 122;
 constexpr int kCmCutSelected = 123;
 constexpr int kCmCopySelected = 124;
@@ -64,7 +66,24 @@ constexpr int kCmPasteClips = 318;
 constexpr int kCmInsertClips = 320;
 constexpr int kCmClipProperties = 321;
 constexpr int kCmSplitClip = 326;
+constexpr int kCmMidiEditor = 713;
 constexpr int kCmVideoEditor = 714;
+
+// The Range menu.
+constexpr int kCmIncludeAllClips = 632;
+// The Range menu's Copy, Cut and Clear: the group, all tracks, the active ones.
+constexpr int kCmRangeCopy = 633;
+constexpr int kCmRangeCopyAll = 634;
+constexpr int kCmRangeCopyActive = 635;
+constexpr int kCmRangeCut = 636;
+constexpr int kCmRangeCutAll = 637;
+constexpr int kCmRangeCutActive = 638;
+constexpr int kCmRangeClear = 639;
+constexpr int kCmRangeClearAll = 640;
+constexpr int kCmRangeClearActive = 641;
+// Ids of the Range menu that no item carries.
+constexpr int kCmRangeUnused = 642;
+constexpr int kCmRangeUnusedToo = 646;
 
 // Controls.
 constexpr int kSetSizeButtonId = 1141;
@@ -88,20 +107,6 @@ constexpr int kCmMasterVolume = 517;
 constexpr int kCmMasterEffects = 518;
 constexpr int kCmUseMasterEffects = 519;
 constexpr int kCmVtrSetup = 526;
-constexpr int kCmIncludeAllClips = 632;
-// The Range menu's Copy, Cut and Clear: the group, all tracks, the active ones.
-constexpr int kCmRangeCopy = 633;
-constexpr int kCmRangeCopyAll = 634;
-constexpr int kCmRangeCopyActive = 635;
-constexpr int kCmRangeCut = 636;
-constexpr int kCmRangeCutAll = 637;
-constexpr int kCmRangeCutActive = 638;
-constexpr int kCmRangeClear = 639;
-constexpr int kCmRangeClearAll = 640;
-constexpr int kCmRangeClearActive = 641;
-// Ids of the Range menu that no item carries.
-constexpr int kCmRangeUnused = 642;
-constexpr int kCmRangeUnusedToo = 646;
 constexpr int kCmConfigureTools = 720;
 constexpr int kCmScrollLineUp = 921;
 constexpr int kCmScrollLineDown = 922;

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra
-  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libsoxr-dev libjpeg62-turbo-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libsoxr-dev libjpeg62-turbo-dev libswresample-dev
   xvfb xauth sox ffmpeg
   libfluidsynth-dev fluid-soundfont-gm libasound2-dev
 )

@@ -26,6 +26,8 @@ bool ShellServices::DrawPendingClip() {
 
 void ShellServices::ClearStatusText() {}
 
+void ShellServices::ShowStatusText(const char*) {}
+
 void ShellServices::UpdateStatusBar() {}
 
 bool ShellServices::ReplacesProject(const MSG& msg) {

@@ -23,6 +23,9 @@ class ShellServices {
   virtual bool DrawPendingClip();
   // Blanks the main frame's status text and repaints the status bar at once.
   virtual void ClearStatusText();
+  // Shows text in the main frame's status bar (cut to the bar's 159
+  // characters).
+  virtual void ShowStatusText(const char* text);
   // Repaints the status bar at once.
   virtual void UpdateStatusBar();
   // Whether msg, taken from the queue, would replace or close the project.

@@ -7,6 +7,7 @@
 #include "platform/gui/gui.h"
 #include "resources/resource_ids.h"
 #include "resources/resources.h"
+#include "ui/clip_open_dialog.h"
 #include "ui/owner_window.h"
 
 namespace {
@@ -15,8 +16,8 @@ ExportTypeChooser g_exportTypeChooser;
 
 class DialogFileChooser : public FileChooser {
  public:
-  ChooserResult Run(FileChooserKind kind, HWND parent, const FileData& data, const char* title, HWND,
-                    FileChoice& choice) override {
+  ChooserResult Run(FileChooserKind kind, HWND parent, const FileData& data, const char* title,
+                    HWND addTarget, FileChoice& choice) override {
     OwnerWindow owner(parent);
     // The dialog runs on a copy: only a choice reaches the caller's record.
     FileData record = data;
@@ -24,8 +25,10 @@ class DialogFileChooser : public FileChooser {
     std::unique_ptr<TOpenSaveDialog> dialog;
     switch (kind) {
       case FileChooserKind::kOpen:
-      case FileChooserKind::kClipOpen:
         dialog = std::make_unique<TEFileOpenDialog>(owner.Get(), record, title);
+        break;
+      case FileChooserKind::kClipOpen:
+        dialog = std::make_unique<TClipOpenDialog>(owner.Get(), record, addTarget);
         break;
       case FileChooserKind::kSave:
         dialog = std::make_unique<TEFileSaveDialog>(owner.Get(), record, title);

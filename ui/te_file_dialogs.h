@@ -52,7 +52,7 @@ std::string CurrentExportFormatText();
 using ExportTypeChooser = std::function<bool(HWND owner, int* exportType)>;
 ExportTypeChooser SetExportTypeChooser(ExportTypeChooser chooser);
 
-// Makes the dialogs above the file choosers of AskOpenFile, AskSaveFile,
-// AskSave32Audio and AskOpenClip (the clip dialog is the plain open dialog
-// for now; its Add target is not used).
+// Makes the dialogs above (and the clip open dialog, TClipOpenDialog, with
+// its Add target) the file choosers of AskOpenFile, AskSaveFile,
+// AskSave32Audio and AskOpenClip.
 void InstallFileChooser();

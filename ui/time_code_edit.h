@@ -38,6 +38,8 @@ class TimeCodeEdit : public TControl {
   // What the control shows, for its owner and tests.
   const char* GetText() const;
   int GetCell() const { return cell; }
+  int32_t GetMin() const { return min; }
+  int32_t GetMax() const { return max; }
 
  protected:
   LRESULT EvGetDlgCode(WPARAM, LPARAM);

@@ -7,20 +7,11 @@
 
 #include "media/video_source_hooks.h"
 #include "model/time_code.h"
+#include "video/board_player.h"
 #include "video/codec_player.h"
 #include "video/hand_player.h"
 #include "video/player.h"
 #include "video/screen_player.h"
-
-namespace {
-
-// The board player for the board's own formats; null while the program
-// has none.
-SubVideoPlayer* MakeBoardPlayer(const SubPlayerInfo&, HWND) {
-  return nullptr;
-}
-
-}  // namespace
 
 bool IsBoardFormat(const BITMAPINFOHEADER* f) {
   return f != nullptr && (f->biCompression == mmioFOURCC('V', 'L', 'M', 'D') ||
@@ -34,7 +25,7 @@ SubVideoPlayer* CreateSubPlayer(const SubPlayerInfo& stream, HWND notify) {
   if (IsBoardFormat(stream.format)) {
     // No screen player is tried for these formats.
     if (chosen != 1 && chosen != 2) return nullptr;
-    SubVideoPlayer* board = MakeBoardPlayer(stream, notify);
+    SubVideoPlayer* board = new (std::nothrow) VelmoraAviPlayer(stream, ProjectFrameRate(), notify);
     if (board != nullptr && board->GetState() != 1) {
       delete board;
       board = nullptr;

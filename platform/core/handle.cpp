@@ -1,5 +1,7 @@
 #include "platform/core/handle.h"
 
+#include "platform/core/lasting.h"
+
 bool KernelObject::Release() {
   if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     delete this;
@@ -18,12 +20,12 @@ bool KernelObject::TryAddRef() {
 
 // Never destroyed: a thread still ending while the program exits may use them.
 std::mutex& Waitable::WaitLock() {
-  static auto* lock = new std::mutex;
+  static Lasting<std::mutex> lock;
   return *lock;
 }
 
 std::condition_variable& Waitable::WaitCondition() {
-  static auto* condition = new std::condition_variable;
+  static Lasting<std::condition_variable> condition;
   return *condition;
 }
 

@@ -125,6 +125,18 @@ std::string InstanceTempFolder() {
   return instance_folder;
 }
 
+std::string RuntimeFolder() {
+  std::string base = FromEnvironment("XDG_RUNTIME_DIR");
+  std::string folder = !base.empty() && base[0] == '/'
+                           ? PathJoin(WithoutTrailingSeparators(base), "kobrix")
+                           : TempFolder() + "/kobrix-" + std::to_string(getuid());
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    MakeFolders(PathFolder(folder));
+    mkdir(folder.c_str(), 0700);
+  }
+  return folder;
+}
+
 std::string MapDefaultLocation(std::string_view path) {
   if (EqualNoCase(NativePath(path), "C:/KOBRIX.TMP")) return TempFolder() + "/KOBRIX.TMP";
   return std::string(path);

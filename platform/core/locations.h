@@ -6,6 +6,9 @@
 // - Temporary files: $TMPDIR (default /tmp), and below it a folder of this
 //   instance's own, removed when the program ends.
 // - Beside the program: the folder of the running executable.
+// - Shared by the running instances (lock files, sockets, the video board's
+//   resources): $XDG_RUNTIME_DIR/kobrix when that is an absolute path, else
+//   <TempFolder()>/kobrix-<user id>; only the user may enter it.
 //
 // Folders are returned without a trailing separator.
 #pragma once
@@ -24,6 +27,8 @@ std::string TempFolder();
 // A folder of this instance's own below TempFolder(), created on first use
 // and removed with its contents when the process that created it exits.
 std::string InstanceTempFolder();
+// Created on first use (and again if it has been removed since).
+std::string RuntimeFolder();
 
 // The default locations written for Windows, moved to their place here:
 // "C:\KOBRIX.TMP" (any letter case, either separator) becomes

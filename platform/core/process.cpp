@@ -233,6 +233,29 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   return arguments;
 }
 
+std::string QuoteArgument(std::string_view argument) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count only before a quote: there each one is doubled.
+    if (c == '"') {
+      quoted.append(backslashes * 2 + 1, '\\');
+    } else {
+      quoted.append(backslashes, '\\');
+    }
+    backslashes = 0;
+    quoted += c;
+  }
+  // The closing quote follows the last backslashes.
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}
+
 std::string FindProgram(std::string_view name) {
   std::string path = NativePath(name);
   if (path.empty()) return std::string();

@@ -78,6 +78,10 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+// One argument (not the program) in double quotes, written so that
+// SplitCommandLine gives it back unchanged: quotes inside and the
+// backslashes before them are escaped.
+std::string QuoteArgument(std::string_view argument);
 // The file that would run for a program name (the rule above); "" when none.
 std::string FindProgram(std::string_view name);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/threads.h"
+#include "platform/core/lasting.h"
 #include "platform/core/time.h"
 
 namespace {
@@ -18,11 +19,11 @@ class NamedObject : public Waitable {
 };
 
 std::mutex& NamesLock() {
-  static auto* lock = new std::mutex;  // never destroyed, as the wait lock
+  static Lasting<std::mutex> lock;  // never destroyed, as the wait lock
   return *lock;
 }
 std::map<std::string, NamedObject*>& Names() {
-  static auto* names = new std::map<std::string, NamedObject*>;
+  static Lasting<std::map<std::string, NamedObject*>> names;
   return *names;
 }
 

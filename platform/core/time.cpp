@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/core/handle.h"
+#include "platform/core/lasting.h"
 
 namespace {
 
@@ -30,11 +31,11 @@ std::atomic<unsigned long long> g_generation{0};
 // Timed waits on the driven clock that are blocked having seen generation
 // g_settled_generation (see WaitForDrivenWaiters).
 std::mutex& SettledLock() {
-  static auto* lock = new std::mutex;  // never destroyed, as the wait lock
+  static Lasting<std::mutex> lock;  // never destroyed, as the wait lock
   return *lock;
 }
 std::condition_variable& SettledChanged() {
-  static auto* condition = new std::condition_variable;
+  static Lasting<std::condition_variable> condition;
   return *condition;
 }
 std::size_t g_settled = 0;

@@ -18,39 +18,13 @@
 namespace cliptest {
 namespace {
 
-// Picks the first PCM format of 16 bits in the converter's list.
-class PcmChooser : public AcmFormatChooserUi {
- public:
-  PcmChooser() { before_ = SetAcmFormatChooserUi(this); }
-  ~PcmChooser() override { SetAcmFormatChooserUi(before_); }
-  int Choose(HWND, LPCSTR, const std::vector<AcmFormatChoice>& choices, int) override {
-    ++calls;
-    for (size_t i = 0; i < choices.size(); ++i)
-      if (choices[i].format.wFormatTag == WAVE_FORMAT_PCM && choices[i].format.wBitsPerSample == 16)
-        return static_cast<int>(i);
-    return -1;
-  }
-  int calls = 0;
-
- private:
-  AcmFormatChooserUi* before_;
-};
-
-// The media layer's look-ups by file name.
-class SourcesByName : public MediaServices {
- public:
-  SourcesByName() { before_ = SetMediaServices(this); }
-  ~SourcesByName() override { SetMediaServices(before_); }
-  VideoSource* FindVideoByName(const char* name) override { return AVIVideoData::FindByName(name); }
-  AudioSource* FindAudioByName(const char* name) override { return AudioData::FindByName(name); }
-  MidiSource* FindMidiByName(const char* name) override { return MidiData::Find(name); }
-
- private:
-  MediaServices* before_;
-};
-
 class AddingTest : public CollectionTest {
  protected:
+  // Tiles stay in the order they came in.
+  void SetUp() override {
+    CollectionTest::SetUp();
+    Ini("AUTO_SORT", "0");
+  }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (int i = 0; i < collection_->TileCount(); ++i) names.push_back(collection_->Tile(i)->clip.name);

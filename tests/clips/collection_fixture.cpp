@@ -11,6 +11,7 @@
 #include "platform/codecs/dib.h"
 #include "platform/core/profile.h"
 #include "resources/resources.h"
+#include "resources/stock_bitmaps.h"
 #include "support/file_bytes.h"
 #include "ui/scroll_window.h"
 
@@ -148,6 +149,17 @@ void WriteMidi(const std::string& path) {
   WriteFileBytes(path, file);
 }
 
+bool ShowsStockBitmap(HWND window, int id, int x, int y, const TRect& part) {
+  StockBitmapArt art;
+  if (!DrawStockBitmap(id, &art)) return false;
+  for (int r = part.top; r < part.bottom; ++r)
+    for (int c = part.left; c < part.right; ++c) {
+      const BYTE* p = &art.pixels[static_cast<size_t>(r * art.width + c) * 3];
+      if (GuiReadPixel(window, x + c, y + r) != RGB(p[2], p[1], p[0])) return false;
+    }
+  return true;
+}
+
 bool RunCommand(const std::string& command, Bytes* output) {
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return false;
@@ -163,6 +175,10 @@ bool HaveTool(const char* tool) {
 }
 
 WAVEFORMATEX OutputHooks::OutputFormat() {
+  return format;
+}
+
+WAVEFORMATEX OutputHooks::StereoCd() {
   WAVEFORMATEX f{};
   f.wFormatTag = WAVE_FORMAT_PCM;
   f.nChannels = 2;
@@ -171,6 +187,22 @@ WAVEFORMATEX OutputHooks::OutputFormat() {
   f.nBlockAlign = 4;
   f.nAvgBytesPerSec = 44100 * 4;
   return f;
+}
+
+void RecordingShell::SetFrameRateFromVideo(VideoData* video) {
+  frameRatesFrom.push_back(video);
+  if (video != nullptr) SetProjectFrameRate(video->GetFrameRate());
+  if (TheClipCollection != nullptr) TheClipCollection->RedrawClips();
+}
+
+void RecordingShell::SetAudioFormat(int rate, int channels, int sampleType) {
+  formats.push_back({rate, channels, sampleType});
+  if (output == nullptr) return;
+  output->nSamplesPerSec = static_cast<DWORD>(rate);
+  output->nChannels = static_cast<WORD>(channels);
+  output->nBlockAlign = static_cast<WORD>(channels * output->wBitsPerSample / 8);
+  output->nAvgBytesPerSec = output->nSamplesPerSec * output->nBlockAlign;
+  if (TheClipCollection != nullptr) TheClipCollection->RedrawClips();
 }
 
 void CollectionTest::SetUp() {
@@ -202,10 +234,11 @@ ClipCollection& CollectionTest::Open(int width, int height, int orientation) {
 
 ClipCollection& CollectionTest::OpenWith(ClipCollection* collection, int width, int height) {
   frame_ = new TFrameWindow(nullptr, "Clip Collection");
-  frame_->Attr.X = 20;
-  frame_->Attr.Y = 20;
-  frame_->Attr.W = 1200;
-  frame_->Attr.H = 900;
+  frame_->Attr.X = frameRect_.left;
+  frame_->Attr.Y = frameRect_.top;
+  frame_->Attr.W = frameRect_.Width();
+  frame_->Attr.H = frameRect_.Height();
+  if (accelerators_ != 0) frame_->Attr.AccelTable = TResId(accelerators_);
   EXPECT_TRUE(frame_->Create());
   frame_->Show(SW_SHOW);
   collection_ = collection;

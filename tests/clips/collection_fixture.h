@@ -14,6 +14,9 @@
 #include "clips/clip_collection.h"
 #include "clips/collection_shell.h"
 #include "media/audio_source_hooks.h"
+#include "media/video_data.h"
+#include "model/media_interfaces.h"
+#include "platform/audioconv/acm.h"
 #include "platform/classlib/classlib.h"
 #include "platform/gui/gui_driver.h"
 #include "support/recording_boxes.h"
@@ -35,6 +38,10 @@ void WriteAvi(const std::string& path, int width, int height, double fps, int fr
 // One track of two quarter notes at 120 beats a minute: 1000 ms.
 void WriteMidi(const std::string& path);
 
+// Whether window shows the part (sx, sy, sw, sh) of the stock bitmap id at
+// (x, y) of its client area.
+bool ShowsStockBitmap(HWND window, int id, int x, int y, const TRect& part);
+
 bool HaveTool(const char* tool);
 bool RunCommand(const std::string& command, Bytes* output = nullptr);
 
@@ -51,6 +58,10 @@ class RecordingShell : public CollectionShell {
   }
   bool SavePostage() override { return postage; }
   bool SaveWaveform() override { return waveform; }
+  // The project takes the rate or format, as the application does when the
+  // time-line agrees.
+  void SetFrameRateFromVideo(VideoData* video) override;
+  void SetAudioFormat(int rate, int channels, int sampleType) override;
 
   std::vector<bool> captions;
   std::vector<int> viewModes;
@@ -58,6 +69,14 @@ class RecordingShell : public CollectionShell {
   std::vector<std::string> status{"?", "?", "?", "?"};
   bool postage = true;
   bool waveform = true;
+  struct Format {
+    int rate, channels, sampleType;
+    bool operator==(const Format&) const = default;
+  };
+  std::vector<VideoData*> frameRatesFrom;
+  std::vector<Format> formats;
+  // Where a taken format goes (null: nowhere).
+  WAVEFORMATEX* output = nullptr;
 
  private:
   CollectionShell* before_;
@@ -68,6 +87,8 @@ class RecordingShell : public CollectionShell {
 class OutputHooks : public AudioSourceHooks {
  public:
   OutputHooks() { before_ = SetAudioSourceHooks(this); }
+  WAVEFORMATEX format = StereoCd();
+  static WAVEFORMATEX StereoCd();
   ~OutputHooks() override { SetAudioSourceHooks(before_); }
   WAVEFORMATEX OutputFormat() override;
   std::string SoundFileName() override { return ""; }
@@ -76,6 +97,37 @@ class OutputHooks : public AudioSourceHooks {
 
  private:
   AudioSourceHooks* before_;
+};
+
+// Picks the first PCM format of 16 bits in the converter's list.
+class PcmChooser : public AcmFormatChooserUi {
+ public:
+  PcmChooser() { before_ = SetAcmFormatChooserUi(this); }
+  ~PcmChooser() override { SetAcmFormatChooserUi(before_); }
+  int Choose(HWND, LPCSTR, const std::vector<AcmFormatChoice>& choices, int) override {
+    ++calls;
+    for (size_t i = 0; i < choices.size(); ++i)
+      if (choices[i].format.wFormatTag == WAVE_FORMAT_PCM && choices[i].format.wBitsPerSample == 16)
+        return static_cast<int>(i);
+    return -1;
+  }
+  int calls = 0;
+
+ private:
+  AcmFormatChooserUi* before_;
+};
+
+// The media layer's look-ups by file name.
+class SourcesByName : public MediaServices {
+ public:
+  SourcesByName() { before_ = SetMediaServices(this); }
+  ~SourcesByName() override { SetMediaServices(before_); }
+  VideoSource* FindVideoByName(const char* name) override { return AVIVideoData::FindByName(name); }
+  AudioSource* FindAudioByName(const char* name) override { return AudioData::FindByName(name); }
+  MidiSource* FindMidiByName(const char* name) override { return MidiData::Find(name); }
+
+ private:
+  MediaServices* before_;
 };
 
 class CollectionTest : public ::testing::Test {
@@ -92,6 +144,9 @@ class CollectionTest : public ::testing::Test {
   ClipCollection& Open(int width = 600, int height = 400, int orientation = 1);
   // The same with a collection the test made.
   ClipCollection& OpenWith(ClipCollection* collection, int width = 600, int height = 400);
+  // The frame Open makes: where, how large, and its key table (0: none).
+  TRect frameRect_{20, 20, 1220, 920};
+  int accelerators_ = 0;
   // Closes the frame with the collection in it.
   void Close();
   // Sizes the scroll window's client area, as the frame does when the user

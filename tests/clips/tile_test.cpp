@@ -9,7 +9,6 @@
 
 #include "collection_fixture.h"
 #include "model/time_code.h"
-#include "resources/stock_bitmaps.h"
 
 namespace cliptest {
 namespace {
@@ -21,6 +20,11 @@ const COLORREF kLightGrey = RGB(192, 192, 192);
 
 class TileTest : public CollectionTest {
  protected:
+  // Tiles stay in the order they came in.
+  void SetUp() override {
+    CollectionTest::SetUp();
+    Ini("AUTO_SORT", "0");
+  }
   // The collection in mode with one tile of file, painted.
   ClipWindow* TileOf(const std::string& file, int mode) {
     if (collection_ == nullptr) Open(800, 600);
@@ -42,17 +46,8 @@ class TileTest : public CollectionTest {
       for (int x = r.left; x < r.right; ++x) n += GuiReadPixel(tile->GetHandle(), x, y) == colour;
     return n;
   }
-  // Whether the tile shows the stock bitmap id at (x, y) in the part
-  // (sx, sy, sw, sh) of it.
   static bool Shows(ClipWindow* tile, int id, int x, int y, const TRect& part) {
-    StockBitmapArt art;
-    if (!DrawStockBitmap(id, &art)) return false;
-    for (int r = part.top; r < part.bottom; ++r)
-      for (int c = part.left; c < part.right; ++c) {
-        const BYTE* p = &art.pixels[static_cast<size_t>(r * art.width + c) * 3];
-        if (GuiReadPixel(tile->GetHandle(), x + c, y + r) != RGB(p[2], p[1], p[0])) return false;
-      }
-    return true;
+    return ShowsStockBitmap(tile->GetHandle(), id, x, y, part);
   }
   // The leftmost and rightmost x holding colour in rows [top, bottom).
   static std::pair<int, int> Extent(ClipWindow* tile, int top, int bottom, COLORREF colour) {

@@ -1,6 +1,7 @@
 // Shell services that record what the dialogs ask of them.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "ui/shell_services.h"
@@ -19,7 +20,11 @@ class FakeShell : public ShellServices {
     ++drawn;
     return true;
   }
-  void ClearStatusText() override { ++status_cleared; }
+  void ClearStatusText() override {
+    ++status_cleared;
+    status.push_back("");
+  }
+  void ShowStatusText(const char* text) override { status.push_back(text); }
   void UpdateStatusBar() override {}
   bool IsTimeLinePlaying() override { return playing; }
   HWND TimeLineWindow() override { return time_line; }
@@ -28,6 +33,7 @@ class FakeShell : public ShellServices {
   int pending = 0;
   int drawn = 0;
   int status_cleared = 0;
+  std::vector<std::string> status;  // every text shown, "" for each clearing
   bool playing = false;
   HWND time_line = nullptr;
 

@@ -163,7 +163,7 @@ TEST_F(FileDialogs, OpeningAFileInARealFolder) {
   EXPECT_EQ(shown, tree_.Path("Music"));
 }
 
-TEST_F(FileDialogs, TheClipDialogIsThePlainOpenDialogForNow) {
+TEST_F(FileDialogs, AChosenClipMovesTheFolderOfEveryRecord) {
   SetFileDialogsDirectory(tree_.Path("x").c_str(), 3);
   std::string caption;
   Driver d([&](HWND dlg) {

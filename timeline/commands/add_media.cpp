@@ -27,6 +27,7 @@
 #include "platform/core/sync.h"
 #include "resources/timeline_ids.h"
 #include "timeline/commands/add_file_host.h"
+#include "timeline/commands/run_converter.h"
 #include "timeline/window/main_timeline_window.h"
 #include "ui/file_dialogs.h"
 #include "ui/te_file_dialogs.h"
@@ -141,47 +142,12 @@ bool IsCamcorderVideo(AVIVideoData* video) {
   return strcasecmp(chars, "CGDI") == 0;
 }
 
-// Starts a converter; false, after telling the user, when it does not start.
-// With wait, the window waits for it with the pointer parked out of the way.
-bool RunConverter(HWND window, const std::string& command, const char* folder, bool wait) {
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFO startup;
-  PROCESS_INFORMATION process;
-  if (!CreateProcess(nullptr, line.data(), nullptr, nullptr, FALSE, wait ? HIGH_PRIORITY_CLASS : 0, nullptr,
-                     folder && *folder ? folder : nullptr, &startup, &process)) {
-    ShowMessage(window, GetString(ui_string::kLaunchExternal), MB_OK | MB_ICONSTOP,
-                GetString(ui_string::kCannotLaunch), command);
-    return false;
-  }
-  if (wait) {
-    POINT saved{};
-    GetCursorPos(&saved);
-    SetCursorPos(2048, 2048);
-    ShowCursor(FALSE);
-    HCURSOR before = ::SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    WaitForSingleObject(process.hProcess, INFINITE);
-    ShowCursor(TRUE);
-    ::SetCursor(before);
-    SetCursorPos(saved.x, saved.y);
-    if (HWND frame = GetAncestor(window, GA_ROOT)) SetForegroundWindow(frame);
-    SetFocus(window);
-  }
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return true;
-}
-
 // The parts that do not suit the project, as the warning names them.
 const char* UnfitText(int32_t kinds) {
   return kinds == kKindVideo || kinds == kKindAudio || kinds == kKindMidi ||
                  kinds == (kKindVideo | kKindAudio)
              ? KindsText(kinds)
              : "";
-}
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
 }
 
 }  // namespace
@@ -259,8 +225,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
     if (PathsEqual(target.FileName, path) || !Film::RemoveClipEverywhere(target.FileName, HWindow)) return;
     char handle[24];
     std::snprintf(handle, sizeof handle, "%" PRIXPTR, reinterpret_cast<uintptr_t>(HWindow));
-    const std::string command =
-        Quoted(folder + "/QOVTOOL2.EXE") + " " + handle + " " + Quoted(path) + " " + Quoted(target.FileName);
+    const std::string command = ConverterProgram(folder, "QOVTOOL2.EXE") + " " + handle + " " +
+                                QuoteArgument(path) + " " + QuoteArgument(target.FileName);
     if (!RunConverter(HWindow, command, target.Directory, true)) return;
     s.video = AVIVideoData::OpenShared(HWindow, kVideoKindAvi, target.FileName, 0);
     if (!s.audio) {
@@ -281,7 +247,8 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
                                      width, height, static_cast<double>(model->video->GetFrameRate()));
       Drop(s.video);
       if (answer == IDOK) {
-        RunConverter(HWindow, Quoted(folder + "/QOVTOOL1.EXE") + " " + path, nullptr, false);
+        RunConverter(HWindow, ConverterProgram(folder, "QOVTOOL1.EXE") + " " + QuoteArgument(path), nullptr,
+                     false);
         return;
       }
       declinedVideo = true;

@@ -14,9 +14,15 @@
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "model/undo_history.h"
+#include "platform/gui/menu.h"
 #include "resources/timeline_ids.h"
 #include "timeline/header/full_size_line.h"
+#include "timeline/lines/audio_lines.h"
+#include "timeline/lines/midi_line.h"
+#include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "ui/level_popups.h"
+#include "ui/value_dialogs.h"
 
 namespace {
 
@@ -106,15 +112,19 @@ void SetHitCursor(MainTimeLineWindow& timeline, TWindow& line, int32_t& stored, 
 }
 
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, const Film* film, int32_t zoom, bool rubberBand) {
+  return LeadingZone(timeline, x, film != nullptr, zoom, rubberBand);
+}
+
+int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t zoom, bool rubberBand) {
   TimeLineEngine& e = timeline.Engine();
   if (e.playing) return kZonePlaying;
-  if (film == nullptr || timeline.Settings().selectCurTimeOverClips) {
+  if (!overItem || timeline.Settings().selectCurTimeOverClips) {
     const int64_t cursorX = e.PosToPixelUnclamped(e.cursor);
     if (std::abs(x - cursorX) < kHitPixels) return kZoneCursorLine;
   }
   if (zoom >= 3) return kZoneNothing;
   if (rubberBand) return kZoneRubberBand;
-  if (film == nullptr) return kZoneNothing;
+  if (!overItem) return kZoneNothing;
   return -1;
 }
 
@@ -197,6 +207,14 @@ void ToggleLaterClips(MainTimeLineWindow& timeline, Film* film, int32_t mask, in
   if (changed) e.InvalidateLines();
 }
 
+bool AnyLineDragging(MainTimeLineWindow& timeline) {
+  if (timeline.VideoLine() != nullptr && timeline.VideoLine()->IsDragging()) return true;
+  if (timeline.MidiLine() != nullptr && timeline.MidiLine()->IsDragging()) return true;
+  // The audio lines hold the mouse for as long as they drag.
+  const TWindow* audio = timeline.AudioLines();
+  return audio != nullptr && audio->IsWindow() && GetCapture() == audio->GetHandle();
+}
+
 void PlayFromPointer(MainTimeLineWindow& timeline, int32_t t, int32_t rightTime) {
   int32_t first = 0, last = 0;
   if (!timeline.Engine().GetActiveExtent(first, last, 0)) return;
@@ -226,6 +244,25 @@ Film* LimitingNeighbour(const Film& film, bool after) {
     if (edit::ShareLine(film, *f)) return f;
   }
   return nullptr;
+}
+
+void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, bool startEdge) {
+  if (film == nullptr) return;
+  if (startEdge) {
+    RenewStartPicture(timeline, film);
+    edit::DropInPicture(film);
+  } else {
+    edit::DropOutPicture(film);
+  }
+  // Drawing makes the picture of the new edge again when edges show.
+  if (film->effects) film->effects->DeleteTempFile();
+  line.Invalidate(false);
+  RedrawOverviewNow(timeline);
+}
+
+void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen) {
+  RedrawOverviewNow(timeline);
+  timeline.Engine().DropClipsOnCollection(screen);
 }
 
 void BeginClipDrag() {
@@ -404,14 +441,7 @@ void PaintClipRow(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, const
       prevEnd = f->end;
       continue;
     }
-    const int xs = e.PosToPixel(f->start);
-    if (f->start > prevEnd && e.TimeToPixels(ToInt32(int64_t{f->start} - prevEnd)) < kSmallGap) {
-      if (xs <= x) x = xs - 1;
-      dc.FillRect(TRect(x, row.top, xs, row.bottom), timeline.Brush(kColorSmallHole));
-    } else if (x < xs) {
-      dc.FillRect(TRect(x, row.top, xs, row.bottom), rowBrush);
-    }
-    x = xs;
+    x = FillRowGap(dc, timeline, row, x, prevEnd, f->start, rowBrush);
     int xe = e.PosToPixel(f->end);
     if (int64_t{e.PosToPixelUnclamped(f->end)} - e.PosToPixelUnclamped(f->start) < kSmallClip) {
       if (f->group == SelectionGroup) {
@@ -427,6 +457,19 @@ void PaintClipRow(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, const
     prevEnd = f->end;
   }
   if (x < paint.right) dc.FillRect(TRect(x, row.top, paint.right, row.bottom), rowBrush);
+}
+
+int FillRowGap(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, int x, int32_t prevEnd, int32_t start,
+               HBRUSH rowBrush) {
+  TimeLineEngine& e = timeline.Engine();
+  const int xs = e.PosToPixel(start);
+  if (start > prevEnd && e.TimeToPixels(ToInt32(int64_t{start} - prevEnd)) < kSmallGap) {
+    if (xs <= x) x = xs - 1;
+    dc.FillRect(TRect(x, row.top, xs, row.bottom), timeline.Brush(kColorSmallHole));
+  } else if (x < xs) {
+    dc.FillRect(TRect(x, row.top, xs, row.bottom), rowBrush);
+  }
+  return xs;
 }
 
 // The objects selected here are put back one by one: the caller's own
@@ -542,6 +585,19 @@ bool LineDialogs::EditTime(HWND, const char*, int32_t&, int32_t, int32_t) {
   return false;
 }
 
+bool LineDialogs::EditLevel(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* gain,
+                            int32_t* gain2) {
+  return RunSetLevelDialog(owner, caption, rect, x, y, gain, gain2);
+}
+
+bool LineDialogs::EditTempo(HWND owner, int32_t& bpm, int32_t standard, int32_t lo, int32_t hi) {
+  return RunSetTempoDialog(owner, &bpm, standard, lo, hi);
+}
+
+bool LineDialogs::SelectTransition(HWND, int32_t&, uint32_t&) {
+  return false;
+}
+
 LineDialogs* SetLineDialogs(LineDialogs* dialogs) {
   LineDialogs* before = g_dialogs;
   g_dialogs = dialogs;
@@ -557,4 +613,62 @@ std::string EditorItemText(const char* label, const char* path) {
   SplitPath(parts, path);
   return std::string(label) + " (" +
          std::string(path + parts.name, static_cast<std::size_t>(parts.nameLength)) + ")";
+}
+
+// ---- Menus.
+
+void AppendMenuItem(HMENU menu, int command, int text, bool enabled) {
+  AppendMenu(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), static_cast<UINT_PTR>(command),
+             GetString(text));
+}
+
+void AppendSeparator(HMENU menu) {
+  AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
+}
+
+HMENU MakeSpaceMenu(MainTimeLineWindow& timeline) {
+  HMENU menu = CreatePopupMenu();
+  const bool pasteable = timeline.CanPaste();
+  const bool selected = Film::AnySelected();
+  AppendMenuItem(menu, kCmAddSourceFile, ui_string::kAddSourceFileItem);
+  AppendSeparator(menu);
+  AppendMenuItem(menu, kCmDeleteSelected, ui_string::kDeleteSelectedItem, selected);
+  AppendMenuItem(menu, kCmCutSelected, ui_string::kCutSelectedItem, selected);
+  AppendMenuItem(menu, kCmCopySelected, ui_string::kCopySelectedItem, selected);
+  AppendMenuItem(menu, kCmPasteClips, ui_string::kPasteItem, pasteable);
+  AppendMenuItem(menu, kCmInsertClips, ui_string::kInsertItem, pasteable);
+  return menu;
+}
+
+HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText,
+                       const char* editorPath) {
+  HMENU edit = CreatePopupMenu();
+  const bool pasteable = timeline.CanPaste();
+  AppendMenuItem(edit, kCmDeleteClip, ui_string::kDeleteClipItem);
+  AppendMenuItem(edit, kCmCutClip, ui_string::kCutClipItem);
+  AppendMenuItem(edit, kCmCopyClip, ui_string::kCopyClipItem);
+  AppendMenuItem(edit, kCmPasteClips, ui_string::kPasteItem, pasteable);
+  AppendMenuItem(edit, kCmInsertClips, ui_string::kInsertItem, pasteable);
+  AppendSeparator(edit);
+  if (editorPath[0] == '\0') {
+    AppendMenuItem(edit, editorCommand, editorText, false);
+  } else {
+    AppendMenu(edit, MF_STRING, static_cast<UINT_PTR>(editorCommand),
+               EditorItemText(GetString(editorText), editorPath).c_str());
+  }
+  AppendSeparator(edit);
+  AppendMenuItem(edit, kCmClipProperties, ui_string::kClipPropertiesItem);
+  return edit;
+}
+
+void AppendMarkItems(HMENU menu, bool onMark) {
+  if (!onMark) {
+    AppendMenuItem(menu, kCmAddMark, ui_string::kAddMarkItem);
+    return;
+  }
+  HMENU mark = CreatePopupMenu();
+  AppendMenuItem(mark, kCmMarkPosition, ui_string::kMarkPositionItem);
+  AppendMenuItem(mark, kCmMarkName, ui_string::kMarkNameItem);
+  AppendMenuItem(mark, kCmRemoveMark, ui_string::kRemoveMarkItem);
+  AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(mark), GetString(ui_string::kMarkItem));
 }

@@ -42,6 +42,8 @@ void SetHitCursor(MainTimeLineWindow& timeline, TWindow& line, int32_t& stored, 
 // taken over clips), a folded row, the rubber band (Shift or multiselection
 // unless keys are ignored), no clip. -1 when the clip under x decides.
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, const Film* film, int32_t zoom, bool rubberBand);
+// The same where what lies under x is not a film (the transitions).
+int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t zoom, bool rubberBand);
 // The time under client x, one less when that time's own x lies right of x.
 int32_t TimeUnder(MainTimeLineWindow& timeline, int x);
 // The mark of film nearest to time-line time t within the snap distance,
@@ -65,6 +67,8 @@ void SelectOnly(MainTimeLineWindow& timeline, Film* film);
 // starting after t changes sides; one undo step; all lines redrawn when
 // anything changed.
 void ToggleLaterClips(MainTimeLineWindow& timeline, Film* film, int32_t mask, int32_t line, int32_t t);
+// Whether a line window drags a clip, its edge or its mark now.
+bool AnyLineDragging(MainTimeLineWindow& timeline);
 // The plain double-click: plays the clips of the active lines once, from
 // the later of their start and t to the earlier of their end and
 // rightTime; nothing when there are none.
@@ -82,6 +86,13 @@ void RenewStartPicture(MainTimeLineWindow& timeline, Film* film);
 // The nearest film before film in the list (after it, with after) that
 // shares one of its lines: it limits trims. Null when none.
 Film* LimitingNeighbour(const Film& film, bool after);
+// After a drag of film's start (startEdge) or end: the new edge's picture
+// is made again at the next paint and the clip's rendered effects are
+// stale; line is redrawn.
+void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, bool startEdge);
+// After clips were moved: the overview follows, and clips released over
+// the clip collection (screen point) are handed to it.
+void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen);
 // A press that may start a drag: the undo step waits for its first change,
 // and the overview count starts again.
 void BeginClipDrag();
@@ -165,6 +176,11 @@ int HoldX(int64_t x, int width);
 using ClipPainter = std::function<void(TDC& dc, const TRect& clip, Film& film)>;
 void PaintClipRow(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, const TRect& paint, int32_t mask,
                   int32_t line, HBRUSH rowBrush, const ClipPainter& drawClip);
+// The gap of a row from x to the item starting at start (the one before it
+// ended at prevEnd): rowBrush, or the small-hole colour when the gap is
+// narrower than 2 pixels (then at least a pixel wide). Returns the item's x.
+int FillRowGap(TDC& dc, MainTimeLineWindow& timeline, const TRect& row, int x, int32_t prevEnd, int32_t start,
+               HBRUSH rowBrush);
 // The brush and the name colour of a clip's selection state.
 HBRUSH ClipBrush(MainTimeLineWindow& timeline, const Film& film);
 COLORREF ClipNameColor(const Film& film);
@@ -186,9 +202,10 @@ void RemoveClipMark(MainTimeLineWindow& timeline, Film* film, int32_t mark);
 void RenameClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 
-// The dialogs the marks' commands ask with. The program's are the "Edit
-// Name" and "Edit Time" dialogs; until they exist a question counts as
-// cancelled. Tests install their own.
+// The dialogs the lines' commands ask with: the "Edit Name" and "Edit
+// Time" dialogs of the marks, the level popup, the tempo dialog and the
+// transition choice. Where the program's dialog does not exist yet a
+// question counts as cancelled. Tests install their own.
 class LineDialogs {
  public:
   virtual ~LineDialogs() = default;
@@ -196,6 +213,17 @@ class LineDialogs {
   virtual bool EditName(HWND owner, const char* caption, char* text, int size);
   // time edited under caption within [lo, hi]; true on OK.
   virtual bool EditTime(HWND owner, const char* caption, int32_t& time, int32_t lo, int32_t hi);
+  // The "Volume" popup at (x, y) of owner's client area: it writes every
+  // change through the pointers at once (gain2 takes the same value) and
+  // repaints rect; Cancel puts the opening values back. True on OK.
+  virtual bool EditLevel(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* gain,
+                         int32_t* gain2);
+  // The "Tempo" dialog: beats per minute within [lo, hi], offering
+  // standard; true on OK with the chosen value.
+  virtual bool EditTempo(HWND owner, int32_t& bpm, int32_t standard, int32_t lo, int32_t hi);
+  // The "VideoFX Selection" dialog over a transition's kind and parameter;
+  // true on OK with both chosen.
+  virtual bool SelectTransition(HWND owner, int32_t& kind, uint32_t& parameter);
 };
 // Installs dialogs (null: the program's); returns the ones before.
 LineDialogs* SetLineDialogs(LineDialogs* dialogs);
@@ -204,3 +232,18 @@ LineDialogs& CurrentLineDialogs();
 // A menu item naming an external editor: "label (name)" with the program's
 // file name without folder and extension.
 std::string EditorItemText(const char* label, const char* path);
+
+// ---- The lines' popup menus, built with their items' states.
+
+// An item of UI string text.
+void AppendMenuItem(HMENU menu, int command, int text, bool enabled = true);
+void AppendSeparator(HMENU menu);
+// The menu over empty space: add a source file, and the selection's
+// clipboard commands.
+HMENU MakeSpaceMenu(MainTimeLineWindow& timeline);
+// The "Edit" submenu of a clip: its clipboard commands, its external
+// editor (greyed without a path) and its properties.
+HMENU MakeClipEditMenu(MainTimeLineWindow& timeline, int editorCommand, int editorText,
+                       const char* editorPath);
+// "Add mark", or over a mark the "Mark" submenu.
+void AppendMarkItems(HMENU menu, bool onMark);

@@ -39,15 +39,6 @@ bool KeyFrameAt(VideoSource* video, int32_t ms) {
   return video->IsKeyFrame(Frames(ms));
 }
 
-void Append(HMENU menu, int command, int text, bool enabled = true) {
-  AppendMenu(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), static_cast<UINT_PTR>(command),
-             GetString(text));
-}
-
-void Separator(HMENU menu) {
-  AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
-}
-
 }  // namespace
 
 const std::vector<TResponseTableEntry>& TVideoLine::CommandEntries() {
@@ -102,56 +93,29 @@ void TVideoLine::EvInitMenuPopup(HMENU, UINT, bool) {
 }
 
 void TVideoLine::ShowMenu(const TPoint& p) {
-  HMENU menu = CreatePopupMenu();
   Film* film = menuFilm_;
-  const bool pasteable = timeline_.CanPaste();
+  HMENU menu = nullptr;
   if (film == nullptr) {
-    Append(menu, kCmAddSourceFile, ui_string::kAddSourceFileItem);
-    Separator(menu);
-    const bool selected = Film::AnySelected();
-    Append(menu, kCmDeleteSelected, ui_string::kDeleteSelectedItem, selected);
-    Append(menu, kCmCutSelected, ui_string::kCutSelectedItem, selected);
-    Append(menu, kCmCopySelected, ui_string::kCopySelectedItem, selected);
-    Append(menu, kCmPasteClips, ui_string::kPasteItem, pasteable);
-    Append(menu, kCmInsertClips, ui_string::kInsertItem, pasteable);
+    menu = MakeSpaceMenu(timeline_);
   } else {
-    HMENU edit = CreatePopupMenu();
-    Append(edit, kCmDeleteClip, ui_string::kDeleteClipItem);
-    Append(edit, kCmCutClip, ui_string::kCutClipItem);
-    Append(edit, kCmCopyClip, ui_string::kCopyClipItem);
-    Append(edit, kCmPasteClips, ui_string::kPasteItem, pasteable);
-    Append(edit, kCmInsertClips, ui_string::kInsertItem, pasteable);
-    Separator(edit);
-    const char* editor = timeline_.Settings().videoEditor;
-    if (editor[0] == '\0') {
-      Append(edit, kCmVideoEditor, ui_string::kVideoEditorItem, false);
-    } else {
-      AppendMenu(edit, MF_STRING, kCmVideoEditor,
-                 EditorItemText(GetString(ui_string::kVideoEditorItem), editor).c_str());
-    }
-    Separator(edit);
-    Append(edit, kCmClipProperties, ui_string::kClipPropertiesItem);
+    menu = CreatePopupMenu();
+    HMENU edit = MakeClipEditMenu(timeline_, kCmVideoEditor, ui_string::kVideoEditorItem,
+                                  timeline_.Settings().videoEditor);
     AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), GetString(ui_string::kEditItem));
-    Append(menu, kCmSplitClip, ui_string::kSplitClipItem);
-    Append(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
-    if (menuMark_ < 0) {
-      Append(menu, kCmAddMark, ui_string::kAddMarkItem);
-    } else {
-      HMENU mark = CreatePopupMenu();
-      Append(mark, kCmMarkPosition, ui_string::kMarkPositionItem);
-      Append(mark, kCmMarkName, ui_string::kMarkNameItem);
-      Append(mark, kCmRemoveMark, ui_string::kRemoveMarkItem);
-      AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(mark), GetString(ui_string::kMarkItem));
-    }
-    Append(menu, kCmPlayClip, ui_string::kPlayClipItem);
-    Separator(menu);
+    AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
+    AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
+    AppendMarkItems(menu, menuMark_ >= 0);
+    AppendMenuItem(menu, kCmPlayClip, ui_string::kPlayClipItem);
+    AppendSeparator(menu);
     if (InIsKeyFrame(film)) {
       AppendMenu(menu, MF_STRING | MF_GRAYED | MF_CHECKED, 0, GetString(ui_string::kInIsKeyFrameItem));
     } else {
       AppendMenu(menu, MF_STRING | MF_GRAYED, 0, GetString(ui_string::kInIsNotKeyFrameItem));
     }
-    Append(menu, kCmInToNextKeyFrame, ui_string::kInToNextKeyFrameItem, NextKeyFrameOffset(film) != 0);
-    Append(menu, kCmInToPrevKeyFrame, ui_string::kInToPrevKeyFrameItem, PrevKeyFrameOffset(film) != 0);
+    AppendMenuItem(menu, kCmInToNextKeyFrame, ui_string::kInToNextKeyFrameItem,
+                   NextKeyFrameOffset(film) != 0);
+    AppendMenuItem(menu, kCmInToPrevKeyFrame, ui_string::kInToPrevKeyFrameItem,
+                   PrevKeyFrameOffset(film) != 0);
   }
   TPoint screen = p;
   ClientToScreen(screen);

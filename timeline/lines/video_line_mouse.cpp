@@ -132,30 +132,18 @@ void TVideoLine::EndDrag(const TPoint& p) {
   scroll_.Stop(*this);
   if (!dragging_) return;
   dragging_ = false;
-  TimeLineEngine& e = timeline_.Engine();
   Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
   switch (hitZone) {
     case kZoneTrimStart:
     case kZoneTrimEnd:
-      if (film == nullptr) break;
-      if (hitZone == kZoneTrimStart) {
-        RenewStartPicture(timeline_, film);
-        edit::DropInPicture(film);
-      } else {
-        edit::DropOutPicture(film);
-      }
-      // Drawing makes the picture of the new edge again when edges show.
-      if (film->effects) film->effects->DeleteTempFile();
-      Invalidate(false);
-      RedrawOverviewNow(timeline_);
+      FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
       break;
     case kZoneMoveClips:
     case kZoneMoveToCollection: {
       SetHitCursor(kZoneClip);
-      RedrawOverviewNow(timeline_);
       TPoint screen = p;
       ClientToScreen(screen);
-      e.DropClipsOnCollection(screen);
+      FinishMoveDrag(timeline_, screen);
       break;
     }
     default:

@@ -37,7 +37,7 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
   static constexpr Table kTables[] = {
       &CoreEntries,         &LayoutEntries,    &FontEntries,        &InputEntries, &ModeEntries,
       &SmallHandlerEntries, &TransportEntries, &ViewCommandEntries, &ToolEntries,  &ClipEditEntries,
-      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &ProjectParameterEntries,
+      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &RangeEntries, &ProjectParameterEntries,
       &SelectionGroupEntries,
   };
   for (Table table : kTables) {

@@ -33,7 +33,8 @@
 //   commands/project_parameters.cpp  frame rate and audio format, the master
 //   commands/selection_groups.cpp    selection and mark groups
 //   commands/edl.cpp                 edit decision lists
-//   commands/range.cpp               the range dialog
+//   commands/range.cpp               the Range menu, the range dialog
+//   commands/range_remove.cpp        copy, cut and clear of the range
 //   commands/exports.cpp             writing the project's files
 // Operations the lines and header controls call before their own files
 // fill them are virtual, so that tests can record them.
@@ -59,6 +60,7 @@ class LineDropTarget;
 struct ComObjectEntry;
 struct EdlFileRecord;
 struct PathRecord;
+struct RangeLines;
 struct SynonymFile;
 class TAudioLines;
 class TAVButtons;
@@ -249,9 +251,33 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // Every click on a clip adds a profile point.
   bool addPointMode = false;
 
-  // ---- The range (commands/range.cpp).
-  // The range becomes the extent of all clips.
+  // ---- The Range menu (commands/range.cpp, commands/range_remove.cpp).
+  // The range becomes the extent of the clips of the active lines, or
+  // [0, 0) when they hold none.
   virtual void CmIncludeAllClips();
+  // The view shows the whole project, or the range; one undo step each.
+  void CmZoomToProject();
+  void CmZoomInRange();
+  // Copy takes what lies in the range (trimmed to it) to the clip
+  // clipboard; Clear removes it there; Cut removes it and closes the gap.
+  // On every line, or on the active lines that hold clips in the range.
+  void CmCopyRangeAll();
+  void CmCopyRangeActive();
+  void CmCutRangeAll();
+  void CmCutRangeActive();
+  void CmClearRangeAll();
+  void CmClearRangeActive();
+  // Whether the range holds a clip on some line, on some active line;
+  // false while playing or for an empty range.
+  bool RangeHasClips();
+  bool RangeHasClipsOnActiveLines();
+  // Moves the clips in the range to the clip clipboard, splitting those
+  // that cross its edges, in one undo step. start and end become the range
+  // acted on (on frames where video takes part); the active form also
+  // gives the lines that took part. False when nothing was removed.
+  bool RemoveRangeAllLines(int32_t& start, int32_t& end);
+  bool RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2], bool& midiLine,
+                              bool audioLines[4]);
 
   // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
   // AIFF; path null asks the user.
@@ -396,6 +422,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   static const std::vector<TResponseTableEntry>& AudioClipEntries();
   static const std::vector<TResponseTableEntry>& AddMediaEntries();
   static const std::vector<TResponseTableEntry>& ProjectEntries();
+  static const std::vector<TResponseTableEntry>& RangeEntries();
   static const std::vector<TResponseTableEntry>& ProjectParameterEntries();
   static const std::vector<TResponseTableEntry>& SelectionGroupEntries();
 
@@ -472,10 +499,22 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void CeStop(TCommandEnabler& ce);
   void CeNotPlaying(TCommandEnabler& ce);
   void CeMasterVolume(TCommandEnabler& ce);
+  // commands/range.cpp
   void CeZoomInRange(TCommandEnabler& ce);
+  void CeIncludeAllClips(TCommandEnabler& ce);
   void CeRangeAllTracks(TCommandEnabler& ce);
   void CeRangeActiveTracks(TCommandEnabler& ce);
   void CeRangeDisabled(TCommandEnabler& ce);
+  // commands/range_remove.cpp
+  // The range a command acts on, and with lines the active lines that take
+  // part (null: every line); false when it has nothing to do.
+  bool RangeToActOn(int32_t& start, int32_t& end, RangeLines* lines);
+  // The removal of both forms; closeGap refuses what a cut could not do.
+  bool RemoveRange(int32_t start, int32_t end, const RangeLines* lines, bool closeGap);
+  bool TakeRange(int32_t& start, int32_t& end, RangeLines* lines, bool closeGap);
+  void CopyRange(bool activeOnly);
+  void CutRange(bool activeOnly);
+  void ClearRange(bool activeOnly);
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();

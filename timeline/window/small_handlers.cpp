@@ -13,16 +13,6 @@
 
 namespace {
 
-// Whether the selection range holds a clip on some line.
-bool RangeHasClips(const TimeLineEngine& e) {
-  int32_t start = 0, end = 0;
-  if (!e.GetMarkRange(start, end)) return false;
-  for (Film* f = FilmList.First(); f != nullptr && f->start < end; f = f->next) {
-    if (f->end > start) return true;
-  }
-  return false;
-}
-
 // The cursor moved by frames at the project's rate.
 int32_t FrameStep(int32_t ms, int32_t frames) {
   return MsAddFrames(ms, frames);
@@ -50,21 +40,8 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::SmallHandlerEntries(
       EV_COMMAND_ENABLE(kCmPrevFrame, CePrevFrame),
       EV_COMMAND_ENABLE(kCmStop, CeStop),
       EV_COMMAND_ENABLE(kCmVtrSetup, CeNotPlaying),
-      EV_COMMAND_ENABLE(kCmIncludeAllClips, CeNotPlaying),
       EV_COMMAND_ENABLE(kCmConfigureTools, CeNotPlaying),
       EV_COMMAND_ENABLE(kCmMasterVolume, CeMasterVolume),
-      EV_COMMAND_ENABLE(kCmZoomInRange, CeZoomInRange),
-      EV_COMMAND_ENABLE(kCmRangeCopy, CeRangeAllTracks),
-      EV_COMMAND_ENABLE(kCmRangeCopyAll, CeRangeAllTracks),
-      EV_COMMAND_ENABLE(kCmRangeCut, CeRangeAllTracks),
-      EV_COMMAND_ENABLE(kCmRangeCutAll, CeRangeAllTracks),
-      EV_COMMAND_ENABLE(kCmRangeClear, CeRangeAllTracks),
-      EV_COMMAND_ENABLE(kCmRangeClearAll, CeRangeAllTracks),
-      EV_COMMAND_ENABLE(kCmRangeCopyActive, CeRangeActiveTracks),
-      EV_COMMAND_ENABLE(kCmRangeCutActive, CeRangeActiveTracks),
-      EV_COMMAND_ENABLE(kCmRangeClearActive, CeRangeActiveTracks),
-      EV_COMMAND_ENABLE(kCmRangeUnused, CeRangeDisabled),
-      EV_COMMAND_ENABLE(kCmRangeUnusedToo, CeRangeDisabled),
   };
   return entries;
 }
@@ -155,24 +132,3 @@ void MainTimeLineWindow::CeMasterVolume(TCommandEnabler& ce) {
   ce.Enable(!engine_.playing || engine_.play.realtimeMute);
 }
 
-void MainTimeLineWindow::CeZoomInRange(TCommandEnabler& ce) {
-  ce.Enable(engine_.selStart < engine_.selEnd);
-}
-
-void MainTimeLineWindow::CeRangeAllTracks(TCommandEnabler& ce) {
-  ce.Enable(RangeHasClips(engine_));
-}
-
-void MainTimeLineWindow::CeRangeActiveTracks(TCommandEnabler& ce) {
-  int32_t start = 0, end = 0;
-  if (engine_.playing || !engine_.GetMarkRange(start, end)) {
-    ce.Enable(false);
-    return;
-  }
-  bool rows[2] = {}, midi = false, lines[4] = {};
-  ce.Enable(engine_.GetRangeOfLines(rows, midi, lines, start, end, 0) != 0);
-}
-
-void MainTimeLineWindow::CeRangeDisabled(TCommandEnabler& ce) {
-  ce.Enable(false);
-}

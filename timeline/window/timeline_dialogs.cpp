@@ -1,5 +1,6 @@
 #include "timeline/window/timeline_dialogs.h"
 
+#include "ui/no_filters_dialog.h"
 #include "ui/value_dialogs.h"
 
 namespace {
@@ -17,7 +18,9 @@ bool TimeLineDialogs::EditLineEffects(HWND, EffectList*, int32_t) {
   return false;
 }
 
-void TimeLineDialogs::ShowMissingEffects(HWND, ComObjectEntry*) {}
+void TimeLineDialogs::ShowMissingEffects(HWND parent, ComObjectEntry* components) {
+  RunNoFiltersDialog(parent, components);
+}
 
 bool TimeLineDialogs::AskProjectSize(HWND parent, ProjectSizeRequest& v) {
   return RunSelViewDialog(parent, &v.audioLines, &v.length, v.latestEnd, &v.viewStart, &v.viewEnd, &v.rangeStart,

@@ -1,9 +1,9 @@
 // The modal dialogs the time-line's header panels, its "Set Size" button and
 // its project commands run: the effect-list editor of a line or the master,
 // the project limits, and the list of effect components a loaded project
-// misses. "Set Size" is the program's own dialog; the others are installed
-// by the program once they exist: until then the editor counts as cancelled
-// and the missing components go unshown. Tests script the answers.
+// misses. "Set Size" and "Open Audio Effects" are the program's own
+// dialogs; the effect-list editor is installed by the program once it
+// exists, and until then counts as cancelled. Tests script the answers.
 #pragma once
 
 #include <cstdint>

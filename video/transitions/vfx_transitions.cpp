@@ -343,6 +343,10 @@ void VFX::TraceState(const VFXEntry* t) {
   CurrentFilmHost().ShowStatusText(text.c_str());
 }
 
+const char* VFX::KindName(int32_t kind) {
+  return kKindNames[std::clamp(kind, 0, kLastKind)];
+}
+
 void VFX::FreeAll() {
   picked_.reset();
   TLock lock(module_->filmLock);

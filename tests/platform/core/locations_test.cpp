@@ -74,6 +74,24 @@ TEST_F(Locations, TemporaryFolders) {
   EXPECT_EQ(instance.rfind(TempFolder() + "/kobrix-", 0), 0u);
 }
 
+TEST_F(Locations, TheRuntimeFolderIsTheUsersAlone) {
+  {
+    ScopedEnv runtime("XDG_RUNTIME_DIR", (root_ + "/run/").c_str());
+    EXPECT_EQ(RuntimeFolder(), root_ + "/run/kobrix");
+    struct stat info;
+    ASSERT_EQ(stat((root_ + "/run/kobrix").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+  }
+  {
+    // A relative value breaks the convention and is passed over.
+    ScopedEnv runtime("XDG_RUNTIME_DIR", "run");
+    ScopedEnv tmp("TMPDIR", root_.c_str());
+    const std::string expected = root_ + "/kobrix-" + std::to_string(getuid());
+    EXPECT_EQ(RuntimeFolder(), expected);
+    EXPECT_TRUE(IsFolder(expected));
+  }
+}
+
 TEST_F(Locations, ProgramFolderHoldsTheExecutable) {
   std::string program = ProgramPath();
   ASSERT_FALSE(program.empty());

@@ -90,6 +90,14 @@ TEST(CommandLine, SplitsByTheWindowsQuotingRules) {
   for (const Case& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.argv) << c.line;
 }
 
+TEST(CommandLine, AQuotedArgumentSplitsBackWhole) {
+  for (const std::string arg : {"/m/plain.avi", "/m/with blank.avi", "", R"(/m/a"quote.avi)", R"(/m/end\)",
+                                R"(/m/back\"quote)", R"(/m/two\\ "blanks".wav)", "\\", "\""}) {
+    const std::string line = "prog " + QuoteArgument(arg) + " next";
+    EXPECT_EQ(SplitCommandLine(line), (std::vector<std::string>{"prog", arg, "next"})) << line;
+  }
+}
+
 TEST_F(ProcessTest, FindsProgramsByTheNameRule) {
   std::string tool = Script("qovtool1", "exit 0");
   EXPECT_EQ(FindProgram(dir_ + "/qovtool1"), tool);

@@ -376,7 +376,7 @@ TEST_F(AddFileTest, AVideoOfOtherParametersOffersTheOutsideEditor) {
     EXPECT_EQ(Count(), 1);
   }
   ASSERT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(boxes.boxes[1].text, "Can not launch\n\"" + empty.path() + "/QOVTOOL1.EXE\" " + other);
+  EXPECT_EQ(boxes.boxes[1].text, "Can not launch\n\"" + empty.path() + "/QOVTOOL1.EXE\" \"" + other + "\"");
   EXPECT_TRUE(host_.rates.empty());
 
   // Beside the program it starts, and nothing more is asked.

@@ -131,11 +131,12 @@ TEST_F(NewClearTest, NothingIsClearedWhilePlaying) {
 
 TEST_F(NewClearTest, ClearingAnEmptyProjectAsksNothingAndTakesNoStep) {
   OpenProjectWindow();
+  const int schedules = players_.transitions.schedules;
   EXPECT_TRUE(window_->ClearProject(true));
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_FALSE(UndoScript::CanUndo());
   EXPECT_FALSE(Engine().IsModified());
-  EXPECT_EQ(players_.transitions.schedules, 0);
+  EXPECT_EQ(players_.transitions.schedules, schedules);
 }
 
 TEST_F(NewClearTest, NoKeepsEverything) {
@@ -166,8 +167,11 @@ TEST_F(NewClearTest, YesTakesTheClipsAndListsInOneUndoStep) {
   ProjectSummary.SetField(kTitle, "a title of the old project");
   Ini("SUMMARY", "Title", "the default title");
   Engine().SetModified(false);
+  const int schedules = players_.transitions.schedules;
 
   EXPECT_TRUE(window_->ClearProject(true));
+  // The transitions of the clips that went are dropped at once.
+  EXPECT_EQ(players_.transitions.schedules, schedules + 1);
   GuiPumpMessages();
 
   EXPECT_EQ(Count(), 0);
@@ -182,7 +186,6 @@ TEST_F(NewClearTest, YesTakesTheClipsAndListsInOneUndoStep) {
   EXPECT_EQ(masterList_->refs, masterRefs);
   EXPECT_EQ(masterList_->openCount, 0);
   EXPECT_TRUE(Engine().IsModified());
-  EXPECT_EQ(players_.transitions.schedules, 1);
   EXPECT_EQ(players_.video.calls, (std::vector<std::string>{"acquire", "release"}));
   EXPECT_EQ(std::string(ProjectSummary.GetField(kTitle)), "the default title");
   // Names, gains and the marks stay: only the clips went.

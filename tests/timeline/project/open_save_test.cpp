@@ -2,6 +2,7 @@
 // what happens to clips whose media no longer fit, and the undo history
 // around a save.
 #include "project_fixture.h"
+#include "ui/dialog_script.h"
 
 namespace projectcmdtest {
 namespace {
@@ -157,9 +158,15 @@ TEST_F(OpenSaveTest, MissingEffectComponentsAreListedOnceAndTheLoadCountsAsRepai
     e.masterEffects = Effects();
   });
   listsOpen_ = false;
+  dialogs_.realMissingDialog = true;
+  dialogtest::ModalScript script({[](HWND d) {
+    EXPECT_EQ(dialogtest::Text(d), "Open Audio Effects");
+    dialogtest::Click(d, IDOK);
+  }});
 
   EXPECT_EQ(OpenFile(path), kErrAlreadyDone);
 
+  EXPECT_EQ(script.shown, 1);
   EXPECT_EQ(dialogs_.missingShown.size(), 1u);
   for (Film* f : Films()) EXPECT_EQ(f->effects, nullptr);
   EXPECT_EQ(Engine().masterEffects, nullptr);

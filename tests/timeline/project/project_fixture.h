@@ -133,7 +133,8 @@ class ScriptedDialogs : public TimeLineDialogs {
     edited.push_back(row);
     return edit ? edit(list) : false;
   }
-  void ShowMissingEffects(HWND, ComObjectEntry* components) override {
+  void ShowMissingEffects(HWND parent, ComObjectEntry* components) override {
+    if (realMissingDialog) TimeLineDialogs::ShowMissingEffects(parent, components);
     std::vector<std::string> names;
     for (ComObjectEntry* e = components; e; e = e->next) {
       if (e->missing) names.push_back(e->progId);
@@ -144,6 +145,8 @@ class ScriptedDialogs : public TimeLineDialogs {
   std::vector<int32_t> edited;
   std::function<bool(EffectList*)> edit;
   bool editorOpen = false;
+  // The program's own "Open Audio Effects" comes up too.
+  bool realMissingDialog = false;
   std::vector<std::vector<std::string>> missingShown;
 
  private:

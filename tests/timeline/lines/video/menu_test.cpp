@@ -3,80 +3,20 @@
 #include "platform/gui/menu.h"
 
 #include "platform/gui/modal.h"
+#include "timeline/lines/popup_menu_driver.h"
 #include "video_line_fixture.h"
 
 namespace videolinetest {
 namespace {
+
+using popupmenu::Choose;
+using popupmenu::Read;
 
 class Menus : public VideoLineTest {
  protected:
   void TearDown() override {
     SetModalHook(nullptr);
     VideoLineTest::TearDown();
-  }
-
-  // The items as "text=command", "text=command grey", "text=command checked",
-  // "-" for a separator, "text>" before a submenu's items, which read
-  // "text>item...".
-  static void Read(HMENU menu, const std::string& prefix, std::vector<std::string>& items) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      char text[128] = {};
-      GetMenuString(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-      if (HMENU sub = GetSubMenu(menu, i)) {
-        items.push_back(prefix + text + ">");
-        Read(sub, prefix + text + ">", items);
-        continue;
-      }
-      const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-      if (state & MF_SEPARATOR) {
-        items.push_back(prefix + "-");
-        continue;
-      }
-      std::string item = prefix + text + "=" + std::to_string(GetMenuItemID(menu, i));
-      if (state & MF_GRAYED) item += " grey";
-      if (state & MF_CHECKED) item += " checked";
-      items.push_back(item);
-    }
-  }
-
-  static void ClickItem(HWND popup, HMENU menu, int pos) {
-    RECT r;
-    ASSERT_TRUE(GetMenuItemRect(popup, menu, static_cast<UINT>(pos), &r));
-    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    GuiMouseMove(x, y);
-    GuiMouseButton(0, true, x, y);
-    GuiMouseButton(0, false, x, y);
-  }
-
-  // Items before position end that the keys stop at.
-  static int Stops(HMENU menu, int end) {
-    int n = 0;
-    for (int k = 0; k < end; ++k) {
-      n += GetSubMenu(menu, k) != nullptr ||
-           !(GetMenuState(menu, static_cast<UINT>(k), MF_BYPOSITION) & MF_SEPARATOR);
-    }
-    return n;
-  }
-
-  // Chooses command in menu, a submenu's with the keys; false when it is
-  // not there.
-  static bool Choose(HWND popup, HMENU menu, UINT command) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      if (HMENU sub = GetSubMenu(menu, i)) {
-        for (int j = 0; j < GetMenuItemCount(sub); ++j) {
-          if (GetMenuItemID(sub, j) != command) continue;
-          for (int k = 0; k <= Stops(menu, i); ++k) GuiPressKey(VK_DOWN);
-          GuiPressKey(VK_RETURN);
-          for (int k = 0; k < Stops(sub, j); ++k) GuiPressKey(VK_DOWN);
-          GuiPressKey(VK_RETURN);
-          return true;
-        }
-      } else if (GetMenuItemID(menu, i) == command) {
-        ClickItem(popup, menu, i);
-        return true;
-      }
-    }
-    return false;
   }
 
   // A right click at (x, y) of the video line: what its menu showed, after

@@ -1,0 +1,17 @@
+# The MIDI line's tests share the time-line window's fixture and the video
+# rows' fixture (with the video tests' AVI files); the screenshot of the
+# VFX and MIDI lines on the sdl back-end runs in a real X server under
+# xvfb-run, skipped (77) where xvfb-run is not installed.
+target_sources(test_timeline_lines_midi PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/../other_lines_fixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../video/video_line_fixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../../window/timeline_fixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../../../media/video_test_util.cpp)
+add_test(NAME timeline_vfx_midi_lines_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                 sh $<TARGET_FILE:test_timeline_lines_midi> --gtest_filter=Screenshot*)
+set_tests_properties(timeline_vfx_midi_lines_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")

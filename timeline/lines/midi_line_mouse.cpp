@@ -1,0 +1,363 @@
+// The MIDI line under the mouse: what lies under the pointer, presses, the
+// drags that trim, move and mark clips (in milliseconds on the pixel grid,
+// on frames for the picture of a clip that has one), the keys that nudge a
+// drag, the double-click, and the place shown for a clip dragged from the
+// collection.
+#include <algorithm>
+
+#include "model/edit_operations.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "model/time_code.h"
+#include "model/undo_history.h"
+#include "resources/timeline_ids.h"
+#include "timeline/lines/midi_line.h"
+#include "timeline/window/main_timeline_window.h"
+
+namespace {
+
+float Rate() {
+  return ProjectFrameRate();
+}
+
+int32_t Frames(int32_t ms) {
+  return MsToFrames(ms, Rate());
+}
+
+int32_t ToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+const std::vector<TResponseTableEntry>& TMidiLine::MouseEntries() {
+  using TMyClass = TMidiLine;
+  static const std::vector<TResponseTableEntry> entries = {
+      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+  };
+  return entries;
+}
+
+void TMidiLine::SetHitCursor(int32_t zone) {
+  ::SetHitCursor(timeline_, *this, hitZone, zone);
+}
+
+void TMidiLine::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
+  const TrackRecord& row = Row();
+  const int32_t t = TimeUnder(timeline_, p.x);
+  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindMidi, 0);
+  markIndex_ = -1;
+  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
+  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
+  if (zone < 0) {
+    markIndex_ = MarkNear(timeline_, *pointerFilm_, t);
+    zone =
+        markIndex_ >= 0 && OnMarkRow(p.y, row.bottom) ? kZoneMark : EdgeZone(timeline_, *pointerFilm_, p.x);
+  }
+  if (zone != hitZone) SetHitCursor(zone);
+}
+
+void TMidiLine::EvMouseMove(UINT keys, const TPoint& p) {
+  if (dragging_) {
+    DragTo(p.x, p.y);
+    scroll_.Follow(timeline_, *this, p.x);
+    return;
+  }
+  HitTest(keys, p, false);
+  DescribeZone(timeline_, pointerFilm_, hitZone, markIndex_);
+}
+
+void TMidiLine::EvLButtonDown(UINT keys, const TPoint& p) {
+  EndDrag(p);
+  HitTest(keys, p, false);
+  TimeLineEngine& e = timeline_.Engine();
+  TPoint screen = p;
+  ClientToScreen(screen);
+  switch (hitZone) {
+    case kZonePlaying:
+      e.CmStop();
+      return;
+    case kZoneNothing:
+      UndoScript::SetPending(kUndoSelectGesture);
+      e.ClearSelection();
+      UndoScript::SetPending(0);
+      timeline_.BeginRubberBand(screen.x, screen.y);
+      return;
+    case kZoneRubberBand:
+      timeline_.BeginRubberBand(screen.x, screen.y);
+      return;
+    case kZoneCursorLine:
+      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
+      return;
+    case kZoneTrimStart:
+    case kZoneTrimEnd:
+    case kZoneClip:
+    case kZoneMark:
+      break;
+    default:
+      return;
+  }
+  Film* film = pointerFilm_;
+  if (!film->IsSelected()) SelectOnly(timeline_, film);
+  switch (hitZone) {
+    case kZoneMark:
+      film->DescribeMark(markIndex_);
+      break;
+    case kZoneTrimStart:
+      film->DescribeStart();
+      break;
+    case kZoneTrimEnd:
+      film->DescribeStop();
+      break;
+    default:
+      SetHitCursor(kZoneMoveClips);
+      break;
+  }
+  SetCapture(HWindow);
+  dragging_ = true;
+  anchorTime_ = e.PixelToPos(p.x);
+  BeginClipDrag();
+}
+
+void TMidiLine::EvLButtonUp(UINT, const TPoint& p) {
+  EndDrag(p);
+  EndClipDrag();
+}
+
+void TMidiLine::EndDrag(const TPoint& p) {
+  scroll_.Stop(*this);
+  if (!dragging_) return;
+  dragging_ = false;
+  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
+  switch (hitZone) {
+    case kZoneTrimStart:
+    case kZoneTrimEnd:
+      // Only a clip's picture has edges to make again.
+      if (film != nullptr && film->video != nullptr)
+        FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
+      break;
+    case kZoneMoveClips:
+    case kZoneMoveToCollection: {
+      SetHitCursor(kZoneClip);
+      TPoint screen = p;
+      ClientToScreen(screen);
+      FinishMoveDrag(timeline_, screen);
+      break;
+    }
+    default:
+      break;
+  }
+  ReleaseCapture();
+}
+
+void TMidiLine::DragTo(int x, int y) {
+  DragBy(ToInt32(int64_t{DragTime(timeline_, x, 1)} - anchorTime_), y);
+}
+
+void TMidiLine::DragBy(int32_t ms, int y) {
+  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
+  switch (hitZone) {
+    case kZoneTrimStart:
+      TrimStart(ms);
+      break;
+    case kZoneTrimEnd:
+      TrimEnd(ms);
+      break;
+    case kZoneMark:
+      MoveMark(ms);
+      break;
+    case kZoneMoveClips:
+    case kZoneMoveToCollection:
+      MoveClips(ms, y);
+      break;
+    default:
+      break;
+  }
+}
+
+// On the pixel grid; a clip that also shows a picture starts on a key
+// frame of it, the one nearest to where the pointer asks for.
+void TMidiLine::TrimStart(int32_t d) {
+  Film* f = pointerFilm_;
+  TimeLineEngine& e = timeline_.Engine();
+  d = ToInt32(int64_t{e.PixelsToTime(e.TimeToPixels(ToInt32(int64_t{f->start} + d)))} - f->start);
+  if (d < 0) {
+    const Film* before = LimitingNeighbour(*f, false);
+    d = std::max({d, -f->in, (before ? before->end : 0) - f->start});
+    d = std::min(d, 0);
+    if (f->video != nullptr && d < 0) {
+      const int32_t s = Frames(f->start);
+      int32_t limit = before ? Frames(before->end) : 0;
+      if (before && FramesToMs(limit, Rate()) < before->end) ++limit;
+      const int32_t n = Frames(f->start + d);
+      const int32_t k = f->NearestKeyFrame(n - s, std::max(limit, s - Frames(f->in)) - s, 0);
+      d = FramesToMs(s + k, Rate()) - f->start;
+    }
+  } else if (d > 0) {
+    d = std::min(d, f->out - 1 - f->in);
+    if (f->video != nullptr && d > 0) {
+      const int32_t inF = Frames(f->in);
+      const int32_t k = f->NearestKeyFrame(Frames(f->in + d) - inF, 0, Frames(f->out) - 1 - inF);
+      d = FramesToMs(inF + k, Rate()) - f->in;
+    }
+    d = std::max(d, 0);
+  }
+  if (d == 0) return;
+  MarkDragChange(timeline_);
+  const int32_t oldStart = f->start;
+  f->in += d;
+  f->start += d;
+  f->ComputeOrigin();
+  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
+    Film::Unlink(f, FilmList);
+    Film::Link(f, FilmList);
+  }
+  anchorTime_ += d;
+  e.InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
+  f->DescribeStart();
+  CountDragStep(timeline_);
+}
+
+void TMidiLine::TrimEnd(int32_t d) {
+  Film* f = pointerFilm_;
+  TimeLineEngine& e = timeline_.Engine();
+  d = ToInt32(int64_t{e.PixelsToTime(e.TimeToPixels(ToInt32(int64_t{f->end} + d)))} - f->end);
+  if (d < 0) {
+    d = std::max(d, f->in + 1 - f->out);
+    if (f->video != nullptr) {
+      int32_t end = MsAddFrames(f->end + d, 0);
+      if (f->out + (end - f->end) < f->in + 1) end = MsAddFrames(end, 1);
+      d = std::min(end - f->end, 0);
+    }
+  } else if (d > 0) {
+    const Film* after = LimitingNeighbour(*f, true);
+    d = std::min({d, f->sourceLength - f->out, (after ? after->start : e.length) - f->end});
+    if (f->video != nullptr && d > 0) {
+      int32_t end = MsSubFrames(f->end + d, 0);
+      if (end - f->end > d) end = MsSubFrames(end, 1);
+      d = end - f->end;
+    }
+    d = std::max(d, 0);
+  }
+  if (d == 0) return;
+  MarkDragChange(timeline_);
+  const int32_t oldEnd = f->end;
+  f->out += d;
+  f->end += d;
+  anchorTime_ += d;
+  e.InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
+  f->DescribeStop();
+  CountDragStep(timeline_);
+}
+
+void TMidiLine::MoveMark(int32_t d) {
+  Film* f = pointerFilm_;
+  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t old = f->marks[markIndex_].time;
+  const int32_t t = ToInt32(std::clamp<int64_t>(int64_t{old} + d, f->in, std::max(f->out - 1, f->in)));
+  if (t == old) return;
+  // Onto another mark: refused, and the anchor stays.
+  for (const Mark& m : f->marks) {
+    if (m.time == t) return;
+  }
+  MarkDragChange(timeline_);
+  if (!f->marks.MoveMark(markIndex_, t)) return;
+  anchorTime_ += t - old;
+  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
+  e.InvalidateLineRange(static_cast<int32_t>(std::max<int64_t>(from, INT32_MIN)), f->end, f);
+  f->DescribeMark(markIndex_);
+  CountDragStep(timeline_);
+}
+
+void TMidiLine::MoveClips(int32_t d, int y) {
+  TimeLineEngine& e = timeline_.Engine();
+  ClipMove move;
+  move.time = d;
+  if (move.time != 0 && e.TrackClipDrag(move, kKindMidi) && move.time != 0) {
+    MarkDragChange(timeline_);
+    e.MoveSelectedClips(move.time, 0, kKindMidi);
+    anchorTime_ = ToInt32(int64_t{anchorTime_} + move.time);
+    pointerFilm_->DescribeClip();
+    CountDragStep(timeline_);
+  }
+  TPoint at(HoldX(e.PosToPixelUnclamped(anchorTime_), e.width), y);
+  ClientToScreen(at);
+  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
+  if (zone != hitZone) SetHitCursor(zone);
+}
+
+void TMidiLine::OnDragKey(int vk) {
+  if (!dragging_) return;
+  const int32_t step = NudgeStep(vk);
+  if (step == 0) return;
+  TPoint at;
+  GetCursorPos(&at);
+  ScreenToClient(at);
+  // The anchor stays: the next move of the mouse keeps the nudge.
+  const int32_t anchor = anchorTime_;
+  DragBy(step, at.y);
+  anchorTime_ = anchor;
+}
+
+void TMidiLine::EvTimer(UINT id) {
+  if (id != 1 || !dragging_ || !scroll_.Running()) return;
+  TPoint at;
+  scroll_.Tick(timeline_, *this, at);
+  DragTo(at.x, at.y);
+}
+
+void TMidiLine::EvLButtonDblClk(UINT keys, const TPoint& p) {
+  EndDrag(p);
+  HitTest(keys, p, false);
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t t = e.PixelToPos(p.x);
+  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
+    ToggleLaterClips(timeline_, pointerFilm_, kKindMidi, 0, t);
+  } else if (hitZone != kZonePlaying) {
+    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
+  }
+}
+
+// All MIDI clips of a project come from one file.
+bool TMidiLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                                 int& cursorId) {
+  drop_.Erase(*this);
+  if (clip == nullptr || !(clip->GetKinds() & kKindMidi)) return false;
+  MidiSource* midi = clip->GetMidi();
+  if (midi == nullptr || !Film::MidiMatchesList(midi, FilmList)) return false;
+  TimeLineEngine& e = timeline_.Engine();
+  TPoint p = screen;
+  ScreenToClient(p);
+  const int32_t t = e.SnapToFrame(time);
+  const int gap = GetSystemMetrics(SM_CYBORDER);
+  const int y = p.y - gap;
+  DropPlace place;
+  if (y < 0 || y >= GetClientRect().Height() - gap) {
+    if (adjust) return false;
+    place.start = t;
+    place.end = DropEnd(t, clip->GetLength(), false);
+    if (Film::AnyOverlapping(place.start, place.end, kKindMidi, 0)) return false;
+  } else {
+    DropRequest request;
+    request.time = t;
+    request.length = clip->GetLength();
+    request.adjust = adjust;
+    request.mask = kKindMidi;
+    request.snapDistance = e.hitDistanceMs;
+    if (!PlaceDrop(request, place)) return false;
+  }
+  DrawDropFeedback(place.start, place.end);
+  time = place.start;
+  TPoint at(e.PosToPixel(place.start), p.y);
+  ClientToScreen(at);
+  screen.x = at.x;
+  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  return true;
+}
+
+void TMidiLine::DrawDropFeedback(int32_t start, int32_t end) {
+  TimeLineEngine& e = timeline_.Engine();
+  const TRect client = GetClientRect();
+  drop_.Show(*this, TRect(e.PosToPixel(start), client.top, e.PosToPixel(end), client.bottom), 0);
+}
