@@ -17,6 +17,7 @@ int MainTimeLineWindow::ImportEdl(std::FILE* file, const EdlFileRecord* files) {
   TimeLineEngine& e = engine_;
   if (e.playing) return kErrPlaying;
   ClearProject(false);
+  ReleaseProjectEffects();
   e.SetModified(false);
   ProjectMarks.Clear();
   InvalidateRuler();

@@ -170,6 +170,8 @@ int MainTimeLineWindow::OpenProject(HMMIO file, PathRecord* folders, SynonymFile
   TimeLineEngine& e = engine_;
   if (e.playing) return kErrPlaying;
   ClearProject(false);
+  // Also when there were no clips to clear: the lists are the old project's.
+  ReleaseProjectEffects();
   e.SetModified(false);
   ProjectMarks.Clear();
   if (collectionPath != nullptr) collectionPath[0] = '\0';

@@ -209,6 +209,26 @@ TEST_F(EdlTest, AnExportedListImportsAsTheSameClipsPictureAndSoundApart) {
   EXPECT_FALSE(UndoScript::CanUndo());
 }
 
+TEST_F(EdlTest, AnEnvelopeOfOnePointOrNoneWritesWhatThereIs) {
+  filmtest::FakeAudio* a = Sound("/media/a.wav", 4000);
+  Film* none = AudioFilm(a, 0, 0, 1000);
+  none->volumePoints.Clear();
+  Film* one = AudioFilm(a, 0, 2000, 1000);
+  const ProfilePoint point{0, 600};
+  ASSERT_TRUE(one->volumePoints.Assign(&point, 1));
+  const std::string list = Export();
+  EXPECT_NE(list.find("\t\t\t[Track_Record #0, ClipID=204, Start=0, End=25,\r\n"
+                      "\t\t\t\t[RubberBand, Max=1024,\r\n"
+                      "\t\t\t\t],\r\n"),
+            std::string::npos)
+      << list;
+  EXPECT_NE(list.find("\t\t\t\t[RubberBand, Max=1024,\r\n"
+                      "\t\t\t\t\t[Band_Point #0,h=0,v=600],\r\n"
+                      "\t\t\t\t],\r\n"),
+            std::string::npos)
+      << list;
+}
+
 // A list of the given clip and track lines around two fake files: 3 a
 // picture of 100 frames, 5 a sound of 8 s.
 std::string ListOf(const std::string& clips, const std::string& tracks) {

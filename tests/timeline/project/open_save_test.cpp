@@ -178,6 +178,22 @@ TEST_F(OpenSaveTest, MissingEffectComponentsAreListedOnceAndTheLoadCountsAsRepai
   EXPECT_TRUE(Engine().IsModified());
 }
 
+TEST_F(OpenSaveTest, TheOldProjectsEffectListsGoAlsoWithoutClips) {
+  const std::string path = OneClipEndingAt(3000);
+  filmtest::FakeEffects* master = Effects();
+  filmtest::FakeEffects* line = Effects();
+  Engine().masterEffects = master;
+  Engine().audioPanel[2].effects = line;
+  ASSERT_EQ(OpenFile(path), 0);
+  EXPECT_EQ(master->refs, 0);
+  EXPECT_EQ(line->refs, 0);
+  EXPECT_EQ(Engine().masterEffects, nullptr);
+  // The audio engine no longer holds them either.
+  EXPECT_EQ(mixer_.handed[0], nullptr);
+  EXPECT_EQ(mixer_.handed[3], nullptr);
+  EXPECT_EQ(mixer_.calls.front(), "lock");
+}
+
 TEST_F(OpenSaveTest, OpenIsRefusedWhilePlaying) {
   AudioFilm(Sound("/media/old.wav", 5000), 0, 0, 1000);
   const std::string path = OneClipEndingAt(3000);
