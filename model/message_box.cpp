@@ -70,6 +70,13 @@ MessageBoxPresenter& CurrentMessageBoxPresenter() {
 
 void HideOtherTopWindows(HWND owner) {
   HiddenSet set;
+  // A box owned by a child window (the collection in its frame) belongs to
+  // that window's frame: the frame is the box's owner and gets the focus
+  // back when the box closes, so it is not one of the others.
+  if (owner != nullptr && IsWindow(owner)) {
+    const HWND root = GetAncestor(owner, GA_ROOT);
+    if (root != nullptr) owner = root;
+  }
   Walk walk{owner, &set};
   EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&walk));
   // The activation stays where it is: only the level changes.

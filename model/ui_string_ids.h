@@ -75,6 +75,7 @@ inline constexpr int kClipboardFormatsDiffer = 98;  // "Added in Clipboard %s cl
 inline constexpr int kAddProjectCaption = 99;   // "Add Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
+inline constexpr int kExportMpeg = 104;         // "Export MPEG"
 inline constexpr int kDeleteClips = 108;        // "Delete clips"
 inline constexpr int kCutClips = 109;           // "Cut clips"
 inline constexpr int kSplitClip = 110;          // "Split clip"
@@ -374,6 +375,12 @@ inline constexpr int kSourceSizeDiffers = 521;   // "Source file '%s' has differ
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+// The AVI export.
+inline constexpr int kWriteAvi = 556;                   // "Write AVI"
+inline constexpr int kNoVideoClipsAudioOnly = 557;      // "There is no video clips in the project!\nWrite ..."
+inline constexpr int kVideoStartsEmptyAudioOnly = 558;  // "Video starts from an empty frame!\nWrite audio only?"
+inline constexpr int kCannotRecompressFrame = 559;      // "Can not recompress video frame at %s!\nCopy old ..."
 
 inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 

@@ -12,6 +12,7 @@ void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
 void RegisterClipDialogs();           // clip_dialogs.cpp
 void RegisterCollectionMenus();       // collection_menus.cpp
+void RegisterMpegDialog();            // mpeg_dialog.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
 
 void RegisterProgramResources() {
@@ -27,6 +28,7 @@ void RegisterProgramResources() {
     RegisterSetupDialogs();
     RegisterClipDialogs();
     RegisterCollectionMenus();
+    RegisterMpegDialog();
     RegisterProjectCommandHints();
   });
 }

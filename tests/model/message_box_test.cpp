@@ -211,6 +211,18 @@ TEST_F(HidingRule, TheOwnerAndItsOwnWindowsAreLeftToTheBox) {
   EXPECT_TRUE(IsWindowEnabled(tool_));
 }
 
+TEST_F(HidingRule, ABoxOwnedByAChildWindowBelongsToItsFrame) {
+  SetFocus(child_);
+  BoxHook hook([&](HWND) {
+    EXPECT_FALSE(IsWindowEnabled(tool_));
+    EXPECT_TRUE(IsWindowEnabled(popup_));
+  });
+  ShowMessage(child_, "Kobrix", MB_OK, "owned by a child");
+  EXPECT_TRUE(IsWindowEnabled(main_));
+  // The frame takes the keyboard back without a click.
+  EXPECT_EQ(GetActiveWindow(), main_);
+}
+
 TEST_F(HidingRule, ABoxInsideABoxReenablesTheWindowsOnlyWhenTheOuterCloses) {
   bool inner_checked = false, after_inner = false;
   BoxHook hook([&](HWND box) {
