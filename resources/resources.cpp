@@ -14,6 +14,7 @@ void RegisterTransportHints();        // transport_hints.cpp
 void RegisterClipDialogs();           // clip_dialogs.cpp
 void RegisterCollectionMenus();       // collection_menus.cpp
 void RegisterMpegDialog();            // mpeg_dialog.cpp
+void RegisterProjectCommandHints();   // project_command_hints.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -30,5 +31,6 @@ void RegisterProgramResources() {
     RegisterClipDialogs();
     RegisterCollectionMenus();
     RegisterMpegDialog();
+    RegisterProjectCommandHints();
   });
 }

@@ -20,6 +20,8 @@ void RegisterTimeLineAccelerators() {
                                   {key | FCONTROL, 'V', kCmPaste},
                                   {key | FSHIFT, VK_INSERT, kCmPaste},
                                   {key, VK_INSERT, kCmInsert},
+                                  {key | FCONTROL, 'A', kCmSelectAll},
+                                  {key | FCONTROL, 'D', kCmDeselectAll},
                                   // Zoom: + and - on the main keys or the keypad, Ctrl or not.
                                   {key, VK_ADD, kCmZoomIn},
                                   {key | FCONTROL, VK_ADD, kCmZoomIn},

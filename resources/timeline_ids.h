@@ -11,6 +11,9 @@ constexpr int kCmCut = 314;
 constexpr int kCmCopy = 315;
 constexpr int kCmPaste = 318;
 constexpr int kCmInsert = 320;
+constexpr int kCmSelectAll = 329;
+constexpr int kCmDeselectAll = 330;
+constexpr int kCmInvertSelection = 331;
 constexpr int kCmJoin = 327;
 constexpr int kCmSplit = 332;  // Split clip (326) keeps both parts in the clip's group; this takes them out
 constexpr int kCmDeleteProfile = 333;
@@ -25,6 +28,8 @@ constexpr int kCmSetDeclickBoth = 353;
 constexpr int kCmClearDeclickIn = 354;
 constexpr int kCmClearDeclickOut = 355;
 constexpr int kCmClearDeclickBoth = 356;
+constexpr int kCmNextMarkGroup = 411;
+constexpr int kCmNextSelectionGroup = 412;
 constexpr int kCmShowVideoTracks = 414;
 constexpr int kCmShowAudioTracks = 415;
 constexpr int kCmShowMidiTrack = 416;
@@ -137,6 +142,8 @@ constexpr int kCmAudioHeightHalf = 420;
 constexpr int kCmNextFrame = 515;
 constexpr int kCmPrevFrame = 516;
 constexpr int kCmMasterVolume = 517;
+constexpr int kCmMasterEffects = 518;
+constexpr int kCmUseMasterEffects = 519;
 constexpr int kCmVtrSetup = 526;
 constexpr int kCmConfigureTools = 720;
 constexpr int kCmScrollLineUp = 921;
@@ -170,6 +177,11 @@ constexpr int kCursorClipMark = 24013;
 constexpr int kCursorTimeLine = 24014;
 constexpr int kCursorInsert = 24015;
 constexpr int kCursorEffects = 24016;
+
+// The project frame's popup menus that the time-line sets the checks of:
+// the View menu (414 to 416) and the Command menu (519).
+constexpr int kViewMenuPosition = 2;
+constexpr int kCommandMenuPosition = 3;
 
 // The time-line's keys; the project frame loads them into its own table.
 constexpr int kTimeLineAccelerators = 120;

@@ -39,6 +39,10 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
       &SmallHandlerEntries, &TransportEntries, &MessageEntries,   &ViewCommandEntries, &ExportEntries,
       &ToolEntries,         &ClipEditEntries,  &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
       &RangeEntries,
+      &CoreEntries,         &LayoutEntries,    &FontEntries,        &InputEntries, &ModeEntries,
+      &SmallHandlerEntries, &TransportEntries, &ViewCommandEntries, &ToolEntries,  &ClipEditEntries,
+      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &RangeEntries, &ProjectParameterEntries,
+      &SelectionGroupEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;

@@ -31,7 +31,10 @@
 //   commands/audio_clip_commands.cpp profiles, effects and declick of clips
 //   commands/add_media.cpp           adding source files
 //   commands/drop_clips.cpp          clips dropped on the lines
-//   commands/project.cpp             master effects
+//   commands/project.cpp             new, clear, open, save, copy from a file
+//   commands/project_parameters.cpp  frame rate and audio format, the master
+//   commands/selection_groups.cpp    selection and mark groups
+//   commands/edl.cpp                 edit decision lists
 //   commands/range.cpp               the Range menu, the range dialog
 //   commands/range_remove.cpp        copy, cut and clear of the range
 // Operations the lines and header controls call before their own files
@@ -41,6 +44,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -52,8 +56,13 @@
 #include "timeline/window/timeline_settings.h"
 
 class Film;
+class FilmListHead;
 class LineDropTarget;
+struct ComObjectEntry;
+struct EdlFileRecord;
+struct PathRecord;
 struct RangeLines;
+struct SynonymFile;
 class TAudioLines;
 class TAVButtons;
 class TCurTimeText;
@@ -338,9 +347,68 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // cannot.
   virtual LineDropTarget* DropTarget(int32_t kind);
 
-  // ---- Project commands (commands/project.cpp).
+  // ---- The project as a whole (commands/project.cpp). Each is refused
+  // while playing (error 26).
+  // A new, empty project: fresh lines, the master at unity without effects,
+  // no undo history, 12.5 s long and 10 s in view.
+  void NewProject();
+  // Takes every clip off the time-line (with ask, after a question) and
+  // releases the lines' and the master's effect lists; one undo step. True
+  // when no clip is left.
+  bool ClearProject(bool ask);
+  // Reads a project file (positioned at its start) in place of the project:
+  // folders lists the folders searched for moved media (the project's
+  // first), *moved the moved files found so far (it grows); collectionPath
+  // (MAX_PATH + 1, or null) receives the project's clip collection. Returns
+  // the reader's code; 17 (cancelled) leaves the project unmodified, 18
+  // tells that something was changed or left out on the way.
+  int OpenProject(HMMIO file, PathRecord* folders, SynonymFile** moved, char* collectionPath);
+  // Writes the project to path (through a temporary file, so a failed save
+  // leaves the old file); folder is the project's folder, collectionPath
+  // its clip collection (null: none). False when it could not be written.
+  bool SaveProject(const char* path, const char* folder, const char* collectionPath);
+  // Makes films (a loaded list, emptied) the project: clips whose media no
+  // longer fit lose them with a message under the caption (a UI string),
+  // effect lists that cannot be opened are left out and listed once (from
+  // components, which this frees), the lines and the view start afresh. A
+  // result of 0 becomes 18 when something was left out.
+  void ApplyLoadedProject(FilmListHead& films, int captionId, ComObjectEntry* components, int& result);
+  // Reads the clips of a project file into the clip clipboard only, saying
+  // which kinds of them do not fit the project. The reader's code.
+  int CopyFromFile(HMMIO file, PathRecord* folders, SynonymFile** moved);
+
+  // ---- Project parameters and master controls
+  // (commands/project_parameters.cpp).
+  // Asked before the frame rate changes: the clips with video do not fit
+  // any more and go, after a question (cleared tells whether they went).
+  // False when the change must not happen.
+  bool ChangeVideoParameters(bool& cleared);
+  // The same before the audio format changes; a change that keeps the
+  // sample rate removes nothing.
+  bool ChangeAudioParameters(bool sameRate, bool mono, bool& cleared);
+  // Sets every effect list of the project and of films to the format it
+  // plays in.
+  void SetEffectFormats(FilmListHead& films);
+  void CmMasterVolume();
   virtual void CmMasterEffects();
   virtual void CmUseMasterEffects();
+  void CeUseMasterEffects(TCommandEnabler& ce);
+
+  // ---- Selection and mark groups (commands/selection_groups.cpp).
+  void CmSelectAll();
+  void CmDeselectAll();
+  void CmInvertSelection();
+  void CmNextMarkGroup();
+  void CmNextSelectionGroup();
+
+  // ---- Edit decision lists (commands/edl.cpp). The frame opens the file
+  // and builds the file lists (edl_format.h).
+  // Writes the project; false when a line could not be written.
+  bool ExportEdl(std::FILE* file, const EdlFileRecord* videoFiles, const EdlFileRecord* audioFiles);
+  // Replaces the project by the list's clips: 0, 2, 6, or 26 while playing.
+  // After an error the clips read before it stay, and the project is
+  // modified.
+  int ImportEdl(std::FILE* file, const EdlFileRecord* files);
 
  protected:
   // What the line windows answer for the window (input.cpp, modes.cpp): a
@@ -367,6 +435,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   static const std::vector<TResponseTableEntry>& AddMediaEntries();
   static const std::vector<TResponseTableEntry>& ProjectEntries();
   static const std::vector<TResponseTableEntry>& RangeEntries();
+  static const std::vector<TResponseTableEntry>& ProjectParameterEntries();
+  static const std::vector<TResponseTableEntry>& SelectionGroupEntries();
 
   // settings.cpp
   void LoadSettings();
@@ -571,6 +641,20 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // commands/add_media.cpp
   // Holds clip (owned) and lets the mouse carry it.
   void HoldClip(ClipItem* clip);
+  // commands/project.cpp
+  // The lines' and the master's effect lists released, the audio engine
+  // told first.
+  void ReleaseProjectEffects();
+  // Heights and places of every row again, the lines beyond those in use
+  // muted, the overview and the frame sized for them.
+  void LayoutProjectLines();
+  // The view after a project was made or loaded: cursor at 0, the length at
+  // least length, [0, viewEnd) in view, no selection range.
+  void ShowNewProject(int32_t length, int32_t viewEnd);
+  // A popup menu of the frame (kViewMenuPosition ...); null without one.
+  HMENU FrameMenu(int position);
+  // The check of Use master effects in the frame's Command menu.
+  void ShowMasterEffectsUse();
   // commands/drop_clips.cpp
   // Puts film (made for a clip at its start, unlinked) onto the time-line
   // as a drop does; dropEnd is its start plus the clip's length. With
