@@ -107,7 +107,14 @@ class VolumeServer {
   // 0 when the server took the playback (1) or the recording (0).
   virtual LONG Start(LONG playback) = 0;
   virtual void Stop() = 0;
+  // The server's volume window for a device: an output (flag 0) or an
+  // input (1).
+  virtual void ShowForDevice(LONG device, LONG flag) {}
+  // Brings up the server's mixer.
+  virtual void ShowMixer() {}
 };
+// The volume-control server of the program; null when it could not be made.
+extern VolumeServer* TheMixerServer;
 // Makes the mixer dialog for OpenMixer (installed by the mixer window).
 using MixerFactory = MixerNotices* (*)(HWND parent, bool faders, bool onTop);
 

@@ -40,6 +40,8 @@ void ReverseFrames(BYTE* data, LONG frames, WORD align) {
 
 }  // namespace
 
+VolumeServer* TheMixerServer = nullptr;
+
 void AudioPlayer::SetVolumeServer(VolumeServer* server) {
   g_volumeServer = server;
 }

@@ -21,7 +21,7 @@ BENCH="$BUILD/bench"
 for tool in ffmpeg sox; do
   command -v "$tool" > /dev/null || { echo "compare: $tool is not installed" >&2; exit 1; }
 done
-for b in video_decode_bench audio_export_bench resample_bench; do
+for b in video_decode_bench audio_export_bench resample_bench video_export_bench; do
   [ -x "$BENCH/$b" ] || { echo "compare: $BENCH/$b is not built" >&2; exit 1; }
 done
 
@@ -120,6 +120,32 @@ done
 printf 'resample %s s 44.1 -> 48 kHz stereo: ours %.3f s (CPU %.3f s), sox -r 48000 %.3f s (CPU %.3f s); ratio %s (CPU %s)\n' \
   "$RESAMPLE_SECONDS" "$ours_real" "$ours_cpu" "$peer_real" "$peer_cpu" \
   "$(ratio "$peer_real" "$ours_real")" "$(ratio "$peer_cpu" "$ours_cpu")"
+
+# ---- Exports of the 4:2:0 file above: a cut-only project copied into an AVI
+# file (ours: its four quarters in another order; ffmpeg: -c copy of the file
+# played loops times over), and the same frames as an MPEG-2 program stream
+# at about 6 Mbit/s (ffmpeg's mpeg2video with its own threads, as ours).
+file="$work/mjpeg420.avi"
+ours_copy=0 peer_copy=0 ours_mpeg=0 peer_mpeg=0
+for ((r = 0; r < ROUNDS; r++)); do
+  csv=$(KOBRIX_GUI=headless KOBRIX_BENCH_VIDEO="$file" ours video_export_bench '^BM_AviExportCutOnly')
+  ours_copy=$(max "$ours_copy" "$(column items_per_second <<< "$csv")")
+  out=$(ffmpeg -nostdin -benchmark -stream_loop $((loops - 1)) -i "$file" -c copy -y "$work/copy.avi" 2>&1 |
+    tr '\r' '\n')
+  peer_copy=$(max "$peer_copy" "$(sed -n 's/.*rtime=\([0-9.]*\)s.*/\1/p' <<< "$out" |
+    awk -v n=$((frames * loops)) '{ print n / $1 }')")
+  csv=$(KOBRIX_GUI=headless KOBRIX_BENCH_VIDEO="$file" ours video_export_bench '^BM_MpegExport')
+  ours_mpeg=$(max "$ours_mpeg" "$(column items_per_second <<< "$csv")")
+  out=$(ffmpeg -nostdin -benchmark -i "$file" -c:v mpeg2video -b:v 5999616 -f vob -y "$work/peer.mpg" 2>&1 |
+    tr '\r' '\n')
+  peer_mpeg=$(max "$peer_mpeg" "$(sed -n 's/.*rtime=\([0-9.]*\)s.*/\1/p' <<< "$out" |
+    awk -v n=$frames '{ print n / $1 }')")
+  rm -f "$work/copy.avi" "$work/peer.mpg"
+done
+printf 'AVI export, cut-only 720x576 MJPEG: ours %.0f frames/s, ffmpeg -c copy %.0f frames/s; ratio %s\n' \
+  "$ours_copy" "$peer_copy" "$(ratio "$ours_copy" "$peer_copy")"
+printf 'MPEG export 720x576 MJPEG -> MPEG-2 6 Mbit/s: ours %.0f frames/s, ffmpeg mpeg2video %.0f frames/s; ratio %s\n' \
+  "$ours_mpeg" "$peer_mpeg" "$(ratio "$ours_mpeg" "$peer_mpeg")"
 
 echo
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

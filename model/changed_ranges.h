@@ -37,3 +37,6 @@ extern TimeRange LineChangedRange[kAudioLineCount];
 void ResetChangedRanges();
 // Widens the changed range of an audio line; a line outside 0..3 is ignored.
 void WidenChangedRange(int32_t line, int32_t start, int32_t end);
+// Widens it by the extent of the line's audio clips (an empty range becomes
+// that extent); nothing changes when the line holds none.
+void WidenChangedRange(int32_t line);

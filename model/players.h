@@ -167,15 +167,14 @@ class WaitBeforePlay {
   virtual bool Execute(HWND owner, int32_t parts, int32_t kind) = 0;
 };
 
-// The tape recorder link's settings, as its setup dialog reads and writes
-// them: start time (ms), deck type (0 none, 1 AG 5700, 2 Sony Betacam),
+// The tape recorder link: the deck as playback drives it, and its settings
+// as its setup dialog reads and writes them: start time (ms), deck type (0 none, 1 AG 5700, 2 Sony Betacam),
 // port name (up to kTapePortLength characters), baud rate, data bits (5 to
 // 8), parity (0 no, 1 odd, 2 even, 3 mark, 4 space), stop bits (0 one, 1 one
 // and a half, 2 two), time-code source (0 counter, 1 LTC), preroll (s),
 // video format (0 PAL, 1 NTSC) and accuracy (frames), in this order.
 constexpr int kTapePortLength = 32;
 
-// The tape recorder link.
 class TapeControl {
  public:
   virtual ~TapeControl() = default;

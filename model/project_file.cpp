@@ -163,9 +163,10 @@ bool WriteSettings(HMMIO file, TimeLineEngine& engine, const char* baseFolder, c
 class ProjectReader {
  public:
   ProjectReader(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
-                SynonymFile** moved, char* collectionPath, ComObjectEntry** components)
+                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components)
       : engine_(engine),
         films_(films),
+        filmsOnly_(filmsOnly),
         file_(file),
         folders_(folders),
         moved_(moved),
@@ -194,8 +195,15 @@ class ProjectReader {
   void ReadFilm(LONG length);
   const char* BaseFolder() const { return folders_ ? folders_->path : nullptr; }
 
+  // A film left out or repaired changes the project it is read into; read
+  // for the clipboard it changes none.
+  void FilmChanged() {
+    if (!filmsOnly_) engine_.SetModified(true);
+  }
+
   TimeLineEngine& engine_;
   FilmListHead& films_;
+  bool filmsOnly_;
   HMMIO file_;
   PathRecord* folders_;
   SynonymFile** moved_;
@@ -367,7 +375,7 @@ void ProjectReader::ReadFilm(LONG length) {
   Film* film = new (std::nothrow) Film;
   if (!film) {
     Fail(kErrNoMemory);
-    engine_.SetModified(true);
+    FilmChanged();
     return;
   }
   int status = film->ReadRecord(file_, length, folders_, moved_, &ask_, WindowOf(engine_));
@@ -382,14 +390,14 @@ void ProjectReader::ReadFilm(LONG length) {
     }
   }
   if (status == kErrAlreadyDone) {
-    engine_.SetModified(true);
+    FilmChanged();
     status = kErrOk;
   }
   if (status == kErrOk && !film->LinkAtKeyFrame(WindowOf(engine_), films_, true)) status = kErrCancelled;
   if (status == kErrOk) return;
   if (status != kErrCancelled && status != kErrAlreadyDone) result_ = status;
   delete film;
-  engine_.SetModified(true);
+  FilmChanged();
 }
 
 int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
@@ -633,7 +641,7 @@ int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRec
   if (!ReadExact(file, signature, kProjectSignatureSize)) return kErrRead;
   if (std::memcmp(signature, kProjectSignature, kProjectSignatureSize) != 0) return kErrInvalidFormat;
 
-  ProjectReader reader(engine, films, file, folders, moved, collectionPath, components);
+  ProjectReader reader(engine, films, file, folders, moved, filmsOnly, collectionPath, components);
   if (!filmsOnly) reader.ResetLines();
 
   // The outer record; others before it are passed over.

@@ -201,6 +201,10 @@ class TimeLineEngine : public FilmHost {
   // The Stop command: no more loops, every player stopped, and the end
   // made at once when none still runs.
   void CmStop();
+  // Stops video, audio, MIDI and the tape without ending play mode.
+  void StopPlayers();
+  // Some player still plays: video state 3, audio 3 or 7, MIDI 3.
+  bool AnyPlayerRunning();
   void NotifyPlayState(bool playing);
 
   // ---- Play segments and video lookup (play_segments.cpp).
@@ -328,8 +332,6 @@ class TimeLineEngine : public FilmHost {
   void RestoreEffects(EffectChain*& held, EffectChain* restored);
   void TakeOff(FilmListHead& films);
   void StartPlayers(int32_t parts);
-  void StopPlayers();
-  bool AnyPlayerRunning();
   MixSetup SingleLineMix(const Film* film) const;
   // The paste's undo step: the state from before its preparation, unless
   // the preparation's deselection already took one.

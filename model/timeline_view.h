@@ -133,6 +133,8 @@ class TimeLinePlayers {
   // A notice code with its argument to the mixer window and to every open
   // effect-list dialog.
   virtual void NotifyMixer(int32_t code, int32_t arg);
+  // Whether the mixer window is open (it then takes the master volume).
+  virtual bool MixerShown() { return false; }
   virtual void NotifyEffectDialogs(int32_t code, int32_t arg);
 
   // The players playback drives; null where the program has none.

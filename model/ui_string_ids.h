@@ -53,18 +53,32 @@ inline constexpr int kKindVideo = 79;          // "VIDEO"
 inline constexpr int kKindAudio = 80;          // "AUDIO"
 inline constexpr int kKindMidi = 81;           // "MIDI"
 
-// Adding and dropping clips.
+// Adding and dropping clips; the project's commands and parameters.
 inline constexpr int kInappropriateParameters = 82;  // "Clip '%s' has inappropriate %s parameters"
 inline constexpr int kShowTracksForClip = 83;        // "Show %s track(s) for clip inserting?"
 inline constexpr int kInsertClip = 84;               // "Insert Clip"
 inline constexpr int kCannotInsertClip = 85;         // "Can not insert the%sclip.\nDo you want to copy this ..."
 inline constexpr int kWhole = 86;                    // " whole "
+inline constexpr int kChangeVideoParameters = 87;    // "Change Video Parameters"
+inline constexpr int kClearVideoTracks = 88;         // "Clear video tracks?"
+inline constexpr int kChangeSoundParameters = 89;    // "Change Sound Parameters"
+inline constexpr int kClearAudioTracks = 90;         // "Clear audio tracks?"
 inline constexpr int kProject = 91;                  // "Project"
+inline constexpr int kNewProject = 92;               // "New Project"
 inline constexpr int kCannotShiftClips = 93;         // "Can not shift the clip(s)"
+inline constexpr int kClearTheProject = 94;          // "Clear the project"
+inline constexpr int kRemoveAllProjectClips = 95;    // "Remove all clips from the project?"
 
 inline constexpr int kLoadProject = 96;         // "Load Project"
+inline constexpr int kExportAudioVideo = 100;   // "Export Audio & Video"
+inline constexpr int kSingleMidiOnly = 97;      // "Only single midi file is supported"
+inline constexpr int kClipboardFormatsDiffer = 98;  // "Added in Clipboard %s clips have format different fr..."
+inline constexpr int kAddProjectCaption = 99;   // "Add Project"
 inline constexpr int kExportWave = 101;         // "Export Wave"
 inline constexpr int kExportAiff = 102;         // "Export Aiff"
+inline constexpr int kExportMpeg = 104;         // "Export MPEG"
+inline constexpr int kVideoPlayback = 106;      // "Video Playback"
+inline constexpr int kPlaybackFatalStop = 107;  // "Playback fatal stop at time %s\nCan not read data from file"
 inline constexpr int kDeleteClips = 108;        // "Delete clips"
 inline constexpr int kCutClips = 109;           // "Cut clips"
 inline constexpr int kSplitClip = 110;          // "Split clip"
@@ -73,6 +87,9 @@ inline constexpr int kUndo = 112;               // "Undo"
 inline constexpr int kRedo = 113;               // "Redo"
 inline constexpr int kLaunchExternal = 114;     // "Launch external application"
 inline constexpr int kCannotLaunch = 115;       // "Can not launch\n%s"
+inline constexpr int kConfigureTools = 116;     // "Configure external applications"
+inline constexpr int kExportEdl = 118;          // "Export EDL"
+inline constexpr int kImportEdl = 119;          // "Import EDL"
 
 // Audio effects: the master's and the selected clips'.
 inline constexpr int kPasteAudioEffects = 121;           // "Paste Audio Effect(s)"
@@ -240,7 +257,7 @@ inline constexpr int kApplicationFileName = 266;  // "Application File Name"
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
 inline constexpr int kMarkItem = 361;              // "Mark"
-inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects" (the header panels)
+inline constexpr int kAudioEffectsMenu = 364;      // "Audio effects"
 inline constexpr int kDeleteSelectedItem = 365;    // "Delete selected clip(s)"
 inline constexpr int kCutSelectedItem = 366;       // "Cut selected clip(s)"
 inline constexpr int kCopySelectedItem = 367;      // "Copy selected clip(s)"
@@ -279,6 +296,32 @@ inline constexpr int kNoKeyFrameInClip = 410;      // "There is no key frame in 
 inline constexpr int kInToPrevKeyFrame = 411;      // "ClipIn to preceding key frame"
 inline constexpr int kNoKeyFrameBeforeClip = 412;  // "There is no key frame before the start of the frag..."
 inline constexpr int kClipCaption = 413;           // "Clip"
+
+// The audio lines' popup menu and its commands.
+inline constexpr int kProfileItem = 362;             // "Profile"
+inline constexpr int kDeclickItem = 363;             // "Declick"
+inline constexpr int kAudioEditorItem = 375;         // "Audio editor"
+inline constexpr int kSetProfileValueItem = 392;     // "Set profile value..."
+inline constexpr int kAddProfilePointItem = 393;     // "Add profile point"
+inline constexpr int kRemoveProfilePointItem = 394;  // "Remove profile point"
+inline constexpr int kDeleteProfileItem = 395;       // "Delete profile"
+inline constexpr int kFadeInItem = 396;              // "FadeIn"
+inline constexpr int kFadeOutItem = 397;             // "FadeOut"
+inline constexpr int kDeclickInItem = 398;           // "fadeIn"
+inline constexpr int kDeclickOutItem = 399;          // "fadeOut"
+inline constexpr int kDeclickBothItem = 400;         // "Set both"
+inline constexpr int kDeclickNoneItem = 401;         // "Clear both"
+inline constexpr int kSetProfileValue = 414;         // "Set profile value"
+inline constexpr int kInsertBalancePoint = 415;      // "Insert new point into balance profile?"
+inline constexpr int kInsertVolumePoint = 416;       // "Insert new point into volume profile?"
+inline constexpr int kProfileCaption = 417;          // "Profile"
+inline constexpr int kPointInserted = 418;           // "Profile point at %s(%s) inserted"
+inline constexpr int kPointExists = 419;             // "Profile point at %s(%s) already exists"
+inline constexpr int kPointRemoved = 420;            // "Profile point at %s(%s) removed"
+inline constexpr int kFirstPointStays = 421;         // "Can not remove first profile point"
+inline constexpr int kLastPointStays = 422;          // "Can not remove last profile point"
+inline constexpr int kPointNotFound = 423;           // "Profile point at %s(%s) could not be found"
+inline constexpr int kReplaceClipEffects = 430;      // "Clip has audio effect(s)!\nReplace?"
 
 // The labels of the summary fields: field n (1..23) is kSummaryLabelBase + n.
 inline constexpr int kSummaryLabelBase = 327;
@@ -363,6 +406,12 @@ inline constexpr int kSourceSizeDiffers = 521;   // "Source file '%s' has differ
 // Codec names.
 inline constexpr int kUncompressed = 522;  // "Uncompressed"
 inline constexpr int kUnknownCodec = 523;  // "Unknown '%s'"
+
+// The AVI export.
+inline constexpr int kWriteAvi = 556;                   // "Write AVI"
+inline constexpr int kNoVideoClipsAudioOnly = 557;      // "There is no video clips in the project!\nWrite ..."
+inline constexpr int kVideoStartsEmptyAudioOnly = 558;  // "Video starts from an empty frame!\nWrite audio only?"
+inline constexpr int kCannotRecompressFrame = 559;      // "Can not recompress video frame at %s!\nCopy old ..."
 
 inline constexpr int kPreparingVideo = 563;  // "Preparing Video"
 

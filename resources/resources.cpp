@@ -10,8 +10,11 @@ void RegisterClipEditHints();         // clip_edit_hints.cpp
 void RegisterTimeLineInputHints();    // timeline_input_hints.cpp
 void RegisterValueDialogs();          // value_dialogs.cpp
 void RegisterSetupDialogs();          // setup_dialogs.cpp
+void RegisterTransportHints();        // transport_hints.cpp
 void RegisterClipDialogs();           // clip_dialogs.cpp
 void RegisterCollectionMenus();       // collection_menus.cpp
+void RegisterMpegDialog();            // mpeg_dialog.cpp
+void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
 
 void RegisterProgramResources() {
@@ -23,10 +26,13 @@ void RegisterProgramResources() {
     RegisterTimeLineAccelerators();
     RegisterClipEditHints();
     RegisterTimeLineInputHints();
+    RegisterTransportHints();
     RegisterValueDialogs();
     RegisterSetupDialogs();
     RegisterClipDialogs();
     RegisterCollectionMenus();
+    RegisterMpegDialog();
+    RegisterProjectCommandHints();
     RegisterWaitDialogs();
   });
 }

@@ -52,7 +52,7 @@ constexpr int kConvertMono = 1712;
 constexpr int kConvertStereo = 1713;
 constexpr int kConvert8Bit = 1201;
 constexpr int kConvert16Bit = 1202;
-constexpr int kConvertNo = 7;
+constexpr int kConvertNoButton = 7;  // the No of 1711
 
 // "Advanced Audio Format" and "Export Audio Type": one radio per sample type,
 // type 0 (the project's own) and types 1..7.

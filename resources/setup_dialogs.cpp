@@ -133,7 +133,7 @@ DialogTemplate ConvertAudio(bool withNo) {
   };
   if (withNo) {
     t.items.push_back(Button("&Yes", IDOK, 61, 108, true));
-    t.items.push_back(Button("&No", kConvertNo, 115, 108));
+    t.items.push_back(Button("&No", kConvertNoButton, 115, 108));
     t.items.push_back(Button("Cancel", IDCANCEL, 169, 108));
   } else {
     t.items.push_back(Button("&Yes", IDOK, 115, 108, true));

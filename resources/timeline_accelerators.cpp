@@ -20,6 +20,8 @@ void RegisterTimeLineAccelerators() {
                                   {key | FCONTROL, 'V', kCmPaste},
                                   {key | FSHIFT, VK_INSERT, kCmPaste},
                                   {key, VK_INSERT, kCmInsert},
+                                  {key | FCONTROL, 'A', kCmSelectAll},
+                                  {key | FCONTROL, 'D', kCmDeselectAll},
                                   // Zoom: + and - on the main keys or the keypad, Ctrl or not.
                                   {key, VK_ADD, kCmZoomIn},
                                   {key | FCONTROL, VK_ADD, kCmZoomIn},
@@ -36,5 +38,15 @@ void RegisterTimeLineAccelerators() {
                                   {key | FCONTROL, VK_DOWN, kCmScrollLineDown},
                                   {key | FCONTROL, VK_LEFT, kCmScrollLeft},
                                   {key | FCONTROL, VK_RIGHT, kCmScrollRight},
+                                  // Playing.
+                                  {key, VK_SPACE, kCmPlayStop},
+                                  {key, VK_RETURN, kCmPlayStop},
+                                  {key, VK_ESCAPE, kCmStop},
+                                  {key, VK_HOME, kCmRewind},
+                                  {key, 'W', kCmRewind},
+                                  {key | FCONTROL, 'W', kCmRewind},
+                                  {key, VK_F7, kCmShowAudioMeter},
+                                  {key, VK_F8, kCmShowMixer},
+                                  {key, VK_F9, kCmShowVideoWindow},
                               });
 }

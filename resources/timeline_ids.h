@@ -11,6 +11,9 @@ constexpr int kCmCut = 314;
 constexpr int kCmCopy = 315;
 constexpr int kCmPaste = 318;
 constexpr int kCmInsert = 320;
+constexpr int kCmSelectAll = 329;
+constexpr int kCmDeselectAll = 330;
+constexpr int kCmInvertSelection = 331;
 constexpr int kCmJoin = 327;
 constexpr int kCmSplit = 332;  // Split clip (326) keeps both parts in the clip's group; this takes them out
 constexpr int kCmDeleteProfile = 333;
@@ -25,6 +28,8 @@ constexpr int kCmSetDeclickBoth = 353;
 constexpr int kCmClearDeclickIn = 354;
 constexpr int kCmClearDeclickOut = 355;
 constexpr int kCmClearDeclickBoth = 356;
+constexpr int kCmNextMarkGroup = 411;
+constexpr int kCmNextSelectionGroup = 412;
 constexpr int kCmShowVideoTracks = 414;
 constexpr int kCmShowAudioTracks = 415;
 constexpr int kCmShowMidiTrack = 416;
@@ -63,6 +68,20 @@ constexpr int kCmClipProperties = 321;
 constexpr int kCmSplitClip = 326;
 constexpr int kCmMidiEditor = 713;
 constexpr int kCmVideoEditor = 714;
+// The audio lines' popup.
+constexpr int kCmFadeIn = 111;  // never enabled there
+constexpr int kCmFadeOut = 112;
+constexpr int kCmSetProfileValue = 114;
+constexpr int kCmAddProfilePoint = 115;
+constexpr int kCmRemoveProfilePoint = 116;
+constexpr int kCmDeleteClipProfile = 117;
+constexpr int kCmDeclickIn = 118;
+constexpr int kCmDeclickOut = 119;
+constexpr int kCmDeclickBoth = 120;
+constexpr int kCmDeclickNone = 121;
+constexpr int kCmUseEffects = 125;
+constexpr int kCmEditEffects = 518;
+constexpr int kCmAudioEditor = 712;
 
 // The Range menu.
 constexpr int kCmIncludeAllClips = 632;
@@ -79,6 +98,30 @@ constexpr int kCmRangeClearActive = 641;
 // Ids of the Range menu that no item carries.
 constexpr int kCmRangeUnused = 642;
 constexpr int kCmRangeUnusedToo = 646;
+
+// Playing, the View and Window menus, exports and the Tools menu.
+constexpr int kCmExportAny = 220;  // no item: shares the export enabler
+constexpr int kCmPlay = 511;
+constexpr int kCmPlayStop = 513;
+constexpr int kCmRecordAudio = 514;
+constexpr int kCmRewind = 522;
+constexpr int kCmPlayToVtr = 525;
+constexpr int kCmVolumeControl = 711;
+constexpr int kCmTool1 = 715;  // to 719, tool 1 to 5
+constexpr int kCmAudioMeterClosed = 855;  // posted by the mixer window as it closes
+constexpr int kCmShowVideoWindow = 856;
+constexpr int kCmCloseVideoPreview = 857;
+constexpr int kCmShowMixer = 858;
+
+// Messages other windows and instances send the time-line.
+constexpr unsigned kSetCursorMessage = 0x400 + 85;       // lParam: ms; returns the cursor before
+constexpr unsigned kGetCursorMessage = 0x400 + 86;       // returns the cursor or the prepared start
+constexpr unsigned kStopMessage = 0x400 + 88;            // the Stop command
+constexpr unsigned kPlayMessage = 0x400 + 89;            // wParam: wait kind; lParam: GPI input
+constexpr unsigned kPrepareRangeMessage = 0x400 + 90;    // returns the parts prepared
+constexpr unsigned kRecordedFileMessage = 0x400 + 95;    // wParam: ms or -1; lParam: the file's name
+constexpr unsigned kRecorderDoneMessage = 0x400 + 96;    // wParam 1: lParam names a file to add
+constexpr unsigned kReplayMessage = 0x400 + 97;          // plays the range again
 
 // Controls.
 constexpr int kSetSizeButtonId = 1141;
@@ -99,6 +142,8 @@ constexpr int kCmAudioHeightHalf = 420;
 constexpr int kCmNextFrame = 515;
 constexpr int kCmPrevFrame = 516;
 constexpr int kCmMasterVolume = 517;
+constexpr int kCmMasterEffects = 518;
+constexpr int kCmUseMasterEffects = 519;
 constexpr int kCmVtrSetup = 526;
 constexpr int kCmConfigureTools = 720;
 constexpr int kCmScrollLineUp = 921;
@@ -132,6 +177,11 @@ constexpr int kCursorClipMark = 24013;
 constexpr int kCursorTimeLine = 24014;
 constexpr int kCursorInsert = 24015;
 constexpr int kCursorEffects = 24016;
+
+// The project frame's popup menus that the time-line sets the checks of:
+// the View menu (414 to 416) and the Command menu (519).
+constexpr int kViewMenuPosition = 2;
+constexpr int kCommandMenuPosition = 3;
 
 // The time-line's keys; the project frame loads them into its own table.
 constexpr int kTimeLineAccelerators = 120;

@@ -376,15 +376,33 @@ class MjpegCodec : public FfmpegDecoder {
       srcBits = widened_.data();
     }
     AVPixelFormat inFormat = PixelFormatOf(src->biBitCount);
-    SwsContext* toYuv = toYuv_.Get(src->biWidth, static_cast<int>(DibHeight(*src)), inFormat, encoder_->width,
-                                   encoder_->height, encoder_->pix_fmt, SWS_BICUBIC);
-    if (toYuv == nullptr) return ICERR_BADFORMAT;
+    const int height = static_cast<int>(DibHeight(*src));
     uint8_t* data[4];
     int linesize[4];
     DibPlanes(src, const_cast<void*>(srcBits), data, linesize);
+    // libswscale leaves the colour of an odd width's last column unset, so
+    // such a picture goes in one column wider, its last pixel repeated: the
+    // last colour sample then covers that pixel alone, as it should.
+    const int width = src->biWidth + (src->biWidth & 1);
+    if (width != src->biWidth) {
+      const std::size_t pixel = src->biBitCount / 8;
+      const std::size_t row = static_cast<std::size_t>(src->biWidth) * pixel;
+      const std::size_t stride = static_cast<std::size_t>(width) * pixel;
+      evened_.resize(stride * static_cast<std::size_t>(height));
+      for (int y = 0; y < height; ++y) {
+        const uint8_t* from = data[0] + static_cast<std::ptrdiff_t>(y) * linesize[0];
+        uint8_t* to = evened_.data() + static_cast<std::size_t>(y) * stride;
+        std::memcpy(to, from, row);
+        std::memcpy(to + row, from + row - pixel, pixel);
+      }
+      data[0] = evened_.data();
+      linesize[0] = static_cast<int>(stride);
+    }
+    SwsContext* toYuv =
+        toYuv_.Get(width, height, inFormat, width, height, encoder_->pix_fmt, SWS_BICUBIC);
+    if (toYuv == nullptr) return ICERR_BADFORMAT;
     if (av_frame_make_writable(picture_) < 0) return ICERR_MEMORY;
-    sws_scale(toYuv, data, linesize, 0, static_cast<int>(DibHeight(*src)), picture_->data,
-              picture_->linesize);
+    sws_scale(toYuv, data, linesize, 0, height, picture_->data, picture_->linesize);
 
     DWORD quality = c.dwQuality;
     if (quality > static_cast<DWORD>(ICQUALITY_HIGH)) quality = 7500;  // ICQUALITY_DEFAULT and beyond
@@ -447,12 +465,15 @@ class MjpegCodec : public FfmpegDecoder {
       return false;
     }
     picture_->format = encoder_->pix_fmt;
-    picture_->width = encoder_->width;
+    // Room for the column an odd width is widened by; the encoder takes
+    // only its own width of it.
+    picture_->width = encoder_->width + (encoder_->width & 1);
     picture_->height = encoder_->height;
     if (av_frame_get_buffer(picture_, 0) < 0) {
       CloseEncoder();
       return false;
     }
+    picture_->width = encoder_->width;
     return true;
   }
   void CloseEncoder() {
@@ -468,6 +489,7 @@ class MjpegCodec : public FfmpegDecoder {
   AVFrame* picture_ = nullptr;
   Scaler toYuv_;
   std::vector<BYTE> widened_;
+  std::vector<BYTE> evened_;
 };
 
 const Family* FamilyOf(FOURCC handler) {

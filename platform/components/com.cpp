@@ -94,10 +94,13 @@ void CoUninitialize() {
   }
 }
 
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, LPVOID* object) {
+HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, LPVOID serverInfo, REFIID iid, LPVOID* object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
+  if (serverInfo != nullptr) return E_INVALIDARG;
   if (thread_initialisations == 0) return CO_E_NOTINITIALIZED;
+  // Every class is served in process here: a caller that also accepts a
+  // local server gets the module.
   if ((context & CLSCTX_INPROC_SERVER) == 0) return REGDB_E_CLASSNOTREG;
 
   std::string moduleName;
@@ -108,11 +111,20 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
   if (FAILED(hr)) return hr;
   auto getClassObject = reinterpret_cast<DllGetClassObjectEntry>(GetProcAddress(module, "DllGetClassObject"));
   if (getClassObject == nullptr) return CO_E_ERRORINDLL;
-
-  IClassFactory* factory = nullptr;
-  hr = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  void* found = nullptr;
+  hr = getClassObject(clsid, iid, &found);
   if (FAILED(hr)) return hr;
-  if (factory == nullptr) return CO_E_ERRORINDLL;
+  if (found == nullptr) return CO_E_ERRORINDLL;
+  *object = found;
+  return hr;
+}
+
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, LPVOID* object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  IClassFactory* factory = nullptr;
+  HRESULT hr = CoGetClassObject(clsid, context, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
   void* created = nullptr;
   hr = factory->CreateInstance(outer, iid, &created);
   factory->Release();

@@ -91,6 +91,13 @@ HRESULT CoInitialize(LPVOID reserved);
 // they can be unloaded are unloaded; modules with live objects stay.
 void CoUninitialize();
 
+// The class object (usually its IClassFactory) of class clsid from its
+// in-process module, asked for iid. Classes are only ever served in
+// process here: a context that includes CLSCTX_INPROC_SERVER is accepted
+// whatever else it names. serverInfo must be null. Results as
+// CoCreateInstance's below.
+HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, LPVOID serverInfo, REFIID iid, LPVOID* object);
+
 // Creates an object of class clsid from its in-process module and asks it
 // for iid. *object is null on failure: CO_E_NOTINITIALIZED when the thread
 // has not initialised, REGDB_E_CLASSNOTREG when no in-process module is

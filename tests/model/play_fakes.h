@@ -223,6 +223,7 @@ class FakeRecorder : public TapeControl {
   }
   bool SetSettings(int32_t, int32_t, const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                    int32_t) override {
+    log.push_back("vtr.settings");
     return true;
   }
   Log& log;

@@ -1,11 +1,194 @@
 // Writing the project's files: AVI or MPEG pictures with their sound, or
-// the sound alone as WAVE or AIFF.
-#include "timeline/window/main_timeline_window.h"
+// the sound alone as WAVE or AIFF. The range is the selection, else the
+// project cut down to its clips; the lines are the active ones. The writers
+// tell the user what went wrong; here a failed file is removed.
+#include <algorithm>
+#include <climits>
+#include <string>
 
-bool MainTimeLineWindow::WriteAvi(int32_t, const char*) {
-  return false;
+#include "audio/aiff_export.h"
+#include "audio/audio_player.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "model/time_code.h"
+#include "model/ui_string_ids.h"
+#include "model/ui_strings.h"
+#include "platform/core/files.h"
+#include "resources/timeline_ids.h"
+#include "timeline/commands/command_host.h"
+#include "timeline/window/main_timeline_window.h"
+#include "ui/file_dialogs.h"
+#include "ui/te_file_dialogs.h"
+
+namespace {
+
+// WriteAvi's and WriteAudio's kinds.
+constexpr int32_t kAviKind = 0;
+constexpr int32_t kWaveKind = 0;
+
+// The filter the file dialogs start with after an export of each kind.
+constexpr int kAviFilterIndex = 3;
+constexpr int kMpegFilterIndex = 7;
+constexpr int kWaveFilterIndex = 2;
+constexpr int kAiffFilterIndex = 5;
+
+// The project's length, or the selection when there is one.
+void ExportSpan(const TimeLineEngine& engine, int32_t& start, int32_t& end) {
+  if (!engine.GetMarkRange(start, end)) {
+    start = 0;
+    end = engine.length;
+  }
 }
 
-bool MainTimeLineWindow::WriteAudio(int32_t, const char*) {
-  return false;
+}  // namespace
+
+const std::vector<TResponseTableEntry>& MainTimeLineWindow::ExportEntries() {
+  using TMyClass = MainTimeLineWindow;
+  static const std::vector<TResponseTableEntry> entries = {
+      EV_COMMAND_ENABLE(kCmExportAny, CeExportAvi),
+      EV_COMMAND_ENABLE(kCmExportAvi, CeExportAvi),
+      EV_COMMAND_ENABLE(kCmExportMpeg, CeExportAvi),
+      EV_COMMAND_ENABLE(kCmExportWave, CeExportWave),
+  };
+  return entries;
+}
+
+int32_t MainTimeLineWindow::ExportRange(bool audioOnly, int32_t& start, int32_t& end, bool rows[2],
+                                        bool lines[4]) {
+  const bool selected = engine_.GetMarkRange(start, end);
+  ExportSpan(engine_, start, end);
+  bool midi = false;
+  // The shown lines count even without a player that could play them.
+  int32_t parts = engine_.GetRangeOfLines(rows, midi, lines, start, end,
+                                          audioOnly ? kRequestAudio : kRequestVideo | kRequestAudio);
+  if (audioOnly) parts &= kKindAudio;
+  if (parts == 0) return 0;
+  const bool video = !audioOnly && (parts & kKindVideo) != 0;
+  if (!selected) {
+    int32_t first = INT32_MAX, last = INT32_MIN;
+    for (Film* f = FilmList.First(); f; f = f->next) {
+      const bool kept = (video && f->video && f->videoRow >= 0 && f->videoRow < 2 && rows[f->videoRow]) ||
+                        (f->audio && f->audioLine >= 0 && f->audioLine < 4 && lines[f->audioLine]);
+      if (!kept) continue;
+      first = std::min(first, f->start);
+      last = std::max(last, f->end);
+    }
+    if (first < last) {
+      start = std::max(start, first);
+      end = std::min(end, last);
+    }
+  }
+  if (video) {
+    start = MsAddFrames(start, 0);
+    end = MsAddFrames(end, 0);
+  }
+  return start < end ? parts : 0;
+}
+
+void MainTimeLineWindow::CeExportAvi(TCommandEnabler& ce) {
+  bool on = !engine_.playing && !FilmList.Empty();
+  if (on) {
+    int32_t start = 0, end = 0;
+    ExportSpan(engine_, start, end);
+    bool rows[2], midi, lines[4];
+    // MIDI alone enables it too; the export then writes nothing.
+    on = engine_.GetRangeOfLines(rows, midi, lines, start, end, kRequestVideo | kRequestAudio) != 0;
+  }
+  ce.Enable(on);
+}
+
+void MainTimeLineWindow::CeExportWave(TCommandEnabler& ce) {
+  bool on = !engine_.playing && !FilmList.Empty();
+  if (on) {
+    int32_t start = 0, end = 0;
+    ExportSpan(engine_, start, end);
+    bool rows[2], midi, lines[4];
+    on = (engine_.GetRangeOfLines(rows, midi, lines, start, end, kRequestAudio) & kKindAudio) != 0;
+  }
+  ce.Enable(on);
+}
+
+bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
+  if (engine_.playing) return false;
+  int32_t start = 0, end = 0;
+  bool rows[2], lines[4];
+  int32_t parts = ExportRange(false, start, end, rows, lines);
+  if ((parts & (kKindVideo | kKindAudio)) == 0) return false;
+
+  CommandHost& host = CurrentCommandHost();
+  host.ForceAutoSave();
+  const bool avi = kind == kAviKind;
+  std::string target;
+  if (path != nullptr) {
+    target = path;
+  } else {
+    FileData& record = MediaFileData(avi ? kAviFiles : kMpegFiles);
+    const char* caption = GetString(avi ? ui_string::kExportAudioVideo : ui_string::kExportMpeg);
+    if (!(avi ? AskSave32Audio(record, HWindow, caption) : AskSaveFile(record, HWindow, caption)))
+      return false;
+    target = record.FileName;
+  }
+  if (target.empty() || !Film::RemoveClipEverywhere(target.c_str(), HWindow)) return false;
+  SetFileDialogsDirectory(target.c_str(), avi ? kAviFilterIndex : kMpegFilterIndex);
+
+  ShowWaitCursor(true);
+  // The range is on frames already when pictures take part; without them
+  // there are no segments to build and nothing to round.
+  if (parts & kKindVideo) engine_.CollectRange(FilmList, rows, start, end);
+  const MixSetup mix = engine_.GetMixSetup(lines, 4);
+  Film* segments = engine_.play.segments.First();
+  bool written = false;
+  if (avi) {
+    bool streaming = false;
+    if (parts & kKindAudio) {
+      streaming = TheAudioPlayer != nullptr &&
+                  TheAudioPlayer->BeginMixStream(FilmList.First(), mix, start, end, ExportAudioType());
+      if (!streaming) parts &= ~kKindAudio;
+    }
+    written = host.Recompress(HWindow, segments, parts, start, end, target.c_str());
+    if (streaming) TheAudioPlayer->EndMixStream();
+  } else {
+    written = host.ExportMpeg(GetAncestor(HWindow, GA_ROOT), segments, FilmList.First(), parts, mix, start,
+                              end, target.c_str());
+  }
+  if (!written) DeleteFile(target.c_str());
+  engine_.FreeRangeList();
+  ShowWaitCursor(false);
+  return written;
+}
+
+bool MainTimeLineWindow::WriteAudio(int32_t kind, const char* path) {
+  // Both writers mix through the audio engine.
+  if (engine_.playing || TheAudioPlayer == nullptr) return false;
+  int32_t start = 0, end = 0;
+  bool rows[2], lines[4];
+  if (ExportRange(true, start, end, rows, lines) == 0) return false;
+
+  CurrentCommandHost().ForceAutoSave();
+  const bool wave = kind == kWaveKind;
+  std::string target;
+  if (path != nullptr) {
+    target = path;
+  } else {
+    FileData& record = MediaFileData(wave ? kWaveFiles : kAiffFiles);
+    if (!AskSave32Audio(record, HWindow, GetString(wave ? ui_string::kExportWave : ui_string::kExportAiff))) {
+      return false;
+    }
+    target = record.FileName;
+  }
+  if (target.empty() || !Film::RemoveClipEverywhere(target.c_str(), HWindow)) return false;
+  SetFileDialogsDirectory(target.c_str(), wave ? kWaveFilterIndex : kAiffFilterIndex);
+
+  ShowWaitCursor(true);
+  const MixSetup mix = engine_.GetMixSetup(lines, 4);
+  bool written = false;
+  if (wave) {
+    written = TheAudioPlayer->ExportWave(HWindow, FilmList.First(), mix, start, end, target.c_str(),
+                                         ExportAudioType());
+  } else {
+    written = ExportMixdown(HWindow, FilmList.First(), mix, start, end, target.c_str(), ExportAudioType());
+  }
+  if (!written) DeleteFile(target.c_str());
+  ShowWaitCursor(false);
+  return written;
 }

@@ -210,9 +210,7 @@ void ToggleLaterClips(MainTimeLineWindow& timeline, Film* film, int32_t mask, in
 bool AnyLineDragging(MainTimeLineWindow& timeline) {
   if (timeline.VideoLine() != nullptr && timeline.VideoLine()->IsDragging()) return true;
   if (timeline.MidiLine() != nullptr && timeline.MidiLine()->IsDragging()) return true;
-  // The audio lines hold the mouse for as long as they drag.
-  const TWindow* audio = timeline.AudioLines();
-  return audio != nullptr && audio->IsWindow() && GetCapture() == audio->GetHandle();
+  return timeline.AudioLines() != nullptr && timeline.AudioLines()->IsDragging();
 }
 
 void PlayFromPointer(MainTimeLineWindow& timeline, int32_t t, int32_t rightTime) {
@@ -260,9 +258,9 @@ void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, boo
   RedrawOverviewNow(timeline);
 }
 
-void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen) {
+bool FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen) {
   RedrawOverviewNow(timeline);
-  timeline.Engine().DropClipsOnCollection(screen);
+  return timeline.Engine().DropClipsOnCollection(screen);
 }
 
 void BeginClipDrag() {
@@ -338,6 +336,75 @@ bool DragScroll::Tick(MainTimeLineWindow& timeline, TWindow& line, TPoint& at) {
     return false;
   }
   return true;
+}
+
+namespace {
+
+// One line up (up) or down; the height of the line that scrolled in or
+// out, 0 when the lines stayed.
+int ScrollOneLine(MainTimeLineWindow& timeline, bool up) {
+  TimeLineEngine& e = timeline.Engine();
+  const int32_t before = e.audioPanel.firstShown;
+  HWND bar = timeline.VertScrollBar() ? timeline.VertScrollBar()->GetHandle() : nullptr;
+  timeline.SendMessage(WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, reinterpret_cast<LPARAM>(bar));
+  const int32_t after = e.audioPanel.firstShown;
+  if (after == before) return 0;
+  return e.audioPanel[up ? after : before].height;
+}
+
+}  // namespace
+
+void DragScroll::Follow(MainTimeLineWindow& timeline, TWindow& line, int x, int y, int32_t& lines) {
+  const TRect client = line.GetClientRect();
+  const bool outside = x < 0 || x > client.Width() || y < 0 || y > client.Height();
+  if (timeline.Settings().autoScroll) {
+    if (!running_ && outside) running_ = line.SetTimer(kScrollTimer, kScrollPeriod) != 0;
+    return;
+  }
+  if (!outside) return;
+  TimeLineEngine& e = timeline.Engine();
+  POINT move{0, 0};
+  if (x < 0 || x > client.Width()) {
+    const int32_t before = e.origin;
+    const bool left = x < 0;
+    timeline.EvHScroll(left ? SB_LINELEFT : SB_LINERIGHT, 0, nullptr);
+    if (e.origin != before) move.x = left ? timeline.TimeTextWidth() : -timeline.TimeTextWidth();
+  }
+  if (y < 0 || y > client.Height()) {
+    const bool up = y < 0;
+    if (const int height = ScrollOneLine(timeline, up); height != 0) {
+      move.y = up ? height : -height;
+      lines += up ? -1 : 1;
+    }
+  }
+  if (move.x == 0 && move.y == 0) return;
+  // The content moved under the pointer: the pointer goes with it.
+  POINT at{};
+  GetCursorPos(&at);
+  SetCursorPos(at.x + move.x, at.y + move.y);
+  RedrawOverviewNow(timeline);
+}
+
+bool DragScroll::Tick(MainTimeLineWindow& timeline, TWindow& line, TPoint& at, int32_t& lines) {
+  GetCursorPos(&at);
+  line.ScreenToClient(at);
+  const TRect client = line.GetClientRect();
+  bool scrolled = false;
+  if (at.x > client.Width() || at.x < 0) {
+    HWND bar = timeline.HorzScrollBar() ? timeline.HorzScrollBar()->GetHandle() : nullptr;
+    timeline.SendMessage(WM_HSCROLL, at.x < 0 ? SB_LINELEFT : SB_LINERIGHT, reinterpret_cast<LPARAM>(bar));
+    scrolled = true;
+  }
+  if (at.y > client.Height() || at.y < 0) {
+    const bool up = at.y < 0;
+    if (ScrollOneLine(timeline, up) != 0) {
+      lines += up ? -1 : 1;
+      RedrawOverviewNow(timeline);
+    }
+    scrolled = true;
+  }
+  if (!scrolled) Stop(line);
+  return scrolled;
 }
 
 void DragScroll::Stop(TWindow& line) {
@@ -577,17 +644,31 @@ void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t
   e.SetModified(true);
 }
 
-bool LineDialogs::EditName(HWND, const char*, char*, int) {
-  return false;
+bool LineDialogs::EditName(HWND owner, const char* caption, char* text, int size) {
+  return RunNameDialog(owner, caption, text, size);
 }
 
-bool LineDialogs::EditTime(HWND, const char*, int32_t&, int32_t, int32_t) {
-  return false;
+bool LineDialogs::EditTime(HWND owner, const char* caption, int32_t& time, int32_t lo, int32_t hi) {
+  return RunTimeCodeDialog(owner, caption, &time, lo, hi);
 }
 
 bool LineDialogs::EditLevel(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* gain,
                             int32_t* gain2) {
   return RunSetLevelDialog(owner, caption, rect, x, y, gain, gain2);
+}
+
+bool LineDialogs::EditBalance(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* balance,
+                              int32_t* balance2) {
+  return RunSetBalanceDialog(owner, caption, rect, x, y, balance, balance2);
+}
+
+bool LineDialogs::EditVolumeBalance(HWND owner, const char* caption, const RECT& rect, int x, int y,
+                                    int32_t* gain, int32_t* balance) {
+  return RunSetVolumeBalanceDialog(owner, caption, rect, x, y, gain, balance);
+}
+
+bool LineDialogs::EditEffects(HWND, EffectList*, Film*) {
+  return false;
 }
 
 bool LineDialogs::EditTempo(HWND owner, int32_t& bpm, int32_t standard, int32_t lo, int32_t hi) {

@@ -26,6 +26,7 @@
 #include "platform/core/types.h"
 #include "timeline/lines/hit_zone.h"
 
+class EffectList;
 class Film;
 class MainTimeLineWindow;
 class TWindow;
@@ -91,8 +92,9 @@ Film* LimitingNeighbour(const Film& film, bool after);
 // stale; line is redrawn.
 void FinishEdgeDrag(MainTimeLineWindow& timeline, TWindow& line, Film* film, bool startEdge);
 // After clips were moved: the overview follows, and clips released over
-// the clip collection (screen point) are handed to it.
-void FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen);
+// the clip collection (screen point) are handed to it (true: the move was
+// taken back for them).
+bool FinishMoveDrag(MainTimeLineWindow& timeline, const TPoint& screen);
 // A press that may start a drag: the undo step waits for its first change,
 // and the overview count starts again.
 void BeginClipDrag();
@@ -120,9 +122,15 @@ class DragScroll {
   // scrolls one step and the pointer moves with the content; with it on,
   // timer 1 starts.
   void Follow(MainTimeLineWindow& timeline, TWindow& line, int x);
+  // The same for the audio lines, which also scroll up and down by a line
+  // when y is above or below the window; lines counts the line steps taken
+  // (down positive).
+  void Follow(MainTimeLineWindow& timeline, TWindow& line, int x, int y, int32_t& lines);
   // Timer 1: one step towards the pointer. False once the pointer is back
   // inside: the timer has stopped. at: the pointer in client coordinates.
   bool Tick(MainTimeLineWindow& timeline, TWindow& line, TPoint& at);
+  // The audio lines' tick: across and up or down, counting line steps.
+  bool Tick(MainTimeLineWindow& timeline, TWindow& line, TPoint& at, int32_t& lines);
   void Stop(TWindow& line);
   bool Running() const { return running_; }
 
@@ -203,9 +211,10 @@ void RenameClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_
 void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 
 // The dialogs the lines' commands ask with: the "Edit Name" and "Edit
-// Time" dialogs of the marks, the level popup, the tempo dialog and the
-// transition choice. Where the program's dialog does not exist yet a
-// question counts as cancelled. Tests install their own.
+// Time" dialogs of the marks, the level popups, the tempo dialog, the
+// transition choice and the effect-list dialog, by default the program's.
+// Where the program's dialog does not exist yet a question counts as
+// cancelled. Tests install their own.
 class LineDialogs {
  public:
   virtual ~LineDialogs() = default;
@@ -213,17 +222,25 @@ class LineDialogs {
   virtual bool EditName(HWND owner, const char* caption, char* text, int size);
   // time edited under caption within [lo, hi]; true on OK.
   virtual bool EditTime(HWND owner, const char* caption, int32_t& time, int32_t lo, int32_t hi);
-  // The "Volume" popup at (x, y) of owner's client area: it writes every
-  // change through the pointers at once (gain2 takes the same value) and
-  // repaints rect; Cancel puts the opening values back. True on OK.
+  // The "Volume", "Balance" and "Vol.,Bal." popups at (x, y) of owner's
+  // client area: they write every change through the pointers at once
+  // (gain2 and balance2 take the same value) and repaint rect; Cancel puts
+  // the opening values back. True on OK.
   virtual bool EditLevel(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* gain,
                          int32_t* gain2);
+  virtual bool EditBalance(HWND owner, const char* caption, const RECT& rect, int x, int y, int32_t* balance,
+                           int32_t* balance2);
+  virtual bool EditVolumeBalance(HWND owner, const char* caption, const RECT& rect, int x, int y,
+                                 int32_t* gain, int32_t* balance);
   // The "Tempo" dialog: beats per minute within [lo, hi], offering
   // standard; true on OK with the chosen value.
   virtual bool EditTempo(HWND owner, int32_t& bpm, int32_t standard, int32_t lo, int32_t hi);
   // The "VideoFX Selection" dialog over a transition's kind and parameter;
   // true on OK with both chosen.
   virtual bool SelectTransition(HWND owner, int32_t& kind, uint32_t& parameter);
+  // The effect-list dialog on a clip's list, which it edits in place; true
+  // on OK.
+  virtual bool EditEffects(HWND owner, EffectList* list, Film* film);
 };
 // Installs dialogs (null: the program's); returns the ones before.
 LineDialogs* SetLineDialogs(LineDialogs* dialogs);

@@ -223,11 +223,15 @@ bool MainTimeLineWindow::PreProcessMsg(MSG& msg) {
   return TWindow::PreProcessMsg(msg);
 }
 
-// The video line takes the keys of its drags; the audio and MIDI lines'
-// drags join here once they have them.
+// The video line and the audio lines take the keys of their drags; the
+// MIDI line's join here once it has them.
 bool MainTimeLineWindow::PassDragKey(int vk) {
   if (videoLine_ != nullptr && videoLine_->IsDragging()) {
     videoLine_->OnDragKey(vk);
+    return true;
+  }
+  if (audioLines_ != nullptr && audioLines_->IsDragging()) {
+    audioLines_->OnDragKey(vk);
     return true;
   }
   return false;

@@ -35,9 +35,14 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::CoreEntries() {
 bool MainTimeLineWindow::Find(TEventInfo& info) {
   using Table = const std::vector<TResponseTableEntry>& (*)();
   static constexpr Table kTables[] = {
+      &CoreEntries,         &LayoutEntries,    &FontEntries,      &InputEntries,       &ModeEntries,
+      &SmallHandlerEntries, &TransportEntries, &MessageEntries,   &ViewCommandEntries, &ExportEntries,
+      &ToolEntries,         &ClipEditEntries,  &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
+      &RangeEntries,
       &CoreEntries,         &LayoutEntries,    &FontEntries,        &InputEntries, &ModeEntries,
       &SmallHandlerEntries, &TransportEntries, &ViewCommandEntries, &ToolEntries,  &ClipEditEntries,
-      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &RangeEntries,
+      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &RangeEntries, &ProjectParameterEntries,
+      &SelectionGroupEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;

@@ -22,17 +22,21 @@
 //   window/input.cpp                 scrolling, keys, the mouse over the window itself
 //   window/modes.cpp                 editing modes, the rubber band, idle redraws
 //   window/small_handlers.cpp        focus, zoom, heights, frame steps, enablers
-//   commands/transport.cpp           playing a range
-//   commands/view_commands.cpp       the audio meter
+//   commands/transport.cpp           play, stop, rewind, the play timer and replays
+//   commands/messages.cpp            what other windows and instances ask
+//   commands/view_commands.cpp       showing lines, the meter, the video window; recording
+//   commands/exports.cpp             writing the project's files
 //   commands/tools.cpp               external tools
 //   commands/clip_edit.cpp           clipboard, split, join, undo and redo
 //   commands/audio_clip_commands.cpp profiles, effects and declick of clips
 //   commands/add_media.cpp           adding source files
 //   commands/drop_clips.cpp          clips dropped on the lines
-//   commands/project.cpp             master effects
+//   commands/project.cpp             new, clear, open, save, copy from a file
+//   commands/project_parameters.cpp  frame rate and audio format, the master
+//   commands/selection_groups.cpp    selection and mark groups
+//   commands/edl.cpp                 edit decision lists
 //   commands/range.cpp               the Range menu, the range dialog
 //   commands/range_remove.cpp        copy, cut and clear of the range
-//   commands/exports.cpp             writing the project's files
 // Operations the lines and header controls call before their own files
 // fill them are virtual, so that tests can record them.
 //
@@ -40,6 +44,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -51,8 +56,13 @@
 #include "timeline/window/timeline_settings.h"
 
 class Film;
+class FilmListHead;
 class LineDropTarget;
+struct ComObjectEntry;
+struct EdlFileRecord;
+struct PathRecord;
 struct RangeLines;
+struct SynonymFile;
 class TAudioLines;
 class TAVButtons;
 class TCurTimeText;
@@ -239,7 +249,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   int32_t ProfileMode() const { return settings_.profileMode; }
   // Every click on a clip toggles its selection (the lines read it).
   bool multiselectMode = false;
-  // Every click on a clip adds a profile point.
+  // A click on an audio clip adds or removes a profile point, as with Ctrl.
   bool addPointMode = false;
 
   // ---- The Range menu (commands/range.cpp, commands/range_remove.cpp).
@@ -270,13 +280,12 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   bool RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2], bool& midiLine,
                               bool audioLines[4]);
 
-  // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
-  // AIFF; path null asks the user.
-  virtual bool WriteAvi(int32_t kind, const char* path);
-  virtual bool WriteAudio(int32_t kind, const char* path);
-
   // ---- Transport (commands/transport.cpp).
+  // Plays [start, end) once from its start (not while playing).
   virtual void PlayOnce(int32_t start, int32_t end);
+  // No more plays; every player stops, and play mode ends now or when the
+  // last player reports its end.
+  virtual void CmStop();
   // Timer 1: the play cursor while playing, a drag's auto-scroll otherwise.
   void EvTimer(UINT id);
 
@@ -285,9 +294,19 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // Asked for by a MIDI clip that is added.
   virtual void ShowMidiLine();
 
+  // ---- Exports (commands/exports.cpp). kind: 0 AVI or WAVE, 1 MPEG or
+  // AIFF; path null asks the user. True when the file was written.
+  virtual bool WriteAvi(int32_t kind, const char* path);
+  virtual bool WriteAudio(int32_t kind, const char* path);
+
   // ---- External tools (commands/tools.cpp).
-  // Runs the external editor of command id on file.
+  // Whether the tool of a command (711 to 719) may start: configured, and
+  // the project not playing.
+  bool IsToolConfigured(int commandId) const;
+  // Starts the tool of a command on file (null or empty: the first clip of
+  // a selection group gives its file).
   virtual void LaunchTool(int commandId, const char* file);
+  // The Tools menu's items of the five free tools, from their settings.
   virtual void RebuildToolsMenu();
 
   // ---- Clip editing (commands/clip_edit.cpp).
@@ -328,9 +347,68 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // cannot.
   virtual LineDropTarget* DropTarget(int32_t kind);
 
-  // ---- Project commands (commands/project.cpp).
+  // ---- The project as a whole (commands/project.cpp). Each is refused
+  // while playing (error 26).
+  // A new, empty project: fresh lines, the master at unity without effects,
+  // no undo history, 12.5 s long and 10 s in view.
+  void NewProject();
+  // Takes every clip off the time-line (with ask, after a question) and
+  // releases the lines' and the master's effect lists; one undo step. True
+  // when no clip is left.
+  bool ClearProject(bool ask);
+  // Reads a project file (positioned at its start) in place of the project:
+  // folders lists the folders searched for moved media (the project's
+  // first), *moved the moved files found so far (it grows); collectionPath
+  // (MAX_PATH + 1, or null) receives the project's clip collection. Returns
+  // the reader's code; 17 (cancelled) leaves the project unmodified, 18
+  // tells that something was changed or left out on the way.
+  int OpenProject(HMMIO file, PathRecord* folders, SynonymFile** moved, char* collectionPath);
+  // Writes the project to path (through a temporary file, so a failed save
+  // leaves the old file); folder is the project's folder, collectionPath
+  // its clip collection (null: none). False when it could not be written.
+  bool SaveProject(const char* path, const char* folder, const char* collectionPath);
+  // Makes films (a loaded list, emptied) the project: clips whose media no
+  // longer fit lose them with a message under the caption (a UI string),
+  // effect lists that cannot be opened are left out and listed once (from
+  // components, which this frees), the lines and the view start afresh. A
+  // result of 0 becomes 18 when something was left out.
+  void ApplyLoadedProject(FilmListHead& films, int captionId, ComObjectEntry* components, int& result);
+  // Reads the clips of a project file into the clip clipboard only, saying
+  // which kinds of them do not fit the project. The reader's code.
+  int CopyFromFile(HMMIO file, PathRecord* folders, SynonymFile** moved);
+
+  // ---- Project parameters and master controls
+  // (commands/project_parameters.cpp).
+  // Asked before the frame rate changes: the clips with video do not fit
+  // any more and go, after a question (cleared tells whether they went).
+  // False when the change must not happen.
+  bool ChangeVideoParameters(bool& cleared);
+  // The same before the audio format changes; a change that keeps the
+  // sample rate removes nothing.
+  bool ChangeAudioParameters(bool sameRate, bool mono, bool& cleared);
+  // Sets every effect list of the project and of films to the format it
+  // plays in.
+  void SetEffectFormats(FilmListHead& films);
+  void CmMasterVolume();
   virtual void CmMasterEffects();
   virtual void CmUseMasterEffects();
+  void CeUseMasterEffects(TCommandEnabler& ce);
+
+  // ---- Selection and mark groups (commands/selection_groups.cpp).
+  void CmSelectAll();
+  void CmDeselectAll();
+  void CmInvertSelection();
+  void CmNextMarkGroup();
+  void CmNextSelectionGroup();
+
+  // ---- Edit decision lists (commands/edl.cpp). The frame opens the file
+  // and builds the file lists (edl_format.h).
+  // Writes the project; false when a line could not be written.
+  bool ExportEdl(std::FILE* file, const EdlFileRecord* videoFiles, const EdlFileRecord* audioFiles);
+  // Replaces the project by the list's clips: 0, 2, 6, or 26 while playing.
+  // After an error the clips read before it stay, and the project is
+  // modified.
+  int ImportEdl(std::FILE* file, const EdlFileRecord* files);
 
  protected:
   // What the line windows answer for the window (input.cpp, modes.cpp): a
@@ -350,11 +428,15 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   static const std::vector<TResponseTableEntry>& TransportEntries();
   static const std::vector<TResponseTableEntry>& ViewCommandEntries();
   static const std::vector<TResponseTableEntry>& ToolEntries();
+  static const std::vector<TResponseTableEntry>& MessageEntries();
+  static const std::vector<TResponseTableEntry>& ExportEntries();
   static const std::vector<TResponseTableEntry>& ClipEditEntries();
   static const std::vector<TResponseTableEntry>& AudioClipEntries();
   static const std::vector<TResponseTableEntry>& AddMediaEntries();
   static const std::vector<TResponseTableEntry>& ProjectEntries();
   static const std::vector<TResponseTableEntry>& RangeEntries();
+  static const std::vector<TResponseTableEntry>& ProjectParameterEntries();
+  static const std::vector<TResponseTableEntry>& SelectionGroupEntries();
 
   // settings.cpp
   void LoadSettings();
@@ -445,6 +527,65 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void CopyRange(bool activeOnly);
   void CutRange(bool activeOnly);
   void ClearRange(bool activeOnly);
+  // commands/transport.cpp
+  void CmPlay();
+  void CmPlayStop();
+  void CmRewind();
+  void CmPlayToVtr();
+  void CmVtrSetup();
+  void CmShowMixer();
+  void CePlay(TCommandEnabler& ce);
+  void CeRewind(TCommandEnabler& ce);
+  void CePlayToVtr(TCommandEnabler& ce);
+  void CeShowMixer(TCommandEnabler& ce);
+  LRESULT EvReplay(WPARAM, LPARAM);
+  LRESULT EvPlayerDone(WPARAM, LPARAM);
+  LRESULT EvWaveOutDone(WPARAM, LPARAM);
+  LRESULT EvMidiOutDone(WPARAM, LPARAM);
+  // The line filter of playback: every audio line takes part whatever its
+  // solo and mute while those can change during the play.
+  int32_t PlayFilter() const;
+  // What Play plays: the selection, else the extent of the clips on the
+  // active lines cut to the view. False when those lines hold no clip.
+  bool GetPlayRange(int32_t& start, int32_t& end, int32_t filter);
+  // The play timer's video state: 1 with no video held, 0 held without an
+  // output, else the output's state.
+  int32_t VideoState();
+  // commands/messages.cpp
+  LRESULT EvSetCursor(WPARAM, LPARAM time);
+  LRESULT EvGetCursor(WPARAM, LPARAM);
+  LRESULT EvStopRequest(WPARAM, LPARAM);
+  LRESULT EvPlayRequest(WPARAM kind, LPARAM input);
+  LRESULT EvPrepareRange(WPARAM, LPARAM);
+  LRESULT EvRecordedFile(WPARAM time, LPARAM name);
+  LRESULT EvRecorderDone(WPARAM code, LPARAM name);
+  // commands/view_commands.cpp
+  void CmShowVideo();
+  void CmShowAudio();
+  void CmAudioMeterClosed();
+  void CmShowVideoWindow();
+  void CmCloseVideoPreview();
+  void CmRecordAudio();
+  void CeRecordAudio(TCommandEnabler& ce);
+  // Checks or clears a command's item in the frame's View menu.
+  void CheckViewItem(int id, bool checked);
+  // The frame's Previous and Next frame buttons go into its tool bar after
+  // Stop, or out of it.
+  void ShowFrameStepButtons(bool show);
+  // commands/exports.cpp
+  void CeExportAvi(TCommandEnabler& ce);
+  void CeExportWave(TCommandEnabler& ce);
+  // The range an export writes (the selection, else the whole project cut
+  // down to its clips) with the lines kept; audioOnly: WAVE and AIFF. The
+  // parts present, 0 when there is nothing to write.
+  int32_t ExportRange(bool audioOnly, int32_t& start, int32_t& end, bool rows[2], bool lines[4]);
+  // commands/tools.cpp
+  void CmTool(WPARAM id);
+  void CeTool(TCommandEnabler& ce);
+  void CmConfigureTools();
+  // The path setting of a tool's command; null for another command.
+  char* ToolPath(int commandId);
+  const char* ToolPath(int commandId) const;
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();
@@ -500,6 +641,20 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // commands/add_media.cpp
   // Holds clip (owned) and lets the mouse carry it.
   void HoldClip(ClipItem* clip);
+  // commands/project.cpp
+  // The lines' and the master's effect lists released, the audio engine
+  // told first.
+  void ReleaseProjectEffects();
+  // Heights and places of every row again, the lines beyond those in use
+  // muted, the overview and the frame sized for them.
+  void LayoutProjectLines();
+  // The view after a project was made or loaded: cursor at 0, the length at
+  // least length, [0, viewEnd) in view, no selection range.
+  void ShowNewProject(int32_t length, int32_t viewEnd);
+  // A popup menu of the frame (kViewMenuPosition ...); null without one.
+  HMENU FrameMenu(int position);
+  // The check of Use master effects in the frame's Command menu.
+  void ShowMasterEffectsUse();
   // commands/drop_clips.cpp
   // Puts film (made for a clip at its start, unlinked) onto the time-line
   // as a drop does; dropEnd is its start plus the clip's length. With

@@ -14,6 +14,7 @@
 #include "timeline/lines/video_line.h"
 #include "timeline/window/fade_profile.h"
 #include "timeline/window/main_timeline_window.h"
+#include "ui/file_dialogs.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ void MainTimeLineWindow::LoadTools() {
     ReadText(tool.path, NumberedKey("TOOL", i + 1, "_PATH"), kToolDefaults[i].path);
     tool.addClip = ReadBool(NumberedKey("TOOL", i + 1, "_ADDCLIP"), false);
   }
-  ReadText(s.toolDirectory, "DIRECTORY", "");
+  ReadText(ToolsFileData().Directory, "DIRECTORY", "");
 }
 
 void MainTimeLineWindow::SaveSettings() {
@@ -192,5 +193,5 @@ void MainTimeLineWindow::SaveTools() {
     IniWriteString(NumberedKey("TOOL", i + 1, "_PATH"), tool.path);
     WriteBool(NumberedKey("TOOL", i + 1, "_ADDCLIP"), tool.addClip);
   }
-  IniWriteString("DIRECTORY", s.toolDirectory);
+  IniWriteString("DIRECTORY", ToolsFileData().Directory);
 }

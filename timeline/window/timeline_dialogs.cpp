@@ -1,5 +1,6 @@
 #include "timeline/window/timeline_dialogs.h"
 
+#include "ui/no_filters_dialog.h"
 #include "ui/value_dialogs.h"
 
 namespace {
@@ -15,6 +16,10 @@ bool TimeLineDialogs::ActivateLineEffects(int32_t) {
 
 bool TimeLineDialogs::EditLineEffects(HWND, EffectList*, int32_t) {
   return false;
+}
+
+void TimeLineDialogs::ShowMissingEffects(HWND parent, ComObjectEntry* components) {
+  RunNoFiltersDialog(parent, components);
 }
 
 bool TimeLineDialogs::AskProjectSize(HWND parent, ProjectSizeRequest& v) {

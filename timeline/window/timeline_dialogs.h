@@ -1,8 +1,9 @@
-// The modal dialogs the time-line's header panels and its "Set Size" button
-// run: the effect-list editor of a line and the project limits. "Set Size"
-// is the program's own dialog; the effect-list editor is installed by the
-// program once it exists, and until then counts as cancelled. Tests script
-// the answers.
+// The modal dialogs the time-line's header panels, its "Set Size" button and
+// its project commands run: the effect-list editor of a line or the master,
+// the project limits, and the list of effect components a loaded project
+// misses. "Set Size" and "Open Audio Effects" are the program's own
+// dialogs; the effect-list editor is installed by the program once it
+// exists, and until then counts as cancelled. Tests script the answers.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "platform/core/types.h"
 
 class EffectList;
+struct ComObjectEntry;
 
 // What "Set Size" shows and, on OK, what the user chose.
 struct ProjectSizeRequest {
@@ -25,11 +27,15 @@ struct ProjectSizeRequest {
 class TimeLineDialogs {
  public:
   virtual ~TimeLineDialogs() = default;
-  // Brings the effect-list editor of audio line row to the front when one
-  // is open; false when none is.
+  // Brings the effect-list editor of audio line row (-1: the master's) to
+  // the front when one is open; false when none is.
   virtual bool ActivateLineEffects(int32_t row);
-  // Runs the effect-list editor over list for audio line row; true on OK.
+  // Runs the effect-list editor over list for audio line row (-1: the
+  // master's); true on OK.
   virtual bool EditLineEffects(HWND parent, EffectList* list, int32_t row);
+  // "Open Audio Effects" (NoFiltersDialog): the components of the list
+  // marked missing, which a loaded project needs but this machine lacks.
+  virtual void ShowMissingEffects(HWND parent, ComObjectEntry* components);
   // "Set Size" (SelViewDialog): true on OK with the values chosen.
   virtual bool AskProjectSize(HWND parent, ProjectSizeRequest& values);
 };

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "platform/core/types.h"
+#include "ui/tool_configure_dialog.h"
 
-constexpr int kToolCount = 5;
-constexpr int kToolNameSize = 128;
+constexpr int kToolCount = kToolExtraCount;
 constexpr int kFontFaceSize = 32;
 
 // Which profile the audio lines edit.
@@ -44,8 +44,8 @@ struct TimeLineSettings {
     char path[MAX_PATH] = {};
     bool addClip = false;
   } tools[kToolCount];
-  // The folder the tools' configuration dialog opens in.
-  char toolDirectory[MAX_PATH] = {};
+  // The folder the tools' dialog browses in is its file record's
+  // (ToolsFileData), which section TOOLS keeps too.
 };
 
 // A font as section TIMELINE keeps it: TIME_FONT_... and CLIP_FONT_...

@@ -110,6 +110,8 @@ int32_t MainTimeLineWindow::SelectScale(int32_t scale) {
 
 void MainTimeLineWindow::LayoutHeaders() {
   PlaceRows();
+  // An undo may have brought another first audio line back.
+  if (vScroll_ != nullptr && vScroll_->IsWindow()) vScroll_->SetPosition(engine_.audioPanel.firstShown);
   // The overview shares its height among the lines.
   if (IsWindow()) PlaceHeaderBoxes();
   InvalidateHeaders(kLineVideo | kLineAudio | kLineMidi | kLineVfx);

@@ -112,6 +112,35 @@ TEST_F(ComTest, FailuresOfCreation) {
             E_POINTER);
 }
 
+// The class object is the module's factory; a caller that would also take
+// a local server is served in process.
+TEST_F(ComTest, ClassObjectsComeFromTheModule) {
+  WriteRegistry(BuildRegistryText());
+  for (DWORD context : {CLSCTX_INPROC_SERVER, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER}) {
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(CoGetClassObject(CLSID_KobrixGain, context, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&factory)),
+              S_OK);
+    ASSERT_NE(factory, nullptr);
+    IAudioEffect* effect = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IAudioEffect, reinterpret_cast<void**>(&effect)), S_OK);
+    EXPECT_NE(effect->Initialize(), 0);
+    effect->Release();
+    factory->Release();
+  }
+  void* object = &object;
+  EXPECT_EQ(CoGetClassObject(CLSID_KobrixGain, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory, &object),
+            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(object, nullptr);
+  CLSID unknown;
+  ASSERT_EQ(CLSIDFromString("{00000000-1111-2222-3333-444444444444}", &unknown), NOERROR);
+  EXPECT_EQ(CoGetClassObject(unknown, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, &object),
+            REGDB_E_CLASSNOTREG);
+  int info = 0;
+  EXPECT_EQ(CoGetClassObject(CLSID_KobrixGain, CLSCTX_INPROC_SERVER, &info, IID_IClassFactory, &object),
+            E_INVALIDARG);
+}
+
 TEST_F(ComTest, ProgramIds) {
   WriteRegistry(BuildRegistryText() + "[HKEY_CLASSES_ROOT\\KOBRIX.Broken\\CLSID]\n@=\"not a class id\"\n");
   CLSID clsid;

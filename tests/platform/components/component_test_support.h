@@ -12,6 +12,18 @@
 #include "support/file_bytes.h"
 #include "support/test_env.h"
 
+// The build's registry entries for our effects, with each module name
+// turned into a path into the build folder (the test program does not lie
+// beside the modules). For the test programs that know where the build
+// put them.
+inline std::string BuildEffectsRegistryText() {
+  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
+  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
+  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
+    s.replace(at, 3, prefix);
+  return s;
+}
+
 class ComponentTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -22,16 +34,7 @@ class ComponentTest : public ::testing::Test {
 
   void WriteRegistry(const std::string& text) { WriteFileText(RegistryFilePath(), text); }
 
-  // The build's registry entries for our effects, with each module name
-  // turned into a path into the build folder (the test program does not lie
-  // beside the modules).
-  static std::string BuildRegistryText() {
-    std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
-    const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
-    for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
-      s.replace(at, 3, prefix);
-    return s;
-  }
+  static std::string BuildRegistryText() { return BuildEffectsRegistryText(); }
 
   // Registry lines for one class served by a module.
   static std::string ClassEntry(const std::string& clsid, const std::string& progId,

@@ -277,11 +277,10 @@ TEST_F(AddFileTest, HiddenLinesAreShownForTheClipWhenTheUserAgrees) {
   EXPECT_EQ(boxes.boxes[0].caption, "Open Clip");
   EXPECT_EQ(boxes.boxes[0].text, "Show VIDEO track(s) for clip inserting?");
   EXPECT_EQ(Count(), 0);
-  EXPECT_TRUE(Frame().commands.empty());
+  EXPECT_FALSE(w.Engine().showVideo);
   Add(picture, 0);
-  EXPECT_EQ(Frame().commands, std::vector<int>{kCmShowVideoTracks});
+  EXPECT_TRUE(w.Engine().showVideo);
   EXPECT_EQ(Count(), 1);
-  w.Engine().showVideo = true;
 
   Add(WriteMidi("tune.mid"), 5000);
   EXPECT_EQ(boxes.boxes.back().text, "Show MIDI track(s) for clip inserting?");

@@ -10,8 +10,6 @@ namespace timelinetest {
 
 // clang-format off
 DEFINE_RESPONSE_TABLE1(CommandFrame, TestFrame)
-  EV_COMMAND(kCmShowVideoTracks, CmShowVideo),
-  EV_COMMAND(kCmShowAudioTracks, CmShowAudio),
   EV_COMMAND(kCmAddSourceFile, CmAddSourceFile),
 END_RESPONSE_TABLE;
 // clang-format on

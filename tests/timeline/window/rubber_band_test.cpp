@@ -12,13 +12,15 @@ namespace {
 
 class RubberBand : public WindowInputTest {
  protected:
-  // The user drags a band from a to b: the line under a starts it on the
-  // press, the release ends it.
+  // The user drags a band from a to b with Shift, which keeps the
+  // selection: the line under a starts it on the press, the release ends it.
   void Drag(POINT a, POINT b) {
     GuiMouseMove(a.x, a.y);
+    GuiKey(VK_SHIFT, true);
     GuiMouseButton(0, true, a.x, a.y);
+    GuiKey(VK_SHIFT, false);
     GuiPumpMessages();
-    window_->BeginRubberBand(a.x, a.y);
+    ASSERT_TRUE(window_->RubberBandActive());
     GuiMouseMove((a.x + b.x) / 2, (a.y + b.y) / 2);
     GuiMouseMove(b.x, b.y);
     GuiPumpMessages();

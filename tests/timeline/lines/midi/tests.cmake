@@ -4,6 +4,7 @@
 # xvfb-run, skipped (77) where xvfb-run is not installed.
 target_sources(test_timeline_lines_midi PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../other_lines_fixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../line_fixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../video/video_line_fixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../../window/timeline_fixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../../../media/video_test_util.cpp)

@@ -1,16 +1,10 @@
 // The popup menu of the video rows and its commands, chosen as the user
 // chooses them.
-#include "platform/gui/menu.h"
-
 #include "platform/gui/modal.h"
-#include "timeline/lines/popup_menu_driver.h"
 #include "video_line_fixture.h"
 
 namespace videolinetest {
 namespace {
-
-using popupmenu::Choose;
-using popupmenu::Read;
 
 class Menus : public VideoLineTest {
  protected:
@@ -22,23 +16,7 @@ class Menus : public VideoLineTest {
   // A right click at (x, y) of the video line: what its menu showed, after
   // choosing command there (0: nothing).
   std::vector<std::string> RightClick(int x, int y, UINT command = 0) {
-    std::vector<std::string> items;
-    SetModalHook([&](HWND popup) {
-      HMENU menu = reinterpret_cast<HMENU>(SendMessage(popup, MN_GETHMENU, 0, 0));
-      Read(menu, "", items);
-      if (command != 0) {
-        EXPECT_TRUE(Choose(popup, menu, command)) << command << " in " << ::testing::PrintToString(items);
-      }
-    });
-    // The keys that work a submenu go where the focus is.
-    SetFocus(Line().GetHandle());
-    const POINT p = Screen(x, y);
-    GuiMouseMove(p.x, p.y);
-    GuiMouseButton(1, true, p.x, p.y);
-    GuiPumpMessages();
-    GuiMouseButton(1, false, p.x, p.y);
-    GuiPumpMessages();
-    SetModalHook(nullptr);
+    std::vector<std::string> items = RightClickMenu(Line().GetHandle(), Screen(x, y), command);
     Later();
     return items;
   }

@@ -1,8 +1,10 @@
-# The video line's tests share the time-line window's fixture and the video
-# tests' AVI files; its screenshot on the sdl back-end runs in a real X
-# server under xvfb-run, skipped (77) where xvfb-run is not installed.
+# The video line's tests share the time-line window's fixture, the lines'
+# one and the video tests' AVI files; its screenshot on the sdl back-end
+# runs in a real X server under xvfb-run, skipped (77) where xvfb-run is
+# not installed.
 target_sources(test_timeline_lines_video PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../../window/timeline_fixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../line_fixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../../../media/video_test_util.cpp)
 add_test(NAME timeline_video_line_sdl_xvfb
          COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""

@@ -25,16 +25,6 @@ Thumbnail* PictureMedia::GetThumbnailFromSource(void* dc, int32_t scale, VideoSo
   return TEVideoBitmap::GetFromSource(static_cast<HDC>(dc), scale, video, a, b);
 }
 
-FakeCollection::FakeCollection() {
-  window = CreateWindowEx(0, "STATIC", "Clips", WS_POPUP | WS_VISIBLE, 1200, 100, 300, 300, nullptr, nullptr,
-                          nullptr, nullptr);
-  EXPECT_NE(window, nullptr);
-}
-
-FakeCollection::~FakeCollection() {
-  if (window != nullptr) DestroyWindow(window);
-}
-
 void VideoLineTest::SetUp() {
   TimeLineTest::SetUp();
   savedColors_ = TimeLineColors;

@@ -19,64 +19,13 @@
 #include "platform/core/time.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/lines/video_line.h"
+#include "timeline/lines/line_fixture.h"
 #include "timeline/window/timeline_fixture.h"
 
 namespace videolinetest {
 
 using namespace timelinetest;
-
-struct Point {
-  int x, y;
-  bool operator==(const Point&) const = default;
-};
-
-// The time-line with what other parts of it will fill recorded.
-class RecordingTimeLine : public MainTimeLineWindow {
- public:
-  using MainTimeLineWindow::MainTimeLineWindow;
-
-  void EvHScroll(UINT code, UINT pos, HWND control) override {
-    scrolls.push_back(code);
-    MainTimeLineWindow::EvHScroll(code, pos, control);
-  }
-  void BeginRubberBand(int x, int y) override { Log("rubber band", x, y); }
-  void RouteRangeClick(bool shift, int x, int y) override {
-    Log(shift ? "range click shift" : "range click", x, y);
-  }
-  void PlayOnce(int32_t start, int32_t end) override { Log("play once", start, end); }
-  void LaunchTool(int command, const char* file) override { Log("tool " + std::string(file), command, 0); }
-  void CmDelete() override { Log("delete selected"); }
-  void CmCut() override { Log("cut selected"); }
-  void CmCopy() override { Log("copy selected"); }
-  void CutClipToClipboard(Film* film) override { Log("cut clip " + std::string(film->name)); }
-  void CopyClipToClipboard(Film* film) override { Log("copy clip " + std::string(film->name)); }
-  void AddSourceFileOfKind(int32_t kind) override { Log("add source", kind, 0); }
-  void ShowStatusText(const char* text) override {
-    status = text;
-    MainTimeLineWindow::ShowStatusText(text);
-  }
-  // Gravity to the one mark at snapTarget (none when negative).
-  int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override {
-    snapFilters.push_back(filter);
-    if (snapTarget < 0) return INT32_MAX;
-    const int32_t d = std::abs(time - snapTarget);
-    if (d > Engine().gravityDistanceMs) return d;
-    time = snapTarget;
-    return d;
-  }
-
-  void Log(const std::string& what, int a = 0, int b = 0) {
-    calls.push_back(what);
-    args.push_back({a, b});
-  }
-
-  std::vector<std::string> calls;
-  std::vector<Point> args;
-  std::vector<UINT> scrolls;
-  std::vector<int32_t> snapFilters;
-  int32_t snapTarget = -1;
-  std::string status;
-};
+using namespace linetest;
 
 struct Still {
   VideoSource* source;
@@ -139,49 +88,6 @@ class PictureMedia : public MediaServices, public VideoBitmapHooks {
  private:
   MediaServices* media_;
   VideoBitmapHooks* hooks_;
-};
-
-// The clip collection as a drop target: a window of its own beside the
-// time-line that keeps what is dropped on it.
-class FakeCollection : public ClipCollectionTarget {
- public:
-  FakeCollection();
-  ~FakeCollection() override;
-  HWND Window() override { return window; }
-  bool PasteClip(Film* film, int*) override {
-    pasted.push_back(film->name);
-    return true;
-  }
-  HWND window = nullptr;
-  std::vector<std::string> pasted;
-};
-
-class ScriptedDialogs : public LineDialogs {
- public:
-  ScriptedDialogs() { before_ = SetLineDialogs(this); }
-  ~ScriptedDialogs() override { SetLineDialogs(before_); }
-  bool EditName(HWND, const char* caption, char* text, int size) override {
-    captions.push_back(caption);
-    asked.push_back(text);
-    if (!ok) return false;
-    std::snprintf(text, static_cast<std::size_t>(size), "%s", name.c_str());
-    return true;
-  }
-  bool EditTime(HWND, const char* caption, int32_t& t, int32_t lo, int32_t hi) override {
-    captions.push_back(caption);
-    limits.push_back({lo, hi});
-    if (!ok) return false;
-    t = time;
-    return true;
-  }
-  bool ok = true;
-  std::string name;
-  int32_t time = 0;
-  std::vector<std::string> captions, asked;
-  std::vector<Point> limits;
-
- private:
-  LineDialogs* before_;
 };
 
 class VideoLineTest : public TimeLineTest {

@@ -1,0 +1,148 @@
+// The video exports on 720 × 576 Motion JPEG: a cut-only project copied
+// into an AVI file (the pieces of the file in another order), and the same
+// frames encoded as an MPEG-2 program stream through the encoder component.
+// The file is KOBRIX_BENCH_VIDEO, or one ffmpeg makes at start (10 s of
+// 25 fps). bench/compare.sh runs ffmpeg on the same file beside them.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "audio/mix_setup.h"
+#include "media/frame_decoder.h"
+#include "media/video_data.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "model/ini.h"
+#include "model/time_code.h"
+#include "platform/core/registry.h"
+#include "platform/gui/modal.h"
+#include "platform/gui/user.h"
+#include "video/export/mpeg_export.h"
+
+namespace {
+
+class Project {
+ public:
+  Project() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/kobrix-bench-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    folder_ = mkdtemp(name.data()) != nullptr ? name.data() : "/tmp";
+    // Settings and the encoder's registry entries of the bench's own.
+    setenv("KOBRIX_HOME", folder_.c_str(), 1);
+    std::ofstream(RegistryFilePath()) << Registry();
+
+    const char* named = std::getenv("KOBRIX_BENCH_VIDEO");
+    source_ = named != nullptr && *named ? named : folder_ + "/source.avi";
+    if (named == nullptr || !*named) {
+      const std::string make =
+          "ffmpeg -nostdin -v error -y -f lavfi -i "
+          "'testsrc2=size=720x576:rate=25,noise=alls=10:allf=t' -frames:v 250 -c:v mjpeg "
+          "-q:v 3 -pix_fmt yuvj420p " +
+          source_;
+      if (std::system(make.c_str()) != 0) return;
+    }
+    SetProjectFrameRate(25.0f);
+    AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, source_.c_str(), 0);
+    if (v == nullptr) return;
+    v->BeginRead();
+    frames_ = v->frameCount;
+    // Four pieces of the file, each a quarter, placed in the order 2, 0, 3, 1.
+    const int32_t quarter = frames_ / 4;
+    const int order[] = {2, 0, 3, 1};
+    for (int i = 0; i < 4; ++i) {
+      Film* f = new Film(v, FramesToMs(order[i] * quarter, 25.0f), FramesToMs(i * quarter, 25.0f),
+                         FramesToMs((i + 1) * quarter, 25.0f));
+      Film::Link(f, segments_);
+    }
+    frames_ = 4 * quarter;
+    video_ = v;
+  }
+  ~Project() {
+    segments_.Clear();
+    if (video_ != nullptr) {
+      video_->EndRead();
+      video_->Release();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  bool ok() const { return video_ != nullptr; }
+  Film* Segments() const { return segments_.First(); }
+  int32_t Frames() const { return frames_; }
+  int32_t End() const { return FramesToMs(frames_, 25.0f); }
+  std::string Out(const char* name) const { return folder_ + "/" + name; }
+
+ private:
+  static std::string Registry() {
+    std::string text;
+    for (const char* clsid :
+         {"{447B7FE2-B635-11CF-8DDB-0000E8C2AE4F}", "{447B9000-B635-11CF-8DDB-0000E8C2AE4F}"})
+      text += std::string("[HKEY_CLASSES_ROOT\\CLSID\\") + clsid + "\\InprocServer32]\n@=\"" +
+              KOBRIX_MPEG_MODULE_DIR + "/KXMPEG.DLL\"\n";
+    return text;
+  }
+
+  std::string folder_;
+  std::string source_;
+  AVIVideoData* video_ = nullptr;
+  FilmListHead segments_;
+  int32_t frames_ = 0;
+};
+
+void BM_AviExportCutOnly(benchmark::State& state) {
+  Project project;
+  if (!project.ok()) {
+    state.SkipWithError("no source file (set KOBRIX_BENCH_VIDEO or install ffmpeg)");
+    return;
+  }
+  const std::string out = project.Out("cut.avi");
+  for (auto _ : state) {
+    if (!RecompressInfo::Run(nullptr, nullptr, project.Segments(), 1, 0, project.End(), out.c_str())) {
+      state.SkipWithError("the export failed");
+      return;
+    }
+    // Each export makes a new file, as a user's does.
+    state.PauseTiming();
+    std::filesystem::remove(out);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * project.Frames());
+}
+BENCHMARK(BM_AviExportCutOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// PAL 25, 720 × 576, a program stream at 5859 × 1024 bit/s (about 6 Mbit/s).
+void BM_MpegExport(benchmark::State& state) {
+  Project project;
+  if (!project.ok()) {
+    state.SkipWithError("no source file (set KOBRIX_BENCH_VIDEO or install ffmpeg)");
+    return;
+  }
+  IniSetSection("DVMPEG");
+  IniWriteInt("MPEG_STREAM", 1);
+  IniWriteInt("MPEG_FORMAT", 2);
+  IniWriteInt("MPEG_VBITRATE", 5859);
+  IniFlush();
+  // The settings dialog is answered with OK as it comes up.
+  ModalHook before = SetModalHook([](HWND dialog) { PostMessage(dialog, WM_COMMAND, IDOK, 0); });
+  const std::string out = project.Out("out.mpg");
+  MixSetup mix;
+  for (auto _ : state) {
+    if (!ExportMpeg(nullptr, project.Segments(), nullptr, 1, mix, 0, project.End(), out.c_str())) {
+      state.SkipWithError("the export failed");
+      break;
+    }
+    state.PauseTiming();
+    std::filesystem::remove(out);
+    state.ResumeTiming();
+  }
+  SetModalHook(before);
+  state.SetItemsProcessed(state.iterations() * project.Frames());
+}
+BENCHMARK(BM_MpegExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace
