@@ -9,13 +9,6 @@
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/main_timeline_window.h"
 
-namespace {
-
-// The frame menu's View popup.
-constexpr int kViewMenuPosition = 2;
-
-}  // namespace
-
 const std::vector<TResponseTableEntry>& MainTimeLineWindow::ViewCommandEntries() {
   using TMyClass = MainTimeLineWindow;
   static const std::vector<TResponseTableEntry> entries = {
