@@ -41,6 +41,7 @@ VelmoraMessager::VelmoraMessager(MessagerHost* host) : TWindow(nullptr, "Velmora
 }
 
 VelmoraMessager::~VelmoraMessager() {
+  for (char* name : pendingNames_) FreeRequestName(name);
   if (installed_) SetBoardMessenger(before_);
   if (TheVelmoraMessager == this) TheVelmoraMessager = nullptr;
   if (HWindow != nullptr && ::IsWindow(HWindow)) ::DestroyWindow(HWindow);
@@ -151,7 +152,11 @@ int32_t VelmoraMessager::RemoteRequest(int32_t code, LPARAM argument) {
         SetUserData(0);
         return 0;
       }
-      if (!PostMessage(kDeferredOpen, 0, reinterpret_cast<LPARAM>(name))) FreeRequestName(name);
+      pendingNames_.insert(name);
+      if (!PostMessage(kDeferredOpen, 0, reinterpret_cast<LPARAM>(name))) {
+        pendingNames_.erase(name);
+        FreeRequestName(name);
+      }
       SetUserData(kStatusOpenAccepted);
       return kStatusOpenAccepted;
     }
@@ -200,6 +205,7 @@ int32_t VelmoraMessager::RemoteRequest(int32_t code, LPARAM argument) {
 
 LRESULT VelmoraMessager::EvDeferredOpen(WPARAM, LPARAM name) {
   char* buffer = reinterpret_cast<char*>(name);
+  if (pendingNames_.erase(buffer) == 0) return 0;
   if (host_ != nullptr) {
     host_->CmStop();
     const LRESULT opened = ::SendMessage(host_->ProjectFrame(), kFrameRequest, kFrameOpenFile, name);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 
 #include "platform/classlib/window.h"
 #include "video/board_messenger.h"
@@ -96,6 +97,9 @@ class VelmoraMessager : public TWindow, public BoardMessenger {
   static bool NameOf(HWND window, char* name);
 
   MessagerHost* host_;
+  // The names posted to the deferred open and not yet taken: only these
+  // are ever read and freed there (another program may post anything).
+  std::set<char*> pendingNames_;
   BoardMessenger* before_ = nullptr;
   bool installed_ = false;
 

@@ -37,6 +37,10 @@ constexpr std::uintptr_t kPeerHandleEnd = 0x7F0000000000ull;
 
 std::atomic<DWORD> g_timeout{5000};
 
+// WM_USER up to the application's range.
+constexpr uint32_t kFirstPeerMessage = 0x0400;
+constexpr uint32_t kLastPeerMessage = 0xBFFF;
+
 struct Proxy {
   uint32_t pid;
   uint64_t remote;
@@ -345,7 +349,9 @@ class Listener {
         const HWND target = Local(in.window);
         const WPARAM w = static_cast<WPARAM>(Incoming(in.wParam, in.pid, in.flags & kPeerWParamIsWindow));
         const LPARAM l = Incoming(static_cast<uint64_t>(in.lParam), in.pid, in.flags & kPeerLParamIsWindow);
-        if (target == nullptr) break;
+        // Only the program's own messages cross: the system's may carry
+        // pointers, which mean nothing (or harm) in this process.
+        if (target == nullptr || in.msg < kFirstPeerMessage || in.msg > kLastPeerMessage) break;
         if (in.kind == PeerKind::Post) {
           out.result = PostMessage(target, in.msg, w, l);
           break;

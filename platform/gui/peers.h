@@ -4,7 +4,8 @@
 // classes are then seen by the others: FindWindowEx finds them (after this
 // instance's own windows), SendMessage reaches them and waits a bounded time
 // (a peer silent past it answers 0), PostMessage queues on them and
-// GetWindowLong reads them. A message whose wParam or lParam is one of the
+// GetWindowLong reads them. Only messages from WM_USER on cross (the
+// system's own may carry pointers). A message whose wParam or lParam is one of the
 // sender's windows carries it as such, so that the receiver can read that
 // window's text (GetWindowText) while the sender waits for the answer.
 // Sockets of instances that no longer run are removed when they are met.

@@ -141,6 +141,7 @@ class Peer {
 //   userdata                       the other's user data
 //   handle                         whether the last result was the messenger's handle
 //   find CLASS                     whether a window of that class is seen
+//   raw MSG W L                    any message with any numbers
 //   board idle|playing             loads the board, makes its player; "ready"
 //   hang                           stops running messages until the next line
 class PeerCommands {
@@ -209,6 +210,13 @@ class PeerCommands {
       std::string className;
       words >> className;
       return FindWindowEx(nullptr, nullptr, className.c_str(), nullptr) != nullptr ? "found" : "none";
+    }
+    if (verb == "raw") {
+      // Any message with any numbers, as another program might send it.
+      unsigned long msg = 0;
+      long long w = 0, l = 0;
+      words >> msg >> w >> l;
+      return Other() != nullptr ? std::to_string(SendMessage(Other(), static_cast<UINT>(msg), w, l)) : "(none)";
     }
     if (verb == "handle") return reinterpret_cast<HWND>(last_) == Other() ? "same" : "other";
     if (verb == "board") {
@@ -353,6 +361,19 @@ TEST_F(MessagerTest, OnlyPublishedClassesAreSeen) {
   EXPECT_EQ(peer.Ask("find MessagerTestOnlyHere"), "none");  // not published
   messager_.Destroy();
   EXPECT_EQ(peer.Ask("find TVelmoraMessager"), "none");
+}
+
+// What another program may send that would only make sense inside this one.
+TEST_F(MessagerTest, NumbersThatStandForPointersAreNeverFollowed) {
+  Peer peer;
+  ASSERT_TRUE(peer.ok());
+  char title[64] = {};
+  EXPECT_EQ(peer.Ask("raw 12 0 4096"), "0");  // WM_SETTEXT with a made-up text
+  GetWindowText(Handle(), title, sizeof title);
+  EXPECT_STREQ(title, "Velmora Messager");
+  EXPECT_EQ(peer.Ask("raw 1125 0 4096"), "0");  // the deferred open of a name it never made
+  EXPECT_TRUE(host.frame.got.empty());
+  EXPECT_EQ(peer.Ask("remote 0 0"), "0 0");  // and it still answers
 }
 
 TEST_F(MessagerTest, TheLengthOfTheProject) {
