@@ -2,6 +2,8 @@
 // range set to the extent of the clips, the commands' enablers and the
 // range asked of the user. Copy, cut and clear are in range_remove.cpp.
 #include "model/film.h"
+#include "ui/film_edit_dialog.h"
+#include "ui/value_dialogs.h"
 #include "resources/timeline_ids.h"
 #include "timeline/window/main_timeline_window.h"
 
@@ -35,8 +37,16 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::RangeEntries() {
 }
 
 // The "Time Range" dialog; until it exists the range counts as cancelled.
-bool MainTimeLineWindow::AskTimeRange(const char*, int32_t, int32_t, int32_t&, int32_t&) {
-  return false;
+bool MainTimeLineWindow::AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) {
+  return RunTimeFragmentDialog(Handle(), caption, &start, &end, lo, hi);
+}
+
+bool MainTimeLineWindow::RunLoopDialog(int32_t& pause, int32_t clipLength, int32_t& count, int32_t longestTotal) {
+  return ::RunLoopDialog(Handle(), &pause, clipLength, &count, longestTotal);
+}
+
+bool MainTimeLineWindow::RunFilmEditDialog(Film& film, int32_t earliestStart, int32_t latestEnd, bool& showFrame) {
+  return ::RunFilmEditDialog(Handle(), film, earliestStart, latestEnd, showFrame, &engine_.Players());
 }
 
 void MainTimeLineWindow::CmZoomToProject() {

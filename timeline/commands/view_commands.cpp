@@ -25,10 +25,7 @@ const std::vector<TResponseTableEntry>& MainTimeLineWindow::ViewCommandEntries()
 }
 
 void MainTimeLineWindow::CheckViewItem(int id, bool checked) {
-  HWND frame = IsWindow() ? GetAncestor(HWindow, GA_ROOT) : nullptr;
-  HMENU menu = frame != nullptr && frame != HWindow ? ::GetMenu(frame) : nullptr;
-  HMENU view = menu != nullptr ? GetSubMenu(menu, kViewMenuPosition) : nullptr;
-  if (view != nullptr)
+  if (HMENU view = FrameMenu(kViewMenuPosition))
     CheckMenuItem(view, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 

@@ -38,11 +38,7 @@ bool MainTimeLineWindow::Find(TEventInfo& info) {
       &CoreEntries,         &LayoutEntries,    &FontEntries,      &InputEntries,       &ModeEntries,
       &SmallHandlerEntries, &TransportEntries, &MessageEntries,   &ViewCommandEntries, &ExportEntries,
       &ToolEntries,         &ClipEditEntries,  &AudioClipEntries, &AddMediaEntries,    &ProjectEntries,
-      &RangeEntries,
-      &CoreEntries,         &LayoutEntries,    &FontEntries,        &InputEntries, &ModeEntries,
-      &SmallHandlerEntries, &TransportEntries, &ViewCommandEntries, &ToolEntries,  &ClipEditEntries,
-      &AudioClipEntries,    &AddMediaEntries,  &ProjectEntries,     &RangeEntries, &ProjectParameterEntries,
-      &SelectionGroupEntries,
+      &RangeEntries,        &ProjectParameterEntries, &SelectionGroupEntries,
   };
   for (Table table : kTables) {
     if (SearchEntries(table(), info)) return true;

@@ -206,6 +206,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void ShowModified(bool modified) override;
   void ShowStatusText(const char* text) override;
   bool AskTimeRange(const char* caption, int32_t lo, int32_t hi, int32_t& start, int32_t& end) override;
+  bool RunLoopDialog(int32_t& pause, int32_t clipLength, int32_t& count, int32_t longestTotal) override;
+  bool RunFilmEditDialog(Film& film, int32_t earliestStart, int32_t latestEnd, bool& showFrame) override;
   void SetPlayCursorShape(bool playing) override;
   int32_t SnapToNearestEdge(int32_t& time, int32_t filter) override;
 
