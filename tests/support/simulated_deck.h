@@ -90,6 +90,13 @@ class SimulatedDeck {
     packets_.clear();
     texts_.clear();
   }
+  // Nothing sent to the deck waits to be read or answered: a test that
+  // drives the clock lets time pass only then, so that a time-out never
+  // depends on how soon the deck's thread runs.
+  bool Idle() {
+    pollfd p{master_, POLLIN, 0};
+    return !busy_ && poll(&p, 1, 0) == 0;
+  }
   // Bytes put on the line as if the deck had sent them.
   void Inject(const std::vector<uint8_t>& bytes) {
     const ssize_t ignored = write(master_, bytes.data(), bytes.size());
@@ -107,15 +114,16 @@ class SimulatedDeck {
     while (!stop_) {
       pollfd p{master_, POLLIN, 0};
       if (poll(&p, 1, 5) <= 0) continue;
+      busy_ = true;
       uint8_t chunk[256];
       const ssize_t n = read(master_, chunk, sizeof chunk);
-      if (n <= 0) continue;
-      in.insert(in.end(), chunk, chunk + n);
+      if (n > 0) in.insert(in.end(), chunk, chunk + n);
       for (;;) {
         const std::size_t used = kind_ == Kind::Betacam ? TakePacket(in) : TakeText(in);
         if (used == 0) break;
         in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(used));
       }
+      busy_ = false;
     }
   }
 
@@ -255,6 +263,7 @@ class SimulatedDeck {
   std::string path_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> busy_{false};
   std::atomic<Behaviour> behaviour_{Behaviour::Answer};
   std::atomic<double> playSpeed_{1.0};
   std::mutex lock_;

@@ -40,14 +40,16 @@ VtrTimeCode Code(int h, int m, int s, int f) {
 }
 
 // Runs the program's clock (and the board's, when given) on for the test:
-// by steps of step ms, either always or only while a wait on the clock is
-// blocked (so that serial reads, which wait in real time, never run out).
+// by steps of step ms, either whenever the deck has taken all it was sent,
+// or only while a wait on the clock is blocked (so that serial reads, which
+// wait in real time, never run out).
 class ClockDriver {
  public:
-  ClockDriver(bool onlyWhileWaiting, DWORD step, boardtest::BoardLibrary* board = nullptr)
+  ClockDriver(bool onlyWhileWaiting, DWORD step, boardtest::BoardLibrary* board = nullptr,
+              SimulatedDeck* deck = nullptr)
       : thread_([=, this] {
           while (!stop_) {
-            if (!onlyWhileWaiting || WaitForDrivenWaiters(1, 5)) {
+            if (onlyWhileWaiting ? WaitForDrivenWaiters(1, 5) : deck == nullptr || deck->Idle()) {
               AdvanceClock(step);
               if (board != nullptr) board->Advance(static_cast<int>(step));
             }
@@ -190,7 +192,7 @@ TEST_F(VtrTest, AFailingDeckIsToldOnceAndLetGo) {
     RecordingBoxes boxes;
     VTRecorder r;
     {
-      ClockDriver fast(false, 50);
+      ClockDriver fast(false, 50, nullptr, &deck);
       EXPECT_FALSE(r.SetSettings(0, c.type, deck.path().c_str(), 38400, 8, 1, 2, 1, 10, 0, 0));
     }
     EXPECT_EQ(deck.Received(), 4);  // the stop at connecting, four times
@@ -212,7 +214,7 @@ TEST_F(VtrTest, AFailingDeckIsToldOnceAndLetGo) {
     deck.SetBehaviour(c.behaviour);
     const int before = deck.Received();
     {
-      ClockDriver fast(false, 50);
+      ClockDriver fast(false, 50, nullptr, &deck);
       r.link->deck->Play();
       r.link->deck->Play();
     }
