@@ -109,6 +109,7 @@ inline constexpr int kFramesDropped = 130;        // "%d frames were dropped!"
 inline constexpr int kAviVideoPlayer = 131;       // "AVI Video Player"
 inline constexpr int kShowFrame = 132;            // "Show Frame"
 inline constexpr int kCodecReopenedAlways = 133;  // "Some error in video codec!\nNow Kobrix sets 'Reopen..."
+inline constexpr int kNoGpiLine = 134;            // "None"
 
 // The clip collection's tiles and its questions.
 inline constexpr int kTileName = 135;             // "  Name: "

@@ -15,6 +15,7 @@ void RegisterClipDialogs();           // clip_dialogs.cpp
 void RegisterCollectionMenus();       // collection_menus.cpp
 void RegisterMpegDialog();            // mpeg_dialog.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
+void RegisterWaitDialogs();           // wait_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -32,5 +33,6 @@ void RegisterProgramResources() {
     RegisterCollectionMenus();
     RegisterMpegDialog();
     RegisterProjectCommandHints();
+    RegisterWaitDialogs();
   });
 }

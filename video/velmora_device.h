@@ -65,6 +65,18 @@ class VelmoraDevice {
   // Releases everything and tells the other instances.
   void Close();
 
+  // --- GPI lines 0 to 3 ---
+  // Each seizes the line, asks or tells the board, and frees it; all fail
+  // without a board or when the line is taken.
+  // Whether the line is an input.
+  bool GetGPIState(int32_t line);
+  // The line's name, as a scratch text; null on failure.
+  const char* GetGPIName(int32_t line);
+  // The name and the settings; on failure the name is "None", both flags
+  // true and the result false.
+  bool GetGPISettings(int32_t line, char* name, int32_t size, bool& openByDefault, bool& input);
+  bool SetGPISettings(int32_t line, bool openByDefault, bool input);
+
   // --- Frame transfer ---
   // The ring offset at which count bytes may be written, asking twice 100 ms
   // apart; a negative value when there is no room (the event is set then).

@@ -478,21 +478,26 @@ int Board::SetGPIInfo(int line, int closed, int input) {
 int Board::RunAfterWaitGPI(int line, int fields) {
   if (line < 0 || line > 3) return 0;
   Gpi& g = gpi_[line];
+  const int64_t ms = static_cast<int64_t>(std::max(fields, 0)) * kFieldMs;
+  const DWORD timeout = static_cast<DWORD>(std::min<int64_t>(ms, INFINITE - 1));
+  DWORD began;
   {
     std::lock_guard<std::mutex> hold(lock_);
     if (g.waiting) return 0;
     g.waiting = true;
+    // The time-out counts from here, however often the wait wakes.
+    began = timeGetTime();
     // A line raised before the wait began is taken at once.
     if (g.outcome != 1) g.outcome = 0;
   }
-  const int64_t ms = static_cast<int64_t>(std::max(fields, 0)) * kFieldMs;
-  const DWORD timeout = static_cast<DWORD>(std::min<int64_t>(ms, INFINITE - 1));
   for (;;) {
     {
       std::lock_guard<std::mutex> hold(lock_);
       if (g.outcome != 0) break;
     }
-    if (WaitForSingleObject(g.event, timeout) == WAIT_TIMEOUT) break;
+    const DWORD passed = timeGetTime() - began;
+    if (passed >= timeout) break;
+    WaitForSingleObject(g.event, timeout - passed);
   }
   std::lock_guard<std::mutex> hold(lock_);
   const bool start = g.outcome == 1;
@@ -509,6 +514,12 @@ int Board::CancelWaitGPI(int line, int run) {
   gpi_[line].outcome = run != 0 ? 1 : 2;
   SetEvent(gpi_[line].event);
   return 1;
+}
+
+bool Board::GPIWaiting(int line) {
+  if (line < 0 || line > 3) return false;
+  std::lock_guard<std::mutex> hold(lock_);
+  return gpi_[line].waiting;
 }
 
 void Board::RaiseGPI(int line) {

@@ -80,6 +80,7 @@ class Board {
   void AdvanceClock(int milliseconds);
   void SetDrain(bool drain);
   void RaiseGPI(int line);
+  bool GPIWaiting(int line);
   int GetAddDataLog(VlmSimAnnouncement* records, int max);
   void ClearAddDataLog();
   int GetLastPicture(uint32_t* pixels, int max, int* width, int* height);

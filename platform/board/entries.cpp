@@ -204,6 +204,7 @@ void vlmsim_SetClockDriven(int driven) { vlmsim::Board::Get().SetClockDriven(dri
 void vlmsim_AdvanceClock(int milliseconds) { vlmsim::Board::Get().AdvanceClock(milliseconds); }
 void vlmsim_SetDrain(int drain) { vlmsim::Board::Get().SetDrain(drain != 0); }
 void vlmsim_RaiseGPI(int line) { vlmsim::Board::Get().RaiseGPI(line); }
+int vlmsim_GPIWaiting(int line) { return vlmsim::Board::Get().GPIWaiting(line) ? 1 : 0; }
 int vlmsim_GetAddDataLog(VlmSimAnnouncement* records, int max) {
   return vlmsim::Board::Get().GetAddDataLog(records, max);
 }

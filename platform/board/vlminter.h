@@ -235,6 +235,8 @@ void vlmsim_AdvanceClock(int milliseconds);
 void vlmsim_SetDrain(int drain);
 // Raises a GPI line (0 to 3).
 void vlmsim_RaiseGPI(int line);
+// Whether a wait on the line runs (its time-out already counting).
+int vlmsim_GPIWaiting(int line);
 // The vdc_AddData log since the last clear (the newest 65536 at most):
 // copies at most max records and returns how many there are.
 int vlmsim_GetAddDataLog(VlmSimAnnouncement* records, int max);

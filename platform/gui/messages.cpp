@@ -12,6 +12,7 @@
 #include "platform/core/trace.h"
 #include "platform/gui/backend.h"
 #include "platform/gui/controls/scrollbar.h"
+#include "platform/gui/peers.h"
 #include "platform/gui/window_internal.h"
 
 namespace {
@@ -591,6 +592,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     for (HWND h : tops) SendMessage(h, msg, wParam, lParam);
     return 0;
   }
+  if (IsPeerWindowHandle(hwnd)) return PeerSendMessage(hwnd, msg, wParam, lParam);
   const DWORD thread = ThreadOf(hwnd);
   if (thread == 0) return 0;
   if (thread == CurrentGuiThread()) return Deliver("sent", hwnd, msg, wParam, lParam);
@@ -654,6 +656,7 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     for (HWND h : tops) PostMessage(h, msg, wParam, lParam);
     return TRUE;
   }
+  if (IsPeerWindowHandle(hwnd)) return PeerPostMessage(hwnd, msg, wParam, lParam);
   const DWORD thread = ThreadOf(hwnd);
   if (thread == 0) return FALSE;
   return PostQueueMessage(thread, hwnd, msg, wParam, lParam);

@@ -9,6 +9,7 @@
 #include "platform/core/paths.h"
 #include "platform/core/threads.h"
 #include "platform/gui/backend.h"
+#include "platform/gui/peers.h"
 #include "platform/gui/window_internal.h"
 
 namespace {
@@ -742,7 +743,8 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam) {
   return TRUE;
 }
 
-HWND FindWindowEx(HWND parent, HWND after, LPCSTR className, LPCSTR windowName) {
+namespace {
+HWND FindOwnWindowEx(HWND parent, HWND after, LPCSTR className, LPCSTR windowName) {
   std::lock_guard<std::mutex> hold(TreeLock());
   std::vector<HWND> list;
   if (parent == nullptr || parent == DesktopHandle()) {
@@ -767,6 +769,17 @@ HWND FindWindowEx(HWND parent, HWND after, LPCSTR className, LPCSTR windowName) 
     return h;
   }
   return nullptr;
+}
+}  // namespace
+
+// Top-level windows of a class: this instance's first, then those that the
+// other instances publish.
+HWND FindWindowEx(HWND parent, HWND after, LPCSTR className, LPCSTR windowName) {
+  const bool top = parent == nullptr || parent == DesktopHandle();
+  if (top && IsPeerWindowHandle(after)) return PeerFindWindow(after, className, windowName);
+  if (HWND own = FindOwnWindowEx(parent, after, className, windowName)) return own;
+  if (!top || className == nullptr) return nullptr;
+  return PeerFindWindow(nullptr, className, windowName);
 }
 
 HWND FindWindow(LPCSTR className, LPCSTR windowName) {
@@ -1074,6 +1087,7 @@ BOOL SetWindowText(HWND hwnd, LPCSTR text) {
 int GetWindowText(HWND hwnd, LPSTR text, int size) {
   if (text == nullptr || size <= 0) return 0;
   text[0] = '\0';
+  if (IsPeerWindowHandle(hwnd)) return PeerGetWindowText(hwnd, text, size);
   DWORD thread;
   {
     std::lock_guard<std::mutex> hold(TreeLock());
@@ -1091,6 +1105,10 @@ int GetWindowText(HWND hwnd, LPSTR text, int size) {
 }
 
 int GetWindowTextLength(HWND hwnd) {
+  if (IsPeerWindowHandle(hwnd)) {
+    char text[1025];
+    return PeerGetWindowText(hwnd, text, sizeof text);
+  }
   {
     std::lock_guard<std::mutex> hold(TreeLock());
     Window* w = FindWindowRecord(hwnd);
@@ -1120,6 +1138,7 @@ std::string StoredWindowText(HWND hwnd) {
 }
 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
+  if (IsPeerWindowHandle(hwnd)) return PeerGetWindowLong(hwnd, index);
   std::lock_guard<std::mutex> hold(TreeLock());
   Window* w = FindWindowRecord(hwnd);
   if (w == nullptr) return 0;

@@ -42,6 +42,7 @@ void BoardLibrary::DriveClock(bool driven) { BOARD_CONTROL(vlmsim_SetClockDriven
 void BoardLibrary::Advance(int milliseconds) { BOARD_CONTROL(vlmsim_AdvanceClock)(milliseconds); }
 void BoardLibrary::Drain(bool drain) { BOARD_CONTROL(vlmsim_SetDrain)(drain ? 1 : 0); }
 void BoardLibrary::RaiseGPI(int line) { BOARD_CONTROL(vlmsim_RaiseGPI)(line); }
+bool BoardLibrary::GPIWaiting(int line) { return BOARD_CONTROL(vlmsim_GPIWaiting)(line) != 0; }
 void BoardLibrary::ClearLog() { BOARD_CONTROL(vlmsim_ClearAddDataLog)(); }
 
 std::vector<VlmSimAnnouncement> BoardLibrary::Log() {

@@ -38,6 +38,7 @@ class BoardLibrary {
   void Advance(int milliseconds);
   void Drain(bool drain);
   void RaiseGPI(int line);
+  bool GPIWaiting(int line);
   std::vector<VlmSimAnnouncement> Log();
   void ClearLog();
   // The picture on the output; empty when none was shown.
