@@ -6,6 +6,28 @@
 
 namespace ui_string {
 
+// The project frame, the clip frame and the application's boxes.
+inline constexpr int kUntitledName = 0;            // "Untitled"
+inline constexpr int kProjectFilter = 1;           // "TimeLine Projects (*.tml)|..."
+inline constexpr int kUntitled = 2;                // "Untitled"
+inline constexpr int kOpenProject = 3;             // "Open Project"
+inline constexpr int kAddProject = 4;              // "Add Project"
+inline constexpr int kSaveProject = 5;             // "Save Project"
+inline constexpr int kSaveProjectAs = 6;           // "Save Project As"
+inline constexpr int kProjectChanged = 7;          // "Project '%s' has changed.\n..."
+inline constexpr int kInsertFile = 8;              // "Insert file '%s'"
+inline constexpr int kSaveAllCaption = 9;          // "Saving the project in the single directory"
+inline constexpr int kOverwriteAll = 10;           // "Overwrite all existing files in destination directory?"
+inline constexpr int kCopyAllSources = 11;         // "Copy all source files to directory"
+inline constexpr int kCantCopyFile = 12;           // "Can not copy the file '%s'\ninto the file '%s'"
+inline constexpr int kDragDropMultiple = 13;       // "Drag&Drop for multiple files is not supported!..."
+inline constexpr int kDragDrop = 14;               // "Drag&Drop"
+inline constexpr int kSetAudioParameters = 26;     // "Set Audio Parameters"
+inline constexpr int kAudioParametersRefused = 27; // "This version of Kobrix can not work with ..."
+inline constexpr int kAutoSaveProject = 28;        // "AutoSave Project"
+inline constexpr int kKobrixStarting = 32;         // "Kobrix Starting"
+inline constexpr int kRestoreAutosave = 33;        // "Kobrix found autosaved file.\n..."
+
 // The audio engine's error texts and the captions of its boxes.
 inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."
 inline constexpr int kErrorWritingFile = 35;        // "Error writing file:\n'%s'."
