@@ -40,8 +40,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
   // Refused, never cut: a cut path would name another file.
   const auto fits = [&line](const std::string& path) {
     if (path.size() <= kCommandLinePathLimit) return true;
+    std::string refused = path;
     line = CommandLine{};
-    line.tooLong = path;
+    line.tooLong = std::move(refused);
     return false;
   };
   if (first.empty()) return line;

@@ -363,7 +363,7 @@ int TMainFrame::ReadEdlFiles(std::FILE* file, EdlFileRecord** list) {
       if (source != nullptr) entry->name = source->fileName;
     }
     if (video) {
-      AVIVideoData* source = AVIVideoData::OpenShared(GetHandle(), 0, name.c_str(), 0.0f);
+      AVIVideoData* source = AVIVideoData::OpenShared(GetHandle(), kVideoKindAvi, name.c_str(), 0.0f);
       entry->video = source;
       if (source != nullptr) entry->name = source->fileName;
     }

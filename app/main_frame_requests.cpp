@@ -159,22 +159,26 @@ void TMainFrame::StartUp() {
 
 void TMainFrame::RunCommandLineMode() {
   const int32_t mode = CommandLineMode;
-  auto giveUp = [this] {
-    if (timeline_ != nullptr) timeline_->SendMessage(kStopMessage, 0, 0);
+  // The end of an unattended run: nobody is there to answer a question to
+  // save, and the run changed nothing of the user's.
+  auto end = [this] {
+    if (timeline_ != nullptr) timeline_->Engine().SetModified(false);
     PostMessage(WM_CLOSE, 0, 0);
     CommandLineMode = kModeNone;
+  };
+  auto giveUp = [this, end] {
+    if (timeline_ != nullptr) timeline_->SendMessage(kStopMessage, 0, 0);
+    end();
   };
   switch (mode) {
     case kModeExportWave:
     case kModeExportAiff:
       if (timeline_ != nullptr) timeline_->WriteAudio(mode == kModeExportAiff ? 1 : 0, CommandLineExportPath);
-      PostMessage(WM_CLOSE, 0, 0);
-      CommandLineMode = kModeNone;
+      end();
       break;
     case kModeExportAvi:
       if (timeline_ != nullptr) timeline_->WriteAvi(0, CommandLineExportPath);
-      PostMessage(WM_CLOSE, 0, 0);
-      CommandLineMode = kModeNone;
+      end();
       break;
     case kModePlay:
     case kModePlayAfterKey: {
@@ -205,8 +209,7 @@ void TMainFrame::RunCommandLineMode() {
       giveUp();
       break;
     case kModePlaying:
-      PostMessage(WM_CLOSE, 0, 0);
-      CommandLineMode = kModeNone;
+      end();
       break;
     case kModeOpeningForPeer:
       CommandLineMode = kModeNone;

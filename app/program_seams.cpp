@@ -110,7 +110,7 @@ Players& ThePlayers() {
 class Media : public ProjectMedia {
  public:
   VideoSource* OpenVideo(HWND window, const char* path) override {
-    return AVIVideoData::OpenShared(window, 0, path, 0.0f);
+    return AVIVideoData::OpenShared(window, kVideoKindAvi, path, 0.0f);
   }
   AudioSource* OpenAudio(const char* path) override { return AudioData::OpenShared(path); }
   MidiSource* OpenMidi(const char* path) override { return MidiData::Get(path); }
