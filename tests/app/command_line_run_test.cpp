@@ -28,9 +28,10 @@ class CommandLineRun : public ProgramTest {
     std::ofstream(PathJoin(SoundFolder(), "autosave.tml")) << "left over";
     return File("p.tml");
   }
-  int Kobrix(const std::string& args, std::string* output = nullptr) {
+  int Kobrix(const std::string& args, std::string* output = nullptr, const std::string& environment = "") {
     std::string text;
-    const bool ok = Shell(ChildEnvironment() + "timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>&1", &text);
+    const bool ok =
+        Shell(ChildEnvironment() + environment + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>&1", &text);
     if (output != nullptr) *output = text;
     return ok ? 0 : 1;
   }
@@ -72,9 +73,18 @@ TEST_F(CommandLineRun, AviExportWritesEveryFrame) {
 }
 
 TEST_F(CommandLineRun, PlayPlaysTheProjectAndEnds) {
+  if (!HaveTool("sox")) GTEST_SKIP() << "sox is not installed";
   const std::string project = Project(false);
   std::string log;
-  ASSERT_EQ(Kobrix("'" + project + "' /play", &log), 0) << log;
+  ASSERT_EQ(Kobrix("'" + project + "' /play", &log, "KOBRIX_AUDIO_RECORD='" + File("played.wav") + "'"), 0) << log;
+  // What the device played holds the tone from its start.
+  ASSERT_TRUE(Shell("sox '" + File("played.wav") + "' '" + File("head.wav") + "' trim 0 2.9", &log)) << log;
+  ASSERT_TRUE(Shell("sox '" + File("tone.wav") + "' '" + File("tonehead.wav") + "' trim 0 2.9", &log)) << log;
+  std::string peak;
+  ASSERT_TRUE(Shell("sox -m -v 1 '" + File("head.wav") + "' -v -1 '" + File("tonehead.wav") +
+                    "' -n stat 2>&1 | grep 'Maximum amplitude' | awk '{print $3}'",
+                    &peak));
+  EXPECT_LT(std::stod(peak), 0.001);
 }
 
 }  // namespace
