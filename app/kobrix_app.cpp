@@ -45,17 +45,14 @@ MidiPlayer* TheMidiPlayer = nullptr;
 
 namespace {
 
-// The help pages are HTML files beside the program: "index.html" for the
-// contents, "using-help.html", and "topic-<context>.html" for a context
-// (falling back to the contents when a topic has no page of its own).
+// The help pages are HTML files beside the program: the contents page holds
+// an anchor for every topic ("topic-<context>"), and "using-help.html"
+// explains the help itself.
 std::string HelpPage(uint32_t command, uint32_t context) {
-  const std::string folder = PathJoin(ProgramFolder(), "help");
-  if (command == kHelpOnHelp) return PathJoin(folder, "using-help.html");
-  if (command == kHelpContext) {
-    const std::string topic = PathJoin(folder, "topic-" + std::to_string(context) + ".html");
-    if (access(topic.c_str(), R_OK) == 0) return topic;
-  }
-  return PathJoin(folder, "index.html");
+  const std::string folder = "file://" + PathJoin(ProgramFolder(), "help");
+  if (command == kHelpOnHelp) return folder + "/using-help.html";
+  if (command == kHelpContext) return folder + "/index.html#topic-" + std::to_string(context);
+  return folder + "/index.html";
 }
 
 }  // namespace
