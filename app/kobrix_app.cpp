@@ -92,6 +92,9 @@ MainTimeLineWindow* kobrix32App::TimeLine() const {
 void kobrix32App::InitMainWindow() {
   helpFile = PathJoin(ProgramFolder(), "help");
   if (TheMidiPlayer == nullptr) TheMidiPlayer = new MidiPlayer();
+  // The hidden window through which other instances and outside programs
+  // reach this one.
+  if (TheVelmoraMessager == nullptr) (new VelmoraMessager(ProgramMessagerHost()))->Create();
   TEBitmapInit::LoadStockBitmaps(ProgramInstance());
   if (CommandLineMode != kModeNone) nCmdShow = SW_SHOWMINIMIZED;
 

@@ -15,6 +15,7 @@
 #include "platform/classlib/dc.h"
 #include "platform/core/paths.h"
 #include "platform/gui/gui.h"
+#include "platform/gui/peers.h"
 #include "resources/frame_ids.h"
 #include "resources/timeline_ids.h"
 #include "video/player.h"
@@ -203,6 +204,9 @@ void TMainFrame::GetWindowClass(WNDCLASS& wc) {
 
 void TMainFrame::SetupWindow() {
   TDecoratedFrame::SetupWindow();
+  // Another start of the program finds this frame and hands over to it.
+  PublishWindowClass(GetClassName());
+  VFXRender::SetMainWindow(GetHandle());
   ::DragAcceptFiles(GetHandle(), TRUE);
   ::SetWindowLongPtr(GetHandle(), GWLP_USERDATA, 0);
   if (timeline_ != nullptr) timeline_->PostMessage(kTimeLineRequestMessage, kRequestMeasureTimeText, 0);

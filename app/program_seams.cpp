@@ -37,7 +37,12 @@
 #include "platform/gui/gui.h"
 #include "timeline/commands/add_file_host.h"
 #include "timeline/commands/command_host.h"
+#include "ui/audio_format_dialogs.h"
+#include "ui/file_dialogs.h"
 #include "ui/file_questions.h"
+#include "ui/format_chooser_dialog.h"
+#include "ui/select_vfx_dialog.h"
+#include "timeline/lines/line_mechanics.h"
 #include "ui/question_dialogs.h"
 #include "ui/shell_services.h"
 #include "ui/te_file_dialogs.h"
@@ -355,7 +360,38 @@ class AddFiles : public AddFileHost {
   void SetAudioFormat(int32_t rate, int32_t channels, int32_t sampleType) override {
     if (TheApp != nullptr) TheApp->SetAudioFormat(rate, channels, sampleType);
   }
+  int AskConvert(HWND owner, const char* path, bool compressed, int32_t rate, int32_t& channels,
+                 int32_t& bits) override {
+    uint16_t c = static_cast<uint16_t>(channels), b = static_cast<uint16_t>(bits);
+    const int answer = RunAskConvertDialog(owner, compressed, path, rate, &c, &b);
+    channels = c;
+    bits = b;
+    return answer;
+  }
   std::string ConverterFolder() override { return ProgramFolder(); }
+};
+
+class Lines : public LineDialogs {
+ public:
+  bool SelectTransition(HWND owner, int32_t& kind, uint32_t& parameter) override {
+    int32_t size = static_cast<int32_t>(parameter);
+    if (!RunSelectVFXDialog(owner, &kind, &size)) return false;
+    parameter = static_cast<uint32_t>(size);
+    return true;
+  }
+};
+
+// The effect-list editor's Save and Load ask for their file here.
+class EffectListFiles : public EffectListFileQuestion {
+ public:
+  bool AskFileName(HWND parent, const char* title, bool save, const char* filter, const char* defaultExtension,
+                   std::string* path) override {
+    FileData data(filter, defaultExtension);
+    data.Flags = kFileDataFlags;
+    const bool chosen = save ? AskSaveFile(data, parent, title) : AskOpenFile(data, parent, title);
+    if (chosen && path != nullptr) *path = data.FileName;
+    return chosen;
+  }
 };
 
 class Messenger : public MessagerHost {
@@ -393,6 +429,9 @@ struct Installed {
   Commands commands;
   AddFiles addFiles;
   Messenger messenger;
+  Lines lines;
+  EffectListFiles effectListFiles;
+  FormatChooserUi formatChooser;
 };
 
 std::unique_ptr<Installed>& Current() {
@@ -431,6 +470,10 @@ void InstallProgramSeams() {
   SetVideoPlayerHooks(&s.videoShell);
   SetCommandHost(&s.commands);
   SetAddFileHost(&s.addFiles);
+  SetLineDialogs(&s.lines);
+  SetEffectListFileQuestion(&s.effectListFiles);
+  SetExportTypeChooser(RunSelect32AudioDialog);
+  SetAcmFormatChooserUi(&s.formatChooser);
   InstallFileChooser();
   InstallQuestionDialogs();
   InstallFileQuestions();
@@ -455,6 +498,10 @@ void RemoveProgramSeams() {
   SetVideoPlayerHooks(nullptr);
   SetCommandHost(nullptr);
   SetAddFileHost(nullptr);
+  SetLineDialogs(nullptr);
+  SetEffectListFileQuestion(nullptr);
+  SetExportTypeChooser(nullptr);
+  SetAcmFormatChooserUi(nullptr);
   SetProjectSummaryRecord(nullptr);
   SetProjectComponentRecord(nullptr);
   AudioPlayer::SetVolumeServer(nullptr);

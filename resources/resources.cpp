@@ -17,6 +17,7 @@ void RegisterMpegDialog();            // mpeg_dialog.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
 void RegisterFrameMenus();            // frame_menus.cpp
+void RegisterFormatChooserDialog();   // format_chooser_dialog.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -36,5 +37,6 @@ void RegisterProgramResources() {
     RegisterProjectCommandHints();
     RegisterWaitDialogs();
     RegisterFrameMenus();
+    RegisterFormatChooserDialog();
   });
 }

@@ -16,6 +16,7 @@
 #include "resources/resources.h"
 #include "video/player.h"
 #include "video/vtr.h"
+#include "video/velmora_messager.h"
 
 extern MidiPlayer* TheMidiPlayer;
 
@@ -109,6 +110,7 @@ void ProgramTest::Stop() {
   chooser_.reset();
   delete TheMidiPlayer;
   TheMidiPlayer = nullptr;
+  delete TheVelmoraMessager;
   RemoveProgramSeams();
   delete TheAudioPlayer;
   TheAudioPlayer = nullptr;

@@ -52,8 +52,12 @@ TEST_F(SingleInstance, TheLockIsHeldByOneProcess) {
 
 TEST_F(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheSettings) {
   const pid_t first = StartFirst();
-  // Let the first publish its frame.
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The first one's frame is found among the other instances' windows and
+  // answers the request to come to the front.
+  bool found = false;
+  for (int i = 0; i < 300 && !(found = RaiseOtherInstance()); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(found);
   const std::string ini = home_->File("KOBRIX30.INI");
   const bool hadIni = std::filesystem::exists(ini);
   const std::string before = hadIni ? ReadFile(ini) : std::string();
