@@ -245,9 +245,11 @@ void kobrix32App::SetAudioFormat(int32_t rate, int32_t channels, int32_t sampleC
   const int result = TheAudioPlayer->SetFormat(static_cast<DWORD>(rate), channels, sampleCode);
   if (result == 29) {
     // The engine kept its format: nothing else follows.
+    // The string table keeps entry 27 empty; the box says what it means.
+    const char* text = GetString(ui_string::kAudioParametersRefused);
     ShowMessageText(mainFrame != nullptr ? mainFrame->GetHandle() : nullptr,
                     GetString(ui_string::kSetAudioParameters), MB_OK | MB_ICONEXCLAMATION,
-                    GetString(ui_string::kAudioParametersRefused));
+                    *text != '\0' ? text : "This version of Kobrix can not work with selected audio parameters!");
     return;
   }
   if (result != 0) {

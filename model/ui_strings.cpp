@@ -31,7 +31,7 @@ const char* const kUiStrings[kUiStringCount] = {
     /* 24 */ "Save Clip Collection As",
     /* 25 */ "Clip Collection '%s' has changed.\nDo you want to save the changes?",
     /* 26 */ "Set Audio Parameters",
-    /* 27 */ "This version of Kobrix can not work with selected audio parameters!",
+    /* 27 */ "",
     /* 28 */ "AutoSave Project",
     /* 29 */ "AutoSave Clip Collection",
     /* 30 */ " AutoSave",
