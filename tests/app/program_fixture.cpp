@@ -117,6 +117,11 @@ void ProgramTest::Stop() {
   delete TheVideoPlayer;
   TheVideoPlayer = nullptr;
   EffectList::FreeAll();
+  // The main window's end asked the loop to quit; no loop runs here, and a
+  // later modal loop would take the request as its own.
+  MSG quit;
+  while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   CommandLineMode = 0;
   StartupProjectPath[0] = '\0';
 }
