@@ -8,6 +8,7 @@
 #include "program_fixture.h"
 #include "app/command_line.h"
 
+#include "model/film.h"
 #include "model/film_list.h"
 #include "model/ini.h"
 #include "model/time_code.h"
@@ -198,6 +199,36 @@ TEST_F(ProjectFrame, TheFrameRateIsWrittenWithThreeDecimals) {
   App().SaveSettings();
   IniSetSection("MAIN_WINDOW");
   EXPECT_STREQ(IniReadString("FRAME_RATE_FPS", ""), "25.000");
+}
+
+}  // namespace
+}  // namespace apptest
+
+namespace apptest {
+namespace {
+
+TEST_F(ProjectFrame, AnotherInstanceOpensAndClosesThroughTheRequests) {
+  Start();
+  const std::string project = SavedProject("peer.tml");
+  // 21 with a project: it opens, and the answer says whether clips came.
+  EXPECT_EQ(Frame().SendMessage(kFrameRequestMessage, kFrameRequestOpenFile,
+                                reinterpret_cast<LPARAM>(project.c_str())),
+            1);
+  EXPECT_STREQ(Frame().ProjectName(), project.c_str());
+  EXPECT_EQ(CommandLineMode, 0);
+  // 20 closes everything.
+  EXPECT_EQ(Frame().SendMessage(kFrameRequestMessage, kFrameRequestCloseAll, 0), 1);
+  EXPECT_EQ(FilmList.First(), nullptr);
+  EXPECT_STREQ(Frame().ProjectName(), "");
+  // 21 with a media file puts it on the time-line at 0.
+  EXPECT_EQ(Frame().SendMessage(kFrameRequestMessage, kFrameRequestOpenFile,
+                                reinterpret_cast<LPARAM>(File("tone.wav").c_str())),
+            1);
+  ASSERT_NE(FilmList.First(), nullptr);
+  EXPECT_EQ(FilmList.First()->start, 0);
+  // 22 prepares the whole project for playing.
+  EXPECT_NE(Frame().SendMessage(kFrameRequestMessage, kFrameRequestPrepare, 0), 0);
+  TimeLine().SendMessage(kStopMessage, 0, 0);
 }
 
 }  // namespace
