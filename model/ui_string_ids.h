@@ -6,6 +6,10 @@
 
 namespace ui_string {
 
+// The captions of the two settings sheets.
+inline constexpr int kSettingsCaption = 15;         // "Settings"
+inline constexpr int kSynchronizationCaption = 16;  // "Synchronization"
+
 // The audio engine's error texts and the captions of its boxes.
 inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."
 inline constexpr int kErrorWritingFile = 35;        // "Error writing file:\n'%s'."
@@ -253,6 +257,22 @@ inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
 // The external tools.
 inline constexpr int kApplicationFileName = 266;  // "Application File Name"
+
+// The settings sheets and their pages.
+inline constexpr int kDrawTypeBase = 254;       // "None" ... "Decompress and then draw", 5 texts
+inline constexpr int kWaveformFine = 260;       // "Fine"
+inline constexpr int kWaveformDraft = 261;      // "Draft"
+inline constexpr int kWaveformNone = 262;       // "None"
+inline constexpr int kAllGroups = 263;          // "All"
+inline constexpr int kGroupNumber = 264;        // "%d"
+inline constexpr int kColorSchemeFilter = 273;  // "Kobrix Colors (*.clt)|*.clt|"
+inline constexpr int kSaveColorScheme = 274;    // "Save Kobrix Colors"
+inline constexpr int kLoadColorScheme = 275;    // "Load Kobrix Colors"
+inline constexpr int kEmptyField = 276;         // "(Empty)"
+inline constexpr int kStartImmediately = 279;   // "immediately"
+inline constexpr int kStartOnKey = 280;         // "after keybaord event"
+inline constexpr int kStartOnGpi = 281;         // "after event on GPI%d (%s)"
+inline constexpr int kColorElementBase = 296;   // "Background" ... 31 texts in colour order
 
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"

@@ -1,0 +1,269 @@
+// The templates of the settings pages.
+#include "platform/gui/gui.h"
+#include "resources/settings_dialog_ids.h"
+
+namespace {
+
+constexpr DWORD kShown = WS_VISIBLE;
+constexpr DWORD kTab = WS_VISIBLE | WS_TABSTOP;
+constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
+constexpr DWORD kList = kTab | CBS_DROPDOWNLIST | WS_VSCROLL;
+
+DialogItemTemplate Button(const char* text, int id, short x, short y, short w = 60) {
+  return {WC_BUTTON, text, id, kTab | BS_PUSHBUTTON, 0, x, y, w, 14};
+}
+
+constexpr DWORD kField = kTab | WS_BORDER | ES_AUTOHSCROLL;
+constexpr DWORD kCheck = kTab | BS_AUTOCHECKBOX;
+
+DialogItemTemplate Spin() {
+  return {UPDOWN_CLASS, "", -1, kShown | UDS_AUTOBUDDY | UDS_ALIGNRIGHT, 0, 0, 0, 9, 12};
+}
+
+DialogTemplate General() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "General";
+  t.items = {
+      {WC_STATIC, "Project &Size:", -1, kLabel, 0, 7, 9, 90, 8},
+      {"TimeEditControl", "", kGeneralProjectSize, kTab | WS_BORDER, 0, 100, 7, 70, 12},
+      {WC_STATIC, "Audio &Tracks:", -1, kLabel, 0, 7, 25, 90, 8},
+      {WC_EDIT, "", kGeneralAudioTracks, kField, 0, 100, 23, 40, 12},
+      Spin(),
+      {WC_STATIC, "&Undo/Redo depth:", -1, kLabel, 0, 7, 41, 90, 8},
+      {WC_EDIT, "", kGeneralUndoDepth, kField, 0, 100, 39, 40, 12},
+      Spin(),
+      {WC_STATIC, "&Repeat playback:", -1, kLabel, 0, 7, 57, 90, 8},
+      {WC_EDIT, "", kGeneralRepeat, kField, 0, 100, 55, 60, 12},
+      Spin(),
+      {WC_STATIC, "Start video &Playback:", -1, kLabel, 0, 7, 73, 90, 8},
+      {WC_COMBOBOX, "", kGeneralStartPlayback, kList, 0, 100, 71, 153, 120},
+      {WC_BUTTON, "Start playback from &Current time position", kGeneralFromCursor, kCheck, 0, 7, 93, 246, 10},
+      {WC_BUTTON, "&Hide cursor during playback", kGeneralHideCursor, kCheck, 0, 7, 107, 246, 10},
+      {WC_BUTTON, "&Enable solo/mute control during playback", kGeneralRealtimeMute, kCheck, 0, 7, 121, 246, 10},
+  };
+  return t;
+}
+
+DialogTemplate Video() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Video";
+  t.items = {
+      {WC_STATIC, "&Frame rate:", -1, kLabel, 0, 7, 9, 70, 8},
+      {WC_EDIT, "", kVideoFrameRate, kField, 0, 80, 7, 50, 12},
+      Spin(),
+      {WC_STATIC, "&Playback mode:", -1, kLabel, 0, 7, 25, 70, 8},
+      {WC_COMBOBOX, "", kVideoPlaybackMode, kList, 0, 80, 23, 173, 100},
+      {WC_STATIC, "&Zoom:", -1, kLabel, 0, 7, 41, 70, 8},
+      {WC_COMBOBOX, "", kVideoZoom, kList, 0, 80, 39, 50, 120},
+      {WC_BUTTON, "Show &Information about dropped frames", kVideoShowDropped, kCheck, 0, 7, 59, 246, 10},
+      {WC_BUTTON, "Draw first and last frames at clip &Edges", kVideoEdges, kCheck, 0, 7, 73, 246, 10},
+      {WC_BUTTON, "Start from &Key frame only", kVideoKeyFrames, kCheck, 0, 7, 87, 246, 10},
+      {WC_BUTTON, "&Always on top", kVideoOnTop, kCheck, 0, 7, 101, 246, 10},
+      {WC_BUTTON, "&Synchronize to audio", kVideoSynchronize, kCheck, 0, 7, 115, 246, 10},
+      {WC_BUTTON, "&Never yield hardware device", kVideoNeverYield, kCheck, 0, 7, 129, 246, 10},
+  };
+  return t;
+}
+
+DialogTemplate Audio() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Audio";
+  t.items = {
+      {WC_STATIC, "Output &format:", -1, kLabel, 0, 7, 9, 70, 8},
+      {WC_COMBOBOX, "", kAudioFormat, kList, 0, 80, 7, 110, 80},
+      Button("&Advanced", kAudioAdvanced, 196, 6, 57),
+      {WC_STATIC, "&Buffer size:", -1, kLabel, 0, 7, 25, 70, 8},
+      {WC_EDIT, "", kAudioBuffer, kField, 0, 80, 23, 40, 12},
+      Spin(),
+      {WC_STATIC, "s", -1, kLabel, 0, 124, 25, 10, 8},
+      {WC_BUTTON, "&Playback through file", kAudioThroughFile, kCheck, 0, 140, 24, 113, 10},
+      {WC_STATIC, "&Waveform:", -1, kLabel, 0, 7, 41, 70, 8},
+      {WC_COMBOBOX, "", kAudioWaveform, kList, 0, 80, 39, 54, 80},
+      {WC_BUTTON, "&Limit playback to 16 bit", kAudioLimit16, kCheck, 0, 140, 40, 113, 10},
+      {WC_STATIC, "&Output:", -1, kLabel, 0, 7, 59, 70, 8},
+      {WC_COMBOBOX, "", kAudioOutput, kList, 0, 80, 57, 173, 100},
+      {WC_STATIC, "&Input:", -1, kLabel, 0, 7, 75, 70, 8},
+      {WC_COMBOBOX, "", kAudioInput, kList, 0, 80, 73, 173, 100},
+      {WC_STATIC, "&Midi:", -1, kLabel, 0, 7, 91, 70, 8},
+      {WC_COMBOBOX, "", kAudioMidi, kList, 0, 80, 89, 173, 100},
+      {WC_BUTTON, "&Automatically change mixer state", kAudioBoardMixer, kCheck, 0, 7, 112, 160, 10},
+      Button("&Configure mixer", kAudioConfigureMixer, 180, 110, 73),
+  };
+  return t;
+}
+
+DialogTemplate Troubleshooting() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Troubleshooting";
+  t.items = {
+      {WC_BUTTON, "&Use playback starting delay in full-duplex mode", kTroubleUseDelay, kCheck, 0, 7, 9, 246, 10},
+      {WC_STATIC, "&Delay:", kTroubleDelayLabel, kLabel, 0, 19, 27, 40, 8},
+      {WC_EDIT, "", kTroubleDelay, kField, 0, 62, 25, 40, 12},
+      Spin(),
+      {WC_STATIC, "ms", kTroubleDelayUnit, kLabel, 0, 106, 27, 20, 8},
+      {WC_BUTTON, "&Reopen video codec at any operation", kTroubleReopenCodec, kCheck, 0, 7, 47, 246, 10},
+      {WC_BUTTON, "&Don't optimize playback audio", kTroubleDontOptimize, kCheck, 0, 7, 61, 246, 10},
+  };
+  return t;
+}
+
+DialogTemplate Alignment() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Alignment";
+  t.items = {
+      {WC_BUTTON, "Align current time position to the nearest &Frame", kGravityToFrame, kCheck, 0, 7, 7, 246, 10},
+      {WC_BUTTON, "Attract current time position to place &Marks", kGravityAlignTime, kCheck, 0, 7, 21, 246, 10},
+      {WC_BUTTON, "&Attract to place marks", kGravityAlignBox, kShown | BS_GROUPBOX, 0, 7, 37, 130, 126},
+  };
+  const char* const aligns[] = {"None",        "Marks inside active group", "Leftmost edge", "Left edges",
+                                "Rightmost edge", "Right edges",            "Mouse position"};
+  for (int i = 0; i < 7; ++i) {
+    const DWORD style = kTab | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+    t.items.push_back({WC_BUTTON, aligns[i], kGravityAlignFirst + i, style, 0, 14, static_cast<short>(50 + 16 * i),
+                       118, 10});
+  }
+  t.items.push_back({WC_STATIC, "Active group &Number:", -1, kLabel | WS_GROUP, 0, 145, 41, 108, 8});
+  t.items.push_back({WC_COMBOBOX, "", kGravityGroup, kList, 0, 145, 52, 60, 120});
+  t.items.push_back({WC_STATIC, "&Distance:", -1, kLabel, 0, 145, 73, 108, 8});
+  t.items.push_back({WC_EDIT, "", kGravityDistance, kField, 0, 145, 84, 40, 12});
+  t.items.push_back(Spin());
+  return t;
+}
+
+DialogTemplate Selection() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Selection";
+  t.items = {
+      {WC_STATIC, "&Active group number:", -1, kLabel, 0, 7, 9, 90, 8},
+      {WC_COMBOBOX, "", kSelectionGroup, kList, 0, 100, 7, 50, 120},
+      {WC_BUTTON, "&Exclusive \"Solo\"", kSelectionExclusiveSolo, kCheck, 0, 7, 29, 246, 10},
+      {WC_BUTTON, "&Do not drag current time position", kSelectionKeepCurTime, kCheck, 0, 7, 43, 246, 10},
+      {WC_BUTTON, "&Time marker (current time position) is active on clips", kSelectionCurTimeOverClips, kCheck, 0,
+       7, 57, 246, 10},
+  };
+  return t;
+}
+
+// The five most used fields, and the buttons of the editable form.
+DialogTemplate Summary(bool editable) {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Summary";
+  const DWORD field = kField | (editable ? 0 : ES_READONLY);
+  t.items = {
+      {WC_STATIC, "&Title:", -1, kLabel, 0, 7, 9, 50, 8},
+      {WC_EDIT, "", kSummaryTitle, field, 0, 60, 7, 193, 12},
+      {WC_STATIC, "&Author:", -1, kLabel, 0, 7, 25, 50, 8},
+      {WC_EDIT, "", kSummaryAuthor, field, 0, 60, 23, 193, 12},
+      {WC_STATIC, "&Subject:", -1, kLabel, 0, 7, 41, 50, 8},
+      {WC_EDIT, "", kSummarySubject, field, 0, 60, 39, 193, 12},
+      {WC_STATIC, "&Copyright:", -1, kLabel, 0, 7, 57, 50, 8},
+      {WC_EDIT, "", kSummaryCopyrightEdit, field, 0, 60, 55, 193, 12},
+      {WC_STATIC, "Com&ments:", -1, kLabel, 0, 7, 73, 50, 8},
+      {WC_EDIT, "", kSummaryComments, (field & ~ES_AUTOHSCROLL) | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, 0, 60,
+       71, 193, 48},
+      Button("E&xtended", kSummaryExtended, 7, 149),
+  };
+  if (editable) {
+    t.items.push_back({WC_BUTTON, "Do&n't export fields", kSummaryDontExport, kCheck, 0, 60, 126, 193, 10});
+    t.items.push_back(Button("Set as &Default", kSummarySetDefault, 193, 149));
+  }
+  return t;
+}
+
+DialogTemplate ExtSummary(bool editable) {
+  DialogTemplate t;
+  t.cx = 280;
+  t.cy = 200;
+  t.caption = "Extended Summary";
+  t.items = {
+      {WC_STATIC, "&Fields:", -1, kLabel, 0, 7, 7, 100, 8},
+      {WC_LISTBOX, "", kExtSummaryFields,
+       kTab | WS_BORDER | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NOTIFY, 0, 7, 17, 266, 100},
+      {WC_STATIC, "&Content:", -1, kLabel, 0, 7, 121, 100, 8},
+      {WC_EDIT, "", kExtSummaryContent,
+       kTab | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | (editable ? 0 : ES_READONLY), 0, 7, 131,
+       266, 40},
+  };
+  short x = 7;
+  if (editable) {
+    t.items.push_back(Button("&Reset", kExtSummaryReset, x, 179, 50));
+    t.items.push_back(Button("set as &Default", kSummarySetDefault, static_cast<short>(x + 54), 179, 60));
+  }
+  x = 115;
+  t.items.push_back({WC_BUTTON, "OK", IDOK, kTab | BS_DEFPUSHBUTTON | WS_GROUP, 0, static_cast<short>(x + 4), 179, 48, 14});
+  t.items.push_back({WC_BUTTON, "Cancel", IDCANCEL, kTab | BS_PUSHBUTTON, 0, static_cast<short>(x + 56), 179, 48, 14});
+  t.items.push_back({WC_BUTTON, "Help", IDHELP, kTab | BS_PUSHBUTTON, 0, static_cast<short>(x + 108), 179, 48, 14});
+  return t;
+}
+
+DialogTemplate Gpi() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "GPI Ports";
+  const char* const groups[kGpiLines] = {"GPI&0", "GPI&1", "GPI&2", "GPI&3"};
+  const char* const names[kGpiLines] = {"COM1.GPI0", "COM1.GPI1", "COM2.GPI0", "COM2.GPI1"};
+  for (int n = 0; n < kGpiLines; ++n) {
+    const short x = static_cast<short>(7 + (n % 2) * 126);
+    const short y = static_cast<short>(7 + (n / 2) * 56);
+    t.items.push_back({WC_BUTTON, groups[n], -1, kShown | BS_GROUPBOX, 0, x, y, 120, 50});
+    t.items.push_back({WC_STATIC, names[n], kGpiName + n, kLabel, 0, static_cast<short>(x + 7),
+                       static_cast<short>(y + 12), 106, 8});
+    t.items.push_back({WC_BUTTON, "Open by default", kGpiOpen + n, kCheck | WS_GROUP, 0, static_cast<short>(x + 7),
+                       static_cast<short>(y + 24), 106, 10});
+    t.items.push_back({WC_BUTTON, "Input", kGpiInput + n, kCheck, 0, static_cast<short>(x + 7),
+                       static_cast<short>(y + 36), 106, 10});
+  }
+  t.items.push_back({WC_STATIC, "&Timeout:", -1, kLabel | WS_GROUP, 0, 7, 125, 40, 8});
+  t.items.push_back({"TimeEditControl", "", kGpiTimeout, kTab | WS_BORDER, 0, 50, 123, 70, 12});
+  t.items.push_back({WC_STATIC, "ms", kGpiTimeoutUnit, kLabel, 0, 124, 125, 20, 8});
+  return t;
+}
+
+DialogTemplate Colors() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Colors";
+  t.items = {
+      {WC_STATIC, "&Element:", -1, kLabel, 0, 7, 9, 32, 8},
+      {WC_COMBOBOX, "", kColorsElementList, kList, 0, 40, 7, 147, 160},
+      Button("&Change color", kColorsChangeColor, 193, 6),
+      {"TColorsSample", "", kColorsSample, kShown | WS_BORDER, 0, 7, 26, 246, 117},
+      Button("&Save scheme", kColorsSaveScheme, 7, 149),
+      Button("&Load scheme", kColorsLoadScheme, 71, 149),
+      Button("&Default scheme", kColorsDefaultScheme, 193, 149),
+  };
+  return t;
+}
+
+}  // namespace
+
+void RegisterSettingsDialogs() {
+  RegisterDialogResource(kGeneralDialog, General());
+  RegisterDialogResource(kVideoDialog, Video());
+  RegisterDialogResource(kAudioDialog, Audio());
+  RegisterDialogResource(kTroubleDialog, Troubleshooting());
+  RegisterDialogResource(kGravityDialog, Alignment());
+  RegisterDialogResource(kSelectionDialog, Selection());
+  RegisterDialogResource(kSummaryPage, Summary(true));
+  RegisterDialogResource(kSummaryPageReadOnly, Summary(false));
+  RegisterDialogResource(kExtSummaryDialog, ExtSummary(true));
+  RegisterDialogResource(kExtSummaryDialogReadOnly, ExtSummary(false));
+  RegisterDialogResource(kGpiDialog, Gpi());
+  RegisterDialogResource(kColorsDialog, Colors());
+}
