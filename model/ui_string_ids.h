@@ -388,6 +388,7 @@ inline constexpr int kSampleSizeUnknown = 464;  // "??? bits"
 // Media sources.
 inline constexpr int kActivateKobrix = 465;    // "Activate Kobrix"
 inline constexpr int kFileDoesNotExist = 466;  // "File %s does not exist!"
+inline constexpr int kApplyVideo = 467;        // "Apply Video"
 inline constexpr int kOpenVideo = 468;         // "Open Video"
 inline constexpr int kOtherFrameRate = 469;    // "Can not open clip '%s'.\nIt is already used with differ..."
 

@@ -234,6 +234,126 @@ DialogTemplate Gpi() {
   return t;
 }
 
+// ---- The clip property pages ----
+
+DialogItemTemplate Label(const char* text, short x, short y, short w = 60) {
+  return {WC_STATIC, text, -1, kLabel, 0, x, y, w, 8};
+}
+
+DialogItemTemplate Value(int id, short x, short y, short w = 120) {
+  return {WC_STATIC, "", id, kLabel, 0, x, y, w, 8};
+}
+
+DialogTemplate GeneralClip() {
+  DialogTemplate t;
+  t.cx = 240;
+  t.cy = 150;
+  t.caption = "General";
+  t.items = {
+      Label("Clip &Name:", 7, 9),
+      {WC_EDIT, "", kClipNameEdit, kField, 0, 70, 7, 163, 12},
+      Label("File name:", 7, 25),
+      Value(kClipFileName, 70, 25, 163),
+      Label("File size:", 7, 39),
+      Value(kClipFileSize, 70, 39),
+      Label("Created:", 7, 53),
+      Value(kClipCreated, 70, 53),
+      Label("Modified:", 7, 67),
+      Value(kClipModified, 70, 67),
+      Label("&In:", 7, 87),
+      {"TimeEditControl", "", kClipIn, kTab | WS_BORDER, 0, 70, 85, 70, 12},
+      Value(kClipInUnit, 144, 87, 20),
+      Label("&Out:", 7, 103),
+      {"TimeEditControl", "", kClipOut, kTab | WS_BORDER, 0, 70, 101, 70, 12},
+      Value(kClipOutUnit, 144, 103, 20),
+      Label("Duration:", 7, 119),
+      Value(kClipDuration, 70, 119, 70),
+      Value(kClipDurationUnit, 144, 119, 20),
+      Label("Source:", 7, 133),
+      Value(kClipSource, 70, 133, 70),
+      Value(kClipSourceUnit, 144, 133, 20),
+  };
+  return t;
+}
+
+DialogTemplate VideoClip() {
+  DialogTemplate t;
+  t.cx = 240;
+  t.cy = 150;
+  t.caption = "Video";
+  t.items = {
+      {WC_BUTTON, "Use &Video", kClipUseVideo, kCheck, 0, 7, 7, 100, 10},
+      Label("Frame rate:", 7, 25),
+      {WC_EDIT, "", kClipFrameRate, kField, 0, 70, 23, 50, 12},
+      Label("frames per second", 124, 25, 100),
+      Label("Width:", 7, 43),
+      Value(kClipWidth, 70, 43, 40),
+      Label("Height:", 120, 43, 40),
+      Value(kClipHeight, 160, 43, 40),
+      Label("Codec name:", 7, 59),
+      Value(kClipCodecName, 70, 59, 163),
+      Label("short name:", 7, 73),
+      Value(kClipCodecShort, 70, 73, 163),
+      Label("Data size:", 7, 91),
+      Value(kClipFileSize, 70, 91),
+      Label("Data rate:", 7, 105),
+      Value(kClipDataRate, 70, 105),
+      Label("Duration:", 7, 119),
+      Value(kClipDuration, 70, 119),
+  };
+  return t;
+}
+
+DialogTemplate AudioClip() {
+  DialogTemplate t;
+  t.cx = 240;
+  t.cy = 150;
+  t.caption = "Audio";
+  t.items = {
+      {WC_BUTTON, "Use &Audio", kClipUseAudio, kCheck, 0, 7, 7, 100, 10},
+      Label("Ratio:", 7, 25),
+      Value(kClipSampleRate, 70, 25, 50),
+      Label("Hz", 124, 25, 20),
+      Label("Bits:", 7, 39),
+      Value(kClipBits, 70, 39),
+      Label("Channels:", 7, 53),
+      Value(kClipChannels, 70, 53),
+      Label("Data size:", 7, 71),
+      Value(kClipFileSize, 70, 71),
+      Label("Data rate:", 7, 85),
+      Value(kClipDataRate, 70, 85),
+      Label("Duration:", 7, 99),
+      Value(kClipDuration, 70, 99),
+  };
+  return t;
+}
+
+DialogTemplate MidiClip() {
+  DialogTemplate t;
+  t.cx = 240;
+  t.cy = 150;
+  t.caption = "Midi";
+  t.items = {
+      Label("Duration:", 7, 9),
+      Value(kClipDuration, 70, 9),
+  };
+  return t;
+}
+
+DialogTemplate FaceClip() {
+  DialogTemplate t;
+  t.cx = 240;
+  t.cy = 150;
+  t.caption = "Thumbnail";
+  t.items = {
+      {"FaceControl", "", kClipFace, kShown | WS_BORDER, 0, 52, 7, 136, 104},
+      Label("&Frame:", 7, 121, 30),
+      Value(kClipFrameText, 40, 121, 40),
+      {WC_SCROLLBAR, "", kClipFrameBar, kTab | SBS_HORZ, 0, 7, 133, 226, 10},
+  };
+  return t;
+}
+
 DialogTemplate Colors() {
   DialogTemplate t;
   t.cx = 260;
@@ -243,10 +363,10 @@ DialogTemplate Colors() {
       {WC_STATIC, "&Element:", -1, kLabel, 0, 7, 9, 32, 8},
       {WC_COMBOBOX, "", kColorsElementList, kList, 0, 40, 7, 147, 160},
       Button("&Change color", kColorsChangeColor, 193, 6),
-      {"TColorsSample", "", kColorsSample, kShown | WS_BORDER, 0, 7, 26, 246, 117},
-      Button("&Save scheme", kColorsSaveScheme, 7, 149),
-      Button("&Load scheme", kColorsLoadScheme, 71, 149),
-      Button("&Default scheme", kColorsDefaultScheme, 193, 149),
+      {"TColorsSample", "", kColorsSample, kShown | WS_BORDER, 0, 7, 26, 246, 100},
+      Button("&Save scheme", kColorsSaveScheme, 7, 132),
+      Button("&Load scheme", kColorsLoadScheme, 71, 132),
+      Button("&Default scheme", kColorsDefaultScheme, 193, 132),
   };
   return t;
 }
@@ -266,4 +386,9 @@ void RegisterSettingsDialogs() {
   RegisterDialogResource(kExtSummaryDialogReadOnly, ExtSummary(false));
   RegisterDialogResource(kGpiDialog, Gpi());
   RegisterDialogResource(kColorsDialog, Colors());
+  RegisterDialogResource(kGeneralClipDialog, GeneralClip());
+  RegisterDialogResource(kVideoClipDialog, VideoClip());
+  RegisterDialogResource(kAudioClipDialog, AudioClip());
+  RegisterDialogResource(kMidiClipDialog, MidiClip());
+  RegisterDialogResource(kFaceClipDialog, FaceClip());
 }
