@@ -133,3 +133,49 @@ constexpr int kClipChannels = 1193;
 constexpr int kClipFace = 1117;
 constexpr int kClipFrameText = 1118;
 constexpr int kClipFrameBar = 1119;
+
+// The Save page.
+constexpr int kSaveDialog = 1160;
+constexpr int kSaveAuto = 1161;
+constexpr int kSavePeriod = 1162;
+constexpr int kSaveCount = 1163;
+constexpr int kSaveThumbnails = 1166;
+constexpr int kSaveWaveforms = 1167;
+constexpr int kSaveTempFolder = 1168;
+constexpr int kSavePeriodLabel = 1375;
+constexpr int kSavePeriodUnit = 1213;
+constexpr int kSaveCountLabel = 1164;
+constexpr int kSaveCountUnit = 1165;
+
+// The VideoFX page.
+constexpr int kVfxDialog = 1890;
+constexpr int kVfxMinQuality = 1891;
+constexpr int kVfxMaxQuality = 1892;
+constexpr int kVfxLimitRate = 1893;
+constexpr int kVfxDataRate = 1894;
+constexpr int kVfxProjectFolder = 1895;
+constexpr int kVfxFolder = 1896;
+constexpr int kVfxRateLabel = 1375;
+constexpr int kVfxRateUnit = 1213;
+constexpr int kVfxMinLabel = 1164;
+
+// The Scrubbing page.
+constexpr int kScrubDialog = 1290;
+constexpr int kScrubVideo = 1291;
+constexpr int kScrubAudio = 1292;
+constexpr int kScrubMin = 1293;
+constexpr int kScrubMax = 1294;
+constexpr int kScrubAutoScroll = 1295;
+
+// The Declick page.
+constexpr int kDeclickDialog = 1300;
+constexpr int kDeclickType = 1571;
+constexpr int kDeclickLength = 1261;
+constexpr int kDeclickAuto = 1301;
+
+// The Effects page: four quality lists.
+constexpr int kEffectsDialog = 1310;
+constexpr int kEffectsRealTime = 1311;
+constexpr int kEffectsFinal = 1312;
+constexpr int kEffectsResponse = 1313;
+constexpr int kEffectsMisc = 1314;

@@ -234,6 +234,111 @@ DialogTemplate Gpi() {
   return t;
 }
 
+DialogTemplate Save() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Save";
+  t.items = {
+      {WC_BUTTON, "&Save project and clip collection", kSaveAuto, kCheck, 0, 7, 7, 246, 10},
+      {WC_STATIC, "&Every", kSavePeriodLabel, kLabel, 0, 19, 25, 40, 8},
+      {WC_EDIT, "", kSavePeriod, kField, 0, 62, 23, 40, 12},
+      Spin(),
+      {WC_STATIC, "minutes", kSavePeriodUnit, kLabel, 0, 106, 25, 60, 8},
+      {WC_STATIC, "and/or &After", kSaveCountLabel, kLabel, 0, 19, 41, 42, 8},
+      {WC_EDIT, "", kSaveCount, kField, 0, 62, 39, 40, 12},
+      Spin(),
+      {WC_STATIC, "actions", kSaveCountUnit, kLabel, 0, 106, 41, 60, 8},
+      {WC_BUTTON, "&Thumbnail picture", kSaveThumbnails, kCheck, 0, 7, 61, 246, 10},
+      {WC_BUTTON, "&Waveform picture", kSaveWaveforms, kCheck, 0, 7, 75, 246, 10},
+      {WC_STATIC, "Temporary &directory:", -1, kLabel, 0, 7, 95, 246, 8},
+      {WC_EDIT, "", kSaveTempFolder, kField, 0, 7, 106, 246, 12},
+  };
+  return t;
+}
+
+DialogTemplate Vfx() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "VideoFX";
+  t.items = {
+      {WC_STATIC, "&Max. quality:", -1, kLabel, 0, 7, 9, 60, 8},
+      {WC_EDIT, "", kVfxMaxQuality, kField, 0, 70, 7, 40, 12},
+      Spin(),
+      {WC_STATIC, "%", -1, kLabel, 0, 114, 9, 10, 8},
+      {WC_BUTTON, "&Limit data rate", kVfxLimitRate, kCheck, 0, 7, 27, 246, 10},
+      {WC_STATIC, "Min. &Quality:", kVfxMinLabel, kLabel, 0, 19, 45, 50, 8},
+      {WC_EDIT, "", kVfxMinQuality, kField, 0, 70, 43, 40, 12},
+      Spin(),
+      {WC_STATIC, "Data rate:", kVfxRateLabel, kLabel, 0, 19, 61, 50, 8},
+      {WC_EDIT, "", kVfxDataRate, kField, 0, 70, 59, 50, 12},
+      Spin(),
+      {WC_STATIC, "MBytes/sec", kVfxRateUnit, kLabel, 0, 124, 61, 60, 8},
+      {WC_BUTTON, "&Project subdirectory", kVfxProjectFolder, kCheck, 0, 7, 81, 246, 10},
+      {WC_EDIT, "", kVfxFolder, kField, 0, 7, 95, 246, 12},
+  };
+  return t;
+}
+
+DialogTemplate Scrubbing() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Scrubbing";
+  t.items = {
+      {WC_BUTTON, "Show &Video", kScrubVideo, kCheck, 0, 7, 7, 246, 10},
+      {WC_BUTTON, "Play &Audio", kScrubAudio, kCheck, 0, 7, 21, 246, 10},
+      {WC_STATIC, "M&in.", -1, kLabel, 0, 19, 39, 30, 8},
+      {WC_EDIT, "", kScrubMin, kField, 0, 52, 37, 40, 12},
+      Spin(),
+      {WC_STATIC, "sec", -1, kLabel, 0, 96, 39, 20, 8},
+      {WC_STATIC, "Ma&x.", -1, kLabel, 0, 19, 55, 30, 8},
+      {WC_EDIT, "", kScrubMax, kField, 0, 52, 53, 40, 12},
+      Spin(),
+      {WC_STATIC, "sec", -1, kLabel, 0, 96, 55, 20, 8},
+      {WC_BUTTON, "Auto-scroll ro&lls", kScrubAutoScroll, kCheck, 0, 7, 75, 246, 10},
+  };
+  return t;
+}
+
+DialogTemplate Declick() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Declick";
+  t.items = {
+      {WC_STATIC, "&Type:", -1, kLabel, 0, 7, 9, 40, 8},
+      {WC_COMBOBOX, "", kDeclickType, kList, 0, 50, 7, 100, 60},
+      {WC_STATIC, "&Length:", -1, kLabel, 0, 7, 27, 40, 8},
+      {WC_EDIT, "", kDeclickLength, kField, 0, 50, 25, 50, 12},
+      Spin(),
+      {WC_STATIC, "msec", -1, kLabel, 0, 104, 27, 30, 8},
+      {WC_BUTTON, "&Auto set fadeIn/fadeOut", kDeclickAuto, kCheck, 0, 7, 47, 246, 10},
+  };
+  return t;
+}
+
+DialogTemplate Effects() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Effects";
+  const struct {
+    const char* label;
+    int id;
+  } rows[4] = {{"&Realtime quality (playback and preview)", kEffectsRealTime},
+               {"Final quality (&Export audio to file)", kEffectsFinal},
+               {"&Frequency response calculation quality", kEffectsResponse},
+               {"&Other functions quality (normalize etc.)", kEffectsMisc}};
+  for (int i = 0; i < 4; ++i) {
+    const short y = static_cast<short>(7 + 32 * i);
+    t.items.push_back({WC_STATIC, rows[i].label, -1, kLabel, 0, 7, y, 246, 8});
+    t.items.push_back({WC_COMBOBOX, "", rows[i].id, kList, 0, 7, static_cast<short>(y + 10), 120, 60});
+  }
+  return t;
+}
+
 // ---- The clip property pages ----
 
 DialogItemTemplate Label(const char* text, short x, short y, short w = 60) {
@@ -386,6 +491,11 @@ void RegisterSettingsDialogs() {
   RegisterDialogResource(kExtSummaryDialogReadOnly, ExtSummary(false));
   RegisterDialogResource(kGpiDialog, Gpi());
   RegisterDialogResource(kColorsDialog, Colors());
+  RegisterDialogResource(kSaveDialog, Save());
+  RegisterDialogResource(kVfxDialog, Vfx());
+  RegisterDialogResource(kScrubDialog, Scrubbing());
+  RegisterDialogResource(kDeclickDialog, Declick());
+  RegisterDialogResource(kEffectsDialog, Effects());
   RegisterDialogResource(kGeneralClipDialog, GeneralClip());
   RegisterDialogResource(kVideoClipDialog, VideoClip());
   RegisterDialogResource(kAudioClipDialog, AudioClip());

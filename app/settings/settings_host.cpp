@@ -1,5 +1,8 @@
 #include "app/settings/settings_host.h"
 
+#include <cstdio>
+#include <fstream>
+
 #include "timeline/window/main_timeline_window.h"
 #include "audio/audio_player.h"
 #include "audio/midi_player.h"
@@ -16,6 +19,7 @@ SettingsHost g_defaults;
 // The project frame keeps this option; until it takes it over, here.
 bool g_useBoardMixer = false;
 // The recorder keeps these; until it takes them over, here.
+AutosaveOptions g_autosave;
 bool g_recorderDelayOn = false;
 int g_recorderDelay = 0;
 SettingsHost* g_host = nullptr;
@@ -178,4 +182,27 @@ void SettingsHost::GetRecorderDelay(bool& enabled, int& ms) {
 void SettingsHost::SetRecorderDelay(bool enabled, int ms) {
   g_recorderDelayOn = enabled;
   g_recorderDelay = ms;
+}
+
+AutosaveOptions SettingsHost::GetAutosaveOptions() {
+  return g_autosave;
+}
+
+void SettingsHost::SetAutosaveOptions(const AutosaveOptions& options) {
+  g_autosave = options;
+}
+
+void SettingsHost::MoveAutosaveFiles(const std::string& from, const std::string& to) {
+  for (const char* name : {"autosave.tml", "autosave.prc"}) {
+    const std::string source = from + "/" + name;
+    const std::string target = to + "/" + name;
+    if (std::rename(source.c_str(), target.c_str()) != 0) {
+      // Across file systems: copy, then remove the old one.
+      std::ifstream in(source, std::ios::binary);
+      if (!in) continue;
+      std::ofstream out(target, std::ios::binary | std::ios::trunc);
+      out << in.rdbuf();
+      if (out) std::remove(source.c_str());
+    }
+  }
 }

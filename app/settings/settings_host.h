@@ -15,6 +15,15 @@ class TimeLineEngine;
 class VideoPlayer;
 struct TimeLineSettings;
 
+// The autosave options the application keeps.
+struct AutosaveOptions {
+  bool autoSave = true;
+  int period = 10;  // minutes
+  int count = 20;   // edits
+  bool thumbnails = true;
+  bool waveforms = true;
+};
+
 class SettingsHost {
  public:
   virtual ~SettingsHost() = default;
@@ -77,6 +86,12 @@ class SettingsHost {
   // is used and its length in ms (also given to its dialog when open).
   virtual void GetRecorderDelay(bool& enabled, int& ms);
   virtual void SetRecorderDelay(bool enabled, int ms);
+  // The application's autosave options.
+  virtual AutosaveOptions GetAutosaveOptions();
+  virtual void SetAutosaveOptions(const AutosaveOptions& options);
+  // Moves the autosave files ("autosave.tml", "autosave.prc") from one
+  // folder to another, replacing files of those names there.
+  virtual void MoveAutosaveFiles(const std::string& from, const std::string& to);
 };
 
 // Installs host (null: the defaults); returns the one before.

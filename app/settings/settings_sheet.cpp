@@ -6,6 +6,8 @@
 #include "app/settings/colors_page.h"
 #include "app/settings/general_page.h"
 #include "app/settings/gpi_page.h"
+#include "app/settings/playback_pages.h"
+#include "app/settings/save_pages.h"
 #include "app/settings/selection_pages.h"
 #include "app/settings/settings_host.h"
 #include "app/settings/te_property_sheet.h"
@@ -68,6 +70,11 @@ void SettingsPages(TPropertySheet& sheet, int* counter) {
   new SelectionDialog(&sheet, counter);
   new SummaryDialog(&sheet, counter, &ProjectSummary, true);
   new ColorsDialog(&sheet, counter);
+  new SaveDialog(&sheet, counter);
+  new ScrubbingDialog(&sheet, counter);
+  new EffectParamDialog(&sheet, counter);
+  new DeclickDialog(&sheet, counter);
+  new VFXDialog(&sheet, counter);
 }
 
 void SynchronizationPages(TPropertySheet& sheet, int* counter) {
