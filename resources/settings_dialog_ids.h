@@ -179,3 +179,24 @@ constexpr int kEffectsRealTime = 1311;
 constexpr int kEffectsFinal = 1312;
 constexpr int kEffectsResponse = 1313;
 constexpr int kEffectsMisc = 1314;
+
+// The Audio meter page.
+constexpr int kMeterDialog = 1220;
+constexpr int kMeterRed = 1221;
+constexpr int kMeterYellow = 1222;
+constexpr int kMeterBlue = 1223;
+constexpr int kMeterGreen = 1224;
+constexpr int kMeterPeakHold = 1227;
+constexpr int kMeterSize = 1228;
+constexpr int kMeterLabels = 1231;
+constexpr int kMeterLabelLevel = 1232;
+constexpr int kMeterLabelName = 1233;
+constexpr int kMeterLabelSet = 1234;
+constexpr int kMeterLabelClear = 1235;
+constexpr int kMeterAuto = 1236;
+constexpr int kMeterZero = 1237;
+constexpr int kMeterZeroLabel = 1375;
+constexpr int kMeterZeroUnit = 1213;
+constexpr int kMeterLevelLabel = 1164;
+constexpr int kMeterNameLabel = 1165;
+constexpr int kMeterOnTop = 1177;

@@ -339,6 +339,47 @@ DialogTemplate Effects() {
   return t;
 }
 
+DialogTemplate AudioMeter() {
+  DialogTemplate t;
+  t.cx = 260;
+  t.cy = 170;
+  t.caption = "Audio meter";
+  const struct {
+    const char* label;
+    int id;
+  } bands[4] = {{"&Red:", kMeterRed}, {"&Yellow:", kMeterYellow}, {"&Green:", kMeterGreen}, {"&Blue:", kMeterBlue}};
+  t.items.push_back({WC_BUTTON, "Levels", -1, kShown | BS_GROUPBOX, 0, 7, 4, 100, 80});
+  for (int i = 0; i < 4; ++i) {
+    const short y = static_cast<short>(17 + 16 * i);
+    t.items.push_back({WC_STATIC, bands[i].label, -1, kLabel, 0, 13, static_cast<short>(y + 2), 30, 8});
+    t.items.push_back({WC_EDIT, "", bands[i].id, kField, 0, 46, y, 44, 12});
+    t.items.push_back(Spin());
+  }
+  const DialogItemTemplate rest[] = {
+      {WC_STATIC, "&Meter size:", -1, kLabel, 0, 7, 91, 45, 8},
+      {WC_EDIT, "", kMeterSize, kField, 0, 53, 89, 44, 12},
+      Spin(),
+      {WC_BUTTON, "&Peak hold", kMeterPeakHold, kCheck, 0, 7, 107, 100, 10},
+      {WC_BUTTON, "Always on &Top", kMeterOnTop, kCheck, 0, 7, 121, 100, 10},
+      {WC_BUTTON, "&Automatic", kMeterAuto, kCheck, 0, 115, 7, 60, 10},
+      {WC_STATIC, "0 at:", kMeterZeroLabel, kLabel, 0, 178, 8, 20, 8},
+      {WC_EDIT, "", kMeterZero, kField, 0, 199, 6, 40, 12},
+      Spin(),
+      {WC_STATIC, "dB", kMeterZeroUnit, kLabel, 0, 242, 8, 12, 8},
+      {WC_LISTBOX, "", kMeterLabels, kTab | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 115, 22,
+       138, 88},
+      {WC_STATIC, "Level:", kMeterLevelLabel, kLabel, 0, 115, 116, 24, 8},
+      {WC_EDIT, "", kMeterLabelLevel, kField, 0, 140, 114, 40, 12},
+      Spin(),
+      {WC_STATIC, "Name:", kMeterNameLabel, kLabel, 0, 186, 116, 22, 8},
+      {WC_EDIT, "", kMeterLabelName, kField, 0, 209, 114, 44, 12},
+      Button("&Set", kMeterLabelSet, 140, 131, 50),
+      Button("&Clear", kMeterLabelClear, 203, 131, 50),
+  };
+  for (const DialogItemTemplate& item : rest) t.items.push_back(item);
+  return t;
+}
+
 // ---- The clip property pages ----
 
 DialogItemTemplate Label(const char* text, short x, short y, short w = 60) {
@@ -496,6 +537,7 @@ void RegisterSettingsDialogs() {
   RegisterDialogResource(kScrubDialog, Scrubbing());
   RegisterDialogResource(kDeclickDialog, Declick());
   RegisterDialogResource(kEffectsDialog, Effects());
+  RegisterDialogResource(kMeterDialog, AudioMeter());
   RegisterDialogResource(kGeneralClipDialog, GeneralClip());
   RegisterDialogResource(kVideoClipDialog, VideoClip());
   RegisterDialogResource(kAudioClipDialog, AudioClip());

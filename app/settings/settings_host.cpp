@@ -16,6 +16,8 @@
 namespace {
 
 SettingsHost g_defaults;
+// The mixer's notice: redraw the meters with the new settings.
+constexpr WPARAM kMixerRefreshMeters = 18;
 // The project frame keeps this option; until it takes it over, here.
 bool g_useBoardMixer = false;
 // The recorder keeps these; until it takes them over, here.
@@ -204,5 +206,18 @@ void SettingsHost::MoveAutosaveFiles(const std::string& from, const std::string&
       out << in.rdbuf();
       if (out) std::remove(source.c_str());
     }
+  }
+}
+
+void SettingsHost::MeterSettingsChanged(bool onTopChanged) {
+  MainTimeLineWindow* window = TimeLine();
+  if (window != nullptr) window->Invalidate(false);
+  AudioPlayer* audio = Audio();
+  if (audio == nullptr) return;
+  const TimeLineSettings* s = window != nullptr ? &window->Settings() : nullptr;
+  if (onTopChanged && s != nullptr && s->audioMeterShown) {
+    audio->OpenMixer(window->GetHandle(), s->bigAudioMeter, s->audioMeterOnTop);
+  } else {
+    audio->NotifyMixer(kMixerRefreshMeters, 0);
   }
 }

@@ -86,6 +86,9 @@ class SettingsHost {
   // is used and its length in ms (also given to its dialog when open).
   virtual void GetRecorderDelay(bool& enabled, int& ms);
   virtual void SetRecorderDelay(bool enabled, int ms);
+  // The level meters' settings changed: the time-line's selection line and
+  // the meters redraw; a changed on-top option reopens a shown meter window.
+  virtual void MeterSettingsChanged(bool onTopChanged);
   // The application's autosave options.
   virtual AutosaveOptions GetAutosaveOptions();
   virtual void SetAutosaveOptions(const AutosaveOptions& options);

@@ -6,6 +6,7 @@
 #include "app/settings/colors_page.h"
 #include "app/settings/general_page.h"
 #include "app/settings/gpi_page.h"
+#include "app/settings/meter_page.h"
 #include "app/settings/playback_pages.h"
 #include "app/settings/save_pages.h"
 #include "app/settings/selection_pages.h"
@@ -74,6 +75,7 @@ void SettingsPages(TPropertySheet& sheet, int* counter) {
   new ScrubbingDialog(&sheet, counter);
   new EffectParamDialog(&sheet, counter);
   new DeclickDialog(&sheet, counter);
+  new AudioMeterDialog(&sheet, counter);
   new VFXDialog(&sheet, counter);
 }
 

@@ -41,6 +41,9 @@ TEST_F(SettingsShots, ThePages) {
   Capture("General", "settings_general");
   Capture("Video", "settings_video");
   Capture("Colors", "settings_colors");
+  Capture("Audio meter", "settings_audio_meter");
+  Capture("Summary", "settings_summary");
+  Capture("Audio", "settings_audio");
 }
 
 }  // namespace
