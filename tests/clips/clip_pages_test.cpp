@@ -171,6 +171,35 @@ TEST_F(ClipPagesTest, TheVideoPageNamesTheCodec) {
   }
 }
 
+// The rate is compared in thousandths: the rate shown changes nothing; a
+// new one rescales the clips of the source, each time keeping its frame.
+TEST_F(ClipPagesTest, ANewFrameRateRescalesTheClips) {
+  Open();
+  ClipData& clip = AddClip(Avi("ntsc.avi", 30, 29.97003, false));
+  ASSERT_NE(clip.video, nullptr);
+  const float rate = clip.video->GetFrameRate();
+  ASSERT_NEAR(rate, 29.97003f, 0.0001f);
+  const int32_t frames = MsToFrames(clip.outTime, rate);
+  std::string shown;
+  bool editable = false;
+  RunOn("Video", [&](HWND sheet, HWND page) {
+    shown = ItemText(page, kClipFrameRate);
+    editable = IsWindowEnabled(GetDlgItem(page, kClipFrameRate)) != FALSE;
+    TypeOver(page, kClipFrameRate, "29.970");
+    Click(sheet, IDOK);
+  });
+  EXPECT_EQ(shown, "29.970");
+  ASSERT_TRUE(editable);
+  EXPECT_EQ(clip.video->GetFrameRate(), rate);
+
+  RunOn("Video", [&](HWND sheet, HWND page) {
+    TypeOver(page, kClipFrameRate, "30");
+    Click(sheet, IDOK);
+  });
+  EXPECT_EQ(clip.video->GetFrameRate(), 30.0f);
+  EXPECT_EQ(clip.outTime, FramesToMs(frames, 30.0f));
+}
+
 // The face follows the bar at once; Apply makes it the clip's, Cancel not.
 TEST_F(ClipPagesTest, TheFrameBarChoosesTheFace) {
   Open();
