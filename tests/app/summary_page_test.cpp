@@ -1,5 +1,10 @@
 #include "clips/summary_dialog.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/riff/riff.h"
+
 #include "app/settings/settings_sheet.h"
 #include "resources/settings_dialog_ids.h"
 #include "settings_fixture.h"
@@ -65,6 +70,49 @@ TEST_F(SummaryPageTest, CancelLeavesTheProjectsSummary) {
     Click(sheet, IDCANCEL);
   });
   EXPECT_STREQ(ProjectSummary.GetField(kTitle), "Old title");
+}
+
+// What the page applied is what the project's files say: another program
+// reads the title from the INFO list written with the project's summary.
+TEST_F(SummaryPageTest, AnAppliedTitleReachesTheInfoListOfWrittenFiles) {
+  if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
+  RunOnSummary([&](HWND sheet, HWND page) {
+    TypeOver(page, kSummaryTitle, "Sunday walk");
+    Click(sheet, IDOK);
+  });
+  TestFolder folder;
+  const std::string path = folder.File("titled.wav");
+  HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
+  ASSERT_NE(file, nullptr);
+  MMCKINFO riff;
+  riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+  mmioCreateChunk(file, &riff, MMIO_CREATERIFF);
+  MMCKINFO fmt;
+  fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
+  mmioCreateChunk(file, &fmt, 0);
+  // PCM, mono, 8000 Hz, 8 bits.
+  const unsigned char format[16] = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
+  mmioWrite(file, reinterpret_cast<const char*>(format), sizeof format);
+  mmioAscend(file, &fmt, 0);
+  MMCKINFO data;
+  data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+  mmioCreateChunk(file, &data, 0);
+  const char samples[4] = {'\x80', '\x80', '\x80', '\x80'};
+  mmioWrite(file, samples, sizeof samples);
+  mmioAscend(file, &data, 0);
+  ASSERT_TRUE(ProjectSummary.WriteRiffInfo(file));
+  mmioAscend(file, &riff, 0);
+  mmioClose(file, 0);
+
+  const std::string command =
+      "ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 '" + path + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[256] = {};
+  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+  pclose(pipe);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(std::string(line), "Sunday walk\n");
 }
 
 // The extended dialog locks the program's own fields; its OK refreshes the

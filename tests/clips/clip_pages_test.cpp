@@ -234,6 +234,26 @@ TEST_F(ClipPagesTest, TheFrameBarChoosesTheFace) {
   }
 }
 
+// A file tagged by another program shows its tags, read-only.
+TEST_F(ClipPagesTest, AnFfmpegTaggedWaveShowsItsSummaryReadOnly) {
+  if (!HaveTool("ffmpeg")) GTEST_SKIP() << "no ffmpeg";
+  Open();
+  const std::string path = Media("tagged.wav");
+  ASSERT_TRUE(RunCommand("ffmpeg -v error -y -f lavfi -i anullsrc=r=44100:cl=stereo -t 0.2 -c:a pcm_s16le "
+                         "-metadata title='Tagged title' -metadata artist=Someone '" +
+                         path + "'"));
+  AddClip(path);
+  std::string title;
+  bool readOnly = false;
+  RunOn("Summary", [&](HWND sheet, HWND page) {
+    title = ItemText(page, kSummaryTitle);
+    readOnly = (GetWindowLong(GetDlgItem(page, kSummaryTitle), GWL_STYLE) & ES_READONLY) != 0;
+    Click(sheet, IDCANCEL);
+  });
+  EXPECT_EQ(title, "Tagged title");
+  EXPECT_TRUE(readOnly);
+}
+
 std::string ShotPath(const std::string& name) {
   const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
   return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
