@@ -6,6 +6,10 @@
 
 namespace ui_string {
 
+// The captions of the two settings sheets.
+inline constexpr int kSettingsCaption = 15;         // "Settings"
+inline constexpr int kSynchronizationCaption = 16;  // "Synchronization"
+
 // The audio engine's error texts and the captions of its boxes.
 inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."
 inline constexpr int kErrorWritingFile = 35;        // "Error writing file:\n'%s'."
@@ -246,13 +250,35 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
+// The video settings page's playback modes.
+inline constexpr int kDrawTypeBase = 254;  // "None" ... "Decompress and then draw", 5 texts
+
 // The notice after playback (the same text as 130, for the status bar).
 inline constexpr int kFramesDroppedNotice = 259;  // "%d frames were dropped!"
+
+// The audio and alignment settings pages.
+inline constexpr int kWaveformFine = 260;   // "Fine"
+inline constexpr int kWaveformDraft = 261;  // "Draft"
+inline constexpr int kWaveformNone = 262;   // "None"
+inline constexpr int kAllGroups = 263;      // "All"
+inline constexpr int kGroupNumber = 264;    // "%d"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
 // The external tools.
 inline constexpr int kApplicationFileName = 266;  // "Application File Name"
+
+// The settings pages.
+inline constexpr int kColorSchemeFilter = 273;  // "Kobrix Colors (*.clt)|*.clt|"
+inline constexpr int kSaveColorScheme = 274;    // "Save Kobrix Colors"
+inline constexpr int kLoadColorScheme = 275;    // "Load Kobrix Colors"
+inline constexpr int kEmptyField = 276;         // "(Empty)"
+inline constexpr int kStartImmediately = 279;   // "immediately"
+inline constexpr int kStartOnKey = 280;         // "after keybaord event"
+inline constexpr int kStartOnGpi = 281;         // "after event on GPI%d (%s)"
+inline constexpr int kQualityBase = 291;        // "Draft (fast)", "Medium", "Fine (slow)"
+inline constexpr int kDeclickTypeBase = 294;    // "Linear profile", "Bell profile"
+inline constexpr int kColorElementBase = 296;   // "Background" ... 31 texts in colour order
 
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
@@ -368,6 +394,7 @@ inline constexpr int kSampleSizeUnknown = 464;  // "??? bits"
 // Media sources.
 inline constexpr int kActivateKobrix = 465;    // "Activate Kobrix"
 inline constexpr int kFileDoesNotExist = 466;  // "File %s does not exist!"
+inline constexpr int kApplyVideo = 467;        // "Apply Video"
 inline constexpr int kOpenVideo = 468;         // "Open Video"
 inline constexpr int kOtherFrameRate = 469;    // "Can not open clip '%s'.\nIt is already used with differ..."
 
