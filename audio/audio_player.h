@@ -286,7 +286,7 @@ class AudioPlayer {
   void EndMixStream();
   bool ExportWave(HWND parent, Film* films, const MixSetup& setup, LONG start, LONG end, const char* fileName,
                   int code);
-  bool WriteInfoList(HMMIO file);
+  static bool WriteInfoList(HMMIO file);
   bool PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG start, LONG end);
 
   // One source alone (single_source_play.cpp).

@@ -182,6 +182,7 @@ class TAudioRecorderDialog : public TEDialog {
   void CloseDevice();  // caller holds lock
   bool WaitClosed();
   void RestartMonitor();
+  void EndForcedTake();
   void StartTake();
   void LockControls(bool locked);
   void SetStatus(const char* text);
@@ -230,6 +231,7 @@ class TAudioRecorderDialog : public TEDialog {
   bool volumeHeld = false;
   bool restartMonitor = false;
   bool writeFailed = false;
+  bool takeRunning = false;
   TAudioMeter meter;
   CRITICAL_SECTION lock;
   HANDLE closed = nullptr;

@@ -393,6 +393,7 @@ LRESULT TAudioRecorderDialog::EvNotice(WPARAM code, LPARAM arg) {
       return 1;
     case kNoticeWriteError:
       FileErrorBox(HWindow, "Write 'data' chunk", fileName);
+      EndForcedTake();
       return 1;
     case kNoticeAddError:
       WaveInErrorBox(HWindow, static_cast<MMRESULT>(arg), "WaveInAddBuffer");
@@ -400,7 +401,7 @@ LRESULT TAudioRecorderDialog::EvNotice(WPARAM code, LPARAM arg) {
     case kNoticeTooLarge:
       ShowMessage(HWindow, "Audio Recorder", MB_OK | MB_ICONSTOP,
                   "File '%s' would be larger than 4 GB, more than a WAVE file can hold.", fileName);
-      StopTake();
+      EndForcedTake();
       return 1;
     default:
       return 0;
@@ -613,6 +614,9 @@ bool TAudioRecorderDialog::WaitClosed() {
 }
 
 void TAudioRecorderDialog::RestartMonitor() {
+  // The monitor opens the device again once the recorder thread has taken
+  // back every buffer and closed it.
+  WaitClosed();
   if (state_ == kRecIdle && waveIn == nullptr) {
     restartMonitor = false;
     StartMonitor();
@@ -777,7 +781,7 @@ bool TAudioRecorderDialog::FinishFile() {
   }
   const LONG afterData = FilePosition();
   RecorderInfoWriter writer = TAudioRecorder::InfoWriter();
-  const bool info = writer != nullptr ? writer(file) : TheAudioPlayer != nullptr && TheAudioPlayer->WriteInfoList(file);
+  const bool info = writer != nullptr ? writer(file) : AudioPlayer::WriteInfoList(file);
   if (!info) {
     // The take is whole without its INFO list: the file ends after the data.
     FileErrorBox(HWindow, "Create data chunk", fileName);
@@ -842,6 +846,7 @@ void TAudioRecorderDialog::PrepareOrRecord() {
   }
   ::SetTimer(HWindow, kTimeTimer, kTimeTick, nullptr);
   state_ = kRecRecording;
+  takeRunning = true;
   LockControls(true);
 }
 
@@ -899,6 +904,7 @@ void TAudioRecorderDialog::EvTimer(UINT id) {
 
 void TAudioRecorderDialog::StopTake() {
   SetStatus("Stopped");
+  takeRunning = false;
   const int state = state_;
   if (state == kRecRecording) {
     ::KillTimer(HWindow, kCountTimer);
@@ -923,19 +929,33 @@ void TAudioRecorderDialog::StopTake() {
     WaitClosed();
     RestartMonitor();
   } else if (state == kRecError || state == kRecStopRequested) {
-    // A take the recorder thread ended (write error, 4 GB): the window
-    // follows once the device is back.
-    ::KillTimer(HWindow, kCountTimer);
-    if (synchronize && owner != nullptr) AskOwner(kRecAskStop, 0, 0);
-    WaitClosed();
-    RestartMonitor();
-    const LONG at = FilePosition();
-    if (at >= 0 && static_cast<DWORD>(at) != dataStart) endOffset = static_cast<ULONGLONG>(at);
-    samplesBefore = (endOffset - dataStart) / std::max<WORD>(recordFormat.nBlockAlign, 1);
+    EndForcedTake();
+    return;
   }
   ::SetDlgItemText(HWindow, kRecPrepare, "Prepare/&Rec");
   LockControls(false);
   ::SetFocus(GetDlgItem(kRecPrepare));
+}
+
+// A take the recorder thread ended (write error, the size limit): the
+// window follows once the device is back.
+void TAudioRecorderDialog::EndForcedTake() {
+  if (!takeRunning) return;
+  ::KillTimer(HWindow, kCountTimer);
+  if (synchronize && owner != nullptr) {
+    AskOwner(kRecAskStop, 0, 0);
+    endCursor = static_cast<LONG>(AskOwner(kRecAskCursor, 0, 0));
+  }
+  RestartMonitor();
+  const LONG at = FilePosition();
+  if (at >= 0 && static_cast<DWORD>(at) != dataStart) endOffset = static_cast<ULONGLONG>(at);
+  samplesBefore = (endOffset - dataStart) / std::max<WORD>(recordFormat.nBlockAlign, 1);
+  ShowTime(samplesBefore);
+  SetStatus("Stopped");
+  ::SetDlgItemText(HWindow, kRecPrepare, "Prepare/&Rec");
+  LockControls(false);
+  ::SetFocus(GetDlgItem(kRecPrepare));
+  takeRunning = false;
 }
 
 void TAudioRecorderDialog::WindToStart() {
@@ -982,7 +1002,14 @@ void TAudioRecorderDialog::Finish() {
     CloseDevice();
     LeaveCriticalSection(&lock);
   }
-  if (!FinishFile()) {
+  // Wound back with no new take since: the takes in the file stay whole.
+  LONG at = FilePosition();
+  if (headersWritten && at >= 0 && static_cast<DWORD>(at) == dataStart && endOffset > dataStart) {
+    CurrentExportIo().Seek(file, static_cast<LONGLONG>(endOffset), SEEK_SET);
+    at = FilePosition();
+  }
+  // A file with no sample in it is no take: it goes as with Cancel.
+  if (!headersWritten || at < 0 || static_cast<DWORD>(at) == dataStart || !FinishFile()) {
     Abandon();
     return;
   }
