@@ -1,0 +1,111 @@
+// The recorder and the volume-control server: capture start and stop, and
+// the server's volume window beside the recorder.
+#include <gtest/gtest.h>
+
+#include <gmock/gmock.h>
+
+#include "recorder_fixture.h"
+
+using namespace rectest;
+using ::testing::ElementsAre;
+
+namespace {
+
+class ServerStandIn : public VolumeServer {
+ public:
+  LONG Start(LONG playback) override {
+    calls.push_back("start " + std::to_string(playback));
+    return startResult;
+  }
+  void Stop() override { calls.push_back("stop"); }
+  void ShowForDevice(LONG device, LONG flag) override {
+    calls.push_back("show " + std::to_string(device) + " " + std::to_string(flag));
+  }
+  void Move(LONG x, LONG y) override { calls.push_back("move " + std::to_string(x) + " " + std::to_string(y)); }
+  void Hide() override { calls.push_back("hide"); }
+  std::vector<std::string> calls;
+  LONG startResult = 0;
+};
+
+class RecorderVolumeTest : public RecorderTest {
+ protected:
+  void SetUp() override {
+    RecorderTest::SetUp();
+    AudioPlayer::SetVolumeServer(&server_);
+    TheMixerServer = &server_;
+  }
+  void TearDown() override {
+    RecorderTest::TearDown();
+    AudioPlayer::SetVolumeServer(nullptr);
+    TheMixerServer = nullptr;
+  }
+  std::string MoveToRightEdge(HWND d) {
+    RECT r{};
+    GetWindowRect(d, &r);
+    return "move " + std::to_string(r.right) + " " + std::to_string(r.top);
+  }
+  ServerStandIn server_;
+};
+
+TEST_F(RecorderVolumeTest, EveryCaptureStartIsPairedWithAStop) {
+  Open();  // monitoring
+  Take(100);
+  Press(IDOK);
+  // Monitor, take, monitor again, then OK.
+  EXPECT_THAT(server_.calls, ElementsAre("start 0", "stop", "start 0", "stop", "start 0", "stop"));
+}
+
+TEST_F(RecorderVolumeTest, AStartTheServerRefusesIsNotStopped) {
+  server_.startResult = 1;
+  Open();
+  Press(IDCANCEL);
+  EXPECT_THAT(server_.calls, ElementsAre("start 0"));
+}
+
+TEST_F(RecorderVolumeTest, TheVolumeWindowFollowsTheBoxTheDeviceAndTheRecorder) {
+  ResetDevices({VirtualDeviceSpec{}, VirtualDeviceSpec{"Second"}});
+  AudioPlayer::SetVolumeServer(nullptr);  // capture start and stop are not watched here
+  HWND d = Open();
+  EXPECT_TRUE(server_.calls.empty());
+  dialogtest::Click(d, 1489);
+  EXPECT_THAT(server_.calls, ElementsAre("show 0 1", MoveToRightEdge(d)));
+
+  server_.calls.clear();
+  SetWindowPos(d, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Pump();
+  EXPECT_THAT(server_.calls, ElementsAre(MoveToRightEdge(d)));
+
+  server_.calls.clear();
+  SendMessage(d, WM_USER + 99, 2, 1);
+  Pump();
+  ASSERT_FALSE(server_.calls.empty());
+  EXPECT_EQ(server_.calls[0], "show 1 1");
+  EXPECT_EQ(Dialog()->DeviceNumber(), 1);
+  EXPECT_EQ(dialogtest::Text(d), "Record Audio: Second");
+
+  server_.calls.clear();
+  dialogtest::Click(d, 1489);
+  EXPECT_THAT(server_.calls, ElementsAre("hide"));
+}
+
+TEST_F(RecorderVolumeTest, ADeviceWhoseCapabilitiesCannotBeReadChangesNothing) {
+  HWND d = Open();
+  const std::string caption = dialogtest::Text(d);
+  SendMessage(d, WM_USER + 99, 2, 9);
+  Pump();
+  EXPECT_EQ(Dialog()->DeviceNumber(), 0);
+  EXPECT_EQ(dialogtest::Text(d), caption);
+}
+
+TEST_F(RecorderVolumeTest, WithoutAServerAllWorks) {
+  AudioPlayer::SetVolumeServer(nullptr);
+  TheMixerServer = nullptr;
+  HWND d = Open();
+  dialogtest::Click(d, 1489);
+  Take(100);
+  Press(IDOK);
+  EXPECT_THAT(owner_->calls, ElementsAre("done -1 " + file_));
+  EXPECT_TRUE(server_.calls.empty());
+}
+
+}  // namespace
