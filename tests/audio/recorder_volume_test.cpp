@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include "audio/volume_server_link.h"
 #include "recorder_fixture.h"
 
 using namespace rectest;
@@ -106,6 +107,30 @@ TEST_F(RecorderVolumeTest, WithoutAServerAllWorks) {
   Press(IDOK);
   EXPECT_THAT(owner_->calls, ElementsAre("done -1 " + file_));
   EXPECT_TRUE(server_.calls.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RecorderTest, TheProgramsServerShowsItsWindowBesideTheRecorder) {
+  std::unique_ptr<VolumeServer> server = CreateMixerServer();
+  ASSERT_NE(server, nullptr);
+  TheMixerServer = server.get();
+  HWND d = Open();
+  dialogtest::Click(d, 1489);
+  HWND volume = FindWindow("KobrixVolumeControl", nullptr);
+  ASSERT_NE(volume, nullptr);
+  EXPECT_TRUE(IsWindowVisible(volume));
+  RECT r{}, v{};
+  GetWindowRect(d, &r);
+  GetWindowRect(volume, &v);
+  EXPECT_EQ(v.left, r.right);
+  EXPECT_EQ(v.top, r.top);
+  dialogtest::Click(d, 1489);
+  EXPECT_FALSE(IsWindowVisible(volume));
+  Press(IDCANCEL);
+  TheMixerServer = nullptr;
 }
 
 }  // namespace
