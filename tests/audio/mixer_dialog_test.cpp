@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "platform/gui/gui_driver.h"
 #include "mix_fixture.h"
 #include "model/levels.h"
 #include "platform/classlib/classlib.h"
@@ -281,6 +282,41 @@ TEST_F(MixerTest, ClosingWhilePlayingLeavesNothingBehind) {
     PlayFor(64);
   }
   EXPECT_EQ(engine_->NotifyMixer(0, 0), 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ShotPath(const std::string& name) {
+  const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+}
+
+int CountColor(const std::vector<std::uint32_t>& pixels, COLORREF color) {
+  const std::uint32_t want = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+  int n = 0;
+  for (std::uint32_t p : pixels) n += p == want;
+  return n;
+}
+
+class MixerShots : public MixerTest {};
+
+TEST_F(MixerShots, TheMixerDuringPlayback) {
+  HWND d = OpenMixer();
+  ASSERT_NE(d, nullptr);
+  project_.volume = DbToGain(-6);
+  project_.pan = PercentTo256(-20);
+  engine_->NotifyMixer(0, 0);
+  StartPlaying();
+  engine_->NotifyMixer(9, 0);
+  PlayFor(400);
+  Pump();
+  std::vector<std::uint32_t> pixels;
+  int width = 0, height = 0;
+  ASSERT_TRUE(GuiCaptureWindow(d, &pixels, &width, &height));
+  EXPECT_TRUE(GuiSaveScreenshot(d, ShotPath("audio_mixer")));
+  EXPECT_GT(CountColor(pixels, RGB(0, 255, 0)), 20);  // the meters' lit middle band
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <gmock/gmock.h>
 
+#include <cmath>
+
 #include "audio/volume_server_link.h"
+#include "platform/gui/gui_driver.h"
 #include "recorder_fixture.h"
 
 using namespace rectest;
@@ -131,6 +134,44 @@ TEST_F(RecorderTest, TheProgramsServerShowsItsWindowBesideTheRecorder) {
   EXPECT_FALSE(IsWindowVisible(volume));
   Press(IDCANCEL);
   TheMixerServer = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+std::string ShotPath(const std::string& name) {
+  const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+}
+
+class RecorderShots : public RecorderTest {};
+
+TEST_F(RecorderShots, TheRecorderMonitoringATone) {
+  // A 440 Hz tone at half scale on both channels of the 22050 Hz input.
+  VirtualAudio::SetSignal(0, [](BYTE* d, std::size_t n, ULONGLONG offset) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const ULONGLONG at = offset + i;
+      const ULONGLONG frame = at / 4;
+      const int16_t v = static_cast<int16_t>(16000 * std::sin(2 * 3.14159265 * 440 * frame / 22050.0));
+      d[i] = static_cast<BYTE>((at % 2) == 0 ? (v & 0xFF) : ((v >> 8) & 0xFF));
+    }
+  });
+  HWND d = Open();
+  ASSERT_EQ(Dialog()->State(), kRecMonitoring);
+  VirtualAudio::Advance(300);
+  for (int i = 0; i < 2000 && Dialog()->Meter().left->GetLevel() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_GT(Dialog()->Meter().left->GetLevel(), 10000);
+  Pump();
+  std::vector<std::uint32_t> pixels;
+  int width = 0, height = 0;
+  ASSERT_TRUE(GuiCaptureWindow(d, &pixels, &width, &height));
+  EXPECT_TRUE(GuiSaveScreenshot(d, ShotPath("audio_recorder")));
+  int green = 0;
+  for (std::uint32_t p : pixels) green += p == 0x00FF00u;
+  EXPECT_GT(green, 20);
+  Press(IDCANCEL);
 }
 
 }  // namespace
