@@ -201,7 +201,7 @@ class TAudioRecorderDialog : public TEDialog {
   HMMIO file = nullptr;
   HWND owner = nullptr;
   int device = 0;
-  HWAVEIN waveIn = nullptr;
+  std::atomic<HWAVEIN> waveIn{nullptr};
   std::atomic<int> state_{kRecIdle};
   WAVEFORMATEX recordFormat{};
   WAVEFORMATEX monitorFormat{};
@@ -223,7 +223,7 @@ class TAudioRecorderDialog : public TEDialog {
   LONG endCursor = -1;
   int wait = 3;
   bool synchronize = true;
-  bool meterShown = true;
+  std::atomic<bool> meterShown{true};
   bool onTop = false;
   bool volumeControl = false;
   bool enableDelay = false;

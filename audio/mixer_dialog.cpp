@@ -284,7 +284,10 @@ LRESULT MixerDialog::EvNumberChanged(WPARAM id, LPARAM) {
 void MixerDialog::CmMeterSwitch() {
   const bool off = ::IsDlgButtonChecked(HWindow, kMeterSwitch) != BST_CHECKED;
   if (host != nullptr) host->SetMetersOff(off);
+  // The engine's command thread reads the switch as it feeds the meters.
+  if (TheAudioPlayer != nullptr) EnterCriticalSection(&TheAudioPlayer->StateLock());
   meter.off = off;
+  if (TheAudioPlayer != nullptr) LeaveCriticalSection(&TheAudioPlayer->StateLock());
   ClearPeakMeters(&meter);
   EvNotice(18, 0);
 }

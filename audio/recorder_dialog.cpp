@@ -312,10 +312,14 @@ void TAudioRecorderDialog::CmAdvanced() {
 }
 
 void TAudioRecorderDialog::CmMeter() {
-  meterShown = ::IsDlgButtonChecked(HWindow, kMeterSwitch) == BST_CHECKED;
-  meter.off = !meterShown;
+  const bool shown = ::IsDlgButtonChecked(HWindow, kMeterSwitch) == BST_CHECKED;
+  // The recorder thread reads the switch with each buffer it takes back.
+  EnterCriticalSection(&lock);
+  meterShown = shown;
+  meter.off = !shown;
+  LeaveCriticalSection(&lock);
   ClearMeters();
-  if (meterShown) {
+  if (shown) {
     StartMonitor();
   } else {
     StopMonitor();
