@@ -196,3 +196,28 @@ TEST_F(RecorderTest, ADeviceThatRefusesTheFormatBeepsAndKeepsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecorderTest, WithoutACaptureDeviceTheRecorderSaysSoAndAsksNothing) {
+  ResetDevices({});
+  TheAudioRecorder = new TAudioRecorder;
+  EXPECT_FALSE(TheAudioRecorder->DevicePresent);
+  TheAudioRecorder->Execute(owner_->GetHandle());
+  EXPECT_THAT(boxes_.captions, ElementsAre("Audio Recorder"));
+  EXPECT_EQ(boxes_.texts[0], "Audio recording device is not present in the system or is not selected.");
+  EXPECT_TRUE(chooser_.calls.empty());
+  EXPECT_EQ(TheAudioRecorder->Dialog(), nullptr);
+}
+
+TEST_F(RecorderTest, ACancelledFileChoiceOpensNothing) {
+  TheAudioRecorder = new TAudioRecorder;
+  chooser_.answers.push_back({ChooserResult::kCancel, "", 1});
+  TheAudioRecorder->Execute(owner_->GetHandle());
+  ASSERT_EQ(chooser_.calls.size(), 1u);
+  EXPECT_EQ(chooser_.calls[0].title, "File for recording");
+  EXPECT_EQ(TheAudioRecorder->Dialog(), nullptr);
+  EXPECT_FALSE(VirtualAudio::IsOpen(0, true));
+}
+
+}  // namespace
