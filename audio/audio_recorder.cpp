@@ -32,14 +32,16 @@ struct CodeLayout {
   WORD bytes;
 };
 constexpr CodeLayout kLayouts[] = {
-    {WAVE_FORMAT_PCM, 8, 1},  {WAVE_FORMAT_PCM, 16, 2}, {WAVE_FORMAT_PCM, 20, 3},        {WAVE_FORMAT_PCM, 24, 3},
-    {WAVE_FORMAT_PCM, 24, 4}, {WAVE_FORMAT_PCM, 32, 4}, {WAVE_FORMAT_IEEE_FLOAT, 32, 4},
+    {WAVE_FORMAT_PCM, 8, 1},         {WAVE_FORMAT_PCM, 16, 2}, {WAVE_FORMAT_PCM, 20, 3},
+    {WAVE_FORMAT_PCM, 24, 3},        {WAVE_FORMAT_PCM, 24, 4}, {WAVE_FORMAT_PCM, 32, 4},
+    {WAVE_FORMAT_IEEE_FLOAT, 32, 4},
 };
 
 }  // namespace
 
 bool BuildRecordFormat(DWORD rate, int channels, int code, WAVEFORMATEX& format) {
-  if (channels < 1 || channels > 2 || rate < 5000 || rate >= 2415919104u || code < 1 || code > 7) return false;
+  if (channels < 1 || channels > 2 || rate < 5000 || rate >= 2415919104u || code < 1 || code > 7)
+    return false;
   const CodeLayout& l = kLayouts[code - 1];
   WAVEFORMATEX f;
   f.wFormatTag = l.tag;
@@ -133,8 +135,8 @@ void TAudioRecorder::Execute(HWND owner) {
       ShowMessage(owner, kCaption, MB_OK | MB_ICONSTOP, "Can`t open file:\n%s", fileName_);
       return;
     }
-    auto* made = new TAudioRecorderDialog(nullptr, fileName_, file, owner_, OutputFormat, WaveInId, EnableDelay,
-                                          Delay);
+    auto* made = new TAudioRecorderDialog(nullptr, fileName_, file, owner_, OutputFormat, WaveInId,
+                                          EnableDelay, Delay);
     EnterCriticalSection(&dialogLock_);
     dialog_ = made;
     LeaveCriticalSection(&dialogLock_);
@@ -190,5 +192,6 @@ void TAudioRecorder::SelectDevice(int index) {
 }
 
 void TAudioRecorder::NotifyMeters() {
-  if (dialog_ != nullptr && dialog_->GetHandle() != nullptr) ::SendMessage(dialog_->GetHandle(), kRecNotice, 1, 0);
+  if (dialog_ != nullptr && dialog_->GetHandle() != nullptr)
+    ::SendMessage(dialog_->GetHandle(), kRecNotice, 1, 0);
 }

@@ -51,9 +51,11 @@ MixerDialog::MixerDialog(TWindow* parent, bool /*faders*/, bool onTop_, MixerHos
   // Only the master strip is shown, whatever the caller asked for.
   const int32_t gain = host != nullptr ? host->MasterVolume() : kGainUnity;
   const int32_t pan = host != nullptr ? host->MasterPan() : 0;
-  volumeSlider = new TEVSlider(this, kMixVolumeSlider, -kMixVolumeEdit, GainToDb(std::clamp(gain, 0, kGainCount - 1)),
-                               TopDb(), BottomDb(), kMasterFaderThumb);
-  panSlider = new TEHSlider(this, kMixPanSlider, -kMixPanEdit, Scale256To100(std::clamp(pan, -256, 256)), -100, 100);
+  volumeSlider =
+      new TEVSlider(this, kMixVolumeSlider, -kMixVolumeEdit, GainToDb(std::clamp(gain, 0, kGainCount - 1)),
+                    TopDb(), BottomDb(), kMasterFaderThumb);
+  panSlider =
+      new TEHSlider(this, kMixPanSlider, -kMixPanEdit, Scale256To100(std::clamp(pan, -256, 256)), -100, 100);
   volumeEdit = new TIntEdit(this, kMixVolumeEdit, BottomDb(), TopDb());
   panEdit = new TIntEdit(this, kMixPanEdit, -100, 100);
   meter.left = new TLevelControl(this, &meter, kMeterLeft, true);

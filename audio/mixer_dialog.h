@@ -21,8 +21,8 @@ class OwnerWindow;
 
 constexpr UINT kMixerNotice = WM_USER + 99;
 // Requests to the owner.
-constexpr WPARAM kMixerAskUndo = 5;        // WM_USER+99 (5, 0): an undo step, project modified
-constexpr WPARAM kMixerAskSettings = 10;   // WM_USER+99 (10, 4): the settings at the meter page
+constexpr WPARAM kMixerAskUndo = 5;       // WM_USER+99 (5, 0): an undo step, project modified
+constexpr WPARAM kMixerAskSettings = 10;  // WM_USER+99 (10, 4): the settings at the meter page
 constexpr UINT kMixerCmdPlay = 513;
 constexpr UINT kMixerCmdRewind = 522;
 constexpr UINT kMixerCmdClose = 855;

@@ -115,8 +115,8 @@ TAudioRecorderDialog::TAudioRecorderDialog(TWindow* parent, const char* fileName
   SetDevice(device_);
 
   IniSetSection(kSection);
-  blocks = static_cast<DWORD>(std::clamp(IniReadInt("Blocks", 16), static_cast<int>(kMinBlocks),
-                                         static_cast<int>(kMaxBlocks)));
+  blocks = static_cast<DWORD>(
+      std::clamp(IniReadInt("Blocks", 16), static_cast<int>(kMinBlocks), static_cast<int>(kMaxBlocks)));
   DWORD size = static_cast<DWORD>(IniReadInt("BlockSize", 32));
   if (size < kMinBlockSize) size *= 1024;
   blockSize = std::clamp(size, kMinBlockSize, kMaxBlockSize);
@@ -173,7 +173,8 @@ void TAudioRecorderDialog::ShutDown() {
 
 void TAudioRecorderDialog::SetupWindow() {
   TEDialog::SetupWindow();
-  if (HMENU system = ::GetSystemMenu(HWindow, FALSE)) ::EnableMenuItem(system, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  if (HMENU system = ::GetSystemMenu(HWindow, FALSE))
+    ::EnableMenuItem(system, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   WAVEINCAPS caps;
   if (waveInGetDevCaps(static_cast<UINT>(device), &caps, sizeof caps) == MMSYSERR_NOERROR)
     ::SetWindowText(HWindow, (std::string("Record Audio: ") + caps.szPname).c_str());
@@ -274,7 +275,8 @@ void TAudioRecorderDialog::ApplyFormat() {
   const int code = index >= 0 && index < 3 ? index + 1 : AdvancedAudioType();
   WAVEFORMATEX built{};
   const bool valid = BuildRecordFormat(rate, channels, code, built);
-  if (valid && waveInOpen(nullptr, static_cast<UINT>(device), &built, 0, 0, WAVE_FORMAT_QUERY) == MMSYSERR_NOERROR) {
+  if (valid &&
+      waveInOpen(nullptr, static_cast<UINT>(device), &built, 0, 0, WAVE_FORMAT_QUERY) == MMSYSERR_NOERROR) {
     recordFormat = built;
     layoutCode = code;
     accepted = true;
@@ -335,7 +337,8 @@ void TAudioRecorderDialog::CmSynchronize() {
 void TAudioRecorderDialog::CmOnTop() {
   onTop = ::IsDlgButtonChecked(HWindow, kRecOnTop) == BST_CHECKED;
   const LONG ex = ::GetWindowLong(HWindow, GWL_EXSTYLE);
-  ::SetWindowLong(HWindow, GWL_EXSTYLE, onTop ? (ex | WS_EX_TOPMOST) : (ex & ~static_cast<LONG>(WS_EX_TOPMOST)));
+  ::SetWindowLong(HWindow, GWL_EXSTYLE,
+                  onTop ? (ex | WS_EX_TOPMOST) : (ex & ~static_cast<LONG>(WS_EX_TOPMOST)));
   ::SetWindowPos(HWindow, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
@@ -545,7 +548,8 @@ bool TAudioRecorderDialog::OpenForRecording() {
   const DWORD thread = TheAudioRecorder != nullptr ? TheAudioRecorder->ThreadId() : 0;
   EnterCriticalSection(&lock);
   ResetEvent(closed);
-  const MMRESULT opened = waveInOpen(&handle, static_cast<UINT>(device), &recordFormat, thread, 0, CALLBACK_THREAD);
+  const MMRESULT opened =
+      waveInOpen(&handle, static_cast<UINT>(device), &recordFormat, thread, 0, CALLBACK_THREAD);
   if (opened != MMSYSERR_NOERROR) {
     SetEvent(closed);
     LeaveCriticalSection(&lock);
@@ -747,7 +751,8 @@ void TAudioRecorderDialog::OnWaveInMessage(const MSG& message) {
       header->dwBytesRecorded = 0;
       const MMRESULT added = waveInAddBuffer(waveIn, header, sizeof(WAVEHDR));
       if (added != MMSYSERR_NOERROR) {
-        if (HWindow != nullptr) ::PostMessage(HWindow, kRecNotice, kNoticeAddError, static_cast<LPARAM>(added));
+        if (HWindow != nullptr)
+          ::PostMessage(HWindow, kRecNotice, kNoticeAddError, static_cast<LPARAM>(added));
         --queued;
         state_ = kRecStopRequested;
         waveInReset(waveIn);
@@ -1025,7 +1030,8 @@ void TAudioRecorderDialog::Finish() {
   std::filesystem::resize_file(fileName, (endOffset + 1) & ~1ull, error);
   static char announced[MAX_PATH];
   std::memcpy(announced, fileName, MAX_PATH);
-  if (owner != nullptr) ::PostMessage(owner, kRecDone, static_cast<WPARAM>(startCursor), reinterpret_cast<LPARAM>(announced));
+  if (owner != nullptr)
+    ::PostMessage(owner, kRecDone, static_cast<WPARAM>(startCursor), reinterpret_cast<LPARAM>(announced));
   Destroy(IDOK);
 }
 

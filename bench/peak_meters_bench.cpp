@@ -41,7 +41,8 @@ void BM_PeakMeters(benchmark::State& state) {
     PeakLevels p = MeasurePeaks(block.data(), static_cast<DWORD>(block.size()), type, 2);
     benchmark::DoNotOptimize(p);
   }
-  state.counters["frames/s"] = benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(double(kFrames) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PeakMeters)->DenseRange(1, 7)->ArgName("type");
 

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "audio/export_io.h"
-#include "platform/core/time.h"
 #include "mix_fixture.h"
+#include "platform/core/time.h"
 #include "recorder_fixture.h"
 
 using namespace rectest;
@@ -29,7 +28,8 @@ struct WaveFile {
 };
 WaveFile ReadWave(const std::vector<BYTE>& b) {
   WaveFile w;
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0) return w;
+  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+    return w;
   w.riff = true;
   w.riffSize = Le32At(b, 4);
   std::size_t at = 12;
@@ -93,10 +93,14 @@ TEST_F(RecorderTest, TakesAppendOrStartOverFromTheStart) {
     std::vector<BYTE> expected;
   };
   const Case cases[] = {
-      {"a second take without winding is appended", {300, 200}, false,
+      {"a second take without winding is appended",
+       {300, 200},
+       false,
        Concat(SignalBytes(BytesOf(300)), SignalBytes(BytesOf(200)))},
       {"a shorter take after winding back cuts the file to it", {500, 200}, true, SignalBytes(BytesOf(200))},
-      {"wind back, then to the end, appends again", {300, 100}, false,
+      {"wind back, then to the end, appends again",
+       {300, 100},
+       false,
        Concat(SignalBytes(BytesOf(300)), SignalBytes(BytesOf(100)))},
   };
   int n = 0;

@@ -1,9 +1,8 @@
 // The mixer window over a project stand-in, on the virtual device.
 #include "audio/mixer_dialog.h"
 
-#include <gtest/gtest.h>
-
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
@@ -12,11 +11,11 @@
 #include <vector>
 
 #include "engine_fixture.h"
-#include "platform/gui/gui_driver.h"
 #include "mix_fixture.h"
 #include "model/levels.h"
 #include "platform/classlib/classlib.h"
 #include "platform/core/message_queue.h"
+#include "platform/gui/gui_driver.h"
 #include "ui/dialog_script.h"
 #include "ui/fake_shell.h"
 
@@ -42,7 +41,8 @@ class ProjectStandIn : public MixerHost {
   }
   void UpdateEngineMix(int32_t line) override {
     ++mixUpdates;
-    if (line == -1 && playing && TheAudioPlayer != nullptr) TheAudioPlayer->SetTrackVolumePan(-1, volume, pan);
+    if (line == -1 && playing && TheAudioPlayer != nullptr)
+      TheAudioPlayer->SetTrackVolumePan(-1, volume, pan);
   }
   void ResetChangedRanges() override { ++resets; }
   bool MetersOff() override { return metersOff; }
@@ -132,7 +132,8 @@ class MixerTest : public EngineTest {
     s->BeginRead();
     sources_.push_back(s);
     AddClip(films_, s, 0, 0, 4000, 0);
-    ASSERT_TRUE(engine_->PrepareRange(films_.First(), UnitySetup(1), 0, 4000, owner_->GetHandle(), false, false));
+    ASSERT_TRUE(
+        engine_->PrepareRange(films_.First(), UnitySetup(1), 0, 4000, owner_->GetHandle(), false, false));
     ASSERT_TRUE(engine_->Resume());
     project_.playing = true;
   }
@@ -179,7 +180,7 @@ TEST_F(MixerTest, MovingTheFaderAsksForOneUndoStepAndIsHeardWhilePlaying) {
   PlayFor(5000);
   const std::vector<BYTE> played = VirtualAudio::Played(0);
   ASSERT_EQ(played.size(), 4u * kRate * 2);
-  EXPECT_GT(PeakOf(played, 0, kRate * 2 / 4), 1000);  // before the move
+  EXPECT_GT(PeakOf(played, 0, kRate * 2 / 4), 1000);           // before the move
   EXPECT_EQ(PeakOf(played, kRate * 2 * 2, played.size()), 0);  // silent once mixed after it
 }
 
@@ -219,8 +220,8 @@ TEST_F(MixerTest, TheNoticeCodesAnswerAsTheEngineExpects) {
     LPARAM arg;
     LRESULT result;
   };
-  const Case cases[] = {{0, 0, 1},  {1, 0, 1},  {2, 0, 1},  {3, 0, 0},  {4, 0, 1},  {5, 0, 1},  {6, 0, 1},
-                        {7, 0, 1},  {8, 3, 1},  {12, 0, 1}, {17, 0, 1}, {18, 0, 1}, {19, 0, 0}, {99, 0, 0}};
+  const Case cases[] = {{0, 0, 1}, {1, 0, 1}, {2, 0, 1},  {3, 0, 0},  {4, 0, 1},  {5, 0, 1},  {6, 0, 1},
+                        {7, 0, 1}, {8, 3, 1}, {12, 0, 1}, {17, 0, 1}, {18, 0, 1}, {19, 0, 0}, {99, 0, 0}};
   for (const Case& c : cases) EXPECT_EQ(engine_->NotifyMixer(c.code, c.arg), c.result) << c.code;
 
   project_.commandsEnabled = false;
@@ -290,7 +291,8 @@ namespace {
 
 std::string ShotPath(const std::string& name) {
   const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
-  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() +
+         ".png";
 }
 
 int CountColor(const std::vector<std::uint32_t>& pixels, COLORREF color) {

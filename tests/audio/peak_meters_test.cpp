@@ -25,7 +25,8 @@ std::vector<BYTE> Le16(std::initializer_list<int> samples) {
 std::vector<BYTE> Le32(std::initializer_list<long long> samples) {
   std::vector<BYTE> out;
   for (long long s : samples)
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>((static_cast<uint32_t>(s) >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 4; ++i)
+      out.push_back(static_cast<BYTE>((static_cast<uint32_t>(s) >> (8 * i)) & 0xFF));
   return out;
 }
 std::vector<BYTE> Floats(std::initializer_list<float> samples) {
@@ -53,7 +54,8 @@ TEST(PeakMeters, EachSampleTypeComesToTheSixteenBitScale) {
       {"24-bit FF FF FF is -1: below one step", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 4, 2, 0, 0},
       {"24-bit full scale", {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F}, 4, 2, 32768, 32767},
       {"20-bit in 3 bytes, mono", {0x00, 0x01, 0x00, 0x00, 0xFF, 0xFF}, 3, 1, 1, 1},
-      {"24 bits in 4 bytes, as the engine writes them", Le32({1000LL << 16, -(2000LL << 16)}), 5, 2, 1000, 2000},
+      {"24 bits in 4 bytes, as the engine writes them", Le32({1000LL << 16, -(2000LL << 16)}), 5, 2, 1000,
+       2000},
       {"32-bit integer, most negative", Le32({-2147483648LL, 2147483647LL}), 6, 2, 32768, 32767},
       {"float 0.5 and -0.25", Floats({0.5f, -0.25f}), 7, 2, 16384, 8192},
       {"float beyond full scale is held to it", Floats({4.0f, -1e30f}), 7, 2, 32768, 32768},

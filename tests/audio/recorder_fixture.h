@@ -8,12 +8,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/audio_player.h"
@@ -140,7 +140,9 @@ class RecorderTest : public ::testing::Test {
     TAudioRecorderDialog* d = TheAudioRecorder->Dialog();
     return d != nullptr ? d->GetHandle() : nullptr;
   }
-  TAudioRecorderDialog* Dialog() { return TheAudioRecorder != nullptr ? TheAudioRecorder->Dialog() : nullptr; }
+  TAudioRecorderDialog* Dialog() {
+    return TheAudioRecorder != nullptr ? TheAudioRecorder->Dialog() : nullptr;
+  }
   void Pump() {
     TAudioRecorderDialog* d = Dialog();
     dialogtest::Pump(d != nullptr ? d->GetHandle() : nullptr);

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "recorder_fixture.h"
 
@@ -102,14 +101,12 @@ TEST(RecordFormat, EachCodeHasItsLayoutAndBadValuesAreRefused) {
     WORD tag, bits, align;
   };
   const Case cases[] = {
-      {22050, 1, 1, true, 1, 8, 1},        {44100, 2, 1, true, 1, 8, 2},
-      {44100, 2, 2, true, 1, 16, 4},       {48000, 2, 3, true, 1, 20, 6},
-      {48000, 1, 4, true, 1, 24, 3},       {48000, 2, 5, true, 1, 24, 8},
-      {96000, 2, 6, true, 1, 32, 8},       {96000, 2, 7, true, 3, 32, 8},
-      {5000, 1, 2, true, 1, 16, 2},        {4999, 1, 2, false, 0, 0, 0},
-      {2415919103u, 1, 2, true, 1, 16, 2}, {2415919104u, 1, 2, false, 0, 0, 0},
-      {44100, 3, 2, false, 0, 0, 0},       {44100, 0, 2, false, 0, 0, 0},
-      {44100, 2, 0, false, 0, 0, 0},       {44100, 2, 8, false, 0, 0, 0},
+      {22050, 1, 1, true, 1, 8, 1},  {44100, 2, 1, true, 1, 8, 2},        {44100, 2, 2, true, 1, 16, 4},
+      {48000, 2, 3, true, 1, 20, 6}, {48000, 1, 4, true, 1, 24, 3},       {48000, 2, 5, true, 1, 24, 8},
+      {96000, 2, 6, true, 1, 32, 8}, {96000, 2, 7, true, 3, 32, 8},       {5000, 1, 2, true, 1, 16, 2},
+      {4999, 1, 2, false, 0, 0, 0},  {2415919103u, 1, 2, true, 1, 16, 2}, {2415919104u, 1, 2, false, 0, 0, 0},
+      {44100, 3, 2, false, 0, 0, 0}, {44100, 0, 2, false, 0, 0, 0},       {44100, 2, 0, false, 0, 0, 0},
+      {44100, 2, 8, false, 0, 0, 0},
   };
   for (const Case& c : cases) {
     WAVEFORMATEX f{};
@@ -218,6 +215,28 @@ TEST_F(RecorderTest, ACancelledFileChoiceOpensNothing) {
   EXPECT_EQ(chooser_.calls[0].title, "File for recording");
   EXPECT_EQ(TheAudioRecorder->Dialog(), nullptr);
   EXPECT_FALSE(VirtualAudio::IsOpen(0, true));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RecorderTest, AHiddenMeterKeepsTheDeviceClosedUntilItIsShown) {
+  IniSetSection("Recorder");
+  IniWriteInt("HideAudioMeter", 1);
+  HWND d = Open();
+  EXPECT_FALSE(dialogtest::Checked(d, 1461));
+  EXPECT_EQ(Dialog()->State(), kRecIdle);
+  EXPECT_FALSE(VirtualAudio::IsOpen(0, true));
+  dialogtest::Click(d, 1461);
+  EXPECT_EQ(Dialog()->State(), kRecMonitoring);
+  dialogtest::Click(d, 1461);
+  EXPECT_EQ(Dialog()->State(), kRecIdle);
+  EXPECT_FALSE(VirtualAudio::IsOpen(0, true));
+  Take(100);  // recording does not need the meter
+  Press(IDCANCEL);
+  IniSetSection("Recorder");
+  EXPECT_EQ(IniReadInt("HideAudioMeter", 0), 1);
 }
 
 }  // namespace

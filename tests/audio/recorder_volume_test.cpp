@@ -1,8 +1,7 @@
 // The recorder and the volume-control server: capture start and stop, and
 // the server's volume window beside the recorder.
-#include <gtest/gtest.h>
-
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 
@@ -25,7 +24,9 @@ class ServerStandIn : public VolumeServer {
   void ShowForDevice(LONG device, LONG flag) override {
     calls.push_back("show " + std::to_string(device) + " " + std::to_string(flag));
   }
-  void Move(LONG x, LONG y) override { calls.push_back("move " + std::to_string(x) + " " + std::to_string(y)); }
+  void Move(LONG x, LONG y) override {
+    calls.push_back("move " + std::to_string(x) + " " + std::to_string(y));
+  }
   void Hide() override { calls.push_back("hide"); }
   std::vector<std::string> calls;
   LONG startResult = 0;
@@ -142,7 +143,8 @@ namespace {
 
 std::string ShotPath(const std::string& name) {
   const char* dir = std::getenv("KOBRIX_SCREENSHOT_DIR");
-  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() + ".png";
+  return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name + "_" + GuiBackendName() +
+         ".png";
 }
 
 class RecorderShots : public RecorderTest {};

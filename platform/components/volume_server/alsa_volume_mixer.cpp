@@ -22,8 +22,8 @@ class MixerHandle {
       mixer_ = nullptr;
       return;
     }
-    if (snd_mixer_attach(mixer_, card.c_str()) < 0 || snd_mixer_selem_register(mixer_, nullptr, nullptr) < 0 ||
-        snd_mixer_load(mixer_) < 0) {
+    if (snd_mixer_attach(mixer_, card.c_str()) < 0 ||
+        snd_mixer_selem_register(mixer_, nullptr, nullptr) < 0 || snd_mixer_load(mixer_) < 0) {
       snd_mixer_close(mixer_);
       mixer_ = nullptr;
     }

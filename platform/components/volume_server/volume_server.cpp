@@ -62,7 +62,8 @@ class VolumeServerObject final : public IVolumeServer {
     return S_OK;
   }
   HRESULT Move(LONG x, LONG y) override {
-    if (window_ != nullptr) SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (window_ != nullptr)
+      SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return S_OK;
   }
   LONG Start(LONG playback) override {
@@ -126,19 +127,20 @@ class VolumeServerObject final : public IVolumeServer {
     children_.clear();
     if (controls_.empty()) {
       children_.push_back(CreateWindow(WC_STATIC, "No volumes", WS_CHILD | WS_VISIBLE | SS_CENTER, kMargin,
-                                       kMargin, kColumnWidth - kMargin, kLabelHeight, window_, nullptr, nullptr,
-                                       nullptr));
+                                       kMargin, kColumnWidth - kMargin, kLabelHeight, window_, nullptr,
+                                       nullptr, nullptr));
       return true;
     }
     for (std::size_t i = 0; i < controls_.size(); ++i) {
       const VolumeControlInfo& c = controls_[i];
       const int x = kMargin + static_cast<int>(i) * kColumnWidth;
-      children_.push_back(CreateWindow(WC_STATIC, c.name.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, x, kMargin,
-                                       kColumnWidth - kMargin, kLabelHeight, window_, nullptr, nullptr, nullptr));
-      HWND fader = CreateWindow(TRACKBAR_CLASS, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_VERT | TBS_BOTH,
-                                x + (kColumnWidth - kMargin) / 2 - 14, kMargin + kLabelHeight, 28, kFaderHeight,
-                                window_, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kFirstFaderId + i)),
-                                nullptr, nullptr);
+      children_.push_back(CreateWindow(WC_STATIC, c.name.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, x,
+                                       kMargin, kColumnWidth - kMargin, kLabelHeight, window_, nullptr,
+                                       nullptr, nullptr));
+      HWND fader = CreateWindow(
+          TRACKBAR_CLASS, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_VERT | TBS_BOTH,
+          x + (kColumnWidth - kMargin) / 2 - 14, kMargin + kLabelHeight, 28, kFaderHeight, window_,
+          reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kFirstFaderId + i)), nullptr, nullptr);
       SendMessage(fader, TBM_SETRANGEMIN, FALSE, c.minimum);
       SendMessage(fader, TBM_SETRANGEMAX, FALSE, c.maximum);
       SendMessage(fader, TBM_SETPOS, TRUE, c.maximum + c.minimum - c.value);
@@ -176,7 +178,8 @@ LRESULT VolumeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // ---------------------------------------------------------------- the virtual mixer
 
 std::vector<VirtualVolumeMixer::Entry>& VirtualVolumeMixer::Of(LONG device) {
-  const bool known = std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.device == device; });
+  const bool known =
+      std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.device == device; });
   if (!known) {
     entries_.push_back({device, false, {"Master", 0, 100, 80}});
     entries_.push_back({device, false, {"PCM", 0, 100, 75}});

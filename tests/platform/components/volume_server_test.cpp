@@ -23,7 +23,8 @@ class VolumeServerTest : public ::testing::Test {
   }
   std::vector<HWND> Faders() {
     std::vector<HWND> out;
-    for (HWND c = GetWindow(VolumeServerWindow(server_), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    for (HWND c = GetWindow(VolumeServerWindow(server_), GW_CHILD); c != nullptr;
+         c = GetWindow(c, GW_HWNDNEXT)) {
       char name[64] = {};
       GetClassName(c, name, sizeof name);
       if (std::string(name) == TRACKBAR_CLASS) out.push_back(c);
