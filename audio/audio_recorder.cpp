@@ -125,7 +125,7 @@ void TAudioRecorder::Execute(HWND owner) {
     FileData& data = MediaFileData(kWaveFiles);
     if (!AskSaveFile(data, owner, "File for recording")) return;
     char name[MAX_PATH] = {};
-    std::strncpy(name, data.FileName, MAX_PATH - 1);
+    std::snprintf(name, sizeof name, "%s", data.FileName);
     if (!Film::RemoveClipEverywhere(name, owner)) return;
     SetFileDialogsDirectory(name, 1);
     std::memcpy(fileName_, name, MAX_PATH);

@@ -64,7 +64,6 @@ class MixerDialog : public TEDialog {
 
   MixerHost* host;
   bool onTop;
-  bool faders = false;
   int undoMarker = 0;
   int32_t lineCount = 0;
   TAudioMeter meter;
