@@ -143,6 +143,21 @@ class MixerTest : public EngineTest {
       std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
   }
+  // Plays the clock on until the range has played and the device closed.
+  void PlayToEnd() {
+    for (int i = 0; i < 2000 && VirtualAudio::IsOpen(0); ++i) {
+      VirtualAudio::Advance(32);
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+  }
+  // Waits (real time) until the engine's command thread fed the meters.
+  bool WaitMetered() {
+    for (int i = 0; i < 3000; ++i) {
+      if (g_made->Dialog()->Meter().left->GetPeak() > 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
 
   ProjectStandIn project_;
   std::unique_ptr<OwnerStandIn> owner_;
@@ -167,6 +182,7 @@ TEST_F(MixerTest, MovingTheFaderAsksForOneUndoStepAndIsHeardWhilePlaying) {
   engine_->NotifyMixer(9, 0);
   EXPECT_EQ(dialogtest::ItemText(d, IDOK), "Stop");
   PlayFor(300);
+  ASSERT_TRUE(WaitMetered());
   EXPECT_GT(g_made->Dialog()->Meter().left->GetPeak(), 1000);  // the meters are fed
 
   Keys(kVolumeSlider, {VK_DOWN, VK_END});
@@ -177,7 +193,7 @@ TEST_F(MixerTest, MovingTheFaderAsksForOneUndoStepAndIsHeardWhilePlaying) {
   EXPECT_EQ(project_.repaints, 2);
   EXPECT_EQ(dialogtest::ItemText(d, kVolumeEdit), std::to_string(GainToDb(0)));
 
-  PlayFor(5000);
+  PlayToEnd();
   const std::vector<BYTE> played = VirtualAudio::Played(0);
   ASSERT_EQ(played.size(), 4u * kRate * 2);
   EXPECT_GT(PeakOf(played, 0, kRate * 2 / 4), 1000);           // before the move
@@ -313,6 +329,7 @@ TEST_F(MixerShots, TheMixerDuringPlayback) {
   StartPlaying();
   engine_->NotifyMixer(9, 0);
   PlayFor(400);
+  ASSERT_TRUE(WaitMetered());
   Pump();
   std::vector<std::uint32_t> pixels;
   int width = 0, height = 0;
