@@ -158,7 +158,6 @@ class TAudioRecorderDialog : public TEDialog {
   void EvTimer(UINT id);
   LRESULT EvNotice(WPARAM code, LPARAM arg);
   LRESULT EvMove(WPARAM, LPARAM);
-  void EvSysCommand(UINT cmd, const TPoint& point);
 
  private:
   struct Buffer {
