@@ -17,6 +17,7 @@ void RegisterMpegDialog();            // mpeg_dialog.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
 void RegisterSettingsDialogs();       // settings_dialogs.cpp
+void RegisterAudioToolDialogs();      // audio_tool_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -36,5 +37,6 @@ void RegisterProgramResources() {
     RegisterProjectCommandHints();
     RegisterWaitDialogs();
     RegisterSettingsDialogs();
+    RegisterAudioToolDialogs();
   });
 }
