@@ -392,6 +392,7 @@ void TFFTSpec::SetupWindow() {
   Check(kFftRightOnly, diagram->stereoMode == 2);
   EnableControls();
   UpdateZoomButtons();
+  writing = false;
 }
 
 void TFFTSpec::Check(int id, bool on) {
@@ -418,6 +419,9 @@ void TFFTSpec::EnableControls() {
 }
 
 void TFFTSpec::ShowNumber(TComboBox* box, int32_t value) {
+  // Our own writing is no typing.
+  const bool was = writing;
+  writing = true;
   const std::string text = std::to_string(value);
   const int index = box->FindExactString(text.c_str());
   if (index >= 0 && box->GetString(index) == text)
@@ -425,6 +429,7 @@ void TFFTSpec::ShowNumber(TComboBox* box, int32_t value) {
   else
     box->SetSelIndex(-1);
   box->SetText(text.c_str());
+  writing = was;
 }
 
 int32_t TFFTSpec::ReadInt(TComboBox* box, bool fromSelection) const {
@@ -571,6 +576,7 @@ void TFFTSpec::RangeSelected(TComboBox* box, bool negative) {
 }
 
 void TFFTSpec::RangeTyped(TComboBox* box, bool negative) {
+  if (writing) return;
   // A range below 1 dB would leave the axis without height.
   const int32_t value = std::max(ReadInt(box, false), 1);
   (negative ? diagram->negRange : diagram->posRange) = value;
@@ -591,7 +597,7 @@ void TFFTSpec::EvMinFreqChange() {
     return;
   }
   value = std::min(value, maxFreq - 1);
-  if (value == minFreq) return;
+  if (value == minFreq && !diagram->redrawPending) return;
   minFreq = value;
   UpdateZoomButtons();
   diagram->SetMinFreq(minFreq);
@@ -600,7 +606,7 @@ void TFFTSpec::EvMinFreqChange() {
 
 void TFFTSpec::EvMaxFreqChange() {
   const int32_t value = std::clamp(ReadInt(maxList, true), minFreq + 1, std::max(diagram->sampleRate / 2, minFreq + 1));
-  if (value == maxFreq) return;
+  if (value == maxFreq && !diagram->redrawPending) return;
   maxFreq = value;
   UpdateZoomButtons();
   diagram->SetMaxFreq(maxFreq);
@@ -608,6 +614,7 @@ void TFFTSpec::EvMaxFreqChange() {
 }
 
 void TFFTSpec::EvMinFreqEdit() {
+  if (writing) return;
   int32_t value = ReadInt(minList, false);
   const int32_t floor = diagram->logarithmic ? 20 : 0;
   if (value == 0 && diagram->logarithmic) value = 20;
@@ -619,6 +626,7 @@ void TFFTSpec::EvMinFreqEdit() {
 }
 
 void TFFTSpec::EvMaxFreqEdit() {
+  if (writing) return;
   const int32_t nyquist = diagram->sampleRate / 2;
   maxFreq = std::clamp(ReadInt(maxList, false), std::min(minFreq + 1, nyquist), nyquist);
   if (minFreq >= maxFreq) {
@@ -638,7 +646,8 @@ void TFFTSpec::EvFreqKillFocus() {
 
 void TFFTSpec::EvSineChange() {
   const int32_t value = std::clamp(ReadInt(sineList, true), 1, diagram->sampleRate / 2);
-  if (value != diagram->sineFrequency) {
+  // A selection may come with its own edit notice, which already stored it.
+  if (value != diagram->sineFrequency || diagram->remeasurePending) {
     diagram->sineFrequency = value;
     AskParentForState();
     SetQuality();
@@ -649,6 +658,7 @@ void TFFTSpec::EvSineChange() {
 }
 
 void TFFTSpec::EvSineEdit() {
+  if (writing) return;
   diagram->sineFrequency = std::clamp(ReadInt(sineList, false), 1, diagram->sampleRate / 2);
   diagram->remeasurePending = diagram->redrawPending = true;
 }

@@ -168,6 +168,7 @@ class TFFTSpec : public TDialog {
   HCURSOR zoomCursor = nullptr;
   int measureCount = 0;
   bool settingsSaved = false;
+  bool writing = true;  // the fields' texts are ours until the window is set up
 
   TComboBox *sizeList, *windowList, *unitList, *valueList, *scaleList;
   TComboBox *negRange, *posRange, *minList, *maxList, *sineList;
