@@ -71,6 +71,19 @@ bool ParseSchemeLine(const char* line, int* index, COLORREF* color) {
   return false;
 }
 
+int ReadScheme(std::FILE* file, ResponseColors* colors) {
+  int named = 0;
+  char line[40];
+  while (std::fgets(line, sizeof line, file) != nullptr) {
+    int index = 0;
+    COLORREF color = 0;
+    if (!ParseSchemeLine(line, &index, &color)) continue;
+    (*colors)[static_cast<std::size_t>(index)] = color;
+    named |= 1 << index;
+  }
+  return named;
+}
+
 std::string FormatScheme(const ResponseColors& colors) {
   std::string text;
   for (int i = 0; i < kResponseColorCount; ++i)
@@ -206,13 +219,10 @@ void TFFTSColorSel::CmLoad() {
     ShowMessage(HWindow, "Error!", MB_OK | MB_ICONEXCLAMATION, "%s", "Can't open specified file");
     return;
   }
-  // Lines of at most 39 characters; a longer one is read in pieces.
-  char line[40];
-  while (std::fgets(line, sizeof line, file) != nullptr) {
-    int index = 0;
-    COLORREF color = 0;
-    if (ParseSchemeLine(line, &index, &color)) swatches[static_cast<std::size_t>(index)]->SetColor(color);
-  }
+  ResponseColors colors{};
+  const int named = ReadScheme(file, &colors);
   std::fclose(file);
+  for (int i = 0; i < kResponseColorCount; ++i)
+    if (named & (1 << i)) swatches[static_cast<std::size_t>(i)]->SetColor(colors[static_cast<std::size_t>(i)]);
   EvRedraw(0, 0);
 }

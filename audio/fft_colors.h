@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
 #include <string>
 
 #include "platform/classlib/controls.h"
@@ -37,6 +38,10 @@ COLORREF ParseColor(const char* text);
 // One line of a scheme file (its end of line may still be there): the index
 // of the colour it names and the colour; false for a line to skip.
 bool ParseSchemeLine(const char* line, int* index, COLORREF* color);
+// Reads a scheme file in lines of at most 39 characters (a longer line
+// comes in pieces, each taken as a line) into colors; returns the mask of
+// the colours it named (bit i for colour i).
+int ReadScheme(std::FILE* file, ResponseColors* colors);
 // The whole file's text for colours, lines ending in CR LF.
 std::string FormatScheme(const ResponseColors& colors);
 
