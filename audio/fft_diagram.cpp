@@ -342,7 +342,10 @@ void TDiagram::Paint(TDC& tdc, bool, TRect&) {
     SelectObject(dc, rangePen);
     if (mid > top && mid < bottom) {
       Line(dc, left, mid, right, mid);
-      TextOut(dc, right + 2, mid - textHeight / 2, "0 deg", 5);
+      // The magnitude's "0 dB" takes the place when both zero lines meet.
+      const int zeroDb = top + Truncate(axisTop * static_cast<float>(H) / (axisSpan != 0.0f ? axisSpan : 1.0f) + 0.5f);
+      if (!(showFreq && decibels && std::abs(zeroDb - mid) <= textHeight))
+        TextOut(dc, right + 2, mid - textHeight / 2, "0 deg", 5);
     }
     float hi = phaseAxisMax, lo = phaseAxisMin;
     if (channels == 2 && stereoMode != 0) {

@@ -111,6 +111,11 @@ TEST_F(FftSpecTest, AnEmptyChainIsFlatAtZeroDecibelsWithoutPhase) {
     ASSERT_EQ(spec->PhaseLeft()[k], 0.0f) << k;
   }
   EXPECT_EQ(spec->Diagram()->axisBottom, -10.0f);
+  Paint();
+  const TDiagram* d = spec->Diagram();
+  EXPECT_EQ(GuiReadPixel(d->GetHandle(), 1, 1), RGB(0, 0, 0));
+  // The flat curve lies on the 0 dB line, in the middle of a -10..10 plot.
+  EXPECT_EQ(GuiReadPixel(d->GetHandle(), d->left + d->W / 3, d->top + d->H / 2), RGB(250, 250, 250));
   EXPECT_EQ(spec->MinFreq(), 20);
   EXPECT_EQ(spec->MaxFreq(), 22050);
 }
