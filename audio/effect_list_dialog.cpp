@@ -206,6 +206,7 @@ DEFINE_RESPONSE_TABLE1(EffectListDialog, TEDialog)
   EV_COMMAND(kEffectCopyOne, CmCopyEffect),
   EV_COMMAND(kEffectCopyList, CmCopyList),
   EV_COMMAND(kEffectPaste, CmPaste),
+  EV_COMMAND_ENABLE(kEffectPaste, CePaste),
   EV_COMMAND(kEffectClear, CmClear),
   EV_COMMAND(kEffectSave, CmSave),
   EV_COMMAND(kEffectLoad, CmLoad),
@@ -566,6 +567,10 @@ void EffectListDialog::CmPaste() {
     clone->Release();
   }
   listBox->Invalidate(true);
+}
+
+void EffectListDialog::CePaste(TCommandEnabler& ce) {
+  ce.Enable(!CurrentEffectDialogHost().Playing() && EffectList::DefaultList() != nullptr);
 }
 
 void EffectListDialog::CmClear() {

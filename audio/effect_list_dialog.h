@@ -97,6 +97,8 @@ class EffectListDialog : public TEDialog {
   void CmCopyEffect();
   void CmCopyList();
   void CmPaste();
+  // Paste in the list's menu: the clipboard holds effects and nothing plays.
+  void CePaste(TCommandEnabler& ce);
   void CmClear();
   void CmSave();
   void CmLoad();

@@ -197,7 +197,7 @@ TFFTSpec::TFFTSpec(TWindow* parent, EffectList* list_, int channels_)
 }
 
 TFFTSpec::~TFFTSpec() {
-  if (!settingsSaved) SaveSettings();
+  SaveSettings();
   FreeBuffers();
 }
 
@@ -447,7 +447,6 @@ void TFFTSpec::Redraw(bool erase) {
 }
 
 void TFFTSpec::SaveSettings() {
-  settingsSaved = true;
   IniSetSection(kSection);
   IniWriteInt("Window type", windowType);
   WriteBool("Use window", useWindow);

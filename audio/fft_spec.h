@@ -167,7 +167,6 @@ class TFFTSpec : public TDialog {
   float extremePos[2][4] = {};  // per channel: max value, min value, max phase, min phase, as bin / N
   HCURSOR zoomCursor = nullptr;
   int measureCount = 0;
-  bool settingsSaved = false;
   bool writing = true;  // the fields' texts are ours until the window is set up
 
   TComboBox *sizeList, *windowList, *unitList, *valueList, *scaleList;

@@ -13,6 +13,7 @@
 #include "audio/fft_spec.h"
 #include "effect_dialog_fixture.h"
 #include "resources/effect_dialog_ids.h"
+#include "timeline/lines/popup_menu_driver.h"
 #include "ui/dialog_script.h"
 
 namespace {
@@ -227,6 +228,36 @@ TEST_F(EffectListDialogTest, BypassBySquareAndSpaceBar) {
   // The menu's Bypass does the same.
   Command(kEffectBypass);
   EXPECT_NE(second->IsBypassed(), 0);
+}
+
+TEST_F(EffectListDialogTest, TheRightButtonMenuActsOnTheEffectUnderThePointer) {
+  EffectList* list = ListOf({Gain(1.0f, "A"), Gain(0.5f, "B")});
+  list->first->next->component->SetBypass(TRUE);
+  Open(list);
+  Select(0);
+  HWND box = GetDlgItem(Handle(), kEffectList);
+  const int height = static_cast<int>(SendMessage(box, LB_GETITEMHEIGHT, 0, 0));
+  POINT p{height * 3, height + height / 2};
+  ClientToScreen(box, &p);
+  std::vector<std::string> items;
+  SetModalHook([&](HWND popup) {
+    HMENU menu = reinterpret_cast<HMENU>(SendMessage(popup, MN_GETHMENU, 0, 0));
+    popupmenu::Read(menu, "", items);
+    EXPECT_TRUE(popupmenu::Choose(popup, menu, kEffectCopyOne));
+  });
+  GuiMouseMove(p.x, p.y);
+  GuiMouseButton(1, true, p.x, p.y);
+  GuiPumpMessages();
+  GuiMouseButton(1, false, p.x, p.y);
+  GuiPumpMessages();
+  SetModalHook(nullptr);
+  EXPECT_EQ(items, (std::vector<std::string>{"Edit=1754", "Bypass=1744 checked", "Change Name=1757",
+                                             "Restore Name=1746", "Show Frequency Response=1758", "-",
+                                             "Copy this effect only=1745", "Paste effect(s)=1760 grey",
+                                             "Delete=1753"}));
+  EXPECT_EQ(Selection(), 1);
+  EXPECT_EQ(Names(EffectList::DefaultList()), std::vector<std::string>{"B"});
+  EXPECT_TRUE(Enabled(kEffectPaste));
 }
 
 TEST_F(EffectListDialogTest, PasteAndLoadInsertBehindTheSelectionInOrder) {
