@@ -52,10 +52,14 @@ class FakeHost : public EffectDialogHost {
     return previewResult;
   }
   void Stop() override { ++stops; }
+  void ToggleLineEffects(int32_t line) override { toggledLines.push_back(line); }
+  void UseMasterEffects() override { ++masterSwitches; }
   bool AudioToPreview(int32_t) override { return audio; }
   bool commandsEnabled = true, playing = false, previewResult = false, audio = true;
   std::vector<bool> enableCalls;
   std::vector<int32_t> previewedLines;
+  std::vector<int32_t> toggledLines;
+  int masterSwitches = 0;
   int stops = 0;
 };
 

@@ -84,6 +84,11 @@ class EffectListDialogTest : public EffectDialogTest {
     }
     return lines;
   }
+  // The box ticks itself, then tells the dialog (the analyser may cover it).
+  void Click(int id) {
+    CheckDlgButton(Handle(), id, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+    Command(id);
+  }
   bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(Handle(), id)) != FALSE; }
   std::vector<int> EnabledOf(std::initializer_list<int> ids) const {
     std::vector<int> on;
@@ -401,6 +406,30 @@ TEST_F(EffectListDialogTest, PreviewStartsTheLineOrReportsAndStops) {
   EXPECT_EQ(boxes_.shown, (std::vector<std::string>{"Playback Start: Can not start preview of audio track(s)"}));
   EXPECT_EQ(host_.stops, 2);
   EXPECT_FALSE(dialog_->Previewing());
+}
+
+TEST_F(EffectListDialogTest, SkipAllSwitchesTheOwnersEffects) {
+  // A clip's list is switched here, and an open analysis follows it.
+  EffectList* list = ListOf({Gain(0.5f, "A")});
+  Open(list);
+  Command(kEffectListResponse);
+  ASSERT_NE(dialog_->AnalysisList(), nullptr);
+  Click(kEffectSkipAll);
+  EXPECT_EQ(list->bypass, 1);
+  EXPECT_EQ(dialog_->AnalysisList()->bypass, 1);
+  EXPECT_TRUE(dialogtest::Checked(Handle(), kEffectSkipAll));
+  UpdateWindow(GetWindow(dialog_->Analyser()->GetHandle(), GW_CHILD));
+  Click(kEffectSkipAll);
+  EXPECT_EQ(list->bypass, 0);
+  Close();
+  // A line's and the master's go through the time-line.
+  Open(ListOf({}), 2);
+  Click(kEffectSkipAll);
+  EXPECT_EQ(host_.toggledLines, std::vector<int32_t>{2});
+  Close();
+  Open(ListOf({}), -1);
+  Click(kEffectSkipAll);
+  EXPECT_EQ(host_.masterSwitches, 1);
 }
 
 TEST_F(EffectListDialogTest, ClearAsksAndEmptiesTheList) {
