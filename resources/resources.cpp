@@ -18,6 +18,7 @@ void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
 void RegisterSettingsDialogs();       // settings_dialogs.cpp
 void RegisterAudioToolDialogs();      // audio_tool_dialogs.cpp
+void RegisterEffectDialogs();         // effect_dialogs.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -38,5 +39,6 @@ void RegisterProgramResources() {
     RegisterWaitDialogs();
     RegisterSettingsDialogs();
     RegisterAudioToolDialogs();
+    RegisterEffectDialogs();
   });
 }
