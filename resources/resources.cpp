@@ -16,6 +16,7 @@ void RegisterCollectionMenus();       // collection_menus.cpp
 void RegisterMpegDialog();            // mpeg_dialog.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
+void RegisterClipFramePictures();     // clip_frame_pictures.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -34,5 +35,6 @@ void RegisterProgramResources() {
     RegisterMpegDialog();
     RegisterProjectCommandHints();
     RegisterWaitDialogs();
+    RegisterClipFramePictures();
   });
 }
