@@ -24,6 +24,8 @@ namespace {
 const char* const kRecentKeys[kRecentCollections] = {"FILE1", "FILE2", "FILE3", "FILE4"};
 // The recent collections go in after "Add source File" of the File menu.
 constexpr UINT kRecentMenuPosition = 8;
+// The status fields hold a short time code with its unit.
+constexpr UINT kTimeFieldChars = 10;
 
 void CopyPath(char* out, const char* text) {
   std::snprintf(out, MAX_PATH, "%s", text != nullptr ? text : "");
@@ -116,21 +118,24 @@ TClipFrame::TClipFrame(ClipFrameHost& host, ClipCollection* collection)
   for (int id : {kCmTimeInFrames, kCmTimeInSmpte, kCmTimeInMs}) AddButton(*toolBar_, id, TButtonGadget::Exclusive);
   Insert(*toolBar_, Top);
 
-  // The message area shows the selected clip's file; then its times.
+  // The message area shows the selected clip's file; then its times. The
+  // labels take their text's width and the fields a short time with its
+  // unit, so that neither is clipped.
   statusBar_ = new TStatusBar(this, TGadget::Recessed);
-  auto label = [this](int text, UINT chars) {
-    auto* gadget = new TTextGadget(0, TGadget::None, TTextGadget::Right, chars, GetString(text));
+  auto label = [this](int id) {
+    const char* text = GetString(id);
+    auto* gadget = new TTextGadget(0, TGadget::None, TTextGadget::Right, static_cast<UINT>(std::strlen(text)), text);
     gadget->SetEnabled(false);
     statusBar_->Insert(*gadget);
   };
-  label(ui_string::kTileIn, 2);
-  inField_ = new TTextGadget(0, TGadget::Recessed, TTextGadget::Left, 6);
+  label(ui_string::kTileIn);
+  inField_ = new TTextGadget(0, TGadget::Recessed, TTextGadget::Left, kTimeFieldChars);
   statusBar_->Insert(*inField_);
-  label(ui_string::kTileOut, 2);
-  outField_ = new TTextGadget(0, TGadget::Embossed, TTextGadget::Left, 6);
+  label(ui_string::kTileOut);
+  outField_ = new TTextGadget(0, TGadget::Embossed, TTextGadget::Left, kTimeFieldChars);
   statusBar_->Insert(*outField_);
-  label(ui_string::kTileTime, 3);
-  timeField_ = new TTextGadget(0, TGadget::Recessed, TTextGadget::Left, 6);
+  label(ui_string::kTileTime);
+  timeField_ = new TTextGadget(0, TGadget::Recessed, TTextGadget::Left, kTimeFieldChars);
   statusBar_->Insert(*timeField_);
   Insert(*statusBar_, Bottom);
 }
