@@ -174,6 +174,6 @@ void DeleteAutosaveFiles(const char* newSoundFile) {
 
 bool AskRestoreAutosave(HWND owner, int commandLineMode) {
   if (commandLineMode != 0 || !FileExists(AutosavePath(kAutosaveProjectName))) return false;
-  return ShowMessageText(owner, GetString(ui_string::kKobrixStarting), MB_YESNO | MB_ICONQUESTION,
-                         GetString(ui_string::kRestoreAutosave)) == IDYES;
+  return ShowMessageText(owner, GetString(ui_string::kAutosaveFoundCaption), MB_YESNO | MB_ICONQUESTION,
+                         GetString(ui_string::kAutosaveFoundAsk)) == IDYES;
 }

@@ -69,7 +69,7 @@ DEFINE_RESPONSE_TABLE1(TClipFrame, TDecoratedFrame)
   EV_COMMAND_ENABLE(kCmSaveCollectionAs, CeNotPlaying),
   EV_COMMAND(kCmShowProject, CmShowProject),
   EV_COMMAND(kCmCollectionAddFile, CmAddSourceFile),
-  EV_COMMAND(kCmCollectionHelp, CmHelp),
+  EV_COMMAND(kCmHelp, CmHelp),
   EV_WM_DROPFILES,
   EV_WM_SETFOCUS,
   EV_WM_PALETTECHANGED,
@@ -278,7 +278,7 @@ void TClipFrame::CmShowProject() {
 }
 
 void TClipFrame::CmHelp() {
-  CurrentShellServices().ShowHelpContext(kCmCollectionHelp);
+  CurrentShellServices().ShowHelpContext(kCmHelp);
 }
 
 void TClipFrame::EvSetFocus(HWND) {
@@ -298,7 +298,7 @@ TClipFrame* ShowClipFrame(TClipFrame* frame, ClipFrameHost& host, MainTimeLineWi
   if (frame == nullptr) {
     auto* collection = new ClipCollection(timeLine);
     frame = new TClipFrame(host, collection);
-    frame->SetIcon(nullptr, TResId(kClipFrameIcon));
+    frame->SetIcon(nullptr, TResId(TClipFrame::kIcon));
     if (!frame->Create()) {
       delete frame;
       return nullptr;

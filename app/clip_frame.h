@@ -48,6 +48,24 @@ class ClipFrameHost {
 
 class TClipFrame : public TDecoratedFrame {
  public:
+  // The frame's own commands, its recent collections (built at run time)
+  // and its icon.
+  static constexpr int kCmAddFromCollection = 211;
+  static constexpr int kCmRecentCollection1 = 214;  // to 217
+  static constexpr int kCmShowProject = 853;
+  static constexpr int kCmHelp = 916;
+  static constexpr int kCmNewCollection = 24331;
+  static constexpr int kCmOpenCollection = 24332;
+  static constexpr int kCmSaveCollection = 24333;
+  static constexpr int kCmSaveCollectionAs = 24334;
+  static constexpr int kIcon = 1002;
+  // Buttons of its tool bar that the application answers: the project
+  // window and the time formats.
+  static constexpr int kCmProjectWindow = 852;
+  static constexpr int kCmTimeInFrames = 421;
+  static constexpr int kCmTimeInSmpte = 422;
+  static constexpr int kCmTimeInMs = 423;
+
   // collection: the collection window, whose scroll window becomes the
   // client. Reads the frame's keys of section CLIP_COLLECTION.
   TClipFrame(ClipFrameHost& host, ClipCollection* collection);

@@ -24,8 +24,8 @@ inline constexpr int kAutoSaveProjectTitle = 28;     // "AutoSave Project"
 inline constexpr int kAutoSaveCollectionTitle = 29;  // "AutoSave Clip Collection"
 inline constexpr int kAutoSaveStatus = 30;           // " AutoSave"
 inline constexpr int kAutoSavedStatus = 31;          // "d "
-inline constexpr int kKobrixStarting = 32;           // "Kobrix Starting"
-inline constexpr int kRestoreAutosave = 33;          // "Kobrix found autosaved file.\nDo you want to restore it?"
+inline constexpr int kAutosaveFoundCaption = 32;     // "Kobrix Starting"
+inline constexpr int kAutosaveFoundAsk = 33;         // "Kobrix found autosaved file.\nDo you want to restore it?"
 
 // The audio engine's error texts and the captions of its boxes.
 inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."

@@ -1,6 +1,8 @@
-// The pictures of the clip frame's tool bar (one bitmap per button, by its
-// command's number) and the frame's icon, drawn here in the classic 16
-// colours on the button face.
+// The pictures of the clip frame's tool-bar buttons (one bitmap per button,
+// by its command's number), drawn here in the classic 16 colours on the
+// button face. The buttons it shares with the project frame (file commands,
+// add a source file, play, stop, copy, paste) show the project frame's
+// pictures where it has drawn them.
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -13,6 +15,17 @@
 namespace {
 
 constexpr int kW = 16, kH = 15;
+
+// Buttons of the clip frame that the application answers.
+constexpr int kProjectWindowButton = 852;
+constexpr int kTimeInFramesButton = 421;
+constexpr int kTimeInSmpteButton = 422;
+constexpr int kTimeInMsButton = 423;
+// The file commands it shares with the project frame.
+constexpr int kCmNewCollection = 24331;
+constexpr int kCmOpenCollection = 24332;
+constexpr int kCmSaveCollection = 24333;
+constexpr int kCmSaveCollectionAs = 24334;
 
 // A grid of palette letters; '.' is the button face.
 class Glyph {
@@ -153,6 +166,36 @@ PixelArt AddSourceFile() {
   return g.Art();
 }
 
+PixelArt Play() {
+  Glyph g;
+  for (int i = 0; i < 6; ++i) g.Fill(5 + i, 2 + i, 1, 11 - 2 * i, 'G');
+  g.Line(5, 2, 5, 12, 'k');
+  return g.Art();
+}
+
+PixelArt Stop() {
+  Glyph g;
+  g.Fill(4, 3, 9, 9, 'm');
+  g.Frame(4, 3, 9, 9, 'k');
+  return g.Art();
+}
+
+PixelArt Copy() {
+  Glyph g;
+  Page(g, 1, 1, 8, 10);
+  Page(g, 6, 4, 8, 10);
+  return g.Art();
+}
+
+PixelArt Paste() {
+  Glyph g;
+  g.Fill(1, 2, 10, 12, 'o');
+  g.Frame(1, 2, 10, 12, 'k');
+  g.Fill(4, 1, 4, 3, 'g');
+  Page(g, 6, 5, 9, 10);
+  return g.Art();
+}
+
 PixelArt ProjectWindow() {
   Glyph g;
   g.Fill(1, 2, 14, 11, 'w');
@@ -184,42 +227,12 @@ PixelArt SkipAudio() {
   return g.Art();
 }
 
-PixelArt Play() {
-  Glyph g;
-  for (int i = 0; i < 6; ++i) g.Fill(5 + i, 2 + i, 1, 11 - 2 * i, 'G');
-  g.Line(5, 2, 5, 12, 'k');
-  return g.Art();
-}
-
-PixelArt Stop() {
-  Glyph g;
-  g.Fill(4, 3, 9, 9, 'm');
-  g.Frame(4, 3, 9, 9, 'k');
-  return g.Art();
-}
-
-PixelArt Copy() {
-  Glyph g;
-  Page(g, 1, 1, 8, 10);
-  Page(g, 6, 4, 8, 10);
-  return g.Art();
-}
-
 PixelArt AddToClipboard() {
   Glyph g;
   Page(g, 1, 1, 8, 10);
   Page(g, 5, 4, 8, 10);
   g.Fill(10, 9, 5, 5, 'G');
   Plus(g, 12, 11, 'l');
-  return g.Art();
-}
-
-PixelArt Paste() {
-  Glyph g;
-  g.Fill(1, 2, 10, 12, 'o');
-  g.Frame(1, 2, 10, 12, 'k');
-  g.Fill(4, 1, 4, 3, 'g');
-  Page(g, 6, 5, 9, 10);
   return g.Art();
 }
 
@@ -296,40 +309,14 @@ PixelArt TimeFormat(const unsigned char (&letter)[7]) {
   return g.Art();
 }
 
-// 32 x 32: a grid of tiles; outside the grid is see-through.
-PixelArt FrameIcon() {
-  Glyph g(32, 32, ' ');
-  g.Fill(1, 3, 30, 26, 'g');
-  g.Frame(1, 3, 30, 26, 'k');
-  const char faces[] = {'B', 'G', 'r', 'y', 'a', 'b'};
-  for (int r = 0; r < 2; ++r)
-    for (int c = 0; c < 3; ++c) {
-      const int x = 3 + c * 9, y = 5 + r * 12;
-      g.Fill(x, y, 8, 10, 'w');
-      g.Frame(x, y, 8, 10, 'k');
-      g.Fill(x + 1, y + 1, 6, 5, faces[r * 3 + c]);
-      g.Fill(x + 1, y + 7, 5, 1, 'k');
-    }
-  return g.Art();
-}
-
 }  // namespace
 
 void RegisterClipFramePictures() {
   const std::pair<int, PixelArt> buttons[] = {
-      {kCmNewCollection, NewCollection()},
-      {kCmOpenCollection, OpenCollection()},
-      {kCmSaveCollection, SaveCollection()},
-      {kCmSaveCollectionAs, SaveCollectionAs()},
-      {kCmCollectionAddFile, AddSourceFile()},
-      {kCmProjectWindow, ProjectWindow()},
+      {kProjectWindowButton, ProjectWindow()},
       {kCmSkipVideo, SkipVideo()},
       {kCmSkipAudio, SkipAudio()},
-      {kCmCollectionPlay, Play()},
-      {kCmCollectionStop, Stop()},
-      {kCmCollectionCopy, Copy()},
       {kCmCollectionAdd, AddToClipboard()},
-      {kCmCollectionPaste, Paste()},
       {kCmViewFullInfo, Info(true)},
       {kCmViewBasicInfo, Info(false)},
       {kCmViewLargeIcons, Icons(2)},
@@ -337,10 +324,25 @@ void RegisterClipFramePictures() {
       {kCmAutoSort, AutoSort()},
       {kCmSortByType, SortByType()},
       {kCmSortByName, SortByName()},
-      {kCmTimeInFrames, TimeFormat(kLetterF)},
-      {kCmTimeInSmpte, TimeFormat(kLetterS)},
-      {kCmTimeInMs, TimeFormat(kLetterM)},
+      {kTimeInFramesButton, TimeFormat(kLetterF)},
+      {kTimeInSmpteButton, TimeFormat(kLetterS)},
+      {kTimeInMsButton, TimeFormat(kLetterM)},
   };
   for (const auto& [id, art] : buttons) RegisterBitmapResource(id, art);
-  RegisterIconResource(kClipFrameIcon, FrameIcon());
+  // The project frame draws these for both bars; these stand in only where
+  // it has not (yet) registered its own.
+  const std::pair<int, PixelArt> shared[] = {
+      {kCmNewCollection, NewCollection()},   {kCmOpenCollection, OpenCollection()},
+      {kCmSaveCollection, SaveCollection()}, {kCmSaveCollectionAs, SaveCollectionAs()},
+      {kCmCollectionAddFile, AddSourceFile()}, {kCmCollectionPlay, Play()},
+      {kCmCollectionStop, Stop()},           {kCmCollectionCopy, Copy()},
+      {kCmCollectionPaste, Paste()},
+  };
+  for (const auto& [id, art] : shared) {
+    if (HBITMAP existing = LoadBitmap(ProgramInstance(), MAKEINTRESOURCE(id))) {
+      DeleteObject(existing);
+      continue;
+    }
+    RegisterBitmapResource(id, art);
+  }
 }

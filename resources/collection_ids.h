@@ -9,25 +9,6 @@
 constexpr int kCollectionMenu = 101;
 constexpr int kCollectionAccelerators = 101;
 
-// The clip frame's own commands, its recent collections (built at run
-// time) and its icon.
-constexpr int kCmAddFromCollection = 211;
-constexpr int kCmRecentCollection1 = 214;  // to 217
-constexpr int kCmShowProject = 853;
-constexpr int kCmCollectionHelp = 916;
-constexpr int kCmExit = 24310;
-constexpr int kCmNewCollection = 24331;
-constexpr int kCmOpenCollection = 24332;
-constexpr int kCmSaveCollection = 24333;
-constexpr int kCmSaveCollectionAs = 24334;
-constexpr int kClipFrameIcon = 1002;
-// Buttons of the clip frame's tool bar that the application answers: the
-// project window and the time formats.
-constexpr int kCmProjectWindow = 852;
-constexpr int kCmTimeInFrames = 421;
-constexpr int kCmTimeInSmpte = 422;
-constexpr int kCmTimeInMs = 423;
-
 // Commands of the collection window.
 constexpr int kCmCollectionAddFile = 213;  // "Add source File..."
 constexpr int kCmCollectionDelete = 313;

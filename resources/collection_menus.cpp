@@ -6,6 +6,15 @@
 
 namespace {
 
+// The frame's own commands.
+constexpr int kCmAddFromCollection = 211;
+constexpr int kCmShowProject = 853;
+constexpr int kCmCollectionHelp = 916;
+constexpr int kCmExit = 24310;
+constexpr int kCmNewCollection = 24331;
+constexpr int kCmOpenCollection = 24332;
+constexpr int kCmSaveCollection = 24333;
+constexpr int kCmSaveCollectionAs = 24334;
 // Keys the frame binds that nothing answers: their commands stay disabled.
 constexpr int kCmUndo = 311;
 constexpr int kCmRedo = 312;

@@ -7,7 +7,6 @@
 #include "clip_frame_fixture.h"
 #include "model/undo_history.h"
 #include "platform/core/paths.h"
-#include "resources/collection_ids.h"
 #include "support/file_bytes.h"
 #include "ui/scroll_window.h"
 
@@ -66,10 +65,10 @@ TEST_F(ClipFrameTest, FiveDroppedFilesBecomeFiveTiles) {
 
 TEST_F(ClipFrameTest, SaveIsGreyUntilTheCollectionChanges) {
   Show();
-  EXPECT_FALSE(Enabled(kCmSaveCollection));
-  EXPECT_TRUE(Enabled(kCmSaveCollectionAs));
+  EXPECT_FALSE(Enabled(TClipFrame::kCmSaveCollection));
+  EXPECT_TRUE(Enabled(TClipFrame::kCmSaveCollectionAs));
   Add(Wave("take.wav"));
-  EXPECT_TRUE(Enabled(kCmSaveCollection));
+  EXPECT_TRUE(Enabled(TClipFrame::kCmSaveCollection));
 }
 
 TEST_F(ClipFrameTest, SaveAsWritesTheFileAndItBecomesTheCollection) {
@@ -78,7 +77,7 @@ TEST_F(ClipFrameTest, SaveAsWritesTheFileAndItBecomesTheCollection) {
   const std::string path = Media("Session.prc");
   WriteFileText(path, "an older collection");
   chooser_.answers.push_back({ChooserResult::kOk, path, 1});
-  Command(kCmSaveCollectionAs);
+  Command(TClipFrame::kCmSaveCollectionAs);
 
   EXPECT_EQ(std::string(CollectionFileData().FileName), path);
   EXPECT_FALSE(Collection().IsModified());
@@ -87,11 +86,11 @@ TEST_F(ClipFrameTest, SaveAsWritesTheFileAndItBecomesTheCollection) {
   EXPECT_EQ(frame_->RecentFile(0), path);
 
   // Read back into an emptied frame.
-  Command(kCmNewCollection);
+  Command(TClipFrame::kCmNewCollection);
   EXPECT_TRUE(Names().empty());
   EXPECT_EQ(std::string(CollectionFileData().FileName), "");
   chooser_.answers.push_back({ChooserResult::kOk, path, 1});
-  Command(kCmOpenCollection);
+  Command(TClipFrame::kCmOpenCollection);
   EXPECT_EQ(Names(), (std::vector<std::string>{"Take One"}));
   EXPECT_EQ(std::string(CollectionFileData().FileName), path);
   EXPECT_FALSE(Collection().IsModified());
@@ -102,7 +101,7 @@ TEST_F(ClipFrameTest, AFailedSaveKeepsTheNameAndTheModifiedMark) {
   Add(Wave("take.wav"));
   const std::string path = Media("missing/folder.prc");
   chooser_.answers.push_back({ChooserResult::kOk, path, 1});
-  Command(kCmSaveCollectionAs);
+  Command(TClipFrame::kCmSaveCollectionAs);
 
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].caption, "Save Clip Collection");
@@ -154,7 +153,7 @@ TEST_F(ClipFrameTest, CancelInTheQuestionOfNewCollectionKeepsEverything) {
   Show();
   Add(Wave("take.wav"));
   boxes_.answer = IDCANCEL;
-  Command(kCmNewCollection);
+  Command(TClipFrame::kCmNewCollection);
   EXPECT_EQ(Names(), (std::vector<std::string>{"take"}));
   EXPECT_TRUE(Collection().IsModified());
 }
@@ -164,14 +163,14 @@ TEST_F(ClipFrameTest, AddFromCollectionKeepsTheNameAndMarksTheCollectionModified
   Add(Wave("one.wav"));
   const std::string other = Media("other.prc");
   chooser_.answers.push_back({ChooserResult::kOk, other, 1});
-  Command(kCmSaveCollectionAs);
+  Command(TClipFrame::kCmSaveCollectionAs);
   const std::string current = Media("current.prc");
   chooser_.answers.push_back({ChooserResult::kOk, current, 1});
-  Command(kCmSaveCollectionAs);
+  Command(TClipFrame::kCmSaveCollectionAs);
   ASSERT_EQ(frame_->RecentFile(0), current);
 
   chooser_.answers.push_back({ChooserResult::kOk, other, 1});
-  Command(kCmAddFromCollection);
+  Command(TClipFrame::kCmAddFromCollection);
   EXPECT_EQ(Names(), (std::vector<std::string>{"one", "one"}));
   EXPECT_EQ(std::string(CollectionFileData().FileName), current);
   EXPECT_TRUE(Collection().IsModified());
@@ -198,7 +197,7 @@ TEST_F(ClipFrameTest, RecentCollectionsMoveToTheFrontAndNeverListTheAutosave) {
   const std::string saved = Media("saved.prc");
   ASSERT_TRUE(frame.SaveCollectionFile(saved.c_str()));
   frame.CloseCollection();
-  Command(kCmRecentCollection1);
+  Command(TClipFrame::kCmRecentCollection1);
   EXPECT_EQ(Names(), (std::vector<std::string>{"take"}));
 }
 
@@ -267,8 +266,8 @@ TEST_F(ClipFrameTest, ClosingWritesThePlaceAndTheRecentCollectionsAndTellsTheApp
 
 TEST_F(ClipFrameTest, F6AndHelpGoToTheApplication) {
   Show();
-  Command(kCmShowProject);
-  Command(kCmCollectionHelp);
+  Command(TClipFrame::kCmShowProject);
+  Command(TClipFrame::kCmHelp);
   EXPECT_EQ(app_.projectShown, 1);
   EXPECT_EQ(shell_.help, (std::vector<int>{916}));
 }
