@@ -68,7 +68,6 @@ DEFINE_RESPONSE_TABLE1(TClipFrame, TDecoratedFrame)
   EV_COMMAND(kCmSaveCollectionAs, CmSaveCollectionAs),
   EV_COMMAND_ENABLE(kCmSaveCollectionAs, CeNotPlaying),
   EV_COMMAND(kCmShowProject, CmShowProject),
-  EV_COMMAND(kCmCollectionAddFile, CmAddSourceFile),
   EV_COMMAND(kCmHelp, CmHelp),
   EV_WM_DROPFILES,
   EV_WM_SETFOCUS,
@@ -152,9 +151,11 @@ void TClipFrame::SetupWindow() {
 
 TWindow* TClipFrame::GetCommandTarget() {
   if (collection_ != nullptr && collection_->IsWindow()) {
-    // A tile or the collection itself, when one of them has the focus.
+    // A tile, when one has the focus; else the collection itself.
     TWindow* focused = TDecoratedFrame::GetCommandTarget();
-    if (focused != nullptr && focused != this && focused != collection_->GetScrollWindow()) return focused;
+    if (focused != nullptr && focused->GetHandle() != nullptr &&
+        IsChild(collection_->GetHandle(), focused->GetHandle()))
+      return focused;
     return collection_;
   }
   return TDecoratedFrame::GetCommandTarget();

@@ -102,6 +102,8 @@ class TClipFrame : public TDecoratedFrame {
   // the save then failed or was cancelled.
   bool AskSave();
   // A media file as a new tile at the end (flag: the parts to leave out).
+  // Dropped files come this way; Add source File (213) reaches the
+  // collection window first, which adds after the selected tile.
   void AddSourceFile(const char* path, int flag);
   void SaveSettings();
   // Writes the collection as "autosave.prc" without touching its modified
@@ -123,7 +125,6 @@ class TClipFrame : public TDecoratedFrame {
   void CmSaveCollection();
   void CmSaveCollectionAs();
   void CmOpenRecent(WPARAM id);
-  void CmAddSourceFile();
   void CmShowProject();
   void CmHelp();
   void CeNotPlaying(TCommandEnabler& ce);

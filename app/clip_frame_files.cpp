@@ -190,10 +190,6 @@ bool TClipFrame::SaveAs() {
   return !chosen.empty() && SaveCollectionFile(chosen.c_str());
 }
 
-void TClipFrame::CmAddSourceFile() {
-  if (AskOpenClip(HWindow, nullptr)) AddSourceFile(MediaFileData(kClipFiles).FileName, 0);
-}
-
 void TClipFrame::EvDropFiles(HDROP drop) {
   const UINT count = DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {

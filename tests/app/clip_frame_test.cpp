@@ -5,6 +5,7 @@
 #include "app/autosave.h"
 #include "audio/audio_player.h"
 #include "clip_frame_fixture.h"
+#include "model/path_record.h"
 #include "model/undo_history.h"
 #include "platform/core/paths.h"
 #include "support/file_bytes.h"
@@ -270,6 +271,39 @@ TEST_F(ClipFrameTest, F6AndHelpGoToTheApplication) {
   Command(TClipFrame::kCmHelp);
   EXPECT_EQ(app_.projectShown, 1);
   EXPECT_EQ(shell_.help, (std::vector<int>{916}));
+}
+
+}  // namespace
+}  // namespace clipframetest
+
+namespace clipframetest {
+namespace {
+
+// A project's collection is read with the project's lists: the collection's
+// own folder is searched first, so clips stored beside it are found when
+// both moved together.
+TEST_F(ClipFrameTest, AProjectsCollectionFindsItsClipsBesideIt) {
+  TestFolder before{"Kobrix-Before"}, after{"Kobrix-After"};
+  Show();
+  WriteWave(before.File("take.wav"), 300);
+  Add(before.File("take.wav"));
+  ASSERT_TRUE(frame_->SaveCollectionFile(before.File("set.prc").c_str()));
+  frame_->CloseCollection();
+  WriteFileBytes(after.File("set.prc"), ReadFileBytes(before.File("set.prc")));
+  WriteWave(after.File("take.wav"), 300);
+  std::remove(before.File("take.wav").c_str());
+
+  PathRecord* folders = new PathRecord(Media("project/p.tml").c_str(), false);
+  SynonymFile* moved = nullptr;
+  frame_->ReadCollectionFile(after.File("set.prc").c_str(), true, folders, &moved);
+  EXPECT_EQ(std::string(folders->path), after.path() + "/");
+  PathRecord::FreeList(folders);
+  SynonymFile::FreeList(moved);
+
+  EXPECT_EQ(Names(), (std::vector<std::string>{"take"}));
+  EXPECT_EQ(std::string(Collection().Tile(0)->clip.path), after.File("take.wav"));
+  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_EQ(std::string(CollectionFileData().FileName), after.File("set.prc"));
 }
 
 }  // namespace
