@@ -9,6 +9,26 @@ namespace ui_string {
 // The captions of the two settings sheets.
 inline constexpr int kSettingsCaption = 15;         // "Settings"
 inline constexpr int kSynchronizationCaption = 16;  // "Synchronization"
+// The clip frame: its file commands, caption and save question.
+inline constexpr int kInsertFileStatus = 8;          // "Insert file '%s'"
+inline constexpr int kCollectionFilter = 17;         // "Clip Collections (*.prc)|*.prc|AllFiles (*.*)|*.*|"
+inline constexpr int kClipCollectionCaption = 18;    // "Clip Collection"
+inline constexpr int kOpenClipCollection = 19;       // "Open Clip Collection"
+inline constexpr int kAddClipCollection = 20;        // "Add Clip Collection"
+inline constexpr int kCollectionUntitled = 21;       // "Untitled"
+inline constexpr int kLoadCollectionTitle = 22;      // "Load Clip Collection"
+inline constexpr int kSaveClipCollection = 23;       // "Save Clip Collection"
+inline constexpr int kSaveClipCollectionAs = 24;     // "Save Clip Collection As"
+inline constexpr int kCollectionChangedAsk = 25;     // "Clip Collection '%s' has changed.\nDo you want to save ..."
+
+// Autosave: the titles of its error boxes, its status text and the offer
+// to restore at start-up.
+inline constexpr int kAutoSaveProjectTitle = 28;     // "AutoSave Project"
+inline constexpr int kAutoSaveCollectionTitle = 29;  // "AutoSave Clip Collection"
+inline constexpr int kAutoSaveStatus = 30;           // " AutoSave"
+inline constexpr int kAutoSavedStatus = 31;          // "d "
+inline constexpr int kAutosaveFoundCaption = 32;     // "Kobrix Starting"
+inline constexpr int kAutosaveFoundAsk = 33;         // "Kobrix found autosaved file.\nDo you want to restore it?"
 
 // The audio engine's error texts and the captions of its boxes.
 inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."

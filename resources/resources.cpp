@@ -19,6 +19,7 @@ void RegisterWaitDialogs();           // wait_dialogs.cpp
 void RegisterSettingsDialogs();       // settings_dialogs.cpp
 void RegisterAudioToolDialogs();      // audio_tool_dialogs.cpp
 void RegisterEffectDialogs();         // effect_dialogs.cpp
+void RegisterClipFramePictures();     // clip_frame_pictures.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -40,5 +41,6 @@ void RegisterProgramResources() {
     RegisterSettingsDialogs();
     RegisterAudioToolDialogs();
     RegisterEffectDialogs();
+    RegisterClipFramePictures();
   });
 }
