@@ -180,6 +180,8 @@ class TAudioRecorderDialog : public TEDialog {
   void RequestStop();
   void CloseDevice();  // caller holds lock
   bool WaitClosed();
+  // Stops the capture at once and waits for the device to close.
+  void ResetDevice();
   void RestartMonitor();
   void EndForcedTake();
   void StartTake();

@@ -317,14 +317,7 @@ void EffectListDialog::CleanupWindow() {
 }
 
 LRESULT EffectListDialog::EvRelayMouse(WPARAM, LPARAM) {
-  if (tooltip != nullptr && tooltip->GetHandle() != nullptr) {
-    MSG m{};
-    m.hwnd = HWindow;
-    m.message = CurrentEvent.Msg;
-    m.wParam = CurrentEvent.WParam;
-    m.lParam = CurrentEvent.LParam;
-    ::SendMessage(tooltip->GetHandle(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
-  }
+  RelayToTooltip(tooltip, HWindow, CurrentEvent.Msg, CurrentEvent.WParam, CurrentEvent.LParam);
   return DefaultProcessing();
 }
 

@@ -98,16 +98,7 @@ void MixerDialog::SetupWindow() {
     ::AppendMenu(system, MF_STRING, kMixSettingsCommand, "Settings...");
   }
 
-  auto lay = [this](TWindow* slider, int place) {
-    HWND item = GetDlgItem(place);
-    if (item == nullptr) return;
-    RECT r;
-    ::GetWindowRect(item, &r);
-    ::MapWindowPoints(nullptr, HWindow, reinterpret_cast<POINT*>(&r), 2);
-    ::InflateRect(&r, -kSliderInset, -kSliderInset);
-    ::SetWindowPos(slider->GetHandle(), item, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  };
+  auto lay = [this](TWindow* slider, int place) { PlaceOverItem(*this, *slider, place, kSliderInset); };
   lay(panSlider, kMixPanPlace);
   lay(volumeSlider, kMixVolumePlace);
   panSlider->SetRuler(kPanTicks);

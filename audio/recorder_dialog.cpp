@@ -152,21 +152,24 @@ TAudioRecorderDialog::~TAudioRecorderDialog() {
 
 void TAudioRecorderDialog::ShutDown() {
   StopMonitor();
-  if (waveIn != nullptr) {
-    EnterCriticalSection(&lock);
-    if (waveIn != nullptr) {
-      state_ = kRecError;
-      waveInReset(waveIn);
-    }
-    LeaveCriticalSection(&lock);
-    if (!WaitClosed()) {
-      EnterCriticalSection(&lock);
-      CloseDevice();
-      LeaveCriticalSection(&lock);
-    }
-  }
+  if (waveIn != nullptr) ResetDevice();
   VolumeStop();
   CloseAndDeleteFile();
+}
+
+void TAudioRecorderDialog::ResetDevice() {
+  EnterCriticalSection(&lock);
+  if (waveIn != nullptr) {
+    state_ = kRecError;
+    waveInReset(waveIn);
+  }
+  LeaveCriticalSection(&lock);
+  // The close notice normally closes the device; close it here if none came.
+  if (!WaitClosed()) {
+    EnterCriticalSection(&lock);
+    CloseDevice();
+    LeaveCriticalSection(&lock);
+  }
 }
 
 // ---------------------------------------------------------------- the window
@@ -1042,15 +1045,7 @@ void TAudioRecorderDialog::Abandon() {
   ::KillTimer(HWindow, kCountTimer);
   ::KillTimer(HWindow, kTimeTimer);
   if (waveIn != nullptr) {
-    EnterCriticalSection(&lock);
-    state_ = kRecError;
-    waveInReset(waveIn);
-    LeaveCriticalSection(&lock);
-    if (!WaitClosed()) {
-      EnterCriticalSection(&lock);
-      CloseDevice();
-      LeaveCriticalSection(&lock);
-    }
+    ResetDevice();
     VolumeStop();
   }
   CloseAndDeleteFile();
