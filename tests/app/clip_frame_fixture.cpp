@@ -9,6 +9,7 @@
 #include "platform/gui/gui.h"
 #include "resources/resources.h"
 #include "support/file_bytes.h"
+#include "support/wave_formats.h"
 
 namespace clipframetest {
 
@@ -33,14 +34,7 @@ void ResetCollectionRecord() {
 }  // namespace
 
 WAVEFORMATEX CdOutput::OutputFormat() {
-  WAVEFORMATEX f{};
-  f.wFormatTag = WAVE_FORMAT_PCM;
-  f.nChannels = 2;
-  f.nSamplesPerSec = 44100;
-  f.wBitsPerSample = 16;
-  f.nBlockAlign = 4;
-  f.nAvgBytesPerSec = 44100 * 4;
-  return f;
+  return StereoCdFormat();
 }
 
 void WriteWave(const std::string& path, int ms) {

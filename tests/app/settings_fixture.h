@@ -19,6 +19,7 @@
 #include "platform/core/profile.h"
 #include "resources/resources.h"
 #include "support/recording_boxes.h"
+#include "support/sheet_tabs.h"
 #include "support/test_env.h"
 #include "ui/dialog_script.h"
 #include "ui/fake_shell.h"
@@ -162,20 +163,7 @@ class SettingsTest : public ::testing::Test {
     dialogtest::Pump(sheet);
   }
   // The index of the tab titled title, -1 when there is none.
-  static int TabIndex(HWND sheet, const char* title) {
-    HWND tab = GetDlgItem(sheet, kPropertySheetTabId);
-    const int count = static_cast<int>(SendMessage(tab, TCM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      char text[64] = {};
-      TCITEM item;
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = sizeof text;
-      SendMessage(tab, TCM_GETITEM, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-      if (std::string(text) == title) return i;
-    }
-    return -1;
-  }
+  static int TabIndex(HWND sheet, const char* title) { return SheetTabIndex(sheet, title); }
   // Moves to the page titled title, as choosing its tab does.
   static void OpenTab(HWND sheet, const char* title) {
     const int index = TabIndex(sheet, title);

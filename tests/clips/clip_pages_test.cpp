@@ -11,6 +11,7 @@
 #include "model/time_code.h"
 #include "platform/gui/gui_driver.h"
 #include "resources/settings_dialog_ids.h"
+#include "support/sheet_tabs.h"
 #include "ui/dialog_script.h"
 #include "ui/time_code_edit.h"
 
@@ -39,17 +40,8 @@ class ClipPagesTest : public CollectionTest {
   bool RunOn(const char* tab, std::function<void(HWND sheet, HWND page)> step,
              std::deque<ModalScript::Step> nested = {}) {
     nested.push_front([tab, step](HWND sheet) {
-      HWND tabs = GetDlgItem(sheet, kPropertySheetTabId);
-      const int count = static_cast<int>(SendMessage(tabs, TCM_GETITEMCOUNT, 0, 0));
-      for (int i = 0; i < count; ++i) {
-        char text[64] = {};
-        TCITEM item;
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessage(tabs, TCM_GETITEM, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        if (std::string(text) == tab) SendMessage(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
-      }
+      const int index = SheetTabIndex(sheet, tab);
+      if (index >= 0) SendMessage(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
       Pump(sheet);
       step(sheet, reinterpret_cast<HWND>(SendMessage(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
     });
