@@ -11,6 +11,7 @@
 #include "platform/gui/gui.h"
 #include "platform/gui/resource.h"
 #include "resources/collection_ids.h"
+#include "resources/glyph_grid.h"
 
 namespace {
 
@@ -28,42 +29,9 @@ constexpr int kCmSaveCollection = 24333;
 constexpr int kCmSaveCollectionAs = 24334;
 
 // A grid of palette letters; '.' is the button face.
-class Glyph {
+class Glyph : public GlyphGrid {
  public:
-  Glyph(int w = kW, int h = kH, char background = '.')
-      : rows_(static_cast<std::size_t>(h), std::string(static_cast<std::size_t>(w), background)) {}
-  void Set(int x, int y, char c) {
-    if (y >= 0 && y < static_cast<int>(rows_.size()) && x >= 0 && x < static_cast<int>(rows_[0].size()))
-      rows_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = c;
-  }
-  void Fill(int x, int y, int w, int h, char c) {
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) Set(i, j, c);
-  }
-  void Frame(int x, int y, int w, int h, char c) {
-    Fill(x, y, w, 1, c);
-    Fill(x, y + h - 1, w, 1, c);
-    Fill(x, y, 1, h, c);
-    Fill(x + w - 1, y, 1, h, c);
-  }
-  void Line(int x0, int y0, int x1, int y1, char c) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-      Set(x0, y0, c);
-      if (x0 == x1 && y0 == y1) break;
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x0 += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y0 += sy;
-      }
-    }
-  }
+  Glyph(int w = kW, int h = kH, char background = '.') : GlyphGrid(w, h, background) {}
   // A letter of 5 x 7 from the rows' bits.
   void Letter(int x, int y, const unsigned char (&bits)[7], char c) {
     for (int row = 0; row < 7; ++row)
@@ -71,7 +39,7 @@ class Glyph {
         if (bits[row] & (0x10 >> col)) Set(x + col, y + row, c);
   }
   PixelArt Art() const {
-    return PixelArt{rows_,
+    return PixelArt{Rows(),
                     {{'.', RGB(192, 192, 192)},
                      {'k', RGB(0, 0, 0)},
                      {'w', RGB(255, 255, 255)},
@@ -87,9 +55,6 @@ class Glyph {
                      {'t', RGB(0, 128, 128)},
                      {'a', RGB(0, 255, 255)}}};
   }
-
- private:
-  std::vector<std::string> rows_;
 };
 
 // A sheet of paper with a folded corner at (x, y), w x h.

@@ -7,6 +7,7 @@
 
 #include "platform/gui/gui.h"
 #include "resources/effect_dialog_ids.h"
+#include "resources/glyph_grid.h"
 
 namespace {
 
@@ -197,41 +198,13 @@ DialogTemplate ColorsTemplate() {
 
 using Rows = std::vector<std::string>;
 
-class Glyph {
+// Black unless told.
+class Glyph : public GlyphGrid {
  public:
-  explicit Glyph(int w = 16, int h = 16) : rows_(static_cast<std::size_t>(h), std::string(static_cast<std::size_t>(w), '.')) {}
-  void Dot(int x, int y, char c = 'k') {
-    if (y >= 0 && y < static_cast<int>(rows_.size()) && x >= 0 && x < static_cast<int>(rows_[0].size()))
-      rows_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = c;
-  }
-  void Fill(int x, int y, int w, int h, char c = 'k') {
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) Dot(i, j, c);
-  }
-  void Box(int x, int y, int w, int h, char c = 'k') {
-    Fill(x, y, w, 1, c);
-    Fill(x, y + h - 1, w, 1, c);
-    Fill(x, y, 1, h, c);
-    Fill(x + w - 1, y, 1, h, c);
-  }
-  void Line(int x0, int y0, int x1, int y1, char c = 'k') {
-    const int dx = x1 > x0 ? x1 - x0 : x0 - x1, dy = y1 > y0 ? y0 - y1 : y1 - y0;
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-      Dot(x0, y0, c);
-      if (x0 == x1 && y0 == y1) break;
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x0 += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y0 += sy;
-      }
-    }
-  }
+  explicit Glyph(int w = 16, int h = 16) : GlyphGrid(w, h, '.') {}
+  void Fill(int x, int y, int w, int h, char c = 'k') { GlyphGrid::Fill(x, y, w, h, c); }
+  void Box(int x, int y, int w, int h, char c = 'k') { Frame(x, y, w, h, c); }
+  void Line(int x0, int y0, int x1, int y1, char c = 'k') { GlyphGrid::Line(x0, y0, x1, y1, c); }
   // A solid arrow head pointing up (dir -1) or down (dir 1) with its tip at (x, y).
   void Head(int x, int y, int dir, int size, char c = 'k') {
     for (int k = 0; k < size; ++k) Fill(x - k, y - dir * k, 2 * k + 1, 1, c);
@@ -251,12 +224,10 @@ class Glyph {
     const int ys[12] = {10, 10, 10, 9, 8, 5, 4, 5, 8, 9, 10, 10};
     for (int i = 0; i < 11; ++i) Line(2 + i, ys[i], 3 + i, ys[i + 1], curve);
   }
-  const Rows& rows() const { return rows_; }
-  Rows rows_;
 };
 
 PixelArt Art(const Glyph& g) {
-  return PixelArt{g.rows(),
+  return PixelArt{g.Rows(),
                   {{'.', RGB(192, 192, 192)},
                    {'k', RGB(0, 0, 0)},
                    {'g', RGB(128, 128, 128)},
