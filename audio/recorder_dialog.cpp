@@ -656,12 +656,14 @@ bool TAudioRecorderDialog::WriteHeaders() {
     FileErrorBox(HWindow, "Create 'RIFF' chunk", fileName);
     return false;
   }
-  chunk = MMCKINFO{};
-  chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-  if (CurrentExportIo().CreateChunk(file, &chunk, 0) != 0) {
-    FileErrorBox(HWindow, "Create 'fmt ' chunk", fileName);
+  auto createChunk = [this](FOURCC id, const char* what) {
+    chunk = MMCKINFO{};
+    chunk.ckid = id;
+    if (CurrentExportIo().CreateChunk(file, &chunk, 0) == 0) return true;
+    FileErrorBox(HWindow, what, fileName);
     return false;
-  }
+  };
+  if (!createChunk(mmioFOURCC('f', 'm', 't', ' '), "Create 'fmt ' chunk")) return false;
   BYTE fmt[16];
   PutLe16(fmt, recordFormat.wFormatTag);
   PutLe16(fmt + 2, recordFormat.nChannels);
@@ -677,12 +679,7 @@ bool TAudioRecorderDialog::WriteHeaders() {
     FileErrorBox(HWindow, "Write 'fmt ' chunk", fileName);
     return false;
   }
-  chunk = MMCKINFO{};
-  chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-  if (CurrentExportIo().CreateChunk(file, &chunk, 0) != 0) {
-    FileErrorBox(HWindow, "Create 'data' chunk", fileName);
-    return false;
-  }
+  if (!createChunk(mmioFOURCC('d', 'a', 't', 'a'), "Create 'data' chunk")) return false;
   const LONG at = FilePosition();
   dataStart = at > 0 ? static_cast<DWORD>(at) : 0;
   endOffset = dataStart;
