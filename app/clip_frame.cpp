@@ -139,7 +139,11 @@ TClipFrame::TClipFrame(ClipFrameHost& host, ClipCollection* collection)
   Insert(*statusBar_, Bottom);
 }
 
-TClipFrame::~TClipFrame() = default;
+TClipFrame::~TClipFrame() {
+  // The windows may still be there: the base destroys them after this, and
+  // the focus leaving the collection must not reach it then.
+  collection_ = nullptr;
+}
 
 void TClipFrame::SetupWindow() {
   TDecoratedFrame::SetupWindow();
@@ -176,11 +180,12 @@ void TClipFrame::Destroy(int retVal) {
   if (HWindow != nullptr) DragAcceptFiles(HWindow, FALSE);
   SaveSettings();
   if (collection_ != nullptr) {
-    // The collection window goes now, while the time-line it tells is there.
+    // The collection window goes now, while the time-line it tells is there;
+    // forgotten first, since its going moves the focus to the frame.
     TWindow* scroll = collection_->GetScrollWindow();
+    collection_ = nullptr;
     SetClientWindow(nullptr);
     delete scroll;
-    collection_ = nullptr;
   }
   host_.SetMessengerCollection(nullptr);
   host_.ClipFrameDestroyed(this);
