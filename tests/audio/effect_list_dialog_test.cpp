@@ -369,12 +369,13 @@ TEST_F(EffectListDialogTest, PlayStateCodesSetTheEnabledButtons) {
   EXPECT_EQ(dialogtest::Text(Handle()), "Track # 2 Effects List Dialog");
   Select(0);
   EffectListDialog::RefreshAll(kEffectDialogsPlaying, 0);
-  EXPECT_EQ(EnabledOf(all), (std::vector<int>{kEffectPreview, kEffectRename}));
+  // The gain's settings window stays at hand while playing.
+  EXPECT_EQ(EnabledOf(all), (std::vector<int>{kEffectPreview, kEffectRename, kEffectSettings}));
   EffectListDialog::RefreshAll(kEffectDialogsStopped, 0);
   EXPECT_EQ(EnabledOf(all),
             (std::vector<int>{kEffectAddAbove, kEffectAddBelow, kEffectRemove, kEffectMoveDown, kEffectResponse,
                               kEffectListResponse, kEffectClear, kEffectSave, kEffectLoad, kEffectCopyList,
-                              kEffectPreview, kEffectRename}));
+                              kEffectPreview, kEffectRename, kEffectSettings}));
   EffectListDialog::RefreshAll(kEffectDialogsCommands, 0);
   EXPECT_FALSE(Enabled(kEffectPreview));
   EXPECT_FALSE(Enabled(kEffectResponse));
