@@ -72,4 +72,23 @@ TEST_F(EffectDialogShots, TheEffectListAndTheEqualiserResponse) {
   list->Release();
 }
 
+TEST_F(EffectDialogShots, TheEqualisersSettingsWindow) {
+  EffectList* list = ListOf({Equalizer(2500.0f, -6.5f, 2.0f, "Presence")});
+  EffectListDialog* dialog = EffectListDialog::EffectListDialogById(frame_, list, 0);
+  ASSERT_TRUE(dialog->Create());
+  ::ShowWindow(dialog->GetHandle(), SW_SHOW);
+  SendDlgItemMessage(dialog->GetHandle(), kEffectList, LB_SETCURSEL, 0, 0);
+  SendMessage(dialog->GetHandle(), WM_COMMAND, kEffectSettings, 0);
+  HWND settings = list->first->component->ShowSettings(dialog->GetHandle());
+  ASSERT_NE(settings, nullptr);
+  const std::vector<std::uint32_t> pixels = Shoot(settings, "audio_equalizer_settings");
+  EXPECT_GT(Count(pixels, GetSysColor(COLOR_BTNFACE)), 5000);  // the window's face
+  EXPECT_GT(Count(pixels, GetSysColor(COLOR_WINDOW)), 1500);   // the three edits
+  EXPECT_GT(Count(pixels, RGB(0, 0, 0)), 300);                 // labels and values
+  dialog->Destroy(IDCANCEL);
+  delete dialog;
+  list->Close();
+  list->Release();
+}
+
 }  // namespace

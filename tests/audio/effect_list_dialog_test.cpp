@@ -369,12 +369,13 @@ TEST_F(EffectListDialogTest, PlayStateCodesSetTheEnabledButtons) {
   EXPECT_EQ(dialogtest::Text(Handle()), "Track # 2 Effects List Dialog");
   Select(0);
   EffectListDialog::RefreshAll(kEffectDialogsPlaying, 0);
-  EXPECT_EQ(EnabledOf(all), (std::vector<int>{kEffectPreview, kEffectRename}));
+  // The gain's settings window stays at hand while playing.
+  EXPECT_EQ(EnabledOf(all), (std::vector<int>{kEffectPreview, kEffectRename, kEffectSettings}));
   EffectListDialog::RefreshAll(kEffectDialogsStopped, 0);
   EXPECT_EQ(EnabledOf(all),
             (std::vector<int>{kEffectAddAbove, kEffectAddBelow, kEffectRemove, kEffectMoveDown, kEffectResponse,
                               kEffectListResponse, kEffectClear, kEffectSave, kEffectLoad, kEffectCopyList,
-                              kEffectPreview, kEffectRename}));
+                              kEffectPreview, kEffectRename, kEffectSettings}));
   EffectListDialog::RefreshAll(kEffectDialogsCommands, 0);
   EXPECT_FALSE(Enabled(kEffectPreview));
   EXPECT_FALSE(Enabled(kEffectResponse));
@@ -489,6 +490,40 @@ TEST_F(EffectListDialogTest, AChangedSettingMakesTheOpenAnalysisMeasureAgain) {
   EXPECT_EQ(dialog_->AnalysisList(), nullptr);
   EXPECT_EQ(host_.enableCalls, (std::vector<bool>{false, true}));
   EXPECT_TRUE(Enabled(kEffectResponse));
+}
+
+TEST_F(EffectListDialogTest, TypingInAComponentsSettingsWindowMeasuresTheAnalysisAgain) {
+  EffectList* list = ListOf({Gain(0.5f, "A"), Gain(2.0f, "B")});
+  Open(list);
+  Select(0);
+  Command(kEffectResponse);
+  TFFTSpec* analyser = dialog_->Analyser();
+  ASSERT_NE(analyser, nullptr);
+  const int measured = analyser->MeasureCount();
+  Command(kEffectSettings);
+  // Asked again, the component brings up the window the dialog opened.
+  HWND settings = list->first->component->ShowSettings(Handle());
+  ASSERT_NE(settings, nullptr);
+  HWND edit = FindWindowEx(settings, nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SetFocus(edit);
+  SendMessage(edit, EM_SETSEL, 0, -1);
+  GuiType("0.25");
+  UpdateWindow(analyser->Diagram()->GetHandle());
+  GuiPumpMessages();
+  EXPECT_EQ(GainOf(list->first), 0.25f);
+  EXPECT_EQ(GainOf(dialog_->AnalysisList()->first), 0.25f);
+  EXPECT_GT(analyser->MeasureCount(), measured);
+  EXPECT_NEAR(analyser->MagnitudeLeft()[10], 0.25f, 1e-5);
+  // The other effect's window is another one; closing the dialog closes both.
+  Select(1);
+  Command(kEffectSettings);
+  HWND other = list->first->next->component->ShowSettings(Handle());
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(other, settings);
+  Close();
+  EXPECT_FALSE(IsWindow(settings));
+  EXPECT_FALSE(IsWindow(other));
 }
 
 TEST_F(EffectListDialogTest, AWholeListAnalysisFollowsAddRemoveAndMove) {

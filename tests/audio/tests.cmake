@@ -16,10 +16,11 @@ if(TARGET test_audio)
 endif()
 
 # The recorder monitoring a tone, the mixer during playback, the effect-list
-# dialog and the analyser, on the sdl back-end in a real X server under
-# xvfb-run (audio_recorder_sdl.png, audio_mixer_sdl.png,
-# audio_effect_list_sdl.png and audio_response_sdl.png in the build folder);
-# skipped where xvfb-run is missing.
+# dialog, the analyser and the equaliser's settings window, on the sdl
+# back-end in a real X server under xvfb-run (audio_recorder_sdl.png,
+# audio_mixer_sdl.png, audio_effect_list_sdl.png, audio_response_sdl.png and
+# audio_equalizer_settings_sdl.png in the build folder); skipped where
+# xvfb-run is missing.
 if(TARGET test_audio)
   add_test(NAME audio_tools_sdl_xvfb
            COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
