@@ -26,6 +26,7 @@ AudioPlayer* TheAudioPlayer = nullptr;
 namespace {
 
 MixerFactory g_mixerFactory = nullptr;
+MixerHost* g_mixerHost = nullptr;
 
 // A float setting: the text's number, or the default when the text is no
 // finite number.
@@ -499,20 +500,34 @@ void AudioPlayer::SetTrackEffects(int track, EffectList* list) {
   }
 }
 
-void AudioPlayer::SetMixerFactory(MixerFactory factory) {
+void AudioPlayer::SetMixerFactory(MixerFactory factory, MixerHost* host) {
   g_mixerFactory = factory;
+  g_mixerHost = host;
 }
 
+MixerHost* AudioPlayer::GetMixerHost() {
+  return g_mixerHost;
+}
+
+// The command thread feeds the mixer's meters under the state lock: the
+// pointer changes under it too, so that a window is never fed once it goes.
 void AudioPlayer::OpenMixer(HWND parent, bool faders, bool onTop) {
   CloseMixer();
-  if (g_mixerFactory != nullptr) mixer_ = g_mixerFactory(parent, faders, onTop);
+  if (g_mixerFactory == nullptr) return;
+  MixerNotices* made = g_mixerFactory(parent, faders, onTop);
+  EnterCriticalSection(&stateLock_);
+  mixer_ = made;
+  LeaveCriticalSection(&stateLock_);
 }
 
 void AudioPlayer::CloseMixer() {
-  if (mixer_ == nullptr) return;
-  if (mixer_->IsWindowValid()) mixer_->CloseWindow();
-  delete mixer_;
+  EnterCriticalSection(&stateLock_);
+  MixerNotices* gone = mixer_;
   mixer_ = nullptr;
+  LeaveCriticalSection(&stateLock_);
+  if (gone == nullptr) return;
+  if (gone->IsWindowValid()) gone->CloseWindow();
+  delete gone;
 }
 
 LRESULT AudioPlayer::NotifyMixer(WPARAM code, LPARAM arg) {

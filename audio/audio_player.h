@@ -112,11 +112,38 @@ class VolumeServer {
   virtual void ShowForDevice(LONG device, LONG flag) {}
   // Brings up the server's mixer.
   virtual void ShowMixer() {}
+  // The volume window: moved to a screen point, or hidden.
+  virtual void Move(LONG x, LONG y) {}
+  virtual void Hide() {}
 };
 // The volume-control server of the program; null when it could not be made.
 extern VolumeServer* TheMixerServer;
 // Makes the mixer dialog for OpenMixer (installed by the mixer window).
 using MixerFactory = MixerNotices* (*)(HWND parent, bool faders, bool onTop);
+
+// What the mixer window reads and writes of the project: the master volume
+// (gain index 0..2047, 512 unity) and pan (-256..256), the engine's mix while
+// playing, the prepared play file, the meters' off switch and the audio
+// lines' picture. The time-line installs it with the mixer factory; tests
+// install their own.
+class MixerHost {
+ public:
+  virtual ~MixerHost() = default;
+  virtual int32_t MasterVolume() = 0;
+  virtual int32_t MasterPan() = 0;
+  virtual void SetMasterVolume(int32_t gain) = 0;
+  virtual void SetMasterPan(int32_t pan) = 0;
+  // Passes a line's (-1: the master's) values to the engine while playing.
+  virtual void UpdateEngineMix(int32_t line) = 0;
+  // Drops the prepared play file, so that it is mixed again.
+  virtual void ResetChangedRanges() = 0;
+  virtual bool MetersOff() = 0;
+  virtual void SetMetersOff(bool off) = 0;
+  virtual void RepaintAudioLines() = 0;
+  virtual bool IsPlaying() = 0;
+  virtual bool CommandsEnabled() = 0;
+  virtual int32_t AudioLineCount() = 0;
+};
 
 // A list control the device choice is shown in.
 class DeviceListControl {
@@ -190,7 +217,9 @@ class AudioPlayer {
   // Gains, effects and the mixer window.
   void SetTrackVolumePan(int track, int volume, int pan);
   void SetTrackEffects(int track, EffectList* list);
-  static void SetMixerFactory(MixerFactory factory);
+  // The factory and what the mixer it makes works on (both null: none).
+  static void SetMixerFactory(MixerFactory factory, MixerHost* host = nullptr);
+  static MixerHost* GetMixerHost();
   void OpenMixer(HWND parent, bool faders, bool onTop);
   void CloseMixer();
   LRESULT NotifyMixer(WPARAM code, LPARAM arg);
@@ -247,6 +276,8 @@ class AudioPlayer {
   void NotifyVolumeServerStop();
   void ResetMasterEffect();
   static void SetVolumeServer(VolumeServer* server);
+  // The server told about playback and recording (null: none).
+  static VolumeServer* GetVolumeServer();
 
   // Block streaming, the WAVE export and the play file (wave_export.cpp).
   bool BeginMixStream(Film* films, const MixSetup& setup, LONG start, LONG end, int code);
@@ -255,7 +286,7 @@ class AudioPlayer {
   void EndMixStream();
   bool ExportWave(HWND parent, Film* films, const MixSetup& setup, LONG start, LONG end, const char* fileName,
                   int code);
-  bool WriteInfoList(HMMIO file);
+  static bool WriteInfoList(HMMIO file);
   bool PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG start, LONG end);
 
   // One source alone (single_source_play.cpp).

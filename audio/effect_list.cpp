@@ -50,6 +50,10 @@ EffectOutputFormatQuery SetEffectOutputFormatQuery(EffectOutputFormatQuery query
   return before;
 }
 
+void QueryEffectOutputFormat(DWORD* rate, DWORD* channels) {
+  output_format_query(rate, channels);
+}
+
 // ---- Effect ----
 
 void Effect::SetName(const char* text) {

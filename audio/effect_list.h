@@ -177,3 +177,5 @@ class EffectList : public EffectChain {
 // the engine's default format.
 using EffectOutputFormatQuery = void (*)(DWORD* rate, DWORD* channels);
 EffectOutputFormatQuery SetEffectOutputFormatQuery(EffectOutputFormatQuery query);
+// The engine's output rate and channel count through the installed query.
+void QueryEffectOutputFormat(DWORD* rate, DWORD* channels);

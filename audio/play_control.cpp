@@ -46,6 +46,10 @@ void AudioPlayer::SetVolumeServer(VolumeServer* server) {
   g_volumeServer = server;
 }
 
+VolumeServer* AudioPlayer::GetVolumeServer() {
+  return g_volumeServer;
+}
+
 void AudioPlayer::NotifyVolumeServerStart() {
   if (g_volumeServer == nullptr || volumeServerTold_) return;
   volumeServerTold_ = g_volumeServer->Start(1) == 0 ? 1 : 0;

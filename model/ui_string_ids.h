@@ -6,7 +6,8 @@
 
 namespace ui_string {
 
-// The project frame, the clip frame and the application's boxes.
+// The project frame, the clip frame, the settings sheets, autosave and the
+// application's boxes.
 inline constexpr int kUntitledName = 0;            // "Untitled"
 inline constexpr int kProjectFilter = 1;           // "TimeLine Projects (*.tml)|..."
 inline constexpr int kUntitled = 2;                // "Untitled"
@@ -16,17 +17,35 @@ inline constexpr int kSaveProject = 5;             // "Save Project"
 inline constexpr int kSaveProjectAs = 6;           // "Save Project As"
 inline constexpr int kProjectChanged = 7;          // "Project '%s' has changed.\n..."
 inline constexpr int kInsertFile = 8;              // "Insert file '%s'"
+inline constexpr int kInsertFileStatus = 8;          // "Insert file '%s'"
 inline constexpr int kSaveAllCaption = 9;          // "Saving the project in the single directory"
 inline constexpr int kOverwriteAll = 10;           // "Overwrite all existing files in destination directory?"
 inline constexpr int kCopyAllSources = 11;         // "Copy all source files to directory"
 inline constexpr int kCantCopyFile = 12;           // "Can not copy the file '%s'\ninto the file '%s'"
 inline constexpr int kDragDropMultiple = 13;       // "Drag&Drop for multiple files is not supported!..."
 inline constexpr int kDragDrop = 14;               // "Drag&Drop"
+inline constexpr int kSettingsCaption = 15;         // "Settings"
+inline constexpr int kSynchronizationCaption = 16;  // "Synchronization"
+inline constexpr int kCollectionFilter = 17;         // "Clip Collections (*.prc)|*.prc|AllFiles (*.*)|*.*|"
+inline constexpr int kClipCollectionCaption = 18;    // "Clip Collection"
+inline constexpr int kOpenClipCollection = 19;       // "Open Clip Collection"
+inline constexpr int kAddClipCollection = 20;        // "Add Clip Collection"
+inline constexpr int kCollectionUntitled = 21;       // "Untitled"
+inline constexpr int kLoadCollectionTitle = 22;      // "Load Clip Collection"
+inline constexpr int kSaveClipCollection = 23;       // "Save Clip Collection"
+inline constexpr int kSaveClipCollectionAs = 24;     // "Save Clip Collection As"
+inline constexpr int kCollectionChangedAsk = 25;     // "Clip Collection '%s' has changed.\nDo you want to save ..."
 inline constexpr int kSetAudioParameters = 26;     // "Set Audio Parameters"
 inline constexpr int kAudioParametersRefused = 27; // "This version of Kobrix can not work with ..."
 inline constexpr int kAutoSaveProject = 28;        // "AutoSave Project"
+inline constexpr int kAutoSaveProjectTitle = 28;     // "AutoSave Project"
+inline constexpr int kAutoSaveCollectionTitle = 29;  // "AutoSave Clip Collection"
+inline constexpr int kAutoSaveStatus = 30;           // " AutoSave"
+inline constexpr int kAutoSavedStatus = 31;          // "d "
 inline constexpr int kKobrixStarting = 32;         // "Kobrix Starting"
+inline constexpr int kAutosaveFoundCaption = 32;     // "Kobrix Starting"
 inline constexpr int kRestoreAutosave = 33;        // "Kobrix found autosaved file.\n..."
+inline constexpr int kAutosaveFoundAsk = 33;         // "Kobrix found autosaved file.\nDo you want to restore it?"
 
 // The audio engine's error texts and the captions of its boxes.
 inline constexpr int kCantOpenFile = 34;            // "Can`t open file:\n'%s'."
@@ -268,13 +287,35 @@ inline constexpr int kMeterRange48 = 247;  // "-48dB..0dB"
 inline constexpr int kMeterRange60 = 248;  // "-60dB..0dB"
 inline constexpr int kMeterRange96 = 249;  // "-96dB..0dB"
 
+// The video settings page's playback modes.
+inline constexpr int kDrawTypeBase = 254;  // "None" ... "Decompress and then draw", 5 texts
+
 // The notice after playback (the same text as 130, for the status bar).
 inline constexpr int kFramesDroppedNotice = 259;  // "%d frames were dropped!"
+
+// The audio and alignment settings pages.
+inline constexpr int kWaveformFine = 260;   // "Fine"
+inline constexpr int kWaveformDraft = 261;  // "Draft"
+inline constexpr int kWaveformNone = 262;   // "None"
+inline constexpr int kAllGroups = 263;      // "All"
+inline constexpr int kGroupNumber = 264;    // "%d"
 
 inline constexpr int kCannotOpenSource = 265;  // "Can not open source file\n%s"
 
 // The external tools.
 inline constexpr int kApplicationFileName = 266;  // "Application File Name"
+
+// The settings pages.
+inline constexpr int kColorSchemeFilter = 273;  // "Kobrix Colors (*.clt)|*.clt|"
+inline constexpr int kSaveColorScheme = 274;    // "Save Kobrix Colors"
+inline constexpr int kLoadColorScheme = 275;    // "Load Kobrix Colors"
+inline constexpr int kEmptyField = 276;         // "(Empty)"
+inline constexpr int kStartImmediately = 279;   // "immediately"
+inline constexpr int kStartOnKey = 280;         // "after keybaord event"
+inline constexpr int kStartOnGpi = 281;         // "after event on GPI%d (%s)"
+inline constexpr int kQualityBase = 291;        // "Draft (fast)", "Medium", "Fine (slow)"
+inline constexpr int kDeclickTypeBase = 294;    // "Linear profile", "Bell profile"
+inline constexpr int kColorElementBase = 296;   // "Background" ... 31 texts in colour order
 
 // The lines' popup menus.
 inline constexpr int kEditItem = 360;              // "Edit"
@@ -390,6 +431,7 @@ inline constexpr int kSampleSizeUnknown = 464;  // "??? bits"
 // Media sources.
 inline constexpr int kActivateKobrix = 465;    // "Activate Kobrix"
 inline constexpr int kFileDoesNotExist = 466;  // "File %s does not exist!"
+inline constexpr int kApplyVideo = 467;        // "Apply Video"
 inline constexpr int kOpenVideo = 468;         // "Open Video"
 inline constexpr int kOtherFrameRate = 469;    // "Can not open clip '%s'.\nIt is already used with differ..."
 

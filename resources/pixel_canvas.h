@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "resources/glyph_grid.h"
 #include "resources/stock_bitmaps.h"
 
 namespace pixel_art {
@@ -58,22 +59,7 @@ class Canvas {
     Fill(x + w - 1, y, 1, h, dark);
   }
   void Line(int x0, int y0, int x1, int y1, Colour c) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-      Set(x0, y0, c);
-      if (x0 == x1 && y0 == y1) break;
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x0 += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y0 += sy;
-      }
-    }
+    ForEachLinePoint(x0, y0, x1, y1, [this, c](int x, int y) { Set(x, y, c); });
   }
   void Disc(int cx, int cy, int r, Colour c) {
     for (int j = -r; j <= r; ++j)

@@ -18,6 +18,10 @@ void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
 void RegisterFrameMenus();            // frame_menus.cpp
 void RegisterFormatChooserDialog();   // format_chooser_dialog.cpp
+void RegisterSettingsDialogs();       // settings_dialogs.cpp
+void RegisterAudioToolDialogs();      // audio_tool_dialogs.cpp
+void RegisterEffectDialogs();         // effect_dialogs.cpp
+void RegisterClipFramePictures();     // clip_frame_pictures.cpp
 
 void RegisterProgramResources() {
   static std::once_flag once;
@@ -38,5 +42,9 @@ void RegisterProgramResources() {
     RegisterWaitDialogs();
     RegisterFrameMenus();
     RegisterFormatChooserDialog();
+    RegisterSettingsDialogs();
+    RegisterAudioToolDialogs();
+    RegisterEffectDialogs();
+    RegisterClipFramePictures();
   });
 }

@@ -6,41 +6,21 @@
 
 #include "platform/gui/gui.h"
 #include "platform/gui/resource.h"
+#include "resources/glyph_grid.h"
 #include "resources/timeline_ids.h"
 
 namespace {
 
 constexpr int kSize = 32;
 
-class Shape {
+// Black on clear (' ').
+class Shape : public GlyphGrid {
  public:
-  Shape() : rows_(kSize, std::string(kSize, ' ')) {}
+  Shape() : GlyphGrid(kSize, kSize, ' ') {}
 
-  void Dot(int x, int y) {
-    if (x >= 0 && y >= 0 && x < kSize && y < kSize) rows_[y][x] = 'k';
-  }
-  void Line(int x0, int y0, int x1, int y1) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-      Dot(x0, y0);
-      if (x0 == x1 && y0 == y1) break;
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x0 += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y0 += sy;
-      }
-    }
-  }
-  void Fill(int x, int y, int w, int h) {
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) Dot(i, j);
-  }
+  void Dot(int x, int y) { Set(x, y, 'k'); }
+  void Line(int x0, int y0, int x1, int y1) { GlyphGrid::Line(x0, y0, x1, y1, 'k'); }
+  void Fill(int x, int y, int w, int h) { GlyphGrid::Fill(x, y, w, h, 'k'); }
   void Box(int x, int y, int w, int h) {
     Line(x, y, x + w - 1, y);
     Line(x, y + h - 1, x + w - 1, y + h - 1);
@@ -82,14 +62,14 @@ class Shape {
   }
   // Every clear pixel beside black turns white.
   PixelArt Art() const {
-    std::vector<std::string> art = rows_;
+    std::vector<std::string> art = Rows();
     for (int y = 0; y < kSize; ++y)
       for (int x = 0; x < kSize; ++x) {
-        if (rows_[y][x] != ' ') continue;
+        if (At(x, y) != ' ') continue;
         for (int j = -1; j <= 1 && art[y][x] == ' '; ++j)
           for (int i = -1; i <= 1; ++i) {
             const int u = x + i, v = y + j;
-            if (u >= 0 && v >= 0 && u < kSize && v < kSize && rows_[v][u] == 'k') {
+            if (u >= 0 && v >= 0 && u < kSize && v < kSize && At(u, v) == 'k') {
               art[y][x] = 'w';
               break;
             }
@@ -97,9 +77,6 @@ class Shape {
       }
     return PixelArt{art, {{'k', RGB(0, 0, 0)}, {'w', RGB(255, 255, 255)}}};
   }
-
- private:
-  std::vector<std::string> rows_;
 };
 
 void Register(int id, const Shape& shape, int hotX, int hotY) {

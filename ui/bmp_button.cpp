@@ -129,14 +129,7 @@ void TEBmpButton::DrawItem(DRAWITEMSTRUCT& di) {
 }
 
 LRESULT TEBmpButton::EvMouse(WPARAM, LPARAM) {
-  if (tooltip != nullptr && tooltip->GetHandle() != nullptr) {
-    MSG m{};
-    m.hwnd = HWindow;
-    m.message = CurrentEvent.Msg;
-    m.wParam = CurrentEvent.WParam;
-    m.lParam = CurrentEvent.LParam;
-    ::SendMessage(tooltip->GetHandle(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
-  }
+  RelayToTooltip(tooltip, HWindow, CurrentEvent.Msg, CurrentEvent.WParam, CurrentEvent.LParam);
   return DefaultProcessing();
 }
 
@@ -176,4 +169,14 @@ void TEBmpButton::SetTooltipText(int state_, const char* text) {
     UpdateTool(HWindow, text);
   }
   if (HWindow != nullptr) Invalidate(false);
+}
+
+void RelayToTooltip(TWindow* tooltip, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (tooltip == nullptr || tooltip->GetHandle() == nullptr) return;
+  MSG m{};
+  m.hwnd = window;
+  m.message = msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  ::SendMessage(tooltip->GetHandle(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
 }

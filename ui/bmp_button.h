@@ -9,6 +9,10 @@
 #include "platform/classlib/controls.h"
 #include "platform/classlib/gadgets.h"
 
+// Hands the mouse message window is answering to tooltip, which shows or
+// hides its tips from it.
+void RelayToTooltip(TWindow* tooltip, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
 class TEBmpButton : public TButton {
  public:
   // An item of the parent dialog's template; the strip bitmapResId holds

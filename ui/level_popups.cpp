@@ -82,16 +82,7 @@ void TLevelPopup::SetupWindow() {
   ::SetWindowPos(HWindow, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   // Each slider over its place in the template.
-  auto lay = [this](TWindow* slider, int place) {
-    HWND item = GetDlgItem(place);
-    if (item == nullptr) return;
-    RECT r;
-    ::GetWindowRect(item, &r);
-    ::MapWindowPoints(nullptr, HWindow, reinterpret_cast<POINT*>(&r), 2);
-    ::InflateRect(&r, -kSliderInset, -kSliderInset);
-    ::SetWindowPos(slider->GetHandle(), item, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  };
+  auto lay = [this](TWindow* slider, int place) { PlaceOverItem(*this, *slider, place, kSliderInset); };
   if (fader != nullptr) {
     lay(fader, kLevelPlace);
     fader->SetRuler(kFaderTicks);

@@ -179,3 +179,14 @@ void TEHSlider::EvKeyDown(UINT key, UINT, UINT) {
   else
     DefaultProcessing();
 }
+
+void PlaceOverItem(TWindow& dialog, TWindow& control, int placeId, int inset) {
+  HWND item = dialog.GetDlgItem(placeId);
+  if (item == nullptr) return;
+  RECT r;
+  ::GetWindowRect(item, &r);
+  ::MapWindowPoints(nullptr, dialog.GetHandle(), reinterpret_cast<POINT*>(&r), 2);
+  ::InflateRect(&r, -inset, -inset);
+  ::SetWindowPos(control.GetHandle(), item, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}

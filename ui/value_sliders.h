@@ -85,3 +85,7 @@ class TEHSlider : public THSlider {
   BarValue bar;
   DECLARE_RESPONSE_TABLE(TEHSlider);
 };
+
+// Lays control over the dialog item placeId (a placeholder of the template),
+// inset on each side, just above it in the Z order.
+void PlaceOverItem(TWindow& dialog, TWindow& control, int placeId, int inset);

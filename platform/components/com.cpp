@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/components/window_services.h"
 #include "platform/core/dynlib.h"
 #include "platform/core/registry.h"
 
@@ -60,6 +61,11 @@ HRESULT LoadModule(const std::string& name, HMODULE* module) {
   }
   HMODULE loaded = LoadLibrary(name.c_str());
   if (loaded == nullptr) return CO_E_DLLNOTFOUND;
+  // A module that draws windows of its own asks for the program's window
+  // functions; the others do not export the entry.
+  auto giveServices =
+      reinterpret_cast<KobrixSetWindowServicesEntry>(GetProcAddress(loaded, kSetWindowServicesEntry));
+  if (giveServices != nullptr) giveServices(HostWindowServices());
   table.modules.emplace(name, loaded);
   *module = loaded;
   return S_OK;

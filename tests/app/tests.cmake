@@ -13,3 +13,25 @@ set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
   RESOURCE_LOCK xvfb
   TIMEOUT 300
   ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
+# The settings pages on the sdl back-end, in a real X server under xvfb-run;
+# skipped (77) where xvfb-run is not installed. The pictures go to the build
+# folder (settings_colors_sdl.png and the others).
+add_test(NAME app_settings_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                 sh $<TARGET_FILE:test_app> --gtest_filter=SettingsShots*)
+set_tests_properties(app_settings_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
+
+# The clip property pages the same way (clip_General_sdl.png,
+# clip_Thumbnail_sdl.png).
+add_test(NAME clips_pages_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                 sh $<TARGET_FILE:test_clips> --gtest_filter=ClipPagesTest.ShotsOfThePages)
+set_tests_properties(clips_pages_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")

@@ -14,3 +14,20 @@ if(TARGET test_audio)
     add_dependencies(test_audio ${_lib})
   endforeach()
 endif()
+
+# The recorder monitoring a tone, the mixer during playback, the effect-list
+# dialog, the analyser and the equaliser's settings window, on the sdl
+# back-end in a real X server under xvfb-run (audio_recorder_sdl.png,
+# audio_mixer_sdl.png, audio_effect_list_sdl.png, audio_response_sdl.png and
+# audio_equalizer_settings_sdl.png in the build folder); skipped where
+# xvfb-run is missing.
+if(TARGET test_audio)
+  add_test(NAME audio_tools_sdl_xvfb
+           COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                   sh $<TARGET_FILE:test_audio> --gtest_filter=RecorderShots*:MixerShots*:EffectDialogShots*)
+  set_tests_properties(audio_tools_sdl_xvfb PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK xvfb
+    TIMEOUT 300
+    ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
+endif()

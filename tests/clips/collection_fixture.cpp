@@ -8,6 +8,7 @@
 #include "media/video_bitmap.h"
 #include "model/ini.h"
 #include "model/time_code.h"
+#include "support/wave_formats.h"
 #include "platform/codecs/dib.h"
 #include "platform/core/profile.h"
 #include "resources/resources.h"
@@ -179,14 +180,7 @@ WAVEFORMATEX OutputHooks::OutputFormat() {
 }
 
 WAVEFORMATEX OutputHooks::StereoCd() {
-  WAVEFORMATEX f{};
-  f.wFormatTag = WAVE_FORMAT_PCM;
-  f.nChannels = 2;
-  f.nSamplesPerSec = 44100;
-  f.wBitsPerSample = 16;
-  f.nBlockAlign = 4;
-  f.nAvgBytesPerSec = 44100 * 4;
-  return f;
+  return StereoCdFormat();
 }
 
 void RecordingShell::SetFrameRateFromVideo(VideoData* video) {

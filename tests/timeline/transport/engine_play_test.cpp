@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <thread>
 
 #include "audio/audio_player.h"
+#include "audio/effect_dialog_host.h"
 #include "audio/mix_fixture.h"
 #include "audio/timeline_audio.h"
 #include "model/film_list.h"
@@ -128,6 +130,56 @@ TEST_F(EnginePlayTest, StopEndsThePlayWhereTheDeviceWas) {
   // Back where it was before the play.
   EXPECT_EQ(Engine().cursor, 2500);
   EXPECT_EQ(Frame().requests, std::vector<int>{11});
+}
+
+// The played samples against line l's source (seed l + 1): the normalised
+// correlation of the device's 16-bit samples [from, to) with the source
+// placed at 1000 ms on the time-line.
+double Likeness(const std::vector<BYTE>& played, std::size_t from, std::size_t to, int seed,
+                int32_t rangeStart) {
+  double xy = 0, xx = 0, yy = 0;
+  for (std::size_t i = from; i < to; ++i) {
+    const double x = static_cast<std::int16_t>(played[2 * i] | (played[2 * i + 1] << 8));
+    const std::int64_t frame =
+        static_cast<std::int64_t>(i) + (rangeStart - 1000) * static_cast<std::int64_t>(kRate) / 1000;
+    const double y = TestSignal(frame, 0, seed, 6000.0f);
+    xy += x * y;
+    xx += x * x;
+    yy += y * y;
+  }
+  return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0.0;
+}
+
+TEST_F(EnginePlayTest, TheEffectDialogsHostPreviewsALineOnTheDeviceAndStops) {
+  TimeLineEffectDialogHost host(Engine());
+  EXPECT_TRUE(host.AudioToPreview(1));
+  EXPECT_TRUE(host.AudioToPreview(-1));
+  EXPECT_FALSE(host.AudioToPreview(2));
+  EXPECT_FALSE(host.PreviewLineAudio(2));  // nothing there to hear
+  EXPECT_FALSE(VirtualAudio::IsOpen(0));
+
+  ASSERT_TRUE(host.PreviewLineAudio(1));
+  EXPECT_TRUE(host.Playing());
+  EXPECT_EQ(Engine().play.rangeStart, 1000);
+  ASSERT_TRUE(WaitFor([] { return VirtualAudio::Queued(0) >= 400 * kBytesPerMs; }));
+  VirtualAudio::Advance(400);
+  Tick();
+  const std::vector<BYTE> played = VirtualAudio::Played(0);
+  ASSERT_GE(played.size(), 400 * kBytesPerMs);
+  // Line 1 alone: its source, not line 0's that also sounds there.
+  const std::size_t from = 100 * kBytesPerMs / 2, to = 400 * kBytesPerMs / 2;
+  EXPECT_GT(Likeness(played, from, to, 2, 1000), 0.99);
+  EXPECT_LT(Likeness(played, from, to, 1, 1000), 0.5);
+
+  host.Stop();
+  EXPECT_TRUE(WaitFor([&] { return !Engine().playing; }));
+  EXPECT_FALSE(host.Playing());
+  EXPECT_TRUE(WaitFor([] { return !VirtualAudio::IsOpen(0); }));
+
+  host.EnableCommands(false);
+  EXPECT_FALSE(host.CommandsEnabled());
+  host.EnableCommands(true);
+  EXPECT_TRUE(host.CommandsEnabled());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // What every effect component of ours shares: reference counting and the
 // module's object count, the id and bypass flag, the block checks, the
-// format, and the settings-window seam. Each component module compiles its
+// format, and the settings window. Each component module compiles its
 // own copy (symbols hidden), so modules share no state.
 #pragma once
 
@@ -8,9 +8,12 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "platform/components/audio_effect.h"
 #include "platform/components/effects/common/effect_block.h"
+#include "platform/components/window_services.h"
 
 #define KOBRIX_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -21,15 +24,41 @@ void ModuleObjectDestroyed();
 void ModuleLock(bool lock);
 HRESULT ModuleCanUnloadNow();
 
-// A component's settings window. The modules do not link the window layer
-// yet, so no component makes one: HasSettings answers 0 and ShowSettings
-// gives no window.
+// The program's window functions as it gave them to this module; null
+// before it did, or when its table is one this module cannot use.
+const KobrixWindowServices* ModuleWindowServices();
+
+// A component's settings window.
 class EffectSettingsWindow {
  public:
   virtual ~EffectSettingsWindow() = default;
+  // Opens the window over parent (or brings it up); null when it cannot.
   virtual HWND Show(HWND parent) = 0;
   virtual void Close() = 0;
+  // The settings changed from outside (a state was loaded): show them.
+  virtual void Refresh() = 0;
 };
+
+// One setting in a settings window: a label, a trackbar and an edit.
+struct EffectSettingRow {
+  const char* label;
+  float* value;  // the component's own setting
+  float min;
+  float max;
+  int steps;         // trackbar positions from min to max
+  int decimals;      // digits after the point, in the edit and in what a move sets
+  bool logarithmic;  // the trackbar moves on a log scale (min > 0)
+};
+
+class EffectComponent;
+
+// A settings window of labelled trackbar and edit rows over the program's
+// window functions. Each change goes to the component under its lock and
+// sends the parent kEffectChangedMessage (1, the component's id). Null
+// without the program's window functions.
+std::unique_ptr<EffectSettingsWindow> MakeRowSettingsWindow(EffectComponent* owner, const char* className,
+                                                            const char* title,
+                                                            std::vector<EffectSettingRow> rows);
 
 class EffectComponent : public IAudioEffect {
  public:
@@ -76,7 +105,7 @@ class EffectComponent : public IAudioEffect {
   virtual void Configure() = 0;
   virtual void ClearMemory() = 0;
   virtual void ProcessFrames(float* samples, LONG frames) = 0;
-  // Seam for the window layer.
+  // The effect's settings window (MakeRowSettingsWindow); none by default.
   virtual std::unique_ptr<EffectSettingsWindow> CreateSettingsWindow() { return nullptr; }
 
   DWORD rate_ = 44100;
@@ -84,6 +113,12 @@ class EffectComponent : public IAudioEffect {
   LONG quality_ = kEffectQualityRealTime;
 
  private:
+  friend class RowSettingsWindow;
+  // A setting as the settings window reads and changes it: under the lock,
+  // and a change reconfigures the effect.
+  float ReadSetting(const float* setting);
+  void ChangeSetting(float* setting, float value);
+
   std::atomic<ULONG> references_{1};
   std::mutex lock_;  // settings against processing: the mixer thread and the main thread
   DWORD id_ = 0;

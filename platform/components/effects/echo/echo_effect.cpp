@@ -62,6 +62,15 @@ class EchoEffect final : public EffectComponent {
     }
   }
 
+  std::unique_ptr<EffectSettingsWindow> CreateSettingsWindow() override {
+    const float feedback = EchoSettings::kMaxFeedback;
+    return MakeRowSettingsWindow(this, "KOBRIX.Echo.Settings", "Echo",
+                                 {{"Delay (ms)", &settings_.delayMs, EchoSettings::kMinDelayMs,
+                                   EchoSettings::kMaxDelayMs, 1000, 0, true},
+                                  {"Feedback", &settings_.feedback, -feedback, feedback, 198, 2, false},
+                                  {"Echo level", &settings_.wet, 0.0f, 1.0f, 100, 2, false}});
+  }
+
  private:
   EchoSettings settings_;
   std::vector<float> line_;  // interleaved frames

@@ -55,6 +55,16 @@ class EqualizerEffect final : public EffectComponent {
     }
   }
 
+  std::unique_ptr<EffectSettingsWindow> CreateSettingsWindow() override {
+    const float gain = EqualizerSettings::kMaxGainDb;
+    return MakeRowSettingsWindow(
+        this, "KOBRIX.Equalizer.Settings", "Parametric Equaliser",
+        {{"Frequency (Hz)", &settings_.frequency, EqualizerSettings::kMinFrequency,
+          EqualizerSettings::kMaxFrequency, 1000, 1, true},
+         {"Gain (dB)", &settings_.gainDb, -gain, gain, 480, 1, false},
+         {"Q", &settings_.q, EqualizerSettings::kMinQ, EqualizerSettings::kMaxQ, 1000, 2, true}});
+  }
+
  private:
   struct Memory {
     double z1 = 0.0;

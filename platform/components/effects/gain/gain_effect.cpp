@@ -16,6 +16,11 @@ class GainEffect final : public EffectComponent {
     const std::size_t count = static_cast<std::size_t>(frames) * channels_;
     for (std::size_t i = 0; i < count; ++i) samples[i] *= gain;
   }
+  std::unique_ptr<EffectSettingsWindow> CreateSettingsWindow() override {
+    return MakeRowSettingsWindow(
+        this, "KOBRIX.Gain.Settings", "Gain",
+        {{"Gain", &settings_.gain, GainSettings::kMin, GainSettings::kMax, 1600, 2, false}});
+  }
 
  private:
   GainSettings settings_;

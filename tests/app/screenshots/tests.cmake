@@ -1,0 +1,12 @@
+# The clip frame's screenshot on the sdl back-end, in a real X server under
+# xvfb-run; skipped (77) where xvfb-run is not installed. The picture goes
+# to the build folder (clip_frame_sdl.png).
+add_test(NAME app_clip_frame_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                 sh $<TARGET_FILE:test_app> --gtest_filter=*Screenshot*)
+set_tests_properties(app_clip_frame_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  # xvfb-run -a picks a free display racily: one X server test at a time.
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
