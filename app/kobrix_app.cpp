@@ -80,10 +80,17 @@ DEFINE_RESPONSE_TABLE1(kobrix32App, TApplication)
 END_RESPONSE_TABLE;
 
 kobrix32App::kobrix32App() : TApplication("kobrix32") {
-  lastAutosave = std::time(nullptr);
+  SetCollectionShell(&collectionShell);
 }
 
-kobrix32App::~kobrix32App() = default;
+kobrix32App::~kobrix32App() {
+  SetCollectionShell(nullptr);
+  delete endedClipFrame_;
+  if (clipFrame != nullptr) {
+    clipFrame->Destroy();
+    delete clipFrame;
+  }
+}
 
 MainTimeLineWindow* kobrix32App::TimeLine() const {
   return mainFrame != nullptr ? mainFrame->TimeLine() : nullptr;
@@ -103,11 +110,7 @@ void kobrix32App::InitMainWindow() {
   mainFrame->SetIcon(this, TResId(kFrameIcon));
   SetMainWindow(mainFrame);
 
-  IniSetSection("SAVE");
-  saveCount = IniReadInt("SAVE_COUNT", 33);
-  savePeriod = IniReadInt("SAVE_PERIOD", 3);
-  savePostage = IniReadInt("SAVE_POSTAGE", 1) != 0;
-  saveWaveform = IniReadInt("SAVE_WAVEFORM", 1) != 0;
+  autosave.ReadSettings();
   IniSetSection("MAIN_WINDOW");
   SetTimeFormat(IniReadInt("TIME_FORMAT", 1));
   float fps = 25.0f;
@@ -126,6 +129,11 @@ bool kobrix32App::CanClose() {
     return false;
   }
   if (!AskSaveAll()) return false;
+  if (clipFrame != nullptr) {
+    clipFrame->Collection()->SetModified(false);
+    if (!clipFrame->CanClose()) return false;
+    clipFrame->Destroy();
+  }
   if (timeline != nullptr) timeline->Engine().SetModified(false);
   SaveSettings();
   const bool agreed = TApplication::CanClose();
@@ -134,7 +142,8 @@ bool kobrix32App::CanClose() {
 }
 
 bool kobrix32App::AskSaveAll() {
-  return mainFrame == nullptr || mainFrame->AskSave();
+  if (mainFrame != nullptr && !mainFrame->AskSave()) return false;
+  return clipFrame == nullptr || clipFrame->AskSave();
 }
 
 void kobrix32App::SaveSettings() {
@@ -143,12 +152,7 @@ void kobrix32App::SaveSettings() {
   IniWriteString("FRAME_RATE_FPS", FormatText("%.3f", static_cast<double>(ProjectFrameRate())).c_str());
   IniSetSection("CLIP_COLLECTION");
   IniWriteString("CLIP_DIRECTORY", MediaFileData(kClipFiles).Directory);
-  IniSetSection("SAVE");
-  IniWriteInt("AUTO_SAVE", autoSave ? 1 : 0);
-  IniWriteInt("SAVE_COUNT", saveCount);
-  IniWriteInt("SAVE_PERIOD", savePeriod);
-  IniWriteInt("SAVE_POSTAGE", savePostage ? 1 : 0);
-  IniWriteInt("SAVE_WAVEFORM", saveWaveform ? 1 : 0);
+  autosave.WriteSettings();
   IniFlush();
 }
 
@@ -158,7 +162,10 @@ void kobrix32App::CmSaveOptions() {
     mainFrame->SaveSettings();
     if (TimeLine() != nullptr) TimeLine()->SaveSettings();
   }
-  if (TheClipCollection != nullptr) TheClipCollection->SaveSettings();
+  if (clipFrame != nullptr) {
+    clipFrame->SaveSettings();
+    clipFrame->Collection()->SaveSettings();
+  }
 }
 
 void kobrix32App::CmExit() {
@@ -201,6 +208,7 @@ void kobrix32App::SetTimeFormat(int32_t format) {
     if (TheClipCollection != nullptr) TheClipCollection->RedrawClips();
     if (TimeLine() != nullptr) TimeLine()->Engine().ZoomChanged(true);
   }
+  if (clipFrame != nullptr) clipFrame->RefreshButtons();
 }
 
 void kobrix32App::SetFrameRate(float fps) {
@@ -336,11 +344,75 @@ bool kobrix32App::ProcessAppMsg(MSG& msg) {
 // ---- Idle processing.
 
 bool kobrix32App::IdleAction(long idleCount) {
-  const bool second = idleCalls_++ > 0;
-  if (second) {
-    idleCalls_ = 0;
-    if (AutoSave(false)) return false;
-    if (TimeLine() != nullptr && TimeLine()->DrawPendingClip()) return false;
+  if (endedClipFrame_ != nullptr) {
+    delete endedClipFrame_;
+    endedClipFrame_ = nullptr;
   }
-  return TApplication::IdleAction(idleCount);
+  return autosave.IdleAction(idleCount);
+}
+
+// ---- What autosave asks.
+
+bool kobrix32App::TimeLineCapturing() {
+  return TimeLine() != nullptr && TimeLine()->IsCapturing();
+}
+
+void kobrix32App::AppendStatusText(const char* text) {
+  ::AppendStatusText(text);
+  ::UpdateStatusBar();
+}
+
+bool kobrix32App::AutoSaveCollection(std::string& name) {
+  return clipFrame != nullptr && clipFrame->AutoSave(name);
+}
+
+bool kobrix32App::AutoSaveProject(const char* collectionName) {
+  return mainFrame != nullptr && mainFrame->AutoSave(collectionName);
+}
+
+bool kobrix32App::DrawPendingClip() {
+  return TimeLine() != nullptr && TimeLine()->DrawPendingClip();
+}
+
+void kobrix32App::ClipFrameIdle(long idleCount) {
+  if (clipFrame != nullptr) clipFrame->IdleAction(idleCount);
+}
+
+// ---- What the clip frame asks.
+
+void kobrix32App::SetMessengerCollection(HWND collection) {
+  if (TheVelmoraMessager != nullptr) TheVelmoraMessager->collection = collection;
+}
+
+void kobrix32App::ClipFrameDestroyed(TClipFrame* frame) {
+  if (frame == clipFrame) clipFrame = nullptr;
+  collectionShell.frame = nullptr;
+  // Its windows are gone; the object goes once this call has returned.
+  if (endedClipFrame_ != frame) {
+    delete endedClipFrame_;
+    endedClipFrame_ = frame;
+  }
+}
+
+void kobrix32App::ReapplyTimeSettings() {
+  SetTimeFormat(-1);
+  SetFrameRate(-1.0f);
+}
+
+// ---- The collection shell.
+
+bool ProgramCollectionShell::SavePostage() {
+  return TheApp == nullptr || TheApp->autosave.savePostage;
+}
+
+bool ProgramCollectionShell::SaveWaveform() {
+  return TheApp == nullptr || TheApp->autosave.saveWaveform;
+}
+
+void ProgramCollectionShell::SetFrameRateFromVideo(VideoData* video) {
+  if (TheApp != nullptr) TheApp->SetFrameRateFromVideo(video);
+}
+
+void ProgramCollectionShell::SetAudioFormat(int rate, int channels, int sampleType) {
+  if (TheApp != nullptr) TheApp->SetAudioFormat(rate, channels, sampleType);
 }

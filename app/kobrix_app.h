@@ -10,10 +10,11 @@
 #include <ctime>
 #include <string>
 
+#include "app/autosave.h"
+#include "app/clip_frame.h"
 #include "platform/classlib/application.h"
 
 class TMainFrame;
-class TClipFrame;
 class MainTimeLineWindow;
 class VideoData;
 struct PathRecord;
@@ -38,7 +39,17 @@ constexpr uint32_t kHelpOnHelp = 4;
 // program answered.
 int ShowHelpContext(uint16_t context);
 
-class kobrix32App : public TApplication {
+// The collection shell of the program: the clip frame shows what the
+// collection tells it, and the application answers for the rest.
+class ProgramCollectionShell : public ClipFrameShell {
+ public:
+  bool SavePostage() override;
+  bool SaveWaveform() override;
+  void SetFrameRateFromVideo(VideoData* video) override;
+  void SetAudioFormat(int rate, int channels, int sampleType) override;
+};
+
+class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHost {
  public:
   kobrix32App();
   ~kobrix32App() override;
@@ -62,6 +73,9 @@ class kobrix32App : public TApplication {
   void OpenEmbeddedCollection(const char* name, PathRecord* folders, SynonymFile** moved);
   // Empties the collection frame's collection when there is one.
   void CloseCollection();
+  // The current collection's file (empty: none or untitled).
+  const char* CollectionName() const { return CollectionFileData().FileName; }
+  void ClearCollectionName() { CollectionFileData().FileName[0] = '\0'; }
   // The restored autosave's collection is untitled and modified.
   void MarkCollectionRestored();
   // Saves the collection as path (the project's ".prc"), or under its own
@@ -78,21 +92,32 @@ class kobrix32App : public TApplication {
   // Opens the help at a context with parent as owner.
   int ShowHelp(HWND parent, uint32_t command, uint32_t context);
 
+  // AutosaveHost.
+  bool TimeLineCapturing() override;
+  void SaveOptions() override { CmSaveOptions(); }
+  void AppendStatusText(const char* text) override;
+  bool HasClipFrame() override { return clipFrame != nullptr; }
+  bool AutoSaveCollection(std::string& name) override;
+  bool AutoSaveProject(const char* collectionName) override;
+  bool DrawPendingClip() override;
+  void ClipFrameIdle(long idleCount) override;
+  bool LibraryIdle(long idleCount) override { return TApplication::IdleAction(idleCount); }
+
+  // ClipFrameHost.
+  void ShowProject() override { CmShowProject(); }
+  void SetMessengerCollection(HWND collection) override;
+  void ClipFrameDestroyed(TClipFrame* frame) override;
+  void ReapplyTimeSettings() override;
+
   // Fields, in the order start-up reads them.
   TMainFrame* mainFrame = nullptr;
   TClipFrame* clipFrame = nullptr;
-  int32_t savePeriod = 3;
-  int32_t saveCount = 33;
-  bool autoSave = false;
-  bool savePostage = true;
-  bool saveWaveform = true;
-  bool autosavePending = false;
-  std::time_t lastAutosave = 0;
+  // The autosave settings and counters.
+  Autosave autosave{*this};
   bool helpOpen = false;
   bool helpMode = false;
   std::string helpFile;
-  // The current collection's file (empty: none or untitled).
-  std::string collectionName;
+  ProgramCollectionShell collectionShell;
 
  private:
   void CmExit();
@@ -104,7 +129,8 @@ class kobrix32App : public TApplication {
   void CmTimeFormat(WPARAM id);
   void CeTimeFormat(TCommandEnabler& ce);
   void CmShowCollection();
-  long idleCalls_ = 0;
+  // A clip frame that ended, deleted once its own call has returned.
+  TClipFrame* endedClipFrame_ = nullptr;
 
   DECLARE_RESPONSE_TABLE(kobrix32App);
 };

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/autosave.h"
 #include "app/kobrix_app.h"
+#include "app/program_seams.h"
 #include "app/status_text.h"
 #include "audio/effect_list.h"
 #include "clips/summary_info.h"
@@ -30,7 +32,6 @@ bool BoardHandedOver = false;
 namespace {
 
 constexpr const char* kFrameSection = "MAIN_WINDOW";
-constexpr const char* kAutosaveProjectName = "autosave.tml";
 
 const char* FileNameOf(const char* path) {
   const char* name = path;
@@ -207,6 +208,7 @@ void TMainFrame::SetupWindow() {
   // Another start of the program finds this frame and hands over to it.
   PublishWindowClass(GetClassName());
   VFXRender::SetMainWindow(GetHandle());
+  InstallTimeLineSeams(timeline_);
   ::DragAcceptFiles(GetHandle(), TRUE);
   ::SetWindowLongPtr(GetHandle(), GWLP_USERDATA, 0);
   if (timeline_ != nullptr) timeline_->PostMessage(kTimeLineRequestMessage, kRequestMeasureTimeText, 0);
@@ -240,6 +242,7 @@ void TMainFrame::Destroy(int retVal) {
     ::DragAcceptFiles(GetHandle(), FALSE);
     SaveSettings();
   }
+  InstallTimeLineSeams(nullptr);
   TDecoratedFrame::Destroy(retVal);
 }
 

@@ -66,6 +66,9 @@ class TMainFrame : public TDecoratedFrame, public FrameStepButtons, public Proje
   // save it.
   bool AskSave();
   void SaveSettings();
+  // Writes the project as the autosave file, naming collectionName (empty:
+  // none) as its collection; the modified flag stays.
+  bool AutoSave(const char* collectionName);
   void ImportEdlFile(const char* path);
   void ExportEdlFile(const char* path);
   // The file section of an edit decision list: 0 or an error code; the

@@ -2,12 +2,14 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/autosave.h"
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "audio/midi_data.h"
 #include "media/audio_data.h"
 #include "media/progress_hooks.h"
 #include "media/video_data.h"
+#include "model/film_list.h"
 #include "model/message_box.h"
 #include "model/path_record.h"
 #include "model/ui_string_ids.h"
@@ -41,7 +43,7 @@ std::string WithExtension(const std::string& path, const char* ext) {
 
 void TMainFrame::ForgetProject() {
   app_->CloseCollection();
-  app_->collectionName.clear();
+  app_->ClearCollectionName();
   SetFocus();
   if (timeline_ != nullptr) timeline_->ClearProject(false);
 }
@@ -100,7 +102,7 @@ void TMainFrame::SaveProjectFile(const char* path) {
     const std::string folder = FolderOf(name);
     std::string collection;
     if (app_->ClipFrame() != nullptr)
-      collection = app_->SaveCollection(app_->collectionName.empty() ? WithExtension(name, ".prc").c_str() : nullptr);
+      collection = app_->SaveCollection(app_->CollectionName()[0] == '\0' ? WithExtension(name, ".prc").c_str() : nullptr);
     // The writer goes through a temporary file: a failed save keeps the old one.
     const bool saved = timeline_ != nullptr &&
                        timeline_->SaveProject(name.c_str(), folder.c_str(),
@@ -113,7 +115,12 @@ void TMainFrame::SaveProjectFile(const char* path) {
       AddRecentFile(name.c_str());
     }
   }
-  app_->lastAutosave = std::time(nullptr);
+  app_->autosave.RestartPeriod();
+}
+
+bool TMainFrame::AutoSave(const char* collectionName) {
+  return timeline_ != nullptr &&
+         AutoSaveProjectFile(GetHandle(), timeline_->Engine(), FilmList.First(), collectionName);
 }
 
 bool TMainFrame::AskSave() {
@@ -139,18 +146,18 @@ void TMainFrame::CmRecentFile(WPARAM id) {
     const std::string path = recent_[n];
     OpenProjectFile(path.c_str());
   }
-  app_->lastAutosave = std::time(nullptr);
+  app_->autosave.RestartPeriod();
 }
 
 void TMainFrame::CmCloseProject() {
   if (!app_->AskSaveAll()) return;
   app_->CloseCollection();
-  app_->collectionName.clear();
+  app_->ClearCollectionName();
   SetFocus();
   SetProjectName("");
   SetCaption("", false);
   if (timeline_ != nullptr) timeline_->NewProject();
-  app_->lastAutosave = std::time(nullptr);
+  app_->autosave.RestartPeriod();
 }
 
 void TMainFrame::CmNewProject() {
@@ -168,7 +175,7 @@ void TMainFrame::CmOpenProject() {
     const std::string path = projectFile_.FileName;
     OpenProjectFile(path.c_str());
   }
-  app_->lastAutosave = std::time(nullptr);
+  app_->autosave.RestartPeriod();
 }
 
 void TMainFrame::CmSaveProject() {
@@ -276,7 +283,7 @@ void TMainFrame::CmImportEdl() {
   if (AskOpenFile(edlFile_, GetHandle(), GetString(ui_string::kImportEdl))) {
     const std::string path = edlFile_.FileName;
     ImportEdlFile(path.c_str());
-    app_->lastAutosave = std::time(nullptr);
+    app_->autosave.RestartPeriod();
   }
 }
 

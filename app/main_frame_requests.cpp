@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "app/autosave.h"
 #include "app/command_line.h"
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
@@ -40,10 +41,6 @@ bool IsProjectFile(const char* path) {
 }
 
 }  // namespace
-
-std::string AutosaveProjectPath() {
-  return PathJoin(PathFolder(Sound_File), "autosave.tml");
-}
 
 LRESULT TMainFrame::EvRequest(WPARAM request, LPARAM arg) {
   const int code = static_cast<int>(request);
@@ -100,7 +97,7 @@ LRESULT TMainFrame::EvRequest(WPARAM request, LPARAM arg) {
 }
 
 void TMainFrame::StartUp() {
-  app_->collectionName.clear();
+  app_->ClearCollectionName();
   app_->SetTimeFormat(-1);
   app_->SetFrameRate(-1.0f);
   AddRecentFile("");
@@ -129,24 +126,17 @@ void TMainFrame::StartUp() {
 
   // An unattended run never asks: the question would wait for nobody, and
   // Yes would load over the project it was started for.
-  const std::string autosaved = AutosaveProjectPath();
-  if (CommandLineMode == kModeNone && access(autosaved.c_str(), F_OK) == 0 &&
-      ShowMessageText(GetHandle(), GetString(ui_string::kKobrixStarting), MB_YESNO | MB_ICONQUESTION,
-                      GetString(ui_string::kRestoreAutosave)) == IDYES) {
+  if (AskRestoreAutosave(GetHandle(), CommandLineMode)) {
+    const std::string autosaved = AutosavePath(kAutosaveProjectName);
     OpenProjectFile(autosaved.c_str());
-    app_->collectionName.clear();
+    app_->ClearCollectionName();
     app_->MarkCollectionRestored();
     SetProjectName("");
     SetCaption("", true);
     if (timeline_ != nullptr) timeline_->Engine().SetModified(true);
   }
 
-  IniSetSection("SAVE");
-  app_->autoSave = IniReadInt("AUTO_SAVE", 1) != 0;
-  AutosaveDirty = false;
-  app_->autosavePending = false;
-  AutosaveEditCount = 0;
-  app_->lastAutosave = std::time(nullptr);
+  app_->autosave.Start();
 
   if (StartupProjectPath[0] != '\0') {
     char path[MAX_PATH];
@@ -232,7 +222,7 @@ LRESULT TMainFrame::OpenFileForPeer(const char* path) {
   SetCaption("", false);
   if (timeline_ != nullptr) timeline_->ClearProject(false);
   app_->CloseCollection();
-  app_->collectionName.clear();
+  app_->ClearCollectionName();
   if (IsProjectFile(name.c_str())) {
     CommandLineMode = kModeOpeningForPeer;
     ReadProjectFile(name.c_str(), false);
@@ -263,5 +253,5 @@ void TMainFrame::RecheckFiles(LPARAM arg) {
     }
     reacquireBusy_ = false;
   }
-  app_->autosavePending = true;
+  app_->autosave.SetPending();
 }

@@ -15,6 +15,8 @@
 #include "app/kobrix_app.h"
 #include "app/program_seams.h"
 #include "audio/audio_player.h"
+#include "audio/audio_recorder.h"
+#include "audio/volume_server_link.h"
 #include "audio/effect_list.h"
 #include "audio/midi_player.h"
 #include "media/video_data.h"
@@ -156,10 +158,12 @@ int OwlMain(int argc, char** argv) {
     AddRegistryDefaults(PathJoin(ProgramFolder(), file));
 
   // The volume-control server is optional: without it the program runs.
-  TheMixerServer = nullptr;
+  std::unique_ptr<VolumeServer> mixerServer = CreateMixerServer();
+  TheMixerServer = mixerServer.get();
 
   TheVideoPlayer = new VideoPlayer();
   TheAudioPlayer = new AudioPlayer();
+  TheAudioRecorder = new TAudioRecorder();
   TheVTRecorder = new VTRecorder();
   InstallProgramSeams();
   VFXRender::StartThread(*ProgramTransitions());
@@ -174,6 +178,9 @@ int OwlMain(int argc, char** argv) {
     app.DeleteAutosaveFiles(nullptr);
     delete TheVideoPlayer;
     TheVideoPlayer = nullptr;
+    // The recorder's dialog and thread go before the engine they use.
+    delete TheAudioRecorder;
+    TheAudioRecorder = nullptr;
     delete TheAudioPlayer;
     TheAudioPlayer = nullptr;
     delete TheMidiPlayer;
@@ -181,11 +188,9 @@ int OwlMain(int argc, char** argv) {
     delete TheVelmoraMessager;
     EffectList::FreeAll();
     ReleaseInstanceLock();
-    if (TheMixerServer != nullptr) {
-      delete TheMixerServer;
-      TheMixerServer = nullptr;
-    }
     RemoveProgramSeams();
+    TheMixerServer = nullptr;
+    mixerServer.reset();
     VFXRender::CleanTempDir();
     KeepPlayedSound();
     TheApp = nullptr;

@@ -1,13 +1,28 @@
 #include "app/program_seams.h"
 
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <memory>
 #include <thread>
 
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "app/status_text.h"
+#include "app/settings/settings_host.h"
+#include "app/timeline_colors.h"
 #include "audio/audio_player.h"
+#include "audio/audio_recorder.h"
+#include "audio/effect_dialog_host.h"
+#include "audio/effect_list_dialog.h"
+#include "audio/mixer_dialog.h"
+#include "audio/timeline_mixer_host.h"
+#include "clips/clip_pages.h"
+#include "clips/clip_property_sheet.h"
+#include "timeline/header/av_buttons.h"
+#include "timeline/lines/audio_lines.h"
+#include "timeline/window/timeline_dialogs.h"
+#include "ui/owner_window.h"
 #include "audio/effect_list.h"
 #include "audio/effect_list_file.h"
 #include "audio/installed_components.h"
@@ -16,6 +31,7 @@
 #include "audio/midi_source_hooks.h"
 #include "audio/timeline_audio.h"
 #include "clips/clip_collection.h"
+#include "clips/clip_data.h"
 #include "clips/summary_info.h"
 #include "media/audio_data.h"
 #include "media/audio_source_hooks.h"
@@ -81,6 +97,7 @@ class Players : public TimeLinePlayers {
   void NotifyMixer(int32_t code, int32_t arg) override {
     if (TheAudioPlayer != nullptr) TheAudioPlayer->NotifyMixer(code, arg);
   }
+  void NotifyEffectDialogs(int32_t code, int32_t arg) override { EffectListDialog::RefreshAll(code, arg); }
   bool MixerShown() override { return TheAudioPlayer != nullptr && TheAudioPlayer->NotifyMixer(0, 0) != 0; }
   VideoEngine* Video() override { return TheVideoPlayer; }
   AudioEngine* Audio() override { return audio_.get(); }
@@ -339,6 +356,13 @@ class VideoPlayerShell : public VideoPlayerHooks {
 
 class Commands : public CommandHost {
  public:
+  void RecordAudio(HWND owner) override {
+    if (TheAudioRecorder != nullptr) TheAudioRecorder->Execute(owner);
+  }
+  bool IsRecording() override { return TheAudioRecorder != nullptr && TheAudioRecorder->Dialog() != nullptr; }
+  void CloseRecorder() override {
+    if (TheAudioRecorder != nullptr) TheAudioRecorder->CloseDialog();
+  }
   void ForceAutoSave() override {
     if (TheApp != nullptr) TheApp->AutoSave(true);
   }
@@ -369,10 +393,28 @@ class AddFiles : public AddFileHost {
     return answer;
   }
   std::string ConverterFolder() override { return ProgramFolder(); }
+  bool CollectionFrameExists() override { return TheApp != nullptr && TheApp->ClipFrame() != nullptr; }
+  void ShowCollection() override {
+    if (TheApp != nullptr) TheApp->ShowClipCollection(false);
+  }
+  void AddToCollection(const char* path, int32_t skip) override {
+    if (TheClipCollection != nullptr) TheClipCollection->AddFile(path, -1, skip);
+  }
+  ClipItem* MakeClip(const char* path, VideoSource* video, AudioSource* audio, MidiSource* midi) override {
+    auto* clip = new (std::nothrow) ClipData(dynamic_cast<VideoData*>(video), dynamic_cast<MidiData*>(midi),
+                                             dynamic_cast<AudioData*>(audio));
+    if (clip != nullptr) clip->SetNameFromPath();
+    return clip;
+  }
 };
 
 class Lines : public LineDialogs {
  public:
+  bool EditEffects(HWND owner, EffectList* list, Film* film) override {
+    OwnerWindow parent(owner);
+    EffectListDialog dialog(parent.Get(), list, film);
+    return dialog.Execute() == IDOK;
+  }
   bool SelectTransition(HWND owner, int32_t& kind, uint32_t& parameter) override {
     int32_t size = static_cast<int32_t>(parameter);
     if (!RunSelectVFXDialog(owner, &kind, &size)) return false;
@@ -415,6 +457,95 @@ class Messenger : public MessagerHost {
   HWND ProjectFrame() override { return FrameHandle(); }
 };
 
+// The time-line's effect-list editor and the list of missing components.
+class TimeLineEffects : public TimeLineDialogs {
+ public:
+  bool ActivateLineEffects(int32_t row) override {
+    EffectListDialog* open = EffectListDialog::FindOpen(row);
+    if (open == nullptr) return false;
+    open->Show(SW_RESTORE);
+    open->SetFocus();
+    return true;
+  }
+  bool EditLineEffects(HWND parent, EffectList* list, int32_t row) override {
+    OwnerWindow owner(parent);
+    std::unique_ptr<EffectListDialog> dialog(EffectListDialog::EffectListDialogById(owner.Get(), list, row));
+    return dialog != nullptr && dialog->Execute() == IDOK;
+  }
+};
+
+// The effect-list dialogs' host: the line and master switches are the
+// time-line window's.
+class EffectHost : public TimeLineEffectDialogHost {
+ public:
+  explicit EffectHost(MainTimeLineWindow& timeline)
+      : TimeLineEffectDialogHost(timeline.Engine()), timeline_(timeline) {}
+  void ToggleLineEffects(int32_t line) override {
+    if (timeline_.AudioHeader() != nullptr) timeline_.AudioHeader()->SendMessage(WM_USER + 99, 12, line);
+  }
+  void UseMasterEffects() override { timeline_.CmUseMasterEffects(); }
+
+ private:
+  MainTimeLineWindow& timeline_;
+};
+
+// What the settings pages ask of the program beyond the time-line window.
+class Settings : public SettingsHost {
+ public:
+  void EnableTimeLineCommands(bool enabled) override {
+    if (TimeLine() != nullptr) TimeLine()->Engine().commandsEnabled = enabled;
+  }
+  void TimeLineZoomChanged() override {
+    if (TimeLine() == nullptr) return;
+    TimeLine()->Engine().ZoomChanged(false);
+    TimeLine()->Invalidate();
+  }
+  void RedrawClipTiles() override {
+    if (TheClipCollection != nullptr) TheClipCollection->RedrawClips();
+  }
+  void ListInputDevices(DeviceListControl& list) override {
+    if (TheAudioRecorder != nullptr) TheAudioRecorder->FillDeviceList(list);
+  }
+  void SelectInputDevice(int index) override {
+    if (TheAudioRecorder != nullptr) TheAudioRecorder->SelectDevice(index);
+  }
+  bool UseBoardMixer() override { return ::UseBoardMixer; }
+  void SetUseBoardMixer(bool use) override {
+    ::UseBoardMixer = use;
+    AudioPlayer::SetVolumeServer(use ? TheMixerServer : nullptr);
+  }
+  void GetRecorderDelay(bool& enabled, int& ms) override {
+    if (TheAudioRecorder == nullptr) return SettingsHost::GetRecorderDelay(enabled, ms);
+    enabled = TheAudioRecorder->EnableDelay;
+    ms = TheAudioRecorder->Delay;
+  }
+  void SetRecorderDelay(bool enabled, int ms) override {
+    if (TheAudioRecorder == nullptr) return SettingsHost::SetRecorderDelay(enabled, ms);
+    TheAudioRecorder->EnableDelay = enabled;
+    TheAudioRecorder->Delay = ms;
+  }
+  AutosaveOptions GetAutosaveOptions() override {
+    if (TheApp == nullptr) return SettingsHost::GetAutosaveOptions();
+    const Autosave& a = TheApp->autosave;
+    AutosaveOptions o;
+    o.autoSave = a.autoSave;
+    o.period = a.savePeriod;
+    o.count = a.saveCount;
+    o.thumbnails = a.savePostage;
+    o.waveforms = a.saveWaveform;
+    return o;
+  }
+  void SetAutosaveOptions(const AutosaveOptions& o) override {
+    if (TheApp == nullptr) return SettingsHost::SetAutosaveOptions(o);
+    Autosave& a = TheApp->autosave;
+    a.autoSave = o.autoSave;
+    a.savePeriod = o.period;
+    a.saveCount = o.count;
+    a.savePostage = o.thumbnails;
+    a.saveWaveform = o.waveforms;
+  }
+};
+
 struct Installed {
   Media media;
   Environment environment;
@@ -432,7 +563,26 @@ struct Installed {
   Lines lines;
   EffectListFiles effectListFiles;
   FormatChooserUi formatChooser;
+  TimeLineEffects timeLineEffects;
+  Settings settings;
+  ClipPropertyPages clipPages;
 };
+
+// The seams over the time-line window.
+struct TimeLineInstalled {
+  explicit TimeLineInstalled(MainTimeLineWindow& timeline) : mixer(timeline.Engine()), effects(timeline) {}
+  TimeLineMixerHost mixer;
+  EffectHost effects;
+};
+
+std::unique_ptr<TimeLineInstalled>& CurrentTimeLine() {
+  static std::unique_ptr<TimeLineInstalled> installed;
+  return installed;
+}
+
+HFONT ClipNameFont() {
+  return TimeLine() != nullptr ? TimeLine()->ClipFont() : nullptr;
+}
 
 std::unique_ptr<Installed>& Current() {
   static std::unique_ptr<Installed> installed;
@@ -474,14 +624,32 @@ void InstallProgramSeams() {
   SetEffectListFileQuestion(&s.effectListFiles);
   SetExportTypeChooser(RunSelect32AudioDialog);
   SetAcmFormatChooserUi(&s.formatChooser);
+  SetTimeLineDialogs(&s.timeLineEffects);
+  SetSettingsHost(&s.settings);
+  SetClipPropertySheet(&s.clipPages);
+  SetColorsSampleFont(ClipNameFont);
   InstallFileChooser();
   InstallQuestionDialogs();
   InstallFileQuestions();
   InstallProjectSummaryRecord();
   InstallProjectComponentRecord();
   DrawDibSetPresenter(GdiDrawPixels);
-  AudioPlayer::SetVolumeServer(TheMixerServer);
+  AudioPlayer::SetVolumeServer(UseBoardMixer ? TheMixerServer : nullptr);
   Notices();
+}
+
+void InstallTimeLineSeams(MainTimeLineWindow* timeline) {
+  if (timeline == nullptr) {
+    AudioPlayer::SetMixerFactory(nullptr);
+    SetEffectDialogHost(nullptr);
+    CurrentTimeLine().reset();
+    return;
+  }
+  CurrentTimeLine() = std::make_unique<TimeLineInstalled>(*timeline);
+  if (timeline->AudioLines() != nullptr)
+    CurrentTimeLine()->mixer.SetAudioLinesWindow(timeline->AudioLines()->GetHandle());
+  AudioPlayer::SetMixerFactory(&MakeMixerDialog, &CurrentTimeLine()->mixer);
+  SetEffectDialogHost(&CurrentTimeLine()->effects);
 }
 
 void RemoveProgramSeams() {
@@ -502,6 +670,11 @@ void RemoveProgramSeams() {
   SetEffectListFileQuestion(nullptr);
   SetExportTypeChooser(nullptr);
   SetAcmFormatChooserUi(nullptr);
+  SetTimeLineDialogs(nullptr);
+  SetSettingsHost(nullptr);
+  SetClipPropertySheet(nullptr);
+  SetColorsSampleFont(nullptr);
+  InstallTimeLineSeams(nullptr);
   SetProjectSummaryRecord(nullptr);
   SetProjectComponentRecord(nullptr);
   AudioPlayer::SetVolumeServer(nullptr);

@@ -22,3 +22,8 @@ MessagerHost* ProgramMessagerHost();
 void InstallProgramSeams();
 // Puts the defaults back and frees what InstallProgramSeams made.
 void RemoveProgramSeams();
+
+class MainTimeLineWindow;
+// The seams that need the time-line window: the mixer window's and the
+// effect-list dialogs' host over its engine. Removed with null.
+void InstallTimeLineSeams(MainTimeLineWindow* timeline);

@@ -168,5 +168,5 @@ void TMainFrame::CmSaveAll() {
   if (app_->ClipFrame() != nullptr) app_->SaveCollection(PathChangeExtension(project, ".prc").c_str());
   SaveProjectFile(project.c_str());
   OpenProjectFile(project.c_str());
-  app_->lastAutosave = std::time(nullptr);
+  app_->autosave.RestartPeriod();
 }

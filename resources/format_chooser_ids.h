@@ -1,5 +1,5 @@
 // The sound format chooser dialog and its list.
 #pragma once
 
-constexpr int kFormatChooserDialog = 1890;
-constexpr int kFormatChooserList = 1891;
+constexpr int kFormatChooserDialog = 2990;
+constexpr int kFormatChooserList = 2991;

@@ -48,7 +48,12 @@ sleep 3
 
 focus_frame
 xdotool key --clearmodifiers ctrl+q
-for i in $(seq 1 20); do kill -0 $pid 2>/dev/null || break; sleep 0.5; done
+# Questions to save what changed are answered No.
+for i in $(seq 1 20); do
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.5
+  [ $((i % 4)) -eq 0 ] && xdotool key n
+done
 if kill -0 $pid 2>/dev/null; then
   kill $pid
   exit 4
