@@ -226,9 +226,6 @@ TEST_F(ProjectFrame, AnotherInstanceOpensAndClosesThroughTheRequests) {
             1);
   ASSERT_NE(FilmList.First(), nullptr);
   EXPECT_EQ(FilmList.First()->start, 0);
-  // 22 prepares the whole project for playing.
-  EXPECT_NE(Frame().SendMessage(kFrameRequestMessage, kFrameRequestPrepare, 0), 0);
-  TimeLine().SendMessage(kStopMessage, 0, 0);
 }
 
 }  // namespace
