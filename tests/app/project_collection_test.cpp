@@ -21,7 +21,10 @@ TEST_F(ProjectCollection, SavingAProjectSavesItsCollectionBesideItAndOpeningRead
   Pump();
   ASSERT_NE(App().ClipFrame(), nullptr);
   ASSERT_TRUE(App().ClipFrame()->Collection()->AddFile(File("other.wav").c_str(), -1, 0));
+  // A file put on the time-line joins the collection too.
   MakeProject(File("p.tml"), {File("tone.wav")});
+  const int32_t saved = App().ClipFrame()->Collection()->ClipCount();
+  EXPECT_EQ(saved, 2);
   // The collection had no name: it takes the project's, with ".prc".
   EXPECT_TRUE(std::filesystem::exists(File("p.prc")));
   EXPECT_STREQ(App().CollectionName(), File("p.prc").c_str());
@@ -33,13 +36,13 @@ TEST_F(ProjectCollection, SavingAProjectSavesItsCollectionBesideItAndOpeningRead
 
   Frame().OpenProjectFile(File("p.tml").c_str());
   Pump();
-  EXPECT_EQ(App().ClipFrame()->Collection()->ClipCount(), 1);
+  EXPECT_EQ(App().ClipFrame()->Collection()->ClipCount(), saved);
   EXPECT_STREQ(App().CollectionName(), File("p.prc").c_str());
 
   // F6 shows the frame that is there; its collection is not read again.
   Frame().SendMessage(WM_COMMAND, kCmShowCollectionKey, 0);
   Pump();
-  EXPECT_EQ(App().ClipFrame()->Collection()->ClipCount(), 1);
+  EXPECT_EQ(App().ClipFrame()->Collection()->ClipCount(), saved);
 }
 
 }  // namespace
