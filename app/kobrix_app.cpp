@@ -85,11 +85,13 @@ kobrix32App::kobrix32App() : TApplication("kobrix32") {
 
 kobrix32App::~kobrix32App() {
   SetCollectionShell(nullptr);
+  // Destroying the frame's windows hands the frame to endedClipFrame_.
+  TClipFrame* frame = clipFrame;
+  if (frame != nullptr && frame->GetHandle() != nullptr) frame->Destroy();
+  if (frame != endedClipFrame_) delete frame;
   delete endedClipFrame_;
-  if (clipFrame != nullptr) {
-    clipFrame->Destroy();
-    delete clipFrame;
-  }
+  clipFrame = nullptr;
+  endedClipFrame_ = nullptr;
 }
 
 MainTimeLineWindow* kobrix32App::TimeLine() const {
