@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -154,8 +155,12 @@ int OwlMain(int argc, char** argv) {
   }
   // The components the build made know themselves from the entries it wrote
   // beside the program; the user's registry file still has the last word.
-  for (const char* file : {"effects_registry.txt", "mpeg_encoder_registry.txt"})
-    AddRegistryDefaults(PathJoin(ProgramFolder(), file));
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(ProgramFolder(), ignored)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 13 && name.compare(name.size() - 13, 13, "_registry.txt") == 0)
+      AddRegistryDefaults(entry.path().string());
+  }
 
   // The volume-control server is optional: without it the program runs.
   std::unique_ptr<VolumeServer> mixerServer = CreateMixerServer();
