@@ -3,6 +3,7 @@
 // exported from the Export menu, and the program quits. Skipped where there
 // is no display or the tools are missing.
 #include <cstdlib>
+#include <filesystem>
 
 #include "program_fixture.h"
 
@@ -33,6 +34,9 @@ TEST_F(EndToEnd, OpenPlayExportQuit) {
                         "' '" + File("p.tml") + "' '" + File("export.wav") + "' '" + shot + "' 2>&1",
                     &log))
       << log;
+
+  // The export forced an autosave; the normal end took it away.
+  EXPECT_FALSE(std::filesystem::exists(temp_.path() + "/autosave.tml"));
 
   // The export is the tone over the range.
   std::string peak;
