@@ -6,6 +6,8 @@
 
 #include "program_fixture.h"
 
+#include "app/clip_frame.h"
+
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "resources/frame_ids.h"
@@ -44,6 +46,16 @@ TEST_F(Help, F1OpensTheProjectWindowsTopic) {
   EXPECT_TRUE(Key(VK_F1));
   EXPECT_NE(Opened().find("index.html#topic-911"), std::string::npos) << Opened();
   EXPECT_TRUE(App().helpOpen);
+}
+
+TEST_F(Help, F1OverTheCollectionOpensItsTopic) {
+  Start();
+  App().ShowClipCollection(false);
+  PumpApp();
+  ASSERT_NE(App().ClipFrame(), nullptr);
+  SetActiveWindow(App().ClipFrame()->GetHandle());
+  EXPECT_TRUE(Key(VK_F1));
+  EXPECT_NE(Opened().find("index.html#topic-916"), std::string::npos) << Opened();
 }
 
 TEST_F(Help, InHelpModeACommandOpensItsTopicWithoutRunningIt) {
