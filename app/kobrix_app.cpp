@@ -108,6 +108,8 @@ void kobrix32App::InitMainWindow() {
   if (CommandLineMode != kModeNone) nCmdShow = SW_SHOWMINIMIZED;
 
   auto* timeline = new MainTimeLineWindow(nullptr, ProgramPlayers());
+  // Its set-up may open the mixer window and the effect dialogs already.
+  InstallTimeLineSeams(timeline);
   mainFrame = new TMainFrame(this, timeline);
   mainFrame->SetIcon(this, TResId(kFrameIcon));
   SetMainWindow(mainFrame);

@@ -7,6 +7,7 @@
 #include "app/kobrix_app.h"
 #include "app/program_seams.h"
 #include "app/status_text.h"
+#include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "clips/summary_info.h"
 #include "model/ini.h"
@@ -208,7 +209,7 @@ void TMainFrame::SetupWindow() {
   // Another start of the program finds this frame and hands over to it.
   PublishWindowClass(GetClassName());
   VFXRender::SetMainWindow(GetHandle());
-  InstallTimeLineSeams(timeline_);
+  TimeLineSeamsWindowsMade(timeline_);
   ::DragAcceptFiles(GetHandle(), TRUE);
   ::SetWindowLongPtr(GetHandle(), GWLP_USERDATA, 0);
   if (timeline_ != nullptr) timeline_->PostMessage(kTimeLineRequestMessage, kRequestMeasureTimeText, 0);
@@ -242,6 +243,8 @@ void TMainFrame::Destroy(int retVal) {
     ::DragAcceptFiles(GetHandle(), FALSE);
     SaveSettings();
   }
+  // The mixer window belongs to the time-line's windows that go now.
+  if (TheAudioPlayer != nullptr) TheAudioPlayer->CloseMixer();
   InstallTimeLineSeams(nullptr);
   TDecoratedFrame::Destroy(retVal);
 }

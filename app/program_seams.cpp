@@ -638,6 +638,11 @@ void InstallProgramSeams() {
   Notices();
 }
 
+void TimeLineSeamsWindowsMade(MainTimeLineWindow* timeline) {
+  if (CurrentTimeLine() != nullptr && timeline != nullptr && timeline->AudioLines() != nullptr)
+    CurrentTimeLine()->mixer.SetAudioLinesWindow(timeline->AudioLines()->GetHandle());
+}
+
 void InstallTimeLineSeams(MainTimeLineWindow* timeline) {
   if (timeline == nullptr) {
     AudioPlayer::SetMixerFactory(nullptr);
@@ -646,8 +651,6 @@ void InstallTimeLineSeams(MainTimeLineWindow* timeline) {
     return;
   }
   CurrentTimeLine() = std::make_unique<TimeLineInstalled>(*timeline);
-  if (timeline->AudioLines() != nullptr)
-    CurrentTimeLine()->mixer.SetAudioLinesWindow(timeline->AudioLines()->GetHandle());
   AudioPlayer::SetMixerFactory(&MakeMixerDialog, &CurrentTimeLine()->mixer);
   SetEffectDialogHost(&CurrentTimeLine()->effects);
 }

@@ -27,3 +27,5 @@ class MainTimeLineWindow;
 // The seams that need the time-line window: the mixer window's and the
 // effect-list dialogs' host over its engine. Removed with null.
 void InstallTimeLineSeams(MainTimeLineWindow* timeline);
+// Once the time-line's windows exist: the ones those hosts repaint.
+void TimeLineSeamsWindowsMade(MainTimeLineWindow* timeline);

@@ -29,3 +29,22 @@ TEST_F(FrameSheets, SettingsAndSynchronizationOpenAndCancel) {
 
 }  // namespace
 }  // namespace apptest
+
+#include "audio/audio_player.h"
+
+namespace apptest {
+namespace {
+
+TEST_F(FrameSheets, TheMixerWindowComesUpThroughTheProgramsFactory) {
+  // The time-line shows its audio meter (the mixer window) from the start
+  // unless the settings say otherwise.
+  Start();
+  ASSERT_TRUE(TimeLine().Settings().audioMeterShown);
+  EXPECT_NE(TheAudioPlayer->NotifyMixer(0, 0), 0);
+  TheAudioPlayer->CloseMixer();
+  Pump();
+  EXPECT_EQ(TheAudioPlayer->NotifyMixer(0, 0), 0);
+}
+
+}  // namespace
+}  // namespace apptest
