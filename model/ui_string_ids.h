@@ -6,11 +6,26 @@
 
 namespace ui_string {
 
-// The captions of the two settings sheets.
+// The project frame, the clip frame, the settings sheets, autosave and the
+// application's boxes.
+inline constexpr int kUntitledName = 0;            // "Untitled"
+inline constexpr int kProjectFilter = 1;           // "TimeLine Projects (*.tml)|..."
+inline constexpr int kUntitled = 2;                // "Untitled"
+inline constexpr int kOpenProject = 3;             // "Open Project"
+inline constexpr int kAddProject = 4;              // "Add Project"
+inline constexpr int kSaveProject = 5;             // "Save Project"
+inline constexpr int kSaveProjectAs = 6;           // "Save Project As"
+inline constexpr int kProjectChanged = 7;          // "Project '%s' has changed.\n..."
+inline constexpr int kInsertFile = 8;              // "Insert file '%s'"
+inline constexpr int kInsertFileStatus = 8;          // "Insert file '%s'"
+inline constexpr int kSaveAllCaption = 9;          // "Saving the project in the single directory"
+inline constexpr int kOverwriteAll = 10;           // "Overwrite all existing files in destination directory?"
+inline constexpr int kCopyAllSources = 11;         // "Copy all source files to directory"
+inline constexpr int kCantCopyFile = 12;           // "Can not copy the file '%s'\ninto the file '%s'"
+inline constexpr int kDragDropMultiple = 13;       // "Drag&Drop for multiple files is not supported!..."
+inline constexpr int kDragDrop = 14;               // "Drag&Drop"
 inline constexpr int kSettingsCaption = 15;         // "Settings"
 inline constexpr int kSynchronizationCaption = 16;  // "Synchronization"
-// The clip frame: its file commands, caption and save question.
-inline constexpr int kInsertFileStatus = 8;          // "Insert file '%s'"
 inline constexpr int kCollectionFilter = 17;         // "Clip Collections (*.prc)|*.prc|AllFiles (*.*)|*.*|"
 inline constexpr int kClipCollectionCaption = 18;    // "Clip Collection"
 inline constexpr int kOpenClipCollection = 19;       // "Open Clip Collection"
@@ -20,14 +35,16 @@ inline constexpr int kLoadCollectionTitle = 22;      // "Load Clip Collection"
 inline constexpr int kSaveClipCollection = 23;       // "Save Clip Collection"
 inline constexpr int kSaveClipCollectionAs = 24;     // "Save Clip Collection As"
 inline constexpr int kCollectionChangedAsk = 25;     // "Clip Collection '%s' has changed.\nDo you want to save ..."
-
-// Autosave: the titles of its error boxes, its status text and the offer
-// to restore at start-up.
+inline constexpr int kSetAudioParameters = 26;     // "Set Audio Parameters"
+inline constexpr int kAudioParametersRefused = 27; // "This version of Kobrix can not work with ..."
+inline constexpr int kAutoSaveProject = 28;        // "AutoSave Project"
 inline constexpr int kAutoSaveProjectTitle = 28;     // "AutoSave Project"
 inline constexpr int kAutoSaveCollectionTitle = 29;  // "AutoSave Clip Collection"
 inline constexpr int kAutoSaveStatus = 30;           // " AutoSave"
 inline constexpr int kAutoSavedStatus = 31;          // "d "
+inline constexpr int kKobrixStarting = 32;         // "Kobrix Starting"
 inline constexpr int kAutosaveFoundCaption = 32;     // "Kobrix Starting"
+inline constexpr int kRestoreAutosave = 33;        // "Kobrix found autosaved file.\n..."
 inline constexpr int kAutosaveFoundAsk = 33;         // "Kobrix found autosaved file.\nDo you want to restore it?"
 
 // The audio engine's error texts and the captions of its boxes.

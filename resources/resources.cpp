@@ -16,6 +16,8 @@ void RegisterCollectionMenus();       // collection_menus.cpp
 void RegisterMpegDialog();            // mpeg_dialog.cpp
 void RegisterProjectCommandHints();   // project_command_hints.cpp
 void RegisterWaitDialogs();           // wait_dialogs.cpp
+void RegisterFrameMenus();            // frame_menus.cpp
+void RegisterFormatChooserDialog();   // format_chooser_dialog.cpp
 void RegisterSettingsDialogs();       // settings_dialogs.cpp
 void RegisterAudioToolDialogs();      // audio_tool_dialogs.cpp
 void RegisterEffectDialogs();         // effect_dialogs.cpp
@@ -38,6 +40,8 @@ void RegisterProgramResources() {
     RegisterMpegDialog();
     RegisterProjectCommandHints();
     RegisterWaitDialogs();
+    RegisterFrameMenus();
+    RegisterFormatChooserDialog();
     RegisterSettingsDialogs();
     RegisterAudioToolDialogs();
     RegisterEffectDialogs();

@@ -193,11 +193,24 @@ bool ParseValueLine(std::string_view line, Value& value) {
   return true;
 }
 
+std::mutex g_defaultsLock;
+std::vector<std::string> g_defaultFiles;
+
 std::shared_ptr<Tree> LoadTree() {
   auto tree = std::make_shared<Tree>();
-  // A file that cannot be read gives an empty registry.
+  // A file that cannot be read adds nothing; the user's file comes last,
+  // so that its values stand over the defaults.
   std::string text;
-  ReadSmallFile(RegistryFilePath(), kMaxRegistrySize, &text);
+  {
+    std::lock_guard<std::mutex> guard(g_defaultsLock);
+    for (const std::string& file : g_defaultFiles) {
+      std::string more;
+      if (ReadSmallFile(file, kMaxRegistrySize, &more)) text += more + "\n";
+    }
+  }
+  std::string own;
+  ReadSmallFile(RegistryFilePath(), kMaxRegistrySize, &own);
+  text += own;
 
   Key* current = nullptr;
   size_t start = 0;
@@ -258,6 +271,13 @@ Key* Resolve(HKEY handle, std::shared_ptr<Tree>& holder) {
 
 std::string RegistryFilePath() {
   return SettingsFolder() + "/registry.txt";
+}
+
+void AddRegistryDefaults(const std::string& path) {
+  std::lock_guard<std::mutex> guard(g_defaultsLock);
+  for (const std::string& file : g_defaultFiles)
+    if (file == path) return;
+  g_defaultFiles.push_back(path);
 }
 
 LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {

@@ -52,6 +52,10 @@ constexpr REGSAM KEY_ALL_ACCESS = 0x000F003F;
 
 // The registry file's path.
 std::string RegistryFilePath();
+// A file in the same format read before the registry file on every look-up
+// (the entries a build writes for its components); the registry file's own
+// values stand over it.
+void AddRegistryDefaults(const std::string& path);
 
 // Opens subKey ("a\b\c"; null or "" opens key itself) below an open key or a
 // root. ERROR_FILE_NOT_FOUND when it does not exist; ERROR_ACCESS_DENIED when

@@ -1,3 +1,18 @@
+# The program's own tests start the kobrix program beside the tests.
+target_compile_definitions(test_app PRIVATE KOBRIX_PROGRAM="$<TARGET_FILE:kobrix>")
+add_dependencies(test_app kobrix)
+
+# The whole program on a real X server under xvfb-run, driven with xdotool;
+# skipped (77) where xvfb-run is not installed. The picture goes to the build
+# folder (kobrix_project_frame_sdl.png).
+add_test(NAME app_end_to_end_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1280x1024x24' \"$@\""
+                 sh $<TARGET_FILE:test_app> --gtest_filter=EndToEnd*:FormatChooser.Screenshot)
+set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
 # The settings pages on the sdl back-end, in a real X server under xvfb-run;
 # skipped (77) where xvfb-run is not installed. The pictures go to the build
 # folder (settings_colors_sdl.png and the others).

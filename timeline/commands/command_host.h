@@ -64,3 +64,11 @@ class FrameStepButtons {
   virtual bool FrameStepShown() = 0;
   virtual void SetFrameStepShown(bool shown) = 0;
 };
+
+// The project frame's caption as the time-line's modified flag changes. The
+// time-line finds it by casting its frame.
+class ProjectFrameView {
+ public:
+  virtual ~ProjectFrameView() = default;
+  virtual void ShowProjectModified(bool modified) = 0;
+};

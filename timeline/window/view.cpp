@@ -5,6 +5,7 @@
 
 #include "model/time_code.h"
 #include "platform/classlib/frame.h"
+#include "timeline/commands/command_host.h"
 #include "timeline/header/av_buttons.h"
 #include "timeline/header/cur_time_text.h"
 #include "timeline/header/scale_list.h"
@@ -14,6 +15,7 @@
 #include "timeline/lines/vfx_line.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/commands/command_host.h"
 
 namespace {
 
@@ -144,7 +146,9 @@ int32_t MainTimeLineWindow::AudioAreaExtent() {
 }
 
 // The project frame shows the flag in its caption.
-void MainTimeLineWindow::ShowModified(bool) {}
+void MainTimeLineWindow::ShowModified(bool modified) {
+  if (auto* frame = dynamic_cast<ProjectFrameView*>(Parent)) frame->ShowProjectModified(modified);
+}
 
 void MainTimeLineWindow::ShowStatusText(const char* text) {
   if (auto* frame = dynamic_cast<TDecoratedFrame*>(Parent)) frame->SetHintText(text);

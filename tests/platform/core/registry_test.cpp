@@ -259,3 +259,31 @@ TEST_F(RegistryTest, ManySiblingKeysLoadQuickly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Entries a build writes beside the program are read under the user's file,
+// whose values stand over theirs; a defaults file that is gone adds nothing.
+TEST_F(RegistryTest, DefaultsFromFilesBesideTheProgram) {
+  TestFolder beside("kobrix-registry-defaults");
+  const std::string defaults = beside.File("components_registry.txt");
+  {
+    std::ofstream out(defaults, std::ios::binary);
+    out << "[HKEY_CLASSES_ROOT\\KOBRIX.Gain\\CLSID]\n@=\"{1C6D51CD-D6AA-4F34-8291-5564C1428740}\"\n"
+        << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Kobrix]\n\"Where\"=\"build\"\n\"Only\"=\"default\"\n";
+  }
+  AddRegistryDefaults(defaults);
+  AddRegistryDefaults(beside.File("gone_registry.txt"));
+  WriteRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Kobrix]\n\"Where\"=\"user\"\n");
+
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kobrix", 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(QueryText(key, "Where"), "user");
+  EXPECT_EQ(QueryText(key, "Only"), "default");
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, "KOBRIX.Gain\\CLSID", 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(QueryText(key, nullptr), "{1C6D51CD-D6AA-4F34-8291-5564C1428740}");
+  RegCloseKey(key);
+}
+
+}  // namespace

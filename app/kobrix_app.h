@@ -1,0 +1,139 @@
+// The application object: the project and collection frames, the autosave
+// settings and counters, the time format and frame rate, the help state,
+// and the commands that apply to the whole program. It is the one place
+// where the project's frame rate and audio format change, so that the
+// time-line, the players and the clip collection follow together.
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "app/autosave.h"
+#include "app/clip_frame.h"
+#include "platform/classlib/application.h"
+
+class TMainFrame;
+class MainTimeLineWindow;
+class VideoData;
+struct PathRecord;
+struct SynonymFile;
+
+// What start-up was asked on the command line, and the program-wide values
+// of the version query; set by OwlMain before the application runs.
+extern char StartupProjectPath[260];
+extern char CommandLineExportPath[260];
+extern int32_t CommandLineMode;
+extern int32_t WindowsPlatform;
+extern uint32_t WindowsMajorVersion;
+extern uint32_t WindowsMinorVersion;
+
+// What the help program is asked.
+constexpr uint32_t kHelpContext = 1;
+constexpr uint32_t kHelpQuit = 2;
+constexpr uint32_t kHelpContents = 3;
+constexpr uint32_t kHelpOnHelp = 4;
+
+// Opens the help at a context for the dialogs; nonzero when the help
+// program answered.
+int ShowHelpContext(uint16_t context);
+
+// The collection shell of the program: the clip frame shows what the
+// collection tells it, and the application answers for the rest.
+class ProgramCollectionShell : public ClipFrameShell {
+ public:
+  bool SavePostage() override;
+  bool SaveWaveform() override;
+  void SetFrameRateFromVideo(VideoData* video) override;
+  void SetAudioFormat(int rate, int channels, int sampleType) override;
+};
+
+class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHost {
+ public:
+  kobrix32App();
+  ~kobrix32App() override;
+
+  void InitMainWindow() override;
+  bool CanClose() override;
+  bool IdleAction(long idleCount) override;
+  bool ProcessAppMsg(MSG& msg) override;
+
+  TMainFrame* MainFrame() const { return mainFrame; }
+  TClipFrame* ClipFrame() const { return clipFrame; }
+  MainTimeLineWindow* TimeLine() const;
+
+  // Asks to save the project, then the collection; false on Cancel.
+  bool AskSaveAll();
+  void SaveSettings();
+  void CmSaveOptions();
+  void CmShowProject();
+  void ShowClipCollection(bool load);
+  // An empty name closes the collection.
+  void OpenEmbeddedCollection(const char* name, PathRecord* folders, SynonymFile** moved);
+  // Empties the collection frame's collection when there is one.
+  void CloseCollection();
+  // The current collection's file (empty: none or untitled).
+  const char* CollectionName() const { return CollectionFileData().FileName; }
+  void ClearCollectionName() { CollectionFileData().FileName[0] = '\0'; }
+  // The restored autosave's collection is untitled and modified.
+  void MarkCollectionRestored();
+  // Saves the collection as path (the project's ".prc"), or under its own
+  // name when path is null. The name saved under; empty when none.
+  std::string SaveCollection(const char* path);
+  bool AutoSave(bool forced);
+  // Deletes the autosave files, or moves them beside a new temporary file.
+  void DeleteAutosaveFiles(const char* newTempPath);
+
+  void SetTimeFormat(int32_t format);
+  void SetFrameRate(float fps);
+  void SetFrameRateFromVideo(VideoData* video);
+  void SetAudioFormat(int32_t rate, int32_t sampleCode, int32_t exportType);
+  // Opens the help at a context with parent as owner.
+  int ShowHelp(HWND parent, uint32_t command, uint32_t context);
+
+  // AutosaveHost.
+  bool TimeLineCapturing() override;
+  void SaveOptions() override { CmSaveOptions(); }
+  void AppendStatusText(const char* text) override;
+  bool HasClipFrame() override { return clipFrame != nullptr; }
+  bool AutoSaveCollection(std::string& name) override;
+  bool AutoSaveProject(const char* collectionName) override;
+  bool DrawPendingClip() override;
+  void ClipFrameIdle(long idleCount) override;
+  bool LibraryIdle(long idleCount) override { return TApplication::IdleAction(idleCount); }
+
+  // ClipFrameHost.
+  void ShowProject() override { CmShowProject(); }
+  void SetMessengerCollection(HWND collection) override;
+  void ClipFrameDestroyed(TClipFrame* frame) override;
+  void ReapplyTimeSettings() override;
+
+  // Fields, in the order start-up reads them.
+  TMainFrame* mainFrame = nullptr;
+  TClipFrame* clipFrame = nullptr;
+  // The autosave settings and counters.
+  Autosave autosave{*this};
+  bool helpOpen = false;
+  bool helpMode = false;
+  std::string helpFile;
+  ProgramCollectionShell collectionShell;
+
+ private:
+  void CmExit();
+  void CeExit(TCommandEnabler& ce);
+  void CmHelpOverview();
+  void CmHelpContents();
+  void CmHelpOnHelp();
+  void CmAbout();
+  void CmTimeFormat(WPARAM id);
+  void CeTimeFormat(TCommandEnabler& ce);
+  void CmShowCollection();
+  // A clip frame that ended, deleted once its own call has returned.
+  TClipFrame* endedClipFrame_ = nullptr;
+
+  DECLARE_RESPONSE_TABLE(kobrix32App);
+};
+
+// The running application; null outside OwlMain.
+extern kobrix32App* TheApp;

@@ -1,0 +1,388 @@
+// The project's file commands of the frame.
+#include <cstring>
+#include <ctime>
+
+#include "app/autosave.h"
+#include "app/kobrix_app.h"
+#include "app/main_frame.h"
+#include "audio/midi_data.h"
+#include "media/audio_data.h"
+#include "media/progress_hooks.h"
+#include "media/video_data.h"
+#include "model/film_list.h"
+#include "model/message_box.h"
+#include "model/path_record.h"
+#include "model/ui_string_ids.h"
+#include "model/ui_strings.h"
+#include "platform/core/paths.h"
+#include "platform/riff/riff.h"
+#include "timeline/edl_format.h"
+#include "resources/frame_ids.h"
+
+namespace {
+
+void CopyPath(char* to, const char* from) {
+  std::strncpy(to, from != nullptr ? from : "", MAX_PATH - 1);
+  to[MAX_PATH - 1] = '\0';
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// path with its extension replaced by ext (with the dot).
+std::string WithExtension(const std::string& path, const char* ext) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::size_t dot = path.find_last_of('.');
+  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
+  return stem + ext;
+}
+
+}  // namespace
+
+void TMainFrame::ForgetProject() {
+  app_->CloseCollection();
+  app_->ClearCollectionName();
+  SetFocus();
+  if (timeline_ != nullptr) timeline_->ClearProject(false);
+}
+
+void TMainFrame::OpenProjectFile(const char* path) {
+  ForgetProject();
+  ReadProjectFile(path, true);
+}
+
+void TMainFrame::ReadProjectFile(const char* path, bool showCollection) {
+  const std::string name = path != nullptr ? path : "";
+  HMMIO file = mmioOpen(name.c_str(), nullptr, MMIO_READ);
+  if (file == nullptr) {
+    ErrorBox(GetHandle(), 24, GetString(ui_string::kOpenProject), name.c_str());
+    return;
+  }
+  WaitCursor wait;
+  SetProjectName(name.c_str());
+  SetCaption(name.c_str(), true);
+  PathRecord* folders = new PathRecord(name.c_str(), false);
+  SynonymFile* moved = nullptr;
+  mmioSeek(file, 0, SEEK_SET);
+  char collection[MAX_PATH + 1] = {};
+  const int result = timeline_ != nullptr ? timeline_->OpenProject(file, folders, &moved, collection) : 24;
+  if (collection[0] == '\0') {
+    if (showCollection) {
+      app_->ShowClipCollection(false);
+      SetFocus();
+    }
+  } else {
+    app_->OpenEmbeddedCollection(collection, folders, &moved);
+  }
+  PathRecord::FreeList(folders);
+  SynonymFile::FreeList(moved);
+  ErrorBox(GetHandle(), result, GetString(ui_string::kOpenProject), name.c_str());
+  mmioClose(file, 0);
+  if (result == 0 || result == 17 || result == 18) {
+    SetCaption(name.c_str(), timeline_ != nullptr && timeline_->Engine().IsModified());
+    AddRecentFile(name.c_str());
+  } else {
+    SetProjectName("");
+    SetCaption("", true);
+  }
+}
+
+void TMainFrame::SaveProjectFile(const char* path) {
+  if (path == nullptr || *path == '\0') {
+    CmSaveProjectAs();
+    return;
+  }
+  const std::string name = path;
+  {
+    WaitCursor wait;
+    SetProjectName(name.c_str());
+    SetCaption(name.c_str(), true);
+    const std::string folder = FolderOf(name);
+    std::string collection;
+    if (app_->ClipFrame() != nullptr)
+      collection = app_->SaveCollection(app_->CollectionName()[0] == '\0' ? WithExtension(name, ".prc").c_str() : nullptr);
+    // The writer goes through a temporary file: a failed save keeps the old one.
+    const bool saved = timeline_ != nullptr &&
+                       timeline_->SaveProject(name.c_str(), folder.c_str(),
+                                              collection.empty() ? nullptr : collection.c_str());
+    if (!saved) {
+      ErrorBox(GetHandle(), 20, GetString(ui_string::kSaveProject), name.c_str());
+    } else {
+      timeline_->Engine().SetModified(false);
+      SetCaption(name.c_str(), false);
+      AddRecentFile(name.c_str());
+    }
+  }
+  app_->autosave.RestartPeriod();
+}
+
+bool TMainFrame::AutoSave(const char* collectionName) {
+  return timeline_ != nullptr &&
+         AutoSaveProjectFile(GetHandle(), timeline_->Engine(), FilmList.First(), collectionName);
+}
+
+bool TMainFrame::AskSave() {
+  if (timeline_ == nullptr || !timeline_->Engine().IsModified()) return true;
+  if (::IsIconic(GetHandle())) Show(SW_RESTORE);
+  SetFocus();
+  const char* name = ProjectName()[0] != '\0' ? ProjectName() : GetString(ui_string::kUntitledName);
+  const int answer = ShowMessage(GetHandle(), GetString(ui_string::kSaveProject), MB_YESNOCANCEL | MB_ICONQUESTION,
+                                 GetString(ui_string::kProjectChanged), name);
+  if (answer == IDCANCEL) return false;
+  if (answer == IDYES) {
+    SaveProjectFile(ProjectName());
+    // A save that failed or was cancelled keeps what it could not save.
+    return !timeline_->Engine().IsModified();
+  }
+  return true;
+}
+
+void TMainFrame::CmRecentFile(WPARAM id) {
+  const int n = static_cast<int>(id) - kCmRecentFile1;
+  if (n < 0 || n >= kRecentFileCount || !app_->AskSaveAll()) return;
+  if (recent_[n][0] != '\0') {
+    const std::string path = recent_[n];
+    OpenProjectFile(path.c_str());
+  }
+  app_->autosave.RestartPeriod();
+}
+
+void TMainFrame::CmCloseProject() {
+  if (!app_->AskSaveAll()) return;
+  app_->CloseCollection();
+  app_->ClearCollectionName();
+  SetFocus();
+  SetProjectName("");
+  SetCaption("", false);
+  if (timeline_ != nullptr) timeline_->NewProject();
+  app_->autosave.RestartPeriod();
+}
+
+void TMainFrame::CmNewProject() {
+  if (timeline_ == nullptr) return;
+  const bool wasModified = timeline_->Engine().IsModified();
+  CmCloseProject();
+  // Cancelled: the project stays as it was.
+  if (wasModified && timeline_->Engine().IsModified()) return;
+  timeline_->CmSelectionTime();
+}
+
+void TMainFrame::CmOpenProject() {
+  if (!app_->AskSaveAll()) return;
+  if (AskOpenFile(projectFile_, GetHandle(), GetString(ui_string::kOpenProject))) {
+    const std::string path = projectFile_.FileName;
+    OpenProjectFile(path.c_str());
+  }
+  app_->autosave.RestartPeriod();
+}
+
+void TMainFrame::CmSaveProject() {
+  if (timeline_ != nullptr && timeline_->Engine().IsModified()) SaveProjectFile(ProjectName());
+}
+
+void TMainFrame::CmSaveProjectAs() {
+  const std::string before = ProjectName();
+  if (AskSaveFile(projectFile_, GetHandle(), GetString(ui_string::kSaveProjectAs))) {
+    const std::string path = projectFile_.FileName;
+    SaveProjectFile(path.c_str());
+  } else {
+    SetProjectName(before.c_str());
+  }
+}
+
+void TMainFrame::CmCopyFromFile() {
+  const std::string before = ProjectName();
+  if (AskOpenFile(projectFile_, GetHandle(), GetString(ui_string::kAddProject))) {
+    const std::string path = projectFile_.FileName;
+    HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);
+    if (file == nullptr) {
+      ErrorBox(GetHandle(), 24, GetString(ui_string::kAddProject), path.c_str());
+    } else {
+      WaitCursor wait;
+      PathRecord* folders = new PathRecord(path.c_str(), false);
+      SynonymFile* moved = nullptr;
+      const int result = timeline_ != nullptr ? timeline_->CopyFromFile(file, folders, &moved) : 0;
+      ErrorBox(GetHandle(), result, GetString(ui_string::kAddProject), path.c_str());
+      PathRecord::FreeList(folders);
+      SynonymFile::FreeList(moved);
+      mmioClose(file, 0);
+    }
+  }
+  SetProjectName(before.c_str());
+}
+
+// ---- Edit decision lists.
+
+void TMainFrame::CmExportEdl() {
+  if (AskSaveFile(edlFile_, GetHandle(), GetString(ui_string::kExportEdl))) {
+    const std::string path = edlFile_.FileName;
+    ExportEdlFile(path.c_str());
+  }
+}
+
+void TMainFrame::ExportEdlFile(const char* path) {
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) {
+    ErrorBox(GetHandle(), 24, GetString(ui_string::kExportEdl), path);
+    return;
+  }
+  WaitCursor wait;
+  EdlFileRecord* video = nullptr;
+  EdlFileRecord* audio = nullptr;
+  if (!BuildEdlFileLists(&video, &audio)) {
+    ErrorBoxPlain(GetHandle(), 2, GetString(ui_string::kExportEdl));
+  } else if (!timeline_->ExportEdl(file, video, audio)) {
+    ErrorBox(GetHandle(), 20, GetString(ui_string::kExportEdl), path);
+  }
+  std::fclose(file);
+  FreeEdlFileRecords(video);
+  FreeEdlFileRecords(audio);
+}
+
+bool TMainFrame::BuildEdlFileLists(EdlFileRecord** video, EdlFileRecord** audio) {
+  *video = nullptr;
+  *audio = nullptr;
+  int32_t id = 201;
+  EdlFileRecord** tail = video;
+  for (VideoData* v = VideoData::Head(); v != nullptr; v = v->next) {
+    auto* r = new EdlFileRecord;
+    r->id = id;
+    id += 2;
+    r->name = v->fileName;
+    r->video = v;
+    *tail = r;
+    tail = &r->next;
+  }
+  tail = audio;
+  for (AudioData* a = AudioData::FirstShared(); a != nullptr; a = a->next) {
+    auto* r = new EdlFileRecord;
+    r->id = id;
+    id += 2;
+    r->name = a->fileName;
+    r->audio = a;
+    *tail = r;
+    tail = &r->next;
+  }
+  // One file with picture and sound has one id.
+  for (EdlFileRecord* a = *audio; a != nullptr; a = a->next)
+    for (EdlFileRecord* v = *video; v != nullptr; v = v->next)
+      if (strcasecmp(a->name, v->name) == 0) {
+        a->id = v->id;
+        a->name = v->name;
+        a->video = v->video;
+        v->audio = a->audio;
+        break;
+      }
+  return true;
+}
+
+void TMainFrame::CmImportEdl() {
+  if (!app_->AskSaveAll()) return;
+  if (AskOpenFile(edlFile_, GetHandle(), GetString(ui_string::kImportEdl))) {
+    const std::string path = edlFile_.FileName;
+    ImportEdlFile(path.c_str());
+    app_->autosave.RestartPeriod();
+  }
+}
+
+void TMainFrame::ImportEdlFile(const char* path) {
+  ForgetProject();
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    ErrorBox(GetHandle(), 24, GetString(ui_string::kImportEdl), path);
+    return;
+  }
+  WaitCursor wait;
+  SetProjectName("");
+  SetCaption(path, true);
+  EdlFileRecord* files = nullptr;
+  const int read = ReadEdlFiles(file, &files);
+  if (read == 2) {
+    ErrorBoxPlain(GetHandle(), 2, GetString(ui_string::kImportEdl));
+  } else if (read == 0) {
+    app_->ShowClipCollection(false);
+    SetFocus();
+    std::rewind(file);
+    const int result = timeline_->ImportEdl(file, files);
+    if (result == 2)
+      ErrorBoxPlain(GetHandle(), 2, GetString(ui_string::kImportEdl));
+    else
+      ErrorBox(GetHandle(), result, GetString(ui_string::kImportEdl), path);
+  } else {
+    ErrorBox(GetHandle(), read, GetString(ui_string::kImportEdl), path);
+  }
+  std::fclose(file);
+  FreeEdlFiles(files);
+}
+
+namespace {
+
+// A line of the file with its leading blanks and control characters gone;
+// false at the end of the file.
+bool ReadEdlLine(std::FILE* file, std::string& line) {
+  char buffer[512];
+  if (std::fgets(buffer, 511, file) == nullptr) return false;
+  const char* p = buffer;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < '!') ++p;
+  line = p;
+  return true;
+}
+
+bool Starts(const std::string& line, const char* word) {
+  return line.compare(0, std::strlen(word), word) == 0;
+}
+
+}  // namespace
+
+int TMainFrame::ReadEdlFiles(std::FILE* file, EdlFileRecord** list) {
+  *list = nullptr;
+  std::string line;
+  do {
+    if (!ReadEdlLine(file, line)) return 6;
+  } while (!Starts(line, "[Files,"));
+  while (ReadEdlLine(file, line)) {
+    if (Starts(line, "]")) break;
+    if (!Starts(line, "[FileID")) continue;
+    auto* entry = new (std::nothrow) EdlFileRecord;
+    if (entry == nullptr) return 2;
+    entry->next = *list;
+    *list = entry;
+    if (std::sscanf(line.c_str(), "[FileID #%d", &entry->id) != 1) return 6;
+    std::string name;
+    bool video = false, audio = false;
+    while (ReadEdlLine(file, line) && !Starts(line, "]")) {
+      if (Starts(line, "[DOS_File")) {
+        const std::size_t a = line.find('\'');
+        const std::size_t b = a == std::string::npos ? a : line.find('\'', a + 1);
+        if (b != std::string::npos) name = line.substr(a + 1, b - a - 1);
+      } else if (Starts(line, "[Video")) {
+        video = true;
+      } else if (Starts(line, "[Audio")) {
+        audio = true;
+      }
+    }
+    if (name.empty() || name.size() >= MAX_PATH) return 6;
+    if (audio) {
+      AudioData* source = AudioData::OpenShared(name.c_str());
+      entry->audio = source;
+      if (source != nullptr) entry->name = source->fileName;
+    }
+    if (video) {
+      AVIVideoData* source = AVIVideoData::OpenShared(GetHandle(), kVideoKindAvi, name.c_str(), 0.0f);
+      entry->video = source;
+      if (source != nullptr) entry->name = source->fileName;
+    }
+  }
+  return 0;
+}
+
+void TMainFrame::FreeEdlFiles(EdlFileRecord* list) {
+  for (EdlFileRecord* e = list; e != nullptr; e = e->next) {
+    if (e->audio != nullptr) e->audio->Release();
+    if (e->video != nullptr) e->video->Release();
+  }
+  FreeEdlFileRecords(list);
+}
+

@@ -1,0 +1,205 @@
+#include "app/owl_main.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/kobrix_app.h"
+#include "app/program_seams.h"
+#include "audio/audio_player.h"
+#include "audio/audio_recorder.h"
+#include "audio/volume_server_link.h"
+#include "audio/effect_list.h"
+#include "audio/midi_player.h"
+#include "media/video_data.h"
+#include "model/message_box.h"
+#include "platform/audio/virtual_audio.h"
+#include "platform/components/com.h"
+#include "platform/core/locations.h"
+#include "platform/core/paths.h"
+#include "platform/core/registry.h"
+#include "platform/gui/gui.h"
+#include "platform/gui/peers.h"
+#include "resources/frame_ids.h"
+#include "resources/resources.h"
+#include "video/player.h"
+#include "video/transitions/vfx_render.h"
+#include "video/velmora_messager.h"
+#include "video/vtr.h"
+
+VTRecorder* TheVTRecorder = nullptr;
+extern MidiPlayer* TheMidiPlayer;
+
+namespace {
+
+constexpr const char* kFrameClass = "KobrixFrameWindow";
+int g_lockFile = -1;
+
+// What the virtual output played, as a WAVE file (KOBRIX_AUDIO_RECORD).
+void KeepPlayedSound() {
+  const char* path = std::getenv("KOBRIX_AUDIO_RECORD");
+  const char* audio = std::getenv("KOBRIX_AUDIO");
+  if (path == nullptr || *path == '\0' || audio == nullptr || std::strcmp(audio, "virtual") != 0) return;
+  const std::vector<BYTE> played = VirtualAudio::Played(0);
+  const WAVEFORMATEX f = VirtualAudio::LastFormat(0);
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return;
+  auto u32 = [file](uint32_t v) {
+    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, file);
+  };
+  auto u16 = [file](uint16_t v) {
+    const unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    std::fwrite(b, 1, 2, file);
+  };
+  const uint32_t bytes = static_cast<uint32_t>(played.size());
+  std::fwrite("RIFF", 1, 4, file);
+  u32(36 + bytes + (bytes & 1));
+  std::fwrite("WAVEfmt ", 1, 8, file);
+  u32(16);
+  u16(f.wFormatTag != 0 ? f.wFormatTag : WAVE_FORMAT_PCM);
+  u16(f.nChannels);
+  u32(f.nSamplesPerSec);
+  u32(f.nAvgBytesPerSec);
+  u16(f.nBlockAlign);
+  u16(f.wBitsPerSample);
+  std::fwrite("data", 1, 4, file);
+  u32(bytes);
+  if (bytes > 0) std::fwrite(played.data(), 1, bytes, file);
+  if (bytes & 1) std::fputc(0, file);
+  std::fclose(file);
+}
+
+std::string CurrentFolder() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof(buffer)) != nullptr ? std::string(buffer) : std::string("/");
+}
+
+void CopyField(char (&to)[260], const std::string& from) {
+  std::strncpy(to, from.c_str(), sizeof(to) - 1);
+  to[sizeof(to) - 1] = '\0';
+}
+
+}  // namespace
+
+bool RaiseOtherInstance() {
+  HWND other = FindWindow(kFrameClass, nullptr);
+  if (other == nullptr) return false;
+  // Only the owner may restore and raise its windows.
+  SendMessage(other, kFrameRaiseMessage, 0, 0);
+  return true;
+}
+
+bool TakeInstanceLock() {
+  if (g_lockFile >= 0) return true;
+  const std::string path = RuntimeFolder() + "/KobrixGlobalLockEvent.lock";
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // A lock that cannot be made at all does not keep the program from running.
+  if (fd < 0) return true;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return false;
+  }
+  g_lockFile = fd;
+  return true;
+}
+
+void ReleaseInstanceLock() {
+  if (g_lockFile < 0) return;
+  flock(g_lockFile, LOCK_UN);
+  close(g_lockFile);
+  g_lockFile = -1;
+}
+
+int OwlMain(int argc, char** argv) {
+  WindowsPlatform = 2;
+  WindowsMajorVersion = 4;
+  WindowsMinorVersion = 0;
+
+  if (RaiseOtherInstance()) return 0;
+  if (!TakeInstanceLock()) return 0;
+
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  const CommandLine line = ParseCommandLine(args, CurrentFolder());
+  RegisterProgramResources();
+  if (line.usage) {
+    MessageBox(nullptr, kCommandLineUsageText, kCommandLineUsageCaption, MB_OK);
+    ReleaseInstanceLock();
+    return 0;
+  }
+  if (!line.tooLong.empty()) {
+    const std::string text = "The path is too long:\n" + line.tooLong;
+    MessageBox(nullptr, text.c_str(), kCommandLineUsageCaption, MB_OK | MB_ICONSTOP);
+    ReleaseInstanceLock();
+    return 0;
+  }
+  CopyField(StartupProjectPath, line.startupPath);
+  CopyField(CommandLineExportPath, line.exportPath);
+  CommandLineMode = line.mode;
+
+  if (CoInitialize(nullptr) != S_OK) {
+    MessageBox(nullptr, "Can not initialize COM interface", "Kobrix starting", MB_OK | MB_ICONSTOP);
+    ReleaseInstanceLock();
+    return 0;
+  }
+  // The components the build made know themselves from the entries it wrote
+  // beside the program; the user's registry file still has the last word.
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(ProgramFolder(), ignored)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 13 && name.compare(name.size() - 13, 13, "_registry.txt") == 0)
+      AddRegistryDefaults(entry.path().string());
+  }
+
+  // The volume-control server is optional: without it the program runs.
+  std::unique_ptr<VolumeServer> mixerServer = CreateMixerServer();
+  TheMixerServer = mixerServer.get();
+
+  TheVideoPlayer = new VideoPlayer();
+  TheAudioPlayer = new AudioPlayer();
+  TheAudioRecorder = new TAudioRecorder();
+  TheVTRecorder = new VTRecorder();
+  InstallProgramSeams();
+  VFXRender::StartThread(*ProgramTransitions());
+
+  int result = 0;
+  {
+    kobrix32App app;
+    TheApp = &app;
+    result = app.Run();
+
+    VFXRender::StopThread();
+    app.DeleteAutosaveFiles(nullptr);
+    delete TheVideoPlayer;
+    TheVideoPlayer = nullptr;
+    // The recorder's dialog and thread go before the engine they use.
+    delete TheAudioRecorder;
+    TheAudioRecorder = nullptr;
+    delete TheAudioPlayer;
+    TheAudioPlayer = nullptr;
+    delete TheMidiPlayer;
+    TheMidiPlayer = nullptr;
+    delete TheVelmoraMessager;
+    EffectList::FreeAll();
+    ReleaseInstanceLock();
+    RemoveProgramSeams();
+    TheMixerServer = nullptr;
+    mixerServer.reset();
+    VFXRender::CleanTempDir();
+    KeepPlayedSound();
+    TheApp = nullptr;
+  }
+  CoUninitialize();
+  return result;
+}

@@ -1,0 +1,61 @@
+#!/bin/sh
+# Drives the real kobrix as a user would, on the display in DISPLAY:
+#   end_to_end.sh PROGRAM PROJECT EXPORT SCREENSHOT
+# opens PROJECT (Ctrl+O), plays it (Space), exports its sound as WAVE to
+# EXPORT from the Export menu and quits (Ctrl+Q). SCREENSHOT gets the
+# window with the project open. The caller sets the program's environment.
+set -u
+program=$1 project=$2 export_path=$3 screenshot=$4
+
+# Types into the file-name field of the dialog up now, emptied first.
+answer() {
+  sleep 1
+  xdotool key --delay 5 --repeat 80 BackSpace
+  xdotool type --delay 15 "$1"
+  sleep 0.3
+  xdotool key Return
+}
+# The keyboard goes back to the frame (a click on its empty area).
+focus_frame() {
+  xdotool windowfocus --sync "$frame"
+  xdotool mousemove --window "$frame" 590 550 click 1
+  sleep 0.5
+}
+
+"$program" &
+pid=$!
+frame=$(timeout 30 xdotool search --sync --name "Velmora AV Studio" | head -1)
+[ -n "$frame" ] || { kill $pid; exit 2; }
+sleep 2
+focus_frame
+xdotool key --clearmodifiers ctrl+o
+timeout 20 xdotool search --sync --name "^Open Project$" > /dev/null || { kill $pid; exit 3; }
+answer "$project"
+sleep 2
+ffmpeg -v error -y -f x11grab -video_size 1280x1024 -i "$DISPLAY" -frames:v 1 "$screenshot"
+
+focus_frame
+xdotool key space
+# The project plays for three seconds.
+sleep 4.5
+
+focus_frame
+xdotool key alt+x
+sleep 0.5
+xdotool key w
+answer "$export_path"
+sleep 3
+
+focus_frame
+xdotool key --clearmodifiers ctrl+q
+# Questions to save what changed are answered No.
+for i in $(seq 1 20); do
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.5
+  [ $((i % 4)) -eq 0 ] && xdotool key n
+done
+if kill -0 $pid 2>/dev/null; then
+  kill $pid
+  exit 4
+fi
+wait $pid

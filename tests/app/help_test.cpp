@@ -1,0 +1,82 @@
+// Help: the pages beside the program opened by the desktop's opener, which
+// the test stands in for on PATH and which records what it was asked.
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "program_fixture.h"
+
+#include "app/clip_frame.h"
+
+#include "platform/gui/gui.h"
+#include "platform/gui/gui_driver.h"
+#include "resources/frame_ids.h"
+#include "resources/timeline_ids.h"
+
+namespace apptest {
+namespace {
+
+class Help : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    const std::string bin = File("bin");
+    mkdir(bin.c_str(), 0700);
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\necho \"$1\" >> '" << File("opened.txt") << "'\n";
+    chmod((bin + "/xdg-open").c_str(), 0700);
+    path_ = std::make_unique<ScopedEnv>("PATH", bin + ":" + std::getenv("PATH"));
+  }
+  std::string Opened() { return ReadFile(File("opened.txt")); }
+  void PumpApp() {
+    for (int i = 0; i < 5; ++i) App().PumpWaitingMessages();
+  }
+  // A key as the loop hands it to the application first.
+  bool Key(int vk) {
+    MSG msg{};
+    msg.hwnd = TimeLine().GetHandle();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = static_cast<WPARAM>(vk);
+    return App().ProcessAppMsg(msg);
+  }
+  std::unique_ptr<ScopedEnv> path_;
+};
+
+TEST_F(Help, F1OpensTheProjectWindowsTopic) {
+  Start();
+  EXPECT_TRUE(Key(VK_F1));
+  EXPECT_NE(Opened().find("index.html#topic-911"), std::string::npos) << Opened();
+  EXPECT_TRUE(App().helpOpen);
+}
+
+TEST_F(Help, F1OverTheCollectionOpensItsTopic) {
+  Start();
+  App().ShowClipCollection(false);
+  PumpApp();
+  ASSERT_NE(App().ClipFrame(), nullptr);
+  SetActiveWindow(App().ClipFrame()->GetHandle());
+  EXPECT_TRUE(Key(VK_F1));
+  EXPECT_NE(Opened().find("index.html#topic-916"), std::string::npos) << Opened();
+}
+
+TEST_F(Help, InHelpModeACommandOpensItsTopicWithoutRunningIt) {
+  Start();
+  // Shift+F1 put the program in help mode.
+  App().helpMode = true;
+  const bool shown = TimeLine().Engine().showVideo;
+  Frame().PostMessage(WM_COMMAND, kCmShowVideoTracks, 0);
+  PumpApp();
+  EXPECT_FALSE(App().helpMode);
+  EXPECT_EQ(TimeLine().Engine().showVideo, shown) << "the command ran";
+  EXPECT_NE(Opened().find("#topic-" + std::to_string(kCmShowVideoTracks)), std::string::npos) << Opened();
+
+  // Esc before a choice leaves help mode, and commands run again.
+  App().helpMode = true;
+  EXPECT_TRUE(Key(VK_ESCAPE));
+  EXPECT_FALSE(App().helpMode);
+  Frame().PostMessage(WM_COMMAND, kCmShowVideoTracks, 0);
+  PumpApp();
+  EXPECT_NE(TimeLine().Engine().showVideo, shown);
+}
+
+}  // namespace
+}  // namespace apptest

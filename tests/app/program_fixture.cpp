@@ -1,0 +1,150 @@
+#include "program_fixture.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/command_line.h"
+#include "app/program_seams.h"
+#include "audio/audio_player.h"
+#include "audio/effect_list.h"
+#include "audio/midi_player.h"
+#include "model/film_list.h"
+#include "platform/gui/gui.h"
+#include "platform/gui/gui_driver.h"
+#include "resources/resources.h"
+#include "video/player.h"
+#include "video/vtr.h"
+#include "video/velmora_messager.h"
+
+extern MidiPlayer* TheMidiPlayer;
+
+namespace apptest {
+
+bool Shell(const std::string& command, std::string* output) {
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return false;
+  char buffer[4096];
+  std::string text;
+  while (std::size_t n = std::fread(buffer, 1, sizeof(buffer), pipe)) text.append(buffer, n);
+  const int status = pclose(pipe);
+  if (output != nullptr) *output = text;
+  return status == 0;
+}
+
+bool HaveTool(const char* tool) {
+  return Shell(std::string("command -v ") + tool + " >/dev/null 2>&1");
+}
+
+void WriteTone(const std::string& path, int ms, int hz, int rate) {
+  const uint32_t frames = static_cast<uint32_t>(static_cast<int64_t>(rate) * ms / 1000);
+  std::ofstream out(path, std::ios::binary);
+  auto u32 = [&out](uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i)));
+  };
+  auto u16 = [&out](uint16_t v) {
+    out.put(static_cast<char>(v));
+    out.put(static_cast<char>(v >> 8));
+  };
+  out.write("RIFF", 4);
+  u32(36 + frames * 4);
+  out.write("WAVEfmt ", 8);
+  u32(16);
+  u16(1);
+  u16(2);
+  u32(static_cast<uint32_t>(rate));
+  u32(static_cast<uint32_t>(rate) * 4);
+  u16(4);
+  u16(16);
+  out.write("data", 4);
+  u32(frames * 4);
+  for (uint32_t i = 0; i < frames; ++i) {
+    const auto v = static_cast<int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * hz * i / rate)));
+    u16(static_cast<uint16_t>(v));
+    u16(static_cast<uint16_t>(v));
+  }
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void ProgramTest::SetUp() {
+  home_ = std::make_unique<ScopedSettingsHome>();
+  tmpdir_ = std::make_unique<ScopedEnv>("TMPDIR", temp_.path());
+  runtimeEnv_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", runtime_.path());
+  boxes_ = std::make_unique<RecordingBoxes>(IDNO);
+  RegisterProgramResources();
+}
+
+void ProgramTest::Start(int32_t mode, const std::string& startup) {
+  CommandLineMode = mode;
+  std::snprintf(StartupProjectPath, sizeof(StartupProjectPath), "%s", startup.c_str());
+  TheVideoPlayer = new VideoPlayer();
+  TheAudioPlayer = new AudioPlayer();
+  InstallProgramSeams();
+  chooser_ = std::make_unique<filetest::ScriptedChooser>();
+  app_ = std::make_unique<kobrix32App>();
+  TheApp = app_.get();
+  app_->InitInstance();
+  Pump();
+}
+
+void ProgramTest::Pump() {
+  for (int i = 0; i < 30; ++i) GuiPumpMessages();
+}
+
+void ProgramTest::Stop() {
+  if (app_ == nullptr) return;
+  if (app_->MainFrame() != nullptr && app_->MainFrame()->GetHandle() != nullptr) {
+    TimeLine().Engine().SetModified(false);
+    app_->MainFrame()->Destroy();
+  }
+  Pump();
+  TheApp = nullptr;
+  app_.reset();
+  chooser_.reset();
+  delete TheMidiPlayer;
+  TheMidiPlayer = nullptr;
+  delete TheVelmoraMessager;
+  RemoveProgramSeams();
+  delete TheAudioPlayer;
+  TheAudioPlayer = nullptr;
+  delete TheVideoPlayer;
+  TheVideoPlayer = nullptr;
+  EffectList::FreeAll();
+  // The main window's end asked the loop to quit; no loop runs here, and a
+  // later modal loop would take the request as its own.
+  MSG quit;
+  while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  CommandLineMode = 0;
+  StartupProjectPath[0] = '\0';
+}
+
+void ProgramTest::TearDown() {
+  Stop();
+  boxes_.reset();
+}
+
+void ProgramTest::MakeProject(const std::string& path, const std::vector<std::string>& media) {
+  for (const std::string& m : media) {
+    char buffer[MAX_PATH];
+    std::snprintf(buffer, sizeof(buffer), "%s", m.c_str());
+    TimeLine().AddFile(buffer, 0);
+    Pump();
+  }
+  Frame().SaveProjectFile(path.c_str());
+  Pump();
+}
+
+std::string ProgramTest::ChildEnvironment() const {
+  return "env KOBRIX_HOME='" + home_->path() + "' TMPDIR='" + temp_.path() + "' XDG_RUNTIME_DIR='" +
+         runtime_.path() + "' KOBRIX_GUI=headless KOBRIX_AUDIO=virtual ";
+}
+
+}  // namespace apptest
