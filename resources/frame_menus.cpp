@@ -8,39 +8,22 @@
 #include "platform/gui/gui.h"
 #include "platform/gui/resource.h"
 #include "resources/frame_ids.h"
+#include "resources/glyph_grid.h"
 #include "resources/timeline_ids.h"
 
 namespace {
 
 // A 16 x 15 glyph drawn into characters: '.' is the button face, the
 // letters are colours of the palette below.
-class Glyph {
+class Glyph : public GlyphGrid {
  public:
-  Glyph() : rows_(15, std::string(16, '.')) {}
-  void Set(int x, int y, char c) {
-    if (x >= 0 && y >= 0 && x < 16 && y < 15) rows_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = c;
-  }
-  void Fill(int x, int y, int w, int h, char c) {
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) Set(i, j, c);
-  }
-  void Frame(int x, int y, int w, int h, char c) {
-    Fill(x, y, w, 1, c);
-    Fill(x, y + h - 1, w, 1, c);
-    Fill(x, y, 1, h, c);
-    Fill(x + w - 1, y, 1, h, c);
-  }
-  void Line(int x0, int y0, int x1, int y1, char c) {
-    const int n = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
-    for (int i = 0; i <= n; ++i)
-      Set(x0 + (n == 0 ? 0 : (x1 - x0) * i / n), y0 + (n == 0 ? 0 : (y1 - y0) * i / n), c);
-  }
+  Glyph() : GlyphGrid(16, 15, '.') {}
   // A triangle pointing right (dir 1) or left (-1), tip at x.
   void Arrow(int x, int cy, int size, int dir, char c) {
     for (int i = 0; i < size; ++i) Line(x - dir * i, cy - i, x - dir * i, cy + i, c);
   }
   PixelArt Art() const {
-    return PixelArt{rows_,
+    return PixelArt{Rows(),
                     {{'.', RGB(192, 192, 192)},
                      {'k', RGB(0, 0, 0)},
                      {'w', RGB(255, 255, 255)},
@@ -54,9 +37,6 @@ class Glyph {
                      {'l', RGB(0, 255, 0)},
                      {'G', RGB(0, 128, 0)}}};
   }
-
- private:
-  std::vector<std::string> rows_;
 };
 
 void Page(Glyph& g, int x, int y) {

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/components/audio_effect.h"
 #include "platform/components/com.h"
 #include "platform/core/registry.h"
 #include "support/file_bytes.h"
@@ -72,4 +74,33 @@ class ComponentTest : public ::testing::Test {
 
   ScopedSettingsHome home_;
   const std::string folder_ = home_.path();
+};
+
+// Our effect components, made through the registry as the program makes
+// them and released at the end of the test.
+class EffectsTest : public ComponentTest {
+ protected:
+  void SetUp() override {
+    ComponentTest::SetUp();
+    WriteRegistry(BuildRegistryText());
+  }
+  void TearDown() override {
+    for (IAudioEffect* e : created_) e->Release();
+    created_.clear();
+    ComponentTest::TearDown();
+  }
+
+  IAudioEffect* Create(REFCLSID clsid, DWORD rate = 44100, DWORD channels = 1) {
+    IAudioEffect* effect = nullptr;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IAudioEffect,
+                               reinterpret_cast<void**>(&effect)),
+              S_OK);
+    if (effect == nullptr) return nullptr;
+    created_.push_back(effect);
+    EXPECT_NE(effect->Initialize(), 0);
+    EXPECT_EQ(effect->SetFormat(rate, channels), S_OK);
+    return effect;
+  }
+
+  std::vector<IAudioEffect*> created_;
 };

@@ -14,28 +14,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-class EffectComponentTest : public ComponentTest {
+class EffectComponentTest : public EffectsTest {
  protected:
-  void SetUp() override {
-    ComponentTest::SetUp();
-    WriteRegistry(BuildRegistryText());
-  }
-  void TearDown() override {
-    for (IAudioEffect* e : created_) e->Release();
-    ComponentTest::TearDown();
-  }
-
-  IAudioEffect* Create(REFCLSID clsid, DWORD rate, DWORD channels) {
-    IAudioEffect* effect = nullptr;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IAudioEffect,
-                               reinterpret_cast<void**>(&effect)),
-              S_OK);
-    if (effect == nullptr) return nullptr;
-    created_.push_back(effect);
-    EXPECT_NE(effect->Initialize(), 0);
-    EXPECT_EQ(effect->SetFormat(rate, channels), S_OK);
-    return effect;
-  }
   template <class Settings>
   static bool Load(IAudioEffect* effect, const Settings& settings) {
     BYTE state[Settings::kStateSize];
@@ -56,8 +36,6 @@ class EffectComponentTest : public ComponentTest {
   }
   // The mixer labels its float blocks PCM with 32 bits.
   static constexpr WORD WAVE_FORMAT_PCM_FLOAT_AS_MIXED = 1;
-
-  std::vector<IAudioEffect*> created_;
 };
 
 TEST_F(EffectComponentTest, ShippedEntriesNameEveryComponent) {

@@ -28,11 +28,10 @@ LRESULT ParentProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProc(h, msg, wParam, lParam);
 }
 
-class SettingsWindowTest : public ComponentTest {
+class SettingsWindowTest : public EffectsTest {
  protected:
   void SetUp() override {
-    ComponentTest::SetUp();
-    WriteRegistry(BuildRegistryText());
+    EffectsTest::SetUp();
     static const bool registered = [] {
       WNDCLASS wc;
       wc.lpfnWndProc = ParentProc;
@@ -47,21 +46,10 @@ class SettingsWindowTest : public ComponentTest {
   }
   void TearDown() override {
     for (IAudioEffect* e : created_) e->Release();
+    created_.clear();
     if (IsWindow(parent_)) DestroyWindow(parent_);
     GuiPumpMessages();
-    ComponentTest::TearDown();
-  }
-
-  IAudioEffect* Create(REFCLSID clsid) {
-    IAudioEffect* effect = nullptr;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IAudioEffect,
-                               reinterpret_cast<void**>(&effect)),
-              S_OK);
-    if (effect == nullptr) return nullptr;
-    created_.push_back(effect);
-    EXPECT_NE(effect->Initialize(), 0);
-    EXPECT_EQ(effect->SetFormat(44100, 1), S_OK);
-    return effect;
+    EffectsTest::TearDown();
   }
 
   static std::vector<BYTE> State(IAudioEffect* effect) {
@@ -109,7 +97,6 @@ class SettingsWindowTest : public ComponentTest {
   }
 
   HWND parent_ = nullptr;
-  std::vector<IAudioEffect*> created_;
 };
 
 // The row a test drives in each effect, what moving its trackbar to the end
