@@ -7,11 +7,17 @@
 set -u
 program=$1 project=$2 export_path=$3 screenshot=$4
 
-# Types into the file-name field of the dialog up now, emptied first.
+# Waits (a slow build, e.g. under the sanitizers, may take long) for a
+# window whose name matches $1; 1 when none came.
+await_window() {
+  timeout 60 xdotool search --sync --name "$1" > /dev/null
+}
+# Types into the file-name field of the dialog titled $1, emptied first.
 answer() {
-  sleep 1
+  await_window "$1" || return 1
+  sleep 0.5
   xdotool key --delay 5 --repeat 80 BackSpace
-  xdotool type --delay 15 "$1"
+  xdotool type --delay 15 "$2"
   sleep 0.3
   xdotool key Return
 }
@@ -29,9 +35,10 @@ frame=$(timeout 30 xdotool search --sync --name "Velmora AV Studio" | head -1)
 sleep 2
 focus_frame
 xdotool key --clearmodifiers ctrl+o
-timeout 20 xdotool search --sync --name "^Open Project$" > /dev/null || { kill $pid; exit 3; }
-answer "$project"
-sleep 2
+answer "^Open Project$" "$project" || { kill $pid; exit 3; }
+# The caption names the project once it is open.
+await_window "Velmora AV Studio.*$(basename "$project" | tr 'A-Z' 'a-z' | sed 's/[.]/[.]/g')" || { kill $pid; exit 5; }
+sleep 1
 ffmpeg -v error -y -f x11grab -video_size 1280x1024 -i "$DISPLAY" -frames:v 1 "$screenshot"
 
 focus_frame
@@ -43,8 +50,13 @@ focus_frame
 xdotool key alt+x
 sleep 0.5
 xdotool key w
-answer "$export_path"
-sleep 3
+answer "^Export Wave$" "$export_path" || { kill $pid; exit 6; }
+# The export is complete once its file holds the whole range.
+for i in $(seq 1 240); do
+  [ "$(stat -c %s "$export_path" 2>/dev/null || echo 0)" -ge 529244 ] && break
+  sleep 0.5
+done
+sleep 1
 
 focus_frame
 xdotool key --clearmodifiers ctrl+q
