@@ -69,6 +69,36 @@ TEST_F(AviProject, SavedAndReopenedIsUnchangedAndEqual) {
   }
 }
 
+// Clips whose times are not whole frames of 40 ms, and one with its own sound.
+TEST_F(AviProject, OtherAvisReadBackUnchanged) {
+  const struct {
+    const char* input;
+    std::vector<Placed> films;
+  } cases[] = {
+      {"-f lavfi -i testsrc=size=160x120:rate=30000/1001 -t 3", {{true, 0, 3003, 0, 3003, 3003, 0, -1}}},
+      {"-f lavfi -i testsrc=size=160x120:rate=24 -t 2.03", {{true, 0, 2042, 0, 2042, 2042, 0, -1}}},
+      {"-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=2.5 "
+       "-t 3 -c:a pcm_s16le",
+       {{true, 0, 3000, 0, 3000, 3000, 0, 0}}},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const std::string clip = File("clip" + std::to_string(n++) + ".avi");
+    ASSERT_TRUE(Shell(std::string("ffmpeg -v error ") + c.input + " -c:v mjpeg -q:v 5 '" + clip + "'"));
+    Start();
+    MakeProject(File("p.tml"), {clip});
+    EXPECT_EQ(Films(), c.films);
+    Stop();
+    Start();
+    Frame().OpenProjectFile(File("p.tml").c_str());
+    Pump();
+    EXPECT_EQ(Films(), c.films);
+    EXPECT_FALSE(TimeLine().Engine().IsModified());
+    Stop();
+  }
+}
+
 // The video line shows a clip's first and last frames at its edges: the
 // pictures hold the decoded frame, not an empty bitmap.
 TEST_F(AviProject, TheClipsEdgePicturesShowItsFrames) {
