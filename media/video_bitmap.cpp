@@ -311,11 +311,12 @@ TEBitmapInit::TEBitmapInit() {
   st->row.resize(128 * 3);
   st->indexes.resize(128);
   g_state = st;
+  owner_ = true;
 }
 
 TEBitmapInit::~TEBitmapInit() {
   SharedState* st = g_state;
-  if (st == nullptr) return;
+  if (!owner_ || st == nullptr) return;
   for (TEBitmap*& slot : StockBitmaps) {
     delete slot;
     slot = nullptr;

@@ -134,4 +134,8 @@ class TEBitmapInit {
   static void UnrealizePalette(HWND window);
   // On palette screens: the shared palette selected and realised in dc.
   static void SelectPaletteInto(HDC dc);
+
+ private:
+  // Only the instance that built the shared objects takes them down.
+  bool owner_ = false;
 };
