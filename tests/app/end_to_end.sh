@@ -32,6 +32,12 @@ xdotool key --clearmodifiers ctrl+o
 timeout 20 xdotool search --sync --name "^Open Project$" > /dev/null || { kill $pid; exit 3; }
 answer "$project"
 sleep 2
+# The mixer window (shown from the start) stays above the frame that was
+# raised again when the dialog closed; xwininfo lists the top first.
+if command -v xwininfo > /dev/null 2>&1; then
+  order=$(xwininfo -root -tree | grep -o '"A.Meter"\|"Velmora AV Studio' | tr -d '"')
+  [ "$(echo "$order" | head -1)" = "A.Meter" ] || { echo "mixer window not above the frame: $order"; kill $pid; exit 5; }
+fi
 ffmpeg -v error -y -f x11grab -video_size 1280x1024 -i "$DISPLAY" -frames:v 1 "$screenshot"
 
 focus_frame
