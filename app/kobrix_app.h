@@ -12,7 +12,6 @@
 
 #include "app/autosave.h"
 #include "app/clip_frame.h"
-#include "media/video_bitmap.h"
 #include "platform/classlib/application.h"
 
 class TMainFrame;
@@ -132,8 +131,6 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   void CmShowCollection();
   // A clip frame that ended, deleted once its own call has returned.
   TClipFrame* endedClipFrame_ = nullptr;
-  // The shared objects every clip picture and stock bitmap is drawn with.
-  TEBitmapInit pictures_;
 
   DECLARE_RESPONSE_TABLE(kobrix32App);
 };

@@ -547,6 +547,9 @@ class Settings : public SettingsHost {
 };
 
 struct Installed {
+  // The shared thumbnail and stock-picture state the tiles and the video
+  // line draw with; kept when someone made it already.
+  std::unique_ptr<TEBitmapInit> bitmaps = TEBitmapInit::Exists() ? nullptr : std::make_unique<TEBitmapInit>();
   Media media;
   Environment environment;
   Services services;

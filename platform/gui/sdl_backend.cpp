@@ -345,7 +345,25 @@ class SdlBackend : public GuiBackend {
       if (st.visible && !st.minimized && GetActiveWindow() == h && raised_ != h) {
         SDL_RaiseWindow(s.window);
         raised_ = h;
+        RaiseWindowsAbove(h);
       }
+    }
+  }
+
+  // X puts a raised window over all others; those the z-order keeps above
+  // it (the ones it owns, the topmost ones) go back over it, lowest first.
+  void RaiseWindowsAbove(HWND h) {
+    std::vector<HWND> above;
+    {
+      std::lock_guard<std::mutex> hold(TreeLock());
+      for (HWND t : TopLevelOrder()) {
+        if (t == h) break;
+        above.push_back(t);
+      }
+    }
+    for (auto t = above.rbegin(); t != above.rend(); ++t) {
+      auto it = shown_.find(*t);
+      if (it != shown_.end() && it->second.visible && !it->second.minimized) SDL_RaiseWindow(it->second.window);
     }
   }
 

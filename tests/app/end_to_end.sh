@@ -39,6 +39,12 @@ answer "^Open Project$" "$project" || { kill $pid; exit 3; }
 # The caption names the project once it is open.
 await_window "Velmora AV Studio.*$(basename "$project" | tr 'A-Z' 'a-z' | sed 's/[.]/[.]/g')" || { kill $pid; exit 5; }
 sleep 1
+# The mixer window (shown from the start) stays above the frame that was
+# raised again when the dialog closed; xwininfo lists the top first.
+if command -v xwininfo > /dev/null 2>&1; then
+  order=$(xwininfo -root -tree | grep -o '"A.Meter"\|"Velmora AV Studio' | tr -d '"')
+  [ "$(echo "$order" | head -1)" = "A.Meter" ] || { echo "mixer window not above the frame: $order"; kill $pid; exit 7; }
+fi
 ffmpeg -v error -y -f x11grab -video_size 1280x1024 -i "$DISPLAY" -frames:v 1 "$screenshot"
 
 focus_frame

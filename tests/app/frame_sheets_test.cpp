@@ -48,3 +48,18 @@ TEST_F(FrameSheets, TheMixerWindowComesUpThroughTheProgramsFactory) {
 
 }  // namespace
 }  // namespace apptest
+
+#include "media/video_bitmap.h"
+
+namespace apptest {
+namespace {
+
+TEST_F(FrameSheets, TheProgramHasTheSharedPicturesItsTilesAndLinesDrawWith) {
+  // Without them the tiles, the video line and the line headers stay blank.
+  Start();
+  ASSERT_TRUE(TEBitmapInit::Exists());
+  for (int id : {1011, 1012, 1013, 1014}) EXPECT_NE(TEBitmapInit::StockBitmap(id), nullptr) << id;
+}
+
+}  // namespace
+}  // namespace apptest

@@ -187,8 +187,9 @@ TEST_F(ProjectFrame, ExitWhilePlayingOnlyStops) {
   Start();
   WriteTone(File("long.wav"), 20000);
   MakeProject(File("long.tml"), {File("long.wav")});
-  // The project in play mode (whatever the sound device does meanwhile).
-  TimeLine().Engine().playing = true;
+  TimeLine().SendMessage(WM_COMMAND, kCmPlay, 0);
+  Pump();
+  ASSERT_TRUE(TimeLine().Engine().playing);
   Frame().SendMessage(WM_CLOSE, 0, 0);
   Pump();
   EXPECT_TRUE(Frame().IsWindow());

@@ -12,7 +12,6 @@
 #include "media/audio_data.h"
 #include "media/wave_overview.h"
 #include "model/film.h"
-#include "model/film_host.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/main_timeline_window.h"
 
@@ -29,15 +28,13 @@ struct PeakScale {
   int Y(int base, BYTE v) const { return base - v * height / divisor; }
 };
 
-// The overview of a source, built when missing (the collection keeps it,
-// so it changed).
+// The overview of a source, built when missing. It is a cache that any
+// later drawing rebuilds, so building it changes nothing the user made:
+// neither the project nor the clip collection becomes modified.
 AudioData* OverviewOf(Film& film) {
   auto* source = dynamic_cast<AudioData*>(film.audio);
   if (source == nullptr) return nullptr;
-  if (source->peakByteCount < 1) {
-    CurrentFilmHost().SetClipsModified(true);
-    FillWaveform(source);
-  }
+  if (source->peakByteCount < 1) FillWaveform(source);
   return source;
 }
 
