@@ -12,6 +12,7 @@
 #include "platform/gui/resource.h"
 #include "resources/collection_ids.h"
 #include "resources/glyph_grid.h"
+#include "resources/tool_bar_palette.h"
 
 namespace {
 
@@ -38,23 +39,7 @@ class Glyph : public GlyphGrid {
       for (int col = 0; col < 5; ++col)
         if (bits[row] & (0x10 >> col)) Set(x + col, y + row, c);
   }
-  PixelArt Art() const {
-    return PixelArt{Rows(),
-                    {{'.', RGB(192, 192, 192)},
-                     {'k', RGB(0, 0, 0)},
-                     {'w', RGB(255, 255, 255)},
-                     {'g', RGB(128, 128, 128)},
-                     {'b', RGB(0, 0, 128)},
-                     {'B', RGB(0, 0, 255)},
-                     {'r', RGB(255, 0, 0)},
-                     {'m', RGB(128, 0, 0)},
-                     {'y', RGB(255, 255, 0)},
-                     {'o', RGB(128, 128, 0)},
-                     {'G', RGB(0, 128, 0)},
-                     {'l', RGB(0, 255, 0)},
-                     {'t', RGB(0, 128, 128)},
-                     {'a', RGB(0, 255, 255)}}};
-  }
+  PixelArt Art() const { return ToolBarArt(Rows()); }
 };
 
 // A sheet of paper with a folded corner at (x, y), w x h.

@@ -9,6 +9,7 @@
 #include "platform/gui/resource.h"
 #include "resources/frame_ids.h"
 #include "resources/glyph_grid.h"
+#include "resources/tool_bar_palette.h"
 #include "resources/timeline_ids.h"
 
 namespace {
@@ -22,21 +23,7 @@ class Glyph : public GlyphGrid {
   void Arrow(int x, int cy, int size, int dir, char c) {
     for (int i = 0; i < size; ++i) Line(x - dir * i, cy - i, x - dir * i, cy + i, c);
   }
-  PixelArt Art() const {
-    return PixelArt{Rows(),
-                    {{'.', RGB(192, 192, 192)},
-                     {'k', RGB(0, 0, 0)},
-                     {'w', RGB(255, 255, 255)},
-                     {'g', RGB(128, 128, 128)},
-                     {'y', RGB(255, 255, 0)},
-                     {'o', RGB(128, 128, 0)},
-                     {'r', RGB(255, 0, 0)},
-                     {'m', RGB(128, 0, 0)},
-                     {'b', RGB(0, 0, 128)},
-                     {'c', RGB(0, 128, 128)},
-                     {'l', RGB(0, 255, 0)},
-                     {'G', RGB(0, 128, 0)}}};
-  }
+  PixelArt Art() const { return ToolBarArt(Rows()); }
 };
 
 void Page(Glyph& g, int x, int y) {
@@ -240,11 +227,8 @@ const std::vector<std::pair<int, std::function<void(Glyph&)>>>& ToolGlyphs() {
 // 32 x 32: a strip of film over a time-line (the project) or tiles (the
 // collection).
 PixelArt FrameIcon(bool collection) {
-  std::vector<std::string> rows(32, std::string(32, ' '));
-  auto fill = [&rows](int x, int y, int w, int h, char c) {
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) rows[static_cast<std::size_t>(j)][static_cast<std::size_t>(i)] = c;
-  };
+  GlyphGrid icon(32, 32, ' ');  // clear where nothing is drawn
+  auto fill = [&icon](int x, int y, int w, int h, char c) { icon.Fill(x, y, w, h, c); };
   if (collection) {
     for (int y : {2, 17})
       for (int x : {2, 17}) {
@@ -262,14 +246,7 @@ PixelArt FrameIcon(bool collection) {
     fill(10, 25, 16, 4, 'G');
     fill(20, 17, 1, 14, 'r');
   }
-  return PixelArt{rows,
-                  {{'k', RGB(0, 0, 0)},
-                   {'w', RGB(255, 255, 255)},
-                   {'c', RGB(0, 128, 128)},
-                   {'y', RGB(255, 255, 0)},
-                   {'g', RGB(128, 128, 128)},
-                   {'G', RGB(0, 128, 0)},
-                   {'r', RGB(255, 0, 0)}}};
+  return ToolBarArt(icon.Rows());
 }
 
 }  // namespace

@@ -41,13 +41,7 @@ class AudioPageTest : public SettingsTest {
     Limit16 = limit_;
     SettingsTest::TearDown();
   }
-  void RunOnAudio(std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[step](HWND sheet) {
-      OpenTab(sheet, "Audio");
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
+  void RunOnAudio(std::function<void(HWND sheet, HWND page)> step) { RunOn("Audio", std::move(step)); }
   // Picks 22050 Hz, a 2.5 s buffer and no 16-bit limit, then OK.
   static void ChangeAll(HWND sheet, HWND page) {
     SendDlgItemMessage(page, kAudioFormat, CB_SETCURSEL, 1, 0);

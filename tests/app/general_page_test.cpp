@@ -23,13 +23,7 @@ class GeneralPageTest : public SettingsTest {
     SettingsTest::TearDown();
   }
   // Runs the settings sheet on the General page.
-  void RunOnGeneral(std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[step](HWND sheet) {
-      OpenTab(sheet, "General");
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
+  void RunOnGeneral(std::function<void(HWND sheet, HWND page)> step) { RunOn("General", std::move(step)); }
   static std::vector<std::string> Entries(HWND page) {
     HWND list = GetDlgItem(page, kGeneralStartPlayback);
     std::vector<std::string> entries;

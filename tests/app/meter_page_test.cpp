@@ -52,13 +52,7 @@ class MeterPageTest : public SettingsTest {
     TLevelControl::Settings() = saved_;
     SettingsTest::TearDown();
   }
-  void RunOnMeter(std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[step](HWND sheet) {
-      OpenTab(sheet, "Audio meter");
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
+  void RunOnMeter(std::function<void(HWND sheet, HWND page)> step) { RunOn("Audio meter", std::move(step)); }
   static std::string Entry(HWND page, int index) {
     char text[128] = {};
     SendDlgItemMessage(page, kMeterLabels, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));

@@ -32,13 +32,6 @@ class PlaybackPagesTest : public SettingsTest {
     EffectList::settings = effects_;
     SettingsTest::TearDown();
   }
-  void RunOn(const char* tab, std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[tab, step](HWND sheet) {
-      OpenTab(sheet, tab);
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
   std::unique_ptr<AudioPlayer> audio_;
   TimeLineEngine engine_;
   TimeLineSettings options_;

@@ -51,13 +51,6 @@ class SavePagesTest : public SettingsTest {
     VFXRender::SetSettings(vfx_);
     SettingsTest::TearDown();
   }
-  void RunOn(const char* tab, std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[tab, step](HWND sheet) {
-      OpenTab(sheet, tab);
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
   static void Touch(const std::string& path) { std::ofstream(path) << "x"; }
   static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 

@@ -23,13 +23,6 @@ class SelectionPagesTest : public SettingsTest {
     SelectionGroup = group_;
     SettingsTest::TearDown();
   }
-  void RunOn(const char* tab, std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[tab, step](HWND sheet) {
-      OpenTab(sheet, tab);
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
   static int Selected(HWND page, int id) {
     return static_cast<int>(SendDlgItemMessage(page, id, CB_GETCURSEL, 0, 0));
   }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/settings/settings_host.h"
+#include "app/settings/settings_sheet.h"
 #include "app/timeline_colors.h"
 #include "timeline/window/timeline_settings.h"
 #include "model/ini.h"
@@ -169,6 +171,14 @@ class SettingsTest : public ::testing::Test {
     const int index = TabIndex(sheet, title);
     ASSERT_GE(index, 0) << title;
     SelectPage(sheet, index);
+  }
+  // Opens the Settings sheet on the page titled tab and runs step there.
+  void RunOn(const char* tab, std::function<void(HWND sheet, HWND page)> step) {
+    dialogtest::ModalScript script({[tab, step](HWND sheet) {
+      OpenTab(sheet, tab);
+      step(sheet, CurrentPage(sheet));
+    }});
+    RunSettingsSheet(frame_.get());
   }
   static bool ApplyEnabled(HWND sheet) { return IsWindowEnabled(GetDlgItem(sheet, ID_APPLY_NOW)) != FALSE; }
 

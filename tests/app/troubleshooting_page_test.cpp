@@ -11,13 +11,7 @@ namespace {
 
 class TroubleshootingPageTest : public SettingsTest {
  protected:
-  void RunOnPage(std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[step](HWND sheet) {
-      OpenTab(sheet, "Troubleshooting");
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
+  void RunOnPage(std::function<void(HWND sheet, HWND page)> step) { RunOn("Troubleshooting", std::move(step)); }
   static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
 };
 

@@ -57,13 +57,7 @@ class VideoPageTest : public SettingsTest {
     SetProjectFrameRate(rate_);
     SettingsTest::TearDown();
   }
-  void RunOnVideo(std::function<void(HWND sheet, HWND page)> step) {
-    ModalScript script({[step](HWND sheet) {
-      OpenTab(sheet, "Video");
-      step(sheet, CurrentPage(sheet));
-    }});
-    RunSettingsSheet(frame_.get());
-  }
+  void RunOnVideo(std::function<void(HWND sheet, HWND page)> step) { RunOn("Video", std::move(step)); }
   static std::string Shown(HWND page, int id) {
     HWND list = GetDlgItem(page, id);
     const int sel = static_cast<int>(SendMessage(list, CB_GETCURSEL, 0, 0));
