@@ -447,7 +447,7 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // fonts.cpp
   void LoadFonts();
   void SaveFonts();
-  // The font of the spec; false when the font system has none to give.
+  // The font logFont describes; false when the font system has none to give.
   bool ReplaceFont(std::unique_ptr<TFont>& font, const LOGFONT& logFont);
   // Runs the font chooser from font; true when the user chose one.
   bool PickFont(std::unique_ptr<TFont>& font, int maxPoints);
