@@ -86,6 +86,9 @@ void TLabelControl::Paint(TDC& dc, bool, TRect&) {
   dc.SelectObject(ControlFont());
   dc.SelectObject(ScalePen());
   const TSize number = dc.GetTextExtent("+00", 3);
+  // A number pushed inside at either end may land on its neighbour: the one
+  // drawn first keeps the place.
+  std::vector<TRect> drawn;
   for (const ScaleMark& mark : ScaleMarks(s, vertical ? number.cy : number.cx, len)) {
     const int p =
         vertical ? origin + Pos(len, mark.db, s.maxPickDb) : origin - Pos(len, mark.db, s.maxPickDb);
@@ -113,6 +116,11 @@ void TLabelControl::Paint(TDC& dc, bool, TRect&) {
       if (box.right > client.right) box.Offset(client.right - box.right, 0);
       format |= DT_CENTER | (box.Height() < size.cy ? DT_TOP : DT_VCENTER);
     }
+    const bool overlaps = std::any_of(drawn.begin(), drawn.end(), [&box](const TRect& r) {
+      return box.left < r.right && r.left < box.right && box.top < r.bottom && r.top < box.bottom;
+    });
+    if (overlaps) continue;
+    drawn.push_back(box);
     dc.DrawText(mark.text.c_str(), -1, box, format);
   }
   dc.RestoreObjects();
