@@ -162,27 +162,11 @@ void TAudioLines::EvMouseMove(UINT keys, const TPoint& p) {
 void TAudioLines::EvLButtonDown(UINT keys, const TPoint& p) {
   EndDrag(p);
   HitTest(keys, p, false);
+  if (PressLeadingZone(timeline_, *this, hitZone, keys, p)) return;
   TimeLineEngine& e = timeline_.Engine();
-  TPoint screen = p;
-  ClientToScreen(screen);
   Film* film = pointerFilm_;
   const int32_t pressed = hitZone;
   switch (pressed) {
-    case kZonePlaying:
-      e.CmStop();
-      return;
-    case kZoneNothing:
-      UndoScript::SetPending(kUndoSelectGesture);
-      e.ClearSelection();
-      UndoScript::SetPending(0);
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneRubberBand:
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneCursorLine:
-      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
-      return;
     case kZoneKeyPoint:
     case kZoneFlatSegment:
     case kZoneSlopedSegment:

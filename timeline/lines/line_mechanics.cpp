@@ -128,6 +128,31 @@ int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t 
   return -1;
 }
 
+bool PressLeadingZone(MainTimeLineWindow& timeline, TWindow& line, int32_t zone, UINT keys, const TPoint& p) {
+  TimeLineEngine& e = timeline.Engine();
+  TPoint screen = p;
+  line.ClientToScreen(screen);
+  switch (zone) {
+    case kZonePlaying:
+      e.CmStop();
+      return true;
+    case kZoneNothing:
+      UndoScript::SetPending(kUndoSelectGesture);
+      e.ClearSelection();
+      UndoScript::SetPending(0);
+      timeline.BeginRubberBand(screen.x, screen.y);
+      return true;
+    case kZoneRubberBand:
+      timeline.BeginRubberBand(screen.x, screen.y);
+      return true;
+    case kZoneCursorLine:
+      timeline.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
+      return true;
+    default:
+      return false;
+  }
+}
+
 int32_t TimeUnder(MainTimeLineWindow& timeline, int x) {
   TimeLineEngine& e = timeline.Engine();
   int32_t t = e.PixelToPos(x);

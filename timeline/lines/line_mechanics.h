@@ -45,6 +45,11 @@ void SetHitCursor(MainTimeLineWindow& timeline, TWindow& line, int32_t& stored, 
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, const Film* film, int32_t zoom, bool rubberBand);
 // The same where what lies under x is not a film (the transitions).
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t zoom, bool rubberBand);
+// A left press (client point p, keys) on one of those zones: playing stops,
+// no clip clears the selection and starts the rubber band, the rubber band
+// starts, the play-cursor line routes the range click. False for any other
+// zone: the line handles it.
+bool PressLeadingZone(MainTimeLineWindow& timeline, TWindow& line, int32_t zone, UINT keys, const TPoint& p);
 // The time under client x, one less when that time's own x lies right of x.
 int32_t TimeUnder(MainTimeLineWindow& timeline, int x);
 // The mark of film nearest to time-line time t within the snap distance,

@@ -71,25 +71,9 @@ void TVideoLine::ShowStill(Film* film, int32_t sourceTime, bool owner) {
 void TVideoLine::EvLButtonDown(UINT keys, const TPoint& p) {
   EndDrag(p);
   HitTest(keys, p, false);
+  if (PressLeadingZone(timeline_, *this, hitZone, keys, p)) return;
   TimeLineEngine& e = timeline_.Engine();
-  TPoint screen = p;
-  ClientToScreen(screen);
   switch (hitZone) {
-    case kZonePlaying:
-      e.CmStop();
-      return;
-    case kZoneNothing:
-      UndoScript::SetPending(kUndoSelectGesture);
-      e.ClearSelection();
-      UndoScript::SetPending(0);
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneRubberBand:
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneCursorLine:
-      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
-      return;
     case kZoneTrimStart:
     case kZoneTrimEnd:
     case kZoneClip:
