@@ -606,16 +606,11 @@ bool TAudioLines::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t&
     if (!PlaceDrop(request, place)) return false;
   }
   DrawDropFeedback(place.start, place.end, line);
-  time = place.start;
-  TPoint where(e.PosToPixel(place.start), p.y);
-  ClientToScreen(where);
-  screen.x = where.x;
-  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
   return true;
 }
 
 void TAudioLines::DrawDropFeedback(int32_t start, int32_t end, int32_t line) {
-  TimeLineEngine& e = timeline_.Engine();
   const TrackRecord& r = Row(line);
-  drop_.Show(*this, TRect(e.PosToPixel(start), r.top, e.PosToPixel(end), r.top + r.height), line);
+  drop_.ShowSpan(timeline_, *this, start, end, r.top, r.top + r.height, line);
 }

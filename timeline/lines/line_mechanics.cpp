@@ -487,6 +487,21 @@ bool PlaceDrop(const DropRequest& r, DropPlace& place) {
   return true;
 }
 
+void AnswerDrop(MainTimeLineWindow& timeline, TWindow& line, const DropPlace& place, int y, bool adjust,
+                POINT& screen, int32_t& time, int32_t& cursorId) {
+  time = place.start;
+  TPoint at(timeline.Engine().PosToPixel(place.start), y);
+  line.ClientToScreen(at);
+  screen.x = at.x;
+  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+}
+
+void DropMark::ShowSpan(MainTimeLineWindow& timeline, TWindow& line, int32_t start, int32_t end, int top,
+                        int bottom, int32_t row) {
+  TimeLineEngine& e = timeline.Engine();
+  Show(line, TRect(e.PosToPixel(start), top, e.PosToPixel(end), bottom), row);
+}
+
 void DropMark::Show(TWindow& line, const TRect& r, int32_t onRow) {
   rect = r;
   row = onRow;

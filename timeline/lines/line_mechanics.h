@@ -164,12 +164,20 @@ struct DropPlace {
 bool PlaceDrop(const DropRequest& request, DropPlace& place);
 // The end of a clip of length ms put at start (frames: on whole frames).
 int32_t DropEnd(int32_t start, int32_t length, bool frames);
+// The answer for a drop that lands at place: time becomes its start, the
+// screen point moves to that start's x (y: the pointer's client row), and an
+// adjusted drop's cursor tells whether the clip was shortened.
+void AnswerDrop(MainTimeLineWindow& timeline, TWindow& line, const DropPlace& place, int y, bool adjust,
+                POINT& screen, int32_t& time, int32_t& cursorId);
 
 // The black bar where a dragged clip would land.
 class DropMark {
  public:
   // Shows rect (client pixels) of line filled black.
   void Show(TWindow& line, const TRect& rect, int32_t row);
+  // The bar from time-line time start to end, from top to bottom.
+  void ShowSpan(MainTimeLineWindow& timeline, TWindow& line, int32_t start, int32_t end, int top, int bottom,
+                int32_t row);
   // Takes a shown bar off the screen.
   void Erase(TWindow& line);
   bool shown = false;

@@ -332,16 +332,11 @@ bool TMidiLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& t
     if (!PlaceDrop(request, place)) return false;
   }
   DrawDropFeedback(place.start, place.end);
-  time = place.start;
-  TPoint at(e.PosToPixel(place.start), p.y);
-  ClientToScreen(at);
-  screen.x = at.x;
-  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
   return true;
 }
 
 void TMidiLine::DrawDropFeedback(int32_t start, int32_t end) {
-  TimeLineEngine& e = timeline_.Engine();
   const TRect client = GetClientRect();
-  drop_.Show(*this, TRect(e.PosToPixel(start), client.top, e.PosToPixel(end), client.bottom), 0);
+  drop_.ShowSpan(timeline_, *this, start, end, client.top, client.bottom, 0);
 }

@@ -347,16 +347,11 @@ bool TVideoLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& 
     if (!PlaceDrop(request, place)) return false;
   }
   DrawDropFeedback(place.start, place.end, row);
-  time = place.start;
-  TPoint at(e.PosToPixel(place.start), p.y);
-  ClientToScreen(at);
-  screen.x = at.x;
-  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
   return true;
 }
 
 void TVideoLine::DrawDropFeedback(int32_t start, int32_t end, int32_t row) {
-  TimeLineEngine& e = timeline_.Engine();
   const TrackRecord& r = Row(row);
-  drop_.Show(*this, TRect(e.PosToPixel(start), r.top, e.PosToPixel(end), r.top + r.height), row);
+  drop_.ShowSpan(timeline_, *this, start, end, r.top, r.top + r.height, row);
 }
