@@ -641,6 +641,19 @@ bool AddClipMark(MainTimeLineWindow& timeline, Film* film, int32_t sourceTime, i
   return true;
 }
 
+void SplitClipAt(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t t) {
+  if (film != nullptr && film->start < t && t < film->end) timeline.Engine().SplitClip(owner, film, t);
+}
+
+void LaunchClipEditor(MainTimeLineWindow& timeline, Film* film, int command) {
+  if (film == nullptr) return;
+  const char* file = film->video   ? film->video->GetFileName()
+                     : film->midi  ? film->midi->GetFileName()
+                     : film->audio ? film->audio->GetFileName()
+                                   : nullptr;
+  if (file != nullptr) timeline.LaunchTool(command, file);
+}
+
 void RemoveClipMark(MainTimeLineWindow& timeline, Film* film, int32_t mark) {
   if (mark < 0 || mark >= film->marks.Count()) return;
   TimeLineEngine& e = timeline.Engine();

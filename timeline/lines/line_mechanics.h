@@ -222,6 +222,12 @@ void RemoveClipMark(MainTimeLineWindow& timeline, Film* film, int32_t mark);
 // The mark's name, or its time within the clip, asked of the user.
 void RenameClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
+// Splits film at time-line time t when t lies inside it; nothing without a
+// film.
+void SplitClipAt(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t t);
+// Opens the external editor of command on film's file: its video, else its
+// MIDI, else its sound. Nothing without a film or a file.
+void LaunchClipEditor(MainTimeLineWindow& timeline, Film* film, int command);
 
 // The dialogs the lines' commands ask with: the "Edit Name" and "Edit
 // Time" dialogs of the marks, the level popups, the tempo dialog, the
