@@ -237,13 +237,7 @@ void TAudioLines::CmCopyClip() {
 }
 
 void TAudioLines::CmAudioEditor() {
-  Film* film = MenuFilm();
-  if (film == nullptr) return;
-  const char* file = film->video   ? film->video->GetFileName()
-                     : film->midi  ? film->midi->GetFileName()
-                     : film->audio ? film->audio->GetFileName()
-                                   : nullptr;
-  if (file != nullptr) timeline_.LaunchTool(kCmAudioEditor, file);
+  LaunchClipEditor(timeline_, MenuFilm(), kCmAudioEditor);
 }
 
 void TAudioLines::CmClipProperties() {
@@ -252,8 +246,7 @@ void TAudioLines::CmClipProperties() {
 
 void TAudioLines::CmSplitClip() {
   Film* film = MenuFilm();
-  const int32_t t = MenuTime();
-  if (film != nullptr && film->start < t && t < film->end) timeline_.Engine().SplitClip(HWindow, film, t);
+  SplitClipAt(timeline_, HWindow, film, MenuTime());
 }
 
 void TAudioLines::CmRepeatClip() {

@@ -162,27 +162,11 @@ void TAudioLines::EvMouseMove(UINT keys, const TPoint& p) {
 void TAudioLines::EvLButtonDown(UINT keys, const TPoint& p) {
   EndDrag(p);
   HitTest(keys, p, false);
+  if (PressLeadingZone(timeline_, *this, hitZone, keys, p)) return;
   TimeLineEngine& e = timeline_.Engine();
-  TPoint screen = p;
-  ClientToScreen(screen);
   Film* film = pointerFilm_;
   const int32_t pressed = hitZone;
   switch (pressed) {
-    case kZonePlaying:
-      e.CmStop();
-      return;
-    case kZoneNothing:
-      UndoScript::SetPending(kUndoSelectGesture);
-      e.ClearSelection();
-      UndoScript::SetPending(0);
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneRubberBand:
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneCursorLine:
-      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
-      return;
     case kZoneKeyPoint:
     case kZoneFlatSegment:
     case kZoneSlopedSegment:
@@ -622,16 +606,11 @@ bool TAudioLines::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t&
     if (!PlaceDrop(request, place)) return false;
   }
   DrawDropFeedback(place.start, place.end, line);
-  time = place.start;
-  TPoint where(e.PosToPixel(place.start), p.y);
-  ClientToScreen(where);
-  screen.x = where.x;
-  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
   return true;
 }
 
 void TAudioLines::DrawDropFeedback(int32_t start, int32_t end, int32_t line) {
-  TimeLineEngine& e = timeline_.Engine();
   const TrackRecord& r = Row(line);
-  drop_.Show(*this, TRect(e.PosToPixel(start), r.top, e.PosToPixel(end), r.top + r.height), line);
+  drop_.ShowSpan(timeline_, *this, start, end, r.top, r.top + r.height, line);
 }

@@ -128,6 +128,31 @@ int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t 
   return -1;
 }
 
+bool PressLeadingZone(MainTimeLineWindow& timeline, TWindow& line, int32_t zone, UINT keys, const TPoint& p) {
+  TimeLineEngine& e = timeline.Engine();
+  TPoint screen = p;
+  line.ClientToScreen(screen);
+  switch (zone) {
+    case kZonePlaying:
+      e.CmStop();
+      return true;
+    case kZoneNothing:
+      UndoScript::SetPending(kUndoSelectGesture);
+      e.ClearSelection();
+      UndoScript::SetPending(0);
+      timeline.BeginRubberBand(screen.x, screen.y);
+      return true;
+    case kZoneRubberBand:
+      timeline.BeginRubberBand(screen.x, screen.y);
+      return true;
+    case kZoneCursorLine:
+      timeline.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
+      return true;
+    default:
+      return false;
+  }
+}
+
 int32_t TimeUnder(MainTimeLineWindow& timeline, int x) {
   TimeLineEngine& e = timeline.Engine();
   int32_t t = e.PixelToPos(x);
@@ -462,6 +487,21 @@ bool PlaceDrop(const DropRequest& r, DropPlace& place) {
   return true;
 }
 
+void AnswerDrop(MainTimeLineWindow& timeline, TWindow& line, const DropPlace& place, int y, bool adjust,
+                POINT& screen, int32_t& time, int32_t& cursorId) {
+  time = place.start;
+  TPoint at(timeline.Engine().PosToPixel(place.start), y);
+  line.ClientToScreen(at);
+  screen.x = at.x;
+  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+}
+
+void DropMark::ShowSpan(MainTimeLineWindow& timeline, TWindow& line, int32_t start, int32_t end, int top,
+                        int bottom, int32_t row) {
+  TimeLineEngine& e = timeline.Engine();
+  Show(line, TRect(e.PosToPixel(start), top, e.PosToPixel(end), bottom), row);
+}
+
 void DropMark::Show(TWindow& line, const TRect& r, int32_t onRow) {
   rect = r;
   row = onRow;
@@ -599,6 +639,19 @@ bool AddClipMark(MainTimeLineWindow& timeline, Film* film, int32_t sourceTime, i
   e.InvalidateClipRange(menuX - 9, menuX + 9, film);
   e.SetModified(true);
   return true;
+}
+
+void SplitClipAt(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t t) {
+  if (film != nullptr && film->start < t && t < film->end) timeline.Engine().SplitClip(owner, film, t);
+}
+
+void LaunchClipEditor(MainTimeLineWindow& timeline, Film* film, int command) {
+  if (film == nullptr) return;
+  const char* file = film->video   ? film->video->GetFileName()
+                     : film->midi  ? film->midi->GetFileName()
+                     : film->audio ? film->audio->GetFileName()
+                                   : nullptr;
+  if (file != nullptr) timeline.LaunchTool(command, file);
 }
 
 void RemoveClipMark(MainTimeLineWindow& timeline, Film* film, int32_t mark) {

@@ -45,6 +45,11 @@ void SetHitCursor(MainTimeLineWindow& timeline, TWindow& line, int32_t& stored, 
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, const Film* film, int32_t zoom, bool rubberBand);
 // The same where what lies under x is not a film (the transitions).
 int32_t LeadingZone(MainTimeLineWindow& timeline, int x, bool overItem, int32_t zoom, bool rubberBand);
+// A left press (client point p, keys) on one of those zones: playing stops,
+// no clip clears the selection and starts the rubber band, the rubber band
+// starts, the play-cursor line routes the range click. False for any other
+// zone: the line handles it.
+bool PressLeadingZone(MainTimeLineWindow& timeline, TWindow& line, int32_t zone, UINT keys, const TPoint& p);
 // The time under client x, one less when that time's own x lies right of x.
 int32_t TimeUnder(MainTimeLineWindow& timeline, int x);
 // The mark of film nearest to time-line time t within the snap distance,
@@ -159,12 +164,20 @@ struct DropPlace {
 bool PlaceDrop(const DropRequest& request, DropPlace& place);
 // The end of a clip of length ms put at start (frames: on whole frames).
 int32_t DropEnd(int32_t start, int32_t length, bool frames);
+// The answer for a drop that lands at place: time becomes its start, the
+// screen point moves to that start's x (y: the pointer's client row), and an
+// adjusted drop's cursor tells whether the clip was shortened.
+void AnswerDrop(MainTimeLineWindow& timeline, TWindow& line, const DropPlace& place, int y, bool adjust,
+                POINT& screen, int32_t& time, int32_t& cursorId);
 
 // The black bar where a dragged clip would land.
 class DropMark {
  public:
   // Shows rect (client pixels) of line filled black.
   void Show(TWindow& line, const TRect& rect, int32_t row);
+  // The bar from time-line time start to end, from top to bottom.
+  void ShowSpan(MainTimeLineWindow& timeline, TWindow& line, int32_t start, int32_t end, int top, int bottom,
+                int32_t row);
   // Takes a shown bar off the screen.
   void Erase(TWindow& line);
   bool shown = false;
@@ -209,6 +222,12 @@ void RemoveClipMark(MainTimeLineWindow& timeline, Film* film, int32_t mark);
 // The mark's name, or its time within the clip, asked of the user.
 void RenameClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
 void PlaceClipMark(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t mark);
+// Splits film at time-line time t when t lies inside it; nothing without a
+// film.
+void SplitClipAt(MainTimeLineWindow& timeline, HWND owner, Film* film, int32_t t);
+// Opens the external editor of command on film's file: its video, else its
+// MIDI, else its sound. Nothing without a film or a file.
+void LaunchClipEditor(MainTimeLineWindow& timeline, Film* film, int command);
 
 // The dialogs the lines' commands ask with: the "Edit Name" and "Edit
 // Time" dialogs of the marks, the level popups, the tempo dialog, the

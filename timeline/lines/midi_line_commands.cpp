@@ -157,19 +157,12 @@ void TMidiLine::CmClipProperties() {
 }
 
 void TMidiLine::CmMidiEditor() {
-  Film* film = MenuFilm();
-  if (film == nullptr) return;
-  const char* file = film->video   ? film->video->GetFileName()
-                     : film->midi  ? film->midi->GetFileName()
-                     : film->audio ? film->audio->GetFileName()
-                                   : nullptr;
-  if (file != nullptr) timeline_.LaunchTool(kCmMidiEditor, file);
+  LaunchClipEditor(timeline_, MenuFilm(), kCmMidiEditor);
 }
 
 void TMidiLine::CmSplitClip() {
   Film* film = MenuFilm();
-  const int32_t t = MenuTime();
-  if (film != nullptr && film->start < t && t < film->end) timeline_.Engine().SplitClip(HWindow, film, t);
+  SplitClipAt(timeline_, HWindow, film, MenuTime());
 }
 
 void TMidiLine::CmRepeatClip() {

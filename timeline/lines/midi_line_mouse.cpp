@@ -70,25 +70,9 @@ void TMidiLine::EvMouseMove(UINT keys, const TPoint& p) {
 void TMidiLine::EvLButtonDown(UINT keys, const TPoint& p) {
   EndDrag(p);
   HitTest(keys, p, false);
+  if (PressLeadingZone(timeline_, *this, hitZone, keys, p)) return;
   TimeLineEngine& e = timeline_.Engine();
-  TPoint screen = p;
-  ClientToScreen(screen);
   switch (hitZone) {
-    case kZonePlaying:
-      e.CmStop();
-      return;
-    case kZoneNothing:
-      UndoScript::SetPending(kUndoSelectGesture);
-      e.ClearSelection();
-      UndoScript::SetPending(0);
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneRubberBand:
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneCursorLine:
-      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
-      return;
     case kZoneTrimStart:
     case kZoneTrimEnd:
     case kZoneClip:
@@ -348,16 +332,11 @@ bool TMidiLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& t
     if (!PlaceDrop(request, place)) return false;
   }
   DrawDropFeedback(place.start, place.end);
-  time = place.start;
-  TPoint at(e.PosToPixel(place.start), p.y);
-  ClientToScreen(at);
-  screen.x = at.x;
-  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
   return true;
 }
 
 void TMidiLine::DrawDropFeedback(int32_t start, int32_t end) {
-  TimeLineEngine& e = timeline_.Engine();
   const TRect client = GetClientRect();
-  drop_.Show(*this, TRect(e.PosToPixel(start), client.top, e.PosToPixel(end), client.bottom), 0);
+  drop_.ShowSpan(timeline_, *this, start, end, client.top, client.bottom, 0);
 }

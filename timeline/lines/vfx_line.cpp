@@ -117,25 +117,9 @@ void TVFXLine::EvMouseMove(UINT, const TPoint& p) {
 
 void TVFXLine::EvLButtonDown(UINT keys, const TPoint& p) {
   HitTest(p);
-  TimeLineEngine& e = timeline_.Engine();
-  TPoint screen = p;
-  ClientToScreen(screen);
-  switch (hitZone) {
-    case kZonePlaying:
-      e.CmStop();
-      break;
-    case kZoneNothing:
-      UndoScript::SetPending(kUndoSelectGesture);
-      e.ClearSelection();
-      UndoScript::SetPending(0);
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      break;
-    case kZoneCursorLine:
-      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
-      break;
-    default:
-      break;
-  }
+  // The transitions row has no rubber band zone: its hit test never asks
+  // for one.
+  PressLeadingZone(timeline_, *this, hitZone, keys, p);
 }
 
 // No undo step: the transition is not part of the project's state.

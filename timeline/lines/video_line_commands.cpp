@@ -150,19 +150,12 @@ void TVideoLine::CmClipProperties() {
 }
 
 void TVideoLine::CmVideoEditor() {
-  Film* film = MenuFilm();
-  if (film == nullptr) return;
-  const char* file = film->video   ? film->video->GetFileName()
-                     : film->midi  ? film->midi->GetFileName()
-                     : film->audio ? film->audio->GetFileName()
-                                   : nullptr;
-  if (file != nullptr) timeline_.LaunchTool(kCmVideoEditor, file);
+  LaunchClipEditor(timeline_, MenuFilm(), kCmVideoEditor);
 }
 
 void TVideoLine::CmSplitClip() {
   Film* film = MenuFilm();
-  const int32_t t = MenuTime();
-  if (film != nullptr && film->start < t && t < film->end) timeline_.Engine().SplitClip(HWindow, film, t);
+  SplitClipAt(timeline_, HWindow, film, MenuTime());
 }
 
 void TVideoLine::CmRepeatClip() {

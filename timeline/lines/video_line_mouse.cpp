@@ -71,25 +71,9 @@ void TVideoLine::ShowStill(Film* film, int32_t sourceTime, bool owner) {
 void TVideoLine::EvLButtonDown(UINT keys, const TPoint& p) {
   EndDrag(p);
   HitTest(keys, p, false);
+  if (PressLeadingZone(timeline_, *this, hitZone, keys, p)) return;
   TimeLineEngine& e = timeline_.Engine();
-  TPoint screen = p;
-  ClientToScreen(screen);
   switch (hitZone) {
-    case kZonePlaying:
-      e.CmStop();
-      return;
-    case kZoneNothing:
-      UndoScript::SetPending(kUndoSelectGesture);
-      e.ClearSelection();
-      UndoScript::SetPending(0);
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneRubberBand:
-      timeline_.BeginRubberBand(screen.x, screen.y);
-      return;
-    case kZoneCursorLine:
-      timeline_.RouteRangeClick((keys & MK_SHIFT) != 0, screen.x, screen.y);
-      return;
     case kZoneTrimStart:
     case kZoneTrimEnd:
     case kZoneClip:
@@ -363,16 +347,11 @@ bool TVideoLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& 
     if (!PlaceDrop(request, place)) return false;
   }
   DrawDropFeedback(place.start, place.end, row);
-  time = place.start;
-  TPoint at(e.PosToPixel(place.start), p.y);
-  ClientToScreen(at);
-  screen.x = at.x;
-  if (adjust) cursorId = place.shortened ? kCursorDropShortened : kCursorDropFits;
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
   return true;
 }
 
 void TVideoLine::DrawDropFeedback(int32_t start, int32_t end, int32_t row) {
-  TimeLineEngine& e = timeline_.Engine();
   const TrackRecord& r = Row(row);
-  drop_.Show(*this, TRect(e.PosToPixel(start), r.top, e.PosToPixel(end), r.top + r.height), row);
+  drop_.ShowSpan(timeline_, *this, start, end, r.top, r.top + r.height, row);
 }

@@ -133,4 +133,53 @@ std::vector<std::string> RightClickMenu(HWND line, POINT p, UINT command) {
   return items;
 }
 
+POINT LineScreenPoint(HWND line, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(line, &p);
+  return p;
+}
+
+void MouseMoveOver(HWND line, int x, int y) {
+  const POINT p = LineScreenPoint(line, x, y);
+  GuiMouseMove(p.x, p.y);
+  GuiPumpMessages();
+}
+
+void MousePressOn(HWND line, int x, int y) {
+  const POINT p = LineScreenPoint(line, x, y);
+  GuiMouseMove(p.x, p.y);
+  GuiMouseButton(0, true, p.x, p.y);
+  GuiPumpMessages();
+}
+
+void MouseReleaseOn(HWND line, int x, int y) {
+  const POINT p = LineScreenPoint(line, x, y);
+  GuiMouseMove(p.x, p.y);
+  GuiMouseButton(0, false, p.x, p.y);
+  GuiPumpMessages();
+}
+
+void MouseClickOn(HWND line, int x, int y, int button) {
+  const POINT p = LineScreenPoint(line, x, y);
+  GuiMouseMove(p.x, p.y);
+  GuiMouseButton(button, true, p.x, p.y);
+  GuiMouseButton(button, false, p.x, p.y);
+  GuiPumpMessages();
+}
+
+void MouseDoubleClickOn(HWND line, int x, int y) {
+  const POINT p = LineScreenPoint(line, x, y);
+  GuiMouseMove(p.x, p.y);
+  for (int i = 0; i < 2; ++i) {
+    GuiMouseButton(0, true, p.x, p.y);
+    GuiMouseButton(0, false, p.x, p.y);
+  }
+  GuiPumpMessages();
+}
+
+void KeyStroke(int vk, bool down) {
+  GuiKey(vk, down);
+  GuiPumpMessages();
+}
+
 }  // namespace linetest

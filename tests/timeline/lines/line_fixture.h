@@ -137,4 +137,15 @@ std::vector<std::string> ReadMenu(HMENU menu);
 // the menu itself and the keys for an item of a submenu.
 std::vector<std::string> RightClickMenu(HWND line, POINT p, UINT command = 0);
 
+// The user's mouse and keys at client point (x, y) of line, each ending with
+// the messages pumped: the pointer moved there, the left button pressed or
+// released there, a click of button (0 left, 1 right), a key going down or up.
+POINT LineScreenPoint(HWND line, int x, int y);
+void MouseMoveOver(HWND line, int x, int y);
+void MousePressOn(HWND line, int x, int y);
+void MouseReleaseOn(HWND line, int x, int y);
+void MouseClickOn(HWND line, int x, int y, int button);
+void MouseDoubleClickOn(HWND line, int x, int y);
+void KeyStroke(int vk, bool down);
+
 }  // namespace linetest

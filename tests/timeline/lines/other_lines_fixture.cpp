@@ -74,39 +74,23 @@ Film* OtherLinesTest::MidiClip(MidiData* midi, int32_t start, int32_t in, int32_
 }
 
 POINT OtherLinesTest::ScreenOf(TWindow& w, int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(w.GetHandle(), &p);
-  return p;
+  return LineScreenPoint(w.GetHandle(), x, y);
 }
 
 void OtherLinesTest::MoveOn(TWindow& w, int x, int y) {
-  const POINT p = ScreenOf(w, x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiPumpMessages();
+  MouseMoveOver(w.GetHandle(), x, y);
 }
 
 void OtherLinesTest::PressOn(TWindow& w, int x, int y) {
-  const POINT p = ScreenOf(w, x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(0, true, p.x, p.y);
-  GuiPumpMessages();
+  MousePressOn(w.GetHandle(), x, y);
 }
 
 void OtherLinesTest::ReleaseOn(TWindow& w, int x, int y) {
-  const POINT p = ScreenOf(w, x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(0, false, p.x, p.y);
-  GuiPumpMessages();
+  MouseReleaseOn(w.GetHandle(), x, y);
 }
 
 void OtherLinesTest::DoubleClickOn(TWindow& w, int x, int y) {
-  const POINT p = ScreenOf(w, x, y);
-  GuiMouseMove(p.x, p.y);
-  for (int i = 0; i < 2; ++i) {
-    GuiMouseButton(0, true, p.x, p.y);
-    GuiMouseButton(0, false, p.x, p.y);
-  }
-  GuiPumpMessages();
+  MouseDoubleClickOn(w.GetHandle(), x, y);
   Later();
 }
 

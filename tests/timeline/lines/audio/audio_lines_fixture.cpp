@@ -144,54 +144,33 @@ void AudioLineTest::ForgetChanges() {
 }
 
 POINT AudioLineTest::Screen(int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(Lines().GetHandle(), &p);
-  return p;
+  return LineScreenPoint(Lines().GetHandle(), x, y);
 }
 
 void AudioLineTest::Move(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiPumpMessages();
+  MouseMoveOver(Lines().GetHandle(), x, y);
 }
 
 void AudioLineTest::Press(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(0, true, p.x, p.y);
-  GuiPumpMessages();
+  MousePressOn(Lines().GetHandle(), x, y);
 }
 
 void AudioLineTest::Release(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(0, false, p.x, p.y);
-  GuiPumpMessages();
+  MouseReleaseOn(Lines().GetHandle(), x, y);
   Later();
 }
 
 void AudioLineTest::Click(int x, int y, int button) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(button, true, p.x, p.y);
-  GuiMouseButton(button, false, p.x, p.y);
-  GuiPumpMessages();
+  MouseClickOn(Lines().GetHandle(), x, y, button);
 }
 
 void AudioLineTest::DoubleClick(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  for (int i = 0; i < 2; ++i) {
-    GuiMouseButton(0, true, p.x, p.y);
-    GuiMouseButton(0, false, p.x, p.y);
-  }
-  GuiPumpMessages();
+  MouseDoubleClickOn(Lines().GetHandle(), x, y);
   Later();
 }
 
 void AudioLineTest::Key(int vk, bool down) {
-  GuiKey(vk, down);
-  GuiPumpMessages();
+  KeyStroke(vk, down);
 }
 
 std::vector<std::string> AudioLineTest::RightClick(int x, int y, UINT command) {

@@ -157,42 +157,27 @@ Film* VideoLineTest::Clip(VideoSource* video, int32_t row, int32_t start, int32_
 }
 
 POINT VideoLineTest::Screen(int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(Line().GetHandle(), &p);
-  return p;
+  return LineScreenPoint(Line().GetHandle(), x, y);
 }
 
 void VideoLineTest::Move(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiPumpMessages();
+  MouseMoveOver(Line().GetHandle(), x, y);
 }
 
 void VideoLineTest::Press(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(0, true, p.x, p.y);
-  GuiPumpMessages();
+  MousePressOn(Line().GetHandle(), x, y);
 }
 
 void VideoLineTest::Release(int x, int y) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(0, false, p.x, p.y);
-  GuiPumpMessages();
+  MouseReleaseOn(Line().GetHandle(), x, y);
 }
 
 void VideoLineTest::Click(int x, int y, int button) {
-  const POINT p = Screen(x, y);
-  GuiMouseMove(p.x, p.y);
-  GuiMouseButton(button, true, p.x, p.y);
-  GuiMouseButton(button, false, p.x, p.y);
-  GuiPumpMessages();
+  MouseClickOn(Line().GetHandle(), x, y, button);
 }
 
 void VideoLineTest::Key(int vk, bool down) {
-  GuiKey(vk, down);
-  GuiPumpMessages();
+  KeyStroke(vk, down);
 }
 
 int VideoLineTest::Middle(int32_t row) {
