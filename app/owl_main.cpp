@@ -191,7 +191,6 @@ int OwlMain(int argc, char** argv) {
     delete TheMidiPlayer;
     TheMidiPlayer = nullptr;
     delete TheVelmoraMessager;
-    EffectList::FreeAll();
     ReleaseInstanceLock();
     RemoveProgramSeams();
     TheMixerServer = nullptr;
@@ -200,6 +199,10 @@ int OwlMain(int argc, char** argv) {
     KeepPlayedSound();
     TheApp = nullptr;
   }
+  // The frames and the time-line went with the application, giving back the
+  // lists of their clips, lines and master; what is left goes before COM,
+  // whose modules the effects run in.
+  EffectList::FreeAll();
   CoUninitialize();
   return result;
 }

@@ -169,6 +169,7 @@ void MainTimeLineWindow::ReleaseProject() {
   engine_.ReleaseHeldFilm();
   engine_.FreeRangeList();
   ReleaseChain(engine_.masterEffects);
+  for (TrackRecord& line : engine_.audioPanel.records) line.ReleaseEffects();
   // The snapshots hold the project's sources too.
   UndoScript::ClearAll();
   SaveSettings();

@@ -1,0 +1,114 @@
+#include "effects_project.h"
+
+#include <cstdio>
+
+#include "audio/effect_list.h"
+#include "model/film.h"
+#include "model/film_list.h"
+#include "platform/components/effects/effect_classes.h"
+#include "platform/core/registry.h"
+#include "support/file_bytes.h"
+#include "timeline/window/main_timeline_window.h"
+
+namespace apptest {
+namespace {
+
+// The build's registry entries for our effects, each module named by its
+// path in the build folder (the tests do not lie beside the modules).
+std::string RegistryText() {
+  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
+  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
+  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
+    s.replace(at, 3, prefix);
+  return s;
+}
+
+template <class Settings>
+EffectList* ListOf(REFCLSID clsid, const char* name, const Settings& settings) {
+  Effect* effect = Effect::Create(clsid, name);
+  EXPECT_NE(effect, nullptr) << name;
+  if (effect == nullptr) return nullptr;
+  BYTE state[Settings::kStateSize];
+  effect_state::Encode(settings, state);
+  EXPECT_NE(effect->component->LoadState(state, sizeof state), 0);
+  EffectList* list = EffectList::New();
+  list->Insert(effect, nullptr);
+  list->openCount = 1;  // the effect is live
+  return list;
+}
+
+}  // namespace
+
+void EffectsProgramTest::SetUp() {
+  ProgramTest::SetUp();
+  // The child program reads the same settings folder.
+  WriteFileText(RegistryFilePath(), RegistryText());
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+}
+
+void EffectsProgramTest::TearDown() {
+  ProgramTest::TearDown();
+  CoUninitialize();
+}
+
+EffectList* EffectsProgramTest::GainList(float gain) {
+  return ListOf(CLSID_KobrixGain, kGainProgId, GainSettings{gain});
+}
+
+EffectList* EffectsProgramTest::EchoList(float delayMs, float feedback, float wet) {
+  return ListOf(CLSID_KobrixEcho, kEchoProgId, EchoSettings{delayMs, feedback, wet});
+}
+
+std::string EffectsProgramTest::Project(int toneMs, EffectList* clip, EffectList* line, EffectList* master,
+                                        int startMs) {
+  WriteTone(File("tone.wav"), toneMs);
+  Start();
+  char path[MAX_PATH];
+  std::snprintf(path, sizeof path, "%s", File("tone.wav").c_str());
+  TimeLine().AddFile(path, startMs);
+  Pump();
+  Film* film = FilmList.First();
+  EXPECT_NE(film, nullptr);
+  TimeLineEngine& engine = TimeLine().Engine();
+  if (film != nullptr && clip != nullptr) {
+    ReleaseChain(film->effects);
+    film->effects = clip;
+  }
+  if (line != nullptr) engine.audioPanel[film != nullptr ? film->audioLine : 0].effects = line;
+  if (master != nullptr) engine.masterEffects = master;
+  Frame().SaveProjectFile(File("p.tml").c_str());
+  Pump();
+  Stop();
+  return File("p.tml");
+}
+
+int EffectsProgramTest::Kobrix(const std::string& args, std::string* output, const std::string& environment) {
+  const std::string command =
+      ChildEnvironment() + environment + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>&1; echo \"status=$?\"";
+  std::string text;
+  if (!Shell(command, &text)) return -1;
+  if (output != nullptr) *output = text;
+  const std::size_t at = text.rfind("status=");
+  return at == std::string::npos ? -1 : std::stoi(text.substr(at + 7));
+}
+
+double EffectsProgramTest::Difference(const std::string& a, const std::string& b, double factor) {
+  std::string info;
+  char scale[32];
+  std::snprintf(scale, sizeof scale, "%.6f", -factor);
+  const bool ok = Shell("sox -m -v 1 '" + a + "' -v " + scale + " '" + b +
+                            "' -n stat 2>&1 | grep 'Maximum amplitude' | awk '{print $3}'",
+                        &info);
+  return ok && !info.empty() ? std::stod(info) : 1e9;
+}
+
+double EffectsProgramTest::Rms(const std::string& path, double from, double to) {
+  std::string info;
+  char range[64];
+  std::snprintf(range, sizeof range, "%.3f =%.3f", from, to);
+  const bool ok = Shell("sox '" + path + "' -n trim " + range + " stat 2>&1 | grep 'RMS.*amplitude' | awk '{print $3}'",
+                        &info);
+  return ok && !info.empty() ? std::stod(info) : -1;
+}
+
+}  // namespace apptest
