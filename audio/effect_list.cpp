@@ -337,6 +337,22 @@ EffectList* EffectList::CloneClosed() {
   return copy;
 }
 
+EffectList* EffectList::EditCopy(EffectList* held, AudioData* source) {
+  if (held == nullptr) {
+    EffectList* list = New();
+    if (list != nullptr) list->Open(source, nullptr);
+    return list;
+  }
+  if (EffectList* shared = held->CloneShared()) return shared;
+  // An effect without its component cannot be shared: a copy of its own
+  // then, the held states saved all the same.
+  for (Effect* e = held->first; e != nullptr; e = e->next)
+    if (e->component != nullptr) e->SaveState();
+  EffectList* copy = held->CloneClosed();
+  if (copy != nullptr) copy->Open(source, nullptr);
+  return copy;
+}
+
 void EffectList::RestoreStates() {
   for (Effect* e = first; e != nullptr; e = e->next) e->RestoreState();
 }

@@ -123,6 +123,12 @@ class EffectList : public EffectChain {
   EffectList* CloneShared();
   // A copy of every effect, closed; null when any cannot be copied.
   EffectList* CloneClosed();
+  // The list an effect-list editor works on in place of held (null: a new
+  // list), open for source: sharing held's live components, whose states are
+  // saved first, so that each change is heard at once while Cancel
+  // (RestoreStates) and an undo step (held, closed with CloseDiscard) give
+  // back the settings from before. Null when no list can be had.
+  static EffectList* EditCopy(EffectList* held, AudioData* source);
   void RestoreStates();
   void Configure(DWORD rate, DWORD channels);
   void SetQuality(LONG level);

@@ -192,12 +192,7 @@ void MainTimeLineWindow::CmMasterEffects() {
 
   EffectList* previous = dynamic_cast<EffectList*>(e.masterEffects);
   if (e.masterEffects != nullptr && previous == nullptr) return;
-  EffectList* working = nullptr;
-  if (previous != nullptr) {
-    working = previous->CloneClosed();
-  } else if ((working = EffectList::New()) != nullptr) {
-    working->Open(static_cast<AudioSource*>(nullptr));
-  }
+  EffectList* working = EffectList::EditCopy(previous, nullptr);
   if (working == nullptr) {
     ShowMessageText(HWindow, GetString(ui_string::kEditAudioEffects), MB_OK | MB_ICONEXCLAMATION,
                     GetString(ui_string::kCannotCreateEffects));

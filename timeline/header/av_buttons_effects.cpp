@@ -66,12 +66,7 @@ void TAVButtons::EditEffects(int32_t row) {
 
   TrackRecord& r = panel_[row];
   EffectList* previous = LineEffects(r);
-  EffectList* working = nullptr;
-  if (previous != nullptr) {
-    working = previous->CloneClosed();
-  } else if ((working = EffectList::New()) != nullptr) {
-    working->Open(static_cast<AudioSource*>(nullptr));
-  }
+  EffectList* working = EffectList::EditCopy(previous, nullptr);
   if (working == nullptr) {
     ShowMessageText(timeline_.GetHandle(), GetString(ui_string::kEditAudioEffects),
                     MB_OK | MB_ICONEXCLAMATION, GetString(ui_string::kCannotCreateEffects));

@@ -44,6 +44,10 @@ class TAudioLines : public TimeLineChild, public LineDropTarget {
   void Destroy(int retVal = 0) override;
   bool Find(TEventInfo& info) override;
 
+  // The effect-list dialog on film's effects (the popup's Edit and the
+  // double-click on the effect marker).
+  void EditEffects(Film* film);
+
   // ---- Painting (audio_lines.cpp).
   void Paint(TDC& dc, bool erase, TRect& rect) override;
   // One line's strip across paint.
@@ -188,9 +192,6 @@ class TAudioLines : public TimeLineChild, public LineDropTarget {
   // Sets the declick flags to in and out: one undo step, nothing when
   // they are so already.
   void SetDeclicks(Film* film, bool in, bool out);
-  // The effect-list dialog on film's effects (the popup's Edit and the
-  // double-click on the effect marker).
-  void EditEffects(Film* film);
   // film's effects replaced by list (null: none), under the mixing lock.
   void SwapEffects(Film* film, EffectList* list);
 

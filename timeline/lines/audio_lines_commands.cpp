@@ -477,12 +477,8 @@ void TAudioLines::EditEffects(Film* film) {
   if (film == nullptr || e.playing || !e.commandsEnabled) return;
   EffectList* old = ListOf(*film);
   AudioData* sound = SoundOf(*film);
-  EffectList* working = nullptr;
-  if (film->effects != nullptr) {
-    working = old != nullptr ? old->CloneClosed() : nullptr;
-  } else if ((working = EffectList::New()) != nullptr) {
-    working->Open(sound, nullptr);
-  }
+  // A chain of another kind than ours cannot be edited here.
+  EffectList* working = film->effects == nullptr || old != nullptr ? EffectList::EditCopy(old, sound) : nullptr;
   if (working == nullptr) {
     ShowMessage(HWindow, GetString(ui_string::kEditAudioEffects), MB_ICONEXCLAMATION | MB_OK, "%s",
                 GetString(ui_string::kCannotCreateEffects));

@@ -59,12 +59,11 @@ EffectList* EffectsProgramTest::EchoList(float delayMs, float feedback, float we
   return ListOf(CLSID_KobrixEcho, kEchoProgId, EchoSettings{delayMs, feedback, wet});
 }
 
-std::string EffectsProgramTest::Project(int toneMs, EffectList* clip, EffectList* line, EffectList* master,
-                                        int startMs) {
-  WriteTone(File("tone.wav"), toneMs);
+std::string EffectsProgramTest::Project(const std::string& media, EffectList* clip, EffectList* line,
+                                        EffectList* master, int startMs) {
   Start();
   char path[MAX_PATH];
-  std::snprintf(path, sizeof path, "%s", File("tone.wav").c_str());
+  std::snprintf(path, sizeof path, "%s", media.c_str());
   TimeLine().AddFile(path, startMs);
   Pump();
   Film* film = FilmList.First();
@@ -80,6 +79,14 @@ std::string EffectsProgramTest::Project(int toneMs, EffectList* clip, EffectList
   Pump();
   Stop();
   return File("p.tml");
+}
+
+std::string EffectsProgramTest::Burst(const std::string& name, int burstMs, int ms) {
+  char command[512];
+  std::snprintf(command, sizeof command, "sox -n -r 44100 -c 2 -b 16 '%s' synth %.3f sine 440 vol 0.4 pad 0 %.3f",
+                File(name).c_str(), burstMs / 1000.0, (ms - burstMs) / 1000.0);
+  EXPECT_TRUE(Shell(command)) << command;
+  return File(name);
 }
 
 int EffectsProgramTest::Kobrix(const std::string& args, std::string* output, const std::string& environment) {

@@ -19,10 +19,14 @@ class EffectsProgramTest : public ProgramTest {
   // A list of one gain effect, or one echo (delay in ms, feedback, level).
   static EffectList* GainList(float gain);
   static EffectList* EchoList(float delayMs, float feedback, float wet);
-  // A project of the tone (ms long, starting at startMs) whose clip, first
-  // line and master hold the lists given (null: none); saved as p.tml, the
-  // application stopped again. The project's path.
-  std::string Project(int toneMs, EffectList* clip, EffectList* line, EffectList* master, int startMs = 0);
+  // A project of one clip of media (at startMs) whose clip, line and master
+  // hold the lists given (null: none); saved as p.tml, the application
+  // stopped again. The project's path.
+  std::string Project(const std::string& media, EffectList* clip, EffectList* line, EffectList* master,
+                      int startMs = 0);
+  // A stereo 44.1 kHz WAVE file: a 440 Hz burst of burstMs, then silence up
+  // to ms. Made with sox.
+  std::string Burst(const std::string& name, int burstMs, int ms);
   // The kobrix program over args; its exit status (-1 when it could not run).
   int Kobrix(const std::string& args, std::string* output = nullptr, const std::string& environment = "");
   // The largest absolute difference between two WAVE files' samples, as

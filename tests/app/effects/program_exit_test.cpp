@@ -11,7 +11,8 @@ TEST_F(ProgramExit, WaveExportOverEveryKindOfListEndsWithStatusZero) {
   if (!HaveTool("sox")) GTEST_SKIP() << "sox is not installed";
   // Each list halves or doubles: the export is the tone at half, and only
   // so when all three lists play.
-  const std::string project = Project(2000, GainList(0.5f), GainList(0.5f), GainList(2.0f));
+  WriteTone(File("tone.wav"), 2000);
+  const std::string project = Project(File("tone.wav"), GainList(0.5f), GainList(0.5f), GainList(2.0f));
   std::string log;
   EXPECT_EQ(Kobrix("'" + project + "' /wave '" + File("out.wav") + "'", &log), 0) << log;
   EXPECT_LT(Difference(File("out.wav"), File("tone.wav"), 0.5), 0.001) << log;

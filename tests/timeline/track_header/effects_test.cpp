@@ -25,7 +25,7 @@ TEST_F(Effects, CancelPutsBackTheListAndItsStatesInTheRowAndTheEngine) {
   OpenPanels();
   EffectList* previous = GainList({2.0f});
   AudioRow(1).effects = previous;
-  // The live setting has drifted from the saved one.
+  // The live setting has drifted from the saved one: it is what is heard.
   SetLive(previous->first, 3.0f);
   const int lists = CountLists();
   EffectList* edited = nullptr;
@@ -35,6 +35,10 @@ TEST_F(Effects, CancelPutsBackTheListAndItsStatesInTheRowAndTheEngine) {
     EXPECT_EQ(AudioRow(1).effects, list);
     EXPECT_EQ(lock_.told.back().list, list);
     EXPECT_NE(list, previous);
+    // Its effect is live, so the dialog can show it and open its settings.
+    EXPECT_NE(list->first->component, nullptr);
+    EXPECT_FLOAT_EQ(LiveGain(list->first), 3.0f);
+    SetLive(list->first, 5.0f);
     list->Insert(Effect::Create(CLSID_KobrixGain, "Gain"), nullptr);
     return false;
   };
@@ -45,7 +49,7 @@ TEST_F(Effects, CancelPutsBackTheListAndItsStatesInTheRowAndTheEngine) {
   ASSERT_EQ(lock_.told.size(), 2u);
   EXPECT_EQ(lock_.told.back().line, 1);
   EXPECT_EQ(lock_.told.back().list, previous);
-  EXPECT_FLOAT_EQ(LiveGain(previous->first), 2.0f);
+  EXPECT_FLOAT_EQ(LiveGain(previous->first), 3.0f);
   EXPECT_EQ(CountLists(), lists);
   EXPECT_EQ(previous->referenceCount, 1);
   EXPECT_EQ(previous->openCount, 1);
@@ -63,9 +67,8 @@ TEST_F(Effects, OkKeepsTheEditedListInOneUndoStepTakenOutsideTheLock) {
   EffectList* edited = nullptr;
   dialogs_.editor = [&](EffectList* list) {
     edited = list;
-    list->Open(static_cast<AudioSource*>(nullptr));
+    EXPECT_NE(list->first->component, nullptr);
     SetLive(list->first, 4.0f);
-    list->first->SaveState();
     return true;
   };
   OpenEditor(2);
@@ -80,10 +83,14 @@ TEST_F(Effects, OkKeepsTheEditedListInOneUndoStepTakenOutsideTheLock) {
   EXPECT_EQ(LineChangedRange[2].start, 0);
   EXPECT_EQ(LineChangedRange[2].end, kDayMs);
 
-  // The step remembers the line as it was.
+  // The step remembers the line as it was, and redo the change.
   ASSERT_TRUE(Engine().CmUndo());
   EXPECT_EQ(AudioRow(2).effects, previous);
-  EXPECT_FLOAT_EQ(SavedGain(previous->first), 2.0f);
+  EXPECT_FLOAT_EQ(LiveGain(previous->first), 2.0f);
+  ASSERT_TRUE(Engine().CmRedo());
+  EXPECT_EQ(AudioRow(2).effects, edited);
+  EXPECT_FLOAT_EQ(LiveGain(edited->first), 4.0f);
+  ASSERT_TRUE(Engine().CmUndo());
   UndoScript::ClearAll();
   EXPECT_EQ(CountLists(), 1);
   EXPECT_EQ(previous->referenceCount, 1);
