@@ -353,6 +353,16 @@ EffectList* EffectList::EditCopy(EffectList* held, AudioData* source) {
   return copy;
 }
 
+EffectList* EffectList::CloneAppending(EffectList* added, AudioData* source) {
+  EffectList* copy = Clone(source);
+  if (copy == nullptr) return nullptr;
+  while (Effect* e = added != nullptr ? added->first : nullptr) {
+    added->Unlink(e);
+    copy->Insert(e, nullptr);
+  }
+  return copy;
+}
+
 void EffectList::RestoreStates() {
   for (Effect* e = first; e != nullptr; e = e->next) e->RestoreState();
 }

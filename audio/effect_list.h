@@ -129,6 +129,10 @@ class EffectList : public EffectChain {
   // (RestoreStates) and an undo step (held, closed with CloseDiscard) give
   // back the settings from before. Null when no list can be had.
   static EffectList* EditCopy(EffectList* held, AudioData* source);
+  // A copy of this list, open once for source, with the effects of added
+  // moved to its end (added is left empty); this list stays as it is, for
+  // the undo history that holds it. Null when the copy fails.
+  EffectList* CloneAppending(EffectList* added, AudioData* source);
   void RestoreStates();
   void Configure(DWORD rate, DWORD channels);
   void SetQuality(LONG level);

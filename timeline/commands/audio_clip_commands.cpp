@@ -178,13 +178,7 @@ void MainTimeLineWindow::PutEffects(bool add) {
       // The clip's list may be shared with copies and the undo history:
       // the effects go to a list of its own.
       auto* held = dynamic_cast<EffectList*>(f->effects);
-      EffectList* own = held ? held->Clone(sound) : nullptr;
-      if (own) {
-        while (Effect* e = pasted->first) {
-          pasted->Unlink(e);
-          own->Insert(e, nullptr);
-        }
-      }
+      EffectList* own = held ? held->CloneAppending(pasted, sound) : nullptr;
       pasted->Close();
       pasted->Release();
       if (!own) continue;

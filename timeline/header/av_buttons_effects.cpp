@@ -157,24 +157,20 @@ void TAVButtons::CmAddEffects() {
   if (kind_ != kLineAudio || timeline_.Engine().playing || !MenuRowValid()) return;
   const int32_t row = menuRow_;
   TrackRecord& r = panel_[row];
-  EffectList* clone = EffectList::CloneDefault(nullptr);
-  if (clone == nullptr) return;
+  EffectList* added = EffectList::CloneDefault(nullptr);
+  if (added == nullptr) return;
+  // The undo step keeps the list as it was: the line gets a new one.
+  if (EffectList* list = LineEffects(r)) {
+    EffectList* joined = list->CloneAppending(added, nullptr);
+    DropList(added);
+    if ((added = joined) == nullptr) return;
+  }
   timeline_.Engine().MarkUndo(kUndoEdit);
   {
     TrackMixingLock lock;
-    EffectList* list = LineEffects(r);
-    if (list == nullptr) {
-      ReleaseChain(r.effects);
-      list = clone;
-      r.effects = clone;
-    } else {
-      while (Effect* effect = clone->first) {
-        clone->Unlink(effect);
-        list->Insert(effect, nullptr);
-      }
-      DropList(clone);
-    }
-    TellEngine(row, list);
+    ReleaseChain(r.effects);
+    r.effects = added;
+    TellEngine(row, added);
   }
   EffectsChanged(row);
 }

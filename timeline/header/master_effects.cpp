@@ -64,23 +64,20 @@ void TCurTimeText::CmPasteMasterEffects() {
 void TCurTimeText::CmAddMasterEffects() {
   TimeLineEngine& e = timeline_.Engine();
   if (e.playing) return;
-  EffectList* clone = EffectList::CloneDefault(nullptr);
-  if (clone == nullptr) return;
+  EffectList* added = EffectList::CloneDefault(nullptr);
+  if (added == nullptr) return;
+  // The undo step keeps the list as it was: the master gets a new one.
+  if (EffectList* master = MasterList()) {
+    EffectList* joined = master->CloneAppending(added, nullptr);
+    ReleaseList(added);
+    if ((added = joined) == nullptr) return;
+  }
   e.MarkUndo(kUndoEdit);
   {
     MixingLock lock;
-    EffectList* master = MasterList();
-    if (master != nullptr) {
-      while (Effect* effect = clone->first) {
-        clone->Unlink(effect);
-        master->Insert(effect, nullptr);
-      }
-      ReleaseList(clone);
-    } else {
-      master = clone;
-      e.masterEffects = clone;
-    }
-    TellEngine(master);
+    ReleaseChain(e.masterEffects);
+    e.masterEffects = added;
+    TellEngine(added);
   }
   MasterListChanged();
 }

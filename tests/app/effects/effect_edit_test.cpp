@@ -13,6 +13,7 @@
 #include "resources/effect_dialog_ids.h"
 #include "resources/timeline_ids.h"
 #include "timeline/header/av_buttons.h"
+#include "timeline/header/cur_time_text.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/main_timeline_window.h"
 #include "ui/dialog_script.h"
@@ -109,6 +110,28 @@ TEST_F(EffectEdit, AnEchoSetTo500MsIsHeardAndUndoRedoGiveEachSettingBack) {
     EXPECT_TRUE(ReadFile(Export("redone.wav")) == ReadFile(after));
     Stop();
   }
+}
+
+TEST_F(EffectEdit, AddedMasterEffectsAreUndoneAndRedoneAsHeard) {
+  if (!HaveTool("sox")) GTEST_SKIP() << "sox is not installed";
+  WriteTone(File("tone.wav"), 1000);
+  Start(0, Project(File("tone.wav"), nullptr, nullptr, GainList(0.5f)));
+  const std::string before = Export("before.wav");
+  EffectChain* clipboard = GainList(0.5f);
+  EffectList::SetDefault(static_cast<EffectList*>(clipboard));
+  ReleaseChain(clipboard);
+
+  // Add effects (342) from the master corner's menu: the master at a quarter.
+  TimeLine().CurTimeText()->SendMessage(WM_COMMAND, 342, 0);
+  Pump();
+  const std::string added = Export("added.wav");
+  EXPECT_LT(Difference(added, before, 0.5), 0.001);
+  Frame().SendMessage(WM_COMMAND, kCmUndo, 0);
+  Pump();
+  EXPECT_TRUE(ReadFile(Export("undone.wav")) == ReadFile(before));
+  Frame().SendMessage(WM_COMMAND, kCmRedo, 0);
+  Pump();
+  EXPECT_TRUE(ReadFile(Export("redone.wav")) == ReadFile(added));
 }
 
 }  // namespace

@@ -200,14 +200,20 @@ TEST_F(MasterEffectsTest, PasteReplacesTheListInUseAndCanBeUndone) {
   EXPECT_EQ(Names(Master()), std::vector<std::string>{"A"});
 }
 
-TEST_F(MasterEffectsTest, AddAppendsTheDefaultEffectsToTheMasterList) {
+TEST_F(MasterEffectsTest, AddAppendsTheDefaultEffectsToTheMasterListAndCanBeUndone) {
   SetDefault({"B"});
   EffectList* master = GiveMaster({"A"});
   Command(342);
-  EXPECT_EQ(Master(), master);
-  EXPECT_EQ(Names(master), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(audio_->GetMasterEffects(), master);
+  // A list of its own: the undo step still holds the former one.
+  EffectList* added = Master();
+  EXPECT_NE(added, master);
+  EXPECT_EQ(Names(added), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(audio_->GetMasterEffects(), added);
   EXPECT_EQ(UndoSteps(), 1);
+  ASSERT_TRUE(Engine().CmUndo());
+  EXPECT_EQ(Names(Master()), std::vector<std::string>{"A"});
+  ASSERT_TRUE(Engine().CmRedo());
+  EXPECT_EQ(Names(Master()), (std::vector<std::string>{"A", "B"}));
 
   // Without a master list the copy becomes it.
   ReleaseChain(Engine().masterEffects);

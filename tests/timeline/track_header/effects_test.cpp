@@ -172,11 +172,24 @@ TEST_F(Effects, TheEffectClipboardIsPastedAddedAndTheLinesEffectsDeleted) {
   EXPECT_EQ(AudioRow(0).effects, pasted);
   EXPECT_EQ(CountLists(), lists);
 
+  // Added: a list of its own, so that the undo step keeps the one before.
   Choose(AudioPanel(), 0, kCmTrackAddEffects);
+  EffectList* added = LineEffects(AudioRow(0));
+  ASSERT_NE(added, nullptr);
+  EXPECT_NE(added, pasted);
+  EXPECT_EQ(lock_.told.back().list, added);
+  ASSERT_NE(added->first->next, nullptr);
+  EXPECT_FLOAT_EQ(LiveGain(added->first), 0.5f);
+  EXPECT_FLOAT_EQ(LiveGain(added->first->next), 0.5f);
+  EXPECT_EQ(pasted->first->next, nullptr);
+  ASSERT_TRUE(Engine().CmUndo());
   EXPECT_EQ(AudioRow(0).effects, pasted);
+  EXPECT_EQ(pasted->first->next, nullptr);
+  ASSERT_TRUE(Engine().CmRedo());
+  pasted = LineEffects(AudioRow(0));
+  ASSERT_NE(pasted, nullptr);
   ASSERT_NE(pasted->first->next, nullptr);
   EXPECT_FLOAT_EQ(LiveGain(pasted->first->next), 0.5f);
-  EXPECT_EQ(CountLists(), lists);
 
   Choose(AudioPanel(), 0, kCmTrackUseEffects);
   EXPECT_EQ(pasted->bypass, 1);
