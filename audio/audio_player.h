@@ -254,7 +254,11 @@ class AudioPlayer {
   Film* FirstFilmOfLine(Film* film, int line) const;
   void RewindReader();
   void RewindMixer();
-  void SetEffectQuality(Film* films, const MixSetup& setup);
+  // Every list of a render that starts (play, scrub, export) at the
+  // render's quality, each effect from silence: a render never hears what an
+  // earlier one left in a delay line, and one project renders the same
+  // sound every time.
+  void StartEffects(Film* films, const MixSetup& setup);
   // Mixes one block at position directly, without the threads (scrubbing).
   LONG MixScrubBlock(void* destination, LONGLONG position, LONG frames);
   // Sets the lines, the master and the positions up for [start, end) ms of

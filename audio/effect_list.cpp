@@ -387,9 +387,12 @@ bool EffectList::Process(SampleBlock* block) {
 
 void EffectList::SetEnabled(bool enabled) {
   bypass = enabled ? 0 : 1;
-  if (enabled)
-    for (Effect* e = first; e != nullptr; e = e->next)
-      if (e->component != nullptr) e->component->Reset();
+  if (enabled) Reset();
+}
+
+void EffectList::Reset() {
+  for (Effect* e = first; e != nullptr; e = e->next)
+    if (e->component != nullptr) e->component->Reset();
 }
 
 void EffectList::DeleteTempFile() {

@@ -140,6 +140,9 @@ class EffectList : public EffectChain {
   // frames.
   bool Process(SampleBlock* block);
   void SetEnabled(bool enabled);
+  // Every live effect starts from silence (delay lines, filter memories,
+  // envelopes cleared).
+  void Reset();
   void DeleteTempFile() override;
   static void DeleteTempFile(EffectList* list);
 

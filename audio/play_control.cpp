@@ -77,7 +77,7 @@ bool AudioPlayer::PrepareRange(Film* films, const MixSetup& setup, LONG start, L
   if (state_ != kIdle) return false;
   if (SetMixRange(films, setup, start, end, allLines, loop) == 0) return false;
   startTime_ = start;
-  SetEffectQuality(films, setup);
+  StartEffects(films, setup);
   SetOwner(window);
   if (!OpenDevice()) return false;
   if (!AllocBuffers()) {
@@ -319,7 +319,7 @@ bool AudioPlayer::StartScrub(Film* films, const MixSetup& setup, LONG time, HWND
   requestedTime_ = time;
   requestPending_ = 0;
   currentFrame_ = FramesAt(OutputFormat.nSamplesPerSec, time);
-  SetEffectQuality(films, setup);
+  StartEffects(films, setup);
   SetOwner(window);
   callerFlag_ = flag;
   if (!OpenDevice()) {

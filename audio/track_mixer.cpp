@@ -201,13 +201,17 @@ int AudioPlayer::SetMixRange(Film* films, const MixSetup& setup, LONG start, LON
   return playing;
 }
 
-void AudioPlayer::SetEffectQuality(Film* films, const MixSetup& setup) {
+void AudioPlayer::StartEffects(Film* films, const MixSetup& setup) {
+  auto start = [this](EffectChain* chain) {
+    if (EffectList* list = ListOf(chain)) {
+      list->SetQuality(quality_);
+      list->Reset();
+    }
+  };
   EnterCriticalSection(&mixLock_);
-  for (Film* f = films; f != nullptr; f = f->next)
-    if (EffectList* list = ListOf(f->effects)) list->SetQuality(quality_);
-  for (const MixSetup::Line& l : setup.lines)
-    if (EffectList* list = ListOf(l.effects)) list->SetQuality(quality_);
-  if (EffectList* list = ListOf(setup.masterEffects)) list->SetQuality(quality_);
+  for (Film* f = films; f != nullptr; f = f->next) start(f->effects);
+  for (const MixSetup::Line& l : setup.lines) start(l.effects);
+  start(setup.masterEffects);
   LeaveCriticalSection(&mixLock_);
 }
 

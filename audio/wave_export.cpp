@@ -93,7 +93,7 @@ void AudioPlayer::FreeStreamBuffers() {
 bool AudioPlayer::SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end) {
   quality_ = EffectList::settings.finalQuality;
   SetMixRange(films, setup, start, end, false, false);
-  SetEffectQuality(films, setup);
+  StartEffects(films, setup);
   if (!AllocStreamBuffers()) return false;
   if (!StartWorkers()) {
     FreeStreamBuffers();
