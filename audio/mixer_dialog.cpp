@@ -186,11 +186,20 @@ LRESULT MixerDialog::EvNotice(WPARAM code, LPARAM arg) {
 }
 
 void MixerDialog::CmPlay() {
+  // Return in a value field reaches the dialog as its default button: it
+  // takes the value there and plays nothing.
+  const HWND focus = ::GetFocus();
+  for (TIntEdit* edit : {volumeEdit, panEdit}) {
+    if (edit != nullptr && focus != nullptr && focus == edit->GetHandle()) {
+      EvNumberChanged(static_cast<WPARAM>(edit->GetId()), 0);
+      return;
+    }
+  }
   PostToOwner(WM_COMMAND, kMixerCmdPlay, 0);
 }
 
 LRESULT MixerDialog::EvPlayKey(WPARAM, LPARAM) {
-  CmPlay();
+  PostToOwner(WM_COMMAND, kMixerCmdPlay, 0);
   return 0;
 }
 

@@ -229,6 +229,26 @@ TEST_F(MixerTest, ActivationStartsANewUndoStepAndTypingTheShownValueIsNoChange) 
   EXPECT_THAT(owner_->requests, ElementsAre("5,0"));
 }
 
+TEST_F(MixerTest, ReturnInAValueFieldAppliesItAndNeverPlays) {
+  HWND d = OpenMixer();
+  const struct {
+    int edit;
+    const char* typed;
+  } cases[] = {{kVolumeEdit, "-6"}, {kPanEdit, "40"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    dialogtest::TypeOver(d, c.edit, c.typed);
+    dialogtest::Key(d, VK_RETURN);
+    Pump();
+    GuiPumpMessages();
+    EXPECT_EQ(dialogtest::ItemText(d, c.edit), c.typed);
+    EXPECT_EQ(GetFocus(), GetDlgItem(d, c.edit));
+  }
+  EXPECT_EQ(project_.volume, DbToGain(-6));
+  EXPECT_EQ(project_.pan, PercentTo256(40));
+  EXPECT_TRUE(owner_->commands.empty());
+}
+
 TEST_F(MixerTest, TheNoticeCodesAnswerAsTheEngineExpects) {
   HWND d = OpenMixer();
   struct Case {
