@@ -9,6 +9,9 @@
 #include "media/video_bitmap.h"
 #include "model/film.h"
 #include "model/film_list.h"
+#include "model/ini.h"
+#include "video/hand_player.h"
+#include "video/player.h"
 
 namespace apptest {
 namespace {
@@ -171,6 +174,28 @@ TEST_F(AviProject, AReloadedFileDropsThePicturesOfItsFormerFrames) {
   EXPECT_EQ(film->inPicture, nullptr);
   EXPECT_EQ(film->outPicture, nullptr);
   EXPECT_EQ(tile->clip.thumbnail, nullptr);
+}
+
+// The codecs here decompress but do not draw: a chosen codec-drawn mode
+// plays through the hand-drawn player, so the clip still has its picture.
+TEST_F(AviProject, ACodecDrawnModeWithoutADrawingCodecStillShowsTheVideo) {
+  for (int32_t mode : {2, 3}) {
+    SCOPED_TRACE(mode);
+    IniSetSection("VIDEO_PLAYER");
+    IniWriteInt("DEFAULT_DRAW_TYPE", mode);
+    Start();
+    MakeProject(File("p.tml"), {File("clip.avi")});
+    ASSERT_NE(VideoFilm(), nullptr);
+    SubVideoPlayer* player = TheVideoPlayer->CurrentSubPlayer();
+    ASSERT_NE(player, nullptr);
+    EXPECT_NE(dynamic_cast<AVIHandPlayer*>(player), nullptr);
+    // The next clip of the same format keeps that player.
+    EXPECT_TRUE(TheVideoPlayer->EnsureSubPlayer());
+    EXPECT_EQ(TheVideoPlayer->CurrentSubPlayer(), player);
+    EXPECT_EQ(VideoPlayer::defaultDrawType, mode);
+    Stop();
+  }
+  VideoPlayer::defaultDrawType = 1;
 }
 
 // Start-up loads the stock pictures the collection's tiles show.
