@@ -1,4 +1,5 @@
 // The project's file commands of the frame.
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -12,6 +13,7 @@
 #include "model/film_list.h"
 #include "model/message_box.h"
 #include "model/path_record.h"
+#include "model/project_file.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "platform/core/paths.h"
@@ -55,7 +57,7 @@ void TMainFrame::OpenProjectFile(const char* path) {
 
 void TMainFrame::ReadProjectFile(const char* path, bool showCollection) {
   const std::string name = path != nullptr ? path : "";
-  HMMIO file = mmioOpen(name.c_str(), nullptr, MMIO_READ);
+  HMMIO file = OpenProjectForReading(name.c_str());
   if (file == nullptr) {
     ErrorBox(GetHandle(), 24, GetString(ui_string::kOpenProject), name.c_str());
     return;
@@ -196,7 +198,7 @@ void TMainFrame::CmCopyFromFile() {
   const std::string before = ProjectName();
   if (AskOpenFile(projectFile_, GetHandle(), GetString(ui_string::kAddProject))) {
     const std::string path = projectFile_.FileName;
-    HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);
+    HMMIO file = OpenProjectForReading(path.c_str());
     if (file == nullptr) {
       ErrorBox(GetHandle(), 24, GetString(ui_string::kAddProject), path.c_str());
     } else {
@@ -294,6 +296,8 @@ void TMainFrame::ImportEdlFile(const char* path) {
     ErrorBox(GetHandle(), 24, GetString(ui_string::kImportEdl), path);
     return;
   }
+  // The list is read twice, line by line: whole blocks keep the reads few.
+  std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
   WaitCursor wait;
   SetProjectName("");
   SetCaption(path, true);
