@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-
 std::atomic<LONG> TDataPipe::abort{0};
 std::atomic<LONG> TDataPipe::freeBlocks{0};
 std::atomic<LONG> TDataPipe::fullBlocks{0};
