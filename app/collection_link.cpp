@@ -30,6 +30,7 @@ void kobrix32App::OpenEmbeddedCollection(const char* name, PathRecord* folders, 
       clipFrame->Show(SW_RESTORE);
       clipFrame->SetFocus();
       clipFrame->Collection()->Layout(false);
+      clipFrame->Collection()->UpdateAll();
     }
   } else {
     clipFrame->Show(SW_SHOWMINIMIZED);

@@ -75,7 +75,6 @@ class TMainFrame : public TDecoratedFrame, public FrameStepButtons, public Proje
   // entries opened are put in *list (freed with FreeEdlFiles).
   int ReadEdlFiles(std::FILE* file, EdlFileRecord** list);
   static void FreeEdlFiles(EdlFileRecord* list);
-  bool BuildEdlFileLists(EdlFileRecord** video, EdlFileRecord** audio);
 
   // WM_USER + 99.
   LRESULT EvRequest(WPARAM request, LPARAM arg);

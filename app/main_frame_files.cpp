@@ -1,17 +1,22 @@
 // The project's file commands of the frame.
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <vector>
 
 #include "app/autosave.h"
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "audio/midi_data.h"
+#include "clips/clip_collection.h"
 #include "media/audio_data.h"
 #include "media/progress_hooks.h"
 #include "media/video_data.h"
 #include "model/film_list.h"
 #include "model/message_box.h"
 #include "model/path_record.h"
+#include "model/project_file.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "platform/core/paths.h"
@@ -55,7 +60,7 @@ void TMainFrame::OpenProjectFile(const char* path) {
 
 void TMainFrame::ReadProjectFile(const char* path, bool showCollection) {
   const std::string name = path != nullptr ? path : "";
-  HMMIO file = mmioOpen(name.c_str(), nullptr, MMIO_READ);
+  HMMIO file = OpenProjectForReading(name.c_str());
   if (file == nullptr) {
     ErrorBox(GetHandle(), 24, GetString(ui_string::kOpenProject), name.c_str());
     return;
@@ -196,7 +201,7 @@ void TMainFrame::CmCopyFromFile() {
   const std::string before = ProjectName();
   if (AskOpenFile(projectFile_, GetHandle(), GetString(ui_string::kAddProject))) {
     const std::string path = projectFile_.FileName;
-    HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);
+    HMMIO file = OpenProjectForReading(path.c_str());
     if (file == nullptr) {
       ErrorBox(GetHandle(), 24, GetString(ui_string::kAddProject), path.c_str());
     } else {
@@ -231,7 +236,7 @@ void TMainFrame::ExportEdlFile(const char* path) {
   WaitCursor wait;
   EdlFileRecord* video = nullptr;
   EdlFileRecord* audio = nullptr;
-  if (!BuildEdlFileLists(&video, &audio)) {
+  if (!BuildEdlFileLists(FilmList, &video, &audio)) {
     ErrorBoxPlain(GetHandle(), 2, GetString(ui_string::kExportEdl));
   } else if (!timeline_->ExportEdl(file, video, audio)) {
     ErrorBox(GetHandle(), 20, GetString(ui_string::kExportEdl), path);
@@ -239,43 +244,6 @@ void TMainFrame::ExportEdlFile(const char* path) {
   std::fclose(file);
   FreeEdlFileRecords(video);
   FreeEdlFileRecords(audio);
-}
-
-bool TMainFrame::BuildEdlFileLists(EdlFileRecord** video, EdlFileRecord** audio) {
-  *video = nullptr;
-  *audio = nullptr;
-  int32_t id = 201;
-  EdlFileRecord** tail = video;
-  for (VideoData* v = VideoData::Head(); v != nullptr; v = v->next) {
-    auto* r = new EdlFileRecord;
-    r->id = id;
-    id += 2;
-    r->name = v->fileName;
-    r->video = v;
-    *tail = r;
-    tail = &r->next;
-  }
-  tail = audio;
-  for (AudioData* a = AudioData::FirstShared(); a != nullptr; a = a->next) {
-    auto* r = new EdlFileRecord;
-    r->id = id;
-    id += 2;
-    r->name = a->fileName;
-    r->audio = a;
-    *tail = r;
-    tail = &r->next;
-  }
-  // One file with picture and sound has one id.
-  for (EdlFileRecord* a = *audio; a != nullptr; a = a->next)
-    for (EdlFileRecord* v = *video; v != nullptr; v = v->next)
-      if (strcasecmp(a->name, v->name) == 0) {
-        a->id = v->id;
-        a->name = v->name;
-        a->video = v->video;
-        v->audio = a->audio;
-        break;
-      }
-  return true;
 }
 
 void TMainFrame::CmImportEdl() {
@@ -294,6 +262,8 @@ void TMainFrame::ImportEdlFile(const char* path) {
     ErrorBox(GetHandle(), 24, GetString(ui_string::kImportEdl), path);
     return;
   }
+  // The list is read twice, line by line: whole blocks keep the reads few.
+  std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
   WaitCursor wait;
   SetProjectName("");
   SetCaption(path, true);
@@ -302,6 +272,7 @@ void TMainFrame::ImportEdlFile(const char* path) {
   if (read == 2) {
     ErrorBoxPlain(GetHandle(), 2, GetString(ui_string::kImportEdl));
   } else if (read == 0) {
+    if (TheClipCollection != nullptr) TheClipCollection->NewClipFromSources(files);
     app_->ShowClipCollection(false);
     SetFocus();
     std::rewind(file);
@@ -317,60 +288,24 @@ void TMainFrame::ImportEdlFile(const char* path) {
   FreeEdlFiles(files);
 }
 
-namespace {
-
-// A line of the file with its leading blanks and control characters gone;
-// false at the end of the file.
-bool ReadEdlLine(std::FILE* file, std::string& line) {
-  char buffer[512];
-  if (std::fgets(buffer, 511, file) == nullptr) return false;
-  const char* p = buffer;
-  while (*p != '\0' && static_cast<unsigned char>(*p) < '!') ++p;
-  line = p;
-  return true;
-}
-
-bool Starts(const std::string& line, const char* word) {
-  return line.compare(0, std::strlen(word), word) == 0;
-}
-
-}  // namespace
-
 int TMainFrame::ReadEdlFiles(std::FILE* file, EdlFileRecord** list) {
   *list = nullptr;
-  std::string line;
-  do {
-    if (!ReadEdlLine(file, line)) return 6;
-  } while (!Starts(line, "[Files,"));
-  while (ReadEdlLine(file, line)) {
-    if (Starts(line, "]")) break;
-    if (!Starts(line, "[FileID")) continue;
+  std::vector<EdlFileEntry> entries;
+  const int read = ReadEdlFileSection(file, entries);
+  if (read != 0) return read;
+  for (const EdlFileEntry& e : entries) {
     auto* entry = new (std::nothrow) EdlFileRecord;
     if (entry == nullptr) return 2;
     entry->next = *list;
     *list = entry;
-    if (std::sscanf(line.c_str(), "[FileID #%d", &entry->id) != 1) return 6;
-    std::string name;
-    bool video = false, audio = false;
-    while (ReadEdlLine(file, line) && !Starts(line, "]")) {
-      if (Starts(line, "[DOS_File")) {
-        const std::size_t a = line.find('\'');
-        const std::size_t b = a == std::string::npos ? a : line.find('\'', a + 1);
-        if (b != std::string::npos) name = line.substr(a + 1, b - a - 1);
-      } else if (Starts(line, "[Video")) {
-        video = true;
-      } else if (Starts(line, "[Audio")) {
-        audio = true;
-      }
-    }
-    if (name.empty() || name.size() >= MAX_PATH) return 6;
-    if (audio) {
-      AudioData* source = AudioData::OpenShared(name.c_str());
+    entry->id = e.id;
+    if (e.audio) {
+      AudioData* source = AudioData::OpenShared(e.name.c_str());
       entry->audio = source;
       if (source != nullptr) entry->name = source->fileName;
     }
-    if (video) {
-      AVIVideoData* source = AVIVideoData::OpenShared(GetHandle(), kVideoKindAvi, name.c_str(), 0.0f);
+    if (e.video) {
+      AVIVideoData* source = AVIVideoData::OpenShared(GetHandle(), kVideoKindAvi, e.name.c_str(), 0.0f);
       entry->video = source;
       if (source != nullptr) entry->name = source->fileName;
     }

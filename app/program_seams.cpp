@@ -22,6 +22,7 @@
 #include "timeline/header/av_buttons.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/timeline_dialogs.h"
+#include "ui/level_control.h"
 #include "ui/owner_window.h"
 #include "audio/effect_list.h"
 #include "audio/effect_list_file.h"
@@ -29,6 +30,7 @@
 #include "audio/midi_data.h"
 #include "audio/midi_player.h"
 #include "audio/midi_source_hooks.h"
+#include "audio/peak_meters.h"
 #include "audio/timeline_audio.h"
 #include "clips/clip_collection.h"
 #include "clips/clip_data.h"
@@ -41,7 +43,9 @@
 #include "media/video_data.h"
 #include "media/video_source_hooks.h"
 #include "model/film.h"
+#include "model/edit_support.h"
 #include "model/film_list.h"
+#include "model/undo_history.h"
 #include "model/film_records.h"
 #include "model/media_interfaces.h"
 #include "model/project_file.h"
@@ -221,10 +225,11 @@ class MainThreadNotices : public TWindow {
     }
     return TWindow::WindowProc(msg, wParam, lParam);
   }
-  void RedrawClips() {
+  void RedrawClipsOf(AudioData* source) {
     if (std::this_thread::get_id() == mainThread_) {
-      if (TheClipCollection != nullptr) TheClipCollection->RedrawClips();
+      if (TheClipCollection != nullptr) TheClipCollection->RedrawClipsOfAudio(source);
     } else if (!pending_.exchange(true) && GetHandle() != nullptr) {
+      // The source may be gone by then: every tile redraws.
       PostMessage(kRedrawClips, 0, 0);
     }
   }
@@ -247,7 +252,9 @@ class AudioHooks : public AudioSourceHooks {
  public:
   WAVEFORMATEX OutputFormat() override { return ::OutputFormat; }
   std::string SoundFileName() override { return Sound_File; }
-  void RedrawClipsOfAudio(AudioData*) override { Notices()->RedrawClips(); }
+  // Readers may open or close a source on another thread: the collection
+  // hears of it on the main thread.
+  void RedrawClipsOfAudio(AudioData* source) override { Notices()->RedrawClipsOf(source); }
 };
 
 class VideoHooks : public PlayerVideoSourceHooks {
@@ -259,6 +266,24 @@ class VideoHooks : public PlayerVideoSourceHooks {
   int32_t WriteRiffInfo(HMMIO file) override { return ProjectSummary.WriteRiffInfo(file) ? 0 : 20; }
   void BeginWaitCursor() override { CurrentProgressHooks().BeginWaitCursor(); }
   void EndWaitCursor() override { CurrentProgressHooks().EndWaitCursor(); }
+};
+
+// A source changed on disk: whatever still shows its old pictures lets go
+// of them, so the next paint builds new ones.
+class ThumbnailHolders : public VideoBitmapHooks {
+ public:
+  void ReleaseHoldersOf(VideoData* source) override {
+    for (FilmListHead* list : {&FilmList, &ClipClipboard}) {
+      for (Film* f = list->First(); f != nullptr; f = f->next) {
+        if (f->video != source) continue;
+        edit::DropKeyFrame(f);
+        edit::DropInPicture(f);
+        edit::DropOutPicture(f);
+      }
+    }
+    UndoScript::ReleaseSource(source);
+    if (TheClipCollection != nullptr) TheClipCollection->DropThumbnails(source);
+  }
 };
 
 class MidiHooks : public MidiSourceHooks {
@@ -313,6 +338,10 @@ class ReleaseMedia : public FileReleaseMedia {
   bool IsUnchanged(AudioSource* audio) override {
     auto* a = dynamic_cast<AudioData*>(audio);
     return a == nullptr || a->IsUnchanged();
+  }
+  bool IsUnchanged(MidiSource* midi) override {
+    auto* m = dynamic_cast<MidiData*>(midi);
+    return m == nullptr || m->IsFileUnchanged();
   }
   void CloseVideoSubPlayer() override {
     if (TheVideoPlayer != nullptr) TheVideoPlayer->Detach();
@@ -556,6 +585,7 @@ struct Installed {
   AudioHooks audioHooks;
   VideoHooks videoHooks;
   MidiHooks midiHooks;
+  ThumbnailHolders thumbnailHolders;
   Progress progress;
   ReleaseMedia release;
   Shell shell;
@@ -617,6 +647,8 @@ void InstallProgramSeams() {
   SetAudioSourceHooks(&s.audioHooks);
   SetVideoSourceHooks(&s.videoHooks);
   SetMidiSourceHooks(&s.midiHooks);
+  SetVideoBitmapHooks(&s.thumbnailHolders);
+  SetAudioMetersRefresh(NotifyAudioMeters);
   SetProgressHooks(&s.progress);
   SetFileReleaseMedia(&s.release);
   SetShellServices(&s.shell);
@@ -666,6 +698,8 @@ void RemoveProgramSeams() {
   SetAudioSourceHooks(nullptr);
   SetVideoSourceHooks(nullptr);
   SetMidiSourceHooks(nullptr);
+  SetVideoBitmapHooks(nullptr);
+  SetAudioMetersRefresh(nullptr);
   SetProgressHooks(nullptr);
   SetFileReleaseMedia(nullptr);
   SetShellServices(nullptr);

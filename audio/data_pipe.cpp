@@ -1,8 +1,7 @@
 #include "audio/data_pipe.h"
 
+#include <algorithm>
 #include <new>
-
-#include "platform/core/sync.h"
 
 std::atomic<LONG> TDataPipe::abort{0};
 std::atomic<LONG> TDataPipe::freeBlocks{0};
@@ -33,26 +32,48 @@ TDataPipe::TDataPipe(LONG frames, LONG depth, DWORD bytesPerFrame) {
   if (depth_ > 0) {
     elements_.back()->next = elements_.front().get();
     write_ = read_ = elements_.front().get();
-    free_ = CreateSemaphore(nullptr, depth_, depth_, nullptr);
-    full_ = CreateSemaphore(nullptr, 0, depth_, nullptr);
-    if (free_ == nullptr || full_ == nullptr) depth_ = 0;
   }
+  // Half the ring: while one side waits for its batch the other can always
+  // reach it, so the two never wait on each other.
+  batch_ = std::max<LONG>(depth_ / 2, 1);
+  free_ = depth_;
+  full_ = 0;
   fullBlocks = 0;
   freeBlocks = depth_;
 }
 
-TDataPipe::~TDataPipe() {
-  if (free_ != nullptr) CloseHandle(free_);
-  if (full_ != nullptr) CloseHandle(full_);
+TDataPipe::~TDataPipe() = default;
+
+void TDataPipe::Wait(std::atomic<LONG>& count, std::atomic<bool>& waiting, bool producer) {
+  std::unique_lock<std::mutex> hold(lock_);
+  for (;;) {
+    const LONG need = (producer || !ended_.load()) ? batch_ : 1;
+    if (abort.load() != 0 || count.load() >= need) return;
+    // Published before the last look, so that a post after it sees the flag.
+    waiting.store(true);
+    if (abort.load() != 0 || count.load() >= (producer || !ended_.load() ? batch_ : 1)) {
+      waiting.store(false);
+      return;
+    }
+    wake_.wait(hold, [&] { return !waiting.load(); });
+  }
+}
+
+void TDataPipe::Wake(std::atomic<bool>& waiting) {
+  if (!waiting.exchange(false)) return;
+  // Taking the lock orders this after the waiter's last look; the signal
+  // goes after it, so that the waiter does not wake into a held lock.
+  { std::lock_guard<std::mutex> hold(lock_); }
+  wake_.notify_all();
 }
 
 TData* TDataPipe::GetWriteBlock() {
   if (depth_ == 0) return nullptr;
-  if (WaitForSingleObject(free_, INFINITE) != WAIT_OBJECT_0) {
-    abort.exchange(1);
-    return nullptr;
-  }
   if (abort.load() != 0) return nullptr;
+  ended_.store(false);
+  if (free_.load() == 0) Wait(free_, producerWaits_, true);
+  if (abort.load() != 0) return nullptr;
+  free_.fetch_sub(1);
   freeBlocks.fetch_sub(1, std::memory_order_relaxed);
   TData* element = write_;
   write_ = write_->next;
@@ -61,16 +82,15 @@ TData* TDataPipe::GetWriteBlock() {
 
 void TDataPipe::PostWriteBlock() {
   fullBlocks.fetch_add(1, std::memory_order_relaxed);
-  ReleaseSemaphore(full_, 1, nullptr);
+  if (full_.fetch_add(1) + 1 >= batch_) Wake(consumerWaits_);
 }
 
 TData* TDataPipe::GetReadBlock() {
   if (depth_ == 0) return nullptr;
-  if (WaitForSingleObject(full_, INFINITE) != WAIT_OBJECT_0) {
-    abort.exchange(1);
-    return nullptr;
-  }
   if (abort.load() != 0) return nullptr;
+  if (full_.load() == 0) Wait(full_, consumerWaits_, false);
+  if (abort.load() != 0 || full_.load() == 0) return nullptr;
+  full_.fetch_sub(1);
   fullBlocks.fetch_sub(1, std::memory_order_relaxed);
   return read_;
 }
@@ -78,10 +98,15 @@ TData* TDataPipe::GetReadBlock() {
 void TDataPipe::ReleaseReadBlock() {
   read_ = read_->next;
   freeBlocks.fetch_add(1, std::memory_order_relaxed);
-  ReleaseSemaphore(free_, 1, nullptr);
+  if (free_.fetch_add(1) + 1 >= batch_) Wake(producerWaits_);
+}
+
+void TDataPipe::EndWrites() {
+  ended_.store(true);
+  Wake(consumerWaits_);
 }
 
 void TDataPipe::ReleaseWaiters() {
-  if (free_ != nullptr) ReleaseSemaphore(free_, 1, nullptr);
-  if (full_ != nullptr) ReleaseSemaphore(full_, 1, nullptr);
+  Wake(producerWaits_);
+  Wake(consumerWaits_);
 }

@@ -1,10 +1,17 @@
 // The data pipe that joins the engine's threads: a ring of sample blocks
-// handed from one producer to one consumer, counted by a free and a full
-// semaphore. Any nonzero abort flag makes every wait on a pipe give up.
+// handed from one producer to one consumer. Any nonzero abort flag makes
+// every wait on a pipe give up.
+//
+// Blocks go over in batches: a side that finds nothing to take sleeps until
+// half the ring is there for it (or the producer says it has ended), so the
+// threads take turns once per half ring instead of once per block, and a
+// side that does not wait is never signalled.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "media/sample_block.h"
@@ -49,8 +56,12 @@ class TDataPipe {
   TData* GetReadBlock();
   // Consumer: gives the element back to the producer.
   void ReleaseReadBlock();
+  // Producer: nothing more comes for now; a waiting consumer takes what
+  // there is instead of waiting for a whole batch.
+  void EndWrites();
 
-  // Wakes whoever waits on this pipe, once on each side (stopping a worker).
+  // Wakes whoever waits on this pipe (stopping a worker, after the abort
+  // flag was set).
   void ReleaseWaiters();
 
   // Nonzero makes every wait give up; set by exchange, cleared only before
@@ -61,10 +72,21 @@ class TDataPipe {
   static std::atomic<LONG> fullBlocks;
 
  private:
+  // Waits until count holds at least what the side needs, the side is
+  // woken, or the abort flag is set.
+  void Wait(std::atomic<LONG>& count, std::atomic<bool>& waiting, bool producer);
+  void Wake(std::atomic<bool>& waiting);
+
   std::vector<std::unique_ptr<TData>> elements_;
   TData* write_ = nullptr;
   TData* read_ = nullptr;
-  void* free_ = nullptr;  // semaphores
-  void* full_ = nullptr;
   LONG depth_ = 0;
+  LONG batch_ = 1;
+  std::atomic<LONG> free_{0};  // elements the producer may take
+  std::atomic<LONG> full_{0};  // elements posted and not yet taken
+  std::atomic<bool> ended_{false};
+  std::atomic<bool> producerWaits_{false};
+  std::atomic<bool> consumerWaits_{false};
+  std::mutex lock_;
+  std::condition_variable wake_;
 };

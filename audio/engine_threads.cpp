@@ -118,6 +118,8 @@ DWORD AudioPlayer::ReaderThreadProc(void* parameter) {
   auto* engine = static_cast<AudioPlayer*>(parameter);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   engine->ReaderLoop();
+  // The mixer takes the last pieces without waiting for a whole batch.
+  if (engine->readPipe_) engine->readPipe_->EndWrites();
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
   return 0;
 }
@@ -127,6 +129,7 @@ DWORD AudioPlayer::MixerThreadProc(void* parameter) {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
   FlushDenormals flush;
   engine->MixerLoop();
+  if (engine->trackPipe_) engine->trackPipe_->EndWrites();
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
   engine->mixerRunning_ = false;
   return 0;

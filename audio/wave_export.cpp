@@ -32,6 +32,8 @@ constexpr char kTooLargeFormat[] = "File '%s' would be larger than 4 GB, more th
 // RIFF sizes are 32 bits: the data chunk leaves room for the headers and
 // the INFO list.
 constexpr ULONGLONG kMaxWaveData = 0xFFFFFFFFull - 4096;
+// Elements of each pipe while streaming.
+constexpr LONG kStreamPipeDepth = 32;
 // Silence after a rendered range, for the reader's last block.
 constexpr LONG kTrailerBytes = 512;
 
@@ -65,8 +67,9 @@ bool AudioPlayer::AllocStreamBuffers() {
     ShowError(kErrNoMemory, nullptr, GetString(ui_string::kMixingBuffer));
     return false;
   }
-  readPipe_ = std::make_unique<TDataPipe>(blockFrames_, 2);
-  trackPipe_ = std::make_unique<TDataPipe>(blockFrames_, 2);
+  // Deep rings: the threads of an export take turns once per half ring.
+  readPipe_ = std::make_unique<TDataPipe>(blockFrames_, kStreamPipeDepth);
+  trackPipe_ = std::make_unique<TDataPipe>(blockFrames_, kStreamPipeDepth);
   if (readPipe_->depth() == 0 || trackPipe_->depth() == 0) {
     FreeStreamBuffers();
     ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));

@@ -635,6 +635,10 @@ bool WriteProject(TimeLineEngine& engine, const Film* first, HMMIO file, const c
   });
 }
 
+HMMIO OpenProjectForReading(const char* path) {
+  return mmioOpen(path, nullptr, MMIO_READ | MMIO_ALLOCBUF);
+}
+
 int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
                 SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components) {
   char signature[kProjectSignatureSize];

@@ -155,6 +155,10 @@ bool WriteProject(TimeLineEngine& engine, const Film* first, HMMIO file, const c
 int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
                 SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components);
 
+// Opens a project file for ReadProject: read through a buffer of whole
+// blocks, since the reader takes its records field by field.
+HMMIO OpenProjectForReading(const char* path);
+
 // Saves to path through a temporary file in the same folder, which replaces
 // path only once everything was written and flushed; the old file keeps
 // its place (and its permissions pass to the new one). False when anything

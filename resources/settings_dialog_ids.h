@@ -32,6 +32,7 @@ constexpr int kVideoZoom = 1176;
 constexpr int kVideoOnTop = 1177;
 constexpr int kVideoSynchronize = 1178;
 constexpr int kVideoKeyFrames = 1179;
+constexpr int kVideoModeNote = 1180;
 
 // The Audio page.
 constexpr int kAudioDialog = 1183;

@@ -65,6 +65,8 @@ DialogTemplate Video() {
       {WC_BUTTON, "&Always on top", kVideoOnTop, kCheck, 0, 7, 101, 246, 10},
       {WC_BUTTON, "&Synchronize to audio", kVideoSynchronize, kCheck, 0, 7, 115, 246, 10},
       {WC_BUTTON, "&Never yield hardware device", kVideoNeverYield, kCheck, 0, 7, 129, 246, 10},
+      {WC_STATIC, "A codec that cannot draw by itself plays in this mode as \"Decompress and then draw\".",
+       kVideoModeNote, SS_LEFT, 0, 7, 145, 246, 18},
   };
   return t;
 }

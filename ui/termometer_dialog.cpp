@@ -55,6 +55,17 @@ void TTermometerControl::SetupWindow() {
   client = GetClientRect();
 }
 
+bool TTermometerControl::MoveTo(int32_t to) {
+  const int32_t whole = std::max<int32_t>(total, 1);
+  const bool changes =
+      !moved_ ||
+      MulDivRoundSigned(client.right, to, whole) != MulDivRoundSigned(client.right, position, whole) ||
+      MulDivRoundSigned(to, 100, whole) != MulDivRoundSigned(position, 100, whole);
+  moved_ = true;
+  position = to;
+  return changes;
+}
+
 void TTermometerControl::Paint(TDC& dc, bool, TRect&) {
   if (total < 1) total = 1;
   const LONG fill = MulDivRoundSigned(client.right, position, total);
@@ -125,8 +136,8 @@ void TermometerDialog::SetupWindow() {
 
 bool TermometerDialog::SetProgress(int32_t position) {
   if (HWindow == nullptr) return true;
-  bar->position = position;
-  if (bar->IsWindow()) {
+  // A long export reports every block; the bar is drawn when it moves.
+  if (bar->MoveTo(position) && bar->IsWindow()) {
     bar->Invalidate(false);
     bar->UpdateWindow();
   }

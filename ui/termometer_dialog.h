@@ -24,10 +24,16 @@ class TTermometerControl : public TControl {
   void GetWindowClass(WNDCLASS& wc) override;
   void SetupWindow() override;
   void Paint(TDC& dc, bool erase, TRect& rect) override;
+  // Takes the position; true when the bar needs drawing: the first time,
+  // or when its filled part or its percentage moves.
+  bool MoveTo(int32_t position);
 
   int32_t total;
   int32_t position = 0;
   TRect client;
+
+ private:
+  bool moved_ = false;
 };
 
 class TermometerDialog : public TEDialog {

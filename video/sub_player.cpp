@@ -152,8 +152,11 @@ bool AviSubPlayer::CanContinueWith(const SubPlayerInfo& stream) {
   const BITMAPINFOHEADER* f = stream.format;
   if (in == nullptr || f == nullptr || stream.formatSize < static_cast<int32_t>(sizeof(BITMAPINFOHEADER)))
     return false;
+  const int32_t chosen = VideoPlayer::defaultDrawType;
+  // A hand player stands in for a codec drawing that the format did not get.
+  const bool standIn = drawType == 4 && (chosen == 2 || chosen == 3);
   return SameFrameFormat(in, f) && frameMs == FrameMsAt(ProjectFrameRate()) &&
-         (VideoPlayer::defaultDrawType == 1 || VideoPlayer::defaultDrawType == drawType);
+         (chosen == 1 || chosen == drawType || standIn);
 }
 
 void AviSubPlayer::Run(HWND) {

@@ -1,6 +1,7 @@
 // Which sub-player plays a stream: the board player for the board's own
 // formats while the board is chosen, else a screen player through the
-// first installed codec that serves the draw type.
+// first installed codec that serves the draw type (the hand-drawn player
+// when a drawing type is chosen and no codec draws the format).
 #include <cstring>
 #include <memory>
 #include <new>
@@ -48,6 +49,12 @@ SubVideoPlayer* CreateSubPlayer(const SubPlayerInfo& stream, HWND notify) {
     case 2:
     case 3:
       hic = ICLocate(ICTYPE_VIDEO, handler, format, nullptr, ICMODE_DRAW);
+      if (hic == nullptr) {
+        // No codec here draws by itself: the picture is decompressed and
+        // drawn by hand instead, so video still shows.
+        drawType = 4;
+        hic = ICLocate(ICTYPE_VIDEO, handler, format, nullptr, ICMODE_FASTDECOMPRESS);
+      }
       break;
     case 4:
       hic = ICLocate(ICTYPE_VIDEO, handler, format, nullptr, ICMODE_FASTDECOMPRESS);

@@ -38,7 +38,7 @@ std::string ZoomText(int entry) {
 
 // clang-format off
 DEFINE_RESPONSE_TABLE1(VideoParamDialog, TEPropertyPage)
-  EV_CBN_SELCHANGE(kVideoPlaybackMode, Changed),
+  EV_CBN_SELCHANGE(kVideoPlaybackMode, ModeChanged),
   EV_CBN_SELCHANGE(kVideoZoom, Changed),
   EV_BN_CLICKED(kVideoShowDropped, Changed),
   EV_BN_CLICKED(kVideoEdges, Changed),
@@ -75,10 +75,21 @@ void VideoParamDialog::SetupWindow() {
   SetChecked(HWindow, kVideoOnTop, onTop);
   SetChecked(HWindow, kVideoSynchronize, synchronize);
   SetChecked(HWindow, kVideoNeverYield, neverYield);
+  ShowModeNote();
 }
 
 void VideoParamDialog::Changed() {
   PageChanged();
+}
+
+void VideoParamDialog::ModeChanged() {
+  ShowModeNote();
+  PageChanged();
+}
+
+void VideoParamDialog::ShowModeNote() {
+  const int mode = modeList->GetSelIndex();
+  ::ShowWindow(::GetDlgItem(HWindow, kVideoModeNote), mode == 2 || mode == 3 ? SW_SHOW : SW_HIDE);
 }
 
 int VideoParamDialog::Apply(PSHNOTIFY& notify) {

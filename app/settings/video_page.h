@@ -29,6 +29,7 @@ class VideoParamDialog : public TEPropertyPage {
 
  protected:
   void Changed();
+  void ModeChanged();
 
  private:
   float frameRate = 25.0f;
@@ -43,6 +44,10 @@ class VideoParamDialog : public TEPropertyPage {
   TFloatEdit* rateEdit;
   TComboBox* modeList;
   TComboBox* zoomList;
+
+  // The note that a codec-drawn mode falls back to drawing by hand, shown
+  // while such a mode is chosen.
+  void ShowModeNote();
 
   DECLARE_RESPONSE_TABLE(VideoParamDialog);
 };

@@ -4,9 +4,14 @@
 
 #include "program_fixture.h"
 
+#include "clips/clip_collection.h"
+#include "clips/clip_window.h"
 #include "media/video_bitmap.h"
 #include "model/film.h"
 #include "model/film_list.h"
+#include "model/ini.h"
+#include "video/hand_player.h"
+#include "video/player.h"
 
 namespace apptest {
 namespace {
@@ -138,6 +143,59 @@ TEST_F(AviProject, TheClipsEdgePicturesShowItsFrames) {
   SelectObject(dc, before);
   DeleteObject(target);
   DeleteDC(dc);
+}
+
+// A clip whose file is read again lets go of the pictures of the old file:
+// the time-line's edge pictures and the collection's tile.
+TEST_F(AviProject, AReloadedFileDropsThePicturesOfItsFormerFrames) {
+  Start();
+  MakeProject(File("p.tml"), {File("clip.avi")});
+  ASSERT_NE(TheClipCollection, nullptr);
+  ClipWindow* tile = nullptr;
+  for (int i = 0; i < TheClipCollection->TileCount(); ++i)
+    if (TheClipCollection->Tile(i)->clip.video != nullptr) tile = TheClipCollection->Tile(i);
+  ASSERT_NE(tile, nullptr);
+  Pump();
+  ASSERT_NE(tile->clip.thumbnail, nullptr);
+  Film* film = VideoFilm();
+  ASSERT_NE(film, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  film->UpdateInFrame(dc, 1);
+  film->UpdateOutFrame(dc, 1);
+  DeleteDC(dc);
+  ASSERT_NE(film->inPicture, nullptr);
+  ASSERT_NE(film->outPicture, nullptr);
+
+  // The source reads its file again (as it does when the user agrees to
+  // reload a changed file): what showed the old frames is let go at once.
+  ASSERT_TRUE(Shell("ffmpeg -y -v error -f lavfi -i color=c=blue:size=320x240:rate=25 -t 3 -c:v mjpeg -q:v 5 '" +
+                    File("clip.avi") + "'"));
+  ASSERT_TRUE(film->video->Reload(File("clip.avi").c_str()));
+  EXPECT_EQ(film->inPicture, nullptr);
+  EXPECT_EQ(film->outPicture, nullptr);
+  EXPECT_EQ(tile->clip.thumbnail, nullptr);
+}
+
+// The codecs here decompress but do not draw: a chosen codec-drawn mode
+// plays through the hand-drawn player, so the clip still has its picture.
+TEST_F(AviProject, ACodecDrawnModeWithoutADrawingCodecStillShowsTheVideo) {
+  for (int32_t mode : {2, 3}) {
+    SCOPED_TRACE(mode);
+    IniSetSection("VIDEO_PLAYER");
+    IniWriteInt("DEFAULT_DRAW_TYPE", mode);
+    Start();
+    MakeProject(File("p.tml"), {File("clip.avi")});
+    ASSERT_NE(VideoFilm(), nullptr);
+    SubVideoPlayer* player = TheVideoPlayer->CurrentSubPlayer();
+    ASSERT_NE(player, nullptr);
+    EXPECT_NE(dynamic_cast<AVIHandPlayer*>(player), nullptr);
+    // The next clip of the same format keeps that player.
+    EXPECT_TRUE(TheVideoPlayer->EnsureSubPlayer());
+    EXPECT_EQ(TheVideoPlayer->CurrentSubPlayer(), player);
+    EXPECT_EQ(VideoPlayer::defaultDrawType, mode);
+    Stop();
+  }
+  VideoPlayer::defaultDrawType = 1;
 }
 
 // Start-up loads the stock pictures the collection's tiles show.

@@ -196,6 +196,42 @@ TEST_F(ProjectFrame, ExitWhilePlayingOnlyStops) {
   EXPECT_FALSE(TimeLine().Engine().playing);
 }
 
+// Read system calls the process has made so far.
+long long ReadCalls() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  long long value = 0;
+  while (io >> key >> value)
+    if (key == "syscr:") return value;
+  return -1;
+}
+
+TEST_F(ProjectFrame, OpeningALargeProjectReadsItsFileInWholeBlocks) {
+  Start();
+  WriteTone(File("tone.wav"), 1000);
+  MakeProject(File("big.tml"), {File("tone.wav")});
+  // Field by field, each of these clips took dozens of reads.
+  const Film* first = FilmList.First();
+  ASSERT_NE(first, nullptr);
+  constexpr int kClips = 3000;
+  for (int i = 1; i < kClips; ++i) {
+    Film* copy = new Film(*first, kKindAudio);
+    copy->start = first->start + i * 1000;
+    copy->end = copy->start + (first->end - first->start);
+    Film::Link(copy, FilmList);
+  }
+  Frame().SaveProjectFile(File("big.tml").c_str());
+  Command(kCmCloseProject);
+  ASSERT_EQ(FilmList.First(), nullptr);
+
+  const long long before = ReadCalls();
+  ASSERT_GE(before, 0);
+  Frame().OpenProjectFile(File("big.tml").c_str());
+  const long long reads = ReadCalls() - before;
+  EXPECT_EQ(FilmList.Count(), kClips);
+  EXPECT_LT(reads, 200) << "read calls while opening";
+}
+
 TEST_F(ProjectFrame, TheFrameRateIsWrittenWithThreeDecimals) {
   IniSetSection("MAIN_WINDOW");
   IniWriteString("FRAME_RATE_FPS", "25.0");

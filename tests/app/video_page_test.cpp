@@ -115,6 +115,22 @@ TEST_F(VideoPageTest, OkStoresTheChosenOptions) {
 
 // A new frame rate goes through the application; once it took it, Cancel
 // can no longer take the change back.
+// The codec-drawn modes say what happens when the codec cannot draw.
+TEST_F(VideoPageTest, TheCodecDrawnModesCarryTheirFallbackNote) {
+  std::vector<bool> shown;
+  RunOnVideo([&](HWND sheet, HWND page) {
+    HWND note = GetDlgItem(page, kVideoModeNote);
+    HWND list = GetDlgItem(page, kVideoPlaybackMode);
+    for (int mode : {1, 2, 3, 4, 0}) {
+      SendMessage(list, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+      SendMessage(page, WM_COMMAND, MAKEWPARAM(kVideoPlaybackMode, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+      shown.push_back(IsWindowVisible(note) != FALSE);
+    }
+    Click(sheet, IDCANCEL);
+  });
+  EXPECT_EQ(shown, (std::vector<bool>{false, true, true, false, false}));
+}
+
 TEST_F(VideoPageTest, ANewFrameRateTurnsCancelIntoClose) {
   struct Case {
     bool accept;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -86,6 +87,39 @@ TEST_F(DataPipeTest, AWaiterOnEitherSideWakesOnAbortAtOnce) {
   EXPECT_EQ(produced, nullptr);
   // While the flag stays set no wait hands out an element.
   EXPECT_EQ(full.GetReadBlock(), nullptr);
+}
+
+// A waiting consumer is woken by a whole batch (half the ring), or by the
+// producer's end with what there is; posts below that leave it asleep.
+TEST_F(DataPipeTest, AWaitingConsumerWakesForHalfTheRingOrTheEnd) {
+  struct Case {
+    int posts;
+    bool end;
+  };
+  for (const Case c : {Case{4, false}, Case{1, true}}) {
+    TDataPipe pipe(4, 8);
+    std::atomic<TData*> taken{nullptr};
+    std::thread consumer([&] { taken = pipe.GetReadBlock(); });
+    // It finds the pipe empty and waits.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < c.posts; ++i) {
+      if (i == c.posts - 1) {
+        // Everything before the last step leaves the consumer waiting.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(taken.load(), nullptr) << c.posts;
+      }
+      ASSERT_NE(pipe.GetWriteBlock(), nullptr);
+      if (!c.end || i < c.posts - 1) pipe.PostWriteBlock();
+    }
+    if (c.end) {
+      pipe.PostWriteBlock();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      EXPECT_EQ(taken.load(), nullptr) << "one block is no batch";
+      pipe.EndWrites();
+    }
+    consumer.join();
+    EXPECT_NE(taken.load(), nullptr) << c.posts;
+  }
 }
 
 }  // namespace

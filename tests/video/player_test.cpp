@@ -187,9 +187,12 @@ TEST_F(VideoPlayerTest, OptionsKeepTheSubPlayerUnlessTheDrawTypeOrTheRateChanges
   TheVideoPlayer->SetOptions(25.0f, true, 16, true, true, 4);
   EXPECT_EQ(Sub(), first);
   EXPECT_EQ(hooks_.zoomChanges, remade);
-  // No installed codec draws this format by itself: no sub-player, and the
-  // time-line lays out anew.
+  // No installed codec draws this format by itself: the picture is still
+  // decoded and drawn by the player.
   TheVideoPlayer->SetOptions(25.0f, true, 16, true, true, 2);
+  EXPECT_NE(dynamic_cast<AVIHandPlayer*>(Sub()), nullptr);
+  // None: no sub-player, and the time-line lays out anew.
+  TheVideoPlayer->SetOptions(25.0f, true, 16, true, true, 0);
   EXPECT_EQ(Sub(), nullptr);
   EXPECT_EQ(hooks_.zoomChanges, remade + 1);
   TheVideoPlayer->SetOptions(25.0f, true, 16, true, true, 1);

@@ -51,8 +51,8 @@ TEST_F(StillFrameTest, NothingHappensWithoutAUserOrAnOutput) {
   ASSERT_NE(idle, nullptr);
   TheVideoPlayer->ShowOnBoard(idle, 400, Notify());
   EXPECT_EQ(TheCodecLog().Count("decompress"), 0);
-  // In use, but no codec serves the chosen draw type: no sub-player.
-  TheVideoPlayer->SetOptions(25.0f, true, 16, true, true, 2);
+  // In use, but the chosen draw type is none: no sub-player.
+  TheVideoPlayer->SetOptions(25.0f, true, 16, true, true, 0);
   idle->BeginRead();
   ASSERT_EQ(Sub(), nullptr);
   TheVideoPlayer->ShowOnBoard(idle, 400, Notify());

@@ -191,22 +191,23 @@ bool MainTimeLineWindow::RemoveRange(int32_t start, int32_t end, const RangeLine
   return true;
 }
 
-bool MainTimeLineWindow::TakeRange(int32_t& start, int32_t& end, RangeLines* lines, bool closeGap) {
-  return RangeToActOn(start, end, lines) && RemoveRange(start, end, lines, closeGap);
-}
-
-bool MainTimeLineWindow::RemoveRangeAllLines(int32_t& start, int32_t& end) {
-  return TakeRange(start, end, nullptr, false);
+bool MainTimeLineWindow::RemoveRangeAllLines(int32_t& start, int32_t& end, bool closingGap) {
+  return RangeToActOn(start, end, nullptr) && RemoveRange(start, end, nullptr, closingGap);
 }
 
 bool MainTimeLineWindow::RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2],
-                                                bool& midiLine, bool audioLines[4]) {
+                                                bool& midiLine, bool audioLines[4], bool closingGap) {
   RangeLines lines;
-  if (!TakeRange(start, end, &lines, false)) return false;
+  if (!RangeToActOn(start, end, &lines) || !RemoveRange(start, end, &lines, closingGap)) return false;
   std::copy(lines.video, lines.video + 2, videoRows);
   midiLine = lines.midi;
   std::copy(lines.audio, lines.audio + 4, audioLines);
   return true;
+}
+
+bool MainTimeLineWindow::RemoveRangeOf(int32_t& start, int32_t& end, RangeLines* lines, bool closeGap) {
+  if (lines == nullptr) return RemoveRangeAllLines(start, end, closeGap);
+  return RemoveRangeActiveLines(start, end, lines->video, lines->midi, lines->audio, closeGap);
 }
 
 // ---- The commands.
@@ -249,7 +250,7 @@ void MainTimeLineWindow::CopyRange(bool activeOnly) {
 void MainTimeLineWindow::ClearRange(bool activeOnly) {
   int32_t start = 0, end = 0;
   RangeLines lines;
-  if (!TakeRange(start, end, activeOnly ? &lines : nullptr, false)) return;
+  if (!RemoveRangeOf(start, end, activeOnly ? &lines : nullptr, false)) return;
   for (int32_t line = 0; line < kAudioLineCount; ++line) {
     if (!activeOnly || lines.audio[line]) WidenChangedRange(line, start, end);
   }
@@ -262,7 +263,7 @@ void MainTimeLineWindow::CutRange(bool activeOnly) {
   int32_t start = 0, end = 0;
   RangeLines lines;
   RangeLines* taking = activeOnly ? &lines : nullptr;
-  if (!TakeRange(start, end, taking, true)) return;
+  if (!RemoveRangeOf(start, end, taking, true)) return;
   const int32_t gap = end - start;
   std::vector<Film*> moved;
   for (Film* f = FilmList.First(); f; f = f->next) {

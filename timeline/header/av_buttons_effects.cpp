@@ -109,7 +109,7 @@ void TAVButtons::EditEffects(int32_t row) {
       }
     }
     e.SetModified(true);
-    WidenChangedRange(row, 0, kDayMs);
+    WidenChangedRange(row);
     InvalidateRow(row);
   }
   e.Players().NotifyMixer(kMixerLineEffectsReplaced, row);
@@ -125,7 +125,7 @@ void TAVButtons::ToggleEffectUse(int32_t row) {
 void TAVButtons::EffectsChanged(int32_t row) {
   TimeLineEngine& e = timeline_.Engine();
   e.SetModified(true);
-  WidenChangedRange(row, 0, kDayMs);
+  WidenChangedRange(row);
   e.Players().NotifyMixer(kMixerLineEffectsReplaced, row);
   InvalidateRow(row);
 }

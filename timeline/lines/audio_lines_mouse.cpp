@@ -478,7 +478,7 @@ int32_t TAudioLines::AddPointAt(int x, int y, bool fromY) {
     status(ui_string::kPointInserted);
     e.MarkUndo(kUndoEdit);
     if (!fromY) v = ValueAt(profile, s, balance);
-    if (!profile.Insert(s, v)) return -1;
+    if (!(balance ? f->AddBalancePoint(s, v) : f->AddVolumePoint(s, v))) return -1;
     int32_t index = -1;
     for (int32_t i = 0; i < profile.Count() && index < 0; ++i) {
       if (profile[i].time == s && profile[i].value == v) index = i;
@@ -499,7 +499,11 @@ int32_t TAudioLines::AddPointAt(int x, int y, bool fromY) {
   }
   status(ui_string::kPointRemoved);
   e.MarkUndo(kUndoEdit);
-  profile.Delete(found);
+  if (balance) {
+    f->DeleteBalancePoint(found);
+  } else {
+    f->DeleteVolumePoint(found);
+  }
   e.SetModified(true);
   ProfileChanged(f);
   return -1;

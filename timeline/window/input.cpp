@@ -223,8 +223,7 @@ bool MainTimeLineWindow::PreProcessMsg(MSG& msg) {
   return TWindow::PreProcessMsg(msg);
 }
 
-// The video line and the audio lines take the keys of their drags; the
-// MIDI line's join here once it has them.
+// The line with a drag in progress takes the arrow keys as its drag step.
 bool MainTimeLineWindow::PassDragKey(int vk) {
   if (videoLine_ != nullptr && videoLine_->IsDragging()) {
     videoLine_->OnDragKey(vk);
@@ -232,6 +231,10 @@ bool MainTimeLineWindow::PassDragKey(int vk) {
   }
   if (audioLines_ != nullptr && audioLines_->IsDragging()) {
     audioLines_->OnDragKey(vk);
+    return true;
+  }
+  if (midiLine_ != nullptr && midiLine_->IsDragging()) {
+    midiLine_->OnDragKey(vk);
     return true;
   }
   return false;

@@ -278,9 +278,10 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // that cross its edges, in one undo step. start and end become the range
   // acted on (on frames where video takes part); the active form also
   // gives the lines that took part. False when nothing was removed.
-  bool RemoveRangeAllLines(int32_t& start, int32_t& end);
+  // closingGap: a cut follows, so refuse what it could not shift.
+  bool RemoveRangeAllLines(int32_t& start, int32_t& end, bool closingGap = false);
   bool RemoveRangeActiveLines(int32_t& start, int32_t& end, bool videoRows[2], bool& midiLine,
-                              bool audioLines[4]);
+                              bool audioLines[4], bool closingGap = false);
 
   // ---- Transport (commands/transport.cpp).
   // Plays [start, end) once from its start (not while playing).
@@ -525,7 +526,9 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   bool RangeToActOn(int32_t& start, int32_t& end, RangeLines* lines);
   // The removal of both forms; closeGap refuses what a cut could not do.
   bool RemoveRange(int32_t start, int32_t end, const RangeLines* lines, bool closeGap);
-  bool TakeRange(int32_t& start, int32_t& end, RangeLines* lines, bool closeGap);
+  // Either removal form: lines null for all lines, else filled with those
+  // that took part.
+  bool RemoveRangeOf(int32_t& start, int32_t& end, RangeLines* lines, bool closeGap);
   void CopyRange(bool activeOnly);
   void CutRange(bool activeOnly);
   void ClearRange(bool activeOnly);

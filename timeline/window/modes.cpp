@@ -214,11 +214,10 @@ bool MainTimeLineWindow::DrawPendingClip() {
   return false;
 }
 
-// The video line redraws its clips whole; the MIDI line joins here once it
-// draws pending clips.
 bool MainTimeLineWindow::DrawPendingClipOn(int32_t kind, Film* film) {
   if (kind == kLineVideo && videoLine_ != nullptr) return videoLine_->DrawPendingClip(film);
   if (kind == kLineAudio && audioLines_ != nullptr) return audioLines_->DrawPendingClip(film);
+  if (kind == kLineMidi && midiLine_ != nullptr) return midiLine_->DrawPendingClip(film);
   return false;
 }
 

@@ -92,7 +92,7 @@ void MainTimeLineWindow::LoadSettings() {
   e.play.audioThroughFile = ReadBool("AUDIO_THROUGH_FILE", false);
   e.audioLineCount = std::clamp(IniReadInt("MAX_AUDIO_LINE", 6), 1, kAudioLineCount);
   e.play.loopCount = std::max(IniReadInt("LOOP_COUNT", 1), 1);
-  UndoScript::SetDepth(std::clamp(IniReadInt("MAX_UNDO", kUndoMaxDepth), kUndoMinDepth, kUndoMaxDepth));
+  UndoScript::ReadSettings();  // MAX_UNDO, in this same section
   s.profileMode = IniReadInt("SHOW_PROFILE", kProfileVolume);
   e.autoSetDeclick = ReadBool("AUTO_SET_DECLICK", false);
   e.gravityAlign = std::clamp(IniReadInt("GRAVITY_ALIGN", 6), 0, 6);

@@ -63,6 +63,8 @@ TEST_F(Effects, OkKeepsTheEditedListInOneUndoStepTakenOutsideTheLock) {
   OpenPanels();
   EffectList* previous = GainList({2.0f});
   AudioRow(2).effects = previous;
+  AudioFilm(Audio("l2.wav", 5000), 2, 1500, 2000);
+  AudioFilm(Audio("l2b.wav", 5000), 2, 6000, 1000);
   for (int32_t i = 0; i < 4; ++i) LineChangedRange[i].Clear();
   EffectList* edited = nullptr;
   dialogs_.editor = [&](EffectList* list) {
@@ -80,8 +82,10 @@ TEST_F(Effects, OkKeepsTheEditedListInOneUndoStepTakenOutsideTheLock) {
   EXPECT_EQ(lock_.snapshotsInside, 0);
   EXPECT_EQ(lock_.outsideLock, 0);
   EXPECT_TRUE(Engine().IsModified());
-  EXPECT_EQ(LineChangedRange[2].start, 0);
-  EXPECT_EQ(LineChangedRange[2].end, kDayMs);
+  // The line's clips are mixed again, not the whole day.
+  EXPECT_EQ(LineChangedRange[2].start, 1500);
+  EXPECT_EQ(LineChangedRange[2].end, 7000);
+  EXPECT_TRUE(LineChangedRange[1].Empty());
 
   // The step remembers the line as it was, and redo the change.
   ASSERT_TRUE(Engine().CmUndo());

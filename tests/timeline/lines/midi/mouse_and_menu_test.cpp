@@ -137,7 +137,12 @@ TEST_F(MidiMouse, RightNudgesAMillisecondAndWithCtrlAHundredInOneUndoStep) {
   for (const auto& s : steps) {
     if (s.shift) Key(VK_SHIFT, true);
     if (s.ctrl) Key(VK_CONTROL, true);
-    Midi().OnDragKey(s.vk);
+    // The keys reach the drag the way the time-line passes them on.
+    MSG msg{};
+    msg.hwnd = Midi().GetHandle();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = static_cast<WPARAM>(s.vk);
+    EXPECT_TRUE(tl_->PreProcessMsg(msg));
     if (s.shift) Key(VK_SHIFT, false);
     if (s.ctrl) Key(VK_CONTROL, false);
     EXPECT_EQ(b->start, s.start) << s.vk << " shift " << s.shift << " ctrl " << s.ctrl;
