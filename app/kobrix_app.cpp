@@ -45,6 +45,8 @@ MidiPlayer* TheMidiPlayer = nullptr;
 
 namespace {
 
+constexpr const char* kHelpCaption = "Kobrix Help";
+
 // The help pages are HTML files beside the program: the contents page holds
 // an anchor for every topic ("topic-<context>"), and "using-help.html"
 // explains the help itself.
@@ -276,7 +278,7 @@ void kobrix32App::SetAudioFormat(int32_t rate, int32_t channels, int32_t sampleC
 
 // ---- Help.
 
-int kobrix32App::ShowHelp(HWND, uint32_t command, uint32_t context) {
+int kobrix32App::ShowHelp(HWND parent, uint32_t command, uint32_t context) {
   if (command == kHelpQuit) return 1;
   const std::string page = HelpPage(command, context);
   const pid_t child = fork();
@@ -290,8 +292,15 @@ int kobrix32App::ShowHelp(HWND, uint32_t command, uint32_t context) {
   int status = 0;
   waitpid(child, &status, 0);
   const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  if (ok) helpOpen = true;
-  return ok ? 1 : 0;
+  if (ok) {
+    helpOpen = true;
+    return 1;
+  }
+  // No viewer answered: say so rather than nothing.
+  const std::string call = "xdg-open " + page;
+  ShowMessage(parent, kHelpCaption, MB_OK | MB_ICONEXCLAMATION, GetString(ui_string::kCannotLaunch),
+              call.c_str());
+  return 0;
 }
 
 void kobrix32App::CmHelpOverview() {

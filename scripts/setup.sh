@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libsoxr-dev libjpeg62-turbo-dev libswresample-dev
   xvfb xauth sox ffmpeg xdotool
+  xdg-utils
   libfluidsynth-dev fluid-soundfont-gm libasound2-dev
 )
 

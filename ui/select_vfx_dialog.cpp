@@ -26,6 +26,23 @@ void SelectVFXDialog::SetupWindow() {
   for (const char* text : kKinds) type->AddString(text);
   type->SetSelIndex(std::clamp<int32_t>(kind != nullptr ? *kind : 0, 0, kLastKind));
   sizeEdit->SetValue(size != nullptr ? *size : 0, true);
+  PlaceBesidePointer();
+}
+
+// The pointer double-clicked the transition: the dialog opens just below
+// it (above it near the bottom of the screen), whole on the screen.
+void SelectVFXDialog::PlaceBesidePointer() {
+  POINT at{};
+  RECT r{};
+  if (!::GetCursorPos(&at) || !::GetWindowRect(HWindow, &r)) return;
+  constexpr int kGap = 12;
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  const int x = std::clamp(static_cast<int>(at.x) - w / 2, 0, std::max(screenW - w, 0));
+  int y = at.y + kGap;
+  if (y + h > screenH) y = at.y - kGap - h;
+  y = std::clamp(y, 0, std::max(screenH - h, 0));
+  ::SetWindowPos(HWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool SelectVFXDialog::CanClose() {

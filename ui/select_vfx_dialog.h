@@ -17,6 +17,8 @@ class SelectVFXDialog : public TEDialog {
   bool CanClose() override;
 
  private:
+  void PlaceBesidePointer();
+
   int32_t* kind;
   int32_t* size;
   TComboBox* type;

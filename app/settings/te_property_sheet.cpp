@@ -70,6 +70,7 @@ bool TEPropertyPage::IdleAction(long idleCount) {
 }
 
 int TEPropertyPage::SetActive(PSHNOTIFY& notify) {
+  shown_ = true;
   if (PageIndexVariable != nullptr) *PageIndexVariable = PageIndexValue;
   return TPropertyPage::SetActive(notify);
 }
@@ -79,6 +80,7 @@ void TEPropertyPage::Help(PSHNOTIFY&) {
 }
 
 void TEPropertyPage::PageChanged() {
+  if (!shown_) return;
   if (TWindow* sheet = GetParentO(); sheet != nullptr && sheet->GetHandle() != nullptr) {
     ::SendMessage(sheet->GetHandle(), PSM_CHANGED, reinterpret_cast<WPARAM>(HWindow), 0);
   }

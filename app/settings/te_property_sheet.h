@@ -50,5 +50,10 @@ class TEPropertyPage : public TPropertyPage {
   int* PageIndexVariable;
   int PageIndexValue;
 
+ private:
+  // False until the page is first shown: filling its controls at set-up
+  // changes nothing the user chose.
+  bool shown_ = false;
+
   DECLARE_RESPONSE_TABLE(TEPropertyPage);
 };

@@ -114,6 +114,7 @@ DEFINE_RESPONSE_TABLE1(TPropertySheet, TDialog)
   EV_MESSAGE(PSM_CANCELTOCLOSE, EvCancelToClose),
   EV_MESSAGE(PSM_SETCURSEL, EvSetCurSel),
   EV_MESSAGE(PSM_GETCURRENTPAGEHWND, EvGetCurrentPage),
+  EV_MESSAGE(WM_NEXTDLGCTL, EvNextDlgCtl),
 END_RESPONSE_TABLE;
 // clang-format on
 
@@ -305,6 +306,16 @@ LRESULT TPropertySheet::EvCancelToClose(WPARAM, LPARAM) {
   // What was applied cannot be taken back: OK becomes Close, Cancel goes grey.
   ::SetDlgItemText(HWindow, IDOK, "Close");
   if (HWND cancel = GetDlgItem(IDCANCEL)) ::EnableWindow(cancel, FALSE);
+  return 0;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab reach the sheet as the dialog's Tab: they
+// turn the pages, round at the ends; Tab alone moves between controls.
+LRESULT TPropertySheet::EvNextDlgCtl(WPARAM wParam, LPARAM lParam) {
+  const int count = GetPageCount();
+  if (lParam != 0 || (GetKeyState(VK_CONTROL) & 0x8000) == 0 || count < 2) return DefaultProcessing();
+  const int step = wParam != 0 ? count - 1 : 1;
+  SelectPage(((Current < 0 ? 0 : Current) + step) % count);
   return 0;
 }
 

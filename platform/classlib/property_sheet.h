@@ -116,6 +116,7 @@ class TPropertySheet : public TDialog {
   LRESULT EvUnchanged(WPARAM wParam, LPARAM lParam);
   LRESULT EvCancelToClose(WPARAM wParam, LPARAM lParam);
   LRESULT EvSetCurSel(WPARAM wParam, LPARAM lParam);
+  LRESULT EvNextDlgCtl(WPARAM wParam, LPARAM lParam);
   LRESULT EvGetCurrentPage(WPARAM wParam, LPARAM lParam);
 
  protected:

@@ -63,3 +63,30 @@ TEST_F(FrameSheets, TheProgramHasTheSharedPicturesItsTilesAndLinesDrawWith) {
 
 }  // namespace
 }  // namespace apptest
+
+#include "model/undo_history.h"
+
+namespace apptest {
+namespace {
+
+// A project of the program's own default format: the sheet's every page
+// opened and OK changes nothing, so the undo history stays.
+TEST_F(FrameSheets, SettingsOpenedAndOkKeepTheUndoHistory) {
+  WriteTone(File("tone.wav"), 500);
+  Start();
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  ASSERT_TRUE(UndoScript::CanUndo());
+  dialogtest::ModalScript script({[&](HWND sheet) {
+    HWND tab = GetDlgItem(sheet, kPropertySheetTabId);
+    const int pages = static_cast<int>(SendMessage(tab, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < pages; ++i) SendMessage(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
+    SendMessage(sheet, WM_COMMAND, IDOK, 0);
+  }});
+  Frame().SendMessage(WM_COMMAND, kCmSettings, 0);
+  Pump();
+  EXPECT_EQ(script.shown, 1);
+  EXPECT_TRUE(UndoScript::CanUndo());
+}
+
+}  // namespace
+}  // namespace apptest

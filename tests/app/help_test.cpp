@@ -48,6 +48,25 @@ TEST_F(Help, F1OpensTheProjectWindowsTopic) {
   EXPECT_TRUE(App().helpOpen);
 }
 
+TEST_F(Help, AViewerThatCannotStartIsReported) {
+  // An opener that fails, then none at all on the path.
+  const std::string bin = File("bin");
+  std::ofstream(bin + "/xdg-open", std::ios::trunc) << "#!/bin/sh\nexit 3\n";
+  Start();
+  boxes_->shown.clear();
+  EXPECT_TRUE(Key(VK_F1));
+  ScopedEnv empty("PATH", bin + "/none");
+  Frame().PostMessage(WM_COMMAND, kCmHelpContents, 0);
+  PumpApp();
+  ASSERT_EQ(boxes_->shown.size(), 2u);
+  for (const RecordingBoxes::Box& box : boxes_->shown) {
+    EXPECT_EQ(box.text.rfind("Can not launch\nxdg-open ", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find("index.html"), std::string::npos) << box.text;
+    EXPECT_EQ(box.caption, "Kobrix Help");
+  }
+  EXPECT_FALSE(App().helpOpen);
+}
+
 TEST_F(Help, F1OverTheCollectionOpensItsTopic) {
   Start();
   App().ShowClipCollection(false);

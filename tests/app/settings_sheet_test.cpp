@@ -89,5 +89,48 @@ TEST_F(SettingsSheetTest, OkAfterOnlyTheFirstPageAppliesOnlyThatPage) {
   EXPECT_EQ(TimeLineColors[kColorWaveform], 0x010203u);
 }
 
+TEST_F(SettingsSheetTest, VisitingEveryPageLeavesApplyOffAndCtrlTabMovesOn) {
+  std::vector<std::string> enabledBy;
+  int next = -1, previous = -1;
+  ModalScript script({[&](HWND d) {
+    HWND tab = GetDlgItem(d, kPropertySheetTabId);
+    const int pages = static_cast<int>(SendMessage(tab, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < pages; ++i) {
+      ClickTab(d, i);
+      GuiPumpMessages();
+      dialogtest::Pump(d);
+      if (ApplyEnabled(d)) {
+        char title[64] = {};
+        TCITEM item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
+        SendMessage(tab, TCM_GETITEM, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        enabledBy.push_back(title);
+        break;
+      }
+    }
+    ClickTab(d, 0);
+    SetFocus(GetDlgItem(CurrentPage(d), 0) != nullptr ? GetDlgItem(CurrentPage(d), 0) : CurrentPage(d));
+    GuiKey(VK_CONTROL, true);
+    GuiPressKey(VK_TAB);
+    GuiKey(VK_CONTROL, false);
+    dialogtest::Pump(d);
+    next = static_cast<int>(SendMessage(tab, TCM_GETCURSEL, 0, 0));
+    GuiKey(VK_CONTROL, true);
+    GuiKey(VK_SHIFT, true);
+    GuiPressKey(VK_TAB);
+    GuiKey(VK_SHIFT, false);
+    GuiKey(VK_CONTROL, false);
+    dialogtest::Pump(d);
+    previous = static_cast<int>(SendMessage(tab, TCM_GETCURSEL, 0, 0));
+    Click(d, IDCANCEL);
+  }});
+  RunSettingsSheet(frame_.get());
+  EXPECT_TRUE(enabledBy.empty()) << enabledBy[0];
+  EXPECT_EQ(next, 1);
+  EXPECT_EQ(previous, 0);
+}
+
 }  // namespace
 }  // namespace settingstest

@@ -2,6 +2,7 @@
 // answered by the user through their controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -12,6 +13,7 @@
 #include "fake_shell.h"
 #include "model/players.h"
 #include "model/time_code.h"
+#include "platform/gui/gui_driver.h"
 #include "platform/classlib/classlib.h"
 #include "resources/clip_dialog_ids.h"
 #include "ui/no_filters_dialog.h"
@@ -238,6 +240,32 @@ TEST_F(ChoiceDialogs, TheTransitionChoiceWritesKindAndSizeOnOk) {
   ASSERT_TRUE(RunSelectVFXDialog(owner(), &kind, &size));
   EXPECT_EQ(kind, 3);
   EXPECT_EQ(size, 40);
+}
+
+// The transition was double-clicked where the pointer is: the dialog opens
+// beside it, on the screen, wherever that is.
+TEST_F(ChoiceDialogs, TheTransitionChoiceOpensBesideThePointer) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const POINT points[] = {{width / 4, height / 5}, {width * 3 / 4, height / 2}, {width - 3, height - 3}, {2, 2}};
+  for (const POINT& p : points) {
+    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
+    GuiMouseMove(p.x, p.y);
+    RECT r{};
+    int32_t kind = 0, size = 0;
+    ModalScript script({[&](HWND d) {
+      GetWindowRect(d, &r);
+      Key(d, VK_ESCAPE);
+    }});
+    RunSelectVFXDialog(owner(), &kind, &size);
+    EXPECT_GE(r.left, 0);
+    EXPECT_GE(r.top, 0);
+    EXPECT_LE(r.right, width);
+    EXPECT_LE(r.bottom, height);
+    // Near: within 40 pixels of the point, not over it.
+    EXPECT_LE(std::max({static_cast<int>(r.left - p.x), static_cast<int>(p.x - r.right), 0}), 40);
+    EXPECT_LE(std::max({static_cast<int>(r.top - p.y), static_cast<int>(p.y - r.bottom), 0}), 40);
+    EXPECT_FALSE(p.x > r.left && p.x < r.right && p.y > r.top && p.y < r.bottom);
+  }
 }
 
 TEST_F(ChoiceDialogs, TheMissingEffectsListTheUninstalledAndShowTheSelectedClassId) {

@@ -10,3 +10,14 @@ if(TARGET test_app_effects)
     KOBRIX_EFFECTS_REGISTRY="${CMAKE_BINARY_DIR}/effects_registry.txt"
     KOBRIX_EFFECT_MODULE_DIR="${CMAKE_BINARY_DIR}")
 endif()
+
+# The same tests on the sdl back-end in a real X server under xvfb-run, the
+# program itself quit from its window; skipped (77) without xvfb-run.
+add_test(NAME app_effects_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
+                 sh $<TARGET_FILE:test_app_effects>)
+set_tests_properties(app_effects_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
