@@ -131,7 +131,6 @@ class EffectList : public EffectChain {
   bool Process(SampleBlock* block);
   void SetEnabled(bool enabled);
   void DeleteTempFile() override;
-  static void DeleteTempFile(EffectList* list);
 
   // " has ..." texts appended to a clip or line name; text holds size bytes.
   static void Describe(const EffectList* list, char* text, int size);
