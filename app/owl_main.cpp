@@ -19,8 +19,10 @@
 #include "audio/audio_recorder.h"
 #include "audio/volume_server_link.h"
 #include "audio/effect_list.h"
+#include "audio/installed_components.h"
 #include "audio/midi_player.h"
 #include "media/video_data.h"
+#include "model/control_font.h"
 #include "model/message_box.h"
 #include "platform/audio/virtual_audio.h"
 #include "platform/components/com.h"
@@ -148,7 +150,9 @@ int OwlMain(int argc, char** argv) {
   CopyField(CommandLineExportPath, line.exportPath);
   CommandLineMode = line.mode;
 
-  if (CoInitialize(nullptr) != S_OK) {
+  // Components stay initialised for the program's life.
+  CComBase com;
+  if (com.state != 0) {
     MessageBox(nullptr, "Can not initialize COM interface", "Kobrix starting", MB_OK | MB_ICONSTOP);
     ReleaseInstanceLock();
     return 0;
@@ -193,6 +197,7 @@ int OwlMain(int argc, char** argv) {
     delete TheVelmoraMessager;
     ReleaseInstanceLock();
     RemoveProgramSeams();
+    DeleteControlFont();
     TheMixerServer = nullptr;
     mixerServer.reset();
     VFXRender::CleanTempDir();
@@ -200,9 +205,8 @@ int OwlMain(int argc, char** argv) {
     TheApp = nullptr;
   }
   // The frames and the time-line went with the application, giving back the
-  // lists of their clips, lines and master; what is left goes before COM,
-  // whose modules the effects run in.
+  // lists of their clips, lines and master; what is left goes before COM
+  // (com's end), whose modules the effects run in.
   EffectList::FreeAll();
-  CoUninitialize();
   return result;
 }

@@ -268,6 +268,11 @@ class VideoHooks : public PlayerVideoSourceHooks {
   void EndWaitCursor() override { CurrentProgressHooks().EndWaitCursor(); }
 };
 
+// The time-line's commands rest while the clip open dialog is up.
+void SwitchTimeLineCommands(bool enabled) {
+  if (MainTimeLineWindow* timeline = TimeLine()) timeline->Engine().EnableCommands(enabled);
+}
+
 // A source changed on disk: whatever still shows its old pictures lets go
 // of them, so the next paint builds new ones.
 class ThumbnailHolders : public VideoBitmapHooks {
@@ -649,6 +654,7 @@ void InstallProgramSeams() {
   SetMidiSourceHooks(&s.midiHooks);
   SetVideoBitmapHooks(&s.thumbnailHolders);
   SetAudioMetersRefresh(NotifyAudioMeters);
+  SetTimeLineCommandSwitch(SwitchTimeLineCommands);
   SetProgressHooks(&s.progress);
   SetFileReleaseMedia(&s.release);
   SetShellServices(&s.shell);
@@ -700,6 +706,7 @@ void RemoveProgramSeams() {
   SetMidiSourceHooks(nullptr);
   SetVideoBitmapHooks(nullptr);
   SetAudioMetersRefresh(nullptr);
+  SetTimeLineCommandSwitch(nullptr);
   SetProgressHooks(nullptr);
   SetFileReleaseMedia(nullptr);
   SetShellServices(nullptr);

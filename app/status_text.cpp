@@ -43,7 +43,3 @@ void ClearStatusText() {
 void UpdateStatusBar() {
   if (TheStatusBar != nullptr && TheStatusBar->GetHandle() != nullptr) TheStatusBar->UpdateWindow();
 }
-
-const std::string& CurrentStatusText() {
-  return Text();
-}

@@ -18,5 +18,3 @@ void AppendStatusText(const char* text);
 void ClearStatusText();
 // Repaints the bar at once.
 void UpdateStatusBar();
-// What the line shows now.
-const std::string& CurrentStatusText();

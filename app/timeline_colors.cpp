@@ -80,7 +80,7 @@ void LoadColors() {
   IniSetSection(kSection);
   for (int i = 0; i < kTimeLineColorCount; ++i) {
     TimeLineColors[i] =
-        static_cast<COLORREF>(IniReadInt(kColors[i].key, static_cast<int>(kColors[i].value))) & kRgbMask;
+        static_cast<COLORREF>(IniReadInt(TimeLineColorKey(i), static_cast<int>(DefaultTimeLineColor(i)))) & kRgbMask;
   }
   std::snprintf(SchemeDirectory, sizeof SchemeDirectory, "%s", IniReadString("DIRECTORY", ""));
 }
@@ -88,7 +88,7 @@ void LoadColors() {
 void SaveColors() {
   IniSetSection(kSection);
   for (int i = 0; i < kTimeLineColorCount; ++i) {
-    IniWriteInt(kColors[i].key, static_cast<int>(TimeLineColors[i] & kRgbMask));
+    IniWriteInt(TimeLineColorKey(i), static_cast<int>(TimeLineColors[i] & kRgbMask));
   }
   IniWriteString("DIRECTORY", SchemeDirectory);
   IniFlush();
@@ -167,8 +167,8 @@ std::string WriteColorScheme(const std::array<COLORREF, kTimeLineColorCount>& co
   std::string text;
   char line[96];
   for (int i = 0; i < kTimeLineColorCount; ++i) {
-    const int c = kSchemeOrder[i];
-    std::snprintf(line, sizeof line, "%s = 0x%X\r\n", kColors[c].key, static_cast<unsigned>(colors[c] & kRgbMask));
+    const int c = SchemeLineColor(i);
+    std::snprintf(line, sizeof line, "%s = 0x%X\r\n", TimeLineColorKey(c), static_cast<unsigned>(colors[c] & kRgbMask));
     text += line;
   }
   return text;
@@ -177,9 +177,9 @@ std::string WriteColorScheme(const std::array<COLORREF, kTimeLineColorCount>& co
 int ReadColorScheme(std::string_view text, std::array<COLORREF, kTimeLineColorCount>& colors) {
   SchemeScanner scan(text);
   for (int i = 0; i < kTimeLineColorCount; ++i) {
-    const int c = kSchemeOrder[i];
+    const int c = SchemeLineColor(i);
     uint32_t value = 0;
-    if (!scan.SkipBlanks() || !scan.Expect(kColors[c].key) || !scan.SkipBlanks() || !scan.Expect("=") ||
+    if (!scan.SkipBlanks() || !scan.Expect(TimeLineColorKey(c)) || !scan.SkipBlanks() || !scan.Expect("=") ||
         !scan.SkipBlanks() || !scan.Expect("0x") || !scan.Hex(value)) {
       return kErrRead;
     }
@@ -211,7 +211,7 @@ HWND OwnerOf(const TColorsSampleControl& sample) {
 }  // namespace
 
 void SetDefaultColors(TColorsSampleControl& sample) {
-  for (int i = 0; i < kTimeLineColorCount; ++i) sample.Colors[i] = kColors[i].value;
+  for (int i = 0; i < kTimeLineColorCount; ++i) sample.Colors[i] = DefaultTimeLineColor(i);
 }
 
 void CommitColors(const TColorsSampleControl& sample) {

@@ -57,7 +57,8 @@ bool IsFlushing(std::uint64_t) {
 }  // namespace
 
 FlushDenormals::FlushDenormals() : saved_(Mode()) {
-  SetMode(Flushing(saved_));
+  // Nested on a thread that flushes already: the register stays as it is.
+  if (!IsFlushing(saved_)) SetMode(Flushing(saved_));
 }
 
 FlushDenormals::~FlushDenormals() {

@@ -403,10 +403,6 @@ void EffectList::DeleteTempFile() {
   if (!path.empty()) ::DeleteFile(path.c_str());
 }
 
-void EffectList::DeleteTempFile(EffectList* list) {
-  if (list != nullptr) list->DeleteTempFile();
-}
-
 void EffectList::Describe(const EffectList* list, char* text, int size) {
   if (text == nullptr || size < 1) return;
   std::string out;

@@ -144,7 +144,6 @@ class EffectList : public EffectChain {
   // envelopes cleared).
   void Reset();
   void DeleteTempFile() override;
-  static void DeleteTempFile(EffectList* list);
 
   // " has ..." texts appended to a clip or line name; text holds size bytes.
   static void Describe(const EffectList* list, char* text, int size);

@@ -207,8 +207,9 @@ ClipWindow* ClipCollection::Tile(int index) const {
 }
 
 int ClipCollection::IndexOf(const ClipWindow* tile) const {
-  const auto it = std::find(tiles_.begin(), tiles_.end(), tile);
-  return it != tiles_.end() ? static_cast<int>(it - tiles_.begin()) : -1;
+  for (int i = 0; i < TileCount(); ++i)
+    if (tiles_[static_cast<size_t>(i)] == tile) return i;
+  return -1;
 }
 
 void ClipCollection::InsertClip(ClipWindow* tile, int index) {

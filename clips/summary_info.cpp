@@ -119,11 +119,6 @@ SummaryInfo::SummaryInfo(const SummaryInfo& other) {
   Assign(other);
 }
 
-SummaryInfo& SummaryInfo::operator=(const SummaryInfo& other) {
-  Assign(other);
-  return *this;
-}
-
 void SummaryInfo::ClearLocked(bool all) {
   for (int i = 1; i <= kSummaryFieldCount; ++i) {
     if (!all && (i == kSummaryCreationDate || i == kSummarySoftware)) continue;

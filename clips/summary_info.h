@@ -37,7 +37,7 @@ class SummaryInfo {
  public:
   SummaryInfo() = default;
   SummaryInfo(const SummaryInfo& other);
-  SummaryInfo& operator=(const SummaryInfo& other);
+  SummaryInfo& operator=(const SummaryInfo& other) = delete;
   ~SummaryInfo() = default;
 
   // With all false, Creation Date and Software stay.

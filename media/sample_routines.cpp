@@ -202,9 +202,6 @@ void FillBytes(void* buffer, BYTE value, DWORD size) {
 
 }  // namespace
 
-const float* UnsignedByteTable() { return kUnsignedBytes.data(); }
-const float* SignedByteTable() { return kSignedBytes.data(); }
-
 LONG SampleTypeFromFormat(const WAVEFORMATEX& f) {
   if (f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) return kSampleFloat32;
   if (f.wFormatTag != WAVE_FORMAT_PCM) return kSampleUnusable;
@@ -321,15 +318,6 @@ void Write24BitSamples(void* destination, const float* source, DWORD size) {
   }
 }
 
-void WriteScaledFloatSamples(void* destination, const float* source, DWORD size) {
-  BYTE* d = static_cast<BYTE*>(destination);
-  const DWORD n = size / 4;
-  for (DWORD i = 0; i < n; ++i) {
-    const float v = source[i] * 256.0f;
-    std::memcpy(d + 4 * i, &v, 4);
-  }
-}
-
 void WriteIeeeFloatSamples(void* destination, const float* source, DWORD size) {
   BYTE* d = static_cast<BYTE*>(destination);
   const DWORD n = size / 4;
@@ -337,10 +325,6 @@ void WriteIeeeFloatSamples(void* destination, const float* source, DWORD size) {
     const float v = source[i] * (1.0f / 32768.0f);
     std::memcpy(d + 4 * i, &v, 4);
   }
-}
-
-void CopySampleBytes(void* destination, const float* source, DWORD size) {
-  if (size != 0) std::memcpy(destination, source, size);
 }
 
 void SetOutputSilenceByte(BYTE value) { g_silence.store(value, std::memory_order_relaxed); }

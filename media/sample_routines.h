@@ -72,16 +72,10 @@ SampleRoutines SelectSampleRoutines(const WAVEFORMATEX& format, LONG sampleType)
 // 7 32-bit float, 0 anything else.
 int SampleTypeOfFormat(const WAVEFORMATEX& format);
 
-// 256-entry conversion tables: unsigned 8-bit PCM (A) and signed 8-bit (B).
-const float* UnsignedByteTable();
-const float* SignedByteTable();
-
 // Output writers, chosen by the engine for its output format; each fills
 // size bytes of destination from floats on the 16-bit scale.
 void Write24BitSamples(void* destination, const float* source, DWORD size);  // packed, little-endian
-void WriteScaledFloatSamples(void* destination, const float* source, DWORD size);  // x 256
 void WriteIeeeFloatSamples(void* destination, const float* source, DWORD size);    // x 1/32768
-void CopySampleBytes(void* destination, const float* source, DWORD size);
 
 // The output format's silence byte (128 for 8-bit output, else 0), set by the
 // audio engine when its format changes, and the fill that uses it.

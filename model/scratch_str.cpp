@@ -61,7 +61,9 @@ char* IntToPaddedText(LONG value, LONG width) {
 char* JoinInts(LONG v0, LONG v1, LONG v2, LONG v3, LONG v4, LONG v5, LONG v6, LONG v7, LONG v8, LONG v9) {
   const LONG values[] = {v0, v1, v2, v3, v4, v5, v6, v7, v8, v9};
   char* text = ScratchStr::Next();
-  size_t n = FormatTextTo(text, ScratchStr::kSize, " ");
+  text[0] = ' ';
+  text[1] = '\0';
+  size_t n = 1;
   for (int i = 0; i < 10; ++i) {
     if (i > 0 && values[i] == kJoinAbsent) continue;
     n += FormatTextTo(text + n, ScratchStr::kSize - n, "%d ", values[i]);

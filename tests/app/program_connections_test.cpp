@@ -134,6 +134,16 @@ TEST_F(Connections, AMidiFileChangedWhileReleasedIsOfferedForReloading) {
   EXPECT_TRUE(boxes_->shown.empty());
 }
 
+TEST_F(Connections, TheTimeLinesCommandsRestWhileTheClipOpenDialogIsUp) {
+  Start();
+  ASSERT_NE(TheClipCollection, nullptr);
+  std::vector<bool> during;
+  chooser_->during = [&] { during.push_back(TimeLine().Engine().commandsEnabled); };
+  EXPECT_FALSE(TheClipCollection->AskAndAddFile(-1));
+  EXPECT_EQ(during, std::vector<bool>{false});
+  EXPECT_TRUE(TimeLine().Engine().commandsEnabled);
+}
+
 TEST_F(Connections, AChangedMeterSettingRepaintsTheOtherMeterWindows) {
   Start();
   // The program's refresh is the one that reaches the mixer and the

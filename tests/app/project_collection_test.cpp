@@ -5,6 +5,7 @@
 
 #include "app/clip_frame.h"
 #include "clips/clip_collection.h"
+#include "clips/clip_window.h"
 #include "platform/core/paths.h"
 #include "resources/frame_ids.h"
 
@@ -43,6 +44,28 @@ TEST_F(ProjectCollection, SavingAProjectSavesItsCollectionBesideItAndOpeningRead
   Frame().SendMessage(WM_COMMAND, kCmShowCollectionKey, 0);
   Pump();
   EXPECT_EQ(App().ClipFrame()->Collection()->ClipCount(), saved);
+}
+
+// The tiles of a project's collection are drawn as the project opens, not
+// when the message queue gets round to them.
+TEST_F(ProjectCollection, OpeningAProjectDrawsItsCollectionsTilesAtOnce) {
+  WriteTone(File("tone.wav"), 600);
+  WriteTone(File("other.wav"), 400, 660);
+  Start();
+  App().ShowClipCollection(false);
+  Pump();
+  ASSERT_TRUE(App().ClipFrame()->Collection()->AddFile(File("other.wav").c_str(), -1, 0));
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  Frame().SendMessage(WM_COMMAND, kCmCloseProject, 0);
+  Pump();
+
+  Frame().OpenProjectFile(File("p.tml").c_str());
+  ClipCollection* collection = App().ClipFrame()->Collection();
+  ASSERT_EQ(collection->ClipCount(), 2);
+  for (int i = 0; i < collection->TileCount(); ++i) {
+    RECT pending{};
+    EXPECT_FALSE(GetUpdateRect(collection->Tile(i)->GetHandle(), &pending, FALSE)) << "tile " << i;
+  }
 }
 
 }  // namespace

@@ -443,11 +443,10 @@ TEST_F(EffectListTest, RenderedFile) {
   EXPECT_TRUE(list->Open(nullptr, nullptr));  // the file plays: no components
   EXPECT_EQ(list->first->component, nullptr);
   list->Close();
-  EffectList::DeleteTempFile(list);
+  list->DeleteTempFile();
   EXPECT_EQ(list->tempFile, nullptr);
   EXPECT_EQ(file.refs, 0u);
   EXPECT_EQ(GetFileAttributes(path.c_str()), INVALID_FILE_ATTRIBUTES);
-  EffectList::DeleteTempFile(nullptr);
   list->Release();
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ class ScriptedChooser : public FileChooser {
                     FileChoice& choice) override {
     calls.push_back(
         {kind, title ? title : "", data.InitialDir, data.FileName, data.Flags, data.FilterIndex, addTarget});
+    if (during) during();
     if (answers.empty()) return ChooserResult::kCancel;
     Answer a = answers.front();
     answers.pop_front();
@@ -53,6 +55,8 @@ class ScriptedChooser : public FileChooser {
 
   std::deque<Answer> answers;
   std::vector<Call> calls;
+  // Runs while the dialog is up.
+  std::function<void()> during;
 
  private:
   FileChooser* before_;

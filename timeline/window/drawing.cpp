@@ -98,20 +98,3 @@ void MainTimeLineWindow::SetPlayCursorShape(bool playing) {
   SetCursorShape(playing ? Cursor(kCursorPlaying) : Cursor(0));
 }
 
-void MainTimeLineWindow::FillRows(TDC& dc, const TRect& rect, const TrackPanel& panel, int32_t rows,
-                                  HBRUSH first, HBRUSH others) const {
-  const int gap = borderY_;
-  int y = rect.top;
-  for (int32_t i = 0; i < rows && i < panel.rowCount; ++i) {
-    const TrackRecord& r = panel[i];
-    if (r.bottom < rect.top) continue;
-    dc.FillRect(TRect(rect.left, r.top, rect.right, r.bottom + 1), i == 0 ? first : others);
-    dc.FillRect(TRect(rect.left, r.bottom + 1, rect.right, r.bottom + 1 + gap),
-                static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    y = r.bottom + 1 + gap;
-  }
-  if (y < rect.bottom) {
-    dc.FillRect(TRect(rect.left, y, rect.right, rect.bottom),
-                static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
-  }
-}

@@ -156,10 +156,6 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   void SetCursorShape(HCURSOR cursor);
   // A cursor resource of the time-line (kCursor...), 0 for the arrow.
   HCURSOR Cursor(int id) const;
-  // Fills the rows of a line group with brush, the gaps black and the rest
-  // of rect light grey.
-  void FillRows(TDC& dc, const TRect& rect, const TrackPanel& panel, int32_t rows, HBRUSH first,
-                HBRUSH others) const;
 
   // ---- Children.
   TFullSizeLine* Overview() const { return overview_; }
