@@ -588,6 +588,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // The path setting of a tool's command; null for another command.
   char* ToolPath(int commandId);
   const char* ToolPath(int commandId) const;
+  // Tools named by another system's programs become what this one has.
+  void MapForeignTools();
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();
