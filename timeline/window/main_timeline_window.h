@@ -666,6 +666,9 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // [start, dropEnd) move right first. False when the film could not be
   // linked (it is then deleted).
   bool PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripple);
+  // A screen point between the top of the lines and the scroll bar below.
+  bool OverLines(int x, int y);
+  int32_t DropParts(int x, int y, const ClipItem* clip);
 
   TimeLineEngine engine_;
   TimeLineSettings settings_;
