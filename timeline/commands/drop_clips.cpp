@@ -289,6 +289,9 @@ bool MainTimeLineWindow::PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripp
   if (!linked) {
     delete film;
   } else {
+    // The dropped clip alone is the selection, so that the next command
+    // (Delete, a move) acts on it and not on the clips dropped before.
+    engine_.ClearSelection();
     film->group = SelectionGroup;
     UndoScript::SetPending(UndoScript::Pending() | kUndoDeselect);
     if (film->video) film->video->BeginRead();
