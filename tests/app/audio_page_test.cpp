@@ -28,15 +28,6 @@ TEST(AudioFormat, EachFormatHasAnEntryOfItsOwn) {
   }
 }
 
-// The shown entry of a drop-down list.
-std::string ComboText(HWND page, int id) {
-  const LRESULT at = SendDlgItemMessage(page, id, CB_GETCURSEL, 0, 0);
-  if (at < 0) return {};
-  char text[128] = {};
-  SendDlgItemMessage(page, id, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 class AudioPageTest : public SettingsTest {
  protected:
   void SetUp() override {

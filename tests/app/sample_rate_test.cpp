@@ -55,15 +55,6 @@ class SampleRates : public ProgramTest {
   }
 };
 
-// The shown entry of a drop-down list.
-std::string ComboText(HWND page, int id) {
-  const LRESULT at = SendDlgItemMessage(page, id, CB_GETCURSEL, 0, 0);
-  if (at < 0) return {};
-  char text[128] = {};
-  SendDlgItemMessage(page, id, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 TEST_F(SampleRates, TheSettingsShowTheProjectsRateAndOkKeepsItsClips) {
   Start();
   WriteTone(File("48k.wav"), 1000, 440, 48000);
@@ -75,7 +66,7 @@ TEST_F(SampleRates, TheSettingsShowTheProjectsRateAndOkKeepsItsClips) {
     SendMessage(sheet, PSM_SETCURSEL, static_cast<WPARAM>(SheetTabIndex(sheet, "Audio")), 0);
     dialogtest::Pump(sheet);
     HWND page = reinterpret_cast<HWND>(SendMessage(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    shown = ComboText(page, kAudioFormat);
+    shown = dialogtest::ComboText(page, kAudioFormat);
     dialogtest::Click(sheet, IDOK);
   }});
   Frame().SendMessage(WM_COMMAND, kCmSettings, 0);
