@@ -19,8 +19,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 // How much of an impulse response is measured: the longest echo with room
-// for its repeats to die away.
+// for its repeats to die away, and never more frames than 20 s at 192 kHz
+// (a project's rate may be far beyond any sound card's).
 constexpr int64_t kTailSeconds = 20;
+constexpr int64_t kMaxTailFrames = kTailSeconds * 192000;
 constexpr const char* kSection = "FFT Analyser";
 
 const char* const kSizes[] = {"128", "256", "512", "1024", "2048", "4096", "8192", "16384", "32768", "65536"};
@@ -323,7 +325,7 @@ void TFFTSpec::FoldTail() {
   const int32_t n = diagram->N;
   const std::size_t count = input.size();
   std::vector<float> tail(count);
-  const int64_t frames = static_cast<int64_t>(diagram->sampleRate) * kTailSeconds;
+  const int64_t frames = std::min(static_cast<int64_t>(diagram->sampleRate) * kTailSeconds, kMaxTailFrames);
   for (int64_t done = n; done < frames; done += n) {
     std::fill(tail.begin(), tail.end(), 0.0f);
     block.data = tail.data();
