@@ -16,6 +16,7 @@
 #include "clips/clip_collection.h"
 #include "media/video_bitmap.h"
 #include "media/video_data.h"
+#include "model/error_codes.h"
 #include "model/film_list.h"
 #include "model/ini.h"
 #include "model/message_box.h"
@@ -250,6 +251,20 @@ void kobrix32App::SetAudioFormat(int32_t rate, int32_t channels, int32_t sampleC
   if (static_cast<DWORD>(rate) == OutputFormat.nSamplesPerSec && channels == OutputFormat.nChannels &&
       sampleCode == TheAudioPlayer->GetProjectCode())
     return;
+  HWND owner = mainFrame != nullptr ? mainFrame->GetHandle() : nullptr;
+  auto refuse = [owner] {
+    // The string table keeps entry 27 empty; the box says what it means.
+    const char* text = GetString(ui_string::kAudioParametersRefused);
+    ShowMessageText(
+        owner, GetString(ui_string::kSetAudioParameters), MB_OK | MB_ICONEXCLAMATION,
+        *text != '\0' ? text : "This version of Kobrix can not work with selected audio parameters!");
+  };
+  // A format the engine cannot run is refused before the time-line is asked,
+  // so no clip is cleared for a change that cannot happen.
+  if (TheAudioPlayer->CheckFormat(static_cast<DWORD>(rate), channels, sampleCode) != kErrOk) {
+    refuse();
+    return;
+  }
   MainTimeLineWindow* timeline = TimeLine();
   bool cleared = false;
   if (timeline != nullptr && timeline->IsWindow() &&
@@ -257,18 +272,13 @@ void kobrix32App::SetAudioFormat(int32_t rate, int32_t channels, int32_t sampleC
                                        cleared))
     return;
   const int result = TheAudioPlayer->SetFormat(static_cast<DWORD>(rate), channels, sampleCode);
-  if (result == 29) {
+  if (result == kErrUnsupportedRate) {
     // The engine kept its format: nothing else follows.
-    // The string table keeps entry 27 empty; the box says what it means.
-    const char* text = GetString(ui_string::kAudioParametersRefused);
-    ShowMessageText(mainFrame != nullptr ? mainFrame->GetHandle() : nullptr,
-                    GetString(ui_string::kSetAudioParameters), MB_OK | MB_ICONEXCLAMATION,
-                    *text != '\0' ? text : "This version of Kobrix can not work with selected audio parameters!");
+    refuse();
     return;
   }
   if (result != 0) {
-    ErrorBoxPlain(mainFrame != nullptr ? mainFrame->GetHandle() : nullptr, result,
-                  GetString(ui_string::kSetAudioParameters));
+    ErrorBoxPlain(owner, result, GetString(ui_string::kSetAudioParameters));
     return;
   }
   if (timeline != nullptr) timeline->SetEffectFormats(FilmList);

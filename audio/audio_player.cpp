@@ -171,7 +171,7 @@ int AudioPlayer::Configure(DWORD rate, int channels, int code, int maxHdr, int m
   return result;
 }
 
-int AudioPlayer::SetFormat(DWORD rate, int channels, int code) {
+int AudioPlayer::CheckFormat(DWORD rate, int channels, int code) const {
   if (channels != 1 && channels != 2) return kErrNoWaveDevice;
   if (rate < 5000 || rate >= 0x80000000u) return kErrNoWaveDevice;
   if (state_ == kDisabled) return kErrNoWaveDevice;
@@ -179,6 +179,11 @@ int AudioPlayer::SetFormat(DWORD rate, int channels, int code) {
   // bits, would leave the format half made.
   if (code < 1 || code > 7) return kErrNoWaveDevice;
   if (ULONGLONG{rate} * BlockAlignOf(code, channels) >= 0x80000000u) return kErrNoWaveDevice;
+  return kErrOk;
+}
+
+int AudioPlayer::SetFormat(DWORD rate, int channels, int code) {
+  if (const int refused = CheckFormat(rate, channels, code); refused != kErrOk) return refused;
 
   hasDevice_ = 0;
   state_ = kNoDevice;

@@ -197,6 +197,9 @@ class AudioPlayer {
   int Configure(DWORD rate, int channels, int code, int maxHdr, int maxBlockRead, int maxBlockTrack,
                 float& delay, float& preview, float& maxPreview);
   int SetFormat(DWORD rate, int channels, int code);
+  // What SetFormat would answer before it changes anything: 0 when the
+  // engine can run the format.
+  int CheckFormat(DWORD rate, int channels, int code) const;
   bool ApplySampleCode(int code);
   bool SetStreamFormat(int code);
   int RestoreFormat();

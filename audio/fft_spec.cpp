@@ -18,6 +18,11 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// How much of an impulse response is measured: the longest echo with room
+// for its repeats to die away, and never more frames than 20 s at 192 kHz
+// (a project's rate may be far beyond any sound card's).
+constexpr int64_t kTailSeconds = 20;
+constexpr int64_t kMaxTailFrames = kTailSeconds * 192000;
 constexpr const char* kSection = "FFT Analyser";
 
 const char* const kSizes[] = {"128", "256", "512", "1024", "2048", "4096", "8192", "16384", "32768", "65536"};
@@ -286,9 +291,15 @@ void TFFTSpec::Measure() {
   block.format.nBlockAlign = static_cast<WORD>(channels * 4);
   block.format.nAvgBytesPerSec = static_cast<DWORD>(diagram->sampleRate) * block.format.nBlockAlign;
   if (list != nullptr) {
+    // Every measurement starts from silence: what an earlier one left in
+    // the chain (an echo's delay line) never reaches this one, so opening
+    // and Refresh show the same response.
+    for (Effect* e = list->first; e != nullptr; e = e->next)
+      if (e->component != nullptr) e->component->Reset();
     // The chain is told the channel count it is fed.
     list->Configure(static_cast<DWORD>(diagram->sampleRate), static_cast<DWORD>(channels));
     list->Process(&block);
+    if (impulse) FoldTail();
   }
   for (int c = 0; c < channels; ++c) {
     std::vector<float>& spectrum = c == 0 ? spectrumLeft : spectrumRight;
@@ -305,6 +316,25 @@ void TFFTSpec::Measure() {
                    channels == 2 ? phaseRight.data() : nullptr);
   ++measureCount;
   SetCursor(before);
+}
+
+// A response longer than the N measured frames (an echo of 250 ms) is
+// folded onto them: the transform of the folded response gives the response
+// exactly at the N bins, where a cut one would show no echo at all.
+void TFFTSpec::FoldTail() {
+  const int32_t n = diagram->N;
+  const std::size_t count = input.size();
+  std::vector<float> tail(count);
+  const int64_t frames = std::min(static_cast<int64_t>(diagram->sampleRate) * kTailSeconds, kMaxTailFrames);
+  for (int64_t done = n; done < frames; done += n) {
+    std::fill(tail.begin(), tail.end(), 0.0f);
+    block.data = tail.data();
+    block.requested = block.held = block.capacity = n;
+    list->Process(&block);
+    for (std::size_t i = 0; i < count; ++i) input[i] += tail[i];
+  }
+  block.data = input.data();
+  block.requested = block.held = block.capacity = n;
 }
 
 void TFFTSpec::ComputeSpectrum() {

@@ -130,6 +130,7 @@ class TFFTSpec : public TDialog {
   void AllocBuffers();
   void FreeBuffers();
   void BuildWindow();
+  void FoldTail();
   void ComputeSpectrum();
   void AskParentForState();
   void SetQuality();

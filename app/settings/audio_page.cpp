@@ -1,6 +1,7 @@
 #include "app/settings/audio_page.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/settings/settings_host.h"
 #include "audio/audio_player.h"
@@ -39,8 +40,18 @@ class ComboDeviceList : public DeviceListControl {
 
 }  // namespace
 
-int AudioFormatEntry(uint32_t rate) {
-  return rate < 11026 ? 0 : rate < 22051 ? 1 : 2;
+int AudioFormatEntry(uint32_t rate, int channels, int code) {
+  if (channels != kStereo || code != kSixteenBit) return kFormatCount;
+  for (int i = 0; i < kFormatCount; ++i) {
+    if (rate == 11025u << i) return i;
+  }
+  return kFormatCount;
+}
+
+std::string AudioFormatText(uint32_t rate, int channels, int code) {
+  static constexpr int kBits[] = {8, 16, 20, 24, 24, 32, 32};
+  const int bits = code >= 1 && code <= 7 ? kBits[code - 1] : 16;
+  return std::to_string(rate) + "/" + std::to_string(bits) + " bit/" + (channels == 1 ? "mono" : "stereo");
 }
 
 // clang-format off
@@ -62,6 +73,8 @@ SoundParamDialog::SoundParamDialog(TPropertySheet* sheet, int* pageIndexVariable
     : TEPropertyPage(sheet, kAudioDialog, pageIndexVariable) {
   SettingsHost& host = CurrentSettingsHost();
   rate = OutputFormat.nSamplesPerSec;
+  channels = OutputFormat.nChannels;
+  if (AudioPlayer* audio = host.Audio()) code = audio->GetProjectCode();
   limit16 = Limit16 != FALSE;
   if (AudioPlayer* audio = host.Audio()) buffer = audio->Delay;
   if (const TimeLineEngine* e = host.Engine()) throughFile = e->play.audioThroughFile;
@@ -84,7 +97,11 @@ void SoundParamDialog::SetupWindow() {
   TEPropertyPage::SetupWindow();
   SettingsHost& host = CurrentSettingsHost();
   for (const char* f : kFormats) formatList->AddString(f);
-  formatList->SetSelIndex(AudioFormatEntry(rate));
+  // A project in another format (taken from a file or a project) shows its
+  // own as the last entry, so that OK keeps it.
+  const int entry = AudioFormatEntry(rate, channels, code);
+  if (entry == kFormatCount) formatList->AddString(AudioFormatText(rate, channels, code).c_str());
+  formatList->SetSelIndex(entry);
   bufferEdit->SetValue(buffer, true);
   for (int id : {ui_string::kWaveformNone, ui_string::kWaveformDraft, ui_string::kWaveformFine}) {
     waveformList->AddString(GetString(id));
@@ -124,20 +141,25 @@ void SoundParamDialog::CmConfigureMixer() {
 int SoundParamDialog::Apply(PSHNOTIFY& notify) {
   SettingsHost& host = CurrentSettingsHost();
   AudioPlayer* audio = host.Audio();
-  const DWORD newRate = 11025u << std::clamp(formatList->GetSelIndex(), 0, kFormatCount - 1);
+  const int entry = formatList->GetSelIndex();
+  // The project's own entry keeps its format whole; a listed one is 16 bit stereo.
+  const bool own = entry < 0 || entry == AudioFormatEntry(rate, channels, code);
+  const DWORD newRate = own ? rate : 11025u << std::clamp(entry, 0, kFormatCount - 1);
+  const int newChannels = own ? channels : kStereo;
+  const int newCode = own ? code : kSixteenBit;
   float newBuffer = bufferEdit->GetValue();
   const bool newLimit = IsChecked(HWindow, kAudioLimit16);
   if (audio != nullptr) {
-    const bool differs = newRate != OutputFormat.nSamplesPerSec || OutputFormat.nChannels != kStereo ||
-                         audio->GetProjectCode() != kSixteenBit || newLimit != (Limit16 != FALSE) ||
+    const bool differs = newRate != OutputFormat.nSamplesPerSec || OutputFormat.nChannels != newChannels ||
+                         audio->GetProjectCode() != newCode || newLimit != (Limit16 != FALSE) ||
                          newBuffer != audio->Delay;
     bool cleared = false;
     if (differs && host.ChangeAudioParameters(newRate == OutputFormat.nSamplesPerSec, cleared)) {
       Limit16 = newLimit ? TRUE : FALSE;
       float preview = audio->PreviewLength;
       float maxPreview = audio->MaxPreviewLength;
-      audio->Configure(newRate, kStereo, kSixteenBit, audio->MaxHdr, audio->MaxBlockRead, audio->MaxBlockTrack,
-                       newBuffer, preview, maxPreview);
+      audio->Configure(newRate, newChannels, newCode, audio->MaxHdr, audio->MaxBlockRead,
+                       audio->MaxBlockTrack, newBuffer, preview, maxPreview);
       bufferEdit->SetValue(newBuffer, true);
       host.SetEffectFormats();
       host.RedrawClipTiles();

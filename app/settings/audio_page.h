@@ -3,15 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/settings/te_property_sheet.h"
 
 class TComboBox;
 class TFloatEdit;
 
-// The output format entries: 11025, 22050 and 44100 Hz, 16 bit stereo.
-// The entry shown for a sample rate.
-int AudioFormatEntry(uint32_t rate);
+// The output format entries: 11025, 22050 and 44100 Hz, 16 bit stereo,
+// then the project's own format when it is none of them. The entry shown
+// for a format (rate, channels, the engine's sample code), and its text.
+int AudioFormatEntry(uint32_t rate, int channels, int code);
+std::string AudioFormatText(uint32_t rate, int channels, int code);
 
 class SoundParamDialog : public TEPropertyPage {
  public:
@@ -28,6 +31,8 @@ class SoundParamDialog : public TEPropertyPage {
 
  private:
   uint32_t rate = 44100;
+  int channels = 2;
+  int code = 2;
   float buffer = 1.0f;
   bool limit16 = false;
   bool throughFile = false;

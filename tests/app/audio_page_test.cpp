@@ -11,10 +11,21 @@ using namespace dialogtest;
 namespace settingstest {
 namespace {
 
-TEST(AudioFormat, TheEntryFollowsTheSampleRate) {
-  const std::pair<uint32_t, int> cases[] = {{8000, 0},  {11025, 0}, {11026, 1}, {22050, 1},
-                                            {22051, 2}, {44100, 2}, {96000, 2}};
-  for (const auto& [rate, entry] : cases) EXPECT_EQ(AudioFormatEntry(rate), entry) << rate;
+TEST(AudioFormat, EachFormatHasAnEntryOfItsOwn) {
+  const struct {
+    uint32_t rate;
+    int channels, code, entry;
+    const char* text;
+  } cases[] = {
+      {11025, 2, 2, 0, "11025/16 bit/stereo"}, {22050, 2, 2, 1, "22050/16 bit/stereo"},
+      {44100, 2, 2, 2, "44100/16 bit/stereo"}, {48000, 2, 2, 3, "48000/16 bit/stereo"},
+      {8000, 1, 1, 3, "8000/8 bit/mono"},      {44100, 1, 2, 3, "44100/16 bit/mono"},
+      {96000, 2, 4, 3, "96000/24 bit/stereo"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AudioFormatEntry(c.rate, c.channels, c.code), c.entry) << c.text;
+    EXPECT_EQ(AudioFormatText(c.rate, c.channels, c.code), c.text);
+  }
 }
 
 class AudioPageTest : public SettingsTest {
@@ -99,6 +110,33 @@ TEST_F(AudioPageTest, TheSameFormatAsksNothing) {
   });
   EXPECT_TRUE(host_.audioAsked.empty());
   EXPECT_EQ(host_.waveform, -1);
+}
+
+// A project in a format the list does not hold shows it, and OK without a
+// change keeps it and asks nothing; choosing a listed rate asks first.
+TEST_F(AudioPageTest, TheProjectsOwnFormatIsShownAndKept) {
+  for (const auto& [rate, channels] : {std::pair{48000u, 2}, std::pair{44100u, 1}}) {
+    ASSERT_EQ(audio_->SetFormat(rate, channels, 2), 0);
+    host_.audioAsked.clear();
+    std::string shown;
+    int entries = 0;
+    RunOnAudio([&](HWND sheet, HWND page) {
+      shown = ComboText(page, kAudioFormat);
+      entries = static_cast<int>(SendDlgItemMessage(page, kAudioFormat, CB_GETCOUNT, 0, 0));
+      Click(sheet, IDOK);
+    });
+    EXPECT_EQ(shown, AudioFormatText(rate, channels, 2));
+    EXPECT_EQ(entries, 4);
+    EXPECT_TRUE(host_.audioAsked.empty()) << rate;
+    EXPECT_EQ(OutputFormat.nSamplesPerSec, rate);
+    EXPECT_EQ(OutputFormat.nChannels, channels);
+  }
+  RunOnAudio([&](HWND sheet, HWND page) {
+    SendDlgItemMessage(page, kAudioFormat, CB_SETCURSEL, 2, 0);
+    Click(sheet, IDOK);
+  });
+  EXPECT_EQ(host_.audioAsked, std::vector<bool>{true});
+  EXPECT_EQ(OutputFormat.nChannels, 2);
 }
 
 TEST_F(AudioPageTest, TheMixerControlsFollowTheServer) {

@@ -25,15 +25,6 @@ using namespace dialogtest;
 
 namespace {
 
-std::string ComboText(HWND dialog, int id) {
-  HWND combo = GetDlgItem(dialog, id);
-  const LRESULT i = SendMessage(combo, CB_GETCURSEL, 0, 0);
-  if (i < 0) return "(none)";
-  char text[64] = {};
-  SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 // Picks entry index of a closed drop-down list with the keyboard.
 void Choose(HWND dialog, int id, int index) {
   SetFocus(GetDlgItem(dialog, id));

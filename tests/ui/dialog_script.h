@@ -65,6 +65,15 @@ inline std::string ItemText(HWND dialog, int id) {
   return Text(GetDlgItem(dialog, id));
 }
 
+// The entry a drop-down list shows; empty when none is selected.
+inline std::string ComboText(HWND dialog, int id) {
+  const LRESULT at = SendDlgItemMessage(dialog, id, CB_GETCURSEL, 0, 0);
+  if (at < 0) return {};
+  char text[256] = {};
+  SendDlgItemMessage(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
 // A click in the middle of the item.
 inline void Click(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);

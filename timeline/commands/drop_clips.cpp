@@ -157,16 +157,7 @@ LineDropTarget* MainTimeLineWindow::DropTarget(int32_t kind) {
 
 int32_t MainTimeLineWindow::HitTestLines(int x, int y, const ClipItem* clip, int32_t& time) {
   const int32_t kinds = clip ? clip->GetKinds() : 0;
-  TPoint p(x, y);
-  bool inside = false;
-  if (IsWindow() && kinds) {
-    ScreenToClient(p);
-    // Between the top of the lines and the scroll bar below them.
-    TPoint bar = hScroll_->GetWindowRect().TopLeft();
-    ScreenToClient(bar);
-    inside = p.y >= lineAreaTop_ && p.y < bar.y;
-  }
-  if (engine_.playing || !inside) {
+  if (engine_.playing || !kinds || !OverLines(x, y)) {
     ClearFeedback(*this);
     ::SetCursor(Cursor(engine_.playing ? kCursorPlaying : kCursorNoDrop));
     return 0;
@@ -213,12 +204,36 @@ int32_t MainTimeLineWindow::HitTestLines(int x, int y, const ClipItem* clip, int
   return 0;
 }
 
+bool MainTimeLineWindow::OverLines(int x, int y) {
+  if (!IsWindow()) return false;
+  TPoint p(x, y);
+  ScreenToClient(p);
+  TPoint bar = hScroll_->GetWindowRect().TopLeft();
+  ScreenToClient(bar);
+  return p.y >= lineAreaTop_ && p.y < bar.y;
+}
+
 int32_t MainTimeLineWindow::DropCollectionClip(int x, int y, const ClipItem* clip) {
-  const char* caption = GetString(ui_string::kInsertClip);
   if (engine_.playing) {
-    ErrorBoxPlain(HWindow, kErrPlaying, caption);
+    ErrorBoxPlain(HWindow, kErrPlaying, GetString(ui_string::kInsertClip));
     return 0;
   }
+  // A sound of another rate or format cannot go onto this project's lines:
+  // the drop says so rather than leave it out unseen.
+  AudioSource* sound = clip ? clip->GetAudio() : nullptr;
+  const bool soundUnfit = sound && (clip->GetKinds() & kKindAudio) && engine_.showAudio &&
+                          !PartFits(*clip, kKindAudio) && OverLines(x, y);
+  const int32_t placed = DropParts(x, y, clip);
+  if (soundUnfit) {
+    ShowMessage(HWindow, GetString(ui_string::kInsertClip), MB_OK | MB_ICONEXCLAMATION,
+                GetString(ui_string::kInappropriateParameters), sound->GetFileName(),
+                GetString(ui_string::kKindAudio));
+  }
+  return placed;
+}
+
+int32_t MainTimeLineWindow::DropParts(int x, int y, const ClipItem* clip) {
+  const char* caption = GetString(ui_string::kInsertClip);
   int32_t time = engine_.length;
   const int32_t found = HitTestLines(x, y, clip, time);
   if (!found || !clip) return 0;
@@ -274,6 +289,9 @@ bool MainTimeLineWindow::PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripp
   if (!linked) {
     delete film;
   } else {
+    // The dropped clip alone is the selection, so that the next command
+    // (Delete, a move) acts on it and not on the clips dropped before.
+    engine_.ClearSelection();
     film->group = SelectionGroup;
     UndoScript::SetPending(UndoScript::Pending() | kUndoDeselect);
     if (film->video) film->video->BeginRead();

@@ -2,10 +2,14 @@
 // clip's file: a volume control, audio, MIDI and video editors and five
 // free tools, each started with its file when it takes one. The program
 // lets go of that file first, and takes it back when the user returns.
+#include <strings.h>
+
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "audio/audio_player.h"
 #include "media/frame_decoder.h"
 #include "model/error_codes.h"
 #include "model/film.h"
@@ -77,7 +81,37 @@ const char* ClipFile(const Film& film) {
   return nullptr;
 }
 
+// The tools a settings file names by another system's programs. Its volume
+// control and sound recorder are this program's own mixer and recorder
+// windows; its calculator is the first one installed here.
+constexpr const char* kForeignVolumeControl = "SndVol32.exe";
+constexpr const char* kForeignRecorder = "SndRec32.exe";
+constexpr const char* kForeignCalculator = "Calc.exe";
+constexpr const char* kCalculators[] = {"gnome-calculator", "kcalc",         "mate-calc",
+                                        "galculator",       "qalculate-gtk", "xcalc"};
+
+// Whether the path names that program, in any folder and any case.
+bool Names(const char* path, const char* program) {
+  const char* slash = std::strrchr(path, '/');
+  const char* backslash = std::strrchr(path, '\\');
+  const char* name = std::max(slash, backslash);
+  return strcasecmp(name != nullptr ? name + 1 : path, program) == 0;
+}
+
 }  // namespace
+
+void MainTimeLineWindow::MapForeignTools() {
+  for (TimeLineSettings::Tool& tool : settings_.tools) {
+    if (!Names(tool.path, kForeignCalculator)) continue;
+    std::string found;
+    for (const char* calculator : kCalculators) {
+      found = FindProgram(calculator);
+      if (!found.empty()) break;
+    }
+    // None installed: the tool is left empty and its item goes.
+    Copy(tool.path, MAX_PATH, found.c_str());
+  }
+}
 
 const std::vector<TResponseTableEntry>& MainTimeLineWindow::ToolEntries() {
   using TMyClass = MainTimeLineWindow;
@@ -130,6 +164,15 @@ void MainTimeLineWindow::CeTool(TCommandEnabler& ce) {
 void MainTimeLineWindow::LaunchTool(int commandId, const char* file) {
   const char* path = ToolPath(commandId);
   if (path == nullptr) return;
+  if (Names(path, kForeignRecorder)) {
+    CmRecordAudio();
+    return;
+  }
+  // Without a volume-control server the start fails and says so below.
+  if (Names(path, kForeignVolumeControl) && TheMixerServer != nullptr) {
+    CmShowMixer();
+    return;
+  }
   std::string name = file != nullptr ? file : "";
   if (name.empty()) {
     for (Film* f = FilmList.First(); f; f = f->next) {

@@ -587,6 +587,8 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // The path setting of a tool's command; null for another command.
   char* ToolPath(int commandId);
   const char* ToolPath(int commandId) const;
+  // Tools named by another system's programs become what this one has.
+  void MapForeignTools();
   // main_timeline_window.cpp
   void ReleaseProject();
   void ShowFrameAtCursor();
@@ -663,6 +665,9 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // [start, dropEnd) move right first. False when the film could not be
   // linked (it is then deleted).
   bool PlaceDroppedFilm(Film* film, int32_t dropEnd, bool ripple);
+  // A screen point between the top of the lines and the scroll bar below.
+  bool OverLines(int x, int y);
+  int32_t DropParts(int x, int y, const ClipItem* clip);
 
   TimeLineEngine engine_;
   TimeLineSettings settings_;

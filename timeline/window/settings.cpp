@@ -122,6 +122,7 @@ void MainTimeLineWindow::LoadTools() {
     tool.addClip = ReadBool(NumberedKey("TOOL", i + 1, "_ADDCLIP"), false);
   }
   ReadText(ToolsFileData().Directory, "DIRECTORY", "");
+  MapForeignTools();
 }
 
 void MainTimeLineWindow::SaveSettings() {

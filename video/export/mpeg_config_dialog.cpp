@@ -1,9 +1,11 @@
 #include "video/export/mpeg_config_dialog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "model/ini.h"
+#include "model/time_code.h"
 #include "platform/components/mpeg_encoder.h"
 #include "platform/gui/gui.h"
 #include "resources/mpeg_dialog_ids.h"
@@ -41,6 +43,17 @@ constexpr int32_t kMaxSize = 1024;
 constexpr int32_t kSifLines = 240;
 
 const char* const kFormats[] = {"FILM 23.976", "FILM 24", "PAL 25", "NTSC 29.97", "NTSC 30"};
+
+// The format row of the project's frame rate; NTSC 29.97 for a rate that
+// has none.
+int ProjectFormatRow() {
+  static constexpr float kRates[] = {23.976f, 24.0f, 25.0f, 29.97f, 30.0f};
+  const float fps = ProjectFrameRate();
+  for (int row = 0; row < 5; ++row) {
+    if (std::fabs(fps - kRates[row]) < 0.01f) return row;
+  }
+  return kDefaultFormat;
+}
 
 bool Reject(TWindow* control) {
   ::SetFocus(control->GetHandle());
@@ -95,7 +108,8 @@ void TMPEGConfigDialog::SetupWindow() {
   }
 
   for (const char* f : kFormats) formatList->AddString(f);
-  formatList->SetSelIndex(std::clamp(IniReadInt(kFormatKey, kDefaultFormat), 0, 4));
+  // Until the user chose one, the format is the project's own.
+  formatList->SetSelIndex(std::clamp(IniReadInt(kFormatKey, ProjectFormatRow()), 0, 4));
   videoRateEdit->SetValue(video ? IniReadInt(kVideoRateKey, kDefaultVideoRate) : 0, true);
 
   if (audio) {

@@ -68,6 +68,41 @@ TEST_F(DropClipsTest, ADropOnOccupiedLinesPushesTheirLaterClipsRight) {
   EXPECT_EQ(FilmList.First()->start, 1500);
 }
 
+// Each drop leaves only its own clip selected, so Delete removes that one
+// and not every clip dropped before it; Undo brings the selection back.
+TEST_F(DropClipsTest, OnlyTheDroppedClipIsSelected) {
+  CommandTimeLine& w = OpenCommands();
+  filmtest::FakeAudio* a = Sound("a.wav");
+  Film* before = SelectedSound(a, 0, 0, 500);
+  Film* other = SelectedSound(a, 1, 0, 500);
+  w.Engine().SetLength(3000);
+  const POINT p = Over(w.AudioLines());
+  for (int32_t at : {1000, 2000}) {
+    w.audio.settle = at;
+    filmtest::FakeClip clip(nullptr, Sound("new.wav", 400), nullptr, 0, 400, 400);
+    ASSERT_EQ(w.DropCollectionClip(p.x, p.y, &clip), kKindAudio);
+  }
+  std::vector<int32_t> selected;
+  for (Film* f : Films()) {
+    if (f->IsSelected()) selected.push_back(f->start);
+  }
+  EXPECT_EQ(selected, std::vector<int32_t>{2000});
+  EXPECT_FALSE(before->IsSelected() || other->IsSelected());
+
+  Command(kCmDelete);
+  std::vector<int32_t> left;
+  for (Film* f : Films()) left.push_back(f->start);
+  EXPECT_EQ(left, (std::vector<int32_t>{0, 0, 1000}));
+  // Undo of the delete, then of the drop: the clips selected before it are again.
+  Command(kCmUndo);
+  Command(kCmUndo);
+  selected.clear();
+  for (Film* f : Films()) {
+    if (f->IsSelected()) selected.push_back(f->start);
+  }
+  EXPECT_EQ(selected, std::vector<int32_t>{1000});
+}
+
 TEST_F(DropClipsTest, ADropThatCannotPushWholeClipsChangesNothing) {
   const struct {
     const char* what;

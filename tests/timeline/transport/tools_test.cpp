@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "audio/audio_player.h"
 #include "model/te_window.h"
 #include "platform/core/process.h"
 #include "resources/setup_dialog_ids.h"
@@ -149,12 +150,67 @@ TEST_F(ToolsTest, AToolThatCannotStartIsReportedAndTheFilesComeBack) {
   EXPECT_FALSE(Minimized());
   EXPECT_STREQ(ReleasedFileName(), "");
 
-  // The defaults name programs of another system: they fail the same way.
+  // Without a volume-control server the volume control has nothing to open.
   boxes.boxes.clear();
   std::snprintf(window_->Settings().mixer, MAX_PATH, "%s", "SndVol32.exe");
   window_->LaunchTool(kCmVolumeControl, nullptr);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, "Can not launch\n\"SndVol32.exe\"");
+}
+
+// The volume control and the sound recorder a settings file names by
+// another system's programs are the program's own mixer and recorder.
+TEST_F(ToolsTest, AnotherSystemsVolumeControlAndRecorderAreTheProgramsOwn) {
+  struct Server : VolumeServer {
+    LONG Start(LONG) override { return 0; }
+    void Stop() override {}
+    void ShowMixer() override { ++shown; }
+    int shown = 0;
+  } server;
+  VolumeServer* before = TheMixerServer;
+  TheMixerServer = &server;
+  OpenTransport();
+  // The stock settings.
+  EXPECT_STREQ(window_->Settings().mixer, "SndVol32.exe");
+  EXPECT_STREQ(window_->Settings().tools[0].path, "SndRec32.exe");
+  Command(kCmVolumeControl);
+  EXPECT_EQ(server.shown, 1);
+  Command(kCmTool1);
+  EXPECT_EQ(host_.recordings, 1);
+  // Any folder and any case: a file carried over from the other system.
+  std::snprintf(window_->Settings().tools[2].path, MAX_PATH, "%s", "C:\\WINDOWS\\sndrec32.EXE");
+  host_.recording = false;
+  window_->LaunchTool(kCmTool1 + 2, nullptr);
+  EXPECT_EQ(host_.recordings, 2);
+  EXPECT_TRUE(boxes.boxes.empty());
+  TheMixerServer = before;
+}
+
+// The other system's calculator is the first one this machine has; with
+// none the tool is left out of the menu.
+TEST_F(ToolsTest, AnotherSystemsCalculatorIsTheFirstOneInstalled) {
+  const std::string bin = FilePath("bin");
+  std::filesystem::create_directories(bin);
+  for (const char* name : {"xcalc", "galculator"}) {
+    std::filesystem::copy_file(tool_, bin + "/" + name);
+    std::filesystem::permissions(bin + "/" + name, std::filesystem::perms::owner_all);
+  }
+  {
+    ScopedEnv path("PATH", bin);
+    OpenTransport();
+  }
+  EXPECT_EQ(std::string(window_->Settings().tools[4].path), bin + "/galculator");
+  EXPECT_STREQ(window_->Settings().tools[4].name, "Calculator");
+  EXPECT_THAT(Run(kCmTool1 + 4), ElementsAre(::testing::_));
+  // Closing stores the found path; a file from the other system names the
+  // calculator again.
+  Close();
+  Ini("TOOLS", "TOOL5_PATH", "calc.exe");
+  ScopedEnv path("PATH", FilePath("empty"));
+  OpenTransport();
+  EXPECT_STREQ(window_->Settings().tools[4].path, "");
+  for (int i = 0; i < GetMenuItemCount(Frame().Popup(5)); ++i)
+    EXPECT_NE(GetMenuItemID(Frame().Popup(5), i), static_cast<UINT>(kCmTool1 + 4));
 }
 
 TEST_F(ToolsTest, ToolsAreOfferedWhenConfiguredAndNeverWhilePlaying) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/ini.h"
+#include "model/time_code.h"
 #include "platform/classlib/classlib.h"
 #include "platform/components/mpeg_encoder.h"
 #include "resources/mpeg_dialog_ids.h"
@@ -117,7 +118,6 @@ TEST_F(MpegConfigDialogTest, PicturesAloneOfferNoAudioRate) {
     EXPECT_EQ(Rows(d, kMpegAudioBitRate), (std::vector<std::string>{"0"}));
     EXPECT_EQ(Rows(d, kMpegFormat),
               (std::vector<std::string>{"FILM 23.976", "FILM 24", "PAL 25", "NTSC 29.97", "NTSC 30"}));
-    EXPECT_EQ(Row(d, kMpegFormat), 3);
     EXPECT_EQ(ItemText(d, kMpegVideoBitRate), "1125");
     EXPECT_EQ(ItemText(d, kMpegWidth), "320");
     EXPECT_EQ(ItemText(d, kMpegHeight), "240");
@@ -137,6 +137,35 @@ TEST_F(MpegConfigDialogTest, PicturesAloneOfferNoAudioRate) {
   EXPECT_EQ(IniReadInt("MPEG_FORMAT", -1), 2);
   EXPECT_EQ(IniReadInt("MPEG_VBITRATE", -1), 1500);
   EXPECT_EQ(IniReadInt("MPEG_ABITRATE", -1), -1);
+}
+
+// Until a format was chosen once, the dialog offers the project's own.
+TEST_F(MpegConfigDialogTest, TheFormatFollowsTheProjectUntilOneIsChosen) {
+  const float before = ProjectFrameRate();
+  const std::pair<float, int> cases[] = {{23.976f, 0}, {24.0f, 1}, {25.0f, 2},
+                                         {29.97f, 3},  {30.0f, 4}, {12.5f, 3}};
+  for (const auto& [fps, row] : cases) {
+    ASSERT_TRUE(SetProjectFrameRate(fps));
+    int shown = -1;
+    Run(kMpegContentVideo | kMpegContentAudio, 2, [&](HWND d) {
+      shown = Row(d, kMpegFormat);
+      Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(shown, row) << fps;
+  }
+  // A chosen format is kept for the next export, whatever the project.
+  ASSERT_TRUE(SetProjectFrameRate(25.0f));
+  Run(kMpegContentVideo, 2, [](HWND d) {
+    Choose(d, kMpegFormat, 4);
+    Click(d, IDOK);
+  });
+  int shown = -1;
+  Run(kMpegContentVideo, 2, [&](HWND d) {
+    shown = Row(d, kMpegFormat);
+    Click(d, IDCANCEL);
+  });
+  EXPECT_EQ(shown, 4);
+  SetProjectFrameRate(before);
 }
 
 TEST_F(MpegConfigDialogTest, TheTypeOfAStreamWithBothGivesItsCode) {
@@ -177,7 +206,6 @@ TEST_F(MpegConfigDialogTest, AVideoCdHasItsRatesFixed) {
   const Result r = Run(kMpegContentVideo | kMpegContentAudio, 2, [](HWND d) {
     EXPECT_EQ(Rows(d, kMpegType), (std::vector<std::string>{"System stream", "Program stream", "Video CD"}));
     Choose(d, kMpegType, 2);
-    EXPECT_EQ(Row(d, kMpegFormat), 3);
     EXPECT_EQ(ItemText(d, kMpegVideoBitRate), "1125");
     EXPECT_EQ(Row(d, kMpegAudioBitRate), 6);
     for (int id : {kMpegFormat, kMpegVideoBitRate, kMpegAudioBitRate}) EXPECT_FALSE(Enabled(d, id)) << id;
