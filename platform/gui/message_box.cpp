@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -249,8 +250,12 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int ww = wr.right - wr.left, wh = wr.bottom - wr.top;
   RECT centre = Backend().Screen();
   if (root != nullptr && IsWindowVisible(root) && !IsIconic(root)) GetWindowRect(root, &centre);
-  const int x = centre.left + (centre.right - centre.left - ww) / 2;
-  const int y = centre.top + (centre.bottom - centre.top - wh) / 2;
+  // Centred on its owner, yet whole on the desk.
+  const RECT desk = Backend().Screen();
+  const int x = std::max<int>(desk.left, std::min<int>(centre.left + (centre.right - centre.left - ww) / 2,
+                                                         desk.right - ww));
+  const int y = std::max<int>(desk.top, std::min<int>(centre.top + (centre.bottom - centre.top - wh) / 2,
+                                                        desk.bottom - wh));
 
   HWND box = CreateWindowEx(ex, WC_MESSAGEBOX, caption, style, x, y, ww, wh, root, nullptr, nullptr, nullptr);
   if (box == nullptr) return 0;
@@ -273,6 +278,7 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   // Modal to the owner: it takes no input while the box is up.
   const bool owner_was_enabled = root != nullptr && IsWindowEnabled(root);
   if (owner_was_enabled) EnableWindow(root, FALSE);
+  std::optional<ModalWindowScope> modal_scope(std::in_place, box);
   ShowWindow(box, SW_SHOW);
   FocusButton(box, state.default_index);
 
@@ -294,6 +300,7 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
       });
   // Enable the owner before the box goes, so that the activation returns to it.
   if (owner_was_enabled && IsWindow(root)) EnableWindow(root, TRUE);
+  modal_scope.reset();
   if (IsWindow(box)) {
     SetWindowLongPtr(box, 0, 0);
     DestroyWindow(box);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,26 @@ TEST_F(MessageBoxTest, AHookAnswersByClickingARealButton) {
   EXPECT_EQ(FindWindow(WC_MESSAGEBOX, nullptr), nullptr);
 }
 
+TEST_F(MessageBoxTest, TheBoxStaysAboveTopmostWindowsWhileItIsUp) {
+  HWND meter = CreateWindowEx(WS_EX_TOPMOST, Recorder::Class(), "Meter", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0,
+                              200, 200, owner_, nullptr, nullptr, nullptr);
+  ASSERT_NE(meter, nullptr);
+  GuiPumpMessages();
+  Hook hook([&](HWND box) {
+    EXPECT_EQ(GetWindow(box, GW_HWNDFIRST), box);
+    // Raising or activating the topmost window leaves it under the box.
+    SetWindowPos(meter, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetActiveWindow(meter);
+    EXPECT_EQ(GetWindow(box, GW_HWNDFIRST), box);
+    EXPECT_EQ(GetWindow(box, GW_HWNDNEXT), meter);
+    GuiClick(GetDlgItem(box, IDOK), 10, 10);
+  });
+  EXPECT_EQ(MessageBox(owner_, "Can not launch the tool", "Error", MB_OK), IDOK);
+  // Once it is gone the topmost window is first again.
+  EXPECT_EQ(GetWindow(owner_, GW_HWNDFIRST), meter);
+  DestroyWindow(meter);
+}
+
 TEST_F(MessageBoxTest, KeysAnswerAsTheyWouldForAUser) {
   struct Case {
     UINT type;
@@ -124,7 +145,8 @@ TEST_F(MessageBoxTest, TheBoxFitsItsTextAndCentresOnItsOwner) {
   // Wrapped onto several lines within the screen.
   EXPECT_GT(label_rect.bottom - label_rect.top, 2 * extent.cy);
   EXPECT_LT(box_rect.right - box_rect.left, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_NEAR((box_rect.left + box_rect.right) / 2, 350, 1);
+  // Centred on the owner as far as the screen's left edge lets it.
+  EXPECT_NEAR(box_rect.left, std::max<int>(0, 350 - (box_rect.right - box_rect.left) / 2), 1);
   EXPECT_NEAR((box_rect.top + box_rect.bottom) / 2, 300, 1);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -666,6 +667,32 @@ TEST_F(WindowTest, AHeadlessScreenTakesTheSizeATestSets) {
   EXPECT_FALSE(GuiSetScreenSize(0, 768));
   ASSERT_TRUE(GuiSetScreenSize(1920, 1080));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+}
+
+// A window whose X window another program destroys (a window manager's or
+// a tool's close) closes as its close button would, and the program goes
+// on: drawing into the lost window is no fatal X error.
+TEST_F(WindowTest, AWindowDestroyedFromOutsideClosesAndTheProgramGoesOn) {
+  const char* gui = std::getenv("KOBRIX_GUI");
+  if (gui == nullptr || std::string(gui) != "sdl" || std::system("command -v xdotool > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "needs a real display (KOBRIX_GUI=sdl under Xvfb) and xdotool";
+  Recorder& rec = Recorder::Get();
+  HWND frame = Frame();
+  SetWindowText(frame, "Closed From Outside");
+  HWND other = Frame(600, 100);
+  GuiPumpMessages();
+  ASSERT_EQ(std::system("xdotool search --sync --name '^Closed From Outside$' windowclose > /dev/null 2>&1"), 0);
+  for (int i = 0; i < 200 && IsWindow(frame); ++i) {
+    InvalidateRect(frame, nullptr, TRUE);
+    GuiPumpMessages();
+    Sleep(5);
+  }
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_FALSE(rec.Of(frame, {WM_CLOSE}).empty());
+  // The rest still works.
+  InvalidateRect(other, nullptr, TRUE);
+  GuiPumpMessages();
+  EXPECT_TRUE(IsWindow(other));
 }
 
 }  // namespace
