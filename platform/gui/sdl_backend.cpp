@@ -580,6 +580,7 @@ class SdlBackend : public GuiBackend {
           HWND h = ById(e.motion.windowID);
           if (h == nullptr) break;
           in.kind = RawInput::kMouseMove;
+          in.root = h;
           in.pt = ToScreen(h, e.motion.x, e.motion.y);
           last_mouse_ = in.pt;
           QueueRawInput(in);
@@ -590,6 +591,7 @@ class SdlBackend : public GuiBackend {
           HWND h = ById(e.button.windowID);
           if (h == nullptr) break;
           in.kind = RawInput::kMouseButton;
+          in.root = h;
           in.pt = ToScreen(h, e.button.x, e.button.y);
           in.down = e.type == SDL_MOUSEBUTTONDOWN;
           in.button = e.button.button == SDL_BUTTON_RIGHT ? 1 : e.button.button == SDL_BUTTON_MIDDLE ? 2 : 0;

@@ -2,16 +2,17 @@
 # Drives the real kobrix as a user would, on the display in DISPLAY:
 #   end_to_end.sh DESKTOP PROGRAM PROJECT EXPORT SHOTS
 # DESKTOP is "openbox" (the script runs that window manager for the while)
-# or "bare". Over three starts: opens PROJECT (Ctrl+O), plays it (Space),
-# exports its sound as WAVE to EXPORT from the Export menu and quits
-# (Ctrl+Q); then starts twice more and quits. After each step it checks
-# which window has the keyboard, that a modal dialog is the top window, and
-# at each start that the frame, the collection and the mixer window open
-# where they were. SHOTS gets a picture of each step (DESKTOP-NN-step.png).
-# Every wait is for a state, never a fixed time. A failing step names
-# itself and prints the program's standard error. The caller sets the
-# program's environment (KOBRIX_AUDIO_RECORD names the first run's
-# played sound).
+# or "bare". Over three starts: opens PROJECT (Ctrl+O); with the mixer and
+# the Video window up, drags a clip from the collection onto the time line
+# and takes it away again (Ctrl+Z); plays the project (Space), exports its
+# sound as WAVE to EXPORT from the Export menu and quits (Ctrl+Q); then
+# starts twice more and quits. After each step it checks which window has
+# the keyboard, that a modal dialog is the top window, and at each start
+# that the frame, the collection and the mixer window open where they were.
+# SHOTS gets a picture of each step (DESKTOP-NN-step.png). Every wait is
+# for a state, never a fixed time. A failing step names itself and prints
+# the program's standard error. The caller sets the program's environment
+# (KOBRIX_AUDIO_RECORD names the first run's played sound).
 set -u
 desktop=$1 program=$2 project=$3 export_path=$4 shots=$5
 frame_name="Velmora AV Studio"
@@ -48,7 +49,7 @@ await() {
   while ! "$@" > /dev/null 2>&1; do
     if [ -n "$pid" ] && ! kill -0 "$pid" 2> /dev/null; then fail "the program ended while waiting for $what"; fi
     i=$((i + 1))
-    [ $i -ge 600 ] && fail "no $what within 60 s"
+    [ $i -ge 600 ] && fail "waited 60 s for $what"
     sleep 0.1
   done
 }
@@ -80,13 +81,14 @@ on_top() { [ "$(visible_names | grep -v '^$' | head -1)" = "$1" ]; }
 shown() { xdotool search --onlyvisible --name "$1"; }
 not() { ! "$@"; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-# Menus are windows the window manager does not list: all viewable ones count.
-viewable_count() {
+# An open menu: a shown window that no window manager handles.
+menu_open() {
   for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
-    xwininfo -id "$w" | grep -q 'Map State: IsViewable' && echo "$w"
-  done | wc -l
+    xwininfo -id "$w" | grep -q 'Map State: IsViewable' || continue
+    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
 }
-more_viewable_than() { [ "$(viewable_count)" -gt "$1" ]; }
 engine_went() { grep "engine .* -> " "$err" | tail -1 | grep -q -- "-> [0-9]* ($1)"; }
 played() { grep -q -- "-> [0-9]* (playing)" "$err" && engine_went idle; }
 file_holds() { [ "$(stat -c %s "$1" 2> /dev/null || echo 0)" -ge "$2" ]; }
@@ -162,6 +164,21 @@ await "the project in the caption" shown "$frame_name.*$(basename "$project" | t
 await "the keyboard back in the frame" has_focus "^$frame_name"
 shot opened
 
+step="drag"
+# With the mixer and the Video window up, the tone's tile dragged from the
+# collection onto the third audio line lands there; Ctrl+Z takes it away.
+collection=$(shown "^Clip Collection" | head -1)
+frame=$(shown "^$frame_name" | head -1)
+xdotool mousemove --window "$collection" 304 79 mousedown 1
+for x in 320 360 420; do xdotool mousemove --window "$collection" "$x" 60; done
+for y in 300 200 100; do xdotool mousemove --window "$frame" 600 "$y"; done
+xdotool mousemove --window "$frame" 600 402 mouseup 1
+await "the dropped clip in the caption" shown "^$frame_name [*]"
+shot dropped
+xdotool key --clearmodifiers ctrl+z
+await "the undo in the caption" shown "^$frame_name - "
+shot undone
+
 step="play"
 # The project plays its three seconds to the end.
 xdotool key space
@@ -170,9 +187,8 @@ shot played
 await "the keyboard in the frame after playing" has_focus "^$frame_name"
 
 step="export"
-menus=$(viewable_count)
 xdotool key alt+x
-await "the Export menu" more_viewable_than "$menus"
+await "the Export menu" menu_open
 xdotool key w
 answer "Export Wave" "$export_path"
 await "the whole export" file_holds "$export_path" 529244
