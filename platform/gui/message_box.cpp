@@ -207,6 +207,12 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   if (caption == nullptr) caption = "Error";
   if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
   HWND root = owner != nullptr ? GetAncestor(owner, GA_ROOT) : nullptr;
+  if (root != nullptr && !IsWindowEnabled(root)) {
+    // A window held by a modal dialog: the box is modal to that dialog,
+    // which the user was working in.
+    HWND popup = GetLastActivePopup(root);
+    if (popup != nullptr && popup != root && IsWindowVisible(popup) && IsWindowEnabled(popup)) root = popup;
+  }
   BoxState state;
   state.flags = type;
   state.icon = IconOf(type);

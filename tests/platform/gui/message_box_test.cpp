@@ -85,6 +85,28 @@ TEST_F(MessageBoxTest, TheBoxStaysAboveTopmostWindowsWhileItIsUp) {
   DestroyWindow(meter);
 }
 
+// A box for a window that a modal dialog holds (an error of the window the
+// dialog drives) is modal to that dialog: the dialog takes no second click
+// while the box is up.
+TEST_F(MessageBoxTest, ABoxForAWindowHeldByADialogIsModalToTheDialog) {
+  HWND dialog = CreateWindowEx(0, Recorder::Class(), "Dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 150, 150, 300,
+                               200, owner_, nullptr, nullptr, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  EnableWindow(owner_, FALSE);
+  SetActiveWindow(dialog);
+  GuiPumpMessages();
+  Hook hook([&](HWND box) {
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    GuiClick(GetDlgItem(box, IDOK), 10, 10);
+  });
+  EXPECT_EQ(MessageBox(owner_, "File 'a.wav' does not exist", "Open Clip", MB_OK), IDOK);
+  EXPECT_TRUE(IsWindowEnabled(dialog));
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  DestroyWindow(dialog);
+  EnableWindow(owner_, TRUE);
+}
+
 TEST_F(MessageBoxTest, KeysAnswerAsTheyWouldForAUser) {
   struct Case {
     UINT type;
