@@ -21,6 +21,8 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
+// Beside a caption: the desktop's window icon and three title-bar buttons.
+constexpr int kCaptionRoom = 120;
 
 struct BoxState {
   UINT flags = 0;
@@ -233,9 +235,14 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int screen_w = GetSystemMetrics(SM_CXSCREEN);
   RECT tr{0, 0, std::max(200, screen_w * 3 / 8), 0};
   DrawText(screen, text, -1, &tr, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  // The desktop draws the caption, in a bold face beside its icon and its
+  // buttons: the box is wide enough for all of them, so no caption is cut.
+  HFONT bold = CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  SelectObject(screen, bold);
   SIZE cap{};
   GetTextExtentPoint32(screen, caption, static_cast<int>(std::strlen(caption)), &cap);
   SelectObject(screen, old);
+  DeleteObject(bold);
   ReleaseDC(nullptr, screen);
 
   const int text_x = kMargin + (state.icon != 0 ? kIconSize + kMargin : 0);
@@ -245,7 +252,7 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int row_w =
       static_cast<int>(specs.size()) * kButtonWidth + (static_cast<int>(specs.size()) - 1) * kButtonGap;
   const int client_w =
-      std::max({text_x + text_w + kMargin, row_w + 2 * kMargin, static_cast<int>(cap.cx) + 48});
+      std::max({text_x + text_w + kMargin, row_w + 2 * kMargin, static_cast<int>(cap.cx) + kCaptionRoom});
   const int button_y = kMargin + top_h + 16;
   const int client_h = button_y + kButtonHeight + kMargin;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;

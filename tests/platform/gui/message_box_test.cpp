@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,27 @@ TEST_F(MessageBoxTest, TheBoxFitsItsTextAndCentresOnItsOwner) {
   // Centred on the owner as far as the screen's left edge lets it.
   EXPECT_NEAR(box_rect.left, std::max<int>(0, 350 - (box_rect.right - box_rect.left) / 2), 1);
   EXPECT_NEAR((box_rect.top + box_rect.bottom) / 2, 300, 1);
+}
+
+// A short text under a long caption: the box is wide enough for the
+// caption in a bold face and the desktop's title-bar buttons beside it.
+TEST_F(MessageBoxTest, ALongCaptionIsNotCut) {
+  RECT box_rect{};
+  Hook hook([&](HWND box) {
+    GetWindowRect(box, &box_rect);
+    PostMessage(box, WM_CLOSE, 0, 0);
+  });
+  const char* caption = "Launch external application";
+  EXPECT_EQ(MessageBox(owner_, "No.", caption, MB_OK), IDOK);
+  HFONT bold = CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bold);
+  SIZE cap{};
+  GetTextExtentPoint32(dc, caption, static_cast<int>(std::strlen(caption)), &cap);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(bold);
+  EXPECT_GE(box_rect.right - box_rect.left, cap.cx + 100);
 }
 
 TEST_F(MessageBoxTest, AQuitRequestEndsTheBoxAndStaysQueued) {
