@@ -82,8 +82,12 @@ void MixerDialog::SetupWindow() {
   if (HWND g = GetDlgItem(kMixMasterGroup)) ::GetWindowRect(g, &group);
   const int dx = group.left - own.left, dy = group.top - own.top;
   IniSetSection(kSection);
-  int x = IniReadInt("XPos", own.left + dx);
-  int y = IniReadInt("YPos", own.top + dy);
+  // The first time it goes to the screen's bottom right corner, clear of
+  // the time line's lines.
+  const int first_x = GetSystemMetrics(SM_CXSCREEN) - (own.right - own.left) + dx;
+  const int first_y = GetSystemMetrics(SM_CYSCREEN) - (own.bottom - own.top) + dy;
+  int x = IniReadInt("XPos", first_x);
+  int y = IniReadInt("YPos", first_y);
   x = std::clamp(x, 0, std::max(0, GetSystemMetrics(SM_CXSCREEN) - kScreenMargin));
   y = std::clamp(y, 0, std::max(0, GetSystemMetrics(SM_CYSCREEN) - kScreenMargin));
   if (onTop) ::SetWindowLong(HWindow, GWL_EXSTYLE, ::GetWindowLong(HWindow, GWL_EXSTYLE) | WS_EX_TOPMOST);

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libsoxr-dev libjpeg62-turbo-dev libswresample-dev
-  xvfb xauth sox ffmpeg xdotool
+  xvfb xauth sox ffmpeg xdotool openbox x11-utils libx11-dev
   xdg-utils
   libfluidsynth-dev fluid-soundfont-gm libasound2-dev
 )

@@ -14,6 +14,15 @@ constexpr int kPreviewIcon = 1007;
 constexpr int kProjectAccelerators = 100;
 constexpr int kSmallestPicture = 8;
 
+// Where the last preview window was left: each play or edit makes a new
+// player with a new window, which must not jump back to the default place.
+struct LastPlace {
+  bool known = false;
+  RECT rect{};
+  bool sized = false;  // the user gave it another size than it opened with
+};
+LastPlace g_last;
+
 // The time-line's commands that keep working while the preview has the
 // focus: undo, redo, delete, cut, copy, add, paste and insert (311 to 320),
 // the zoom (424 to 426), play, stop, play-or-stop, the frame steps, rewind
@@ -45,8 +54,30 @@ PreviewWindow::PreviewWindow(AviSubPlayer* owner, HWND notifyWindow, int32_t cli
   Attr.H = r.bottom - r.top;
   Attr.X = GetSystemMetrics(SM_CXSCREEN) - Attr.W;
   Attr.Y = GetSystemMetrics(SM_CYCAPTION);
+  if (g_last.known) {
+    Attr.X = g_last.rect.left;
+    Attr.Y = g_last.rect.top;
+    if (resizable && g_last.sized) {
+      Attr.W = g_last.rect.right - g_last.rect.left;
+      Attr.H = g_last.rect.bottom - g_last.rect.top;
+    }
+  }
+  openedWidth = Attr.W;
+  openedHeight = Attr.H;
   Attr.AccelTable = kProjectAccelerators;
 }
+
+void PreviewWindow::CleanupWindow() {
+  RECT r;
+  if (HWindow != nullptr && !::IsIconic(HWindow) && ::GetWindowRect(HWindow, &r)) {
+    const bool sized = r.right - r.left != openedWidth || r.bottom - r.top != openedHeight;
+    g_last.sized = sized || (g_last.known && g_last.sized);
+    g_last.rect = r;
+    g_last.known = true;
+  }
+  TWindow::CleanupWindow();
+}
+
 
 void PreviewWindow::GetWindowClass(WNDCLASS& wc) {
   TWindow::GetWindowClass(wc);

@@ -33,6 +33,9 @@ class PreviewWindow : public TWindow {
   const char* GetClassName() override { return "TEPreviewWindow"; }
   void GetWindowClass(WNDCLASS& wc) override;
   void SetupWindow() override;
+  // Remembers where the window ends: the next one opens there, and a
+  // resizable one keeps the size the user gave it too.
+  void CleanupWindow() override;
   void Paint(TDC& dc, bool erase, TRect& rect) override;
   // The time-line's commands go on to it.
   void EvCommand(UINT id, HWND control, UINT notifyCode) override;
@@ -42,6 +45,8 @@ class PreviewWindow : public TWindow {
   HWND notifyWindow;
 
  private:
+  int openedWidth = 0;
+  int openedHeight = 0;
   LRESULT EvUpdateView(WPARAM, LPARAM);
   bool EvEraseBkgnd(HDC dc);
   void EvPaletteChanged(HWND changer);

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "platform/core/message_queue.h"
 #include "platform/gui/backend.h"
@@ -409,6 +410,7 @@ LONG_PTR DialogBoxIndirectParam(HINSTANCE instance, const DialogTemplate* tpl, H
   std::shared_ptr<DialogState> state = DialogStateOf(dlg);
   if (!state) return -1;
   state->modal = true;
+  std::optional<ModalWindowScope> modal_scope(std::in_place, dlg);
   state->owner_disabled = owner != nullptr && IsWindowEnabled(owner) && !state->ended;
   if (state->owner_disabled) EnableWindow(owner, FALSE);
   if (!state->ended && IsWindow(dlg) && !IsWindowVisible(dlg)) {
@@ -434,6 +436,7 @@ LONG_PTR DialogBoxIndirectParam(HINSTANCE instance, const DialogTemplate* tpl, H
   const LONG_PTR result = state->ended ? state->result : IDCANCEL;
   if (state->owner_disabled && IsWindow(owner)) EnableWindow(owner, TRUE);
   state->owner_disabled = false;
+  modal_scope.reset();
   if (IsWindow(dlg)) DestroyWindow(dlg);
   if (owner != nullptr && IsWindow(owner) && IsWindowVisible(owner) && GetActiveWindow() != owner)
     SetActiveWindow(owner);

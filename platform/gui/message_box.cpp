@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
+// Beside a caption: the desktop's window icon and three title-bar buttons.
+constexpr int kCaptionRoom = 120;
 
 struct BoxState {
   UINT flags = 0;
@@ -206,6 +209,12 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   if (caption == nullptr) caption = "Error";
   if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
   HWND root = owner != nullptr ? GetAncestor(owner, GA_ROOT) : nullptr;
+  if (root != nullptr && !IsWindowEnabled(root)) {
+    // A window held by a modal dialog: the box is modal to that dialog,
+    // which the user was working in.
+    HWND popup = GetLastActivePopup(root);
+    if (popup != nullptr && popup != root && IsWindowVisible(popup) && IsWindowEnabled(popup)) root = popup;
+  }
   BoxState state;
   state.flags = type;
   state.icon = IconOf(type);
@@ -226,9 +235,14 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int screen_w = GetSystemMetrics(SM_CXSCREEN);
   RECT tr{0, 0, std::max(200, screen_w * 3 / 8), 0};
   DrawText(screen, text, -1, &tr, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  // The desktop draws the caption, in a bold face beside its icon and its
+  // buttons: the box is wide enough for all of them, so no caption is cut.
+  HFONT bold = CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  SelectObject(screen, bold);
   SIZE cap{};
   GetTextExtentPoint32(screen, caption, static_cast<int>(std::strlen(caption)), &cap);
   SelectObject(screen, old);
+  DeleteObject(bold);
   ReleaseDC(nullptr, screen);
 
   const int text_x = kMargin + (state.icon != 0 ? kIconSize + kMargin : 0);
@@ -238,7 +252,7 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int row_w =
       static_cast<int>(specs.size()) * kButtonWidth + (static_cast<int>(specs.size()) - 1) * kButtonGap;
   const int client_w =
-      std::max({text_x + text_w + kMargin, row_w + 2 * kMargin, static_cast<int>(cap.cx) + 48});
+      std::max({text_x + text_w + kMargin, row_w + 2 * kMargin, static_cast<int>(cap.cx) + kCaptionRoom});
   const int button_y = kMargin + top_h + 16;
   const int client_h = button_y + kButtonHeight + kMargin;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
@@ -249,8 +263,12 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   const int ww = wr.right - wr.left, wh = wr.bottom - wr.top;
   RECT centre = Backend().Screen();
   if (root != nullptr && IsWindowVisible(root) && !IsIconic(root)) GetWindowRect(root, &centre);
-  const int x = centre.left + (centre.right - centre.left - ww) / 2;
-  const int y = centre.top + (centre.bottom - centre.top - wh) / 2;
+  // Centred on its owner, yet whole on the desk.
+  const RECT desk = Backend().Screen();
+  const int x = std::max<int>(desk.left, std::min<int>(centre.left + (centre.right - centre.left - ww) / 2,
+                                                         desk.right - ww));
+  const int y = std::max<int>(desk.top, std::min<int>(centre.top + (centre.bottom - centre.top - wh) / 2,
+                                                        desk.bottom - wh));
 
   HWND box = CreateWindowEx(ex, WC_MESSAGEBOX, caption, style, x, y, ww, wh, root, nullptr, nullptr, nullptr);
   if (box == nullptr) return 0;
@@ -273,6 +291,7 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
   // Modal to the owner: it takes no input while the box is up.
   const bool owner_was_enabled = root != nullptr && IsWindowEnabled(root);
   if (owner_was_enabled) EnableWindow(root, FALSE);
+  std::optional<ModalWindowScope> modal_scope(std::in_place, box);
   ShowWindow(box, SW_SHOW);
   FocusButton(box, state.default_index);
 
@@ -294,6 +313,7 @@ int MessageBoxEx(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
       });
   // Enable the owner before the box goes, so that the activation returns to it.
   if (owner_was_enabled && IsWindow(root)) EnableWindow(root, TRUE);
+  modal_scope.reset();
   if (IsWindow(box)) {
     SetWindowLongPtr(box, 0, 0);
     DestroyWindow(box);

@@ -140,6 +140,7 @@ Converted ConvertInput(const RawInput& in, bool for_real) {
   HWND capture = GetCapture();
   HWND target = capture;
   if (target != nullptr && ThreadOf(target) != CurrentGuiThread()) target = nullptr;
+  if (target == nullptr && in.root != nullptr) target = WindowInRootAt(in.root, in.pt);
   if (target == nullptr) target = WindowFromPoint(in.pt);
   if (target == nullptr || ThreadOf(target) != CurrentGuiThread()) {
     c.drop = true;
@@ -440,7 +441,8 @@ void QueueRawInput(const RawInput& raw) {
     case RawInput::kMouseMove:
     case RawInput::kMouseButton:
       target = GetCapture();
-      if (target == nullptr) target = WindowFromPoint(in.pt);
+      if (target == nullptr && in.root != nullptr) target = WindowInRootAt(in.root, in.pt);
+  if (target == nullptr) target = WindowFromPoint(in.pt);
       break;
     case RawInput::kDrop: {
       HWND w = WindowFromPoint(in.pt);

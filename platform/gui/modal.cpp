@@ -1,7 +1,9 @@
 #include "platform/gui/modal.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "platform/core/message_queue.h"
 #include "platform/gui/backend.h"
@@ -11,6 +13,7 @@ namespace {
 
 std::mutex g_lock;
 ModalHook g_hook;
+std::vector<HWND> g_modal_windows;  // under g_lock
 
 ModalHook CurrentHook() {
   std::lock_guard<std::mutex> hold(g_lock);
@@ -24,6 +27,28 @@ ModalHook SetModalHook(ModalHook hook) {
   ModalHook old = std::move(g_hook);
   g_hook = std::move(hook);
   return old;
+}
+
+ModalWindowScope::ModalWindowScope(HWND window) : window_(window) {
+  {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_modal_windows.push_back(window);
+  }
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+ModalWindowScope::~ModalWindowScope() {
+  {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_modal_windows.erase(std::remove(g_modal_windows.begin(), g_modal_windows.end(), window_),
+                          g_modal_windows.end());
+  }
+  if (IsWindow(window_)) Backend().WindowChanged(window_);
+}
+
+bool IsModalWindow(HWND window) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  return std::find(g_modal_windows.begin(), g_modal_windows.end(), window) != g_modal_windows.end();
 }
 
 bool ModalAnswersAutomatically() {

@@ -35,3 +35,18 @@ bool RunModalLoop(HWND window, const std::function<bool()>& done,
 
 // True while nobody can answer a modal window (headless, or a hook is set).
 bool ModalAnswersAutomatically();
+
+// A dialog or message box that holds its owner while it is up: for its
+// life the window stays above every other window of the program, the
+// topmost ones included, and the display shows it as modal to its owner.
+class ModalWindowScope {
+ public:
+  explicit ModalWindowScope(HWND window);
+  ~ModalWindowScope();
+  ModalWindowScope(const ModalWindowScope&) = delete;
+  ModalWindowScope& operator=(const ModalWindowScope&) = delete;
+
+ private:
+  HWND window_;
+};
+bool IsModalWindow(HWND window);

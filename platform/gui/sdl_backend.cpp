@@ -13,7 +13,9 @@
 #include <unordered_map>
 
 #include "platform/gui/backend.h"
+#include "platform/gui/modal.h"
 #include "platform/gui/window_internal.h"
+#include "platform/gui/x11_desktop.h"
 
 namespace {
 
@@ -23,7 +25,11 @@ struct Shown {
   bool visible = false;
   bool minimized = false;
   bool maximized = false;
-  bool topmost = false;
+  bool topmost = false;       // the window system's flag
+  bool above = false;         // what the display was told: kept above others
+  bool modal = false;
+  SDL_Window* owner = nullptr;  // the window it is transient for
+  bool x11 = false;             // an X11 window
   std::string title;
   RECT client{};  // screen rectangle last given to SDL
   bool force = true;
@@ -39,8 +45,11 @@ struct State {
   bool caption = false;
   bool tool = false;
   bool enabled = true;
+  bool modal = false;
+  HWND owner = nullptr;
   std::string title;
   RECT client{};  // screen
+  RECT window{};  // screen, with the frame the window system gives it
 };
 
 bool ReadState(HWND h, State* s) {
@@ -56,8 +65,11 @@ bool ReadState(HWND h, State* s) {
   s->caption = (w->style & WS_CAPTION) == WS_CAPTION;
   s->tool = (w->ex_style & WS_EX_TOOLWINDOW) != 0;
   s->enabled = !(w->style & WS_DISABLED);
+  s->modal = IsModalWindow(h);
+  s->owner = w->owner;
   s->title = w->text;
   s->client = OffsetRectBy(ShownArea(*w), w->rect.left, w->rect.top);
+  s->window = w->rect;
   return true;
 }
 
@@ -257,8 +269,29 @@ class SdlBackend : public GuiBackend {
     auto it = shown_.find(h);
     if (it == shown_.end()) return;
     by_id_.erase(it->second.id);
+    for (auto& [other, s] : shown_) {
+      if (s.owner == it->second.window) s.owner = nullptr;
+    }
     SDL_DestroyWindow(it->second.window);
     shown_.erase(it);
+    stacked_.clear();
+    if (raised_ == h) raised_ = nullptr;
+  }
+
+  // The desktop destroyed a window's X window (a window manager's or a
+  // tool's close): the window is asked to close as its close button
+  // would, and shows again if it stays.
+  void DestroyedOutside(unsigned long xid) {
+    for (auto& [h, s] : shown_) {
+      if (x11desk::XWindowOf(s.window) != xid) continue;
+      const HWND gone = h;
+      Destroy(gone);
+      if (IsWindow(gone)) {
+        PostMessage(gone, WM_SYSCOMMAND, SC_CLOSE, 0);
+        WindowChanged(gone);
+      }
+      return;
+    }
   }
 
   void Sync() {
@@ -278,11 +311,18 @@ class SdlBackend : public GuiBackend {
       auto it = shown_.find(h);
       if (it == shown_.end()) {
         if (!st.visible) continue;
+        if (!st.minimized && MoveOnScreen(h, &st)) continue;  // comes back changed
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (st.resizable) flags |= SDL_WINDOW_RESIZABLE;
         if (!st.caption) flags |= SDL_WINDOW_BORDERLESS;
-        if (st.tool) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
-        if (st.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        // Menus, drop-down lists and tips: the window manager leaves them be.
+        if (st.tool && !st.caption && st.topmost) {
+          flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+        } else if (st.tool) {
+          flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
+        }
+        const bool above = Above(st.topmost, st.modal);
+        if (above) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         const int w = std::max<int>(1, st.client.right - st.client.left);
         const int hgt = std::max<int>(1, st.client.bottom - st.client.top);
         SDL_Window* win =
@@ -292,16 +332,37 @@ class SdlBackend : public GuiBackend {
         Shown s;
         s.window = win;
         s.id = SDL_GetWindowID(win);
+        s.x11 = x11desk::XWindowOf(win) != 0;
         s.title = st.title;
         s.client = st.client;
         s.topmost = st.topmost;
+        s.above = above;
         it = shown_.emplace(h, s).first;
         by_id_[s.id] = h;
       }
       Shown& s = it->second;
+      SDL_Window* owner = nullptr;
+      if (st.owner != nullptr) {
+        auto o = shown_.find(st.owner);
+        if (o != shown_.end() && o->second.visible) owner = o->second.window;
+      }
+      if (owner != s.owner) {
+        x11desk::SetOwner(s.window, owner);
+        s.owner = owner;
+      }
+      s.topmost = st.topmost;
+      // SDL rewrites the window's state list: the level goes first.
+      SetAbove(s, Above(st.topmost, st.modal));
+      if (st.modal != s.modal) {
+        x11desk::SetModal(s.window, st.modal);
+        s.modal = st.modal;
+        restack_ = true;
+      }
       if (st.visible != s.visible) {
         if (st.visible) {
+          x11desk::PrepareForMapping(s.window, GetActiveWindow() == h);
           SDL_ShowWindow(s.window);
+          restack_ = true;
         } else {
           SDL_HideWindow(s.window);
         }
@@ -311,10 +372,6 @@ class SdlBackend : public GuiBackend {
       if (st.title != s.title) {
         SDL_SetWindowTitle(s.window, st.title.c_str());
         s.title = st.title;
-      }
-      if (st.topmost != s.topmost) {
-        SDL_SetWindowAlwaysOnTop(s.window, st.topmost ? SDL_TRUE : SDL_FALSE);
-        s.topmost = st.topmost;
       }
       if (st.minimized != s.minimized) {
         if (st.minimized) {
@@ -334,7 +391,13 @@ class SdlBackend : public GuiBackend {
       }
       if (!st.minimized && !st.maximized) {
         const RECT& c = st.client;
-        if (c.left != s.client.left || c.top != s.client.top) SDL_SetWindowPosition(s.window, c.left, c.top);
+        if (c.left != s.client.left || c.top != s.client.top) {
+          if (s.x11) {
+            x11desk::MoveClient(s.window, c.left, c.top);
+          } else {
+            SDL_SetWindowPosition(s.window, c.left, c.top);
+          }
+        }
         if (c.right - c.left != s.client.right - s.client.left ||
             c.bottom - c.top != s.client.bottom - s.client.top) {
           SDL_SetWindowSize(s.window, std::max<int>(1, c.right - c.left), std::max<int>(1, c.bottom - c.top));
@@ -343,28 +406,75 @@ class SdlBackend : public GuiBackend {
         s.client = c;
       }
       if (st.visible && !st.minimized && GetActiveWindow() == h && raised_ != h) {
-        SDL_RaiseWindow(s.window);
         raised_ = h;
-        RaiseWindowsAbove(h);
+        restack_ = true;
+        // A window manager keeps owned, modal and topmost windows above by
+        // their hints: only this one is raised and focused. Raising the
+        // others too would hand them the focus.
+        if (x11desk::HasWindowManager(s.window) || !s.x11) SDL_RaiseWindow(s.window);
       }
     }
+    // While a modal window is up it alone is kept above the rest.
+    bool modal_up = false;
+    for (auto& [h, s] : shown_) modal_up = modal_up || (s.modal && s.visible);
+    if (modal_up != modal_up_) {
+      modal_up_ = modal_up;
+      for (auto& [h, s] : shown_) SetAbove(s, Above(s.topmost, s.modal));
+    }
+    if (restack_) Restack();
   }
 
-  // X puts a raised window over all others; those the z-order keeps above
-  // it (the ones it owns, the topmost ones) go back over it, lowest first.
-  void RaiseWindowsAbove(HWND h) {
-    std::vector<HWND> above;
+  bool Above(bool topmost, bool modal) const { return modal || (topmost && !modal_up_); }
+  void SetAbove(Shown& s, bool above) {
+    if (above == s.above) return;
+    SDL_SetWindowAlwaysOnTop(s.window, above ? SDL_TRUE : SDL_FALSE);
+    s.above = above;
+    restack_ = true;
+  }
+
+  // A window placed outside the screen (a place saved on a larger one)
+  // moves in whole where it fits, else to the screen's top-left corner.
+  bool MoveOnScreen(HWND h, State* st) {
+    const RECT& r = st->window;
+    const int w = r.right - r.left, hgt = r.bottom - r.top;
+    int x = std::min<int>(r.left, screen_.right - w), y = std::min<int>(r.top, screen_.bottom - hgt);
+    x = std::max<int>(x, screen_.left);
+    y = std::max<int>(y, screen_.top);
+    if (x == r.left && y == r.top) return false;
+    SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+  }
+
+  // With no window manager nobody stacks or focuses the windows: they go
+  // in the window system's z-order and the active one takes the keys (SDL
+  // hands the keys to every window it maps there). A window manager keeps
+  // them by their hints, but a topmost window raised later would cover a
+  // modal one: the modal ones are raised again, without the focus.
+  void Restack() {
+    restack_ = false;
+    if (shown_.empty()) return;
+    std::vector<SDL_Window*> order;
+    std::vector<SDL_Window*> modal;
     {
       std::lock_guard<std::mutex> hold(TreeLock());
       for (HWND t : TopLevelOrder()) {
-        if (t == h) break;
-        above.push_back(t);
+        auto it = shown_.find(t);
+        if (it == shown_.end() || !it->second.visible || it->second.minimized) continue;
+        order.push_back(it->second.window);
+        if (it->second.modal) modal.insert(modal.begin(), it->second.window);
       }
     }
-    for (auto t = above.rbegin(); t != above.rend(); ++t) {
-      auto it = shown_.find(*t);
-      if (it != shown_.end() && it->second.visible && !it->second.minimized) SDL_RaiseWindow(it->second.window);
+    if (x11desk::HasWindowManager(shown_.begin()->second.window)) {
+      for (SDL_Window* w : modal) x11desk::RaiseWithoutFocus(w);
+      return;
     }
+    if (order != stacked_) {
+      x11desk::Restack(order);
+      stacked_ = order;
+    }
+    auto active = shown_.find(GetActiveWindow());
+    if (active != shown_.end() && active->second.visible && !active->second.minimized)
+      x11desk::Focus(active->second.window);
   }
 
   HWND ById(Uint32 id) {
@@ -463,10 +573,14 @@ class SdlBackend : public GuiBackend {
         case SDL_WINDOWEVENT:
           WindowEvent(e.window);
           break;
+        case SDL_SYSWMEVENT:
+          if (const unsigned long xid = x11desk::DestroyedWindow(e.syswm.msg)) DestroyedOutside(xid);
+          break;
         case SDL_MOUSEMOTION: {
           HWND h = ById(e.motion.windowID);
           if (h == nullptr) break;
           in.kind = RawInput::kMouseMove;
+          in.root = h;
           in.pt = ToScreen(h, e.motion.x, e.motion.y);
           last_mouse_ = in.pt;
           QueueRawInput(in);
@@ -477,6 +591,7 @@ class SdlBackend : public GuiBackend {
           HWND h = ById(e.button.windowID);
           if (h == nullptr) break;
           in.kind = RawInput::kMouseButton;
+          in.root = h;
           in.pt = ToScreen(h, e.button.x, e.button.y);
           in.down = e.type == SDL_MOUSEBUTTONDOWN;
           in.button = e.button.button == SDL_BUTTON_RIGHT ? 1 : e.button.button == SDL_BUTTON_MIDDLE ? 2 : 0;
@@ -659,6 +774,9 @@ class SdlBackend : public GuiBackend {
   std::unordered_map<Uint32, HWND> by_id_;
   std::map<HCURSOR, SDL_Cursor*> cursors_;
   HWND raised_ = nullptr;
+  bool restack_ = false;
+  bool modal_up_ = false;
+  std::vector<SDL_Window*> stacked_;  // the order last given to a bare display
   bool focus_pending_ = false;
   HWND last_focused_ = nullptr;
   Uint32 focus_since_ = 0;
@@ -673,8 +791,13 @@ std::unique_ptr<GuiBackend> MakeSdlBackend() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A window's surface stays in memory: a GPU one would make SDL replace
+  // the X window, losing what the desktop was told about it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  x11desk::InstallErrorHandler();
   SDL_Rect r{0, 0, 1920, 1080};
   if (SDL_GetDisplayBounds(0, &r) != 0) r = SDL_Rect{0, 0, 1920, 1080};
   return std::make_unique<SdlBackend>(RECT{r.x, r.y, r.x + r.w, r.y + r.h});

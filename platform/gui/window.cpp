@@ -832,6 +832,15 @@ HWND WindowFromPoint(POINT point) {
   return ChildAtLocked(w, point);
 }
 
+HWND WindowInRootAt(HWND root, POINT screen) {
+  std::lock_guard<std::mutex> hold(TreeLock());
+  Window* w = FindWindowRecord(root);
+  if (w == nullptr || w->parent != nullptr || !(w->style & WS_VISIBLE)) return nullptr;
+  const RECT& r = w->rect;
+  if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom) return nullptr;
+  return ChildAtLocked(w, screen);
+}
+
 HWND WindowBelowAt(HWND hwnd, POINT screen) {
   std::lock_guard<std::mutex> hold(TreeLock());
   Window* w = FindWindowRecord(hwnd);

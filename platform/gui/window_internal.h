@@ -123,6 +123,9 @@ struct RawInput {
   bool repeat = false;
   std::vector<std::string> files;
   DWORD time = 0;
+  // The top-level window the display delivered the mouse to, when it
+  // knows: a window manager stacks the windows its own way.
+  HWND root = nullptr;
 };
 void QueueRawInput(const RawInput& input);
 // Called by the activation code when the program gains or loses the focus
@@ -138,6 +141,8 @@ bool ActivateOnShow(HWND hwnd);
 void ActivateAfterHide(HWND hidden);
 void ForgetWindowInputState(HWND hwnd);
 HWND TopLevelAt(POINT screen);
+// The deepest window of root's tree at screen, null when root is not there.
+HWND WindowInRootAt(HWND root, POINT screen);
 
 // The message source of the window system (paint, timers, input); installed
 // on first use of a window.

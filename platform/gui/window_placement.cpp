@@ -6,18 +6,21 @@
 #include <cstring>
 
 #include "platform/gui/backend.h"
+#include "platform/gui/modal.h"
 #include "platform/gui/window_internal.h"
 
 // ---- Z-order ----
 
 // Places a top-level window in the z-order: after the topmost band when it
-// is not topmost, at the top of its band otherwise.
+// is not topmost, at the top of its band otherwise. Modal dialogs and boxes
+// lie above both bands.
 void InsertTopLocked(HWND h, bool topmost) {
   auto& top = TopLevelOrder();
   top.erase(std::remove(top.begin(), top.end(), h), top.end());
   std::size_t pos = 0;
-  if (!topmost) {
-    while (pos < top.size()) {
+  if (!IsModalWindow(h)) {
+    while (pos < top.size() && IsModalWindow(top[pos])) ++pos;
+    while (!topmost && pos < top.size()) {
       Window* o = FindWindowRecord(top[pos]);
       if (o == nullptr || !(o->ex_style & WS_EX_TOPMOST)) break;
       ++pos;

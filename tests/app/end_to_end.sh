@@ -1,79 +1,212 @@
 #!/bin/sh
 # Drives the real kobrix as a user would, on the display in DISPLAY:
-#   end_to_end.sh PROGRAM PROJECT EXPORT SCREENSHOT
-# opens PROJECT (Ctrl+O), plays it (Space), exports its sound as WAVE to
-# EXPORT from the Export menu and quits (Ctrl+Q). SCREENSHOT gets the
-# window with the project open. The caller sets the program's environment.
+#   end_to_end.sh DESKTOP PROGRAM PROJECT EXPORT SHOTS
+# DESKTOP is "openbox" (the script runs that window manager for the while)
+# or "bare". Over three starts: opens PROJECT (Ctrl+O); with the mixer and
+# the Video window up, drags a clip from the collection onto the time line
+# and takes it away again (Ctrl+Z); plays the project (Space), exports its
+# sound as WAVE to EXPORT from the Export menu and quits (Ctrl+Q); then
+# starts twice more and quits. After each step it checks which window has
+# the keyboard, that a modal dialog is the top window, and at each start
+# that the frame, the collection and the mixer window open where they were.
+# SHOTS gets a picture of each step (DESKTOP-NN-step.png). Every wait is
+# for a state, never a fixed time. A failing step names itself and prints
+# the program's standard error. The caller sets the program's environment
+# (KOBRIX_AUDIO_RECORD names the first run's played sound).
 set -u
-program=$1 project=$2 export_path=$3 screenshot=$4
+desktop=$1 program=$2 project=$3 export_path=$4 shots=$5
+frame_name="Velmora AV Studio"
+err=$(mktemp)
+pid=
+wm=
+shot_no=0
+step=start
 
-# Waits (a slow build, e.g. under the sanitizers, may take long) for a
-# window whose name matches $1; 1 when none came.
-await_window() {
-  timeout 60 xdotool search --sync --name "$1" > /dev/null
+fail() {
+  echo "end-to-end ($desktop): step '$step' failed: $*"
+  echo "--- windows (top first):"
+  visible_names | sed 's/^/  /'
+  if [ "$desktop" = openbox ]; then
+    for w in $(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*'); do
+      echo "  $(xdotool getwindowname "$w"): $(xprop -id "$w" _NET_WM_STATE WM_TRANSIENT_FOR | tr '\n' ' ')"
+    done
+  fi
+  echo "--- focus: $(focused)"
+  echo "--- program's standard error:"
+  cat "$err"
+  [ -n "$pid" ] && kill "$pid" 2> /dev/null
+  [ -n "$wm" ] && kill "$wm" 2> /dev/null
+  rm -f "$err"
+  exit 1
 }
-# Types into the file-name field of the dialog titled $1, emptied first.
+
+# Polls (every 0.1 s, up to 60 s: a sanitizer build is slow) until the
+# command succeeds; fails the step at once when the program ended.
+await() {
+  what=$1
+  shift
+  i=0
+  while ! "$@" > /dev/null 2>&1; do
+    if [ -n "$pid" ] && ! kill -0 "$pid" 2> /dev/null; then fail "the program ended while waiting for $what"; fi
+    i=$((i + 1))
+    [ $i -ge 600 ] && fail "waited 60 s for $what"
+    sleep 0.1
+  done
+}
+
+shot() {
+  shot_no=$((shot_no + 1))
+  ffmpeg -v error -y -f x11grab -video_size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -i "$DISPLAY" \
+    -frames:v 1 "$shots/$desktop-$(printf %02d $shot_no)-$1.png" < /dev/null
+}
+
+# The name of the window with the keyboard focus.
+focused() { xdotool getwindowfocus getwindowname 2> /dev/null; }
+has_focus() { focused | grep -q "$1"; }
+
+# The names of the shown top-level windows, top first: the window
+# manager's stacking list, or the root's children on a bare display.
+visible_names() {
+  if [ "$desktop" = openbox ]; then
+    for w in $(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*'); do
+      xdotool getwindowname "$w"
+    done | tac
+  else
+    for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+      xwininfo -id "$w" | grep -q 'Map State: IsViewable' && xdotool getwindowname "$w"
+    done
+  fi
+}
+on_top() { [ "$(visible_names | grep -v '^$' | head -1)" = "$1" ]; }
+shown() { xdotool search --onlyvisible --name "$1"; }
+not() { ! "$@"; }
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+# An open menu: a shown window that no window manager handles.
+menu_open() {
+  for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+    xwininfo -id "$w" | grep -q 'Map State: IsViewable' || continue
+    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+engine_went() { grep "engine .* -> " "$err" | tail -1 | grep -q -- "-> [0-9]* ($1)"; }
+played() { grep -q -- "-> [0-9]* (playing)" "$err" && engine_went idle; }
+file_holds() { [ "$(stat -c %s "$1" 2> /dev/null || echo 0)" -ge "$2" ]; }
+
+# A modal dialog titled $1 came up on top with the keyboard; $2 is typed
+# into its file-name field (emptied first) and Return pressed.
 answer() {
-  await_window "$1" || return 1
-  sleep 0.5
+  await "dialog '$1'" shown "^$1\$"
+  await "the keyboard in '$1'" has_focus "^$1\$"
+  on_top "$1" || fail "'$1' is not the top window"
+  shot "$(echo "$1" | tr ' A-Z' '-a-z')"
   xdotool key --delay 5 --repeat 80 BackSpace
   xdotool type --delay 15 "$2"
-  sleep 0.3
   xdotool key Return
-}
-# The keyboard goes back to the frame (a click on its empty area).
-focus_frame() {
-  xdotool windowfocus --sync "$frame"
-  xdotool mousemove --window "$frame" 590 550 click 1
-  sleep 0.5
+  await "'$1' to close" not shown "^$1\$"
 }
 
-"$program" &
-pid=$!
-frame=$(timeout 30 xdotool search --sync --name "Velmora AV Studio" | head -1)
-[ -n "$frame" ] || { kill $pid; exit 2; }
-sleep 2
-focus_frame
+# Where a window's client area lies on the screen: "x y".
+place() {
+  xwininfo -id "$(shown "$1" | head -1)" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
+}
+places() { for n in "^$frame_name" "^Clip Collection" "^A.Meter"; do echo "$n $(place "$n")"; done; }
+
+start() {
+  step="start $1"
+  # Only the first run's sound is kept.
+  [ "$1" -gt 1 ] && unset KOBRIX_AUDIO_RECORD
+  # The audio engine's trace tells when playing ends.
+  KOBRIX_TRACE=audio "$program" 2>> "$err" &
+  pid=$!
+  await "the frame" shown "^$frame_name"
+  await "the clip collection" shown "^Clip Collection"
+  await "the mixer window" shown "^A.Meter"
+  # The frame opened last has the keys, the mixer stays above it.
+  await "the keyboard in the frame" has_focus "^$frame_name"
+  visible_names | grep -n "^A.Meter\|^$frame_name" | head -1 | grep -q A.Meter || fail "the mixer is under the frame"
+}
+
+quit() {
+  step="quit $1"
+  xdotool key --clearmodifiers ctrl+q
+  # Questions to save what changed are answered No, each once it is up.
+  i=0
+  while kill -0 "$pid" 2> /dev/null; do
+    if [ -n "$(focused)" ] && ! focused | grep -q "^$frame_name\|^Clip Collection\|^A.Meter\|^Video"; then
+      xdotool key n
+    fi
+    i=$((i + 1))
+    [ $i -ge 600 ] && fail "the program did not end"
+    sleep 0.1
+  done
+  wait "$pid" || fail "the program ended with status $?"
+  pid=
+}
+
+if [ "$desktop" = openbox ]; then
+  step="window manager"
+  openbox --sm-disable > /dev/null 2>&1 &
+  wm=$!
+  await "openbox" wm_running
+fi
+
+start 1
+shot started
+before=$(places)
+
+step="open"
 xdotool key --clearmodifiers ctrl+o
-answer "^Open Project$" "$project" || { kill $pid; exit 3; }
-# The caption names the project once it is open.
-await_window "Velmora AV Studio.*$(basename "$project" | tr 'A-Z' 'a-z' | sed 's/[.]/[.]/g')" || { kill $pid; exit 5; }
-sleep 1
-# The mixer window (shown from the start) stays above the frame that was
-# raised again when the dialog closed; xwininfo lists the top first.
-if command -v xwininfo > /dev/null 2>&1; then
-  order=$(xwininfo -root -tree | grep -o '"A.Meter"\|"Velmora AV Studio' | tr -d '"')
-  [ "$(echo "$order" | head -1)" = "A.Meter" ] || { echo "mixer window not above the frame: $order"; kill $pid; exit 7; }
-fi
-ffmpeg -v error -y -f x11grab -video_size 1280x1024 -i "$DISPLAY" -frames:v 1 "$screenshot"
+answer "Open Project" "$project"
+# The caption names the project once it is open; the keys are back in
+# the frame without a click.
+await "the project in the caption" shown "$frame_name.*$(basename "$project" | tr 'A-Z' 'a-z' | sed 's/[.]/[.]/g')"
+await "the keyboard back in the frame" has_focus "^$frame_name"
+shot opened
 
-focus_frame
+step="drag"
+# With the mixer and the Video window up, the tone's tile dragged from the
+# collection onto the third audio line lands there; Ctrl+Z takes it away.
+collection=$(shown "^Clip Collection" | head -1)
+frame=$(shown "^$frame_name" | head -1)
+xdotool mousemove --window "$collection" 304 79 mousedown 1
+for x in 320 360 420; do xdotool mousemove --window "$collection" "$x" 60; done
+for y in 300 200 100; do xdotool mousemove --window "$frame" 600 "$y"; done
+xdotool mousemove --window "$frame" 600 402 mouseup 1
+await "the dropped clip in the caption" shown "^$frame_name [*]"
+shot dropped
+xdotool key --clearmodifiers ctrl+z
+await "the undo in the caption" shown "^$frame_name - "
+shot undone
+
+step="play"
+# The project plays its three seconds to the end.
 xdotool key space
-# The project plays for three seconds.
-sleep 4.5
+await "the end of playing" played
+shot played
+await "the keyboard in the frame after playing" has_focus "^$frame_name"
 
-focus_frame
+step="export"
 xdotool key alt+x
-sleep 0.5
+await "the Export menu" menu_open
 xdotool key w
-answer "^Export Wave$" "$export_path" || { kill $pid; exit 6; }
-# The export is complete once its file holds the whole range.
-for i in $(seq 1 240); do
-  [ "$(stat -c %s "$export_path" 2>/dev/null || echo 0)" -ge 529244 ] && break
-  sleep 0.5
-done
-sleep 1
+answer "Export Wave" "$export_path"
+await "the whole export" file_holds "$export_path" 529244
+await "the keyboard back in the frame after the export" has_focus "^$frame_name"
+shot exported
 
-focus_frame
-xdotool key --clearmodifiers ctrl+q
-# Questions to save what changed are answered No.
-for i in $(seq 1 20); do
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.5
-  [ $((i % 4)) -eq 0 ] && xdotool key n
+quit 1
+for n in 2 3; do
+  start $n
+  shot "start-$n"
+  now=$(places)
+  [ "$now" = "$before" ] || fail "the windows moved between starts: was
+$before
+now
+$now"
+  quit $n
 done
-if kill -0 $pid 2>/dev/null; then
-  kill $pid
-  exit 4
-fi
-wait $pid
+
+[ -n "$wm" ] && kill "$wm" && wait "$wm" 2> /dev/null
+rm -f "$err"
+exit 0

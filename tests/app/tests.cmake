@@ -2,9 +2,10 @@
 target_compile_definitions(test_app PRIVATE KOBRIX_PROGRAM="$<TARGET_FILE:kobrix>")
 add_dependencies(test_app kobrix)
 
-# The whole program on a real X server under xvfb-run, driven with xdotool;
-# skipped (77) where xvfb-run is not installed. The picture goes to the build
-# folder (kobrix_project_frame_sdl.png).
+# The whole program on a real X server under xvfb-run, driven with xdotool,
+# once bare and once under openbox; skipped (77) where xvfb-run is not
+# installed. A picture of each step goes to the build folder
+# (bare-01-started.png, openbox-05-export-wave.png ...).
 add_test(NAME app_end_to_end_sdl_xvfb
          COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1280x1024x24' \"$@\""
                  sh $<TARGET_FILE:test_app> --gtest_filter=EndToEnd*:FormatChooser.Screenshot)

@@ -296,6 +296,16 @@ TEST_F(MixerTest, ButtonsKeysAndTheMeterSwitchGoToTheOwnerAndTheProject) {
   EXPECT_TRUE(g_made->Dialog()->Meter().off);
 }
 
+// With no place stored it opens in the screen's bottom right corner, off
+// the time line's lines.
+TEST_F(MixerTest, TheFirstPlaceIsTheScreensBottomRightCorner) {
+  HWND d = OpenMixer();
+  RECT r{};
+  GetWindowRect(d, &r);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+}
+
 TEST_F(MixerTest, AWindowPlacedOffTheScreenComesBackToItsEdge) {
   IniSetSection("Mixer");
   IniWriteInt("XPos", 5000);

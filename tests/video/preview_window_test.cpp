@@ -60,6 +60,33 @@ TEST_F(PreviewTest, TheZoomItemsSizeThePictureAndKeepTheWindowAtTheTopRight) {
   }
 }
 
+// Each play or edit makes a new player with a new window: it opens where
+// the user left the last one, with the size the user gave it.
+TEST_F(PreviewTest, ANewWindowOpensWhereTheUserLeftTheLastOne) {
+  StreamFormat stream = KeyDeltaStream(320, 240);
+  TheVideoPlayer->AcquireSubPlayer(stream.Info());
+  HWND w = Preview();
+  ASSERT_NE(w, nullptr);
+  const bool resizable = (GetWindowLong(w, GWL_STYLE) & WS_THICKFRAME) != 0;
+  RECT opened;
+  GetWindowRect(w, &opened);
+  const int width = opened.right - opened.left + (resizable ? 50 : 0);
+  const int height = opened.bottom - opened.top + (resizable ? 30 : 0);
+  SetWindowPos(w, nullptr, 120, 340, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  GuiPumpMessages();
+  TheVideoPlayer->ReleaseSubPlayer();
+  TheVideoPlayer->AcquireSubPlayer(stream.Info());
+  w = Preview();
+  ASSERT_NE(w, nullptr);
+  RECT again;
+  GetWindowRect(w, &again);
+  EXPECT_EQ(again.left, 120);
+  EXPECT_EQ(again.top, 340);
+  EXPECT_EQ(again.right - again.left, width);
+  EXPECT_EQ(again.bottom - again.top, height);
+  TheVideoPlayer->ReleaseSubPlayer();
+}
+
 TEST_F(PreviewTest, SettingsAndCloseFromTheSystemMenu) {
   StreamFormat stream = KeyDeltaStream(32, 24);
   TheVideoPlayer->AcquireSubPlayer(stream.Info());

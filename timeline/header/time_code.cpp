@@ -124,7 +124,13 @@ void TTimeCode::Paint(TDC& dc, bool, TRect&) {
   const int x0 = e.PosToPixelUnclamped(t);
   for (TRect label(x0 - division / 2, client.top, x0 - division / 2 + division, bottom); label.left < xEnd;
        label.left += division, label.right += division) {
-    dc.DrawText(MsToShortTimeCode(t, FALSE), -1, label, DT_SINGLELINE | DT_CENTER | DT_TOP | DT_NOPREFIX);
+    if (t == 0 && label.left < client.left) {
+      // The time line's start: its label starts at the edge, whole.
+      dc.DrawText(MsToShortTimeCode(t, FALSE), -1, TRect(client.left, label.top, label.right, label.bottom),
+                  DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
+    } else {
+      dc.DrawText(MsToShortTimeCode(t, FALSE), -1, label, DT_SINGLELINE | DT_CENTER | DT_TOP | DT_NOPREFIX);
+    }
     if (t > kDayMs) break;
     t += scale;
   }

@@ -535,6 +535,9 @@ bool KeyDown(HWND h, EditState& s, WPARAM vk) {
 void Char(HWND h, EditState& s, WPARAM ch) {
   const bool multi = Multi(h);
   switch (ch) {
+    case 1:  // Ctrl+A
+      SendMessage(h, EM_SETSEL, 0, -1);
+      return;
     case 3:  // Ctrl+C
       SendMessage(h, WM_COPY, 0, 0);
       return;

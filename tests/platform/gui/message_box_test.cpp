@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,48 @@ TEST_F(MessageBoxTest, AHookAnswersByClickingARealButton) {
   EXPECT_EQ(FindWindow(WC_MESSAGEBOX, nullptr), nullptr);
 }
 
+TEST_F(MessageBoxTest, TheBoxStaysAboveTopmostWindowsWhileItIsUp) {
+  HWND meter = CreateWindowEx(WS_EX_TOPMOST, Recorder::Class(), "Meter", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0,
+                              200, 200, owner_, nullptr, nullptr, nullptr);
+  ASSERT_NE(meter, nullptr);
+  GuiPumpMessages();
+  Hook hook([&](HWND box) {
+    EXPECT_EQ(GetWindow(box, GW_HWNDFIRST), box);
+    // Raising or activating the topmost window leaves it under the box.
+    SetWindowPos(meter, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetActiveWindow(meter);
+    EXPECT_EQ(GetWindow(box, GW_HWNDFIRST), box);
+    EXPECT_EQ(GetWindow(box, GW_HWNDNEXT), meter);
+    GuiClick(GetDlgItem(box, IDOK), 10, 10);
+  });
+  EXPECT_EQ(MessageBox(owner_, "Can not launch the tool", "Error", MB_OK), IDOK);
+  // Once it is gone the topmost window is first again.
+  EXPECT_EQ(GetWindow(owner_, GW_HWNDFIRST), meter);
+  DestroyWindow(meter);
+}
+
+// A box for a window that a modal dialog holds (an error of the window the
+// dialog drives) is modal to that dialog: the dialog takes no second click
+// while the box is up.
+TEST_F(MessageBoxTest, ABoxForAWindowHeldByADialogIsModalToTheDialog) {
+  HWND dialog = CreateWindowEx(0, Recorder::Class(), "Dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 150, 150, 300,
+                               200, owner_, nullptr, nullptr, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  EnableWindow(owner_, FALSE);
+  SetActiveWindow(dialog);
+  GuiPumpMessages();
+  Hook hook([&](HWND box) {
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    GuiClick(GetDlgItem(box, IDOK), 10, 10);
+  });
+  EXPECT_EQ(MessageBox(owner_, "File 'a.wav' does not exist", "Open Clip", MB_OK), IDOK);
+  EXPECT_TRUE(IsWindowEnabled(dialog));
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  DestroyWindow(dialog);
+  EnableWindow(owner_, TRUE);
+}
+
 TEST_F(MessageBoxTest, KeysAnswerAsTheyWouldForAUser) {
   struct Case {
     UINT type;
@@ -124,8 +168,30 @@ TEST_F(MessageBoxTest, TheBoxFitsItsTextAndCentresOnItsOwner) {
   // Wrapped onto several lines within the screen.
   EXPECT_GT(label_rect.bottom - label_rect.top, 2 * extent.cy);
   EXPECT_LT(box_rect.right - box_rect.left, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_NEAR((box_rect.left + box_rect.right) / 2, 350, 1);
+  // Centred on the owner as far as the screen's left edge lets it.
+  EXPECT_NEAR(box_rect.left, std::max<int>(0, 350 - (box_rect.right - box_rect.left) / 2), 1);
   EXPECT_NEAR((box_rect.top + box_rect.bottom) / 2, 300, 1);
+}
+
+// A short text under a long caption: the box is wide enough for the
+// caption in a bold face and the desktop's title-bar buttons beside it.
+TEST_F(MessageBoxTest, ALongCaptionIsNotCut) {
+  RECT box_rect{};
+  Hook hook([&](HWND box) {
+    GetWindowRect(box, &box_rect);
+    PostMessage(box, WM_CLOSE, 0, 0);
+  });
+  const char* caption = "Launch external application";
+  EXPECT_EQ(MessageBox(owner_, "No.", caption, MB_OK), IDOK);
+  HFONT bold = CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bold);
+  SIZE cap{};
+  GetTextExtentPoint32(dc, caption, static_cast<int>(std::strlen(caption)), &cap);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(bold);
+  EXPECT_GE(box_rect.right - box_rect.left, cap.cx + 100);
 }
 
 TEST_F(MessageBoxTest, AQuitRequestEndsTheBoxAndStaysQueued) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -666,6 +667,61 @@ TEST_F(WindowTest, AHeadlessScreenTakesTheSizeATestSets) {
   EXPECT_FALSE(GuiSetScreenSize(0, 768));
   ASSERT_TRUE(GuiSetScreenSize(1920, 1080));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+}
+
+// A place saved on a larger screen is moved in when the window shows, so
+// that no window opens where nobody can reach it.
+TEST_F(WindowTest, AWindowPlacedOffTheScreenOpensOnIt) {
+  const char* gui = std::getenv("KOBRIX_GUI");
+  if (gui == nullptr || std::string(gui) != "sdl") GTEST_SKIP() << "needs a real display (KOBRIX_GUI=sdl)";
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  struct Place {
+    const char* what;
+    int x, y;
+  };
+  const Place places[] = {{"right of and below the screen", sw + 400, sh + 300}, {"left of and above it", -900, -700}};
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.what);
+    HWND f = Frame(p.x, p.y, 400, 300);
+    RECT r{};
+    for (int i = 0; i < 100; ++i) {
+      GuiPumpMessages();
+      GetWindowRect(f, &r);
+      if (r.left >= 0 && r.top >= 0 && r.right <= sw && r.bottom <= sh) break;
+      Sleep(5);
+    }
+    EXPECT_GE(r.left, 0);
+    EXPECT_GE(r.top, 0);
+    EXPECT_LE(r.right, sw);
+    EXPECT_LE(r.bottom, sh);
+    EXPECT_EQ(r.right - r.left, 400);
+  }
+}
+
+// A window whose X window another program destroys (a window manager's or
+// a tool's close) closes as its close button would, and the program goes
+// on: drawing into the lost window is no fatal X error.
+TEST_F(WindowTest, AWindowDestroyedFromOutsideClosesAndTheProgramGoesOn) {
+  const char* gui = std::getenv("KOBRIX_GUI");
+  if (gui == nullptr || std::string(gui) != "sdl" || std::system("command -v xdotool > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "needs a real display (KOBRIX_GUI=sdl under Xvfb) and xdotool";
+  Recorder& rec = Recorder::Get();
+  HWND frame = Frame();
+  SetWindowText(frame, "Closed From Outside");
+  HWND other = Frame(600, 100);
+  GuiPumpMessages();
+  ASSERT_EQ(std::system("xdotool search --sync --name '^Closed From Outside$' windowclose > /dev/null 2>&1"), 0);
+  for (int i = 0; i < 200 && IsWindow(frame); ++i) {
+    InvalidateRect(frame, nullptr, TRUE);
+    GuiPumpMessages();
+    Sleep(5);
+  }
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_FALSE(rec.Of(frame, {WM_CLOSE}).empty());
+  // The rest still works.
+  InvalidateRect(other, nullptr, TRUE);
+  GuiPumpMessages();
+  EXPECT_TRUE(IsWindow(other));
 }
 
 }  // namespace

@@ -88,6 +88,29 @@ TEST_F(RulerPaintTest, TicksStartAtTheFirstLabelAndDivideEachDivision) {
   }
 }
 
+// The label of the time line's start is whole: as wide in ink as the next
+// label (the digits are all of one width), not cut in half at the edge.
+TEST_F(RulerPaintTest, TheStartsLabelIsWhole) {
+  SetProjectTimeFormat(kTimeFormatSmpte);
+  View(0, 1000, 100);
+  const int rows = Bottom() - 8;
+  auto inked_columns = [&](int from, int to) {
+    int n = 0;
+    for (int x = from; x < to; ++x) {
+      for (int y = 0; y < rows; ++y) {
+        if (Pixel(x, y) == kBlack) {
+          ++n;
+          break;
+        }
+      }
+    }
+    return n;
+  };
+  const int first = inked_columns(0, 50);
+  EXPECT_GT(first, 0);
+  EXPECT_NEAR(first, inked_columns(50, 150), 1);
+}
+
 // The ruler shows the project up to its end and grey beyond, where no tick
 // and no label starts.
 TEST_F(RulerPaintTest, PastTheProjectEndTheRulerIsGreyWithoutLabels) {

@@ -91,6 +91,10 @@ TEST_F(EditTest, TheTextLimitStopsTypingAndPasting) {
 TEST_F(EditTest, ClipboardCutCopyAndPaste) {
   HWND e = Edit(ES_AUTOHSCROLL, 200, 22, "Copyright");
   ClickCentre(e);
+  // Ctrl+A selects the whole text, and changes nothing.
+  Chord(VK_CONTROL, 'A');
+  EXPECT_EQ(Sel(e), (std::pair<DWORD, DWORD>{0, 9}));
+  EXPECT_EQ(Text(e), "Copyright");
   SendMessage(e, EM_SETSEL, 0, 4);
   Chord(VK_CONTROL, 'C');
   ASSERT_TRUE(IsClipboardFormatAvailable(CF_TEXT));

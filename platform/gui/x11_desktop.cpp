@@ -1,0 +1,218 @@
+#include "platform/gui/x11_desktop.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+
+namespace x11desk {
+namespace {
+
+struct Handle {
+  Display* display = nullptr;
+  ::Window window = 0;
+};
+
+bool Of(SDL_Window* w, Handle* h) {
+  if (w == nullptr) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  h->display = info.info.x11.display;
+  h->window = info.info.x11.window;
+  return h->display != nullptr && h->window != 0;
+}
+
+Atom A(Display* d, const char* name) {
+  return XInternAtom(d, name, False);
+}
+
+int IgnoreError(Display* d, XErrorEvent* e) {
+  char text[128] = "";
+  XGetErrorText(d, e->error_code, text, sizeof text);
+  std::fprintf(stderr, "kobrix: X error ignored: %s (request %d, resource 0x%lx)\n", text,
+               static_cast<int>(e->request_code), static_cast<unsigned long>(e->resourceid));
+  return 0;
+}
+
+// The window a property names (a WINDOW-typed property), 0 when none.
+::Window WindowProperty(Display* d, ::Window on, Atom property) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  ::Window result = 0;
+  if (XGetWindowProperty(d, on, property, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) ==
+          Success &&
+      data != nullptr) {
+    if (type == XA_WINDOW && format == 32 && count == 1) result = *reinterpret_cast<::Window*>(data);
+  }
+  if (data != nullptr) XFree(data);
+  return result;
+}
+
+// _NET_WM_STATE changes of a mapped window go through the window manager.
+void SendState(const Handle& h, bool add, Atom first, Atom second) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = h.window;
+  e.xclient.message_type = A(h.display, "_NET_WM_STATE");
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = add ? 1 : 0;
+  e.xclient.data.l[1] = static_cast<long>(first);
+  e.xclient.data.l[2] = static_cast<long>(second);
+  e.xclient.data.l[3] = 1;
+  XSendEvent(h.display, DefaultRootWindow(h.display), False, SubstructureNotifyMask | SubstructureRedirectMask,
+             &e);
+}
+
+bool Mapped(const Handle& h) {
+  XWindowAttributes a;
+  return XGetWindowAttributes(h.display, h.window, &a) != 0 && a.map_state != IsUnmapped;
+}
+
+}  // namespace
+
+void InstallErrorHandler() {
+  XSetErrorHandler(IgnoreError);
+}
+
+bool HasWindowManager(SDL_Window* w) {
+  Handle h;
+  if (!Of(w, &h)) return false;
+  static Uint32 asked = 0;
+  static bool present = false;
+  const Uint32 now = SDL_GetTicks();
+  if (asked != 0 && now - asked < 2000) return present;
+  asked = now == 0 ? 1 : now;
+  const Atom check = A(h.display, "_NET_SUPPORTING_WM_CHECK");
+  const ::Window wm = WindowProperty(h.display, DefaultRootWindow(h.display), check);
+  // A stale property outlives its window manager: the window must name itself.
+  present = wm != 0 && WindowProperty(h.display, wm, check) == wm;
+  return present;
+}
+
+void PrepareForMapping(SDL_Window* w, bool take_focus) {
+  Handle h;
+  if (!Of(w, &h)) return;
+  XSizeHints* hints = XAllocSizeHints();
+  if (hints != nullptr) {
+    long supplied = 0;
+    XGetWMNormalHints(h.display, h.window, hints, &supplied);
+    hints->flags |= PWinGravity;
+    hints->win_gravity = StaticGravity;
+    XSetWMNormalHints(h.display, h.window, hints);
+    XFree(hints);
+  }
+  const Atom user_time = A(h.display, "_NET_WM_USER_TIME");
+  if (take_focus) {
+    XDeleteProperty(h.display, h.window, user_time);
+  } else {
+    // A time of 0 asks the window manager not to focus the window it maps.
+    const long zero = 0;
+    XChangeProperty(h.display, h.window, user_time, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&zero), 1);
+  }
+  XFlush(h.display);
+}
+
+void SetOwner(SDL_Window* w, SDL_Window* owner) {
+  Handle h, o;
+  if (!Of(w, &h)) return;
+  if (owner != nullptr && Of(owner, &o)) {
+    XSetTransientForHint(h.display, h.window, o.window);
+  } else {
+    XDeleteProperty(h.display, h.window, XA_WM_TRANSIENT_FOR);
+  }
+  XFlush(h.display);
+}
+
+void SetModal(SDL_Window* w, bool modal) {
+  Handle h;
+  if (!Of(w, &h)) return;
+  const Atom state = A(h.display, "_NET_WM_STATE");
+  const Atom modal_atom = A(h.display, "_NET_WM_STATE_MODAL");
+  if (Mapped(h)) {
+    SendState(h, modal, modal_atom, 0);
+  } else {
+    // Before mapping the window's own list is read; keep what SDL put there.
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<Atom> atoms;
+    if (XGetWindowProperty(h.display, h.window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr && format == 32) {
+      const Atom* list = reinterpret_cast<const Atom*>(data);
+      for (unsigned long i = 0; i < count; ++i) {
+        if (list[i] != modal_atom) atoms.push_back(list[i]);
+      }
+    }
+    if (data != nullptr) XFree(data);
+    if (modal) atoms.push_back(modal_atom);
+    XChangeProperty(h.display, h.window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+  }
+  XFlush(h.display);
+}
+
+void RaiseWithoutFocus(SDL_Window* w) {
+  Handle h;
+  if (!Of(w, &h) || !Mapped(h)) return;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = h.window;
+  e.xclient.message_type = A(h.display, "_NET_RESTACK_WINDOW");
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = 2;  // as a pager would: no focus rules apply
+  e.xclient.data.l[1] = 0;
+  e.xclient.data.l[2] = Above;
+  XSendEvent(h.display, DefaultRootWindow(h.display), False, SubstructureNotifyMask | SubstructureRedirectMask,
+             &e);
+  XFlush(h.display);
+}
+
+void MoveClient(SDL_Window* w, int x, int y) {
+  Handle h;
+  if (!Of(w, &h)) return;
+  XMoveWindow(h.display, h.window, x, y);
+  XFlush(h.display);
+}
+
+void Restack(const std::vector<SDL_Window*>& top_first) {
+  std::vector<::Window> windows;
+  Display* display = nullptr;
+  for (SDL_Window* w : top_first) {
+    Handle h;
+    if (!Of(w, &h)) continue;
+    display = h.display;
+    windows.push_back(h.window);
+  }
+  if (display == nullptr || windows.empty()) return;
+  XRaiseWindow(display, windows.front());
+  if (windows.size() > 1) XRestackWindows(display, windows.data(), static_cast<int>(windows.size()));
+  XFlush(display);
+}
+
+void Focus(SDL_Window* w) {
+  Handle h;
+  if (!Of(w, &h) || !Mapped(h)) return;
+  XSetInputFocus(h.display, h.window, RevertToParent, CurrentTime);
+  XFlush(h.display);
+}
+
+unsigned long XWindowOf(SDL_Window* w) {
+  Handle h;
+  return Of(w, &h) ? h.window : 0;
+}
+
+unsigned long DestroyedWindow(const SDL_SysWMmsg* msg) {
+  if (msg == nullptr || msg->subsystem != SDL_SYSWM_X11) return 0;
+  const XEvent& e = msg->msg.x11.event;
+  return e.type == DestroyNotify ? e.xdestroywindow.window : 0;
+}
+
+}  // namespace x11desk
