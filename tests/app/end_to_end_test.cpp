@@ -28,7 +28,7 @@ TEST_F(EndToEnd, OpenPlayExportQuit) {
   const std::string shot = std::string(shots != nullptr && *shots != '\0' ? shots : folder_.path().c_str()) +
                            "/kobrix_project_frame_sdl.png";
   std::string log;
-  ASSERT_TRUE(Shell("env KOBRIX_HOME='" + home_->path() + "' TMPDIR='" + temp_.path() + "' XDG_RUNTIME_DIR='" +
+  ASSERT_TRUE(Shell("env KOBRIX_HOME='" + home_->path() + "' XDG_STATE_HOME='" + home_->path() + "/state' TMPDIR='" + temp_.path() + "' XDG_RUNTIME_DIR='" +
                         runtime_.path() + "' KOBRIX_GUI=sdl KOBRIX_AUDIO=virtual KOBRIX_AUDIO_RECORD='" +
                         File("played.wav") + "' sh '" KOBRIX_SOURCE_DIR "/tests/app/end_to_end.sh' '" KOBRIX_PROGRAM
                         "' '" + File("p.tml") + "' '" + File("export.wav") + "' '" + shot + "' 2>&1",
@@ -36,7 +36,7 @@ TEST_F(EndToEnd, OpenPlayExportQuit) {
       << log;
 
   // The export forced an autosave; the normal end took it away.
-  EXPECT_FALSE(std::filesystem::exists(temp_.path() + "/autosave.tml"));
+  EXPECT_FALSE(std::filesystem::exists(SoundFolder() + "/autosave.tml"));
 
   // The export is the tone over the range.
   std::string peak;
