@@ -1,5 +1,8 @@
 #include "app/autosave.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "audio/audio_player.h"
@@ -20,6 +23,12 @@ namespace {
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributes(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// An autosave this user wrote: a regular file of theirs, not a link to one.
+bool OwnAutosave(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid();
 }
 
 // The folder of a temporary sound file path, as the audio engine maps it.
@@ -134,13 +143,16 @@ std::string AutosavePath(const char* fileName) {
 bool WriteAutosaveFile(HWND owner, const char* fileName, int titleId, const std::function<bool(HMMIO)>& write) {
   const std::string path = AutosavePath(fileName);
   bool created = false;
-  const bool written = ReplaceFileAtomically(path, [&](int, const std::string& temp) {
-    HMMIO file = mmioOpen(temp.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
-    if (file == nullptr) return false;
-    created = true;
-    const bool ok = write(file);
-    return mmioClose(file, 0) == 0 && ok;
-  });
+  const bool written = ReplaceFileAtomically(
+      path,
+      [&](int, const std::string& temp) {
+        HMMIO file = mmioOpen(temp.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE | MMIO_PRIVATE);
+        if (file == nullptr) return false;
+        created = true;
+        const bool ok = write(file);
+        return mmioClose(file, 0) == 0 && ok;
+      },
+      ReplaceDurability::kDisk, ReplaceAccess::kPrivate);
   if (!written) ErrorBox(owner, created ? kErrWrite : kErrOpen, GetString(titleId), path.c_str());
   return written;
 }
@@ -173,7 +185,7 @@ void DeleteAutosaveFiles(const char* newSoundFile) {
 }
 
 bool AskRestoreAutosave(HWND owner, int commandLineMode) {
-  if (commandLineMode != 0 || !FileExists(AutosavePath(kAutosaveProjectName))) return false;
+  if (commandLineMode != 0 || !OwnAutosave(AutosavePath(kAutosaveProjectName))) return false;
   return ShowMessageText(owner, GetString(ui_string::kAutosaveFoundCaption), MB_YESNO | MB_ICONQUESTION,
                          GetString(ui_string::kAutosaveFoundAsk)) == IDYES;
 }

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+bool CommandLineExportWritten = false;
+
 const char* const kCommandLineUsageCaption = "Kobrix Command Line";
 const char* const kCommandLineUsageText =
     "USAGE> KOBRIX.EXE file.tml /option\nOptions:\n play - playback\n playwait - wait keyboard, playback\n"

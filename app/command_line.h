@@ -38,6 +38,10 @@ struct CommandLine {
   int32_t mode = kModeNone;
 };
 
+// Whether a command-line export wrote its whole file (the exit status).
+extern bool CommandLineExportWritten;
+inline bool IsCommandLineExport(int32_t mode) { return mode >= kModeExportWave && mode <= kModeExportAvi; }
+
 // The usage text and its caption.
 extern const char* const kCommandLineUsageCaption;
 extern const char* const kCommandLineUsageText;

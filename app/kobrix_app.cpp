@@ -1,5 +1,7 @@
 #include "app/kobrix_app.h"
 
+#include <atomic>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,7 +131,22 @@ void kobrix32App::InitMainWindow() {
   if (!folder.empty()) SetFileDialogsDirectory((folder + "/*.*").c_str(), 0);
 }
 
+namespace {
+std::atomic<bool> g_quietClose{false};
+}  // namespace
+
+void RequestQuietClose() { g_quietClose = true; }
+bool QuietCloseRequested() { return g_quietClose; }
+
+void kobrix32App::DropChangesForQuietClose() {
+  MainTimeLineWindow* timeline = TimeLine();
+  if (timeline != nullptr && timeline->Engine().playing) timeline->CmStop();
+  if (timeline != nullptr) timeline->Engine().SetModified(false);
+  if (clipFrame != nullptr && clipFrame->Collection() != nullptr) clipFrame->Collection()->SetModified(false);
+}
+
 bool kobrix32App::CanClose() {
+  if (QuietCloseRequested()) DropChangesForQuietClose();
   MainTimeLineWindow* timeline = TimeLine();
   if (timeline != nullptr && timeline->Engine().playing) {
     timeline->CmStop();

@@ -49,6 +49,11 @@ class ProgramCollectionShell : public ClipFrameShell {
   void SetAudioFormat(int rate, int channels, int sampleType) override;
 };
 
+// Set (from any thread) when the program is to end as a close that asks no
+// questions; the frame's close then lets unsaved changes go.
+void RequestQuietClose();
+bool QuietCloseRequested();
+
 class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHost {
  public:
   kobrix32App();
@@ -65,6 +70,9 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
 
   // Asks to save the project, then the collection; false on Cancel.
   bool AskSaveAll();
+  // The program is told to end (a signal): playback stops and the changes
+  // are let go, so that the close asks nothing.
+  void DropChangesForQuietClose();
   void SaveSettings();
   void CmSaveOptions();
   void CmShowProject();

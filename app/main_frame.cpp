@@ -200,6 +200,17 @@ const char* TMainFrame::GetClassName() {
   return "KobrixFrameWindow";
 }
 
+bool TMainFrame::AcceptsPeerMessage(UINT msg, WPARAM wParam, bool lParamIsText) {
+  if (msg == kFrameRaiseMessage) return !lParamIsText;
+  if (msg != kFrameRequestMessage) return false;
+  const int request = static_cast<int>(wParam);
+  // The file to open comes as text; start-up and the command-line mode are
+  // the frame's own steps.
+  if (request == kFrameRequestOpenFile) return lParamIsText;
+  if (request == kFrameRequestStartUp || request == kFrameRequestCommandLine || request >= 100) return false;
+  return !lParamIsText;
+}
+
 void TMainFrame::GetWindowClass(WNDCLASS& wc) {
   TDecoratedFrame::GetWindowClass(wc);
 }
@@ -207,7 +218,7 @@ void TMainFrame::GetWindowClass(WNDCLASS& wc) {
 void TMainFrame::SetupWindow() {
   TDecoratedFrame::SetupWindow();
   // Another start of the program finds this frame and hands over to it.
-  PublishWindowClass(GetClassName());
+  PublishWindowClass(GetClassName(), AcceptsPeerMessage);
   VFXRender::SetMainWindow(GetHandle());
   TimeLineSeamsWindowsMade(timeline_);
   ::DragAcceptFiles(GetHandle(), TRUE);
@@ -229,6 +240,7 @@ void TMainFrame::CeSaveProject(TCommandEnabler& ce) {
 }
 
 bool TMainFrame::CanClose() {
+  if (QuietCloseRequested()) app_->DropChangesForQuietClose();
   if (Playing()) {
     timeline_->CmStop();
     return false;

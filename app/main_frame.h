@@ -42,6 +42,8 @@ class TMainFrame : public TDecoratedFrame, public FrameStepButtons, public Proje
   ~TMainFrame() override;
 
   const char* GetClassName() override;
+  // Which messages another instance may send to the frame (peers.h).
+  static bool AcceptsPeerMessage(UINT msg, WPARAM wParam, bool lParamIsText);
   void GetWindowClass(WNDCLASS& wc) override;
   void SetupWindow() override;
   bool CanClose() override;

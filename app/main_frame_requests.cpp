@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/autosave.h"
+#include "app/clip_frame.h"
 #include "app/command_line.h"
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
@@ -153,6 +154,8 @@ void TMainFrame::RunCommandLineMode() {
   // save, and the run changed nothing of the user's.
   auto end = [this] {
     if (timeline_ != nullptr) timeline_->Engine().SetModified(false);
+    // Loading may have marked the collection changed (moved files found).
+    if (app_->ClipFrame() != nullptr) app_->ClipFrame()->Collection()->SetModified(false);
     PostMessage(WM_CLOSE, 0, 0);
     CommandLineMode = kModeNone;
   };
@@ -163,11 +166,12 @@ void TMainFrame::RunCommandLineMode() {
   switch (mode) {
     case kModeExportWave:
     case kModeExportAiff:
-      if (timeline_ != nullptr) timeline_->WriteAudio(mode == kModeExportAiff ? 1 : 0, CommandLineExportPath);
+      CommandLineExportWritten =
+          timeline_ != nullptr && timeline_->WriteAudio(mode == kModeExportAiff ? 1 : 0, CommandLineExportPath);
       end();
       break;
     case kModeExportAvi:
-      if (timeline_ != nullptr) timeline_->WriteAvi(0, CommandLineExportPath);
+      CommandLineExportWritten = timeline_ != nullptr && timeline_->WriteAvi(0, CommandLineExportPath);
       end();
       break;
     case kModePlay:

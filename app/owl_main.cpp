@@ -1,8 +1,14 @@
 #include "app/owl_main.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <optional>
+#include <thread>
 
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +36,8 @@
 #include "platform/core/paths.h"
 #include "platform/core/registry.h"
 #include "platform/gui/gui.h"
+#include "platform/gui/message_box.h"
+#include "platform/gui/modal.h"
 #include "platform/gui/peers.h"
 #include "resources/frame_ids.h"
 #include "resources/resources.h"
@@ -92,6 +100,67 @@ void CopyField(char (&to)[260], const std::string& from) {
   to[sizeof(to) - 1] = '\0';
 }
 
+void ReportToStandardError(const std::string& text) {
+  std::fprintf(stderr, "kobrix: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+// An unattended export asks nobody: each box it meets is written to the
+// standard error and takes the answer that changes nothing.
+void ReportBox(HWND window) {
+  char caption[256] = {};
+  GetWindowText(window, caption, sizeof caption);
+  char text[2048] = {};
+  GetDlgItemText(window, kMessageBoxTextId, text, sizeof text);
+  ReportToStandardError(text[0] != '\0' ? std::string(caption) + ": " + text : std::string(caption));
+}
+
+// SIGTERM and SIGINT end the program as a close that asks nothing would.
+// They are taken by a thread of their own (blocked everywhere else), which
+// posts the close to the frame.
+class SignalCloser {
+ public:
+  SignalCloser() {
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGTERM);
+    sigaddset(&set_, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &set_, &before_);
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~SignalCloser() {
+    stop_ = true;
+    thread_.join();
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+  }
+
+ private:
+  void Run() {
+    bool told = false;
+    int waits = 0;
+    while (!stop_) {
+      const timespec wait{0, 50 * 1000 * 1000};
+      const int signal = sigtimedwait(&set_, nullptr, &wait);
+      if (signal == SIGTERM || signal == SIGINT) {
+        told = true;
+        waits = 0;
+      }
+      // Again each second while the frame is there: a close that came
+      // while a window was modal may have gone unheard.
+      if (!told || waits++ % 20 != 0) continue;
+      HWND frame = FindWindow(kFrameClass, nullptr);
+      if (frame != nullptr && !IsPeerWindowHandle(frame)) {
+        RequestQuietClose();
+        PostMessage(frame, WM_CLOSE, 0, 0);
+      }
+    }
+  }
+
+  sigset_t set_;
+  sigset_t before_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 }  // namespace
 
 bool RaiseOtherInstance() {
@@ -105,7 +174,8 @@ bool RaiseOtherInstance() {
 bool TakeInstanceLock() {
   if (g_lockFile >= 0) return true;
   const std::string path = RuntimeFolder() + "/KobrixGlobalLockEvent.lock";
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // A link planted at the name would have the lock create files elsewhere.
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   // A lock that cannot be made at all does not keep the program from running.
   if (fd < 0) return true;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -128,12 +198,24 @@ int OwlMain(int argc, char** argv) {
   WindowsMajorVersion = 4;
   WindowsMinorVersion = 0;
 
-  if (RaiseOtherInstance()) return 0;
-  if (!TakeInstanceLock()) return 0;
-
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   const CommandLine line = ParseCommandLine(args, CurrentFolder());
+  const bool exporting = IsCommandLineExport(line.mode);
+  if (exporting) {
+    // The running instance holds the user's work: an export beside it is
+    // not done, and says so.
+    if (!TakeInstanceLock() || FindWindow(kFrameClass, nullptr) != nullptr) {
+      ReleaseInstanceLock();
+      ReportToStandardError("another instance of the program is running; nothing was exported to '" +
+                            line.exportPath + "'");
+      return 1;
+    }
+  } else {
+    if (RaiseOtherInstance()) return 0;
+    if (!TakeInstanceLock()) return 0;
+  }
+
   RegisterProgramResources();
   if (line.usage) {
     MessageBox(nullptr, kCommandLineUsageText, kCommandLineUsageCaption, MB_OK);
@@ -142,9 +224,10 @@ int OwlMain(int argc, char** argv) {
   }
   if (!line.tooLong.empty()) {
     const std::string text = "The path is too long:\n" + line.tooLong;
+    ReportToStandardError("the path is too long: " + line.tooLong);
     MessageBox(nullptr, text.c_str(), kCommandLineUsageCaption, MB_OK | MB_ICONSTOP);
     ReleaseInstanceLock();
-    return 0;
+    return 1;
   }
   CopyField(StartupProjectPath, line.startupPath);
   CopyField(CommandLineExportPath, line.exportPath);
@@ -153,10 +236,15 @@ int OwlMain(int argc, char** argv) {
   // Components stay initialised for the program's life.
   CComBase com;
   if (com.state != 0) {
+    if (exporting) ReportToStandardError("Can not initialize COM interface");
     MessageBox(nullptr, "Can not initialize COM interface", "Kobrix starting", MB_OK | MB_ICONSTOP);
     ReleaseInstanceLock();
-    return 0;
+    return exporting ? 1 : 0;
   }
+  std::optional<ModalHook> before;
+  if (exporting) before = SetModalHook(ReportBox);
+  CommandLineExportWritten = false;
+  SignalCloser signals;
   // The components the build made know themselves from the entries it wrote
   // beside the program; the user's registry file still has the last word.
   std::error_code ignored;
@@ -208,5 +296,14 @@ int OwlMain(int argc, char** argv) {
   // lists of their clips, lines and master; what is left goes before COM
   // (com's end), whose modules the effects run in.
   EffectList::FreeAll();
+  if (before) SetModalHook(*before);
+  if (exporting) {
+    // The status says whether the whole file is there, and nothing else.
+    if (!CommandLineExportWritten) {
+      ReportToStandardError("no file was written to '" + line.exportPath + "'");
+      return 1;
+    }
+    return 0;
+  }
   return result;
 }

@@ -4,8 +4,12 @@
 #include <cstring>
 #include <new>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "app/autosave.h"
+#include "platform/core/files.h"
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "app/status_text.h"
@@ -399,6 +403,18 @@ class Commands : public CommandHost {
   }
   void ForceAutoSave() override {
     if (TheApp != nullptr) TheApp->AutoSave(true);
+  }
+  bool IsOpenWorkFile(const char* path) override {
+    if (path == nullptr) return false;
+    std::vector<std::string> open = {AutosavePath(kAutosaveProjectName), AutosavePath(kAutosaveCollectionName)};
+    if (TheApp != nullptr) {
+      open.emplace_back(TheApp->CollectionName());
+      if (TheApp->MainFrame() != nullptr) open.emplace_back(TheApp->MainFrame()->ProjectName());
+    }
+    for (const std::string& file : open) {
+      if (!file.empty() && SameFileByPath(file, path)) return true;
+    }
+    return false;
   }
   bool Recompress(HWND owner, Film* segments, int32_t parts, int32_t start, int32_t end,
                   const char* path) override {

@@ -255,8 +255,10 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
   HMMIO file = nullptr;
   LONGLONG total = 0;
   auto render = [&]() -> int {
-    file = io.Open(Sound_File, MMIO_READWRITE);
-    if (file == nullptr) file = io.Open(Sound_File, MMIO_CREATE | MMIO_READWRITE);
+    // The play file is the program's own: a link or another user's file
+    // planted at its name is not written through.
+    file = io.Open(Sound_File, MMIO_READWRITE | MMIO_PRIVATE);
+    if (file == nullptr) file = io.Open(Sound_File, MMIO_CREATE | MMIO_READWRITE | MMIO_PRIVATE);
     if (file == nullptr) return ui_string::kOpenTempWave;
     const LONGLONG oldEnd = io.Seek(file, 0, SEEK_END);
     const LONGLONG at = loopStart_ * align;
@@ -308,7 +310,8 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
   }
   if (step != kCancelled) ShowError(kErrWrite, Sound_File, GetString(step));
   if (file != nullptr) io.Close(file);
-  DeleteSoundFile();
+  // What could not be opened is not the program's to delete.
+  if (step != ui_string::kOpenTempWave) DeleteSoundFile();
   StopWorkers();
   FreeStreamBuffers();
   progress.reset();

@@ -52,7 +52,11 @@ const char* VelmoraMessager::GetClassName() { return kClassName; }
 bool VelmoraMessager::Create() {
   if (!TWindow::Create()) return false;
   Show(SW_HIDE);
-  PublishWindowClass(kClassName);
+  // Other instances reach the two request messages; the deferred ones carry
+  // this instance's own buffers.
+  PublishWindowClass(kClassName, [](UINT msg, WPARAM, bool lParamIsText) {
+    return !lParamIsText && (msg == kInstanceRequest || msg == kRemoteRequest);
+  });
   TheVelmoraMessager = this;
   before_ = SetBoardMessenger(this);
   installed_ = true;

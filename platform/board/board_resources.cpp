@@ -43,7 +43,7 @@ Holders Parse(const std::string& text) {
 // it says so.
 void Update(const std::function<bool(Holders&)>& change) {
   const std::string path = RuntimeFolder() + "/velmora-board";
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     // No shared place: this process is alone with the board.
     static Holders alone;

@@ -1167,16 +1167,26 @@ void RemoveStaleTemporaries(const std::string& path) {
   if (!path.empty()) RemoveStaleTemporariesOf(ReplaceTarget(path));
 }
 
+bool SameFileByPath(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(NativePath(a).c_str(), &first) == 0 && stat(NativePath(b).c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
-                           ReplaceDurability durability) {
+                           ReplaceDurability durability, ReplaceAccess access) {
   if (path.empty() || !write) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  const std::string target = ReplaceTarget(path);
+  const bool isPrivate = access == ReplaceAccess::kPrivate;
+  const std::string target = isPrivate ? NativePath(path) : ReplaceTarget(path);
   struct stat old;
-  bool had_old = stat(target.c_str(), &old) == 0;
-  if (had_old && !S_ISREG(old.st_mode)) {
+  bool had_old = (isPrivate ? lstat(target.c_str(), &old) : stat(target.c_str(), &old)) == 0;
+  if (had_old && isPrivate) {
+    // Whatever stands there (a link, another user's file) is replaced.
+    old.st_mode = S_IFREG | 0600;
+  } else if (had_old && !S_ISREG(old.st_mode)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
@@ -1188,7 +1198,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
   int fd = -1;
   for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
     temp = target + ".tmp-" + RandomSuffix();
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, isPrivate ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
     if (fd < 0) continue;
     // Held until the rename. Another save may have taken the file for a stale

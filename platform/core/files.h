@@ -146,6 +146,9 @@ BOOL MoveFile(LPCSTR existingName, LPCSTR newName);
 BOOL MoveFileEx(LPCSTR existingName, LPCSTR newName, DWORD flags);
 // Keeps the last-write time; a copy that fails half-way is removed.
 BOOL CopyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists);
+// Whether both paths name one file (links followed); false when either is
+// missing.
+bool SameFileByPath(const std::string& a, const std::string& b);
 // FILE_ATTRIBUTE_READONLY also marks a folder without write permission.
 DWORD GetFileAttributes(LPCSTR name);
 BOOL CreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security);
@@ -232,9 +235,14 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
 // The same with the new content written by write, which gets the temporary
 // file open for writing and its path (it may write through either, closing
 // what it opens itself); false from write abandons the replacement.
+// kPrivate: a file the program keeps for itself (autosave): a link at path
+// is replaced, never followed, and the new file is 0600. kShared: the user's
+// file; a link is followed to the file it names, whose permissions stay.
+enum class ReplaceAccess { kShared, kPrivate };
 bool ReplaceFileAtomically(const std::string& path,
                            const std::function<bool(int fd, const std::string& temp)>& write,
-                           ReplaceDurability durability = ReplaceDurability::kDisk);
+                           ReplaceDurability durability = ReplaceDurability::kDisk,
+                           ReplaceAccess access = ReplaceAccess::kShared);
 // Brings a file that replacements wrote with kRename, and its folder entry,
 // to the disk. False when the file cannot be opened or flushed; a missing
 // file has nothing to flush (true).

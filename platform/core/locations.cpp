@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
 
 #include "platform/core/errors.h"
@@ -125,20 +126,73 @@ std::string InstanceTempFolder() {
   return instance_folder;
 }
 
+namespace {
+
+// A folder only this user may enter: a real folder (no link), ours, mode
+// 0700. closeOwn: one of ours with a wider mode is closed (in the user's
+// home nobody else could have entered it); elsewhere it may already hold
+// what someone else planted, and is not used.
+bool PrivateFolder(const std::string& folder, bool closeOwn = false) {
+  struct stat info;
+  if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) return false;
+  if ((info.st_mode & 07777) == 0700) return true;
+  return closeOwn && chmod(folder.c_str(), 0700) == 0;
+}
+
+// mkdir -p for the parents, the last folder made 0700.
+bool MakePrivateFolder(const std::string& folder, bool closeOwn) {
+  if (mkdir(folder.c_str(), 0700) != 0 && errno == ENOENT) {
+    const std::string parent = PathFolder(folder);
+    if (parent.empty() || parent == folder) return false;
+    MakeFolders(parent);
+    mkdir(folder.c_str(), 0700);
+  }
+  return PrivateFolder(folder, closeOwn);
+}
+
+std::mutex private_lock;
+std::map<std::string, std::string> private_fallbacks;
+
+// folder when it is private (made so when missing), else a fresh private
+// folder below TempFolder() in its place, the same one for the process.
+std::string PrivateOrFresh(const std::string& folder, const char* prefix, bool closeOwn) {
+  if (MakePrivateFolder(folder, closeOwn)) return folder;
+  std::lock_guard<std::mutex> hold(private_lock);
+  auto known = private_fallbacks.find(folder);
+  if (known != private_fallbacks.end() && PrivateFolder(known->second)) return known->second;
+  std::string base = TempFolder();
+  MakeFolders(base);
+  std::string pattern = base + "/" + prefix + std::to_string(getuid()) + "-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    SetLastErrorFromErrno(errno);
+    return folder;
+  }
+  private_fallbacks[folder] = pattern;
+  return pattern;
+}
+
+}  // namespace
+
+std::string StateFolder() {
+  std::string state = FromEnvironment("XDG_STATE_HOME");
+  if (state.empty() || state[0] != '/') state = HomeFolder() + "/.local/state";
+  return PrivateOrFresh(WithoutTrailingSeparators(NativePath(PathJoin(state, "kobrix"))), "kobrix-state-", true);
+}
+
 std::string RuntimeFolder() {
   std::string base = FromEnvironment("XDG_RUNTIME_DIR");
   std::string folder = !base.empty() && base[0] == '/'
                            ? PathJoin(WithoutTrailingSeparators(base), "kobrix")
                            : TempFolder() + "/kobrix-" + std::to_string(getuid());
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    MakeFolders(PathFolder(folder));
-    mkdir(folder.c_str(), 0700);
-  }
-  return folder;
+  return PrivateOrFresh(folder, "kobrix-run-", false);
 }
 
 std::string MapDefaultLocation(std::string_view path) {
-  if (EqualNoCase(NativePath(path), "C:/KOBRIX.TMP")) return TempFolder() + "/KOBRIX.TMP";
+  const std::string native = NativePath(path);
+  // The temporary folder's file is where earlier runs kept it (and wrote it
+  // back to the settings): a shared folder, so it moves too.
+  if (EqualNoCase(native, "C:/KOBRIX.TMP") || native == TempFolder() + "/KOBRIX.TMP" || native == "/tmp/KOBRIX.TMP")
+    return StateFolder() + "/KOBRIX.TMP";
   return std::string(path);
 }
 

@@ -6,9 +6,14 @@
 // - Temporary files: $TMPDIR (default /tmp), and below it a folder of this
 //   instance's own, removed when the program ends.
 // - Beside the program: the folder of the running executable.
+// - The program's own state (the temporary sound file, the autosave files):
+//   $XDG_STATE_HOME/kobrix, else ~/.local/state/kobrix.
 // - Shared by the running instances (lock files, sockets, the video board's
 //   resources): $XDG_RUNTIME_DIR/kobrix when that is an absolute path, else
-//   <TempFolder()>/kobrix-<user id>; only the user may enter it.
+//   <TempFolder()>/kobrix-<user id>.
+// Both are used only as real folders of the user's own with mode 0700 (made
+// so when missing); a folder that is not, someone else may have made or
+// entered, so a fresh private folder below TempFolder() takes its place.
 //
 // Folders are returned without a trailing separator.
 #pragma once
@@ -28,11 +33,14 @@ std::string TempFolder();
 // and removed with its contents when the process that created it exits.
 std::string InstanceTempFolder();
 // Created on first use (and again if it has been removed since).
+std::string StateFolder();
 std::string RuntimeFolder();
 
 // The default locations written for Windows, moved to their place here:
 // "C:\KOBRIX.TMP" (any letter case, either separator) becomes
-// <TempFolder()>/KOBRIX.TMP. Any other path is returned as it is.
+// <StateFolder()>/KOBRIX.TMP, and so does <TempFolder()>/KOBRIX.TMP (or
+// /tmp/KOBRIX.TMP), where earlier versions kept it. Any other path is
+// returned as it is.
 std::string MapDefaultLocation(std::string_view path);
 
 // The settings folder. Returns its length, or the size needed (with the

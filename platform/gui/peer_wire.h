@@ -26,6 +26,9 @@ enum class PeerKind : uint8_t {
 constexpr uint8_t kPeerWParamIsWindow = 1;
 constexpr uint8_t kPeerLParamIsWindow = 2;
 constexpr uint8_t kPeerResultIsWindow = 4;
+// Send: lParam is the frame's text; the receiver's window gets a pointer to
+// its own copy. A number never stands for a pointer across processes.
+constexpr uint8_t kPeerLParamIsText = 8;
 
 struct PeerWindow {
   uint64_t handle = 0;

@@ -225,10 +225,10 @@ class Listener {
   }
   ~Listener() { Stop(); }
 
-  void Publish(const char* className) {
+  void Publish(const char* className, PeerMessageFilter accepts) {
     {
       std::lock_guard<std::mutex> hold(classesLock_);
-      classes_.insert(className);
+      classes_[className] = accepts;
     }
     std::lock_guard<std::mutex> hold(lock_);
     StartLocked();
@@ -240,10 +240,12 @@ class Listener {
   }
 
   // Never waits on lock_, which Stop holds while the thread ends.
-  bool Published(const std::string& className) {
+  bool Published(const std::string& className, PeerMessageFilter* accepts = nullptr) {
     std::lock_guard<std::mutex> hold(classesLock_);
-    for (const std::string& c : classes_) {
-      if (strcasecmp(c.c_str(), className.c_str()) == 0) return true;
+    for (const auto& [name, filter] : classes_) {
+      if (strcasecmp(name.c_str(), className.c_str()) != 0) continue;
+      if (accepts != nullptr) *accepts = filter;
+      return true;
     }
     return false;
   }
@@ -256,9 +258,14 @@ class Listener {
 
  private:
   void StartLocked() {
-    const std::string path = SocketPath(RuntimeFolder(), OwnPid());
+    const std::string folder = RuntimeFolder();
+    const std::string path = SocketPath(folder, OwnPid());
     if (fd_ >= 0 && path == path_) return;
     StopLocked();
+    // What instances that died left behind goes now.
+    for (uint32_t pid : PeerPids(folder)) {
+      if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) unlink(SocketPath(folder, pid).c_str());
+    }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) return;
@@ -307,7 +314,7 @@ class Listener {
   }
 
   // A local top-level window of a published class, or null.
-  HWND Local(uint64_t handle) {
+  HWND Local(uint64_t handle, PeerMessageFilter* accepts = nullptr) {
     const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
     std::string className;
     {
@@ -316,7 +323,7 @@ class Listener {
       if (w == nullptr || w->parent != nullptr || !w->cls) return nullptr;
       className = w->cls->name;
     }
-    return Published(className) ? hwnd : nullptr;
+    return Published(className, accepts) ? hwnd : nullptr;
   }
 
   // A number the sender marked as its window becomes our handle for it.
@@ -346,12 +353,18 @@ class Listener {
       }
       case PeerKind::Send:
       case PeerKind::Post: {
-        const HWND target = Local(in.window);
+        PeerMessageFilter accepts = nullptr;
+        const HWND target = Local(in.window, &accepts);
         const WPARAM w = static_cast<WPARAM>(Incoming(in.wParam, in.pid, in.flags & kPeerWParamIsWindow));
-        const LPARAM l = Incoming(static_cast<uint64_t>(in.lParam), in.pid, in.flags & kPeerLParamIsWindow);
+        LPARAM l = Incoming(static_cast<uint64_t>(in.lParam), in.pid, in.flags & kPeerLParamIsWindow);
         // Only the program's own messages cross: the system's may carry
         // pointers, which mean nothing (or harm) in this process.
         if (target == nullptr || in.msg < kFirstPeerMessage || in.msg > kLastPeerMessage) break;
+        // Text lives as long as this frame: a posted message would outlive it.
+        const bool text = (in.flags & kPeerLParamIsText) != 0;
+        if (text && (in.kind == PeerKind::Post || accepts == nullptr || (in.flags & kPeerLParamIsWindow))) break;
+        if (accepts != nullptr && !accepts(in.msg, w, text)) break;
+        if (text) l = reinterpret_cast<LPARAM>(in.text.c_str());
         if (in.kind == PeerKind::Post) {
           out.result = PostMessage(target, in.msg, w, l);
           break;
@@ -387,7 +400,7 @@ class Listener {
 
   std::mutex lock_;  // starting and stopping
   std::mutex classesLock_;
-  std::set<std::string> classes_;
+  std::map<std::string, PeerMessageFilter> classes_;
   int fd_ = -1;
   std::string path_;
   std::atomic<bool> stop_{false};
@@ -413,8 +426,8 @@ PeerMessage Outgoing(PeerKind kind, const Proxy& to, UINT msg, WPARAM wParam, LP
 
 }  // namespace
 
-void PublishWindowClass(LPCSTR className) {
-  if (className != nullptr && *className != '\0') Listener::Get().Publish(className);
+void PublishWindowClass(LPCSTR className, PeerMessageFilter accepts) {
+  if (className != nullptr && *className != '\0') Listener::Get().Publish(className, accepts);
 }
 
 void SetPeerTimeout(DWORD milliseconds) { g_timeout = milliseconds; }
@@ -462,6 +475,18 @@ LRESULT PeerSendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (answer.flags & kPeerResultIsWindow) {
     return reinterpret_cast<LRESULT>(ProxyFor(to.pid, static_cast<uint64_t>(answer.result)));
   }
+  return static_cast<LRESULT>(answer.result);
+}
+
+LRESULT PeerSendText(HWND hwnd, UINT msg, WPARAM wParam, LPCSTR text) {
+  Proxy to;
+  // A text the frame would cut would name another file.
+  if (!ProxyOf(hwnd, to) || text == nullptr || std::strlen(text) > kPeerMaxText) return 0;
+  PeerMessage request = Outgoing(PeerKind::Send, to, msg, wParam, 0);
+  request.flags |= kPeerLParamIsText;
+  request.text = text;
+  PeerMessage answer;
+  if (!Exchange(to.pid, request, answer) || answer.kind != PeerKind::Result) return 0;
   return static_cast<LRESULT>(answer.result);
 }
 

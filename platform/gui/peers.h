@@ -13,8 +13,19 @@
 
 #include "platform/gui/user_types.h"
 
+// Which messages another instance may send to a published class's window:
+// false refuses one at the boundary (the sender gets 0). lParamIsText: the
+// message came with text as its lParam (PeerSendText), which the window
+// receives as a pointer to a copy of it; numbers from another process are
+// never taken for pointers, so a message that passes a pointer within the
+// program must be refused here unless it came as text.
+using PeerMessageFilter = bool (*)(UINT msg, WPARAM wParam, bool lParamIsText);
+
 // Top-level windows of this class become visible to the other instances.
-void PublishWindowClass(LPCSTR className);
+// Without a filter every message from WM_USER on crosses, text never.
+void PublishWindowClass(LPCSTR className, PeerMessageFilter accepts = nullptr);
+// SendMessage to another instance's window with text as lParam (see above).
+LRESULT PeerSendText(HWND hwnd, UINT msg, WPARAM wParam, LPCSTR text);
 // How long SendMessage and the other calls wait for another instance (ms of
 // real time; 5000 unless set).
 void SetPeerTimeout(DWORD milliseconds);

@@ -194,14 +194,40 @@ HMMIO mmioOpen(LPCSTR name, LPMMIOINFO info, DWORD flags) {
     default:
       return FailOpen(info, MMIOERR_CANNOTOPEN);
   }
-  if (flags & MMIO_CREATE) {
+  const bool isPrivate = (flags & MMIO_PRIVATE) != 0;
+  auto openAs = [&path](int how, int& fd) {
+    do {
+      fd = open(path.c_str(), how | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd >= 0;
+  };
+  int fd = -1;
+  if (isPrivate) {
+    mode |= O_NOFOLLOW;
+    // A new file is made 0600; one that is there is emptied only once it is
+    // known to be ours.
+    bool made = false;
+    if (flags & MMIO_CREATE) {
+      do {
+        fd = open(path.c_str(), mode | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+      } while (fd < 0 && errno == EINTR);
+      made = fd >= 0;
+      if (!made && errno == EEXIST) openAs(mode, fd);
+    } else {
+      openAs(mode, fd);
+    }
+    struct stat status;
+    if (fd >= 0 && !made &&
+        (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid() ||
+         ((flags & MMIO_CREATE) && ftruncate(fd, 0) != 0))) {
+      close(fd);
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FailOpen(info, MMIOERR_ACCESSDENIED);
+    }
+  } else {
     // Creating for reading only makes an empty file that can be read.
-    mode |= O_CREAT | O_TRUNC;
+    openAs((flags & MMIO_CREATE) ? mode | O_CREAT | O_TRUNC : mode, fd);
   }
-  int fd;
-  do {
-    fd = open(path.c_str(), mode | O_CLOEXEC | O_NOCTTY, 0666);
-  } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     int error = errno;
     SetLastErrorFromErrno(error);

@@ -33,6 +33,10 @@ constexpr DWORD MMIO_DENYNONE = 0x00000040;
 constexpr DWORD MMIO_CREATE = 0x00001000;
 constexpr DWORD MMIO_DELETE = 0x00000200;
 constexpr DWORD MMIO_ALLOCBUF = 0x00010000;
+// This system's own: a file the program keeps for itself. A link at the
+// name is never followed, a new file is 0600, and a file of another user
+// (or no regular file) is refused; MMIO_CREATE empties only a file of ours.
+constexpr DWORD MMIO_PRIVATE = 0x01000000;
 
 // mmioDescend, mmioCreateChunk and mmioFlush flags.
 constexpr UINT MMIO_FINDCHUNK = 0x0010;

@@ -1,6 +1,8 @@
 #include "app/autosave.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -316,6 +318,44 @@ TEST_F(AutosaveTest, TheSameFolderMovesNothingAndTheEndDeletesBoth) {
   DeleteAutosaveFiles(nullptr);
   EXPECT_EQ(ProjectText(), "");
   EXPECT_EQ(CollectionText(), "");
+}
+
+// Links planted at the autosave names: the autosave replaces each link by a
+// file of the user's alone and never writes through it.
+TEST_F(AutosaveTest, ALinkAtAnAutosaveNameIsReplacedNeverFollowed) {
+  const std::string victim = home_.File("notes.txt");
+  WriteFileText(victim, "notes");
+  for (const char* name : {kAutosaveProjectName, kAutosaveCollectionName})
+    ASSERT_EQ(symlink(victim.c_str(), sound_.File(name).c_str()), 0);
+  AutosaveDirty = true;
+  ASSERT_TRUE(autosave_.AutoSave(true));
+  EXPECT_EQ(ReadFileText(victim), "notes");
+  for (const char* name : {kAutosaveProjectName, kAutosaveCollectionName}) {
+    SCOPED_TRACE(name);
+    struct stat info;
+    ASSERT_EQ(lstat(sound_.File(name).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+  }
+  EXPECT_EQ(ProjectText(), "films");
+  EXPECT_EQ(CollectionText(), "clips");
+}
+
+// The restore offer names only a file of the user's own in the folder.
+TEST_F(AutosaveTest, OnlyTheUsersOwnAutosaveIsOffered) {
+  const std::string project = sound_.File(kAutosaveProjectName);
+  const std::string elsewhere = home_.File("mine.tml");
+  WriteFileText(elsewhere, "films");
+  ASSERT_EQ(symlink(elsewhere.c_str(), project.c_str()), 0);
+  boxes_.answer = IDYES;
+  EXPECT_FALSE(AskRestoreAutosave(nullptr, 0)) << "a link";
+  if (getuid() == 0) {
+    std::remove(project.c_str());
+    WriteFileText(project, "planted");
+    ASSERT_EQ(chown(project.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(AskRestoreAutosave(nullptr, 0)) << "another user's file";
+  }
+  EXPECT_TRUE(boxes_.shown.empty());
 }
 
 TEST_F(AutosaveTest, ALeftProjectIsOfferedOnlyWhenNoCommandLineModeRuns) {

@@ -1,9 +1,20 @@
 // The program started from the command line: exports that write their file
 // and end, and a playback that plays and ends, all unattended.
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "program_fixture.h"
 
+#include "audio/export_io.h"
 #include "platform/core/paths.h"
 
 namespace apptest {
@@ -27,6 +38,16 @@ class CommandLineRun : public ProgramTest {
     // must not ask about it.
     std::ofstream(PathJoin(SoundFolder(), "autosave.tml")) << "left over";
     return File("p.tml");
+  }
+  // The exit status of kobrix with args (-1: it did not end by itself), and
+  // what it wrote on its standard error.
+  int Status(const std::string& args, std::string* errors = nullptr) {
+    const std::string err = File("stderr.txt");
+    const int status = std::system((ChildEnvironment() + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>'" +
+                                    err + "' >/dev/null")
+                                       .c_str());
+    if (errors != nullptr) *errors = ReadFile(err);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   int Kobrix(const std::string& args, std::string* output = nullptr, const std::string& environment = "") {
     std::string text;
@@ -85,6 +106,198 @@ TEST_F(CommandLineRun, PlayPlaysTheProjectAndEnds) {
                     "' -n stat 2>&1 | grep 'Maximum amplitude' | awk '{print $3}'",
                     &peak));
   EXPECT_LT(std::stod(peak), 0.001);
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// An unattended export exits with 0 exactly when its whole file is there;
+// otherwise it says why on its standard error. None waits for an answer.
+TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
+  const std::string project = Project(false);
+  Start();
+  MakeProject(File("empty.tml"), {});
+  Stop();
+  const std::string projectBytes = ReadFile(project), toneBytes = ReadFile(File("tone.wav"));
+  struct Case {
+    const char* what;
+    std::string args;
+    std::string target;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"a project with sound", Quoted(project) + " /wave " + Quoted(File("a.wav")), File("a.wav"), 0, ""},
+      {"as AIFF", Quoted(project) + " /aiff " + Quoted(File("a.aif")), File("a.aif"), 0, ""},
+      {"a project without clips", Quoted(File("empty.tml")) + " /wave " + Quoted(File("b.wav")), File("b.wav"), 1,
+       "no file was written"},
+      {"a project that is not there", Quoted(File("none.tml")) + " /wave " + Quoted(File("c.wav")), File("c.wav"),
+       1, "Can not open file"},
+      {"the project itself as the target", Quoted(project) + " /wave " + Quoted(project), "", 1,
+       "is open in the program"},
+      {"a source of the project as the target", Quoted(project) + " /wave " + Quoted(File("tone.wav")), "", 1,
+       "no file was written"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string errors;
+    EXPECT_EQ(Status(c.args, &errors), c.status) << errors;
+    if (c.status == 0) {
+      EXPECT_TRUE(std::filesystem::exists(c.target));
+      EXPECT_EQ(errors, "");
+    } else {
+      EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+      if (!c.target.empty()) EXPECT_FALSE(std::filesystem::exists(c.target));
+    }
+  }
+  EXPECT_EQ(ReadFile(project), projectBytes);
+  EXPECT_EQ(ReadFile(File("tone.wav")), toneBytes);
+}
+
+// Killed at any moment, an export leaves the file it was to replace whole:
+// either the earlier one or the complete new one.
+TEST_F(CommandLineRun, KillsDuringAnExportLeaveTheEarlierFileWhole) {
+  const std::string project = Project(false);
+  ASSERT_EQ(Status(Quoted(project) + " /wave " + Quoted(File("whole.wav"))), 0);
+  const std::string whole = ReadFile(File("whole.wav"));
+  const std::string earlier = "the earlier export";
+  const std::string target = File("out.wav");
+  std::ofstream(target) << earlier;
+  auto temporaries = [this] {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+      n += entry.path().filename().string().rfind("out.wav.tmp-", 0) == 0 ? 1 : 0;
+    return n;
+  };
+  int killed = 0;
+  for (int i = 0; i < 20; ++i) {
+    const pid_t child = fork();
+    if (child == 0) {
+      execl("/bin/sh", "sh", "-c",
+            ("exec " + ChildEnvironment() + "'" KOBRIX_PROGRAM "' " + Quoted(project) + " /wave " + Quoted(target))
+                .c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Once the new file is on its way (or the run is over), a little later.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int status = 0;
+    bool ended = false;
+    while (std::chrono::steady_clock::now() < limit && temporaries() == 0) {
+      if ((ended = waitpid(child, &status, WNOHANG) == child)) break;
+    }
+    if (!ended) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(i % 5 * 3));
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      killed += WIFSIGNALED(status) ? 1 : 0;
+    }
+    const std::string now = ReadFile(target);
+    EXPECT_TRUE(now == earlier || now == whole) << "run " << i << ": " << now.size() << " bytes";
+  }
+  EXPECT_GT(killed, 0);
+  // The next export clears what the killed ones left beside the file.
+  ASSERT_EQ(Status(Quoted(project) + " /wave " + Quoted(target)), 0);
+  EXPECT_EQ(ReadFile(target), whole);
+  EXPECT_EQ(temporaries(), 0);
+}
+
+// A second user on the machine: the runtime folder made first by them is
+// not used, and the links they plant where the program writes are never
+// followed. As root the plants are made as another user (setpriv); else
+// as the same user, in folders only a stranger's mode would leave open.
+TEST_F(CommandLineRun, AnotherUsersPlantsAreNeitherUsedNorFollowed) {
+  WriteTone(File("short.wav"), 300);
+  Start();
+  MakeProject(File("short.tml"), {File("short.wav")});
+  Stop();
+  const std::string project = File("short.tml");
+  const bool asStranger = getuid() == 0 && HaveTool("setpriv");
+  const std::string shared = File("shared");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0755), 0);
+  const std::string victim = File("notes.txt");
+  std::ofstream(victim) << "notes";
+  const std::string uid = std::to_string(getuid());
+  const std::string plant = "umask 0; mkdir -m 0777 " + Quoted(shared + "/kobrix-" + uid) + " " +
+                            Quoted(shared + "/state") + " " + Quoted(shared + "/state/kobrix") + " && ln -s " +
+                            Quoted(shared + "/made-by-lock") + " " +
+                            Quoted(shared + "/kobrix-" + uid + "/KobrixGlobalLockEvent.lock") + " && ln -s " +
+                            Quoted(victim) + " " + Quoted(shared + "/state/kobrix/autosave.tml") + " && ln -s " +
+                            Quoted(victim) + " " + Quoted(shared + "/state/kobrix/KOBRIX.TMP");
+  ASSERT_TRUE(Shell((asStranger ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") +
+                    std::string("sh -c ") + Quoted(plant)));
+  // Started with /play it renders the play file and takes the lock.
+  std::string log;
+  EXPECT_TRUE(Shell("env KOBRIX_HOME='" + home_->path() + "' XDG_STATE_HOME='" + shared + "/state' TMPDIR='" +
+                        shared + "' XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 '" KOBRIX_PROGRAM
+                        "' " + Quoted(project) + " /play 2>&1",
+                    &log))
+      << log;
+  EXPECT_EQ(ReadFile(victim), "notes");
+  EXPECT_FALSE(std::filesystem::exists(shared + "/made-by-lock"));
+  for (const auto& entry : std::filesystem::directory_iterator(shared + "/kobrix-" + uid))
+    EXPECT_EQ(entry.path().filename(), "KobrixGlobalLockEvent.lock") << "the planted folder was used";
+}
+
+// An export into a folder the user may not write names the folder.
+TEST_F(CommandLineRun, AnExportIntoAReadOnlyFolderSaysTheFolderCannotBeWritten) {
+  const bool video = HaveTool("ffmpeg");
+  const std::string project = Project(video);
+  // Root writes anywhere: the run is another user's then.
+  const bool asStranger = getuid() == 0;
+  if (asStranger && !HaveTool("setpriv")) GTEST_SKIP() << "setpriv is not installed";
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0755), 0);
+  const std::string readOnly = File("read-only");
+  ASSERT_EQ(mkdir(readOnly.c_str(), 0555), 0);
+  ASSERT_EQ(chmod(readOnly.c_str(), 0555), 0);
+  const std::string own = File("own");
+  ASSERT_EQ(mkdir(own.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(own.c_str(), 0777), 0);
+  const std::string target = readOnly + (video ? "/out.avi" : "/out.wav");
+  const std::string run = "env KOBRIX_HOME=" + Quoted(own) + " XDG_STATE_HOME=" + Quoted(own) + " TMPDIR=" +
+                          Quoted(own) + " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 '" +
+                          KOBRIX_PROGRAM + "' " + Quoted(project) + (video ? " /avi " : " /wave ") + Quoted(target);
+  std::string errors;
+  EXPECT_FALSE(Shell((asStranger ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") + run + " 2>&1",
+                     &errors));
+  EXPECT_NE(errors.find("The folder '" + readOnly + "' can not be written."), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("does not exist"), std::string::npos) << errors;
+  EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// Exports that fail leave the earlier file at the target as it was: a disk
+// that is full before the export starts, and one that fills during it.
+TEST_F(CommandLineRun, AFailedExportKeepsTheEarlierFile) {
+  WriteTone(File("tone.wav"), 1000);
+  Start();
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  class FullDisk : public ExportIo {
+   public:
+    explicit FullDisk(bool fillsDuring) : fillsDuring_(fillsDuring) {}
+    bool FreeSpace(const char* name, ULONGLONG* bytes) override {
+      if (fillsDuring_) return ExportIo::FreeSpace(name, bytes);
+      *bytes = 0;
+      return true;
+    }
+    LONG Write(HMMIO file, const void* data, LONG bytes) override {
+      if (fillsDuring_ && (written_ += bytes) > 4096) return -1;
+      return ExportIo::Write(file, data, bytes);
+    }
+
+   private:
+    bool fillsDuring_;
+    LONG written_ = 0;
+  };
+  for (bool fillsDuring : {false, true}) {
+    SCOPED_TRACE(fillsDuring ? "fills during" : "full before");
+    const std::string target = File(fillsDuring ? "during.wav" : "before.wav");
+    std::ofstream(target) << "the earlier export";
+    FullDisk disk(fillsDuring);
+    ExportIo* before = SetExportIo(&disk);
+    EXPECT_FALSE(TimeLine().WriteAudio(0, target.c_str()));
+    SetExportIo(before);
+    EXPECT_EQ(ReadFile(target), "the earlier export");
+  }
 }
 
 }  // namespace

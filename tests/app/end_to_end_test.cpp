@@ -20,6 +20,7 @@ class EndToEnd : public ProgramTest {
   std::string Temp() const { return temp_.path(); }
   std::string Runtime() const { return runtime_.path(); }
   std::string Folder() const { return folder_.path(); }
+  using ProgramTest::SoundFolder;
 };
 
 // Opens, plays, exports and quits, then starts twice more, on the desktop
@@ -41,7 +42,7 @@ void OpenPlayExportQuit(EndToEnd& t, const std::string& desktop) {
   const char* shots = std::getenv("KOBRIX_SCREENSHOT_DIR");
   const std::string shot_dir = shots != nullptr && *shots != '\0' ? shots : t.Folder();
   std::string log;
-  ASSERT_TRUE(Shell("env KOBRIX_HOME='" + t.Home() + "' TMPDIR='" + t.Temp() + "' XDG_RUNTIME_DIR='" + t.Runtime() +
+  ASSERT_TRUE(Shell("env KOBRIX_HOME='" + t.Home() + "' XDG_STATE_HOME='" + t.Home() + "/state' TMPDIR='" + t.Temp() + "' XDG_RUNTIME_DIR='" + t.Runtime() +
                         "' KOBRIX_GUI=sdl KOBRIX_AUDIO=virtual KOBRIX_AUDIO_RECORD='" + t.File("played.wav") +
                         "' sh '" KOBRIX_SOURCE_DIR "/tests/app/end_to_end.sh' " + desktop + " '" KOBRIX_PROGRAM "' '" +
                         t.File("p.tml") + "' '" + t.File("export.wav") + "' '" + shot_dir + "' 2>&1",
@@ -49,7 +50,7 @@ void OpenPlayExportQuit(EndToEnd& t, const std::string& desktop) {
       << log;
 
   // The export forced an autosave; the normal end took it away.
-  EXPECT_FALSE(std::filesystem::exists(t.Temp() + "/autosave.tml"));
+  EXPECT_FALSE(std::filesystem::exists(t.SoundFolder() + "/autosave.tml"));
 
   // The export is the tone over the range.
   std::string peak;

@@ -143,7 +143,7 @@ void ProgramTest::MakeProject(const std::string& path, const std::vector<std::st
 }
 
 std::string ProgramTest::ChildEnvironment() const {
-  return "env KOBRIX_HOME='" + home_->path() + "' TMPDIR='" + temp_.path() + "' XDG_RUNTIME_DIR='" +
+  return "env KOBRIX_HOME='" + home_->path() + "' XDG_STATE_HOME='" + home_->path() + "/state' TMPDIR='" + temp_.path() + "' XDG_RUNTIME_DIR='" +
          runtime_.path() + "' KOBRIX_GUI=headless KOBRIX_AUDIO=virtual ";
 }
 

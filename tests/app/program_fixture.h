@@ -14,6 +14,7 @@
 
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
+#include "platform/core/locations.h"
 #include "support/recording_boxes.h"
 #include "support/test_env.h"
 #include "ui/file_chooser_script.h"
@@ -45,7 +46,7 @@ class ProgramTest : public ::testing::Test {
   kobrix32App& App() { return *app_; }
   std::string File(const std::string& name) const { return folder_.File(name); }
   // The folder of the temporary sound file (autosave files go there).
-  std::string SoundFolder() const { return temp_.path(); }
+  std::string SoundFolder() const { return StateFolder(); }
   // A project of one clip of each file at 0, saved to path.
   void MakeProject(const std::string& path, const std::vector<std::string>& media);
   // The environment a child kobrix gets: the same folders as the test.

@@ -9,6 +9,9 @@
 #include <thread>
 
 #include "app/owl_main.h"
+#include "platform/core/locations.h"
+#include "platform/gui/peers.h"
+#include "resources/frame_ids.h"
 #include "program_fixture.h"
 
 namespace apptest {
@@ -16,13 +19,18 @@ namespace {
 
 class SingleInstance : public ProgramTest {
  protected:
-  // Starts kobrix (headless, no project) and waits until it holds the lock.
-  pid_t StartFirst() {
+  // Starts kobrix (headless, with the file when one is given) and waits
+  // until it holds the lock.
+  pid_t StartFirst(const std::string& file = "") {
     const pid_t child = fork();
     if (child == 0) {
       setenv("KOBRIX_GUI", "headless", 1);
       setenv("KOBRIX_AUDIO", "virtual", 1);
-      execl(KOBRIX_PROGRAM, KOBRIX_PROGRAM, static_cast<char*>(nullptr));
+      if (file.empty()) {
+        execl(KOBRIX_PROGRAM, KOBRIX_PROGRAM, static_cast<char*>(nullptr));
+      } else {
+        execl(KOBRIX_PROGRAM, KOBRIX_PROGRAM, file.c_str(), static_cast<char*>(nullptr));
+      }
       _exit(127);
     }
     for (int i = 0; i < 500 && TakeInstanceLock(); ++i) {
@@ -69,6 +77,82 @@ TEST_F(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheSettings) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   EXPECT_EQ(std::filesystem::exists(ini), hadIni);
   if (hadIni) EXPECT_EQ(ReadFile(ini), before);
+  StopFirst(first);
+}
+
+// The running instance's frame as another instance sees it.
+HWND FirstFrame() {
+  HWND frame = nullptr;
+  for (int i = 0; i < 500 && (frame = FindWindow("KobrixFrameWindow", nullptr)) == nullptr; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return frame;
+}
+
+// Waits up to 20 s for the child to end; its status, or -1.
+int Ended(pid_t child) {
+  int status = 0;
+  for (int i = 0; i < 2000; ++i) {
+    if (waitpid(child, &status, WNOHANG) == child) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return -1;
+}
+
+TEST_F(SingleInstance, ALinkPlantedAsTheLockFileIsNotFollowed) {
+  const std::string elsewhere = File("made-by-the-lock");
+  ASSERT_EQ(symlink(elsewhere.c_str(), (RuntimeFolder() + "/KobrixGlobalLockEvent.lock").c_str()), 0);
+  TakeInstanceLock();
+  ReleaseInstanceLock();
+  EXPECT_FALSE(std::filesystem::exists(elsewhere));
+}
+
+// Another instance's request to open a file carries the file as text; a
+// number in its place is refused at the boundary, and the instance runs on.
+TEST_F(SingleInstance, AnOpenRequestCarryingANumberIsRefusedAndOneCarryingTextOpens) {
+  WriteTone(File("tone.wav"), 500);
+  const pid_t first = StartFirst();
+  const HWND frame = FirstFrame();
+  ASSERT_NE(frame, nullptr);
+  for (LPARAM number : {LPARAM{0x1234}, LPARAM{-1}, LPARAM{0x7fffdeadbeef}}) {
+    EXPECT_EQ(SendMessage(frame, kFrameRequestMessage, kFrameRequestOpenFile, number), 0);
+    EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0) << "the instance ended";
+  }
+  // The frame's own start-up steps are not another instance's to run.
+  EXPECT_EQ(SendMessage(frame, kFrameRequestMessage, kFrameRequestCommandLine, 0), 0);
+  EXPECT_EQ(PeerSendText(frame, kFrameRequestMessage, kFrameRequestOpenFile, File("tone.wav").c_str()), 1);
+  StopFirst(first);
+}
+
+// SIGTERM and SIGINT close the program as a close without questions: even
+// with unsaved work it ends by itself, and its socket goes with it.
+TEST_F(SingleInstance, TermAndInterruptCloseWithoutQuestions) {
+  WriteTone(File("tone.wav"), 500);
+  for (int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    // The file goes onto the time-line: a changed, unsaved project.
+    const pid_t first = StartFirst(File("tone.wav"));
+    ASSERT_NE(FirstFrame(), nullptr);
+    const std::string socket = RuntimeFolder() + "/peer-" + std::to_string(first) + ".sock";
+    EXPECT_TRUE(std::filesystem::exists(socket));
+    kill(first, signal);
+    const int status = Ended(first);
+    ASSERT_NE(status, -1) << "still running";
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+    EXPECT_FALSE(std::filesystem::exists(socket));
+  }
+}
+
+// An export asked of a start beside a running instance is not done, and
+// the start says so.
+TEST_F(SingleInstance, AnExportBesideARunningInstanceFailsAndSaysSo) {
+  const pid_t first = StartFirst();
+  ASSERT_NE(FirstFrame(), nullptr);
+  std::string log;
+  EXPECT_FALSE(Shell(ChildEnvironment() + "timeout 20 '" KOBRIX_PROGRAM "' '" + File("p.tml") + "' /wave '" +
+                         File("out.wav") + "' 2>&1",
+                     &log));
+  EXPECT_NE(log.find("another instance of the program is running"), std::string::npos) << log;
+  EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
   StopFirst(first);
 }
 

@@ -215,10 +215,10 @@ TEST_F(AudioPlayerTest, ReadsAndWritesItsSection) {
   EXPECT_EQ(IniReadInt("Ratio", 0), 44100);
 }
 
-TEST_F(AudioPlayerTest, TheWindowsDefaultSoundFileIsInTheTemporaryFolder) {
+TEST_F(AudioPlayerTest, TheWindowsDefaultSoundFileIsInTheUsersStateFolder) {
   AudioPlayer engine;
   std::string name = Sound_File;
-  EXPECT_EQ(name, TempFolder() + "/KOBRIX.TMP");
+  EXPECT_EQ(name, StateFolder() + "/KOBRIX.TMP");
 }
 
 TEST_F(AudioPlayerTest, ADamagedSectionStillGivesAWorkingFormat) {

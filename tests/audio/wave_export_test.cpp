@@ -1,5 +1,7 @@
 // The WAVE export and the render of a range into the play file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "audio/export_io.h"
 #include "engine_fixture.h"
 #include "mix_fixture.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -355,6 +358,42 @@ TEST_F(PlayFileTest, ARenderWritesAtItsPlaceAndKeepsWhatFollows) {
 
 // For 8-bit output the stretch before a first range is the silence byte, not
 // zero bytes.
+// Someone else's link or file at the play file's name never receives the
+// rendered sound; the render refuses to open it.
+TEST_F(PlayFileTest, APlantedLinkOrFileAtThePlayFilesNameIsNotWritten) {
+  TwoLines();
+  const std::string victim = Path("victim.txt");
+  struct Case {
+    const char* what;
+    bool link;
+  } cases[] = {{"a link to another file", true}, {"another user's file", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::remove(Sound_File);
+    WriteFileText(victim, "notes");
+    if (c.link) {
+      ASSERT_EQ(symlink(victim.c_str(), Sound_File), 0);
+    } else {
+      if (getuid() != 0) continue;  // only root can give a file away
+      WriteFileText(Sound_File, "planted");
+      ASSERT_EQ(chown(Sound_File, 65534, 65534), 0);
+    }
+    boxes_.boxes.clear();
+    EXPECT_FALSE(engine_->PrepareWaveForPlay(films_.First(), UnitySetup(2), 0, 500));
+    EXPECT_EQ(ReadFileText(victim), "notes");
+    if (!c.link) EXPECT_EQ(ReadFileText(Sound_File), "planted");
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].caption, "Open temporary Wave-file");
+  }
+  std::remove(Sound_File);
+  // Made afresh, the play file is the user's alone.
+  ASSERT_TRUE(engine_->PrepareWaveForPlay(films_.First(), UnitySetup(2), 0, 500));
+  struct stat info;
+  ASSERT_EQ(lstat(Sound_File, &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
 TEST_F(PlayFileTest, TheGapBeforeARangeIsSilenceFor8BitOutput) {
   Configure(1, 1);
   TwoLines();

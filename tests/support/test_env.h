@@ -63,7 +63,11 @@ class TestFolder {
 // folder, so the INI file and the registry file are the test's.
 class ScopedSettingsHome {
  public:
-  ScopedSettingsHome() : folder_("kobrix-home"), env_("KOBRIX_HOME", folder_.path()) {}
+  // The program's state (autosave, the temporary sound file) stays with
+  // the test's settings too.
+  ScopedSettingsHome()
+      : folder_("kobrix-home"), env_("KOBRIX_HOME", folder_.path()),
+        state_("XDG_STATE_HOME", (folder_.path() + "/state").c_str()) {}
   bool ok() const { return folder_.ok(); }
   const std::string& path() const { return folder_.path(); }
   std::string File(const std::string& name) const { return folder_.File(name); }
@@ -71,6 +75,7 @@ class ScopedSettingsHome {
  private:
   TestFolder folder_;
   ScopedEnv env_;
+  ScopedEnv state_;
 };
 
 // A folder for temporary files that lives in memory where the system has

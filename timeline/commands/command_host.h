@@ -22,6 +22,9 @@ class CommandHost {
   // Saves the project, the collection and the settings now, whatever the
   // autosave's counters say.
   virtual void ForceAutoSave() {}
+  // Whether path names the open project, its collection or an autosave file:
+  // what an export must not write over.
+  virtual bool IsOpenWorkFile(const char* path) { return false; }
 
   // Opens the recorder's window for a new WAVE file; owner gets its
   // requests (set cursor, play, stop, the recorded file).

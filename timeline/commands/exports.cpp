@@ -1,19 +1,22 @@
 // Writing the project's files: AVI or MPEG pictures with their sound, or
 // the sound alone as WAVE or AIFF. The range is the selection, else the
 // project cut down to its clips; the lines are the active ones. The writers
-// tell the user what went wrong; here a failed file is removed.
+// tell the user what went wrong; a failed file never reaches its name.
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <string>
 
 #include "audio/aiff_export.h"
 #include "audio/audio_player.h"
 #include "model/film.h"
 #include "model/film_list.h"
+#include "model/message_box.h"
 #include "model/time_code.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "platform/core/files.h"
+#include "platform/core/paths.h"
 #include "resources/timeline_ids.h"
 #include "timeline/commands/command_host.h"
 #include "timeline/window/main_timeline_window.h"
@@ -31,6 +34,37 @@ constexpr int kAviFilterIndex = 3;
 constexpr int kMpegFilterIndex = 7;
 constexpr int kWaveFilterIndex = 2;
 constexpr int kAiffFilterIndex = 5;
+
+// Whether target may be written by an export: never over the open project,
+// its collection or the autosave (the export would destroy what it reads).
+bool TargetAllowed(HWND owner, const char* caption, const std::string& target) {
+  if (!CurrentCommandHost().IsOpenWorkFile(target.c_str())) return true;
+  ShowMessage(owner, caption, MB_OK | MB_ICONSTOP,
+              "The file '%s' is open in the program.\nChoose another file for the export.", target.c_str());
+  return false;
+}
+
+// An export goes to a temporary file beside target, renamed over it once
+// whole: a failed, refused (disk full) or killed export leaves whatever
+// target held. write gets the temporary file's path.
+bool WriteBeside(HWND owner, const char* caption, const std::string& target,
+                 const std::function<bool(const char*)>& write) {
+  bool started = false;
+  const bool written = ReplaceFileAtomically(target, [&](int, const std::string& temp) {
+    started = true;
+    return write(temp.c_str());
+  });
+  if (!started) {
+    const DWORD attributes = GetFileAttributes(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ShowMessage(owner, caption, MB_OK | MB_ICONSTOP, "Can not write file '%s'", target.c_str());
+    } else {
+      ShowMessage(owner, caption, MB_OK | MB_ICONSTOP, "The folder '%s' can not be written.",
+                  PathFolder(target).c_str());
+    }
+  }
+  return written;
+}
 
 // The project's length, or the selection when there is one.
 void ExportSpan(const TimeLineEngine& engine, int32_t& start, int32_t& end) {
@@ -118,17 +152,19 @@ bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
   CommandHost& host = CurrentCommandHost();
   host.ForceAutoSave();
   const bool avi = kind == kAviKind;
+  const char* caption = GetString(avi ? ui_string::kExportAudioVideo : ui_string::kExportMpeg);
   std::string target;
   if (path != nullptr) {
     target = path;
   } else {
     FileData& record = MediaFileData(avi ? kAviFiles : kMpegFiles);
-    const char* caption = GetString(avi ? ui_string::kExportAudioVideo : ui_string::kExportMpeg);
     if (!(avi ? AskSave32Audio(record, HWindow, caption) : AskSaveFile(record, HWindow, caption)))
       return false;
     target = record.FileName;
   }
-  if (target.empty() || !Film::RemoveClipEverywhere(target.c_str(), HWindow)) return false;
+  if (target.empty() || !TargetAllowed(HWindow, caption, target) ||
+      !Film::RemoveClipEverywhere(target.c_str(), HWindow))
+    return false;
   SetFileDialogsDirectory(target.c_str(), avi ? kAviFilterIndex : kMpegFilterIndex);
 
   ShowWaitCursor(true);
@@ -137,21 +173,22 @@ bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
   if (parts & kKindVideo) engine_.CollectRange(FilmList, rows, start, end);
   const MixSetup mix = engine_.GetMixSetup(lines, 4);
   Film* segments = engine_.play.segments.First();
-  bool written = false;
-  if (avi) {
+  const bool written = WriteBeside(HWindow, caption, target, [&](const char* file) {
+    if (!avi) {
+      return host.ExportMpeg(GetAncestor(HWindow, GA_ROOT), segments, FilmList.First(), parts, mix, start, end,
+                             file);
+    }
+    int32_t with = parts;
     bool streaming = false;
-    if (parts & kKindAudio) {
+    if (with & kKindAudio) {
       streaming = TheAudioPlayer != nullptr &&
                   TheAudioPlayer->BeginMixStream(FilmList.First(), mix, start, end, ExportAudioType());
-      if (!streaming) parts &= ~kKindAudio;
+      if (!streaming) with &= ~kKindAudio;
     }
-    written = host.Recompress(HWindow, segments, parts, start, end, target.c_str());
+    const bool done = host.Recompress(HWindow, segments, with, start, end, file);
     if (streaming) TheAudioPlayer->EndMixStream();
-  } else {
-    written = host.ExportMpeg(GetAncestor(HWindow, GA_ROOT), segments, FilmList.First(), parts, mix, start,
-                              end, target.c_str());
-  }
-  if (!written) DeleteFile(target.c_str());
+    return done;
+  });
   engine_.FreeRangeList();
   ShowWaitCursor(false);
   return written;
@@ -176,19 +213,18 @@ bool MainTimeLineWindow::WriteAudio(int32_t kind, const char* path) {
     }
     target = record.FileName;
   }
-  if (target.empty() || !Film::RemoveClipEverywhere(target.c_str(), HWindow)) return false;
+  const char* caption = GetString(wave ? ui_string::kExportWave : ui_string::kExportAiff);
+  if (target.empty() || !TargetAllowed(HWindow, caption, target) ||
+      !Film::RemoveClipEverywhere(target.c_str(), HWindow))
+    return false;
   SetFileDialogsDirectory(target.c_str(), wave ? kWaveFilterIndex : kAiffFilterIndex);
 
   ShowWaitCursor(true);
   const MixSetup mix = engine_.GetMixSetup(lines, 4);
-  bool written = false;
-  if (wave) {
-    written = TheAudioPlayer->ExportWave(HWindow, FilmList.First(), mix, start, end, target.c_str(),
-                                         ExportAudioType());
-  } else {
-    written = ExportMixdown(HWindow, FilmList.First(), mix, start, end, target.c_str(), ExportAudioType());
-  }
-  if (!written) DeleteFile(target.c_str());
+  const bool written = WriteBeside(HWindow, caption, target, [&](const char* file) {
+    if (wave) return TheAudioPlayer->ExportWave(HWindow, FilmList.First(), mix, start, end, file, ExportAudioType());
+    return ExportMixdown(HWindow, FilmList.First(), mix, start, end, file, ExportAudioType());
+  });
   ShowWaitCursor(false);
   return written;
 }

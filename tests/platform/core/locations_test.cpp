@@ -5,7 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cstdlib>
+#include <functional>
+#include <vector>
 #include <optional>
 #include <string>
 
@@ -58,9 +62,13 @@ TEST_F(Locations, SettingsFolderFollowsTheEnvironment) {
 TEST_F(Locations, TemporaryFolders) {
   {
     ScopedEnv tmp("TMPDIR", (root_ + "/").c_str());
+    ScopedEnv state("XDG_STATE_HOME", (root_ + "/State").c_str());
     EXPECT_EQ(TempFolder(), root_);
-    EXPECT_EQ(MapDefaultLocation("C:\\KOBRIX.TMP"), root_ + "/KOBRIX.TMP");
-    EXPECT_EQ(MapDefaultLocation("c:/kobrix.tmp"), root_ + "/KOBRIX.TMP");
+    EXPECT_EQ(MapDefaultLocation("C:\\KOBRIX.TMP"), root_ + "/State/kobrix/KOBRIX.TMP");
+    EXPECT_EQ(MapDefaultLocation("c:/kobrix.tmp"), root_ + "/State/kobrix/KOBRIX.TMP");
+    // Where earlier versions kept it, in a folder every user shares.
+    EXPECT_EQ(MapDefaultLocation(root_ + "/KOBRIX.TMP"), root_ + "/State/kobrix/KOBRIX.TMP");
+    EXPECT_EQ(MapDefaultLocation("/tmp/KOBRIX.TMP"), root_ + "/State/kobrix/KOBRIX.TMP");
     EXPECT_EQ(MapDefaultLocation("/home/u/sound.tmp"), "/home/u/sound.tmp");
     EXPECT_EQ(MapDefaultLocation("D:\\KOBRIX.TMP"), "D:\\KOBRIX.TMP");
   }
@@ -89,6 +97,78 @@ TEST_F(Locations, TheRuntimeFolderIsTheUsersAlone) {
     const std::string expected = root_ + "/kobrix-" + std::to_string(getuid());
     EXPECT_EQ(RuntimeFolder(), expected);
     EXPECT_TRUE(IsFolder(expected));
+  }
+}
+
+TEST_F(Locations, TheStateFolderIsPrivateToTheUser) {
+  {
+    ScopedEnv state("XDG_STATE_HOME", (root_ + "/Mixed/Case").c_str());
+    EXPECT_EQ(StateFolder(), root_ + "/Mixed/Case/kobrix");
+    struct stat info;
+    ASSERT_EQ(lstat((root_ + "/Mixed/Case/kobrix").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+  }
+  {
+    ScopedEnv state("XDG_STATE_HOME", nullptr);
+    ScopedEnv home("HOME", (root_ + "/home").c_str());
+    EXPECT_EQ(StateFolder(), root_ + "/home/.local/state/kobrix");
+  }
+}
+
+// Folders planted where the program keeps its private files: each is
+// passed over for a fresh folder of the user's alone, which the next call
+// finds again.
+TEST_F(Locations, APlantedFolderIsNeverUsed) {
+  const std::string uid = std::to_string(getuid());
+  const std::string elsewhere = root_ + "/elsewhere";
+  ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> plant;
+  };
+  const std::vector<Case> cases = {
+      {"open to everybody", [](const std::string& p) { mkdir(p.c_str(), 0700), chmod(p.c_str(), 0777); }},
+      {"readable by the group", [](const std::string& p) { mkdir(p.c_str(), 0700), chmod(p.c_str(), 0750); }},
+      {"a link to a private folder", [&](const std::string& p) { symlink(elsewhere.c_str(), p.c_str()); }},
+      {"a file", [](const std::string& p) { close(open(p.c_str(), O_CREAT | O_WRONLY, 0600)); }},
+      // Made by another user (root can give it away; others cannot test it).
+      {"another user's", [](const std::string& p) {
+         mkdir(p.c_str(), 0700);
+         if (getuid() == 0) EXPECT_EQ(chown(p.c_str(), 65534, 65534), 0);
+       }},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    if (std::string(cases[i].what) == "another user's" && getuid() != 0) continue;
+    const std::string tmp = root_ + "/tmp" + std::to_string(i);
+    ASSERT_EQ(mkdir(tmp.c_str(), 0777), 0);
+    ScopedEnv tmpdir("TMPDIR", tmp.c_str());
+    ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+    const std::string planted = tmp + "/kobrix-" + uid;
+    cases[i].plant(planted);
+    const std::string folder = RuntimeFolder();
+    EXPECT_NE(folder, planted);
+    EXPECT_EQ(folder.rfind(tmp + "/", 0), 0u) << folder;
+    struct stat info;
+    ASSERT_EQ(lstat(folder.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, getuid());
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(RuntimeFolder(), folder) << "one folder for the whole run";
+
+    ScopedEnv state("XDG_STATE_HOME", tmp.c_str());
+    const std::string plantedState = tmp + "/kobrix";
+    cases[i].plant(plantedState);
+    struct stat before;
+    const bool opened = lstat(plantedState.c_str(), &before) == 0 && S_ISDIR(before.st_mode) &&
+                        before.st_uid == getuid();
+    const std::string stateFolder = StateFolder();
+    // Only a folder of the user's own may be closed and kept.
+    if (!opened) EXPECT_NE(stateFolder, plantedState);
+    ASSERT_EQ(lstat(stateFolder.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, getuid());
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
   }
 }
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "audio/audio_player.h"
@@ -55,6 +57,14 @@ class ExportsTest : public TransportTest {
     return s;
   }
   const RecordingCommandHost::Written& Last() { return host_.written.back(); }
+  // The writer wrote beside target, and what it wrote took target's name.
+  testing::AssertionResult WrittenBeside(const std::string& target) {
+    const std::string& path = Last().path;
+    if (path.rfind(target + ".tmp-", 0) != 0) return testing::AssertionFailure() << "written at " << path;
+    if (std::filesystem::exists(path) || !std::filesystem::exists(target))
+      return testing::AssertionFailure() << path << " did not become " << target;
+    return testing::AssertionSuccess();
+  }
 
   std::unique_ptr<AudioPlayer> engine_;
   std::vector<MemorySource*> sources_;
@@ -143,7 +153,7 @@ TEST_F(ExportsTest, APathSkipsTheDialogNotTheAutosave) {
   ASSERT_TRUE(window_->WriteAvi(0, given.c_str()));
   EXPECT_TRUE(chooser_.calls.empty());
   EXPECT_EQ(host_.autosaves, 1);
-  EXPECT_EQ(Last().path, given);
+  EXPECT_TRUE(WrittenBeside(given));
 
   struct Case {
     int32_t kind;
@@ -163,7 +173,7 @@ TEST_F(ExportsTest, APathSkipsTheDialogNotTheAutosave) {
     ASSERT_EQ(chooser_.calls.size(), 1u);
     EXPECT_EQ(chooser_.calls[0].kind, c.chooser);
     EXPECT_EQ(chooser_.calls[0].title, c.title);
-    EXPECT_EQ(Last().path, chosen);
+    EXPECT_TRUE(WrittenBeside(chosen));
     EXPECT_EQ(MediaFileData(kClipFiles).FilterIndex, c.filter);
     // Cancel writes nothing.
     EXPECT_FALSE(window_->WriteAvi(c.kind, nullptr));
@@ -172,15 +182,25 @@ TEST_F(ExportsTest, APathSkipsTheDialogNotTheAutosave) {
   EXPECT_EQ(host_.autosaves, 5);
 }
 
-TEST_F(ExportsTest, AFailedWriterLeavesNoFile) {
+// A failed writer leaves the target as it was: no file, or the earlier one.
+TEST_F(ExportsTest, AFailedWriterLeavesNoFileAndKeepsAnEarlierOne) {
   OpenTransport();
   ClipsFrom2To7();
   host_.writersSucceed = false;
   for (int32_t kind : {0, 1}) {
     const std::string path = FilePath("failed" + std::to_string(kind));
+    host_.written.clear();
     EXPECT_FALSE(window_->WriteAvi(kind, path.c_str()));
-    EXPECT_EQ(host_.written.size(), static_cast<std::size_t>(kind + 1));
+    EXPECT_EQ(host_.written.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(path)) << kind;
+    EXPECT_FALSE(std::filesystem::exists(Last().path)) << kind;
+
+    const std::string earlier = FilePath("earlier" + std::to_string(kind));
+    std::ofstream(earlier) << "the earlier export";
+    EXPECT_FALSE(window_->WriteAvi(kind, earlier.c_str()));
+    std::ifstream in(earlier);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "the earlier export") << kind;
   }
 }
 
