@@ -1,9 +1,12 @@
 // The hand-drawn video player's work per frame on a 720 × 576 Motion JPEG
 // clip: decode the frame with the installed codec and draw it through
-// DrawDib into the preview window (headless back-end), frame after frame;
-// and ffmpeg decoding the same file to 24-bit pictures on one thread in the
-// same run, for comparison (timed by ffmpeg itself). The clip is made by ffmpeg; without ffmpeg both
-// are skipped.
+// DrawDib into the preview window (headless back-end), frame after frame,
+// into a window of the frame's size (/1) and of twice its size (/2, each
+// pixel drawn as four); and ffmpeg decoding the same file to 24-bit pictures
+// on one thread in the same run, for comparison (timed by ffmpeg itself).
+// The clip is made by ffmpeg (without ffmpeg both are skipped), unless
+// KOBRIX_BENCH_VIDEO names a clip of 720 × 576 pictures (bench/compare.sh
+// plays its own files).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -20,6 +23,7 @@
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "video/player.h"
+#include "video/preview_window.h"
 #include "video/sub_player.h"
 
 namespace {
@@ -29,6 +33,12 @@ constexpr int kFrames = 250;
 class Clip {
  public:
   Clip() {
+    const char* named = std::getenv("KOBRIX_BENCH_VIDEO");
+    if (named != nullptr && *named != '\0') {
+      path_ = named;
+      named_ = ok_ = true;
+      return;
+    }
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/kobrix-play-bench-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return;
@@ -45,10 +55,13 @@ class Clip {
   }
   bool ok() const { return ok_; }
   const std::string& path() const { return path_; }
+  // The number of frames the clip should have; 0 when it is named.
+  int frames() const { return named_ ? 0 : kFrames; }
 
  private:
   std::string folder_, path_;
   bool ok_ = false;
+  bool named_ = false;
 };
 
 Clip& TheClip() {
@@ -62,9 +75,11 @@ void BM_HandPlayerDecodeAndDraw720x576(benchmark::State& state) {
     return;
   }
   GuiSelectBackend("headless");
+  // Room for the window at twice the picture's size.
+  GuiSetScreenSize(1920, 1600);
   DibPresenter before = DrawDibSetPresenter(&GdiDrawPixels);
   AVIVideoData* v = AVIVideoData::OpenShared(nullptr, kVideoKindAvi, TheClip().path().c_str(), 0);
-  if (v == nullptr || v->frameCount != kFrames) {
+  if (v == nullptr || (TheClip().frames() != 0 && v->frameCount != TheClip().frames()) || v->frameCount < 1) {
     state.SkipWithError("the clip did not open");
     return;
   }
@@ -80,6 +95,22 @@ void BM_HandPlayerDecodeAndDraw720x576(benchmark::State& state) {
     delete player;
     return;
   }
+  // The window of the zoom asked for; the player draws into its client area.
+  const int zoom = static_cast<int>(state.range(0));
+  if (auto* window = static_cast<AviSubPlayer*>(player)->Preview()) {
+    RECT r{0, 0, 720 * zoom, 576 * zoom};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLong(*window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLong(*window, GWL_EXSTYLE)));
+    SetWindowPos(*window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client{};
+    GetClientRect(*window, &client);
+    if (client.right != 720 * zoom || client.bottom != 576 * zoom) {
+      state.SkipWithError("the window did not take the size");
+      delete player;
+      return;
+    }
+  }
+  const int frames = v->frameCount;
   int frame = 0;
   for (auto _ : state) {
     if (player->ShowStill(v, frame, false) != 0) {
@@ -87,7 +118,7 @@ void BM_HandPlayerDecodeAndDraw720x576(benchmark::State& state) {
       break;
     }
     player->Finish(false);
-    frame = (frame + 1) % kFrames;
+    frame = (frame + 1) % frames;
   }
   state.counters["fps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -97,7 +128,7 @@ void BM_HandPlayerDecodeAndDraw720x576(benchmark::State& state) {
   ReleaseSharedDecompressor();
   DrawDibSetPresenter(before);
 }
-BENCHMARK(BM_HandPlayerDecodeAndDraw720x576)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HandPlayerDecodeAndDraw720x576)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // ffmpeg's own measure of its decoding ("-benchmark": rtime), so that its
 // start-up is not counted.

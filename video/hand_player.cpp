@@ -90,6 +90,22 @@ void AVIHandPlayer::ReleaseCodec() {
   codec = nullptr;
 }
 
+void AVIHandPlayer::PreferDrawnAsTheyAre(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) {
+  // Top-down 32-bit pictures go to the window without a conversion when it
+  // has their size: ask the codec for those when it has no palette to keep.
+  if (out->biCompression != BI_RGB || out->biBitCount <= 8) return;
+  BITMAPINFOHEADER wanted = *out;
+  wanted.biBitCount = 32;
+  wanted.biHeight = -static_cast<LONG>(DibHeight(*out));
+  wanted.biSizeImage =
+      static_cast<DWORD>(static_cast<uint64_t>(std::abs(out->biWidth)) * DibHeight(*out) * 4);
+  wanted.biClrUsed = 0;
+  wanted.biClrImportant = 0;
+  if (ICSendMessage(codec, ICM_DECOMPRESS_QUERY, reinterpret_cast<DWORD_PTR>(in),
+                    reinterpret_cast<DWORD_PTR>(&wanted)) == ICERR_OK)
+    *out = wanted;
+}
+
 int32_t AVIHandPlayer::InitOutput(AVIVideoData* source, bool atStart) {
   if (atStart && AutoCloseCodec()) ForgetLastShownSource();
   if (source == LastShownSource()) return 0;
@@ -121,6 +137,7 @@ int32_t AVIHandPlayer::InitOutput(AVIVideoData* source, bool atStart) {
   }
   ICSendMessage(codec, ICM_DECOMPRESS_GET_PALETTE, reinterpret_cast<DWORD_PTR>(in),
                 reinterpret_cast<DWORD_PTR>(out));
+  PreferDrawnAsTheyAre(in, out);
   uint64_t image = out->biSizeImage;
   if (image == 0) image = static_cast<uint64_t>(std::abs(out->biWidth)) * DibHeight(*out) * 4;
   if (image == 0 || image > (1u << 30)) {
@@ -208,8 +225,13 @@ BYTE* AVIHandPlayer::DecodeTo(AVIVideoData* source, int32_t frame, uint32_t* siz
   if (LastImageComplete() && LastShownSource() == source && k <= last && last <= target) k = last + 1;
   if (k <= target) {
     const uint32_t capacity = source->largestFrame;
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[static_cast<std::size_t>(capacity) + 4]);
-    if (!buffer) {
+    // Kept from one picture to the next: stills are shown frame by frame.
+    if (readBufferSize_ < capacity || !readBuffer_) {
+      readBuffer_.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(capacity) + 4]);
+      readBufferSize_ = readBuffer_ ? capacity : 0;
+    }
+    BYTE* buffer = readBuffer_.get();
+    if (buffer == nullptr) {
       *code = kErrNoMemory;
     } else {
       const bool wait = target - k > kQuietDecodes;
@@ -220,13 +242,13 @@ BYTE* AVIHandPlayer::DecodeTo(AVIVideoData* source, int32_t frame, uint32_t* siz
         if (d == previous) continue;
         previous = d;
         const bool key = source->IsKeyFrame(d);
-        if (source->ReadEntryData(d, buffer.get(), capacity) != 0) {
+        if (source->ReadEntryData(d, buffer, capacity) != 0) {
           *code = kErrRead;
           continue;
         }
         if (key) SetLastImageComplete(true);
         const uint32_t bytes = source->index[static_cast<std::size_t>(d)].dwChunkLength;
-        if (!Decompress(buffer.get(), bytes, key ? 0 : ICDECOMPRESS_NOTKEYFRAME)) {
+        if (!Decompress(buffer, bytes, key ? 0 : ICDECOMPRESS_NOTKEYFRAME)) {
           *code = kErrCodec;
           continue;
         }

@@ -52,6 +52,8 @@ class AVIHandPlayer : public AviSubPlayer {
   }
   BITMAPINFOHEADER* OutFormat() { return reinterpret_cast<BITMAPINFOHEADER*>(outFormat.get()); }
   bool Decompress(const BYTE* data, uint32_t size, DWORD flags);
+  // Turns the codec's output format into top-down 32 bits when it takes those.
+  void PreferDrawnAsTheyAre(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out);
   void ClientSize(int32_t* width, int32_t* height) const;
 
   HDRAWDIB drawDib = nullptr;
@@ -59,4 +61,6 @@ class AVIHandPlayer : public AviSubPlayer {
   uint32_t frameBufferSize = 0;
   std::unique_ptr<BYTE[]> outFormat;
   HPEN redPen_ = nullptr;
+  std::unique_ptr<BYTE[]> readBuffer_;  // compressed frames read by DecodeTo
+  uint32_t readBufferSize_ = 0;
 };

@@ -1,8 +1,13 @@
 #include "platform/codecs/drawdib.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/codecs/codec_registry.h"
 #include "platform/codecs/dib_convert.h"
@@ -32,25 +37,80 @@ BOOL DrawDibScreen(BOOL open) {
   return target != nullptr ? target(open) : FALSE;
 }
 
-BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc,
-                          int dySrc, BYTE* dst, int dstWidth, int dstHeight, int dstStride) {
+namespace {
+
+// What a stretch keeps from one picture to the next, so that drawing a
+// picture allocates nothing.
+struct StretchScratch {
+  std::vector<int> columns;      // source column of each output column
+  int columnsFor[2] = {-1, -1};  // the source and output widths they are for
+  std::vector<BYTE> bgr;         // one converted source row
+  std::vector<BYTE> plain;       // an RLE picture expanded
+  std::vector<BYTE> plainFormat;
+};
+
+// Source row (from its first pixel taken) to 32-bit pixels, output column
+// x taking source column columns[x].
+void RowToBgra(int bits, const BYTE* row, int dxSrc, const RGBQUAD* colors, DWORD colorCount, BYTE* out,
+               int dstWidth, const int* columns, std::vector<BYTE>& bgr) {
+  auto* out32 = reinterpret_cast<std::uint32_t*>(out);
+  const bool oneToOne = dstWidth == dxSrc;
+  if (bits == 32) {
+    const auto* in = reinterpret_cast<const std::uint32_t*>(row);
+    if (oneToOne) {
+      for (int x = 0; x < dstWidth; ++x) out32[x] = in[x] & 0x00FFFFFFu;
+    } else if (dstWidth == 2 * dxSrc) {
+      // Twice the width: each pixel twice, as the column table says.
+      int x = 0;
+#if defined(__SSE2__)
+      const __m128i mask = _mm_set1_epi32(0x00FFFFFF);
+      for (; x + 4 <= dxSrc; x += 4) {
+        const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x)), mask);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out32 + 2 * x), _mm_unpacklo_epi32(v, v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out32 + 2 * x + 4), _mm_unpackhi_epi32(v, v));
+      }
+#endif
+      for (; x < dxSrc; ++x) out32[2 * x] = out32[2 * x + 1] = in[x] & 0x00FFFFFFu;
+    } else {
+      for (int x = 0; x < dstWidth; ++x) out32[x] = in[columns[x]] & 0x00FFFFFFu;
+    }
+    return;
+  }
+  const BYTE* bgrRow = row;
+  if (bits != 24) {
+    codecs::RowToBgr(bits, row, dxSrc, colors, colorCount, bgr.data());
+    bgrRow = bgr.data();
+  }
+  if (oneToOne) {
+    for (int x = 0; x < dstWidth; ++x) {
+      const BYTE* p = bgrRow + 3 * x;
+      out32[x] = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+    }
+  } else {
+    for (int x = 0; x < dstWidth; ++x) {
+      const BYTE* p = bgrRow + 3 * columns[x];
+      out32[x] = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+    }
+  }
+}
+
+BOOL StretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc,
+                   BYTE* dst, int dstWidth, int dstHeight, int dstStride, StretchScratch& scratch) {
   if (lpbi == nullptr || bits == nullptr || dst == nullptr || dstWidth <= 0 || dstHeight <= 0) return FALSE;
   if (!codecs::SaneFormat(lpbi)) return FALSE;
   const BITMAPINFOHEADER* src = lpbi;
   const BYTE* pixels = static_cast<const BYTE*>(bits);
-  std::vector<BYTE> expanded;
-  std::vector<BYTE> rgbFormat;
   if (lpbi->biCompression == BI_RLE8 && lpbi->biBitCount == 8 && lpbi->biHeight > 0) {
     // Run-length data are expanded into a plain 8-bit picture first.
-    expanded.assign(static_cast<std::size_t>(DibImageBytes(*lpbi)), 0);
-    codecs::ExpandRle8(pixels, lpbi->biSizeImage, expanded.data(), lpbi->biWidth, lpbi->biHeight,
+    scratch.plain.assign(static_cast<std::size_t>(DibImageBytes(*lpbi)), 0);
+    codecs::ExpandRle8(pixels, lpbi->biSizeImage, scratch.plain.data(), lpbi->biWidth, lpbi->biHeight,
                        DibRowBytes(lpbi->biWidth, 8));
     const BYTE* raw = reinterpret_cast<const BYTE*>(lpbi);
-    rgbFormat.assign(raw, raw + codecs::FormatBytes(lpbi));
-    auto* plain = reinterpret_cast<BITMAPINFOHEADER*>(rgbFormat.data());
+    scratch.plainFormat.assign(raw, raw + codecs::FormatBytes(lpbi));
+    auto* plain = reinterpret_cast<BITMAPINFOHEADER*>(scratch.plainFormat.data());
     plain->biCompression = BI_RGB;
     src = plain;
-    pixels = expanded.data();
+    pixels = scratch.plain.data();
   } else if (lpbi->biCompression != BI_RGB || !codecs::IsConvertibleDepth(lpbi->biBitCount)) {
     return FALSE;
   }
@@ -64,28 +124,41 @@ BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xS
   const RGBQUAD* colors = src->biBitCount == 8 ? DibColors(src) : nullptr;
   const DWORD colorCount = src->biBitCount == 8 ? DibColorCount(*src) : 0;
 
-  std::vector<int> columns(static_cast<std::size_t>(dstWidth));
-  for (int x = 0; x < dstWidth; ++x) columns[x] = static_cast<int>(std::int64_t{x} * dxSrc / dstWidth);
-  std::vector<BYTE> bgr(static_cast<std::size_t>(dxSrc) * 3);
+  if (scratch.columnsFor[0] != dxSrc || scratch.columnsFor[1] != dstWidth) {
+    scratch.columns.resize(static_cast<std::size_t>(dstWidth));
+    for (int x = 0; x < dstWidth; ++x)
+      scratch.columns[x] = static_cast<int>(std::int64_t{x} * dxSrc / dstWidth);
+    scratch.columnsFor[0] = dxSrc;
+    scratch.columnsFor[1] = dstWidth;
+  }
+  if (scratch.bgr.size() < static_cast<std::size_t>(dxSrc) * 3)
+    scratch.bgr.resize(static_cast<std::size_t>(dxSrc) * 3);
   std::int64_t lastRow = -1;
+  const BYTE* lastOut = nullptr;
   for (int y = 0; y < dstHeight; ++y) {
-    std::int64_t sy = ySrc + std::int64_t{y} * dySrc / dstHeight;
-    if (sy != lastRow) {
-      std::int64_t memoryRow = src->biHeight > 0 ? height - 1 - sy : sy;
-      const BYTE* row = pixels + memoryRow * stride + std::int64_t{xSrc} * bytesPerPixel;
-      codecs::RowToBgr(src->biBitCount, row, dxSrc, colors, colorCount, bgr.data());
-      lastRow = sy;
-    }
+    const std::int64_t sy = ySrc + std::int64_t{y} * dySrc / dstHeight;
     BYTE* out = dst + std::int64_t{y} * dstStride;
-    for (int x = 0; x < dstWidth; ++x) {
-      const BYTE* p = &bgr[static_cast<std::size_t>(columns[x]) * 3];
-      out[4 * x] = p[0];
-      out[4 * x + 1] = p[1];
-      out[4 * x + 2] = p[2];
-      out[4 * x + 3] = 0;
+    if (sy == lastRow) {
+      // A row drawn again is the row above once more.
+      std::memcpy(out, lastOut, static_cast<std::size_t>(dstWidth) * 4);
+      continue;
     }
+    const std::int64_t memoryRow = src->biHeight > 0 ? height - 1 - sy : sy;
+    const BYTE* row = pixels + memoryRow * stride + std::int64_t{xSrc} * bytesPerPixel;
+    RowToBgra(src->biBitCount, row, dxSrc, colors, colorCount, out, dstWidth, scratch.columns.data(),
+              scratch.bgr);
+    lastRow = sy;
+    lastOut = out;
   }
   return TRUE;
+}
+
+}  // namespace
+
+BOOL DrawDibStretchToBgra(const BITMAPINFOHEADER* lpbi, const void* bits, int xSrc, int ySrc, int dxSrc,
+                          int dySrc, BYTE* dst, int dstWidth, int dstHeight, int dstStride) {
+  StretchScratch scratch;
+  return StretchToBgra(lpbi, bits, xSrc, ySrc, dxSrc, dySrc, dst, dstWidth, dstHeight, dstStride, scratch);
 }
 
 struct HDRAWDIB__ {
@@ -94,6 +167,8 @@ struct HDRAWDIB__ {
   BITMAPINFOHEADER output;  // the decompressor's output
   std::vector<BYTE> frame;  // the last decompressed picture
   bool haveFrame = false;
+  std::vector<BYTE> pixels;  // the picture as drawn, when it is converted or stretched
+  StretchScratch scratch;
 
   const BITMAPINFOHEADER* Format() const { return reinterpret_cast<const BITMAPINFOHEADER*>(format.data()); }
 
@@ -207,10 +282,20 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
   if (dxDst == 0 || dyDst == 0) return TRUE;
   DibPresenter presenter = codecs::CurrentPresenter();
   if (presenter == nullptr) return FALSE;
-  std::vector<BYTE> pixels(static_cast<std::size_t>(dxDst) * static_cast<std::size_t>(dyDst) * 4);
-  if (!DrawDibStretchToBgra(picture, bits, xSrc, ySrc, dxSrc, dySrc, pixels.data(), dxDst, dyDst, dxDst * 4))
+  // A top-down 32-bit picture drawn at its own size goes as it is.
+  if (picture->biCompression == BI_RGB && picture->biBitCount == 32 && picture->biHeight < 0 &&
+      dxDst == dxSrc && dyDst == dySrc && xSrc >= 0 && ySrc >= 0 && dxSrc > 0 && dySrc > 0 &&
+      std::int64_t{xSrc} + dxSrc <= width && std::int64_t{ySrc} + dySrc <= height) {
+    const std::int64_t stride = DibRowBytes(width, 32);
+    return presenter(hdc, xDst, yDst, dxDst, dyDst, static_cast<const BYTE*>(bits) + ySrc * stride + xSrc * 4,
+                     static_cast<int>(stride));
+  }
+  const std::size_t bytes = static_cast<std::size_t>(dxDst) * static_cast<std::size_t>(dyDst) * 4;
+  if (hdd->pixels.size() != bytes) hdd->pixels.assign(bytes, 0);
+  if (!StretchToBgra(picture, bits, xSrc, ySrc, dxSrc, dySrc, hdd->pixels.data(), dxDst, dyDst, dxDst * 4,
+                     hdd->scratch))
     return FALSE;
-  return presenter(hdc, xDst, yDst, dxDst, dyDst, pixels.data(), dxDst * 4);
+  return presenter(hdc, xDst, yDst, dxDst, dyDst, hdd->pixels.data(), dxDst * 4);
 }
 
 UINT DrawDibRealize(HDRAWDIB, HDC, BOOL) {

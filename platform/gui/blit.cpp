@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "platform/gui/gdi_internal.h"
 #include "platform/gui/user.h"
@@ -58,6 +59,15 @@ void Blit(DeviceContext& dst, const RECT& d, const SourceReader* reader, std::ui
   const bool need_dest = RopUsesDest(rop);
   const bool fast_copy = rop == 0xCC && reader != nullptr && !reader->mono_to_color &&
                          !reader->color_to_mono && IsPlain32(ds) && IsPlain32(*reader->src);
+  // A copy maps every row's columns alike: once, and a run of columns that
+  // maps one to one (a blit at the source's size) is copied straight.
+  std::vector<int> columns;
+  bool straight = false;
+  if (fast_copy && d.right > d.left) {
+    columns.resize(static_cast<std::size_t>(d.right - d.left));
+    for (int x = d.left; x < d.right; ++x) columns[static_cast<std::size_t>(x - d.left)] = map_x(x);
+    straight = columns.front() >= 0 && columns.back() - columns.front() == d.right - 1 - d.left;
+  }
   for (const RECT& clip : dst.effective.Rects()) {
     const RECT r = RectIntersection(clip, d);
     if (RectEmpty(r)) continue;
@@ -67,8 +77,14 @@ void Blit(DeviceContext& dst, const RECT& d, const SourceReader* reader, std::ui
       if (fast_copy) {
         Pixel* out = ds.Row32(y);
         const Pixel* in = reader->src->Row32(sy);
+        const int* map = columns.data() - d.left;
+        if (straight) {
+          const Pixel* from = in + map[r.left] - r.left;
+          for (int x = r.left; x < r.right; ++x) out[x] = from[x] & 0xFFFFFF;
+          continue;
+        }
         for (int x = r.left; x < r.right; ++x) {
-          const int sx = map_x(x);
+          const int sx = map[x];
           if (sx >= 0) out[x] = in[sx] & 0xFFFFFF;
         }
         continue;

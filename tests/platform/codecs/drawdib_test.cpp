@@ -4,9 +4,8 @@
 
 #include <memory>
 
-#include "platform/codecs/vfw.h"
-
 #include "platform/codecs/codec_test_util.h"
+#include "platform/codecs/vfw.h"
 
 using codec_test::Format;
 using codec_test::MakeFormat;
@@ -15,7 +14,8 @@ namespace {
 
 struct Captured {
   HDC hdc = nullptr;
-  int x = 0, y = 0, width = 0, height = 0, calls = 0;
+  int x = 0, y = 0, width = 0, height = 0, stride = 0, calls = 0;
+  const BYTE* given = nullptr;
   std::vector<BYTE> pixels;
 };
 Captured g_captured;
@@ -26,6 +26,8 @@ BOOL Capture(HDC hdc, int x, int y, int width, int height, const BYTE* pixels, i
   g_captured.y = y;
   g_captured.width = width;
   g_captured.height = height;
+  g_captured.stride = stride;
+  g_captured.given = pixels;
   g_captured.pixels.assign(pixels, pixels + static_cast<std::size_t>(stride) * height);
   ++g_captured.calls;
   return TRUE;
@@ -67,6 +69,62 @@ TEST_F(DrawDibTest, StretchesTheWholePictureIntoTheRectangle) {
   EXPECT_EQ(px(1, 3), (std::vector<int>{0, 255, 0}));
   EXPECT_EQ(px(3, 3), (std::vector<int>{255, 255, 255}));
   DrawDibEnd(hdd);
+  DrawDibClose(hdd);
+}
+
+// 24- and 32-bit pictures of either orientation, drawn at their size and
+// stretched: every drawn pixel is the source pixel at x * source width /
+// drawn width (and so for y), from the first drawing on and again with the
+// buffers kept from the last one.
+TEST_F(DrawDibTest, TrueColourPicturesDrawTheNearestSourcePixelAtEverySize) {
+  constexpr int kWidth = 5, kHeight = 3;
+  const int sizes[][2] = {{5, 3}, {10, 6}, {7, 4}, {3, 2}, {10, 3}};
+  for (WORD depth : {WORD{24}, WORD{32}}) {
+    for (bool topDown : {false, true}) {
+      Format f = MakeFormat(kWidth, topDown ? -kHeight : kHeight, depth);
+      const int stride = static_cast<int>(DibRowBytes(kWidth, depth));
+      std::vector<BYTE> bits(static_cast<std::size_t>(stride) * kHeight);
+      for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<BYTE>(i * 37 + 11);
+      // Blue, green and red of source pixel (x, y), y counted from the top.
+      auto source = [&](int x, int y) {
+        const int row = topDown ? y : kHeight - 1 - y;
+        const BYTE* p = &bits[static_cast<std::size_t>(row * stride + x * (depth / 8))];
+        return std::vector<int>{p[0], p[1], p[2]};
+      };
+      HDRAWDIB hdd = DrawDibOpen();
+      for (int round = 0; round < 2; ++round) {
+        for (const auto& size : sizes) {
+          const int w = size[0], h = size[1];
+          SCOPED_TRACE(testing::Message()
+                       << depth << " bits, top-down " << topDown << ", " << w << " x " << h);
+          ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, w, h, f.bi(), bits.data(), 0, 0, kWidth, kHeight, 0));
+          ASSERT_EQ(g_captured.width, w);
+          for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+              const BYTE* p = &g_captured.pixels[static_cast<std::size_t>(y * g_captured.stride + 4 * x)];
+              ASSERT_EQ((std::vector<int>{p[0], p[1], p[2]}), source(x * kWidth / w, y * kHeight / h))
+                  << "at " << x << ", " << y;
+            }
+          }
+        }
+      }
+      DrawDibClose(hdd);
+    }
+  }
+}
+
+// A top-down 32-bit picture at its own size is drawn from the caller's
+// memory, without a copy.
+TEST_F(DrawDibTest, ATopDown32BitPictureAtItsSizeIsDrawnAsItIs) {
+  Format f = MakeFormat(4, -3, 32);
+  std::vector<BYTE> bits(4 * 4 * 3, 7);
+  HDRAWDIB hdd = DrawDibOpen();
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, 4, 3, f.bi(), bits.data(), 0, 0, 4, 3, 0));
+  EXPECT_EQ(g_captured.given, bits.data());
+  EXPECT_EQ(g_captured.stride, 16);
+  // A part of it starts at its own first pixel.
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, 2, 2, f.bi(), bits.data(), 1, 1, 2, 2, 0));
+  EXPECT_EQ(g_captured.given, bits.data() + 16 + 4);
   DrawDibClose(hdd);
 }
 
