@@ -7,21 +7,11 @@
 #include "model/film_list.h"
 #include "platform/components/effects/effect_classes.h"
 #include "platform/core/registry.h"
-#include "support/file_bytes.h"
+#include "support/effects_registry.h"
 #include "timeline/window/main_timeline_window.h"
 
 namespace apptest {
 namespace {
-
-// The build's registry entries for our effects, each module named by its
-// path in the build folder (the tests do not lie beside the modules).
-std::string RegistryText() {
-  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
-  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
-  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
-    s.replace(at, 3, prefix);
-  return s;
-}
 
 template <class Settings>
 EffectList* ListOf(REFCLSID clsid, const char* name, const Settings& settings) {
@@ -42,7 +32,7 @@ EffectList* ListOf(REFCLSID clsid, const char* name, const Settings& settings) {
 void EffectsProgramTest::SetUp() {
   ProgramTest::SetUp();
   // The child program reads the same settings folder.
-  WriteFileText(RegistryFilePath(), RegistryText());
+  WriteFileText(RegistryFilePath(), BuildEffectsRegistryText());
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
 }
 
