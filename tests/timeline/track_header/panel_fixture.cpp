@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "platform/components/effects/effect_classes.h"
-#include "support/file_bytes.h"
 #include "support/effects_registry.h"
+#include "support/file_bytes.h"
 
 namespace paneltest {
 
