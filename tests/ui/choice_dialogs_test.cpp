@@ -13,8 +13,8 @@
 #include "fake_shell.h"
 #include "model/players.h"
 #include "model/time_code.h"
-#include "platform/gui/gui_driver.h"
 #include "platform/classlib/classlib.h"
+#include "platform/gui/gui_driver.h"
 #include "resources/clip_dialog_ids.h"
 #include "ui/no_filters_dialog.h"
 #include "ui/select_vfx_dialog.h"
@@ -237,7 +237,8 @@ TEST_F(ChoiceDialogs, TheTransitionChoiceWritesKindAndSizeOnOk) {
 // beside it, on the screen, wherever that is.
 TEST_F(ChoiceDialogs, TheTransitionChoiceOpensBesideThePointer) {
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  const POINT points[] = {{width / 4, height / 5}, {width * 3 / 4, height / 2}, {width - 3, height - 3}, {2, 2}};
+  const POINT points[] = {
+      {width / 4, height / 5}, {width * 3 / 4, height / 2}, {width - 3, height - 3}, {2, 2}};
   for (const POINT& p : points) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
     GuiMouseMove(p.x, p.y);

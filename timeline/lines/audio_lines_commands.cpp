@@ -478,7 +478,8 @@ void TAudioLines::EditEffects(Film* film) {
   EffectList* old = ListOf(*film);
   AudioData* sound = SoundOf(*film);
   // A chain of another kind than ours cannot be edited here.
-  EffectList* working = film->effects == nullptr || old != nullptr ? EffectList::EditCopy(old, sound) : nullptr;
+  EffectList* working =
+      film->effects == nullptr || old != nullptr ? EffectList::EditCopy(old, sound) : nullptr;
   if (working == nullptr) {
     ShowMessage(HWindow, GetString(ui_string::kEditAudioEffects), MB_ICONEXCLAMATION | MB_OK, "%s",
                 GetString(ui_string::kCannotCreateEffects));

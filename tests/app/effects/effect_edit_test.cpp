@@ -4,9 +4,8 @@
 // change; Cancel keeps the old sound.
 #include <functional>
 
-#include "effects_project.h"
-
 #include "audio/effect_list.h"
+#include "effects_project.h"
 #include "model/film_list.h"
 #include "platform/gui/controls/edit.h"
 #include "platform/gui/gui_driver.h"
@@ -68,7 +67,8 @@ TEST_F(EffectEdit, AnEchoSetTo500MsIsHeardAndUndoRedoGiveEachSettingBack) {
   if (!HaveTool("sox")) GTEST_SKIP() << "sox is not installed";
   const Holder holders[] = {
       {"line", false, true, false, [](MainTimeLineWindow& t) { t.AudioHeader()->EditEffects(0); }},
-      {"clip", true, false, false, [](MainTimeLineWindow& t) { t.AudioLines()->EditEffects(FilmList.First()); }},
+      {"clip", true, false, false,
+       [](MainTimeLineWindow& t) { t.AudioLines()->EditEffects(FilmList.First()); }},
       {"master", false, false, true, [](MainTimeLineWindow& t) { t.CmMasterEffects(); }},
   };
   const std::string burst = Burst("burst.wav", 50, 1000);

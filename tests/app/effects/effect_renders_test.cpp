@@ -1,7 +1,6 @@
 // Effects start every render from silence: the same project exports the
 // same bytes every time, and an echo is never heard before its delay.
 #include "effects_project.h"
-
 #include "model/film_list.h"
 #include "timeline/window/main_timeline_window.h"
 
@@ -16,7 +15,8 @@ TEST_F(EffectRenders, EveryExportStartsEachListFromSilence) {
     const char* name;
     bool clip, line, master;
   };
-  const Holder holders[] = {{"clip", true, false, false}, {"line", false, true, false}, {"master", false, false, true}};
+  const Holder holders[] = {
+      {"clip", true, false, false}, {"line", false, true, false}, {"master", false, false, true}};
   const std::string burst = Burst("burst.wav", 50, 1000);
   for (const Holder& h : holders) {
     SCOPED_TRACE(h.name);
@@ -50,7 +50,8 @@ TEST_F(EffectRenders, ThePlayedSoundEqualsTheExport) {
       Project(Burst("burst.wav", 50, 1000), EchoList(250, 0.5f, 0.5f), nullptr, EchoList(100, 0.3f, 0.4f));
   std::string log;
   ASSERT_EQ(Kobrix("'" + project + "' /wave '" + File("out.wav") + "'", &log), 0) << log;
-  ASSERT_EQ(Kobrix("'" + project + "' /play", &log, "KOBRIX_AUDIO_RECORD='" + File("played.wav") + "'"), 0) << log;
+  ASSERT_EQ(Kobrix("'" + project + "' /play", &log, "KOBRIX_AUDIO_RECORD='" + File("played.wav") + "'"), 0)
+      << log;
   EXPECT_LT(Difference(File("played.wav"), File("out.wav")), 0.001) << log;
   EXPECT_GT(Rms(File("played.wav"), 0.25, 0.3), 0.02);
 }

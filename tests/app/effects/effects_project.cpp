@@ -7,21 +7,11 @@
 #include "model/film_list.h"
 #include "platform/components/effects/effect_classes.h"
 #include "platform/core/registry.h"
-#include "support/file_bytes.h"
+#include "support/effects_registry.h"
 #include "timeline/window/main_timeline_window.h"
 
 namespace apptest {
 namespace {
-
-// The build's registry entries for our effects, each module named by its
-// path in the build folder (the tests do not lie beside the modules).
-std::string RegistryText() {
-  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
-  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
-  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
-    s.replace(at, 3, prefix);
-  return s;
-}
 
 template <class Settings>
 EffectList* ListOf(REFCLSID clsid, const char* name, const Settings& settings) {
@@ -42,7 +32,7 @@ EffectList* ListOf(REFCLSID clsid, const char* name, const Settings& settings) {
 void EffectsProgramTest::SetUp() {
   ProgramTest::SetUp();
   // The child program reads the same settings folder.
-  WriteFileText(RegistryFilePath(), RegistryText());
+  WriteFileText(RegistryFilePath(), BuildEffectsRegistryText());
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
 }
 
@@ -83,15 +73,16 @@ std::string EffectsProgramTest::Project(const std::string& media, EffectList* cl
 
 std::string EffectsProgramTest::Burst(const std::string& name, int burstMs, int ms) {
   char command[512];
-  std::snprintf(command, sizeof command, "sox -n -r 44100 -c 2 -b 16 '%s' synth %.3f sine 440 vol 0.4 pad 0 %.3f",
-                File(name).c_str(), burstMs / 1000.0, (ms - burstMs) / 1000.0);
+  std::snprintf(command, sizeof command,
+                "sox -n -r 44100 -c 2 -b 16 '%s' synth %.3f sine 440 vol 0.4 pad 0 %.3f", File(name).c_str(),
+                burstMs / 1000.0, (ms - burstMs) / 1000.0);
   EXPECT_TRUE(Shell(command)) << command;
   return File(name);
 }
 
 int EffectsProgramTest::Kobrix(const std::string& args, std::string* output, const std::string& environment) {
-  const std::string command =
-      ChildEnvironment() + environment + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>&1; echo \"status=$?\"";
+  const std::string command = ChildEnvironment() + environment + " timeout 60 '" KOBRIX_PROGRAM "' " + args +
+                              " 2>&1; echo \"status=$?\"";
   std::string text;
   if (!Shell(command, &text)) return -1;
   if (output != nullptr) *output = text;
@@ -113,8 +104,8 @@ double EffectsProgramTest::Rms(const std::string& path, double from, double to) 
   std::string info;
   char range[64];
   std::snprintf(range, sizeof range, "%.3f =%.3f", from, to);
-  const bool ok = Shell("sox '" + path + "' -n trim " + range + " stat 2>&1 | grep 'RMS.*amplitude' | awk '{print $3}'",
-                        &info);
+  const bool ok = Shell(
+      "sox '" + path + "' -n trim " + range + " stat 2>&1 | grep 'RMS.*amplitude' | awk '{print $3}'", &info);
   return ok && !info.empty() ? std::stod(info) : -1;
 }
 

@@ -15,13 +15,16 @@ class ProgramExitSdl : public EffectsProgramTest {};
 
 TEST_F(ProgramExitSdl, CtrlQAfterAProjectWithEffectsEndsWithStatusZero) {
   const char* gui = std::getenv("KOBRIX_GUI");
-  if (gui == nullptr || std::strcmp(gui, "sdl") != 0 || std::getenv("DISPLAY") == nullptr || !HaveTool("xdotool"))
+  if (gui == nullptr || std::strcmp(gui, "sdl") != 0 || std::getenv("DISPLAY") == nullptr ||
+      !HaveTool("xdotool"))
     GTEST_SKIP() << "needs the sdl back-end on a display, and xdotool";
   WriteTone(File("tone.wav"), 1000);
-  const std::string project = Project(File("tone.wav"), GainList(0.5f), EchoList(250, 0.3f, 0.5f), GainList(2.0f));
+  const std::string project =
+      Project(File("tone.wav"), GainList(0.5f), EchoList(250, 0.3f, 0.5f), GainList(2.0f));
   // Waits for the frame, quits with Ctrl+Q, answers No to any question, and
   // gives the program's status (90: no window, 91: still running).
-  std::ofstream(File("quit.sh")) << "'" KOBRIX_PROGRAM "' '" << project << "' & pid=$!\n"
+  std::ofstream(File("quit.sh"))
+      << "'" KOBRIX_PROGRAM "' '" << project << "' & pid=$!\n"
       << "w=$(timeout 60 xdotool search --sync --name 'Velmora AV Studio' | head -1)\n"
       << "[ -n \"$w\" ] || { kill $pid; exit 90; }\n"
       << "xdotool windowactivate --sync \"$w\" 2>/dev/null || xdotool windowfocus --sync \"$w\"\n"
@@ -31,7 +34,8 @@ TEST_F(ProgramExitSdl, CtrlQAfterAProjectWithEffectsEndsWithStatusZero) {
       << "kill -0 $pid 2>/dev/null && { kill $pid; exit 91; }\n"
       << "wait $pid\n";
   std::string log;
-  ASSERT_TRUE(Shell(ChildEnvironment() + "KOBRIX_GUI=sdl sh '" + File("quit.sh") + "' 2>&1; echo \"status=$?\"", &log));
+  ASSERT_TRUE(Shell(
+      ChildEnvironment() + "KOBRIX_GUI=sdl sh '" + File("quit.sh") + "' 2>&1; echo \"status=$?\"", &log));
   EXPECT_NE(log.find("status=0"), std::string::npos) << log;
 }
 

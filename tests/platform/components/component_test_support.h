@@ -11,20 +11,9 @@
 #include "platform/components/audio_effect.h"
 #include "platform/components/com.h"
 #include "platform/core/registry.h"
+#include "support/effects_registry.h"
 #include "support/file_bytes.h"
 #include "support/test_env.h"
-
-// The build's registry entries for our effects, with each module name
-// turned into a path into the build folder (the test program does not lie
-// beside the modules). For the test programs that know where the build
-// put them.
-inline std::string BuildEffectsRegistryText() {
-  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
-  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
-  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
-    s.replace(at, 3, prefix);
-  return s;
-}
 
 class ComponentTest : public ::testing::Test {
  protected:

@@ -17,21 +17,12 @@
 #include "platform/components/effects/effect_classes.h"
 #include "platform/core/registry.h"
 #include "strip_fixture.h"
+#include "support/effects_registry.h"
 #include "support/file_bytes.h"
 #include "timeline/header/cur_time_text.h"
 
 namespace striptest {
 namespace {
-
-// The build's registry entries for our effects, each module named by its
-// path in the build folder.
-std::string RegistryText() {
-  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
-  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
-  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
-    s.replace(at, 3, prefix);
-  return s;
-}
 
 std::vector<std::string> Names(const EffectList* list) {
   std::vector<std::string> names;
@@ -67,7 +58,7 @@ class MasterEffectsTest : public StripTest {
  protected:
   void SetUp() override {
     StripTest::SetUp();
-    WriteFileText(RegistryFilePath(), RegistryText());
+    WriteFileText(RegistryFilePath(), BuildEffectsRegistryText());
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     OpenStrip();
     display_ = window_->CurTimeText();

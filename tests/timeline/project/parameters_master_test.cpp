@@ -204,16 +204,19 @@ TEST_F(MasterTest, VolumeCancelOrTheMixerChangeNothing) {
   EXPECT_EQ(players_.notices.back(), (ProjectPlayers::Notice{5, 0}));
 }
 
-TEST_F(MasterTest, EffectsCancelPutsBackTheListAndItsSavedStates) {
+TEST_F(MasterTest, EffectsCancelPutsBackTheListAndTheSoundBeforeIt) {
   EffectList* previous = GainList({2.0f});
   Engine().masterEffects = previous;
-  // Heard live while the editor is up, not saved.
+  // Live and not saved: what is heard when the editor opens.
   SetLive(previous->first, 3.0f);
   EffectList* edited = nullptr;
   dialogs_.edit = [&](EffectList* list) {
     edited = list;
     EXPECT_EQ(Master(), list) << "the project is heard through the list being edited";
     EXPECT_EQ(mixer_.handed[0], list);
+    // The dialog shows the effect live and changes it.
+    EXPECT_NE(list->first->component, nullptr);
+    SetLive(list->first, 5.0f);
     list->Insert(Effect::Create(CLSID_KobrixGain, "Gain"), nullptr);
     return false;
   };
@@ -224,7 +227,7 @@ TEST_F(MasterTest, EffectsCancelPutsBackTheListAndItsSavedStates) {
   EXPECT_EQ(Master(), previous);
   EXPECT_EQ(mixer_.handed[0], previous);
   EXPECT_EQ(mixer_.calls, (std::vector<std::string>{"lock", "master:list", "unlock", "lock", "master:list", "unlock"}));
-  EXPECT_FLOAT_EQ(LiveGain(previous->first), 2.0f);
+  EXPECT_FLOAT_EQ(LiveGain(previous->first), 3.0f);
   EXPECT_EQ(previous->referenceCount, 1);
   EXPECT_FALSE(UndoScript::CanUndo());
   EXPECT_FALSE(Engine().IsModified());

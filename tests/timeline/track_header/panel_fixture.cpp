@@ -3,21 +3,12 @@
 #include <cstring>
 
 #include "platform/components/effects/effect_classes.h"
+#include "support/effects_registry.h"
 #include "support/file_bytes.h"
 
 namespace paneltest {
 
 namespace {
-
-// The build's registry entries for our effects, each module named by its
-// path in the build folder.
-std::string RegistryText() {
-  std::string s = ReadFileText(KOBRIX_EFFECTS_REGISTRY);
-  const std::string prefix = std::string("@=\"") + KOBRIX_EFFECT_MODULE_DIR + "/";
-  for (std::size_t at = 0; (at = s.find("@=\"KX", at)) != std::string::npos; at += prefix.size())
-    s.replace(at, 3, prefix);
-  return s;
-}
 
 void ReadMenu(HMENU menu, const std::string& prefix, std::vector<std::string>& items) {
   for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -78,7 +69,7 @@ void PanelTest::SetUp() {
   TimeLineTest::SetUp();
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   comReady_ = true;
-  WriteFileText(RegistryFilePath(), RegistryText());
+  WriteFileText(RegistryFilePath(), BuildEffectsRegistryText());
   ForgetInstalledComponents();
   bitmaps_ = std::make_unique<TEBitmapInit>();
   TEBitmapInit::LoadStockBitmaps(nullptr);
