@@ -12,18 +12,25 @@
 namespace apptest {
 namespace {
 
-class ProjectCollection : public ProgramTest {};
+class ProjectCollection : public ProgramTest {
+ protected:
+  // The program with other.wav in its collection, and the project p.tml of
+  // tone.wav saved beside its collection.
+  void StartWithSavedProject() {
+    WriteTone(File("tone.wav"), 600);
+    WriteTone(File("other.wav"), 400, 660);
+    Start();
+    App().ShowClipCollection(false);
+    Pump();
+    ASSERT_NE(App().ClipFrame(), nullptr);
+    ASSERT_TRUE(App().ClipFrame()->Collection()->AddFile(File("other.wav").c_str(), -1, 0));
+    // A file put on the time-line joins the collection too.
+    MakeProject(File("p.tml"), {File("tone.wav")});
+  }
+};
 
 TEST_F(ProjectCollection, SavingAProjectSavesItsCollectionBesideItAndOpeningReadsItBack) {
-  WriteTone(File("tone.wav"), 600);
-  WriteTone(File("other.wav"), 400, 660);
-  Start();
-  App().ShowClipCollection(false);
-  Pump();
-  ASSERT_NE(App().ClipFrame(), nullptr);
-  ASSERT_TRUE(App().ClipFrame()->Collection()->AddFile(File("other.wav").c_str(), -1, 0));
-  // A file put on the time-line joins the collection too.
-  MakeProject(File("p.tml"), {File("tone.wav")});
+  ASSERT_NO_FATAL_FAILURE(StartWithSavedProject());
   const int32_t saved = App().ClipFrame()->Collection()->ClipCount();
   EXPECT_EQ(saved, 2);
   // The collection had no name: it takes the project's, with ".prc".
@@ -49,13 +56,7 @@ TEST_F(ProjectCollection, SavingAProjectSavesItsCollectionBesideItAndOpeningRead
 // The tiles of a project's collection are drawn as the project opens, not
 // when the message queue gets round to them.
 TEST_F(ProjectCollection, OpeningAProjectDrawsItsCollectionsTilesAtOnce) {
-  WriteTone(File("tone.wav"), 600);
-  WriteTone(File("other.wav"), 400, 660);
-  Start();
-  App().ShowClipCollection(false);
-  Pump();
-  ASSERT_TRUE(App().ClipFrame()->Collection()->AddFile(File("other.wav").c_str(), -1, 0));
-  MakeProject(File("p.tml"), {File("tone.wav")});
+  ASSERT_NO_FATAL_FAILURE(StartWithSavedProject());
   Frame().SendMessage(WM_COMMAND, kCmCloseProject, 0);
   Pump();
 
