@@ -1,6 +1,7 @@
 // What the program's start-up connects, seen through the program as it runs:
 // the settings its frames keep for the dialogs, the add request of the clip
-// chooser, the preview window's notices, and recorded files' summary.
+// chooser, the preview window's notices, recorded files' summary and the
+// peer's request that closes everything.
 #include <cstring>
 
 #include "program_fixture.h"
@@ -198,6 +199,17 @@ TEST_F(Wiring, RecordedFilesCarryTheProjectSummaryUnlessItIsKeptOut) {
     TheAudioRecorder = nullptr;
     Stop();
   }
+}
+
+TEST_F(Wiring, APeersCloseEverythingLeavesBothFramesMinimised) {
+  Start();
+  App().ShowClipCollection(false);
+  Pump();
+  ASSERT_NE(App().ClipFrame(), nullptr);
+  Frame().SendMessage(kFrameRequestMessage, kFrameRequestCloseAll, 0);
+  Pump();
+  EXPECT_TRUE(IsIconic(Frame().GetHandle()));
+  EXPECT_TRUE(IsIconic(App().ClipFrame()->GetHandle()));
 }
 
 }  // namespace
