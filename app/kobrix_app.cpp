@@ -346,6 +346,16 @@ void kobrix32App::CmAbout() {
   RunAboutBox(GetActiveWindow());
 }
 
+// F1 over an open menu: Enter chooses the highlighted item, and its command
+// opens its help instead of running.
+bool kobrix32App::MenuIdle(HWND) {
+  if ((GetKeyState(VK_F1) & 0x8000) == 0) return false;
+  helpMode = true;
+  if (MainWindow != nullptr && MainWindow->GetHandle() != nullptr)
+    ::PostMessage(MainWindow->GetHandle(), WM_KEYDOWN, VK_RETURN, 0);
+  return true;
+}
+
 bool kobrix32App::ProcessAppMsg(MSG& msg) {
   const bool f1Down = (GetKeyState(VK_F1) & 0x8000) != 0;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {

@@ -62,6 +62,7 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   void InitMainWindow() override;
   bool CanClose() override;
   bool IdleAction(long idleCount) override;
+  bool MenuIdle(HWND owner) override;
   bool ProcessAppMsg(MSG& msg) override;
 
   TMainFrame* MainFrame() const { return mainFrame; }

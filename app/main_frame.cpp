@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include "app/autosave.h"
+#include "app/clip_frame.h"
 #include "app/kobrix_app.h"
 #include "app/program_seams.h"
 #include "app/status_text.h"
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
+#include "clips/clip_collection.h"
 #include "clips/summary_info.h"
 #include "model/ini.h"
 #include "model/message_box.h"
@@ -24,9 +26,9 @@
 #include "video/player.h"
 #include "video/transitions/vfx_render.h"
 #include "video/wait_dialog.h"
+#include "ui/clip_open_dialog.h"
 #include "ui/te_file_dialogs.h"
 
-bool AutoPreview = false;
 bool UseBoardMixer = true;
 bool BoardHandedOver = false;
 
@@ -110,7 +112,7 @@ TMainFrame::TMainFrame(kobrix32App* app, MainTimeLineWindow* timeline)
     const char key[] = {'F', 'I', 'L', 'E', static_cast<char>('1' + i), '\0'};
     CopyPath(recent_[i], IniReadString(key, ""));
   }
-  AutoPreview = IniReadInt("AUTO_PREVIEW", 0) != 0;
+  AutoPreview() = IniReadInt("AUTO_PREVIEW", 0) != 0;
   ExportAudioType() = IniReadInt("EXPORT_AUDIO_TYPE", 0);
   AdvancedAudioType() = IniReadInt("ADVANCED_AUDIO_TYPE", 4);
   UseBoardMixer = IniReadInt("USE_VLM_MIXER", 1) != 0;
@@ -336,7 +338,7 @@ void TMainFrame::SaveSettings() {
     const char key[] = {'F', 'I', 'L', 'E', static_cast<char>('1' + i), '\0'};
     IniWriteString(key, recent_[i]);
   }
-  IniWriteInt("AUTO_PREVIEW", AutoPreview ? 1 : 0);
+  IniWriteInt("AUTO_PREVIEW", AutoPreview() ? 1 : 0);
   IniWriteInt("EXPORT_AUDIO_TYPE", ExportAudioType());
   IniWriteInt("ADVANCED_AUDIO_TYPE", AdvancedAudioType());
   IniWriteInt("USE_VLM_MIXER", UseBoardMixer ? 1 : 0);
@@ -358,7 +360,10 @@ void TMainFrame::SaveSettings() {
 }
 
 void TMainFrame::CmAddSourceFile() {
-  if (!AskOpenClip(GetHandle(), timeline_ != nullptr ? timeline_->GetHandle() : nullptr)) return;
+  // The chooser's Add sends files to the clip collection, when it is open.
+  TClipFrame* clips = app_ != nullptr ? app_->ClipFrame() : nullptr;
+  ClipCollection* collection = clips != nullptr ? clips->Collection() : nullptr;
+  if (!AskOpenClip(GetHandle(), collection != nullptr ? collection->GetHandle() : nullptr)) return;
   char path[MAX_PATH];
   CopyPath(path, MediaFileData(kClipFiles).FileName);
   if (timeline_ != nullptr) timeline_->AddFile(path, -1);

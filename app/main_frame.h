@@ -31,7 +31,6 @@ struct EdlFileRecord;
 constexpr int kRecentFileCount = 4;
 
 // Program-wide values the frame loads and stores for the Parts that use them.
-extern bool AutoPreview;
 extern bool UseBoardMixer;
 // Set while the board is handed over to another instance.
 extern bool BoardHandedOver;

@@ -75,6 +75,7 @@ LRESULT TMainFrame::EvRequest(WPARAM request, LPARAM arg) {
       SetCaption("", false);
       if (timeline_ != nullptr) timeline_->ClearProject(false);
       app_->CloseCollection();
+      if (TClipFrame* clips = app_->ClipFrame()) clips->Show(SW_SHOWMINNOACTIVE);
       Show(SW_SHOWMINNOACTIVE);
       return 1;
     case kFrameRequestOpenFile:

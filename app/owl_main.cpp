@@ -273,6 +273,9 @@ int OwlMain(int argc, char** argv) {
 
     VFXRender::StopThread();
     app.DeleteAutosaveFiles(nullptr);
+    // The time-line window dropped the deck's link; the controller goes too.
+    delete TheVTRecorder;
+    TheVTRecorder = nullptr;
     delete TheVideoPlayer;
     TheVideoPlayer = nullptr;
     // The recorder's dialog and thread go before the engine they use.

@@ -26,6 +26,7 @@
 #include "timeline/header/av_buttons.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/timeline_dialogs.h"
+#include "timeline/window/timeline_settings.h"
 #include "ui/level_control.h"
 #include "ui/owner_window.h"
 #include "audio/effect_list.h"
@@ -64,6 +65,7 @@
 #include "ui/audio_format_dialogs.h"
 #include "ui/file_dialogs.h"
 #include "ui/file_questions.h"
+#include "ui/level_control.h"
 #include "ui/format_chooser_dialog.h"
 #include "ui/select_vfx_dialog.h"
 #include "timeline/lines/line_mechanics.h"
@@ -634,6 +636,18 @@ std::unique_ptr<TimeLineInstalled>& CurrentTimeLine() {
   return installed;
 }
 
+// Section AUDIO_METER goes with the time-line's settings; its PEAK_HOLD
+// there is the meters' default.
+void LoadMeterSettings(bool peakHold) {
+  TLevelControl::Settings().peakHold = peakHold;
+  TLevelControl::LoadSettings();
+}
+
+// Recorded files carry the project's summary (nothing while DONT_SAVE).
+bool WriteRecordingInfo(HMMIO file) {
+  return ProjectSummary.WriteRiffInfo(file);
+}
+
 HFONT ClipNameFont() {
   return TimeLine() != nullptr ? TimeLine()->ClipFont() : nullptr;
 }
@@ -692,6 +706,8 @@ void InstallProgramSeams() {
   InstallProjectComponentRecord();
   DrawDibSetPresenter(GdiDrawPixels);
   AudioPlayer::SetVolumeServer(UseBoardMixer ? TheMixerServer : nullptr);
+  SetMeterSettingsHandlers(LoadMeterSettings, TLevelControl::SaveSettings);
+  TAudioRecorder::SetInfoWriter(WriteRecordingInfo);
   Notices();
 }
 
@@ -741,6 +757,8 @@ void RemoveProgramSeams() {
   SetProjectSummaryRecord(nullptr);
   SetProjectComponentRecord(nullptr);
   AudioPlayer::SetVolumeServer(nullptr);
+  SetMeterSettingsHandlers(nullptr, nullptr);
+  TAudioRecorder::SetInfoWriter(nullptr);
   ThePlayers().Free();
   Current().reset();
 }

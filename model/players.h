@@ -96,6 +96,9 @@ class VideoEngine {
   virtual void FocusSubPlayer() {}
   // Drops an output whose preview window stands idle.
   virtual void CloseIdlePreview() {}
+  // The window that the outputs it makes report to (the preview window's
+  // settings item and keys, the board's size notice).
+  virtual void SetNotifyWindow(HWND window) {}
   // The options of the video settings page.
   virtual void GetOptions(float& frameRate, bool& showTimeouts, int32_t& zoom, bool& onTop, bool& synchronize,
                           int32_t& drawType) {}
@@ -193,6 +196,11 @@ class TapeControl {
   virtual bool SetSettings(int32_t start, int32_t type, const char* port, int32_t baud, int32_t dataBits,
                            int32_t parity, int32_t stopBits, int32_t timeCode, int32_t preroll, int32_t format,
                            int32_t accuracy) = 0;
+  // Section VTR: read (and the deck connected) when the time-line window is
+  // set up, written with its settings; the link goes with the window.
+  virtual void ReadSettings() {}
+  virtual void WriteSettings() {}
+  virtual void Disconnect() {}
 };
 
 // One transition between two overlapping video clips: clip A (the earlier)

@@ -18,8 +18,8 @@ class TimeLinePlayers;
 class TimeCodeEdit;
 class FileNameControl;
 
-// The program-wide key-frame alignment setting (the video settings page
-// sets it); off until set.
+// The program-wide key-frame alignment setting: the time-line window turns
+// it on when it is made, the video settings page sets it; off until then.
 bool& KeyFrameAlignment();
 
 class FilmEditDialog : public TEDialog {

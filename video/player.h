@@ -38,6 +38,7 @@ class VideoPlayer : public VideoEngine {
   void Detach() override;
   void FocusSubPlayer() override;
   void CloseIdlePreview() override;
+  void SetNotifyWindow(HWND window) override { notifyWindow = window; }
   void GetOptions(float& frameRate, bool& showTimeouts, int32_t& zoom, bool& onTop, bool& synchronize,
                   int32_t& drawType) override;
   int32_t SetOptions(float frameRate, bool showTimeouts, int32_t zoom, bool onTop, bool synchronize,

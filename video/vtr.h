@@ -143,9 +143,9 @@ class VTRecorder : public TapeControl {
   ~VTRecorder() override;
 
   // Reads section VTR and connects.
-  void ReadSettings();
+  void ReadSettings() override;
   // Writes the eleven keys and flushes the settings file.
-  void WriteSettings();
+  void WriteSettings() override;
   void GetSettings(int32_t& start, int32_t& type, char* port, int32_t& baud, int32_t& dataBits, int32_t& parity,
                    int32_t& stopBits, int32_t& timeCode, int32_t& preroll, int32_t& format,
                    int32_t& accuracy) override;
@@ -156,7 +156,7 @@ class VTRecorder : public TapeControl {
   // with the board: 0, 21 (no deck, or it failed) or 14 (no board clock).
   int32_t SeekPreroll(int32_t start, int32_t end) override;
   void Stop() override;
-  void Disconnect();
+  void Disconnect() override;
 
   // The controller's conversions: 40 ms a frame, or 33 with a nonzero format.
   VtrTimeCode MsToTimeCode(int32_t ms) const;

@@ -9,6 +9,7 @@
 #include "model/film_list.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/lines/video_line.h"
+#include "ui/film_edit_dialog.h"
 #include "ui/shell_services.h"
 #include "video/player.h"
 #include "video/velmora_device.h"
@@ -84,7 +85,7 @@ void SettingsHost::ShowVideoEdges(bool shown) {
 }
 
 void SettingsHost::SetOnlyKeyFrames(bool only) {
-  if (MainTimeLineWindow* window = TimeLine()) window->Settings().onlyKeyFrames = only;
+  KeyFrameAlignment() = only;
 }
 
 bool SettingsHost::GpiLinePresent(int line) {

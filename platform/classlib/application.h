@@ -31,6 +31,9 @@ class TApplication : public TModule, public TEventHandler {
   bool PumpWaitingMessages();
   virtual bool ProcessAppMsg(MSG& msg);
   virtual bool IdleAction(long idleCount);
+  // An open menu of owner waits for input; true when the application acted
+  // on it.
+  virtual bool MenuIdle(HWND owner) { return false; }
   virtual bool CanClose();
 
   void SetMainWindow(TFrameWindow* window);

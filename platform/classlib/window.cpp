@@ -534,6 +534,11 @@ void TWindow::EvInitMenuPopup(HMENU popup, UINT, bool sysMenu) {
 }
 
 LRESULT TWindow::EvEnterIdle(UINT source, HWND hWndDlg) {
+  if (LOWORD(source) == MSGF_MENU) {
+    TApplication* app = GetApplication();
+    if (app != nullptr && app->MenuIdle(HWindow)) return 0;
+    return DefaultProcessing();
+  }
   if (LOWORD(source) != MSGF_DIALOGBOX) return DefaultProcessing();
   const long count = HIWORD(source);
   bool more = false;

@@ -7,6 +7,7 @@
 
 #include "platform/core/message_queue.h"
 #include "platform/gui/backend.h"
+#include "platform/gui/dialog.h"
 #include "platform/gui/gdi_internal.h"
 #include "platform/gui/menu_internal.h"
 #include "platform/gui/modal.h"
@@ -458,9 +459,17 @@ UINT_PTR RunSession(Session& s, HWND modal_window) {
   t_session = &s;
   SetCapture(s.levels.size() > 1 || s.levels[0].window == nullptr ? s.owner : s.levels[0].window);
   HWND capture_window = GetCapture();
+  // Each time the queue runs dry the owner hears that the menu waits (help
+  // on the highlighted item takes its cue from it).
   RunModalLoop(
       modal_window, [&] { return s.done || !IsWindow(s.owner); },
-      [&](const MSG& m) { return PreTranslate(s, m); }, [&] { s.done = true; });
+      [&](const MSG& m) { return PreTranslate(s, m); }, [&] { s.done = true; },
+      [&](int count) {
+        if (!s.notify || count > 0 || !IsWindow(s.owner)) return false;
+        HWND shown = s.levels.back().window != nullptr ? s.levels.back().window : s.owner;
+        SendMessage(s.owner, WM_ENTERIDLE, MAKEWPARAM(MSGF_MENU, 0), reinterpret_cast<LPARAM>(shown));
+        return false;
+      });
   if (GetCapture() == capture_window) ReleaseCapture();
   CloseLevelsAfter(s, 0);
   if (s.levels[0].window != nullptr && IsWindow(s.levels[0].window)) DestroyWindow(s.levels[0].window);

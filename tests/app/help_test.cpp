@@ -10,6 +10,7 @@
 
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
+#include "platform/gui/modal.h"
 #include "resources/frame_ids.h"
 #include "resources/timeline_ids.h"
 
@@ -95,6 +96,27 @@ TEST_F(Help, InHelpModeACommandOpensItsTopicWithoutRunningIt) {
   Frame().PostMessage(WM_COMMAND, kCmShowVideoTracks, 0);
   PumpApp();
   EXPECT_NE(TimeLine().Engine().showVideo, shown);
+}
+
+TEST_F(Help, F1OverAnOpenMenuOpensTheHighlightedItemsTopic) {
+  Start();
+  HMENU file = GetSubMenu(GetMenu(Frame().GetHandle()), 0);
+  ASSERT_NE(file, nullptr);
+  const UINT first = GetMenuItemID(file, 0);
+  bool opened = false;
+  ModalHook before = SetModalHook([&](HWND) {
+    // The File menu opens on its first item, and F1 goes down over it.
+    GuiPressKey(VK_DOWN);
+    GuiKey(VK_F1, true);
+    opened = true;
+  });
+  Frame().SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0);
+  SetModalHook(before);
+  GuiKey(VK_F1, false);
+  PumpApp();
+  ASSERT_TRUE(opened);
+  EXPECT_NE(Opened().find("#topic-" + std::to_string(first)), std::string::npos) << Opened();
+  EXPECT_FALSE(App().helpMode);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "resources/resources.h"
+#include "ui/clip_open_dialog.h"
+#include "ui/level_control.h"
 #include "video/player.h"
 #include "video/vtr.h"
 #include "video/velmora_messager.h"
@@ -129,6 +131,11 @@ void ProgramTest::Stop() {
 void ProgramTest::TearDown() {
   Stop();
   boxes_.reset();
+  // Program-wide settings outlive the program in this process.
+  AutoPreview() = false;
+  const AudioMeterSettings meters;
+  TLevelControl::Settings() = meters;
+  TLevelControl::NormalizeLevels(meters.levels);
 }
 
 void ProgramTest::MakeProject(const std::string& path, const std::vector<std::string>& media) {

@@ -8,6 +8,7 @@
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/ini.h"
+#include "model/players.h"
 #include "model/levels.h"
 #include "model/message_box.h"
 #include "model/time_code.h"
@@ -117,6 +118,7 @@ void MainTimeLineWindow::GetWindowClass(WNDCLASS& wc) {
 void MainTimeLineWindow::SetupWindow() {
   settingUp_ = true;
   TWindow::SetupWindow();
+  if (VideoEngine* video = engine_.Players().Video()) video->SetNotifyWindow(HWindow);
   const WPARAM font = reinterpret_cast<WPARAM>(TimeFont());
   setSizeButton_->SendMessage(WM_SETFONT, font, FALSE);
   scaleList_->SendMessage(WM_SETFONT, font, FALSE);
@@ -125,6 +127,7 @@ void MainTimeLineWindow::SetupWindow() {
   PlaceRows();
   LoadColors();
   CreateBrushes();
+  if (TapeControl* tape = engine_.Players().Tape()) tape->ReadSettings();
 
   IniSetSection("TIMELINE");
   videoLine_->showEdges = IniReadInt("SHOW_VIDEO_EDGES", 1) > 0;
@@ -173,6 +176,8 @@ void MainTimeLineWindow::ReleaseProject() {
   // The snapshots hold the project's sources too.
   UndoScript::ClearAll();
   SaveSettings();
+  if (TapeControl* tape = engine_.Players().Tape()) tape->Disconnect();
+  if (VideoEngine* video = engine_.Players().Video()) video->SetNotifyWindow(nullptr);
   timeFont_.reset();
   clipFont_.reset();
 }

@@ -9,12 +9,14 @@
 #include "model/changed_ranges.h"
 #include "model/film_list.h"
 #include "model/ini.h"
+#include "model/players.h"
 #include "model/scratch_str.h"
 #include "model/undo_history.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/fade_profile.h"
 #include "timeline/window/main_timeline_window.h"
 #include "ui/file_dialogs.h"
+#include "ui/film_edit_dialog.h"
 
 namespace {
 
@@ -74,6 +76,9 @@ void MainTimeLineWindow::LoadSettings() {
   IniSetSection(kTimeLine);
   e.showVideo = ReadBool("SHOW_VIDEO", true);
   e.showAudio = ReadBool("SHOW_AUDIO", true);
+  // ONLY_KEY_FRAMES is written, never read: clips align to key frames from
+  // the start.
+  KeyFrameAlignment() = true;
   s.multiSolo = ReadBool("MULTY_SOLO", false);
   s.audioMeterOnTop = ReadBool("AUDIO_METER_ON_TOP", true);
   e.alignToFrame = ReadBool("ALIGN_TO_FRAME", false);
@@ -143,7 +148,7 @@ void MainTimeLineWindow::SaveSettings() {
   WriteBool("AUDIO_METER_ON_TOP", s.audioMeterOnTop);
   WriteBool("ALIGN_TO_FRAME", e.alignToFrame);
   WriteBool("ALIGN_TIME", s.alignTime);
-  WriteBool("ONLY_KEY_FRAMES", s.onlyKeyFrames);
+  WriteBool("ONLY_KEY_FRAMES", KeyFrameAlignment());
   IniWriteString("FULL_SIZE", IntToPaddedText(e.length, 0));
   IniWriteString("TIME_STEP", IntToPaddedText(e.scale, 0));
   WriteBool("SHOW_VIDEO_EDGES", videoLine_ == nullptr || videoLine_->showEdges);
@@ -177,6 +182,7 @@ void MainTimeLineWindow::SaveSettings() {
   if (g_meterSave) g_meterSave();
   SaveFadeSettings();
   SaveColors();
+  if (TapeControl* tape = engine_.Players().Tape()) tape->WriteSettings();
   SaveTools();
   IniFlush();
 }

@@ -32,7 +32,6 @@ struct TimeLineSettings {
   bool peakHold = true;
   bool audioMeterShown = false;
   bool bigAudioMeter = false;
-  bool onlyKeyFrames = true;
 
   // External programs.
   char mixer[MAX_PATH] = {};

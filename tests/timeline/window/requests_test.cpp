@@ -77,6 +77,8 @@ TEST_F(RequestsTest, TheFrameRequestShowsTheClipAtOrBeforeTheCursor) {
   Request(w, kRequestShowFrame);
   w.Engine().playing = false;
   EXPECT_EQ(players.videoPlayer.shows, 0);
+  // The window goes before its players.
+  Close();
 }
 
 TEST_F(RequestsTest, TheFrameRequestShowsNothingWithoutVideo) {

@@ -92,6 +92,8 @@ TEST_F(StateTest, PlayingShowsThePlayCursorOnTheLines) {
   w.Engine().CmStop();
   EXPECT_EQ(cursorOf(w.AudioLines()), w.Cursor(0));
   EXPECT_EQ(w.AudioLines()->hitZone, kNoHitZone);
+  // The window goes before its players.
+  Close();
 }
 
 }  // namespace

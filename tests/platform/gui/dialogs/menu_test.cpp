@@ -34,6 +34,7 @@ LRESULT FrameProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MENUSELECT:
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
+    case WM_ENTERIDLE:
       g_seen.push_back({msg, wParam, lParam});
       if (g_on) g_on(msg, wParam, lParam);
       if (msg == WM_COMMAND) return 0;
@@ -349,6 +350,35 @@ TEST_F(MenuTest, TrackPopupMenuIsAnsweredByTheHook) {
     TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTALIGN, 300, GetSystemMetrics(SM_CYSCREEN) - 2, 0, frame_,
                    nullptr);
   }
+  DestroyMenu(menu);
+}
+
+TEST_F(MenuTest, AnOpenMenuTellsItsOwnerEachTimeItWaits) {
+  HMENU menu = CreatePopupMenu();
+  AppendMenu(menu, MF_STRING, 101, "Clear peak");
+  AppendMenu(menu, MF_STRING, 102, "Peak hold");
+  HWND shown = nullptr;
+  std::size_t waitsBeforeAnswer = 0;
+  {
+    Hook hook([&](HWND popup) {
+      shown = popup;
+      waitsBeforeAnswer = Of(WM_ENTERIDLE).size();
+      GuiPressKey(VK_DOWN);
+    });
+    EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 200, 150, 0, frame_, nullptr), 0);
+  }
+  // Once when it came up, and again after the key that moved the selection.
+  EXPECT_EQ(waitsBeforeAnswer, 1u);
+  const std::vector<Seen> waits = Of(WM_ENTERIDLE);
+  ASSERT_GE(waits.size(), 2u);
+  for (const Seen& w : waits) {
+    EXPECT_EQ(w.wParam, MAKEWPARAM(MSGF_MENU, 0));
+    EXPECT_EQ(reinterpret_cast<HWND>(w.lParam), shown);
+  }
+  // A menu that notifies nobody says nothing.
+  g_seen.clear();
+  TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, 200, 150, 0, frame_, nullptr);
+  EXPECT_TRUE(Of(WM_ENTERIDLE).empty());
   DestroyMenu(menu);
 }
 
