@@ -119,10 +119,13 @@ int32_t StartSource(AVIVideoData* source) {
 
 // Whether a caller's picture has the decoder's own output format, so that
 // the decoded rows can go straight into it.
-bool TakesOutput(const BITMAPINFOHEADER* dest) {
+bool TakesOutput(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* dest) {
   const SharedDecoder& d = g_decoder;
   if (dest == nullptr || d.decompressor == nullptr || d.outputFormat.empty()) return false;
   const BITMAPINFOHEADER* out = reinterpret_cast<const BITMAPINFOHEADER*>(d.outputFormat.data());
+  if (IsI420(*dest))
+    return dest->biWidth == out->biWidth && DibHeight(*dest) == DibHeight(*out) &&
+           Send(d.decompressor, ICM_DECOMPRESS_QUERY, in, dest) == ICERR_OK;
   return dest->biCompression == BI_RGB && dest->biBitCount == 24 && out->biBitCount == 24 &&
          dest->biWidth == out->biWidth && dest->biHeight == out->biHeight;
 }
@@ -191,7 +194,7 @@ int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* dest
   int32_t shown = frame;
   while (shown >= k && source->index[shown].dwChunkLength == 0) --shown;
   if (shown < k && !d.imageCurrent && d.lastSource == source) k = end = shown = d.lastFrame;
-  const bool toCaller = shown >= k && destBits != nullptr && TakesOutput(destFormat) &&
+  const bool toCaller = shown >= k && destBits != nullptr && TakesOutput(in, destFormat) &&
                         (source->index[shown].dwFlags & AVIIF_KEYFRAME) != 0;
 
   for (int32_t i = k; i <= end; ++i) {
@@ -213,7 +216,10 @@ int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* dest
       DecodeRle8(in, d.readBuffer.data(), d.image.data());
     } else {
       const DWORD flags = (e.dwFlags & AVIIF_KEYFRAME) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
-      if (static_cast<LONG>(ICDecompress(d.decompressor, flags, in, d.readBuffer.data(), d.Output(),
+      // An I420 picture is the caller's format; a 24-bit one is the decoder's own.
+      BITMAPINFOHEADER* out =
+          intoCaller && IsI420(*destFormat) ? const_cast<BITMAPINFOHEADER*>(destFormat) : d.Output();
+      if (static_cast<LONG>(ICDecompress(d.decompressor, flags, in, d.readBuffer.data(), out,
                                          intoCaller ? destBits : d.image.data())) < 0)
         return kErrCodec;
     }
@@ -262,6 +268,7 @@ int32_t AVIVideoData::DecodeFrame(const BITMAPINFOHEADER* destFormat, void* dest
   bool direct = false;
   if (int32_t r = Decode(this, frame, destFormat, destBits, &direct)) return r;
   if (direct) return kErrOk;
+  if (destFormat != nullptr && IsI420(*destFormat)) return kErrCodec;
   if (g_decoder.image.empty()) return kErrFileEmpty;
   return ScaleDibTo24(g_decoder.Output(), g_decoder.image.data(), destFormat, destBits);
 }

@@ -143,7 +143,10 @@ class AVIVideoData : public VideoData {
   int32_t ReadEntryData(int32_t entry, void* buffer, uint32_t capacity) const;
   // The file offset of the first data after frame, or the end of movi.
   int64_t NextFrameOffset(int32_t frame) const;
-  // Decodes frame into a 24-bit picture of the destination's size.
+  // Decodes frame into a 24-bit picture of the destination's size. An I420
+  // destination (platform/codecs/dib.h) of the source's own size is filled
+  // only straight from a key frame by a codec that gives such pictures;
+  // otherwise the answer is 30 and the picture is to be had in 24 bits.
   int32_t DecodeFrame(const BITMAPINFOHEADER* destFormat, void* destBits, int32_t frame);
 
   // Opens the file for reading when it is not open; false when it will not.

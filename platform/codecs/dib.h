@@ -118,6 +118,33 @@ inline std::int64_t DibImageBytes(const BITMAPINFOHEADER& bi) {
   return DibRowBytes(bi.biWidth, bi.biBitCount) * DibHeight(bi);
 }
 
+// Planar YUV 4:2:0 as MPEG video codes it (Y 16..235, Cb and Cr 16..240):
+// a Y plane of width × height bytes, then Cb and Cr planes of (width + 1) / 2
+// × (height + 1) / 2 bytes each, rows unpadded, the top row first. Decoders
+// give it for pictures that go to a video encoder unseen.
+constexpr DWORD kFourccI420 = mmioFOURCC('I', '4', '2', '0');
+
+inline std::int64_t I420Bytes(std::int64_t width, std::int64_t height) {
+  return width * height + 2 * ((width + 1) / 2) * ((height + 1) / 2);
+}
+
+// The header of an I420 picture of width × height (a positive height).
+inline BITMAPINFOHEADER I420Header(LONG width, LONG height) {
+  BITMAPINFOHEADER bi{};
+  bi.biSize = 40;
+  bi.biWidth = width;
+  bi.biHeight = height;
+  bi.biPlanes = 1;
+  bi.biBitCount = 12;
+  bi.biCompression = kFourccI420;
+  bi.biSizeImage = static_cast<DWORD>(I420Bytes(width, height));
+  return bi;
+}
+
+inline bool IsI420(const BITMAPINFOHEADER& bi) {
+  return bi.biCompression == kFourccI420 && bi.biWidth > 0 && bi.biHeight != 0;
+}
+
 // Entries of the colour table that follows the header (biSize bytes in).
 inline DWORD DibColorCount(const BITMAPINFOHEADER& bi) {
   if (bi.biBitCount <= 8) {

@@ -282,9 +282,10 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
   if (dxDst == 0 || dyDst == 0) return TRUE;
   DibPresenter presenter = codecs::CurrentPresenter();
   if (presenter == nullptr) return FALSE;
-  // A top-down 32-bit picture drawn at its own size goes as it is.
+  // A top-down 32-bit picture drawn at its own size goes as it is: whole
+  // rows of it, so that the presenter's rows never reach past the picture.
   if (picture->biCompression == BI_RGB && picture->biBitCount == 32 && picture->biHeight < 0 &&
-      dxDst == dxSrc && dyDst == dySrc && xSrc >= 0 && ySrc >= 0 && dxSrc > 0 && dySrc > 0 &&
+      dxDst == dxSrc && dyDst == dySrc && xSrc == 0 && dxSrc == width && ySrc >= 0 && dySrc > 0 &&
       std::int64_t{xSrc} + dxSrc <= width && std::int64_t{ySrc} + dySrc <= height) {
     const std::int64_t stride = DibRowBytes(width, 32);
     return presenter(hdc, xDst, yDst, dxDst, dyDst, static_cast<const BYTE*>(bits) + ySrc * stride + xSrc * 4,

@@ -106,6 +106,26 @@ bool RgbOutputOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
          out->biWidth == in->biWidth && DibHeight(*out) == DibHeight(*in);
 }
 
+// An I420 picture of the input's size (dib.h).
+bool I420OutputOk(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) {
+  return out != nullptr && IsI420(*out) && out->biWidth == in->biWidth && DibHeight(*out) == DibHeight(*in);
+}
+
+// Points data/linesize at the three planes of an I420 picture.
+void I420Planes(const BITMAPINFOHEADER* bi, void* bits, uint8_t* data[4], int linesize[4]) {
+  const int width = bi->biWidth;
+  const std::int64_t height = DibHeight(*bi);
+  const int chromaWidth = (width + 1) / 2;
+  uint8_t* base = static_cast<uint8_t*>(bits);
+  data[0] = base;
+  data[1] = base + std::int64_t{width} * height;
+  data[2] = data[1] + std::int64_t{chromaWidth} * ((height + 1) / 2);
+  data[3] = nullptr;
+  linesize[0] = width;
+  linesize[1] = linesize[2] = chromaWidth;
+  linesize[3] = 0;
+}
+
 // Points data/linesize at a DIB so that row 0 is the top of the picture.
 void DibPlanes(const BITMAPINFOHEADER* bi, void* bits, uint8_t* data[4], int linesize[4]) {
   std::int64_t stride = DibRowBytes(bi->biWidth, bi->biBitCount);
@@ -169,7 +189,7 @@ class FfmpegDecoder : public VideoCodec {
 
   LRESULT DecompressQuery(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out) override {
     if (!InputOk(in)) return ICERR_BADFORMAT;
-    return RgbOutputOk(in, out) ? ICERR_OK : ICERR_BADFORMAT;
+    return RgbOutputOk(in, out) || I420OutputOk(in, out) ? ICERR_OK : ICERR_BADFORMAT;
   }
   LRESULT DecompressGetFormat(const BITMAPINFOHEADER* in, BITMAPINFOHEADER* out) override {
     if (!InputOk(in)) return ICERR_BADFORMAT;
@@ -186,14 +206,18 @@ class FfmpegDecoder : public VideoCodec {
   }
   LRESULT Decompress(const ICDECOMPRESS& d) override {
     const BITMAPINFOHEADER* in = d.lpbiInput;
-    if (!InputOk(in) || !RgbOutputOk(in, d.lpbiOutput)) return ICERR_BADFORMAT;
+    // Besides the DIB of DecompressBegin, an I420 picture for an encoder.
+    const bool planar = I420OutputOk(in, d.lpbiOutput);
+    if (!InputOk(in) || !(planar || RgbOutputOk(in, d.lpbiOutput))) return ICERR_BADFORMAT;
     if (context_ == nullptr && !Open(in)) return ICERR_MEMORY;
     if (d.lpInput == nullptr || in->biSizeImage == 0) return ICERR_OK;  // nothing new: the picture stays
 
     std::size_t size = in->biSizeImage;
     // Motion JPEG goes through libjpeg-turbo first; what it leaves comes here.
     if (jpeg_ && !(d.dwFlags & ICDECOMPRESS_HURRYUP) &&
-        jpeg_->Decode(static_cast<const BYTE*>(d.lpInput), size, *d.lpbiOutput, d.lpOutput))
+        (planar ? jpeg_->DecodeI420(static_cast<const BYTE*>(d.lpInput), size, d.lpbiOutput->biWidth,
+                                    static_cast<LONG>(DibHeight(*d.lpbiOutput)), d.lpOutput)
+                : jpeg_->Decode(static_cast<const BYTE*>(d.lpInput), size, *d.lpbiOutput, d.lpOutput)))
       return ICERR_OK;
     // The data go to libavcodec in a counted buffer of ours, padded as it
     // reads: it keeps a reference instead of copying them again, and the
@@ -234,13 +258,18 @@ class FfmpegDecoder : public VideoCodec {
     if (!got || (d.dwFlags & ICDECOMPRESS_HURRYUP)) return ICERR_OK;
     if (frame_->width <= 0 || frame_->height <= 0 || frame_->format < 0) return ICERR_ERROR;
 
-    SwsContext* scaler = scaler_.Get(
-        frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format), d.lpbiOutput->biWidth,
-        static_cast<int>(DibHeight(*d.lpbiOutput)), PixelFormatOf(d.lpbiOutput->biBitCount), kSameSizeFlags);
+    SwsContext* scaler =
+        scaler_.Get(frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
+                    d.lpbiOutput->biWidth, static_cast<int>(DibHeight(*d.lpbiOutput)),
+                    planar ? AV_PIX_FMT_YUV420P : PixelFormatOf(d.lpbiOutput->biBitCount), kSameSizeFlags);
     if (scaler == nullptr) return ICERR_BADFORMAT;
     uint8_t* data[4];
     int linesize[4];
-    DibPlanes(d.lpbiOutput, d.lpOutput, data, linesize);
+    if (planar) {
+      I420Planes(d.lpbiOutput, d.lpOutput, data, linesize);
+    } else {
+      DibPlanes(d.lpbiOutput, d.lpOutput, data, linesize);
+    }
     sws_scale(scaler, frame_->data, frame_->linesize, 0, frame_->height, data, linesize);
     return ICERR_OK;
   }
@@ -398,8 +427,7 @@ class MjpegCodec : public FfmpegDecoder {
       data[0] = evened_.data();
       linesize[0] = static_cast<int>(stride);
     }
-    SwsContext* toYuv =
-        toYuv_.Get(width, height, inFormat, width, height, encoder_->pix_fmt, SWS_BICUBIC);
+    SwsContext* toYuv = toYuv_.Get(width, height, inFormat, width, height, encoder_->pix_fmt, SWS_BICUBIC);
     if (toYuv == nullptr) return ICERR_BADFORMAT;
     if (av_frame_make_writable(picture_) < 0) return ICERR_MEMORY;
     sws_scale(toYuv, data, linesize, 0, height, picture_->data, picture_->linesize);

@@ -23,11 +23,19 @@ class JpegFrames {
   // True when data held one picture of the DIB's size (24 or 32 bits) and
   // it is now in bits; false leaves bits in an unknown state.
   bool Decode(const BYTE* data, std::size_t size, const BITMAPINFOHEADER& out, void* bits);
+  // The same picture as I420 (dib.h) of width × height, straight from the
+  // coded planes: no colour conversion, only the range of MPEG video and,
+  // for 4:2:2 pictures, chroma rows averaged in pairs. Takes YCbCr pictures
+  // of 4:2:0 and 4:2:2; false for anything else.
+  bool DecodeI420(const BYTE* data, std::size_t size, LONG width, LONG height, void* bits);
 
  private:
   struct State;
   std::unique_ptr<State> state_;
   std::vector<BYTE*> rows_;
+  // The coded planes of an I420 decode and their row pointers.
+  std::vector<BYTE> planes_[3];
+  std::vector<BYTE*> planeRows_[3];
 };
 
 }  // namespace codecs

@@ -98,7 +98,8 @@ class IMpegEncoder : public IUnknown {
   virtual HRESULT GetBlock(MpegOutputBlock* block, DWORD reserved) = 0;
   virtual HRESULT ReleaseBlock(MpegOutputBlock* block) = 0;  // 21
   virtual HRESULT Unused22() = 0;
-  // 23: one picture: an uncompressed 24- or 32-bit DIB as format describes it.
+  // 23: one picture: an uncompressed 24- or 32-bit DIB as format describes
+  // it, or I420 planes (platform/codecs/dib.h) of the picture size.
   virtual HRESULT EncodeFrame(const BITMAPINFOHEADER* format, const void* bits) = 0;
   // 24: the samples to come; 16-bit PCM at a rate MPEG audio carries.
   virtual HRESULT SetAudioFormat(const WAVEFORMATEX* format) = 0;

@@ -287,7 +287,11 @@ bool MpegEncoder::FeedAudio(const void* data, int32_t bytes) {
 }
 
 bool MpegEncoder::FeedVideo(const void* data) {
-  if (encoder_->EncodeFrame(&frameFormat_, data) != S_OK) {
+  return FeedVideo(data, frameFormat_);
+}
+
+bool MpegEncoder::FeedVideo(const void* data, const BITMAPINFOHEADER& format) {
+  if (encoder_->EncodeFrame(&format, data) != S_OK) {
     ShowLastError();
     return false;
   }
@@ -548,6 +552,12 @@ bool ExportMpeg(HWND mainFrame, Film* segments, Film* films, uint32_t parts, con
       if (!picture) throw MpegFailure{kErrNoMemory, {}};
       BITMAPINFOHEADER rgb = frame;
       rgb.biSizeImage = static_cast<DWORD>(rowBytes * static_cast<std::size_t>(height));
+      // Pictures the codec gives as the encoder's planes skip RGB: the
+      // same frame converted once instead of twice.
+      const BITMAPINFOHEADER yuv = I420Header(width, static_cast<LONG>(DibHeight(frame)));
+      std::unique_ptr<BYTE[]> planes(new (std::nothrow) BYTE[static_cast<std::size_t>(yuv.biSizeImage) + 16]);
+      if (!planes) throw MpegFailure{kErrNoMemory, {}};
+      bool shownInPlanes = false;
 
       progress.emplace(caption, path, frames, mainFrame);
       int32_t current = start;
@@ -561,12 +571,17 @@ bool ExportMpeg(HWND mainFrame, Film* segments, Film* films, uint32_t parts, con
         // A frame shown again is not decoded again.
         if (e.source != nullptr && (e.source != shownSource || e.frame != shownFrame)) {
           auto* source = dynamic_cast<AVIVideoData*>(e.source);
-          if (int32_t r = source->DecodeFrame(&rgb, picture.get(), e.frame))
-            throw MpegFailure{r, source->GetFileName()};
+          shownInPlanes = source->DecodeFrame(&yuv, planes.get(), e.frame) == kErrOk;
+          if (!shownInPlanes) {
+            if (int32_t r = source->DecodeFrame(&rgb, picture.get(), e.frame))
+              throw MpegFailure{r, source->GetFileName()};
+          }
           shownSource = e.source;
           shownFrame = e.frame;
         }
-        if (!encoder.FeedVideo(picture.get()) || !encoder.Drain()) throw MpegFailure{kErrCancelled, {}};
+        const bool fed =
+            shownInPlanes ? encoder.FeedVideo(planes.get(), yuv) : encoder.FeedVideo(picture.get());
+        if (!fed || !encoder.Drain()) throw MpegFailure{kErrCancelled, {}};
         if (!progress->Report(i + 1)) throw MpegFailure{kErrCancelled, {}};
         current = FramesToMs(firstFrame + k + 1, static_cast<float>(projectRate));
       }

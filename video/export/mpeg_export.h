@@ -69,6 +69,8 @@ class MpegEncoder {
   bool FeedAudio(const void* data, int32_t bytes);
   // One picture in the format given to SetupVideo.
   bool FeedVideo(const void* data);
+  // A picture of another format than the one set up (I420 planes).
+  bool FeedVideo(const void* data, const BITMAPINFOHEADER& format);
   // Writes the blocks the encoder has ready; false after a failed write.
   bool Drain();
   bool GetFramePeriod(int32_t* timeBase, int32_t* period);

@@ -253,6 +253,24 @@ bool MpegStream::Send(AVCodecContext* context, AVStream* stream, AVFrame* frame,
 
 bool MpegStream::EncodeFrame(const BITMAPINFOHEADER* format, const void* bits, std::string* error) {
   if (video_ == nullptr || videoEnded_) return Fail(error, "The MPEG stream takes no more pictures.");
+  // Planes of the picture size go in as they are: no conversion at all.
+  if (format != nullptr && bits != nullptr && IsI420(*format) && format->biWidth == video_->width &&
+      DibHeight(*format) == video_->height && video_->pix_fmt == AV_PIX_FMT_YUV420P) {
+    if (av_frame_make_writable(picture_) < 0) return Fail(error, "Not enough memory for MPEG video.");
+    const int width = video_->width, height = video_->height;
+    const int widths[3] = {width, (width + 1) / 2, (width + 1) / 2};
+    const int heights[3] = {height, (height + 1) / 2, (height + 1) / 2};
+    const auto* from = static_cast<const uint8_t*>(bits);
+    for (int plane = 0; plane < 3; ++plane) {
+      for (int y = 0; y < heights[plane]; ++y) {
+        std::memcpy(picture_->data[plane] + static_cast<std::ptrdiff_t>(y) * picture_->linesize[plane], from,
+                    static_cast<std::size_t>(widths[plane]));
+        from += widths[plane];
+      }
+    }
+    picture_->pts = videoPts_++;
+    return Send(video_, videoStream_, picture_, error);
+  }
   if (format == nullptr || bits == nullptr || format->biCompression != BI_RGB ||
       (format->biBitCount != 24 && format->biBitCount != 32) || format->biWidth <= 0 ||
       format->biHeight == 0 || format->biWidth > 16384 || DibHeight(*format) > 16384)

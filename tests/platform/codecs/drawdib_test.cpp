@@ -28,7 +28,8 @@ BOOL Capture(HDC hdc, int x, int y, int width, int height, const BYTE* pixels, i
   g_captured.height = height;
   g_captured.stride = stride;
   g_captured.given = pixels;
-  g_captured.pixels.assign(pixels, pixels + static_cast<std::size_t>(stride) * height);
+  // The last row ends at its last pixel, not at the stride.
+  g_captured.pixels.assign(pixels, pixels + static_cast<std::size_t>(stride) * (height - 1) + 4 * width);
   ++g_captured.calls;
   return TRUE;
 }
@@ -122,9 +123,9 @@ TEST_F(DrawDibTest, ATopDown32BitPictureAtItsSizeIsDrawnAsItIs) {
   ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, 4, 3, f.bi(), bits.data(), 0, 0, 4, 3, 0));
   EXPECT_EQ(g_captured.given, bits.data());
   EXPECT_EQ(g_captured.stride, 16);
-  // A part of it starts at its own first pixel.
-  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, 2, 2, f.bi(), bits.data(), 1, 1, 2, 2, 0));
-  EXPECT_EQ(g_captured.given, bits.data() + 16 + 4);
+  // Rows of it start at their own first row.
+  ASSERT_TRUE(DrawDibDraw(hdd, dc_, 0, 0, 4, 2, f.bi(), bits.data(), 0, 1, 4, 2, 0));
+  EXPECT_EQ(g_captured.given, bits.data() + 16);
   DrawDibClose(hdd);
 }
 

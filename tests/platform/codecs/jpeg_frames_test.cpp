@@ -4,7 +4,9 @@
 #include "platform/codecs/jpeg_frames.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "codec_test_util.h"
@@ -39,6 +41,89 @@ std::vector<BYTE> Compress(int width, int height) {
   ICSendMessage(hic, ICM_COMPRESS_END, 0, 0);
   ICClose(hic);
   return data;
+}
+
+// A JPEG of one colour given in YCbCr (full range), at the best quality,
+// its luma sampled twice across and vDown times down.
+std::vector<BYTE> FlatJpeg(int width, int height, int vDown, BYTE y, BYTE cb, BYTE cr, bool grey = false) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = grey ? 1 : 3;
+  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_YCbCr;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 100, TRUE);
+  if (!grey) {
+    info.comp_info[0].h_samp_factor = 2;
+    info.comp_info[0].v_samp_factor = vDown;
+  }
+  jpeg_start_compress(&info, TRUE);
+  std::vector<BYTE> row;
+  for (int x = 0; x < width; ++x) {
+    row.push_back(y);
+    if (!grey) {
+      row.push_back(cb);
+      row.push_back(cr);
+    }
+  }
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::vector<BYTE> data(out, out + size);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+  return data;
+}
+
+// The coded planes come out in the ranges of MPEG video, chroma at half
+// the size both ways, whatever the sampling and however odd the size.
+TEST(JpegFrames, PlanarPicturesTakeTheRangesOfMpegVideo) {
+  const struct {
+    BYTE y, cb, cr;           // as coded
+    BYTE outY, outCb, outCr;  // 16 + y * 219 / 255, 128 + (c - 128) * 224 / 255, rounded
+  } colours[] = {{0, 128, 128, 16, 128, 128}, {255, 0, 255, 235, 16, 240}, {200, 90, 170, 188, 95, 165}};
+  const int sizes[][2] = {{32, 16}, {33, 17}, {7, 5}};
+  codecs::JpegFrames jpeg;
+  for (int vDown : {2, 1}) {
+    for (const auto& size : sizes) {
+      for (const auto& c : colours) {
+        const int w = size[0], h = size[1];
+        SCOPED_TRACE(testing::Message()
+                     << "4:2:" << (vDown == 2 ? 0 : 2) << " " << w << "x" << h << " Y " << int{c.y});
+        const std::vector<BYTE> data = FlatJpeg(w, h, vDown, c.y, c.cb, c.cr);
+        const std::size_t chroma = static_cast<std::size_t>((w + 1) / 2) * ((h + 1) / 2);
+        std::vector<BYTE> planes(static_cast<std::size_t>(w) * h + 2 * chroma + 1, kPad);
+        ASSERT_TRUE(jpeg.DecodeI420(data.data(), data.size(), w, h, planes.data()));
+        ASSERT_EQ(planes.size() - 1, static_cast<std::size_t>(I420Bytes(w, h)));
+        EXPECT_EQ(planes.back(), kPad) << "written past the picture";
+        for (std::size_t i = 0; i < planes.size() - 1; ++i) {
+          const std::size_t luma = static_cast<std::size_t>(w) * h;
+          const int want = i < luma ? c.outY : i < luma + chroma ? c.outCb : c.outCr;
+          ASSERT_NEAR(planes[i], want, 1) << "byte " << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(JpegFrames, PlanarDecodingRefusesWhatItCannotTake) {
+  codecs::JpegFrames jpeg;
+  std::vector<BYTE> planes(static_cast<std::size_t>(I420Bytes(32, 16)));
+  const std::vector<BYTE> colour = FlatJpeg(32, 16, 2, 100, 100, 100);
+  EXPECT_FALSE(jpeg.DecodeI420(colour.data(), colour.size(), 32, 18, planes.data()));      // another size
+  EXPECT_FALSE(jpeg.DecodeI420(colour.data(), colour.size() / 2, 32, 16, planes.data()));  // its tables cut
+  const std::vector<BYTE> grey = FlatJpeg(32, 16, 2, 100, 0, 0, true);
+  EXPECT_FALSE(jpeg.DecodeI420(grey.data(), grey.size(), 32, 16, planes.data()));  // one component
+  // Still good for the next picture.
+  EXPECT_TRUE(jpeg.DecodeI420(colour.data(), colour.size(), 32, 16, planes.data()));
 }
 
 TEST(JpegFrames, RowsGoWhereTheDibWantsThemAndThePaddingStays) {

@@ -261,6 +261,41 @@ TEST_F(MpegExportTest, AnotherFrameRateRepeatsProjectFramesWithoutDecodingThemAg
   EXPECT_EQ(Counts().decoded, decoded);
 }
 
+// Motion JPEG pictures at the encoder's size go to it as the codec's YUV
+// planes; at another size they are scaled in RGB as before.
+TEST_F(MpegExportTest, MotionJpegAtItsOwnSizeReachesTheEncoderAsPlanes) {
+  if (!video_test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  const std::string source = Path("mjpeg.avi");
+  ASSERT_EQ(
+      video_test::Run("ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=32x16:rate=25 -frames:v 25 "
+                      "-c:v mjpeg -pix_fmt yuvj422p '" +
+                      source + "'"),
+      0);
+  FakeModule fake;
+  const struct {
+    const char* width;
+    const char* height;
+    bool planes;
+  } cases[] = {{"32", "16", true}, {"48", "32", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.width);
+    fake.Script("");
+    UseFake();
+    Segments segments;
+    segments.Add(source, 0, 1000, 0);
+    dialogtest::ModalScript script({Settings(c.width, c.height)});
+    ASSERT_TRUE(Export(segments, kVideo, 0, 1000, Path("planes.mpg")));
+    int frames = 0, planes = 0;
+    for (const std::string& line : fake.Log()) {
+      if (!StartsWith(line, "23 frame")) continue;
+      ++frames;
+      planes += line.size() > 7 && line.compare(line.size() - 7, 7, " planes") == 0;
+    }
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(planes, c.planes ? frames : 0);
+  }
+}
+
 // The program's calls, place by place: the class chosen by "EncodeMethod",
 // the settings, the start, pictures and sound with the blocks taken after
 // each, the ends, the stop and the shutdown; components are undone as

@@ -133,8 +133,9 @@ class FakeEncoder final : public IMpegEncoder,
   HRESULT Unused22() override { return E_NOTIMPL; }
   HRESULT EncodeFrame(const BITMAPINFOHEADER* format, const void* bits) override {
     // The picture's first byte tells the test which source frame it shows.
+    // Planes rather than a DIB are marked.
     Log("23 frame " + std::to_string(format->biWidth) + "x" + std::to_string(format->biHeight) + " " +
-        std::to_string(static_cast<const BYTE*>(bits)[0]));
+        std::to_string(static_cast<const BYTE*>(bits)[0]) + (IsI420(*format) ? " planes" : ""));
     Produce();
     return S_OK;
   }
