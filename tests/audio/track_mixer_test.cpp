@@ -247,13 +247,14 @@ TEST_F(MixEffectsTest, AListReplacedWhileStreamingRunsFromThenOn) {
   AudioPlayer engine;
   float delay = 1.0f, preview = 0.1f, maxPreview = 1.0f;
   EXPECT_EQ(engine.Configure(kRate, 1, 2, 4, 16, 4, delay, preview, maxPreview), kErrNoWaveDevice);
-  // A minute of a constant 100: longer than the workers can mix ahead.
-  std::vector<BYTE> samples(kRate * 2 * 60);
+  // Ten minutes of a constant 100: far longer than the workers can mix ahead
+  // through an export's two deep rings, however late this thread runs.
+  std::vector<BYTE> samples(kRate * 2 * 600);
   for (std::size_t i = 0; i < samples.size(); i += 2) samples[i] = 100;
   auto* source = new MemorySource(WAVE_FORMAT_PCM, 1, kRate, 16, 2, samples);
   source->BeginRead();
   FilmListHead films;
-  Film* clip = AddClip(films, source, 0, 0, 60000, 0);
+  Film* clip = AddClip(films, source, 0, 0, 600000, 0);
   clip->effects = GainList(2.0f);
   EffectList* doubled = GainList(4.0f);
   ASSERT_NE(clip->effects, nullptr);
@@ -265,7 +266,7 @@ TEST_F(MixEffectsTest, AListReplacedWhileStreamingRunsFromThenOn) {
     }
     return first;
   };
-  ASSERT_TRUE(engine.BeginMixStream(films.First(), UnitySetup(1), 0, 60000, 2));
+  ASSERT_TRUE(engine.BeginMixStream(films.First(), UnitySetup(1), 0, 600000, 2));
   BYTE* data = nullptr;
   LONG bytes = engine.GetMixBlock(&data, nullptr);
   ASSERT_GT(bytes, 0);
