@@ -25,19 +25,13 @@
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "app/program_seams.h"
-#include "audio/audio_player.h"
-#include "audio/effect_list.h"
-#include "audio/midi_player.h"
 #include "platform/core/locations.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "platform/gui/peer_wire.h"
 #include "platform/gui/peers.h"
 #include "resources/resources.h"
-#include "video/player.h"
 #include "video/velmora_messager.h"
-
-extern MidiPlayer* TheMidiPlayer;
 
 namespace {
 
@@ -48,9 +42,7 @@ void Pump() {
 }
 
 void StartProgram() {
-  TheVideoPlayer = new VideoPlayer();
-  TheAudioPlayer = new AudioPlayer();
-  InstallProgramSeams();
+  StartProgramObjects();
   g_app = new kobrix32App();
   TheApp = g_app;
   g_app->InitInstance();
@@ -61,18 +53,7 @@ void StopProgram() {
   TheApp = nullptr;
   delete g_app;
   g_app = nullptr;
-  delete TheMidiPlayer;
-  TheMidiPlayer = nullptr;
-  delete TheVelmoraMessager;
-  RemoveProgramSeams();
-  delete TheAudioPlayer;
-  TheAudioPlayer = nullptr;
-  delete TheVideoPlayer;
-  TheVideoPlayer = nullptr;
-  EffectList::FreeAll();
-  MSG quit;
-  while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  EndProgramObjects();
 }
 
 bool Running() {
