@@ -7,15 +7,14 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <optional>
-#include <thread>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"

@@ -762,3 +762,24 @@ void RemoveProgramSeams() {
   ThePlayers().Free();
   Current().reset();
 }
+
+void StartProgramObjects() {
+  TheVideoPlayer = new VideoPlayer();
+  TheAudioPlayer = new AudioPlayer();
+  InstallProgramSeams();
+}
+
+void EndProgramObjects() {
+  delete TheMidiPlayer;
+  TheMidiPlayer = nullptr;
+  delete TheVelmoraMessager;
+  RemoveProgramSeams();
+  delete TheAudioPlayer;
+  TheAudioPlayer = nullptr;
+  delete TheVideoPlayer;
+  TheVideoPlayer = nullptr;
+  EffectList::FreeAll();
+  MSG quit;
+  while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}

@@ -23,6 +23,14 @@ void InstallProgramSeams();
 // Puts the defaults back and frees what InstallProgramSeams made.
 void RemoveProgramSeams();
 
+// The program-wide players and seams as start-up makes them, for a program
+// built in a process without OwlMain (tests, the instance fuzz target),
+// and their end once the application is gone: also the MIDI player and
+// the messenger it made, the effect lists, and the quit request its main
+// window's end left with no loop to take it.
+void StartProgramObjects();
+void EndProgramObjects();
+
 class MainTimeLineWindow;
 // The seams that need the time-line window: the mixer window's and the
 // effect-list dialogs' host over its engine. Removed with null.

@@ -9,14 +9,12 @@
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,19 +23,12 @@
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "app/program_seams.h"
-#include "audio/audio_player.h"
-#include "audio/effect_list.h"
-#include "audio/midi_player.h"
-#include "platform/core/locations.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "platform/gui/peer_wire.h"
 #include "platform/gui/peers.h"
 #include "resources/resources.h"
-#include "video/player.h"
 #include "video/velmora_messager.h"
-
-extern MidiPlayer* TheMidiPlayer;
 
 namespace {
 
@@ -48,9 +39,7 @@ void Pump() {
 }
 
 void StartProgram() {
-  TheVideoPlayer = new VideoPlayer();
-  TheAudioPlayer = new AudioPlayer();
-  InstallProgramSeams();
+  StartProgramObjects();
   g_app = new kobrix32App();
   TheApp = g_app;
   g_app->InitInstance();
@@ -61,18 +50,7 @@ void StopProgram() {
   TheApp = nullptr;
   delete g_app;
   g_app = nullptr;
-  delete TheMidiPlayer;
-  TheMidiPlayer = nullptr;
-  delete TheVelmoraMessager;
-  RemoveProgramSeams();
-  delete TheAudioPlayer;
-  TheAudioPlayer = nullptr;
-  delete TheVideoPlayer;
-  TheVideoPlayer = nullptr;
-  EffectList::FreeAll();
-  MSG quit;
-  while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  EndProgramObjects();
 }
 
 bool Running() {
@@ -103,17 +81,8 @@ void Setup() {
 // One connection: the bytes go in, the windows run until the listener has
 // answered and hung up (or a moment has passed).
 void Deliver(const std::vector<uint8_t>& bytes) {
-  const std::string path = RuntimeFolder() + "/peer-" + std::to_string(getpid()) + ".sock";
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return;
-  std::strcpy(address.sun_path, path.c_str());
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int fd = ConnectToInstance(static_cast<DWORD>(getpid()));
   if (fd < 0) return;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return;
-  }
   std::size_t sent = 0;
   while (sent < bytes.size()) {
     const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the thread-heavy tests of the ThreadSanitizer build once each; fails
-# on a test failure or on any report of the sanitizer.
+# Runs the thread-heavy tests of the ThreadSanitizer build once each, in a
+# shuffled order (so that a test leaning on what another left shows); fails
+# on a test failure or on any report of the sanitizer, naming the seed.
 set -uo pipefail
 build=$1
 export KOBRIX_GUI=headless KOBRIX_AUDIO=virtual
@@ -10,7 +11,7 @@ runs=(
   "test_audio -EffectListFileTest.*:EffectListTest.*:InstalledComponentsTest.*:Declick.*:GainProfile.*:AiffHeader.*:MixEffectsTest.*"
   "test_platform_core CriticalSections.*:Events.*:Interlocked.*:SemaphoreRelease.*:Semaphores.*:Waits.*:MessageQueues.*:Threads.*"
   "test_platform_gui ThreadTest.*"
-  "test_platform_audio WaveDevices.*:WaveInTest.*:WaveOutTest.*:WaveNotices.*:Tone.*"
+  "test_platform_audio WaveDevices.*:WaveInTest.*:WaveOutTest.*:WaveNotices.*:Tone.*:MidiOutTest.*:MidiSynthTest.*"
 )
 status=0
 for run in "${runs[@]}"; do
@@ -18,10 +19,11 @@ for run in "${runs[@]}"; do
   filter=${run#* }
   log=$(mktemp)
   echo "tsan: $program ($filter)"
-  "$build/tests/$program" --gtest_filter="$filter" >"$log" 2>&1
+  "$build/tests/$program" --gtest_filter="$filter" --gtest_shuffle >"$log" 2>&1
   code=$?
   if [ $code -ne 0 ] || grep -q "WARNING: ThreadSanitizer" "$log"; then
     echo "tsan: $program failed (status $code):"
+    grep -m1 "Randomizing tests' orders with a seed" "$log"
     grep -A40 "WARNING: ThreadSanitizer" "$log" | head -200
     grep -E "^\[  FAILED" "$log"
     tail -5 "$log"

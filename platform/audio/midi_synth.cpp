@@ -126,8 +126,8 @@ class SynthPort : public MidiPort {
     format.nAvgBytesPerSec = kRate * 4;
     done_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
     if (done_ == nullptr) return MMSYSERR_NOMEM;
-    MMRESULT result =
-        waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done_), 0, CALLBACK_EVENT);
+    MMRESULT result = waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(&SynthPort::Returned),
+                                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
     if (result != MMSYSERR_NOERROR) {
       out_ = nullptr;
       return result;
@@ -173,11 +173,23 @@ class SynthPort : public MidiPort {
   void Silence() override { fluid_synth_all_notes_off(synth_, -1); }
 
  private:
+  // The device hands a header back. Its flags are the device's, written
+  // under the device's lock: the render thread goes by its own note instead.
+  static void Returned(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR param, DWORD_PTR) {
+    if (message != MM_WOM_DONE) return;
+    auto* self = reinterpret_cast<SynthPort*>(instance);
+    for (int i = 0; i < kHeaders; ++i) {
+      if (&self->headers_[i] == reinterpret_cast<WAVEHDR*>(param)) self->free_[i] = true;
+    }
+    SetEvent(self->done_);
+  }
+
   // Keeps every header queued with freshly rendered sound.
   void Render() {
     while (!quit_) {
-      for (WAVEHDR& h : headers_) {
-        if (h.dwFlags & WHDR_INQUEUE) continue;
+      for (int i = 0; i < kHeaders; ++i) {
+        if (!free_[i].exchange(false)) continue;
+        WAVEHDR& h = headers_[i];
         short* data = reinterpret_cast<short*>(h.lpData);
         fluid_synth_write_s16(synth_, kBlockFrames, data, 0, 2, data, 1, 2);
         if (waveOutWrite(out_, &h, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return;
@@ -191,6 +203,8 @@ class SynthPort : public MidiPort {
   HANDLE done_ = nullptr;
   std::vector<std::vector<short>> blocks_;
   std::vector<WAVEHDR> headers_;
+  // Headers the device has handed back (or never had), by index.
+  std::atomic<bool> free_[kHeaders] = {true, true, true, true};
   std::thread thread_;
   std::atomic<bool> quit_{false};
 };

@@ -435,6 +435,8 @@ DWORD PeerTimeout() { return g_timeout; }
 
 void StopPeerListener() { Listener::Get().Stop(); }
 
+int ConnectToInstance(DWORD pid) { return Connect(RuntimeFolder(), static_cast<uint32_t>(pid)); }
+
 bool IsPeerWindowHandle(HWND hwnd) {
   Proxy proxy;
   return ProxyOf(hwnd, proxy);

@@ -30,6 +30,9 @@ LRESULT PeerSendText(HWND hwnd, UINT msg, WPARAM wParam, LPCSTR text);
 // real time; 5000 unless set).
 void SetPeerTimeout(DWORD milliseconds);
 DWORD PeerTimeout();
+// A connection to the socket of the instance pid (-1 when it does not
+// listen), for a caller that writes the frames itself.
+int ConnectToInstance(DWORD pid);
 // Stops listening and removes this instance's socket (also at exit).
 void StopPeerListener();
 

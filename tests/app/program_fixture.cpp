@@ -86,9 +86,7 @@ void ProgramTest::SetUp() {
 void ProgramTest::Start(int32_t mode, const std::string& startup) {
   CommandLineMode = mode;
   std::snprintf(StartupProjectPath, sizeof(StartupProjectPath), "%s", startup.c_str());
-  TheVideoPlayer = new VideoPlayer();
-  TheAudioPlayer = new AudioPlayer();
-  InstallProgramSeams();
+  StartProgramObjects();
   chooser_ = std::make_unique<filetest::ScriptedChooser>();
   app_ = std::make_unique<kobrix32App>();
   TheApp = app_.get();
@@ -110,20 +108,7 @@ void ProgramTest::Stop() {
   TheApp = nullptr;
   app_.reset();
   chooser_.reset();
-  delete TheMidiPlayer;
-  TheMidiPlayer = nullptr;
-  delete TheVelmoraMessager;
-  RemoveProgramSeams();
-  delete TheAudioPlayer;
-  TheAudioPlayer = nullptr;
-  delete TheVideoPlayer;
-  TheVideoPlayer = nullptr;
-  EffectList::FreeAll();
-  // The main window's end asked the loop to quit; no loop runs here, and a
-  // later modal loop would take the request as its own.
-  MSG quit;
-  while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  EndProgramObjects();
   CommandLineMode = 0;
   StartupProjectPath[0] = '\0';
 }

@@ -14,6 +14,7 @@
 #include "platform/audio/virtual_audio.h"
 #include "platform/audio/virtual_midi.h"
 #include "platform/core/message_queue.h"
+#include "platform/core/threads.h"
 #include "platform/core/time.h"
 
 namespace {
@@ -58,6 +59,11 @@ class MidiOutTest : public ::testing::Test {
   }
   void TearDown() override {
     if (stream_ != nullptr) midiStreamClose(stream_);
+    // The notices to the made-up owner sit in this thread's queue: they are
+    // this test's, not the next one's.
+    MSG stale;
+    while (PeekMessage(&stale, kOwner, 0, 0, PM_REMOVE)) {
+    }
   }
   MMRESULT Open(UINT device, DWORD flags = CALLBACK_WINDOW) {
     return midiStreamOpen(&stream_, &device, 1, reinterpret_cast<DWORD_PTR>(kOwner), 0, flags);
@@ -273,7 +279,10 @@ TEST(MidiSynthTest, ANoteOnOfA4SoundsAt440Hz) {
   if (midiOutGetDevCaps(MIDI_MAPPER, &caps, sizeof caps) != MMSYSERR_NOERROR) GTEST_SKIP() << "no sound font";
   HMIDISTRM stream = nullptr;
   UINT mapper = MIDI_MAPPER;
-  ASSERT_EQ(midiStreamOpen(&stream, &mapper, 1, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+  // The header's flags are the stream's, written under its lock: the test
+  // waits for the done notice instead of reading them as they change.
+  EnsureMessageQueue();
+  ASSERT_EQ(midiStreamOpen(&stream, &mapper, 1, GetCurrentThreadId(), 0, CALLBACK_THREAD), MMSYSERR_NOERROR);
   ASSERT_TRUE(VirtualAudio::IsOpen(0));
   const WAVEFORMATEX format = VirtualAudio::LastFormat(0);
   ASSERT_EQ(format.nChannels, 2);
@@ -285,7 +294,11 @@ TEST(MidiSynthTest, ANoteOnOfA4SoundsAt440Hz) {
   ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream), h, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
   ASSERT_EQ(midiStreamOut(stream, h, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
   ASSERT_EQ(midiStreamRestart(stream), MMSYSERR_NOERROR);
-  for (int i = 0; i < 2000 && !(h->dwFlags & MHDR_DONE); ++i) Sleep(1);
+  MSG notice;
+  bool done = false;
+  for (int i = 0; i < 2000 && !(done = PeekMessage(&notice, nullptr, MM_MOM_DONE, MM_MOM_DONE, PM_REMOVE)); ++i)
+    Sleep(1);
+  ASSERT_TRUE(done);
   ASSERT_TRUE(h->dwFlags & MHDR_DONE);
 
   // Half a second of sound, the device always holding what the synthesiser rendered.
@@ -295,6 +308,8 @@ TEST(MidiSynthTest, ANoteOnOfA4SoundsAt440Hz) {
   }
   EXPECT_EQ(midiStreamClose(stream), MMSYSERR_NOERROR);
   EXPECT_FALSE(VirtualAudio::IsOpen(0));
+  while (PeekMessage(&notice, nullptr, MM_MOM_OPEN, MM_MOM_DONE, PM_REMOVE)) {
+  }
 
   const std::vector<BYTE> played = VirtualAudio::Played(0);
   ASSERT_GE(played.size(), 4u * 16384);

@@ -22,6 +22,16 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// A real folder (no link) of this user's alone.
+testing::AssertionResult IsPrivateFolder(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return testing::AssertionFailure() << path << " is missing";
+  if (!S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 07777) != 0700)
+    return testing::AssertionFailure() << path << ": mode " << std::oct << info.st_mode << ", owner " << std::dec
+                                       << info.st_uid;
+  return testing::AssertionSuccess();
+}
+
 class Locations : public testing::Test {
  protected:
   void SetUp() override {
@@ -86,9 +96,7 @@ TEST_F(Locations, TheRuntimeFolderIsTheUsersAlone) {
   {
     ScopedEnv runtime("XDG_RUNTIME_DIR", (root_ + "/run/").c_str());
     EXPECT_EQ(RuntimeFolder(), root_ + "/run/kobrix");
-    struct stat info;
-    ASSERT_EQ(stat((root_ + "/run/kobrix").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_TRUE(IsPrivateFolder(root_ + "/run/kobrix"));
   }
   {
     // A relative value breaks the convention and is passed over.
@@ -104,9 +112,7 @@ TEST_F(Locations, TheStateFolderIsPrivateToTheUser) {
   {
     ScopedEnv state("XDG_STATE_HOME", (root_ + "/Mixed/Case").c_str());
     EXPECT_EQ(StateFolder(), root_ + "/Mixed/Case/kobrix");
-    struct stat info;
-    ASSERT_EQ(lstat((root_ + "/Mixed/Case/kobrix").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_TRUE(IsPrivateFolder(root_ + "/Mixed/Case/kobrix"));
   }
   {
     ScopedEnv state("XDG_STATE_HOME", nullptr);
@@ -149,11 +155,7 @@ TEST_F(Locations, APlantedFolderIsNeverUsed) {
     const std::string folder = RuntimeFolder();
     EXPECT_NE(folder, planted);
     EXPECT_EQ(folder.rfind(tmp + "/", 0), 0u) << folder;
-    struct stat info;
-    ASSERT_EQ(lstat(folder.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_uid, getuid());
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_TRUE(IsPrivateFolder(folder));
     EXPECT_EQ(RuntimeFolder(), folder) << "one folder for the whole run";
 
     ScopedEnv state("XDG_STATE_HOME", tmp.c_str());
@@ -165,10 +167,7 @@ TEST_F(Locations, APlantedFolderIsNeverUsed) {
     const std::string stateFolder = StateFolder();
     // Only a folder of the user's own may be closed and kept.
     if (!opened) EXPECT_NE(stateFolder, plantedState);
-    ASSERT_EQ(lstat(stateFolder.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_uid, getuid());
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_TRUE(IsPrivateFolder(stateFolder));
   }
 }
 
