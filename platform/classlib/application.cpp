@@ -50,7 +50,7 @@ bool TApplication::ProcessAppMsg(MSG& msg) {
     TWindow* w = TWindow::GetWindowPtr(h);
     if (w != nullptr && w->PreProcessMsg(msg)) return true;
   }
-  return false;
+  return IsControlParentMessage(&msg);
 }
 
 bool TApplication::IdleAction(long idleCount) {

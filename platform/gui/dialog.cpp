@@ -421,7 +421,7 @@ LONG_PTR DialogBoxIndirectParam(HINSTANCE instance, const DialogTemplate* tpl, H
   HWND idle_target = owner != nullptr ? owner : dlg;
   RunModalLoop(
       dlg, [&] { return state->ended || !IsWindow(dlg); },
-      [&](const MSG& m) { return IsDialogMessage(dlg, &m) != FALSE; },
+      [&](const MSG& m) { return IsDialogMessage(dlg, &m) != FALSE || IsControlParentMessage(&m); },
       [&] {
         // Nobody answers: cancel as Esc would.
         if (IsWindow(dlg))

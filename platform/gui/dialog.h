@@ -124,6 +124,10 @@ LRESULT DefDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 // and dispatched. False when msg is not for this dialog.
 BOOL IsDialogMessage(HWND dialog, const MSG* msg);
 #define IsDialogMessageA IsDialogMessage
+// Tab and Shift+Tab in a top-level window with WS_EX_CONTROLPARENT that is
+// no dialog (a component's own settings window): the focus moves to its
+// next or previous tab stop. True when it took the message.
+bool IsControlParentMessage(const MSG* msg);
 
 // The next (or previous) enabled visible item with WS_TABSTOP after ctl,
 // wrapping; ctl null starts at the first. Items of WS_EX_CONTROLPARENT

@@ -223,3 +223,18 @@ BOOL IsDialogMessage(HWND dialog, const MSG* msg) {
   }
   return TRUE;
 }
+
+bool IsControlParentMessage(const MSG* msg) {
+  if (msg == nullptr || msg->hwnd == nullptr || !IsWindow(msg->hwnd)) return false;
+  if (msg->message != WM_KEYDOWN || msg->wParam != VK_TAB) return false;
+  HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+  if (root == nullptr || root == msg->hwnd || !(GetWindowLong(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) return false;
+  char cls[32] = "";
+  if (GetClassName(root, cls, sizeof cls) > 0 && std::strcmp(cls, WC_DIALOG) == 0) return false;
+  if (DialogCode(msg->hwnd, msg) & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return false;
+  HWND next = GetNextDlgTabItem(root, GetFocus(), (GetKeyState(VK_SHIFT) & 0x8000) ? TRUE : FALSE);
+  if (next == nullptr) return false;
+  SetFocus(next);
+  if (SendMessage(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessage(next, EM_SETSEL, 0, -1);
+  return true;
+}

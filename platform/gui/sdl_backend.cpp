@@ -658,6 +658,19 @@ class SdlBackend : public GuiBackend {
     SDL_Window* kf = SDL_GetKeyboardFocus();
     HWND focused = kf != nullptr ? ById(SDL_GetWindowID(kf)) : nullptr;
     const Uint32 now = SDL_GetTicks();
+    if (!shown_.empty() && shown_.begin()->second.x11 && !x11desk::HasWindowManager(shown_.begin()->second.window)) {
+      // Without a window manager only SDL moves the keys on its own, to
+      // each window it shows (a menu among them), and X drops them when the
+      // window that had them goes: they go back to the active window, whose
+      // activation stays.
+      if (!focus_pending_) return;
+      focus_pending_ = false;
+      auto active = shown_.find(GetActiveWindow());
+      if (focused != nullptr && focused != GetActiveWindow() && active != shown_.end() && active->second.visible &&
+          !active->second.minimized)
+        x11desk::Focus(active->second.window);
+      return;
+    }
     if (focused != last_focused_) {
       last_focused_ = focused;
       focus_since_ = now;

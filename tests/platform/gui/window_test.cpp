@@ -669,6 +669,31 @@ TEST_F(WindowTest, AHeadlessScreenTakesTheSizeATestSets) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
 }
 
+// A window that is no dialog but a control parent (an effect's settings
+// window) takes Tab and Shift+Tab as a dialog does: the focus moves between
+// its controls.
+TEST_F(WindowTest, TabMovesBetweenTheControlsOfAControlParent) {
+  HWND w = Frame(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_VISIBLE, nullptr, WS_EX_CONTROLPARENT);
+  HWND a = CreateWindowEx(0, WC_EDIT, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 20, w, nullptr, nullptr,
+                          nullptr);
+  HWND b = CreateWindowEx(0, WC_EDIT, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 100, 20, w, nullptr, nullptr,
+                          nullptr);
+  SetActiveWindow(w);
+  SetFocus(a);
+  MSG tab{a, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_TRUE(IsControlParentMessage(&tab));
+  EXPECT_EQ(GetFocus(), b);
+  tab.hwnd = b;
+  EXPECT_TRUE(IsControlParentMessage(&tab));
+  EXPECT_EQ(GetFocus(), a);
+  // A window that is no control parent is left alone.
+  HWND plain = Frame(100, 100, 300, 200);
+  HWND c = CreateWindowEx(0, WC_EDIT, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 20, plain, nullptr,
+                          nullptr, nullptr);
+  MSG other{c, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_FALSE(IsControlParentMessage(&other));
+}
+
 // A place saved on a larger screen is moved in when the window shows, so
 // that no window opens where nobody can reach it.
 TEST_F(WindowTest, AWindowPlacedOffTheScreenOpensOnIt) {

@@ -216,7 +216,8 @@ constexpr int kTrackId = 100;
 constexpr int kEditId = 200;
 constexpr int kLabelId = 300;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+// A control parent: Tab and the arrows move between its controls.
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 // Whether this module's window class is registered (once per load).
 bool class_registered = false;
