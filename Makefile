@@ -35,12 +35,12 @@ tsan: setup
 	$(STAGE) "build-tsan: build" cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
 	$(STAGE) "build-tsan: test" bash scripts/run-tsan.sh build-tsan
 
-# The file readers' fuzz targets (no tests or benchmarks are built), sharing
+# The file readers' fuzz targets (only they and what they link are built), sharing
 # a total time.
 FUZZ_SECONDS ?= 120
 fuzz: setup
 	CC=clang CXX=clang++ $(STAGE) "build-fuzz: configure" cmake -S . -B build-fuzz -G Ninja -DKOBRIX_FUZZ=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	$(STAGE) "build-fuzz: build" cmake --build build-fuzz -j $(JOBS)
+	$(STAGE) "build-fuzz: build" cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 	$(STAGE) "build-fuzz: test" bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 ci: test sanitize tsan fuzz
