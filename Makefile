@@ -3,23 +3,25 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Each step prints its wall time (and .ci/run sums them up).
+STAGE = bash scripts/stage.sh
 
 .PHONY: setup build run test sanitize tsan fuzz ci clean
 
 setup:
-	@bash scripts/setup.sh
+	@$(STAGE) setup bash scripts/setup.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	$(STAGE) "$(BUILD): configure" cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 
 build: setup $(BUILD)/build.ninja
-	cmake --build $(BUILD) -j $(JOBS)
+	$(STAGE) "$(BUILD): build" cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	./$(BUILD)/kobrix $(ARGS)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(STAGE) "$(BUILD): test" ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
@@ -29,17 +31,17 @@ sanitize:
 # built.
 TSAN_TESTS = test_audio test_platform_core test_platform_gui test_platform_audio
 tsan: setup
-	cmake -S . -B build-tsan -G Ninja -DKOBRIX_TSAN=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
-	bash scripts/run-tsan.sh build-tsan
+	$(STAGE) "build-tsan: configure" cmake -S . -B build-tsan -G Ninja -DKOBRIX_TSAN=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(STAGE) "build-tsan: build" cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	$(STAGE) "build-tsan: test" bash scripts/run-tsan.sh build-tsan
 
-# The file readers' fuzz targets (no tests or benchmarks are built), sharing
+# The file readers' fuzz targets (only they and what they link are built), sharing
 # a total time.
 FUZZ_SECONDS ?= 120
 fuzz: setup
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKOBRIX_FUZZ=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build build-fuzz -j $(JOBS)
-	bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+	CC=clang CXX=clang++ $(STAGE) "build-fuzz: configure" cmake -S . -B build-fuzz -G Ninja -DKOBRIX_FUZZ=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(STAGE) "build-fuzz: build" cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
+	$(STAGE) "build-fuzz: test" bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 ci: test sanitize tsan fuzz
 

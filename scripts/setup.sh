@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev mold
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libsoxr-dev libjpeg62-turbo-dev libswresample-dev

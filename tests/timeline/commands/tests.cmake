@@ -7,17 +7,13 @@ if(TARGET test_timeline_commands)
   set(_beside ${CMAKE_CURRENT_BINARY_DIR}/timeline_commands)
   set_target_properties(test_timeline_commands PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_beside})
   target_sources(test_timeline_commands PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../window/timeline_fixture.cpp)
-  foreach(_tool qovtool1 qovtool2)
-    add_executable(${_tool}_for_tests ${CMAKE_SOURCE_DIR}/app/${_tool}.cpp)
-    target_include_directories(${_tool}_for_tests PRIVATE ${CMAKE_SOURCE_DIR})
-    if(_tool STREQUAL qovtool2)
-      target_link_libraries(${_tool}_for_tests PRIVATE kobrix_system)
-    endif()
-    set_target_properties(${_tool}_for_tests PROPERTIES
-      OUTPUT_NAME ${_tool}
-      RUNTIME_OUTPUT_DIRECTORY ${_beside})
-    add_dependencies(test_timeline_commands ${_tool}_for_tests)
-  endforeach()
+  # Copies of the program's converters, not a second build of them.
+  add_custom_command(OUTPUT ${_beside}/qovtool1 ${_beside}/qovtool2
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_beside}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:qovtool1> $<TARGET_FILE:qovtool2> ${_beside}/
+    DEPENDS qovtool1 qovtool2)
+  add_custom_target(qovtools_for_tests DEPENDS ${_beside}/qovtool1 ${_beside}/qovtool2)
+  add_dependencies(test_timeline_commands qovtools_for_tests)
   add_dependencies(test_timeline_commands kxgain)
   target_compile_definitions(test_timeline_commands PRIVATE
     KOBRIX_EFFECTS_REGISTRY="${CMAKE_BINARY_DIR}/effects_registry.txt"
