@@ -294,8 +294,7 @@ void TFFTSpec::Measure() {
     // Every measurement starts from silence: what an earlier one left in
     // the chain (an echo's delay line) never reaches this one, so opening
     // and Refresh show the same response.
-    for (Effect* e = list->first; e != nullptr; e = e->next)
-      if (e->component != nullptr) e->component->Reset();
+    list->Reset();
     // The chain is told the channel count it is fed.
     list->Configure(static_cast<DWORD>(diagram->sampleRate), static_cast<DWORD>(channels));
     list->Process(&block);
