@@ -23,7 +23,6 @@
 #include "audio/audio_player.h"
 #include "audio/audio_recorder.h"
 #include "audio/volume_server_link.h"
-#include "audio/effect_list.h"
 #include "audio/installed_components.h"
 #include "audio/midi_player.h"
 #include "media/video_data.h"
@@ -257,11 +256,9 @@ int OwlMain(int argc, char** argv) {
   std::unique_ptr<VolumeServer> mixerServer = CreateMixerServer();
   TheMixerServer = mixerServer.get();
 
-  TheVideoPlayer = new VideoPlayer();
-  TheAudioPlayer = new AudioPlayer();
   TheAudioRecorder = new TAudioRecorder();
   TheVTRecorder = new VTRecorder();
-  InstallProgramSeams();
+  StartProgramObjects();
   VFXRender::StartThread(*ProgramTransitions());
 
   int result = 0;
@@ -280,24 +277,18 @@ int OwlMain(int argc, char** argv) {
     // The recorder's dialog and thread go before the engine they use.
     delete TheAudioRecorder;
     TheAudioRecorder = nullptr;
-    delete TheAudioPlayer;
-    TheAudioPlayer = nullptr;
-    delete TheMidiPlayer;
-    TheMidiPlayer = nullptr;
-    delete TheVelmoraMessager;
     ReleaseInstanceLock();
-    RemoveProgramSeams();
     DeleteControlFont();
-    TheMixerServer = nullptr;
-    mixerServer.reset();
     VFXRender::CleanTempDir();
-    KeepPlayedSound();
     TheApp = nullptr;
   }
   // The frames and the time-line went with the application, giving back the
-  // lists of their clips, lines and master; what is left goes before COM
-  // (com's end), whose modules the effects run in.
-  EffectList::FreeAll();
+  // lists of their clips, lines and master; the players and what is left of
+  // the lists go before COM (com's end), whose modules the effects run in.
+  EndProgramObjects();
+  TheMixerServer = nullptr;
+  mixerServer.reset();
+  KeepPlayedSound();
   if (before) SetModalHook(*before);
   if (exporting) {
     // The status says whether the whole file is there, and nothing else.

@@ -64,7 +64,7 @@ END_RESPONSE_TABLE;
 AudioMeterDialog::AudioMeterDialog(TPropertySheet* sheet, int* pageIndexVariable)
     : TEPropertyPage(sheet, kMeterDialog, pageIndexVariable) {
   const AudioMeterSettings& s = TLevelControl::Settings();
-  std::copy(s.levels, s.levels + 4, levels);
+  TLevelControl::GetDefaultLevels(levels);
   for (int i = 0; i < kMeterLabelCount; ++i) {
     labels[i].level = s.volumeLabels[i];
     std::memcpy(labels[i].name, s.nameLabels[i], sizeof labels[i].name);
