@@ -214,6 +214,7 @@ int OwlMain(int argc, char** argv) {
     if (!TakeInstanceLock()) return 0;
   }
 
+  RemoveDeadInstanceFolders();
   RegisterProgramResources();
   if (line.usage) {
     MessageBox(nullptr, kCommandLineUsageText, kCommandLineUsageCaption, MB_OK);

@@ -1,6 +1,8 @@
 #include "platform/core/locations.h"
 
+#include <dirent.h>
 #include <ftw.h>
+#include <signal.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,6 +104,29 @@ std::string TempFolder() {
   return WithoutTrailingSeparators(folder);
 }
 
+void RemoveDeadInstanceFolders() {
+  const std::string base = TempFolder();
+  DIR* folder = opendir(base.c_str());
+  if (folder == nullptr) return;
+  const std::string own = std::to_string(getpid());
+  while (const dirent* entry = readdir(folder)) {
+    // kobrix-<pid>-XXXXXX, as InstanceTempFolder names them.
+    const std::string name = entry->d_name;
+    if (name.rfind("kobrix-", 0) != 0) continue;
+    const size_t dash = name.find('-', 7);
+    if (dash == std::string::npos || dash == 7 || name.size() != dash + 7) continue;
+    const std::string pid = name.substr(7, dash - 7);
+    if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos || pid == own) continue;
+    const std::string path = base + "/" + name;
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) continue;
+    // Only a folder whose instance is gone; a live process keeps its own.
+    if (kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH) continue;
+    nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  }
+  closedir(folder);
+}
+
 std::string InstanceTempFolder() {
   std::lock_guard<std::mutex> hold(instance_lock);
   struct stat info;
@@ -111,7 +136,8 @@ std::string InstanceTempFolder() {
   }
   std::string base = TempFolder();
   MakeFolders(base);
-  std::string pattern = base + "/kobrix-XXXXXX";
+  // The process in the name lets a later start sweep a killed instance's folder.
+  std::string pattern = base + "/kobrix-" + std::to_string(getpid()) + "-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) {
     SetLastErrorFromErrno(errno);
     return base;

@@ -32,6 +32,9 @@ std::string TempFolder();
 // A folder of this instance's own below TempFolder(), created on first use
 // and removed with its contents when the process that created it exits.
 std::string InstanceTempFolder();
+// Removes the instance folders below TempFolder() whose process is gone
+// (killed before it could remove its own).
+void RemoveDeadInstanceFolders();
 // Created on first use (and again if it has been removed since).
 std::string StateFolder();
 std::string RuntimeFolder();

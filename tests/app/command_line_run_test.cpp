@@ -267,6 +267,29 @@ TEST_F(CommandLineRun, AnExportIntoAReadOnlyFolderSaysTheFolderCannotBeWritten) 
 
 // Exports that fail leave the earlier file at the target as it was: a disk
 // that is full before the export starts, and one that fills during it.
+TEST_F(CommandLineRun, AStartRemovesTheFoldersOfKilledInstancesOnly) {
+  const std::string project = Project(false);
+  // A process that has ended, so its number names no instance.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string tmp = temp_.path();
+  const std::string dead = tmp + "/kobrix-" + std::to_string(gone) + "-aB3dE9";
+  const std::string live = tmp + "/kobrix-" + std::to_string(getpid()) + "-aB3dE9";
+  const std::string other = File("elsewhere");
+  const std::string link = tmp + "/kobrix-" + std::to_string(gone) + "-linkd0";
+  for (const std::string& folder : {dead, live, other}) {
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "/vfx000_001.avi") << "frames";
+  }
+  std::filesystem::create_directory_symlink(other, link);
+  ASSERT_EQ(Status(Quoted(project) + " /wave " + Quoted(File("out.wav"))), 0);
+  EXPECT_FALSE(std::filesystem::exists(dead));
+  EXPECT_TRUE(std::filesystem::exists(live + "/vfx000_001.avi"));
+  // A link in the folder's place is neither removed through nor followed.
+  EXPECT_TRUE(std::filesystem::exists(other + "/vfx000_001.avi"));
+}
+
 TEST_F(CommandLineRun, AFailedExportKeepsTheEarlierFile) {
   WriteTone(File("tone.wav"), 1000);
   Start();
