@@ -2,7 +2,8 @@
 # Drives the real kobrix as a user would, on the display in DISPLAY:
 #   end_to_end.sh DESKTOP PROGRAM PROJECT EXPORT SHOTS
 # DESKTOP is "openbox" (the script runs that window manager for the while)
-# or "bare". Over three starts: opens PROJECT (Ctrl+O); with the mixer and
+# or "bare". Over three starts: opens PROJECT (Ctrl+O); opens Set Size and
+# leaves it with Escape; with the mixer and
 # the Video window up, drags a clip from the collection onto the time line
 # and takes it away again (Ctrl+Z); plays the project (Space), exports its
 # sound as WAVE to EXPORT from the Export menu and quits (Ctrl+Q); then
@@ -163,6 +164,18 @@ answer "Open Project" "$project"
 await "the project in the caption" shown "$frame_name.*$(basename "$project" | tr 'A-Z' 'a-z' | sed 's/[.]/[.]/g')"
 await "the keyboard back in the frame" has_focus "^$frame_name"
 shot opened
+
+step="set size"
+# The time-line's Set Size button opens its dialog on top with the keys;
+# after Escape the keys are back in the frame without a click.
+xdotool mousemove --window "$(shown "^$frame_name" | head -1)" 55 82 click 1
+await "dialog 'Set Size'" shown "^Set Size\$"
+await "the keyboard in 'Set Size'" has_focus "^Set Size\$"
+on_top "Set Size" || fail "'Set Size' is not the top window"
+shot set-size
+xdotool key Escape
+await "'Set Size' to close" not shown "^Set Size\$"
+await "the keyboard back in the frame after Set Size" has_focus "^$frame_name"
 
 step="drag"
 # With the mixer and the Video window up, the tone's tile dragged from the
