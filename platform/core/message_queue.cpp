@@ -26,6 +26,14 @@ struct Queue {
 };
 
 using QueueTable = std::unordered_map<DWORD, std::shared_ptr<Queue>>;
+
+// Only a queue's own thread waits on it: a thread that changes its own
+// queue is not waiting, and waking every waiter of the process for it costs
+// each of them a trip through the kernel (a window painting during an
+// export invalidates its own windows thousands of times).
+void NotifyQueueOwner(DWORD threadId) {
+  if (threadId != GetCurrentThreadId()) Waitable::NotifyWaiters();
+}
 // Never destroyed: threads may still end while the program exits.
 QueueTable& Queues() {
   static auto* queues = new QueueTable;
@@ -150,7 +158,7 @@ BOOL Post(DWORD threadId, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     found->second->posted.push_back(msg);
   }
-  Waitable::NotifyWaiters();
+  NotifyQueueOwner(threadId);
   return TRUE;
 }
 
@@ -330,7 +338,7 @@ void WakeThreadQueue(DWORD threadId) {
     if (found == Queues().end()) return;
     ++found->second->wakes;
   }
-  Waitable::NotifyWaiters();
+  NotifyQueueOwner(threadId);
 }
 
 bool HasPostedMessages(HWND filter, UINT min, UINT max) {

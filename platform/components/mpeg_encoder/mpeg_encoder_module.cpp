@@ -127,11 +127,10 @@ class MpegEncoderObject final : public IMpegEncoder,
     std::lock_guard<std::mutex> hold(lock_);
     if (block == nullptr) return E_POINTER;
     *block = MpegOutputBlock{};
-    std::deque<std::vector<BYTE>>& ready = stream_.Blocks();
-    if (ready.empty()) return S_OK;
+    std::vector<BYTE> ready;
+    if (!stream_.TakeBlock(&ready)) return S_OK;
     // A block handed out stays where it is until it is given back.
-    blocks_.push_back(std::move(ready.front()));
-    ready.pop_front();
+    blocks_.push_back(std::move(ready));
     std::vector<BYTE>& b = blocks_.back();
     block->present = 1;
     block->size = static_cast<DWORD>(b.size());
@@ -278,7 +277,7 @@ class MpegEncoderObject final : public IMpegEncoder,
   }
   void StopLocked() {
     stream_.Close();
-    stream_.Blocks().clear();
+    stream_.ClearBlocks();
     blocks_.clear();
     started_ = false;
   }

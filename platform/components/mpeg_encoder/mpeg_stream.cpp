@@ -19,6 +19,9 @@ namespace mpeg {
 namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
+// Jobs waiting for the encoding thread: enough to keep it busy while the
+// caller makes the next picture, few enough to hold little memory.
+constexpr std::size_t kQueueLimit = 4;
 
 // Layer II bit rates in kbit/s: MPEG-1 rates, and the half rates of MPEG-2.
 constexpr LONG kFullRateBitRates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
@@ -113,6 +116,7 @@ int MpegStream::WriteBlock(void* opaque, uint8_t* data, int size) {
   auto* self = static_cast<MpegStream*>(opaque);
   if (size <= 0) return 0;
   try {
+    std::lock_guard<std::mutex> hold(self->blockLock_);
     self->blocks_.emplace_back(data, data + size);
   } catch (...) {
     return AVERROR(ENOMEM);
@@ -152,6 +156,12 @@ bool MpegStream::Open(const StreamSettings& settings, std::string* error) {
     return Fail(error, "The MPEG stream cannot start: " + AvText(r));
   }
   headerWritten_ = true;
+  try {
+    worker_ = std::thread(&MpegStream::Work, this);
+  } catch (...) {
+    Close();
+    return Fail(error, "The MPEG encoder cannot start its thread.");
+  }
   return true;
 }
 
@@ -193,16 +203,11 @@ bool MpegStream::OpenVideo(std::string* error) {
                            std::to_string(settings_.videoBitRate) + " bit/s: " + AvText(r));
   }
   videoStream_ = avformat_new_stream(muxer_, nullptr);
-  picture_ = av_frame_alloc();
-  if (videoStream_ == nullptr || picture_ == nullptr) return Fail(error, "Not enough memory for MPEG video.");
+  if (videoStream_ == nullptr) return Fail(error, "Not enough memory for MPEG video.");
   videoStream_->time_base = video_->time_base;
   if (avcodec_parameters_from_context(videoStream_->codecpar, video_) < 0 ||
       !CopySideData(video_, videoStream_))
     return Fail(error, "Not enough memory for MPEG video.");
-  picture_->format = video_->pix_fmt;
-  picture_->width = video_->width;
-  picture_->height = video_->height;
-  if (av_frame_get_buffer(picture_, 0) < 0) return Fail(error, "Not enough memory for MPEG video.");
   return true;
 }
 
@@ -223,17 +228,12 @@ bool MpegStream::OpenAudio(std::string* error) {
   const int r = avcodec_open2(audio_, codec, nullptr);
   if (r < 0) return Fail(error, "The MPEG audio encoder does not take this format: " + AvText(r));
   audioStream_ = avformat_new_stream(muxer_, nullptr);
-  samples_ = av_frame_alloc();
-  if (audioStream_ == nullptr || samples_ == nullptr) return Fail(error, "Not enough memory for MPEG audio.");
+  if (audioStream_ == nullptr) return Fail(error, "Not enough memory for MPEG audio.");
   audioStream_->time_base = audio_->time_base;
   if (avcodec_parameters_from_context(audioStream_->codecpar, audio_) < 0)
     return Fail(error, "Not enough memory for MPEG audio.");
-  samples_->format = audio_->sample_fmt;
-  samples_->nb_samples = audio_->frame_size;
-  samples_->sample_rate = audio_->sample_rate;
-  if (av_channel_layout_copy(&samples_->ch_layout, &audio_->ch_layout) < 0 ||
-      av_frame_get_buffer(samples_, 0) < 0)
-    return Fail(error, "Not enough memory for MPEG audio.");
+  audioFrameSamples_ = audio_->frame_size;
+  if (audioFrameSamples_ <= 0) return Fail(error, "The MPEG audio encoder does not take this format.");
   return true;
 }
 
@@ -256,20 +256,21 @@ bool MpegStream::EncodeFrame(const BITMAPINFOHEADER* format, const void* bits, s
   // Planes of the picture size go in as they are: no conversion at all.
   if (format != nullptr && bits != nullptr && IsI420(*format) && format->biWidth == video_->width &&
       DibHeight(*format) == video_->height && video_->pix_fmt == AV_PIX_FMT_YUV420P) {
-    if (av_frame_make_writable(picture_) < 0) return Fail(error, "Not enough memory for MPEG video.");
+    AVFrame* picture = TakeFrame(true);
+    if (picture == nullptr) return Fail(error, "Not enough memory for MPEG video.");
     const int width = video_->width, height = video_->height;
     const int widths[3] = {width, (width + 1) / 2, (width + 1) / 2};
     const int heights[3] = {height, (height + 1) / 2, (height + 1) / 2};
     const auto* from = static_cast<const uint8_t*>(bits);
     for (int plane = 0; plane < 3; ++plane) {
       for (int y = 0; y < heights[plane]; ++y) {
-        std::memcpy(picture_->data[plane] + static_cast<std::ptrdiff_t>(y) * picture_->linesize[plane], from,
+        std::memcpy(picture->data[plane] + static_cast<std::ptrdiff_t>(y) * picture->linesize[plane], from,
                     static_cast<std::size_t>(widths[plane]));
         from += widths[plane];
       }
     }
-    picture_->pts = videoPts_++;
-    return Send(video_, videoStream_, picture_, error);
+    picture->pts = videoPts_++;
+    return Queue(Job{picture, true}, error);
   }
   if (format == nullptr || bits == nullptr || format->biCompression != BI_RGB ||
       (format->biBitCount != 24 && format->biBitCount != 32) || format->biWidth <= 0 ||
@@ -296,26 +297,28 @@ bool MpegStream::EncodeFrame(const BITMAPINFOHEADER* format, const void* bits, s
     planes[0] = base + (height - 1) * stride;
     strides[0] = -static_cast<int>(stride);
   }
-  if (av_frame_make_writable(picture_) < 0) return Fail(error, "Not enough memory for MPEG video.");
-  sws_scale(scaler_, planes, strides, 0, height, picture_->data, picture_->linesize);
-  picture_->pts = videoPts_++;
-  return Send(video_, videoStream_, picture_, error);
+  AVFrame* picture = TakeFrame(true);
+  if (picture == nullptr) return Fail(error, "Not enough memory for MPEG video.");
+  sws_scale(scaler_, planes, strides, 0, height, picture->data, picture->linesize);
+  picture->pts = videoPts_++;
+  return Queue(Job{picture, true}, error);
 }
 
 bool MpegStream::EncodeAudioFrame(const BYTE* samples, std::string* error) {
-  if (av_frame_make_writable(samples_) < 0) return Fail(error, "Not enough memory for MPEG audio.");
-  std::memcpy(samples_->data[0], samples,
-              static_cast<std::size_t>(samples_->nb_samples) * settings_.channels * sizeof(int16_t));
-  samples_->pts = audioPts_;
-  audioPts_ += samples_->nb_samples;
-  return Send(audio_, audioStream_, samples_, error);
+  AVFrame* frame = TakeFrame(false);
+  if (frame == nullptr) return Fail(error, "Not enough memory for MPEG audio.");
+  std::memcpy(frame->data[0], samples,
+              static_cast<std::size_t>(audioFrameSamples_) * settings_.channels * sizeof(int16_t));
+  frame->pts = audioPts_;
+  audioPts_ += audioFrameSamples_;
+  return Queue(Job{frame, false}, error);
 }
 
 bool MpegStream::EncodeAudio(const BYTE* data, std::size_t bytes, std::string* error) {
   if (audio_ == nullptr || audioEnded_) return Fail(error, "The MPEG stream takes no more sound.");
   if (data == nullptr && bytes > 0) return Fail(error, "No sound was given.");
   const std::size_t frameBytes =
-      static_cast<std::size_t>(samples_->nb_samples) * settings_.channels * sizeof(int16_t);
+      static_cast<std::size_t>(audioFrameSamples_) * settings_.channels * sizeof(int16_t);
   // Whole frames straight from the caller's bytes; the rest waits for more.
   while (bytes > 0) {
     if (pending_.empty() && bytes >= frameBytes) {
@@ -339,7 +342,8 @@ bool MpegStream::EncodeAudio(const BYTE* data, std::size_t bytes, std::string* e
 bool MpegStream::EndVideo(std::string* error) {
   if (video_ == nullptr || videoEnded_) return true;
   videoEnded_ = true;
-  return Send(video_, videoStream_, nullptr, error) && EndIfDone(error);
+  const bool last = audio_ == nullptr || audioEnded_;
+  return Queue(Job{nullptr, true, true, last}, error) && Settle(error);
 }
 
 bool MpegStream::EndAudio(std::string* error) {
@@ -348,18 +352,129 @@ bool MpegStream::EndAudio(std::string* error) {
   // The last samples fill a frame of their own, the rest of it silent.
   if (!pending_.empty()) {
     const std::size_t frameBytes =
-        static_cast<std::size_t>(samples_->nb_samples) * settings_.channels * sizeof(int16_t);
+        static_cast<std::size_t>(audioFrameSamples_) * settings_.channels * sizeof(int16_t);
     pending_.resize(frameBytes, 0);
     const bool ok = EncodeAudioFrame(pending_.data(), error);
     pending_.clear();
     if (!ok) return false;
   }
-  return Send(audio_, audioStream_, nullptr, error) && EndIfDone(error);
+  const bool last = video_ == nullptr || videoEnded_;
+  return Queue(Job{nullptr, false, true, last}, error) && Settle(error);
 }
 
-bool MpegStream::EndIfDone(std::string* error) {
+AVFrame* MpegStream::TakeFrame(bool video) {
+  AVFrame* frame = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(jobLock_);
+    std::vector<AVFrame*>& pool = video ? freePictures_ : freeSamples_;
+    if (!pool.empty()) {
+      frame = pool.back();
+      pool.pop_back();
+    }
+  }
+  // A picture the encoder still holds (for the pictures coded before it)
+  // leaves it its memory and takes new.
+  if (frame != nullptr && av_frame_is_writable(frame)) return frame;
+  if (frame == nullptr) frame = av_frame_alloc();
+  if (frame == nullptr) return nullptr;
+  av_frame_unref(frame);
+  bool ok = true;
+  if (video) {
+    frame->format = video_->pix_fmt;
+    frame->width = video_->width;
+    frame->height = video_->height;
+  } else {
+    frame->format = audio_->sample_fmt;
+    frame->nb_samples = audioFrameSamples_;
+    frame->sample_rate = audio_->sample_rate;
+    ok = av_channel_layout_copy(&frame->ch_layout, &audio_->ch_layout) >= 0;
+  }
+  if (!ok || av_frame_get_buffer(frame, 0) < 0) av_frame_free(&frame);
+  return frame;
+}
+
+bool MpegStream::Queue(const Job& job, std::string* error) {
+  std::unique_lock<std::mutex> lock(jobLock_);
+  jobsChanged_.wait(lock, [&] { return jobs_.size() < kQueueLimit || !failure_.empty(); });
+  if (!failure_.empty()) {
+    if (job.frame != nullptr) (job.video ? freePictures_ : freeSamples_).push_back(job.frame);
+    return Fail(error, failure_);
+  }
+  jobs_.push_back(job);
+  jobsChanged_.notify_all();
+  return true;
+}
+
+bool MpegStream::Settle(std::string* error) {
+  std::unique_lock<std::mutex> lock(jobLock_);
+  jobsChanged_.wait(lock, [&] { return jobs_.empty() && !working_; });
+  return failure_.empty() || Fail(error, failure_);
+}
+
+void MpegStream::Work() {
+  std::unique_lock<std::mutex> lock(jobLock_);
+  for (;;) {
+    jobsChanged_.wait(lock, [&] { return quit_ || !jobs_.empty(); });
+    if (quit_) return;
+    const Job job = jobs_.front();
+    jobs_.pop_front();
+    working_ = true;
+    // After a failure the rest is only taken off the queue.
+    const bool skip = !failure_.empty();
+    lock.unlock();
+    std::string error;
+    const bool ok = skip || Run(job, &error);
+    lock.lock();
+    if (!ok && failure_.empty()) failure_ = error.empty() ? "The MPEG encoder failed." : error;
+    if (job.frame != nullptr) (job.video ? freePictures_ : freeSamples_).push_back(job.frame);
+    working_ = false;
+    jobsChanged_.notify_all();
+  }
+}
+
+bool MpegStream::Run(const Job& job, std::string* error) {
+  AVCodecContext* context = job.video ? video_ : audio_;
+  AVStream* stream = job.video ? videoStream_ : audioStream_;
+  if (!job.end) return Send(context, stream, job.frame, error);
+  return Send(context, stream, nullptr, error) && (!job.last || EndStream(error));
+}
+
+void MpegStream::StopWorker() {
+  {
+    std::lock_guard<std::mutex> hold(jobLock_);
+    quit_ = true;
+    for (const Job& job : jobs_) {
+      if (job.frame != nullptr) (job.video ? freePictures_ : freeSamples_).push_back(job.frame);
+    }
+    jobs_.clear();
+  }
+  jobsChanged_.notify_all();
+  if (worker_.joinable()) worker_.join();
+  std::lock_guard<std::mutex> hold(jobLock_);
+  quit_ = false;
+  working_ = false;
+  failure_.clear();
+  for (std::vector<AVFrame*>* pool : {&freePictures_, &freeSamples_}) {
+    for (AVFrame* frame : *pool) av_frame_free(&frame);
+    pool->clear();
+  }
+}
+
+bool MpegStream::TakeBlock(std::vector<BYTE>* block) {
+  std::lock_guard<std::mutex> hold(blockLock_);
+  if (blocks_.empty()) return false;
+  *block = std::move(blocks_.front());
+  blocks_.pop_front();
+  return true;
+}
+
+void MpegStream::ClearBlocks() {
+  std::lock_guard<std::mutex> hold(blockLock_);
+  blocks_.clear();
+}
+
+bool MpegStream::EndStream(std::string* error) {
   if (ended_ || !headerWritten_) return true;
-  if ((video_ != nullptr && !videoEnded_) || (audio_ != nullptr && !audioEnded_)) return true;
   ended_ = true;
   const int r = av_write_trailer(muxer_);
   avio_flush(io_);
@@ -368,10 +483,9 @@ bool MpegStream::EndIfDone(std::string* error) {
 }
 
 void MpegStream::Close() {
+  StopWorker();
   if (video_ != nullptr) avcodec_free_context(&video_);
   if (audio_ != nullptr) avcodec_free_context(&audio_);
-  if (picture_ != nullptr) av_frame_free(&picture_);
-  if (samples_ != nullptr) av_frame_free(&samples_);
   if (packet_ != nullptr) av_packet_free(&packet_);
   sws_freeContext(scaler_);
   scaler_ = nullptr;
@@ -388,6 +502,7 @@ void MpegStream::Close() {
   scalerWidth_ = scalerHeight_ = 0;
   scalerBits_ = 0;
   videoPts_ = audioPts_ = 0;
+  audioFrameSamples_ = 0;
   pending_.clear();
   headerWritten_ = videoEnded_ = audioEnded_ = ended_ = false;
 }

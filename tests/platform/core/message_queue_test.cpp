@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -63,6 +68,16 @@ class TimerSource : public MessageSource {
   DWORD due_;
   DWORD poll_;
 };
+
+// The times a thread of this process gave up its processor to wait.
+long WaitsOfThread(long tid) {
+  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stol(line.substr(24));
+  }
+  return -1;
+}
 
 }  // namespace
 
@@ -365,4 +380,37 @@ TEST_F(MessageQueues, WaitMessageReturnsForInput) {
       0, &id);
   PostThreadMessage(id, WM_USER + 5, 0, 0);
   EXPECT_EQ(Finish(thread), WM_USER + 5u);
+}
+
+// Only a queue's own thread waits for it, so a thread posting to or waking
+// its own queue (a window invalidating itself as it paints) lets the
+// threads waiting on theirs sleep on.
+TEST_F(MessageQueues, ChangesToTheOwnQueueLeaveOtherWaitersAsleep) {
+  std::atomic<long> tid{0};
+  DWORD id = 0;
+  HANDLE waiter = Start(
+      [&] {
+        tid = syscall(SYS_gettid);
+        MSG msg;
+        return GetMessage(&msg, nullptr, 0, 0) == 1 && msg.message == WM_APP ? 0u : 1u;
+      },
+      0, &id);
+  while (tid.load() == 0) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // asleep in GetMessage
+  const long before = WaitsOfThread(tid);
+  ASSERT_GE(before, 0);
+  constexpr int kChanges = 200;
+  MSG msg;
+  for (int i = 0; i < kChanges; ++i) {
+    // Apart, as a painting window's changes come, so that a waiter woken by
+    // one is back asleep before the next.
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    WakeThreadQueue(GetCurrentThreadId());
+    ASSERT_TRUE(PostThreadMessage(GetCurrentThreadId(), WM_USER, 0, i));
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.lParam, i);
+  }
+  EXPECT_LT(WaitsOfThread(tid) - before, kChanges / 10);
+  PostThreadMessage(id, WM_APP, 0, 0);
+  EXPECT_EQ(Finish(waiter), 0u);
 }

@@ -216,6 +216,33 @@ TEST_F(MpegExportTest, StreamTypesAndFrameRates) {
   }
 }
 
+// Pictures of a brightness each come back in the order they were fed: the
+// encoder, working beside the decoding, takes each picture before the
+// export reuses its memory for the next.
+TEST_F(MpegExportTest, EachPictureComesBackInItsPlace) {
+  if (!video_test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  WriteFileText(RegistryFilePath(), RealRegistry());
+  constexpr int kCount = 25, kW = 64, kH = 48;
+  std::vector<Picture> pictures;
+  for (int i = 0; i < kCount; ++i) pictures.emplace_back(std::size_t{kW} * kH * 3, static_cast<BYTE>(16 + 8 * i));
+  const std::string source = Path("levels.avi");
+  WriteUncompressed(source, kW, kH, pictures);
+  Segments segments;
+  segments.Add(source, 0, 1000, 0);
+  const std::string path = Path("levels.mpg");
+  dialogtest::ModalScript script({Settings("64", "48")});
+  ASSERT_TRUE(Export(segments, kVideo, 0, 1000, path));
+  const std::vector<BYTE> grey =
+      video_test::Capture("ffmpeg -nostdin -v error -i " + path + " -f rawvideo -pix_fmt gray -");
+  const std::size_t size = std::size_t{kW} * kH;
+  ASSERT_EQ(grey.size(), kCount * size);
+  for (int i = 0; i < kCount; ++i) {
+    double sum = 0;
+    for (std::size_t k = 0; k < size; ++k) sum += grey[i * size + k];
+    EXPECT_NEAR(sum / static_cast<double>(size), 16 + 8 * i, 4.0) << "picture " << i;
+  }
+}
+
 TEST_F(MpegExportTest, SoundAtARateMpegAudioCannotCarryIsRefused) {
   WriteFileText(RegistryFilePath(), RealRegistry());
   ConfigureSound(11025, 1);
