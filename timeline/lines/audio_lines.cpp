@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "audio/effect_list.h"
 #include "model/changed_ranges.h"
 #include "model/film.h"
@@ -11,6 +10,7 @@
 #include "model/profiles.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

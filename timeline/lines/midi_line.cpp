@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "audio/midi_data.h"
 #include "model/film.h"
 #include "model/text_format.h"
 #include "model/time_code.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

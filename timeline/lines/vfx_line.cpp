@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "model/players.h"
 #include "model/undo_history.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 TVFXLine::TVFXLine(MainTimeLineWindow* timeline, int x, int y, int w, int h)
     : TimeLineChild(timeline, "VFXLine", x, y, w, h) {}

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "media/video_bitmap.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/time_code.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 TVideoLine::TVideoLine(MainTimeLineWindow* timeline, int x, int y, int w, int h)
     : TimeLineChild(timeline, "VideoLine", x, y, w, h) {}
