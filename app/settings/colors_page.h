@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/settings/colors_sample.h"
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TComboBox;
 
