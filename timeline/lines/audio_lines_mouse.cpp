@@ -72,26 +72,18 @@ int32_t ValueAt(const Profile& p, int32_t t, bool balance) {
 const std::vector<TResponseTableEntry>& TAudioLines::MouseEntries() {
   using TMyClass = TAudioLines;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+      EV_WM_LBUTTONDOWN,
+      EV_WM_MOUSEMOVE,
   };
   return entries;
-}
-
-void TAudioLines::SetHitCursor(int32_t zone) {
-  ::SetHitCursor(timeline_, *this, hitZone, zone);
 }
 
 void TAudioLines::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
   pointerLine_ = LineAt(p.y);
   const TrackRecord& row = Row(pointerLine_);
-  const int32_t t = TimeUnder(timeline_, p.x);
-  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindAudio, pointerLine_);
-  markIndex_ = -1;
-  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
-  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
+  int32_t zone = LeadingClipZone(keys, p, ignoreKeys, pointerLine_, row);
   if (zone < 0) {
     Film& f = *pointerFilm_;
-    markIndex_ = MarkNear(timeline_, f, t);
     if (!ignoreKeys && ((keys & MK_CONTROL) || timeline_.addPointMode)) {
       zone = kZoneAddPoint;
     } else if (markIndex_ >= 0 && OnMarkRow(p.y, row.bottom)) {
@@ -112,7 +104,7 @@ void TAudioLines::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
       }
     }
   }
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowZone(zone);
 }
 
 void TAudioLines::DescribePointer() {
@@ -215,70 +207,24 @@ void TAudioLines::EvLButtonDown(UINT keys, const TPoint& p) {
   if (pressed == kZoneSlopedSegment) DragSlope(p);
 }
 
-void TAudioLines::EvLButtonUp(UINT, const TPoint& p) {
-  EndDrag(p);
-  EndClipDrag();
+// What the effects made of the old stretch is stale now, whatever the clip
+// holds besides its sound; a picture of a new edge is made again on the
+// video row.
+void TAudioLines::FinishTrim(Film* film, bool startEdge) {
+  TClipLine::FinishTrim(film, startEdge);
+  if (film != nullptr && film->video != nullptr) {
+    if (TVideoLine* video = timeline_.VideoLine(); video != nullptr && video->IsWindow()) {
+      video->Invalidate(false);
+    }
+  }
 }
 
-void TAudioLines::EndDrag(const TPoint& p) {
-  scroll_.Stop(*this);
-  if (!dragging_) return;
-  dragging_ = false;
-  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
-  switch (hitZone) {
-    case kZoneTrimStart:
-    case kZoneTrimEnd:
-      // What the effects made of the old stretch is stale now, whatever
-      // the clip holds besides its sound; a picture of a new edge is made
-      // again on the video row.
-      FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
-      if (film != nullptr && film->video != nullptr) {
-        if (TVideoLine* video = timeline_.VideoLine(); video != nullptr && video->IsWindow()) {
-          video->Invalidate(false);
-        }
-      }
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection: {
-      SetHitCursor(kZoneClip);
-      TPoint screen = p;
-      ClientToScreen(screen);
-      // Dropped on the collection the move is taken back; so are the lines
-      // the drag scrolled.
-      if (FinishMoveDrag(timeline_, screen) && scrolledLines_ != 0) {
-        timeline_.ScrollAudioLinesTo(firstShownAtPress_);
-      }
-      break;
-    }
-    default:
-      break;
-  }
-  ReleaseCapture();
+void TAudioLines::FinishMove(bool tookBack) {
+  if (tookBack && scrolledLines_ != 0) timeline_.ScrollAudioLinesTo(firstShownAtPress_);
 }
 
 void TAudioLines::DragTo(int x, int y) {
   DragBy(DragTime(timeline_, x, 1) - anchorTime_, y);
-}
-
-void TAudioLines::DragBy(int32_t change, int y) {
-  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
-  switch (hitZone) {
-    case kZoneTrimStart:
-      TrimStart(change);
-      break;
-    case kZoneTrimEnd:
-      TrimEnd(change);
-      break;
-    case kZoneMark:
-      MoveMark(change);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection:
-      MoveClips(change, y);
-      break;
-    default:
-      break;
-  }
 }
 
 // The start moves on the pixel grid; with video, onto the key frame nearest
@@ -387,10 +333,7 @@ void TAudioLines::MoveClips(int32_t change, int y) {
       CountDragStep(timeline_);
     }
   }
-  TPoint at(HoldX(e.PosToPixelUnclamped(anchorTime_), e.width), y);
-  ClientToScreen(at);
-  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowMoveTarget(anchorTime_, y);
 }
 
 // ---- Profiles.
@@ -547,27 +490,16 @@ void TAudioLines::OnDragKey(int vk) {
   if (scroll) DragTo(client.x, client.y);
 }
 
-void TAudioLines::EvTimer(UINT id) {
-  if (id != 1 || !dragging_ || !scroll_.Running()) return;
-  TPoint at;
+void TAudioLines::ScrollTick(TPoint& at) {
   scroll_.Tick(timeline_, *this, at, scrolledLines_);
-  DragTo(at.x, at.y);
 }
 
 // ---- The double-click.
 
-void TAudioLines::EvLButtonDblClk(UINT keys, const TPoint& p) {
-  EndDrag(p);
-  HitTest(keys, p, false);
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t t = e.PixelToPos(p.x);
-  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
-    ToggleLaterClips(timeline_, pointerFilm_, kKindAudio, pointerLine_, t);
-  } else if (hitZone == kZoneEffects) {
-    EditEffects(pointerFilm_);
-  } else if (hitZone != kZonePlaying) {
-    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
-  }
+bool TAudioLines::DoubleClickZone() {
+  if (hitZone != kZoneEffects) return false;
+  EditEffects(pointerFilm_);
+  return true;
 }
 
 // ---- Drops from the collection.

@@ -33,28 +33,17 @@ int32_t ToInt32(int64_t v) {
 const std::vector<TResponseTableEntry>& TMidiLine::MouseEntries() {
   using TMyClass = TMidiLine;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+      EV_WM_LBUTTONDOWN,
+      EV_WM_MOUSEMOVE,
   };
   return entries;
 }
 
-void TMidiLine::SetHitCursor(int32_t zone) {
-  ::SetHitCursor(timeline_, *this, hitZone, zone);
-}
-
 void TMidiLine::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
   const TrackRecord& row = Row();
-  const int32_t t = TimeUnder(timeline_, p.x);
-  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindMidi, 0);
-  markIndex_ = -1;
-  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
-  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
-  if (zone < 0) {
-    markIndex_ = MarkNear(timeline_, *pointerFilm_, t);
-    zone =
-        markIndex_ >= 0 && OnMarkRow(p.y, row.bottom) ? kZoneMark : EdgeZone(timeline_, *pointerFilm_, p.x);
-  }
-  if (zone != hitZone) SetHitCursor(zone);
+  int32_t zone = LeadingClipZone(keys, p, ignoreKeys, 0, row);
+  if (zone < 0) zone = MarkOrEdgeZone(p, row);
+  ShowZone(zone);
 }
 
 void TMidiLine::EvMouseMove(UINT keys, const TPoint& p) {
@@ -103,60 +92,12 @@ void TMidiLine::EvLButtonDown(UINT keys, const TPoint& p) {
   BeginClipDrag();
 }
 
-void TMidiLine::EvLButtonUp(UINT, const TPoint& p) {
-  EndDrag(p);
-  EndClipDrag();
-}
-
-void TMidiLine::EndDrag(const TPoint& p) {
-  scroll_.Stop(*this);
-  if (!dragging_) return;
-  dragging_ = false;
-  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
-  switch (hitZone) {
-    case kZoneTrimStart:
-    case kZoneTrimEnd:
-      // Only a clip's picture has edges to make again.
-      if (film != nullptr && film->video != nullptr)
-        FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection: {
-      SetHitCursor(kZoneClip);
-      TPoint screen = p;
-      ClientToScreen(screen);
-      FinishMoveDrag(timeline_, screen);
-      break;
-    }
-    default:
-      break;
-  }
-  ReleaseCapture();
+void TMidiLine::FinishTrim(Film* film, bool startEdge) {
+  if (film != nullptr && film->video != nullptr) TClipLine::FinishTrim(film, startEdge);
 }
 
 void TMidiLine::DragTo(int x, int y) {
   DragBy(ToInt32(int64_t{DragTime(timeline_, x, 1)} - anchorTime_), y);
-}
-
-void TMidiLine::DragBy(int32_t ms, int y) {
-  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
-  switch (hitZone) {
-    case kZoneTrimStart:
-      TrimStart(ms);
-      break;
-    case kZoneTrimEnd:
-      TrimEnd(ms);
-      break;
-    case kZoneMark:
-      MoveMark(ms);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection:
-      MoveClips(ms, y);
-      break;
-    default:
-      break;
-  }
 }
 
 // On the pixel grid; a clip that also shows a picture starts on a key
@@ -265,10 +206,7 @@ void TMidiLine::MoveClips(int32_t d, int y) {
     pointerFilm_->DescribeClip();
     CountDragStep(timeline_);
   }
-  TPoint at(HoldX(e.PosToPixelUnclamped(anchorTime_), e.width), y);
-  ClientToScreen(at);
-  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowMoveTarget(anchorTime_, y);
 }
 
 void TMidiLine::OnDragKey(int vk) {
@@ -282,25 +220,6 @@ void TMidiLine::OnDragKey(int vk) {
   const int32_t anchor = anchorTime_;
   DragBy(step, at.y);
   anchorTime_ = anchor;
-}
-
-void TMidiLine::EvTimer(UINT id) {
-  if (id != 1 || !dragging_ || !scroll_.Running()) return;
-  TPoint at;
-  scroll_.Tick(timeline_, *this, at);
-  DragTo(at.x, at.y);
-}
-
-void TMidiLine::EvLButtonDblClk(UINT keys, const TPoint& p) {
-  EndDrag(p);
-  HitTest(keys, p, false);
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t t = e.PixelToPos(p.x);
-  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
-    ToggleLaterClips(timeline_, pointerFilm_, kKindMidi, 0, t);
-  } else if (hitZone != kZonePlaying) {
-    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
-  }
 }
 
 // All MIDI clips of a project come from one file.
