@@ -57,7 +57,8 @@ int64_t YAt(int64_t t, int64_t ax, int64_t ay, int64_t bx, int64_t by) {
 }  // namespace
 
 TAudioLines::TAudioLines(MainTimeLineWindow* timeline, int x, int y, int w, int h)
-    : TClipLine(timeline, "AudioLines", x, y, w, h, {kKindAudio, kCmAudioEditor, ui_string::kAudioEditorItem}) {
+    : TClipLine(timeline, "AudioLines", x, y, w, h,
+                {kKindAudio, kCmAudioEditor, ui_string::kAudioEditorItem}) {
   ResetChangedRanges();
 }
 
@@ -66,7 +67,8 @@ const char* TAudioLines::GetClassName() {
 }
 
 bool TAudioLines::Find(TEventInfo& info) {
-  return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) || TClipLine::Find(info);
+  return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) ||
+         TClipLine::Find(info);
 }
 
 const TrackRecord& TAudioLines::Row(int32_t line) const {

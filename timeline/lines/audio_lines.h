@@ -85,12 +85,6 @@ class TAudioLines : public TClipLine {
   int32_t AddPointAt(int x, int y, bool fromY);
   // A key pressed while this window drags (the time-line passes them on).
   void OnDragKey(int vk);
-  // Where a clip dragged from the collection would land: time (in: the
-  // time asked for) and screen (in: the pointer) become the start and its
-  // place; cursorId the cursor to show when adjust is on. A call without a
-  // clip only takes the bar away. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                        int32_t& cursorId) override;
   int32_t DropTargetLine() const override { return drop_.row; }
 
   int32_t PointerLine() const { return pointerLine_; }
@@ -121,7 +115,7 @@ class TAudioLines : public TClipLine {
   void DescribePointer();
   void TrimStart(int32_t change) override;
   void TrimEnd(int32_t change) override;
-  void MoveMark(int32_t change) override;
+  void MoveMark(int32_t change) override { MoveMarkMs(change, anchorTime_); }
   void MoveClips(int32_t change, int y) override;
   // A clip with a picture shows its new edge on the video row too.
   void FinishTrim(Film* film, bool startEdge) override;
@@ -132,7 +126,12 @@ class TAudioLines : public TClipLine {
   bool DoubleClickZone() override;
   // After a profile step that changed the pointer film.
   void ProfileChanged(Film* film);
-  void DrawDropFeedback(int32_t start, int32_t end, int32_t line);
+  void DrawDropFeedback(int32_t start, int32_t end, int32_t line) override;
+  // A drop needs sound in the project's format. Outside the lines, the
+  // first shown line that is free takes it.
+  bool TakesDrop(const ClipItem& clip) override;
+  int32_t DropLineAt(int y) override { return LineAt(y); }
+  bool FreeDropLine(const DropPlace& place, int32_t& line) override;
 
   // audio_lines_commands.cpp
   // Keeps the zone and the profile point the menu was opened on.

@@ -125,13 +125,15 @@ void TAudioLines::AppendClipItems(HMENU menu, Film& film) {
   HMENU effects = CreatePopupMenu();
   const bool hasList = film.effects != nullptr;
   const bool clipboard = EffectList::DefaultList() != nullptr;
-  AppendMenuItem(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
+  AppendMenuItem(effects, kCmEditEffects,
+                 hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
   AppendMenuItem(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
   AppendMenuItem(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
   AppendMenuItem(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
   AppendSeparator(effects);
   const EffectList* list = ListOf(film);
-  AppendChecked(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList, hasList && !(list && list->bypass));
+  AppendChecked(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList,
+                hasList && !(list && list->bypass));
   AppendPopup(menu, effects, ui_string::kAudioEffectsMenu);
 }
 

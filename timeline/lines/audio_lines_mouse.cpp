@@ -296,26 +296,6 @@ void TAudioLines::TrimEnd(int32_t change) {
   CountDragStep(timeline_);
 }
 
-void TAudioLines::MoveMark(int32_t change) {
-  Film* f = pointerFilm_;
-  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t old = f->marks[markIndex_].time;
-  const int32_t t = ToInt32(std::clamp<int64_t>(int64_t{old} + change, f->in, std::max(f->out - 1, f->in)));
-  if (t == old) return;
-  // Onto another mark: refused, and the anchor stays.
-  for (const Mark& m : f->marks) {
-    if (m.time == t) return;
-  }
-  MarkDragChange(timeline_);
-  if (!f->marks.MoveMark(markIndex_, t)) return;
-  anchorTime_ += t - old;
-  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
-  e.InvalidateLineRange(ToInt32(from), f->end, f);
-  f->DescribeMark(markIndex_);
-  CountDragStep(timeline_);
-}
-
 void TAudioLines::MoveClips(int32_t change, int y) {
   TimeLineEngine& e = timeline_.Engine();
   ClipMove move;
@@ -504,46 +484,22 @@ bool TAudioLines::DoubleClickZone() {
 
 // ---- Drops from the collection.
 
-bool TAudioLines::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                                   int32_t& cursorId) {
-  drop_.Erase(*this);
-  if (clip == nullptr || !(clip->GetKinds() & kKindAudio)) return false;
-  AudioSource* audio = clip->GetAudio();
-  if (audio == nullptr || !audio->IsDirectFormat()) return false;
+bool TAudioLines::TakesDrop(const ClipItem& clip) {
+  AudioSource* audio = clip.GetAudio();
+  return audio != nullptr && audio->IsDirectFormat();
+}
+
+bool TAudioLines::FreeDropLine(const DropPlace& place, int32_t& line) {
   TimeLineEngine& e = timeline_.Engine();
-  TPoint p = screen;
-  ScreenToClient(p);
-  const int32_t t = e.SnapToFrame(time);
   const int gap = GetSystemMetrics(SM_CYBORDER);
   const int height = GetClientRect().Height();
-  const int y = p.y - gap;
-  DropPlace place;
-  int32_t line = 0;
-  if (y < 0 || y >= height - gap) {
-    if (adjust) return false;
-    place.start = t;
-    place.end = DropEnd(t, clip->GetLength(), false);
-    const int32_t count = std::clamp(e.audioLineCount, 0, e.audioPanel.rowCount);
-    line = std::max(e.audioPanel.firstShown, 0);
-    while (line < count && Row(line).top < height - 2 * gap &&
-           Film::AnyOverlapping(place.start, place.end, kKindAudio, line)) {
-      ++line;
-    }
-    if (line >= count || Row(line).top >= height - 2 * gap) return false;
-  } else {
-    line = LineAt(y);
-    DropRequest request;
-    request.time = t;
-    request.length = clip->GetLength();
-    request.adjust = adjust;
-    request.mask = kKindAudio;
-    request.line = line;
-    request.snapDistance = e.hitDistanceMs;
-    if (!PlaceDrop(request, place)) return false;
+  const int32_t count = std::clamp(e.audioLineCount, 0, e.audioPanel.rowCount);
+  line = std::max(e.audioPanel.firstShown, 0);
+  while (line < count && Row(line).top < height - 2 * gap &&
+         Film::AnyOverlapping(place.start, place.end, kKindAudio, line)) {
+    ++line;
   }
-  DrawDropFeedback(place.start, place.end, line);
-  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
-  return true;
+  return line < count && Row(line).top < height - 2 * gap;
 }
 
 void TAudioLines::DrawDropFeedback(int32_t start, int32_t end, int32_t line) {

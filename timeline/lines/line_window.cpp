@@ -1,6 +1,10 @@
 #include "timeline/lines/line_window.h"
 
+#include <algorithm>
+
 #include "model/film.h"
+#include "model/film_list.h"
+#include "model/media_interfaces.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "platform/gui/menu.h"
@@ -149,6 +153,27 @@ void TClipLine::ShowMoveTarget(int32_t anchorTime, int y) {
   ShowZone(e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips);
 }
 
+void TClipLine::MoveMarkMs(int32_t change, int32_t& anchorTime) {
+  Film* f = pointerFilm_;
+  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
+  TimeLineEngine& e = timeline_.Engine();
+  const int32_t old = f->marks[markIndex_].time;
+  const int32_t t =
+      static_cast<int32_t>(std::clamp<int64_t>(int64_t{old} + change, f->in, std::max(f->out - 1, f->in)));
+  if (t == old) return;
+  // Onto another mark: refused, and the anchor stays.
+  for (const Mark& m : f->marks) {
+    if (m.time == t) return;
+  }
+  MarkDragChange(timeline_);
+  if (!f->marks.MoveMark(markIndex_, t)) return;
+  anchorTime += t - old;
+  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
+  e.InvalidateLineRange(static_cast<int32_t>(std::max<int64_t>(from, INT32_MIN)), f->end, f);
+  f->DescribeMark(markIndex_);
+  CountDragStep(timeline_);
+}
+
 void TClipLine::EvTimer(UINT id) {
   if (id != 1 || !dragging_ || !scroll_.Running()) return;
   TPoint at;
@@ -170,6 +195,46 @@ void TClipLine::EvLButtonDblClk(UINT keys, const TPoint& p) {
   } else if (!DoubleClickZone() && hitZone != kZonePlaying) {
     PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
   }
+}
+
+// ---- Drops from the collection.
+
+bool TClipLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                                 int32_t& cursorId) {
+  drop_.Erase(*this);
+  if (clip == nullptr || !(clip->GetKinds() & kind_.kind) || !TakesDrop(*clip)) return false;
+  TimeLineEngine& e = timeline_.Engine();
+  TPoint p = screen;
+  ScreenToClient(p);
+  const int32_t t = DropTime(time, adjust);
+  const int gap = GetSystemMetrics(SM_CYBORDER);
+  const int y = p.y - gap;
+  DropPlace place;
+  int32_t line = 0;
+  if (y < 0 || y >= GetClientRect().Height() - gap) {
+    if (adjust) return false;
+    place.start = t;
+    place.end = DropEnd(t, clip->GetLength(), kind_.frames);
+    if (!FreeDropLine(place, line)) return false;
+  } else {
+    line = DropLineAt(y);
+    DropRequest request;
+    request.time = t;
+    request.length = clip->GetLength();
+    request.frames = kind_.frames;
+    request.adjust = adjust;
+    request.mask = kind_.kind;
+    request.line = line;
+    request.snapDistance = e.hitDistanceMs;
+    if (!PlaceDrop(request, place)) return false;
+  }
+  DrawDropFeedback(place.start, place.end, line);
+  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
+  return true;
+}
+
+int32_t TClipLine::DropTime(int32_t time, bool) {
+  return timeline_.Engine().SnapToFrame(time);
 }
 
 // ---- The popup menu.

@@ -18,6 +18,7 @@
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/window/child_window.h"
 
+class ClipItem;
 class Film;
 struct TrackRecord;
 
@@ -43,6 +44,7 @@ struct ClipLineKind {
   int32_t kind = 0;       // the clips' kind (kKindVideo ...)
   int editorCommand = 0;  // opens the clip in its external editor
   int editorText = 0;     // that command's menu item
+  bool frames = false;    // dropped clips go on whole frames
 };
 
 class TClipLine : public TLineWindow, public LineDropTarget {
@@ -63,6 +65,14 @@ class TClipLine : public TLineWindow, public LineDropTarget {
   void DragBy(int32_t change, int y);
   bool IsDragging() const { return dragging_; }
 
+  // Where a clip dragged from the collection would land: time (in: the
+  // time asked for) and screen (in: the pointer) become the start and its
+  // place; cursorId the cursor to show when adjust is on. A call without a
+  // clip only takes the bar away. False when it does not fit.
+  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
+                        int32_t& cursorId) override;
+  // The bar from start to end on row or line `line`.
+  virtual void DrawDropFeedback(int32_t start, int32_t end, int32_t line) = 0;
   bool HasDropTarget() const override { return drop_.shown; }
 
   Film* PointerFilm() const { return pointerFilm_; }
@@ -81,6 +91,17 @@ class TClipLine : public TLineWindow, public LineDropTarget {
   // After a move step: the cursor says whether the clips, held at the
   // anchor's time, would go to the clip collection.
   void ShowMoveTarget(int32_t anchorTime, int y);
+  // A mark drag step of change ms, for the lines that put marks anywhere in
+  // the clip: never onto another mark; anchorTime follows the mark.
+  void MoveMarkMs(int32_t change, int32_t& anchorTime);
+
+  // The drop's parts that differ by line: whether the clip's media can go
+  // on it, the time it is put at, the row or line under client y, and the
+  // first free one for a pointer outside the rows (false: none).
+  virtual bool TakesDrop(const ClipItem& clip) = 0;
+  virtual int32_t DropTime(int32_t time, bool adjust);
+  virtual int32_t DropLineAt(int y) = 0;
+  virtual bool FreeDropLine(const DropPlace& place, int32_t& line) = 0;
 
   // The steps of a drag, by zone.
   virtual void TrimStart(int32_t change) = 0;

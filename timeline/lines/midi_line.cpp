@@ -38,7 +38,8 @@ const char* TMidiLine::GetClassName() {
 }
 
 bool TMidiLine::Find(TEventInfo& info) {
-  return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) || TClipLine::Find(info);
+  return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) ||
+         TClipLine::Find(info);
 }
 
 const TrackRecord& TMidiLine::Row() const {

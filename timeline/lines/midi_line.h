@@ -48,12 +48,8 @@ class TMidiLine : public TClipLine {
   void DragTo(int x, int y) override;
   // A key pressed while this window drags (the time-line passes them on).
   void OnDragKey(int vk);
-  // Where a clip dragged from the collection would land, as on the video
-  // rows: time and screen become the start and its place, cursorId the
-  // cursor to show when adjust is on. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                        int& cursorId) override;
-  void DrawDropFeedback(int32_t start, int32_t end);
+  // The line has one row: line is 0.
+  void DrawDropFeedback(int32_t start, int32_t end, int32_t line) override;
   int32_t DropTargetLine() const override { return 0; }
 
   // ---- The popup menu's commands (midi_line_commands.cpp).
@@ -79,8 +75,12 @@ class TMidiLine : public TClipLine {
   void EvLButtonDown(UINT keys, const TPoint& p);
   void TrimStart(int32_t d) override;
   void TrimEnd(int32_t d) override;
-  void MoveMark(int32_t d) override;
+  void MoveMark(int32_t d) override { MoveMarkMs(d, anchorTime_); }
   void MoveClips(int32_t d, int y) override;
+  // All MIDI clips of a project come from one file.
+  bool TakesDrop(const ClipItem& clip) override;
+  int32_t DropLineAt(int y) override { return 0; }
+  bool FreeDropLine(const DropPlace& place, int32_t& line) override;
   // Only a clip's picture has edges to make again.
   void FinishTrim(Film* film, bool startEdge) override;
 

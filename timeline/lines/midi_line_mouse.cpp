@@ -175,26 +175,6 @@ void TMidiLine::TrimEnd(int32_t d) {
   CountDragStep(timeline_);
 }
 
-void TMidiLine::MoveMark(int32_t d) {
-  Film* f = pointerFilm_;
-  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t old = f->marks[markIndex_].time;
-  const int32_t t = ToInt32(std::clamp<int64_t>(int64_t{old} + d, f->in, std::max(f->out - 1, f->in)));
-  if (t == old) return;
-  // Onto another mark: refused, and the anchor stays.
-  for (const Mark& m : f->marks) {
-    if (m.time == t) return;
-  }
-  MarkDragChange(timeline_);
-  if (!f->marks.MoveMark(markIndex_, t)) return;
-  anchorTime_ += t - old;
-  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
-  e.InvalidateLineRange(static_cast<int32_t>(std::max<int64_t>(from, INT32_MIN)), f->end, f);
-  f->DescribeMark(markIndex_);
-  CountDragStep(timeline_);
-}
-
 void TMidiLine::MoveClips(int32_t d, int y) {
   TimeLineEngine& e = timeline_.Engine();
   ClipMove move;
@@ -222,40 +202,17 @@ void TMidiLine::OnDragKey(int vk) {
   anchorTime_ = anchor;
 }
 
-// All MIDI clips of a project come from one file.
-bool TMidiLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                                 int& cursorId) {
-  drop_.Erase(*this);
-  if (clip == nullptr || !(clip->GetKinds() & kKindMidi)) return false;
-  MidiSource* midi = clip->GetMidi();
-  if (midi == nullptr || !Film::MidiMatchesList(midi, FilmList)) return false;
-  TimeLineEngine& e = timeline_.Engine();
-  TPoint p = screen;
-  ScreenToClient(p);
-  const int32_t t = e.SnapToFrame(time);
-  const int gap = GetSystemMetrics(SM_CYBORDER);
-  const int y = p.y - gap;
-  DropPlace place;
-  if (y < 0 || y >= GetClientRect().Height() - gap) {
-    if (adjust) return false;
-    place.start = t;
-    place.end = DropEnd(t, clip->GetLength(), false);
-    if (Film::AnyOverlapping(place.start, place.end, kKindMidi, 0)) return false;
-  } else {
-    DropRequest request;
-    request.time = t;
-    request.length = clip->GetLength();
-    request.adjust = adjust;
-    request.mask = kKindMidi;
-    request.snapDistance = e.hitDistanceMs;
-    if (!PlaceDrop(request, place)) return false;
-  }
-  DrawDropFeedback(place.start, place.end);
-  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
-  return true;
+bool TMidiLine::TakesDrop(const ClipItem& clip) {
+  MidiSource* midi = clip.GetMidi();
+  return midi != nullptr && Film::MidiMatchesList(midi, FilmList);
 }
 
-void TMidiLine::DrawDropFeedback(int32_t start, int32_t end) {
+bool TMidiLine::FreeDropLine(const DropPlace& place, int32_t& line) {
+  line = 0;
+  return !Film::AnyOverlapping(place.start, place.end, kKindMidi, 0);
+}
+
+void TMidiLine::DrawDropFeedback(int32_t start, int32_t end, int32_t) {
   const TRect client = GetClientRect();
   drop_.ShowSpan(timeline_, *this, start, end, client.top, client.bottom, 0);
 }

@@ -12,7 +12,8 @@
 #include "timeline/window/timeline_colors.h"
 
 TVideoLine::TVideoLine(MainTimeLineWindow* timeline, int x, int y, int w, int h)
-    : TClipLine(timeline, "VideoLine", x, y, w, h, {kKindVideo, kCmVideoEditor, ui_string::kVideoEditorItem}) {}
+    : TClipLine(timeline, "VideoLine", x, y, w, h,
+                {kKindVideo, kCmVideoEditor, ui_string::kVideoEditorItem, true}) {}
 
 const char* TVideoLine::GetClassName() {
   return "VideoLine";
@@ -30,7 +31,8 @@ void TVideoLine::Destroy(int retVal) {
 }
 
 bool TVideoLine::Find(TEventInfo& info) {
-  return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) || TClipLine::Find(info);
+  return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) ||
+         TClipLine::Find(info);
 }
 
 const TrackRecord& TVideoLine::Row(int32_t row) const {

@@ -47,13 +47,7 @@ class TVideoLine : public TClipLine {
   void DragTo(int x, int y) override;
   // A key pressed while this window drags (the time-line passes them on).
   void OnDragKey(int vk);
-  // Where a clip dragged from the collection would land: time (in: the
-  // time asked for) and screen (in: the pointer) become the start and its
-  // place; cursorId the cursor to show when adjust is on. A call without a
-  // clip only takes the bar away. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                        int& cursorId) override;
-  void DrawDropFeedback(int32_t start, int32_t end, int32_t row);
+  void DrawDropFeedback(int32_t start, int32_t end, int32_t row) override;
   // The row the bar shows, for the drop.
   int32_t DropTargetLine() const override { return drop_.row; }
 
@@ -89,6 +83,11 @@ class TVideoLine : public TClipLine {
   void TrimEnd(int32_t d) override;
   void MoveMark(int32_t d) override;
   void MoveClips(int32_t d, int y) override;
+  // A drop needs a picture that plays as it is; it goes on whole frames.
+  bool TakesDrop(const ClipItem& clip) override;
+  int32_t DropTime(int32_t time, bool adjust) override;
+  int32_t DropLineAt(int y) override;
+  bool FreeDropLine(const DropPlace& place, int32_t& row) override;
   // The still of the film's frame at a source time: owner shows a codec's
   // complaint, none stays quiet during drags.
   void ShowStill(Film* film, int32_t sourceTime, bool owner);

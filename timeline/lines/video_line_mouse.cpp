@@ -229,43 +229,25 @@ void TVideoLine::OnDragKey(int vk) {
   }
 }
 
-bool TVideoLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                                  int& cursorId) {
-  drop_.Erase(*this);
-  if (clip == nullptr || !(clip->GetKinds() & kKindVideo)) return false;
-  VideoSource* video = clip->GetVideo();
-  if (video == nullptr || !video->IsDirectPlayable()) return false;
-  TimeLineEngine& e = timeline_.Engine();
-  TPoint p = screen;
-  ScreenToClient(p);
+bool TVideoLine::TakesDrop(const ClipItem& clip) {
+  VideoSource* video = clip.GetVideo();
+  return video != nullptr && video->IsDirectPlayable();
+}
+
+int32_t TVideoLine::DropTime(int32_t time, bool adjust) {
   int32_t t = MsAddFrames(time, 0);
   if (t < time && !adjust) t = MsAddFrames(t, 1);
-  const int gap = GetSystemMetrics(SM_CYBORDER);
-  const int y = p.y - gap;
-  DropPlace place;
-  int32_t row = 0;
-  if (y < 0 || y >= GetClientRect().Height() - gap) {
-    if (adjust) return false;
-    place.start = t;
-    place.end = DropEnd(t, clip->GetLength(), true);
-    for (row = 0; row < 2 && Film::AnyOverlapping(place.start, place.end, kKindVideo, row); ++row) {
-    }
-    if (row == 2) return false;
-  } else {
-    row = RowAt(y);
-    DropRequest request;
-    request.time = t;
-    request.length = clip->GetLength();
-    request.frames = true;
-    request.adjust = adjust;
-    request.mask = kKindVideo;
-    request.line = row;
-    request.snapDistance = e.hitDistanceMs;
-    if (!PlaceDrop(request, place)) return false;
+  return t;
+}
+
+int32_t TVideoLine::DropLineAt(int y) {
+  return RowAt(y);
+}
+
+bool TVideoLine::FreeDropLine(const DropPlace& place, int32_t& row) {
+  for (row = 0; row < 2 && Film::AnyOverlapping(place.start, place.end, kKindVideo, row); ++row) {
   }
-  DrawDropFeedback(place.start, place.end, row);
-  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
-  return true;
+  return row != 2;
 }
 
 void TVideoLine::DrawDropFeedback(int32_t start, int32_t end, int32_t row) {
