@@ -252,20 +252,7 @@ void TAudioLines::TrimStart(int32_t change) {
     d = FrameTime(inF + k) - f->in;
     if (d < low || d > high) d = 0;
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldStart = f->start;
-  f->in += d;
-  f->start += d;
-  f->ComputeOrigin();
-  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
-    Film::Unlink(f, FilmList);
-    Film::Link(f, FilmList);
-  }
-  anchorTime_ += d;
-  e.InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
-  f->DescribeStart();
-  CountDragStep(timeline_);
+  MoveStartMs(d, anchorTime_);
 }
 
 void TAudioLines::TrimEnd(int32_t change) {
@@ -285,15 +272,7 @@ void TAudioLines::TrimEnd(int32_t change) {
     d = end - f->end;
     if (d < low || d > high) d = 0;
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldEnd = f->end;
-  f->out += d;
-  f->end += d;
-  anchorTime_ += d;
-  e.InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
-  f->DescribeStop();
-  CountDragStep(timeline_);
+  MoveEndMs(d, anchorTime_);
 }
 
 void TAudioLines::MoveClips(int32_t change, int y) {

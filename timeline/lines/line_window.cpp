@@ -153,6 +153,37 @@ void TClipLine::ShowMoveTarget(int32_t anchorTime, int y) {
   ShowZone(e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips);
 }
 
+void TClipLine::MoveStartMs(int32_t d, int32_t& anchorTime) {
+  if (d == 0) return;
+  Film* f = pointerFilm_;
+  MarkDragChange(timeline_);
+  const int32_t oldStart = f->start;
+  f->in += d;
+  f->start += d;
+  f->ComputeOrigin();
+  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
+    Film::Unlink(f, FilmList);
+    Film::Link(f, FilmList);
+  }
+  anchorTime += d;
+  timeline_.Engine().InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
+  f->DescribeStart();
+  CountDragStep(timeline_);
+}
+
+void TClipLine::MoveEndMs(int32_t d, int32_t& anchorTime) {
+  if (d == 0) return;
+  Film* f = pointerFilm_;
+  MarkDragChange(timeline_);
+  const int32_t oldEnd = f->end;
+  f->out += d;
+  f->end += d;
+  anchorTime += d;
+  timeline_.Engine().InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
+  f->DescribeStop();
+  CountDragStep(timeline_);
+}
+
 void TClipLine::MoveMarkMs(int32_t change, int32_t& anchorTime) {
   Film* f = pointerFilm_;
   if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;

@@ -91,6 +91,11 @@ class TClipLine : public TLineWindow, public LineDropTarget {
   // After a move step: the cursor says whether the clips, held at the
   // anchor's time, would go to the clip collection.
   void ShowMoveTarget(int32_t anchorTime, int y);
+  // A trim step of the pointer film by d ms (0: none) once the line has
+  // bounded it: the start with the in point, or the end with the out
+  // point; anchorTime follows.
+  void MoveStartMs(int32_t d, int32_t& anchorTime);
+  void MoveEndMs(int32_t d, int32_t& anchorTime);
   // A mark drag step of change ms, for the lines that put marks anywhere in
   // the clip: never onto another mark; anchorTime follows the mark.
   void MoveMarkMs(int32_t change, int32_t& anchorTime);

@@ -127,20 +127,7 @@ void TMidiLine::TrimStart(int32_t d) {
     }
     d = std::max(d, 0);
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldStart = f->start;
-  f->in += d;
-  f->start += d;
-  f->ComputeOrigin();
-  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
-    Film::Unlink(f, FilmList);
-    Film::Link(f, FilmList);
-  }
-  anchorTime_ += d;
-  e.InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
-  f->DescribeStart();
-  CountDragStep(timeline_);
+  MoveStartMs(d, anchorTime_);
 }
 
 void TMidiLine::TrimEnd(int32_t d) {
@@ -164,15 +151,7 @@ void TMidiLine::TrimEnd(int32_t d) {
     }
     d = std::max(d, 0);
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldEnd = f->end;
-  f->out += d;
-  f->end += d;
-  anchorTime_ += d;
-  e.InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
-  f->DescribeStop();
-  CountDragStep(timeline_);
+  MoveEndMs(d, anchorTime_);
 }
 
 void TMidiLine::MoveClips(int32_t d, int y) {
