@@ -25,14 +25,6 @@ void CopyCut(char* to, const char* from, std::size_t length) {
 
 }  // namespace
 
-void FreeComponentList(ComObjectEntry* head) {
-  while (head != nullptr) {
-    ComObjectEntry* next = head->next;
-    delete head;
-    head = next;
-  }
-}
-
 CComBase::CComBase() {
   state = CoInitialize(nullptr) == S_OK ? 0 : 1;
 }

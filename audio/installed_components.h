@@ -6,6 +6,7 @@
 // and its terminating zero} per component.
 #pragma once
 
+#include "model/component_list.h"
 #include "platform/components/com.h"
 #include "platform/core/registry.h"
 #include "platform/core/types.h"
@@ -13,19 +14,6 @@
 
 constexpr DWORD kComponentListRecord = 621;
 constexpr DWORD kComponentRecord = 622;
-// Longest program id kept; longer ones are cut.
-constexpr int kProgIdLength = 80;
-
-// One node of a component list.
-struct ComObjectEntry {
-  ComObjectEntry* next = nullptr;
-  CLSID clsid{};
-  char progId[kProgIdLength + 1] = {};
-  BYTE missing = 0;  // set by Effect::Open when the class cannot be created
-};
-
-// Frees a list that a reader handed over.
-void FreeComponentList(ComObjectEntry* head);
 
 // The program's components initialisation, for the program's life.
 class CComBase {

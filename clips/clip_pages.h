@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "app/settings/te_property_sheet.h"
 #include "clips/clip_data.h"
 #include "clips/clip_property_sheet.h"
 #include "platform/classlib/controls.h"
+#include "ui/te_property_sheet.h"
 
 class TEdit;
 class TFloatEdit;

@@ -4,10 +4,10 @@
 // says and change nothing.
 #pragma once
 
-#include "app/settings/te_property_sheet.h"
 #include "clips/summary_info.h"
 #include "platform/classlib/controls.h"
 #include "ui/te_dialog.h"
+#include "ui/te_property_sheet.h"
 
 class SummaryDialog : public TEPropertyPage {
  public:

@@ -102,6 +102,7 @@ class ProjectSummaryBody : public ProjectSummaryRecord {
  public:
   bool WriteBody(HMMIO file) override { return ProjectSummary.WriteRecord(file); }
   int ReadBody(HMMIO file, LONG size) override { return ProjectSummary.ReadRecord(file, size); }
+  void LoadDefaults() override { ProjectSummary.LoadDefaults(); }
 };
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/timeline_colors.h"
 #include "model/error_codes.h"
+#include "timeline/window/timeline_colors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::array<COLORREF, kTimeLineColorCount> colors{};

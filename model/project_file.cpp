@@ -615,6 +615,10 @@ ProjectComponentRecord* SetProjectComponentRecord(ProjectComponentRecord* record
   return before;
 }
 
+void LoadProjectSummaryDefaults() {
+  if (g_summary != nullptr) g_summary->LoadDefaults();
+}
+
 ProjectEnvironment& CurrentProjectEnvironment() {
   return *g_environment;
 }

@@ -121,6 +121,8 @@ class ProjectSummaryRecord {
   virtual bool WriteBody(HMMIO file) = 0;
   // Reads a body of size bytes: 0 or the format's error code.
   virtual int ReadBody(HMMIO file, LONG size) = 0;
+  // The summary as a new project starts with it, from the settings.
+  virtual void LoadDefaults() {}
 };
 
 class ProjectComponentRecord {
@@ -135,6 +137,8 @@ class ProjectComponentRecord {
 // Install the owner's record (null: none); each returns the one before.
 ProjectSummaryRecord* SetProjectSummaryRecord(ProjectSummaryRecord* record);
 ProjectComponentRecord* SetProjectComponentRecord(ProjectComponentRecord* record);
+// The installed summary's LoadDefaults; nothing while none is installed.
+void LoadProjectSummaryDefaults();
 
 // Writes the project: the engine's settings and lines, the project's marks,
 // its summary and the installed components (when their owners are

@@ -1,6 +1,6 @@
 #include "ui/no_filters_dialog.h"
 
-#include "audio/installed_components.h"
+#include "model/component_list.h"
 #include "platform/components/guid.h"
 #include "resources/clip_dialog_ids.h"
 #include "ui/owner_window.h"

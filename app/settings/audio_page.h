@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TComboBox;
 class TFloatEdit;

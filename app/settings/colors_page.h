@@ -3,8 +3,8 @@
 // works on the sample's copy; Apply makes it the time-line's.
 #pragma once
 
-#include "app/settings/te_property_sheet.h"
-#include "app/timeline_colors.h"
+#include "app/settings/colors_sample.h"
+#include "ui/te_property_sheet.h"
 
 class TComboBox;
 

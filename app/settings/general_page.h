@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TComboBox;
 class TCheckBox;

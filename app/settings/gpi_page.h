@@ -3,8 +3,8 @@
 // before playback lasts.
 #pragma once
 
-#include "app/settings/te_property_sheet.h"
 #include "resources/settings_dialog_ids.h"
+#include "ui/te_property_sheet.h"
 
 class TimeCodeEdit;
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TFloatEdit;
 class TListBox;

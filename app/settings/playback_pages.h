@@ -3,7 +3,7 @@
 // quality of audio effect processing.
 #pragma once
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TComboBox;
 class TFloatEdit;

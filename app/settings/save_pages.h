@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TIntEdit;
 class TFloatEdit;

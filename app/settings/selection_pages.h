@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TComboBox;
 class TIntEdit;

@@ -11,7 +11,6 @@
 #include "app/settings/save_pages.h"
 #include "app/settings/selection_pages.h"
 #include "app/settings/settings_host.h"
-#include "app/settings/te_property_sheet.h"
 #include "app/settings/troubleshooting_page.h"
 #include "app/settings/video_page.h"
 #include "clips/summary_dialog.h"
@@ -19,6 +18,7 @@
 #include "model/ini.h"
 #include "model/message_box.h"
 #include "model/ui_strings.h"
+#include "ui/te_property_sheet.h"
 
 namespace {
 

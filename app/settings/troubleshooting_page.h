@@ -2,7 +2,7 @@
 // and video codecs.
 #pragma once
 
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 class TIntEdit;
 

@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
@@ -14,35 +15,26 @@ constexpr std::int64_t kTicksPerDay = kTicksPerSecond * 86400;
 // Days from 1601-01-01 to 1970-01-01.
 constexpr std::int64_t kDays1601To1970 = 134774;
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
+// The calendar of the standard library, proleptic Gregorian; every caller
+// passes a date of 1601 to 30827, well inside its years.
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+  using namespace std::chrono;
+  const year_month_day date{year{static_cast<int>(y)}, month{m}, day{d}};
+  return sys_days{date}.time_since_epoch().count();
 }
 
 void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
-}
-
-bool IsLeap(unsigned y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  using namespace std::chrono;
+  const year_month_day date{sys_days{days{z}}};
+  y = static_cast<int>(date.year());
+  m = static_cast<unsigned>(date.month());
+  d = static_cast<unsigned>(date.day());
 }
 
 unsigned DaysInMonth(unsigned y, unsigned m) {
-  static const unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+  using namespace std::chrono;
+  const year_month_day_last last{year{static_cast<int>(y)}, month_day_last{month{m}}};
+  return static_cast<unsigned>(last.day());
 }
 
 std::uint64_t Ticks(const FILETIME& ft) {

@@ -14,8 +14,6 @@
 
 #include "app/settings/settings_host.h"
 #include "app/settings/settings_sheet.h"
-#include "app/timeline_colors.h"
-#include "timeline/window/timeline_settings.h"
 #include "model/ini.h"
 #include "platform/classlib/classlib.h"
 #include "platform/core/profile.h"
@@ -23,6 +21,8 @@
 #include "support/recording_boxes.h"
 #include "support/sheet_tabs.h"
 #include "support/test_env.h"
+#include "timeline/window/timeline_colors.h"
+#include "timeline/window/timeline_settings.h"
 #include "ui/dialog_script.h"
 #include "ui/fake_shell.h"
 

@@ -8,11 +8,10 @@
 
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
-#include "audio/installed_components.h"
 #include "media/audio_data.h"
-#include "clips/summary_info.h"
 #include "media/video_source_hooks.h"
 #include "model/changed_ranges.h"
+#include "model/component_list.h"
 #include "model/edit_support.h"
 #include "model/film.h"
 #include "model/film_list.h"
@@ -162,7 +161,7 @@ bool MainTimeLineWindow::ClearProject(bool ask) {
     video->AcquireSubPlayer(SubPlayerInfo{});
     video->ReleaseSubPlayer();
   }
-  ProjectSummary.LoadDefaults();
+  LoadProjectSummaryDefaults();
   return FilmList.Empty();
 }
 

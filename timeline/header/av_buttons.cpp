@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/timeline_colors.h"
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "media/video_bitmap.h"
@@ -12,6 +11,7 @@
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/timeline_colors.h"
 #include "audio/effect_list.h"
 #include "model/time_code.h"
 #include "model/ui_string_ids.h"
@@ -14,6 +13,7 @@
 #include "timeline/header/header_dialogs.h"
 #include "timeline/header/strip_support.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/text_format.h"
@@ -12,6 +11,7 @@
 #include "resources/timeline_ids.h"
 #include "timeline/header/strip_support.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

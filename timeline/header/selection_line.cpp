@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/timeline_colors.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "platform/classlib/menu.h"
@@ -11,6 +10,7 @@
 #include "resources/timeline_strip_ids.h"
 #include "timeline/header/snap_to_edge.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 #include "ui/control_brushes.h"
 #include "ui/level_control.h"
 

@@ -1,7 +1,7 @@
 #include "timeline/header/selection_text.h"
 
-#include "app/timeline_colors.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 // clang-format off
 DEFINE_RESPONSE_TABLE1(TSelectionText, TimeLineChild)

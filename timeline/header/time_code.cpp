@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/timeline_colors.h"
 #include "audio/audio_player.h"
 #include "model/film.h"
 #include "model/film_list.h"
@@ -19,6 +18,7 @@
 #include "timeline/header/header_dialogs.h"
 #include "timeline/header/snap_to_edge.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

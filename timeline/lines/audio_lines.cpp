@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "audio/effect_list.h"
 #include "model/changed_ranges.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/levels.h"
 #include "model/profiles.h"
+#include "model/ui_string_ids.h"
+#include "resources/timeline_ids.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 
@@ -55,7 +57,8 @@ int64_t YAt(int64_t t, int64_t ax, int64_t ay, int64_t bx, int64_t by) {
 }  // namespace
 
 TAudioLines::TAudioLines(MainTimeLineWindow* timeline, int x, int y, int w, int h)
-    : TimeLineChild(timeline, "AudioLines", x, y, w, h) {
+    : TClipLine(timeline, "AudioLines", x, y, w, h,
+                {kKindAudio, kCmAudioEditor, ui_string::kAudioEditorItem}) {
   ResetChangedRanges();
 }
 
@@ -63,14 +66,9 @@ const char* TAudioLines::GetClassName() {
   return "AudioLines";
 }
 
-void TAudioLines::Destroy(int retVal) {
-  scroll_.Stop(*this);
-  TimeLineChild::Destroy(retVal);
-}
-
 bool TAudioLines::Find(TEventInfo& info) {
   return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) ||
-         TimeLineChild::Find(info);
+         TClipLine::Find(info);
 }
 
 const TrackRecord& TAudioLines::Row(int32_t line) const {
@@ -129,7 +127,7 @@ void TAudioLines::Paint(TDC& dc, bool, TRect& rect) {
   if (below < rect.bottom) {
     dc.FillRect(TRect(rect.left, below, rect.right, rect.bottom), timeline_.Brush(kColorAudioTrack));
   }
-  if (!(e.playing && e.hidePlaybackCursor)) timeline_.DrawCursorLine(dc, GetClientRect());
+  DrawPlayCursor(dc, GetClientRect());
 }
 
 void TAudioLines::DrawLine(TDC& dc, const TRect& row, int32_t line, const TRect& paint) {

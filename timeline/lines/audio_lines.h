@@ -11,7 +11,8 @@
 //   lines/audio_lines_mouse.cpp     hit test, presses, drags, profile editing,
 //                                   keys, drop feedback
 //   lines/audio_lines_commands.cpp  the popup menu and its commands
-// What the video and MIDI lines share with it is in line_mechanics.h.
+// What the video and MIDI lines share with it is in line_window.h and
+// line_mechanics.h.
 //
 // Main thread only.
 #pragma once
@@ -19,10 +20,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "timeline/lines/drop_target.h"
-#include "timeline/lines/hit_zone.h"
-#include "timeline/lines/line_mechanics.h"
-#include "timeline/window/child_window.h"
+#include "timeline/lines/line_window.h"
 
 class AudioData;
 class ClipItem;
@@ -36,12 +34,11 @@ constexpr int32_t kWaveformNone = 0;
 constexpr int32_t kWaveformOverview = 1;
 constexpr int32_t kWaveformExact = 2;
 
-class TAudioLines : public TimeLineChild, public LineDropTarget {
+class TAudioLines : public TClipLine {
  public:
   TAudioLines(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
   const char* GetClassName() override;
-  void Destroy(int retVal = 0) override;
   bool Find(TEventInfo& info) override;
 
   // The effect-list dialog on film's effects (the popup's Edit and the
@@ -76,13 +73,9 @@ class TAudioLines : public TimeLineChild, public LineDropTarget {
   // ---- The mouse and the keys (audio_lines_mouse.cpp).
   // Finds the line, clip, mark, profile point and zone under p (client) and
   // shows its cursor.
-  void HitTest(UINT keys, const TPoint& p, bool ignoreKeys);
-  void SetHitCursor(int32_t zone);
-  // Ends a drag in progress: what the drag changed is finished off.
-  void EndDrag(const TPoint& p);
-  void DragTo(int x, int y);
-  // One drag step by ms with the pointer at client y.
-  void DragBy(int32_t change, int y);
+  void HitTest(UINT keys, const TPoint& p, bool ignoreKeys) override;
+  // Drag steps go by ms.
+  void DragTo(int x, int y) override;
   void DragPoint(const TPoint& p);
   void DragFlatSegment(const TPoint& p);
   void DragSlope(const TPoint& p);
@@ -92,26 +85,11 @@ class TAudioLines : public TimeLineChild, public LineDropTarget {
   int32_t AddPointAt(int x, int y, bool fromY);
   // A key pressed while this window drags (the time-line passes them on).
   void OnDragKey(int vk);
-  bool IsDragging() const { return dragging_; }
-  // Where a clip dragged from the collection would land: time (in: the
-  // time asked for) and screen (in: the pointer) become the start and its
-  // place; cursorId the cursor to show when adjust is on. A call without a
-  // clip only takes the bar away. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                        int32_t& cursorId) override;
-  bool HasDropTarget() const override { return drop_.shown; }
   int32_t DropTargetLine() const override { return drop_.row; }
 
-  Film* PointerFilm() const { return pointerFilm_; }
   int32_t PointerLine() const { return pointerLine_; }
-  int32_t MarkIndex() const { return markIndex_; }
   int32_t PointIndex() const { return pointIndex_; }
   int32_t AnchorTime() const { return anchorTime_; }
-  const DropMark& Drop() const { return drop_; }
-  bool ScrollTimerRunning() const { return scroll_.Running(); }
-
-  // The zone under the pointer.
-  int32_t hitZone = kNoHitZone;
 
  private:
   static const std::vector<TResponseTableEntry>& MouseEntries();
@@ -134,46 +112,36 @@ class TAudioLines : public TimeLineChild, public LineDropTarget {
   // audio_lines_mouse.cpp
   void EvMouseMove(UINT keys, const TPoint& p);
   void EvLButtonDown(UINT keys, const TPoint& p);
-  void EvLButtonUp(UINT keys, const TPoint& p);
-  void EvLButtonDblClk(UINT keys, const TPoint& p);
-  void EvTimer(UINT id);
   void DescribePointer();
-  void TrimStart(int32_t change);
-  void TrimEnd(int32_t change);
-  void MoveMark(int32_t change);
-  void MoveClips(int32_t change, int y);
+  void TrimStart(int32_t change) override;
+  void TrimEnd(int32_t change) override;
+  void MoveMark(int32_t change) override { MoveMarkMs(change, anchorTime_); }
+  void MoveClips(int32_t change, int y) override;
+  // A clip with a picture shows its new edge on the video row too.
+  void FinishTrim(Film* film, bool startEdge) override;
+  // Clips dropped on the collection take the lines the drag scrolled back.
+  void FinishMove(bool tookBack) override;
+  void ScrollTick(TPoint& at) override;
+  // The effect marker's double-click edits the effects.
+  bool DoubleClickZone() override;
   // After a profile step that changed the pointer film.
   void ProfileChanged(Film* film);
-  void DrawDropFeedback(int32_t start, int32_t end, int32_t line);
+  void DrawDropFeedback(int32_t start, int32_t end, int32_t line) override;
+  // A drop needs sound in the project's format. Outside the lines, the
+  // first shown line that is free takes it.
+  bool TakesDrop(const ClipItem& clip) override;
+  int32_t DropLineAt(int y) override { return LineAt(y); }
+  bool FreeDropLine(const DropPlace& place, int32_t& line) override;
 
   // audio_lines_commands.cpp
-  void EvRButtonDown(UINT keys, const TPoint& p);
-  void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
-  void ShowMenu(const TPoint& p);
-  // The film of the last right click while it is still on the time-line.
-  Film* MenuFilm();
-  // The time of the popup point, on a frame when frames align.
-  int32_t MenuTime();
+  // Keeps the zone and the profile point the menu was opened on.
+  void ShowMenu(const TPoint& p) override;
+  void AppendClipItems(HMENU menu, Film& film) override;
+  const char* EditorPath() override;
+  void PasteTarget(int32_t& videoRow, int32_t& audioLine) override;
   // The clip's rectangle on its line.
   RECT ClipRect(const Film& film);
-  void CmAddSourceFile();
-  void CmDeleteSelected();
-  void CmCutSelected();
-  void CmCopySelected();
-  void CmPasteClips();
-  void CmInsertClips();
-  void CmDeleteClip();
-  void CmCutClip();
-  void CmCopyClip();
-  void CmAudioEditor();
-  void CmClipProperties();
-  void CmSplitClip();
-  void CmRepeatClip();
   void CmAddMark();
-  void CmRemoveMark();
-  void CmMarkName();
-  void CmMarkPosition();
-  void CmPlayClip();
   void CmClipVolume();
   void CmSetProfileValue();
   void CmAddProfilePoint();
@@ -188,27 +156,17 @@ class TAudioLines : public TimeLineChild, public LineDropTarget {
   void CmAddEffects();
   void CmDeleteEffects();
   void CmUseEffects();
-  void CmStop();
   // Sets the declick flags to in and out: one undo step, nothing when
   // they are so already.
   void SetDeclicks(Film* film, bool in, bool out);
   // film's effects replaced by list (null: none), under the mixing lock.
   void SwapEffects(Film* film, EffectList* list);
 
-  DropMark drop_;
-  bool dragging_ = false;
-  DragScroll scroll_;
-  int32_t pointerLine_ = 0;
-  int32_t markIndex_ = -1;
   int32_t pointIndex_ = -1;
   // Line steps the drag scrolled, and the first line shown at its press.
   int32_t scrolledLines_ = 0;
   int32_t firstShownAtPress_ = 0;
-  Film* pointerFilm_ = nullptr;
   int32_t anchorTime_ = 0;
-  TPoint menuPoint_{0, 0};
-  Film* menuFilm_ = nullptr;
-  int32_t menuMark_ = -1;
   int32_t menuZone_ = kZoneNothing;
   int32_t menuPointIndex_ = -1;
 };

@@ -66,26 +66,8 @@ AudioData* SoundOf(const Film& film) {
 const std::vector<TResponseTableEntry>& TAudioLines::CommandEntries() {
   using TMyClass = TAudioLines;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_RBUTTONDOWN,
-      EV_WM_INITMENUPOPUP,
-      EV_COMMAND(kCmAddSourceFile, CmAddSourceFile),
-      EV_COMMAND(kCmDeleteSelected, CmDeleteSelected),
-      EV_COMMAND(kCmCutSelected, CmCutSelected),
-      EV_COMMAND(kCmCopySelected, CmCopySelected),
-      EV_COMMAND(kCmPasteClips, CmPasteClips),
-      EV_COMMAND(kCmInsertClips, CmInsertClips),
-      EV_COMMAND(kCmDeleteClip, CmDeleteClip),
-      EV_COMMAND(kCmCutClip, CmCutClip),
-      EV_COMMAND(kCmCopyClip, CmCopyClip),
-      EV_COMMAND(kCmAudioEditor, CmAudioEditor),
-      EV_COMMAND(kCmClipProperties, CmClipProperties),
-      EV_COMMAND(kCmSplitClip, CmSplitClip),
-      EV_COMMAND(kCmRepeatClip, CmRepeatClip),
+      EV_COMMAND(kCmAudioEditor, CmEditor),
       EV_COMMAND(kCmAddMark, CmAddMark),
-      EV_COMMAND(kCmRemoveMark, CmRemoveMark),
-      EV_COMMAND(kCmMarkName, CmMarkName),
-      EV_COMMAND(kCmMarkPosition, CmMarkPosition),
-      EV_COMMAND(kCmPlayClip, CmPlayClip),
       EV_COMMAND(kCmClipVolume, CmClipVolume),
       EV_COMMAND(kCmSetProfileValue, CmSetProfileValue),
       EV_COMMAND(kCmAddProfilePoint, CmAddProfilePoint),
@@ -100,165 +82,70 @@ const std::vector<TResponseTableEntry>& TAudioLines::CommandEntries() {
       EV_COMMAND(kCmAddEffects, CmAddEffects),
       EV_COMMAND(kCmDeleteEffects, CmDeleteEffects),
       EV_COMMAND(kCmUseEffects, CmUseEffects),
-      EV_COMMAND(kCmStop, CmStop),
   };
   return entries;
 }
 
-void TAudioLines::EvRButtonDown(UINT keys, const TPoint& p) {
-  TimeLineEngine& e = timeline_.Engine();
-  if (e.playing) {
-    e.CmStop();
-    return;
-  }
-  if (dragging_) return;
-  // The menu's point sits on the mark that gravity would take it to.
-  const TPoint at(e.PosToPixel(DragTime(timeline_, p.x, 0)), p.y);
-  HitTest(keys, at, true);
-  menuPoint_ = at;
-  menuFilm_ = pointerFilm_;
-  menuZone_ = hitZone;
-  menuMark_ = hitZone == kZoneMark ? markIndex_ : -1;
-  menuPointIndex_ = pointIndex_;
-  ShowMenu(at);
-}
-
-// The menu is built with its items' states; no command enabler changes them.
-void TAudioLines::EvInitMenuPopup(HMENU, UINT, bool) {
-  DefaultProcessing();
-}
-
 void TAudioLines::ShowMenu(const TPoint& p) {
-  Film* film = menuFilm_;
-  HMENU menu = film == nullptr ? MakeSpaceMenu(timeline_) : CreatePopupMenu();
-  if (film != nullptr) {
-    AppendPopup(menu,
-                MakeClipEditMenu(timeline_, kCmAudioEditor, ui_string::kAudioEditorItem,
-                                 timeline_.Settings().audioEditor),
-                ui_string::kEditItem);
-    AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
-    AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
-    AppendMarkItems(menu, menuMark_ >= 0);
-    AppendMenuItem(menu, kCmPlayClip, ui_string::kPlayClipItem);
-    AppendMenuItem(menu, kCmClipVolume, ui_string::kClipVolumeItem);
-
-    const bool balance = BalanceActive();
-    const Profile& active = balance ? film->balancePoints : film->volumePoints;
-    const bool innerPoint =
-        menuZone_ == kZoneKeyPoint && menuPointIndex_ > 0 && menuPointIndex_ < active.Count() - 1;
-    HMENU profile = CreatePopupMenu();
-    AppendMenuItem(profile, kCmSetProfileValue, ui_string::kSetProfileValueItem);
-    AppendMenuItem(profile, kCmAddProfilePoint, ui_string::kAddProfilePointItem,
-                   menuZone_ != kZoneTrimStart && menuZone_ != kZoneTrimEnd);
-    AppendMenuItem(profile, kCmRemoveProfilePoint, ui_string::kRemoveProfilePointItem, innerPoint);
-    AppendMenuItem(profile, kCmDeleteClipProfile, ui_string::kDeleteProfileItem, !IsDefault(active, balance));
-    AppendSeparator(profile);
-    AppendMenuItem(profile, kCmFadeIn, ui_string::kFadeInItem, false);
-    AppendMenuItem(profile, kCmFadeOut, ui_string::kFadeOutItem, false);
-    AppendPopup(menu, profile, ui_string::kProfileItem);
-
-    HMENU declick = CreatePopupMenu();
-    AppendChecked(declick, kCmDeclickIn, ui_string::kDeclickInItem, true, film->declickIn);
-    AppendChecked(declick, kCmDeclickOut, ui_string::kDeclickOutItem, true, film->declickOut);
-    AppendSeparator(declick);
-    AppendMenuItem(declick, kCmDeclickBoth, ui_string::kDeclickBothItem, !(film->declickIn && film->declickOut));
-    AppendMenuItem(declick, kCmDeclickNone, ui_string::kDeclickNoneItem, film->declickIn || film->declickOut);
-    AppendPopup(menu, declick, ui_string::kDeclickItem);
-
-    HMENU effects = CreatePopupMenu();
-    const bool hasList = film->effects != nullptr;
-    const bool clipboard = EffectList::DefaultList() != nullptr;
-    AppendMenuItem(effects, kCmEditEffects, hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
-    AppendMenuItem(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
-    AppendMenuItem(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
-    AppendMenuItem(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
-    AppendSeparator(effects);
-    const EffectList* list = ListOf(*film);
-    AppendChecked(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList, hasList && !(list && list->bypass));
-    AppendPopup(menu, effects, ui_string::kAudioEffectsMenu);
-  }
-  TPoint screen = p;
-  ClientToScreen(screen);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
-  DestroyMenu(menu);
+  menuZone_ = hitZone;
+  menuPointIndex_ = pointIndex_;
+  TClipLine::ShowMenu(p);
 }
 
-Film* TAudioLines::MenuFilm() {
-  return OnTimeLine(menuFilm_) ? menuFilm_ : nullptr;
+const char* TAudioLines::EditorPath() {
+  return timeline_.Settings().audioEditor;
 }
 
-int32_t TAudioLines::MenuTime() {
-  TimeLineEngine& e = timeline_.Engine();
-  return e.SnapToFrame(e.PixelToPos(menuPoint_.x));
+void TAudioLines::AppendClipItems(HMENU menu, Film& film) {
+  AppendMenuItem(menu, kCmClipVolume, ui_string::kClipVolumeItem);
+
+  const bool balance = BalanceActive();
+  const Profile& active = balance ? film.balancePoints : film.volumePoints;
+  const bool innerPoint =
+      menuZone_ == kZoneKeyPoint && menuPointIndex_ > 0 && menuPointIndex_ < active.Count() - 1;
+  HMENU profile = CreatePopupMenu();
+  AppendMenuItem(profile, kCmSetProfileValue, ui_string::kSetProfileValueItem);
+  AppendMenuItem(profile, kCmAddProfilePoint, ui_string::kAddProfilePointItem,
+                 menuZone_ != kZoneTrimStart && menuZone_ != kZoneTrimEnd);
+  AppendMenuItem(profile, kCmRemoveProfilePoint, ui_string::kRemoveProfilePointItem, innerPoint);
+  AppendMenuItem(profile, kCmDeleteClipProfile, ui_string::kDeleteProfileItem, !IsDefault(active, balance));
+  AppendSeparator(profile);
+  AppendMenuItem(profile, kCmFadeIn, ui_string::kFadeInItem, false);
+  AppendMenuItem(profile, kCmFadeOut, ui_string::kFadeOutItem, false);
+  AppendPopup(menu, profile, ui_string::kProfileItem);
+
+  HMENU declick = CreatePopupMenu();
+  AppendChecked(declick, kCmDeclickIn, ui_string::kDeclickInItem, true, film.declickIn);
+  AppendChecked(declick, kCmDeclickOut, ui_string::kDeclickOutItem, true, film.declickOut);
+  AppendSeparator(declick);
+  AppendMenuItem(declick, kCmDeclickBoth, ui_string::kDeclickBothItem, !(film.declickIn && film.declickOut));
+  AppendMenuItem(declick, kCmDeclickNone, ui_string::kDeclickNoneItem, film.declickIn || film.declickOut);
+  AppendPopup(menu, declick, ui_string::kDeclickItem);
+
+  HMENU effects = CreatePopupMenu();
+  const bool hasList = film.effects != nullptr;
+  const bool clipboard = EffectList::DefaultList() != nullptr;
+  AppendMenuItem(effects, kCmEditEffects,
+                 hasList ? ui_string::kEffectsEditItem : ui_string::kEffectsAddNewItem);
+  AppendMenuItem(effects, kCmPasteEffects, ui_string::kEffectsPasteItem, clipboard);
+  AppendMenuItem(effects, kCmAddEffects, ui_string::kEffectsAddItem, clipboard);
+  AppendMenuItem(effects, kCmDeleteEffects, ui_string::kEffectsDeleteItem, hasList);
+  AppendSeparator(effects);
+  const EffectList* list = ListOf(film);
+  AppendChecked(effects, kCmUseEffects, ui_string::kEffectsUseItem, hasList,
+                hasList && !(list && list->bypass));
+  AppendPopup(menu, effects, ui_string::kAudioEffectsMenu);
+}
+
+void TAudioLines::PasteTarget(int32_t& videoRow, int32_t& audioLine) {
+  videoRow = -1;
+  audioLine = LineAt(menuPoint_.y);
 }
 
 RECT TAudioLines::ClipRect(const Film& film) {
   TimeLineEngine& e = timeline_.Engine();
   const TrackRecord& row = Row(film.audioLine);
   return RECT{e.PosToPixel(film.start), row.top, e.PosToPixel(film.end), row.top + row.height};
-}
-
-// ---- Passed on to the time-line and the engine.
-
-void TAudioLines::CmAddSourceFile() {
-  timeline_.AddSourceFileOfKind(kKindAudio);
-}
-
-void TAudioLines::CmDeleteSelected() {
-  timeline_.CmDelete();
-}
-
-void TAudioLines::CmCutSelected() {
-  timeline_.CmCut();
-}
-
-void TAudioLines::CmCopySelected() {
-  timeline_.CmCopy();
-}
-
-void TAudioLines::CmPasteClips() {
-  timeline_.Engine().PasteClips(HWindow, MenuTime(), -1, LineAt(menuPoint_.y));
-}
-
-void TAudioLines::CmInsertClips() {
-  timeline_.Engine().InsertClips(HWindow, MenuTime());
-}
-
-void TAudioLines::CmDeleteClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().DeleteClip(HWindow, film);
-}
-
-void TAudioLines::CmCutClip() {
-  if (Film* film = MenuFilm()) timeline_.CutClipToClipboard(film);
-}
-
-void TAudioLines::CmCopyClip() {
-  if (Film* film = MenuFilm()) timeline_.CopyClipToClipboard(film);
-}
-
-void TAudioLines::CmAudioEditor() {
-  LaunchClipEditor(timeline_, MenuFilm(), kCmAudioEditor);
-}
-
-void TAudioLines::CmClipProperties() {
-  if (Film* film = MenuFilm()) timeline_.Engine().EditClipProperties(film);
-}
-
-void TAudioLines::CmSplitClip() {
-  Film* film = MenuFilm();
-  SplitClipAt(timeline_, HWindow, film, MenuTime());
-}
-
-void TAudioLines::CmRepeatClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().RepeatClip(HWindow, film);
-}
-
-void TAudioLines::CmPlayClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().PlayClip(film, kKindAudio);
-}
-
-void TAudioLines::CmStop() {
-  timeline_.Engine().CmStop();
 }
 
 // ---- Marks.
@@ -269,18 +156,6 @@ void TAudioLines::CmAddMark() {
   const int32_t source = SourceTimeAt(*film, menuPoint_.x);
   if (source < film->in || source >= film->out) return;
   AddClipMark(timeline_, film, source, menuPoint_.x);
-}
-
-void TAudioLines::CmRemoveMark() {
-  if (Film* film = MenuFilm()) RemoveClipMark(timeline_, film, menuMark_);
-}
-
-void TAudioLines::CmMarkName() {
-  if (Film* film = MenuFilm()) RenameClipMark(timeline_, HWindow, film, menuMark_);
-}
-
-void TAudioLines::CmMarkPosition() {
-  if (Film* film = MenuFilm()) PlaceClipMark(timeline_, HWindow, film, menuMark_);
 }
 
 // ---- Volume and profiles.

@@ -72,26 +72,18 @@ int32_t ValueAt(const Profile& p, int32_t t, bool balance) {
 const std::vector<TResponseTableEntry>& TAudioLines::MouseEntries() {
   using TMyClass = TAudioLines;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+      EV_WM_LBUTTONDOWN,
+      EV_WM_MOUSEMOVE,
   };
   return entries;
-}
-
-void TAudioLines::SetHitCursor(int32_t zone) {
-  ::SetHitCursor(timeline_, *this, hitZone, zone);
 }
 
 void TAudioLines::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
   pointerLine_ = LineAt(p.y);
   const TrackRecord& row = Row(pointerLine_);
-  const int32_t t = TimeUnder(timeline_, p.x);
-  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindAudio, pointerLine_);
-  markIndex_ = -1;
-  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
-  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
+  int32_t zone = LeadingClipZone(keys, p, ignoreKeys, pointerLine_, row);
   if (zone < 0) {
     Film& f = *pointerFilm_;
-    markIndex_ = MarkNear(timeline_, f, t);
     if (!ignoreKeys && ((keys & MK_CONTROL) || timeline_.addPointMode)) {
       zone = kZoneAddPoint;
     } else if (markIndex_ >= 0 && OnMarkRow(p.y, row.bottom)) {
@@ -112,7 +104,7 @@ void TAudioLines::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
       }
     }
   }
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowZone(zone);
 }
 
 void TAudioLines::DescribePointer() {
@@ -215,70 +207,24 @@ void TAudioLines::EvLButtonDown(UINT keys, const TPoint& p) {
   if (pressed == kZoneSlopedSegment) DragSlope(p);
 }
 
-void TAudioLines::EvLButtonUp(UINT, const TPoint& p) {
-  EndDrag(p);
-  EndClipDrag();
+// What the effects made of the old stretch is stale now, whatever the clip
+// holds besides its sound; a picture of a new edge is made again on the
+// video row.
+void TAudioLines::FinishTrim(Film* film, bool startEdge) {
+  TClipLine::FinishTrim(film, startEdge);
+  if (film != nullptr && film->video != nullptr) {
+    if (TVideoLine* video = timeline_.VideoLine(); video != nullptr && video->IsWindow()) {
+      video->Invalidate(false);
+    }
+  }
 }
 
-void TAudioLines::EndDrag(const TPoint& p) {
-  scroll_.Stop(*this);
-  if (!dragging_) return;
-  dragging_ = false;
-  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
-  switch (hitZone) {
-    case kZoneTrimStart:
-    case kZoneTrimEnd:
-      // What the effects made of the old stretch is stale now, whatever
-      // the clip holds besides its sound; a picture of a new edge is made
-      // again on the video row.
-      FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
-      if (film != nullptr && film->video != nullptr) {
-        if (TVideoLine* video = timeline_.VideoLine(); video != nullptr && video->IsWindow()) {
-          video->Invalidate(false);
-        }
-      }
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection: {
-      SetHitCursor(kZoneClip);
-      TPoint screen = p;
-      ClientToScreen(screen);
-      // Dropped on the collection the move is taken back; so are the lines
-      // the drag scrolled.
-      if (FinishMoveDrag(timeline_, screen) && scrolledLines_ != 0) {
-        timeline_.ScrollAudioLinesTo(firstShownAtPress_);
-      }
-      break;
-    }
-    default:
-      break;
-  }
-  ReleaseCapture();
+void TAudioLines::FinishMove(bool tookBack) {
+  if (tookBack && scrolledLines_ != 0) timeline_.ScrollAudioLinesTo(firstShownAtPress_);
 }
 
 void TAudioLines::DragTo(int x, int y) {
   DragBy(DragTime(timeline_, x, 1) - anchorTime_, y);
-}
-
-void TAudioLines::DragBy(int32_t change, int y) {
-  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
-  switch (hitZone) {
-    case kZoneTrimStart:
-      TrimStart(change);
-      break;
-    case kZoneTrimEnd:
-      TrimEnd(change);
-      break;
-    case kZoneMark:
-      MoveMark(change);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection:
-      MoveClips(change, y);
-      break;
-    default:
-      break;
-  }
 }
 
 // The start moves on the pixel grid; with video, onto the key frame nearest
@@ -306,20 +252,7 @@ void TAudioLines::TrimStart(int32_t change) {
     d = FrameTime(inF + k) - f->in;
     if (d < low || d > high) d = 0;
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldStart = f->start;
-  f->in += d;
-  f->start += d;
-  f->ComputeOrigin();
-  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
-    Film::Unlink(f, FilmList);
-    Film::Link(f, FilmList);
-  }
-  anchorTime_ += d;
-  e.InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
-  f->DescribeStart();
-  CountDragStep(timeline_);
+  MoveStartMs(d, anchorTime_);
 }
 
 void TAudioLines::TrimEnd(int32_t change) {
@@ -339,35 +272,7 @@ void TAudioLines::TrimEnd(int32_t change) {
     d = end - f->end;
     if (d < low || d > high) d = 0;
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldEnd = f->end;
-  f->out += d;
-  f->end += d;
-  anchorTime_ += d;
-  e.InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
-  f->DescribeStop();
-  CountDragStep(timeline_);
-}
-
-void TAudioLines::MoveMark(int32_t change) {
-  Film* f = pointerFilm_;
-  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t old = f->marks[markIndex_].time;
-  const int32_t t = ToInt32(std::clamp<int64_t>(int64_t{old} + change, f->in, std::max(f->out - 1, f->in)));
-  if (t == old) return;
-  // Onto another mark: refused, and the anchor stays.
-  for (const Mark& m : f->marks) {
-    if (m.time == t) return;
-  }
-  MarkDragChange(timeline_);
-  if (!f->marks.MoveMark(markIndex_, t)) return;
-  anchorTime_ += t - old;
-  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
-  e.InvalidateLineRange(ToInt32(from), f->end, f);
-  f->DescribeMark(markIndex_);
-  CountDragStep(timeline_);
+  MoveEndMs(d, anchorTime_);
 }
 
 void TAudioLines::MoveClips(int32_t change, int y) {
@@ -387,10 +292,7 @@ void TAudioLines::MoveClips(int32_t change, int y) {
       CountDragStep(timeline_);
     }
   }
-  TPoint at(HoldX(e.PosToPixelUnclamped(anchorTime_), e.width), y);
-  ClientToScreen(at);
-  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowMoveTarget(anchorTime_, y);
 }
 
 // ---- Profiles.
@@ -547,71 +449,36 @@ void TAudioLines::OnDragKey(int vk) {
   if (scroll) DragTo(client.x, client.y);
 }
 
-void TAudioLines::EvTimer(UINT id) {
-  if (id != 1 || !dragging_ || !scroll_.Running()) return;
-  TPoint at;
+void TAudioLines::ScrollTick(TPoint& at) {
   scroll_.Tick(timeline_, *this, at, scrolledLines_);
-  DragTo(at.x, at.y);
 }
 
 // ---- The double-click.
 
-void TAudioLines::EvLButtonDblClk(UINT keys, const TPoint& p) {
-  EndDrag(p);
-  HitTest(keys, p, false);
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t t = e.PixelToPos(p.x);
-  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
-    ToggleLaterClips(timeline_, pointerFilm_, kKindAudio, pointerLine_, t);
-  } else if (hitZone == kZoneEffects) {
-    EditEffects(pointerFilm_);
-  } else if (hitZone != kZonePlaying) {
-    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
-  }
+bool TAudioLines::DoubleClickZone() {
+  if (hitZone != kZoneEffects) return false;
+  EditEffects(pointerFilm_);
+  return true;
 }
 
 // ---- Drops from the collection.
 
-bool TAudioLines::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                                   int32_t& cursorId) {
-  drop_.Erase(*this);
-  if (clip == nullptr || !(clip->GetKinds() & kKindAudio)) return false;
-  AudioSource* audio = clip->GetAudio();
-  if (audio == nullptr || !audio->IsDirectFormat()) return false;
+bool TAudioLines::TakesDrop(const ClipItem& clip) {
+  AudioSource* audio = clip.GetAudio();
+  return audio != nullptr && audio->IsDirectFormat();
+}
+
+bool TAudioLines::FreeDropLine(const DropPlace& place, int32_t& line) {
   TimeLineEngine& e = timeline_.Engine();
-  TPoint p = screen;
-  ScreenToClient(p);
-  const int32_t t = e.SnapToFrame(time);
   const int gap = GetSystemMetrics(SM_CYBORDER);
   const int height = GetClientRect().Height();
-  const int y = p.y - gap;
-  DropPlace place;
-  int32_t line = 0;
-  if (y < 0 || y >= height - gap) {
-    if (adjust) return false;
-    place.start = t;
-    place.end = DropEnd(t, clip->GetLength(), false);
-    const int32_t count = std::clamp(e.audioLineCount, 0, e.audioPanel.rowCount);
-    line = std::max(e.audioPanel.firstShown, 0);
-    while (line < count && Row(line).top < height - 2 * gap &&
-           Film::AnyOverlapping(place.start, place.end, kKindAudio, line)) {
-      ++line;
-    }
-    if (line >= count || Row(line).top >= height - 2 * gap) return false;
-  } else {
-    line = LineAt(y);
-    DropRequest request;
-    request.time = t;
-    request.length = clip->GetLength();
-    request.adjust = adjust;
-    request.mask = kKindAudio;
-    request.line = line;
-    request.snapDistance = e.hitDistanceMs;
-    if (!PlaceDrop(request, place)) return false;
+  const int32_t count = std::clamp(e.audioLineCount, 0, e.audioPanel.rowCount);
+  line = std::max(e.audioPanel.firstShown, 0);
+  while (line < count && Row(line).top < height - 2 * gap &&
+         Film::AnyOverlapping(place.start, place.end, kKindAudio, line)) {
+    ++line;
   }
-  DrawDropFeedback(place.start, place.end, line);
-  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
-  return true;
+  return line < count && Row(line).top < height - 2 * gap;
 }
 
 void TAudioLines::DrawDropFeedback(int32_t start, int32_t end, int32_t line) {

@@ -8,12 +8,12 @@
 #include <new>
 #include <vector>
 
-#include "app/timeline_colors.h"
 #include "media/audio_data.h"
 #include "media/wave_overview.h"
 #include "model/film.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/timeline_colors.h"
 #include "model/edit_support.h"
 #include "model/film.h"
 #include "model/film_list.h"
@@ -21,6 +20,7 @@
 #include "timeline/lines/midi_line.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 #include "ui/level_popups.h"
 #include "ui/value_dialogs.h"
 

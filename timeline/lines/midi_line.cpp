@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "audio/midi_data.h"
 #include "model/film.h"
 #include "model/text_format.h"
 #include "model/time_code.h"
+#include "model/ui_string_ids.h"
+#include "resources/timeline_ids.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 
@@ -29,20 +31,15 @@ int32_t ToInt32(int64_t v) {
 }  // namespace
 
 TMidiLine::TMidiLine(MainTimeLineWindow* timeline, int x, int y, int w, int h)
-    : TimeLineChild(timeline, "MidiLine", x, y, w, h) {}
+    : TClipLine(timeline, "MidiLine", x, y, w, h, {kKindMidi, kCmMidiEditor, ui_string::kMidiEditorItem}) {}
 
 const char* TMidiLine::GetClassName() {
   return "MidiLine";
 }
 
-void TMidiLine::Destroy(int retVal) {
-  scroll_.Stop(*this);
-  TimeLineChild::Destroy(retVal);
-}
-
 bool TMidiLine::Find(TEventInfo& info) {
   return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) ||
-         TimeLineChild::Find(info);
+         TClipLine::Find(info);
 }
 
 const TrackRecord& TMidiLine::Row() const {
@@ -54,7 +51,6 @@ const TrackRecord& TMidiLine::Row() const {
 // While any line drags, clips are drawn without their grid and completed
 // one by one when the program is idle.
 void TMidiLine::Paint(TDC& dc, bool, TRect& rect) {
-  TimeLineEngine& e = timeline_.Engine();
   const TRect client = GetClientRect();
   const int32_t mode = AnyLineDragging(timeline_) ? kMidiDrawFast : kMidiDrawFull;
   const TRect row(rect.left, client.top, rect.right, client.bottom);
@@ -63,7 +59,7 @@ void TMidiLine::Paint(TDC& dc, bool, TRect& rect) {
   PaintClipRow(dc, timeline_, row, row, kKindMidi, 0, timeline_.Brush(kColorMidiTrack),
                [&](TDC& d, const TRect& clip, Film& film) { DrawClip(d, clip, film, row, mode); });
   dc.RestoreObjects();
-  if (!(e.playing && e.hidePlaybackCursor)) timeline_.DrawCursorLine(dc, client);
+  DrawPlayCursor(dc, client);
 }
 
 void TMidiLine::DrawClip(TDC& dc, const TRect& clip, Film& film, const TRect& paint, int32_t mode) {
@@ -187,6 +183,6 @@ bool TMidiLine::DrawPendingClip(Film* film) {
   dc.SelectObject(timeline_.ClipFont());
   DrawClip(dc, clip, *film, client, kMidiDrawFull);
   dc.RestoreObjects();
-  if (!(e.playing && e.hidePlaybackCursor)) timeline_.DrawCursorLine(dc, client);
+  DrawPlayCursor(dc, client);
   return true;
 }

@@ -9,6 +9,7 @@
 //   lines/midi_line.cpp           the window, painting and the grid
 //   lines/midi_line_mouse.cpp     hit test, presses, drags, keys, drop feedback
 //   lines/midi_line_commands.cpp  the popup menu and its commands
+// What it shares with the video and audio lines is in line_window.h.
 //
 // Main thread only.
 #pragma once
@@ -16,10 +17,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "timeline/lines/drop_target.h"
-#include "timeline/lines/hit_zone.h"
-#include "timeline/lines/line_mechanics.h"
-#include "timeline/window/child_window.h"
+#include "timeline/lines/line_window.h"
 
 class ClipItem;
 class Film;
@@ -30,12 +28,11 @@ struct TrackRecord;
 constexpr int32_t kMidiDrawFast = 1;
 constexpr int32_t kMidiDrawFull = 2;
 
-class TMidiLine : public TimeLineChild, public LineDropTarget {
+class TMidiLine : public TClipLine {
  public:
   TMidiLine(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
   const char* GetClassName() override;
-  void Destroy(int retVal = 0) override;
   bool Find(TEventInfo& info) override;
 
   // ---- Painting (midi_line.cpp).
@@ -46,23 +43,13 @@ class TMidiLine : public TimeLineChild, public LineDropTarget {
 
   // ---- The mouse and the keys (midi_line_mouse.cpp).
   // Finds the clip, mark and zone under p (client) and shows its cursor.
-  void HitTest(UINT keys, const TPoint& p, bool ignoreKeys);
-  void SetHitCursor(int32_t zone);
-  // Ends a drag in progress: what the drag changed is finished off.
-  void EndDrag(const TPoint& p);
-  void DragTo(int x, int y);
-  // One drag step by ms with the pointer at client y.
-  void DragBy(int32_t ms, int y);
+  void HitTest(UINT keys, const TPoint& p, bool ignoreKeys) override;
+  // Drag steps go by ms.
+  void DragTo(int x, int y) override;
   // A key pressed while this window drags (the time-line passes them on).
   void OnDragKey(int vk);
-  bool IsDragging() const { return dragging_; }
-  // Where a clip dragged from the collection would land, as on the video
-  // rows: time and screen become the start and its place, cursorId the
-  // cursor to show when adjust is on. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                        int& cursorId) override;
-  void DrawDropFeedback(int32_t start, int32_t end);
-  bool HasDropTarget() const override { return drop_.shown; }
+  // The line has one row: line is 0.
+  void DrawDropFeedback(int32_t start, int32_t end, int32_t line) override;
   int32_t DropTargetLine() const override { return 0; }
 
   // ---- The popup menu's commands (midi_line_commands.cpp).
@@ -71,14 +58,7 @@ class TMidiLine : public TimeLineChild, public LineDropTarget {
   // The clip's volume, through the level popup; always one undo step.
   void CmClipVolume();
 
-  Film* PointerFilm() const { return pointerFilm_; }
-  int32_t MarkIndex() const { return markIndex_; }
   int32_t AnchorTime() const { return anchorTime_; }
-  const DropMark& Drop() const { return drop_; }
-  bool ScrollTimerRunning() const { return scroll_.Running(); }
-
-  // The zone under the pointer.
-  int32_t hitZone = kNoHitZone;
 
  private:
   static const std::vector<TResponseTableEntry>& MouseEntries();
@@ -93,48 +73,21 @@ class TMidiLine : public TimeLineChild, public LineDropTarget {
   // midi_line_mouse.cpp
   void EvMouseMove(UINT keys, const TPoint& p);
   void EvLButtonDown(UINT keys, const TPoint& p);
-  void EvLButtonUp(UINT keys, const TPoint& p);
-  void EvLButtonDblClk(UINT keys, const TPoint& p);
-  void EvTimer(UINT id);
-  void TrimStart(int32_t d);
-  void TrimEnd(int32_t d);
-  void MoveMark(int32_t d);
-  void MoveClips(int32_t d, int y);
+  void TrimStart(int32_t d) override;
+  void TrimEnd(int32_t d) override;
+  void MoveMark(int32_t d) override { MoveMarkMs(d, anchorTime_); }
+  void MoveClips(int32_t d, int y) override;
+  // All MIDI clips of a project come from one file.
+  bool TakesDrop(const ClipItem& clip) override;
+  int32_t DropLineAt(int y) override { return 0; }
+  bool FreeDropLine(const DropPlace& place, int32_t& line) override;
+  // Only a clip's picture has edges to make again.
+  void FinishTrim(Film* film, bool startEdge) override;
 
   // midi_line_commands.cpp
-  void EvRButtonDown(UINT keys, const TPoint& p);
-  void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
-  void ShowMenu(const TPoint& p);
-  // The film of the last right click while it is still on the time-line.
-  Film* MenuFilm();
-  int32_t MenuTime();
-  void CmAddSourceFile();
-  void CmPlayClip();
-  void CmStop();
-  void CmClipProperties();
-  void CmMidiEditor();
+  void AppendClipItems(HMENU menu, Film& film) override;
+  const char* EditorPath() override;
   void CmAddMark();
-  void CmRemoveMark();
-  void CmMarkName();
-  void CmMarkPosition();
-  void CmSplitClip();
-  void CmRepeatClip();
-  void CmDeleteSelected();
-  void CmCutSelected();
-  void CmCopySelected();
-  void CmDeleteClip();
-  void CmCutClip();
-  void CmCopyClip();
-  void CmPasteClips();
-  void CmInsertClips();
 
-  DropMark drop_;
-  bool dragging_ = false;
-  DragScroll scroll_;
-  int32_t markIndex_ = -1;
-  Film* pointerFilm_ = nullptr;
   int32_t anchorTime_ = 0;
-  TPoint menuPoint_{0, 0};
-  Film* menuFilm_ = nullptr;
-  int32_t menuMark_ = -1;
 };

@@ -59,146 +59,21 @@ void RescaleMarks(MarkList& marks, int32_t from, int32_t to) {
 const std::vector<TResponseTableEntry>& TMidiLine::CommandEntries() {
   using TMyClass = TMidiLine;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_RBUTTONDOWN,
-      EV_WM_INITMENUPOPUP,
-      EV_COMMAND(kCmPlayClip, CmPlayClip),
       EV_COMMAND(kCmAddMark, CmAddMark),
-      EV_COMMAND(kCmRemoveMark, CmRemoveMark),
-      EV_COMMAND(kCmMarkName, CmMarkName),
-      EV_COMMAND(kCmMarkPosition, CmMarkPosition),
-      EV_COMMAND(kCmRepeatClip, CmRepeatClip),
       EV_COMMAND(kCmTempo, CmTempo),
       EV_COMMAND(kCmClipVolume, CmClipVolume),
-      EV_COMMAND(kCmDeleteSelected, CmDeleteSelected),
-      EV_COMMAND(kCmCutSelected, CmCutSelected),
-      EV_COMMAND(kCmCopySelected, CmCopySelected),
-      EV_COMMAND(kCmAddSourceFile, CmAddSourceFile),
-      EV_COMMAND(kCmDeleteClip, CmDeleteClip),
-      EV_COMMAND(kCmCutClip, CmCutClip),
-      EV_COMMAND(kCmCopyClip, CmCopyClip),
-      EV_COMMAND(kCmPasteClips, CmPasteClips),
-      EV_COMMAND(kCmInsertClips, CmInsertClips),
-      EV_COMMAND(kCmClipProperties, CmClipProperties),
-      EV_COMMAND(kCmSplitClip, CmSplitClip),
-      EV_COMMAND(kCmStop, CmStop),
-      EV_COMMAND(kCmMidiEditor, CmMidiEditor),
+      EV_COMMAND(kCmMidiEditor, CmEditor),
   };
   return entries;
 }
 
-void TMidiLine::EvRButtonDown(UINT keys, const TPoint& p) {
-  TimeLineEngine& e = timeline_.Engine();
-  if (e.playing) {
-    e.CmStop();
-    return;
-  }
-  if (dragging_) return;
-  // The menu's point sits on the mark that gravity would take it to.
-  const TPoint at(e.PosToPixel(DragTime(timeline_, p.x, 0)), p.y);
-  HitTest(keys, at, true);
-  menuPoint_ = at;
-  menuFilm_ = pointerFilm_;
-  menuMark_ = hitZone == kZoneMark ? markIndex_ : -1;
-  ShowMenu(at);
+const char* TMidiLine::EditorPath() {
+  return timeline_.Settings().midiEditor;
 }
 
-// The menu is built with its items' states; no command enabler changes them.
-void TMidiLine::EvInitMenuPopup(HMENU, UINT, bool) {
-  DefaultProcessing();
-}
-
-void TMidiLine::ShowMenu(const TPoint& p) {
-  HMENU menu = nullptr;
-  if (menuFilm_ == nullptr) {
-    menu = MakeSpaceMenu(timeline_);
-  } else {
-    menu = CreatePopupMenu();
-    HMENU edit = MakeClipEditMenu(timeline_, kCmMidiEditor, ui_string::kMidiEditorItem,
-                                  timeline_.Settings().midiEditor);
-    AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), GetString(ui_string::kEditItem));
-    AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
-    AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
-    AppendMarkItems(menu, menuMark_ >= 0);
-    AppendMenuItem(menu, kCmPlayClip, ui_string::kPlayClipItem);
-    AppendMenuItem(menu, kCmClipVolume, ui_string::kClipVolumeItem);
-    AppendMenuItem(menu, kCmTempo, ui_string::kTempoItem);
-  }
-  TPoint screen = p;
-  ClientToScreen(screen);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
-  DestroyMenu(menu);
-}
-
-Film* TMidiLine::MenuFilm() {
-  return OnTimeLine(menuFilm_) ? menuFilm_ : nullptr;
-}
-
-int32_t TMidiLine::MenuTime() {
-  TimeLineEngine& e = timeline_.Engine();
-  return e.SnapToFrame(e.PixelToPos(menuPoint_.x));
-}
-
-// ---- Passed on to the time-line and the engine.
-
-void TMidiLine::CmAddSourceFile() {
-  timeline_.AddSourceFileOfKind(kKindMidi);
-}
-
-void TMidiLine::CmPlayClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().PlayClip(film, kKindMidi);
-}
-
-void TMidiLine::CmStop() {
-  timeline_.Engine().CmStop();
-}
-
-void TMidiLine::CmClipProperties() {
-  if (Film* film = MenuFilm()) timeline_.Engine().EditClipProperties(film);
-}
-
-void TMidiLine::CmMidiEditor() {
-  LaunchClipEditor(timeline_, MenuFilm(), kCmMidiEditor);
-}
-
-void TMidiLine::CmSplitClip() {
-  Film* film = MenuFilm();
-  SplitClipAt(timeline_, HWindow, film, MenuTime());
-}
-
-void TMidiLine::CmRepeatClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().RepeatClip(HWindow, film);
-}
-
-void TMidiLine::CmDeleteSelected() {
-  timeline_.CmDelete();
-}
-
-void TMidiLine::CmCutSelected() {
-  timeline_.CmCut();
-}
-
-void TMidiLine::CmCopySelected() {
-  timeline_.CmCopy();
-}
-
-void TMidiLine::CmDeleteClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().DeleteClip(HWindow, film);
-}
-
-void TMidiLine::CmCutClip() {
-  if (Film* film = MenuFilm()) timeline_.CutClipToClipboard(film);
-}
-
-void TMidiLine::CmCopyClip() {
-  if (Film* film = MenuFilm()) timeline_.CopyClipToClipboard(film);
-}
-
-void TMidiLine::CmPasteClips() {
-  timeline_.Engine().PasteClips(HWindow, MenuTime(), -1, -1);
-}
-
-void TMidiLine::CmInsertClips() {
-  timeline_.Engine().InsertClips(HWindow, MenuTime());
+void TMidiLine::AppendClipItems(HMENU menu, Film&) {
+  AppendMenuItem(menu, kCmClipVolume, ui_string::kClipVolumeItem);
+  AppendMenuItem(menu, kCmTempo, ui_string::kTempoItem);
 }
 
 // ---- Marks: a MIDI clip takes them anywhere, between frames too.
@@ -209,18 +84,6 @@ void TMidiLine::CmAddMark() {
   TimeLineEngine& e = timeline_.Engine();
   const int64_t pixels = int64_t{menuPoint_.x} - e.PosToPixelUnclamped(film->origin);
   AddClipMark(timeline_, film, e.PixelsToTime(ToInt32(pixels)), menuPoint_.x);
-}
-
-void TMidiLine::CmRemoveMark() {
-  if (Film* film = MenuFilm()) RemoveClipMark(timeline_, film, menuMark_);
-}
-
-void TMidiLine::CmMarkName() {
-  if (Film* film = MenuFilm()) RenameClipMark(timeline_, HWindow, film, menuMark_);
-}
-
-void TMidiLine::CmMarkPosition() {
-  if (Film* film = MenuFilm()) PlaceClipMark(timeline_, HWindow, film, menuMark_);
 }
 
 // ---- Speed and volume.

@@ -33,28 +33,17 @@ int32_t ToInt32(int64_t v) {
 const std::vector<TResponseTableEntry>& TMidiLine::MouseEntries() {
   using TMyClass = TMidiLine;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+      EV_WM_LBUTTONDOWN,
+      EV_WM_MOUSEMOVE,
   };
   return entries;
 }
 
-void TMidiLine::SetHitCursor(int32_t zone) {
-  ::SetHitCursor(timeline_, *this, hitZone, zone);
-}
-
 void TMidiLine::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
   const TrackRecord& row = Row();
-  const int32_t t = TimeUnder(timeline_, p.x);
-  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindMidi, 0);
-  markIndex_ = -1;
-  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
-  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
-  if (zone < 0) {
-    markIndex_ = MarkNear(timeline_, *pointerFilm_, t);
-    zone =
-        markIndex_ >= 0 && OnMarkRow(p.y, row.bottom) ? kZoneMark : EdgeZone(timeline_, *pointerFilm_, p.x);
-  }
-  if (zone != hitZone) SetHitCursor(zone);
+  int32_t zone = LeadingClipZone(keys, p, ignoreKeys, 0, row);
+  if (zone < 0) zone = MarkOrEdgeZone(p, row);
+  ShowZone(zone);
 }
 
 void TMidiLine::EvMouseMove(UINT keys, const TPoint& p) {
@@ -103,60 +92,12 @@ void TMidiLine::EvLButtonDown(UINT keys, const TPoint& p) {
   BeginClipDrag();
 }
 
-void TMidiLine::EvLButtonUp(UINT, const TPoint& p) {
-  EndDrag(p);
-  EndClipDrag();
-}
-
-void TMidiLine::EndDrag(const TPoint& p) {
-  scroll_.Stop(*this);
-  if (!dragging_) return;
-  dragging_ = false;
-  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
-  switch (hitZone) {
-    case kZoneTrimStart:
-    case kZoneTrimEnd:
-      // Only a clip's picture has edges to make again.
-      if (film != nullptr && film->video != nullptr)
-        FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection: {
-      SetHitCursor(kZoneClip);
-      TPoint screen = p;
-      ClientToScreen(screen);
-      FinishMoveDrag(timeline_, screen);
-      break;
-    }
-    default:
-      break;
-  }
-  ReleaseCapture();
+void TMidiLine::FinishTrim(Film* film, bool startEdge) {
+  if (film != nullptr && film->video != nullptr) TClipLine::FinishTrim(film, startEdge);
 }
 
 void TMidiLine::DragTo(int x, int y) {
   DragBy(ToInt32(int64_t{DragTime(timeline_, x, 1)} - anchorTime_), y);
-}
-
-void TMidiLine::DragBy(int32_t ms, int y) {
-  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
-  switch (hitZone) {
-    case kZoneTrimStart:
-      TrimStart(ms);
-      break;
-    case kZoneTrimEnd:
-      TrimEnd(ms);
-      break;
-    case kZoneMark:
-      MoveMark(ms);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection:
-      MoveClips(ms, y);
-      break;
-    default:
-      break;
-  }
 }
 
 // On the pixel grid; a clip that also shows a picture starts on a key
@@ -186,20 +127,7 @@ void TMidiLine::TrimStart(int32_t d) {
     }
     d = std::max(d, 0);
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldStart = f->start;
-  f->in += d;
-  f->start += d;
-  f->ComputeOrigin();
-  if ((f->prev && f->prev->start > f->start) || (f->next && f->next->start < f->start)) {
-    Film::Unlink(f, FilmList);
-    Film::Link(f, FilmList);
-  }
-  anchorTime_ += d;
-  e.InvalidateLineRange(std::min(oldStart, f->start), f->end, f);
-  f->DescribeStart();
-  CountDragStep(timeline_);
+  MoveStartMs(d, anchorTime_);
 }
 
 void TMidiLine::TrimEnd(int32_t d) {
@@ -223,35 +151,7 @@ void TMidiLine::TrimEnd(int32_t d) {
     }
     d = std::max(d, 0);
   }
-  if (d == 0) return;
-  MarkDragChange(timeline_);
-  const int32_t oldEnd = f->end;
-  f->out += d;
-  f->end += d;
-  anchorTime_ += d;
-  e.InvalidateLineRange(f->start, std::max(oldEnd, f->end), f);
-  f->DescribeStop();
-  CountDragStep(timeline_);
-}
-
-void TMidiLine::MoveMark(int32_t d) {
-  Film* f = pointerFilm_;
-  if (markIndex_ < 0 || markIndex_ >= f->marks.Count()) return;
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t old = f->marks[markIndex_].time;
-  const int32_t t = ToInt32(std::clamp<int64_t>(int64_t{old} + d, f->in, std::max(f->out - 1, f->in)));
-  if (t == old) return;
-  // Onto another mark: refused, and the anchor stays.
-  for (const Mark& m : f->marks) {
-    if (m.time == t) return;
-  }
-  MarkDragChange(timeline_);
-  if (!f->marks.MoveMark(markIndex_, t)) return;
-  anchorTime_ += t - old;
-  const int64_t from = int64_t{f->start} - f->in + std::min(old, t) - e.hitDistanceMs;
-  e.InvalidateLineRange(static_cast<int32_t>(std::max<int64_t>(from, INT32_MIN)), f->end, f);
-  f->DescribeMark(markIndex_);
-  CountDragStep(timeline_);
+  MoveEndMs(d, anchorTime_);
 }
 
 void TMidiLine::MoveClips(int32_t d, int y) {
@@ -265,10 +165,7 @@ void TMidiLine::MoveClips(int32_t d, int y) {
     pointerFilm_->DescribeClip();
     CountDragStep(timeline_);
   }
-  TPoint at(HoldX(e.PosToPixelUnclamped(anchorTime_), e.width), y);
-  ClientToScreen(at);
-  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowMoveTarget(anchorTime_, y);
 }
 
 void TMidiLine::OnDragKey(int vk) {
@@ -284,59 +181,17 @@ void TMidiLine::OnDragKey(int vk) {
   anchorTime_ = anchor;
 }
 
-void TMidiLine::EvTimer(UINT id) {
-  if (id != 1 || !dragging_ || !scroll_.Running()) return;
-  TPoint at;
-  scroll_.Tick(timeline_, *this, at);
-  DragTo(at.x, at.y);
+bool TMidiLine::TakesDrop(const ClipItem& clip) {
+  MidiSource* midi = clip.GetMidi();
+  return midi != nullptr && Film::MidiMatchesList(midi, FilmList);
 }
 
-void TMidiLine::EvLButtonDblClk(UINT keys, const TPoint& p) {
-  EndDrag(p);
-  HitTest(keys, p, false);
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t t = e.PixelToPos(p.x);
-  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
-    ToggleLaterClips(timeline_, pointerFilm_, kKindMidi, 0, t);
-  } else if (hitZone != kZonePlaying) {
-    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
-  }
+bool TMidiLine::FreeDropLine(const DropPlace& place, int32_t& line) {
+  line = 0;
+  return !Film::AnyOverlapping(place.start, place.end, kKindMidi, 0);
 }
 
-// All MIDI clips of a project come from one file.
-bool TMidiLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                                 int& cursorId) {
-  drop_.Erase(*this);
-  if (clip == nullptr || !(clip->GetKinds() & kKindMidi)) return false;
-  MidiSource* midi = clip->GetMidi();
-  if (midi == nullptr || !Film::MidiMatchesList(midi, FilmList)) return false;
-  TimeLineEngine& e = timeline_.Engine();
-  TPoint p = screen;
-  ScreenToClient(p);
-  const int32_t t = e.SnapToFrame(time);
-  const int gap = GetSystemMetrics(SM_CYBORDER);
-  const int y = p.y - gap;
-  DropPlace place;
-  if (y < 0 || y >= GetClientRect().Height() - gap) {
-    if (adjust) return false;
-    place.start = t;
-    place.end = DropEnd(t, clip->GetLength(), false);
-    if (Film::AnyOverlapping(place.start, place.end, kKindMidi, 0)) return false;
-  } else {
-    DropRequest request;
-    request.time = t;
-    request.length = clip->GetLength();
-    request.adjust = adjust;
-    request.mask = kKindMidi;
-    request.snapDistance = e.hitDistanceMs;
-    if (!PlaceDrop(request, place)) return false;
-  }
-  DrawDropFeedback(place.start, place.end);
-  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
-  return true;
-}
-
-void TMidiLine::DrawDropFeedback(int32_t start, int32_t end) {
+void TMidiLine::DrawDropFeedback(int32_t start, int32_t end, int32_t) {
   const TRect client = GetClientRect();
   drop_.ShowSpan(timeline_, *this, start, end, client.top, client.bottom, 0);
 }

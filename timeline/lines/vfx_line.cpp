@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "model/players.h"
 #include "model/undo_history.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 TVFXLine::TVFXLine(MainTimeLineWindow* timeline, int x, int y, int w, int h)
-    : TimeLineChild(timeline, "VFXLine", x, y, w, h) {}
+    : TLineWindow(timeline, "VFXLine", x, y, w, h) {}
 
 const char* TVFXLine::GetClassName() {
   return "VFXLine";
@@ -26,7 +26,7 @@ const std::vector<TResponseTableEntry>& TVFXLine::Entries() {
 }
 
 bool TVFXLine::Find(TEventInfo& info) {
-  return SearchEntries(Entries(), info) || TimeLineChild::Find(info);
+  return SearchEntries(Entries(), info) || TLineWindow::Find(info);
 }
 
 VFX* TVFXLine::Transitions() {
@@ -65,7 +65,7 @@ void TVFXLine::Paint(TDC& dc, bool, TRect& rect) {
     dc.RestoreObjects();
   }
   if (x < rect.right) dc.FillRect(TRect(x, row.top, rect.right, row.bottom), lineBrush);
-  if (!(e.playing && e.hidePlaybackCursor)) timeline_.DrawCursorLine(dc, client);
+  DrawPlayCursor(dc, client);
 }
 
 void TVFXLine::DrawTransition(TDC& dc, const TRect& box, const VFXEntry& t, const TRect& paint) {
@@ -93,17 +93,13 @@ void TVFXLine::DrawTransition(TDC& dc, const TRect& box, const VFXEntry& t, cons
 
 // ---- The mouse.
 
-void TVFXLine::SetHitCursor(int32_t zone) {
-  ::SetHitCursor(timeline_, *this, hitZone, zone);
-}
-
 void TVFXLine::HitTest(const TPoint& p) {
   const int32_t t = TimeUnder(timeline_, p.x);
   VFX* vfx = Transitions();
   pointer_ = Zoom() >= 3 || vfx == nullptr ? nullptr : vfx->FindAt(t);
   int32_t zone = LeadingZone(timeline_, p.x, pointer_ != nullptr, Zoom(), false);
   if (zone < 0) zone = kZoneEffects;
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowZone(zone);
 }
 
 void TVFXLine::EvMouseMove(UINT, const TPoint& p) {

@@ -12,13 +12,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "timeline/lines/hit_zone.h"
-#include "timeline/window/child_window.h"
+#include "timeline/lines/line_window.h"
 
 class VFX;
 struct VFXEntry;
 
-class TVFXLine : public TimeLineChild {
+class TVFXLine : public TLineWindow {
  public:
   TVFXLine(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
@@ -29,12 +28,8 @@ class TVFXLine : public TimeLineChild {
   void DrawTransition(TDC& dc, const TRect& box, const VFXEntry& t, const TRect& paint);
   // Finds the transition and zone under p (client) and shows its cursor.
   void HitTest(const TPoint& p);
-  void SetHitCursor(int32_t zone);
 
   VFXEntry* PointerTransition() const { return pointer_; }
-
-  // The zone under the pointer.
-  int32_t hitZone = kNoHitZone;
 
  private:
   static const std::vector<TResponseTableEntry>& Entries();

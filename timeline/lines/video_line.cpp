@@ -2,34 +2,37 @@
 
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "media/video_bitmap.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/time_code.h"
+#include "model/ui_string_ids.h"
+#include "resources/timeline_ids.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 TVideoLine::TVideoLine(MainTimeLineWindow* timeline, int x, int y, int w, int h)
-    : TimeLineChild(timeline, "VideoLine", x, y, w, h) {}
+    : TClipLine(timeline, "VideoLine", x, y, w, h,
+                {kKindVideo, kCmVideoEditor, ui_string::kVideoEditorItem, true}) {}
 
 const char* TVideoLine::GetClassName() {
   return "VideoLine";
 }
 
 void TVideoLine::SetupWindow() {
-  TimeLineChild::SetupWindow();
+  TClipLine::SetupWindow();
   TEBitmapInit::RealizePalette(HWindow);
 }
 
 void TVideoLine::Destroy(int retVal) {
   scroll_.Stop(*this);
   if (IsWindow()) TEBitmapInit::UnrealizePalette(HWindow);
-  TimeLineChild::Destroy(retVal);
+  TClipLine::Destroy(retVal);
 }
 
 bool TVideoLine::Find(TEventInfo& info) {
   return SearchEntries(MouseEntries(), info) || SearchEntries(CommandEntries(), info) ||
-         TimeLineChild::Find(info);
+         TClipLine::Find(info);
 }
 
 const TrackRecord& TVideoLine::Row(int32_t row) const {
@@ -41,7 +44,6 @@ int32_t TVideoLine::RowAt(int y) const {
 }
 
 void TVideoLine::Paint(TDC& dc, bool, TRect& rect) {
-  TimeLineEngine& e = timeline_.Engine();
   const int gap = GetSystemMetrics(SM_CYBORDER);
   int below = rect.top;
   for (int32_t r = 0; r < 2; ++r) {
@@ -58,7 +60,7 @@ void TVideoLine::Paint(TDC& dc, bool, TRect& rect) {
     dc.FillRect(TRect(rect.left, below, rect.right, rect.bottom),
                 static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
   }
-  if (!(e.playing && e.hidePlaybackCursor)) timeline_.DrawCursorLine(dc, GetClientRect());
+  DrawPlayCursor(dc, GetClientRect());
 }
 
 void TVideoLine::PaintRow(TDC& dc, const TRect& row, int32_t rowIndex, const TRect& paint) {

@@ -7,7 +7,8 @@
 //   lines/video_line.cpp           the window, painting
 //   lines/video_line_mouse.cpp     hit test, presses, drags, keys, drop feedback
 //   lines/video_line_commands.cpp  the popup menu and its commands
-// What the audio and MIDI lines share with it is in line_mechanics.h.
+// What the audio and MIDI lines share with it is in line_window.h and
+// line_mechanics.h.
 //
 // Main thread only.
 #pragma once
@@ -15,16 +16,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "timeline/lines/drop_target.h"
-#include "timeline/lines/hit_zone.h"
-#include "timeline/lines/line_mechanics.h"
-#include "timeline/window/child_window.h"
+#include "timeline/lines/line_window.h"
 
 class ClipItem;
 class Film;
 struct TrackRecord;
 
-class TVideoLine : public TimeLineChild, public LineDropTarget {
+class TVideoLine : public TClipLine {
  public:
   TVideoLine(MainTimeLineWindow* timeline, int x, int y, int w, int h);
 
@@ -44,25 +42,13 @@ class TVideoLine : public TimeLineChild, public LineDropTarget {
 
   // ---- The mouse and the keys (video_line_mouse.cpp).
   // Finds the row, clip, mark and zone under p (client) and shows its cursor.
-  void HitTest(UINT keys, const TPoint& p, bool ignoreKeys);
-  void SetHitCursor(int32_t zone);
-  // Ends a drag in progress: what the drag changed is finished off.
-  void EndDrag(const TPoint& p);
-  void DragTo(int x, int y);
-  // One drag step by frames with the pointer at client y.
-  void DragBy(int32_t frames, int y);
+  void HitTest(UINT keys, const TPoint& p, bool ignoreKeys) override;
+  // Drag steps go by frames.
+  void DragTo(int x, int y) override;
   // A key pressed while this window drags (the time-line passes them on).
   void OnDragKey(int vk);
-  bool IsDragging() const { return dragging_; }
-  // Where a clip dragged from the collection would land: time (in: the
-  // time asked for) and screen (in: the pointer) become the start and its
-  // place; cursorId the cursor to show when adjust is on. A call without a
-  // clip only takes the bar away. False when it does not fit.
-  bool ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                        int& cursorId) override;
-  void DrawDropFeedback(int32_t start, int32_t end, int32_t row);
+  void DrawDropFeedback(int32_t start, int32_t end, int32_t row) override;
   // The row the bar shows, for the drop.
-  bool HasDropTarget() const override { return drop_.shown; }
   int32_t DropTargetLine() const override { return drop_.row; }
 
   // ---- The popup menu's commands (video_line_commands.cpp).
@@ -73,15 +59,9 @@ class TVideoLine : public TimeLineChild, public LineDropTarget {
   int32_t NextKeyFrameOffset(Film* film);
   int32_t PrevKeyFrameOffset(Film* film);
 
-  Film* PointerFilm() const { return pointerFilm_; }
-  int32_t PointerRow() const { return pointerRow_; }
-  int32_t MarkIndex() const { return markIndex_; }
+  int32_t PointerRow() const { return pointerLine_; }
   int32_t AnchorFrame() const { return anchorFrame_; }
-  const DropMark& Drop() const { return drop_; }
-  bool ScrollTimerRunning() const { return scroll_.Running(); }
 
-  // The zone under the pointer.
-  int32_t hitZone = kNoHitZone;
   // The first and last frames of clips are shown.
   bool showEdges = true;
 
@@ -99,56 +79,30 @@ class TVideoLine : public TimeLineChild, public LineDropTarget {
   // video_line_mouse.cpp
   void EvMouseMove(UINT keys, const TPoint& p);
   void EvLButtonDown(UINT keys, const TPoint& p);
-  void EvLButtonUp(UINT keys, const TPoint& p);
-  void EvLButtonDblClk(UINT keys, const TPoint& p);
-  void EvTimer(UINT id);
-  void TrimStart(int32_t d);
-  void TrimEnd(int32_t d);
-  void MoveMark(int32_t d);
-  void MoveClips(int32_t d, int y);
+  void TrimStart(int32_t d) override;
+  void TrimEnd(int32_t d) override;
+  void MoveMark(int32_t d) override;
+  void MoveClips(int32_t d, int y) override;
+  // A drop needs a picture that plays as it is; it goes on whole frames.
+  bool TakesDrop(const ClipItem& clip) override;
+  int32_t DropTime(int32_t time, bool adjust) override;
+  int32_t DropLineAt(int y) override;
+  bool FreeDropLine(const DropPlace& place, int32_t& row) override;
   // The still of the film's frame at a source time: owner shows a codec's
   // complaint, none stays quiet during drags.
   void ShowStill(Film* film, int32_t sourceTime, bool owner);
 
   // video_line_commands.cpp
-  void EvRButtonDown(UINT keys, const TPoint& p);
-  void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
-  void ShowMenu(const TPoint& p);
-  // The film of the last right click while it is still on the time-line.
-  Film* MenuFilm();
-  int32_t MenuTime();
-  void CmAddSourceFile();
-  void CmPlayClip();
-  void CmStop();
-  void CmClipProperties();
-  void CmVideoEditor();
+  void AppendClipItems(HMENU menu, Film& film) override;
+  const char* EditorPath() override;
+  // On a frame.
+  int32_t MenuTime() override;
+  void PasteTarget(int32_t& videoRow, int32_t& audioLine) override;
   void CmAddMark();
-  void CmRemoveMark();
-  void CmMarkName();
-  void CmMarkPosition();
-  void CmSplitClip();
-  void CmRepeatClip();
-  void CmDeleteSelected();
-  void CmCutSelected();
-  void CmCopySelected();
-  void CmDeleteClip();
-  void CmCutClip();
-  void CmCopyClip();
-  void CmPasteClips();
-  void CmInsertClips();
   void CmInToNextKeyFrame();
   void CmInToPrevKeyFrame();
   // Moves film's in point (and start) by frames, one undo step.
   void ShiftIn(Film* film, int32_t frames);
 
-  DropMark drop_;
-  bool dragging_ = false;
-  DragScroll scroll_;
-  int32_t pointerRow_ = 0;
-  int32_t markIndex_ = -1;
-  Film* pointerFilm_ = nullptr;
   int32_t anchorFrame_ = 0;
-  TPoint menuPoint_{0, 0};
-  Film* menuFilm_ = nullptr;
-  int32_t menuMark_ = -1;
 };

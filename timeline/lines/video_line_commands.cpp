@@ -44,154 +44,36 @@ bool KeyFrameAt(VideoSource* video, int32_t ms) {
 const std::vector<TResponseTableEntry>& TVideoLine::CommandEntries() {
   using TMyClass = TVideoLine;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_RBUTTONDOWN,
-      EV_WM_INITMENUPOPUP,
-      EV_COMMAND(kCmPlayClip, CmPlayClip),
       EV_COMMAND(kCmAddMark, CmAddMark),
-      EV_COMMAND(kCmRemoveMark, CmRemoveMark),
-      EV_COMMAND(kCmMarkName, CmMarkName),
-      EV_COMMAND(kCmMarkPosition, CmMarkPosition),
       EV_COMMAND(kCmInToNextKeyFrame, CmInToNextKeyFrame),
       EV_COMMAND(kCmInToPrevKeyFrame, CmInToPrevKeyFrame),
-      EV_COMMAND(kCmRepeatClip, CmRepeatClip),
-      EV_COMMAND(kCmDeleteSelected, CmDeleteSelected),
-      EV_COMMAND(kCmCutSelected, CmCutSelected),
-      EV_COMMAND(kCmCopySelected, CmCopySelected),
-      EV_COMMAND(kCmAddSourceFile, CmAddSourceFile),
-      EV_COMMAND(kCmDeleteClip, CmDeleteClip),
-      EV_COMMAND(kCmCutClip, CmCutClip),
-      EV_COMMAND(kCmCopyClip, CmCopyClip),
-      EV_COMMAND(kCmPasteClips, CmPasteClips),
-      EV_COMMAND(kCmInsertClips, CmInsertClips),
-      EV_COMMAND(kCmClipProperties, CmClipProperties),
-      EV_COMMAND(kCmSplitClip, CmSplitClip),
-      EV_COMMAND(kCmStop, CmStop),
-      EV_COMMAND(kCmVideoEditor, CmVideoEditor),
+      EV_COMMAND(kCmVideoEditor, CmEditor),
   };
   return entries;
 }
 
-void TVideoLine::EvRButtonDown(UINT keys, const TPoint& p) {
-  TimeLineEngine& e = timeline_.Engine();
-  if (e.playing) {
-    e.CmStop();
-    return;
-  }
-  if (dragging_) return;
-  // The menu's point sits on the mark that gravity would take it to.
-  const TPoint at(e.PosToPixel(DragTime(timeline_, p.x, 0)), p.y);
-  HitTest(keys, at, true);
-  menuPoint_ = at;
-  menuFilm_ = pointerFilm_;
-  menuMark_ = hitZone == kZoneMark ? markIndex_ : -1;
-  ShowMenu(at);
+const char* TVideoLine::EditorPath() {
+  return timeline_.Settings().videoEditor;
 }
 
-// The menu is built with its items' states; no command enabler changes them.
-void TVideoLine::EvInitMenuPopup(HMENU, UINT, bool) {
-  DefaultProcessing();
-}
-
-void TVideoLine::ShowMenu(const TPoint& p) {
-  Film* film = menuFilm_;
-  HMENU menu = nullptr;
-  if (film == nullptr) {
-    menu = MakeSpaceMenu(timeline_);
+void TVideoLine::AppendClipItems(HMENU menu, Film& film) {
+  AppendSeparator(menu);
+  if (InIsKeyFrame(&film)) {
+    AppendMenu(menu, MF_STRING | MF_GRAYED | MF_CHECKED, 0, GetString(ui_string::kInIsKeyFrameItem));
   } else {
-    menu = CreatePopupMenu();
-    HMENU edit = MakeClipEditMenu(timeline_, kCmVideoEditor, ui_string::kVideoEditorItem,
-                                  timeline_.Settings().videoEditor);
-    AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), GetString(ui_string::kEditItem));
-    AppendMenuItem(menu, kCmSplitClip, ui_string::kSplitClipItem);
-    AppendMenuItem(menu, kCmRepeatClip, ui_string::kRepeatClipItem);
-    AppendMarkItems(menu, menuMark_ >= 0);
-    AppendMenuItem(menu, kCmPlayClip, ui_string::kPlayClipItem);
-    AppendSeparator(menu);
-    if (InIsKeyFrame(film)) {
-      AppendMenu(menu, MF_STRING | MF_GRAYED | MF_CHECKED, 0, GetString(ui_string::kInIsKeyFrameItem));
-    } else {
-      AppendMenu(menu, MF_STRING | MF_GRAYED, 0, GetString(ui_string::kInIsNotKeyFrameItem));
-    }
-    AppendMenuItem(menu, kCmInToNextKeyFrame, ui_string::kInToNextKeyFrameItem,
-                   NextKeyFrameOffset(film) != 0);
-    AppendMenuItem(menu, kCmInToPrevKeyFrame, ui_string::kInToPrevKeyFrameItem,
-                   PrevKeyFrameOffset(film) != 0);
+    AppendMenu(menu, MF_STRING | MF_GRAYED, 0, GetString(ui_string::kInIsNotKeyFrameItem));
   }
-  TPoint screen = p;
-  ClientToScreen(screen);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, HWindow, nullptr);
-  DestroyMenu(menu);
-}
-
-Film* TVideoLine::MenuFilm() {
-  return OnTimeLine(menuFilm_) ? menuFilm_ : nullptr;
+  AppendMenuItem(menu, kCmInToNextKeyFrame, ui_string::kInToNextKeyFrameItem, NextKeyFrameOffset(&film) != 0);
+  AppendMenuItem(menu, kCmInToPrevKeyFrame, ui_string::kInToPrevKeyFrameItem, PrevKeyFrameOffset(&film) != 0);
 }
 
 int32_t TVideoLine::MenuTime() {
   return MsAddFrames(timeline_.Engine().PixelToPos(menuPoint_.x), 0);
 }
 
-// ---- Passed on to the time-line and the engine.
-
-void TVideoLine::CmAddSourceFile() {
-  timeline_.AddSourceFileOfKind(kKindVideo);
-}
-
-void TVideoLine::CmPlayClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().PlayClip(film, kKindVideo);
-}
-
-void TVideoLine::CmStop() {
-  timeline_.Engine().CmStop();
-}
-
-void TVideoLine::CmClipProperties() {
-  if (Film* film = MenuFilm()) timeline_.Engine().EditClipProperties(film);
-}
-
-void TVideoLine::CmVideoEditor() {
-  LaunchClipEditor(timeline_, MenuFilm(), kCmVideoEditor);
-}
-
-void TVideoLine::CmSplitClip() {
-  Film* film = MenuFilm();
-  SplitClipAt(timeline_, HWindow, film, MenuTime());
-}
-
-void TVideoLine::CmRepeatClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().RepeatClip(HWindow, film);
-}
-
-void TVideoLine::CmDeleteSelected() {
-  timeline_.CmDelete();
-}
-
-void TVideoLine::CmCutSelected() {
-  timeline_.CmCut();
-}
-
-void TVideoLine::CmCopySelected() {
-  timeline_.CmCopy();
-}
-
-void TVideoLine::CmDeleteClip() {
-  if (Film* film = MenuFilm()) timeline_.Engine().DeleteClip(HWindow, film);
-}
-
-void TVideoLine::CmCutClip() {
-  if (Film* film = MenuFilm()) timeline_.CutClipToClipboard(film);
-}
-
-void TVideoLine::CmCopyClip() {
-  if (Film* film = MenuFilm()) timeline_.CopyClipToClipboard(film);
-}
-
-void TVideoLine::CmPasteClips() {
-  timeline_.Engine().PasteClips(HWindow, MenuTime(), RowAt(menuPoint_.y), -1);
-}
-
-void TVideoLine::CmInsertClips() {
-  timeline_.Engine().InsertClips(HWindow, MenuTime());
+void TVideoLine::PasteTarget(int32_t& videoRow, int32_t& audioLine) {
+  videoRow = RowAt(menuPoint_.y);
+  audioLine = -1;
 }
 
 // ---- Marks.
@@ -205,18 +87,6 @@ void TVideoLine::CmAddMark() {
   const int32_t source =
       MsAddFrames(e.PixelsToTime(static_cast<int32_t>(std::clamp<int64_t>(pixels, INT32_MIN, INT32_MAX))), 0);
   AddClipMark(timeline_, film, source, menuPoint_.x);
-}
-
-void TVideoLine::CmRemoveMark() {
-  if (Film* film = MenuFilm()) RemoveClipMark(timeline_, film, menuMark_);
-}
-
-void TVideoLine::CmMarkName() {
-  if (Film* film = MenuFilm()) RenameClipMark(timeline_, HWindow, film, menuMark_);
-}
-
-void TVideoLine::CmMarkPosition() {
-  if (Film* film = MenuFilm()) PlaceClipMark(timeline_, HWindow, film, menuMark_);
 }
 
 // ---- Key frames.

@@ -29,29 +29,18 @@ int32_t Frames(int32_t ms) {
 const std::vector<TResponseTableEntry>& TVideoLine::MouseEntries() {
   using TMyClass = TVideoLine;
   static const std::vector<TResponseTableEntry> entries = {
-      EV_WM_LBUTTONDBLCLK, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, EV_WM_TIMER,
+      EV_WM_LBUTTONDOWN,
+      EV_WM_MOUSEMOVE,
   };
   return entries;
 }
 
-void TVideoLine::SetHitCursor(int32_t zone) {
-  ::SetHitCursor(timeline_, *this, hitZone, zone);
-}
-
 void TVideoLine::HitTest(UINT keys, const TPoint& p, bool ignoreKeys) {
-  pointerRow_ = RowAt(p.y);
-  const TrackRecord& row = Row(pointerRow_);
-  const int32_t t = TimeUnder(timeline_, p.x);
-  pointerFilm_ = row.zoom >= 3 ? nullptr : Film::FindByLine(t, kKindVideo, pointerRow_);
-  markIndex_ = -1;
-  const bool rubberBand = !ignoreKeys && ((keys & MK_SHIFT) || timeline_.multiselectMode);
-  int32_t zone = LeadingZone(timeline_, p.x, pointerFilm_, row.zoom, rubberBand);
-  if (zone < 0) {
-    markIndex_ = MarkNear(timeline_, *pointerFilm_, t);
-    zone =
-        markIndex_ >= 0 && OnMarkRow(p.y, row.bottom) ? kZoneMark : EdgeZone(timeline_, *pointerFilm_, p.x);
-  }
-  if (zone != hitZone) SetHitCursor(zone);
+  pointerLine_ = RowAt(p.y);
+  const TrackRecord& row = Row(pointerLine_);
+  int32_t zone = LeadingClipZone(keys, p, ignoreKeys, pointerLine_, row);
+  if (zone < 0) zone = MarkOrEdgeZone(p, row);
+  ShowZone(zone);
 }
 
 void TVideoLine::EvMouseMove(UINT keys, const TPoint& p) {
@@ -107,59 +96,9 @@ void TVideoLine::EvLButtonDown(UINT keys, const TPoint& p) {
   BeginClipDrag();
 }
 
-void TVideoLine::EvLButtonUp(UINT, const TPoint& p) {
-  EndDrag(p);
-  EndClipDrag();
-}
-
-void TVideoLine::EndDrag(const TPoint& p) {
-  scroll_.Stop(*this);
-  if (!dragging_) return;
-  dragging_ = false;
-  Film* film = OnTimeLine(pointerFilm_) ? pointerFilm_ : nullptr;
-  switch (hitZone) {
-    case kZoneTrimStart:
-    case kZoneTrimEnd:
-      FinishEdgeDrag(timeline_, *this, film, hitZone == kZoneTrimStart);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection: {
-      SetHitCursor(kZoneClip);
-      TPoint screen = p;
-      ClientToScreen(screen);
-      FinishMoveDrag(timeline_, screen);
-      break;
-    }
-    default:
-      break;
-  }
-  ReleaseCapture();
-}
-
 void TVideoLine::DragTo(int x, int y) {
   const int32_t t = hitZone == kZoneMark ? timeline_.Engine().PixelToPos(x) : DragTime(timeline_, x, 1);
   DragBy(Frames(t) - anchorFrame_, y);
-}
-
-void TVideoLine::DragBy(int32_t frames, int y) {
-  if (!dragging_ || !OnTimeLine(pointerFilm_)) return;
-  switch (hitZone) {
-    case kZoneTrimStart:
-      TrimStart(frames);
-      break;
-    case kZoneTrimEnd:
-      TrimEnd(frames);
-      break;
-    case kZoneMark:
-      MoveMark(frames);
-      break;
-    case kZoneMoveClips:
-    case kZoneMoveToCollection:
-      MoveClips(frames, y);
-      break;
-    default:
-      break;
-  }
 }
 
 // The start goes to the key frame nearest to where the pointer asks for;
@@ -253,12 +192,12 @@ void TVideoLine::MoveClips(int32_t d, int y) {
   TimeLineEngine& e = timeline_.Engine();
   ClipMove move;
   move.time = FramesToMs(d, Rate());
-  move.line = RowAt(y) - pointerRow_;
+  move.line = RowAt(y) - pointerLine_;
   if ((move.time != 0 || move.line != 0) && e.TrackClipDrag(move, kKindVideo)) {
     MarkDragChange(timeline_);
     e.MoveSelectedClips(move.time, move.line, kKindVideo);
     anchorFrame_ = Frames(FramesToMs(anchorFrame_, Rate()) + move.time);
-    pointerRow_ += move.line;
+    pointerLine_ += move.line;
     pointerFilm_->DescribeClip();
     if (move.line != 0) {
       RedrawOverviewNow(timeline_);
@@ -266,10 +205,7 @@ void TVideoLine::MoveClips(int32_t d, int y) {
       CountDragStep(timeline_);
     }
   }
-  TPoint at(HoldX(e.PosToPixelUnclamped(FramesToMs(anchorFrame_, Rate())), e.width), y);
-  ClientToScreen(at);
-  const int32_t zone = e.IsOverClipCollection(at) ? kZoneMoveToCollection : kZoneMoveClips;
-  if (zone != hitZone) SetHitCursor(zone);
+  ShowMoveTarget(FramesToMs(anchorFrame_, Rate()), y);
 }
 
 void TVideoLine::OnDragKey(int vk) {
@@ -286,69 +222,32 @@ void TVideoLine::OnDragKey(int vk) {
     return;
   }
   const int half = (Row(0).height + Row(1).height) / 2;
-  if (vk == VK_UP && pointerRow_ == 1) {
+  if (vk == VK_UP && pointerLine_ == 1) {
     SetCursorPos(at.x, at.y - half);
-  } else if (vk == VK_DOWN && pointerRow_ == 0) {
+  } else if (vk == VK_DOWN && pointerLine_ == 0) {
     SetCursorPos(at.x, at.y + half);
   }
 }
 
-void TVideoLine::EvTimer(UINT id) {
-  if (id != 1 || !dragging_ || !scroll_.Running()) return;
-  TPoint at;
-  scroll_.Tick(timeline_, *this, at);
-  DragTo(at.x, at.y);
+bool TVideoLine::TakesDrop(const ClipItem& clip) {
+  VideoSource* video = clip.GetVideo();
+  return video != nullptr && video->IsDirectPlayable();
 }
 
-void TVideoLine::EvLButtonDblClk(UINT keys, const TPoint& p) {
-  EndDrag(p);
-  HitTest(keys, p, false);
-  TimeLineEngine& e = timeline_.Engine();
-  const int32_t t = e.PixelToPos(p.x);
-  if ((keys & MK_SHIFT) || timeline_.multiselectMode) {
-    ToggleLaterClips(timeline_, pointerFilm_, kKindVideo, pointerRow_, t);
-  } else if (hitZone != kZonePlaying) {
-    PlayFromPointer(timeline_, t, e.PixelToPos(GetClientRect().Width()));
-  }
-}
-
-bool TVideoLine::ShowDropFeedback(const ClipItem* clip, POINT& screen, int32_t& time, bool adjust,
-                                  int& cursorId) {
-  drop_.Erase(*this);
-  if (clip == nullptr || !(clip->GetKinds() & kKindVideo)) return false;
-  VideoSource* video = clip->GetVideo();
-  if (video == nullptr || !video->IsDirectPlayable()) return false;
-  TimeLineEngine& e = timeline_.Engine();
-  TPoint p = screen;
-  ScreenToClient(p);
+int32_t TVideoLine::DropTime(int32_t time, bool adjust) {
   int32_t t = MsAddFrames(time, 0);
   if (t < time && !adjust) t = MsAddFrames(t, 1);
-  const int gap = GetSystemMetrics(SM_CYBORDER);
-  const int y = p.y - gap;
-  DropPlace place;
-  int32_t row = 0;
-  if (y < 0 || y >= GetClientRect().Height() - gap) {
-    if (adjust) return false;
-    place.start = t;
-    place.end = DropEnd(t, clip->GetLength(), true);
-    for (row = 0; row < 2 && Film::AnyOverlapping(place.start, place.end, kKindVideo, row); ++row) {
-    }
-    if (row == 2) return false;
-  } else {
-    row = RowAt(y);
-    DropRequest request;
-    request.time = t;
-    request.length = clip->GetLength();
-    request.frames = true;
-    request.adjust = adjust;
-    request.mask = kKindVideo;
-    request.line = row;
-    request.snapDistance = e.hitDistanceMs;
-    if (!PlaceDrop(request, place)) return false;
+  return t;
+}
+
+int32_t TVideoLine::DropLineAt(int y) {
+  return RowAt(y);
+}
+
+bool TVideoLine::FreeDropLine(const DropPlace& place, int32_t& row) {
+  for (row = 0; row < 2 && Film::AnyOverlapping(place.start, place.end, kKindVideo, row); ++row) {
   }
-  DrawDropFeedback(place.start, place.end, row);
-  AnswerDrop(timeline_, *this, place, p.y, adjust, screen, time, cursorId);
-  return true;
+  return row != 2;
 }
 
 void TVideoLine::DrawDropFeedback(int32_t start, int32_t end, int32_t row) {

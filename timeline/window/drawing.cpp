@@ -1,7 +1,7 @@
 // What the time-line draws with: a brush and a pen for each time-line
 // colour, made again whenever the colours change, and the cursors of the
 // lines and header controls.
-#include "app/timeline_colors.h"
+#include "timeline/window/timeline_colors.h"
 #include "resources/timeline_ids.h"
 #include "timeline/header/av_buttons.h"
 #include "timeline/lines/audio_lines.h"

@@ -3,9 +3,9 @@
 
 #include <iterator>
 
-#include "app/timeline_colors.h"
 #include "resources/timeline_ids.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace timeline_drawing {
 

@@ -5,7 +5,6 @@
 // Horizontal places are set once, when the children are made.
 #include <algorithm>
 
-#include "app/timeline_colors.h"
 #include "audio/audio_player.h"
 #include "model/time_code.h"
 #include "model/ui_string_ids.h"
@@ -25,6 +24,7 @@
 #include "timeline/lines/vfx_line.h"
 #include "timeline/lines/video_line.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace {
 

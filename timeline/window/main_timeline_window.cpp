@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/timeline_colors.h"
 #include "model/edit_support.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/ini.h"
-#include "model/players.h"
 #include "model/levels.h"
 #include "model/message_box.h"
+#include "model/players.h"
 #include "model/time_code.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
@@ -22,6 +21,7 @@
 #include "timeline/lines/video_line.h"
 #include "timeline/window/drawing_objects.h"
 #include "timeline/window/fade_profile.h"
+#include "timeline/window/timeline_colors.h"
 
 MainTimeLineWindow* TheTimeLine = nullptr;
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/timeline_colors.h"
 #include "model/changed_ranges.h"
 #include "model/film_list.h"
 #include "model/ini.h"
@@ -15,6 +14,7 @@
 #include "timeline/lines/video_line.h"
 #include "timeline/window/fade_profile.h"
 #include "timeline/window/main_timeline_window.h"
+#include "timeline/window/timeline_colors.h"
 #include "ui/file_dialogs.h"
 #include "ui/film_edit_dialog.h"
 

@@ -2,9 +2,9 @@
 // drawing a new one, centring and playing, and its picture.
 #include <gtest/gtest.h>
 
-#include "app/timeline_colors.h"
 #include "strip_fixture.h"
 #include "timeline/header/full_size_line.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace striptest {
 namespace {

@@ -2,9 +2,9 @@
 // fall, the grey past the project's end and the colours of the marks.
 #include <gtest/gtest.h>
 
-#include "app/timeline_colors.h"
 #include "strip_fixture.h"
 #include "timeline/header/time_code.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace striptest {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/timeline_colors.h"
 #include "strip_fixture.h"
 #include "timeline/header/sel_size_text.h"
 #include "timeline/lines/audio_lines.h"
+#include "timeline/window/timeline_colors.h"
 #include "ui/level_control.h"
 
 namespace striptest {

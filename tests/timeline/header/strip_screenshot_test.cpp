@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/timeline_colors.h"
 #include "audio/effect_list.h"
 #include "strip_fixture.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace striptest {
 namespace {

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "app/timeline_colors.h"
 #include "audio/effect_list.h"
 #include "strip_fixture.h"
 #include "timeline/header/cur_time_text.h"
 #include "timeline/header/sel_size_text.h"
 #include "timeline/header/sel_start_text.h"
 #include "timeline/header/selection_text.h"
+#include "timeline/window/timeline_colors.h"
 
 namespace striptest {
 namespace {

@@ -4,10 +4,25 @@
 
 #include "clips/summary_info.h"
 #include "model/changed_ranges.h"
+#include "model/project_file.h"
 #include "project_fixture.h"
 
 namespace projectcmdtest {
 namespace {
+
+// The summary's record as the program installs it: a cleared project takes
+// the summary's defaults through it.
+class ScopedSummaryRecord {
+ public:
+  ScopedSummaryRecord() {
+    before_ = SetProjectSummaryRecord(nullptr);
+    InstallProjectSummaryRecord();
+  }
+  ~ScopedSummaryRecord() { SetProjectSummaryRecord(before_); }
+
+ private:
+  ProjectSummaryRecord* before_ = nullptr;
+};
 
 class NewClearTest : public ProjectCommandsTest {
  protected:
@@ -38,6 +53,7 @@ class NewClearTest : public ProjectCommandsTest {
   }
   filmtest::FakeEffects* masterList_ = nullptr;
   filmtest::FakeEffects* lineList_ = nullptr;
+  ScopedSummaryRecord summary_;
 };
 
 TEST_F(NewClearTest, NewStartsAFreshProject) {

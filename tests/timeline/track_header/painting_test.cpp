@@ -1,5 +1,5 @@
 // What the panels show and where their buttons are.
-#include "app/timeline_colors.h"
+#include "timeline/window/timeline_colors.h"
 #include "panel_fixture.h"
 
 namespace paneltest {

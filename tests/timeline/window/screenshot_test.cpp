@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/timeline_colors.h"
+#include "timeline/window/timeline_colors.h"
 #include "timeline_fixture.h"
 
 namespace timelinetest {

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/timeline_colors.h"
 #include "media/audio_data.h"
 #include "model/changed_ranges.h"
 #include "model/players.h"
 #include "platform/core/time.h"
 #include "timeline/lines/audio_lines.h"
 #include "timeline/lines/line_fixture.h"
+#include "timeline/window/timeline_colors.h"
 #include "timeline/window/timeline_fixture.h"
 
 namespace audiolinetest {

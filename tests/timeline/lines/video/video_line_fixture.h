@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/timeline_colors.h"
 #include "media/video_bitmap.h"
 #include "media/video_data.h"
 #include "model/edit_operations.h"
 #include "model/players.h"
 #include "platform/core/time.h"
+#include "timeline/lines/line_fixture.h"
 #include "timeline/lines/line_mechanics.h"
 #include "timeline/lines/video_line.h"
-#include "timeline/lines/line_fixture.h"
+#include "timeline/window/timeline_colors.h"
 #include "timeline/window/timeline_fixture.h"
 
 namespace videolinetest {

@@ -1,14 +1,19 @@
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "settings_fixture.h"
+#include "dialog_script.h"
+#include "fake_shell.h"
+#include "platform/classlib/classlib.h"
+#include "platform/gui/gui_driver.h"
+#include "resources/resources.h"
 #include "ui/numeric_edits.h"
 
 using namespace dialogtest;
 
-namespace settingstest {
 namespace {
 
 constexpr int kFirstTestPage = 30100;
@@ -27,10 +32,13 @@ class LoggingPage : public TEPropertyPage {
   std::vector<int>& log_;
 };
 
-class PropertySheetTest : public SettingsTest {
+class PropertySheetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SettingsTest::SetUp();
+    RegisterProgramResources();
+    frame_ = std::make_unique<TFrameWindow>(nullptr, "Kobrix");
+    ASSERT_TRUE(frame_->Create());
+    GuiPumpMessages();
     for (int i = 0; i < 3; ++i) {
       DialogTemplate t;
       t.cx = 120;
@@ -47,6 +55,21 @@ class PropertySheetTest : public SettingsTest {
     ModalScript script(std::move(steps));
     return sheet.Execute();
   }
+  void TearDown() override {
+    frame_.reset();
+    GuiPumpMessages();
+  }
+  static HWND CurrentPage(HWND sheet) {
+    return reinterpret_cast<HWND>(SendMessage(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  }
+  static void SelectPage(HWND sheet, int index) {
+    SendMessage(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Pump(sheet);
+  }
+  static bool ApplyEnabled(HWND sheet) { return IsWindowEnabled(GetDlgItem(sheet, ID_APPLY_NOW)) != FALSE; }
+
+  std::unique_ptr<TFrameWindow> frame_;
+  FakeShell shell_;
   std::vector<int> applied;
 };
 
@@ -112,4 +135,3 @@ TEST_F(PropertySheetTest, IdleTimeFirstDrawsAPendingClip) {
 }
 
 }  // namespace
-}  // namespace settingstest

@@ -1,4 +1,4 @@
-#include "app/timeline_colors.h"
+#include "timeline/window/timeline_colors.h"
 
 #include <gtest/gtest.h>
 

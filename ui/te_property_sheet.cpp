@@ -1,4 +1,4 @@
-#include "app/settings/te_property_sheet.h"
+#include "ui/te_property_sheet.h"
 
 #include "ui/numeric_edits.h"
 #include "ui/shell_services.h"
