@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "app/owl_main.h"
 #include "platform/core/locations.h"
@@ -19,6 +20,22 @@ namespace {
 
 class SingleInstance : public ProgramTest {
  protected:
+  // Steps of 10 ms: a loaded machine (a build beside the tests, a
+  // sanitizer build) takes seconds to start the program.
+  static constexpr int kWaitSteps = 3000;
+
+  // An instance a failed assertion left running would hold the test's
+  // output open, and the run would wait for it to the time-out.
+  void TearDown() override {
+    for (pid_t child : started_) {
+      if (waitpid(child, nullptr, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+      }
+    }
+    ProgramTest::TearDown();
+  }
+
   // Starts kobrix (headless, with the file when one is given) and waits
   // until it holds the lock.
   pid_t StartFirst(const std::string& file = "") {
@@ -33,7 +50,8 @@ class SingleInstance : public ProgramTest {
       }
       _exit(127);
     }
-    for (int i = 0; i < 500 && TakeInstanceLock(); ++i) {
+    started_.push_back(child);
+    for (int i = 0; i < kWaitSteps && TakeInstanceLock(); ++i) {
       ReleaseInstanceLock();
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -41,9 +59,26 @@ class SingleInstance : public ProgramTest {
   }
   void StopFirst(pid_t child) {
     kill(child, SIGTERM);
-    int status = 0;
-    waitpid(child, &status, 0);
+    EXPECT_NE(Ended(child), -1) << "the instance did not end on SIGTERM";
   }
+  // Waits up to 30 s for the child to end; its status, or -1.
+  static int Ended(pid_t child) {
+    int status = 0;
+    for (int i = 0; i < kWaitSteps; ++i) {
+      if (waitpid(child, &status, WNOHANG) == child) return status;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+  // The running instance's frame as another instance sees it.
+  static HWND FirstFrame() {
+    HWND frame = nullptr;
+    for (int i = 0; i < kWaitSteps && (frame = FindWindow("KobrixFrameWindow", nullptr)) == nullptr; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return frame;
+  }
+
+  std::vector<pid_t> started_;
 };
 
 TEST_F(SingleInstance, TheLockIsHeldByOneProcess) {
@@ -63,7 +98,7 @@ TEST_F(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheSettings) {
   // The first one's frame is found among the other instances' windows and
   // answers the request to come to the front.
   bool found = false;
-  for (int i = 0; i < 300 && !(found = RaiseOtherInstance()); ++i)
+  for (int i = 0; i < kWaitSteps && !(found = RaiseOtherInstance()); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(found);
   const std::string ini = home_->File("KOBRIX30.INI");
@@ -76,26 +111,10 @@ TEST_F(SingleInstance, ASecondStartEndsAtOnceWithoutTouchingTheSettings) {
       << log;
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   EXPECT_EQ(std::filesystem::exists(ini), hadIni);
-  if (hadIni) EXPECT_EQ(ReadFile(ini), before);
-  StopFirst(first);
-}
-
-// The running instance's frame as another instance sees it.
-HWND FirstFrame() {
-  HWND frame = nullptr;
-  for (int i = 0; i < 500 && (frame = FindWindow("KobrixFrameWindow", nullptr)) == nullptr; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  return frame;
-}
-
-// Waits up to 20 s for the child to end; its status, or -1.
-int Ended(pid_t child) {
-  int status = 0;
-  for (int i = 0; i < 2000; ++i) {
-    if (waitpid(child, &status, WNOHANG) == child) return status;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (hadIni) {
+    EXPECT_EQ(ReadFile(ini), before);
   }
-  return -1;
+  StopFirst(first);
 }
 
 TEST_F(SingleInstance, ALinkPlantedAsTheLockFileIsNotFollowed) {
