@@ -138,7 +138,9 @@ bool Readable(int fd, int ms) {
 }
 
 // Connects to the instance pid; -1 when it does not listen (its socket, if
-// left behind, is removed).
+// left behind by an instance that is gone, is removed). A live instance may
+// refuse for a moment between binding its socket and listening on it: its
+// socket stays.
 int Connect(const std::string& folder, uint32_t pid) {
   const std::string path = SocketPath(folder, pid);
   sockaddr_un address{};
@@ -148,9 +150,8 @@ int Connect(const std::string& folder, uint32_t pid) {
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-  const int error = errno;
   close(fd);
-  if (error == ECONNREFUSED || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) unlink(path.c_str());
+  if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) unlink(path.c_str());
   return -1;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -112,17 +113,29 @@ std::string LeaveSocket(const std::string& folder, const std::string& name) {
   return path;
 }
 
+// The number of a process that has ended.
+pid_t EndedProcess() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
 TEST(Peers, SocketsOfEndedInstancesAreRemoved) {
   TestFolder runtime("kobrix-run");
   ScopedEnv env("XDG_RUNTIME_DIR", runtime.path());
   const std::string folder = RuntimeFolder();
-  const std::string ended = LeaveSocket(folder, "peer-" + std::to_string(getppid()) + ".sock");
+  const std::string ended = LeaveSocket(folder, "peer-" + std::to_string(EndedProcess()) + ".sock");
+  // A live instance between binding its socket and listening on it refuses
+  // for a moment; its socket is not taken from it.
+  const std::string starting = LeaveSocket(folder, "peer-" + std::to_string(getppid()) + ".sock");
   const std::string other = LeaveSocket(folder, "other.sock");  // not an instance's
   EXPECT_EQ(FindWindowEx(nullptr, nullptr, "PeersTestNoSuchClass", nullptr), nullptr);
   EXPECT_FALSE(std::filesystem::exists(ended));
+  EXPECT_TRUE(std::filesystem::exists(starting));
   EXPECT_TRUE(std::filesystem::exists(other));
   // Without a class nothing is asked of other instances.
-  const std::string again = LeaveSocket(folder, "peer-" + std::to_string(getppid()) + ".sock");
+  const std::string again = LeaveSocket(folder, "peer-" + std::to_string(EndedProcess()) + ".sock");
   EXPECT_EQ(FindWindowEx(nullptr, nullptr, nullptr, "no such title"), nullptr);
   EXPECT_TRUE(std::filesystem::exists(again));
 }
