@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <ftw.h>
-#include <signal.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +14,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/paths.h"
+#include "platform/core/process.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ void RemoveDeadInstanceFolders() {
     struct stat info;
     if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) continue;
     // Only a folder whose instance is gone; a live process keeps its own.
-    if (kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH) continue;
+    if (!ProcessEnded(std::stol(pid))) continue;
     nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
   }
   closedir(folder);

@@ -393,3 +393,5 @@ HINSTANCE ShellExecute(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parame
   process->Release();  // it runs on; nobody waits for it
   return result(42);
 }
+
+bool ProcessEnded(long pid) { return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }

@@ -76,6 +76,9 @@ BOOL CreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBU
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 // Kills the program; its exit code becomes exitCode.
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
+// Whether no process has the number pid (any more): what an ended
+// instance left under its number may go.
+bool ProcessEnded(long pid);
 
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 // One argument (not the program) in double quotes, written so that

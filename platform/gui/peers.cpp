@@ -24,6 +24,7 @@
 
 #include "platform/core/locations.h"
 #include "platform/core/message_queue.h"
+#include "platform/core/process.h"
 #include "platform/gui/peer_wire.h"
 #include "platform/gui/window_internal.h"
 
@@ -151,7 +152,7 @@ int Connect(const std::string& folder, uint32_t pid) {
   if (fd < 0) return -1;
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
   close(fd);
-  if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) unlink(path.c_str());
+  if (ProcessEnded(pid)) unlink(path.c_str());
   return -1;
 }
 
@@ -265,7 +266,7 @@ class Listener {
     StopLocked();
     // What instances that died left behind goes now.
     for (uint32_t pid : PeerPids(folder)) {
-      if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) unlink(SocketPath(folder, pid).c_str());
+      if (ProcessEnded(pid)) unlink(SocketPath(folder, pid).c_str());
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
