@@ -26,11 +26,6 @@
 
 namespace {
 
-void CopyPath(char* to, const char* from) {
-  std::strncpy(to, from != nullptr ? from : "", MAX_PATH - 1);
-  to[MAX_PATH - 1] = '\0';
-}
-
 std::string FolderOf(const std::string& path) {
   const std::size_t cut = path.find_last_of("/\\");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
