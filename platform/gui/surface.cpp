@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -89,11 +90,13 @@ void Surface::Layout(int width, int height, int bpp, bool bottomUp, std::uint8_t
   bottom_up_ = bottomUp;
   row_bytes_ = static_cast<int>(DibRowBytes(width, bpp));
   if (external != nullptr) {
-    storage_.clear();
+    storage_.reset();
     base_ = external;
   } else {
-    storage_.assign(static_cast<std::size_t>(row_bytes_) * static_cast<std::size_t>(height), 0);
-    base_ = storage_.data();
+    const std::size_t bytes = static_cast<std::size_t>(row_bytes_) * static_cast<std::size_t>(height);
+    storage_.reset(static_cast<std::uint8_t*>(std::calloc(std::max<std::size_t>(bytes, 1), 1)));
+    if (!storage_) throw std::bad_alloc();
+    base_ = storage_.get();
   }
   if (bottomUp && height > 0) {
     top_ = base_ + static_cast<std::ptrdiff_t>(height - 1) * row_bytes_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -79,7 +80,13 @@ class Surface {
   std::ptrdiff_t stride_ = 0;
   std::uint8_t* top_ = nullptr;
   std::uint8_t* base_ = nullptr;
-  std::vector<std::uint8_t> storage_;
+  // Zeroed by calloc, so that a large surface takes fresh zero pages from
+  // the system instead of writing every byte at creation; windows are made
+  // at their full size whether or not anything is drawn.
+  struct FreeStorage {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint8_t[], FreeStorage> storage_;
   std::vector<RGBQUAD> colors_;
   DWORD masks_[3] = {0, 0, 0};
   struct CacheEntry {
