@@ -127,6 +127,8 @@ class SignalCloser {
   }
   ~SignalCloser() {
     stop_ = true;
+    // Woken at once by a signal it takes, which it then sees as the end.
+    pthread_kill(thread_.native_handle(), SIGINT);
     thread_.join();
     pthread_sigmask(SIG_SETMASK, &before_, nullptr);
   }
@@ -134,17 +136,14 @@ class SignalCloser {
  private:
   void Run() {
     bool told = false;
-    int waits = 0;
-    while (!stop_) {
-      const timespec wait{0, 50 * 1000 * 1000};
+    for (;;) {
+      const timespec wait{1, 0};
       const int signal = sigtimedwait(&set_, nullptr, &wait);
-      if (signal == SIGTERM || signal == SIGINT) {
-        told = true;
-        waits = 0;
-      }
+      if (stop_) return;
+      if (signal == SIGTERM || signal == SIGINT) told = true;
       // Again each second while the frame is there: a close that came
       // while a window was modal may have gone unheard.
-      if (!told || waits++ % 20 != 0) continue;
+      if (!told) continue;
       HWND frame = FindWindow(kFrameClass, nullptr);
       if (frame != nullptr && !IsPeerWindowHandle(frame)) {
         RequestQuietClose();

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -279,12 +280,21 @@ class Listener {
       close(fd);
       return;
     }
+    // Stopping wakes the thread through this at once, so that the
+    // program's end never waits out a poll.
+    const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake < 0) {
+      close(fd);
+      unlink(path.c_str());
+      return;
+    }
     fd_ = fd;
+    wake_ = wake;
     path_ = path;
     stop_ = false;
     running_ = true;
-    thread_ = std::thread([this, fd] {
-      Run(fd);
+    thread_ = std::thread([this, fd, wake] {
+      Run(fd, wake);
       running_ = false;
     });
   }
@@ -292,6 +302,8 @@ class Listener {
   void StopLocked() {
     if (fd_ < 0) return;
     stop_ = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t woken = write(wake_, &one, sizeof one);
     // The thread may be sending to this one: run what it sends meanwhile.
     const DWORD self = CurrentGuiThread();
     while (running_) {
@@ -300,14 +312,16 @@ class Listener {
     }
     if (thread_.joinable()) thread_.join();
     close(fd_);
+    close(wake_);
     unlink(path_.c_str());
-    fd_ = -1;
+    fd_ = wake_ = -1;
     path_.clear();
   }
 
-  void Run(int listening) {
+  void Run(int listening, int wake) {
     while (!stop_) {
-      if (!Readable(listening, 50)) continue;
+      pollfd p[2] = {{listening, POLLIN, 0}, {wake, POLLIN, 0}};
+      if (poll(p, 2, -1) <= 0 || (p[0].revents & POLLIN) == 0) continue;
       const int fd = accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) continue;
       Serve(fd);
@@ -404,6 +418,7 @@ class Listener {
   std::mutex classesLock_;
   std::map<std::string, PeerMessageFilter> classes_;
   int fd_ = -1;
+  int wake_ = -1;
   std::string path_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> running_{false};
