@@ -83,7 +83,7 @@ bool ExportMixdown(HWND owner, Film* films, const MixSetup& setup, LONG start, L
   if (engine == nullptr || fileName == nullptr || fileName[0] == '\0') return false;
   if (code == 0) code = engine->GetProjectCode();
   if (code <= 0 || code > 4 || start >= end) return false;
-  if (!engine->BeginMixStream(films, setup, start, end, code)) return false;
+  if (!engine->BeginMixStream(films, setup, start, end, code, true)) return false;
 
   const char* title = GetString(ui_string::kExportAiff);
   const WAVEFORMATEX format = OutputFormat;

@@ -287,7 +287,11 @@ class AudioPlayer {
   static VolumeServer* GetVolumeServer();
 
   // Block streaming, the WAVE export and the play file (wave_export.cpp).
-  bool BeginMixStream(Film* films, const MixSetup& setup, LONG start, LONG end, int code);
+  // here: each block is read and mixed on the thread that asks for it, for
+  // a consumer that has nothing else to do meanwhile (the sound exports);
+  // otherwise the reader and mixer threads work ahead of it (the video
+  // exports, which decode and encode pictures between blocks).
+  bool BeginMixStream(Film* films, const MixSetup& setup, LONG start, LONG end, int code, bool here = false);
   // The next block: its bytes, 0 at the end; -1 when not streaming.
   LONG GetMixBlock(BYTE** data, LONG* frames);
   void EndMixStream();
@@ -386,12 +390,18 @@ class AudioPlayer {
   void CollectLineClips();
   bool MixTrack(int line, SampleBlock* block, bool stereo);
   void ApplyClipEffects(MixClip& clip, SampleBlock* raw);
+  // Whether the clip has a list to run, as the time-line last gave it.
+  bool HasClipEffects(MixClip& clip);
   // Runs the master effects and writes the output block; the range frames it
   // covers, which the consumer has then passed.
   LONG FinishOutputBlock(void* destination);
   void ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, LONGLONG q, LONG n);
-  bool SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end);
-  bool AllocStreamBuffers();
+  bool Declicks(const Film* film) const;
+  bool MayDeclick(const Film* film, LONGLONG q, LONG n) const;
+  bool SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end, bool here);
+  bool AllocStreamBuffers(bool here);
+  // The next block read and mixed on the caller's thread.
+  LONG MixBlockHere(void* destination);
   void FreeStreamBuffers();
   bool AllocScrubBuffers();
   void FreeScrubBuffers();
@@ -472,6 +482,10 @@ class AudioPlayer {
   LONG quality_ = 0;
   std::unique_ptr<TData> scrubRead_;  // the read block while scrubbing
   std::unique_ptr<TData> scrubLine_;  // the line block while scrubbing
+  // The read and line blocks of a stream mixed on its consumer's thread;
+  // null for one the workers mix.
+  std::unique_ptr<TData> hereRead_;
+  std::unique_ptr<TData> hereLine_;
 
   // Playback.
   BYTE stopFlag_ = 0;

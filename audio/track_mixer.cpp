@@ -37,6 +37,16 @@ bool OnLine(const Film* film, int line) {
   return film->audioLine == line && film->audio != nullptr;
 }
 
+// The clip's list as the time-line last gave it; called holding the mixing
+// lock.
+EffectList* CurrentList(MixClip& clip) {
+  if (clip.film->effects != clip.chain) {
+    clip.chain = clip.film->effects;
+    clip.effects = ListOf(clip.chain);
+  }
+  return clip.effects;
+}
+
 // Both cursors of a line at its first clip, or, for a line that takes no
 // part, past its last one.
 void RewindCursors(TTrack& line, bool reader, bool mixer) {
@@ -94,53 +104,133 @@ void FillReadBlock(SampleBlock* block, AudioData* source, float gain, LONGLONG q
   source->ReadBlock(block, q, n);
 }
 
-// Copies n frames of the float piece raw through the envelope points into
-// out at frame d; q is the piece's frame in the source. A segment is copied
-// only while its length is positive; past the last point the block keeps
-// zeros.
-void CopyThroughEnvelope(const SVolumeProfile* p, LONG k, const AudioData* source, const SampleBlock* raw,
-                         float* out, LONG d, LONGLONG q, LONG n, bool stereo) {
-  LONG r = 0;
+// A line block as the mixer writes it: frames [0, filled) hold this block's
+// mix, the rest still what the block held in its last use. Each frame is
+// written once, sound or silence: clearing the whole block first would be a
+// second pass over memory the consumer's processor holds.
+struct LineOut {
+  float* data;
+  LONG channels;
+  LONG filled = 0;
+
+  // Silence from the last frame written up to frame to.
+  void SilenceTo(LONG to) {
+    if (to <= filled) return;
+    std::memset(data + static_cast<std::size_t>(filled) * channels, 0,
+                static_cast<std::size_t>(to - filled) * channels * 4);
+    filled = to;
+  }
+  void Wrote(LONG to) { filled = std::max(filled, to); }
+};
+
+// Calls segment(a, b, q, c) for each envelope segment over the n frames from
+// source frame q, in order, c frames of it from q on; returns the frames
+// left past the last point.
+template <typename Segment>
+LONG WalkEnvelope(const SVolumeProfile* p, LONG k, LONGLONG q, LONG n, Segment segment) {
   LONG i = 1;
   while (i < k - 1 && p[i].position <= q) ++i;
   for (; i < k && n > 0; ++i) {
     const LONGLONG span = p[i].position - q;
     if (span <= 0) continue;
     const LONG c = static_cast<LONG>(std::min<LONGLONG>(n, span));
-    const SVolumeProfile& a = p[i - 1];
-    const SVolumeProfile& b = p[i];
+    segment(p[i - 1], p[i], q, c);
+    q += c;
+    n -= c;
+  }
+  return n;
+}
+
+// Whether the envelope holds its gains over the n frames from q: the copy
+// then gives the same samples whatever pieces the frames are copied in.
+bool FlatOver(const SVolumeProfile* p, LONG k, LONGLONG q, LONG n, bool stereo) {
+  bool flat = true;
+  WalkEnvelope(p, k, q, n, [&](const SVolumeProfile& a, const SVolumeProfile& b, LONGLONG, LONG) {
+    if (a.position == b.position) return;  // a vertical step copies nothing
+    if (a.left != b.left || (stereo && a.right != b.right)) flat = false;
+  });
+  return flat;
+}
+
+// Copies n frames of the float piece raw through the envelope points into
+// out at frame d; q is the piece's frame in the source. A segment is copied
+// only while its length is positive; what it does not copy (a step, past the
+// last point) is silence.
+void CopyThroughEnvelope(const SVolumeProfile* p, LONG k, const AudioData* source, const SampleBlock* raw,
+                         LineOut& out, LONG d, LONGLONG q, LONG n, bool stereo) {
+  LONG r = 0;
+  const LONG past = WalkEnvelope(p, k, q, n, [&](const SVolumeProfile& a, const SVolumeProfile& b,
+                                                 LONGLONG first, LONG c) {
     const bool step = a.position == b.position;  // a vertical step copies nothing
+    bool wrote = false;
     if (!stereo) {
       if (b.left == a.left) {
-        source->GainToMono(out, d, raw, r, c, b.left);
+        source->GainToMono(out.data, d, raw, r, c, b.left);
+        wrote = true;
       } else if (!step) {
         const float slope = (b.left - a.left) / static_cast<float>(b.position - a.position);
-        const float g = a.left + static_cast<float>(q - a.position) * slope;
-        source->GainToMonoRamp(out, d, raw, r, c, g, slope);
+        const float g = a.left + static_cast<float>(first - a.position) * slope;
+        source->GainToMonoRamp(out.data, d, raw, r, c, g, slope);
+        wrote = true;
       }
     } else if (!step) {
       const bool left = b.left == a.left;
       const bool right = b.right == a.right;
       const float width = static_cast<float>(b.position - a.position);
-      const float from = static_cast<float>(q - a.position);
+      const float from = static_cast<float>(first - a.position);
       if (left && right) {
-        source->GainToStereo(out, d, raw, r, c, b.left, b.right);
+        source->GainToStereo(out.data, d, raw, r, c, b.left, b.right);
       } else if (right) {
         const float dl = (b.left - a.left) / width;
-        source->GainToStereoRampLeft(out, d, raw, r, c, a.left + from * dl, dl, b.right);
+        source->GainToStereoRampLeft(out.data, d, raw, r, c, a.left + from * dl, dl, b.right);
       } else if (left) {
         const float dr = (b.right - a.right) / width;
-        source->GainToStereoRampRight(out, d, raw, r, c, b.left, a.right + from * dr, dr);
+        source->GainToStereoRampRight(out.data, d, raw, r, c, b.left, a.right + from * dr, dr);
       } else {
         const float dl = (b.left - a.left) / width;
         const float dr = (b.right - a.right) / width;
-        source->GainToStereoRamps(out, d, raw, r, c, a.left + from * dl, dl, a.right + from * dr, dr);
+        source->GainToStereoRamps(out.data, d, raw, r, c, a.left + from * dl, dl, a.right + from * dr, dr);
       }
+      wrote = true;
+    }
+    if (wrote) {
+      out.Wrote(d + c);
+    } else {
+      out.SilenceTo(d + c);
     }
     d += c;
-    q += c;
     r += c;
-    n -= c;
+  });
+  out.SilenceTo(d + past);
+}
+
+// Whether the raw piece holds all its n frames as the source's routines
+// convert them, in frames of at most two channels of four bytes.
+bool ReadWhole(const AudioData* source, const SampleBlock* raw, LONG n) {
+  if (source == nullptr || source->ToFloat == nullptr || source->format == nullptr) return false;
+  const SampleBlockFormat& f = raw->format;
+  return n > 0 && raw->held == n && f.nBlockAlign == source->format->nBlockAlign &&
+         f.nChannels == source->format->nChannels && f.nChannels <= 2 && f.nBlockAlign <= 8;
+}
+
+// The same copy of a raw piece the envelope holds flat over, converted a
+// chunk at a time on the stack: the float piece never goes back to the read
+// block, which the reader's processor writes next, nor is read from there.
+void CopyConverted(const SVolumeProfile* p, LONG k, AudioData* source, const SampleBlock* raw, LineOut& out,
+                   LONG d, LONGLONG q, LONG n, bool stereo) {
+  constexpr LONG kChunkFrames = 256;
+  alignas(64) BYTE floats[kChunkFrames * 8];  // the raw frames, then two float channels
+  const std::size_t align = raw->format.nBlockAlign;
+  const auto* bytes = static_cast<const BYTE*>(raw->data);
+  for (LONG r = 0; r < n; r += kChunkFrames) {
+    const LONG c = std::min(kChunkFrames, n - r);
+    SampleBlock chunk;
+    chunk.data = floats;
+    chunk.requested = chunk.held = chunk.capacity = c;
+    chunk.format = raw->format;
+    std::memcpy(floats, bytes + r * align, c * align);
+    source->ToFloat(&chunk);
+    CopyThroughEnvelope(p, k, source, &chunk, out, d + r, q + r, c, stereo);
   }
 }
 
@@ -281,15 +371,13 @@ bool AudioPlayer::ReadTrackBlock(int line) {
 // ---------------------------------------------------------------- the mixer
 
 void AudioPlayer::MixerLoop() {
-  const WORD channels = OutputFormat.nChannels;
-  const bool stereo = channels == 2;
+  const bool stereo = OutputFormat.nChannels == 2;
   for (;;) {
     while (mixPos_ < mixEnd_) {
       for (int t = 0; t < trackCount_; ++t) {
         TData* data = trackPipe_->GetWriteBlock();
         if (data == nullptr) return;
         SampleBlock* block = data->block;
-        ClearFloatBlock(block, channels);
         if (stereo) {
           MixTrackStereo(t, block);
         } else {
@@ -317,14 +405,23 @@ bool AudioPlayer::MixTrackStereo(int line, SampleBlock* block) {
 }
 
 bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
-  const bool scrubbing = state_.load() == kScrubbing;
-  if (TDataPipe::abort.load() != 0 && !scrubbing) return false;
+  const WORD channels = stereo ? 2 : 1;
+  DescribeFloat(block, channels, OutputFormat.nSamplesPerSec);
+  LineOut out{static_cast<float*>(block->data), channels};
+  const LONG capacity = block->capacity;
+  // Scrubbing and a stream mixed on its consumer's thread read each piece
+  // here; otherwise the reader thread has read it into the pipe.
+  SampleBlock* const readHere =
+      state_.load() == kScrubbing ? scrubRead_->block : hereRead_ ? hereRead_->block : nullptr;
+  if (TDataPipe::abort.load() != 0 && readHere == nullptr) {
+    out.SilenceTo(capacity);
+    return false;
+  }
   TTrack& track = tracks_[line];
   const DWORD rate = OutputFormat.nSamplesPerSec;
   const LONGLONG m = mixPos_;
   const LONGLONG blockEnd = m + blockFrames_;
   const float gain = track.gain.load();
-  auto* out = static_cast<float*>(block->data);
   block->requested = blockFrames_;
   block->held = 0;
   LONGLONG d = 0;
@@ -342,35 +439,26 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
     const LONGLONG s = std::max(start, m);
     const LONG n = static_cast<LONG>(std::max<LONGLONG>(std::min({end, blockEnd, mixEnd_}) - s, 0));
     const LONGLONG q = (s - start) + FramesAt(rate, film->in);
+    const LONG at = static_cast<LONG>(s - m);
     AudioData* source = clip.source;
 
     TData* piece = nullptr;
     SampleBlock* raw = nullptr;
-    if (scrubbing) {
-      raw = scrubRead_->block;
+    if (readHere != nullptr) {
+      raw = readHere;
       FillReadBlock(raw, source, gain, q, n);
     } else {
       piece = readPipe_->GetReadBlock();
-      if (piece == nullptr) return false;
+      if (piece == nullptr) {
+        out.SilenceTo(capacity);
+        return false;
+      }
       raw = piece->block;
     }
     took = true;
+    out.SilenceTo(at);
 
-    if (source != nullptr && source->ToFloat != nullptr) {
-      source->ToFloat(raw);
-      // A file shorter than its clip delivers fewer frames: the rest of the
-      // piece is silence, never what the block held before.
-      const LONG held = std::clamp<LONG>(raw->held, 0, n);
-      if (held < n) {
-        const std::size_t channels = raw->format.nChannels;
-        std::memset(static_cast<float*>(raw->data) + held * channels, 0, (n - held) * channels * 4);
-      }
-      ApplyDeclick(film, source, raw, q, n);
-      ApplyClipEffects(clip, raw);
-    } else {
-      raw->held = 0;
-    }
-
+    LONG points = 0;
     if (gain == 0.0f) {
       track.points = 0;
     } else {
@@ -381,29 +469,67 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
           track.BuildMonoProfile();
         }
       }
-      if (track.points > 0 && raw->held > 0 && source != nullptr) {
-        const LONG count = std::min<LONG>(track.points, static_cast<LONG>(track.profile.size()));
-        CopyThroughEnvelope(track.profile.data(), count, source, raw, out, static_cast<LONG>(s - m), q, n,
-                            stereo);
-      }
+      if (track.points > 0) points = std::min<LONG>(track.points, static_cast<LONG>(track.profile.size()));
     }
+    const SVolumeProfile* profile = track.profile.data();
+
+    // The common piece, with nothing to do between conversion and envelope,
+    // goes straight from the read block into the line block.
+    if (points > 0 && ReadWhole(source, raw, n) && FlatOver(profile, points, q, n, stereo) &&
+        !MayDeclick(film, q, n) && !HasClipEffects(clip)) {
+      CopyConverted(profile, points, source, raw, out, at, q, n, stereo);
+    } else {
+      if (source != nullptr && source->ToFloat != nullptr) {
+        source->ToFloat(raw);
+        // A file shorter than its clip delivers fewer frames: the rest of the
+        // piece is silence, never what the block held before.
+        const LONG held = std::clamp<LONG>(raw->held, 0, n);
+        if (held < n) {
+          const std::size_t rawChannels = raw->format.nChannels;
+          std::memset(static_cast<float*>(raw->data) + held * rawChannels, 0, (n - held) * rawChannels * 4);
+        }
+        ApplyDeclick(film, source, raw, q, n);
+        ApplyClipEffects(clip, raw);
+      } else {
+        raw->held = 0;
+      }
+      if (points > 0 && raw->held > 0 && source != nullptr)
+        CopyThroughEnvelope(profile, points, source, raw, out, at, q, n, stereo);
+    }
+    out.SilenceTo(at + n);
     if (piece != nullptr) readPipe_->ReleaseReadBlock();
 
     // The piece's end whatever the envelope copied, so that the mixer takes
     // exactly the pieces the reader sent.
-    d = (s - m) + n;
+    d = at + n;
     if (d == blockFrames_) break;
     NextMixClip(track);
   }
+  out.SilenceTo(capacity);
   block->held = static_cast<LONG>(d);
   if (gain == 0.0f) block->held = block->requested = 0;
   return took;
 }
 
+// Ramps at all for the clip: declicking is on and the clip is longer than
+// both ramps.
+bool AudioPlayer::Declicks(const Film* film) const {
+  if (rampLength_ <= 0 || !fadeIn_ || !fadeOut_) return false;
+  return static_cast<float>(film->out - film->in) > 2.0f * InOutLength;
+}
+
+// Whether a ramp may fall on the n frames from source frame q; a piece clear
+// of both needs no float copy of its own.
+bool AudioPlayer::MayDeclick(const Film* film, LONGLONG q, LONG n) const {
+  if (!Declicks(film)) return false;
+  const DWORD rate = OutputFormat.nSamplesPerSec;
+  return (film->declickIn && q < FramesAt(rate, film->in) + rampLength_) ||
+         (film->declickOut && FramesAt(rate, film->out) - rampLength_ < q + n);
+}
+
 void AudioPlayer::ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, LONGLONG q, LONG n) {
+  if (!Declicks(film)) return;
   const LONG ramp = rampLength_;
-  if (ramp <= 0 || !fadeIn_ || !fadeOut_) return;
-  if (!(static_cast<float>(film->out - film->in) > 2.0f * InOutLength)) return;
   const DWORD rate = OutputFormat.nSamplesPerSec;
   const LONGLONG in = FramesAt(rate, film->in);
   const LONGLONG out = FramesAt(rate, film->out);
@@ -432,12 +558,15 @@ void AudioPlayer::ApplyDeclick(Film* film, AudioData* source, SampleBlock* raw, 
 // back meanwhile is never run.
 void AudioPlayer::ApplyClipEffects(MixClip& clip, SampleBlock* raw) {
   EnterCriticalSection(&mixLock_);
-  if (clip.film->effects != clip.chain) {
-    clip.chain = clip.film->effects;
-    clip.effects = ListOf(clip.chain);
-  }
-  if (clip.effects != nullptr) clip.effects->Process(raw);
+  if (EffectList* list = CurrentList(clip)) list->Process(raw);
   LeaveCriticalSection(&mixLock_);
+}
+
+bool AudioPlayer::HasClipEffects(MixClip& clip) {
+  EnterCriticalSection(&mixLock_);
+  const bool has = CurrentList(clip) != nullptr;
+  LeaveCriticalSection(&mixLock_);
+  return has;
 }
 
 bool AudioPlayer::ApplyEffectList(EffectList* list, SampleBlock* block) {
@@ -524,6 +653,7 @@ LONG AudioPlayer::FinishOutputBlock(void* destination) {
 
 LONG AudioPlayer::MixNextBlock(void* destination) {
   if (consumerPos_ >= consumerEnd_) return 0;
+  if (hereLine_) return MixBlockHere(destination);
   SampleBlock* out = mixBuffer_->block;
   const WORD channels = OutputFormat.nChannels;
   ClearFloatBlock(out, channels);
@@ -545,6 +675,30 @@ LONG AudioPlayer::MixNextBlock(void* destination) {
   return FinishOutputBlock(destination);
 }
 
+// The same steps as the mixer thread's and the consumer's, one line after
+// the other: nothing is handed between threads, and each block stays in
+// this processor's cache from its reading to its sum.
+LONG AudioPlayer::MixBlockHere(void* destination) {
+  SampleBlock* out = mixBuffer_->block;
+  const WORD channels = OutputFormat.nChannels;
+  const bool stereo = channels == 2;
+  ClearFloatBlock(out, channels);
+  out->held = 0;
+  out->requested = out->capacity;
+  SampleBlock* line = hereLine_->block;
+  for (int t = 0; t < trackCount_; ++t) {
+    MixTrack(t, line, stereo);
+    ApplyEffectList(tracks_[t].effects, line);
+    if (stereo) {
+      SumTrackStereo(t, out, line);
+    } else {
+      SumTrackMono(t, out, line);
+    }
+  }
+  mixPos_ += std::min<LONGLONG>(blockFrames_, mixEnd_ - mixPos_);
+  return FinishOutputBlock(destination);
+}
+
 LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frames) {
   // The first blocks mix on the caller's thread.
   FlushDenormals flush;
@@ -560,7 +714,6 @@ LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frame
   out->requested = out->capacity;
   SampleBlock* line = scrubLine_->block;
   for (int t = 0; t < trackCount_; ++t) {
-    ClearFloatBlock(line, channels);
     MixTrack(t, line, stereo);
     ApplyEffectList(tracks_[t].effects, line);
     if (stereo) {

@@ -61,19 +61,29 @@ bool WriteInfoText(ExportIo& io, HMMIO file, FOURCC id, const std::string& text)
 
 // ---------------------------------------------------------------- streaming
 
-bool AudioPlayer::AllocStreamBuffers() {
+bool AudioPlayer::AllocStreamBuffers(bool here) {
   streamBuffer_.reset(new (std::nothrow) BYTE[blockBytes_ + 4]());
   if (!streamBuffer_) {
     ShowError(kErrNoMemory, nullptr, GetString(ui_string::kMixingBuffer));
     return false;
   }
-  // Deep rings: the threads of an export take turns once per half ring.
-  readPipe_ = std::make_unique<TDataPipe>(blockFrames_, kStreamPipeDepth);
-  trackPipe_ = std::make_unique<TDataPipe>(blockFrames_, kStreamPipeDepth);
-  if (readPipe_->depth() == 0 || trackPipe_->depth() == 0) {
-    FreeStreamBuffers();
-    ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));
-    return false;
+  if (here) {
+    hereRead_ = std::make_unique<TData>(blockFrames_);
+    hereLine_ = std::make_unique<TData>(blockFrames_);
+    if (hereRead_->block == nullptr || hereLine_->block == nullptr) {
+      FreeStreamBuffers();
+      ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));
+      return false;
+    }
+  } else {
+    // Deep rings: the threads of an export take turns once per half ring.
+    readPipe_ = std::make_unique<TDataPipe>(blockFrames_, kStreamPipeDepth);
+    trackPipe_ = std::make_unique<TDataPipe>(blockFrames_, kStreamPipeDepth);
+    if (readPipe_->depth() == 0 || trackPipe_->depth() == 0) {
+      FreeStreamBuffers();
+      ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));
+      return false;
+    }
   }
   mixBuffer_ = std::make_unique<TData>(blockFrames_);
   if (mixBuffer_->block == nullptr) {
@@ -88,16 +98,20 @@ void AudioPlayer::FreeStreamBuffers() {
   streamBuffer_.reset();
   readPipe_.reset();
   trackPipe_.reset();
+  hereRead_.reset();
+  hereLine_.reset();
   mixBuffer_.reset();
 }
 
 // A mix without the device: every line of volume 0 stays out, the effects
-// run at their final quality, and the workers start.
-bool AudioPlayer::SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end) {
+// run at their final quality, and the workers start unless the consumer
+// mixes each block itself.
+bool AudioPlayer::SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG start, LONG end, bool here) {
   quality_ = EffectList::settings.finalQuality;
   SetMixRange(films, setup, start, end, false, false);
   StartEffects(films, setup);
-  if (!AllocStreamBuffers()) return false;
+  if (!AllocStreamBuffers(here)) return false;
+  if (here) return true;
   if (!StartWorkers()) {
     FreeStreamBuffers();
     return false;
@@ -105,7 +119,7 @@ bool AudioPlayer::SetUpWithoutDevice(Film* films, const MixSetup& setup, LONG st
   return true;
 }
 
-bool AudioPlayer::BeginMixStream(Film* films, const MixSetup& setup, LONG start, LONG end, int code) {
+bool AudioPlayer::BeginMixStream(Film* films, const MixSetup& setup, LONG start, LONG end, int code, bool here) {
   StopOut();
   // No sound device is needed: only something else playing stands in the way.
   const int state = state_;
@@ -114,7 +128,7 @@ bool AudioPlayer::BeginMixStream(Film* films, const MixSetup& setup, LONG start,
     RestoreFormat();
     return false;
   }
-  if (!SetUpWithoutDevice(films, setup, start, end)) {
+  if (!SetUpWithoutDevice(films, setup, start, end, here)) {
     RestoreFormat();
     return false;
   }
@@ -157,7 +171,7 @@ bool AudioPlayer::WriteInfoList(HMMIO file) {
 bool AudioPlayer::ExportWave(HWND parent, Film* films, const MixSetup& setup, LONG start, LONG end,
                              const char* fileName, int code) {
   if (fileName == nullptr || fileName[0] == '\0') return false;
-  if (!BeginMixStream(films, setup, start, end, code)) return false;
+  if (!BeginMixStream(films, setup, start, end, code, true)) return false;
   ExportIo& io = CurrentExportIo();
   const WAVEFORMATEX format = OutputFormat;
   const LONGLONG frames = std::max<LONGLONG>(mixEnd_ - loopStart_, 0);
@@ -247,7 +261,7 @@ bool AudioPlayer::PrepareWaveForPlay(Film* films, const MixSetup& setup, LONG st
   StopOut();
   const int state = state_;
   if (state != kIdle && state != kNoDevice) return false;
-  if (!SetUpWithoutDevice(films, setup, start, end)) return false;
+  if (!SetUpWithoutDevice(films, setup, start, end, true)) return false;
 
   ExportIo& io = CurrentExportIo();
   std::optional<ProgressMeter> progress;

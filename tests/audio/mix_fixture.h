@@ -125,10 +125,12 @@ inline MixSetup UnitySetup(int lines) {
 
 // Every block of a stream of [start, end) ms in code, and the stream's block
 // frames; empty when the stream does not start.
+// here: mixed on this thread, as the sound exports are; otherwise by the
+// engine's threads.
 inline std::vector<BYTE> StreamAll(AudioPlayer& engine, Film* films, const MixSetup& setup, LONG start,
-                                   LONG end, int code, LONG* blockFrames = nullptr) {
+                                   LONG end, int code, LONG* blockFrames = nullptr, bool here = false) {
   std::vector<BYTE> all;
-  if (!engine.BeginMixStream(films, setup, start, end, code)) return all;
+  if (!engine.BeginMixStream(films, setup, start, end, code, here)) return all;
   if (blockFrames != nullptr) *blockFrames = engine.GetBlockFrames();
   for (;;) {
     BYTE* data = nullptr;

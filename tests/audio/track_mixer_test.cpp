@@ -137,6 +137,69 @@ TEST_F(TrackMixerTest, AClipPastTheEndOfItsFileIsSilentThere) {
   EXPECT_EQ(stream, model.Mix(films_, setup, 0, 4000));
 }
 
+// Where a line is silent inside a block (before a clip that starts in it,
+// between two clips, past the last point of a clip's envelope) it is silent
+// there, never what its block held in an earlier use: with four lines the
+// stream's ring of line blocks comes round to each line every eight blocks,
+// and a stream mixed on its consumer's thread uses one line block for all.
+TEST_F(TrackMixerTest, ALineSilentInsideABlockKeepsNothingOfItsEarlierUse) {
+  for (int line = 0; line < 4; ++line) {
+    MemorySource* source = Source(2, 2, 30000, line + 1, 12000.0f);
+    const int32_t length = 900 + 350 * line;
+    const int32_t gap = 300 + 100 * line;
+    for (int32_t start = 100 * line; start + length <= 24000; start += length + gap) {
+      Film* clip = AddClip(films_, source, line, start, start + length, start % 5000);
+      if (line == 3) {
+        const ProfilePoint volume[] = {{0, 512}, {clip->in + length / 2, 512}};
+        ASSERT_TRUE(clip->volumePoints.Assign(volume, 2));
+      }
+    }
+  }
+  MixSetup setup = UnitySetup(4);
+  for (bool here : {false, true}) {
+    for (int channels : {1, 2}) {
+      Configure(channels);
+      LONG blockFrames = 0;
+      std::vector<BYTE> stream = StreamAll(*engine_, films_.First(), setup, 0, 24000, 2, &blockFrames, here);
+      MixModel model;
+      model.rate = kRate;
+      model.channels = channels;
+      model.blockFrames = blockFrames;
+      model.inOutLength = 2.0f;
+      EXPECT_EQ(stream, model.Mix(films_, setup, 0, 24000)) << "channels " << channels << " here " << here;
+    }
+  }
+}
+
+// A declick ramp that a block edge cuts is ramped on both sides of the edge:
+// at 8 frames a millisecond a 9-frame ramp leaves one frame on the far side
+// of an edge a millisecond from the clip's start or end. The clip covers two
+// whole blocks, so that each of them holds the end of one ramp only.
+TEST_F(TrackMixerTest, ARampCutByABlockEdgeIsRampedOnBothSides) {
+  engine_->InOutLength = 1.125f;
+  MemorySource* source = Source(2, 1, 8000, 8, 12000.0f);
+  for (int channels : {1, 2}) {
+    Configure(channels);
+    LONG blockFrames = 0;
+    StreamAll(*engine_, nullptr, UnitySetup(1), 0, 10, 2, &blockFrames);
+    ASSERT_EQ(blockFrames % 8, 0);
+    const auto edge = static_cast<int32_t>(blockFrames / 8);  // ms
+    films_.Clear();
+    Film* clip = AddClip(films_, source, 0, edge - 1, 3 * edge + 1, 200);
+    clip->declickIn = clip->declickOut = true;
+    MixSetup setup = UnitySetup(1);
+    MixModel model;
+    model.rate = kRate;
+    model.channels = channels;
+    model.blockFrames = blockFrames;
+    model.inOutLength = 1.125f;
+    for (bool here : {false, true}) {
+      std::vector<BYTE> stream = StreamAll(*engine_, films_.First(), setup, 0, 4 * edge, 2, nullptr, here);
+      EXPECT_EQ(stream, model.Mix(films_, setup, 0, 4 * edge)) << "channels " << channels << " here " << here;
+    }
+  }
+}
+
 // Nothing plays: 8-bit silence is 128, and a short last block writes only
 // its own frames.
 TEST_F(TrackMixerTest, AnEmptyRangeStreamsTheFormatsSilence) {
@@ -228,10 +291,12 @@ TEST_F(MixEffectsTest, ClipLineAndMasterListsEachRunOnce) {
   MixSetup setup = UnitySetup(1);
   setup.lines[0].effects = lineList;
   setup.masterEffects = masterList;
-  std::vector<BYTE> stream = StreamAll(engine, films.First(), setup, 0, 1000, 2);
-  ASSERT_EQ(stream.size(), 16000u);
-  for (std::size_t i = 0; i < stream.size(); i += 2) {
-    ASSERT_EQ(stream[i] | (stream[i + 1] << 8), 3000) << i;
+  for (bool here : {false, true}) {
+    std::vector<BYTE> stream = StreamAll(engine, films.First(), setup, 0, 1000, 2, nullptr, here);
+    ASSERT_EQ(stream.size(), 16000u);
+    for (std::size_t i = 0; i < stream.size(); i += 2) {
+      ASSERT_EQ(stream[i] | (stream[i + 1] << 8), 3000) << i << " here " << here;
+    }
   }
   films.Clear();
   lineList->Release();
