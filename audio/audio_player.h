@@ -402,6 +402,7 @@ class AudioPlayer {
   bool AllocStreamBuffers(bool here);
   // The next block read and mixed on the caller's thread.
   LONG MixBlockHere(void* destination);
+  LONG MixLinesHere(SampleBlock* line, void* destination);
   void FreeStreamBuffers();
   bool AllocScrubBuffers();
   void FreeScrubBuffers();

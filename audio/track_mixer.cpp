@@ -675,17 +675,15 @@ LONG AudioPlayer::MixNextBlock(void* destination) {
   return FinishOutputBlock(destination);
 }
 
-// The same steps as the mixer thread's and the consumer's, one line after
-// the other: nothing is handed between threads, and each block stays in
-// this processor's cache from its reading to its sum.
-LONG AudioPlayer::MixBlockHere(void* destination) {
+// Every line mixed through line and summed, on this thread: the same steps
+// as the mixer thread's and the consumer's, one line after the other.
+LONG AudioPlayer::MixLinesHere(SampleBlock* line, void* destination) {
   SampleBlock* out = mixBuffer_->block;
   const WORD channels = OutputFormat.nChannels;
   const bool stereo = channels == 2;
   ClearFloatBlock(out, channels);
   out->held = 0;
   out->requested = out->capacity;
-  SampleBlock* line = hereLine_->block;
   for (int t = 0; t < trackCount_; ++t) {
     MixTrack(t, line, stereo);
     ApplyEffectList(tracks_[t].effects, line);
@@ -695,8 +693,16 @@ LONG AudioPlayer::MixBlockHere(void* destination) {
       SumTrackMono(t, out, line);
     }
   }
-  mixPos_ += std::min<LONGLONG>(blockFrames_, mixEnd_ - mixPos_);
   return FinishOutputBlock(destination);
+}
+
+// Nothing is handed between threads, and each block stays in this
+// processor's cache from its reading to its sum.
+LONG AudioPlayer::MixBlockHere(void* destination) {
+  FlushDenormals flush;
+  const LONG frames = MixLinesHere(hereLine_->block, destination);
+  mixPos_ += std::min<LONGLONG>(blockFrames_, mixEnd_ - mixPos_);
+  return frames;
 }
 
 LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frames) {
@@ -706,21 +712,5 @@ LONG AudioPlayer::MixScrubBlock(void* destination, LONGLONG position, LONG frame
   readEnd_ = mixEnd_ = consumerEnd_ = position + frames;
   if (scrubSetup_) SetLines(*scrubSetup_, false);
   if (consumerPos_ >= consumerEnd_ || !mixBuffer_ || !scrubLine_ || !scrubRead_) return 0;
-  SampleBlock* out = mixBuffer_->block;
-  const WORD channels = OutputFormat.nChannels;
-  const bool stereo = channels == 2;
-  ClearFloatBlock(out, channels);
-  out->held = 0;
-  out->requested = out->capacity;
-  SampleBlock* line = scrubLine_->block;
-  for (int t = 0; t < trackCount_; ++t) {
-    MixTrack(t, line, stereo);
-    ApplyEffectList(tracks_[t].effects, line);
-    if (stereo) {
-      SumTrackStereo(t, out, line);
-    } else {
-      SumTrackMono(t, out, line);
-    }
-  }
-  return FinishOutputBlock(destination);
+  return MixLinesHere(scrubLine_->block, destination);
 }

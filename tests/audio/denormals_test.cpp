@@ -90,18 +90,22 @@ TEST_F(DenormalsTest, AnEffectTailOnALineDecaysToTrueZero) {
     MixSetup setup = UnitySetup(1);
     setup.lines[0].effects = list;
 
-    const std::vector<BYTE> stream = StreamAll(engine, films.First(), setup, 0, 1000, kFloatCode);
-    ASSERT_EQ(stream.size(), 4u * kRate);
-    std::vector<float> out(kRate);
-    std::memcpy(out.data(), stream.data(), stream.size());
-    EXPECT_GT(out[0], 0.5f);
-    std::size_t lastSound = 0;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-      ASSERT_FALSE(Subnormal(out[i])) << "sample " << i << " is " << out[i];
-      if (out[i] != 0.0f) lastSound = i;
+    // Mixed by the engine's threads, and on this thread as the sound exports are.
+    for (bool here : {false, true}) {
+      SCOPED_TRACE(here ? "mixed here" : "mixed by the workers");
+      const std::vector<BYTE> stream = StreamAll(engine, films.First(), setup, 0, 1000, kFloatCode, nullptr, here);
+      ASSERT_EQ(stream.size(), 4u * kRate);
+      std::vector<float> out(kRate);
+      std::memcpy(out.data(), stream.data(), stream.size());
+      EXPECT_GT(out[0], 0.5f);
+      std::size_t lastSound = 0;
+      for (std::size_t i = 0; i < out.size(); ++i) {
+        ASSERT_FALSE(Subnormal(out[i])) << "sample " << i << " is " << out[i];
+        if (out[i] != 0.0f) lastSound = i;
+      }
+      // Well before the end the tail is gone.
+      EXPECT_LT(lastSound, out.size() / 2);
     }
-    // Well before the end the tail is gone.
-    EXPECT_LT(lastSound, out.size() / 2);
 
     films.Clear();
     list->Release();
