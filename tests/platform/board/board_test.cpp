@@ -2,13 +2,17 @@
 // playout of announced frames on the board's clock, stills, the fields it
 // shows, GPI waits, and resources shared between processes.
 #include <dlfcn.h>
+#include <spawn.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -243,22 +247,49 @@ TEST_F(SimulatedBoard, AGpiWaitEndsOnItsLineItsTimeOutOrACancel) {
   EXPECT_EQ(BOARD(vdc_GetGPIInfo)(4, name, 255, &closed, &input), 0);
 }
 
+// The other instance is this test program started again: a child forked
+// from this process would inherit the board's locks as its threads held them.
+constexpr const char* kPeerVariable = "KOBRIX_BOARD_PEER";
+
+// Takes resource 7, says whether it got it, holds it until told, and ends
+// without giving it back.
+TEST(SimulatedBoardPeer, TakesSevenAndEnds) {
+  const char* fds = std::getenv(kPeerVariable);
+  if (fds == nullptr) GTEST_SKIP() << "the other instance of the shared-resources test";
+  int ready = -1, release = -1;
+  ASSERT_EQ(std::sscanf(fds, "%d %d", &ready, &release), 2);
+  void* library = dlopen(KOBRIX_BOARD_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  auto take = library != nullptr ? reinterpret_cast<decltype(&vdc_register)>(dlsym(library, "vdc_register")) : nullptr;
+  const char taken = take != nullptr && take(7) != 0 ? 'y' : 'n';
+  (void)!write(ready, &taken, 1);
+  char go;
+  (void)!read(release, &go, 1);
+  _exit(0);
+}
+
 TEST_F(SimulatedBoard, ResourcesAreSharedWithOtherProcessesWhileTheyRun) {
   int ready[2], release[2];
   ASSERT_EQ(pipe(ready), 0);
   ASSERT_EQ(pipe(release), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // Another instance takes resource 7, holds it, and ends without giving it back.
-    const char taken = BOARD(vdc_register)(7) != 0 ? 'y' : 'n';
-    (void)!write(ready[1], &taken, 1);
-    char go;
-    (void)!read(release[0], &go, 1);
-    _exit(0);
-  }
+  char self[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // The peer keeps only its own ends: either side's end is then seen.
+  posix_spawn_file_actions_addclose(&actions, ready[0]);
+  posix_spawn_file_actions_addclose(&actions, release[1]);
+  std::string filter = "--gtest_filter=SimulatedBoardPeer.TakesSevenAndEnds";
+  char* argv[] = {self, filter.data(), nullptr};
+  setenv(kPeerVariable, (std::to_string(ready[1]) + " " + std::to_string(release[0])).c_str(), 1);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, self, &actions, nullptr, argv, environ);
+  unsetenv(kPeerVariable);
+  posix_spawn_file_actions_destroy(&actions);
+  close(ready[1]);
+  close(release[0]);
+  ASSERT_EQ(spawned, 0);
   char taken = 0;
-  ASSERT_EQ(read(ready[0], &taken, 1), 1);
+  EXPECT_EQ(read(ready[0], &taken, 1), 1);
   EXPECT_EQ(taken, 'y');
   EXPECT_EQ(BOARD(vdc_register)(7), 0);
   EXPECT_EQ(BOARD(vdc_register)(9), 1);
@@ -269,7 +300,8 @@ TEST_F(SimulatedBoard, ResourcesAreSharedWithOtherProcessesWhileTheyRun) {
   EXPECT_EQ(BOARD(vdc_is_registered)(7), 1);
   BOARD(vdc_unregister_all)();
   EXPECT_EQ(BOARD(vdc_is_registered)(9), 0);
-  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+  close(ready[0]);
+  close(release[1]);
 }
 
 }  // namespace
