@@ -16,6 +16,9 @@ namespace {
 }  // namespace
 
 void* LazyLibrary::Entry(const char* name) {
+  // dlopen and dlsym themselves, not LoadLibrary: a forwarder's first call
+  // may come from a static object's destructor at exit, when LoadLibrary's
+  // table of modules is already gone.
   std::call_once(once_, [this] {
     // Bound at once, so that a library lacking what it needs fails here and
     // not in the middle of a call.
