@@ -163,6 +163,10 @@ class TAudioRecorderDialog : public TEDialog {
   struct Buffer {
     WAVEHDR header;
     std::unique_ptr<BYTE[]> data;
+    // Added to the open device and not yet named by its notice. The header's
+    // own flags are the device's to write while it holds it, so the
+    // recorder goes by this note (under the lock) instead.
+    bool held = false;
   };
 
   void SetDevice(int number);
@@ -178,7 +182,8 @@ class TAudioRecorderDialog : public TEDialog {
   bool WriteBlock(const WAVEHDR& header);
   bool FinishFile();
   void RequestStop();
-  void CloseDevice();  // caller holds lock
+  void CloseDevice();    // caller holds lock
+  void ForgetBuffers();  // caller holds lock
   bool WaitClosed();
   // Stops the capture at once and waits for the device to close.
   void ResetDevice();

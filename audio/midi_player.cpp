@@ -123,10 +123,9 @@ void MidiPlayer::FreeBuffers() {
   for (Buffer*& b : buffers) {
     if (b == nullptr) continue;
     // A buffer the device still holds (after a failed stop) is freed only
-    // once the stream is closed.
-    if (!Command(kToolUnprepare, &b->header, nullptr, owner) && streamOpen &&
-        (b->header.dwFlags & MHDR_INQUEUE))
-      continue;
+    // once the stream is closed. The device refuses to unprepare it then;
+    // its flags are the device's to write meanwhile, so they are not read.
+    if (!Command(kToolUnprepare, &b->header, nullptr, owner) && streamOpen) continue;
     delete b;
     b = nullptr;
   }

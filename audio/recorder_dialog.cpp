@@ -520,6 +520,7 @@ bool TAudioRecorderDialog::QueueMonitorBuffers() {
     if (waveInPrepareHeader(waveIn, &h, sizeof h) != MMSYSERR_NOERROR) return false;
     ++inUse;
     if (waveInAddBuffer(waveIn, &h, sizeof h) != MMSYSERR_NOERROR) return false;
+    buffers[i].held = true;
     ++queued;
   }
   nextBuffer = 0;
@@ -538,7 +539,7 @@ void TAudioRecorderDialog::StopMonitor() {
   for (DWORD i = 0; i < inUse; ++i) waveInUnprepareHeader(waveIn, &buffers[i].header, sizeof(WAVEHDR));
   waveInClose(waveIn);
   waveIn = nullptr;
-  inUse = queued = 0;
+  ForgetBuffers();
   state_ = kRecIdle;
   SetEvent(closed);
   LeaveCriticalSection(&lock);
@@ -582,7 +583,7 @@ bool TAudioRecorderDialog::QueueCaptureBuffers() {
       for (DWORD i = 0; i < inUse; ++i) waveInUnprepareHeader(waveIn, &buffers[i].header, sizeof(WAVEHDR));
       waveInClose(waveIn);
       waveIn = nullptr;
-      inUse = 0;
+      ForgetBuffers();
       SetEvent(closed);
       WaveInErrorBox(HWindow, prepared, "WaveInPrepareHeader");
       return false;
@@ -591,6 +592,7 @@ bool TAudioRecorderDialog::QueueCaptureBuffers() {
   }
   for (Buffer& b : buffers) {
     if (waveInAddBuffer(waveIn, &b.header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) break;
+    b.held = true;
     ++queued;
   }
   if (queued == 0) {
@@ -612,11 +614,17 @@ void TAudioRecorderDialog::CloseDevice() {
   for (DWORD i = 0; i < inUse; ++i) waveInUnprepareHeader(waveIn, &buffers[i].header, sizeof(WAVEHDR));
   waveInClose(waveIn);
   waveIn = nullptr;
-  inUse = queued = 0;
+  ForgetBuffers();
   state_ = kRecIdle;
   SetEvent(closed);
   // Timers, meters and the monitor belong to the main thread.
   if (HWindow != nullptr) ::PostMessage(HWindow, kRecNotice, kNoticeClosed, 0);
+}
+
+// Caller holds the lock; the device is closed, so it holds none of them.
+void TAudioRecorderDialog::ForgetBuffers() {
+  for (Buffer& b : buffers) b.held = false;
+  inUse = queued = 0;
 }
 
 bool TAudioRecorderDialog::WaitClosed() {
@@ -720,16 +728,18 @@ void TAudioRecorderDialog::OnWaveInMessage(const MSG& message) {
   if (message.message != MM_WIM_DATA) return;
   EnterCriticalSection(&lock);
   auto* header = reinterpret_cast<WAVEHDR*>(message.lParam);
-  // Only a header of this dialog that the open device has just given back;
-  // notices of an earlier open are dropped.
+  // The notice alone says what came back: a header of this open that the
+  // recorder gave the device and has not had back yet. Notices of an earlier
+  // open carry another handle and are dropped. The header's fields are read
+  // only from here on, after the device let go of it.
   DWORD index = 0;
   while (index < inUse && &buffers[index].header != header) ++index;
   if (waveIn == nullptr || reinterpret_cast<HWAVEIN>(message.wParam) != waveIn || index >= inUse ||
-      (header->dwFlags & WHDR_DONE) == 0 || (header->dwFlags & WHDR_INQUEUE) != 0 || queued == 0) {
+      !buffers[index].held || queued == 0) {
     LeaveCriticalSection(&lock);
     return;
   }
-  header->dwFlags &= ~WHDR_DONE;
+  buffers[index].held = false;
   nextBuffer = (index + 1) % std::max<DWORD>(inUse, 1);
   switch (state_.load()) {
     case kRecRecording: {
@@ -750,6 +760,7 @@ void TAudioRecorderDialog::OnWaveInMessage(const MSG& message) {
                          recordFormat.nChannels);
       header->dwBytesRecorded = 0;
       const MMRESULT added = waveInAddBuffer(waveIn, header, sizeof(WAVEHDR));
+      if (added == MMSYSERR_NOERROR) buffers[index].held = true;
       if (added != MMSYSERR_NOERROR) {
         if (HWindow != nullptr)
           ::PostMessage(HWindow, kRecNotice, kNoticeAddError, static_cast<LPARAM>(added));
@@ -774,7 +785,7 @@ void TAudioRecorderDialog::OnWaveInMessage(const MSG& message) {
         UpdatePeakMeters(&meter, header->lpData, header->dwBytesRecorded, SampleTypeOfFormat(monitorFormat),
                          monitorFormat.nChannels);
       header->dwBytesRecorded = 0;
-      waveInAddBuffer(waveIn, header, sizeof(WAVEHDR));
+      if (waveInAddBuffer(waveIn, header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR) buffers[index].held = true;
       break;
     default:
       break;

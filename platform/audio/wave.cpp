@@ -1,6 +1,8 @@
 #include "platform/audio/wave.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -12,17 +14,25 @@
 
 namespace {
 
+// Each open gets a handle of its own, never given to another open of this
+// process: a notice still queued from a closed device then names a handle
+// that no open device has, and its receiver can drop it by the handle alone.
+void* NewHandle() {
+  static std::atomic<std::uintptr_t> next{0x1000};
+  return reinterpret_cast<void*>(next.fetch_add(0x10));
+}
+
 // One open device: its queue of headers, its position and its notices. The
 // lock is recursive so that a callback function that queues a header from
 // inside a notice does not deadlock.
 class WaveDevice : public WavePort {
  public:
   WaveDevice(bool capture, const WAVEFORMATEX& format, const WaveNoticeTarget& target)
-      : capture_(capture), format_(format), target_(target) {}
+      : capture_(capture), format_(format), target_(target), handle_(NewHandle()) {}
 
   bool capture() const { return capture_; }
   std::recursive_mutex& lock() { return lock_; }
-  void* handle() { return this; }
+  void* handle() const { return handle_; }
 
   void Attach(std::unique_ptr<BackendStream> stream) { stream_ = std::move(stream); }
   // Stops the back-end first so that it never calls back into a closing device.
@@ -146,6 +156,7 @@ class WaveDevice : public WavePort {
   std::size_t offset_ = 0;  // bytes of the head header already played
   ULONGLONG bytes_ = 0;     // bytes played or captured since open or reset
   bool paused_ = false;
+  void* handle_;
   std::unique_ptr<BackendStream> stream_;
 };
 

@@ -59,7 +59,9 @@ using LPWAVEFORMATEX = WAVEFORMATEX*;
 using LPCWAVEFORMATEX = const WAVEFORMATEX*;
 
 // A buffer handed to a device. The device owns it from waveOutWrite or
-// waveInAddBuffer until it sets WHDR_DONE.
+// waveInAddBuffer until its notice names it; until then the device writes
+// its flags and byte count from its own thread, so a caller learns of its
+// return from the notice, not by reading those fields.
 struct WAVEHDR {
   LPSTR lpData = nullptr;
   DWORD dwBufferLength = 0;
@@ -113,7 +115,8 @@ constexpr DWORD WAVE_FORMAT_DIRECT = 0x0008;
 
 // Notices: posted to a thread or window with wParam = the device handle and
 // lParam = the header (DONE and DATA) or 0; passed to a callback function as
-// its message with dwParam1 = the header.
+// its message with dwParam1 = the header. No two opens get the same handle,
+// so a notice left queued by a closed device never names one open now.
 constexpr UINT MM_WOM_OPEN = 0x3BB;
 constexpr UINT MM_WOM_CLOSE = 0x3BC;
 constexpr UINT MM_WOM_DONE = 0x3BD;

@@ -165,7 +165,8 @@ class MediaDevice : public Device {
     format.nBlockAlign = static_cast<WORD>(format.nChannels * 2);
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     const MMRESULT result =
-        waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake_), 0, CALLBACK_EVENT);
+        waveOutOpen(&out_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(&MediaDevice::Returned),
+                    reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
     if (result != MMSYSERR_NOERROR) {
       out_ = nullptr;
       return result == MMSYSERR_ALLOCATED ? MCIERR_WAVE_OUTPUTSINUSE : MCIERR_HARDWARE;
@@ -175,6 +176,7 @@ class MediaDevice : public Device {
     const size_t frames = std::max<size_t>(1, rate_ / kBlocksPerSecond);
     blocks_.assign(kHeaders, std::vector<int16_t>(frames * format.nChannels));
     headers_.assign(kHeaders, WAVEHDR{});
+    for (std::atomic<bool>& held : held_) held = false;
     for (int i = 0; i < kHeaders; ++i) {
       headers_[i].lpData = reinterpret_cast<LPSTR>(blocks_[i].data());
       headers_[i].dwBufferLength = static_cast<DWORD>(frames * blockAlign_);
@@ -189,6 +191,18 @@ class MediaDevice : public Device {
     for (WAVEHDR& h : headers_) waveOutUnprepareHeader(out_, &h, sizeof(WAVEHDR));
     waveOutClose(out_);
     out_ = nullptr;
+  }
+
+  // The device hands a header back (on its own thread). The header's flags
+  // are the device's, written under its lock: the play's thread goes by this
+  // note instead.
+  static void Returned(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR param, DWORD_PTR) {
+    if (message != MM_WOM_DONE) return;
+    auto* self = reinterpret_cast<MediaDevice*>(instance);
+    for (std::size_t i = 0; i < self->headers_.size(); ++i) {
+      if (&self->headers_[i] == reinterpret_cast<WAVEHDR*>(param)) self->held_[i] = false;
+    }
+    SetEvent(self->wake_);
   }
 
   // Where the sound stands, in ms since the play began.
@@ -208,7 +222,7 @@ class MediaDevice : public Device {
     for (size_t i = 0; i < headers_.size(); ++i) {
       if (*soundEnded) return true;
       WAVEHDR& h = headers_[i];
-      if (h.dwFlags & WHDR_INQUEUE) continue;
+      if (held_[i]) continue;
       const long capacity = static_cast<long>(blocks_[i].size() * sizeof(int16_t) / blockAlign_);
       const long got = sound_->Read(blocks_[i].data(), capacity);
       if (got < 0) return false;
@@ -217,15 +231,18 @@ class MediaDevice : public Device {
         return true;
       }
       h.dwBufferLength = static_cast<DWORD>(got) * blockAlign_;
-      h.dwFlags &= ~WHDR_DONE;
-      if (waveOutWrite(out_, &h, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return false;
+      held_[i] = true;
+      if (waveOutWrite(out_, &h, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+        held_[i] = false;
+        return false;
+      }
     }
     return true;
   }
 
   bool SoundQueued() const {
-    return std::any_of(headers_.begin(), headers_.end(),
-                       [](const WAVEHDR& h) { return (h.dwFlags & WHDR_INQUEUE) != 0; });
+    return std::any_of(std::begin(held_), std::end(held_),
+                       [](const std::atomic<bool>& held) { return held.load(); });
   }
 
   void Show(const std::vector<uint8_t>& pixels) {
@@ -313,6 +330,8 @@ class MediaDevice : public Device {
   HWAVEOUT out_ = nullptr;
   std::vector<std::vector<int16_t>> blocks_;
   std::vector<WAVEHDR> headers_;
+  // Headers written to the output and not yet handed back, by index.
+  std::atomic<bool> held_[kHeaders] = {};
   DWORD blockAlign_ = 4;
   DWORD rate_ = 44100;
   uint64_t playedBytes_ = 0;

@@ -53,6 +53,7 @@ class Sequencer : public Device {
     midiStreamProperty(stream_, reinterpret_cast<LPBYTE>(&division), MIDIPROP_SET | MIDIPROP_TIMEDIV);
     buffers_.assign(kBuffers, std::vector<char>(kBufferBytes));
     headers_.assign(kBuffers, MIDIHDR{});
+    held_.assign(kBuffers, false);
     for (int i = 0; i < kBuffers; ++i) {
       headers_[i].lpData = buffers_[i].data();
       headers_[i].dwBufferLength = kBufferBytes;
@@ -131,23 +132,38 @@ class Sequencer : public Device {
     return static_cast<DWORD>(used);
   }
 
+  // Whether the stream handed buffer i back. Its flags are the stream's to
+  // write while it holds it, so the stream itself answers, under its lock:
+  // it refuses to unprepare a buffer it still holds.
+  bool Back(size_t i) {
+    if (!held_[i]) return true;
+    const auto out = reinterpret_cast<HMIDIOUT>(stream_);
+    if (midiOutUnprepareHeader(out, &headers_[i], sizeof(MIDIHDR)) != MMSYSERR_NOERROR) return false;
+    midiOutPrepareHeader(out, &headers_[i], sizeof(MIDIHDR));
+    held_[i] = false;
+    return true;
+  }
+
   // Hands every free buffer the next records; false when the stream refuses.
   bool Refill() {
     for (size_t i = 0; i < headers_.size() && next_ < data_.events.size(); ++i) {
+      if (!Back(i)) continue;
       MIDIHDR& h = headers_[i];
-      if (h.dwFlags & MHDR_INQUEUE) continue;
       const DWORD used = Fill(buffers_[i]);
       if (used == 0) break;
       h.dwBytesRecorded = used;
-      h.dwFlags &= ~MHDR_DONE;
-      if (midiStreamOut(stream_, &h, sizeof(MIDIHDR)) != MMSYSERR_NOERROR) return false;
+      held_[i] = true;
+      if (midiStreamOut(stream_, &h, sizeof(MIDIHDR)) != MMSYSERR_NOERROR) {
+        held_[i] = false;
+        return false;
+      }
     }
     return true;
   }
 
-  bool Queued() const {
-    for (const MIDIHDR& h : headers_) {
-      if (h.dwFlags & MHDR_INQUEUE) return true;
+  bool Queued() {
+    for (size_t i = 0; i < headers_.size(); ++i) {
+      if (!Back(i)) return true;
     }
     return false;
   }
@@ -172,6 +188,8 @@ class Sequencer : public Device {
   HMIDISTRM stream_ = nullptr;
   std::vector<std::vector<char>> buffers_;
   std::vector<MIDIHDR> headers_;
+  // Buffers given to the stream and not yet seen back, by index.
+  std::vector<bool> held_;
   size_t next_ = 0;
   uint64_t lastTick_ = 0;
   std::thread thread_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <numeric>
@@ -171,6 +172,29 @@ TEST(WaveDevices, TheMapperOpensTheFirstDeviceThatTakesTheFormat) {
   EXPECT_EQ(VirtualAudio::LastFormat(1).nBlockAlign, 2);
   EXPECT_EQ(waveOutClose(out), MMSYSERR_NOERROR);
   EXPECT_FALSE(VirtualAudio::IsOpen(1));
+}
+
+// A notice still queued from a closed device must not pass for one of the
+// device opened next: the handle it carries belongs to no later open, and
+// the closed handle is refused.
+TEST(WaveDevices, NoTwoOpensShareAHandle) {
+  VirtualAudio::Reset();
+  WAVEFORMATEX f = Pcm(22050, 1, 16);
+  std::vector<void*> seen;
+  for (int i = 0; i < 8; ++i) {
+    HWAVEOUT out = nullptr;
+    HWAVEIN in = nullptr;
+    ASSERT_EQ(waveOutOpen(&out, 0, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveInOpen(&in, 0, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    for (void* handle : {static_cast<void*>(out), static_cast<void*>(in)}) {
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), handle), 0) << i;
+      seen.push_back(handle);
+    }
+    ASSERT_EQ(waveOutClose(out), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveInClose(in), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveOutReset(out), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveInReset(in), MMSYSERR_INVALHANDLE);
+  }
 }
 
 TEST(WaveDevices, ABusyDeviceRefusesToOpen) {
