@@ -78,7 +78,7 @@ class NonRegularPaths : public ProgramTest {
     return child;
   }
   // The running instance's frame, once it is up (at most 30 s).
-  static HWND Frame() {
+  static HWND PeerFrame() {
     HWND frame = nullptr;
     const auto limit = Clock::now() + std::chrono::seconds(30);
     while ((frame = FindWindow("KobrixFrameWindow", nullptr)) == nullptr && Clock::now() < limit)
@@ -182,7 +182,7 @@ TEST_F(NonRegularPaths, AnOpenRequestNamingAFifoIsAnsweredAtOnce) {
   ReplaceByFifo(File("f.tml"));
   ReplaceByFifo(File("f.wav"));
   const pid_t first = Launch({});
-  const HWND frame = Frame();
+  const HWND frame = PeerFrame();
   ASSERT_NE(frame, nullptr);
   for (const std::string& fifo : {File("f.tml"), File("f.wav")}) {
     SCOPED_TRACE(fifo);
@@ -212,7 +212,7 @@ TEST_F(NonRegularPaths, SigtermEndsARunInEveryStateItCanBeIn) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const pid_t child = Launch(c.args);
-    ASSERT_NE(Frame(), nullptr);
+    ASSERT_NE(PeerFrame(), nullptr);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     // Still at it: the state is the one meant.
     ASSERT_EQ(waitpid(child, nullptr, WNOHANG), 0);
