@@ -1350,9 +1350,13 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
     const int error = errno;
     std::string folder = PathFolder(target);
     if (folder.empty()) folder = ".";
-    *why = error == EACCES || error == EPERM || error == EROFS
-               ? "The folder '" + folder + "' can not be written."
-               : "The folder '" + folder + "' can not be written: " + std::strerror(error);
+    if (error == ENOENT || error == ENOTDIR) {
+      *why = "The folder '" + folder + "' does not exist.";
+    } else if (error == EACCES || error == EPERM || error == EROFS) {
+      *why = "The folder '" + folder + "' can not be written.";
+    } else {
+      *why = "The folder '" + folder + "' can not be written: " + std::strerror(error);
+    }
     SetErrorForPath(error, temp);
     return false;
   }

@@ -180,7 +180,12 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
                                  nullptr)
                     : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
-    FileErrorBox(HWindow, kErrFileMissing, caption, path);
+    // A file that is there but can not be read says why, not that it is missing.
+    if (GetFileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
+      ErrorBox(HWindow, kErrFileMissing, caption, path);
+    } else {
+      FileErrorBox(HWindow, kErrOpen, caption, path);
+    }
     return;
   }
   DWORD high = 0;
