@@ -67,9 +67,10 @@ void TClipFrame::ReadCollectionFile(const char* path, bool replace, PathRecord* 
     collection_->SetModified(true);
   }
   SetCaption(CollectionFileData().FileName, collection_->IsModified());
-  HMMIO handle = mmioOpen(file.c_str(), nullptr, MMIO_READ | MMIO_ALLOCBUF);
+  // A FIFO or a device is refused before anything waits in its open.
+  HMMIO handle = FileOpenProblem(file).empty() ? mmioOpen(file.c_str(), nullptr, MMIO_READ | MMIO_ALLOCBUF) : nullptr;
   if (handle == nullptr) {
-    ErrorBox(HWindow, kErrOpen, GetString(ui_string::kLoadCollectionTitle), file.c_str());
+    FileErrorBox(HWindow, kErrOpen, GetString(ui_string::kLoadCollectionTitle), file.c_str());
     return;
   }
   WaitCursor wait;
@@ -99,13 +100,13 @@ bool TClipFrame::SaveCollectionFile(const char* path) {
   bool created = false;
   const bool written = WriteCollection(*collection_, file, folder.c_str(), created);
   if (!created) {
-    ErrorBox(HWindow, kErrOpen, title, file.c_str());
+    ErrorBoxWithReason(HWindow, kErrOpen, title, file.c_str(), LastReplaceFailure());
     return false;
   }
   SetName(file.c_str());
   if (!written) {
     SetCaption(file.c_str(), true);
-    ErrorBox(HWindow, kErrWrite, title, file.c_str());
+    ErrorBoxWithReason(HWindow, kErrWrite, title, file.c_str(), LastReplaceFailure());
     return false;
   }
   collection_->SetModified(false);

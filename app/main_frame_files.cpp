@@ -19,6 +19,7 @@
 #include "model/project_file.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
+#include "platform/core/files.h"
 #include "platform/core/paths.h"
 #include "platform/riff/riff.h"
 #include "timeline/edl_format.h"
@@ -55,9 +56,10 @@ void TMainFrame::OpenProjectFile(const char* path) {
 
 void TMainFrame::ReadProjectFile(const char* path, bool showCollection) {
   const std::string name = path != nullptr ? path : "";
-  HMMIO file = OpenProjectForReading(name.c_str());
+  // A FIFO or a device is refused before anything waits in its open.
+  HMMIO file = FileOpenProblem(name).empty() ? OpenProjectForReading(name.c_str()) : nullptr;
   if (file == nullptr) {
-    ErrorBox(GetHandle(), 24, GetString(ui_string::kOpenProject), name.c_str());
+    FileErrorBox(GetHandle(), 24, GetString(ui_string::kOpenProject), name.c_str());
     return;
   }
   WaitCursor wait;
@@ -108,7 +110,7 @@ void TMainFrame::SaveProjectFile(const char* path) {
                        timeline_->SaveProject(name.c_str(), folder.c_str(),
                                               collection.empty() ? nullptr : collection.c_str());
     if (!saved) {
-      ErrorBox(GetHandle(), 20, GetString(ui_string::kSaveProject), name.c_str());
+      ErrorBoxWithReason(GetHandle(), 20, GetString(ui_string::kSaveProject), name.c_str(), LastReplaceFailure());
     } else {
       timeline_->Engine().SetModified(false);
       SetCaption(name.c_str(), false);
@@ -196,9 +198,9 @@ void TMainFrame::CmCopyFromFile() {
   const std::string before = ProjectName();
   if (AskOpenFile(projectFile_, GetHandle(), GetString(ui_string::kAddProject))) {
     const std::string path = projectFile_.FileName;
-    HMMIO file = OpenProjectForReading(path.c_str());
+    HMMIO file = FileOpenProblem(path).empty() ? OpenProjectForReading(path.c_str()) : nullptr;
     if (file == nullptr) {
-      ErrorBox(GetHandle(), 24, GetString(ui_string::kAddProject), path.c_str());
+      FileErrorBox(GetHandle(), 24, GetString(ui_string::kAddProject), path.c_str());
     } else {
       WaitCursor wait;
       PathRecord* folders = new PathRecord(path.c_str(), false);
@@ -252,9 +254,9 @@ void TMainFrame::CmImportEdl() {
 
 void TMainFrame::ImportEdlFile(const char* path) {
   ForgetProject();
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = OpenRegularFileForReading(path);
   if (file == nullptr) {
-    ErrorBox(GetHandle(), 24, GetString(ui_string::kImportEdl), path);
+    FileErrorBox(GetHandle(), 24, GetString(ui_string::kImportEdl), path);
     return;
   }
   // The list is read twice, line by line: whole blocks keep the reads few.

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +40,7 @@
 #include "platform/gui/modal.h"
 #include "platform/gui/peers.h"
 #include "resources/frame_ids.h"
+#include "resources/resource_ids.h"
 #include "resources/resources.h"
 #include "video/player.h"
 #include "video/transitions/vfx_render.h"
@@ -110,12 +113,16 @@ void ReportBox(HWND window) {
   GetWindowText(window, caption, sizeof caption);
   char text[2048] = {};
   GetDlgItemText(window, kMessageBoxTextId, text, sizeof text);
+  // A question about a file (a missing source) says which and why.
+  if (text[0] == '\0') GetDlgItemText(window, kQuestionText, text, sizeof text);
   ReportToStandardError(text[0] != '\0' ? std::string(caption) + ": " + text : std::string(caption));
 }
 
 // SIGTERM and SIGINT end the program as a close that asks nothing would.
 // They are taken by a thread of their own (blocked everywhere else), which
-// posts the close to the frame.
+// posts the close to the frame. A program that has not ended a few seconds
+// later (its main thread busy or waiting where no message reaches it), or
+// a second signal, ends it at once as the signal itself would.
 class SignalCloser {
  public:
   SignalCloser() {
@@ -134,16 +141,38 @@ class SignalCloser {
   }
 
  private:
+  static constexpr auto kGrace = std::chrono::seconds(5);
+
+  [[noreturn]] static void EndBy(int signal) {
+    std::signal(signal, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, signal);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(signal);
+    _exit(128 + signal);
+  }
+
   void Run() {
-    bool told = false;
+    int told = 0;
+    std::chrono::steady_clock::time_point deadline, nextClose;
     for (;;) {
-      const timespec wait{1, 0};
+      const timespec wait{0, 250'000'000};
       const int signal = sigtimedwait(&set_, nullptr, &wait);
       if (stop_) return;
-      if (signal == SIGTERM || signal == SIGINT) told = true;
-      // Again each second while the frame is there: a close that came
-      // while a window was modal may have gone unheard.
-      if (!told) continue;
+      if (signal == SIGTERM || signal == SIGINT) {
+        if (told != 0) EndBy(signal);
+        told = signal;
+        deadline = nextClose = std::chrono::steady_clock::now();
+        deadline += kGrace;
+      }
+      if (told == 0) continue;
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= deadline) EndBy(told);
+      if (now < nextClose) continue;
+      nextClose = now + std::chrono::seconds(1);
+      // Again while the frame is there: a close that came while a window
+      // was modal may have gone unheard.
       HWND frame = FindWindow(kFrameClass, nullptr);
       if (frame != nullptr && !IsPeerWindowHandle(frame)) {
         RequestQuietClose();

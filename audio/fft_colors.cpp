@@ -5,6 +5,7 @@
 
 #include "audio/fft_diagram.h"
 #include "model/message_box.h"
+#include "platform/core/files.h"
 #include "resources/effect_dialog_ids.h"
 #include "ui/file_dialogs.h"
 #include "ui/shell_services.h"
@@ -214,7 +215,8 @@ void TFFTSColorSel::CmLoad() {
   FileData data("Color Schemes (*.fcs)|*.fcs|", "fcs");
   data.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   if (!AskOpenFile(data, HWindow, nullptr)) return;
-  std::FILE* file = std::fopen(data.FileName, "rb");
+  // A FIFO or a device is refused, not waited on.
+  std::FILE* file = OpenRegularFileForReading(data.FileName);
   if (file == nullptr) {
     ShowMessage(HWindow, "Error!", MB_OK | MB_ICONEXCLAMATION, "%s", "Can't open specified file");
     return;

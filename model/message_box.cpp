@@ -1,7 +1,9 @@
 #include "model/message_box.h"
 
+#include <cctype>
 #include <vector>
 
+#include "platform/core/files.h"
 #include "platform/core/threads.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/user.h"
@@ -114,6 +116,22 @@ void ErrorBoxText(HWND owner, int code, const char* title, const std::string& te
   g_presenter->Beep(MB_ICONEXCLAMATION);
   if (title == nullptr) return;
   ShowMessageText(owner, title, MB_ICONEXCLAMATION | MB_OK, text);
+}
+
+void ErrorBoxWithReason(HWND owner, int code, const char* title, const char* path, const std::string& why) {
+  std::string text = FormatText(ErrorFormatText(code), path != nullptr ? path : "");
+  if (!why.empty()) {
+    std::string line = why;
+    line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+    if (line.back() != '.') line += '.';
+    text += "\n" + line;
+  }
+  if (text.size() > kMessageTextLimit) text.resize(kMessageTextLimit);
+  ErrorBoxText(owner, code, title, text);
+}
+
+void FileErrorBox(HWND owner, int code, const char* title, const char* path) {
+  ErrorBoxWithReason(owner, code, title, path, FileOpenProblem(path != nullptr ? path : ""));
 }
 
 void ErrorBoxPlain(HWND owner, int code, const char* title) {

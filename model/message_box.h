@@ -54,5 +54,13 @@ void ErrorBox(HWND owner, int code, const char* title, const Args&... args) {
   ErrorBoxText(owner, code, title, text);
 }
 
+// ErrorBox for a file that could not be opened or read: the code's text
+// with path, and on a line of its own why, when the file system tells (it
+// is missing, a folder, a FIFO, a device, may not be read).
+void FileErrorBox(HWND owner, int code, const char* title, const char* path);
+
+// ErrorBox for path with why (when not empty) on a line of its own.
+void ErrorBoxWithReason(HWND owner, int code, const char* title, const char* path, const std::string& why);
+
 // Shows the plain text of code; the title defaults to "ERROR".
 void ErrorBoxPlain(HWND owner, int code, const char* title);

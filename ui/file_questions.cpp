@@ -1,9 +1,12 @@
 #include "ui/file_questions.h"
 
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "model/text_format.h"
 #include "model/ui_strings.h"
+#include "platform/core/files.h"
 #include "ui/file_dialogs.h"
 
 namespace {
@@ -25,12 +28,21 @@ bool Browse(HWND owner, char* path, int filterIndex) {
   return true;
 }
 
+// Missing or there but unreadable: the user (or the log of an unattended
+// run) needs to know which.
+std::string WhyNotOpened(const char* path) {
+  std::string why = FileOpenProblem(path);
+  if (why.empty()) return "The file is there but could not be read: it is damaged or of a kind the program does not read.";
+  why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+  return why + ".";
+}
+
 int Ask(HWND owner, const char* caption, char* path, int filterIndex, const PathRecord* candidates) {
   if (!g_runner) return kLocateSkip;
   QuestionView view;
   view.resource = candidates ? kSelectFileDialog : kAskFileDialog;
   view.caption = caption ? caption : "";
-  view.text = FormatText(GetString(ui_string::kCannotOpenSource), path);
+  view.text = FormatText(GetString(ui_string::kCannotOpenSource), path) + "\n" + WhyNotOpened(path);
   for (const PathRecord* c = candidates; c; c = c->next) view.candidates.push_back(c->path);
   bool browsed = false;
   const QuestionBrowse browse = [&](HWND questionWindow) {

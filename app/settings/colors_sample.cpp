@@ -8,6 +8,7 @@
 #include "model/error_codes.h"
 #include "model/message_box.h"
 #include "model/ui_strings.h"
+#include "platform/core/files.h"
 
 namespace {
 
@@ -69,9 +70,10 @@ bool LoadColorScheme(TColorsSampleControl& sample) {
   const HWND owner = OwnerOf(sample);
   if (!AskSchemeFile(false, owner, title)) return false;
   const char* path = ColorSchemeFileData().FileName;
-  std::FILE* f = std::fopen(path, "rb");
+  // A FIFO or a device is refused, not waited on.
+  std::FILE* f = OpenRegularFileForReading(path);
   if (f == nullptr) {
-    ErrorBox(owner, kErrOpen, title, path);
+    FileErrorBox(owner, kErrOpen, title, path);
     return false;
   }
   std::string text;

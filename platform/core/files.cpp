@@ -30,6 +30,15 @@ namespace {
 
 constexpr std::int64_t kTicksPerSecond = 10000000;
 
+// What a file that is not a regular one is, for a message.
+const char* KindOfNonRegular(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a file";
+}
+
 bool IsFolder(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -434,6 +443,13 @@ bool FileObject::TruncateHere() {
 
 namespace {
 
+// Files are read only when regular: a FIFO would wait for a writer for
+// ever, a device never end. A device may still be written (/dev/null).
+bool RegularEnough(mode_t mode, bool writing) {
+  if (S_ISREG(mode) || S_ISDIR(mode)) return true;
+  return writing && (S_ISCHR(mode) || S_ISBLK(mode));
+}
+
 // The file object behind a handle; null, with "invalid handle", when the
 // handle is not an open file.
 FileObject* FileOf(HANDLE file) {
@@ -461,9 +477,11 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES 
   if (flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) base |= O_DSYNC;
 
   int fd = -1;
+  // Never held up in the open by a FIFO or a device: what it is is asked
+  // of the open file below, and only a regular file is kept for reading.
   auto try_open = [&](int flags) {
     do {
-      fd = open(path.c_str(), flags, 0666);
+      fd = open(path.c_str(), flags | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd >= 0;
   };
@@ -516,11 +534,12 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES 
     return INVALID_HANDLE_VALUE;
   }
   struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || !RegularEnough(info.st_mode, can_write)) {
     close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  if (S_ISREG(info.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) {
     SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   }
@@ -1081,6 +1100,42 @@ UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName
   return 0;
 }
 
+// ------------------------------------------------------- regular files only
+
+std::string FileOpenProblem(const std::string& path) {
+  if (path.empty()) return "no file was named";
+  const std::string native = NativePath(path);
+  struct stat info;
+  if (stat(native.c_str(), &info) != 0) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return "the file does not exist";
+    return std::strerror(error);
+  }
+  if (S_ISREG(info.st_mode)) return access(native.c_str(), R_OK) == 0 ? "" : "the file may not be read";
+  return std::string("it is ") + KindOfNonRegular(info.st_mode) + ", not a regular file";
+}
+
+std::FILE* OpenRegularFileForReading(const std::string& path) {
+  int fd;
+  do {
+    fd = open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    SetErrorForPath(errno, NativePath(path));
+    return nullptr;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
 // ------------------------------------------------------------- small files
 
 bool ReadSmallFile(const std::string& path, size_t limit, std::string* text) {
@@ -1119,17 +1174,90 @@ namespace {
 
 constexpr size_t kTempSuffixSize = 6;  // RandomSuffix
 
-// The file a replacement writes: a link's target, so that the link stays.
-std::string ReplaceTarget(const std::string& path) {
-  std::string target = NativePath(path);
-  struct stat link;
-  if (lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    if (char* real = realpath(target.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
+// What a link in folder may not be followed for: in a folder that everyone
+// may write and where only an entry's owner may rename it (sticky, as /tmp),
+// a link made by another user than this one or the folder's owner may have
+// been planted to send the write into a file of its maker's choosing.
+bool LinkMayBeFollowed(const struct stat& link, const std::string& folder) {
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0) return true;
+  const bool shared = (info.st_mode & S_ISVTX) && (info.st_mode & S_IWOTH);
+  return !shared || link.st_uid == geteuid() || link.st_uid == info.st_uid;
+}
+
+std::string ParentOf(const std::string& resolved) {
+  const size_t cut = resolved.rfind('/');
+  return cut == 0 || cut == std::string::npos ? std::string("/") : resolved.substr(0, cut);
+}
+
+// The file a replacement writes: where the links on the way lead, so that
+// the links stay. A link that may not be followed (LinkMayBeFollowed) makes
+// it false, with why naming it; a link that leads nowhere is replaced itself.
+bool ResolveReplaceTarget(const std::string& path, std::string* target, std::string* why) {
+  const std::string given = AbsolutePath(NativePath(path));
+  std::vector<std::string> rest;  // components still to walk, the next last
+  auto push = [&rest](const std::string& text) {
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= text.size()) {
+      size_t end = text.find('/', i);
+      if (end == std::string::npos) end = text.size();
+      if (end > i) parts.push_back(text.substr(i, end - i));
+      i = end + 1;
     }
+    rest.insert(rest.end(), parts.rbegin(), parts.rend());
+  };
+  push(given);
+  std::string done = "/";
+  int links = 0;
+  bool missing = false;
+  while (!rest.empty()) {
+    const std::string part = rest.back();
+    rest.pop_back();
+    if (part == ".") continue;
+    if (part == "..") {
+      done = ParentOf(done);
+      continue;
+    }
+    const std::string next = done == "/" ? "/" + part : done + "/" + part;
+    struct stat info;
+    if (missing || lstat(next.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      // Below a missing name nothing is a link: the rest goes by name.
+      missing = missing || lstat(next.c_str(), &info) != 0;
+      done = next;
+      continue;
+    }
+    if (!LinkMayBeFollowed(info, done)) {
+      if (why != nullptr) {
+        *why = "'" + next + "' is a link made by another user in the shared folder '" + done +
+               "'; it is not followed";
+      }
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    if (++links > 40) {
+      if (why != nullptr) *why = "'" + given + "' goes through too many links";
+      SetLastErrorFromErrno(ELOOP);
+      return false;
+    }
+    std::vector<char> text(static_cast<size_t>(PATH_MAX) + 1);
+    const ssize_t n = readlink(next.c_str(), text.data(), text.size() - 1);
+    if (n < 0) {
+      done = next;
+      continue;
+    }
+    const std::string leads(text.data(), static_cast<size_t>(n));
+    if (!leads.empty() && leads[0] == '/') done = "/";
+    push(leads);
   }
-  return target;
+  // A link that leads nowhere is replaced, not followed into a new file.
+  *target = (links > 0 && missing) ? NativePath(path) : done;
+  return true;
+}
+
+std::string ReplaceTarget(const std::string& path) {
+  std::string target;
+  return ResolveReplaceTarget(path, &target, nullptr) ? target : NativePath(path);
 }
 
 bool SameFile(int fd, const std::string& path) {
@@ -1173,20 +1301,27 @@ bool SameFileByPath(const std::string& a, const std::string& b) {
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
-                           ReplaceDurability durability, ReplaceAccess access) {
+namespace {
+
+thread_local std::string t_lastReplaceFailure;
+
+bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
+                 ReplaceDurability durability, ReplaceAccess access, std::string* why) {
   if (path.empty() || !write) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
   const bool isPrivate = access == ReplaceAccess::kPrivate;
-  const std::string target = isPrivate ? NativePath(path) : ReplaceTarget(path);
+  std::string target = NativePath(path);
+  if (!isPrivate && !ResolveReplaceTarget(path, &target, why)) return false;
   struct stat old;
   bool had_old = (isPrivate ? lstat(target.c_str(), &old) : stat(target.c_str(), &old)) == 0;
   if (had_old && isPrivate) {
     // Whatever stands there (a link, another user's file) is replaced.
     old.st_mode = S_IFREG | 0600;
+    old.st_uid = geteuid();
   } else if (had_old && !S_ISREG(old.st_mode)) {
+    *why = "'" + NativePath(path) + "' is " + KindOfNonRegular(old.st_mode) + ", not a regular file";
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
@@ -1212,7 +1347,17 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
     }
   }
   if (fd < 0) {
-    SetErrorForPath(errno, temp);
+    const int error = errno;
+    std::string folder = PathFolder(target);
+    if (folder.empty()) folder = ".";
+    if (error == ENOENT || error == ENOTDIR) {
+      *why = "The folder '" + folder + "' does not exist.";
+    } else if (error == EACCES || error == EPERM || error == EROFS) {
+      *why = "The folder '" + folder + "' can not be written.";
+    } else {
+      *why = "The folder '" + folder + "' can not be written: " + std::strerror(error);
+    }
+    SetErrorForPath(error, temp);
     return false;
   }
   auto fail = [&](int error) {
@@ -1222,15 +1367,51 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
     return false;
   };
   errno = 0;
-  if (!write(fd, temp)) return fail(errno != 0 ? errno : EIO);
-  if (had_old) fchmod(fd, old.st_mode & 07777);
+  if (!write(fd, temp)) {
+    const int error = errno != 0 ? errno : EIO;
+    if (errno != 0) *why = std::string("the file could not be written: ") + std::strerror(error);
+    return fail(error);
+  }
+  // Another user's permissions are not taken over: they could open the new
+  // file to others.
+  if (had_old && old.st_uid == geteuid()) fchmod(fd, old.st_mode & 07777);
   const bool toDisk = durability == ReplaceDurability::kDisk;
-  if (toDisk && fsync(fd) != 0) return fail(errno);
-  if (rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
+  if (toDisk && fsync(fd) != 0) {
+    const int error = errno;
+    *why = std::string("the file could not be written: ") + std::strerror(error);
+    return fail(error);
+  }
+  if (rename(temp.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    std::string folder = PathFolder(target);
+    if (folder.empty()) folder = ".";
+    struct stat place;
+    const bool sticky = stat(folder.c_str(), &place) == 0 && (place.st_mode & S_ISVTX) != 0;
+    if ((error == EPERM || error == EACCES) && sticky && had_old && old.st_uid != geteuid()) {
+      *why = "'" + target + "' belongs to another user, and in the folder '" + folder +
+             "' only a file's owner may replace it";
+    } else {
+      *why = "'" + target + "' could not be replaced: " + std::strerror(error);
+    }
+    return fail(error);
+  }
   // Closing releases the lock only now that the name is gone.
   close(fd);
   if (toDisk) SyncFolderOf(target);
   return true;
+}
+
+}  // namespace
+
+const std::string& LastReplaceFailure() { return t_lastReplaceFailure; }
+
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
+                           ReplaceDurability durability, ReplaceAccess access, std::string* why) {
+  std::string& reason = t_lastReplaceFailure;
+  reason.clear();
+  const bool done = ReplaceFile(path, write, durability, access, &reason);
+  if (why != nullptr) *why = reason;
+  return done;
 }
 
 bool WriteFileAtomically(const std::string& path, const void* data, size_t size, ReplaceDurability durability) {
@@ -1244,7 +1425,8 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
 
 bool FlushFileToDisk(const std::string& path) {
   const std::string target = ReplaceTarget(path);
-  const int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not held up by a FIFO put at the name.
+  const int fd = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return true;
     SetLastErrorFromErrno(errno);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -211,6 +212,16 @@ DWORD GetTempPath(DWORD size, LPSTR buffer);
 // the number used, 0 on failure.
 UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 
+// Why path can not be opened for reading, for a message: "the file does
+// not exist", "it is a FIFO (named pipe), not a regular file", "it is a
+// device, not a regular file", "it is a folder, not a regular file" ...;
+// empty when it is a regular file that may be read. Asks the file system
+// without opening anything, so it never waits.
+std::string FileOpenProblem(const std::string& path);
+// fopen(path, "rb") for a regular file only: a FIFO, a device or a folder
+// is refused (null, last error set) without waiting in the open.
+std::FILE* OpenRegularFileForReading(const std::string& path);
+
 // The whole of a small file (settings, the registry file). A missing file
 // (or folder on the way) reads as empty; false, with text empty, when the
 // file is there but is no regular file, cannot be read or holds more than
@@ -237,12 +248,20 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
 // what it opens itself); false from write abandons the replacement.
 // kPrivate: a file the program keeps for itself (autosave): a link at path
 // is replaced, never followed, and the new file is 0600. kShared: the user's
-// file; a link is followed to the file it names, whose permissions stay.
+// file; a link is followed to the file it names, whose permissions stay when
+// the file is the user's own. A link in a sticky folder that everyone may
+// write (as /tmp) is followed only when it is the user's or the folder
+// owner's: another user's is refused. A target that is no regular file (a
+// FIFO, a device, a folder) is refused. why (when given) gets, on failure,
+// the reason for the user, naming the file or the link.
 enum class ReplaceAccess { kShared, kPrivate };
 bool ReplaceFileAtomically(const std::string& path,
                            const std::function<bool(int fd, const std::string& temp)>& write,
                            ReplaceDurability durability = ReplaceDurability::kDisk,
-                           ReplaceAccess access = ReplaceAccess::kShared);
+                           ReplaceAccess access = ReplaceAccess::kShared, std::string* why = nullptr);
+// The reason the last replacement on this thread gave when it failed (as
+// why above); empty after one that succeeded.
+const std::string& LastReplaceFailure();
 // Brings a file that replacements wrote with kRename, and its folder entry,
 // to the disk. False when the file cannot be opened or flushed; a missing
 // file has nothing to flush (true).

@@ -195,9 +195,11 @@ HMMIO mmioOpen(LPCSTR name, LPMMIOINFO info, DWORD flags) {
       return FailOpen(info, MMIOERR_CANNOTOPEN);
   }
   const bool isPrivate = (flags & MMIO_PRIVATE) != 0;
+  // Never held up in the open by a FIFO or a device: what the file is is
+  // asked of the open file below.
   auto openAs = [&path](int how, int& fd) {
     do {
-      fd = open(path.c_str(), how | O_CLOEXEC | O_NOCTTY, 0666);
+      fd = open(path.c_str(), how | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd >= 0;
   };
@@ -209,7 +211,7 @@ HMMIO mmioOpen(LPCSTR name, LPMMIOINFO info, DWORD flags) {
     bool made = false;
     if (flags & MMIO_CREATE) {
       do {
-        fd = open(path.c_str(), mode | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        fd = open(path.c_str(), mode | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
       } while (fd < 0 && errno == EINTR);
       made = fd >= 0;
       if (!made && errno == EEXIST) openAs(mode, fd);
@@ -234,11 +236,17 @@ HMMIO mmioOpen(LPCSTR name, LPMMIOINFO info, DWORD flags) {
     return FailOpen(info, OpenError(error, path));
   }
   struct stat status;
-  if (fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+  // Only a regular file is read: a FIFO would wait for a writer for ever,
+  // a device never end. A device may still be written (/dev/full).
+  auto usable = [access](const struct stat& st) {
+    return S_ISREG(st.st_mode) || (access == MMIO_WRITE && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)));
+  };
+  if (fstat(fd, &status) != 0 || !usable(status)) {
     close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return FailOpen(info, MMIOERR_ACCESSDENIED);
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return reinterpret_cast<HMMIO>(new MmioFile(fd, access, (flags & MMIO_ALLOCBUF) != 0));
 }
 

@@ -106,7 +106,8 @@ TEST_F(ClipFrameTest, AFailedSaveKeepsTheNameAndTheModifiedMark) {
 
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].caption, "Save Clip Collection");
-  EXPECT_EQ(boxes_.shown[0].text, "Can not open file '" + path + "'");
+  EXPECT_EQ(boxes_.shown[0].text,
+            "Can not open file '" + path + "'\nThe folder '" + Media("missing") + "' does not exist.");
   EXPECT_EQ(std::string(CollectionFileData().FileName), "");
   EXPECT_TRUE(Collection().IsModified());
   EXPECT_EQ(Caption(), "Clip Collection * Untitled");

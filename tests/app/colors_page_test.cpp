@@ -184,7 +184,7 @@ TEST_F(ColorsPageTest, AFileThatCannotBeOpenedChangesNothing) {
   });
   EXPECT_FALSE(applyEnabled);
   ASSERT_EQ(boxes_.shown.size(), 2u);
-  EXPECT_EQ(boxes_.shown[0].text, "Can not open file '" + missing + "'");
+  EXPECT_EQ(boxes_.shown[0].text, "Can not open file '" + missing + "'\nThe file does not exist.");
   EXPECT_EQ(boxes_.shown[0].caption, "Load Kobrix Colors");
   EXPECT_EQ(boxes_.shown[1].text, "Can not open file '" + unwritable + "'");
   EXPECT_EQ(boxes_.shown[1].caption, "Save Kobrix Colors");

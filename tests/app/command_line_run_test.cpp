@@ -117,6 +117,11 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
   Start();
   MakeProject(File("empty.tml"), {});
   Stop();
+  WriteTone(File("gone.wav"), 500);
+  Start();
+  MakeProject(File("gone.tml"), {File("gone.wav")});
+  Stop();
+  std::filesystem::remove(File("gone.wav"));
   const std::string projectBytes = ReadFile(project), toneBytes = ReadFile(File("tone.wav"));
   struct Case {
     const char* what;
@@ -135,6 +140,8 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
        "is open in the program"},
       {"a source of the project as the target", Quoted(project) + " /wave " + Quoted(File("tone.wav")), "", 1,
        "no file was written"},
+      {"a project whose media are missing", Quoted(File("gone.tml")) + " /wave " + Quoted(File("d.wav")),
+       File("d.wav"), 1, "gone.wav"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -37,7 +37,7 @@ TEST_F(Questions, BrowseThenCancelKeepsTheQuestionOpen) {
   EXPECT_EQ(runner.browses, 2);
   EXPECT_EQ(runner.views[0].resource, kAskFileDialog);
   EXPECT_EQ(runner.views[0].caption, "Load Project");
-  EXPECT_EQ(runner.views[0].text, "Can not open source file\n/gone/clips/a.wav");
+  EXPECT_EQ(runner.views[0].text, "Can not open source file\n/gone/clips/a.wav\nThe file does not exist.");
   // The browse starts in the missing file's folder, on its name and filter.
   ASSERT_EQ(chooser.calls.size(), 2u);
   EXPECT_EQ(chooser.calls[0].directory, "/gone/clips");

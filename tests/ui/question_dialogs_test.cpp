@@ -88,7 +88,7 @@ TEST_F(QuestionDialogs, BrowseThatIsCancelledKeepsTheMissingFileQuestionOpen) {
       [&](HWND d) {
         question = d;
         EXPECT_EQ(Caption(d), "Load Project");
-        EXPECT_EQ(ItemText(d, kQuestionText), "Can not open source file\n/gone/clips/a.wav");
+        EXPECT_EQ(ItemText(d, kQuestionText), "Can not open source file\n/gone/clips/a.wav\nThe file does not exist.");
         Press(d, IDOK);  // Browse: the chooser below is cancelled
         ASSERT_TRUE(IsWindow(d));
         EXPECT_TRUE(IsWindowVisible(d));
@@ -154,7 +154,7 @@ TEST_F(QuestionDialogs, TheThirdOfThreeCandidatesIsChosenFromTheList) {
     HWND list = GetDlgItem(d, kCandidateList);
     EXPECT_EQ(SendMessage(list, LB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 0);
-    EXPECT_EQ(ItemText(d, kQuestionText), "Can not open source file\n/gone/x.wav");
+    EXPECT_EQ(ItemText(d, kQuestionText), "Can not open source file\n/gone/x.wav\nThe file does not exist.");
     ClickItem(list, 2);
     EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 2);
     Press(d, IDOK);

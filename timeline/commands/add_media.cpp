@@ -22,6 +22,7 @@
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
 #include "platform/codecs/vfw.h"
+#include "platform/core/files.h"
 #include "platform/core/paths.h"
 #include "platform/core/process.h"
 #include "platform/core/sync.h"
@@ -173,10 +174,18 @@ void MainTimeLineWindow::AddFile(char* path, int32_t time) {
     ErrorBoxPlain(HWindow, kErrPlaying, caption);
     return;
   }
-  HANDLE file =
-      CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  // A FIFO or a device is refused before anything waits in its open.
+  HANDLE file = FileOpenProblem(path != nullptr ? path : "").empty()
+                    ? CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr)
+                    : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
-    ErrorBox(HWindow, kErrFileMissing, caption, path);
+    // A file that is there but can not be read says why, not that it is missing.
+    if (GetFileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
+      ErrorBox(HWindow, kErrFileMissing, caption, path);
+    } else {
+      FileErrorBox(HWindow, kErrOpen, caption, path);
+    }
     return;
   }
   DWORD high = 0;

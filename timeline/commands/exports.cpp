@@ -3,6 +3,7 @@
 // project cut down to its clips; the lines are the active ones. The writers
 // tell the user what went wrong; a failed file never reaches its name.
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <functional>
 #include <string>
@@ -10,7 +11,9 @@
 #include "audio/aiff_export.h"
 #include "audio/audio_player.h"
 #include "model/film.h"
+#include "model/film_host.h"
 #include "model/film_list.h"
+#include "model/media_interfaces.h"
 #include "model/message_box.h"
 #include "model/time_code.h"
 #include "model/ui_string_ids.h"
@@ -44,24 +47,57 @@ bool TargetAllowed(HWND owner, const char* caption, const std::string& target) {
   return false;
 }
 
+// The name the project knows target by when target is one of its sources,
+// the collection's or the clipboard's: compared as files, not as names, so
+// that a link to a source, a path through "..", or a hard link of it is
+// found. target itself when it is none of them.
+std::string SourceNameOf(const std::string& target) {
+  std::vector<std::string> names;
+  auto add = [&names](VideoSource* video, AudioSource* audio, MidiSource* midi) {
+    if (video != nullptr && video->GetFileName() != nullptr) names.emplace_back(video->GetFileName());
+    if (audio != nullptr && audio->GetFileName() != nullptr) names.emplace_back(audio->GetFileName());
+    if (midi != nullptr && midi->GetFileName() != nullptr) names.emplace_back(midi->GetFileName());
+  };
+  for (Film* f = FilmList.First(); f; f = f->next) add(f->video, f->audio, f->midi);
+  for (Film* f = ClipClipboard.First(); f; f = f->next) add(f->video, f->audio, f->midi);
+  FilmHost& host = CurrentFilmHost();
+  for (int32_t i = 0; i < host.GetClipCount(); ++i) {
+    if (const ClipItem* clip = host.GetClip(i)) add(clip->GetVideo(), clip->GetAudio(), clip->GetMidi());
+  }
+  for (const std::string& name : names) {
+    if (!name.empty() && (name == target || SameFileByPath(name, target))) return name;
+  }
+  return target;
+}
+
+// Whether the export may write target: not the open work files, and a
+// source only once the user let it go from the project (asked under the
+// name the project knows it by).
+bool TargetReleased(HWND owner, const char* caption, const std::string& target) {
+  return TargetAllowed(owner, caption, target) &&
+         Film::RemoveClipEverywhere(SourceNameOf(target).c_str(), owner);
+}
+
 // An export goes to a temporary file beside target, renamed over it once
 // whole: a failed, refused (disk full) or killed export leaves whatever
 // target held. write gets the temporary file's path.
 bool WriteBeside(HWND owner, const char* caption, const std::string& target,
                  const std::function<bool(const char*)>& write) {
   bool started = false;
-  const bool written = ReplaceFileAtomically(target, [&](int, const std::string& temp) {
-    started = true;
-    return write(temp.c_str());
-  });
-  if (!started) {
-    const DWORD attributes = GetFileAttributes(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      ShowMessage(owner, caption, MB_OK | MB_ICONSTOP, "Can not write file '%s'", target.c_str());
-    } else {
-      ShowMessage(owner, caption, MB_OK | MB_ICONSTOP, "The folder '%s' can not be written.",
-                  PathFolder(target).c_str());
-    }
+  std::string why;
+  const bool written = ReplaceFileAtomically(
+      target,
+      [&](int, const std::string& temp) {
+        started = true;
+        return write(temp.c_str());
+      },
+      ReplaceDurability::kDisk, ReplaceAccess::kShared, &why);
+  if (!written && !started && why.empty()) why = "The folder '" + PathFolder(target) + "' can not be written.";
+  // A writer that failed said why itself; what failed around it is told here.
+  if (!written && !why.empty() && (!started || why.rfind("the file could not be written", 0) != 0)) {
+    if (why.back() != '.') why += '.';
+    why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+    ShowMessage(owner, caption, MB_OK | MB_ICONSTOP, "Can not write file '%s'\n%s", target.c_str(), why.c_str());
   }
   return written;
 }
@@ -162,9 +198,7 @@ bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
       return false;
     target = record.FileName;
   }
-  if (target.empty() || !TargetAllowed(HWindow, caption, target) ||
-      !Film::RemoveClipEverywhere(target.c_str(), HWindow))
-    return false;
+  if (target.empty() || !TargetReleased(HWindow, caption, target)) return false;
   SetFileDialogsDirectory(target.c_str(), avi ? kAviFilterIndex : kMpegFilterIndex);
 
   ShowWaitCursor(true);
@@ -214,9 +248,7 @@ bool MainTimeLineWindow::WriteAudio(int32_t kind, const char* path) {
     target = record.FileName;
   }
   const char* caption = GetString(wave ? ui_string::kExportWave : ui_string::kExportAiff);
-  if (target.empty() || !TargetAllowed(HWindow, caption, target) ||
-      !Film::RemoveClipEverywhere(target.c_str(), HWindow))
-    return false;
+  if (target.empty() || !TargetReleased(HWindow, caption, target)) return false;
   SetFileDialogsDirectory(target.c_str(), wave ? kWaveFilterIndex : kAiffFilterIndex);
 
   ShowWaitCursor(true);

@@ -1,0 +1,153 @@
+// Where an unattended export may not write: over a file the project uses,
+// however the target names it, and through a link another user planted.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "program_fixture.h"
+
+namespace apptest {
+namespace {
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+class ExportTarget : public ProgramTest {
+ protected:
+  // A project of the tone, saved with its collection beside it.
+  void MakeToneProject() {
+    WriteTone(File("tone.wav"), 1000);
+    Start();
+    MakeProject(File("p.tml"), {File("tone.wav")});
+    Stop();
+  }
+  // The exit status of kobrix with args (-1: it did not end by itself), and
+  // what it wrote on its standard error.
+  int Status(const std::string& args, std::string* errors, const std::string& environment = "") {
+    const std::string err = File("stderr.txt");
+    const int status = std::system((ChildEnvironment() + environment + " timeout 60 '" KOBRIX_PROGRAM "' " + args +
+                                    " 2>'" + err + "' >/dev/null")
+                                       .c_str());
+    *errors = ReadFile(err);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+// The files the project reads are compared with the target as files: a
+// link, a path through "..", or a hard link of one of them is refused as
+// the file itself is.
+TEST_F(ExportTarget, AnExportNeverReplacesAFileTheProjectUsesUnderAnyName) {
+  MakeToneProject();
+  ASSERT_TRUE(std::filesystem::exists(File("p.prc"))) << "the project has its collection";
+  ASSERT_EQ(mkdir(File("sub").c_str(), 0755), 0);
+  const struct {
+    const char* what;
+    std::string used;
+    std::string target;
+    bool link;  // else a hard link; an empty used: the target as it is
+  } cases[] = {
+      {"a link to a source", File("tone.wav"), File("la.wav"), true},
+      {"a path through '..' to a source", "", File("sub/../tone.wav"), false},
+      {"a hard link of a source", File("tone.wav"), File("ha.wav"), false},
+      {"a link to the project", File("p.tml"), File("lp.wav"), true},
+      {"a hard link of the project", File("p.tml"), File("hp.wav"), false},
+      {"a link to the collection", File("p.prc"), File("lc.wav"), true},
+      {"a hard link of the collection", File("p.prc"), File("hc.wav"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.used.empty()) {
+      if (c.link) {
+        ASSERT_EQ(symlink(c.used.c_str(), c.target.c_str()), 0);
+      } else {
+        ASSERT_EQ(link(c.used.c_str(), c.target.c_str()), 0);
+      }
+    }
+    const std::string file = c.used.empty() ? File("tone.wav") : c.used;
+    const std::string before = ReadFile(file);
+    std::string errors;
+    EXPECT_EQ(Status(Quoted(File("p.tml")) + " /wave " + Quoted(c.target), &errors), 1) << errors;
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_NE(errors.find("no file was written"), std::string::npos) << errors;
+  }
+}
+
+// Another user plants out.wav -> the victim's file in a folder everyone may
+// write (as /tmp): the victim's export does not follow it, and says why.
+TEST_F(ExportTarget, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to plant the link as another user";
+  if (!HaveTool("setpriv")) GTEST_SKIP() << "setpriv is not installed";
+  MakeToneProject();
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0755), 0);
+  const std::string shared = File("shared");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  const std::string victim = File("notes.txt");
+  std::ofstream(victim) << "the victim's notes";
+  const std::string link = shared + "/out.wav";
+  ASSERT_TRUE(Shell("setpriv --reuid=nobody --regid=nogroup --clear-groups ln -s " + Quoted(victim) + " " +
+                    Quoted(link)));
+  std::string errors;
+  EXPECT_EQ(Status(Quoted(File("p.tml")) + " /wave " + Quoted(link), &errors), 1) << errors;
+  EXPECT_EQ(ReadFile(victim), "the victim's notes");
+  struct stat info;
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_NE(errors.find("'" + link + "' is a link made by another user"), std::string::npos) << errors;
+}
+
+// A target that is no regular file says so, not that its folder can not be
+// written.
+TEST_F(ExportTarget, ATargetThatIsNoRegularFileSaysSo) {
+  MakeToneProject();
+  ASSERT_EQ(mkfifo(File("fifo.wav").c_str(), 0600), 0);
+  for (const std::string& target : {std::string("/dev/null"), File("fifo.wav")}) {
+    SCOPED_TRACE(target);
+    std::string errors;
+    EXPECT_EQ(Status(Quoted(File("p.tml")) + " /wave " + Quoted(target), &errors), 1) << errors;
+    EXPECT_NE(errors.find("'" + target + "' is "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("not a regular file"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("can not be written"), std::string::npos) << errors;
+  }
+  struct stat info;
+  ASSERT_EQ(stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+// Another user's file in a sticky folder can not be renamed over: the
+// export says so (run as that user's neighbour when root).
+TEST_F(ExportTarget, ARenameRefusedInAStickyFolderSaysWhy) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to run the export as another user";
+  if (!HaveTool("setpriv")) GTEST_SKIP() << "setpriv is not installed";
+  MakeToneProject();
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0755), 0);
+  const std::string shared = File("shared");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  // Root's file, open to all, in the shared folder.
+  const std::string target = shared + "/out.wav";
+  std::ofstream(target) << "root's file";
+  ASSERT_EQ(chmod(target.c_str(), 0666), 0);
+  // The run as nobody, with folders of its own.
+  const std::string own = File("own");
+  ASSERT_EQ(mkdir(own.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(own.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(File("p.tml").c_str(), 0644), 0);
+  ASSERT_EQ(chmod(File("p.prc").c_str(), 0644), 0);
+  ASSERT_EQ(chmod(File("tone.wav").c_str(), 0644), 0);
+  std::string errors;
+  Shell("setpriv --reuid=nobody --regid=nogroup --clear-groups env KOBRIX_HOME=" + Quoted(own) +
+            " XDG_STATE_HOME=" + Quoted(own) + " TMPDIR=" + Quoted(own) +
+            " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 '" KOBRIX_PROGRAM "' " +
+            Quoted(File("p.tml")) + " /wave " + Quoted(target) + " 2>&1",
+        &errors);
+  EXPECT_EQ(ReadFile(target), "root's file");
+  EXPECT_NE(errors.find("'" + target + "' belongs to another user"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("no file was written"), std::string::npos) << errors;
+}
+
+}  // namespace
+}  // namespace apptest
