@@ -45,7 +45,13 @@ DWORD MinutesMs(int32_t minutes) {
   return static_cast<DWORD>(std::min<int64_t>(ms, 0xFFFFFFFFLL));
 }
 
+bool g_wroteAutosave = false;
+
 }  // namespace
+
+bool AutosaveWrittenThisRun() {
+  return g_wroteAutosave;
+}
 
 Autosave::Autosave(AutosaveHost& host) : host_(host), lastTime_(timeGetTime()) {}
 
@@ -154,6 +160,7 @@ bool WriteAutosaveFile(HWND owner, const char* fileName, int titleId, const std:
       },
       ReplaceDurability::kDisk, ReplaceAccess::kPrivate);
   if (!written) ErrorBox(owner, created ? kErrWrite : kErrOpen, GetString(titleId), path.c_str());
+  g_wroteAutosave = g_wroteAutosave || written;
   return written;
 }
 

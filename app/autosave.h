@@ -121,6 +121,9 @@ bool AutoSaveProjectFile(HWND owner, TimeLineEngine& engine, const Film* first, 
 // folder, each replacing its namesake there, when the folder differs.
 void DeleteAutosaveFiles(const char* newSoundFile);
 
+// Whether this process wrote an autosave file.
+bool AutosaveWrittenThisRun();
+
 // The start-up offer: when "autosave.tml" exists and no command-line mode
 // runs (an unattended run must not wait for a question, and a restore
 // would replace its project), asks whether to restore it. True on Yes.

@@ -20,6 +20,24 @@ bool EqualNoCase(const std::string& a, const char* b) {
   return i == a.size() && b[i] == '\0';
 }
 
+bool IsOption(const std::string& arg) {
+  return !arg.empty() && (arg[0] == '/' || arg[0] == '\\');
+}
+
+// The mode an option word asks for (compared without regard to case);
+// kModeNone for a word that is no option.
+int32_t OptionMode(const std::string& word) {
+  static const struct {
+    const char* word;
+    int32_t mode;
+  } kOptions[] = {{"play", kModePlay},         {"playwait", kModePlayAfterKey}, {"playgpi0", 6},
+                  {"playgpi1", 7},             {"playgpi2", 8},                 {"playgpi3", kModePlayAfterGpi3},
+                  {"wave", kModeExportWave},   {"aiff", kModeExportAiff},       {"avi", kModeExportAvi}};
+  for (const auto& o : kOptions)
+    if (EqualNoCase(word, o.word)) return o.mode;
+  return kModeNone;
+}
+
 }  // namespace
 
 std::string CommandLinePath(const std::string& arg, const std::string& cwd) {
@@ -39,6 +57,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
     line.usage = true;
     return line;
   }
+  const auto misused = [&line](std::string what) {
+    line = CommandLine{};
+    line.misuse = std::move(what);
+    return line;
+  };
+  // An option word in the file's place is an option that came without its
+  // file, not a file at the root.
+  if (IsOption(first) && OptionMode(first.substr(1)) != kModeNone)
+    return misused("the option '" + first + "' needs a file before it");
   // Refused, never cut: a cut path would name another file.
   const auto fits = [&line](const std::string& path) {
     if (path.size() <= kCommandLinePathLimit) return true;
@@ -50,27 +77,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
   if (first.empty()) return line;
   line.startupPath = CommandLinePath(first, cwd);
   if (!fits(line.startupPath)) return line;
-  if (args.size() < 2 || args[1].empty() || (args[1][0] != '/' && args[1][0] != '\\')) return line;
+  if (args.size() < 2 || !IsOption(args[1])) return line;
 
-  const std::string word = args[1].substr(1);
-  static const struct {
-    const char* word;
-    int32_t mode;
-  } kPlays[] = {{"play", kModePlay},           {"playwait", kModePlayAfterKey}, {"playgpi0", 6},
-                {"playgpi1", 7},               {"playgpi2", 8},                 {"playgpi3", kModePlayAfterGpi3}};
-  for (const auto& p : kPlays)
-    if (EqualNoCase(word, p.word)) {
-      line.mode = p.mode;
-      return line;
-    }
-  if (args.size() < 3 || args[2].empty()) return line;
+  const std::string& option = args[1];
+  const int32_t mode = OptionMode(option.substr(1));
+  if (mode == kModeNone) return misused("unknown option '" + option + "'");
+  if (!IsCommandLineExport(mode)) {
+    line.mode = mode;
+    return line;
+  }
+  if (args.size() < 3 || args[2].empty()) return misused("the option '" + option + "' needs an output file");
   line.exportPath = CommandLinePath(args[2], cwd);
   if (!fits(line.exportPath)) return line;
-  if (EqualNoCase(word, "wave"))
-    line.mode = kModeExportWave;
-  else if (EqualNoCase(word, "aiff"))
-    line.mode = kModeExportAiff;
-  else if (EqualNoCase(word, "avi"))
-    line.mode = kModeExportAvi;
+  line.mode = mode;
   return line;
 }

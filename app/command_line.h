@@ -28,6 +28,10 @@ constexpr std::size_t kCommandLinePathLimit = 259;
 struct CommandLine {
   // Only the usage box is asked for.
   bool usage = false;
+  // What was not understood (an unknown option, or an export option without
+  // its output file); nothing else is set then. Such a line starts nothing:
+  // the usage goes to the standard error and the status is 2.
+  std::string misuse;
   // An argument made a path longer than kCommandLinePathLimit; nothing else
   // is set then, and tooLong holds that path.
   std::string tooLong;
@@ -41,6 +45,9 @@ struct CommandLine {
 // Whether a command-line export wrote its whole file (the exit status).
 extern bool CommandLineExportWritten;
 inline bool IsCommandLineExport(int32_t mode) { return mode >= kModeExportWave && mode <= kModeExportAvi; }
+
+// The exit status of a command line that is not understood.
+constexpr int kCommandLineMisuseStatus = 2;
 
 // The usage text and its caption.
 extern const char* const kCommandLineUsageCaption;

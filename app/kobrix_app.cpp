@@ -86,9 +86,12 @@ END_RESPONSE_TABLE;
 
 kobrix32App::kobrix32App() : TApplication("kobrix32") {
   SetCollectionShell(&collectionShell);
+  // The idle hook still decides; the timer only makes sure it is asked.
+  idleTimer_ = SetTimer(nullptr, 0, 1000, nullptr);
 }
 
 kobrix32App::~kobrix32App() {
+  if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
   SetCollectionShell(nullptr);
   // Destroying the frame's windows hands the frame to endedClipFrame_.
   TClipFrame* frame = clipFrame;

@@ -140,6 +140,9 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   void CmShowCollection();
   // A clip frame that ended, deleted once its own call has returned.
   TClipFrame* endedClipFrame_ = nullptr;
+  // Wakes the idle processing each second, so that the autosave period is
+  // met while no input arrives.
+  UINT_PTR idleTimer_ = 0;
 
   DECLARE_RESPONSE_TABLE(kobrix32App);
 };

@@ -227,6 +227,13 @@ int OwlMain(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   const CommandLine line = ParseCommandLine(args, CurrentFolder());
+  // A line that is not understood starts nothing (an instance started for
+  // it would wait for nobody) and says how the program is called.
+  if (!line.misuse.empty()) {
+    std::fprintf(stderr, "kobrix: %s\n%s\n", line.misuse.c_str(), kCommandLineUsageText);
+    std::fflush(stderr);
+    return kCommandLineMisuseStatus;
+  }
   const bool exporting = IsCommandLineExport(line.mode);
   if (exporting) {
     // The running instance holds the user's work: an export beside it is
@@ -297,7 +304,10 @@ int OwlMain(int argc, char** argv) {
     result = app.Run();
 
     VFXRender::StopThread();
-    app.DeleteAutosaveFiles(nullptr);
+    // A run with a command-line mode offers nobody the autosave an earlier
+    // run left: it stays for the next start that does, unless this run
+    // wrote over it.
+    if (line.mode == kModeNone || AutosaveWrittenThisRun()) app.DeleteAutosaveFiles(nullptr);
     // The time-line window dropped the deck's link; the controller goes too.
     delete TheVTRecorder;
     TheVTRecorder = nullptr;

@@ -1,16 +1,20 @@
 #include "platform/core/locations.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <ftw.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/core/errors.h"
 #include "platform/core/paths.h"
@@ -178,9 +182,49 @@ bool MakePrivateFolder(const std::string& folder, bool closeOwn) {
 
 std::mutex private_lock;
 std::map<std::string, std::string> private_fallbacks;
+// The fallback folders this process took, and the process that took them.
+std::vector<std::string> taken_fallbacks;
+pid_t fallbacks_owner = 0;
 
-// folder when it is private (made so when missing), else a fresh private
-// folder below TempFolder() in its place, the same one for the process.
+bool Newer(const timespec& a, const timespec& b) {
+  return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+// A fallback folder an earlier run of this user left below base: named
+// stem + six letters or digits (as mkdtemp makes them), a real folder
+// opened without following a link, ours, mode 0700. Of several, the one
+// changed last. Empty when there is none.
+std::string EarlierFallback(const std::string& base, const std::string& stem) {
+  DIR* folder = opendir(base.c_str());
+  if (folder == nullptr) return std::string();
+  std::string best;
+  timespec bestTime{};
+  while (const dirent* entry = readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name.size() != stem.size() + 6 || name.compare(0, stem.size(), stem) != 0) continue;
+    bool letters = true;
+    for (std::size_t i = stem.size(); i < name.size(); ++i)
+      letters = letters && std::isalnum(static_cast<unsigned char>(name[i])) != 0;
+    if (!letters) continue;
+    const std::string path = base + "/" + name;
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info;
+    const bool ours = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+                      (info.st_mode & 07777) == 0700;
+    close(fd);
+    if (!ours || (!best.empty() && !Newer(info.st_mtim, bestTime))) continue;
+    best = path;
+    bestTime = info.st_mtim;
+  }
+  closedir(folder);
+  return best;
+}
+
+// folder when it is private (made so when missing), else a private folder
+// below TempFolder() in its place, the same one for the process: the one an
+// earlier run left (so that what it left to restore is found again), or a
+// fresh one.
 std::string PrivateOrFresh(const std::string& folder, const char* prefix, bool closeOwn) {
   if (MakePrivateFolder(folder, closeOwn)) return folder;
   std::lock_guard<std::mutex> hold(private_lock);
@@ -188,16 +232,40 @@ std::string PrivateOrFresh(const std::string& folder, const char* prefix, bool c
   if (known != private_fallbacks.end() && PrivateFolder(known->second)) return known->second;
   std::string base = TempFolder();
   MakeFolders(base);
-  std::string pattern = base + "/" + prefix + std::to_string(getuid()) + "-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    SetLastErrorFromErrno(errno);
-    return folder;
+  const std::string stem = prefix + std::to_string(getuid()) + "-";
+  std::string taken = EarlierFallback(base, stem);
+  if (taken.empty()) {
+    std::string pattern = base + "/" + stem + "XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+      SetLastErrorFromErrno(errno);
+      return folder;
+    }
+    taken = pattern;
   }
-  private_fallbacks[folder] = pattern;
-  return pattern;
+  private_fallbacks[folder] = taken;
+  if (fallbacks_owner != getpid()) {
+    taken_fallbacks.clear();
+    fallbacks_owner = getpid();
+  }
+  if (std::find(taken_fallbacks.begin(), taken_fallbacks.end(), taken) == taken_fallbacks.end())
+    taken_fallbacks.push_back(taken);
+  static bool cleanup_registered = false;
+  if (!cleanup_registered) {
+    std::atexit(RemoveEmptyFallbackFolders);
+    cleanup_registered = true;
+  }
+  return taken;
 }
 
 }  // namespace
+
+void RemoveEmptyFallbackFolders() {
+  std::lock_guard<std::mutex> hold(private_lock);
+  if (fallbacks_owner != getpid()) return;
+  // rmdir takes only an empty folder: whatever is left (an autosave, a lock
+  // another run holds) keeps it for the next run.
+  for (const std::string& folder : taken_fallbacks) rmdir(folder.c_str());
+}
 
 std::string StateFolder() {
   std::string state = FromEnvironment("XDG_STATE_HOME");

@@ -13,7 +13,10 @@
 //   <TempFolder()>/kobrix-<user id>.
 // Both are used only as real folders of the user's own with mode 0700 (made
 // so when missing); a folder that is not, someone else may have made or
-// entered, so a fresh private folder below TempFolder() takes its place.
+// entered, so a private folder below TempFolder() takes its place:
+// kobrix-state-<user id>-XXXXXX or kobrix-run-<user id>-XXXXXX, the one an
+// earlier run left when there is one (ours, mode 0700, not a link), else a
+// new one. It is removed at exit when it holds nothing.
 //
 // Folders are returned without a trailing separator.
 #pragma once
@@ -38,6 +41,9 @@ void RemoveDeadInstanceFolders();
 // Created on first use (and again if it has been removed since).
 std::string StateFolder();
 std::string RuntimeFolder();
+// Removes the fallback folders this process took that are empty; runs at
+// exit once one was taken.
+void RemoveEmptyFallbackFolders();
 
 // The default locations written for Windows, moved to their place here:
 // "C:\KOBRIX.TMP" (any letter case, either separator) becomes

@@ -14,6 +14,7 @@
 
 #include "program_fixture.h"
 
+#include "app/command_line.h"
 #include "audio/export_io.h"
 #include "platform/core/paths.h"
 
@@ -157,6 +158,54 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
   }
   EXPECT_EQ(ReadFile(project), projectBytes);
   EXPECT_EQ(ReadFile(File("tone.wav")), toneBytes);
+}
+
+// A line the program does not understand starts nothing: the usage goes to
+// the standard error with the status 2, at once, and no instance is left to
+// take a later start.
+TEST_F(CommandLineRun, ALineNotUnderstoodPrintsTheUsageAndStartsNothing) {
+  const std::string project = Project(false);
+  const struct {
+    const char* what;
+    std::string args;
+  } cases[] = {
+      {"an unknown option", Quoted(project) + " /bogus"},
+      {"an unknown option with a file", Quoted(project) + " /mp3 " + Quoted(File("a.mp3"))},
+      {"an export without its file", Quoted(project) + " /wave"},
+      {"an export with an empty file name", Quoted(project) + " /AVI ''"},
+      {"an export option alone", "/wave"},
+      {"a play option before the project", "/play " + Quoted(project)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string errors;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Status(c.args, &errors), 2) << errors;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_NE(errors.find(kCommandLineUsageText), std::string::npos) << errors;
+  }
+  // Nothing of an instance is left: no socket a later start would find, and
+  // an export (which refuses to run beside an instance) runs.
+  const std::string own = "peer-" + std::to_string(getpid()) + ".sock";
+  for (const auto& entry : std::filesystem::directory_iterator(RuntimeFolder())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name.rfind("peer-", 0) != 0 || name == own) << name;
+  }
+  std::string errors;
+  EXPECT_EQ(Status(Quoted(project) + " /wave " + Quoted(File("after.wav")), &errors), 0) << errors;
+  EXPECT_TRUE(std::filesystem::exists(File("after.wav")));
+}
+
+// The autosave a run that ended abnormally left is offered by the next
+// start that asks; an unattended run in between leaves it where it is.
+TEST_F(CommandLineRun, AnUnattendedRunKeepsTheAutosaveAnEarlierRunLeft) {
+  const std::string project = Project(false);
+  const std::string autosave = PathJoin(SoundFolder(), "autosave.tml");
+  const std::string left = ReadFile(autosave);
+  ASSERT_FALSE(left.empty());
+  std::string errors;
+  EXPECT_EQ(Status(Quoted(project) + " /wave " + Quoted(File("out.wav")), &errors), 0) << errors;
+  EXPECT_EQ(ReadFile(autosave), left);
 }
 
 // Killed at any moment, an export leaves the file it was to replace whole:

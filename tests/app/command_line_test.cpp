@@ -14,6 +14,8 @@ struct Case {
   std::string startup;
   std::string output;
   bool usage;
+  // The line is not understood (an unknown option, an export without its file).
+  bool misuse = false;
 };
 
 TEST(CommandLine, ModesPathsAndUsage) {
@@ -25,13 +27,20 @@ TEST(CommandLine, ModesPathsAndUsage) {
       {{"p.tml", "\\playwait"}, kModePlayAfterKey, "/home/me/work/p.tml", "", false},
       {{"p.tml", "/playgpi0"}, 6, "/home/me/work/p.tml", "", false},
       {{"p.tml", "/playgpi3"}, 9, "/home/me/work/p.tml", "", false},
-      {{"p.tml", "/playgpi4"}, kModeNone, "/home/me/work/p.tml", "", false},
+      {{"p.tml", "/playgpi4"}, kModeNone, "", "", false, true},
       {{"p.tml", "/wave", "x"}, kModeExportWave, "/home/me/work/p.tml", "/home/me/work/x", false},
-      {{"p.tml", "/WAVE"}, kModeNone, "/home/me/work/p.tml", "", false},
+      {{"p.tml", "/WAVE"}, kModeNone, "", "", false, true},
+      {{"p.tml", "/wave", ""}, kModeNone, "", "", false, true},
+      {{"p.tml", "/Avi", "x"}, kModeExportAvi, "/home/me/work/p.tml", "/home/me/work/x", false},
       {{"p.tml", "/aiff", "/out/a.aif"}, kModeExportAiff, "/home/me/work/p.tml", "/out/a.aif", false},
       {{"p.tml", "/avi", "sub/v.avi", "ignored"}, kModeExportAvi, "/home/me/work/p.tml", "/home/me/work/sub/v.avi", false},
-      // Another word keeps its output path but starts no mode.
-      {{"p.tml", "/mp3", "x"}, kModeNone, "/home/me/work/p.tml", "/home/me/work/x", false},
+      {{"p.tml", "/mp3", "x"}, kModeNone, "", "", false, true},
+      {{"p.tml", "\\bogus"}, kModeNone, "", "", false, true},
+      {{"p.tml", "/?"}, kModeNone, "", "", false, true},
+      // An option word where the file belongs.
+      {{"/wave"}, kModeNone, "", "", false, true},
+      {{"/Play", "p.tml"}, kModeNone, "", "", false, true},
+      {{"\\avi", "p.tml", "x"}, kModeNone, "", "", false, true},
       {{"p.tml", "play"}, kModeNone, "/home/me/work/p.tml", "", false},
       {{"?"}, kModeNone, "", "", true},
       {{"/?"}, kModeNone, "", "", true},
@@ -39,6 +48,8 @@ TEST(CommandLine, ModesPathsAndUsage) {
       {{"\\sub\\a.tml"}, kModeNone, "/home/me/work/sub\\a.tml", "", false},
       {{"C:\\p.tml"}, kModeNone, "C:\\p.tml", "", false},
       {{"/abs/p.tml"}, kModeNone, "/abs/p.tml", "", false},
+      // A file at the root whose name is no option word is a file.
+      {{"/waves"}, kModeNone, "/waves", "", false},
   };
   for (const Case& c : cases) {
     const CommandLine line = ParseCommandLine(c.args, cwd);
@@ -48,6 +59,7 @@ TEST(CommandLine, ModesPathsAndUsage) {
     EXPECT_EQ(line.startupPath, c.startup) << shown;
     EXPECT_EQ(line.exportPath, c.output) << shown;
     EXPECT_EQ(line.usage, c.usage) << shown;
+    EXPECT_EQ(!line.misuse.empty(), c.misuse) << shown << " " << line.misuse;
     EXPECT_TRUE(line.tooLong.empty()) << shown;
   }
 }
