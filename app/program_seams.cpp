@@ -648,6 +648,12 @@ bool WriteRecordingInfo(HMMIO file) {
   return ProjectSummary.WriteRiffInfo(file);
 }
 
+// Effects opened without a source are set up for the project's format.
+void EngineOutputFormat(DWORD* rate, DWORD* channels) {
+  *rate = OutputFormat.nSamplesPerSec;
+  *channels = OutputFormat.nChannels;
+}
+
 HFONT ClipNameFont() {
   return TimeLine() != nullptr ? TimeLine()->ClipFont() : nullptr;
 }
@@ -699,6 +705,7 @@ void InstallProgramSeams() {
   SetSettingsHost(&s.settings);
   SetClipPropertySheet(&s.clipPages);
   SetColorsSampleFont(ClipNameFont);
+  SetEffectOutputFormatQuery(EngineOutputFormat);
   InstallFileChooser();
   InstallQuestionDialogs();
   InstallFileQuestions();
@@ -753,6 +760,7 @@ void RemoveProgramSeams() {
   SetSettingsHost(nullptr);
   SetClipPropertySheet(nullptr);
   SetColorsSampleFont(nullptr);
+  SetEffectOutputFormatQuery(nullptr);
   InstallTimeLineSeams(nullptr);
   SetProjectSummaryRecord(nullptr);
   SetProjectComponentRecord(nullptr);

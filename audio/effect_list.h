@@ -185,7 +185,7 @@ class EffectList : public EffectChain {
 };
 
 // The engine's output rate and channel count, for effects opened without a
-// source. The audio engine installs its query; until then 22050 Hz mono,
+// source. The program installs its query at start-up; until then 22050 Hz mono,
 // the engine's default format.
 using EffectOutputFormatQuery = void (*)(DWORD* rate, DWORD* channels);
 EffectOutputFormatQuery SetEffectOutputFormatQuery(EffectOutputFormatQuery query);

@@ -17,6 +17,7 @@
 #include "timeline/window/main_timeline_window.h"
 #include "ui/file_dialogs.h"
 #include "ui/file_questions.h"
+#include "ui/scroll_window.h"
 
 namespace {
 
@@ -254,6 +255,9 @@ void ClipCollection::DropThumbnails(VideoData* source) {
 
 void ClipCollection::UpdateAll() {
   if (HWindow == nullptr) return;
+  // The scroll window first: it does not clip its children, so an erase it
+  // still owes would cover tiles painted before it.
+  if (scrollWindow_ != nullptr && scrollWindow_->GetHandle() != nullptr) ::UpdateWindow(scrollWindow_->GetHandle());
   UpdateWindow();
   for (ClipWindow* tile : tiles_)
     if (tile->GetHandle() != nullptr) ::UpdateWindow(tile->GetHandle());

@@ -33,6 +33,7 @@ struct Shown {
   std::string title;
   RECT client{};  // screen rectangle last given to SDL
   bool force = true;
+  int fit_waits = 0;  // pumps left to wait for the window manager's frame
 };
 
 struct State {
@@ -258,6 +259,7 @@ class SdlBackend : public GuiBackend {
     pumping_ = true;
     Sync();
     Events();
+    FitFramed();
     Settle();
     Present();
     ApplyCursor();
@@ -311,7 +313,7 @@ class SdlBackend : public GuiBackend {
       auto it = shown_.find(h);
       if (it == shown_.end()) {
         if (!st.visible) continue;
-        if (!st.minimized && MoveOnScreen(h, &st)) continue;  // comes back changed
+        if (FitToWorkArea(h, st, nullptr)) continue;  // comes back changed
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (st.resizable) flags |= SDL_WINDOW_RESIZABLE;
         if (!st.caption) flags |= SDL_WINDOW_BORDERLESS;
@@ -363,6 +365,8 @@ class SdlBackend : public GuiBackend {
           x11desk::PrepareForMapping(s.window, GetActiveWindow() == h);
           SDL_ShowWindow(s.window);
           restack_ = true;
+          // Placed before the window manager said how big its frame is.
+          if (st.caption && s.x11 && x11desk::HasWindowManager(s.window)) s.fit_waits = kFitWaits;
         } else {
           SDL_HideWindow(s.window);
         }
@@ -390,6 +394,8 @@ class SdlBackend : public GuiBackend {
         s.maximized = st.maximized;
       }
       if (!st.minimized && !st.maximized) {
+        // The program placed the window: it stays whole on the work area.
+        if (!EqualRect(&st.client, &s.client) && FitToWorkArea(h, st, &s) && !ReadState(h, &st)) continue;
         const RECT& c = st.client;
         if (c.left != s.client.left || c.top != s.client.top) {
           if (s.x11) {
@@ -432,17 +438,65 @@ class SdlBackend : public GuiBackend {
     restack_ = true;
   }
 
-  // A window placed outside the screen (a place saved on a larger one)
-  // moves in whole where it fits, else to the screen's top-left corner.
-  bool MoveOnScreen(HWND h, State* st) {
-    const RECT& r = st->window;
-    const int w = r.right - r.left, hgt = r.bottom - r.top;
-    int x = std::min<int>(r.left, screen_.right - w), y = std::min<int>(r.top, screen_.bottom - hgt);
-    x = std::max<int>(x, screen_.left);
-    y = std::max<int>(y, screen_.top);
-    if (x == r.left && y == r.top) return false;
-    SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  static constexpr int kFitWaits = 200;
+
+  // The part of the screen windows may use: the window manager's work area
+  // (without its panels), else the whole screen.
+  RECT WorkArea(SDL_Window* any) {
+    int x = 0, y = 0, w = 0, h = 0;
+    if (any != nullptr && x11desk::WorkArea(any, &x, &y, &w, &h)) return RECT{x, y, x + w, y + h};
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(0, &r) == 0 && r.w > 0 && r.h > 0) return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+    return screen_;
+  }
+
+  // A window the program places (first shown, moved, sized, a place saved
+  // on a larger screen) keeps its whole frame, the window manager's
+  // decoration included, on the work area: moved in, and made smaller when
+  // it is sizable and larger than the work area. The window manager's frame
+  // is the one it gave this window, else the last one it gave any; without
+  // a window manager there is none. True when the window was moved.
+  bool FitToWorkArea(HWND h, const State& st, const Shown* s) {
+    if (!st.visible || !st.caption || st.minimized || st.maximized) return false;
+    SDL_Window* any = s != nullptr ? s->window : (shown_.empty() ? nullptr : shown_.begin()->second.window);
+    RECT frame{};  // left, top, right, bottom thickness
+    const bool wm = any != nullptr && x11desk::HasWindowManager(any);
+    if (wm) {
+      int l = 0, r = 0, t = 0, b = 0;
+      if (s != nullptr && x11desk::FrameExtents(s->window, &l, &r, &t, &b)) wm_frame_ = RECT{l, t, r, b};
+      frame = wm_frame_;
+    }
+    const RECT work = WorkArea(any);
+    const RECT& c = st.client;
+    const int cw = c.right - c.left, ch = c.bottom - c.top;
+    if (c.left - frame.left >= work.left && c.top - frame.top >= work.top && c.right + frame.right <= work.right &&
+        c.bottom + frame.bottom <= work.bottom)
+      return false;
+    int w = cw, hgt = ch;
+    if (st.resizable) {
+      w = std::max(1, std::min<int>(w, work.right - work.left - frame.left - frame.right));
+      hgt = std::max(1, std::min<int>(hgt, work.bottom - work.top - frame.top - frame.bottom));
+    }
+    const int x = std::max<int>(work.left + frame.left, std::min<int>(c.left, work.right - frame.right - w));
+    const int y = std::max<int>(work.top + frame.top, std::min<int>(c.top, work.bottom - frame.bottom - hgt));
+    if (x == c.left && y == c.top && w == cw && hgt == ch) return false;
+    const RECT& r = st.window;
+    SetWindowPos(h, nullptr, r.left + x - c.left, r.top + y - c.top, r.right - r.left + w - cw,
+                 r.bottom - r.top + hgt - ch, SWP_NOZORDER | SWP_NOACTIVATE | (w == cw && hgt == ch ? SWP_NOSIZE : 0));
     return true;
+  }
+
+  // Windows shown before the window manager gave their frame are placed
+  // again once it has.
+  void FitFramed() {
+    for (auto& [h, s] : shown_) {
+      if (s.fit_waits <= 0) continue;
+      int l = 0, r = 0, t = 0, b = 0;
+      if (!x11desk::FrameExtents(s.window, &l, &r, &t, &b) && --s.fit_waits > 0) continue;
+      s.fit_waits = 0;
+      State st;
+      if (ReadState(h, &st) && !s.minimized && !s.maximized) FitToWorkArea(h, st, &s);
+    }
   }
 
   // With no window manager nobody stacks or focuses the windows: they go
@@ -790,6 +844,7 @@ class SdlBackend : public GuiBackend {
   bool restack_ = false;
   bool modal_up_ = false;
   std::vector<SDL_Window*> stacked_;  // the order last given to a bare display
+  RECT wm_frame_{};  // the window manager's frame last seen (thicknesses)
   bool focus_pending_ = false;
   HWND last_focused_ = nullptr;
   Uint32 focus_since_ = 0;

@@ -182,6 +182,57 @@ void MoveClient(SDL_Window* w, int x, int y) {
   XFlush(h.display);
 }
 
+namespace {
+
+// A CARDINAL[count] property of a window, when it holds at least count.
+bool Cardinals(Display* d, ::Window on, Atom property, long offset, long count, std::vector<long>* out) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long n = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool ok = false;
+  if (XGetWindowProperty(d, on, property, offset, count, False, XA_CARDINAL, &type, &format, &n, &after, &data) ==
+          Success &&
+      data != nullptr && type == XA_CARDINAL && format == 32 && n >= static_cast<unsigned long>(count)) {
+    const long* v = reinterpret_cast<const long*>(data);
+    out->assign(v, v + count);
+    ok = true;
+  }
+  if (data != nullptr) XFree(data);
+  return ok;
+}
+
+}  // namespace
+
+bool FrameExtents(SDL_Window* w, int* left, int* right, int* top, int* bottom) {
+  Handle h;
+  std::vector<long> v;
+  if (!Of(w, &h) || !Cardinals(h.display, h.window, A(h.display, "_NET_FRAME_EXTENTS"), 0, 4, &v)) return false;
+  *left = static_cast<int>(v[0]);
+  *right = static_cast<int>(v[1]);
+  *top = static_cast<int>(v[2]);
+  *bottom = static_cast<int>(v[3]);
+  return true;
+}
+
+bool WorkArea(SDL_Window* w, int* x, int* y, int* width, int* height) {
+  Handle h;
+  if (!Of(w, &h)) return false;
+  const ::Window root = DefaultRootWindow(h.display);
+  std::vector<long> desktop, area;
+  const long current = Cardinals(h.display, root, A(h.display, "_NET_CURRENT_DESKTOP"), 0, 1, &desktop) &&
+                               desktop[0] >= 0 && desktop[0] < 64
+                           ? desktop[0]
+                           : 0;
+  if (!Cardinals(h.display, root, A(h.display, "_NET_WORKAREA"), current * 4, 4, &area)) return false;
+  if (area[2] <= 0 || area[3] <= 0) return false;
+  *x = static_cast<int>(area[0]);
+  *y = static_cast<int>(area[1]);
+  *width = static_cast<int>(area[2]);
+  *height = static_cast<int>(area[3]);
+  return true;
+}
+
 void Restack(const std::vector<SDL_Window*>& top_first) {
   std::vector<::Window> windows;
   Display* display = nullptr;

@@ -30,6 +30,12 @@ void SetModal(SDL_Window* w, bool modal);
 void RaiseWithoutFocus(SDL_Window* w);
 // Moves w's client area to (x, y) on the screen.
 void MoveClient(SDL_Window* w, int x, int y);
+// The window manager's frame around w's client area (_NET_FRAME_EXTENTS):
+// false until the window manager has said; no window manager, no frame.
+bool FrameExtents(SDL_Window* w, int* left, int* right, int* top, int* bottom);
+// The part of the screen the window manager leaves to windows
+// (_NET_WORKAREA of the current desktop); false when it gives none.
+bool WorkArea(SDL_Window* w, int* x, int* y, int* width, int* height);
 // Without a window manager: the windows stacked in this order (top first)
 // and the keyboard focus given to one of them.
 void Restack(const std::vector<SDL_Window*>& top_first);

@@ -14,6 +14,18 @@ set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
   RESOURCE_LOCK xvfb
   TIMEOUT 300
   ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
+# The program's start the same way, on a 1000-pixel-high screen, bare and
+# under openbox: a box at start-up closes with Return, a project's
+# collection shows its tile at once, the windows lie inside the work area
+# (bare-start-1-started.png, openbox-start-2-collection.png ...).
+add_test(NAME app_start_up_sdl_xvfb
+         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1280x1000x24' \"$@\""
+                 sh $<TARGET_FILE:test_app> --gtest_filter=StartUp.*)
+set_tests_properties(app_start_up_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
 # The settings pages on the sdl back-end, in a real X server under xvfb-run;
 # skipped (77) where xvfb-run is not installed. The pictures go to the build
 # folder (settings_colors_sdl.png and the others).
