@@ -24,31 +24,33 @@ parser.add_argument("--cwd", default="", help="the programs' working folder (def
 args = parser.parse_args()
 
 build = os.path.abspath(args.build)
-tests = os.path.join(build, "tests")
 logs = os.path.abspath(args.logs) if args.logs else os.path.join(build, "orders")
 os.makedirs(logs, exist_ok=True)
 only = set(filter(None, args.only.split(",")))
 orders = [("whole", [])] + [(f"seed{s}", ["--gtest_shuffle", f"--gtest_random_seed={s}"])
                             for s in args.seeds.split(",")]
 
-# The programs, and the Xvfb entries as CTest would run them.
-# (test_pch_stub only makes the tests' precompiled header.)
-programs = sorted(f for f in os.listdir(tests)
-                  if f.startswith("test_") and f != "test_pch_stub" and os.access(os.path.join(tests, f), os.X_OK)
-                  and os.path.isfile(os.path.join(tests, f)))
+# The programs and their working folder, and the Xvfb entries, as CTest
+# runs them.
 listing = json.loads(subprocess.run(["ctest", "--test-dir", build, "--show-only=json-v1"],
                                     capture_output=True, text=True, check=True).stdout)
-entries = []
+found, entries = {}, []
 for t in listing["tests"]:
-    if not t["name"].endswith("_xvfb"):
-        continue
     env, workdir = {}, build
     for p in t.get("properties", []):
         if p["name"] == "ENVIRONMENT":
             env = dict(v.split("=", 1) for v in p["value"])
         elif p["name"] == "WORKING_DIRECTORY":
             workdir = p["value"]
-    entries.append((t["name"], t["command"], env, workdir))
+    if t["name"].endswith("_xvfb"):
+        if "command" in t:
+            entries.append((t["name"], t["command"], env, workdir))
+        continue
+    # Discovered tests: [env, VAR=VALUE..., PROGRAM, --gtest_filter=...].
+    words = [w for w in t.get("command", []) if not w.endswith("/env") and not re.match(r"^[A-Z_]+=", w)]
+    if words and os.path.basename(words[0]).startswith("test_"):
+        found.setdefault(os.path.basename(words[0]), (words[0], workdir))
+programs = sorted(found)
 if only:
     programs = [p for p in programs if p in only]
     entries = [e for e in entries if e[0] in only]
@@ -86,7 +88,7 @@ def report(r):
 
 results = []
 with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-    futures = [pool.submit(run, p, [os.path.join(tests, p)], base_env, args.cwd or tests, o, extra)
+    futures = [pool.submit(run, p, [found[p][0]], base_env, args.cwd or found[p][1], o, extra)
                for p in programs for o, extra in orders]
     for f in concurrent.futures.as_completed(futures):
         results.append(report(f.result()))
