@@ -30,7 +30,8 @@ struct EdlFileRecord;
 
 constexpr int kRecentFileCount = 4;
 
-// Program-wide values the frame loads and stores for the Parts that use them.
+// Whether the board's mixer serves as the volume control; the frame loads it
+// from and stores it to its INI section, the Audio page changes it.
 extern bool UseBoardMixer;
 // Set while the board is handed over to another instance.
 extern bool BoardHandedOver;

@@ -57,16 +57,14 @@ void BuildMonoGains(const Point* volume, int32_t count, int32_t clipVolume, DWOR
   }
 }
 
-// Stereo gains from both envelopes, merged in time order; where the balance
-// changes sides between two points a point at the crossing keeps the centre.
+// Stereo gains from the volume list (BuildVolumeList) and the balance
+// envelope, merged in time order; where the balance changes sides between
+// two points a point at the crossing keeps the centre.
 template <class Point>
-void BuildStereoGains(const Point* volume, int32_t volumeCount, int32_t clipVolume, const Point* balance,
-                      int32_t balanceCount, int32_t clipBalance, DWORD rate, bool clamp,
-                      std::vector<SVolumeProfile>& profile) {
+void BuildStereoGains(const std::vector<FVolumeProfile>& v, const Point* balance, int32_t balanceCount,
+                      int32_t clipBalance, DWORD rate, bool clamp, std::vector<SVolumeProfile>& profile) {
   profile.clear();
-  if (volumeCount <= 0) return;
-  std::vector<FVolumeProfile> v;
-  BuildVolumeList(volume, volumeCount, clipVolume, v);
+  if (v.empty()) return;
   // A clip without balance points sits at its own balance throughout.
   struct BalancePoint {
     int32_t ms;

@@ -21,7 +21,9 @@ bool TTrack::Build(bool stereo, bool clamp) {
   const ProfilePoint* vp = v.Count() > 0 ? &v[0] : nullptr;
   const ProfilePoint* bp = b.Count() > 0 ? &b[0] : nullptr;
   if (stereo) {
-    BuildStereoGains(vp, v.Count(), film->volume, bp, b.Count(), film->balance, rate, clamp, profile);
+    std::vector<FVolumeProfile> list;
+    BuildVolumePoints(list);
+    BuildStereoGains(list, bp, b.Count(), film->balance, rate, clamp, profile);
   } else {
     BuildMonoGains(vp, v.Count(), film->volume, rate, clamp, profile);
   }

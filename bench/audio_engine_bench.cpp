@@ -72,8 +72,10 @@ void BM_ApplyStereoGainProfile(benchmark::State& state) {
   // A clip of one block with a fade-in, a pan sweep through the centre and a fade-out.
   std::vector<Point> volume = {{0, 0}, {40, 512}, {150, 700}, {186, 0}};
   std::vector<Point> balance = {{0, -200}, {186, 200}};
+  std::vector<FVolumeProfile> list;
+  BuildVolumeList(volume.data(), 4, 512, list);
   std::vector<SVolumeProfile> profile;
-  BuildStereoGains(volume.data(), 4, 512, balance.data(), 2, 0, 44100, true, profile);
+  BuildStereoGains(list, balance.data(), 2, 0, 44100, true, profile);
   const WAVEFORMATEX format = {WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
   const SampleRoutines routines = SelectSampleRoutines(format, kSampleLittleEndian);
   std::vector<float> samples = Signal(kFrames * 2);
@@ -96,10 +98,11 @@ void BM_BuildStereoGainProfile(benchmark::State& state) {
     volume.push_back({k * 1000, (k * 97) % 2048});
     balance.push_back({k * 1000 + (k % 3) * 300, ((k * 53) % 513) - 256});
   }
+  std::vector<FVolumeProfile> list;
   std::vector<SVolumeProfile> profile;
   for (auto _ : state) {
-    BuildStereoGains(volume.data(), int32_t(volume.size()), 512, balance.data(), int32_t(balance.size()), 0,
-                     48000, true, profile);
+    BuildVolumeList(volume.data(), int32_t(volume.size()), 512, list);
+    BuildStereoGains(list, balance.data(), int32_t(balance.size()), 0, 48000, true, profile);
     benchmark::DoNotOptimize(profile.data());
   }
 }

@@ -59,19 +59,6 @@ ClipData::ClipData(VideoData* video_, MidiData* midi_, AudioData* audio_, bool r
   outTime = duration = sourceLength;
 }
 
-ClipData::ClipData(const ClipData& other) : ClipItem() {
-  TakeSources(other);
-  kind = other.kind;
-  inTime = other.inTime;
-  outTime = other.outTime;
-  duration = other.duration;
-  sourceLength = other.sourceLength;
-  faceTime = other.faceTime;
-  std::memcpy(pixels, other.pixels, sizeof pixels);
-  path = other.path;
-  std::memcpy(name, other.name, sizeof name);
-}
-
 ClipData& ClipData::operator=(const ClipData& other) {
   if (this == &other) return *this;
   // The other record's references first, so that a shared source survives.
@@ -79,7 +66,13 @@ ClipData& ClipData::operator=(const ClipData& other) {
   AudioData* oldAudio = audio;
   MidiData* oldMidi = midi;
   TEVideoBitmap* oldThumbnail = thumbnail;
-  TakeSources(other);
+  video = other.video;
+  if (video != nullptr) video->AddRef();
+  audio = other.audio != nullptr ? other.audio->AddRef() : nullptr;
+  midi = other.midi;
+  if (midi != nullptr) midi->AddRef();
+  thumbnail = other.thumbnail;
+  if (thumbnail != nullptr) InterlockedIncrement(&thumbnail->refCount);
   if (oldVideo != nullptr) oldVideo->Release();
   if (oldMidi != nullptr) oldMidi->Release();
   if (oldAudio != nullptr) oldAudio->Release();
@@ -98,16 +91,6 @@ ClipData& ClipData::operator=(const ClipData& other) {
 
 ClipData::~ClipData() {
   ReleaseSources();
-}
-
-void ClipData::TakeSources(const ClipData& other) {
-  video = other.video;
-  if (video != nullptr) video->AddRef();
-  audio = other.audio != nullptr ? other.audio->AddRef() : nullptr;
-  midi = other.midi;
-  if (midi != nullptr) midi->AddRef();
-  thumbnail = other.thumbnail;
-  if (thumbnail != nullptr) InterlockedIncrement(&thumbnail->refCount);
 }
 
 void ClipData::ReleaseSources() {

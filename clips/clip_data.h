@@ -35,8 +35,9 @@ class ClipData : public ClipItem {
   // on each. With render the face is drawn from the video at time 0.
   explicit ClipData(VideoData* video = nullptr, MidiData* midi = nullptr, AudioData* audio = nullptr,
                     bool render = false);
-  // Copies share the sources and the thumbnail.
-  ClipData(const ClipData& other);
+  // Copies share the sources and the thumbnail. A copy is an assignment
+  // onto a record that holds nothing yet.
+  ClipData(const ClipData& other) : ClipItem() { *this = other; }
   ClipData& operator=(const ClipData& other);
   ~ClipData() override;
 
@@ -92,7 +93,6 @@ class ClipData : public ClipItem {
   char name[kClipNameSize] = {};
 
  private:
-  void TakeSources(const ClipData& other);
   // Draws the face from the video at faceTime, or white without video.
   void RenderFace();
 };

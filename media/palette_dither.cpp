@@ -29,20 +29,18 @@ void BuildThumbnailPalette(PaletteColour* entries) {
       }
 }
 
-void BuildDitherTable(BYTE* table) {
-  for (int i = 0; i < 64; ++i) table[i] = static_cast<BYTE>((kBayerRowsReversed[i] * 51 + 32) >> 6);
-}
-
 const BYTE* DitherTable() {
   static const struct Table {
     BYTE v[64];
-    Table() { BuildDitherTable(v); }
+    Table() {
+      for (int i = 0; i < 64; ++i) v[i] = static_cast<BYTE>((kBayerRowsReversed[i] * 51 + 32) >> 6);
+    }
   } table;
   return table.v;
 }
 
-void DitherRow(const BYTE* bgr, int width, int y, BYTE* indexes, const BYTE* table) {
-  const BYTE* row = table + 8 * (y & 7);
+void DitherRow(const BYTE* bgr, int width, int y, BYTE* indexes) {
+  const BYTE* row = DitherTable() + 8 * (y & 7);
   for (int x = 0; x < width; ++x, bgr += 3) {
     const int t = row[x & 7];
     indexes[x] = static_cast<BYTE>((bgr[0] + t) / 51 + 6 * ((bgr[1] + t) / 51) + 36 * ((bgr[2] + t) / 51));

@@ -20,14 +20,12 @@ struct PaletteColour {
 void BuildThumbnailPalette(PaletteColour* entries);
 
 // 8 rows of 8 thresholds from 0 to 50: the 8 x 8 Bayer matrix, rows in
-// reverse order, scaled by 51 / 64.
-void BuildDitherTable(BYTE* table);
-// The program's table, built once.
+// reverse order, scaled by 51 / 64. Built once, read by every dithering.
 const BYTE* DitherTable();
 
 // Palette indexes of one output row y (counted from the top) of width
 // pixels.
-void DitherRow(const BYTE* bgr, int width, int y, BYTE* indexes, const BYTE* table = DitherTable());
+void DitherRow(const BYTE* bgr, int width, int y, BYTE* indexes);
 
 // Output row y of a picture halved (2 x 2 means) or quartered (4 x 4 means)
 // from source rows of sourceWidth pixels; outWidth pixels are written, each

@@ -33,7 +33,6 @@ struct SharedState {
   HPALETTE palette = nullptr;
   HPALETTE windowBefore = nullptr;
   SharedDibHeader dib{};
-  BYTE dither[64] = {};
   std::vector<BYTE> row;      // one output row, 3 bytes a pixel
   std::vector<BYTE> indexes;  // one dithered row
   BYTE frame[kThumbnailFrameBytes] = {};
@@ -154,7 +153,7 @@ void TEBitmap::Upload(const BYTE* pixels, int sourceWidth, int sourceHeight) {
       row = st.row.data();
     }
     if (!st.trueColour) {
-      DitherRow(row, w, r, st.indexes.data(), st.dither);
+      DitherRow(row, w, r, st.indexes.data());
       row = st.indexes.data();
     }
     SetDIBits(st.dc1, bitmap, static_cast<UINT>(height - 1 - r), 1, row, Info(st.dib), DIB_PAL_COLORS);
@@ -294,7 +293,6 @@ TEBitmapInit::TEBitmapInit() {
     st->palette = CreatePalette(logical);
     SelectPalette(st->dc1, st->palette, FALSE);
     SelectPalette(st->dc2, st->palette, FALSE);
-    BuildDitherTable(st->dither);
   }
   BITMAPINFOHEADER& h = st->dib.header;
   h.biSize = sizeof(BITMAPINFOHEADER);

@@ -60,6 +60,15 @@ class VideoPlayer : public VideoEngine {
   bool autoCloseCodec = false;
   bool showTimeouts = true;
   HWND notifyWindow = nullptr;
+  // Where the last preview window was left, for the player's life: each
+  // play or edit makes a new sub-player with a new window, which opens
+  // there rather than jump back to the default place. sized: the user gave
+  // a window another size than the program did, and later ones keep it.
+  struct PreviewPlace {
+    bool known = false;
+    RECT rect{};
+    bool sized = false;
+  } previewPlace;
 
   // Settings shared by every sub-player: the draw type (1 automatic, 2
   // codec on the full screen, 3 codec in a preview window, 4 decoded and

@@ -14,15 +14,6 @@ constexpr int kPreviewIcon = 1007;
 constexpr int kProjectAccelerators = 100;
 constexpr int kSmallestPicture = 8;
 
-// Where the last preview window was left: each play or edit makes a new
-// player with a new window, which must not jump back to the default place.
-struct LastPlace {
-  bool known = false;
-  RECT rect{};
-  bool sized = false;  // the user gave it another size than it opened with
-};
-LastPlace g_last;
-
 // The time-line's commands that keep working while the preview has the
 // focus: undo, redo, delete, cut, copy, add, paste and insert (311 to 320),
 // the zoom (424 to 426), play, stop, play-or-stop, the frame steps, rewind
@@ -54,12 +45,13 @@ PreviewWindow::PreviewWindow(AviSubPlayer* owner, HWND notifyWindow, int32_t cli
   Attr.H = r.bottom - r.top;
   Attr.X = GetSystemMetrics(SM_CXSCREEN) - Attr.W;
   Attr.Y = GetSystemMetrics(SM_CYCAPTION);
-  if (g_last.known) {
-    Attr.X = g_last.rect.left;
-    Attr.Y = g_last.rect.top;
-    if (resizable && g_last.sized) {
-      Attr.W = g_last.rect.right - g_last.rect.left;
-      Attr.H = g_last.rect.bottom - g_last.rect.top;
+  if (TheVideoPlayer != nullptr && TheVideoPlayer->previewPlace.known) {
+    const VideoPlayer::PreviewPlace& last = TheVideoPlayer->previewPlace;
+    Attr.X = last.rect.left;
+    Attr.Y = last.rect.top;
+    if (resizable && last.sized) {
+      Attr.W = last.rect.right - last.rect.left;
+      Attr.H = last.rect.bottom - last.rect.top;
     }
   }
   openedWidth = Attr.W;
@@ -69,13 +61,22 @@ PreviewWindow::PreviewWindow(AviSubPlayer* owner, HWND notifyWindow, int32_t cli
 
 void PreviewWindow::CleanupWindow() {
   RECT r;
-  if (HWindow != nullptr && !::IsIconic(HWindow) && ::GetWindowRect(HWindow, &r)) {
+  if (TheVideoPlayer != nullptr && HWindow != nullptr && !::IsIconic(HWindow) && ::GetWindowRect(HWindow, &r)) {
+    VideoPlayer::PreviewPlace& last = TheVideoPlayer->previewPlace;
     const bool sized = r.right - r.left != openedWidth || r.bottom - r.top != openedHeight;
-    g_last.sized = sized || (g_last.known && g_last.sized);
-    g_last.rect = r;
-    g_last.known = true;
+    last.sized = sized || (last.known && last.sized);
+    last.rect = r;
+    last.known = true;
   }
   TWindow::CleanupWindow();
+}
+
+void PreviewWindow::SizedByProgram() {
+  RECT r;
+  if (HWindow == nullptr || !::GetWindowRect(HWindow, &r)) return;
+  openedWidth = r.right - r.left;
+  openedHeight = r.bottom - r.top;
+  if (TheVideoPlayer != nullptr) TheVideoPlayer->previewPlace.sized = false;
 }
 
 

@@ -36,6 +36,10 @@ class PreviewWindow : public TWindow {
   // Remembers where the window ends: the next one opens there, and a
   // resizable one keeps the size the user gave it too.
   void CleanupWindow() override;
+  // The program gave the window a size of its own (a zoom): the size it
+  // opened with from now on; a size the user gave an earlier window no
+  // longer holds.
+  void SizedByProgram();
   void Paint(TDC& dc, bool erase, TRect& rect) override;
   // The time-line's commands go on to it.
   void EvCommand(UINT id, HWND control, UINT notifyCode) override;

@@ -253,6 +253,7 @@ void AviSubPlayer::ApplyZoom() {
     ResetPosition();
     SetWindowPos(w, nullptr, screenWidth - width, GetSystemMetrics(SM_CYCAPTION), width, height,
                  SWP_NOZORDER);
+    preview->SizedByProgram();
     InvalidateRect(w, nullptr, TRUE);
   }
   SetOnTop(VideoPlayer::onTop);

@@ -67,7 +67,3 @@ bool InitVelmoraAPIClass::IsLoaded() {
 void SetVelmoraLibraryName(const char* name) {
   LibraryName() = name != nullptr ? name : "";
 }
-
-const char* VelmoraLibraryName() {
-  return LibraryName().c_str();
-}

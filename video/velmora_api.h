@@ -70,7 +70,6 @@ class InitVelmoraAPIClass {
 // The library's name as LoadLibrary takes it ("VLMINTER.DLL", found beside
 // the program); tests name another file. The name is copied.
 void SetVelmoraLibraryName(const char* name);
-const char* VelmoraLibraryName();
 
 // The loaded library, null while none is.
 extern HMODULE VelmoraLibraryModule;

@@ -321,8 +321,6 @@ TEST_F(CommandLineRun, AnExportIntoAReadOnlyFolderSaysTheFolderCannotBeWritten) 
   EXPECT_FALSE(std::filesystem::exists(target));
 }
 
-// Exports that fail leave the earlier file at the target as it was: a disk
-// that is full before the export starts, and one that fills during it.
 TEST_F(CommandLineRun, AStartRemovesTheFoldersOfKilledInstancesOnly) {
   const std::string project = Project(false);
   // A process that has ended, so its number names no instance.
@@ -346,6 +344,8 @@ TEST_F(CommandLineRun, AStartRemovesTheFoldersOfKilledInstancesOnly) {
   EXPECT_TRUE(std::filesystem::exists(other + "/vfx000_001.avi"));
 }
 
+// Exports that fail leave the earlier file at the target as it was: a disk
+// that is full before the export starts, and one that fills during it.
 TEST_F(CommandLineRun, AFailedExportKeepsTheEarlierFile) {
   WriteTone(File("tone.wav"), 1000);
   Start();

@@ -9,15 +9,18 @@
 #include <set>
 
 #include "program_fixture.h"
-#include "audio/peak_meters.h"
+#include "audio/audio_recorder.h"
 #include "clips/clip_collection.h"
 #include "clips/clip_window.h"
 #include "model/film.h"
 #include "model/film_list.h"
+#include "model/ini.h"
 #include "model/te_window.h"
 #include "model/ui_string_ids.h"
 #include "model/ui_strings.h"
+#include "platform/audio/virtual_audio.h"
 #include "resources/frame_ids.h"
+#include "resources/timeline_ids.h"
 #include "timeline/edl_format.h"
 #include "ui/level_control.h"
 
@@ -145,12 +148,52 @@ TEST_F(Connections, TheTimeLinesCommandsRestWhileTheClipOpenDialogIsUp) {
 }
 
 TEST_F(Connections, AChangedMeterSettingRepaintsTheOtherMeterWindows) {
+  // The meter settings are the program's own; put them back after.
+  const AudioMeterSettings saved = TLevelControl::Settings();
+  IniSetSection("TIMELINE");
+  IniWriteInt("SHOW_AUDIO_METER", 1);
+  IniSetSection("Recorder");
+  IniWriteInt("Wait", 0);
+  IniFlush();
+  VirtualAudio::Reset({VirtualDeviceSpec{}}, {VirtualDeviceSpec{}});
   Start();
-  // The program's refresh is the one that reaches the mixer and the
-  // recorder; a test installs nothing here.
-  const AudioMetersRefresh installed = SetAudioMetersRefresh(nullptr);
-  SetAudioMetersRefresh(installed);
-  EXPECT_EQ(installed, &NotifyAudioMeters);
+  TheAudioRecorder = new TAudioRecorder();
+  struct Recorder {
+    ~Recorder() {
+      delete TheAudioRecorder;
+      TheAudioRecorder = nullptr;
+    }
+  } recorder;
+  Choose(File("take.wav"));
+  TimeLine().SendMessage(WM_COMMAND, kCmRecordAudio, 0);
+  Pump();
+  ASSERT_NE(TheAudioRecorder->Dialog(), nullptr);
+  HWND mixer = FindWindow(nullptr, "A.Meter");
+  ASSERT_NE(mixer, nullptr);
+  HWND mixerMeter = FindWindowEx(mixer, nullptr, "TLevel", nullptr);
+  HWND recorderMeter = FindWindowEx(TheAudioRecorder->Dialog()->GetHandle(), nullptr, "TLevel", nullptr);
+  ASSERT_NE(mixerMeter, nullptr);
+  ASSERT_NE(recorderMeter, nullptr);
+
+  // A range chosen on one window's meter marks the other window's meter
+  // for repainting, and so back.
+  struct Case {
+    HWND changed;
+    HWND other;
+    WPARAM range;
+    float maxPickDb;
+  };
+  for (const Case c : {Case{mixerMeter, recorderMeter, 111, 24.0f}, Case{recorderMeter, mixerMeter, 114, 96.0f}}) {
+    Pump();
+    ValidateRect(c.other, nullptr);
+    ASSERT_FALSE(GetUpdateRect(c.other, nullptr, FALSE));
+    ::SendMessage(c.changed, WM_COMMAND, c.range, 0);
+    EXPECT_EQ(TLevelControl::Settings().maxPickDb, c.maxPickDb);
+    EXPECT_TRUE(GetUpdateRect(c.other, nullptr, FALSE));
+  }
+  TheAudioRecorder->CloseDialog();
+  Pump();
+  TLevelControl::Settings() = saved;
 }
 
 }  // namespace

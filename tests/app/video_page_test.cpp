@@ -113,8 +113,6 @@ TEST_F(VideoPageTest, OkStoresTheChosenOptions) {
   VideoPlayer::defaultDrawType = 1;
 }
 
-// A new frame rate goes through the application; once it took it, Cancel
-// can no longer take the change back.
 // The codec-drawn modes say what happens when the codec cannot draw.
 TEST_F(VideoPageTest, TheCodecDrawnModesCarryTheirFallbackNote) {
   std::vector<bool> shown;
@@ -131,6 +129,8 @@ TEST_F(VideoPageTest, TheCodecDrawnModesCarryTheirFallbackNote) {
   EXPECT_EQ(shown, (std::vector<bool>{false, true, true, false, false}));
 }
 
+// A new frame rate goes through the application; once it took it, Cancel
+// can no longer take the change back.
 TEST_F(VideoPageTest, ANewFrameRateTurnsCancelIntoClose) {
   struct Case {
     bool accept;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -366,7 +368,14 @@ TEST_F(EffectListFileTest, ALongListLoadsQuicklyInItsOrder) {
     body.insert(body.end(), effect.begin(), effect.end());
   }
   WriteBytes(Path("in.fxl"), Concat({kHeader, Block(600, body)}));
-  const auto begin = std::chrono::steady_clock::now();
+  // The processor time of this thread, which the read runs on: a busy
+  // machine stretches the wall clock, not this.
+  const auto cpuNow = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+  };
+  const auto begin = cpuNow();
   HMMIO file = mmioOpen(Path("in.fxl").c_str(), nullptr, MMIO_READ);
   ASSERT_NE(file, nullptr);
   EffectList* list = nullptr;
@@ -379,7 +388,7 @@ TEST_F(EffectListFileTest, ALongListLoadsQuicklyInItsOrder) {
 #else
   constexpr auto kLimit = std::chrono::seconds(1);
 #endif
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, kLimit);
+  EXPECT_LT(cpuNow() - begin, kLimit);
   ASSERT_NE(list, nullptr);
   int i = 0;
   for (Effect* e = list->first; e != nullptr; e = e->next, ++i) {

@@ -14,9 +14,10 @@ struct Point {
 std::vector<SVolumeProfile> Stereo(const std::vector<Point>& v, const std::vector<Point>& b,
                                    bool clamp = true, int32_t clipVolume = 512, int32_t clipBalance = 0,
                                    DWORD rate = 1000) {
+  std::vector<FVolumeProfile> list;
+  BuildVolumeList(v.data(), int32_t(v.size()), clipVolume, list);
   std::vector<SVolumeProfile> out;
-  BuildStereoGains(v.data(), int32_t(v.size()), clipVolume, b.data(), int32_t(b.size()), clipBalance, rate,
-                   clamp, out);
+  BuildStereoGains(list, b.data(), int32_t(b.size()), clipBalance, rate, clamp, out);
   return out;
 }
 

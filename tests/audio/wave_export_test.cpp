@@ -356,8 +356,6 @@ TEST_F(PlayFileTest, ARenderWritesAtItsPlaceAndKeepsWhatFollows) {
   EXPECT_TRUE(boxes_.boxes.empty());
 }
 
-// For 8-bit output the stretch before a first range is the silence byte, not
-// zero bytes.
 // Someone else's link or file at the play file's name never receives the
 // rendered sound; the render refuses to open it.
 TEST_F(PlayFileTest, APlantedLinkOrFileAtThePlayFilesNameIsNotWritten) {
@@ -394,6 +392,8 @@ TEST_F(PlayFileTest, APlantedLinkOrFileAtThePlayFilesNameIsNotWritten) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+// For 8-bit output the stretch before a first range is the silence byte, not
+// zero bytes.
 TEST_F(PlayFileTest, TheGapBeforeARangeIsSilenceFor8BitOutput) {
   Configure(1, 1);
   TwoLines();

@@ -58,6 +58,17 @@ TEST_F(PreviewTest, TheZoomItemsSizeThePictureAndKeepTheWindowAtTheTopRight) {
     TheVideoPlayer->ReleaseSubPlayer();
     VideoPlayer::zoom = 16;
   }
+  // The zooms sized those windows, not the user: the next window takes the
+  // size of its own picture.
+  GuiSetScreenSize(1920, 1080);
+  StreamFormat stream = KeyDeltaStream(64, 48);
+  TheVideoPlayer->AcquireSubPlayer(stream.Info());
+  ASSERT_NE(Preview(), nullptr);
+  RECT client;
+  GetClientRect(Preview(), &client);
+  EXPECT_EQ(client.right, 64);
+  EXPECT_EQ(client.bottom, 48);
+  TheVideoPlayer->ReleaseSubPlayer();
 }
 
 // Each play or edit makes a new player with a new window: it opens where

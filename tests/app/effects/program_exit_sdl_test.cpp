@@ -1,15 +1,37 @@
 // The program in a real window (the sdl back-end on the X server that the
 // test runs under) quits with Ctrl+Q after opening a project with effects on
-// a clip, a line and the master, and ends with status 0. Skipped without a
-// display or xdotool.
+// a clip, a line and the master, ends with status 0 and writes the settings
+// of the objects it deletes at its end. Skipped without a display or
+// xdotool.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "effects_project.h"
+#include "model/ini.h"
 
 namespace apptest {
 namespace {
+
+// The keys of each section of an INI file's text.
+std::map<std::string, std::map<std::string, std::string>> ParseIni(const std::string& text) {
+  std::map<std::string, std::map<std::string, std::string>> sections;
+  std::istringstream in(text);
+  std::string line, section;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
+      section = line.substr(1, line.size() - 2);
+      sections[section];
+    } else if (const std::size_t eq = line.find('='); eq != std::string::npos && !section.empty()) {
+      sections[section][line.substr(0, eq)] = line.substr(eq + 1);
+    }
+  }
+  return sections;
+}
 
 class ProgramExitSdl : public EffectsProgramTest {};
 
@@ -33,10 +55,20 @@ TEST_F(ProgramExitSdl, CtrlQAfterAProjectWithEffectsEndsWithStatusZero) {
       << "  [ $((i % 8)) -eq 0 ] && xdotool key n; done\n"
       << "kill -0 $pid 2>/dev/null && { kill $pid; exit 91; }\n"
       << "wait $pid\n";
+  // With no settings file at its start, what the file holds afterwards is
+  // what the program wrote.
+  const std::string ini = home_->File(kIniFileName);
+  std::remove(ini.c_str());
   std::string log;
   ASSERT_TRUE(Shell(
       ChildEnvironment() + "KOBRIX_GUI=sdl sh '" + File("quit.sh") + "' 2>&1; echo \"status=$?\"", &log));
   EXPECT_NE(log.find("status=0"), std::string::npos) << log;
+  // The tape deck and the meters write their sections when they are deleted.
+  auto sections = ParseIni(ReadFile(ini));
+  EXPECT_EQ(sections["VTR"].count("TYPE"), 1u) << ReadFile(ini);
+  EXPECT_EQ(sections["VTR"].count("PORT"), 1u);
+  EXPECT_EQ(sections["AUDIO_METER"].count("MAX_PICK_DB"), 1u) << ReadFile(ini);
+  EXPECT_EQ(sections["AUDIO_METER"].count("PEAK_HOLD"), 1u);
 }
 
 }  // namespace

@@ -13,10 +13,11 @@ if(TARGET test_app_effects)
 endif()
 
 # The same tests on the sdl back-end in a real X server under xvfb-run, the
-# program itself quit from its window; skipped (77) without xvfb-run.
+# program itself quit from its window with xdotool; skipped (77) without
+# xvfb-run, failed without xdotool or sox.
 add_test(NAME app_effects_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_app_effects>)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 xdotool,sox
+                 $<TARGET_FILE:test_app_effects>)
 set_tests_properties(app_effects_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb
