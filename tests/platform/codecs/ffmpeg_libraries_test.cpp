@@ -2,6 +2,8 @@
 // their functions, not with the program.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -22,15 +24,21 @@ bool Mapped(const std::string& library) {
   return false;
 }
 
-TEST(FfmpegLibraries, AreLoadedByTheFirstCallOfTheirFunctions) {
-  // Each test runs in a process of its own: nothing has decoded yet.
-  EXPECT_FALSE(Mapped("/libavcodec.so"));
-  EXPECT_FALSE(Mapped("/libavformat.so"));
-  const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
-  ASSERT_NE(decoder, nullptr);
-  EXPECT_STREQ(decoder->name, "mjpeg");
-  EXPECT_TRUE(Mapped("/libavcodec.so"));
-  EXPECT_FALSE(Mapped("/libavformat.so"));
+TEST(FfmpegLibrariesDeathTest, AreLoadedByTheFirstCallOfTheirFunctions) {
+  // Looked at in a process started for this test alone, whatever the tests
+  // before it in this one loaded.
+  const std::string style = GTEST_FLAG_GET(death_test_style);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto check = [] {
+    const bool before = !Mapped("/libavcodec.so") && !Mapped("/libavformat.so");
+    const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+    const bool after = decoder != nullptr && std::string(decoder->name) == "mjpeg" && Mapped("/libavcodec.so") &&
+                       !Mapped("/libavformat.so");
+    std::fprintf(stderr, "unmapped before: %d, only libavcodec after: %d\n", before, after);
+    std::exit(before && after ? 0 : 1);
+  };
+  EXPECT_EXIT(check(), testing::ExitedWithCode(0), "unmapped before: 1, only libavcodec after: 1");
+  GTEST_FLAG_SET(death_test_style, style);
 }
 
 TEST(LazyLibraryDeathTest, AMissingLibraryEndsTheProgramAsTheLoaderWould) {
