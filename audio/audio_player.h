@@ -487,6 +487,24 @@ class AudioPlayer {
   // null for one the workers mix.
   std::unique_ptr<TData> hereRead_;
   std::unique_ptr<TData> hereLine_;
+  // A stream mixed here reads each line's clip ahead in large pieces, one
+  // read for many blocks; a piece that goes straight into the line block
+  // (nothing between conversion and envelope) is taken from there.
+  struct ReadAhead {
+    std::unique_ptr<BYTE[]> bytes;  // null when the stream has none
+    const AudioData* source = nullptr;
+    LONGLONG first = 0;  // the source frame of bytes[0]
+    LONG held = 0;       // frames read
+    SampleBlockFormat format;
+  };
+  ReadAhead readAhead_[4];
+  // What it reads at once: few enough calls that the kernel's part of a
+  // read weighs little.
+  static constexpr LONG kReadAheadBytes = 512 * 1024;
+  // The raw piece of n frames at source frame q of line's clip from the
+  // line's read-ahead, reading up to want frames anew when it is not there;
+  // false when the piece is not whole there (it is then read as usual).
+  bool ReadAheadPiece(int line, AudioData* source, LONGLONG q, LONG n, LONGLONG want, SampleBlock* piece);
 
   // Playback.
   BYTE stopFlag_ = 0;

@@ -442,26 +442,8 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
     const LONG at = static_cast<LONG>(s - m);
     AudioData* source = clip.source;
 
-    TData* piece = nullptr;
-    SampleBlock* raw = nullptr;
-    if (readHere != nullptr) {
-      raw = readHere;
-      FillReadBlock(raw, source, gain, q, n);
-    } else {
-      piece = readPipe_->GetReadBlock();
-      if (piece == nullptr) {
-        out.SilenceTo(capacity);
-        return false;
-      }
-      raw = piece->block;
-    }
-    took = true;
-    out.SilenceTo(at);
-
     LONG points = 0;
-    if (gain == 0.0f) {
-      track.points = 0;
-    } else {
+    if (gain != 0.0f) {
       if (track.points == 0) {
         if (stereo) {
           track.BuildStereoProfile();
@@ -472,11 +454,35 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
       if (track.points > 0) points = std::min<LONG>(track.points, static_cast<LONG>(track.profile.size()));
     }
     const SVolumeProfile* profile = track.profile.data();
-
     // The common piece, with nothing to do between conversion and envelope,
     // goes straight from the read block into the line block.
-    if (points > 0 && ReadWhole(source, raw, n) && FlatOver(profile, points, q, n, stereo) &&
-        !MayDeclick(film, q, n) && !HasClipEffects(clip)) {
+    const bool plain = points > 0 && FlatOver(profile, points, q, n, stereo) && !MayDeclick(film, q, n) &&
+                       !HasClipEffects(clip);
+
+    TData* piece = nullptr;
+    SampleBlock* raw = nullptr;
+    SampleBlock ahead;
+    if (readHere != nullptr) {
+      raw = readHere;
+      if (plain && state_.load() != kScrubbing &&
+          ReadAheadPiece(line, source, q, n, std::min(end, mixEnd_) - s, &ahead)) {
+        raw = &ahead;
+      } else {
+        FillReadBlock(raw, source, gain, q, n);
+      }
+    } else {
+      piece = readPipe_->GetReadBlock();
+      if (piece == nullptr) {
+        out.SilenceTo(capacity);
+        return false;
+      }
+      raw = piece->block;
+    }
+    took = true;
+    out.SilenceTo(at);
+    if (gain == 0.0f) track.points = 0;
+
+    if (plain && ReadWhole(source, raw, n)) {
       CopyConverted(profile, points, source, raw, out, at, q, n, stereo);
     } else {
       if (source != nullptr && source->ToFloat != nullptr) {
@@ -509,6 +515,35 @@ bool AudioPlayer::MixTrack(int line, SampleBlock* block, bool stereo) {
   block->held = static_cast<LONG>(d);
   if (gain == 0.0f) block->held = block->requested = 0;
   return took;
+}
+
+bool AudioPlayer::ReadAheadPiece(int line, AudioData* source, LONGLONG q, LONG n, LONGLONG want,
+                                 SampleBlock* piece) {
+  ReadAhead& ahead = readAhead_[line];
+  if (!ahead.bytes || source == nullptr || source->format == nullptr || n <= 0) return false;
+  const LONG align = source->format->nBlockAlign;
+  if (align <= 0) return false;
+  const LONG room = static_cast<LONG>(kReadAheadBytes / align);
+  if (ahead.source != source || q < ahead.first || q + n > ahead.first + ahead.held) {
+    if (n > room) return false;
+    SampleBlock read;
+    read.data = ahead.bytes.get();
+    read.capacity = room;
+    read.held = 0;
+    read.format = BlockFormatOf(*source->format);
+    source->ReadBlock(&read, q, static_cast<LONG>(std::clamp<LONGLONG>(want, n, room)));
+    ahead.source = source;
+    ahead.first = q;
+    ahead.held = std::clamp<LONG>(read.held, 0, room);
+    ahead.format = read.format;
+  }
+  const LONGLONG offset = q - ahead.first;
+  piece->data = ahead.bytes.get() + offset * align;
+  piece->requested = n;
+  piece->held = static_cast<LONG>(std::min<LONGLONG>(n, ahead.held - offset));
+  piece->capacity = piece->held;
+  piece->format = ahead.format;
+  return ReadWhole(source, piece, n);
 }
 
 // Ramps at all for the clip: declicking is on and the clip is longer than

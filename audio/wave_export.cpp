@@ -70,6 +70,11 @@ bool AudioPlayer::AllocStreamBuffers(bool here) {
   if (here) {
     hereRead_ = std::make_unique<TData>(blockFrames_);
     hereLine_ = std::make_unique<TData>(blockFrames_);
+    // Without the memory every piece is read block by block, as the workers do.
+    for (ReadAhead& ahead : readAhead_) {
+      ahead = ReadAhead();
+      ahead.bytes.reset(new (std::nothrow) BYTE[kReadAheadBytes]);
+    }
     if (hereRead_->block == nullptr || hereLine_->block == nullptr) {
       FreeStreamBuffers();
       ShowError(kErrNoMemory, nullptr, GetString(ui_string::kAudioTrackData));
@@ -100,6 +105,7 @@ void AudioPlayer::FreeStreamBuffers() {
   trackPipe_.reset();
   hereRead_.reset();
   hereLine_.reset();
+  for (ReadAhead& ahead : readAhead_) ahead = ReadAhead();
   mixBuffer_.reset();
 }
 

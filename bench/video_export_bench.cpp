@@ -3,9 +3,14 @@
 // frames encoded as an MPEG-2 program stream through the encoder component.
 // The file is KOBRIX_BENCH_VIDEO, or one ffmpeg makes at start (10 s of
 // 25 fps). bench/compare.sh runs ffmpeg on the same file beside them.
+// KOBRIX_BENCH_KEEP names a folder where the last export of each stays
+// ("cut.avi" and "out.mpg"), so that two builds' files can be compared;
+// KOBRIX_BENCH_MPEG_FORMAT the MPEG frame-rate row (0 to 4, PAL 25 unless
+// given: NTSC rows repeat project frames).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -76,6 +81,14 @@ class Project {
   int32_t Frames() const { return frames_; }
   int32_t End() const { return FramesToMs(frames_, 25.0f); }
   std::string Out(const char* name) const { return folder_ + "/" + name; }
+  // Where the last export stays: in KOBRIX_BENCH_KEEP when it is given.
+  static void Keep(const std::string& file, const char* name) {
+    const char* keep = std::getenv("KOBRIX_BENCH_KEEP");
+    std::error_code ignored;
+    if (keep != nullptr && *keep != '\0')
+      std::filesystem::copy_file(file, std::string(keep) + "/" + name,
+                                 std::filesystem::copy_options::overwrite_existing, ignored);
+  }
 
  private:
   static std::string Registry() {
@@ -108,6 +121,7 @@ void BM_AviExportCutOnly(benchmark::State& state) {
     }
     // Each export makes a new file, as a user's does.
     state.PauseTiming();
+    Project::Keep(out, "cut.avi");
     std::filesystem::remove(out);
     state.ResumeTiming();
   }
@@ -124,7 +138,8 @@ void BM_MpegExport(benchmark::State& state) {
   }
   IniSetSection("DVMPEG");
   IniWriteInt("MPEG_STREAM", 1);
-  IniWriteInt("MPEG_FORMAT", 2);
+  const char* format = std::getenv("KOBRIX_BENCH_MPEG_FORMAT");
+  IniWriteInt("MPEG_FORMAT", format != nullptr && *format != '\0' ? std::atoi(format) : 2);
   IniWriteInt("MPEG_VBITRATE", 5859);
   IniFlush();
   // The settings dialog is answered with OK as it comes up.
@@ -137,6 +152,7 @@ void BM_MpegExport(benchmark::State& state) {
       break;
     }
     state.PauseTiming();
+    Project::Keep(out, "out.mpg");
     std::filesystem::remove(out);
     state.ResumeTiming();
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "media/frame_pixels.h"
@@ -33,6 +34,10 @@ struct SharedDecoder {
 };
 
 SharedDecoder g_decoder;
+// Held by every entry that touches the shared decoder; recursive, since a
+// video source's own calls come back in.
+std::recursive_mutex g_decoderLock;
+thread_local bool t_quiet = false;
 
 // Releases the shared decoder when the program ends.
 struct AviLocalDestructor {
@@ -145,7 +150,7 @@ int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* dest
   frame = std::clamp(frame, 0, last);
   int32_t k = source->FindKeyFrame(frame);
   if (d.lastSource == source && k <= d.lastFrame && d.lastFrame <= frame) k = d.lastFrame + 1;
-  const bool wait = frame - k > 7;
+  const bool wait = frame - k > 7 && !t_quiet;
   if (wait) CurrentVideoSourceHooks().BeginWaitCursor();
   struct CursorBack {
     bool on;
@@ -234,11 +239,13 @@ int32_t Decode(AVIVideoData* source, int32_t frame, const BITMAPINFOHEADER* dest
 }  // namespace
 
 int32_t DecodeUpTo(AVIVideoData* source, int32_t frame) {
+  std::lock_guard<std::recursive_mutex> hold(g_decoderLock);
   bool direct = false;
   return Decode(source, frame, nullptr, nullptr, &direct);
 }
 
 void ReleaseSharedDecompressor() {
+  std::lock_guard<std::recursive_mutex> hold(g_decoderLock);
   SharedDecoder& d = g_decoder;
   if (d.decompressor != nullptr) {
     Send(d.decompressor, ICM_DECOMPRESS_END, nullptr, nullptr);
@@ -257,7 +264,16 @@ void ReleaseSharedDecompressor() {
   d.compression = -1;
 }
 
+QuietDecodes::QuietDecodes() : before_(t_quiet) {
+  t_quiet = true;
+}
+
+QuietDecodes::~QuietDecodes() {
+  t_quiet = before_;
+}
+
 void ForgetDecodedSource(const VideoData* source) {
+  std::lock_guard<std::recursive_mutex> hold(g_decoderLock);
   if (g_decoder.lastSource == source) {
     g_decoder.lastSource = nullptr;
     g_decoder.lastFrame = -1;
@@ -265,6 +281,7 @@ void ForgetDecodedSource(const VideoData* source) {
 }
 
 int32_t AVIVideoData::DecodeFrame(const BITMAPINFOHEADER* destFormat, void* destBits, int32_t frame) {
+  std::lock_guard<std::recursive_mutex> hold(g_decoderLock);
   bool direct = false;
   if (int32_t r = Decode(this, frame, destFormat, destBits, &direct)) return r;
   if (direct) return kErrOk;
@@ -274,6 +291,7 @@ int32_t AVIVideoData::DecodeFrame(const BITMAPINFOHEADER* destFormat, void* dest
 }
 
 int32_t AVIVideoData::GetThumbnail(BYTE* pixels, int32_t ms) {
+  std::lock_guard<std::recursive_mutex> hold(g_decoderLock);
   int32_t r = DecodeUpTo(this, PrevNonEmpty(MsToFrames(ms, frameRate)));
   if (r == 0 && g_decoder.image.empty()) r = kErrFileEmpty;
   if (r == 0) r = ScaleTo128x96(pixels, g_decoder.Output(), g_decoder.image.data());

@@ -70,6 +70,10 @@ struct RecompressInfo {
                            int32_t index, VideoData** lastVideo, int32_t* lastFrame);
 };
 
+// The shared decoder serves one thread at a time: each call below holds it
+// for its length, so a thread of an export may decode while the main thread
+// draws thumbnails.
+//
 // Brings the shared decoder's picture to frame of source. An error code.
 int32_t DecodeUpTo(AVIVideoData* source, int32_t frame);
 void ReleaseSharedDecompressor();
@@ -77,3 +81,16 @@ void ReleaseRecompressor(RecompressInfo* context);
 
 // A source going away or reloading: the shared decoder forgets it.
 void ForgetDecodedSource(const VideoData* source);
+
+// While one lives, long decodes on its thread show no wait cursor: a thread
+// other than the main thread decodes while a progress dialog shows.
+class QuietDecodes {
+ public:
+  QuietDecodes();
+  ~QuietDecodes();
+  QuietDecodes(const QuietDecodes&) = delete;
+  QuietDecodes& operator=(const QuietDecodes&) = delete;
+
+ private:
+  bool before_;
+};

@@ -3,11 +3,13 @@
 #include <jpeglib.h>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace codecs {
 
@@ -85,23 +87,84 @@ bool JpegFrames::Decode(const BYTE* data, std::size_t size, const BITMAPINFOHEAD
 
 namespace {
 
-// Full-range JPEG values to the ranges of MPEG video.
-struct RangeTables {
-  std::array<BYTE, 256> luma{}, chroma{};
-  RangeTables() {
-    for (int v = 0; v < 256; ++v) {
-      luma[v] = static_cast<BYTE>(16 + std::lround(v * 219.0 / 255.0));
-      chroma[v] = static_cast<BYTE>(128 + std::lround((v - 128) * 224.0 / 255.0));
-    }
-  }
-};
+// Full-range JPEG values to the ranges of MPEG video: 16 + round(v × 219 /
+// 255) and 128 + round((v − 128) × 224 / 255), each as one multiply and
+// shift that gives the same value for every byte (a test holds them to it).
+constexpr int kLumaScale = 28140, kLumaRound = 16608, kLumaShift = 15, kLumaBase = 16;
+constexpr int kChromaScale = 14392, kChromaRound = 17384, kChromaShift = 14, kChromaBase = 15;
 
-const RangeTables& Ranges() {
-  static const RangeTables tables;
-  return tables;
+inline BYTE Luma(int v) {
+  return static_cast<BYTE>(kLumaBase + ((v * kLumaScale + kLumaRound) >> kLumaShift));
+}
+inline BYTE Chroma(int v) {
+  return static_cast<BYTE>(kChromaBase + ((v * kChromaScale + kChromaRound) >> kChromaShift));
+}
+
+#if defined(__SSE2__)
+// 16 values at once: each byte and a 1 beside it, multiplied and added with
+// the scale and the rounding in one step.
+template <int Scale, int Round, int Shift, int Base>
+inline __m128i Scale16(__m128i bytes) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi16(1);
+  const __m128i factors = _mm_set1_epi32((Round << 16) | Scale);
+  const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
+  const __m128i a = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(lo, one), factors), Shift);
+  const __m128i b = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(lo, one), factors), Shift);
+  const __m128i c = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(hi, one), factors), Shift);
+  const __m128i d = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(hi, one), factors), Shift);
+  const __m128i words = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
+  return _mm_add_epi8(words, _mm_set1_epi8(static_cast<char>(Base)));
+}
+#endif
+
+void LumaRow(const BYTE* in, BYTE* out, LONG n) {
+  LONG x = 0;
+#if defined(__SSE2__)
+  for (; x + 16 <= n; x += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     Scale16<kLumaScale, kLumaRound, kLumaShift, kLumaBase>(v));
+  }
+#endif
+  for (; x < n; ++x) out[x] = Luma(in[x]);
+}
+
+void ChromaRow(const BYTE* in, BYTE* out, LONG n) {
+  LONG x = 0;
+#if defined(__SSE2__)
+  for (; x + 16 <= n; x += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     Scale16<kChromaScale, kChromaRound, kChromaShift, kChromaBase>(v));
+  }
+#endif
+  for (; x < n; ++x) out[x] = Chroma(in[x]);
+}
+
+// Two chroma rows averaged (rounding up at a half) into one.
+void ChromaPairRow(const BYTE* a, const BYTE* b, BYTE* out, LONG n) {
+  LONG x = 0;
+#if defined(__SSE2__)
+  for (; x + 16 <= n; x += 16) {
+    const __m128i v = _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x)),
+                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     Scale16<kChromaScale, kChromaRound, kChromaShift, kChromaBase>(v));
+  }
+#endif
+  for (; x < n; ++x) out[x] = Chroma((a[x] + b[x] + 1) >> 1);
 }
 
 }  // namespace
+
+BYTE JpegFrames::MpegLuma(BYTE v) {
+  return Luma(v);
+}
+
+BYTE JpegFrames::MpegChroma(BYTE v) {
+  return Chroma(v);
+}
 
 bool JpegFrames::DecodeI420(const BYTE* data, std::size_t size, LONG width, LONG height, void* bits) {
   State& s = *state_;
@@ -133,58 +196,57 @@ bool JpegFrames::DecodeI420(const BYTE* data, std::size_t size, LONG width, LONG
   info.raw_data_out = TRUE;
   info.dct_method = JDCT_ISLOW;
   jpeg_start_decompress(&info);
-  // Each plane whole, in rows of whole blocks, as the decoder hands them out.
-  JSAMPARRAY rows[3];
+  // One row of MCUs at a time, into rows small enough to stay in the cache
+  // until they are scaled into the picture.
   for (int i = 0; i < 3; ++i) {
-    // A block to spare across and an MCU row down: the last MCU may reach past the picture.
+    // A block to spare across: the last MCU may reach past the picture.
     const std::size_t stride =
         static_cast<std::size_t>(c[i].width_in_blocks + info.max_h_samp_factor) * DCTSIZE;
-    const std::size_t count = static_cast<std::size_t>(c[i].height_in_blocks) * DCTSIZE + DCTSIZE * 2;
+    const std::size_t count = static_cast<std::size_t>(c[i].v_samp_factor) * DCTSIZE;
     planes_[i].resize(stride * count);
     planeRows_[i].resize(count);
     for (std::size_t y = 0; y < count; ++y) planeRows_[i][y] = planes_[i].data() + y * stride;
   }
+  JSAMPARRAY rows[3] = {planeRows_[0].data(), planeRows_[1].data(), planeRows_[2].data()};
   const JDIMENSION step = static_cast<JDIMENSION>(info.max_v_samp_factor * DCTSIZE);
+  const LONG chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+  BYTE* const lumaOut = static_cast<BYTE*>(bits);
+  BYTE* const chromaOut[2] = {lumaOut + static_cast<std::size_t>(width) * height,
+                              lumaOut + static_cast<std::size_t>(width) * height +
+                                  static_cast<std::size_t>(chromaWidth) * chromaHeight};
   for (JDIMENSION line = 0; line < info.output_height;) {
-    for (int i = 0; i < 3; ++i) {
-      const std::size_t at = static_cast<std::size_t>(line / info.max_v_samp_factor) * c[i].v_samp_factor;
-      if (at + static_cast<std::size_t>(c[i].v_samp_factor) * DCTSIZE > planeRows_[i].size()) {
-        jpeg_abort_decompress(&info);
-        return false;
-      }
-      rows[i] = planeRows_[i].data() + at;
-    }
     const JDIMENSION got = jpeg_read_raw_data(&info, rows, step);
     if (got == 0) {
       jpeg_abort_decompress(&info);
       return false;
     }
+    const LONG top = static_cast<LONG>(line);
+    const LONG lumaRows = std::min<LONG>(static_cast<LONG>(step), height - top);
+    for (LONG y = 0; y < lumaRows; ++y)
+      LumaRow(planeRows_[0][static_cast<std::size_t>(y)], lumaOut + static_cast<std::size_t>(top + y) * width,
+              width);
+    for (int i = 1; i < 3; ++i) {
+      if (halfDown) {
+        // 4:2:0: the MCU row's 8 chroma rows are 8 rows of the picture's chroma.
+        const LONG first = top / 2;
+        const LONG n = std::min<LONG>(DCTSIZE, chromaHeight - first);
+        for (LONG y = 0; y < n; ++y)
+          ChromaRow(planeRows_[i][static_cast<std::size_t>(y)],
+                    chromaOut[i - 1] + static_cast<std::size_t>(first + y) * chromaWidth, chromaWidth);
+      } else {
+        // 4:2:2: two chroma rows make one; the last of an odd height stands alone.
+        const LONG first = top / 2;
+        const LONG n = std::min<LONG>(DCTSIZE / 2, chromaHeight - first);
+        for (LONG y = 0; y < n; ++y) {
+          const LONG b = std::min<LONG>(2 * y + 1, height - 1 - top);
+          ChromaPairRow(planeRows_[i][static_cast<std::size_t>(2 * y)], planeRows_[i][static_cast<std::size_t>(b)],
+                        chromaOut[i - 1] + static_cast<std::size_t>(first + y) * chromaWidth, chromaWidth);
+        }
+      }
+    }
     line += got;
   }
   jpeg_finish_decompress(&info);
-
-  const RangeTables& range = Ranges();
-  BYTE* out = static_cast<BYTE*>(bits);
-  for (LONG y = 0; y < height; ++y) {
-    const BYTE* in = planeRows_[0][static_cast<std::size_t>(y)];
-    for (LONG x = 0; x < width; ++x) out[x] = range.luma[in[x]];
-    out += width;
-  }
-  const LONG chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
-  for (int i = 1; i < 3; ++i) {
-    for (LONG y = 0; y < chromaHeight; ++y) {
-      if (halfDown) {
-        const BYTE* in = planeRows_[i][static_cast<std::size_t>(y)];
-        for (LONG x = 0; x < chromaWidth; ++x) out[x] = range.chroma[in[x]];
-      } else {
-        // 4:2:2: two chroma rows make one; the last of an odd height stands alone.
-        const BYTE* a = planeRows_[i][static_cast<std::size_t>(2 * y)];
-        const BYTE* b = planeRows_[i][static_cast<std::size_t>(std::min<LONG>(2 * y + 1, height - 1))];
-        for (LONG x = 0; x < chromaWidth; ++x) out[x] = range.chroma[(a[x] + b[x] + 1) >> 1];
-      }
-      out += chromaWidth;
-    }
-  }
   return true;
 }
 

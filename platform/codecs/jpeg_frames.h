@@ -28,12 +28,15 @@ class JpegFrames {
   // for 4:2:2 pictures, chroma rows averaged in pairs. Takes YCbCr pictures
   // of 4:2:0 and 4:2:2; false for anything else.
   bool DecodeI420(const BYTE* data, std::size_t size, LONG width, LONG height, void* bits);
+  // The value a full-range luma or chroma byte takes in an I420 picture.
+  static BYTE MpegLuma(BYTE v);
+  static BYTE MpegChroma(BYTE v);
 
  private:
   struct State;
   std::unique_ptr<State> state_;
   std::vector<BYTE*> rows_;
-  // The coded planes of an I420 decode and their row pointers.
+  // One MCU row of the coded planes of an I420 decode and their row pointers.
   std::vector<BYTE> planes_[3];
   std::vector<BYTE*> planeRows_[3];
 };

@@ -137,6 +137,34 @@ TEST_F(TrackMixerTest, AClipPastTheEndOfItsFileIsSilentThere) {
   EXPECT_EQ(stream, model.Mix(films_, setup, 0, 4000));
 }
 
+// Mixed on the consumer's thread, as the sound exports are, each line reads
+// many blocks ahead at once: a clip longer than one such read, a second clip
+// that goes back to another place of the same file, and a clip longer than
+// its file give the model's samples as the engine's threads do.
+TEST_F(TrackMixerTest, ReadingAheadOnTheConsumersThreadGivesTheModelsSamples) {
+  Configure(2);
+  MemorySource* a = Source(2, 2, 70000, 8);
+  MemorySource* shorter = Source(2, 1, 20000, 9);
+  AddClip(films_, a, 0, 0, 40000, 1000);
+  AddClip(films_, a, 0, 40000, 65000, 500);
+  AddClip(films_, shorter, 1, 5000, 45000, 0);
+  MixSetup setup = UnitySetup(2);
+  setup.lines[1].pan = -100;
+  for (bool here : {true, false}) {
+    SCOPED_TRACE(here ? "on the consumer's thread" : "on the engine's threads");
+    LONG blockFrames = 0;
+    std::vector<BYTE> stream = StreamAll(*engine_, films_.First(), setup, 0, 65000, 2, &blockFrames, here);
+    MixModel model;
+    model.rate = kRate;
+    model.channels = 2;
+    model.blockFrames = blockFrames;
+    model.inOutLength = 2.0f;
+    const std::vector<BYTE> expected = model.Mix(films_, setup, 0, 65000);
+    ASSERT_EQ(stream.size(), expected.size());
+    EXPECT_TRUE(stream == expected);
+  }
+}
+
 // Where a line is silent inside a block (before a clip that starts in it,
 // between two clips, past the last point of a clip's envelope) it is silent
 // there, never what its block held in an earlier use: with four lines the

@@ -1,11 +1,14 @@
 #include "video/export/mpeg_export.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "audio/audio_player.h"
@@ -133,6 +136,105 @@ class OpenFiles {
 
  private:
   std::vector<AVIVideoData*> opened_;
+};
+
+// The pictures of the export decoded ahead of the encoder on a thread of
+// their own, so that the next picture decodes while the encoder works on
+// the last one. A few pictures at most wait: the one the encoder was given
+// stays untouched until the next is asked for.
+class PicturesAhead {
+ public:
+  struct Job {
+    AVIVideoData* source = nullptr;
+    int32_t frame = -1;
+  };
+  struct Picture {
+    std::unique_ptr<BYTE[]> planes;  // I420, when the codec gives its planes
+    std::unique_ptr<BYTE[]> rgb;     // 24-bit, when it does not
+    bool inPlanes = false;
+    int32_t code = kErrOk;  // a failed decode: its code and file
+    std::string file;
+  };
+
+  PicturesAhead(std::vector<Job> jobs, const BITMAPINFOHEADER& yuv, const BITMAPINFOHEADER& rgb,
+                std::size_t rgbBytes)
+      : jobs_(std::move(jobs)), yuv_(yuv), rgb_(rgb), rgbBytes_(rgbBytes) {}
+  ~PicturesAhead() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    if (worker_.joinable()) worker_.join();
+  }
+  PicturesAhead(const PicturesAhead&) = delete;
+  PicturesAhead& operator=(const PicturesAhead&) = delete;
+
+  // False without memory or a thread.
+  bool Start() {
+    if (jobs_.empty()) return true;
+    for (Picture& p : slots_) {
+      p.planes.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(yuv_.biSizeImage) + 16]);
+      if (!p.planes) return false;
+    }
+    try {
+      worker_ = std::thread(&PicturesAhead::Work, this);
+    } catch (...) {
+      return false;
+    }
+    return true;
+  }
+
+  // The picture of the next job; the one handed out before is given back.
+  const Picture& Next() {
+    std::unique_lock<std::mutex> lock(lock_);
+    released_ = taken_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return done_ > taken_; });
+    return slots_[taken_++ % kSlots];
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 3;
+
+  void Work() {
+    QuietDecodes quiet;
+    for (std::size_t j = 0; j < jobs_.size(); ++j) {
+      {
+        std::unique_lock<std::mutex> lock(lock_);
+        changed_.wait(lock, [&] { return stop_ || j < released_ + kSlots; });
+        if (stop_) return;
+      }
+      Picture& p = slots_[j % kSlots];
+      const Job& job = jobs_[j];
+      p.code = kErrOk;
+      p.inPlanes = job.source->DecodeFrame(&yuv_, p.planes.get(), job.frame) == kErrOk;
+      if (!p.inPlanes) {
+        if (!p.rgb) p.rgb.reset(new (std::nothrow) BYTE[rgbBytes_]());
+        p.code = p.rgb ? job.source->DecodeFrame(&rgb_, p.rgb.get(), job.frame) : kErrNoMemory;
+        if (p.code != kErrOk) p.file = job.source->GetFileName();
+      }
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        ++done_;
+      }
+      changed_.notify_all();
+      // The export stops at a failed picture: nothing after it is wanted.
+      if (p.code != kErrOk) return;
+    }
+  }
+
+  const std::vector<Job> jobs_;
+  const BITMAPINFOHEADER yuv_, rgb_;
+  const std::size_t rgbBytes_;
+  Picture slots_[kSlots];
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::size_t done_ = 0;      // under lock_: jobs decoded
+  std::size_t taken_ = 0;     // under lock_: jobs handed to the encoder
+  std::size_t released_ = 0;  // under lock_: jobs whose slot may be filled again
+  bool stop_ = false;         // under lock_
+  std::thread worker_;
 };
 
 }  // namespace
@@ -554,33 +656,51 @@ bool ExportMpeg(HWND mainFrame, Film* segments, Film* films, uint32_t parts, con
       rgb.biSizeImage = static_cast<DWORD>(rowBytes * static_cast<std::size_t>(height));
       // Pictures the codec gives as the encoder's planes skip RGB: the
       // same frame converted once instead of twice.
-      const BITMAPINFOHEADER yuv = I420Header(width, static_cast<LONG>(DibHeight(frame)));
-      std::unique_ptr<BYTE[]> planes(new (std::nothrow) BYTE[static_cast<std::size_t>(yuv.biSizeImage) + 16]);
-      if (!planes) throw MpegFailure{kErrNoMemory, {}};
-      bool shownInPlanes = false;
+      BITMAPINFOHEADER yuv = I420Header(width, static_cast<LONG>(DibHeight(frame)));
+
+      // The output frames' project frames, and the pictures to decode for
+      // them in order: a frame shown again is not decoded again.
+      auto projectFrame = [&](int64_t i) {
+        return static_cast<int32_t>(std::clamp<int64_t>(
+            static_cast<int64_t>(static_cast<double>(i) * projectRate / encoderRate + 0.499), 0, count - 1));
+      };
+      auto isNew = [](const MpegFrameEntry& e, const VideoData* shownSource, int32_t shownFrame) {
+        return e.source != nullptr && (e.source != shownSource || e.frame != shownFrame);
+      };
+      std::vector<PicturesAhead::Job> jobs;
+      {
+        VideoData* shownSource = nullptr;
+        int32_t shownFrame = -1;
+        for (int64_t i = 0; i < frames; ++i) {
+          const MpegFrameEntry& e = map[static_cast<std::size_t>(projectFrame(i))];
+          if (!isNew(e, shownSource, shownFrame)) continue;
+          jobs.push_back({dynamic_cast<AVIVideoData*>(e.source), e.frame});
+          shownSource = e.source;
+          shownFrame = e.frame;
+        }
+      }
+      PicturesAhead ahead(std::move(jobs), yuv, rgb, rowBytes * rows + 16);
+      if (!ahead.Start()) throw MpegFailure{kErrNoMemory, {}};
 
       progress.emplace(caption, path, frames, mainFrame);
       int32_t current = start;
       VideoData* shownSource = nullptr;
       int32_t shownFrame = -1;
+      // Black until the first picture is decoded.
+      const PicturesAhead::Picture* shown = nullptr;
       for (int64_t i = 0; i < frames; ++i) {
         if (audio) feedSoundUpTo(soundBytes(current) - soundFirst);
-        const auto k = static_cast<int32_t>(std::clamp<int64_t>(
-            static_cast<int64_t>(static_cast<double>(i) * projectRate / encoderRate + 0.499), 0, count - 1));
+        const int32_t k = projectFrame(i);
         const MpegFrameEntry& e = map[static_cast<std::size_t>(k)];
-        // A frame shown again is not decoded again.
-        if (e.source != nullptr && (e.source != shownSource || e.frame != shownFrame)) {
-          auto* source = dynamic_cast<AVIVideoData*>(e.source);
-          shownInPlanes = source->DecodeFrame(&yuv, planes.get(), e.frame) == kErrOk;
-          if (!shownInPlanes) {
-            if (int32_t r = source->DecodeFrame(&rgb, picture.get(), e.frame))
-              throw MpegFailure{r, source->GetFileName()};
-          }
+        if (isNew(e, shownSource, shownFrame)) {
+          shown = &ahead.Next();
+          if (shown->code != kErrOk) throw MpegFailure{shown->code, shown->file};
           shownSource = e.source;
           shownFrame = e.frame;
         }
-        const bool fed =
-            shownInPlanes ? encoder.FeedVideo(planes.get(), yuv) : encoder.FeedVideo(picture.get());
+        const bool fed = shown == nullptr  ? encoder.FeedVideo(picture.get())
+                         : shown->inPlanes ? encoder.FeedVideo(shown->planes.get(), yuv)
+                                           : encoder.FeedVideo(shown->rgb.get());
         if (!fed || !encoder.Drain()) throw MpegFailure{kErrCancelled, {}};
         if (!progress->Report(i + 1)) throw MpegFailure{kErrCancelled, {}};
         current = FramesToMs(firstFrame + k + 1, static_cast<float>(projectRate));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -22,6 +23,8 @@ constexpr int kIoBufferSize = 64 * 1024;
 // Jobs waiting for the encoding thread: enough to keep it busy while the
 // caller makes the next picture, few enough to hold little memory.
 constexpr std::size_t kQueueLimit = 4;
+// Pictures or sample frames kept for use again while the encoder holds them.
+constexpr std::size_t kPoolLimit = 8;
 
 // Layer II bit rates in kbit/s: MPEG-1 rates, and the half rates of MPEG-2.
 constexpr LONG kFullRateBitRates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
@@ -367,14 +370,21 @@ AVFrame* MpegStream::TakeFrame(bool video) {
   {
     std::lock_guard<std::mutex> hold(jobLock_);
     std::vector<AVFrame*>& pool = video ? freePictures_ : freeSamples_;
-    if (!pool.empty()) {
-      frame = pool.back();
-      pool.pop_back();
+    // A picture the encoder still holds (its B-pictures code after the
+    // pictures they rest on) stays in the pool until the encoder lets go of
+    // it: memory used again, not taken anew from the system for each picture.
+    auto free = std::find_if(pool.rbegin(), pool.rend(), [](AVFrame* f) { return av_frame_is_writable(f) != 0; });
+    if (free != pool.rend()) {
+      frame = *free;
+      pool.erase(std::next(free).base());
+      return frame;
+    }
+    // Past a few held ones the oldest leaves its memory to the encoder.
+    if (pool.size() >= kPoolLimit) {
+      frame = pool.front();
+      pool.erase(pool.begin());
     }
   }
-  // A picture the encoder still holds (for the pictures coded before it)
-  // leaves it its memory and takes new.
-  if (frame != nullptr && av_frame_is_writable(frame)) return frame;
   if (frame == nullptr) frame = av_frame_alloc();
   if (frame == nullptr) return nullptr;
   av_frame_unref(frame);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -110,6 +111,123 @@ TEST(JpegFrames, PlanarPicturesTakeTheRangesOfMpegVideo) {
           ASSERT_NEAR(planes[i], want, 1) << "byte " << i;
         }
       }
+    }
+  }
+}
+
+// A JPEG of varied colours (full-range YCbCr from a hash of the place),
+// its luma sampled twice across and vDown times down, at quality 90.
+std::vector<BYTE> NoisyJpeg(int width, int height, int vDown) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_YCbCr;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 90, TRUE);
+  info.comp_info[0].h_samp_factor = 2;
+  info.comp_info[0].v_samp_factor = vDown;
+  jpeg_start_compress(&info, TRUE);
+  std::vector<BYTE> row(static_cast<std::size_t>(width) * 3);
+  while (info.next_scanline < info.image_height) {
+    const unsigned y = info.next_scanline;
+    for (unsigned x = 0; x < static_cast<unsigned>(width); ++x)
+      for (unsigned c = 0; c < 3; ++c) row[x * 3 + c] = static_cast<BYTE>((x * 2654435761u ^ y * 40503u ^ c * 97u) >> 5);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::vector<BYTE> data(out, out + size);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+  return data;
+}
+
+// The I420 picture of a JPEG the plain way: every plane decoded whole, then
+// each value scaled to the ranges of MPEG video with a rounded division.
+std::vector<BYTE> PlainI420(const std::vector<BYTE>& data, int width, int height) {
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
+  jpeg_read_header(&info, TRUE);
+  info.raw_data_out = TRUE;
+  info.dct_method = JDCT_ISLOW;
+  jpeg_start_decompress(&info);
+  const jpeg_component_info* c = info.comp_info;
+  std::vector<std::vector<BYTE>> planes(3);
+  std::vector<std::vector<BYTE*>> rows(3);
+  std::size_t strides[3];
+  for (int i = 0; i < 3; ++i) {
+    strides[i] = static_cast<std::size_t>(c[i].width_in_blocks + 2) * DCTSIZE;
+    const std::size_t count = static_cast<std::size_t>(c[i].height_in_blocks + 4) * DCTSIZE;
+    planes[i].assign(strides[i] * count, 0);
+    for (std::size_t y = 0; y < count; ++y) rows[i].push_back(planes[i].data() + y * strides[i]);
+  }
+  const JDIMENSION step = static_cast<JDIMENSION>(info.max_v_samp_factor * DCTSIZE);
+  for (JDIMENSION line = 0; line < info.output_height;) {
+    JSAMPARRAY at[3];
+    for (int i = 0; i < 3; ++i)
+      at[i] = rows[i].data() + static_cast<std::size_t>(line / info.max_v_samp_factor) * c[i].v_samp_factor;
+    line += jpeg_read_raw_data(&info, at, step);
+  }
+  const bool halfDown = c[0].v_samp_factor == 2;
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  auto luma = [](int v) { return static_cast<BYTE>(16 + std::lround(v * 219.0 / 255.0)); };
+  auto chroma = [](int v) { return static_cast<BYTE>(128 + std::lround((v - 128) * 224.0 / 255.0)); };
+  std::vector<BYTE> out;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) out.push_back(luma(rows[0][y][x]));
+  const int cw = (width + 1) / 2, ch = (height + 1) / 2;
+  for (int i = 1; i < 3; ++i) {
+    for (int y = 0; y < ch; ++y) {
+      for (int x = 0; x < cw; ++x) {
+        if (halfDown) {
+          out.push_back(chroma(rows[i][y][x]));
+        } else {
+          const int a = rows[i][2 * y][x], b = rows[i][std::min(2 * y + 1, height - 1)][x];
+          out.push_back(chroma((a + b + 1) >> 1));
+        }
+      }
+    }
+  }
+  return out;
+}
+
+// Every byte value scales as the rounded division gives it.
+TEST(JpegFrames, MpegRangesAreTheRoundedScales) {
+  for (int v = 0; v < 256; ++v) {
+    EXPECT_EQ(codecs::JpegFrames::MpegLuma(static_cast<BYTE>(v)), 16 + std::lround(v * 219.0 / 255.0)) << v;
+    EXPECT_EQ(codecs::JpegFrames::MpegChroma(static_cast<BYTE>(v)), 128 + std::lround((v - 128) * 224.0 / 255.0))
+        << v;
+  }
+}
+
+// Decoded a row of MCUs at a time, the planes are byte for byte those of the
+// whole planes scaled after: at widths with and without a part of 16 pixels,
+// heights that end inside an MCU row, odd sizes and both samplings.
+TEST(JpegFrames, PlanarPicturesAreTheWholePlanesScaled) {
+  const int sizes[][2] = {{720, 48}, {33, 17}, {7, 5}, {50, 35}, {96, 1}};
+  codecs::JpegFrames jpeg;
+  for (int vDown : {2, 1}) {
+    for (const auto& size : sizes) {
+      const int w = size[0], h = size[1];
+      SCOPED_TRACE(testing::Message() << "4:2:" << (vDown == 2 ? 0 : 2) << " " << w << "x" << h);
+      const std::vector<BYTE> data = NoisyJpeg(w, h, vDown);
+      const std::vector<BYTE> want = PlainI420(data, w, h);
+      std::vector<BYTE> planes(want.size() + 1, kPad);
+      ASSERT_TRUE(jpeg.DecodeI420(data.data(), data.size(), w, h, planes.data()));
+      EXPECT_EQ(planes.back(), kPad) << "written past the picture";
+      planes.pop_back();
+      EXPECT_EQ(planes, want);
     }
   }
 }

@@ -288,6 +288,28 @@ TEST_F(MpegExportTest, AnotherFrameRateRepeatsProjectFramesWithoutDecodingThemAg
   EXPECT_EQ(Counts().decoded, decoded);
 }
 
+// A cancel while the next pictures are being decoded ahead ends the export
+// there: no message, no file, and no more pictures decoded than wait ahead.
+TEST_F(MpegExportTest, ACancelWhilePicturesAreDecodedAheadEndsThere) {
+  FakeModule fake;
+  fake.Script("");
+  UseFake();
+  const std::string source = Path("long.avi");
+  WriteKeyDelta(source, 8, 6, Greys(8, 6, 50), 1);
+  Segments segments;
+  segments.Add(source, 0, 2000, 0);
+  const std::string path = Path("cancelled.mpg");
+  dialogtest::ModalScript script({Settings("16", "16")});
+  Counts() = CodecCounts{};
+  progress_.cancelAt = 5;
+  EXPECT_FALSE(Export(segments, kVideo, 0, 2000, path));
+  EXPECT_TRUE(boxes_.boxes.empty());
+  EXPECT_FALSE(Exists(path));
+  EXPECT_GE(Counts().decodes, 5);
+  EXPECT_LE(Counts().decodes, 5 + 3);
+  EXPECT_TRUE(ComUndone());
+}
+
 // Motion JPEG pictures at the encoder's size go to it as the codec's YUV
 // planes; at another size they are scaled in RGB as before.
 TEST_F(MpegExportTest, MotionJpegAtItsOwnSizeReachesTheEncoderAsPlanes) {
