@@ -466,8 +466,14 @@ class SdlBackend : public GuiBackend {
       if (s != nullptr && x11desk::FrameExtents(s->window, &l, &r, &t, &b)) wm_frame_ = RECT{l, t, r, b};
       frame = wm_frame_;
     }
-    const RECT work = WorkArea(any);
+    // Nor does the window's own frame leave the work area, so that its
+    // place reads back inside.
     const RECT& c = st.client;
+    frame.left = std::max<LONG>(frame.left, c.left - st.window.left);
+    frame.top = std::max<LONG>(frame.top, c.top - st.window.top);
+    frame.right = std::max<LONG>(frame.right, st.window.right - c.right);
+    frame.bottom = std::max<LONG>(frame.bottom, st.window.bottom - c.bottom);
+    const RECT work = WorkArea(any);
     const int cw = c.right - c.left, ch = c.bottom - c.top;
     if (c.left - frame.left >= work.left && c.top - frame.top >= work.top && c.right + frame.right <= work.right &&
         c.bottom + frame.bottom <= work.bottom)
