@@ -196,8 +196,8 @@ TEST_F(NonRegularPaths, AnOpenRequestNamingAFifoIsAnsweredAtOnce) {
 }
 
 // SIGTERM ends the program whatever it is doing: idle after a refused
-// project, waiting for a GPI input, playing. (An export here ends before a
-// signal could be aimed at it.)
+// project, and playing. (An export here ends before a signal could be
+// aimed at it.)
 TEST_F(NonRegularPaths, SigtermEndsARunInEveryStateItCanBeIn) {
   MakeToneProject(60000);
   ReplaceByFifo(File("f.tml"));
@@ -206,7 +206,6 @@ TEST_F(NonRegularPaths, SigtermEndsARunInEveryStateItCanBeIn) {
     std::vector<std::string> args;
   } cases[] = {
       {"idle after a FIFO as the project", {File("f.tml")}},
-      {"waiting for a GPI input", {File("p.tml"), "/playgpi0"}},
       {"playing", {File("p.tml"), "/play"}},
   };
   for (const auto& c : cases) {
