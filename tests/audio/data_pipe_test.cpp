@@ -82,7 +82,9 @@ TEST_F(DataPipeTest, AWaiterOnEitherSideWakesOnAbortAtOnce) {
   full.ReleaseWaiters();
   consumer.join();
   producer.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(100));
+  // Woken, not timed out: well under a second even when a busy machine
+  // holds the woken threads back.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
   EXPECT_EQ(consumed, nullptr);
   EXPECT_EQ(produced, nullptr);
   // While the flag stays set no wait hands out an element.
