@@ -450,7 +450,9 @@ TEST_F(AudioPlayerTest, TheCommandThreadEndsOnItsQuitMessage) {
   DWORD id = engine.GetCommandThreadId();
   auto begin = std::chrono::steady_clock::now();
   engine.StopCommandThread();
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(100));
+  // Woken, not timed out: well under a second even when a busy machine
+  // holds the woken threads back.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
   EXPECT_FALSE(engine.HasCommandThread());
   EXPECT_FALSE(PostThreadMessage(id, WM_USER, 0, 0));  // its queue is gone
 }

@@ -206,7 +206,9 @@ TEST_F(ReaderTest, StoppingBlockedWorkersReturnsAtOnce) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   auto begin = std::chrono::steady_clock::now();
   engine_->StopWorkers();
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(100));
+  // Woken, not timed out: well under a second even when a busy machine
+  // holds the woken threads back.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
   EXPECT_FALSE(engine_->IsReaderRunning());
   // They start again on new pipes.
   engine_->FreeBuffers();

@@ -40,6 +40,8 @@ TEST_F(PreviewTest, TheZoomItemsSizeThePictureAndKeepTheWindowAtTheTopRight) {
   };
   for (const Zoom& c : cases) {
     SCOPED_TRACE(std::to_string(c.videoWidth) + " at zoom " + std::to_string(c.zoom));
+    // Each case opens where a first window does, not where the last was left.
+    TheVideoPlayer->previewPlace = {};
     GuiSetScreenSize(c.screenWidth, c.screenHeight);
     StreamFormat stream = KeyDeltaStream(c.videoWidth, c.videoHeight);
     TheVideoPlayer->AcquireSubPlayer(stream.Info());
