@@ -52,7 +52,24 @@ class HeadlessBackend : public GuiBackend {
 
 std::mutex g_lock;
 GuiBackend* g_backend = nullptr;
-std::atomic<DWORD> g_display_thread{0};
+std::atomic<DWORD> g_display_thread{0};  // 0 once its thread has ended
+
+// The display goes back when its thread ends: a thread that never pumps
+// again must not keep it from the threads that still do.
+struct DisplayRole {
+  DWORD held = 0;
+  ~DisplayRole() {
+    DWORD mine = held;
+    if (mine != 0) g_display_thread.compare_exchange_strong(mine, 0);
+  }
+};
+thread_local DisplayRole t_display_role;
+
+void TakeDisplay() {
+  const DWORD me = CurrentGuiThread();
+  g_display_thread = me;
+  t_display_role.held = me;
+}
 
 std::unique_ptr<GuiBackend> Make(const char* name) {
   if (name != nullptr && std::strcmp(name, "sdl") == 0) return MakeSdlBackend();
@@ -72,7 +89,7 @@ bool SelectGuiBackend(const char* name) {
   auto b = Make(name);
   if (!b) return false;
   g_backend = b.release();
-  g_display_thread = CurrentGuiThread();
+  TakeDisplay();
   return true;
 }
 
@@ -89,7 +106,7 @@ GuiBackend& Backend() {
     }
     if (!b) b = MakeHeadlessBackend();
     g_backend = b.release();  // lives as long as the program
-    g_display_thread = CurrentGuiThread();
+    TakeDisplay();
   }
   return *g_backend;
 }
@@ -97,4 +114,12 @@ GuiBackend& Backend() {
 DWORD DisplayThread() {
   Backend();
   return g_display_thread.load();
+}
+
+bool OnDisplayThread() {
+  Backend();
+  const DWORD me = CurrentGuiThread();
+  DWORD free = 0;
+  if (g_display_thread.compare_exchange_strong(free, me)) t_display_role.held = me;
+  return g_display_thread.load() == me;
 }

@@ -42,6 +42,9 @@ GuiBackend& Backend();
 bool SelectGuiBackend(const char* name);
 // The thread that pumps the display (the first to read a queue with windows).
 DWORD DisplayThread();
+// Whether the calling thread pumps the display; when the thread that did
+// has ended, the caller takes it over.
+bool OnDisplayThread();
 
 std::unique_ptr<GuiBackend> MakeHeadlessBackend();
 std::unique_ptr<GuiBackend> MakeSdlBackend();  // null when SDL cannot start

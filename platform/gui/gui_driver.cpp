@@ -153,7 +153,7 @@ int GuiPumpMessages() {
     ++count;
   }
   // The display shows what was drawn.
-  if (CurrentGuiThread() == DisplayThread()) Backend().Pump();
+  if (OnDisplayThread()) Backend().Pump();
   return count;
 }
 

@@ -304,7 +304,7 @@ bool TakeInput(DWORD thread, MSG* msg, HWND filter, UINT min, UINT max, bool rem
 
 bool GuiSource::Generate(MSG* msg, HWND filter, UINT min, UINT max, bool remove) {
   const DWORD me = CurrentGuiThread();
-  if (me == DisplayThread()) Backend().Pump();
+  if (OnDisplayThread()) Backend().Pump();
   if (filter != reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1))) {
     if (TakeInput(me, msg, filter, min, max, remove)) return true;
     if (InRange(WM_PAINT, min, max)) {
@@ -323,7 +323,7 @@ bool GuiSource::Generate(MSG* msg, HWND filter, UINT min, UINT max, bool remove)
 DWORD GuiSource::PollInterval() {
   const DWORD me = CurrentGuiThread();
   DWORD interval = INFINITE;
-  if (me == DisplayThread()) interval = Backend().PollInterval();
+  if (OnDisplayThread()) interval = Backend().PollInterval();
   bool any = false;
   const DWORD due = TimerNextDue(me, &any);
   const DWORD now = GuiNow();

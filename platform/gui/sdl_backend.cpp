@@ -231,7 +231,7 @@ class SdlBackend : public GuiBackend {
   void Beep(UINT) override {}
 
   bool Capture(HWND hwnd, std::vector<std::uint32_t>* pixels, int* width, int* height) override {
-    if (CurrentGuiThread() != DisplayThread()) return false;
+    if (!OnDisplayThread()) return false;
     Pump();
     auto it = shown_.find(hwnd);
     if (it == shown_.end() || !it->second.visible) return false;
