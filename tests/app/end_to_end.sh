@@ -41,19 +41,7 @@ fail() {
   exit 1
 }
 
-# Polls (every 0.1 s, up to 60 s: a sanitizer build is slow) until the
-# command succeeds; fails the step at once when the program ended.
-await() {
-  what=$1
-  shift
-  i=0
-  while ! "$@" > /dev/null 2>&1; do
-    if [ -n "$pid" ] && ! kill -0 "$pid" 2> /dev/null; then fail "the program ended while waiting for $what"; fi
-    i=$((i + 1))
-    [ $i -ge 600 ] && fail "waited 60 s for $what"
-    sleep 0.1
-  done
-}
+. "$(dirname "$0")/x11_steps.sh"
 
 shot() {
   shot_no=$((shot_no + 1))
@@ -61,9 +49,6 @@ shot() {
     -frames:v 1 "$shots/$desktop-$(printf %02d $shot_no)-$1.png" < /dev/null
 }
 
-# The name of the window with the keyboard focus.
-focused() { xdotool getwindowfocus getwindowname 2> /dev/null; }
-has_focus() { focused | grep -q "$1"; }
 
 # The names of the shown top-level windows, top first: the window
 # manager's stacking list, or the root's children on a bare display.
@@ -79,9 +64,6 @@ visible_names() {
   fi
 }
 on_top() { [ "$(visible_names | grep -v '^$' | head -1)" = "$1" ]; }
-shown() { xdotool search --onlyvisible --name "$1"; }
-not() { ! "$@"; }
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 # An open menu: a shown window that no window manager handles.
 menu_open() {
   for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do

@@ -28,16 +28,6 @@ std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 class NonRegularPaths : public ProgramTest {
  protected:
-  void TearDown() override {
-    for (pid_t child : started_) {
-      if (waitpid(child, nullptr, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-      }
-    }
-    ProgramTest::TearDown();
-  }
-
   // A project of a tone of ms, saved with its collection beside it.
   void MakeToneProject(int ms = 1000) {
     WriteTone(File("tone.wav"), ms);
@@ -96,7 +86,6 @@ class NonRegularPaths : public ProgramTest {
     return -1;
   }
 
-  std::vector<pid_t> started_;
 };
 
 // An unattended export meeting a FIFO where it reads ends at once and names

@@ -1,5 +1,8 @@
 #include "program_fixture.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -114,6 +117,13 @@ void ProgramTest::Stop() {
 }
 
 void ProgramTest::TearDown() {
+  for (pid_t child : started_) {
+    if (waitpid(child, nullptr, WNOHANG) == 0) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
+  }
+  started_.clear();
   Stop();
   boxes_.reset();
   // Program-wide settings outlive the program in this process.

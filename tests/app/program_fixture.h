@@ -6,6 +6,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <memory>
@@ -61,6 +62,9 @@ class ProgramTest : public ::testing::Test {
   std::unique_ptr<RecordingBoxes> boxes_;
   std::unique_ptr<filetest::ScriptedChooser> chooser_;
   std::unique_ptr<kobrix32App> app_;
+  // Child kobrix processes a test started: any still running at the end
+  // is killed, or it would hold the test's output open until the time-out.
+  std::vector<pid_t> started_;
 };
 
 }  // namespace apptest

@@ -24,18 +24,6 @@ class SingleInstance : public ProgramTest {
   // sanitizer build) takes seconds to start the program.
   static constexpr int kWaitSteps = 3000;
 
-  // An instance a failed assertion left running would hold the test's
-  // output open, and the run would wait for it to the time-out.
-  void TearDown() override {
-    for (pid_t child : started_) {
-      if (waitpid(child, nullptr, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-      }
-    }
-    ProgramTest::TearDown();
-  }
-
   // Starts kobrix (headless, with the file when one is given) and waits
   // until its frame is up, and so its lock taken. (Polling the lock itself
   // would hold it for a moment, and a start meeting it then ends.)
@@ -76,7 +64,6 @@ class SingleInstance : public ProgramTest {
     return frame;
   }
 
-  std::vector<pid_t> started_;
 };
 
 TEST_F(SingleInstance, TheLockIsHeldByOneProcess) {

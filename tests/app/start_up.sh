@@ -32,30 +32,12 @@ fail() {
   exit 1
 }
 
-# Polls (every 0.1 s, up to 60 s: a sanitizer build is slow) until the
-# command succeeds; fails the step at once when the program ended.
-await() {
-  what=$1
-  shift
-  i=0
-  while ! "$@" > /dev/null 2>&1; do
-    if [ -n "$pid" ] && ! kill -0 "$pid" 2> /dev/null; then fail "the program ended while waiting for $what"; fi
-    i=$((i + 1))
-    [ $i -ge 600 ] && fail "waited 60 s for $what"
-    sleep 0.1
-  done
-}
+. "$(dirname "$0")/x11_steps.sh"
 
 shot() {
   ffmpeg -v error -y -f x11grab -video_size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -i "$DISPLAY" \
     -frames:v 1 "$shots/$desktop-start-$run-$1.png" < /dev/null
 }
-
-focused() { xdotool getwindowfocus getwindowname 2> /dev/null; }
-has_focus() { focused | grep -q "$1"; }
-shown() { xdotool search --onlyvisible --name "$1"; }
-not() { ! "$@"; }
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 
 # A window's client area on the screen: "x y width height".
 client_of() {

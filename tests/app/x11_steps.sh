@@ -1,0 +1,24 @@
+# Steps the scripts that drive the real program on a display share. The
+# sourcing script defines fail (which names its step) and sets pid to the
+# running program's process (empty while none runs).
+
+# Polls (every 0.1 s, up to 60 s: a sanitizer build is slow) until the
+# command succeeds; fails the step at once when the program ended.
+await() {
+  what=$1
+  shift
+  i=0
+  while ! "$@" > /dev/null 2>&1; do
+    if [ -n "$pid" ] && ! kill -0 "$pid" 2> /dev/null; then fail "the program ended while waiting for $what"; fi
+    i=$((i + 1))
+    [ $i -ge 600 ] && fail "waited 60 s for $what"
+    sleep 0.1
+  done
+}
+
+# The name of the window with the keyboard focus.
+focused() { xdotool getwindowfocus getwindowname 2> /dev/null; }
+has_focus() { focused | grep -q "$1"; }
+shown() { xdotool search --onlyvisible --name "$1"; }
+not() { ! "$@"; }
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
