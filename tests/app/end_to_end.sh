@@ -112,19 +112,7 @@ start() {
 
 quit() {
   step="quit $1"
-  xdotool key --clearmodifiers ctrl+q
-  # Questions to save what changed are answered No, each once it is up.
-  i=0
-  while kill -0 "$pid" 2> /dev/null; do
-    if [ -n "$(focused)" ] && ! focused | grep -q "^$frame_name\|^Clip Collection\|^A.Meter\|^Video"; then
-      xdotool key n
-    fi
-    i=$((i + 1))
-    [ $i -ge 600 ] && fail "the program did not end"
-    sleep 0.1
-  done
-  wait "$pid" || fail "the program ended with status $?"
-  pid=
+  quit_program
 }
 
 if [ "$desktop" = openbox ]; then

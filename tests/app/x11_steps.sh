@@ -1,6 +1,7 @@
 # Steps the scripts that drive the real program on a display share. The
 # sourcing script defines fail (which names its step) and sets pid to the
-# running program's process (empty while none runs).
+# running program's process (empty while none runs) and frame_name to the
+# caption the program's frame starts with.
 
 # Polls (every 0.1 s, up to 60 s: a sanitizer build is slow) until the
 # command succeeds; fails the step at once when the program ended.
@@ -22,3 +23,20 @@ has_focus() { focused | grep -q "$1"; }
 shown() { xdotool search --onlyvisible --name "$1"; }
 not() { ! "$@"; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+
+# Quits with Ctrl+Q and waits for the program to end with status 0; questions
+# to save what changed are answered No, each once it is up.
+quit_program() {
+  xdotool key --clearmodifiers ctrl+q
+  i=0
+  while kill -0 "$pid" 2> /dev/null; do
+    if [ -n "$(focused)" ] && ! focused | grep -q "^$frame_name\|^Clip Collection\|^A.Meter\|^Video"; then
+      xdotool key n
+    fi
+    i=$((i + 1))
+    [ $i -ge 600 ] && fail "the program did not end"
+    sleep 0.1
+  done
+  wait "$pid" || fail "the program ended with status $?"
+  pid=
+}
