@@ -84,12 +84,8 @@ tile_drawn() {
   ffmpeg -v error -y -f x11grab -video_size "$3x$(($4 - 90))" -i "$DISPLAY+$1,$(($2 + 60))" -frames:v 1 \
     "$shots/$desktop-start-$run-collection.png" < /dev/null || return 1
   ffmpeg -v error -i "$shots/$desktop-start-$run-collection.png" -f rawvideo -pix_fmt rgb24 - < /dev/null |
-    python3 -c '
-import sys
-d = sys.stdin.buffer.read()
-n = sum(1 for i in range(0, len(d) - 2, 3) if d[i] > 200 and 80 < d[i + 1] < 180 and d[i + 2] < 80)
-print(n)
-sys.exit(0 if n >= 1000 else 1)'
+    od -An -v -tu1 -w3 |
+    awk '$1 > 200 && $2 > 80 && $2 < 180 && $3 < 80 {n++} END {print n + 0; exit !(n >= 1000)}'
 }
 
 start() {

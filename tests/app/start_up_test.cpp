@@ -48,9 +48,8 @@ void StartTwice(StartUp& t, const std::string& desktop) {
   const char* display = std::getenv("DISPLAY");
   const char* gui = std::getenv("KOBRIX_GUI");
   if (display == nullptr || *display == '\0' || gui == nullptr || std::string(gui) != "sdl" || !HaveTool("xdotool") ||
-      !HaveTool("xprop") || !HaveTool("xwininfo") || !HaveTool("xdpyinfo") || !HaveTool("ffmpeg") ||
-      !HaveTool("python3"))
-    GTEST_SKIP() << "runs under xvfb-run on sdl (app_start_up_sdl_xvfb); needs xdotool, x11-utils, ffmpeg, python3";
+      !HaveTool("xprop") || !HaveTool("xwininfo") || !HaveTool("xdpyinfo") || !HaveTool("ffmpeg"))
+    GTEST_SKIP() << "runs under xvfb-run on sdl (app_start_up_sdl_xvfb); needs xdotool, x11-utils, ffmpeg";
   if (desktop == "openbox" && !HaveTool("openbox")) GTEST_SKIP() << "needs openbox";
   SilentPort port;
   ASSERT_FALSE(port.path().empty());

@@ -20,8 +20,8 @@ set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
 # collection shows its tile at once, the windows lie inside the work area
 # (bare-start-1-started.png, openbox-start-2-collection.png ...).
 add_test(NAME app_start_up_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1280x1000x24' \"$@\""
-                 sh $<TARGET_FILE:test_app> --gtest_filter=StartUp.*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1280x1000x24 xdotool,xprop,xwininfo,xdpyinfo,ffmpeg,openbox
+                 $<TARGET_FILE:test_app> --gtest_filter=StartUp.*)
 set_tests_properties(app_start_up_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb
