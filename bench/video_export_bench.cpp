@@ -1,6 +1,7 @@
 // The video exports on 720 × 576 Motion JPEG: a cut-only project copied
 // into an AVI file (the pieces of the file in another order), and the same
-// frames encoded as an MPEG-2 program stream through the encoder component.
+// frames encoded through the encoder component as MPEG-1 video in a system
+// stream (a project of pictures alone has no program stream to choose).
 // The file is KOBRIX_BENCH_VIDEO, or one ffmpeg makes at start (10 s of
 // 25 fps). bench/compare.sh runs ffmpeg on the same file beside them.
 // KOBRIX_BENCH_KEEP names a folder where the last export of each stays
@@ -129,7 +130,7 @@ void BM_AviExportCutOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_AviExportCutOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// PAL 25, 720 × 576, a program stream at 5859 × 1024 bit/s (about 6 Mbit/s).
+// PAL 25, 720 × 576, MPEG-1 video at 5859 × 1024 bit/s (about 6 Mbit/s).
 void BM_MpegExport(benchmark::State& state) {
   Project project;
   if (!project.ok()) {
