@@ -90,56 +90,45 @@ namespace {
 // Full-range JPEG values to the ranges of MPEG video: 16 + round(v × 219 /
 // 255) and 128 + round((v − 128) × 224 / 255), each as one multiply and
 // shift that gives the same value for every byte (a test holds them to it).
-constexpr int kLumaScale = 28140, kLumaRound = 16608, kLumaShift = 15, kLumaBase = 16;
-constexpr int kChromaScale = 14392, kChromaRound = 17384, kChromaShift = 14, kChromaBase = 15;
+struct Range {
+  int scale, round, shift, base;
+};
+constexpr Range kLuma{28140, 16608, 15, 16};
+constexpr Range kChroma{14392, 17384, 14, 15};
 
-inline BYTE Luma(int v) {
-  return static_cast<BYTE>(kLumaBase + ((v * kLumaScale + kLumaRound) >> kLumaShift));
-}
-inline BYTE Chroma(int v) {
-  return static_cast<BYTE>(kChromaBase + ((v * kChromaScale + kChromaRound) >> kChromaShift));
+template <Range R>
+inline BYTE Scale(int v) {
+  return static_cast<BYTE>(R.base + ((v * R.scale + R.round) >> R.shift));
 }
 
 #if defined(__SSE2__)
 // 16 values at once: each byte and a 1 beside it, multiplied and added with
 // the scale and the rounding in one step.
-template <int Scale, int Round, int Shift, int Base>
+template <Range R>
 inline __m128i Scale16(__m128i bytes) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i one = _mm_set1_epi16(1);
-  const __m128i factors = _mm_set1_epi32((Round << 16) | Scale);
+  const __m128i factors = _mm_set1_epi32((R.round << 16) | R.scale);
   const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
-  const __m128i a = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(lo, one), factors), Shift);
-  const __m128i b = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(lo, one), factors), Shift);
-  const __m128i c = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(hi, one), factors), Shift);
-  const __m128i d = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(hi, one), factors), Shift);
+  const __m128i a = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(lo, one), factors), R.shift);
+  const __m128i b = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(lo, one), factors), R.shift);
+  const __m128i c = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(hi, one), factors), R.shift);
+  const __m128i d = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(hi, one), factors), R.shift);
   const __m128i words = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-  return _mm_add_epi8(words, _mm_set1_epi8(static_cast<char>(Base)));
+  return _mm_add_epi8(words, _mm_set1_epi8(static_cast<char>(R.base)));
 }
 #endif
 
-void LumaRow(const BYTE* in, BYTE* out, LONG n) {
+template <Range R>
+void ScaleRow(const BYTE* in, BYTE* out, LONG n) {
   LONG x = 0;
 #if defined(__SSE2__)
   for (; x + 16 <= n; x += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
-                     Scale16<kLumaScale, kLumaRound, kLumaShift, kLumaBase>(v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), Scale16<R>(v));
   }
 #endif
-  for (; x < n; ++x) out[x] = Luma(in[x]);
-}
-
-void ChromaRow(const BYTE* in, BYTE* out, LONG n) {
-  LONG x = 0;
-#if defined(__SSE2__)
-  for (; x + 16 <= n; x += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
-                     Scale16<kChromaScale, kChromaRound, kChromaShift, kChromaBase>(v));
-  }
-#endif
-  for (; x < n; ++x) out[x] = Chroma(in[x]);
+  for (; x < n; ++x) out[x] = Scale<R>(in[x]);
 }
 
 // Two chroma rows averaged (rounding up at a half) into one.
@@ -149,21 +138,20 @@ void ChromaPairRow(const BYTE* a, const BYTE* b, BYTE* out, LONG n) {
   for (; x + 16 <= n; x += 16) {
     const __m128i v = _mm_avg_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x)),
                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
-                     Scale16<kChromaScale, kChromaRound, kChromaShift, kChromaBase>(v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), Scale16<kChroma>(v));
   }
 #endif
-  for (; x < n; ++x) out[x] = Chroma((a[x] + b[x] + 1) >> 1);
+  for (; x < n; ++x) out[x] = Scale<kChroma>((a[x] + b[x] + 1) >> 1);
 }
 
 }  // namespace
 
 BYTE JpegFrames::MpegLuma(BYTE v) {
-  return Luma(v);
+  return Scale<kLuma>(v);
 }
 
 BYTE JpegFrames::MpegChroma(BYTE v) {
-  return Chroma(v);
+  return Scale<kChroma>(v);
 }
 
 bool JpegFrames::DecodeI420(const BYTE* data, std::size_t size, LONG width, LONG height, void* bits) {
@@ -223,23 +211,25 @@ bool JpegFrames::DecodeI420(const BYTE* data, std::size_t size, LONG width, LONG
     const LONG top = static_cast<LONG>(line);
     const LONG lumaRows = std::min<LONG>(static_cast<LONG>(step), height - top);
     for (LONG y = 0; y < lumaRows; ++y)
-      LumaRow(planeRows_[0][static_cast<std::size_t>(y)], lumaOut + static_cast<std::size_t>(top + y) * width,
-              width);
+      ScaleRow<kLuma>(planeRows_[0][static_cast<std::size_t>(y)],
+                      lumaOut + static_cast<std::size_t>(top + y) * width, width);
     for (int i = 1; i < 3; ++i) {
       if (halfDown) {
         // 4:2:0: the MCU row's 8 chroma rows are 8 rows of the picture's chroma.
         const LONG first = top / 2;
         const LONG n = std::min<LONG>(DCTSIZE, chromaHeight - first);
         for (LONG y = 0; y < n; ++y)
-          ChromaRow(planeRows_[i][static_cast<std::size_t>(y)],
-                    chromaOut[i - 1] + static_cast<std::size_t>(first + y) * chromaWidth, chromaWidth);
+          ScaleRow<kChroma>(planeRows_[i][static_cast<std::size_t>(y)],
+                            chromaOut[i - 1] + static_cast<std::size_t>(first + y) * chromaWidth,
+                            chromaWidth);
       } else {
         // 4:2:2: two chroma rows make one; the last of an odd height stands alone.
         const LONG first = top / 2;
         const LONG n = std::min<LONG>(DCTSIZE / 2, chromaHeight - first);
         for (LONG y = 0; y < n; ++y) {
           const LONG b = std::min<LONG>(2 * y + 1, height - 1 - top);
-          ChromaPairRow(planeRows_[i][static_cast<std::size_t>(2 * y)], planeRows_[i][static_cast<std::size_t>(b)],
+          ChromaPairRow(planeRows_[i][static_cast<std::size_t>(2 * y)],
+                        planeRows_[i][static_cast<std::size_t>(b)],
                         chromaOut[i - 1] + static_cast<std::size_t>(first + y) * chromaWidth, chromaWidth);
         }
       }

@@ -5,7 +5,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace x11desk {
 namespace {
@@ -37,20 +39,29 @@ int IgnoreError(Display* d, XErrorEvent* e) {
   return 0;
 }
 
-// The window a property names (a WINDOW-typed property), 0 when none.
-::Window WindowProperty(Display* d, ::Window on, Atom property) {
+// The 32-bit items of a property of the type wanted, at most count of them
+// from item offset on; none when the property is missing or of another type.
+std::vector<long> Items(Display* d, ::Window on, Atom property, Atom wanted, long offset, long count) {
   Atom type = 0;
   int format = 0;
-  unsigned long count = 0, after = 0;
+  unsigned long n = 0, after = 0;
   unsigned char* data = nullptr;
-  ::Window result = 0;
-  if (XGetWindowProperty(d, on, property, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) ==
+  std::vector<long> items;
+  if (XGetWindowProperty(d, on, property, offset, count, False, wanted, &type, &format, &n, &after, &data) ==
           Success &&
-      data != nullptr) {
-    if (type == XA_WINDOW && format == 32 && count == 1) result = *reinterpret_cast<::Window*>(data);
+      data != nullptr && type == wanted && format == 32) {
+    // Xlib hands 32-bit items over as longs.
+    const long* v = reinterpret_cast<const long*>(data);
+    items.assign(v, v + std::min<unsigned long>(n, static_cast<unsigned long>(count)));
   }
   if (data != nullptr) XFree(data);
-  return result;
+  return items;
+}
+
+// The window a property names (a WINDOW-typed property), 0 when none.
+::Window WindowProperty(Display* d, ::Window on, Atom property) {
+  const std::vector<long> v = Items(d, on, property, XA_WINDOW, 0, 1);
+  return v.size() == 1 ? static_cast<::Window>(v[0]) : 0;
 }
 
 // _NET_WM_STATE changes of a mapped window go through the window manager.
@@ -64,8 +75,8 @@ void SendState(const Handle& h, bool add, Atom first, Atom second) {
   e.xclient.data.l[1] = static_cast<long>(first);
   e.xclient.data.l[2] = static_cast<long>(second);
   e.xclient.data.l[3] = 1;
-  XSendEvent(h.display, DefaultRootWindow(h.display), False, SubstructureNotifyMask | SubstructureRedirectMask,
-             &e);
+  XSendEvent(h.display, DefaultRootWindow(h.display), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &e);
 }
 
 bool Mapped(const Handle& h) {
@@ -138,20 +149,10 @@ void SetModal(SDL_Window* w, bool modal) {
     SendState(h, modal, modal_atom, 0);
   } else {
     // Before mapping the window's own list is read; keep what SDL put there.
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
     std::vector<Atom> atoms;
-    if (XGetWindowProperty(h.display, h.window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
-                           &data) == Success &&
-        data != nullptr && format == 32) {
-      const Atom* list = reinterpret_cast<const Atom*>(data);
-      for (unsigned long i = 0; i < count; ++i) {
-        if (list[i] != modal_atom) atoms.push_back(list[i]);
-      }
+    for (long a : Items(h.display, h.window, state, XA_ATOM, 0, 64)) {
+      if (static_cast<Atom>(a) != modal_atom) atoms.push_back(static_cast<Atom>(a));
     }
-    if (data != nullptr) XFree(data);
     if (modal) atoms.push_back(modal_atom);
     XChangeProperty(h.display, h.window, state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
@@ -170,8 +171,8 @@ void RaiseWithoutFocus(SDL_Window* w) {
   e.xclient.data.l[0] = 2;  // as a pager would: no focus rules apply
   e.xclient.data.l[1] = 0;
   e.xclient.data.l[2] = Above;
-  XSendEvent(h.display, DefaultRootWindow(h.display), False, SubstructureNotifyMask | SubstructureRedirectMask,
-             &e);
+  XSendEvent(h.display, DefaultRootWindow(h.display), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &e);
   XFlush(h.display);
 }
 
@@ -182,32 +183,12 @@ void MoveClient(SDL_Window* w, int x, int y) {
   XFlush(h.display);
 }
 
-namespace {
-
-// A CARDINAL[count] property of a window, when it holds at least count.
-bool Cardinals(Display* d, ::Window on, Atom property, long offset, long count, std::vector<long>* out) {
-  Atom type = 0;
-  int format = 0;
-  unsigned long n = 0, after = 0;
-  unsigned char* data = nullptr;
-  bool ok = false;
-  if (XGetWindowProperty(d, on, property, offset, count, False, XA_CARDINAL, &type, &format, &n, &after, &data) ==
-          Success &&
-      data != nullptr && type == XA_CARDINAL && format == 32 && n >= static_cast<unsigned long>(count)) {
-    const long* v = reinterpret_cast<const long*>(data);
-    out->assign(v, v + count);
-    ok = true;
-  }
-  if (data != nullptr) XFree(data);
-  return ok;
-}
-
-}  // namespace
-
 bool FrameExtents(SDL_Window* w, int* left, int* right, int* top, int* bottom) {
   Handle h;
-  std::vector<long> v;
-  if (!Of(w, &h) || !Cardinals(h.display, h.window, A(h.display, "_NET_FRAME_EXTENTS"), 0, 4, &v)) return false;
+  if (!Of(w, &h)) return false;
+  const std::vector<long> v =
+      Items(h.display, h.window, A(h.display, "_NET_FRAME_EXTENTS"), XA_CARDINAL, 0, 4);
+  if (v.size() < 4) return false;
   *left = static_cast<int>(v[0]);
   *right = static_cast<int>(v[1]);
   *top = static_cast<int>(v[2]);
@@ -219,13 +200,12 @@ bool WorkArea(SDL_Window* w, int* x, int* y, int* width, int* height) {
   Handle h;
   if (!Of(w, &h)) return false;
   const ::Window root = DefaultRootWindow(h.display);
-  std::vector<long> desktop, area;
-  const long current = Cardinals(h.display, root, A(h.display, "_NET_CURRENT_DESKTOP"), 0, 1, &desktop) &&
-                               desktop[0] >= 0 && desktop[0] < 64
-                           ? desktop[0]
-                           : 0;
-  if (!Cardinals(h.display, root, A(h.display, "_NET_WORKAREA"), current * 4, 4, &area)) return false;
-  if (area[2] <= 0 || area[3] <= 0) return false;
+  const std::vector<long> desktop =
+      Items(h.display, root, A(h.display, "_NET_CURRENT_DESKTOP"), XA_CARDINAL, 0, 1);
+  const long current = desktop.size() == 1 && desktop[0] >= 0 && desktop[0] < 64 ? desktop[0] : 0;
+  const std::vector<long> area =
+      Items(h.display, root, A(h.display, "_NET_WORKAREA"), XA_CARDINAL, current * 4, 4);
+  if (area.size() < 4 || area[2] <= 0 || area[3] <= 0) return false;
   *x = static_cast<int>(area[0]);
   *y = static_cast<int>(area[1]);
   *width = static_cast<int>(area[2]);

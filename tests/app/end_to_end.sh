@@ -32,21 +32,14 @@ fail() {
       echo "  $(xdotool getwindowname "$w"): $(xprop -id "$w" _NET_WM_STATE WM_TRANSIENT_FOR | tr '\n' ' ')"
     done
   fi
-  echo "--- focus: $(focused)"
-  echo "--- program's standard error:"
-  cat "$err"
-  [ -n "$pid" ] && kill "$pid" 2> /dev/null
-  [ -n "$wm" ] && kill "$wm" 2> /dev/null
-  rm -f "$err"
-  exit 1
+  fail_end
 }
 
 . "$(dirname "$0")/x11_steps.sh"
 
 shot() {
   shot_no=$((shot_no + 1))
-  ffmpeg -v error -y -f x11grab -video_size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -i "$DISPLAY" \
-    -frames:v 1 "$shots/$desktop-$(printf %02d $shot_no)-$1.png" < /dev/null
+  grab "$shots/$desktop-$(printf %02d $shot_no)-$1.png"
 }
 
 

@@ -4,8 +4,6 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
-#include <map>
-#include <sstream>
 #include <thread>
 
 #include "program_fixture.h"
@@ -18,27 +16,11 @@
 #include "resources/clip_dialog_ids.h"
 #include "resources/frame_ids.h"
 #include "resources/timeline_ids.h"
+#include "support/ini_text.h"
 #include "support/simulated_deck.h"
 
 namespace apptest {
 namespace {
-
-using Sections = std::map<std::string, std::map<std::string, std::string>>;
-
-Sections ParseIni(const std::string& text) {
-  Sections out;
-  std::istringstream in(text);
-  std::string line, section;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
-      section = line.substr(1, line.size() - 2);
-    } else if (const std::size_t eq = line.find('='); eq != std::string::npos) {
-      out[section][line.substr(0, eq)] = line.substr(eq + 1);
-    }
-  }
-  return out;
-}
 
 // The first window of a class anywhere in the program's windows, waiting
 // for it to come up.
@@ -98,7 +80,7 @@ class Restart : public ProgramTest {
     driver.join();
     return result;
   }
-  Sections Settings() { return ParseIni(ReadFile(home_->File(kIniFileName))); }
+  IniSections Settings() { return ParseIni(ReadFile(home_->File(kIniFileName))); }
 };
 
 TEST_F(Restart, MeterRangeTapeDeckAndPreviewSurviveARestart) {
@@ -148,7 +130,7 @@ TEST_F(Restart, MeterRangeTapeDeckAndPreviewSurviveARestart) {
   EXPECT_EQ(choosers, 1);
   const auto expectKept = [&](const char* run) {
     SCOPED_TRACE(run);
-    Sections kept = Settings();
+    IniSections kept = Settings();
     EXPECT_EQ(kept["AUDIO_METER"]["MAX_PICK_DB"], "96.000");
     EXPECT_EQ(kept["VTR"]["TYPE"], "2");
     EXPECT_EQ(kept["VTR"]["PORT"], deck.path());

@@ -23,20 +23,13 @@ step=start
 
 fail() {
   echo "start-up ($desktop): step '$step' failed: $*"
-  echo "--- focus: $(focused)"
-  echo "--- program's standard error:"
-  cat "$err"
-  [ -n "$pid" ] && kill "$pid" 2> /dev/null
-  [ -n "$wm" ] && kill "$wm" 2> /dev/null
-  rm -f "$err"
-  exit 1
+  fail_end
 }
 
 . "$(dirname "$0")/x11_steps.sh"
 
 shot() {
-  ffmpeg -v error -y -f x11grab -video_size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -i "$DISPLAY" \
-    -frames:v 1 "$shots/$desktop-start-$run-$1.png" < /dev/null
+  grab "$shots/$desktop-start-$run-$1.png"
 }
 
 # A window's client area on the screen: "x y width height".

@@ -1,7 +1,27 @@
 # Steps the scripts that drive the real program on a display share. The
 # sourcing script defines fail (which names its step) and sets pid to the
-# running program's process (empty while none runs) and frame_name to the
-# caption the program's frame starts with.
+# running program's process (empty while none runs), wm to the window
+# manager's (empty on a bare display), err to the file that keeps the
+# program's standard error and frame_name to the caption the program's
+# frame starts with.
+
+# How a failed step ends, after its own lines: the focus and the program's
+# standard error are shown, the program and the window manager stopped.
+fail_end() {
+  echo "--- focus: $(focused)"
+  echo "--- program's standard error:"
+  cat "$err"
+  [ -n "$pid" ] && kill "$pid" 2> /dev/null
+  [ -n "$wm" ] && kill "$wm" 2> /dev/null
+  rm -f "$err"
+  exit 1
+}
+
+# The whole screen into the PNG file named.
+grab() {
+  ffmpeg -v error -y -f x11grab -video_size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -i "$DISPLAY" \
+    -frames:v 1 "$1" < /dev/null
+}
 
 # Polls (every 0.1 s, up to 60 s: a sanitizer build is slow) until the
 # command succeeds; fails the step at once when the program ended.

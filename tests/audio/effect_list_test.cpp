@@ -89,8 +89,8 @@ TEST_F(EffectListTest, OpeningTwiceCreatesOnceAndClosingTwiceSavesOnce) {
   ASSERT_EQ(offset->component, nullptr);
   ASSERT_EQ(SavedOffset(offset), 2.0f);
   list->Insert(offset, nullptr);
-  const long created = FakeProbe<long>("FakeEffectsCreated");
-  const long alive = FakeProbe<long>("FakeEffectsAlive");
+  const long created = FakeEffectsProbe<long>("FakeEffectsCreated");
+  const long alive = FakeEffectsProbe<long>("FakeEffectsAlive");
 
   ASSERT_TRUE(list->Open(nullptr, nullptr));
   ASSERT_NE(offset->component, nullptr);
@@ -98,7 +98,7 @@ TEST_F(EffectListTest, OpeningTwiceCreatesOnceAndClosingTwiceSavesOnce) {
   EXPECT_EQ(Through(list, 10.0f), 12.0f);  // the saved state was loaded
   ASSERT_TRUE(list->Open(nullptr, nullptr));
   EXPECT_EQ(offset->component, component);
-  EXPECT_EQ(FakeProbe<long>("FakeEffectsCreated"), created + 1);
+  EXPECT_EQ(FakeEffectsProbe<long>("FakeEffectsCreated"), created + 1);
 
   const float edited = 5.0f;
   ASSERT_NE(component->LoadState(&edited, 4), 0);
@@ -108,7 +108,7 @@ TEST_F(EffectListTest, OpeningTwiceCreatesOnceAndClosingTwiceSavesOnce) {
   list->Close();
   EXPECT_EQ(offset->component, nullptr);
   EXPECT_EQ(SavedOffset(offset), 5.0f);
-  EXPECT_EQ(FakeProbe<long>("FakeEffectsAlive"), alive);
+  EXPECT_EQ(FakeEffectsProbe<long>("FakeEffectsAlive"), alive);
   list->Close();
   EXPECT_EQ(list->openCount, 0);
   list->Release();
@@ -150,8 +150,8 @@ TEST_F(EffectListTest, EnablingResetsTheComponents) {
   list->SetQuality(2);
   EXPECT_EQ(c->GetId(), 2u);
   list->Configure(48000, 2);
-  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastRate"), 48000u);
-  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastChannels"), 2u);
+  EXPECT_EQ(FakeEffectsProbe<DWORD>("FakeEffectsLastRate"), 48000u);
+  EXPECT_EQ(FakeEffectsProbe<DWORD>("FakeEffectsLastChannels"), 2u);
   list->Release();
 }
 
@@ -162,8 +162,8 @@ TEST_F(EffectListTest, OpeningWithoutSourceTakesTheOutputFormat) {
   });
   Effect* e = Offset(1.0f);
   ASSERT_TRUE(e->Open(nullptr, nullptr));
-  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastRate"), 32000u);
-  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastChannels"), 2u);
+  EXPECT_EQ(FakeEffectsProbe<DWORD>("FakeEffectsLastRate"), 32000u);
+  EXPECT_EQ(FakeEffectsProbe<DWORD>("FakeEffectsLastChannels"), 2u);
   delete e;
 }
 
@@ -204,8 +204,8 @@ TEST_F(EffectListTest, OpeningWithASourceTakesItsFormat) {
   EffectList* list = EffectList::New();
   list->Insert(Offset(1.0f), nullptr);
   ASSERT_TRUE(list->Open(source, nullptr));
-  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastRate"), 48000u);
-  EXPECT_EQ(FakeProbe<DWORD>("FakeEffectsLastChannels"), 2u);
+  EXPECT_EQ(FakeEffectsProbe<DWORD>("FakeEffectsLastRate"), 48000u);
+  EXPECT_EQ(FakeEffectsProbe<DWORD>("FakeEffectsLastChannels"), 2u);
   list->Close();
   list->Release();
   source->Release();
@@ -215,13 +215,13 @@ TEST_F(EffectListTest, CloneWithAnUnregisteredClassLeavesNoList) {
   EffectList* list = EffectList::New();
   list->Insert(Gain(0.5f), nullptr);
   list->Insert(Offset(1.0f), nullptr);
-  const long alive = FakeProbe<long>("FakeEffectsAlive");
+  const long alive = FakeEffectsProbe<long>("FakeEffectsAlive");
   const int lists = CountLists();
   WriteRegistry(BuildRegistryText());  // the fake classes are gone
   EXPECT_EQ(list->Clone(static_cast<AudioData*>(nullptr)), nullptr);
   EXPECT_EQ(list->CloneClosed(), nullptr);
   EXPECT_EQ(CountLists(), lists);
-  EXPECT_EQ(FakeProbe<long>("FakeEffectsAlive"), alive);
+  EXPECT_EQ(FakeEffectsProbe<long>("FakeEffectsAlive"), alive);
   list->Release();
 }
 
@@ -258,7 +258,7 @@ TEST_F(EffectListTest, SharedCopiesUndoAnEdit) {
   EffectList* list = EffectList::New();
   list->Insert(Offset(2.0f), nullptr);
   list->openCount = 1;
-  const long alive = FakeProbe<long>("FakeEffectsAlive");
+  const long alive = FakeEffectsProbe<long>("FakeEffectsAlive");
 
   EffectList* edit = list->CloneShared();
   ASSERT_NE(edit, nullptr);
@@ -275,7 +275,7 @@ TEST_F(EffectListTest, SharedCopiesUndoAnEdit) {
   EXPECT_NE(list->first->component, nullptr);
   EXPECT_EQ(Through(list, 0.0f), 2.0f);
   edit->Release();
-  EXPECT_EQ(FakeProbe<long>("FakeEffectsAlive"), alive);
+  EXPECT_EQ(FakeEffectsProbe<long>("FakeEffectsAlive"), alive);
   list->Release();
 }
 

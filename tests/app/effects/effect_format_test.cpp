@@ -2,8 +2,6 @@
 // engine, as the program wired it at start-up: in a 44.1 kHz stereo project
 // an effect added to the master and the analyser over the master's list are
 // told 44100 Hz and two channels, not the engine's first format.
-#include <dlfcn.h>
-
 #include "audio/audio_player.h"
 #include "audio/effect_list.h"
 #include "audio/effect_list_dialog.h"
@@ -22,17 +20,6 @@ namespace {
 
 using dialogtest::ModalScript;
 
-// The last format the fake effect module's components were told.
-template <class T>
-T FakeProbe(const char* name) {
-  void* module = dlopen(KOBRIX_FAKE_EFFECTS_MODULE, RTLD_LAZY | RTLD_NOLOAD);
-  if (module == nullptr) return T{};
-  auto probe = reinterpret_cast<T (*)()>(dlsym(module, name));
-  T value = probe != nullptr ? probe() : T{};
-  dlclose(module);
-  return value;
-}
-
 class EffectFormat : public EffectsProgramTest {
  protected:
   void SetUp() override {
@@ -40,10 +27,7 @@ class EffectFormat : public EffectsProgramTest {
     // Our effects and the fake module's offset, whose format a test can read.
     const std::string clsid = "{F0000000-0000-0000-0000-000000000001}", progId = "KOBRIX.Offset";
     WriteFileText(RegistryFilePath(),
-                  BuildEffectsRegistryText() + "[HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32]\n@=\"" +
-                      KOBRIX_FAKE_EFFECTS_MODULE + "\"\n[HKEY_CLASSES_ROOT\\CLSID\\" + clsid +
-                      "\\ProgID]\n@=\"" + progId + "\"\n[HKEY_CLASSES_ROOT\\" + progId + "\\CLSID]\n@=\"" +
-                      clsid + "\"\n");
+                  BuildEffectsRegistryText() + RegistryClassEntry(clsid, progId, KOBRIX_FAKE_EFFECTS_MODULE));
     ForgetInstalledComponents();
   }
   void TearDown() override {
@@ -67,19 +51,21 @@ TEST_F(EffectFormat, AnAddedMasterEffectAndTheAnalyserAreToldTheProjectsFormat) 
       [&](HWND dialog) {
         SendMessage(dialog, WM_COMMAND, kEffectAddBelow, 0);
         GuiPumpMessages();
-        effectRate = FakeProbe<DWORD>("FakeEffectsLastRate");
-        effectChannels = FakeProbe<DWORD>("FakeEffectsLastChannels");
+        effectRate = FakeEffectsProbe<DWORD>("FakeEffectsLastRate");
+        effectChannels = FakeEffectsProbe<DWORD>("FakeEffectsLastChannels");
         SendMessage(dialog, WM_COMMAND, kEffectListResponse, 0);
         GuiPumpMessages();
-        if (EffectListDialog* open = EffectListDialog::FindOpen(-1); open != nullptr && open->Analyser() != nullptr) {
+        if (EffectListDialog* open = EffectListDialog::FindOpen(-1);
+            open != nullptr && open->Analyser() != nullptr) {
           analyserRate = open->Analyser()->Rate();
           analyserChannels = open->Analyser()->Channels();
         }
         SendMessage(dialog, WM_COMMAND, IDOK, 0);
       },
       [](HWND chooser) {
-        const LRESULT at = SendDlgItemMessage(chooser, kEffectList, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>("KOBRIX.Offset"));
+        const LRESULT at =
+            SendDlgItemMessage(chooser, kEffectList, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>("KOBRIX.Offset"));
         SendDlgItemMessage(chooser, kEffectList, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
         SendMessage(chooser, WM_COMMAND, IDOK, 0);
       },

@@ -7,31 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 #include "effects_project.h"
 #include "model/ini.h"
+#include "support/ini_text.h"
 
 namespace apptest {
 namespace {
-
-// The keys of each section of an INI file's text.
-std::map<std::string, std::map<std::string, std::string>> ParseIni(const std::string& text) {
-  std::map<std::string, std::map<std::string, std::string>> sections;
-  std::istringstream in(text);
-  std::string line, section;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-      section = line.substr(1, line.size() - 2);
-      sections[section];
-    } else if (const std::size_t eq = line.find('='); eq != std::string::npos && !section.empty()) {
-      sections[section][line.substr(0, eq)] = line.substr(eq + 1);
-    }
-  }
-  return sections;
-}
 
 class ProgramExitSdl : public EffectsProgramTest {};
 

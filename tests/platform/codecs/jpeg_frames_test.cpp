@@ -44,9 +44,10 @@ std::vector<BYTE> Compress(int width, int height) {
   return data;
 }
 
-// A JPEG of one colour given in YCbCr (full range), at the best quality,
-// its luma sampled twice across and vDown times down.
-std::vector<BYTE> FlatJpeg(int width, int height, int vDown, BYTE y, BYTE cb, BYTE cr, bool grey = false) {
+// A JPEG of full-range YCbCr pixels (grey: one component), value(x, y, c)
+// each, its luma sampled twice across and vDown times down.
+template <class Value>
+std::vector<BYTE> EncodeJpeg(int width, int height, int vDown, int quality, bool grey, Value value) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -56,24 +57,21 @@ std::vector<BYTE> FlatJpeg(int width, int height, int vDown, BYTE y, BYTE cb, BY
   jpeg_mem_dest(&info, &out, &size);
   info.image_width = static_cast<JDIMENSION>(width);
   info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = grey ? 1 : 3;
+  const unsigned components = grey ? 1 : 3;
+  info.input_components = static_cast<int>(components);
   info.in_color_space = grey ? JCS_GRAYSCALE : JCS_YCbCr;
   jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_set_quality(&info, quality, TRUE);
   if (!grey) {
     info.comp_info[0].h_samp_factor = 2;
     info.comp_info[0].v_samp_factor = vDown;
   }
   jpeg_start_compress(&info, TRUE);
-  std::vector<BYTE> row;
-  for (int x = 0; x < width; ++x) {
-    row.push_back(y);
-    if (!grey) {
-      row.push_back(cb);
-      row.push_back(cr);
-    }
-  }
+  std::vector<BYTE> row(static_cast<std::size_t>(width) * components);
   while (info.next_scanline < info.image_height) {
+    const unsigned y = info.next_scanline;
+    for (unsigned x = 0; x < static_cast<unsigned>(width); ++x)
+      for (unsigned c = 0; c < components; ++c) row[x * components + c] = value(x, y, c);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&info, rows, 1);
   }
@@ -82,6 +80,14 @@ std::vector<BYTE> FlatJpeg(int width, int height, int vDown, BYTE y, BYTE cb, BY
   jpeg_destroy_compress(&info);
   std::free(out);
   return data;
+}
+
+// A JPEG of one colour given in YCbCr (full range), at the best quality,
+// its luma sampled twice across and vDown times down.
+std::vector<BYTE> FlatJpeg(int width, int height, int vDown, BYTE y, BYTE cb, BYTE cr, bool grey = false) {
+  const BYTE colour[3] = {y, cb, cr};
+  return EncodeJpeg(width, height, vDown, 100, grey,
+                    [&](unsigned, unsigned, unsigned c) { return colour[c]; });
 }
 
 // The coded planes come out in the ranges of MPEG video, chroma at half
@@ -118,35 +124,9 @@ TEST(JpegFrames, PlanarPicturesTakeTheRangesOfMpegVideo) {
 // A JPEG of varied colours (full-range YCbCr from a hash of the place),
 // its luma sampled twice across and vDown times down, at quality 90.
 std::vector<BYTE> NoisyJpeg(int width, int height, int vDown) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &out, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_YCbCr;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
-  info.comp_info[0].h_samp_factor = 2;
-  info.comp_info[0].v_samp_factor = vDown;
-  jpeg_start_compress(&info, TRUE);
-  std::vector<BYTE> row(static_cast<std::size_t>(width) * 3);
-  while (info.next_scanline < info.image_height) {
-    const unsigned y = info.next_scanline;
-    for (unsigned x = 0; x < static_cast<unsigned>(width); ++x)
-      for (unsigned c = 0; c < 3; ++c) row[x * 3 + c] = static_cast<BYTE>((x * 2654435761u ^ y * 40503u ^ c * 97u) >> 5);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::vector<BYTE> data(out, out + size);
-  jpeg_destroy_compress(&info);
-  std::free(out);
-  return data;
+  return EncodeJpeg(width, height, vDown, 90, false, [](unsigned x, unsigned y, unsigned c) {
+    return static_cast<BYTE>((x * 2654435761u ^ y * 40503u ^ c * 97u) >> 5);
+  });
 }
 
 // The I420 picture of a JPEG the plain way: every plane decoded whole, then
@@ -206,7 +186,8 @@ std::vector<BYTE> PlainI420(const std::vector<BYTE>& data, int width, int height
 TEST(JpegFrames, MpegRangesAreTheRoundedScales) {
   for (int v = 0; v < 256; ++v) {
     EXPECT_EQ(codecs::JpegFrames::MpegLuma(static_cast<BYTE>(v)), 16 + std::lround(v * 219.0 / 255.0)) << v;
-    EXPECT_EQ(codecs::JpegFrames::MpegChroma(static_cast<BYTE>(v)), 128 + std::lround((v - 128) * 224.0 / 255.0))
+    EXPECT_EQ(codecs::JpegFrames::MpegChroma(static_cast<BYTE>(v)),
+              128 + std::lround((v - 128) * 224.0 / 255.0))
         << v;
   }
 }

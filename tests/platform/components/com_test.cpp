@@ -75,8 +75,10 @@ TEST_F(ComTest, FailuresOfCreation) {
   const std::string noModule = "{00000000-1111-2222-3333-555555555555}";
   const std::string noEntry = "{00000000-1111-2222-3333-666666666666}";
   const std::string dir = KOBRIX_EFFECT_MODULE_DIR;
-  WriteRegistry(ClassEntry(served, "", dir + "/KXGAIN.DLL") + ClassEntry(notServed, "", dir + "/KXGAIN.DLL") +
-                ClassEntry(noModule, "", dir + "/NOSUCHFX.DLL") + ClassEntry(noEntry, "", "libc.so.6") +
+  WriteRegistry(RegistryClassEntry(served, "", dir + "/KXGAIN.DLL") +
+                RegistryClassEntry(notServed, "", dir + "/KXGAIN.DLL") +
+                RegistryClassEntry(noModule, "", dir + "/NOSUCHFX.DLL") +
+                RegistryClassEntry(noEntry, "", "libc.so.6") +
                 "[HKEY_CLASSES_ROOT\\CLSID\\{00000000-1111-2222-3333-777777777777}]\n@=\"no server\"\n");
   struct Case {
     std::string clsid;

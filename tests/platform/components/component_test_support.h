@@ -2,7 +2,6 @@
 // and a components initialisation for the test's thread.
 #pragma once
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,38 +26,17 @@ class ComponentTest : public ::testing::Test {
 
   static std::string BuildRegistryText() { return BuildEffectsRegistryText(); }
 
-  // Registry lines for one class served by a module.
-  static std::string ClassEntry(const std::string& clsid, const std::string& progId,
-                                const std::string& module) {
-    std::string text;
-    text += "[HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32]\n@=\"" + module + "\"\n";
-    if (!progId.empty()) {
-      text += "[HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\ProgID]\n@=\"" + progId + "\"\n";
-      text += "[HKEY_CLASSES_ROOT\\" + progId + "\\CLSID]\n@=\"" + clsid + "\"\n";
-    }
-    return text;
-  }
-
   // The fake module's classes (fake_module/fake_effects.cpp).
   static constexpr CLSID kOffsetClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
   static constexpr CLSID kFailInitClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 2}};
   static constexpr CLSID kRefuseStateClass{0xF0000000, 0, 0, {0, 0, 0, 0, 0, 0, 0, 3}};
   static std::string FakeRegistryText() {
-    return ClassEntry("{F0000000-0000-0000-0000-000000000001}", "KOBRIX.Offset", KOBRIX_FAKE_EFFECTS_MODULE) +
-           ClassEntry("{F0000000-0000-0000-0000-000000000002}", "KOBRIX.FailInit",
-                      KOBRIX_FAKE_EFFECTS_MODULE) +
-           ClassEntry("{F0000000-0000-0000-0000-000000000003}", "KOBRIX.RefuseState",
-                      KOBRIX_FAKE_EFFECTS_MODULE);
-  }
-  // A counter of the fake module (0 before it is loaded).
-  template <class T>
-  static T FakeProbe(const char* name) {
-    void* module = dlopen(KOBRIX_FAKE_EFFECTS_MODULE, RTLD_LAZY | RTLD_NOLOAD);
-    if (module == nullptr) return T{};
-    auto probe = reinterpret_cast<T (*)()>(dlsym(module, name));
-    T value = probe != nullptr ? probe() : T{};
-    dlclose(module);
-    return value;
+    return RegistryClassEntry("{F0000000-0000-0000-0000-000000000001}", "KOBRIX.Offset",
+                              KOBRIX_FAKE_EFFECTS_MODULE) +
+           RegistryClassEntry("{F0000000-0000-0000-0000-000000000002}", "KOBRIX.FailInit",
+                              KOBRIX_FAKE_EFFECTS_MODULE) +
+           RegistryClassEntry("{F0000000-0000-0000-0000-000000000003}", "KOBRIX.RefuseState",
+                              KOBRIX_FAKE_EFFECTS_MODULE);
   }
 
   ScopedSettingsHome home_;

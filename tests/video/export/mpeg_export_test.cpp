@@ -29,7 +29,7 @@ constexpr uint32_t kAudio = 2;
 constexpr char kPlainClass[] = "{447B9000-B635-11CF-8DDB-0000E8C2AE4F}";
 constexpr char kMethodClass[] = "{447B7FE2-B635-11CF-8DDB-0000E8C2AE4F}";
 
-std::string ClassEntry(const std::string& clsid, const std::string& module) {
+std::string RegistryClassEntry(const std::string& clsid, const std::string& module) {
   return "[HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32]\n@=\"" + module + "\"\n";
 }
 
@@ -108,8 +108,8 @@ class MpegExportTest : public ExportTest {
     IniFlush();
   }
   void UseFake(const std::string& method = "0") {
-    WriteFileText(RegistryFilePath(), ClassEntry(kPlainClass, KOBRIX_FAKE_MPEG_MODULE) +
-                                          ClassEntry(kMethodClass, KOBRIX_FAKE_MPEG_MODULE) +
+    WriteFileText(RegistryFilePath(), RegistryClassEntry(kPlainClass, KOBRIX_FAKE_MPEG_MODULE) +
+                                          RegistryClassEntry(kMethodClass, KOBRIX_FAKE_MPEG_MODULE) +
                                           EncoderKey(method));
   }
   // Answers the settings dialog with a picture size and OK, the rest as
@@ -224,7 +224,8 @@ TEST_F(MpegExportTest, EachPictureComesBackInItsPlace) {
   WriteFileText(RegistryFilePath(), RealRegistry());
   constexpr int kCount = 25, kW = 64, kH = 48;
   std::vector<Picture> pictures;
-  for (int i = 0; i < kCount; ++i) pictures.emplace_back(std::size_t{kW} * kH * 3, static_cast<BYTE>(16 + 8 * i));
+  for (int i = 0; i < kCount; ++i)
+    pictures.emplace_back(std::size_t{kW} * kH * 3, static_cast<BYTE>(16 + 8 * i));
   const std::string source = Path("levels.avi");
   WriteUncompressed(source, kW, kH, pictures);
   Segments segments;
