@@ -109,8 +109,6 @@ TEST_F(CommandLineRun, PlayPlaysTheProjectAndEnds) {
   EXPECT_LT(std::stod(peak), 0.001);
 }
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 // An unattended export exits with 0 exactly when its whole file is there;
 // otherwise it says why on its standard error. None waits for an answer.
 TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
@@ -311,8 +309,9 @@ TEST_F(CommandLineRun, AnExportIntoAReadOnlyFolderSaysTheFolderCannotBeWritten) 
   ASSERT_EQ(chmod(own.c_str(), 0777), 0);
   const std::string target = readOnly + (video ? "/out.avi" : "/out.wav");
   const std::string run = "env KOBRIX_HOME=" + Quoted(own) + " XDG_STATE_HOME=" + Quoted(own) + " TMPDIR=" +
-                          Quoted(own) + " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 '" +
-                          KOBRIX_PROGRAM + "' " + Quoted(project) + (video ? " /avi " : " /wave ") + Quoted(target);
+                          Quoted(own) + " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 " +
+                          Quoted(asStranger ? ProgramForOthers() : KOBRIX_PROGRAM) + " " + Quoted(project) +
+                          (video ? " /avi " : " /wave ") + Quoted(target);
   std::string errors;
   EXPECT_FALSE(Shell((asStranger ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") + run + " 2>&1",
                      &errors));

@@ -13,8 +13,6 @@
 namespace apptest {
 namespace {
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 class ExportTarget : public ProgramTest {
  protected:
   // A project of the tone, saved with its collection beside it.
@@ -141,8 +139,8 @@ TEST_F(ExportTarget, ARenameRefusedInAStickyFolderSaysWhy) {
   std::string errors;
   Shell("setpriv --reuid=nobody --regid=nogroup --clear-groups env KOBRIX_HOME=" + Quoted(own) +
             " XDG_STATE_HOME=" + Quoted(own) + " TMPDIR=" + Quoted(own) +
-            " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 '" KOBRIX_PROGRAM "' " +
-            Quoted(File("p.tml")) + " /wave " + Quoted(target) + " 2>&1",
+            " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 " + Quoted(ProgramForOthers()) +
+            " " + Quoted(File("p.tml")) + " /wave " + Quoted(target) + " 2>&1",
         &errors);
   EXPECT_EQ(ReadFile(target), "root's file");
   EXPECT_NE(errors.find("'" + target + "' belongs to another user"), std::string::npos) << errors;

@@ -24,8 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 class NonRegularPaths : public ProgramTest {
  protected:
   // A project of a tone of ms, saved with its collection beside it.

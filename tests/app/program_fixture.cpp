@@ -1,10 +1,12 @@
 #include "program_fixture.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -142,6 +144,17 @@ void ProgramTest::MakeProject(const std::string& path, const std::vector<std::st
   }
   Frame().SaveProjectFile(path.c_str());
   Pump();
+}
+
+std::string ProgramTest::ProgramForOthers() {
+  if (Shell("setpriv --reuid=nobody --regid=nogroup --clear-groups test -x '" KOBRIX_PROGRAM "'"))
+    return KOBRIX_PROGRAM;
+  // The program needs nothing beside it for the runs that go through here.
+  const std::string copy = File("kobrix");
+  std::error_code failed;
+  std::filesystem::copy_file(KOBRIX_PROGRAM, copy, std::filesystem::copy_options::overwrite_existing, failed);
+  if (failed || chmod(copy.c_str(), 0755) != 0) ADD_FAILURE() << "the program can not be copied to " << copy;
+  return copy;
 }
 
 std::string ProgramTest::ChildEnvironment() const {

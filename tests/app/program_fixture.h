@@ -29,6 +29,8 @@ bool Shell(const std::string& command, std::string* output = nullptr);
 // A 16-bit stereo sine of hz at rate for ms.
 void WriteTone(const std::string& path, int ms, int hz = 440, int rate = 44100);
 std::string ReadFile(const std::string& path);
+// A path in single quotes, for the shell.
+inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -52,6 +54,10 @@ class ProgramTest : public ::testing::Test {
   void MakeProject(const std::string& path, const std::vector<std::string>& media);
   // The environment a child kobrix gets: the same folders as the test.
   std::string ChildEnvironment() const;
+  // The program as another user (nobody) can start it: the build's own, or,
+  // when the build lies in a folder closed to others (a checkout in root's
+  // own home), a copy in the test's folder, which the test opens to others.
+  std::string ProgramForOthers();
 
   std::unique_ptr<ScopedSettingsHome> home_;
   TestFolder folder_{"kobrix-app"};
