@@ -125,7 +125,8 @@ bool Headless() {
   return std::strcmp(GuiBackendName(), "headless") == 0;
 }
 
-// SIGTERM and SIGINT end the program as a close that asks nothing would.
+// SIGTERM and SIGINT end the program as a close that asks nothing would;
+// unsaved work stays as the autosave, for the next start to offer.
 // They are taken by a thread of their own (blocked everywhere else), which
 // posts the close to the frame. A program that has not ended a few seconds
 // later (its main thread busy or waiting where no message reaches it), or
@@ -319,8 +320,9 @@ int OwlMain(int argc, char** argv) {
     VFXRender::StopThread();
     // A run with a command-line mode offers nobody the autosave an earlier
     // run left: it stays for the next start that does, unless this run
-    // wrote over it.
-    if (line.mode == kModeNone || AutosaveWrittenThisRun()) app.DeleteAutosaveFiles(nullptr);
+    // wrote over it. A stop signal that met unsaved work leaves it too.
+    if (!app.autosave.KeptForNextStart() && (line.mode == kModeNone || AutosaveWrittenThisRun()))
+      app.DeleteAutosaveFiles(nullptr);
     // The time-line window dropped the deck's link; the controller goes too.
     delete TheVTRecorder;
     TheVTRecorder = nullptr;
