@@ -290,7 +290,13 @@ int OwlMain(int argc, char** argv) {
     return exporting ? 1 : 0;
   }
   std::optional<ModalHook> before;
-  if (exporting || Headless()) before = SetModalHook(ReportBox);
+  if (exporting) {
+    before = SetModalHook(ReportBox);
+  } else if (Headless()) {
+    // A hook that answers the boxes already (a caller's) stays.
+    before = SetModalHook(nullptr);
+    SetModalHook(*before ? *before : ModalHook(ReportBox));
+  }
   CommandLineExportWritten = false;
   SignalCloser signals;
   // The components the build made know themselves from the entries it wrote
