@@ -30,8 +30,8 @@ struct CommandLine {
   bool usage = false;
   // What was not understood (an unknown option, an export option without
   // its output file, an empty file name before an option); nothing else is
-  // set then. Such a line starts nothing:
-  // the usage goes to the standard error and the status is 2.
+  // set then. Such a line starts nothing: the usage goes to the standard
+  // error and the status is 2.
   std::string misuse;
   // An argument made a path longer than kCommandLinePathLimit; nothing else
   // is set then, and tooLong holds that path.
