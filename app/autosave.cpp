@@ -112,7 +112,19 @@ bool Autosave::AutoSave(bool forced) {
     return false;
   }
   if (!autoSave || !Due(forced)) return false;
+  Write();
+  return true;
+}
 
+void Autosave::KeepUnsavedWork() {
+  if (!autoSave) return;
+  // A write that fails leaves the last autosave, the nearest to the work
+  // there is: it is kept all the same.
+  Write();
+  kept_ = true;
+}
+
+bool Autosave::Write() {
   bool failed = false;
   if (AutosaveDirty) {
     host_.AppendStatusText(GetString(ui_string::kAutoSaveStatus));
@@ -135,7 +147,7 @@ bool Autosave::AutoSave(bool forced) {
     AutosaveEditCount = 0;
     RestartPeriod();
   }
-  return true;
+  return !failed;
 }
 
 std::string AutosaveFolder() {

@@ -2,7 +2,8 @@
 // collection, written from the application's idle processing after a number
 // of edits or minutes, into two fixed files in the folder of the temporary
 // sound file. The next start offers the project back when the program did
-// not end normally; a normal end deletes both files.
+// not end normally; a normal end deletes both files, and so does a stop
+// signal unless it met unsaved work.
 //
 // The edits and the changes are counted by the model (AutosaveEditCount,
 // AutosaveDirty); this object holds the settings (section SAVE), the owed
@@ -88,13 +89,24 @@ class Autosave {
   void SetPending() { pending_ = true; }
   bool Pending() const { return pending_; }
 
+  // The program ends without asking (a stop signal) while the project or
+  // the collection holds unsaved work: the autosave is brought up to the
+  // current state and kept, so that the next start offers it as after a
+  // crash. Nothing with autosave off.
+  void KeepUnsavedWork();
+  // Whether the end of the program leaves the autosave files.
+  bool KeptForNextStart() const { return kept_; }
+
  private:
   bool Due(bool forced) const;
+  // Writes what changed since the last autosave; false when a file failed.
+  bool Write();
 
   AutosaveHost& host_;
   bool pending_ = false;
   // The last step failed to write: the next try waits for the period.
   bool failed_ = false;
+  bool kept_ = false;
   DWORD lastTime_;
   int32_t idleCalls_ = 0;
 };

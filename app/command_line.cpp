@@ -53,7 +53,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
   CommandLine line;
   if (args.empty()) return line;
   const std::string& first = args[0];
-  if (args.size() == 1 && ((!first.empty() && first[0] == '?') || (first.size() > 1 && first[1] == '?'))) {
+  // "?" and "/?", and the Linux habit beside them.
+  if (args.size() == 1 && ((!first.empty() && first[0] == '?') || (first.size() > 1 && first[1] == '?') ||
+                           first == "--help" || first == "-h")) {
     line.usage = true;
     return line;
   }
@@ -74,7 +76,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
     line.tooLong = std::move(refused);
     return false;
   };
-  if (first.empty()) return line;
+  if (first.empty()) {
+    // Nothing to run the option on: the project's name came out empty
+    // (an unset shell variable, say).
+    if (args.size() >= 2 && IsOption(args[1]))
+      return misused("the file before the option '" + args[1] + "' is an empty name");
+    return line;
+  }
   line.startupPath = CommandLinePath(first, cwd);
   if (!fits(line.startupPath)) return line;
   if (args.size() < 2 || !IsOption(args[1])) return line;

@@ -26,11 +26,12 @@ enum CommandLineModes : int32_t {
 constexpr std::size_t kCommandLinePathLimit = 259;
 
 struct CommandLine {
-  // Only the usage box is asked for.
+  // Only the usage is asked for ("?", "/?", "--help" or "-h" alone).
   bool usage = false;
-  // What was not understood (an unknown option, or an export option without
-  // its output file); nothing else is set then. Such a line starts nothing:
-  // the usage goes to the standard error and the status is 2.
+  // What was not understood (an unknown option, an export option without
+  // its output file, an empty file name before an option); nothing else is
+  // set then. Such a line starts nothing: the usage goes to the standard
+  // error and the status is 2.
   std::string misuse;
   // An argument made a path longer than kCommandLinePathLimit; nothing else
   // is set then, and tooLong holds that path.

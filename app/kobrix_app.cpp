@@ -144,8 +144,12 @@ bool QuietCloseRequested() { return g_quietClose; }
 void kobrix32App::DropChangesForQuietClose() {
   MainTimeLineWindow* timeline = TimeLine();
   if (timeline != nullptr && timeline->Engine().playing) timeline->CmStop();
+  ClipCollection* collection = clipFrame != nullptr ? clipFrame->Collection() : nullptr;
+  // Nobody was asked about the unsaved work: it goes on as the autosave.
+  if ((timeline != nullptr && timeline->Engine().IsModified()) || (collection != nullptr && collection->IsModified()))
+    autosave.KeepUnsavedWork();
   if (timeline != nullptr) timeline->Engine().SetModified(false);
-  if (clipFrame != nullptr && clipFrame->Collection() != nullptr) clipFrame->Collection()->SetModified(false);
+  if (collection != nullptr) collection->SetModified(false);
 }
 
 bool kobrix32App::CanClose() {

@@ -72,7 +72,8 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   // Asks to save the project, then the collection; false on Cancel.
   bool AskSaveAll();
   // The program is told to end (a signal): playback stops and the changes
-  // are let go, so that the close asks nothing.
+  // are let go, so that the close asks nothing; unsaved work stays as the
+  // autosave for the next start.
   void DropChangesForQuietClose();
   void SaveSettings();
   void CmSaveOptions();

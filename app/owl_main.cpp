@@ -36,6 +36,7 @@
 #include "platform/core/paths.h"
 #include "platform/core/registry.h"
 #include "platform/gui/gui.h"
+#include "platform/gui/gui_driver.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/modal.h"
 #include "platform/gui/peers.h"
@@ -106,8 +107,9 @@ void ReportToStandardError(const std::string& text) {
   std::fflush(stderr);
 }
 
-// An unattended export asks nobody: each box it meets is written to the
-// standard error and takes the answer that changes nothing.
+// An unattended export, and a run without a display, ask nobody: each box
+// they meet is written to the standard error and takes the answer that
+// changes nothing.
 void ReportBox(HWND window) {
   char caption[256] = {};
   GetWindowText(window, caption, sizeof caption);
@@ -115,10 +117,16 @@ void ReportBox(HWND window) {
   GetDlgItemText(window, kMessageBoxTextId, text, sizeof text);
   // A question about a file (a missing source) says which and why.
   if (text[0] == '\0') GetDlgItemText(window, kQuestionText, text, sizeof text);
+  if (caption[0] == '\0' && text[0] == '\0') return;
   ReportToStandardError(text[0] != '\0' ? std::string(caption) + ": " + text : std::string(caption));
 }
 
-// SIGTERM and SIGINT end the program as a close that asks nothing would.
+bool Headless() {
+  return std::strcmp(GuiBackendName(), "headless") == 0;
+}
+
+// SIGTERM and SIGINT end the program as a close that asks nothing would;
+// unsaved work stays as the autosave, for the next start to offer.
 // They are taken by a thread of their own (blocked everywhere else), which
 // posts the close to the frame. A program that has not ended a few seconds
 // later (its main thread busy or waiting where no message reaches it), or
@@ -234,6 +242,17 @@ int OwlMain(int argc, char** argv) {
     std::fflush(stderr);
     return kCommandLineMisuseStatus;
   }
+  // Asked of the program, not of an instance that may be running.
+  if (line.usage) {
+    std::printf("%s\n", kCommandLineUsageText);
+    std::fflush(stdout);
+    // Without a display nobody would see the box; the text went out above.
+    if (!Headless()) {
+      RegisterProgramResources();
+      MessageBox(nullptr, kCommandLineUsageText, kCommandLineUsageCaption, MB_OK);
+    }
+    return 0;
+  }
   const bool exporting = IsCommandLineExport(line.mode);
   if (exporting) {
     // The running instance holds the user's work: an export beside it is
@@ -251,11 +270,6 @@ int OwlMain(int argc, char** argv) {
 
   RemoveDeadInstanceFolders();
   RegisterProgramResources();
-  if (line.usage) {
-    MessageBox(nullptr, kCommandLineUsageText, kCommandLineUsageCaption, MB_OK);
-    ReleaseInstanceLock();
-    return 0;
-  }
   if (!line.tooLong.empty()) {
     const std::string text = "The path is too long:\n" + line.tooLong;
     ReportToStandardError("the path is too long: " + line.tooLong);
@@ -270,13 +284,19 @@ int OwlMain(int argc, char** argv) {
   // Components stay initialised for the program's life.
   CComBase com;
   if (com.state != 0) {
-    if (exporting) ReportToStandardError("Can not initialize COM interface");
+    if (exporting || Headless()) ReportToStandardError("Kobrix starting: Can not initialize COM interface");
     MessageBox(nullptr, "Can not initialize COM interface", "Kobrix starting", MB_OK | MB_ICONSTOP);
     ReleaseInstanceLock();
     return exporting ? 1 : 0;
   }
   std::optional<ModalHook> before;
-  if (exporting) before = SetModalHook(ReportBox);
+  if (exporting) {
+    before = SetModalHook(ReportBox);
+  } else if (Headless()) {
+    // A hook that answers the boxes already (a caller's) stays.
+    before = SetModalHook(nullptr);
+    SetModalHook(*before ? *before : ModalHook(ReportBox));
+  }
   CommandLineExportWritten = false;
   SignalCloser signals;
   // The components the build made know themselves from the entries it wrote
@@ -306,8 +326,9 @@ int OwlMain(int argc, char** argv) {
     VFXRender::StopThread();
     // A run with a command-line mode offers nobody the autosave an earlier
     // run left: it stays for the next start that does, unless this run
-    // wrote over it.
-    if (line.mode == kModeNone || AutosaveWrittenThisRun()) app.DeleteAutosaveFiles(nullptr);
+    // wrote over it. A stop signal that met unsaved work leaves it too.
+    if (!app.autosave.KeptForNextStart() && (line.mode == kModeNone || AutosaveWrittenThisRun()))
+      app.DeleteAutosaveFiles(nullptr);
     // The time-line window dropped the deck's link; the controller goes too.
     delete TheVTRecorder;
     TheVTRecorder = nullptr;

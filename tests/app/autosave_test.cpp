@@ -358,6 +358,41 @@ TEST_F(AutosaveTest, OnlyTheUsersOwnAutosaveIsOffered) {
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
+// A close that asks nothing (a stop signal) with unsaved work: the autosave
+// is brought up to the current state whatever the counters, a drag or a
+// failed write, and kept; with autosave off nothing is written or kept.
+TEST_F(AutosaveTest, UnsavedWorkAtAQuietCloseIsWrittenWhenChangedAndKept) {
+  const struct {
+    const char* what;
+    bool autoSave;
+    bool dirty;
+    bool capturing;
+    bool projectWrites;
+    const char* project;  // what autosave.tml holds afterwards
+    bool kept;
+  } cases[] = {
+      {"changed since the last autosave", true, true, false, true, "films", true},
+      {"the last autosave holds it", true, false, false, true, "old", true},
+      {"during a drag", true, true, true, true, "films", true},
+      {"the write fails", true, true, false, false, "old", true},
+      {"autosave off", false, true, false, true, "old", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFileText(sound_.File(kAutosaveProjectName), "old");
+    FakeHost host;
+    host.capturing = c.capturing;
+    host.projectWrites = c.projectWrites;
+    Autosave autosave(host);
+    autosave.Start();
+    autosave.autoSave = c.autoSave;
+    AutosaveDirty = c.dirty;
+    autosave.KeepUnsavedWork();
+    EXPECT_EQ(ProjectText(), c.project);
+    EXPECT_EQ(autosave.KeptForNextStart(), c.kept);
+  }
+}
+
 TEST_F(AutosaveTest, ALeftProjectIsOfferedOnlyWhenNoCommandLineModeRuns) {
   EXPECT_FALSE(AskRestoreAutosave(nullptr, 0));
   EXPECT_TRUE(boxes_.shown.empty());

@@ -50,6 +50,40 @@ class CommandLineRun : public ProgramTest {
     if (errors != nullptr) *errors = ReadFile(err);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // What a run of kobrix with args (in the test's folder) answered: its
+  // exit status (-1: it did not end) and its two streams. A run that goes
+  // on as an instance is told to stop (SIGTERM) once its standard error
+  // holds shown.
+  struct Answer {
+    int status = -1;
+    std::string out, err;
+  };
+  Answer Run(const std::string& args, const std::string& shown = "") {
+    const std::string out = File("stdout.txt"), err = File("stderr.txt");
+    std::filesystem::remove(err);
+    const pid_t child = fork();
+    if (child == 0) {
+      execl("/bin/sh", "sh", "-c",
+            ("cd " + Quoted(folder_.path()) + " && exec " + ChildEnvironment() + "'" KOBRIX_PROGRAM "' " + args +
+             " >" + Quoted(out) + " 2>" + Quoted(err))
+                .c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    started_.push_back(child);
+    int status = 0;
+    bool ended = false, told = false;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(ended = waitpid(child, &status, WNOHANG) == child) && std::chrono::steady_clock::now() < limit) {
+      if (!told && !shown.empty() && ReadFile(err).find(shown) != std::string::npos) told = kill(child, SIGTERM) == 0;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Answer answer;
+    answer.out = ReadFile(out);
+    answer.err = ReadFile(err);
+    if (ended && WIFEXITED(status)) answer.status = WEXITSTATUS(status);
+    return answer;
+  }
   int Kobrix(const std::string& args, std::string* output = nullptr, const std::string& environment = "") {
     std::string text;
     const bool ok =
@@ -141,6 +175,8 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
        "no file was written"},
       {"a project whose media are missing", Quoted(File("gone.tml")) + " /wave " + Quoted(File("d.wav")),
        File("d.wav"), 1, "gone.wav"},
+      {"words after the file", Quoted(project) + " /wave " + Quoted(File("e.wav")) + " more words", File("e.wav"),
+       0, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -158,30 +194,62 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
   EXPECT_EQ(ReadFile(File("tone.wav")), toneBytes);
 }
 
-// A line the program does not understand starts nothing: the usage goes to
-// the standard error with the status 2, at once, and no instance is left to
-// take a later start.
-TEST_F(CommandLineRun, ALineNotUnderstoodPrintsTheUsageAndStartsNothing) {
+// Every command line answers at once, on the stream its kind calls for.
+// The usage asked for goes to the standard output with the status 0. A line
+// the program does not understand starts nothing: the reason and the usage
+// go to the standard error with the status 2. A file that is not there gets
+// the program's own message, which a run without a display writes on its
+// standard error before it goes on as an instance (told to stop here). No
+// instance is left to take a later start.
+TEST_F(CommandLineRun, EveryLineAnswersWithItsStatusStreamAndText) {
   const std::string project = Project(false);
+  // The instances below would offer it, on their standard error.
+  std::filesystem::remove(PathJoin(SoundFolder(), "autosave.tml"));
+  const std::string usage = std::string(kCommandLineUsageText) + "\n";
+  const auto misuse = [&usage](const std::string& reason) { return "kobrix: " + reason + "\n" + usage; };
   const struct {
     const char* what;
     std::string args;
+    int status;
+    std::string out;
+    std::string err;
+    // An instance that goes on: its standard error holds err, then it is
+    // told to stop.
+    bool goesOn = false;
   } cases[] = {
-      {"an unknown option", Quoted(project) + " /bogus"},
-      {"an unknown option with a file", Quoted(project) + " /mp3 " + Quoted(File("a.mp3"))},
-      {"an export without its file", Quoted(project) + " /wave"},
-      {"an export with an empty file name", Quoted(project) + " /AVI ''"},
-      {"an export option alone", "/wave"},
-      {"a play option before the project", "/play " + Quoted(project)},
+      {"the usage", "'?'", 0, usage, ""},
+      {"the usage, with a slash", "'/?'", 0, usage, ""},
+      {"the usage, long", "--help", 0, usage, ""},
+      {"the usage, short", "-h", 0, usage, ""},
+      {"an unknown option", Quoted(project) + " /bogus", 2, "", misuse("unknown option '/bogus'")},
+      {"an unknown option with a file", Quoted(project) + " /mp3 a.mp3", 2, "", misuse("unknown option '/mp3'")},
+      {"an export without its file", Quoted(project) + " /wave", 2, "",
+       misuse("the option '/wave' needs an output file")},
+      {"an export with an empty file name", Quoted(project) + " /AVI ''", 2, "",
+       misuse("the option '/AVI' needs an output file")},
+      {"an export option alone", "/wave", 2, "", misuse("the option '/wave' needs a file before it")},
+      {"a play option before the project", "/play " + Quoted(project), 2, "",
+       misuse("the option '/play' needs a file before it")},
+      {"an empty name before an option", "'' /wave e.wav", 2, "",
+       misuse("the file before the option '/wave' is an empty name")},
+      {"a file at the root that is not there", "/bogus", 0, "", "kobrix: Open Clip: File '/bogus' does not exist\n",
+       true},
+      // A second word that is no option: only the file before it is opened.
+      {"the same with a project after it", "/bogus p.tml", 0, "",
+       "kobrix: Open Clip: File '/bogus' does not exist\n", true},
+      {"a project that is not there", "none.tml", 0, "",
+       "kobrix: Open Project: Can not open file '" + File("none.tml") + "'\nThe file does not exist.\n", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string errors;
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(Status(c.args, &errors), 2) << errors;
+    const Answer answer = Run(c.args, c.goesOn ? c.err : "");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    EXPECT_NE(errors.find(kCommandLineUsageText), std::string::npos) << errors;
+    EXPECT_EQ(answer.status, c.status);
+    EXPECT_EQ(answer.out, c.out);
+    EXPECT_EQ(answer.err, c.err);
   }
+  EXPECT_FALSE(std::filesystem::exists(File("e.wav")));
   // Nothing of an instance is left: no socket a later start would find, and
   // an export (which refuses to run beside an instance) runs.
   const std::string own = "peer-" + std::to_string(getpid()) + ".sock";

@@ -44,7 +44,16 @@ TEST(CommandLine, ModesPathsAndUsage) {
       {{"p.tml", "play"}, kModeNone, "/home/me/work/p.tml", "", false},
       {{"?"}, kModeNone, "", "", true},
       {{"/?"}, kModeNone, "", "", true},
+      {{"--help"}, kModeNone, "", "", true},
+      {{"-h"}, kModeNone, "", "", true},
       {{"a.tml", "?"}, kModeNone, "/home/me/work/a.tml", "", false},
+      {{"a.tml", "--help"}, kModeNone, "/home/me/work/a.tml", "", false},
+      // An empty name where the file belongs: before an option it is not
+      // understood; alone, or before another word, it names no file.
+      {{"", "/wave", "x"}, kModeNone, "", "", false, true},
+      {{"", "/play"}, kModeNone, "", "", false, true},
+      {{""}, kModeNone, "", "", false},
+      {{"", "p.tml"}, kModeNone, "", "", false},
       {{"\\sub\\a.tml"}, kModeNone, "/home/me/work/sub\\a.tml", "", false},
       {{"C:\\p.tml"}, kModeNone, "C:\\p.tml", "", false},
       {{"/abs/p.tml"}, kModeNone, "/abs/p.tml", "", false},

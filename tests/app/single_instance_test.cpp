@@ -1,5 +1,6 @@
 // One instance at a time: a second start hands over to the first and ends
 // without touching the settings.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 
 #include "app/owl_main.h"
 #include "platform/core/locations.h"
+#include "platform/core/paths.h"
 #include "platform/gui/peers.h"
 #include "resources/frame_ids.h"
 #include "program_fixture.h"
@@ -27,9 +29,14 @@ class SingleInstance : public ProgramTest {
   // Starts kobrix (headless, with the file when one is given) and waits
   // until its frame is up, and so its lock taken. (Polling the lock itself
   // would hold it for a moment, and a start meeting it then ends.)
-  pid_t StartFirst(const std::string& file = "") {
+  // errors: a file that takes its standard error.
+  pid_t StartFirst(const std::string& file = "", const std::string& errors = "") {
     const pid_t child = fork();
     if (child == 0) {
+      if (!errors.empty()) {
+        const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) dup2(fd, 2);
+      }
       setenv("KOBRIX_GUI", "headless", 1);
       setenv("KOBRIX_AUDIO", "virtual", 1);
       if (file.empty()) {
@@ -128,21 +135,61 @@ TEST_F(SingleInstance, AnOpenRequestCarryingANumberIsRefusedAndOneCarryingTextOp
 }
 
 // SIGTERM and SIGINT close the program as a close without questions: even
-// with unsaved work it ends by itself, and its socket goes with it.
-TEST_F(SingleInstance, TermAndInterruptCloseWithoutQuestions) {
+// with unsaved work it ends by itself, and its socket goes with it. The
+// unsaved work stays as the autosave, which the next start offers; a run
+// with nothing unsaved leaves no autosave behind.
+TEST_F(SingleInstance, TermAndInterruptKeepUnsavedWorkForTheNextStart) {
   WriteTone(File("tone.wav"), 500);
+  Start();
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  Stop();
+  const std::string project = PathJoin(SoundFolder(), "autosave.tml");
+  const std::string collection = PathJoin(SoundFolder(), "autosave.prc");
+  const auto endBy = [](pid_t child, int signal) {
+    kill(child, signal);
+    const int status = Ended(child);
+    EXPECT_NE(status, -1) << "still running";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by the signal itself";
+  };
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signal);
-    // The file goes onto the time-line: a changed, unsaved project.
-    const pid_t first = StartFirst(File("tone.wav"));
-    ASSERT_NE(FirstFrame(), nullptr);
+    ASSERT_FALSE(std::filesystem::exists(project));
+    // Once start-up has run (the caption names the untitled project),
+    // another instance's request puts the file onto the time-line: a
+    // changed, unsaved project, which no autosave has caught yet.
+    const pid_t first = StartFirst();
+    const HWND frame = FirstFrame();
+    ASSERT_NE(frame, nullptr);
+    const auto caption = [frame] {
+      char text[512] = {};
+      GetWindowText(frame, text, sizeof text);
+      return std::string(text);
+    };
+    for (int i = 0; i < kWaitSteps && caption().find("Untitled") == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(PeerSendText(frame, kFrameRequestMessage, kFrameRequestOpenFile, File("tone.wav").c_str()), 1);
+    EXPECT_NE(caption().find(" * "), std::string::npos) << caption();
+    EXPECT_FALSE(std::filesystem::exists(project));
     const std::string socket = RuntimeFolder() + "/peer-" + std::to_string(first) + ".sock";
     EXPECT_TRUE(std::filesystem::exists(socket));
-    kill(first, signal);
-    const int status = Ended(first);
-    ASSERT_NE(status, -1) << "still running";
-    EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+    endBy(first, signal);
     EXPECT_FALSE(std::filesystem::exists(socket));
+    EXPECT_NE(ReadFile(project).find(File("tone.wav")), std::string::npos) << "the autosave lacks the clip";
+    EXPECT_TRUE(std::filesystem::exists(collection));
+
+    // The next start, with the saved project, offers it (nobody answers
+    // here, which is No) and changes nothing: its end leaves no autosave.
+    const std::string errors = File("next.txt");
+    const pid_t next = StartFirst(File("p.tml"), errors);
+    bool offered = false;
+    for (int i = 0; i < kWaitSteps && !offered; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      offered = ReadFile(errors).find("Kobrix Starting: Kobrix found autosaved file.") != std::string::npos;
+    }
+    EXPECT_TRUE(offered) << ReadFile(errors);
+    endBy(next, signal);
+    EXPECT_FALSE(std::filesystem::exists(project));
+    EXPECT_FALSE(std::filesystem::exists(collection));
   }
 }
 
