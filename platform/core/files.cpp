@@ -20,6 +20,7 @@
 #include <cstring>
 #include <random>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/core/dynlib.h"
@@ -1174,15 +1175,13 @@ namespace {
 
 constexpr size_t kTempSuffixSize = 6;  // RandomSuffix
 
-// What a link in folder may not be followed for: in a folder that everyone
+// What a link in a folder may not be followed for: in a folder that everyone
 // may write and where only an entry's owner may rename it (sticky, as /tmp),
 // a link made by another user than this one or the folder's owner may have
 // been planted to send the write into a file of its maker's choosing.
-bool LinkMayBeFollowed(const struct stat& link, const std::string& folder) {
-  struct stat info;
-  if (stat(folder.c_str(), &info) != 0) return true;
-  const bool shared = (info.st_mode & S_ISVTX) && (info.st_mode & S_IWOTH);
-  return !shared || link.st_uid == geteuid() || link.st_uid == info.st_uid;
+bool LinkMayBeFollowed(const struct stat& link, const struct stat& folder) {
+  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+  return !shared || link.st_uid == geteuid() || link.st_uid == folder.st_uid;
 }
 
 std::string ParentOf(const std::string& resolved) {
@@ -1190,12 +1189,51 @@ std::string ParentOf(const std::string& resolved) {
   return cut == 0 || cut == std::string::npos ? std::string("/") : resolved.substr(0, cut);
 }
 
-// The file a replacement writes: where the links on the way lead, so that
-// the links stay. A link that may not be followed (LinkMayBeFollowed) makes
-// it false, with why naming it; a link that leads nowhere is replaced itself.
-bool ResolveReplaceTarget(const std::string& path, std::string* target, std::string* why) {
+// A descriptor closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) close(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+Descriptor Duplicate(int fd) { return Descriptor(fcntl(fd, F_DUPFD_CLOEXEC, 0)); }
+
+// Where a replacement writes: its folder, held open from the walk that
+// checked the way to it until the rename, so that a folder on the way that
+// another user swaps meanwhile for a link cannot send the write elsewhere.
+struct ReplacePlace {
+  Descriptor folder;   // opened with O_PATH
+  std::string name;    // the entry replaced; empty when the way ends on a folder
+  std::string target;  // the entry's path, for messages
+  bool had_old = false;
+  struct stat old {};
+  int error = 0;  // why no folder was found (errno), when the walk gives none
+};
+
+// The walk of a shared file's path, a name at a time from the root, each
+// name opened below the folder before it and never through a link: a link
+// is followed (by its text, again a name at a time) only where
+// LinkMayBeFollowed allows, and stays a link, the file it leads to being the
+// one replaced. A link that leads nowhere is replaced itself. False, with why
+// naming the link, for a link that may not be followed; false with
+// place->error for a way that leads to no folder.
+bool WalkToSharedPlace(const std::string& path, ReplacePlace* place, std::string* why) {
   const std::string given = AbsolutePath(NativePath(path));
-  std::vector<std::string> rest;  // components still to walk, the next last
+  std::vector<std::string> rest;  // names still to walk, the next last
   auto push = [&rest](const std::string& text) {
     std::vector<std::string> parts;
     size_t i = 0;
@@ -1208,82 +1246,184 @@ bool ResolveReplaceTarget(const std::string& path, std::string* target, std::str
     rest.insert(rest.end(), parts.rbegin(), parts.rend());
   };
   push(given);
+  size_t givenLeft = rest.size();  // the bottom of rest is what is left of the given path
+  std::vector<Descriptor> held;    // the folders on the way, the root first
+  held.emplace_back(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (held.back().get() < 0) {
+    place->error = errno;
+    place->target = given;
+    return false;
+  }
   std::string done = "/";
   int links = 0;
-  bool missing = false;
+  int failed = 0;        // the error of a name that could not be opened; below it the rest goes by name
+  ReplacePlace ownLast;  // the given path's last name, where a link that leads nowhere is replaced
   while (!rest.empty()) {
     const std::string part = rest.back();
     rest.pop_back();
+    const bool givenPart = rest.size() < givenLeft;
+    if (givenPart) givenLeft = rest.size();
     if (part == ".") continue;
     if (part == "..") {
       done = ParentOf(done);
+      if (failed == 0 && held.size() > 1) held.pop_back();
       continue;
     }
     const std::string next = done == "/" ? "/" + part : done + "/" + part;
+    if (failed != 0) {
+      done = next;
+      continue;
+    }
+    const int folder = held.back().get();
+    if (givenPart && rest.empty()) {
+      ownLast.folder = Duplicate(folder);
+      ownLast.name = part;
+    }
+    Descriptor entry(openat(folder, part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat info;
-    if (missing || lstat(next.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-      // Below a missing name nothing is a link: the rest goes by name.
-      missing = missing || lstat(next.c_str(), &info) != 0;
+    if (entry.get() < 0 || fstat(entry.get(), &info) != 0) {
+      failed = errno;
       done = next;
       continue;
     }
-    if (!LinkMayBeFollowed(info, done)) {
-      if (why != nullptr) {
-        *why = "'" + next + "' is a link made by another user in the shared folder '" + done +
-               "'; it is not followed";
+    if (S_ISLNK(info.st_mode)) {
+      struct stat there;
+      if (fstat(folder, &there) != 0 || !LinkMayBeFollowed(info, there)) {
+        if (why != nullptr) {
+          *why = "'" + next + "' is a link made by another user in the shared folder '" + done +
+                 "'; it is not followed";
+        }
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
       }
-      SetLastError(ERROR_ACCESS_DENIED);
-      return false;
+      if (++links > 40) {
+        if (why != nullptr) *why = "'" + given + "' goes through too many links";
+        SetLastErrorFromErrno(ELOOP);
+        return false;
+      }
+      // The link that was checked, not whatever has its name now.
+      std::vector<char> text(static_cast<size_t>(PATH_MAX) + 1);
+      const ssize_t n = readlinkat(entry.get(), "", text.data(), text.size() - 1);
+      if (n < 0) {
+        failed = errno;
+        done = next;
+        continue;
+      }
+      const std::string leads(text.data(), static_cast<size_t>(n));
+      if (!leads.empty() && leads[0] == '/') {
+        done = "/";
+        held.resize(1);
+      }
+      push(leads);
+      continue;
     }
-    if (++links > 40) {
-      if (why != nullptr) *why = "'" + given + "' goes through too many links";
-      SetLastErrorFromErrno(ELOOP);
-      return false;
-    }
-    std::vector<char> text(static_cast<size_t>(PATH_MAX) + 1);
-    const ssize_t n = readlink(next.c_str(), text.data(), text.size() - 1);
-    if (n < 0) {
+    if (!rest.empty()) {
+      if (!S_ISDIR(info.st_mode)) {
+        failed = ENOTDIR;
+      } else {
+        held.push_back(std::move(entry));
+      }
       done = next;
       continue;
     }
-    const std::string leads(text.data(), static_cast<size_t>(n));
-    if (!leads.empty() && leads[0] == '/') done = "/";
-    push(leads);
+    place->name = part;
+    place->target = next;
+    place->had_old = true;
+    place->old = info;
+    place->folder = Duplicate(folder);
+    if (place->folder.get() >= 0) return true;
+    place->error = errno;
+    return false;
   }
-  // A link that leads nowhere is replaced, not followed into a new file.
-  *target = (links > 0 && missing) ? NativePath(path) : done;
+  if (failed == 0) {
+    // The way ends on a folder ("." or ".." last): that is what stands there.
+    place->target = done;
+    place->had_old = fstat(held.back().get(), &place->old) == 0;
+    place->folder = Duplicate(held.back().get());
+    if (place->folder.get() >= 0) return true;
+    place->error = errno;
+    return false;
+  }
+  // A missing last name is a new file; a link that leads nowhere is
+  // replaced, not followed into a new file.
+  place->target = links > 0 ? NativePath(path) : done;
+  if (ownLast.folder.get() < 0) {
+    place->error = failed;
+    return false;
+  }
+  place->folder = std::move(ownLast.folder);
+  place->name = ownLast.name;
   return true;
 }
 
-std::string ReplaceTarget(const std::string& path) {
-  std::string target;
-  return ResolveReplaceTarget(path, &target, nullptr) ? target : NativePath(path);
+// A file the program keeps for itself: its folder as the system finds it,
+// and whatever stands at its name is replaced, never followed.
+bool OpenPrivatePlace(const std::string& path, ReplacePlace* place) {
+  place->target = NativePath(path);
+  place->name = PathFileName(place->target);
+  std::string folder = PathFolder(place->target);
+  if (folder.empty()) folder = ".";
+  place->folder = Descriptor(open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (place->folder.get() < 0 || place->name.empty()) {
+    place->error = place->folder.get() < 0 ? errno : EISDIR;
+    return false;
+  }
+  place->had_old = fstatat(place->folder.get(), place->name.c_str(), &place->old, AT_SYMLINK_NOFOLLOW) == 0;
+  return true;
 }
 
-bool SameFile(int fd, const std::string& path) {
+// Whether fd is the file that name in folder stands for now.
+bool SameEntry(int fd, int folder, const std::string& name) {
   struct stat open_file, named;
-  return fstat(fd, &open_file) == 0 && lstat(path.c_str(), &named) == 0 && open_file.st_dev == named.st_dev &&
-         open_file.st_ino == named.st_ino;
+  return fstat(fd, &open_file) == 0 && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
+}
+
+void SyncFolder(int folder) {
+  const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+// The folder's path for a writer that opens the temporary file by name: the
+// held descriptor as the process's own /proc shows it, which leads where the
+// descriptor does whatever became of the names on the way. Without /proc,
+// the path the walk found.
+std::string HeldFolderPath(const ReplacePlace& place) {
+  const std::string proc = "/proc/self/fd/" + std::to_string(place.folder.get());
+  struct stat viaProc, held;
+  if (stat(proc.c_str(), &viaProc) == 0 && fstat(place.folder.get(), &held) == 0 &&
+      viaProc.st_dev == held.st_dev && viaProc.st_ino == held.st_ino) {
+    return proc;
+  }
+  const std::string folder = PathFolder(place.target);
+  return folder.empty() ? std::string(".") : folder;
 }
 
 // A temporary file is held locked by its writer from its creation to its
 // rename; one nobody holds was left by a writer that died.
-void RemoveStaleTemporariesOf(const std::string& target) {
-  std::string folder = PathFolder(target);
-  if (folder.empty()) folder = ".";
-  const std::string prefix = PathFileName(target) + ".tmp-";
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
+void RemoveStaleTemporariesIn(const ReplacePlace& place) {
+  if (place.name.empty()) return;
+  const std::string prefix = place.name + ".tmp-";
+  const int listing = openat(place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return;
+  DIR* dir = fdopendir(listing);
+  if (dir == nullptr) {
+    close(listing);
+    return;
+  }
   while (const dirent* entry = readdir(dir)) {
-    const std::string_view name(entry->d_name);
-    if (name.size() != prefix.size() + kTempSuffixSize || name.substr(0, prefix.size()) != prefix) continue;
-    const std::string full = PathJoin(folder, name);
-    const int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const std::string name(entry->d_name);
+    if (name.size() != prefix.size() + kTempSuffixSize || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const int fd = openat(place.folder.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat info;
     // Checked again under the lock: a writer may have renamed it meanwhile.
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, full))
-      unlink(full.c_str());
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        SameEntry(fd, place.folder.get(), name)) {
+      unlinkat(place.folder.get(), name.c_str(), 0);
+    }
     close(fd);
   }
   closedir(dir);
@@ -1292,7 +1432,9 @@ void RemoveStaleTemporariesOf(const std::string& target) {
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& path) {
-  if (!path.empty()) RemoveStaleTemporariesOf(ReplaceTarget(path));
+  ReplacePlace place;
+  // Where the walk refuses, nothing is touched.
+  if (!path.empty() && WalkToSharedPlace(path, &place, nullptr)) RemoveStaleTemporariesIn(place);
 }
 
 bool SameFileByPath(const std::string& a, const std::string& b) {
@@ -1312,10 +1454,25 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
     return false;
   }
   const bool isPrivate = access == ReplaceAccess::kPrivate;
-  std::string target = NativePath(path);
-  if (!isPrivate && !ResolveReplaceTarget(path, &target, why)) return false;
-  struct stat old;
-  bool had_old = (isPrivate ? lstat(target.c_str(), &old) : stat(target.c_str(), &old)) == 0;
+  ReplacePlace place;
+  const bool found = isPrivate ? OpenPrivatePlace(path, &place) : WalkToSharedPlace(path, &place, why);
+  if (!found && place.error == 0) return false;  // refused, why told
+  std::string folderName = PathFolder(place.target);
+  if (folderName.empty()) folderName = ".";
+  auto folderFailure = [&](int error, const std::string& temp) {
+    if (error == ENOENT || error == ENOTDIR) {
+      *why = "The folder '" + folderName + "' does not exist.";
+    } else if (error == EACCES || error == EPERM || error == EROFS) {
+      *why = "The folder '" + folderName + "' can not be written.";
+    } else {
+      *why = "The folder '" + folderName + "' can not be written: " + std::strerror(error);
+    }
+    SetErrorForPath(error, temp);
+    return false;
+  };
+  if (!found) return folderFailure(place.error, place.target + ".tmp-");
+  struct stat& old = place.old;
+  const bool had_old = place.had_old;
   if (had_old && isPrivate) {
     // Whatever stands there (a link, another user's file) is replaced.
     old.st_mode = S_IFREG | 0600;
@@ -1325,22 +1482,24 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
+  const int folder = place.folder.get();
   // What earlier writers that died left beside the file goes first: it may
   // be the room this one needs.
-  RemoveStaleTemporariesOf(target);
+  RemoveStaleTemporariesIn(place);
   // O_EXCL with mode 0666 lets the umask shape a new file's permissions.
-  std::string temp;
+  std::string tempName;
   int fd = -1;
   for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-    temp = target + ".tmp-" + RandomSuffix();
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, isPrivate ? 0600 : 0666);
+    tempName = place.name + ".tmp-" + RandomSuffix();
+    fd = openat(folder, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                isPrivate ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
     if (fd < 0) continue;
     // Held until the rename. Another save may have taken the file for a stale
     // one before the lock: then it is gone, and another name is tried.
     while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
-    if (!SameFile(fd, temp)) {
+    if (!SameEntry(fd, folder, tempName)) {
       close(fd);
       fd = -1;
       errno = EEXIST;
@@ -1348,26 +1507,16 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
   }
   if (fd < 0) {
     const int error = errno;
-    std::string folder = PathFolder(target);
-    if (folder.empty()) folder = ".";
-    if (error == ENOENT || error == ENOTDIR) {
-      *why = "The folder '" + folder + "' does not exist.";
-    } else if (error == EACCES || error == EPERM || error == EROFS) {
-      *why = "The folder '" + folder + "' can not be written.";
-    } else {
-      *why = "The folder '" + folder + "' can not be written: " + std::strerror(error);
-    }
-    SetErrorForPath(error, temp);
-    return false;
+    return folderFailure(error, place.target + ".tmp-");
   }
   auto fail = [&](int error) {
-    unlink(temp.c_str());
+    unlinkat(folder, tempName.c_str(), 0);
     close(fd);
     SetLastErrorFromErrno(error);
     return false;
   };
   errno = 0;
-  if (!write(fd, temp)) {
+  if (!write(fd, PathJoin(HeldFolderPath(place), tempName))) {
     const int error = errno != 0 ? errno : EIO;
     if (errno != 0) *why = std::string("the file could not be written: ") + std::strerror(error);
     return fail(error);
@@ -1381,23 +1530,21 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
     *why = std::string("the file could not be written: ") + std::strerror(error);
     return fail(error);
   }
-  if (rename(temp.c_str(), target.c_str()) != 0) {
+  if (renameat(folder, tempName.c_str(), folder, place.name.c_str()) != 0) {
     const int error = errno;
-    std::string folder = PathFolder(target);
-    if (folder.empty()) folder = ".";
-    struct stat place;
-    const bool sticky = stat(folder.c_str(), &place) == 0 && (place.st_mode & S_ISVTX) != 0;
+    struct stat there;
+    const bool sticky = fstat(folder, &there) == 0 && (there.st_mode & S_ISVTX) != 0;
     if ((error == EPERM || error == EACCES) && sticky && had_old && old.st_uid != geteuid()) {
-      *why = "'" + target + "' belongs to another user, and in the folder '" + folder +
+      *why = "'" + place.target + "' belongs to another user, and in the folder '" + folderName +
              "' only a file's owner may replace it";
     } else {
-      *why = "'" + target + "' could not be replaced: " + std::strerror(error);
+      *why = "'" + place.target + "' could not be replaced: " + std::strerror(error);
     }
     return fail(error);
   }
   // Closing releases the lock only now that the name is gone.
   close(fd);
-  if (toDisk) SyncFolderOf(target);
+  if (toDisk) SyncFolder(folder);
   return true;
 }
 
@@ -1424,9 +1571,15 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
 }
 
 bool FlushFileToDisk(const std::string& path) {
-  const std::string target = ReplaceTarget(path);
+  ReplacePlace place;
+  if (!WalkToSharedPlace(path, &place, nullptr)) {
+    if (place.error == ENOENT) return true;
+    if (place.error != 0) SetLastErrorFromErrno(place.error);
+    return false;
+  }
   // Not held up by a FIFO put at the name.
-  const int fd = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = openat(place.folder.get(), place.name.empty() ? "." : place.name.c_str(),
+                        O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return true;
     SetLastErrorFromErrno(errno);
@@ -1435,6 +1588,6 @@ bool FlushFileToDisk(const std::string& path) {
   const bool flushed = fsync(fd) == 0 || errno == EINVAL;
   if (!flushed) SetLastErrorFromErrno(errno);
   close(fd);
-  SyncFolderOf(target);
+  SyncFolder(place.folder.get());
   return flushed;
 }

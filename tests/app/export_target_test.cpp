@@ -1,12 +1,19 @@
 // Where an unattended export may not write: over a file the project uses,
 // however the target names it, and through a link another user planted.
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "program_fixture.h"
 
@@ -147,5 +154,97 @@ TEST_F(ExportTarget, ARenameRefusedInAStickyFolderSaysWhy) {
   EXPECT_NE(errors.find("no file was written"), std::string::npos) << errors;
 }
 
+// The names in a folder, sorted.
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Another user owns a folder on the way to the target, in a sticky folder
+// everyone may write, and swaps it, as fast as the system lets them, with a
+// link of theirs to the victim's folder. Each export either writes into
+// that user's folder or is refused for the link, naming it; none puts a
+// file or a temporary into the victim's folder. The program's own export
+// runs at least fifty times in this process, then the program itself a few
+// times.
+TEST_F(ExportTarget, AFolderOnTheWaySwappedForALinkNeverRedirectsTheExport) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to swap the folder as another user";
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kNogroup = 65534;
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0755), 0);
+  const std::string shared = File("shared");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  const std::string victim = File("victim");
+  ASSERT_EQ(mkdir(victim.c_str(), 0755), 0);
+  std::ofstream(victim + "/out.wav") << "the victim's export";
+  const std::string theirs = shared + "/work";
+  const std::string lure = shared + "/lure";
+  ASSERT_EQ(mkdir(theirs.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(theirs.c_str(), 0777), 0);
+  ASSERT_EQ(chown(theirs.c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(symlink(victim.c_str(), lure.c_str()), 0);
+  ASSERT_EQ(lchown(lure.c_str(), kNobody, kNogroup), 0);
+  const std::string target = theirs + "/out.wav";
+  const std::string refusal = "'" + theirs + "' is a link made by another user";
+
+  const pid_t swapper = fork();
+  ASSERT_GE(swapper, 0);
+  if (swapper == 0) {
+    // Becomes nobody as setpriv would, with bare system calls: the child of
+    // a process with threads.
+    if (syscall(SYS_setgroups, 0, nullptr) != 0 || syscall(SYS_setresgid, kNogroup, kNogroup, kNogroup) != 0 ||
+        syscall(SYS_setresuid, kNobody, kNobody, kNobody) != 0) {
+      _exit(1);
+    }
+    for (;;) {
+      if (renameat2(AT_FDCWD, theirs.c_str(), AT_FDCWD, lure.c_str(), RENAME_EXCHANGE) != 0) _exit(2);
+    }
+  }
+  started_.push_back(swapper);
+  int written = 0;
+  int refused = 0;
+  auto count = [&](bool done, const std::string& errors) {
+    if (done) {
+      ++written;
+    } else if (errors.find(refusal) != std::string::npos) {
+      ++refused;
+    } else {
+      ADD_FAILURE() << "neither written nor refused for the link: " << errors;
+    }
+  };
+  WriteTone(File("tone.wav"), 200);
+  Start();
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  // Fifty, and on while fewer than five have met the folder rather than the
+  // link: those are the ones a swap after the check could redirect.
+  for (int run = 0; run < 500 && (run < 50 || written < 5); ++run) {
+    boxes_->shown.clear();
+    const bool done = TimeLine().WriteAudio(0, target.c_str());
+    count(done, boxes_->shown.empty() ? std::string() : boxes_->shown.back().text);
+  }
+  Stop();
+  for (int run = 0; run < 4; ++run) {
+    std::string errors;
+    const int status = Status(Quoted(File("p.tml")) + " /wave " + Quoted(target), &errors);
+    count(status == 0, status == 0 || status == 1 ? errors : "status " + std::to_string(status));
+  }
+  int ended = 0;
+  ASSERT_EQ(waitpid(swapper, &ended, WNOHANG), 0) << "the swapper stopped: " << WEXITSTATUS(ended);
+  kill(swapper, SIGKILL);
+  waitpid(swapper, nullptr, 0);
+
+  EXPECT_EQ(Entries(victim), std::vector<std::string>{"out.wav"});
+  EXPECT_TRUE(ReadFile(victim + "/out.wav") == "the victim's export") << "the victim's file was replaced";
+  // The race was run both ways: exports met the folder and the link.
+  EXPECT_GT(written, 0);
+  EXPECT_GT(refused, 0);
+  // What was written is whole, in the other user's folder, with nothing beside it.
+  const std::string folder = std::filesystem::is_symlink(theirs) ? lure : theirs;
+  EXPECT_EQ(Entries(folder), std::vector<std::string>{"out.wav"});
+  EXPECT_EQ(ReadFile(folder + "/out.wav").substr(0, 4), "RIFF");
+}
 }  // namespace
 }  // namespace apptest

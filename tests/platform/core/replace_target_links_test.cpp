@@ -1,11 +1,15 @@
 // A replacement follows a link only where nobody else could have planted
 // it, and takes over a file's permissions only from the user's own file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
@@ -99,6 +103,79 @@ TEST(ReplaceTargetLinks, AStrangersLinkToAFolderOnTheWayIsNotFollowed) {
       ReplaceDurability::kRename, ReplaceAccess::kShared, &why));
   EXPECT_EQ(ReadFileText(home + "/notes.txt"), "notes");
   EXPECT_NE(why.find("'" + shared + "/dir'"), std::string::npos) << why;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The folder is checked once and held: when it is swapped for a link to
+// another folder after that (here while the new file is written, whether the
+// writer uses the descriptor or opens the temporary by its path, as the
+// exports do), the new file still lands where the check was made.
+TEST(ReplaceTargetLinks, AFolderSwappedForALinkMidWriteDoesNotRedirectTheFile) {
+  const struct {
+    const char* what;
+    bool byPath;
+  } cases[] = {{"written through the descriptor", false}, {"written through the temporary's path", true}};
+  TestFolder scratch("replace-swap");
+  ASSERT_TRUE(scratch.ok());
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string base = scratch.File(std::to_string(++n));
+    const std::string dir = base + "/dir";
+    const std::string moved = base + "/moved";
+    const std::string victim = base + "/victim";
+    ASSERT_TRUE(std::filesystem::create_directories(dir));
+    ASSERT_TRUE(std::filesystem::create_directories(victim));
+    WriteFileText(dir + "/out.wav", "old");
+    WriteFileText(victim + "/out.wav", "the victim's file");
+    std::string why;
+    const bool written = ReplaceFileAtomically(
+        dir + "/out.wav",
+        [&](int fd, const std::string& temp) {
+          if (rename(dir.c_str(), moved.c_str()) != 0 || symlink(victim.c_str(), dir.c_str()) != 0) return false;
+          if (!c.byPath) return write(fd, "new", 3) == 3;
+          const int other = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+          const bool done = other >= 0 && write(other, "new", 3) == 3;
+          if (other >= 0) close(other);
+          return done;
+        },
+        ReplaceDurability::kDisk, ReplaceAccess::kShared, &why);
+    EXPECT_TRUE(written) << why;
+    EXPECT_EQ(Entries(victim), std::vector<std::string>{"out.wav"}) << "nothing new in the victim's folder";
+    EXPECT_EQ(ReadFileText(victim + "/out.wav"), "the victim's file");
+    EXPECT_EQ(Entries(moved), std::vector<std::string>{"out.wav"}) << "no temporary left";
+    EXPECT_EQ(ReadFileText(moved + "/out.wav"), "new");
+  }
+}
+
+// Clearing what dead writers left walks the way as a replacement does: behind
+// a link it would not follow, nothing is removed.
+TEST(ReplaceTargetLinks, StaleTemporariesBehindARefusedLinkAreLeftAlone) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can make a link of another user";
+  TestFolder scratch("replace-stale");
+  ASSERT_TRUE(scratch.ok());
+  const std::string shared = scratch.File("shared");
+  const std::string home = scratch.File("home");
+  ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
+  // No writer holds it: by the name alone, a temporary a dead writer left.
+  const std::string stale = home + "/out.wav.tmp-Abc123";
+  WriteFileText(stale, "the victim's file");
+  ASSERT_EQ(symlink(home.c_str(), (shared + "/dir").c_str()), 0);
+  ASSERT_EQ(lchown((shared + "/dir").c_str(), kStranger, kStranger), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  RemoveStaleTemporaries(shared + "/dir/out.wav");
+  EXPECT_EQ(ReadFileText(stale), "the victim's file");
+  // By a way that may be followed it is one, and goes.
+  RemoveStaleTemporaries(home + "/out.wav");
+  EXPECT_FALSE(std::filesystem::exists(stale));
 }
 
 TEST(ReplaceTargetLinks, PermissionsAreTakenOverOnlyFromTheUsersOwnFile) {

@@ -57,12 +57,20 @@ class ExportsTest : public TransportTest {
     return s;
   }
   const RecordingCommandHost::Written& Last() { return host_.written.back(); }
-  // The writer wrote beside target, and what it wrote took target's name.
+  // The writer wrote a temporary file beside target, and what it wrote took
+  // target's name, leaving no temporary behind.
   testing::AssertionResult WrittenBeside(const std::string& target) {
     const std::string& path = Last().path;
-    if (path.rfind(target + ".tmp-", 0) != 0) return testing::AssertionFailure() << "written at " << path;
-    if (std::filesystem::exists(path) || !std::filesystem::exists(target))
-      return testing::AssertionFailure() << path << " did not become " << target;
+    const std::string prefix = std::filesystem::path(target).filename().string() + ".tmp-";
+    if (std::filesystem::path(path).filename().string().rfind(prefix, 0) != 0)
+      return testing::AssertionFailure() << "written at " << path;
+    std::ifstream in(target);
+    const std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (now != "partial") return testing::AssertionFailure() << path << " did not become " << target;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path())) {
+      if (entry.path().filename().string().rfind(prefix, 0) == 0)
+        return testing::AssertionFailure() << entry.path() << " was left";
+    }
     return testing::AssertionSuccess();
   }
 
