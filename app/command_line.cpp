@@ -3,6 +3,7 @@
 #include <cctype>
 
 bool CommandLineExportWritten = false;
+std::string CommandLineExportProblem;
 
 const char* const kCommandLineUsageCaption = "Kobrix Command Line";
 const char* const kCommandLineUsageText =

@@ -43,8 +43,11 @@ struct CommandLine {
   int32_t mode = kModeNone;
 };
 
-// Whether a command-line export wrote its whole file (the exit status).
+// Whether a command-line export wrote its whole file (the exit status), and
+// what it has to add to the report of an export that wrote none: what the
+// project's reader passed over, and why nothing was written.
 extern bool CommandLineExportWritten;
+extern std::string CommandLineExportProblem;
 inline bool IsCommandLineExport(int32_t mode) { return mode >= kModeExportWave && mode <= kModeExportAvi; }
 
 // The exit status of a command line that is not understood.

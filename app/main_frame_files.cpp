@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/autosave.h"
+#include "app/command_line.h"
 #include "app/kobrix_app.h"
 #include "app/main_frame.h"
 #include "audio/midi_data.h"
@@ -69,7 +70,8 @@ void TMainFrame::ReadProjectFile(const char* path, bool showCollection) {
   SynonymFile* moved = nullptr;
   mmioSeek(file, 0, SEEK_SET);
   char collection[MAX_PATH + 1] = {};
-  const int result = timeline_ != nullptr ? timeline_->OpenProject(file, folders, &moved, collection) : 24;
+  std::string why;
+  const int result = timeline_ != nullptr ? timeline_->OpenProject(file, folders, &moved, collection, &why) : 24;
   if (collection[0] == '\0') {
     if (showCollection) {
       app_->ShowClipCollection(false);
@@ -80,7 +82,10 @@ void TMainFrame::ReadProjectFile(const char* path, bool showCollection) {
   }
   PathRecord::FreeList(folders);
   SynonymFile::FreeList(moved);
-  ErrorBox(GetHandle(), result, GetString(ui_string::kOpenProject), name.c_str());
+  ErrorBoxWithReason(GetHandle(), result, GetString(ui_string::kOpenProject), name.c_str(), why);
+  // What a load that succeeded passed over is told only if an unattended
+  // export then finds nothing to write.
+  CommandLineExportProblem = result == 0 ? why : std::string();
   mmioClose(file, 0);
   if (result == 0 || result == 17 || result == 18) {
     SetCaption(name.c_str(), timeline_ != nullptr && timeline_->Engine().IsModified());
@@ -205,8 +210,9 @@ void TMainFrame::CmCopyFromFile() {
       WaitCursor wait;
       PathRecord* folders = new PathRecord(path.c_str(), false);
       SynonymFile* moved = nullptr;
-      const int result = timeline_ != nullptr ? timeline_->CopyFromFile(file, folders, &moved) : 0;
-      ErrorBox(GetHandle(), result, GetString(ui_string::kAddProject), path.c_str());
+      std::string why;
+      const int result = timeline_ != nullptr ? timeline_->CopyFromFile(file, folders, &moved, &why) : 0;
+      ErrorBoxWithReason(GetHandle(), result, GetString(ui_string::kAddProject), path.c_str(), why);
       PathRecord::FreeList(folders);
       SynonymFile::FreeList(moved);
       mmioClose(file, 0);

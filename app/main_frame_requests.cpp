@@ -164,15 +164,28 @@ void TMainFrame::RunCommandLineMode() {
     if (timeline_ != nullptr) timeline_->SendMessage(kStopMessage, 0, 0);
     end();
   };
+  // An export that found no clip says so, and what the load passed over.
+  auto noteEmptyProject = [this] {
+    if (CommandLineExportWritten || !FilmList.Empty()) {
+      CommandLineExportProblem.clear();
+      return;
+    }
+    std::string text = ProjectName()[0] != '\0' ? std::string("the project '") + ProjectName() + "' holds no clips"
+                                                 : std::string("the project holds no clips");
+    if (!CommandLineExportProblem.empty()) text += "; " + CommandLineExportProblem;
+    CommandLineExportProblem = text;
+  };
   switch (mode) {
     case kModeExportWave:
     case kModeExportAiff:
       CommandLineExportWritten =
           timeline_ != nullptr && timeline_->WriteAudio(mode == kModeExportAiff ? 1 : 0, CommandLineExportPath);
+      noteEmptyProject();
       end();
       break;
     case kModeExportAvi:
       CommandLineExportWritten = timeline_ != nullptr && timeline_->WriteAvi(0, CommandLineExportPath);
+      noteEmptyProject();
       end();
       break;
     case kModePlay:

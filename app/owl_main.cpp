@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -107,18 +108,50 @@ void ReportToStandardError(const std::string& text) {
   std::fflush(stderr);
 }
 
+// What a box or dialog shows: its texts and the items of its lists, in
+// their order, a label ending in a colon followed by what it labels.
+std::string ShownText(HWND window) {
+  std::string text;
+  auto add = [&text](const std::string& piece) {
+    if (piece.empty()) return;
+    if (!text.empty()) text += text.back() == ':' ? " " : "\n";
+    text += piece;
+  };
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) continue;
+    char kind[64] = {};
+    GetClassName(child, kind, sizeof kind);
+    if (strcasecmp(kind, WC_STATIC) == 0) {
+      char piece[2048] = {};
+      GetWindowText(child, piece, sizeof piece);
+      add(piece);
+    } else if (strcasecmp(kind, WC_LISTBOX) == 0) {
+      std::string items;
+      const LRESULT count = SendMessage(child, LB_GETCOUNT, 0, 0);
+      for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessage(child, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0) continue;
+        std::string item(static_cast<size_t>(length) + 1, '\0');
+        SendMessage(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+        item.resize(std::strlen(item.c_str()));
+        items += (items.empty() ? "" : ", ") + item;
+      }
+      add(items);
+    }
+  }
+  return text;
+}
+
 // An unattended export, and a run without a display, ask nobody: each box
-// they meet is written to the standard error and takes the answer that
-// changes nothing.
+// they meet is written to the standard error with all it shows (a missing
+// source says which and why, missing effects are named) and takes the
+// answer that changes nothing.
 void ReportBox(HWND window) {
   char caption[256] = {};
   GetWindowText(window, caption, sizeof caption);
-  char text[2048] = {};
-  GetDlgItemText(window, kMessageBoxTextId, text, sizeof text);
-  // A question about a file (a missing source) says which and why.
-  if (text[0] == '\0') GetDlgItemText(window, kQuestionText, text, sizeof text);
-  if (caption[0] == '\0' && text[0] == '\0') return;
-  ReportToStandardError(text[0] != '\0' ? std::string(caption) + ": " + text : std::string(caption));
+  const std::string text = ShownText(window);
+  if (caption[0] == '\0' && text.empty()) return;
+  ReportToStandardError(text.empty() ? std::string(caption) : std::string(caption) + ": " + text);
 }
 
 bool Headless() {
@@ -353,7 +386,8 @@ int OwlMain(int argc, char** argv) {
   if (exporting) {
     // The status says whether the whole file is there, and nothing else.
     if (!CommandLineExportWritten) {
-      ReportToStandardError("no file was written to '" + line.exportPath + "'");
+      ReportToStandardError("no file was written to '" + line.exportPath + "'" +
+                            (CommandLineExportProblem.empty() ? "" : ": " + CommandLineExportProblem));
       return 1;
     }
     return 0;

@@ -146,6 +146,16 @@ class Media : public ProjectMedia {
   }
   AudioSource* OpenAudio(const char* path) override { return AudioData::OpenShared(path); }
   MidiSource* OpenMidi(const char* path) override { return MidiData::Get(path); }
+  // An AVI file that holds the other kind of stream only.
+  bool LacksStream(const char* path, int32_t kind) override {
+    if (!FileOpenProblem(path).empty()) return false;
+    AviFileInfo info;
+    const int32_t streams = DescribeAviFile(path, &info);
+    const int32_t video = 1, audio = 2;
+    if (kind == kKindAudio) return (streams & video) != 0 && (streams & audio) == 0;
+    if (kind == kKindVideo) return (streams & audio) != 0 && (streams & video) == 0;
+    return false;
+  }
   void SetVideoFrameRate(VideoSource* video, float rate) override {
     if (auto* v = dynamic_cast<VideoData*>(video); v != nullptr && v->openCount == 0) v->SetFrameRate(rate);
   }

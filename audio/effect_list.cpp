@@ -111,6 +111,17 @@ Effect* Effect::Share() {
   return copy;
 }
 
+namespace {
+
+// A program id field from an effect's name, cut to the field.
+void CopyProgId(char (&progId)[kProgIdLength + 1], const char* name) {
+  const size_t n = strnlen(name, kProgIdLength);
+  std::memcpy(progId, name, n);
+  progId[n] = '\0';
+}
+
+}  // namespace
+
 bool Effect::Open(AudioData* source, ComObjectEntry* missing) {
   if (component == nullptr) {
     IAudioEffect* created = CreateComponent(clsid);
@@ -132,10 +143,22 @@ bool Effect::Open(AudioData* source, ComObjectEntry* missing) {
     component->SetFormat(rate, channels);
     return true;
   }
-  for (ComObjectEntry* e = missing; e != nullptr; e = e->next) {
+  // The list names each class that is not installed, by the name the file
+  // gives it: the list's own, else the effect's.
+  ComObjectEntry* last = nullptr;
+  for (ComObjectEntry* e = missing; e != nullptr; last = e, e = e->next) {
     if (IsEqualCLSID(e->clsid, clsid)) {
       e->missing = 1;
-      break;
+      if (e->progId[0] == '\0') CopyProgId(e->progId, name);
+      return false;
+    }
+  }
+  if (last != nullptr) {
+    if (auto* added = new (std::nothrow) ComObjectEntry) {
+      added->clsid = clsid;
+      CopyProgId(added->progId, name);
+      added->missing = 1;
+      last->next = added;
     }
   }
   return false;

@@ -15,6 +15,7 @@
 #include "platform/riff/riff.h"
 
 class FilmListHead;
+struct FilmReadNotes;
 struct PathRecord;
 struct SynonymFile;
 
@@ -72,8 +73,10 @@ class Film {
   // Fills a freshly made film from a record of length bytes, opening its
   // sources (the first of folders is the project's folder; moved files are
   // looked up in and added to *moved; *ask says whether a missing file may
-  // be asked for). Returns 0, 18 (repaired) or the error that drops it.
-  int ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask, HWND window);
+  // be asked for). Returns 0, 18 (repaired) or the error that drops it;
+  // notes (or null) learn why, and which files lack a stream asked for.
+  int ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask, HWND window,
+                 FilmReadNotes* notes = nullptr);
 
   // List operations on any list.
   static void Link(Film* film, FilmListHead& head);

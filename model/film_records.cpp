@@ -122,6 +122,34 @@ Mark DecodeMark(const unsigned char* p) {
 
 }  // namespace
 
+namespace project_records {
+
+std::string CutShort(DWORD tag, LONGLONG at) {
+  return "the file ends inside record " + std::to_string(tag) + " at byte " + std::to_string(at);
+}
+
+std::string OutOfRange(DWORD tag, LONGLONG at, int64_t value, int64_t lo, int64_t hi) {
+  return "record " + std::to_string(tag) + " at byte " + std::to_string(at) + " holds " + std::to_string(value) +
+         ", outside " + std::to_string(lo) + " to " + std::to_string(hi);
+}
+
+std::string WrongLength(DWORD tag, LONGLONG at, LONG length, const char* wanted) {
+  return "record " + std::to_string(tag) + " at byte " + std::to_string(at) + " is " + std::to_string(length) +
+         " bytes long; " + wanted;
+}
+
+std::string PastItsContainer(DWORD tag, LONGLONG at, LONG length) {
+  return "record " + std::to_string(tag) + " at byte " + std::to_string(at) + " is " + std::to_string(length) +
+         " bytes long, past the end of the record that holds it";
+}
+
+std::string NegativeLength(DWORD tag, LONGLONG at, LONG length) {
+  return "record " + std::to_string(tag) + " at byte " + std::to_string(at) + " has a negative length (" +
+         std::to_string(length) + ")";
+}
+
+}  // namespace project_records
+
 MediaFileLocator* SetMediaFileLocator(MediaFileLocator* locator) {
   MediaFileLocator* before = g_locator;
   g_locator = locator ? locator : &g_folderLocator;
@@ -138,6 +166,9 @@ AudioSource* ProjectMedia::OpenAudio(const char*) {
 }
 MidiSource* ProjectMedia::OpenMidi(const char*) {
   return nullptr;
+}
+bool ProjectMedia::LacksStream(const char*, int32_t) {
+  return false;
 }
 void ProjectMedia::SetVideoFrameRate(VideoSource*, float) {}
 bool ProjectMedia::WriteEffects(HMMIO, EffectChain*) {
@@ -296,7 +327,7 @@ namespace {
 // The source of one path record, found as the moved-file rule says.
 template <class Source, class Open>
 int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask,
-                       HWND window, Source*& source, int& status, Open open) {
+                       HWND window, Source*& source, int& status, int32_t kind, FilmReadNotes* notes, Open open) {
   if (length < 1 || length > static_cast<LONG>(MAX_PATH)) return kErrInvalidFormat;
   char stored[MAX_PATH] = {};
   if (!ReadExact(file, stored, length)) return kErrRead;
@@ -317,7 +348,12 @@ int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile
     SetIfUnset(status, kErrAlreadyDone);
   } else {
     opened = open(path);
-    if (!opened) {
+    if (!opened && kind != kKindMidi && g_media->LacksStream(path, kind)) {
+      // Not moved and not damaged: the clip goes on without the part its
+      // file does not hold, and nobody is asked for another file.
+      SetIfUnset(status, kErrAlreadyDone);
+      if (notes) notes->lacking.push_back({kind, path});
+    } else if (!opened) {
       SetIfUnset(status, kErrAlreadyDone);
       SynonymFile* record = new (std::nothrow) SynonymFile(path, "");
       if (record && moved) {
@@ -350,29 +386,70 @@ int OpenRecordedSource(HMMIO file, LONG length, PathRecord* folders, SynonymFile
 
 }  // namespace
 
+std::string project_records::RecordProblem(int error, DWORD tag, LONGLONG at, LONG size) {
+  const std::string record = "record " + std::to_string(tag) + " at byte " + std::to_string(at);
+  if (error == kErrRead) return CutShort(tag, at);
+  if (error == kErrNoMemory) return "there is not enough memory for " + record;
+  if (error != kErrInvalidFormat) return record + " can not be read";
+  switch (tag) {
+    case kTagVolumePoints:
+    case kTagOldVolumePoints:
+    case kTagBalancePoints:
+      if (size / 8 == 1 || size / 8 > kMaxStoredPoints)
+        return record + " holds " + std::to_string(size / 8) + (size / 8 == 1 ? " point" : " points") +
+               "; a profile holds 2 to " + std::to_string(kMaxStoredPoints);
+      if (size % 8 != 0) return WrongLength(tag, at, size, "a point takes 8 bytes");
+      return record + " holds a point whose time lies outside 0 to " + std::to_string(kMaxTime);
+    case kTagMarks:
+    case kTagOldMarks: {
+      const LONG each = tag == kTagMarks ? kMarkRecordSize : 8;
+      if (size / each > kMaxStoredMarks)
+        return record + " holds " + std::to_string(size / each) + " marks, more than " +
+               std::to_string(kMaxStoredMarks);
+      if (size % each != 0)
+        return WrongLength(tag, at, size, tag == kTagMarks ? "a mark takes 136 bytes" : "a mark takes 8 bytes");
+      return record + " holds a mark whose time lies outside 0 to " + std::to_string(kMaxTime);
+    }
+    case kTagVideoPath:
+    case kTagAudioPath:
+    case kTagMidiPath:
+      return WrongLength(tag, at, size, "a path takes 1 to 260 bytes");
+    case kTagEffects:
+      return record + " holds an effect list that can not be read";
+    default:
+      return record + " is not valid";
+  }
+}
+
 int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile** moved, bool* ask,
-                     HWND window) {
+                     HWND window, FilmReadNotes* notes) {
   ProjectMedia& media = CurrentProjectMedia();
   int status = kErrOk;
+  std::string why;
   float rate = 0.0f;
   int32_t checkA = 0;
   int32_t checkB = 0;
   LONG remaining = length;
   while (remaining >= 1) {
+    const LONGLONG headAt = Tell(file);
     // A record must lie inside the Film's record.
     if (remaining < 8) {
       status = kErrInvalidFormat;
+      why = "its last " + std::to_string(remaining) + " bytes, at byte " + std::to_string(headAt) +
+            ", are too few for a record";
       break;
     }
     unsigned char head[8];
     if (!ReadExact(file, head, 8)) {
       status = kErrRead;
+      why = "the file ends inside it, at byte " + std::to_string(headAt);
       break;
     }
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
     if (size < 0 || size > remaining - 8) {
       status = kErrInvalidFormat;
+      why = size < 0 ? NegativeLength(tag, headAt, size) : PastItsContainer(tag, headAt, size);
       break;
     }
     remaining -= 8 + size;
@@ -384,6 +461,19 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
 
     int error = kErrOk;
     int32_t v = 0;
+    std::string problem;
+    // A scalar of the record, and a value checked against its range: 0 or
+    // the error, with the problem told.
+    auto scalar = [&](int32_t* out) {
+      const int e = ReadScalar(file, size, out);
+      if (e == kErrInvalidFormat) problem = WrongLength(tag, headAt, size, "a value takes 4 bytes");
+      return e;
+    };
+    auto range = [&](int32_t value, int32_t lo, int32_t hi) {
+      if (value >= lo && value <= hi) return static_cast<int>(kErrOk);
+      problem = OutOfRange(tag, headAt, value, lo, hi);
+      return static_cast<int>(kErrInvalidFormat);
+    };
     switch (tag) {
       case kTagFilmName:
         if (size >= 1 && size <= kMaxNameRecord) {
@@ -401,8 +491,8 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
       case kTagFilmIn:
       case kTagFilmOut:
       case kTagFilmSourceLength:
-        error = ReadScalar(file, size, &v);
-        if (error == kErrOk && (v < 0 || v > kMaxTime)) error = kErrInvalidFormat;
+        error = scalar(&v);
+        if (error == kErrOk) error = range(v, 0, kMaxTime);
         if (error == kErrOk) {
           int32_t* field = tag == kTagFilmStart ? &start
                            : tag == kTagFilmEnd ? &end
@@ -415,45 +505,45 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
       case kTagFilmGroup:
       case kTagVideoRow:
       case kTagAudioLine:
-        error = ReadScalar(file, size, &v);
+        error = scalar(&v);
         if (error == kErrOk) (tag == kTagFilmGroup ? group : tag == kTagVideoRow ? videoRow : audioLine) = v;
         break;
       case kTagVolume:
-        error = ReadScalar(file, size, &v);
-        if (error == kErrOk && (v < 0 || v > kMaxVolume)) error = kErrInvalidFormat;
+        error = scalar(&v);
+        if (error == kErrOk) error = range(v, 0, kMaxVolume);
         if (error == kErrOk) volume = v;
         break;
       case kTagOldVolume:
-        error = ReadScalar(file, size, &v);
-        if (error == kErrOk && (v < 0 || v > kMaxOldVolume)) error = kErrInvalidFormat;
+        error = scalar(&v);
+        if (error == kErrOk) error = range(v, 0, kMaxOldVolume);
         // Four times the quarter scale may pass the volume range.
         if (error == kErrOk) volume = v * 4 > kMaxVolume ? kMaxVolume : v * 4;
         break;
       case kTagBalance:
-        error = ReadScalar(file, size, &v);
-        if (error == kErrOk && (v < -kMaxBalance || v > kMaxBalance)) error = kErrInvalidFormat;
+        error = scalar(&v);
+        if (error == kErrOk) error = range(v, -kMaxBalance, kMaxBalance);
         if (error == kErrOk) balance = v;
         break;
       case kTagDeclickIn:
       case kTagDeclickOut:
-        error = ReadScalar(file, size, &v);
+        error = scalar(&v);
         if (error == kErrOk) (tag == kTagDeclickIn ? declickIn : declickOut) = v != 0;
         break;
       case kTagTempo:
-        error = ReadScalar(file, size, &v);
-        if (error == kErrOk && v < 1) error = kErrInvalidFormat;
+        error = scalar(&v);
+        if (error == kErrOk) error = range(v, 1, INT32_MAX);
         if (error == kErrOk) tempo = v;
         break;
       case kTagVideoRate:
-        error = ReadScalar(file, size, &v);
+        error = scalar(&v);
         if (error == kErrOk) rate = static_cast<float>(v * 0.001);
         break;
       case kTagCheckA:
-        error = ReadScalar(file, size, &checkA);
+        error = scalar(&checkA);
         break;
       case kTagCheckB:
-        error = ReadScalar(file, size, &checkB);
-        if (error == kErrOk && (checkB < 0 || checkB > kMaxTime)) error = kErrInvalidFormat;
+        error = scalar(&checkB);
+        if (error == kErrOk) error = range(checkB, 0, kMaxTime);
         break;
       case kTagVolumePoints:
       case kTagOldVolumePoints:
@@ -481,25 +571,29 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
         break;
       }
       case kTagVideoPath:
-        error = OpenRecordedSource(file, size, folders, moved, ask, window, video, status,
+        error = OpenRecordedSource(file, size, folders, moved, ask, window, video, status, kKindVideo, notes,
                                    [&](const char* p) { return media.OpenVideo(window, p); });
         break;
       case kTagAudioPath:
-        error = OpenRecordedSource(file, size, folders, moved, ask, window, audio, status,
+        error = OpenRecordedSource(file, size, folders, moved, ask, window, audio, status, kKindAudio, notes,
                                    [&](const char* p) { return media.OpenAudio(p); });
         break;
       case kTagMidiPath:
-        error = OpenRecordedSource(file, size, folders, moved, ask, window, midi, status,
+        error = OpenRecordedSource(file, size, folders, moved, ask, window, midi, status, kKindMidi, notes,
                                    [&](const char* p) { return media.OpenMidi(p); });
         break;
       default:
         break;
     }
-    if (error != kErrOk) status = error;
+    if (error != kErrOk) {
+      status = error;
+      why = problem.empty() ? RecordProblem(error, tag, headAt, size) : problem;
+    }
     if (status != kErrOk && status != kErrAlreadyDone) break;
     // Whatever a record's reader took, the next record follows its length.
     if (mmioSeek64(file, dataAt + size, SEEK_SET) != dataAt + size) {
       status = kErrRead;
+      why = CutShort(tag, headAt);
       break;
     }
   }
@@ -520,7 +614,10 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
   }
   if (video && rate > 0.0f && rate <= kMaxFrameRate) media.SetVideoFrameRate(video, rate);
   if (in < 0) {
-    if (status == kErrOk || status == kErrAlreadyDone) status = kErrInvalidFormat;
+    if (status == kErrOk || status == kErrAlreadyDone) {
+      status = kErrInvalidFormat;
+      why = "its in point is negative";
+    }
     in = 0;
   }
   if (checkA == checkB) {
@@ -546,8 +643,10 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
         }
       }
     }
-  } else {
-    SetIfUnset(status, kErrInvalidFormat);
+  } else if (status == kErrOk) {
+    status = kErrInvalidFormat;
+    why = "records 453 and 454 hold different values (" + std::to_string(checkA) + " and " +
+          std::to_string(checkB) + ")";
   }
   if (status == kErrOk || status == kErrAlreadyDone) {
     int32_t actual = 0;
@@ -564,7 +663,10 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
     }
   }
   // A clip must end after it starts (one with no source left goes anyway).
-  if ((status == kErrOk || status == kErrAlreadyDone) && (video || audio || midi) && end <= start)
+  if ((status == kErrOk || status == kErrAlreadyDone) && (video || audio || midi) && end <= start) {
     status = kErrInvalidFormat;
+    why = "it ends at " + std::to_string(end) + " ms, not after its start at " + std::to_string(start) + " ms";
+  }
+  if (notes != nullptr && status != kErrOk && status != kErrAlreadyDone) notes->why = why;
   return status;
 }

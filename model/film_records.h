@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/path_record.h"
 #include "platform/core/types.h"
@@ -78,6 +79,18 @@ class MediaFileLocator {
 // Installs locator (null: the default); returns the one before.
 MediaFileLocator* SetMediaFileLocator(MediaFileLocator* locator);
 
+// What reading a Film has to tell beside its status: why a status drops the
+// Film, and the media files that are there but hold no stream of the kind
+// its record names (the Film is read without that part).
+struct FilmReadNotes {
+  struct Lacking {
+    int32_t kind;  // 1 video, 2 audio
+    std::string path;
+  };
+  std::string why;
+  std::vector<Lacking> lacking;
+};
+
 // What the project file needs of the media layer: sources opened by path
 // (shared, with one reference for the caller, or null), the frame rate of a
 // video source, and a Film's effect chain as the body of a record 600. The
@@ -89,6 +102,9 @@ class ProjectMedia {
   virtual VideoSource* OpenVideo(HWND window, const char* path);
   virtual AudioSource* OpenAudio(const char* path);
   virtual MidiSource* OpenMidi(const char* path);
+  // True when the file at path, which did not open as a source of kind (1
+  // video, 2 audio), is a readable file without a stream of that kind.
+  virtual bool LacksStream(const char* path, int32_t kind);
   // Does nothing while the source's file is open.
   virtual void SetVideoFrameRate(VideoSource* video, float rate);
   // Writes the chain's body at the current position; false on a short write.
@@ -173,6 +189,17 @@ class RecordBuffer {
  private:
   std::string bytes_;
 };
+
+// Why a record is refused, for the detail of the error: at is the offset of
+// the record's header in the file.
+std::string CutShort(DWORD tag, LONGLONG at);
+std::string OutOfRange(DWORD tag, LONGLONG at, int64_t value, int64_t lo, int64_t hi);
+std::string WrongLength(DWORD tag, LONGLONG at, LONG length, const char* wanted);
+std::string PastItsContainer(DWORD tag, LONGLONG at, LONG length);
+std::string NegativeLength(DWORD tag, LONGLONG at, LONG length);
+// Why a record of size bytes was refused when its own reader gave error (a
+// point or mark record, a path, an effect list or any other).
+std::string RecordProblem(int error, DWORD tag, LONGLONG at, LONG size);
 
 // Writes a record whose body write(file) puts at the current position, and
 // then its length: a body that turned out empty keeps length 0. False at a

@@ -4,12 +4,17 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "model/error_codes.h"
 #include "model/film.h"
 #include "model/film_list.h"
 #include "model/levels.h"
 #include "model/mark_list.h"
+#include "model/message_box.h"
+#include "model/text_format.h"
+#include "model/ui_string_ids.h"
+#include "model/ui_strings.h"
 #include "model/time_code.h"
 #include "model/timeline_engine.h"
 #include "platform/core/files.h"
@@ -59,6 +64,12 @@ bool ValidGain(int32_t v) {
 }
 bool ValidPan(int32_t v) {
   return v >= -kMaxPan && v <= kMaxPan;
+}
+
+// A clip on a row or line the time-line does not have.
+std::string OutOfRangeRow(const char* what, int32_t value, int32_t count) {
+  return "it lies on " + std::string(what) + " " + std::to_string(value) + ", outside 0 to " +
+         std::to_string(count - 1);
 }
 
 HWND WindowOf(TimeLineEngine& engine) {
@@ -177,16 +188,44 @@ class ProjectReader {
   // the load at once is returned, otherwise 0 (problems go into Result()).
   int Record(DWORD tag, LONG length, bool filmsOnly);
   int Result() const { return result_; }
+  // Why the load ends with its result, or with the code a record gave.
+  const std::string& Reason() const { return reason_; }
+  // The first of the project's records that a load passed over unread.
+  const std::string& PassedOver() const { return passedOver_; }
+  void NotePassedOver(std::string what) {
+    if (passedOver_.empty()) passedOver_ = std::move(what);
+  }
   void ResetLines();
+  std::vector<FilmReadNotes::Lacking>& Lacking() { return lacking_; }
 
  private:
   // Reads a value of length bytes (at most 4; missing high bytes are 0).
   bool ReadShort(LONG length, int32_t* value);
-  void Fail(int code) {
-    if (code != kErrOk) result_ = code;
+  void Fail(int code, std::string why) {
+    if (code == kErrOk) return;
+    result_ = code;
+    reason_ = std::move(why);
   }
-  void FailIfClear(int code) {
-    if (result_ == kErrOk) result_ = code;
+  void FailIfClear(int code, std::string why) {
+    if (result_ == kErrOk) Fail(code, std::move(why));
+  }
+  // A record's own reader failed with code (0: nothing to note).
+  void FailRecord(int code, DWORD tag, LONG length) {
+    if (code != kErrOk) Fail(code, RecordProblem(code, tag, recordAt_, length));
+  }
+  // Ends the load at once with code.
+  int Stop(int code, std::string why) {
+    reason_ = std::move(why);
+    return code;
+  }
+  int CutShort(DWORD tag) { return Stop(kErrRead, project_records::CutShort(tag, recordAt_)); }
+  std::string OutOfRange(DWORD tag, int64_t value, int64_t lo, int64_t hi) const {
+    return project_records::OutOfRange(tag, recordAt_, value, lo, hi);
+  }
+  // A container record that holds, at byte at, what does not belong there.
+  std::string Malformed(DWORD tag, LONGLONG at, const std::string& what) const {
+    return "record " + std::to_string(tag) + " at byte " + std::to_string(recordAt_) + " holds, at byte " +
+           std::to_string(at) + ", " + what;
   }
   int LineArray(DWORD tag, LONG length);
   int ShortScalar(DWORD tag, LONG length);
@@ -210,6 +249,12 @@ class ProjectReader {
   char* collectionPath_;
   ComObjectEntry** components_;
   int result_ = kErrOk;
+  std::string reason_;
+  std::string passedOver_;
+  // The header's offset of the record being read, and how many Films came.
+  LONGLONG recordAt_ = 0;
+  int32_t filmCount_ = 0;
+  std::vector<FilmReadNotes::Lacking> lacking_;
   bool skipFilms_ = false;
   bool ask_ = true;
 };
@@ -238,7 +283,7 @@ int ProjectReader::LineArray(DWORD tag, LONG length) {
   TrackPanel& panel = audio ? engine_.audioPanel : engine_.videoPanel;
   const LONG bytes = length < (audio ? 16 : 8) ? length : (audio ? 16 : 8);
   unsigned char b[16];
-  if (!ReadExact(file_, b, bytes)) return kErrRead;
+  if (!ReadExact(file_, b, bytes)) return CutShort(tag);
   for (int32_t i = 0; i < bytes / 4; ++i) {
     const int32_t v = GetLe32(b + 4 * i);
     TrackRecord& r = panel[i];
@@ -257,19 +302,19 @@ int ProjectReader::LineArray(DWORD tag, LONG length) {
         if (ValidZoom(v))
           r.SetZoom(v);
         else
-          Fail(kErrInvalidFormat);
+          Fail(kErrInvalidFormat, OutOfRange(tag, v, 0, kMaxZoomStep));
         break;
       case kTagAudioGain:
         if (ValidGain(v))
           r.gain = v;
         else
-          Fail(kErrInvalidFormat);
+          Fail(kErrInvalidFormat, OutOfRange(tag, v, 0, kGainCount - 1));
         break;
       case kTagAudioPan:
         if (ValidPan(v))
           r.pan = v;
         else
-          Fail(kErrInvalidFormat);
+          Fail(kErrInvalidFormat, OutOfRange(tag, v, -kMaxPan, kMaxPan));
         break;
       default:
         break;
@@ -280,13 +325,14 @@ int ProjectReader::LineArray(DWORD tag, LONG length) {
 
 int ProjectReader::ShortScalar(DWORD tag, LONG length) {
   if (length > 4) {
-    Fail(kErrInvalidFormat);
+    Fail(kErrInvalidFormat, WrongLength(tag, recordAt_, length, "a value takes at most 4 bytes"));
     return kErrOk;
   }
   int32_t v = 0;
-  if (!ReadShort(length, &v)) return kErrRead;
+  if (!ReadShort(length, &v)) return CutShort(tag);
   TrackRecord& midi = engine_.midiPanel[0];
   bool valid = true;
+  int32_t lo = 0, hi = 0;
   switch (tag) {
     case kTagMidiSolo:
       midi.solo = v != 0;
@@ -297,22 +343,26 @@ int ProjectReader::ShortScalar(DWORD tag, LONG length) {
     case kTagMidiZoom:
     case kTagVfxZoom:
       valid = ValidZoom(v);
+      hi = kMaxZoomStep;
       if (valid) (tag == kTagMidiZoom ? midi : engine_.vfxPanel[0]).SetZoom(v);
       break;
     case kTagMidiGain:
     case kTagMasterGain:
       valid = ValidGain(v);
+      hi = kGainCount - 1;
       if (valid) (tag == kTagMidiGain ? midi.gain : engine_.masterGain) = v;
       break;
     case kTagMidiPan:
     case kTagMasterPan:
       valid = ValidPan(v);
+      lo = -kMaxPan;
+      hi = kMaxPan;
       if (valid) (tag == kTagMidiPan ? midi.pan : engine_.masterPan) = v;
       break;
     default:
       break;
   }
-  if (!valid) Fail(kErrInvalidFormat);
+  if (!valid) Fail(kErrInvalidFormat, OutOfRange(tag, v, lo, hi));
   return kErrOk;
 }
 
@@ -323,20 +373,24 @@ int ProjectReader::Names(DWORD tag, LONG length) {
   const int32_t rows = tag == kTagAudioNames ? kAudioLines : tag == kTagVideoNames ? kVideoRows : 1;
   LONG left = length;
   for (int32_t i = 0; left >= 1; ++i) {
-    if (left < 8) return kErrInvalidFormat;
+    const LONGLONG at = Tell(file_);
+    if (left < 8) return Stop(kErrInvalidFormat, Malformed(tag, at, "too few bytes for a line name"));
     unsigned char head[8];
-    if (!ReadExact(file_, head, 8)) return kErrRead;
+    if (!ReadExact(file_, head, 8)) return CutShort(tag);
     const DWORD inner = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
     if (inner != kTagLineName || size < 1 || size > kMaxNameLength || size > left - 8)
-      return kErrInvalidFormat;
+      return Stop(kErrInvalidFormat,
+                  Malformed(tag, at,
+                            "record " + std::to_string(inner) + " of " + std::to_string(size) +
+                                " bytes where a line name (record 123 of 1 to 128 bytes) belongs"));
     left -= 8 + size;
     if (i < rows) {
       char name[kTrackNameSize] = {};
-      if (!ReadExact(file_, name, size)) return kErrRead;
+      if (!ReadExact(file_, name, size)) return CutShort(tag);
       panel[i].SetName(name);
     } else if (mmioSeek64(file_, size, SEEK_CUR) < 0) {
-      return kErrRead;
+      return CutShort(tag);
     }
   }
   return kErrOk;
@@ -346,12 +400,17 @@ int ProjectReader::LineEffects(LONG length) {
   ProjectMedia& media = CurrentProjectMedia();
   LONG left = length;
   for (int32_t i = 0; left >= 1; ++i) {
-    if (left < 8) return kErrInvalidFormat;
+    const LONGLONG headAt = Tell(file_);
+    if (left < 8) return Stop(kErrInvalidFormat, Malformed(kTagLineEffects, headAt, "too few bytes for a list"));
     unsigned char head[8];
-    if (!ReadExact(file_, head, 8)) return kErrRead;
+    if (!ReadExact(file_, head, 8)) return CutShort(kTagLineEffects);
     const DWORD inner = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
-    if (inner != kTagEffectList || size < 0 || size > left - 8) return kErrInvalidFormat;
+    if (inner != kTagEffectList || size < 0 || size > left - 8)
+      return Stop(kErrInvalidFormat,
+                  Malformed(kTagLineEffects, headAt,
+                            "record " + std::to_string(inner) + " of " + std::to_string(size) +
+                                " bytes where a line's effect list (record 600) belongs"));
     left -= 8 + size;
     const LONGLONG at = Tell(file_);
     if (i < kAudioLines && size > 0) {
@@ -362,31 +421,38 @@ int ProjectReader::LineEffects(LONG length) {
         engine_.audioPanel[i].effects = chain;
       } else {
         ReleaseChain(chain);
-        FailIfClear(error);
+        FailIfClear(error, RecordProblem(error, kTagEffectList, headAt, size));
       }
     }
-    if (at < 0 || mmioSeek64(file_, at + size, SEEK_SET) != at + size) return kErrRead;
+    if (at < 0 || mmioSeek64(file_, at + size, SEEK_SET) != at + size) return CutShort(kTagLineEffects);
   }
   return kErrOk;
 }
 
 void ProjectReader::ReadFilm(LONG length) {
   if (skipFilms_) return;
+  const std::string clip = "clip " + std::to_string(++filmCount_) + " (record 400 at byte " +
+                           std::to_string(recordAt_) + ")";
   Film* film = new (std::nothrow) Film;
   if (!film) {
-    Fail(kErrNoMemory);
+    Fail(kErrNoMemory, "there is not enough memory for " + clip);
     FilmChanged();
     return;
   }
-  int status = film->ReadRecord(file_, length, folders_, moved_, &ask_, WindowOf(engine_));
+  FilmReadNotes notes;
+  int status = film->ReadRecord(file_, length, folders_, moved_, &ask_, WindowOf(engine_), &notes);
+  for (FilmReadNotes::Lacking& l : notes.lacking) lacking_.push_back(std::move(l));
   if (status == kErrCancelled) skipFilms_ = true;
   if (status == kErrOk || status == kErrAlreadyDone) {
     if (!film->video && !film->audio && !film->midi) {
       status = kErrCancelled;
-    } else if ((film->video && (film->videoRow < 0 || film->videoRow >= kVideoRows)) ||
-               (film->audio && (film->audioLine < 0 || film->audioLine >= kAudioLines))) {
+    } else if (film->video && (film->videoRow < 0 || film->videoRow >= kVideoRows)) {
       // A clip on a line the time-line does not have.
       status = kErrInvalidFormat;
+      notes.why = OutOfRangeRow("video row", film->videoRow, kVideoRows);
+    } else if (film->audio && (film->audioLine < 0 || film->audioLine >= kAudioLines)) {
+      status = kErrInvalidFormat;
+      notes.why = OutOfRangeRow("audio line", film->audioLine, kAudioLines);
     }
   }
   if (status == kErrAlreadyDone) {
@@ -395,14 +461,15 @@ void ProjectReader::ReadFilm(LONG length) {
   }
   if (status == kErrOk && !film->LinkAtKeyFrame(WindowOf(engine_), films_, true)) status = kErrCancelled;
   if (status == kErrOk) return;
-  if (status != kErrCancelled && status != kErrAlreadyDone) result_ = status;
+  if (status != kErrCancelled && status != kErrAlreadyDone) Fail(status, notes.why.empty() ? clip : clip + ": " + notes.why);
   delete film;
   FilmChanged();
 }
 
 int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
   const LONGLONG at = Tell(file_);
-  if (at < 0) return kErrRead;
+  if (at < 0) return Stop(kErrRead, "the file can not be read at the record after byte " + std::to_string(recordAt_));
+  recordAt_ = at - 8;
   ProjectEnvironment& env = CurrentProjectEnvironment();
   int32_t v = 0;
   int stop = kErrOk;
@@ -410,26 +477,32 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
   // record passed over.
   auto scalar = [&](int32_t* out) {
     if (length != 4) {
-      Fail(kErrInvalidFormat);
+      Fail(kErrInvalidFormat, WrongLength(tag, recordAt_, length, "a value takes 4 bytes"));
       return false;
     }
     if (!ReadShort(4, out)) {
-      stop = kErrRead;
+      stop = CutShort(tag);
       return false;
     }
     return true;
+  };
+  // A value of the record checked against its range, a failure noted.
+  auto inRange = [&](int32_t value, int32_t lo, int32_t hi) {
+    if (value >= lo && value <= hi) return true;
+    Fail(kErrInvalidFormat, OutOfRange(tag, value, lo, hi));
+    return false;
   };
   if (filmsOnly && tag != kTagFilm) tag = 0;
   switch (tag) {
     case kTagCollectionPath:
       if (!collectionPath_) break;
       if (length > kMaxCollectionPath) {
-        Fail(kErrInvalidFormat);
+        Fail(kErrInvalidFormat, WrongLength(tag, recordAt_, length, "a path takes at most 260 bytes"));
         break;
       }
       {
         char stored[kMaxCollectionPath + 1] = {};
-        if (!ReadExact(file_, stored, length)) return kErrRead;
+        if (!ReadExact(file_, stored, length)) return CutShort(tag);
         if (stored[0])
           ResolveStoredPath(stored, BaseFolder(), collectionPath_);
         else
@@ -437,28 +510,13 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
       }
       break;
     case kTagLength:
-      if (scalar(&v)) {
-        if (v >= 1 && v <= kDayMs)
-          engine_.length = v;
-        else
-          Fail(kErrInvalidFormat);
-      }
+      if (scalar(&v) && inRange(v, 1, kDayMs)) engine_.length = v;
       break;
     case kTagAudioLineCount:
-      if (scalar(&v)) {
-        if (v >= 1 && v <= kMaxLineCountValue)
-          engine_.audioLineCount = v < kAudioLines ? v : kAudioLines;
-        else
-          Fail(kErrInvalidFormat);
-      }
+      if (scalar(&v) && inRange(v, 1, kMaxLineCountValue)) engine_.audioLineCount = v < kAudioLines ? v : kAudioLines;
       break;
     case kTagTimeFormat:
-      if (scalar(&v)) {
-        if (v >= kTimeFormatMs && v <= kTimeFormatFrames)
-          env.SetTimeFormat(v);
-        else
-          Fail(kErrInvalidFormat);
-      }
+      if (scalar(&v) && inRange(v, kTimeFormatMs, kTimeFormatFrames)) env.SetTimeFormat(v);
       break;
     case kTagFrameRate:
       if (scalar(&v)) {
@@ -466,13 +524,14 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
         if (std::isfinite(rate) && rate > 0.0f && rate <= kMaxFrameRate)
           env.SetFrameRate(rate);
         else
-          Fail(kErrInvalidFormat);
+          Fail(kErrInvalidFormat, "record 116 at byte " + std::to_string(recordAt_) + " holds the frame rate " +
+                                      std::to_string(rate) + ", which is not above 0 and at most 1000");
       }
       break;
     case kTagAudioFormat:
       if (length == 10 || length == 8) {
         unsigned char b[10];
-        if (!ReadExact(file_, b, length)) return kErrRead;
+        if (!ReadExact(file_, b, length)) return CutShort(tag);
         const DWORD rate = static_cast<DWORD>(GetLe32(b));
         const WORD channels = static_cast<WORD>(b[4] | (b[5] << 8));
         DWORD code;
@@ -484,7 +543,7 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
         }
         env.SetAudioFormat(rate, channels, code);
       } else {
-        Fail(kErrInvalidFormat);
+        Fail(kErrInvalidFormat, WrongLength(tag, recordAt_, length, "an audio format takes 8 or 10 bytes"));
       }
       break;
     case kTagAutoCloseCodec:
@@ -526,13 +585,13 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
       stop = Names(tag, length);
       break;
     case kTagProjectMarks:
-      Fail(ProjectMarks.Read(file_, length));
+      FailRecord(ProjectMarks.Read(file_, length), tag, length);
       break;
     case kTagOldProjectMarks:
-      Fail(ProjectMarks.ReadOld(file_, length));
+      FailRecord(ProjectMarks.ReadOld(file_, length), tag, length);
       break;
     case kTagSummary:
-      if (g_summary != nullptr) Fail(g_summary->ReadBody(file_, length));
+      if (g_summary != nullptr) FailRecord(g_summary->ReadBody(file_, length), tag, length);
       break;
     case kTagEffectList: {
       int error = kErrOk;
@@ -542,7 +601,7 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
         engine_.masterEffects = chain;
       } else {
         ReleaseChain(chain);
-        FailIfClear(error);
+        FailIfClear(error, RecordProblem(error, tag, recordAt_, length));
       }
       break;
     }
@@ -552,17 +611,24 @@ int ProjectReader::Record(DWORD tag, LONG length, bool filmsOnly) {
     case kTagComponents:
       // A good list does not wipe out an earlier failure: the load still
       // lost what that record held.
-      if (components_ && g_components != nullptr) Fail(g_components->ReadBody(file_, length, components_));
+      if (components_ && g_components != nullptr)
+        FailRecord(g_components->ReadBody(file_, length, components_), tag, length);
       break;
     case kTagFilm:
       ReadFilm(length);
       break;
+    case kTagVersion:
+      break;
     default:
+      if (tag != 0)
+        NotePassedOver("record " + std::to_string(tag) + " at byte " + std::to_string(recordAt_) +
+                       ", a kind the program does not know, was passed over");
       break;
   }
   if (stop != kErrOk) return stop;
   // Whatever a record's reader took, the next record follows its length.
-  if (mmioSeek64(file_, at + length, SEEK_SET) != at + length) return kErrRead;
+  // A reader that found the file cut short has said where already.
+  if (mmioSeek64(file_, at + length, SEEK_SET) != at + length) return result_ == kErrRead ? kErrRead : CutShort(tag);
   return kErrOk;
 }
 
@@ -643,13 +709,19 @@ HMMIO OpenProjectForReading(const char* path) {
   return mmioOpen(path, nullptr, MMIO_READ | MMIO_ALLOCBUF);
 }
 
-int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
-                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components) {
-  char signature[kProjectSignatureSize];
-  if (!ReadExact(file, signature, kProjectSignatureSize)) return kErrRead;
-  if (std::memcmp(signature, kProjectSignature, kProjectSignatureSize) != 0) return kErrInvalidFormat;
+namespace {
 
-  ProjectReader reader(engine, films, file, folders, moved, filmsOnly, collectionPath, components);
+int ReadProjectRecords(ProjectReader& reader, HMMIO file, bool filmsOnly, std::string* why) {
+  char signature[kProjectSignatureSize];
+  if (!ReadExact(file, signature, kProjectSignatureSize)) {
+    *why = "it is shorter than the signature a project begins with";
+    return kErrRead;
+  }
+  if (std::memcmp(signature, kProjectSignature, kProjectSignatureSize) != 0) {
+    *why = std::string("it does not begin with the signature \"") + kProjectSignature + "\"";
+    return kErrInvalidFormat;
+  }
+
   if (!filmsOnly) reader.ResetLines();
 
   // The outer record; others before it are passed over.
@@ -666,20 +738,79 @@ int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRec
     }
     if (mmioSeek64(file, length, SEEK_CUR) < 0) return kErrRead;
   }
-  if (remaining < 0) return kErrInvalidFormat;
+  if (remaining < 0) {
+    *why = "no project record (100) follows its signature";
+    return kErrInvalidFormat;
+  }
+  const LONGLONG projectEnd = Tell(file) + remaining;
 
   while (remaining >= 1) {
+    const LONGLONG at = Tell(file);
     unsigned char head[8];
-    if (!ReadExact(file, head, 8)) return kErrRead;
+    if (!ReadExact(file, head, 8)) {
+      // A record read before may have found where the file was cut.
+      *why = reader.Result() == kErrRead ? reader.Reason()
+                                         : "the file ends at byte " + std::to_string(at) +
+                                               ", but its project record (100) goes on to byte " +
+                                               std::to_string(projectEnd);
+      return kErrRead;
+    }
     remaining -= 8;
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
-    if (length < 0) return kErrInvalidFormat;
+    if (length < 0) {
+      *why = NegativeLength(tag, at, length);
+      return kErrInvalidFormat;
+    }
     remaining = length > remaining ? -1 : remaining - length;
     const int stop = reader.Record(tag, length, filmsOnly);
-    if (stop != kErrOk) return stop;
+    if (stop != kErrOk) {
+      *why = reader.Reason();
+      return stop;
+    }
   }
-  return reader.Result();
+  if (reader.Result() != kErrOk) {
+    *why = reader.Reason();
+    return reader.Result();
+  }
+  // Nothing is written after the project's record.
+  const LONGLONG fileEnd = mmioSeek64(file, 0, SEEK_END);
+  if (fileEnd > projectEnd)
+    reader.NotePassedOver("the project record (100) ends at byte " + std::to_string(projectEnd) +
+                          ", but the file goes on to byte " + std::to_string(fileEnd));
+  *why = reader.PassedOver();
+  return kErrOk;
+}
+
+// Files found without the stream their clips name: said once each, after
+// the load, since the clips were read without that part.
+void TellLackingStreams(HWND owner, const std::vector<FilmReadNotes::Lacking>& lacking) {
+  std::string text;
+  for (size_t i = 0; i < lacking.size(); ++i) {
+    bool told = false;
+    for (size_t j = 0; j < i && !told; ++j)
+      told = lacking[j].kind == lacking[i].kind && lacking[j].path == lacking[i].path;
+    if (told) continue;
+    if (!text.empty()) text += "\n";
+    text += FormatText(lacking[i].kind == kKindAudio
+                           ? "The file '%s' has no audio stream: its clips are read without sound."
+                           : "The file '%s' has no video stream: its clips are read without picture.",
+                       lacking[i].path);
+  }
+  if (!text.empty()) ShowMessageText(owner, GetString(ui_string::kLoadProject), MB_OK | MB_ICONEXCLAMATION, text);
+}
+
+}  // namespace
+
+int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
+                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components,
+                std::string* reason) {
+  ProjectReader reader(engine, films, file, folders, moved, filmsOnly, collectionPath, components);
+  std::string why;
+  const int result = ReadProjectRecords(reader, file, filmsOnly, &why);
+  TellLackingStreams(WindowOf(engine), reader.Lacking());
+  if (reason != nullptr) *reason = why;
+  return result;
 }
 
 bool SaveProjectFile(TimeLineEngine& engine, const Film* first, const char* path, const char* baseFolder,

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "model/film_records.h"
 #include "platform/core/types.h"
@@ -155,9 +156,13 @@ bool WriteProject(TimeLineEngine& engine, const Film* first, HMMIO file, const c
 // buffer of MAX_PATH + 1, or null) receives record 102; *components (or
 // null) receives the components the file names. Returns 0 or an error code:
 // 19 and 6 stop the load at once; other failures are kept while the rest is
-// read, a failing Film being dropped.
+// read, a failing Film being dropped. reason (or null) receives why the
+// result is not 0: the record and what was wrong with it; with 0, what
+// the load passed over unread, if anything. Files found
+// without the stream a clip names are told in one message box.
 int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRecord* folders,
-                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components);
+                SynonymFile** moved, bool filmsOnly, char* collectionPath, ComObjectEntry** components,
+                std::string* reason = nullptr);
 
 // Opens a project file for ReadProject: read through a buffer of whole
 // blocks, since the reader takes its records field by field.

@@ -4,6 +4,7 @@
 // clips whose media no longer fit the project, the effect lists that cannot
 // be opened, the undo history, and the lines and the view afresh.
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "audio/audio_player.h"
@@ -165,7 +166,8 @@ bool MainTimeLineWindow::ClearProject(bool ask) {
   return FilmList.Empty();
 }
 
-int MainTimeLineWindow::OpenProject(HMMIO file, PathRecord* folders, SynonymFile** moved, char* collectionPath) {
+int MainTimeLineWindow::OpenProject(HMMIO file, PathRecord* folders, SynonymFile** moved, char* collectionPath,
+                                    std::string* reason) {
   TimeLineEngine& e = engine_;
   if (e.playing) return kErrPlaying;
   ClearProject(false);
@@ -177,7 +179,7 @@ int MainTimeLineWindow::OpenProject(HMMIO file, PathRecord* folders, SynonymFile
 
   FilmListHead loaded;
   ComObjectEntry* components = nullptr;
-  int result = ReadProject(e, loaded, file, folders, moved, false, collectionPath, &components);
+  int result = ReadProject(e, loaded, file, folders, moved, false, collectionPath, &components, reason);
   if (result == kErrCancelled) {
     ClearProject(false);
     e.SetModified(false);
@@ -196,6 +198,9 @@ void MainTimeLineWindow::ApplyLoadedProject(FilmListHead& films, int captionId, 
   int32_t longest = kShortestLoadedView;
   bool missing = false;
   bool dropped = false;
+  // A list to name the classes that are not installed in, also when the
+  // file named none.
+  if (components == nullptr) components = new (std::nothrow) ComObjectEntry;
 
   for (Film* f = films.First(); f;) {
     Film* next = f->next;
@@ -284,9 +289,9 @@ bool MainTimeLineWindow::SaveProject(const char* path, const char* folder, const
   return true;
 }
 
-int MainTimeLineWindow::CopyFromFile(HMMIO file, PathRecord* folders, SynonymFile** moved) {
+int MainTimeLineWindow::CopyFromFile(HMMIO file, PathRecord* folders, SynonymFile** moved, std::string* reason) {
   ClipClipboard.Clear();
-  const int result = ReadProject(engine_, ClipClipboard, file, folders, moved, true, nullptr, nullptr);
+  const int result = ReadProject(engine_, ClipClipboard, file, folders, moved, true, nullptr, nullptr, reason);
   SetEffectFormats(ClipClipboard);
 
   int32_t kinds = 0;

@@ -46,6 +46,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "model/media_interfaces.h"
@@ -360,8 +361,10 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // first), *moved the moved files found so far (it grows); collectionPath
   // (MAX_PATH + 1, or null) receives the project's clip collection. Returns
   // the reader's code; 17 (cancelled) leaves the project unmodified, 18
-  // tells that something was changed or left out on the way.
-  int OpenProject(HMMIO file, PathRecord* folders, SynonymFile** moved, char* collectionPath);
+  // tells that something was changed or left out on the way. reason (or
+  // null) receives why the reader's code is not 0.
+  int OpenProject(HMMIO file, PathRecord* folders, SynonymFile** moved, char* collectionPath,
+                  std::string* reason = nullptr);
   // Writes the project to path (through a temporary file, so a failed save
   // leaves the old file); folder is the project's folder, collectionPath
   // its clip collection (null: none). False when it could not be written.
@@ -373,8 +376,9 @@ class MainTimeLineWindow : public TWindow, public TimeLineView {
   // result of 0 becomes 18 when something was left out.
   void ApplyLoadedProject(FilmListHead& films, int captionId, ComObjectEntry* components, int& result);
   // Reads the clips of a project file into the clip clipboard only, saying
-  // which kinds of them do not fit the project. The reader's code.
-  int CopyFromFile(HMMIO file, PathRecord* folders, SynonymFile** moved);
+  // which kinds of them do not fit the project. The reader's code, and in
+  // reason (or null) why it is not 0.
+  int CopyFromFile(HMMIO file, PathRecord* folders, SynonymFile** moved, std::string* reason = nullptr);
 
   // ---- Project parameters and master controls
   // (commands/project_parameters.cpp).
