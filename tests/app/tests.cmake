@@ -49,3 +49,14 @@ set_tests_properties(clips_pages_sdl_xvfb PROPERTIES
   RESOURCE_LOCK xvfb
   TIMEOUT 300
   ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
+# The volume control and the dialogs the menus open, on a real X server
+# under openbox: each inside the work area and below the frame's menu bar
+# (owned-set-size.png, owned-volume-control.png ...).
+add_test(NAME app_owned_windows_sdl_xvfb
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1280x1000x24 xdotool,xprop,xwininfo,xdpyinfo,ffmpeg,openbox
+                 $<TARGET_FILE:test_app> --gtest_filter=OwnedWindows.*)
+set_tests_properties(app_owned_windows_sdl_xvfb PROPERTIES
+  SKIP_RETURN_CODE 77
+  RESOURCE_LOCK xvfb
+  TIMEOUT 300
+  ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
