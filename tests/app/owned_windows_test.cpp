@@ -19,7 +19,7 @@ TEST_F(OwnedWindows, OpenBelowTheFramesMenuBarInsideTheWorkArea) {
   if (display == nullptr || *display == '\0' || gui == nullptr || std::string(gui) != "sdl" ||
       !HaveTool("xdotool") || !HaveTool("xprop") || !HaveTool("xwininfo") || !HaveTool("xdpyinfo") ||
       !HaveTool("ffmpeg") || !HaveTool("openbox"))
-    GTEST_SKIP() << "runs under xvfb-run on sdl (app_owned_windows_sdl_xvfb); needs xdotool, x11-utils, ffmpeg, "
+    GTEST_SKIP() << "runs under xvfb-run on sdl (app_start_up_sdl_xvfb); needs xdotool, x11-utils, ffmpeg, "
                     "openbox";
   const char* shots = std::getenv("KOBRIX_SCREENSHOT_DIR");
   const std::string shot_dir = shots != nullptr && *shots != '\0' ? shots : folder_.path();
