@@ -19,6 +19,18 @@ class HeadlessBackend : public GuiBackend {
   bool SetScreenSize(int width, int height) override {
     width_ = width;
     height_ = height;
+    std::lock_guard<std::mutex> hold(work_lock_);
+    has_work_ = false;
+    return true;
+  }
+  RECT WorkArea() override {
+    std::lock_guard<std::mutex> hold(work_lock_);
+    return has_work_ ? work_ : Screen();
+  }
+  bool SetWorkArea(const RECT& area) override {
+    std::lock_guard<std::mutex> hold(work_lock_);
+    work_ = area;
+    has_work_ = true;
     return true;
   }
   void Pump() override {}
@@ -48,6 +60,9 @@ class HeadlessBackend : public GuiBackend {
  private:
   std::atomic<LONG> width_{1920};
   std::atomic<LONG> height_{1080};
+  std::mutex work_lock_;
+  bool has_work_ = false;  // else the whole screen
+  RECT work_{};
 };
 
 std::mutex g_lock;

@@ -20,6 +20,14 @@ class GuiBackend {
   virtual RECT Screen() = 0;
   // Only a back-end without a real display can change its screen's size.
   virtual bool SetScreenSize(int width, int height) { return false; }
+  // The part of the screen windows open on: without a desktop's panels.
+  virtual RECT WorkArea() { return Screen(); }
+  // Only a back-end without a real display takes a work area from a test.
+  virtual bool SetWorkArea(const RECT& area) { return false; }
+  // How far the desktop's own frame reaches around the shown part of a
+  // captioned window (left, top, right, bottom thickness); none when the
+  // window system draws the frame itself.
+  virtual RECT Decoration() { return RECT{}; }
   // On the display thread, from the message source: takes the outside
   // events as input, brings the shown windows up to date and presents what
   // was drawn.

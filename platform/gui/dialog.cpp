@@ -19,6 +19,7 @@
 #include "platform/gui/modal.h"
 #include "platform/gui/resource.h"
 #include "platform/gui/user.h"
+#include "platform/gui/window_internal.h"
 
 namespace {
 
@@ -93,18 +94,6 @@ void CentreOn(const RECT& area, RECT* r) {
   r->top = area.top + (area.bottom - area.top - h) / 2;
   r->right = r->left + w;
   r->bottom = r->top + h;
-}
-
-// A top-level dialog stays on the screen.
-void KeepOnScreen(RECT* r) {
-  const RECT screen = Backend().Screen();
-  const int w = r->right - r->left, h = r->bottom - r->top;
-  int x = r->left, y = r->top;
-  if (x + w > screen.right) x = screen.right - w;
-  if (y + h > screen.bottom) y = screen.bottom - h;
-  x = std::max<int>(x, screen.left);
-  y = std::max<int>(y, screen.top);
-  *r = RECT{x, y, x + w, y + h};
 }
 
 void RegisterDialogClass() {
@@ -241,7 +230,12 @@ LRESULT DefDlgProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!(GetWindowLong(h, GWL_STYLE) & WS_CHILD)) {
         RECT r;
         GetWindowRect(h, &r);
-        KeepOnScreen(&r);
+        const DWORD style = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
+        const DWORD ex = static_cast<DWORD>(GetWindowLong(h, GWL_EXSTYLE));
+        {
+          std::lock_guard<std::mutex> hold(TreeLock());
+          r = PlaceOwnedLocked(r, style, ex, nullptr);
+        }
         SetWindowPos(h, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       return 0;
@@ -332,13 +326,14 @@ HWND CreateDialogIndirectParam(HINSTANCE instance, const DialogTemplate* tpl, HW
   } else {
     owner = parent != nullptr && IsWindow(parent) ? GetAncestor(parent, GA_ROOT) : nullptr;
     if (style & DS_CENTER) {
-      CentreOn(Backend().Screen(), &r);
+      CentreOn(Backend().WorkArea(), &r);
     } else {
       POINT org{Scale(tpl->x, bx, 4), Scale(tpl->y, by, 8)};
       if (owner != nullptr && !(style & DS_ABSALIGN)) ClientToScreen(owner, &org);
       OffsetRect(&r, org.x, org.y);
     }
-    KeepOnScreen(&r);
+    std::lock_guard<std::mutex> hold(TreeLock());
+    r = PlaceOwnedLocked(r, style, ex, owner);
   }
 
   const char* cls = tpl->className.empty() ? WC_DIALOG : tpl->className.c_str();

@@ -61,6 +61,11 @@ bool GuiSetScreenSize(int width, int height) {
   return Backend().SetScreenSize(width, height);
 }
 
+bool GuiSetWorkArea(int left, int top, int right, int bottom) {
+  if (right <= left || bottom <= top) return false;
+  return Backend().SetWorkArea(RECT{left, top, right, bottom});
+}
+
 void GuiSetAppActive(bool active) {
   SetAppActive(active);
 }

@@ -35,6 +35,9 @@ void GuiType(const char* text);
 // The screen's size for the windows that follow (headless only; false on a
 // real display): windows placed by the screen's size can be tested for any.
 bool GuiSetScreenSize(int width, int height);
+// The work area for the windows that follow, as a desktop's panels leave it
+// (headless only, until the screen's size is set again).
+bool GuiSetWorkArea(int left, int top, int right, int bottom);
 
 // Runs the calling thread's pending messages, paints and due timers until
 // none is left; returns how many ran. A WM_QUIT stays in the queue.

@@ -204,6 +204,17 @@ class SdlBackend : public GuiBackend {
   const char* Name() const override { return "sdl"; }
   RECT Screen() override { return screen_; }
   DWORD PollInterval() override { return 10; }
+  // Asked while windows are made: what the display thread saw last, or,
+  // on it, the desktop's answer now.
+  RECT WorkArea() override {
+    if (OnDisplayThread()) return WorkArea(shown_.empty() ? nullptr : shown_.begin()->second.window);
+    std::lock_guard<std::mutex> hold(lock_);
+    return work_;
+  }
+  RECT Decoration() override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return wm_frame_;
+  }
 
   void WindowChanged(HWND hwnd) override {
     {
@@ -443,11 +454,17 @@ class SdlBackend : public GuiBackend {
   // The part of the screen windows may use: the window manager's work area
   // (without its panels), else the whole screen.
   RECT WorkArea(SDL_Window* any) {
+    RECT work = screen_;
     int x = 0, y = 0, w = 0, h = 0;
-    if (any != nullptr && x11desk::WorkArea(any, &x, &y, &w, &h)) return RECT{x, y, x + w, y + h};
     SDL_Rect r;
-    if (SDL_GetDisplayUsableBounds(0, &r) == 0 && r.w > 0 && r.h > 0) return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
-    return screen_;
+    if (any != nullptr && x11desk::WorkArea(any, &x, &y, &w, &h)) {
+      work = RECT{x, y, x + w, y + h};
+    } else if (SDL_GetDisplayUsableBounds(0, &r) == 0 && r.w > 0 && r.h > 0) {
+      work = RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    work_ = work;
+    return work;
   }
 
   // A window the program places (first shown, moved, sized, a place saved
@@ -463,6 +480,7 @@ class SdlBackend : public GuiBackend {
     const bool wm = any != nullptr && x11desk::HasWindowManager(any);
     if (wm) {
       int l = 0, r = 0, t = 0, b = 0;
+      std::lock_guard<std::mutex> hold(lock_);
       if (s != nullptr && x11desk::FrameExtents(s->window, &l, &r, &t, &b)) wm_frame_ = RECT{l, t, r, b};
       frame = wm_frame_;
     }
@@ -837,6 +855,8 @@ class SdlBackend : public GuiBackend {
 
   RECT screen_;
   std::mutex lock_;
+  RECT work_{screen_};        // the work area last seen
+  RECT wm_frame_{};           // the window manager's frame last seen (thicknesses)
   std::set<HWND> changed_;
   std::set<HWND> gone_;
   HCURSOR want_cursor_ = nullptr;
@@ -850,7 +870,6 @@ class SdlBackend : public GuiBackend {
   bool restack_ = false;
   bool modal_up_ = false;
   std::vector<SDL_Window*> stacked_;  // the order last given to a bare display
-  RECT wm_frame_{};  // the window manager's frame last seen (thicknesses)
   bool focus_pending_ = false;
   HWND last_focused_ = nullptr;
   Uint32 focus_since_ = 0;

@@ -305,20 +305,31 @@ bool ResolveParentLocked(DWORD style, HWND parent, HWND* real_parent, HWND* owne
   return true;
 }
 
-// CW_USEDEFAULT: top-level windows cascade from the screen's corner at
-// three quarters of its size; children start empty at their parent's origin.
-void DefaultPlacementLocked(DWORD style, int* x, int* y, int* width, int* height) {
+// CW_USEDEFAULT: a top-level window opens centred on a shown owner, else
+// cascaded from the work area's corner, at three quarters of the screen's
+// size; either way the window system's placement rule puts it on the work
+// area clear of its owner's caption and menu bar. Children start empty at
+// their parent's origin.
+void DefaultPlacementLocked(DWORD style, DWORD exStyle, HWND owner, int* x, int* y, int* width, int* height) {
   if (!(style & WS_CHILD)) {
-    const RECT screen = Backend().Screen();
-    if (*x == CW_USEDEFAULT) {
-      const int step = R().cascade++ % 10;
-      *x = 40 + 24 * step;
-      *y = 40 + 24 * step;
-    }
     if (*width == CW_USEDEFAULT) {
+      const RECT screen = Backend().Screen();
       *width = screen.right * 3 / 4;
       *height = screen.bottom * 3 / 4;
     }
+    if (*x != CW_USEDEFAULT) return;
+    RECT r{0, 0, std::max(*width, 0), std::max(*height, 0)};
+    Window* o = owner != nullptr ? FindWindowRecord(owner) : nullptr;
+    if (o != nullptr && (o->style & WS_VISIBLE) && !(o->style & WS_MINIMIZE)) {
+      r = OffsetRectBy(r, (o->rect.left + o->rect.right - r.right) / 2, (o->rect.top + o->rect.bottom - r.bottom) / 2);
+    } else {
+      const RECT work = Backend().WorkArea();
+      const int step = 24 * (R().cascade++ % 10);
+      r = OffsetRectBy(r, work.left + 40 + step, work.top + 40 + step);
+    }
+    r = PlaceOwnedLocked(r, style, exStyle, owner);
+    *x = r.left;
+    *y = r.top;
   } else {
     if (*x == CW_USEDEFAULT) *x = *y = 0;
     if (*width == CW_USEDEFAULT) *width = *height = 0;
@@ -463,7 +474,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     if (!cls) return nullptr;
     HWND real_parent, owner;
     if (!ResolveParentLocked(style, parent, &real_parent, &owner)) return nullptr;
-    DefaultPlacementLocked(style, &x, &y, &width, &height);
+    DefaultPlacementLocked(style, exStyle, owner, &x, &y, &width, &height);
     cs.lpCreateParams = param;
     cs.hInstance = instance;
     cs.hMenu = menu;

@@ -91,6 +91,11 @@ void BumpLayout();
 // windows h owns move to just above it, keeping their order.
 void InsertTopLocked(HWND h, bool topmost);
 void LiftOwnedLocked(HWND h);
+// Where a new top-level window opens that the window system places (no
+// place of its own, or a dialog's place from its template): rect moved whole
+// onto the work area, and below its owner's caption and menu bar where it
+// would cover them and the work area has room there.
+RECT PlaceOwnedLocked(const RECT& rect, DWORD style, DWORD ex_style, HWND owner);
 
 // A window's text as the default window procedure keeps it (window.cpp).
 void StoreWindowText(HWND hwnd, LPCSTR text);

@@ -46,6 +46,50 @@ void LiftOwnedLocked(HWND h) {
   for (HWND o : owned) LiftOwnedLocked(o);
 }
 
+// ---- Where the window system opens a window ----
+
+namespace {
+
+// How much further than a top-level window's own frame the desktop's frame
+// reaches on each side (the desktop may draw a taller caption).
+RECT ExtraDecoration(DWORD style, DWORD ex_style) {
+  if ((style & WS_CAPTION) != WS_CAPTION) return RECT{};
+  const RECT deco = Backend().Decoration();
+  const RECT own = NonClientInsets(style & ~(WS_VSCROLL | WS_HSCROLL), ex_style, false, false);
+  return RECT{std::max<LONG>(0, deco.left - own.left), std::max<LONG>(0, deco.top - own.top),
+              std::max<LONG>(0, deco.right - own.right), std::max<LONG>(0, deco.bottom - own.bottom)};
+}
+
+RECT Outset(const RECT& r, const RECT& by) {
+  return RECT{r.left - by.left, r.top - by.top, r.right + by.right, r.bottom + by.bottom};
+}
+
+// The owner's caption and menu bar on the screen, as far as its frame
+// reaches; false when the owner shows none.
+bool OwnerHeadLocked(HWND owner, RECT* head) {
+  Window* o = owner != nullptr ? FindWindowRecord(owner) : nullptr;
+  if (o == nullptr || !(o->style & WS_VISIBLE) || (o->style & WS_MINIMIZE)) return false;
+  const RECT whole = Outset(o->rect, ExtraDecoration(o->style, o->ex_style));
+  *head = RECT{whole.left, whole.top, whole.right, o->rect.top + o->client.top};
+  return head->bottom > head->top;
+}
+
+}  // namespace
+
+RECT PlaceOwnedLocked(const RECT& rect, DWORD style, DWORD ex_style, HWND owner) {
+  const RECT extra = ExtraDecoration(style, ex_style);
+  const RECT whole = Outset(rect, extra);
+  const RECT work = Backend().WorkArea();
+  const int w = whole.right - whole.left, h = whole.bottom - whole.top;
+  int x = std::max<int>(work.left, std::min<int>(whole.left, work.right - w));
+  int y = std::max<int>(work.top, std::min<int>(whole.top, work.bottom - h));
+  RECT head;
+  if (OwnerHeadLocked(owner, &head) && x < head.right && x + w > head.left && y < head.bottom &&
+      y + h > head.top && head.bottom + h <= work.bottom)
+    y = head.bottom;
+  return OffsetRectBy(rect, x - whole.left, y - whole.top);
+}
+
 // ---- Moving, sizing, showing ----
 
 namespace {

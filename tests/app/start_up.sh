@@ -32,41 +32,6 @@ shot() {
   grab "$shots/$desktop-start-$run-$1.png"
 }
 
-# A window's client area on the screen: "x y width height".
-client_of() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /^ +Width:/ {w=$2} /^ +Height:/ {h=$2} END {print x, y, w, h}'
-}
-# The window manager's frame around it: "left right top bottom" (none: 0).
-frame_of() {
-  xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '=' || { echo 0 0 0 0; return; }
-  xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'
-}
-# The work area: "x y width height"; the whole screen when no window manager
-# gives one.
-work_area() {
-  if xprop -root _NET_WORKAREA | grep -q '='; then
-    xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'
-  else
-    xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print 0, 0, d[1], d[2]}'
-  fi
-}
-
-# Every shown window of the program, frame included, inside the work area.
-inside_work_area() {
-  set -- $(work_area)
-  wx=$1 wy=$2 ww=$3 wh=$4
-  for w in $(xdotool search --onlyvisible --pid "$pid"); do
-    set -- $(client_of "$w") $(frame_of "$w")
-    [ "$3" -le 1 ] && continue  # an unmapped helper window
-    left=$(($1 - $5)) top=$(($2 - $7)) right=$(($1 + $3 + $6)) bottom=$(($2 + $4 + $8))
-    if [ $left -lt $wx ] || [ $top -lt $wy ] || [ $right -gt $((wx + ww)) ] || [ $bottom -gt $((wy + wh)) ]; then
-      echo "'$(xdotool getwindowname "$w")' spans $left,$top-$right,$bottom; the work area is $wx,$wy ${ww}x$wh"
-      return 1
-    fi
-  done
-}
-
 places() { for n in "^$frame_name" "^Clip Collection" "^A.Meter"; do echo "$n $(client_of "$(shown "$n" | head -1)")"; done; }
 
 # Orange pixels (the clip's picture) in the collection's client area below
@@ -116,17 +81,7 @@ quit() {
 
 if [ "$desktop" = openbox ]; then
   step="window manager"
-  config=$(mktemp)
-  cat > "$config" << 'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <margins><top>0</top><bottom>60</bottom><left>0</left><right>0</right></margins>
-</openbox_config>
-EOF
-  openbox --sm-disable --config-file "$config" > /dev/null 2>&1 &
-  wm=$!
-  await "openbox" wm_running
-  await "openbox's work area" sh -c "xprop -root _NET_WORKAREA | grep -q '='"
+  openbox_with_panel
 fi
 
 start 1
@@ -140,7 +95,6 @@ now
 $now"
 quit
 
-[ -n "$wm" ] && kill "$wm" && wait "$wm" 2> /dev/null
-[ "$desktop" = openbox ] && rm -f "$config"
+stop_openbox
 rm -f "$err"
 exit 0

@@ -18,14 +18,17 @@ set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
 # The program's start the same way, on a 1000-pixel-high screen, bare and
 # under openbox: a box at start-up closes with Return, a project's
 # collection shows its tile at once, the windows lie inside the work area
-# (bare-start-1-started.png, openbox-start-2-collection.png ...).
+# (bare-start-1-started.png, openbox-start-2-collection.png ...); then,
+# under openbox, the volume control and the dialogs the menus open each
+# inside the work area and below the frame's menu bar (owned-set-size.png,
+# owned-volume-control.png ...).
 add_test(NAME app_start_up_sdl_xvfb
          COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1280x1000x24 xdotool,xprop,xwininfo,xdpyinfo,ffmpeg,openbox
-                 $<TARGET_FILE:test_app> --gtest_filter=StartUp.*)
+                 $<TARGET_FILE:test_app> --gtest_filter=StartUp.*:OwnedWindows.*)
 set_tests_properties(app_start_up_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb
-  TIMEOUT 300
+  TIMEOUT 600
   ENVIRONMENT "KOBRIX_GUI=sdl;KOBRIX_AUDIO=virtual;KOBRIX_SCREENSHOT_DIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan.supp")
 # The settings pages on the sdl back-end, in a real X server under xvfb-run;
 # skipped (77) where xvfb-run is not installed. The pictures go to the build

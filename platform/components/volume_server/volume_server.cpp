@@ -96,6 +96,12 @@ class VolumeServerObject final : public IVolumeServer {
     mixer_->SetValue(device_, input_, c.name, c.maximum + c.minimum - position);
   }
 
+  // Its owner went, and took the window along.
+  void WindowDestroyed() {
+    window_ = nullptr;
+    children_.clear();
+  }
+
   HWND Window() const { return window_; }
   int Starts() const { return starts_; }
 
@@ -114,8 +120,12 @@ class VolumeServerObject final : public IVolumeServer {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
     if (window_ == nullptr) {
-      window_ = CreateWindowEx(WS_EX_TOOLWINDOW, kWindowClass, title, style, 0, 0, r.right - r.left,
-                               r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+      // A tool window of the program that asked for it: the window system
+      // opens it beside that program's window.
+      HWND owner = GetActiveWindow();
+      if (owner != nullptr) owner = GetAncestor(owner, GA_ROOTOWNER);
+      window_ = CreateWindowEx(WS_EX_TOOLWINDOW, kWindowClass, title, style, CW_USEDEFAULT, 0, r.right - r.left,
+                               r.bottom - r.top, owner, nullptr, nullptr, nullptr);
       if (window_ == nullptr) return false;
       SetWindowLongPtr(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     } else {
@@ -167,6 +177,9 @@ LRESULT VolumeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       ShowWindow(hwnd, SW_HIDE);  // the program hides and shows it; only the server ends it
+      return 0;
+    case WM_DESTROY:
+      if (server != nullptr && server->Window() == hwnd) server->WindowDestroyed();
       return 0;
     default:
       return DefWindowProc(hwnd, msg, wParam, lParam);

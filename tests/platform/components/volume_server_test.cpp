@@ -98,6 +98,36 @@ TEST_F(VolumeServerTest, TheWindowShowsTheDevicesVolumesAndItsFadersSetThem) {
   EXPECT_TRUE(IsWindow(w));
 }
 
+// The window is a tool window of the program's window that asked for it:
+// the window system opens it beside that window, below its caption and menu
+// bar; when that window goes it takes the volume window along, and the
+// server makes a new one the next time.
+TEST_F(VolumeServerTest, TheWindowOpensBesideTheProgramsWindowAndOutlivesIt) {
+  HMENU bar = CreateMenu();
+  AppendMenu(bar, MF_STRING, 1, "&File");
+  HWND frame = CreateWindowEx(0, WC_STATIC, "Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600, nullptr, bar,
+                              nullptr, nullptr);
+  SetActiveWindow(frame);
+  ASSERT_EQ(server_->ShowForDevice(2, 0), S_OK);
+  HWND w = VolumeServerWindow(server_);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(GetWindow(w, GW_OWNER), frame);
+  POINT below_bar{0, 0};
+  ClientToScreen(frame, &below_bar);
+  RECT r{};
+  GetWindowRect(w, &r);
+  EXPECT_GE(r.top, below_bar.y);
+  EXPECT_LT(r.left, 400);  // centred on the frame
+  EXPECT_GT(r.right, 400);
+
+  DestroyWindow(frame);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(VolumeServerWindow(server_), nullptr);
+  ASSERT_EQ(server_->ShowForDevice(2, 0), S_OK);
+  EXPECT_TRUE(IsWindowVisible(VolumeServerWindow(server_)));
+  EXPECT_EQ(Faders().size(), 2u);
+}
+
 TEST(AlsaVolumeMixer, AMissingCardHasNoVolumes) {
   std::unique_ptr<VolumeMixer> alsa = MakeAlsaVolumeMixer();
   EXPECT_TRUE(alsa->Controls(63, false).empty());

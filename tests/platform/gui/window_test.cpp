@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -667,6 +669,92 @@ TEST_F(WindowTest, AHeadlessScreenTakesTheSizeATestSets) {
   EXPECT_FALSE(GuiSetScreenSize(0, 768));
   ASSERT_TRUE(GuiSetScreenSize(1920, 1080));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+}
+
+// Where the window system opens a window it places itself: a dialog at its
+// template's place, relative to its owner's client area; a window with no
+// place of its own centred on its owner, or cascaded without one. Each lies
+// whole on the work area, and below its owner's caption and menu bar where
+// it would cover them and the work area has room there. A place the program
+// gives (one it remembered) is left as it is.
+TEST_F(WindowTest, WindowsTheSystemPlacesOpenBesideTheirOwnerOnTheWorkArea) {
+  if (std::string(GuiBackendName()) != "headless") GTEST_SKIP() << "sets the screen and its work area: headless only";
+  struct Screen {
+    Screen() { GuiSetScreenSize(1024, 768); }
+    ~Screen() { GuiSetScreenSize(1920, 1080); }
+  } screen;
+  const RECT work{0, 30, 1024, 708};  // panels above and below
+  ASSERT_TRUE(GuiSetWorkArea(work.left, work.top, work.right, work.bottom));
+  HMENU bar = CreateMenu();
+  AppendMenu(bar, MF_STRING, 1, "&File");
+  HWND owner = CreateWindowEx(0, Recorder::Class(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 30, 1024, 600,
+                              nullptr, bar, nullptr, nullptr);
+  made_.push_back(owner);
+  POINT client{0, 0};
+  ClientToScreen(owner, &client);  // just below the menu bar
+  ASSERT_GT(client.y, 30 + GetSystemMetrics(SM_CYMENU));
+
+  auto dialog = [owner](DWORD style, short x, short y) {
+    DialogTemplate t;
+    t.style |= style;
+    t.x = x;
+    t.y = y;
+    t.cx = 200;
+    t.cy = 100;
+    t.caption = "Dialog";
+    return CreateDialogIndirectParam(nullptr, &t, owner, [](HWND, UINT, WPARAM, LPARAM) -> LONG_PTR { return 0; },
+                                     0);
+  };
+  auto popup = [this](int x, int y, int w, int h, HWND o) {
+    return Frame(x, y, w, h, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, o);
+  };
+  constexpr int kAny = INT_MIN;
+  enum Rule { kBeside, kOnTheWorkArea, kCentred, kCascaded, kAsGiven };
+  struct Case {
+    const char* what;
+    std::function<HWND()> make;
+    int left, top;  // kAny: not fixed
+    Rule rule;      // besides the place: below the bar, on the work area
+  };
+  const Case cases[] = {
+      {"a dialog at its template's place", [&] { return dialog(0, 0, 0); }, client.x, client.y, kBeside},
+      {"a dialog placed on the screen, over the owner's caption", [&] { return dialog(DS_ABSALIGN, 0, 0); }, 0,
+       client.y, kBeside},
+      {"a dialog placed past the work area's corner", [&] { return dialog(0, 3000, 3000); }, kAny, kAny, kBeside},
+      {"a centred dialog", [&] { return dialog(DS_CENTER, 0, 0); }, kAny, kAny, kCentred},
+      {"an owned window with no place", [&] { return popup(CW_USEDEFAULT, 0, 300, 200, owner); }, 362, 230, kBeside},
+      {"an owned window too tall for the room below the bar",
+       [&] { return popup(CW_USEDEFAULT, 0, 300, 650, owner); }, 362, 30, kOnTheWorkArea},
+      {"a window with no place and no owner", [&] { return popup(CW_USEDEFAULT, 0, 300, 200, nullptr); }, kAny,
+       kAny, kCascaded},
+      {"an owned window the program places over the bar", [&] { return popup(0, 0, 300, 200, owner); }, 0, 0,
+       kAsGiven},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND h = c.make();
+    ASSERT_NE(h, nullptr);
+    made_.push_back(h);
+    RECT r;
+    GetWindowRect(h, &r);
+    if (c.left != kAny) EXPECT_EQ(r.left, c.left);
+    if (c.top != kAny) EXPECT_EQ(r.top, c.top);
+    if (c.rule == kAsGiven) continue;
+    EXPECT_GE(r.left, work.left);
+    EXPECT_GE(r.top, work.top);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_LE(r.bottom, work.bottom);
+    if (c.rule == kBeside || c.rule == kCentred)
+      EXPECT_GE(r.top, client.y) << "over the owner's caption and menu bar";
+    if (c.rule == kCascaded) {  // a step of the cascade from the work area's corner
+      EXPECT_EQ(r.left - work.left, r.top - work.top);
+      EXPECT_EQ((r.top - work.top - 40) % 24, 0);
+    }
+    if (c.rule == kCentred) {
+      EXPECT_LE(std::abs((r.left + r.right) - (work.left + work.right)), 1);
+      EXPECT_LE(std::abs((r.top + r.bottom) - (work.top + work.bottom)), 1);
+    }
+  }
 }
 
 // A window that is no dialog but a control parent (an effect's settings
