@@ -10,6 +10,7 @@
 
 #include "media/audio_file.h"
 #include "platform/core/types.h"
+#include "platform/riff/riff.h"
 
 struct aiExept {
   int code;
@@ -45,10 +46,18 @@ class aiFile {
   const aiChunk& Current() const { return *top_; }
 
  private:
+  // The 8-byte chunk header at the current position, from a block read
+  // ahead; short: 19.
+  void ReadHeader(BYTE* header);
+
   AudioFileHandle file_;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
   aiChunk* top_ = nullptr;
+  static constexpr std::int64_t kBlockSize = 4096;
+  BYTE block_[kBlockSize];
+  std::int64_t blockStart_ = 0;
+  std::int64_t blockLength_ = 0;
 };
 
 // The 80-bit IEEE extended value at p (big-endian) as a whole number,

@@ -1,13 +1,17 @@
 // A bounded walk over the chunks of a RIFF file for the audio readers. Every
 // size comes from the file and is hostile: a chunk is found only when its
 // header lies inside its parent and the file, and the bytes it may hand out
-// are limited to what really follows its data offset.
+// are limited to what really follows its data offset. A header whose id is
+// no four printable characters ends the walk: zeros (a sparse or blanked
+// file) would otherwise be read as empty chunks, eight bytes a step, for as
+// long as the file is.
 #pragma once
 
 #include <cstdint>
 
 #include "media/audio_file.h"
 #include "platform/core/types.h"
+#include "platform/riff/riff.h"
 
 struct AudioChunk {
   FOURCC ckid = 0;
@@ -45,8 +49,16 @@ class AudioChunkWalker {
   bool ReadExact(std::int64_t position, void* buffer, std::int64_t count);
 
  private:
+  // Headers come from a block read ahead, so a run of small chunks costs
+  // one read per block rather than one per chunk.
+  bool ReadHeader(std::int64_t position, BYTE* out, std::int64_t count);
+
   AudioFileHandle& file_;
   std::int64_t fileSize_;
+  static constexpr std::int64_t kBlockSize = 4096;
+  BYTE block_[kBlockSize];
+  std::int64_t blockStart_ = 0;
+  std::int64_t blockLength_ = 0;
 };
 
 inline DWORD ReadLE32(const BYTE* p) {
