@@ -1,7 +1,6 @@
 #include "media/aiff_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 #include "media/audio_chunks.h"
@@ -34,24 +33,14 @@ std::int64_t aiFile::Seek(std::int64_t offset, int origin) {
   return position_;
 }
 
-void aiFile::ReadHeader(BYTE* header) {
-  if (position_ < blockStart_ || position_ + 8 > blockStart_ + blockLength_) {
-    const std::int64_t got = file_.ReadAt(position_, block_, kBlockSize);
-    blockStart_ = position_;
-    blockLength_ = std::max<std::int64_t>(got, 0);
-    if (got < 8) throw aiExept{kErrRead};
-  }
-  std::memcpy(header, block_ + (position_ - blockStart_), 8);
-  position_ += 8;
-}
-
 void aiFile::FindChunk(FOURCC id) {
   const std::int64_t end = top_->start + top_->size;
   // Each step moves on by at least the 8-byte header, so the search ends;
   // bytes that cannot be a chunk id end it at once.
   while (position_ < end) {
     BYTE header[8];
-    ReadHeader(header);
+    if (!headers_.Read(file_, position_, header, 8)) throw aiExept{kErrRead};
+    position_ += 8;
     const std::int64_t size = ReadBE32(header + 4);
     if (!IsChunkId(ReadLE32(header))) break;
     if (ReadLE32(header) == id) {

@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
+#include "media/audio_chunks.h"
 #include "media/audio_file.h"
 #include "platform/core/types.h"
-#include "platform/riff/riff.h"
 
 struct aiExept {
   int code;
@@ -46,18 +46,11 @@ class aiFile {
   const aiChunk& Current() const { return *top_; }
 
  private:
-  // The 8-byte chunk header at the current position, from a block read
-  // ahead; short: 19.
-  void ReadHeader(BYTE* header);
-
   AudioFileHandle file_;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
   aiChunk* top_ = nullptr;
-  static constexpr std::int64_t kBlockSize = 4096;
-  BYTE block_[kBlockSize];
-  std::int64_t blockStart_ = 0;
-  std::int64_t blockLength_ = 0;
+  HeaderBlock headers_;
 };
 
 // The 80-bit IEEE extended value at p (big-endian) as a whole number,

@@ -8,7 +8,7 @@ bool AudioChunkWalker::ChunkAt(std::int64_t position, std::int64_t end, AudioChu
   if (position < 0 || position + 8 > end) return false;
   BYTE header[12];
   const bool list = position + 12 <= end;
-  if (!ReadHeader(position, header, list ? 12 : 8)) return false;
+  if (!headers_.Read(file_, position, header, list ? 12 : 8)) return false;
   AudioChunk c;
   c.ckid = ReadLE32(header);
   if (!IsChunkId(c.ckid)) return false;
@@ -36,16 +36,13 @@ bool AudioChunkWalker::Find(std::int64_t position, std::int64_t end, FOURCC id, 
   return false;
 }
 
-bool AudioChunkWalker::ReadHeader(std::int64_t position, BYTE* out, std::int64_t count) {
-  if (position < blockStart_ || position + count > blockStart_ + blockLength_) {
-    const std::int64_t want = std::min(kBlockSize, fileSize_ - position);
-    if (want < count) return false;
-    const std::int64_t got = file_.ReadAt(position, block_, want);
-    blockStart_ = position;
-    blockLength_ = std::max<std::int64_t>(got, 0);
-    if (got < count) return false;
+bool HeaderBlock::Read(AudioFileHandle& file, std::int64_t position, BYTE* out, std::int64_t count) {
+  if (position < start_ || position + count > start_ + length_) {
+    start_ = position;
+    length_ = std::max<std::int64_t>(file.ReadAt(position, bytes_, kSize), 0);
+    if (length_ < count) return false;
   }
-  std::memcpy(out, block_ + (position - blockStart_), static_cast<std::size_t>(count));
+  std::memcpy(out, bytes_ + (position - start_), static_cast<std::size_t>(count));
   return true;
 }
 

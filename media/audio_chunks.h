@@ -26,6 +26,20 @@ struct AudioChunk {
   std::int64_t DataEnd() const { return dwDataOffset + available; }
 };
 
+// Chunk headers read from a block read ahead, so that a walk over many
+// small chunks costs one read per block rather than one per header.
+class HeaderBlock {
+ public:
+  // count bytes (at most 12) at position; false when the file has fewer.
+  bool Read(AudioFileHandle& file, std::int64_t position, BYTE* out, std::int64_t count);
+
+ private:
+  static constexpr std::int64_t kSize = 4096;
+  BYTE bytes_[kSize];
+  std::int64_t start_ = 0;
+  std::int64_t length_ = 0;
+};
+
 constexpr FOURCC kRiffId = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC kListId = mmioFOURCC('L', 'I', 'S', 'T');
 
@@ -49,16 +63,9 @@ class AudioChunkWalker {
   bool ReadExact(std::int64_t position, void* buffer, std::int64_t count);
 
  private:
-  // Headers come from a block read ahead, so a run of small chunks costs
-  // one read per block rather than one per chunk.
-  bool ReadHeader(std::int64_t position, BYTE* out, std::int64_t count);
-
   AudioFileHandle& file_;
   std::int64_t fileSize_;
-  static constexpr std::int64_t kBlockSize = 4096;
-  BYTE block_[kBlockSize];
-  std::int64_t blockStart_ = 0;
-  std::int64_t blockLength_ = 0;
+  HeaderBlock headers_;
 };
 
 inline DWORD ReadLE32(const BYTE* p) {

@@ -371,7 +371,7 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
     }
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
-    if (size < 0 || size > remaining - 8) {
+    if (size < 0 || size > remaining - 8 || IsBlankRecord(tag, size)) {
       status = kErrInvalidFormat;
       break;
     }

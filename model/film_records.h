@@ -129,6 +129,14 @@ inline bool ReadExact(HMMIO file, void* buffer, LONG n) {
   return n == 0 || mmioRead(file, buffer, n) == n;
 }
 
+// A head of eight zero bytes: tag 0 is no record's, and an empty record of
+// it carries nothing. It is what a blanked or sparse file holds, which a
+// walk would otherwise step over eight bytes at a time for as long as the
+// file is: it ends the walk as damage.
+inline bool IsBlankRecord(DWORD tag, LONG length) {
+  return tag == 0 && length == 0;
+}
+
 // The current position, or -1.
 inline LONGLONG Tell(HMMIO file) {
   return mmioSeek64(file, 0, SEEK_CUR);

@@ -659,7 +659,7 @@ int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRec
     if (mmioRead(file, head, 8) != 8) break;
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
-    if (length < 0) return kErrInvalidFormat;
+    if (length < 0 || IsBlankRecord(tag, length)) return kErrInvalidFormat;
     if (tag == kTagProject) {
       remaining = length;
       break;
@@ -674,7 +674,7 @@ int ReadProject(TimeLineEngine& engine, FilmListHead& films, HMMIO file, PathRec
     remaining -= 8;
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
-    if (length < 0) return kErrInvalidFormat;
+    if (length < 0 || IsBlankRecord(tag, length)) return kErrInvalidFormat;
     remaining = length > remaining ? -1 : remaining - length;
     const int stop = reader.Record(tag, length, filmsOnly);
     if (stop != kErrOk) return stop;
