@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/core/errors.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr std::int64_t kMaxPosition = 0x7FFFFFFF;
 constexpr std::int64_t kMaxChunkEnd = 0xFFFFFFFFll;
 constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kHeaderBlockSize = 4096;
 constexpr DWORD kAccessMask = 0x3;
 
 // The value MMIO_DELETE hands back: success, but no file.
@@ -70,14 +72,15 @@ class MmioFile {
   std::int64_t ReadHeaderAt(std::int64_t offset, void* out, size_t count) {
     if (!buffer_.empty()) return ReadBuffered(offset, out, count);
     if (offset < header_start_ || offset + static_cast<std::int64_t>(count) > header_start_ + header_length_) {
-      const std::int64_t got = ReadDirect(offset, header_, sizeof header_);
+      if (!header_) header_ = std::make_unique<char[]>(kHeaderBlockSize);
+      const std::int64_t got = ReadDirect(offset, header_.get(), kHeaderBlockSize);
       if (got < 0) return -1;
       header_start_ = offset;
       header_length_ = got;
     }
     const std::int64_t take =
         std::min<std::int64_t>(static_cast<std::int64_t>(count), header_start_ + header_length_ - offset);
-    std::memcpy(out, header_ + (offset - header_start_), static_cast<size_t>(take));
+    std::memcpy(out, header_.get() + (offset - header_start_), static_cast<size_t>(take));
     return take;
   }
 
@@ -149,7 +152,7 @@ class MmioFile {
   std::vector<char> buffer_;  // read-only handles with MMIO_ALLOCBUF
   std::int64_t window_start_ = 0;
   size_t window_length_ = 0;
-  char header_[4096];
+  std::unique_ptr<char[]> header_;  // made by the first walk that needs it
   std::int64_t header_start_ = 0;
   std::int64_t header_length_ = 0;
 };
