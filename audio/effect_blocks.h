@@ -10,6 +10,7 @@
 namespace effect_blocks {
 
 using project_records::GetLe32;
+using project_records::IsBlankRecord;
 using project_records::ReadExact;
 using project_records::Tell;
 using project_records::WritePatched;

@@ -27,7 +27,7 @@ bool SeekTo(HMMIO file, LONGLONG position) {
 int NextBlock(HMMIO file, LONG* size, DWORD* id, LONG* blockSize) {
   if (*size < 8) return kErrInvalidFormat;
   if (ReadHead(file, id, blockSize) != 8) return kErrRead;
-  if (*blockSize < 0 || *blockSize > *size - 8) return kErrInvalidFormat;
+  if (*blockSize < 0 || *blockSize > *size - 8 || IsBlankRecord(*id, *blockSize)) return kErrInvalidFormat;
   *size -= 8 + *blockSize;
   return kErrOk;
 }
@@ -218,7 +218,7 @@ int EffectList::ReadFile(HMMIO file, EffectList** list, ComObjectEntry** missing
       result = kErrRead;
       break;
     }
-    if (size < 0) {
+    if (size < 0 || IsBlankRecord(id, size)) {
       result = kErrInvalidFormat;
       break;
     }

@@ -179,7 +179,7 @@ int CComObjectInfo::ReadList(HMMIO file, LONG size, ComObjectEntry** head) {
     DWORD id = 0;
     LONG recordSize = 0;
     if (ReadHead(file, &id, &recordSize) != 8) return kErrRead;
-    if (recordSize < 0 || recordSize > size - 8) return kErrInvalidFormat;
+    if (recordSize < 0 || recordSize > size - 8 || IsBlankRecord(id, recordSize)) return kErrInvalidFormat;
     size -= recordSize + 8;
     if (id != kComponentRecord) {
       if (mmioSeek64(file, recordSize, SEEK_CUR) < 0) return kErrRead;

@@ -180,7 +180,7 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
     remaining -= 8;
-    if (length < 0 || length > remaining) return kErrInvalidFormat;
+    if (length < 0 || length > remaining || IsBlankRecord(id, length)) return kErrInvalidFormat;
     remaining -= length;
     int status = kErrOk;
     switch (id) {
@@ -356,7 +356,7 @@ int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved) {
     if (at + 8 > fileEnd || !ReadExact(file, head, 8)) return kErrInvalidFormat;
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
-    if (size < 0) return kErrInvalidFormat;
+    if (size < 0 || IsBlankRecord(id, size)) return kErrInvalidFormat;
     at += 8;
     if (id == kRecCollection) {
       collectionSize = size;
@@ -386,7 +386,7 @@ int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved) {
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
     at += 8;
-    if (size < 0 || at + size > collectionEnd) {
+    if (size < 0 || at + size > collectionEnd || IsBlankRecord(id, size)) {
       error = kErrInvalidFormat;
       break;
     }

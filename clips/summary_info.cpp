@@ -283,7 +283,8 @@ int SummaryInfo::ReadRecord(HMMIO file, LONG size) {
     if (mmioRead(file, head, 8) != 8) return kErrRead;
     const FOURCC id = static_cast<FOURCC>(project_records::GetLe32(head));
     const LONG length = project_records::GetLe32(head + 4);
-    if (length < 0 || length > remaining - 8) return kErrInvalidFormat;
+    // Bytes that name no field (zeros above all) are no entry.
+    if (!IsChunkId(id) || length < 0 || length > remaining - 8) return kErrInvalidFormat;
     remaining -= 8 + length;
     const int index = IndexOfId(id);
     if (index != 0 && length <= kInfoReadSize) {

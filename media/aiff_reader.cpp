@@ -35,11 +35,14 @@ std::int64_t aiFile::Seek(std::int64_t offset, int origin) {
 
 void aiFile::FindChunk(FOURCC id) {
   const std::int64_t end = top_->start + top_->size;
-  // Each step moves on by at least the 8-byte header, so the search ends.
+  // Each step moves on by at least the 8-byte header, so the search ends;
+  // bytes that cannot be a chunk id end it at once.
   while (position_ < end) {
     BYTE header[8];
-    Read(header, 8);
+    if (!headers_.Read(file_, position_, header, 8)) throw aiExept{kErrRead};
+    position_ += 8;
     const std::int64_t size = ReadBE32(header + 4);
+    if (!IsChunkId(ReadLE32(header))) break;
     if (ReadLE32(header) == id) {
       aiChunk* c = new (std::nothrow) aiChunk{top_, id, size, position_};
       if (c == nullptr) throw aiExept{kErrNoMemory};

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "media/audio_chunks.h"
 #include "media/audio_file.h"
 #include "platform/core/types.h"
 
@@ -49,6 +50,7 @@ class aiFile {
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
   aiChunk* top_ = nullptr;
+  HeaderBlock headers_;
 };
 
 // The 80-bit IEEE extended value at p (big-endian) as a whole number,

@@ -1,13 +1,17 @@
 // A bounded walk over the chunks of a RIFF file for the audio readers. Every
 // size comes from the file and is hostile: a chunk is found only when its
 // header lies inside its parent and the file, and the bytes it may hand out
-// are limited to what really follows its data offset.
+// are limited to what really follows its data offset. A header whose id is
+// no four printable characters ends the walk: zeros (a sparse or blanked
+// file) would otherwise be read as empty chunks, eight bytes a step, for as
+// long as the file is.
 #pragma once
 
 #include <cstdint>
 
 #include "media/audio_file.h"
 #include "platform/core/types.h"
+#include "platform/riff/riff.h"
 
 struct AudioChunk {
   FOURCC ckid = 0;
@@ -20,6 +24,20 @@ struct AudioChunk {
   std::int64_t End() const { return dwDataOffset + cksize + (cksize & 1); }
   // The end of the data inside the parent and the file.
   std::int64_t DataEnd() const { return dwDataOffset + available; }
+};
+
+// Chunk headers read from a block read ahead, so that a walk over many
+// small chunks costs one read per block rather than one per header.
+class HeaderBlock {
+ public:
+  // count bytes (at most 12) at position; false when the file has fewer.
+  bool Read(AudioFileHandle& file, std::int64_t position, BYTE* out, std::int64_t count);
+
+ private:
+  static constexpr std::int64_t kSize = 4096;
+  BYTE bytes_[kSize];
+  std::int64_t start_ = 0;
+  std::int64_t length_ = 0;
 };
 
 constexpr FOURCC kRiffId = mmioFOURCC('R', 'I', 'F', 'F');
@@ -47,6 +65,7 @@ class AudioChunkWalker {
  private:
   AudioFileHandle& file_;
   std::int64_t fileSize_;
+  HeaderBlock headers_;
 };
 
 inline DWORD ReadLE32(const BYTE* p) {

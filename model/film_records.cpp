@@ -148,6 +148,11 @@ std::string NegativeLength(DWORD tag, LONGLONG at, LONG length) {
          std::to_string(length) + ")";
 }
 
+std::string BadHead(DWORD tag, LONGLONG at, LONG length) {
+  if (length < 0) return NegativeLength(tag, at, length);
+  return "byte " + std::to_string(at) + " holds eight zero bytes where a record should begin";
+}
+
 }  // namespace project_records
 
 MediaFileLocator* SetMediaFileLocator(MediaFileLocator* locator) {
@@ -447,9 +452,9 @@ int Film::ReadRecord(HMMIO file, LONG length, PathRecord* folders, SynonymFile**
     }
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
-    if (size < 0 || size > remaining - 8) {
+    if (size < 0 || size > remaining - 8 || IsBlankRecord(tag, size)) {
       status = kErrInvalidFormat;
-      why = size < 0 ? NegativeLength(tag, headAt, size) : PastItsContainer(tag, headAt, size);
+      why = size < 0 || IsBlankRecord(tag, size) ? BadHead(tag, headAt, size) : PastItsContainer(tag, headAt, size);
       break;
     }
     remaining -= 8 + size;

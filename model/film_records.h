@@ -145,6 +145,14 @@ inline bool ReadExact(HMMIO file, void* buffer, LONG n) {
   return n == 0 || mmioRead(file, buffer, n) == n;
 }
 
+// A head of eight zero bytes: tag 0 is no record's, and an empty record of
+// it carries nothing. It is what a blanked or sparse file holds, which a
+// walk would otherwise step over eight bytes at a time for as long as the
+// file is: it ends the walk as damage.
+inline bool IsBlankRecord(DWORD tag, LONG length) {
+  return tag == 0 && length == 0;
+}
+
 // The current position, or -1.
 inline LONGLONG Tell(HMMIO file) {
   return mmioSeek64(file, 0, SEEK_CUR);
@@ -197,6 +205,8 @@ std::string OutOfRange(DWORD tag, LONGLONG at, int64_t value, int64_t lo, int64_
 std::string WrongLength(DWORD tag, LONGLONG at, LONG length, const char* wanted);
 std::string PastItsContainer(DWORD tag, LONGLONG at, LONG length);
 std::string NegativeLength(DWORD tag, LONGLONG at, LONG length);
+// A head that cannot begin a record: a negative length or a blank head.
+std::string BadHead(DWORD tag, LONGLONG at, LONG length);
 // Why a record of size bytes was refused when its own reader gave error (a
 // point or mark record, a path, an effect list or any other).
 std::string RecordProblem(int error, DWORD tag, LONGLONG at, LONG size);

@@ -727,11 +727,15 @@ int ReadProjectRecords(ProjectReader& reader, HMMIO file, bool filmsOnly, std::s
   // The outer record; others before it are passed over.
   LONG remaining = -1;
   for (;;) {
+    const LONGLONG at = Tell(file);
     unsigned char head[8];
     if (mmioRead(file, head, 8) != 8) break;
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
-    if (length < 0) return kErrInvalidFormat;
+    if (length < 0 || IsBlankRecord(tag, length)) {
+      *why = BadHead(tag, at, length);
+      return kErrInvalidFormat;
+    }
     if (tag == kTagProject) {
       remaining = length;
       break;
@@ -758,8 +762,8 @@ int ReadProjectRecords(ProjectReader& reader, HMMIO file, bool filmsOnly, std::s
     remaining -= 8;
     const DWORD tag = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
-    if (length < 0) {
-      *why = NegativeLength(tag, at, length);
+    if (length < 0 || IsBlankRecord(tag, length)) {
+      *why = BadHead(tag, at, length);
       return kErrInvalidFormat;
     }
     remaining = length > remaining ? -1 : remaining - length;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/core/errors.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr std::int64_t kMaxPosition = 0x7FFFFFFF;
 constexpr std::int64_t kMaxChunkEnd = 0xFFFFFFFFll;
 constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kHeaderBlockSize = 4096;
 constexpr DWORD kAccessMask = 0x3;
 
 // The value MMIO_DELETE hands back: success, but no file.
@@ -63,10 +65,30 @@ class MmioFile {
     return ReadDirect(offset, out, count);
   }
 
+  // A chunk header (count of at most 12 bytes): from the read buffer, or
+  // else from a small block read ahead, so that a walk over many chunks
+  // does not cost a read per header. The block serves the walk only and
+  // is dropped by every write through this handle.
+  std::int64_t ReadHeaderAt(std::int64_t offset, void* out, size_t count) {
+    if (!buffer_.empty()) return ReadBuffered(offset, out, count);
+    if (offset < header_start_ || offset + static_cast<std::int64_t>(count) > header_start_ + header_length_) {
+      if (!header_) header_ = std::make_unique<char[]>(kHeaderBlockSize);
+      const std::int64_t got = ReadDirect(offset, header_.get(), kHeaderBlockSize);
+      if (got < 0) return -1;
+      header_start_ = offset;
+      header_length_ = got;
+    }
+    const std::int64_t take =
+        std::min<std::int64_t>(static_cast<std::int64_t>(count), header_start_ + header_length_ - offset);
+    std::memcpy(out, header_.get() + (offset - header_start_), static_cast<size_t>(take));
+    return take;
+  }
+
   // Never touches the read buffer, which belongs to the handle's owner.
   std::int64_t ReadAtDirect(std::int64_t offset, void* out, size_t count) { return ReadDirect(offset, out, count); }
 
   bool WriteAt(std::int64_t offset, const void* in, size_t count) {
+    header_length_ = 0;
     const char* p = static_cast<const char*>(in);
     while (count > 0) {
       ssize_t n = pwrite(fd_, p, count, offset);
@@ -79,7 +101,10 @@ class MmioFile {
     return true;
   }
 
-  void DropBuffer() { window_length_ = 0; }
+  void DropBuffer() {
+    window_length_ = 0;
+    header_length_ = 0;
+  }
 
   int Close() {
     int rc = close(fd_);
@@ -127,6 +152,9 @@ class MmioFile {
   std::vector<char> buffer_;  // read-only handles with MMIO_ALLOCBUF
   std::int64_t window_start_ = 0;
   size_t window_length_ = 0;
+  std::unique_ptr<char[]> header_;  // made by the first walk that needs it
+  std::int64_t header_start_ = 0;
+  std::int64_t header_length_ = 0;
 };
 
 MmioFile* FromHandle(HMMIO handle) {
@@ -346,9 +374,11 @@ MMRESULT mmioDescend(HMMIO file, LPMMCKINFO ck, const MMCKINFO* parent, UINT fla
   std::int64_t pos = f->position();
   for (;;) {
     unsigned char header[12];
-    if (pos + 8 > limit || pos + 8 > kMaxChunkEnd || f->ReadAt(pos, header, 8) != 8)
+    if (pos + 8 > limit || pos + 8 > kMaxChunkEnd || f->ReadHeaderAt(pos, header, 8) != 8)
       return MMIOERR_CHUNKNOTFOUND;
     FOURCC id = Le32(header);
+    // What cannot be a chunk is no chunk: a walk over zeros ends here.
+    if (!IsChunkId(id)) return MMIOERR_CHUNKNOTFOUND;
     DWORD size = Le32(header + 4);
     std::int64_t data = pos + 8;
     std::int64_t end = data + size;
@@ -356,7 +386,7 @@ MMRESULT mmioDescend(HMMIO file, LPMMCKINFO ck, const MMCKINFO* parent, UINT fla
     bool fits = end <= limit;
     FOURCC type = 0;
     if (is_list) {
-      if (size < 4 || data + 4 > limit || f->ReadAt(data, header + 8, 4) != 4) {
+      if (size < 4 || data + 4 > limit || f->ReadHeaderAt(data, header + 8, 4) != 4) {
         fits = false;
       } else {
         type = Le32(header + 8);

@@ -67,6 +67,17 @@ constexpr MMRESULT MMIOERR_NETWORKERROR = MMIOERR_BASE + 14;
 constexpr MMRESULT MMIOERR_TOOMANYOPENFILES = MMIOERR_BASE + 15;
 constexpr MMRESULT MMIOERR_INVALIDFILE = MMIOERR_BASE + 16;
 
+// Whether id can name a chunk: four characters from ' ' to '~'. Data that
+// is no chunk (zeros above all) ends a walk here rather than being stepped
+// over as empty chunks, eight bytes at a time.
+constexpr bool IsChunkId(FOURCC id) {
+  for (int i = 0; i < 4; ++i) {
+    const unsigned c = (id >> (8 * i)) & 0xFF;
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
 constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC FOURCC_LIST = mmioFOURCC('L', 'I', 'S', 'T');
 

@@ -17,6 +17,7 @@
 #include "platform/components/component_test_support.h"
 #include "platform/components/effects/effect_classes.h"
 #include "platform/core/files.h"
+#include "support/sparse_files.h"
 
 namespace {
 
@@ -413,6 +414,32 @@ TEST_F(EffectListFileTest, ABodyLongerThanItsFileIsACutFile) {
   mmioClose(file, 0);
   EXPECT_EQ(list, nullptr);
   EXPECT_EQ(error, 19);
+}
+
+// Zeros where blocks should be end the read at once: a blanked or sparse
+// file of 64 GB is not read eight bytes a step for as long as it is.
+TEST_F(EffectListFileTest, ZerosWhereBlocksShouldBeEndTheReadAtOnce) {
+  const Bytes body = Concat({U32(600), U32(0x7FFFFFF0)});
+  const struct {
+    const char* what;
+    Bytes head;
+  } cases[] = {
+      {"after the header", kHeader},
+      {"in the list", Concat({kHeader, body})},
+      {"in an effect", Concat({kHeader, body, U32(601), U32(0x70000000)})},
+      {"in the component list", Concat({kHeader, U32(621), U32(0x7FFFFFF0)})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = Path("zeros.fxl");
+    if (!WriteSparseFile(path, c.head)) GTEST_SKIP() << "no sparse file of 64 GB here";
+    EXPECT_TRUE(EndsWithin(std::chrono::milliseconds(1000), [&] {
+      HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);
+      EffectList* list = nullptr;
+      ComObjectEntry* installed = nullptr;
+      return file != nullptr && EffectList::ReadFile(file, &list, &installed) == 6;
+    }));
+  }
 }
 
 TEST_F(EffectListFileTest, SaveAndLoadThroughTheFileQuestion) {

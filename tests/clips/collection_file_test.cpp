@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "media/wave_overview.h"
 #include "model/path_record.h"
 #include "support/file_bytes.h"
+#include "support/sparse_files.h"
 
 namespace cliptest {
 namespace {
@@ -305,6 +307,30 @@ TEST_F(CollectionFileTest, PathsUnderTheFolderAreStoredRelativeAndAMovedFolderSt
   EXPECT_EQ(std::string(collection_->Tile(0)->clip.path), moved + "/sounds/a.wav");
   EXPECT_EQ(std::string(collection_->Tile(1)->clip.path), outside);
   EXPECT_EQ(collection_->Tile(2)->clip.sourceLength, 600);
+}
+
+// Zeros where records should be end the read at once: a blanked or sparse
+// file of 64 GB is not read eight bytes a step for as long as it is.
+TEST_F(CollectionFileTest, ZerosWhereRecordsShouldBeEndTheReadAtOnce) {
+  Open();
+  const auto collection = [](const Bytes& head) {
+    return Header() + Record(1000, Scalar(1001, 0x00010001) + head, 0x7FFFFFF0);
+  };
+  const struct {
+    const char* what;
+    Bytes head;
+  } cases[] = {
+      {"after the header", Header()},
+      {"in the collection record", collection({})},
+      {"in a clip", collection(Record(1100, {}, 0x70000000))},
+      {"in a waveform", collection(Record(1200, {}, 0x70000000))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = Media("zeros.prc");
+    if (!WriteSparseFile(path, c.head)) GTEST_SKIP() << "no sparse file of 64 GB here";
+    EXPECT_TRUE(EndsWithin(std::chrono::milliseconds(1000), [&] { return Load(path) == 6; }));
+  }
 }
 
 TEST_F(CollectionFileTest, ADamagedFileKeepsWhatCameBeforeTheDamage) {

@@ -222,6 +222,7 @@ TEST_F(SummaryTest, RecordEntriesAreCheckedAgainstTheRecord) {
       {"a negative length", Cat({Text("INAM"), Le32(0xFFFFFFF0u)}), 8, 6, ""},
       {"a header cut by the record's end", Cat({Entry("INAM", "t"), Text("ICM")}), 13, 6, "t"},
       {"a text without its NUL", Cat({Text("INAM"), Le32(3), Text("abc")}), -1, 0, "abc"},
+      {"zeros where an entry should be", Cat({Entry("INAM", "t"), Bytes(64, 0)}), -1, 6, "t"},
   };
   for (const Case& c : cases) {
     SummaryInfo info;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "model/mark_list.h"
 #include "model/timeline_engine.h"
 #include "project_fakes.h"
+#include "support/sparse_files.h"
 #include "support/test_env.h"
 
 using namespace projecttest;
@@ -100,7 +102,10 @@ class ProjectFile : public ProjectTest {
   }
   int Load(const Bytes& bytes, bool filmsOnly = false) {
     dir.Write("in.tml", bytes);
-    HMMIO file = mmioOpen(dir.Path("in.tml").c_str(), nullptr, MMIO_READ | MMIO_ALLOCBUF);
+    return LoadPath(dir.Path("in.tml"), filmsOnly);
+  }
+  int LoadPath(const std::string& path, bool filmsOnly = false) {
+    HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ | MMIO_ALLOCBUF);
     EXPECT_NE(file, nullptr);
     const int result =
         ReadProject(other, read, file, folders, &moved, filmsOnly, collectionPath, &components);
@@ -386,6 +391,29 @@ TEST_F(ProjectFile, LoadsStopAtBrokenStructure) {
     if (c.untouched) {
       EXPECT_STREQ(other.audioPanel[0].name, "before");
     }
+  }
+}
+
+// Zeros where records should be end the load at once: a blanked or sparse
+// file of 64 GB is not read eight bytes a step for as long as it is.
+TEST_F(ProjectFile, ZerosWhereRecordsShouldBeEndTheLoadAtOnce) {
+  const Bytes signature(kProjectSignature, kProjectSignature + kProjectSignatureSize);
+  const Rec project = Rec().Head(kTagProject, 0x7FFFFFF0u);
+  const struct {
+    const char* what;
+    Bytes head;
+  } cases[] = {
+      {"after the signature", signature},
+      {"in the project record", Cat({signature, project.bytes})},
+      {"in a clip", Cat({signature, Rec(project).Head(kTagFilm, 0x70000000u).bytes})},
+      {"in the summary", Cat({signature, Rec(project).Head(kTagSummary, 0x70000000u).bytes})},
+      {"in the component list", Cat({signature, Rec(project).Head(kTagComponents, 0x70000000u).bytes})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.Path("zeros.tml");
+    if (!WriteSparseFile(path, c.head)) GTEST_SKIP() << "no sparse file of 64 GB here";
+    EXPECT_TRUE(EndsWithin(std::chrono::milliseconds(1000), [&] { return LoadPath(path) == 6; }));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -12,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "support/test_env.h"
 #include "support/file_bytes.h"
+#include "support/sparse_files.h"
+#include "support/test_env.h"
 
 namespace {
 
@@ -446,4 +448,100 @@ TEST_F(RiffTest, OpenFailuresAndDelete) {
   EXPECT_NE(access(path.c_str(), F_OK), 0);
   EXPECT_EQ(mmioOpen(path.c_str(), &info, MMIO_DELETE), nullptr);
   EXPECT_EQ(info.wErrorRet, MMIOERR_FILENOTFOUND);
+}
+
+// A walk over zeros ends at their first header, so a blanked or sparse file
+// of 64 GB is searched at once, buffered or not.
+TEST_F(RiffTest, ZerosEndEveryWalkAtOnce) {
+  const Bytes wave = Image().Id("RIFF").U32(0xFFFFFFF0u).Id("WAVE").bytes();
+  const Bytes hdrl = Image().Id("RIFF").U32(0xFFFFFFF0u).Id("AVI ").Id("LIST").U32(0x10000000u).Id("hdrl").bytes();
+  const struct {
+    const char* name;
+    Bytes head;
+    UINT flags;  // of the search inside the outer chunk
+  } cases[] = {
+      {"zeros only", {}, MMIO_FINDRIFF},
+      {"a chunk sought in a RIFF of zeros", wave, MMIO_FINDCHUNK},
+      {"the next chunk of a RIFF of zeros", wave, 0},
+      {"a list sought in a list of zeros", hdrl, MMIO_FINDLIST},
+  };
+  for (const auto& c : cases) {
+    for (DWORD open : {MMIO_READ, MMIO_READ | MMIO_ALLOCBUF}) {
+      SCOPED_TRACE(std::string(c.name) + (open == MMIO_READ ? "" : ", buffered"));
+      const std::string path = File("zeros.bin");
+      if (!WriteSparseFile(path, c.head)) GTEST_SKIP() << "no sparse file of 64 GB here";
+      EXPECT_TRUE(EndsWithin(std::chrono::milliseconds(1000), [&] {
+        HMMIO f = mmioOpen(path.c_str(), nullptr, open);
+        if (f == nullptr) return false;
+        MMCKINFO outer;
+        const bool inside = !c.head.empty() && mmioDescend(f, &outer, nullptr, 0) == 0;
+        if (inside && c.flags == MMIO_FINDLIST) {
+          MMCKINFO list = outer;
+          if (mmioDescend(f, &outer, &list, 0) != 0) return false;
+        }
+        MMCKINFO ck;
+        ck.ckid = kData;
+        ck.fccType = mmioFOURCC('s', 't', 'r', 'l');
+        return mmioDescend(f, &ck, inside ? &outer : nullptr, c.flags) == MMIOERR_CHUNKNOTFOUND;
+      }));
+    }
+  }
+}
+
+// Headers come from blocks read ahead: chunks of every small size, whose
+// headers the block ends cut anywhere, are all found where they are.
+TEST_F(RiffTest, EveryChunkIsFoundWhereverTheHeaderBlocksEnd) {
+  Image image;
+  image.Id("RIFF").U32(0).Id("WAVE");
+  std::vector<std::pair<size_t, DWORD>> chunks;  // data offset and size
+  for (DWORD size = 0; size < 700; ++size) {
+    chunks.push_back({image.bytes().size() + 8, size});
+    image.Chunk(size % 2 ? "odd " : "even", size);
+  }
+  const size_t dataAt = image.bytes().size() + 8;
+  image.Chunk("data", 3);
+  Bytes bytes = image.bytes();
+  for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<unsigned char>((bytes.size() - 8) >> (8 * i));
+  const std::string path = File("many.wav");
+  WriteBytes(path, bytes);
+  for (DWORD open : {MMIO_READ, MMIO_READ | MMIO_ALLOCBUF}) {
+    SCOPED_TRACE(open == MMIO_READ ? "direct" : "buffered");
+    HMMIO f = mmioOpen(path.c_str(), nullptr, open);
+    ASSERT_NE(f, nullptr);
+    MMCKINFO riff;
+    ASSERT_EQ(mmioDescend(f, &riff, nullptr, 0), 0u);
+    for (const auto& [offset, size] : chunks) {
+      MMCKINFO ck;
+      ASSERT_EQ(mmioDescend(f, &ck, &riff, 0), 0u) << offset;
+      EXPECT_EQ(ck.dwDataOffset, offset);
+      EXPECT_EQ(ck.cksize, size);
+      ASSERT_EQ(mmioAscend(f, &ck, 0), 0u);
+    }
+    ASSERT_EQ(mmioSeek(f, 12, SEEK_SET), 12);
+    MMCKINFO data;
+    data.ckid = kData;
+    ASSERT_EQ(mmioDescend(f, &data, &riff, MMIO_FINDCHUNK), 0u);
+    EXPECT_EQ(data.dwDataOffset, dataAt);
+    mmioClose(f, 0);
+  }
+}
+
+// A header written through the handle is what its next walk reads, though
+// the walk before had read that place ahead.
+TEST_F(RiffTest, AWalkSeesWhatTheHandleWroteSinceTheLast) {
+  const std::string path = File("edit.wav");
+  WriteBytes(path, Image().Id("RIFF").U32(4 + 12 + 12).Id("WAVE").Chunk("JUNK", 4).Chunk("JUNK", 4).bytes());
+  HMMIO f = mmioOpen(path.c_str(), nullptr, MMIO_READWRITE);
+  ASSERT_NE(f, nullptr);
+  MMCKINFO riff;
+  ASSERT_EQ(mmioDescend(f, &riff, nullptr, 0), 0u);
+  MMCKINFO data;
+  data.ckid = kData;
+  ASSERT_EQ(mmioDescend(f, &data, &riff, MMIO_FINDCHUNK), MMIOERR_CHUNKNOTFOUND);
+  ASSERT_EQ(mmioSeek(f, 24, SEEK_SET), 24);
+  ASSERT_EQ(mmioWrite(f, "data", 4), 4);
+  ASSERT_EQ(mmioSeek(f, 12, SEEK_SET), 12);
+  ASSERT_EQ(mmioDescend(f, &data, &riff, MMIO_FINDCHUNK), 0u);
+  EXPECT_EQ(data.dwDataOffset, 32u);
+  mmioClose(f, 0);
 }
