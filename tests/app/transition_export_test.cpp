@@ -18,9 +18,11 @@
 #include "model/film_list.h"
 #include "model/ini.h"
 #include "model/players.h"
+#include "platform/core/registry.h"
 #include "platform/gui/common_dialogs/file_chooser_test_util.h"
 #include "platform/gui/modal.h"
 #include "resources/clip_dialog_ids.h"
+#include "resources/mpeg_dialog_ids.h"
 #include "resources/timeline_ids.h"
 #include "timeline/lines/vfx_line.h"
 #include "timeline/window/main_timeline_window.h"
@@ -177,6 +179,45 @@ TEST_F(TransitionExport, TheCommandLinesAviIsTheMenusWithTheOverlapBlended) {
     EXPECT_TRUE(Is(Blend, "a blend", p->At(kMiddle, 3, 3)));
     EXPECT_TRUE(Is(Blue, "blue", p->At(62, kWidth / 2, kHeight / 2)));
   }
+}
+
+// The MPEG export renders before it writes too: with no service to do it,
+// it renders the transition itself and writes the blend.
+TEST_F(TransitionExport, TheMenusMpegExportWritesTheBlendToo) {
+#ifndef KOBRIX_MPEG_REGISTRY
+  GTEST_SKIP() << "the build has no MPEG encoder";
+#else
+  // The build's encoder, its module named by its place in the build.
+  std::string registry = ReadFile(KOBRIX_MPEG_REGISTRY);
+  const std::string module = "@=\"" KOBRIX_MPEG_MODULE_DIR "/KXMPEG.DLL\"";
+  for (std::size_t at = 0; (at = registry.find("@=\"KXMPEG.DLL\"", at)) != std::string::npos; at += module.size())
+    registry.replace(at, 14, module);
+  { std::ofstream(File("mpeg_registry.txt")) << registry; }
+  AddRegistryDefaults(File("mpeg_registry.txt"));
+
+  const std::string project = MakeOverlap();
+  Open(project, false);
+  int dialogs = 0;
+  const ModalHook before = SetModalHook([&](HWND w) {
+    char title[64] = {};
+    GetWindowText(w, title, sizeof title);
+    if (std::strcmp(title, "Configure DVMPEG") != 0) return;
+    ++dialogs;
+    SendDlgItemMessage(w, kMpegFormat, CB_SETCURSEL, 2, 0);  // PAL 25: a picture for each frame
+    file_chooser_test::Press(w, IDOK);
+  });
+  boxes_->shown.clear();
+  chooser_->answers.push_back({ChooserResult::kOk, File("menu.mpg"), 1});
+  Frame().SendMessage(WM_COMMAND, kCmExportMpeg, 0);
+  SetModalHook(before);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_TRUE(boxes_->shown.empty()) << boxes_->shown[0].text;
+  const Pictures p = Decoded(File("menu.mpg"));
+  ASSERT_EQ(p.Count(), kFrames);
+  EXPECT_TRUE(Is(Red, "red", p.At(12, kWidth / 2, kHeight / 2)));
+  EXPECT_TRUE(Is(Blend, "a blend", p.At(kMiddle, kWidth / 2, kHeight / 2)));
+  EXPECT_TRUE(Is(Blue, "blue", p.At(62, kWidth / 2, kHeight / 2)));
+#endif
 }
 
 // The wipes, with no render service to do the work: the export renders
