@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -110,22 +111,29 @@ class TransitionExport : public ProgramTest {
     EXPECT_NE(t, nullptr);
     return t;
   }
+  // Runs action, answering the dialog titled title once: row of the list
+  // box combo, then OK.
+  void Answering(const char* title, int combo, int row, const std::function<void()>& action) {
+    int dialogs = 0;
+    const ModalHook before = SetModalHook([&](HWND w) {
+      char text[64] = {};
+      GetWindowText(w, text, sizeof text);
+      if (std::strcmp(text, title) != 0) return;
+      ++dialogs;
+      SendDlgItemMessage(w, combo, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+      file_chooser_test::Press(w, IDOK);
+    });
+    action();
+    SetModalHook(before);
+    EXPECT_EQ(dialogs, 1) << title;
+  }
   // The kind chosen as the user does: a double click on the transition
   // and the choice in its dialog.
   void ChooseKind(int32_t kind) {
-    int dialogs = 0;
-    const ModalHook before = SetModalHook([&](HWND w) {
-      char title[64] = {};
-      GetWindowText(w, title, sizeof title);
-      if (std::strcmp(title, "VideoFX Selection") != 0) return;
-      ++dialogs;
-      SendDlgItemMessage(w, kVfxType, CB_SETCURSEL, static_cast<WPARAM>(kind), 0);
-      file_chooser_test::Press(w, IDOK);
+    Answering("VideoFX Selection", kVfxType, kind, [this] {
+      const int x = TimeLine().Engine().PosToPixel(1500);
+      TimeLine().VFXLine()->SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(x, 5));
     });
-    const int x = TimeLine().Engine().PosToPixel(1500);
-    TimeLine().VFXLine()->SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(x, 5));
-    SetModalHook(before);
-    EXPECT_EQ(dialogs, 1);
   }
   // Export AVI from the menu into path, answering its file dialog; the
   // boxes it shows are kept from here on.
@@ -197,20 +205,10 @@ TEST_F(TransitionExport, TheMenusMpegExportWritesTheBlendToo) {
 
   const std::string project = MakeOverlap();
   Open(project, false);
-  int dialogs = 0;
-  const ModalHook before = SetModalHook([&](HWND w) {
-    char title[64] = {};
-    GetWindowText(w, title, sizeof title);
-    if (std::strcmp(title, "Configure DVMPEG") != 0) return;
-    ++dialogs;
-    SendDlgItemMessage(w, kMpegFormat, CB_SETCURSEL, 2, 0);  // PAL 25: a picture for each frame
-    file_chooser_test::Press(w, IDOK);
-  });
   boxes_->shown.clear();
   chooser_->answers.push_back({ChooserResult::kOk, File("menu.mpg"), 1});
-  Frame().SendMessage(WM_COMMAND, kCmExportMpeg, 0);
-  SetModalHook(before);
-  EXPECT_EQ(dialogs, 1);
+  // PAL 25: a picture for each frame of the project.
+  Answering("Configure DVMPEG", kMpegFormat, 2, [this] { Frame().SendMessage(WM_COMMAND, kCmExportMpeg, 0); });
   EXPECT_TRUE(boxes_->shown.empty()) << boxes_->shown[0].text;
   const Pictures p = Decoded(File("menu.mpg"));
   ASSERT_EQ(p.Count(), kFrames);
