@@ -77,6 +77,7 @@
 #include "video/export/mpeg_export.h"
 #include "video/player.h"
 #include "video/player_hooks.h"
+#include "video/transitions/range_render.h"
 #include "video/velmora_messager.h"
 #include "video/vtr.h"
 #include "video/wait_dialog.h"
@@ -427,6 +428,12 @@ class Commands : public CommandHost {
       if (!file.empty() && SameFileByPath(file, path)) return true;
     }
     return false;
+  }
+  bool RenderTransitions(HWND owner, const char* caption, const char* target, int32_t start, int32_t end,
+                         const bool rows[2]) override {
+    VFX* transitions = ProgramTransitions();
+    return transitions == nullptr ||
+           RenderTransitionsOfRange(*transitions, owner, caption, target, start, end, rows);
   }
   bool Recompress(HWND owner, Film* segments, int32_t parts, int32_t start, int32_t end,
                   const char* path) override {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/core/types.h"
 
@@ -266,6 +267,7 @@ struct VFXEntry {
   uint32_t failedAt = 0;  // ms of the last failure
   bool written = false;   // a finished file waits to be opened on the main thread
   bool fileBusy = false;  // another holder has the file's name open
+  std::string failure;    // why the last render failed, when it could tell
   std::shared_ptr<const VFXRenderPlan> plan;
 };
 
@@ -308,8 +310,9 @@ class VFX {
   VFXEntry* NextWaiting();
   // Hands t to job when it still waits; it is rendering then.
   bool TakeJob(VFXEntry* t, VFXQueue& job);
-  // The job of t ended, with its file written whole or not.
-  void FinishRender(VFXEntry* t, bool written);
+  // The job of t ended, with its file written whole or not (why: the
+  // reason of a failure, when the job knows it).
+  void FinishRender(VFXEntry* t, bool written, const std::string& why = std::string());
 
   // Adds the segments of transition t inside [start, end) to list: its
   // rendered file over its frames, or before rendering a cut at its middle

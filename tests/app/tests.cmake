@@ -1,6 +1,13 @@
 # The program's own tests start the kobrix program beside the tests.
 target_compile_definitions(test_app PRIVATE KOBRIX_PROGRAM="$<TARGET_FILE:kobrix>")
 add_dependencies(test_app kobrix)
+# The MPEG export from the menu runs through the build's encoder component.
+if(TARGET kxmpeg)
+  add_dependencies(test_app kxmpeg)
+  target_compile_definitions(test_app PRIVATE
+    KOBRIX_MPEG_REGISTRY="${CMAKE_BINARY_DIR}/mpeg_encoder_registry.txt"
+    KOBRIX_MPEG_MODULE_DIR="${CMAKE_BINARY_DIR}")
+endif()
 
 # The whole program on a real X server under xvfb-run, driven with xdotool,
 # once bare and once under openbox; skipped (77) where xvfb-run is not

@@ -1,8 +1,9 @@
 // What the time-line's transport, view, export and tool commands ask of the
-// rest of the program: the forced autosave, the audio recorder's window and
-// the two video writers. The program installs its own at start-up; tests
-// install theirs. The defaults stand for a program without them: nothing is
-// saved, there is no recorder and the video writers write nothing.
+// rest of the program: the forced autosave, the audio recorder's window,
+// the renders of transitions and the two video writers. The program
+// installs its own at start-up; tests install theirs. The defaults stand for
+// a program without them: nothing is saved, there is no recorder, no
+// transition to render, and the video writers write nothing.
 //
 // The project frame answers for its tool bar through FrameStepButtons.
 #pragma once
@@ -33,6 +34,14 @@ class CommandHost {
   virtual bool IsRecording() { return false; }
   virtual void CloseRecorder() {}
 
+  // Before the pictures of [start, end) ms on the kept rows are written:
+  // the transitions they play are rendered (target: the export's file, for
+  // the progress). False when that failed or was cancelled; the user has
+  // been told why.
+  virtual bool RenderTransitions(HWND owner, const char* caption, const char* target, int32_t start,
+                                 int32_t end, const bool rows[2]) {
+    return true;
+  }
   // An AVI of the segments' pictures recompressed over [start, end) ms,
   // with the sound of the audio engine's mix stream when parts holds audio
   // (the caller has begun the stream). False when nothing whole was written;

@@ -201,6 +201,10 @@ bool MainTimeLineWindow::WriteAvi(int32_t kind, const char* path) {
   if (target.empty() || !TargetReleased(HWindow, caption, target)) return false;
   SetFileDialogsDirectory(target.c_str(), avi ? kAviFilterIndex : kMpegFilterIndex);
 
+  // The pictures go out as playback shows them once every transition is
+  // rendered, never with the cut that stands in while one is not.
+  if ((parts & kKindVideo) && !host.RenderTransitions(HWindow, caption, target.c_str(), start, end, rows))
+    return false;
   ShowWaitCursor(true);
   // The range is on frames already when pictures take part; without them
   // there are no segments to build and nothing to round.

@@ -128,8 +128,22 @@ bool VFXQueue::MakeRings() {
 
 bool VFXQueue::Prepare(DWORD quality) {
   quality_ = quality;
-  if (!plan || frameCount <= 0 || !ChooseFormat() || !ChooseOutput()) return false;
+  if (!plan) {
+    Note("A clip's file can not be read as an AVI file.");
+    return false;
+  }
+  if (frameCount <= 0) return false;
+  if (!ChooseFormat()) {
+    Note(FormatText("No installed codec decodes the pictures of '%s' and '%s'.", plan->a.fileName,
+                    plan->b.fileName));
+    return false;
+  }
+  if (!ChooseOutput()) {
+    Note(FormatText("No installed codec encodes pictures as those of '%s'.", plan->a.fileName));
+    return false;
+  }
   if (!MakeRings()) {
+    Note("There is not enough memory to render the transition.");
     stopped.store(1);
     return false;
   }
@@ -156,6 +170,21 @@ bool VFXQueue::Run(const std::atomic<uint8_t>* serviceStop) {
   if (started > 0) WaitForMultipleObjects(started, threads, TRUE, INFINITE);
   for (DWORD i = 0; i < started; ++i) CloseHandle(threads[i]);
   return written;
+}
+
+void VFXQueue::Note(const std::string& why) {
+  std::lock_guard<std::mutex> hold(failureLock_);
+  if (failure_.empty()) failure_ = why;
+}
+
+void VFXQueue::Fail(const std::string& why) {
+  Note(why);
+  FatalStop(true);
+}
+
+std::string VFXQueue::Failure() {
+  std::lock_guard<std::mutex> hold(failureLock_);
+  return failure_;
 }
 
 void VFXQueue::FatalStop(bool trace) {

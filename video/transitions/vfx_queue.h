@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/codecs/vfw.h"
@@ -38,6 +40,12 @@ class VFXQueue {
   bool Run(const std::atomic<uint8_t>* serviceStop);
   // Stops every stage: sets the flag and wakes each ring's waiters.
   void FatalStop(bool trace);
+  // The job fails for why; the first reason given is kept.
+  void Note(const std::string& why);
+  // A stage failed for why: noted, and the job stops.
+  void Fail(const std::string& why);
+  // The first reason given, or "" when none was.
+  std::string Failure();
 
   // Filled by the transition service.
   VFXEntry* transition = nullptr;
@@ -74,4 +82,6 @@ class VFXQueue {
   int32_t frameBytes_ = 0;       // stride x height of the decoded frame
   int32_t compressedBytes_ = 0;  // room the encoder asks for
   DWORD quality_ = 0;
+  std::mutex failureLock_;
+  std::string failure_;
 };

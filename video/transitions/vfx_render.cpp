@@ -83,19 +83,24 @@ bool WritableFolder(const std::string& folder) {
          !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-// The folder files go to, made when missing; "" when it cannot be used.
-// Under the settings lock.
-const std::string& FolderInUse() {
+// The folder files go to, made when missing; "" when it cannot be used,
+// and then why says so. Under the settings lock.
+const std::string& FolderInUse(std::string* why = nullptr) {
   Module& m = M();
   if (!m.folderInUse.empty()) return m.folderInUse;
   if (m.defaultFolder.empty()) m.defaultFolder = InstanceTempFolder();
   const std::string folder = m.settings.tempDirectory.empty() ? m.defaultFolder : m.settings.tempDirectory;
-  if (folder.empty()) return m.folderInUse;
+  auto unusable = [&](const char* text) -> const std::string& {
+    if (why != nullptr) *why = FormatText(text, folder);
+    return m.folderInUse;
+  };
+  if (folder.empty()) return unusable("There is no folder for the rendered transitions.");
   if (GetFileAttributes(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (!CreateDirectory(folder.c_str(), nullptr)) return m.folderInUse;
+    if (!CreateDirectory(folder.c_str(), nullptr))
+      return unusable("The folder '%s' for the rendered transitions can not be made.");
     m.createdFolders.insert(m.createdFolders.begin(), folder);
   } else if (!WritableFolder(folder)) {
-    return m.folderInUse;
+    return unusable("The folder '%s' for the rendered transitions is not a folder that can be written.");
   }
   m.folderInUse = folder;
   return m.folderInUse;
@@ -114,6 +119,45 @@ bool FormatFileName(char (&path)[MAX_PATH], const std::string& folder, uint32_t 
   return true;
 }
 
+// The job of the transition to render next, taken from transitions; null
+// when none waits.
+VFXQueue* TakeNext(VFX& transitions) {
+  VFXEntry* t = transitions.NextWaiting();
+  if (t == nullptr) return nullptr;
+  auto* job = new (std::nothrow) VFXQueue;
+  if (job != nullptr && !transitions.TakeJob(t, *job)) {
+    job->Release();
+    job = nullptr;
+  }
+  return job;
+}
+
+// Renders job as the running one; true when its file was written whole.
+bool RenderJob(VFXQueue& job, const std::atomic<uint8_t>* stop) {
+  Module& m = M();
+  bool written = false;
+  try {
+    VFXRender::PostProgress(job.frameCount);
+    DWORD quality = 0;
+    {
+      TLock lock(m.settingsLock);
+      quality = static_cast<DWORD>(m.settings.maxQuality);
+    }
+    const bool ready = job.Prepare(quality);
+    {
+      TLock lock(m.jobLock);
+      m.current = &job;
+    }
+    if (ready) written = job.Run(stop);
+  } catch (...) {
+    written = false;
+    VFXRender::ShowException("Unexpected exception in Main VideoFX thread", "Kobrix Exception");
+  }
+  TLock lock(m.jobLock);
+  m.current = nullptr;
+  return written;
+}
+
 DWORD ServiceLoop(void* parameter) {
   auto* block = static_cast<SuicideThread*>(parameter);
   Module& m = M();
@@ -122,45 +166,17 @@ DWORD ServiceLoop(void* parameter) {
       VFXQueue* job = nullptr;
       {
         TLock lock(m.serviceLock);
-        if (VFX* transitions = block->transitions) {
-          if (VFXEntry* t = transitions->NextWaiting()) {
-            job = new (std::nothrow) VFXQueue;
-            if (job != nullptr && !transitions->TakeJob(t, *job)) {
-              job->Release();
-              job = nullptr;
-            }
-          }
-        }
+        if (VFX* transitions = block->transitions) job = TakeNext(*transitions);
       }
       if (job == nullptr) {
         WaitForSingleObject(m.workEvent, kWakeUpMs);
         continue;
       }
-      bool written = false;
-      try {
-        VFXRender::PostProgress(job->frameCount);
-        DWORD quality = 0;
-        {
-          TLock lock(m.settingsLock);
-          quality = static_cast<DWORD>(m.settings.maxQuality);
-        }
-        const bool ready = job->Prepare(quality);
-        {
-          TLock lock(m.jobLock);
-          m.current = job;
-        }
-        if (ready) written = job->Run(&block->stop);
-      } catch (...) {
-        written = false;
-        VFXRender::ShowException("Unexpected exception in Main VideoFX thread", "Kobrix Exception");
-      }
-      {
-        TLock lock(m.jobLock);
-        m.current = nullptr;
-      }
+      const bool written = RenderJob(*job, &block->stop);
       {
         TLock lock(m.serviceLock);
-        if (VFX* transitions = block->transitions) transitions->FinishRender(job->transition, written);
+        if (VFX* transitions = block->transitions)
+          transitions->FinishRender(job->transition, written, job->Failure());
       }
       job->Release();
       if (block->stop.load() == 0) VFXRender::PostProgress(0);
@@ -253,6 +269,24 @@ bool IsRendering(const VFXEntry* t) {
   return m.current != nullptr && m.current->transition == t;
 }
 
+bool Running(const VFX& transitions) {
+  Module& m = M();
+  if (m.block == nullptr || m.block->stop.load() != 0) return false;
+  TLock lock(m.serviceLock);
+  return m.block->transitions == &transitions;
+}
+
+bool RenderHere(VFX& transitions) {
+  VFXQueue* job = TakeNext(transitions);
+  if (job == nullptr) return false;
+  const std::atomic<uint8_t> stop{0};
+  const bool written = RenderJob(*job, &stop);
+  transitions.FinishRender(job->transition, written, job->Failure());
+  job->Release();
+  PostProgress(0);
+  return true;
+}
+
 void SignalWork() {
   if (HANDLE event = M().workEvent) SetEvent(event);
 }
@@ -292,10 +326,17 @@ void SetTempDir(const char* projectPath) {
   }
 }
 
-bool MakeFileName(char (&path)[MAX_PATH], uint32_t stampA, uint32_t stampB) {
+bool MakeFileName(char (&path)[MAX_PATH], uint32_t stampA, uint32_t stampB, std::string* why) {
   Module& m = M();
   TLock lock(m.settingsLock);
-  return FormatFileName(path, FolderInUse(), stampA, stampB);
+  const std::string& folder = FolderInUse(why);
+  if (folder.empty()) {
+    path[0] = '\0';
+    return false;
+  }
+  const bool made = FormatFileName(path, folder, stampA, stampB);
+  if (!made && why != nullptr) *why = FormatText("The path of a rendered transition in '%s' is too long.", folder);
+  return made;
 }
 
 void CleanTempDir() {

@@ -45,6 +45,11 @@ void StopThread();
 void StopJobOf(const VFXEntry* t);
 // A job of t is running now.
 bool IsRendering(const VFXEntry* t);
+// The service runs over transitions. Not asked under the film lock.
+bool Running(const VFX& transitions);
+// Renders the next waiting transition of transitions on the calling thread,
+// for a program whose service does not run; false when none waits.
+bool RenderHere(VFX& transitions);
 // Wakes the service to look for work.
 void SignalWork();
 // The transition service is going away: the service no longer calls it.
@@ -58,8 +63,8 @@ void SetSettings(const VFXRenderSettings& settings);
 void SetTempDir(const char* projectPath);
 // The file of the transition between the films stamped a and b in the
 // folder in use, made when missing. False when the folder cannot be made
-// or written, or the path would pass 260 characters.
-bool MakeFileName(char (&path)[MAX_PATH], uint32_t stampA, uint32_t stampB);
+// or written, or the path would pass 260 characters; why then says which.
+bool MakeFileName(char (&path)[MAX_PATH], uint32_t stampA, uint32_t stampB, std::string* why = nullptr);
 // At program end, with ClearFiles on: deletes the transition files of the
 // folders the module made, and those folders. The file of a job still
 // running stays.

@@ -142,7 +142,7 @@ int32_t VFXStages::ReadFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe& 
   HANDLE file = CreateFile(side.fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    job.FatalStop(true);
+    job.Fail(FormatText("The file '%s' can not be read.", side.fileName));
     return 0;
   }
   struct Closer {
@@ -161,8 +161,10 @@ int32_t VFXStages::ReadFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe& 
       DWORD got = 0;
       if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) ||
           !ReadFile(file, element->data.get(), entry.dwChunkLength, &got, nullptr) ||
-          got != entry.dwChunkLength)
+          got != entry.dwChunkLength) {
+        job.Fail(FormatText("The file '%s' can not be read.", side.fileName));
         break;
+      }
       element->used = static_cast<int32_t>(got);
     }
     out.PutFull();
@@ -181,7 +183,11 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
   BITMAPINFOHEADER* bout = Header(output);
   OpenCodec open(ICLocate(ICTYPE_VIDEO, job.decoder_, bin, bout, ICMODE_DECOMPRESS));
   HIC codec = open.get();
-  if (codec == nullptr) return 0;
+  const std::string undecoded = FormatText("The pictures of '%s' can not be decoded.", side.fileName);
+  if (codec == nullptr) {
+    job.Fail(undecoded);
+    return 0;
+  }
   int32_t done = 0;
   bool begun = false;
   const int32_t frame = job.frameBytes_;
@@ -190,6 +196,7 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
     begun = out.ElementSize() >= frame &&
             ICSendMessage(codec, ICM_DECOMPRESS_BEGIN, Arg(bin), Arg(bout)) == ICERR_OK;
   }
+  if (!begun) job.Fail(undecoded);
   if (begun) {
     FXPipeElement* target = nullptr;  // taken, not yet published
     const BYTE* latest = nullptr;     // the newest picture decoded
@@ -208,7 +215,10 @@ int32_t VFXStages::DecodeFrames(VFXQueue& job, const VFXSourcePlan& side, FXPipe
         if (j < side.preroll - 1) flags |= ICDECOMPRESS_HURRYUP;
         bin->biSizeImage = static_cast<DWORD>(packet->used);
         bout->biSizeImage = static_cast<DWORD>(frame);
-        if (ICDecompress(codec, flags, bin, packet->data.get(), bout, target->data.get()) != ICERR_OK) break;
+        if (ICDecompress(codec, flags, bin, packet->data.get(), bout, target->data.get()) != ICERR_OK) {
+          job.Fail(undecoded);
+          break;
+        }
         latest = target->data.get();
       } else if (latest != nullptr && latest != target->data.get()) {
         std::memcpy(target->data.get(), latest, static_cast<std::size_t>(frame));
@@ -269,9 +279,15 @@ int32_t VFXStages::CompressFrames(VFXQueue& job) {
   BITMAPINFOHEADER* bout = Header(output);
   OpenCodec open(ICLocate(ICTYPE_VIDEO, job.decoder_, bin, bout, ICMODE_COMPRESS));
   HIC codec = open.get();
-  if (codec == nullptr) return 0;
+  const char* const unencoded = "The blended pictures can not be encoded.";
+  if (codec == nullptr) {
+    job.Fail(unencoded);
+    return 0;
+  }
   int32_t done = 0;
-  if (ICSendMessage(codec, ICM_COMPRESS_BEGIN, Arg(bin), Arg(bout)) == ICERR_OK) {
+  if (ICSendMessage(codec, ICM_COMPRESS_BEGIN, Arg(bin), Arg(bout)) != ICERR_OK) {
+    job.Fail(unencoded);
+  } else {
     for (int32_t i = 0; i < job.frameCount; ++i) {
       FXPipeElement* picture = mixed.GetFull();
       if (picture == nullptr || picture->used != job.frameBytes_) break;
@@ -282,9 +298,11 @@ int32_t VFXStages::CompressFrames(VFXQueue& job) {
       DWORD chunkId = 0;
       DWORD flags = 0;
       if (ICCompress(codec, ICCOMPRESS_KEYFRAME, bout, packet->data.get(), bin, picture->data.get(), &chunkId,
-                     &flags, i, 0, job.quality_, bin, nullptr) != ICERR_OK)
+                     &flags, i, 0, job.quality_, bin, nullptr) != ICERR_OK ||
+          bout->biSizeImage > static_cast<DWORD>(compressed.ElementSize())) {
+        job.Fail(unencoded);
         break;
-      if (bout->biSizeImage > static_cast<DWORD>(compressed.ElementSize())) break;
+      }
       packet->used = static_cast<int32_t>(bout->biSizeImage);
       compressed.PutFull();
       mixed.PutFree();
@@ -317,15 +335,17 @@ int32_t VFXStages::WriteFrames(VFXQueue& job) {
   stream.dwQuality = job.quality_;
 
   char path[MAX_PATH];
-  if (!VFXRender::MakeFileName(path, job.stampA, job.stampB)) {
-    job.FatalStop(true);
+  std::string why;
+  if (!VFXRender::MakeFileName(path, job.stampA, job.stampB, &why)) {
+    job.Fail(why);
     return 0;
   }
+  const std::string unwritten = FormatText("The file '%s' can not be written.", path);
   DeleteFile(path);
   AviWriter* writer = nullptr;
   int32_t number = 0;
   if (AviWriter::Open(&writer, path, &main) != 0) {
-    job.FatalStop(true);
+    job.Fail(unwritten);
     return 0;
   }
   // A throw before the close leaves no half file behind.
@@ -346,15 +366,20 @@ int32_t VFXStages::WriteFrames(VFXQueue& job) {
       if (packet == nullptr) break;
       VFXRender::PostProgress(job.frameCount - i);
       if (AviWriter::WriteChunk(writer, number, packet->data.get(), packet->used, cktypeDIBcompressed,
-                                AVIIF_KEYFRAME) != 0)
+                                AVIIF_KEYFRAME) != 0) {
+        job.Fail(unwritten);
         break;
+      }
       compressed.PutFree();
       ++done;
     }
+  } else {
+    job.Fail(unwritten);
   }
   AviWriter* closing = writer;
   writer = nullptr;
   const bool closed = AviWriter::Close(closing) == 0;
+  if (!closed) job.Fail(unwritten);
   if (!closed || done < job.frameCount) {
     job.FatalStop(true);
     DeleteFile(path);

@@ -224,6 +224,7 @@ void VFX::Settle() {
         t->state = VFXEntry::Waiting;
         ++t->failures;
         t->failedAt = timeGetTime();
+        t->failure = FormatText("The rendered file '%s' can not be read.", path);
         MoveToHead(t);
         VFXRender::SignalWork();
       }
@@ -394,7 +395,7 @@ bool VFX::TakeJob(VFXEntry* t, VFXQueue& job) {
   return true;
 }
 
-void VFX::FinishRender(VFXEntry* t, bool written) {
+void VFX::FinishRender(VFXEntry* t, bool written, const std::string& why) {
   TLock lock(module_->filmLock);
   if (t->rendered != nullptr) {
     module_->releaseLater.push_back(t->rendered);
@@ -410,6 +411,7 @@ void VFX::FinishRender(VFXEntry* t, bool written) {
         t->state = VFXEntry::Waiting;
         ++t->failures;
         t->failedAt = timeGetTime();
+        t->failure = why;
         MoveToHead(t);  // behind the others that wait
         VFXRender::SignalWork();
       }

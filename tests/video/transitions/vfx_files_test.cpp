@@ -28,14 +28,20 @@ TEST_F(FilesTest, FolderTable) {
     std::string project;  // "" untitled
     std::string configured;
     std::string want;  // the file of the stamps 7 and 12; "(none)" when it fails
+    std::string why;   // then what is said
   } cases[] = {
-      {"beside the project", folder.Path("show.tml"), "", folder.Path("show.vfx/vfx007_012.avi")},
-      {"untitled", "", "", InstanceTempFolder() + "/vfx007_012.avi"},
+      {"beside the project", folder.Path("show.tml"), "", folder.Path("show.vfx/vfx007_012.avi"), ""},
+      {"untitled", "", "", InstanceTempFolder() + "/vfx007_012.avi", ""},
       {"configured, its trailing separator dropped", folder.Path("show.tml"), folder.Path("mine/"),
-       folder.Path("mine/vfx007_012.avi")},
-      {"a read-only folder", "", folder.Path("locked"), "(none)"},
-      {"a plain file", "", folder.Path("plain"), "(none)"},
-      {"a path past 260 characters", "", folder.Path(longName), "(none)"},
+       folder.Path("mine/vfx007_012.avi"), ""},
+      {"a read-only folder", "", folder.Path("locked"), "(none)",
+       "The folder '" + folder.Path("locked") + "' for the rendered transitions is not a folder that can be written."},
+      {"a plain file", "", folder.Path("plain"), "(none)",
+       "The folder '" + folder.Path("plain") + "' for the rendered transitions is not a folder that can be written."},
+      {"under a plain file", "", folder.Path("plain/sub"), "(none)",
+       "The folder '" + folder.Path("plain/sub") + "' for the rendered transitions can not be made."},
+      {"a path past 260 characters", "", folder.Path(longName), "(none)",
+       "The path of a rendered transition in '" + folder.Path(longName) + "' is too long."},
   };
   fs::create_directory(folder.Path("locked"));
   chmod(folder.Path("locked").c_str(), 0555);
@@ -46,6 +52,10 @@ TEST_F(FilesTest, FolderTable) {
     VFXRender::SetSettings(settings);
     VFXRender::SetTempDir(c.project.empty() ? nullptr : c.project.c_str());
     EXPECT_EQ(Name(), c.want) << c.what;
+    char path[MAX_PATH];
+    std::string why;
+    VFXRender::MakeFileName(path, 7, 12, &why);
+    EXPECT_EQ(why, c.why) << c.what;
   }
   VFXRenderSettings settings;
   settings.tempDirectory = folder.Path("mine/");

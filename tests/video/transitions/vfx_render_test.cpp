@@ -296,6 +296,7 @@ TEST_F(RenderTest, ASourceNoCodecDecodesFailsBeforeAnyStageStarts) {
   vfx.Schedule();
   EXPECT_EQ(t->state, VFXEntry::Waiting);
   EXPECT_EQ(t->failures, 1);
+  EXPECT_EQ(t->failure.rfind("No installed codec decodes the pictures of", 0), 0u) << t->failure;
   EXPECT_EQ(traces.Count("Fatal Stop FX making"), 0) << "no stage ran to stop";
   EXPECT_FALSE(fs::exists(FileOf(7, 12)));
 }
