@@ -29,7 +29,8 @@ sanitize:
 
 # The thread-heavy test programs once under ThreadSanitizer; only those are
 # built.
-TSAN_TESTS = test_audio test_platform_core test_platform_gui test_platform_audio
+TSAN_TESTS = test_audio test_platform_core test_platform_gui test_platform_audio test_platform_mci \
+             test_platform_board test_video_board test_video_export
 tsan: setup
 	$(STAGE) "build-tsan: configure" cmake -S . -B build-tsan -G Ninja -DKOBRIX_TSAN=ON -DKOBRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	$(STAGE) "build-tsan: build" cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)

@@ -14,6 +14,15 @@ runs=(
   "test_platform_core CriticalSections.*:Events.*:Interlocked.*:SemaphoreRelease.*:Semaphores.*:Waits.*:MessageQueues.*:Threads.*"
   "test_platform_gui ThreadTest.*"
   "test_platform_audio WaveDevices.*:WaveInTest.*:WaveOutTest.*:WaveNotices.*:Tone.*:MidiOutTest.*:MidiSynthTest.*"
+  # The media and sequencer devices' threads and the headers they hand back.
+  "test_platform_mci *"
+  # The simulated board's playout and GPI threads; the board player's feeder
+  # and monitor, the wait thread, and the engine reading the sound the
+  # feeder puts in the board's ring.
+  "test_platform_board *"
+  "test_video_board *"
+  # The MPEG export's decode-ahead thread and the decoder it shares.
+  "test_video_export *"
 )
 status=0
 for run in "${runs[@]}"; do

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "media/audio_readers.h"
 #include "media/video_data.h"
@@ -17,6 +18,9 @@ std::atomic<int32_t> VelmoraAudioData::waiting{0};
 namespace {
 
 constexpr int32_t kOutside = -999;
+// Set on a chunk's ring offset while the reader copies its bytes (offsets
+// lie within the ring, far below it).
+constexpr int32_t kCopying = 0x40000000;
 constexpr DWORD kChunkWaitMs = 5000;
 
 HANDLE g_chunkEvent = nullptr;
@@ -206,12 +210,17 @@ void VelmoraAudioData::ForgetRing(int32_t at, int32_t length) {
     if (pos < 0) continue;
     // The chunk's bytes and the region, either possibly across the ring's end.
     const int64_t n = Chunk(chunks, i)->dwChunkLength;
-    const int64_t d = (static_cast<int64_t>(pos) - at) % size;
+    const int64_t d = (static_cast<int64_t>(pos & ~kCopying) - at) % size;
     const int64_t ahead = d < 0 ? d + size : d;  // from the region's start to the chunk's
-    if (ahead < length || ahead + n > size) chunkPos[i] = kSkipped;
+    if (ahead >= length && ahead + n <= size) continue;
+    // Taken only once the reader has given the chunk back: its copy is then
+    // whole before the bytes change.
+    int32_t given = pos & ~kCopying;
+    while (!chunkPos[i].compare_exchange_weak(given, kSkipped) && given >= 0) {
+      given &= ~kCopying;
+      std::this_thread::yield();
+    }
   }
-  // A reader of the ring sees the chunk gone before its bytes change.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
 }
 
 // --- The engine's reads -------------------------------------------------------------
@@ -226,7 +235,8 @@ LONG VelmoraAudioData::ServeChunk(uint32_t i, int64_t within, BYTE* out, LONG ta
     pos = chunkPos[i].load();
   }
   const VelmoraDevice& d = TheVelmoraDevice;
-  if (pos >= 0 && d.fifo != nullptr && d.fifoSize > 0) {
+  // Held while copied: the feeder waits for it before it writes there.
+  if (pos >= 0 && d.fifo != nullptr && d.fifoSize > 0 && chunkPos[i].compare_exchange_strong(pos, pos | kCopying)) {
     int64_t from = (pos + within) % d.fifoSize;
     LONG done = 0;
     while (done < take) {
@@ -235,10 +245,8 @@ LONG VelmoraAudioData::ServeChunk(uint32_t i, int64_t within, BYTE* out, LONG ta
       done += n;
       from = 0;
     }
-    // The feeder marks a chunk before it writes over it: unchanged now, the
-    // copy was whole.
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (chunkPos[i].load() == pos) {
+    int32_t held = pos | kCopying;
+    if (chunkPos[i].compare_exchange_strong(held, pos)) {
       bytesFromRing += take;
       return take;
     }

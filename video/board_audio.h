@@ -6,9 +6,10 @@
 //
 // Each audio chunk of the file is, for the wrapper: in the ring at an
 // offset (>= 0), expected from the feeder (-1), or to be read from the file
-// (-2). Only the feeder changes them (from -1, or from an offset the feeder
-// is about to write over); the engine's reader thread reads them, and waits
-// on the chunk event while one it needs is still expected.
+// (-2). The feeder changes them (from -1, or from an offset it is about to
+// write over); the engine's reader thread waits on the chunk event while one
+// it needs is still expected, and holds an offset while it copies the bytes
+// there, so that the feeder writes over them only once it has them.
 #pragma once
 
 #include <atomic>
@@ -57,7 +58,8 @@ class VelmoraAudioData : public AudioData {
   // ends, or -1.
   int32_t DeliverChunks(int32_t from, int32_t to, int64_t blockStart, int64_t length, int32_t at);
   // The feeder is about to write [at, at + length) of the ring: chunks lying
-  // there are read from the file from now on.
+  // there are read from the file from now on. Returns once no reader copies
+  // from there.
   void ForgetRing(int32_t at, int32_t length);
 
   AudioData* wrapped;

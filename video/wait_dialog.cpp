@@ -72,7 +72,9 @@ int WaitDialog::RunModal() {
       dialog, [&] { return closed || !::IsWindow(dialog); },
       [&](const MSG& m) { return IsDialogMessage(dialog, &m) != FALSE; },
       [&] {
-        // Nobody answers: cancel as Esc would.
+        // Nobody answers: a wait that ends by itself runs to its end; any
+        // other is cancelled as Esc would.
+        if (EndsByItself() && !EndAsked()) return RunToItsEnd();
         if (::IsWindow(dialog)) ::SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       },
       [&](int) {
@@ -85,6 +87,25 @@ int WaitDialog::RunModal() {
   if (::IsWindow(dialog)) ::DestroyWindow(dialog);
   if (owner != nullptr && ::IsWindow(owner) && IsWindowVisible(owner)) SetActiveWindow(owner);
   return closed ? static_cast<int>(result) : IDCANCEL;
+}
+
+void WaitDialog::RunToItsEnd() {
+  MSG m;
+  while (!closed && ::IsWindow(HWindow)) {
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(m.wParam));
+        Cancel();
+        return;
+      }
+      if (!IsDialogMessage(HWindow, &m)) {
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+      }
+      if (closed) return;
+    }
+    MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+  }
 }
 
 void WaitDialog::SetupWindow() {

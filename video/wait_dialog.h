@@ -65,8 +65,14 @@ class WaitDialog : public TDialog {
   virtual void SetupItems() {}
   // Whether the wait was told to end (start or cancel).
   virtual bool EndAsked() = 0;
+  // Whether the wait ends without anybody (a board input or its time-out):
+  // where nobody can answer, it is not cancelled but runs to its end.
+  virtual bool EndsByItself() const { return false; }
   // Runs the dialog until the wait thread has closed it; its result.
   int RunModal();
+  // Runs messages until the thread has closed the dialog, or the program
+  // quits (which cancels the wait).
+  void RunToItsEnd();
   // Ends the wait and the thread (a kind's destructor calls it too).
   void EndThread();
 
@@ -107,6 +113,7 @@ class WaitGPIDialog : public WaitDialog {
  protected:
   void SetupItems() override;
   bool EndAsked() override;
+  bool EndsByItself() const override { return true; }
 
  private:
   // Ends the board's wait, starting (run) or abandoning it; also when it has

@@ -18,11 +18,16 @@
 #include "platform/gui/peers.h"
 #include "program_fixture.h"
 #include "resources/frame_ids.h"
+#include "video/velmora_messager.h"
 
 namespace apptest {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A refusal is the start-up, the message and the end of the program: a few
+// seconds at most, where the fault waited for ever.
+constexpr auto kRefusedWithin = std::chrono::seconds(5);
 
 class NonRegularPaths : public ProgramTest {
  protected:
@@ -83,12 +88,21 @@ class NonRegularPaths : public ProgramTest {
     }
     return -1;
   }
-
+  // Whether the running instance comes to the state its messenger reports
+  // to another instance as want (within 10 s).
+  static bool Reaches(int32_t want) {
+    const auto limit = Clock::now() + std::chrono::seconds(10);
+    for (;;) {
+      const HWND messenger = FindWindow("TVelmoraMessager", nullptr);
+      if (messenger != nullptr && SendMessage(messenger, kRemoteRequest, 0, 0) == want) return true;
+      if (Clock::now() >= limit) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
 };
 
 // An unattended export meeting a FIFO where it reads ends at once and names
-// the file and why. Start-up and the end of the program take their time
-// too: the bound is generous, where the fault waited for ever.
+// the file and why.
 TEST_F(NonRegularPaths, AFifoWhereAnExportReadsIsRefusedAtOnce) {
   MakeToneProject();
   const std::string out = File("out.wav");
@@ -112,7 +126,7 @@ TEST_F(NonRegularPaths, AFifoWhereAnExportReadsIsRefusedAtOnce) {
     Clock::duration took;
     const int status = Run(c.args, &errors, &took);
     EXPECT_EQ(status, c.exported ? 0 : 1) << errors;
-    EXPECT_LT(took, std::chrono::seconds(20)) << errors;
+    EXPECT_LT(took, kRefusedWithin) << errors;
     EXPECT_NE(errors.find(c.fifo), std::string::npos) << "names the file: " << errors;
     EXPECT_NE(errors.find("FIFO"), std::string::npos) << "says why: " << errors;
     EXPECT_EQ(std::filesystem::exists(out), c.exported);
@@ -183,25 +197,30 @@ TEST_F(NonRegularPaths, AnOpenRequestNamingAFifoIsAnsweredAtOnce) {
 }
 
 // SIGTERM ends the program whatever it is doing: idle after a refused
-// project, and playing. (An export here ends before a signal could be
-// aimed at it.)
+// project, waiting for a GPI input, playing. (An export here ends before a
+// signal could be aimed at it.)
 TEST_F(NonRegularPaths, SigtermEndsARunInEveryStateItCanBeIn) {
   MakeToneProject(60000);
   ReplaceByFifo(File("f.tml"));
   const struct {
     const char* what;
     std::vector<std::string> args;
+    int32_t status;  // as the instance reports it
   } cases[] = {
-      {"idle after a FIFO as the project", {File("f.tml")}},
-      {"playing", {File("p.tml"), "/play"}},
+      {"idle after a FIFO as the project", {File("f.tml")}, kStatusNoProject},
+      // Nobody answers the wait of a run without a display: it holds.
+      {"waiting for a GPI input", {File("p.tml"), "/playgpi0"}, kStatusPrepared},
+      {"playing", {File("p.tml"), "/play"}, kStatusPlaying},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const pid_t child = Launch(c.args);
     ASSERT_NE(PeerFrame(), nullptr);
+    ASSERT_TRUE(Reaches(c.status));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    // Still at it: the state is the one meant.
+    // Still at it, in the state meant.
     ASSERT_EQ(waitpid(child, nullptr, WNOHANG), 0);
+    ASSERT_TRUE(Reaches(c.status));
     kill(child, SIGTERM);
     const int status = Ended(child, std::chrono::seconds(10));
     EXPECT_NE(status, -1) << "still running 10 s after SIGTERM";

@@ -41,8 +41,8 @@ set_tests_properties(app_start_up_sdl_xvfb PROPERTIES
 # skipped (77) where xvfb-run is not installed. The pictures go to the build
 # folder (settings_colors_sdl.png and the others).
 add_test(NAME app_settings_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_app> --gtest_filter=SettingsShots*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_app> --gtest_filter=SettingsShots*)
 set_tests_properties(app_settings_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb
@@ -52,8 +52,8 @@ set_tests_properties(app_settings_sdl_xvfb PROPERTIES
 # The clip property pages the same way (clip_General_sdl.png,
 # clip_Thumbnail_sdl.png).
 add_test(NAME clips_pages_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_clips> --gtest_filter=ClipPagesTest.ShotsOfThePages)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_clips> --gtest_filter=ClipPagesTest.ShotsOfThePages)
 set_tests_properties(clips_pages_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb

@@ -23,8 +23,8 @@ endif()
 # xvfb-run is missing.
 if(TARGET test_audio)
   add_test(NAME audio_tools_sdl_xvfb
-           COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                   sh $<TARGET_FILE:test_audio> --gtest_filter=RecorderShots*:MixerShots*:EffectDialogShots*)
+           COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                   $<TARGET_FILE:test_audio> --gtest_filter=RecorderShots*:MixerShots*:EffectDialogShots*)
   set_tests_properties(audio_tools_sdl_xvfb PROPERTIES
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK xvfb

@@ -3,8 +3,8 @@
 # the build folder (clip_collection_full_info_sdl.png,
 # clip_collection_large_icons_sdl.png).
 add_test(NAME clips_collection_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_clips> --gtest_filter=Screenshot*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_clips> --gtest_filter=Screenshot*)
 set_tests_properties(clips_collection_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.

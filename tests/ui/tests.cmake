@@ -2,8 +2,8 @@
 # xvfb-run; skipped (77) where xvfb-run is not installed. The picture goes to
 # the build folder (ui_controls_sdl.png).
 add_test(NAME ui_controls_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_ui> --gtest_filter=Gallery*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_ui> --gtest_filter=Gallery*)
 set_tests_properties(ui_controls_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.
@@ -14,8 +14,8 @@ set_tests_properties(ui_controls_sdl_xvfb PROPERTIES
 # The value, level and setup dialogs the same way (ui_volume_balance_sdl.png,
 # ui_about_sdl.png and the others).
 add_test(NAME ui_dialogs_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_ui> --gtest_filter=DialogShots*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_ui> --gtest_filter=DialogShots*)
 set_tests_properties(ui_dialogs_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb
@@ -25,8 +25,8 @@ set_tests_properties(ui_dialogs_sdl_xvfb PROPERTIES
 # The clip properties and clip open dialogs the same way (ui_clip_properties_sdl.png,
 # ui_clip_open_sdl.png).
 add_test(NAME ui_clip_dialogs_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_ui> --gtest_filter=ClipDialogShots*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_ui> --gtest_filter=ClipDialogShots*)
 set_tests_properties(ui_clip_dialogs_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb

@@ -5,12 +5,12 @@ if(TARGET test_video)
 endif()
 
 # The screenshot test once more on the sdl back-end, in a real X server
-# under xvfb-run; skipped (77) where xvfb-run is not installed. The
-# screenshot of the playing preview goes to the build folder
-# (video_preview_sdl.png).
+# under xvfb-run; skipped (77) where xvfb-run is not installed, failed
+# without ffmpeg, which makes the clip it compares with. The screenshot of
+# the playing preview goes to the build folder (video_preview_sdl.png).
 add_test(NAME video_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_video> --gtest_filter=VideoScreenshot.*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ffmpeg
+                 $<TARGET_FILE:test_video> --gtest_filter=VideoScreenshot.*)
 set_tests_properties(video_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.

@@ -2,8 +2,8 @@
 # xvfb-run; skipped (77) where xvfb-run is not installed. The picture goes
 # to the build folder (clip_frame_sdl.png).
 add_test(NAME app_clip_frame_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_app> --gtest_filter=*Screenshot*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_app> --gtest_filter=*Screenshot*)
 set_tests_properties(app_clip_frame_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.

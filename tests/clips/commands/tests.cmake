@@ -14,8 +14,8 @@ if(TARGET test_clips_commands)
   # skipped (77) where xvfb-run is not installed. The picture goes to the
   # build folder (clip_collection_tile_menu_sdl.png).
   add_test(NAME clips_commands_sdl_xvfb
-           COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                   sh $<TARGET_FILE:test_clips_commands> --gtest_filter=Screenshot*)
+           COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                   $<TARGET_FILE:test_clips_commands> --gtest_filter=Screenshot*)
   set_tests_properties(clips_commands_sdl_xvfb PROPERTIES
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK xvfb

@@ -3,8 +3,8 @@
 # screenshots of the frame, its menu and the dialog go to the build folder
 # (classlib_frame_sdl.png, classlib_menu_sdl.png, classlib_dialog_sdl.png).
 add_test(NAME platform_classlib_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_platform_classlib>)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_platform_classlib>)
 set_tests_properties(platform_classlib_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.

@@ -82,6 +82,7 @@ TEST(ReplaceTargetLinks, ALinkInASharedStickyFolderIsFollowedOnlyWhenItsOwnerMay
       EXPECT_NE(why.find("another user"), std::string::npos) << why;
     }
   }
+  if (n == 0) GTEST_SKIP() << "every row needs root, to give the folder or the link to another user";
 }
 
 // A link anywhere on the way counts, not only the last one.

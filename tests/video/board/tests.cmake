@@ -16,8 +16,8 @@ endif()
 # where xvfb-run is not installed. The picture goes to the build folder
 # (board_monitor_sdl.png).
 add_test(NAME video_board_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_video_board> --gtest_filter=BoardScreenshot.*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_video_board> --gtest_filter=BoardScreenshot.*)
 set_tests_properties(video_board_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.
@@ -27,8 +27,8 @@ set_tests_properties(video_board_sdl_xvfb PROPERTIES
 
 # The keyboard wait before play in a real X server (wait_keyboard_sdl.png).
 add_test(NAME video_wait_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1280x1024x24' \"$@\""
-                 sh $<TARGET_FILE:test_video_board> --gtest_filter=WaitScreenshot.*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1280x1024x24 ""
+                 $<TARGET_FILE:test_video_board> --gtest_filter=WaitScreenshot.*)
 set_tests_properties(video_wait_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb

@@ -3,8 +3,8 @@
 # the open chooser and the colour chooser go to the build folder
 # (gui_file_chooser_sdl.png, gui_colour_chooser_sdl.png).
 add_test(NAME platform_gui_common_dialogs_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_platform_gui_common_dialogs>)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_platform_gui_common_dialogs>)
 set_tests_properties(platform_gui_common_dialogs_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   # xvfb-run -a picks a free display racily: one X server test at a time.

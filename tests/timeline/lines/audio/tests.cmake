@@ -11,8 +11,8 @@ target_compile_definitions(test_timeline_lines_audio PRIVATE
   KOBRIX_EFFECT_MODULE_DIR="${CMAKE_BINARY_DIR}"
   KOBRIX_FAKE_EFFECTS_MODULE="$<TARGET_FILE:kxfakefx>")
 add_test(NAME timeline_audio_lines_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_timeline_lines_audio> --gtest_filter=Screenshot*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_timeline_lines_audio> --gtest_filter=Screenshot*)
 set_tests_properties(timeline_audio_lines_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb

@@ -7,8 +7,8 @@ target_sources(test_timeline_lines_video PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../line_fixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../../../media/video_test_util.cpp)
 add_test(NAME timeline_video_line_sdl_xvfb
-         COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || exit 77; exec xvfb-run -a -s '-screen 0 1920x1080x24' \"$@\""
-                 sh $<TARGET_FILE:test_timeline_lines_video> --gtest_filter=Screenshot*)
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1920x1080x24 ""
+                 $<TARGET_FILE:test_timeline_lines_video> --gtest_filter=Screenshot*)
 set_tests_properties(timeline_video_line_sdl_xvfb PROPERTIES
   SKIP_RETURN_CODE 77
   RESOURCE_LOCK xvfb
