@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "program_fixture.h"
+#include "support/file_bytes.h"
 
 namespace apptest {
 namespace {
@@ -152,14 +153,6 @@ TEST_F(ExportTarget, ARenameRefusedInAStickyFolderSaysWhy) {
   EXPECT_EQ(ReadFile(target), "root's file");
   EXPECT_NE(errors.find("'" + target + "' belongs to another user"), std::string::npos) << errors;
   EXPECT_NE(errors.find("no file was written"), std::string::npos) << errors;
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // Another user owns a folder on the way to the target, in a sticky folder

@@ -2,6 +2,8 @@
 // on disk. A file that cannot be read reads as empty.
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -28,4 +30,12 @@ inline void WriteFileBytes(const std::string& path, const std::vector<unsigned c
 
 inline void WriteFileText(const std::string& path, const std::string& text) {
   WriteFileBytes(path, text.data(), text.size());
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -106,14 +106,6 @@ TEST(ReplaceTargetLinks, AStrangersLinkToAFolderOnTheWayIsNotFollowed) {
   EXPECT_NE(why.find("'" + shared + "/dir'"), std::string::npos) << why;
 }
 
-// The names in a folder, sorted.
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The folder is checked once and held: when it is swapped for a link to
 // another folder after that (here while the new file is written, whether the
 // writer uses the descriptor or opens the temporary by its path, as the
