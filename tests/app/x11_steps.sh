@@ -107,8 +107,21 @@ openbox_with_panel() {
   <margins><top>0</top><bottom>60</bottom><left>0</left><right>0</right></margins>
 </openbox_config>
 EOF
-  openbox --sm-disable --config-file "$wm_config" > /dev/null 2>&1 &
-  wm=$!
+  # Started again where it ends before it manages the screen (a window
+  # manager still leaving, on a busy machine); --replace takes the screen
+  # from one that has not.
+  for attempt in 1 2 3; do
+    openbox --replace --sm-disable --config-file "$wm_config" > /dev/null 2>&1 &
+    wm=$!
+    i=0
+    while ! wm_running && kill -0 "$wm" 2> /dev/null && [ $i -lt 200 ]; do
+      i=$((i + 1))
+      sleep 0.1
+    done
+    wm_running && kill -0 "$wm" 2> /dev/null && break
+    kill "$wm" 2> /dev/null
+    wait "$wm" 2> /dev/null
+  done
   await "openbox" wm_running
   await "openbox's work area" sh -c "xprop -root _NET_WORKAREA | grep -q '='"
 }

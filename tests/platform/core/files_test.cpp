@@ -669,15 +669,30 @@ TEST(Files, AtomicReplaceSurvivesKilledWriters) {
 
   std::mt19937 random(12345);
   int interrupted = 0;  // kills that left a temporary: they came mid-write
-  // Twenty kills, and more while none has landed mid-write: on a busy
-  // machine a child may not reach its first write before the kill.
+  // Twenty kills, and more while none has landed mid-write. Each comes once
+  // the child has written a whole file, so that a slow start (a busy
+  // machine, a sanitizer's fork) does not take every kill before a write.
   for (int round = 0; round < 20 || (interrupted == 0 && round < 400); ++round) {
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (int i = 1;; ++i) WriteFileAtomically(path, versions[i % 2].data(), size);
+      close(started[0]);
+      for (int i = 1;; ++i) {
+        WriteFileAtomically(path, versions[i % 2].data(), size);
+        if (i == 1) {
+          const char one = 1;
+          (void)!write(started[1], &one, 1);
+          close(started[1]);
+        }
+      }
     }
-    usleep(1000 + random() % 8000);
+    close(started[1]);
+    char one = 0;
+    (void)!read(started[0], &one, 1);
+    close(started[0]);
+    usleep(random() % 4000);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
