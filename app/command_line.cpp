@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include <cctype>
+#include "platform/core/paths.h"
 
 bool CommandLineExportWritten = false;
 std::string CommandLineExportProblem;
@@ -12,14 +12,6 @@ const char* const kCommandLineUsageText =
     "AIFF\n avi filename - export video and audio as AVI";
 
 namespace {
-
-bool EqualNoCase(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return i == a.size() && b[i] == '\0';
-}
 
 bool IsOption(const std::string& arg) {
   return !arg.empty() && (arg[0] == '/' || arg[0] == '\\');
@@ -91,6 +83,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
   const std::string& option = args[1];
   const int32_t mode = OptionMode(option.substr(1));
   if (mode == kModeNone) return misused("unknown option '" + option + "'");
+  // Start-up runs a mode only on the project it opened: on a media file
+  // the program would wait for ever for an end that never comes.
+  if (!EqualNoCase(PathExtension(line.startupPath), ".tml"))
+    return misused("the option '" + option + "' needs a project (.tml) before it, not '" + first + "'");
   if (!IsCommandLineExport(mode)) {
     line.mode = mode;
     return line;

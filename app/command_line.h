@@ -29,8 +29,8 @@ struct CommandLine {
   // Only the usage is asked for ("?", "/?", "--help" or "-h" alone).
   bool usage = false;
   // What was not understood (an unknown option, an export option without
-  // its output file, an empty file name before an option); nothing else is
-  // set then. Such a line starts nothing: the usage goes to the standard
+  // its output file, an empty file name before an option, an option after
+  // a file that is no project); nothing else is set then. Such a line starts nothing: the usage goes to the standard
   // error and the status is 2.
   std::string misuse;
   // An argument made a path longer than kCommandLinePathLimit; nothing else

@@ -1,9 +1,17 @@
 #include "app/kobrix_app.h"
 
 #include <atomic>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cmath>
 #include <cstdio>
@@ -46,6 +54,8 @@ uint32_t WindowsMinorVersion = 0;
 kobrix32App* TheApp = nullptr;
 MidiPlayer* TheMidiPlayer = nullptr;
 
+extern char** environ;
+
 namespace {
 
 constexpr const char* kHelpCaption = "Kobrix Help";
@@ -58,6 +68,77 @@ std::string HelpPage(uint32_t command, uint32_t context) {
   if (command == kHelpOnHelp) return folder + "/using-help.html";
   if (command == kHelpContext) return folder + "/index.html#topic-" + std::to_string(context);
   return folder + "/index.html";
+}
+
+// The desktop's opener may stay until the viewer it starts is closed, or
+// take seconds to find none: it runs on, watched by a thread of its own,
+// which reaps it and reports its end to the frame. Reports stop with the
+// application (the window is gone, or about to be).
+struct HelpReports {
+  std::mutex lock;
+  HWND frame = nullptr;
+};
+
+HelpReports& Reports() {
+  // Never freed: a watching thread may report while the program ends.
+  static HelpReports* reports = new HelpReports;
+  return *reports;
+}
+
+std::atomic<uint32_t> g_helpOpenings{0};
+
+void HelpReportTarget(HWND frame) {
+  std::lock_guard<std::mutex> hold(Reports().lock);
+  Reports().frame = frame;
+}
+
+void ReportHelpEnd(uint32_t id, int outcome) {
+  std::lock_guard<std::mutex> hold(Reports().lock);
+  if (Reports().frame != nullptr)
+    ::PostMessage(Reports().frame, kFrameHelpEndedMessage, static_cast<WPARAM>(id), static_cast<LPARAM>(outcome));
+}
+
+// Starts the opener at page, its streams on /dev/null (a viewer that stays
+// must not hold the program's output open) and with none of the program's
+// other files. False when it could not be started.
+bool StartHelpOpener(const std::string& page, uint32_t id) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  // The program blocks the signals it ends on; the viewer keeps none of that.
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int number : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP}) sigaddset(&defaults, number);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(page.c_str()), nullptr};
+  pid_t child = 0;
+  const int started = posix_spawnp(&child, "xdg-open", &actions, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (started != 0) return false;
+  auto watch = [child, id] {
+    int status = 0;
+    pid_t ended;
+    while ((ended = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+    const bool opened = ended == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ReportHelpEnd(id, ended != child ? kHelpUnknown : opened ? kHelpOpened : kHelpFailed);
+  };
+  try {
+    std::thread(watch).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: wait here rather than leave a zombie.
+    watch();
+  }
+  return true;
 }
 
 }  // namespace
@@ -92,6 +173,8 @@ kobrix32App::kobrix32App() : TApplication("kobrix32") {
 
 kobrix32App::~kobrix32App() {
   if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
+  // A viewer still open is left to the user; its end is no one's news now.
+  HelpReportTarget(nullptr);
   SetCollectionShell(nullptr);
   // Destroying the frame's windows hands the frame to endedClipFrame_.
   TClipFrame* frame = clipFrame;
@@ -315,26 +398,35 @@ void kobrix32App::SetAudioFormat(int32_t rate, int32_t channels, int32_t sampleC
 int kobrix32App::ShowHelp(HWND parent, uint32_t command, uint32_t context) {
   if (command == kHelpQuit) return 1;
   const std::string page = HelpPage(command, context);
-  const pid_t child = fork();
-  if (child < 0) return 0;
-  if (child == 0) {
-    // The opener's own output stays out of the program's.
-    execlp("xdg-open", "xdg-open", page.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  // xdg-open returns at once; a child left unreaped would stay a zombie.
-  int status = 0;
-  waitpid(child, &status, 0);
-  const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  if (ok) {
-    helpOpen = true;
-    return 1;
-  }
-  // No viewer answered: say so rather than nothing.
   const std::string call = "xdg-open " + page;
-  ShowMessage(parent, kHelpCaption, MB_OK | MB_ICONEXCLAMATION, GetString(ui_string::kCannotLaunch),
-              call.c_str());
-  return 0;
+  const uint32_t id = ++g_helpOpenings;
+  HelpReportTarget(mainFrame != nullptr ? mainFrame->GetHandle() : nullptr);
+  if (!StartHelpOpener(page, id)) {
+    // No opener to be had: known now.
+    ShowMessage(parent, kHelpCaption, MB_OK | MB_ICONEXCLAMATION, GetString(ui_string::kCannotLaunch),
+                call.c_str());
+    return 0;
+  }
+  helpOpenings_[id] = HelpOpening{parent, call};
+  return 1;
+}
+
+void kobrix32App::HelpOpenerEnded(uint32_t id, int outcome) {
+  const auto found = helpOpenings_.find(id);
+  if (found == helpOpenings_.end()) return;
+  const HelpOpening opening = found->second;
+  helpOpenings_.erase(found);
+  if (outcome == kHelpOpened) {
+    helpOpen = true;
+    return;
+  }
+  if (outcome != kHelpFailed) return;
+  // No viewer answered: say so rather than nothing. The window that asked
+  // may be gone by now.
+  HWND owner = opening.parent;
+  if (owner == nullptr || !::IsWindow(owner)) owner = mainFrame != nullptr ? mainFrame->GetHandle() : nullptr;
+  ShowMessage(owner, kHelpCaption, MB_OK | MB_ICONEXCLAMATION, GetString(ui_string::kCannotLaunch),
+              opening.call.c_str());
 }
 
 void kobrix32App::CmHelpOverview() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <map>
 #include <string>
 
 #include "app/autosave.h"
@@ -35,8 +36,13 @@ constexpr uint32_t kHelpQuit = 2;
 constexpr uint32_t kHelpContents = 3;
 constexpr uint32_t kHelpOnHelp = 4;
 
-// Opens the help at a context for the dialogs; nonzero when the help
-// program answered.
+// How the help's opener ended (the frame hands it on with its message).
+constexpr int kHelpFailed = 0;
+constexpr int kHelpOpened = 1;
+constexpr int kHelpUnknown = 2;  // it was not seen to end
+
+// Opens the help at a context for the dialogs; nonzero when the opener
+// started.
 int ShowHelpContext(uint16_t context);
 
 // The collection shell of the program: the clip frame shows what the
@@ -99,8 +105,13 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   void SetFrameRate(float fps);
   void SetFrameRateFromVideo(VideoData* video);
   void SetAudioFormat(int32_t rate, int32_t sampleCode, int32_t exportType);
-  // Opens the help at a context with parent as owner.
+  // Opens the help at a context with parent as owner: starts the desktop's
+  // opener and returns at once; nonzero when it started. Its end comes back
+  // through HelpOpenerEnded.
   int ShowHelp(HWND parent, uint32_t command, uint32_t context);
+  // The opener id of ShowHelp ended: a success marks the help open, a
+  // failure says "Can not launch".
+  void HelpOpenerEnded(uint32_t id, int outcome);
 
   // AutosaveHost.
   bool TimeLineCapturing() override;
@@ -139,6 +150,12 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   void CmTimeFormat(WPARAM id);
   void CeTimeFormat(TCommandEnabler& ce);
   void CmShowCollection();
+  // The help openers still running: who asked, and what was run.
+  struct HelpOpening {
+    HWND parent;
+    std::string call;
+  };
+  std::map<uint32_t, HelpOpening> helpOpenings_;
   // A clip frame that ended, deleted once its own call has returned.
   TClipFrame* endedClipFrame_ = nullptr;
   // Wakes the idle processing each second, so that the autosave period is

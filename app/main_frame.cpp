@@ -86,6 +86,7 @@ DEFINE_RESPONSE_TABLE1(TMainFrame, TDecoratedFrame)
   EV_COMMAND_ENABLE(kCmImportEdl, CeNotPlaying),
   EV_MESSAGE(kFrameRequestMessage, EvRequest),
   EV_MESSAGE(kFrameRaiseMessage, EvRaise),
+  EV_MESSAGE(kFrameHelpEndedMessage, EvHelpEnded),
   EV_WM_DROPFILES,
   EV_WM_ACTIVATEAPP,
   EV_WM_PALETTECHANGED,
@@ -274,14 +275,8 @@ void TMainFrame::ShowProjectModified(bool modified) {
 void TMainFrame::SetCaption(const char* name, bool modified) {
   VFXRender::SetTempDir(name);
   std::string head = std::string("Velmora AV Studio ") + (modified ? '*' : '-') + ' ';
-  std::string shown;
-  if (name == nullptr || *name == '\0') {
-    shown = GetString(ui_string::kUntitled);
-  } else {
-    shown = name;
-    std::transform(shown.begin(), shown.end(), shown.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  }
+  // The path as the user named it: names that differ in case are other files.
+  const std::string shown = name == nullptr || *name == '\0' ? std::string(GetString(ui_string::kUntitled)) : name;
   std::string text = head + shown;
   if (GetHandle() != nullptr && name != nullptr && *name != '\0') {
     HDC dc = ::GetDC(GetHandle());
@@ -408,6 +403,11 @@ LRESULT TMainFrame::EvRaise(WPARAM, LPARAM) {
   if (::IsIconic(shown)) ::ShowWindow(shown, SW_RESTORE);
   ::SetForegroundWindow(shown);
   return 1;
+}
+
+LRESULT TMainFrame::EvHelpEnded(WPARAM id, LPARAM outcome) {
+  if (app_ != nullptr) app_->HelpOpenerEnded(static_cast<uint32_t>(id), static_cast<int>(outcome));
+  return 0;
 }
 
 void TMainFrame::CmShowCollection() {

@@ -56,8 +56,8 @@ class TMainFrame : public TDecoratedFrame, public FrameStepButtons, public Proje
   FileData& ProjectFile() { return projectFile_; }
   const char* RecentFile(int n) const { return recent_[n]; }
 
-  // "Velmora AV Studio * name": "*" modified, "-" saved; the name in lower
-  // case, or only the file's name when the whole does not fit.
+  // "Velmora AV Studio * name": "*" modified, "-" saved; the name as
+  // given, or only the file's name when the whole does not fit.
   void SetCaption(const char* name, bool modified);
   // Puts path first among the recent files and rebuilds the menu (an empty
   // path only rebuilds it).
@@ -111,6 +111,7 @@ class TMainFrame : public TDecoratedFrame, public FrameStepButtons, public Proje
   void EvSysCommand(UINT cmd, const TPoint& point);
   void EvPaletteChanged(HWND changed);
   LRESULT EvRaise(WPARAM, LPARAM);
+  LRESULT EvHelpEnded(WPARAM id, LPARAM outcome);
 
  private:
   void CeNotPlaying(TCommandEnabler& ce);

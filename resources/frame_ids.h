@@ -58,3 +58,7 @@ constexpr int kFrameRequestCountdown = 109;
 // Another instance asks the frame to come to the front (restored when
 // minimised).
 constexpr unsigned kFrameRaiseMessage = 0x400 + 100;
+// The help's opener ended (posted by the thread that watches it): wParam the
+// opening's number, lParam how it ended. The frame hands it to the
+// application.
+constexpr unsigned kFrameHelpEndedMessage = 0x8000 + 1;

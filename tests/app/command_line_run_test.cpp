@@ -205,6 +205,8 @@ TEST_F(CommandLineRun, EveryLineAnswersWithItsStatusStreamAndText) {
   const std::string project = Project(false);
   // The instances below would offer it, on their standard error.
   std::filesystem::remove(PathJoin(SoundFolder(), "autosave.tml"));
+  // A media file the unattended modes are asked to run on.
+  WriteTone(File("song.wav"), 300);
   const std::string usage = std::string(kCommandLineUsageText) + "\n";
   const auto misuse = [&usage](const std::string& reason) { return "kobrix: " + reason + "\n" + usage; };
   const struct {
@@ -232,6 +234,15 @@ TEST_F(CommandLineRun, EveryLineAnswersWithItsStatusStreamAndText) {
        misuse("the option '/play' needs a file before it")},
       {"an empty name before an option", "'' /wave e.wav", 2, "",
        misuse("the file before the option '/wave' is an empty name")},
+      // A mode runs on a project: on a media file nothing would ever end it.
+      {"a WAVE export of a media file", "song.wav /wave out.wav", 2, "",
+       misuse("the option '/wave' needs a project (.tml) before it, not 'song.wav'")},
+      {"an AIFF export of a media file", "song.wav /aiff out.aif", 2, "",
+       misuse("the option '/aiff' needs a project (.tml) before it, not 'song.wav'")},
+      {"an AVI export of a media file", "song.wav /avi out.avi", 2, "",
+       misuse("the option '/avi' needs a project (.tml) before it, not 'song.wav'")},
+      {"playing a media file", "song.avi /play", 2, "",
+       misuse("the option '/play' needs a project (.tml) before it, not 'song.avi'")},
       {"a file at the root that is not there", "/bogus", 0, "", "kobrix: Open Clip: File '/bogus' does not exist\n",
        true},
       // A second word that is no option: only the file before it is opened.
@@ -249,7 +260,8 @@ TEST_F(CommandLineRun, EveryLineAnswersWithItsStatusStreamAndText) {
     EXPECT_EQ(answer.out, c.out);
     EXPECT_EQ(answer.err, c.err);
   }
-  EXPECT_FALSE(std::filesystem::exists(File("e.wav")));
+  for (const char* output : {"e.wav", "out.wav", "out.aif", "out.avi"})
+    EXPECT_FALSE(std::filesystem::exists(File(output))) << output;
   // Nothing of an instance is left: no socket a later start would find, and
   // an export (which refuses to run beside an instance) runs.
   const std::string own = "peer-" + std::to_string(getpid()) + ".sock";

@@ -59,6 +59,17 @@ TEST(CommandLine, ModesPathsAndUsage) {
       {{"/abs/p.tml"}, kModeNone, "/abs/p.tml", "", false},
       // A file at the root whose name is no option word is a file.
       {{"/waves"}, kModeNone, "/waves", "", false},
+      // A mode runs only on a project (".tml" in any case); a media file
+      // alone is still a file to add.
+      {{"song.wav", "/wave", "out.wav"}, kModeNone, "", "", false, true},
+      {{"song.wav", "/aiff", "out.aif"}, kModeNone, "", "", false, true},
+      {{"song.wav", "/avi", "out.avi"}, kModeNone, "", "", false, true},
+      {{"song.avi", "/play"}, kModeNone, "", "", false, true},
+      {{"song.avi", "/playgpi2"}, kModeNone, "", "", false, true},
+      {{"tml", "/play"}, kModeNone, "", "", false, true},
+      {{"P.TML", "/play"}, kModePlay, "/home/me/work/P.TML", "", false},
+      {{"p.Tml", "/wave", "x"}, kModeExportWave, "/home/me/work/p.Tml", "/home/me/work/x", false},
+      {{"song.wav"}, kModeNone, "/home/me/work/song.wav", "", false},
   };
   for (const Case& c : cases) {
     const CommandLine line = ParseCommandLine(c.args, cwd);

@@ -124,7 +124,7 @@ xdotool key --clearmodifiers ctrl+o
 answer "Open Project" "$project"
 # The caption names the project once it is open; the keys are back in
 # the frame without a click.
-await "the project in the caption" shown "$frame_name.*$(basename "$project" | tr 'A-Z' 'a-z' | sed 's/[.]/[.]/g')"
+await "the project in the caption" shown "$frame_name.*$(basename "$project" | sed 's/[.]/[.]/g')"
 await "the keyboard back in the frame" has_focus "^$frame_name"
 shot opened
 

@@ -114,19 +114,26 @@ TEST_F(ProjectFrame, RecentFilesMoveToTheFront) {
   EXPECT_EQ(RecentItems(), (std::vector<std::string>{"&1 AUTOSAVE.TML", "&2 a.tml", "&3 c.tml", "&4 b.tml"}));
 }
 
-TEST_F(ProjectFrame, CaptionShowsTheNameInLowerCaseAndTheModifiedMark) {
+TEST_F(ProjectFrame, CaptionShowsThePathAsNamedAndTheModifiedMark) {
   Start();
   WriteTone(File("Tone.wav"), 1000);
-  MakeProject(File("Mixed Case.tml"), {File("Tone.wav")});
-  std::string lower = File("Mixed Case.tml");
-  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  EXPECT_EQ(Caption(), "Velmora AV Studio - " + lower);
+  std::filesystem::create_directory(File("MixCase"));
+  const std::string project = File("MixCase/Core.tml");
+  MakeProject(project, {File("Tone.wav")});
+  // Beside it, the same name in lower case is another project.
+  std::filesystem::create_directory(File("mixcase"));
+  MakeProject(File("mixcase/core.tml"), {});
+  Command(kCmCloseProject);
+  chooser_->answers.push_back({ChooserResult::kOk, project, 1});
+  Command(kCmOpenProject);
+  EXPECT_STREQ(Frame().ProjectName(), project.c_str());
+  EXPECT_EQ(Caption(), "Velmora AV Studio - " + project);
   TimeLine().Engine().SetModified(true);
-  EXPECT_EQ(Caption(), "Velmora AV Studio * " + lower);
+  EXPECT_EQ(Caption(), "Velmora AV Studio * " + project);
   // Too wide for the frame: the file's name alone.
   ::SetWindowPos(Frame().GetHandle(), nullptr, 0, 0, 200, 300, SWP_NOMOVE | SWP_NOZORDER);
   Frame().SetCaption(Frame().ProjectName(), true);
-  EXPECT_EQ(Caption(), "Velmora AV Studio * mixed case.tml");
+  EXPECT_EQ(Caption(), "Velmora AV Studio * Core.tml");
 }
 
 TEST_F(ProjectFrame, AFailedSaveKeepsTheOldFileAndTheModifiedMark) {
