@@ -214,13 +214,13 @@ void TClipFrame::SaveSettings() {
 void TClipFrame::SetCaption(const char* name, bool modified) {
   std::string head = std::string(GetString(ui_string::kClipCollectionCaption)) + (modified ? " * " : " - ");
   const bool untitled = name == nullptr || name[0] == '\0';
-  std::string text = head + (untitled ? std::string(GetString(ui_string::kCollectionUntitled)) : LowerAscii(name));
+  std::string text = head + (untitled ? std::string(GetString(ui_string::kCollectionUntitled)) : std::string(name));
   if (!untitled && HWindow != nullptr) {
     HDC dc = ::GetDC(HWindow);
     SIZE size{};
     GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &size);
     ::ReleaseDC(HWindow, dc);
-    if (size.cx > GetWindowRect().Width()) text = head + LowerAscii(PathFileName(name));
+    if (size.cx > GetWindowRect().Width()) text = head + PathFileName(name);
   }
   TWindow::SetCaption(text.c_str());
 }

@@ -82,7 +82,7 @@ TEST_F(ClipFrameTest, SaveAsWritesTheFileAndItBecomesTheCollection) {
 
   EXPECT_EQ(std::string(CollectionFileData().FileName), path);
   EXPECT_FALSE(Collection().IsModified());
-  EXPECT_EQ(Caption(), "Clip Collection - " + LowerAscii(path));
+  EXPECT_EQ(Caption(), "Clip Collection - " + path);
   EXPECT_EQ(ReadFileText(path).substr(0, 14), "ClipCollection");
   EXPECT_EQ(frame_->RecentFile(0), path);
 
@@ -176,7 +176,7 @@ TEST_F(ClipFrameTest, AddFromCollectionKeepsTheNameAndMarksTheCollectionModified
   EXPECT_EQ(Names(), (std::vector<std::string>{"one", "one"}));
   EXPECT_EQ(std::string(CollectionFileData().FileName), current);
   EXPECT_TRUE(Collection().IsModified());
-  EXPECT_EQ(Caption(), "Clip Collection * " + LowerAscii(current));
+  EXPECT_EQ(Caption(), "Clip Collection * " + current);
   // Only the added file moved to the front.
   EXPECT_EQ(frame_->RecentFile(0), other);
   EXPECT_EQ(frame_->RecentFile(1), current);
@@ -212,7 +212,7 @@ TEST_F(ClipFrameTest, ShowingTheFrameAgainDoesNotReadTheCollectionTwice) {
 
   Show(true);
   EXPECT_EQ(Names(), (std::vector<std::string>{"take"}));
-  EXPECT_EQ(Caption(), "Clip Collection - " + LowerAscii(path));
+  EXPECT_EQ(Caption(), "Clip Collection - " + path);
   TClipFrame* first = frame_;
   Show(true);
   EXPECT_EQ(frame_, first);
