@@ -65,7 +65,7 @@ void Autosave::ReadSettings() {
 
 void Autosave::WriteSettings() const {
   IniSetSection(kSaveSection);
-  IniWriteInt("AUTO_SAVE", autoSave ? 1 : 0);
+  if (started_) IniWriteInt("AUTO_SAVE", autoSave ? 1 : 0);
   IniWriteInt("SAVE_COUNT", saveCount);
   IniWriteInt("SAVE_PERIOD", savePeriod);
   IniWriteInt("SAVE_POSTAGE", savePostage ? 1 : 0);
@@ -79,6 +79,7 @@ void Autosave::Start() {
   AutosaveEditCount = 0;
   pending_ = false;
   failed_ = false;
+  started_ = true;
   RestartPeriod();
 }
 

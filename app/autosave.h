@@ -69,7 +69,8 @@ class Autosave {
   // SAVE_COUNT, SAVE_PERIOD, SAVE_POSTAGE and SAVE_WAVEFORM (the main
   // window's set-up).
   void ReadSettings();
-  // The five keys; the caller flushes.
+  // The five keys; the caller flushes. Before Start has read AUTO_SAVE (a
+  // close while start-up runs) the stored value stays.
   void WriteSettings() const;
 
   // The end of start-up: AUTO_SAVE is read, nothing is owed or counted and
@@ -94,6 +95,12 @@ class Autosave {
   // current state and kept, so that the next start offers it as after a
   // crash. Nothing with autosave off.
   void KeepUnsavedWork();
+  // The program ends without asking before start-up has ended: the last
+  // run's autosave has not been offered yet, or its question waits for an
+  // answer. It stays for the next start.
+  void KeepUnoffered() {
+    if (!started_) kept_ = true;
+  }
   // Whether the end of the program leaves the autosave files.
   bool KeptForNextStart() const { return kept_; }
 
@@ -107,6 +114,7 @@ class Autosave {
   // The last step failed to write: the next try waits for the period.
   bool failed_ = false;
   bool kept_ = false;
+  bool started_ = false;
   DWORD lastTime_;
   int32_t idleCalls_ = 0;
 };

@@ -224,13 +224,21 @@ std::atomic<bool> g_quietClose{false};
 void RequestQuietClose() { g_quietClose = true; }
 bool QuietCloseRequested() { return g_quietClose; }
 
+void kobrix32App::KeepUnsavedWork() {
+  MainTimeLineWindow* timeline = TimeLine();
+  ClipCollection* collection = clipFrame != nullptr ? clipFrame->Collection() : nullptr;
+  if ((timeline != nullptr && timeline->Engine().IsModified()) || (collection != nullptr && collection->IsModified()))
+    autosave.KeepUnsavedWork();
+}
+
 void kobrix32App::DropChangesForQuietClose() {
   MainTimeLineWindow* timeline = TimeLine();
   if (timeline != nullptr && timeline->Engine().playing) timeline->CmStop();
+  // Nobody was asked about the unsaved work: it goes on as the autosave;
+  // nor, before start-up has ended, about the last run's autosave.
+  KeepUnsavedWork();
+  autosave.KeepUnoffered();
   ClipCollection* collection = clipFrame != nullptr ? clipFrame->Collection() : nullptr;
-  // Nobody was asked about the unsaved work: it goes on as the autosave.
-  if ((timeline != nullptr && timeline->Engine().IsModified()) || (collection != nullptr && collection->IsModified()))
-    autosave.KeepUnsavedWork();
   if (timeline != nullptr) timeline->Engine().SetModified(false);
   if (collection != nullptr) collection->SetModified(false);
 }

@@ -81,6 +81,9 @@ class kobrix32App : public TApplication, public AutosaveHost, public ClipFrameHo
   // are let go, so that the close asks nothing; unsaved work stays as the
   // autosave for the next start.
   void DropChangesForQuietClose();
+  // When the project or the collection holds unsaved work, the autosave is
+  // brought up to it and kept for the next start to offer.
+  void KeepUnsavedWork();
   void SaveSettings();
   void CmSaveOptions();
   void CmShowProject();

@@ -36,6 +36,8 @@
 #include "platform/core/locations.h"
 #include "platform/core/paths.h"
 #include "platform/core/registry.h"
+#include "platform/core/threads.h"
+#include "platform/gui/display_lost.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "platform/gui/message_box.h"
@@ -158,8 +160,9 @@ bool Headless() {
   return std::strcmp(GuiBackendName(), "headless") == 0;
 }
 
-// SIGTERM and SIGINT end the program as a close that asks nothing would;
-// unsaved work stays as the autosave, for the next start to offer.
+// SIGTERM, SIGINT and SIGHUP (a terminal closing, a logout) end the program
+// as a close that asks nothing would; unsaved work stays as the autosave,
+// for the next start to offer.
 // They are taken by a thread of their own (blocked everywhere else), which
 // posts the close to the frame. A program that has not ended a few seconds
 // later (its main thread busy or waiting where no message reaches it), or
@@ -170,6 +173,7 @@ class SignalCloser {
     sigemptyset(&set_);
     sigaddset(&set_, SIGTERM);
     sigaddset(&set_, SIGINT);
+    sigaddset(&set_, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &set_, &before_);
     thread_ = std::thread([this] { Run(); });
   }
@@ -201,7 +205,7 @@ class SignalCloser {
       const timespec wait{0, 250'000'000};
       const int signal = sigtimedwait(&set_, nullptr, &wait);
       if (stop_) return;
-      if (signal == SIGTERM || signal == SIGINT) {
+      if (signal == SIGTERM || signal == SIGINT || signal == SIGHUP) {
         if (told != 0) EndBy(signal);
         told = signal;
         deadline = nextClose = std::chrono::steady_clock::now();
@@ -227,6 +231,18 @@ class SignalCloser {
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
+
+DWORD g_appThread = 0;
+
+// The display went away (its server ended, at a logout): the program ends
+// at once. Unsaved work is kept as the autosave first, as a stop signal
+// keeps it, when the loss met the application's own thread (no other may
+// touch its work); a box on the way answers itself.
+void KeepWorkOfLostDisplay() {
+  if (TheApp == nullptr || GetCurrentThreadId() != g_appThread) return;
+  SetModalHook(ReportBox);
+  TheApp->KeepUnsavedWork();
+}
 
 }  // namespace
 
@@ -354,7 +370,10 @@ int OwlMain(int argc, char** argv) {
   {
     kobrix32App app;
     TheApp = &app;
+    g_appThread = GetCurrentThreadId();
+    SetDisplayLostHook(KeepWorkOfLostDisplay);
     result = app.Run();
+    SetDisplayLostHook(nullptr);
 
     VFXRender::StopThread();
     // A run with a command-line mode offers nobody the autosave an earlier

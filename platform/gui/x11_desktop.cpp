@@ -5,9 +5,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
+
+#include "platform/gui/display_lost.h"
 
 namespace x11desk {
 namespace {
@@ -84,10 +90,34 @@ bool Mapped(const Handle& h) {
   return XGetWindowAttributes(h.display, h.window, &a) != 0 && a.map_state != IsUnmapped;
 }
 
+std::atomic<DisplayLostHook> lost_hook{nullptr};
+std::atomic<bool> lost{false};
+thread_local bool keeping = false;
+
+void ReturnToCaller(Display*, void*) {}
+
+// The connection is gone (the server ended). Xlib would end the program
+// were this to return; it ends it itself once the hook has run.
+int DisplayLost(Display* d) {
+  // A call to the display from the hook meets the same loss: it fails and
+  // returns to its caller, whose work goes on.
+  if (keeping) return 0;
+  // Another thread met the loss first and ends the program.
+  if (lost.exchange(true)) {
+    for (;;) pause();
+  }
+  keeping = true;
+  XSetIOErrorExitHandler(d, ReturnToCaller, nullptr);
+  if (const DisplayLostHook hook = lost_hook.load()) hook();
+  std::fprintf(stderr, "kobrix: X connection to %s broken\n", DisplayString(d));
+  std::exit(1);
+}
+
 }  // namespace
 
 void InstallErrorHandler() {
   XSetErrorHandler(IgnoreError);
+  XSetIOErrorHandler(DisplayLost);
 }
 
 bool HasWindowManager(SDL_Window* w) {
@@ -247,3 +277,7 @@ unsigned long DestroyedWindow(const SDL_SysWMmsg* msg) {
 }
 
 }  // namespace x11desk
+
+DisplayLostHook SetDisplayLostHook(DisplayLostHook hook) {
+  return x11desk::lost_hook.exchange(hook);
+}

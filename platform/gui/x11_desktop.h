@@ -14,7 +14,8 @@
 namespace x11desk {
 
 // After SDL's video start: X errors (a window destroyed from outside) are
-// reported on standard error and otherwise ignored.
+// reported on standard error and otherwise ignored; the loss of the
+// connection runs the display-lost hook (display_lost.h) before the end.
 void InstallErrorHandler();
 // Whether a window manager runs on w's screen (asked again now and then).
 bool HasWindowManager(SDL_Window* w);
