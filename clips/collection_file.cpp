@@ -184,7 +184,8 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
       return damaged(kErrInvalidFormat, "its last " + std::to_string(remaining) + " bytes, at byte " +
                                             std::to_string(at) + ", are too few for a record");
     unsigned char head[8];
-    if (!ReadExact(file, head, 8)) return damaged(kErrRead, "the file ends inside it, at byte " + std::to_string(at));
+    if (!ReadExact(file, head, 8))
+      return damaged(kErrRead, "the file ends inside it, at byte " + std::to_string(at));
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
     remaining -= 8;
@@ -404,12 +405,14 @@ int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved, s
     // A record past the collection's end or the file's stops the read.
     if (at + 8 > collectionEnd) {
       fail(kErrInvalidFormat, "the collection record (1000) ends " + std::to_string(collectionEnd - at) +
-                                  " bytes after byte " + std::to_string(at) + ", too few for the head of the record there");
+                                  " bytes after byte " + std::to_string(at) +
+                                  ", too few for the head of the record there");
       break;
     }
     unsigned char head[8];
     if (at + 8 > fileEnd || !ReadExact(file, head, 8)) {
-      fail(kErrRead, "the file ends at byte " + std::to_string(fileEnd) + ", but its collection record (1000) goes on to byte " +
+      fail(kErrRead, "the file ends at byte " + std::to_string(fileEnd) +
+                         ", but its collection record (1000) goes on to byte " +
                          std::to_string(collectionEnd));
       break;
     }
@@ -458,13 +461,14 @@ int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved, s
       if (result == kErrCancelled)
         SetModified(true);
       else if (result != kErrOk && result != kErrAlreadyDone)
-        fail(result, result == kErrInvalidFormat
-                         ? "record 1200 at byte " + std::to_string(headAt) + " holds a waveform overview that can not be read"
-                         : RecordProblem(result, id, headAt, size));
+        fail(result, result == kErrInvalidFormat ? "record 1200 at byte " + std::to_string(headAt) +
+                                                       " holds a waveform overview that can not be read"
+                                                 : RecordProblem(result, id, headAt, size));
     }
     at += size;
     if (mmioSeek64(file, at, SEEK_SET) != at) {
-      fail(kErrRead, "the file can not be read after record " + std::to_string(id) + " at byte " + std::to_string(headAt));
+      fail(kErrRead, "the file can not be read after record " + std::to_string(id) + " at byte " +
+                         std::to_string(headAt));
       break;
     }
   }

@@ -788,8 +788,8 @@ int ReadProjectRecords(ProjectReader& reader, HMMIO file, bool filmsOnly, std::s
   // cut file unread.
   const LONGLONG fileEnd = mmioSeek64(file, 0, SEEK_END);
   if (fileEnd >= 0 && fileEnd < projectEnd && reader.Result() != kErrRead) {
-    *why = "the file ends at byte " + std::to_string(fileEnd) + ", but its project record (100) goes on to byte " +
-           std::to_string(projectEnd);
+    *why = "the file ends at byte " + std::to_string(fileEnd) +
+           ", but its project record (100) goes on to byte " + std::to_string(projectEnd);
     return kErrRead;
   }
   if (reader.Result() != kErrOk) {
