@@ -80,13 +80,14 @@ void TClipFrame::ReadCollectionFile(const char* path, bool replace, PathRecord* 
     std::snprintf(folders->path, MAX_PATH, "%s", own.path);
   }
   mmioSeek(handle, 0, SEEK_SET);
-  const int result = collection_->Read(handle, folders, moved);
+  std::string why;
+  const int result = collection_->Read(handle, folders, moved, &why);
   mmioClose(handle, 0);
   SetCaption(CollectionFileData().FileName, collection_->IsModified());
   if (result == kErrOk || result == kErrAlreadyDone) {
     AddRecentFile(file.c_str());
   } else {
-    ErrorBox(HWindow, result, GetString(ui_string::kLoadCollectionTitle), file.c_str());
+    ErrorBoxWithReason(HWindow, result, GetString(ui_string::kLoadCollectionTitle), file.c_str(), why);
   }
 }
 

@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "clips/clip_window.h"
@@ -134,8 +135,10 @@ class ClipCollection : public TWindow, public ClipCollectionTarget {
   bool Write(HMMIO file, const char* directory, bool keepModified);
   // Adds the clips of a file after the tiles there: 0 or the error to show
   // (6, 19, 2 or the waveform reader's). folders starts with the file's own
-  // folder; moved is the load's moved-file list, in and out.
-  int Read(HMMIO file, PathRecord* folders, SynonymFile** moved);
+  // folder; moved is the load's moved-file list, in and out. reason (or
+  // null) receives why the result is not 0: the record, its offset and
+  // what was wrong with it.
+  int Read(HMMIO file, PathRecord* folders, SynonymFile** moved, std::string* reason = nullptr);
 
   // ---- Adding, pasting and removing clips (collection_clips.cpp).
   // A media file as a new tile after insertAfter (-1: at the end); skipMask

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "audio/midi_data.h"
 #include "media/audio_data.h"
@@ -62,8 +63,11 @@ class ClipData : public ClipItem {
   // Reads size bytes of sub-records, finds the file (asking for a missing
   // one once per load while *ask holds) and opens its sources: 0, 18 (read,
   // but changed or dropped), 17 (the user cancelled the load), 6 or 19.
+  // damage (or null) receives why when the sub-records themselves are
+  // broken (one runs past the record, or the file ends inside it), as
+  // opposed to a value out of its range.
   int ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecord* folders, SynonymFile** moved,
-                 bool* ask);
+                 bool* ask, std::string* damage = nullptr);
 
   // ---- What a Film reads.
   VideoSource* GetVideo() const override { return video; }

@@ -162,8 +162,13 @@ bool ClipCollection::Write(HMMIO file, const char* directory, bool keepModified)
 // ---- Reading.
 
 int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecord* folders,
-                         SynonymFile** moved, bool* ask) {
+                         SynonymFile** moved, bool* ask, std::string* damage) {
   ReleaseSources();
+  // The record's frame is broken, not a value in it: said, not only dropped.
+  auto damaged = [damage](int code, std::string why) {
+    if (damage != nullptr) *damage = std::move(why);
+    return code;
+  };
   HWND window = owner != nullptr ? owner->GetHandle() : nullptr;
   char stored[kMaxPathRecord + 1] = {};
   uint32_t sources = 0;
@@ -173,29 +178,35 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
   bool pictureRead = false;
   LONG remaining = size;
   while (remaining > 0) {
+    const LONGLONG at = Tell(file);
     // Every sub-record lies inside the clip's record.
-    if (remaining < 8) return kErrInvalidFormat;
+    if (remaining < 8)
+      return damaged(kErrInvalidFormat, "its last " + std::to_string(remaining) + " bytes, at byte " +
+                                            std::to_string(at) + ", are too few for a record");
     unsigned char head[8];
-    if (!ReadExact(file, head, 8)) return kErrRead;
+    if (!ReadExact(file, head, 8))
+      return damaged(kErrRead, "the file ends inside it, at byte " + std::to_string(at));
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG length = GetLe32(head + 4);
     remaining -= 8;
-    if (length < 0 || length > remaining || IsBlankRecord(id, length)) return kErrInvalidFormat;
+    if (length < 0 || IsBlankRecord(id, length)) return damaged(kErrInvalidFormat, BadHead(id, at, length));
+    if (length > remaining) return damaged(kErrInvalidFormat, PastItsContainer(id, at, length));
     remaining -= length;
+    const auto cut = [&] { return damaged(kErrRead, CutShort(id, at)); };
     int status = kErrOk;
     switch (id) {
       case kRecName:
         if (length < 1 || length > kClipNameSize) {
-          if (!Skip(file, length)) return kErrRead;
+          if (!Skip(file, length)) return cut();
           break;
         }
-        if (!ReadExact(file, name, length)) return kErrRead;
+        if (!ReadExact(file, name, length)) return cut();
         name[length < kClipNameSize ? length : kClipNameSize - 1] = '\0';
         break;
       case kRecPath:
         if (length > kMaxPathRecord) return kErrInvalidFormat;
         std::memset(stored, 0, sizeof stored);
-        if (!ReadExact(file, stored, length)) return kErrRead;
+        if (!ReadExact(file, stored, length)) return cut();
         break;
       case kRecIn:
         status = ReadScalarIn(file, length, 0, kMaxTime, &inTime);
@@ -228,13 +239,14 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
         break;
       case kRecPicture:
         if (length != kThumbnailBytes) return kErrInvalidFormat;
-        if (!ReadExact(file, pixels, kThumbnailBytes)) return kErrRead;
+        if (!ReadExact(file, pixels, kThumbnailBytes)) return cut();
         pictureRead = true;
         break;
       default:
-        if (!Skip(file, length)) return kErrRead;
+        if (!Skip(file, length)) return cut();
         break;
     }
+    if (status == kErrRead) return cut();
     if (status != kErrOk) return status;
   }
 
@@ -339,67 +351,97 @@ int ClipData::ReadRecord(ClipCollection* owner, HMMIO file, LONG size, PathRecor
   return result;
 }
 
-int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved) {
+int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved, std::string* reason) {
+  std::string why;
+  const auto refuse = [&](int code, std::string what) {
+    if (reason != nullptr) *reason = std::move(what);
+    return code;
+  };
+  if (reason != nullptr) reason->clear();
   if (file == nullptr) return kErrInvalidFormat;
   char header[sizeof kSignature];
-  if (mmioSeek64(file, 0, SEEK_SET) != 0 || !ReadExact(file, header, sizeof header) ||
-      std::memcmp(header, kSignature, sizeof header) != 0)
-    return kErrInvalidFormat;
+  if (mmioSeek64(file, 0, SEEK_SET) != 0 || !ReadExact(file, header, sizeof header))
+    return refuse(kErrInvalidFormat, "it is shorter than the header a collection begins with");
+  if (std::memcmp(header, kSignature, sizeof header) != 0)
+    return refuse(kErrInvalidFormat, std::string("it does not begin with the header \"") + kSignature + "\"");
   const LONGLONG fileEnd = mmioSeek64(file, 0, SEEK_END);
-  if (fileEnd < 0 || mmioSeek64(file, sizeof header, SEEK_SET) < 0) return kErrRead;
+  if (fileEnd < 0 || mmioSeek64(file, sizeof header, SEEK_SET) < 0)
+    return refuse(kErrRead, "the file can not be read after its header");
 
   // The collection record; whatever comes before it is skipped.
   LONGLONG at = sizeof header;
   LONG collectionSize = 0;
   for (;;) {
     unsigned char head[8];
-    if (at + 8 > fileEnd || !ReadExact(file, head, 8)) return kErrInvalidFormat;
+    if (at + 8 > fileEnd || !ReadExact(file, head, 8))
+      return refuse(kErrInvalidFormat, "no collection record (1000) follows its header");
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
-    if (size < 0 || IsBlankRecord(id, size)) return kErrInvalidFormat;
+    if (size < 0 || IsBlankRecord(id, size)) return refuse(kErrInvalidFormat, BadHead(id, at, size));
+    const LONGLONG headAt = at;
     at += 8;
     if (id == kRecCollection) {
       collectionSize = size;
       break;
     }
     at += size;
-    if (at > fileEnd || mmioSeek64(file, at, SEEK_SET) != at) return kErrInvalidFormat;
+    if (at > fileEnd || mmioSeek64(file, at, SEEK_SET) != at)
+      return refuse(kErrInvalidFormat, CutShort(id, headAt) + ", before any collection record (1000)");
   }
 
   WaitCursor wait;
   const MovedFiles movedFiles(moved);
   int error = kErrOk;
+  // Why the error is what it is: the last one met, as the error.
+  const auto fail = [&](int code, std::string what) {
+    error = code;
+    why = std::move(what);
+  };
   bool ask = true;
   bool skipRemaining = false;
+  int32_t clipCount = 0;
   const LONGLONG collectionEnd = at + collectionSize;
   while (at < collectionEnd) {
     // A record past the collection's end or the file's stops the read.
     if (at + 8 > collectionEnd) {
-      error = kErrInvalidFormat;
+      fail(kErrInvalidFormat, "the collection record (1000) ends " + std::to_string(collectionEnd - at) +
+                                  " bytes after byte " + std::to_string(at) +
+                                  ", too few for the head of the record there");
       break;
     }
     unsigned char head[8];
     if (at + 8 > fileEnd || !ReadExact(file, head, 8)) {
-      error = kErrRead;
+      fail(kErrRead, "the file ends at byte " + std::to_string(fileEnd) +
+                         ", but its collection record (1000) goes on to byte " +
+                         std::to_string(collectionEnd));
       break;
     }
     const DWORD id = static_cast<DWORD>(GetLe32(head));
     const LONG size = GetLe32(head + 4);
+    const LONGLONG headAt = at;
     at += 8;
-    if (size < 0 || at + size > collectionEnd || IsBlankRecord(id, size)) {
-      error = kErrInvalidFormat;
+    if (size < 0 || IsBlankRecord(id, size)) {
+      fail(kErrInvalidFormat, BadHead(id, headAt, size));
+      break;
+    }
+    if (at + size > collectionEnd) {
+      fail(kErrInvalidFormat, PastItsContainer(id, headAt, size));
       break;
     }
     if (at + size > fileEnd) {
-      error = kErrRead;
+      fail(kErrRead, CutShort(id, headAt));
       break;
     }
+    if (id == kRecClip) ++clipCount;
     if (id == kRecClip && !skipRemaining) {
+      const std::string named =
+          "clip " + std::to_string(clipCount) + " (record 1100 at byte " + std::to_string(headAt) + ")";
       ClipWindow* tile = new (std::nothrow) ClipWindow(viewMode_);
       if (tile == nullptr) {
-        error = kErrNoMemory;
+        fail(kErrNoMemory, "there is not enough memory for " + named);
       } else {
-        const int result = tile->clip.ReadRecord(this, file, size, folders, moved, &ask);
+        std::string damage;
+        const int result = tile->clip.ReadRecord(this, file, size, folders, moved, &ask, &damage);
         const ClipData& clip = tile->clip;
         const bool held = clip.video != nullptr || clip.audio != nullptr || clip.midi != nullptr;
         if (result == kErrCancelled) skipRemaining = true;
@@ -410,17 +452,23 @@ int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved) {
           delete tile;
           SetModified(true);
         }
+        // A clip whose records do not fit together is damage to say; one
+        // with a value out of its range is only left out.
+        if (!damage.empty()) fail(result, named + ": " + damage);
       }
     } else if (id == kRecWaveform) {
       const int result = LoadWaveform(file, size, folders != nullptr ? folders->path : nullptr, &movedFiles);
       if (result == kErrCancelled)
         SetModified(true);
       else if (result != kErrOk && result != kErrAlreadyDone)
-        error = result;
+        fail(result, result == kErrInvalidFormat ? "record 1200 at byte " + std::to_string(headAt) +
+                                                       " holds a waveform overview that can not be read"
+                                                 : RecordProblem(result, id, headAt, size));
     }
     at += size;
     if (mmioSeek64(file, at, SEEK_SET) != at) {
-      error = kErrRead;
+      fail(kErrRead, "the file can not be read after record " + std::to_string(id) + " at byte " +
+                         std::to_string(headAt));
       break;
     }
   }
@@ -430,5 +478,6 @@ int ClipCollection::Read(HMMIO file, PathRecord* folders, SynonymFile** moved) {
   else
     Layout(false);
   if (error != kErrOk) SetModified(true);
+  if (reason != nullptr) *reason = why;
   return error;
 }

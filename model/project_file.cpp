@@ -766,19 +766,37 @@ int ReadProjectRecords(ProjectReader& reader, HMMIO file, bool filmsOnly, std::s
       *why = BadHead(tag, at, length);
       return kErrInvalidFormat;
     }
-    remaining = length > remaining ? -1 : remaining - length;
+    // A record running past the project's record is damage, not its end:
+    // read on, the load would end as if it had succeeded.
+    if (remaining < 0) {
+      *why = "the project record (100) ends " + std::to_string(remaining + 8) + " bytes after byte " +
+             std::to_string(at) + ", too few for the head of the record there";
+      return kErrInvalidFormat;
+    }
+    if (length > remaining) {
+      *why = PastItsContainer(tag, at, length);
+      return kErrInvalidFormat;
+    }
+    remaining -= length;
     const int stop = reader.Record(tag, length, filmsOnly);
     if (stop != kErrOk) {
       *why = reader.Reason();
       return stop;
     }
   }
+  // Records passed over by their length may have run past the end of a
+  // cut file unread.
+  const LONGLONG fileEnd = mmioSeek64(file, 0, SEEK_END);
+  if (fileEnd >= 0 && fileEnd < projectEnd && reader.Result() != kErrRead) {
+    *why = "the file ends at byte " + std::to_string(fileEnd) +
+           ", but its project record (100) goes on to byte " + std::to_string(projectEnd);
+    return kErrRead;
+  }
   if (reader.Result() != kErrOk) {
     *why = reader.Reason();
     return reader.Result();
   }
   // Nothing is written after the project's record.
-  const LONGLONG fileEnd = mmioSeek64(file, 0, SEEK_END);
   if (fileEnd > projectEnd)
     reader.NotePassedOver("the project record (100) ends at byte " + std::to_string(projectEnd) +
                           ", but the file goes on to byte " + std::to_string(fileEnd));

@@ -11,6 +11,11 @@
 
 #include "program_fixture.h"
 
+#include "app/clip_frame.h"
+#include "clips/clip_collection.h"
+#include "model/film_list.h"
+#include "resources/frame_ids.h"
+
 namespace apptest {
 namespace {
 
@@ -63,7 +68,7 @@ TEST_F(LoadReports, ADamagedProjectIsNamedWithTheRecordAndWhatIsWrong) {
   Stop();
   const std::string good = ReadFile(File("p.tml"));
   const std::map<uint32_t, size_t> at = RecordHeaders(good);
-  for (uint32_t tag : {103u, 104u, 400u, 1301u, 1465u}) ASSERT_EQ(at.count(tag), 1u) << tag;
+  for (uint32_t tag : {101u, 103u, 104u, 400u, 1301u, 1465u}) ASSERT_EQ(at.count(tag), 1u) << tag;
   ASSERT_EQ(Le32(good, at.at(1301) + 4), 16u) << "a profile of two points";
 
   const struct {
@@ -89,11 +94,19 @@ TEST_F(LoadReports, ADamagedProjectIsNamedWithTheRecordAndWhatIsWrong) {
       {"negative.tml", [&](std::string& b) { PutLe32(b, at.at(103) + 4, 0xFFFFFFF0u); }, 1,
        {"Open Project: File", "Record 103 at byte " + std::to_string(at.at(103)) + " has a negative length (-16)"}},
       {"signature.tml", [&](std::string& b) { b[5] = 'l'; }, 1, {"Open Project: File", "It does not begin with the signature"}},
+      // One byte of the version's length: the record runs past the
+      // project's, which read on would have ended as if all was read.
+      {"over.tml", [&](std::string& b) { b[at.at(101) + 7] = 1; }, 1,
+       {"Open Project: File", "Record 101 at byte " + std::to_string(at.at(101)) +
+                                  " is 16777220 bytes long, past the end of the record that holds it"}},
+      {"across.tml", [&](std::string& b) { PutLe32(b, 38, static_cast<uint32_t>(at.at(400) - 42 + 3)); }, 1,
+       {"Open Project: File", "The project record (100) ends 3 bytes after byte " + std::to_string(at.at(400)) +
+                                  ", too few for the head of the record there"}},
       // Sizes and tags the reader takes as they are, so that it reads no
       // clip: the export says what it passed over.
-      {"ends.tml", [&](std::string& b) { PutLe32(b, 38, 100); }, 1,
-       {"the project '" + File("ends.tml") + "' holds no clips; the project record (100) ends at byte 142, but "
-        "the file goes on to byte " + std::to_string(good.size())}},
+      {"ends.tml", [&](std::string& b) { PutLe32(b, 38, static_cast<uint32_t>(at.at(400) - 42)); }, 1,
+       {"the project '" + File("ends.tml") + "' holds no clips; the project record (100) ends at byte " +
+        std::to_string(at.at(400)) + ", but the file goes on to byte " + std::to_string(good.size())}},
       {"tag.tml", [&](std::string& b) { PutLe32(b, at.at(400), 0x1190); }, 1,
        {"holds no clips; record 4496 at byte " + std::to_string(at.at(400)) +
         ", a kind the program does not know, was passed over"}},
@@ -110,6 +123,89 @@ TEST_F(LoadReports, ADamagedProjectIsNamedWithTheRecordAndWhatIsWrong) {
     EXPECT_EQ(std::filesystem::exists(target), c.status == 0);
     EXPECT_NE(errors.find("'" + project + "'"), std::string::npos) << errors;
     for (const std::string& text : c.says) EXPECT_NE(errors.find(text), std::string::npos) << text << "\n" << errors;
+  }
+}
+
+// The project of one byte changed (its version record's length now runs
+// past the project's record) opened from the menu: refused in its box,
+// nothing loaded and no name kept for a save to write over.
+TEST_F(LoadReports, ADamagedProjectIsRefusedInTheOpenProjectBox) {
+  WriteTone(File("tone.wav"), 1000);
+  Start();
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  Stop();
+  std::string bytes = ReadFile(File("p.tml"));
+  ASSERT_EQ(Le32(bytes, 42), 101u);
+  bytes[49] = 1;
+  std::ofstream(File("p.tml"), std::ios::binary | std::ios::trunc) << bytes;
+
+  Start();
+  boxes_->shown.clear();
+  chooser_->answers.push_back({ChooserResult::kOk, File("p.tml"), 1});
+  Frame().SendMessage(WM_COMMAND, kCmOpenProject, 0);
+  ASSERT_EQ(boxes_->shown.size(), 1u);
+  EXPECT_EQ(boxes_->shown[0].caption, "Open Project");
+  EXPECT_EQ(boxes_->shown[0].text, "File '" + File("p.tml") +
+                                       "' has invalid format\nRecord 101 at byte 42 is 16777220 bytes long, past "
+                                       "the end of the record that holds it.");
+  EXPECT_TRUE(FilmList.Empty());
+  EXPECT_STREQ(Frame().ProjectName(), "");
+  EXPECT_EQ(ReadFile(File("p.tml")), bytes);
+}
+
+// A collection of one byte changed, where a record now runs past the one
+// that holds it: named with the record and its offset by the unattended
+// run of the project that names it, and in the box of the collection frame
+// opening it. The project itself is whole, and is exported.
+TEST_F(LoadReports, ADamagedCollectionIsNamedWithTheRecordAndWhatIsWrong) {
+  WriteTone(File("tone.wav"), 1000);
+  Start();
+  ASSERT_NE(App().ClipFrame(), nullptr);
+  ASSERT_TRUE(App().ClipFrame()->Collection()->AddFile(File("tone.wav").c_str(), -1, 0));
+  MakeProject(File("p.tml"), {File("tone.wav")});
+  Stop();
+  const std::string prc = File("p.prc");
+  const std::string good = ReadFile(prc);
+  ASSERT_GE(good.size(), 68u);
+  ASSERT_EQ(Le32(good, 40), 1000u);
+  ASSERT_EQ(Le32(good, 60), 1100u) << "the clip follows the version";
+  // The clip's in point: the third of its records.
+  size_t in = 68;
+  while (in + 8 <= good.size() && Le32(good, in) != 1104) in += 8 + Le32(good, in + 4);
+  ASSERT_LT(in + 8, good.size());
+
+  const struct {
+    const char* what;
+    size_t byte;  // the high byte of a record's length, made 1
+    std::string says;
+  } cases[] = {
+      {"a clip past the collection", 67,
+       "Record 1100 at byte 60 is " + std::to_string(Le32(good, 64) + 0x01000000u) +
+           " bytes long, past the end of the record that holds it."},
+      {"a clip's record past the clip", in + 7,
+       "Clip 1 (record 1100 at byte 60): record 1104 at byte " + std::to_string(in) +
+           " is 16777220 bytes long, past the end of the record that holds it."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = good;
+    bytes[c.byte] = 1;
+    std::ofstream(prc, std::ios::binary | std::ios::trunc) << bytes;
+    const std::string box = "File '" + prc + "' has invalid format\n" + c.says;
+
+    std::string errors;
+    EXPECT_EQ(Export(File("p.tml"), "/wave", File("out.wav"), &errors), 0) << errors;
+    EXPECT_TRUE(std::filesystem::exists(File("out.wav")));
+    EXPECT_NE(errors.find("Load Clip Collection: " + box), std::string::npos) << errors;
+
+    Start();
+    boxes_->shown.clear();
+    chooser_->answers.push_back({ChooserResult::kOk, prc, 1});
+    App().ClipFrame()->SendMessage(WM_COMMAND, TClipFrame::kCmOpenCollection, 0);
+    ASSERT_EQ(boxes_->shown.size(), 1u);
+    EXPECT_EQ(boxes_->shown[0].caption, "Load Clip Collection");
+    EXPECT_EQ(boxes_->shown[0].text, box);
+    Stop();
   }
 }
 

@@ -2,7 +2,9 @@
 // the menu's export writes, each transition rendered even when the export
 // starts before its render has finished, and a render that fails ends the
 // export with its reason.
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -252,6 +254,44 @@ TEST_F(TransitionExport, WithoutARenderServiceTheExportRendersEachWipeItself) {
     EXPECT_TRUE(Is(Red, "red", p.At(12, c.x0, c.y0)));
     EXPECT_TRUE(Is(Blue, "blue", p.At(62, c.x1, c.y1)));
   }
+}
+
+// A project in a folder its user may not write (another user's, a shared
+// disk): the transitions go to a folder of the instance's own instead of
+// one beside the project, the export is written with the blend, and the
+// rendered files are gone when the program ends. Root writes anywhere, so
+// the run is another user's then.
+TEST_F(TransitionExport, AProjectInAFolderTheUserMayNotWriteIsExportedWithItsTransition) {
+  const std::string project = MakeOverlap();
+  const bool asStranger = getuid() == 0;
+  if (asStranger && !HaveTool("setpriv")) GTEST_SKIP() << "setpriv is not installed";
+  std::filesystem::remove_all(File("p.vfx"));
+  // The program's own folders, and where the export goes, are the user's.
+  const std::string own = File("own");
+  ASSERT_EQ(mkdir(own.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(own.c_str(), 0777), 0);
+  const std::string program = asStranger ? ProgramForOthers() : std::string(KOBRIX_PROGRAM);
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0555), 0);
+  const std::string out = own + "/out.avi";
+  const std::string run = std::string(asStranger ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") +
+                          "env KOBRIX_HOME=" + Quoted(own) + " XDG_STATE_HOME=" + Quoted(own) + " TMPDIR=" +
+                          Quoted(own) + " XDG_RUNTIME_DIR= KOBRIX_GUI=headless KOBRIX_AUDIO=virtual timeout 60 " +
+                          Quoted(program) + " " + Quoted(project) + " /avi " + Quoted(out) + " 2>&1";
+  std::string errors;
+  const bool exported = Shell(run, &errors);
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0755), 0);
+  ASSERT_TRUE(exported) << errors;
+  EXPECT_EQ(errors.find("for the rendered transitions"), std::string::npos) << errors;
+  EXPECT_FALSE(std::filesystem::exists(File("p.vfx")));
+
+  const Pictures p = Decoded(out);
+  ASSERT_EQ(p.Count(), kFrames);
+  EXPECT_TRUE(Is(Red, "red", p.At(12, kWidth / 2, kHeight / 2)));
+  EXPECT_TRUE(Is(Blend, "a blend", p.At(kMiddle, kWidth / 2, kHeight / 2)));
+  EXPECT_TRUE(Is(Blue, "blue", p.At(62, kWidth / 2, kHeight / 2)));
+  // Cleaned as the files beside a project are.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(own))
+    EXPECT_NE(entry.path().filename().string().rfind("vfx", 0), 0u) << entry.path() << " was left behind";
 }
 
 // Where transitions can not be written, the export writes nothing, and

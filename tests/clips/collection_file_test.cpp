@@ -142,7 +142,7 @@ class CollectionFileTest : public CollectionTest {
     HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ | MMIO_ALLOCBUF);
     if (file == nullptr) return -1;
     PathRecord* folders = new PathRecord(path.c_str(), false);
-    const int result = collection_->Read(file, folders, &moved_);
+    const int result = collection_->Read(file, folders, &moved_, &reason_);
     mmioClose(file, 0);
     PathRecord::FreeList(folders);
     return result;
@@ -163,6 +163,8 @@ class CollectionFileTest : public CollectionTest {
   }
 
   SynonymFile* moved_ = nullptr;
+  // Why the last load's result is not 0.
+  std::string reason_;
 };
 
 TEST_F(CollectionFileTest, AnEmptyCollectionIsTheSixtyBytesOfItsFormat) {
@@ -356,25 +358,35 @@ TEST_F(CollectionFileTest, ADamagedFileKeepsWhatCameBeforeTheDamage) {
   Append32(overrun, 100);
   Append32(overrun, 0);
   const std::string name127(127, 'n');
+  // Where the records of the files below begin.
+  const size_t atB = 48 + version.size() + clipA.size();
+  const auto byte = [](size_t at) { return " at byte " + std::to_string(at); };
   struct Case {
     const char* what;
     Bytes file;
     int result;
     std::vector<std::string> names;
     bool modified;
+    // Why the result is not 0: the record, where it lies and what is
+    // wrong with it. A clip left out for a value alone is not said.
+    std::string says;
   };
   const Case cases[] = {
       {"a sound file", File(clipA + clipB({}) + clipC), 0, {"A", "B", "C"}, false},
-      {"a header of other text", flipped, 6, {}, false},
-      {"a header without its NUL", noNul, 6, {}, false},
-      {"no collection record", Header() + Scalar(1001, 1), 6, {}, false},
-      {"a negative size before the collection", Header() + Scalar(7, 1) + Record(8, {}, -4), 6, {}, false},
+      {"a header of other text", flipped, 6, {}, false,
+       "it does not begin with the header \"ClipCollection Project (c) Firm Tarnlex\""},
+      {"a header without its NUL", noNul, 6, {}, false,
+       "it does not begin with the header \"ClipCollection Project (c) Firm Tarnlex\""},
+      {"no collection record", Header() + Scalar(1001, 1), 6, {}, false,
+       "no collection record (1000) follows its header"},
+      {"a negative size before the collection", Header() + Scalar(7, 1) + Record(8, {}, -4), 6, {}, false,
+       "record 8" + byte(52) + " has a negative length (-4)"},
       {"records before and after the collection",
        Header() + Text(9, "x") + Record(1000, version + clipA) + clipC,
        0,
        {"A"},
        false},
-      {"cut inside the second clip", cut, 19, {"A"}, true},
+      {"cut inside the second clip", cut, 19, {"A"}, true, "the file ends inside record 1100" + byte(atB)},
       {"a path of 261 bytes",
        File(clipA + rawB(Record(1102, Bytes(261, 'p')) + soundB) + clipC),
        0,
@@ -391,14 +403,27 @@ TEST_F(CollectionFileTest, ADamagedFileKeepsWhatCameBeforeTheDamage) {
        {"A", "C"},
        true},
       {"a time past a day", File(clipA + clipB(Scalar(1105, 86400001)) + clipC), 0, {"A", "C"}, true},
-      {"a sub-record past its clip", File(clipA + clipB(overrun) + clipC), 0, {"A", "C"}, true},
+      // The frame of a clip broken, not a value: the rest still loads.
+      {"a sub-record past its clip", File(clipA + clipB(overrun) + clipC), 6, {"A", "C"}, true,
+       "clip 2 (record 1100" + byte(atB) + "): record 1150" + byte(atB + 8 + SoundClip("B", "b.wav", 1000).size()) +
+           " is 100 bytes long, past the end of the record that holds it"},
       {"a clip past the collection",
        Header() + Record(1000, version + clipA + clipB({}),
                          static_cast<int32_t>(version.size() + clipA.size() + 20)),
        6,
        {"A"},
-       true},
-      {"a negative size inside", File(clipA + Record(5, {}, -5) + clipC), 6, {"A"}, true},
+       true,
+       "record 1100" + byte(atB) + " is " + std::to_string(clipB({}).size() - 8) +
+           " bytes long, past the end of the record that holds it"},
+      {"a negative size inside", File(clipA + Record(5, {}, -5) + clipC), 6, {"A"}, true,
+       "record 5" + byte(atB) + " has a negative length (-5)"},
+      {"a head across the collection's end",
+       Header() + Record(1000, version + clipA + Bytes(3, 1)) + clipC,
+       6,
+       {"A"},
+       true,
+       "the collection record (1000) ends 3 bytes after byte " + std::to_string(atB) +
+           ", too few for the head of the record there"},
       {"no path", File(clipA + rawB(soundB) + clipC), 0, {"A", "C"}, true},
       {"a name of 128 bytes without its NUL",
        File(Record(1100, Record(1101, Bytes(128, 'n')) + Text(1102, "a.wav") + soundB)),
@@ -420,6 +445,7 @@ TEST_F(CollectionFileTest, ADamagedFileKeepsWhatCameBeforeTheDamage) {
     ASSERT_TRUE(collection_->DeleteAll(false));
     collection_->SetModified(false);
     EXPECT_EQ(LoadBytes(c.file), c.result);
+    EXPECT_EQ(reason_, c.says);
     EXPECT_EQ(Names(), c.names);
     EXPECT_EQ(collection_->IsModified(), c.modified);
     EXPECT_TRUE(boxes.shown.empty());

@@ -371,6 +371,13 @@ TEST_F(ProjectFile, LoadsStopAtBrokenStructure) {
       {"a negative length inside", ProjectOf(Rec().Head(103, 0xFFFFFFFFu)), 6},
       {"a short header", Cat({signature, Rec().Head(100, 20).Data(Le32(103)).bytes}), 19},
       {"a short value", Cat({signature, Rec().Head(100, 12).Head(103, 4).Data({1, 2}).bytes}), 19},
+      // The load would otherwise end there as if the project were whole.
+      {"a record reaching past record 100",
+       Cat({signature, Rec().Head(100, 12).Head(101, 0x01000004u).Data(Le32(0x00010001)).Scalar(103, 5).bytes}), 6},
+      {"a head across the end of record 100",
+       Cat({signature, Rec().Head(100, 15).Scalar(103, 5).Scalar(104, 1).bytes}), 6},
+      {"a record passed over to past the end of the file",
+       Cat({signature, Rec().Head(100, 100).Head(7, 92).Data(Bytes(10, 0)).bytes}), 19},
       {"a name container holding another tag", ProjectOf(Rec().Nested(kTagAudioNames, Rec().Scalar(124, 1))),
        6},
       {"a name of 129 bytes", ProjectOf(Rec().Nested(kTagVideoNames, Rec().Raw(123, Bytes(129, 'n')))), 6},

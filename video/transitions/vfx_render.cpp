@@ -1,5 +1,7 @@
 #include "video/transitions/vfx_render.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -77,22 +79,22 @@ Module& M() {
   return *module;
 }
 
+// The attributes tell what the folder's owner may do; another user (a
+// project on a shared disk) is asked for himself.
 bool WritableFolder(const std::string& folder) {
   const DWORD attributes = GetFileAttributes(folder.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_READONLY);
+         !(attributes & FILE_ATTRIBUTE_READONLY) && access(NativePath(folder).c_str(), W_OK | X_OK) == 0;
 }
 
-// The folder files go to, made when missing; "" when it cannot be used,
-// and then why says so. Under the settings lock.
-const std::string& FolderInUse(std::string* why = nullptr) {
+// Makes folder when missing (remembering it among the folders made);
+// true when it is a folder that can be written, else why says so. Under
+// the settings lock.
+bool UsableFolder(const std::string& folder, std::string* why) {
   Module& m = M();
-  if (!m.folderInUse.empty()) return m.folderInUse;
-  if (m.defaultFolder.empty()) m.defaultFolder = InstanceTempFolder();
-  const std::string folder = m.settings.tempDirectory.empty() ? m.defaultFolder : m.settings.tempDirectory;
-  auto unusable = [&](const char* text) -> const std::string& {
+  auto unusable = [&](const char* text) {
     if (why != nullptr) *why = FormatText(text, folder);
-    return m.folderInUse;
+    return false;
   };
   if (folder.empty()) return unusable("There is no folder for the rendered transitions.");
   if (GetFileAttributes(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -102,7 +104,30 @@ const std::string& FolderInUse(std::string* why = nullptr) {
   } else if (!WritableFolder(folder)) {
     return unusable("The folder '%s' for the rendered transitions is not a folder that can be written.");
   }
-  m.folderInUse = folder;
+  return true;
+}
+
+// The folder files go to, made when missing; "" when it cannot be used,
+// and then why says so. Under the settings lock.
+const std::string& FolderInUse(std::string* why = nullptr) {
+  Module& m = M();
+  if (!m.folderInUse.empty()) return m.folderInUse;
+  const std::string instance = InstanceTempFolder();
+  if (m.defaultFolder.empty()) m.defaultFolder = instance;
+  const bool configured = !m.settings.tempDirectory.empty();
+  const std::string folder = configured ? m.settings.tempDirectory : m.defaultFolder;
+  if (UsableFolder(folder, why)) {
+    m.folderInUse = folder;
+  } else if (!configured && !instance.empty() && folder != instance) {
+    // The project lies in a folder the user may not write (a shared or
+    // read-only disk): its files go to a folder of this instance's own,
+    // named as the project's would be, made and cleaned the same way.
+    const std::string own = instance + "/" + PathFileName(folder);
+    if (UsableFolder(own, nullptr)) {
+      m.folderInUse = own;
+      if (why != nullptr) why->clear();
+    }
+  }
   return m.folderInUse;
 }
 

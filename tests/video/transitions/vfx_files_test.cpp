@@ -42,10 +42,18 @@ TEST_F(FilesTest, FolderTable) {
        "The folder '" + folder.Path("plain/sub") + "' for the rendered transitions can not be made."},
       {"a path past 260 characters", "", folder.Path(longName), "(none)",
        "The path of a rendered transition in '" + folder.Path(longName) + "' is too long."},
+      // Where the project's own can not be used, a folder of the instance's.
+      {"beside the project, read-only", folder.Path("shut.tml"), "",
+       InstanceTempFolder() + "/shut.vfx/vfx007_012.avi", ""},
+      {"beside the project, a plain file", folder.Path("flat.tml"), "",
+       InstanceTempFolder() + "/flat.vfx/vfx007_012.avi", ""},
   };
   fs::create_directory(folder.Path("locked"));
   chmod(folder.Path("locked").c_str(), 0555);
+  fs::create_directory(folder.Path("shut.vfx"));
+  chmod(folder.Path("shut.vfx").c_str(), 0555);
   Touch(folder.Path("plain"));
+  Touch(folder.Path("flat.vfx"));
   for (const Case& c : cases) {
     VFXRenderSettings settings;
     settings.tempDirectory = c.configured;
@@ -64,6 +72,7 @@ TEST_F(FilesTest, FolderTable) {
   EXPECT_EQ(settings.tempDirectory, folder.Path("mine"));
   EXPECT_EQ(Name(1234, 5), folder.Path("mine/vfx1234_005.avi"));
   chmod(folder.Path("locked").c_str(), 0755);
+  chmod(folder.Path("shut.vfx").c_str(), 0755);
 }
 
 TEST_F(FilesTest, CleaningRemovesOnlyItsOwnFoldersAndTheirTransitionFiles) {
@@ -94,6 +103,17 @@ TEST_F(FilesTest, CleaningRemovesOnlyItsOwnFoldersAndTheirTransitionFiles) {
   Touch(second + "/vfx007_012.avi");
   VFXRender::CleanTempDir();
   EXPECT_FALSE(fs::exists(second));
+
+  // So does the instance's folder taken for a project's that can not be
+  // made; the project's folder is left alone.
+  Touch(folder.Path("third.vfx"));
+  VFXRender::SetTempDir(folder.Path("third.tml").c_str());
+  const std::string third = fs::path(Name()).parent_path();
+  EXPECT_EQ(third, InstanceTempFolder() + "/third.vfx");
+  Touch(third + "/vfx007_012.avi");
+  VFXRender::CleanTempDir();
+  EXPECT_FALSE(fs::exists(third));
+  EXPECT_TRUE(fs::is_regular_file(folder.Path("third.vfx")));
 }
 
 TEST_F(FilesTest, WithClearFilesOffTheFilesStay) {
