@@ -28,7 +28,9 @@ set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
 # (bare-start-1-started.png, openbox-start-2-collection.png ...); then,
 # under openbox, the volume control and the dialogs the menus open each
 # inside the work area and below the frame's menu bar (owned-set-size.png,
-# owned-volume-control.png ...).
+# owned-volume-control.png ...); and each kind of top-level window
+# destroyed from outside three times while the program goes on
+# (destroyed-video.png, destroyed-frame.png ...).
 add_test(NAME app_start_up_sdl_xvfb
          COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1280x1000x24 xdotool,xprop,xwininfo,xdpyinfo,ffmpeg,openbox
                  $<TARGET_FILE:test_app> --gtest_filter=StartUp.*:OwnedWindows.*)
