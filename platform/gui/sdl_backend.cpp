@@ -285,7 +285,7 @@ class SdlBackend : public GuiBackend {
     for (auto& [other, s] : shown_) {
       if (s.owner == it->second.window) s.owner = nullptr;
     }
-    SDL_DestroyWindow(it->second.window);
+    x11desk::DestroyWindow(it->second.window);
     shown_.erase(it);
     stacked_.clear();
     if (raised_ == h) raised_ = nullptr;
@@ -572,6 +572,19 @@ class SdlBackend : public GuiBackend {
     HWND h = ById(e.windowID);
     if (h == nullptr || !IsWindow(h)) return;
     auto it = shown_.find(h);
+    switch (e.event) {
+      case SDL_WINDOWEVENT_CLOSE:
+      case SDL_WINDOWEVENT_MINIMIZED:
+      case SDL_WINDOWEVENT_MAXIMIZED:
+      case SDL_WINDOWEVENT_RESTORED:
+        // What SDL makes of the last words about an X window another client
+        // destroyed (unmapped, so minimised; its state gone, so restored)
+        // changes nothing: the word of its end follows and closes it.
+        if (it != shown_.end() && it->second.x11 && x11desk::Gone(it->second.window)) return;
+        break;
+      default:
+        break;
+    }
     switch (e.event) {
       case SDL_WINDOWEVENT_CLOSE:
         PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -85,6 +85,41 @@ void SendState(const Handle& h, bool add, Atom first, Atom second) {
              SubstructureNotifyMask | SubstructureRedirectMask, &e);
 }
 
+// X errors while a call is made that may meet a window already gone: kept
+// quiet, and told.
+bool g_trapped = false;
+int TrapError(Display*, XErrorEvent*) {
+  g_trapped = true;
+  return 0;
+}
+
+class QuietErrors {
+ public:
+  explicit QuietErrors(Display* d) : display_(d) {
+    XSync(display_, False);
+    g_trapped = false;
+    previous_ = XSetErrorHandler(TrapError);
+  }
+  ~QuietErrors() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+  }
+  bool Failed() {
+    XSync(display_, False);
+    return g_trapped;
+  }
+
+ private:
+  Display* display_;
+  int (*previous_)(Display*, XErrorEvent*) = nullptr;
+};
+
+// The word that a window was unmapped, given ahead to whoever waits for it.
+Bool IsGivenUnmap(Display*, XEvent* e, XPointer window) {
+  return e->type == UnmapNotify && e->xunmap.send_event && e->xunmap.event == e->xunmap.window &&
+         e->xunmap.window == *reinterpret_cast<::Window*>(window);
+}
+
 bool Mapped(const Handle& h) {
   XWindowAttributes a;
   return XGetWindowAttributes(h.display, h.window, &a) != 0 && a.map_state != IsUnmapped;
@@ -268,6 +303,39 @@ void Focus(SDL_Window* w) {
 unsigned long XWindowOf(SDL_Window* w) {
   Handle h;
   return Of(w, &h) ? h.window : 0;
+}
+
+bool Gone(SDL_Window* w) {
+  Handle h;
+  if (!Of(w, &h)) return false;
+  QuietErrors quiet(h.display);
+  XWindowAttributes a;
+  return XGetWindowAttributes(h.display, h.window, &a) == 0 || quiet.Failed();
+}
+
+void DestroyWindow(SDL_Window* w) {
+  Handle h;
+  if (!Of(w, &h)) {
+    SDL_DestroyWindow(w);
+    return;
+  }
+  const bool gone = Gone(w);
+  QuietErrors quiet(h.display);
+  if (gone) {
+    XEvent e{};
+    e.xunmap.type = UnmapNotify;
+    e.xunmap.send_event = True;
+    e.xunmap.display = h.display;
+    e.xunmap.event = h.window;
+    e.xunmap.window = h.window;
+    XPutBackEvent(h.display, &e);
+  }
+  SDL_DestroyWindow(w);
+  if (!gone) return;
+  // Taken or not, the word goes with the window.
+  XEvent left;
+  while (XCheckIfEvent(h.display, &left, IsGivenUnmap, reinterpret_cast<XPointer>(&h.window))) {
+  }
 }
 
 unsigned long DestroyedWindow(const SDL_SysWMmsg* msg) {

@@ -45,5 +45,12 @@ void Focus(SDL_Window* w);
 // was destroyed, 0 when it says something else.
 unsigned long XWindowOf(SDL_Window* w);
 unsigned long DestroyedWindow(const SDL_SysWMmsg* msg);
+// Whether another client destroyed w's X window (its word may still be on
+// the way); false for a window that is no X11 one.
+bool Gone(SDL_Window* w);
+// SDL_DestroyWindow(w), also when another client destroyed w's X window:
+// SDL unmaps a window it believes mapped and waits for the window system to
+// say so, which it never does for a window that is gone.
+void DestroyWindow(SDL_Window* w);
 
 }  // namespace x11desk

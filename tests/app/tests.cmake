@@ -28,8 +28,10 @@ set_tests_properties(app_end_to_end_sdl_xvfb PROPERTIES
 # (bare-start-1-started.png, openbox-start-2-collection.png ...); then,
 # under openbox, the volume control and the dialogs the menus open each
 # inside the work area and below the frame's menu bar (owned-set-size.png,
-# owned-volume-control.png ...); and, bare, help with the desktop's opener
-# stood in for: one that fails is reported, one that stays holds nothing up
+# owned-volume-control.png ...); each kind of top-level window destroyed
+# from outside three times while the program goes on (destroyed-video.png,
+# destroyed-frame.png ...); and, bare, help with the desktop's opener stood
+# in for: one that fails is reported, one that stays holds nothing up
 # (help-cannot-launch.png).
 add_test(NAME app_start_up_sdl_xvfb
          COMMAND sh ${CMAKE_SOURCE_DIR}/tests/xvfb_entry.sh 1280x1000x24 xdotool,xprop,xwininfo,xdpyinfo,ffmpeg,openbox

@@ -835,6 +835,43 @@ TEST_F(WindowTest, AWindowDestroyedFromOutsideClosesAndTheProgramGoesOn) {
   InvalidateRect(other, nullptr, TRUE);
   GuiPumpMessages();
   EXPECT_TRUE(IsWindow(other));
+
+  // A window that stays when asked to close shows again, as it was (not
+  // minimised by the last words about the lost X window), and paints; again
+  // and again.
+  HWND stays = Frame(300, 200);
+  SetWindowText(stays, "Stays When Closed");
+  rec.handlers[stays] = [](HWND, UINT msg, WPARAM, LPARAM, bool* handled) -> LRESULT {
+    *handled = msg == WM_CLOSE;
+    return 0;
+  };
+  GuiPumpMessages();
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    rec.Clear();
+    ASSERT_EQ(std::system("xdotool search --sync --onlyvisible --name '^Stays When Closed$' windowclose "
+                          "> /dev/null 2>&1"),
+              0);
+    // Waits for the close to be asked and the window to show again; the
+    // bound only keeps a hang from holding the run.
+    bool back = false;
+    for (int i = 0; i < 400 && !back; ++i) {
+      GuiPumpMessages();
+      back = !rec.Of(stays, {WM_CLOSE}).empty() &&
+             std::system("xdotool search --onlyvisible --name '^Stays When Closed$' > /dev/null 2>&1") == 0;
+      if (!back) Sleep(5);
+    }
+    EXPECT_TRUE(back);
+    EXPECT_TRUE(IsWindowVisible(stays));
+    EXPECT_FALSE(IsIconic(stays));
+    rec.Clear();
+    InvalidateRect(stays, nullptr, TRUE);
+    for (int i = 0; i < 100 && rec.Of(stays, {WM_PAINT}).empty(); ++i) {
+      GuiPumpMessages();
+      Sleep(5);
+    }
+    EXPECT_FALSE(rec.Of(stays, {WM_PAINT}).empty());
+  }
 }
 
 }  // namespace
