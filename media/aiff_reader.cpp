@@ -33,6 +33,10 @@ std::int64_t aiFile::Seek(std::int64_t offset, int origin) {
   return position_;
 }
 
+std::int64_t aiFile::End(const aiChunk& c) const {
+  return std::min(c.start + c.size, size_);
+}
+
 void aiFile::FindChunk(FOURCC id) {
   const std::int64_t end = top_->start + top_->size;
   // Each step moves on by at least the 8-byte header, so the search ends;
@@ -49,7 +53,7 @@ void aiFile::FindChunk(FOURCC id) {
       top_ = c;
       return;
     }
-    Seek(size + (size & 1), 1);
+    position_ = headers_.NextChunk(file_, position_ + size, (size & 1) != 0, End(*top_), true);
   }
   Seek(top_->start, 0);
   throw aiExept{kErrInvalidFormat};
@@ -57,11 +61,26 @@ void aiFile::FindChunk(FOURCC id) {
 
 bool aiFile::LeaveChunk() {
   if (top_->parent == nullptr) return false;
-  Seek(top_->start + top_->size + (top_->size & 1), 0);
+  position_ = headers_.NextChunk(file_, top_->start + top_->size, (top_->size & 1) != 0, End(*top_->parent), true);
   aiChunk* parent = top_->parent;
   delete top_;
   top_ = parent;
   return true;
+}
+
+void aiFile::ReachFileEndWhenShort() {
+  aiChunk& form = *top_;
+  const std::int64_t stated = form.start + form.size;
+  bool shortOfChunks = form.size < 4;
+  // A chunk that starts inside the stated size and ends past it.
+  for (std::int64_t p = form.start + 4; !shortOfChunks && p + 8 <= stated;) {
+    BYTE header[8];
+    if (!headers_.Read(file_, p, header, 8) || !IsChunkId(ReadLE32(header))) break;
+    const std::int64_t size = ReadBE32(header + 4);
+    shortOfChunks = std::min(p + 8 + size, size_) > stated;
+    p = headers_.NextChunk(file_, p + 8 + size, (size & 1) != 0, size_, true);
+  }
+  if (shortOfChunks) form.size = std::max<std::int64_t>(size_ - form.start, 0);
 }
 
 DWORD ExtendedToRate(const BYTE* p) {
@@ -96,6 +115,8 @@ void TReadWave::LoadAiff() {
     const std::int64_t fileSize = file.FileSize();
 
     file.FindChunk(kForm);
+    // A FORM size never written (0) or short of its chunks: the file's length.
+    file.ReachFileEndWhenShort();
     const std::int64_t formStart = file.Current().start;
     BYTE type[4];
     file.Read(type, 4);
@@ -121,9 +142,13 @@ void TReadWave::LoadAiff() {
     file.Read(offsetField, 4);
     const std::int64_t offset = ReadBE32(offsetField);
     const aiChunk& ssnd = file.Current();
-    if (ssnd.size < 8 + offset) throw aiExept{kErrInvalidFormat};
     const std::int64_t dataOffset = ssnd.start + offset + 8;
-    std::int64_t dataSize = ssnd.size - 8 - offset;
+    // A size too small for the SSND fields was never written (a writer
+    // that did not come back to it): the samples reach the end of the
+    // form, as far as COMM counts them.
+    if (ssnd.size >= 8 && ssnd.size < 8 + offset) throw aiExept{kErrInvalidFormat};
+    std::int64_t dataSize =
+        ssnd.size >= 8 ? ssnd.size - 8 - offset : ssnd.parent->start + ssnd.parent->size - dataOffset;
     dataSize = std::max<std::int64_t>(0, std::min(dataSize, fileSize - dataOffset));
 
     switch (bits) {

@@ -37,6 +37,9 @@ class aiFile {
   // Moves past the current chunk (and its pad byte) and leaves it; false at
   // the root.
   bool LeaveChunk();
+  // Makes the current chunk (the form) reach the end of the file when its
+  // size is smaller than its header's own 4 bytes or than the chunks in it.
+  void ReachFileEndWhenShort();
   // Exactly count bytes, or 19.
   void Read(void* buffer, std::int64_t count);
   // origin 0 from the start, 1 from the current position, 2 from the end.
@@ -46,6 +49,9 @@ class aiFile {
   const aiChunk& Current() const { return *top_; }
 
  private:
+  // Where c's data end, inside the file.
+  std::int64_t End(const aiChunk& c) const;
+
   AudioFileHandle file_;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;

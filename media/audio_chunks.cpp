@@ -15,8 +15,9 @@ bool AudioChunkWalker::ChunkAt(std::int64_t position, std::int64_t end, AudioChu
   c.cksize = ReadLE32(header + 4);
   c.dwDataOffset = position + 8;
   c.available = std::min<std::int64_t>(c.cksize, end - c.dwDataOffset);
-  // A list too short for its type has none; it can still be skipped.
-  if ((c.ckid == kRiffId || c.ckid == kListId) && c.available >= 4) c.fccType = ReadLE32(header + 8);
+  // A list too short for its type has none; it can still be skipped. A
+  // RIFF whose size was never written still says what form it is.
+  if ((c.ckid == kRiffId && list) || (c.ckid == kListId && c.available >= 4)) c.fccType = ReadLE32(header + 8);
   *chunk = c;
   return true;
 }
@@ -31,9 +32,56 @@ bool AudioChunkWalker::Find(std::int64_t position, std::int64_t end, FOURCC id, 
       *chunk = c;
       return true;
     }
-    position = c.End();
+    position = Next(c, end);
   }
   return false;
+}
+
+std::int64_t AudioChunkWalker::Next(const AudioChunk& c, std::int64_t end) {
+  const std::int64_t dataEnd = c.dwDataOffset + c.cksize;
+  return headers_.NextChunk(file_, dataEnd, (c.cksize & 1) != 0, std::min(end, fileSize_));
+}
+
+bool AudioChunkWalker::FindForm(FOURCC type, AudioChunk* form) {
+  AudioChunk f;
+  if (!Find(0, fileSize_, kRiffId, type, &f)) return false;
+  const std::int64_t stated = f.dwDataOffset + f.cksize;
+  bool shortOfChunks = f.cksize < 4;
+  // A chunk that starts inside the stated size and ends past it: the walk
+  // stops at the first one, or at the stated end.
+  for (std::int64_t position = f.dwDataOffset + 4; !shortOfChunks && position + 8 <= stated;) {
+    AudioChunk c;
+    if (!ChunkAt(position, fileSize_, &c)) break;
+    shortOfChunks = c.DataEnd() > stated;
+    position = Next(c, fileSize_);
+  }
+  if (shortOfChunks) f.available = fileSize_ - f.dwDataOffset;
+  *form = f;
+  return true;
+}
+
+bool AudioChunkWalker::OnlyChunks(std::int64_t position, std::int64_t end) {
+  AudioChunk c;
+  while (position < end) {
+    if (!ChunkAt(position, end, &c) || c.available < c.cksize) return false;
+    position = Next(c, end);
+  }
+  return true;
+}
+
+void AudioChunkWalker::TakeUnwrittenData(const AudioChunk& form, AudioChunk* data) {
+  if (data->cksize != 0 || OnlyChunks(data->dwDataOffset, form.DataEnd())) return;
+  // A chunk holds at most what its 32-bit size can say.
+  data->available = std::clamp<std::int64_t>(form.DataEnd() - data->dwDataOffset, 0, 0xFFFFFFFFll);
+}
+
+std::int64_t HeaderBlock::NextChunk(AudioFileHandle& file, std::int64_t dataEnd, bool odd, std::int64_t limit,
+                                    bool bigEndian) {
+  return NextChunkStart(
+      [&](std::int64_t at, unsigned char* out, std::int64_t count) -> std::int64_t {
+        return Read(file, at, out, count) ? count : 0;
+      },
+      dataEnd, odd, limit, bigEndian);
 }
 
 bool HeaderBlock::Read(AudioFileHandle& file, std::int64_t position, BYTE* out, std::int64_t count) {

@@ -32,6 +32,9 @@ class HeaderBlock {
  public:
   // count bytes (at most 12) at position; false when the file has fewer.
   bool Read(AudioFileHandle& file, std::int64_t position, BYTE* out, std::int64_t count);
+  // NextChunkStart from these blocks.
+  std::int64_t NextChunk(AudioFileHandle& file, std::int64_t dataEnd, bool odd, std::int64_t limit,
+                         bool bigEndian = false);
 
  private:
   static constexpr std::int64_t kSize = 4096;
@@ -52,6 +55,10 @@ class AudioChunkWalker {
 
   // The chunk whose header starts at position, when it lies before end.
   bool ChunkAt(std::int64_t position, std::int64_t end, AudioChunk* chunk);
+  // Where the chunk after c (inside end) starts: after its data and pad
+  // byte, or where a writer that left the pad out or padded with zeros put
+  // it (NextChunkStart).
+  std::int64_t Next(const AudioChunk& c, std::int64_t end);
   // The first chunk from position on (before end) with this id and, for
   // "RIFF" and "LIST" when type is not 0, this form or list type.
   bool Find(std::int64_t position, std::int64_t end, FOURCC id, FOURCC type, AudioChunk* chunk);
@@ -59,6 +66,19 @@ class AudioChunkWalker {
   bool FindIn(const AudioChunk& parent, FOURCC id, FOURCC type, AudioChunk* chunk) {
     return Find(parent.dwDataOffset + 4, parent.DataEnd(), id, type, chunk);
   }
+  // The first "RIFF" chunk of this form in the file. A size that was never
+  // written (0: a recording killed before it closed the file) or that falls
+  // short of the chunks inside (a streaming writer's guess, the low 32 bits
+  // of a larger size) is taken from the file's length, as one past the end
+  // is.
+  bool FindForm(FOURCC type, AudioChunk* form);
+  // A "data" chunk inside form whose size was never written (0) while
+  // samples follow it: its data reach the end of form. A chunk that is
+  // really empty is followed by nothing or by whole chunks only (an export
+  // of an empty range, with its INFO list).
+  void TakeUnwrittenData(const AudioChunk& form, AudioChunk* data);
+  // Whether the bytes from position to end are chunks and nothing else.
+  bool OnlyChunks(std::int64_t position, std::int64_t end);
   // Reads exactly count bytes of data at position; false when fewer are there.
   bool ReadExact(std::int64_t position, void* buffer, std::int64_t count);
 

@@ -194,11 +194,12 @@ void TReadWave::ReadHeader() {
     return;
   }
 
-  // A RIFF size past the end of the file is a cut-off file: read what is there.
+  // Sizes past the end of the file (a cut-off file) or never written (a
+  // killed recording): read what is there.
   AudioChunk riff, fmt, data;
   std::vector<BYTE> bytes;
   int result = 0;
-  if (!walker.Find(0, walker.FileSize(), kRiffId, kWave, &riff) || !walker.FindIn(riff, kFmt, 0, &fmt) ||
+  if (!walker.FindForm(kWave, &riff) || !walker.FindIn(riff, kFmt, 0, &fmt) ||
       !ReadFormatChunk(walker, fmt, &bytes)) {
     result = kErrInvalidFormat;
   } else {
@@ -207,7 +208,9 @@ void TReadWave::ReadHeader() {
   if (result == 0) {
     SetFormat();
     factLength = IsPcmTag(format->wFormatTag) ? 0 : ReadFact(walker, riff);
-    if (!walker.FindIn(riff, kData, 0, &data)) {
+    if (walker.FindIn(riff, kData, 0, &data)) {
+      walker.TakeUnwrittenData(riff, &data);
+    } else {
       FreeFormat();
       result = kErrInvalidFormat;
     }
@@ -295,7 +298,7 @@ void TReadAVIAudio::ReadHeader() {
 
 int TReadAVIAudio::Parse(AudioChunkWalker& walker) {
   AudioChunk hdrl, avih;
-  if (!walker.Find(0, walker.FileSize(), kRiffId, kAvi, &riffChunk) ||
+  if (!walker.FindForm(kAvi, &riffChunk) ||
       !walker.FindIn(riffChunk, kListId, kHdrl, &hdrl) || !walker.FindIn(hdrl, kAvih, 0, &avih))
     return kErrInvalidFormat;
   // The header field holds 56 bytes; a longer chunk's extra bytes are skipped.
@@ -303,13 +306,13 @@ int TReadAVIAudio::Parse(AudioChunkWalker& walker) {
   if (avih.cksize < sizeof h || !walker.ReadExact(avih.dwDataOffset, h, sizeof h)) return kErrInvalidFormat;
   ReadMainAviHeader(h, &mainHeader);
 
-  std::int64_t position = avih.End();
+  std::int64_t position = walker.Next(avih, hdrl.DataEnd());
   for (DWORD i = 0; i < mainHeader.dwStreams; ++i) {
     // Only 16 stream headers are kept: an audio stream after them is refused.
     if (i >= kMaxStreams) return kErrInvalidFormat;
     AudioChunk strl, strh;
     if (!walker.Find(position, hdrl.DataEnd(), kListId, kStrl, &strl)) return kErrInvalidFormat;
-    position = strl.End();
+    position = walker.Next(strl, hdrl.DataEnd());
     if (!walker.ChunkAt(strl.dwDataOffset + 4, strl.DataEnd(), &strh) || strh.available < 8)
       return kErrInvalidFormat;
     const std::int64_t n = std::min<std::int64_t>(strh.available, sizeof streamHeaders[i]);
@@ -319,7 +322,7 @@ int TReadAVIAudio::Parse(AudioChunkWalker& walker) {
     audioChunkId = AudioChunkIdOf(static_cast<int>(i));
     AudioChunk strf;
     std::vector<BYTE> bytes;
-    if (!walker.Find(strh.End(), strl.DataEnd(), kStrf, 0, &strf) || !ReadFormatChunk(walker, strf, &bytes))
+    if (!walker.Find(walker.Next(strh, strl.DataEnd()), strl.DataEnd(), kStrf, 0, &strf) || !ReadFormatChunk(walker, strf, &bytes))
       return kErrInvalidFormat;
     const int result = LoadFormatRecord(bytes.data(), static_cast<DWORD>(bytes.size()));
     if (result != 0) return result;
@@ -416,11 +419,11 @@ int TReadAVIAudio::RebuildIndex(AudioChunkWalker& walker, const AudioChunk& movi
       entry.dwChunkOffset = static_cast<DWORD>(c.dwDataOffset);
       entry.dwChunkLength = static_cast<DWORD>(c.available);  // a cut-off last chunk counts what is there
       if (!AddEntry(capacity, entry)) return kErrNoMemory;
-      position = c.End();
+      position = walker.Next(c, movi.DataEnd());
     } else if (c.ckid == kListId) {
       position = c.dwDataOffset + 4;  // into the list ("rec "): its chunks come next
     } else {
-      position = c.End();
+      position = walker.Next(c, movi.DataEnd());
     }
   }
   return kErrOk;
@@ -545,8 +548,7 @@ bool ReadWaveInfo(const char* path, WaveInfo* info) {
   AudioChunkWalker walker(file, std::max<std::int64_t>(file.Size(), 0));
   AudioChunk riff, fmt, data;
   BYTE bytes[18] = {};
-  if (!walker.Find(0, walker.FileSize(), kRiffId, kWave, &riff) || !walker.FindIn(riff, kFmt, 0, &fmt) ||
-      fmt.available < fmt.cksize)
+  if (!walker.FindForm(kWave, &riff) || !walker.FindIn(riff, kFmt, 0, &fmt) || fmt.available < fmt.cksize)
     return false;
   const DWORD n = std::min<DWORD>(fmt.cksize, sizeof bytes);
   if (!walker.ReadExact(fmt.dwDataOffset, bytes, n)) return false;
@@ -560,6 +562,7 @@ bool ReadWaveInfo(const char* path, WaveInfo* info) {
   f.wBitsPerSample = ReadLE16(bytes + 14);
   f.cbSize = ReadLE16(bytes + 16);
   if (!walker.FindIn(riff, kData, 0, &data)) return false;
+  walker.TakeUnwrittenData(riff, &data);
   info->length = IsPcmTag(f.wFormatTag) ? AudioLengthMs(data.available, f.nAvgBytesPerSec)
                                         : CompressedLengthMs(f, data.available, ReadFact(walker, riff));
   return true;

@@ -52,6 +52,36 @@ MMRESULT DescendCut(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags) {
   return 0;
 }
 
+// Finds the file's "RIFF" form like DescendCut; a size that was never
+// written (below the 4 bytes of the form type) or that falls short of the
+// chunks in it is taken from the file's length too.
+MMRESULT DescendForm(HMMIO h, MMCKINFO* ck, FOURCC type) {
+  ck->fccType = type;
+  const MMRESULT r = mmioDescend(h, ck, nullptr, MMIO_FINDRIFF);
+  if (r != 0 && r != MMIOERR_INVALIDFILE) return r;
+  const int64_t size = FileSizeOf(h);
+  const int64_t data = ck->dwDataOffset;
+  const int64_t stated = data + ck->cksize;
+  if (data + 4 > size) return MMIOERR_INVALIDFILE;
+  bool whole = ck->cksize < 4 || stated > size;
+  // A chunk that starts inside the stated size and ends past it.
+  LONG at = mmioSeek(h, static_cast<LONG>(data + 4), SEEK_SET);
+  while (!whole && at >= 0 && at + 8 <= stated) {
+    MMCKINFO c{};
+    const MMRESULT found = mmioDescend(h, &c, nullptr, 0);
+    if (found != 0) {
+      whole = found == MMIOERR_INVALIDFILE;  // past the end of the file, so past the form's
+      break;
+    }
+    whole = int64_t{c.dwDataOffset} + c.cksize > stated;
+    if (mmioAscend(h, &c, 0) != 0) break;
+    at = mmioSeek(h, 0, SEEK_CUR);
+  }
+  if (whole) ck->cksize = static_cast<DWORD>(std::min<int64_t>(size - data, 0xFFFFFFFFll));
+  if (mmioSeek(h, static_cast<LONG>(data + 4), SEEK_SET) < 0) return MMIOERR_INVALIDFILE;
+  return 0;
+}
+
 // Reads a "strf" video format into a block that also holds the colour table
 // the header promises, so that readers of the block stay inside it. 0 or an
 // error code.
@@ -111,8 +141,7 @@ int32_t AVIVideoData::ReadAviFile(const char* name) {
   int32_t result = 0;
   try {
     riffChunk = MMCKINFO{};
-    riffChunk.fccType = formtypeAVI;
-    if (DescendCut(mmio, &riffChunk, nullptr, MMIO_FINDRIFF) != 0) {
+    if (DescendForm(mmio, &riffChunk, formtypeAVI) != 0) {
       result = kErrInvalidFormat;
     } else {
       result = Parse();
@@ -244,9 +273,9 @@ int32_t AVIVideoData::ReadIdx1() {
   MMCKINFO idx1{};
   idx1.ckid = ckidAVINEWINDEX;
   const MMRESULT found = mmioDescend(mmio, &idx1, &riffChunk, MMIO_FINDCHUNK);
-  // An idx1 longer than what holds it is broken, not the frames in movi.
-  if (found == MMIOERR_INVALIDFILE) return rebuild();
-  if (found != 0) return kErrInvalidFormat;
+  // An idx1 longer than what holds it is broken, not the frames in movi; a
+  // file cut short before its index keeps the frames that are there.
+  if (found != 0) return rebuild();
   if (int64_t{idx1.dwDataOffset} + idx1.cksize > fileSize) return rebuild();
 
   const std::size_t count = idx1.cksize / kAviIndexEntrySize;
@@ -296,11 +325,25 @@ int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
     e.dwChunkLength = ck.cksize;
     return e;
   };
+  // The next chunk inside parent. One that the end of the file cuts short
+  // (a file cut before its end) keeps the bytes that are there, as ffmpeg
+  // reads them, and is the walk's last; one that only runs past its list
+  // is damage and ends the walk.
+  const int64_t fileSize = FileSizeOf(mmio);
+  auto descend = [&](MMCKINFO* ck, const MMCKINFO* parent) {
+    const MMRESULT r = mmioDescend(mmio, ck, parent, 0);
+    if (r != MMIOERR_INVALIDFILE) return r == 0;
+    const int64_t there = fileSize - int64_t{ck->dwDataOffset};
+    const bool list = ck->ckid == ckidLIST;
+    if (int64_t{ck->dwDataOffset} + ck->cksize <= fileSize || there < (list ? 4 : 1)) return false;
+    ck->cksize = static_cast<DWORD>(there);
+    return mmioSeek(mmio, static_cast<LONG>(int64_t{ck->dwDataOffset} + (list ? 4 : 0)), SEEK_SET) >= 0;
+  };
   uint32_t used = 0;
   if (!(mainHeader.dwFlags & AVIF_ISINTERLEAVED)) {
     while (used < slots) {
       MMCKINFO ck{};
-      if (mmioDescend(mmio, &ck, &movi, 0) != 0) break;
+      if (!descend(&ck, &movi)) break;
       if (IsVideoChunk(ck.ckid)) {
         index[used++] = entryOf(ck);
         if (mmioAscend(mmio, &ck, 0) != 0) break;
@@ -311,7 +354,7 @@ int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
   } else {
     while (used < slots) {
       MMCKINFO rec{};
-      if (mmioDescend(mmio, &rec, &movi, 0) != 0) break;
+      if (!descend(&rec, &movi)) break;
       if (rec.ckid != ckidLIST) {
         // A chunk outside any record: a frame of its own, or padding.
         if (IsVideoChunk(rec.ckid)) index[used++] = entryOf(rec);
@@ -320,7 +363,7 @@ int32_t AVIVideoData::RebuildIndex(uint32_t slots) {
       }
       for (;;) {
         MMCKINFO ck{};
-        if (mmioDescend(mmio, &ck, &rec, 0) != 0) break;
+        if (!descend(&ck, &rec)) break;
         if (IsVideoChunk(ck.ckid)) {
           index[used] = entryOf(ck);
           break;
@@ -439,11 +482,10 @@ int32_t DescribeAviFile(const char* path, AviFileInfo* info) {
   std::unique_ptr<BYTE[]> format;
   uint32_t formatSize = 0;
   MMCKINFO riff{}, hdrl{}, avih{};
-  riff.fccType = formtypeAVI;
   hdrl.fccType = listtypeAVIHEADER;
   avih.ckid = ckidAVIMAINHDR;
   BYTE buffer[kAviStreamHeaderSize];
-  if (DescendCut(h, &riff, nullptr, MMIO_FINDRIFF) != 0 || mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != 0) {
+  if (DescendForm(h, &riff, formtypeAVI) != 0 || mmioDescend(h, &hdrl, &riff, MMIO_FINDLIST) != 0) {
     mmioClose(h, 0);
     return 0;
   }

@@ -157,6 +157,13 @@ class MmioFile {
   std::int64_t header_length_ = 0;
 };
 
+// Chunk headers for NextChunkStart, from the handle's header block.
+auto HeaderReader(MmioFile* f) {
+  return [f](std::int64_t at, unsigned char* out, std::int64_t count) {
+    return f->ReadHeaderAt(at, out, static_cast<size_t>(count));
+  };
+}
+
 MmioFile* FromHandle(HMMIO handle) {
   if (reinterpret_cast<std::uintptr_t>(handle) < 4096) return nullptr;
   return reinterpret_cast<MmioFile*>(handle);
@@ -386,10 +393,12 @@ MMRESULT mmioDescend(HMMIO file, LPMMCKINFO ck, const MMCKINFO* parent, UINT fla
     bool fits = end <= limit;
     FOURCC type = 0;
     if (is_list) {
-      if (size < 4 || data + 4 > limit || f->ReadHeaderAt(data, header + 8, 4) != 4) {
+      // A RIFF whose size was never written (0) still says what form it is.
+      if ((size < 4 && id != FOURCC_RIFF) || data + 4 > limit || f->ReadHeaderAt(data, header + 8, 4) != 4) {
         fits = false;
       } else {
         type = Le32(header + 8);
+        fits = fits && size >= 4;
       }
     }
     bool match = !by_id || (id == wanted_id && (!by_type || (is_list && type == wanted_type)));
@@ -409,7 +418,7 @@ MMRESULT mmioDescend(HMMIO file, LPMMCKINFO ck, const MMCKINFO* parent, UINT fla
     }
     // A length that runs past the end cannot be stepped over.
     if (!fits) return MMIOERR_CHUNKNOTFOUND;
-    pos = end + (size & 1);
+    pos = NextChunkStart(HeaderReader(f), end, (size & 1) != 0, limit);
   }
 }
 
@@ -434,7 +443,11 @@ MMRESULT mmioAscend(HMMIO file, LPMMCKINFO ck, UINT flags) {
     }
     ck->dwFlags &= ~MMIO_DIRTY;
   }
-  std::int64_t next = data + ck->cksize + (ck->cksize & 1);
+  const std::int64_t end = data + ck->cksize;
+  const bool odd = (ck->cksize & 1) != 0;
+  std::int64_t next = end + (odd ? 1 : 0);
+  const std::int64_t size = f->CanRead() ? f->Size() : -1;
+  if (size >= 0) next = NextChunkStart(HeaderReader(f), end, odd, size);
   f->set_position(next);
   return 0;
 }

@@ -14,6 +14,7 @@
 // nothing to write.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/core/types.h"
@@ -67,15 +68,55 @@ constexpr MMRESULT MMIOERR_NETWORKERROR = MMIOERR_BASE + 14;
 constexpr MMRESULT MMIOERR_TOOMANYOPENFILES = MMIOERR_BASE + 15;
 constexpr MMRESULT MMIOERR_INVALIDFILE = MMIOERR_BASE + 16;
 
-// Whether id can name a chunk: four characters from ' ' to '~'. Data that
-// is no chunk (zeros above all) ends a walk here rather than being stepped
-// over as empty chunks, eight bytes at a time.
+// Whether id can name a chunk: four bytes none of which is a zero or a
+// control character (writers use bytes from 0x7F up too: "\xA9nam"). Data
+// that is no chunk (zeros above all) ends a walk here rather than being
+// stepped over as empty chunks, eight bytes at a time.
 constexpr bool IsChunkId(FOURCC id) {
   for (int i = 0; i < 4; ++i) {
-    const unsigned c = (id >> (8 * i)) & 0xFF;
-    if (c < 0x20 || c > 0x7E) return false;
+    if (((id >> (8 * i)) & 0xFF) < 0x20) return false;
   }
   return true;
+}
+
+// The most zero bytes a writer leaves between two chunks (padding to a
+// block) that a walk steps over; a longer run of zeros ends it.
+constexpr std::int64_t kMaxChunkGap = 4096;
+
+// Where a walk goes on after a chunk whose data end at dataEnd, inside
+// limit, past the slips of some writers: the pad byte after odd data left
+// out (the byte where it belongs is no zero and a chunk header starts
+// there), and up to kMaxChunkGap zero bytes before the next header. Where
+// neither fits, the padded end, as the format has it. read(position, out,
+// count) reads up to count (at most 8) bytes and returns how many it read.
+template <class Read>
+std::int64_t NextChunkStart(Read&& read, std::int64_t dataEnd, bool odd, std::int64_t limit,
+                            bool bigEndian = false) {
+  const std::int64_t padded = dataEnd + (odd ? 1 : 0);
+  unsigned char h[8];
+  // A chunk id at p, with its header inside limit; size: the stated size.
+  auto header = [&](std::int64_t p, std::int64_t* size) {
+    if (p + 8 > limit || read(p, h, 8) != 8) return false;
+    const FOURCC id = static_cast<FOURCC>(h[0] | (h[1] << 8) | (h[2] << 16) | (static_cast<FOURCC>(h[3]) << 24));
+    const std::int64_t a = bigEndian ? h[4] : h[7], b = bigEndian ? h[5] : h[6], c = bigEndian ? h[6] : h[5],
+                       d = bigEndian ? h[7] : h[4];
+    *size = (a << 24) | (b << 16) | (c << 8) | d;
+    return IsChunkId(id);
+  };
+  std::int64_t size = 0;
+  if (header(padded, &size) && padded + 8 + size <= limit) return padded;
+  unsigned char first = 0;
+  if (odd && read(dataEnd, &first, 1) == 1 && first != 0 && header(dataEnd, &size)) return dataEnd;
+  if (read(padded, &first, 1) != 1 || first != 0) return padded;
+  for (std::int64_t p = padded; p <= padded + kMaxChunkGap && p < limit;) {
+    const std::int64_t n = read(p, h, 8);
+    if (n <= 0) break;
+    std::int64_t k = 0;
+    while (k < n && h[k] == 0) ++k;
+    if (k < n) return p + k <= padded + kMaxChunkGap && header(p + k, &size) ? p + k : padded;
+    p += n;
+  }
+  return padded;
 }
 
 constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');

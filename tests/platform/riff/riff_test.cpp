@@ -545,3 +545,82 @@ TEST_F(RiffTest, AWalkSeesWhatTheHandleWroteSinceTheLast) {
   EXPECT_EQ(data.dwDataOffset, 32u);
   mmioClose(f, 0);
 }
+
+// What some writers leave between chunks is stepped over: a pad byte left
+// out after odd data, zeros up to a block, ids with bytes past ASCII. More
+// zeros than a block, or control bytes, still end the walk. Both the
+// search and the walk chunk by chunk find "data" where it is.
+TEST_F(RiffTest, WritersSlipsBetweenChunksAreSteppedOver) {
+  auto wave = [](const Bytes& before) {
+    Image image;
+    image.Id("RIFF").U32(0).Id("WAVE").Chunk("fmt ", 16);
+    Bytes b = image.bytes();
+    b.insert(b.end(), before.begin(), before.end());
+    const Bytes data = Image().Chunk("data", 6).bytes();
+    b.insert(b.end(), data.begin(), data.end());
+    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<unsigned char>((b.size() - 8) >> (8 * i));
+    return b;
+  };
+  const Bytes odd = Image().Id("odd ").U32(3).Fill(3).bytes();  // no pad byte
+  const struct {
+    const char* what;
+    Bytes before;  // what lies between "fmt " and "data"
+    bool found;
+  } cases[] = {
+      {"an odd chunk without its pad byte", odd, true},
+      {"one zero byte", Bytes(1, 0), true},
+      {"eight zero bytes", Bytes(8, 0), true},
+      {"a block of zero bytes", Bytes(4096, 0), true},
+      {"an odd chunk without its pad byte, then zeros", Image().Id("odd ").U32(3).Fill(3).Fill(5, 0).bytes(), true},
+      {"an id with bytes past ASCII", Image().Id("\xA9nam").U32(2).Fill(2).Id("\x80\xFF\x7F!").U32(0).bytes(), true},
+      {"more zeros than a block", Bytes(4097, 0), false},
+      {"control bytes", Image().Id("\x01\x02\x03\x04").U32(0).bytes(), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Bytes bytes = wave(c.before);
+    const std::string path = File("slips.wav");
+    WriteBytes(path, bytes);
+    const DWORD dataAt = static_cast<DWORD>(bytes.size() - 6);
+    for (DWORD open : {MMIO_READ, MMIO_READ | MMIO_ALLOCBUF}) {
+      HMMIO f = mmioOpen(path.c_str(), nullptr, open);
+      ASSERT_NE(f, nullptr);
+      MMCKINFO riff;
+      ASSERT_EQ(mmioDescend(f, &riff, nullptr, 0), 0u);
+      MMCKINFO data;
+      data.ckid = kData;
+      const MMRESULT searched = mmioDescend(f, &data, &riff, MMIO_FINDCHUNK);
+      EXPECT_EQ(searched, c.found ? 0u : MMIOERR_CHUNKNOTFOUND);
+      if (searched == 0) {
+        EXPECT_EQ(data.dwDataOffset, dataAt);
+      }
+      // Chunk by chunk.
+      mmioSeek(f, 12, SEEK_SET);
+      bool reached = false;
+      MMCKINFO ck;
+      for (int steps = 0; steps < 8 && !reached && mmioDescend(f, &ck, &riff, 0) == 0; ++steps) {
+        reached = ck.ckid == kData && ck.dwDataOffset == dataAt && ck.cksize == 6;
+        mmioAscend(f, &ck, 0);
+      }
+      EXPECT_EQ(reached, c.found);
+      mmioClose(f, 0);
+    }
+  }
+}
+
+// A RIFF whose size was never written (0) is found with its form type, and
+// refused as a chunk that does not fit, like one past the end of the file:
+// the reader decides.
+TEST_F(RiffTest, ARiffOfSizeZeroSaysItsForm) {
+  const std::string path = File("unwritten.wav");
+  WriteBytes(path, Image().Id("RIFF").U32(0).Id("WAVE").Chunk("fmt ", 16).bytes());
+  HMMIO f = mmioOpen(path.c_str(), nullptr, MMIO_READ);
+  ASSERT_NE(f, nullptr);
+  MMCKINFO riff;
+  riff.fccType = kWave;
+  EXPECT_EQ(mmioDescend(f, &riff, nullptr, MMIO_FINDRIFF), MMIOERR_INVALIDFILE);
+  EXPECT_EQ(riff.fccType, kWave);
+  EXPECT_EQ(riff.cksize, 0u);
+  EXPECT_EQ(riff.dwDataOffset, 8u);
+  mmioClose(f, 0);
+}
