@@ -167,7 +167,9 @@ void TMainFrame::RunCommandLineMode() {
   // An export that found no clip says so, and what the load passed over.
   auto noteEmptyProject = [this] {
     if (CommandLineExportWritten || !FilmList.Empty()) {
-      CommandLineExportProblem.clear();
+      // A stop signal that came during the export ended it.
+      CommandLineExportProblem =
+          !CommandLineExportWritten && QuietCloseRequested() ? "the export was stopped" : "";
       return;
     }
     std::string text = ProjectName()[0] != '\0' ? std::string("the project '") + ProjectName() + "' holds no clips"

@@ -33,6 +33,7 @@
 #include "model/message_box.h"
 #include "platform/audio/virtual_audio.h"
 #include "platform/components/com.h"
+#include "platform/core/files.h"
 #include "platform/core/locations.h"
 #include "platform/core/paths.h"
 #include "platform/core/registry.h"
@@ -189,6 +190,8 @@ class SignalCloser {
   static constexpr auto kGrace = std::chrono::seconds(5);
 
   [[noreturn]] static void EndBy(int signal) {
+    // A file being written would stay beside its target, whole or not.
+    RemoveReplacementsInProgress();
     std::signal(signal, SIG_DFL);
     sigset_t one;
     sigemptyset(&one);

@@ -320,13 +320,19 @@ class Progress : public ProgressHooks {
   class Dialog : public ProgressDialog {
    public:
     explicit Dialog(TermometerDialog* d) : dialog(d) {}
-    bool SetProgress(LONG position) override { return dialog != nullptr && dialog->SetProgress(position); }
+    bool SetProgress(LONG position) override {
+      // A close that asks nothing (a stop signal) stops the long operation
+      // as a cancel would: the program is to end within its grace, and
+      // what the operation was writing goes with it.
+      if (QuietCloseRequested()) return false;
+      return dialog == nullptr || dialog->SetProgress(position);
+    }
     TermometerDialog* dialog;
   };
+  // Without a window as well: the stop must still reach the operation.
   ProgressDialog* OpenTermometer(const char* title, const char* text, LONG total, bool cancelable,
                                  HWND placeWindow) override {
-    TermometerDialog* d = ::OpenTermometer(title, text, total, cancelable, placeWindow);
-    return d != nullptr ? new Dialog(d) : nullptr;
+    return new Dialog(::OpenTermometer(title, text, total, cancelable, placeWindow));
   }
   void CloseTermometer(ProgressDialog** holder) override {
     if (holder == nullptr || *holder == nullptr) return;

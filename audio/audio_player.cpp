@@ -15,6 +15,7 @@
 #include "model/message_box.h"
 #include "model/text_format.h"
 #include "model/ui_strings.h"
+#include "platform/core/files.h"
 #include "platform/core/locations.h"
 #include "platform/core/threads.h"
 
@@ -568,9 +569,10 @@ void AudioPlayer::ShowError(int code, const char* arg, const char* caption) {
       text = ui_string::kUnknownError;
       break;
   }
+  // A writer of a replacement names the user's file, not its temporary.
   std::string message = text == ui_string::kUnknownError
                             ? FormatText(GetString(text), code)
-                            : FormatText(GetString(text), arg != nullptr ? arg : "");
+                            : WithTargetNames(FormatText(GetString(text), arg != nullptr ? arg : ""));
   if (message.size() > 255) message.resize(255);
   CurrentMessageBoxPresenter().Show(nullptr, message, caption != nullptr ? caption : "", MB_ICONHAND);
 }

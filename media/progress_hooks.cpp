@@ -4,6 +4,7 @@
 #include <atomic>
 #include <limits>
 
+#include "platform/core/files.h"
 #include "platform/gui/user.h"
 
 ProgressDialog* ProgressHooks::OpenTermometer(const char*, const char*, LONG, bool, HWND) {
@@ -48,7 +49,9 @@ ProgressMeter::ProgressMeter(const char* title, const char* text, std::int64_t t
   if (total < 0) total = 0;
   total_ = total;
   while ((total >> shift_) > std::numeric_limits<LONG>::max()) ++shift_;
-  dialog_ = CurrentProgressHooks().OpenTermometer(title, text, static_cast<LONG>(total >> shift_), true,
+  // The user's file, not the temporary one a replacement writes.
+  text_ = WithTargetNames(text != nullptr ? text : "");
+  dialog_ = CurrentProgressHooks().OpenTermometer(title, text_.c_str(), static_cast<LONG>(total >> shift_), true,
                                                   placeWindow);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/core/types.h"
 
@@ -49,6 +50,7 @@ class ProgressMeter {
 
  private:
   ProgressDialog* dialog_ = nullptr;
+  std::string text_;
   std::int64_t total_ = 0;
   int shift_ = 0;
 };

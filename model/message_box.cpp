@@ -106,7 +106,9 @@ void RestoreOtherTopWindows() {
 
 int ShowMessageText(HWND owner, const char* caption, UINT flags, const std::string& text) {
   HideOtherTopWindows(owner);
-  const int result = g_presenter->Show(owner, text, caption != nullptr ? caption : "", flags);
+  // A writer of a replacement names the file it was given: the user's
+  // file is the one meant.
+  const int result = g_presenter->Show(owner, WithTargetNames(text), caption != nullptr ? caption : "", flags);
   RestoreOtherTopWindows();
   return result;
 }

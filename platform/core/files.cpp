@@ -6,12 +6,14 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/vfs.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <iterator>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -1173,7 +1175,79 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::string* text) {
 
 namespace {
 
+// A replacement's temporary file: a short name of its own, not the target's
+// with more after it, so that every name the file system takes can be
+// written; hidden, and recognisable as ours for the clean-up of the ones a
+// killed writer left.
+constexpr char kTempHead[] = ".kobrix-";
+constexpr char kTempTail[] = ".tmp";
 constexpr size_t kTempSuffixSize = 6;  // RandomSuffix
+constexpr size_t kTempNameSize = sizeof kTempHead - 1 + kTempSuffixSize + sizeof kTempTail - 1;
+
+std::string TemporaryName() { return kTempHead + RandomSuffix() + kTempTail; }
+
+bool IsTemporaryName(const std::string& name) {
+  if (name.size() != kTempNameSize || name.compare(0, sizeof kTempHead - 1, kTempHead) != 0 ||
+      name.compare(name.size() - (sizeof kTempTail - 1), std::string::npos, kTempTail) != 0) {
+    return false;
+  }
+  for (size_t i = sizeof kTempHead - 1; i < sizeof kTempHead - 1 + kTempSuffixSize; ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+  }
+  return true;
+}
+
+// The temporaries being written, for an end of the program that cannot
+// wait for their writers: a fixed table that the end reads without locks or
+// memory of its own. A slot is free, being filled or emptied by its writer,
+// live, or taken by the end (which then never gives it back, nor its folder).
+enum : int { kSlotFree, kSlotBusy, kSlotLive, kSlotEnding };
+struct InProgress {
+  std::atomic<int> state{kSlotFree};
+  int folder = -1;
+  char name[32] = {};
+};
+InProgress g_inProgress[16];
+
+// The slot of name in folder, or -1 when the table is full (the write goes
+// on without one).
+int EnterInProgress(int folder, const std::string& name) {
+  if (name.size() >= sizeof InProgress::name) return -1;
+  for (int i = 0; i < static_cast<int>(std::size(g_inProgress)); ++i) {
+    InProgress& slot = g_inProgress[i];
+    int free = kSlotFree;
+    if (!slot.state.compare_exchange_strong(free, kSlotBusy)) continue;
+    slot.folder = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (slot.folder < 0) {
+      slot.state.store(kSlotFree);
+      return -1;
+    }
+    std::memcpy(slot.name, name.c_str(), name.size() + 1);
+    slot.state.store(kSlotLive);
+    return i;
+  }
+  return -1;
+}
+
+void LeaveInProgress(int index) {
+  if (index < 0) return;
+  InProgress& slot = g_inProgress[index];
+  int live = kSlotLive;
+  // Taken by the end: its folder stays open for it.
+  if (!slot.state.compare_exchange_strong(live, kSlotBusy)) return;
+  close(slot.folder);
+  slot.folder = -1;
+  slot.state.store(kSlotFree);
+}
+
+// The temporaries being written on this thread and the files they replace,
+// as the caller named them, for the messages their writers show.
+struct Written {
+  std::string temp;  // the path the writer was given
+  std::string name;  // the temporary's own name
+  std::string target;
+};
+thread_local std::vector<Written> t_written;
 
 // What a link in a folder may not be followed for: in a folder that everyone
 // may write and where only an entry's owner may rename it (sticky, as /tmp),
@@ -1222,7 +1296,25 @@ struct ReplacePlace {
   bool had_old = false;
   struct stat old {};
   int error = 0;  // why no folder was found (errno), when the walk gives none
+  std::string missing;  // then the first name on the way that is not there (or could not be entered)
 };
+
+constexpr decltype(statfs::f_type) kProcFileSystem = 0x9fa0;  // PROC_SUPER_MAGIC
+
+// What a link of a process's own (in /proc: its descriptors, its program)
+// leads to, for a message.
+const char* KindOfHeld(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISREG(mode)) return "a file a process holds open";
+  return "what a process holds open";
+}
+
+bool InProcesses(int folder) {
+  struct statfs system;
+  return fstatfs(folder, &system) == 0 && system.f_type == kProcFileSystem;
+}
 
 // The walk of a shared file's path, a name at a time from the root, each
 // name opened below the folder before it and never through a link: a link
@@ -1233,6 +1325,12 @@ struct ReplacePlace {
 // place->error for a way that leads to no folder.
 bool WalkToSharedPlace(const std::string& path, ReplacePlace* place, std::string* why) {
   const std::string given = AbsolutePath(NativePath(path));
+  // The system would take "out.wav/" for a folder: the slash is not dropped.
+  if (given.size() > 1 && given.back() == '/') {
+    if (why != nullptr) *why = "'" + NativePath(path) + "' ends with a slash, which names a folder, not a file";
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
   std::vector<std::string> rest;  // names still to walk, the next last
   auto push = [&rest](const std::string& text) {
     std::vector<std::string> parts;
@@ -1283,6 +1381,17 @@ bool WalkToSharedPlace(const std::string& path, ReplacePlace* place, std::string
     struct stat info;
     if (entry.get() < 0 || fstat(entry.get(), &info) != 0) {
       failed = errno;
+      // No file can be made there; a link that led there (a descriptor no
+      // longer open) is not replaced either.
+      if (InProcesses(folder)) {
+        if (why != nullptr) *why = "'" + NativePath(path) + "' leads to nothing ('" + next + "'), not a regular file";
+        SetLastErrorFromErrno(failed);
+        return false;
+      }
+      // A name on the way (not the one replaced) that is missing, or that
+      // its folder would not let the walk see: it is the one named, even
+      // when a ".." after it leads back to a folder that is there.
+      place->missing = failed == EACCES || failed == EPERM ? done : next;
       done = next;
       continue;
     }
@@ -1300,6 +1409,23 @@ bool WalkToSharedPlace(const std::string& path, ReplacePlace* place, std::string
         if (why != nullptr) *why = "'" + given + "' goes through too many links";
         SetLastErrorFromErrno(ELOOP);
         return false;
+      }
+      // A process's own links lead to what it holds open (a pipe, a
+      // socket, a file under another name), not to a name that a new file
+      // could take: they are never replaced, and only those that lead to a
+      // folder (the process's own, its current folder) are walked on.
+      if (InProcesses(folder)) {
+        struct stat held;
+        if (fstatat(folder, part.c_str(), &held, 0) != 0 || !S_ISDIR(held.st_mode)) {
+          if (why != nullptr) {
+            const bool known = fstatat(folder, part.c_str(), &held, 0) == 0;
+            *why = "'" + NativePath(path) + "' leads to " + (known ? KindOfHeld(held.st_mode) : "nothing") +
+                   " ('" + next + "')" +
+                   (known && S_ISREG(held.st_mode) ? ", not to the name of a file" : ", not a regular file");
+          }
+          SetLastError(ERROR_ACCESS_DENIED);
+          return false;
+        }
       }
       // The link that was checked, not whatever has its name now.
       std::vector<char> text(static_cast<size_t>(PATH_MAX) + 1);
@@ -1320,6 +1446,7 @@ bool WalkToSharedPlace(const std::string& path, ReplacePlace* place, std::string
     if (!rest.empty()) {
       if (!S_ISDIR(info.st_mode)) {
         failed = ENOTDIR;
+        place->missing = next;
       } else {
         held.push_back(std::move(entry));
       }
@@ -1405,7 +1532,6 @@ std::string HeldFolderPath(const ReplacePlace& place) {
 // rename; one nobody holds was left by a writer that died.
 void RemoveStaleTemporariesIn(const ReplacePlace& place) {
   if (place.name.empty()) return;
-  const std::string prefix = place.name + ".tmp-";
   const int listing = openat(place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listing < 0) return;
   DIR* dir = fdopendir(listing);
@@ -1415,7 +1541,7 @@ void RemoveStaleTemporariesIn(const ReplacePlace& place) {
   }
   while (const dirent* entry = readdir(dir)) {
     const std::string name(entry->d_name);
-    if (name.size() != prefix.size() + kTempSuffixSize || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (!IsTemporaryName(name)) continue;
     const int fd = openat(place.folder.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat info;
@@ -1457,10 +1583,12 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
   ReplacePlace place;
   const bool found = isPrivate ? OpenPrivatePlace(path, &place) : WalkToSharedPlace(path, &place, why);
   if (!found && place.error == 0) return false;  // refused, why told
-  std::string folderName = PathFolder(place.target);
+  std::string folderName = !found && !place.missing.empty() ? place.missing : PathFolder(place.target);
   if (folderName.empty()) folderName = ".";
   auto folderFailure = [&](int error, const std::string& temp) {
-    if (error == ENOENT || error == ENOTDIR) {
+    if (error == ENOTDIR && !found && !place.missing.empty()) {
+      *why = "'" + folderName + "' is not a folder.";
+    } else if (error == ENOENT || error == ENOTDIR) {
       *why = "The folder '" + folderName + "' does not exist.";
     } else if (error == EACCES || error == EPERM || error == EROFS) {
       *why = "The folder '" + folderName + "' can not be written.";
@@ -1470,7 +1598,7 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
     SetErrorForPath(error, temp);
     return false;
   };
-  if (!found) return folderFailure(place.error, place.target + ".tmp-");
+  if (!found) return folderFailure(place.error, PathJoin(folderName, kTempHead));
   struct stat& old = place.old;
   const bool had_old = place.had_old;
   if (had_old && isPrivate) {
@@ -1490,7 +1618,7 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
   std::string tempName;
   int fd = -1;
   for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-    tempName = place.name + ".tmp-" + RandomSuffix();
+    tempName = TemporaryName();
     fd = openat(folder, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                 isPrivate ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
@@ -1507,16 +1635,24 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
   }
   if (fd < 0) {
     const int error = errno;
-    return folderFailure(error, place.target + ".tmp-");
+    return folderFailure(error, PathJoin(folderName, kTempHead));
   }
+  const int slot = EnterInProgress(folder, tempName);
   auto fail = [&](int error) {
     unlinkat(folder, tempName.c_str(), 0);
+    LeaveInProgress(slot);
     close(fd);
     SetLastErrorFromErrno(error);
     return false;
   };
+  const std::string tempPath = PathJoin(HeldFolderPath(place), tempName);
+  t_written.push_back({tempPath, tempName, NativePath(path)});
   errno = 0;
-  if (!write(fd, PathJoin(HeldFolderPath(place), tempName))) {
+  const bool wrote = write(fd, tempPath);
+  const int writeError = errno;
+  t_written.pop_back();
+  errno = writeError;
+  if (!wrote) {
     const int error = errno != 0 ? errno : EIO;
     if (errno != 0) *why = std::string("the file could not be written: ") + std::strerror(error);
     return fail(error);
@@ -1542,6 +1678,7 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
     }
     return fail(error);
   }
+  LeaveInProgress(slot);
   // Closing releases the lock only now that the name is gone.
   close(fd);
   if (toDisk) SyncFolder(folder);
@@ -1551,6 +1688,27 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int fd, const
 }  // namespace
 
 const std::string& LastReplaceFailure() { return t_lastReplaceFailure; }
+
+std::string WithTargetNames(const std::string& text) {
+  std::string out = text;
+  auto replaceAll = [&out](const std::string& what, const std::string& with) {
+    if (what.empty()) return;
+    for (size_t at = out.find(what); at != std::string::npos; at = out.find(what, at + with.size()))
+      out.replace(at, what.size(), with);
+  };
+  for (const Written& w : t_written) {
+    replaceAll(w.temp, w.target);
+    replaceAll(w.name, PathFileName(w.target));
+  }
+  return out;
+}
+
+void RemoveReplacementsInProgress() {
+  for (InProgress& slot : g_inProgress) {
+    int live = kSlotLive;
+    if (slot.state.compare_exchange_strong(live, kSlotEnding)) unlinkat(slot.folder, slot.name, 0);
+  }
+}
 
 bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd, const std::string& temp)>& write,
                            ReplaceDurability durability, ReplaceAccess access, std::string* why) {

@@ -235,8 +235,9 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::string* text);
 // key by key many times in a row (the settings), flushed once at the end.
 enum class ReplaceDurability { kDisk, kRename };
 
-// Replaces the file at path as a whole: writes NAME.tmp-XXXXXX in the same
-// folder (locked while it is written), flushes it to the disk and renames it
+// Replaces the file at path as a whole: writes a temporary file of a short
+// hidden name (".kobrix-XXXXXX.tmp") in the same folder (locked while it
+// is written), flushes it to the disk and renames it
 // over NAME, so that a crash at any moment leaves either the old file or the
 // new one. Keeps the old
 // file's permissions. False (last error set) when anything failed; the old
@@ -252,8 +253,11 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
 // the file is the user's own. A link in a sticky folder that everyone may
 // write (as /tmp) is followed only when it is the user's or the folder
 // owner's: another user's is refused. A target that is no regular file (a
-// FIFO, a device, a folder) is refused. why (when given) gets, on failure,
-// the reason for the user, naming the file or the link.
+// FIFO, a device, a folder), a path that ends with a slash, and a link of a
+// process's own in /proc (a descriptor: a pipe, a socket, an open file) are
+// refused; such a link is never replaced. why (when given) gets, on
+// failure, the reason for the user, naming the file or the link; a folder
+// on the way that is missing is named as it is, before any ".." after it.
 enum class ReplaceAccess { kShared, kPrivate };
 bool ReplaceFileAtomically(const std::string& path,
                            const std::function<bool(int fd, const std::string& temp)>& write,
@@ -266,7 +270,15 @@ const std::string& LastReplaceFailure();
 // to the disk. False when the file cannot be opened or flushed; a missing
 // file has nothing to flush (true).
 bool FlushFileToDisk(const std::string& path);
-// Removes the temporary files that replacements of path left when their
-// writer died (a writer holds a lock on its own until the rename). Each
-// replacement does this first; start-up does it for the files it saves.
+// Removes the temporary files that replacements in path's folder left when
+// their writer died (a writer holds a lock on its own until the rename).
+// Each replacement does this first; start-up does it for the files it saves.
 void RemoveStaleTemporaries(const std::string& path);
+// text with the path (and the name) of each temporary file that a
+// replacement on this thread is writing replaced by the file it replaces,
+// as its caller named it: what a writer shows names the user's file.
+std::string WithTargetNames(const std::string& text);
+// Removes the temporary files of the replacements in progress, for an end
+// of the program that does not wait for their writers. Takes no lock and
+// allocates nothing: it may run while any other thread is anywhere.
+void RemoveReplacementsInProgress();

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "app/command_line.h"
 #include "audio/export_io.h"
 #include "platform/core/paths.h"
+#include "support/file_bytes.h"
 
 namespace apptest {
 namespace {
@@ -155,13 +157,14 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
   MakeProject(File("gone.tml"), {File("gone.wav")});
   Stop();
   std::filesystem::remove(File("gone.wav"));
+  ASSERT_EQ(mkdir(File("proj").c_str(), 0755), 0);
   const std::string projectBytes = ReadFile(project), toneBytes = ReadFile(File("tone.wav"));
   struct Case {
     const char* what;
     std::string args;
     std::string target;
     int status;
-    const char* says;
+    std::string says;
   } cases[] = {
       {"a project with sound", Quoted(project) + " /wave " + Quoted(File("a.wav")), File("a.wav"), 0, ""},
       {"as AIFF", Quoted(project) + " /aiff " + Quoted(File("a.aif")), File("a.aif"), 0, ""},
@@ -177,6 +180,12 @@ TEST_F(CommandLineRun, TheStatusIsZeroExactlyWhenTheWholeFileWasWritten) {
        File("d.wav"), 1, "gone.wav"},
       {"words after the file", Quoted(project) + " /wave " + Quoted(File("e.wav")) + " more words", File("e.wav"),
        0, ""},
+      // The folder named is the one that is missing, not the one a ".."
+      // after it would lead back to.
+      {"a missing folder on the way", Quoted(project) + " /wave " + Quoted(File("proj/nosuch/../f.wav")), File("proj/f.wav"), 1,
+       "The folder '" + File("proj/nosuch") + "' does not exist."},
+      {"a slash after the name", Quoted(project) + " /wave " + Quoted(File("g.wav/")), File("g.wav"), 1,
+       "'" + File("g.wav/") + "' ends with a slash, which names a folder, not a file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -295,12 +304,9 @@ TEST_F(CommandLineRun, KillsDuringAnExportLeaveTheEarlierFileWhole) {
   const std::string earlier = "the earlier export";
   const std::string target = File("out.wav");
   std::ofstream(target) << earlier;
-  auto temporaries = [this] {
-    int n = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
-      n += entry.path().filename().string().rfind("out.wav.tmp-", 0) == 0 ? 1 : 0;
-    return n;
-  };
+  // What is in the folder beside what was there before the runs.
+  const std::vector<std::string> before = Entries(folder_.path());
+  auto temporaries = [this, &before] { return Entries(folder_.path()).size() - before.size(); };
   int killed = 0;
   for (int i = 0; i < 20; ++i) {
     const pid_t child = fork();
@@ -331,7 +337,80 @@ TEST_F(CommandLineRun, KillsDuringAnExportLeaveTheEarlierFileWhole) {
   // The next export clears what the killed ones left beside the file.
   ASSERT_EQ(Status(Quoted(project) + " /wave " + Quoted(target)), 0);
   EXPECT_EQ(ReadFile(target), whole);
-  EXPECT_EQ(temporaries(), 0);
+  EXPECT_EQ(temporaries(), 0u);
+}
+
+// A stop signal during a long export: the export notices the close that
+// asks nothing and stops, and the program ends by itself within its grace
+// (a forced end would have ended it by the signal), removing the file it
+// was writing; the earlier file stays whole. A second signal ends it at
+// once, and that end too removes the file being written.
+TEST_F(CommandLineRun, AStopDuringALongExportEndsItAndLeavesNoTemporary) {
+  // Six hours of silence, nearly all a WAVE file holds: a sparse file, that
+  // costs no disk. Its export takes longer than the grace.
+  const std::string silence = File("silence.wav");
+  constexpr uint32_t kDataBytes = 3'900'000'000u;
+  {
+    WriteTone(silence, 0);
+    std::fstream head(silence, std::ios::in | std::ios::out | std::ios::binary);
+    auto put = [&head](std::streamoff at, uint32_t v) {
+      head.seekp(at);
+      for (int i = 0; i < 4; ++i) head.put(static_cast<char>(v >> (8 * i)));
+    };
+    put(4, 36 + kDataBytes);
+    put(40, kDataBytes);
+  }
+  ASSERT_EQ(truncate(silence.c_str(), 44 + static_cast<off_t>(kDataBytes)), 0);
+  struct statvfs disk;
+  ASSERT_EQ(statvfs(folder_.path().c_str(), &disk), 0);
+  // The export asks for room for the whole file before it starts.
+  if (static_cast<uint64_t>(disk.f_bavail) * disk.f_frsize < kDataBytes + (64ull << 20))
+    GTEST_SKIP() << "not enough free disk for the export to start";
+  Start();
+  MakeProject(File("p.tml"), {silence});
+  Stop();
+  const std::string target = File("out.wav");
+  const std::string earlier = "the earlier export";
+  const std::string err = temp_.File("stderr.txt");
+  for (const bool second : {false, true}) {
+    SCOPED_TRACE(second ? "a second signal" : "one signal");
+    std::ofstream(target) << earlier;
+    const std::vector<std::string> before = Entries(folder_.path());
+    const pid_t child = fork();
+    if (child == 0) {
+      execl("/bin/sh", "sh", "-c",
+            ("exec " + ChildEnvironment() + "'" KOBRIX_PROGRAM "' " + Quoted(File("p.tml")) + " /wave " +
+             Quoted(target) + " 2>" + Quoted(err))
+                .c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    started_.push_back(child);
+    // Once the new file is on its way (a guard against a hang: 60 s).
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Entries(folder_.path()) == before && std::chrono::steady_clock::now() < limit &&
+           waitpid(child, nullptr, WNOHANG) == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(Entries(folder_.path()), before) << "the export did not start: " << ReadFile(err);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_EQ(kill(child, SIGTERM), 0);
+    if (second) kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (second) {
+      EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    } else {
+      ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal, after its grace: " << status;
+      EXPECT_EQ(WEXITSTATUS(status), 1);
+      EXPECT_NE(ReadFile(err).find("no file was written to '" + target + "': the export was stopped"),
+                std::string::npos)
+          << ReadFile(err);
+    }
+    EXPECT_EQ(ReadFile(target), earlier);
+    EXPECT_EQ(Entries(folder_.path()), before);
+  }
+  std::filesystem::remove(silence);
 }
 
 // A second user on the machine: the runtime folder made first by them is
@@ -452,9 +531,17 @@ TEST_F(CommandLineRun, AFailedExportKeepsTheEarlierFile) {
     std::ofstream(target) << "the earlier export";
     FullDisk disk(fillsDuring);
     ExportIo* before = SetExportIo(&disk);
+    boxes_->shown.clear();
     EXPECT_FALSE(TimeLine().WriteAudio(0, target.c_str()));
     SetExportIo(before);
     EXPECT_EQ(ReadFile(target), "the earlier export");
+    // The box names the user's file, not the one the export was writing.
+    ASSERT_FALSE(boxes_->shown.empty());
+    for (const auto& box : boxes_->shown) {
+      EXPECT_NE(box.text.find("'" + target + "'"), std::string::npos) << box.text;
+      EXPECT_EQ(box.text.find(".kobrix-"), std::string::npos) << box.text;
+      EXPECT_EQ(box.text.find("/proc/"), std::string::npos) << box.text;
+    }
   }
 }
 

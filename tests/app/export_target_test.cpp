@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -121,6 +123,54 @@ TEST_F(ExportTarget, ATargetThatIsNoRegularFileSaysSo) {
   struct stat info;
   ASSERT_EQ(stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+// A link to the standard output (straight to the process's descriptor, or
+// through /dev/stdout) with the output a pipe: a WAVE file cannot go down a
+// pipe whole (its sizes are written last, at its start), so the export is
+// refused with a message naming the link, nothing goes down the pipe, and
+// the link stays the link it was.
+TEST_F(ExportTarget, ALinkToTheStandardOutputIsNeitherReplacedNorWrittenHalf) {
+  MakeToneProject();
+  const std::string link = File("o.wav");
+  for (const std::string leads : {"/proc/self/fd/1", "/dev/stdout"}) {
+    SCOPED_TRACE(leads);
+    std::filesystem::remove(link);
+    ASSERT_EQ(symlink(leads.c_str(), link.c_str()), 0);
+    const std::string err = File("stderr.txt");
+    std::FILE* pipe = popen((ChildEnvironment() + " timeout 60 '" KOBRIX_PROGRAM "' " + Quoted(File("p.tml")) +
+                             " /wave " + Quoted(link) + " 2>" + Quoted(err))
+                                .c_str(),
+                            "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string received;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) received.append(buffer, n);
+    const int status = pclose(pipe);
+    const std::string errors = ReadFile(err);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << ": " << errors;
+    EXPECT_EQ(received.size(), 0u);
+    EXPECT_NE(errors.find("'" + link + "' leads to a pipe"), std::string::npos) << errors;
+    char text[PATH_MAX] = {};
+    ASSERT_GT(readlink(link.c_str(), text, sizeof text - 1), 0) << "the link stays a link";
+    EXPECT_EQ(std::string(text), leads);
+  }
+}
+
+// Every name the file system takes is written: a name of 245 characters in
+// a folder whose path keeps the whole within what the command line takes.
+TEST_F(ExportTarget, AFileNameOfAnyLengthTheFileSystemTakesIsWritten) {
+  MakeToneProject();
+  char folder[] = "/tmp/kbXXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string name = std::string(241, 'n') + ".wav";
+  const std::string target = std::string(folder) + "/" + name;
+  ASSERT_LE(target.size(), 259u);
+  std::string errors;
+  EXPECT_EQ(Status(Quoted(File("p.tml")) + " /wave " + Quoted(target), &errors), 0) << errors;
+  EXPECT_EQ(ReadFile(target).substr(0, 4), "RIFF");
+  EXPECT_EQ(Entries(folder), std::vector<std::string>{name});
+  std::filesystem::remove_all(folder);
 }
 
 // Another user's file in a sticky folder can not be renamed over: the

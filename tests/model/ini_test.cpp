@@ -145,7 +145,7 @@ TEST_F(IniTest, KillDuringWriteLeavesOldOrNewFile) {
   // What the killed writers left goes at start-up.
   IniRemoveStaleTemporaries();
   for (const auto& entry : fs::directory_iterator(folder_))
-    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().rfind(".kobrix-", 0), std::string::npos) << entry.path();
   EXPECT_EQ(FileText().size(), oldText.size());
 }
 

@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -636,24 +638,16 @@ TEST(Files, AtomicReplaceWritesAndKeepsPermissions) {
   ASSERT_EQ(lstat((dir / "link").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
   // Nothing is left beside the file.
-  WIN32_FIND_DATA data;
-  HANDLE find = FindFirstFile((dir / "*.tmp-*").c_str(), &data);
-  EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"KOBRIX30.INI", "link"}));
   // A folder that does not exist: false, nothing written.
   EXPECT_FALSE(WriteFileAtomically(dir / "none/file", "x", 1));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
-// The temporary files beside path.
+// What is in the folder beside the file named.
 std::vector<std::string> Temporaries(const ScratchFolder& dir, const char* name) {
-  std::vector<std::string> found;
-  WIN32_FIND_DATA data;
-  HANDLE find = FindFirstFile((dir / (std::string(name) + ".tmp-*")).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return found;
-  do {
-    found.push_back(data.cFileName);
-  } while (FindNextFile(find, &data));
-  FindClose(find);
+  std::vector<std::string> found = Entries(dir.path());
+  found.erase(std::remove(found.begin(), found.end(), name), found.end());
   return found;
 }
 
@@ -702,19 +696,127 @@ TEST(Files, AtomicReplaceSurvivesKilledWriters) {
   }
   EXPECT_GT(interrupted, 0) << "no kill landed during a write";
   // A temporary being written by a live writer elsewhere stays.
-  const std::string live = path + ".tmp-Live00";
+  const std::string live = dir / ".kobrix-Live00.tmp";
   const int fd = open(live.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(flock(fd, LOCK_EX), 0);
 
   ASSERT_TRUE(WriteFileAtomically(path, "good", 4));
   EXPECT_EQ(ReadWhole(path), "good");
-  EXPECT_EQ(Temporaries(dir, "settings"), std::vector<std::string>{"settings.tmp-Live00"});
+  EXPECT_EQ(Temporaries(dir, "settings"), std::vector<std::string>{".kobrix-Live00.tmp"});
   close(fd);
   // Once its writer has gone, start-up takes it away too.
   RemoveStaleTemporaries(path);
   EXPECT_TRUE(Temporaries(dir, "settings").empty());
   EXPECT_EQ(ReadWhole(path), "good");
+}
+
+// Every name the file system takes can be replaced: the temporary's own
+// name does not grow with the target's.
+TEST(Files, AtomicReplaceTakesTheLongestNames) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  for (size_t length : {size_t{245}, size_t{NAME_MAX}}) {
+    SCOPED_TRACE(length);
+    const std::string name = std::string(length - 4, 'n') + ".wav";
+    ASSERT_TRUE(WriteFileAtomically(dir / name, "old", 3));
+    ASSERT_TRUE(WriteFileAtomically(dir / name, "new", 3)) << LastReplaceFailure();
+    EXPECT_EQ(ReadWhole(dir / name), "new");
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{name});
+    std::remove((dir / name).c_str());
+  }
+}
+
+// A refused path says what the user named: the folder that is missing
+// (before a ".." that would lead back out of it), and a slash at the end,
+// which names a folder. Nothing is written anywhere.
+TEST(Files, AtomicReplaceNamesWhatIsWrongWithThePath) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  ASSERT_EQ(mkdir((dir / "proj").c_str(), 0755), 0);
+  WriteWhole(dir / "notes.txt", "notes");
+  const struct {
+    const char* what;
+    std::string path;
+    std::string why;
+  } cases[] = {
+      {"a missing folder, then '..'", dir / "proj/nosuch/../out.wav",
+       "The folder '" + (dir / "proj/nosuch") + "' does not exist."},
+      {"a missing folder on a longer way", dir / "proj/a/b/out.wav",
+       "The folder '" + (dir / "proj/a") + "' does not exist."},
+      {"a file on the way, then '..'", dir / "notes.txt/../out.wav", "'" + (dir / "notes.txt") + "' is not a folder."},
+      {"a slash at the end", dir / "out.wav/",
+       "'" + (dir / "out.wav/") + "' ends with a slash, which names a folder, not a file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string why;
+    EXPECT_FALSE(ReplaceFileAtomically(
+        c.path, [](int fd, const std::string&) { return write(fd, "x", 1) == 1; }, ReplaceDurability::kRename,
+        ReplaceAccess::kShared, &why));
+    EXPECT_EQ(why, c.why);
+    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"notes.txt", "proj"}));
+    EXPECT_TRUE(Entries(dir / "proj").empty());
+  }
+}
+
+// What a writer shows while it writes the temporary names the target as the
+// caller named it; after the write, text is left as it is.
+TEST(Files, AWritersTextsNameTheTarget) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string target = dir / "out.wav";
+  std::string during, nameOnly;
+  std::string temp;
+  ASSERT_TRUE(ReplaceFileAtomically(target, [&](int, const std::string& path) {
+    temp = path;
+    during = WithTargetNames("Error writing file:\n'" + path + "'.");
+    nameOnly = WithTargetNames("Writing " + path.substr(path.rfind('/') + 1));
+    return true;
+  }));
+  EXPECT_EQ(during, "Error writing file:\n'" + target + "'.");
+  EXPECT_EQ(nameOnly, "Writing out.wav");
+  EXPECT_EQ(WithTargetNames("'" + temp + "'"), "'" + temp + "'");
+}
+
+// An end that cannot wait for the writer (a signal's, in its handler)
+// removes the temporary being written; the earlier file stays whole.
+TEST(Files, TheEndOfTheProgramRemovesTheTemporaryBeingWritten) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string target = dir / "out.wav";
+  WriteWhole(target, "the earlier file");
+  int started[2];
+  ASSERT_EQ(pipe(started), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(started[0]);
+    signal(SIGTERM, [](int) {
+      RemoveReplacementsInProgress();
+      _exit(0);
+    });
+    ReplaceFileAtomically(target, [&](int fd, const std::string&) {
+      const std::vector<unsigned char> block = Pattern(1 << 20, 1);
+      if (write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size())) _exit(2);
+      const char one = 1;
+      (void)!write(started[1], &one, 1);
+      for (;;) pause();
+      return true;
+    });
+    _exit(3);
+  }
+  close(started[1]);
+  char one = 0;
+  ASSERT_EQ(read(started[0], &one, 1), 1);
+  close(started[0]);
+  ASSERT_EQ(Entries(dir.path()).size(), 2u) << "the temporary is there while it is written";
+  kill(child, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.wav"});
+  EXPECT_EQ(ReadWhole(target), "the earlier file");
 }
 
 // -------------------------------------------------------------------- errors

@@ -2,10 +2,12 @@
 // it, and takes over a file's permissions only from the user's own file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -159,7 +161,7 @@ TEST(ReplaceTargetLinks, StaleTemporariesBehindARefusedLinkAreLeftAlone) {
   ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
   ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
   // No writer holds it: by the name alone, a temporary a dead writer left.
-  const std::string stale = home + "/out.wav.tmp-Abc123";
+  const std::string stale = home + "/.kobrix-Abc123.tmp";
   WriteFileText(stale, "the victim's file");
   ASSERT_EQ(symlink(home.c_str(), (shared + "/dir").c_str()), 0);
   ASSERT_EQ(lchown((shared + "/dir").c_str(), kStranger, kStranger), 0);
@@ -169,6 +171,65 @@ TEST(ReplaceTargetLinks, StaleTemporariesBehindARefusedLinkAreLeftAlone) {
   // By a way that may be followed it is one, and goes.
   RemoveStaleTemporaries(home + "/out.wav");
   EXPECT_FALSE(std::filesystem::exists(stale));
+}
+
+// A link to what a process holds open (its descriptors in /proc: a pipe, a
+// socket, a file under another name) or to a device or a FIFO is refused,
+// naming the link and what it leads to, and stays a link leading where it
+// did; a pipe gets nothing. Named straight, without a link of ours, the
+// same.
+TEST(ReplaceTargetLinks, ALinkToADescriptorADeviceOrAFifoIsNeverReplaced) {
+  TestFolder scratch("replace-held");
+  ASSERT_TRUE(scratch.ok());
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  int sockets[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sockets), 0);
+  const std::string held = scratch.File("held.wav");
+  WriteFileText(held, "held open");
+  const int file = open(held.c_str(), O_RDWR);
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(mkfifo(scratch.File("fifo").c_str(), 0600), 0);
+  auto descriptor = [](int fd) { return "/proc/self/fd/" + std::to_string(fd); };
+  const struct {
+    const char* what;
+    std::string leads;  // what the link leads to
+    bool straight;      // the path named without a link of ours
+    const char* says;
+  } cases[] = {
+      {"a pipe", descriptor(pipeEnds[1]), false, "leads to a pipe"},
+      {"a pipe named straight", descriptor(pipeEnds[1]), true, "leads to a pipe"},
+      {"a pipe through /dev/fd", "/dev/fd/" + std::to_string(pipeEnds[1]), false, "leads to a pipe"},
+      {"a socket", descriptor(sockets[0]), false, "leads to a socket"},
+      {"an open file", descriptor(file), false, "leads to a file a process holds open"},
+      {"a descriptor that is not open", descriptor(1000), false, "leads to nothing"},
+      {"a device", "/dev/null", false, "is a device"},
+      {"a FIFO", scratch.File("fifo"), false, "is a FIFO"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string link = scratch.File("out" + std::to_string(++n) + ".wav");
+    ASSERT_EQ(symlink(c.leads.c_str(), link.c_str()), 0);
+    const std::string target = c.straight ? c.leads : link;
+    std::string why;
+    EXPECT_FALSE(ReplaceFileAtomically(
+        target, [](int fd, const std::string&) { return write(fd, "WAVE", 4) == 4; }, ReplaceDurability::kRename,
+        ReplaceAccess::kShared, &why));
+    EXPECT_EQ(why.find("'" + target + "' "), 0u) << "names what was given: " << why;
+    EXPECT_NE(why.find(c.says), std::string::npos) << why;
+    char text[PATH_MAX] = {};
+    ASSERT_GT(readlink(link.c_str(), text, sizeof text - 1), 0) << "the link stays a link";
+    EXPECT_EQ(std::string(text), c.leads);
+  }
+  EXPECT_EQ(ReadFileText(held), "held open");
+  // Nothing went down the pipe, nor into the socket.
+  ASSERT_EQ(fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK), 0);
+  ASSERT_EQ(fcntl(sockets[1], F_SETFL, O_NONBLOCK), 0);
+  char byte;
+  EXPECT_EQ(read(pipeEnds[0], &byte, 1), -1);
+  EXPECT_EQ(read(sockets[1], &byte, 1), -1);
+  for (int fd : {pipeEnds[0], pipeEnds[1], sockets[0], sockets[1], file}) close(fd);
 }
 
 TEST(ReplaceTargetLinks, PermissionsAreTakenOverOnlyFromTheUsersOwnFile) {

@@ -61,7 +61,7 @@ class ExportsTest : public TransportTest {
   // target's name, leaving no temporary behind.
   testing::AssertionResult WrittenBeside(const std::string& target) {
     const std::string& path = Last().path;
-    const std::string prefix = std::filesystem::path(target).filename().string() + ".tmp-";
+    const std::string prefix = ".kobrix-";
     if (std::filesystem::path(path).filename().string().rfind(prefix, 0) != 0)
       return testing::AssertionFailure() << "written at " << path;
     std::ifstream in(target);
