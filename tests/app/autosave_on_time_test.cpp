@@ -40,6 +40,7 @@ TEST_F(AutosaveOnTime, ThePeriodPassedWithoutInputWritesTheAutosave) {
   std::atomic<DWORD> movedAtWrite{0};
   HWND frame = Frame().GetHandle();
   std::thread clockHand([&] {
+    // A guard against a hang, on the wall clock.
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!std::filesystem::exists(autosaved) && std::chrono::steady_clock::now() < limit) {
       AdvanceClock(1000);
@@ -61,6 +62,7 @@ TEST_F(AutosaveOnTime, ThePeriodPassedWithoutInputWritesTheAutosave) {
   // was taken over), and long before a second one.
   EXPECT_GE(movedAtWrite.load() + 5000, period);
   EXPECT_LT(movedAtWrite.load(), 2 * period);
+  // A guard against a hang: the clock hand gives up at 20 s.
   EXPECT_LT(took, std::chrono::seconds(15));
 }
 

@@ -433,6 +433,7 @@ TEST_F(EffectListFileTest, ZerosWhereBlocksShouldBeEndTheReadAtOnce) {
     SCOPED_TRACE(c.what);
     const std::string path = Path("zeros.fxl");
     if (!WriteSparseFile(path, c.head)) GTEST_SKIP() << "no sparse file of 64 GB here";
+    // A second of processor time; walking the zeros takes minutes of it.
     EXPECT_TRUE(EndsWithin(std::chrono::milliseconds(1000), [&] {
       HMMIO file = mmioOpen(path.c_str(), nullptr, MMIO_READ);
       EffectList* list = nullptr;

@@ -42,8 +42,9 @@ class SingleSourceTest : public EngineTest {
       VirtualAudio::Advance(20);
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    // The command thread ends once it has given the source back.
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    // The command thread ends once it has given the source back (20 s: a
+    // guard against a hang).
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (engine_->HasCommandThread() && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

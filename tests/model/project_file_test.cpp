@@ -420,6 +420,7 @@ TEST_F(ProjectFile, ZerosWhereRecordsShouldBeEndTheLoadAtOnce) {
     SCOPED_TRACE(c.what);
     const std::string path = dir.Path("zeros.tml");
     if (!WriteSparseFile(path, c.head)) GTEST_SKIP() << "no sparse file of 64 GB here";
+    // A second of processor time; walking the zeros takes minutes of it.
     EXPECT_TRUE(EndsWithin(std::chrono::milliseconds(1000), [&] { return LoadPath(path) == 6; }));
   }
 }

@@ -135,7 +135,8 @@ class PreviewTest : public ClipCommandsTest {
       VirtualAudio::Advance(20);
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    // A guard against a hang: the thread ends once the device has closed.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (engine_->HasCommandThread() && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

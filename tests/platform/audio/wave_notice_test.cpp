@@ -24,9 +24,10 @@ WAVEFORMATEX Mono8() {
 }
 
 // Takes the next message of the calling thread's queue for window (null:
-// thread messages too), waiting up to a second.
+// thread messages too), waiting up to 10 s (a guard against a hang: the
+// device's notices come at once).
 bool Next(MSG* message, HWND window = nullptr) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < end) {
     if (PeekMessage(message, window, 0, 0, PM_REMOVE)) return true;
   }

@@ -17,6 +17,7 @@
 #include "platform/core/locations.h"
 
 #include "support/test_env.h"
+#include "support/time_bounds.h"
 
 namespace {
 
@@ -123,7 +124,8 @@ TEST_F(ProcessTest, RunsWithArgumentsAndWorkingFolder) {
   EXPECT_NE(info.hThread, nullptr);
   EXPECT_NE(info.dwProcessId, 0u);
   ASSERT_TRUE(WaitSignaled(info.hProcess, std::chrono::seconds(10)));
-  EXPECT_TRUE(WaitSignaled(info.hThread, std::chrono::seconds(1)));
+  // Signalled with the process; the time is a guard against a hang.
+  EXPECT_TRUE(WaitSignaled(info.hThread, std::chrono::seconds(10)));
   DWORD code = 0;
   ASSERT_TRUE(GetExitCodeProcess(info.hProcess, &code));
   EXPECT_EQ(code, 7u);
@@ -213,10 +215,13 @@ TEST_F(ProcessTest, OpensAFileWithItsProgram) {
   // No opener installed: a clean failure at once.
   {
     ScopedEnv path("PATH", empty);
-    auto start = std::chrono::steady_clock::now();
-    HINSTANCE r = ShellExecute(nullptr, "open", file.c_str(), nullptr, nullptr, 1);
+    HINSTANCE r = nullptr;
+    const auto quickest =
+        QuickestOf(3, [] {}, [&] { r = ShellExecute(nullptr, "open", file.c_str(), nullptr, nullptr, 1); });
     EXPECT_EQ(reinterpret_cast<std::intptr_t>(r), SE_ERR_NOASSOC);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // Nothing waited for: a wait in the call would be in every round, where
+    // a busy machine holds back only some.
+    EXPECT_LT(quickest, std::chrono::milliseconds(200));
   }
 
   // An opener that records what it was asked to open.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/time_bounds.h"
 #include "support/test_env.h"
 
 namespace {
@@ -237,7 +238,8 @@ TEST_F(RegistryTest, ManySiblingKeysLoadQuickly) {
   constexpr int kKeys = 100000;
   for (int i = kKeys; i-- > 0;) text += "[HKEY_CLASSES_ROOT\\CLSID\\{" + std::to_string(i) + "}]\n@=\"x\"\n";
   WriteRegistry(text);
-  const auto begin = std::chrono::steady_clock::now();
+  // The processor time of the load, which a busy machine does not stretch.
+  const auto begin = ProcessCpuTime();
   HKEY clsid = nullptr;
   ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, "clsid", 0, KEY_READ, &clsid), ERROR_SUCCESS);
   HKEY key = nullptr;
@@ -250,7 +252,7 @@ TEST_F(RegistryTest, ManySiblingKeysLoadQuickly) {
 #else
   constexpr auto kLimit = std::chrono::seconds(5);
 #endif
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, kLimit);
+  EXPECT_LT(ProcessCpuTime() - begin, kLimit);
   char name[64];
   DWORD size = sizeof name;
   ASSERT_EQ(RegEnumKeyEx(clsid, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
