@@ -197,6 +197,7 @@ TEST_F(ReaderTest, ALoopedRangeStartsOverAtItsStart) {
 
 TEST_F(ReaderTest, StoppingBlockedWorkersReturnsAtOnce) {
   engine_->MaxBlockRead = 2;
+  ASSERT_TRUE(engine_->AllocBuffers());
   engine_->SetMixRange(films_.First(), Setup(1), 0, 600, false, true);
   const auto quickest = QuickestOf(
       5,

@@ -12,8 +12,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -37,13 +37,6 @@ inline cpu_time::Duration ProcessCpuTime() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return cpu_time::FromTimespec(t);
-}
-
-// What the children this process has waited for have used so far.
-inline cpu_time::Duration ChildrenCpuTime() {
-  rusage usage{};
-  getrusage(RUSAGE_CHILDREN, &usage);
-  return cpu_time::FromRusage(usage);
 }
 
 // A blocked child uses no processor, so a bound on processor time alone
@@ -70,7 +63,10 @@ inline testing::AssertionResult EndsWithinProcessorTime(std::chrono::millisecond
   for (;;) {
     const pid_t ended = wait4(child, &status, WNOHANG, &usage);
     if (ended == child) break;
-    if (ended < 0 && errno != EINTR) return testing::AssertionFailure() << "lost the child: errno " << errno;
+    if (ended < 0 && errno != EINTR) {
+      kill(child, SIGKILL);
+      return testing::AssertionFailure() << "lost the child: errno " << errno;
+    }
     timespec now{};
     const bool overLimit = watched && clock_gettime(clock, &now) == 0 && cpu_time::FromTimespec(now) > limit;
     const bool hung = std::chrono::steady_clock::now() - start > hangGuard;
