@@ -1,10 +1,11 @@
 // A bounded walk over the chunks of a RIFF file for the audio readers. Every
 // size comes from the file and is hostile: a chunk is found only when its
 // header lies inside its parent and the file, and the bytes it may hand out
-// are limited to what really follows its data offset. A header whose id is
-// no four printable characters ends the walk: zeros (a sparse or blanked
+// are limited to what really follows its data offset. A header whose id
+// holds a zero or control byte ends the walk: zeros (a sparse or blanked
 // file) would otherwise be read as empty chunks, eight bytes a step, for as
-// long as the file is.
+// long as the file is. Between chunks the walk steps over what some writers
+// leave (NextChunkStart): a left-out pad byte, zeros up to a block.
 #pragma once
 
 #include <cstdint>

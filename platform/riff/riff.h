@@ -7,7 +7,10 @@
 // the chunk asked for, the result is MMIOERR_INVALIDFILE; the MMCKINFO then
 // still describes the header as read and the file stands at the chunk's data,
 // so a reader that accepts a cut-off last chunk (a recording that stopped
-// early) may clamp the size to the file and go on.
+// early) may clamp the size to the file and go on. A "RIFF" whose size was
+// never written (0) is described so too, its form type read from the file.
+// Between chunks, a search and mmioAscend step over what some writers leave
+// there (NextChunkStart).
 //
 // Handles opened with MMIO_ALLOCBUF for reading only read through a buffer;
 // every other handle reads and writes the file directly, so mmioFlush has

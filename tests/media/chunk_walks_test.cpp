@@ -55,6 +55,11 @@ TEST(ChunkWalks, ZerosAfterAnyHeaderAreRefusedAtOnce) {
       {"RIFF AVI, then zeros", "b.avi", Head("RIFF", kAll, "AVI "), AviRefused},
       {"RIFF AVI with a header list of zeros", "c.avi",
        Concat({Head("RIFF", kAll, "AVI "), Head("LIST", 0x10000000u, "hdrl")}), AviRefused},
+      // Sizes never written reach the end of the file: 64 GB of zeros.
+      {"RIFF WAVE of size 0, then zeros", "c.wav", Head("RIFF", 0, "WAVE"), WaveRefused},
+      {"FORM AIFF of size 0, then zeros", "c.aif", Head("FORM", 0, "AIFF", true),
+       [](const std::string& p) { return TReadWave(p.c_str()).error == 6; }},
+      {"RIFF AVI of size 0, then zeros", "d.avi", Head("RIFF", 0, "AVI "), AviRefused},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

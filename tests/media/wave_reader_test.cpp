@@ -169,6 +169,53 @@ TEST(WaveReader, EmptyDataOrMissingFileGiveNoSource) {
   EXPECT_EQ(missing.error, 3);
 }
 
+// A "data" size of 0 with samples after it was never written (a writer
+// killed before it closed the file): the samples reach the end of the
+// file. Followed by nothing or by whole chunks only, the data are empty.
+TEST(WaveReader, AnUnwrittenDataSizeReachesTheEndUnlessOnlyChunksFollow) {
+  RecordingHooks hooks;
+  TempFolder folder;
+  Bytes samples;
+  for (int i = 0; i < 1000; ++i) samples.push_back(static_cast<std::uint8_t>(i * 7 + 3));
+  const Bytes fmt = Chunk("fmt ", FmtBody(1, 1, 1000, 16, 2));
+  auto wave = [&](std::uint32_t riffSize, const Bytes& after) {
+    return ChunkWithSize("RIFF", riffSize, Concat({{'W', 'A', 'V', 'E'}, fmt, ChunkWithSize("data", 0, {}), after}));
+  };
+  const Bytes info = List("LIST", "INFO", Chunk("ISFT", Bytes(7, 'k')));
+  // The RIFF size of a head with after behind its empty "data".
+  auto whole = [&](const Bytes& after) { return static_cast<std::uint32_t>(4 + fmt.size() + 8 + after.size()); };
+  const struct {
+    const char* what;
+    Bytes file;
+    LONG frames;  // 0: no source
+  } cases[] = {
+      {"samples, the RIFF size unwritten too", wave(0, samples), 500},
+      {"samples, the RIFF size whole", wave(whole(samples), samples), 500},
+      {"silence", wave(0, Bytes(600, 0)), 300},
+      {"an INFO list only", wave(whole(info), info), 0},
+      {"nothing", wave(whole({}), {}), 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = folder.Write("take.wav", c.file);
+    HeldSource s(path);
+    WaveInfo info;
+    ASSERT_TRUE(ReadWaveInfo(path.c_str(), &info));
+    EXPECT_EQ(info.length, c.frames);  // 1000 frames a second
+    if (c.frames == 0) {
+      EXPECT_EQ(s.data, nullptr);
+      continue;
+    }
+    ASSERT_NE(s.data, nullptr);
+    EXPECT_EQ(s->LengthInSamples(), static_cast<DWORD>(c.frames));
+    ASSERT_TRUE(s->BeginRead());
+    std::vector<BYTE> read(c.frames * 2);
+    EXPECT_EQ(s->ReadSamples(read.data(), 0, c.frames), c.frames);
+    s->EndRead();
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), c.file.end() - c.frames * 2));
+  }
+}
+
 TEST(WaveReader, TruncatedDataReadsUpToTheEndThenSilence) {
   RecordingHooks hooks;
   TempFolder folder;
