@@ -9,8 +9,9 @@
 # Effects (Command menu), About (Help menu) and Font (View > Clip name
 # font) open one by one; each lies, its window manager's frame included,
 # inside the work area and, where it is over the frame, below the frame's
-# menu bar. SHOTS gets a picture of each (owned-NAME.png). Every wait is for
-# a state, never a fixed time.
+# menu bar. The volume control takes the keys, writes its title whole in
+# its caption and closes with Alt+F4. SHOTS gets a picture of each
+# (owned-NAME.png). Every wait is for a state, never a fixed time.
 set -u
 program=$1 menu_height=$2 shots=$3
 frame_name="Velmora AV Studio"
@@ -67,6 +68,21 @@ dialog_opens_beside() {
   await "the keyboard back in the frame after '$1'" has_focus "^$frame_name"
 }
 
+# How wide the title is written in the caption of window $1 (active): the
+# span of the columns its white letters reach in the label, between the
+# window's icon and its three buttons, in openbox's default theme.
+title_width() {
+  set -- $(client_of "$1") $(frame_of "$1")
+  w=$(($3 + $5 + $6))
+  ffmpeg -v error -f x11grab -video_size "${w}x$7" -i "$DISPLAY+$(($1 - $5)),$(($2 - $7))" -frames:v 1 \
+    -f rawvideo -pix_fmt rgb24 - < /dev/null | od -An -v -tu1 -w3 |
+    awk -v w=$w '{x = (NR - 1) % w; y = int((NR - 1) / w)}
+      y >= 3 && y <= 14 && x >= 20 && x < w - 50 && $1 >= 247 && $2 >= 247 && $3 >= 247 {
+        if (n++ == 0 || x < a) a = x; if (x > b) b = x }
+      END {print b - a}'
+}
+title_width_is() { [ "$(title_width "$1")" = "$2" ]; }
+
 step="window manager"
 openbox_with_panel
 
@@ -78,6 +94,18 @@ await "the keyboard in the frame" has_focus "^$frame_name"
 frame=$(shown "^$frame_name" | head -1)
 
 opens_beside "Volume Control" key F8
+step="Volume Control: the keyboard, the caption, Alt+F4"
+await "the keyboard in 'Volume Control'" has_focus "^Volume Control"
+written=$(title_width "$(shown "^Volume Control" | head -1)")
+xdotool key alt+F4
+await "'Volume Control' to close" not shown "^Volume Control"
+await "the keyboard back in the frame after 'Volume Control'" has_focus "^$frame_name"
+# Its whole title, written in the frame's wide caption for the while, is
+# as wide as in its own.
+frame_title=$(xdotool getwindowname "$frame")
+xdotool set_window --name "Volume Control" "$frame"
+await "the title 'Volume Control' whole in its caption (written $written wide there)" title_width_is "$frame" "$written"
+xdotool set_window --name "$frame_title" "$frame"
 dialog_opens_beside "Set Size" mousemove --window "$frame" 55 82 click 1
 dialog_opens_beside "Master Effects" key alt+c e
 dialog_opens_beside "About" key alt+h a
