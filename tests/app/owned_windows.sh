@@ -27,23 +27,6 @@ fail() {
 
 . "$(dirname "$0")/x11_steps.sh"
 
-# The window named $1 lies inside the work area and not over the frame's
-# caption and menu bar.
-beside_the_frame() {
-  w=$(shown "$1" | head -1)
-  [ -n "$w" ] || { echo "no window '$1'"; return 1; }
-  set -- $(client_of "$frame") $(frame_of "$frame")
-  frame_left=$(($1 - $5)) frame_top=$(($2 - $7)) frame_right=$(($1 + $3 + $6)) bar_bottom=$(($2 + menu_height))
-  set -- $(client_of "$w") $(frame_of "$w")
-  left=$(($1 - $5)) top=$(($2 - $7)) right=$(($1 + $3 + $6)) bottom=$(($2 + $4 + $8))
-  if [ $right -gt $frame_left ] && [ $left -lt $frame_right ] && [ $top -lt $bar_bottom ] &&
-    [ $bottom -gt $frame_top ]; then
-    echo "'$(xdotool getwindowname "$w")' reaches up to $top, over the frame's menu bar (down to $bar_bottom)"
-    return 1
-  fi
-  inside_work_area
-}
-
 # Opens the window named $1 with the rest of the arguments (an xdotool
 # command line), checks its place and takes its picture.
 opens_beside() {
