@@ -9,8 +9,8 @@
 # Effects (Command menu), About (Help menu) and Font (View > Clip name
 # font) open one by one; each lies, its window manager's frame included,
 # inside the work area and, where it is over the frame, below the frame's
-# menu bar. The volume control takes the keys, writes its title whole in
-# its caption and closes with Alt+F4. SHOTS gets a picture of each
+# menu bar. At the end the volume control, brought up again with F8, takes
+# the keys, writes its title whole in its caption and closes with Alt+F4. SHOTS gets a picture of each
 # (owned-NAME.png). Every wait is for a state, never a fixed time.
 set -u
 program=$1 menu_height=$2 shots=$3
@@ -77,6 +77,13 @@ await "the keyboard in the frame" has_focus "^$frame_name"
 frame=$(shown "^$frame_name" | head -1)
 
 opens_beside "Volume Control" key F8
+dialog_opens_beside "Set Size" mousemove --window "$frame" 55 82 click 1
+dialog_opens_beside "Master Effects" key alt+c e
+dialog_opens_beside "About" key alt+h a
+dialog_opens_beside "Font" key alt+v c
+
+xdotool key F8
+await "'Volume Control' again" shown "^Volume Control"
 step="Volume Control: the keyboard, the caption, Alt+F4"
 await "the keyboard in 'Volume Control'" has_focus "^Volume Control"
 written=$(title_width "$(shown "^Volume Control" | head -1)")
@@ -89,10 +96,12 @@ frame_title=$(xdotool getwindowname "$frame")
 xdotool set_window --name "Volume Control" "$frame"
 await "the title 'Volume Control' whole in its caption (written $written wide there)" title_width_is "$frame" "$written"
 xdotool set_window --name "$frame_title" "$frame"
-dialog_opens_beside "Set Size" mousemove --window "$frame" 55 82 click 1
-dialog_opens_beside "Master Effects" key alt+c e
-dialog_opens_beside "About" key alt+h a
-dialog_opens_beside "Font" key alt+v c
+# A click on the empty foot of the time line, under its lines, settles the
+# keys in the frame (what the window manager did to the focus reaches the
+# program a moment later).
+set -- $(client_of "$frame")
+xdotool mousemove --window "$frame" $(($3 / 3)) $(($4 - 60)) click 1
+await "the keyboard in the frame" has_focus "^$frame_name"
 
 step="quit"
 quit_program
