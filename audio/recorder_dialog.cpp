@@ -191,6 +191,16 @@ void TAudioRecorderDialog::SetupWindow() {
 
   RECT own{};
   ::GetWindowRect(HWindow, &own);
+  // With no place kept, the recorder opens where the window system puts a
+  // dialog of its owner's: at the corner of the owner's client area, below
+  // its caption and menu bar.
+  HWND ownerRoot = owner != nullptr ? ::GetAncestor(owner, GA_ROOT) : nullptr;
+  if (ownerRoot != nullptr && ::IsWindowVisible(ownerRoot) && !::IsIconic(ownerRoot)) {
+    POINT corner{0, 0};
+    ::ClientToScreen(ownerRoot, &corner);
+    own.left = corner.x;
+    own.top = corner.y;
+  }
   IniSetSection(kSection);
   int x = IniReadInt("XPos", own.left), y = IniReadInt("YPos", own.top);
   x = std::clamp(x, 0, std::max(0, GetSystemMetrics(SM_CXSCREEN) - kScreenMargin));

@@ -20,6 +20,10 @@ void ComponentVolumeServer::ShowForDevice(LONG device, LONG flag) {
   server_->ShowForDevice(device, flag);
 }
 
+void ComponentVolumeServer::ShowMixer() {
+  server_->ShowMixer();
+}
+
 void ComponentVolumeServer::Move(LONG x, LONG y) {
   server_->Move(x, y);
 }

@@ -20,8 +20,7 @@ class ComponentVolumeServer : public VolumeServer {
   LONG Start(LONG playback) override;
   void Stop() override;
   void ShowForDevice(LONG device, LONG flag) override;
-  // The window ShowForDevice brought up is the mixer.
-  void ShowMixer() override {}
+  void ShowMixer() override;
   void Move(LONG x, LONG y) override;
   void Hide() override;
 

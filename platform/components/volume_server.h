@@ -4,7 +4,8 @@
 // its window beside the recorder for the wave-in device in use.
 //
 // The operations are called by their place in the interface's table: 4 move
-// the window, 5 start, 6 stop, 7 hide the window, 8 show it for a device.
+// the window, 5 start, 6 stop, 7 hide the window, 8 show it for a device, 9
+// bring it up as the mixer the user asked for.
 // The mixer behind it is the ALSA mixer of the device's card, or, for
 // tests, a virtual mixer kept in memory.
 #pragma once
@@ -31,6 +32,9 @@ class IVolumeServer : public IUnknown {
   // 8: the window with the device's volumes: its inputs (input 1) or its
   // outputs (0). Device -1 is the default card.
   virtual HRESULT ShowForDevice(LONG device, LONG input) = 0;
+  // 9: the window as last shown (the default card's outputs when never),
+  // in front with the keyboard.
+  virtual HRESULT ShowMixer() = 0;
 
  protected:
   ~IVolumeServer() = default;

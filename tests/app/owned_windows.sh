@@ -9,8 +9,9 @@
 # Effects (Command menu), About (Help menu) and Font (View > Clip name
 # font) open one by one; each lies, its window manager's frame included,
 # inside the work area and, where it is over the frame, below the frame's
-# menu bar. SHOTS gets a picture of each (owned-NAME.png). Every wait is for
-# a state, never a fixed time.
+# menu bar. At the end the volume control, brought up again with F8, takes
+# the keys, writes its title whole in its caption and closes with Alt+F4. SHOTS gets a picture of each
+# (owned-NAME.png). Every wait is for a state, never a fixed time.
 set -u
 program=$1 menu_height=$2 shots=$3
 frame_name="Velmora AV Studio"
@@ -25,23 +26,6 @@ fail() {
 }
 
 . "$(dirname "$0")/x11_steps.sh"
-
-# The window named $1 lies inside the work area and not over the frame's
-# caption and menu bar.
-beside_the_frame() {
-  w=$(shown "$1" | head -1)
-  [ -n "$w" ] || { echo "no window '$1'"; return 1; }
-  set -- $(client_of "$frame") $(frame_of "$frame")
-  frame_left=$(($1 - $5)) frame_top=$(($2 - $7)) frame_right=$(($1 + $3 + $6)) bar_bottom=$(($2 + menu_height))
-  set -- $(client_of "$w") $(frame_of "$w")
-  left=$(($1 - $5)) top=$(($2 - $7)) right=$(($1 + $3 + $6)) bottom=$(($2 + $4 + $8))
-  if [ $right -gt $frame_left ] && [ $left -lt $frame_right ] && [ $top -lt $bar_bottom ] &&
-    [ $bottom -gt $frame_top ]; then
-    echo "'$(xdotool getwindowname "$w")' reaches up to $top, over the frame's menu bar (down to $bar_bottom)"
-    return 1
-  fi
-  inside_work_area
-}
 
 # Opens the window named $1 with the rest of the arguments (an xdotool
 # command line), checks its place and takes its picture.
@@ -67,6 +51,21 @@ dialog_opens_beside() {
   await "the keyboard back in the frame after '$1'" has_focus "^$frame_name"
 }
 
+# How wide the title is written in the caption of window $1 (active): the
+# span of the columns its white letters reach in the label, between the
+# window's icon and its three buttons, in openbox's default theme.
+title_width() {
+  set -- $(client_of "$1") $(frame_of "$1")
+  w=$(($3 + $5 + $6))
+  ffmpeg -v error -f x11grab -video_size "${w}x$7" -i "$DISPLAY+$(($1 - $5)),$(($2 - $7))" -frames:v 1 \
+    -f rawvideo -pix_fmt rgb24 - < /dev/null | od -An -v -tu1 -w3 |
+    awk -v w=$w '{x = (NR - 1) % w; y = int((NR - 1) / w)}
+      y >= 3 && y <= 14 && x >= 20 && x < w - 50 && $1 >= 247 && $2 >= 247 && $3 >= 247 {
+        if (n++ == 0 || x < a) a = x; if (x > b) b = x }
+      END {print b - a}'
+}
+title_width_is() { [ "$(title_width "$1")" = "$2" ]; }
+
 step="window manager"
 openbox_with_panel
 
@@ -82,6 +81,27 @@ dialog_opens_beside "Set Size" mousemove --window "$frame" 55 82 click 1
 dialog_opens_beside "Master Effects" key alt+c e
 dialog_opens_beside "About" key alt+h a
 dialog_opens_beside "Font" key alt+v c
+
+xdotool key F8
+await "'Volume Control' again" shown "^Volume Control"
+step="Volume Control: the keyboard, the caption, Alt+F4"
+await "the keyboard in 'Volume Control'" has_focus "^Volume Control"
+written=$(title_width "$(shown "^Volume Control" | head -1)")
+xdotool key alt+F4
+await "'Volume Control' to close" not shown "^Volume Control"
+await "the keyboard back in the frame after 'Volume Control'" has_focus "^$frame_name"
+# Its whole title, written in the frame's wide caption for the while, is
+# as wide as in its own.
+frame_title=$(xdotool getwindowname "$frame")
+xdotool set_window --name "Volume Control" "$frame"
+await "the title 'Volume Control' whole in its caption (written $written wide there)" title_width_is "$frame" "$written"
+xdotool set_window --name "$frame_title" "$frame"
+# A click on the empty foot of the time line, under its lines, settles the
+# keys in the frame (what the window manager did to the focus reaches the
+# program a moment later).
+set -- $(client_of "$frame")
+xdotool mousemove --window "$frame" $(($3 / 3)) $(($4 - 60)) click 1
+await "the keyboard in the frame" has_focus "^$frame_name"
 
 step="quit"
 quit_program

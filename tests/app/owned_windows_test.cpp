@@ -54,6 +54,14 @@ TEST_F(OwnedWindows, OpenBelowTheFramesMenuBarInsideTheWorkArea) {
   RunScript("owned_windows.sh", std::to_string(GetSystemMetrics(SM_CYMENU)) + " '" + ShotFolder() + "'");
 }
 
+// On a bare display, with nobody to place windows but the program, the
+// recorder opens below the frame's menu bar, not over it.
+TEST_F(OwnedWindows, TheRecorderOnABareDisplayOpensBelowTheFramesMenuBar) {
+  if (!OnTheDisplay()) GTEST_SKIP() << kSkip;
+  RunScript("recorder_place.sh", std::to_string(GetSystemMetrics(SM_CYMENU)) + " " + Quoted(File("take.wav")) +
+                                     " " + Quoted(ShotFolder()));
+}
+
 // A window another client destroys is closed as its close box would close
 // it; the program draws and answers on, and quits normally at the end.
 TEST_F(OwnedWindows, DestroyedFromOutsideTheProgramGoesOn) {

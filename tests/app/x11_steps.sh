@@ -97,6 +97,24 @@ inside_work_area() {
   done
 }
 
+# The window named $1 lies inside the work area and not over the caption
+# and menu bar of the frame (the window $frame; menu_height is the height
+# of a menu bar).
+beside_the_frame() {
+  w=$(shown "$1" | head -1)
+  [ -n "$w" ] || { echo "no window '$1'"; return 1; }
+  set -- $(client_of "$frame") $(frame_of "$frame")
+  frame_left=$(($1 - $5)) frame_top=$(($2 - $7)) frame_right=$(($1 + $3 + $6)) bar_bottom=$(($2 + menu_height))
+  set -- $(client_of "$w") $(frame_of "$w")
+  left=$(($1 - $5)) top=$(($2 - $7)) right=$(($1 + $3 + $6)) bottom=$(($2 + $4 + $8))
+  if [ $right -gt $frame_left ] && [ $left -lt $frame_right ] && [ $top -lt $bar_bottom ] &&
+    [ $bottom -gt $frame_top ]; then
+    echo "'$(xdotool getwindowname "$w")' reaches up to $top, over the frame's menu bar (down to $bar_bottom)"
+    return 1
+  fi
+  inside_work_area
+}
+
 # Runs openbox for the while with a bottom margin, as a panel would leave
 # it, so that its work area is smaller than the screen; sets wm.
 openbox_with_panel() {

@@ -23,6 +23,24 @@ constexpr int kFirstFaderId = 100;
 class VolumeServerObject;
 LRESULT VolumeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// How wide a window must be for the desktop to write title whole in its
+// caption, beside the window's icon and its three buttons: the title as the
+// caption's bold face sets it, with room to spare for a desktop whose face
+// runs wider.
+int CaptionWidth(const char* title) {
+  HDC dc = GetDC(nullptr);
+  if (dc == nullptr) return 0;
+  HFONT bold = CreateFont(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  HGDIOBJ old = SelectObject(dc, bold);
+  SIZE text{};
+  GetTextExtentPoint32(dc, title, static_cast<int>(std::strlen(title)), &text);
+  SelectObject(dc, old);
+  DeleteObject(bold);
+  ReleaseDC(nullptr, dc);
+  return text.cx * 5 / 4 + GetSystemMetrics(SM_CXSMICON) + 3 * GetSystemMetrics(SM_CXSIZE) +
+         4 * GetSystemMetrics(SM_CXEDGE);
+}
+
 void RegisterWindowClass() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -86,6 +104,12 @@ class VolumeServerObject final : public IVolumeServer {
     ShowWindow(window_, SW_SHOWNA);
     return S_OK;
   }
+  HRESULT ShowMixer() override {
+    if (window_ == nullptr && FAILED(ShowForDevice(device_, 0))) return E_FAIL;
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    return S_OK;
+  }
 
   // The user moved a fader.
   void OnFader(HWND fader) {
@@ -116,9 +140,14 @@ class VolumeServerObject final : public IVolumeServer {
     controls_ = mixer_->Controls(device_, input_);
     const char* title = input_ ? "Recording Control" : "Volume Control";
     const int columns = std::max<int>(1, static_cast<int>(controls_.size()));
-    RECT r{0, 0, kMargin + columns * kColumnWidth, 2 * kMargin + kLabelHeight + kFaderHeight};
+    const int faders = kMargin + columns * kColumnWidth;
+    RECT r{0, 0, faders, 2 * kMargin + kLabelHeight + kFaderHeight};
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
+    // Wider for the title, the faders stay in the middle.
+    const int widen = std::max<int>(0, CaptionWidth(title) - (r.right - r.left));
+    r.right += widen;
+    const int left = kMargin + widen / 2;
     if (window_ == nullptr) {
       // A tool window of the program that asked for it: the window system
       // opens it beside that program's window.
@@ -136,14 +165,14 @@ class VolumeServerObject final : public IVolumeServer {
     }
     children_.clear();
     if (controls_.empty()) {
-      children_.push_back(CreateWindow(WC_STATIC, "No volumes", WS_CHILD | WS_VISIBLE | SS_CENTER, kMargin,
+      children_.push_back(CreateWindow(WC_STATIC, "No volumes", WS_CHILD | WS_VISIBLE | SS_CENTER, left,
                                        kMargin, kColumnWidth - kMargin, kLabelHeight, window_, nullptr,
                                        nullptr, nullptr));
       return true;
     }
     for (std::size_t i = 0; i < controls_.size(); ++i) {
       const VolumeControlInfo& c = controls_[i];
-      const int x = kMargin + static_cast<int>(i) * kColumnWidth;
+      const int x = left + static_cast<int>(i) * kColumnWidth;
       children_.push_back(CreateWindow(WC_STATIC, c.name.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, x,
                                        kMargin, kColumnWidth - kMargin, kLabelHeight, window_, nullptr,
                                        nullptr, nullptr));
