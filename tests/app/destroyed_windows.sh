@@ -16,11 +16,6 @@
 # fixed time.
 set -u
 program=$1 project=$2 take=$3 shots=$4
-frame_name="Velmora AV Studio"
-err=$(mktemp)
-pid=
-wm=
-step=start
 
 fail() {
   echo "destroyed windows: step '$step' failed: $*"

@@ -16,12 +16,7 @@
 # (KOBRIX_AUDIO_RECORD names the first run's played sound).
 set -u
 desktop=$1 program=$2 project=$3 export_path=$4 shots=$5
-frame_name="Velmora AV Studio"
-err=$(mktemp)
-pid=
-wm=
 shot_no=0
-step=start
 
 fail() {
   echo "end-to-end ($desktop): step '$step' failed: $*"
@@ -42,7 +37,6 @@ shot() {
   grab "$shots/$desktop-$(printf %02d $shot_no)-$1.png"
 }
 
-
 # The names of the shown top-level windows, top first: the window
 # manager's stacking list, or the root's children on a bare display.
 visible_names() {
@@ -57,14 +51,6 @@ visible_names() {
   fi
 }
 on_top() { [ "$(visible_names | grep -v '^$' | head -1)" = "$1" ]; }
-# An open menu: a shown window that no window manager handles.
-menu_open() {
-  for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
-    xwininfo -id "$w" | grep -q 'Map State: IsViewable' || continue
-    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
-  done
-  return 1
-}
 engine_went() { grep "engine .* -> " "$err" | tail -1 | grep -q -- "-> [0-9]* ($1)"; }
 played() { grep -q -- "-> [0-9]* (playing)" "$err" && engine_went idle; }
 file_holds() { [ "$(stat -c %s "$1" 2> /dev/null || echo 0)" -ge "$2" ]; }

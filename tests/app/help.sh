@@ -14,11 +14,6 @@
 # fixed time.
 set -u
 program=$1 folder=$2 shots=$3
-frame_name="Velmora AV Studio"
-err=$(mktemp)
-pid=
-wm=
-step=start
 
 viewers() { cat "$folder/viewers.txt" 2> /dev/null | wc -l; }
 viewers_are() { [ "$(viewers)" -eq "$1" ]; }

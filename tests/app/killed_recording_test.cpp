@@ -63,16 +63,7 @@ TEST_F(KilledRecording, RecordsUntilKilled) {
       d[i] = static_cast<BYTE>(((offset + i) * 13 + ((offset + i) >> 9) * 7 + 1) & 0xFF);
   });
   Start();
-  TheAudioRecorder = new TAudioRecorder();
-  chooser_->answers.push_back({ChooserResult::kOk, into, 1});
-  TimeLine().SendMessage(WM_COMMAND, kCmRecordAudio, 0);
-  Pump();
-  ASSERT_NE(TheAudioRecorder->Dialog(), nullptr);
-  HWND recorder = TheAudioRecorder->Dialog()->GetHandle();
-  for (int button : {1484, 1484}) {  // prepare, then record
-    ::SendMessage(recorder, WM_COMMAND, button, 0);
-    Pump();
-  }
+  ASSERT_NE(RecordInto(into), nullptr);
   // Until killed; the test gives up on this side long before this ends.
   for (int i = 0; i < 6000; ++i) {
     VirtualAudio::Advance(20);

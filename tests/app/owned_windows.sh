@@ -14,11 +14,6 @@
 # (owned-NAME.png). Every wait is for a state, never a fixed time.
 set -u
 program=$1 menu_height=$2 shots=$3
-frame_name="Velmora AV Studio"
-err=$(mktemp)
-pid=
-wm=
-step=start
 
 fail() {
   echo "owned windows: step '$step' failed: $*"

@@ -13,12 +13,14 @@
 #include "app/command_line.h"
 #include "app/program_seams.h"
 #include "audio/audio_player.h"
+#include "audio/audio_recorder.h"
 #include "audio/effect_list.h"
 #include "audio/midi_player.h"
 #include "model/film_list.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/gui_driver.h"
 #include "resources/resources.h"
+#include "resources/timeline_ids.h"
 #include "ui/clip_open_dialog.h"
 #include "ui/level_control.h"
 #include "video/player.h"
@@ -144,6 +146,20 @@ void ProgramTest::MakeProject(const std::string& path, const std::vector<std::st
   }
   Frame().SaveProjectFile(path.c_str());
   Pump();
+}
+
+HWND ProgramTest::RecordInto(const std::string& take) {
+  if (TheAudioRecorder == nullptr) TheAudioRecorder = new TAudioRecorder();
+  chooser_->answers.push_back({ChooserResult::kOk, take, 1});
+  TimeLine().SendMessage(WM_COMMAND, kCmRecordAudio, 0);
+  Pump();
+  if (TheAudioRecorder->Dialog() == nullptr) return nullptr;
+  HWND recorder = TheAudioRecorder->Dialog()->GetHandle();
+  for (int button : {1484, 1484}) {  // prepare, then record
+    ::SendMessage(recorder, WM_COMMAND, button, 0);
+    Pump();
+  }
+  return recorder;
 }
 
 std::string ProgramTest::ProgramForOthers() {

@@ -52,6 +52,9 @@ class ProgramTest : public ::testing::Test {
   std::string SoundFolder() const { return StateFolder(); }
   // A project of one clip of each file at 0, saved to path.
   void MakeProject(const std::string& path, const std::vector<std::string>& media);
+  // Opens the recorder from the time-line's command with take as its file
+  // and starts recording (prepare, then record); its dialog, or null.
+  HWND RecordInto(const std::string& take);
   // The environment a child kobrix gets: the same folders as the test.
   std::string ChildEnvironment() const;
   // The program as another user (nobody) can start it: the build's own, or,

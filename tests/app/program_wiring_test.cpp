@@ -171,17 +171,9 @@ TEST_F(Wiring, RecordedFilesCarryTheProjectSummaryUnlessItIsKeptOut) {
     IniFlush();
     VirtualAudio::Reset({VirtualDeviceSpec{}}, {VirtualDeviceSpec{}});
     Start();
-    TheAudioRecorder = new TAudioRecorder();
     const std::string take = File(c.dontSave ? "plain.wav" : "summary.wav");
-    chooser_->answers.push_back({ChooserResult::kOk, take, 1});
-    TimeLine().SendMessage(WM_COMMAND, kCmRecordAudio, 0);
-    Pump();
-    ASSERT_NE(TheAudioRecorder->Dialog(), nullptr);
-    HWND recorder = TheAudioRecorder->Dialog()->GetHandle();
-    for (int button : {1484, 1484}) {  // prepare, then record
-      ::SendMessage(recorder, WM_COMMAND, button, 0);
-      Pump();
-    }
+    HWND recorder = RecordInto(take);
+    ASSERT_NE(recorder, nullptr);
     VirtualAudio::Advance(200);
     Pump();
     ::SendMessage(recorder, WM_COMMAND, 1486, 0);  // stop

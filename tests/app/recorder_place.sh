@@ -8,11 +8,6 @@
 # never a fixed time.
 set -u
 program=$1 menu_height=$2 take=$3 shots=$4
-frame_name="Velmora AV Studio"
-err=$(mktemp)
-pid=
-wm=
-step=start
 
 fail() {
   echo "recorder place: step '$step' failed: $*"
@@ -20,15 +15,6 @@ fail() {
 }
 
 . "$(dirname "$0")/x11_steps.sh"
-
-# An open menu: a shown window that no window manager handles.
-menu_open() {
-  for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
-    xwininfo -id "$w" | grep -q 'Map State: IsViewable' || continue
-    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
-  done
-  return 1
-}
 
 "$program" 2>> "$err" &
 pid=$!

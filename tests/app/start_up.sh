@@ -14,12 +14,7 @@
 # state, never a fixed time.
 set -u
 desktop=$1 program=$2 project=$3 port=$4 shots=$5
-frame_name="Velmora AV Studio"
-err=$(mktemp)
-pid=
-wm=
 run=0
-step=start
 
 fail() {
   echo "start-up ($desktop): step '$step' failed: $*"

@@ -1,9 +1,14 @@
 # Steps the scripts that drive the real program on a display share. The
-# sourcing script defines fail (which names its step) and sets pid to the
-# running program's process (empty while none runs), wm to the window
-# manager's (empty on a bare display), err to the file that keeps the
-# program's standard error and frame_name to the caption the program's
-# frame starts with.
+# sourcing script defines fail (which names its step) and keeps the state
+# set here: pid, the running program's process (empty while none runs), wm,
+# the window manager's (empty on a bare display), err, the file that keeps
+# the program's standard error, frame_name, the caption the program's frame
+# starts with, and step, the name of the step under way.
+frame_name="Velmora AV Studio"
+err=$(mktemp)
+pid=
+wm=
+step=start
 
 # How a failed step ends, after its own lines: the focus and the program's
 # standard error are shown, the program and the window manager stopped.
@@ -44,6 +49,14 @@ has_focus() { focused | grep -q "$1"; }
 shown() { xdotool search --onlyvisible --name "$1"; }
 not() { ! "$@"; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+# An open menu: a shown window that no window manager handles.
+menu_open() {
+  for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+    xwininfo -id "$w" | grep -q 'Map State: IsViewable' || continue
+    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
 
 # Quits with Ctrl+Q and waits for the program to end with status 0; questions
 # to save what changed are answered No, each once it is up.
