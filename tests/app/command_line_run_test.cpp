@@ -44,14 +44,7 @@ class CommandLineRun : public ProgramTest {
   }
   // The exit status of kobrix with args (-1: it did not end by itself), and
   // what it wrote on its standard error.
-  int Status(const std::string& args, std::string* errors = nullptr) {
-    const std::string err = File("stderr.txt");
-    const int status = std::system((ChildEnvironment() + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>'" +
-                                    err + "' >/dev/null")
-                                       .c_str());
-    if (errors != nullptr) *errors = ReadFile(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  int Status(const std::string& args, std::string* errors = nullptr) { return RunProgram(args, errors); }
   // What a run of kobrix with args (in the test's folder) answered: its
   // exit status (-1: it did not end) and its two streams. A run that goes
   // on as an instance is told to stop (SIGTERM) once its standard error

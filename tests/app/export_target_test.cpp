@@ -35,12 +35,7 @@ class ExportTarget : public ProgramTest {
   // The exit status of kobrix with args (-1: it did not end by itself), and
   // what it wrote on its standard error.
   int Status(const std::string& args, std::string* errors, const std::string& environment = "") {
-    const std::string err = File("stderr.txt");
-    const int status = std::system((ChildEnvironment() + environment + " timeout 60 '" KOBRIX_PROGRAM "' " + args +
-                                    " 2>'" + err + "' >/dev/null")
-                                       .c_str());
-    *errors = ReadFile(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunProgram(args, errors, environment);
   }
 };
 

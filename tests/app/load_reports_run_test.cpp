@@ -50,12 +50,7 @@ class LoadReports : public ProgramTest {
   // what it wrote on its standard error.
   int Export(const std::string& project, const std::string& option, const std::string& target,
              std::string* errors) {
-    const std::string err = File("stderr.txt");
-    const int status = std::system((ChildEnvironment() + " timeout 60 '" KOBRIX_PROGRAM "' " + Quoted(project) +
-                                    " " + option + " " + Quoted(target) + " 2>" + Quoted(err) + " >/dev/null")
-                                       .c_str());
-    *errors = ReadFile(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunProgram(Quoted(project) + " " + option + " " + Quoted(target), errors);
   }
 };
 

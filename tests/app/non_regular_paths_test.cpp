@@ -49,13 +49,10 @@ class NonRegularPaths : public ProgramTest {
   // Runs kobrix with args to its end (at most 60 s): its status (-1 when it
   // did not end by itself), its standard error and how long it took.
   int Run(const std::string& args, std::string* errors, Clock::duration* took) {
-    const std::string err = File("stderr.txt");
     const auto start = Clock::now();
-    const int status = std::system(
-        (ChildEnvironment() + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>'" + err + "' >/dev/null").c_str());
+    const int status = RunProgram(args, errors);
     *took = Clock::now() - start;
-    *errors = ReadFile(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
   }
   // Starts kobrix with args in the background (headless, the test's folders).
   pid_t Launch(const std::vector<std::string>& args) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -171,6 +172,16 @@ std::string ProgramTest::ProgramForOthers() {
   std::filesystem::copy_file(KOBRIX_PROGRAM, copy, std::filesystem::copy_options::overwrite_existing, failed);
   if (failed || chmod(copy.c_str(), 0755) != 0) ADD_FAILURE() << "the program can not be copied to " << copy;
   return copy;
+}
+
+int ProgramTest::RunProgram(const std::string& args, std::string* errors, const std::string& environment,
+                            int seconds) {
+  const std::string err = File("stderr.txt");
+  const int status = std::system((ChildEnvironment() + environment + " timeout " + std::to_string(seconds) +
+                                  " '" KOBRIX_PROGRAM "' " + args + " 2>" + Quoted(err) + " >/dev/null")
+                                     .c_str());
+  if (errors != nullptr) *errors = ReadFile(err);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string ProgramTest::ChildEnvironment() const {

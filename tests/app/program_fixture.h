@@ -57,6 +57,11 @@ class ProgramTest : public ::testing::Test {
   HWND RecordInto(const std::string& take);
   // The environment a child kobrix gets: the same folders as the test.
   std::string ChildEnvironment() const;
+  // kobrix with args (and environment, "NAME=value " words) to its end, at
+  // most seconds: its exit status (-1 when it did not end by itself), and
+  // what it wrote on its standard error into errors (when not null).
+  int RunProgram(const std::string& args, std::string* errors, const std::string& environment = "",
+                 int seconds = 60);
   // The program as another user (nobody) can start it: the build's own, or,
   // when the build lies in a folder closed to others (a checkout in root's
   // own home), a copy in the test's folder, which the test opens to others.

@@ -145,14 +145,7 @@ class TransitionExport : public ProgramTest {
     Frame().SendMessage(WM_COMMAND, kCmExportAvi, 0);
   }
   // The program started from the command line; its exit status.
-  int Kobrix(const std::string& args, std::string* errors) {
-    const std::string err = File("stderr.txt");
-    const int status = std::system(
-        (ChildEnvironment() + " timeout 60 '" KOBRIX_PROGRAM "' " + args + " 2>" + Quoted(err) + " >/dev/null")
-            .c_str());
-    *errors = ReadFile(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  int Kobrix(const std::string& args, std::string* errors) { return RunProgram(args, errors); }
   Pictures Decoded(const std::string& avi) {
     Pictures p;
     EXPECT_TRUE(Shell("ffmpeg -v error -i " + Quoted(avi) + " -map 0:v -f rawvideo -pix_fmt rgb24 -", &p.bytes))

@@ -90,15 +90,6 @@ std::string Difference(const std::string& got, const std::string& expected, std:
 
 class WrittenHeads : public ProgramTest {
  protected:
-  // kobrix with args to its end: its exit status (-1: it did not end by
-  // itself) and its standard error.
-  int Kobrix(const std::string& args, std::string* errors) {
-    const std::string err = File("stderr.txt");
-    const int status = std::system(
-        (ChildEnvironment() + " timeout 120 '" KOBRIX_PROGRAM "' " + args + " 2>'" + err + "' >/dev/null").c_str());
-    *errors = ReadFile(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
   // A project of the one file as a clip at 0; whether the clip was taken.
   bool ProjectOf(const std::string& project, const std::string& media) {
     Start();
@@ -203,7 +194,8 @@ TEST_F(WrittenHeads, ExportAsTheToolsDecodeThem) {
     const std::string out = File(video ? "out.avi" : "out.wav");
     std::filesystem::remove(out);
     std::string errors;
-    ASSERT_EQ(Kobrix(Quoted(project) + (video ? " /avi " : " /wave ") + Quoted(out), &errors), 0) << errors;
+    ASSERT_EQ(RunProgram(Quoted(project) + (video ? " /avi " : " /wave ") + Quoted(out), &errors, "", 120), 0)
+        << errors;
     std::string got = Decode(video ? Decoder::kFfmpegFrames : Decoder::kFfmpegSound, out);
     if (video) {
       // The frame the cut ends inside is handed on as far as its data goes;
