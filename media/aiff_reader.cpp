@@ -70,17 +70,11 @@ bool aiFile::LeaveChunk() {
 
 void aiFile::ReachFileEndWhenShort() {
   aiChunk& form = *top_;
-  const std::int64_t stated = form.start + form.size;
-  bool shortOfChunks = form.size < 4;
-  // A chunk that starts inside the stated size and ends past it.
-  for (std::int64_t p = form.start + 4; !shortOfChunks && p + 8 <= stated;) {
-    BYTE header[8];
-    if (!headers_.Read(file_, p, header, 8) || !IsChunkId(ReadLE32(header))) break;
-    const std::int64_t size = ReadBE32(header + 4);
-    shortOfChunks = std::min(p + 8 + size, size_) > stated;
-    p = headers_.NextChunk(file_, p + 8 + size, (size & 1) != 0, size_, true);
-  }
-  if (shortOfChunks) form.size = std::max<std::int64_t>(size_ - form.start, 0);
+  const auto read = [&](std::int64_t at, unsigned char* out, std::int64_t count) -> std::int64_t {
+    return headers_.Read(file_, at, out, count) ? count : 0;
+  };
+  if (FormShortOfChunks(read, form.start, form.start + form.size, size_, true))
+    form.size = std::max<std::int64_t>(size_ - form.start, 0);
 }
 
 DWORD ExtendedToRate(const BYTE* p) {

@@ -45,17 +45,11 @@ std::int64_t AudioChunkWalker::Next(const AudioChunk& c, std::int64_t end) {
 bool AudioChunkWalker::FindForm(FOURCC type, AudioChunk* form) {
   AudioChunk f;
   if (!Find(0, fileSize_, kRiffId, type, &f)) return false;
-  const std::int64_t stated = f.dwDataOffset + f.cksize;
-  bool shortOfChunks = f.cksize < 4;
-  // A chunk that starts inside the stated size and ends past it: the walk
-  // stops at the first one, or at the stated end.
-  for (std::int64_t position = f.dwDataOffset + 4; !shortOfChunks && position + 8 <= stated;) {
-    AudioChunk c;
-    if (!ChunkAt(position, fileSize_, &c)) break;
-    shortOfChunks = c.DataEnd() > stated;
-    position = Next(c, fileSize_);
-  }
-  if (shortOfChunks) f.available = fileSize_ - f.dwDataOffset;
+  const auto read = [&](std::int64_t at, unsigned char* out, std::int64_t count) -> std::int64_t {
+    return headers_.Read(file_, at, out, count) ? count : 0;
+  };
+  if (FormShortOfChunks(read, f.dwDataOffset, f.dwDataOffset + f.cksize, fileSize_))
+    f.available = fileSize_ - f.dwDataOffset;
   *form = f;
   return true;
 }

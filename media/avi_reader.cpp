@@ -63,21 +63,11 @@ MMRESULT DescendForm(HMMIO h, MMCKINFO* ck, FOURCC type) {
   const int64_t data = ck->dwDataOffset;
   const int64_t stated = data + ck->cksize;
   if (data + 4 > size) return MMIOERR_INVALIDFILE;
-  bool whole = ck->cksize < 4 || stated > size;
-  // A chunk that starts inside the stated size and ends past it.
-  LONG at = mmioSeek(h, static_cast<LONG>(data + 4), SEEK_SET);
-  while (!whole && at >= 0 && at + 8 <= stated) {
-    MMCKINFO c{};
-    const MMRESULT found = mmioDescend(h, &c, nullptr, 0);
-    if (found != 0) {
-      whole = found == MMIOERR_INVALIDFILE;  // past the end of the file, so past the form's
-      break;
-    }
-    whole = int64_t{c.dwDataOffset} + c.cksize > stated;
-    if (mmioAscend(h, &c, 0) != 0) break;
-    at = mmioSeek(h, 0, SEEK_CUR);
-  }
-  if (whole) ck->cksize = static_cast<DWORD>(std::min<int64_t>(size - data, 0xFFFFFFFFll));
+  const auto read = [h](int64_t at, unsigned char* out, int64_t count) -> int64_t {
+    return std::max<LONG>(mmioReadAt(h, out, static_cast<LONG>(count), at), 0);
+  };
+  if (stated > size || FormShortOfChunks(read, data, stated, size))
+    ck->cksize = static_cast<DWORD>(std::min<int64_t>(size - data, 0xFFFFFFFFll));
   if (mmioSeek(h, static_cast<LONG>(data + 4), SEEK_SET) < 0) return MMIOERR_INVALIDFILE;
   return 0;
 }

@@ -17,6 +17,7 @@
 // nothing to write.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -86,6 +87,16 @@ constexpr bool IsChunkId(FOURCC id) {
 // block) that a walk steps over; a longer run of zeros ends it.
 constexpr std::int64_t kMaxChunkGap = 4096;
 
+// Whether the 8 bytes at h are a chunk's header; size: its stated size.
+inline bool ChunkHeader(const unsigned char* h, bool bigEndian, std::int64_t* size) {
+  const FOURCC id =
+      static_cast<FOURCC>(h[0] | (h[1] << 8) | (h[2] << 16) | (static_cast<FOURCC>(h[3]) << 24));
+  const std::int64_t a = bigEndian ? h[4] : h[7], b = bigEndian ? h[5] : h[6], c = bigEndian ? h[6] : h[5],
+                     d = bigEndian ? h[7] : h[4];
+  *size = (a << 24) | (b << 16) | (c << 8) | d;
+  return IsChunkId(id);
+}
+
 // Where a walk goes on after a chunk whose data end at dataEnd, inside
 // limit, past the slips of some writers: the pad byte after odd data left
 // out (the byte where it belongs is no zero and a chunk header starts
@@ -99,12 +110,7 @@ std::int64_t NextChunkStart(Read&& read, std::int64_t dataEnd, bool odd, std::in
   unsigned char h[8];
   // A chunk id at p, with its header inside limit; size: the stated size.
   auto header = [&](std::int64_t p, std::int64_t* size) {
-    if (p + 8 > limit || read(p, h, 8) != 8) return false;
-    const FOURCC id = static_cast<FOURCC>(h[0] | (h[1] << 8) | (h[2] << 16) | (static_cast<FOURCC>(h[3]) << 24));
-    const std::int64_t a = bigEndian ? h[4] : h[7], b = bigEndian ? h[5] : h[6], c = bigEndian ? h[6] : h[5],
-                       d = bigEndian ? h[7] : h[4];
-    *size = (a << 24) | (b << 16) | (c << 8) | d;
-    return IsChunkId(id);
+    return p + 8 <= limit && read(p, h, 8) == 8 && ChunkHeader(h, bigEndian, size);
   };
   std::int64_t size = 0;
   if (header(padded, &size) && padded + 8 + size <= limit) return padded;
@@ -120,6 +126,27 @@ std::int64_t NextChunkStart(Read&& read, std::int64_t dataEnd, bool odd, std::in
     p += n;
   }
   return padded;
+}
+
+// Whether a form (RIFF, FORM) whose type lies at typeAt and whose stated
+// size ends at stated falls short of the chunks in it, so that its real end
+// is the file's: a size below the 4 bytes of the type (never written), or a
+// chunk that starts inside it and ends past it, within fileSize. The walk
+// stops at the first such chunk, at data that is no chunk, or at the stated
+// end. read as for NextChunkStart.
+template <class Read>
+bool FormShortOfChunks(Read&& read, std::int64_t typeAt, std::int64_t stated, std::int64_t fileSize,
+                       bool bigEndian = false) {
+  if (stated < typeAt + 4) return true;
+  unsigned char h[8];
+  std::int64_t size = 0;
+  for (std::int64_t p = typeAt + 4; p + 8 <= stated;) {
+    if (read(p, h, 8) != 8 || !ChunkHeader(h, bigEndian, &size)) break;
+    const std::int64_t end = p + 8 + size;
+    if (std::min(end, fileSize) > stated) return true;
+    p = NextChunkStart(read, end, (size & 1) != 0, fileSize, bigEndian);
+  }
+  return false;
 }
 
 constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');
