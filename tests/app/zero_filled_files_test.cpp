@@ -99,9 +99,12 @@ TEST_F(ZeroFilledFiles, AreRefusedAtOnceWithTheMessage) {
       EXPECT_NE(errors.find(c.file), std::string::npos) << "names the file: " << errors;
       EXPECT_NE(errors.find(c.says), std::string::npos) << "says why: " << errors;
       EXPECT_EQ(std::filesystem::exists(File("out.wav")) || std::filesystem::exists(File("out.avi")), c.status == 0);
-      // No more than a whole run and a second; walking the zeros took
-      // seconds (8 MB) or longer than the run is given (64 GB).
-      EXPECT_LT(cpu, whole + 1.0) << "seconds of processor time, against " << whole << " for a whole export";
+      // No more than a whole run, with room for the load: on a virtual
+      // machine a busy host stretches one run's processor time too (2.5
+      // times seen under the sanitizers), so the room grows with the run.
+      // Walking the zeros took seconds (8 MB) or longer than the run is
+      // given (64 GB: reading them alone is minutes of the kernel's time).
+      EXPECT_LT(cpu, 3 * whole + 1.0) << "seconds of processor time, against " << whole << " for a whole export";
       // A guard against a hang (a wait takes no processor time), generous
       // for a busy machine; the run is ended at 60 s.
       EXPECT_LT(took, std::chrono::seconds(30) + std::chrono::duration_cast<Clock::duration>(
