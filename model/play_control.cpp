@@ -141,6 +141,7 @@ void TimeLineEngine::BeginPlayMode(int32_t start, int32_t end, int32_t parts, bo
   prepared = false;
   play.timerOn = view_ && view_->StartPlayTimer();
   play.cursorBeforePlay = cursor;
+  play.stopAsked = false;
   if (!keepCursor) SetPlayCursor(start, false);
   if (view_) view_->SetPlayCursorShape(true);
 
@@ -169,6 +170,10 @@ void TimeLineEngine::StopPlayback() {
   SubVideoPlayer* sub = video ? video->CurrentSubPlayer() : nullptr;
   if (playing || prepared) StopPlayers();
   const bool keepCursor = play.heldFilm != nullptr || play.startFromCursor;
+  // Players that ran out stopped at the range's end, wherever the timer's
+  // last tick left the cursor (a busy machine ticks late): the next play
+  // then starts the range anew instead of playing its last moments.
+  const bool ranOut = wasPlaying && play.heldFilm == nullptr && !play.stopAsked;
   if (sub) sub->Finish(true);
   FreeRangeList();
   ReleaseHeldFilm();
@@ -183,7 +188,11 @@ void TimeLineEngine::StopPlayback() {
     play.parts = 0;
     // Only play mode saved a cursor to go back to; a stop of a prepared
     // range leaves the cursor alone.
-    if (!keepCursor && wasPlaying) SetPlayCursor(play.cursorBeforePlay, false);
+    if (!keepCursor && wasPlaying) {
+      SetPlayCursor(play.cursorBeforePlay, false);
+    } else if (ranOut) {
+      SetPlayCursor(play.rangeEnd, false);
+    }
     if (view_) view_->SetPlayCursorShape(false);
     if (--play.loopsRemaining > 0) {
       if (view_) view_->PostReplay();
@@ -220,6 +229,7 @@ void TimeLineEngine::StopPlayers() {
 
 void TimeLineEngine::CmStop() {
   play.loopsRemaining = 0;
+  play.stopAsked = true;
   StopPlayers();
   if (!AnyPlayerRunning()) StopPlayback();
 }

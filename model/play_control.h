@@ -31,6 +31,9 @@ struct PlayState {
   int32_t parts = 0;
   bool timerOn = false;
   int32_t cursorBeforePlay = 0;
+  // Set when the play is stopped before its players run out; a play that
+  // ends without it has played to its range's end.
+  bool stopAsked = false;
   // The master player's position (ms) when play mode began, the system
   // time then, and the timer's correction across the engine's loop wrap.
   int32_t startPosition = 0;

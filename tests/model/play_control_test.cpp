@@ -224,9 +224,10 @@ TEST_F(PlayControlTest, AfterPlayTheCursorReturnsUnlessPlayStartsFromIt) {
     Play(1000, 4000);
     ASSERT_TRUE(engine.playing);
     EXPECT_EQ(engine.cursor, 1000);
-    engine.SetPlayCursor(1800, false);  // the timer moved it
+    engine.SetPlayCursor(1800, false);  // the timer's last tick
     PlayersEnd();
-    EXPECT_EQ(engine.cursor, fromCursor ? 1800 : 500) << fromCursor;
+    // Players that ran out stopped at the range's end.
+    EXPECT_EQ(engine.cursor, fromCursor ? 4000 : 500) << fromCursor;
     EXPECT_FALSE(playView.playCursor);
   }
 }

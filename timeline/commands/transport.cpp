@@ -176,6 +176,8 @@ void MainTimeLineWindow::EvTimer(UINT) {
       if (audio != nullptr && AudioRuns(audio->GetState())) state = kVideoRunning;
     }
     if (state == kVideoReadFailed || state == kVideoEnded || state == kVideoUnheld) {
+      // Only pictures that ended have played the range to its end.
+      if (state != kVideoEnded) p.stopAsked = true;
       engine_.StopPlayers();
       if (state == kVideoReadFailed) p.loopsRemaining = 0;
       if (!engine_.AnyPlayerRunning()) {

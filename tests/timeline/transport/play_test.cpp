@@ -294,6 +294,64 @@ TEST_F(PlayTest, ThePlayEndsWhenTheLastPlayerReports) {
   EXPECT_EQ(Frame().requests, std::vector<int>{11});
 }
 
+// Playing from the cursor, the cursor stays where the play stopped: at the
+// range's end when the players ran out, however late the timer's last tick
+// came, so that the next play starts the range anew; where it was stopped
+// otherwise, and the next play goes on from there.
+TEST_F(PlayTest, APlayThatRanOutLeavesTheCursorAtTheRangeEndAStopWhereItStopped) {
+  OpenTransport();
+  VideoClip(0, 0, 4000);
+  SoundClip(0, 0, 4000);
+  ASSERT_TRUE(Engine().play.startFromCursor);
+  enum End { kRanOut, kStopped, kReadFailed };
+  const struct {
+    const char* what;
+    bool pictures;
+    End end;
+    int32_t cursor;     // after the play
+    int32_t nextStart;  // of the next play
+  } cases[] = {
+      {"sound alone, ran out", false, kRanOut, 4000, 0},
+      {"pictures and sound, ran out", true, kRanOut, 4000, 0},
+      {"sound alone, stopped", false, kStopped, 1000, 1000},
+      {"pictures and sound, stopped", true, kStopped, 1000, 1000},
+      {"pictures that could not be read", true, kReadFailed, 1000, 1000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Engine().showVideo = c.pictures;
+    Engine().SetPlayCursor(0, false);
+    players_.audioEngine.position = 0;
+    Command(kCmPlay);
+    ASSERT_TRUE(Engine().playing);
+    ASSERT_EQ(Engine().play.parts & kKindVideo, c.pictures ? kKindVideo : 0);
+    // The last tick the play saw: a second in.
+    players_.videoPlayer.sub.frame = 25;
+    players_.audioEngine.position = 1000;
+    Tick();
+    ASSERT_EQ(Engine().cursor, 1000);
+    if (c.end == kRanOut) {
+      PlayersRunOut();
+    } else if (c.end == kStopped) {
+      Command(kCmStop);
+      Pump();
+    } else {
+      players_.videoPlayer.sub.state = 5;
+      Tick();
+      ASSERT_EQ(boxes.boxes.size(), 1u);
+      boxes.boxes.clear();
+    }
+    ASSERT_FALSE(Engine().playing);
+    EXPECT_EQ(Engine().cursor, c.cursor);
+    Command(kCmPlay);
+    ASSERT_TRUE(Engine().playing);
+    EXPECT_EQ(Prepared(), std::make_pair(c.nextStart, 4000));
+    Command(kCmStop);
+    Pump();
+  }
+  Engine().showVideo = true;
+}
+
 TEST_F(PlayTest, SpaceAndEnterPlayAndStopEscapeStops) {
   OpenTransport();
   SoundClip(0, 0, 5000);
