@@ -185,7 +185,7 @@ TEST_F(WrittenHeads, ExportAsTheToolsDecodeThem) {
     ASSERT_FALSE(expected.empty()) << "the tool reads nothing of " << path;
     if (!video) {
       // The tool reads it whole.
-      const std::string base = video ? "" : File(std::string("base.") + (path.back() == 'f' ? "aif" : "wav"));
+      const std::string base = File(std::string("base.") + (path.back() == 'f' ? "aif" : "wav"));
       ASSERT_EQ(expected, Decode(Decoder::kFfmpegSound, base));
     }
 
